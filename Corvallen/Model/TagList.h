@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The tags of a comma-separated text: split at commas, each piece trimmed of horizontal white
+// space (tabs and Unicode space separators, not line breaks) and lower-cased independent of
+// locale; empty pieces dropped, order and duplicates kept.
+QStringList tagListFromText(const std::optional<QString>& text);
+
+// Trims horizontal white space (tab and Unicode space separators) at both ends.
+QString trimHorizontalSpace(const QString& s);
+// Trims white space and line breaks at both ends.
+QString trimWhitespaceAndNewlines(const QString& s);

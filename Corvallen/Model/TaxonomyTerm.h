@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Corvallen/Model/TermKind.h"
+#include "Corvallen/Platform/PersistentModel.h"
+
+class ModelContext;
+
+// One entry of one of the five term lists. Linked to components by name only.
+class TaxonomyTerm : public PersistentModel {
+public:
+    enum Attribute { KindRaw, Name, Parent, Notes, CreatedAt };
+
+    static const EntityDescriptor& descriptor();
+    const EntityDescriptor& entity() const override { return descriptor(); }
+
+    TaxonomyTerm(TermKind kind, const QString& name, const std::optional<QString>& parent);
+    TaxonomyTerm();
+
+    QString kindRaw() const { return text(KindRaw); }
+    void setKindRaw(const QString& v) { setAttributeValue(KindRaw, v); }
+    QString name() const { return text(Name); }
+    void setName(const QString& v) { setAttributeValue(Name, v); }
+    std::optional<QString> parent() const { return optText(Parent); }
+    void setParent(const std::optional<QString>& v) { setOptText(Parent, v); }
+    std::optional<QString> notes() const { return optText(Notes); }
+    void setNotes(const std::optional<QString>& v) { setOptText(Notes, v); }
+    QDateTime createdAt() const { return date(CreatedAt); }
+    void setCreatedAt(const QDateTime& v) { setAttributeValue(CreatedAt, v); }
+
+    // The kind of the term; a raw value matching no kind counts as a category.
+    TermKind kind() const;
+
+    // Term operations over the main context (see TaxonomyTerm.cpp for the rules).
+    static QList<TaxonomyTerm*> terms(TermKind kind, ModelContext& context);
+    static TaxonomyTerm* findOrCreate(const std::optional<QString>& name, TermKind kind,
+                                      const std::optional<QString>& parent, ModelContext& context);
+    static void seedFromComponents(ModelContext& context);
+    qsizetype usageCount(ModelContext& context) const;
+    static void deleteTerm(TaxonomyTerm* term, ModelContext& context);
+    static void rename(TaxonomyTerm* term, const QString& newName, ModelContext& context);
+
+    // Locale-aware, case-insensitive equality of two names.
+    static bool namesMatch(const QString& a, const QString& b);
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// Where Corvallen keeps its files on a Linux desktop. The per-user data folder
+// ($XDG_DATA_HOME/Corvallen) holds the store, its snapshots and the data folders; the settings
+// live under $XDG_CONFIG_HOME/Corvallen. Both are read from the environment on every call, so
+// tests can point them at temporary folders.
+namespace AppPaths {
+
+// $XDG_DATA_HOME (or ~/.local/share): the user's application-data root. Not created here.
+QString userDataRoot();
+
+// userDataRoot()/Corvallen. Not created here.
+QString dataFolder();
+
+// $XDG_CONFIG_HOME/Corvallen. Not created here.
+QString configFolder();
+
+// Creates a folder with its parents; true when it exists afterwards. Errors are not reported.
+bool ensureFolder(const QString& path);
+
+// True when name is one plain, non-empty path component: no "/", no NUL, not "." or "..".
+// Names read from records or archives are used to build paths only when this holds.
+bool isPlainFileName(const QString& name);
+
+}  // namespace AppPaths

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Corvallen/Platform/ModelContext.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+struct sqlite3;
+
+// The object store: one SQLite file (journal in WAL mode, so "-wal" and "-shm" companions exist
+// while it is open) holding one table per entity type, one column per attribute in schema order,
+// a key column per to-one link and a join table per many-to-many relationship. The schema
+// version is kept in PRAGMA user_version; a store written by a newer version is refused.
+class ModelContainer {
+public:
+    // The schema version this program writes; older stores are migrated on open.
+    static constexpr int schemaVersion = 1;
+
+    // Opens (creating when missing) the store at `path` and loads its records into the main
+    // context. Returns nothing and sets `error` when the store can't be opened.
+    static std::unique_ptr<ModelContainer> open(const QString& path, const QList<const EntityDescriptor*>& schema,
+                                                QString* error = nullptr);
+    ~ModelContainer();
+
+    ModelContext& mainContext() { return *m_context; }
+    QString path() const { return m_path; }
+    sqlite3* handle() const { return m_db; }
+
+    // A consistent copy of the open store (saved state) into one file, via SQLite's backup API.
+    bool copyTo(const QString& destinationFile, QString* error = nullptr) const;
+
+    // Checks a store file without changing it: opens it read-only, runs SQLite's integrity
+    // check, and requires a schema version this program knows.
+    static bool verifyStoreFile(const QString& path, QString* error = nullptr);
+
+private:
+    ModelContainer() = default;
+    bool createSchema(const QList<const EntityDescriptor*>& schema, QString* error);
+
+    QString m_path;
+    sqlite3* m_db = nullptr;
+    std::unique_ptr<ModelContext> m_context;
+};

@@ -1,0 +1,659 @@
+#include "Corvallen/Platform/ModelContext.h"
+
+#include "Corvallen/Platform/ModelContainer.h"
+
+#include <QCoreApplication>
+
+#include <sqlite3.h>
+
+namespace {
+
+QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+
+QString joinTableName(const EntityDescriptor& owner, const ToManyDescriptor& rel)
+{
+    return owner.name + QLatin1Char('_') + rel.name;
+}
+
+QString sqliteError(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+
+void bindValue(sqlite3_stmt* st, int col, AttributeType type, const QVariant& v)
+{
+    if (!v.isValid()) {
+        sqlite3_bind_null(st, col);
+        return;
+    }
+    switch (type) {
+    case AttributeType::Text: {
+        const QByteArray b = v.toString().toUtf8();
+        sqlite3_bind_text(st, col, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    case AttributeType::Integer: sqlite3_bind_int64(st, col, v.toLongLong()); break;
+    case AttributeType::Double: sqlite3_bind_double(st, col, v.toDouble()); break;
+    case AttributeType::Bool: sqlite3_bind_int(st, col, v.toBool() ? 1 : 0); break;
+    case AttributeType::Date: sqlite3_bind_int64(st, col, v.toDateTime().toMSecsSinceEpoch()); break;
+    case AttributeType::Uuid: {
+        const QByteArray b = v.toUuid().toString(QUuid::WithoutBraces).toUpper().toUtf8();
+        sqlite3_bind_text(st, col, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    }
+}
+
+QVariant columnValue(sqlite3_stmt* st, int col, AttributeType type)
+{
+    if (sqlite3_column_type(st, col) == SQLITE_NULL)
+        return {};
+    switch (type) {
+    case AttributeType::Text: {
+        const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+        return QString::fromUtf8(t, sqlite3_column_bytes(st, col));
+    }
+    case AttributeType::Integer: return QVariant(qint64(sqlite3_column_int64(st, col)));
+    case AttributeType::Double: return sqlite3_column_double(st, col);
+    case AttributeType::Bool: return sqlite3_column_int(st, col) != 0;
+    case AttributeType::Date: return QDateTime::fromMSecsSinceEpoch(sqlite3_column_int64(st, col), Qt::UTC);
+    case AttributeType::Uuid: {
+        const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+        return QUuid::fromString(QLatin1String(t, sqlite3_column_bytes(st, col)));
+    }
+    }
+    return {};
+}
+
+struct Statement {
+    sqlite3_stmt* st = nullptr;
+    ~Statement() { sqlite3_finalize(st); }
+};
+
+}  // namespace
+
+ModelContext::ModelContext(ModelContainer* container, sqlite3* db, QList<const EntityDescriptor*> schema)
+    : m_container(container), m_db(db), m_schema(std::move(schema))
+{
+    for (const EntityDescriptor* d : m_schema) {
+        EntityState s;
+        s.descriptor = d;
+        m_entities.insert(d->name, s);
+    }
+    m_autosaveTimer.setSingleShot(true);
+    m_autosaveTimer.setInterval(300);
+    connect(&m_autosaveTimer, &QTimer::timeout, this, [this] {
+        if (m_autosave)
+            save();
+    });
+    if (QCoreApplication::instance())
+        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
+            if (m_autosave && hasChanges())
+                save();
+        });
+}
+
+ModelContext::~ModelContext()
+{
+    if (m_autosave && hasChanges())
+        save();
+    for (auto it = m_entities.begin(); it != m_entities.end(); ++it) {
+        sqlite3_finalize(it->insertStmt);
+        sqlite3_finalize(it->updateStmt);
+        sqlite3_finalize(it->deleteStmt);
+    }
+}
+
+ModelContext::EntityState& ModelContext::state(const QString& entityName) const
+{
+    auto it = m_entities.find(entityName);
+    Q_ASSERT_X(it != m_entities.end(), "ModelContext", "entity not in the schema");
+    return it.value();
+}
+
+bool ModelContext::prepareStatements(QString* error)
+{
+    for (auto it = m_entities.begin(); it != m_entities.end(); ++it) {
+        const EntityDescriptor& d = *it->descriptor;
+        QStringList cols;
+        for (const auto& a : d.attributes)
+            cols << quoted(a.name);
+        for (const auto& r : d.toOne)
+            cols << quoted(r.name + QStringLiteral("_pk"));
+        QStringList marks(cols.size(), QStringLiteral("?"));
+        const QString insertSql = QStringLiteral("INSERT INTO %1 (pk%2%3) VALUES (?%4%5)")
+                                      .arg(quoted(d.name), cols.isEmpty() ? QString() : QStringLiteral(", "),
+                                           cols.join(QStringLiteral(", ")), cols.isEmpty() ? QString() : QStringLiteral(", "),
+                                           marks.join(QStringLiteral(", ")));
+        QStringList sets;
+        for (const QString& c : cols)
+            sets << c + QStringLiteral(" = ?");
+        const QString updateSql = QStringLiteral("UPDATE %1 SET %2 WHERE pk = ?").arg(quoted(d.name), sets.join(QStringLiteral(", ")));
+        const QString deleteSql = QStringLiteral("DELETE FROM %1 WHERE pk = ?").arg(quoted(d.name));
+        for (auto [sql, out] : {std::pair{insertSql, &it->insertStmt}, std::pair{updateSql, &it->updateStmt},
+                                std::pair{deleteSql, &it->deleteStmt}}) {
+            if (sqlite3_prepare_v3(m_db, sql.toUtf8().constData(), -1, SQLITE_PREPARE_PERSISTENT, out, nullptr) != SQLITE_OK) {
+                if (error)
+                    *error = sqliteError(m_db);
+                return false;
+            }
+        }
+    }
+    // Join tables each entity takes part in (as owner or as target).
+    for (const EntityDescriptor* d : m_schema)
+        for (const auto& r : d->toMany)
+            if (r.manyToMany && r.ownsJoinTable) {
+                state(d->name).joinTables << joinTableName(*d, r);
+                if (r.target != d->name)
+                    state(r.target).joinTables << joinTableName(*d, r);
+            }
+    return true;
+}
+
+// Reads every record. Used at open and, reusing the objects already known by key, by rollback:
+// records keep their identity across a rollback.
+bool ModelContext::load(QString* error)
+{
+    QHash<QString, QHash<qint64, PersistentModel*>> reusable;
+    for (auto& owned : m_owned) {
+        PersistentModel* m = owned.get();
+        if (m->m_state == PersistentModel::State::Gone || m->m_state == PersistentModel::State::Detached)
+            continue;
+        if (m->m_state == PersistentModel::State::New) {
+            retire(m);
+            continue;
+        }
+        reusable[m->entity().name].insert(m->m_key, m);
+    }
+    for (auto it = m_entities.begin(); it != m_entities.end(); ++it) {
+        it->live.clear();
+        it->byKey.clear();
+        it->unique.clear();
+        it->liveCount = 0;
+        it->needsCompaction = false;
+    }
+
+    struct PendingLink {
+        PersistentModel* from;
+        int index;
+        qint64 key;
+    };
+    std::vector<PendingLink> links;
+    QSet<PersistentModel*> seen;
+
+    for (const EntityDescriptor* d : m_schema) {
+        EntityState& s = state(d->name);
+        QStringList cols;
+        for (const auto& a : d->attributes)
+            cols << quoted(a.name);
+        for (const auto& r : d->toOne)
+            cols << quoted(r.name + QStringLiteral("_pk"));
+        const QString sql = QStringLiteral("SELECT pk%1%2 FROM %3 ORDER BY pk")
+                                .arg(cols.isEmpty() ? QString() : QStringLiteral(", "), cols.join(QStringLiteral(", ")), quoted(d->name));
+        Statement st;
+        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr) != SQLITE_OK) {
+            if (error)
+                *error = sqliteError(m_db);
+            return false;
+        }
+        const auto& reuse = reusable.value(d->name);
+        const int nAttr = int(d->attributes.size());
+        const int nOne = int(d->toOne.size());
+        const int unique = d->uniqueAttribute();
+        qint64 maxKey = 0;
+        int rc;
+        while ((rc = sqlite3_step(st.st)) == SQLITE_ROW) {
+            const qint64 key = sqlite3_column_int64(st.st, 0);
+            PersistentModel* m = reuse.value(key);
+            if (!m) {
+                m = d->make();
+                m_owned.emplace_back(m);
+            }
+            m->m_context = this;
+            m->m_key = key;
+            m->m_state = PersistentModel::State::Persisted;
+            m->m_changed = false;
+            m->m_joinChanged = false;
+            for (int i = 0; i < nAttr; ++i)
+                m->m_values[size_t(i)] = columnValue(st.st, i + 1, d->attributes[i].type);
+            for (int i = 0; i < nOne; ++i) {
+                m->m_toOne[size_t(i)] = nullptr;
+                if (sqlite3_column_type(st.st, nAttr + 1 + i) != SQLITE_NULL)
+                    links.push_back({m, i, sqlite3_column_int64(st.st, nAttr + 1 + i)});
+            }
+            for (auto& list : m->m_toMany)
+                list.clear();
+            s.live.push_back(m);
+            s.byKey.insert(key, m);
+            if (unique >= 0 && m->m_values[size_t(unique)].isValid())
+                s.unique.insert(m->m_values[size_t(unique)].toString(), m);
+            maxKey = std::max(maxKey, key);
+            seen.insert(m);
+        }
+        if (rc != SQLITE_DONE) {
+            if (error)
+                *error = sqliteError(m_db);
+            return false;
+        }
+        s.liveCount = qsizetype(s.live.size());
+        s.nextKey = std::max(s.nextKey, maxKey + 1);
+    }
+
+    for (const PendingLink& l : links) {
+        const ToOneDescriptor& r = l.from->entity().toOne[l.index];
+        PersistentModel* target = state(r.target).byKey.value(l.key);
+        if (!target)
+            continue;  // a dangling key reads as no link
+        l.from->m_toOne[size_t(l.index)] = target;
+        const int inv = target->entity().toManyIndex(r.inverse);
+        if (inv >= 0)
+            target->m_toMany[size_t(inv)].append(l.from);
+    }
+
+    for (const EntityDescriptor* d : m_schema) {
+        for (int ri = 0; ri < d->toMany.size(); ++ri) {
+            const ToManyDescriptor& r = d->toMany[ri];
+            if (!r.manyToMany || !r.ownsJoinTable)
+                continue;
+            const QString sql = QStringLiteral("SELECT owner_pk, target_pk FROM %1 ORDER BY rowid").arg(quoted(joinTableName(*d, r)));
+            Statement st;
+            if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr) != SQLITE_OK) {
+                if (error)
+                    *error = sqliteError(m_db);
+                return false;
+            }
+            const EntityState& os = state(d->name);
+            const EntityState& ts = state(r.target);
+            while (sqlite3_step(st.st) == SQLITE_ROW) {
+                PersistentModel* owner = os.byKey.value(sqlite3_column_int64(st.st, 0));
+                PersistentModel* target = ts.byKey.value(sqlite3_column_int64(st.st, 1));
+                if (!owner || !target || owner->m_toMany[size_t(ri)].contains(target))
+                    continue;
+                owner->m_toMany[size_t(ri)].append(target);
+                const int inv = target->entity().toManyIndex(r.inverse);
+                if (inv >= 0)
+                    target->m_toMany[size_t(inv)].append(owner);
+            }
+        }
+    }
+
+    // Records that were known but are no longer in the store are retired.
+    for (auto it = reusable.begin(); it != reusable.end(); ++it)
+        for (PersistentModel* m : it.value())
+            if (!seen.contains(m))
+                retire(m);
+    m_pending.clear();
+    return true;
+}
+
+void ModelContext::retire(PersistentModel* m)
+{
+    m->m_state = PersistentModel::State::Gone;
+    m->m_changed = false;
+    m->m_joinChanged = false;
+    for (auto& p : m->m_toOne)
+        p = nullptr;
+    for (auto& list : m->m_toMany)
+        list.clear();
+}
+
+PersistentModel* ModelContext::insert(PersistentModel* object)
+{
+    if (!object)
+        return nullptr;
+    if (object->m_context == this)
+        return object;
+    Q_ASSERT_X(!object->m_context, "ModelContext::insert", "record belongs to another context");
+    EntityState& s = state(object->entity().name);
+    const EntityDescriptor& d = *s.descriptor;
+
+    const int u = d.uniqueAttribute();
+    if (u >= 0 && object->m_values[size_t(u)].isValid()) {
+        PersistentModel* existing = s.unique.value(object->m_values[size_t(u)].toString());
+        if (existing && !existing->isDeleted()) {
+            // Upsert: the stored record takes the new values and links; identity is kept.
+            m_owned.emplace_back(object);
+            object->m_context = this;
+            for (int i = 0; i < d.attributes.size(); ++i)
+                existing->setAttributeValue(i, object->m_values[size_t(i)]);
+            for (int i = 0; i < d.toOne.size(); ++i) {
+                PersistentModel* target = object->m_toOne[size_t(i)];
+                if (!target)
+                    continue;
+                object->unlinkInverse(i, target);
+                object->m_toOne[size_t(i)] = nullptr;
+                existing->setToOneValue(i, target);
+            }
+            for (int i = 0; i < d.toMany.size(); ++i) {
+                const QList<PersistentModel*> members = object->m_toMany[size_t(i)];
+                if (members.isEmpty())
+                    continue;
+                for (PersistentModel* m : members)
+                    object->removeFromMany(i, m);
+                existing->setToMany(i, members);
+            }
+            object->m_context = nullptr;
+            retire(object);
+            return existing;
+        }
+    }
+
+    m_owned.emplace_back(object);
+    object->m_context = this;
+    object->m_key = s.nextKey++;
+    object->m_state = PersistentModel::State::New;
+    s.live.push_back(object);
+    s.byKey.insert(object->m_key, object);
+    ++s.liveCount;
+    if (u >= 0 && object->m_values[size_t(u)].isValid())
+        s.unique.insert(object->m_values[size_t(u)].toString(), object);
+    recordChanged(object);
+    for (PersistentModel* target : object->m_toOne)
+        if (target && !target->m_context)
+            insert(target);
+    for (const auto& list : object->m_toMany)
+        for (PersistentModel* m : list)
+            if (!m->m_context)
+                insert(m);
+    return object;
+}
+
+void ModelContext::deleteObject(PersistentModel* object)
+{
+    if (!object || object->m_context != this || object->isDeleted())
+        return;
+    QSet<PersistentModel*> visiting;
+    deleteRecursive(object, visiting);
+}
+
+void ModelContext::deleteRecursive(PersistentModel* obj, QSet<PersistentModel*>& visiting)
+{
+    if (obj->isDeleted() || visiting.contains(obj))
+        return;
+    visiting.insert(obj);
+    const EntityDescriptor& d = obj->entity();
+    EntityState& s = state(d.name);
+    const bool wasNew = obj->m_state == PersistentModel::State::New;
+    obj->m_state = wasNew ? PersistentModel::State::Gone : PersistentModel::State::Deleted;
+    s.needsCompaction = true;
+    --s.liveCount;
+    s.byKey.remove(obj->m_key);
+    const int u = d.uniqueAttribute();
+    if (u >= 0) {
+        const QString key = obj->m_values[size_t(u)].toString();
+        if (s.unique.value(key) == obj)
+            s.unique.remove(key);
+    }
+
+    for (int i = 0; i < d.toOne.size(); ++i) {
+        if (PersistentModel* target = obj->m_toOne[size_t(i)]) {
+            obj->unlinkInverse(i, target);
+            obj->m_toOne[size_t(i)] = nullptr;
+        }
+    }
+    for (int i = 0; i < d.toMany.size(); ++i) {
+        const ToManyDescriptor& r = d.toMany[i];
+        const QList<PersistentModel*> members = obj->m_toMany[size_t(i)];
+        obj->m_toMany[size_t(i)].clear();
+        for (PersistentModel* m : members) {
+            if (r.manyToMany) {
+                const int inv = m->entity().toManyIndex(r.inverse);
+                if (inv >= 0)
+                    m->m_toMany[size_t(inv)].removeOne(obj);
+                if (!r.ownsJoinTable && m->m_state == PersistentModel::State::Persisted)
+                    m->m_joinChanged = true;
+                m->noteChanged(false);
+                continue;
+            }
+            const int inv = m->entity().toOneIndex(r.inverse);
+            if (r.deleteRule == DeleteRule::Cascade) {
+                deleteRecursive(m, visiting);
+            } else if (inv >= 0 && m->m_toOne[size_t(inv)] == obj) {
+                m->m_toOne[size_t(inv)] = nullptr;
+                m->noteChanged(true);
+            }
+        }
+    }
+    obj->m_changed = false;
+    obj->m_joinChanged = false;
+    recordChanged(obj);
+}
+
+void ModelContext::compact(EntityState& s) const
+{
+    if (!s.needsCompaction)
+        return;
+    std::erase_if(s.live, [](PersistentModel* m) { return m->isDeleted(); });
+    s.needsCompaction = false;
+}
+
+QList<PersistentModel*> ModelContext::fetchAll(const QString& entityName) const
+{
+    EntityState& s = state(entityName);
+    compact(s);
+    return QList<PersistentModel*>(s.live.begin(), s.live.end());
+}
+
+qsizetype ModelContext::liveCount(const QString& entityName) const { return state(entityName).liveCount; }
+
+PersistentModel* ModelContext::model(const PersistentIdentifier& id) const
+{
+    auto it = m_entities.find(id.entityName);
+    if (it == m_entities.end())
+        return nullptr;
+    return it->byKey.value(id.primaryKey);
+}
+
+bool ModelContext::hasChanges() const
+{
+    for (PersistentModel* m : m_pending)
+        if (m->hasChanges())
+            return true;
+    return false;
+}
+
+void ModelContext::recordChanged(PersistentModel* object)
+{
+    if (!m_pending.isEmpty() && m_pending.last() == object) {
+        // common case: a run of writes to one record
+    } else {
+        m_pending.append(object);
+    }
+    scheduleNotification(object->entity().name);
+    if (m_autosave && !m_autosaveTimer.isActive())
+        m_autosaveTimer.start();
+}
+
+void ModelContext::uniqueValueChanged(PersistentModel* object, const QVariant& oldValue, const QVariant& newValue)
+{
+    EntityState& s = state(object->entity().name);
+    if (object->isDeleted() || object->m_state == PersistentModel::State::Detached)
+        return;
+    if (oldValue.isValid() && s.unique.value(oldValue.toString()) == object)
+        s.unique.remove(oldValue.toString());
+    if (newValue.isValid() && !s.unique.contains(newValue.toString()))
+        s.unique.insert(newValue.toString(), object);
+}
+
+void ModelContext::scheduleNotification(const QString& entityName)
+{
+    m_notify.insert(entityName);
+    if (m_notifyScheduled)
+        return;
+    m_notifyScheduled = true;
+    QMetaObject::invokeMethod(this, &ModelContext::flushNotifications, Qt::QueuedConnection);
+}
+
+void ModelContext::flushNotifications()
+{
+    m_notifyScheduled = false;
+    const QSet<QString> names = std::exchange(m_notify, {});
+    for (const EntityDescriptor* d : m_schema)
+        if (names.contains(d->name))
+            Q_EMIT changed(d->name);
+}
+
+void ModelContext::setAutosaveEnabled(bool enabled)
+{
+    m_autosave = enabled;
+    if (!enabled)
+        m_autosaveTimer.stop();
+}
+
+bool ModelContext::writeChanges(QString* error)
+{
+    auto fail = [&](const QString& what) {
+        if (error)
+            *error = what.isEmpty() ? sqliteError(m_db) : what;
+        return false;
+    };
+    auto step = [&](sqlite3_stmt* st) {
+        const int rc = sqlite3_step(st);
+        sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
+        return rc == SQLITE_DONE;
+    };
+
+    // One pass over the distinct pending records, in the order they changed.
+    QSet<PersistentModel*> unique;
+    QList<PersistentModel*> records;
+    for (PersistentModel* m : m_pending)
+        if (!unique.contains(m)) {
+            unique.insert(m);
+            records.append(m);
+        }
+
+    // Deletions first, so that an inserted record may take a value a deleted one held.
+    for (PersistentModel* m : records) {
+        if (m->m_state != PersistentModel::State::Deleted)
+            continue;
+        EntityState& s = state(m->entity().name);
+        for (const QString& table : s.joinTables) {
+            const bool owner = table.startsWith(m->entity().name + QLatin1Char('_'));
+            const QString sql = QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(table), owner ? QStringLiteral("owner_pk") : QStringLiteral("target_pk"));
+            Statement st;
+            if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr) != SQLITE_OK)
+                return fail({});
+            sqlite3_bind_int64(st.st, 1, m->m_key);
+            if (sqlite3_step(st.st) != SQLITE_DONE)
+                return fail({});
+        }
+        sqlite3_bind_int64(s.deleteStmt, 1, m->m_key);
+        if (!step(s.deleteStmt))
+            return fail({});
+    }
+
+    auto bindRow = [&](sqlite3_stmt* st, PersistentModel* m, int first) {
+        const EntityDescriptor& d = m->entity();
+        int col = first;
+        for (int i = 0; i < d.attributes.size(); ++i)
+            bindValue(st, col++, d.attributes[i].type, m->m_values[size_t(i)]);
+        for (int i = 0; i < d.toOne.size(); ++i) {
+            PersistentModel* t = m->m_toOne[size_t(i)];
+            if (t && !t->isDeleted() && t->m_key > 0)
+                sqlite3_bind_int64(st, col++, t->m_key);
+            else
+                sqlite3_bind_null(st, col++);
+        }
+        return col;
+    };
+
+    for (PersistentModel* m : records) {
+        EntityState& s = state(m->entity().name);
+        if (m->m_state == PersistentModel::State::New) {
+            sqlite3_bind_int64(s.insertStmt, 1, m->m_key);
+            bindRow(s.insertStmt, m, 2);
+            if (!step(s.insertStmt))
+                return fail({});
+        } else if (m->m_state == PersistentModel::State::Persisted && m->m_changed) {
+            const int col = bindRow(s.updateStmt, m, 1);
+            sqlite3_bind_int64(s.updateStmt, col, m->m_key);
+            if (!step(s.updateStmt))
+                return fail({});
+        }
+    }
+
+    for (PersistentModel* m : records) {
+        const bool isNew = m->m_state == PersistentModel::State::New;
+        if (!isNew && !(m->m_state == PersistentModel::State::Persisted && m->m_joinChanged))
+            continue;
+        const EntityDescriptor& d = m->entity();
+        for (int ri = 0; ri < d.toMany.size(); ++ri) {
+            const ToManyDescriptor& r = d.toMany[ri];
+            if (!r.manyToMany || !r.ownsJoinTable)
+                continue;
+            const QString table = quoted(joinTableName(d, r));
+            if (!isNew) {
+                Statement del;
+                if (sqlite3_prepare_v2(m_db, QStringLiteral("DELETE FROM %1 WHERE owner_pk = ?").arg(table).toUtf8().constData(), -1, &del.st, nullptr) != SQLITE_OK)
+                    return fail({});
+                sqlite3_bind_int64(del.st, 1, m->m_key);
+                if (sqlite3_step(del.st) != SQLITE_DONE)
+                    return fail({});
+            }
+            const auto& members = m->m_toMany[size_t(ri)];
+            if (members.isEmpty())
+                continue;
+            Statement ins;
+            if (sqlite3_prepare_v2(m_db, QStringLiteral("INSERT INTO %1 (owner_pk, target_pk) VALUES (?, ?)").arg(table).toUtf8().constData(), -1, &ins.st, nullptr) != SQLITE_OK)
+                return fail({});
+            for (PersistentModel* t : members) {
+                if (t->isDeleted())
+                    continue;
+                sqlite3_bind_int64(ins.st, 1, m->m_key);
+                sqlite3_bind_int64(ins.st, 2, t->m_key);
+                if (!step(ins.st))
+                    return fail({});
+            }
+        }
+    }
+    return true;
+}
+
+bool ModelContext::save(QString* error)
+{
+    m_autosaveTimer.stop();
+    if (!hasChanges()) {
+        m_pending.clear();
+        return true;
+    }
+    QString err;
+    bool ok = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!ok)
+        err = sqliteError(m_db);
+    if (ok)
+        ok = writeChanges(&err);
+    if (ok) {
+        ok = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (!ok)
+            err = sqliteError(m_db);
+    }
+    if (!ok) {
+        if (!sqlite3_get_autocommit(m_db))
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (error)
+            *error = err;
+        Q_EMIT saveFailed(err);
+        return false;
+    }
+    for (PersistentModel* m : std::as_const(m_pending)) {
+        if (m->m_state == PersistentModel::State::New)
+            m->m_state = PersistentModel::State::Persisted;
+        else if (m->m_state == PersistentModel::State::Deleted)
+            m->m_state = PersistentModel::State::Gone;
+        m->m_changed = false;
+        m->m_joinChanged = false;
+    }
+    m_pending.clear();
+    Q_EMIT didSave();
+    return true;
+}
+
+void ModelContext::rollback()
+{
+    m_autosaveTimer.stop();
+    QSet<QString> touched;
+    for (PersistentModel* m : std::as_const(m_pending))
+        touched.insert(m->entity().name);
+    QString err;
+    load(&err);
+    for (const QString& name : touched)
+        scheduleNotification(name);
+}

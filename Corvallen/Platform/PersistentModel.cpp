@@ -1,0 +1,161 @@
+#include "Corvallen/Platform/PersistentModel.h"
+
+#include "Corvallen/Platform/ModelContext.h"
+
+PersistentModel::PersistentModel(const EntityDescriptor& d)
+    : m_values(size_t(d.attributes.size())), m_toOne(size_t(d.toOne.size()), nullptr), m_toMany(size_t(d.toMany.size()))
+{
+}
+
+PersistentModel::~PersistentModel() = default;
+
+PersistentIdentifier PersistentModel::persistentModelID() const
+{
+    if (m_key == 0)
+        return {};
+    return {entity().name, m_key};
+}
+
+bool PersistentModel::hasChanges() const
+{
+    return m_state == State::New || m_state == State::Deleted || m_changed || m_joinChanged;
+}
+
+std::optional<QString> PersistentModel::optText(int i) const
+{
+    const QVariant& v = m_values[size_t(i)];
+    if (!v.isValid())
+        return std::nullopt;
+    return v.toString();
+}
+
+std::optional<double> PersistentModel::optReal(int i) const
+{
+    const QVariant& v = m_values[size_t(i)];
+    if (!v.isValid())
+        return std::nullopt;
+    return v.toDouble();
+}
+
+void PersistentModel::noteChanged(bool storedColumns)
+{
+    if (m_state == State::Persisted && storedColumns)
+        m_changed = true;
+    if (m_context)
+        m_context->recordChanged(this);
+}
+
+void PersistentModel::setAttributeValue(int index, const QVariant& value)
+{
+    QVariant& slot = m_values[size_t(index)];
+    if (slot.isValid() == value.isValid() && slot == value && slot.metaType() == value.metaType())
+        return;
+    const QVariant old = slot;
+    slot = value;
+    if (m_context && entity().attributes[index].unique)
+        m_context->uniqueValueChanged(this, old, value);
+    noteChanged(true);
+}
+
+void PersistentModel::linkInverse(int toOneIndex, PersistentModel* target)
+{
+    const ToOneDescriptor& d = entity().toOne[toOneIndex];
+    const int inv = target->entity().toManyIndex(d.inverse);
+    if (inv >= 0) {
+        target->m_toMany[size_t(inv)].append(this);
+        target->noteChanged(false);
+    }
+}
+
+void PersistentModel::unlinkInverse(int toOneIndex, PersistentModel* target)
+{
+    const ToOneDescriptor& d = entity().toOne[toOneIndex];
+    const int inv = target->entity().toManyIndex(d.inverse);
+    if (inv >= 0) {
+        target->m_toMany[size_t(inv)].removeOne(this);
+        target->noteChanged(false);
+    }
+}
+
+void PersistentModel::setToOneValue(int index, PersistentModel* target)
+{
+    PersistentModel* old = m_toOne[size_t(index)];
+    if (old == target)
+        return;
+    if (old)
+        unlinkInverse(index, old);
+    m_toOne[size_t(index)] = target;
+    if (target) {
+        linkInverse(index, target);
+        // A link between a stored record and a new one brings the new one into the store,
+        // as the other end of a relationship must live in the same context.
+        if (m_context && !target->m_context)
+            m_context->insert(target);
+        else if (!m_context && target->m_context)
+            target->m_context->insert(this);
+    }
+    noteChanged(true);
+}
+
+void PersistentModel::addToMany(int index, PersistentModel* object)
+{
+    if (!object)
+        return;
+    const ToManyDescriptor& d = entity().toMany[index];
+    const int inv = object->entity().toOneIndex(d.inverse);
+    if (!d.manyToMany) {
+        if (inv >= 0)
+            object->setToOneValue(inv, this);
+        return;
+    }
+    auto& mine = m_toMany[size_t(index)];
+    if (mine.contains(object))
+        return;
+    const int invMany = object->entity().toManyIndex(d.inverse);
+    mine.append(object);
+    if (invMany >= 0)
+        object->m_toMany[size_t(invMany)].append(this);
+    PersistentModel* owner = d.ownsJoinTable ? this : object;
+    if (owner->m_state == State::Persisted)
+        owner->m_joinChanged = true;
+    if (m_context && !object->m_context)
+        m_context->insert(object);
+    else if (!m_context && object->m_context)
+        object->m_context->insert(this);
+    noteChanged(false);
+    object->noteChanged(false);
+}
+
+void PersistentModel::removeFromMany(int index, PersistentModel* object)
+{
+    if (!object)
+        return;
+    const ToManyDescriptor& d = entity().toMany[index];
+    if (!d.manyToMany) {
+        const int inv = object->entity().toOneIndex(d.inverse);
+        if (inv >= 0 && object->m_toOne[size_t(inv)] == this)
+            object->setToOneValue(inv, nullptr);
+        return;
+    }
+    auto& mine = m_toMany[size_t(index)];
+    if (!mine.removeOne(object))
+        return;
+    const int invMany = object->entity().toManyIndex(d.inverse);
+    if (invMany >= 0)
+        object->m_toMany[size_t(invMany)].removeOne(this);
+    PersistentModel* owner = d.ownsJoinTable ? this : object;
+    if (owner->m_state == State::Persisted)
+        owner->m_joinChanged = true;
+    noteChanged(false);
+    object->noteChanged(false);
+}
+
+void PersistentModel::setToMany(int index, const QList<PersistentModel*>& objects)
+{
+    const QList<PersistentModel*> current = m_toMany[size_t(index)];
+    for (PersistentModel* m : current)
+        if (!objects.contains(m))
+            removeFromMany(index, m);
+    for (PersistentModel* m : objects)
+        addToMany(index, m);
+}

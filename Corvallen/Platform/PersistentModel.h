@@ -1,0 +1,95 @@
+#pragma once
+
+#include "Corvallen/Platform/EntityDescriptor.h"
+#include "Corvallen/Platform/PersistentIdentifier.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QUuid>
+#include <QVariant>
+
+#include <optional>
+#include <vector>
+
+class ModelContext;
+
+// Base of every stored entity. Attribute values are kept by schema index (an invalid QVariant
+// means "absent"), links to other records as object pointers with both ends kept in step.
+// Records are owned by the context they are inserted into; a record that is deleted stays a
+// valid object (isDeleted() is true) until the context goes away, so views that still hold it
+// never dangle. Main thread only.
+class PersistentModel {
+public:
+    virtual ~PersistentModel();
+    PersistentModel(const PersistentModel&) = delete;
+    PersistentModel& operator=(const PersistentModel&) = delete;
+
+    virtual const EntityDescriptor& entity() const = 0;
+
+    // Valid once the record is inserted into a context.
+    PersistentIdentifier persistentModelID() const;
+    ModelContext* modelContext() const { return m_context; }
+    // True once deleted from its context (whether or not that deletion is saved yet).
+    bool isDeleted() const { return m_state == State::Deleted || m_state == State::Gone; }
+    // True while the record has changes its context has not yet saved.
+    bool hasChanges() const;
+
+    // Generic access by schema index, for the store, backup and tests.
+    const QVariant& attributeValue(int index) const { return m_values[size_t(index)]; }
+    void setAttributeValue(int index, const QVariant& value);
+    PersistentModel* toOneValue(int index) const { return m_toOne[size_t(index)]; }
+    void setToOneValue(int index, PersistentModel* target);
+    const QList<PersistentModel*>& toManyValue(int index) const { return m_toMany[size_t(index)]; }
+    void addToMany(int index, PersistentModel* object);
+    void removeFromMany(int index, PersistentModel* object);
+    void setToMany(int index, const QList<PersistentModel*>& objects);
+
+    friend bool operator==(const PersistentModel& a, const PersistentModel& b) { return &a == &b; }
+
+protected:
+    explicit PersistentModel(const EntityDescriptor& descriptor);
+
+    QString text(int i) const { return m_values[size_t(i)].toString(); }
+    std::optional<QString> optText(int i) const;
+    qint64 integer(int i) const { return m_values[size_t(i)].toLongLong(); }
+    double real(int i) const { return m_values[size_t(i)].toDouble(); }
+    std::optional<double> optReal(int i) const;
+    bool boolean(int i) const { return m_values[size_t(i)].toBool(); }
+    QDateTime date(int i) const { return m_values[size_t(i)].toDateTime(); }
+    QUuid uuid(int i) const { return m_values[size_t(i)].toUuid(); }
+
+    void setOptText(int i, const std::optional<QString>& v) { setAttributeValue(i, v ? QVariant(*v) : QVariant()); }
+    void setOptReal(int i, std::optional<double> v) { setAttributeValue(i, v ? QVariant(*v) : QVariant()); }
+
+    template <class T>
+    T* toOne(int i) const { return static_cast<T*>(m_toOne[size_t(i)]); }
+    template <class T>
+    QList<T*> toMany(int i) const
+    {
+        QList<T*> out;
+        const auto& list = m_toMany[size_t(i)];
+        out.reserve(list.size());
+        for (PersistentModel* m : list)
+            out.append(static_cast<T*>(m));
+        return out;
+    }
+
+private:
+    friend class ModelContext;
+    enum class State { Detached, New, Persisted, Deleted, Gone };
+
+    void noteChanged(bool storedColumns);
+    void linkInverse(int toOneIndex, PersistentModel* target);
+    void unlinkInverse(int toOneIndex, PersistentModel* target);
+
+    std::vector<QVariant> m_values;
+    std::vector<PersistentModel*> m_toOne;
+    std::vector<QList<PersistentModel*>> m_toMany;
+    ModelContext* m_context = nullptr;
+    qint64 m_key = 0;
+    State m_state = State::Detached;
+    bool m_changed = false;      // stored columns differ from the saved row
+    bool m_joinChanged = false;  // many-to-many links owned by this record changed
+};
+
+inline size_t qHash(const PersistentModel* m, size_t seed = 0) { return ::qHash(quintptr(m), seed); }

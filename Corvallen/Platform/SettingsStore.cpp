@@ -1,0 +1,215 @@
+#include "Corvallen/Platform/SettingsStore.h"
+
+#include "Corvallen/Platform/AppPaths.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <cmath>
+
+namespace {
+
+const char* typeName(SettingsStore::Type t)
+{
+    switch (t) {
+    case SettingsStore::Type::Bool: return "bool";
+    case SettingsStore::Type::Integer: return "integer";
+    case SettingsStore::Type::Double: return "double";
+    case SettingsStore::Type::Text: return "text";
+    case SettingsStore::Type::TextList: return "textList";
+    case SettingsStore::Type::Bytes: return "bytes";
+    }
+    return "text";
+}
+
+std::optional<SettingsStore::Type> typeFromName(const QString& s)
+{
+    using T = SettingsStore::Type;
+    if (s == QLatin1String("bool")) return T::Bool;
+    if (s == QLatin1String("integer")) return T::Integer;
+    if (s == QLatin1String("double")) return T::Double;
+    if (s == QLatin1String("text")) return T::Text;
+    if (s == QLatin1String("textList")) return T::TextList;
+    if (s == QLatin1String("bytes")) return T::Bytes;
+    return std::nullopt;
+}
+
+}  // namespace
+
+SettingsStore& SettingsStore::shared()
+{
+    static SettingsStore* store = new SettingsStore(AppPaths::configFolder() + QStringLiteral("/settings.json"));
+    return *store;
+}
+
+SettingsStore::SettingsStore(const QString& filePath, QObject* parent)
+    : QObject(parent), m_path(filePath)
+{
+    reload();
+}
+
+void SettingsStore::reload()
+{
+    m_values.clear();
+    QFile f(m_path);
+    if (!f.open(QIODevice::ReadOnly))
+        return;
+    const QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
+    for (auto it = root.begin(); it != root.end(); ++it) {
+        const QJsonObject o = it.value().toObject();
+        const auto type = typeFromName(o.value(QStringLiteral("type")).toString());
+        if (!type)
+            continue;
+        const QJsonValue v = o.value(QStringLiteral("value"));
+        QVariant value;
+        switch (*type) {
+        case Type::Bool: value = v.toBool(); break;
+        case Type::Integer: value = qint64(v.toDouble()); break;
+        case Type::Double: value = v.toDouble(); break;
+        case Type::Text: value = v.toString(); break;
+        case Type::TextList: {
+            QStringList list;
+            for (const auto& x : v.toArray())
+                list << x.toString();
+            value = list;
+            break;
+        }
+        case Type::Bytes: value = QByteArray::fromBase64(v.toString().toLatin1()); break;
+        }
+        if (*type == Type::Integer && v.isString())
+            value = v.toString().toLongLong();
+        m_values.insert(it.key(), Entry{*type, value});
+    }
+}
+
+void SettingsStore::write() const
+{
+    QJsonObject root;
+    for (auto it = m_values.begin(); it != m_values.end(); ++it) {
+        QJsonObject o;
+        o.insert(QStringLiteral("type"), QLatin1String(typeName(it->type)));
+        switch (it->type) {
+        case Type::Bool: o.insert(QStringLiteral("value"), it->value.toBool()); break;
+        // Integers are kept as text so that 64-bit values survive JSON's doubles.
+        case Type::Integer: o.insert(QStringLiteral("value"), QString::number(it->value.toLongLong())); break;
+        case Type::Double: {
+            const double d = it->value.toDouble();
+            o.insert(QStringLiteral("value"), std::isfinite(d) ? QJsonValue(d) : QJsonValue(0.0));
+            break;
+        }
+        case Type::Text: o.insert(QStringLiteral("value"), it->value.toString()); break;
+        case Type::TextList: o.insert(QStringLiteral("value"), QJsonArray::fromStringList(it->value.toStringList())); break;
+        case Type::Bytes: o.insert(QStringLiteral("value"), QString::fromLatin1(it->value.toByteArray().toBase64())); break;
+        }
+        root.insert(it.key(), o);
+    }
+    AppPaths::ensureFolder(QFileInfo(m_path).absolutePath());
+    QSaveFile f(m_path);
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    f.write(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    f.commit();
+}
+
+bool SettingsStore::contains(const QString& key) const { return m_values.contains(key); }
+
+std::optional<SettingsStore::Type> SettingsStore::typeOf(const QString& key) const
+{
+    auto it = m_values.find(key);
+    if (it == m_values.end())
+        return std::nullopt;
+    return it->type;
+}
+
+QStringList SettingsStore::keys() const { return m_values.keys(); }
+
+bool SettingsStore::boolValue(const QString& key, bool def) const
+{
+    auto it = m_values.find(key);
+    if (it == m_values.end())
+        return def;
+    if (it->type == Type::Text)  // a flag written as text by an older writer
+        return it->value.toString() == QLatin1String("true") || it->value.toString() == QLatin1String("1");
+    return it->value.toBool();
+}
+
+qint64 SettingsStore::integerValue(const QString& key, qint64 def) const
+{
+    auto it = m_values.find(key);
+    if (it == m_values.end())
+        return def;
+    if (it->type == Type::Double)
+        return qint64(it->value.toDouble());
+    bool ok = false;
+    const qint64 v = it->value.toLongLong(&ok);
+    return ok ? v : def;
+}
+
+double SettingsStore::doubleValue(const QString& key, double def) const
+{
+    auto it = m_values.find(key);
+    if (it == m_values.end())
+        return def;
+    bool ok = false;
+    const double v = it->value.toDouble(&ok);
+    return ok ? v : def;
+}
+
+QString SettingsStore::textValue(const QString& key, const QString& def) const
+{
+    auto it = m_values.find(key);
+    if (it == m_values.end() || it->type == Type::TextList || it->type == Type::Bytes)
+        return def;
+    if (it->type == Type::Bool)
+        return it->value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    return it->value.toString();
+}
+
+QStringList SettingsStore::textListValue(const QString& key, const QStringList& def) const
+{
+    auto it = m_values.find(key);
+    if (it == m_values.end() || it->type != Type::TextList)
+        return def;
+    return it->value.toStringList();
+}
+
+QByteArray SettingsStore::bytesValue(const QString& key, const QByteArray& def) const
+{
+    auto it = m_values.find(key);
+    if (it == m_values.end())
+        return def;
+    if (it->type == Type::Bytes)
+        return it->value.toByteArray();
+    if (it->type == Type::Text)
+        return it->value.toString().toUtf8();
+    return def;
+}
+
+void SettingsStore::set(const QString& key, Type type, const QVariant& value)
+{
+    auto it = m_values.find(key);
+    if (it != m_values.end() && it->type == type && it->value == value)
+        return;
+    m_values.insert(key, Entry{type, value});
+    write();
+    Q_EMIT changed(key);
+}
+
+void SettingsStore::setBool(const QString& key, bool v) { set(key, Type::Bool, v); }
+void SettingsStore::setInteger(const QString& key, qint64 v) { set(key, Type::Integer, v); }
+void SettingsStore::setDouble(const QString& key, double v) { set(key, Type::Double, v); }
+void SettingsStore::setText(const QString& key, const QString& v) { set(key, Type::Text, v); }
+void SettingsStore::setTextList(const QString& key, const QStringList& v) { set(key, Type::TextList, v); }
+void SettingsStore::setBytes(const QString& key, const QByteArray& v) { set(key, Type::Bytes, v); }
+
+void SettingsStore::remove(const QString& key)
+{
+    if (m_values.remove(key) == 0)
+        return;
+    write();
+    Q_EMIT changed(key);
+}

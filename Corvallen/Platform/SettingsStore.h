@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// The user's settings: typed values (bool, integer, double, text, text list, bytes) kept with
+// their types in "settings.json" under the XDG config folder. Every change is written at once
+// (atomically) and announced by changed(key), so one change reaches every open window.
+// Defaults are given by the reader, never stored.
+class SettingsStore : public QObject {
+    Q_OBJECT
+public:
+    enum class Type { Bool, Integer, Double, Text, TextList, Bytes };
+
+    // The settings of this user (loads on first use).
+    static SettingsStore& shared();
+    // A store over another file (tests, the settings of a backup).
+    explicit SettingsStore(const QString& filePath, QObject* parent = nullptr);
+
+    QString filePath() const { return m_path; }
+
+    bool contains(const QString& key) const;
+    std::optional<Type> typeOf(const QString& key) const;
+
+    bool boolValue(const QString& key, bool defaultValue = false) const;
+    qint64 integerValue(const QString& key, qint64 defaultValue = 0) const;
+    double doubleValue(const QString& key, double defaultValue = 0) const;
+    QString textValue(const QString& key, const QString& defaultValue = {}) const;
+    QStringList textListValue(const QString& key, const QStringList& defaultValue = {}) const;
+    QByteArray bytesValue(const QString& key, const QByteArray& defaultValue = {}) const;
+
+    void setBool(const QString& key, bool value);
+    void setInteger(const QString& key, qint64 value);
+    void setDouble(const QString& key, double value);
+    void setText(const QString& key, const QString& value);
+    void setTextList(const QString& key, const QStringList& value);
+    void setBytes(const QString& key, const QByteArray& value);
+    void remove(const QString& key);
+
+    QStringList keys() const;
+
+    // Re-reads the file (another store object may have written it).
+    void reload();
+
+Q_SIGNALS:
+    void changed(const QString& key);
+
+private:
+    struct Entry {
+        Type type;
+        QVariant value;
+    };
+    void set(const QString& key, Type type, const QVariant& value);
+    void write() const;
+
+    QString m_path;
+    QHash<QString, Entry> m_values;
+};

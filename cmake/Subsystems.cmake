@@ -1,0 +1,7 @@
+# The subsystems and what each depends on. A subsystem appears here once its folder exists.
+corvallen_subsystem(Platform CORE_DEPS PkgConfig::SQLITE3 Qt6::DBus)
+corvallen_subsystem(Model CORE_DEPS corvallen_platform PkgConfig::POPPLER)
+corvallen_subsystem(Devices CORE_DEPS corvallen_platform)
+
+set(CORVALLEN_CORE_LIBS corvallen_platform corvallen_model corvallen_devices)
+set(CORVALLEN_UI_LIBS corvallen_platform_ui corvallen_model_ui corvallen_devices_ui)

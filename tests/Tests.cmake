@@ -1,0 +1,3 @@
+corvallen_tests(Platform)
+corvallen_tests(Model)
+corvallen_tests(Devices)
