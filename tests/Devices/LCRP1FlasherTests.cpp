@@ -1,0 +1,313 @@
+// One whole flash against a simulated LCR-P1 loader: the exact bytes on the wire for image
+// lengths around the block and end-marker boundaries, the progress events, how the reply is
+// judged, and how failures surface.
+#include "Corvallen/Devices/LCRP1Flasher.h"
+#include "Devices/SimulatedLCRP1.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ostream>
+
+namespace LCRP1Flasher {
+// Readable failure messages for progress sequences.
+void PrintTo(const FlashProgress& e, std::ostream* os)
+{
+    switch (e.kind) {
+    case FlashProgress::Kind::connecting: *os << "connecting"; break;
+    case FlashProgress::Kind::writing: *os << "writing(" << e.sent << "/" << e.total << ")"; break;
+    case FlashProgress::Kind::waitingForDevice: *os << "waitingForDevice"; break;
+    }
+}
+}  // namespace LCRP1Flasher
+
+namespace {
+
+using LCRP1Flasher::FlashProgress;
+
+// Short waits for the answer; the defaults would make a silent device cost 20 s.
+LCRP1Flasher::Timing quickTiming()
+{
+    LCRP1Flasher::Timing timing;
+    timing.replyTimeoutSeconds = 0.5;
+    timing.replyQuietMillis = 100;
+    return timing;
+}
+
+QByteArray imageOf(qsizetype length)
+{
+    QByteArray image(length, '\0');
+    // Not 0xFF and not the marker's bytes at fixed places, so filler and data can't be confused.
+    for (qsizetype i = 0; i < length; ++i)
+        image[i] = char((i * 7 + 3) % 251);
+    return image;
+}
+
+struct FlashRun {
+    bool acknowledged = false;
+    QList<FlashProgress> events;
+};
+
+FlashRun flashTo(SimulatedLCRP1& device, const QByteArray& image, const LCRP1Flasher::Timing& timing = quickTiming())
+{
+    FlashRun run;
+    run.acknowledged = LCRP1Flasher::flash(image, device.path(),
+                                           [&run](const FlashProgress& e) { run.events << e; }, timing);
+    return run;
+}
+
+const QByteArray ff(qsizetype n) { return QByteArray(n, char(0xFF)); }
+
+}  // namespace
+
+// --- Wire bytes ------------------------------------------------------------------------------
+
+struct WireCase {
+    qsizetype length;
+    int dataBlocks;
+    bool terminator;
+};
+
+class FlashWire : public ::testing::TestWithParam<WireCase> {};
+
+TEST_P(FlashWire, HandshakeBlocksAndTerminatorAreExactlyAsTheLoaderExpects)
+{
+    const WireCase c = GetParam();
+    SimulatedLCRP1 device;
+    const QByteArray image = imageOf(c.length);
+    const FlashRun run = flashTo(device, image);
+
+    EXPECT_TRUE(run.acknowledged);
+    EXPECT_EQ(device.imagesReceived(), 1);
+    const QByteArray wire = device.received();
+    const qsizetype expectedSize = 4 + 512 * (c.dataBlocks + (c.terminator ? 1 : 0));
+    ASSERT_EQ(wire.size(), expectedSize);
+    EXPECT_EQ(wire.left(4), QByteArray::fromHex("ac550203"));
+
+    const QByteArray blocks = wire.mid(4);
+    // Image bytes in order at the front of each block.
+    for (int k = 0; k < c.dataBlocks; ++k) {
+        const QByteArray chunk = image.mid(512 * k, 512);
+        EXPECT_EQ(blocks.mid(512 * k, chunk.size()), chunk) << "block " << k;
+    }
+    // Full blocks before the last one carry no filler and no marker.
+    const qsizetype tail = c.length - 512 * (c.dataBlocks - 1);
+    const QByteArray last = blocks.mid(512 * (c.dataBlocks - 1), 512);
+    if (tail <= 508) {
+        EXPECT_EQ(last.mid(tail, 508 - tail), ff(508 - tail));
+        EXPECT_EQ(last.mid(508), QByteArray::fromHex("78563412"));
+    } else {
+        // The image ran over the marker; what is left of it stays in place.
+        EXPECT_EQ(last.mid(tail), QByteArray::fromHex("78563412").mid(tail - 508));
+    }
+    if (c.terminator)
+        EXPECT_EQ(blocks.right(512), ff(508) + QByteArray::fromHex("78563412"));
+}
+
+INSTANTIATE_TEST_SUITE_P(AroundBoundaries, FlashWire,
+                         ::testing::Values(WireCase{1, 1, false}, WireCase{2, 1, false}, WireCase{507, 1, false},
+                                           WireCase{508, 1, false}, WireCase{509, 1, true},
+                                           WireCase{510, 1, true}, WireCase{511, 1, true}, WireCase{512, 1, true},
+                                           WireCase{513, 2, false}, WireCase{1000, 2, false},
+                                           WireCase{1020, 2, false}, WireCase{1021, 2, true},
+                                           WireCase{1024, 2, true}, WireCase{1025, 3, false},
+                                           WireCase{512 * 40, 40, true}),
+                         [](const auto& info) { return "L" + std::to_string(info.param.length); });
+
+TEST(FlashWire, WorkedLayoutsOfTheSmallestImages)
+{
+    {
+        SimulatedLCRP1 device;
+        flashTo(device, QByteArray(1, char(0x42)));
+        EXPECT_EQ(device.received(),
+                  QByteArray::fromHex("ac550203") + QByteArray(1, char(0x42)) + ff(507) + QByteArray::fromHex("78563412"));
+    }
+    {
+        // 509 bytes: the last image byte replaces the marker's first byte (78).
+        SimulatedLCRP1 device;
+        const QByteArray image = imageOf(509);
+        flashTo(device, image);
+        EXPECT_EQ(device.received(), QByteArray::fromHex("ac550203") + image + QByteArray::fromHex("563412") + ff(508)
+                                         + QByteArray::fromHex("78563412"));
+    }
+}
+
+// --- Progress --------------------------------------------------------------------------------
+
+TEST(FlashProgressEvents, ReportConnectingEachBlockThenWaiting)
+{
+    SimulatedLCRP1 device;
+    const FlashRun run = flashTo(device, imageOf(1000));
+    const QList<FlashProgress> expected{FlashProgress::connecting(), FlashProgress::writing(512, 1000),
+                                        FlashProgress::writing(1000, 1000), FlashProgress::waitingForDevice()};
+    EXPECT_EQ(run.events, expected);
+}
+
+TEST(FlashProgressEvents, TheTerminatorBlockAddsNoEventAndSentReachesTheTotal)
+{
+    SimulatedLCRP1 device;
+    const FlashRun run = flashTo(device, imageOf(1024));
+    const QList<FlashProgress> expected{FlashProgress::connecting(), FlashProgress::writing(512, 1024),
+                                        FlashProgress::writing(1024, 1024), FlashProgress::waitingForDevice()};
+    EXPECT_EQ(run.events, expected);
+}
+
+// --- The device's answer ---------------------------------------------------------------------
+
+struct ReplyCase {
+    const char* hex;
+    bool acknowledged;
+};
+
+class FlashReply : public ::testing::TestWithParam<ReplyCase> {};
+
+TEST_P(FlashReply, OnlyBytesOneAndTwoDecide)
+{
+    SimulatedLCRP1::Behaviour behaviour;
+    behaviour.reply = QByteArray::fromHex(GetParam().hex);
+    SimulatedLCRP1 device(behaviour);
+    EXPECT_EQ(flashTo(device, imageOf(700)).acknowledged, GetParam().acknowledged);
+    EXPECT_EQ(device.imagesReceived(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, FlashReply,
+                         ::testing::Values(ReplyCase{"3c5503", true}, ReplyCase{"005503ffff", true},
+                                           ReplyCase{"ff5503", true}, ReplyCase{"5503", false},
+                                           ReplyCase{"aa5502", false}, ReplyCase{"550300", false},
+                                           ReplyCase{"55", false}));
+
+TEST(FlashReply, ASilentDeviceMeansNotAcknowledgedRatherThanAnError)
+{
+    SimulatedLCRP1::Behaviour silent;
+    silent.reply = QByteArray();
+    SimulatedLCRP1 device(silent);
+    const FlashRun run = flashTo(device, imageOf(2048));
+    EXPECT_FALSE(run.acknowledged);
+    EXPECT_EQ(run.events.last(), FlashProgress::waitingForDevice());
+    EXPECT_EQ(device.imagesReceived(), 1);
+}
+
+// --- Failures --------------------------------------------------------------------------------
+
+TEST(FlashFailures, AnEmptyImageIsRefusedBeforeTheLineIsTouched)
+{
+    SimulatedLCRP1 device;
+    QList<FlashProgress> events;
+    try {
+        LCRP1Flasher::flash(QByteArray(), device.path(), [&](const FlashProgress& e) { events << e; }, quickTiming());
+        FAIL() << "no error";
+    } catch (const LCRP1Flasher::FlashError& e) {
+        EXPECT_EQ(e.kind(), LCRP1Flasher::FlashError::Kind::emptyFirmware);
+        EXPECT_EQ(e.errorDescription(), QStringLiteral("The firmware file is empty."));
+    }
+    EXPECT_TRUE(events.isEmpty());
+    // The next bytes on the wire are a later flash's: nothing was sent before.
+    flashTo(device, imageOf(1));
+    EXPECT_EQ(device.received().left(4), QByteArray::fromHex("ac550203"));
+    EXPECT_EQ(device.received().size(), 4 + 512);
+}
+
+TEST(FlashFailures, AnImageOverTheCapIsRefusedBeforeTheLineIsTouched)
+{
+    SimulatedLCRP1 device;
+    QList<FlashProgress> events;
+    try {
+        LCRP1Flasher::flash(QByteArray(LCRP1Flasher::maxFirmwareSize + 1, 'x'), device.path(),
+                            [&](const FlashProgress& e) { events << e; }, quickTiming());
+        FAIL() << "no error";
+    } catch (const LCRP1Flasher::FlashError& e) {
+        EXPECT_EQ(e.kind(), LCRP1Flasher::FlashError::Kind::firmwareTooLarge);
+        EXPECT_EQ(e.errorDescription(), QStringLiteral("The firmware file is larger than 16 MiB."));
+    }
+    EXPECT_TRUE(events.isEmpty());
+}
+
+TEST(FlashFailures, AMissingPortFailsToOpenAfterConnecting)
+{
+    QList<FlashProgress> events;
+    try {
+        LCRP1Flasher::flash(imageOf(10), QStringLiteral("/dev/ttyACM-missing-4711"),
+                            [&](const FlashProgress& e) { events << e; }, quickTiming());
+        FAIL() << "no error";
+    } catch (const SerialPort::SerialError& e) {
+        EXPECT_EQ(e.kind(), SerialPort::SerialError::Kind::openFailed);
+        EXPECT_EQ(e.errorDescription(),
+                  QStringLiteral("Couldn't open the serial port: ") + QString::fromLocal8Bit(std::strerror(ENOENT)));
+    }
+    EXPECT_EQ(events, QList<FlashProgress>{FlashProgress::connecting()});
+}
+
+TEST(FlashFailures, ADeviceThatVanishesMidImageEndsWithAWriteFailure)
+{
+    SimulatedLCRP1::Behaviour unplugged;
+    unplugged.hangUpAfter = 4 + 3 * 512;
+    SimulatedLCRP1 device(unplugged);
+    // Far more than the line buffers hold, so the host is still streaming when the device goes.
+    const QByteArray image = imageOf(2 * 1024 * 1024);
+    QList<FlashProgress> events;
+    try {
+        LCRP1Flasher::flash(image, device.path(), [&](const FlashProgress& e) { events << e; }, quickTiming());
+        FAIL() << "no error";
+    } catch (const SerialPort::SerialError& e) {
+        EXPECT_EQ(e.kind(), SerialPort::SerialError::Kind::writeFailed);
+        EXPECT_TRUE(e.errorDescription().startsWith(QStringLiteral("Serial write failed: ")))
+            << e.errorDescription().toStdString();
+        EXPECT_FALSE(e.message().isEmpty());
+    }
+    ASSERT_FALSE(events.isEmpty());
+    EXPECT_NE(events.last(), FlashProgress::waitingForDevice());
+    EXPECT_LT(events.last().sent, image.size()) << "streaming stopped at the failure";
+}
+
+// --- Ports and files -------------------------------------------------------------------------
+
+TEST(FlashPorts, OnlyUSBSerialNodesInAscendingOrderWithFullPaths)
+{
+    const QString dev = corvallen::test::freshFolder(QStringLiteral("dev"));
+    for (const char* name : {"ttyUSB10", "ttyS0", "ttyACM1", "tty", "console", "ttyUSB0", "cu.usbserial-1410",
+                             "ttyACM0", "ttyAMA0", "usbttyUSB0"})
+        QFile(dev + QLatin1Char('/') + QLatin1String(name)).open(QIODevice::WriteOnly);
+    EXPECT_EQ(LCRP1Flasher::availablePortsIn(dev),
+              (QStringList{dev + "/ttyACM0", dev + "/ttyACM1", dev + "/ttyUSB0", dev + "/ttyUSB10"}));
+}
+
+TEST(FlashPorts, NoNodesOrNoFolderGiveAnEmptyList)
+{
+    EXPECT_TRUE(LCRP1Flasher::availablePortsIn(corvallen::test::freshFolder(QStringLiteral("dev"))).isEmpty());
+    EXPECT_TRUE(LCRP1Flasher::availablePortsIn(QStringLiteral("/nonexistent-dev-4711")).isEmpty());
+}
+
+TEST(FlashFiles, FilesUpToTheCapAreReadWholeLargerOnesAreRefusedUnread)
+{
+    const QString folder = corvallen::test::freshFolder();
+    const QString atCap = folder + QStringLiteral("/at-cap.bin");
+    const QString overCap = folder + QStringLiteral("/over-cap.bin");
+    {
+        QFile f(atCap);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.resize(LCRP1Flasher::maxFirmwareSize);
+    }
+    {
+        QFile f(overCap);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.resize(LCRP1Flasher::maxFirmwareSize + 1);
+    }
+    EXPECT_EQ(LCRP1Flasher::readFirmwareFile(atCap).size(), LCRP1Flasher::maxFirmwareSize);
+    try {
+        LCRP1Flasher::readFirmwareFile(overCap);
+        FAIL() << "no error";
+    } catch (const LCRP1Flasher::FlashError& e) {
+        EXPECT_EQ(e.kind(), LCRP1Flasher::FlashError::Kind::firmwareTooLarge);
+    }
+    try {
+        LCRP1Flasher::readFirmwareFile(folder + QStringLiteral("/missing.bin"));
+        FAIL() << "no error";
+    } catch (const LCRP1Flasher::FlashError& e) {
+        EXPECT_EQ(e.kind(), LCRP1Flasher::FlashError::Kind::unreadableFirmware);
+        EXPECT_TRUE(e.errorDescription().startsWith(QStringLiteral("Couldn't read the firmware file: ")));
+    }
+}
