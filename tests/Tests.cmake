@@ -1,3 +1,5 @@
 corvallen_tests(Platform)
 corvallen_tests(Model)
 corvallen_tests(Devices)
+corvallen_tests(Shell)
+corvallen_tests(Sync)

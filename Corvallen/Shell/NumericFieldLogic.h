@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The rules of the numeric entry field, apart from the widget: the text the user edits and the
+// optional number it is bound to move together. Every keystroke is cleaned at once (only numeric
+// characters and one "." stay) and sets the number; the text is rewritten tidily when the field
+// appears, when it loses focus, and when the number changes from outside while the user is not
+// editing. A rewrite the field makes by itself never writes the number back, so merely showing
+// a field never changes a stored value.
+class NumericFieldLogic {
+public:
+    explicit NumericFieldLogic(int fractionDigits = 2, std::optional<double> value = std::nullopt)
+        : m_fractionDigits(fractionDigits < 0 ? 0 : fractionDigits), m_value(value)
+    {
+    }
+
+    // Keeps the characters whose first code point is numeric (any script, superscripts,
+    // fractions) and the first "."; drops everything else (signs, blanks, separators, letters).
+    static QString sanitize(const QString& text);
+    // Plain decimal text with ASCII digits, "." and no grouping, rounded half-to-even to at most
+    // `fractionDigits` places, trailing zeros and a bare point left out. None gives "".
+    // A value that is not finite shows as "".
+    static QString displayText(std::optional<double> value, int fractionDigits);
+    // Strict POSIX-locale decimal: ASCII digits with at most one "." and at least one digit
+    // ("12", "12.5", ".5", "5."). Anything else, and a number too large for a double, is none.
+    static std::optional<double> parse(const QString& text);
+
+    int fractionDigits() const { return m_fractionDigits; }
+    const QString& text() const { return m_text; }
+    std::optional<double> value() const { return m_value; }
+    bool focused() const { return m_focused; }
+
+    // Outcome of an event: what the widget must write.
+    struct Update {
+        std::optional<QString> text;    // new text for the field, when it changes
+        bool valueChanged = false;      // the bound number changed (read value())
+    };
+
+    // The user changed the text.
+    Update textEdited(const QString& newText);
+    // The field gained or lost the keyboard focus.
+    Update focusChanged(bool focused);
+    // The bound number changed from outside.
+    Update valueChanged(std::optional<double> newValue);
+    // The field appears: the text shows the current number.
+    Update appeared();
+
+private:
+    int m_fractionDigits;
+    QString m_text;
+    std::optional<double> m_value;
+    bool m_focused = false;
+};
