@@ -7,6 +7,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace {
 
 QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
@@ -88,6 +90,8 @@ ModelContainer::~ModelContainer()
     if (m_db)
         sqlite3_close_v2(m_db);
 }
+
+void ModelContainer::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(m_db, std::max(0, milliseconds)); }
 
 bool ModelContainer::createSchema(const QList<const EntityDescriptor*>& schema, QString* error)
 {

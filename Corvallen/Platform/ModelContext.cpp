@@ -94,6 +94,7 @@ ModelContext::~ModelContext()
 {
     if (m_autosave && hasChanges())
         save();
+    runDeletionActions();
     for (auto it = m_entities.begin(); it != m_entities.end(); ++it) {
         sqlite3_finalize(it->insertStmt);
         sqlite3_finalize(it->updateStmt);
@@ -166,6 +167,7 @@ bool ModelContext::load(QString* error)
         it->live.clear();
         it->byKey.clear();
         it->unique.clear();
+        it->uniqueDuplicates = false;
         it->liveCount = 0;
         it->needsCompaction = false;
     }
@@ -223,7 +225,7 @@ bool ModelContext::load(QString* error)
             s.live.push_back(m);
             s.byKey.insert(key, m);
             if (unique >= 0 && m->m_values[size_t(unique)].isValid())
-                s.unique.insert(m->m_values[size_t(unique)].toString(), m);
+                addUniqueEntry(s, m->m_values[size_t(unique)].toString(), m);
             maxKey = std::max(maxKey, key);
             seen.insert(m);
         }
@@ -299,7 +301,7 @@ PersistentModel* ModelContext::insert(PersistentModel* object)
     if (!object)
         return nullptr;
     if (object->m_context == this)
-        return object;
+        return object->m_mergedInto ? object->m_mergedInto : object;
     Q_ASSERT_X(!object->m_context, "ModelContext::insert", "record belongs to another context");
     EntityState& s = state(object->entity().name);
     const EntityDescriptor& d = *s.descriptor;
@@ -308,7 +310,10 @@ PersistentModel* ModelContext::insert(PersistentModel* object)
     if (u >= 0 && object->m_values[size_t(u)].isValid()) {
         PersistentModel* existing = s.unique.value(object->m_values[size_t(u)].toString());
         if (existing && !existing->isDeleted()) {
-            // Upsert: the stored record takes the new values and links; identity is kept.
+            // Upsert: the stored record takes the new values and links and keeps its identity.
+            // Single links are replaced; list members are added to the stored record's lists,
+            // so that bringing in a fresh object for an existing name never strips that
+            // record of its other links.
             m_owned.emplace_back(object);
             object->m_context = this;
             for (int i = 0; i < d.attributes.size(); ++i)
@@ -323,13 +328,12 @@ PersistentModel* ModelContext::insert(PersistentModel* object)
             }
             for (int i = 0; i < d.toMany.size(); ++i) {
                 const QList<PersistentModel*> members = object->m_toMany[size_t(i)];
-                if (members.isEmpty())
-                    continue;
                 for (PersistentModel* m : members)
                     object->removeFromMany(i, m);
-                existing->setToMany(i, members);
+                for (PersistentModel* m : members)
+                    existing->addToMany(i, m);
             }
-            object->m_context = nullptr;
+            object->m_mergedInto = existing;
             retire(object);
             return existing;
         }
@@ -343,16 +347,53 @@ PersistentModel* ModelContext::insert(PersistentModel* object)
     s.byKey.insert(object->m_key, object);
     ++s.liveCount;
     if (u >= 0 && object->m_values[size_t(u)].isValid())
-        s.unique.insert(object->m_values[size_t(u)].toString(), object);
+        addUniqueEntry(s, object->m_values[size_t(u)].toString(), object);
     recordChanged(object);
-    for (PersistentModel* target : object->m_toOne)
+    // Linked records that are in no context yet come along. Each may be merged into a stored
+    // record with the same unique value; the merge moves the link over through the inverse.
+    for (size_t i = 0; i < object->m_toOne.size(); ++i) {
+        PersistentModel* target = object->m_toOne[i];
         if (target && !target->m_context)
             insert(target);
-    for (const auto& list : object->m_toMany)
+    }
+    const std::vector<QList<PersistentModel*>> lists = object->m_toMany;
+    for (const auto& list : lists)
         for (PersistentModel* m : list)
             if (!m->m_context)
                 insert(m);
     return object;
+}
+
+void ModelContext::addUniqueEntry(EntityState& s, const QString& value, PersistentModel* object)
+{
+    auto it = s.unique.find(value);
+    if (it == s.unique.end()) {
+        s.unique.insert(value, object);
+        return;
+    }
+    if (it.value() != object)
+        s.uniqueDuplicates = true;
+}
+
+void ModelContext::dropUniqueEntry(EntityState& s, const QString& value, PersistentModel* leaving)
+{
+    auto it = s.unique.find(value);
+    if (it == s.unique.end() || it.value() != leaving)
+        return;
+    s.unique.erase(it);
+    if (!s.uniqueDuplicates)
+        return;
+    // A rename can leave two records with one value; the other one takes the place.
+    const int u = s.descriptor->uniqueAttribute();
+    for (PersistentModel* m : s.live) {
+        if (m == leaving || m->isDeleted())
+            continue;
+        const QVariant& v = m->m_values[size_t(u)];
+        if (v.isValid() && v.toString() == value) {
+            s.unique.insert(value, m);
+            return;
+        }
+    }
 }
 
 void ModelContext::deleteObject(PersistentModel* object)
@@ -376,11 +417,8 @@ void ModelContext::deleteRecursive(PersistentModel* obj, QSet<PersistentModel*>&
     --s.liveCount;
     s.byKey.remove(obj->m_key);
     const int u = d.uniqueAttribute();
-    if (u >= 0) {
-        const QString key = obj->m_values[size_t(u)].toString();
-        if (s.unique.value(key) == obj)
-            s.unique.remove(key);
-    }
+    if (u >= 0 && obj->m_values[size_t(u)].isValid())
+        dropUniqueEntry(s, obj->m_values[size_t(u)].toString(), obj);
 
     for (int i = 0; i < d.toOne.size(); ++i) {
         if (PersistentModel* target = obj->m_toOne[size_t(i)]) {
@@ -466,10 +504,10 @@ void ModelContext::uniqueValueChanged(PersistentModel* object, const QVariant& o
     EntityState& s = state(object->entity().name);
     if (object->isDeleted() || object->m_state == PersistentModel::State::Detached)
         return;
-    if (oldValue.isValid() && s.unique.value(oldValue.toString()) == object)
-        s.unique.remove(oldValue.toString());
-    if (newValue.isValid() && !s.unique.contains(newValue.toString()))
-        s.unique.insert(newValue.toString(), object);
+    if (oldValue.isValid())
+        dropUniqueEntry(s, oldValue.toString(), object);
+    if (newValue.isValid())
+        addUniqueEntry(s, newValue.toString(), object);
 }
 
 void ModelContext::scheduleNotification(const QString& entityName)
@@ -612,6 +650,7 @@ bool ModelContext::save(QString* error)
     m_autosaveTimer.stop();
     if (!hasChanges()) {
         m_pending.clear();
+        runDeletionActions();
         return true;
     }
     QString err;
@@ -642,8 +681,29 @@ bool ModelContext::save(QString* error)
         m->m_joinChanged = false;
     }
     m_pending.clear();
+    runDeletionActions();
     Q_EMIT didSave();
     return true;
+}
+
+void ModelContext::afterDeletionSaved(PersistentModel* object, std::function<void()> action)
+{
+    if (!object || !action || object->m_context != this)
+        return;
+    m_deletionActions.emplace_back(object, std::move(action));
+}
+
+void ModelContext::runDeletionActions()
+{
+    if (m_deletionActions.empty())
+        return;
+    std::vector<std::pair<PersistentModel*, std::function<void()>>> due;
+    std::vector<std::pair<PersistentModel*, std::function<void()>>> waiting;
+    for (auto& entry : m_deletionActions)
+        (entry.first->m_state == PersistentModel::State::Gone ? due : waiting).push_back(std::move(entry));
+    m_deletionActions = std::move(waiting);
+    for (auto& entry : due)
+        entry.second();
 }
 
 void ModelContext::rollback()
@@ -654,6 +714,7 @@ void ModelContext::rollback()
         touched.insert(m->entity().name);
     QString err;
     load(&err);
+    std::erase_if(m_deletionActions, [](const auto& entry) { return !entry.first->isDeleted(); });
     for (const QString& name : touched)
         scheduleNotification(name);
 }

@@ -85,6 +85,13 @@ public:
     // are retired, deleted ones come back.
     void rollback();
 
+    // Runs `action` once the deletion of `object` has reached the store: after the save that
+    // writes it, or at the next successful save when the record was never stored. A rollback
+    // that brings the record back drops the action. This is how the files that belong to a
+    // record are removed: only when the record is gone for good, so a failed save never leaves
+    // a record whose files are missing. Call it after deleteObject().
+    void afterDeletionSaved(PersistentModel* object, std::function<void()> action);
+
     void setAutosaveEnabled(bool enabled);
     bool autosaveEnabled() const { return m_autosave; }
     void setAutosaveDelay(int milliseconds) { m_autosaveTimer.setInterval(milliseconds); }
@@ -111,6 +118,7 @@ private:
         qsizetype liveCount = 0;
         QHash<qint64, PersistentModel*> byKey;
         QHash<QString, PersistentModel*> unique;  // unique attribute value -> record
+        bool uniqueDuplicates = false;  // some live records share a unique value (after a rename)
         qint64 nextKey = 1;
         sqlite3_stmt* insertStmt = nullptr;
         sqlite3_stmt* updateStmt = nullptr;
@@ -122,6 +130,9 @@ private:
     EntityState& state(const QString& entityName) const;
     void recordChanged(PersistentModel* object);
     void uniqueValueChanged(PersistentModel* object, const QVariant& oldValue, const QVariant& newValue);
+    void addUniqueEntry(EntityState& s, const QString& value, PersistentModel* object);
+    void dropUniqueEntry(EntityState& s, const QString& value, PersistentModel* leaving);
+    void runDeletionActions();
     void compact(EntityState& s) const;
     void scheduleNotification(const QString& entityName);
     void retire(PersistentModel* object);
@@ -135,6 +146,7 @@ private:
     mutable QHash<QString, EntityState> m_entities;
     std::vector<std::unique_ptr<PersistentModel>> m_owned;
     QList<PersistentModel*> m_pending;  // records with pending changes (may repeat)
+    std::vector<std::pair<PersistentModel*, std::function<void()>>> m_deletionActions;
     QSet<QString> m_notify;
     bool m_notifyScheduled = false;
     bool m_autosave = true;

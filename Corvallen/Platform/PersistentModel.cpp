@@ -39,6 +39,10 @@ std::optional<double> PersistentModel::optReal(int i) const
 
 void PersistentModel::noteChanged(bool storedColumns)
 {
+    // A record that is gone from the store (deleted and saved, or merged into another by an
+    // insert) has nothing left to save.
+    if (m_state == State::Gone)
+        return;
     if (m_state == State::Persisted && storedColumns)
         m_changed = true;
     if (m_context)
@@ -79,6 +83,13 @@ void PersistentModel::unlinkInverse(int toOneIndex, PersistentModel* target)
 
 void PersistentModel::setToOneValue(int index, PersistentModel* target)
 {
+    // A link from a stored record to a new one brings the new one into the store, as both ends
+    // of a relationship live in one context. The insert may hand back a stored record with the
+    // same unique value: the link then goes to that record.
+    if (target && m_context && !target->m_context)
+        target = m_context->insert(target);
+    else if (target && target->m_mergedInto)
+        target = target->m_mergedInto;
     PersistentModel* old = m_toOne[size_t(index)];
     if (old == target)
         return;
@@ -87,11 +98,9 @@ void PersistentModel::setToOneValue(int index, PersistentModel* target)
     m_toOne[size_t(index)] = target;
     if (target) {
         linkInverse(index, target);
-        // A link between a stored record and a new one brings the new one into the store,
-        // as the other end of a relationship must live in the same context.
-        if (m_context && !target->m_context)
-            m_context->insert(target);
-        else if (!m_context && target->m_context)
+        // The other way round: a new record linked to a stored one joins the store. Should the
+        // insert merge this object into a stored record, that record takes over the link.
+        if (!m_context && target->m_context)
             target->m_context->insert(this);
     }
     noteChanged(true);
@@ -108,6 +117,12 @@ void PersistentModel::addToMany(int index, PersistentModel* object)
             object->setToOneValue(inv, this);
         return;
     }
+    // As for to-one links: a new member joins this record's context first, and may turn out
+    // to be a stored record with the same unique value.
+    if (m_context && !object->m_context)
+        object = m_context->insert(object);
+    else if (object->m_mergedInto)
+        object = object->m_mergedInto;
     auto& mine = m_toMany[size_t(index)];
     if (mine.contains(object))
         return;
@@ -118,12 +133,10 @@ void PersistentModel::addToMany(int index, PersistentModel* object)
     PersistentModel* owner = d.ownsJoinTable ? this : object;
     if (owner->m_state == State::Persisted)
         owner->m_joinChanged = true;
-    if (m_context && !object->m_context)
-        m_context->insert(object);
-    else if (!m_context && object->m_context)
-        object->m_context->insert(this);
     noteChanged(false);
     object->noteChanged(false);
+    if (!m_context && object->m_context)
+        object->m_context->insert(this);
 }
 
 void PersistentModel::removeFromMany(int index, PersistentModel* object)

@@ -90,6 +90,8 @@ private:
     State m_state = State::Detached;
     bool m_changed = false;      // stored columns differ from the saved row
     bool m_joinChanged = false;  // many-to-many links owned by this record changed
+    // Set when an insert merged this object into a stored record with the same unique value.
+    PersistentModel* m_mergedInto = nullptr;
 };
 
 inline size_t qHash(const PersistentModel* m, size_t seed = 0) { return ::qHash(quintptr(m), seed); }

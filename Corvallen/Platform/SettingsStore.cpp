@@ -49,12 +49,29 @@ SettingsStore& SettingsStore::shared()
 SettingsStore::SettingsStore(const QString& filePath, QObject* parent)
     : QObject(parent), m_path(filePath)
 {
-    reload();
+    read();
 }
 
 void SettingsStore::reload()
 {
-    m_values.clear();
+    const QHash<QString, Entry> before = std::exchange(m_values, {});
+    read();
+    // Announce what the file changed, so windows showing a value follow it.
+    QStringList changedKeys;
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        auto now = m_values.find(it.key());
+        if (now == m_values.end() || now->type != it->type || now->value != it->value)
+            changedKeys << it.key();
+    }
+    for (auto it = m_values.begin(); it != m_values.end(); ++it)
+        if (!before.contains(it.key()))
+            changedKeys << it.key();
+    for (const QString& key : std::as_const(changedKeys))
+        Q_EMIT changed(key);
+}
+
+void SettingsStore::read()
+{
     QFile f(m_path);
     if (!f.open(QIODevice::ReadOnly))
         return;

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <optional>
+
 // The user's settings: typed values (bool, integer, double, text, text list, bytes) kept with
 // their types in "settings.json" under the XDG config folder. Every change is written at once
 // (atomically) and announced by changed(key), so one change reaches every open window.
@@ -43,7 +45,8 @@ public:
 
     QStringList keys() const;
 
-    // Re-reads the file (another store object may have written it).
+    // Re-reads the file (another store object may have written it) and announces every key
+    // whose value the file changed.
     void reload();
 
 Q_SIGNALS:
@@ -54,6 +57,7 @@ private:
         Type type;
         QVariant value;
     };
+    void read();
     void set(const QString& key, Type type, const QVariant& value);
     void write() const;
 

@@ -1,0 +1,188 @@
+// The store file: what is written comes back after reopening, its companions, its schema
+// version, copies and checks.
+#include "Corvallen/Model/Capture.h"
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/Document.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ProjectComponent.h"
+#include "Corvallen/Model/ProjectDocument.h"
+#include "Corvallen/Model/Schema.h"
+#include "Corvallen/Model/Tag.h"
+#include "Corvallen/Model/TaxonomyTerm.h"
+#include "Corvallen/Platform/ModelContainer.h"
+#include "support/TestEnvironment.h"
+#include "support/TestStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using namespace corvallen::test;
+
+namespace {
+
+template <class T>
+T* first(ModelContext& ctx)
+{
+    return ctx.fetch<T>().value(0);
+}
+
+TEST(ModelContainerTest, EveryAttributeTypeAndLinkSurvivesReopening)
+{
+    QString path;
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(1733561234567LL, Qt::UTC);
+    const QUuid lineId = QUuid::createUuid();
+    {
+        auto store = openTestStore(&path);
+        ModelContext& ctx = store->mainContext();
+        auto* c = ctx.insert(new Component(QStringLiteral("Widerstand µ ☃")));
+        c->setPartNumber(QString());  // present but empty, not absent
+        c->setQty(-3);
+        c->setMinQty(qint64(1) << 40);
+        c->setConfidence(0.1 + 0.2);
+        c->setPurchasePrice(-0.5);
+        c->setResellPrice(1e-300);
+        c->setCreatedAt(when);
+        c->setUpdatedAt(when.addMSecs(1));
+        c->setTags(QStringLiteral("a, b"));
+        auto* p = ctx.insert(new Project(QStringLiteral("P"), QStringLiteral("line1\nline2"), QString()));
+        p->setQuoteCombined(true);
+        p->setLabourFlat(0.0);
+        auto* line = ctx.insert(new ProjectComponent(c, p, 12));
+        line->setId(lineId);
+        line->setAddedAt(when);
+        auto* cap = ctx.insert(new Capture(QStringLiteral("x.png")));
+        cap->setValue(-12.5);
+        cap->setMode(QStringLiteral("DCV"));
+        cap->setProject(p);
+        cap->addTag(ctx.insert(new Tag(QStringLiteral("t"), QStringLiteral("#ABCDEF"))));
+        auto* d = ctx.insert(new Document(QStringLiteral("F.pdf"), QStringLiteral("F")));
+        d->setProject(p);
+        ctx.insert(new ProjectDocument(d, p));
+        ctx.insert(new TaxonomyTerm(TermKind::bin, QStringLiteral("A1"), QStringLiteral("Drawer")));
+        ASSERT_TRUE(ctx.save());
+    }
+    auto store = reopenTestStore(path);
+    ModelContext& ctx = store->mainContext();
+    Component* c = first<Component>(ctx);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->name(), QStringLiteral("Widerstand µ ☃"));
+    ASSERT_TRUE(c->partNumber().has_value());
+    EXPECT_TRUE(c->partNumber()->isEmpty());
+    EXPECT_FALSE(c->category().has_value());
+    EXPECT_EQ(c->qty(), -3);
+    EXPECT_EQ(c->minQty(), qint64(1) << 40);
+    EXPECT_EQ(c->confidence(), 0.1 + 0.2);
+    EXPECT_EQ(c->purchasePrice(), -0.5);
+    EXPECT_EQ(c->resellPrice(), 1e-300);
+    EXPECT_EQ(c->createdAt(), when);
+    EXPECT_EQ(c->updatedAt().toMSecsSinceEpoch(), when.toMSecsSinceEpoch() + 1);
+    EXPECT_EQ(c->unit(), QStringLiteral("pcs"));
+    EXPECT_EQ(c->tags(), QStringLiteral("a, b"));
+
+    Project* p = first<Project>(ctx);
+    EXPECT_TRUE(p->quoteCombined());
+    EXPECT_EQ(p->labourFlat(), 0.0);
+    EXPECT_FALSE(p->labourHours().has_value());
+    EXPECT_EQ(p->details(), QStringLiteral("line1\nline2"));
+    EXPECT_TRUE(p->notes().isEmpty());
+
+    ProjectComponent* line = first<ProjectComponent>(ctx);
+    EXPECT_EQ(line->id(), lineId);
+    EXPECT_EQ(line->quantity(), 12);
+    EXPECT_EQ(line->addedAt(), when);
+    EXPECT_EQ(line->component(), c);
+    EXPECT_EQ(line->project(), p);
+
+    Capture* cap = first<Capture>(ctx);
+    EXPECT_EQ(cap->value(), -12.5);
+    EXPECT_FALSE(cap->minValue().has_value());
+    EXPECT_EQ(cap->mode(), QStringLiteral("DCV"));
+    EXPECT_EQ(cap->notes(), QString());
+    EXPECT_EQ(cap->project(), p);
+    ASSERT_EQ(cap->tags().size(), 1);
+    EXPECT_EQ(cap->tags()[0]->colorHex(), QStringLiteral("#ABCDEF"));
+
+    Document* d = first<Document>(ctx);
+    EXPECT_EQ(d->typeRaw(), QStringLiteral("reference"));
+    EXPECT_EQ(d->project(), p);
+    ASSERT_EQ(d->attachments().size(), 1);
+    EXPECT_TRUE(d->attachments()[0]->markupFileName().endsWith(QLatin1String(".markup.pdf")));
+
+    TaxonomyTerm* term = first<TaxonomyTerm>(ctx);
+    EXPECT_EQ(term->kindRaw(), QStringLiteral("bin"));
+    EXPECT_EQ(term->parent(), QStringLiteral("Drawer"));
+    EXPECT_FALSE(term->notes().has_value());
+}
+
+TEST(ModelContainerTest, TheJournalCompanionsExistWhileTheStoreIsOpen)
+{
+    QString path;
+    auto store = openTestStore(&path);
+    store->mainContext().insert(new Tag(QStringLiteral("w"), QStringLiteral("#000000")));
+    ASSERT_TRUE(store->mainContext().save());
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral("-wal")));
+    EXPECT_TRUE(QFileInfo::exists(path + QStringLiteral("-shm")));
+}
+
+TEST(ModelContainerTest, OpeningFailsWithAReasonForAnUnusableFile)
+{
+    QString error;
+    // A folder where the file should be.
+    const QString folder = freshFolder(QStringLiteral("dir")) + QStringLiteral("/Corvallen.store");
+    QDir().mkpath(folder);
+    EXPECT_EQ(ModelContainer::open(folder, corvallenSchema(), &error), nullptr);
+    EXPECT_FALSE(error.isEmpty());
+
+    // Not a database.
+    const QString junk = freshFolder(QStringLiteral("junk")) + QStringLiteral("/Corvallen.store");
+    {
+        QFile f(junk);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    }
+    error.clear();
+    EXPECT_EQ(ModelContainer::open(junk, corvallenSchema(), &error), nullptr);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(ModelContainer::verifyStoreFile(junk, &error));
+}
+
+TEST(ModelContainerTest, AStoreFromANewerVersionIsRefusedAndLeftAlone)
+{
+    QString path;
+    openTestStore(&path).reset();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA user_version = 99", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QString error;
+    EXPECT_EQ(ModelContainer::open(path, corvallenSchema(), &error), nullptr);
+    EXPECT_TRUE(error.contains(QLatin1String("newer"))) << error.toStdString();
+    EXPECT_FALSE(ModelContainer::verifyStoreFile(path, &error));
+}
+
+TEST(ModelContainerTest, ACopyOfTheOpenStoreIsAWholeStoreOnItsOwn)
+{
+    QString path;
+    auto store = openTestStore(&path);
+    ModelContext& ctx = store->mainContext();
+    for (int i = 0; i < 50; ++i)
+        ctx.insert(new Capture(QStringLiteral("c%1.png").arg(i)));
+    ASSERT_TRUE(ctx.save());
+    ctx.insert(new Capture(QStringLiteral("unsaved.png")));  // not part of the copy
+
+    const QString copy = freshFolder(QStringLiteral("copy")) + QStringLiteral("/Corvallen.store");
+    QString error;
+    ASSERT_TRUE(store->copyTo(copy, &error)) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(copy + QStringLiteral("-wal")));
+    EXPECT_TRUE(ModelContainer::verifyStoreFile(copy, &error)) << error.toStdString();
+    auto reopened = reopenTestStore(copy);
+    EXPECT_EQ(reopened->mainContext().fetchCount<Capture>(), 50);
+}
+
+}  // namespace
