@@ -1,6 +1,5 @@
 // The "hiddenDeviceIDs" value that the Devices page and the sync-location list share: how it
 // is read, how it is written, and that each list's edits keep the other list's identifiers.
-#include "Corvallen/Devices/BenchDevice.h"
 #include "Corvallen/Devices/DeviceVisibility.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "support/TestEnvironment.h"
@@ -67,16 +66,4 @@ TEST(HiddenIDsSettings, StoredAsTextUnderTheSharedKeyAndReadBackByAnotherStore)
     DeviceVisibility::setHidden(QStringLiteral("lcrP1"), false, &store);
     SettingsStore again(file);
     EXPECT_EQ(again.textValue(QStringLiteral("hiddenDeviceIDs")), kSync);
-}
-
-TEST(BenchDevices, RawValuesMatchExactly)
-{
-    ASSERT_EQ(BenchDevice::allCases().size(), 1);
-    const BenchDevice lcr = BenchDevice::allCases().first();
-    EXPECT_EQ(lcr.rawValue(), QStringLiteral("lcrP1"));
-    EXPECT_EQ(lcr.displayName(), QStringLiteral("FNIRSI LCR-P1"));
-    EXPECT_EQ(lcr.subtitle(), QStringLiteral("Component tester"));
-    EXPECT_EQ(BenchDevice::fromRawValue(QStringLiteral("lcrP1")), lcr);
-    for (const char* other : {"LCRP1", "lcrP1 ", "", "lcr"})
-        EXPECT_FALSE(BenchDevice::fromRawValue(QLatin1String(other)).has_value()) << other;
 }

@@ -2,6 +2,7 @@
 // thread with progress and the outcome line delivered on the main thread, the refusals, the
 // one-flash-at-a-time rule, and controllers that go away while their flash still runs.
 #include "Corvallen/Devices/FlashController.h"
+#include "Devices/RunUntil.h"
 #include "Devices/SimulatedLCRP1.h"
 #include "support/TestEnvironment.h"
 
@@ -41,17 +42,6 @@ QByteArray imageOf(qsizetype length)
     for (qsizetype i = 0; i < length; ++i)
         image[i] = char((i * 5 + 1) % 253);
     return image;
-}
-
-// Runs the event loop until pred holds; the bound only stops a broken build from hanging.
-template <typename Pred>
-bool runUntil(Pred pred)
-{
-    for (int i = 0; i < 60000 && !pred(); ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return pred();
 }
 
 struct Recorder {

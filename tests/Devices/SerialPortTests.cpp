@@ -245,15 +245,6 @@ TEST(SerialPortRead, AReplyEndsAtTheQuietGapNotAtTheDeadline)
     EXPECT_LT(waited, std::chrono::seconds(60));
 }
 
-TEST(SerialPortRead, AClosedPortReadsNothing)
-{
-    SimulatedLCRP1 device(SimulatedLCRP1::Behaviour{QByteArray(), -1, false});
-    SerialPort port(device.path(), 115200);
-    port.close();
-    device.send("late");
-    EXPECT_TRUE(port.read(0.2, 50).isEmpty());
-}
-
 TEST(SerialPortLifecycle, ClosingTwiceNeverClosesSomeoneElsesDescriptor)
 {
     SimulatedLCRP1 device;
