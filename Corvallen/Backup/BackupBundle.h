@@ -1,0 +1,114 @@
+#pragma once
+
+#include "Corvallen/Backup/BackupError.h"
+#include "Corvallen/Backup/BackupManifest.h"
+#include "Corvallen/Backup/BackupSelection.h"
+#include "Corvallen/Backup/RestoreSummary.h"
+
+#include <QFuture>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class ModelContainer;
+class ModelContext;
+
+// The backup archive and the operations around it: zipping an export, looking inside an archive
+// the user picked, the selective restore of a current archive, the staged whole-store restore
+// of an older archive with its swap at the next launch, the "pre-restore" snapshot, and the
+// relaunch after staging. Every failure is thrown as a BackupError.
+//
+// The synchronous operations block their thread. Those that touch the store (restore, the
+// snapshot of an open store, writing an export's records) run on the main thread; zipping,
+// inspecting and staging may run on any thread. The *Async entry points move the long file work
+// to the global thread pool and report progress (0 to 1000) through the returned future; a
+// failure comes back as the future's exception (a BackupError).
+class BackupBundle {
+public:
+    struct Info {
+        std::optional<BackupManifest> manifest;  // present for a current archive
+        bool isLegacy = false;                   // true for an archive holding a whole store
+    };
+    using Progress = std::function<void(double fraction)>;
+
+    BackupBundle() = delete;
+
+    // The backup code's own failure: domain "Corvallen.Backup", code 1, the message as its text.
+    static BackupError makeError(const QString& message);
+    // Removes a file or folder; ignores every failure.
+    static void removeQuietly(const QString& path);
+
+    // Makes "CorvallenBackup-<UUID>.zip" in the temporary folder from the folder's contents and
+    // returns its path; the folder is left as it is.
+    static QString zipFolder(const QString& folder, const Progress& progress = {});
+
+    // Tells what an archive is from its ZIP directory alone: a decodable "manifest.json"
+    // anywhere in it makes a current archive; otherwise a "Corvallen.store" anywhere makes a
+    // legacy one; otherwise "That doesn't look like a Corvallen backup." An archive with an
+    // unsafe entry is refused as the restore would refuse it.
+    static Info inspect(const QString& archive);
+
+    // The live items that exist, in order: "Corvallen.store", its "-wal" and "-shm"
+    // companions, then the folders "captures", "components", "documents".
+    static QStringList storeItems();
+
+    // Copies the live data into "backups/<label>-<yyyyMMdd-HHmmss>" in the data folder and
+    // returns that folder. The store is copied consistently (SQLite's backup API), as one file
+    // "Corvallen.store" without companions: through `container` when the store is open in this
+    // process (main thread), otherwise through a connection of its own (any thread). An item
+    // that a snapshot of the same name and second already holds is kept as it is; any other
+    // failure is thrown and the new snapshot folder is removed.
+    static QString snapshot(const QString& label);
+    static QString snapshot(const QString& label, const ModelContainer& container);
+
+    // Replaces the selected sections with the archive's: extracts what they need into
+    // "CorvallenRestore-<UUID>" in the temporary folder, saves the context's pending changes,
+    // takes the "pre-restore" snapshot, and then replaces the store's records (one save) and the
+    // data folders (swapped in after the save), all or nothing. Main thread.
+    static RestoreSummary restore(const QString& archive, const BackupSelection& selection, ModelContext& context,
+                                  const Progress& progress = {});
+
+    // Stages a legacy archive: checks its store file (opens read-only, passes the integrity
+    // check, has a known schema version), takes the "pre-restore" snapshot, and builds
+    // "pending-restore" in the data folder under a temporary name, renamed when complete (an
+    // earlier staged restore is replaced). The live data is not touched. Any thread.
+    static void stageLegacyRestore(const QString& archive, const Progress& progress = {});
+    // True when a staged restore waits for the next launch.
+    static bool hasPendingRestore();
+
+    // At launch, before the launch snapshot and before the store opens: puts a staged restore in
+    // place. The staged items are first copied beside the live ones; only when all are there are
+    // the live items renamed aside (the old store's "-wal"/"-shm" always) and the new ones
+    // renamed in. On any failure the live data and the staged folder stay as they were. Never
+    // fails towards its caller.
+    static void applyPendingRestoreIfNeeded();
+
+    // ---- Off the main thread
+
+    // Writes the export's records on the calling (main) thread, then copies the data folders,
+    // zips them and moves the archive to `destination` (replacing a file there) in the thread
+    // pool; the staging folder and the temporary archive are removed in every case. The result
+    // is `destination`.
+    static QFuture<QString> exportArchiveAsync(const BackupSelection& selection, ModelContext& context,
+                                               const QString& appVersion, const QString& appBuild,
+                                               const QString& destination);
+    static QFuture<QString> zipFolderAsync(const QString& folder);
+    // Extracts and prepares the folders in the thread pool, then finishes on the context's
+    // (main) thread: snapshot of the store, the records, the folder swap.
+    static QFuture<RestoreSummary> restoreAsync(const QString& archive, const BackupSelection& selection,
+                                                ModelContext& context);
+    static QFuture<void> stageLegacyRestoreAsync(const QString& archive);
+
+    // ---- Relaunch after staging
+
+    // Asks the application to quit and to start a new instance of the same executable (same
+    // arguments) once this process has closed its store: the new instance is started when the
+    // process exits, or earlier by startRequestedRelaunch().
+    static void relaunchAfterQuit();
+    static bool relaunchRequested();
+    // For the end of main(), after the store has been closed: starts the requested new instance
+    // now. Returns true when one was started.
+    static bool startRequestedRelaunch();
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// File operations of the backup code. Each one that can fail throws a BackupError naming the
+// file; none follows a symbolic link out of the tree it works on.
+namespace BackupFiles {
+
+// Reports done of total bytes; may be called from any thread.
+using ByteProgress = std::function<void(qint64 done, qint64 total)>;
+
+// The user's temporary folder ($TMPDIR, else /tmp).
+QString temporaryFolder();
+// A fresh path "<folder>/<prefix><UPPER-CASE-UUID><suffix>" (nothing is created).
+QString uniquePath(const QString& folder, const QString& prefix, const QString& suffix = {});
+
+// Creates the folder with its parents; throws when it does not exist afterwards.
+void makeFolder(const QString& path);
+// True when something (a file, folder or link) is at the path; links are not followed.
+bool exists(const QString& path);
+bool isFolder(const QString& path);
+bool isFile(const QString& path);
+
+// Copies one file's bytes (and modification time) to a new file; throws on any failure and
+// then leaves no partial file behind.
+void copyFile(const QString& source, const QString& destination);
+
+// Copies a folder with everything in it to a new folder at `destination`. Regular files and
+// folders are copied; a link to a regular file is copied as that file's bytes; other links and
+// special files are left out. With `hardLinks` files are linked instead of copied where the
+// file system allows it (the export's short-lived staging copy). Throws on the first failure;
+// the caller removes the partial copy.
+void copyTree(const QString& source, const QString& destination, bool hardLinks = false, const ByteProgress& progress = {});
+// The bytes copyTree would copy.
+qint64 treeBytes(const QString& folder);
+
+// Writes bytes to a new or existing file in one go; throws on failure.
+void writeFile(const QString& path, const QByteArray& bytes);
+// Puts a file at destination, replacing what is there: a rename, or on another file system a
+// copy under a temporary name that is then renamed into place. The source is gone afterwards.
+void placeFile(const QString& source, const QString& destination);
+
+// Renames within one file system; throws on failure.
+void rename(const QString& source, const QString& destination);
+// Renames, or copies and then removes the source when the two lie on different file systems.
+void moveTree(const QString& source, const QString& destination, const ByteProgress& progress = {});
+
+// Removes a file or a folder with its contents; links are removed, never followed. Failures
+// are ignored.
+void removeQuietly(const QString& path);
+
+}  // namespace BackupFiles

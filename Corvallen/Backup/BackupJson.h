@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+
+#include <optional>
+
+// The JSON conventions every backup file shares: dates as ISO 8601 internet date-times in UTC
+// to the whole second ("2025-03-01T09:30:00Z"), optional values left out when absent, and
+// strict reading: a required key that is missing or of the wrong JSON type makes the reader
+// fail, so that one bad record makes its whole file unreadable.
+namespace BackupJson {
+
+QString formatDate(const QDateTime& date);
+// Accepts "yyyy-MM-ddTHH:mm:ss" followed by "Z" or a "+hh:mm"/"-hh:mm" offset; nothing else
+// (no fractional seconds, no missing zone).
+std::optional<QDateTime> parseDate(const QString& text);
+
+// Pretty-printed with object keys sorted (QJsonObject keeps its keys in order).
+QByteArray encode(const QJsonObject& object);
+QByteArray encode(const QJsonArray& array);
+
+// Writers that leave a key out when there is no value. A number that is not finite has no
+// JSON form and is left out as well, so that one odd reading never blocks a whole backup.
+void putText(QJsonObject& o, const QString& key, const std::optional<QString>& value);
+void putNumber(QJsonObject& o, const QString& key, std::optional<double> value);
+
+// A strict reader over one JSON object. Each getter records a failure instead of throwing;
+// check ok() once all fields are read.
+class Reader {
+public:
+    explicit Reader(const QJsonValue& value);
+
+    bool ok() const { return m_ok; }
+    void fail() { m_ok = false; }
+
+    QString text(const QString& key);
+    std::optional<QString> optText(const QString& key);
+    qint64 integer(const QString& key);
+    double number(const QString& key);
+    std::optional<double> optNumber(const QString& key);
+    bool boolean(const QString& key);
+    std::optional<bool> optBoolean(const QString& key);
+    QDateTime date(const QString& key);
+    QJsonArray array(const QString& key);
+    QJsonObject object(const QString& key);
+    std::optional<QJsonObject> optObject(const QString& key);
+
+private:
+    QJsonValue required(const QString& key);
+    QJsonValue optional(const QString& key);
+
+    QJsonObject m_object;
+    bool m_ok;
+};
+
+// A strict whole-number reading of a JSON number (no fraction, inside the signed 64-bit range).
+std::optional<qint64> integerValue(const QJsonValue& v);
+
+// Parses bytes that must hold one JSON object or one JSON array.
+std::optional<QJsonObject> parseObject(const QByteArray& bytes);
+std::optional<QJsonArray> parseArray(const QByteArray& bytes);
+
+}  // namespace BackupJson

@@ -1,0 +1,180 @@
+#pragma once
+
+#include "Corvallen/Platform/PersistentIdentifier.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class Component;
+
+// The JSON records of a backup archive, one file per data type. Records point at each other by
+// ids made fresh for each export (upper-case UUID text); the store's own identities are never
+// written. Each record encodes with keys equal to its field names, optional fields left out
+// when absent, and decodes strictly: fromJson gives nothing when a required key is missing or
+// any key has the wrong JSON type. Records that name a file in a data folder accept only one
+// plain file name there, never a path.
+namespace BackupData {
+
+struct TagDTO {
+    QString id;
+    QString name;
+    QString colorHex;
+
+    QJsonObject toJson() const;
+    static std::optional<TagDTO> fromJson(const QJsonValue& v);
+    friend bool operator==(const TagDTO&, const TagDTO&) = default;
+};
+
+// The nine business settings the backup carries, in this order; the logo keys are not among them.
+const QStringList& businessKeys();
+
+struct SettingsDTO {
+    std::optional<QString> appTheme;
+    std::optional<QString> appLanguage;
+    std::optional<QString> libraryMode;
+    std::optional<QString> installedFirmware_2D15P;
+    std::optional<bool> autoEjectAfterSync;
+    std::optional<QMap<QString, QString>> business;
+
+    QJsonObject toJson() const;
+    static std::optional<SettingsDTO> fromJson(const QJsonValue& v);
+    friend bool operator==(const SettingsDTO&, const SettingsDTO&) = default;
+};
+
+struct ComponentDTO {
+    QString id;
+    QString name;
+    std::optional<QString> partNumber;
+    std::optional<QString> category;
+    std::optional<QString> subcategory;
+    std::optional<QString> manufacturer;
+    qint64 qty = 0;
+    QString unit;
+    qint64 minQty = 0;
+    std::optional<QString> location;
+    std::optional<QString> bin;
+    std::optional<QString> voltage;
+    std::optional<QString> current;
+    std::optional<QString> power;
+    std::optional<QString> interface;
+    std::optional<QString> logicLevel;
+    std::optional<QString> package;
+    std::optional<QString> keySpecs;
+    std::optional<QString> notes;
+    std::optional<QString> tags;
+    std::optional<double> confidence;
+    std::optional<QString> shoppingURL;
+    std::optional<QString> photoFile;
+    std::optional<QString> datasheetFile;
+    std::optional<QString> manualFile;
+    std::optional<QString> datasheetURL;
+    std::optional<QString> manualURL;
+    std::optional<QString> photoURL;
+    std::optional<QString> statusOverride;
+    std::optional<double> purchasePrice;
+    std::optional<double> resellPrice;
+    QDateTime createdAt;
+    QDateTime updatedAt;
+
+    ComponentDTO() = default;
+    // The record of one component; `ids` maps every component's persistent identifier to the
+    // record id this export gave it.
+    ComponentDTO(const Component& component, const QHash<PersistentIdentifier, QString>& ids);
+
+    QJsonObject toJson() const;
+    static std::optional<ComponentDTO> fromJson(const QJsonValue& v);
+    friend bool operator==(const ComponentDTO&, const ComponentDTO&) = default;
+};
+
+// Writes every field of the record but id and name into the component, absent fields as absent
+// values, the record's timestamps over the ones the component was made with.
+void apply(const ComponentDTO& record, Component& component);
+
+struct DocumentDTO {
+    QString id;
+    QString fileName;
+    QString title;
+    QString typeRaw;
+    QString notes;
+    std::optional<QString> tags;
+    std::optional<QString> sourceURL;
+    std::optional<QString> libraryMarkupFileName;
+    QDateTime addedAt;
+
+    QJsonObject toJson() const;
+    static std::optional<DocumentDTO> fromJson(const QJsonValue& v);
+    friend bool operator==(const DocumentDTO&, const DocumentDTO&) = default;
+};
+
+struct BomDTO {
+    QString component;
+    qint64 quantity = 0;
+    QDateTime addedAt;
+
+    QJsonObject toJson() const;
+    static std::optional<BomDTO> fromJson(const QJsonValue& v);
+    friend bool operator==(const BomDTO&, const BomDTO&) = default;
+};
+
+struct AttachDTO {
+    QString document;
+    QString markupFileName;
+    QDateTime addedAt;
+
+    QJsonObject toJson() const;
+    static std::optional<AttachDTO> fromJson(const QJsonValue& v);
+    friend bool operator==(const AttachDTO&, const AttachDTO&) = default;
+};
+
+struct ProjectDTO {
+    QString id;
+    QString name;
+    QString details;
+    QString notes;
+    QDateTime createdAt;
+    std::optional<double> labourHours;
+    std::optional<double> labourRate;
+    std::optional<double> labourFlat;
+    std::optional<bool> quoteCombined;
+    QList<BomDTO> bom;
+    QList<AttachDTO> attachments;
+
+    QJsonObject toJson() const;
+    static std::optional<ProjectDTO> fromJson(const QJsonValue& v);
+    friend bool operator==(const ProjectDTO&, const ProjectDTO&) = default;
+};
+
+struct CaptureDTO {
+    QString id;
+    QString fileName;
+    QString title;
+    QString notes;
+    QDateTime importedAt;
+    std::optional<QString> mode;
+    std::optional<QString> unit;
+    std::optional<QString> summary;
+    std::optional<double> value;
+    std::optional<double> minValue;
+    std::optional<double> maxValue;
+    std::optional<QString> project;
+    QStringList tags;
+
+    QJsonObject toJson() const;
+    static std::optional<CaptureDTO> fromJson(const QJsonValue& v);
+    friend bool operator==(const CaptureDTO&, const CaptureDTO&) = default;
+};
+
+// A whole file of records: a JSON array in which every element decodes, or nothing.
+template <class T>
+std::optional<QList<T>> decodeArray(const QByteArray& json);
+template <class T>
+QByteArray encodeArray(const QList<T>& records);
+
+}  // namespace BackupData
