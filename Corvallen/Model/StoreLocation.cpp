@@ -27,14 +27,16 @@ QString stamp(const QDateTime& localTime)
     return localTime.toLocalTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
-void snapshotStore(int keep)
+void snapshotStore(int keep) { snapshotStore(keep, QDateTime::currentDateTime()); }
+
+void snapshotStore(int keep, const QDateTime& launchTime)
 {
     const QString store = storeURL();
     if (!QFileInfo::exists(store))
         return;
     const QString folder = snapshotFolder();
     QDir().mkpath(folder);
-    const QString target = folder + QLatin1Char('/') + stamp(QDateTime::currentDateTime());
+    const QString target = folder + QLatin1Char('/') + stamp(launchTime);
     if (!QDir().mkpath(target))
         return;
     const QString name = QFileInfo(store).fileName();

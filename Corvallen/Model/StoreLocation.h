@@ -20,6 +20,8 @@ QString stamp(const QDateTime& localTime);
 // companions into backups/<stamp>, then keeps only the `keep` folders whose names sort
 // highest. Nothing happens when there is no store file. Never fails towards its caller.
 void snapshotStore(int keep);
+// The same, stamped with the given launch time.
+void snapshotStore(int keep, const QDateTime& launchTime);
 // Deletes every folder of `folder` but the `keep` whose names sort highest (plain code-point
 // order); stray files are neither counted nor deleted.
 void pruneSnapshots(const QString& folder, int keep);

@@ -1,0 +1,286 @@
+// The five term lists kept in step with the components' term fields: listing, find-or-create,
+// seeding, counting, deleting and renaming, with names matched case-insensitively in the
+// user's locale.
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/TaxonomyTerm.h"
+#include "support/TestStore.h"
+
+#include <QLocale>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace corvallen::test;
+using ::testing::ElementsAre;
+
+namespace {
+
+class TaxonomyTermTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        store = openTestStore();
+        ASSERT_TRUE(store);
+        QObject::connect(&ctx(), &ModelContext::didSave, [this] { ++saves; });
+    }
+    void TearDown() override { QLocale::setDefault(QLocale::c()); }
+    ModelContext& ctx() { return store->mainContext(); }
+
+    TaxonomyTerm* term(TermKind kind, const QString& name, const std::optional<QString>& parent = std::nullopt)
+    {
+        return ctx().insert(new TaxonomyTerm(kind, name, parent));
+    }
+    Component* component(const QString& name, std::initializer_list<std::pair<TermKind, QString>> fields)
+    {
+        Component* c = ctx().insert(new Component(name));
+        for (const auto& [kind, value] : fields)
+            c->setValue(value, kind);
+        return c;
+    }
+    QStringList names(TermKind kind)
+    {
+        QStringList out;
+        for (TaxonomyTerm* t : TaxonomyTerm::terms(kind, ctx()))
+            out << t->name();
+        return out;
+    }
+    void saveNow() { ASSERT_TRUE(ctx().save()); saves = 0; }
+
+    std::unique_ptr<ModelContainer> store;
+    int saves = 0;
+};
+
+TEST_F(TaxonomyTermTest, AListHoldsItsKindOnlyInLocaleOrderIncludingUnsavedTerms)
+{
+    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    term(TermKind::manufacturer, QStringLiteral("texas"));
+    term(TermKind::manufacturer, QStringLiteral("Analog"));
+    term(TermKind::manufacturer, QStringLiteral("Ämter"));
+    term(TermKind::manufacturer, QStringLiteral("bourns"));
+    term(TermKind::category, QStringLiteral("Zener"));
+    TaxonomyTerm* odd = term(TermKind::category, QStringLiteral("Odd"));
+    odd->setKindRaw(QStringLiteral("Category"));  // matches no kind
+    EXPECT_THAT(names(TermKind::manufacturer), ElementsAre(QStringLiteral("Ämter"), QStringLiteral("Analog"), QStringLiteral("bourns"),
+                                                           QStringLiteral("texas")));
+    EXPECT_THAT(names(TermKind::category), ElementsAre(QStringLiteral("Zener")));
+    for (TermKind k : TermKinds::allCases())
+        EXPECT_FALSE(names(k).contains(QStringLiteral("Odd")));
+}
+
+TEST_F(TaxonomyTermTest, FindOrCreateNeedsANonBlankName)
+{
+    EXPECT_EQ(TaxonomyTerm::findOrCreate(std::nullopt, TermKind::category, std::nullopt, ctx()), nullptr);
+    EXPECT_EQ(TaxonomyTerm::findOrCreate(QString(), TermKind::category, std::nullopt, ctx()), nullptr);
+    EXPECT_EQ(TaxonomyTerm::findOrCreate(QStringLiteral(" \t\n "), TermKind::category, QStringLiteral("P"), ctx()), nullptr);
+    EXPECT_EQ(ctx().fetchCount<TaxonomyTerm>(), 0);
+}
+
+TEST_F(TaxonomyTermTest, FindOrCreateMatchesWithinOneKindIgnoringCase)
+{
+    TaxonomyTerm* resistors = term(TermKind::category, QStringLiteral("Resistors"));
+    saveNow();
+    EXPECT_EQ(TaxonomyTerm::findOrCreate(QStringLiteral(" resistors "), TermKind::category, std::nullopt, ctx()), resistors);
+    EXPECT_EQ(resistors->name(), QStringLiteral("Resistors")) << "the first written form stays";
+
+    const QDateTime before = QDateTime::currentDateTimeUtc();
+    TaxonomyTerm* maker = TaxonomyTerm::findOrCreate(QStringLiteral(" resistors "), TermKind::manufacturer, QStringLiteral("  "), ctx());
+    ASSERT_NE(maker, nullptr);
+    EXPECT_NE(maker, resistors);
+    EXPECT_EQ(maker->kindRaw(), QStringLiteral("manufacturer"));
+    EXPECT_EQ(maker->name(), QStringLiteral("resistors"));
+    EXPECT_FALSE(maker->parent().has_value());
+    EXPECT_FALSE(maker->notes().has_value());
+    EXPECT_GE(maker->createdAt(), before);
+    EXPECT_TRUE(ctx().hasChanges()) << "find-or-create leaves saving to its caller";
+    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(TaxonomyTerm::findOrCreate(QStringLiteral("RESISTORS"), TermKind::manufacturer, std::nullopt, ctx()), maker)
+        << "an unsaved term is found too";
+}
+
+TEST_F(TaxonomyTermTest, FindOrCreateFillsOnlyAMissingParent)
+{
+    TaxonomyTerm* film = term(TermKind::subcategory, QStringLiteral("Film"));
+    TaxonomyTerm::findOrCreate(QStringLiteral("film"), TermKind::subcategory, QStringLiteral("   "), ctx());
+    EXPECT_FALSE(film->parent().has_value());
+    TaxonomyTerm::findOrCreate(QStringLiteral("film"), TermKind::subcategory, QStringLiteral("  Passives \n"), ctx());
+    EXPECT_EQ(film->parent(), QStringLiteral("Passives"));
+    TaxonomyTerm::findOrCreate(QStringLiteral("FILM"), TermKind::subcategory, QStringLiteral("Actives"), ctx());
+    EXPECT_EQ(film->parent(), QStringLiteral("Passives"));
+    TaxonomyTerm* emptyParent = term(TermKind::bin, QStringLiteral("A1"), QString());
+    TaxonomyTerm::findOrCreate(QStringLiteral("a1"), TermKind::bin, QStringLiteral("Shelf"), ctx());
+    EXPECT_EQ(emptyParent->parent(), QString()) << "an empty parent is still a parent";
+    TaxonomyTerm* made = TaxonomyTerm::findOrCreate(QStringLiteral(" Ceramic "), TermKind::subcategory, QStringLiteral(" Passives "), ctx());
+    EXPECT_EQ(made->name(), QStringLiteral("Ceramic"));
+    EXPECT_EQ(made->parent(), QStringLiteral("Passives"));
+}
+
+TEST_F(TaxonomyTermTest, SeedingCreatesOneTermPerNameFromTheFirstComponentAndSavesOnce)
+{
+    component(QStringLiteral("u1"), {{TermKind::category, QStringLiteral("ICs")}, {TermKind::subcategory, QStringLiteral("Op-amps")}});
+    component(QStringLiteral("u2"), {{TermKind::category, QStringLiteral("ics")}, {TermKind::manufacturer, QStringLiteral(" ")}});
+    Component* c3 = component(QStringLiteral("r1"), {{TermKind::location, QStringLiteral("Drawer 3")}});
+    c3->setBin(QStringLiteral("A1"));
+    saveNow();
+
+    TaxonomyTerm::seedFromComponents(ctx());
+    EXPECT_THAT(names(TermKind::category), ElementsAre(QStringLiteral("ICs")));
+    EXPECT_THAT(names(TermKind::manufacturer), ElementsAre());
+    EXPECT_THAT(names(TermKind::location), ElementsAre(QStringLiteral("Drawer 3")));
+    ASSERT_EQ(TaxonomyTerm::terms(TermKind::bin, ctx()).size(), 1);
+    EXPECT_EQ(TaxonomyTerm::terms(TermKind::bin, ctx())[0]->parent(), QStringLiteral("Drawer 3"));
+    EXPECT_EQ(TaxonomyTerm::terms(TermKind::subcategory, ctx())[0]->parent(), QStringLiteral("ICs"));
+    EXPECT_EQ(saves, 1);
+    EXPECT_FALSE(ctx().hasChanges());
+
+    // Nothing new: no save, even when a parent gets filled in.
+    TaxonomyTerm::terms(TermKind::subcategory, ctx())[0]->setParent(std::nullopt);
+    TaxonomyTerm::seedFromComponents(ctx());
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(TaxonomyTerm::terms(TermKind::subcategory, ctx())[0]->parent(), QStringLiteral("ICs"));
+    EXPECT_TRUE(ctx().hasChanges());
+}
+
+TEST_F(TaxonomyTermTest, SeedingWithoutUsableValuesSavesNothing)
+{
+    TaxonomyTerm::seedFromComponents(ctx());
+    Component* c = ctx().insert(new Component(QStringLiteral("blank")));
+    c->setCategory(QStringLiteral("  "));
+    TaxonomyTerm::seedFromComponents(ctx());
+    EXPECT_EQ(saves, 0);
+    EXPECT_EQ(ctx().fetchCount<TaxonomyTerm>(), 0);
+}
+
+TEST_F(TaxonomyTermTest, UsageCountMatchesNamesIgnoringCaseButNotBlanks)
+{
+    TaxonomyTerm* r = term(TermKind::category, QStringLiteral("Resistors"));
+    component(QStringLiteral("a"), {{TermKind::category, QStringLiteral("resistors")}});
+    component(QStringLiteral("b"), {{TermKind::category, QStringLiteral("RESISTORS")}});
+    ctx().insert(new Component(QStringLiteral("c")))->setCategory(QStringLiteral(" Resistors"));
+    component(QStringLiteral("d"), {{TermKind::manufacturer, QStringLiteral("Resistors")}});
+    EXPECT_EQ(r->usageCount(ctx()), 2);
+
+    r->setKindRaw(QStringLiteral("nonsense"));  // counts as a category
+    EXPECT_EQ(r->usageCount(ctx()), 2);
+}
+
+TEST_F(TaxonomyTermTest, DeletingACategoryClearsComponentsAndOrphansSubcategories)
+{
+    TaxonomyTerm* passives = term(TermKind::category, QStringLiteral("Passives"));
+    TaxonomyTerm* film = term(TermKind::subcategory, QStringLiteral("Film"), QStringLiteral("passives"));
+    TaxonomyTerm* other = term(TermKind::subcategory, QStringLiteral("Logic"), QStringLiteral("Actives"));
+    Component* a = component(QStringLiteral("a"), {{TermKind::category, QStringLiteral("PASSIVES")}, {TermKind::subcategory, QStringLiteral("Film")}});
+    Component* b = component(QStringLiteral("b"), {{TermKind::category, QStringLiteral("Actives")}});
+    const QDateTime old = QDateTime::fromMSecsSinceEpoch(0, Qt::UTC);
+    a->setUpdatedAt(old);
+    b->setUpdatedAt(old);
+    saveNow();
+
+    TaxonomyTerm::deleteTerm(passives, ctx());
+    EXPECT_TRUE(passives->isDeleted());
+    EXPECT_FALSE(a->category().has_value());
+    EXPECT_GT(a->updatedAt(), old);
+    EXPECT_EQ(a->subcategory(), QStringLiteral("Film"));
+    EXPECT_EQ(b->category(), QStringLiteral("Actives"));
+    EXPECT_EQ(b->updatedAt(), old);
+    EXPECT_FALSE(film->isDeleted());
+    EXPECT_FALSE(film->parent().has_value());
+    EXPECT_EQ(other->parent(), QStringLiteral("Actives"));
+    EXPECT_EQ(saves, 1);
+    EXPECT_FALSE(ctx().hasChanges());
+}
+
+TEST_F(TaxonomyTermTest, DeletingAManufacturerOrBinTouchesNoOtherTerm)
+{
+    TaxonomyTerm* ti = term(TermKind::manufacturer, QStringLiteral("TI"));
+    TaxonomyTerm* bin = term(TermKind::bin, QStringLiteral("A1"), QStringLiteral("TI"));
+    TaxonomyTerm* cat = term(TermKind::category, QStringLiteral("TI"));
+    Component* c = component(QStringLiteral("c"), {{TermKind::manufacturer, QStringLiteral("ti")}, {TermKind::bin, QStringLiteral("A1")},
+                                                   {TermKind::category, QStringLiteral("TI")}});
+    TaxonomyTerm::deleteTerm(ti, ctx());
+    EXPECT_EQ(bin->parent(), QStringLiteral("TI"));
+    EXPECT_FALSE(c->manufacturer().has_value());
+    EXPECT_EQ(c->category(), QStringLiteral("TI"));
+    TaxonomyTerm::deleteTerm(bin, ctx());
+    EXPECT_FALSE(c->bin().has_value());
+    EXPECT_FALSE(cat->isDeleted());
+}
+
+TEST_F(TaxonomyTermTest, RenamingALocationRewritesComponentsAndBins)
+{
+    TaxonomyTerm* shelf = term(TermKind::location, QStringLiteral("Shelf"));
+    TaxonomyTerm* bin = term(TermKind::bin, QStringLiteral("B2"), QStringLiteral("SHELF"));
+    TaxonomyTerm* elsewhere = term(TermKind::bin, QStringLiteral("B3"), QStringLiteral("Attic"));
+    Component* a = component(QStringLiteral("a"), {{TermKind::location, QStringLiteral("shelf")}});
+    Component* b = component(QStringLiteral("b"), {{TermKind::location, QStringLiteral("Attic")}});
+    saveNow();
+
+    TaxonomyTerm::rename(shelf, QStringLiteral("  Cabinet \n"), ctx());
+    EXPECT_EQ(shelf->name(), QStringLiteral("Cabinet"));
+    EXPECT_EQ(a->location(), QStringLiteral("Cabinet"));
+    EXPECT_EQ(b->location(), QStringLiteral("Attic"));
+    EXPECT_EQ(bin->parent(), QStringLiteral("Cabinet"));
+    EXPECT_EQ(elsewhere->parent(), QStringLiteral("Attic"));
+    EXPECT_EQ(saves, 1);
+}
+
+TEST_F(TaxonomyTermTest, ACaseOnlyOrBlankRenameChangesNothing)
+{
+    TaxonomyTerm* r = term(TermKind::category, QStringLiteral("resistors"));
+    Component* c = component(QStringLiteral("c"), {{TermKind::category, QStringLiteral("resistors")}});
+    saveNow();
+    TaxonomyTerm::rename(r, QStringLiteral("Resistors"), ctx());
+    TaxonomyTerm::rename(r, QStringLiteral(" \n"), ctx());
+    EXPECT_EQ(r->name(), QStringLiteral("resistors"));
+    EXPECT_EQ(c->category(), QStringLiteral("resistors"));
+    EXPECT_EQ(saves, 0);
+    EXPECT_FALSE(ctx().hasChanges());
+}
+
+TEST_F(TaxonomyTermTest, ARenameOntoAnotherNameLeavesTwoTermsSharingIt)
+{
+    TaxonomyTerm* ti = term(TermKind::manufacturer, QStringLiteral("TI"));
+    TaxonomyTerm* texas = term(TermKind::manufacturer, QStringLiteral("Texas Instruments"));
+    component(QStringLiteral("a"), {{TermKind::manufacturer, QStringLiteral("TI")}});
+    component(QStringLiteral("b"), {{TermKind::manufacturer, QStringLiteral("Texas Instruments")}});
+    TaxonomyTerm::rename(ti, QStringLiteral("texas instruments"), ctx());
+    EXPECT_EQ(ti->name(), QStringLiteral("texas instruments"));
+    EXPECT_EQ(ti->usageCount(ctx()), 2);
+    EXPECT_EQ(texas->usageCount(ctx()), 2);
+    EXPECT_EQ(TaxonomyTerm::terms(TermKind::manufacturer, ctx()).size(), 2);
+}
+
+TEST_F(TaxonomyTermTest, ATermOfUnknownKindIsHandledAsACategory)
+{
+    TaxonomyTerm* odd = term(TermKind::category, QStringLiteral("Caps"));
+    odd->setKindRaw(QStringLiteral("Category"));
+    TaxonomyTerm* child = term(TermKind::subcategory, QStringLiteral("Ceramic"), QStringLiteral("Caps"));
+    Component* c = component(QStringLiteral("c"), {{TermKind::category, QStringLiteral("caps")}});
+    TaxonomyTerm::rename(odd, QStringLiteral("Capacitors"), ctx());
+    EXPECT_EQ(c->category(), QStringLiteral("Capacitors"));
+    EXPECT_EQ(child->parent(), QStringLiteral("Capacitors"));
+    TaxonomyTerm::deleteTerm(odd, ctx());
+    EXPECT_FALSE(c->category().has_value());
+    EXPECT_FALSE(child->parent().has_value());
+}
+
+TEST_F(TaxonomyTermTest, MatchingFollowsTheUsersLocale)
+{
+    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    EXPECT_TRUE(TaxonomyTerm::namesMatch(QStringLiteral("ÄRGER"), QStringLiteral("ärger")));
+    EXPECT_FALSE(TaxonomyTerm::namesMatch(QStringLiteral("Résistor"), QStringLiteral("Resistor"))) << "accents count";
+    EXPECT_TRUE(TaxonomyTerm::namesMatch(QStringLiteral("Caf\u00E9"), QStringLiteral("CAFE\u0301"))) << "composed and decomposed forms";
+    EXPECT_TRUE(TaxonomyTerm::namesMatch(QStringLiteral("ICs"), QStringLiteral("ics")));
+    EXPECT_TRUE(TaxonomyTerm::namesMatch(QStringLiteral("DIODE"), QStringLiteral("diode")));
+
+    // In Turkish the capital of "i" is "İ" and the capital "I" belongs to dotless "ı".
+    QLocale::setDefault(QLocale(QStringLiteral("tr_TR")));
+    EXPECT_TRUE(TaxonomyTerm::namesMatch(QStringLiteral("DİYOT"), QStringLiteral("diyot")));
+    EXPECT_TRUE(TaxonomyTerm::namesMatch(QStringLiteral("KIRMIZI"), QStringLiteral("kırmızı")));
+    EXPECT_FALSE(TaxonomyTerm::namesMatch(QStringLiteral("DIODE"), QStringLiteral("diode")));
+
+    // Find-or-create uses the same rule.
+    term(TermKind::category, QStringLiteral("Kırmızı"));
+    EXPECT_EQ(TaxonomyTerm::findOrCreate(QStringLiteral("KIRMIZI"), TermKind::category, std::nullopt, ctx())->name(), QStringLiteral("Kırmızı"));
+}
+
+}  // namespace
