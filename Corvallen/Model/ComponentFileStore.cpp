@@ -1,0 +1,106 @@
+#include "Corvallen/Model/ComponentFileStore.h"
+
+#include "Corvallen/Model/ComponentFileDownload.h"
+#include "Corvallen/Model/StoredFileName.h"
+#include "Corvallen/Model/TagList.h"
+#include "Corvallen/Platform/AppPaths.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QUrl>
+
+namespace ComponentFileStore {
+
+namespace {
+QMutex g_limitsMutex;
+DownloadLimits g_limits;
+}  // namespace
+
+DomainError componentFileError(const QString& message) { return DomainError(errorDomain, errorCode, message); }
+
+QString componentsFolderURL()
+{
+    static const QString folder = [] {
+        const QString path = AppPaths::dataFolder() + QStringLiteral("/components");
+        AppPaths::ensureFolder(path);
+        return path;
+    }();
+    return folder;
+}
+
+QString importComponentFile(const QString& sourcePath)
+{
+    const QString name = StoredFileName::make(StoredFileName::pathExtension(QFileInfo(sourcePath).fileName()).toLower());
+    QFile source(sourcePath);
+    if (!source.copy(componentsFolderURL() + QLatin1Char('/') + name))
+        throw DomainError(QStringLiteral("QFileDevice"), int(source.error()), source.errorString());
+    return name;
+}
+
+ComponentFileDownload* downloadComponentFile(const QString& link, QObject* parent)
+{
+    return new ComponentFileDownload(link, downloadLimits(), parent);
+}
+
+DownloadLimits downloadLimits()
+{
+    QMutexLocker lock(&g_limitsMutex);
+    return g_limits;
+}
+
+void setDownloadLimits(const DownloadLimits& limits)
+{
+    QMutexLocker lock(&g_limitsMutex);
+    g_limits = limits;
+}
+
+void deleteComponentFile(const QString& name)
+{
+    if (!AppPaths::isPlainFileName(name))
+        return;
+    QFile::remove(componentsFolderURL() + QLatin1Char('/') + name);
+}
+
+bool openWebLink(const QString& link)
+{
+    const QString text = trimHorizontalSpace(link);
+    if (text.isEmpty())
+        return false;
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return false;
+    // Only web links are handed to the desktop: a "file:" or custom-scheme link in a
+    // component's field must not open local files or start other programs.
+    const QString scheme = url.scheme().toLower();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        return false;
+    return QDesktopServices::openUrl(url);
+}
+
+QString fileExtension(const std::optional<QString>& contentType)
+{
+    if (!contentType)
+        return {};
+    static const std::pair<const char*, const char*> table[] = {
+        {"pdf", "pdf"}, {"png", "png"}, {"jpeg", "jpg"}, {"jpg", "jpg"}, {"gif", "gif"}, {"webp", "webp"},
+    };
+    for (const auto& [needle, ext] : table)
+        if (contentType->contains(QLatin1String(needle), Qt::CaseSensitive))
+            return QLatin1String(ext);
+    return {};
+}
+
+QString linkExtension(const QString& urlPath)
+{
+    const QString ext = StoredFileName::pathExtension(urlPath).toLower();
+    if (ext.isEmpty() || ext.size() > 10)
+        return {};
+    for (QChar c : ext)
+        if (!((c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))))
+            return {};
+    return ext;
+}
+
+}  // namespace ComponentFileStore

@@ -1,0 +1,359 @@
+// The component files folder: naming of imported and downloaded files, downloads over a real
+// loopback HTTP server (status, content types, redirects, limits), deletion limited to plain
+// names, and which links are opened.
+#include "Corvallen/Model/ComponentFileDownload.h"
+#include "Corvallen/Model/ComponentFileStore.h"
+#include "Corvallen/Platform/AppPaths.h"
+#include "support/EventLoop.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/TestEnvironment.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTcpServer>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace corvallen::test;
+using Response = LoopbackHttpServer::Response;
+
+namespace {
+
+const QRegularExpression storedName(QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}(\\.(.+))?$"));
+
+QString folder() { return ComponentFileStore::componentsFolderURL(); }
+
+QStringList folderEntries()
+{
+    return QDir(folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QString extensionOf(const QString& name)
+{
+    const auto m = storedName.match(name);
+    EXPECT_TRUE(m.hasMatch()) << name.toStdString();
+    return m.captured(2);
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QString writeFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = freshFolder(QStringLiteral("src")) + QLatin1Char('/') + name;
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+
+// --- import and delete ------------------------------------------------------------------
+
+TEST(ComponentFileStoreTest, TheFolderSitsInTheDataFolder)
+{
+    EXPECT_EQ(folder(), AppPaths::dataFolder() + QStringLiteral("/components"));
+    EXPECT_TRUE(QDir(folder()).exists());
+}
+
+TEST(ComponentFileStoreTest, ImportCopiesUnderAFreshNameWithTheLowerCasedExtension)
+{
+    const QString pdf = writeFile(QStringLiteral("Manual.PDF"), "%PDF-1.4 manual");
+    const QString first = ComponentFileStore::importComponentFile(pdf);
+    const QString second = ComponentFileStore::importComponentFile(pdf);
+    EXPECT_EQ(extensionOf(first), QStringLiteral("pdf"));
+    EXPECT_NE(first, second);
+    EXPECT_EQ(contents(folder() + QLatin1Char('/') + first), "%PDF-1.4 manual");
+    EXPECT_TRUE(QFile::exists(pdf)) << "the source stays";
+
+    const QString bare = ComponentFileStore::importComponentFile(writeFile(QStringLiteral("Makefile"), "all:"));
+    EXPECT_TRUE(storedName.match(bare).hasMatch());
+    EXPECT_FALSE(bare.contains(QLatin1Char('.')));
+}
+
+TEST(ComponentFileStoreTest, AFailedImportThrowsTheFileErrorAndLeavesNothing)
+{
+    const QStringList before = folderEntries();
+    try {
+        ComponentFileStore::importComponentFile(freshFolder(QStringLiteral("none")) + QStringLiteral("/missing.pdf"));
+        FAIL() << "no error";
+    } catch (const DomainError& e) {
+        EXPECT_EQ(e.domain(), QStringLiteral("QFileDevice"));
+        EXPECT_FALSE(e.localizedDescription().isEmpty());
+    }
+    EXPECT_EQ(folderEntries(), before);
+}
+
+TEST(ComponentFileStoreTest, DeletionRemovesOnlyAPlainNameInTheFolder)
+{
+    const QString name = ComponentFileStore::importComponentFile(writeFile(QStringLiteral("a.png"), "png"));
+    ComponentFileStore::deleteComponentFile(name);
+    EXPECT_FALSE(QFile::exists(folder() + QLatin1Char('/') + name));
+    ComponentFileStore::deleteComponentFile(name);  // already gone: nothing happens
+
+    // A name from a damaged or hostile record never reaches outside the folder.
+    const QString victim = AppPaths::dataFolder() + QStringLiteral("/victim.txt");
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    for (const QString& bad : {QStringLiteral("../victim.txt"), victim, QString(), QStringLiteral("."), QStringLiteral("..")})
+        ComponentFileStore::deleteComponentFile(bad);
+    EXPECT_TRUE(QFile::exists(victim));
+    EXPECT_TRUE(QDir(folder()).exists());
+}
+
+// --- content types and link extensions --------------------------------------------------
+
+TEST(ComponentFileStoreTest, ContentTypesGiveExtensionsByTheirFirstMatch)
+{
+    using ComponentFileStore::fileExtension;
+    EXPECT_EQ(fileExtension(std::nullopt), QString());
+    EXPECT_EQ(fileExtension(QStringLiteral("application/pdf")), QStringLiteral("pdf"));
+    EXPECT_EQ(fileExtension(QStringLiteral("application/pdf; charset=binary")), QStringLiteral("pdf"));
+    EXPECT_EQ(fileExtension(QStringLiteral("image/png")), QStringLiteral("png"));
+    EXPECT_EQ(fileExtension(QStringLiteral("image/jpeg")), QStringLiteral("jpg"));
+    EXPECT_EQ(fileExtension(QStringLiteral("image/jpg")), QStringLiteral("jpg"));
+    EXPECT_EQ(fileExtension(QStringLiteral("image/gif")), QStringLiteral("gif"));
+    EXPECT_EQ(fileExtension(QStringLiteral("image/webp")), QStringLiteral("webp"));
+    EXPECT_EQ(fileExtension(QStringLiteral("text/html")), QString());
+    EXPECT_EQ(fileExtension(QStringLiteral("IMAGE/PNG")), QString()) << "compared as received";
+    EXPECT_EQ(fileExtension(QStringLiteral("image/png; name=x.pdf")), QStringLiteral("pdf")) << "pdf is tested first";
+}
+
+TEST(ComponentFileStoreTest, ALinkExtensionCountsOnlyWhenShortAndAlphanumeric)
+{
+    using ComponentFileStore::linkExtension;
+    EXPECT_EQ(linkExtension(QStringLiteral("/files/sheet.PNG")), QStringLiteral("png"));
+    EXPECT_EQ(linkExtension(QStringLiteral("/a/b.tar.gz")), QStringLiteral("gz"));
+    EXPECT_EQ(linkExtension(QStringLiteral("/x.abcdefghij")), QStringLiteral("abcdefghij"));
+    EXPECT_EQ(linkExtension(QStringLiteral("/x.abcdefghijk")), QString());
+    EXPECT_EQ(linkExtension(QStringLiteral("/x.t\u00E9l")), QString());
+    EXPECT_EQ(linkExtension(QStringLiteral("/x.p-f")), QString());
+    EXPECT_EQ(linkExtension(QStringLiteral("/dir.v2/file")), QString());
+    EXPECT_EQ(linkExtension(QStringLiteral("/")), QString());
+    EXPECT_EQ(linkExtension(QString()), QString());
+}
+
+// --- downloads --------------------------------------------------------------------------
+
+class DownloadTest : public ::testing::Test {
+protected:
+    void TearDown() override { ComponentFileStore::setDownloadLimits({}); }
+
+    // Runs one download to its end.
+    ComponentFileDownload* download(const QString& link)
+    {
+        auto* job = ComponentFileStore::downloadComponentFile(link, &owner);
+        bool signalled = false;
+        QObject::connect(job, &ComponentFileDownload::finished, [&] { signalled = true; });
+        EXPECT_TRUE(waitUntil([&] { return signalled; }));
+        EXPECT_TRUE(job->isFinished());
+        return job;
+    }
+    void expectCorvallenError(ComponentFileDownload* job, const QString& message)
+    {
+        ASSERT_FALSE(job->succeeded());
+        ASSERT_TRUE(job->error().has_value());
+        EXPECT_EQ(job->error()->domain(), QStringLiteral("Corvallen"));
+        EXPECT_EQ(job->error()->code(), -1);
+        EXPECT_EQ(job->error()->localizedDescription(), message);
+        EXPECT_TRUE(job->fileName().isEmpty());
+    }
+    QByteArray stored(ComponentFileDownload* job) { return contents(folder() + QLatin1Char('/') + job->fileName()); }
+
+    static Response ok(const QByteArray& body, const QByteArray& contentType = {})
+    {
+        Response r;
+        r.body = body;
+        if (!contentType.isEmpty())
+            r.headers.append(qMakePair(QByteArray("Content-Type"), contentType));
+        return r;
+    }
+
+    QObject owner;
+    LoopbackHttpServer server;
+};
+
+TEST_F(DownloadTest, TheLinkExtensionWinsOverTheContentType)
+{
+    server.route("/files/sheet.PNG", ok("png bytes", "text/html"));
+    auto* job = download(QStringLiteral("  \t") + server.url(QStringLiteral("/files/sheet.PNG")) + QStringLiteral(" "));
+    ASSERT_TRUE(job->succeeded()) << job->error()->localizedDescription().toStdString();
+    EXPECT_EQ(extensionOf(job->fileName()), QStringLiteral("png"));
+    EXPECT_EQ(stored(job), "png bytes");
+}
+
+TEST_F(DownloadTest, WithoutALinkExtensionTheContentTypeDecides)
+{
+    server.route("/pdf", ok("%PDF", "application/pdf"));
+    server.route("/jpeg", ok("jpg", "image/jpeg"));
+    server.route("/html", ok("<html>", "text/html; charset=utf-8"));
+    server.route("/none", ok("raw"));
+    server.route("/long.abcdefghijk", ok("gif", "image/gif"));
+    EXPECT_EQ(extensionOf(download(server.url(QStringLiteral("/pdf")))->fileName()), QStringLiteral("pdf"));
+    EXPECT_EQ(extensionOf(download(server.url(QStringLiteral("/jpeg?size=big")))->fileName()), QStringLiteral("jpg"));
+    auto* html = download(server.url(QStringLiteral("/html")));
+    EXPECT_FALSE(html->fileName().contains(QLatin1Char('.')));
+    EXPECT_EQ(stored(html), "<html>");
+    EXPECT_FALSE(download(server.url(QStringLiteral("/none")))->fileName().contains(QLatin1Char('.')));
+    EXPECT_EQ(extensionOf(download(server.url(QStringLiteral("/long.abcdefghijk")))->fileName()), QStringLiteral("gif"));
+}
+
+TEST_F(DownloadTest, AnErrorStatusFailsAndWritesNothing)
+{
+    server.route("/gone.pdf", [] {
+        Response r;
+        r.status = 404;
+        r.body = "<html>not here</html>";
+        return r;
+    }());
+    const QStringList before = folderEntries();
+    expectCorvallenError(download(server.url(QStringLiteral("/gone.pdf"))), QStringLiteral("Download failed (HTTP 404)."));
+    Response err;
+    err.status = 500;
+    server.route("/broken", err);
+    expectCorvallenError(download(server.url(QStringLiteral("/broken"))), QStringLiteral("Download failed (HTTP 500)."));
+    EXPECT_EQ(folderEntries(), before);
+}
+
+TEST_F(DownloadTest, NoContentIsASuccessWithAnEmptyFile)
+{
+    Response r;
+    r.status = 204;
+    r.sendContentLength = false;
+    server.route("/empty", r);
+    auto* job = download(server.url(QStringLiteral("/empty")));
+    ASSERT_TRUE(job->succeeded());
+    EXPECT_TRUE(QFile::exists(folder() + QLatin1Char('/') + job->fileName()));
+    EXPECT_EQ(stored(job), QByteArray());
+}
+
+TEST_F(DownloadTest, RedirectsAreFollowed)
+{
+    server.route("/go", Response::redirect(302, "/real/datasheet"));
+    server.route("/real/datasheet", ok("%PDF-1.7 real", "application/pdf"));
+    server.route("/old", Response::redirect(301, "/missing"));
+    auto* job = download(server.url(QStringLiteral("/go")));
+    ASSERT_TRUE(job->succeeded()) << job->error()->localizedDescription().toStdString();
+    EXPECT_EQ(stored(job), "%PDF-1.7 real");
+    EXPECT_EQ(extensionOf(job->fileName()), QStringLiteral("pdf"));
+    expectCorvallenError(download(server.url(QStringLiteral("/old"))), QStringLiteral("Download failed (HTTP 404)."));
+}
+
+TEST_F(DownloadTest, OnlyHttpAndHttpsLinksAsWrittenAreTaken)
+{
+    for (const QString& link : {QString(), QStringLiteral("   "), QStringLiteral("ftp://127.0.0.1/file.pdf"), QStringLiteral("example.com/file.pdf"),
+                                QStringLiteral("HTTP://127.0.0.1/x.pdf"), QStringLiteral("http://"), QStringLiteral("file:///etc/passwd"),
+                                QStringLiteral("http://exa mple.com/x")})
+        expectCorvallenError(download(link), QStringLiteral("Not a valid web link."));
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST_F(DownloadTest, AFileAboveTheSizeCapIsRefusedAndRemoved)
+{
+    ComponentFileStore::setDownloadLimits({4096, 30000});
+    server.route("/announced.bin", ok(QByteArray(10000, 'a')));
+    Response unannounced = ok(QByteArray(10000, 'b'));
+    unannounced.sendContentLength = false;
+    server.route("/streamed.bin", unannounced);
+    server.route("/fits.bin", ok(QByteArray(4096, 'c')));
+    const QStringList before = folderEntries();
+    expectCorvallenError(download(server.url(QStringLiteral("/announced.bin"))),
+                         QStringLiteral("Download failed (the file is larger than 1 MB)."));
+    expectCorvallenError(download(server.url(QStringLiteral("/streamed.bin"))),
+                         QStringLiteral("Download failed (the file is larger than 1 MB)."));
+    EXPECT_EQ(folderEntries(), before) << "no partial file stays behind";
+    auto* fits = download(server.url(QStringLiteral("/fits.bin")));
+    ASSERT_TRUE(fits->succeeded());
+    EXPECT_EQ(stored(fits).size(), 4096);
+}
+
+TEST_F(DownloadTest, AStalledTransferTimesOutAndLeavesNoPartialFile)
+{
+    ComponentFileStore::setDownloadLimits({1 << 20, 300});
+    Response stall = ok(QByteArray(5000, 'x'), "application/pdf");
+    stall.stallAfterBytes = 1000;
+    server.route("/slow.pdf", stall);
+    const QStringList before = folderEntries();
+    expectCorvallenError(download(server.url(QStringLiteral("/slow.pdf"))), QStringLiteral("Download timed out."));
+    EXPECT_EQ(folderEntries(), before);
+}
+
+TEST_F(DownloadTest, TransportFailuresKeepTheirOwnDomain)
+{
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    auto* job = download(QStringLiteral("http://127.0.0.1:%1/file.pdf").arg(port));
+    ASSERT_FALSE(job->succeeded());
+    EXPECT_EQ(job->error()->domain(), QStringLiteral("QNetworkReply"));
+    EXPECT_FALSE(job->error()->localizedDescription().isEmpty());
+}
+
+TEST_F(DownloadTest, CancellingOrDroppingAJobRemovesItsPartialFile)
+{
+    Response stall = ok(QByteArray(5000, 'x'));
+    stall.stallAfterBytes = 2000;
+    server.route("/slow", stall);
+    const QStringList before = folderEntries();
+
+    auto* job = ComponentFileStore::downloadComponentFile(server.url(QStringLiteral("/slow")), &owner);
+    bool signalled = false;
+    QObject::connect(job, &ComponentFileDownload::finished, [&] { signalled = true; });
+    qint64 received = 0;
+    QObject::connect(job, &ComponentFileDownload::progress, [&](qint64 r, qint64) { received = r; });
+    ASSERT_TRUE(waitUntil([&] { return received >= 2000; }));
+    job->abort();
+    ASSERT_TRUE(waitUntil([&] { return signalled; }));
+    expectCorvallenError(job, QStringLiteral("Download cancelled."));
+    EXPECT_EQ(folderEntries(), before);
+
+    auto* dropped = ComponentFileStore::downloadComponentFile(server.url(QStringLiteral("/slow")), &owner);
+    received = 0;
+    QObject::connect(dropped, &ComponentFileDownload::progress, [&](qint64 r, qint64) { received = r; });
+    ASSERT_TRUE(waitUntil([&] { return received >= 2000; }));
+    delete dropped;
+    EXPECT_EQ(folderEntries(), before);
+}
+
+// --- opening links ----------------------------------------------------------------------
+
+class LinkCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl& url) { opened << url; }
+};
+
+TEST(OpenWebLinkTest, OnlyWebLinksReachTheDesktop)
+{
+    LinkCatcher catcher;
+    const QStringList schemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"), QStringLiteral("file"),
+                              QStringLiteral("javascript"), QStringLiteral("smb")};
+    for (const QString& s : schemes)
+        QDesktopServices::setUrlHandler(s, &catcher, "open");
+
+    EXPECT_TRUE(ComponentFileStore::openWebLink(QStringLiteral("  https://example.com/shop?id=1\t")));
+    EXPECT_TRUE(ComponentFileStore::openWebLink(QStringLiteral("HTTP://example.com/")));
+    for (const QString& refused : {QStringLiteral("ftp://example.com/x"), QStringLiteral("file:///etc/passwd"), QStringLiteral("javascript:alert(1)"),
+                                   QStringLiteral("smb://nas/share"), QStringLiteral("example.com"), QStringLiteral("not a link"), QString(),
+                                   QStringLiteral("http://exa mple.com")})
+        EXPECT_FALSE(ComponentFileStore::openWebLink(refused)) << refused.toStdString();
+
+    for (const QString& s : schemes)
+        QDesktopServices::unsetUrlHandler(s);
+    ASSERT_EQ(catcher.opened.size(), 2);
+    EXPECT_EQ(catcher.opened[0], QUrl(QStringLiteral("https://example.com/shop?id=1")));
+    EXPECT_EQ(catcher.opened[1].scheme(), QStringLiteral("http"));
+}
+
+}  // namespace
+
+#include "ComponentFileStoreTests.moc"
