@@ -110,7 +110,7 @@ ZipReader::ZipReader(const QString& path, Limits limits) : m_path(path)
         const QString raw = QString::fromUtf8(st.name);
         const QString reason = unsafeNameReason(raw);
         if (!reason.isEmpty())
-            throw refuse(QStringLiteral("The backup archive holds an unsafe entry “%1”: %2. Nothing was restored.").arg(raw, reason));
+            throw refuse(QStringLiteral("The backup archive holds an unsafe entry “%1”: %2. The archive was not used.").arg(raw, reason));
         if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
             throw refuse(QStringLiteral("The backup archive holds an encrypted entry “%1”; encrypted archives are not supported.").arg(raw));
         zip_uint8_t opsys = 0;
@@ -120,9 +120,9 @@ ZipReader::ZipReader(const QString& path, Limits limits) : m_path(path)
         if (opsys == ZIP_OPSYS_UNIX) {
             const mode_t type = (attributes >> 16) & S_IFMT;
             if (type == S_IFLNK)
-                throw refuse(QStringLiteral("The backup archive holds a symbolic link “%1”. Nothing was restored.").arg(raw));
+                throw refuse(QStringLiteral("The backup archive holds a symbolic link “%1”. The archive was not used.").arg(raw));
             if (type != 0 && type != S_IFREG && type != S_IFDIR)
-                throw refuse(QStringLiteral("The backup archive holds a special file “%1”. Nothing was restored.").arg(raw));
+                throw refuse(QStringLiteral("The backup archive holds a special file “%1”. The archive was not used.").arg(raw));
             if (type == S_IFDIR && !nameIsFolder)
                 throw refuse(QStringLiteral("The backup archive holds an unsafe entry “%1”: it is a folder without a folder name.").arg(raw));
         }
@@ -134,7 +134,7 @@ ZipReader::ZipReader(const QString& path, Limits limits) : m_path(path)
         if (e.folder && e.size != 0)
             throw refuse(QStringLiteral("The backup archive holds an unsafe entry “%1”: a folder with content.").arg(raw));
         if (seen.contains(e.name))
-            throw refuse(QStringLiteral("The backup archive names “%1” twice. Nothing was restored.").arg(e.name));
+            throw refuse(QStringLiteral("The backup archive names “%1” twice. The archive was not used.").arg(e.name));
         seen.insert(e.name);
         if (e.size > limits.maxTotalBytes - m_total)
             throw refuse(QStringLiteral("The backup archive claims to unpack to more than %1, which is more than is accepted.")

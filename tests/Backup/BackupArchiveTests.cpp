@@ -1,0 +1,260 @@
+#include "BackupTestKit.h"
+
+#include "Corvallen/Backup/BackupBundle.h"
+#include "Corvallen/Backup/BackupData.h"
+#include "Corvallen/Backup/ZipReader.h"
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Platform/ModelContext.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <zip.h>
+
+using namespace backuptest;
+
+namespace {
+
+const QByteArray kManifest = R"({"schemaVersion":1,"createdAt":"2025-03-01T09:30:00Z","appVersion":"1.0","counts":{"settings":1}})";
+
+class BackupArchive : public BackupTest {
+protected:
+    // A folder with the given files (relative path -> bytes), zipped with the archive writer.
+    QString zipOf(const QMap<QString, QByteArray>& files)
+    {
+        const QString folder = corvallen::test::freshFolder(QStringLiteral("src"));
+        for (auto it = files.constBegin(); it != files.constEnd(); ++it) {
+            if (it.key().endsWith(QLatin1Char('/')))
+                QDir().mkpath(folder + QLatin1Char('/') + it.key());
+            else
+                writeBytes(folder + QLatin1Char('/') + it.key(), it.value());
+        }
+        return BackupBundle::zipFolder(folder);
+    }
+    QString fileWith(const QByteArray& bytes)
+    {
+        const QString p = corvallen::test::freshFolder(QStringLiteral("in")) + QStringLiteral("/picked.zip");
+        writeBytes(p, bytes);
+        return p;
+    }
+};
+
+int compressionOf(const QString& archive, const char* name)
+{
+    zip_t* z = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, nullptr);
+    if (!z)
+        return -1;
+    zip_stat_t st;
+    const int method = zip_stat(z, name, 0, &st) == 0 ? int(st.comp_method) : -1;
+    zip_discard(z);
+    return method;
+}
+
+TEST_F(BackupArchive, WritesAnArchiveThatUnzipAcceptsWithCompressedDataStored)
+{
+    const QByteArray json = QByteArray("{\"key\": \"value\"}\n").repeated(500);
+    const QString archive = zipOf({{QStringLiteral("captures/a.png"), noise(20000, 1)},
+                                   {QStringLiteral("documents/b.PDF"), noise(9000, 2)},
+                                   {QStringLiteral("inventory.json"), json},
+                                   {QStringLiteral("documents/empty folder/"), {}},
+                                   {QStringLiteral("Ünïcode name.json"), "[]"}});
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^CorvallenBackup-[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\.zip$"))
+                    .match(QFileInfo(archive).fileName())
+                    .hasMatch())
+        << archive.toStdString();
+    EXPECT_EQ(QFileInfo(archive).absolutePath(), QDir(tmp).absolutePath());
+
+    QString out;
+    EXPECT_TRUE(run(QStringLiteral("unzip"), {QStringLiteral("-t"), archive}, &out)) << out.toStdString();
+    EXPECT_EQ(compressionOf(archive, "captures/a.png"), ZIP_CM_STORE);
+    EXPECT_EQ(compressionOf(archive, "documents/b.PDF"), ZIP_CM_STORE);
+    EXPECT_EQ(compressionOf(archive, "inventory.json"), ZIP_CM_DEFLATE);
+
+    const QString unpacked = corvallen::test::freshFolder(QStringLiteral("unzip"));
+    ASSERT_TRUE(run(QStringLiteral("unzip"), {QStringLiteral("-q"), archive, QStringLiteral("-d"), unpacked}, &out)) << out.toStdString();
+    EXPECT_EQ(readBytes(unpacked + QStringLiteral("/captures/a.png")), noise(20000, 1));
+    EXPECT_EQ(readBytes(unpacked + QStringLiteral("/inventory.json")), json);
+    EXPECT_TRUE(QFileInfo(unpacked + QStringLiteral("/documents/empty folder")).isDir());
+    EXPECT_TRUE(QFileInfo(unpacked + QStringLiteral("/Ünïcode name.json")).isFile());
+}
+
+TEST_F(BackupArchive, AnEmptyFolderMakesAValidArchiveThatIsNoBackup)
+{
+    const QString archive = zipOf({});
+    ZipReader reader(archive);
+    EXPECT_TRUE(reader.entries().isEmpty());
+    try {
+        BackupBundle::inspect(archive);
+        FAIL() << "an empty archive was accepted";
+    } catch (const BackupError& e) {
+        EXPECT_EQ(e.domain(), QStringLiteral("Corvallen.Backup"));
+        EXPECT_EQ(e.code(), 1);
+        EXPECT_EQ(e.localizedDescription(), QStringLiteral("That doesn't look like a Corvallen backup."));
+    }
+}
+
+TEST_F(BackupArchive, InspectionTellsTheKindWhereverTheFilesLie)
+{
+    const BackupBundle::Info deep = BackupBundle::inspect(zipOf({{QStringLiteral("a/b/manifest.json"), kManifest}}));
+    ASSERT_TRUE(deep.manifest);
+    EXPECT_FALSE(deep.isLegacy);
+    EXPECT_EQ(deep.manifest->counts.value(QStringLiteral("settings")), 1);
+
+    const BackupBundle::Info legacy = BackupBundle::inspect(zipOf({{QStringLiteral("x/y/Corvallen.store"), "opaque"}}));
+    EXPECT_FALSE(legacy.manifest);
+    EXPECT_TRUE(legacy.isLegacy);
+
+    const BackupBundle::Info both = BackupBundle::inspect(
+        zipOf({{QStringLiteral("manifest.json"), kManifest}, {QStringLiteral("Corvallen.store"), "opaque"}}));
+    EXPECT_TRUE(both.manifest);
+    EXPECT_FALSE(both.isLegacy);
+
+    const BackupBundle::Info badManifestWithStore = BackupBundle::inspect(
+        zipOf({{QStringLiteral("manifest.json"), "{\"schemaVersion\":1}"}, {QStringLiteral("d/Corvallen.store"), "opaque"}}));
+    EXPECT_TRUE(badManifestWithStore.isLegacy);
+
+    for (const QMap<QString, QByteArray>& files :
+         {QMap<QString, QByteArray>{{QStringLiteral("manifest.json"), "{\"schemaVersion\":1}"}},
+          QMap<QString, QByteArray>{{QStringLiteral("Manifest.json"), kManifest}, {QStringLiteral("corvallen.store"), "x"}},
+          QMap<QString, QByteArray>{{QStringLiteral("manifest.json/"), {}}, {QStringLiteral("notes.txt"), "hello"}}}) {
+        EXPECT_THROW(
+            {
+                try {
+                    BackupBundle::inspect(zipOf(files));
+                } catch (const BackupError& e) {
+                    EXPECT_EQ(e.localizedDescription(), QStringLiteral("That doesn't look like a Corvallen backup."));
+                    throw;
+                }
+            },
+            BackupError);
+    }
+    // Inspection reads the ZIP directory only: it leaves nothing in the temporary folder but
+    // the archives this test made.
+    for (const QString& n : temporaryLeftovers(tmp))
+        EXPECT_TRUE(n.startsWith(QStringLiteral("CorvallenBackup-"))) << n.toStdString();
+}
+
+// An archive that must be refused before anything is written, by inspection, by the selective
+// restore and by the staging of a whole-store restore alike.
+struct Hostile {
+    const char* what;
+    QList<RawEntry> entries;
+};
+
+class HostileArchives : public BackupArchive, public ::testing::WithParamInterface<int> {};
+
+QList<Hostile> hostileArchives(const QString& outside)
+{
+    const QByteArray out = QFile::encodeName(outside);
+    const RawEntry manifest{"manifest.json", kManifest};
+    const RawEntry store{"Corvallen.store", "x"};
+    return {
+        {"zip-slip", {manifest, store, {"captures/../../../../escaped.png", "evil"}}},
+        {"leading dot-dot", {manifest, store, {"../escaped.png", "evil"}}},
+        {"absolute path", {manifest, store, {out + "/absolute.png", "evil"}}},
+        {"symbolic link", {manifest, store, {"captures/link", out, 0120777u << 16}, {"captures/link/through.png", "evil"}}},
+        {"lone symbolic link", {manifest, store, {"documents", out, 0120777u << 16}}},
+        {"backslashes", {manifest, store, {"..\\..\\escaped.png", "evil"}}},
+        {"huge declared size", {manifest, store, {"captures/huge.png", "small", 0100644u << 16, quint64(1) << 50}}},
+        {"name given twice", {manifest, store, {"settings.json", "{}"}, {"settings.json", "{}"}}},
+        {"file and folder of one name", {manifest, store, {"captures", "x"}, {"captures/a.png", "y"}}},
+        {"device file", {manifest, store, {"captures/dev", "", 0020644u << 16}}},
+    };
+}
+
+TEST_P(HostileArchives, AreRefusedWithoutWritingAnything)
+{
+    const QString outside = corvallen::test::freshFolder(QStringLiteral("outside"));
+    const Hostile h = hostileArchives(outside).at(GetParam());
+    SCOPED_TRACE(h.what);
+    const QString archive = fileWith(rawZip(h.entries));
+    populate(context(), data());
+    const QStringList before = describeStore(context());
+    const auto folders = folderContents(data());
+
+    auto expectRefusal = [&](const std::function<void()>& f) {
+        try {
+            f();
+            ADD_FAILURE() << h.what << " was accepted";
+        } catch (const BackupError& e) {
+            EXPECT_EQ(e.domain(), QStringLiteral("Corvallen.Backup")) << e.what();
+            EXPECT_FALSE(e.localizedDescription().isEmpty());
+        }
+    };
+    expectRefusal([&] { BackupBundle::inspect(archive); });
+    expectRefusal([&] { BackupBundle::restore(archive, BackupSelection::all(), context()); });
+    expectRefusal([&] { BackupBundle::stageLegacyRestore(archive); });
+
+    EXPECT_TRUE(folderContents(outside).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(tmp).absolutePath() + QStringLiteral("/escaped.png")));
+    EXPECT_TRUE(temporaryLeftovers(tmp).isEmpty()) << temporaryLeftovers(tmp).join(u' ').toStdString();
+    EXPECT_EQ(describeStore(context()), before);
+    EXPECT_EQ(folderContents(data()), folders);  // no snapshot, no staging, nothing
+}
+
+INSTANTIATE_TEST_SUITE_P(Backup, HostileArchives, ::testing::Range(0, 10));
+
+TEST_F(BackupArchive, DamagedAndForeignFilesAreRefusedClearly)
+{
+    populate(context(), data());
+    const QString staging = BackupData::exportBackup(BackupSelection::all(), context(), QStringLiteral("1"), QStringLiteral("1"));
+    const QString good = BackupBundle::zipFolder(staging);
+    BackupBundle::removeQuietly(staging);
+    const QByteArray bytes = readBytes(good);
+    BackupBundle::removeQuietly(good);
+
+    QByteArray corrupted = bytes;
+    // Flip bytes inside the first stored capture image: the directory is intact, the CRC is not.
+    const qsizetype at = corrupted.indexOf("captures/scope_0001.png");
+    ASSERT_GT(at, 0);
+    for (int i = 100; i < 140; ++i)
+        corrupted[at + 30 + i] = char(~corrupted[at + 30 + i]);
+
+    const QList<std::pair<const char*, QByteArray>> cases{
+        {"truncated", bytes.left(bytes.size() / 2)},
+        {"not a ZIP", QByteArray("just some text, no archive at all\n").repeated(20)},
+        {"empty file", QByteArray()},
+        {"damaged data", corrupted},
+    };
+    const QStringList before = describeStore(context());
+    const auto folders = folderContents(data());
+    for (const auto& [what, content] : cases) {
+        SCOPED_TRACE(what);
+        const QString archive = fileWith(content);
+        try {
+            BackupBundle::restore(archive, BackupSelection::all(), context());
+            ADD_FAILURE() << what << " was restored";
+        } catch (const BackupError& e) {
+            EXPECT_EQ(e.domain(), QStringLiteral("Corvallen.Backup"));
+            EXPECT_FALSE(e.localizedDescription().isEmpty());
+        }
+        EXPECT_TRUE(temporaryLeftovers(tmp).isEmpty());
+    }
+    EXPECT_EQ(describeStore(context()), before);
+    EXPECT_EQ(folderContents(data()), folders);
+}
+
+TEST_F(BackupArchive, CapsOnEntriesAndSizeAreCheckedBeforeExtraction)
+{
+    QList<RawEntry> many;
+    for (int i = 0; i < 12; ++i)
+        many.append({QByteArray("f") + QByteArray::number(i), "x"});
+    const QString archive = fileWith(rawZip(many));
+    EXPECT_THROW(ZipReader(archive, ZipLimits{10, 1 << 20}), BackupError);
+    EXPECT_THROW(ZipReader(archive, ZipLimits{100, 11}), BackupError);
+    ZipReader fine(archive, ZipLimits{12, 12});
+    EXPECT_EQ(fine.entries().size(), 12);
+    EXPECT_EQ(fine.totalSize(), 12);
+}
+
+TEST(ZipEntryNames, OnlyRelativePathsOfPlainComponentsAreSafe)
+{
+    for (const char* ok : {"a", "a/b.png", "folder/", "with space/ü.json", "..hidden", "a/.dot"})
+        EXPECT_TRUE(ZipReader::unsafeNameReason(QString::fromUtf8(ok)).isEmpty()) << ok;
+    for (const char* bad : {"", "/etc/passwd", "../x", "a/../../x", "a/..", "a//b", "./a", "a\\b", "C:/x", "a/./b"})
+        EXPECT_FALSE(ZipReader::unsafeNameReason(QString::fromUtf8(bad)).isEmpty()) << bad;
+}
+
+}  // namespace
