@@ -1,10 +1,41 @@
+#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Platform/Views/ThemeManager.h"
+#include "Corvallen/Shell/AppStartup.h"
+#include "Corvallen/Shell/TerminationSignals.h"
+#include "Corvallen/Shell/Views/CorvallenApp.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <QIcon>
+#include <QMessageBox>
+
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Corvallen"));
-    label.show();
-    return app.exec();
+    QApplication::setApplicationName(QStringLiteral("Corvallen"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Corvallen"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVALLEN_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("corvallen"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/corvallen.svg")));
+    TerminationSignals::quitOnSignals();
+
+    // The theme follows "appTheme" (nothing is written: a missing key means "system").
+    ThemeManager::shared().install(app);
+
+    QString error;
+    std::unique_ptr<ModelContainer> container = AppStartup::openStore(&error);
+    if (!container) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        QMessageBox::critical(nullptr, QStringLiteral("Corvallen"), error);
+        return 1;
+    }
+
+    int status = 0;
+    {
+        CorvallenApp corvallen(std::move(container));
+        corvallen.show();
+        status = app.exec();
+    }
+    return status;
 }

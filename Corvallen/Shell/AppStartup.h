@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class ModelContainer;
+
+// What runs at launch before any window: a restore staged by the previous run is put in place,
+// the store is copied into a launch snapshot (the newest eight are kept), the store is opened
+// with the eight entity types, and the one-time document-link migration runs. Main thread.
+namespace AppStartup {
+
+// The fixed start-up message when the store can't be opened; the error text follows it.
+QString storeFailurePrefix();  // "Failed to create ModelContainer: "
+
+// Swaps a restore staged during the previous run into place. Never fails towards its caller.
+void applyStagedRestore();
+
+// The whole sequence. Returns the open store, or nothing with `error` set to the full message
+// ("Failed to create ModelContainer: " and the reason); then the application must stop.
+std::unique_ptr<ModelContainer> openStore(QString* error);
+
+}  // namespace AppStartup

@@ -1,0 +1,169 @@
+#include "Corvallen/Shell/Views/CorvallenApp.h"
+
+#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Shell/UpdaterController.h"
+#include "Corvallen/Shell/WindowRouter.h"
+#include "Corvallen/Shell/Views/MainWindow.h"
+#include "Corvallen/Shell/Views/MenuBarExtra.h"
+#include "Corvallen/Shell/Views/ShellPages.h"
+#include "Corvallen/Shell/Views/WelcomeView.h"
+#include "Corvallen/Sync/AppModel.h"
+
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+CorvallenApp* g_instance = nullptr;
+
+QWidget* auxiliaryWindow(const QString& name, const QString& title, QWidget* content, QSize size)
+{
+    auto* window = new QWidget(nullptr, Qt::Window);
+    window->setObjectName(name);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(title);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    content->setParent(window);
+    layout->addWidget(content);
+    if (size.isValid())
+        window->resize(size);
+    return window;
+}
+
+}  // namespace
+
+CorvallenApp::CorvallenApp(std::unique_ptr<ModelContainer> container, QObject* parent)
+    : QObject(parent), m_container(std::move(container)), m_router(std::make_unique<WindowRouter>())
+{
+    g_instance = this;
+    m_model = std::make_unique<AppModel>(m_container->mainContext());
+    registerWindows();
+    m_mainWindow = new MainWindow(m_container->mainContext(), *m_model, m_router.get());
+    m_mainWindow->setAttribute(Qt::WA_DeleteOnClose, false);
+    connect(m_mainWindow, &MainWindow::firstPainted, this, &CorvallenApp::finishLaunch);
+}
+
+CorvallenApp::~CorvallenApp()
+{
+    // Windows go before the model and the store they show.
+    for (const QString& id : {QStringLiteral("settings"), QStringLiteral("welcome"), QStringLiteral("help"),
+                              QStringLiteral("changelog"), QStringLiteral("capture-viewer"), QStringLiteral("doc-viewer")})
+        for (QObject* w : m_router->windows(id))
+            delete w;
+    delete m_mainWindow;
+    m_menuBarExtra.reset();
+    delete m_updater;
+    m_model.reset();
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+CorvallenApp* CorvallenApp::instance() { return g_instance; }
+
+void CorvallenApp::show()
+{
+    if (m_mainWindow)
+        m_mainWindow->show();
+}
+
+void CorvallenApp::registerWindows()
+{
+    m_router->setPresenters(
+        [](QObject* o) {
+            if (auto* w = qobject_cast<QWidget*>(o))
+                w->show();
+        },
+        [](QObject* o) {
+            if (auto* w = qobject_cast<QWidget*>(o)) {
+                if (w->isMinimized())
+                    w->showNormal();
+                w->raise();
+                w->activateWindow();
+            }
+        });
+    ModelContext& context = m_container->mainContext();
+    m_router->registerGroup(QStringLiteral("settings"), [this, &context]() -> QObject* {
+        QWidget* content = ShellPages::settingsContent(context, m_updater);
+        QWidget* w = auxiliaryWindow(QStringLiteral("SettingsWindow"), tr("Settings"), content, QSize(680, 460));
+        w->setMinimumSize(content->minimumSizeHint());
+        return w;
+    });
+    m_router->registerGroup(QStringLiteral("welcome"), [this]() -> QObject* {
+        auto window = std::make_shared<QPointer<QWidget>>();
+        auto* view = new WelcomeView([this](const QString& id) { openWindow(id); }, [window] {
+            if (*window)
+                (*window)->close();
+        });
+        QWidget* w = auxiliaryWindow(QStringLiteral("WelcomeWindow"), tr("Welcome to Corvallen"), view, QSize());
+        *window = w;
+        // The window is exactly as large as its content.
+        w->layout()->setSizeConstraint(QLayout::SetFixedSize);
+        return w;
+    });
+    m_router->registerGroup(QStringLiteral("help"), []() -> QObject* {
+        return auxiliaryWindow(QStringLiteral("HelpWindow"), tr("Corvallen Help"), ShellPages::helpContent(), QSize(820, 560));
+    });
+    m_router->registerGroup(QStringLiteral("changelog"), []() -> QObject* {
+        return auxiliaryWindow(QStringLiteral("ChangelogWindow"), tr("Release Notes"), ShellPages::changelogContent(), QSize(620, 560));
+    });
+}
+
+QWidget* CorvallenApp::openWindow(const QString& id) { return qobject_cast<QWidget*>(m_router->open(id)); }
+
+QWidget* CorvallenApp::openCaptureViewer(const QString& fileName)
+{
+    ModelContext& context = m_container->mainContext();
+    return qobject_cast<QWidget*>(m_router->openKeyed(QStringLiteral("capture-viewer"), fileName, [&context, fileName]() -> QObject* {
+        return auxiliaryWindow(QStringLiteral("CaptureViewerWindow"), fileName,
+                               ShellPages::imageViewerContent(fileName, context), QSize(820, 560));
+    }));
+}
+
+QWidget* CorvallenApp::openDocumentViewer(const DocViewerTarget& target)
+{
+    ModelContext& context = m_container->mainContext();
+    const QString key = QString::fromUtf8(target.toJson());
+    return qobject_cast<QWidget*>(m_router->openKeyed(QStringLiteral("doc-viewer"), key, [&context, target]() -> QObject* {
+        const QString title = target.scopeLabel.isEmpty() ? target.fileName : target.fileName + QStringLiteral(" \u2014 ") + target.scopeLabel;
+        return auxiliaryWindow(QStringLiteral("DocumentViewerWindow"), title, ShellPages::documentViewerContent(target, context),
+                               QSize(900, 640));
+    }));
+}
+
+void CorvallenApp::finishLaunch()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    // What can wait until the window is on screen: the library reconcile and term seeding, the
+    // update controller (it may go on the network) and the status-area item.
+    m_model->start();
+    m_updater = new UpdaterController(this);
+    connect(m_updater, &UpdaterController::checkFinished, this, [this](const UpdateCheckResult& result) {
+        if (!result.userInitiated && result.kind != UpdateCheckResult::Kind::UpdateAvailable)
+            return;
+        auto* box = new QMessageBox(m_mainWindow);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowTitle(tr("Software Update"));
+        box->setIcon(result.kind == UpdateCheckResult::Kind::Failed ? QMessageBox::Warning : QMessageBox::Information);
+        box->setTextFormat(Qt::PlainText);
+        box->setText(result.message);
+        if (!result.notes.isEmpty())
+            box->setInformativeText(result.notes);
+        if (result.kind == UpdateCheckResult::Kind::UpdateAvailable && result.downloadUrl.isValid()) {
+            QPushButton* download = box->addButton(tr("Open Download Page"), QMessageBox::AcceptRole);
+            const QUrl url = result.downloadUrl;
+            connect(download, &QPushButton::clicked, box, [url] { QDesktopServices::openUrl(url); });
+        }
+        box->addButton(QMessageBox::Close);
+        box->open();
+    });
+    if (m_mainWindow)
+        m_mainWindow->setUpdater(m_updater);
+    m_menuBarExtra = std::make_unique<MenuBarExtra>(*m_model);
+    Q_EMIT ready();
+}

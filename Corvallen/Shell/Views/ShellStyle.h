@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+
+class QLabel;
+class QWidget;
+
+// The text styles and graded colours the shell's views share, taken from the current palette
+// and application font so that the theme and the desktop's font size carry through.
+namespace ShellStyle {
+
+enum class TextStyle { largeTitle, title3, headline, body, callout, caption, caption2 };
+QFont font(TextStyle style, QFont::Weight weight = QFont::Normal);
+
+QColor accent(const QPalette& palette);
+// The foreground for secondary, tertiary and quaternary content: the text colour, fainter.
+QColor secondary(const QPalette& palette);
+QColor tertiary(const QPalette& palette);
+QColor quaternary(const QPalette& palette);
+QColor withAlpha(QColor color, double alpha);
+// The faint fill of cards and tiles (the quaternary grade at 40 %).
+QColor cardFill(const QPalette& palette);
+
+// A label in a style and colour role that follows palette changes.
+QLabel* label(const QString& text, TextStyle style, QFont::Weight weight = QFont::Normal, bool secondaryColor = false,
+              QWidget* parent = nullptr);
+// Gives a label the secondary colour, now and after every palette change.
+void makeSecondary(QLabel* label);
+
+}  // namespace ShellStyle

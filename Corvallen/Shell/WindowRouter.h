@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+// Opens the application's auxiliary windows by identifier. A window group ("settings",
+// "welcome", "help", "changelog") makes a new window for every request; a keyed kind
+// ("capture-viewer", "doc-viewer") keeps one window per value and brings that window to the
+// front when the same value is asked for again. Windows are plain objects here; the views give
+// the factories and the way to show and raise a window. A window forgets its key when it is
+// destroyed. Main thread only.
+class WindowRouter : public QObject {
+    Q_OBJECT
+public:
+    using Factory = std::function<QObject*()>;
+    using Presenter = std::function<void(QObject* window)>;
+
+    explicit WindowRouter(QObject* parent = nullptr);
+
+    // How a new window is shown and how an open one is brought to the front.
+    void setPresenters(Presenter show, Presenter raise);
+
+    // A window group: every open() makes a new window with the factory.
+    void registerGroup(const QString& id, Factory factory);
+    bool hasGroup(const QString& id) const { return m_groups.contains(id); }
+
+    // A new window of the group, shown; null for an unknown id.
+    QObject* open(const QString& id);
+    // The window of that kind for that key: the open one raised, or a new one from `factory`.
+    QObject* openKeyed(const QString& id, const QString& key, const Factory& factory);
+
+    // The open windows of an id, oldest first.
+    QList<QObject*> windows(const QString& id) const;
+    QObject* keyedWindow(const QString& id, const QString& key) const;
+
+Q_SIGNALS:
+    void windowOpened(const QString& id, QObject* window);
+
+private:
+    void track(const QString& id, QObject* window);
+
+    QHash<QString, Factory> m_groups;
+    QHash<QString, QList<QPointer<QObject>>> m_open;
+    QHash<QString, QHash<QString, QPointer<QObject>>> m_keyed;
+    Presenter m_show;
+    Presenter m_raise;
+};

@@ -1,0 +1,106 @@
+#include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Sync/SyncLocation.h"
+#include "support/TestEnvironment.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<SettingsStore> freshSettings()
+{
+    return std::make_unique<SettingsStore>(corvallen::test::freshFolder(QStringLiteral("settings")) + QStringLiteral("/settings.json"));
+}
+
+SyncLocation sample(const QString& id, const QString& name)
+{
+    SyncLocation l;
+    l.id = id;
+    l.name = name;
+    return l;
+}
+
+}  // namespace
+
+TEST(SyncLocation, SavedListKeepsOrderAndEveryField)
+{
+    auto settings = freshSettings();
+    EXPECT_TRUE(SyncLocation::loadAll(*settings).isEmpty());
+
+    SyncLocation scope = sample(QStringLiteral("A"), QStringLiteral("Scope"));
+    scope.scanWholeDrive = false;
+    scope.subfolder = QStringLiteral("DCIM");
+    scope.imageExtensions = {QStringLiteral("png"), QStringLiteral("bmp")};
+    scope.autoSync = false;
+    scope.ejectAfterSync = true;
+    scope.volumeName = QStringLiteral("2D15P");
+    scope.deviceID = QStringLiteral("usb-1");
+    SyncLocation folder = sample(QStringLiteral("B"), QString());
+
+    SyncLocation::upsert(scope, *settings);
+    SyncLocation::upsert(folder, *settings);
+    // An update keeps its place in the list.
+    scope.name = QStringLiteral("Bench scope");
+    SyncLocation::upsert(scope, *settings);
+
+    SettingsStore reread(settings->filePath());
+    const QList<SyncLocation> loaded = SyncLocation::loadAll(reread);
+    ASSERT_EQ(loaded.size(), 2);
+    EXPECT_EQ(loaded[0], scope);
+    EXPECT_EQ(loaded[1], folder);
+    EXPECT_EQ(reread.typeOf(QStringLiteral("customDevices")), SettingsStore::Type::Bytes);
+}
+
+TEST(SyncLocation, JsonWritesFieldsInOrderAndOmitsAbsentOptionals)
+{
+    SyncLocation l = sample(QStringLiteral("ID-1"), QStringLiteral("Scope \"A\""));
+    const QByteArray json = l.toJson();
+    EXPECT_TRUE(json.startsWith("{\"id\":\"ID-1\",\"name\":\"Scope \\\"A\\\"\",\"symbol\":\"externaldrive\",\"scanWholeDrive\":true"));
+    EXPECT_FALSE(json.contains("volumeName"));
+    EXPECT_FALSE(json.contains("deviceID"));
+    const auto back = SyncLocation::fromJson(QJsonDocument::fromJson(json).object());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, l);
+}
+
+TEST(SyncLocation, OneUndecodableElementEmptiesTheListAndLeavesTheBytes)
+{
+    auto settings = freshSettings();
+    const QByteArray stored = R"([{"id":"A","name":"","symbol":"externaldrive","scanWholeDrive":true,"subfolder":"",)"
+                              R"("imageExtensions":["png"],"autoSync":true,"ejectAfterSync":false},)"
+                              R"({"id":"B","name":"","symbol":"x","scanWholeDrive":true,"subfolder":"",)"
+                              R"("autoSync":true,"ejectAfterSync":false}])";
+    settings->setBytes(QStringLiteral("customDevices"), stored);
+    EXPECT_TRUE(SyncLocation::loadAll(*settings).isEmpty());
+    EXPECT_EQ(settings->bytesValue(QStringLiteral("customDevices")), stored);
+
+    // Null and missing optionals read as absent, unknown keys are ignored, a wrong type fails.
+    QJsonObject o = QJsonDocument::fromJson(SyncLocation::makeNew().toJson()).object();
+    o.insert(QStringLiteral("volumeName"), QJsonValue::Null);
+    o.insert(QStringLiteral("somethingNew"), 3);
+    const auto l = SyncLocation::fromJson(o);
+    ASSERT_TRUE(l);
+    EXPECT_FALSE(l->volumeName);
+    o.insert(QStringLiteral("deviceID"), 12);
+    EXPECT_FALSE(SyncLocation::fromJson(o));
+
+    // A text value under the key is not the saved list.
+    settings->setText(QStringLiteral("customDevices"), QStringLiteral("[]"));
+    EXPECT_TRUE(SyncLocation::loadAll(*settings).isEmpty());
+}
+
+TEST(SyncLocation, NewLocationDefaults)
+{
+    const SyncLocation l = SyncLocation::makeNew();
+    EXPECT_EQ(l.id.size(), 36);
+    EXPECT_EQ(l.id, l.id.toUpper());
+    EXPECT_EQ(l.symbol, QStringLiteral("externaldrive"));
+    EXPECT_TRUE(l.scanWholeDrive);
+    EXPECT_TRUE(l.autoSync);
+    EXPECT_FALSE(l.ejectAfterSync);
+    EXPECT_EQ(l.imageExtensions, SyncLocation::defaultImageExtensions());
+    EXPECT_EQ(l.displayName(), QStringLiteral("Location"));
+}
