@@ -97,6 +97,7 @@ TEST(ComponentFileStoreTest, DeletionRemovesOnlyAPlainNameInTheFolder)
     ComponentFileStore::deleteComponentFile(name);  // already gone: nothing happens
 
     // A name from a damaged or hostile record never reaches outside the folder.
+    ASSERT_TRUE(QDir(folder()).exists());
     const QString victim = AppPaths::dataFolder() + QStringLiteral("/victim.txt");
     QFile f(victim);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));

@@ -1,0 +1,283 @@
+#include "Corvallen/Model/DocumentFileStore.h"
+
+#include "Corvallen/Model/Document.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ProjectDocument.h"
+#include "Corvallen/Model/StoredFileName.h"
+#include "Corvallen/Model/ThumbnailCache.h"
+#include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Platform/SettingsStore.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <poppler-qt6.h>
+
+namespace DocumentFileStore {
+
+namespace {
+
+ThumbnailMarkupHooks& hooks()
+{
+    static ThumbnailMarkupHooks h;
+    return h;
+}
+
+// The full path of a file named in a record, or empty when the name is not one plain file name.
+QString pathInFolder(const QString& name)
+{
+    if (!AppPaths::isPlainFileName(name))
+        return {};
+    return documentsFolder() + QLatin1Char('/') + name;
+}
+
+void removeFile(const QString& name)
+{
+    const QString path = pathInFolder(name);
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+// The files that go with a stored file: the file, then the markup named after it.
+QStringList storedFileNames(const QString& fileName)
+{
+    if (!AppPaths::isPlainFileName(fileName))
+        return {};
+    return {fileName, StoredFileName::markupFileName(fileName)};
+}
+
+void removeFilesWhenSaved(ModelContext& context, PersistentModel* record, const QStringList& names)
+{
+    QStringList paths;
+    for (const QString& n : names) {
+        const QString p = pathInFolder(n);
+        if (!p.isEmpty())
+            paths << p;
+    }
+    if (paths.isEmpty())
+        return;
+    context.afterDeletionSaved(record, [paths] {
+        for (const QString& p : paths)
+            QFile::remove(p);
+    });
+}
+
+constexpr double thumbnailSide = 512.0;
+
+QImage renderThumbnail(Poppler::Page& page)
+{
+    const QSizeF size = page.pageSizeF();
+    const double longest = std::max(size.width(), size.height());
+    if (longest <= 0)
+        return {};
+    const double dpi = 72.0 * thumbnailSide / longest;
+    return page.renderToImage(dpi, dpi);
+}
+
+}  // namespace
+
+QString documentsFolder()
+{
+    static const QString folder = [] {
+        const QString path = AppPaths::dataFolder() + QStringLiteral("/documents");
+        AppPaths::ensureFolder(path);
+        return path;
+    }();
+    return folder;
+}
+
+QString importFileIntoStore(const QString& sourcePath)
+{
+    const QString name = StoredFileName::make(StoredFileName::pathExtension(QFileInfo(sourcePath).fileName()).toLower());
+    QFile source(sourcePath);
+    if (!source.copy(documentsFolder() + QLatin1Char('/') + name))
+        throw DomainError(QStringLiteral("QFileDevice"), int(source.error()), source.errorString());
+    return name;
+}
+
+void removeMarkupFile(const std::optional<QString>& markupName)
+{
+    if (!markupName)
+        return;
+    const QString file = StoredFileName::markupFileName(*markupName);
+    if (!file.isEmpty())
+        removeFile(file);
+}
+
+void removeStoredFile(const QString& fileName)
+{
+    for (const QString& n : storedFileNames(fileName))
+        removeFile(n);
+}
+
+ProjectDocument* attach(Document* document, Project* project, ModelContext& context)
+{
+    if (!document || !project)
+        return nullptr;
+    for (ProjectDocument* link : document->attachments())
+        if (link->project() == project)
+            return link;
+    ProjectDocument* link = context.insert(new ProjectDocument(document, project));
+    context.save();
+    return link;
+}
+
+void detach(Document* document, Project* project, ModelContext& context)
+{
+    if (document && project) {
+        const QList<ProjectDocument*> links = document->attachments();
+        for (ProjectDocument* link : links) {
+            if (link->project() != project)
+                continue;
+            const QString markup = StoredFileName::markupFileName(link->markupFileName());
+            context.deleteObject(link);
+            if (!markup.isEmpty())
+                removeFilesWhenSaved(context, link, {markup});
+        }
+    }
+    context.save();
+}
+
+void deleteFromLibrary(Document* document, ModelContext& context)
+{
+    if (!document || document->isDeleted())
+        return;
+    thumbnailCache().remove(document->fileName());
+    QStringList files;
+    if (const auto key = document->libraryMarkupFileName()) {
+        const QString markup = StoredFileName::markupFileName(*key);
+        if (!markup.isEmpty())
+            files << markup;
+    }
+    for (const ProjectDocument* link : document->attachments()) {
+        const QString markup = StoredFileName::markupFileName(link->markupFileName());
+        if (!markup.isEmpty())
+            files << markup;
+    }
+    files << storedFileNames(document->fileName());
+    context.deleteObject(document);
+    removeFilesWhenSaved(context, document, files);
+    context.save();
+}
+
+void migrateDocumentAttachments(ModelContext& context) { migrateDocumentAttachments(context, SettingsStore::shared()); }
+
+void migrateDocumentAttachments(ModelContext& context, SettingsStore& settings)
+{
+    if (settings.boolValue(migrationFlagKey, false))
+        return;
+    for (Document* document : context.fetch<Document>()) {
+        Project* project = document->project();
+        if (!project)
+            continue;
+        bool linked = false;
+        for (const ProjectDocument* link : document->attachments())
+            if (link->project() == project) {
+                linked = true;
+                break;
+            }
+        if (!linked)
+            context.insert(new ProjectDocument(document, project));
+        document->setProject(nullptr);
+    }
+    // Only a saved migration counts: otherwise the next launch must run it again.
+    if (context.save())
+        settings.setBool(migrationFlagKey, true);
+}
+
+QByteArray pdfFromImage(const QImage& image)
+{
+    if (image.isNull())
+        return {};
+    // One point per pixel: the page shows the image at its own pixel size, whatever resolution
+    // its file claims (most screenshots and photos claim none, or a meaningless one).
+    const QSizeF pageSize(image.width(), image.height());
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setCreator(QStringLiteral("Corvallen"));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setPageSize(QPageSize(pageSize, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return {};
+        painter.drawImage(QRectF(0, 0, writer.width(), writer.height()), image);
+        painter.end();
+    }
+    return buffer.data();
+}
+
+std::unique_ptr<Poppler::Document> loadPDFDocument(const Document* document)
+{
+    if (!document)
+        return nullptr;
+    return loadPDFDocument(document->fileName());
+}
+
+std::unique_ptr<Poppler::Document> loadPDFDocument(const QString& storedFileName)
+{
+    const QString path = pathInFolder(storedFileName);
+    if (path.isEmpty())
+        return nullptr;
+    std::unique_ptr<Poppler::Document> pdf;
+    switch (documentKind(storedFileName)) {
+    case DocumentFileKind::pdf:
+        pdf = Poppler::Document::load(path);
+        break;
+    case DocumentFileKind::image: {
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        const QImage image = reader.read();
+        const QByteArray bytes = pdfFromImage(image);
+        if (bytes.isEmpty())
+            return nullptr;
+        pdf = Poppler::Document::loadFromData(bytes);
+        break;
+    }
+    case DocumentFileKind::other:
+        return nullptr;
+    }
+    if (!pdf || pdf->isLocked())
+        return nullptr;
+    pdf->setRenderHint(Poppler::Document::Antialiasing);
+    pdf->setRenderHint(Poppler::Document::TextAntialiasing);
+    return pdf;
+}
+
+ThumbnailCache& thumbnailCache() { return ThumbnailCache::shared(); }
+
+void setThumbnailMarkupHooks(ThumbnailMarkupHooks h) { hooks() = std::move(h); }
+
+QImage thumbnail(const Document* document)
+{
+    if (!document)
+        return {};
+    const QString key = document->fileName();
+    if (const QImage cached = thumbnailCache().value(key); !cached.isNull())
+        return cached;
+    std::unique_ptr<Poppler::Document> pdf = loadPDFDocument(document);
+    if (!pdf)
+        return {};
+    if (const auto markup = document->libraryMarkupFileName(); markup && hooks().loadMarkupOverlay)
+        hooks().loadMarkupOverlay(*pdf, *markup);
+    if (pdf->numPages() < 1)
+        return {};
+    std::unique_ptr<Poppler::Page> page = pdf->page(0);
+    if (!page)
+        return {};
+    if (hooks().upgradeNotes)
+        hooks().upgradeNotes(*pdf);
+    const QImage image = renderThumbnail(*page);
+    if (image.isNull())
+        return {};
+    thumbnailCache().insert(key, image);
+    return image;
+}
+
+}  // namespace DocumentFileStore

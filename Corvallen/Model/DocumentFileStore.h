@@ -1,0 +1,93 @@
+#pragma once
+
+#include "Corvallen/Model/DomainError.h"
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Document;
+class ModelContext;
+class Project;
+class ProjectDocument;
+class SettingsStore;
+class ThumbnailCache;
+namespace Poppler {
+class Document;
+}
+
+// The documents folder and the operations that create, link and remove documents' files and
+// records together: import, attach, detach, delete from the library, the one-time migration of
+// the older single project link, the PDF for display and the thumbnails.
+//
+// Files in the folder: each document's stored file (Document::fileName), and markup files named
+// by a markup name kept in a record followed by ".markup.pdf" (so the name on disk ends in
+// ".markup.pdf.markup.pdf"). A name read from a record is used only when it is one plain file
+// name; anything else counts as a missing file and is never removed.
+//
+// Files of a deleted document or a detached link are removed only once that deletion is saved
+// (ModelContext::afterDeletionSaved): a failed save leaves record and files in place together.
+// Main thread, with the store's main context.
+namespace DocumentFileStore {
+
+// $XDG_DATA_HOME/Corvallen/documents, worked out once per process and created then (a failure to
+// create it is ignored).
+QString documentsFolder();
+inline QString documentsFolderURL() { return documentsFolder(); }
+
+// Copies a file into the folder under a fresh name (upper-case UUID text plus "." and the
+// lower-case extension, the UUID alone without one) and returns that name. Throws the copy's
+// error (domain "QFileDevice"); nothing is created then.
+QString importFileIntoStore(const QString& sourcePath);
+
+// Removes the markup file of a markup name (the name plus ".markup.pdf"); nothing for none.
+// Failures are ignored.
+void removeMarkupFile(const std::optional<QString>& markupName);
+// Removes a stored file, then the markup file named after it. Failures are ignored.
+void removeStoredFile(const QString& fileName);
+
+// The document's link to the project: the first existing one (nothing saved then), or a new
+// one, inserted and saved (a failed save is ignored).
+ProjectDocument* attach(Document* document, Project* project, ModelContext& context);
+// Deletes every link of the document to the project and saves; each link's markup file goes
+// once the deletion is saved. The document, its file and its other links stay.
+void detach(Document* document, Project* project, ModelContext& context);
+// Deletes the document with its links and saves; its thumbnail leaves the cache at once, its
+// stored file and all its markup files once the deletion is saved.
+void deleteFromLibrary(Document* document, ModelContext& context);
+
+// The settings flag that records a finished migration.
+inline const QString migrationFlagKey = QStringLiteral("documentAttachmentsMigrated.v1");
+// Once per account: turns each document's older single project link into an attachment (no
+// second link when one exists) and clears the older link. The flag is set only after the
+// changes were saved, so a failed save is tried again at the next launch.
+void migrateDocumentAttachments(ModelContext& context);
+void migrateDocumentAttachments(ModelContext& context, SettingsStore& settings);
+
+// The document's stored file as a PDF for display: a PDF as it is, an image as a one-page PDF
+// of the image's size; nothing for other files, unreadable or password-locked ones.
+std::unique_ptr<Poppler::Document> loadPDFDocument(const Document* document);
+std::unique_ptr<Poppler::Document> loadPDFDocument(const QString& storedFileName);
+// A one-page PDF holding the image at its own size, one point per pixel. Empty for a null
+// image.
+QByteArray pdfFromImage(const QImage& image);
+
+// The document's thumbnail: its first page fitted into 512 by 512, with the library markup
+// laid over it; served from the cache after the first time. A null image when the file gives
+// no PDF or has no page (nothing is cached then).
+QImage thumbnail(const Document* document);
+ThumbnailCache& thumbnailCache();
+
+// How the markup work joins the thumbnails: the overlay of a markup name's annotations onto a
+// loaded PDF, and the restyling of free-text notes as the viewer draws them. Either may be
+// left empty; thumbnails are then drawn without that step.
+struct ThumbnailMarkupHooks {
+    std::function<void(Poppler::Document& pdf, const QString& markupName)> loadMarkupOverlay;
+    std::function<void(Poppler::Document& pdf)> upgradeNotes;
+};
+void setThumbnailMarkupHooks(ThumbnailMarkupHooks hooks);
+
+}  // namespace DocumentFileStore

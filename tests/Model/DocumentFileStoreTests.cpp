@@ -1,0 +1,441 @@
+// The documents folder: import naming, what attach, detach and delete do to records and files
+// (files go only once the change is saved), the one-time migration, PDFs for display and the
+// thumbnail cache.
+#include "Corvallen/Model/Document.h"
+#include "Corvallen/Model/DocumentFileStore.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ProjectDocument.h"
+#include "Corvallen/Model/ThumbnailCache.h"
+#include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Platform/SettingsStore.h"
+#include "support/TestEnvironment.h"
+#include "support/TestStore.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRegularExpression>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <poppler-qt6.h>
+#include <sqlite3.h>
+
+using namespace corvallen::test;
+using ::testing::ElementsAre;
+
+namespace {
+
+const QRegularExpression uuidName(QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
+
+QString folder() { return DocumentFileStore::documentsFolder(); }
+QString inFolder(const QString& name) { return folder() + QLatin1Char('/') + name; }
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QString sourceFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = freshFolder(QStringLiteral("src")) + QLatin1Char('/') + name;
+    writeFile(path, bytes);
+    return path;
+}
+
+QByteArray pdfBytes(int pages)
+{
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    QPainter p(&writer);
+    for (int i = 0; i < pages; ++i) {
+        if (i)
+            writer.newPage();
+        p.fillRect(QRect(0, 0, writer.width(), writer.height() / 2), Qt::blue);
+    }
+    p.end();
+    return out;
+}
+
+QByteArray pngBytes(const QSize& size, const QColor& color)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return out;
+}
+
+class RawLock {
+public:
+    explicit RawLock(const QString& path)
+    {
+        sqlite3_open(path.toUtf8().constData(), &m_db);
+        m_locked = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~RawLock() { release(); sqlite3_close(m_db); }
+    bool locked() const { return m_locked; }
+    void release()
+    {
+        if (m_locked)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_locked = false;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_locked = false;
+};
+
+class DocumentFileStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        store = openTestStore(&path);
+        ASSERT_TRUE(store);
+        QObject::connect(&ctx(), &ModelContext::didSave, [this] { ++saves; });
+    }
+    ModelContext& ctx() { return store->mainContext(); }
+
+    // A stored document with its file (and the file's own markup) in the folder.
+    Document* storedDocument(const QString& sourceName, const QByteArray& bytes)
+    {
+        const QString name = DocumentFileStore::importFileIntoStore(sourceFile(sourceName, bytes));
+        writeFile(inFolder(name + QStringLiteral(".markup.pdf")), "stored-file markup");
+        return ctx().insert(new Document(name, sourceName));
+    }
+    static void markup(const QString& key) { writeFile(inFolder(key + QStringLiteral(".markup.pdf")), "markup"); }
+    static bool exists(const QString& name) { return QFile::exists(inFolder(name)); }
+
+    QString path;
+    std::unique_ptr<ModelContainer> store;
+    int saves = 0;
+};
+
+// --- import and file removal ------------------------------------------------------------
+
+TEST_F(DocumentFileStoreTest, ImportNamesTheCopyByAFreshUuidAndTheLowerCasedExtension)
+{
+    EXPECT_EQ(folder(), AppPaths::dataFolder() + QStringLiteral("/documents"));
+    const QString src = sourceFile(QStringLiteral("Manual.PDF"), "%PDF manual");
+    const QString name = DocumentFileStore::importFileIntoStore(src);
+    ASSERT_TRUE(name.endsWith(QLatin1String(".pdf")));
+    EXPECT_TRUE(uuidName.match(name.chopped(4)).hasMatch()) << name.toStdString();
+    EXPECT_TRUE(QFile::exists(src));
+    const QString bare = DocumentFileStore::importFileIntoStore(sourceFile(QStringLiteral("Makefile"), "all:"));
+    EXPECT_TRUE(uuidName.match(bare).hasMatch()) << bare.toStdString();
+
+    const QStringList before = QDir(folder()).entryList(QDir::Files);
+    EXPECT_THROW(DocumentFileStore::importFileIntoStore(freshFolder() + QStringLiteral("/gone.pdf")), DomainError);
+    EXPECT_EQ(QDir(folder()).entryList(QDir::Files), before);
+}
+
+TEST_F(DocumentFileStoreTest, MarkupFilesCarryTheSuffixTwiceAndOnlyPlainNamesAreRemoved)
+{
+    const QString key = QStringLiteral("ABC.markup.pdf");
+    markup(key);
+    ASSERT_TRUE(exists(QStringLiteral("ABC.markup.pdf.markup.pdf")));
+    DocumentFileStore::removeMarkupFile(std::nullopt);
+    DocumentFileStore::removeMarkupFile(QStringLiteral("ABC"));
+    EXPECT_TRUE(exists(QStringLiteral("ABC.markup.pdf.markup.pdf")));
+    DocumentFileStore::removeMarkupFile(key);
+    EXPECT_FALSE(exists(QStringLiteral("ABC.markup.pdf.markup.pdf")));
+    DocumentFileStore::removeMarkupFile(key);  // a markup never saved: nothing to do
+
+    writeFile(inFolder(QStringLiteral("F.pdf")), "f");
+    DocumentFileStore::removeStoredFile(QStringLiteral("F.pdf"));  // the markup named after it is missing
+    EXPECT_FALSE(exists(QStringLiteral("F.pdf")));
+
+    ASSERT_TRUE(QDir(folder()).exists());
+    const QString outside = AppPaths::dataFolder() + QStringLiteral("/outside.pdf");
+    writeFile(outside, "keep");
+    writeFile(outside + QStringLiteral(".markup.pdf"), "keep");
+    for (const QString& bad : {QStringLiteral("../outside.pdf"), outside, QString(), QStringLiteral("."), QStringLiteral("..")}) {
+        DocumentFileStore::removeStoredFile(bad);
+        DocumentFileStore::removeMarkupFile(bad);
+    }
+    EXPECT_TRUE(QFile::exists(outside));
+    EXPECT_TRUE(QFile::exists(outside + QStringLiteral(".markup.pdf")));
+    EXPECT_TRUE(QDir(folder()).exists());
+}
+
+// --- attach, detach, delete -------------------------------------------------------------
+
+TEST_F(DocumentFileStoreTest, AttachingTwiceGivesTheSameLinkAndSavesOnce)
+{
+    Document* d = storedDocument(QStringLiteral("a.pdf"), "%PDF");
+    Project* p = ctx().insert(new Project(QStringLiteral("P"), {}, {}));
+    ASSERT_TRUE(ctx().save());
+    saves = 0;
+    ProjectDocument* first = DocumentFileStore::attach(d, p, ctx());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(saves, 1);
+    EXPECT_FALSE(ctx().hasChanges());
+    EXPECT_EQ(DocumentFileStore::attach(d, p, ctx()), first);
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(ctx().fetchCount<ProjectDocument>(), 1);
+    EXPECT_THAT(p->attachments(), ElementsAre(first));
+}
+
+TEST_F(DocumentFileStoreTest, DetachingRemovesEveryLinkToThatProjectWithItsMarkupOnly)
+{
+    Document* d = storedDocument(QStringLiteral("a.pdf"), "%PDF");
+    Project* a = ctx().insert(new Project(QStringLiteral("A"), {}, {}));
+    Project* b = ctx().insert(new Project(QStringLiteral("B"), {}, {}));
+    auto* a1 = ctx().insert(new ProjectDocument(d, a));
+    auto* a2 = ctx().insert(new ProjectDocument(d, a));
+    auto* b1 = ctx().insert(new ProjectDocument(d, b));
+    const QString library = d->ensureLibraryMarkupFileName();
+    for (const QString& key : {a1->markupFileName(), a2->markupFileName(), b1->markupFileName(), library})
+        markup(key);
+    ASSERT_TRUE(ctx().save());
+
+    DocumentFileStore::detach(d, a, ctx());
+    EXPECT_TRUE(a1->isDeleted());
+    EXPECT_TRUE(a2->isDeleted());
+    EXPECT_THAT(d->attachments(), ElementsAre(b1));
+    EXPECT_FALSE(exists(a1->markupFileName() + QStringLiteral(".markup.pdf")));
+    EXPECT_FALSE(exists(a2->markupFileName() + QStringLiteral(".markup.pdf")));
+    EXPECT_TRUE(exists(b1->markupFileName() + QStringLiteral(".markup.pdf")));
+    EXPECT_TRUE(exists(library + QStringLiteral(".markup.pdf")));
+    EXPECT_TRUE(exists(d->fileName()));
+    EXPECT_FALSE(ctx().hasChanges());
+
+    // No link to that project: nothing changes.
+    DocumentFileStore::detach(d, a, ctx());
+    EXPECT_THAT(d->attachments(), ElementsAre(b1));
+    EXPECT_TRUE(exists(b1->markupFileName() + QStringLiteral(".markup.pdf")));
+}
+
+TEST_F(DocumentFileStoreTest, DeletingFromTheLibraryRemovesTheRecordLinksFilesAndThumbnail)
+{
+    Document* d = storedDocument(QStringLiteral("photo.png"), pngBytes({40, 20}, Qt::red));
+    Document* other = storedDocument(QStringLiteral("other.pdf"), "%PDF other");
+    Project* a = ctx().insert(new Project(QStringLiteral("A"), {}, {}));
+    Project* b = ctx().insert(new Project(QStringLiteral("B"), {}, {}));
+    auto* la = DocumentFileStore::attach(d, a, ctx());
+    auto* lb = DocumentFileStore::attach(d, b, ctx());
+    const QString library = d->ensureLibraryMarkupFileName();
+    const QStringList files{d->fileName(), d->fileName() + QStringLiteral(".markup.pdf"), library + QStringLiteral(".markup.pdf"),
+                            la->markupFileName() + QStringLiteral(".markup.pdf"), lb->markupFileName() + QStringLiteral(".markup.pdf")};
+    markup(library);
+    markup(la->markupFileName());
+    markup(lb->markupFileName());
+    ASSERT_TRUE(ctx().save());
+    ASSERT_FALSE(DocumentFileStore::thumbnail(d).isNull());
+    ASSERT_TRUE(DocumentFileStore::thumbnailCache().contains(d->fileName()));
+
+    DocumentFileStore::deleteFromLibrary(d, ctx());
+    EXPECT_TRUE(d->isDeleted());
+    EXPECT_TRUE(la->isDeleted() && lb->isDeleted());
+    EXPECT_TRUE(a->attachments().isEmpty());
+    EXPECT_FALSE(DocumentFileStore::thumbnailCache().contains(d->fileName()));
+    for (const QString& f : files)
+        EXPECT_FALSE(exists(f)) << f.toStdString();
+    EXPECT_TRUE(exists(other->fileName()));
+    EXPECT_TRUE(exists(other->fileName() + QStringLiteral(".markup.pdf")));
+    EXPECT_EQ(ctx().fetchCount<Document>(), 1);
+    EXPECT_FALSE(ctx().hasChanges());
+}
+
+TEST_F(DocumentFileStoreTest, FilesStayWhileTheDeletionIsNotSaved)
+{
+    Document* d = storedDocument(QStringLiteral("a.pdf"), "%PDF");
+    Project* p = ctx().insert(new Project(QStringLiteral("P"), {}, {}));
+    auto* link = ctx().insert(new ProjectDocument(d, p));
+    markup(link->markupFileName());
+    ASSERT_TRUE(ctx().save());
+    const QString stored = d->fileName();
+    const QString linkMarkup = link->markupFileName() + QStringLiteral(".markup.pdf");
+    {
+        RawLock other(path);
+        ASSERT_TRUE(other.locked());
+        store->setBusyTimeout(0);
+        DocumentFileStore::detach(d, p, ctx());
+        EXPECT_TRUE(exists(linkMarkup)) << "the link is still in the store";
+        DocumentFileStore::deleteFromLibrary(d, ctx());
+        EXPECT_TRUE(ctx().hasChanges());
+        EXPECT_TRUE(exists(stored));
+        EXPECT_TRUE(exists(stored + QStringLiteral(".markup.pdf")));
+    }
+    ASSERT_TRUE(ctx().save());
+    EXPECT_FALSE(exists(stored));
+    EXPECT_FALSE(exists(stored + QStringLiteral(".markup.pdf")));
+    EXPECT_FALSE(exists(linkMarkup));
+}
+
+TEST_F(DocumentFileStoreTest, ARecordNamingFilesOutsideTheFolderNeverRemovesThem)
+{
+    ASSERT_TRUE(QDir(folder()).exists());
+    const QString outside = AppPaths::dataFolder() + QStringLiteral("/precious.pdf");
+    writeFile(outside, "keep");
+    writeFile(outside + QStringLiteral(".markup.pdf"), "keep");
+    Document* d = ctx().insert(new Document(QStringLiteral("../precious.pdf"), QStringLiteral("x")));
+    d->setLibraryMarkupFileName(QStringLiteral("../precious.pdf"));
+    Document* empty = ctx().insert(new Document(QString(), QStringLiteral("empty")));
+    ASSERT_TRUE(ctx().save());
+    EXPECT_EQ(DocumentFileStore::loadPDFDocument(d), nullptr);
+    EXPECT_TRUE(DocumentFileStore::thumbnail(d).isNull());
+    DocumentFileStore::deleteFromLibrary(d, ctx());
+    DocumentFileStore::deleteFromLibrary(empty, ctx());
+    EXPECT_EQ(ctx().fetchCount<Document>(), 0);
+    EXPECT_TRUE(QFile::exists(outside));
+    EXPECT_TRUE(QFile::exists(outside + QStringLiteral(".markup.pdf")));
+    EXPECT_TRUE(QDir(folder()).exists());
+}
+
+// --- migration --------------------------------------------------------------------------
+
+class MigrationTest : public DocumentFileStoreTest {
+protected:
+    void SetUp() override
+    {
+        DocumentFileStoreTest::SetUp();
+        settings = std::make_unique<SettingsStore>(freshFolder(QStringLiteral("cfg")) + QStringLiteral("/settings.json"));
+    }
+    std::unique_ptr<SettingsStore> settings;
+};
+
+TEST_F(MigrationTest, OlderProjectLinksBecomeAttachmentsOnce)
+{
+    Project* a = ctx().insert(new Project(QStringLiteral("A"), {}, {}));
+    Document* plain = ctx().insert(new Document(QStringLiteral("1.pdf"), QStringLiteral("1")));
+    plain->setProject(a);
+    Document* linked = ctx().insert(new Document(QStringLiteral("2.pdf"), QStringLiteral("2")));
+    linked->setProject(a);
+    auto* existing = ctx().insert(new ProjectDocument(linked, a));
+    Document* untouched = ctx().insert(new Document(QStringLiteral("3.pdf"), QStringLiteral("3")));
+    ASSERT_TRUE(ctx().save());
+
+    DocumentFileStore::migrateDocumentAttachments(ctx(), *settings);
+    EXPECT_TRUE(settings->boolValue(DocumentFileStore::migrationFlagKey));
+    EXPECT_FALSE(ctx().hasChanges());
+    EXPECT_EQ(plain->project(), nullptr);
+    ASSERT_EQ(plain->attachments().size(), 1);
+    EXPECT_EQ(plain->attachments()[0]->project(), a);
+    EXPECT_EQ(linked->project(), nullptr);
+    EXPECT_THAT(linked->attachments(), ElementsAre(existing));
+    EXPECT_TRUE(untouched->attachments().isEmpty());
+    EXPECT_TRUE(a->documents().isEmpty());
+
+    // The next launch does nothing, even with an older link present again.
+    untouched->setProject(a);
+    DocumentFileStore::migrateDocumentAttachments(ctx(), *settings);
+    EXPECT_EQ(untouched->project(), a);
+    EXPECT_TRUE(untouched->attachments().isEmpty());
+}
+
+TEST_F(MigrationTest, TheFlagWaitsForASuccessfulSave)
+{
+    Project* a = ctx().insert(new Project(QStringLiteral("A"), {}, {}));
+    Document* d = ctx().insert(new Document(QStringLiteral("1.pdf"), QStringLiteral("1")));
+    d->setProject(a);
+    ASSERT_TRUE(ctx().save());
+    {
+        RawLock other(path);
+        ASSERT_TRUE(other.locked());
+        store->setBusyTimeout(0);
+        DocumentFileStore::migrateDocumentAttachments(ctx(), *settings);
+        EXPECT_FALSE(settings->contains(DocumentFileStore::migrationFlagKey));
+    }
+    // The app quits without a later save: the next launch finds the old state and migrates.
+    store->mainContext().rollback();
+    store.reset();
+    store = reopenTestStore(path);
+    DocumentFileStore::migrateDocumentAttachments(ctx(), *settings);
+    EXPECT_TRUE(settings->boolValue(DocumentFileStore::migrationFlagKey));
+    store.reset();
+    store = reopenTestStore(path);
+    Document* again = ctx().fetch<Document>().value(0);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->project(), nullptr);
+    ASSERT_EQ(again->attachments().size(), 1);
+    EXPECT_EQ(again->attachments()[0]->project(), ctx().fetch<Project>().value(0));
+}
+
+// --- PDFs and thumbnails ----------------------------------------------------------------
+
+TEST_F(DocumentFileStoreTest, PdfsOpenAsTheyAreAndImagesBecomeOnePagePdfs)
+{
+    Document* pdf = storedDocument(QStringLiteral("two.pdf"), pdfBytes(2));
+    auto doc = DocumentFileStore::loadPDFDocument(pdf);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->numPages(), 2);
+
+    Document* png = storedDocument(QStringLiteral("shot.PNG"), pngBytes({300, 150}, Qt::green));
+    auto fromImage = DocumentFileStore::loadPDFDocument(png);
+    ASSERT_NE(fromImage, nullptr);
+    ASSERT_EQ(fromImage->numPages(), 1);
+    const QSizeF size = fromImage->page(0)->pageSizeF();
+    EXPECT_NEAR(size.width(), 300, 1.0);
+    EXPECT_NEAR(size.height(), 150, 1.0);
+
+    EXPECT_EQ(DocumentFileStore::loadPDFDocument(storedDocument(QStringLiteral("notes.txt"), "text")), nullptr);
+    EXPECT_EQ(DocumentFileStore::loadPDFDocument(storedDocument(QStringLiteral("bad.pdf"), "not a pdf")), nullptr);
+    EXPECT_EQ(DocumentFileStore::loadPDFDocument(storedDocument(QStringLiteral("bad.jpg"), "not an image")), nullptr);
+    EXPECT_EQ(DocumentFileStore::loadPDFDocument(ctx().insert(new Document(QStringLiteral("missing.pdf"), QStringLiteral("m")))), nullptr);
+}
+
+TEST_F(DocumentFileStoreTest, ThumbnailsFitInto512AndAreServedFromTheCache)
+{
+    ThumbnailCache& cache = DocumentFileStore::thumbnailCache();
+    Document* png = storedDocument(QStringLiteral("wide.png"), pngBytes({800, 400}, Qt::red));
+    const QImage thumb = DocumentFileStore::thumbnail(png);
+    ASSERT_FALSE(thumb.isNull());
+    EXPECT_NEAR(thumb.width(), 512, 2);
+    EXPECT_NEAR(thumb.height(), 256, 2);
+    const QColor centre = thumb.pixelColor(thumb.width() / 2, thumb.height() / 2);
+    EXPECT_GT(centre.red(), 200);
+    EXPECT_LT(centre.green(), 60);
+    EXPECT_TRUE(cache.contains(png->fileName()));
+
+    // Served from the cache while the file is gone; drawn again after the cache is emptied.
+    QFile::remove(inFolder(png->fileName()));
+    EXPECT_FALSE(DocumentFileStore::thumbnail(png).isNull());
+    int cleared = 0;
+    QObject::connect(&cache, &ThumbnailCache::cleared, [&] { ++cleared; });
+    cache.clear();
+    EXPECT_EQ(cleared, 1);
+    EXPECT_TRUE(DocumentFileStore::thumbnail(png).isNull());
+    EXPECT_FALSE(cache.contains(png->fileName())) << "a failure is not cached";
+
+    Document* pdf = storedDocument(QStringLiteral("page.pdf"), pdfBytes(1));
+    const QImage page = DocumentFileStore::thumbnail(pdf);
+    ASSERT_FALSE(page.isNull());
+    EXPECT_NEAR(page.height(), 512, 2) << "A4 is taller than wide";
+    EXPECT_TRUE(DocumentFileStore::thumbnail(storedDocument(QStringLiteral("a.txt"), "x")).isNull());
+}
+
+TEST_F(DocumentFileStoreTest, TheLibraryMarkupJoinsTheThumbnailThroughTheMarkupHooks)
+{
+    QStringList overlays;
+    int upgrades = 0;
+    DocumentFileStore::setThumbnailMarkupHooks({
+        [&](Poppler::Document& pdf, const QString& key) {
+            EXPECT_GE(pdf.numPages(), 1);
+            overlays << key;
+        },
+        [&](Poppler::Document&) { ++upgrades; },
+    });
+    Document* plain = storedDocument(QStringLiteral("plain.png"), pngBytes({10, 10}, Qt::white));
+    Document* marked = storedDocument(QStringLiteral("marked.png"), pngBytes({10, 10}, Qt::white));
+    const QString key = marked->ensureLibraryMarkupFileName();
+    ctx().insert(new ProjectDocument(plain, ctx().insert(new Project(QStringLiteral("P"), {}, {}))));
+    EXPECT_FALSE(DocumentFileStore::thumbnail(plain).isNull());
+    EXPECT_FALSE(DocumentFileStore::thumbnail(marked).isNull());
+    DocumentFileStore::setThumbnailMarkupHooks({});
+    EXPECT_THAT(overlays, ElementsAre(key)) << "project markups never show in thumbnails";
+    EXPECT_EQ(upgrades, 2);
+}
+
+}  // namespace
