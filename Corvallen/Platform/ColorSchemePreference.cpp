@@ -110,6 +110,8 @@ void ColorSchemePreference::start()
 {
     if (!m_bus.isConnected())
         return;
+    // The signal's value type must be known by name before the bus can deliver it to a slot.
+    qRegisterMetaType<QDBusVariant>();
     m_bus.connect(kService, kPath, kInterface, QStringLiteral("SettingChanged"), this,
                   SLOT(settingChanged(QString, QString, QDBusVariant)));
 

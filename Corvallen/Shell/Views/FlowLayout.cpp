@@ -58,12 +58,11 @@ void FlowLayout::clear()
 
 QList<QSizeF> FlowLayout::itemSizes() const
 {
+    // Hidden children take no room and no gap.
     QList<QSizeF> sizes;
     sizes.reserve(m_items.size());
     for (QLayoutItem* item : m_items) {
-        if (item->isEmpty())
-            sizes.append(QSizeF(0, 0));
-        else
+        if (!item->isEmpty())
             sizes.append(QSizeF(item->sizeHint()));
     }
     return sizes;
@@ -103,6 +102,12 @@ void FlowLayout::setGeometry(const QRect& rect)
     // The right edge is the exclusive one (x + width), as the measuring uses.
     const QRectF bounds(area.x(), area.y(), area.width(), area.height());
     const QList<QPointF> points = FlowGeometry::placements(sizes, bounds, m_spacing);
-    for (qsizetype i = 0; i < m_items.size(); ++i)
-        m_items[i]->setGeometry(QRect(QPoint(qRound(points[i].x()), qRound(points[i].y())), sizes[i].toSize()));
+    qsizetype shown = 0;
+    for (QLayoutItem* item : std::as_const(m_items)) {
+        if (item->isEmpty())
+            continue;
+        const QPointF at = points[shown];
+        item->setGeometry(QRect(QPoint(qRound(at.x()), qRound(at.y())), sizes[shown].toSize()));
+        ++shown;
+    }
 }

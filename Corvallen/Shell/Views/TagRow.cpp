@@ -9,7 +9,6 @@
 
 #include <QEvent>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,6 +17,7 @@
 namespace {
 
 constexpr int kRowHeight = 20;
+constexpr int kGap = 4;
 constexpr int kPopupFlowWidth = 200;
 constexpr int kPopupPadding = 10;
 
@@ -62,9 +62,6 @@ TagRow::TagRow(const QList<Tag*>& tags, QWidget* parent) : QWidget(parent), m_ta
 {
     setFixedHeight(kRowHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    m_row = new QHBoxLayout(this);
-    m_row->setContentsMargins(0, 0, 0, 0);
-    m_row->setSpacing(4);
     m_overflow = new OverflowPill(this);
     m_overflow->installEventFilter(this);
     m_overflow->hide();
@@ -132,32 +129,46 @@ void TagRow::resizeEvent(QResizeEvent* event)
         relayout();
 }
 
+void TagRow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (width() != m_laidOutWidth)
+        relayout();
+}
+
 void TagRow::relayout()
 {
     m_laidOutWidth = width();
-    // Take out the old pills (deleted later: a click may still be on its way to one).
-    while (QLayoutItem* item = m_row->takeAt(0)) {
-        if (QWidget* w = item->widget(); w && w != m_overflow) {
-            w->hide();
-            w->deleteLater();
-        }
-        delete item;
+    // The old pills go (deleted later: a click may still be on its way to one).
+    for (QWidget* pill : std::as_const(m_pills)) {
+        pill->hide();
+        pill->deleteLater();
     }
+    m_pills.clear();
+
     const TagRowFit fit = TagRowFitting::fit(namesOf(m_tags), width());
     m_visible = fit.visibleCount;
     m_hidden = fit.hiddenCount;
+    // Left to right, 4 apart, centred on the row; placed by hand so the row can always shrink.
+    int x = 0;
+    const auto place = [this, &x](QWidget* w) {
+        const QSize size = w->sizeHint();
+        w->setGeometry(x, (height() - size.height()) / 2, size.width(), size.height());
+        w->show();
+        x += size.width() + kGap;
+    };
     for (int i = 0; i < m_visible; ++i) {
         auto* pill = new TagPill(m_tags[i], {}, this);
-        m_row->addWidget(pill, 0, Qt::AlignVCenter);
+        m_pills.append(pill);
+        place(pill);
     }
     if (m_hidden > 0) {
         m_overflow->setText(tr("+%1").arg(m_hidden));
-        m_row->addWidget(m_overflow, 0, Qt::AlignVCenter);
-        m_overflow->show();
+        m_overflow->adjustSize();
+        place(m_overflow);
     } else {
         m_overflow->hide();
     }
-    m_row->addStretch(1);
 }
 
 bool TagRow::eventFilter(QObject* watched, QEvent* event)

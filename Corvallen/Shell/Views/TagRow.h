@@ -6,7 +6,6 @@
 
 class Tag;
 class QFrame;
-class QHBoxLayout;
 class QLabel;
 
 // Stored tags on one line 20 points high: as many pills as fit the width (estimated from the
@@ -35,12 +34,13 @@ public:
 protected:
     void resizeEvent(QResizeEvent*) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent*) override;
 
 private:
     void relayout();
 
     QList<Tag*> m_tags;
-    QHBoxLayout* m_row = nullptr;
+    QList<QWidget*> m_pills;
     QLabel* m_overflow = nullptr;
     QPointer<QFrame> m_popup;
     int m_visible = 0;
