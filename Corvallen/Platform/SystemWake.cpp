@@ -1,10 +1,11 @@
 #include "Corvallen/Platform/SystemWake.h"
 
-#include <QDBusConnection>
 
-SystemWake::SystemWake(QObject* parent) : QObject(parent)
+SystemWake::SystemWake(QObject* parent) : SystemWake(QDBusConnection::systemBus(), parent) {}
+
+SystemWake::SystemWake(const QDBusConnection& connection, QObject* parent) : QObject(parent)
 {
-    QDBusConnection bus = QDBusConnection::systemBus();
+    QDBusConnection bus = connection;
     if (!bus.isConnected())
         return;  // no system bus: no wake events
     m_listening = bus.connect(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),

@@ -5,7 +5,9 @@
 
 // A layout that puts its items left to right in rows at their preferred sizes and starts a new
 // row when the next item would pass the right edge; rows align at their tops. `spacing` is the
-// gap after each item and between rows. Its height follows the width (heightForWidth).
+// gap after each item and between rows. Its height follows the width (heightForWidth). Hidden
+// children take no room. Its minimum width is that of the widest child, so a parent never cuts a
+// child off; given less anyway, a too-wide child overflows on the right.
 class FlowLayout : public QLayout {
     Q_OBJECT
 public:

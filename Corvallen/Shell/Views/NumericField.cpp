@@ -24,9 +24,7 @@ NumericField::NumericField(std::optional<double> value, const std::optional<QStr
     if (symbol) {
         m_symbol = new QLabel(*symbol, this);
         m_symbol->setTextFormat(Qt::PlainText);
-        QPalette pal = m_symbol->palette();
-        pal.setColor(QPalette::WindowText, ThemeManager::foreground(palette(), 2));
-        m_symbol->setPalette(pal);
+        updateSymbolColour();
         row->addWidget(m_symbol, 0, Qt::AlignVCenter);
     }
 
@@ -103,6 +101,22 @@ void NumericField::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!event->spontaneous())
         apply(m_logic.appeared());
+}
+
+void NumericField::updateSymbolColour()
+{
+    if (!m_symbol)
+        return;
+    QPalette pal = m_symbol->palette();
+    pal.setColor(QPalette::WindowText, ThemeManager::foreground(palette(), 2));
+    m_symbol->setPalette(pal);
+}
+
+void NumericField::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        updateSymbolColour();  // the secondary shade follows a theme change
+    QWidget::changeEvent(event);
 }
 
 void NumericField::paintEvent(QPaintEvent*)

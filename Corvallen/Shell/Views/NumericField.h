@@ -49,10 +49,12 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void showEvent(QShowEvent*) override;
+    void changeEvent(QEvent*) override;
 
 private:
     void apply(const NumericFieldLogic::Update& update);
     void onTextEdited(const QString& text);
+    void updateSymbolColour();
 
     NumericFieldLogic m_logic;
     bool m_bordered;
