@@ -227,7 +227,8 @@ bool ModelContext::load(QString* error)
             if (unique >= 0 && m->m_values[size_t(unique)].isValid())
                 addUniqueEntry(s, m->m_values[size_t(unique)].toString(), m);
             maxKey = std::max(maxKey, key);
-            seen.insert(m);
+            if (!reusable.isEmpty())  // only a reload needs to know which known records remain
+                seen.insert(m);
         }
         if (rc != SQLITE_DONE) {
             if (error)
