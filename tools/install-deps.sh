@@ -13,7 +13,7 @@ PACKAGES=(
   libtesseract-dev tesseract-ocr tesseract-ocr-eng libicu-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth zip unzip poppler-utils sqlite3 dbus-daemon imagemagick
+  xvfb xauth zip unzip poppler-utils sqlite3 dbus-daemon
 )
 
 missing=()
