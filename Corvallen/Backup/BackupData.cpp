@@ -457,18 +457,10 @@ QStringList swapIn(PreparedFolders& folders)
 
 }  // namespace
 
-RestoreSummary applySections(const Sections& s, PreparedFolders& folders, ModelContext& context)
+// Deletes and inserts the records of every loaded section in the context, linking them through
+// the id tables of this run; saves nothing.
+static void insertSections(const Sections& s, ModelContext& context, RestoreSummary& summary)
 {
-    // Nothing may be saved halfway: the autosave waits until this restore has saved or rolled back.
-    const bool autosave = context.autosaveEnabled();
-    context.setAutosaveEnabled(false);
-    struct Restore {
-        ModelContext& c;
-        bool on;
-        ~Restore() { c.setAutosaveEnabled(on); }
-    } restoreAutosave{context, autosave};
-
-    RestoreSummary summary;
     QHash<QString, Component*> components;
     QHash<QString, Document*> documents;
     QHash<QString, Tag*> tags;
@@ -572,6 +564,28 @@ RestoreSummary applySections(const Sections& s, PreparedFolders& folders, ModelC
             made.insert(c);
         }
         summary.captures = int(made.size());
+    }
+
+}
+
+RestoreSummary applySections(const Sections& s, PreparedFolders& folders, ModelContext& context)
+{
+    // Nothing may be saved halfway: the autosave waits until this restore has saved or rolled back.
+    const bool autosave = context.autosaveEnabled();
+    context.setAutosaveEnabled(false);
+    struct Restore {
+        ModelContext& c;
+        bool on;
+        ~Restore() { c.setAutosaveEnabled(on); }
+    } restoreAutosave{context, autosave};
+
+    RestoreSummary summary;
+    try {
+        insertSections(s, context, summary);
+    } catch (...) {
+        // Whatever stopped the insertions, none of them may reach the store later.
+        context.rollback();
+        throw;
     }
 
     QString error;
