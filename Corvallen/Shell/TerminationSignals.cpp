@@ -34,7 +34,9 @@ void quitOnSignals()
         char buffer[16];
         while (::read(g_pipe[0], buffer, sizeof buffer) > 0) {
         }
-        QCoreApplication::quit();
+        // exit() rather than quit(): it also ends a dialog's own loop, such as the message box
+        // shown when the store can't be opened.
+        QCoreApplication::exit(0);
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;

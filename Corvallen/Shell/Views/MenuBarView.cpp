@@ -10,6 +10,21 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+namespace {
+
+// Empties a layout, deleting its widgets and nested layouts (a nested layout is its own item).
+void clearLayout(QLayout* layout)
+{
+    while (QLayoutItem* item = layout->takeAt(0)) {
+        if (QLayout* inner = item->layout())
+            clearLayout(inner);
+        delete item->widget();
+        delete item;
+    }
+}
+
+}  // namespace
+
 MenuBarView::MenuBarView(AppModel& model, QWidget* parent)
     : QWidget(parent), m_model(model)
 {
@@ -38,18 +53,7 @@ QStringList MenuBarView::lines() const
 
 void MenuBarView::refresh()
 {
-    while (QLayoutItem* item = m_rows->takeAt(0)) {
-        if (QWidget* w = item->widget())
-            delete w;
-        else if (QLayout* l = item->layout()) {
-            while (QLayoutItem* inner = l->takeAt(0)) {
-                delete inner->widget();
-                delete inner;
-            }
-            delete l;
-        }
-        delete item;
-    }
+    clearLayout(m_rows);
     const QList<SyncLocation> connected = m_model.connectedLocations();
     if (connected.isEmpty()) {
         m_rows->addWidget(ShellStyle::label(StatusTexts::noSyncLocationConnected(), ShellStyle::TextStyle::caption,

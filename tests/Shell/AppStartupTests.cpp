@@ -1,0 +1,114 @@
+#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Shell/AppStartup.h"
+#include "support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+QString executable() { return QCoreApplication::applicationDirPath() + QStringLiteral("/../corvallen"); }
+
+// The real program in its own fresh data and settings folders, drawing offscreen.
+struct Launch {
+    QString root = corvallen::test::freshFolder(QStringLiteral("launch"));
+    QString dataFolder() const { return root + QStringLiteral("/data/Corvallen"); }
+    QProcess process;
+
+    void start()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), root + QStringLiteral("/cache"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
+        QDir().mkpath(root + QStringLiteral("/runtime"));
+        QFile::setPermissions(root + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        process.setProcessEnvironment(env);
+        process.start(executable(), {});
+    }
+    // Waits (bounded, only so a broken build fails instead of hanging) for a condition.
+    template <class F>
+    bool waitFor(F condition)
+    {
+        QDeadlineTimer deadline(60000);
+        while (!condition() && !deadline.hasExpired() && process.state() != QProcess::NotRunning)
+            if (!process.waitForReadyRead(20))
+                QThread::msleep(5);
+        return condition();
+    }
+};
+
+}  // namespace
+
+TEST(AppStartup, TheProgramCreatesTheStoreAndQuitsCleanlyOnTerminate)
+{
+    ASSERT_TRUE(QFileInfo(executable()).isExecutable()) << "build the corvallen target first: " << executable().toStdString();
+    Launch launch;
+    launch.start();
+    ASSERT_TRUE(launch.process.waitForStarted(30000));
+    const QString store = launch.dataFolder() + QStringLiteral("/Corvallen.store");
+    // The welcome check writes the settings file once the main window shows.
+    const QString settings = launch.root + QStringLiteral("/config/Corvallen/settings.json");
+    ASSERT_TRUE(launch.waitFor([&] { return QFileInfo::exists(store) && QFileInfo::exists(settings); }))
+        << launch.process.readAllStandardError().toStdString();
+
+    ::kill(pid_t(launch.process.processId()), SIGTERM);
+    ASSERT_TRUE(launch.process.waitForFinished(60000));
+    EXPECT_EQ(launch.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(launch.process.exitCode(), 0) << launch.process.readAllStandardError().toStdString();
+
+    // Closed properly: the write-ahead log was folded in and removed, and the file is sound.
+    EXPECT_FALSE(QFileInfo::exists(store + QStringLiteral("-wal")));
+    QString error;
+    EXPECT_TRUE(ModelContainer::verifyStoreFile(store, &error)) << error.toStdString();
+    // A first launch has nothing to snapshot.
+    EXPECT_FALSE(QFileInfo::exists(launch.dataFolder() + QStringLiteral("/backups")));
+}
+
+TEST(AppStartup, AStoreThatWontOpenStopsWithTheMessageAndKeepsASnapshot)
+{
+    ASSERT_TRUE(QFileInfo(executable()).isExecutable());
+    Launch launch;
+    QDir().mkpath(launch.dataFolder());
+    QFile broken(launch.dataFolder() + QStringLiteral("/Corvallen.store"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(QByteArray(8192, 'x'));
+    broken.close();
+
+    launch.start();
+    ASSERT_TRUE(launch.process.waitForStarted(30000));
+    QByteArray err;
+    ASSERT_TRUE(launch.waitFor([&] {
+        err += launch.process.readAllStandardError();
+        return err.contains("Failed to create ModelContainer: ");
+    })) << err.toStdString();
+    // The message box waits for the user; a terminate ends it with the failure status.
+    ::kill(pid_t(launch.process.processId()), SIGTERM);
+    ASSERT_TRUE(launch.process.waitForFinished(60000));
+    EXPECT_EQ(launch.process.exitCode(), 1);
+    // The launch snapshot kept a copy of the store that failed.
+    const QStringList snapshots = QDir(launch.dataFolder() + QStringLiteral("/backups")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(snapshots.size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(launch.dataFolder() + QStringLiteral("/backups/") + snapshots.first() + QStringLiteral("/Corvallen.store")));
+}
+
+TEST(AppStartup, OpenStoreReportsTheFixedPrefix)
+{
+    EXPECT_EQ(AppStartup::storeFailurePrefix(), QStringLiteral("Failed to create ModelContainer: "));
+    // In this process's isolated data folder: a first launch creates the store.
+    QString error;
+    auto container = AppStartup::openStore(&error);
+    ASSERT_TRUE(container) << error.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(container->path()));
+    EXPECT_TRUE(container->path().endsWith(QStringLiteral("/Corvallen/Corvallen.store")));
+}

@@ -1,0 +1,316 @@
+#include "Corvallen/Model/Capture.h"
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/Document.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ProjectDocument.h"
+#include "Corvallen/Model/Schema.h"
+#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Shell/DragString.h"
+#include "Corvallen/Shell/WindowRouter.h"
+#include "Corvallen/Shell/Views/AppShell.h"
+#include "Corvallen/Shell/Views/DashboardView.h"
+#include "Corvallen/Shell/Views/PlaceholderPage.h"
+#include "Corvallen/Shell/Views/ShellSidebar.h"
+#include "Corvallen/Shell/Views/StatTile.h"
+#include "Corvallen/Sync/AppModel.h"
+#include "support/TestEnvironment.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+class AppShellTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        container = ModelContainer::open(corvallen::test::freshFolder(QStringLiteral("store")) + QStringLiteral("/Corvallen.store"),
+                                         corvallenSchema());
+        ASSERT_TRUE(container);
+        model = std::make_unique<AppModel>(ctx());
+        router = std::make_unique<WindowRouter>();
+        for (const QString& id : {QStringLiteral("settings"), QStringLiteral("welcome"), QStringLiteral("help")})
+            router->registerGroup(id, [this, id] {
+                opened << id;
+                return new QObject(router.get());
+            });
+        shell = std::make_unique<AppShell>(ctx(), *model, router.get());
+        shell->resize(1000, 700);
+    }
+    void TearDown() override
+    {
+        shell.reset();
+        settle();
+    }
+    ModelContext& ctx() { return container->mainContext(); }
+    ShellSidebar* sidebar() { return shell->sidebar(); }
+    QString pageName() { return shell->page() ? shell->page()->objectName() : QString(); }
+    Project* storedProject(const QString& name)
+    {
+        Project* p = ctx().insert(new Project(name, QString(), QString()));
+        ctx().save();
+        settle();
+        return p;
+    }
+
+    std::unique_ptr<ModelContainer> container;
+    std::unique_ptr<AppModel> model;
+    std::unique_ptr<WindowRouter> router;
+    std::unique_ptr<AppShell> shell;
+    QStringList opened;
+};
+
+}  // namespace
+
+TEST_F(AppShellTest, SidebarClicksVisitEveryDestination)
+{
+    EXPECT_EQ(pageName(), QStringLiteral("DashboardView"));
+    const QList<std::pair<Destination::Kind, QString>> pages = {
+        {Destination::Kind::library, QStringLiteral("LibraryView")},
+        {Destination::Kind::inventory, QStringLiteral("InventoryView")},
+        {Destination::Kind::devices, QStringLiteral("DevicesView")},
+        {Destination::Kind::syncLocations, QStringLiteral("SyncLocationsView")},
+        {Destination::Kind::dashboard, QStringLiteral("DashboardView")}};
+    for (const auto& [kind, name] : pages) {
+        QAbstractButton* row = sidebar()->sectionButton(kind);
+        ASSERT_TRUE(row);
+        row->click();
+        settle();
+        EXPECT_EQ(shell->navigation().destination().kind, kind);
+        EXPECT_EQ(pageName(), name);
+    }
+    // The Devices page is the real one, not a stand-in.
+    sidebar()->sectionButton(Destination::Kind::devices)->click();
+    EXPECT_EQ(qobject_cast<PlaceholderPage*>(shell->page()), nullptr);
+
+    sidebar()->settingsButton()->click();
+    EXPECT_EQ(opened, QStringList{QStringLiteral("settings")});
+}
+
+TEST_F(AppShellTest, CollapsingTheRailKeepsThePage)
+{
+    sidebar()->sectionButton(Destination::Kind::library)->click();
+    EXPECT_EQ(sidebar()->width(), ShellSidebar::expandedWidth);
+    sidebar()->collapseButton()->click();
+    EXPECT_TRUE(shell->navigation().railCollapsed());
+    EXPECT_TRUE(sidebar()->collapsed());
+    EXPECT_EQ(pageName(), QStringLiteral("LibraryView"));
+    // The collapsed rail still offers New Project.
+    ASSERT_TRUE(sidebar()->newProjectButton());
+    sidebar()->newProjectButton()->click();
+    settle();
+    EXPECT_EQ(ctx().fetchCount<Project>(), 1);
+    EXPECT_TRUE(sidebar()->collapsed());
+}
+
+TEST_F(AppShellTest, NewProjectFromTheSidebarOpensItAndListsIt)
+{
+    sidebar()->newProjectButton()->click();
+    settle();
+    const QList<Project*> projects = ctx().fetch<Project>();
+    ASSERT_EQ(projects.size(), 1);
+    Project* project = projects.first();
+    EXPECT_EQ(project->name(), QStringLiteral("New Project"));
+    EXPECT_FALSE(ctx().hasChanges());
+    EXPECT_EQ(shell->navigation().destination(), Destination::forProject(project));
+    EXPECT_EQ(pageName(), QStringLiteral("ProjectWorkspaceView"));
+    QAbstractButton* row = sidebar()->projectButton(project);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->text(), QStringLiteral("New Project"));
+
+    // Clicking the dashboard and then the row opens it again.
+    sidebar()->sectionButton(Destination::Kind::dashboard)->click();
+    row->click();
+    EXPECT_EQ(shell->navigation().destination(), Destination::forProject(project));
+}
+
+TEST_F(AppShellTest, DeletingAProjectAsksFirst)
+{
+    Project* amp = storedProject(QStringLiteral("Amp"));
+    shell->navigation().openProject(amp);
+
+    std::unique_ptr<QMenu> menu(sidebar()->projectMenu(amp));
+    QAction* remove = menu->findChild<QAction*>(QStringLiteral("DeleteProjectAction"));
+    ASSERT_TRUE(remove);
+    remove->trigger();
+    QMessageBox* question = shell->deleteQuestion();
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->text(), QStringLiteral("Delete \u201CAmp\u201D?"));
+
+    // Cancel keeps everything.
+    question->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
+    settle();
+    EXPECT_FALSE(amp->isDeleted());
+    EXPECT_EQ(shell->navigation().destination(), Destination::forProject(amp));
+
+    // Delete removes it, returns to the dashboard and takes the row away.
+    remove->trigger();
+    question = shell->deleteQuestion();
+    ASSERT_TRUE(question);
+    question->findChild<QPushButton*>(QStringLiteral("DeleteButton"))->click();
+    settle();
+    EXPECT_TRUE(amp->isDeleted());
+    EXPECT_FALSE(ctx().hasChanges());
+    EXPECT_EQ(shell->navigation().destination(), Destination::dashboard());
+    EXPECT_EQ(pageName(), QStringLiteral("DashboardView"));
+    EXPECT_EQ(sidebar()->projectButton(amp), nullptr);
+}
+
+TEST_F(AppShellTest, EditAndRenameOpenTheSameSheet)
+{
+    Project* amp = storedProject(QStringLiteral("Amp"));
+    std::unique_ptr<QMenu> menu(sidebar()->projectMenu(amp));
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_GE(actions.size(), 4);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("Edit\u2026"));
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("Rename"));
+    EXPECT_TRUE(actions[2]->isSeparator());
+    EXPECT_EQ(actions[3]->text(), QStringLiteral("Delete"));
+
+    actions[1]->trigger();
+    ASSERT_TRUE(shell->editSheet());
+    EXPECT_EQ(shell->navigation().editingProject(), amp);
+    shell->editSheet()->reject();
+    settle();
+    EXPECT_EQ(shell->navigation().editingProject(), nullptr);
+    actions[0]->trigger();
+    EXPECT_EQ(shell->navigation().editingProject(), amp);
+}
+
+TEST_F(AppShellTest, DropsOnProjectRowsRouteByPrefixAndFlash)
+{
+    Project* a = storedProject(QStringLiteral("A"));
+    Project* b = storedProject(QStringLiteral("B"));
+    Capture* capture = ctx().insert(new Capture(QStringLiteral("scope.png")));
+    Component* part = ctx().insert(new Component(QStringLiteral("NE555")));
+    Document* doc = ctx().insert(new Document(QStringLiteral("F00D.pdf"), QStringLiteral("Datasheet")));
+    ASSERT_TRUE(ctx().save());
+    settle();
+
+    EXPECT_FALSE(sidebar()->handleDrop({}, a));  // nothing to drop: refused, no flash
+    EXPECT_FALSE(sidebar()->flashID());
+
+    sidebar()->setDropTarget(true, a);
+    EXPECT_EQ(sidebar()->dropTargetID(), a->persistentModelID());
+    EXPECT_TRUE(sidebar()->handleDrop({DragString::forCapture(*capture), QStringLiteral("F00D.pdf"),
+                                       DragString::forComponent(*part), QStringLiteral("just some words")},
+                                      a));
+    settle();
+    EXPECT_FALSE(sidebar()->dropTargetID());
+    EXPECT_EQ(sidebar()->flashID(), a->persistentModelID());
+    EXPECT_EQ(capture->project(), a);
+    EXPECT_EQ(doc->attachments().size(), 1);
+    ASSERT_TRUE(shell->navigation().pendingPart());
+    EXPECT_EQ(shell->navigation().pendingPart()->component, part);
+    ASSERT_TRUE(shell->addPartSheet());
+
+    // A flash on B takes over; A's pending clean-up leaves B alone.
+    sidebar()->handleDrop({QStringLiteral("corvallen-capture:not base64!")}, b);
+    EXPECT_EQ(sidebar()->flashID(), b->persistentModelID());
+    EXPECT_EQ(capture->project(), a);
+    EXPECT_TRUE(b->captures().isEmpty());
+
+    // Closing the add-part sheet without confirming changes nothing.
+    shell->addPartSheet()->reject();
+    settle();
+    EXPECT_FALSE(shell->navigation().pendingPart());
+    EXPECT_TRUE(a->parts().isEmpty());
+}
+
+TEST_F(AppShellTest, RealDragAndDropOnARow)
+{
+    Project* a = storedProject(QStringLiteral("A"));
+    Capture* capture = ctx().insert(new Capture(QStringLiteral("c.png")));
+    ctx().save();
+    settle();
+    shell->show();
+    settle();
+    QAbstractButton* row = sidebar()->projectButton(a);
+    ASSERT_TRUE(row);
+    QMimeData mime;
+    mime.setText(DragString::forCapture(*capture));
+    const QPointF at = QPointF(row->rect().center());
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(row, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(sidebar()->dropTargetID(), a->persistentModelID());
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(row, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(capture->project(), a);
+    // Items without text are not taken.
+    QMimeData image;
+    image.setImageData(QImage(4, 4, QImage::Format_RGB32));
+    QDragEnterEvent imageEnter(at.toPoint(), Qt::CopyAction, &image, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(row, &imageEnter);
+    EXPECT_FALSE(imageEnter.isAccepted());
+}
+
+TEST_F(AppShellTest, DashboardActionsNavigate)
+{
+    auto* dashboard = qobject_cast<DashboardView*>(shell->page());
+    ASSERT_TRUE(dashboard);
+    ASSERT_TRUE(dashboard->emptyState()->isVisibleTo(dashboard));
+    dashboard->findChild<QPushButton*>(QStringLiteral("DashboardNewProject"))->click();
+    settle();
+    EXPECT_EQ(ctx().fetchCount<Project>(), 1);
+    EXPECT_EQ(pageName(), QStringLiteral("ProjectWorkspaceView"));
+
+    sidebar()->sectionButton(Destination::Kind::dashboard)->click();
+    dashboard = qobject_cast<DashboardView*>(shell->page());
+    dashboard->tile(2)->click();  // Low stock
+    EXPECT_EQ(shell->navigation().destination(), Destination::inventory());
+    EXPECT_EQ(shell->navigation().inventoryFilter(), InventoryStatusFilter::low);
+    // The sidebar's Inventory shows it unfiltered.
+    sidebar()->sectionButton(Destination::Kind::inventory)->click();
+    EXPECT_EQ(shell->navigation().inventoryFilter(), InventoryStatusFilter::all);
+
+    sidebar()->sectionButton(Destination::Kind::dashboard)->click();
+    dashboard = qobject_cast<DashboardView*>(shell->page());
+    dashboard->tile(1)->click();  // Captures
+    EXPECT_EQ(pageName(), QStringLiteral("LibraryView"));
+    sidebar()->sectionButton(Destination::Kind::dashboard)->click();
+    dashboard = qobject_cast<DashboardView*>(shell->page());
+    dashboard->tile(0)->click();  // Projects: not a button
+    EXPECT_EQ(pageName(), QStringLiteral("DashboardView"));
+}
+
+TEST_F(AppShellTest, WelcomeOpensOnFirstShowOnly)
+{
+    SettingsStore::shared().remove(QStringLiteral("lastWelcomeVersion"));
+    shell->show();
+    settle();
+    EXPECT_EQ(opened.count(QStringLiteral("welcome")), 1);
+    EXPECT_FALSE(SettingsStore::shared().textValue(QStringLiteral("lastWelcomeVersion")).isEmpty());
+    // A new main window content (another window, or after a wake) doesn't open it again.
+    AppShell second(ctx(), *model, router.get());
+    second.show();
+    settle();
+    EXPECT_EQ(opened.count(QStringLiteral("welcome")), 1);
+}
+
+TEST_F(AppShellTest, AProjectDeletedElsewhereLeavesThePage)
+{
+    Project* amp = storedProject(QStringLiteral("Amp"));
+    shell->navigation().openProject(amp);
+    ctx().deleteObject(amp);
+    ctx().save();
+    settle();
+    EXPECT_EQ(shell->navigation().destination(), Destination::dashboard());
+    EXPECT_EQ(sidebar()->projectButton(amp), nullptr);
+}
