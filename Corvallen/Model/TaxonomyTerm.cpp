@@ -5,6 +5,8 @@
 #include "Corvallen/Model/TextCompare.h"
 #include "Corvallen/Platform/ModelContext.h"
 
+#include <algorithm>
+
 const EntityDescriptor& TaxonomyTerm::descriptor()
 {
     static const EntityDescriptor d = [] {
@@ -53,28 +55,44 @@ QList<TaxonomyTerm*> TaxonomyTerm::terms(TermKind kind, ModelContext& context)
     return kept;
 }
 
+namespace {
+
+std::optional<QString> trimmedOrNone(const std::optional<QString>& text)
+{
+    if (!text)
+        return std::nullopt;
+    const QString t = trimWhitespaceAndNewlines(*text);
+    if (t.isEmpty())
+        return std::nullopt;
+    return t;
+}
+
+// Find-or-create over the ordered list of one kind, with name and parent already trimmed: the
+// first matching term (given the parent when it has none), or a new inserted term.
+TaxonomyTerm* resolve(const QList<TaxonomyTerm*>& list, TermKind kind, const QString& name, const std::optional<QString>& parent,
+                      ModelContext& context, bool* created)
+{
+    for (TaxonomyTerm* t : list) {
+        if (!TaxonomyTerm::namesMatch(t->name(), name))
+            continue;
+        if (!t->parent() && parent)
+            t->setParent(parent);
+        return t;
+    }
+    if (created)
+        *created = true;
+    return context.insert(new TaxonomyTerm(kind, name, parent));
+}
+
+}  // namespace
+
 TaxonomyTerm* TaxonomyTerm::findOrCreate(const std::optional<QString>& name, TermKind kind,
                                          const std::optional<QString>& parent, ModelContext& context)
 {
-    if (!name)
+    const auto trimmed = trimmedOrNone(name);
+    if (!trimmed)
         return nullptr;
-    const QString trimmed = trimWhitespaceAndNewlines(*name);
-    if (trimmed.isEmpty())
-        return nullptr;
-    std::optional<QString> trimmedParent;
-    if (parent) {
-        const QString p = trimWhitespaceAndNewlines(*parent);
-        if (!p.isEmpty())
-            trimmedParent = p;
-    }
-    for (TaxonomyTerm* t : terms(kind, context)) {
-        if (!namesMatch(t->name(), trimmed))
-            continue;
-        if (!t->parent() && trimmedParent)
-            t->setParent(trimmedParent);
-        return t;
-    }
-    return context.insert(new TaxonomyTerm(kind, trimmed, trimmedParent));
+    return resolve(terms(kind, context), kind, *trimmed, trimmedOrNone(parent), context, nullptr);
 }
 
 void TaxonomyTerm::seedFromComponents(ModelContext& context)
@@ -82,20 +100,48 @@ void TaxonomyTerm::seedFromComponents(ModelContext& context)
     const QList<Component*> components = context.fetch<Component>();
     if (components.isEmpty())
         return;
+    // An inventory repeats the same few names thousands of times, so the ordered list of each
+    // kind is made once and kept in order as terms are added, and a name once resolved keeps
+    // its term for the run: a term is created only when nothing matched its name, so no later
+    // term can match a name an earlier one matched, and the new term has exactly one place in
+    // the list's order (nothing in it compares equal to it).
+    struct KindState {
+        QList<TaxonomyTerm*> list;
+        bool loaded = false;
+        QHash<QString, TaxonomyTerm*> resolved;
+    };
+    KindState kinds[5];
     bool created = false;
     for (Component* c : components) {
         for (TermKind k : TermKinds::allCases()) {
-            const auto value = c->value(k);
-            if (!value || trimWhitespaceAndNewlines(*value).isEmpty())
+            const auto name = trimmedOrNone(c->value(k));
+            if (!name)
                 continue;
             std::optional<QString> parent;
             if (k == TermKind::subcategory)
-                parent = c->category();
+                parent = trimmedOrNone(c->category());
             else if (k == TermKind::bin)
-                parent = c->location();
-            const qsizetype before = terms(k, context).size();
-            if (findOrCreate(value, k, parent, context) && terms(k, context).size() > before)
+                parent = trimmedOrNone(c->location());
+            KindState& state = kinds[int(k)];
+            if (TaxonomyTerm* t = state.resolved.value(*name)) {
+                if (!t->parent() && parent)
+                    t->setParent(parent);
+                continue;
+            }
+            if (!state.loaded) {
+                state.list = terms(k, context);
+                state.loaded = true;
+            }
+            bool made = false;
+            TaxonomyTerm* t = resolve(state.list, k, *name, parent, context, &made);
+            state.resolved.insert(*name, t);
+            if (made) {
                 created = true;
+                const auto at = std::upper_bound(state.list.begin(), state.list.end(), t, [](const TaxonomyTerm* a, const TaxonomyTerm* b) {
+                    return TextCompare::localizedCaseInsensitiveCompare(a->name(), b->name()) < 0;
+                });
+                state.list.insert(at, t);
+            }
         }
     }
     if (created)
