@@ -16,29 +16,34 @@ DashboardSummary DashboardSummary::compute(ModelContext& context)
     s.projects = context.fetch<Project>({}, [](const Project* a, const Project* b) { return a->createdAt() > b->createdAt(); });
     s.projectCount = s.projects.size();
 
-    // Only the ten newest are needed: a partial sort, ties kept in store order as a stable sort
-    // of the whole list would keep them.
-    const QList<Capture*> captures = context.fetch<Capture>();
+    // Only the ten newest are needed: one pass keeping a short sorted list, ties kept in store
+    // order as a stable sort of the whole list would keep them.
+    const QList<PersistentModel*> captures = context.fetchAll(Capture::descriptor().name);
     s.captureCount = captures.size();
     struct Entry {
         qint64 importedAt;
-        qsizetype index;
         Capture* capture;
     };
-    std::vector<Entry> entries;
-    entries.reserve(size_t(captures.size()));
-    for (qsizetype i = 0; i < captures.size(); ++i) {
-        const QDateTime d = captures.at(i)->importedAt();
-        entries.push_back({d.isValid() ? d.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min(), i, captures.at(i)});
+    std::vector<Entry> newest;
+    newest.reserve(recentLimit + 1);
+    for (PersistentModel* m : captures) {
+        auto* c = static_cast<Capture*>(m);
+        const QDateTime d = c->importedAt();
+        const qint64 when = d.isValid() ? d.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+        if (newest.size() == size_t(recentLimit) && when <= newest.back().importedAt)
+            continue;
+        // After every entry that is as new or newer: equal dates keep their store order.
+        auto at = std::upper_bound(newest.begin(), newest.end(), when,
+                                   [](qint64 value, const Entry& e) { return value > e.importedAt; });
+        newest.insert(at, Entry{when, c});
+        if (newest.size() > size_t(recentLimit))
+            newest.pop_back();
     }
-    const size_t keep = std::min(entries.size(), size_t(recentLimit));
-    std::partial_sort(entries.begin(), entries.begin() + keep, entries.end(), [](const Entry& a, const Entry& b) {
-        return a.importedAt != b.importedAt ? a.importedAt > b.importedAt : a.index < b.index;
-    });
-    for (size_t i = 0; i < keep; ++i)
-        s.recentCaptures << entries[i].capture;
+    for (const Entry& e : newest)
+        s.recentCaptures << e.capture;
 
-    for (const Component* c : context.fetch<Component>()) {
+    for (PersistentModel* m : context.fetchAll(Component::descriptor().name)) {
+        const auto* c = static_cast<const Component*>(m);
         const StockStatus status = c->status();
         if (status == StockStatus::low)
             ++s.lowCount;
