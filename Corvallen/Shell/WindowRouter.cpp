@@ -1,8 +1,29 @@
 #include "Corvallen/Shell/WindowRouter.h"
 
+namespace {
+QPointer<WindowRouter> g_current;
+}  // namespace
+
 WindowRouter::WindowRouter(QObject* parent)
     : QObject(parent)
 {
+}
+
+WindowRouter::~WindowRouter() = default;
+
+WindowRouter* WindowRouter::current() { return g_current.data(); }
+
+void WindowRouter::makeCurrent() { g_current = this; }
+
+void WindowRouter::registerKeyed(const QString& id, KeyedFactory factory) { m_keyedFactories.insert(id, std::move(factory)); }
+
+QObject* WindowRouter::openKeyed(const QString& id, const QString& key)
+{
+    const auto it = m_keyedFactories.constFind(id);
+    if (it == m_keyedFactories.constEnd() || !*it)
+        return nullptr;
+    const KeyedFactory factory = *it;
+    return openKeyed(id, key, [factory, key] { return factory(key); });
 }
 
 void WindowRouter::setPresenters(Presenter show, Presenter raise)

@@ -18,9 +18,16 @@ class WindowRouter : public QObject {
     Q_OBJECT
 public:
     using Factory = std::function<QObject*()>;
+    using KeyedFactory = std::function<QObject*(const QString& key)>;
     using Presenter = std::function<void(QObject* window)>;
 
     explicit WindowRouter(QObject* parent = nullptr);
+    ~WindowRouter() override;
+
+    // The application's router (the last one made current), for pages that open windows; null
+    // when there is none, as in most tests.
+    static WindowRouter* current();
+    void makeCurrent();
 
     // How a new window is shown and how an open one is brought to the front.
     void setPresenters(Presenter show, Presenter raise);
@@ -29,10 +36,15 @@ public:
     void registerGroup(const QString& id, Factory factory);
     bool hasGroup(const QString& id) const { return m_groups.contains(id); }
 
+    // A keyed kind: openKeyed(id, key) makes its windows with the factory.
+    void registerKeyed(const QString& id, KeyedFactory factory);
+
     // A new window of the group, shown; null for an unknown id.
     QObject* open(const QString& id);
     // The window of that kind for that key: the open one raised, or a new one from `factory`.
     QObject* openKeyed(const QString& id, const QString& key, const Factory& factory);
+    // The same with the kind's registered factory; null for a kind that isn't registered.
+    QObject* openKeyed(const QString& id, const QString& key);
 
     // The open windows of an id, oldest first.
     QList<QObject*> windows(const QString& id) const;
@@ -45,6 +57,7 @@ private:
     void track(const QString& id, QObject* window);
 
     QHash<QString, Factory> m_groups;
+    QHash<QString, KeyedFactory> m_keyedFactories;
     QHash<QString, QList<QPointer<QObject>>> m_open;
     QHash<QString, QHash<QString, QPointer<QObject>>> m_keyed;
     Presenter m_show;

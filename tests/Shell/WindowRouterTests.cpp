@@ -95,3 +95,22 @@ TEST(DocViewerTarget, CodingNeedsAllThreeTextKeys)
     EXPECT_FALSE(DocViewerTarget::fromJson("[]"));
     EXPECT_TRUE(DocViewerTarget::fromJson(R"({"scopeLabel":"","fileName":"F","markupFileName":"M","extra":1})"));
 }
+
+TEST(WindowRouter, KeyedKindsWithARegisteredFactory)
+{
+    Router r;
+    QStringList made;
+    r.router.registerKeyed(QStringLiteral("capture-viewer"), [&](const QString& key) {
+        made << key;
+        return new QObject;
+    });
+    QObject* a = r.router.openKeyed(QStringLiteral("capture-viewer"), QStringLiteral("a.png"));
+    QObject* again = r.router.openKeyed(QStringLiteral("capture-viewer"), QStringLiteral("a.png"));
+    EXPECT_EQ(a, again);
+    EXPECT_EQ(made, QStringList{QStringLiteral("a.png")});
+    EXPECT_EQ(r.router.openKeyed(QStringLiteral("unregistered"), QStringLiteral("a.png")), nullptr);
+
+    EXPECT_EQ(WindowRouter::current(), nullptr);
+    r.router.makeCurrent();
+    EXPECT_EQ(WindowRouter::current(), &r.router);
+}

@@ -40,6 +40,7 @@ CorvallenApp::CorvallenApp(std::unique_ptr<ModelContainer> container, QObject* p
     : QObject(parent), m_container(std::move(container)), m_router(std::make_unique<WindowRouter>())
 {
     g_instance = this;
+    m_router->makeCurrent();
     m_model = std::make_unique<AppModel>(m_container->mainContext());
     registerWindows();
     m_mainWindow = new MainWindow(m_container->mainContext(), *m_model, m_router.get());
@@ -104,6 +105,20 @@ void CorvallenApp::registerWindows()
         w->layout()->setSizeConstraint(QLayout::SetFixedSize);
         return w;
     });
+    // The viewers, one window per value: a capture's file name, a document target's coding.
+    m_router->registerKeyed(QStringLiteral("capture-viewer"), [&context](const QString& fileName) -> QObject* {
+        return auxiliaryWindow(QStringLiteral("CaptureViewerWindow"), fileName, ShellPages::imageViewerContent(fileName, context),
+                               QSize(820, 560));
+    });
+    m_router->registerKeyed(QStringLiteral("doc-viewer"), [&context](const QString& key) -> QObject* {
+        const auto target = DocViewerTarget::fromJson(key.toUtf8());
+        if (!target)
+            return nullptr;
+        const QString title = target->scopeLabel.isEmpty() ? target->fileName
+                                                           : target->fileName + QStringLiteral(" \u2014 ") + target->scopeLabel;
+        return auxiliaryWindow(QStringLiteral("DocumentViewerWindow"), title, ShellPages::documentViewerContent(*target, context),
+                               QSize(900, 640));
+    });
     m_router->registerGroup(QStringLiteral("help"), []() -> QObject* {
         return auxiliaryWindow(QStringLiteral("HelpWindow"), tr("Corvallen Help"), ShellPages::helpContent(), QSize(820, 560));
     });
@@ -116,22 +131,12 @@ QWidget* CorvallenApp::openWindow(const QString& id) { return qobject_cast<QWidg
 
 QWidget* CorvallenApp::openCaptureViewer(const QString& fileName)
 {
-    ModelContext& context = m_container->mainContext();
-    return qobject_cast<QWidget*>(m_router->openKeyed(QStringLiteral("capture-viewer"), fileName, [&context, fileName]() -> QObject* {
-        return auxiliaryWindow(QStringLiteral("CaptureViewerWindow"), fileName,
-                               ShellPages::imageViewerContent(fileName, context), QSize(820, 560));
-    }));
+    return qobject_cast<QWidget*>(m_router->openKeyed(QStringLiteral("capture-viewer"), fileName));
 }
 
 QWidget* CorvallenApp::openDocumentViewer(const DocViewerTarget& target)
 {
-    ModelContext& context = m_container->mainContext();
-    const QString key = QString::fromUtf8(target.toJson());
-    return qobject_cast<QWidget*>(m_router->openKeyed(QStringLiteral("doc-viewer"), key, [&context, target]() -> QObject* {
-        const QString title = target.scopeLabel.isEmpty() ? target.fileName : target.fileName + QStringLiteral(" \u2014 ") + target.scopeLabel;
-        return auxiliaryWindow(QStringLiteral("DocumentViewerWindow"), title, ShellPages::documentViewerContent(target, context),
-                               QSize(900, 640));
-    }));
+    return qobject_cast<QWidget*>(m_router->openKeyed(QStringLiteral("doc-viewer"), QString::fromUtf8(target.toJson())));
 }
 
 void CorvallenApp::finishLaunch()

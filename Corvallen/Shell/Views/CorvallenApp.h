@@ -41,7 +41,9 @@ public:
 
     // A window by identifier; a new one for each request.
     QWidget* openWindow(const QString& id);
-    // One window per capture file name; an open one comes to the front.
+    // One window per capture file name; an open one comes to the front. Pages below the shell
+    // reach the same through WindowRouter::current()->openKeyed("capture-viewer", fileName) and
+    // ("doc-viewer", the target's toJson()).
     QWidget* openCaptureViewer(const QString& fileName);
     // One window per target; an open one comes to the front.
     QWidget* openDocumentViewer(const DocViewerTarget& target);

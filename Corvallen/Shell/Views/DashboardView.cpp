@@ -191,6 +191,7 @@ DashboardView::DashboardView(ModelContext& context, Actions actions, QWidget* pa
     column->addWidget(m_projectsSection);
     column->addStretch(1);
     setWidget(page);
+    page->setAutoFillBackground(false);  // setWidget() turned it on; the window's background shows through
 
     m_reload.setSingleShot(true);
     m_reload.setInterval(0);

@@ -112,6 +112,7 @@ RecentCapturesCarousel::RecentCapturesCarousel(const QList<Capture*>& captures, 
     m_row->setContentsMargins(40, 2, 40, 2);
     m_row->setSpacing(12);
     m_scroll->setWidget(m_strip);
+    m_strip->setAutoFillBackground(false);
 
     m_left = new Chevron(QStringLiteral("chevron.left"), tr("Previous captures"), this);
     m_right = new Chevron(QStringLiteral("chevron.right"), tr("Next captures"), this);

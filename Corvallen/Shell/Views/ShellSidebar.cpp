@@ -283,6 +283,7 @@ ShellSidebar::ShellSidebar(QWidget* parent)
     m_projectRows->setSpacing(2);
     m_projectRows->addStretch(1);
     m_projectScroll->setWidget(list);
+    list->setAutoFillBackground(false);  // setWidget() turned it on; the sidebar's own background shows through
     m_column->addWidget(m_projectScroll, 1);
 
     auto* footDivider = new QWidget(this);

@@ -63,7 +63,9 @@ QColor withAlpha(QColor color, double alpha)
     return color;
 }
 
-QColor accent(const QPalette& palette) { return palette.color(QPalette::Highlight); }
+// The active group's accent even in a window in the background: tinted symbols and markers
+// would otherwise fade to grey whenever another window has the focus.
+QColor accent(const QPalette& palette) { return palette.color(QPalette::Active, QPalette::Highlight); }
 QColor secondary(const QPalette& palette) { return withAlpha(palette.color(QPalette::WindowText), 0.62); }
 QColor tertiary(const QPalette& palette) { return withAlpha(palette.color(QPalette::WindowText), 0.38); }
 QColor quaternary(const QPalette& palette) { return withAlpha(palette.color(QPalette::WindowText), 0.16); }

@@ -1,0 +1,91 @@
+#include "Corvallen/Model/Schema.h"
+#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Shell/WindowRouter.h"
+#include "Corvallen/Shell/Views/AppShell.h"
+#include "Corvallen/Shell/Views/CorvallenApp.h"
+#include "Corvallen/Shell/Views/MainWindow.h"
+#include "Corvallen/Shell/Views/ShellSidebar.h"
+#include "Corvallen/Sync/AppModel.h"
+#include "support/TestEnvironment.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPointer>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::unique_ptr<CorvallenApp> makeApp()
+{
+    SettingsStore::shared().setText(QStringLiteral("lastWelcomeVersion"), QStringLiteral("1.0.0"));
+    auto container = ModelContainer::open(corvallen::test::freshFolder() + QStringLiteral("/Corvallen.store"), corvallenSchema());
+    return std::make_unique<CorvallenApp>(std::move(container));
+}
+
+QString title(QObject* window) { return qobject_cast<QWidget*>(window)->windowTitle(); }
+
+}  // namespace
+
+TEST(CorvallenApp, WindowGroupsOpenANewWindowEachTime)
+{
+    auto app = makeApp();
+    app->mainWindow()->settingsAction()->trigger();
+    app->mainWindow()->settingsAction()->trigger();
+    EXPECT_EQ(app->router().windows(QStringLiteral("settings")).size(), 2);
+    EXPECT_EQ(title(app->router().windows(QStringLiteral("settings")).first()), QStringLiteral("Settings"));
+    EXPECT_EQ(app->mainWindow()->settingsAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    const QList<QKeySequence> help = app->mainWindow()->helpAction()->shortcuts();
+    EXPECT_TRUE(help.contains(QKeySequence(Qt::Key_F1)));
+    EXPECT_TRUE(help.contains(QKeySequence(Qt::CTRL | Qt::Key_Question)));
+    app->mainWindow()->helpAction()->trigger();
+    ASSERT_EQ(app->router().windows(QStringLiteral("help")).size(), 1);
+    EXPECT_EQ(title(app->router().windows(QStringLiteral("help")).first()), QStringLiteral("Corvallen Help"));
+    ASSERT_TRUE(app->openWindow(QStringLiteral("changelog")));
+    EXPECT_EQ(app->openWindow(QStringLiteral("welcome"))->windowTitle(), QStringLiteral("Welcome to Corvallen"));
+    // "Check for Updates…" waits for the update controller.
+    EXPECT_FALSE(app->mainWindow()->checkForUpdatesAction()->isEnabled());
+}
+
+TEST(CorvallenApp, ViewersAreOnePerValue)
+{
+    auto app = makeApp();
+    QWidget* a = app->openCaptureViewer(QStringLiteral("scope_1.png"));
+    QWidget* b = app->openCaptureViewer(QStringLiteral("scope_1.png"));
+    QWidget* c = app->openCaptureViewer(QStringLiteral("scope_2.png"));
+    ASSERT_TRUE(a && c);
+    EXPECT_EQ(a, b);
+    EXPECT_NE(a, c);
+
+    const DocViewerTarget library{QStringLiteral("F.pdf"), QStringLiteral("L.markup.pdf"), QString()};
+    const DocViewerTarget project{QStringLiteral("F.pdf"), QStringLiteral("P.markup.pdf"), QStringLiteral("Amp")};
+    QWidget* d1 = app->openDocumentViewer(library);
+    QWidget* d2 = app->openDocumentViewer(project);
+    EXPECT_NE(d1, d2);
+    EXPECT_EQ(app->openDocumentViewer(library), d1);
+    // Pages below the shell reach the same windows through the current router.
+    EXPECT_EQ(WindowRouter::current()->openKeyed(QStringLiteral("capture-viewer"), QStringLiteral("scope_1.png")), a);
+
+    // A closed viewer frees its value.
+    QPointer<QWidget> closing = a;
+    a->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(closing.isNull());
+    EXPECT_NE(app->openCaptureViewer(QStringLiteral("scope_1.png")), nullptr);
+}
+
+TEST(CorvallenApp, AWakeRebuildsTheMainWindowOnTheDashboard)
+{
+    auto app = makeApp();
+    QPointer<AppShell> before = app->mainWindow()->shell();
+    before->navigation().selectSection(Destination::library());
+    before->sidebar()->toggleCollapsed();
+    app->model().systemDidWake();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    AppShell* after = app->mainWindow()->shell();
+    ASSERT_NE(after, nullptr);
+    EXPECT_TRUE(before.isNull());  // the old content with its page state is gone
+    EXPECT_EQ(after->navigation().destination(), Destination::dashboard());
+    EXPECT_FALSE(after->navigation().railCollapsed());
+    EXPECT_EQ(app->mainWindow()->minimumSize(), QSize(860, 540));
+}
