@@ -27,11 +27,8 @@ MainWindow::MainWindow(ModelContext& context, AppModel& model, WindowRouter* rou
 
 void MainWindow::rebuildContent()
 {
-    auto* fresh = new AppShell(m_context, m_model, m_router, this);
-    AppShell* old = m_shell;
-    m_shell = fresh;
-    setCentralWidget(fresh);  // deletes the previous content
-    Q_UNUSED(old)
+    m_shell = new AppShell(m_context, m_model, m_router, this);
+    setCentralWidget(m_shell);  // deletes the previous content with all its view state
 }
 
 void MainWindow::buildMenus()

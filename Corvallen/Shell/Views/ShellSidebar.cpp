@@ -11,6 +11,7 @@
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QImageReader>
@@ -103,6 +104,18 @@ protected:
 
     void enterEvent(QEnterEvent* e) override { m_hover = true; update(); QAbstractButton::enterEvent(e); }
     void leaveEvent(QEvent* e) override { m_hover = false; update(); QAbstractButton::leaveEvent(e); }
+    // The focus ring is for keyboard users: focus that merely lands here (a click elsewhere,
+    // a rebuilt header) draws none.
+    void focusInEvent(QFocusEvent* e) override
+    {
+        m_focusRing = e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason;
+        QAbstractButton::focusInEvent(e);
+    }
+    void focusOutEvent(QFocusEvent* e) override
+    {
+        m_focusRing = false;
+        QAbstractButton::focusOutEvent(e);
+    }
 
     void paintEvent(QPaintEvent*) override
     {
@@ -124,7 +137,7 @@ protected:
         if (outlined()) {
             p.setPen(QPen(ShellStyle::accent(palette()), 2));
             p.drawRoundedRect(label.adjusted(1, 1, -1, -1), 5, 5);
-        } else if (hasFocus()) {
+        } else if (hasFocus() && m_focusRing) {
             p.setPen(QPen(ShellStyle::withAlpha(ShellStyle::accent(palette()), 0.8), 1.5));
             p.drawRoundedRect(label.adjusted(0.75, 0.75, -0.75, -0.75), 6, 6);
         }
@@ -152,6 +165,7 @@ protected:
     std::function<bool()> m_selected;
     bool m_collapsed = false;
     bool m_hover = false;
+    bool m_focusRing = false;
 };
 
 // A project's row: selection, drag-target and flash fills, a drop target for plain text, and
