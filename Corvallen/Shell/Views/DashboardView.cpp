@@ -109,18 +109,18 @@ DashboardView::DashboardView(ModelContext& context, Actions actions, QWidget* pa
 
     auto* tiles = new QHBoxLayout;
     tiles->setSpacing(12);
-    struct TileSpec {
+    struct TileInfo {
         QString label, symbol, help;
     };
-    const QList<TileSpec> specs = {
+    const QList<TileInfo> tileInfos = {
         {tr("Projects"), QStringLiteral("folder"), QString()},
         {tr("Captures"), QStringLiteral("photo.stack"), tr("View captures in the Library")},
         {tr("Low stock"), QStringLiteral("exclamationmark.triangle"), tr("Show low-stock components in the Inventory")},
         {tr("Out of stock"), QStringLiteral("exclamationmark.octagon"), tr("Show out-of-stock components in the Inventory")}};
-    for (const TileSpec& spec : specs) {
-        auto* tile = new StatTile(spec.label, QStringLiteral("0"), spec.symbol, page);
-        tile->setInteractive(!spec.help.isEmpty());
-        tile->setToolTip(spec.help);
+    for (const TileInfo& info : tileInfos) {
+        auto* tile = new StatTile(info.label, QStringLiteral("0"), info.symbol, page);
+        tile->setInteractive(!info.help.isEmpty());
+        tile->setToolTip(info.help);
         tiles->addWidget(tile);
         m_tiles << tile;
     }
