@@ -12,6 +12,11 @@
 
 int main(int argc, char** argv)
 {
+    // The store is opened first, as every launch must: a staged restore goes into place and the
+    // snapshot is taken before anything reads it. Its records are then read on worker threads
+    // while the application object, fonts and theme come up.
+    std::unique_ptr<ModelContainer::PendingOpen> opening = AppStartup::beginOpenStore();
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvallen"));
     QApplication::setApplicationDisplayName(QStringLiteral("Corvallen"));
@@ -24,7 +29,7 @@ int main(int argc, char** argv)
     ThemeManager::shared().install(app);
 
     QString error;
-    std::unique_ptr<ModelContainer> container = AppStartup::openStore(&error);
+    std::unique_ptr<ModelContainer> container = AppStartup::finishOpenStore(std::move(opening), &error);
     if (!container) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         QMessageBox::critical(nullptr, QStringLiteral("Corvallen"), error);

@@ -60,27 +60,101 @@ const std::vector<std::pair<int, Migration>>& migrations()
 
 std::unique_ptr<ModelContainer> ModelContainer::open(const QString& path, const QList<const EntityDescriptor*>& schema, QString* error)
 {
+    return finishOpen(beginOpen(path, schema), error);
+}
+
+namespace {
+
+// A connection of a reader thread: read-only, its own, closed when the thread is done.
+struct ReaderConnection {
+    sqlite3* db = nullptr;
+    QString error;
+    explicit ReaderConnection(const QString& path)
+    {
+        if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+            error = QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
+        else
+            sqlite3_busy_timeout(db, 2000);
+    }
+    ~ReaderConnection() { sqlite3_close_v2(db); }
+};
+
+}  // namespace
+
+std::unique_ptr<ModelContainer::PendingOpen> ModelContainer::beginOpen(const QString& path, const QList<const EntityDescriptor*>& schema)
+{
+    auto pending = std::make_unique<PendingOpen>();
+    pending->schema = schema;
     std::unique_ptr<ModelContainer> c(new ModelContainer);
     c->m_path = path;
     AppPaths::ensureFolder(QFileInfo(path).absolutePath());
     if (sqlite3_open_v2(path.toUtf8().constData(), &c->m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-        if (error)
-            *error = QString::fromUtf8(c->m_db ? sqlite3_errmsg(c->m_db) : "out of memory");
-        return nullptr;
+        pending->error = QString::fromUtf8(c->m_db ? sqlite3_errmsg(c->m_db) : "out of memory");
+        return pending;
     }
     sqlite3_busy_timeout(c->m_db, 2000);
     QString err;
     if (!exec(c->m_db, QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"), &err) || !c->createSchema(schema, &err)) {
+        pending->error = err;
+        return pending;
+    }
+    // Each table is read on a thread of its own; the objects are plain C++ records, so they may
+    // be made anywhere and handed to the main context afterwards.
+    for (const EntityDescriptor* d : schema)
+        pending->tables.push_back(std::async(std::launch::async, [path, d] {
+            ModelContext::LoadedTable table;
+            table.descriptor = d;
+            ReaderConnection reader(path);
+            if (!reader.error.isEmpty())
+                table.error = reader.error;
+            else
+                ModelContext::readTable(reader.db, d, {}, table);
+            return table;
+        }));
+    pending->joins = std::async(std::launch::async, [path, schema] {
+        std::pair<bool, std::vector<ModelContext::LoadedJoin>> result{false, {}};
+        ReaderConnection reader(path);
+        if (reader.error.isEmpty())
+            result.first = ModelContext::readJoins(reader.db, schema, result.second, nullptr);
+        return result;
+    });
+    pending->container = std::move(c);
+    return pending;
+}
+
+std::unique_ptr<ModelContainer> ModelContainer::finishOpen(std::unique_ptr<PendingOpen> pending, QString* error)
+{
+    if (!pending)
+        return nullptr;
+    std::vector<ModelContext::LoadedTable> tables;
+    for (auto& f : pending->tables)
+        tables.push_back(f.get());
+    auto joins = pending->joins.valid() ? pending->joins.get() : std::pair<bool, std::vector<ModelContext::LoadedJoin>>{false, {}};
+    if (!pending->error.isEmpty() || !pending->container) {
+        if (error)
+            *error = pending->error;
+        return nullptr;
+    }
+    for (const auto& t : tables)
+        if (!t.error.isEmpty()) {
+            if (error)
+                *error = t.error;
+            return nullptr;
+        }
+    if (!joins.first) {
+        if (error)
+            *error = QStringLiteral("The store's tag links could not be read.");
+        return nullptr;
+    }
+    std::unique_ptr<ModelContainer> c = std::move(pending->container);
+    c->m_context.reset(new ModelContext(c.get(), c->m_db, pending->schema));
+    QString err;
+    if (!c->m_context->prepareStatements(&err)) {
         if (error)
             *error = err;
         return nullptr;
     }
-    c->m_context.reset(new ModelContext(c.get(), c->m_db, schema));
-    if (!c->m_context->prepareStatements(&err) || !c->m_context->load(&err)) {
-        if (error)
-            *error = err;
-        return nullptr;
-    }
+    c->m_context->adopt(tables, joins.second);
     return c;
 }
 

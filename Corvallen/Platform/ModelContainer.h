@@ -5,7 +5,9 @@
 #include <QList>
 #include <QString>
 
+#include <future>
 #include <memory>
+#include <vector>
 
 struct sqlite3;
 
@@ -23,6 +25,20 @@ public:
     static std::unique_ptr<ModelContainer> open(const QString& path, const QList<const EntityDescriptor*>& schema,
                                                 QString* error = nullptr);
     ~ModelContainer();
+
+    // Opening in two steps, so that the records are read on worker threads while the caller goes
+    // on with its own start-up: beginOpen() opens the file, brings its schema up to date and starts
+    // reading every table, each on its own read-only connection; finishOpen(), on the main thread
+    // once the application object exists, waits for the readers and builds the main context.
+    struct PendingOpen {
+        std::unique_ptr<ModelContainer> container;
+        QList<const EntityDescriptor*> schema;
+        QString error;
+        std::vector<std::future<ModelContext::LoadedTable>> tables;
+        std::future<std::pair<bool, std::vector<ModelContext::LoadedJoin>>> joins;
+    };
+    static std::unique_ptr<PendingOpen> beginOpen(const QString& path, const QList<const EntityDescriptor*>& schema);
+    static std::unique_ptr<ModelContainer> finishOpen(std::unique_ptr<PendingOpen> pending, QString* error = nullptr);
 
     ModelContext& mainContext() { return *m_context; }
     QString path() const { return m_path; }

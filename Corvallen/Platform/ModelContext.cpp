@@ -41,14 +41,47 @@ void bindValue(sqlite3_stmt* st, int col, AttributeType type, const QVariant& v)
     }
 }
 
-QVariant columnValue(sqlite3_stmt* st, int col, AttributeType type)
+// Shares one QString among the rows of a column that repeat a text (units, modes, categories,
+// makers, locations...), which saves an allocation per value when a large store is read. A
+// column whose texts rarely repeat (file names, titles) stops being interned after a few rows.
+class TextInterner {
+public:
+    QString text(const char* data, int size)
+    {
+        if (!m_enabled || size > 96)
+            return QString::fromUtf8(data, size);
+        const QByteArray probe = QByteArray::fromRawData(data, size);
+        const auto it = m_seen.constFind(probe);
+        if (it != m_seen.constEnd()) {
+            ++m_hits;
+            return it.value();
+        }
+        QString value = QString::fromUtf8(data, size);
+        if (++m_misses > 64 && m_misses > 4 * m_hits) {
+            m_enabled = false;
+            m_seen.clear();
+        } else if (m_seen.size() < 4096) {
+            m_seen.insert(QByteArray(data, size), value);
+        }
+        return value;
+    }
+
+private:
+    QHash<QByteArray, QString> m_seen;
+    qsizetype m_hits = 0;
+    qsizetype m_misses = 0;
+    bool m_enabled = true;
+};
+
+QVariant columnValue(sqlite3_stmt* st, int col, AttributeType type, TextInterner* interner = nullptr)
 {
     if (sqlite3_column_type(st, col) == SQLITE_NULL)
         return {};
     switch (type) {
     case AttributeType::Text: {
         const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
-        return QString::fromUtf8(t, sqlite3_column_bytes(st, col));
+        const int n = sqlite3_column_bytes(st, col);
+        return interner ? interner->text(t, n) : QString::fromUtf8(t, n);
     }
     case AttributeType::Integer: return QVariant(qint64(sqlite3_column_int64(st, col)));
     case AttributeType::Double: return sqlite3_column_double(st, col);
@@ -150,6 +183,82 @@ bool ModelContext::prepareStatements(QString* error)
 
 // Reads every record. Used at open and, reusing the objects already known by key, by rollback:
 // records keep their identity across a rollback.
+bool ModelContext::readTable(sqlite3* db, const EntityDescriptor* d, const QHash<qint64, PersistentModel*>& reuse,
+                             LoadedTable& out)
+{
+    out.descriptor = d;
+    QStringList cols;
+    for (const auto& a : d->attributes)
+        cols << quoted(a.name);
+    for (const auto& r : d->toOne)
+        cols << quoted(r.name + QStringLiteral("_pk"));
+    const QString sql = QStringLiteral("SELECT pk%1%2 FROM %3 ORDER BY pk")
+                            .arg(cols.isEmpty() ? QString() : QStringLiteral(", "), cols.join(QStringLiteral(", ")), quoted(d->name));
+    Statement st;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st.st, nullptr) != SQLITE_OK) {
+        out.error = sqliteError(db);
+        return false;
+    }
+    const int nAttr = int(d->attributes.size());
+    const int nOne = int(d->toOne.size());
+    std::vector<TextInterner> interners(static_cast<size_t>(nAttr));
+    int rc;
+    while ((rc = sqlite3_step(st.st)) == SQLITE_ROW) {
+        const qint64 key = sqlite3_column_int64(st.st, 0);
+        PersistentModel* m = reuse.value(key);
+        if (!m) {
+            m = d->make();
+            out.created.emplace_back(m);
+        }
+        m->m_key = key;
+        m->m_state = PersistentModel::State::Persisted;
+        m->m_changed = false;
+        m->m_joinChanged = false;
+        for (int i = 0; i < nAttr; ++i)
+            m->m_values[size_t(i)] = columnValue(st.st, i + 1, d->attributes[i].type, &interners[size_t(i)]);
+        for (int i = 0; i < nOne; ++i) {
+            m->m_toOne[size_t(i)] = nullptr;
+            if (sqlite3_column_type(st.st, nAttr + 1 + i) != SQLITE_NULL)
+                out.links.push_back({m, i, sqlite3_column_int64(st.st, nAttr + 1 + i)});
+        }
+        for (auto& list : m->m_toMany)
+            list.clear();
+        out.rows.push_back(m);
+        out.maxKey = std::max(out.maxKey, key);
+    }
+    if (rc != SQLITE_DONE) {
+        out.error = sqliteError(db);
+        return false;
+    }
+    return true;
+}
+
+bool ModelContext::readJoins(sqlite3* db, const QList<const EntityDescriptor*>& schema, std::vector<LoadedJoin>& out,
+                             QString* error)
+{
+    for (const EntityDescriptor* d : schema) {
+        for (int ri = 0; ri < d->toMany.size(); ++ri) {
+            const ToManyDescriptor& r = d->toMany[ri];
+            if (!r.manyToMany || !r.ownsJoinTable)
+                continue;
+            const QString sql = QStringLiteral("SELECT owner_pk, target_pk FROM %1 ORDER BY rowid").arg(quoted(joinTableName(*d, r)));
+            Statement st;
+            if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st.st, nullptr) != SQLITE_OK) {
+                if (error)
+                    *error = sqliteError(db);
+                return false;
+            }
+            LoadedJoin join{d, ri, {}};
+            while (sqlite3_step(st.st) == SQLITE_ROW)
+                join.rows.emplace_back(sqlite3_column_int64(st.st, 0), sqlite3_column_int64(st.st, 1));
+            out.push_back(std::move(join));
+        }
+    }
+    return true;
+}
+
+// Reads every record again, reusing the objects already known by key: records keep their
+// identity across a rollback.
 bool ModelContext::load(QString* error)
 {
     QHash<QString, QHash<qint64, PersistentModel*>> reusable;
@@ -163,6 +272,27 @@ bool ModelContext::load(QString* error)
         }
         reusable[m->entity().name].insert(m->m_key, m);
     }
+    std::vector<LoadedTable> tables(size_t(m_schema.size()));
+    for (qsizetype i = 0; i < m_schema.size(); ++i)
+        if (!readTable(m_db, m_schema[i], reusable.value(m_schema[i]->name), tables[size_t(i)])) {
+            if (error)
+                *error = tables[size_t(i)].error;
+            return false;
+        }
+    std::vector<LoadedJoin> joins;
+    if (!readJoins(m_db, m_schema, joins, error))
+        return false;
+    adopt(tables, joins);
+    // Records that were known but are no longer in the store are retired.
+    for (auto it = reusable.begin(); it != reusable.end(); ++it)
+        for (PersistentModel* m : it.value())
+            if (state(it.key()).byKey.value(m->m_key) != m)
+                retire(m);
+    return true;
+}
+
+void ModelContext::adopt(std::vector<LoadedTable>& tables, std::vector<LoadedJoin>& joins)
+{
     for (auto it = m_entities.begin(); it != m_entities.end(); ++it) {
         it->live.clear();
         it->byKey.clear();
@@ -171,119 +301,51 @@ bool ModelContext::load(QString* error)
         it->liveCount = 0;
         it->needsCompaction = false;
     }
-
-    struct PendingLink {
-        PersistentModel* from;
-        int index;
-        qint64 key;
-    };
-    std::vector<PendingLink> links;
-    QSet<PersistentModel*> seen;
-
-    for (const EntityDescriptor* d : m_schema) {
-        EntityState& s = state(d->name);
-        QStringList cols;
-        for (const auto& a : d->attributes)
-            cols << quoted(a.name);
-        for (const auto& r : d->toOne)
-            cols << quoted(r.name + QStringLiteral("_pk"));
-        const QString sql = QStringLiteral("SELECT pk%1%2 FROM %3 ORDER BY pk")
-                                .arg(cols.isEmpty() ? QString() : QStringLiteral(", "), cols.join(QStringLiteral(", ")), quoted(d->name));
-        Statement st;
-        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr) != SQLITE_OK) {
-            if (error)
-                *error = sqliteError(m_db);
-            return false;
-        }
-        const auto& reuse = reusable.value(d->name);
-        const int nAttr = int(d->attributes.size());
-        const int nOne = int(d->toOne.size());
-        const int unique = d->uniqueAttribute();
-        qint64 maxKey = 0;
-        int rc;
-        while ((rc = sqlite3_step(st.st)) == SQLITE_ROW) {
-            const qint64 key = sqlite3_column_int64(st.st, 0);
-            PersistentModel* m = reuse.value(key);
-            if (!m) {
-                m = d->make();
-                m_owned.emplace_back(m);
-            }
+    for (LoadedTable& t : tables) {
+        EntityState& s = state(t.descriptor->name);
+        for (auto& created : t.created)
+            m_owned.push_back(std::move(created));
+        t.created.clear();
+        const int unique = t.descriptor->uniqueAttribute();
+        s.live = std::move(t.rows);
+        s.byKey.reserve(qsizetype(s.live.size()));
+        for (PersistentModel* m : s.live) {
             m->m_context = this;
-            m->m_key = key;
-            m->m_state = PersistentModel::State::Persisted;
-            m->m_changed = false;
-            m->m_joinChanged = false;
-            for (int i = 0; i < nAttr; ++i)
-                m->m_values[size_t(i)] = columnValue(st.st, i + 1, d->attributes[i].type);
-            for (int i = 0; i < nOne; ++i) {
-                m->m_toOne[size_t(i)] = nullptr;
-                if (sqlite3_column_type(st.st, nAttr + 1 + i) != SQLITE_NULL)
-                    links.push_back({m, i, sqlite3_column_int64(st.st, nAttr + 1 + i)});
-            }
-            for (auto& list : m->m_toMany)
-                list.clear();
-            s.live.push_back(m);
-            s.byKey.insert(key, m);
+            s.byKey.insert(m->m_key, m);
             if (unique >= 0 && m->m_values[size_t(unique)].isValid())
                 addUniqueEntry(s, m->m_values[size_t(unique)].toString(), m);
-            maxKey = std::max(maxKey, key);
-            if (!reusable.isEmpty())  // only a reload needs to know which known records remain
-                seen.insert(m);
-        }
-        if (rc != SQLITE_DONE) {
-            if (error)
-                *error = sqliteError(m_db);
-            return false;
         }
         s.liveCount = qsizetype(s.live.size());
-        s.nextKey = std::max(s.nextKey, maxKey + 1);
+        s.nextKey = std::max(s.nextKey, t.maxKey + 1);
     }
-
-    for (const PendingLink& l : links) {
-        const ToOneDescriptor& r = l.from->entity().toOne[l.index];
-        PersistentModel* target = state(r.target).byKey.value(l.key);
-        if (!target)
-            continue;  // a dangling key reads as no link
-        l.from->m_toOne[size_t(l.index)] = target;
-        const int inv = target->entity().toManyIndex(r.inverse);
-        if (inv >= 0)
-            target->m_toMany[size_t(inv)].append(l.from);
-    }
-
-    for (const EntityDescriptor* d : m_schema) {
-        for (int ri = 0; ri < d->toMany.size(); ++ri) {
-            const ToManyDescriptor& r = d->toMany[ri];
-            if (!r.manyToMany || !r.ownsJoinTable)
-                continue;
-            const QString sql = QStringLiteral("SELECT owner_pk, target_pk FROM %1 ORDER BY rowid").arg(quoted(joinTableName(*d, r)));
-            Statement st;
-            if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr) != SQLITE_OK) {
-                if (error)
-                    *error = sqliteError(m_db);
-                return false;
-            }
-            const EntityState& os = state(d->name);
-            const EntityState& ts = state(r.target);
-            while (sqlite3_step(st.st) == SQLITE_ROW) {
-                PersistentModel* owner = os.byKey.value(sqlite3_column_int64(st.st, 0));
-                PersistentModel* target = ts.byKey.value(sqlite3_column_int64(st.st, 1));
-                if (!owner || !target || owner->m_toMany[size_t(ri)].contains(target))
-                    continue;
-                owner->m_toMany[size_t(ri)].append(target);
-                const int inv = target->entity().toManyIndex(r.inverse);
-                if (inv >= 0)
-                    target->m_toMany[size_t(inv)].append(owner);
-            }
+    for (const LoadedTable& t : tables) {
+        for (const PendingLink& l : t.links) {
+            const ToOneDescriptor& r = l.from->entity().toOne[l.index];
+            PersistentModel* target = state(r.target).byKey.value(l.key);
+            if (!target)
+                continue;  // a dangling key reads as no link
+            l.from->m_toOne[size_t(l.index)] = target;
+            const int inv = target->entity().toManyIndex(r.inverse);
+            if (inv >= 0)
+                target->m_toMany[size_t(inv)].append(l.from);
         }
     }
-
-    // Records that were known but are no longer in the store are retired.
-    for (auto it = reusable.begin(); it != reusable.end(); ++it)
-        for (PersistentModel* m : it.value())
-            if (!seen.contains(m))
-                retire(m);
+    for (const LoadedJoin& j : joins) {
+        const ToManyDescriptor& r = j.owner->toMany[j.relationship];
+        const EntityState& os = state(j.owner->name);
+        const EntityState& ts = state(r.target);
+        for (const auto& [ownerKey, targetKey] : j.rows) {
+            PersistentModel* owner = os.byKey.value(ownerKey);
+            PersistentModel* target = ts.byKey.value(targetKey);
+            if (!owner || !target || owner->m_toMany[size_t(j.relationship)].contains(target))
+                continue;
+            owner->m_toMany[size_t(j.relationship)].append(target);
+            const int inv = target->entity().toManyIndex(r.inverse);
+            if (inv >= 0)
+                target->m_toMany[size_t(inv)].append(owner);
+        }
+    }
     m_pending.clear();
-    return true;
 }
 
 void ModelContext::retire(PersistentModel* m)

@@ -126,6 +126,29 @@ private:
         QStringList joinTables;  // join tables this entity takes part in
     };
 
+    struct PendingLink {
+        PersistentModel* from;
+        int index;
+        qint64 key;
+    };
+    // The rows of one entity's table, read into objects (on any thread; nothing here touches
+    // the context) and adopted by the context on the main thread.
+    struct LoadedTable {
+        const EntityDescriptor* descriptor = nullptr;
+        std::vector<PersistentModel*> rows;  // store order
+        std::vector<std::unique_ptr<PersistentModel>> created;
+        std::vector<PendingLink> links;
+        qint64 maxKey = 0;
+        QString error;
+    };
+    struct LoadedJoin {
+        const EntityDescriptor* owner = nullptr;
+        int relationship = 0;
+        std::vector<std::pair<qint64, qint64>> rows;
+    };
+    static bool readTable(sqlite3* db, const EntityDescriptor* d, const QHash<qint64, PersistentModel*>& reuse, LoadedTable& out);
+    static bool readJoins(sqlite3* db, const QList<const EntityDescriptor*>& schema, std::vector<LoadedJoin>& out, QString* error);
+    void adopt(std::vector<LoadedTable>& tables, std::vector<LoadedJoin>& joins);
     bool load(QString* error);
     EntityState& state(const QString& entityName) const;
     void recordChanged(PersistentModel* object);

@@ -15,13 +15,18 @@ void applyStagedRestore()
     BackupBundle::applyPendingRestoreIfNeeded();
 }
 
-std::unique_ptr<ModelContainer> openStore(QString* error)
+std::unique_ptr<ModelContainer::PendingOpen> beginOpenStore()
 {
     applyStagedRestore();
     // After the restore, so a staged restore is what the snapshot keeps.
     StoreLocation::snapshotStore(8);
+    return ModelContainer::beginOpen(StoreLocation::storeURL(), corvallenSchema());
+}
+
+std::unique_ptr<ModelContainer> finishOpenStore(std::unique_ptr<ModelContainer::PendingOpen> pending, QString* error)
+{
     QString why;
-    std::unique_ptr<ModelContainer> container = ModelContainer::open(StoreLocation::storeURL(), corvallenSchema(), &why);
+    std::unique_ptr<ModelContainer> container = ModelContainer::finishOpen(std::move(pending), &why);
     if (!container) {
         if (error)
             *error = storeFailurePrefix() + (why.isEmpty() ? QStringLiteral("unknown error") : why);
@@ -29,6 +34,11 @@ std::unique_ptr<ModelContainer> openStore(QString* error)
     }
     DocumentFileStore::migrateDocumentAttachments(container->mainContext());
     return container;
+}
+
+std::unique_ptr<ModelContainer> openStore(QString* error)
+{
+    return finishOpenStore(beginOpenStore(), error);
 }
 
 }  // namespace AppStartup

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Corvallen/Platform/ModelContainer.h"
+
 #include <QString>
 
 #include <memory>
-
-class ModelContainer;
 
 // What runs at launch before any window: a restore staged by the previous run is put in place,
 // the store is copied into a launch snapshot (the newest eight are kept), the store is opened
@@ -20,5 +20,12 @@ void applyStagedRestore();
 // The whole sequence. Returns the open store, or nothing with `error` set to the full message
 // ("Failed to create ModelContainer: " and the reason); then the application must stop.
 std::unique_ptr<ModelContainer> openStore(QString* error);
+
+// The same sequence in two halves, so the store's records are read on worker threads while the
+// application object and the theme come up: beginOpenStore() puts a staged restore in place,
+// takes the launch snapshot and starts reading; finishOpenStore() (main thread, application
+// object present) completes the opening and runs the migration.
+std::unique_ptr<ModelContainer::PendingOpen> beginOpenStore();
+std::unique_ptr<ModelContainer> finishOpenStore(std::unique_ptr<ModelContainer::PendingOpen> pending, QString* error);
 
 }  // namespace AppStartup
