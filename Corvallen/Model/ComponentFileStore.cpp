@@ -32,11 +32,7 @@ QString componentsFolderURL()
 
 QString importComponentFile(const QString& sourcePath)
 {
-    const QString name = StoredFileName::make(StoredFileName::pathExtension(QFileInfo(sourcePath).fileName()).toLower());
-    QFile source(sourcePath);
-    if (!source.copy(componentsFolderURL() + QLatin1Char('/') + name))
-        throw DomainError(QStringLiteral("QFileDevice"), int(source.error()), source.errorString());
-    return name;
+    return StoredFileName::copyIntoFolder(sourcePath, componentsFolderURL());
 }
 
 ComponentFileDownload* downloadComponentFile(const QString& link, QObject* parent)

@@ -93,11 +93,7 @@ QString documentsFolder()
 
 QString importFileIntoStore(const QString& sourcePath)
 {
-    const QString name = StoredFileName::make(StoredFileName::pathExtension(QFileInfo(sourcePath).fileName()).toLower());
-    QFile source(sourcePath);
-    if (!source.copy(documentsFolder() + QLatin1Char('/') + name))
-        throw DomainError(QStringLiteral("QFileDevice"), int(source.error()), source.errorString());
-    return name;
+    return StoredFileName::copyIntoFolder(sourcePath, documentsFolder());
 }
 
 void removeMarkupFile(const std::optional<QString>& markupName)

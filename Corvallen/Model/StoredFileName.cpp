@@ -1,7 +1,11 @@
 #include "Corvallen/Model/StoredFileName.h"
 
+#include "Corvallen/Model/DomainError.h"
 #include "Corvallen/Model/UuidText.h"
 #include "Corvallen/Platform/AppPaths.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 namespace StoredFileName {
 
@@ -27,6 +31,15 @@ QString markupFileName(const QString& key)
     if (!AppPaths::isPlainFileName(key))
         return {};
     return key + QStringLiteral(".markup.pdf");
+}
+
+QString copyIntoFolder(const QString& sourcePath, const QString& folder)
+{
+    const QString name = make(pathExtension(QFileInfo(sourcePath).fileName()).toLower());
+    QFile source(sourcePath);
+    if (!source.copy(folder + QLatin1Char('/') + name))
+        throw DomainError(QStringLiteral("QFileDevice"), int(source.error()), source.errorString());
+    return name;
 }
 
 }  // namespace StoredFileName

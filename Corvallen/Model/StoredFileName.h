@@ -17,4 +17,9 @@ QString make(const QString& extension);
 // ".markup.pdf". Empty when the key is not a plain file name, so that no other file is touched.
 QString markupFileName(const QString& key);
 
+// Copies a file the user picked into a store folder under a fresh name (its extension in lower
+// case) and returns that name; the source stays in place. A failed copy throws DomainError with
+// the file error.
+QString copyIntoFolder(const QString& sourcePath, const QString& folder);
+
 }  // namespace StoredFileName

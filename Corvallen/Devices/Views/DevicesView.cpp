@@ -1,7 +1,7 @@
 #include "Corvallen/Devices/Views/DevicesView.h"
 
 #include "Corvallen/Devices/DeviceVisibility.h"
-#include "Corvallen/Devices/Views/DeviceIcons.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Devices/Views/LCRP1View.h"
 #include "Corvallen/Devices/Views/ManageDevicesSheet.h"
 #include "Corvallen/Platform/SettingsStore.h"
@@ -40,7 +40,7 @@ public:
         row->setContentsMargins(8, 5, 8, 5);
         row->setSpacing(10);
         auto* icon = new QLabel(this);
-        icon->setPixmap(deviceIcon(device.symbolName(), this).pixmap(18, 18));
+        icon->setPixmap(symbolIcon(device.symbolName()).pixmap(18, 18));
         icon->setFixedWidth(22);
         icon->setAlignment(Qt::AlignCenter);
         row->addWidget(icon);
@@ -109,7 +109,7 @@ DevicesView::DevicesView(QWidget* parent) : QWidget(parent)
     auto* manage = new QToolButton(column);
     manage->setObjectName(QStringLiteral("manageDevicesButton"));
     manage->setAutoRaise(true);
-    manage->setIcon(deviceIcon(QStringLiteral("slider.horizontal.3"), this));
+    manage->setIcon(symbolIcon(QStringLiteral("slider.horizontal.3")));
     manage->setToolTip(tr("Manage devices"));
     manage->setAccessibleName(tr("Manage devices"));
     header->addWidget(manage);
@@ -160,7 +160,7 @@ DevicesView::DevicesView(QWidget* parent) : QWidget(parent)
     placeholderLayout->setSpacing(8);
     placeholderLayout->addStretch(1);
     auto* chip = new QLabel(m_placeholder);
-    chip->setPixmap(deviceIcon(QStringLiteral("cpu"), this).pixmap(32, 32));
+    chip->setPixmap(symbolIcon(QStringLiteral("cpu")).pixmap(32, 32));
     chip->setAlignment(Qt::AlignCenter);
     chip->setEnabled(false);
     placeholderLayout->addWidget(chip);

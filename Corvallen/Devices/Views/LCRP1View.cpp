@@ -2,7 +2,7 @@
 
 #include "Corvallen/Devices/FlashController.h"
 #include "Corvallen/Devices/LCRP1Flasher.h"
-#include "Corvallen/Devices/Views/DeviceIcons.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Devices/Views/ManufacturerCard.h"
 
 #include <QComboBox>
@@ -116,7 +116,7 @@ void LCRP1View::build()
     auto* header = new QHBoxLayout;
     header->setSpacing(12);
     auto* chip = new QLabel(content);
-    chip->setPixmap(deviceIcon(QStringLiteral("cpu.fill"), this).pixmap(26, 26));
+    chip->setPixmap(symbolIcon(QStringLiteral("cpu.fill")).pixmap(26, 26));
     header->addWidget(chip);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(2);
@@ -154,7 +154,7 @@ void LCRP1View::build()
     m_portPicker->setObjectName(QStringLiteral("portPicker"));
     m_portForm->addRow(tr("Port"), m_portPicker);
     step2Layout->addLayout(m_portForm);
-    auto* rescanButton = new QPushButton(deviceIcon(QStringLiteral("arrow.clockwise"), this), tr("Rescan"), step2);
+    auto* rescanButton = new QPushButton(symbolIcon(QStringLiteral("arrow.clockwise")), tr("Rescan"), step2);
     rescanButton->setObjectName(QStringLiteral("rescanButton"));
     step2Layout->addWidget(rescanButton, 0, Qt::AlignLeft);
     column->addWidget(step2);
@@ -168,7 +168,7 @@ void LCRP1View::build()
     // 3. Firmware file.
     auto* step3 = new QGroupBox(tr("3. Firmware file"), content);
     auto* step3Layout = new QVBoxLayout(step3);
-    auto* chooseButton = new QPushButton(deviceIcon(QStringLiteral("doc"), this), tr("Choose .bin…"), step3);
+    auto* chooseButton = new QPushButton(symbolIcon(QStringLiteral("doc")), tr("Choose .bin…"), step3);
     chooseButton->setObjectName(QStringLiteral("chooseFirmwareButton"));
     step3Layout->addWidget(chooseButton, 0, Qt::AlignLeft);
     m_fileForm = new QFormLayout;
@@ -187,7 +187,7 @@ void LCRP1View::build()
     // 4. Flash.
     auto* step4 = new QGroupBox(tr("4. Flash"), content);
     auto* step4Layout = new QVBoxLayout(step4);
-    m_flashButton = new QPushButton(deviceIcon(QStringLiteral("bolt.fill"), this), tr("Flash Firmware"), step4);
+    m_flashButton = new QPushButton(symbolIcon(QStringLiteral("bolt.fill")), tr("Flash Firmware"), step4);
     m_flashButton->setObjectName(QStringLiteral("flashButton"));
     m_flashButton->setDefault(true);
     step4Layout->addWidget(m_flashButton, 0, Qt::AlignLeft);

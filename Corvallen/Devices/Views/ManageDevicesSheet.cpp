@@ -2,7 +2,7 @@
 
 #include "Corvallen/Devices/BenchDevice.h"
 #include "Corvallen/Devices/DeviceVisibility.h"
-#include "Corvallen/Devices/Views/DeviceIcons.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Platform/SettingsStore.h"
 
 #include <QCheckBox>
@@ -50,7 +50,7 @@ ManageDevicesSheet::ManageDevicesSheet(SettingsStore* store, QWidget* parent)
         auto* row = new QHBoxLayout;
         row->setSpacing(8);
         auto* icon = new QLabel(form);
-        icon->setPixmap(deviceIcon(device.symbolName(), this).pixmap(18, 18));
+        icon->setPixmap(symbolIcon(device.symbolName()).pixmap(18, 18));
         row->addWidget(icon);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(1);

@@ -1,6 +1,6 @@
 #include "Corvallen/Devices/Views/ManufacturerCard.h"
 
-#include "Corvallen/Devices/Views/DeviceIcons.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -20,7 +20,7 @@ ManufacturerCard::ManufacturerCard(const QUrl& url, QWidget* parent)
     auto* row = new QHBoxLayout(button);
     row->setSpacing(10);
     auto* icon = new QLabel(button);
-    icon->setPixmap(deviceIcon(QStringLiteral("building.2"), this).pixmap(18, 18));
+    icon->setPixmap(symbolIcon(QStringLiteral("building.2")).pixmap(18, 18));
     icon->setFixedWidth(22);
     icon->setAlignment(Qt::AlignCenter);
     row->addWidget(icon);
@@ -41,7 +41,7 @@ ManufacturerCard::ManufacturerCard(const QUrl& url, QWidget* parent)
     row->addLayout(texts);
     row->addStretch(1);
     auto* external = new QLabel(button);
-    external->setPixmap(deviceIcon(QStringLiteral("arrow.up.right.square"), this).pixmap(16, 16));
+    external->setPixmap(symbolIcon(QStringLiteral("arrow.up.right.square")).pixmap(16, 16));
     row->addWidget(external);
     // The labels must not swallow clicks: the whole row is the button.
     for (QLabel* label : {icon, name, caption, external})

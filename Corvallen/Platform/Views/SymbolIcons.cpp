@@ -1,6 +1,8 @@
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QStyle>
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
@@ -14,6 +16,8 @@ namespace {
 
 struct SymbolInfo {
     QStringList themeNames;
+    // For symbols without a glyph of ours: the style's icon when the theme has none either.
+    QStyle::StandardPixmap styleFallback = QStyle::SP_CustomBase;
 };
 
 const QHash<QString, SymbolInfo>& symbols()
@@ -62,6 +66,11 @@ const QHash<QString, SymbolInfo>& symbols()
         {QStringLiteral("globe"), {{QStringLiteral("applications-internet"), QStringLiteral("web-browser")}}},
         {QStringLiteral("envelope"), {{QStringLiteral("mail-message"), QStringLiteral("internet-mail")}}},
         {QStringLiteral("heart"), {{QStringLiteral("emblem-favorite")}}},
+        {QStringLiteral("slider.horizontal.3"), {{QStringLiteral("configure"), QStringLiteral("preferences-system")}, QStyle::SP_FileDialogDetailedView}},
+        {QStringLiteral("bolt.fill"), {{QStringLiteral("system-software-update")}, QStyle::SP_ArrowUp}},
+        {QStringLiteral("cable.connector.slash"), {{QStringLiteral("network-offline")}, QStyle::SP_MessageBoxWarning}},
+        {QStringLiteral("building.2"), {{QStringLiteral("go-home")}, QStyle::SP_DirHomeIcon}},
+        {QStringLiteral("arrow.up.right.square"), {{QStringLiteral("document-open-remote"), QStringLiteral("external-link")}, QStyle::SP_ArrowForward}},
     };
     return table;
 }
@@ -369,6 +378,8 @@ QIcon symbolIcon(const QString& symbolName)
         if (QIcon::hasThemeIcon(themeName))
             return QIcon::fromTheme(themeName);
     }
+    if (it->styleFallback != QStyle::SP_CustomBase && !SymbolIcons::hasGlyph(symbolName))
+        return QApplication::style()->standardIcon(it->styleFallback);
     return QIcon(new GlyphEngine(symbolName, std::nullopt));
 }
 

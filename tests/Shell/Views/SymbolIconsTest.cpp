@@ -36,8 +36,10 @@ TEST(SymbolIcons, EveryShellSymbolDraws)
         ASSERT_FALSE(icon.isNull()) << name.toStdString();
         EXPECT_GT(inkedPixels(icon.pixmap(QSize(32, 32)).toImage()), 10) << name.toStdString();
     }
+    // Every known symbol draws something even where the icon theme has nothing for it: our own
+    // glyph, or the style's icon for the few device symbols without one.
     for (const QString& name : SymbolIcons::knownSymbols())
-        EXPECT_TRUE(SymbolIcons::hasGlyph(name)) << name.toStdString();
+        EXPECT_GT(inkedPixels(symbolIcon(name).pixmap(QSize(32, 32)).toImage()), 10) << name.toStdString();
 }
 
 TEST(SymbolIcons, UnknownNameIsNull)
