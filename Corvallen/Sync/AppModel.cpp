@@ -5,7 +5,23 @@
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/SystemWake.h"
+#include "Corvallen/Platform/VolumeMonitor.h"
 #include "Corvallen/Sync/DeviceStorage.h"
+#include "Corvallen/Sync/DriveEject.h"
+#include "Corvallen/Sync/FolderGrants.h"
+#include "Corvallen/Sync/SyncPrompts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+QString flag(bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); }
+
+}  // namespace
 
 AppModel::AppModel(ModelContext& context, QObject* parent)
     : AppModel(context, SettingsStore::shared(), parent)
@@ -13,13 +29,25 @@ AppModel::AppModel(ModelContext& context, QObject* parent)
 }
 
 AppModel::AppModel(ModelContext& context, SettingsStore& settings, QObject* parent)
-    : QObject(parent), m_context(context), m_settings(settings)
+    : QObject(parent),
+      m_context(context),
+      m_settings(settings),
+      m_ejectProgram(DriveEject::defaultProgram()),
+      m_closing(std::make_shared<std::atomic_bool>(false))
 {
     auto* wake = new SystemWake(this);
     connect(wake, &SystemWake::woke, this, &AppModel::systemDidWake);
 }
 
-AppModel::~AppModel() = default;
+AppModel::~AppModel()
+{
+    // A running import stops at its next file and a waiting eject gives up; both are waited
+    // for, so no worker outlives the model it reports to.
+    m_closing->store(true);
+    if (m_currentSyncTask)
+        m_currentSyncTask->cancel();
+    m_workers.waitForDone();
+}
 
 void AppModel::start()
 {
@@ -28,6 +56,29 @@ void AppModel::start()
     m_started = true;
     reconcileLibrary();
     TaxonomyTerm::seedFromComponents(m_context);
+    volumeMonitor();
+    refreshConnected();
+    writeLaunchLog();
+    autoSyncNewlyConnected({});
+}
+
+VolumeMonitor* AppModel::volumeMonitor()
+{
+    if (!m_monitor)
+        setVolumeMonitor(new VolumeMonitor);
+    return m_monitor;
+}
+
+void AppModel::setVolumeMonitor(VolumeMonitor* monitor)
+{
+    if (m_monitor == monitor)
+        return;
+    delete m_monitor;
+    m_monitor = monitor;
+    if (!m_monitor)
+        return;
+    m_monitor->setParent(this);
+    connect(m_monitor, &VolumeMonitor::volumesChanged, this, &AppModel::handleVolumeChange);
 }
 
 void AppModel::reconcileLibrary()
@@ -103,16 +154,241 @@ void AppModel::systemDidWake()
     Q_EMIT changed();
 }
 
+// ---- Connections -----------------------------------------------------------------------------
+
+void AppModel::refreshConnected()
+{
+    const FolderGrants::MountSnapshot mounts = FolderGrants::snapshotOf(volumeMonitor());
+    QSet<QString> ids;
+    for (const SyncLocation& l : SyncLocation::loadAll(m_settings))
+        if (FolderGrants::isGrantReachable(l.id, m_settings, mounts))
+            ids.insert(l.id);
+    setConnectedLocationIDs(ids);
+}
+
+ConnectionState AppModel::connectionState(const SyncLocation& location)
+{
+    if (!FolderGrants::hasGrant(location.id, m_settings))
+        return ConnectionState::notSetUp;
+    if (m_connectedLocationIDs.contains(location.id))
+        return ConnectionState::connected;
+    if (location.volumeName && FolderGrants::mountedVolumeNames(volumeMonitor()).contains(*location.volumeName))
+        return ConnectionState::needsPermission;
+    return ConnectionState::notConnected;
+}
+
+void AppModel::handleVolumeChange()
+{
+    volumePass();
+    QTimer::singleShot(1500, this, &AppModel::volumePass);
+}
+
+void AppModel::volumePass()
+{
+    const QSet<QString> previous = m_connectedLocationIDs;
+    refreshConnected();
+    autoSyncNewlyConnected(previous);
+}
+
+void AppModel::autoSyncNewlyConnected(const QSet<QString>& previous)
+{
+    const QSet<QString> newly = m_connectedLocationIDs - previous;
+    if (newly.isEmpty())
+        return;
+    for (const SyncLocation& l : SyncLocation::loadAll(m_settings)) {
+        if (!newly.contains(l.id) || !l.autoSync)
+            continue;
+        if (m_syncProgress)
+            continue;  // one run at a time; this location waits for its next connection
+        sync(l, false);
+    }
+}
+
+void AppModel::writeLaunchLog()
+{
+    QStringList connected(m_connectedLocationIDs.begin(), m_connectedLocationIDs.end());
+    std::sort(connected.begin(), connected.end());
+    QStringList quoted;
+    for (const QString& id : connected)
+        quoted << QLatin1Char('"') + id + QLatin1Char('"');
+    QStringList lines;
+    lines << QStringLiteral("LAUNCH connected=[") + quoted.join(QStringLiteral(", ")) + QLatin1Char(']');
+    const FolderGrants::MountSnapshot mounts = FolderGrants::snapshotOf(volumeMonitor());
+    for (const SyncLocation& l : SyncLocation::loadAll(m_settings)) {
+        const QString scopedKey = FolderGrants::scopedKey(l.id);
+        const QString scoped = m_settings.typeOf(scopedKey) == SettingsStore::Type::Bool
+            ? flag(m_settings.boolValue(scopedKey))
+            : QStringLiteral("nil");
+        const auto resolved = FolderGrants::resolveGrant(l.id, m_settings, mounts);
+        const bool canRead = resolved && QDir(*resolved).isReadable();
+        lines << QStringLiteral("  ") + (l.name.isEmpty() ? QStringLiteral("(unnamed)") : l.name)
+                + QStringLiteral(" bookmark=") + flag(FolderGrants::hasGrant(l.id, m_settings)) + QStringLiteral(" scoped=")
+                + scoped + QStringLiteral(" reachable=") + flag(FolderGrants::isGrantReachable(l.id, m_settings, mounts))
+                + QStringLiteral(" canRead=") + flag(canRead);
+    }
+    FolderGrants::appendGrantLog(lines.join(QLatin1Char('\n')));
+}
+
+// ---- The sync run ----------------------------------------------------------------------------
+
+QString AppModel::summaryText(bool cancelled, bool full, qint64 imported, const QString& storedName)
+{
+    if (cancelled)
+        return imported == 0 ? tr("Sync cancelled") : tr("Stopped \u2014 %1 imported").arg(imported);
+    if (full)
+        return tr("%1: %2 imported").arg(storedName).arg(imported);
+    return imported == 0 ? tr("Up to date") : tr("Synced %1 new").arg(imported);
+}
+
+bool AppModel::confirmLargeBatch(qint64 count, const QString& locationName)
+{
+    return SyncPrompts::confirmLargeBatch(count, locationName);
+}
+
 void AppModel::sync(const SyncLocation& location, bool full)
 {
-    Q_UNUSED(location)
-    Q_UNUSED(full)
-    // The scan and import of a location come with folder access grants; until a grant can be
-    // stored no location is ever connected, so nothing offers this yet.
+    if (m_syncProgress)
+        return;
+    const QString name = location.displayName();
+    const SyncLocation::ScanOptions options = location.scanOptions();
+    setSyncProgress(SyncProgress{name, SyncProgress::Phase::scanning, 0, 0});
+    auto task = std::make_shared<SyncTask>();
+    setCurrentSyncTask(task);
+
+    // The settings and the mount table are read here, on the main thread; the worker only
+    // looks at the file system.
+    const std::optional<QString> granted = FolderGrants::storedPath(location.id, m_settings);
+    const FolderGrants::MountSnapshot mounts = FolderGrants::snapshotOf(volumeMonitor());
+    m_workers.start([this, task, location, full, name, options, granted, mounts] {
+        if (!granted || !FolderGrants::isUsableFolder(*granted, mounts)) {
+            QMetaObject::invokeMethod(this, [this, task, name] { finishNotConnected(task, name); }, Qt::QueuedConnection);
+            return;
+        }
+        const QStringList files = DeviceStorage::scanImageFiles(*granted, options.subfolder, options.extensions,
+                                                                [task] { return task->isCancelled(); });
+        const bool cancelled = task->isCancelled();
+        QMetaObject::invokeMethod(
+            this, [this, task, location, full, files, cancelled] { scanned(task, location, full, files, cancelled); },
+            Qt::QueuedConnection);
+    });
 }
+
+void AppModel::finishNotConnected(const std::shared_ptr<SyncTask>& task, const QString& displayName)
+{
+    if (task != m_currentSyncTask)
+        return;
+    setSyncProgress(std::nullopt);
+    setCurrentSyncTask(nullptr);
+    setLastSyncSummary(displayName + tr(" not connected"));
+}
+
+void AppModel::finishCancelled(const std::shared_ptr<SyncTask>& task)
+{
+    if (task != m_currentSyncTask)
+        return;
+    setSyncProgress(std::nullopt);
+    setCurrentSyncTask(nullptr);
+    reconcileLibrary();
+    setLastSyncSummary(tr("Sync cancelled"));
+}
+
+void AppModel::scanned(const std::shared_ptr<SyncTask>& task, const SyncLocation& location, bool full,
+                       const QStringList& files, bool cancelled)
+{
+    if (task != m_currentSyncTask)
+        return;
+    const QString name = location.displayName();
+    if (cancelled || (files.size() >= 1000 && !confirmLargeBatch(files.size(), name))) {
+        finishCancelled(task);
+        return;
+    }
+    setSyncProgress(SyncProgress{name, SyncProgress::Phase::importing, 0, files.size()});
+
+    const std::optional<QString> granted = FolderGrants::storedPath(location.id, m_settings);
+    const FolderGrants::MountSnapshot mounts = FolderGrants::snapshotOf(volumeMonitor());
+    const QSet<QString> known = DeviceStorage::knownHashes(m_settings);
+    const QString folder = DeviceStorage::capturesFolder();
+    m_workers.start([this, task, location, full, files, granted, mounts, known, folder] {
+        DeviceStorage::ImportResult result{0, known};
+        bool ran = false;
+        if (granted && FolderGrants::isUsableFolder(*granted, mounts)) {
+            ran = true;
+            result = DeviceStorage::importCaptures(
+                files, full, known, folder, [task] { return task->isCancelled(); },
+                [this, task](qint64 processed) {
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, task, processed] {
+                            if (task != m_currentSyncTask || !m_syncProgress)
+                                return;  // the run has finished meanwhile
+                            SyncProgress p = *m_syncProgress;
+                            p.processed = processed;
+                            setSyncProgress(p);
+                        },
+                        Qt::QueuedConnection);
+                });
+        }
+        const bool cancelled = task->isCancelled();
+        QMetaObject::invokeMethod(
+            this,
+            [this, task, location, full, result, ran, cancelled] {
+                imported(task, location, full, result.imported, result.knownHashes, ran, cancelled);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void AppModel::imported(const std::shared_ptr<SyncTask>& task, const SyncLocation& location, bool full, qint64 count,
+                        const QSet<QString>& hashes, bool importRan, bool cancelled)
+{
+    if (task != m_currentSyncTask)
+        return;
+    // Also after a stop, so what was imported before it is not imported again.
+    if (importRan)
+        DeviceStorage::storeKnownHashes(hashes, m_settings);
+    setSyncProgress(std::nullopt);
+    setCurrentSyncTask(nullptr);
+    reconcileLibrary();
+    setLastSyncSummary(summaryText(cancelled, full, count, location.name));
+    if (!cancelled && location.ejectAfterSync)
+        eject(location);
+}
+
+void AppModel::grantAccessAndSync(const SyncLocation& location)
+{
+    const auto picked = FolderGrants::requestGrant(location.id, location.name, m_settings, volumeMonitor());
+    if (!picked)
+        return;
+    SyncLocation updated = location;
+    if (const auto volume = FolderGrants::volumeName(*picked, volumeMonitor()))
+        updated.volumeName = volume;
+    if (updated != location)
+        SyncLocation::upsert(updated, m_settings);
+    refreshConnected();
+    sync(updated, false);
+}
+
+// ---- Eject -----------------------------------------------------------------------------------
 
 void AppModel::eject(const SyncLocation& location)
 {
-    Q_UNUSED(location)
-    // Unmounting comes with the drive handling, like sync(); nothing offers it yet.
+    const auto path = FolderGrants::resolveGrant(location.id, m_settings, FolderGrants::snapshotOf(volumeMonitor()));
+    if (!path) {
+        setLastSyncSummary(location.name + tr(" not connected"));
+        return;
+    }
+    const auto volume = volumeMonitor()->volumeHolding(*path);
+    const QString device = volume ? volume->device : QString();
+    const QString program = m_ejectProgram;
+    const auto closing = m_closing;
+    m_workers.start([this, device, program, closing] {
+        const std::optional<QString> outcome = DriveEject::run(device, program, {}, [closing] { return closing->load(); });
+        QMetaObject::invokeMethod(
+            this,
+            [this, outcome] {
+                setLastSyncSummary(outcome.value_or(DriveEject::ejectedText()));
+                refreshConnected();
+            },
+            Qt::QueuedConnection);
+    });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Corvallen/Sync/ConnectionState.h"
 #include "Corvallen/Sync/SyncLocation.h"
 #include "Corvallen/Sync/SyncProgress.h"
 #include "Corvallen/Sync/SyncTask.h"
@@ -7,18 +8,27 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QThreadPool>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
 class ModelContext;
 class SettingsStore;
+class VolumeMonitor;
 
 // The one application model: the sync state that the status bar, the menu-bar panel and the
 // sync pages show (connected locations, progress, last summary), and the wake counter whose
 // every change resets the main window. Created once with the store's main context and kept
 // until the application quits. Main thread only; every change is announced by its own signal
 // and by changed().
+//
+// It watches removable volumes come and go, keeps the set of connected sync locations, starts
+// the automatic sync of a newly connected location, and runs one sync at a time: the scan and
+// the import run on a worker thread and hand their results back here, where every change of
+// the model and of the store is made. Every outcome of a sync or an eject is one line in
+// lastSyncSummary.
 class AppModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString lastSyncSummary READ lastSyncSummary NOTIFY lastSyncSummaryChanged)
@@ -34,8 +44,10 @@ public:
     ModelContext& context() const { return m_context; }
     SettingsStore& settings() const { return m_settings; }
 
-    // The start-up pass: a capture for every image of the captures folder that has none, then
-    // the term lists seeded from the existing components. Runs once; later calls do nothing.
+    // The start-up pass: a capture for every image of the captures folder that has none, the
+    // term lists seeded from the existing components, volume watching, the connected
+    // locations, the launch lines of the grant log, and the automatic sync of the first
+    // connected location that asks for it. Runs once; later calls do nothing.
     void start();
     bool hasStarted() const { return m_started; }
 
@@ -70,6 +82,34 @@ public:
     void sync(const SyncLocation& location, bool full);
     // Unmounts the location's volume; the outcome lands in lastSyncSummary.
     void eject(const SyncLocation& location);
+    // Asks for the location's drive or folder, stores the grant and a changed volume name,
+    // then syncs it. Nothing happens when the user cancels.
+    void grantAccessAndSync(const SyncLocation& location);
+    // The question before importing 1000 images or more; true to import.
+    bool confirmLargeBatch(qint64 count, const QString& locationName);
+
+    // Recomputes connectedLocationIDs from the saved locations' grants.
+    void refreshConnected();
+    ConnectionState connectionState(const SyncLocation& location);
+    // A volume was mounted, unmounted or renamed: a pass now and another 1.5 seconds later
+    // (for a volume that becomes readable only a moment after it appears).
+    void handleVolumeChange();
+    // One such pass: refresh, then the automatic sync of what became connected.
+    void volumePass();
+    // Starts a sync of the first saved location (in saved order) that is connected now but
+    // not in `previous` and syncs automatically; nothing while a sync runs.
+    void autoSyncNewlyConnected(const QSet<QString>& previous);
+
+    // The mounted volumes. Created on first use unless one was given (tests give one that
+    // reads a sample mount table); the model takes it over.
+    VolumeMonitor* volumeMonitor();
+    void setVolumeMonitor(VolumeMonitor* monitor);
+    // The udisksctl program used to eject (tests point it at a stand-in).
+    void setEjectProgram(const QString& program) { m_ejectProgram = program; }
+    QString ejectProgram() const { return m_ejectProgram; }
+
+    // The summary line of a finished run. storedName is the location's name as saved.
+    static QString summaryText(bool cancelled, bool full, qint64 imported, const QString& storedName);
 
 Q_SIGNALS:
     void lastSyncSummaryChanged(const QString& summary);
@@ -81,6 +121,14 @@ Q_SIGNALS:
     void changed();
 
 private:
+    void finishNotConnected(const std::shared_ptr<SyncTask>& task, const QString& displayName);
+    void finishCancelled(const std::shared_ptr<SyncTask>& task);
+    void scanned(const std::shared_ptr<SyncTask>& task, const SyncLocation& location, bool full, const QStringList& files,
+                 bool cancelled);
+    void imported(const std::shared_ptr<SyncTask>& task, const SyncLocation& location, bool full, qint64 count,
+                  const QSet<QString>& hashes, bool importRan, bool cancelled);
+    void writeLaunchLog();
+
     ModelContext& m_context;
     SettingsStore& m_settings;
     QString m_lastSyncSummary;
@@ -89,4 +137,9 @@ private:
     std::shared_ptr<SyncTask> m_currentSyncTask;
     qint64 m_wakeToken = 0;
     bool m_started = false;
+    VolumeMonitor* m_monitor = nullptr;
+    QString m_ejectProgram;
+    std::shared_ptr<std::atomic_bool> m_closing;
+    // The sync's and the eject's worker threads; waited for when the model goes.
+    QThreadPool m_workers;
 };

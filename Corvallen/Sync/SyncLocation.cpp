@@ -2,6 +2,7 @@
 
 #include "Corvallen/Model/UuidText.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Sync/FolderGrants.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -171,3 +172,38 @@ void SyncLocation::upsert(const SyncLocation& location, SettingsStore& settings)
 }
 
 void SyncLocation::upsert(const SyncLocation& location) { upsert(location, SettingsStore::shared()); }
+
+void SyncLocation::remove(const QString& id, SettingsStore& settings)
+{
+    QList<SyncLocation> list = loadAll(settings);
+    list.removeIf([&](const SyncLocation& l) { return l.id == id; });
+    saveAll(list, settings);
+    FolderGrants::forgetGrant(id, settings);
+}
+
+void SyncLocation::remove(const QString& id) { remove(id, SettingsStore::shared()); }
+
+QString SyncLocation::trimmedOfSpaces(const QString& text)
+{
+    auto isSpace = [](QChar c) { return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space; };
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isSpace(text.at(begin)))
+        ++begin;
+    while (end > begin && isSpace(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+SyncLocation::ScanOptions SyncLocation::scanOptions() const
+{
+    ScanOptions o;
+    if (!scanWholeDrive) {
+        const QString trimmed = trimmedOfSpaces(subfolder);
+        if (!trimmed.isEmpty())
+            o.subfolder = trimmed;
+    }
+    const QStringList& list = imageExtensions.isEmpty() ? defaultImageExtensions() : imageExtensions;
+    o.extensions = QSet<QString>(list.begin(), list.end());
+    return o;
+}

@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +33,19 @@ struct SyncLocation {
     // The name, or "Location" when it is empty: used in progress, questions and summaries.
     QString displayName() const;
 
+    // What a scan of the location looks at: one subfolder (none: the whole drive, also when
+    // the subfolder is blank) and the extensions (the defaults when the list is empty). The
+    // subfolder is trimmed of blanks and tabs, not of line breaks; extensions are taken as
+    // they are, so an upper-case entry matches no file.
+    struct ScanOptions {
+        std::optional<QString> subfolder;
+        QSet<QString> extensions;
+    };
+    ScanOptions scanOptions() const;
+
+    // Trims blanks, tabs and other space separators at both ends; line breaks stay.
+    static QString trimmedOfSpaces(const QString& text);
+
     // The JSON object of one location, keys in field order; absent optionals are not written.
     QByteArray toJson() const;
     // Strict: every required key with its type; "volumeName"/"deviceID" may be missing or null.
@@ -47,6 +61,10 @@ struct SyncLocation {
     // Replaces the saved location with the same id in place, or appends a new one.
     static void upsert(const SyncLocation& location, SettingsStore& settings);
     static void upsert(const SyncLocation& location);
+    // Drops the location from the saved list (rewritten even when the id is unknown) and
+    // forgets its folder grant.
+    static void remove(const QString& id, SettingsStore& settings);
+    static void remove(const QString& id);
 
     friend bool operator==(const SyncLocation& a, const SyncLocation& b)
     {

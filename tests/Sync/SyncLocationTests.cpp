@@ -104,3 +104,38 @@ TEST(SyncLocation, NewLocationDefaults)
     EXPECT_EQ(l.imageExtensions, SyncLocation::defaultImageExtensions());
     EXPECT_EQ(l.displayName(), QStringLiteral("Location"));
 }
+
+TEST(SyncLocation, ScanOptionsTrimTheSubfolderAndFallBackToTheDefaultExtensions)
+{
+    SyncLocation l = sample(QStringLiteral("A"), QStringLiteral("Scope"));
+    l.subfolder = QStringLiteral("DCIM");
+    EXPECT_FALSE(l.scanOptions().subfolder);  // whole drive
+    l.scanWholeDrive = false;
+    l.subfolder = QStringLiteral(" \tDCIM\u00a0 ");
+    EXPECT_EQ(l.scanOptions().subfolder, QStringLiteral("DCIM"));
+    l.subfolder = QStringLiteral("DCIM\n");  // line breaks are part of the name
+    EXPECT_EQ(l.scanOptions().subfolder, QStringLiteral("DCIM\n"));
+    l.subfolder = QStringLiteral("   ");
+    EXPECT_FALSE(l.scanOptions().subfolder);
+
+    l.imageExtensions.clear();
+    const QStringList defaults = SyncLocation::defaultImageExtensions();
+    EXPECT_EQ(l.scanOptions().extensions, QSet<QString>(defaults.begin(), defaults.end()));
+    l.imageExtensions = {QStringLiteral("png"), QStringLiteral("png"), QStringLiteral("JPG")};
+    EXPECT_EQ(l.scanOptions().extensions, (QSet<QString>{QStringLiteral("png"), QStringLiteral("JPG")}));
+
+    SyncLocation reordered = l;
+    reordered.imageExtensions = {QStringLiteral("JPG"), QStringLiteral("png"), QStringLiteral("png")};
+    EXPECT_NE(l, reordered);
+}
+
+TEST(SyncLocation, RemoveKeepsTheOthersInOrder)
+{
+    auto settings = freshSettings();
+    SyncLocation::saveAll({sample(QStringLiteral("A"), {}), sample(QStringLiteral("B"), {}), sample(QStringLiteral("C"), {})}, *settings);
+    SyncLocation::remove(QStringLiteral("B"), *settings);
+    const QList<SyncLocation> left = SyncLocation::loadAll(*settings);
+    ASSERT_EQ(left.size(), 2);
+    EXPECT_EQ(left[0].id, QStringLiteral("A"));
+    EXPECT_EQ(left[1].id, QStringLiteral("C"));
+}

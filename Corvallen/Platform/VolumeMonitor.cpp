@@ -1,0 +1,174 @@
+#include "Corvallen/Platform/VolumeMonitor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+bool isBelow(const QString& path, const QString& folder)
+{
+    if (folder == QLatin1String("/"))
+        return path.startsWith(QLatin1Char('/'));
+    return path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
+}  // namespace
+
+QStringList VolumeMonitor::defaultRemovableRoots()
+{
+    return {QStringLiteral("/media"), QStringLiteral("/run/media"), QStringLiteral("/mnt")};
+}
+
+VolumeMonitor::VolumeMonitor(QObject* parent)
+    : VolumeMonitor(QStringLiteral("/proc/self/mountinfo"), defaultRemovableRoots(), parent)
+{
+}
+
+VolumeMonitor::VolumeMonitor(const QString& mountInfoPath, const QStringList& removableRoots, QObject* parent)
+    : QObject(parent), m_path(mountInfoPath), m_roots(removableRoots)
+{
+    read();
+    // The mount table wakes poll() with POLLPRI when it changes; an ordinary file never does.
+    m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
+    if (m_fd >= 0) {
+        m_notifier = new QSocketNotifier(qintptr(m_fd), QSocketNotifier::Exception, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, &VolumeMonitor::recheck);
+    }
+}
+
+VolumeMonitor::~VolumeMonitor()
+{
+    delete m_notifier;
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+QList<MountedVolume> VolumeMonitor::volumes() const { return removableVolumes(m_mounts, m_roots); }
+
+std::optional<MountedVolume> VolumeMonitor::volumeHolding(const QString& path) const
+{
+    const QString clean = QDir::cleanPath(path);
+    std::optional<MountedVolume> best;
+    for (const MountedVolume& v : volumes())
+        if (isBelow(clean, v.mountPoint) && (!best || v.mountPoint.size() > best->mountPoint.size()))
+            best = v;
+    return best;
+}
+
+bool VolumeMonitor::isFixedVolumeRoot(const QString& path) const
+{
+    const QString clean = QDir::cleanPath(path);
+    bool mountPoint = false;
+    for (const MountEntry& m : m_mounts)
+        if (m.mountPoint == clean)
+            mountPoint = true;
+    if (!mountPoint)
+        return false;
+    for (const MountedVolume& v : volumes())
+        if (v.mountPoint == clean)
+            return false;
+    return true;
+}
+
+void VolumeMonitor::recheck()
+{
+    const QList<MountedVolume> before = volumes();
+    read();
+    const QList<MountedVolume> after = volumes();
+    bool any = false;
+    for (const MountedVolume& v : before)
+        if (!after.contains(v)) {
+            any = true;
+            Q_EMIT volumeUnmounted(v);
+        }
+    for (const MountedVolume& v : after)
+        if (!before.contains(v)) {
+            any = true;
+            Q_EMIT volumeMounted(v);
+        }
+    if (any)
+        Q_EMIT volumesChanged();
+}
+
+void VolumeMonitor::read()
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_mounts.clear();
+        return;
+    }
+    // Files under /proc report no size, so read until the end rather than by size.
+    m_mounts = parseMountInfo(file.readAll());
+}
+
+QString VolumeMonitor::unescapeMountField(const QString& field)
+{
+    // The kernel writes blank, tab, newline and backslash in paths as three octal digits.
+    QByteArray out;
+    const QByteArray in = field.toUtf8();
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == '\\' && i + 3 < in.size()) {
+            const QByteArray digits = in.mid(i + 1, 3);
+            bool ok = digits.size() == 3;
+            for (char c : digits)
+                ok = ok && c >= '0' && c <= '7';
+            if (ok) {
+                out += char(digits.toInt(nullptr, 8));
+                i += 3;
+                continue;
+            }
+        }
+        out += in[i];
+    }
+    return QString::fromUtf8(out);
+}
+
+QList<MountEntry> VolumeMonitor::parseMountInfo(const QByteArray& text)
+{
+    // id parent major:minor root mount-point options [optional fields...] - fstype source super-options
+    QList<MountEntry> out;
+    for (const QByteArray& rawLine : text.split('\n')) {
+        const QList<QByteArray> fields = rawLine.trimmed().split(' ');
+        if (fields.size() < 7)
+            continue;
+        qsizetype separator = -1;
+        for (qsizetype i = 6; i < fields.size(); ++i)
+            if (fields[i] == "-") {
+                separator = i;
+                break;
+            }
+        if (separator < 0 || separator + 2 >= fields.size())
+            continue;
+        MountEntry entry;
+        entry.mountPoint = unescapeMountField(QString::fromUtf8(fields[4]));
+        entry.fsType = QString::fromUtf8(fields[separator + 1]);
+        entry.source = unescapeMountField(QString::fromUtf8(fields[separator + 2]));
+        if (!entry.mountPoint.startsWith(QLatin1Char('/')))
+            continue;
+        out << entry;
+    }
+    return out;
+}
+
+QList<MountedVolume> VolumeMonitor::removableVolumes(const QList<MountEntry>& mounts, const QStringList& roots)
+{
+    QList<MountedVolume> out;
+    for (const MountEntry& m : mounts) {
+        bool removable = false;
+        for (const QString& root : roots)
+            if (m.mountPoint.startsWith(QDir::cleanPath(root) + QLatin1Char('/')))
+                removable = true;
+        if (!removable)
+            continue;
+        MountedVolume v{m.mountPoint, QFileInfo(m.mountPoint).fileName(), m.source};
+        // A later mount over the same point hides the earlier one.
+        out.removeIf([&](const MountedVolume& o) { return o.mountPoint == v.mountPoint; });
+        out << v;
+    }
+    return out;
+}
