@@ -3,6 +3,10 @@
 #include "Corvallen/Devices/Views/DevicesView.h"
 #include "Corvallen/Devices/Views/ManageDevicesSheet.h"  // DevicesView.h reads its sheet through a QPointer
 #include "Corvallen/Model/Project.h"
+#include "Corvallen/Settings/HelpTopic.h"
+#include "Corvallen/Settings/Views/ChangelogView.h"
+#include "Corvallen/Settings/Views/HelpView.h"
+#include "Corvallen/Settings/Views/SettingsView.h"
 #include "Corvallen/Shell/Views/PlaceholderPage.h"
 
 #include <QDialog>
@@ -64,20 +68,11 @@ QDialog* addPartSheet(Component*, Project*, ModelContext&, QWidget* parent)
     return placeholderSheet(QStringLiteral("AddPartSheet"), QObject::tr("Add Part"), QStringLiteral("shippingbox"), parent);
 }
 
-QWidget* settingsContent(ModelContext&, UpdaterController*)
-{
-    return new PlaceholderPage(QStringLiteral("SettingsView"), QObject::tr("Settings"), QStringLiteral("gearshape"));
-}
+QWidget* settingsContent(ModelContext& context, UpdaterController* updater) { return new SettingsView(context, updater); }
 
-QWidget* helpContent()
-{
-    return new PlaceholderPage(QStringLiteral("HelpView"), QObject::tr("Corvallen Help"), QStringLiteral("doc.text"));
-}
+QWidget* helpContent() { return new HelpView(HelpTopic::firstTopicId()); }
 
-QWidget* changelogContent()
-{
-    return new PlaceholderPage(QStringLiteral("ChangelogView"), QObject::tr("Release Notes"), QStringLiteral("sparkles"));
-}
+QWidget* changelogContent() { return new ChangelogView; }
 
 QWidget* imageViewerContent(const QString& captureFileName, ModelContext&)
 {

@@ -1,0 +1,233 @@
+#include "Corvallen/Exports/BusinessProfile.h"
+
+#include "Corvallen/Model/DomainError.h"
+#include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Platform/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QUuid>
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+const QString kName = QStringLiteral("business.name");
+const QString kTagline = QStringLiteral("business.tagline");
+const QString kAddress = QStringLiteral("business.address");
+const QString kPhone = QStringLiteral("business.phone");
+const QString kEmail = QStringLiteral("business.email");
+const QString kWebsite = QStringLiteral("business.website");
+const QString kLogoSquare = QStringLiteral("business.logoSquare");
+const QString kLogoWide = QStringLiteral("business.logoWide");
+const QString kDocumentLogo = QStringLiteral("business.documentLogo");
+const QString kCurrency = QStringLiteral("business.currency");
+const QString kVatRate = QStringLiteral("business.vatRate");
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+
+QString trimBlanks(const QString& s)
+{
+    qsizetype start = 0;
+    qsizetype end = s.size();
+    while (start < end && isBlank(s[start]))
+        ++start;
+    while (end > start && isBlank(s[end - 1]))
+        --end;
+    return s.mid(start, end - start);
+}
+
+// A logo file's path, or nothing when the name could reach outside the business folder: the
+// names come from settings that a restored backup may have written.
+QString logoPath(const QString& fileName)
+{
+    if (!AppPaths::isPlainFileName(fileName))
+        return {};
+    return BusinessProfile::folder() + u'/' + fileName;
+}
+
+}  // namespace
+
+const QStringList& BusinessProfile::settingKeys()
+{
+    static const QStringList keys{kName, kTagline, kAddress, kPhone, kEmail, kWebsite,
+                                  kLogoSquare, kLogoWide, kDocumentLogo, kCurrency, kVatRate};
+    return keys;
+}
+
+BusinessProfile BusinessProfile::load() { return load(SettingsStore::shared()); }
+
+BusinessProfile BusinessProfile::load(const SettingsStore& s)
+{
+    BusinessProfile p;
+    const QString currency = s.textValue(kCurrency);
+    p.name = s.textValue(kName);
+    p.tagline = s.textValue(kTagline);
+    p.address = s.textValue(kAddress);
+    p.phone = s.textValue(kPhone);
+    p.email = s.textValue(kEmail);
+    p.website = s.textValue(kWebsite);
+    p.logoSquareFile = s.textValue(kLogoSquare);
+    p.logoWideFile = s.textValue(kLogoWide);
+    p.documentLogoPref = s.textValue(kDocumentLogo, QStringLiteral("wide"));
+    p.currencyCode = currency.isEmpty() ? QStringLiteral("GBP") : currency;
+    p.vatRate = vatRateFromText(s.textValue(kVatRate));
+    return p;
+}
+
+double BusinessProfile::vatRateFromText(const QString& text)
+{
+    if (text.isEmpty())
+        return 0;
+    // Only plain ASCII can be a C-locale number; anything else (a decimal comma, a per-cent
+    // sign, blanks at either end) makes the whole text no number.
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (QChar c : text) {
+        if (c.unicode() > 0x7f)
+            return 0;
+        bytes.append(char(c.unicode()));
+    }
+    const char* begin = bytes.constData();
+    const char* end = begin + bytes.size();
+    bool negative = false;
+    if (*begin == '+' || *begin == '-') {
+        negative = *begin == '-';
+        ++begin;
+        if (begin == end || *begin == '+' || *begin == '-')
+            return 0;
+    }
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::general);
+    if (ec != std::errc() || ptr != end)
+        return 0;
+    // "inf" and "nan" are numbers to the parser but would poison every total on a quote.
+    if (!std::isfinite(value))
+        return 0;
+    return negative ? -value : value;
+}
+
+QString BusinessProfile::folder()
+{
+    const QString path = AppPaths::dataFolder() + QStringLiteral("/business");
+    AppPaths::ensureFolder(path);
+    return path;
+}
+
+QImage BusinessProfile::loadLogo(const QString& fileName)
+{
+    if (fileName.isEmpty())
+        return {};
+    const QString path = logoPath(fileName);
+    if (path.isEmpty())
+        return {};
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
+QString BusinessProfile::saveLogo(const QString& sourcePath)
+{
+    const QString suffix = QFileInfo(sourcePath).suffix().toLower();
+    QString name = QStringLiteral("logo-") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    if (!suffix.isEmpty())
+        name += u'.' + suffix;
+    const QString target = folder() + u'/' + name;
+    QFile source(sourcePath);
+    if (!source.copy(target)) {
+        QFile::remove(target);
+        throw DomainError(QStringLiteral("QFileDevice"), int(source.error()),
+                          QObject::tr("Couldn't copy \u201c%1\u201d: %2").arg(QFileInfo(sourcePath).fileName(), source.errorString()));
+    }
+    return name;
+}
+
+void BusinessProfile::deleteLogo(const QString& fileName)
+{
+    if (fileName.isEmpty())
+        return;
+    const QString path = logoPath(fileName);
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+QString BusinessProfile::currentCurrencyCode() { return currentCurrencyCode(SettingsStore::shared()); }
+
+QString BusinessProfile::currentCurrencyCode(const SettingsStore& settings)
+{
+    const QString code = settings.textValue(kCurrency);
+    return code.isEmpty() ? QStringLiteral("GBP") : code;
+}
+
+QString BusinessProfile::currencySymbol() { return currencySymbol(currentCurrencyCode()); }
+
+QString BusinessProfile::currencySymbol(const QString& code)
+{
+    for (const auto& [c, symbol] : currencySymbols()) {
+        if (c == code)
+            return symbol;
+    }
+    return code;
+}
+
+const QList<QPair<QString, QString>>& BusinessProfile::currencySymbols()
+{
+    static const QList<QPair<QString, QString>> table{
+        {QStringLiteral("GBP"), QStringLiteral("\u00a3")}, {QStringLiteral("EUR"), QStringLiteral("\u20ac")},
+        {QStringLiteral("USD"), QStringLiteral("$")},      {QStringLiteral("AUD"), QStringLiteral("$")},
+        {QStringLiteral("CAD"), QStringLiteral("$")},      {QStringLiteral("CHF"), QStringLiteral("CHF")},
+        {QStringLiteral("PLN"), QStringLiteral("z\u0142")},
+    };
+    return table;
+}
+
+QImage BusinessProfile::documentLogo() const
+{
+    const bool square = documentLogoPref == QLatin1String("square");
+    QImage first = square ? squareLogo() : wideLogo();
+    if (!first.isNull())
+        return first;
+    return square ? wideLogo() : squareLogo();
+}
+
+bool BusinessProfile::hasBranding() const
+{
+    if (!trimBlanks(name).isEmpty())
+        return true;
+    if (!squareLogo().isNull())
+        return true;
+    return !wideLogo().isNull();
+}
+
+QStringList BusinessProfile::contactLines() const
+{
+    QStringList entries;
+    QString piece;
+    const QString& a = address;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t c = a[i].unicode();
+        const bool isBreak = c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r' || c == 0x85 || c == 0x2028 || c == 0x2029;
+        if (!isBreak) {
+            piece += a[i];
+            continue;
+        }
+        if (c == u'\r' && i + 1 < a.size() && a[i + 1] == u'\n')
+            ++i;  // a CR LF pair is one break
+        if (!piece.isEmpty())
+            entries << piece;
+        piece.clear();
+    }
+    if (!piece.isEmpty())
+        entries << piece;
+    entries << phone << email << website;
+    QStringList lines;
+    for (const QString& e : entries) {
+        const QString t = trimBlanks(e);
+        if (!t.isEmpty())
+            lines << t;
+    }
+    return lines;
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+class SettingsStore;
+
+// The branding that the user's business puts on exported project sheets and quotes, read in one
+// go from the eleven "business.*" settings. The record holds only texts and logo file names; the
+// logo images live in the business folder and are read again on every use.
+struct BusinessProfile {
+    QString name;
+    QString tagline;
+    QString address;  // several lines
+    QString phone;
+    QString email;
+    QString website;
+    QString logoSquareFile;  // file name in the business folder; empty when none
+    QString logoWideFile;
+    QString documentLogoPref = QStringLiteral("wide");  // "square", otherwise the wide logo
+    QString currencyCode = QStringLiteral("GBP");
+    double vatRate = 0;  // per cent; 0 means no VAT
+
+    // The settings keys, in field order.
+    static const QStringList& settingKeys();
+
+    // The record as the settings hold it now.
+    static BusinessProfile load();
+    static BusinessProfile load(const SettingsStore& settings);
+
+    // The VAT rate of a stored text: one finite floating-point number written the C way (point as
+    // the decimal separator, optional sign and exponent), nothing before or after it; anything
+    // else is 0.
+    static double vatRateFromText(const QString& text);
+
+    // The data folder's "business" folder; created (with its parents) when missing, failures
+    // ignored.
+    static QString folder();
+
+    // The image of a logo file in the business folder: null for an empty name, a name that is not
+    // one plain file name, a missing file or one that is no readable image.
+    static QImage loadLogo(const QString& fileName);
+    // Copies a picked image unchanged into the business folder as "logo-<UUID>[.<ext>]" (the
+    // extension in lower case) and returns the new name. Throws DomainError when the copy fails;
+    // nothing is left behind then.
+    static QString saveLogo(const QString& sourcePath);
+    // Removes a logo file from the business folder. An empty name, a name that is not one plain
+    // file name, and a failed removal do nothing.
+    static void deleteLogo(const QString& fileName);
+
+    // "business.currency" read now, "GBP" when missing or empty.
+    static QString currentCurrencyCode();
+    static QString currentCurrencyCode(const SettingsStore& settings);
+    // The symbol of the current currency code, or the code itself when the table has none.
+    static QString currencySymbol();
+    static QString currencySymbol(const QString& code);
+    // The fixed table of known currencies and their symbols, in order.
+    static const QList<QPair<QString, QString>>& currencySymbols();
+
+    QImage squareLogo() const { return loadLogo(logoSquareFile); }
+    QImage wideLogo() const { return loadLogo(logoWideFile); }
+    // The logo printed on documents: the preferred one when it loads, otherwise the other.
+    QImage documentLogo() const;
+    // A name (ignoring surrounding blanks) or at least one logo that loads.
+    bool hasBranding() const;
+    // The address lines, then phone, e-mail and website; trimmed of blanks, empty ones left out.
+    QStringList contactLines() const;
+
+    friend bool operator==(const BusinessProfile&, const BusinessProfile&) = default;
+};
