@@ -37,6 +37,10 @@ const QString& trimmedText()
 QString trimmed(const QString& raw)
 {
     QStringList lines = raw.split(u'\n');
+    for (QString& line : lines) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);  // CR LF line endings
+    }
     if (!lines.isEmpty() && lines.first().startsWith(QLatin1String("# "))) {
         for (qsizetype i = 0; i < lines.size(); ++i) {
             if (lines[i].startsWith(QLatin1String("## "))) {

@@ -214,7 +214,10 @@ QList<MarkdownBlock> MarkdownBlock::parse(const QString& markdown)
     };
     if (markdown.isEmpty())
         return blocks;
-    for (const QString& raw : markdown.split(u'\n')) {
+    for (QString raw : markdown.split(u'\n')) {
+        // A text saved with CR LF line endings reads the same as one with LF.
+        if (raw.endsWith(u'\r'))
+            raw.chop(1);
         const QString line = trimLine(raw);
         if (line.isEmpty()) {
             flush();
