@@ -8,6 +8,7 @@
 #include "Corvallen/Settings/Views/HelpView.h"
 #include "Corvallen/Settings/Views/SettingsView.h"
 #include "Corvallen/Shell/Views/PlaceholderPage.h"
+#include "Corvallen/Sync/Views/SyncLocationsView.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -47,10 +48,7 @@ QWidget* inventoryPage(ModelContext&, InventoryStatusFilter, std::optional<Persi
 
 QWidget* devicesPage() { return new DevicesView; }
 
-QWidget* syncLocationsPage(AppModel&)
-{
-    return new PlaceholderPage(QStringLiteral("SyncLocationsView"), QObject::tr("Sync Locations"), QStringLiteral("externaldrive"));
-}
+QWidget* syncLocationsPage(AppModel& model) { return new SyncLocationsView(model); }
 
 QWidget* projectWorkspace(Project* project, ModelContext&, std::function<void(Component*)>)
 {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QWidget;
+
+// Small pieces the sync pages share: location icons, caption and headline fonts, dividers
+// and form sections.
+namespace SyncViewStyle {
+
+// The icon of a location's symbol name; names without an icon of their own borrow a close
+// desktop icon, and anything unknown shows the drive.
+QIcon locationIcon(const QString& symbol);
+QIcon symbol(const QString& name);
+
+QFont captionFont(QFont base);
+QFont headlineFont(QFont base);
+QLabel* caption(const QString& text, QWidget* parent, bool secondary = true);
+QFrame* divider(QWidget* parent);
+// A rounded, lightly filled panel holding rows, as in a grouped form.
+QFrame* section(QWidget* parent);
+
+// A name for display: the name, or "Untitled location" when it is empty.
+QString shownName(const QString& name);
+
+}  // namespace SyncViewStyle
