@@ -80,6 +80,10 @@ struct Page : ::testing::Test {
         ASSERT_TRUE(table.open(QIODevice::WriteOnly));
         table.write("21 1 8:2 / / rw - ext4 /dev/sda2 rw\n");
         table.close();
+        // The captures folder is shared by every test of the process.
+        QDir captures(DeviceStorage::capturesFolder());
+        for (const QString& name : captures.entryList(QDir::Files | QDir::Hidden))
+            captures.remove(name);
         model = std::make_unique<AppModel>(container->mainContext(), *settings);
         model->setVolumeMonitor(new VolumeMonitor(root + QStringLiteral("/mountinfo"), {root + QStringLiteral("/media")}));
     }
