@@ -1,0 +1,68 @@
+#pragma once
+
+#include "Corvallen/Exports/BusinessProfile.h"
+#include "Corvallen/Exports/SheetBlock.h"
+
+#include <QDate>
+#include <QList>
+
+class Project;
+class ProjectComponent;
+
+// "QUOTE", the project's name, the quote date and the description.
+class SheetQuoteHeader : public SheetBlock {
+public:
+    SheetQuoteHeader(const Project* project, QDate date) : m_project(project), m_date(date) {}
+    double height(double width, QPaintDevice* device) const override;
+    void paint(QPainter& painter, const QRectF& rect) const override;
+    QStringList texts() const override;
+
+private:
+    const Project* m_project;
+    QDate m_date;
+};
+
+// The quoted lines of one page: one line per part, or one summary line for a combined quote.
+class SheetQuoteTable : public SheetBlock {
+public:
+    SheetQuoteTable(QList<ProjectComponent*> parts, bool combined) : m_parts(std::move(parts)), m_combined(combined) {}
+    double height(double width, QPaintDevice* device) const override;
+    void paint(QPainter& painter, const QRectF& rect) const override;
+    QStringList texts() const override;
+
+    struct Line {
+        QString label, quantity, unit, amount;
+    };
+    // The lines as printed.
+    QList<Line> lines() const;
+    const QList<ProjectComponent*>& parts() const { return m_parts; }
+    bool combined() const { return m_combined; }
+
+private:
+    QList<ProjectComponent*> m_parts;
+    bool m_combined;
+};
+
+// Labour, subtotal, VAT and total of the whole project.
+class SheetQuoteTotals : public SheetBlock {
+public:
+    SheetQuoteTotals(const Project* project, const BusinessProfile& profile) : m_project(project), m_profile(profile) {}
+    double height(double width, QPaintDevice* device) const override;
+    void paint(QPainter& painter, const QRectF& rect) const override;
+    QStringList texts() const override;
+
+    struct Row {
+        QString label, amount;
+        bool emphasised = false;
+    };
+    QList<Row> rows() const;
+
+    struct Figures {
+        double labour, parts, subtotal, vat, total;
+    };
+    Figures figures() const;
+
+private:
+    const Project* m_project;
+    BusinessProfile m_profile;
+};

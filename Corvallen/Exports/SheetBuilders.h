@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Corvallen/Exports/SheetRenderer.h"
+
+#include <QDateTime>
+#include <QList>
+
+class Capture;
+class Project;
+class ProjectComponent;
+
+// How a project becomes the pages of its project sheet and of its quote.
+namespace SheetBuilders {
+// Parts lines by component name (case ignored, locale order; a line without a component first),
+// ties kept in their given order.
+QList<ProjectComponent*> sortedParts(const Project* project);
+// Captures newest first, ties kept.
+QList<Capture*> sortedCaptures(const Project* project);
+// Splits into a first chunk of at most `first` and further chunks of at most `rest`.
+QList<QList<ProjectComponent*>> chunkParts(const QList<ProjectComponent*>& parts, int first, int rest);
+
+// Page 1: overview and up to 12 parts; further pages of 22 parts; then pages of 6 captures.
+QList<SheetPageEntry> projectSheetPages(const Project* project);
+// Itemised: head and 16 lines on page 1, 24 lines on later pages, totals on the last; combined or
+// without parts: one page.
+QList<SheetPageEntry> quotePages(const Project* project, const QDate& date, const BusinessProfile& profile);
+
+// Build the PDF into the temporary folder and return its path; throws what the renderer throws.
+QString makeProjectSheetPDF(const Project* project);
+QString makeQuotePDF(const Project* project, const QDateTime& date);
+}  // namespace SheetBuilders

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Corvallen/Exports/BusinessProfile.h"
+#include "Corvallen/Exports/SheetBlock.h"
+
+#include <QList>
+#include <QString>
+
+// One A4 page of an export: the page's blocks and whether the page carries the full branding
+// header (the first page) or the slim one.
+struct SheetPageEntry {
+    bool fullHeader = false;
+    SheetBlockPtr view;
+};
+
+namespace SheetRenderer {
+constexpr double pageWidth = 595;
+constexpr double pageHeight = 842;
+constexpr double margin = 42;
+
+// Draws the entries as A4 pages (595 x 842 points, numbered "Page i of n") into one PDF, built
+// in memory and written in one go to "<title>-<UUID>.pdf" in the temporary folder. Returns that
+// path; the caller owns the file. Throws DomainError: "Couldn't create the PDF." (domain
+// "Corvallen.PDF", code 1) when no PDF could be drawn, or the file error when it cannot be
+// written (nothing is left behind then).
+QString renderSheetPDF(const QList<SheetPageEntry>& pages, const BusinessProfile& profile, const QString& title);
+
+// The page frame's texts for one page (header, footer), top to bottom.
+QStringList frameTexts(const BusinessProfile& profile, bool fullHeader, int pageIndex, int pageCount);
+}  // namespace SheetRenderer

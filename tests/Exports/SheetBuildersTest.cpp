@@ -1,0 +1,316 @@
+#include "Corvallen/Exports/ProjectSheetBlocks.h"
+#include "Corvallen/Exports/QuoteBlocks.h"
+#include "Corvallen/Exports/SheetBuilders.h"
+#include "Corvallen/Exports/SheetFormat.h"
+#include "Corvallen/Model/Capture.h"
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/DomainError.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ProjectComponent.h"
+#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Platform/SettingsStore.h"
+#include "support/TestStore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <poppler/qt6/poppler-qt6.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The text of every page of a written PDF, as a reader would extract it.
+QStringList pdfPageTexts(const QString& path)
+{
+    QStringList out;
+    auto doc = Poppler::Document::load(path);
+    if (!doc)
+        return out;
+    for (int i = 0; i < doc->numPages(); ++i) {
+        auto page = doc->page(i);
+        out << (page ? page->text(QRectF()) : QString());
+    }
+    return out;
+}
+
+class SheetBuildersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        container = corvallen::test::openTestStore();
+        ctx = &container->mainContext();
+        project = ctx->insert(new Project(QStringLiteral("Bench PSU"), QStringLiteral("Rebuild of a linear supply"), {}));
+        SettingsStore::shared().remove(QStringLiteral("business.currency"));
+        SettingsStore::shared().remove(QStringLiteral("business.name"));
+        SettingsStore::shared().remove(QStringLiteral("business.vatRate"));
+    }
+    void TearDown() override
+    {
+        for (const QString& f : written)
+            QFile::remove(f);
+        QLocale::setDefault(QLocale::c());
+    }
+
+    ProjectComponent* addPart(const QString& name, qint64 qty, std::optional<double> price, bool withComponent = true)
+    {
+        Component* c = nullptr;
+        if (withComponent) {
+            c = ctx->insert(new Component(name));
+            c->setResellPrice(price);
+        }
+        return ctx->insert(new ProjectComponent(c, project, qty));
+    }
+    Capture* addCapture(const QString& title, const QDateTime& when)
+    {
+        auto* c = ctx->insert(new Capture(title + QStringLiteral(".png")));
+        c->setTitle(title);
+        c->setImportedAt(when);
+        c->setProject(project);
+        return c;
+    }
+    QString keep(const QString& path)
+    {
+        written << path;
+        return path;
+    }
+
+    std::unique_ptr<ModelContainer> container;
+    ModelContext* ctx = nullptr;
+    Project* project = nullptr;
+    QStringList written;
+};
+
+TEST(SheetFormat, MoneyFollowsTheStoredCurrencyAndTheLocale)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    EXPECT_EQ(SheetFormat::moneyText(1234.5, QStringLiteral("GBP")), QStringLiteral("£1,234.50"));
+    EXPECT_EQ(SheetFormat::moneyText(-3, QStringLiteral("GBP")), QStringLiteral("-£3.00"));
+    EXPECT_TRUE(SheetFormat::moneyText(1234.4, QStringLiteral("JPY")).endsWith(QStringLiteral("1,234")));
+    // A tiny negative rounding residue is written as zero, not "-£0.00".
+    EXPECT_EQ(SheetFormat::moneyText(-0.001, QStringLiteral("GBP")), QStringLiteral("£0.00"));
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    const QString euros = SheetFormat::moneyText(1234.5, QStringLiteral("EUR"));
+    EXPECT_TRUE(euros.contains(QStringLiteral("234,50"))) << euros.toStdString();
+    EXPECT_TRUE(euros.contains(QStringLiteral("€")));
+
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    SettingsStore::shared().remove(QStringLiteral("business.currency"));
+    EXPECT_EQ(SheetFormat::moneyText(2), QStringLiteral("£2.00"));
+    SettingsStore::shared().setText(QStringLiteral("business.currency"), QStringLiteral("USD"));
+    EXPECT_EQ(SheetFormat::moneyText(2), QStringLiteral("US$2.00").remove(QStringLiteral("US")));
+    SettingsStore::shared().remove(QStringLiteral("business.currency"));
+
+    EXPECT_EQ(SheetFormat::numberText(2.5, 2), QStringLiteral("2.5"));
+    EXPECT_EQ(SheetFormat::numberText(20, 2), QStringLiteral("20"));
+    EXPECT_EQ(SheetFormat::numberText(17.125, 2), QStringLiteral("17.13"));
+    EXPECT_EQ(SheetFormat::longDateText(QDate(2026, 12, 6)), QStringLiteral("6 December 2026"));
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST_F(SheetBuildersTest, CaptureReadingsAreTrimmedAndOptional)
+{
+    Capture* c = addCapture(QStringLiteral("Ripple"), QDateTime::currentDateTime());
+    EXPECT_FALSE(SheetFormat::captureReadingText(c));
+    c->setUnit(QStringLiteral("V"));
+    EXPECT_FALSE(SheetFormat::captureReadingText(c));
+    c->setValue(3.3);
+    EXPECT_EQ(*SheetFormat::captureReadingText(c), QStringLiteral("3.3 V"));
+    c->setUnit(std::nullopt);
+    EXPECT_EQ(*SheetFormat::captureReadingText(c), QStringLiteral("3.3"));
+}
+
+TEST_F(SheetBuildersTest, PartsSortByNameIgnoringCaseWithMissingComponentsFirst)
+{
+    addPart(QStringLiteral("beta"), 1, 1);
+    addPart(QStringLiteral("Alpha"), 1, 1);
+    addPart({}, 1, {}, false);
+    addPart(QStringLiteral("alpha2"), 1, 1);
+    QStringList names;
+    for (ProjectComponent* p : SheetBuilders::sortedParts(project))
+        names << (p->component() ? p->component()->name() : QStringLiteral("—"));
+    EXPECT_EQ(names, (QStringList{QStringLiteral("—"), QStringLiteral("Alpha"), QStringLiteral("alpha2"), QStringLiteral("beta")}));
+
+    const QDateTime monday(QDate(2026, 11, 30), QTime(9, 0));
+    addCapture(QStringLiteral("Mon"), monday);
+    addCapture(QStringLiteral("Wed"), monday.addDays(2));
+    addCapture(QStringLiteral("Tue"), monday.addDays(1));
+    QStringList titles;
+    for (Capture* c : SheetBuilders::sortedCaptures(project))
+        titles << c->title();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("Wed"), QStringLiteral("Tue"), QStringLiteral("Mon")}));
+}
+
+TEST(SheetChunks, SplitsIntoAFirstChunkAndFurtherChunks)
+{
+    QList<ProjectComponent*> parts;
+    EXPECT_TRUE(SheetBuilders::chunkParts(parts, 16, 24).isEmpty());
+    for (int i = 0; i < 41; ++i)
+        parts << reinterpret_cast<ProjectComponent*>(quintptr(i + 1));
+    const auto chunks = SheetBuilders::chunkParts(parts, 16, 24);
+    ASSERT_EQ(chunks.size(), 3);
+    EXPECT_EQ(chunks[0].size(), 16);
+    EXPECT_EQ(chunks[1].size(), 24);
+    EXPECT_EQ(chunks[2].size(), 1);
+    EXPECT_EQ(chunks[2].first(), parts.last());
+    EXPECT_EQ(SheetBuilders::chunkParts(parts.mid(0, 16), 16, 24).size(), 1);
+}
+
+TEST_F(SheetBuildersTest, ProjectSheetPagesFollowPartsAndCaptures)
+{
+    EXPECT_EQ(SheetBuilders::projectSheetPages(project).size(), 1);
+    const QStringList emptyTexts = SheetBuilders::projectSheetPages(project).first().view->texts();
+    EXPECT_FALSE(emptyTexts.contains(QStringLiteral("Bill of Materials")));
+
+    for (int i = 0; i < 13; ++i)
+        addPart(QStringLiteral("Part %1").arg(i, 2, 10, QLatin1Char('0')), 1, 1);
+    auto pages = SheetBuilders::projectSheetPages(project);
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_TRUE(pages[0].fullHeader);
+    EXPECT_FALSE(pages[1].fullHeader);
+    auto* table = dynamic_cast<SheetBOMTable*>(pages[1].view.get());
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->rows().size(), 1);
+    EXPECT_EQ(table->startNumber(), 13);
+
+    for (int i = 13; i < 35; ++i)
+        addPart(QStringLiteral("Part %1").arg(i, 2, 10, QLatin1Char('0')), 1, 1);
+    pages = SheetBuilders::projectSheetPages(project);
+    ASSERT_EQ(pages.size(), 3);
+    EXPECT_EQ(dynamic_cast<SheetBOMTable*>(pages[2].view.get())->startNumber(), 35);
+
+    for (int i = 0; i < 7; ++i)
+        addCapture(QStringLiteral("Capture %1").arg(i), QDateTime::currentDateTime().addSecs(-i));
+    pages = SheetBuilders::projectSheetPages(project);
+    ASSERT_EQ(pages.size(), 5);
+    auto* firstCaptures = dynamic_cast<SheetCaptures*>(pages[3].view.get());
+    auto* secondCaptures = dynamic_cast<SheetCaptures*>(pages[4].view.get());
+    ASSERT_TRUE(firstCaptures && secondCaptures);
+    EXPECT_EQ(firstCaptures->captures().size(), 6);
+    EXPECT_TRUE(firstCaptures->showTitle());
+    EXPECT_EQ(secondCaptures->captures().size(), 1);
+    EXPECT_FALSE(secondCaptures->showTitle());
+}
+
+TEST_F(SheetBuildersTest, ProjectSheetPdfHasA4PagesWithTheRightLines)
+{
+    SettingsStore::shared().setText(QStringLiteral("business.name"), QStringLiteral("Volt & Solder"));
+    ProjectComponent* line = addPart(QStringLiteral("LM317"), 4, 0.9);
+    line->component()->setManufacturer(QStringLiteral("Texas Instruments"));
+    line->component()->setCategory(QStringLiteral("Regulators"));
+    for (int i = 0; i < 3; ++i)
+        addPart(QStringLiteral("R%1").arg(i), 1, 0.1);
+    auto* cap = addCapture(QStringLiteral("Output ripple"), QDateTime::currentDateTime());
+    cap->setValue(12.5);
+    cap->setUnit(QStringLiteral("mV"));
+
+    const QString path = keep(SheetBuilders::makeProjectSheetPDF(project));
+    EXPECT_TRUE(QFileInfo(path).fileName().startsWith(QStringLiteral("ProjectSheet-")));
+    auto doc = Poppler::Document::load(path);
+    ASSERT_TRUE(doc);
+    ASSERT_EQ(doc->numPages(), 2);
+    EXPECT_EQ(doc->page(0)->pageSizeF(), QSizeF(595, 842));
+    const QStringList texts = pdfPageTexts(path);
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Volt & Solder")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Bench PSU")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Bill of Materials")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("LM317")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Texas Instruments")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Page 1 of 2")));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("Output ripple")));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("12.5 mV")));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("Page 2 of 2")));
+    // Later pages carry the business name in the slim header, not the project's.
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("Volt & Solder")));
+}
+
+TEST_F(SheetBuildersTest, QuotePagesSplitItemisedLinesAndKeepTotalsLast)
+{
+    for (int i = 0; i < 17; ++i)
+        addPart(QStringLiteral("P%1").arg(i, 2, 10, QLatin1Char('0')), 1, 2);
+    BusinessProfile profile;
+    auto pages = SheetBuilders::quotePages(project, QDate(2026, 12, 7), profile);
+    ASSERT_EQ(pages.size(), 2);
+    const QStringList first = pages[0].view->texts();
+    const QStringList second = pages[1].view->texts();
+    EXPECT_TRUE(first.contains(QStringLiteral("QUOTE")));
+    EXPECT_FALSE(first.contains(QStringLiteral("Total")));
+    EXPECT_FALSE(second.contains(QStringLiteral("QUOTE")));
+    EXPECT_TRUE(second.contains(QStringLiteral("Total")));
+
+    project->setQuoteCombined(true);
+    pages = SheetBuilders::quotePages(project, QDate(2026, 12, 7), profile);
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_TRUE(pages[0].view->texts().contains(QStringLiteral("Components (17 items)")));
+}
+
+TEST_F(SheetBuildersTest, QuoteWithoutPartsHasHeadAndTotalsOnly)
+{
+    BusinessProfile profile;
+    for (bool combined : {false, true}) {
+        project->setQuoteCombined(combined);
+        const auto pages = SheetBuilders::quotePages(project, QDate(2026, 12, 7), profile);
+        ASSERT_EQ(pages.size(), 1);
+        const QStringList texts = pages[0].view->texts();
+        EXPECT_FALSE(texts.contains(QStringLiteral("ITEM")));
+        EXPECT_TRUE(texts.contains(QStringLiteral("Subtotal")));
+    }
+}
+
+TEST_F(SheetBuildersTest, QuoteTotalsAddLabourAndVat)
+{
+    addPart(QStringLiteral("Relay"), 2, 10);  // 20
+    addPart({}, 3, {}, false);                 // shown at 0
+    project->setLabourHours(3);
+    project->setLabourRate(40);  // 120
+    BusinessProfile profile;
+    profile.vatRate = 20;
+    SheetQuoteTotals totals(project, profile);
+    const auto rows = totals.rows();
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[0].label, QStringLiteral("Labour — 3 h"));
+    EXPECT_EQ(rows[0].amount, QStringLiteral("£120.00"));
+    EXPECT_EQ(rows[1].amount, QStringLiteral("£140.00"));
+    EXPECT_EQ(rows[2].label, QStringLiteral("VAT @ 20%"));
+    EXPECT_EQ(rows[2].amount, QStringLiteral("£28.00"));
+    EXPECT_EQ(rows[3].label, QStringLiteral("Total"));
+    EXPECT_EQ(rows[3].amount, QStringLiteral("£168.00"));
+
+    project->setLabourFlat(-10);  // lowers the subtotal, no labour row
+    profile.vatRate = 0;
+    const auto flat = SheetQuoteTotals(project, profile).rows();
+    ASSERT_EQ(flat.size(), 2);
+    EXPECT_EQ(flat[0].amount, QStringLiteral("£10.00"));
+
+    SheetQuoteTable table(SheetBuilders::sortedParts(project), false);
+    const auto lines = table.lines();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0].label, QStringLiteral("—"));
+    EXPECT_EQ(lines[0].amount, QStringLiteral("£0.00"));
+    EXPECT_EQ(lines[1].unit, QStringLiteral("£10.00"));
+    EXPECT_EQ(SheetQuoteTable({}, true).lines().first().label, QStringLiteral("Components (0 items)"));
+}
+
+TEST_F(SheetBuildersTest, QuotePdfCarriesDateLinesAndTotals)
+{
+    SettingsStore::shared().setText(QStringLiteral("business.vatRate"), QStringLiteral("12.5"));
+    addPart(QStringLiteral("Transformer"), 1, 1200);
+    const QString path = keep(SheetBuilders::makeQuotePDF(project, QDateTime(QDate(2026, 12, 6), QTime(10, 0))));
+    EXPECT_TRUE(QFileInfo(path).fileName().startsWith(QStringLiteral("Quote-")));
+    const QStringList texts = pdfPageTexts(path);
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("6 December 2026")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Transformer")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("£1,200.00")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("VAT @ 12.5%")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("£1,350.00")));
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Page 1 of 1")));
+    // Two exports never share a file.
+    const QString again = keep(SheetBuilders::makeQuotePDF(project, QDateTime::currentDateTime()));
+    EXPECT_NE(path, again);
+}
+
+}  // namespace
