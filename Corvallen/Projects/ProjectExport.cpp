@@ -1,0 +1,54 @@
+#include "Corvallen/Projects/ProjectExport.h"
+
+#include "Corvallen/Model/DomainError.h"
+#include "Corvallen/Projects/ProjectExportBuilders.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace ProjectExport {
+
+Builder projectSheetBuilder(Project* project)
+{
+    return [project] { return ProjectExportBuilders::makeProjectSheetPDF(project); };
+}
+
+Builder quoteBuilder(Project* project, const QDateTime& date)
+{
+    return [project, date] { return ProjectExportBuilders::makeQuotePDF(project, date); };
+}
+
+QString placeFile(const QString& builtFile, const QString& destination)
+{
+    QFile source(builtFile);
+    if (!source.open(QIODevice::ReadOnly))
+        return source.errorString();
+    // Written through a save file, so a failure half-way keeps the file that was there, and the
+    // temporary folder and the destination may be on different file systems.
+    QSaveFile target(destination);
+    if (!target.open(QIODevice::WriteOnly))
+        return target.errorString();
+    while (!source.atEnd()) {
+        const QByteArray chunk = source.read(1 << 20);
+        if (chunk.isEmpty() && source.error() != QFileDevice::NoError) {
+            target.cancelWriting();
+            return source.errorString();
+        }
+        if (target.write(chunk) != chunk.size()) {
+            const QString reason = target.errorString();
+            target.cancelWriting();
+            return reason;
+        }
+    }
+    if (!target.commit()) {
+        const QString reason = target.errorString();
+        return reason.isEmpty() ? QCoreApplication::translate("ProjectExport", "The file could not be saved.") : reason;
+    }
+    source.close();
+    QFile::remove(builtFile);
+    return {};
+}
+
+}  // namespace ProjectExport

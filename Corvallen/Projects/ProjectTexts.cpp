@@ -1,0 +1,96 @@
+#include "Corvallen/Projects/ProjectTexts.h"
+
+#include "Corvallen/Exports/BusinessProfile.h"
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ProjectComponent.h"
+
+#include <QCoreApplication>
+
+#include <limits>
+
+namespace ProjectTexts {
+
+namespace {
+
+const QString kDot = QStringLiteral(" · ");
+
+QString counted(qint64 n, const QString& noun)
+{
+    return QString::number(n) + u' ' + noun + (n == 1 ? QString() : QStringLiteral("s"));
+}
+
+}  // namespace
+
+QString displayName(const Project* project)
+{
+    if (project && !project->name().isEmpty())
+        return project->name();
+    return QCoreApplication::translate("ProjectWorkspaceView", "Untitled Project");
+}
+
+QString partsSummary(const QList<ProjectComponent*>& lines)
+{
+    qint64 items = 0;
+    for (const ProjectComponent* line : lines) {
+        if (__builtin_add_overflow(items, line->quantity(), &items))
+            items = std::numeric_limits<qint64>::max();
+    }
+    return counted(lines.size(), QStringLiteral("part")) + kDot + counted(items, QStringLiteral("item"));
+}
+
+QString detailLine(const Component* component)
+{
+    if (!component)
+        return {};
+    QStringList place;
+    if (const auto l = component->location())
+        place << *l;
+    if (const auto b = component->bin())
+        place << *b;
+    QStringList parts;
+    if (const auto c = component->category())
+        parts << *c;
+    if (const auto m = component->manufacturer())
+        parts << *m;
+    parts << place.join(kDot);
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral(" — "));
+}
+
+QString stockText(const Component* component)
+{
+    if (!component)
+        return {};
+    return QString::number(component->qty()) + u' ' + component->unit() + QStringLiteral(" in stock");
+}
+
+QString projectCaption(const Project* project)
+{
+    const QString label = project && !project->name().isEmpty() ? project->name() : QStringLiteral("project");
+    return QStringLiteral("to ") + label;
+}
+
+QString exportFileName(const Project* project, const QString& suffix)
+{
+    const QString base = project && !project->name().isEmpty() ? project->name() : QStringLiteral("Project");
+    return base + suffix;
+}
+
+QString currency(double amount, const QString& code, const QLocale& locale)
+{
+    return locale.toCurrencyString(amount, BusinessProfile::currencySymbol(code), 2);
+}
+
+QString marginLine(const Project* project, const QString& currencyCode, const QLocale& locale)
+{
+    const double cost = project ? project->partsCostTotal() : 0;
+    const double resell = project ? project->partsResellTotal() : 0;
+    const double labour = project ? project->labourTotal() : 0;
+    return QStringLiteral("Parts cost ") + currency(cost, currencyCode, locale) + QStringLiteral(" · resell ")
+           + currency(resell, currencyCode, locale) + kDot + QStringLiteral("margin ")
+           + currency(resell - cost, currencyCode, locale) + QStringLiteral(" · labour ")
+           + currency(labour, currencyCode, locale);
+}
+
+}  // namespace ProjectTexts

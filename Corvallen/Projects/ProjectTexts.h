@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QLocale>
+#include <QString>
+
+class Component;
+class Project;
+class ProjectComponent;
+
+// The composed texts of the project views. Summary lines are plain text (not translated); only
+// their amounts follow the locale.
+namespace ProjectTexts {
+
+// The project's name, or "Untitled Project" when it is empty.
+QString displayName(const Project* project);
+
+// "3 parts · 12 items" for the parts-list lines (quantities summed without overflow).
+QString partsSummary(const QList<ProjectComponent*>& lines);
+
+// Category and manufacturer, then location · bin, joined with " — ", empty pieces left out.
+QString detailLine(const Component* component);
+
+// "5 pcs in stock", negative figures as they are.
+QString stockText(const Component* component);
+
+// "to <project name>" or "to project" for an unnamed project.
+QString projectCaption(const Project* project);
+
+// The name an export proposes: the project's name (verbatim) or "Project", then the suffix.
+QString exportFileName(const Project* project, const QString& suffix);
+inline const QString projectSheetSuffix = QStringLiteral(" — Project Sheet.pdf");
+inline const QString quoteSuffix = QStringLiteral(" — Quote.pdf");
+
+// An amount in the currency of that code, formatted for the locale.
+QString currency(double amount, const QString& code, const QLocale& locale = QLocale());
+
+// "Parts cost £12.50 · resell £20.00 · margin £7.50 · labour £30.00"
+QString marginLine(const Project* project, const QString& currencyCode, const QLocale& locale = QLocale());
+
+}  // namespace ProjectTexts

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class Component;
+class Project;
+class ProjectComponent;
+
+// The CSV of the parts a project is short of: components whose free stock is below zero, each
+// with the whole shortfall to buy. UTF-8 without a byte-order mark, LF line ends.
+namespace ShoppingList {
+
+inline constexpr char header[] = "name,part_number,manufacturer,needed,in_stock\n";
+
+// The components of the lines (in the lines' order) whose qty is below zero.
+QList<Component*> shortComponents(const QList<ProjectComponent*>& lines);
+
+// A text field as CSV writes it: quoted (inner quotes doubled) when it holds a comma, a double
+// quote or a line feed; unchanged otherwise.
+QString escapeField(const QString& text);
+
+// The header line and one row per component.
+QByteArray csv(const QList<Component*>& shortOnes);
+
+// "<project name or Project> — shopping list.csv"
+QString proposedFileName(const Project* project);
+
+// Writes the bytes to the path atomically (the old file, if any, stays intact until the new one
+// is complete). Returns an empty string on success, otherwise the reason.
+QString write(const QString& path, const QByteArray& bytes);
+
+}  // namespace ShoppingList
