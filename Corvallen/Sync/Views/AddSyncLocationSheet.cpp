@@ -62,11 +62,16 @@ AddSyncLocationSheet::AddSyncLocationSheet(AppModel& model, const SyncLocation& 
     locationForm->addRow(tr("Name"), m_name);
     m_icon = new QComboBox(locationSection);
     m_icon->setObjectName(QStringLiteral("iconPicker"));
-    for (const QString& symbol : symbolChoices())
-        m_icon->addItem(SyncViewStyle::locationIcon(symbol), QString(), symbol);
+    // Named as well, as an icon theme may draw several of them alike.
+    const QStringList choiceNames{tr("Drive"), tr("Memory card"), tr("Folder"),  tr("Signal"), tr("Chip"),
+                                  tr("Gauge"), tr("Camera"),      tr("Waveform"), tr("Ruler"), tr("Memory")};
+    for (qsizetype i = 0; i < symbolChoices().size(); ++i)
+        m_icon->addItem(SyncViewStyle::locationIcon(symbolChoices().at(i)), choiceNames.at(i), symbolChoices().at(i));
     // A symbol from elsewhere stays until the user picks another.
     if (!symbolChoices().contains(m_draft.symbol))
-        m_icon->addItem(SyncViewStyle::locationIcon(m_draft.symbol), QString(), m_draft.symbol);
+        m_icon->addItem(SyncViewStyle::locationIcon(m_draft.symbol), m_draft.symbol, m_draft.symbol);
+    for (int i = 0; i < m_icon->count(); ++i)
+        m_icon->setItemData(i, m_icon->itemData(i), Qt::ToolTipRole);
     m_icon->setCurrentIndex(m_icon->findData(m_draft.symbol));
     locationForm->addRow(tr("Icon"), m_icon);
     sections->addWidget(locationSection);

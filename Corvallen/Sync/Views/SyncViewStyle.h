@@ -8,7 +8,7 @@ class QFrame;
 class QLabel;
 class QWidget;
 
-// Small pieces the sync pages share: location icons, caption and headline fonts, dividers
+// Helpers the sync pages share: location icons, caption and headline fonts, dividers
 // and form sections.
 namespace SyncViewStyle {
 
