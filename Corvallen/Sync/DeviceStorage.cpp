@@ -90,6 +90,15 @@ QString stemOf(const QString& fileName)
 
 namespace {
 
+// The kernel's own trees hold no pictures and can be enormous: a scan of the whole system
+// disk walks past them.
+bool isKernelFolder(const QString& absolutePath)
+{
+    static const QSet<QString> folders{QStringLiteral("/proc"), QStringLiteral("/sys"), QStringLiteral("/dev"),
+                                       QStringLiteral("/run")};
+    return folders.contains(QDir::cleanPath(absolutePath));
+}
+
 bool takes(const QString& name, const QSet<QString>& extensions)
 {
     return !name.startsWith(QLatin1String("._")) && extensions.contains(extensionOf(name));
@@ -121,7 +130,7 @@ QStringList scanImageFiles(const QString& root, const std::optional<QString>& su
             if (cancelled && cancelled())
                 return out;
             if (e.isDir()) {
-                if (!e.isSymLink())
+                if (!e.isSymLink() && !isKernelFolder(e.absoluteFilePath()))
                     subfolders << e.filePath();
                 continue;
             }
