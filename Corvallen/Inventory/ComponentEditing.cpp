@@ -1,0 +1,108 @@
+#include "Corvallen/Inventory/ComponentEditing.h"
+
+#include "Corvallen/Exports/BusinessProfile.h"
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/TaxonomyTerm.h"
+#include "Corvallen/Model/TextCompare.h"
+#include "Corvallen/Platform/ModelContext.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+
+namespace ComponentEditing {
+
+QString fieldText(const std::optional<QString>& value)
+{
+    return value.value_or(QString());
+}
+
+std::optional<QString> fieldValue(const QString& text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    return text;
+}
+
+bool onOrder(const Component& component)
+{
+    return component.statusOverride() == std::optional<QString>(QStringLiteral("ordered"));
+}
+
+void setOnOrder(Component& component, bool on)
+{
+    component.setStatusOverride(on ? std::optional<QString>(QStringLiteral("ordered")) : std::nullopt);
+}
+
+QStringList comboOptions(TermKind kind, const std::optional<QString>& parent, const QList<TaxonomyTerm*>& terms)
+{
+    const QString raw = TermKinds::rawValue(kind);
+    QList<TaxonomyTerm*> ofKind;
+    for (TaxonomyTerm* t : terms)
+        if (t->kindRaw() == raw)
+            ofKind << t;
+    QList<TaxonomyTerm*> chosen = ofKind;
+    if (parent && !parent->isEmpty()) {
+        QList<TaxonomyTerm*> under;
+        for (TaxonomyTerm* t : ofKind)
+            if (t->parent() && TextCompare::localizedCaseInsensitiveEqual(*t->parent(), *parent))
+                under << t;
+        if (!under.isEmpty())
+            chosen = under;
+    }
+    QStringList names;
+    for (TaxonomyTerm* t : chosen)
+        names << t->name();
+    std::stable_sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return TextCompare::localizedCaseInsensitiveCompare(a, b) < 0;
+    });
+    return names;
+}
+
+std::optional<QString> comboParent(const Component& component, TermKind kind)
+{
+    if (kind == TermKind::subcategory)
+        return component.category();
+    if (kind == TermKind::bin)
+        return component.location();
+    return std::nullopt;
+}
+
+std::optional<QString> marginText(std::optional<double> purchase, std::optional<double> resell, const QString& currencyCode)
+{
+    if (!purchase || !resell)
+        return std::nullopt;
+    const double margin = *resell - *purchase;
+    QString percent;
+    if (*purchase > 0) {
+        const double ratio = std::trunc(margin / *purchase * 100.0);
+        // Extreme prices can give a ratio beyond any integer; show it as a plain number then.
+        if (std::isfinite(ratio) && std::abs(ratio) < 1e15)
+            percent = QStringLiteral(" (%1%)").arg(qint64(ratio));
+        else
+            percent = QStringLiteral(" (%1%)").arg(ratio, 0, 'g', 3);
+    }
+    const QString amount = QLocale().toCurrencyString(margin, BusinessProfile::currencySymbol(currencyCode), 2);
+    return QCoreApplication::translate("ComponentInspector", "Margin ") + amount + percent;
+}
+
+bool commit(Component& component, ModelContext& context, QString* error)
+{
+    if (component.tags())
+        component.setTags(component.tags()->toLower());
+    component.setUpdatedAt(QDateTime::currentDateTime());
+    for (TermKind kind : TermKinds::allCases()) {
+        std::optional<QString> parent;
+        if (kind == TermKind::subcategory)
+            parent = component.category();
+        else if (kind == TermKind::bin)
+            parent = component.location();
+        TaxonomyTerm::findOrCreate(component.value(kind), kind, parent, context);
+    }
+    return context.save(error);
+}
+
+}  // namespace ComponentEditing
