@@ -37,6 +37,8 @@ ChangelogView::ChangelogView(const QString& text, QWidget* parent) : QWidget(par
     m_notes = new MarkdownText(text, column);
     stack->addWidget(m_notes);
     stack->addStretch(1);
-    outer->addWidget(column, 1, Qt::AlignTop | Qt::AlignLeft);
+    // The column grows up to its maximum width; what is left stays empty on the right.
+    outer->addWidget(column, 1);
+    outer->addStretch(0);
     scroll->setWidget(page);
 }

@@ -30,8 +30,13 @@ HelpView::HelpView(const QString& selection, QWidget* parent) : QWidget(parent)
     m_list->setMinimumWidth(200);
     m_list->setMaximumWidth(260);
     m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setIconSize(QSize(18, 18));
+    // Topics whose symbol the icon theme lacks keep the room of an icon, so the titles line up.
+    QPixmap blank(m_list->iconSize());
+    blank.fill(Qt::transparent);
     for (const HelpTopic& topic : HelpTopic::all()) {
-        auto* item = new QListWidgetItem(symbolIcon(topic.icon), topic.title, m_list);
+        const QIcon icon = symbolIcon(topic.icon);
+        auto* item = new QListWidgetItem(icon.isNull() ? QIcon(blank) : icon, topic.title, m_list);
         item->setData(Qt::UserRole, topic.id);
     }
 
@@ -55,7 +60,7 @@ HelpView::HelpView(const QString& selection, QWidget* parent) : QWidget(parent)
     columnLayout->addWidget(m_title);
     columnLayout->addWidget(m_article);
     columnLayout->addStretch(1);
-    outer->addWidget(column, 1, Qt::AlignTop | Qt::AlignLeft);
+    outer->addWidget(column, 1);
     outer->addStretch(0);
     scroll->setWidget(page);
     m_detail->addWidget(scroll);

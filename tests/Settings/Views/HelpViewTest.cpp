@@ -3,6 +3,7 @@
 #include "Corvallen/Settings/Views/HelpView.h"
 #include "Corvallen/Settings/Views/MarkdownText.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
 
@@ -42,6 +43,27 @@ TEST(MarkdownTextView, ShowsEachBlockInItsOwnStyle)
     text.setMarkdown(QStringLiteral("Only this."));
     EXPECT_EQ(labels(&text, QStringLiteral("markdownParagraph")).size(), 1);
     EXPECT_TRUE(labels(&text, QStringLiteral("markdownHeading")).isEmpty());
+}
+
+TEST(MarkdownTextView, WrappedLinesAreAsTallAsTheirTextAtTheWidthTheyGet)
+{
+    // No gaps: every wrapped line and list gets the height its text needs at the real width,
+    // not the height it would need in a narrow column.
+    HelpView help(QStringLiteral("devices"));
+    help.resize(830, 560);
+    help.show();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    MarkdownText* article = help.article();
+    EXPECT_EQ(article->height(), article->heightForWidth(article->width()));
+    const QList<QWidget*> lists = article->findChildren<QWidget*>(QStringLiteral("markdownBullets"));
+    ASSERT_FALSE(lists.isEmpty());
+    for (QWidget* list : lists) {
+        EXPECT_TRUE(list->hasHeightForWidth());
+        EXPECT_EQ(list->height(), list->heightForWidth(list->width()));
+    }
+    for (QLabel* paragraph : labels(article, QStringLiteral("markdownParagraph")))
+        EXPECT_EQ(paragraph->height(), paragraph->heightForWidth(paragraph->width()));
 }
 
 TEST(HelpWindow, OpensOnItsTopicAndFollowsTheList)
