@@ -198,13 +198,12 @@ TEST(Connections, StatesFollowGrantsAndMountedVolumes)
     EXPECT_EQ(model.connectionState(never), ConnectionState::notSetUp);  // mounted, but never granted
     ASSERT_EQ(model.connectedLocations().size(), 1);
 
-    // Mounted, but the granted folder can't be read: permission is needed.
-    QFile::setPermissions(drivePath + QStringLiteral("/DCIM"), QFile::WriteOwner);
-    if (!QFileInfo(drivePath + QStringLiteral("/DCIM")).isReadable()) {
-        model.refreshConnected();
-        EXPECT_EQ(model.connectionState(onDrive), ConnectionState::needsPermission);
-    }
-    QFile::setPermissions(drivePath + QStringLiteral("/DCIM"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // Mounted, but the granted folder can't be used: permission (a new pick) is needed.
+    QDir(drivePath + QStringLiteral("/DCIM")).removeRecursively();
+    model.refreshConnected();
+    EXPECT_TRUE(model.connectedLocationIDs().isEmpty());
+    EXPECT_EQ(model.connectionState(onDrive), ConnectionState::needsPermission);
+    EXPECT_EQ(model.connectionState(noVolume), ConnectionState::notConnected);
 
     // A wake changes only the counter.
     const QSet<QString> before = model.connectedLocationIDs();

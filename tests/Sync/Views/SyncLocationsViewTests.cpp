@@ -317,15 +317,15 @@ TEST_F(Page, DetailShowsTheControlsOfEachConnectionState)
     table.close();
     model->volumeMonitor()->recheck();
     EXPECT_EQ(model->connectionState(locked), ConnectionState::connected);
-    QFile::setPermissions(drive + QStringLiteral("/DCIM"), QFile::WriteOwner);
-    if (!QFileInfo(drive + QStringLiteral("/DCIM")).isReadable()) {
-        model->refreshConnected();
+    QDir(drive + QStringLiteral("/DCIM")).removeRecursively();
+    model->refreshConnected();
+    {
         LocationDetail detail(*model, locked, {}, {});
         EXPECT_EQ(text(detail, QStringLiteral("statusBadge")), QStringLiteral("Needs permission"));
         EXPECT_TRUE(shows(detail, QStringLiteral("grantButton")));
+        EXPECT_FALSE(shows(detail, QStringLiteral("syncButton")));
         EXPECT_FALSE(shows(detail, QStringLiteral("imageCountRow")));
     }
-    QFile::setPermissions(drive + QStringLiteral("/DCIM"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     // Connected: four actions, a count of what a scan finds, and the outcome line.
     const QString folder = root + QStringLiteral("/Bench");
