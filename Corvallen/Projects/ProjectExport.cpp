@@ -1,7 +1,7 @@
 #include "Corvallen/Projects/ProjectExport.h"
 
 #include "Corvallen/Model/DomainError.h"
-#include "Corvallen/Projects/ProjectExportBuilders.h"
+#include "Corvallen/Exports/SheetBuilders.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -12,12 +12,12 @@ namespace ProjectExport {
 
 Builder projectSheetBuilder(Project* project)
 {
-    return [project] { return ProjectExportBuilders::makeProjectSheetPDF(project); };
+    return [project] { return SheetBuilders::makeProjectSheetPDF(project); };
 }
 
 Builder quoteBuilder(Project* project, const QDateTime& date)
 {
-    return [project, date] { return ProjectExportBuilders::makeQuotePDF(project, date); };
+    return [project, date] { return SheetBuilders::makeQuotePDF(project, date); };
 }
 
 QString placeFile(const QString& builtFile, const QString& destination)

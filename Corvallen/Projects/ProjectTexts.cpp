@@ -79,7 +79,12 @@ QString exportFileName(const Project* project, const QString& suffix)
 
 QString currency(double amount, const QString& code, const QLocale& locale)
 {
-    return locale.toCurrencyString(amount, BusinessProfile::currencySymbol(code), 2);
+    // Written with the locale's minus sign rather than accounting brackets, which read as a
+    // note in a one-line summary.
+    const QString symbol = BusinessProfile::currencySymbol(code);
+    if (amount < 0)
+        return locale.negativeSign() + locale.toCurrencyString(-amount, symbol, 2);
+    return locale.toCurrencyString(amount, symbol, 2);
 }
 
 QString marginLine(const Project* project, const QString& currencyCode, const QLocale& locale)

@@ -1,0 +1,93 @@
+// The shopping list a user opens in a spreadsheet or hands to a supplier: exact bytes matter.
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Projects/ProjectContents.h"
+#include "Corvallen/Projects/ShoppingList.h"
+#include "Corvallen/Projects/StockAllocation.h"
+#include "support/TestEnvironment.h"
+#include "support/TestStore.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace corvallen::test;
+
+namespace {
+
+class ShoppingListTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        store = openTestStore();
+        ASSERT_TRUE(store);
+        project = ctx().insert(new Project(QStringLiteral("Amp build"), QString(), QString()));
+    }
+    ModelContext& ctx() { return store->mainContext(); }
+    Component* onProject(const QString& name, qint64 stock, qint64 held)
+    {
+        Component* c = ctx().insert(new Component(name));
+        c->setQty(stock);
+        StockAllocation::setPart(c, project, held, ctx());
+        return c;
+    }
+    std::unique_ptr<ModelContainer> store;
+    Project* project = nullptr;
+};
+
+TEST_F(ShoppingListTest, ListsTheWholeShortfallInPartsListOrder)
+{
+    Component* r = onProject(QStringLiteral("resistor"), 6, 5);
+    Project* other = ctx().insert(new Project(QStringLiteral("Other"), QString(), QString()));
+    StockAllocation::setPart(r, other, 4, ctx());  // qty now -3
+    Component* c = onProject(QStringLiteral("Capacitor, 100n"), 1, 3);
+    c->setPartNumber(QStringLiteral("CL10\"B\""));
+    c->setManufacturer(QStringLiteral("Sam\nsung"));
+    Component* enough = onProject(QStringLiteral("exact"), 2, 2);  // qty 0 is not short
+    Q_UNUSED(enough);
+
+    const auto shortOnes = ShoppingList::shortComponents(ProjectContents::partLines(project));
+    ASSERT_EQ(shortOnes.size(), 2);
+    EXPECT_EQ(ShoppingList::csv(shortOnes),
+              QByteArray("name,part_number,manufacturer,needed,in_stock\n"
+                         "\"Capacitor, 100n\",\"CL10\"\"B\"\"\",\"Sam\nsung\",2,-2\n"
+                         "resistor,,,3,-3\n"));
+}
+
+TEST_F(ShoppingListTest, EscapingQuotesOnlyWhatCsvNeeds)
+{
+    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("10k resistor")), QStringLiteral("10k resistor"));
+    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("a\rb")), QStringLiteral("a\rb"));
+    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("=SUM(A1)")), QStringLiteral("=SUM(A1)"));
+    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("\"")), QStringLiteral("\"\"\"\""));
+    EXPECT_EQ(ShoppingList::csv({}), QByteArray(ShoppingList::header));
+    // UTF-8, no byte-order mark.
+    Component* c = ctx().insert(new Component(QStringLiteral("Überträger µ")));
+    c->setQty(-1);
+    const QByteArray bytes = ShoppingList::csv({c});
+    EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF"));
+    EXPECT_TRUE(bytes.endsWith(QStringLiteral("Überträger µ,,,1,-1\n").toUtf8()));
+}
+
+TEST_F(ShoppingListTest, ProposedNameAndAtomicWrite)
+{
+    EXPECT_EQ(ShoppingList::proposedFileName(project), QStringLiteral("Amp build — shopping list.csv"));
+    project->setName(QString());
+    EXPECT_EQ(ShoppingList::proposedFileName(project), QStringLiteral("Project — shopping list.csv"));
+
+    const QString folder = freshFolder();
+    const QString path = folder + QStringLiteral("/list.csv");
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old content that is longer than the new one\n");
+    old.close();
+    EXPECT_EQ(ShoppingList::write(path, "a,b\n"), QString());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("a,b\n"));
+
+    EXPECT_FALSE(ShoppingList::write(folder + QStringLiteral("/no/such/folder/x.csv"), "x").isEmpty());
+}
+
+}  // namespace
