@@ -347,3 +347,38 @@ TEST(Eject, FromTheModelAndAfterASync)
     model.eject(plain);
     ASSERT_TRUE(waitUntil([&] { return model.lastSyncSummary() == QStringLiteral("Couldn't eject (status 0xf8da0003)."); }));
 }
+
+TEST(Connections, GrantingAgainStoresTheVolumeNameAndSyncs)
+{
+    Bench bench;
+    AppModel model(bench.context(), *bench.settings);
+    model.setVolumeMonitor(bench.newMonitor());
+    bench.mount({{QStringLiteral("SCOPE"), QStringLiteral("/dev/sdb1")}});
+    model.volumeMonitor()->recheck();
+    const QString picked = bench.mediaRoot + QStringLiteral("/SCOPE/DCIM");
+    QDir().mkpath(picked);
+    writeImage(picked + QStringLiteral("/shot.bmp"), Qt::darkGreen, "BMP");
+    SyncLocation l = SyncLocation::makeNew();
+    l.name = QStringLiteral("Scope");
+    SyncLocation::upsert(l, *bench.settings);
+    EXPECT_EQ(model.connectionState(l), ConnectionState::notSetUp);
+
+    // Cancelled: nothing changes.
+    SyncPrompts::setFolderChooser([](const QString&) { return std::optional<QString>(); });
+    model.grantAccessAndSync(l);
+    EXPECT_FALSE(model.syncProgress());
+    EXPECT_FALSE(FolderGrants::hasGrant(l.id, *bench.settings));
+
+    SyncPrompts::setFolderChooser([&](const QString&) { return std::optional<QString>(picked); });
+    model.grantAccessAndSync(l);
+    SyncPrompts::setFolderChooser({});
+    EXPECT_EQ(model.connectedLocationIDs(), QSet<QString>{l.id});
+    ASSERT_TRUE(model.syncProgress());
+    ASSERT_TRUE(waitUntil([&] { return !model.syncProgress(); }));
+    EXPECT_EQ(model.lastSyncSummary(), QStringLiteral("Synced 1 new"));
+    const QList<SyncLocation> saved = SyncLocation::loadAll(*bench.settings);
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_EQ(saved[0].volumeName, QStringLiteral("SCOPE"));
+    EXPECT_EQ(FolderGrants::volumeName(picked, model.volumeMonitor()), QStringLiteral("SCOPE"));
+    EXPECT_EQ(FolderGrants::mountedVolumeNames(model.volumeMonitor()), QSet<QString>{QStringLiteral("SCOPE")});
+}
