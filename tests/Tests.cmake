@@ -6,6 +6,7 @@ corvallen_tests(Sync)
 corvallen_tests(Backup)
 corvallen_tests(Exports)
 corvallen_tests(Settings)
+corvallen_tests(Library)
 # The help articles and release notes are resources of the application; the settings tests read them.
 if(TARGET test_settings)
   target_sources(test_settings PRIVATE ${CMAKE_SOURCE_DIR}/Resources/resources.qrc)

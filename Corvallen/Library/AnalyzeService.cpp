@@ -1,0 +1,134 @@
+#include "Corvallen/Library/AnalyzeService.h"
+
+#include "Corvallen/Sync/DeviceStorage.h"
+
+#include <QDir>
+#include <QImage>
+#include <QFutureWatcher>
+#include <QObject>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <tesseract/baseapi.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace AnalyzeService {
+
+QString AnalyzeError::errorDescription() const
+{
+    switch (m_kind) {
+    case Kind::aiUnavailable:
+        return QStringLiteral("Apple Intelligence unavailable: ") + m_reason;
+    case Kind::loadFailed:
+        return QStringLiteral("Couldn't load the image.");
+    }
+    return {};
+}
+
+QString instructions()
+{
+    return QStringLiteral(
+        "You extract a measurement from OCR text scraped off a FNIRSI 2D15P benchtop multimeter / oscilloscope screenshot. "
+        "The OCR text may be noisy or out of order. Fill the fields from what you can read; keep the summary to one short "
+        "sentence.");
+}
+
+QString promptFor(const QString& recognisedText)
+{
+    return QStringLiteral("OCR text from the capture:\n\n") + recognisedText;
+}
+
+std::optional<QString> recognizeText(const QString& imagePath, QString* error)
+{
+    QImage image;
+    if (!image.load(imagePath) || image.isNull() || image.width() <= 0 || image.height() <= 0) {
+        if (error)
+            *error = AnalyzeError::loadFailed().errorDescription();
+        return std::nullopt;
+    }
+    // The instrument's screen font is small; the recogniser reads it far better enlarged.
+    if (image.width() < 1200)
+        image = image.scaledToWidth(qMin(1600, image.width() * 3), Qt::SmoothTransformation);
+    image = image.convertToFormat(QImage::Format_Grayscale8);
+
+    auto api = std::make_unique<tesseract::TessBaseAPI>();
+    // Read what is on the screen, not what a dictionary prefers.
+    const std::vector<std::string> names = {"load_system_dawg", "load_freq_dawg"};
+    const std::vector<std::string> values = {"0", "0"};
+    if (api->Init(nullptr, "eng", tesseract::OEM_DEFAULT, nullptr, 0, &names, &values, false) != 0) {
+        if (error)
+            *error = QStringLiteral("Text recognition couldn't start: the English language data for Tesseract is missing.");
+        return std::nullopt;
+    }
+    api->SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
+    api->SetImage(image.constBits(), image.width(), image.height(), 1, int(image.bytesPerLine()));
+    if (api->Recognize(nullptr) != 0) {
+        api->End();
+        if (error)
+            *error = QStringLiteral("Text recognition failed on this image.");
+        return std::nullopt;
+    }
+    QStringList lines;
+    std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
+    if (it) {
+        do {
+            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
+            if (!text)
+                continue;
+            const QString line = QString::fromUtf8(text.get()).trimmed();
+            if (!line.isEmpty())
+                lines.append(line);
+        } while (it->Next(tesseract::RIL_TEXTLINE));
+    }
+    api->End();
+    return lines.join(QLatin1Char('\n'));
+}
+
+Outcome analyze(const QString& imagePath)
+{
+    Outcome out;
+    QString error;
+    const std::optional<QString> text = recognizeText(imagePath, &error);
+    if (!text) {
+        out.errorText = error;
+        return out;
+    }
+    const auto availability = OnDeviceLanguageModel::availability();
+    if (!availability.available) {
+        out.errorText = AnalyzeError::aiUnavailable(availability.unavailableReason).errorDescription();
+        return out;
+    }
+    const OnDeviceLanguageModel::Session session(instructions());
+    const auto content = session.respond(promptFor(*text), CaptureReading::generationSchema(), true,
+                                         OnDeviceLanguageModel::GenerationOptions{}, &error);
+    if (!content) {
+        out.errorText = error;
+        return out;
+    }
+    out.reading = CaptureReading::fromGeneratedContent(*content, &error);
+    if (!out.reading)
+        out.errorText = error;
+    return out;
+}
+
+void analyzeInBackground(const QString& imagePath, QObject* receiver, std::function<void(const Outcome&)> done)
+{
+    // The watcher belongs to the receiver: when the receiver goes, the answer is simply dropped.
+    auto* watcher = new QFutureWatcher<Outcome>(receiver);
+    QObject::connect(watcher, &QFutureWatcher<Outcome>::finished, watcher, [watcher, done = std::move(done)]() {
+        const Outcome outcome = watcher->result();
+        watcher->deleteLater();
+        if (done)
+            done(outcome);
+    });
+    watcher->setFuture(QtConcurrent::run([imagePath]() { return analyze(imagePath); }));
+}
+
+QString imagePathFor(const QString& captureFileName)
+{
+    return QDir(DeviceStorage::capturesFolder()).filePath(captureFileName);
+}
+
+}  // namespace AnalyzeService
