@@ -1,7 +1,9 @@
 #include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/Views/ThemeManager.h"
 #include "Corvallen/Shell/AppStartup.h"
 #include "Corvallen/Shell/TerminationSignals.h"
+#include "Corvallen/Settings/InterfaceLanguage.h"
 #include "Corvallen/Shell/Views/CorvallenApp.h"
 
 #include <QApplication>
@@ -24,6 +26,8 @@ int main(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("corvallen"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/corvallen.svg")));
     TerminationSignals::quitOnSignals();
+    // The language chosen in Settings applies from the launch after the choice.
+    InterfaceLanguage::installTranslators(app, SettingsStore::shared());
 
     // The theme follows "appTheme" (nothing is written: a missing key means "system").
     ThemeManager::shared().install(app);

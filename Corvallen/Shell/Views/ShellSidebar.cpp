@@ -1,6 +1,7 @@
 #include "Corvallen/Shell/Views/ShellSidebar.h"
 
-#include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Exports/BusinessProfile.h"
+
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Shell/DragString.h"
@@ -14,7 +15,6 @@
 #include <QFocusEvent>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -33,15 +33,9 @@ constexpr int kIconFrame = 22;
 constexpr int kIconSize = 16;
 constexpr int kOuterMargin = 8;  // around each row, inside the column
 
-// A business logo from the business folder, or a null pixmap (empty name, missing or unreadable
-// file, or a name that isn't a plain file name).
 QPixmap loadBusinessLogo(const QString& fileName)
 {
-    if (!AppPaths::isPlainFileName(fileName))
-        return {};
-    QImageReader reader(AppPaths::dataFolder() + QStringLiteral("/business/") + fileName);
-    reader.setAutoTransform(true);
-    const QImage image = reader.read();
+    const QImage image = BusinessProfile::loadLogo(fileName);
     return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
 }
 
