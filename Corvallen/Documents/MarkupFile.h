@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Corvallen/Documents/MarkupAnnotation.h"
+
+#include <QString>
+
+namespace Poppler {
+class Annotation;
+class Document;
+}
+
+// The markup files: one PDF per document and scope in the documents folder, named by the
+// scope's markup key followed by ".markup.pdf", with one blank page per page of the document and
+// on page i the markup of page i. The document file itself is never touched.
+namespace MarkupFile {
+
+// The file of a markup key; empty when the key is not one plain file name (such a key never
+// names a file we read or write).
+QString path(const QString& key);
+
+// The pages of a loaded document (sizes and rotations), without markup.
+MarkupDocument pagesOf(const Poppler::Document& pdf);
+
+// Writes the markup of every page into the key's file, replacing it as a whole only once the new
+// file is complete (a failed save keeps the previous markup). Blank pages have the size of the
+// shown pages. False when the file could not be written.
+bool writeMarkupOverlay(const MarkupDocument& document, const QString& key);
+
+// The kept annotations of a markup file, page by page; empty when the file is missing or is no
+// readable PDF.
+QList<QList<MarkupAnnotationRef>> readMarkupFile(const QString& filePath);
+
+// Lays the key's markup over a freshly opened document: annotations of the first min(file pages,
+// document pages) pages are added to the same pages. Silent when the file is missing.
+void loadMarkupOverlay(MarkupDocument& document, const QString& key);
+
+// The same onto a poppler document (the library thumbnails draw it).
+void loadMarkupOverlay(Poppler::Document& pdf, const QString& key);
+
+// A copy of an annotation read from a file, for the four kept kinds (ink, straight line,
+// highlight, free text); nothing for any other kind.
+MarkupAnnotationRef cloneMarkupAnnotation(const Poppler::Annotation& annotation, const QSizeF& pageSize);
+
+// The poppler form of an annotation on a page of that size.
+std::unique_ptr<Poppler::Annotation> toPoppler(const MarkupAnnotation& annotation, const QSizeF& pageSize);
+
+// Shows the thumbnails of the documents library with their markup.
+void installThumbnailHooks();
+
+}  // namespace MarkupFile

@@ -1,0 +1,4 @@
+#pragma once
+
+// The markup tool of a viewer, in toolbar order.
+enum class MarkupMode { pan, select, pen, eraser, note };

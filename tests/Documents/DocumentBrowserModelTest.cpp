@@ -1,0 +1,193 @@
+#include "Corvallen/Documents/DocumentBrowserModel.h"
+#include "Corvallen/Documents/MarkupFile.h"
+#include "Corvallen/Model/DocumentFileStore.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ProjectDocument.h"
+#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Platform/ModelContext.h"
+#include "DocumentsTestSupport.h"
+#include "support/TestEnvironment.h"
+#include "support/TestStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+using Sort = DocumentBrowserModel::DocSort;
+using Click = DocumentBrowserModel::ClickModifier;
+
+namespace {
+
+class DocumentBrowserModelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        container = corvallen::test::openTestStore();
+        ctx = &container->mainContext();
+    }
+    void TearDown() override { QLocale::setDefault(QLocale::c()); }
+
+    Document* doc(const QString& title, const QString& typeRaw, int minutesAgo)
+    {
+        auto* d = ctx->insert(new Document(title + QStringLiteral(".pdf"), title));
+        d->setTypeRaw(typeRaw);
+        d->setAddedAt(base.addSecs(-60 * minutesAgo));
+        return d;
+    }
+    static QStringList titles(const QList<Document*>& docs)
+    {
+        QStringList out;
+        for (const Document* d : docs)
+            out << d->title();
+        return out;
+    }
+    QString sourceFile(const QString& name)
+    {
+        const QString path = QDir(corvallen::test::freshFolder(QStringLiteral("src"))).filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(documents_test::makePdf(1));
+        return path;
+    }
+
+    std::unique_ptr<ModelContainer> container;
+    ModelContext* ctx = nullptr;
+    const QDateTime base = QDateTime(QDate(2026, 12, 1), QTime(12, 0), Qt::UTC);
+};
+
+TEST_F(DocumentBrowserModelTest, SortsAreStableAndFollowTheirKeys)
+{
+    DocumentBrowserModel m(*ctx);
+    m.documents = {doc(QStringLiteral("beta"), QStringLiteral("datasheet"), 5), doc(QStringLiteral("Alpha"), QStringLiteral("schematic"), 1),
+                   doc(QStringLiteral("alpha"), QStringLiteral("bogus"), 1), doc(QString(), QStringLiteral("pinout"), 9)};
+    m.sort = Sort::recent;
+    EXPECT_EQ(titles(m.visibleDocuments()), (QStringList{QStringLiteral("Alpha"), QStringLiteral("alpha"), QStringLiteral("beta"), QString()}));
+    m.sort = Sort::title;
+    EXPECT_EQ(titles(m.visibleDocuments()), (QStringList{QString(), QStringLiteral("Alpha"), QStringLiteral("alpha"), QStringLiteral("beta")}));
+    m.sort = Sort::type;  // Datasheet, Other, Pinout, Schematic
+    EXPECT_EQ(titles(m.visibleDocuments()), (QStringList{QStringLiteral("beta"), QStringLiteral("alpha"), QString(), QStringLiteral("Alpha")}));
+}
+
+TEST_F(DocumentBrowserModelTest, FilterAndCountText)
+{
+    DocumentBrowserModel m(*ctx);
+    EXPECT_EQ(m.countText(), QStringLiteral("0 documents"));
+    m.documents = {doc(QStringLiteral("a"), QStringLiteral("datasheet"), 1)};
+    EXPECT_EQ(m.countText(), QStringLiteral("1 document"));
+    m.documents << doc(QStringLiteral("b"), QStringLiteral("nonsense"), 2) << doc(QStringLiteral("c"), QStringLiteral("datasheet"), 3);
+    EXPECT_EQ(m.countText(), QStringLiteral("3 documents"));
+    m.typeFilter = DocType::datasheet;
+    EXPECT_EQ(m.countText(), QStringLiteral("2 of 3"));
+    EXPECT_EQ(m.typeMenuTitle(), QStringLiteral("Type: Datasheet"));
+    m.typeFilter = DocType::other;  // unknown raw values count as other
+    EXPECT_EQ(titles(m.visibleDocuments()), QStringList{QStringLiteral("b")});
+    m.typeFilter = DocType::pinout;
+    EXPECT_EQ(m.countText(), QStringLiteral("0 of 3"));
+    EXPECT_EQ(DocumentBrowserModel::sortFromRawValue(QStringLiteral("Title")), Sort::title);
+    EXPECT_FALSE(DocumentBrowserModel::sortFromRawValue(QStringLiteral("title")));
+}
+
+TEST(DocumentBrowserGuess, TypesComeFromKeywordsInTheName)
+{
+    auto g = [](const char* n) { return DocumentBrowserModel::guessType(QString::fromUtf8(n)); };
+    EXPECT_EQ(g("/x/Amp_SCH_rev2.pdf"), DocType::schematic);
+    EXPECT_EQ(g("TL072 datasheet.pdf"), DocType::datasheet);
+    EXPECT_EQ(g("MCU-pinlayout.png"), DocType::pinout);
+    EXPECT_EQ(g("spindle.jpg"), DocType::pinout);
+    EXPECT_EQ(g("Schedule.pdf"), DocType::schematic);
+    EXPECT_EQ(g("invoice.pdf"), DocType::reference);
+    EXPECT_EQ(g("service datasheet.pdf"), DocType::serviceManual);
+    EXPECT_EQ(g("datasheet schematic.pdf"), DocType::schematic);
+    EXPECT_EQ(g("notes.sch"), DocType::reference);
+    EXPECT_EQ(DocumentBrowserModel::titleForFile(QStringLiteral("/a/Amp Service Manual.rev2.pdf")), QStringLiteral("Amp Service Manual.rev2"));
+}
+
+TEST_F(DocumentBrowserModelTest, ImportKeepsGoingPastAFailureAndSelectsTheLast)
+{
+    Project* amp = ctx->insert(new Project(QStringLiteral("Amp"), {}, {}));
+    DocumentBrowserModel m(*ctx, amp);
+    const QString first = sourceFile(QStringLiteral("TL072 datasheet.pdf"));
+    const QString third = sourceFile(QStringLiteral("Amp schematic.pdf"));
+    const QList<Document*> imported = m.importFiles({first, QStringLiteral("/nonexistent/missing.pdf"), third});
+    ASSERT_EQ(imported.size(), 2);
+    EXPECT_TRUE(m.importError.startsWith(QStringLiteral("Couldn't add missing.pdf: ")));
+    EXPECT_EQ(m.selectedIDs, QSet<PersistentIdentifier>{imported[1]->persistentModelID()});
+    EXPECT_EQ(imported[0]->type(), DocType::datasheet);
+    EXPECT_EQ(imported[1]->title(), QStringLiteral("Amp schematic"));
+    EXPECT_FALSE(ctx->hasChanges());
+    ASSERT_EQ(imported[1]->attachments().size(), 1);
+
+    // Project scope opens the project's own markup with the project's name as scope label.
+    const DocViewerTarget projectTarget = m.viewerTarget(imported[1]);
+    EXPECT_EQ(projectTarget.markupFileName, imported[1]->attachments()[0]->markupFileName());
+    EXPECT_EQ(projectTarget.scopeLabel, QStringLiteral("Amp"));
+    // The library scope makes its markup name once and keeps it.
+    const DocViewerTarget lib = DocumentBrowserModel::viewerTarget(imported[1], nullptr, *ctx);
+    EXPECT_TRUE(lib.markupFileName.endsWith(QStringLiteral(".markup.pdf")));
+    EXPECT_TRUE(lib.scopeLabel.isEmpty());
+    EXPECT_EQ(DocumentBrowserModel::viewerTarget(imported[1], nullptr, *ctx).markupFileName, lib.markupFileName);
+    EXPECT_FALSE(ctx->hasChanges());
+    // A project the document is not attached to gives the library target.
+    Project* other = ctx->insert(new Project(QStringLiteral("Other"), {}, {}));
+    EXPECT_EQ(DocumentBrowserModel::viewerTarget(imported[1], other, *ctx).markupFileName, lib.markupFileName);
+}
+
+TEST_F(DocumentBrowserModelTest, ClicksBuildTheSelection)
+{
+    DocumentBrowserModel m(*ctx);
+    Document* a = doc(QStringLiteral("a"), QStringLiteral("datasheet"), 1);
+    Document* b = doc(QStringLiteral("b"), QStringLiteral("schematic"), 2);
+    Document* c = doc(QStringLiteral("c"), QStringLiteral("datasheet"), 3);
+    Document* d = doc(QStringLiteral("d"), QStringLiteral("datasheet"), 4);
+    m.documents = {a, b, c, d};
+    m.handleClick(a, Click::none);
+    m.handleClick(c, Click::shift);
+    EXPECT_EQ(m.selectedDocuments(), (QList<Document*>{a, b, c}));
+    m.handleClick(b, Click::command);
+    EXPECT_EQ(m.selectedDocuments(), (QList<Document*>{a, c}));
+    // The anchor b is filtered out of view: shift-click acts as a plain click.
+    m.typeFilter = DocType::datasheet;
+    m.handleClick(d, Click::shift);
+    EXPECT_EQ(m.selectedDocuments(), QList<Document*>{d});
+}
+
+TEST_F(DocumentBrowserModelTest, DeleteConfirmationNamesTheProjectsAndDeletesFiles)
+{
+    Project* psu = ctx->insert(new Project(QStringLiteral("Bench PSU"), {}, {}));
+    Project* unnamed = ctx->insert(new Project(QString(), {}, {}));
+    DocumentBrowserModel lib(*ctx);
+    const QList<Document*> docs = lib.importFiles({sourceFile(QStringLiteral("one.pdf")), sourceFile(QStringLiteral("two.pdf"))});
+    ASSERT_EQ(docs.size(), 2);
+    DocumentFileStore::attach(docs[0], psu, *ctx);
+    DocumentFileStore::attach(docs[0], unnamed, *ctx);
+    lib.documents = docs;
+    lib.selectAll();
+    EXPECT_EQ(lib.deleteConfirmationTitle(), QStringLiteral("Delete 2 document(s)?"));
+    EXPECT_EQ(lib.deleteConfirmationMessage(),
+              QStringLiteral("1 of these are used in projects (Bench PSU, Untitled). Deleting loses the file AND all edits made in those projects."));
+    EXPECT_EQ(DocumentBrowserModel::projectBadgeText(docs[0]), QStringLiteral("2 projects"));
+
+    const QString stored = DocumentBrowserModel::storedFilePath(docs[1]);
+    lib.requestDelete(docs[1]);
+    EXPECT_EQ(lib.deleteConfirmationMessage(), QStringLiteral("Removes the document(s) from Corvallen and deletes their saved files."));
+    lib.performConfirmedDelete();
+    EXPECT_TRUE(lib.selectedIDs.isEmpty());
+    EXPECT_TRUE(docs[1]->isDeleted());
+    EXPECT_FALSE(QFile::exists(stored));
+
+    // In a project, removing keeps the library document and its file.
+    DocumentBrowserModel inProject(*ctx, psu);
+    inProject.documents = {docs[0]};
+    inProject.selectAll();
+    EXPECT_EQ(inProject.deleteConfirmationTitle(), QStringLiteral("Remove 1 from project?"));
+    inProject.removeFromProject(docs[0]);
+    EXPECT_TRUE(inProject.selectedIDs.isEmpty());
+    EXPECT_FALSE(docs[0]->isDeleted());
+    EXPECT_EQ(docs[0]->linkedProjects(), QList<Project*>{unnamed});
+}
+
+}  // namespace

@@ -1,0 +1,217 @@
+#include "Corvallen/Documents/MarkupFile.h"
+#include "Corvallen/Documents/NoteAnnotations.h"
+#include "Corvallen/Model/DocumentFileStore.h"
+#include "DocumentsTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <poppler/qt6/poppler-annotation.h>
+#include <poppler/qt6/poppler-qt6.h>
+
+#include <gtest/gtest.h>
+
+using namespace documents_test;
+
+namespace {
+
+QString freshKey()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".markup.pdf");
+}
+
+MarkupDocument openDocument(const QByteArray& pdf)
+{
+    auto doc = Poppler::Document::loadFromData(pdf);
+    EXPECT_TRUE(doc);
+    return doc ? MarkupFile::pagesOf(*doc) : MarkupDocument();
+}
+
+MarkupAnnotationRef stroke(const QList<QPointF>& points, QColor color = Qt::red, double width = 3)
+{
+    auto a = std::make_shared<MarkupAnnotation>();
+    a->kind = MarkupKind::ink;
+    a->subtypeName = QStringLiteral("Ink");
+    a->bounds = QRectF(0, 0, 612, 792);
+    a->color = color;
+    a->borderWidth = width;
+    a->paths.append(QPolygonF(points));
+    return a;
+}
+
+bool near(QPointF a, QPointF b, double tolerance = 0.5)
+{
+    return std::abs(a.x() - b.x()) < tolerance && std::abs(a.y() - b.y()) < tolerance;
+}
+
+TEST(MarkupFile, FileNameCarriesTheSuffixTwiceAndRejectsUnsafeKeys)
+{
+    const QString key = freshKey();
+    EXPECT_EQ(QFileInfo(MarkupFile::path(key)).fileName(), key + QStringLiteral(".markup.pdf"));
+    EXPECT_EQ(QFileInfo(MarkupFile::path(key)).absolutePath(), QDir(DocumentFileStore::documentsFolder()).absolutePath());
+    EXPECT_TRUE(MarkupFile::path(QStringLiteral("../escape")).isEmpty());
+    EXPECT_TRUE(MarkupFile::path(QString()).isEmpty());
+    MarkupDocument doc = openDocument(makePdf(1));
+    EXPECT_FALSE(MarkupFile::writeMarkupOverlay(doc, QStringLiteral("a/b")));
+}
+
+TEST(MarkupFile, RoundTripKeepsEachKindOnItsPageAndLeavesTheDocumentAlone)
+{
+    const QByteArray original = makePdf(3);
+    const QString docPath = storeDocument(QStringLiteral("roundtrip.pdf"), original);
+    MarkupDocument doc = openDocument(original);
+    ASSERT_EQ(doc.pageCount(), 3);
+
+    doc.pages[1]->add(stroke({{100, 100}, {150, 120}, {200, 180}}, QColor(0x33, 0x66, 0xFF), 4));
+    auto hl = std::make_shared<MarkupAnnotation>();
+    hl->kind = MarkupKind::highlight;
+    hl->bounds = QRectF(72, 700, 200, 14);
+    hl->color = QColor(0xFF, 0xCC, 0x00);
+    doc.pages[1]->add(hl);
+    MarkupAnnotationRef note = NoteAnnotations::makeNoteAnnotation(QStringLiteral("Check C12"), {306, 396}, *doc.pages[2]);
+    doc.pages[2]->add(note);
+    doc.pages[2]->add(NoteAnnotations::makeLeader(*note, *doc.pages[2], {500, 600}));
+
+    const QString key = freshKey();
+    ASSERT_TRUE(MarkupFile::writeMarkupOverlay(doc, key));
+    EXPECT_EQ(readFile(docPath), original);
+    // The shown document keeps its markup after the save.
+    EXPECT_EQ(doc.pages[1]->annotations.size(), 2);
+
+    auto file = Poppler::Document::load(MarkupFile::path(key));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->numPages(), 3);
+    EXPECT_TRUE(file->page(0)->text(QRectF()).trimmed().isEmpty());
+
+    MarkupDocument reopened = openDocument(original);
+    MarkupFile::loadMarkupOverlay(reopened, key);
+    EXPECT_TRUE(reopened.pages[0]->annotations.isEmpty());
+    ASSERT_EQ(reopened.pages[1]->annotations.size(), 2);
+    ASSERT_EQ(reopened.pages[2]->annotations.size(), 2);
+
+    const MarkupAnnotation& ink = *reopened.pages[1]->annotations[0];
+    EXPECT_EQ(ink.kind, MarkupKind::ink);
+    ASSERT_EQ(ink.paths.size(), 1);
+    ASSERT_EQ(ink.paths[0].size(), 3);
+    EXPECT_TRUE(near(ink.paths[0][0], {100, 100}));
+    EXPECT_TRUE(near(ink.paths[0][2], {200, 180}));
+    EXPECT_EQ(ink.color->rgb(), QColor(0x33, 0x66, 0xFF).rgb());
+    EXPECT_NEAR(*ink.borderWidth, 4, 0.01);
+
+    const MarkupAnnotation& highlight = *reopened.pages[1]->annotations[1];
+    EXPECT_EQ(highlight.kind, MarkupKind::highlight);
+    EXPECT_TRUE(near(highlight.bounds.topLeft(), {72, 700}, 1));
+
+    const MarkupAnnotation& readNote = *reopened.pages[2]->annotations[0];
+    EXPECT_EQ(readNote.kind, MarkupKind::freeText);
+    EXPECT_EQ(readNote.contents, QStringLiteral("Check C12"));
+    EXPECT_TRUE(near(readNote.bounds.topLeft(), note->bounds.topLeft(), 1));
+    EXPECT_EQ(readNote.fontColor->rgb(), QColor(Qt::black).rgb());
+
+    const MarkupAnnotation& leader = *reopened.pages[2]->annotations[1];
+    EXPECT_EQ(leader.kind, MarkupKind::line);
+    EXPECT_EQ(leader.endLineEnd, MarkupLineEnd::closedArrow);
+    EXPECT_TRUE(near(leader.endPoint, {500, 600}));
+
+    // The leader is found again from the geometry alone.
+    NoteAnnotations::NoteLeaders leaders;
+    leaders.rebuild(reopened);
+    EXPECT_TRUE(leaders.hasLeader(reopened.pages[2]->annotations[0].get()));
+    EXPECT_TRUE(near(leaders.leaderEnds.value(reopened.pages[2]->annotations[0].get()), {500, 600}));
+}
+
+TEST(MarkupFile, SavingWithoutMarkupWritesBlankPagesAndMissingFilesLoadNothing)
+{
+    MarkupDocument doc = openDocument(makePdf(2));
+    const QString key = freshKey();
+    MarkupFile::loadMarkupOverlay(doc, key);  // no file yet: nothing, no failure
+    EXPECT_FALSE(doc.hasAnnotations());
+    ASSERT_TRUE(MarkupFile::writeMarkupOverlay(doc, key));
+    auto file = Poppler::Document::load(MarkupFile::path(key));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->numPages(), 2);
+    EXPECT_TRUE(file->page(0)->annotations().empty());
+
+    // Garbage in the file is treated like no file.
+    QFile f(MarkupFile::path(key));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("not a pdf");
+    f.close();
+    MarkupFile::loadMarkupOverlay(doc, key);
+    EXPECT_FALSE(doc.hasAnnotations());
+}
+
+TEST(MarkupFile, OnlyTheCommonLeadingPagesAreMerged)
+{
+    MarkupDocument five = openDocument(makePdf(5));
+    for (int i = 0; i < 5; ++i)
+        five.pages[i]->add(stroke({{10.0 + i, 10}, {50, 50}}));
+    const QString key = freshKey();
+    ASSERT_TRUE(MarkupFile::writeMarkupOverlay(five, key));
+
+    MarkupDocument three = openDocument(makePdf(3));
+    MarkupFile::loadMarkupOverlay(three, key);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(three.pages[i]->annotations.size(), 1);
+}
+
+TEST(MarkupFile, OtherKindsAreWrittenButNeverReadBack)
+{
+    // A file carrying a square and a linked (pop-up) text note besides one ink stroke.
+    const QString key = freshKey();
+    MarkupDocument doc = openDocument(makePdf(1));
+    doc.pages[0]->add(stroke({{10, 10}, {60, 60}}));
+    ASSERT_TRUE(MarkupFile::writeMarkupOverlay(doc, key));
+    {
+        auto pdf = Poppler::Document::load(MarkupFile::path(key));
+        ASSERT_TRUE(pdf);
+        auto page = pdf->page(0);
+        Poppler::GeomAnnotation square;
+        square.setBoundary(QRectF(0.1, 0.1, 0.2, 0.2));
+        page->addAnnotation(&square);
+        Poppler::TextAnnotation popup(Poppler::TextAnnotation::Linked);
+        popup.setBoundary(QRectF(0.5, 0.5, 0.05, 0.05));
+        popup.setContents(QStringLiteral("sticky"));
+        page->addAnnotation(&popup);
+        auto converter = pdf->pdfConverter();
+        const QString other = MarkupFile::path(key) + QStringLiteral(".tmp");
+        converter->setOutputFileName(other);
+        converter->setPDFOptions(Poppler::PDFConverter::WithChanges);
+        ASSERT_TRUE(converter->convert());
+        QFile::remove(MarkupFile::path(key));
+        QFile::rename(other, MarkupFile::path(key));
+    }
+    const auto pages = MarkupFile::readMarkupFile(MarkupFile::path(key));
+    ASSERT_EQ(pages.size(), 1);
+    ASSERT_EQ(pages[0].size(), 1);
+    EXPECT_EQ(pages[0][0]->kind, MarkupKind::ink);
+}
+
+TEST(MarkupFile, AFailedWriteReportsFalseAndKeepsTheShownMarkup)
+{
+    MarkupDocument doc = openDocument(makePdf(1));
+    doc.pages[0]->add(stroke({{10, 10}, {60, 60}}));
+    const QString key = freshKey();
+    // Something that is not a file already stands where the markup file would go.
+    ASSERT_TRUE(QDir().mkpath(MarkupFile::path(key)));
+    EXPECT_FALSE(MarkupFile::writeMarkupOverlay(doc, key));
+    EXPECT_EQ(doc.pages[0]->annotations.size(), 1);
+    EXPECT_TRUE(QFileInfo(MarkupFile::path(key)).isDir());
+}
+
+TEST(MarkupFile, ThumbnailOverlayAddsTheMarkupToAPopplerDocument)
+{
+    const QByteArray original = makePdf(1);
+    MarkupDocument doc = openDocument(original);
+    doc.pages[0]->add(stroke({{10, 10}, {300, 300}}, Qt::blue, 8));
+    doc.pages[0]->add(NoteAnnotations::makeNoteAnnotation(QStringLiteral("n"), {300, 400}, *doc.pages[0]));
+    const QString key = freshKey();
+    ASSERT_TRUE(MarkupFile::writeMarkupOverlay(doc, key));
+    auto pdf = Poppler::Document::loadFromData(original);
+    MarkupFile::loadMarkupOverlay(*pdf, key);
+    EXPECT_EQ(pdf->page(0)->annotations().size(), 2u);
+}
+
+}  // namespace
