@@ -20,7 +20,9 @@ Builder quoteBuilder(Project* project, const QDateTime& date)
     return [project, date] { return SheetBuilders::makeQuotePDF(project, date); };
 }
 
-QString placeFile(const QString& builtFile, const QString& destination)
+namespace {
+
+QString copyOver(const QString& builtFile, const QString& destination)
 {
     QFile source(builtFile);
     if (!source.open(QIODevice::ReadOnly))
@@ -46,9 +48,17 @@ QString placeFile(const QString& builtFile, const QString& destination)
         const QString reason = target.errorString();
         return reason.isEmpty() ? QCoreApplication::translate("ProjectExport", "The file could not be saved.") : reason;
     }
-    source.close();
-    QFile::remove(builtFile);
     return {};
+}
+
+}  // namespace
+
+QString placeFile(const QString& builtFile, const QString& destination)
+{
+    const QString error = copyOver(builtFile, destination);
+    // The temporary file is of no use either way.
+    QFile::remove(builtFile);
+    return error;
 }
 
 }  // namespace ProjectExport

@@ -1,0 +1,134 @@
+#include "Corvallen/Projects/Views/ProjectExportMenu.h"
+
+#include "Corvallen/Model/DomainError.h"
+#include "Corvallen/Projects/ProjectExport.h"
+#include "Corvallen/Projects/ProjectTexts.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+std::function<void(const QString&)>& revealHandler()
+{
+    static std::function<void(const QString&)> handler = [](const QString& path) { ProjectExportMenu::revealInFileManager(path); };
+    return handler;
+}
+}  // namespace
+
+ProjectExportMenu::ProjectExportMenu(Project* project, QWidget* parent) : QToolButton(parent), m_project(project)
+{
+    setObjectName(QStringLiteral("exportMenu"));
+    setText(tr("Export"));
+    setIcon(symbolIcon(QStringLiteral("square.and.arrow.up")));
+    setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    setPopupMode(QToolButton::InstantPopup);
+    setToolTip(tr("Export this project"));
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    auto* menu = new QMenu(this);
+    menu->addAction(tr("Project Sheet (PDF)…"), this, &ProjectExportMenu::exportProjectSheet);
+    menu->addAction(tr("Quote (PDF)…"), this, &ProjectExportMenu::exportQuote);
+    setMenu(menu);
+}
+
+void ProjectExportMenu::setRevealHandler(std::function<void(const QString&)> handler) { revealHandler() = std::move(handler); }
+
+void ProjectExportMenu::revealInFileManager(const QString& path)
+{
+    // The freedesktop file-manager interface selects the file; without it the folder opens.
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+                                                       QStringLiteral("/org/freedesktop/FileManager1"),
+                                                       QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
+    const QUrl folder = QUrl::fromLocalFile(QFileInfo(path).absolutePath());
+    if (!QDBusConnection::sessionBus().isConnected()) {
+        QDesktopServices::openUrl(folder);
+        return;
+    }
+    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, 5000));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folder] {
+        if (watcher->isError())
+            QDesktopServices::openUrl(folder);
+        watcher->deleteLater();
+    });
+}
+
+void ProjectExportMenu::exportProjectSheet() { chooseAndExport(Kind::projectSheet); }
+
+void ProjectExportMenu::exportQuote() { chooseAndExport(Kind::quote); }
+
+void ProjectExportMenu::chooseAndExport(Kind kind)
+{
+    if (m_busy)
+        return;
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    const QString name = ProjectTexts::exportFileName(
+        m_project, kind == Kind::projectSheet ? ProjectTexts::projectSheetSuffix : ProjectTexts::quoteSuffix);
+    const QString path = QFileDialog::getSaveFileName(window(), QString(), folder + u'/' + name, tr("PDF documents (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    exportTo(kind, path);
+}
+
+void ProjectExportMenu::fail(const QString& message)
+{
+    if (m_alert)
+        m_alert->close();
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Export failed"), message, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("exportAlert"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    m_alert = box;
+    box->open();
+}
+
+void ProjectExportMenu::exportTo(Kind kind, const QString& destination)
+{
+    if (m_busy || !m_project)
+        return;
+    // The date of a quote is the moment the user confirmed where to save it.
+    const ProjectExport::Builder build = kind == Kind::projectSheet
+                                             ? ProjectExport::projectSheetBuilder(m_project)
+                                             : ProjectExport::quoteBuilder(m_project, QDateTime::currentDateTime());
+    QString built;
+    try {
+        built = build();
+    } catch (const DomainError& e) {
+        fail(e.localizedDescription());
+        Q_EMIT exportFinished(destination, e.localizedDescription());
+        return;
+    } catch (const std::exception& e) {
+        fail(QString::fromUtf8(e.what()));
+        Q_EMIT exportFinished(destination, QString::fromUtf8(e.what()));
+        return;
+    }
+    m_busy = true;
+    setEnabled(false);
+    auto* watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, destination] {
+        watcher->deleteLater();
+        m_busy = false;
+        setEnabled(true);
+        const QString error = watcher->result();
+        if (error.isEmpty())
+            revealHandler()(destination);
+        else
+            fail(error);
+        Q_EMIT exportFinished(destination, error);
+    });
+    watcher->setFuture(QtConcurrent::run([built, destination] { return ProjectExport::placeFile(built, destination); }));
+}

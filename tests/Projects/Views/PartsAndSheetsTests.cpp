@@ -1,0 +1,368 @@
+// The parts list and the sheets around it, driven through their controls against a real store.
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ProjectComponent.h"
+#include "Corvallen/Projects/StockAllocation.h"
+#include "Corvallen/Projects/Views/AddFromInventorySheet.h"
+#include "Corvallen/Projects/Views/AddPartSheet.h"
+#include "Corvallen/Projects/Views/BomImportSheet.h"
+#include "Corvallen/Projects/Views/ProjectEditSheet.h"
+#include "Corvallen/Projects/Views/ProjectExportMenu.h"
+#include "Corvallen/Projects/Views/ProjectPartsView.h"
+#include "Corvallen/Projects/Views/QtyStepper.h"
+#include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Shell/Views/NumericField.h"
+#include "support/EventLoop.h"
+#include "support/TestEnvironment.h"
+#include "support/TestStore.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include "ViewInput.h"
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace corvallen::test;
+
+namespace {
+
+class PartsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        store = openTestStore(&path);
+        ASSERT_TRUE(store);
+        project = ctx().insert(new Project(QStringLiteral("Amp"), QString(), QString()));
+        ASSERT_TRUE(ctx().save());
+    }
+    ModelContext& ctx() { return store->mainContext(); }
+    Component* component(const QString& name, qint64 qty)
+    {
+        Component* c = ctx().insert(new Component(name));
+        c->setQty(qty);
+        return c;
+    }
+    std::unique_ptr<ProjectPartsView> makeView()
+    {
+        auto v = std::make_unique<ProjectPartsView>(project, ctx(), [this](Component* c) { revealed = c; });
+        v->resize(800, 500);
+        v->show();
+        processEvents();
+        return v;
+    }
+    QString writeFile(const QByteArray& bytes)
+    {
+        const QString file = freshFolder() + QStringLiteral("/bom.csv");
+        QFile f(file);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return file;
+    }
+    QString path;
+    std::unique_ptr<ModelContainer> store;
+    Project* project = nullptr;
+    Component* revealed = nullptr;
+};
+
+TEST_F(PartsTest, EmptyListShowsItsStateAndDisablesTheShoppingList)
+{
+    auto v = makeView();
+    EXPECT_TRUE(v->showsEmptyState());
+    EXPECT_EQ(v->summaryText(), QStringLiteral("0 parts · 0 items"));
+    EXPECT_FALSE(v->shoppingListButton()->isEnabled());
+}
+
+TEST_F(PartsTest, RowsFollowTheStoreAndTheirControlsMoveStock)
+{
+    Component* r = component(QStringLiteral("resistor"), 10);
+    Component* c = component(QStringLiteral("Capacitor"), 1);
+    StockAllocation::setPart(r, project, 3, ctx());
+    auto v = makeView();
+    ASSERT_EQ(v->list()->count(), 1);
+    StockAllocation::setPart(c, project, 2, ctx());
+    processEvents();
+    ASSERT_EQ(v->list()->count(), 2);
+    EXPECT_EQ(v->shownLines()[0]->component(), c);
+    EXPECT_EQ(v->summaryText(), QStringLiteral("2 parts · 5 items"));
+    EXPECT_TRUE(v->shoppingListButton()->isEnabled());
+
+    QWidget* row = v->list()->itemWidget(v->list()->item(1));
+    ASSERT_TRUE(row);
+    auto* stepper = row->findChild<QtyStepper*>();
+    ASSERT_TRUE(stepper);
+    stepper->plusButton()->click();
+    EXPECT_EQ(r->qty(), 6);
+    EXPECT_FALSE(ctx().hasChanges());
+    processEvents();
+    EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("stock"))->text(), QStringLiteral("6 pcs in stock"));
+
+    // Typing 0 and Return leaves the line at 1.
+    stepper->field()->setFocus();
+    stepper->field()->selectAll();
+    projects_test::keyClicks(stepper->field(), QStringLiteral("0"));
+    projects_test::keyClick(stepper->field(), Qt::Key_Return, QStringLiteral("\r"));
+    EXPECT_EQ(StockAllocation::lineFor(r, project)->quantity(), 1);
+    EXPECT_EQ(r->qty(), 9);
+    stepper->minusButton()->click();
+    EXPECT_EQ(StockAllocation::lineFor(r, project)->quantity(), 1);
+
+    // The context menu reveals, copies and removes.
+    QWidget* capRow = v->list()->itemWidget(v->list()->item(0));
+    auto* menuOwner = capRow;
+    QApplication::clipboard()->setText(QStringLiteral("old"));
+    QMetaObject::invokeMethod(menuOwner, [menuOwner] { Q_EMIT menuOwner->customContextMenuRequested(QPoint(5, 5)); });
+    processEvents();
+    auto* menu = capRow->findChild<QMenu*>();
+    ASSERT_TRUE(menu);
+    QStringList titles;
+    for (QAction* a : menu->actions())
+        titles << a->text();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("View in Inventory"), QStringLiteral("Copy Name"), QString(),
+                                   QStringLiteral("Remove from Project")}));
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(revealed, c);
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Capacitor"));
+    menu->actions()[3]->trigger();
+    menu->close();
+    EXPECT_EQ(c->qty(), 1);
+    processEvents();
+    EXPECT_EQ(v->list()->count(), 1);
+
+    // The remove button returns the stock, once.
+    QWidget* last = v->list()->itemWidget(v->list()->item(0));
+    auto* remove = last->findChild<QToolButton*>(QStringLiteral("removePart"));
+    remove->click();
+    remove->click();
+    EXPECT_EQ(r->qty(), 10);
+    processEvents();
+    EXPECT_TRUE(v->showsEmptyState());
+}
+
+TEST_F(PartsTest, ImportingABomPreviewsThenAllocates)
+{
+    Component* op = component(QStringLiteral("LM358"), 10);
+    auto v = makeView();
+    v->importBomFile(writeFile("Name,Qty,Mfr\nLM358,2,TI\nBuzzer,4,Murata\n"));
+    ASSERT_TRUE(waitUntil([&] { return v->openSheet() != nullptr; }));
+    auto* sheet = qobject_cast<BomImportSheet*>(v->openSheet());
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->importButton()->text(), QStringLiteral("Import 2 parts"));
+    EXPECT_TRUE(sheet->summaryText().startsWith(QStringLiteral("2 parts · 6 items · 1 new to inventory.")));
+    EXPECT_EQ(sheet->table()->topLevelItem(0)->text(3), QStringLiteral("10"));
+    EXPECT_EQ(sheet->table()->topLevelItem(1)->text(3), QStringLiteral("—"));
+    EXPECT_EQ(ctx().fetchCount<Component>(), 1);  // nothing written before "Import"
+    sheet->importButton()->click();
+    EXPECT_EQ(op->qty(), 8);
+    EXPECT_EQ(ctx().fetchCount<Component>(), 2);
+    processEvents();
+    EXPECT_EQ(v->list()->count(), 2);
+}
+
+TEST_F(PartsTest, UnreadableOrEmptyFilesEndInTheImportFailedAlert)
+{
+    auto v = makeView();
+    v->importBomFile(writeFile(""));
+    ASSERT_TRUE(waitUntil([&] { return v->openAlert() != nullptr; }));
+    EXPECT_EQ(v->openAlert()->windowTitle(), QStringLiteral("Import failed"));
+    EXPECT_EQ(v->openAlert()->text(), QStringLiteral("That file is empty."));
+    v->openAlert()->close();
+    processEvents();
+    v->importBomFile(freshFolder() + QStringLiteral("/missing.csv"));
+    ASSERT_TRUE(waitUntil([&] { return v->openAlert() != nullptr && !v->isBusy(); }));
+    EXPECT_FALSE(v->openAlert()->text().isEmpty());
+    EXPECT_EQ(v->openSheet(), nullptr);
+}
+
+TEST_F(PartsTest, ShoppingListWritesTheShortPartsOrSaysThereIsNothingToBuy)
+{
+    Component* r = component(QStringLiteral("10k resistor"), 2);
+    r->setPartNumber(QStringLiteral("RC0603"));
+    StockAllocation::setPart(r, project, 2, ctx());
+    auto v = makeView();
+    const QString file = freshFolder() + QStringLiteral("/Amp — shopping list.csv");
+    v->exportShoppingListTo(file);
+    ASSERT_TRUE(v->openAlert());
+    EXPECT_EQ(v->openAlert()->text(), QStringLiteral("Nothing to buy"));
+    EXPECT_EQ(v->openAlert()->informativeText(), QStringLiteral("Every part in this project's BOM is covered by stock."));
+    EXPECT_FALSE(QFile::exists(file));
+    v->openAlert()->close();
+
+    StockAllocation::setPart(r, project, 5, ctx());
+    processEvents();
+    v->exportShoppingListTo(file);
+    ASSERT_TRUE(waitUntil([&] { return !v->isBusy(); }));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("name,part_number,manufacturer,needed,in_stock\n10k resistor,RC0603,,3,-3\n"));
+
+    v->exportShoppingListTo(freshFolder() + QStringLiteral("/gone/x.csv"));
+    ASSERT_TRUE(waitUntil([&] { return !v->isBusy(); }));
+    ASSERT_TRUE(v->openAlert());
+    EXPECT_EQ(v->openAlert()->windowTitle(), QStringLiteral("Export failed"));
+}
+
+TEST_F(PartsTest, AddFromInventoryListsWhatIsMissingAndAddsOneOfEach)
+{
+    EXPECT_EQ(AddFromInventorySheet(project, ctx()).contentState(), QStringLiteral("nothingToAdd"));
+    Component* a = component(QStringLiteral("alpha"), 0);
+    Component* b = component(QStringLiteral("beta"), 3);
+    Component* g = component(QStringLiteral("gamma"), 3);
+    StockAllocation::setPart(g, project, 1, ctx());
+    AddFromInventorySheet sheet(project, ctx());
+    sheet.show();
+    processEvents();
+    EXPECT_EQ(sheet.contentState(), QStringLiteral("list"));
+    ASSERT_EQ(sheet.list()->count(), 2);
+    EXPECT_FALSE(sheet.addButton()->isEnabled());
+    sheet.list()->selectAll();
+    EXPECT_TRUE(sheet.addButton()->isEnabled());
+    projects_test::keyClicks(sheet.searchField(), QStringLiteral("zzz"));
+    EXPECT_EQ(sheet.contentState(), QStringLiteral("noMatches"));
+    sheet.searchField()->setText(QStringLiteral("alp"));
+    ASSERT_EQ(sheet.list()->count(), 1);
+    EXPECT_TRUE(sheet.list()->item(0)->isSelected());
+    sheet.addButton()->click();
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    EXPECT_EQ(a->qty(), -1);
+    EXPECT_EQ(b->qty(), 3);  // hidden by the search: not added
+    EXPECT_EQ(project->parts().size(), 2);
+}
+
+TEST_F(PartsTest, AddPartSheetAddsOrUpdatesTheLine)
+{
+    Component* c = component(QStringLiteral("LM358"), 10);
+    {
+        AddPartSheet sheet(c, project, ctx());
+        EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Add part"));
+        EXPECT_EQ(sheet.confirmButton()->text(), QStringLiteral("Add"));
+        EXPECT_EQ(sheet.quantity(), 1);
+        sheet.stepper()->minusButton()->click();
+        sheet.confirmButton()->click();
+        EXPECT_EQ(c->qty(), 9);
+    }
+    StockAllocation::setPart(c, project, 4, ctx());
+    {
+        AddPartSheet sheet(c, project, ctx());
+        EXPECT_EQ(sheet.confirmButton()->text(), QStringLiteral("Update"));
+        EXPECT_EQ(sheet.quantity(), 4);
+        sheet.stepper()->plusButton()->click();
+        sheet.stepper()->plusButton()->click();
+        EXPECT_EQ(c->qty(), 6);  // nothing changes before "Update"
+        sheet.confirmButton()->click();
+        EXPECT_EQ(c->qty(), 4);
+        EXPECT_EQ(c->projectUses().size(), 1);
+    }
+    project->setName(QString());
+    AddPartSheet unnamed(c, project, ctx());
+    EXPECT_EQ(unnamed.findChild<QLabel*>(QStringLiteral("projectCaption"))->text(), QStringLiteral("to project"));
+    unnamed.reject();
+    EXPECT_EQ(c->qty(), 4);
+}
+
+TEST_F(PartsTest, EditSheetWritesIntoTheProjectAndTheStoreSavesItByItself)
+{
+    SettingsStore::shared().setText(QStringLiteral("business.currency"), QStringLiteral("GBP"));
+    ctx().setAutosaveDelay(1);
+    ctx().setAutosaveEnabled(true);
+    Component* c = component(QStringLiteral("part"), 10);
+    c->setPurchasePrice(1.25);
+    c->setResellPrice(2);
+    StockAllocation::setPart(c, project, 10, ctx());
+    ProjectEditSheet sheet(project, ctx());
+    sheet.show();
+    processEvents();
+    EXPECT_TRUE(sheet.rateField()->findChild<QLabel*>() != nullptr);
+
+    sheet.nameField()->selectAll();
+    projects_test::keyClicks(sheet.nameField(), QStringLiteral("Amp v2"));
+    sheet.descriptionField()->setFocus();
+    projects_test::keyClicks(sheet.descriptionField(), QStringLiteral("Class A"));
+    sheet.notesField()->setFocus();
+    projects_test::keyClicks(sheet.notesField(), QStringLiteral("bias"));
+    sheet.hoursField()->lineEdit()->setFocus();
+    projects_test::keyClicks(sheet.hoursField()->lineEdit(), QStringLiteral("2"));
+    sheet.rateField()->lineEdit()->setFocus();
+    projects_test::keyClicks(sheet.rateField()->lineEdit(), QStringLiteral("15"));
+    sheet.combinedButton()->click();
+    EXPECT_EQ(project->name(), QStringLiteral("Amp v2"));
+    EXPECT_EQ(project->details(), QStringLiteral("Class A"));
+    EXPECT_EQ(project->notes(), QStringLiteral("bias"));
+    EXPECT_EQ(project->labourHours(), 2.0);
+    EXPECT_EQ(project->labourRate(), 15.0);
+    EXPECT_TRUE(project->quoteCombined());
+    processEvents();
+    EXPECT_TRUE(sheet.marginLine().startsWith(QStringLiteral("Parts cost "))) << sheet.marginLine().toStdString();
+    EXPECT_TRUE(sheet.marginLine().contains(QStringLiteral("30.00"))) << sheet.marginLine().toStdString();
+
+    // Flat set to 0 wins over hours times rate; cleared, it falls back.
+    sheet.flatField()->lineEdit()->setFocus();
+    projects_test::keyClicks(sheet.flatField()->lineEdit(), QStringLiteral("0"));
+    EXPECT_EQ(project->labourTotal(), 0.0);
+    projects_test::keyClick(sheet.flatField()->lineEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(project->labourFlat(), std::nullopt);
+    EXPECT_EQ(project->labourTotal(), 30.0);
+
+    sheet.accept();
+    ASSERT_TRUE(waitUntil([&] { return !ctx().hasChanges(); }));
+    store.reset();
+    store = reopenTestStore(path);
+    ASSERT_TRUE(store);
+    const auto projects = ctx().fetch<Project>();
+    ASSERT_EQ(projects.size(), 1);
+    EXPECT_EQ(projects[0]->name(), QStringLiteral("Amp v2"));
+    EXPECT_EQ(projects[0]->details(), QStringLiteral("Class A"));
+    EXPECT_EQ(projects[0]->labourRate(), 15.0);
+    EXPECT_TRUE(projects[0]->quoteCombined());
+}
+
+TEST_F(PartsTest, ExportsWriteWhereChosenOrShowTheBuilderFailure)
+{
+    QString revealedPath;
+    ProjectExportMenu::setRevealHandler([&](const QString& p) { revealedPath = p; });
+    ProjectExportMenu menu(project);
+    QStringList items;
+    for (QAction* a : menu.menu()->actions())
+        items << a->text();
+    EXPECT_EQ(items, (QStringList{QStringLiteral("Project Sheet (PDF)…"), QStringLiteral("Quote (PDF)…")}));
+
+    const QString dest = freshFolder() + QStringLiteral("/Amp — Quote.pdf");
+    {
+        QFile old(dest);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    menu.exportTo(ProjectExportMenu::Kind::quote, dest);
+    ASSERT_TRUE(waitUntil([&] { return !menu.isBusy(); }));
+    if (menu.openAlert()) {
+        // The renderer could not make a PDF here: the old file is untouched.
+        QFile f(dest);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), QByteArray("old"));
+        EXPECT_TRUE(revealedPath.isEmpty());
+    } else {
+        QFile f(dest);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.readAll().startsWith("%PDF"));
+        EXPECT_EQ(revealedPath, dest);
+    }
+
+    // A destination that cannot be written shows an alert and reveals nothing.
+    revealedPath.clear();
+    menu.exportTo(ProjectExportMenu::Kind::projectSheet, freshFolder() + QStringLiteral("/gone/x.pdf"));
+    ASSERT_TRUE(waitUntil([&] { return !menu.isBusy(); }));
+    ASSERT_TRUE(menu.openAlert());
+    EXPECT_FALSE(menu.openAlert()->text().isEmpty());
+    EXPECT_TRUE(revealedPath.isEmpty());
+}
+
+}  // namespace
