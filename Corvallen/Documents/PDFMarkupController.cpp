@@ -40,6 +40,7 @@ void PDFMarkupController::clearNotePrompt()
 void PDFMarkupController::setMode(MarkupMode mode)
 {
     m_mode = mode;
+    clearSelectedNote();
     emit stateChanged();
 }
 

@@ -13,6 +13,7 @@
 #include "Corvallen/Settings/Views/SettingsView.h"
 #include "Corvallen/Shell/Views/PlaceholderPage.h"
 #include "Corvallen/Sync/Views/SyncLocationsView.h"
+#include "Corvallen/Documents/Views/DocumentViewerWindow.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -86,9 +87,9 @@ QWidget* imageViewerContent(const QString& captureFileName, ModelContext&)
     return new PlaceholderPage(QStringLiteral("ImageViewerWindow"), captureFileName, QStringLiteral("photo"));
 }
 
-QWidget* documentViewerContent(const DocViewerTarget& target, ModelContext&)
+QWidget* documentViewerContent(const DocViewerTarget& target, ModelContext& context)
 {
-    return new PlaceholderPage(QStringLiteral("DocumentViewerWindow"), target.fileName, QStringLiteral("doc.text"));
+    return new DocumentViewerWindow(target, context);
 }
 
 }  // namespace ShellPages

@@ -1,0 +1,123 @@
+#include "Corvallen/Documents/Views/DocumentViewerWindow.h"
+
+#include "Corvallen/Documents/MarkupFile.h"
+#include "Corvallen/Documents/Views/PDFMarkupContainer.h"
+#include "Corvallen/Model/Document.h"
+#include "Corvallen/Model/DocumentFileStore.h"
+#include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+// Shows a file selected in the desktop's file manager, or opens its folder when no file manager
+// answers the request.
+void revealInFileManager(const QString& path)
+{
+    const QString uri = QUrl::fromLocalFile(path).toString();
+    const bool asked = QProcess::startDetached(
+        QStringLiteral("dbus-send"),
+        {QStringLiteral("--session"), QStringLiteral("--type=method_call"), QStringLiteral("--dest=org.freedesktop.FileManager1"),
+         QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1.ShowItems"),
+         QStringLiteral("array:string:") + uri, QStringLiteral("string:")});
+    if (!asked)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+}
+
+}  // namespace
+
+DocumentViewerWindow::DocumentViewerWindow(const DocViewerTarget& target, ModelContext& context, QWidget* parent)
+    : QWidget(parent), m_target(target), m_context(context)
+{
+    setObjectName(QStringLiteral("DocumentViewerWindow"));
+    setMinimumSize(600, 460);
+    MarkupFile::installThumbnailHooks();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const QString path = QDir(DocumentFileStore::documentsFolder()).filePath(target.fileName);
+    const DocumentFileKind kind = AppPaths::isPlainFileName(target.fileName) ? documentKind(target.fileName) : DocumentFileKind::other;
+    if (kind == DocumentFileKind::pdf || kind == DocumentFileKind::image) {
+        m_markup = new PDFMarkupContainer(kind == DocumentFileKind::pdf ? PDFMarkupContainer::Source::pdf
+                                                                        : PDFMarkupContainer::Source::image,
+                                          path, target.markupFileName, this);
+        layout->addWidget(m_markup);
+        return;
+    }
+    layout->addStretch(1);
+    auto* icon = new QLabel(this);
+    icon->setPixmap(symbolIcon(QStringLiteral("doc")).pixmap(56, 56));
+    icon->setAlignment(Qt::AlignCenter);
+    layout->addWidget(icon);
+    layout->addSpacing(16);
+    auto* text = new QLabel(tr("No built-in viewer for this file type."), this);
+    text->setAlignment(Qt::AlignCenter);
+    text->setForegroundRole(QPalette::PlaceholderText);
+    layout->addWidget(text);
+    layout->addSpacing(16);
+    auto* open = new QPushButton(symbolIcon(QStringLiteral("arrow.up.forward.app")), tr("Open in Default App"), this);
+    connect(open, &QPushButton::clicked, this, [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
+    layout->addWidget(open, 0, Qt::AlignHCenter);
+    layout->addSpacing(16);
+    auto* reveal = new QPushButton(tr("Show in File Manager"), this);
+    reveal->setFlat(true);
+    reveal->setCursor(Qt::PointingHandCursor);
+    connect(reveal, &QPushButton::clicked, this, [path] { revealInFileManager(path); });
+    layout->addWidget(reveal, 0, Qt::AlignHCenter);
+    layout->addStretch(1);
+}
+
+QString DocumentViewerWindow::displayTitle() const
+{
+    QString title = m_title.isEmpty() ? m_target.fileName : m_title;
+    if (!m_target.scopeLabel.isEmpty())
+        title += QStringLiteral(" — ") + m_target.scopeLabel;
+    return title;
+}
+
+void DocumentViewerWindow::loadTitle()
+{
+    const QString fileName = m_target.fileName;
+    const QList<Document*> found = m_context.fetch<Document>([&](const Document* d) { return d->fileName() == fileName; });
+    if (!found.isEmpty() && !found.first()->title().isEmpty())
+        m_title = found.first()->title();
+    if (window() && window() != this)
+        window()->setWindowTitle(displayTitle());
+}
+
+void DocumentViewerWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_titleLoaded) {
+        m_titleLoaded = true;
+        loadTitle();
+    }
+    // The close guard watches the window that shows this content.
+    QWidget* w = window();
+    if (m_markup && w && w != this && m_guardedWindow != w) {
+        if (m_guardedWindow)
+            m_guardedWindow->removeEventFilter(this);
+        m_guardedWindow = w;
+        w->installEventFilter(this);
+    }
+}
+
+bool DocumentViewerWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_guardedWindow && event->type() == QEvent::Close && m_markup) {
+        if (!m_markup->confirmClose()) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,599 @@
+#include "Corvallen/Documents/Views/MarkupCanvas.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include <poppler/qt6/poppler-qt6.h>
+
+#include <cmath>
+
+namespace {
+constexpr double pageGap = 12;
+constexpr double margin = 16;
+
+double distanceToSegment(const QPointF& p, const QPointF& a, const QPointF& b)
+{
+    const QPointF ab = b - a;
+    const double len2 = QPointF::dotProduct(ab, ab);
+    double t = len2 > 0 ? QPointF::dotProduct(p - a, ab) / len2 : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    const QPointF q = a + t * ab;
+    return std::hypot(p.x() - q.x(), p.y() - q.y());
+}
+
+QScrollArea* scrollAreaOf(QWidget* w)
+{
+    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(p))
+            return area;
+    return nullptr;
+}
+}  // namespace
+
+MarkupCanvas::MarkupCanvas(PDFMarkupController* controller, QWidget* parent) : QWidget(parent), m_controller(controller)
+{
+    setMouseTracking(false);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    connect(controller, &PDFMarkupController::markupChanged, this, qOverload<>(&QWidget::update));
+    connect(controller, &PDFMarkupController::stateChanged, this, [this] {
+        switch (m_controller->mode()) {
+        case MarkupMode::pan: setCursor(Qt::OpenHandCursor); break;
+        case MarkupMode::select: setCursor(Qt::IBeamCursor); break;
+        case MarkupMode::pen:
+        case MarkupMode::note: setCursor(Qt::CrossCursor); break;
+        case MarkupMode::eraser: setCursor(Qt::PointingHandCursor); break;
+        }
+    });
+    connect(controller, &PDFMarkupController::selectionCleared, this, [this] {
+        m_selectionLines.clear();
+        update();
+    });
+    setCursor(Qt::OpenHandCursor);
+}
+
+MarkupCanvas::~MarkupCanvas() = default;
+
+void MarkupCanvas::setPdf(std::shared_ptr<Poppler::Document> pdf)
+{
+    m_pdf = std::move(pdf);
+    if (m_pdf) {
+        m_pdf->setRenderHint(Poppler::Document::Antialiasing);
+        m_pdf->setRenderHint(Poppler::Document::TextAntialiasing);
+    }
+    m_images.clear();
+    relayout();
+}
+
+void MarkupCanvas::setScale(double scale)
+{
+    scale = std::clamp(scale, 0.25, 8.0);
+    if (std::abs(scale - m_scale) < 1e-6)
+        return;
+    m_scale = scale;
+    m_images.clear();
+    relayout();
+}
+
+void MarkupCanvas::fitWidth(int width)
+{
+    const auto doc = m_controller->document();
+    if (!doc || doc->pages.isEmpty())
+        return;
+    double widest = 1;
+    for (const MarkupPageRef& p : doc->pages)
+        widest = std::max(widest, p->size.width());
+    setScale((width - 2 * margin) / widest);
+}
+
+void MarkupCanvas::relayout()
+{
+    m_pageTops.clear();
+    double y = margin;
+    double widest = 0;
+    if (const auto doc = m_controller->document()) {
+        for (const MarkupPageRef& p : doc->pages) {
+            m_pageTops.append(y);
+            y += p->size.height() * m_scale + pageGap;
+            widest = std::max(widest, p->size.width() * m_scale);
+        }
+    }
+    setMinimumSize(int(widest + 2 * margin), int(y + margin));
+    resize(std::max(minimumWidth(), parentWidget() ? parentWidget()->width() : 0), minimumHeight());
+    update();
+}
+
+QSize MarkupCanvas::sizeHint() const
+{
+    return minimumSize().expandedTo(QSize(400, 300));
+}
+
+QRectF MarkupCanvas::pageRect(int index) const
+{
+    const auto doc = m_controller->document();
+    if (!doc || index < 0 || index >= m_pageTops.size())
+        return {};
+    const QSizeF size = doc->pages[index]->size * m_scale;
+    return QRectF((width() - size.width()) / 2, m_pageTops[index], size.width(), size.height());
+}
+
+QPointF MarkupCanvas::toView(int pageIndex, const QPointF& pt) const
+{
+    const QRectF r = pageRect(pageIndex);
+    const double h = m_controller->document()->pages[pageIndex]->size.height();
+    return QPointF(r.left() + pt.x() * m_scale, r.top() + (h - pt.y()) * m_scale);
+}
+
+QPointF MarkupCanvas::toPage(int pageIndex, const QPointF& v) const
+{
+    const QRectF r = pageRect(pageIndex);
+    const double h = m_controller->document()->pages[pageIndex]->size.height();
+    return QPointF((v.x() - r.left()) / m_scale, h - (v.y() - r.top()) / m_scale);
+}
+
+int MarkupCanvas::pageAt(const QPointF& v) const
+{
+    for (int i = 0; i < m_pageTops.size(); ++i)
+        if (pageRect(i).adjusted(0, -pageGap / 2, 0, pageGap / 2).contains(v))
+            return i;
+    return -1;
+}
+
+QImage MarkupCanvas::pageImage(int index)
+{
+    auto it = m_images.find(index);
+    if (it != m_images.end())
+        return *it;
+    QImage image;
+    if (m_pdf) {
+        if (std::unique_ptr<Poppler::Page> page = m_pdf->page(index)) {
+            const double dpi = 72.0 * m_scale * devicePixelRatioF();
+            image = page->renderToImage(dpi, dpi);
+            image.setDevicePixelRatio(devicePixelRatioF());
+        }
+    }
+    // Keep memory bounded on long documents: only a window of pages stays rendered.
+    if (m_images.size() > 24)
+        m_images.clear();
+    m_images.insert(index, image);
+    return image;
+}
+
+void MarkupCanvas::paintEvent(QPaintEvent* event)
+{
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Mid).lighter(130));
+    const auto doc = m_controller->document();
+    if (!doc)
+        return;
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < doc->pageCount(); ++i) {
+        const QRectF r = pageRect(i);
+        if (!r.intersects(QRectF(event->rect())))
+            continue;
+        p.fillRect(r, Qt::white);
+        const QImage img = pageImage(i);
+        if (!img.isNull())
+            p.drawImage(r, img);
+        p.save();
+        p.setClipRect(r);
+        for (const MarkupAnnotationRef& a : doc->pages[i]->annotations)
+            drawAnnotation(p, i, *a);
+        for (const auto& [page, line] : m_selectionLines) {
+            if (page != i)
+                continue;
+            const QRectF v = QRectF(toView(i, QPointF(line.left(), line.bottom())), toView(i, QPointF(line.right(), line.top())))
+                                 .normalized();
+            p.fillRect(v, QColor(60, 120, 255, 70));
+        }
+        p.restore();
+    }
+    if (m_drag == Drag::ink && m_dragPage >= 0 && m_inkPoints.size() > 1) {
+        QPen pen(m_controller->color(), m_controller->penWidth() * m_scale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        p.setPen(pen);
+        QPolygonF poly;
+        for (const QPointF& pt : m_inkPoints)
+            poly << toView(m_dragPage, pt);
+        p.drawPolyline(poly);
+    }
+    if (m_drag == Drag::select && !m_selectRect.isNull()) {
+        p.setPen(QPen(QColor(60, 120, 255), 1, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(m_selectRect);
+    }
+}
+
+void MarkupCanvas::drawAnnotation(QPainter& p, int i, const MarkupAnnotation& a) const
+{
+    const QColor color = a.color.value_or(QColor(Qt::black));
+    switch (a.kind) {
+    case MarkupKind::ink: {
+        QPen pen(color, a.borderWidth.value_or(1) * m_scale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        for (const QPolygonF& path : a.paths) {
+            QPolygonF poly;
+            for (const QPointF& pt : path)
+                poly << toView(i, pt);
+            if (poly.size() == 1)
+                p.drawPoint(poly.first());
+            else
+                p.drawPolyline(poly);
+        }
+        break;
+    }
+    case MarkupKind::highlight: {
+        p.save();
+        p.setCompositionMode(QPainter::CompositionMode_Multiply);
+        QList<QPolygonF> areas = a.quadrilateralPoints;
+        if (areas.isEmpty())
+            areas << QPolygonF(a.bounds);
+        for (const QPolygonF& area : areas) {
+            const QRectF r = area.boundingRect();
+            p.fillRect(QRectF(toView(i, QPointF(r.left(), r.bottom())), toView(i, QPointF(r.right(), r.top()))).normalized(), color);
+        }
+        p.restore();
+        break;
+    }
+    case MarkupKind::line: {
+        const QPointF s = toView(i, a.startPoint);
+        const QPointF e = toView(i, a.endPoint);
+        const double w = a.borderWidth.value_or(1) * m_scale;
+        p.setPen(QPen(color, w, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(s, e);
+        if (a.endLineEnd == MarkupLineEnd::closedArrow || a.endLineEnd == MarkupLineEnd::openArrow) {
+            const double angle = std::atan2(e.y() - s.y(), e.x() - s.x());
+            const double len = std::max(8.0, 6 * w);
+            const QPointF l = e - QPointF(std::cos(angle - 0.45) * len, std::sin(angle - 0.45) * len);
+            const QPointF r = e - QPointF(std::cos(angle + 0.45) * len, std::sin(angle + 0.45) * len);
+            p.setBrush(a.interiorColor.value_or(color));
+            p.drawPolygon(QPolygonF{e, l, r});
+            p.setBrush(Qt::NoBrush);
+        }
+        break;
+    }
+    case MarkupKind::freeText:
+        drawNote(p, i, a);
+        break;
+    case MarkupKind::other:
+        break;
+    }
+}
+
+void MarkupCanvas::drawNote(QPainter& p, int i, const MarkupAnnotation& a) const
+{
+    const QRectF r = QRectF(toView(i, QPointF(a.bounds.left(), a.bounds.bottom())), toView(i, QPointF(a.bounds.right(), a.bounds.top())))
+                         .normalized();
+    QPainterPath path;
+    path.addRoundedRect(r, 8 * m_scale, 8 * m_scale);
+    p.fillPath(path, a.color.value_or(QColor(255, 204, 0)));
+    QColor edge(0, 0, 0);
+    edge.setAlphaF(0.18f);
+    p.setPen(QPen(edge, 0.75 * m_scale));
+    p.drawPath(path);
+    if (!a.contents.isEmpty()) {
+        QFont f = a.font.value_or(NoteAnnotations::noteFont());
+        f.setPixelSize(std::max(1, int(std::lround(f.pointSizeF() > 0 ? f.pointSizeF() * m_scale : 12 * m_scale))));
+        p.save();
+        p.setFont(f);
+        p.setPen(a.fontColor.value_or(QColor(Qt::black)));
+        const QRectF inner = r.adjusted(7 * m_scale, 5 * m_scale, -7 * m_scale, -5 * m_scale);
+        p.setClipRect(inner);
+        p.drawText(inner, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, a.contents);
+        p.restore();
+    }
+    if (m_controller->selectedNote.get() == &a) {
+        p.setPen(QPen(QColor(60, 120, 255), 1.5));
+        p.setBrush(Qt::white);
+        for (const auto& [corner, pt] : NoteAnnotations::corners(a.bounds))
+            p.drawEllipse(toView(i, pt), 4, 4);
+        p.setBrush(NoteAnnotations::leaderRed());
+        p.setPen(Qt::white);
+        p.drawEllipse(leaderHandle(i, a), 5, 5);
+    }
+}
+
+QPointF MarkupCanvas::leaderHandle(int i, const MarkupAnnotation& note) const
+{
+    if (m_controller->leaders.leaderEnds.contains(&note))
+        return toView(i, m_controller->leaders.leaderEnds.value(&note));
+    return toView(i, QPointF(note.bounds.right(), note.bounds.center().y())) + QPointF(22, 0);
+}
+
+MarkupAnnotationRef MarkupCanvas::annotationAt(int i, const QPointF& pt, bool notes) const
+{
+    const auto doc = m_controller->document();
+    if (!doc || i < 0)
+        return nullptr;
+    const double tolerance = 6 / m_scale;
+    const auto& list = doc->pages[i]->annotations;
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        const MarkupAnnotation& a = **it;
+        switch (a.kind) {
+        case MarkupKind::freeText:
+            if (notes && a.bounds.contains(pt))
+                return *it;
+            break;
+        case MarkupKind::ink:
+            if (notes)
+                break;
+            for (const QPolygonF& path : a.paths)
+                for (qsizetype k = 0; k + 1 < path.size() || (k == 0 && path.size() == 1); ++k)
+                    if (distanceToSegment(pt, path[k], path[std::min(k + 1, path.size() - 1)])
+                        < tolerance + a.borderWidth.value_or(1) / 2)
+                        return *it;
+            break;
+        case MarkupKind::highlight:
+            if (!notes && a.bounds.contains(pt))
+                return *it;
+            break;
+        case MarkupKind::line:
+            if (!notes && distanceToSegment(pt, a.startPoint, a.endPoint) < tolerance)
+                return *it;
+            break;
+        case MarkupKind::other:
+            break;
+        }
+    }
+    return nullptr;
+}
+
+void MarkupCanvas::updateSelection(const QRectF& viewRect)
+{
+    m_selectionLines.clear();
+    if (!m_pdf)
+        return;
+    QString text;
+    for (int i = 0; i < m_pageTops.size(); ++i) {
+        const QRectF pr = pageRect(i);
+        if (!pr.intersects(viewRect))
+            continue;
+        std::unique_ptr<Poppler::Page> page = m_pdf->page(i);
+        if (!page)
+            continue;
+        const QSizeF size = m_controller->document()->pages[i]->size;
+        // Text boxes come in points from the top-left corner; lines gather boxes of one baseline.
+        QList<QRectF> lines;
+        for (const auto& box : page->textList()) {
+            const QRectF b = box->boundingBox();
+            const QRectF v(pr.left() + b.left() * m_scale, pr.top() + b.top() * m_scale, b.width() * m_scale,
+                           b.height() * m_scale);
+            if (!v.intersects(viewRect))
+                continue;
+            text += box->text();
+            const QRectF pageSpace(b.left(), size.height() - b.bottom(), b.width(), b.height());
+            bool merged = false;
+            for (QRectF& line : lines) {
+                if (std::abs(line.center().y() - pageSpace.center().y()) < std::max(2.0, b.height() / 2)) {
+                    line = line.united(pageSpace);
+                    merged = true;
+                    break;
+                }
+            }
+            if (!merged)
+                lines.append(pageSpace);
+        }
+        for (const QRectF& line : lines)
+            m_selectionLines.append({i, line});
+    }
+    m_controller->setHasSelection(!text.trimmed().isEmpty());
+}
+
+void MarkupCanvas::highlightSelection()
+{
+    const auto doc = m_controller->document();
+    if (!doc)
+        return;
+    QList<std::pair<MarkupPageRef, QRectF>> lines;
+    for (const auto& [index, rect] : m_selectionLines)
+        if (MarkupPageRef page = doc->page(index))
+            lines.append({page, rect});
+    m_selectionLines.clear();
+    m_controller->addHighlight(lines);
+    update();
+}
+
+void MarkupCanvas::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const auto doc = m_controller->document();
+    m_pressView = event->position();
+    m_pressGlobal = event->globalPosition().toPoint();
+    m_dragPage = pageAt(m_pressView);
+    m_drag = Drag::none;
+    if (!doc)
+        return;
+    switch (m_controller->mode()) {
+    case MarkupMode::pan:
+        m_drag = Drag::pan;
+        setCursor(Qt::ClosedHandCursor);
+        break;
+    case MarkupMode::select:
+        m_drag = Drag::select;
+        m_selectRect = QRectF(m_pressView, QSizeF());
+        m_selectionLines.clear();
+        m_controller->setHasSelection(false);
+        update();
+        break;
+    case MarkupMode::pen:
+        if (m_dragPage >= 0) {
+            m_drag = Drag::ink;
+            m_inkPoints = {toPage(m_dragPage, m_pressView)};
+        }
+        break;
+    case MarkupMode::eraser:
+        if (m_dragPage >= 0)
+            if (MarkupAnnotationRef hit = annotationAt(m_dragPage, toPage(m_dragPage, m_pressView), false))
+                m_controller->erase(hit, doc->pages[m_dragPage]);
+        break;
+    case MarkupMode::note: {
+        // A selected note's leader handle and corner handles come first.
+        if (MarkupAnnotationRef sel = m_controller->selectedNote) {
+            const int si = doc->indexOf(m_controller->selectedPage.get());
+            if (si >= 0) {
+                const QPointF h = leaderHandle(si, *sel);
+                if (std::hypot(h.x() - m_pressView.x(), h.y() - m_pressView.y()) < 8) {
+                    m_drag = Drag::leader;
+                    m_dragPage = si;
+                    return;
+                }
+                const auto cs = NoteAnnotations::corners(sel->bounds);
+                for (int k = 0; k < cs.size(); ++k) {
+                    const QPointF c = toView(si, cs[k].second);
+                    if (std::hypot(c.x() - m_pressView.x(), c.y() - m_pressView.y()) < 7) {
+                        m_drag = Drag::resizeNote;
+                        m_resizeCorner = k;
+                        m_dragPage = si;
+                        m_noteStartBounds = sel->bounds;
+                        return;
+                    }
+                }
+            }
+        }
+        if (m_dragPage < 0)
+            break;
+        const QPointF pt = toPage(m_dragPage, m_pressView);
+        if (MarkupAnnotationRef note = annotationAt(m_dragPage, pt, true)) {
+            m_controller->selectedNote = note;
+            m_controller->selectedPage = doc->pages[m_dragPage];
+            m_drag = Drag::moveNote;
+            m_noteStartBounds = note->bounds;
+            m_noteGrabOffset = pt - note->bounds.topLeft();
+            update();
+        } else if (m_controller->selectedNote) {
+            m_controller->selectedNote.reset();
+            m_controller->selectedPage.reset();
+            update();
+        } else {
+            m_controller->promptNewNote(doc->pages[m_dragPage], pt);
+        }
+        break;
+    }
+    }
+}
+
+void MarkupCanvas::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPointF pos = event->position();
+    const auto doc = m_controller->document();
+    switch (m_drag) {
+    case Drag::pan:
+        if (QScrollArea* area = scrollAreaOf(this)) {
+            const QPoint delta = event->globalPosition().toPoint() - m_pressGlobal;
+            m_pressGlobal = event->globalPosition().toPoint();
+            area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->value() - delta.x());
+            area->verticalScrollBar()->setValue(area->verticalScrollBar()->value() - delta.y());
+        }
+        break;
+    case Drag::select:
+        m_selectRect = QRectF(m_pressView, pos).normalized();
+        updateSelection(m_selectRect);
+        update();
+        break;
+    case Drag::ink:
+        m_inkPoints.append(toPage(m_dragPage, pos));
+        update();
+        break;
+    case Drag::moveNote:
+        if (MarkupAnnotationRef note = m_controller->selectedNote) {
+            const QPointF pt = toPage(m_dragPage, pos);
+            note->bounds.moveTopLeft(pt - m_noteGrabOffset);
+            m_controller->leaders.refreshLeader(note, *doc->pages[m_dragPage]);
+            update();
+        }
+        break;
+    case Drag::resizeNote:
+        if (MarkupAnnotationRef note = m_controller->selectedNote) {
+            const QPointF pt = toPage(m_dragPage, pos);
+            QRectF b = m_noteStartBounds;
+            // Corners are tl (min x, max y), tr, bl, br in page space.
+            if (m_resizeCorner == 0 || m_resizeCorner == 2)
+                b.setLeft(std::min(pt.x(), b.right() - 40));
+            else
+                b.setRight(std::max(pt.x(), b.left() + 40));
+            if (m_resizeCorner == 0 || m_resizeCorner == 1)
+                b.setBottom(std::max(pt.y(), b.top() + 24));
+            else
+                b.setTop(std::min(pt.y(), b.bottom() - 24));
+            note->bounds = b;
+            m_controller->leaders.refreshLeader(note, *doc->pages[m_dragPage]);
+            update();
+        }
+        break;
+    case Drag::leader:
+        if (MarkupAnnotationRef note = m_controller->selectedNote) {
+            m_controller->leaders.setLeader(note, *doc->pages[m_dragPage], toPage(m_dragPage, pos));
+            update();
+        }
+        break;
+    case Drag::none:
+        break;
+    }
+}
+
+void MarkupCanvas::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const auto doc = m_controller->document();
+    const Drag drag = m_drag;
+    m_drag = Drag::none;
+    switch (drag) {
+    case Drag::pan:
+        setCursor(Qt::OpenHandCursor);
+        break;
+    case Drag::select:
+        m_selectRect = QRectF();
+        update();
+        break;
+    case Drag::ink:
+        if (m_inkPoints.size() >= 2)
+            m_controller->addInk(doc->pages[m_dragPage], m_inkPoints);
+        m_inkPoints.clear();
+        update();
+        break;
+    case Drag::moveNote:
+    case Drag::resizeNote:
+        if (MarkupAnnotationRef note = m_controller->selectedNote)
+            if (note->bounds != m_noteStartBounds)
+                m_controller->noteMoved(note, m_noteStartBounds);
+        break;
+    case Drag::leader:
+        if (MarkupAnnotationRef note = m_controller->selectedNote) {
+            const QPointF end = m_controller->leaders.leaderEnds.value(note.get());
+            // An arrow dropped back onto its note is taken away.
+            if (note->bounds.adjusted(-3, -3, 3, 3).contains(end))
+                m_controller->leaders.removeLeader(note.get(), *doc);
+            m_controller->markDirty();
+        }
+        break;
+    case Drag::none:
+        break;
+    }
+}
+
+void MarkupCanvas::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const auto doc = m_controller->document();
+    if (!doc || m_controller->mode() != MarkupMode::note)
+        return;
+    const int i = pageAt(event->position());
+    if (i < 0)
+        return;
+    if (MarkupAnnotationRef note = annotationAt(i, toPage(i, event->position()), true))
+        m_controller->promptEditNote(note);
+}
+
+void MarkupCanvas::wheelEvent(QWheelEvent* event)
+{
+    if (event->modifiers() & Qt::ControlModifier) {
+        setScale(m_scale * (event->angleDelta().y() > 0 ? 1.1 : 1 / 1.1));
+        emit zoomedByUser();
+        event->accept();
+        return;
+    }
+    QWidget::wheelEvent(event);
+}
