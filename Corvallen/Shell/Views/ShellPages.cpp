@@ -3,7 +3,10 @@
 #include "Corvallen/Devices/Views/DevicesView.h"
 #include "Corvallen/Devices/Views/ManageDevicesSheet.h"  // DevicesView.h reads its sheet through a QPointer
 #include "Corvallen/Inventory/Views/InventoryView.h"
+#include "Corvallen/Library/Views/ImageViewerWindow.h"
+#include "Corvallen/Library/Views/LibraryView.h"
 #include "Corvallen/Model/Project.h"
+#include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Projects/Views/AddPartSheet.h"
 #include "Corvallen/Projects/Views/ProjectEditSheet.h"
 #include "Corvallen/Projects/Views/ProjectWorkspaceView.h"
@@ -41,9 +44,9 @@ QDialog* placeholderSheet(const QString& name, const QString& title, const QStri
 
 }  // namespace
 
-QWidget* libraryPage(ModelContext&, AppModel&)
+QWidget* libraryPage(ModelContext& context, AppModel&)
 {
-    return new PlaceholderPage(QStringLiteral("LibraryView"), QObject::tr("Library"), QStringLiteral("photo.stack"));
+    return new LibraryView(context, SettingsStore::shared());
 }
 
 QWidget* inventoryPage(ModelContext& context, InventoryStatusFilter filter, std::optional<PersistentIdentifier> selection)
@@ -82,9 +85,9 @@ QWidget* helpContent() { return new HelpView(HelpTopic::firstTopicId()); }
 
 QWidget* changelogContent() { return new ChangelogView; }
 
-QWidget* imageViewerContent(const QString& captureFileName, ModelContext&)
+QWidget* imageViewerContent(const QString& captureFileName, ModelContext& context)
 {
-    return new PlaceholderPage(QStringLiteral("ImageViewerWindow"), captureFileName, QStringLiteral("photo"));
+    return new ImageViewerWindow(captureFileName, context);
 }
 
 QWidget* documentViewerContent(const DocViewerTarget& target, ModelContext& context)

@@ -1,0 +1,362 @@
+// The Library's views, offscreen, against a real store and real image files.
+#include "Corvallen/Library/CaptureSelection.h"
+#include "Corvallen/Library/Views/BulkInspector.h"
+#include "Corvallen/Library/Views/CaptureBrowser.h"
+#include "Corvallen/Library/Views/CaptureCard.h"
+#include "Corvallen/Library/Views/CaptureGrid.h"
+#include "Corvallen/Library/Views/CaptureInspector.h"
+#include "Corvallen/Library/Views/CompareChart.h"
+#include "Corvallen/Library/Views/CompareView.h"
+#include "Corvallen/Library/Views/ImageViewerWindow.h"
+#include "Corvallen/Library/Views/LibraryView.h"
+#include "Corvallen/Library/Views/SingleCaptureInspector.h"
+#include "Corvallen/Model/Capture.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/Tag.h"
+#include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Shell/DragString.h"
+#include "Corvallen/Sync/DeviceStorage.h"
+#include "support/EventLoop.h"
+#include "support/TestEnvironment.h"
+#include "support/TestStore.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString capturePath(const QString& name)
+{
+    return QDir(DeviceStorage::capturesFolder()).filePath(name);
+}
+
+void writeImage(const QString& name, int w = 480, int h = 272)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    image.save(capturePath(name), "PNG");
+    DeviceStorage::clearImageCache();
+}
+
+void press(QWidget* w, QPointF at, Qt::KeyboardModifiers modifiers = {}, Qt::MouseButtons buttons = Qt::LeftButton)
+{
+    QMouseEvent e(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, buttons, modifiers);
+    QApplication::sendEvent(w, &e);
+}
+
+void move(QWidget* w, QPointF at)
+{
+    QMouseEvent e(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(w, &e);
+}
+
+void release(QWidget* w, QPointF at)
+{
+    QMouseEvent e(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, {});
+    QApplication::sendEvent(w, &e);
+}
+
+struct Store {
+    QString path;
+    std::unique_ptr<ModelContainer> container = corvallen::test::openTestStore(&path);
+    ModelContext& context = container->mainContext();
+
+    Capture* capture(const QString& fileName, const QString& title, bool withImage = true)
+    {
+        auto* c = context.insert(new Capture(fileName));
+        c->setTitle(title);
+        if (withImage)
+            writeImage(fileName);
+        return c;
+    }
+};
+
+QString labelText(QWidget* panel, const QString& objectName)
+{
+    auto* l = panel->findChild<QLabel*>(objectName);
+    return l ? l->text() : QString();
+}
+
+}  // namespace
+
+TEST(LibraryViews, PageShowsEmptyStatesKeepsItsModeAndSearches)
+{
+    Store s;
+    SettingsStore settings(QDir(corvallen::test::freshFolder()).filePath(QStringLiteral("settings.json")));
+    {
+        LibraryView page(s.context, settings);
+        page.resize(1000, 700);
+        CaptureBrowser* browser = page.captureBrowser();
+        EXPECT_TRUE(browser->isShowingEmptyState());
+        EXPECT_EQ(labelText(browser->emptyState(), QStringLiteral("EmptyStateTitle")), QStringLiteral("No captures"));
+        EXPECT_EQ(labelText(browser->emptyState(), QStringLiteral("EmptyStateMessage")),
+                  QStringLiteral("Add a storage device in Devices to sync captures."));
+        page.scopeControl()->button(1)->click();
+        EXPECT_EQ(labelText(browser->emptyState(), QStringLiteral("EmptyStateMessage")),
+                  QStringLiteral("No unfiled captures — everything is filed to a project."));
+        page.modeControl()->button(1)->click();
+        EXPECT_EQ(settings.textValue(QStringLiteral("libraryMode")), QStringLiteral("Documents"));
+    }
+    LibraryView again(s.context, settings);
+    EXPECT_EQ(again.mode(), LibraryFilter::Mode::documents);
+    EXPECT_EQ(again.scope(), LibraryFilter::Scope::all);
+    EXPECT_TRUE(again.search().isEmpty());
+    again.setMode(LibraryFilter::Mode::captures);
+
+    // New captures appear through the store's change notifications, newest first.
+    Capture* older = s.capture(QStringLiteral("old.png"), QStringLiteral("Ripple"));
+    older->setImportedAt(QDateTime::currentDateTime().addDays(-1));
+    Capture* newer = s.capture(QStringLiteral("new.png"), QStringLiteral("Noise"));
+    ASSERT_TRUE(corvallen::test::waitUntil([&] { return again.shownCaptures().size() == 2; }));
+    EXPECT_EQ(again.shownCaptures(), QList<Capture*>({newer, older}));
+    again.searchField()->setText(QStringLiteral("  RIPP "));
+    EXPECT_EQ(again.shownCaptures(), QList<Capture*>({older}));
+}
+
+TEST(LibraryViews, BrowserToolbarSelectionInspectorAndDeletion)
+{
+    Store s;
+    QList<Capture*> list;
+    for (int i = 1; i <= 5; ++i)
+        list.append(s.capture(QStringLiteral("sel%1.png").arg(i), QStringLiteral("Capture %1").arg(i), i != 2));
+    ASSERT_TRUE(s.context.save());
+    CaptureBrowser browser(s.context);
+    browser.resize(1200, 800);
+    browser.show();
+    browser.setCaptures(list, QStringLiteral("No captures"), QStringLiteral("msg"));
+    EXPECT_FALSE(browser.isShowingEmptyState());
+    EXPECT_FALSE(browser.trashButton()->isVisibleTo(&browser));
+    EXPECT_FALSE(browser.compareButton()->isVisibleTo(&browser));
+
+    // A plain click on a card image selects it alone and brings the hidden inspector back.
+    browser.setInspectorShown(false);
+    CaptureCard* first = browser.grid()->cardFor(list.at(0));
+    ASSERT_TRUE(first);
+    press(first->thumbnail(), {10, 10});
+    EXPECT_TRUE(browser.isInspectorShown());
+    EXPECT_EQ(browser.selectedCaptures(), QList<Capture*>({list.at(0)}));
+    EXPECT_EQ(browser.inspector()->state(), CaptureInspector::State::single);
+    EXPECT_TRUE(browser.trashButton()->isVisibleTo(&browser));
+    EXPECT_FALSE(browser.compareButton()->isVisibleTo(&browser));
+
+    // Shift-click extends from the anchor; checkboxes add without touching the inspector column.
+    press(browser.grid()->cardFor(list.at(2))->thumbnail(), {10, 10}, Qt::ShiftModifier);
+    EXPECT_EQ(browser.selectedCaptures().size(), 3);
+    EXPECT_TRUE(browser.compareButton()->isVisibleTo(&browser));
+    EXPECT_EQ(browser.inspector()->state(), CaptureInspector::State::bulk);
+    EXPECT_TRUE(browser.grid()->cardFor(list.at(1))->isSelected());
+    browser.setInspectorShown(false);
+    browser.grid()->cardFor(list.at(3))->checkbox()->click();
+    EXPECT_EQ(browser.selectedCaptures().size(), 4);
+    EXPECT_FALSE(browser.isInspectorShown());
+    EXPECT_FALSE(browser.compareButton()->isVisibleTo(&browser));
+    BulkInspector* bulk = browser.inspector()->bulk();
+    EXPECT_EQ(bulk->header()->text(), QStringLiteral("4 selected"));
+    EXPECT_EQ(bulk->deleteButton()->text(), QStringLiteral("Delete 4 Captures"));
+    EXPECT_FALSE(bulk->compareButton()->isVisibleTo(bulk));
+    EXPECT_EQ(bulk->thumbnailCount(), 3);  // sel2.png has no image file
+    EXPECT_EQ(browser.deleteQuestion(), QStringLiteral("Delete 4 capture(s)?"));
+
+    browser.toggleSelectAll();
+    EXPECT_EQ(browser.selectedCaptures().size(), 5);
+    browser.toggleSelectAll();
+    EXPECT_TRUE(browser.selectedCaptures().isEmpty());
+    EXPECT_EQ(browser.inspector()->state(), CaptureInspector::State::none);
+
+    // Deleting two: records and files go, the selection empties, the store is saved.
+    browser.grid()->cardFor(list.at(0))->checkbox()->click();
+    browser.grid()->cardFor(list.at(1))->checkbox()->click();
+    browser.deleteSelected();
+    EXPECT_TRUE(list.at(0)->isDeleted());
+    EXPECT_TRUE(list.at(1)->isDeleted());
+    EXPECT_FALSE(QFile::exists(capturePath(QStringLiteral("sel1.png"))));
+    EXPECT_TRUE(QFile::exists(capturePath(QStringLiteral("sel3.png"))));
+    EXPECT_TRUE(browser.selectedCaptures().isEmpty());
+    EXPECT_EQ(browser.inspector()->state(), CaptureInspector::State::none);
+    EXPECT_FALSE(s.context.hasChanges());
+    EXPECT_EQ(browser.grid()->cards().size(), 3);
+}
+
+TEST(LibraryViews, CardNamesRenamesAndDragStrings)
+{
+    Store s;
+    Capture* c = s.capture(QStringLiteral("card.png"), QString());
+    Capture* other = s.capture(QStringLiteral("card2.png"), QStringLiteral("Other"));
+    CaptureSelection selection;
+    CaptureGrid grid(&selection);
+    grid.resize(900, 600);
+    grid.show();
+    grid.setCaptures({c, other});
+    EXPECT_EQ(grid.columnCount(), CaptureGrid::columnsFor(grid.viewport()->width()));
+    EXPECT_EQ(CaptureGrid::columnsFor(2 * 16 + 210), 1);
+    EXPECT_EQ(CaptureGrid::columnsFor(2 * 16 + 210 * 2 + 14), 2);
+    CaptureCard* card = grid.cardFor(c);
+    EXPECT_EQ(card->nameLabel()->text(), QStringLiteral("unnamed"));
+
+    const auto id = DragString::decode(card->dragText(), DragString::capturePrefix());
+    ASSERT_TRUE(id);
+    EXPECT_EQ(*id, c->persistentModelID());
+
+    press(card->nameLabel(), {2, 2});
+    EXPECT_TRUE(card->isEditing());
+    card->nameField()->setText(QString());
+    card->nameField()->insert(QStringLiteral("Scope"));  // typed: every keystroke reaches the title
+    EXPECT_EQ(c->title(), QStringLiteral("Scope"));
+    // Starting a rename on another card ends this one.
+    press(grid.cardFor(other)->nameLabel(), {2, 2});
+    EXPECT_FALSE(card->isEditing());
+    EXPECT_TRUE(grid.cardFor(other)->isEditing());
+    EXPECT_EQ(card->nameLabel()->text(), QStringLiteral("Scope"));
+    // A click between the cards ends it and leaves the selection alone.
+    selection.toggleSelection(c->persistentModelID());
+    press(grid.widget(), {grid.widget()->width() - 2.0, grid.widget()->height() - 2.0});
+    EXPECT_FALSE(grid.cardFor(other)->isEditing());
+    EXPECT_TRUE(selection.isSelected(c->persistentModelID()));
+}
+
+TEST(LibraryViews, SingleInspectorTagsReadingAndProjects)
+{
+    Store s;
+    Capture* c = s.capture(QStringLiteral("insp.png"), QStringLiteral("Inspect"));
+    s.context.insert(new Project(QStringLiteral("Zeta"), {}, {}));
+    s.context.insert(new Project(QStringLiteral("Alpha"), {}, {}));
+    ASSERT_TRUE(s.context.save());
+    SingleCaptureInspector panel(s.context, {});
+    panel.resize(320, 900);
+    panel.show();
+    panel.setCapture(c);
+    EXPECT_TRUE(panel.previewLabel()->isVisibleTo(&panel));
+    EXPECT_FALSE(panel.readingBox()->isVisibleTo(&panel));
+    ASSERT_EQ(panel.projectMenu()->count(), 3);
+    EXPECT_EQ(panel.projectMenu()->itemText(0), QStringLiteral("Unfiled"));
+    EXPECT_EQ(panel.projectMenu()->itemText(1), QStringLiteral("Alpha"));
+
+    EXPECT_FALSE(panel.addButton()->isEnabled());
+    panel.tagField()->setText(QStringLiteral("  Probe Noise "));
+    EXPECT_TRUE(panel.addButton()->isEnabled());
+    Q_EMIT panel.tagField()->returnPressed();
+    ASSERT_EQ(c->tags().size(), 1);
+    EXPECT_EQ(c->tags().first()->name(), QStringLiteral("probe noise"));
+    EXPECT_TRUE(panel.tagField()->text().isEmpty());
+    EXPECT_FALSE(s.context.hasChanges());
+    panel.tagField()->setText(QStringLiteral("probe"));
+    EXPECT_FALSE(panel.suggestionBox()->isVisibleTo(&panel));  // already attached
+
+    c->setMode(QStringLiteral("DC"));
+    c->setValue(5.02);
+    panel.refresh();
+    EXPECT_FALSE(panel.readingBox()->isVisibleTo(&panel));  // no unit yet
+    c->setUnit(QStringLiteral("V"));
+    c->setSummary(QStringLiteral("Five volts."));
+    panel.refresh();
+    EXPECT_TRUE(panel.readingBox()->isVisibleTo(&panel));
+    EXPECT_TRUE(panel.readingBox()->findChildren<QLabel*>().first()->text().startsWith(QStringLiteral("DC: 5")));
+
+    // A failed analysis shows its text and leaves the capture as it was.
+    Capture* missing = s.capture(QStringLiteral("gone.png"), QStringLiteral("Gone"), false);
+    panel.setCapture(missing);
+    panel.analyze();
+    EXPECT_TRUE(panel.isAnalyzing());
+    EXPECT_FALSE(panel.analyzeButton()->isEnabled());
+    EXPECT_EQ(panel.analyzeButton()->text(), QStringLiteral("Analyzing…"));
+    ASSERT_TRUE(corvallen::test::waitUntil([&] { return !panel.isAnalyzing(); }));
+    EXPECT_EQ(panel.errorLabel()->text(), QStringLiteral("Couldn't load the image."));
+    EXPECT_FALSE(missing->mode());
+    EXPECT_FALSE(panel.previewLabel()->isVisibleTo(&panel));
+}
+
+TEST(LibraryViews, CompareSheetWidthPlaceholderChartAndReorder)
+{
+    Store s;
+    CompareView empty({}, s.context);
+    empty.show();
+    EXPECT_EQ(empty.width(), 340);
+    EXPECT_EQ(empty.placeholderLabel()->text(), QStringLiteral("No readings to plot."));
+    EXPECT_TRUE(empty.headingLabel()->text().startsWith(QStringLiteral("Value")));
+    empty.close();
+
+    QList<Capture*> three;
+    for (int i = 1; i <= 3; ++i) {
+        Capture* c = s.capture(QStringLiteral("cmp%1.png").arg(i), QStringLiteral("Step %1").arg(i));
+        c->setMode(QStringLiteral("DC Voltage"));
+        c->setUnit(QStringLiteral("V"));
+        c->setValue(i * 1.5);
+        three.append(c);
+    }
+    CompareView view(three, s.context);
+    view.show();
+    EXPECT_EQ(view.width(), 1020);
+    EXPECT_FALSE(view.isAnalyzing());
+    EXPECT_FALSE(view.progressRow()->isVisibleTo(&view));
+    EXPECT_EQ(view.headingLabel()->text(), QStringLiteral("DC Voltage across sequence"));
+    EXPECT_EQ(view.chart()->points().size(), 3);
+    EXPECT_EQ(view.chart()->ticks().at(0).label, QStringLiteral("Step 1"));
+    EXPECT_TRUE(view.handleDrop({QStringLiteral("cmp1.png")}, three.at(2)));
+    corvallen::test::processEvents();
+    EXPECT_EQ(view.order(), QList<Capture*>({three.at(1), three.at(2), three.at(0)}));
+    EXPECT_EQ(view.chart()->ticks().at(0).label, QStringLiteral("Step 2"));
+    EXPECT_EQ(view.columns().size(), 3);
+}
+
+TEST(LibraryViews, ImageViewerDrawsCropsAndSavesACopy)
+{
+    Store s;
+    Capture* source = s.capture(QStringLiteral("viewer.png"), QStringLiteral("Bench"));
+    ASSERT_TRUE(s.context.save());
+    ImageViewerWindow window(QStringLiteral("viewer.png"), s.context);
+    window.resize(820, 560);
+    window.show();
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("viewer.png"));
+    EXPECT_EQ(window.zoomLabel()->text(), QStringLiteral("100%"));
+    window.zoomOutButton()->click();
+    window.zoomOutButton()->click();
+    EXPECT_EQ(window.zoomLabel()->text(), QStringLiteral("50%"));
+    EXPECT_FALSE(window.zoomOutButton()->isEnabled());
+
+    window.toolControl()->button(1)->click();
+    QWidget* canvas = window.canvas();
+    ASSERT_GT(canvas->width(), 0);
+    const QSizeF fitted = window.session().fittedSize(QSizeF(canvas->parentWidget()->size()));
+    EXPECT_NEAR(canvas->width(), fitted.width(), 1);
+    press(canvas, {10, 10});
+    move(canvas, {canvas->width() / 2.0, canvas->height() / 2.0});
+    release(canvas, {canvas->width() / 2.0, canvas->height() / 2.0});
+    ASSERT_EQ(window.session().strokes().size(), 1);
+    EXPECT_EQ(window.session().strokes().first().pts.size(), 2);
+
+    window.toolControl()->button(2)->click();
+    EXPECT_FALSE(window.applyCropButton()->isEnabled());
+    press(canvas, {0, 0});
+    move(canvas, {canvas->width() / 2.0, canvas->height() / 2.0});
+    release(canvas, {canvas->width() / 2.0, canvas->height() / 2.0});
+    EXPECT_TRUE(window.applyCropButton()->isEnabled());
+    window.applyCropButton()->click();
+    EXPECT_EQ(window.session().base().size(), QSize(240, 136));
+    EXPECT_TRUE(window.session().strokes().isEmpty());
+    EXPECT_EQ(window.session().tool(), ImageEditSession::Tool::view);
+
+    window.saveButton()->click();
+    EXPECT_EQ(window.savedNoteLabel()->text(), QStringLiteral("Saved as viewer_edit.png"));
+    EXPECT_EQ(QImage(capturePath(QStringLiteral("viewer_edit.png"))).size(), QSize(240, 136));
+    EXPECT_EQ(QImage(capturePath(QStringLiteral("viewer.png"))).size(), QSize(480, 272));
+    const auto copies = s.context.fetch<Capture>([](const Capture* c) { return c->fileName() == QLatin1String("viewer_edit.png"); });
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(copies.first()->title(), QStringLiteral("Bench edit"));
+    (void)source;
+
+    ImageViewerWindow nothing(QStringLiteral("absent.png"), s.context);
+    nothing.show();
+    nothing.saveButton()->click();
+    EXPECT_EQ(nothing.savedNoteLabel()->text(), QStringLiteral("Nothing to save"));
+}
