@@ -47,10 +47,19 @@ QIcon swatchIcon(const QString& hex, bool current, const QColor& ring)
     return QIcon(pm);
 }
 
-QToolButton* toolButton(const QString& symbol, const QString& help, QWidget* parent)
+// A tool-row button with its symbol, or a short word where the icon theme has no such symbol.
+QToolButton* toolButton(const QString& symbol, const QString& word, const QString& help, QWidget* parent)
 {
     auto* b = new QToolButton(parent);
-    b->setIcon(symbolIcon(symbol));
+    const QIcon icon = symbolIcon(symbol);
+    b->setText(word);
+    b->setAccessibleName(word);
+    if (icon.isNull() || icon.availableSizes().isEmpty() && icon.pixmap(16, 16).isNull()) {
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    } else {
+        b->setIcon(icon);
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
     b->setToolTip(help);
     b->setAutoRaise(true);
     return b;
@@ -89,13 +98,14 @@ PDFMarkupContainer::PDFMarkupContainer(Source source, const QString& filePath, c
     toolRow->setSpacing(0);
     m_tools = new QButtonGroup(this);
     m_tools->setExclusive(true);
-    const QList<std::pair<MarkupMode, QString>> modes = {{MarkupMode::pan, QStringLiteral("hand.draw")},
-                                                         {MarkupMode::select, QStringLiteral("cursorarrow")},
-                                                         {MarkupMode::pen, QStringLiteral("pencil.tip")},
-                                                         {MarkupMode::eraser, QStringLiteral("eraser")},
-                                                         {MarkupMode::note, QStringLiteral("note.text")}};
-    for (const auto& [mode, symbol] : modes) {
-        auto* b = toolButton(symbol, QStringLiteral("Pan · Select text & move notes · Pen · Eraser · Note"), tools);
+    const QList<std::tuple<MarkupMode, QString, QString>> modes = {
+        {MarkupMode::pan, QStringLiteral("hand.draw"), tr("Pan")},
+        {MarkupMode::select, QStringLiteral("cursorarrow"), tr("Select")},
+        {MarkupMode::pen, QStringLiteral("pencil.tip"), tr("Pen")},
+        {MarkupMode::eraser, QStringLiteral("eraser"), tr("Eraser")},
+        {MarkupMode::note, QStringLiteral("note.text"), tr("Note")}};
+    for (const auto& [mode, symbol, word] : modes) {
+        auto* b = toolButton(symbol, word, tr("Pan · Select text & move notes · Pen · Eraser · Note"), tools);
         b->setCheckable(true);
         b->setAutoRaise(false);
         m_tools->addButton(b, int(mode));
@@ -106,11 +116,11 @@ PDFMarkupContainer::PDFMarkupContainer(Source source, const QString& filePath, c
     row->addWidget(tools);
 
     // 2. Highlight, 3. text recognition.
-    m_highlight = toolButton(QStringLiteral("highlighter"), tr("Highlight selected text"), bar);
+    m_highlight = toolButton(QStringLiteral("highlighter"), tr("Highlight"), tr("Highlight selected text"), bar);
     m_highlight->setObjectName(QStringLiteral("highlightButton"));
     row->addWidget(m_highlight);
     if (m_controller->isImage) {
-        m_ocr = toolButton(QStringLiteral("text.viewfinder"), tr("Copy text from image (OCR)"), bar);
+        m_ocr = toolButton(QStringLiteral("text.viewfinder"), tr("Copy Text"), tr("Copy text from image (OCR)"), bar);
         m_ocr->setObjectName(QStringLiteral("ocrButton"));
         connect(m_ocr, &QToolButton::clicked, m_controller, &PDFMarkupController::copyTextFromImage);
         row->addWidget(m_ocr);
@@ -145,17 +155,17 @@ PDFMarkupContainer::PDFMarkupContainer(Source source, const QString& filePath, c
     m_status->setForegroundRole(QPalette::PlaceholderText);
     row->addWidget(m_status);
 
-    auto* fitButton = toolButton(QStringLiteral("arrow.up.left.and.arrow.down.right"), tr("Fit to window"), bar);
+    auto* fitButton = toolButton(QStringLiteral("arrow.up.left.and.arrow.down.right"), tr("Fit"), tr("Fit to window"), bar);
     connect(fitButton, &QToolButton::clicked, this, [this] {
         m_fitPending = true;
         fit();
     });
     row->addWidget(fitButton);
-    m_undo = toolButton(QStringLiteral("arrow.uturn.backward"), tr("Undo last markup"), bar);
+    m_undo = toolButton(QStringLiteral("arrow.uturn.backward"), tr("Undo"), tr("Undo last markup"), bar);
     m_undo->setObjectName(QStringLiteral("undoButton"));
     connect(m_undo, &QToolButton::clicked, m_controller, &PDFMarkupController::undo);
     row->addWidget(m_undo);
-    m_reset = toolButton(QStringLiteral("arrow.counterclockwise"), tr("Reset all edits"), bar);
+    m_reset = toolButton(QStringLiteral("arrow.counterclockwise"), tr("Reset"), tr("Reset all edits"), bar);
     m_reset->setObjectName(QStringLiteral("resetButton"));
     connect(m_reset, &QToolButton::clicked, this, [this] {
         QMessageBox box(QMessageBox::Warning, tr("Reset all edits?"),

@@ -1,0 +1,190 @@
+#include "Corvallen/Documents/MarkupFile.h"
+#include "Corvallen/Documents/Views/DocumentViewerWindow.h"
+#include "Corvallen/Documents/Views/MarkupCanvas.h"
+#include "Corvallen/Documents/Views/PDFMarkupContainer.h"
+#include "Corvallen/Model/Document.h"
+#include "Corvallen/Model/DocumentFileStore.h"
+#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Platform/ModelContext.h"
+#include "support/TestStore.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QBuffer>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPushButton>
+#include <QSlider>
+#include <QUuid>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString writeDocument(const QString& name, const std::function<void(QIODevice&)>& write)
+{
+    const QString path = QDir(DocumentFileStore::documentsFolder()).filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    write(f);
+    return path;
+}
+
+QString writePdf(const QString& name, int pages)
+{
+    return writeDocument(name, [pages](QIODevice& out) {
+        QPdfWriter writer(&out);
+        writer.setResolution(72);
+        writer.setPageLayout(QPageLayout(QPageSize(QSizeF(612, 792), QPageSize::Point), QPageLayout::Portrait, QMarginsF()));
+        QPainter painter(&writer);
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPointSize(14);
+        painter.setFont(f);
+        for (int i = 0; i < pages; ++i) {
+            if (i > 0)
+                writer.newPage();
+            painter.drawText(QPointF(72, 100), QStringLiteral("Output stage bias adjustment, page %1").arg(i + 1));
+        }
+    });
+}
+
+QString freshKey()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".markup.pdf");
+}
+
+// The viewer content inside a window, as the shell hosts it.
+struct HostedViewer {
+    explicit HostedViewer(DocumentViewerWindow* content)
+    {
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+        auto* layout = new QVBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(content);
+        viewer = content;
+        window.resize(900, 640);
+        window.show();
+        QApplication::processEvents();
+    }
+    QWidget window;
+    DocumentViewerWindow* viewer = nullptr;
+};
+
+class DocumentViewerWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        container = corvallen::test::openTestStore();
+        ctx = &container->mainContext();
+    }
+    std::unique_ptr<ModelContainer> container;
+    ModelContext* ctx = nullptr;
+};
+
+TEST_F(DocumentViewerWindowTest, TitleIsTheDocumentTitleAndTheScope)
+{
+    writePdf(QStringLiteral("pinout.pdf"), 1);
+    auto* doc = ctx->insert(new Document(QStringLiteral("pinout.pdf"), QStringLiteral("Pinout")));
+    HostedViewer project(new DocumentViewerWindow({QStringLiteral("pinout.pdf"), freshKey(), QStringLiteral("Amp")}, *ctx));
+    EXPECT_EQ(project.window.windowTitle(), QStringLiteral("Pinout — Amp"));
+    HostedViewer library(new DocumentViewerWindow({QStringLiteral("pinout.pdf"), freshKey(), QString()}, *ctx));
+    EXPECT_EQ(library.window.windowTitle(), QStringLiteral("Pinout"));
+    doc->setTitle(QString());
+    HostedViewer untitled(new DocumentViewerWindow({QStringLiteral("pinout.pdf"), freshKey(), QString()}, *ctx));
+    EXPECT_EQ(untitled.viewer->displayTitle(), QStringLiteral("pinout.pdf"));
+}
+
+TEST_F(DocumentViewerWindowTest, OtherFilesGetTheNoticeAndImagesTheRecognitionButton)
+{
+    writeDocument(QStringLiteral("letter.docx"), [](QIODevice& out) { out.write("PK"); });
+    HostedViewer other(new DocumentViewerWindow({QStringLiteral("letter.docx"), freshKey(), QString()}, *ctx));
+    EXPECT_EQ(other.viewer->markupContainer(), nullptr);
+    bool notice = false;
+    for (QLabel* l : other.window.findChildren<QLabel*>())
+        notice |= l->text() == QStringLiteral("No built-in viewer for this file type.");
+    EXPECT_TRUE(notice);
+
+    writeDocument(QStringLiteral("SCOPE.HEIC.png"), [](QIODevice& out) {
+        QImage image(320, 200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        image.save(&out, "PNG");
+    });
+    HostedViewer image(new DocumentViewerWindow({QStringLiteral("SCOPE.HEIC.png"), freshKey(), QString()}, *ctx));
+    ASSERT_TRUE(image.viewer->markupContainer());
+    EXPECT_TRUE(image.viewer->markupContainer()->ocrButton());
+    EXPECT_EQ(image.viewer->markupContainer()->controller()->document()->pageCount(), 1);
+
+    writePdf(QStringLiteral("plain.pdf"), 1);
+    HostedViewer pdf(new DocumentViewerWindow({QStringLiteral("plain.pdf"), freshKey(), QString()}, *ctx));
+    EXPECT_FALSE(pdf.viewer->markupContainer()->ocrButton());
+}
+
+TEST_F(DocumentViewerWindowTest, ToolRowFollowsTheControllerAndSavedMarkupComesBack)
+{
+    writePdf(QStringLiteral("manual.pdf"), 3);
+    const QString key = freshKey();
+    {
+        HostedViewer host(new DocumentViewerWindow({QStringLiteral("manual.pdf"), key, QString()}, *ctx));
+        PDFMarkupContainer* m = host.viewer->markupContainer();
+        PDFMarkupController* c = m->controller();
+        ASSERT_TRUE(c->document());
+        EXPECT_EQ(c->document()->pageCount(), 3);
+        EXPECT_FALSE(m->saveButton()->isEnabled());
+        EXPECT_FALSE(m->undoButton()->isEnabled());
+        EXPECT_FALSE(m->resetButton()->isEnabled());
+        EXPECT_FALSE(m->highlightButton()->isEnabled());
+        EXPECT_TRUE(m->penWidthSlider()->isHidden());
+        c->setMode(MarkupMode::pen);
+        EXPECT_FALSE(m->penWidthSlider()->isHidden());
+
+        c->addInk(c->document()->pages[1], {{100, 100}, {200, 200}});
+        EXPECT_TRUE(m->saveButton()->isEnabled());
+        EXPECT_TRUE(m->undoButton()->isEnabled());
+        EXPECT_TRUE(m->resetButton()->isEnabled());
+
+        // Selecting the first line of text enables highlighting; highlighting clears it again.
+        c->setMode(MarkupMode::select);
+        MarkupCanvas* canvas = m->canvas();
+        const QRectF page = canvas->pageRect(0);
+        canvas->selectText(QRectF(page.left(), page.top(), page.width(), 140 * canvas->scale()));
+        EXPECT_TRUE(m->highlightButton()->isEnabled());
+        m->highlightButton()->click();
+        EXPECT_FALSE(m->highlightButton()->isEnabled());
+        ASSERT_EQ(c->document()->pages[0]->annotations.size(), 1);
+        EXPECT_EQ(c->document()->pages[0]->annotations[0]->kind, MarkupKind::highlight);
+
+        // A blank note answer makes no note.
+        c->promptNewNote(c->document()->pages[2], {300, 300});
+        m->finishNotePrompt(QStringLiteral("   \n"));
+        EXPECT_FALSE(c->notePrompt());
+        EXPECT_TRUE(c->document()->pages[2]->annotations.isEmpty());
+        c->promptNewNote(c->document()->pages[2], {300, 300});
+        m->finishNotePrompt(QStringLiteral("  Check bias  "));
+        ASSERT_EQ(c->document()->pages[2]->annotations.size(), 1);
+        EXPECT_EQ(c->document()->pages[2]->annotations[0]->contents, QStringLiteral("Check bias"));
+
+        m->saveButton()->click();
+        EXPECT_EQ(m->statusLabel()->text(), QStringLiteral("Saved"));
+        EXPECT_FALSE(m->saveButton()->isEnabled());
+
+        // A clean viewer closes without asking.
+        QCloseEvent close;
+        QApplication::sendEvent(&host.window, &close);
+        EXPECT_TRUE(close.isAccepted());
+    }
+    HostedViewer again(new DocumentViewerWindow({QStringLiteral("manual.pdf"), key, QString()}, *ctx));
+    const auto doc = again.viewer->markupContainer()->controller()->document();
+    EXPECT_EQ(doc->pages[0]->annotations.size(), 1);
+    EXPECT_EQ(doc->pages[1]->annotations.size(), 1);
+    ASSERT_EQ(doc->pages[2]->annotations.size(), 1);
+    EXPECT_TRUE(doc->pages[2]->annotations[0]->roundedNote);
+}
+
+}  // namespace
