@@ -3,20 +3,13 @@
 #include "Corvallen/Devices/Views/DevicesView.h"
 #include "Corvallen/Devices/Views/ManageDevicesSheet.h"  // DevicesView.h reads its sheet through a QPointer
 #include "Corvallen/Inventory/Views/InventoryView.h"
-#include "Corvallen/Library/Views/ImageViewerWindow.h"
-#include "Corvallen/Library/Views/LibraryView.h"
 #include "Corvallen/Model/Project.h"
-#include "Corvallen/Platform/SettingsStore.h"
-#include "Corvallen/Projects/Views/AddPartSheet.h"
-#include "Corvallen/Projects/Views/ProjectEditSheet.h"
-#include "Corvallen/Projects/Views/ProjectWorkspaceView.h"
 #include "Corvallen/Settings/HelpTopic.h"
 #include "Corvallen/Settings/Views/ChangelogView.h"
 #include "Corvallen/Settings/Views/HelpView.h"
 #include "Corvallen/Settings/Views/SettingsView.h"
 #include "Corvallen/Shell/Views/PlaceholderPage.h"
 #include "Corvallen/Sync/Views/SyncLocationsView.h"
-#include "Corvallen/Documents/Views/DocumentViewerWindow.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -44,9 +37,9 @@ QDialog* placeholderSheet(const QString& name, const QString& title, const QStri
 
 }  // namespace
 
-QWidget* libraryPage(ModelContext& context, AppModel&)
+QWidget* libraryPage(ModelContext&, AppModel&)
 {
-    return new LibraryView(context, SettingsStore::shared());
+    return new PlaceholderPage(QStringLiteral("LibraryView"), QObject::tr("Library"), QStringLiteral("photo.stack"));
 }
 
 QWidget* inventoryPage(ModelContext& context, InventoryStatusFilter filter, std::optional<PersistentIdentifier> selection)
@@ -58,25 +51,20 @@ QWidget* devicesPage() { return new DevicesView; }
 
 QWidget* syncLocationsPage(AppModel& model) { return new SyncLocationsView(model); }
 
-QWidget* projectWorkspace(Project* project, ModelContext& context, std::function<void(Component*)> onRevealInInventory)
+QWidget* projectWorkspace(Project* project, ModelContext&, std::function<void(Component*)>)
 {
-    return new ProjectWorkspaceView(project, context, std::move(onRevealInInventory));
+    const QString name = project && !project->name().isEmpty() ? project->name() : QObject::tr("Untitled Project");
+    return new PlaceholderPage(QStringLiteral("ProjectWorkspaceView"), name, QStringLiteral("folder"));
 }
 
-QDialog* projectEditSheet(Project* project, ModelContext& context, QWidget* parent)
+QDialog* projectEditSheet(Project*, ModelContext&, QWidget* parent)
 {
-    auto* sheet = new ProjectEditSheet(project, context, parent);
-    sheet->setWindowModality(Qt::WindowModal);
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
-    return sheet;
+    return placeholderSheet(QStringLiteral("ProjectEditSheet"), QObject::tr("Edit Project"), QStringLiteral("folder"), parent);
 }
 
-QDialog* addPartSheet(Component* component, Project* project, ModelContext& context, QWidget* parent)
+QDialog* addPartSheet(Component*, Project*, ModelContext&, QWidget* parent)
 {
-    auto* sheet = new AddPartSheet(component, project, context, parent);
-    sheet->setWindowModality(Qt::WindowModal);
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
-    return sheet;
+    return placeholderSheet(QStringLiteral("AddPartSheet"), QObject::tr("Add Part"), QStringLiteral("shippingbox"), parent);
 }
 
 QWidget* settingsContent(ModelContext& context, UpdaterController* updater) { return new SettingsView(context, updater); }
@@ -85,14 +73,14 @@ QWidget* helpContent() { return new HelpView(HelpTopic::firstTopicId()); }
 
 QWidget* changelogContent() { return new ChangelogView; }
 
-QWidget* imageViewerContent(const QString& captureFileName, ModelContext& context)
+QWidget* imageViewerContent(const QString& captureFileName, ModelContext&)
 {
-    return new ImageViewerWindow(captureFileName, context);
+    return new PlaceholderPage(QStringLiteral("ImageViewerWindow"), captureFileName, QStringLiteral("photo"));
 }
 
-QWidget* documentViewerContent(const DocViewerTarget& target, ModelContext& context)
+QWidget* documentViewerContent(const DocViewerTarget& target, ModelContext&)
 {
-    return new DocumentViewerWindow(target, context);
+    return new PlaceholderPage(QStringLiteral("DocumentViewerWindow"), target.fileName, QStringLiteral("doc.text"));
 }
 
 }  // namespace ShellPages

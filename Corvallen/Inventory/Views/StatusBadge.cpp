@@ -1,0 +1,59 @@
+#include "Corvallen/Inventory/Views/StatusBadge.h"
+
+#include "Corvallen/Shell/Views/ShellStyle.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+StatusBadge::StatusBadge(StockStatus status, QWidget* parent)
+    : QWidget(parent), m_status(status)
+{
+    setFont(ShellStyle::font(ShellStyle::TextStyle::caption2, QFont::DemiBold));
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void StatusBadge::setStatus(StockStatus status)
+{
+    if (status == m_status)
+        return;
+    m_status = status;
+    updateGeometry();
+    update();
+}
+
+QString StatusBadge::text() const
+{
+    return StockStatuses::label(m_status);
+}
+
+QColor StatusBadge::color(StockStatus status)
+{
+    switch (status) {
+    case StockStatus::inStock: return QColor(0x34, 0xC7, 0x59);
+    case StockStatus::low: return QColor(0xFF, 0x95, 0x00);
+    case StockStatus::out: return QColor(0xFF, 0x3B, 0x30);
+    case StockStatus::ordered: return QColor(0x00, 0x7A, 0xFF);
+    }
+    return {};
+}
+
+QSize StatusBadge::sizeHint() const
+{
+    const QFontMetrics fm(font());
+    return {fm.horizontalAdvance(text()) + 14, fm.height() + 6};
+}
+
+void StatusBadge::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor c = color(m_status);
+    QColor fill = c;
+    fill.setAlphaF(0.18f);
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
+    p.setPen(c);
+    p.drawText(rect(), Qt::AlignCenter, text());
+}

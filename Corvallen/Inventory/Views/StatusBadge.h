@@ -1,0 +1,27 @@
+#pragma once
+
+#include "Corvallen/Model/StockStatus.h"
+
+#include <QWidget>
+
+// A small capsule with a stock status's label in its colour: green in stock, orange low, red
+// out, blue ordered.
+class StatusBadge : public QWidget {
+    Q_OBJECT
+public:
+    explicit StatusBadge(StockStatus status, QWidget* parent = nullptr);
+
+    StockStatus status() const { return m_status; }
+    void setStatus(StockStatus status);
+    QString text() const;
+    static QColor color(StockStatus status);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    StockStatus m_status;
+};

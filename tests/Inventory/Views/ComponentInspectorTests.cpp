@@ -1,0 +1,210 @@
+#include "Corvallen/Inventory/Views/AttachmentControl.h"
+#include "Corvallen/Inventory/Views/ComboField.h"
+#include "Corvallen/Inventory/Views/ComponentInspector.h"
+#include "Corvallen/Inventory/Views/ShoppingLinkField.h"
+#include "Corvallen/Inventory/Views/StatusBadge.h"
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/ComponentFileStore.h"
+#include "Corvallen/Model/TaxonomyTerm.h"
+#include "Corvallen/Shell/Views/NumericField.h"
+#include "Corvallen/Shell/Views/TagEditor.h"
+#include "support/EventLoop.h"
+#include "support/TestStore.h"
+
+#include <QCheckBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include "KeyInput.h"
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ComponentInspectorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        container = corvallen::test::openTestStore();
+        ASSERT_TRUE(container);
+        component = ctx().insert(new Component(QStringLiteral("NE555")));
+        component->setQty(10);
+        component->setMinQty(2);
+        component->setUpdatedAt(QDateTime::currentDateTime().addDays(-5));
+        ASSERT_TRUE(ctx().save());
+        inspector = std::make_unique<ComponentInspector>(ctx(), component, [this] { ++doneCalls; });
+        inspector->resize(420, 900);
+        inspector->show();
+        QCoreApplication::processEvents();
+    }
+    void type(QLineEdit* field, const QString& text)
+    {
+        field->setFocus();
+        field->selectAll();
+        if (text.isEmpty())
+            inventory::test::keyClick(field, Qt::Key_Backspace);
+        else
+            inventory::test::keyClicks(field, text);
+    }
+    ModelContext& ctx() { return container->mainContext(); }
+    std::unique_ptr<ModelContainer> container;
+    Component* component = nullptr;
+    std::unique_ptr<ComponentInspector> inspector;
+    int doneCalls = 0;
+};
+
+TEST_F(ComponentInspectorTest, EditsWriteTheComponentAndDoneStampsAndSaves)
+{
+    type(inspector->textField(QStringLiteral("Part number")), QStringLiteral(" "));
+    EXPECT_EQ(component->partNumber(), std::optional<QString>(QStringLiteral(" ")));
+    type(inspector->textField(QStringLiteral("Part number")), QString());
+    EXPECT_FALSE(component->partNumber());
+    type(inspector->textField(QStringLiteral("Name")), QString());
+    EXPECT_EQ(component->name(), QString());
+
+    QLineEdit* qty = inspector->textField(QStringLiteral("Quantity"));
+    type(qty, QStringLiteral("0"));
+    inventory::test::keyClick(qty, Qt::Key_Return);
+    EXPECT_EQ(component->qty(), 0);
+    EXPECT_EQ(inspector->badge()->status(), StockStatus::out);
+    inspector->onOrderToggle()->click();
+    EXPECT_EQ(component->statusOverride(), std::optional<QString>(QStringLiteral("ordered")));
+    EXPECT_EQ(inspector->badge()->status(), StockStatus::ordered);
+
+    ComboField* category = inspector->comboField(TermKind::category);
+    type(category->lineEdit(), QStringLiteral("Timers"));
+    EXPECT_EQ(inspector->activeKind(), std::optional<TermKind>(TermKind::category));
+    EXPECT_TRUE(inspector->comboField(TermKind::location)->chevronHidden());
+    EXPECT_EQ(component->category(), std::optional<QString>(QStringLiteral("Timers")));
+    type(inspector->comboField(TermKind::subcategory)->lineEdit(), QStringLiteral("Bipolar"));
+    EXPECT_EQ(inspector->activeKind(), std::optional<TermKind>(TermKind::subcategory));
+    inspector->tagEditor()->setInput(QStringLiteral("DIP-8"));
+    inspector->tagEditor()->addInput();
+    EXPECT_TRUE(component->tags().has_value());
+    EXPECT_TRUE(ctx().hasChanges());
+
+    inspector->doneButton()->click();
+    EXPECT_EQ(doneCalls, 1);
+    EXPECT_FALSE(ctx().hasChanges());
+    EXPECT_GT(component->updatedAt(), QDateTime::currentDateTime().addDays(-1));
+    EXPECT_EQ(component->tags()->toLower(), *component->tags());
+    const QList<TaxonomyTerm*> subs = TaxonomyTerm::terms(TermKind::subcategory, ctx());
+    ASSERT_EQ(subs.size(), 1);
+    EXPECT_EQ(subs.first()->parent(), std::optional<QString>(QStringLiteral("Timers")));
+}
+
+TEST_F(ComponentInspectorTest, ComboFieldOffersTermsAndSuggestsWhileFocused)
+{
+    for (const QString& n : {QStringLiteral("Resistor"), QStringLiteral("Capacitor"), QStringLiteral("Varistor")})
+        ctx().insert(new TaxonomyTerm(TermKind::category, n, std::nullopt));
+    ASSERT_TRUE(ctx().save());
+    QCoreApplication::processEvents();
+    ComboField* category = inspector->comboField(TermKind::category);
+    EXPECT_EQ(category->options(), (QStringList{"Capacitor", "Resistor", "Varistor"}));
+
+    type(category->lineEdit(), QStringLiteral("istor"));
+    EXPECT_EQ(category->suggestions(), (QStringList{"Resistor", "Varistor"}));
+    ASSERT_TRUE(category->suggestionList());
+    EXPECT_TRUE(category->suggestionList()->isVisible());
+
+    category->pickSuggestion(QStringLiteral("Varistor"));
+    EXPECT_EQ(component->category(), std::optional<QString>(QStringLiteral("Varistor")));
+    EXPECT_FALSE(category->suggestionList()->isVisible());
+    EXPECT_FALSE(inspector->activeKind());
+
+    QMenu* menu = category->buildMenu();
+    EXPECT_EQ(menu->actions().last()->text(), QStringLiteral("Clear"));
+    menu->actions().last()->trigger();
+    EXPECT_FALSE(component->category());
+}
+
+TEST_F(ComponentInspectorTest, MarginLineNeedsBothPrices)
+{
+    NumericField* purchase = inspector->priceField(false);
+    NumericField* resell = inspector->priceField(true);
+    purchase->lineEdit()->setFocus();
+    inventory::test::keyClicks(purchase->lineEdit(), QStringLiteral("3"));
+    EXPECT_EQ(component->purchasePrice(), std::optional<double>(3.0));
+    EXPECT_FALSE(inspector->marginLabel()->isVisible());
+    resell->lineEdit()->setFocus();
+    inventory::test::keyClicks(resell->lineEdit(), QStringLiteral("2"));
+    EXPECT_TRUE(inspector->marginLabel()->isVisible());
+    EXPECT_TRUE(inspector->marginLabel()->text().endsWith(QStringLiteral("(-33%)")));
+}
+
+TEST_F(ComponentInspectorTest, ShoppingLinkSwitchesBetweenEditingAndTheLink)
+{
+    ShoppingLinkField* link = inspector->shoppingLink();
+    EXPECT_TRUE(link->isEditMode());
+    link->field()->setFocus();
+    inventory::test::keyClicks(link->field(), QStringLiteral("https://shop.example/ne555"));
+    EXPECT_TRUE(link->isEditMode()) << "the field stays while typing";
+    EXPECT_EQ(component->shoppingURL(), std::optional<QString>(QStringLiteral("https://shop.example/ne555")));
+    link->saveButton()->click();
+    EXPECT_FALSE(link->isEditMode());
+    EXPECT_TRUE(link->linkButton()->isVisible());
+    link->editButton()->click();
+    link->field()->selectAll();
+    inventory::test::keyClick(link->field(), Qt::Key_Backspace);
+    link->saveButton()->click();
+    EXPECT_TRUE(link->isEditMode());
+    EXPECT_FALSE(component->shoppingURL());
+}
+
+TEST_F(ComponentInspectorTest, PhotoControlShowsPreviewOrPlaceholderAndOffersRemove)
+{
+    AttachmentControl* photo = inspector->attachment(2);
+    ASSERT_TRUE(photo);
+    EXPECT_EQ(photo->preview()->text(), QStringLiteral("No photo"));
+
+    QImage image(400, 100, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QString name = QStringLiteral("WIDE.png");
+    ASSERT_TRUE(image.save(QDir(ComponentFileStore::componentsFolderURL()).filePath(name)));
+    component->setPhotoFile(name);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(photo->showsPhoto());
+
+    // Not an image: the placeholder, and Remove is still offered.
+    QFile junk(QDir(ComponentFileStore::componentsFolderURL()).filePath(QStringLiteral("JUNK.png")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not an image");
+    junk.close();
+    component->setPhotoFile(QStringLiteral("JUNK.png"));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(photo->showsPhoto());
+    const QList<QAction*> actions = photo->actionsButton()->menu()->actions();
+    EXPECT_TRUE(actions.last()->isVisible());
+    actions.last()->trigger();
+    EXPECT_FALSE(component->photoFile());
+}
+
+TEST_F(ComponentInspectorTest, LinkAlertStartsWithTheRememberedLinkAndReportsFailures)
+{
+    component->setDatasheetURL(QStringLiteral("ftp://old.example/sheet.pdf"));
+    AttachmentControl* datasheet = inspector->attachment(0);
+    QDialog* alert = datasheet->showLinkAlert();
+    EXPECT_EQ(alert->windowTitle(), QStringLiteral("Add datasheet from link"));
+    EXPECT_EQ(datasheet->linkField()->text(), QStringLiteral("ftp://old.example/sheet.pdf"));
+    QPushButton* download = nullptr;
+    for (QPushButton* b : alert->findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("Download"))
+            download = b;
+    ASSERT_TRUE(download);
+    download->click();
+    ASSERT_TRUE(corvallen::test::waitUntil([&] { return !datasheet->controller().busy(); }));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(datasheet->errorLabel()->isVisible());
+    EXPECT_EQ(datasheet->errorLabel()->text(), QStringLiteral("Not a valid web link."));
+    EXPECT_FALSE(component->datasheetFile());
+    EXPECT_FALSE(datasheet->openButton()->isVisible());
+}
+
+}  // namespace

@@ -1,0 +1,184 @@
+#include "Corvallen/Inventory/Views/ComponentInspector.h"
+#include "Corvallen/Inventory/Views/InventoryView.h"
+#include "Corvallen/Inventory/Views/ManageInventorySheet.h"
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/TaxonomyTerm.h"
+#include "Corvallen/Shell/DragString.h"
+#include "support/TestStore.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+class InventoryViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        container = corvallen::test::openTestStore();
+        ASSERT_TRUE(container);
+    }
+    ModelContext& ctx() { return container->mainContext(); }
+    Component* part(const QString& name, qint64 qty)
+    {
+        auto* c = ctx().insert(new Component(name));
+        c->setQty(qty);
+        return c;
+    }
+    std::unique_ptr<InventoryView> page(InventoryStatusFilter filter = InventoryStatusFilter::all,
+                                        std::optional<PersistentIdentifier> selection = std::nullopt)
+    {
+        auto view = std::make_unique<InventoryView>(ctx(), filter, selection);
+        view->resize(1100, 700);
+        view->show();
+        settle();
+        return view;
+    }
+    QStringList menuEntries(InventoryView& view, int index)
+    {
+        QMenu* menu = view.menuButton(index)->menu();
+        Q_EMIT menu->aboutToShow();
+        QStringList out;
+        for (QAction* a : menu->actions())
+            out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return out;
+    }
+    std::unique_ptr<ModelContainer> container;
+};
+
+TEST_F(InventoryViewTest, EmptyStoreShowsItsEmptyStateAndBareMenus)
+{
+    auto view = page();
+    EXPECT_TRUE(view->showsEmptyState());
+    EXPECT_EQ(view->emptyTitle(), QStringLiteral("No components yet"));
+    EXPECT_EQ(view->countLabel()->text(), QStringLiteral("0 of 0"));
+    EXPECT_EQ(view->menuButton(0)->text(), QStringLiteral("Category: All"));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(menuEntries(*view, i), QStringList{"All"});
+    EXPECT_FALSE(view->clearButton()->isVisible());
+    EXPECT_FALSE(view->inspectorColumn()->isVisible());
+}
+
+TEST_F(InventoryViewTest, FiltersSearchAndCountsFollowTheStore)
+{
+    part(QStringLiteral("Capacitor"), 0)->setCategory(QStringLiteral("Caps"));
+    part(QStringLiteral("Resistor"), 100)->setCategory(QStringLiteral("Passives"));
+    part(QStringLiteral("Regulator"), 3)->setTags(QStringLiteral("LDO"));
+    ASSERT_TRUE(ctx().save());
+    auto view = page(InventoryStatusFilter::out);
+    EXPECT_EQ(view->countLabel()->text(), QStringLiteral("1 of 3"));
+    EXPECT_TRUE(view->segment(InventoryStatusFilter::out)->isChecked());
+    EXPECT_TRUE(view->clearButton()->isVisible());
+
+    view->segment(InventoryStatusFilter::all)->click();
+    EXPECT_EQ(view->shownComponents().size(), 3);
+    EXPECT_EQ(menuEntries(*view, 0), (QStringList{"All", "-", "Caps", "Passives"}));
+    EXPECT_EQ(menuEntries(*view, 3), (QStringList{"All", "-", "ldo"}));
+
+    // Picking a menu value narrows the list and shows in the label.
+    view->menuButton(0)->menu()->actions().at(3)->trigger();
+    EXPECT_EQ(view->menuButton(0)->text(), QStringLiteral("Category: Passives"));
+    EXPECT_EQ(view->countLabel()->text(), QStringLiteral("1 of 3"));
+
+    view->searchField()->setText(QStringLiteral("zzz"));
+    EXPECT_TRUE(view->showsEmptyState());
+    EXPECT_EQ(view->emptyTitle(), QStringLiteral("Nothing matches"));
+    view->clearButton()->click();
+    EXPECT_EQ(view->searchField()->text(), QStringLiteral("zzz"));
+    EXPECT_EQ(view->countLabel()->text(), QStringLiteral("0 of 3"));
+    view->setSearch(QStringLiteral("re"));
+    EXPECT_EQ(view->countLabel()->text(), QStringLiteral("2 of 3"));
+
+    // A change made elsewhere reaches the page without any refresh action.
+    part(QStringLiteral("Relay"), 2);
+    settle();
+    EXPECT_EQ(view->countLabel()->text(), QStringLiteral("3 of 4"));
+}
+
+TEST_F(InventoryViewTest, AddSelectsTheNewComponentEvenWhenFiltersHideIt)
+{
+    part(QStringLiteral("Resistor"), 100);
+    ASSERT_TRUE(ctx().save());
+    auto view = page(InventoryStatusFilter::inStock);
+    Component* added = view->addComponent();
+    EXPECT_EQ(added->name(), QStringLiteral("New component"));
+    EXPECT_FALSE(ctx().hasChanges());
+    EXPECT_EQ(view->countLabel()->text(), QStringLiteral("1 of 2"));
+    EXPECT_EQ(view->selectedID(), added->persistentModelID());
+    ASSERT_TRUE(view->inspector());
+    EXPECT_EQ(view->inspector()->component(), added);
+    EXPECT_TRUE(view->inspectorColumn()->isVisible());
+}
+
+TEST_F(InventoryViewTest, DeletingTheSelectedComponentClosesTheInspector)
+{
+    auto* keep = part(QStringLiteral("Keep"), 5);
+    auto* other = part(QStringLiteral("Other"), 5);
+    ASSERT_TRUE(ctx().save());
+    auto view = page(InventoryStatusFilter::all, keep->persistentModelID());
+    ASSERT_TRUE(view->inspector());
+    EXPECT_EQ(view->listView()->currentIndex().row(), 0);
+
+    view->deleteComponent(other);
+    EXPECT_EQ(view->selectedID(), keep->persistentModelID());
+    EXPECT_TRUE(view->inspector());
+    view->deleteComponent(keep);
+    EXPECT_FALSE(view->selectedID());
+    EXPECT_FALSE(view->inspector());
+    EXPECT_EQ(ctx().fetchCount<Component>(), 0);
+}
+
+TEST_F(InventoryViewTest, ClickingARowOpensItAndDoneClosesIt)
+{
+    part(QStringLiteral("A"), 5);
+    auto* b = part(QStringLiteral("B"), 5);
+    ASSERT_TRUE(ctx().save());
+    auto view = page();
+    QListView* list = view->listView();
+    list->setCurrentIndex(list->model()->index(1, 0));
+    EXPECT_EQ(view->selectedID(), b->persistentModelID());
+    ASSERT_TRUE(view->inspector());
+    view->inspector()->doneButton()->click();
+    settle();
+    EXPECT_FALSE(view->selectedID());
+    EXPECT_FALSE(view->inspector());
+}
+
+TEST_F(InventoryViewTest, DragItemCarriesThePartString)
+{
+    auto* c = part(QStringLiteral("LM317"), 5);
+    ASSERT_TRUE(ctx().save());
+    std::unique_ptr<QMimeData> data(InventoryView::dragMimeData(*c));
+    EXPECT_EQ(DragString::route(data->text()), DragString::DropKind::part);
+    EXPECT_EQ(DragString::decode(data->text(), DragString::partPrefix()), c->persistentModelID());
+}
+
+TEST_F(InventoryViewTest, ManageOpensTheTermSheetSeededFromComponents)
+{
+    part(QStringLiteral("R"), 5)->setManufacturer(QStringLiteral("Yageo"));
+    ASSERT_TRUE(ctx().save());
+    auto view = page();
+    ManageInventorySheet* sheet = view->openManageSheet();
+    ASSERT_TRUE(sheet);
+    settle();
+    EXPECT_EQ(sheet->kindCount(TermKind::manufacturer), QStringLiteral("1"));
+    sheet->accept();
+    settle();
+    EXPECT_FALSE(view->manageSheet());
+}
+
+}  // namespace

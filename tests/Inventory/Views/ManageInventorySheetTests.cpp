@@ -1,0 +1,160 @@
+#include "Corvallen/Inventory/Views/ManageInventorySheet.h"
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/TaxonomyTerm.h"
+#include "support/TestStore.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include "KeyInput.h"
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+class ManageInventorySheetTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        container = corvallen::test::openTestStore();
+        ASSERT_TRUE(container);
+    }
+    ModelContext& ctx() { return container->mainContext(); }
+    Component* part(const QString& name, const QString& category)
+    {
+        auto* c = ctx().insert(new Component(name));
+        c->setCategory(category);
+        return c;
+    }
+    std::unique_ptr<ManageInventorySheet> open()
+    {
+        auto sheet = std::make_unique<ManageInventorySheet>(ctx());
+        sheet->setAttribute(Qt::WA_DeleteOnClose, false);
+        sheet->show();
+        settle();
+        return sheet;
+    }
+    std::unique_ptr<ModelContainer> container;
+};
+
+TEST_F(ManageInventorySheetTest, SeedsOnOpeningAndShowsCountsAndUsage)
+{
+    part(QStringLiteral("a"), QStringLiteral("Resistors"));
+    part(QStringLiteral("b"), QStringLiteral("resistors"));
+    part(QStringLiteral("c"), QStringLiteral("Caps"));
+    ASSERT_TRUE(ctx().save());
+    auto sheet = open();
+    EXPECT_EQ(sheet->kindCount(TermKind::category), QStringLiteral("2"));
+    EXPECT_EQ(sheet->kindCount(TermKind::manufacturer), QStringLiteral("0"));
+    TermListPane* pane = sheet->pane();
+    ASSERT_EQ(pane->rowCount(), 2);
+    EXPECT_EQ(pane->rowField(0)->text(), QStringLiteral("Caps"));
+    EXPECT_EQ(pane->rowUsage(0)->text(), QStringLiteral("1 part"));
+    EXPECT_EQ(pane->rowUsage(1)->text(), QStringLiteral("2 parts"));
+
+    sheet->kindButton(TermKind::manufacturer)->click();
+    EXPECT_TRUE(pane->showsEmptyState());
+    EXPECT_EQ(pane->emptyTitle(), QStringLiteral("No manufacturers"));
+    EXPECT_EQ(pane->newNameField()->placeholderText(), QStringLiteral("Add manufacturer…"));
+    EXPECT_FALSE(pane->newParentPicker()->isVisible());
+}
+
+TEST_F(ManageInventorySheetTest, AddingWithAParentAndRefusingBlankNames)
+{
+    ctx().insert(new TaxonomyTerm(TermKind::location, QStringLiteral("Drawer 3"), std::nullopt));
+    ASSERT_TRUE(ctx().save());
+    auto sheet = open();
+    sheet->setKind(TermKind::bin);
+    TermListPane* pane = sheet->pane();
+    EXPECT_TRUE(pane->newParentPicker()->isVisible());
+    EXPECT_EQ(pane->newParentPicker()->itemText(0), QStringLiteral("No location"));
+
+    pane->newNameField()->setText(QStringLiteral("   "));
+    EXPECT_FALSE(pane->addButton()->isEnabled());
+    inventory::test::keyClick(pane->newNameField(), Qt::Key_Return);
+    EXPECT_EQ(pane->newNameField()->text(), QStringLiteral("   "));
+
+    pane->newNameField()->setText(QStringLiteral(" A1 "));
+    pane->newParentPicker()->setCurrentIndex(1);
+    pane->addButton()->click();
+    settle();
+    EXPECT_TRUE(pane->newNameField()->text().isEmpty());
+    const QList<TaxonomyTerm*> bins = TaxonomyTerm::terms(TermKind::bin, ctx());
+    ASSERT_EQ(bins.size(), 1);
+    EXPECT_EQ(bins.first()->name(), QStringLiteral("A1"));
+    EXPECT_EQ(bins.first()->parent(), std::optional<QString>(QStringLiteral("Drawer 3")));
+    EXPECT_EQ(sheet->kindCount(TermKind::bin), QStringLiteral("1"));
+    EXPECT_EQ(pane->rowParentPicker(0)->currentText(), QStringLiteral("Drawer 3"));
+
+    // The row's picker clears the parent and saves.
+    pane->rowParentPicker(0)->setCurrentIndex(0);
+    Q_EMIT pane->rowParentPicker(0)->activated(0);
+    EXPECT_FALSE(bins.first()->parent());
+    EXPECT_FALSE(ctx().hasChanges());
+}
+
+TEST_F(ManageInventorySheetTest, RenameInPlaceRewritesComponents)
+{
+    auto* c = part(QStringLiteral("a"), QStringLiteral("resistors"));
+    ASSERT_TRUE(ctx().save());
+    auto sheet = open();
+    TermListPane* pane = sheet->pane();
+    ASSERT_EQ(pane->rowCount(), 1);
+
+    pane->rowField(0)->setText(QStringLiteral("Resistors"));
+    pane->commitRename(0);
+    EXPECT_EQ(pane->rowField(0)->text(), QStringLiteral("resistors")) << "a case change alone is not applied";
+    pane->rowField(0)->setText(QString());
+    pane->commitRename(0);
+    EXPECT_EQ(pane->rowField(0)->text(), QStringLiteral("resistors"));
+
+    pane->rowField(0)->setText(QStringLiteral("Passives"));
+    inventory::test::keyClick(pane->rowField(0), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(c->category(), std::optional<QString>(QStringLiteral("Passives")));
+    EXPECT_EQ(pane->rowField(0)->text(), QStringLiteral("Passives"));
+}
+
+TEST_F(ManageInventorySheetTest, DeleteAsksWithTheUsageAndCancelKeepsEverything)
+{
+    auto* a = part(QStringLiteral("a"), QStringLiteral("Resistors"));
+    part(QStringLiteral("b"), QStringLiteral("Resistors"));
+    part(QStringLiteral("c"), QStringLiteral("RESISTORS"));
+    auto* sub = ctx().insert(new TaxonomyTerm(TermKind::subcategory, QStringLiteral("Carbon"), QStringLiteral("Resistors")));
+    a->setSubcategory(QStringLiteral("Carbon"));
+    ASSERT_TRUE(ctx().save());
+    auto sheet = open();
+    TermListPane* pane = sheet->pane();
+    TaxonomyTerm* term = pane->rowTerm(0);
+
+    QMessageBox* box = pane->requestDelete(term);
+    EXPECT_EQ(box->text(), QStringLiteral("Delete \u201CResistors\u201D?"));
+    EXPECT_EQ(box->informativeText(),
+              QStringLiteral("\u201CResistors\u201D is used by 3 part(s). Deleting it clears the category on those parts."));
+    box->button(QMessageBox::Cancel)->click();
+    settle();
+    EXPECT_FALSE(pane->pendingDelete());
+    EXPECT_FALSE(term->isDeleted());
+
+    box = pane->requestDelete(term);
+    for (QAbstractButton* b : box->buttons())
+        if (b->text() == QStringLiteral("Delete"))
+            b->click();
+    settle();
+    EXPECT_TRUE(term->isDeleted());
+    EXPECT_FALSE(a->category());
+    EXPECT_EQ(a->subcategory(), std::optional<QString>(QStringLiteral("Carbon")));
+    EXPECT_FALSE(sub->parent());
+    EXPECT_TRUE(pane->showsEmptyState());
+    EXPECT_EQ(sheet->kindCount(TermKind::category), QStringLiteral("0"));
+}
+
+}  // namespace
