@@ -22,6 +22,7 @@ CaptureGrid::CaptureGrid(CaptureSelection* selection, QWidget* parent)
     setFrameShape(QFrame::NoFrame);
     setWidget(m_content);
     m_content->installEventFilter(this);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &CaptureGrid::materialize);
 }
 
 int CaptureGrid::columnsFor(int width)
@@ -32,36 +33,47 @@ int CaptureGrid::columnsFor(int width)
 
 void CaptureGrid::setCaptures(const QList<Capture*>& captures)
 {
-    QHash<const Capture*, CaptureCard*> kept;
-    for (Capture* c : captures) {
-        if (CaptureCard* card = m_cards.take(c)) {
-            kept.insert(c, card);
-            card->refresh();
-            continue;
-        }
-        CaptureCard::Callbacks cb;
-        cb.toggleSelect = [this, c] { toggleSelection(c); };
-        cb.imageClick = [this, c](Qt::KeyboardModifiers m) { handleImageClick(c, m); };
-        cb.startRename = [this, c] { startRename(c); };
-        cb.endRename = [this] { endRename(); };
-        auto* card = new CaptureCard(c, cb, m_content);
-        card->show();
-        kept.insert(c, card);
-    }
-    for (CaptureCard* gone : std::as_const(m_cards))
-        gone->deleteLater();
-    m_cards = kept;
     m_captures = captures;
-    syncSelection();
+    m_index.clear();
+    for (qsizetype i = 0; i < captures.size(); ++i)
+        m_index.insert(captures.at(i), i);
+    // Cards of captures that left the list go; the others are kept and re-read.
+    for (auto it = m_cards.begin(); it != m_cards.end();) {
+        if (!m_index.contains(it.key())) {
+            it.value()->hide();
+            it.value()->deleteLater();
+            it = m_cards.erase(it);
+        } else {
+            it.value()->refresh();
+            ++it;
+        }
+    }
     relayout();
+    syncSelection();
+}
+
+CaptureCard* CaptureGrid::makeCard(Capture* c)
+{
+    CaptureCard::Callbacks cb;
+    cb.toggleSelect = [this, c] { toggleSelection(c); };
+    cb.imageClick = [this, c](Qt::KeyboardModifiers m) { handleImageClick(c, m); };
+    cb.startRename = [this, c] { startRename(c); };
+    cb.endRename = [this] { endRename(); };
+    auto* card = new CaptureCard(c, cb, m_content);
+    const auto editing = m_selection->editingID();
+    card->setSelected(m_selection->isSelected(c->persistentModelID()));
+    card->setEditing(editing && *editing == c->persistentModelID());
+    m_cards.insert(c, card);
+    return card;
 }
 
 void CaptureGrid::syncSelection()
 {
     const auto editing = m_selection->editingID();
-    for (Capture* c : std::as_const(m_captures)) {
-        CaptureCard* card = m_cards.value(c);
-        if (!card || c->isDeleted())
+    for (auto it = m_cards.cbegin(); it != m_cards.cend(); ++it) {
+        Capture* c = const_cast<Capture*>(it.key());
+        CaptureCard* card = it.value();
+        if (c->isDeleted())
             continue;
         const PersistentIdentifier id = c->persistentModelID();
         card->setSelected(m_selection->isSelected(id));
@@ -83,7 +95,7 @@ CaptureCard* CaptureGrid::cardFor(const Capture* capture) const
 QList<CaptureCard*> CaptureGrid::cards() const
 {
     QList<CaptureCard*> out;
-    for (Capture* c : m_captures)
+    for (Capture* c : std::as_const(m_captures))
         if (CaptureCard* card = m_cards.value(c))
             out.append(card);
     return out;
@@ -135,22 +147,53 @@ void CaptureGrid::relayout()
 {
     const int width = viewport()->width();
     m_columns = columnsFor(width);
-    const int cellWidth = qMax(kMinColumnWidth, (width - 2 * kMargin - (m_columns - 1) * kSpacing) / m_columns);
-    int y = kMargin;
-    int rowHeight = 0;
-    for (int i = 0; i < m_captures.size(); ++i) {
-        CaptureCard* card = m_cards.value(m_captures.at(i));
-        if (!card)
-            continue;
-        const int col = i % m_columns;
-        if (col == 0 && i > 0) {
-            y += rowHeight + kSpacing;
-            rowHeight = 0;
-        }
-        const int h = card->heightForWidth(cellWidth) > 0 ? card->heightForWidth(cellWidth) : card->sizeHint().height();
-        card->setGeometry(kMargin + col * (cellWidth + kSpacing), y, cellWidth, h);
-        rowHeight = qMax(rowHeight, h);
+    m_cellWidth = qMax(kMinColumnWidth, (width - 2 * kMargin - (m_columns - 1) * kSpacing) / m_columns);
+    // Every card has the same height at one width: measure one.
+    m_cellHeight = 0;
+    if (!m_captures.isEmpty()) {
+        CaptureCard* probe = m_cards.value(m_captures.first());
+        if (!probe)
+            probe = makeCard(m_captures.first());
+        m_cellHeight = probe->heightForWidth(m_cellWidth) > 0 ? probe->heightForWidth(m_cellWidth) : probe->sizeHint().height();
     }
-    const int total = m_captures.isEmpty() ? 0 : y + rowHeight + kMargin;
+    const qsizetype rows = (m_captures.size() + m_columns - 1) / m_columns;
+    const int total = rows == 0 ? 0 : int(2 * kMargin + rows * m_cellHeight + (rows - 1) * kSpacing);
     m_content->resize(width, qMax(total, viewport()->height()));
+    materialize();
+}
+
+void CaptureGrid::materialize()
+{
+    if (m_captures.isEmpty() || m_cellHeight <= 0)
+        return;
+    // Cards exist only for the rows near the visible part: one screen above and below.
+    const int top = verticalScrollBar()->value() - viewport()->height();
+    const int bottom = verticalScrollBar()->value() + 2 * viewport()->height();
+    const int pitch = m_cellHeight + kSpacing;
+    const qsizetype firstRow = qMax(0, (top - kMargin) / pitch);
+    const qsizetype lastRow = qMax<qsizetype>(0, (bottom - kMargin) / pitch);
+    const qsizetype first = firstRow * m_columns;
+    const qsizetype last = qMin<qsizetype>(m_captures.size() - 1, (lastRow + 1) * m_columns - 1);
+    const auto editing = m_selection->editingID();
+    for (auto it = m_cards.begin(); it != m_cards.end();) {
+        const qsizetype i = m_index.value(it.key(), -1);
+        const bool keep = (i >= first && i <= last) || (editing && it.key()->persistentModelID() == *editing);
+        if (!keep) {
+            it.value()->hide();
+            it.value()->deleteLater();
+            it = m_cards.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (qsizetype i = first; i <= last; ++i) {
+        Capture* c = m_captures.at(i);
+        CaptureCard* card = m_cards.value(c);
+        if (!card)
+            card = makeCard(c);
+        const int row = int(i / m_columns);
+        const int col = int(i % m_columns);
+        card->setGeometry(kMargin + col * (m_cellWidth + kSpacing), kMargin + row * pitch, m_cellWidth, m_cellHeight);
+        card->show();
+    }
 }

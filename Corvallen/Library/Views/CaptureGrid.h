@@ -12,7 +12,7 @@ class Capture;
 class CaptureCard;
 class CaptureSelection;
 
-// The cards of a list of captures in as many columns of at least 210 points as fit, 14 apart,
+// The cards of a list of captures (built only near the visible rows) in as many columns of at least 210 points as fit, 14 apart,
 // turning clicks into selection changes. The selection belongs to the browser; the grid is
 // handed a pointer to it and reports each change. A click on empty space ends a rename.
 class CaptureGrid : public QScrollArea {
@@ -31,7 +31,9 @@ public:
     // Re-reads titles and tags.
     void refreshCards();
 
+    // The card of a capture while it is built (cards exist only near the visible rows).
     CaptureCard* cardFor(const Capture* capture) const;
+    // The built cards, in list order.
     QList<CaptureCard*> cards() const;
     int columnCount() const { return m_columns; }
     static int columnsFor(int width);
@@ -53,10 +55,15 @@ protected:
 
 private:
     void relayout();
+    void materialize();
+    CaptureCard* makeCard(Capture* capture);
 
     CaptureSelection* m_selection;
     QWidget* m_content;
     QList<Capture*> m_captures;
     QHash<const Capture*, CaptureCard*> m_cards;
+    QHash<const Capture*, qsizetype> m_index;
     int m_columns = 1;
+    int m_cellWidth = kMinColumnWidth;
+    int m_cellHeight = 0;
 };

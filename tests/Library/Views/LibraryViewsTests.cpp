@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -359,4 +360,29 @@ TEST(LibraryViews, ImageViewerDrawsCropsAndSavesACopy)
     nothing.show();
     nothing.saveButton()->click();
     EXPECT_EQ(nothing.savedNoteLabel()->text(), QStringLiteral("Nothing to save"));
+}
+
+TEST(LibraryViews, GridBuildsCardsOnlyNearTheVisibleRows)
+{
+    Store s;
+    QList<Capture*> many;
+    for (int i = 0; i < 400; ++i)
+        many.append(s.context.insert(new Capture(QStringLiteral("many%1.png").arg(i))));
+    CaptureSelection selection;
+    CaptureGrid grid(&selection);
+    grid.resize(900, 600);
+    grid.show();
+    grid.setCaptures(many);
+    EXPECT_LT(grid.cards().size(), 100);
+    EXPECT_TRUE(grid.cardFor(many.first()));
+    EXPECT_FALSE(grid.cardFor(many.last()));
+    grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
+    EXPECT_TRUE(grid.cardFor(many.last()));
+    EXPECT_LT(grid.cards().size(), 100);
+    // Selection marks reach cards built later too.
+    selection.toggleSelection(many.at(1)->persistentModelID());
+    grid.syncSelection();
+    grid.verticalScrollBar()->setValue(0);
+    ASSERT_TRUE(grid.cardFor(many.at(1)));
+    EXPECT_TRUE(grid.cardFor(many.at(1))->isSelected());
 }
