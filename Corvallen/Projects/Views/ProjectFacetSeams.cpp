@@ -1,23 +1,46 @@
 #include "Corvallen/Projects/Views/ProjectFacetSeams.h"
 
+#include "Corvallen/Library/Views/CaptureBrowser.h"
 #include "Corvallen/Model/Capture.h"
+#include "Corvallen/Library/Views/CompareView.h"
 #include "Corvallen/Model/Document.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Projects/ProjectContents.h"
 #include "Corvallen/Shell/Views/PlaceholderPage.h"
 
 #include <QCoreApplication>
+#include <QPointer>
+#include <QTimer>
 
-// Seam: until the capture and document browsers are part of the build, each facet shows its
-// empty state or how many items the project holds.
-QWidget* makeProjectCapturesFacet(Project* project, ModelContext&, QWidget* parent)
+QWidget* makeProjectCapturesFacet(Project* project, ModelContext& context, QWidget* parent)
 {
-    const auto captures = ProjectContents::sortedCaptures(project);
-    const QString title = captures.isEmpty()
-                              ? QCoreApplication::translate("ProjectWorkspaceView", "No captures")
-                              : QCoreApplication::translate("ProjectWorkspaceView", "%n capture(s)", nullptr, int(captures.size()));
-    return new PlaceholderPage(QStringLiteral("CaptureBrowser"), title, QStringLiteral("photo.stack"), parent);
+    auto* browser = new CaptureBrowser(context, parent);
+    browser->setObjectName(QStringLiteral("CaptureBrowser"));
+    const QString title = QCoreApplication::translate("ProjectWorkspaceView", "No captures");
+    const QString message = QCoreApplication::translate(
+        "ProjectWorkspaceView", "No captures filed to this project yet. File them from the Library inspector.");
+    auto reload = [browser, project, title, message] {
+        if (project && !project->isDeleted())
+            browser->setCaptures(ProjectContents::sortedCaptures(project), title, message);
+    };
+    reload();
+    // Captures filed or unfiled elsewhere show at once; changes are gathered into one reload.
+    auto queued = std::make_shared<bool>(false);
+    QObject::connect(&context, &ModelContext::changed, browser, [browser, reload, queued](const QString& entity) {
+        if (*queued || (entity != QLatin1String("Capture") && entity != QLatin1String("Project")))
+            return;
+        *queued = true;
+        QTimer::singleShot(0, browser, [reload, queued] {
+            *queued = false;
+            reload();
+        });
+    });
+    return browser;
 }
 
+// Seam: until the documents browser is part of the build, the Files facet shows its empty state
+// or how many files the project holds.
 QWidget* makeProjectFilesFacet(Project* project, ModelContext&, QWidget* parent)
 {
     const auto documents = ProjectContents::projectDocuments(project);

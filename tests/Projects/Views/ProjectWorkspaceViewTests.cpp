@@ -1,4 +1,6 @@
 // The project pane as the user drives it: facets, the overview tiles, rename, notes.
+#include "Corvallen/Library/Views/CaptureBrowser.h"
+#include "Corvallen/Library/Views/CompareView.h"  // CaptureBrowser.h holds its sheet through a QPointer
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
@@ -70,9 +72,9 @@ TEST_F(WorkspaceTest, StartsOnTheOverviewAndSwitchesFacets)
     ASSERT_TRUE(notes);
 
     v->facetButton(ProjectFacet::captures)->click();
-    auto* captures = qobject_cast<PlaceholderPage*>(v->facetContent());
+    auto* captures = qobject_cast<CaptureBrowser*>(v->facetContent());
     ASSERT_TRUE(captures);
-    EXPECT_EQ(captures->title(), QStringLiteral("No captures"));
+    EXPECT_TRUE(captures->isShowingEmptyState());
 
     v->facetButton(ProjectFacet::files)->click();
     auto* files = qobject_cast<PlaceholderPage*>(v->facetContent());
@@ -156,6 +158,31 @@ TEST_F(WorkspaceTest, RenameKeepsExactlyWhatWasTypedAndSaves)
     EXPECT_FALSE(v->isRenaming());
     EXPECT_EQ(project->name(), QStringLiteral("X"));
     EXPECT_FALSE(ctx().hasChanges());
+}
+
+TEST_F(WorkspaceTest, CapturesFacetListsTheNewestImportFirstAndFollowsFiling)
+{
+    const QDateTime base(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC);
+    auto capture = [&](const QString& file, int day) {
+        auto* c = new Capture;
+        c->setFileName(file);
+        c->setImportedAt(base.addDays(day));
+        return ctx().insert(c);
+    };
+    Capture* older = capture(QStringLiteral("a.png"), 0);
+    Capture* newer = capture(QStringLiteral("b.png"), 2);
+    older->setProject(project);
+    newer->setProject(project);
+    ASSERT_TRUE(ctx().save());
+    auto v = makeView();
+    v->setFacet(ProjectFacet::captures);
+    auto* browser = qobject_cast<CaptureBrowser*>(v->facetContent());
+    ASSERT_TRUE(browser);
+    EXPECT_EQ(browser->captures(), (QList<Capture*>{newer, older}));
+    Capture* newest = capture(QStringLiteral("c.png"), 5);
+    newest->setProject(project);
+    processEvents();
+    EXPECT_EQ(browser->captures(), (QList<Capture*>{newest, newer, older}));
 }
 
 TEST_F(WorkspaceTest, NotesSaveOnEveryChange)
