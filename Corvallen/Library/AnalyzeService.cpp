@@ -62,6 +62,7 @@ std::optional<QString> recognizeText(const QString& imagePath, QString* error)
             *error = QStringLiteral("Text recognition couldn't start: the English language data for Tesseract is missing.");
         return std::nullopt;
     }
+    api->SetVariable("user_defined_dpi", "300");  // screenshots carry no resolution of their own
     api->SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
     api->SetImage(image.constBits(), image.width(), image.height(), 1, int(image.bytesPerLine()));
     if (api->Recognize(nullptr) != 0) {
