@@ -7,6 +7,7 @@
 #include "Corvallen/Projects/StockAllocation.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 
 #include <limits>
 
@@ -76,9 +77,14 @@ void apply(const QList<BomImport::Match>& matches, Project* project, ModelContex
             fresh->setCategory(m.category);
             component = context.insert(fresh);
         }
-        StockAllocation::setPart(component, project, m.quantity, context);
+        // One save for the whole import: a long bill of materials would otherwise write the store
+        // once per line while the window waits, and a failure half-way would keep half of it.
+        StockAllocation::setPartUnsaved(component, project, m.quantity, context);
     }
     TaxonomyTerm::seedFromComponents(context);
+    QString error;
+    if (!context.save(&error))
+        qWarning() << "Imported parts kept pending; saving failed:" << error;
 }
 
 }  // namespace BomImportPlan

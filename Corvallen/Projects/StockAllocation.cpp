@@ -61,7 +61,7 @@ ProjectComponent* lineFor(const Component* component, const Project* project)
     return nullptr;
 }
 
-ProjectComponent* setPart(Component* component, Project* project, qint64 quantity, ModelContext& context)
+ProjectComponent* setPartUnsaved(Component* component, Project* project, qint64 quantity, ModelContext& context)
 {
     if (!component || !project || component->isDeleted() || project->isDeleted())
         return nullptr;
@@ -69,12 +69,18 @@ ProjectComponent* setPart(Component* component, Project* project, qint64 quantit
     if (ProjectComponent* line = lineFor(component, project)) {
         adjustStock(component, saturatingSub(line->quantity(), q));
         line->setQuantity(q);
-        saveIgnoringFailure(context);
         return line;
     }
     ProjectComponent* line = context.insert(new ProjectComponent(component, project, q));
     adjustStock(component, -q);
-    saveIgnoringFailure(context);
+    return line;
+}
+
+ProjectComponent* setPart(Component* component, Project* project, qint64 quantity, ModelContext& context)
+{
+    ProjectComponent* line = setPartUnsaved(component, project, quantity, context);
+    if (line)
+        saveIgnoringFailure(context);
     return line;
 }
 

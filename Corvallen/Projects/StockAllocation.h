@@ -35,6 +35,10 @@ ProjectComponent* lineFor(const Component* component, const Project* project);
 // Returns the line, or nullptr when the component or project has been deleted.
 ProjectComponent* setPart(Component* component, Project* project, qint64 quantity, ModelContext& context);
 
+// The same without the save, for a caller that makes many allocations in one step and saves
+// once at the end (the bill-of-materials import).
+ProjectComponent* setPartUnsaved(Component* component, Project* project, qint64 quantity, ModelContext& context);
+
 // Sets a line's quantity (clamped), moving its component's stock by the difference, and saves.
 // A line that has been deleted is left alone.
 void setQuantity(ProjectComponent* line, qint64 quantity, ModelContext& context);

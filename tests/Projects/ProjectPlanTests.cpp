@@ -117,6 +117,24 @@ TEST_F(ProjectPlanTest, ApplyingCreatesNewPartsAllocatesAndRegistersTerms)
     EXPECT_EQ(buzzers[0]->qty(), -4);
 }
 
+TEST_F(ProjectPlanTest, ALongBillOfMaterialsIsWrittenInOneGo)
+{
+    QByteArray csv("Name,Qty\n");
+    for (int i = 0; i < 200; ++i)
+        csv += "part " + QByteArray::number(i) + ",2\n";
+    const auto matches = BomImport::match(BomImport::parse(csv), ctx().fetch<Component>());
+    int saves = 0;
+    QObject::connect(&ctx(), &ModelContext::didSave, [&] { ++saves; });
+    BomImportPlan::apply(matches, project, ctx());
+    EXPECT_EQ(saves, 1);
+    EXPECT_FALSE(ctx().hasChanges());
+    EXPECT_EQ(project->parts().size(), 200);
+    qint64 stock = 0;
+    for (const Component* c : ctx().fetch<Component>())
+        stock += c->qty();
+    EXPECT_EQ(stock, -400);
+}
+
 TEST_F(ProjectPlanTest, ApplyingAfterAPreviewedComponentWasDeletedCreatesItAgain)
 {
     Component* c = component(QStringLiteral("LM358"), 3);

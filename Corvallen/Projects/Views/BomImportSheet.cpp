@@ -67,8 +67,11 @@ BomImportSheet::BomImportSheet(QList<BomImport::Match> matches, Project* project
     m_table->setColumnWidth(3, 64 + 12);
     m_table->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     m_table->headerItem()->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+    QList<QTreeWidgetItem*> items;
+    items.reserve(m_matches.size());
     for (const BomImport::Match& m : m_matches) {
-        auto* item = new QTreeWidgetItem(m_table);
+        auto* item = new QTreeWidgetItem;
+        items.append(item);
         const QString detail = BomImportPlan::detailText(m);
         item->setText(0, detail.isEmpty() ? m.name : m.name + u'\n' + detail);
         item->setToolTip(0, item->text(0));
@@ -76,22 +79,21 @@ BomImportSheet::BomImportSheet(QList<BomImport::Match> matches, Project* project
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setText(3, m.existing ? QString::number(m.existing->qty()) : QStringLiteral("—"));
         item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-        auto* badge = new QLabel(m.existing ? tr("in inventory") : tr("NEW"), m_table);
-        badge->setObjectName(m.existing ? QStringLiteral("inInventory") : QStringLiteral("newBadge"));
+        // Drawn as item text rather than a widget per row, so a long bill of materials opens at once.
         if (m.existing) {
-            badge->setForegroundRole(QPalette::PlaceholderText);
+            item->setText(2, tr("in inventory"));
+            item->setForeground(2, palette().brush(QPalette::PlaceholderText));
         } else {
-            badge->setStyleSheet(QStringLiteral("QLabel { color: #E07800; font-weight: bold; background: rgba(255,149,0,0.2);"
-                                                " border-radius: 7px; padding: 2px 6px; }"));
+            item->setText(2, tr("NEW"));
+            QFont bold = item->font(2);
+            bold.setBold(true);
+            item->setFont(2, bold);
+            item->setForeground(2, QColor(0xE0, 0x78, 0x00));
+            item->setBackground(2, QColor(255, 149, 0, 51));
         }
-        badge->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
-        auto* holder = new QWidget(m_table);
-        auto* h = new QHBoxLayout(holder);
-        h->setContentsMargins(0, 0, 0, 0);
-        h->addWidget(badge);
-        h->addStretch(1);
-        m_table->setItemWidget(item, 2, holder);
     }
+    m_table->addTopLevelItems(items);
+    m_table->setUniformRowHeights(false);
     outer->addWidget(m_table, 1);
 
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

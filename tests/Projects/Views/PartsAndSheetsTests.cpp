@@ -160,6 +160,9 @@ TEST_F(PartsTest, ImportingABomPreviewsThenAllocates)
     EXPECT_TRUE(sheet->summaryText().startsWith(QStringLiteral("2 parts · 6 items · 1 new to inventory.")));
     EXPECT_EQ(sheet->table()->topLevelItem(0)->text(3), QStringLiteral("10"));
     EXPECT_EQ(sheet->table()->topLevelItem(1)->text(3), QStringLiteral("—"));
+    EXPECT_EQ(sheet->table()->topLevelItem(0)->text(2), QStringLiteral("in inventory"));
+    EXPECT_EQ(sheet->table()->topLevelItem(1)->text(2), QStringLiteral("NEW"));
+    EXPECT_EQ(sheet->table()->topLevelItem(1)->text(0), QStringLiteral("Buzzer\nMurata"));
     EXPECT_EQ(ctx().fetchCount<Component>(), 1);  // nothing written before "Import"
     sheet->importButton()->click();
     EXPECT_EQ(op->qty(), 8);
