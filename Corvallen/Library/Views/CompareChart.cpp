@@ -28,6 +28,21 @@ QRectF CompareChart::plotRect() const
     return QRectF(rect()).adjusted(56, 24, -16, -28);
 }
 
+namespace {
+
+// A step of 1, 2 or 5 times a power of ten that splits the span into about four parts.
+double niceStep(double span)
+{
+    const double raw = span / 4;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0, 10.0})
+        if (raw <= m * power)
+            return m * power;
+    return 10 * power;
+}
+
+}  // namespace
+
 std::pair<double, double> CompareChart::yRange() const
 {
     if (m_points.isEmpty())
@@ -43,15 +58,17 @@ std::pair<double, double> CompareChart::yRange() const
     hi = qMax(hi, 0.0);
     if (hi == lo)
         hi = lo + 1;
-    const double pad = (hi - lo) * 0.1;
-    return {lo - (lo < 0 ? pad : 0), hi + (hi > 0 ? pad : 0)};
+    const double step = niceStep(hi - lo);
+    // Room above the highest point for its value.
+    return {std::floor(lo / step) * step, std::ceil((hi + step * 0.25) / step) * step};
 }
 
 QPointF CompareChart::positionOf(int step, double value) const
 {
+    // Each step sits in the middle of its own slot, so the first and last labels fit.
     const QRectF plot = plotRect();
     const int steps = qMax<int>(1, int(m_ticks.size()));
-    const double x = steps == 1 ? plot.center().x() : plot.left() + (step - 1) * plot.width() / (steps - 1);
+    const double x = plot.left() + (step - 0.5) * plot.width() / steps;
     const auto [lo, hi] = yRange();
     const double y = plot.bottom() - (value - lo) / (hi - lo) * plot.height();
     return {x, y};
@@ -67,16 +84,16 @@ void CompareChart::paintEvent(QPaintEvent*)
     const QFont small = ShellStyle::font(ShellStyle::TextStyle::caption2);
     p.setFont(small);
 
-    // Y axis: five grid lines with their values; the unit names the axis.
+    // Y axis: grid lines at round values; the unit names the axis.
     const auto [lo, hi] = yRange();
-    for (int i = 0; i <= 4; ++i) {
-        const double v = lo + (hi - lo) * i / 4;
-        const double y = plot.bottom() - plot.height() * i / 4;
+    const double step = niceStep(hi - lo);
+    for (double v = lo; v <= hi + step * 1e-6; v += step) {
+        const double y = positionOf(1, v).y();
         p.setPen(QPen(grid, 0.5));
         p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         p.setPen(text);
         p.drawText(QRectF(0, y - 8, plot.left() - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
-                   QLocale().toString(v, 'g', 4));
+                   QLocale().toString(std::abs(v) < step * 1e-6 ? 0.0 : v, 'g', 6));
     }
     if (!m_unit.isEmpty()) {
         p.setPen(text);

@@ -65,6 +65,7 @@ LibraryView::LibraryView(ModelContext& context, SettingsStore& settings, Documen
     row->addStretch();
     auto* searchBox = new QFrame(header);
     searchBox->setObjectName(QStringLiteral("LibrarySearchBox"));
+    searchBox->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     searchBox->setStyleSheet(QStringLiteral("#LibrarySearchBox{background:rgba(128,128,128,46);border-radius:8px;}"));
     auto* searchRow = new QHBoxLayout(searchBox);
     searchRow->setContentsMargins(8, 5, 8, 5);
