@@ -9,6 +9,7 @@
 #include "Corvallen/Shell/Views/NumericField.h"
 #include "Corvallen/Shell/Views/TagEditor.h"
 #include "support/EventLoop.h"
+#include "support/LoopbackHttpServer.h"
 #include "support/TestStore.h"
 
 #include <QCheckBox>
@@ -20,6 +21,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include "KeyInput.h"
@@ -205,6 +209,34 @@ TEST_F(ComponentInspectorTest, LinkAlertStartsWithTheRememberedLinkAndReportsFai
     EXPECT_EQ(datasheet->errorLabel()->text(), QStringLiteral("Not a valid web link."));
     EXPECT_FALSE(component->datasheetFile());
     EXPECT_FALSE(datasheet->openButton()->isVisible());
+}
+
+TEST_F(ComponentInspectorTest, DroppedWebLinkDownloadsWithProgressAndThenOffersOpen)
+{
+    corvallen::test::LoopbackHttpServer server;
+    corvallen::test::LoopbackHttpServer::Response pdf;
+    pdf.headers = {{"Content-Type", "application/pdf"}};
+    pdf.body = QByteArray(32 * 1024, 'p');
+    server.route("/manual", pdf);
+
+    AttachmentControl* manual = inspector->attachment(1);
+    QMimeData data;
+    data.setUrls({QUrl(server.url(QStringLiteral("/manual")))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(manual, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(manual, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_TRUE(manual->controller().busy());
+    EXPECT_TRUE(manual->progressBar()->isVisible());
+
+    ASSERT_TRUE(corvallen::test::waitUntil([&] { return !manual->controller().busy(); }));
+    EXPECT_FALSE(manual->progressBar()->isVisible());
+    EXPECT_FALSE(manual->errorLabel()->isVisible());
+    ASSERT_TRUE(component->manualFile().has_value());
+    EXPECT_TRUE(component->manualFile()->endsWith(QStringLiteral(".pdf")));
+    EXPECT_TRUE(manual->openButton()->isVisible());
 }
 
 }  // namespace

@@ -158,6 +158,31 @@ TEST_F(InventoryViewTest, ClickingARowOpensItAndDoneClosesIt)
     EXPECT_FALSE(view->inspector());
 }
 
+TEST_F(InventoryViewTest, DeepLinkOpensTheSelectedComponentScrolledIntoView)
+{
+    Component* target = nullptr;
+    for (int i = 0; i < 200; ++i) {
+        Component* c = part(QStringLiteral("Part %1").arg(i, 3, 10, QLatin1Char('0')), 5);
+        if (i == 150)
+            target = c;
+    }
+    target->setCategory(QStringLiteral("Hidden"));
+    ASSERT_TRUE(ctx().save());
+    auto view = page(InventoryStatusFilter::all, target->persistentModelID());
+    settle();
+    QListView* list = view->listView();
+    const QRect row = list->visualRect(list->model()->index(150, 0));
+    EXPECT_TRUE(list->viewport()->rect().contains(row.center()));
+    ASSERT_TRUE(view->inspector());
+    EXPECT_EQ(view->inspector()->component(), target);
+
+    // A selected component that the filters hide stays open in the inspector.
+    view->setValueFilter(TermKind::category, QStringLiteral("Other"));
+    EXPECT_TRUE(view->showsEmptyState());
+    ASSERT_TRUE(view->inspector());
+    EXPECT_EQ(view->inspector()->component(), target);
+}
+
 TEST_F(InventoryViewTest, DragItemCarriesThePartString)
 {
     auto* c = part(QStringLiteral("LM317"), 5);
