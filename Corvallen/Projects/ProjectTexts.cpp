@@ -6,6 +6,7 @@
 #include "Corvallen/Model/ProjectComponent.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 #include <limits>
 
@@ -75,6 +76,19 @@ QString exportFileName(const Project* project, const QString& suffix)
 {
     const QString base = project && !project->name().isEmpty() ? project->name() : QStringLiteral("Project");
     return base + suffix;
+}
+
+QString abbreviatedDate(const QDate& date, const QLocale& locale)
+{
+    // The locale's long pattern without its weekday, month names shortened.
+    QString pattern = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression weekday(QStringLiteral("d{4}[,.]?\\s*"));
+    pattern.remove(weekday);
+    pattern.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
+    pattern = pattern.trimmed();
+    if (pattern.isEmpty())
+        return locale.toString(date, QLocale::ShortFormat);
+    return locale.toString(date, pattern);
 }
 
 QString currency(double amount, const QString& code, const QLocale& locale)

@@ -32,6 +32,9 @@ QString exportFileName(const Project* project, const QString& suffix);
 inline const QString projectSheetSuffix = QStringLiteral(" — Project Sheet.pdf");
 inline const QString quoteSuffix = QStringLiteral(" — Quote.pdf");
 
+// A date without time, abbreviated in the locale's own order ("7 Dec 2026", "Dec 7, 2026").
+QString abbreviatedDate(const QDate& date, const QLocale& locale = QLocale());
+
 // An amount in the currency of that code, formatted for the locale.
 QString currency(double amount, const QString& code, const QLocale& locale = QLocale());
 

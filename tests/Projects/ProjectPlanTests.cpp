@@ -260,6 +260,14 @@ TEST_F(ProjectPlanTest, WorkspaceListsAndNames)
     EXPECT_EQ(ProjectContents::sortedCaptures(project), (QList<Capture*>{c2, c1}));
 }
 
+TEST(ProjectTextsTest, CreatedDateIsAbbreviatedInTheLocalesOrder)
+{
+    const QDate d(2026, 12, 7);
+    EXPECT_EQ(ProjectTexts::abbreviatedDate(d, QLocale(QLocale::English, QLocale::UnitedKingdom)), QStringLiteral("7 Dec 2026"));
+    EXPECT_EQ(ProjectTexts::abbreviatedDate(d, QLocale(QLocale::English, QLocale::UnitedStates)), QStringLiteral("Dec 7, 2026"));
+    EXPECT_EQ(ProjectTexts::abbreviatedDate(d, QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("7. Dez. 2026"));
+}
+
 TEST_F(ProjectPlanTest, MarginLineFollowsTheCurrency)
 {
     Component* c = component(QStringLiteral("part"), 10);

@@ -5,6 +5,7 @@
 #include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Projects/ProjectTexts.h"
 #include "Corvallen/Shell/Views/StatTile.h"
 
 #include <QGroupBox>
@@ -89,5 +90,5 @@ void ProjectOverviewView::refresh()
     m_captures->setValue(live(m_project->captures()));
     m_files->setValue(live(m_project->attachments()));
     m_parts->setValue(live(m_project->parts()));
-    m_created->setValue(QLocale().toString(m_project->createdAt().toLocalTime().date(), QLocale::ShortFormat));
+    m_created->setValue(ProjectTexts::abbreviatedDate(m_project->createdAt().toLocalTime().date()));
 }
