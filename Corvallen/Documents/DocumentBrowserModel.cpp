@@ -185,10 +185,19 @@ void DocumentBrowserModel::handleClick(Document* document, ClickModifier modifie
     lastClickedID = id;
 }
 
-void DocumentBrowserModel::selectAll()
+void DocumentBrowserModel::toggleSelectAll()
 {
+    QSet<PersistentIdentifier> visible;
     for (Document* d : visibleDocuments())
-        selectedIDs.insert(d->persistentModelID());
+        visible.insert(d->persistentModelID());
+    selectedIDs = selectedIDs == visible ? QSet<PersistentIdentifier>() : visible;
+}
+
+void DocumentBrowserModel::bulkPanelDone(bool changed)
+{
+    selectedIDs.clear();
+    if (changed)
+        m_context.save();
 }
 
 void DocumentBrowserModel::clearSelection()

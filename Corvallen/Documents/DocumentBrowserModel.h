@@ -67,8 +67,11 @@ public:
     // Selection.
     enum class ClickModifier { none, command, shift };
     void handleClick(Document* document, ClickModifier modifier);
-    void selectAll();
+    // Selects exactly the visible documents, or nothing when exactly those are selected already.
+    void toggleSelectAll();
     void clearSelection();
+    // After a bulk action: the selection empties, and a change is saved.
+    void bulkPanelDone(bool changed);
     // The selected documents among `documents`, in that order.
     QList<Document*> selectedDocuments() const;
 

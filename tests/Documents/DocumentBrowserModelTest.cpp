@@ -165,7 +165,7 @@ TEST_F(DocumentBrowserModelTest, DeleteConfirmationNamesTheProjectsAndDeletesFil
     DocumentFileStore::attach(docs[0], psu, *ctx);
     DocumentFileStore::attach(docs[0], unnamed, *ctx);
     lib.documents = docs;
-    lib.selectAll();
+    lib.toggleSelectAll();
     EXPECT_EQ(lib.deleteConfirmationTitle(), QStringLiteral("Delete 2 document(s)?"));
     EXPECT_EQ(lib.deleteConfirmationMessage(),
               QStringLiteral("1 of these are used in projects (Bench PSU, Untitled). Deleting loses the file AND all edits made in those projects."));
@@ -182,7 +182,7 @@ TEST_F(DocumentBrowserModelTest, DeleteConfirmationNamesTheProjectsAndDeletesFil
     // In a project, removing keeps the library document and its file.
     DocumentBrowserModel inProject(*ctx, psu);
     inProject.documents = {docs[0]};
-    inProject.selectAll();
+    inProject.toggleSelectAll();
     EXPECT_EQ(inProject.deleteConfirmationTitle(), QStringLiteral("Remove 1 from project?"));
     inProject.removeFromProject(docs[0]);
     EXPECT_TRUE(inProject.selectedIDs.isEmpty());

@@ -1,0 +1,83 @@
+#include "Corvallen/Documents/Views/DocumentBrowser.h"
+#include "Corvallen/Documents/Views/DocumentInspectorView.h"
+#include "Corvallen/Model/Document.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Platform/ModelContext.h"
+#include "support/TestEnvironment.h"
+#include "support/TestStore.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QStackedWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class DocumentBrowserTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        container = corvallen::test::openTestStore();
+        ctx = &container->mainContext();
+    }
+    QString source(const QString& name)
+    {
+        const QString path = QDir(corvallen::test::freshFolder(QStringLiteral("in"))).filePath(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write("not really a pdf");
+        return path;
+    }
+    std::unique_ptr<ModelContainer> container;
+    ModelContext* ctx = nullptr;
+};
+
+TEST_F(DocumentBrowserTest, LibraryScopeListsImportsAndSwitchesInspectorPanes)
+{
+    DocumentBrowser browser(*ctx, nullptr, [this] { return ctx->fetch<Document>(); }, QStringLiteral("No documents"),
+                            QStringLiteral("Add schematics."));
+    browser.resize(1000, 600);
+    browser.show();
+    EXPECT_EQ(browser.countLabel()->text(), QStringLiteral("0 documents"));
+    auto* empty = browser.findChild<QStackedWidget*>(QStringLiteral("documentListStack"))->currentWidget();
+    ASSERT_TRUE(qobject_cast<QLabel*>(empty));
+    EXPECT_TRUE(qobject_cast<QLabel*>(empty)->text().contains(QStringLiteral("No documents")));
+
+    browser.importFiles({source(QStringLiteral("Amp schematic.pdf")), source(QStringLiteral("TL072 datasheet.pdf"))});
+    QApplication::processEvents();
+    EXPECT_EQ(browser.countLabel()->text(), QStringLiteral("2 documents"));
+    EXPECT_EQ(browser.list()->count(), 2);
+    // The last import is selected and shown in the inspector.
+    EXPECT_EQ(browser.model().selectedIDs.size(), 1);
+    EXPECT_TRUE(qobject_cast<DocumentInspectorView*>(browser.inspectorPane()));
+
+    browser.list()->selectAll();
+    QApplication::processEvents();
+    EXPECT_TRUE(qobject_cast<DocumentBulkPanelView*>(browser.inspectorPane()));
+    browser.list()->clearSelection();
+    QApplication::processEvents();
+    EXPECT_EQ(browser.inspectorPane()->objectName(), QStringLiteral("noSelection"));
+
+    // Dragging a row carries the stored file name.
+    EXPECT_EQ(browser.list()->item(0)->data(Qt::UserRole).toString().size(), 40);  // UUID + ".pdf"
+}
+
+TEST_F(DocumentBrowserTest, FilterWithoutMatchesSaysSo)
+{
+    auto* d = ctx->insert(new Document(QStringLiteral("x.pdf"), QStringLiteral("X")));
+    d->setType(DocType::datasheet);
+    DocumentBrowser browser(*ctx, nullptr, [d] { return QList<Document*>{d}; }, QStringLiteral("No documents"), QString());
+    browser.model().typeFilter = DocType::pinout;
+    browser.reload();
+    auto* empty = qobject_cast<QLabel*>(browser.findChild<QStackedWidget*>(QStringLiteral("documentListStack"))->currentWidget());
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->text().contains(QStringLiteral("Nothing matches")));
+    EXPECT_EQ(browser.countLabel()->text(), QStringLiteral("0 of 1"));
+}
+
+}  // namespace
