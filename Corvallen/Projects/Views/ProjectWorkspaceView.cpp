@@ -20,6 +20,8 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QSignalBlocker>
+#include <QTextCursor>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -226,6 +228,21 @@ QWidget* ProjectWorkspaceView::makeFacet(ProjectFacet facet)
                 return;
             m_project->setNotes(notes->toPlainText());
             saveQuietly(m_context);
+        });
+        // Notes edited elsewhere (the project edit sheet) replace what is shown here, so that the
+        // next keystroke here does not write the older text back over them.
+        connect(&m_context, &ModelContext::changed, notes, [this, notes](const QString& entity) {
+            if (entity != QLatin1String("Project") || !m_project || m_project->isDeleted())
+                return;
+            const QString stored = m_project->notes();
+            if (stored != notes->toPlainText()) {
+                const int position = notes->textCursor().position();
+                QSignalBlocker quiet(notes);
+                notes->setPlainText(stored);
+                QTextCursor cursor = notes->textCursor();
+                cursor.setPosition(std::min<int>(position, int(stored.size())));
+                notes->setTextCursor(cursor);
+            }
         });
         return notes;
     }

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QTextCursor>
 #include "ViewInput.h"
 
 #include <gtest/gtest.h>
@@ -195,6 +196,16 @@ TEST_F(WorkspaceTest, NotesSaveOnEveryChange)
     projects_test::keyClicks(notes, QStringLiteral("Check C12"));
     EXPECT_EQ(project->notes(), QStringLiteral("Check C12"));
     EXPECT_FALSE(ctx().hasChanges());
+
+    // Notes changed elsewhere while the facet is open show here, and typing goes on from them.
+    project->setNotes(QStringLiteral("Check C12 and R4"));
+    ctx().flushNotifications();
+    processEvents();
+    EXPECT_EQ(notes->toPlainText(), QStringLiteral("Check C12 and R4"));
+    notes->moveCursor(QTextCursor::End);
+    projects_test::keyClicks(notes, QStringLiteral("!"));
+    EXPECT_EQ(project->notes(), QStringLiteral("Check C12 and R4!"));
+
     v->setFacet(ProjectFacet::overview);
     v.reset();
     store.reset();
@@ -202,7 +213,7 @@ TEST_F(WorkspaceTest, NotesSaveOnEveryChange)
     ASSERT_TRUE(store);
     const auto projects = ctx().fetch<Project>();
     ASSERT_EQ(projects.size(), 1);
-    EXPECT_EQ(projects.first()->notes(), QStringLiteral("Check C12"));
+    EXPECT_EQ(projects.first()->notes(), QStringLiteral("Check C12 and R4!"));
 }
 
 }  // namespace
