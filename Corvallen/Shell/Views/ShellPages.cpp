@@ -3,7 +3,11 @@
 #include "Corvallen/Devices/Views/DevicesView.h"
 #include "Corvallen/Devices/Views/ManageDevicesSheet.h"  // DevicesView.h reads its sheet through a QPointer
 #include "Corvallen/Inventory/Views/InventoryView.h"
+#include "Corvallen/Documents/Views/DocumentBrowser.h"
+#include "Corvallen/Library/Views/ImageViewerWindow.h"
+#include "Corvallen/Library/Views/LibraryView.h"
 #include "Corvallen/Model/Project.h"
+#include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Settings/HelpTopic.h"
 #include "Corvallen/Settings/Views/ChangelogView.h"
 #include "Corvallen/Settings/Views/HelpView.h"
@@ -13,7 +17,10 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QStackedWidget>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace ShellPages {
 
@@ -37,9 +44,36 @@ QDialog* placeholderSheet(const QString& name, const QString& title, const QStri
 
 }  // namespace
 
-QWidget* libraryPage(ModelContext&, AppModel&)
+QWidget* libraryPage(ModelContext& context, AppModel&)
 {
-    return new PlaceholderPage(QStringLiteral("LibraryView"), QObject::tr("Library"), QStringLiteral("photo.stack"));
+    // The documents side of the Library: the documents browser for the library (no project). Its
+    // empty-state texts are fixed when it is made, so a change of texts (the scope) makes a new one.
+    auto documents = [](ModelContext& ctx, QWidget* parent) {
+        auto* holder = new QStackedWidget(parent);
+        holder->setObjectName(QStringLiteral("LibraryDocuments"));
+        auto shown = std::make_shared<QList<Document*>>();
+        auto texts = std::make_shared<std::pair<QString, QString>>();
+        LibraryView::DocumentsPane pane;
+        pane.widget = holder;
+        pane.setDocuments = [holder, shown, texts, &ctx](const QList<Document*>& list, const QString& title,
+                                                         const QString& message) {
+            *shown = list;
+            auto* browser = qobject_cast<DocumentBrowser*>(holder->currentWidget());
+            if (!browser || texts->first != title || texts->second != message) {
+                *texts = {title, message};
+                if (browser) {
+                    holder->removeWidget(browser);
+                    browser->deleteLater();
+                }
+                browser = new DocumentBrowser(ctx, nullptr, [shown] { return *shown; }, title, message, holder);
+                holder->addWidget(browser);
+                holder->setCurrentWidget(browser);
+            }
+            browser->reload();
+        };
+        return pane;
+    };
+    return new LibraryView(context, SettingsStore::shared(), documents);
 }
 
 QWidget* inventoryPage(ModelContext& context, InventoryStatusFilter filter, std::optional<PersistentIdentifier> selection)
@@ -73,9 +107,9 @@ QWidget* helpContent() { return new HelpView(HelpTopic::firstTopicId()); }
 
 QWidget* changelogContent() { return new ChangelogView; }
 
-QWidget* imageViewerContent(const QString& captureFileName, ModelContext&)
+QWidget* imageViewerContent(const QString& captureFileName, ModelContext& context)
 {
-    return new PlaceholderPage(QStringLiteral("ImageViewerWindow"), captureFileName, QStringLiteral("photo"));
+    return new ImageViewerWindow(captureFileName, context);
 }
 
 QWidget* documentViewerContent(const DocViewerTarget& target, ModelContext&)
