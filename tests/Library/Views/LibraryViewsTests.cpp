@@ -11,6 +11,7 @@
 #include "Corvallen/Library/Views/LibraryView.h"
 #include "Corvallen/Library/Views/SingleCaptureInspector.h"
 #include "Corvallen/Model/Capture.h"
+#include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Platform/SettingsStore.h"
@@ -28,6 +29,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -385,4 +387,72 @@ TEST(LibraryViews, GridBuildsCardsOnlyNearTheVisibleRows)
     grid.verticalScrollBar()->setValue(0);
     ASSERT_TRUE(grid.cardFor(many.at(1)));
     EXPECT_TRUE(grid.cardFor(many.at(1))->isSelected());
+}
+
+TEST(LibraryViews, BulkInspectorFilesAndTagsEverySelectedCapture)
+{
+    Store s;
+    Project* beta = s.context.insert(new Project(QStringLiteral("Beta"), {}, {}));
+    s.context.insert(new Project(QStringLiteral("Alpha"), {}, {}));
+    Capture* a = s.capture(QStringLiteral("bulk-a.png"), QStringLiteral("A"));
+    Capture* b = s.capture(QStringLiteral("bulk-b.png"), QStringLiteral("B"));
+    ASSERT_TRUE(s.context.save());
+    int compares = 0;
+    BulkInspector bulk(s.context, [&] { ++compares; }, {});
+    bulk.setCaptures({a, b});
+    EXPECT_EQ(bulk.header()->text(), QStringLiteral("2 selected"));
+    EXPECT_EQ(bulk.thumbnailCount(), 2);
+    bulk.compareButton()->click();
+    EXPECT_EQ(compares, 1);
+
+    QMenu* menu = bulk.projectMenu()->menu();
+    Q_EMIT menu->aboutToShow();
+    const auto actions = menu->actions();
+    ASSERT_EQ(actions.size(), 4);
+    EXPECT_EQ(actions.at(0)->text(), QStringLiteral("Unfiled"));
+    EXPECT_TRUE(actions.at(1)->isSeparator());
+    EXPECT_EQ(actions.at(2)->text(), QStringLiteral("Alpha"));
+    actions.at(3)->trigger();
+    EXPECT_EQ(a->project(), beta);
+    EXPECT_EQ(b->project(), beta);
+    EXPECT_FALSE(s.context.hasChanges());
+    Q_EMIT menu->aboutToShow();
+    menu->actions().at(0)->trigger();
+    EXPECT_EQ(a->project(), nullptr);
+
+    bulk.tagField()->setText(QStringLiteral("   "));
+    EXPECT_FALSE(bulk.addButton()->isEnabled());
+    bulk.tagField()->setText(QStringLiteral("Hum"));
+    bulk.addButton()->click();
+    EXPECT_EQ(a->tags().value(0)->name(), QStringLiteral("hum"));
+    EXPECT_EQ(a->tags().value(0), b->tags().value(0));
+    EXPECT_TRUE(bulk.tagField()->text().isEmpty());
+}
+
+TEST(LibraryViews, DocumentsModeListsUnfiledDocumentsWithItsOwnEmptyTexts)
+{
+    Store s;
+    SettingsStore settings(QDir(corvallen::test::freshFolder()).filePath(QStringLiteral("settings.json")));
+    QList<Document*> handed;
+    QStringList texts;
+    auto pane = [&](ModelContext&, QWidget* parent) {
+        LibraryView::DocumentsPane p;
+        p.widget = new QWidget(parent);
+        p.setDocuments = [&](const QList<Document*>& docs, const QString& title, const QString& message) {
+            handed = docs;
+            texts = {title, message};
+        };
+        return p;
+    };
+    LibraryView page(s.context, settings, pane);
+    page.setMode(LibraryFilter::Mode::documents);
+    EXPECT_TRUE(handed.isEmpty());
+    EXPECT_EQ(texts, QStringList({QStringLiteral("No documents"),
+                                  QStringLiteral("Add schematics, service manuals, datasheets and other reference files — drag "
+                                                 "them in or use Add.")}));
+    page.setScope(LibraryFilter::Scope::unfiled);
+    EXPECT_EQ(texts.value(1), QStringLiteral("No unfiled documents — everything is filed to a project."));
+    Document* d = s.context.insert(new Document(QStringLiteral("d.pdf"), QStringLiteral("Manual")));
+    ASSERT_TRUE(corvallen::test::waitUntil([&] { return handed.size() == 1; }));
+    EXPECT_EQ(handed.first(), d);
 }
