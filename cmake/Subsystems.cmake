@@ -10,7 +10,7 @@ corvallen_subsystem(Settings CORE_DEPS corvallen_model corvallen_backup corvalle
 
 corvallen_subsystem(Inventory CORE_DEPS corvallen_model corvallen_platform corvallen_shell corvallen_exports Qt6::Concurrent UI_DEPS corvallen_platform_ui corvallen_shell_ui)
 
-corvallen_subsystem(Projects CORE_DEPS corvallen_model corvallen_platform corvallen_exports Qt6::Concurrent UI_DEPS corvallen_platform_ui corvallen_shell_ui corvallen_library_ui corvallen_inventory_ui)
+corvallen_subsystem(Projects CORE_DEPS corvallen_model corvallen_platform corvallen_exports Qt6::Concurrent UI_DEPS corvallen_platform_ui corvallen_shell_ui corvallen_library_ui corvallen_inventory_ui corvallen_documents_ui)
 
 corvallen_subsystem(Library CORE_DEPS corvallen_model corvallen_platform corvallen_sync corvallen_shell Qt6::Concurrent PkgConfig::TESSERACT UI_DEPS corvallen_platform_ui corvallen_shell_ui)
 

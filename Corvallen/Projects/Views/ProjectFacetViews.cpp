@@ -1,16 +1,15 @@
-#include "Corvallen/Projects/Views/ProjectFacetSeams.h"
+#include "Corvallen/Projects/Views/ProjectFacetViews.h"
 
+#include "Corvallen/Documents/Views/DocumentBrowser.h"
 #include "Corvallen/Library/Views/CaptureBrowser.h"
+#include "Corvallen/Library/Views/CompareView.h"  // CaptureBrowser.h holds its sheet through a QPointer
 #include "Corvallen/Model/Capture.h"
-#include "Corvallen/Library/Views/CompareView.h"
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Projects/ProjectContents.h"
-#include "Corvallen/Shell/Views/PlaceholderPage.h"
 
 #include <QCoreApplication>
-#include <QPointer>
 #include <QTimer>
 
 QWidget* makeProjectCapturesFacet(Project* project, ModelContext& context, QWidget* parent)
@@ -39,13 +38,16 @@ QWidget* makeProjectCapturesFacet(Project* project, ModelContext& context, QWidg
     return browser;
 }
 
-// Seam: until the documents browser is part of the build, the Files facet shows its empty state
-// or how many files the project holds.
-QWidget* makeProjectFilesFacet(Project* project, ModelContext&, QWidget* parent)
+QWidget* makeProjectFilesFacet(Project* project, ModelContext& context, QWidget* parent)
 {
-    const auto documents = ProjectContents::projectDocuments(project);
-    const QString title = documents.isEmpty()
-                              ? QCoreApplication::translate("ProjectWorkspaceView", "No files yet")
-                              : QCoreApplication::translate("ProjectWorkspaceView", "%n file(s)", nullptr, int(documents.size()));
-    return new PlaceholderPage(QStringLiteral("DocumentBrowser"), title, QStringLiteral("doc.text"), parent);
+    auto* browser = new DocumentBrowser(
+        context, project,
+        [project] { return project && !project->isDeleted() ? ProjectContents::projectDocuments(project) : QList<Document*>{}; },
+        QCoreApplication::translate("ProjectWorkspaceView", "No files yet"),
+        QCoreApplication::translate("ProjectWorkspaceView",
+                                    "Add datasheets, schematics, service manuals and docs for this project — drag them in, "
+                                    "use Add…, or Add from Library to reuse an existing file."),
+        parent);
+    browser->setObjectName(QStringLiteral("DocumentBrowser"));
+    return browser;
 }

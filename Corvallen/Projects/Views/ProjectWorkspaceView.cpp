@@ -5,7 +5,7 @@
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Projects/ProjectTexts.h"
 #include "Corvallen/Projects/Views/ProjectExportMenu.h"
-#include "Corvallen/Projects/Views/ProjectFacetSeams.h"
+#include "Corvallen/Projects/Views/ProjectFacetViews.h"
 #include "Corvallen/Projects/Views/ProjectOverviewView.h"
 #include "Corvallen/Projects/Views/ProjectPartsView.h"
 

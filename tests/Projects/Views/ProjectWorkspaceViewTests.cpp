@@ -1,14 +1,16 @@
 // The project pane as the user drives it: facets, the overview tiles, rename, notes.
+#include "Corvallen/Documents/Views/DocumentBrowser.h"
 #include "Corvallen/Library/Views/CaptureBrowser.h"
 #include "Corvallen/Library/Views/CompareView.h"  // CaptureBrowser.h holds its sheet through a QPointer
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Projects/StockAllocation.h"
 #include "Corvallen/Projects/Views/ProjectOverviewView.h"
 #include "Corvallen/Projects/Views/ProjectPartsView.h"
 #include "Corvallen/Projects/Views/ProjectWorkspaceView.h"
-#include "Corvallen/Shell/Views/PlaceholderPage.h"
 #include "Corvallen/Shell/Views/StatTile.h"
 #include "support/EventLoop.h"
 #include "support/TestStore.h"
@@ -17,6 +19,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QTextCursor>
@@ -78,9 +81,10 @@ TEST_F(WorkspaceTest, StartsOnTheOverviewAndSwitchesFacets)
     EXPECT_TRUE(captures->isShowingEmptyState());
 
     v->facetButton(ProjectFacet::files)->click();
-    auto* files = qobject_cast<PlaceholderPage*>(v->facetContent());
+    auto* files = qobject_cast<DocumentBrowser*>(v->facetContent());
     ASSERT_TRUE(files);
-    EXPECT_EQ(files->title(), QStringLiteral("No files yet"));
+    EXPECT_EQ(files->model().fileTo(), project);
+    EXPECT_EQ(files->list()->count(), 0);
 
     // A pane built anew starts on the overview again.
     v.reset();
@@ -184,6 +188,30 @@ TEST_F(WorkspaceTest, CapturesFacetListsTheNewestImportFirstAndFollowsFiling)
     newest->setProject(project);
     processEvents();
     EXPECT_EQ(browser->captures(), (QList<Capture*>{newest, newer, older}));
+}
+
+TEST_F(WorkspaceTest, FilesFacetHandsTheBrowserTheProjectsDocumentsByLibraryDate)
+{
+    const QDateTime base(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC);
+    auto attach = [&](const QString& file, int day) {
+        auto* d = new Document;
+        d->setFileName(file);
+        d->setTitle(file);
+        d->setAddedAt(base.addDays(day));
+        d = ctx().insert(d);
+        auto* link = ctx().insert(new ProjectDocument);
+        link->setDocument(d);
+        link->setProject(project);
+        return d;
+    };
+    Document* newer = attach(QStringLiteral("newer.pdf"), 3);
+    Document* older = attach(QStringLiteral("older.pdf"), 1);
+    ASSERT_TRUE(ctx().save());
+    auto v = makeView();
+    v->setFacet(ProjectFacet::files);
+    auto* browser = qobject_cast<DocumentBrowser*>(v->facetContent());
+    ASSERT_TRUE(browser);
+    EXPECT_EQ(browser->model().documents, (QList<Document*>{newer, older}));
 }
 
 TEST_F(WorkspaceTest, NotesSaveOnEveryChange)
