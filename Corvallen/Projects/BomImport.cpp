@@ -1,10 +1,12 @@
 #include "Corvallen/Projects/BomImport.h"
 
 #include "Corvallen/Model/Component.h"
+#include "Corvallen/Projects/StockAllocation.h"
 
 #include <QCoreApplication>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <limits>
 
 namespace BomImport {
@@ -48,12 +50,14 @@ QString fromWindows1252(const QByteArray& bytes)
     return out;
 }
 
-qint64 saturatingAdd(qint64 a, qint64 b)
+// Merged quantities stop at what a parts-list line can hold, so the preview shows exactly what
+// the import will allocate.
+qint64 cappedSum(qint64 a, qint64 b)
 {
     qint64 out = 0;
     if (__builtin_add_overflow(a, b, &out))
-        return std::numeric_limits<qint64>::max();  // quantities are positive
-    return out;
+        return StockAllocation::maxLineQuantity;  // quantities are positive
+    return std::min(out, StockAllocation::maxLineQuantity);
 }
 
 std::optional<QString> field(const QHash<QString, QString>& map, const QString& key)
@@ -328,12 +332,12 @@ QList<Match> match(const QList<Row>& rows, const QList<Component*>& inventory)
         }
         if (existingIndex) {
             Match& m = matches[*existingIndex];
-            m.quantity = saturatingAdd(m.quantity, row.quantity);
+            m.quantity = cappedSum(m.quantity, row.quantity);
             continue;
         }
         Match m;
         m.id = QUuid::createUuid();
-        m.quantity = row.quantity;
+        m.quantity = std::min(row.quantity, StockAllocation::maxLineQuantity);
         if (hit) {
             m.name = hit->name();
             m.partNumber = row.partNumber ? row.partNumber : hit->partNumber();

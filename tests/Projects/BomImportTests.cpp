@@ -3,6 +3,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Projects/BomFileReader.h"
 #include "Corvallen/Projects/BomImport.h"
+#include "Corvallen/Projects/StockAllocation.h"
 #include "support/TestEnvironment.h"
 #include "support/TestStore.h"
 
@@ -266,12 +267,14 @@ TEST_F(BomMatchTest, NamesThatLookAlikeAcrossTheSeparatorStayApart)
     EXPECT_EQ(m.size(), 2);
 }
 
-TEST_F(BomMatchTest, MergedQuantitiesSaturate)
+TEST_F(BomMatchTest, QuantitiesStopAtWhatALineCanHold)
 {
     const qint64 big = std::numeric_limits<qint64>::max() - 1;
-    const auto m = BomImport::match({row(QStringLiteral("a"), std::nullopt, big), row(QStringLiteral("A"), std::nullopt, big)}, {});
+    auto m = BomImport::match({row(QStringLiteral("a"), std::nullopt, big), row(QStringLiteral("A"), std::nullopt, big)}, {});
     ASSERT_EQ(m.size(), 1);
-    EXPECT_EQ(m[0].quantity, std::numeric_limits<qint64>::max());
+    EXPECT_EQ(m[0].quantity, StockAllocation::maxLineQuantity);
+    m = BomImport::match({row(QStringLiteral("b"), std::nullopt, 7), row(QStringLiteral("B"), std::nullopt, 5)}, {});
+    EXPECT_EQ(m[0].quantity, 12);
 }
 
 }  // namespace
