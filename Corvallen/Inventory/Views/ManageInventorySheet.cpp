@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -100,6 +101,18 @@ ManageInventorySheet::ManageInventorySheet(ModelContext& context, QWidget* paren
 }
 
 ManageInventorySheet::~ManageInventorySheet() = default;
+
+void ManageInventorySheet::keyPressEvent(QKeyEvent* event)
+{
+    // Return in the add field or a row's name field adds or renames; it must not also close
+    // the sheet through "Done".
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && qobject_cast<QLineEdit*>(focusWidget())) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
 
 QToolButton* ManageInventorySheet::kindButton(TermKind kind) const
 {

@@ -34,6 +34,9 @@ public:
     // The count shown beside a kind.
     QString kindCount(TermKind kind) const;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void scheduleRefresh();
     void refresh();

@@ -117,8 +117,10 @@ TEST_F(ManageInventorySheetTest, RenameInPlaceRewritesComponents)
     EXPECT_EQ(pane->rowField(0)->text(), QStringLiteral("resistors"));
 
     pane->rowField(0)->setText(QStringLiteral("Passives"));
+    pane->rowField(0)->setFocus();
     inventory::test::keyClick(pane->rowField(0), Qt::Key_Return);
     settle();
+    EXPECT_TRUE(sheet->isVisible()) << "Return in a name field does not close the sheet";
     EXPECT_EQ(c->category(), std::optional<QString>(QStringLiteral("Passives")));
     EXPECT_EQ(pane->rowField(0)->text(), QStringLiteral("Passives"));
 }
