@@ -7,6 +7,9 @@
 #include "Corvallen/Library/Views/ImageViewerWindow.h"
 #include "Corvallen/Library/Views/LibraryView.h"
 #include "Corvallen/Model/Project.h"
+#include "Corvallen/Projects/Views/AddPartSheet.h"
+#include "Corvallen/Projects/Views/ProjectEditSheet.h"
+#include "Corvallen/Projects/Views/ProjectWorkspaceView.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Settings/HelpTopic.h"
 #include "Corvallen/Settings/Views/ChangelogView.h"
@@ -85,20 +88,25 @@ QWidget* devicesPage() { return new DevicesView; }
 
 QWidget* syncLocationsPage(AppModel& model) { return new SyncLocationsView(model); }
 
-QWidget* projectWorkspace(Project* project, ModelContext&, std::function<void(Component*)>)
+QWidget* projectWorkspace(Project* project, ModelContext& context, std::function<void(Component*)> onRevealInInventory)
 {
-    const QString name = project && !project->name().isEmpty() ? project->name() : QObject::tr("Untitled Project");
-    return new PlaceholderPage(QStringLiteral("ProjectWorkspaceView"), name, QStringLiteral("folder"));
+    return new ProjectWorkspaceView(project, context, std::move(onRevealInInventory));
 }
 
-QDialog* projectEditSheet(Project*, ModelContext&, QWidget* parent)
+QDialog* projectEditSheet(Project* project, ModelContext& context, QWidget* parent)
 {
-    return placeholderSheet(QStringLiteral("ProjectEditSheet"), QObject::tr("Edit Project"), QStringLiteral("folder"), parent);
+    auto* sheet = new ProjectEditSheet(project, context, parent);
+    sheet->setWindowModality(Qt::WindowModal);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    return sheet;
 }
 
-QDialog* addPartSheet(Component*, Project*, ModelContext&, QWidget* parent)
+QDialog* addPartSheet(Component* component, Project* project, ModelContext& context, QWidget* parent)
 {
-    return placeholderSheet(QStringLiteral("AddPartSheet"), QObject::tr("Add Part"), QStringLiteral("shippingbox"), parent);
+    auto* sheet = new AddPartSheet(component, project, context, parent);
+    sheet->setWindowModality(Qt::WindowModal);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    return sheet;
 }
 
 QWidget* settingsContent(ModelContext& context, UpdaterController* updater) { return new SettingsView(context, updater); }
