@@ -289,9 +289,12 @@ void MarkupCanvas::drawNote(QPainter& p, int i, const MarkupAnnotation& a) const
         p.setBrush(Qt::white);
         for (const auto& [corner, pt] : NoteAnnotations::corners(a.bounds))
             p.drawEllipse(toView(i, pt), 4, 4);
-        p.setBrush(NoteAnnotations::leaderRed());
-        p.setPen(Qt::white);
-        p.drawEllipse(leaderHandle(i, a), 5, 5);
+        // Once the note has an arrow, the arrow's end is the handle.
+        if (!m_controller->leaders.hasLeader(&a)) {
+            p.setBrush(Qt::white);
+            p.setPen(QPen(NoteAnnotations::leaderRed(), 1.5));
+            p.drawEllipse(leaderHandle(i, a), 6, 6);
+        }
     }
 }
 
@@ -307,7 +310,7 @@ MarkupAnnotationRef MarkupCanvas::annotationAt(int i, const QPointF& pt, bool no
     const auto doc = m_controller->document();
     if (!doc || i < 0)
         return nullptr;
-    const double tolerance = 6 / m_scale;
+    const double tolerance = 7;
     const auto& list = doc->pages[i]->annotations;
     for (auto it = list.rbegin(); it != list.rend(); ++it) {
         const MarkupAnnotation& a = **it;
@@ -321,17 +324,12 @@ MarkupAnnotationRef MarkupCanvas::annotationAt(int i, const QPointF& pt, bool no
                 break;
             for (const QPolygonF& path : a.paths)
                 for (qsizetype k = 0; k + 1 < path.size() || (k == 0 && path.size() == 1); ++k)
-                    if (distanceToSegment(pt, path[k], path[std::min(k + 1, path.size() - 1)])
-                        < tolerance + a.borderWidth.value_or(1) / 2)
+                    if (distanceToSegment(pt, path[k], path[std::min(k + 1, path.size() - 1)]) <= tolerance)
                         return *it;
             break;
         case MarkupKind::highlight:
-            if (!notes && a.bounds.contains(pt))
-                return *it;
-            break;
         case MarkupKind::line:
-            if (!notes && distanceToSegment(pt, a.startPoint, a.endPoint) < tolerance)
-                return *it;
+            // The eraser takes ink strokes only; highlights and arrows stay.
             break;
         case MarkupKind::other:
             break;
@@ -406,7 +404,54 @@ void MarkupCanvas::mousePressEvent(QMouseEvent* event)
     m_drag = Drag::none;
     if (!doc)
         return;
-    switch (m_controller->mode()) {
+    const MarkupMode mode = m_controller->mode();
+    // Notes are selected, moved, resized and given arrows with the pan, select and note tools.
+    if (mode == MarkupMode::pan || mode == MarkupMode::select || mode == MarkupMode::note) {
+        if (MarkupAnnotationRef sel = m_controller->selectedNote) {
+            const int si = doc->indexOf(m_controller->selectedPage.get());
+            if (si >= 0) {
+                const auto cs = NoteAnnotations::corners(sel->bounds);
+                for (int k = 0; k < cs.size(); ++k) {
+                    const QPointF c = toView(si, cs[k].second);
+                    if (std::abs(c.x() - m_pressView.x()) <= 9 && std::abs(c.y() - m_pressView.y()) <= 9) {
+                        m_drag = Drag::resizeNote;
+                        m_resizeCorner = k;
+                        m_dragPage = si;
+                        m_noteStartBounds = sel->bounds;
+                        return;
+                    }
+                }
+                const QPointF h = leaderHandle(si, *sel);
+                if (std::hypot(h.x() - m_pressView.x(), h.y() - m_pressView.y()) <= 9) {
+                    m_drag = Drag::leader;
+                    m_dragPage = si;
+                    m_controller->leaders.setLeader(sel, *doc->pages[si], toPage(si, m_pressView));
+                    update();
+                    return;
+                }
+            }
+        }
+        if (m_dragPage >= 0) {
+            const QPointF pt = toPage(m_dragPage, m_pressView);
+            if (MarkupAnnotationRef note = annotationAt(m_dragPage, pt, true)) {
+                m_controller->selectedNote = note;
+                m_controller->selectedPage = doc->pages[m_dragPage];
+                m_drag = Drag::moveNote;
+                m_noteStartBounds = note->bounds;
+                m_noteGrabOffset = pt - note->bounds.topLeft();
+                update();
+                return;
+            }
+        }
+    }
+    // A press on empty page area first lets go of a selected note.
+    if (m_controller->selectedNote) {
+        m_controller->selectedNote.reset();
+        m_controller->selectedPage.reset();
+        update();
+        return;
+    }
+    switch (mode) {
     case MarkupMode::pan:
         m_drag = Drag::pan;
         setCursor(Qt::ClosedHandCursor);
@@ -429,49 +474,10 @@ void MarkupCanvas::mousePressEvent(QMouseEvent* event)
             if (MarkupAnnotationRef hit = annotationAt(m_dragPage, toPage(m_dragPage, m_pressView), false))
                 m_controller->erase(hit, doc->pages[m_dragPage]);
         break;
-    case MarkupMode::note: {
-        // A selected note's leader handle and corner handles come first.
-        if (MarkupAnnotationRef sel = m_controller->selectedNote) {
-            const int si = doc->indexOf(m_controller->selectedPage.get());
-            if (si >= 0) {
-                const QPointF h = leaderHandle(si, *sel);
-                if (std::hypot(h.x() - m_pressView.x(), h.y() - m_pressView.y()) < 8) {
-                    m_drag = Drag::leader;
-                    m_dragPage = si;
-                    return;
-                }
-                const auto cs = NoteAnnotations::corners(sel->bounds);
-                for (int k = 0; k < cs.size(); ++k) {
-                    const QPointF c = toView(si, cs[k].second);
-                    if (std::hypot(c.x() - m_pressView.x(), c.y() - m_pressView.y()) < 7) {
-                        m_drag = Drag::resizeNote;
-                        m_resizeCorner = k;
-                        m_dragPage = si;
-                        m_noteStartBounds = sel->bounds;
-                        return;
-                    }
-                }
-            }
-        }
-        if (m_dragPage < 0)
-            break;
-        const QPointF pt = toPage(m_dragPage, m_pressView);
-        if (MarkupAnnotationRef note = annotationAt(m_dragPage, pt, true)) {
-            m_controller->selectedNote = note;
-            m_controller->selectedPage = doc->pages[m_dragPage];
-            m_drag = Drag::moveNote;
-            m_noteStartBounds = note->bounds;
-            m_noteGrabOffset = pt - note->bounds.topLeft();
-            update();
-        } else if (m_controller->selectedNote) {
-            m_controller->selectedNote.reset();
-            m_controller->selectedPage.reset();
-            update();
-        } else {
-            m_controller->promptNewNote(doc->pages[m_dragPage], pt);
-        }
+    case MarkupMode::note:
+        if (m_dragPage >= 0)
+            m_controller->promptNewNote(doc->pages[m_dragPage], toPage(m_dragPage, m_pressView));
         break;
-    }
     }
 }
 
@@ -507,18 +513,13 @@ void MarkupCanvas::mouseMoveEvent(QMouseEvent* event)
         break;
     case Drag::resizeNote:
         if (MarkupAnnotationRef note = m_controller->selectedNote) {
-            const QPointF pt = toPage(m_dragPage, pos);
-            QRectF b = m_noteStartBounds;
-            // Corners are tl (min x, max y), tr, bl, br in page space.
-            if (m_resizeCorner == 0 || m_resizeCorner == 2)
-                b.setLeft(std::min(pt.x(), b.right() - 40));
-            else
-                b.setRight(std::max(pt.x(), b.left() + 40));
-            if (m_resizeCorner == 0 || m_resizeCorner == 1)
-                b.setBottom(std::max(pt.y(), b.top() + 24));
-            else
-                b.setTop(std::min(pt.y(), b.bottom() - 24));
-            note->bounds = b;
+            const QPointF q = toPage(m_dragPage, pos);
+            // The corner opposite the grabbed one stays where it is.
+            const QRectF b = m_noteStartBounds;
+            static const int opposite[4] = {3, 2, 1, 0};
+            const QPointF f = NoteAnnotations::corners(b)[opposite[m_resizeCorner]].second;
+            note->bounds = QRectF(std::min(q.x(), f.x()), std::min(q.y(), f.y()), std::max(std::abs(q.x() - f.x()), 44.0),
+                                  std::max(std::abs(q.y() - f.y()), 24.0));
             m_controller->leaders.refreshLeader(note, *doc->pages[m_dragPage]);
             update();
         }
@@ -578,7 +579,7 @@ void MarkupCanvas::mouseReleaseEvent(QMouseEvent* event)
 void MarkupCanvas::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const auto doc = m_controller->document();
-    if (!doc || m_controller->mode() != MarkupMode::note)
+    if (!doc || m_controller->mode() == MarkupMode::pen || m_controller->mode() == MarkupMode::eraser)
         return;
     const int i = pageAt(event->position());
     if (i < 0)

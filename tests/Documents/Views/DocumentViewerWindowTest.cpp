@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -185,6 +186,65 @@ TEST_F(DocumentViewerWindowTest, ToolRowFollowsTheControllerAndSavedMarkupComesB
     EXPECT_EQ(doc->pages[1]->annotations.size(), 1);
     ASSERT_EQ(doc->pages[2]->annotations.size(), 1);
     EXPECT_TRUE(doc->pages[2]->annotations[0]->roundedNote);
+}
+
+void mouse(QWidget* w, QEvent::Type type, QPointF pos)
+{
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), Qt::LeftButton, type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+TEST_F(DocumentViewerWindowTest, CanvasGesturesDrawEraseAndPlaceNotes)
+{
+    writePdf(QStringLiteral("gestures.pdf"), 1);
+    HostedViewer host(new DocumentViewerWindow({QStringLiteral("gestures.pdf"), freshKey(), QString()}, *ctx));
+    PDFMarkupContainer* m = host.viewer->markupContainer();
+    PDFMarkupController* c = m->controller();
+    MarkupCanvas* canvas = m->canvas();
+    const MarkupPageRef page = c->document()->pages[0];
+
+    c->setMode(MarkupMode::pen);
+    const QPointF a = canvas->toView(0, {100, 500});
+    const QPointF b = canvas->toView(0, {200, 400});
+    mouse(canvas, QEvent::MouseButtonPress, a);
+    mouse(canvas, QEvent::MouseMove, (a + b) / 2);
+    mouse(canvas, QEvent::MouseMove, b);
+    mouse(canvas, QEvent::MouseButtonRelease, b);
+    ASSERT_EQ(page->annotations.size(), 1);
+    const MarkupAnnotation& ink = *page->annotations[0];
+    ASSERT_EQ(ink.paths.size(), 1);
+    EXPECT_NEAR(ink.paths[0].first().x(), 100, 0.5);
+    EXPECT_NEAR(ink.paths[0].last().y(), 400, 0.5);
+
+    // A single click draws nothing.
+    mouse(canvas, QEvent::MouseButtonPress, a);
+    mouse(canvas, QEvent::MouseButtonRelease, a);
+    EXPECT_EQ(page->annotations.size(), 1);
+
+    c->setMode(MarkupMode::eraser);
+    mouse(canvas, QEvent::MouseButtonPress, (a + b) / 2);
+    mouse(canvas, QEvent::MouseButtonRelease, (a + b) / 2);
+    EXPECT_TRUE(page->annotations.isEmpty());
+
+    c->setMode(MarkupMode::note);
+    const QPointF spot = canvas->toView(0, {300, 300});
+    mouse(canvas, QEvent::MouseButtonPress, spot);
+    mouse(canvas, QEvent::MouseButtonRelease, spot);
+    ASSERT_TRUE(c->notePrompt());
+    m->finishNotePrompt(QStringLiteral("Bias pot"));
+    ASSERT_EQ(page->annotations.size(), 1);
+    const MarkupAnnotationRef note = page->annotations[0];
+
+    // Dragging the note moves it and records the move for undo.
+    const QRectF before = note->bounds;
+    const QPointF grab = canvas->toView(0, note->bounds.center());
+    mouse(canvas, QEvent::MouseButtonPress, grab);
+    mouse(canvas, QEvent::MouseMove, grab + QPointF(40, 0));
+    mouse(canvas, QEvent::MouseButtonRelease, grab + QPointF(40, 0));
+    EXPECT_GT(note->bounds.left(), before.left());
+    c->undo();
+    EXPECT_EQ(note->bounds, before);
 }
 
 }  // namespace
