@@ -1,5 +1,6 @@
 #include "Corvallen/Library/AnalyzeService.h"
 
+#include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 
 #include <QDir>
@@ -129,6 +130,9 @@ void analyzeInBackground(const QString& imagePath, QObject* receiver, std::funct
 
 QString imagePathFor(const QString& captureFileName)
 {
+    // Only a plain name points into the captures folder; anything else loads nothing.
+    if (!AppPaths::isPlainFileName(captureFileName))
+        return {};
     return QDir(DeviceStorage::capturesFolder()).filePath(captureFileName);
 }
 

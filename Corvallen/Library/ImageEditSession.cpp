@@ -239,6 +239,11 @@ void ImageEditSession::saveCopy(ModelContext& context)
     }
     const QString folder = DeviceStorage::capturesFolder();
     const QString name = copyName(m_fileName, folder);
+    // The copy must land in the captures folder itself, whatever the source name holds.
+    if (!AppPaths::isPlainFileName(name)) {
+        m_savedNote = QObject::tr("Save failed");
+        return;
+    }
     QFile file(QDir(folder).filePath(name));
     // NewOnly: a file that appeared since the name was chosen is never overwritten.
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {

@@ -75,6 +75,10 @@ TEST(AnalyzeService, MissingOrBrokenImagesFailBeforeTheModelIsAsked)
     f.write("not a picture");
     f.close();
     EXPECT_EQ(AnalyzeService::analyze(junk).errorText, QStringLiteral("Couldn't load the image."));
+    // A capture name that would point out of the captures folder loads nothing.
+    EXPECT_TRUE(AnalyzeService::imagePathFor(QStringLiteral("../junk.png")).isEmpty());
+    EXPECT_EQ(AnalyzeService::analyze(AnalyzeService::imagePathFor(QStringLiteral("../junk.png"))).errorText,
+              QStringLiteral("Couldn't load the image."));
 }
 
 TEST(AnalyzeService, RecognisesRenderedDigitsAndReadsThem)

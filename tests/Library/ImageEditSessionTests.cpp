@@ -256,3 +256,17 @@ TEST(ImageEditSession, CopiesOfCopiesDottedNamesMissingSourcesAndNothingToSave)
     EXPECT_EQ(context.fetchCount<Capture>(), before);
     EXPECT_FALSE(QFile::exists(capturePath(QStringLiteral("not-there_edit.png"))));
 }
+
+TEST(ImageEditSession, ACopyNeverLeavesTheCapturesFolder)
+{
+    auto container = corvallen::test::openTestStore();
+    ModelContext& context = container->mainContext();
+    ImageEditSession s(QStringLiteral("../escape.png"));
+    s.loadBaseImage();  // not a plain name: nothing is read from outside the folder
+    EXPECT_FALSE(s.hasBase());
+    s.setBase(QImage(8, 8, QImage::Format_RGB32));
+    s.saveCopy(context);
+    EXPECT_EQ(s.savedNote(), QStringLiteral("Save failed"));
+    EXPECT_FALSE(QFile::exists(QDir(DeviceStorage::capturesFolder()).filePath(QStringLiteral("../escape_edit.png"))));
+    EXPECT_EQ(context.fetchCount<Capture>(), 0);
+}
