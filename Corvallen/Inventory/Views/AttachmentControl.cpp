@@ -90,29 +90,7 @@ void AttachmentControl::refresh()
         m_open->setVisible(attached);
         m_none->setVisible(!attached);
     }
-    if (m_preview) {
-        QImageReader reader(m_controller->storedPath());
-        reader.setAutoTransform(true);
-        const QImage image = attached ? reader.read() : QImage();
-        m_showsPhoto = !image.isNull();
-        if (m_showsPhoto) {
-            const double aspect = double(image.width()) / std::max(1, image.height());
-            const int areaWidth = std::max(100, width() > 0 ? width() : 300);
-            const int w = int(std::min(previewHeight * aspect, double(areaWidth)));
-            m_preview->setPixmap(QPixmap::fromImage(image.scaled(w, int(w / aspect), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-            m_preview->setFixedHeight(previewHeight);
-            m_preview->setCursor(Qt::PointingHandCursor);
-            m_preview->setToolTip(tr("Open the photo"));
-            m_preview->setStyleSheet(QString());
-        } else {
-            m_preview->setPixmap(QPixmap());
-            m_preview->setText(tr("No photo"));
-            m_preview->setFixedHeight(110);
-            m_preview->unsetCursor();
-            m_preview->setToolTip(QString());
-            m_preview->setStyleSheet(QStringLiteral("border-radius: 8px; background: rgba(128,128,128,40);"));
-        }
-    }
+    updatePreview();
     m_progress->setVisible(m_controller->busy());
     if (m_controller->expected() > 0) {
         m_progress->setRange(0, 1000);
@@ -122,6 +100,45 @@ void AttachmentControl::refresh()
     }
     m_error->setVisible(m_controller->error().has_value());
     m_error->setText(m_controller->error().value_or(QString()));
+}
+
+void AttachmentControl::updatePreview()
+{
+    if (!m_preview)
+        return;
+    const QString name = m_controller->file().value_or(QString());
+    if (name != m_imageName) {
+        m_imageName = name;
+        QImageReader reader(m_controller->storedPath());
+        reader.setAutoTransform(true);
+        m_image = name.isEmpty() ? QImage() : reader.read();
+    }
+    m_showsPhoto = !m_image.isNull();
+    if (m_showsPhoto) {
+        const double aspect = double(m_image.width()) / std::max(1, m_image.height());
+        const int areaWidth = std::max(100, width() > 0 ? width() : 300);
+        const int w = std::max(1, int(std::min(previewHeight * aspect, double(areaWidth))));
+        m_preview->setPixmap(QPixmap::fromImage(
+            m_image.scaled(w, std::max(1, int(w / aspect)), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        m_preview->setFixedHeight(previewHeight);
+        m_preview->setCursor(Qt::PointingHandCursor);
+        m_preview->setToolTip(tr("Open the photo"));
+        m_preview->setStyleSheet(QString());
+    } else {
+        m_preview->setPixmap(QPixmap());
+        m_preview->setText(tr("No photo"));
+        m_preview->setFixedHeight(110);
+        m_preview->unsetCursor();
+        m_preview->setToolTip(QString());
+        m_preview->setStyleSheet(QStringLiteral("border-radius: 8px; background: rgba(128,128,128,40);"));
+    }
+}
+
+void AttachmentControl::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_showsPhoto)
+        updatePreview();
 }
 
 QDialog* AttachmentControl::showLinkAlert()

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <QDialog>
+#include <QImage>
 class QFileDialog;
 class QLabel;
 class QLineEdit;
@@ -42,8 +43,11 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void updatePreview();
+
     AttachmentController* m_controller;
     QToolButton* m_actions = nullptr;
     QPushButton* m_open = nullptr;
@@ -56,4 +60,8 @@ private:
     QPointer<QDialog> m_linkAlert;
     QLineEdit* m_linkField = nullptr;
     bool m_showsPhoto = false;
+    // The photo as last read, by stored name, so that edits elsewhere in the inspector don't
+    // read the file again.
+    QString m_imageName;
+    QImage m_image;
 };

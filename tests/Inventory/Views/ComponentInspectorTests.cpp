@@ -175,6 +175,11 @@ TEST_F(ComponentInspectorTest, PhotoControlShowsPreviewOrPlaceholderAndOffersRem
     component->setPhotoFile(name);
     QCoreApplication::processEvents();
     EXPECT_TRUE(photo->showsPhoto());
+    // A wide photo is as wide as the control allows and keeps its proportions.
+    const QPixmap shown = photo->preview()->pixmap();
+    EXPECT_LE(shown.width(), std::max(100, photo->width()));
+    EXPECT_LT(shown.height(), 170);
+    EXPECT_NEAR(double(shown.width()) / shown.height(), 4.0, 0.1);
 
     // Not an image: the placeholder, and Remove is still offered.
     QFile junk(QDir(ComponentFileStore::componentsFolderURL()).filePath(QStringLiteral("JUNK.png")));
