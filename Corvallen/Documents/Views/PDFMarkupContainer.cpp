@@ -62,6 +62,8 @@ QToolButton* toolButton(const QString& symbol, const QString& word, const QStrin
     }
     b->setToolTip(help);
     b->setAutoRaise(true);
+    // Buttons keep their natural width; the flexible space gives way instead.
+    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return b;
 }
 
