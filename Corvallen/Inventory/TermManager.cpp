@@ -1,5 +1,6 @@
 #include "Corvallen/Inventory/TermManager.h"
 
+#include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TagList.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Model/TextCompare.h"
@@ -45,6 +46,24 @@ QStringList parentNames(TermKind kind, ModelContext& context)
     for (const TaxonomyTerm* t : TaxonomyTerm::terms(*parentKind, context))
         names << t->name();
     return names;
+}
+
+QHash<const TaxonomyTerm*, qsizetype> usageCounts(TermKind kind, const QList<TaxonomyTerm*>& terms, ModelContext& context)
+{
+    // Components carry few distinct values; tally those, then compare each term with each value.
+    QHash<QString, qsizetype> tally;
+    for (const Component* c : context.fetch<Component>())
+        if (const std::optional<QString> v = c->value(kind))
+            ++tally[*v];
+    QHash<const TaxonomyTerm*, qsizetype> out;
+    for (const TaxonomyTerm* t : terms) {
+        qsizetype n = 0;
+        for (auto it = tally.cbegin(); it != tally.cend(); ++it)
+            if (TaxonomyTerm::namesMatch(it.key(), t->name()))
+                n += it.value();
+        out.insert(t, n);
+    }
+    return out;
 }
 
 bool canAdd(const QString& newName)

@@ -2,6 +2,7 @@
 
 #include "Corvallen/Model/TermKind.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,10 @@ QList<TaxonomyTerm*> termsOf(TermKind kind, const QList<TaxonomyTerm*>& terms);
 QList<TaxonomyTerm*> allTerms(ModelContext& context);
 // The names a subcategory (categories) or bin (locations) may take as parent; empty otherwise.
 QStringList parentNames(TermKind kind, ModelContext& context);
+
+// How many components use each of `terms` (all of one kind), as usageCount gives it, counted in
+// one pass over the components: a list of many terms over a large inventory stays quick.
+QHash<const TaxonomyTerm*, qsizetype> usageCounts(TermKind kind, const QList<TaxonomyTerm*>& terms, ModelContext& context);
 
 // Whether the add field's text may be added (not blank after trimming spaces and tabs).
 bool canAdd(const QString& newName);

@@ -113,6 +113,24 @@ TEST_F(TermManagerTest, DeleteClearsComponentsAndOrphansChildren)
     EXPECT_FALSE(ctx().hasChanges());
 }
 
+TEST_F(TermManagerTest, UsageCountsOfAListAgreeWithEachTermsOwnCount)
+{
+    const QList<TaxonomyTerm*> terms{term(TermKind::category, QStringLiteral("Resistors")),
+                                     term(TermKind::category, QStringLiteral("resistors")),
+                                     term(TermKind::category, QStringLiteral("Caps")),
+                                     term(TermKind::category, QStringLiteral("Unused"))};
+    part(QStringLiteral("1"), QStringLiteral("RESISTORS"));
+    part(QStringLiteral("2"), QStringLiteral("Resistors"));
+    part(QStringLiteral("3"), QStringLiteral(" Resistors"));
+    part(QStringLiteral("4"), QStringLiteral("caps"));
+    ctx().insert(new Component(QStringLiteral("no category")));
+    const auto counts = TermManager::usageCounts(TermKind::category, terms, ctx());
+    for (const TaxonomyTerm* t : terms)
+        EXPECT_EQ(counts.value(t), t->usageCount(ctx())) << t->name().toStdString();
+    EXPECT_EQ(counts.value(terms[0]), 2);
+    EXPECT_EQ(counts.value(terms[3]), 0);
+}
+
 TEST(TermManagerTexts, LabelsAndPlaceholders)
 {
     EXPECT_EQ(TermManager::usageLabel(0), QStringLiteral("unused"));

@@ -254,6 +254,7 @@ void TermListPane::rebuildRows()
     m_list->clear();
     const QStringList parents = TermManager::parentNames(m_kind, m_context);
     const bool hasParent = TermKinds::parentKind(m_kind).has_value();
+    const QHash<const TaxonomyTerm*, qsizetype> usage = TermManager::usageCounts(m_kind, m_terms, m_context);
     for (int i = 0; i < m_terms.size(); ++i) {
         TaxonomyTerm* term = m_terms[i];
         auto* item = new QListWidgetItem(m_list);
@@ -281,12 +282,12 @@ void TermListPane::rebuildRows()
             });
             l->addWidget(picker);
         }
-        auto* usage = ShellStyle::label(TermManager::usageLabel(term->usageCount(m_context)), ShellStyle::TextStyle::caption,
-                                        QFont::Normal, true, row);
-        usage->setObjectName(QStringLiteral("usage"));
-        usage->setMinimumWidth(56);
-        usage->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        l->addWidget(usage);
+        auto* used = ShellStyle::label(TermManager::usageLabel(usage.value(term)), ShellStyle::TextStyle::caption,
+                                       QFont::Normal, true, row);
+        used->setObjectName(QStringLiteral("usage"));
+        used->setMinimumWidth(56);
+        used->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        l->addWidget(used);
         auto* trash = new QToolButton(row);
         trash->setIcon(symbolIcon(QStringLiteral("trash")));
         trash->setAutoRaise(true);
