@@ -324,6 +324,15 @@ void DocumentBrowser::syncSelectionFromList()
 
 void DocumentBrowser::rebuildInspector()
 {
+    // An edit in the inspector changes the store, which reloads the list; the pane stays as it
+    // is while it shows the same documents, so typing keeps its focus.
+    QStringList key;
+    for (const Document* d : m_model.selectedDocuments())
+        key << d->persistentModelID().entityName + QLatin1Char(':') + QString::number(d->persistentModelID().primaryKey);
+    key << QString::number(m_model.selectedIDs.size());
+    if (m_inspectorStack->count() > 0 && key == m_inspectorKey)
+        return;
+    m_inspectorKey = key;
     while (m_inspectorStack->count() > 0) {
         QWidget* w = m_inspectorStack->widget(0);
         m_inspectorStack->removeWidget(w);

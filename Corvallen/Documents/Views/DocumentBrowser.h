@@ -64,6 +64,7 @@ private:
     QStackedWidget* m_inspectorStack = nullptr;
     bool m_syncing = false;
     bool m_reloadPending = false;
+    QStringList m_inspectorKey;
 };
 
 // Picks Library documents that the project does not show yet and attaches them (no copy).

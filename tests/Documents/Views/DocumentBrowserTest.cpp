@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QStackedWidget>
 
@@ -78,6 +79,26 @@ TEST_F(DocumentBrowserTest, FilterWithoutMatchesSaysSo)
     ASSERT_TRUE(empty);
     EXPECT_TRUE(empty->text().contains(QStringLiteral("Nothing matches")));
     EXPECT_EQ(browser.countLabel()->text(), QStringLiteral("0 of 1"));
+}
+
+TEST_F(DocumentBrowserTest, EditingInTheInspectorKeepsThePaneAndWritesTheDocument)
+{
+    auto* d = ctx->insert(new Document(QStringLiteral("x.pdf"), QStringLiteral("Old")));
+    DocumentBrowser browser(*ctx, nullptr, [this] { return ctx->fetch<Document>(); }, QStringLiteral("No documents"), QString());
+    browser.show();
+    browser.list()->item(0)->setSelected(true);
+    QApplication::processEvents();
+    QWidget* pane = browser.inspectorPane();
+    auto* title = pane->findChild<QLineEdit*>(QStringLiteral("titleField"));
+    ASSERT_TRUE(title);
+    title->setFocus();
+    title->selectAll();
+    title->insert(QStringLiteral("Amp service manual"));
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(d->title(), QStringLiteral("Amp service manual"));
+    EXPECT_EQ(browser.inspectorPane(), pane);
+    EXPECT_TRUE(browser.list()->item(0)->text().startsWith(QStringLiteral("Amp service manual")));
 }
 
 }  // namespace
