@@ -17,6 +17,7 @@
 #include "Corvallen/Settings/Views/SettingsView.h"
 #include "Corvallen/Shell/Views/PlaceholderPage.h"
 #include "Corvallen/Sync/Views/SyncLocationsView.h"
+#include "Corvallen/Documents/Views/DocumentViewerWindow.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -120,9 +121,9 @@ QWidget* imageViewerContent(const QString& captureFileName, ModelContext& contex
     return new ImageViewerWindow(captureFileName, context);
 }
 
-QWidget* documentViewerContent(const DocViewerTarget& target, ModelContext&)
+QWidget* documentViewerContent(const DocViewerTarget& target, ModelContext& context)
 {
-    return new PlaceholderPage(QStringLiteral("DocumentViewerWindow"), target.fileName, QStringLiteral("doc.text"));
+    return new DocumentViewerWindow(target, context);
 }
 
 }  // namespace ShellPages
