@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QMutex>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -21,9 +22,27 @@ struct ImportResult {
 
 }  // namespace
 
+// One copy on the thread pool. `landed` holds the stored name once the copy is done and the
+// controller has not taken it yet; `abandoned` tells the copy that nobody will take it.
+struct AttachmentController::ImportJob {
+    QMutex mutex;
+    std::optional<QString> landed;
+    bool abandoned = false;
+};
+
 AttachmentController::AttachmentController(ModelContext& context, Component* component, Field field, QObject* parent)
     : QObject(parent), m_context(context), m_component(component), m_field(field)
 {
+}
+
+AttachmentController::~AttachmentController()
+{
+    for (const std::shared_ptr<ImportJob>& job : std::as_const(m_imports)) {
+        const QMutexLocker lock(&job->mutex);
+        job->abandoned = true;
+        if (job->landed)
+            ComponentFileStore::deleteComponentFile(*std::exchange(job->landed, std::nullopt));
+    }
 }
 
 QString AttachmentController::label() const
@@ -145,18 +164,34 @@ void AttachmentController::download(const QString& link)
 void AttachmentController::startImport(const QString& path)
 {
     // A large file would hold the window while it is copied; the copy is safe off the main thread.
+    auto job = std::make_shared<ImportJob>();
+    m_imports << job;
     auto* watcher = new QFutureWatcher<ImportResult>(this);
-    connect(watcher, &QFutureWatcher<ImportResult>::finished, this, [this, watcher] {
+    connect(watcher, &QFutureWatcher<ImportResult>::finished, this, [this, watcher, job] {
         const ImportResult result = watcher->result();
         watcher->deleteLater();
+        m_imports.removeAll(job);
+        {
+            const QMutexLocker lock(&job->mutex);
+            job->landed.reset();
+        }
         finish(result.fileName, result.error);
     });
-    watcher->setFuture(QtConcurrent::run([path]() -> ImportResult {
+    watcher->setFuture(QtConcurrent::run([path, job]() -> ImportResult {
+        ImportResult result;
         try {
-            return {ComponentFileStore::importComponentFile(path), std::nullopt};
+            result.fileName = ComponentFileStore::importComponentFile(path);
         } catch (const DomainError& e) {
-            return {std::nullopt, e};
+            result.error = e;
         }
+        const QMutexLocker lock(&job->mutex);
+        if (job->abandoned && result.fileName) {
+            ComponentFileStore::deleteComponentFile(*result.fileName);
+            result.fileName.reset();
+        } else {
+            job->landed = result.fileName;
+        }
+        return result;
     }));
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <memory>
 #include <optional>
 
 class Component;
@@ -26,6 +27,9 @@ public:
     enum class Field { datasheet, manual, photo };
 
     AttachmentController(ModelContext& context, Component* component, Field field, QObject* parent = nullptr);
+    // A copy still running is abandoned: its file is removed once it lands, since nothing will
+    // ever name it.
+    ~AttachmentController() override;
 
     Kind kind() const { return m_field == Field::photo ? Kind::photo : Kind::document; }
     Field field() const { return m_field; }
@@ -78,4 +82,6 @@ private:
     qint64 m_received = 0;
     qint64 m_expected = -1;
     QList<QPointer<ComponentFileDownload>> m_downloads;
+    struct ImportJob;
+    QList<std::shared_ptr<ImportJob>> m_imports;
 };

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
 namespace {
@@ -194,6 +195,20 @@ TEST_F(AttachmentControllerTest, AFileArrivingForADeletedComponentIsNotKept)
     ctx().deleteObject(component);
     waitIdle(datasheet);
     EXPECT_EQ(folder.entryList(QDir::Files), before);
+}
+
+TEST_F(AttachmentControllerTest, ACopyLeftBehindByAClosedInspectorIsRemoved)
+{
+    const QDir folder(ComponentFileStore::componentsFolderURL());
+    const QStringList before = folder.entryList(QDir::Files);
+    {
+        AttachmentController manual(ctx(), component, AttachmentController::Field::manual);
+        manual.importFile(writeFile(source, QStringLiteral("big.pdf"), QByteArray(1 << 20, 'b')));
+    }
+    QThreadPool::globalInstance()->waitForDone();
+    corvallen::test::processEvents();
+    EXPECT_EQ(folder.entryList(QDir::Files), before);
+    EXPECT_FALSE(component->manualFile());
 }
 
 }  // namespace
