@@ -460,7 +460,11 @@ void InventoryView::refresh()
     }
     m_list->verticalScrollBar()->setValue(scroll);
 
+    const bool listComesBack = m_stack->currentIndex() == 0 && !m_shown.isEmpty();
     m_stack->setCurrentIndex(m_shown.isEmpty() ? 0 : 1);
+    // The selected row is brought to the centre each time the list comes on screen.
+    if (listComesBack && m_scrolled)
+        QTimer::singleShot(0, this, &InventoryView::scrollToSelection);
     if (m_shown.isEmpty()) {
         const InventoryPage::EmptyState state = InventoryPage::emptyState(m_components.size());
         m_emptyTitle->setText(state.title);

@@ -181,6 +181,12 @@ TEST_F(InventoryViewTest, DeepLinkOpensTheSelectedComponentScrolledIntoView)
     EXPECT_TRUE(view->showsEmptyState());
     ASSERT_TRUE(view->inspector());
     EXPECT_EQ(view->inspector()->component(), target);
+
+    // When the list comes back it is centred on the selection again.
+    list->scrollToTop();
+    view->clearFilters();
+    settle();
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualRect(list->model()->index(150, 0)).center()));
 }
 
 TEST_F(InventoryViewTest, DragItemCarriesThePartString)
