@@ -574,6 +574,12 @@ Component* InventoryView::addComponent()
     Component* c = InventoryPage::addComponent(m_context);
     m_selectedID = c->persistentModelID();
     refresh();
+    // The new part's name is the first thing to type.
+    if (m_inspector)
+        if (QLineEdit* name = m_inspector->textField(QStringLiteral("Name"))) {
+            name->setFocus();
+            name->selectAll();
+        }
     return c;
 }
 
