@@ -1,6 +1,6 @@
 #include "Corvallen/Inventory/Views/AttachmentControl.h"
 
-#include "Corvallen/Platform/Views/SymbolIcons.h"
+#include "Corvallen/Inventory/Views/InventoryIcons.h"
 #include "Corvallen/Shell/Views/ShellStyle.h"
 
 #include <QDialog>
@@ -37,7 +37,7 @@ AttachmentControl::AttachmentControl(ModelContext& context, Component* component
     row->addWidget(new QLabel(m_controller->label(), this));
     row->addStretch(1);
     m_actions = new QToolButton(this);
-    m_actions->setIcon(symbolIcon(QStringLiteral("ellipsis.circle")));
+    setSymbolOrText(m_actions, QStringLiteral("ellipsis.circle"), QStringLiteral("\u22EF"));
     m_actions->setAutoRaise(true);
     m_actions->setPopupMode(QToolButton::InstantPopup);
     m_actions->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0; }"));

@@ -1,7 +1,7 @@
 #include "Corvallen/Inventory/Views/ComboField.h"
 
 #include "Corvallen/Inventory/ComboSuggestions.h"
-#include "Corvallen/Platform/Views/SymbolIcons.h"
+#include "Corvallen/Inventory/Views/InventoryIcons.h"
 #include "Corvallen/Shell/Views/ShellStyle.h"
 
 #include <QEvent>
@@ -27,7 +27,7 @@ ComboField::ComboField(const QString& text, const QStringList& options, QWidget*
     m_edit->installEventFilter(this);
     row->addWidget(m_edit, 1);
     m_chevron = new QToolButton(this);
-    m_chevron->setIcon(symbolIcon(QStringLiteral("chevron.down")));
+    setSymbolOrText(m_chevron, QStringLiteral("chevron.down"), QStringLiteral("\u25BE"));
     m_chevron->setIconSize(QSize(10, 10));
     m_chevron->setAutoRaise(true);
     m_chevron->setPopupMode(QToolButton::InstantPopup);

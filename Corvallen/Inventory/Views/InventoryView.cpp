@@ -7,7 +7,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Platform/Views/SymbolIcons.h"
+#include "Corvallen/Inventory/Views/InventoryIcons.h"
 #include "Corvallen/Shell/Views/ShellStyle.h"
 
 #include <QAbstractListModel>
@@ -168,7 +168,7 @@ QPixmap dragPreview(const Component& component, const QPalette& palette)
     p.setBrush(palette.color(QPalette::Window));
     p.setPen(ShellStyle::quaternary(palette));
     p.drawRoundedRect(r, 8, 8);
-    symbolIcon(QStringLiteral("shippingbox"), ShellStyle::accent(palette)).paint(&p, QRect(8, 9, 18, 18));
+    inventoryIcon(QStringLiteral("shippingbox"), ShellStyle::accent(palette)).paint(&p, QRect(8, 9, 18, 18));
     QFont f = ShellStyle::font(ShellStyle::TextStyle::body, QFont::Medium);
     p.setFont(f);
     p.setPen(palette.color(QPalette::Text));
@@ -271,7 +271,7 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     m_search->setPlaceholderText(tr("Search"));
     m_search->setFixedWidth(190);
     m_search->setClearButtonEnabled(true);
-    m_search->addAction(symbolIcon(QStringLiteral("magnifyingglass")), QLineEdit::LeadingPosition);
+    m_search->addAction(inventoryIcon(QStringLiteral("magnifyingglass")), QLineEdit::LeadingPosition);
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString& t) {
         m_filters.search = t;
         refresh();
@@ -280,14 +280,14 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     auto* manage = new QToolButton(page);
     manage->setObjectName(QStringLiteral("ManageButton"));
     manage->setText(tr("Manage"));
-    manage->setIcon(symbolIcon(QStringLiteral("slider.horizontal.3")));
+    manage->setIcon(inventoryIcon(QStringLiteral("slider.horizontal.3")));
     manage->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     manage->setToolTip(tr("Manage categories, manufacturers, locations and bins"));
     connect(manage, &QToolButton::clicked, this, [this] { openManageSheet(); });
     header->addWidget(manage);
     auto* add = new QToolButton(page);
     add->setObjectName(QStringLiteral("AddButton"));
-    add->setIcon(symbolIcon(QStringLiteral("plus")));
+    add->setIcon(inventoryIcon(QStringLiteral("plus")));
     add->setToolTip(tr("Add component"));
     connect(add, &QToolButton::clicked, this, [this] { addComponent(); });
     header->addWidget(add);
@@ -347,7 +347,7 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     auto* emptyLayout = new QVBoxLayout(empty);
     emptyLayout->addStretch(1);
     auto* icon = new QLabel(empty);
-    icon->setPixmap(symbolIcon(QStringLiteral("shippingbox")).pixmap(44, 44));
+    icon->setPixmap(inventoryIcon(QStringLiteral("shippingbox")).pixmap(44, 44));
     icon->setAlignment(Qt::AlignCenter);
     emptyLayout->addWidget(icon);
     m_emptyTitle = ShellStyle::label(QString(), ShellStyle::TextStyle::title3, QFont::DemiBold, false, empty);

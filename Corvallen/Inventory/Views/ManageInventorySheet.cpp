@@ -4,7 +4,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Platform/Views/SymbolIcons.h"
+#include "Corvallen/Inventory/Views/InventoryIcons.h"
 #include "Corvallen/Shell/Views/ShellStyle.h"
 
 #include <QComboBox>
@@ -68,20 +68,22 @@ ManageInventorySheet::ManageInventorySheet(ModelContext& context, QWidget* paren
     kindsLayout->setContentsMargins(8, 8, 8, 8);
     kindsLayout->setSpacing(2);
     for (TermKind k : TermKinds::allCases()) {
-        auto* b = new QToolButton(kinds);
+        auto* b = new QPushButton(kinds);
         b->setCheckable(true);
         b->setAutoExclusive(true);
-        b->setAutoRaise(true);
-        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        b->setIcon(symbolIcon(TermManager::symbol(k), ShellStyle::accent(palette())));
+        b->setFlat(true);
+        b->setIcon(inventoryIcon(TermManager::symbol(k), ShellStyle::accent(palette())));
+        b->setIconSize(QSize(18, 18));
         b->setText(TermKinds::pluralTitle(k));
+        b->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 6px 8px; border: none; border-radius: 6px; }"
+                                        "QPushButton:checked { background: rgba(0,122,255,46); }"));
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         auto* count = ShellStyle::label(QString(), ShellStyle::TextStyle::caption, QFont::Normal, true, b);
         auto* bl = new QHBoxLayout(b);
         bl->setContentsMargins(0, 0, 8, 0);
         bl->addStretch(1);
         bl->addWidget(count);
-        connect(b, &QToolButton::clicked, this, [this, k] { setKind(k); });
+        connect(b, &QPushButton::clicked, this, [this, k] { setKind(k); });
         m_kindButtons << b;
         m_kindCounts << count;
         kindsLayout->addWidget(b);
@@ -114,7 +116,7 @@ void ManageInventorySheet::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-QToolButton* ManageInventorySheet::kindButton(TermKind kind) const
+QAbstractButton* ManageInventorySheet::kindButton(TermKind kind) const
 {
     return m_kindButtons.value(int(kind));
 }
@@ -219,7 +221,7 @@ void TermListPane::showKind(TermKind kind, const QList<TaxonomyTerm*>& terms)
         }
     }
     m_newParent->setVisible(hasParent);
-    m_emptyIcon->setPixmap(symbolIcon(TermManager::symbol(kind)).pixmap(40, 40));
+    m_emptyIcon->setPixmap(inventoryIcon(TermManager::symbol(kind)).pixmap(40, 40));
     m_emptyTitle->setText(TermManager::emptyTitle(kind));
     m_stack->setCurrentIndex(terms.isEmpty() ? 0 : 1);
     rebuildRows();
@@ -289,7 +291,7 @@ void TermListPane::rebuildRows()
         used->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->addWidget(used);
         auto* trash = new QToolButton(row);
-        trash->setIcon(symbolIcon(QStringLiteral("trash")));
+        trash->setIcon(inventoryIcon(QStringLiteral("trash")));
         trash->setAutoRaise(true);
         trash->setToolTip(tr("Delete"));
         connect(trash, &QToolButton::clicked, this, [this, term] { requestDelete(term); });

@@ -7,6 +7,7 @@
 #include <QPointer>
 
 class ModelContext;
+class QAbstractButton;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -30,7 +31,7 @@ public:
     TermKind kind() const { return m_kind; }
     void setKind(TermKind kind);
     TermListPane* pane() const { return m_pane; }
-    QToolButton* kindButton(TermKind kind) const;
+    QAbstractButton* kindButton(TermKind kind) const;
     // The count shown beside a kind.
     QString kindCount(TermKind kind) const;
 
@@ -43,7 +44,7 @@ private:
 
     ModelContext& m_context;
     TermKind m_kind = TermKind::category;
-    QList<QToolButton*> m_kindButtons;
+    QList<QAbstractButton*> m_kindButtons;
     QList<QLabel*> m_kindCounts;
     TermListPane* m_pane = nullptr;
     bool m_refreshQueued = false;
