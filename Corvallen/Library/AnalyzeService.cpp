@@ -21,7 +21,7 @@ QString AnalyzeError::errorDescription() const
 {
     switch (m_kind) {
     case Kind::aiUnavailable:
-        return QStringLiteral("Apple Intelligence unavailable: ") + m_reason;
+        return QStringLiteral("On-device model unavailable: ") + m_reason;
     case Kind::loadFailed:
         return QStringLiteral("Couldn't load the image.");
     }

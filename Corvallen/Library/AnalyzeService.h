@@ -23,7 +23,7 @@ public:
 
     Kind kind() const { return m_kind; }
     QString reason() const { return m_reason; }
-    // "Apple Intelligence unavailable: " + reason, or "Couldn't load the image."
+    // "On-device model unavailable: " + reason, or "Couldn't load the image."
     QString errorDescription() const;
 
 private:

@@ -55,7 +55,7 @@ TEST(AnalyzeService, ErrorTextsAndPrompt)
 {
     EXPECT_EQ(AnalyzeService::AnalyzeError::loadFailed().errorDescription(), QStringLiteral("Couldn't load the image."));
     EXPECT_EQ(AnalyzeService::AnalyzeError::aiUnavailable(QStringLiteral("model not ready")).errorDescription(),
-              QStringLiteral("Apple Intelligence unavailable: model not ready"));
+              QStringLiteral("On-device model unavailable: model not ready"));
     EXPECT_EQ(AnalyzeService::promptFor(QString()), QStringLiteral("OCR text from the capture:\n\n"));
     EXPECT_EQ(AnalyzeService::promptFor(QStringLiteral("a\nb")), QStringLiteral("OCR text from the capture:\n\na\nb"));
 }
@@ -121,7 +121,7 @@ TEST(AnalyzeService, BlankImageStillReachesTheModelAndUnavailabilityIsReported)
 
     ModelSwitch off(QStringLiteral("the feature is turned off"));
     EXPECT_EQ(AnalyzeService::analyze(blank).errorText,
-              QStringLiteral("Apple Intelligence unavailable: the feature is turned off"));
+              QStringLiteral("On-device model unavailable: the feature is turned off"));
 }
 
 TEST(AnalyzeService, BackgroundAnalysisAnswersOnTheReceiversThread)
