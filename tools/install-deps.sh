@@ -9,7 +9,7 @@ PACKAGES=(
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-l10n-tools libqt6svg6-dev qt6-qpa-plugins libgl-dev
   # storage, archives, PDF, text recognition, Unicode
-  libsqlite3-dev libzip-dev zlib1g-dev libpoppler-qt6-dev libqpdf-dev
+  libsqlite3-dev libzip-dev zlib1g-dev libpoppler-qt6-dev
   libtesseract-dev tesseract-ocr tesseract-ocr-eng libicu-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev

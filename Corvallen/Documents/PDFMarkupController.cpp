@@ -1,7 +1,7 @@
 #include "Corvallen/Documents/PDFMarkupController.h"
 
 #include "Corvallen/Documents/MarkupFile.h"
-#include "Corvallen/Documents/TextRecognition.h"
+#include "Corvallen/Platform/TextRecognizer.h"
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/ThumbnailCache.h"
 #include "Corvallen/Shell/HexColor.h"
@@ -309,7 +309,7 @@ void PDFMarkupController::copyTextFromImage()
     QPointer<PDFMarkupController> self(this);
     const QImage image = sourceImage;
     QThreadPool::globalInstance()->start([self, image] {
-        const QString text = TextRecognition::recognize(image);
+        const QString text = TextRecognizer::recognizeLines(image, TextRecognizer::Layout::Document).value_or(QStringList()).join(QLatin1Char('\n'));
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self, text] {

@@ -1,5 +1,7 @@
 #include "Corvallen/Library/AnalyzeService.h"
 
+#include "Corvallen/Platform/TextRecognizer.h"
+
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 
@@ -9,7 +11,6 @@
 #include <QObject>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <tesseract/baseapi.h>
 
 #include <memory>
 #include <string>
@@ -49,43 +50,10 @@ std::optional<QString> recognizeText(const QString& imagePath, QString* error)
             *error = AnalyzeError::loadFailed().errorDescription();
         return std::nullopt;
     }
-    // The instrument's screen font is small; the recogniser reads it far better enlarged.
-    if (image.width() < 1200)
-        image = image.scaledToWidth(qMin(1600, image.width() * 3), Qt::SmoothTransformation);
-    image = image.convertToFormat(QImage::Format_Grayscale8);
-
-    auto api = std::make_unique<tesseract::TessBaseAPI>();
-    // Read what is on the screen, not what a dictionary prefers.
-    const std::vector<std::string> names = {"load_system_dawg", "load_freq_dawg"};
-    const std::vector<std::string> values = {"0", "0"};
-    if (api->Init(nullptr, "eng", tesseract::OEM_DEFAULT, nullptr, 0, &names, &values, false) != 0) {
-        if (error)
-            *error = QStringLiteral("Text recognition couldn't start: the English language data for Tesseract is missing.");
+    const std::optional<QStringList> lines = TextRecognizer::recognizeLines(image, TextRecognizer::Layout::InstrumentScreen, error);
+    if (!lines)
         return std::nullopt;
-    }
-    api->SetVariable("user_defined_dpi", "300");  // screenshots carry no resolution of their own
-    api->SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
-    api->SetImage(image.constBits(), image.width(), image.height(), 1, int(image.bytesPerLine()));
-    if (api->Recognize(nullptr) != 0) {
-        api->End();
-        if (error)
-            *error = QStringLiteral("Text recognition failed on this image.");
-        return std::nullopt;
-    }
-    QStringList lines;
-    std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
-    if (it) {
-        do {
-            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
-            if (!text)
-                continue;
-            const QString line = QString::fromUtf8(text.get()).trimmed();
-            if (!line.isEmpty())
-                lines.append(line);
-        } while (it->Next(tesseract::RIL_TEXTLINE));
-    }
-    api->End();
-    return lines.join(QLatin1Char('\n'));
+    return lines->join(QLatin1Char('\n'));
 }
 
 Outcome analyze(const QString& imagePath)

@@ -1,4 +1,4 @@
-#include "Corvallen/Documents/TextRecognition.h"
+#include "Corvallen/Platform/TextRecognizer.h"
 
 #include <QFont>
 #include <QImage>
@@ -8,7 +8,7 @@
 
 namespace {
 
-TEST(TextRecognition, ReadsPrintedLinesAndNothingFromABlankImage)
+TEST(TextRecognizer, ReadsPrintedLinesAndNothingFromABlankImage)
 {
     QImage image(900, 260, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -21,7 +21,7 @@ TEST(TextRecognition, ReadsPrintedLinesAndNothingFromABlankImage)
         p.drawText(QPointF(40, 100), QStringLiteral("VOLTAGE 12.5"));
         p.drawText(QPointF(40, 200), QStringLiteral("RIPPLE LOW"));
     }
-    const QString text = TextRecognition::recognize(image);
+    const QString text = TextRecognizer::recognizeLines(image, TextRecognizer::Layout::Document)->join(QLatin1Char('\n'));
     const QStringList lines = text.split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 2) << text.toStdString();
     EXPECT_TRUE(lines[0].contains(QStringLiteral("VOLTAGE")));
@@ -29,8 +29,8 @@ TEST(TextRecognition, ReadsPrintedLinesAndNothingFromABlankImage)
 
     QImage blank(400, 200, QImage::Format_RGB32);
     blank.fill(Qt::white);
-    EXPECT_TRUE(TextRecognition::recognize(blank).isEmpty());
-    EXPECT_TRUE(TextRecognition::recognize(QImage()).isEmpty());
+    EXPECT_TRUE(TextRecognizer::recognizeLines(blank, TextRecognizer::Layout::Document)->isEmpty());
+    EXPECT_TRUE(TextRecognizer::recognizeLines(QImage(), TextRecognizer::Layout::Document)->isEmpty());
 }
 
 }  // namespace
