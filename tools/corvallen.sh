@@ -11,13 +11,14 @@ bash tools/install-deps.sh
 build="${CORVALLEN_BUILD_DIR:-build}"
 jobs="${CORVALLEN_JOBS:-$(nproc)}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$jobs"
 
 case "$mode" in
   run)
+    cmake --build "$build" -j "$jobs" --target corvallen
     exec "$build/corvallen"
     ;;
   test)
+    cmake --build "$build" -j "$jobs"
     export QT_QPA_PLATFORM=offscreen
     ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 300
     ;;
