@@ -13,19 +13,22 @@
 #include <charconv>
 #include <cmath>
 
+namespace BusinessKeys {
+const QString name = QStringLiteral("business.name");
+const QString tagline = QStringLiteral("business.tagline");
+const QString address = QStringLiteral("business.address");
+const QString phone = QStringLiteral("business.phone");
+const QString email = QStringLiteral("business.email");
+const QString website = QStringLiteral("business.website");
+const QString logoSquare = QStringLiteral("business.logoSquare");
+const QString logoWide = QStringLiteral("business.logoWide");
+const QString documentLogo = QStringLiteral("business.documentLogo");
+const QString currency = QStringLiteral("business.currency");
+const QString vatRate = QStringLiteral("business.vatRate");
+}  // namespace BusinessKeys
+
 namespace {
 
-const QString kName = QStringLiteral("business.name");
-const QString kTagline = QStringLiteral("business.tagline");
-const QString kAddress = QStringLiteral("business.address");
-const QString kPhone = QStringLiteral("business.phone");
-const QString kEmail = QStringLiteral("business.email");
-const QString kWebsite = QStringLiteral("business.website");
-const QString kLogoSquare = QStringLiteral("business.logoSquare");
-const QString kLogoWide = QStringLiteral("business.logoWide");
-const QString kDocumentLogo = QStringLiteral("business.documentLogo");
-const QString kCurrency = QStringLiteral("business.currency");
-const QString kVatRate = QStringLiteral("business.vatRate");
 
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
@@ -53,8 +56,8 @@ QString logoPath(const QString& fileName)
 
 const QStringList& BusinessProfile::settingKeys()
 {
-    static const QStringList keys{kName, kTagline, kAddress, kPhone, kEmail, kWebsite,
-                                  kLogoSquare, kLogoWide, kDocumentLogo, kCurrency, kVatRate};
+    static const QStringList keys{BusinessKeys::name, BusinessKeys::tagline, BusinessKeys::address, BusinessKeys::phone, BusinessKeys::email, BusinessKeys::website,
+                                  BusinessKeys::logoSquare, BusinessKeys::logoWide, BusinessKeys::documentLogo, BusinessKeys::currency, BusinessKeys::vatRate};
     return keys;
 }
 
@@ -63,18 +66,18 @@ BusinessProfile BusinessProfile::load() { return load(SettingsStore::shared()); 
 BusinessProfile BusinessProfile::load(const SettingsStore& s)
 {
     BusinessProfile p;
-    const QString currency = s.textValue(kCurrency);
-    p.name = s.textValue(kName);
-    p.tagline = s.textValue(kTagline);
-    p.address = s.textValue(kAddress);
-    p.phone = s.textValue(kPhone);
-    p.email = s.textValue(kEmail);
-    p.website = s.textValue(kWebsite);
-    p.logoSquareFile = s.textValue(kLogoSquare);
-    p.logoWideFile = s.textValue(kLogoWide);
-    p.documentLogoPref = s.textValue(kDocumentLogo, QStringLiteral("wide"));
+    const QString currency = s.textValue(BusinessKeys::currency);
+    p.name = s.textValue(BusinessKeys::name);
+    p.tagline = s.textValue(BusinessKeys::tagline);
+    p.address = s.textValue(BusinessKeys::address);
+    p.phone = s.textValue(BusinessKeys::phone);
+    p.email = s.textValue(BusinessKeys::email);
+    p.website = s.textValue(BusinessKeys::website);
+    p.logoSquareFile = s.textValue(BusinessKeys::logoSquare);
+    p.logoWideFile = s.textValue(BusinessKeys::logoWide);
+    p.documentLogoPref = s.textValue(BusinessKeys::documentLogo, QStringLiteral("wide"));
     p.currencyCode = currency.isEmpty() ? QStringLiteral("GBP") : currency;
-    p.vatRate = vatRateFromText(s.textValue(kVatRate));
+    p.vatRate = vatRateFromText(s.textValue(BusinessKeys::vatRate));
     return p;
 }
 
@@ -158,7 +161,7 @@ QString BusinessProfile::currentCurrencyCode() { return currentCurrencyCode(Sett
 
 QString BusinessProfile::currentCurrencyCode(const SettingsStore& settings)
 {
-    const QString code = settings.textValue(kCurrency);
+    const QString code = settings.textValue(BusinessKeys::currency);
     return code.isEmpty() ? QStringLiteral("GBP") : code;
 }
 

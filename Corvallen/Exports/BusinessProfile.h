@@ -8,6 +8,21 @@
 
 class SettingsStore;
 
+// The settings keys of the business profile ("business.name" ... "business.vatRate").
+namespace BusinessKeys {
+extern const QString name;
+extern const QString tagline;
+extern const QString address;
+extern const QString phone;
+extern const QString email;
+extern const QString website;
+extern const QString logoSquare;
+extern const QString logoWide;
+extern const QString documentLogo;
+extern const QString currency;
+extern const QString vatRate;
+}  // namespace BusinessKeys
+
 // The branding that the user's business puts on exported project sheets and quotes, read in one
 // go from the eleven "business.*" settings. The record holds only texts and logo file names; the
 // logo images live in the business folder and are read again on every use.

@@ -24,16 +24,6 @@
 
 namespace {
 
-const QString kName = QStringLiteral("business.name");
-const QString kTagline = QStringLiteral("business.tagline");
-const QString kAddress = QStringLiteral("business.address");
-const QString kPhone = QStringLiteral("business.phone");
-const QString kEmail = QStringLiteral("business.email");
-const QString kWebsite = QStringLiteral("business.website");
-const QString kDocumentLogo = QStringLiteral("business.documentLogo");
-const QString kCurrency = QStringLiteral("business.currency");
-const QString kVatRate = QStringLiteral("business.vatRate");
-
 QString pickImageFile(QWidget* parent)
 {
     QStringList patterns{QStringLiteral("*.png"), QStringLiteral("*.jpg"), QStringLiteral("*.jpeg")};
@@ -105,8 +95,8 @@ BusinessSettings::BusinessSettings(SettingsStore& settings, ImagePicker picker, 
         form->addRow(title, edit);
         connect(edit, &QLineEdit::textEdited, this, [this, key](const QString& text) { m_settings.setText(key, text); });
     };
-    addLine(kName, tr("Business name"), QStringLiteral("businessName"));
-    addLine(kTagline, tr("Tagline (optional)"), QStringLiteral("businessTagline"));
+    addLine(BusinessKeys::name, tr("Business name"), QStringLiteral("businessName"));
+    addLine(BusinessKeys::tagline, tr("Tagline (optional)"), QStringLiteral("businessTagline"));
     m_address = new QPlainTextEdit(details);
     m_address->setObjectName(QStringLiteral("businessAddress"));
     m_address->setTabChangesFocus(true);
@@ -114,12 +104,12 @@ BusinessSettings::BusinessSettings(SettingsStore& settings, ImagePicker picker, 
     connect(m_address, &QPlainTextEdit::textChanged, this, [this] {
         fitAddressHeight();
         const QString text = m_address->toPlainText();
-        if (text != m_settings.textValue(kAddress))
-            m_settings.setText(kAddress, text);
+        if (text != m_settings.textValue(BusinessKeys::address))
+            m_settings.setText(BusinessKeys::address, text);
     });
-    addLine(kPhone, tr("Phone"), QStringLiteral("businessPhone"));
-    addLine(kEmail, tr("Email"), QStringLiteral("businessEmail"));
-    addLine(kWebsite, tr("Website"), QStringLiteral("businessWebsite"));
+    addLine(BusinessKeys::phone, tr("Phone"), QStringLiteral("businessPhone"));
+    addLine(BusinessKeys::email, tr("Email"), QStringLiteral("businessEmail"));
+    addLine(BusinessKeys::website, tr("Website"), QStringLiteral("businessWebsite"));
     detailsLayout->addLayout(form);
     layout->addWidget(details);
 
@@ -133,8 +123,8 @@ BusinessSettings::BusinessSettings(SettingsStore& settings, ImagePicker picker, 
     taxForm->addRow(tr("Currency"), m_currency);
     auto* vat = new QLineEdit(tax);
     vat->setObjectName(QStringLiteral("businessVatRate"));
-    m_lines.insert(kVatRate, vat);
-    connect(vat, &QLineEdit::textEdited, this, [this](const QString& text) { m_settings.setText(kVatRate, text); });
+    m_lines.insert(BusinessKeys::vatRate, vat);
+    connect(vat, &QLineEdit::textEdited, this, [this](const QString& text) { m_settings.setText(BusinessKeys::vatRate, text); });
     taxForm->addRow(tr("VAT rate (%)"), vat);
     taxLayout->addLayout(taxForm);
     taxLayout->addWidget(SettingsStyle::caption(tr("VAT is applied to quote totals. Leave blank for no VAT."), tax));
@@ -142,9 +132,9 @@ BusinessSettings::BusinessSettings(SettingsStore& settings, ImagePicker picker, 
     layout->addStretch(1);
 
     connect(m_documentLogo, &QComboBox::activated, this,
-            [this](int index) { m_settings.setText(kDocumentLogo, m_documentLogo->itemData(index).toString()); });
+            [this](int index) { m_settings.setText(BusinessKeys::documentLogo, m_documentLogo->itemData(index).toString()); });
     connect(m_currency, &QComboBox::activated, this,
-            [this](int index) { m_settings.setText(kCurrency, m_currency->itemData(index).toString()); });
+            [this](int index) { m_settings.setText(BusinessKeys::currency, m_currency->itemData(index).toString()); });
 
     for (const QString& key : BusinessProfile::settingKeys())
         showKey(key);
@@ -226,19 +216,19 @@ void BusinessSettings::showKey(const QString& key)
 {
     if (key == wideKey() || key == squareKey()) {
         showMark(key);
-    } else if (key == kAddress) {
-        const QString text = m_settings.textValue(kAddress);
+    } else if (key == BusinessKeys::address) {
+        const QString text = m_settings.textValue(BusinessKeys::address);
         if (m_address->toPlainText() != text) {
             const QSignalBlocker block(m_address);
             m_address->setPlainText(text);
             fitAddressHeight();
         }
-    } else if (key == kDocumentLogo) {
+    } else if (key == BusinessKeys::documentLogo) {
         const QSignalBlocker block(m_documentLogo);
-        m_documentLogo->setCurrentIndex(m_documentLogo->findData(m_settings.textValue(kDocumentLogo, QStringLiteral("wide"))));
-    } else if (key == kCurrency) {
+        m_documentLogo->setCurrentIndex(m_documentLogo->findData(m_settings.textValue(BusinessKeys::documentLogo, QStringLiteral("wide"))));
+    } else if (key == BusinessKeys::currency) {
         const QSignalBlocker block(m_currency);
-        m_currency->setCurrentIndex(m_currency->findData(m_settings.textValue(kCurrency, QStringLiteral("GBP"))));
+        m_currency->setCurrentIndex(m_currency->findData(m_settings.textValue(BusinessKeys::currency, QStringLiteral("GBP"))));
     } else if (QLineEdit* edit = m_lines.value(key)) {
         const QString text = m_settings.textValue(key);
         if (edit->text() != text)

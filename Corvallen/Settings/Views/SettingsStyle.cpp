@@ -4,87 +4,12 @@
 #include "Corvallen/Platform/Views/ThemeManager.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 
 namespace SettingsStyle {
-
-namespace {
-
-class GradeTint : public QObject {
-public:
-    GradeTint(QLabel* label, int grade) : QObject(label), m_label(label), m_grade(grade)
-    {
-        apply();
-        label->installEventFilter(this);
-    }
-    void setGrade(int grade)
-    {
-        m_grade = grade;
-        apply();
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == m_label && !m_applying &&
-            (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange))
-            apply();
-        return false;
-    }
-
-private:
-    void apply()
-    {
-        m_applying = true;
-        QPalette p = m_label->palette();
-        const QColor c = ThemeManager::foreground(QApplication::palette(m_label), m_grade);
-        p.setColor(QPalette::WindowText, c);
-        p.setColor(QPalette::Text, c);
-        m_label->setPalette(p);
-        m_applying = false;
-    }
-    QLabel* m_label;
-    int m_grade;
-    bool m_applying = false;
-};
-
-}  // namespace
-
-QFont font(TextStyle style, QFont::Weight weight)
-{
-    QFont f = QApplication::font();
-    const double base = f.pointSizeF() > 0 ? f.pointSizeF() : 10.0;
-    double size = base;
-    switch (style) {
-    case TextStyle::largeTitle: size = base * 2.0; break;
-    case TextStyle::title2: size = base * 1.6; break;
-    case TextStyle::title3: size = base * 1.45; break;
-    case TextStyle::headline:
-        size = base * 1.1;
-        if (weight == QFont::Normal)
-            weight = QFont::DemiBold;
-        break;
-    case TextStyle::body: break;
-    case TextStyle::callout: size = base * 0.95; break;
-    case TextStyle::caption: size = base * 0.9; break;
-    }
-    f.setPointSizeF(size);
-    f.setWeight(weight);
-    return f;
-}
-
-void setGrade(QLabel* label, int grade)
-{
-    if (auto* tint = label->findChild<GradeTint*>(QString(), Qt::FindDirectChildrenOnly)) {
-        tint->setGrade(grade);
-        return;
-    }
-    new GradeTint(label, grade);
-}
 
 QLabel* label(const QString& text, TextStyle style, int grade, QFont::Weight weight, QWidget* parent)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Corvallen/Settings/SettingsPane.h"
+#include "Corvallen/Shell/Views/ShellStyle.h"
 
 #include <QFont>
 #include <QIcon>
@@ -14,12 +15,10 @@ class QWidget;
 // release-notes windows. Colours follow the current palette, so a theme change restyles them.
 namespace SettingsStyle {
 
-enum class TextStyle { largeTitle, title2, title3, headline, body, callout, caption };
-QFont font(TextStyle style, QFont::Weight weight = QFont::Normal);
-
-// Keeps a label's text at a foreground grade (1 primary, 2 secondary, 3 tertiary) of whatever
-// palette it has, now and after every palette change.
-void setGrade(QLabel* label, int grade);
+// The shell's text styles and graded colours.
+using ShellStyle::TextStyle;
+using ShellStyle::font;
+using ShellStyle::setGrade;
 
 // A plain-text label (never read as markup) in a style and grade.
 QLabel* label(const QString& text, TextStyle style, int grade = 1, QFont::Weight weight = QFont::Normal,

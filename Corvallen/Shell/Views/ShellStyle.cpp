@@ -1,5 +1,7 @@
 #include "Corvallen/Shell/Views/ShellStyle.h"
 
+#include "Corvallen/Platform/Views/ThemeManager.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
@@ -8,15 +10,25 @@ namespace ShellStyle {
 
 namespace {
 
-// Keeps a label's text at the secondary grade of whatever palette it has.
-class SecondaryTint : public QObject {
+// Keeps a label's text at a foreground grade of whatever palette it has.
+class GradeTint : public QObject {
 public:
-    explicit SecondaryTint(QLabel* label) : QObject(label), m_label(label) { apply(); label->installEventFilter(this); }
+    GradeTint(QLabel* label, int grade) : QObject(label), m_label(label), m_grade(grade)
+    {
+        apply();
+        label->installEventFilter(this);
+    }
+    void setGrade(int grade)
+    {
+        m_grade = grade;
+        apply();
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_label && (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) && !m_applying)
+        if (watched == m_label && !m_applying
+            && (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange))
             apply();
         return false;
     }
@@ -26,13 +38,14 @@ private:
     {
         m_applying = true;
         QPalette p = m_label->palette();
-        const QColor c = secondary(QApplication::palette(m_label));
+        const QColor c = ThemeManager::foreground(QApplication::palette(m_label), m_grade);
         p.setColor(QPalette::WindowText, c);
         p.setColor(QPalette::Text, c);
         m_label->setPalette(p);
         m_applying = false;
     }
     QLabel* m_label;
+    int m_grade;
     bool m_applying = false;
 };
 
@@ -45,6 +58,7 @@ QFont font(TextStyle style, QFont::Weight weight)
     double size = base;
     switch (style) {
     case TextStyle::largeTitle: size = base * 2.0; break;
+    case TextStyle::title2: size = base * 1.6; break;
     case TextStyle::title3: size = base * 1.45; break;
     case TextStyle::headline: size = base * 1.1; if (weight == QFont::Normal) weight = QFont::DemiBold; break;
     case TextStyle::body: size = base; break;
@@ -66,9 +80,9 @@ QColor withAlpha(QColor color, double alpha)
 // The active group's accent even in a window in the background: tinted symbols and markers
 // would otherwise fade to grey whenever another window has the focus.
 QColor accent(const QPalette& palette) { return palette.color(QPalette::Active, QPalette::Highlight); }
-QColor secondary(const QPalette& palette) { return withAlpha(palette.color(QPalette::WindowText), 0.62); }
-QColor tertiary(const QPalette& palette) { return withAlpha(palette.color(QPalette::WindowText), 0.38); }
-QColor quaternary(const QPalette& palette) { return withAlpha(palette.color(QPalette::WindowText), 0.16); }
+QColor secondary(const QPalette& palette) { return ThemeManager::foreground(palette, 2); }
+QColor tertiary(const QPalette& palette) { return ThemeManager::foreground(palette, 3); }
+QColor quaternary(const QPalette& palette) { return ThemeManager::foreground(palette, 4); }
 QColor cardFill(const QPalette& palette) { return withAlpha(palette.color(QPalette::WindowText), 0.065); }
 
 QLabel* label(const QString& text, TextStyle style, QFont::Weight weight, bool secondaryColor, QWidget* parent)
@@ -83,6 +97,15 @@ QLabel* label(const QString& text, TextStyle style, QFont::Weight weight, bool s
     return l;
 }
 
-void makeSecondary(QLabel* label) { new SecondaryTint(label); }
+void setGrade(QLabel* label, int grade)
+{
+    if (auto* tint = label->findChild<GradeTint*>(QString(), Qt::FindDirectChildrenOnly)) {
+        tint->setGrade(grade);
+        return;
+    }
+    new GradeTint(label, grade);
+}
+
+void makeSecondary(QLabel* label) { setGrade(label, 2); }
 
 }  // namespace ShellStyle

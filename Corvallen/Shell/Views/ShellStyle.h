@@ -11,7 +11,7 @@ class QWidget;
 // and application font so that the theme and the desktop's font size carry through.
 namespace ShellStyle {
 
-enum class TextStyle { largeTitle, title3, headline, body, callout, caption, caption2 };
+enum class TextStyle { largeTitle, title2, title3, headline, body, callout, caption, caption2 };
 QFont font(TextStyle style, QFont::Weight weight = QFont::Normal);
 
 QColor accent(const QPalette& palette);
@@ -26,7 +26,10 @@ QColor cardFill(const QPalette& palette);
 // A label in a style and colour role that follows palette changes.
 QLabel* label(const QString& text, TextStyle style, QFont::Weight weight = QFont::Normal, bool secondaryColor = false,
               QWidget* parent = nullptr);
-// Gives a label the secondary colour, now and after every palette change.
+// Keeps a label's text at a foreground grade (1 primary, 2 secondary, 3 tertiary) of whatever
+// palette it has, now and after every palette change.
+void setGrade(QLabel* label, int grade);
+// The secondary grade.
 void makeSecondary(QLabel* label);
 
 }  // namespace ShellStyle

@@ -95,27 +95,3 @@ TEST_F(TagRowTest, OverflowPillOpensPopupWithAllTags)
 }
 
 }  // namespace
-
-namespace {
-
-// A card may change its font after the row has placed its pills (a selection turns it bold,
-// the desktop's font changes): the pills must grow with their text instead of eliding it.
-TEST_F(TagRowTest, PillsFollowAFontChangeOfTheirHost)
-{
-    QWidget host;
-    auto* row = new TagRow(m_tags, &host);
-    row->setGeometry(0, 0, 400, 20);
-    host.show();
-    QFont bigger = host.font();
-    bigger.setBold(true);
-    bigger.setPointSizeF(bigger.pointSizeF() * 1.6);
-    host.setFont(bigger);
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const QList<TagPill*> pills = shownPills(*row);
-    ASSERT_FALSE(pills.isEmpty());
-    for (TagPill* pill : pills)
-        EXPECT_GE(pill->width(), pill->sizeHint().width()) << pill->tag()->name().toStdString();
-}
-
-}  // namespace
