@@ -13,8 +13,7 @@ class ProjectComponent;
 class SheetOverview : public SheetBlock {
 public:
     explicit SheetOverview(const Project* project) : m_project(project) {}
-    double height(double width, QPaintDevice* device) const override;
-    void paint(QPainter& painter, const QRectF& rect) const override;
+    SheetLayout layout(double width, QPaintDevice* device) const override;
     QStringList texts() const override;
 
 private:
@@ -27,8 +26,7 @@ class SheetBOMTable : public SheetBlock {
 public:
     SheetBOMTable(QList<ProjectComponent*> rows, int startNumber, bool showTitle)
         : m_rows(std::move(rows)), m_startNumber(startNumber), m_showTitle(showTitle) {}
-    double height(double width, QPaintDevice* device) const override;
-    void paint(QPainter& painter, const QRectF& rect) const override;
+    SheetLayout layout(double width, QPaintDevice* device) const override;
     QStringList texts() const override;
     const QList<ProjectComponent*>& rows() const { return m_rows; }
     int startNumber() const { return m_startNumber; }
@@ -45,8 +43,7 @@ class SheetCaptures : public SheetBlock {
 public:
     SheetCaptures(QList<Capture*> captures, bool showTitle, int columns = 2)
         : m_captures(std::move(captures)), m_showTitle(showTitle), m_columns(std::max(1, columns)) {}
-    double height(double width, QPaintDevice* device) const override;
-    void paint(QPainter& painter, const QRectF& rect) const override;
+    SheetLayout layout(double width, QPaintDevice* device) const override;
     QStringList texts() const override;
     const QList<Capture*>& captures() const { return m_captures; }
     bool showTitle() const { return m_showTitle; }

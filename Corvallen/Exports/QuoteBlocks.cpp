@@ -8,6 +8,8 @@
 
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 
 QString projectTitle(const Project* p)
@@ -21,59 +23,57 @@ double unitPrice(const ProjectComponent* line)
     return c ? c->resellPrice().value_or(0) : 0;
 }
 
-// Quantity 40, unit 84, amount 92, the item takes the rest; 8 points between cells.
+// Quantity 40, unit 84, amount 92, the item takes the rest; 8 points between cells. A cell
+// whose text needs more room than its width gets it, so no amount ever loses a digit; the item
+// column gives way (its text wraps).
 struct QuoteColumns {
-    double item, xItem, xQty, xUnit, xAmount;
-    explicit QuoteColumns(const QRectF& r)
+    double item, qty, unit, amount;
+    double xItem, xQty, xUnit, xAmount;
+    QuoteColumns(double width, double qtyNeed, double unitNeed, double amountNeed)
     {
-        item = std::max(20.0, r.width() - 40 - 84 - 92 - 3 * 8);
-        xItem = r.left();
+        qty = std::max(40.0, qtyNeed);
+        unit = std::max(84.0, unitNeed);
+        amount = std::max(92.0, amountNeed);
+        item = std::max(60.0, width - qty - unit - amount - 3 * 8);
+        xItem = 0;
         xQty = xItem + item + 8;
-        xUnit = xQty + 40 + 8;
-        xAmount = xUnit + 84 + 8;
+        xUnit = xQty + qty + 8;
+        xAmount = xUnit + unit + 8;
     }
 };
+
+constexpr int wrapLeft = Qt::AlignLeft | Qt::TextWordWrap;
 
 }  // namespace
 
 // MARK: head
 
-double SheetQuoteHeader::height(double width, QPaintDevice* dev) const
+SheetLayout SheetQuoteHeader::layout(double width, QPaintDevice* dev) const
 {
-    double h = SheetText::lineHeight(SheetPalette::font(11, QFont::Bold), dev) + 6
-               + SheetText::wrappedHeight(projectTitle(m_project), SheetPalette::font(22, QFont::Bold), width, dev) + 6
-               + SheetText::lineHeight(SheetPalette::font(10), dev);
-    if (!m_project->details().isEmpty())
-        h += 6 + 2 + SheetText::wrappedHeight(m_project->details(), SheetPalette::font(11), width, dev);
-    return h;
-}
-
-void SheetQuoteHeader::paint(QPainter& p, const QRectF& r) const
-{
-    QPaintDevice* dev = p.device();
-    double y = r.top();
+    SheetLayout out;
+    double y = 0;
     QFont quoteFont = SheetPalette::font(11, QFont::Bold);
     quoteFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
     double h = SheetText::lineHeight(quoteFont, dev);
-    SheetText::draw(p, QRectF(r.left(), y, r.width(), h), QStringLiteral("QUOTE"), quoteFont, SheetPalette::accent());
+    out.text(QRectF(0, y, width, h), QStringLiteral("QUOTE"), quoteFont, SheetPalette::accent());
     y += h + 6;
     const QFont nameFont = SheetPalette::font(22, QFont::Bold);
-    h = SheetText::wrappedHeight(projectTitle(m_project), nameFont, r.width(), dev);
-    SheetText::draw(p, QRectF(r.left(), y, r.width(), h), projectTitle(m_project), nameFont, SheetPalette::ink(),
-                    Qt::AlignLeft | Qt::TextWordWrap);
+    h = SheetText::wrappedHeight(projectTitle(m_project), nameFont, width, dev);
+    out.text(QRectF(0, y, width, h), projectTitle(m_project), nameFont, SheetPalette::ink(), wrapLeft);
     y += h + 6;
     const QFont dateFont = SheetPalette::font(10);
     h = SheetText::lineHeight(dateFont, dev);
-    SheetText::draw(p, QRectF(r.left(), y, r.width(), h), SheetFormat::longDateText(m_date), dateFont,
-                    SheetPalette::secondary());
+    out.text(QRectF(0, y, width, h), SheetFormat::longDateText(m_date), dateFont, SheetPalette::secondary());
     y += h;
     if (!m_project->details().isEmpty()) {
         y += 6 + 2;
         const QFont f = SheetPalette::font(11);
-        h = SheetText::wrappedHeight(m_project->details(), f, r.width(), dev);
-        SheetText::draw(p, QRectF(r.left(), y, r.width(), h), m_project->details(), f, SheetPalette::ink(),
-                        Qt::AlignLeft | Qt::TextWordWrap);
+        h = SheetText::wrappedHeight(m_project->details(), f, width, dev);
+        out.text(QRectF(0, y, width, h), m_project->details(), f, SheetPalette::ink(), wrapLeft);
+        y += h;
     }
+    out.height = y;
+    return out;
 }
 
 QStringList SheetQuoteHeader::texts() const
@@ -108,51 +108,48 @@ QList<SheetQuoteTable::Line> SheetQuoteTable::lines() const
     return out;
 }
 
-double SheetQuoteTable::height(double width, QPaintDevice* dev) const
+SheetLayout SheetQuoteTable::layout(double width, QPaintDevice* dev) const
 {
-    const QuoteColumns c(QRectF(0, 0, width, 0));
-    double h = SheetText::lineHeight(SheetPalette::font(8, QFont::DemiBold), dev) + 4 + 1;
-    const double lh = SheetText::lineHeight(SheetPalette::font(10), dev);
-    for (const Line& line : lines())
-        h += 4 + std::max(lh, SheetText::wrappedHeight(line.label, SheetPalette::font(10, QFont::Medium), c.item, dev)) + 6
-             + 0.5;
-    return h;
-}
-
-void SheetQuoteTable::paint(QPainter& p, const QRectF& r) const
-{
-    QPaintDevice* dev = p.device();
-    const QuoteColumns c(r);
-    double y = r.top();
+    SheetLayout out;
     const QFont hf = SheetPalette::font(8, QFont::DemiBold);
-    const double hh = SheetText::lineHeight(hf, dev);
-    const QColor sec = SheetPalette::secondary();
-    SheetText::draw(p, QRectF(c.xItem, y, c.item, hh), QStringLiteral("ITEM"), hf, sec, Qt::AlignLeft);
-    SheetText::draw(p, QRectF(c.xQty, y, 40, hh), QStringLiteral("QTY"), hf, sec, Qt::AlignRight);
-    SheetText::draw(p, QRectF(c.xUnit, y, 84, hh), QStringLiteral("UNIT"), hf, sec, Qt::AlignRight);
-    SheetText::draw(p, QRectF(c.xAmount, y, 92, hh), QStringLiteral("AMOUNT"), hf, sec, Qt::AlignRight);
-    y += hh + 4;
-    SheetText::rule(p, QRectF(r.left(), y, r.width(), 1), SheetPalette::rule());
-    y += 1;
     const QFont labelFont = SheetPalette::font(10, QFont::Medium);
     const QFont bodyFont = SheetPalette::font(10);
+    const QColor sec = SheetPalette::secondary();
+    const QList<Line> all = lines();
+    double qtyNeed = 0, unitNeed = 0, amountNeed = 0;
+    for (const Line& line : all) {
+        qtyNeed = std::max(qtyNeed, SheetText::textWidth(line.quantity, bodyFont, dev) + 1);
+        unitNeed = std::max(unitNeed, SheetText::textWidth(line.unit, bodyFont, dev) + 1);
+        amountNeed = std::max(amountNeed, SheetText::textWidth(line.amount, labelFont, dev) + 1);
+    }
+    const QuoteColumns c(width, qtyNeed, unitNeed, amountNeed);
+
+    double y = 0;
+    const double hh = SheetText::lineHeight(hf, dev);
+    out.text(QRectF(c.xItem, y, c.item, hh), QStringLiteral("ITEM"), hf, sec, Qt::AlignLeft);
+    out.text(QRectF(c.xQty, y, c.qty, hh), QStringLiteral("QTY"), hf, sec, Qt::AlignRight);
+    out.text(QRectF(c.xUnit, y, c.unit, hh), QStringLiteral("UNIT"), hf, sec, Qt::AlignRight);
+    out.text(QRectF(c.xAmount, y, c.amount, hh), QStringLiteral("AMOUNT"), hf, sec, Qt::AlignRight);
+    y += hh + 4;
+    out.rule(QRectF(0, y, width, 1), SheetPalette::rule());
+    y += 1;
     const double lh = SheetText::lineHeight(bodyFont, dev);
     QColor hair = SheetPalette::rule();
     hair.setAlphaF(0.6f);
-    for (const Line& line : lines()) {
+    for (const Line& line : all) {
         y += 4 + 3;
         const double rh = std::max(lh, SheetText::wrappedHeight(line.label, labelFont, c.item, dev));
-        SheetText::draw(p, QRectF(c.xItem, y, c.item, rh), line.label, labelFont, SheetPalette::ink(),
-                        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap);
-        SheetText::draw(p, QRectF(c.xQty, y, 40, rh), line.quantity, bodyFont, SheetPalette::ink(),
-                        Qt::AlignRight | Qt::AlignVCenter);
-        SheetText::draw(p, QRectF(c.xUnit, y, 84, rh), line.unit, bodyFont, sec, Qt::AlignRight | Qt::AlignVCenter);
-        SheetText::draw(p, QRectF(c.xAmount, y, 92, rh), line.amount, labelFont, SheetPalette::ink(),
-                        Qt::AlignRight | Qt::AlignVCenter);
+        out.text(QRectF(c.xItem, y, c.item, rh), line.label, labelFont, SheetPalette::ink(), wrapLeft | Qt::AlignVCenter);
+        out.text(QRectF(c.xQty, y, c.qty, rh), line.quantity, bodyFont, SheetPalette::ink(), Qt::AlignRight | Qt::AlignVCenter);
+        out.text(QRectF(c.xUnit, y, c.unit, rh), line.unit, bodyFont, sec, Qt::AlignRight | Qt::AlignVCenter);
+        out.text(QRectF(c.xAmount, y, c.amount, rh), line.amount, labelFont, SheetPalette::ink(),
+                 Qt::AlignRight | Qt::AlignVCenter);
         y += rh + 3;
-        SheetText::rule(p, QRectF(r.left(), y, r.width(), 0.5), hair);
+        out.rule(QRectF(0, y, width, 0.5), hair);
         y += 0.5;
     }
+    out.height = y;
+    return out;
 }
 
 QStringList SheetQuoteTable::texts() const
@@ -173,12 +170,17 @@ QStringList SheetQuoteTable::texts() const
 
 SheetQuoteTotals::Figures SheetQuoteTotals::figures() const
 {
+    // Every figure is taken at the precision it is written with, so the rows printed above the
+    // total add up to it exactly. A rate below zero adds nothing: it is never shown either.
+    const int decimals = SheetFormat::currencyDecimals(BusinessProfile::currentCurrencyCode());
+    const double unit = std::pow(10.0, decimals);
+    auto written = [unit](double v) { return std::round(v * unit) / unit; };
     Figures f{};
-    f.labour = m_project->labourTotal();
-    f.parts = m_project->partsResellTotal();
-    f.subtotal = f.parts + f.labour;
-    f.vat = f.subtotal * m_profile.vatRate / 100.0;
-    f.total = f.subtotal + f.vat;
+    f.labour = written(m_project->labourTotal());
+    f.parts = written(m_project->partsResellTotal());
+    f.subtotal = written(f.parts + f.labour);
+    f.vat = written(f.subtotal * std::max(0.0, m_profile.vatRate) / 100.0);
+    f.total = written(f.subtotal + f.vat);
     return f;
 }
 
@@ -186,7 +188,8 @@ QList<SheetQuoteTotals::Row> SheetQuoteTotals::rows() const
 {
     const Figures f = figures();
     QList<Row> out;
-    if (f.labour > 0) {
+    // Any labour that counts is shown, a negative figure from older data included.
+    if (f.labour != 0) {
         const QString label = m_project->labourFlat()
                                   ? QStringLiteral("Labour")
                                   : QStringLiteral("Labour — %1 h").arg(SheetFormat::numberText(m_project->labourHours().value_or(0), 2));
@@ -199,44 +202,42 @@ QList<SheetQuoteTotals::Row> SheetQuoteTotals::rows() const
     return out;
 }
 
-double SheetQuoteTotals::height(double, QPaintDevice* dev) const
+SheetLayout SheetQuoteTotals::layout(double width, QPaintDevice* dev) const
 {
-    double h = 12;
+    SheetLayout out;
     const QList<Row> all = rows();
-    for (int i = 0; i < all.size(); ++i) {
-        if (i > 0)
-            h += 5;
-        if (all[i].emphasised)
-            h += 2 + 1 + 2 + 5;
-        h += SheetText::lineHeight(all[i].emphasised ? SheetPalette::font(13, QFont::Bold) : SheetPalette::font(10), dev);
-    }
-    return h;
-}
-
-void SheetQuoteTotals::paint(QPainter& p, const QRectF& r) const
-{
-    QPaintDevice* dev = p.device();
-    double y = r.top() + 12;
-    const double amountLeft = r.right() - 104;
-    const QList<Row> all = rows();
+    auto labelFontOf = [](const Row& r) { return r.emphasised ? SheetPalette::font(12, QFont::Bold) : SheetPalette::font(10); };
+    auto amountFontOf = [](const Row& r) {
+        return r.emphasised ? SheetPalette::font(13, QFont::Bold) : SheetPalette::font(10, QFont::Medium);
+    };
+    // The amount column is 104 wide unless an amount needs more.
+    double amountWidth = 104;
+    for (const Row& r : all)
+        amountWidth = std::max(amountWidth, SheetText::textWidth(r.amount, amountFontOf(r), dev) + 1);
+    amountWidth = std::min(amountWidth, width * 0.6);
+    const double amountLeft = width - amountWidth;
+    const double ruleWidth = std::min(width, std::max(236.0, amountWidth + 132));
+    double y = 12;
     for (int i = 0; i < all.size(); ++i) {
         const Row& row = all[i];
         if (i > 0)
             y += 5;
         if (row.emphasised) {
             y += 2;
-            SheetText::rule(p, QRectF(r.right() - 236, y, 236, 1), SheetPalette::rule());
+            out.rule(QRectF(width - ruleWidth, y, ruleWidth, 1), SheetPalette::rule());
             y += 1 + 2 + 5;
         }
-        const QFont labelFont = row.emphasised ? SheetPalette::font(12, QFont::Bold) : SheetPalette::font(10);
-        const QFont amountFont = row.emphasised ? SheetPalette::font(13, QFont::Bold) : SheetPalette::font(10, QFont::Medium);
+        const QFont labelFont = labelFontOf(row);
+        const QFont amountFont = amountFontOf(row);
         const double h = std::max(SheetText::lineHeight(labelFont, dev), SheetText::lineHeight(amountFont, dev));
-        SheetText::draw(p, QRectF(r.left(), y, amountLeft - 16 - r.left(), h), row.label, labelFont,
-                        row.emphasised ? SheetPalette::ink() : SheetPalette::secondary(), Qt::AlignRight | Qt::AlignVCenter);
-        SheetText::draw(p, QRectF(amountLeft, y, 104, h), row.amount, amountFont, SheetPalette::ink(),
-                        Qt::AlignRight | Qt::AlignVCenter);
+        out.text(QRectF(0, y, amountLeft - 16, h), row.label, labelFont,
+                 row.emphasised ? SheetPalette::ink() : SheetPalette::secondary(), Qt::AlignRight | Qt::AlignVCenter);
+        out.text(QRectF(amountLeft, y, amountWidth, h), row.amount, amountFont, SheetPalette::ink(),
+                 Qt::AlignRight | Qt::AlignVCenter);
         y += h;
     }
+    out.height = y;
+    return out;
 }
 
 QStringList SheetQuoteTotals::texts() const

@@ -13,8 +13,7 @@ class ProjectComponent;
 class SheetQuoteHeader : public SheetBlock {
 public:
     SheetQuoteHeader(const Project* project, QDate date) : m_project(project), m_date(date) {}
-    double height(double width, QPaintDevice* device) const override;
-    void paint(QPainter& painter, const QRectF& rect) const override;
+    SheetLayout layout(double width, QPaintDevice* device) const override;
     QStringList texts() const override;
 
 private:
@@ -26,8 +25,7 @@ private:
 class SheetQuoteTable : public SheetBlock {
 public:
     SheetQuoteTable(QList<ProjectComponent*> parts, bool combined) : m_parts(std::move(parts)), m_combined(combined) {}
-    double height(double width, QPaintDevice* device) const override;
-    void paint(QPainter& painter, const QRectF& rect) const override;
+    SheetLayout layout(double width, QPaintDevice* device) const override;
     QStringList texts() const override;
 
     struct Line {
@@ -47,8 +45,7 @@ private:
 class SheetQuoteTotals : public SheetBlock {
 public:
     SheetQuoteTotals(const Project* project, const BusinessProfile& profile) : m_project(project), m_profile(profile) {}
-    double height(double width, QPaintDevice* device) const override;
-    void paint(QPainter& painter, const QRectF& rect) const override;
+    SheetLayout layout(double width, QPaintDevice* device) const override;
     QStringList texts() const override;
 
     struct Row {

@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QTextLayout>
 
 QFont SheetPalette::font(double pointSize, QFont::Weight weight)
 {
@@ -14,34 +15,55 @@ QFont SheetPalette::font(double pointSize, QFont::Weight weight)
     return f;
 }
 
+void SheetLayout::text(const QRectF& rect, const QString& text, const QFont& font, const QColor& color, int flags)
+{
+    m_steps.push_back([rect, text, font, color, flags](QPainter& p, const QPointF& origin) {
+        SheetText::draw(p, rect.translated(origin), text, font, color, flags);
+    });
+}
+
+void SheetLayout::rule(const QRectF& rect, const QColor& color)
+{
+    m_steps.push_back([rect, color](QPainter& p, const QPointF& origin) { p.fillRect(rect.translated(origin), color); });
+}
+
+void SheetLayout::place(const SheetLayout& other, const QPointF& offset)
+{
+    for (const Step& s : other.m_steps)
+        m_steps.push_back([s, offset](QPainter& p, const QPointF& origin) { s(p, origin + offset); });
+}
+
+void SheetLayout::paint(QPainter& painter, const QPointF& origin) const
+{
+    for (const Step& s : m_steps)
+        s(painter, origin);
+}
+
+void SheetBlock::paint(QPainter& painter, const QRectF& rect) const
+{
+    layout(rect.width(), painter.device()).paint(painter, rect.topLeft());
+}
+
 void SheetStack::add(SheetBlockPtr block, double extraAbove)
 {
     if (block)
         m_children.append({std::move(block), extraAbove});
 }
 
-double SheetStack::height(double width, QPaintDevice* device) const
+SheetLayout SheetStack::layout(double width, QPaintDevice* device) const
 {
-    double h = 0;
-    for (int i = 0; i < m_children.size(); ++i) {
-        if (i > 0)
-            h += m_spacing;
-        h += m_children[i].extraAbove + m_children[i].block->height(width, device);
-    }
-    return h;
-}
-
-void SheetStack::paint(QPainter& painter, const QRectF& rect) const
-{
-    double y = rect.top();
+    SheetLayout out;
+    double y = 0;
     for (int i = 0; i < m_children.size(); ++i) {
         if (i > 0)
             y += m_spacing;
         y += m_children[i].extraAbove;
-        const double h = m_children[i].block->height(rect.width(), painter.device());
-        m_children[i].block->paint(painter, QRectF(rect.left(), y, rect.width(), h));
-        y += h;
+        const SheetLayout child = m_children[i].block->layout(width, device);
+        out.place(child, QPointF(0, y));
+        y += child.height;
     }
+    out.height = y;
+    return out;
 }
 
 QStringList SheetStack::texts() const
@@ -52,12 +74,43 @@ QStringList SheetStack::texts() const
     return out;
 }
 
+namespace {
+
+// Lays the text out in lines of at most `width`: at word boundaries, and inside a word only when
+// the word alone is wider than the column.
+struct WrappedText {
+    QTextLayout layout;
+    double height = 0;
+    WrappedText(const QString& text, const QFont& font, double width, QPaintDevice* device, Qt::Alignment align)
+        : layout(QString(text).replace(QLatin1Char('\n'), QChar::LineSeparator), font, device)
+    {
+        QTextOption option(align);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        const double leading = QFontMetricsF(font, device).leading();
+        for (;;) {
+            QTextLine line = layout.createLine();
+            if (!line.isValid())
+                break;
+            line.setLineWidth(std::max(1.0, width));
+            line.setPosition(QPointF(0, height));
+            height += line.height() + std::max(0.0, leading);
+        }
+        layout.endLayout();
+        if (height <= 0)
+            height = QFontMetricsF(font, device).height();
+    }
+};
+
+}  // namespace
+
 double SheetText::wrappedHeight(const QString& text, const QFont& font, double width, QPaintDevice* device)
 {
-    QFontMetricsF fm(font, device);
     if (text.isEmpty())
-        return fm.height();
-    return fm.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWordWrap | Qt::AlignLeft, text).height();
+        return QFontMetricsF(font, device).height();
+    return WrappedText(text, font, width, device, Qt::AlignLeft).height;
 }
 
 double SheetText::lineHeight(const QFont& font, QPaintDevice* device)
@@ -76,7 +129,18 @@ void SheetText::draw(QPainter& painter, const QRectF& rect, const QString& text,
     painter.save();
     painter.setFont(font);
     painter.setPen(color);
-    painter.drawText(rect, flags, text);
+    if (flags & Qt::TextWordWrap) {
+        const Qt::Alignment align = Qt::Alignment(flags) & Qt::AlignHorizontal_Mask;
+        WrappedText wrapped(text, font, rect.width(), painter.device(), align ? align : Qt::AlignLeft);
+        double top = rect.top();
+        if (flags & Qt::AlignVCenter)
+            top += (rect.height() - wrapped.height) / 2;
+        else if (flags & Qt::AlignBottom)
+            top += rect.height() - wrapped.height;
+        wrapped.layout.draw(&painter, QPointF(rect.left(), top));
+    } else {
+        painter.drawText(rect, flags, text);
+    }
     painter.restore();
 }
 

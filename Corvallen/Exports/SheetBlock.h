@@ -1,25 +1,48 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QList>
 #include <QRectF>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QPaintDevice;
 class QPainter;
 
-// One piece of an exported page: it knows how tall it is at a given width and draws itself into
-// a rectangle. Blocks are built fresh for every export and read the entities as they stand.
+// What a block draws at one width, worked out once: its height and the drawing steps, placed
+// relative to the block's top-left corner. The same layout gives the height the builders paginate
+// with and the picture the page draws, so the two can never disagree.
+class SheetLayout {
+public:
+    double height = 0;
+
+    using Step = std::function<void(QPainter&, const QPointF& origin)>;
+    void text(const QRectF& rect, const QString& text, const QFont& font, const QColor& color, int flags = 0);
+    void rule(const QRectF& rect, const QColor& color);
+    void step(Step step) { m_steps.push_back(std::move(step)); }
+    // Another layout placed at `offset` within this one.
+    void place(const SheetLayout& other, const QPointF& offset);
+    void paint(QPainter& painter, const QPointF& origin) const;
+
+private:
+    std::vector<Step> m_steps;
+};
+
+// One piece of an exported page: it lays itself out at a given width and is drawn from that
+// layout. Blocks are built fresh for every export and read the entities as they stand.
 class SheetBlock {
 public:
     virtual ~SheetBlock() = default;
-    // The height the block takes at this width, measured with the fonts of `device`.
-    virtual double height(double width, QPaintDevice* device) const = 0;
-    // Draws into `rect` (top-left aligned); content taller than the rect is clipped by the page.
-    virtual void paint(QPainter& painter, const QRectF& rect) const = 0;
-    // The texts the block prints, top to bottom; lets exports be checked without a PDF reader.
+    // The layout at this width, measured with the fonts of `device`.
+    virtual SheetLayout layout(double width, QPaintDevice* device) const = 0;
+    double height(double width, QPaintDevice* device) const { return layout(width, device).height; }
+    // Draws into `rect` (top-left aligned).
+    void paint(QPainter& painter, const QRectF& rect) const;
+    // The texts the block prints, top to bottom.
     virtual QStringList texts() const { return {}; }
 };
 using SheetBlockPtr = std::shared_ptr<SheetBlock>;
@@ -34,8 +57,7 @@ public:
     int count() const { return m_children.size(); }
     SheetBlockPtr child(int i) const { return m_children.at(i).block; }
 
-    double height(double width, QPaintDevice* device) const override;
-    void paint(QPainter& painter, const QRectF& rect) const override;
+    SheetLayout layout(double width, QPaintDevice* device) const override;
     QStringList texts() const override;
 
 private:
@@ -49,11 +71,13 @@ private:
 
 // Text helpers shared by the blocks.
 namespace SheetText {
-// Height of `text` wrapped at `width` (one line's height for an empty text when `keepEmpty`).
+// Height of `text` wrapped at `width` (one line's height for an empty text). Words longer than
+// the width break anywhere, so nothing runs out of its column.
 double wrappedHeight(const QString& text, const QFont& font, double width, QPaintDevice* device);
 double lineHeight(const QFont& font, QPaintDevice* device);
 double textWidth(const QString& text, const QFont& font, QPaintDevice* device);
-// Draws text with alignment flags (Qt::AlignmentFlag | Qt::TextWordWrap ...) in a colour.
+// Draws text with alignment flags (Qt::AlignmentFlag) in a colour; with Qt::TextWordWrap the
+// text wraps at word boundaries, and anywhere inside a word too long for the width.
 void draw(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font, const QColor& color,
           int flags = 0);
 // A filled rule line of the given height.

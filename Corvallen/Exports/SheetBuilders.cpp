@@ -53,27 +53,68 @@ QList<QList<ProjectComponent*>> chunkParts(const QList<ProjectComponent*>& parts
     return chunks;
 }
 
-QList<SheetPageEntry> projectSheetPages(const Project* project)
+namespace {
+
+// The most of `items` from `start`, at most `cap`, whose page content still fits `room` when
+// built by `make`; at least one, so that every item lands on some page.
+template <typename T, typename Make>
+qsizetype fittingCount(const QList<T>& items, qsizetype start, qsizetype cap, double room, QPaintDevice* device,
+                       const Make& make, qsizetype atLeast = 1)
+{
+    const qsizetype most = std::min<qsizetype>(cap, items.size() - start);
+    qsizetype n = most;
+    while (n > atLeast && make(items.mid(start, n))->height(SheetRenderer::contentWidth, device) > room)
+        --n;
+    return n;
+}
+
+}  // namespace
+
+QList<SheetPageEntry> projectSheetPages(const Project* project, const BusinessProfile& profile)
 {
     const QList<ProjectComponent*> parts = sortedParts(project);
     const QList<Capture*> captures = sortedCaptures(project);
     QList<SheetPageEntry> pages;
+    const SheetRenderer::MeasureDevice measure;
+    QPaintDevice* dev = measure.device();
+    const double firstRoom = SheetRenderer::contentHeight(profile, true, dev);
+    const double laterRoom = SheetRenderer::contentHeight(profile, false, dev);
 
-    auto first = std::make_shared<SheetStack>(12);
-    first->add(std::make_shared<SheetOverview>(project));
-    if (!parts.isEmpty())
-        first->add(std::make_shared<SheetBOMTable>(parts.mid(0, std::min<qsizetype>(12, parts.size())), 1, true));
-    pages.append({true, first});
+    // Page 1: the overview and as many of the first 12 rows as fit below it (none when the
+    // overview alone fills the page; the table then starts on the next page).
+    auto firstPage = [&](const QList<ProjectComponent*>& rows) {
+        auto stack = std::make_shared<SheetStack>(12);
+        stack->add(std::make_shared<SheetOverview>(project));
+        if (!rows.isEmpty())
+            stack->add(std::make_shared<SheetBOMTable>(rows, 1, true));
+        return stack;
+    };
+    const qsizetype onFirst = parts.isEmpty() ? 0 : fittingCount(parts, 0, 12, firstRoom, dev, firstPage, 0);
+    pages.append({true, firstPage(parts.mid(0, onFirst))});
 
-    for (qsizetype start = 12; start < parts.size(); start += 22) {
-        const qsizetype end = std::min<qsizetype>(start + 22, parts.size());
-        pages.append({false, std::make_shared<SheetBOMTable>(parts.mid(start, end - start), int(start + 1), true)});
+    // Further pages: up to 22 rows each, as many as their measured heights allow.
+    for (qsizetype start = onFirst; start < parts.size();) {
+        auto table = [&](const QList<ProjectComponent*>& rows) {
+            return std::make_shared<SheetBOMTable>(rows, int(start + 1), true);
+        };
+        const qsizetype n = fittingCount(parts, start, 22, laterRoom, dev, table);
+        pages.append({false, table(parts.mid(start, n))});
+        start += n;
     }
-    for (qsizetype start = 0; start < captures.size(); start += 6) {
-        const qsizetype end = std::min<qsizetype>(start + 6, captures.size());
-        pages.append({false, std::make_shared<SheetCaptures>(captures.mid(start, end - start), start == 0, 2)});
+    bool firstCaptures = true;
+    for (qsizetype start = 0; start < captures.size();) {
+        auto grid = [&](const QList<Capture*>& slice) { return std::make_shared<SheetCaptures>(slice, firstCaptures, 2); };
+        const qsizetype n = fittingCount(captures, start, 6, laterRoom, dev, grid);
+        pages.append({false, grid(captures.mid(start, n))});
+        firstCaptures = false;
+        start += n;
     }
     return pages;
+}
+
+QList<SheetPageEntry> projectSheetPages(const Project* project)
+{
+    return projectSheetPages(project, BusinessProfile::load());
 }
 
 QList<SheetPageEntry> quotePages(const Project* project, const QDate& date, const BusinessProfile& profile)
@@ -81,15 +122,42 @@ QList<SheetPageEntry> quotePages(const Project* project, const QDate& date, cons
     const QList<ProjectComponent*> parts = sortedParts(project);
     QList<SheetPageEntry> pages;
     if (!project->quoteCombined() && !parts.isEmpty()) {
-        const auto chunks = chunkParts(parts, 16, 24);
-        for (int i = 0; i < chunks.size(); ++i) {
+        const SheetRenderer::MeasureDevice measure;
+        QPaintDevice* dev = measure.device();
+        // Head and up to 16 lines on the first page, up to 24 on later ones, as many as fit; the
+        // totals go below the last line, and when they don't fit there, the last lines move on
+        // to a page of their own with the totals.
+        auto page = [&](bool first, bool last) {
+            return [&, first, last](const QList<ProjectComponent*>& rows) {
+                auto stack = std::make_shared<SheetStack>(14);
+                if (first)
+                    stack->add(std::make_shared<SheetQuoteHeader>(project, date));
+                stack->add(std::make_shared<SheetQuoteTable>(rows, false));
+                if (last)
+                    stack->add(std::make_shared<SheetQuoteTotals>(project, profile));
+                return stack;
+            };
+        };
+        bool totalsPlaced = false;
+        for (qsizetype start = 0; start < parts.size();) {
+            const bool first = pages.isEmpty();
+            const double room = SheetRenderer::contentHeight(profile, first, dev);
+            qsizetype n = fittingCount(parts, start, first ? 16 : 24, room, dev, page(first, false));
+            bool last = false;
+            if (n == parts.size() - start) {
+                if (page(first, true)(parts.mid(start, n))->height(SheetRenderer::contentWidth, dev) <= room)
+                    last = true;
+                else if (n > 1)
+                    --n;  // the last line goes on with the totals
+            }
+            pages.append({first, page(first, last)(parts.mid(start, n))});
+            totalsPlaced = last;
+            start += n;
+        }
+        if (!totalsPlaced) {
             auto stack = std::make_shared<SheetStack>(14);
-            if (i == 0)
-                stack->add(std::make_shared<SheetQuoteHeader>(project, date));
-            stack->add(std::make_shared<SheetQuoteTable>(chunks[i], false));
-            if (i == chunks.size() - 1)
-                stack->add(std::make_shared<SheetQuoteTotals>(project, profile));
-            pages.append({i == 0, stack});
+            stack->add(std::make_shared<SheetQuoteTotals>(project, profile));
+            pages.append({false, stack});
         }
         return pages;
     }
@@ -105,7 +173,7 @@ QList<SheetPageEntry> quotePages(const Project* project, const QDate& date, cons
 QString makeProjectSheetPDF(const Project* project)
 {
     const BusinessProfile profile = BusinessProfile::load();
-    return SheetRenderer::renderSheetPDF(projectSheetPages(project), profile, QStringLiteral("ProjectSheet"));
+    return SheetRenderer::renderSheetPDF(projectSheetPages(project, profile), profile, QStringLiteral("ProjectSheet"));
 }
 
 QString makeQuotePDF(const Project* project, const QDateTime& date)

@@ -19,10 +19,14 @@ QList<Capture*> sortedCaptures(const Project* project);
 // Splits into a first chunk of at most `first` and further chunks of at most `rest`.
 QList<QList<ProjectComponent*>> chunkParts(const QList<ProjectComponent*>& parts, int first, int rest);
 
-// Page 1: overview and up to 12 parts; further pages of 22 parts; then pages of 6 captures.
+// Page 1: overview and up to 12 parts; further pages of up to 22 parts; then pages of up to 6
+// captures. Every page holds only as many rows or captures as its measured room between header
+// and footer allows, so long names, manufacturers and wrapped categories push rows on to the
+// next page instead of over the footer.
+QList<SheetPageEntry> projectSheetPages(const Project* project, const BusinessProfile& profile);
 QList<SheetPageEntry> projectSheetPages(const Project* project);
-// Itemised: head and 16 lines on page 1, 24 lines on later pages, totals on the last; combined or
-// without parts: one page.
+// Itemised: head and up to 16 lines on page 1, up to 24 lines on later pages (as many as fit),
+// totals below the last line; combined or without parts: one page.
 QList<SheetPageEntry> quotePages(const Project* project, const QDate& date, const BusinessProfile& profile);
 
 // Build the PDF into the temporary folder and return its path; throws what the renderer throws.

@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -35,19 +36,23 @@ QSizeF logoSize(const QImage& logo)
     return QSizeF(logo.width() * scale, logo.height() * scale);
 }
 
-// Draws the full or compact header at the top of `area`; returns its height.
-double drawHeader(QPainter& p, const QRectF& area, const BusinessProfile& profile, bool fullHeader)
+constexpr int wrapLeft = Qt::AlignLeft | Qt::TextWordWrap;
+constexpr int wrapRight = Qt::AlignRight | Qt::TextWordWrap;
+
+// The full or compact header, laid out once for its height and its drawing.
+SheetLayout headerLayout(const BusinessProfile& profile, bool fullHeader, double width, QPaintDevice* dev)
 {
-    QPaintDevice* dev = p.device();
+    SheetLayout out;
     if (!fullHeader) {
         const QFont f = SheetPalette::font(10, QFont::DemiBold);
         const double lh = SheetText::lineHeight(f, dev);
-        SheetText::draw(p, QRectF(area.left(), area.top(), area.width(), lh), compactTitle(profile), f,
-                        SheetPalette::secondary(), Qt::AlignLeft | Qt::AlignVCenter);
-        SheetText::rule(p, QRectF(area.left(), area.top() + lh + 8, area.width(), 1), SheetPalette::rule());
-        return lh + 8 + 1;
+        const QString title = QFontMetricsF(f, dev).elidedText(compactTitle(profile), Qt::ElideRight, width);
+        out.text(QRectF(0, 0, width, lh), title, f, SheetPalette::secondary(), Qt::AlignLeft | Qt::AlignVCenter);
+        out.rule(QRectF(0, lh + 8, width, 1), SheetPalette::rule());
+        out.height = lh + 8 + 1;
+        return out;
     }
-    double y = area.top();
+    double y = 0;
     if (profile.hasBranding()) {
         const QImage logo = profile.documentLogo();
         const QSizeF ls = logoSize(logo);
@@ -56,52 +61,70 @@ double drawHeader(QPainter& p, const QRectF& area, const BusinessProfile& profil
         const QFont contactFont = SheetPalette::font(9);
         const QStringList contacts = profile.contactLines();
 
-        double contactWidth = 0;
-        for (const QString& line : contacts)
-            contactWidth = std::max(contactWidth, SheetText::textWidth(line, contactFont, dev));
-        double x = area.left();
+        double x = 0;
         if (!ls.isEmpty()) {
-            p.drawImage(QRectF(QPointF(x, y), ls), logo);
+            out.step([logo, ls](QPainter& p, const QPointF& origin) { p.drawImage(QRectF(origin, ls), logo); });
             x += ls.width() + 12;
         }
-        // The name column takes what the contact column and the minimum gap leave.
-        const double nameWidth = std::max(0.0, area.right() - x - contactWidth - 8);
-        double ny = y;
-        double nameHeight = 0;
+        // The name column and the contact column share what the logo leaves, at least 8 apart.
+        // When both want more than there is, the contact column keeps at most 45 % and both
+        // wrap, so a long name beside a long address stays readable on both sides.
+        const double available = std::max(0.0, width - x - 8);
+        double nameNeed = 0;
+        if (!profile.name.isEmpty())
+            nameNeed = SheetText::textWidth(profile.name, nameFont, dev);
+        if (!profile.tagline.isEmpty())
+            nameNeed = std::max(nameNeed, SheetText::textWidth(profile.tagline, tagFont, dev));
+        double contactNeed = 0;
+        for (const QString& line : contacts)
+            contactNeed = std::max(contactNeed, SheetText::textWidth(line, contactFont, dev) + 1);
+        double contactWidth = contactNeed;
+        if (nameNeed + contactNeed > available)
+            contactWidth = std::min(contactNeed, std::max(available * 0.45, available - nameNeed));
+        const double nameWidth = std::max(0.0, available - contactWidth);
+
+        double ny = 0;
         if (!profile.name.isEmpty()) {
             const double h = SheetText::wrappedHeight(profile.name, nameFont, nameWidth, dev);
-            SheetText::draw(p, QRectF(x, ny, nameWidth, h), profile.name, nameFont, SheetPalette::ink(),
-                            Qt::AlignLeft | Qt::TextWordWrap);
+            out.text(QRectF(x, ny, nameWidth, h), profile.name, nameFont, SheetPalette::ink(), wrapLeft);
             ny += h + 1;
-            nameHeight = ny - y;
         }
         if (!profile.tagline.isEmpty()) {
             const double h = SheetText::wrappedHeight(profile.tagline, tagFont, nameWidth, dev);
-            SheetText::draw(p, QRectF(x, ny, nameWidth, h), profile.tagline, tagFont, SheetPalette::secondary(),
-                            Qt::AlignLeft | Qt::TextWordWrap);
+            out.text(QRectF(x, ny, nameWidth, h), profile.tagline, tagFont, SheetPalette::secondary(), wrapLeft);
             ny += h;
-            nameHeight = ny - y;
         }
-        double cy = y;
-        const double clh = SheetText::lineHeight(contactFont, dev);
-        for (const QString& line : contacts) {
-            SheetText::draw(p, QRectF(area.right() - contactWidth, cy, contactWidth, clh), line, contactFont,
-                            SheetPalette::secondary(), Qt::AlignRight | Qt::AlignVCenter);
-            cy += clh + 1;
+        double cy = 0;
+        for (int i = 0; i < contacts.size(); ++i) {
+            if (i > 0)
+                cy += 1;
+            const double h = SheetText::wrappedHeight(contacts[i], contactFont, contactWidth, dev);
+            out.text(QRectF(width - contactWidth, cy, contactWidth, h), contacts[i], contactFont, SheetPalette::secondary(),
+                     wrapRight);
+            cy += h;
         }
-        const double rowHeight = std::max({ls.height(), nameHeight, cy - y});
+        const double rowHeight = std::max({ls.height(), ny, cy});
         y += rowHeight + 10;
     }
-    SheetText::rule(p, QRectF(area.left(), y, area.width(), 1), SheetPalette::rule());
-    return y + 1 - area.top();
+    out.rule(QRectF(0, y, width, 1), SheetPalette::rule());
+    out.height = y + 1;
+    return out;
 }
+
+double footerHeight(QPaintDevice* dev)
+{
+    return 1 + 6 + SheetText::lineHeight(SheetPalette::font(8), dev);
+}
+
+// The room kept free between the content and the footer's rule.
+constexpr double footerGap = 6;
 
 // Draws the footer at the bottom of `area`.
 void drawFooter(QPainter& p, const QRectF& area, int index, int count)
 {
     const QFont f = SheetPalette::font(8);
     const double lh = SheetText::lineHeight(f, p.device());
-    const double top = area.bottom() - lh - 6 - 1;
+    const double top = area.bottom() - footerHeight(p.device());
     SheetText::rule(p, QRectF(area.left(), top, area.width(), 1), SheetPalette::rule());
     const QRectF row(area.left(), top + 1 + 6, area.width(), lh);
     SheetText::draw(p, row, creditText, f, SheetPalette::secondary(), Qt::AlignLeft | Qt::AlignVCenter);
@@ -115,14 +138,12 @@ void drawPage(QPainter& p, const BusinessProfile& profile, const SheetPageEntry&
     const QRectF area(margin, margin, pageWidth - 2 * margin, pageHeight - 2 * margin);
     p.save();
     p.setClipRect(QRectF(0, 0, pageWidth, pageHeight));
-    const double headerHeight = drawHeader(p, area, profile, entry.fullHeader);
+    const SheetLayout header = headerLayout(profile, entry.fullHeader, area.width(), p.device());
+    header.paint(p, area.topLeft());
     if (entry.view) {
-        const QRectF content(area.left(), area.top() + headerHeight + 14, area.width(),
-                             std::max(0.0, area.height() - headerHeight - 14));
-        p.save();
-        p.setClipRect(content.adjusted(-1, 0, 1, 0));
+        const QRectF content(area.left(), area.top() + header.height + 14, area.width(),
+                             std::max(0.0, area.height() - header.height - 14 - footerHeight(p.device()) - footerGap));
         entry.view->paint(p, content);
-        p.restore();
     }
     drawFooter(p, area, index, count);
     p.restore();
@@ -152,6 +173,32 @@ QStringList SheetRenderer::frameTexts(const BusinessProfile& profile, bool fullH
     out << creditText << pageText(pageIndex, pageCount);
     return out;
 }
+
+double SheetRenderer::contentHeight(const BusinessProfile& profile, bool fullHeader, QPaintDevice* device)
+{
+    const double header = headerLayout(profile, fullHeader, contentWidth, device).height;
+    return std::max(0.0, pageHeight - 2 * margin - header - 14 - footerHeight(device) - footerGap);
+}
+
+double SheetRenderer::footerTop(QPaintDevice* device)
+{
+    return pageHeight - margin - footerHeight(device);
+}
+
+struct SheetRenderer::MeasureDevice::Private {
+    QBuffer buffer;
+    QPdfWriter writer{&buffer};
+    Private()
+    {
+        writer.setResolution(72);
+        writer.setPageLayout(QPageLayout(QPageSize(QSizeF(pageWidth, pageHeight), QPageSize::Point), QPageLayout::Portrait,
+                                         QMarginsF(0, 0, 0, 0)));
+    }
+};
+
+SheetRenderer::MeasureDevice::MeasureDevice() : d(std::make_unique<Private>()) {}
+SheetRenderer::MeasureDevice::~MeasureDevice() = default;
+QPaintDevice* SheetRenderer::MeasureDevice::device() const { return &d->writer; }
 
 QString SheetRenderer::renderSheetPDF(const QList<SheetPageEntry>& pages, const BusinessProfile& profile,
                                       const QString& title)

@@ -6,6 +6,10 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
+class QPaintDevice;
+
 // One A4 page of an export: the page's blocks and whether the page carries the full branding
 // header (the first page) or the slim one.
 struct SheetPageEntry {
@@ -27,4 +31,24 @@ QString renderSheetPDF(const QList<SheetPageEntry>& pages, const BusinessProfile
 
 // The page frame's texts for one page (header, footer), top to bottom.
 QStringList frameTexts(const BusinessProfile& profile, bool fullHeader, int pageIndex, int pageCount);
+
+// The width and height a page's blocks may fill between the header (with the 14 points below
+// it) and the footer. The builders fit each page's rows into this height.
+constexpr double contentWidth = pageWidth - 2 * margin;
+double contentHeight(const BusinessProfile& profile, bool fullHeader, QPaintDevice* device);
+// The top of the footer band, in points from the top of the page: nothing but the footer is
+// drawn below it.
+double footerTop(QPaintDevice* device);
+
+// A paint device that measures text exactly as the PDF pages draw it (72 dots per inch).
+class MeasureDevice {
+public:
+    MeasureDevice();
+    ~MeasureDevice();
+    QPaintDevice* device() const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
 }  // namespace SheetRenderer

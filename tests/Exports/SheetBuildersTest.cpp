@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QLocale>
 
+#include <cmath>
+
 #include <poppler/qt6/poppler-qt6.h>
 
 #include <gtest/gtest.h>
@@ -279,11 +281,15 @@ TEST_F(SheetBuildersTest, QuoteTotalsAddLabourAndVat)
     EXPECT_EQ(rows[3].label, QStringLiteral("Total"));
     EXPECT_EQ(rows[3].amount, QStringLiteral("£168.00"));
 
-    project->setLabourFlat(-10);  // lowers the subtotal, no labour row
+    // A negative flat amount from older data is shown where it is counted.
+    project->setLabourFlat(-10);
     profile.vatRate = 0;
     const auto flat = SheetQuoteTotals(project, profile).rows();
-    ASSERT_EQ(flat.size(), 2);
-    EXPECT_EQ(flat[0].amount, QStringLiteral("£10.00"));
+    ASSERT_EQ(flat.size(), 3);
+    EXPECT_EQ(flat[0].label, QStringLiteral("Labour"));
+    EXPECT_EQ(flat[0].amount, SheetFormat::moneyText(-10));
+    EXPECT_EQ(flat[1].amount, QStringLiteral("£10.00"));
+
 
     SheetQuoteTable table(SheetBuilders::sortedParts(project), false);
     const auto lines = table.lines();
@@ -292,6 +298,16 @@ TEST_F(SheetBuildersTest, QuoteTotalsAddLabourAndVat)
     EXPECT_EQ(lines[0].amount, QStringLiteral("£0.00"));
     EXPECT_EQ(lines[1].unit, QStringLiteral("£10.00"));
     EXPECT_EQ(SheetQuoteTable({}, true).lines().first().label, QStringLiteral("Components (0 items)"));
+
+    // The rows add up to the total to the penny, each figure counted as it is written.
+    project->setLabourFlat({});
+    project->setLabourHours({});
+    addPart(QStringLiteral("Fuse"), 3, 3.335);
+    profile.vatRate = 17.5;
+    const auto f = SheetQuoteTotals(project, profile).figures();
+    EXPECT_DOUBLE_EQ(f.subtotal + f.vat, f.total);
+    EXPECT_DOUBLE_EQ(std::round(f.vat * 100) / 100, f.vat);
+    EXPECT_DOUBLE_EQ(std::round(f.subtotal * 100) / 100, f.subtotal);
 }
 
 TEST_F(SheetBuildersTest, QuotePdfCarriesDateLinesAndTotals)
