@@ -165,17 +165,6 @@ QString BusinessProfile::currentCurrencyCode(const SettingsStore& settings)
     return code.isEmpty() ? QStringLiteral("GBP") : code;
 }
 
-QString BusinessProfile::currencySymbol() { return currencySymbol(currentCurrencyCode()); }
-
-QString BusinessProfile::currencySymbol(const QString& code)
-{
-    for (const auto& [c, symbol] : currencySymbols()) {
-        if (c == code)
-            return symbol;
-    }
-    return code;
-}
-
 const QList<QPair<QString, QString>>& BusinessProfile::currencySymbols()
 {
     static const QList<QPair<QString, QString>> table{

@@ -69,10 +69,8 @@ struct BusinessProfile {
     // "business.currency" read now, "GBP" when missing or empty.
     static QString currentCurrencyCode();
     static QString currentCurrencyCode(const SettingsStore& settings);
-    // The symbol of the current currency code, or the code itself when the table has none.
-    static QString currencySymbol();
-    static QString currencySymbol(const QString& code);
-    // The fixed table of known currencies and their symbols, in order.
+    // The fixed table of known currencies and their symbols, in order: what MoneyFormatter
+    // writes where the locale's own data has no symbol for the currency.
     static const QList<QPair<QString, QString>>& currencySymbols();
 
     QImage squareLogo() const { return loadLogo(logoSquareFile); }

@@ -1,5 +1,6 @@
 #include "Corvallen/Exports/QuoteBlocks.h"
 
+#include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Exports/SheetFormat.h"
 #include "Corvallen/Exports/SheetPalette.h"
 #include "Corvallen/Model/Component.h"
@@ -172,7 +173,7 @@ SheetQuoteTotals::Figures SheetQuoteTotals::figures() const
 {
     // Every figure is taken at the precision it is written with, so the rows printed above the
     // total add up to it exactly. A rate below zero adds nothing: it is never shown either.
-    const int decimals = SheetFormat::currencyDecimals(BusinessProfile::currentCurrencyCode());
+    const int decimals = MoneyFormatter().fractionDigits();
     const double unit = std::pow(10.0, decimals);
     auto written = [unit](double v) { return std::round(v * unit) / unit; };
     Figures f{};

@@ -1,6 +1,6 @@
 #include "Corvallen/Exports/SheetFormat.h"
 
-#include "Corvallen/Exports/BusinessProfile.h"
+#include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Model/Capture.h"
 
 #include <QLocale>
@@ -8,48 +8,7 @@
 
 namespace SheetFormat {
 
-int currencyDecimals(const QString& code)
-{
-    static const QStringList none = {QStringLiteral("JPY"), QStringLiteral("KRW"), QStringLiteral("VND"),
-                                     QStringLiteral("CLP"), QStringLiteral("ISK"), QStringLiteral("HUF"),
-                                     QStringLiteral("TWD"), QStringLiteral("UGX"), QStringLiteral("XAF"),
-                                     QStringLiteral("XOF"), QStringLiteral("PYG")};
-    static const QStringList three = {QStringLiteral("BHD"), QStringLiteral("KWD"), QStringLiteral("OMR"),
-                                      QStringLiteral("JOD"), QStringLiteral("TND"), QStringLiteral("IQD"),
-                                      QStringLiteral("LYD")};
-    const QString c = code.toUpper();
-    if (none.contains(c))
-        return 0;
-    if (three.contains(c))
-        return 3;
-    return 2;
-}
-
-QString moneyText(double amount, const QString& currencyCode)
-{
-    const QString code = currencyCode.trimmed().isEmpty() ? QStringLiteral("GBP") : currencyCode.trimmed().toUpper();
-    const QLocale locale;
-    // The locale's own symbol when the code is the locale's currency, otherwise the known symbol.
-    QString symbol = locale.currencySymbol(QLocale::CurrencyIsoCode) == code
-                         ? locale.currencySymbol(QLocale::CurrencySymbol)
-                         : BusinessProfile::currencySymbol(code);
-    if (symbol.isEmpty())
-        symbol = code;
-    const int decimals = currencyDecimals(code);
-    // Rounding first keeps a tiny negative amount from being written as "-£0.00".
-    double rounded = std::round(amount * std::pow(10.0, decimals)) / std::pow(10.0, decimals);
-    if (rounded == 0)
-        rounded = 0;
-    // Negative amounts carry a leading minus sign rather than accounting brackets.
-    if (rounded < 0)
-        return locale.negativeSign() + locale.toCurrencyString(-rounded, symbol, decimals);
-    return locale.toCurrencyString(rounded, symbol, decimals);
-}
-
-QString moneyText(double amount)
-{
-    return moneyText(amount, BusinessProfile::currentCurrencyCode());
-}
+QString moneyText(double amount) { return MoneyFormatter::text(amount); }
 
 QString numberText(double value, int maxDecimals)
 {

@@ -10,13 +10,8 @@ class Capture;
 // The small text rules shared by the exported pages.
 namespace SheetFormat {
 // An amount in the stored business currency ("business.currency", read now; GBP when none),
-// written the way the user's locale writes money: symbol, grouping and the currency's usual
-// number of decimals.
+// written by MoneyFormatter the way the user's locale writes money.
 QString moneyText(double amount);
-// The same for a given currency code, for callers that already hold it.
-QString moneyText(double amount, const QString& currencyCode);
-// The usual number of decimals of a currency (0 for yen and the like, 3 for dinars, else 2).
-int currencyDecimals(const QString& currencyCode);
 // A number with at most `maxDecimals` fraction digits, trailing zeros dropped, locale separators.
 QString numberText(double value, int maxDecimals);
 // A date in the locale's long form without the weekday ("6 December 2026").

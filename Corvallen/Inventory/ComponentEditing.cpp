@@ -1,6 +1,6 @@
 #include "Corvallen/Inventory/ComponentEditing.h"
 
-#include "Corvallen/Exports/BusinessProfile.h"
+#include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Model/TextCompare.h"
@@ -85,8 +85,7 @@ std::optional<QString> marginText(std::optional<double> purchase, std::optional<
         else
             percent = QStringLiteral(" (%1%)").arg(ratio, 0, 'g', 3);
     }
-    const QString amount = QLocale().toCurrencyString(margin, BusinessProfile::currencySymbol(currencyCode), 2);
-    return QCoreApplication::translate("ComponentInspector", "Margin ") + amount + percent;
+    return QCoreApplication::translate("ComponentInspector", "Margin ") + MoneyFormatter(currencyCode).format(margin) + percent;
 }
 
 bool commit(Component& component, ModelContext& context, QString* error)

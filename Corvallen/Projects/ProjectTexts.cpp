@@ -1,6 +1,6 @@
 #include "Corvallen/Projects/ProjectTexts.h"
 
-#include "Corvallen/Exports/BusinessProfile.h"
+#include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
@@ -91,25 +91,14 @@ QString abbreviatedDate(const QDate& date, const QLocale& locale)
     return locale.toString(date, pattern);
 }
 
-QString currency(double amount, const QString& code, const QLocale& locale)
-{
-    // Written with the locale's minus sign rather than accounting brackets, which read as a
-    // note in a one-line summary.
-    const QString symbol = BusinessProfile::currencySymbol(code);
-    if (amount < 0)
-        return locale.negativeSign() + locale.toCurrencyString(-amount, symbol, 2);
-    return locale.toCurrencyString(amount, symbol, 2);
-}
-
 QString marginLine(const Project* project, const QString& currencyCode, const QLocale& locale)
 {
     const double cost = project ? project->partsCostTotal() : 0;
     const double resell = project ? project->partsResellTotal() : 0;
     const double labour = project ? project->labourTotal() : 0;
-    return QStringLiteral("Parts cost ") + currency(cost, currencyCode, locale) + QStringLiteral(" · resell ")
-           + currency(resell, currencyCode, locale) + kDot + QStringLiteral("margin ")
-           + currency(resell - cost, currencyCode, locale) + QStringLiteral(" · labour ")
-           + currency(labour, currencyCode, locale);
+    const MoneyFormatter money(currencyCode, locale);
+    return QStringLiteral("Parts cost ") + money.format(cost) + QStringLiteral(" · resell ") + money.format(resell) + kDot
+           + QStringLiteral("margin ") + money.format(resell - cost) + QStringLiteral(" · labour ") + money.format(labour);
 }
 
 }  // namespace ProjectTexts

@@ -35,9 +35,6 @@ inline const QString quoteSuffix = QStringLiteral(" — Quote.pdf");
 // A date without time, abbreviated in the locale's own order ("7 Dec 2026", "Dec 7, 2026").
 QString abbreviatedDate(const QDate& date, const QLocale& locale = QLocale());
 
-// An amount in the currency of that code, formatted for the locale.
-QString currency(double amount, const QString& code, const QLocale& locale = QLocale());
-
 // "Parts cost £12.50 · resell £20.00 · margin £7.50 · labour £30.00"
 QString marginLine(const Project* project, const QString& currencyCode, const QLocale& locale = QLocale());
 

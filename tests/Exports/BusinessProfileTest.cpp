@@ -89,17 +89,6 @@ TEST_F(BusinessProfileTest, ReadsEveryKeyAsStoredWithCurrencyAndLogoChoiceDefaul
     EXPECT_EQ(BusinessProfile::currentCurrencyCode(*settings), QStringLiteral("PLN"));
 }
 
-TEST_F(BusinessProfileTest, CurrencySymbols)
-{
-    EXPECT_EQ(BusinessProfile::currencySymbol(QStringLiteral("GBP")), QStringLiteral("\u00a3"));
-    EXPECT_EQ(BusinessProfile::currencySymbol(QStringLiteral("EUR")), QStringLiteral("\u20ac"));
-    EXPECT_EQ(BusinessProfile::currencySymbol(QStringLiteral("CAD")), QStringLiteral("$"));
-    EXPECT_EQ(BusinessProfile::currencySymbol(QStringLiteral("CHF")), QStringLiteral("CHF"));
-    EXPECT_EQ(BusinessProfile::currencySymbol(QStringLiteral("PLN")), QStringLiteral("z\u0142"));
-    EXPECT_EQ(BusinessProfile::currencySymbol(QStringLiteral("JPY")), QStringLiteral("JPY"));
-    EXPECT_EQ(BusinessProfile::currencySymbols().size(), 7);
-}
-
 TEST(BusinessProfileVat, OnlyAWholeCLocaleNumberCounts)
 {
     EXPECT_DOUBLE_EQ(BusinessProfile::vatRateFromText(QStringLiteral("20")), 20);

@@ -14,6 +14,7 @@
 #include "Corvallen/Projects/ProjectFacet.h"
 #include "Corvallen/Projects/ProjectTexts.h"
 #include "Corvallen/Projects/StockAllocation.h"
+#include "support/IcuExpect.h"
 #include "support/TestEnvironment.h"
 #include "support/TestStore.h"
 
@@ -276,15 +277,21 @@ TEST_F(ProjectPlanTest, MarginLineFollowsTheCurrency)
     StockAllocation::setPart(c, project, 10, ctx());
     project->setLabourHours(2);
     project->setLabourRate(15);
-    const QLocale gb(QLocale::English, QLocale::UnitedKingdom);
-    EXPECT_EQ(ProjectTexts::marginLine(project, QStringLiteral("GBP"), gb),
-              QStringLiteral("Parts cost £12.50 · resell £20.00 · margin £7.50 · labour £30.00"));
+    using corvallen::test::icuCurrency;
+    auto expected = [](const QString& code, const QString& locale, double cost, double resell, double labour) {
+        return QStringLiteral("Parts cost ") + icuCurrency(cost, code, locale) + QStringLiteral(" · resell ")
+               + icuCurrency(resell, code, locale) + QStringLiteral(" · margin ") + icuCurrency(resell - cost, code, locale)
+               + QStringLiteral(" · labour ") + icuCurrency(labour, code, locale);
+    };
+    for (const QString name : {QStringLiteral("en_GB"), QStringLiteral("fr_FR"), QStringLiteral("hi_IN")})
+        EXPECT_EQ(ProjectTexts::marginLine(project, QStringLiteral("GBP"), QLocale(name)),
+                  expected(QStringLiteral("GBP"), name, 12.5, 20, 30));
+    // A loss and a flat labour of 0 that wins over hours times rate.
     project->setLabourFlat(0);
     c->setPurchasePrice(3);
-    const QString line = ProjectTexts::marginLine(project, QStringLiteral("SEK"), gb);
-    EXPECT_TRUE(line.startsWith(QStringLiteral("Parts cost SEK"))) << line.toStdString();
-    EXPECT_TRUE(line.contains(QStringLiteral("margin -SEK"))) << line.toStdString();
-    EXPECT_TRUE(line.endsWith(QStringLiteral("labour SEK0.00"))) << line.toStdString();
+    for (const QString name : {QStringLiteral("en_US"), QStringLiteral("pl_PL"), QStringLiteral("ja_JP")})
+        EXPECT_EQ(ProjectTexts::marginLine(project, QStringLiteral("SEK"), QLocale(name)),
+                  expected(QStringLiteral("SEK"), name, 30, 20, 0));
 }
 
 TEST_F(ProjectPlanTest, PlacingABuiltFileReplacesTheDestination)

@@ -1,6 +1,7 @@
 #include "Corvallen/Inventory/Views/ComponentInspector.h"
 
 #include "Corvallen/Exports/BusinessProfile.h"
+#include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Inventory/ComponentEditing.h"
 #include "Corvallen/Inventory/Views/AttachmentControl.h"
 #include "Corvallen/Inventory/Views/ComboField.h"
@@ -271,15 +272,15 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
     stack->addWidget(files);
 
     auto* pricing = new Section(tr("Pricing"), content);
-    const QString symbol = BusinessProfile::currencySymbol(BusinessProfile::currentCurrencyCode());
-    m_purchase = new NumericField(c->purchasePrice(), symbol, QStringLiteral("0.00"), 2, false);
+    const MoneyFormatter money;
+    m_purchase = new NumericField(c->purchasePrice(), money.symbol(), QStringLiteral("0.00"), money.fractionDigits(), false);
     m_purchase->setFixedWidth(100);
     connect(m_purchase, &NumericField::valueEdited, this, [this, c](std::optional<double> v) {
         c->setPurchasePrice(v);
         refresh();
     });
     pricing->labelRow(QStringLiteral("Purchase (cost)"), m_purchase);
-    m_resell = new NumericField(c->resellPrice(), symbol, QStringLiteral("0.00"), 2, false);
+    m_resell = new NumericField(c->resellPrice(), money.symbol(), QStringLiteral("0.00"), money.fractionDigits(), false);
     m_resell->setFixedWidth(100);
     connect(m_resell, &NumericField::valueEdited, this, [this, c](std::optional<double> v) {
         c->setResellPrice(v);

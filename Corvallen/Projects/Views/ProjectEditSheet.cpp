@@ -1,6 +1,7 @@
 #include "Corvallen/Projects/Views/ProjectEditSheet.h"
 
 #include "Corvallen/Exports/BusinessProfile.h"
+#include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Projects/ProjectTexts.h"
@@ -102,12 +103,13 @@ ProjectEditSheet::ProjectEditSheet(Project* project, ModelContext& context, QWid
     QVBoxLayout* labour = group(stack, QStringLiteral("Labour & quote"), this);
     auto* labourRow = new QHBoxLayout;
     labourRow->setSpacing(10);
-    const QString symbol = BusinessProfile::currencySymbol();
+    const MoneyFormatter money;
     auto labourField = [&](const QString& label, std::optional<double> value, bool isCurrency, const QString& placeholder) {
         auto* col = new QVBoxLayout;
         col->setSpacing(4);
         col->addWidget(capsLabel(label, false, this));
-        auto* field = new NumericField(value, isCurrency ? std::optional<QString>(symbol) : std::nullopt, placeholder, 2, true, this);
+        auto* field = new NumericField(value, isCurrency ? std::optional<QString>(money.symbol()) : std::nullopt, placeholder,
+                                       isCurrency ? money.fractionDigits() : 2, true, this);
         col->addWidget(field);
         labourRow->addLayout(col);
         return field;

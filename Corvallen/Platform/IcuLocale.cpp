@@ -1,0 +1,34 @@
+#include "Corvallen/Platform/IcuLocale.h"
+
+#include <unicode/dcfmtsym.h>
+
+namespace IcuLocale {
+
+icu::Locale locale(const QLocale& locale)
+{
+    if (locale.language() == QLocale::C)
+        return icu::Locale("en", "US");
+    return icu::Locale(locale.name().toLatin1().constData());
+}
+
+QString text(const icu::UnicodeString& text)
+{
+    return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
+}
+
+icu::UnicodeString unicode(const QString& text)
+{
+    return icu::UnicodeString(reinterpret_cast<const char16_t*>(text.utf16()), int32_t(text.size()));
+}
+
+QString decimalSeparator(const QLocale& qlocale)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::DecimalFormatSymbols symbols(locale(qlocale), status);
+    if (U_FAILURE(status))
+        return QStringLiteral(".");
+    const QString separator = text(symbols.getConstSymbol(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol));
+    return separator.isEmpty() ? QStringLiteral(".") : separator;
+}
+
+}  // namespace IcuLocale

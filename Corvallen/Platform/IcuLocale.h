@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
+// The bridge from Qt's locales to ICU, which writes money and numbers the way the locale's
+// CLDR data says. The "C" (POSIX) locale has no conventions of its own for money; it is read as
+// American English, so amounts never come out as "0.00£".
+namespace IcuLocale {
+
+icu::Locale locale(const QLocale& locale);
+
+QString text(const icu::UnicodeString& text);
+icu::UnicodeString unicode(const QString& text);
+
+// The decimal separator the locale writes between whole and fraction digits ("." or ",").
+QString decimalSeparator(const QLocale& locale);
+
+}  // namespace IcuLocale

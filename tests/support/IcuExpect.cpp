@@ -1,0 +1,61 @@
+#include "support/IcuExpect.h"
+
+#include <unicode/unum.h>
+
+namespace corvallen::test {
+
+namespace {
+
+QByteArray icuLocaleName(const QString& name)
+{
+    return name == QLatin1String("C") || name == QLatin1String("POSIX") ? QByteArray("en_US") : name.toLatin1();
+}
+
+QString formatWith(UNumberFormat* fmt, double value)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UChar buffer[256];
+    const int32_t n = unum_formatDouble(fmt, value, buffer, 256, nullptr, &status);
+    unum_close(fmt);
+    return U_SUCCESS(status) ? QString::fromUtf16(buffer, n) : QStringLiteral("<icu error>");
+}
+
+}  // namespace
+
+QString icuCurrency(double amount, const QString& currencyCode, const QString& localeName)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UNumberFormat* fmt = unum_open(UNUM_CURRENCY, nullptr, 0, icuLocaleName(localeName).constData(), nullptr, &status);
+    const std::u16string code = currencyCode.toStdU16String();
+    unum_setTextAttribute(fmt, UNUM_CURRENCY_CODE, code.c_str(), int32_t(code.size()), &status);
+    // The locale's own rule for when grouping starts (Polish leaves 4-digit amounts ungrouped).
+    unum_setAttribute(fmt, UNUM_MINIMUM_GROUPING_DIGITS, UNUM_MINIMUM_GROUPING_DIGITS_AUTO);
+    if (U_FAILURE(status))
+        return QStringLiteral("<icu error>");
+    return formatWith(fmt, amount);
+}
+
+QString icuDecimal(double value, int maxFractionDigits, const QString& localeName)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UNumberFormat* fmt = unum_open(UNUM_DECIMAL, nullptr, 0, icuLocaleName(localeName).constData(), nullptr, &status);
+    if (U_FAILURE(status))
+        return QStringLiteral("<icu error>");
+    unum_setAttribute(fmt, UNUM_GROUPING_USED, 0);
+    unum_setAttribute(fmt, UNUM_MIN_FRACTION_DIGITS, 0);
+    unum_setAttribute(fmt, UNUM_MAX_FRACTION_DIGITS, maxFractionDigits);
+    unum_setAttribute(fmt, UNUM_ROUNDING_MODE, UNUM_ROUND_HALFEVEN);
+    return formatWith(fmt, value);
+}
+
+QString icuDecimalSeparator(const QString& localeName)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UNumberFormat* fmt = unum_open(UNUM_DECIMAL, nullptr, 0, icuLocaleName(localeName).constData(), nullptr, &status);
+    UChar buffer[16];
+    const int32_t n = unum_getSymbol(fmt, UNUM_DECIMAL_SEPARATOR_SYMBOL, buffer, 16, &status);
+    unum_close(fmt);
+    return U_SUCCESS(status) ? QString::fromUtf16(buffer, n) : QStringLiteral("<icu error>");
+}
+
+}  // namespace corvallen::test

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// What ICU itself writes, for tests that compare the application's money and number texts with
+// the locale's own conventions instead of strings written by hand. Built on ICU's C formatting
+// API, independently of the application's formatters.
+namespace corvallen::test {
+
+// An amount in a currency, as ICU's currency format for the locale writes it ("C" is read as
+// en_US).
+QString icuCurrency(double amount, const QString& currencyCode, const QString& localeName);
+
+// A plain number without grouping and with at most `maxFractionDigits` decimals (half-even).
+QString icuDecimal(double value, int maxFractionDigits, const QString& localeName);
+
+// The locale's decimal separator.
+QString icuDecimalSeparator(const QString& localeName);
+
+}  // namespace corvallen::test
