@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -199,8 +200,17 @@ void AppShell::confirmDeleteProject(Project* project)
 
 void AppShell::checkWelcome()
 {
-    if (WelcomeCheck::run(SettingsStore::shared(), AppInfo::version()) && m_router)
-        m_router->open(QStringLiteral("welcome"));
+    if (!WelcomeCheck::run(SettingsStore::shared(), AppInfo::version()) || !m_router)
+        return;
+    // Opened once the main window is on screen, so the welcome window comes up in front of it.
+    QTimer::singleShot(0, this, [router = m_router] {
+        if (!router)
+            return;
+        if (auto* w = qobject_cast<QWidget*>(router->open(QStringLiteral("welcome")))) {
+            w->raise();
+            w->activateWindow();
+        }
+    });
 }
 
 void AppShell::showEditSheet()

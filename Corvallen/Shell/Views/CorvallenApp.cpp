@@ -1,6 +1,7 @@
 #include "Corvallen/Shell/Views/CorvallenApp.h"
 
 #include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Platform/Views/WheelGuard.h"
 #include "Corvallen/Shell/UpdaterController.h"
 #include "Corvallen/Shell/WindowRouter.h"
 #include "Corvallen/Shell/Views/MainWindow.h"
@@ -9,10 +10,12 @@
 #include "Corvallen/Shell/Views/WelcomeView.h"
 #include "Corvallen/Sync/AppModel.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -34,6 +37,13 @@ QWidget* auxiliaryWindow(const QString& name, const QString& title, QWidget* con
     layout->addWidget(content);
     if (size.isValid())
         window->resize(size);
+    // Esc and Ctrl+W close an auxiliary window, as in other desktop programs; the window's own
+    // close handling (unsaved markup) still has its say.
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)}) {
+        auto* shortcut = new QShortcut(keys, window);
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, window, &QWidget::close);
+    }
     return window;
 }
 
@@ -43,6 +53,8 @@ CorvallenApp::CorvallenApp(std::unique_ptr<ModelContainer> container, QObject* p
     : QObject(parent), m_container(std::move(container)), m_router(std::make_unique<WindowRouter>())
 {
     g_instance = this;
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        WheelGuard::install(*app);
     m_router->makeCurrent();
     m_model = std::make_unique<AppModel>(m_container->mainContext());
     registerWindows();

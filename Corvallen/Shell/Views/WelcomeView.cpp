@@ -19,7 +19,6 @@ WelcomeView::WelcomeView(std::function<void(const QString&)> openWindow, std::fu
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(32, 32, 32, 32);
     column->setSpacing(20);
-    column->setSizeConstraint(QLayout::SetFixedSize);
 
     // Header: icon, title, version.
     auto* header = new QVBoxLayout;
@@ -117,3 +116,9 @@ WelcomeView::WelcomeView(std::function<void(const QString&)> openWindow, std::fu
 }
 
 QString WelcomeView::versionLine() const { return m_version->text(); }
+
+QSize WelcomeView::sizeHint() const
+{
+    constexpr int width = 520;
+    return {width, layout()->totalHeightForWidth(width)};
+}

@@ -17,6 +17,9 @@ public:
     QPushButton* openHelpButton() const { return m_openHelp; }
     QPushButton* getStartedButton() const { return m_getStarted; }
     QString versionLine() const;
+    // Always 520 wide; as tall as the wrapped texts need at that width.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 private:
     std::function<void(const QString&)> m_openWindow;

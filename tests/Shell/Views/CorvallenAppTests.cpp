@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QPointer>
+#include <QShortcut>
 #include <gtest/gtest.h>
 
 namespace {
@@ -88,4 +89,40 @@ TEST(CorvallenApp, AWakeRebuildsTheMainWindowOnTheDashboard)
     EXPECT_EQ(after->navigation().destination(), Destination::dashboard());
     EXPECT_FALSE(after->navigation().railCollapsed());
     EXPECT_EQ(app->mainWindow()->minimumSize(), QSize(860, 540));
+}
+
+TEST(CorvallenApp, EscAndCtrlWCloseAuxiliaryWindows)
+{
+    auto app = makeApp();
+    const auto closesWith = [](QWidget* window, const QKeySequence& keys) {
+        QShortcut* found = nullptr;
+        for (QShortcut* s : window->findChildren<QShortcut*>())
+            if (s->key() == keys && s->context() == Qt::WindowShortcut)
+                found = s;
+        if (!found)
+            return false;
+        QPointer<QWidget> watched = window;
+        window->show();
+        Q_EMIT found->activated();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return watched.isNull() || !watched->isVisible();
+    };
+    EXPECT_TRUE(closesWith(app->openWindow(QStringLiteral("help")), QKeySequence(Qt::Key_Escape)));
+    EXPECT_TRUE(closesWith(app->openWindow(QStringLiteral("changelog")), QKeySequence(QKeySequence::Close)));
+    EXPECT_TRUE(closesWith(app->openCaptureViewer(QStringLiteral("scope_1.png")), QKeySequence(Qt::Key_Escape)));
+    EXPECT_TRUE(closesWith(app->openDocumentViewer({QStringLiteral("F.pdf"), QStringLiteral("L.markup.pdf"), QString()}),
+                           QKeySequence(QKeySequence::Close)));
+    // The main window keeps Esc for its pages and sheets.
+    EXPECT_FALSE(closesWith(app->mainWindow(), QKeySequence(Qt::Key_Escape)));
+}
+
+TEST(CorvallenApp, WelcomeWindowIsItsContentsWidth)
+{
+    auto app = makeApp();
+    QWidget* welcome = app->openWindow(QStringLiteral("welcome"));
+    ASSERT_TRUE(welcome);
+    welcome->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(welcome->width(), 520);
+    EXPECT_GE(welcome->height(), welcome->minimumSizeHint().height());
 }
