@@ -5,18 +5,23 @@
 #include <QString>
 #include <QStringList>
 
-// Icons for the symbol names the views use ("folder", "gearshape", "square.grid.2x2", ...):
-// the desktop icon theme's icon where the theme has one (freedesktop names), else a glyph of our
-// own drawn in the current text colour. An unknown name gives a null icon.
+// Icons for the symbol names the views use ("folder", "gearshape", "square.grid.2x2", ...). The
+// drawings ship with the program (SVG resources under ":/symbols/"), so every symbol draws the
+// same on every desktop, with or without an icon theme. They are drawn in the current text
+// colour at paint time, so they follow a theme change.
+//
+// This is the one table of symbols: a name that is not in it falls back to its nearest known
+// name by dropping trailing parts ("cpu.fill" draws "cpu", "gearshape.fill" draws "gearshape").
+// A name with no fallback gives a null icon and is remembered (see missing()).
 QIcon symbolIcon(const QString& symbolName);
-// Our own glyph in a given colour (accent-tinted images), whatever the icon theme.
+// The same drawing in a given colour (accent-tinted images, white on coloured tiles).
 QIcon symbolIcon(const QString& symbolName, const QColor& tint);
 
 namespace SymbolIcons {
-// The freedesktop theme names tried for a symbol, best first.
-QStringList themeNames(const QString& symbolName);
-// Whether we draw a glyph of our own for the symbol.
-bool hasGlyph(const QString& symbolName);
-// Every symbol name known here.
+// The table name a symbol draws as after the fallbacks; empty when none fits.
+QString resolve(const QString& symbolName);
+// Every name in the table, sorted.
 QStringList knownSymbols();
+// Names asked for since the start that had no drawing, sorted.
+QStringList missing();
 }  // namespace SymbolIcons

@@ -38,12 +38,7 @@ QGroupBox* section(const QString& title, QWidget* parent)
 
 QIcon paneTile(SettingsPane pane, int size)
 {
-    QIcon glyph = symbolIcon(SettingsPanes::symbol(pane), Qt::white);
-    if (glyph.isNull()) {
-        QString plain = SettingsPanes::symbol(pane);
-        plain.remove(QStringLiteral(".fill"));
-        glyph = symbolIcon(plain, Qt::white);
-    }
+    const QIcon glyph = symbolIcon(SettingsPanes::symbol(pane), Qt::white);
     QIcon icon;
     for (qreal dpr : {1.0, 2.0}) {
         QPixmap pixmap(QSize(size, size) * dpr);

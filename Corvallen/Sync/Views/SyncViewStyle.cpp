@@ -4,31 +4,11 @@
 
 #include <QCoreApplication>
 #include <QFrame>
-#include <QHash>
 #include <QLabel>
 
 namespace SyncViewStyle {
 
-QIcon symbol(const QString& name)
-{
-    QIcon icon = symbolIcon(name);
-    if (!icon.isNull())
-        return icon;
-    static const QHash<QString, QString> themeNames = {
-        {QStringLiteral("sdcard"), QStringLiteral("media-flash")},
-        {QStringLiteral("wave.square"), QStringLiteral("audio-x-generic")},
-        {QStringLiteral("gauge.with.dots.needle.bottom.50percent"), QStringLiteral("utilities-system-monitor")},
-        {QStringLiteral("camera"), QStringLiteral("camera-photo")},
-        {QStringLiteral("ruler"), QStringLiteral("measure")},
-        {QStringLiteral("memorychip"), QStringLiteral("media-flash")},
-        {QStringLiteral("lock.open"), QStringLiteral("object-unlocked")},
-        {QStringLiteral("arrow.triangle.2.circlepath.circle"), QStringLiteral("view-refresh")},
-    };
-    const QString theme = themeNames.value(name);
-    if (!theme.isEmpty())
-        icon = QIcon::fromTheme(theme);
-    return icon;
-}
+QIcon symbol(const QString& name) { return symbolIcon(name); }
 
 QIcon locationIcon(const QString& name)
 {

@@ -12,8 +12,8 @@ class QWidget;
 // and form sections.
 namespace SyncViewStyle {
 
-// The icon of a location's symbol name; names without an icon of their own borrow a close
-// desktop icon, and anything unknown shows the drive.
+// The icon of a location's symbol name; a name without a drawing (an older or hand-edited
+// list) shows the drive.
 QIcon locationIcon(const QString& symbol);
 QIcon symbol(const QString& name);
 
