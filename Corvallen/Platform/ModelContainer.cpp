@@ -92,7 +92,10 @@ std::unique_ptr<ModelContainer::PendingOpen> ModelContainer::beginOpen(const QSt
         pending->error = QString::fromUtf8(c->m_db ? sqlite3_errmsg(c->m_db) : "out of memory");
         return pending;
     }
-    sqlite3_busy_timeout(c->m_db, 2000);
+    // The main connection saves on the main thread: another writer's lock may hold a save back
+    // for a moment, never for seconds. A save that gives up fails, keeps its changes and is
+    // tried again.
+    sqlite3_busy_timeout(c->m_db, 250);
     QString err;
     if (!exec(c->m_db, QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"), &err) || !c->createSchema(schema, &err)) {
         pending->error = err;

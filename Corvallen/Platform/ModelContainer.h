@@ -43,7 +43,7 @@ public:
     ModelContext& mainContext() { return *m_context; }
     QString path() const { return m_path; }
     sqlite3* handle() const { return m_db; }
-    // How long a save waits for another connection's write lock before it fails (default 2 s).
+    // How long a save waits for another connection's write lock before it fails (default a quarter second).
     void setBusyTimeout(int milliseconds);
 
     // A consistent copy of the open store (saved state) into one file, via SQLite's backup API.

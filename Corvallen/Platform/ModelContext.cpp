@@ -249,8 +249,16 @@ bool ModelContext::readJoins(sqlite3* db, const QList<const EntityDescriptor*>& 
                 return false;
             }
             LoadedJoin join{d, ri, {}};
-            while (sqlite3_step(st.st) == SQLITE_ROW)
+            int rc;
+            while ((rc = sqlite3_step(st.st)) == SQLITE_ROW)
                 join.rows.emplace_back(sqlite3_column_int64(st.st, 0), sqlite3_column_int64(st.st, 1));
+            // A step that fails part-way (a damaged page, an I/O error) must not read as "these
+            // records have fewer links": the next save would write the shortened lists back.
+            if (rc != SQLITE_DONE) {
+                if (error)
+                    *error = sqliteError(db);
+                return false;
+            }
             out.push_back(std::move(join));
         }
     }
@@ -601,6 +609,7 @@ void ModelContext::setAutosaveEnabled(bool enabled)
 bool ModelContext::writeChanges(QString* error)
 {
     auto fail = [&](const QString& what) {
+        m_lastSaveErrorCode = sqlite3_extended_errcode(m_db);
         if (error)
             *error = what.isEmpty() ? sqliteError(m_db) : what;
         return false;
@@ -717,15 +726,20 @@ bool ModelContext::save(QString* error)
         return true;
     }
     QString err;
+    m_lastSaveErrorCode = SQLITE_OK;
     bool ok = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (!ok)
+    if (!ok) {
         err = sqliteError(m_db);
+        m_lastSaveErrorCode = sqlite3_extended_errcode(m_db);
+    }
     if (ok)
         ok = writeChanges(&err);
     if (ok) {
         ok = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-        if (!ok)
+        if (!ok) {
             err = sqliteError(m_db);
+            m_lastSaveErrorCode = sqlite3_extended_errcode(m_db);
+        }
     }
     if (!ok) {
         if (!sqlite3_get_autocommit(m_db))

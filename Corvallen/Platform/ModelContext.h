@@ -81,6 +81,8 @@ public:
     // Writes every pending change in one transaction. On failure nothing is written, the changes
     // stay pending for the next save, and the error is returned through `error`.
     bool save(QString* error = nullptr);
+    // The SQLite result code (extended) of the last failed save; SQLITE_OK after a good one.
+    int lastSaveErrorCode() const { return m_lastSaveErrorCode; }
     // Drops every pending change: records take their saved values and links again, new records
     // are retired, deleted ones come back.
     void rollback();
@@ -173,5 +175,6 @@ private:
     QSet<QString> m_notify;
     bool m_notifyScheduled = false;
     bool m_autosave = true;
+    int m_lastSaveErrorCode = 0;
     QTimer m_autosaveTimer;
 };

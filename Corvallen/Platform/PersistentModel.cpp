@@ -83,6 +83,10 @@ void PersistentModel::unlinkInverse(int toOneIndex, PersistentModel* target)
 
 void PersistentModel::setToOneValue(int index, PersistentModel* target)
 {
+    // A deleted record takes no new links and is linked to by none: the store could not keep
+    // such a link, so memory and the file would disagree after the save.
+    if (isDeleted())
+        return;
     // A link from a stored record to a new one brings the new one into the store, as both ends
     // of a relationship live in one context. The insert may hand back a stored record with the
     // same unique value: the link then goes to that record.
@@ -90,6 +94,8 @@ void PersistentModel::setToOneValue(int index, PersistentModel* target)
         target = m_context->insert(target);
     else if (target && target->m_mergedInto)
         target = target->m_mergedInto;
+    if (target && target->isDeleted())
+        return;
     PersistentModel* old = m_toOne[size_t(index)];
     if (old == target)
         return;
@@ -108,7 +114,7 @@ void PersistentModel::setToOneValue(int index, PersistentModel* target)
 
 void PersistentModel::addToMany(int index, PersistentModel* object)
 {
-    if (!object)
+    if (!object || isDeleted())
         return;
     const ToManyDescriptor& d = entity().toMany[index];
     const int inv = object->entity().toOneIndex(d.inverse);
@@ -123,6 +129,8 @@ void PersistentModel::addToMany(int index, PersistentModel* object)
         object = m_context->insert(object);
     else if (object->m_mergedInto)
         object = object->m_mergedInto;
+    if (object->isDeleted())
+        return;  // as for to-one links
     auto& mine = m_toMany[size_t(index)];
     if (mine.contains(object))
         return;

@@ -38,6 +38,7 @@ public:
     const QVariant& attributeValue(int index) const { return m_values[size_t(index)]; }
     void setAttributeValue(int index, const QVariant& value);
     PersistentModel* toOneValue(int index) const { return m_toOne[size_t(index)]; }
+    // Linking to or from a deleted record (saved or not) is refused: nothing changes.
     void setToOneValue(int index, PersistentModel* target);
     const QList<PersistentModel*>& toManyValue(int index) const { return m_toMany[size_t(index)]; }
     void addToMany(int index, PersistentModel* object);

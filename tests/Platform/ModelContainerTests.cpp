@@ -166,6 +166,43 @@ TEST(ModelContainerTest, AStoreFromANewerVersionIsRefusedAndLeftAlone)
     EXPECT_FALSE(ModelContainer::verifyStoreFile(path, &error));
 }
 
+TEST(ModelContainerTest, ADamagedTagTableFailsTheOpeningInsteadOfDroppingTheTags)
+{
+    QString path;
+    {
+        auto store = openTestStore(&path);
+        Tag* tag = store->mainContext().insert(new Tag(QStringLiteral("scope"), QStringLiteral("#112233")));
+        for (int i = 0; i < 50; ++i)
+            store->mainContext().insert(new Capture(QStringLiteral("c%1.png").arg(i)))->addTag(tag);
+        ASSERT_TRUE(store->mainContext().save());
+    }
+    // Overwrite the join table's root page, as a bad sector or a torn write would.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    qint64 root = 0, pageSize = 0;
+    if (sqlite3_prepare_v2(db, "SELECT rootpage FROM sqlite_schema WHERE name = 'Capture_tags'", -1, &st, nullptr) == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW)
+        root = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    if (sqlite3_prepare_v2(db, "PRAGMA page_size", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        pageSize = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    ASSERT_GT(root, 1);
+    ASSERT_GT(pageSize, 0);
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek((root - 1) * pageSize));
+        f.write(QByteArray(int(pageSize), '\xff'));
+    }
+    // Opening as if the captures had no tags would write the loss back at the next save.
+    QString error;
+    EXPECT_EQ(ModelContainer::open(path, corvallenSchema(), &error), nullptr);
+    EXPECT_FALSE(error.isEmpty());
+}
+
 TEST(ModelContainerTest, ACopyOfTheOpenStoreIsAWholeStoreOnItsOwn)
 {
     QString path;

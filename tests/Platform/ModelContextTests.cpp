@@ -385,6 +385,7 @@ TEST_F(ModelContextTest, AFailedSaveKeepsEveryChangeForTheNextSave)
         QString error;
         EXPECT_FALSE(ctx().save(&error));
         EXPECT_FALSE(error.isEmpty());
+        EXPECT_EQ(ctx().lastSaveErrorCode() & 0xff, SQLITE_BUSY);
         EXPECT_EQ(failures.size(), 1);
         EXPECT_TRUE(ctx().hasChanges());
         EXPECT_FALSE(ctx().save()) << "still locked: fails again, nothing lost";
@@ -393,12 +394,46 @@ TEST_F(ModelContextTest, AFailedSaveKeepsEveryChangeForTheNextSave)
     EXPECT_EQ(keep->title(), QStringLiteral("renamed"));
     EXPECT_TRUE(gone->isDeleted());
     ASSERT_TRUE(ctx().save());
+    EXPECT_EQ(ctx().lastSaveErrorCode(), SQLITE_OK);
     EXPECT_FALSE(ctx().hasChanges());
 
     reopen();
     EXPECT_EQ(ctx().fetchCount<Capture>(), 1);
     EXPECT_EQ(only<Capture>()->title(), QStringLiteral("renamed"));
     EXPECT_THAT(only<Capture>()->tags(), ElementsAre(only<Tag>()));
+}
+
+TEST_F(ModelContextTest, NoLinkIsMadeToOrFromADeletedRecord)
+{
+    Project* kept = ctx().insert(new Project(QStringLiteral("kept"), {}, {}));
+    Project* doomed = ctx().insert(new Project(QStringLiteral("doomed"), {}, {}));
+    Capture* capture = ctx().insert(new Capture(QStringLiteral("a.png")));
+    Capture* deletedCapture = ctx().insert(new Capture(QStringLiteral("b.png")));
+    Tag* doomedTag = ctx().insert(new Tag(QStringLiteral("old"), QStringLiteral("#000000")));
+    capture->setProject(kept);
+    ASSERT_TRUE(ctx().save());
+
+    // Deleted, not yet saved: a view still holding the objects links them by mistake.
+    ctx().deleteObject(doomed);
+    ctx().deleteObject(doomedTag);
+    ctx().deleteObject(deletedCapture);
+    capture->setProject(doomed);
+    capture->addTag(doomedTag);
+    deletedCapture->setProject(kept);
+    EXPECT_EQ(capture->project(), kept) << "the link is refused, the old one stays";
+    EXPECT_TRUE(capture->tags().isEmpty());
+    EXPECT_TRUE(doomed->captures().isEmpty());
+    EXPECT_THAT(kept->captures(), ElementsAre(capture));
+
+    // After the save memory and the file agree.
+    ASSERT_TRUE(ctx().save());
+    capture->setProject(doomed);
+    EXPECT_EQ(capture->project(), kept);
+    reopen();
+    const auto projects = ctx().fetch<Project>();
+    ASSERT_EQ(projects.size(), 1);
+    EXPECT_THAT(projects.first()->captures(), ElementsAre(only<Capture>()));
+    EXPECT_TRUE(only<Capture>()->tags().isEmpty());
 }
 
 TEST_F(ModelContextTest, RollbackRestoresSavedValuesAndLinksAndKeepsIdentity)
