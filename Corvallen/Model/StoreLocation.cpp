@@ -27,44 +27,80 @@ QString stamp(const QDateTime& localTime)
     return localTime.toLocalTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
-void snapshotStore(int keep) { snapshotStore(keep, QDateTime::currentDateTime()); }
+QString snapshotStore() { return snapshotStore(QDateTime::currentDateTime()); }
 
-void snapshotStore(int keep, const QDateTime& launchTime)
+QString snapshotStore(const QDateTime& launchTime)
 {
     const QString store = storeURL();
     if (!QFileInfo::exists(store))
-        return;
+        return {};
     const QString folder = snapshotFolder();
     QDir().mkpath(folder);
-    const QString target = folder + QLatin1Char('/') + stamp(launchTime);
+    const QString name = stamp(launchTime);
+    const QString target = folder + QLatin1Char('/') + name;
     if (!QDir().mkpath(target))
-        return;
-    const QString name = QFileInfo(store).fileName();
+        return {};
+    const QString fileName = QFileInfo(store).fileName();
     for (const char* suffix : {"", "-wal", "-shm"}) {
         const QString source = store + QLatin1String(suffix);
         if (QFileInfo::exists(source))
-            QFile::copy(source, target + QLatin1Char('/') + name + QLatin1String(suffix));
+            QFile::copy(source, target + QLatin1Char('/') + fileName + QLatin1String(suffix));
     }
-    pruneSnapshots(folder, keep);
+    return name;
 }
 
-void pruneSnapshots(const QString& folder, int keep)
+namespace {
+
+bool isStampAt(const QString& name, qsizetype from)
+{
+    if (name.size() - from != 15)
+        return false;
+    for (qsizetype i = 0; i < 15; ++i) {
+        const QChar c = name.at(from + i);
+        if (i == 8 ? c != QLatin1Char('-') : (c < QLatin1Char('0') || c > QLatin1Char('9')))
+            return false;
+    }
+    return true;
+}
+
+const QString preRestorePrefix = QStringLiteral("pre-restore-");
+
+}  // namespace
+
+bool isLaunchStamp(const QString& name) { return isStampAt(name, 0); }
+
+bool isPreRestoreStamp(const QString& name)
+{
+    return name.startsWith(preRestorePrefix) && isStampAt(name, preRestorePrefix.size());
+}
+
+void pruneSnapshots(const QString& folder, int keep, const QString& justTaken)
 {
     QDir dir(folder);
     if (!dir.exists())
         return;
-    const QFileInfoList entries = dir.entryInfoList(QDir::Dirs | QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    QStringList candidates;
-    for (const QFileInfo& e : entries)
-        if (e.isDir() && !e.isSymLink())
-            candidates << e.fileName();
-    // Plain code-point order, newest stamp first; letters sort above digits, so pre-restore
-    // snapshots are kept in preference to launch snapshots.
-    std::sort(candidates.begin(), candidates.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseSensitive) > 0;
-    });
-    for (qsizetype i = std::max(0, keep); i < candidates.size(); ++i)
-        QDir(folder + QLatin1Char('/') + candidates[i]).removeRecursively();
+    keep = std::max(0, keep);
+    const QFileInfoList entries = dir.entryInfoList(QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QStringList launches;
+    QStringList preRestores;
+    for (const QFileInfo& e : entries) {
+        if (!e.isDir() || e.isSymLink())
+            continue;
+        if (isLaunchStamp(e.fileName()))
+            launches << e.fileName();
+        else if (isPreRestoreStamp(e.fileName()))
+            preRestores << e.fileName();
+    }
+    // Plain code-point order puts the newest stamp first.
+    const auto newestFirst = [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseSensitive) > 0; };
+    std::sort(launches.begin(), launches.end(), newestFirst);
+    std::sort(preRestores.begin(), preRestores.end(), newestFirst);
+    // The snapshot just taken stays even when the clock went back and older names sort above it.
+    if (launches.removeOne(justTaken))
+        launches.prepend(justTaken);
+    for (const QStringList* names : {&launches, &preRestores})
+        for (qsizetype i = keep; i < names->size(); ++i)
+            QDir(folder + QLatin1Char('/') + names->at(i)).removeRecursively();
 }
 
 }  // namespace StoreLocation

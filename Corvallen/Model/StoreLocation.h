@@ -17,13 +17,23 @@ QString snapshotFolder();
 QString stamp(const QDateTime& localTime);
 
 // At launch, before the store is opened: copies the store file and its "-wal"/"-shm"
-// companions into backups/<stamp>, then keeps only the `keep` folders whose names sort
-// highest. Nothing happens when there is no store file. Never fails towards its caller.
-void snapshotStore(int keep);
+// companions into backups/<stamp> and returns the stamp (the folder's name), or nothing when
+// no snapshot was taken (no store file, or the folder could not be made). Prunes nothing: the
+// caller prunes once the store has opened, so launches that fail one after another never push
+// the last good snapshot out. Never fails towards its caller.
+QString snapshotStore();
 // The same, stamped with the given launch time.
-void snapshotStore(int keep, const QDateTime& launchTime);
-// Deletes every folder of `folder` but the `keep` whose names sort highest (plain code-point
-// order); stray files are neither counted nor deleted.
-void pruneSnapshots(const QString& folder, int keep);
+QString snapshotStore(const QDateTime& launchTime);
+
+// True for a launch snapshot's name ("yyyyMMdd-HHmmss") and for a pre-restore snapshot's
+// ("pre-restore-yyyyMMdd-HHmmss").
+bool isLaunchStamp(const QString& name);
+bool isPreRestoreStamp(const QString& name);
+
+// Keeps the `keep` launch snapshots whose names sort highest (plain code-point order), always
+// counting `justTaken` among them, and apart from those the `keep` newest pre-restore
+// snapshots; removes the other snapshots of those two kinds. Every other entry of the folder
+// (the user's own files and folders, links) is left alone.
+void pruneSnapshots(const QString& folder, int keep, const QString& justTaken = {});
 
 }  // namespace StoreLocation

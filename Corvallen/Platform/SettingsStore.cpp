@@ -2,6 +2,7 @@
 
 #include "Corvallen/Platform/AppPaths.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -38,6 +39,30 @@ std::optional<SettingsStore::Type> typeFromName(const QString& s)
     return std::nullopt;
 }
 
+// A whole number that fits qint64 (fractions are cut off); 1e300, infinities and NaN are none.
+std::optional<qint64> integerFrom(double d)
+{
+    // 2^63 is exact as a double; every double below it and at or above -2^63 converts safely.
+    constexpr double limit = 9223372036854775808.0;
+    if (!std::isfinite(d) || d >= limit || d < -limit)
+        return std::nullopt;
+    return qint64(d);
+}
+
+// The same from a JSON number or the text form integers are written in; anything else
+// ("12abc", a list) is no value at all.
+std::optional<qint64> integerFrom(const QJsonValue& v)
+{
+    if (v.isString()) {
+        bool ok = false;
+        const qint64 n = v.toString().toLongLong(&ok);
+        return ok ? std::optional<qint64>(n) : std::nullopt;
+    }
+    if (v.isDouble())
+        return integerFrom(v.toDouble());
+    return std::nullopt;
+}
+
 }  // namespace
 
 SettingsStore& SettingsStore::shared()
@@ -49,13 +74,23 @@ SettingsStore& SettingsStore::shared()
 SettingsStore::SettingsStore(const QString& filePath, QObject* parent)
     : QObject(parent), m_path(filePath)
 {
-    read();
+    if (read() == ReadResult::Unreadable) {
+        m_values.clear();
+        keepUnreadableFileAside();
+    }
 }
 
 void SettingsStore::reload()
 {
-    const QHash<QString, Entry> before = std::exchange(m_values, {});
-    read();
+    QHash<QString, Entry> before = std::exchange(m_values, {});
+    if (read() == ReadResult::Unreadable) {
+        // Another writer can't have left this (writes are atomic): keep the file for the user
+        // and put the values this run knows back in its place.
+        m_values = std::move(before);
+        keepUnreadableFileAside();
+        write();
+        return;
+    }
     // Announce what the file changed, so windows showing a value follow it.
     QStringList changedKeys;
     for (auto it = before.begin(); it != before.end(); ++it) {
@@ -70,12 +105,36 @@ void SettingsStore::reload()
         Q_EMIT changed(key);
 }
 
-void SettingsStore::read()
+void SettingsStore::keepUnreadableFileAside()
+{
+    const QFileInfo info(m_path);
+    const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral("-unreadable-")
+                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    QString target = base + suffix;
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
+        target = base + QLatin1Char('-') + QString::number(n) + suffix;
+    if (QFile::rename(m_path, target)) {
+        m_keptAs = target;
+    } else {
+        // Not even set aside: the file stays as it is and this run writes nothing over it.
+        m_keptAs = m_path;
+        m_writable = false;
+    }
+}
+
+SettingsStore::ReadResult SettingsStore::read()
 {
     QFile f(m_path);
+    if (!f.exists())
+        return ReadResult::Missing;
     if (!f.open(QIODevice::ReadOnly))
-        return;
-    const QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
+        return ReadResult::Unreadable;
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(f.readAll(), &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject())
+        return ReadResult::Unreadable;
+    const QJsonObject root = document.object();
     for (auto it = root.begin(); it != root.end(); ++it) {
         const QJsonObject o = it.value().toObject();
         const auto type = typeFromName(o.value(QStringLiteral("type")).toString());
@@ -85,7 +144,13 @@ void SettingsStore::read()
         QVariant value;
         switch (*type) {
         case Type::Bool: value = v.toBool(); break;
-        case Type::Integer: value = qint64(v.toDouble()); break;
+        case Type::Integer:
+            // Too large for its type, or no number at all: the key reads as absent.
+            if (const auto n = integerFrom(v))
+                value = *n;
+            else
+                continue;
+            break;
         case Type::Double: value = v.toDouble(); break;
         case Type::Text: value = v.toString(); break;
         case Type::TextList: {
@@ -97,10 +162,9 @@ void SettingsStore::read()
         }
         case Type::Bytes: value = QByteArray::fromBase64(v.toString().toLatin1()); break;
         }
-        if (*type == Type::Integer && v.isString())
-            value = v.toString().toLongLong();
         m_values.insert(it.key(), Entry{*type, value});
     }
+    return ReadResult::Read;
 }
 
 void SettingsStore::write() const
@@ -124,6 +188,8 @@ void SettingsStore::write() const
         }
         root.insert(it.key(), o);
     }
+    if (!m_writable)
+        return;
     AppPaths::ensureFolder(QFileInfo(m_path).absolutePath());
     QSaveFile f(m_path);
     if (!f.open(QIODevice::WriteOnly))
@@ -160,7 +226,7 @@ qint64 SettingsStore::integerValue(const QString& key, qint64 def) const
     if (it == m_values.end())
         return def;
     if (it->type == Type::Double)
-        return qint64(it->value.toDouble());
+        return integerFrom(it->value.toDouble()).value_or(def);
     bool ok = false;
     const qint64 v = it->value.toLongLong(&ok);
     return ok ? v : def;

@@ -25,6 +25,13 @@ public:
 
     QString filePath() const { return m_path; }
 
+    // A settings file that can't be read (cut short by a crash, not JSON) is never written
+    // over: it is renamed to "settings-unreadable-<yyyyMMdd-HHmmss>.json" beside it and the
+    // store starts from the defaults. This is the full path it was kept under, or empty when
+    // the file read fine. When even the rename fails, nothing is written to the file for the
+    // rest of the run.
+    QString unreadableFileKeptAs() const { return m_keptAs; }
+
     bool contains(const QString& key) const;
     std::optional<Type> typeOf(const QString& key) const;
 
@@ -57,10 +64,14 @@ private:
         Type type;
         QVariant value;
     };
-    void read();
+    enum class ReadResult { Read, Missing, Unreadable };
+    ReadResult read();
+    void keepUnreadableFileAside();
     void set(const QString& key, Type type, const QVariant& value);
     void write() const;
 
     QString m_path;
     QHash<QString, Entry> m_values;
+    QString m_keptAs;
+    bool m_writable = true;
 };

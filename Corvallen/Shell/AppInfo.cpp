@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QVariant>
 
+// Written at build time (cmake/BuildNumber.cmake).
+extern const char corvallenBuildNumber[];
+
 namespace AppInfo {
 
 namespace {
@@ -18,12 +21,7 @@ QString version()
     return orDash(QCoreApplication::applicationVersion());
 }
 
-QString build()
-{
-    if (!QCoreApplication::instance())
-        return orDash({});
-    return orDash(QCoreApplication::instance()->property("corvallenBuild").toString());
-}
+QString build() { return orDash(QString::fromLatin1(corvallenBuildNumber)); }
 
 QUrl websiteURL()
 {

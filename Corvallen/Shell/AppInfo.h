@@ -9,7 +9,8 @@ namespace AppInfo {
 // The marketing version ("1.0.0"), read from the application on every call; "—" when it has
 // none.
 QString version();
-// The build number, likewise; "—" when there is none.
+// The build number given when the program was built: the commit count, or the build date
+// where the sources had no repository; "—" when the build gave none.
 QString build();
 
 QUrl websiteURL();

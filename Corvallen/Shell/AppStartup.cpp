@@ -15,11 +15,18 @@ void applyStagedRestore()
     BackupBundle::applyPendingRestoreIfNeeded();
 }
 
+namespace {
+
+// The launch snapshot of this run, pruned around once the store has opened.
+QString g_launchSnapshot;
+
+}  // namespace
+
 std::unique_ptr<ModelContainer::PendingOpen> beginOpenStore()
 {
     applyStagedRestore();
     // After the restore, so a staged restore is what the snapshot keeps.
-    StoreLocation::snapshotStore(8);
+    g_launchSnapshot = StoreLocation::snapshotStore();
     return ModelContainer::beginOpen(StoreLocation::storeURL(), corvallenSchema());
 }
 
@@ -32,6 +39,9 @@ std::unique_ptr<ModelContainer> finishOpenStore(std::unique_ptr<ModelContainer::
             *error = storeFailurePrefix() + (why.isEmpty() ? QStringLiteral("unknown error") : why);
         return nullptr;
     }
+    // Only a store that opened proves its snapshot good: after launches that fail, the older
+    // snapshots are all still there.
+    StoreLocation::pruneSnapshots(StoreLocation::snapshotFolder(), 8, g_launchSnapshot);
     DocumentFileStore::migrateDocumentAttachments(container->mainContext());
     return container;
 }

@@ -7,8 +7,9 @@
 #include <memory>
 
 // What runs at launch before any window: a restore staged by the previous run is put in place,
-// the store is copied into a launch snapshot (the newest eight are kept), the store is opened
-// with the eight entity types, and the one-time document-link migration runs. Main thread.
+// the store is copied into a launch snapshot, the store is opened with the eight entity types
+// (then the newest eight launch snapshots are kept, this one among them), and the one-time
+// document-link migration runs. Main thread.
 namespace AppStartup {
 
 // The fixed start-up message when the store can't be opened; the error text follows it.

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -58,7 +59,7 @@ TEST_F(StoreLocationTest, TheStoreLivesInTheDataFolderWhichIsCreatedOnDemand)
 
 TEST_F(StoreLocationTest, AFirstLaunchTakesNoSnapshot)
 {
-    StoreLocation::snapshotStore(8);
+    EXPECT_TRUE(StoreLocation::snapshotStore().isEmpty());
     EXPECT_TRUE(QDir(StoreLocation::dataFolder()).exists());
     EXPECT_FALSE(QDir(StoreLocation::snapshotFolder()).exists());
 }
@@ -67,13 +68,13 @@ TEST_F(StoreLocationTest, TheStoreAndTheCompanionsThatExistAreCopiedByteForByte)
 {
     const QString store = StoreLocation::storeURL();
     write(store, "main bytes");
-    StoreLocation::snapshotStore(8, at(2025, 3, 4, 5, 6, 7));
+    StoreLocation::snapshotStore(at(2025, 3, 4, 5, 6, 7));
     const QString only = StoreLocation::snapshotFolder() + QStringLiteral("/20250304-050607");
     EXPECT_THAT(entries(only), ElementsAre(QStringLiteral("Corvallen.store")));
 
     write(store + QStringLiteral("-wal"), "wal bytes");
     write(store + QStringLiteral("-shm"), "shm bytes");
-    StoreLocation::snapshotStore(8, at(2025, 3, 4, 5, 6, 8));
+    StoreLocation::snapshotStore(at(2025, 3, 4, 5, 6, 8));
     const QString all = StoreLocation::snapshotFolder() + QStringLiteral("/20250304-050608");
     EXPECT_THAT(entries(all), ElementsAre(QStringLiteral("Corvallen.store"), QStringLiteral("Corvallen.store-shm"),
                                           QStringLiteral("Corvallen.store-wal")));
@@ -86,46 +87,72 @@ TEST_F(StoreLocationTest, ASecondLaunchInTheSameSecondKeepsTheFirstCopies)
 {
     const QString store = StoreLocation::storeURL();
     write(store, "first");
-    StoreLocation::snapshotStore(8, at(2025, 1, 1, 0, 0, 0));
+    StoreLocation::snapshotStore(at(2025, 1, 1, 0, 0, 0));
     write(store, "second");
     write(store + QStringLiteral("-wal"), "wal");
-    StoreLocation::snapshotStore(8, at(2025, 1, 1, 0, 0, 0));
+    StoreLocation::snapshotStore(at(2025, 1, 1, 0, 0, 0));
     const QString folder = StoreLocation::snapshotFolder() + QStringLiteral("/20250101-000000");
     EXPECT_EQ(read(folder + QStringLiteral("/Corvallen.store")), "first");
     EXPECT_EQ(read(folder + QStringLiteral("/Corvallen.store-wal")), "wal") << "a file not yet there is still copied";
     EXPECT_EQ(entries(StoreLocation::snapshotFolder()).size(), 1);
 }
 
-TEST_F(StoreLocationTest, TheEightHighestNamesAreKept)
+TEST_F(StoreLocationTest, PruningKeepsEightOfEachKindAndNeverTouchesTheUsersOwnFiles)
 {
     write(StoreLocation::storeURL(), "s");
     const QString backups = StoreLocation::snapshotFolder();
-    QStringList old;
+    QStringList launches, preRestores;
     for (int day = 1; day <= 10; ++day) {
-        old << QStringLiteral("202401%1-120000").arg(day, 2, 10, QLatin1Char('0'));
-        QDir().mkpath(backups + QLatin1Char('/') + old.last());
+        launches << QStringLiteral("202401%1-120000").arg(day, 2, 10, QLatin1Char('0'));
+        preRestores << QStringLiteral("pre-restore-202301%1-080000").arg(day, 2, 10, QLatin1Char('0'));
     }
-    StoreLocation::snapshotStore(8, at(2024, 2, 1, 9, 0, 0));
-    QStringList expected = old.mid(3);
-    expected << QStringLiteral("20240201-090000");
-    EXPECT_THAT(entries(backups), ElementsAreArray(expected));
+    // What the user put there: folders whose names sort above, between and below the stamps,
+    // one that only looks like a stamp, and loose files.
+    const QStringList users = {QStringLiteral("0000"), QStringLiteral("Old laptop"), QStringLiteral("zz keep"),
+                               QStringLiteral("20240101-120000 copy"), QStringLiteral("pre-restore-mine")};
+    for (const QString& name : launches + preRestores + users)
+        QDir().mkpath(backups + QLatin1Char('/') + name);
+    write(backups + QStringLiteral("/.hidden"), "x");
+    write(backups + QStringLiteral("/notes.txt"), "x");
+
+    const QString taken = StoreLocation::snapshotStore(at(2024, 2, 1, 9, 0, 0));
+    EXPECT_EQ(taken, QStringLiteral("20240201-090000"));
+    StoreLocation::pruneSnapshots(backups, 8, taken);
+
+    QStringList expected = launches.mid(3) + preRestores.mid(2) + users;
+    expected << taken << QStringLiteral(".hidden") << QStringLiteral("notes.txt");
+    EXPECT_THAT(entries(backups), ::testing::UnorderedElementsAreArray(expected));
+    EXPECT_EQ(read(backups + QLatin1Char('/') + taken + QStringLiteral("/Corvallen.store")), "s");
 }
 
-TEST_F(StoreLocationTest, PruningComparesNamesAsPlainTextAndCountsOnlyFolders)
+TEST_F(StoreLocationTest, TheSnapshotJustTakenStaysWhenTheClockWentBack)
 {
+    write(StoreLocation::storeURL(), "s");
     const QString backups = StoreLocation::snapshotFolder();
-    for (const char* name : {"20241231-235959", "20250101-000000", "pre-restore-20200101-000000", "Zeta", "0000", "20240101-000000"})
-        QDir().mkpath(backups + QLatin1Char('/') + QLatin1String(name));
-    write(backups + QStringLiteral("/.DS_Store"), "x");
-    write(backups + QStringLiteral("/stray.txt"), "x");
+    for (int day = 1; day <= 9; ++day)
+        QDir().mkpath(backups + QStringLiteral("/203001%1-120000").arg(day, 2, 10, QLatin1Char('0')));
+    for (int i = 0; i < 8; ++i)
+        QDir().mkpath(backups + QStringLiteral("/pre-restore-20240101-00000%1").arg(i));
+    const QString taken = StoreLocation::snapshotStore(at(2024, 6, 1, 9, 0, 0));
+    StoreLocation::pruneSnapshots(backups, 8, taken);
 
-    StoreLocation::pruneSnapshots(backups, 3);
-    // Descending code-point order: "pre-restore-..." > "Zeta" > "2025..." > "2024..." > "0000".
-    EXPECT_THAT(entries(backups), ElementsAre(QStringLiteral(".DS_Store"), QStringLiteral("20250101-000000"),
-                                              QStringLiteral("Zeta"), QStringLiteral("pre-restore-20200101-000000"),
-                                              QStringLiteral("stray.txt")));
+    const QStringList left = entries(backups);
+    EXPECT_TRUE(left.contains(taken));
+    EXPECT_EQ(left.filter(QRegularExpression(QStringLiteral("^2030"))).size(), 7);
+    EXPECT_EQ(left.filter(QStringLiteral("pre-restore-")).size(), 8) << "pre-restore snapshots take no launch's place";
     StoreLocation::pruneSnapshots(backups, 0);
-    EXPECT_THAT(entries(backups), ElementsAre(QStringLiteral(".DS_Store"), QStringLiteral("stray.txt")));
+    EXPECT_TRUE(entries(backups).isEmpty());
+}
+
+TEST_F(StoreLocationTest, OnlyExactStampsAreSnapshots)
+{
+    EXPECT_TRUE(StoreLocation::isLaunchStamp(QStringLiteral("20250101-000000")));
+    EXPECT_TRUE(StoreLocation::isPreRestoreStamp(QStringLiteral("pre-restore-20250101-000000")));
+    for (const char* name : {"2025010-1000000", "20250101-00000", "20250101-0000000", "2025O101-000000", "20250101_000000",
+                             "\u0662\u0660\u0662\u0665\u0660\u0661\u0660\u0661-000000", "pre-restore-20250101-000000"})
+        EXPECT_FALSE(StoreLocation::isLaunchStamp(QString::fromUtf8(name))) << name;
+    for (const char* name : {"pre-restore-", "pre-restore-2025", "Pre-restore-20250101-000000", "pre-restore-20250101-000000x"})
+        EXPECT_FALSE(StoreLocation::isPreRestoreStamp(QString::fromUtf8(name))) << name;
 }
 
 TEST_F(StoreLocationTest, ASymbolicLinkIsNeitherCountedNorFollowed)
@@ -134,10 +161,11 @@ TEST_F(StoreLocationTest, ASymbolicLinkIsNeitherCountedNorFollowed)
     const QString outside = freshFolder(QStringLiteral("outside"));
     write(outside + QStringLiteral("/precious"), "keep me");
     QDir().mkpath(backups + QStringLiteral("/20200101-000000"));
-    ASSERT_TRUE(QFile::link(outside, backups + QStringLiteral("/link")));
+    // Named like a snapshot, yet a link: it may point anywhere, so it is not ours to remove.
+    ASSERT_TRUE(QFile::link(outside, backups + QStringLiteral("/20190101-000000")));
     StoreLocation::pruneSnapshots(backups, 0);
     EXPECT_EQ(read(outside + QStringLiteral("/precious")), "keep me");
-    EXPECT_THAT(entries(backups), ElementsAre(QStringLiteral("link")));
+    EXPECT_THAT(entries(backups), ElementsAre(QStringLiteral("20190101-000000")));
 }
 
 TEST_F(StoreLocationTest, TheStampUsesAsciiDigitsAndTheGregorianCalendarInAnyLocale)

@@ -4,6 +4,9 @@
 #include "support/TestEnvironment.h"
 
 #include <QFile>
+#include <QRegularExpression>
+
+#include <limits>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -93,19 +96,72 @@ TEST(SettingsStoreTest, ReloadTakesAnotherWritersValuesAndAnnouncesThem)
     EXPECT_EQ(mine.integerValue(QStringLiteral("new")), 3);
 }
 
-TEST(SettingsStoreTest, ADamagedFileReadsAsNoSettings)
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+TEST(SettingsStoreTest, AnUnreadableFileIsKeptAsideAndNeverWrittenOver)
 {
     const QString file = freshSettingsFile();
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("{ not json");
-    }
+    // Cut short by a crash half-way through a write.
+    const QByteArray cut = R"({"appTheme": {"type": "text", "value": "dark"}, "business.name": {"type": "te)";
+    writeFile(file, cut);
+
     SettingsStore s(file);
-    EXPECT_TRUE(s.keys().isEmpty());
-    s.setBool(QStringLiteral("k"), true);
+    EXPECT_TRUE(s.keys().isEmpty()) << "the defaults apply";
+    const QString kept = s.unreadableFileKeptAs();
+    ASSERT_FALSE(kept.isEmpty());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("/settings-unreadable-\\d{8}-\\d{6}(-\\d+)?\\.json$")).match(kept).hasMatch())
+        << kept.toStdString();
+    EXPECT_EQ(readFile(kept), cut);
+
+    s.setBool(QStringLiteral("windowTranslucency"), false);
+    EXPECT_EQ(readFile(kept), cut) << "the next write starts a new file beside it";
     SettingsStore again(file);
-    EXPECT_TRUE(again.boolValue(QStringLiteral("k")));
+    EXPECT_FALSE(again.boolValue(QStringLiteral("windowTranslucency"), true));
+    EXPECT_TRUE(again.unreadableFileKeptAs().isEmpty()) << "the user is told once";
+
+    // Damaged again while running: the file is kept, and the values of this run go back in.
+    writeFile(file, "\x00\x00\x00");
+    again.reload();
+    EXPECT_FALSE(again.unreadableFileKeptAs().isEmpty());
+    EXPECT_NE(again.unreadableFileKeptAs(), kept);
+    EXPECT_FALSE(again.boolValue(QStringLiteral("windowTranslucency"), true));
+    EXPECT_FALSE(SettingsStore(file).boolValue(QStringLiteral("windowTranslucency"), true));
+}
+
+TEST(SettingsStoreTest, NumbersTooLargeForTheirTypeReadAsAbsent)
+{
+    const QString file = freshSettingsFile();
+    writeFile(file, R"({
+        "huge": {"type": "integer", "value": 1e300},
+        "hugeNegative": {"type": "integer", "value": -1e19},
+        "hugeText": {"type": "integer", "value": "99999999999999999999"},
+        "notANumber": {"type": "integer", "value": "12abc"},
+        "fine": {"type": "integer", "value": 4096},
+        "fineText": {"type": "integer", "value": "-9223372036854775808"},
+        "bigDouble": {"type": "double", "value": 1e300}
+    })");
+    SettingsStore s(file);
+    EXPECT_TRUE(s.unreadableFileKeptAs().isEmpty());
+    for (const char* key : {"huge", "hugeNegative", "hugeText", "notANumber"}) {
+        EXPECT_FALSE(s.contains(QLatin1String(key))) << key;
+        EXPECT_EQ(s.integerValue(QLatin1String(key), 7), 7) << key;
+    }
+    EXPECT_EQ(s.integerValue(QStringLiteral("fine")), 4096);
+    EXPECT_EQ(s.integerValue(QStringLiteral("fineText")), std::numeric_limits<qint64>::min());
+    // A double read as an integer: too large for one, so the reader's default.
+    EXPECT_DOUBLE_EQ(s.doubleValue(QStringLiteral("bigDouble")), 1e300);
+    EXPECT_EQ(s.integerValue(QStringLiteral("bigDouble"), 3), 3);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Shell/AppStartup.h"
 #include "support/TestEnvironment.h"
 
@@ -111,4 +112,28 @@ TEST(AppStartup, OpenStoreReportsTheFixedPrefix)
     ASSERT_TRUE(container) << error.toStdString();
     EXPECT_TRUE(QFileInfo::exists(container->path()));
     EXPECT_TRUE(container->path().endsWith(QStringLiteral("/Corvallen/Corvallen.store")));
+}
+
+TEST(AppStartup, LaunchesThatFailKeepEveryEarlierSnapshot)
+{
+    // Eight good snapshots from earlier launches, then a store that won't open.
+    const QString backups = StoreLocation::snapshotFolder();
+    for (int day = 1; day <= 8; ++day)
+        QDir().mkpath(backups + QStringLiteral("/202401%1-120000").arg(day, 2, 10, QLatin1Char('0')));
+    QFile broken(StoreLocation::storeURL());
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(QByteArray(8192, 'x'));
+    broken.close();
+
+    QString error;
+    EXPECT_FALSE(AppStartup::openStore(&error));
+    const auto stamps = [&] { return QDir(backups).entryList(QDir::Dirs | QDir::NoDotAndDotDot); };
+    ASSERT_EQ(stamps().size(), 9) << "the failed launch's copy joins the good ones, none is pruned";
+
+    // Once the store opens, the launch prunes back to eight, its own snapshot among them.
+    ASSERT_TRUE(QFile::remove(StoreLocation::storeURL()));
+    ASSERT_TRUE(AppStartup::openStore(&error)) << error.toStdString();
+    ASSERT_TRUE(AppStartup::openStore(&error)) << error.toStdString();
+    EXPECT_EQ(stamps().size(), 8);
+    EXPECT_FALSE(stamps().contains(QStringLiteral("20240101-120000")));
 }

@@ -85,8 +85,5 @@ QString AboutSettings::versionString(const QVariant& shortVersion, const QVarian
 
 QString AboutSettings::versionString()
 {
-    QVariant build;
-    if (QCoreApplication::instance())
-        build = QCoreApplication::instance()->property("corvallenBuild");
-    return versionString(QVariant(QCoreApplication::applicationVersion()), build);
+    return versionString(QVariant(QCoreApplication::applicationVersion()), QVariant(AppInfo::build()));
 }

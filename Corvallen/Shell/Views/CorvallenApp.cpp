@@ -1,6 +1,7 @@
 #include "Corvallen/Shell/Views/CorvallenApp.h"
 
 #include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/Views/WheelGuard.h"
 #include "Corvallen/Shell/UpdaterController.h"
 #include "Corvallen/Shell/WindowRouter.h"
@@ -13,6 +14,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
@@ -193,5 +196,31 @@ void CorvallenApp::finishLaunch()
     if (m_mainWindow)
         m_mainWindow->setUpdater(m_updater);
     m_menuBarExtra = std::make_unique<MenuBarExtra>(*m_model);
+    tellOfUnreadableSettings();
     Q_EMIT ready();
+}
+
+void CorvallenApp::tellOfUnreadableSettings()
+{
+    // Only the launch that found the file damaged knows of it, so this is said once.
+    const SettingsStore& settings = SettingsStore::shared();
+    const QString kept = settings.unreadableFileKeptAs();
+    if (kept.isEmpty() || !m_mainWindow)
+        return;
+    auto* box = new QMessageBox(m_mainWindow);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setObjectName(QStringLiteral("UnreadableSettingsNotice"));
+    box->setWindowTitle(tr("Settings"));
+    box->setIcon(QMessageBox::Warning);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(tr("Your settings couldn\u2019t be read, so Corvallen started with its default settings."));
+    if (kept == settings.filePath())
+        box->setInformativeText(tr("The settings file \u201C%1\u201D is left as it is, and changes to settings made now are "
+                                   "kept only until Corvallen quits.")
+                                    .arg(QDir::toNativeSeparators(kept)));
+    else
+        box->setInformativeText(tr("The damaged file was kept as \u201C%1\u201D in %2.")
+                                    .arg(QFileInfo(kept).fileName(), QDir::toNativeSeparators(QFileInfo(kept).absolutePath())));
+    box->addButton(QMessageBox::Ok);
+    box->open();
 }

@@ -55,6 +55,7 @@ Q_SIGNALS:
 private:
     void registerWindows();
     void finishLaunch();
+    void tellOfUnreadableSettings();
 
     std::unique_ptr<ModelContainer> m_container;
     std::unique_ptr<AppModel> m_model;

@@ -58,7 +58,7 @@ void MainWindow::buildMenus()
     QAction* about = help->addAction(tr("About Corvallen"), this, [this] {
         QMessageBox::about(this, tr("About Corvallen"),
                            tr("<b>Corvallen</b> %1<br>A workshop companion for people who build and repair electronics.")
-                               .arg(AppInfo::version().toHtmlEscaped()));
+                               .arg((AppInfo::version() + QStringLiteral(" (") + AppInfo::build() + u')').toHtmlEscaped()));
     });
     about->setMenuRole(QAction::AboutRole);
     m_checkForUpdates = help->addAction(tr("Check for Updates\u2026"), this, [this] {
