@@ -7,6 +7,7 @@
 #include "Corvallen/Model/ThumbnailCache.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
+#include "Corvallen/Shell/Views/FlowLayout.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>
@@ -100,9 +101,11 @@ DocumentBrowser::DocumentBrowser(ModelContext& context, Project* fileTo, std::fu
     auto* v = new QVBoxLayout(main);
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(0);
-    auto* bar = new QHBoxLayout;
+    // The toolbar's controls keep their whole size and wrap onto a second row when the list
+    // column is narrow.
+    auto* toolbar = new QWidget(main);
+    auto* bar = new FlowLayout(8, toolbar);
     bar->setContentsMargins(8, 8, 8, 8);
-    bar->setSpacing(10);
 
     auto* add = new QToolButton(main);
     add->setText(tr("Add…"));
@@ -148,7 +151,6 @@ DocumentBrowser::DocumentBrowser(ModelContext& context, Project* fileTo, std::fu
     m_importError->setStyleSheet(QStringLiteral("color: #D70015;"));
     m_importError->hide();
     bar->addWidget(m_importError);
-    bar->addStretch(1);
     m_count = new QLabel(main);
     m_count->setForegroundRole(QPalette::PlaceholderText);
     bar->addWidget(m_count);
@@ -174,7 +176,7 @@ DocumentBrowser::DocumentBrowser(ModelContext& context, Project* fileTo, std::fu
     toggle->setIcon(symbolIcon(QStringLiteral("sidebar.right")));
     toggle->setToolTip(tr("Toggle inspector"));
     bar->addWidget(toggle);
-    v->addLayout(bar);
+    v->addWidget(toolbar);
     auto* line = new QFrame(main);
     line->setFrameShape(QFrame::HLine);
     v->addWidget(line);

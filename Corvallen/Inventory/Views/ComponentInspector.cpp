@@ -66,11 +66,18 @@ public:
         auto* l = new QHBoxLayout(row);
         l->setContentsMargins(12, 8, 12, 8);
         l->setSpacing(12);
-        l->addWidget(new QLabel(label, row));
-        l->addSpacing(12);
-        l->addStretch(1);
+        auto* text = new QLabel(label, row);
+        text->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        l->addWidget(text);
         control->setParent(row);
-        l->addWidget(control);
+        // Flexible controls take the rest of the row, so what is typed stays in view; fixed
+        // ones (numbers, toggles) keep their size at the trailing edge.
+        const bool flexible = control->sizePolicy().horizontalPolicy() != QSizePolicy::Fixed &&
+                              control->minimumWidth() != control->maximumWidth();
+        if (flexible)
+            l->addWidget(control, 1);
+        else
+            l->addWidget(control, 0, Qt::AlignRight);
         addRow(row);
         return row;
     }
@@ -93,7 +100,7 @@ QLineEdit* plainField(const QString& text)
     auto* e = new QLineEdit(text);
     e->setFrame(false);
     e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    e->setMinimumWidth(140);
+    e->setMinimumWidth(60);
     return e;
 }
 
@@ -179,7 +186,7 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
     };
     auto comboRow = [&](Section* s, const QString& label, TermKind kind) {
         auto* field = new ComboField(ComponentEditing::fieldText(c->value(kind)), optionsFor(kind));
-        field->setMinimumWidth(160);
+        field->setMinimumWidth(80);
         connect(field, &ComboField::textEdited, this, [this, c, kind](const QString& t) {
             const std::optional<QString> v = ComponentEditing::fieldValue(t);
             switch (kind) {
@@ -210,7 +217,7 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
         e->setTabChangesFocus(true);
         e->setMaximumHeight(QFontMetrics(e->font()).lineSpacing() * 8 + 10);
         e->setMinimumHeight(QFontMetrics(e->font()).lineSpacing() * 2 + 10);
-        e->setMinimumWidth(160);
+        e->setMinimumWidth(80);
         connect(e, &QPlainTextEdit::textChanged, this, [c, e, set, get] {
             if (ComponentEditing::fieldText(get(*c)) != e->toPlainText())
                 set(*c, ComponentEditing::fieldValue(e->toPlainText()));
@@ -236,6 +243,7 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
     directRow(stock, QStringLiteral("Unit"), &Component::unit, &Component::setUnit);
     intRow(stock, QStringLiteral("Reorder at (min qty)"), &Component::minQty, &Component::setMinQty);
     m_onOrder = new QCheckBox;
+    m_onOrder->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_onOrder->setChecked(ComponentEditing::onOrder(*c));
     connect(m_onOrder, &QCheckBox::toggled, this, [this, c](bool on) {
         ComponentEditing::setOnOrder(*c, on);

@@ -8,6 +8,7 @@
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Inventory/Views/InventoryIcons.h"
+#include "Corvallen/Shell/Views/FlowLayout.h"
 #include "Corvallen/Shell/Views/ShellStyle.h"
 
 #include <QAbstractListModel>
@@ -259,17 +260,20 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
 
     // Header.
     auto* header = new QHBoxLayout;
-    header->setContentsMargins(16, 12, 16, 12);
-    header->setSpacing(12);
+    header->setContentsMargins(14, 12, 14, 12);
+    header->setSpacing(8);
     QFont titleFont = ShellStyle::font(ShellStyle::TextStyle::title3, QFont::Bold);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.15);
     auto* title = new QLabel(tr("Inventory"), page);
     title->setFont(titleFont);
+    title->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     header->addWidget(title);
     header->addStretch(1);
     m_search = new QLineEdit(page);
     m_search->setPlaceholderText(tr("Search"));
-    m_search->setFixedWidth(190);
+    // 160 wide where there is room; narrower beside an open inspector in a small window.
+    m_search->setMinimumWidth(60);
+    m_search->setMaximumWidth(160);
     m_search->setClearButtonEnabled(true);
     m_search->addAction(inventoryIcon(QStringLiteral("magnifyingglass")), QLineEdit::LeadingPosition);
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString& t) {
@@ -277,7 +281,7 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
         refresh();
     });
     header->addWidget(m_search);
-    auto* manage = new QToolButton(page);
+    auto* manage = m_manageButton = new QToolButton(page);
     manage->setObjectName(QStringLiteral("ManageButton"));
     manage->setText(tr("Manage"));
     manage->setIcon(inventoryIcon(QStringLiteral("slider.horizontal.3")));
@@ -300,11 +304,14 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     };
     column->addWidget(divider());
 
-    // Filter bar.
-    auto* bar = new QHBoxLayout;
-    bar->setContentsMargins(16, 8, 16, 8);
-    bar->setSpacing(10);
+    // Filter bar: its controls keep their whole size and wrap onto a second row when the page
+    // is narrow (a small window with the inspector open).
+    auto* filterBar = new QWidget(page);
+    filterBar->setObjectName(QStringLiteral("FilterBar"));
+    auto* bar = new FlowLayout(8, filterBar);
+    bar->setContentsMargins(14, 8, 14, 8);
     auto* segmentsBox = new QWidget(page);
+    segmentsBox->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     auto* segLayout = new QHBoxLayout(segmentsBox);
     segLayout->setContentsMargins(0, 0, 0, 0);
     segLayout->setSpacing(0);
@@ -312,6 +319,7 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     m_segments->setExclusive(true);
     for (StatusFilter f : InventoryStatusFilters::allCases()) {
         auto* b = new QToolButton(segmentsBox);
+        ShellStyle::makeSegment(b);
         b->setText(InventoryStatusFilters::rawValue(f));
         b->setCheckable(true);
         b->setChecked(f == m_filters.statusFilter);
@@ -335,10 +343,9 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     m_clear->setStyleSheet(QStringLiteral("color: palette(link); border: none;"));
     connect(m_clear, &QPushButton::clicked, this, &InventoryView::clearFilters);
     bar->addWidget(m_clear);
-    bar->addStretch(1);
     m_count = ShellStyle::label(QString(), ShellStyle::TextStyle::caption, QFont::Normal, true, page);
     bar->addWidget(m_count);
-    column->addLayout(bar);
+    column->addWidget(filterBar);
     column->addWidget(divider());
 
     // Content.
@@ -407,6 +414,20 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
 }
 
 InventoryView::~InventoryView() = default;
+
+void InventoryView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitHeader();
+}
+
+void InventoryView::fitHeader()
+{
+    // Beside an open inspector in a small window "Manage" keeps only its symbol (and tooltip).
+    const bool inspector = m_inspectorColumn->isVisibleTo(this);
+    const int pageWidth = width() - (inspector ? std::max(m_inspectorColumn->minimumWidth(), 400) : 0);
+    m_manageButton->setToolButtonStyle(pageWidth < 420 ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
+}
 
 QListView* InventoryView::listView() const
 {
@@ -612,6 +633,7 @@ QMimeData* InventoryView::dragMimeData(const Component& component)
 void InventoryView::updateInspector()
 {
     m_inspectorColumn->setVisible(m_selectedID.has_value());
+    fitHeader();
     Component* selected = InventoryPage::selectedComponent(m_components, m_selectedID);
     if (m_inspector && m_inspector->component() == selected)
         return;

@@ -74,12 +74,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void scheduleRefresh();
     void refresh();
     void refreshFilterBar();
     void updateInspector();
+    void fitHeader();
     void buildMenu(int index);
     void scrollToSelection();
 
@@ -96,6 +98,7 @@ private:
     QButtonGroup* m_segments = nullptr;
     QList<QToolButton*> m_menus;
     QPushButton* m_clear = nullptr;
+    QToolButton* m_manageButton = nullptr;
     QLabel* m_count = nullptr;
     QStackedWidget* m_stack = nullptr;
     QLabel* m_emptyTitle = nullptr;

@@ -1,5 +1,6 @@
 #include "Corvallen/Library/Views/CaptureCard.h"
 
+#include "Corvallen/Platform/Views/ElidedLabel.h"
 #include "Corvallen/Library/Views/LibraryViewKit.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
@@ -85,7 +86,7 @@ CaptureCard::CaptureCard(Capture* capture, Callbacks callbacks, QWidget* parent)
     row->addWidget(m_handle);
 
     m_nameStack = new QStackedWidget(header);
-    m_name = new QLabel(m_nameStack);
+    m_name = new ElidedLabel(QString(), m_nameStack);
     m_name->setFont(ShellStyle::font(ShellStyle::TextStyle::caption, QFont::DemiBold));
     m_name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_name->installEventFilter(this);

@@ -32,7 +32,7 @@ QWidget* segmented(const QStringList& labels, QButtonGroup* group, QWidget* pare
     for (int i = 0; i < labels.size(); ++i) {
         auto* b = new QToolButton(box);
         b->setText(labels.at(i));
-        b->setCheckable(true);
+        ShellStyle::makeSegment(b);
         b->setAutoRaise(false);
         group->addButton(b, i);
         row->addWidget(b);

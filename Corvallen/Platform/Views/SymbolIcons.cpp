@@ -1,6 +1,8 @@
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QHash>
 #include <QIconEngine>
@@ -118,6 +120,32 @@ const QHash<QString, Drawing>& table()
     return symbols;
 }
 
+// Pixmaps drawn in the text colour of the moment, by cache key, so a label showing one can have
+// it drawn again when the palette changes (see followPalette). Bounded: the oldest are dropped.
+struct DrawnPixmap {
+    QString name;
+    QSize size;
+    QIcon::Mode mode;
+};
+QHash<qint64, DrawnPixmap>& drawnPixmaps()
+{
+    static QHash<qint64, DrawnPixmap> drawn;
+    return drawn;
+}
+QList<qint64>& drawnOrder()
+{
+    static QList<qint64> order;
+    return order;
+}
+void rememberDrawn(const QPixmap& pixmap, const QString& name, QIcon::Mode mode)
+{
+    constexpr qsizetype kept = 4096;
+    drawnPixmaps().insert(pixmap.cacheKey(), {name, pixmap.size(), mode});
+    drawnOrder().append(pixmap.cacheKey());
+    if (drawnOrder().size() > kept)
+        drawnPixmaps().remove(drawnOrder().takeFirst());
+}
+
 QSet<QString>& missingNames()
 {
     static QSet<QString> names;
@@ -174,7 +202,10 @@ public:
         QImage image(size, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         render(image, size, mode);
-        return QPixmap::fromImage(image);
+        QPixmap pixmap = QPixmap::fromImage(image);
+        if (!m_tint)
+            rememberDrawn(pixmap, m_name, mode);
+        return pixmap;
     }
 
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
@@ -212,6 +243,34 @@ private:
     QString m_name;
     Drawing m_drawing;
     std::optional<QColor> m_tint;
+};
+
+// Draws label pixmaps of untinted symbols again after a palette change.
+class PaletteFollower : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::PaletteChange && event->type() != QEvent::ApplicationPaletteChange)
+            return false;
+        auto* label = qobject_cast<QLabel*>(watched);
+        if (!label)
+            return false;
+        const QPixmap current = label->pixmap();
+        if (current.isNull())
+            return false;
+        const auto it = drawnPixmaps().constFind(current.cacheKey());
+        if (it == drawnPixmaps().constEnd())
+            return false;
+        const DrawnPixmap drawn = *it;
+        const qreal dpr = current.devicePixelRatio();
+        QPixmap again = symbolIcon(drawn.name).pixmap(drawn.size, drawn.mode);
+        again.setDevicePixelRatio(dpr);
+        label->setPixmap(again);
+        return false;
+    }
 };
 
 QIcon makeIcon(const QString& symbolName, std::optional<QColor> tint)
@@ -255,6 +314,14 @@ QStringList knownSymbols()
     QStringList names = table().keys();
     names.sort();
     return names;
+}
+
+void followPalette(QApplication& app)
+{
+    if (app.findChild<PaletteFollower*>(QString(), Qt::FindDirectChildrenOnly))
+        return;
+    auto* follower = new PaletteFollower(&app);
+    app.installEventFilter(follower);
 }
 
 QStringList missing()

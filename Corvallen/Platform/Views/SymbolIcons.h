@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QApplication;
+
 // Icons for the symbol names the views use ("folder", "gearshape", "square.grid.2x2", ...). The
 // drawings ship with the program (SVG resources under ":/symbols/"), so every symbol draws the
 // same on every desktop, with or without an icon theme. They are drawn in the current text
@@ -24,4 +26,7 @@ QString resolve(const QString& symbolName);
 QStringList knownSymbols();
 // Names asked for since the start that had no drawing, sorted.
 QStringList missing();
+// From now on a label showing a symbol pixmap in the text colour gets it drawn again in the
+// new colour when the palette changes (a theme switch), as icons painted live already do.
+void followPalette(QApplication& app);
 }  // namespace SymbolIcons

@@ -1,9 +1,10 @@
 #include "Corvallen/Platform/Views/ThemeManager.h"
 
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Platform/Views/AppStyle.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 
 #include <QApplication>
-#include <QStyleFactory>
 #include <QWidget>
 
 namespace {
@@ -128,6 +129,14 @@ QColor ThemeManager::separator(const QPalette& palette)
     return c;
 }
 
+void ThemeManager::applyPalette(const QPalette& palette)
+{
+    QApplication::setPalette(palette);
+    for (QWidget* w : QApplication::allWidgets())
+        if (!w->styleSheet().isEmpty())
+            w->setStyleSheet(w->styleSheet());
+}
+
 ColorScheme ThemeManager::desktopScheme() const
 {
     return m_desktop ? m_desktop->scheme() : ColorScheme::Light;
@@ -135,8 +144,8 @@ ColorScheme ThemeManager::desktopScheme() const
 
 void ThemeManager::install(QApplication& app)
 {
-    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
-        app.setStyle(fusion);
+    app.setStyle(new AppStyle());
+    SymbolIcons::followPalette(app);
     if (!m_installed) {
         m_installed = true;
         connect(&m_settings, &SettingsStore::changed, this, [this](const QString& key) {
@@ -159,7 +168,7 @@ void ThemeManager::apply()
     const bool changed = scheme != m_scheme;
     m_scheme = scheme;
     if (changed)
-        QApplication::setPalette(paletteFor(scheme));  // reaches every open window at once
+        applyPalette(paletteFor(scheme));  // reaches every open window at once
 
     const QPalette desktop = paletteFor(desktopScheme());
     for (auto it = m_desktopFollowers.begin(); it != m_desktopFollowers.end();) {

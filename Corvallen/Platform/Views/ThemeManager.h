@@ -10,7 +10,7 @@ class QApplication;
 class QWidget;
 class SettingsStore;
 
-// The application's look: the Fusion style with our own light and dark palettes, chosen by the
+// The application's look: the Fusion style (through AppStyle) with our own light and dark palettes, chosen by the
 // setting "appTheme" ("system", "light" or "dark"; default "system", which follows the desktop's
 // colour-scheme preference). Every change of the setting or of the desktop preference restyles
 // every open window at once.
@@ -32,6 +32,9 @@ public:
     static QPalette lightPalette();
     static QPalette darkPalette();
     static QPalette paletteFor(ColorScheme scheme);
+    // Gives every window the palette at once. Widgets under a style sheet keep the palette they
+    // were polished with, so their style sheets are applied again to take the new one.
+    static void applyPalette(const QPalette& palette);
 
     // The graded foreground colours of a palette: level 1 primary (the text colour), 2 secondary,
     // 3 tertiary, 4 quaternary (fainter each step).

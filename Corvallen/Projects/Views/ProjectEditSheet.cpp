@@ -1,4 +1,5 @@
 #include "Corvallen/Projects/Views/ProjectEditSheet.h"
+#include "Corvallen/Shell/Views/ShellStyle.h"
 
 #include "Corvallen/Exports/BusinessProfile.h"
 #include "Corvallen/Exports/MoneyFormatter.h"
@@ -135,7 +136,7 @@ ProjectEditSheet::ProjectEditSheet(Project* project, ModelContext& context, QWid
     m_combined->setObjectName(QStringLiteral("combined"));
     auto* quoteGroup = new QButtonGroup(this);
     for (QPushButton* b : {m_itemised, m_combined}) {
-        b->setCheckable(true);
+        ShellStyle::makeSegment(b);
         b->setAutoDefault(false);
         quoteGroup->addButton(b);
         segments->addWidget(b);

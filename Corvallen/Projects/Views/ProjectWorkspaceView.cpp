@@ -1,5 +1,7 @@
 #include "Corvallen/Projects/Views/ProjectWorkspaceView.h"
 
+#include "Corvallen/Platform/Views/ElidedLabel.h"
+#include "Corvallen/Shell/Views/ShellStyle.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
@@ -62,7 +64,7 @@ ProjectWorkspaceView::ProjectWorkspaceView(Project* project, ModelContext& conte
     auto* nameRowLayout = new QHBoxLayout(m_nameRow);
     nameRowLayout->setContentsMargins(0, 0, 0, 0);
     nameRowLayout->setSpacing(6);
-    m_nameLabel = new QLabel(m_nameRow);
+    m_nameLabel = new ElidedLabel(QString(), m_nameRow);
     m_nameLabel->setObjectName(QStringLiteral("projectName"));
     m_nameLabel->setTextFormat(Qt::PlainText);
     QFont nameFont = m_nameLabel->font();
@@ -117,7 +119,7 @@ ProjectWorkspaceView::ProjectWorkspaceView(Project* project, ModelContext& conte
         auto* b = new QToolButton(picker);
         b->setText(ProjectFacets::rawValue(f));
         b->setObjectName(QStringLiteral("facet-") + ProjectFacets::rawValue(f));
-        b->setCheckable(true);
+        ShellStyle::makeSegment(b);
         group->addButton(b);
         pickerLayout->addWidget(b);
         m_facetButtons.insert(f, b);

@@ -70,6 +70,7 @@ public:
         setCursor(Qt::PointingHandCursor);
         setToolTip(tip);
         setAccessibleName(tip);
+        setIcon(symbolIcon(symbol));  // drawn by paintEvent; set for accessibility and checks
         setFocusPolicy(Qt::TabFocus);
     }
 
@@ -105,6 +106,7 @@ RecentCapturesCarousel::RecentCapturesCarousel(const QList<Capture*>& captures, 
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setWidgetResizable(true);
+    m_scroll->setProperty("scrollsSideways", true);  // the strip moves sideways by design
     m_scroll->viewport()->setAutoFillBackground(false);
     m_strip = new QWidget;
     m_strip->setAutoFillBackground(false);

@@ -1,7 +1,10 @@
 #include "Corvallen/Shell/Views/ShellStyle.h"
 
+#include "Corvallen/Platform/Views/ElidedLabel.h"
+
 #include "Corvallen/Platform/Views/ThemeManager.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
@@ -95,6 +98,22 @@ QLabel* label(const QString& text, TextStyle style, QFont::Weight weight, bool s
     if (secondaryColor)
         makeSecondary(l);
     return l;
+}
+
+QLabel* elidedLabel(const QString& text, TextStyle style, QFont::Weight weight, bool secondaryColor, QWidget* parent)
+{
+    auto* l = new ElidedLabel(text, parent);
+    l->setFont(font(style, weight));
+    if (secondaryColor)
+        makeSecondary(l);
+    return l;
+}
+
+void makeSegment(QAbstractButton* button)
+{
+    button->setProperty("segment", true);
+    button->setCheckable(true);
+    button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 void setGrade(QLabel* label, int grade)

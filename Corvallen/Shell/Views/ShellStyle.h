@@ -9,6 +9,8 @@ class QWidget;
 
 // The text styles and graded colours the shell's views share, taken from the current palette
 // and application font so that the theme and the desktop's font size carry through.
+class QAbstractButton;
+
 namespace ShellStyle {
 
 enum class TextStyle { largeTitle, title2, title3, headline, body, callout, caption, caption2 };
@@ -26,6 +28,13 @@ QColor cardFill(const QPalette& palette);
 // A label in a style and colour role that follows palette changes.
 QLabel* label(const QString& text, TextStyle style, QFont::Weight weight = QFont::Normal, bool secondaryColor = false,
               QWidget* parent = nullptr);
+// The same as an ElidedLabel: one line, cut with "…" when the room is short.
+QLabel* elidedLabel(const QString& text, TextStyle style, QFont::Weight weight = QFont::Normal, bool secondaryColor = false,
+                    QWidget* parent = nullptr);
+// Makes a checkable button one segment of a segmented control: drawn by the application style
+// (the chosen segment filled with the accent colour in both themes) and never narrower than its
+// text.
+void makeSegment(QAbstractButton* button);
 // Keeps a label's text at a foreground grade (1 primary, 2 secondary, 3 tertiary) of whatever
 // palette it has, now and after every palette change.
 void setGrade(QLabel* label, int grade);

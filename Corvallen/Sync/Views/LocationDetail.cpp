@@ -1,5 +1,7 @@
 #include "Corvallen/Sync/Views/LocationDetail.h"
 
+#include "Corvallen/Platform/Views/ElidedLabel.h"
+
 #include "Corvallen/Sync/AppModel.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 #include "Corvallen/Sync/FolderGrants.h"
@@ -83,7 +85,7 @@ LocationDetail::LocationDetail(AppModel& model, const SyncLocation& location, st
     headRow->addWidget(m_icon);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
-    m_name = new QLabel(head);
+    m_name = new ElidedLabel(QString(), head);
     m_name->setObjectName(QStringLiteral("nameLabel"));
     m_name->setTextFormat(Qt::PlainText);
     m_name->setFont(SyncViewStyle::headlineFont(m_name->font()));
@@ -106,7 +108,7 @@ LocationDetail::LocationDetail(AppModel& model, const SyncLocation& location, st
     sections->addWidget(SyncViewStyle::caption(tr("Sync"), content));
     QFrame* sync = SyncViewStyle::section(content);
     auto* syncRows = new QVBoxLayout(sync);
-    m_source = new QLabel;
+    m_source = new ElidedLabel(QString(), nullptr, Qt::ElideMiddle);  // a folder path can be long
     m_source->setObjectName(QStringLiteral("sourceValue"));
     syncRows->addWidget(labelledRow(tr("Source"), m_source, sync));
     m_count = new QLabel;

@@ -1,5 +1,6 @@
 #include "Corvallen/Sync/Views/SyncLocationsView.h"
 
+#include "Corvallen/Platform/Views/ElidedLabel.h"
 #include "Corvallen/Devices/DeviceVisibility.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Sync/AppModel.h"
@@ -50,7 +51,7 @@ public:
         row->addWidget(icon);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(1);
-        auto* name = new QLabel(SyncViewStyle::shownName(location.name), this);
+        QLabel* name = new ElidedLabel(SyncViewStyle::shownName(location.name), this);
         name->setObjectName(QStringLiteral("rowName"));
         name->setTextFormat(Qt::PlainText);
         auto* kind = new QLabel(SyncLocationsView::kindLabel(location), this);

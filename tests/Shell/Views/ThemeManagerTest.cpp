@@ -3,6 +3,7 @@
 // restyles open windows at once.
 #include "Corvallen/Platform/ColorSchemePreference.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Platform/Views/AppStyle.h"
 #include "Corvallen/Platform/Views/ThemeManager.h"
 #include "support/TestEnvironment.h"
 
@@ -111,7 +112,9 @@ TEST_F(ThemeTest, SettingRestylesOpenWindowsAtOnce)
     EXPECT_FALSE(desktop->portalValue());
     ThemeManager theme(*m_settings, desktop);
     theme.install(*qApp);
-    EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+    auto* style = qobject_cast<AppStyle*>(QApplication::style());
+    ASSERT_TRUE(style);
+    EXPECT_EQ(style->baseStyle()->name().toLower(), QStringLiteral("fusion"));
     EXPECT_FALSE(m_settings->contains(QStringLiteral("appTheme"))) << "the default is read, never written";
     EXPECT_EQ(theme.desktopScheme(), ColorScheme::Light);
     EXPECT_EQ(theme.currentScheme(), ColorScheme::Light);
