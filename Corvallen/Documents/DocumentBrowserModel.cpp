@@ -110,31 +110,69 @@ DocType DocumentBrowserModel::guessType(const QString& filePath)
 
 Document* DocumentBrowserModel::importFile(const QString& filePath)
 {
-    QString stored;
-    try {
-        stored = DocumentFileStore::importFileIntoStore(filePath);
-    } catch (const DomainError& e) {
-        importError = QStringLiteral("Couldn't add ") + QFileInfo(filePath).fileName() + QStringLiteral(": ")
-                      + e.localizedDescription();
+    return documentFor(copyIntoStore({filePath}).constFirst());
+}
+
+Document* DocumentBrowserModel::documentFor(const CopiedFile& file)
+{
+    if (file.storedName.isEmpty()) {
+        importError = QStringLiteral("Couldn't add ") + QFileInfo(file.sourcePath).fileName() + QStringLiteral(": ") + file.error;
         return nullptr;
     }
-    auto* doc = m_context.insert(new Document(stored, titleForFile(filePath)));
-    doc->setType(guessType(filePath));
-    if (m_fileTo)
+    auto* doc = m_context.insert(new Document(file.storedName, titleForFile(file.sourcePath)));
+    doc->setType(guessType(file.sourcePath));
+    if (m_fileTo && !m_fileTo->isDeleted())
         DocumentFileStore::attach(doc, m_fileTo, m_context);
     return doc;
 }
 
 QList<Document*> DocumentBrowserModel::importFiles(const QStringList& filePaths)
 {
+    return finishImport(copyIntoStore(filePaths));
+}
+
+QList<DocumentBrowserModel::CopiedFile> DocumentBrowserModel::copyIntoStore(const QStringList& filePaths)
+{
+    QList<CopiedFile> out;
+    for (const QString& path : filePaths) {
+        CopiedFile copied{path, {}, {}};
+        try {
+            copied.storedName = DocumentFileStore::importFileIntoStore(path);
+        } catch (const DomainError& e) {
+            copied.error = e.localizedDescription();
+        }
+        out.append(copied);
+    }
+    return out;
+}
+
+QList<Document*> DocumentBrowserModel::finishImport(const QList<CopiedFile>& copied)
+{
     QList<Document*> imported;
-    for (const QString& path : filePaths)
-        if (Document* d = importFile(path))
-            imported.append(d);
+    for (const CopiedFile& file : copied)
+        if (Document* doc = documentFor(file))
+            imported.append(doc);
     m_context.save();
     if (!imported.isEmpty())
         selectedIDs = {imported.last()->persistentModelID()};
     return imported;
+}
+
+QString DocumentBrowserModel::markupScopeStaleReason(const DocViewerTarget& target, ModelContext& context)
+{
+    const QList<Document*> found = context.fetch<Document>(
+        [&](const Document* d) { return !d->isDeleted() && d->fileName() == target.fileName; });
+    if (found.isEmpty())
+        return QStringLiteral("This document was deleted from the Library, so its markup can no longer be saved.");
+    for (const Document* d : found) {
+        if (d->libraryMarkupFileName() == target.markupFileName)
+            return {};
+        for (const ProjectDocument* link : d->attachments())
+            if (link && !link->isDeleted() && link->project() && !link->project()->isDeleted()
+                && link->markupFileName() == target.markupFileName)
+                return {};
+    }
+    return QStringLiteral("This document was removed from the project, so its markup there can no longer be saved.");
 }
 
 DocViewerTarget DocumentBrowserModel::viewerTarget(Document* document, Project* project, ModelContext& context)
@@ -229,7 +267,8 @@ void DocumentBrowserModel::requestDelete(Document* document)
 
 QString DocumentBrowserModel::deleteConfirmationTitle() const
 {
-    const qsizetype n = selectedIDs.size();
+    // Only what is still listed counts: a selected document deleted meanwhile is gone already.
+    const qsizetype n = selectedDocuments().size();
     if (m_fileTo)
         return QStringLiteral("Remove %1 from project?").arg(n);
     return QStringLiteral("Delete %1 document(s)?").arg(n);

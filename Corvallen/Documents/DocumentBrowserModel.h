@@ -56,6 +56,20 @@ public:
     // Imports each file in order, saves once, and selects the last one imported. Returns the
     // imported documents.
     QList<Document*> importFiles(const QStringList& filePaths);
+    // The same in two steps, so that the copying (which reads the files and may take long) runs
+    // off the main thread: copyIntoStore touches no record; finishImport, on the main thread,
+    // makes the documents of the copied files, reports the failed ones, saves and selects.
+    struct CopiedFile {
+        QString sourcePath;
+        QString storedName;  // empty when the copy failed
+        QString error;
+    };
+    static QList<CopiedFile> copyIntoStore(const QStringList& filePaths);
+    QList<Document*> finishImport(const QList<CopiedFile>& copied);
+
+    // Why a viewer of this target may no longer save its markup: the document was deleted, or
+    // the scope's link to a project is gone. Empty while the scope exists.
+    static QString markupScopeStaleReason(const DocViewerTarget& target, ModelContext& context);
 
     // The viewer of a document in a scope: the project's own markup when the document is
     // attached to it, otherwise the library markup (made and saved on first use).
@@ -95,6 +109,8 @@ public:
     static QString typeSymbolName(DocType type);
 
 private:
+    Document* documentFor(const CopiedFile& file);
+
     ModelContext& m_context;
     Project* m_fileTo;
 };

@@ -83,6 +83,11 @@ void deleteOrRemoveAll(const QList<Document*>& documents, Project* scopeProject,
     }
 }
 
+qsizetype existingCount(const QList<Document*>& documents)
+{
+    return std::count_if(documents.begin(), documents.end(), [](const Document* d) { return d && !d->isDeleted(); });
+}
+
 QString confirmationTitle(qsizetype count, bool projectScope)
 {
     return projectScope ? QStringLiteral("Remove %1 from project?").arg(count) : QStringLiteral("Delete %1 documents?").arg(count);
@@ -94,7 +99,7 @@ QString confirmationMessage(const QList<Document*>& documents, bool projectScope
         return QStringLiteral("Keeps the files in your Library — only this project's notes are removed.");
     qsizetype used = 0;
     for (const Document* d : documents)
-        if (!d->attachments().isEmpty())
+        if (d && !d->isDeleted() && !d->attachments().isEmpty())
             ++used;
     if (used == 0)
         return QStringLiteral("Removes the documents from Corvallen and deletes their saved files.");

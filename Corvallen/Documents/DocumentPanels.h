@@ -29,6 +29,8 @@ void setType(const QList<Document*>& documents, DocType type, ModelContext& cont
 void addAll(const QList<Document*>& documents, Project* project, ModelContext& context);
 // Detaches from the project, or deletes from the library when there is none.
 void deleteOrRemoveAll(const QList<Document*>& documents, Project* scopeProject, ModelContext& context);
+// How many of the documents still exist (not deleted meanwhile).
+qsizetype existingCount(const QList<Document*>& documents);
 QString confirmationTitle(qsizetype count, bool projectScope);
 QString confirmationMessage(const QList<Document*>& documents, bool projectScope);
 QString destructiveLabel(qsizetype count, bool projectScope);

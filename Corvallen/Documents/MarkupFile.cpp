@@ -7,10 +7,6 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QSaveFile>
 
 #include <poppler/qt6/poppler-annotation.h>
@@ -69,32 +65,46 @@ Poppler::LineAnnotation::TermStyle lineEndTo(MarkupLineEnd e)
     }
 }
 
-// A PDF of blank pages, one per shown page and of its size.
+// The face note texts are written with: one of the standard faces every PDF reader has, so the
+// file carries no font of its own.
+const QString noteFileFace = QStringLiteral("Helvetica");
+
+// A PDF of blank pages, one per shown page and of its size. Its form resources name the standard
+// face under the key poppler looks for first, so that writing a note's appearance refers to that
+// face instead of embedding a whole font file.
 QByteArray blankPages(const MarkupDocument& document)
 {
-    QByteArray data;
-    QBuffer buffer(&data);
-    if (!buffer.open(QIODevice::WriteOnly))
-        return {};
-    QPdfWriter writer(&buffer);
-    writer.setResolution(72);
-    writer.setCreator(QString());
-    auto layoutFor = [&](int i) {
-        const QSizeF size = usableSize(document.pages[i]->size);
-        return QPageLayout(QPageSize(size, QPageSize::Point), QPageLayout::Portrait, QMarginsF());
+    QByteArray out = "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n";
+    QList<qsizetype> offsets;
+    auto object = [&](const QByteArray& body) {
+        offsets.append(out.size());
+        out += QByteArray::number(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
     };
-    writer.setPageLayout(layoutFor(0));
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return {};
-    for (int i = 1; i < document.pageCount(); ++i) {
-        writer.setPageLayout(layoutFor(i));
-        if (!writer.newPage())
-            return {};
+    const int pages = document.pageCount();
+    // Poppler matches the face by family and style name; depending on its version the name of a
+    // face without a style carries a trailing space ("#20"), so both spellings are listed.
+    const QByteArray face = noteFileFace.toLatin1();
+    auto font = [](const QByteArray& baseFont) {
+        return "<< /Type /Font /Subtype /Type1 /BaseFont /" + baseFont + " /Encoding /WinAnsiEncoding >>";
+    };
+    object("<< /Type /Catalog /Pages 2 0 R /AcroForm << /Fields [] /DA (/popplerfont0 12 Tf 0 g) /DR << /Font << "
+           "/popplerfont0 " + font(face) + " /popplerfont1 " + font(face + "#20") + " >> >> >> >>");
+    QByteArray kids;
+    for (int i = 0; i < pages; ++i)
+        kids += QByteArray::number(3 + i) + " 0 R ";
+    object("<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>");
+    for (int i = 0; i < pages; ++i) {
+        const QSizeF size = usableSize(document.pages[i]->size);
+        object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + QByteArray::number(size.width(), 'f', 3) + " "
+               + QByteArray::number(size.height(), 'f', 3) + "] /Resources << >> >>");
     }
-    painter.end();
-    buffer.close();
-    return data;
+    const qsizetype xref = out.size();
+    out += "xref\n0 " + QByteArray::number(offsets.size() + 1) + "\n0000000000 65535 f \n";
+    for (qsizetype offset : offsets)
+        out += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    out += "trailer\n<< /Size " + QByteArray::number(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n"
+           + QByteArray::number(xref) + "\n%%EOF\n";
+    return out;
 }
 
 }  // namespace
@@ -167,8 +177,10 @@ std::unique_ptr<Poppler::Annotation> toPoppler(const MarkupAnnotation& a, const 
         auto text = std::make_unique<Poppler::TextAnnotation>(Poppler::TextAnnotation::InPlace);
         if (a.fontColor)
             text->setTextColor(*a.fontColor);
-        if (a.font)
-            text->setTextFont(*a.font);
+        // The standard face at the note's size; the viewer draws notes in its own face anyway.
+        QFont face(noteFileFace);
+        face.setPointSizeF(a.font && a.font->pointSizeF() > 0 ? a.font->pointSizeF() : NoteAnnotations::noteFont().pointSizeF());
+        text->setTextFont(face);
         out = std::move(text);
         break;
     }
@@ -243,7 +255,11 @@ MarkupAnnotationRef cloneMarkupAnnotation(const Poppler::Annotation& source, con
         a->contents = source.contents();
         if (text.textColor().isValid())
             a->fontColor = text.textColor();
-        a->font = text.textFont();
+        // The file names a standard face; the note keeps its size in the viewer's face.
+        QFont font = NoteAnnotations::noteFont();
+        if (const double size = text.textFont().pointSizeF(); size > 0)
+            font.setPointSizeF(size);
+        a->font = font;
         return a;
     }
     default:
@@ -271,21 +287,25 @@ MarkupDocument pagesOf(const Poppler::Document& pdf)
     return doc;
 }
 
-bool writeMarkupOverlay(const MarkupDocument& document, const QString& key)
+bool writeMarkupOverlay(const MarkupDocument& document, const QString& key, QString* error)
 {
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     const QString filePath = path(key);
-    if (filePath.isEmpty() || document.pageCount() == 0)
-        return false;
-    const QByteArray blank = blankPages(document);
-    if (blank.isEmpty())
-        return false;
-    std::unique_ptr<Poppler::Document> pdf = Poppler::Document::loadFromData(blank);
+    if (filePath.isEmpty())
+        return fail(QStringLiteral("The markup has no valid file name."));
+    if (document.pageCount() == 0)
+        return fail(QStringLiteral("The document has no pages."));
+    std::unique_ptr<Poppler::Document> pdf = Poppler::Document::loadFromData(blankPages(document));
     if (!pdf || pdf->numPages() != document.pageCount())
-        return false;
+        return fail(QStringLiteral("The markup pages could not be prepared."));
     for (int i = 0; i < document.pageCount(); ++i) {
         std::unique_ptr<Poppler::Page> page = pdf->page(i);
         if (!page)
-            return false;
+            return fail(QStringLiteral("The markup pages could not be prepared."));
         for (const MarkupAnnotationRef& a : document.pages[i]->annotations) {
             std::unique_ptr<Poppler::Annotation> converted = toPoppler(*a, document.pages[i]->size);
             if (converted)
@@ -300,12 +320,12 @@ bool writeMarkupOverlay(const MarkupDocument& document, const QString& key)
         converter->setOutputDevice(&buffer);
         converter->setPDFOptions(Poppler::PDFConverter::WithChanges);
         if (!converter->convert())
-            return false;
+            return fail(QStringLiteral("The markup could not be written as a PDF."));
     }
     QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
-        return false;
-    return file.commit();
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+        return fail(file.errorString());
+    return true;
 }
 
 QList<QList<MarkupAnnotationRef>> readMarkupFile(const QString& filePath)

@@ -23,8 +23,9 @@ MarkupDocument pagesOf(const Poppler::Document& pdf);
 
 // Writes the markup of every page into the key's file, replacing it as a whole only once the new
 // file is complete (a failed save keeps the previous markup). Blank pages have the size of the
-// shown pages. False when the file could not be written.
-bool writeMarkupOverlay(const MarkupDocument& document, const QString& key);
+// shown pages; notes refer to a standard PDF face, so the file embeds no font. False when the
+// file could not be written, with the reason in `error`.
+bool writeMarkupOverlay(const MarkupDocument& document, const QString& key, QString* error = nullptr);
 
 // The kept annotations of a markup file, page by page; empty when the file is missing or is no
 // readable PDF.

@@ -240,18 +240,23 @@ bool PDFMarkupController::hasMarkup() const
     return m_document && m_document->hasAnnotations();
 }
 
-void PDFMarkupController::save()
+bool PDFMarkupController::save()
 {
     if (!m_document)
-        return;
-    if (MarkupFile::writeMarkupOverlay(*m_document, markupFileName)) {
+        return false;
+    QString error = staleReason ? staleReason() : QString();
+    const bool saved = error.isEmpty() && MarkupFile::writeMarkupOverlay(*m_document, markupFileName, &error);
+    if (saved) {
         DocumentFileStore::thumbnailCache().clear();
         m_dirty = false;
+        m_lastSaveError.clear();
         setStatus(QStringLiteral("Saved"));
     } else {
+        m_lastSaveError = error.isEmpty() ? QStringLiteral("The markup file could not be written.") : error;
         setStatus(QStringLiteral("Save failed"));
     }
     emit stateChanged();
+    return saved;
 }
 
 void PDFMarkupController::resetAll()
@@ -287,8 +292,8 @@ bool PDFMarkupController::confirmClose(const std::function<CloseChoice()>& ask)
         return true;
     switch (ask ? ask() : CloseChoice::cancel) {
     case CloseChoice::save:
-        save();
-        return true;
+        // A failed save keeps the window, and the markup in it, open.
+        return save();
     case CloseChoice::dontSave:
         return true;
     case CloseChoice::cancel:

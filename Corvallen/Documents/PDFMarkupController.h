@@ -70,12 +70,18 @@ public:
     void undo();
     bool hasMarkup() const;
 
-    // Writes the markup file: "Saved" and clean, or "Save failed" and still dirty.
-    void save();
+    // Why this viewer's markup may no longer be saved (its document was deleted, or taken out of
+    // the project the viewer belongs to), or empty while the scope still exists. Set by the view.
+    std::function<QString()> staleReason;
+
+    // Writes the markup file: "Saved" and clean, or "Save failed" and still dirty, with the
+    // reason in lastSaveError(). A stale scope writes nothing.
+    bool save();
+    QString lastSaveError() const { return m_lastSaveError; }
     // Removes every annotation (undoable as one step): "Cleared".
     void resetAll();
     // True when the window may close: at once when clean, otherwise as the user answers
-    // (saving first for `save`; a failed save still closes).
+    // (saving first for `save`; a failed save keeps the window open with its markup).
     bool confirmClose(const std::function<CloseChoice()>& ask);
 
     // Reads the text of an image document off the main thread and puts it on the clipboard.
@@ -106,6 +112,7 @@ private:
     bool m_dirty = false;
     bool m_hasSelection = false;
     QString m_statusNote;
+    QString m_lastSaveError;
     std::vector<std::function<void()>> m_undo;
     std::optional<NotePrompt> m_notePrompt;
 };

@@ -93,6 +93,13 @@ QString documentsFolder()
 
 QString importFileIntoStore(const QString& sourcePath)
 {
+    // Reading a named pipe, a device or a socket could wait for ever or never end; only plain
+    // files (or links to them) are documents.
+    const QFileInfo info(sourcePath);
+    if (info.exists() && !info.isFile())
+        throw DomainError(QStringLiteral("Corvallen.Documents"), 1,
+                          info.isDir() ? QStringLiteral("it is a folder, not a file.")
+                                       : QStringLiteral("it is not a regular file (pipes, devices and sockets can't be added)."));
     return StoredFileName::copyIntoFolder(sourcePath, documentsFolder());
 }
 

@@ -39,8 +39,10 @@ QString documentsFolder();
 inline QString documentsFolderURL() { return documentsFolder(); }
 
 // Copies a file into the folder under a fresh name (upper-case UUID text plus "." and the
-// lower-case extension, the UUID alone without one) and returns that name. Throws the copy's
-// error (domain "QFileDevice"); nothing is created then.
+// lower-case extension, the UUID alone without one) and returns that name. Only regular files
+// (or links to them) are taken: a folder, pipe, device or socket throws (domain
+// "Corvallen.Documents"). Throws the copy's error (domain "QFileDevice"); nothing is created
+// then. Touches no record, so it may run on a worker thread.
 QString importFileIntoStore(const QString& sourcePath);
 
 // Removes the markup file of a markup name (the name plus ".markup.pdf"); nothing for none.

@@ -14,6 +14,8 @@
 #include <QLocale>
 #include <QTimeZone>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 using Sort = DocumentBrowserModel::DocSort;
@@ -155,6 +157,25 @@ TEST_F(DocumentBrowserModelTest, ClicksBuildTheSelection)
     EXPECT_EQ(m.selectedDocuments(), QList<Document*>{d});
 }
 
+TEST_F(DocumentBrowserModelTest, OnlyRegularFilesAreImported)
+{
+    DocumentBrowserModel m(*ctx);
+    const QString fifo = QDir(QDir::tempPath()).filePath(QStringLiteral("bench-pipe.pdf"));
+    QFile::remove(fifo);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("a folder.pdf"));
+    QDir().mkpath(folder);
+    const QStringList before = QDir(DocumentFileStore::documentsFolder()).entryList(QDir::Files);
+    // Nothing here may block: the pipe has no writer.
+    EXPECT_TRUE(m.importFiles({fifo}).isEmpty());
+    EXPECT_EQ(m.importError, QStringLiteral("Couldn't add bench-pipe.pdf: it is not a regular file (pipes, devices and sockets can't be added)."));
+    EXPECT_TRUE(m.importFiles({folder, QStringLiteral("/dev/null")}).isEmpty());
+    EXPECT_TRUE(m.importError.startsWith(QStringLiteral("Couldn't add null: it is not a regular file")));
+    EXPECT_EQ(QDir(DocumentFileStore::documentsFolder()).entryList(QDir::Files), before);
+    EXPECT_TRUE(ctx->fetch<Document>().isEmpty());
+    QFile::remove(fifo);
+}
+
 TEST_F(DocumentBrowserModelTest, DeleteConfirmationNamesTheProjectsAndDeletesFiles)
 {
     Project* psu = ctx->insert(new Project(QStringLiteral("Bench PSU"), {}, {}));
@@ -167,10 +188,18 @@ TEST_F(DocumentBrowserModelTest, DeleteConfirmationNamesTheProjectsAndDeletesFil
     lib.documents = docs;
     lib.toggleSelectAll();
     EXPECT_EQ(lib.deleteConfirmationTitle(), QStringLiteral("Delete 2 document(s)?"));
+    // A selected document deleted meanwhile (from another window) is not counted.
+    Document* extra = lib.importFiles({sourceFile(QStringLiteral("three.pdf"))}).first();
+    lib.documents = docs + QList<Document*>{extra};
+    lib.toggleSelectAll();
+    DocumentFileStore::deleteFromLibrary(extra, *ctx);
+    EXPECT_EQ(lib.deleteConfirmationTitle(), QStringLiteral("Delete 2 document(s)?"));
+    lib.documents = docs;
     EXPECT_EQ(lib.deleteConfirmationMessage(),
               QStringLiteral("1 of these are used in projects (Bench PSU, Untitled). Deleting loses the file AND all edits made in those projects."));
     EXPECT_EQ(DocumentBrowserModel::projectBadgeText(docs[0]), QStringLiteral("2 projects"));
 
+    // A selected document deleted meanwhile (from another window) is not counted again.
     const QString stored = DocumentBrowserModel::storedFilePath(docs[1]);
     lib.requestDelete(docs[1]);
     EXPECT_EQ(lib.deleteConfirmationMessage(), QStringLiteral("Removes the document(s) from Corvallen and deletes their saved files."));

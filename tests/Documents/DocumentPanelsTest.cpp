@@ -74,6 +74,14 @@ TEST_F(DocumentPanelsTest, BulkActionsSetTypesAttachOnceAndCountUsedDocuments)
     DocumentBulkLogic::deleteOrRemoveAll(docs.mid(0, 2), amp, *ctx);
     EXPECT_TRUE(docs[0]->attachments().isEmpty());
     EXPECT_FALSE(docs[0]->isDeleted());
+
+    // Documents deleted since they were selected no longer count in the question.
+    DocumentBulkLogic::addAll(docs.mid(3, 1), amp, *ctx);
+    DocumentFileStore::deleteFromLibrary(docs[4], *ctx);
+    DocumentFileStore::deleteFromLibrary(docs[3], *ctx);
+    EXPECT_EQ(DocumentBulkLogic::existingCount(docs), 3);
+    EXPECT_EQ(DocumentBulkLogic::confirmationMessage(docs, false),
+              QStringLiteral("Removes the documents from Corvallen and deletes their saved files."));
 }
 
 TEST_F(DocumentPanelsTest, AttachSheetOffersWhatTheProjectLacksAndMatchesSearch)

@@ -189,6 +189,28 @@ TEST(MarkupFile, OtherKindsAreWrittenButNeverReadBack)
     EXPECT_EQ(pages[0][0]->kind, MarkupKind::ink);
 }
 
+TEST(MarkupFile, NotesReferToAStandardFaceSoTheFileStaysSmall)
+{
+    MarkupDocument doc = openDocument(makePdf(2));
+    doc.pages[0]->add(stroke({{10, 10}, {60, 60}, {120, 40}}));
+    MarkupAnnotationRef note = NoteAnnotations::makeNoteAnnotation(QStringLiteral("Replace C12 — 470 µF"), {300, 400}, *doc.pages[1]);
+    note->font->setPointSizeF(14);
+    doc.pages[1]->add(note);
+    const QString key = freshKey();
+    ASSERT_TRUE(MarkupFile::writeMarkupOverlay(doc, key));
+    EXPECT_LT(QFileInfo(MarkupFile::path(key)).size(), 50 * 1024);
+    EXPECT_FALSE(readFile(MarkupFile::path(key)).contains("/FontFile"));
+
+    MarkupDocument reopened = openDocument(makePdf(2));
+    MarkupFile::loadMarkupOverlay(reopened, key);
+    ASSERT_EQ(reopened.pages[1]->annotations.size(), 1);
+    const MarkupAnnotation& read = *reopened.pages[1]->annotations[0];
+    EXPECT_EQ(read.contents, QStringLiteral("Replace C12 — 470 µF"));
+    ASSERT_TRUE(read.font);
+    EXPECT_NEAR(read.font->pointSizeF(), 14, 0.01);
+    EXPECT_EQ(read.font->family(), NoteAnnotations::noteFont().family());
+}
+
 TEST(MarkupFile, AFailedWriteReportsFalseAndKeepsTheShownMarkup)
 {
     MarkupDocument doc = openDocument(makePdf(1));

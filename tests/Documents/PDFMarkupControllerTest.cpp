@@ -95,10 +95,21 @@ TEST_F(PDFMarkupControllerTest, AFailedSaveSaysSoAndStaysDirty)
 {
     strokeOn(0);
     QDir().mkpath(MarkupFile::path(controller.markupFileName));
-    controller.save();
+    EXPECT_FALSE(controller.save());
     EXPECT_EQ(controller.statusNote(), QStringLiteral("Save failed"));
+    EXPECT_FALSE(controller.lastSaveError().isEmpty());
     EXPECT_TRUE(controller.dirty());
     EXPECT_EQ(page(0)->annotations.size(), 1);
+    // Choosing Save in the close question keeps the window when the save fails.
+    EXPECT_FALSE(controller.confirmClose([] { return Choice::save; }));
+    EXPECT_TRUE(controller.dirty());
+
+    // A scope that is gone writes nothing, and says why.
+    QDir().rmdir(MarkupFile::path(controller.markupFileName));
+    controller.staleReason = [] { return QStringLiteral("This document was deleted from the Library."); };
+    EXPECT_FALSE(controller.save());
+    EXPECT_EQ(controller.lastSaveError(), QStringLiteral("This document was deleted from the Library."));
+    EXPECT_FALSE(QFile::exists(MarkupFile::path(controller.markupFileName)));
 }
 
 TEST_F(PDFMarkupControllerTest, EraseAndUndoPutsTheSameObjectBack)

@@ -15,6 +15,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFrame>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +32,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -240,8 +242,16 @@ void DocumentBrowser::reload()
 
 void DocumentBrowser::importFiles(const QStringList& paths)
 {
-    m_model.importFiles(paths);
-    reload();
+    // The files are read and copied on a worker, so a slow drive never holds up the window; the
+    // records are made back here once the copies are in place.
+    auto* watcher = new QFutureWatcher<QList<DocumentBrowserModel::CopiedFile>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        m_model.finishImport(watcher->result());
+        reload();
+        emit importFinished();
+    });
+    watcher->setFuture(QtConcurrent::run([paths] { return DocumentBrowserModel::copyIntoStore(paths); }));
 }
 
 void DocumentBrowser::dragEnterEvent(QDragEnterEvent* event)

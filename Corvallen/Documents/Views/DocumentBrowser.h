@@ -29,12 +29,16 @@ public:
     DocumentBrowserModel& model() { return m_model; }
     // Reads the documents again and redraws.
     void reload();
-    // Imports files as the Add… panel or a drop does.
+    // Imports files as the Add… panel or a drop does: the copying runs on a worker, and
+    // importFinished() follows once the new documents are listed.
     void importFiles(const QStringList& paths);
 
     QListWidget* list() const { return m_list; }
     QLabel* countLabel() const { return m_count; }
     QWidget* inspectorPane() const;
+
+signals:
+    void importFinished();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

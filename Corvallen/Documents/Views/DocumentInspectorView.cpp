@@ -271,8 +271,10 @@ DocumentBulkPanelView::DocumentBulkPanelView(QList<Document*> documents, Project
     const bool projectScope = scopeProject != nullptr;
     auto* destroy = new QPushButton(symbolIcon(projectScope ? QStringLiteral("minus.circle") : QStringLiteral("trash")),
                                     DocumentBulkLogic::destructiveLabel(n, projectScope), this);
-    connect(destroy, &QPushButton::clicked, this, [this, scopeProject, projectScope, n, &context, done] {
-        QMessageBox box(QMessageBox::Warning, DocumentBulkLogic::confirmationTitle(n, projectScope),
+    connect(destroy, &QPushButton::clicked, this, [this, scopeProject, projectScope, &context, done] {
+        // Documents deleted meanwhile (in another window) are not counted.
+        const qsizetype existing = DocumentBulkLogic::existingCount(m_documents);
+        QMessageBox box(QMessageBox::Warning, DocumentBulkLogic::confirmationTitle(existing, projectScope),
                         DocumentBulkLogic::confirmationMessage(m_documents, projectScope), QMessageBox::NoButton, this);
         QPushButton* yes = box.addButton(projectScope ? tr("Remove from Project") : tr("Delete"), QMessageBox::DestructiveRole);
         box.addButton(QMessageBox::Cancel);

@@ -1,5 +1,6 @@
 #include "Corvallen/Documents/Views/DocumentViewerWindow.h"
 
+#include "Corvallen/Documents/DocumentBrowserModel.h"
 #include "Corvallen/Documents/MarkupFile.h"
 #include "Corvallen/Documents/Views/PDFMarkupContainer.h"
 #include "Corvallen/Model/Document.h"
@@ -50,6 +51,11 @@ DocumentViewerWindow::DocumentViewerWindow(const DocViewerTarget& target, ModelC
         m_markup = new PDFMarkupContainer(kind == DocumentFileKind::pdf ? PDFMarkupContainer::Source::pdf
                                                                         : PDFMarkupContainer::Source::image,
                                           path, target.markupFileName, this);
+        // A viewer left open after its document was deleted or taken out of the project writes
+        // no orphan markup file.
+        m_markup->controller()->staleReason = [this] {
+            return DocumentBrowserModel::markupScopeStaleReason(m_target, m_context);
+        };
         layout->addWidget(m_markup);
         return;
     }

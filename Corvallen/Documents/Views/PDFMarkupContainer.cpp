@@ -278,6 +278,7 @@ void PDFMarkupContainer::refresh()
         m_swatches[i]->setIcon(swatchIcon(palette()[i], palette()[i] == m_controller->colorHex(), ring));
     m_penWidth->setVisible(mode == MarkupMode::pen);
     m_status->setText(m_controller->statusNote());
+    m_status->setToolTip(m_controller->statusNote() == QStringLiteral("Save failed") ? m_controller->lastSaveError() : QString());
     m_status->setVisible(!m_controller->statusNote().isEmpty());
     m_undo->setEnabled(m_controller->canUndo());
     m_reset->setEnabled(m_controller->hasMarkup());
@@ -309,7 +310,8 @@ void PDFMarkupContainer::finishNotePrompt(const std::optional<QString>& text)
 
 bool PDFMarkupContainer::confirmClose()
 {
-    return m_controller->confirmClose([this] {
+    bool triedToSave = false;
+    const bool mayClose = m_controller->confirmClose([this, &triedToSave] {
         QMessageBox box(QMessageBox::Warning, tr("Save changes before closing?"),
                         tr("This document has markup that hasn't been saved. Your changes will be lost if you don't save them."),
                         QMessageBox::NoButton, this);
@@ -319,12 +321,30 @@ bool PDFMarkupContainer::confirmClose()
         box.addButton(QMessageBox::Cancel);
         box.setDefaultButton(save);
         box.exec();
-        if (box.clickedButton() == save)
+        if (box.clickedButton() == save) {
+            triedToSave = true;
             return PDFMarkupController::CloseChoice::save;
+        }
         if (box.clickedButton() == dontSave)
             return PDFMarkupController::CloseChoice::dontSave;
         return PDFMarkupController::CloseChoice::cancel;
     });
+    // The save failed: the window stays open with its markup, and says why.
+    if (!mayClose && triedToSave)
+        showSaveError();
+    return mayClose;
+}
+
+void PDFMarkupContainer::showSaveError()
+{
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("The markup couldn't be saved"),
+                                m_controller->lastSaveError() + QStringLiteral("\n\n")
+                                    + tr("The window stays open so that nothing is lost."),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("markupSaveError"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    box->open();
 }
 
 QAbstractButton* PDFMarkupContainer::highlightButton() const { return m_highlight; }

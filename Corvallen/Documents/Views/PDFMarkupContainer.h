@@ -27,7 +27,8 @@ public:
 
     static const QStringList& palette();
 
-    // Asks the user about unsaved markup; true when the window may close.
+    // Asks the user about unsaved markup; true when the window may close. When the chosen save
+    // fails, the window stays and the reason is shown.
     bool confirmClose();
 
     // Tool-row items, for keyboard users and checks.
@@ -50,6 +51,7 @@ private:
     void refresh();
     void showNotePrompt();
     void fit();
+    void showSaveError();
 
     PDFMarkupController* m_controller;
     MarkupCanvas* m_canvas = nullptr;

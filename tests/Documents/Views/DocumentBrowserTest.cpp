@@ -4,6 +4,7 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/ModelContext.h"
+#include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 #include "support/TestStore.h"
 
@@ -49,7 +50,10 @@ TEST_F(DocumentBrowserTest, LibraryScopeListsImportsAndSwitchesInspectorPanes)
     ASSERT_TRUE(qobject_cast<QLabel*>(empty));
     EXPECT_TRUE(qobject_cast<QLabel*>(empty)->text().contains(QStringLiteral("No documents")));
 
+    bool imported = false;
+    QObject::connect(&browser, &DocumentBrowser::importFinished, [&] { imported = true; });
     browser.importFiles({source(QStringLiteral("Amp schematic.pdf")), source(QStringLiteral("TL072 datasheet.pdf"))});
+    ASSERT_TRUE(corvallen::test::waitUntil([&] { return imported; }));
     QApplication::processEvents();
     EXPECT_EQ(browser.countLabel()->text(), QStringLiteral("2 documents"));
     EXPECT_EQ(browser.list()->count(), 2);

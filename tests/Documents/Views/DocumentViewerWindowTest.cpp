@@ -4,6 +4,8 @@
 #include "Corvallen/Documents/Views/PDFMarkupContainer.h"
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/DocumentFileStore.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "support/TestStore.h"
@@ -14,7 +16,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPageLayout>
 #include <QPageSize>
@@ -22,6 +26,7 @@
 #include <QPdfWriter>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 #include <QUuid>
 #include <QVBoxLayout>
 
@@ -131,6 +136,7 @@ TEST_F(DocumentViewerWindowTest, ToolRowFollowsTheControllerAndSavedMarkupComesB
 {
     writePdf(QStringLiteral("manual.pdf"), 3);
     const QString key = freshKey();
+    ctx->insert(new Document(QStringLiteral("manual.pdf"), QStringLiteral("Manual")))->setLibraryMarkupFileName(key);
     {
         HostedViewer host(new DocumentViewerWindow({QStringLiteral("manual.pdf"), key, QString()}, *ctx));
         PDFMarkupContainer* m = host.viewer->markupContainer();
@@ -186,6 +192,94 @@ TEST_F(DocumentViewerWindowTest, ToolRowFollowsTheControllerAndSavedMarkupComesB
     EXPECT_EQ(doc->pages[1]->annotations.size(), 1);
     ASSERT_EQ(doc->pages[2]->annotations.size(), 1);
     EXPECT_TRUE(doc->pages[2]->annotations[0]->roundedNote);
+}
+
+// Answers the next message box with the button of that text, once it is up.
+void answerNextQuestion(const QString& button)
+{
+    QTimer::singleShot(0, [button] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box || !box->isVisible())
+                continue;
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == button) {
+                    b->click();
+                    return;
+                }
+        }
+        answerNextQuestion(button);
+    });
+}
+
+TEST_F(DocumentViewerWindowTest, AFailedSaveInTheCloseQuestionKeepsTheWindowAndItsMarkup)
+{
+    writePdf(QStringLiteral("closing.pdf"), 1);
+    const QString key = freshKey();
+    ctx->insert(new Document(QStringLiteral("closing.pdf"), QStringLiteral("Closing")))->setLibraryMarkupFileName(key);
+    HostedViewer host(new DocumentViewerWindow({QStringLiteral("closing.pdf"), key, QString()}, *ctx));
+    PDFMarkupController* c = host.viewer->markupContainer()->controller();
+    c->addInk(c->document()->pages[0], {{10, 10}, {90, 90}});
+    // Something that is not a file stands where the markup file goes.
+    ASSERT_TRUE(QDir().mkpath(MarkupFile::path(key)));
+
+    answerNextQuestion(QStringLiteral("Save"));
+    QCloseEvent close;
+    QApplication::sendEvent(&host.window, &close);
+    EXPECT_FALSE(close.isAccepted());
+    EXPECT_TRUE(c->dirty());
+    EXPECT_EQ(c->document()->pages[0]->annotations.size(), 1);
+    auto* error = host.window.findChild<QMessageBox*>(QStringLiteral("markupSaveError"));
+    ASSERT_TRUE(error);
+    EXPECT_FALSE(error->text().isEmpty());
+    error->close();
+
+    // Once the file can be written, Save in the same question closes the window.
+    QDir().rmdir(MarkupFile::path(key));
+    answerNextQuestion(QStringLiteral("Save"));
+    QCloseEvent again;
+    QApplication::sendEvent(&host.window, &again);
+    EXPECT_TRUE(again.isAccepted());
+    EXPECT_TRUE(QFileInfo(MarkupFile::path(key)).isFile());
+}
+
+TEST_F(DocumentViewerWindowTest, AViewerOfADeletedOrDetachedDocumentWritesNothing)
+{
+    writePdf(QStringLiteral("stale.pdf"), 1);
+    auto* doc = ctx->insert(new Document(QStringLiteral("stale.pdf"), QStringLiteral("Stale")));
+    auto* project = ctx->insert(new Project(QStringLiteral("Amp"), QString(), {}));
+    ProjectDocument* link = DocumentFileStore::attach(doc, project, *ctx);
+    const QString projectKey = link->markupFileName();
+    HostedViewer inProject(new DocumentViewerWindow({QStringLiteral("stale.pdf"), projectKey, QStringLiteral("Amp")}, *ctx));
+    PDFMarkupContainer* m = inProject.viewer->markupContainer();
+    m->controller()->addInk(m->controller()->document()->pages[0], {{10, 10}, {90, 90}});
+
+    DocumentFileStore::detach(doc, project, *ctx);
+    m->saveButton()->click();
+    EXPECT_EQ(m->statusLabel()->text(), QStringLiteral("Save failed"));
+    EXPECT_TRUE(m->statusLabel()->toolTip().contains(QStringLiteral("removed from the project")));
+    EXPECT_FALSE(QFile::exists(MarkupFile::path(projectKey)));
+    EXPECT_TRUE(m->controller()->dirty());
+
+    const QString libraryKey = freshKey();
+    doc->setLibraryMarkupFileName(libraryKey);
+    HostedViewer inLibrary(new DocumentViewerWindow({QStringLiteral("stale.pdf"), libraryKey, QString()}, *ctx));
+    PDFMarkupContainer* l = inLibrary.viewer->markupContainer();
+    l->controller()->addInk(l->controller()->document()->pages[0], {{10, 10}, {90, 90}});
+    DocumentFileStore::deleteFromLibrary(doc, *ctx);
+    l->saveButton()->click();
+    EXPECT_EQ(l->statusLabel()->text(), QStringLiteral("Save failed"));
+    EXPECT_TRUE(l->statusLabel()->toolTip().contains(QStringLiteral("deleted")));
+    EXPECT_FALSE(QFile::exists(MarkupFile::path(libraryKey)));
+    // Nothing to keep any more: close without saving.
+    answerNextQuestion(QStringLiteral("Don't Save"));
+    QCloseEvent close;
+    QApplication::sendEvent(&inLibrary.window, &close);
+    EXPECT_TRUE(close.isAccepted());
+    answerNextQuestion(QStringLiteral("Don't Save"));
+    QCloseEvent closeProject;
+    QApplication::sendEvent(&inProject.window, &closeProject);
+    EXPECT_TRUE(closeProject.isAccepted());
 }
 
 void mouse(QWidget* w, QEvent::Type type, QPointF pos)
