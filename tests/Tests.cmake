@@ -17,3 +17,7 @@ endif()
 corvallen_tests(Inventory)
 corvallen_tests(Projects)
 corvallen_tests(Documents)
+# The viewer tests open the same generated documents as the core tests.
+if(TARGET test_documents_views)
+  target_sources(test_documents_views PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/Documents/DocumentsTestSupport.cpp)
+endif()

@@ -8,6 +8,8 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-l10n-tools libqt6svg6-dev qt6-qpa-plugins libgl-dev
+  # TIFF, WebP and other image formats of documents and captures
+  qt6-image-formats-plugins
   # storage, archives, PDF, text recognition, Unicode
   libsqlite3-dev libzip-dev zlib1g-dev libpoppler-qt6-dev
   libtesseract-dev tesseract-ocr tesseract-ocr-eng libicu-dev

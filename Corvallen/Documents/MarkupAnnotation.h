@@ -19,7 +19,7 @@ enum class MarkupKind { ink, line, highlight, freeText, other };
 enum class MarkupLineEnd { none = 0, square = 1, circle = 2, diamond = 3, openArrow = 4, closedArrow = 5 };
 
 // One annotation on a page. All geometry is in page points with the origin at the lower-left
-// corner of the page's media box and y growing upwards, as PDF pages measure themselves.
+// corner of the page as it is shown (after its /Rotate turn) and y growing upwards.
 // Annotations are shared objects: the page list, the undo entries and the note leaders hold the
 // very same object, so an undo puts back exactly what was removed.
 struct MarkupAnnotation {

@@ -1,5 +1,6 @@
 #include "Corvallen/Documents/MarkupFile.h"
 
+#include "Corvallen/Documents/MarkupPainter.h"
 #include "Corvallen/Documents/NoteAnnotations.h"
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Platform/AppPaths.h"
@@ -7,6 +8,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QSaveFile>
 
 #include <poppler/qt6/poppler-annotation.h>
@@ -378,10 +380,28 @@ void loadMarkupOverlay(Poppler::Document& pdf, const QString& key)
     }
 }
 
+void drawFirstPageMarkup(QImage& image, const QSizeF& pageSize, const QString& key)
+{
+    const auto pages = readMarkupFile(path(key));
+    if (pages.isEmpty() || pageSize.isEmpty())
+        return;
+    MarkupPage page;
+    page.size = pageSize;
+    page.annotations = pages.first();
+    for (const MarkupAnnotationRef& a : page.annotations)
+        if (a->kind == MarkupKind::freeText)
+            NoteAnnotations::styleAsNote(*a);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double scale = image.width() / image.devicePixelRatio() / pageSize.width();
+    MarkupPainter::drawPage(painter, page, {QPointF(0, 0), scale, pageSize.height()});
+}
+
 void installThumbnailHooks()
 {
     DocumentFileStore::ThumbnailMarkupHooks hooks;
     hooks.loadMarkupOverlay = [](Poppler::Document& pdf, const QString& key) { loadMarkupOverlay(pdf, key); };
+    hooks.drawMarkup = drawFirstPageMarkup;
     DocumentFileStore::setThumbnailMarkupHooks(std::move(hooks));
 }
 

@@ -2,6 +2,7 @@
 
 #include "Corvallen/Documents/MarkupAnnotation.h"
 
+#include <QImage>
 #include <QString>
 
 namespace Poppler {
@@ -44,6 +45,10 @@ MarkupAnnotationRef cloneMarkupAnnotation(const Poppler::Annotation& annotation,
 
 // The poppler form of an annotation on a page of that size.
 std::unique_ptr<Poppler::Annotation> toPoppler(const MarkupAnnotation& annotation, const QSizeF& pageSize);
+
+// Draws the first page's markup of the key's file over a rendered page picture, as the viewer
+// draws it.
+void drawFirstPageMarkup(QImage& image, const QSizeF& pageSize, const QString& key);
 
 // Shows the thumbnails of the documents library with their markup.
 void installThumbnailHooks();

@@ -26,10 +26,10 @@ QFont noteFont()
 
 MarkupAnnotationRef makeNoteAnnotation(const QString& text, const QPointF& point, const MarkupPage& page)
 {
-    const int r = normalizedRotation(page.rotation);
-    const bool turned = r == 90 || r == 270;
-    const double w = turned ? 64 : 180;
-    const double h = turned ? 180 : 64;
+    // Page space here is the page as it is shown (a turned page is measured turned), so the
+    // card is 180 wide and 64 high on every page, turned or not.
+    const double w = 180;
+    const double h = 64;
     double x = point.x() - w / 2;
     double y = point.y() - h / 2;
     x = std::min(std::max(x, 0.0), page.size.width() - w);

@@ -16,8 +16,8 @@ QColor leaderRed();   // the arrow's colour
 QFont noteFont();     // 12-point system face
 
 // A note for the text, centred on the point and kept inside the page (the lower-left edge wins
-// on a page smaller than the note): 180 x 64, or 64 x 180 in page space on a page turned by 90
-// or 270 degrees, so it always reads 180 wide on screen.
+// on a page smaller than the note): 180 x 64. Markup geometry is measured on the page as shown,
+// turned by its rotation, so the note reads 180 wide on screen on every page.
 MarkupAnnotationRef makeNoteAnnotation(const QString& text, const QPointF& point, const MarkupPage& page);
 
 // Marks every free-text annotation as a rounded note (idempotent).

@@ -119,7 +119,13 @@ void PDFMarkupController::addHighlight(const QList<std::pair<MarkupPageRef, QRec
 
 void PDFMarkupController::recordAdd(const MarkupAnnotationRef& annotation, const MarkupPageRef& page)
 {
-    push([page, annotation] { page->remove(annotation.get()); });
+    QPointer<PDFMarkupController> self(this);
+    push([self, page, annotation] {
+        page->remove(annotation.get());
+        // A note's arrow goes with it: it was drawn for this note and points from it.
+        if (self && self->m_document && annotation->kind == MarkupKind::freeText)
+            self->leaders.removeLeader(annotation.get(), *self->m_document);
+    });
     m_dirty = true;
     setStatus({});
     emit markupChanged();
@@ -144,10 +150,12 @@ void PDFMarkupController::noteMoved(const MarkupAnnotationRef& note, const QRect
     push([self, note, previousBounds] {
         note->bounds = previousBounds;
         if (self && self->m_document) {
-            // Re-adding at the end draws the note on top again.
+            // Re-adding at the end draws the note on top again; its arrow starts from the note's
+            // corner again, still pointing where it pointed.
             if (MarkupPageRef page = self->m_document->pageOf(note.get())) {
                 page->remove(note.get());
                 page->add(note);
+                self->leaders.refreshLeader(note, *page);
             }
         }
     });

@@ -267,18 +267,22 @@ QImage thumbnail(const Document* document)
     std::unique_ptr<Poppler::Document> pdf = loadPDFDocument(document);
     if (!pdf)
         return {};
-    if (const auto markup = document->libraryMarkupFileName(); markup && hooks().loadMarkupOverlay)
+    const auto markup = document->libraryMarkupFileName();
+    const bool drawn = bool(hooks().drawMarkup);
+    if (markup && !drawn && hooks().loadMarkupOverlay)
         hooks().loadMarkupOverlay(*pdf, *markup);
     if (pdf->numPages() < 1)
         return {};
     std::unique_ptr<Poppler::Page> page = pdf->page(0);
     if (!page)
         return {};
-    if (hooks().upgradeNotes)
+    if (!drawn && hooks().upgradeNotes)
         hooks().upgradeNotes(*pdf);
-    const QImage image = renderThumbnail(*page);
+    QImage image = renderThumbnail(*page);
     if (image.isNull())
         return {};
+    if (markup && drawn)
+        hooks().drawMarkup(image, page->pageSizeF(), *markup);
     thumbnailCache().insert(key, image);
     return image;
 }

@@ -89,6 +89,9 @@ ThumbnailCache& thumbnailCache();
 struct ThumbnailMarkupHooks {
     std::function<void(Poppler::Document& pdf, const QString& markupName)> loadMarkupOverlay;
     std::function<void(Poppler::Document& pdf)> upgradeNotes;
+    // Draws the first page's markup over the rendered page (of that size in points), as the
+    // viewer draws it; used instead of the two above when set.
+    std::function<void(QImage& image, const QSizeF& pageSize, const QString& markupName)> drawMarkup;
 };
 void setThumbnailMarkupHooks(ThumbnailMarkupHooks hooks);
 

@@ -30,6 +30,31 @@ QByteArray makePdf(int pages, QSizeF size)
     return data;
 }
 
+QByteArray makeRotatedPdf(int rotation)
+{
+    const QByteArray content = "0 0 0 rg 0 692 100 100 re f\n";
+    QList<QByteArray> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Rotate " + QByteArray::number(rotation)
+            + " /Contents 4 0 R /Resources << >> >>",
+        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "endstream",
+    };
+    QByteArray out = "%PDF-1.4\n";
+    QList<qsizetype> offsets;
+    for (int i = 0; i < objects.size(); ++i) {
+        offsets << out.size();
+        out += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const qsizetype xref = out.size();
+    out += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (qsizetype o : offsets)
+        out += QByteArray::number(o).rightJustified(10, '0') + " 00000 n \n";
+    out += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref)
+           + "\n%%EOF\n";
+    return out;
+}
+
 QString storeDocument(const QString& name, const QByteArray& bytes)
 {
     const QString path = QDir(DocumentFileStore::documentsFolder()).filePath(name);

@@ -8,6 +8,9 @@ namespace documents_test {
 // Writes a PDF of `pages` pages of the given size, each carrying the text "Page n", and returns
 // its bytes.
 QByteArray makePdf(int pages, QSizeF size = QSizeF(612, 792));
+// A one-page PDF of 612 x 792 points turned by `rotation` degrees (/Rotate), with a black square
+// in the top-left corner of the unturned page.
+QByteArray makeRotatedPdf(int rotation);
 // Writes bytes into the documents folder under `name` and returns the path.
 QString storeDocument(const QString& name, const QByteArray& bytes);
 QByteArray readFile(const QString& path);

@@ -1,5 +1,6 @@
 #include "Corvallen/Documents/MarkupFile.h"
 #include "Corvallen/Documents/NoteAnnotations.h"
+#include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "DocumentsTestSupport.h"
 
@@ -209,6 +210,43 @@ TEST(MarkupFile, NotesReferToAStandardFaceSoTheFileStaysSmall)
     ASSERT_TRUE(read.font);
     EXPECT_NEAR(read.font->pointSizeF(), 14, 0.01);
     EXPECT_EQ(read.font->family(), NoteAnnotations::noteFont().family());
+}
+
+TEST(MarkupFile, TurnedPagesGetNotesOfTheirShownSizeAndThumbnailsDrawThemAsTheViewerDoes)
+{
+    for (int rotation : {90, 270}) {
+        SCOPED_TRACE(rotation);
+        const QByteArray original = makeRotatedPdf(rotation);
+        MarkupDocument doc = openDocument(original);
+        ASSERT_EQ(doc.pageCount(), 1);
+        // The page is measured as it is shown: turned, so wider than high.
+        EXPECT_EQ(doc.pages[0]->size, QSizeF(792, 612));
+        MarkupAnnotationRef note = NoteAnnotations::makeNoteAnnotation(QStringLiteral("Bias"), {600, 150}, *doc.pages[0]);
+        EXPECT_EQ(note->bounds.size(), QSizeF(180, 64));
+        doc.pages[0]->add(note);
+        const QString key = freshKey();
+        ASSERT_TRUE(MarkupFile::writeMarkupOverlay(doc, key));
+
+        // The thumbnail is the turned page with the card where the viewer shows it: yellow at
+        // the note's centre, the page's own white just outside it.
+        const QString fileName = QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".pdf");
+        storeDocument(fileName, original);
+        MarkupFile::installThumbnailHooks();
+        Document record(fileName, QStringLiteral("Turned"));
+        record.setLibraryMarkupFileName(key);
+        const QImage thumb = DocumentFileStore::thumbnail(&record);
+        ASSERT_GT(thumb.width(), thumb.height());
+        const double scale = thumb.width() / 792.0;
+        const QColor centre = thumb.pixelColor(QPointF(600 * scale, (612 - 150) * scale).toPoint());
+        EXPECT_GT(centre.red(), 200);
+        EXPECT_GT(centre.green(), 150);
+        EXPECT_LT(centre.blue(), 80);
+        // 70 points right of the centre is still on a card 180 wide.
+        const QColor wide = thumb.pixelColor(QPointF((600 + 70) * scale, (612 - 150) * scale).toPoint());
+        EXPECT_LT(wide.blue(), 80);
+        const QColor outside = thumb.pixelColor(QPointF((600 + 100) * scale, (612 - 150) * scale).toPoint());
+        EXPECT_GT(outside.blue(), 200);
+    }
 }
 
 TEST(MarkupFile, AFailedWriteReportsFalseAndKeepsTheShownMarkup)

@@ -1,4 +1,5 @@
 #include "Corvallen/Documents/MarkupFile.h"
+#include "Corvallen/Documents/NoteAnnotations.h"
 #include "Corvallen/Documents/PDFMarkupController.h"
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/ThumbnailCache.h"
@@ -124,6 +125,33 @@ TEST_F(PDFMarkupControllerTest, EraseAndUndoPutsTheSameObjectBack)
     controller.undo();
     ASSERT_EQ(page(2)->annotations.size(), 1);
     EXPECT_EQ(page(2)->annotations[0], ink);
+}
+
+TEST_F(PDFMarkupControllerTest, UndoKeepsEachNoteAndItsArrowTogether)
+{
+    controller.addNote(QStringLiteral("Bias"), page(0), {300, 400});
+    const MarkupAnnotationRef note = page(0)->annotations[0];
+    controller.leaders.setLeader(note, *page(0), {500, 600});
+    controller.markDirty();
+
+    // Undoing a move puts the arrow back at the note's corner, still pointing at its spot.
+    const QRectF before = note->bounds;
+    note->bounds.translate(-150, -200);
+    controller.leaders.refreshLeader(note, *page(0));
+    controller.noteMoved(note, before);
+    controller.undo();
+    EXPECT_EQ(note->bounds, before);
+    const MarkupAnnotationRef arrow = controller.leaders.leaders.value(note.get());
+    ASSERT_TRUE(arrow);
+    EXPECT_TRUE(page(0)->contains(arrow.get()));
+    EXPECT_EQ(arrow->startPoint, NoteAnnotations::nearestCorner(before, {500, 600}));
+    EXPECT_EQ(arrow->endPoint, QPointF(500, 600));
+    EXPECT_EQ(page(0)->annotations.size(), 2);
+
+    // Undoing the note takes its arrow along.
+    controller.undo();
+    EXPECT_TRUE(page(0)->annotations.isEmpty());
+    EXPECT_FALSE(controller.leaders.hasLeader(note.get()));
 }
 
 TEST_F(PDFMarkupControllerTest, NoteEditsRecordOnlyRealChanges)

@@ -1,5 +1,7 @@
 #include "Corvallen/Documents/Views/MarkupCanvas.h"
 
+#include "Corvallen/Documents/MarkupPainter.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -56,14 +58,18 @@ MarkupCanvas::MarkupCanvas(PDFMarkupController* controller, QWidget* parent) : Q
 
 MarkupCanvas::~MarkupCanvas() = default;
 
-void MarkupCanvas::setPdf(std::shared_ptr<Poppler::Document> pdf)
+void MarkupCanvas::setPdf(std::shared_ptr<Poppler::Document> pdf, PageRenderer::Opener openForRendering)
 {
     m_pdf = std::move(pdf);
-    if (m_pdf) {
-        m_pdf->setRenderHint(Poppler::Document::Antialiasing);
-        m_pdf->setRenderHint(Poppler::Document::TextAntialiasing);
+    m_renderer.reset();
+    if (m_pdf && openForRendering) {
+        m_renderer = std::make_unique<PageRenderer>(std::move(openForRendering), pageCacheBytes);
+        connect(m_renderer.get(), &PageRenderer::pageReady, this, [this](int page) {
+            const QRectF r = pageRect(page);
+            if (!r.isEmpty())
+                update(r.toAlignedRect());
+        });
     }
-    m_images.clear();
     relayout();
 }
 
@@ -73,7 +79,6 @@ void MarkupCanvas::setScale(double scale)
     if (std::abs(scale - m_scale) < 1e-6)
         return;
     m_scale = scale;
-    m_images.clear();
     relayout();
 }
 
@@ -143,21 +148,12 @@ int MarkupCanvas::pageAt(const QPointF& v) const
 
 QImage MarkupCanvas::pageImage(int index)
 {
-    auto it = m_images.find(index);
-    if (it != m_images.end())
-        return *it;
-    QImage image;
-    if (m_pdf) {
-        if (std::unique_ptr<Poppler::Page> page = m_pdf->page(index)) {
-            const double dpi = 72.0 * m_scale * devicePixelRatioF();
-            image = page->renderToImage(dpi, dpi);
-            image.setDevicePixelRatio(devicePixelRatioF());
-        }
-    }
-    // Keep memory bounded on long documents: only a window of pages stays rendered.
-    if (m_images.size() > 24)
-        m_images.clear();
-    m_images.insert(index, image);
+    if (!m_renderer)
+        return {};
+    // Rendered on the worker; until the picture at this zoom is ready, the page shows at the
+    // nearest zoom it was rendered at (or blank).
+    QImage image = m_renderer->image(index, 72.0 * m_scale * devicePixelRatioF());
+    image.setDevicePixelRatio(devicePixelRatioF());
     return image;
 }
 
@@ -169,27 +165,32 @@ void MarkupCanvas::paintEvent(QPaintEvent* event)
     if (!doc)
         return;
     p.setRenderHint(QPainter::Antialiasing);
+    QSet<int> shown;
     for (int i = 0; i < doc->pageCount(); ++i) {
         const QRectF r = pageRect(i);
         if (!r.intersects(QRectF(event->rect())))
             continue;
+        shown.insert(i);
         p.fillRect(r, Qt::white);
         const QImage img = pageImage(i);
         if (!img.isNull())
             p.drawImage(r, img);
         p.save();
         p.setClipRect(r);
-        for (const MarkupAnnotationRef& a : doc->pages[i]->annotations)
-            drawAnnotation(p, i, *a);
-        for (const auto& [page, line] : m_selectionLines) {
-            if (page != i)
-                continue;
-            const QRectF v = QRectF(toView(i, QPointF(line.left(), line.bottom())), toView(i, QPointF(line.right(), line.top())))
-                                 .normalized();
-            p.fillRect(v, QColor(60, 120, 255, 70));
+        const MarkupPainter::Placement at{r.topLeft(), m_scale, doc->pages[i]->size.height()};
+        for (const MarkupAnnotationRef& a : doc->pages[i]->annotations) {
+            MarkupPainter::drawAnnotation(p, *a, at);
+            if (a->kind == MarkupKind::freeText && m_controller->selectedNote.get() == a.get())
+                drawSelection(p, i, *a);
         }
+        for (const auto& [page, line] : m_selectionLines)
+            if (page == i)
+                p.fillRect(at.map(line), QColor(60, 120, 255, 70));
         p.restore();
     }
+    // Pages scrolled away are not rendered any more.
+    if (m_renderer && !shown.isEmpty())
+        m_renderer->keepOnly(shown);
     if (m_drag == Drag::ink && m_dragPage >= 0 && m_inkPoints.size() > 1) {
         QPen pen(m_controller->color(), m_controller->penWidth() * m_scale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
         p.setPen(pen);
@@ -205,97 +206,41 @@ void MarkupCanvas::paintEvent(QPaintEvent* event)
     }
 }
 
-void MarkupCanvas::drawAnnotation(QPainter& p, int i, const MarkupAnnotation& a) const
+void MarkupCanvas::drawSelection(QPainter& p, int i, const MarkupAnnotation& a) const
 {
-    const QColor color = a.color.value_or(QColor(Qt::black));
-    switch (a.kind) {
-    case MarkupKind::ink: {
-        QPen pen(color, a.borderWidth.value_or(1) * m_scale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-        p.setPen(pen);
-        p.setBrush(Qt::NoBrush);
-        for (const QPolygonF& path : a.paths) {
-            QPolygonF poly;
-            for (const QPointF& pt : path)
-                poly << toView(i, pt);
-            if (poly.size() == 1)
-                p.drawPoint(poly.first());
-            else
-                p.drawPolyline(poly);
-        }
-        break;
+    p.save();
+    p.setPen(QPen(QColor(60, 120, 255), 1.5));
+    p.setBrush(Qt::white);
+    for (const auto& [corner, pt] : NoteAnnotations::corners(a.bounds))
+        p.drawEllipse(toView(i, pt), 4, 4);
+    // Once the note has an arrow, the arrow's end is the handle.
+    if (!m_controller->leaders.hasLeader(&a)) {
+        p.setBrush(Qt::white);
+        p.setPen(QPen(NoteAnnotations::leaderRed(), 1.5));
+        p.drawEllipse(leaderHandle(i, a), 6, 6);
     }
-    case MarkupKind::highlight: {
-        p.save();
-        p.setCompositionMode(QPainter::CompositionMode_Multiply);
-        QList<QPolygonF> areas = a.quadrilateralPoints;
-        if (areas.isEmpty())
-            areas << QPolygonF(a.bounds);
-        for (const QPolygonF& area : areas) {
-            const QRectF r = area.boundingRect();
-            p.fillRect(QRectF(toView(i, QPointF(r.left(), r.bottom())), toView(i, QPointF(r.right(), r.top()))).normalized(), color);
-        }
-        p.restore();
-        break;
-    }
-    case MarkupKind::line: {
-        const QPointF s = toView(i, a.startPoint);
-        const QPointF e = toView(i, a.endPoint);
-        const double w = a.borderWidth.value_or(1) * m_scale;
-        p.setPen(QPen(color, w, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(s, e);
-        if (a.endLineEnd == MarkupLineEnd::closedArrow || a.endLineEnd == MarkupLineEnd::openArrow) {
-            const double angle = std::atan2(e.y() - s.y(), e.x() - s.x());
-            const double len = std::max(8.0, 6 * w);
-            const QPointF l = e - QPointF(std::cos(angle - 0.45) * len, std::sin(angle - 0.45) * len);
-            const QPointF r = e - QPointF(std::cos(angle + 0.45) * len, std::sin(angle + 0.45) * len);
-            p.setBrush(a.interiorColor.value_or(color));
-            p.drawPolygon(QPolygonF{e, l, r});
-            p.setBrush(Qt::NoBrush);
-        }
-        break;
-    }
-    case MarkupKind::freeText:
-        drawNote(p, i, a);
-        break;
-    case MarkupKind::other:
-        break;
-    }
+    p.restore();
 }
 
-void MarkupCanvas::drawNote(QPainter& p, int i, const MarkupAnnotation& a) const
+QRectF MarkupCanvas::keptOnPage(int i, QRectF b) const
 {
-    const QRectF r = QRectF(toView(i, QPointF(a.bounds.left(), a.bounds.bottom())), toView(i, QPointF(a.bounds.right(), a.bounds.top())))
-                         .normalized();
-    QPainterPath path;
-    path.addRoundedRect(r, 8 * m_scale, 8 * m_scale);
-    p.fillPath(path, a.color.value_or(QColor(255, 204, 0)));
-    QColor edge(0, 0, 0);
-    edge.setAlphaF(0.18f);
-    p.setPen(QPen(edge, 0.75 * m_scale));
-    p.drawPath(path);
-    if (!a.contents.isEmpty()) {
-        QFont f = a.font.value_or(NoteAnnotations::noteFont());
-        f.setPixelSize(std::max(1, int(std::lround(f.pointSizeF() > 0 ? f.pointSizeF() * m_scale : 12 * m_scale))));
-        p.save();
-        p.setFont(f);
-        p.setPen(a.fontColor.value_or(QColor(Qt::black)));
-        const QRectF inner = r.adjusted(7 * m_scale, 5 * m_scale, -7 * m_scale, -5 * m_scale);
-        p.setClipRect(inner);
-        p.drawText(inner, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, a.contents);
-        p.restore();
-    }
-    if (m_controller->selectedNote.get() == &a) {
-        p.setPen(QPen(QColor(60, 120, 255), 1.5));
-        p.setBrush(Qt::white);
-        for (const auto& [corner, pt] : NoteAnnotations::corners(a.bounds))
-            p.drawEllipse(toView(i, pt), 4, 4);
-        // Once the note has an arrow, the arrow's end is the handle.
-        if (!m_controller->leaders.hasLeader(&a)) {
-            p.setBrush(Qt::white);
-            p.setPen(QPen(NoteAnnotations::leaderRed(), 1.5));
-            p.drawEllipse(leaderHandle(i, a), 6, 6);
-        }
-    }
+    const auto doc = m_controller->document();
+    if (!doc || i < 0 || i >= doc->pageCount())
+        return b;
+    const QSizeF page = doc->pages[i]->size;
+    b.moveLeft(std::clamp(b.left(), 0.0, std::max(0.0, page.width() - b.width())));
+    b.moveTop(std::clamp(b.top(), 0.0, std::max(0.0, page.height() - b.height())));
+    return b;
+}
+
+void MarkupCanvas::eraseAt(const QPointF& viewPoint)
+{
+    const auto doc = m_controller->document();
+    const int i = pageAt(viewPoint);
+    if (!doc || i < 0)
+        return;
+    if (MarkupAnnotationRef hit = annotationAt(i, toPage(i, viewPoint), false))
+        m_controller->erase(hit, doc->pages[i]);
 }
 
 QPointF MarkupCanvas::leaderHandle(int i, const MarkupAnnotation& note) const
@@ -470,9 +415,9 @@ void MarkupCanvas::mousePressEvent(QMouseEvent* event)
         }
         break;
     case MarkupMode::eraser:
-        if (m_dragPage >= 0)
-            if (MarkupAnnotationRef hit = annotationAt(m_dragPage, toPage(m_dragPage, m_pressView), false))
-                m_controller->erase(hit, doc->pages[m_dragPage]);
+        // The eraser takes every stroke it passes over while the button is down.
+        m_drag = Drag::erase;
+        eraseAt(m_pressView);
         break;
     case MarkupMode::note:
         if (m_dragPage >= 0)
@@ -503,10 +448,22 @@ void MarkupCanvas::mouseMoveEvent(QMouseEvent* event)
         m_inkPoints.append(toPage(m_dragPage, pos));
         update();
         break;
+    case Drag::erase: {
+        // Every stroke under the path since the last event, not only under its end points.
+        const QPointF from = m_pressView;
+        const double step = std::max(2.0, 3.0 * m_scale);
+        const int n = std::max(1, int(std::ceil(QLineF(from, pos).length() / step)));
+        for (int k = 1; k <= n; ++k)
+            eraseAt(from + (pos - from) * (double(k) / n));
+        m_pressView = pos;
+        break;
+    }
     case Drag::moveNote:
         if (MarkupAnnotationRef note = m_controller->selectedNote) {
             const QPointF pt = toPage(m_dragPage, pos);
-            note->bounds.moveTopLeft(pt - m_noteGrabOffset);
+            QRectF moved = note->bounds;
+            moved.moveTopLeft(pt - m_noteGrabOffset);
+            note->bounds = keptOnPage(m_dragPage, moved);
             m_controller->leaders.refreshLeader(note, *doc->pages[m_dragPage]);
             update();
         }
@@ -518,8 +475,9 @@ void MarkupCanvas::mouseMoveEvent(QMouseEvent* event)
             const QRectF b = m_noteStartBounds;
             static const int opposite[4] = {3, 2, 1, 0};
             const QPointF f = NoteAnnotations::corners(b)[opposite[m_resizeCorner]].second;
-            note->bounds = QRectF(std::min(q.x(), f.x()), std::min(q.y(), f.y()), std::max(std::abs(q.x() - f.x()), 44.0),
-                                  std::max(std::abs(q.y() - f.y()), 24.0));
+            note->bounds = keptOnPage(m_dragPage, QRectF(std::min(q.x(), f.x()), std::min(q.y(), f.y()),
+                                                          std::max(std::abs(q.x() - f.x()), 44.0),
+                                                          std::max(std::abs(q.y() - f.y()), 24.0)));
             m_controller->leaders.refreshLeader(note, *doc->pages[m_dragPage]);
             update();
         }
@@ -545,6 +503,8 @@ void MarkupCanvas::mouseReleaseEvent(QMouseEvent* event)
     switch (drag) {
     case Drag::pan:
         setCursor(Qt::OpenHandCursor);
+        break;
+    case Drag::erase:
         break;
     case Drag::select:
         m_selectRect = QRectF();
@@ -591,10 +551,34 @@ void MarkupCanvas::mouseDoubleClickEvent(QMouseEvent* event)
 void MarkupCanvas::wheelEvent(QWheelEvent* event)
 {
     if (event->modifiers() & Qt::ControlModifier) {
-        setScale(m_scale * (event->angleDelta().y() > 0 ? 1.1 : 1 / 1.1));
-        emit zoomedByUser();
+        // One wheel notch (120) is a delta of 10: 1.1 times; larger deltas up to 1.25 times.
+        const double delta = event->angleDelta().y() / 12.0;
+        if (delta != 0) {
+            const double s = std::abs(delta) * 0.01;
+            const double step = s < 0.25 ? 1 + s : 1.25;
+            zoomAbout(delta > 0 ? step : 1 / step, event->position());
+            emit zoomedByUser();
+        }
         event->accept();
         return;
     }
     QWidget::wheelEvent(event);
+}
+
+void MarkupCanvas::zoomAbout(double factor, const QPointF& viewPoint)
+{
+    const int page = pageAt(viewPoint);
+    const QPointF pagePoint = page >= 0 ? toPage(page, viewPoint) : QPointF();
+    const QPointF relative(width() > 0 ? viewPoint.x() / width() : 0, height() > 0 ? viewPoint.y() / height() : 0);
+    QScrollArea* area = scrollAreaOf(this);
+    // Where the pointer is within the visible part of the canvas.
+    const QPointF inViewport =
+        area ? viewPoint - QPointF(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value()) : viewPoint;
+    setScale(m_scale * factor);
+    if (!area)
+        return;
+    const QPointF now = page >= 0 ? toView(page, pagePoint) : QPointF(relative.x() * width(), relative.y() * height());
+    // The same page point goes back under the pointer, as far as the scroll range allows.
+    area->horizontalScrollBar()->setValue(int(std::lround(now.x() - inViewport.x())));
+    area->verticalScrollBar()->setValue(int(std::lround(now.y() - inViewport.y())));
 }

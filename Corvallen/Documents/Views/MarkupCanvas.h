@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Corvallen/Documents/PDFMarkupController.h"
+#include "Corvallen/Documents/PageRenderer.h"
 
 #include <QHash>
 #include <QImage>
@@ -22,8 +23,12 @@ public:
     MarkupCanvas(PDFMarkupController* controller, QWidget* parent = nullptr);
     ~MarkupCanvas() override;
 
-    // The document to render (its own content); the markup comes from the controller.
-    void setPdf(std::shared_ptr<Poppler::Document> pdf);
+    // The document to show (its own content, for text selection), and how the page renderer's
+    // worker opens its own copy to render the pages; the markup comes from the controller.
+    void setPdf(std::shared_ptr<Poppler::Document> pdf, PageRenderer::Opener openForRendering);
+    PageRenderer* renderer() const { return m_renderer.get(); }
+    // The cache of rendered pages holds at most this many bytes.
+    static constexpr qint64 pageCacheBytes = 192ll * 1024 * 1024;
     double scale() const { return m_scale; }
     void setScale(double scale);
     // Fit the widest page into this width.
@@ -55,22 +60,28 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
+public:
+    // Zooms by `factor` keeping the page point under `viewPoint` (canvas coordinates) there.
+    void zoomAbout(double factor, const QPointF& viewPoint);
+
 private:
-    enum class Drag { none, pan, select, ink, moveNote, resizeNote, leader };
+    enum class Drag { none, pan, select, ink, erase, moveNote, resizeNote, leader };
 
     void relayout();
     QImage pageImage(int index);
-    void drawAnnotation(QPainter& p, int pageIndex, const MarkupAnnotation& a) const;
-    void drawNote(QPainter& p, int pageIndex, const MarkupAnnotation& a) const;
+    void drawSelection(QPainter& p, int pageIndex, const MarkupAnnotation& note) const;
+    void eraseAt(const QPointF& viewPoint);
+    // The rectangle kept inside the page's bounds (a note never leaves its page).
+    QRectF keptOnPage(int pageIndex, QRectF bounds) const;
     MarkupAnnotationRef annotationAt(int pageIndex, const QPointF& pagePoint, bool notes) const;
     QPointF leaderHandle(int pageIndex, const MarkupAnnotation& note) const;
     void updateSelection(const QRectF& viewRect);
 
     PDFMarkupController* m_controller;
     std::shared_ptr<Poppler::Document> m_pdf;
+    std::unique_ptr<PageRenderer> m_renderer;
     double m_scale = 1.0;
     QList<double> m_pageTops;
-    QHash<int, QImage> m_images;
 
     Drag m_drag = Drag::none;
     QPoint m_pressGlobal;

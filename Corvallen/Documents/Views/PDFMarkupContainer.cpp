@@ -239,15 +239,20 @@ bool PDFMarkupContainer::eventFilter(QObject* watched, QEvent* event)
 void PDFMarkupContainer::load(Source source, const QString& filePath)
 {
     std::shared_ptr<Poppler::Document> pdf;
+    PageRenderer::Opener openForRendering;
     if (source == Source::pdf) {
         pdf = Poppler::Document::load(filePath);
+        openForRendering = [filePath] { return Poppler::Document::load(filePath); };
     } else {
         QImageReader reader(filePath);
         reader.setAutoTransform(true);
         const QImage image = reader.read();
         m_controller->sourceImage = image;
-        if (!image.isNull())
-            pdf = Poppler::Document::loadFromData(DocumentFileStore::pdfFromImage(image));
+        if (!image.isNull()) {
+            const QByteArray bytes = DocumentFileStore::pdfFromImage(image);
+            pdf = Poppler::Document::loadFromData(bytes);
+            openForRendering = [bytes] { return Poppler::Document::loadFromData(bytes); };
+        }
     }
     if (pdf && pdf->isLocked())
         pdf.reset();
@@ -258,7 +263,7 @@ void PDFMarkupContainer::load(Source source, const QString& filePath)
         NoteAnnotations::upgradeNotes(*doc);
     }
     m_controller->attach(doc);
-    m_canvas->setPdf(doc ? pdf : nullptr);
+    m_canvas->setPdf(doc ? pdf : nullptr, doc ? openForRendering : PageRenderer::Opener());
 }
 
 void PDFMarkupContainer::fit()

@@ -8,6 +8,8 @@
 #include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/ModelContext.h"
+#include "Documents/DocumentsTestSupport.h"
+#include "support/EventLoop.h"
 #include "support/TestStore.h"
 
 #include <QAbstractButton>
@@ -25,6 +27,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTimer>
 #include <QUuid>
@@ -339,6 +342,77 @@ TEST_F(DocumentViewerWindowTest, CanvasGesturesDrawEraseAndPlaceNotes)
     EXPECT_GT(note->bounds.left(), before.left());
     c->undo();
     EXPECT_EQ(note->bounds, before);
+}
+
+TEST_F(DocumentViewerWindowTest, CanvasKeepsNotesOnTheirPageErasesAlongTheDragAndZoomsAboutThePointer)
+{
+    writePdf(QStringLiteral("canvas.pdf"), 2);
+    HostedViewer host(new DocumentViewerWindow({QStringLiteral("canvas.pdf"), freshKey(), QString()}, *ctx));
+    PDFMarkupContainer* m = host.viewer->markupContainer();
+    PDFMarkupController* c = m->controller();
+    MarkupCanvas* canvas = m->canvas();
+    const MarkupPageRef page = c->document()->pages[0];
+
+    // A note dragged far beyond the page's corner stops at the page's edges.
+    c->addNote(QStringLiteral("Edge"), page, {306, 396});
+    const MarkupAnnotationRef note = page->annotations.last();
+    const QPointF grab = canvas->toView(0, note->bounds.center());
+    mouse(canvas, QEvent::MouseButtonPress, grab);
+    mouse(canvas, QEvent::MouseMove, grab + QPointF(-3000, -3000));
+    mouse(canvas, QEvent::MouseButtonRelease, grab + QPointF(-3000, -3000));
+    EXPECT_EQ(note->bounds.left(), 0);
+    EXPECT_EQ(note->bounds.bottom(), page->size.height());
+    EXPECT_EQ(note->bounds.size(), QSizeF(180, 64));
+
+    // One quick drag across two strokes takes both, though no event lands on either.
+    c->addInk(page, {{100, 100}, {100, 300}});
+    c->addInk(page, {{200, 100}, {200, 300}});
+    c->setMode(MarkupMode::eraser);
+    mouse(canvas, QEvent::MouseButtonPress, canvas->toView(0, {50, 200}));
+    mouse(canvas, QEvent::MouseMove, canvas->toView(0, {250, 200}));
+    mouse(canvas, QEvent::MouseButtonRelease, canvas->toView(0, {250, 200}));
+    EXPECT_EQ(page->annotations.size(), 1);  // the note stays
+
+    // Zooming keeps the page point under the pointer where it was on screen.
+    QScrollArea* area = nullptr;
+    for (QWidget* w = canvas->parentWidget(); w && !area; w = w->parentWidget())
+        area = qobject_cast<QScrollArea*>(w);
+    ASSERT_TRUE(area);
+    const QPointF pagePoint(400, 300);
+    const QPointF before = canvas->toView(0, pagePoint);
+    const QPointF onScreen = canvas->mapTo(area->viewport(), before);
+    canvas->zoomAbout(1.5, before);
+    canvas->zoomAbout(1.25, canvas->toView(0, pagePoint));
+    const QPointF after = canvas->mapTo(area->viewport(), canvas->toView(0, pagePoint));
+    EXPECT_NEAR(after.x(), onScreen.x(), 1.5);
+    EXPECT_NEAR(after.y(), onScreen.y(), 1.5);
+}
+
+TEST_F(DocumentViewerWindowTest, TurnedPagesShowTurnedWithNotesOfTheirUsualSize)
+{
+    writeDocument(QStringLiteral("turned.pdf"), [](QIODevice& out) { out.write(documents_test::makeRotatedPdf(90)); });
+    HostedViewer host(new DocumentViewerWindow({QStringLiteral("turned.pdf"), freshKey(), QString()}, *ctx));
+    PDFMarkupContainer* m = host.viewer->markupContainer();
+    MarkupCanvas* canvas = m->canvas();
+    const QRectF shown = canvas->pageRect(0);
+    EXPECT_GT(shown.width(), shown.height());
+
+    m->controller()->setMode(MarkupMode::note);
+    const QPointF spot = canvas->toView(0, {400, 300});
+    mouse(canvas, QEvent::MouseButtonPress, spot);
+    mouse(canvas, QEvent::MouseButtonRelease, spot);
+    m->finishNotePrompt(QStringLiteral("Turned"));
+    const MarkupAnnotationRef note = m->controller()->document()->pages[0]->annotations.last();
+    EXPECT_NEAR(canvas->toView(0, note->bounds.topRight()).x() - canvas->toView(0, note->bounds.topLeft()).x(),
+                180 * canvas->scale(), 0.01);
+
+    // The page picture arrives from the renderer turned: the black square of the unturned
+    // page's top-left corner is now at the shown page's top-right.
+    ASSERT_TRUE(corvallen::test::waitUntil([&] { return canvas->renderer()->pendingCount() == 0; }));
+    QApplication::processEvents();
+    const QImage grab = canvas->grab(shown.toAlignedRect()).toImage();
+    EXPECT_LT(qGray(grab.pixel(grab.width() - 5, 5)), 60);
+    EXPECT_GT(qGray(grab.pixel(5, 5)), 200);
 }
 
 }  // namespace

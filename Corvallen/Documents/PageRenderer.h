@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QSet>
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace Poppler {
+class Document;
+}
+
+// Renders the pages of a shown document on a worker thread and keeps the pictures in a cache
+// bounded in bytes, so scrolling a long scanned document never waits for a page on the main
+// thread. The worker opens its own copy of the document (poppler documents are not shared
+// between threads). Requests for pages no longer wanted are dropped before they are rendered.
+class PageRenderer : public QObject {
+    Q_OBJECT
+public:
+    using Opener = std::function<std::unique_ptr<Poppler::Document>()>;
+
+    PageRenderer(Opener open, qint64 cacheBytes, QObject* parent = nullptr);
+    ~PageRenderer() override;
+
+    // The page's picture at this resolution once rendered. Otherwise the render is requested and
+    // the best picture of the page at another resolution is returned (null when there is none);
+    // `exact` tells which.
+    QImage image(int page, double dpi, bool* exact = nullptr);
+    // Only these pages are still wanted: pending requests for other pages are dropped.
+    void keepOnly(const QSet<int>& pages);
+
+    qint64 cachedBytes() const { return m_bytes; }
+    qint64 cacheLimit() const { return m_limit; }
+    int pendingCount() const;
+
+signals:
+    // A requested page's picture is in the cache (main thread).
+    void pageReady(int page);
+
+private:
+    struct Key {
+        int page;
+        int dpi100;  // dpi in hundredths, so nearly equal zoom steps share one picture
+        bool operator==(const Key& o) const { return page == o.page && dpi100 == o.dpi100; }
+    };
+    friend size_t qHash(const Key& k, size_t seed) { return qHashMulti(seed, k.page, k.dpi100); }
+    struct Entry {
+        QImage image;
+        quint64 used;
+    };
+
+    void run();
+    void store(const Key& key, const QImage& image);
+
+    Opener m_open;
+    qint64 m_limit;
+    qint64 m_bytes = 0;
+    quint64 m_clock = 0;
+    QHash<Key, Entry> m_cache;  // main thread only
+
+    mutable std::mutex m_mutex;  // guards the queue and the stop flag
+    std::condition_variable m_wake;
+    QList<Key> m_queue;
+    QSet<Key> m_pending;
+    bool m_stop = false;
+    std::thread m_worker;
+};
