@@ -1,5 +1,7 @@
 #include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Platform/SingleInstance.h"
 #include "Corvallen/Platform/Views/ThemeManager.h"
 #include "Corvallen/Shell/AppStartup.h"
 #include "Corvallen/Shell/TerminationSignals.h"
@@ -14,10 +16,17 @@
 
 int main(int argc, char** argv)
 {
+    // One copy per data folder, decided before anything else: a second launch never opens the
+    // store or takes a snapshot, it hands over to the running copy and ends.
+    SingleInstance instance(StoreLocation::dataFolder());
+    const bool claimed = instance.tryClaim();
+
     // The store is opened first, as every launch must: a staged restore goes into place and the
     // snapshot is taken before anything reads it. Its records are then read on worker threads
     // while the application object, fonts and theme come up.
-    std::unique_ptr<ModelContainer::PendingOpen> opening = AppStartup::beginOpenStore();
+    std::unique_ptr<ModelContainer::PendingOpen> opening;
+    if (claimed)
+        opening = AppStartup::beginOpenStore();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvallen"));
@@ -25,6 +34,21 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(CORVALLEN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("corvallen"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/corvallen.svg")));
+    if (!claimed) {
+        switch (instance.handOver("activate", 15000)) {
+        case SingleInstance::HandOver::Delivered:
+            return 0;
+        case SingleInstance::HandOver::NoAnswer:
+            std::fprintf(stderr, "Corvallen is already running with this data folder, but it did not answer.\n");
+            return 0;
+        case SingleInstance::HandOver::Claimed:  // the running copy quit meanwhile
+            opening = AppStartup::beginOpenStore();
+            break;
+        }
+    }
+    QString listenError;
+    if (!instance.listen(&listenError))
+        std::fprintf(stderr, "Corvallen: later launches can't reach this one (%s).\n", qPrintable(listenError));
     TerminationSignals::quitOnSignals();
     // The language chosen in Settings applies from the launch after the choice.
     InterfaceLanguage::installTranslators(app, SettingsStore::shared());
@@ -43,6 +67,7 @@ int main(int argc, char** argv)
     int status = 0;
     {
         CorvallenApp corvallen(std::move(container));
+        QObject::connect(&instance, &SingleInstance::activationRequested, &corvallen, &CorvallenApp::bringForward);
         corvallen.show();
         status = app.exec();
     }

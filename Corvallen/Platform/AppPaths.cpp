@@ -1,8 +1,12 @@
 #include "Corvallen/Platform/AppPaths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace AppPaths {
 
@@ -22,6 +26,22 @@ QString configFolder()
     if (xdg.isEmpty() || !QDir::isAbsolutePath(xdg))
         xdg = QDir::homePath() + QStringLiteral("/.config");
     return QDir::cleanPath(xdg) + QStringLiteral("/Corvallen");
+}
+
+QString runtimeFolder()
+{
+    // Qt checks that the folder is the user's and private (and mends its mode), else gives none.
+    const QString standard = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!standard.isEmpty())
+        return standard;
+    const QString own = QDir::tempPath() + QStringLiteral("/corvallen-runtime-") + QString::number(::getuid());
+    const QByteArray path = QFile::encodeName(own);
+    ::mkdir(path.constData(), 0700);
+    struct stat st = {};
+    // Not followed if a link: someone else may have put it there.
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077) != 0)
+        return {};
+    return own;
 }
 
 bool ensureFolder(const QString& path)

@@ -17,6 +17,11 @@ QString dataFolder();
 // $XDG_CONFIG_HOME/Corvallen. Not created here.
 QString configFolder();
 
+// The user's private runtime folder ($XDG_RUNTIME_DIR, or a folder of the user's own with
+// access for nobody else in the temporary folder), for sockets and the like; empty when no
+// such folder can be had.
+QString runtimeFolder();
+
 // Creates a folder with its parents; true when it exists afterwards. Errors are not reported.
 bool ensureFolder(const QString& path);
 

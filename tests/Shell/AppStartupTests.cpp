@@ -18,11 +18,16 @@ namespace {
 
 QString executable() { return QCoreApplication::applicationDirPath() + QStringLiteral("/../corvallen"); }
 
-// The real program in its own fresh data and settings folders, drawing offscreen.
+// The real program in its own fresh data and settings folders (or another launch's), drawing
+// offscreen.
 struct Launch {
     QString root = corvallen::test::freshFolder(QStringLiteral("launch"));
     QString dataFolder() const { return root + QStringLiteral("/data/Corvallen"); }
     QProcess process;
+
+    Launch() = default;
+    // Another launch of the same user on the same folders.
+    explicit Launch(const Launch& same) : root(same.root) {}
 
     void start()
     {
@@ -31,11 +36,22 @@ struct Launch {
         env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
         env.insert(QStringLiteral("XDG_CACHE_HOME"), root + QStringLiteral("/cache"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root + QStringLiteral("/runtime"));
-        QDir().mkpath(root + QStringLiteral("/runtime"));
-        QFile::setPermissions(root + QStringLiteral("/runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        // Short, as a local socket's path must be.
+        const QString runtime = corvallen::test::isolatedRoot() + QStringLiteral("/run");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
         process.setProcessEnvironment(env);
         process.start(executable(), {});
+    }
+    bool running() const { return process.state() == QProcess::Running; }
+    // Ends the program as the session would and expects a clean exit.
+    void terminate()
+    {
+        ::kill(pid_t(process.processId()), SIGTERM);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     }
     // Waits (bounded, only so a broken build fails instead of hanging) for a condition.
     template <class F>
@@ -136,4 +152,55 @@ TEST(AppStartup, LaunchesThatFailKeepEveryEarlierSnapshot)
     ASSERT_TRUE(AppStartup::openStore(&error)) << error.toStdString();
     EXPECT_EQ(stamps().size(), 8);
     EXPECT_FALSE(stamps().contains(QStringLiteral("20240101-120000")));
+}
+
+TEST(AppStartup, TwoLaunchesAtTheSameInstantLeaveOneRunningCopy)
+{
+    ASSERT_TRUE(QFileInfo(executable()).isExecutable());
+    Launch a;
+    Launch b(a);
+    a.start();
+    b.start();
+    ASSERT_TRUE(a.process.waitForStarted(30000));
+    ASSERT_TRUE(b.process.waitForStarted(30000));
+    // One of them hands over to the other and ends; the other keeps running.
+    QDeadlineTimer deadline(60000);
+    while (a.running() && b.running() && !deadline.hasExpired()) {
+        a.process.waitForFinished(10);
+        b.process.waitForFinished(10);
+    }
+    Launch& ended = a.running() ? b : a;
+    Launch& survivor = a.running() ? a : b;
+    ASSERT_EQ(ended.process.state(), QProcess::NotRunning) << "both still running";
+    EXPECT_EQ(ended.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(ended.process.exitCode(), 0) << ended.process.readAllStandardError().toStdString();
+    survivor.process.waitForFinished(300);
+    ASSERT_TRUE(survivor.running()) << survivor.process.readAllStandardError().toStdString();
+    survivor.terminate();
+    EXPECT_FALSE(QFileInfo::exists(a.dataFolder() + QStringLiteral("/Corvallen.lock")));
+}
+
+TEST(AppStartup, ALockLeftByACrashedCopyIsTakenOver)
+{
+    ASSERT_TRUE(QFileInfo(executable()).isExecutable());
+    Launch crashed;
+    crashed.start();
+    ASSERT_TRUE(crashed.process.waitForStarted(30000));
+    const QString store = crashed.dataFolder() + QStringLiteral("/Corvallen.store");
+    const QString lock = crashed.dataFolder() + QStringLiteral("/Corvallen.lock");
+    ASSERT_TRUE(crashed.waitFor([&] { return QFileInfo::exists(store) && QFileInfo::exists(lock); }));
+    crashed.process.kill();  // no chance to clean up
+    ASSERT_TRUE(crashed.process.waitForFinished(30000));
+    ASSERT_TRUE(QFileInfo::exists(lock));
+
+    // The next launch runs: it opens the store, which shows in its launch snapshot.
+    Launch next(crashed);
+    next.start();
+    ASSERT_TRUE(next.process.waitForStarted(30000));
+    ASSERT_TRUE(next.waitFor([&] {
+        return !QDir(next.dataFolder() + QStringLiteral("/backups")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty();
+    })) << next.process.readAllStandardError().toStdString();
+    next.process.waitForFinished(300);
+    ASSERT_TRUE(next.running());
+    next.terminate();
 }

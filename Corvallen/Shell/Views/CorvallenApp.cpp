@@ -91,6 +91,18 @@ CorvallenApp::~CorvallenApp()
 
 CorvallenApp* CorvallenApp::instance() { return g_instance; }
 
+void CorvallenApp::bringForward()
+{
+    if (!m_mainWindow)
+        return;
+    if (m_mainWindow->isMinimized())
+        m_mainWindow->showNormal();
+    else
+        m_mainWindow->show();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
+}
+
 void CorvallenApp::show()
 {
     if (m_mainWindow)

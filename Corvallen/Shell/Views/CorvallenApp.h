@@ -38,6 +38,8 @@ public:
 
     // Shows the main window (once).
     void show();
+    // A later launch asked for this copy: the main window comes forward, restored if minimised.
+    void bringForward();
 
     // A window by identifier; a new one for each request.
     QWidget* openWindow(const QString& id);
