@@ -642,7 +642,11 @@ void InventoryView::updateInspector()
         return;
     m_inspector = new ComponentInspector(m_context, selected, [this] {
         // After Done: close the inspector once the click that ran it has finished.
-        QTimer::singleShot(0, this, [this] { select(std::nullopt); });
+        // The keyboard focus goes back to the list, so arrows and Return go on from there.
+        QTimer::singleShot(0, this, [this] {
+            select(std::nullopt);
+            m_list->setFocus(Qt::OtherFocusReason);
+        });
     }, m_inspectorColumn);
     m_inspectorColumn->layout()->addWidget(m_inspector);
     if (m_inspectorColumn->width() < 400)

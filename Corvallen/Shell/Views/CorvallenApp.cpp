@@ -2,6 +2,7 @@
 
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Platform/Views/DestructiveQuestions.h"
 #include "Corvallen/Platform/Views/WheelGuard.h"
 #include "Corvallen/Shell/UpdaterController.h"
 #include "Corvallen/Shell/WindowRouter.h"
@@ -56,8 +57,10 @@ CorvallenApp::CorvallenApp(std::unique_ptr<ModelContainer> container, QObject* p
     : QObject(parent), m_container(std::move(container)), m_router(std::make_unique<WindowRouter>())
 {
     g_instance = this;
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         WheelGuard::install(*app);
+        DestructiveQuestions::install(*app);
+    }
     m_router->makeCurrent();
     m_model = std::make_unique<AppModel>(m_container->mainContext());
     registerWindows();

@@ -152,10 +152,15 @@ TEST_F(InventoryViewTest, ClickingARowOpensItAndDoneClosesIt)
     list->setCurrentIndex(list->model()->index(1, 0));
     EXPECT_EQ(view->selectedID(), b->persistentModelID());
     ASSERT_TRUE(view->inspector());
+    view->show();
+    QApplication::setActiveWindow(view.get());
+    view->inspector()->doneButton()->setFocus();
     view->inspector()->doneButton()->click();
     settle();
     EXPECT_FALSE(view->selectedID());
     EXPECT_FALSE(view->inspector());
+    // The keyboard goes on in the list.
+    EXPECT_TRUE(list->hasFocus());
 }
 
 TEST_F(InventoryViewTest, DeepLinkOpensTheSelectedComponentScrolledIntoView)
