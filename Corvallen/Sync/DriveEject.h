@@ -11,7 +11,10 @@ namespace DriveEject {
 
 QString ejectedText();  // "Ejected — safe to disconnect"
 QString busyText();
-QString failureText(quint32 status);  // "Couldn't eject (status 0x…)."
+// What an unmount status means for the user, in plain words (no status codes).
+QString failureText(quint32 status);
+// Said when the eject tool is not installed.
+QString noToolText();
 
 // The udisksctl found on PATH.
 QString defaultProgram();

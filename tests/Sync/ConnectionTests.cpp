@@ -294,13 +294,13 @@ TEST(Eject, RetriesWhileBusyThenReportsTheOutcome)
     {
         FakeUdisks udisks(QStringList(6, QStringLiteral("busy")));
         EXPECT_EQ(DriveEject::run(QStringLiteral("/dev/sdb1"), udisks.program, [] {}),
-                  QStringLiteral("The drive is busy \u2014 close any file manager window on it and try again."));
+                  QStringLiteral("The drive is busy \u2014 close files that use it and try again."));
         EXPECT_EQ(udisks.calls().size(), 6);
     }
     {
         FakeUdisks udisks({QStringLiteral("denied"), QStringLiteral("ok")});
         EXPECT_EQ(DriveEject::run(QStringLiteral("/dev/sdb1"), udisks.program, [] {}),
-                  QStringLiteral("Couldn't eject (status 0xf8da0009)."));
+                  QStringLiteral("Corvallen isn't allowed to eject this drive \u2014 eject it from the file manager."));
         EXPECT_EQ(udisks.calls().size(), 1);  // no retry
     }
     {
@@ -311,12 +311,16 @@ TEST(Eject, RetriesWhileBusyThenReportsTheOutcome)
     {
         FakeUdisks udisks({QStringLiteral("odd")});
         EXPECT_EQ(DriveEject::run(QStringLiteral("/dev/sdb1"), udisks.program, [] {}),
-                  QStringLiteral("Couldn't eject (status 0xf8da0001)."));
+                  QStringLiteral("The drive couldn't be ejected \u2014 try again, or eject it from the file manager."));
     }
     EXPECT_EQ(DriveEject::run(QString(), QStringLiteral("/nonexistent/udisksctl"), [] {}),
-              QStringLiteral("Couldn't eject (status 0xf8da0003)."));
+              QStringLiteral("This location isn't on a drive that can be ejected."));
     EXPECT_EQ(DriveEject::run(QStringLiteral("/dev/sdb1"), QStringLiteral("/nonexistent/udisksctl"), [] {}),
-              QStringLiteral("Couldn't eject (status 0xf8da0001)."));
+              QStringLiteral("Ejecting needs udisksctl (the udisks2 package) \u2014 eject the drive from the file manager instead."));
+    // No outcome shows a status code.
+    for (quint32 status : {DeviceStorage::kUnmountError, DeviceStorage::kUnmountBusy, DeviceStorage::kUnmountBadArgument,
+                           DeviceStorage::kUnmountNotPermitted, quint32(0x1234)})
+        EXPECT_FALSE(DriveEject::failureText(status).contains(QStringLiteral("0x"))) << status;
 }
 
 TEST(Eject, FromTheModelAndAfterASync)
@@ -345,7 +349,7 @@ TEST(Eject, FromTheModelAndAfterASync)
     // A folder that is on no removable drive has nothing to unmount.
     SyncLocation plain = bench.savedLocation(QStringLiteral("Plain"), bench.root + QStringLiteral("/plain"));
     model.eject(plain);
-    ASSERT_TRUE(waitUntil([&] { return model.lastSyncSummary() == QStringLiteral("Couldn't eject (status 0xf8da0003)."); }));
+    ASSERT_TRUE(waitUntil([&] { return model.lastSyncSummary() == QStringLiteral("This location isn't on a drive that can be ejected."); }));
 }
 
 TEST(Connections, GrantingAgainStoresTheVolumeNameAndSyncs)
