@@ -16,6 +16,7 @@
 #include <QFutureWatcher>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
@@ -23,7 +24,7 @@
 namespace {
 std::function<void(const QString&)>& revealHandler()
 {
-    static std::function<void(const QString&)> handler = [](const QString& path) { ProjectExportMenu::revealInFileManager(path); };
+    static std::function<void(const QString&)> handler;
     return handler;
 }
 }  // namespace
@@ -45,7 +46,7 @@ ProjectExportMenu::ProjectExportMenu(Project* project, QWidget* parent) : QToolB
 
 void ProjectExportMenu::setRevealHandler(std::function<void(const QString&)> handler) { revealHandler() = std::move(handler); }
 
-void ProjectExportMenu::revealInFileManager(const QString& path)
+void ProjectExportMenu::revealInFileManager(const QString& path, std::function<void()> cannotShow)
 {
     // The freedesktop file-manager interface selects the file; without it the folder opens.
     QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
@@ -53,14 +54,18 @@ void ProjectExportMenu::revealInFileManager(const QString& path)
                                                        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
     const QUrl folder = QUrl::fromLocalFile(QFileInfo(path).absolutePath());
+    const auto openFolder = [folder, cannotShow] {
+        if (!QDesktopServices::openUrl(folder) && cannotShow)
+            cannotShow();
+    };
     if (!QDBusConnection::sessionBus().isConnected()) {
-        QDesktopServices::openUrl(folder);
+        openFolder();
         return;
     }
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, 5000));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folder] {
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, openFolder] {
         if (watcher->isError())
-            QDesktopServices::openUrl(folder);
+            openFolder();
         watcher->deleteLater();
     });
 }
@@ -82,6 +87,22 @@ void ProjectExportMenu::chooseAndExport(Kind kind)
     if (path.isEmpty())
         return;
     exportTo(kind, path);
+}
+
+void ProjectExportMenu::reportCannotShow(const QString& path)
+{
+    if (m_alert)
+        m_alert->close();
+    auto* box = new QMessageBox(QMessageBox::Information, tr("Export saved"),
+                                tr("The export was saved as “%1”, but no file manager could be opened to show it.")
+                                    .arg(QDir::toNativeSeparators(path)),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("exportShowAlert"));
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    m_alert = box;
+    box->open();
 }
 
 void ProjectExportMenu::fail(const QString& message)
@@ -124,9 +145,15 @@ void ProjectExportMenu::exportTo(Kind kind, const QString& destination)
         m_busy = false;
         setEnabled(true);
         const QString error = watcher->result();
-        if (error.isEmpty())
-            revealHandler()(destination);
-        else
+        if (error.isEmpty()) {
+            if (revealHandler())
+                revealHandler()(destination);
+            else
+                revealInFileManager(destination, [menu = QPointer<ProjectExportMenu>(this), destination] {
+                    if (menu)
+                        menu->reportCannotShow(destination);
+                });
+        } else
             fail(error);
         Q_EMIT exportFinished(destination, error);
     });

@@ -359,6 +359,12 @@ TEST_F(PartsTest, ExportsReplaceTheChosenFileOrShowWhyNot)
     ASSERT_TRUE(menu.openAlert());
     EXPECT_FALSE(menu.openAlert()->text().isEmpty());
     EXPECT_TRUE(revealedPath.isEmpty());
+
+    // A saved export that no file manager could show says where it is.
+    menu.reportCannotShow(dest);
+    ASSERT_TRUE(menu.openAlert());
+    EXPECT_TRUE(menu.openAlert()->text().contains(dest));
+    ProjectExportMenu::setRevealHandler({});
 }
 
 }  // namespace
