@@ -1,5 +1,7 @@
 #include "Corvallen/Documents/Views/DocumentBrowser.h"
 
+#include "Corvallen/Platform/Views/ThemeManager.h"
+
 #include "Corvallen/Documents/MarkupFile.h"
 #include "Corvallen/Documents/Views/DocumentInspectorView.h"
 #include "Corvallen/Model/DocumentFileStore.h"
@@ -150,7 +152,7 @@ DocumentBrowser::DocumentBrowser(ModelContext& context, Project* fileTo, std::fu
         });
     bar->addWidget(m_sortMenu);
     m_importError = new QLabel(main);
-    m_importError->setStyleSheet(QStringLiteral("color: #D70015;"));
+    ThemeManager::makeRed(m_importError);
     m_importError->hide();
     bar->addWidget(m_importError);
     m_count = new QLabel(main);

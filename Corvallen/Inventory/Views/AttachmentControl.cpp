@@ -1,5 +1,7 @@
 #include "Corvallen/Inventory/Views/AttachmentControl.h"
 
+#include "Corvallen/Platform/Views/ThemeManager.h"
+
 #include "Corvallen/Inventory/Views/InventoryIcons.h"
 #include "Corvallen/Shell/Views/ShellStyle.h"
 
@@ -73,7 +75,7 @@ AttachmentControl::AttachmentControl(ModelContext& context, Component* component
     column->addWidget(m_progress);
     m_error = new QLabel(this);
     m_error->setFont(ShellStyle::font(ShellStyle::TextStyle::caption2));
-    m_error->setStyleSheet(QStringLiteral("color: #FF3B30;"));
+    ThemeManager::makeRed(m_error);
     m_error->setWordWrap(true);
     column->addWidget(m_error);
 

@@ -118,12 +118,10 @@ public:
         const QFontMetrics bfm(badgeFont);
         const QSize badge(bfm.horizontalAdvance(badgeText) + 14, bfm.height() + 6);
         const QRect badgeRect(r.right() - badge.width(), r.center().y() - badge.height() / 2, badge.width(), badge.height());
-        QColor fill = StatusBadge::color(status);
-        fill.setAlphaF(0.18f);
-        p->setBrush(fill);
+        p->setBrush(StatusBadge::fill(status));
         p->drawRoundedRect(badgeRect, badge.height() / 2.0, badge.height() / 2.0);
         p->setFont(badgeFont);
-        p->setPen(StatusBadge::color(status));
+        p->setPen(StatusBadge::textColor(status, pal.color(selected ? QPalette::Highlight : QPalette::Base)));
         p->drawText(badgeRect, Qt::AlignCenter, badgeText);
         r.setRight(badgeRect.left() - 12);
 

@@ -1,5 +1,7 @@
 #include "Corvallen/Inventory/Views/StatusBadge.h"
 
+#include "Corvallen/Platform/ColorContrast.h"
+
 #include "Corvallen/Shell/Views/ShellStyle.h"
 
 #include <QPainter>
@@ -43,17 +45,26 @@ QSize StatusBadge::sizeHint() const
     return {fm.horizontalAdvance(text()) + 14, fm.height() + 6};
 }
 
+QColor StatusBadge::fill(StockStatus status)
+{
+    QColor c = color(status);
+    c.setAlphaF(0.18f);
+    return c;
+}
+
+QColor StatusBadge::textColor(StockStatus status, const QColor& background)
+{
+    return ColorContrast::readableOn(color(status), ColorContrast::composite(fill(status), background));
+}
+
 void StatusBadge::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor c = color(m_status);
-    QColor fill = c;
-    fill.setAlphaF(0.18f);
     const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     p.setPen(Qt::NoPen);
-    p.setBrush(fill);
+    p.setBrush(fill(m_status));
     p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
-    p.setPen(c);
+    p.setPen(textColor(m_status, palette().color(backgroundRole())));
     p.drawText(rect(), Qt::AlignCenter, text());
 }

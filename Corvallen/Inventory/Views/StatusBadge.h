@@ -15,6 +15,11 @@ public:
     void setStatus(StockStatus status);
     QString text() const;
     static QColor color(StockStatus status);
+    // The capsule's tint, and the label's colour on that capsule over `background` (the row or
+    // window behind the badge): the status colour, darkened or lightened just enough to keep a
+    // contrast of 4.5:1, so it reads on selected rows and in the dark theme too.
+    static QColor fill(StockStatus status);
+    static QColor textColor(StockStatus status, const QColor& background);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

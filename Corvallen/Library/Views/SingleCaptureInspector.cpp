@@ -1,5 +1,7 @@
 #include "Corvallen/Library/Views/SingleCaptureInspector.h"
 
+#include "Corvallen/Platform/Views/ThemeManager.h"
+
 #include "Corvallen/Library/AnalyzeService.h"
 #include "Corvallen/Library/CaptureEdits.h"
 #include "Corvallen/Library/Views/LibraryViewKit.h"
@@ -127,7 +129,7 @@ SingleCaptureInspector::SingleCaptureInspector(ModelContext& context, std::funct
     m_error = new QLabel(content);
     m_error->setWordWrap(true);
     m_error->setFont(ShellStyle::font(ShellStyle::TextStyle::caption));
-    m_error->setStyleSheet(QStringLiteral("color:#FF3B30;"));
+    ThemeManager::makeRed(m_error);
     m_error->setTextFormat(Qt::PlainText);
     column->addWidget(m_error);
 

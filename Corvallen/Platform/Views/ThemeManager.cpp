@@ -1,10 +1,12 @@
 #include "Corvallen/Platform/Views/ThemeManager.h"
 
+#include "Corvallen/Platform/ColorContrast.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/Views/AppStyle.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QWidget>
 
 namespace {
@@ -127,6 +129,53 @@ QColor ThemeManager::separator(const QPalette& palette)
     QColor c = palette.color(QPalette::WindowText);
     c.setAlphaF(0.16);
     return c;
+}
+
+QColor ThemeManager::red(const QPalette& palette, QPalette::ColorRole background)
+{
+    return ColorContrast::readableOn(QColor(0xFF, 0x3B, 0x30), palette.color(QPalette::Active, background));
+}
+
+namespace {
+
+// Keeps a widget's text red on its background through theme changes.
+class RedText : public QObject {
+public:
+    RedText(QWidget* widget, QPalette::ColorRole text, QPalette::ColorRole background)
+        : QObject(widget), m_widget(widget), m_text(text), m_background(background)
+    {
+        apply();
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_widget && event->type() == QEvent::ApplicationPaletteChange)
+            apply();
+        return false;
+    }
+
+private:
+    void apply()
+    {
+        QPalette p = m_widget->palette();
+        const QColor red = ThemeManager::red(QApplication::palette(m_widget), m_background);
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+            p.setColor(group, m_text, red);
+        m_widget->setPalette(p);
+    }
+
+    QWidget* m_widget;
+    QPalette::ColorRole m_text;
+    QPalette::ColorRole m_background;
+};
+
+}  // namespace
+
+void ThemeManager::makeRed(QWidget* widget, QPalette::ColorRole textRole, QPalette::ColorRole background)
+{
+    new RedText(widget, textRole, background);
 }
 
 void ThemeManager::applyPalette(const QPalette& palette)

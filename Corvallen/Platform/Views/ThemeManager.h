@@ -41,6 +41,13 @@ public:
     static QColor foreground(const QPalette& palette, int level);
     // Hairline separators and unfocused frames.
     static QColor separator(const QPalette& palette);
+    // The red of destructive actions and errors, darkened or lightened until it reads (4.5:1)
+    // on the palette's `background`.
+    static QColor red(const QPalette& palette, QPalette::ColorRole background = QPalette::Window);
+    // Draws a widget's text (`textRole`) in that red on `background`, now and after every theme
+    // change.
+    static void makeRed(QWidget* widget, QPalette::ColorRole textRole = QPalette::WindowText,
+                        QPalette::ColorRole background = QPalette::Window);
     // The accent colour (tint, focus rings, selections).
     static QColor accent(const QPalette& palette) { return palette.color(QPalette::Active, QPalette::Highlight); }
 

@@ -1,5 +1,7 @@
 #include "Corvallen/Sync/Views/LocationDetail.h"
 
+#include "Corvallen/Platform/Views/ThemeManager.h"
+
 #include "Corvallen/Platform/Views/ElidedLabel.h"
 
 #include "Corvallen/Sync/AppModel.h"
@@ -132,9 +134,7 @@ LocationDetail::LocationDetail(AppModel& model, const SyncLocation& location, st
     auto* manageRows = new QVBoxLayout(manage);
     auto* edit = actionButton(QStringLiteral("editButton"), QStringLiteral("pencil"), tr("Edit Location\u2026"), manage);
     auto* remove = actionButton(QStringLiteral("removeButton"), QStringLiteral("trash"), tr("Remove Location"), manage);
-    QPalette destructive = remove->palette();
-    destructive.setColor(QPalette::ButtonText, QColor(0xd7, 0x3a, 0x3a));
-    remove->setPalette(destructive);
+    ThemeManager::makeRed(remove, QPalette::ButtonText, QPalette::Button);
     for (QPushButton* b : {edit, remove}) {
         auto* row = new QHBoxLayout;
         row->addWidget(b);
