@@ -1,5 +1,5 @@
 # The subsystems and what each depends on. A subsystem appears here once its folder exists.
-corvallen_subsystem(Platform CORE_DEPS PkgConfig::SQLITE3 PkgConfig::TESSERACT PkgConfig::ICU Qt6::DBus)
+corvallen_subsystem(Platform CORE_DEPS PkgConfig::SQLITE3 PkgConfig::TESSERACT PkgConfig::ICU gomp Qt6::DBus)
 corvallen_subsystem(Model CORE_DEPS corvallen_platform PkgConfig::POPPLER)
 corvallen_subsystem(Devices CORE_DEPS corvallen_platform UI_DEPS corvallen_platform_ui)
 corvallen_subsystem(Sync CORE_DEPS corvallen_model corvallen_platform UI_DEPS corvallen_platform_ui corvallen_devices)

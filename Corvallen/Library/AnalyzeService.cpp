@@ -11,11 +11,6 @@
 #include <QObject>
 #include <QtConcurrent/QtConcurrentRun>
 
-
-#include <memory>
-#include <string>
-#include <vector>
-
 namespace AnalyzeService {
 
 QString AnalyzeError::errorDescription() const
@@ -42,7 +37,9 @@ QString promptFor(const QString& recognisedText)
     return QStringLiteral("OCR text from the capture:\n\n") + recognisedText;
 }
 
-std::optional<QString> recognizeText(const QString& imagePath, QString* error)
+namespace {
+
+std::optional<TextRecognizer::ScreenText> recognizeScreen(const QString& imagePath, QString* error)
 {
     QImage image;
     if (!image.load(imagePath) || image.isNull() || image.width() <= 0 || image.height() <= 0) {
@@ -50,18 +47,25 @@ std::optional<QString> recognizeText(const QString& imagePath, QString* error)
             *error = AnalyzeError::loadFailed().errorDescription();
         return std::nullopt;
     }
-    const std::optional<QStringList> lines = TextRecognizer::recognizeLines(image, TextRecognizer::Layout::InstrumentScreen, error);
-    if (!lines)
+    return TextRecognizer::recognizeScreen(image, error);
+}
+
+}  // namespace
+
+std::optional<QString> recognizeText(const QString& imagePath, QString* error)
+{
+    const auto screen = recognizeScreen(imagePath, error);
+    if (!screen)
         return std::nullopt;
-    return lines->join(QLatin1Char('\n'));
+    return screen->lines().join(QLatin1Char('\n'));
 }
 
 Outcome analyze(const QString& imagePath)
 {
     Outcome out;
     QString error;
-    const std::optional<QString> text = recognizeText(imagePath, &error);
-    if (!text) {
+    std::optional<TextRecognizer::ScreenText> screen = recognizeScreen(imagePath, &error);
+    if (!screen) {
         out.errorText = error;
         return out;
     }
@@ -70,8 +74,10 @@ Outcome analyze(const QString& imagePath)
         out.errorText = AnalyzeError::aiUnavailable(availability.unavailableReason).errorDescription();
         return out;
     }
-    const OnDeviceLanguageModel::Session session(instructions());
-    const auto content = session.respond(promptFor(*text), CaptureReading::generationSchema(), true,
+    const QString text = screen->lines().join(QLatin1Char('\n'));
+    OnDeviceLanguageModel::Session session(instructions());
+    session.attachScreen(std::move(*screen));
+    const auto content = session.respond(promptFor(text), CaptureReading::generationSchema(), true,
                                          OnDeviceLanguageModel::GenerationOptions{}, &error);
     if (!content) {
         out.errorText = error;

@@ -9,9 +9,11 @@
 
 class QObject;
 
-// Turns one capture image into its reading: the text on the image is recognised (Tesseract,
-// English, no dictionary correction), and the text is handed to the on-device model, which
-// answers with the six reading fields. Keeps no state between calls; nothing is cached.
+// Turns one capture image into its reading: the text on the screenshot is recognised with its
+// layout (where each word stands and how large it is drawn; Tesseract, English, no dictionary
+// correction, seven-segment digits decoded from their segments), and the text with that layout
+// is handed to the on-device model, which answers with the six reading fields. Keeps no state
+// between calls; nothing is cached.
 namespace AnalyzeService {
 
 // The analysis's own failures, with the text the user sees.
@@ -45,8 +47,8 @@ struct Outcome {
 QString instructions();
 QString promptFor(const QString& recognisedText);
 
-// The lines of text on the image, in the recogniser's order, joined by single line feeds;
-// lines without any text are left out. Nothing with `error` set when the file is not an image
+// The lines of text on the image, top to bottom and each left to right, joined by single line
+// feeds; lines without any text are left out. Nothing with `error` set when the file is not an image
 // (the loadFailed text) or the recogniser cannot run. Blocks; safe on any thread.
 std::optional<QString> recognizeText(const QString& imagePath, QString* error);
 

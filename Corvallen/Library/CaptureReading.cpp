@@ -31,7 +31,8 @@ QVariantMap CaptureReading::toGeneratedContent() const
 {
     QVariantMap out;
     out.insert(QStringLiteral("mode"), mode);
-    out.insert(QStringLiteral("value"), value);
+    if (value)
+        out.insert(QStringLiteral("value"), *value);
     out.insert(QStringLiteral("unit"), unit);
     if (minValue)
         out.insert(QStringLiteral("minValue"), *minValue);
@@ -68,16 +69,19 @@ std::optional<CaptureReading> CaptureReading::fromGeneratedContent(const QVarian
         return std::nullopt;
     };
     CaptureReading r;
-    for (const char* key : {"mode", "unit", "summary"}) {
+    if (content.value(QStringLiteral("mode")).typeId() != QMetaType::QString)
+        return fail(QStringLiteral("mode"), "text");
+    const QVariant value = content.value(QStringLiteral("value"));
+    if (value.isValid() ? !isNumber(value) : !content.contains(QStringLiteral("summary")))
+        return fail(QStringLiteral("value"), "number");
+    for (const char* key : {"unit", "summary"}) {
         const QVariant v = content.value(QLatin1String(key));
         if (v.typeId() != QMetaType::QString)
             return fail(QLatin1String(key), "text");
     }
-    const QVariant value = content.value(QStringLiteral("value"));
-    if (!isNumber(value))
-        return fail(QStringLiteral("value"), "number");
     r.mode = content.value(QStringLiteral("mode")).toString();
-    r.value = value.toDouble();
+    if (value.isValid())
+        r.value = value.toDouble();
     r.unit = content.value(QStringLiteral("unit")).toString();
     r.summary = content.value(QStringLiteral("summary")).toString();
     const QVariant minValue = content.value(QStringLiteral("minValue"));

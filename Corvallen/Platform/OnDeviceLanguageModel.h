@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Corvallen/Platform/TextRecognizer.h"
+
 #include <QList>
 #include <QString>
 #include <QVariantMap>
@@ -7,12 +9,15 @@
 #include <optional>
 
 // The on-device language model that turns recognised screen text into a structured answer.
-// Linux offers no such system model, so this one is a small rule-based reader for the bench
-// instrument's screens (multimeter and oscilloscope): it finds the main reading with its SI
-// prefix and unit, MIN and MAX values and the measurement mode, and writes a one-sentence
-// summary. It keeps the shape of a language-model session (instructions, a prompt, a schema of
-// the wanted properties, default options, structured content back) so callers stay the same if
-// a real model takes its place. Stateless and thread-safe: each session answers one request.
+// Linux offers no such system model, so this one is a reader for the bench instrument's screens
+// (multimeter and oscilloscope) that reads the screen's layout as a person does (see
+// BenchScreenReader): the number drawn largest with the unit beside it, labelled MIN / MAX
+// values in their boxes, status items set aside, the mode from the screen's labels and the
+// unit, overloads without a value, and a one-sentence summary. It keeps the shape of a
+// language-model session (instructions, a prompt, a schema of the wanted properties, default
+// options, structured content back) so callers stay the same if a real model takes its place;
+// like a model that takes an image with its prompt, a session can be given the recognised
+// screen with its layout. Stateless and thread-safe: each session answers one request.
 namespace OnDeviceLanguageModel {
 
 struct Availability {
@@ -51,6 +56,10 @@ public:
     explicit Session(QString instructions);
     QString instructions() const { return m_instructions; }
 
+    // The screen the prompt's text was read from, with where each word stands and how large it
+    // is drawn; the answer is then read from the layout rather than from the prompt's lines.
+    void attachScreen(TextRecognizer::ScreenText screen) { m_screen = std::move(screen); }
+
     // The answer as an ordered property map keyed by the schema's names (optional properties
     // absent when the text shows no such value), or nothing with `error` set. Properties the
     // reader cannot fill are left out; the caller's conversion decides whether that fails.
@@ -59,10 +68,12 @@ public:
 
 private:
     QString m_instructions;
+    std::optional<TextRecognizer::ScreenText> m_screen;
 };
 
-// The reading rules on their own, for the answer's properties: "mode", "value", "unit",
-// "minValue", "maxValue", "summary". Text without any number gives no "value".
+// The reading rules on plain text (lines of words, all taken as drawn at one size), for the
+// answer's properties: "mode", "value", "unit", "minValue", "maxValue", "summary". Text without
+// a readable number gives no "value"; an overload gives none either, and says so in "summary".
 QVariantMap readBenchScreen(const QString& text);
 
 }  // namespace OnDeviceLanguageModel

@@ -99,7 +99,7 @@ TEST(AnalyzeService, RecognisesRenderedDigitsAndReadsThem)
     const auto outcome = AnalyzeService::analyze(path);
     ASSERT_TRUE(outcome.ok()) << outcome.errorText.toStdString();
     EXPECT_EQ(outcome.reading->mode, QStringLiteral("DC Voltage"));
-    EXPECT_DOUBLE_EQ(outcome.reading->value, 4.552);
+    EXPECT_EQ(outcome.reading->value, 4.552);
     EXPECT_EQ(outcome.reading->unit, QStringLiteral("V"));
     EXPECT_EQ(outcome.reading->maxValue, 4.61);
     EXPECT_FALSE(outcome.reading->minValue);

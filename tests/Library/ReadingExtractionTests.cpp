@@ -32,7 +32,7 @@ TEST(ReadingExtraction, MultimeterScreensGiveModeValueUnitAndLimits)
     auto dc = readingOf(QStringLiteral("DC V AUTO\n4.552 V\nMAX 4.610 V\nMIN 4.501 V"));
     ASSERT_TRUE(dc);
     EXPECT_EQ(dc->mode, QStringLiteral("DC Voltage"));
-    EXPECT_DOUBLE_EQ(dc->value, 4.552);
+    EXPECT_EQ(dc->value, 4.552);
     EXPECT_EQ(dc->unit, QStringLiteral("V"));
     EXPECT_EQ(dc->minValue, 4.501);
     EXPECT_EQ(dc->maxValue, 4.610);
@@ -42,12 +42,12 @@ TEST(ReadingExtraction, MultimeterScreensGiveModeValueUnitAndLimits)
     auto ac = readingOf(QStringLiteral("AC\n230.4V"));
     ASSERT_TRUE(ac);
     EXPECT_EQ(ac->mode, QStringLiteral("AC Voltage"));
-    EXPECT_DOUBLE_EQ(ac->value, 230.4);
+    EXPECT_EQ(ac->value, 230.4);
 
     // The prefix stays with the unit and the value is written as shown.
     auto millivolts = readingOf(QStringLiteral("DCV 20V\n-12.37 mV"));
     ASSERT_TRUE(millivolts);
-    EXPECT_DOUBLE_EQ(millivolts->value, -12.37);
+    EXPECT_EQ(millivolts->value, -12.37);
     EXPECT_EQ(millivolts->unit, QStringLiteral("mV"));
     EXPECT_FALSE(millivolts->minValue);
     EXPECT_FALSE(millivolts->maxValue);
@@ -55,8 +55,8 @@ TEST(ReadingExtraction, MultimeterScreensGiveModeValueUnitAndLimits)
     auto ohms = readingOf(QStringLiteral("RES\n10.02 k\u03A9"));
     ASSERT_TRUE(ohms);
     EXPECT_EQ(ohms->mode, QStringLiteral("Resistance"));
-    EXPECT_EQ(ohms->unit, QStringLiteral("kOhm"));
-    EXPECT_DOUBLE_EQ(ohms->value, 10.02);
+    EXPECT_EQ(ohms->unit, QStringLiteral("k\u03A9"));  // the unit as the screen writes it
+    EXPECT_EQ(ohms->value, 10.02);
 
     auto cap = readingOf(QStringLiteral("CAP 47.3uF"));
     ASSERT_TRUE(cap);
@@ -71,14 +71,14 @@ TEST(ReadingExtraction, MultimeterScreensGiveModeValueUnitAndLimits)
     auto amps = readingOf(QStringLiteral("DC A\n0,125 A"));  // decimal comma
     ASSERT_TRUE(amps);
     EXPECT_EQ(amps->mode, QStringLiteral("DC Current"));
-    EXPECT_DOUBLE_EQ(amps->value, 0.125);
+    EXPECT_EQ(amps->value, 0.125);
 }
 
 TEST(ReadingExtraction, LimitsInAnotherPrefixAreGivenInTheReadingsUnit)
 {
     auto r = readingOf(QStringLiteral("DC V\n1.250 V\nMAX\n1.31 V\nMIN 980 mV"));
     ASSERT_TRUE(r);
-    EXPECT_DOUBLE_EQ(r->value, 1.25);
+    EXPECT_EQ(r->value, 1.25);
     ASSERT_TRUE(r->minValue);
     EXPECT_NEAR(*r->minValue, 0.98, 1e-12);
     EXPECT_EQ(r->maxValue, 1.31);  // label on the line above
@@ -89,7 +89,7 @@ TEST(ReadingExtraction, OscilloscopeScreensPreferPeakToPeakOverScaleSettings)
     auto r = readingOf(QStringLiteral("CH1 1V/div 500us/div\nTrig Auto\nFreq 1.002kHz\nVpp 3.28V"));
     ASSERT_TRUE(r);
     EXPECT_EQ(r->mode, QStringLiteral("Oscilloscope"));
-    EXPECT_DOUBLE_EQ(r->value, 3.28);
+    EXPECT_EQ(r->value, 3.28);
     EXPECT_EQ(r->unit, QStringLiteral("V"));
 }
 

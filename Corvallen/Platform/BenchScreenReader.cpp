@@ -1,0 +1,761 @@
+#include "Corvallen/Platform/BenchScreenReader.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace BenchScreenReader {
+
+using TextRecognizer::ScreenText;
+using TextRecognizer::ScreenWord;
+
+namespace {
+
+const QChar micro(0x00B5);
+const QChar omega(0x03A9);
+const QChar degree(0x00B0);
+
+struct Unit {
+    QString prefix;  // "", "p", "n", "µ", "m", "k", "M", "G"
+    QString base;    // "V", "A", "Ω", "F", "Hz", "°C", "°F", "s", "%"
+    QString current; // "AC" or "DC" when the unit says so ("VAC", "V~")
+    bool perDivision = false;
+    QString text() const { return prefix + base; }
+};
+
+enum class Kind { Number, Label, Overload, Word };
+
+struct Token {
+    Kind kind = Kind::Word;
+    QString text;
+    QRect box;
+    int height = 0;
+    int row = 0;
+    int frame = -1;
+    int word = 0;      // index of the word it came from
+    // Number
+    double value = 0;
+    QString shown;
+    std::optional<Unit> unit;  // written on the number itself ("4.552V")
+    bool clock = false;
+    // Label ("MIN", "MAX", "AVG", "VPP", "FREQ", "DUTY", "RMS", "PERIOD")
+    QString label;
+    bool status = false;
+};
+
+QString upper(const QString& s)
+{
+    return s.toUpper();
+}
+
+int editDistance(const QString& a, const QString& b)
+{
+    std::vector<int> prev(size_t(b.size()) + 1), cur(size_t(b.size()) + 1);
+    for (int j = 0; j <= b.size(); ++j)
+        prev[size_t(j)] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        cur[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int cost = a.at(i - 1) == b.at(j - 1) ? 0 : 1;
+            cur[size_t(j)] = std::min({prev[size_t(j)] + 1, cur[size_t(j - 1)] + 1, prev[size_t(j - 1)] + cost});
+        }
+        std::swap(prev, cur);
+    }
+    return prev[size_t(b.size())];
+}
+
+// The measurement label a word names, if any; close misreadings of the longer labels count.
+QString labelFor(const QString& word)
+{
+    QString w = upper(word);
+    while (w.endsWith(QLatin1Char(':')) || w.endsWith(QLatin1Char('=')) || w.endsWith(QLatin1Char('.')))
+        w.chop(1);
+    if (w.isEmpty())
+        return {};
+    static const QList<std::pair<QString, QStringList>> labels = {
+        {QStringLiteral("MIN"), {QStringLiteral("MIN"), QStringLiteral("MINIMUM"), QStringLiteral("VMIN"), QStringLiteral("LOW")}},
+        {QStringLiteral("MAX"), {QStringLiteral("MAX"), QStringLiteral("MAXIMUM"), QStringLiteral("VMAX"), QStringLiteral("HIGH")}},
+        {QStringLiteral("AVG"), {QStringLiteral("AVG"), QStringLiteral("AVE"), QStringLiteral("AVERAGE"), QStringLiteral("MEAN"), QStringLiteral("VAVG")}},
+        {QStringLiteral("VPP"), {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P")}},
+        {QStringLiteral("FREQ"), {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ"), QStringLiteral("F")}},
+        {QStringLiteral("DUTY"), {QStringLiteral("DUTY"), QStringLiteral("DUTY+")}},
+        {QStringLiteral("RMS"), {QStringLiteral("VRMS"), QStringLiteral("RMS")}},
+        {QStringLiteral("PERIOD"), {QStringLiteral("PERIOD"), QStringLiteral("PRD")}},
+    };
+    for (const auto& [label, variants] : labels)
+        if (variants.contains(w))
+            return label;
+    if (w.size() >= 4) {
+        for (const auto& [label, variants] : labels)
+            for (const QString& v : variants)
+                if (v.size() >= 4 && editDistance(w, v) <= 1)
+                    return label;
+    }
+    return {};
+}
+
+bool isStatusWord(const QString& word)
+{
+    static const QStringList words = {QStringLiteral("AUTO"), QStringLiteral("MANU"), QStringLiteral("MANUAL"),
+                                      QStringLiteral("HOLD"), QStringLiteral("REL"),  QStringLiteral("RANGE"),
+                                      QStringLiteral("BAT"),  QStringLiteral("USB"),  QStringLiteral("RUN"),
+                                      QStringLiteral("STOP"), QStringLiteral("TRIG"), QStringLiteral("CH1"),
+                                      QStringLiteral("CH2"),  QStringLiteral("CH3"),  QStringLiteral("CH4"),
+                                      QStringLiteral("NORM"), QStringLiteral("SINGLE"), QStringLiteral("APO"),
+                                      QStringLiteral("T"),    QStringLiteral("H"),    QStringLiteral("TRIG:NORM"),
+                                      QStringLiteral("TRIG:AUTO")};
+    QString w = upper(word);
+    while (w.endsWith(QLatin1Char(':')))
+        w.chop(1);
+    return words.contains(w) || w.startsWith(QLatin1String("TRIG"));
+}
+
+// Reads a unit as written or as a recogniser tends to misread it ("kQ" for kΩ, "uF" for µF,
+// "oC" for °C). Nothing when the text is no unit.
+std::optional<Unit> parseUnit(QString text)
+{
+    text = text.trimmed();
+    while (!text.isEmpty() && (text.endsWith(QLatin1Char(':')) || text.endsWith(QLatin1Char(',')) || text.endsWith(QLatin1Char('.'))))
+        text.chop(1);
+    if (text.isEmpty())
+        return std::nullopt;
+    Unit u;
+    if (text.contains(QStringLiteral("div"), Qt::CaseInsensitive)) {
+        u.perDivision = true;
+        text = text.left(text.indexOf(QStringLiteral("div"), 0, Qt::CaseInsensitive));
+        while (!text.isEmpty() && !text.back().isLetter() && text.back() != omega)
+            text.chop(1);
+        if (text.isEmpty())
+            return u;
+    }
+    text.replace(QChar(0x2126), omega);
+    text.replace(QChar(0x03BC), micro);
+    text.replace(QChar(0x00BA), degree);
+    text.replace(QChar(0x2103), QStringLiteral("°C"));
+    if (text == QLatin1String("%")) {
+        u.base = text;
+        return u;
+    }
+    // Alternating and direct current written into the unit.
+    static const QRegularExpression currentMark(QStringLiteral("^(.*?)(AC|DC|~|=)$"));
+    if (const auto m = currentMark.match(text); m.hasMatch() && !m.captured(1).isEmpty()) {
+        const QString mark = m.captured(2);
+        u.current = (mark == QLatin1String("AC") || mark == QLatin1String("~")) ? QStringLiteral("AC") : QStringLiteral("DC");
+        text = m.captured(1).trimmed();
+    }
+    static const QRegularExpression temperature(QStringLiteral("^[°o*]?\\s?([CF])$"));
+    if (const auto m = temperature.match(text); m.hasMatch() && (text.size() > 1 || m.captured(1) == QLatin1String("C"))) {
+        u.base = QString(degree) + m.captured(1);
+        return u;
+    }
+    static const QRegularExpression unit(QStringLiteral("^(p|n|u|µ|m|k|K|M|G)?(V|v|A|F|Hz|HZ|hz|Ω|Q|O|Ohm|OHM|ohm|s)$"));
+    const auto m = unit.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    QString prefix = m.captured(1);
+    QString base = m.captured(2);
+    if (prefix == QLatin1String("u"))
+        prefix = QString(micro);
+    if (prefix == QLatin1String("K"))
+        prefix = QStringLiteral("k");
+    if (base == QLatin1String("v"))
+        base = QStringLiteral("V");
+    if (base.compare(QLatin1String("hz"), Qt::CaseInsensitive) == 0)
+        base = QStringLiteral("Hz");
+    if (base == QLatin1String("Q") || base == QLatin1String("O") || base.compare(QLatin1String("ohm"), Qt::CaseInsensitive) == 0)
+        base = QString(omega);
+    // A lone "O" is more likely a zero or a letter than an ohm sign without its prefix.
+    if (base == QString(omega) && prefix.isEmpty() && text == QLatin1String("O"))
+        return std::nullopt;
+    if (base == QLatin1String("s") && prefix.isEmpty() && text != QLatin1String("s"))
+        return std::nullopt;
+    u.prefix = prefix;
+    u.base = base;
+    return u;
+}
+
+bool isOverload(const QString& word)
+{
+    static const QRegularExpression overload(QStringLiteral("^-?[O0Q]\\.?L\\.?-?$|^-?OVER-?$|^-?OVERLOAD-?$|^-?O\\.L\\.-?$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    return overload.match(word).hasMatch();
+}
+
+double prefixFactor(const QString& prefix)
+{
+    if (prefix == QLatin1String("p")) return 1e-12;
+    if (prefix == QLatin1String("n")) return 1e-9;
+    if (prefix == QString(micro)) return 1e-6;
+    if (prefix == QLatin1String("m")) return 1e-3;
+    if (prefix == QLatin1String("k")) return 1e3;
+    if (prefix == QLatin1String("M")) return 1e6;
+    if (prefix == QLatin1String("G")) return 1e9;
+    return 1;
+}
+
+// The digits at the start of a word with the recogniser's usual letter-for-digit slips mended.
+QString mendedDigits(const QString& word)
+{
+    QString out = word;
+    int digits = 0;
+    for (QChar c : word)
+        digits += c.isDigit() ? 1 : 0;
+    if (digits == 0)
+        return out;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out.at(i);
+        const bool besideDigit = (i > 0 && out.at(i - 1).isDigit()) || (i + 1 < out.size() && out.at(i + 1).isDigit());
+        if (!besideDigit)
+            continue;
+        if (c == QLatin1Char('O') || c == QLatin1Char('o'))
+            out[i] = QLatin1Char('0');
+        else if ((c == QLatin1Char('l') || c == QLatin1Char('I')) && i + 1 < out.size() && out.at(i + 1).isDigit())
+            out[i] = QLatin1Char('1');
+    }
+    return out;
+}
+
+// Splits one recognised word into tokens: an optional label glued to a number ("Vpp:3.28V"),
+// the number with any unit written on it, or the word itself.
+QList<Token> tokensOf(const ScreenWord& w, int wordIndex)
+{
+    QList<Token> out;
+    Token base;
+    base.box = w.box;
+    base.height = w.textHeight;
+    base.row = w.row;
+    base.word = wordIndex;
+    QString text = w.text.trimmed();
+    text.replace(QChar(0x2212), QLatin1Char('-'));
+    if (isOverload(text)) {
+        Token t = base;
+        t.kind = Kind::Overload;
+        t.text = text;
+        out.append(t);
+        return out;
+    }
+    static const QRegularExpression clock(QStringLiteral("^\\d{1,2}:\\d{2}(:\\d{2})?$"));
+    if (clock.match(text).hasMatch()) {
+        Token t = base;
+        t.kind = Kind::Number;
+        t.clock = true;
+        t.text = text;
+        out.append(t);
+        return out;
+    }
+    static const QRegularExpression labelled(QStringLiteral("^([A-Za-z][A-Za-z\\-+]*)[:=]?(?=[-+]?\\d)(.+)$"));
+    if (const auto m = labelled.match(text); m.hasMatch()) {
+        const QString label = labelFor(m.captured(1));
+        if (!label.isEmpty()) {
+            // Give the label and the number each their share of the word's box.
+            const double share = double(m.capturedLength(1)) / text.size();
+            Token l = base;
+            l.kind = Kind::Label;
+            l.text = m.captured(1);
+            l.label = label;
+            l.box.setWidth(std::max(1, int(w.box.width() * share)));
+            out.append(l);
+            ScreenWord rest = w;
+            rest.text = m.captured(2);
+            rest.box.setLeft(w.box.left() + l.box.width());
+            for (Token t : tokensOf(rest, wordIndex))
+                out.append(t);
+            return out;
+        }
+    }
+    static const QRegularExpression number(QStringLiteral("^([-+]?)(\\d+(?:[.,]\\d+)?)(.*)$"));
+    const QString mended = mendedDigits(text);
+    if (const auto m = number.match(mended); m.hasMatch()) {
+        const QString rest = m.captured(3).trimmed();
+        std::optional<Unit> unit;
+        if (!rest.isEmpty()) {
+            unit = parseUnit(rest);
+            if (!unit) {
+                Token t = base;
+                t.text = text;
+                out.append(t);
+                return out;  // digits glued to letters are a name ("2D15P"), not a figure
+            }
+        }
+        Token t = base;
+        t.kind = Kind::Number;
+        t.text = text;
+        t.shown = m.captured(1) + m.captured(2);
+        t.shown.replace(QLatin1Char(','), QLatin1Char('.'));
+        if (t.shown.startsWith(QLatin1Char('+')))
+            t.shown.remove(0, 1);
+        t.value = t.shown.toDouble();
+        t.unit = unit;
+        out.append(t);
+        return out;
+    }
+    Token t = base;
+    t.text = text;
+    t.label = labelFor(text);
+    t.kind = t.label.isEmpty() ? Kind::Word : Kind::Label;
+    out.append(t);
+    return out;
+}
+
+int innermostBox(const QList<QRect>& boxes, const QRect& r)
+{
+    int best = -1;
+    qint64 bestArea = 0;
+    for (int i = 0; i < boxes.size(); ++i) {
+        const QRect& b = boxes.at(i);
+        if (!b.contains(r.center()))
+            continue;
+        const qint64 area = qint64(b.width()) * b.height();
+        if (best < 0 || area < bestArea) {
+            best = i;
+            bestArea = area;
+        }
+    }
+    return best;
+}
+
+int verticalOverlap(const QRect& a, const QRect& b)
+{
+    return std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
+}
+
+int horizontalOverlap(const QRect& a, const QRect& b)
+{
+    return std::min(a.right(), b.right()) - std::max(a.left(), b.left()) + 1;
+}
+
+int digitCount(const QString& s)
+{
+    return int(std::count_if(s.begin(), s.end(), [](QChar c) { return c.isDigit(); }));
+}
+
+bool similarSize(int a, int b)
+{
+    return std::max(a, b) <= std::min(a, b) * 1.6 + 1;
+}
+
+struct Reading {
+    std::optional<Token> main;
+    bool overload = false;
+    std::optional<Token> overloadToken;
+    std::optional<Unit> unit;
+    std::optional<double> minValue, maxValue;
+    QString label;  // the main value's own label on an oscilloscope ("VPP", "FREQ", ...)
+};
+
+class Reader {
+public:
+    explicit Reader(const ScreenText& screen) : m_screen(screen)
+    {
+        for (int i = 0; i < screen.words.size(); ++i)
+            for (Token t : tokensOf(screen.words.at(i), i)) {
+                t.frame = innermostBox(screen.boxes, t.box);
+                m_tokens.append(t);
+            }
+        markStatus();
+        m_scope = looksLikeOscilloscope();
+    }
+
+    QVariantMap answer()
+    {
+        Reading r = reading();
+        const QString mode = modeFor(r);
+        QVariantMap out;
+        out.insert(QStringLiteral("mode"), mode);
+        const QString unit = r.unit ? r.unit->text() : QString();
+        out.insert(QStringLiteral("unit"), unit);
+        if (r.overload) {
+            const QString shown = r.overloadToken ? r.overloadToken->text : QStringLiteral("OL");
+            QString summary = QStringLiteral("A %1 reading showing overload (%2)").arg(mode, shown);
+            if (!unit.isEmpty())
+                summary += QStringLiteral(" on the %1 range").arg(unit);
+            out.insert(QStringLiteral("summary"), summary + QStringLiteral(": the input is beyond what the range can show."));
+            return out;
+        }
+        if (!r.main) {
+            out.remove(QStringLiteral("unit"));
+            return out;  // nothing readable: no value, no guess
+        }
+        out.insert(QStringLiteral("value"), r.main->value);
+        if (r.minValue)
+            out.insert(QStringLiteral("minValue"), *r.minValue);
+        if (r.maxValue)
+            out.insert(QStringLiteral("maxValue"), *r.maxValue);
+        const QString withUnit = unit.isEmpty() ? r.main->shown : r.main->shown + QLatin1Char(' ') + unit;
+        QString summary;
+        if (mode == QLatin1String("Oscilloscope")) {
+            static const QMap<QString, QString> what = {{QStringLiteral("VPP"), QStringLiteral(" peak to peak")},
+                                                        {QStringLiteral("RMS"), QStringLiteral(" RMS")}};
+            summary = QStringLiteral("An oscilloscope capture measuring %1%2").arg(withUnit, what.value(r.label));
+        } else {
+            summary = QStringLiteral("A %1 reading of %2").arg(mode, withUnit);
+        }
+        auto withItsUnit = [&](double v) {
+            const QString n = QString::number(v, 'g', 12);
+            return unit.isEmpty() ? n : n + QLatin1Char(' ') + unit;
+        };
+        if (r.minValue && r.maxValue)
+            summary += QStringLiteral(", ranging from %1 to %2").arg(withItsUnit(*r.minValue), withItsUnit(*r.maxValue));
+        else if (r.minValue)
+            summary += QStringLiteral(", with a minimum of %1").arg(withItsUnit(*r.minValue));
+        else if (r.maxValue)
+            summary += QStringLiteral(", with a maximum of %1").arg(withItsUnit(*r.maxValue));
+        out.insert(QStringLiteral("summary"), summary + QLatin1Char('.'));
+        return out;
+    }
+
+private:
+    // Numbers that share a line with status words (battery, clock, AUTO, HOLD, range, channel,
+    // trigger) and are drawn at their size are status items too.
+    void markStatus()
+    {
+        QList<int> anchors;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            Token& t = m_tokens[i];
+            if (t.kind == Kind::Number && (t.clock || (t.unit && (t.unit->perDivision || t.unit->base == QLatin1String("%")))))
+                t.status = true;
+            if ((t.kind == Kind::Word && isStatusWord(t.text)) || t.clock)
+                anchors.append(i);
+        }
+        for (Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.status)
+                continue;
+            for (int a : anchors) {
+                const Token& anchor = m_tokens.at(a);
+                if (verticalOverlap(anchor.box, t.box) >= std::min(anchor.box.height(), t.box.height()) * 0.5
+                    && similarSize(anchor.height, t.height) && anchor.frame == t.frame) {
+                    t.status = true;
+                    break;
+                }
+            }
+        }
+    }
+
+    bool looksLikeOscilloscope() const
+    {
+        int marks = 0;
+        bool peakToPeak = false;
+        for (const Token& t : m_tokens) {
+            const QString u = upper(t.text);
+            if (t.label == QLatin1String("VPP"))
+                peakToPeak = true;
+            if (u.startsWith(QLatin1String("CH")) && u.size() == 3 && u.at(2).isDigit())
+                ++marks;
+            if (u.startsWith(QLatin1String("TRIG")))
+                ++marks;
+            if (t.unit && t.unit->perDivision)
+                ++marks;
+        }
+        return marks >= 2 || (peakToPeak && marks >= 1) || (peakToPeak && !hasDominantNumber());
+    }
+
+    QList<int> candidates() const
+    {
+        QList<int> out;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            if (t.kind == Kind::Number && !t.status && !t.clock)
+                out.append(i);
+        }
+        return out;
+    }
+
+    // The tallest number stands out from the other numbers, as a meter's main reading does.
+    bool hasDominantNumber() const
+    {
+        const QList<int> c = candidates();
+        if (c.isEmpty())
+            return false;
+        int tallest = 0, second = 0;
+        for (int i : c) {
+            const int h = m_tokens.at(i).height;
+            if (h > tallest) {
+                second = tallest;
+                tallest = h;
+            } else {
+                second = std::max(second, h);
+            }
+        }
+        return second == 0 || tallest >= second * 1.3;
+    }
+
+    // The unit written after a number: on the number itself, or the next word on its right
+    // (possibly smaller and raised, possibly split in two: "°" "C", "k" "Ω").
+    std::optional<Unit> unitAfter(const Token& number) const
+    {
+        if (number.unit)
+            return number.unit;
+        QList<const Token*> right;
+        for (const Token& t : m_tokens) {
+            if (&t == &number || t.frame != number.frame)
+                continue;
+            const int gap = t.box.left() - number.box.right();
+            if (gap < -2 || gap > std::max(number.height * 1.6, 12.0))
+                continue;
+            if (verticalOverlap(t.box, number.box) <= 0)
+                continue;
+            if (t.height > number.height * 1.2)
+                continue;
+            right.append(&t);
+        }
+        std::sort(right.begin(), right.end(), [](const Token* a, const Token* b) { return a->box.left() < b->box.left(); });
+        if (right.isEmpty())
+            return std::nullopt;
+        if (right.first()->kind == Kind::Number)
+            return std::nullopt;
+        if (auto u = parseUnit(right.first()->text))
+            return u;
+        if (right.size() >= 2 && right.at(1)->box.left() - right.first()->box.right() <= number.height)
+            return parseUnit(right.first()->text + right.at(1)->text);
+        return std::nullopt;
+    }
+
+    // Labels and values are paired where each sits nearest the other: beside on one line, then
+    // below, then above, never across the edge of a box. Cheapest pairs first.
+    QMap<int, QString> pairLabels(const QList<int>& numbers) const
+    {
+        struct Pair {
+            double cost;
+            int label, number;
+        };
+        QList<Pair> pairs;
+        for (int li = 0; li < m_tokens.size(); ++li) {
+            const Token& l = m_tokens.at(li);
+            if (l.kind != Kind::Label)
+                continue;
+            for (int ni : numbers) {
+                const Token& n = m_tokens.at(ni);
+                if (l.frame != n.frame)
+                    continue;
+                const double h = std::max({l.height, n.height, 1});
+                double cost = -1;
+                if (verticalOverlap(l.box, n.box) >= std::min(l.box.height(), n.box.height()) * 0.4) {
+                    const int dx = n.box.left() - l.box.right();
+                    if (dx >= -2 && dx <= h * 6)
+                        cost = dx / h;
+                    else if (dx < -2 && l.box.left() - n.box.right() >= -2 && l.box.left() - n.box.right() <= h * 3)
+                        cost = 1.5 + (l.box.left() - n.box.right()) / h;
+                } else if (horizontalOverlap(l.box, n.box) > 0 || std::abs(l.box.center().x() - n.box.center().x()) <= h * 1.5) {
+                    const int below = n.box.top() - l.box.bottom();
+                    const int above = l.box.top() - n.box.bottom();
+                    if (below >= -2 && below <= h * 3)
+                        cost = 0.3 + below / h;
+                    else if (above >= -2 && above <= h * 3)
+                        cost = 0.6 + above / h;
+                }
+                if (cost >= 0)
+                    pairs.append({cost, li, ni});
+            }
+        }
+        std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) { return a.cost < b.cost; });
+        QMap<int, QString> labelOf;
+        QSet<int> usedLabels;
+        for (const Pair& p : pairs) {
+            if (usedLabels.contains(p.label) || labelOf.contains(p.number))
+                continue;
+            usedLabels.insert(p.label);
+            labelOf.insert(p.number, m_tokens.at(p.label).label);
+        }
+        return labelOf;
+    }
+
+    Reading reading() const
+    {
+        Reading r;
+        QList<int> numbers = candidates();
+        // The dominant number takes no label: labels belong to the smaller values around it.
+        int dominant = -1;
+        if (!m_scope && hasDominantNumber()) {
+            for (int i : numbers)
+                if (dominant < 0 || m_tokens.at(i).height > m_tokens.at(dominant).height)
+                    dominant = i;
+        }
+        QList<int> pairable = numbers;
+        pairable.removeAll(dominant);
+        const QMap<int, QString> labelOf = pairLabels(pairable);
+
+        // An overload mark drawn at least as large as any number is the reading.
+        std::optional<Token> overload;
+        for (const Token& t : m_tokens)
+            if (t.kind == Kind::Overload && (!overload || t.height > overload->height))
+                overload = t;
+
+        std::optional<int> main;
+        if (m_scope) {
+            for (const QString& wanted : {QStringLiteral("VPP"), QStringLiteral("FREQ"), QStringLiteral("RMS")}) {
+                for (auto it = labelOf.begin(); it != labelOf.end() && !main; ++it)
+                    if (it.value() == wanted)
+                        main = it.key();
+                if (main) {
+                    r.label = wanted;
+                    break;
+                }
+            }
+        } else {
+            int tallest = 0;
+            for (int i : numbers)
+                if (!labelOf.contains(i))
+                    tallest = std::max(tallest, m_tokens.at(i).height);
+            std::optional<Unit> bestUnit;
+            for (int i : numbers) {
+                const Token& t = m_tokens.at(i);
+                if (labelOf.contains(i) || t.height < tallest * 0.9)
+                    continue;
+                if (!main) {
+                    main = i;
+                    continue;
+                }
+                // Among numbers drawn alike, one with a unit, then the one with more digits.
+                const Token& best = m_tokens.at(*main);
+                const bool hasUnit = unitAfter(t).has_value(), bestHasUnit = unitAfter(best).has_value();
+                if ((hasUnit && !bestHasUnit) || (hasUnit == bestHasUnit && digitCount(t.shown) > digitCount(best.shown)))
+                    main = i;
+            }
+        }
+        if (overload && (!main || overload->height >= m_tokens.at(*main).height * 0.9)) {
+            r.overload = true;
+            r.overloadToken = overload;
+            r.unit = unitAfter(*overload);
+            return r;
+        }
+        if (!main)
+            return r;
+        r.main = m_tokens.at(*main);
+        r.unit = unitAfter(*r.main);
+        if (r.unit && (r.unit->perDivision || r.unit->base == QLatin1String("%")))
+            r.unit.reset();
+        for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
+            if (it.key() == *main || (it.value() != QLatin1String("MIN") && it.value() != QLatin1String("MAX")))
+                continue;
+            const Token& t = m_tokens.at(it.key());
+            double v = t.value;
+            // A limit shown in another prefix of the same unit is given in the reading's unit.
+            const std::optional<Unit> own = unitAfter(t);
+            if (own && r.unit && own->base == r.unit->base && own->prefix != r.unit->prefix)
+                v = v * prefixFactor(own->prefix) / prefixFactor(r.unit->prefix);
+            v = std::round(v * 1e9) / 1e9;
+            if (it.value() == QLatin1String("MIN") && !r.minValue)
+                r.minValue = v;
+            else if (it.value() == QLatin1String("MAX") && !r.maxValue)
+                r.maxValue = v;
+        }
+        return r;
+    }
+
+    bool screenSays(const QStringList& words) const
+    {
+        for (const Token& t : m_tokens) {
+            const QString u = upper(t.text);
+            for (const QString& w : words)
+                if (u == w || u == w + QLatin1Char(':'))
+                    return true;
+        }
+        return false;
+    }
+
+    // AC or DC from the screen's own marks: "AC", "ACV", "V~", "TRMS", or the unit's own mark.
+    bool alternating(const Reading& r) const
+    {
+        if (r.unit && !r.unit->current.isEmpty())
+            return r.unit->current == QLatin1String("AC");
+        for (const Token& t : m_tokens) {
+            const QString u = upper(t.text);
+            if (u == QLatin1String("AC") || u.startsWith(QLatin1String("ACV")) || u.startsWith(QLatin1String("ACA")) || u == QLatin1String("VAC")
+                || u == QLatin1String("TRMS") || u == QLatin1String("V~") || u == QLatin1String("~") || u == QLatin1String("AC~")
+                || u.startsWith(QLatin1String("AC-")) || u == QLatin1String("AAC") || u == QLatin1String("MAAC"))
+                return true;
+        }
+        return false;
+    }
+
+    QString modeFor(const Reading& r) const
+    {
+        if (m_scope)
+            return QStringLiteral("Oscilloscope");
+        const QString base = r.unit ? r.unit->base : QString();
+        const bool ac = alternating(r);
+        if (base == QLatin1String("V")) {
+            if (screenSays({QStringLiteral("DIODE")}))
+                return QStringLiteral("Diode");
+            return ac ? QStringLiteral("AC Voltage") : QStringLiteral("DC Voltage");
+        }
+        if (base == QLatin1String("A"))
+            return ac ? QStringLiteral("AC Current") : QStringLiteral("DC Current");
+        if (base == QString(omega)) {
+            if (screenSays({QStringLiteral("CONT"), QStringLiteral("CONTINUITY"), QStringLiteral("BEEP")}))
+                return QStringLiteral("Continuity");
+            return QStringLiteral("Resistance");
+        }
+        if (base == QLatin1String("F"))
+            return QStringLiteral("Capacitance");
+        if (base == QLatin1String("Hz"))
+            return QStringLiteral("Frequency");
+        if (base.startsWith(degree))
+            return QStringLiteral("Temperature");
+        if (base == QLatin1String("s"))
+            return QStringLiteral("Period");
+        // No unit: the mode labels alone.
+        if (screenSays({QStringLiteral("DIODE")}))
+            return QStringLiteral("Diode");
+        if (screenSays({QStringLiteral("CONT"), QStringLiteral("CONTINUITY"), QStringLiteral("BEEP")}))
+            return QStringLiteral("Continuity");
+        if (screenSays({QStringLiteral("RES"), QStringLiteral("OHM"), QStringLiteral("RESISTANCE"), QString(omega)}))
+            return QStringLiteral("Resistance");
+        if (screenSays({QStringLiteral("CAP"), QStringLiteral("CAPACITANCE")}))
+            return QStringLiteral("Capacitance");
+        if (screenSays({QStringLiteral("TEMP"), QStringLiteral("TEMPERATURE")}))
+            return QStringLiteral("Temperature");
+        if (screenSays({QStringLiteral("DCV"), QStringLiteral("VDC")}))
+            return QStringLiteral("DC Voltage");
+        if (screenSays({QStringLiteral("ACV"), QStringLiteral("VAC")}))
+            return QStringLiteral("AC Voltage");
+        if (screenSays({QStringLiteral("DCA")}))
+            return QStringLiteral("DC Current");
+        if (screenSays({QStringLiteral("ACA")}))
+            return QStringLiteral("AC Current");
+        return QStringLiteral("Measurement");
+    }
+
+    const ScreenText& m_screen;
+    QList<Token> m_tokens;
+    bool m_scope = false;
+};
+
+}  // namespace
+
+QVariantMap read(const ScreenText& screen)
+{
+    return Reader(screen).answer();
+}
+
+ScreenText layoutOfText(const QString& text)
+{
+    ScreenText out;
+    constexpr int charWidth = 10, lineHeight = 20, lineStep = 30;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    int row = 0;
+    for (const QString& line : lines) {
+        if (line.trimmed().isEmpty())
+            continue;
+        static const QRegularExpression word(QStringLiteral("\\S+"));
+        auto it = word.globalMatch(line);
+        while (it.hasNext()) {
+            const auto m = it.next();
+            ScreenWord w;
+            w.text = m.captured(0);
+            w.box = QRect(int(m.capturedStart(0)) * charWidth, row * lineStep, int(m.capturedLength(0)) * charWidth, lineHeight);
+            w.textHeight = lineHeight;
+            w.confidence = 100;
+            w.row = row;
+            out.words.append(w);
+        }
+        ++row;
+    }
+    out.size = QSize(800, row * lineStep);
+    return out;
+}
+
+}  // namespace BenchScreenReader
