@@ -16,6 +16,8 @@ PACKAGES=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth zip unzip poppler-utils sqlite3 dbus-daemon
+  # fonts the drawn instrument screens of the analysis tests and benchmark use
+  fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-dseg
 )
 
 missing=()

@@ -146,18 +146,30 @@ std::optional<Unit> parseUnit(QString text)
         u.current = (mark == QLatin1String("AC") || mark == QLatin1String("~")) ? QStringLiteral("AC") : QStringLiteral("DC");
         text = m.captured(1).trimmed();
     }
-    static const QRegularExpression temperature(QStringLiteral("^[°o*]?\\s?([CF])$"));
+    static const QRegularExpression temperature(QStringLiteral("^[°o*]?\\s?([CFc])[Cc]?$"));
     if (const auto m = temperature.match(text); m.hasMatch() && (text.size() > 1 || m.captured(1) == QLatin1String("C"))) {
-        u.base = QString(degree) + m.captured(1);
+        u.base = QString(degree) + m.captured(1).toUpper();
         return u;
     }
-    static const QRegularExpression unit(QStringLiteral("^(p|n|u|µ|m|k|K|M|G)?(V|v|A|F|Hz|HZ|hz|Ω|Q|O|Ohm|OHM|ohm|s)$"));
-    const auto m = unit.match(text);
-    if (!m.hasMatch())
-        return std::nullopt;
+    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|H|m|k|K|M|G)?(V|v|A|F|Hz|HZ|hz|Ω|Q|O|Ohm|OHM|ohm|s)$"));
+    auto m = unit.match(text);
+    if (!m.hasMatch()) {
+        // The recogniser sometimes reads one letter twice in two cases ("Vv", "mvV", "kKHz").
+        QString once;
+        for (QChar c : text)
+            if (once.isEmpty() || once.back().toLower() != c.toLower())
+                once += c;
+            else if (c.isUpper())
+                once.back() = c;
+        if (once == text)
+            return std::nullopt;
+        return parseUnit(once);
+    }
     QString prefix = m.captured(1);
     QString base = m.captured(2);
-    if (prefix == QLatin1String("u"))
+    // µ is not in the recogniser's alphabet: it comes out as u, U, y or H.
+    if (prefix == QLatin1String("u") || prefix == QLatin1String("U") || prefix == QLatin1String("y")
+        || (prefix == QLatin1String("H") && base != QLatin1String("z")))
         prefix = QString(micro);
     if (prefix == QLatin1String("K"))
         prefix = QStringLiteral("k");
@@ -234,6 +246,17 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex)
         Token t = base;
         t.kind = Kind::Overload;
         t.text = text;
+        out.append(t);
+        return out;
+    }
+    static const QRegularExpression overloadWithUnit(QStringLiteral("^(-?[O0]\\.?L\\.?-?)(.+)$"));
+    if (const auto m = overloadWithUnit.match(text); m.hasMatch() && parseUnit(m.captured(2))) {
+        const double share = double(m.capturedLength(1)) / text.size();
+        Token t = base;
+        t.kind = Kind::Overload;
+        t.text = m.captured(1);
+        t.unit = parseUnit(m.captured(2));
+        t.box.setWidth(std::max(1, int(w.box.width() * share)));
         out.append(t);
         return out;
     }
@@ -350,8 +373,23 @@ class Reader {
 public:
     explicit Reader(const ScreenText& screen) : m_screen(screen)
     {
-        for (int i = 0; i < screen.words.size(); ++i)
-            for (Token t : tokensOf(screen.words.at(i), i)) {
+        // A label the recogniser split in two ("Pk" "Pk") is one label.
+        QList<ScreenWord> words;
+        for (const ScreenWord& w : screen.words) {
+            if (!words.isEmpty()) {
+                ScreenWord& last = words.last();
+                const bool near = last.row == w.row && w.box.left() - last.box.right() <= std::max(last.textHeight, 4);
+                if (near && labelFor(last.text).isEmpty() && labelFor(w.text).isEmpty()
+                    && !labelFor(last.text + QLatin1Char('-') + w.text).isEmpty()) {
+                    last.text += QLatin1Char('-') + w.text;
+                    last.box |= w.box;
+                    continue;
+                }
+            }
+            words.append(w);
+        }
+        for (int i = 0; i < words.size(); ++i)
+            for (Token t : tokensOf(words.at(i), i)) {
                 t.frame = innermostBox(screen.boxes, t.box);
                 m_tokens.append(t);
             }
@@ -493,17 +531,23 @@ private:
             if (&t == &number || t.frame != number.frame)
                 continue;
             const int gap = t.box.left() - number.box.right();
-            if (gap < -2 || gap > std::max(number.height * 1.6, 12.0))
+            if (gap < -2 || gap > std::max(number.height * 2.2, 12.0))
                 continue;
             if (verticalOverlap(t.box, number.box) <= 0)
                 continue;
-            if (t.height > number.height * 1.2)
+            if (t.height > number.height * 1.5)
                 continue;
             right.append(&t);
         }
         std::sort(right.begin(), right.end(), [](const Token* a, const Token* b) { return a->box.left() < b->box.left(); });
         if (right.isEmpty())
             return std::nullopt;
+        // A small raised ring before C or F is a degree sign, whatever it was read as.
+        if (right.size() >= 2 && right.first()->height <= right.at(1)->height * 0.7
+            && right.at(1)->box.left() - right.first()->box.right() <= number.height) {
+            if (auto u = parseUnit(QString(degree) + right.at(1)->text); u && u->base.startsWith(degree))
+                return u;
+        }
         if (right.first()->kind == Kind::Number)
             return std::nullopt;
         if (auto u = parseUnit(right.first()->text))

@@ -212,8 +212,10 @@ std::optional<Reading> decode(const std::vector<bool>& mask, int width, int heig
     }
     const int lineH = bottom - top + 1;
     for (const Box& c : cells)
-        if (c.height() >= lineH * 0.8)
+        if (c.height() >= lineH * 0.6 && c.width() > lineH * 0.3)
             digitWidth = std::max(digitWidth, c.width());
+    if (digitWidth == 0)
+        digitWidth = int(lineH * 0.55);  // only ones: a digit is about half as wide as high
     if (lineH < 12 || digitWidth == 0)
         return std::nullopt;
     Reading out;
@@ -235,7 +237,7 @@ std::optional<Reading> decode(const std::vector<bool>& mask, int width, int heig
             }
             return std::nullopt;
         }
-        if (c.height() < lineH * 0.75)
+        if (c.height() < lineH * 0.6)  // a 1, 4 or 7 lacks the top or bottom bar
             return std::nullopt;
         const Box cell{c.left, top, c.right, bottom};
         if (c.width() <= digitWidth * 0.45) {

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QtEndian>
 
 #include <cmath>
@@ -232,7 +233,7 @@ void drawBattery(Canvas& c, QPointF at, double h, int percent)
 }
 
 // A status bar along the top or bottom: battery with percentage, clock, range and hold flags.
-void drawStatusBar(Canvas& c, Rng& r, const Measure* m, bool top)
+void drawStatusBar(Canvas& c, Rng& r, const Measure* m, bool top, QList<double>& statusNumbers)
 {
     const int w = c.image.width();
     const double h = r.range(15, 22) * c.scale + 3;
@@ -267,6 +268,9 @@ void drawStatusBar(Canvas& c, Rng& r, const Measure* m, bool top)
     const QString clock = QStringLiteral("%1:%2").arg(r.range(0, 23), 2, 10, QLatin1Char('0')).arg(r.range(0, 59), 2, 10, QLatin1Char('0'));
     const int percent = r.pick(QList<int>{100, 80, 75, 60, 45, 20, 95});
     const QString pct = QString::number(percent) + QLatin1Char('%');
+    statusNumbers << percent << clock.left(2).toDouble() << clock.mid(3).toDouble();
+    if (m && !m->rangeMark.isEmpty())
+        statusNumbers << m->rangeMark.left(m->rangeMark.indexOf(QRegularExpression(QStringLiteral("[^0-9]")))).toDouble();
     double rx = w - 6 - h * 2.0;
     drawBattery(c, QPointF(rx, y0 + h * 0.22), h * 0.56, percent);
     rx -= widthOf(pct, small) + 5;
@@ -370,7 +374,7 @@ int decimalsOf(const QString& shown)
 void meterFrame(Canvas& c, Rng& r, const Measure& m, BenchTruth& t, QRectF* content)
 {
     const bool statusTop = r.chance(0.7);
-    drawStatusBar(c, r, &m, statusTop);
+    drawStatusBar(c, r, &m, statusTop, t.statusNumbers);
     const double top = (statusTop ? c.statusTop : 0) + 6;
     drawModeLabel(c, r, r.pick(m.modeLabels), QPointF(8 + r.range(0, 20) * c.scale, top));
     const double bottom = c.image.height() - (statusTop ? 0 : c.statusBottom) - 4;
@@ -679,6 +683,7 @@ void layoutOscilloscope(Canvas& c, Rng& r, BenchTruth& t)
     if (r.chance(0.7)) {
         const int pct = r.pick(QList<int>{100, 80, 60, 40});
         drawBattery(c, QPointF(w - 4 - bar * 1.2, 4), bar * 0.55, pct);
+        t.statusNumbers << pct;
         drawTextAt(c.p, QString::number(pct) + QLatin1Char('%'), small, QPointF(w - 8 - bar * 1.2 - widthOf(QStringLiteral("100%"), small), bar - 5),
                    c.pal.dim);
     }

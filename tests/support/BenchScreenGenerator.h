@@ -30,6 +30,7 @@ struct BenchTruth {
     QString unit;                 // as drawn: "mV", "kΩ", "µF", "°C"
     std::optional<double> minValue;  // in the reading's own unit
     std::optional<double> maxValue;
+    QList<double> statusNumbers;  // numbers drawn as status items (battery, clock, range): never the reading
     QString description;          // what was drawn, for failure messages
 };
 

@@ -1,0 +1,69 @@
+// The whole analysis on drawn instrument screens saved as PNG and 16-bit BMP files, scored field
+// by field against what was drawn. The full scoring over a larger corpus is the analysis benchmark.
+#include "Corvallen/Library/AnalyzeService.h"
+#include "support/BenchScreenGenerator.h"
+#include "support/TestEnvironment.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+using namespace corvallen::test;
+
+namespace {
+
+QVariantMap answerOf(const AnalyzeService::Outcome& outcome)
+{
+    return outcome.reading ? outcome.reading->toGeneratedContent() : QVariantMap();
+}
+
+}  // namespace
+
+TEST(ScreenReading, SixteenBitBmpCapturesLoadAsDrawn)
+{
+    const BenchScreen screen = drawBenchScreen(3, BenchLayout::BigDigits, false);
+    const QString folder = freshFolder();
+    const QString path = saveBenchScreen(screen, folder, 1);
+    ASSERT_TRUE(path.endsWith(QLatin1String(".bmp")));
+    QImage loaded;
+    ASSERT_TRUE(loaded.load(path));
+    ASSERT_EQ(loaded.size(), screen.image.size());
+    // 5-6-5 bits keep the top bits of each channel.
+    for (const QPoint p : {QPoint(0, 0), QPoint(240, 136), QPoint(479, 271), QPoint(100, 20)}) {
+        const QRgb a = screen.image.pixel(p), b = loaded.pixel(p);
+        EXPECT_LE(std::abs(qRed(a) - qRed(b)), 8);
+        EXPECT_LE(std::abs(qGreen(a) - qGreen(b)), 4);
+        EXPECT_LE(std::abs(qBlue(a) - qBlue(b)), 8);
+    }
+}
+
+TEST(ScreenReading, DrawnScreensAreReadLikeAPersonReadsThem)
+{
+    // Three screens of each layout, both sizes, both file formats.
+    const QList<BenchScreen> corpus = benchScreenCorpus(3 * benchLayoutCount, 1000);
+    const QString folder = freshFolder();
+    int allRight = 0;
+    QStringList wrong;
+    for (int i = 0; i < corpus.size(); ++i) {
+        const BenchTruth& truth = corpus.at(i).truth;
+        const AnalyzeService::Outcome outcome = AnalyzeService::analyze(saveBenchScreen(corpus.at(i), folder, i));
+        const QVariantMap answer = answerOf(outcome);
+        const FieldScore score = scoreReading(truth, answer);
+        if (score.all())
+            ++allRight;
+        else
+            wrong << truth.description + QStringLiteral(": ") + score.wrongFields();
+
+        // Whatever else goes wrong, nothing is invented: an overload has no value, and a status
+        // item (battery, clock, range) is never taken for the reading.
+        if (!truth.value) {
+            EXPECT_FALSE(answer.contains(QStringLiteral("value"))) << truth.description.toStdString();
+        } else if (answer.contains(QStringLiteral("value"))) {
+            const double v = answer.value(QStringLiteral("value")).toDouble();
+            if (v != *truth.value)
+                EXPECT_FALSE(truth.statusNumbers.contains(v)) << truth.description.toStdString() << " read a status item";
+        }
+    }
+    // A floor against regressions; the benchmark reports the accuracy itself.
+    EXPECT_GE(allRight * 100 / int(corpus.size()), 60) << wrong.join(QLatin1Char('\n')).toStdString();
+}

@@ -1,0 +1,144 @@
+// The reading rules over words with their places and sizes, as the recogniser hands them over.
+#include "Corvallen/Platform/BenchScreenReader.h"
+
+#include <gtest/gtest.h>
+
+using TextRecognizer::ScreenText;
+using TextRecognizer::ScreenWord;
+
+namespace {
+
+// Words are given by their text, left edge, top edge, text height and row; widths follow from
+// the text at 0.6 of the height per character.
+struct W {
+    const char* text;
+    int x, y, h;
+};
+
+ScreenText screenOf(std::initializer_list<W> words, QList<QRect> boxes = {})
+{
+    ScreenText s;
+    s.size = QSize(480, 272);
+    s.boxes = boxes;
+    QList<int> rowTops;
+    for (const W& w : words) {
+        ScreenWord sw;
+        sw.text = QString::fromUtf8(w.text);
+        sw.box = QRect(w.x, w.y, std::max(4, int(sw.text.size() * w.h * 0.6)), w.h);
+        sw.textHeight = w.h;
+        sw.confidence = 90;
+        int row = -1;
+        for (int i = 0; i < rowTops.size() && row < 0; ++i)
+            if (std::abs(rowTops.at(i) - w.y) < w.h)
+                row = i;
+        if (row < 0) {
+            row = int(rowTops.size());
+            rowTops.append(w.y);
+        }
+        sw.row = row;
+        s.words.append(sw);
+    }
+    return s;
+}
+
+QString field(const QVariantMap& m, const char* key)
+{
+    return m.value(QLatin1String(key)).toString();
+}
+
+}  // namespace
+
+TEST(BenchScreenReader, TheLargestNumberIsTheReadingNotTheStatusBar)
+{
+    // Battery, clock and range sit in the status bar; the reading is drawn large with a small
+    // raised unit beside its top.
+    const auto m = BenchScreenReader::read(screenOf({{"AUTO", 6, 4, 10}, {"20V", 60, 4, 10}, {"12:34", 360, 4, 10},
+                                                     {"80%", 410, 4, 10}, {"DC", 20, 30, 16}, {"4.552", 100, 110, 64},
+                                                     {"mV", 300, 110, 20}}));
+    EXPECT_EQ(field(m, "mode"), QStringLiteral("DC Voltage"));
+    EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 4.552);
+    EXPECT_EQ(field(m, "unit"), QStringLiteral("mV"));
+    EXPECT_TRUE(field(m, "summary").contains(QStringLiteral("4.552 mV")));
+
+    // Status items alone are never a reading: no value rather than the battery or the range.
+    const auto status = BenchScreenReader::read(screenOf({{"AUTO", 6, 4, 10}, {"20V", 60, 4, 10}, {"80%", 410, 4, 10}}));
+    EXPECT_FALSE(status.contains(QStringLiteral("value")));
+}
+
+TEST(BenchScreenReader, LabelsPairWithTheValueInTheirBoxOrColumn)
+{
+    const QList<QRect> boxes = {QRect(10, 190, 150, 60), QRect(165, 190, 150, 60), QRect(320, 190, 150, 60)};
+    // Labels above their values, each in its own box, the AVG first.
+    const auto above = BenchScreenReader::read(screenOf({{"1.250", 120, 80, 60}, {"V", 300, 100, 30}, {"AVG", 60, 195, 12},
+                                                         {"MAX", 215, 195, 12}, {"MIN", 370, 195, 12}, {"1.262", 40, 225, 18},
+                                                         {"1.31", 195, 225, 18}, {"980", 345, 225, 18}, {"mV", 385, 225, 18}},
+                                                        boxes));
+    EXPECT_EQ(above.value(QStringLiteral("value")).toDouble(), 1.25);
+    EXPECT_EQ(above.value(QStringLiteral("maxValue")).toDouble(), 1.31);
+    EXPECT_NEAR(above.value(QStringLiteral("minValue")).toDouble(), 0.98, 1e-12);  // 980 mV in the reading's volts
+
+    // Labels below their values, no boxes.
+    const auto below = BenchScreenReader::read(screenOf({{"23.5", 120, 80, 60}, {"°C", 275, 80, 24}, {"22.1", 60, 200, 18},
+                                                         {"24.9", 300, 200, 18}, {"MIN", 62, 225, 12}, {"MAX", 302, 225, 12}}));
+    EXPECT_EQ(field(below, "mode"), QStringLiteral("Temperature"));
+    EXPECT_EQ(field(below, "unit"), QStringLiteral("°C"));
+    EXPECT_EQ(below.value(QStringLiteral("minValue")).toDouble(), 22.1);
+    EXPECT_EQ(below.value(QStringLiteral("maxValue")).toDouble(), 24.9);
+
+    // Labels beside their values in a column on the right; a secondary frequency is no limit.
+    const auto beside = BenchScreenReader::read(screenOf({{"AC", 10, 30, 16}, {"230.4", 20, 100, 56}, {"V", 200, 110, 40},
+                                                          {"MAX", 300, 80, 14}, {"231.0", 340, 80, 18}, {"MIN", 300, 130, 14},
+                                                          {"229.8", 340, 130, 18}, {"Freq", 300, 180, 14}, {"50.01Hz", 340, 180, 18}}));
+    EXPECT_EQ(field(beside, "mode"), QStringLiteral("AC Voltage"));
+    EXPECT_EQ(beside.value(QStringLiteral("value")).toDouble(), 230.4);
+    EXPECT_EQ(beside.value(QStringLiteral("minValue")).toDouble(), 229.8);
+    EXPECT_EQ(beside.value(QStringLiteral("maxValue")).toDouble(), 231.0);
+}
+
+TEST(BenchScreenReader, OverloadGivesNoValueAndSaysSo)
+{
+    for (const char* mark : {"OL", "O.L", "0.L", "OVER", "-OL-"}) {
+        const auto m = BenchScreenReader::read(screenOf({{"RES", 10, 30, 16}, {mark, 120, 100, 64}, {"MΩ", 300, 100, 24},
+                                                         {"80%", 410, 4, 10}}));
+        EXPECT_FALSE(m.contains(QStringLiteral("value"))) << mark;
+        EXPECT_EQ(field(m, "mode"), QStringLiteral("Resistance")) << mark;
+        EXPECT_EQ(field(m, "unit"), QStringLiteral("MΩ")) << mark;
+        EXPECT_TRUE(field(m, "summary").contains(QStringLiteral("overload"))) << mark;
+    }
+}
+
+TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
+{
+    struct Case {
+        const char* modeLabel;
+        const char* unit;
+        const char* mode;
+        const char* wantUnit;
+    };
+    // What the recogniser makes of symbols it has no letters for (Ω, µ, °) and of doubled letters.
+    const Case cases[] = {
+        {"RES", "kQ", "Resistance", "kΩ"},       {"CAP", "uF", "Capacitance", "µF"},  {"DCA", "yA", "DC Current", "µA"},
+        {"ACV", "Vv", "AC Voltage", "V"},        {"TEMP", "*C", "Temperature", "°C"}, {"", "kKHz", "Frequency", "kHz"},
+        {"DIODE", "V", "Diode", "V"},            {"CONT", "Ω", "Continuity", "Ω"},    {"V~", "mV", "AC Voltage", "mV"},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
+        EXPECT_EQ(field(m, "mode"), QString::fromUtf8(c.mode)) << c.unit;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.wantUnit)) << c.unit;
+    }
+}
+
+TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
+{
+    const QList<QRect> boxes = {QRect(0, 240, 120, 30), QRect(120, 240, 120, 30), QRect(240, 240, 120, 30), QRect(360, 240, 120, 30)};
+    const auto m = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"1V/div", 60, 4, 12}, {"500us", 140, 4, 12},
+                                                     {"Trig", 200, 4, 12}, {"Freq", 4, 248, 12}, {"1.002kHz", 40, 248, 12},
+                                                     {"Pk", 124, 248, 12}, {"Pk", 145, 248, 12}, {"3.28V", 170, 248, 12},
+                                                     {"Max:1.64V", 244, 248, 12}, {"Min", 364, 248, 12}, {"-1.64V", 390, 248, 12}},
+                                                    boxes));
+    EXPECT_EQ(field(m, "mode"), QStringLiteral("Oscilloscope"));
+    EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 3.28);
+    EXPECT_EQ(field(m, "unit"), QStringLiteral("V"));
+    EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 1.64);
+    EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), -1.64);
+}

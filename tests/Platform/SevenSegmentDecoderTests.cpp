@@ -1,0 +1,101 @@
+#include "Corvallen/Platform/SevenSegmentDecoder.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Draws `text` as LCD segments (bars with gaps between them), optionally slanted, and returns
+// the thresholded mask.
+std::vector<bool> segmentMask(const QString& text, int height, double slant, int* width)
+{
+    static const int table[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+    const double w = height * 0.55, t = height * 0.12, pitch = w * 1.35, gap = t * 0.3;
+    QImage image(int(pitch * text.size() + height * (slant + 0.3)), height + 8, QImage::Format_Grayscale8);
+    image.fill(0);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.setTransform(QTransform(1, 0, -slant, 1, slant * (height + 4), 0));
+    double x = 4;
+    for (QChar ch : text) {
+        const double y = 4;
+        if (ch == QLatin1Char('.')) {
+            p.drawRect(QRectF(x - (pitch - w) / 2 - t / 2, y + height - t, t, t));
+            continue;
+        }
+        const int bits = ch == QLatin1Char('-') ? 0x40 : ch == QLatin1Char('L') ? 0x38 : table[ch.digitValue()];
+        const QRectF seg[7] = {
+            {x + gap, y, w - 2 * gap, t},
+            {x + w - t, y + t + gap, t, height / 2.0 - 1.5 * t - 2 * gap},
+            {x + w - t, y + height / 2.0 + t / 2 + gap, t, height / 2.0 - 1.5 * t - 2 * gap},
+            {x + gap, y + height - t, w - 2 * gap, t},
+            {x, y + height / 2.0 + t / 2 + gap, t, height / 2.0 - 1.5 * t - 2 * gap},
+            {x, y + t + gap, t, height / 2.0 - 1.5 * t - 2 * gap},
+            {x + gap, y + height / 2.0 - t / 2, w - 2 * gap, t},
+        };
+        for (int s = 0; s < 7; ++s)
+            if (bits & (1 << s))
+                p.drawRect(seg[s]);
+        x += pitch;
+    }
+    p.end();
+    *width = image.width();
+    std::vector<bool> mask(size_t(image.width()) * size_t(image.height()));
+    for (int yy = 0; yy < image.height(); ++yy)
+        for (int xx = 0; xx < image.width(); ++xx)
+            mask[size_t(yy) * size_t(image.width()) + size_t(xx)] = image.constScanLine(yy)[xx] > 127;
+    return mask;
+}
+
+std::optional<QString> decoded(const QString& text, int height, double slant = 0)
+{
+    int width = 0;
+    const auto mask = segmentMask(text, height, slant, &width);
+    const auto r = SevenSegmentDecoder::decode(mask, width, height + 8);
+    if (!r)
+        return std::nullopt;
+    EXPECT_TRUE(r->separateSegments);
+    return r->text;
+}
+
+}  // namespace
+
+TEST(SevenSegmentDecoder, ReadsEveryDigitWithPointAndSign)
+{
+    EXPECT_EQ(decoded(QStringLiteral("0123456789"), 60), QStringLiteral("0123456789"));
+    EXPECT_EQ(decoded(QStringLiteral("-40.25"), 80), QStringLiteral("-40.25"));
+    EXPECT_EQ(decoded(QStringLiteral("1.111"), 40), QStringLiteral("1.111"));
+    // Slanted like most LCD fonts, and small.
+    EXPECT_EQ(decoded(QStringLiteral("-9.187"), 90, 0.1), QStringLiteral("-9.187"));
+    EXPECT_EQ(decoded(QStringLiteral("86.02"), 30), QStringLiteral("86.02"));
+    // The overload mark.
+    EXPECT_EQ(decoded(QStringLiteral("0.L"), 60), QStringLiteral("0.L"));
+}
+
+TEST(SevenSegmentDecoder, RefusesWhatIsNotASegmentNumber)
+{
+    // Printed letters are not segments.
+    QImage image(300, 80, QImage::Format_Grayscale8);
+    image.fill(0);
+    {
+        QPainter p(&image);
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(64);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QPointF(4, 70), QStringLiteral("AUTO"));
+    }
+    std::vector<bool> mask(size_t(image.width()) * size_t(image.height()));
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            mask[size_t(y) * size_t(image.width()) + size_t(x)] = image.constScanLine(y)[x] > 127;
+    EXPECT_FALSE(SevenSegmentDecoder::decode(mask, image.width(), image.height()));
+    // Too small or empty patches give nothing.
+    EXPECT_FALSE(SevenSegmentDecoder::decode(std::vector<bool>(40, false), 8, 5));
+    EXPECT_FALSE(SevenSegmentDecoder::decode(std::vector<bool>(400, false), 20, 20));
+}
