@@ -1,9 +1,11 @@
 #include "Corvallen/Shell/Views/MainWindow.h"
 
+#include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Shell/AppInfo.h"
 #include "Corvallen/Shell/UpdaterController.h"
 #include "Corvallen/Shell/WindowRouter.h"
 #include "Corvallen/Shell/Views/AppShell.h"
+#include "Corvallen/Shell/Views/SaveFailureBanner.h"
 #include "Corvallen/Sync/AppModel.h"
 
 #include <QApplication>
@@ -11,24 +13,35 @@
 #include <QDesktopServices>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 
 MainWindow::MainWindow(ModelContext& context, AppModel& model, WindowRouter* router, QWidget* parent)
-    : QMainWindow(parent), m_context(context), m_model(model), m_router(router)
+    : QMainWindow(parent), m_context(context), m_model(model), m_saveMonitor(context), m_router(router)
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Corvallen"));
     setMinimumSize(860, 540);
     resize(1120, 740);
     buildMenus();
+    auto* host = new QWidget(this);
+    m_column = new QVBoxLayout(host);
+    m_column->setContentsMargins(0, 0, 0, 0);
+    m_column->setSpacing(0);
+    m_banner = new SaveFailureBanner(m_saveMonitor, host);
+    m_column->addWidget(m_banner);
+    setCentralWidget(host);
     rebuildContent();
     connect(&m_model, &AppModel::wakeTokenChanged, this, &MainWindow::rebuildContent);
 }
 
 void MainWindow::rebuildContent()
 {
-    m_shell = new AppShell(m_context, m_model, m_router, this);
-    setCentralWidget(m_shell);  // deletes the previous content with all its view state
+    // The previous content goes with all its view state.
+    delete m_shell;
+    m_shell = new AppShell(m_context, m_model, m_router, centralWidget());
+    m_column->addWidget(m_shell, 1);
 }
 
 void MainWindow::buildMenus()
@@ -89,7 +102,46 @@ bool MainWindow::event(QEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // Changes that can't be saved are never dropped without asking.
+    if (!m_quitWithoutSaving && !m_saveMonitor.saveBeforeQuit()) {
+        event->ignore();
+        askBeforeQuitting();
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void MainWindow::askBeforeQuitting()
+{
+    if (m_quitQuestion) {
+        m_quitQuestion->raise();
+        return;
+    }
+    auto* box = new QMessageBox(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setObjectName(QStringLiteral("QuitWithUnsavedChanges"));
+    box->setWindowModality(Qt::WindowModal);
+    box->setIcon(QMessageBox::Warning);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(tr("Your changes couldn\u2019t be saved."));
+    box->setInformativeText(m_saveMonitor.reason() + u' '
+                            + tr("If you quit now, the changes made since the last save are lost."));
+    QPushButton* retry = box->addButton(tr("Try Again"), QMessageBox::AcceptRole);
+    QPushButton* discard = box->addButton(tr("Quit Without Saving"), QMessageBox::DestructiveRole);
+    box->addButton(QMessageBox::Cancel);
+    box->setDefaultButton(retry);
+    connect(box, &QMessageBox::buttonClicked, this, [this, retry, discard](QAbstractButton* clicked) {
+        if (clicked == retry) {
+            QTimer::singleShot(0, this, &QWidget::close);  // saves again; asks again if it fails
+        } else if (clicked == discard) {
+            // Nothing may save behind the user's back on the way out.
+            m_quitWithoutSaving = true;
+            m_context.setAutosaveEnabled(false);
+            QTimer::singleShot(0, this, &QWidget::close);
+        }
+    });
+    m_quitQuestion = box;
+    box->open();
 }
