@@ -74,6 +74,15 @@ protected:
     SaveFailureBanner* banner() { return window()->saveFailureBanner(); }
     // The user makes a project, which saves at once.
     void makeProject(const QString& name) { ProjectLifecycle::createProject(context())->setName(name); }
+    // A button of the question before quitting, by its text.
+    QAbstractButton* quitAnswer(const QString& text)
+    {
+        if (QMessageBox* question = window()->quitQuestion())
+            for (QAbstractButton* b : question->buttons())
+                if (b->text() == text)
+                    return b;
+        return nullptr;
+    }
 
     QString path;
     std::unique_ptr<CorvallenApp> app;
@@ -134,11 +143,8 @@ TEST_F(SaveFailureTest, QuittingWithChangesThatCantBeSavedAsksFirst)
     ASSERT_TRUE(question);
     EXPECT_TRUE(window()->isVisible());
     EXPECT_TRUE(question->informativeText().contains(QLatin1String("locked by another program")));
-    QStringList buttons;
-    for (QAbstractButton* b : question->buttons())
-        buttons << b->text();
-    EXPECT_TRUE(buttons.contains(QStringLiteral("Try Again")));
-    EXPECT_TRUE(buttons.contains(QStringLiteral("Quit Without Saving")));
+    EXPECT_TRUE(quitAnswer(QStringLiteral("Try Again")));
+    EXPECT_TRUE(quitAnswer(QStringLiteral("Quit Without Saving")));
     question->button(QMessageBox::Cancel)->click();
     processEvents();
     EXPECT_TRUE(window()->isVisible());
@@ -146,21 +152,15 @@ TEST_F(SaveFailureTest, QuittingWithChangesThatCantBeSavedAsksFirst)
 
     // Try again while still locked: asked again.
     window()->close();
-    ASSERT_TRUE(window()->quitQuestion());
-    QPushButton* retry = nullptr;
-    for (QAbstractButton* b : window()->quitQuestion()->buttons())
-        if (b->text() == QStringLiteral("Try Again"))
-            retry = qobject_cast<QPushButton*>(b);
-    ASSERT_TRUE(retry);
-    retry->click();
+    ASSERT_TRUE(quitAnswer(QStringLiteral("Try Again")));
+    quitAnswer(QStringLiteral("Try Again"))->click();
     EXPECT_TRUE(waitUntil([&] { return window()->quitQuestion() != nullptr; }));
     EXPECT_TRUE(window()->isVisible());
 
     // Try again once the lock is gone: saved, and the window closes.
     other.release();
-    for (QAbstractButton* b : window()->quitQuestion()->buttons())
-        if (b->text() == QStringLiteral("Try Again"))
-            b->click();
+    ASSERT_TRUE(quitAnswer(QStringLiteral("Try Again")));
+    quitAnswer(QStringLiteral("Try Again"))->click();
     EXPECT_TRUE(waitUntil([&] { return !window()->isVisible(); }));
     EXPECT_EQ(projectsInFile(path), 1);
 }
@@ -171,10 +171,8 @@ TEST_F(SaveFailureTest, QuitWithoutSavingLeavesTheStoreAsItWas)
     ASSERT_TRUE(other.hold());
     makeProject(QStringLiteral("Dropped"));
     window()->close();
-    ASSERT_TRUE(window()->quitQuestion());
-    for (QAbstractButton* b : window()->quitQuestion()->buttons())
-        if (b->text() == QStringLiteral("Quit Without Saving"))
-            b->click();
+    ASSERT_TRUE(quitAnswer(QStringLiteral("Quit Without Saving")));
+    quitAnswer(QStringLiteral("Quit Without Saving"))->click();
     EXPECT_TRUE(waitUntil([&] { return !window()->isVisible(); }));
     other.release();
     app.reset();  // the store closes: nothing is saved on the way out
