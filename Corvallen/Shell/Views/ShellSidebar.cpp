@@ -96,8 +96,35 @@ protected:
     virtual bool outlined() const { return false; }
     QRectF labelRect() const { return QRectF(rect()).adjusted(kOuterMargin, 0, -kOuterMargin, 0); }
 
-    void enterEvent(QEnterEvent* e) override { m_hover = true; update(); QAbstractButton::enterEvent(e); }
-    void leaveEvent(QEvent* e) override { m_hover = false; update(); QAbstractButton::leaveEvent(e); }
+    // The hover fill fades in and out instead of blinking.
+    void enterEvent(QEnterEvent* e) override
+    {
+        m_hover = true;
+        animateHover(1.0);
+        QAbstractButton::enterEvent(e);
+    }
+    void leaveEvent(QEvent* e) override
+    {
+        m_hover = false;
+        animateHover(0.0);
+        QAbstractButton::leaveEvent(e);
+    }
+    void animateHover(qreal to)
+    {
+        if (!m_hoverAnimation) {
+            m_hoverAnimation = new QVariantAnimation(this);
+            m_hoverAnimation->setDuration(120);
+            m_hoverAnimation->setEasingCurve(QEasingCurve::OutCubic);
+            connect(m_hoverAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+                m_hoverLevel = v.toReal();
+                update();
+            });
+        }
+        m_hoverAnimation->stop();
+        m_hoverAnimation->setStartValue(m_hoverLevel);
+        m_hoverAnimation->setEndValue(to);
+        m_hoverAnimation->start();
+    }
     // The focus ring is for keyboard users: focus that merely lands here (a click elsewhere,
     // a rebuilt header) draws none.
     void focusInEvent(QFocusEvent* e) override
@@ -123,8 +150,8 @@ protected:
             p.translate(-label.center());
         }
         QColor background = fill();
-        if (background.alpha() == 0 && (m_hover || isDown()))
-            background = ShellStyle::withAlpha(palette().color(QPalette::WindowText), isDown() ? 0.10 : 0.06);
+        if (background.alpha() == 0 && (m_hoverLevel > 0 || isDown()))
+            background = ShellStyle::withAlpha(palette().color(QPalette::WindowText), isDown() ? 0.10 : 0.06 * m_hoverLevel);
         QPainterPath shape;
         shape.addRoundedRect(label, 6, 6);
         p.fillPath(shape, background);
@@ -159,6 +186,8 @@ protected:
     std::function<bool()> m_selected;
     bool m_collapsed = false;
     bool m_hover = false;
+    qreal m_hoverLevel = 0;  // 0…1 of the hover fill, animated
+    QVariantAnimation* m_hoverAnimation = nullptr;
     bool m_focusRing = false;
 };
 
@@ -175,6 +204,14 @@ public:
         setContextMenuPolicy(Qt::DefaultContextMenu);
     }
     Project* project() const { return m_project; }
+    // Takes a renamed project's name; the row itself (focus, hover, drag state) stays.
+    void refresh()
+    {
+        setText(m_project->name());
+        setToolTip(m_project->name());
+        setAccessibleName(m_project->name().isEmpty() ? ShellSidebar::tr("Untitled") : m_project->name());
+        update();
+    }
 
 protected:
     QString displayText() const override { return m_project->name().isEmpty() ? ShellSidebar::tr("Untitled") : m_project->name(); }
@@ -447,24 +484,42 @@ void ShellSidebar::setProjects(const QList<Project*>& projects)
 
 void ShellSidebar::rebuildProjects()
 {
+    // Rows are kept for the projects that stay, so the keyboard focus, the hover and a drag in
+    // progress over a row survive a change to any project; only new projects get new rows.
+    QHash<const Project*, SidebarProjectRow*> kept;
+    for (QAbstractButton* b : std::as_const(m_projectButtons))
+        kept.insert(static_cast<SidebarProjectRow*>(b)->project(), static_cast<SidebarProjectRow*>(b));
     QWidget* focused = focusWidget();
     const bool hadFocus = focused && m_projectButtons.contains(focused);
-    for (QAbstractButton* b : std::as_const(m_projectButtons))
-        delete b;
-    m_projectButtons.clear();
     QWidget* list = m_projectScroll->widget();
-    int at = 0;
+    QList<QAbstractButton*> rows;
     for (Project* project : std::as_const(m_projects)) {
-        auto* row = new SidebarProjectRow(project, this, list);
+        SidebarProjectRow* row = kept.take(project);
+        if (!row) {
+            row = new SidebarProjectRow(project, this, list);
+            connect(row, &QAbstractButton::clicked, this, [this, project] {
+                if (!project->isDeleted())
+                    Q_EMIT projectSelected(project);
+            });
+        }
         row->setCollapsed(m_collapsed);
-        connect(row, &QAbstractButton::clicked, this, [this, project] {
-            if (!project->isDeleted())
-                Q_EMIT projectSelected(project);
-        });
-        m_projectRows->insertWidget(at++, row);
-        m_projectButtons << row;
+        row->refresh();
+        rows << row;
     }
-    if (hadFocus && !m_projectButtons.isEmpty())
+    for (SidebarProjectRow* gone : std::as_const(kept)) {
+        m_projectRows->removeWidget(gone);
+        gone->hide();
+        gone->deleteLater();  // it may be handling the event that removed its project
+    }
+    for (int at = 0; at < rows.size(); ++at) {
+        if (m_projectRows->indexOf(rows.at(at)) != at) {
+            m_projectRows->removeWidget(rows.at(at));
+            m_projectRows->insertWidget(at, rows.at(at));
+        }
+        rows.at(at)->show();
+    }
+    m_projectButtons = rows;
+    if (hadFocus && !focusWidget() && !m_projectButtons.isEmpty())
         m_projectButtons.first()->setFocus();
 }
 
@@ -518,9 +573,15 @@ bool ShellSidebar::isTarget(const Project* project) const
     return m_dropTargetID && project && *m_dropTargetID == project->persistentModelID();
 }
 
+bool ShellSidebar::isFading(const Project* project) const
+{
+    return !isFlashing(project) && m_fadingID && project && *m_fadingID == project->persistentModelID() &&
+           m_flashAnimation->state() == QAbstractAnimation::Running;
+}
+
 qreal ShellSidebar::flashScale(const Project* project) const
 {
-    return isFlashing(project) ? 1.0 + 0.07 * m_flashProgress : 1.0;
+    return isFlashing(project) || isFading(project) ? 1.0 + 0.07 * m_flashProgress : 1.0;
 }
 
 QColor ShellSidebar::rowBackground(const Project* project) const
@@ -528,11 +589,14 @@ QColor ShellSidebar::rowBackground(const Project* project) const
     const QColor accent = ShellStyle::accent(palette());
     if (isFlashing(project))
         return ShellStyle::withAlpha(accent, 0.45);
+    qreal alpha = 0;
     if (isTarget(project))
-        return ShellStyle::withAlpha(accent, 0.28);
-    if (m_destination.isProject(project))
-        return ShellStyle::withAlpha(accent, 0.18);
-    return Qt::transparent;
+        alpha = 0.28;
+    else if (m_destination.isProject(project))
+        alpha = 0.18;
+    if (isFading(project))
+        alpha += (0.45 - alpha) * std::clamp(m_flashProgress, 0.0, 1.0);
+    return alpha > 0 ? ShellStyle::withAlpha(accent, alpha) : QColor(Qt::transparent);
 }
 
 bool ShellSidebar::handleDrop(const QStringList& strings, Project* project)
@@ -587,6 +651,8 @@ void ShellSidebar::flash(Project* project)
         m_flashAnimation->setStartValue(m_flashProgress);
         m_flashAnimation->setEndValue(0.0);
         m_flashAnimation->start();
+        // The flash is over; its fill and swell fade out with the animation.
+        m_fadingID = id;
         m_flashID.reset();
         for (QAbstractButton* b : std::as_const(m_projectButtons))
             b->update();

@@ -87,6 +87,7 @@ private:
     void applyCollapsed();
     void loadLogos();
     bool isFlashing(const Project* project) const;
+    bool isFading(const Project* project) const;
     bool isTarget(const Project* project) const;
     qreal flashScale(const Project* project) const;
 
@@ -95,6 +96,7 @@ private:
     QList<Project*> m_projects;
     std::optional<PersistentIdentifier> m_dropTargetID;
     std::optional<PersistentIdentifier> m_flashID;
+    std::optional<PersistentIdentifier> m_fadingID;  // the row whose flash is fading out
     qreal m_flashProgress = 0;  // 0…1 of the flash's scale
 
     VisualEffectView* m_background = nullptr;

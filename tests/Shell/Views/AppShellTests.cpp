@@ -14,6 +14,7 @@
 #include "Corvallen/Shell/Views/ShellSidebar.h"
 #include "Corvallen/Shell/Views/StatTile.h"
 #include "Corvallen/Sync/AppModel.h"
+#include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 
 #include <QAbstractButton>
@@ -313,4 +314,58 @@ TEST_F(AppShellTest, AProjectDeletedElsewhereLeavesThePage)
     settle();
     EXPECT_EQ(shell->navigation().destination(), Destination::dashboard());
     EXPECT_EQ(sidebar()->projectButton(amp), nullptr);
+}
+
+TEST_F(AppShellTest, ProjectRowsSurviveChangesToTheProjects)
+{
+    Project* a = storedProject(QStringLiteral("Amp"));
+    Project* b = storedProject(QStringLiteral("Bench"));
+    shell->show();
+    settle();
+    QAbstractButton* rowA = sidebar()->projectButton(a);
+    QAbstractButton* rowB = sidebar()->projectButton(b);
+    ASSERT_TRUE(rowA && rowB);
+    QApplication::setActiveWindow(shell.get());
+    rowA->setFocus();
+    sidebar()->setDropTarget(true, a);  // a drag hovers over A
+
+    // Renaming one project, adding another: the rows stay the same widgets, the focus and the
+    // drag highlight stay where they were, and the renamed row shows the new name.
+    b->setName(QStringLiteral("Bench supply"));
+    Project* c = storedProject(QStringLiteral("Clock"));
+    ctx().save();
+    settle();
+    EXPECT_EQ(sidebar()->projectButton(a), rowA);
+    EXPECT_EQ(sidebar()->projectButton(b), rowB);
+    EXPECT_EQ(rowB->text(), QStringLiteral("Bench supply"));
+    ASSERT_TRUE(sidebar()->projectButton(c));
+    EXPECT_TRUE(rowA->hasFocus());
+    EXPECT_EQ(sidebar()->dropTargetID(), a->persistentModelID());
+    EXPECT_GT(sidebar()->rowBackground(a).alphaF(), 0.2);
+
+    // A deleted project's row goes; the others stay.
+    ctx().deleteObject(b);
+    ctx().save();
+    settle();
+    EXPECT_EQ(sidebar()->projectButton(b), nullptr);
+    EXPECT_EQ(sidebar()->projectButton(a), rowA);
+}
+
+TEST_F(AppShellTest, AFlashFadesOutInsteadOfBlinkingOff)
+{
+    Project* a = storedProject(QStringLiteral("Amp"));
+    settle();
+    ASSERT_TRUE(sidebar()->handleDrop({QStringLiteral("nothing")}, a));
+    const qreal flashing = sidebar()->rowBackground(a).alphaF();
+    EXPECT_NEAR(flashing, 0.45, 0.01);
+    // After the flash (0.5 s) the fill goes down through the values between, not off at once,
+    // and comes to rest at none (the project is not the page shown).
+    QList<qreal> seen;
+    ASSERT_TRUE(corvallen::test::waitUntil(
+        [&] {
+            seen << sidebar()->rowBackground(a).alphaF();
+            return !sidebar()->flashID() && sidebar()->rowBackground(a).alpha() == 0;
+        },
+        3000));
+    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](qreal alpha) { return alpha > 0.02 && alpha < 0.43; }));
 }
