@@ -12,6 +12,8 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QAbstractItemView>
+#include <QSignalBlocker>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -251,12 +253,50 @@ QString TermListPane::emptyTitle() const
     return m_emptyTitle->text();
 }
 
+void TermListPane::updateRows(const QHash<const TaxonomyTerm*, qsizetype>& usage)
+{
+    for (int i = 0; i < m_terms.size(); ++i) {
+        TaxonomyTerm* term = m_terms[i];
+        if (QLineEdit* field = rowField(i); field && field->text() == field->property("shownName").toString() &&
+                                            field->text() != term->name()) {
+            field->setText(term->name());  // renamed elsewhere, and not being edited here
+            field->setProperty("shownName", term->name());
+        }
+        if (QComboBox* picker = rowParentPicker(i); picker && !picker->view()->isVisible()) {
+            const QSignalBlocker block(picker);
+            picker->setCurrentIndex(
+                term->parent() ? std::max(0, picker->findData(*term->parent(), Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive))
+                               : 0);
+        }
+        if (QLabel* used = rowUsage(i))
+            used->setText(TermManager::usageLabel(usage.value(term)));
+    }
+}
+
 void TermListPane::rebuildRows()
 {
-    m_list->clear();
     const QStringList parents = TermManager::parentNames(m_kind, m_context);
     const bool hasParent = TermKinds::parentKind(m_kind).has_value();
     const QHash<const TaxonomyTerm*, qsizetype> usage = TermManager::usageCounts(m_kind, m_terms, m_context);
+    // The same terms in the same order: the rows stay, with a half-typed name, the focus and
+    // the selection.
+    if (m_rowTerms == m_terms && m_rowParents == parents && m_list->count() == m_terms.size()) {
+        updateRows(usage);
+        return;
+    }
+    // Otherwise rows are built anew; names being typed are carried over to their term's new row.
+    struct Draft {
+        QString text;
+        bool focused = false;
+        int cursor = 0;
+    };
+    QHash<const TaxonomyTerm*, Draft> drafts;
+    for (int i = 0; i < m_rowTerms.size() && i < m_list->count(); ++i)
+        if (QLineEdit* field = rowField(i); field && (field->hasFocus() || field->text() != field->property("shownName").toString()))
+            drafts.insert(m_rowTerms[i], {field->text(), field->hasFocus(), field->cursorPosition()});
+    m_list->clear();
+    m_rowTerms = m_terms;
+    m_rowParents = parents;
     for (int i = 0; i < m_terms.size(); ++i) {
         TaxonomyTerm* term = m_terms[i];
         auto* item = new QListWidgetItem(m_list);
@@ -267,6 +307,7 @@ void TermListPane::rebuildRows()
         l->setSpacing(10);
         auto* field = new QLineEdit(term->name(), row);
         field->setObjectName(QStringLiteral("draft"));
+        field->setProperty("shownName", term->name());
         field->setFrame(false);
         connect(field, &QLineEdit::returnPressed, this, [this, i] { commitRename(i); });
         l->addWidget(field, 1);
@@ -305,6 +346,12 @@ void TermListPane::rebuildRows()
         });
         item->setSizeHint(row->sizeHint());
         m_list->setItemWidget(item, row);
+        if (const auto draft = drafts.constFind(term); draft != drafts.constEnd()) {
+            field->setText(draft->text);
+            field->setCursorPosition(draft->cursor);
+            if (draft->focused)
+                field->setFocus(Qt::OtherFocusReason);
+        }
     }
 }
 
@@ -343,6 +390,7 @@ void TermListPane::commitRename(int row)
     if (!term || !field || term->isDeleted())
         return;
     field->setText(TermManager::commitRename(term, field->text(), m_context));
+    field->setProperty("shownName", field->text());
 }
 
 QMessageBox* TermListPane::requestDelete(TaxonomyTerm* term)

@@ -82,11 +82,15 @@ public:
 
 private:
     void rebuildRows();
+    // Brings the shown rows up to date without rebuilding them (same terms, same parents).
+    void updateRows(const QHash<const TaxonomyTerm*, qsizetype>& usage);
     void updateAddButton();
 
     ModelContext& m_context;
     TermKind m_kind = TermKind::category;
     QList<TaxonomyTerm*> m_terms;
+    QList<TaxonomyTerm*> m_rowTerms;  // the terms the rows were built for, in row order
+    QStringList m_rowParents;         // and the parent choices their pickers offer
     QLineEdit* m_newName;
     QComboBox* m_newParent;
     QPushButton* m_add;

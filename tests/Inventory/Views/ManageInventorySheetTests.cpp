@@ -3,6 +3,7 @@
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "support/TestStore.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -160,3 +161,38 @@ TEST_F(ManageInventorySheetTest, DeleteAsksWithTheUsageAndCancelKeepsEverything)
 }
 
 }  // namespace
+
+TEST_F(ManageInventorySheetTest, AHalfTypedRenameSurvivesChangesElsewhere)
+{
+    part(QStringLiteral("a"), QStringLiteral("Caps"));
+    part(QStringLiteral("b"), QStringLiteral("Resistors"));
+    ASSERT_TRUE(ctx().save());
+    auto sheet = open();
+    QApplication::setActiveWindow(sheet.get());
+    TermListPane* pane = sheet->pane();
+    ASSERT_EQ(pane->rowCount(), 2);
+    QLineEdit* field = pane->rowField(1);
+    field->setFocus();
+    field->setText(QStringLiteral("Resist"));  // typing, not yet committed
+
+    // A change that leaves the list as it is (another part uses "Caps"): the same row, the
+    // draft and the focus stay, and the usage count follows.
+    part(QStringLiteral("c"), QStringLiteral("Caps"));
+    ASSERT_TRUE(ctx().save());
+    settle();
+    EXPECT_EQ(pane->rowField(1), field);
+    EXPECT_EQ(field->text(), QStringLiteral("Resist"));
+    EXPECT_TRUE(field->hasFocus());
+    EXPECT_EQ(pane->rowUsage(0)->text(), QStringLiteral("2 parts"));
+
+    // A change that adds a row before it: the draft moves with its term and keeps the focus.
+    ctx().insert(new TaxonomyTerm(TermKind::category, QStringLiteral("Batteries"), std::nullopt));
+    ASSERT_TRUE(ctx().save());
+    settle();
+    ASSERT_EQ(pane->rowCount(), 3);
+    EXPECT_EQ(pane->rowTerm(2)->name(), QStringLiteral("Resistors"));
+    EXPECT_EQ(pane->rowField(2)->text(), QStringLiteral("Resist"));
+    EXPECT_TRUE(pane->rowField(2)->hasFocus());
+    // Rows nobody edits show their names.
+    EXPECT_EQ(pane->rowField(0)->text(), QStringLiteral("Batteries"));
+}
