@@ -17,6 +17,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -38,23 +39,20 @@ public:
     {
         setObjectName(QStringLiteral("locationRow.") + location.id);
         setCheckable(true);
-        setChecked(selected);
-        setAccessibleName(SyncViewStyle::shownName(location.name));
         setCursor(Qt::PointingHandCursor);
         auto* row = new QHBoxLayout(this);
         row->setContentsMargins(8, 5, 8, 5);
         row->setSpacing(10);
-        auto* icon = new QLabel(this);
-        icon->setPixmap(SyncViewStyle::locationIcon(location.symbol).pixmap(16, 16));
+        auto* icon = m_icon = new QLabel(this);
         icon->setFixedWidth(22);
         icon->setAlignment(Qt::AlignCenter);
         row->addWidget(icon);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(1);
-        QLabel* name = new ElidedLabel(SyncViewStyle::shownName(location.name), this);
+        QLabel* name = m_name = new ElidedLabel(QString(), this);
         name->setObjectName(QStringLiteral("rowName"));
         name->setTextFormat(Qt::PlainText);
-        auto* kind = new QLabel(SyncLocationsView::kindLabel(location), this);
+        auto* kind = m_kind = new QLabel(this);
         kind->setObjectName(QStringLiteral("rowKind"));
         kind->setFont(SyncViewStyle::captionFont(kind->font()));
         kind->setForegroundRole(QPalette::PlaceholderText);
@@ -67,6 +65,22 @@ public:
         row->addSpacing(12);  // room for the dot
         for (QLabel* label : {icon, name, kind})
             label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        setLocation(location, state, selected);
+    }
+
+    // Shows the location's current name, kind, symbol, connection and selection in place.
+    void setLocation(const SyncLocation& location, ConnectionState state, bool selected)
+    {
+        m_state = state;
+        setChecked(selected);
+        setAccessibleName(SyncViewStyle::shownName(location.name));
+        if (m_symbol != location.symbol) {
+            m_symbol = location.symbol;
+            m_icon->setPixmap(SyncViewStyle::locationIcon(location.symbol).pixmap(16, 16));
+        }
+        m_name->setText(SyncViewStyle::shownName(location.name));
+        m_kind->setText(SyncLocationsView::kindLabel(location));
+        update();
     }
 
     ConnectionState state() const { return m_state; }
@@ -99,6 +113,10 @@ protected:
 
 private:
     ConnectionState m_state;
+    QString m_symbol;
+    QLabel* m_icon = nullptr;
+    QLabel* m_name = nullptr;
+    QLabel* m_kind = nullptr;
 };
 
 }  // namespace
@@ -295,6 +313,27 @@ void SyncLocationsView::showEvent(QShowEvent* event)
 
 void SyncLocationsView::rebuildList()
 {
+    const QList<SyncLocation> visible = visibleLocations();
+    QStringList ids;
+    for (const SyncLocation& l : visible)
+        ids << l.id;
+    // The same locations in the same order (most changes: a connection, a progress post, a
+    // rename): the rows are updated in place, so the focus, the scroll position and a click in
+    // progress stay.
+    if (!visible.isEmpty() && ids == m_rowIDs && m_rows.size() == visible.size() && !m_rows.contains(nullptr)) {
+        for (int i = 0; i < visible.size(); ++i)
+            static_cast<LocationRow*>(m_rows.at(i).data())
+                ->setLocation(visible.at(i), m_model.connectionState(visible.at(i)), m_selection == visible.at(i).id);
+        return;
+    }
+    QString focusedID;
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (m_rows.at(i) && m_rows.at(i)->hasFocus())
+            focusedID = m_rowIDs.value(i);
+    const int scrolled = m_listScroll ? m_listScroll->verticalScrollBar()->value() : 0;
+    m_rows.clear();
+    m_rowIDs.clear();
+    m_listScroll = nullptr;
     while (QLayoutItem* item = m_listLayout->takeAt(0)) {
         if (QWidget* w = item->widget()) {
             // Out of the tree at once (a click on it may still be running); freed later.
@@ -304,7 +343,6 @@ void SyncLocationsView::rebuildList()
         }
         delete item;
     }
-    const QList<SyncLocation> visible = visibleLocations();
     if (visible.isEmpty()) {
         auto* empty = new QWidget(m_listArea);
         empty->setObjectName(QStringLiteral("emptyList"));
@@ -339,10 +377,19 @@ void SyncLocationsView::rebuildList()
         const QString id = l.id;
         connect(row, &QAbstractButton::clicked, this, [this, id] { select(id); });
         layout->addWidget(row);
+        m_rows << row;
+        m_rowIDs << id;
     }
     layout->addStretch(1);
     scroll->setWidget(rows);
     m_listLayout->addWidget(scroll);
+    m_listScroll = scroll;
+    if (isVisible())
+        scroll->show();  // now, so the focus can go back to the row that had it
+    scroll->verticalScrollBar()->setValue(scrolled);
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (m_rowIDs.at(i) == focusedID)
+            m_rows.at(i)->setFocus(Qt::OtherFocusReason);
 }
 
 void SyncLocationsView::rebuildDetail()

@@ -14,6 +14,7 @@
 class AppModel;
 class QScrollArea;
 class QVBoxLayout;
+class QAbstractButton;
 
 // The sync locations page: the saved locations the user hasn't hidden, each with its symbol,
 // name, kind and connection dot, and the detail of the selected one. Locations are added with
@@ -59,6 +60,9 @@ private:
 
     QWidget* m_listArea = nullptr;
     QVBoxLayout* m_listLayout = nullptr;
+    QPointer<QScrollArea> m_listScroll;     // the list of rows, while there are any
+    QList<QPointer<QAbstractButton>> m_rows;  // the rows, in list order
+    QStringList m_rowIDs;                   // the locations they show
     QWidget* m_detailArea = nullptr;
     QVBoxLayout* m_detailLayout = nullptr;
     QWidget* m_placeholder = nullptr;

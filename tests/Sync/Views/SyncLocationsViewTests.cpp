@@ -16,6 +16,7 @@
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -396,4 +397,36 @@ TEST_F(Page, RemovingAsksFirstAndKeepsTheHiddenList)
     ASSERT_TRUE(view.detail()->removeConfirmation());
     EXPECT_EQ(view.detail()->removeConfirmation()->text(), QStringLiteral("Remove this location?"));
     view.detail()->removeConfirmation()->close();
+}
+
+TEST_F(Page, RowsStayThroughModelChangesAndRenames)
+{
+    const SyncLocation a = saved(QStringLiteral("Scope"));
+    SyncLocation b = saved(QStringLiteral("Camera"));
+    SyncLocationsView view(*model);
+    view.show();
+    QApplication::setActiveWindow(&view);
+    auto* rowB = child<QAbstractButton>(view, QStringLiteral("locationRow.") + b.id);
+    ASSERT_TRUE(rowB);
+    rowB->setFocus();
+
+    // Progress posts and connection changes reach the page through the model's change signal.
+    Q_EMIT model->changed();
+    b.name = QStringLiteral("Camera card");
+    view.saveLocation(b);  // as the editor saves a rename
+    processEvents();
+    EXPECT_EQ(child<QAbstractButton>(view, QStringLiteral("locationRow.") + b.id), rowB);
+    EXPECT_TRUE(rowB->hasFocus());
+    EXPECT_EQ(rowNames(view), (QStringList{QStringLiteral("Scope"), QStringLiteral("Camera card")}));
+
+    // A new location gets a row; the focused one keeps the focus.
+    SyncLocation meter = SyncLocation::makeNew();
+    meter.name = QStringLiteral("Meter");
+    view.saveLocation(meter);
+    processEvents();
+    EXPECT_EQ(rowNames(view).size(), 3);
+    auto* again = child<QAbstractButton>(view, QStringLiteral("locationRow.") + b.id);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again->hasFocus());
+    Q_UNUSED(a)
 }
