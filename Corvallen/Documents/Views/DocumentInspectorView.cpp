@@ -1,4 +1,5 @@
 #include "Corvallen/Documents/Views/DocumentInspectorView.h"
+#include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Documents/DocumentBrowserModel.h"
 #include "Corvallen/Documents/DocumentPanels.h"
@@ -262,7 +263,7 @@ DocumentBulkPanelView::DocumentBulkPanelView(QList<Document*> documents, Project
         connect(menu, &QMenu::aboutToShow, this, [this, menu, &context] {
             menu->clear();
             for (Project* p : DocumentBulkLogic::projectsNewestFirst(context))
-                menu->addAction(p->name().isEmpty() ? tr("Untitled") : p->name(), this,
+                menu->addAction(p->name().isEmpty() ? tr("Untitled") : literalText(p->name()), this,
                                 [this, p, &context] { DocumentBulkLogic::addAll(m_documents, p, context); });
         });
         projectButton->setMenu(menu);

@@ -1,4 +1,5 @@
 #include "Corvallen/Inventory/Views/ComboField.h"
+#include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Inventory/ComboSuggestions.h"
 #include "Corvallen/Inventory/Views/InventoryIcons.h"
@@ -99,7 +100,7 @@ QMenu* ComboField::buildMenu()
 {
     m_menu->clear();
     for (const QString& option : m_options) {
-        QAction* a = m_menu->addAction(option);
+        QAction* a = m_menu->addAction(literalText(option));
         connect(a, &QAction::triggered, this, [this, option] { pickFromMenu(option); });
     }
     if (!m_edit->text().isEmpty()) {
@@ -192,7 +193,7 @@ void ComboField::updateSuggestions()
             line->setFrameShadow(QFrame::Plain);
             l->addWidget(line);
         }
-        auto* b = new QPushButton(items[i], m_list);
+        auto* b = new QPushButton(literalText(items[i]), m_list);
         b->setFlat(true);
         b->setFocusPolicy(Qt::NoFocus);  // a click must not take the focus from the field first
         b->setStyleSheet(QStringLiteral("text-align: left; padding: 5px 9px;"));

@@ -1,4 +1,5 @@
 #include "Corvallen/Inventory/Views/InventoryView.h"
+#include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Inventory/InventoryPage.h"
 #include "Corvallen/Inventory/Views/ComponentInspector.h"
@@ -502,7 +503,7 @@ void InventoryView::refreshFilterBar()
     const std::optional<QString> values[4] = {m_filters.categoryFilter, m_filters.manufacturerFilter,
                                               m_filters.locationFilter, m_filters.tagFilter};
     for (int i = 0; i < 4; ++i)
-        m_menus[i]->setText(titles[i] + QStringLiteral(": ") + values[i].value_or(tr("All")));
+        m_menus[i]->setText(literalText(titles[i] + QStringLiteral(": ") + values[i].value_or(tr("All"))));
     m_clear->setVisible(m_filters.hasActiveFilters());
 }
 
@@ -532,7 +533,7 @@ void InventoryView::buildMenu(int index)
     if (!options.isEmpty())
         menu->addSeparator();
     for (const QString& option : options)
-        connect(menu->addAction(option), &QAction::triggered, this, [set, option] { set(option); });
+        connect(menu->addAction(literalText(option)), &QAction::triggered, this, [set, option] { set(option); });
 }
 
 void InventoryView::setSearch(const QString& text)

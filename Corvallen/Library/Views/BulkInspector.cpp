@@ -1,4 +1,5 @@
 #include "Corvallen/Library/Views/BulkInspector.h"
+#include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Library/CaptureEdits.h"
 #include "Corvallen/Library/Views/LibraryViewKit.h"
@@ -158,7 +159,7 @@ void BulkInspector::rebuildProjectMenu()
     menu->addAction(tr("Unfiled"), this, [this] { moveTo(nullptr); });
     menu->addSeparator();
     for (Project* p : CaptureEdits::allProjectsByName(m_context))
-        menu->addAction(p->name(), this, [this, p] {
+        menu->addAction(literalText(p->name()), this, [this, p] {
             if (!p->isDeleted())
                 moveTo(p);
         });

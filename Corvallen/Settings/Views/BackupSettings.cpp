@@ -1,4 +1,5 @@
 #include "Corvallen/Settings/Views/BackupSettings.h"
+#include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Backup/BackupError.h"
 #include "Corvallen/Settings/BackupPaneTexts.h"
@@ -96,7 +97,7 @@ bool defaultConfirm(QWidget* parent)
     box.setWindowTitle(BackupSettings::confirmTitle());
     box.setText(BackupSettings::confirmTitle());
     box.setInformativeText(BackupSettings::confirmMessage());
-    QPushButton* restore = box.addButton(BackupSettings::tr("Restore & Relaunch"), QMessageBox::DestructiveRole);
+    QPushButton* restore = box.addButton(literalText(BackupSettings::tr("Restore & Relaunch")), QMessageBox::DestructiveRole);
     box.addButton(QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Cancel);
     box.exec();

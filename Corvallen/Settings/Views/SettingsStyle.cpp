@@ -1,4 +1,5 @@
 #include "Corvallen/Settings/Views/SettingsStyle.h"
+#include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Platform/Views/ThemeManager.h"
@@ -31,7 +32,7 @@ QLabel* caption(const QString& text, QWidget* parent)
 
 QGroupBox* section(const QString& title, QWidget* parent)
 {
-    auto* box = new QGroupBox(title, parent);
+    auto* box = new QGroupBox(literalText(title), parent);
     box->setFlat(false);
     return box;
 }

@@ -1,4 +1,5 @@
 #include "Corvallen/Shell/Views/DashboardView.h"
+#include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Project.h"
@@ -37,7 +38,7 @@ public:
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         m_name = project->name().isEmpty() ? DashboardView::tr("Untitled Project") : project->name();
         m_detail = DashboardView::tr("%n captures", nullptr, int(project->captures().size()));
-        setText(m_name);
+        setText(literalText(m_name));  // painted as written; no mnemonic from the name
         setAccessibleName(m_name);
     }
     QSize sizeHint() const override

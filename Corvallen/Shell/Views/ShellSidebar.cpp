@@ -1,4 +1,5 @@
 #include "Corvallen/Shell/Views/ShellSidebar.h"
+#include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Exports/BusinessProfile.h"
 
@@ -70,9 +71,9 @@ QToolButton* plainIconButton(const QString& symbol, const QString& tip, QWidget*
 class SidebarRowButton : public QAbstractButton {
 public:
     SidebarRowButton(const QString& title, const QString& symbol, std::function<bool()> selected, QWidget* parent)
-        : QAbstractButton(parent), m_symbol(symbol), m_selected(std::move(selected))
+        : QAbstractButton(parent), m_title(title), m_symbol(symbol), m_selected(std::move(selected))
     {
-        setText(title);
+        setText(literalText(title));  // painted as written; a project's name makes no mnemonic
         setToolTip(title);
         setAccessibleName(title);
         setCursor(Qt::PointingHandCursor);
@@ -180,8 +181,9 @@ protected:
                        fontMetrics().elidedText(displayText(), Qt::ElideRight, int(textRect.width())));
         }
     }
-    virtual QString displayText() const { return text(); }
+    virtual QString displayText() const { return m_title; }
 
+    QString m_title;
     QString m_symbol;
     std::function<bool()> m_selected;
     bool m_collapsed = false;
@@ -207,7 +209,7 @@ public:
     // Takes a renamed project's name; the row itself (focus, hover, drag state) stays.
     void refresh()
     {
-        setText(m_project->name());
+        setText(literalText(m_project->name()));
         setToolTip(m_project->name());
         setAccessibleName(m_project->name().isEmpty() ? ShellSidebar::tr("Untitled") : m_project->name());
         update();

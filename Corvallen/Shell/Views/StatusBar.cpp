@@ -1,4 +1,5 @@
 #include "Corvallen/Shell/Views/StatusBar.h"
+#include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Shell/StatusTexts.h"
@@ -139,7 +140,7 @@ void StatusBar::refresh()
     m_locationButton->setVisible(any);
     m_locationMenu->clear();
     if (any) {
-        m_locationButton->setText(StatusTexts::connectedText(connected));
+        m_locationButton->setText(literalText(StatusTexts::connectedText(connected)));
         for (const SyncLocation& location : connected) {
             m_locationMenu->addSection(StatusTexts::sectionTitle(location));
             m_locationMenu->addAction(symbolIcon(QStringLiteral("arrow.triangle.2.circlepath")), tr("Sync New"), this,
