@@ -6,7 +6,9 @@
 
 namespace {
 
-bool isLineBlank(QChar c) { return c == u' ' || c == u'\t'; }
+// Spaces and tabs, and every other space separator (a non-breaking or an em space): the blanks
+// that are not line breaks.
+bool isLineBlank(QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; }
 
 QString trimLine(const QString& line)
 {

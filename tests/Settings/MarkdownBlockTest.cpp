@@ -55,6 +55,10 @@ TEST(MarkdownBlocks, MarkersCountOnlyWithTheirSpaceAfterTrimming)
     EXPECT_EQ(parse("##   spaced"), (QList<MarkdownBlock>{MarkdownBlock::heading(QStringLiteral("  spaced"), 2)}));
     for (const char* plain : {"#### four", "#word", "-word", "* star item", "1. numbered", "##", "-"})
         EXPECT_EQ(parse(plain), (QList<MarkdownBlock>{MarkdownBlock::paragraph(QString::fromUtf8(plain))})) << plain;
+    // A line led or closed by a non-breaking space is trimmed like one with plain blanks; a
+    // line of such spaces alone is blank.
+    EXPECT_EQ(parse("\u00A0- item\u00A0\n\u00A0\u2003\n\u00A0## Title"),
+              (QList<MarkdownBlock>{MarkdownBlock::bullets({QStringLiteral("item")}), MarkdownBlock::heading(QStringLiteral("Title"), 2)}));
     // Headings keep their inline markers as written.
     EXPECT_EQ(parse("## **Bold** heading"), (QList<MarkdownBlock>{MarkdownBlock::heading(QStringLiteral("**Bold** heading"), 2)}));
 }
