@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -361,6 +362,15 @@ bool ImageViewerWindow::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_scroll->viewport()) {
         if (event->type() == QEvent::Resize) {
             static_cast<ZoomedImage*>(m_zoomed)->setArea(m_scroll->viewport()->size());
+        } else if (event->type() == QEvent::Wheel && (static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier)) {
+            // Ctrl+wheel zooms in and out a step per notch, as in other image viewers.
+            const int notch = static_cast<QWheelEvent*>(event)->angleDelta().y();
+            if (notch > 0)
+                m_session.zoomIn();
+            else if (notch < 0)
+                m_session.zoomOut();
+            refresh();
+            return true;
         } else if (event->type() == QEvent::NativeGesture) {
             auto* g = static_cast<QNativeGestureEvent*>(event);
             if (g->gestureType() == Qt::BeginNativeGesture) {

@@ -35,6 +35,8 @@
 #include <QScrollBar>
 #include <QToolButton>
 
+#include <QWheelEvent>
+#include <QScrollArea>
 #include <gtest/gtest.h>
 
 namespace {
@@ -326,6 +328,19 @@ TEST(LibraryViews, ImageViewerDrawsCropsAndSavesACopy)
     window.zoomOutButton()->click();
     EXPECT_EQ(window.zoomLabel()->text(), QStringLiteral("50%"));
     EXPECT_FALSE(window.zoomOutButton()->isEnabled());
+    // Ctrl+wheel over the image zooms a step per notch; the plain wheel does not.
+    QWidget* viewport = window.findChild<QScrollArea*>()->viewport();
+    const auto wheel = [viewport](int delta, Qt::KeyboardModifiers modifiers) {
+        QWheelEvent e(QPointF(20, 20), viewport->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &e);
+    };
+    wheel(120, Qt::ControlModifier);
+    EXPECT_EQ(window.zoomLabel()->text(), QStringLiteral("75%"));
+    wheel(120, Qt::NoModifier);
+    EXPECT_EQ(window.zoomLabel()->text(), QStringLiteral("75%"));
+    wheel(-120, Qt::ControlModifier);
+    EXPECT_EQ(window.zoomLabel()->text(), QStringLiteral("50%"));
 
     window.toolControl()->button(1)->click();
     QWidget* canvas = window.canvas();
