@@ -167,6 +167,31 @@ void SingleCaptureInspector::setCapture(Capture* capture)
     refresh();
 }
 
+void SingleCaptureInspector::renderPreview()
+{
+    if (m_previewImage.isNull()) {
+        m_preview->clear();
+        m_preview->hide();
+        return;
+    }
+    const int w = qMax(200, viewport()->width() - 32);
+    if (!m_preview->pixmap().isNull() && m_preview->pixmap().width() == w && m_preview->isVisibleTo(this))
+        return;
+    QImage frame(w, int(w / LibraryViewKit::kThumbAspect), QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::transparent);
+    QPainter p(&frame);
+    LibraryViewKit::drawThumbnail(p, m_previewImage, QRectF(frame.rect()), 8, this);
+    p.end();
+    m_preview->setPixmap(QPixmap::fromImage(frame));
+    m_preview->show();
+}
+
+void SingleCaptureInspector::resizeEvent(QResizeEvent* event)
+{
+    QScrollArea::resizeEvent(event);
+    renderPreview();
+}
+
 void SingleCaptureInspector::refresh()
 {
     if (!m_capture || m_capture->isDeleted())
@@ -174,20 +199,9 @@ void SingleCaptureInspector::refresh()
     m_updating = true;
     // The preview is read from disk each time, not from the shared cache.
     QImageReader reader(AnalyzeService::imagePathFor(m_capture->fileName()));
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        m_preview->clear();
-        m_preview->hide();
-    } else {
-        const int w = qMax(200, viewport()->width() - 32);
-        QImage frame(w, int(w / LibraryViewKit::kThumbAspect), QImage::Format_ARGB32_Premultiplied);
-        frame.fill(Qt::transparent);
-        QPainter p(&frame);
-        LibraryViewKit::drawThumbnail(p, image, QRectF(frame.rect()), 8, this);
-        p.end();
-        m_preview->setPixmap(QPixmap::fromImage(frame));
-        m_preview->show();
-    }
+    m_previewImage = reader.read();
+    m_preview->clear();  // drawn again: the image may have been edited
+    renderPreview();
     if (m_name->text() != m_capture->title())
         m_name->setText(m_capture->title());
     if (m_notes->toPlainText() != m_capture->notes())

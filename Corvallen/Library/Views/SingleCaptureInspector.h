@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QImage>
 #include <QScrollArea>
 
 #include <functional>
@@ -58,7 +59,13 @@ Q_SIGNALS:
     // A reading or tag change was written (the browser's cards follow).
     void captureEdited();
 
+protected:
+    // The preview follows the width of the column, from its first showing on.
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void renderPreview();
+
     void rebuildTags();
     void rebuildSuggestions();
     void rebuildProjects();
@@ -72,6 +79,7 @@ private:
     QString m_errorText;
 
     QLabel* m_preview = nullptr;
+    QImage m_previewImage;  // the capture's image as last read, drawn at the column's width
     QLineEdit* m_name = nullptr;
     QComboBox* m_project = nullptr;
     QWidget* m_tagPills = nullptr;

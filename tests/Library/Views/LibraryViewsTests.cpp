@@ -238,10 +238,13 @@ TEST(LibraryViews, SingleInspectorTagsReadingAndProjects)
     s.context.insert(new Project(QStringLiteral("Alpha"), {}, {}));
     ASSERT_TRUE(s.context.save());
     SingleCaptureInspector panel(s.context, {});
+    panel.setCapture(c);  // set before the panel has its size, as when a selection opens it
     panel.resize(320, 900);
     panel.show();
-    panel.setCapture(c);
+    QCoreApplication::processEvents();
     EXPECT_TRUE(panel.previewLabel()->isVisibleTo(&panel));
+    // The preview takes the column's whole width (less its margins) from the first showing.
+    EXPECT_EQ(panel.previewLabel()->pixmap().width(), panel.viewport()->width() - 32);
     EXPECT_FALSE(panel.readingBox()->isVisibleTo(&panel));
     ASSERT_EQ(panel.projectMenu()->count(), 3);
     EXPECT_EQ(panel.projectMenu()->itemText(0), QStringLiteral("Unfiled"));
