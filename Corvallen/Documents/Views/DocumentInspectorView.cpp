@@ -162,7 +162,9 @@ DocumentInspectorView::DocumentInspectorView(Document* document, Project* scopeP
     form->addRow(QStringLiteral("File"), file);
     auto* type = new QComboBox(details);
     type->setObjectName(QStringLiteral("typePicker"));
-    type->setFixedWidth(160);
+    // 160 wide where the column has room; narrower in a narrow column, never pushing it sideways.
+    type->setMinimumWidth(110);
+    type->setMaximumWidth(160);
     for (DocType t : DocTypes::allCases())
         type->addItem(symbolIcon(DocumentBrowserModel::typeSymbolName(t)), DocTypes::label(t), DocTypes::rawValue(t));
     type->setCurrentIndex(int(DocTypes::allCases().indexOf(document->type())));

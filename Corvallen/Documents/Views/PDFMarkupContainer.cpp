@@ -1,5 +1,7 @@
 #include "Corvallen/Documents/Views/PDFMarkupContainer.h"
 
+#include "Corvallen/Platform/Views/ElidedLabel.h"
+
 #include "Corvallen/Documents/MarkupFile.h"
 #include "Corvallen/Documents/NoteAnnotations.h"
 #include "Corvallen/Documents/Views/MarkupCanvas.h"
@@ -149,7 +151,8 @@ PDFMarkupContainer::PDFMarkupContainer(Source source, const QString& filePath, c
 
     row->addStretch(1);
 
-    m_status = new QLabel(bar);
+    // Cut with "…" rather than pushing the tools out when a message ("Text copied…") is long.
+    m_status = new ElidedLabel(QString(), bar);
     m_status->setObjectName(QStringLiteral("markupStatus"));
     QFont caption = m_status->font();
     caption.setPointSizeF(caption.pointSizeF() * 0.85);

@@ -1,5 +1,7 @@
 #include "Corvallen/Projects/Views/AddPartSheet.h"
 
+#include "Corvallen/Platform/Views/ElidedLabel.h"
+
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
@@ -62,7 +64,7 @@ AddPartSheet::AddPartSheet(Component* component, Project* project, ModelContext&
     nf.setPointSizeF(nf.pointSizeF() * 1.2);
     name->setFont(nf);
     name->setMaximumHeight(name->fontMetrics().lineSpacing() * 2 + 2);
-    auto* caption = new QLabel(ProjectTexts::projectCaption(project), this);
+    auto* caption = new ElidedLabel(ProjectTexts::projectCaption(project), this);
     caption->setObjectName(QStringLiteral("projectCaption"));
     caption->setForegroundRole(QPalette::PlaceholderText);
     names->addWidget(name);

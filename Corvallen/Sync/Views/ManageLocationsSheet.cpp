@@ -1,5 +1,7 @@
 #include "Corvallen/Sync/Views/ManageLocationsSheet.h"
 
+#include "Corvallen/Platform/Views/ElidedLabel.h"
+
 #include "Corvallen/Devices/DeviceVisibility.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Sync/Views/SyncViewStyle.h"
@@ -47,7 +49,7 @@ ManageLocationsSheet::ManageLocationsSheet(SettingsStore& settings, const QList<
         auto* icon = new QLabel(form);
         icon->setPixmap(SyncViewStyle::locationIcon(location.symbol).pixmap(16, 16));
         row->addWidget(icon);
-        auto* name = new QLabel(SyncViewStyle::shownName(location.name), form);
+        auto* name = new ElidedLabel(SyncViewStyle::shownName(location.name), form);
         name->setTextFormat(Qt::PlainText);
         row->addWidget(name, 1);
         auto* toggle = new QCheckBox(form);

@@ -169,11 +169,23 @@ void checkScrollArea(const QScrollArea* area, QStringList& out)
     if (!area->widgetResizable() || area->property("scrollsSideways").toBool())
         return;
     if (area->horizontalScrollBar()->maximum() > 0 ||
-        (area->widget() && area->widget()->width() > area->viewport()->width() + 1))
-        out << QStringLiteral("%1: scrolls sideways (content %2 px in %3 px)")
+        (area->widget() && area->widget()->width() > area->viewport()->width() + 1)) {
+        // Name the narrowest-held widget that asks for more than the column has: the culprit.
+        QString culprit;
+        int culpritWidth = 0;
+        if (QWidget* content = area->widget())
+            for (QWidget* w : content->findChildren<QWidget*>())
+                if (w->isVisibleTo(content) && w->minimumSizeHint().width() > area->viewport()->width() - 8 &&
+                    (culprit.isEmpty() || w->minimumSizeHint().width() <= culpritWidth)) {
+                    culprit = pathOf(w);
+                    culpritWidth = w->minimumSizeHint().width();
+                }
+        out << QStringLiteral("%1: scrolls sideways (content %2 px in %3 px%4)")
                    .arg(pathOf(area))
                    .arg(area->widget() ? area->widget()->width() : 0)
-                   .arg(area->viewport()->width());
+                   .arg(area->viewport()->width())
+                   .arg(culprit.isEmpty() ? QString() : QStringLiteral("; %1 needs %2 px").arg(culprit).arg(culpritWidth));
+    }
 }
 
 }  // namespace

@@ -4,6 +4,15 @@
 // (see LayoutAudit::screenshot) so a person can look at them.
 #include "LayoutAudit.h"
 
+#include "Corvallen/Devices/Views/DevicesView.h"
+#include "Corvallen/Devices/Views/ManageDevicesSheet.h"
+#include "Corvallen/Documents/Views/DocumentBrowser.h"
+#include "Corvallen/Inventory/Views/ManageInventorySheet.h"
+#include "Corvallen/Projects/BomImport.h"
+#include "Corvallen/Projects/Views/AddFromInventorySheet.h"
+#include "Corvallen/Projects/Views/BomImportSheet.h"
+#include "Corvallen/Settings/Views/SettingsView.h"
+#include "Corvallen/Shell/Views/ShellPages.h"
 #include "Corvallen/Inventory/Views/InventoryView.h"
 #include "Corvallen/Library/Views/CaptureBrowser.h"
 #include "Corvallen/Library/Views/CaptureGrid.h"
@@ -36,6 +45,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
+#include <QListWidget>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
@@ -219,6 +230,9 @@ TEST_F(LayoutCheck, DashboardLibraryAndDevices)
         auto* library = page<LibraryView>();
         ASSERT_TRUE(library);
         library->setMode(LibraryFilter::Mode::documents);
+        auto* browser = library->documentsWidget()->findChild<DocumentBrowser*>();
+        ASSERT_TRUE(browser);
+        browser->list()->setCurrentRow(0);  // the document inspector beside the list
     });
     EXPECT_TRUE(SymbolIcons::missing().isEmpty()) << SymbolIcons::missing().join(QStringLiteral(", ")).toStdString();
 }
@@ -274,7 +288,6 @@ TEST_F(LayoutCheck, AuxiliaryWindows)
         QSize defaultSize;
     };
     const QList<Window> windows = {
-        {QStringLiteral("settings"), [] { return app->openWindow(QStringLiteral("settings")); }, QSize(680, 460)},
         {QStringLiteral("help"), [] { return app->openWindow(QStringLiteral("help")); }, QSize(820, 560)},
         {QStringLiteral("changelog"), [] { return app->openWindow(QStringLiteral("changelog")); }, QSize(620, 560)},
         {QStringLiteral("capture-viewer"), [] { return app->openCaptureViewer(QStringLiteral("scope_0.png")); }, QSize(820, 560)},
@@ -287,6 +300,9 @@ TEST_F(LayoutCheck, AuxiliaryWindows)
         ASSERT_TRUE(window) << w.name.toStdString();
         window->show();
         LayoutAudit::settle();
+        // A long message in a viewer's tool row (after copying text) must not push it out of shape.
+        for (QLabel* status : window->findChildren<QLabel*>(QStringLiteral("markupStatus")))
+            status->setText(QStringLiteral("Text copied to the clipboard — 214 characters from the page"));
         check(window, w.name, {window->minimumSizeHint().expandedTo(window->minimumSize()), w.defaultSize});
         window->close();
     }
@@ -295,5 +311,71 @@ TEST_F(LayoutCheck, AuxiliaryWindows)
     check(welcome, QStringLiteral("welcome"), {QSize()});
     EXPECT_EQ(welcome->width(), 520);
     welcome->close();
+    EXPECT_TRUE(SymbolIcons::missing().isEmpty()) << SymbolIcons::missing().join(QStringLiteral(", ")).toStdString();
+}
+
+TEST_F(LayoutCheck, SettingsPanes)
+{
+    QWidget* window = app->openWindow(QStringLiteral("settings"));
+    ASSERT_TRUE(window);
+    window->show();
+    auto* settings = window->findChild<SettingsView*>();
+    ASSERT_TRUE(settings);
+    for (SettingsPane pane : {SettingsPane::general, SettingsPane::business, SettingsPane::storage, SettingsPane::about})
+        check(window, QStringLiteral("settings-%1").arg(int(pane)),
+              {window->minimumSizeHint().expandedTo(window->minimumSize()), QSize(680, 460)},
+              [&] { settings->setPane(pane); });
+    window->close();
+    EXPECT_TRUE(SymbolIcons::missing().isEmpty()) << SymbolIcons::missing().join(QStringLiteral(", ")).toStdString();
+}
+
+TEST_F(LayoutCheck, Sheets)
+{
+    Project* project = nullptr;
+    for (Project* p : ctx().fetch<Project>({}, {}))
+        if (p->name().startsWith(QStringLiteral("Restoration")))
+            project = p;
+    ASSERT_TRUE(project);
+    Component* component = ctx().fetch<Component>({}, {}).value(0);
+    QWidget* main = app->mainWindow();
+    // Each sheet at the size it opens with, then at its smallest.
+    const auto checkSheet = [&](QWidget* sheet, const QString& name) {
+        ASSERT_TRUE(sheet) << name.toStdString();
+        sheet->show();
+        LayoutAudit::settle();
+        check(sheet, name, {QSize(), sheet->minimumSizeHint().expandedTo(sheet->minimumSize()).boundedTo(sheet->maximumSize())});
+        sheet->close();
+        LayoutAudit::settle();
+    };
+
+    shell()->navigation().editProject(project);
+    checkSheet(shell()->editSheet(), QStringLiteral("sheet-project-edit"));
+    checkSheet(ShellPages::addPartSheet(component, project, ctx(), main), QStringLiteral("sheet-add-part"));
+    checkSheet(new AddFromInventorySheet(project, ctx(), main), QStringLiteral("sheet-add-from-inventory"));
+    BomImport::Match known{QUuid::createUuid(), component->name(), component->partNumber(), component->manufacturer(),
+                           component->category(), 4, component};
+    BomImport::Match unknown{QUuid::createUuid(), QStringLiteral("Electrolytic capacitor 470 µF 450 V, snap-in, 105 °C"),
+                             QStringLiteral("EKMH451VSN471MQ40S"), QStringLiteral("Long maker name of the capacitor"),
+                             QStringLiteral("Capacitors"), 2, nullptr};
+    checkSheet(new BomImportSheet({known, unknown}, project, ctx(), main), QStringLiteral("sheet-bom-import"));
+
+    shell()->navigation().selectSection(Destination::inventory());
+    auto* inventory = page<InventoryView>();
+    ASSERT_TRUE(inventory);
+    checkSheet(inventory->openManageSheet(), QStringLiteral("sheet-manage-inventory"));
+
+    shell()->navigation().selectSection(Destination::syncLocations());
+    auto* sync = page<SyncLocationsView>();
+    ASSERT_TRUE(sync);
+    sync->editLocation(SyncLocation::loadAll().value(0));
+    checkSheet(sync->editor(), QStringLiteral("sheet-sync-location"));
+    sync->showManageSheet();
+    checkSheet(sync->manageSheet(), QStringLiteral("sheet-manage-locations"));
+
+    shell()->navigation().selectSection(Destination::devices());
+    auto* devices = page<DevicesView>();
+    ASSERT_TRUE(devices);
+    devices->openManageDevices();
+    checkSheet(devices->manageSheet(), QStringLiteral("sheet-manage-devices"));
     EXPECT_TRUE(SymbolIcons::missing().isEmpty()) << SymbolIcons::missing().join(QStringLiteral(", ")).toStdString();
 }
