@@ -391,7 +391,7 @@ void DocumentBrowser::showRowMenu(const QPoint& pos)
     QMenu menu(this);
     menu.addAction(tr("Open"), this, [this, d] { openDocument(d, m_model.fileTo(), m_model.context()); });
     menu.addAction(tr("Open in Default App"), this, [d] { openDocumentInDefaultApp(d); });
-    menu.addAction(tr("Show in File Manager"), this, [d] { showDocumentInFileManager(d); });
+    menu.addAction(tr("Show in Files"), this, [this, d] { showDocumentInFileManager(d, this); });
     menu.addSeparator();
     if (m_model.fileTo()) {
         menu.addAction(tr("Remove from Project"), this, [this, d] {

@@ -6,6 +6,7 @@
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/Project.h"
+#include "Corvallen/Platform/FileManager.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Shell/Views/TagEditor.h"
@@ -21,8 +22,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QToolButton>
@@ -34,16 +35,23 @@ void openDocumentInDefaultApp(const Document* document)
     QDesktopServices::openUrl(QUrl::fromLocalFile(DocumentBrowserModel::storedFilePath(document)));
 }
 
-void showDocumentInFileManager(const Document* document)
+void showDocumentInFileManager(const Document* document, QWidget* parent)
 {
-    const QString path = DocumentBrowserModel::storedFilePath(document);
-    const bool asked = QProcess::startDetached(
-        QStringLiteral("dbus-send"),
-        {QStringLiteral("--session"), QStringLiteral("--type=method_call"), QStringLiteral("--dest=org.freedesktop.FileManager1"),
-         QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1.ShowItems"),
-         QStringLiteral("array:string:") + QUrl::fromLocalFile(path).toString(), QStringLiteral("string:")});
-    if (!asked)
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    showFileInFiles(DocumentBrowserModel::storedFilePath(document), parent);
+}
+
+void showFileInFiles(const QString& path, QWidget* parent)
+{
+    QPointer<QWidget> owner(parent);
+    FileManager::showInFiles(path, parent, [owner](const QString& error) {
+        if (error.isEmpty() || !owner)
+            return;
+        auto* box = new QMessageBox(QMessageBox::Information, QObject::tr("Show in Files"), error, QMessageBox::Ok, owner);
+        box->setObjectName(QStringLiteral("showInFilesFailed"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::WindowModal);
+        box->open();
+    });
 }
 
 void openDocument(Document* document, Project* scope, ModelContext& context)
@@ -143,7 +151,7 @@ DocumentInspectorView::DocumentInspectorView(Document* document, Project* scopeP
     auto* open = new QPushButton(symbolIcon(QStringLiteral("arrow.up.forward.app")), tr("Open"), body);
     connect(open, &QPushButton::clicked, this, [this] { openDocument(m_document, m_scopeProject, m_context); });
     auto* reveal = new QPushButton(symbolIcon(QStringLiteral("folder")), tr("Reveal"), body);
-    connect(reveal, &QPushButton::clicked, this, [this] { showDocumentInFileManager(m_document); });
+    connect(reveal, &QPushButton::clicked, this, [this] { showDocumentInFileManager(m_document, this); });
     actions->addWidget(open);
     actions->addWidget(reveal);
     actions->addStretch(1);

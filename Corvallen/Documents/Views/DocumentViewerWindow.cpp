@@ -2,6 +2,7 @@
 
 #include "Corvallen/Documents/DocumentBrowserModel.h"
 #include "Corvallen/Documents/MarkupFile.h"
+#include "Corvallen/Documents/Views/DocumentInspectorView.h"
 #include "Corvallen/Documents/Views/PDFMarkupContainer.h"
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/DocumentFileStore.h"
@@ -14,28 +15,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
-
-namespace {
-
-// Shows a file selected in the desktop's file manager, or opens its folder when no file manager
-// answers the request.
-void revealInFileManager(const QString& path)
-{
-    const QString uri = QUrl::fromLocalFile(path).toString();
-    const bool asked = QProcess::startDetached(
-        QStringLiteral("dbus-send"),
-        {QStringLiteral("--session"), QStringLiteral("--type=method_call"), QStringLiteral("--dest=org.freedesktop.FileManager1"),
-         QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1.ShowItems"),
-         QStringLiteral("array:string:") + uri, QStringLiteral("string:")});
-    if (!asked)
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
-}
-
-}  // namespace
 
 DocumentViewerWindow::DocumentViewerWindow(const DocViewerTarget& target, ModelContext& context, QWidget* parent)
     : QWidget(parent), m_target(target), m_context(context)
@@ -74,10 +56,10 @@ DocumentViewerWindow::DocumentViewerWindow(const DocViewerTarget& target, ModelC
     connect(open, &QPushButton::clicked, this, [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
     layout->addWidget(open, 0, Qt::AlignHCenter);
     layout->addSpacing(16);
-    auto* reveal = new QPushButton(tr("Show in File Manager"), this);
+    auto* reveal = new QPushButton(tr("Show in Files"), this);
     reveal->setFlat(true);
     reveal->setCursor(Qt::PointingHandCursor);
-    connect(reveal, &QPushButton::clicked, this, [path] { revealInFileManager(path); });
+    connect(reveal, &QPushButton::clicked, this, [this, path] { showFileInFiles(path, this); });
     layout->addWidget(reveal, 0, Qt::AlignHCenter);
     layout->addStretch(1);
 }

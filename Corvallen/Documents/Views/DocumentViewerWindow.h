@@ -9,7 +9,7 @@ class ModelContext;
 class PDFMarkupContainer;
 
 // The content of a document viewer window: the markup viewer for a PDF or an image, a short
-// notice with "Open in Default App" and "Show in File Manager" for any other file. The window's
+// notice with "Open in Default App" and "Show in Files" for any other file. The window's
 // title is the document's title (its file name until found) and, in a project, " — " and the
 // project's name. Closing with unsaved markup asks first.
 class DocumentViewerWindow : public QWidget {
