@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <charconv>
@@ -132,8 +133,41 @@ QImage BusinessProfile::loadLogo(const QString& fileName)
     return reader.read();
 }
 
+bool BusinessProfile::acceptsVatRateText(const QString& text)
+{
+    if (text.isEmpty())
+        return true;
+    static const QRegularExpression plain(QStringLiteral("^(\\d+(\\.\\d*)?|\\.\\d+)$"));
+    if (!plain.match(text).hasMatch())
+        return false;
+    bool ok = false;
+    const double rate = text.toDouble(&ok);
+    return ok && rate >= 0 && rate <= 100;
+}
+
+QString BusinessProfile::logoProblem(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (!QFileInfo(path).isFile())
+        return QObject::tr("\u201c%1\u201d is not a file that can be read.").arg(name);
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > maxLogoPixels)
+        return QObject::tr("\u201c%1\u201d is too large to use as a logo (%2 \u00d7 %3 pixels). Choose an image of at most %4 megapixels.")
+            .arg(name)
+            .arg(size.width())
+            .arg(size.height())
+            .arg(maxLogoPixels / 1'000'000);
+    if (reader.read().isNull())
+        return QObject::tr("\u201c%1\u201d can't be read as an image (%2).").arg(name, reader.errorString());
+    return {};
+}
+
 QString BusinessProfile::saveLogo(const QString& sourcePath)
 {
+    if (const QString problem = logoProblem(sourcePath); !problem.isEmpty())
+        throw DomainError(QStringLiteral("Corvallen.Business"), 1, problem);
     const QString suffix = QFileInfo(sourcePath).suffix().toLower();
     QString name = QStringLiteral("logo-") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     if (!suffix.isEmpty())

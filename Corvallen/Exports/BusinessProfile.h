@@ -62,6 +62,14 @@ struct BusinessProfile {
     // extension in lower case) and returns the new name. Throws DomainError when the copy fails;
     // nothing is left behind then.
     static QString saveLogo(const QString& sourcePath);
+    // Why the picture can't serve as a logo (not an image that can be read, or too large to
+    // decode), or empty when it can. saveLogo refuses such a file with this reason.
+    static QString logoProblem(const QString& path);
+    // Whether a VAT rate typed into the Business pane may be stored: empty (no VAT), or a plain
+    // decimal number from 0 to 100 ("20", "17.5"). Anything else keeps the rate stored before.
+    static bool acceptsVatRateText(const QString& text);
+    // Logos up to this many pixels are decoded.
+    static constexpr qint64 maxLogoPixels = 40'000'000;
     // Removes a logo file from the business folder. An empty name, a name that is not one plain
     // file name, and a failed removal do nothing.
     static void deleteLogo(const QString& fileName);

@@ -57,4 +57,25 @@ bool isPlainFileName(const QString& name)
     return !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0'));
 }
 
+QString safeFileName(const QString& text, const QString& fallback)
+{
+    static const QString unsafe = QStringLiteral("/\\:*?\"<>|");
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text)
+        out += (c.unicode() < 0x20 || c.unicode() == 0x7F || unsafe.contains(c)) ? QChar(u'-') : c;
+    while (!out.isEmpty() && out.front() == u'.')
+        out.remove(0, 1);
+    while (out.toUtf8().size() > 200)
+        out.chop(out.size() >= 2 && out.at(out.size() - 1).isLowSurrogate() ? 2 : 1);
+    return out.isEmpty() ? fallback : out;
+}
+
+QString withSuffix(const QString& path, const QString& suffix)
+{
+    if (path.isEmpty() || path.endsWith(suffix, Qt::CaseInsensitive))
+        return path;
+    return path + suffix;
+}
+
 }  // namespace AppPaths

@@ -29,4 +29,14 @@ bool ensureFolder(const QString& path);
 // Names read from records or archives are used to build paths only when this holds.
 bool isPlainFileName(const QString& name);
 
+// A name made from user text (a project's name) that a file can carry on any common disk:
+// "/", "\\", ":", "*", "?", quotes, "<", ">", "|" and control characters become "-", leading
+// dots are dropped (no hidden or relative names), and it is cut to 200 bytes of UTF-8; the rest
+// stays as typed. `fallback` stands in for a name that ends up empty.
+QString safeFileName(const QString& text, const QString& fallback);
+
+// The path with `suffix` (".pdf") added when its file name does not already end in it, in any
+// case: a name typed into a save dialog without its extension still gets one.
+QString withSuffix(const QString& path, const QString& suffix);
+
 }  // namespace AppPaths

@@ -4,6 +4,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
+#include "Corvallen/Platform/AppPaths.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -74,8 +75,8 @@ QString projectCaption(const Project* project)
 
 QString exportFileName(const Project* project, const QString& suffix)
 {
-    const QString base = project && !project->name().isEmpty() ? project->name() : QStringLiteral("Project");
-    return base + suffix;
+    // The project's name as typed, made safe for a file name.
+    return AppPaths::safeFileName(project ? project->name() : QString(), QStringLiteral("Project")) + suffix;
 }
 
 QString abbreviatedDate(const QDate& date, const QLocale& locale)

@@ -3,6 +3,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
+#include "Corvallen/Platform/AppPaths.h"
 
 #include <QCoreApplication>
 #include <QSaveFile>
@@ -47,8 +48,8 @@ QByteArray csv(const QList<Component*>& shortOnes)
 
 QString proposedFileName(const Project* project)
 {
-    const QString base = project && !project->name().isEmpty() ? project->name() : QStringLiteral("Project");
-    return base + QStringLiteral(" — shopping list.csv");
+    return AppPaths::safeFileName(project ? project->name() : QString(), QStringLiteral("Project"))
+           + QStringLiteral(" — shopping list.csv");
 }
 
 QString write(const QString& path, const QByteArray& bytes)

@@ -21,4 +21,19 @@ TEST(AppPathsTest, FoldersFollowTheXdgVariables)
     EXPECT_EQ(AppPaths::configFolder(), qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Corvallen"));
 }
 
+TEST(AppPathsTest, ProposedNamesAreSafeAndSaveDialogsAddTheSuffix)
+{
+    EXPECT_EQ(AppPaths::safeFileName(QStringLiteral("Amp / PSU\tv2?"), QStringLiteral("Project")), QStringLiteral("Amp - PSU-v2-"));
+    EXPECT_EQ(AppPaths::safeFileName(QStringLiteral("..."), QStringLiteral("Project")), QStringLiteral("Project"));
+    EXPECT_EQ(AppPaths::safeFileName(QString(), QStringLiteral("Project")), QStringLiteral("Project"));
+    EXPECT_EQ(AppPaths::safeFileName(QStringLiteral(" Bench supply "), QStringLiteral("Project")), QStringLiteral(" Bench supply "));
+    const QString longName = AppPaths::safeFileName(QString(300, QChar(0x00E9)), QStringLiteral("P"));
+    EXPECT_LE(longName.toUtf8().size(), 200);
+
+    EXPECT_EQ(AppPaths::withSuffix(QStringLiteral("/home/u/Amp quote"), QStringLiteral(".pdf")), QStringLiteral("/home/u/Amp quote.pdf"));
+    EXPECT_EQ(AppPaths::withSuffix(QStringLiteral("/home/u/Amp.PDF"), QStringLiteral(".pdf")), QStringLiteral("/home/u/Amp.PDF"));
+    EXPECT_EQ(AppPaths::withSuffix(QStringLiteral("/home/u/parts.csv.txt"), QStringLiteral(".csv")), QStringLiteral("/home/u/parts.csv.txt.csv"));
+    EXPECT_EQ(AppPaths::withSuffix(QString(), QStringLiteral(".pdf")), QString());  // a cancelled dialog stays cancelled
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 #include "Corvallen/Projects/ProjectContents.h"
 #include "Corvallen/Projects/ProjectExport.h"
 #include "Corvallen/Projects/ProjectFacet.h"
+#include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Projects/ProjectTexts.h"
 #include "Corvallen/Projects/StockAllocation.h"
 #include "support/IcuExpect.h"
@@ -230,6 +231,12 @@ TEST_F(ProjectPlanTest, WorkspaceListsAndNames)
     project->setName(QString());
     EXPECT_EQ(ProjectTexts::displayName(project), QStringLiteral("Untitled Project"));
     EXPECT_EQ(ProjectTexts::exportFileName(project, ProjectTexts::quoteSuffix), QStringLiteral("Project — Quote.pdf"));
+    // A name with characters no file name can carry still proposes a plain file name.
+    project->setName(QStringLiteral("../12V/5V PSU: rev \"B\""));
+    const QString proposed = ProjectTexts::exportFileName(project, ProjectTexts::quoteSuffix);
+    EXPECT_EQ(proposed, QStringLiteral("-12V-5V PSU- rev -B- — Quote.pdf"));
+    EXPECT_TRUE(AppPaths::isPlainFileName(proposed));
+    project->setName(QString());
     EXPECT_EQ(ProjectTexts::projectCaption(project), QStringLiteral("to project"));
 
     const QDateTime base(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC);

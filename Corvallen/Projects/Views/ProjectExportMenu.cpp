@@ -1,6 +1,7 @@
 #include "Corvallen/Projects/Views/ProjectExportMenu.h"
 
 #include "Corvallen/Model/DomainError.h"
+#include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Projects/ProjectExport.h"
 #include "Corvallen/Projects/ProjectTexts.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
@@ -83,7 +84,8 @@ void ProjectExportMenu::chooseAndExport(Kind kind)
         folder = QDir::homePath();
     const QString name = ProjectTexts::exportFileName(
         m_project, kind == Kind::projectSheet ? ProjectTexts::projectSheetSuffix : ProjectTexts::quoteSuffix);
-    const QString path = QFileDialog::getSaveFileName(window(), QString(), folder + u'/' + name, tr("PDF documents (*.pdf)"));
+    const QString path = AppPaths::withSuffix(
+        QFileDialog::getSaveFileName(window(), QString(), folder + u'/' + name, tr("PDF documents (*.pdf)")), QStringLiteral(".pdf"));
     if (path.isEmpty())
         return;
     exportTo(kind, path);

@@ -3,6 +3,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
+#include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Projects/BomFileReader.h"
@@ -348,9 +349,10 @@ void ProjectPartsView::exportShoppingList()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty())
         folder = QDir::homePath();
-    const QString path = QFileDialog::getSaveFileName(window(), tr("Shopping List"),
-                                                      folder + u'/' + ShoppingList::proposedFileName(m_project),
-                                                      tr("CSV files (*.csv)"));
+    const QString path = AppPaths::withSuffix(QFileDialog::getSaveFileName(window(), tr("Shopping List"),
+                                                                           folder + u'/' + ShoppingList::proposedFileName(m_project),
+                                                                           tr("CSV files (*.csv)")),
+                                              QStringLiteral(".csv"));
     if (!path.isEmpty())
         exportShoppingListTo(path);
 }

@@ -74,6 +74,13 @@ BusinessSettings::BusinessSettings(SettingsStore& settings, ImagePicker picker, 
         logo));
     logoLayout->addWidget(markRow(wideKey(), tr("Wide"), QStringLiteral("rectangle"), QSize(132, 48)));
     logoLayout->addWidget(markRow(squareKey(), tr("Square"), QStringLiteral("square"), QSize(56, 56)));
+    // Why a chosen or stored logo can't be used; exports would leave it out.
+    m_logoProblem = SettingsStyle::caption(QString(), logo);
+    m_logoProblem->setObjectName(QStringLiteral("logoProblem"));
+    m_logoProblem->setWordWrap(true);
+    m_logoProblem->setStyleSheet(QStringLiteral("color: #D70015;"));
+    m_logoProblem->hide();
+    logoLayout->addWidget(m_logoProblem);
     auto* exportRow = new QFormLayout;
     m_documentLogo = new QComboBox(logo);
     m_documentLogo->setObjectName(QStringLiteral("documentLogoPicker"));
@@ -124,9 +131,27 @@ BusinessSettings::BusinessSettings(SettingsStore& settings, ImagePicker picker, 
     auto* vat = new QLineEdit(tax);
     vat->setObjectName(QStringLiteral("businessVatRate"));
     m_lines.insert(BusinessKeys::vatRate, vat);
-    connect(vat, &QLineEdit::textEdited, this, [this](const QString& text) { m_settings.setText(BusinessKeys::vatRate, text); });
+    // Only a rate from 0 to 100 is stored; while the text is anything else the stored rate stays,
+    // the pane says so, and the field shows the stored rate again once the user leaves it.
+    auto* vatProblem = SettingsStyle::caption(tr("Enter a VAT rate from 0 to 100, or leave it blank for no VAT."), tax);
+    vatProblem->setObjectName(QStringLiteral("vatRateProblem"));
+    vatProblem->setStyleSheet(QStringLiteral("color: #D70015;"));
+    vatProblem->hide();
+    connect(vat, &QLineEdit::textEdited, this, [this, vatProblem](const QString& text) {
+        const bool accepted = BusinessProfile::acceptsVatRateText(text.trimmed());
+        vatProblem->setVisible(!accepted);
+        if (accepted)
+            m_settings.setText(BusinessKeys::vatRate, text.trimmed());
+    });
+    connect(vat, &QLineEdit::editingFinished, this, [this, vat, vatProblem] {
+        vatProblem->hide();
+        const QString stored = m_settings.textValue(BusinessKeys::vatRate);
+        if (vat->text() != stored)
+            vat->setText(stored);
+    });
     taxForm->addRow(tr("VAT rate (%)"), vat);
     taxLayout->addLayout(taxForm);
+    taxLayout->addWidget(vatProblem);
     taxLayout->addWidget(SettingsStyle::caption(tr("VAT is applied to quote totals. Leave blank for no VAT."), tax));
     layout->addWidget(tax);
     layout->addStretch(1);
@@ -193,9 +218,13 @@ void BusinessSettings::pickLogo(const QString& key)
     QString name;
     try {
         name = BusinessProfile::saveLogo(path);
-    } catch (const DomainError&) {
-        return;  // the previous mark stays as it was
+    } catch (const DomainError& e) {
+        // The previous mark stays as it was; the pane says why the new one was refused.
+        m_logoProblem->setText(e.localizedDescription());
+        m_logoProblem->show();
+        return;
     }
+    m_logoProblem->hide();
     m_settings.setText(key, name);
     // A restored backup can leave both marks naming one file; keep it while the other uses it.
     const QString other = key == wideKey() ? squareKey() : wideKey();
@@ -205,6 +234,7 @@ void BusinessSettings::pickLogo(const QString& key)
 
 void BusinessSettings::removeLogo(const QString& key)
 {
+    m_logoProblem->hide();
     const QString previous = m_settings.textValue(key);
     const QString other = key == wideKey() ? squareKey() : wideKey();
     if (previous != m_settings.textValue(other))
@@ -243,6 +273,12 @@ void BusinessSettings::showMark(const QString& key)
         return;
     const QString fileName = m_settings.textValue(key);
     const QImage image = BusinessProfile::loadLogo(fileName);
+    if (!fileName.isEmpty() && image.isNull()) {
+        // A stored logo that no longer reads would silently be left off every export.
+        m_logoProblem->setText(tr("The %1 logo can't be read any more, so exports leave it out. Choose it again or another image.")
+                                   .arg(key == wideKey() ? tr("wide") : tr("square")));
+        m_logoProblem->show();
+    }
     if (!image.isNull()) {
         const QSize inner = mark.box - QSize(8, 8);
         const qreal dpr = devicePixelRatioF();

@@ -60,6 +60,7 @@ private:
     ImagePicker m_picker;
     QHash<QString, QLineEdit*> m_lines;
     QHash<QString, Mark> m_marks;
+    QLabel* m_logoProblem = nullptr;
     QPlainTextEdit* m_address;
     QComboBox* m_documentLogo;
     QComboBox* m_currency;

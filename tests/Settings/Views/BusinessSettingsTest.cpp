@@ -77,7 +77,8 @@ TEST_F(BusinessPane, FieldsWriteTheirKeysExactlyAsTyped)
     pane->documentLogoPicker()->setCurrentIndex(1);
     Q_EMIT pane->documentLogoPicker()->activated(1);
     EXPECT_EQ(settings->textValue(QStringLiteral("business.name")), QStringLiteral("Volt & Solder"));
-    EXPECT_EQ(settings->textValue(QStringLiteral("business.vatRate")), QStringLiteral("17,5%"));
+    // A rate the quote can't use is not stored.
+    EXPECT_EQ(settings->textValue(QStringLiteral("business.vatRate")), QString());
     EXPECT_EQ(settings->textValue(QStringLiteral("business.address")), QStringLiteral("1\n2\n3\n4\n5\n6"));
     EXPECT_EQ(settings->textValue(QStringLiteral("business.currency")), QStringLiteral("PLN"));
     EXPECT_EQ(settings->textValue(QStringLiteral("business.documentLogo")), QStringLiteral("square"));
@@ -90,6 +91,31 @@ TEST_F(BusinessPane, FieldsWriteTheirKeysExactlyAsTyped)
     settings->setText(QStringLiteral("business.address"), QStringLiteral("Elsewhere"));
     EXPECT_EQ(pane->lineEdit(QStringLiteral("business.phone"))->text(), QStringLiteral("0123"));
     EXPECT_EQ(pane->addressEdit()->toPlainText(), QStringLiteral("Elsewhere"));
+}
+
+TEST_F(BusinessPane, VatRatesOutsideZeroToHundredAreRefusedWhereTheyAreTyped)
+{
+    QLineEdit* vat = pane->lineEdit(QStringLiteral("business.vatRate"));
+    QLabel* problem = pane->findChild<QLabel*>(QStringLiteral("vatRateProblem"));
+    ASSERT_TRUE(problem);
+    Q_EMIT vat->textEdited(QStringLiteral("20"));
+    EXPECT_EQ(settings->textValue(QStringLiteral("business.vatRate")), QStringLiteral("20"));
+    EXPECT_FALSE(problem->isVisibleTo(pane.get()));
+    for (const QString& bad : {QStringLiteral("-5"), QStringLiteral("150"), QStringLiteral("100.01"), QStringLiteral("1e2"),
+                               QStringLiteral("twenty")}) {
+        vat->setText(bad);
+        Q_EMIT vat->textEdited(bad);
+        EXPECT_EQ(settings->textValue(QStringLiteral("business.vatRate")), QStringLiteral("20")) << bad.toStdString();
+        EXPECT_TRUE(problem->isVisibleTo(pane.get()));
+    }
+    // Leaving the field shows the rate in force again.
+    Q_EMIT vat->editingFinished();
+    EXPECT_EQ(vat->text(), QStringLiteral("20"));
+    EXPECT_FALSE(problem->isVisibleTo(pane.get()));
+    Q_EMIT vat->textEdited(QStringLiteral("100"));
+    EXPECT_EQ(settings->textValue(QStringLiteral("business.vatRate")), QStringLiteral("100"));
+    Q_EMIT vat->textEdited(QString());
+    EXPECT_EQ(settings->textValue(QStringLiteral("business.vatRate")), QString());
 }
 
 TEST_F(BusinessPane, ChoosingAndReplacingAMarkKeepsOneFile)
@@ -144,6 +170,82 @@ TEST_F(BusinessPane, AMissingOrBrokenFileShowsThePlaceholderButCanBeRemoved)
     EXPECT_TRUE(removeShown(kSquare));
     pane->removeLogo(kSquare);
     EXPECT_EQ(settings->textValue(kSquare), QString());
+}
+
+// A PNG chunk: length, type and data, and the CRC over type and data.
+QByteArray pngChunk(const QByteArray& typeAndData)
+{
+    quint32 crc = 0xFFFFFFFF;
+    for (char c : typeAndData) {
+        crc ^= quint8(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    crc ^= 0xFFFFFFFF;
+    QByteArray out;
+    for (quint32 v : {quint32(typeAndData.size() - 4), crc}) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out.append(char((v >> shift) & 0xFF));
+        if (out.size() == 4)
+            out.append(typeAndData);
+    }
+    return out;
+}
+
+// A PNG whose header claims the given size: enough for a reader to know how large it is.
+QByteArray pngHeader(quint32 width, quint32 height)
+{
+    QByteArray ihdr("IHDR");
+    for (quint32 v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            ihdr.append(char((v >> shift) & 0xFF));
+    ihdr.append("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk(ihdr) + pngChunk("IDAT") + pngChunk("IEND");
+}
+
+TEST_F(BusinessPane, ALogoThatCantBeReadOrIsTooLargeIsRefusedWithTheReason)
+{
+    QLabel* problem = pane->findChild<QLabel*>(QStringLiteral("logoProblem"));
+    ASSERT_TRUE(problem);
+    EXPECT_FALSE(problem->isVisibleTo(pane.get()));
+
+    const QString text = folder + QStringLiteral("/notes.png");
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a picture");
+    f.close();
+    nextPick = text;
+    pane->pickLogo(kWide);
+    EXPECT_TRUE(problem->isVisibleTo(pane.get()));
+    EXPECT_TRUE(problem->text().contains(QStringLiteral("notes.png")));
+    EXPECT_EQ(settings->textValue(kWide), QString());
+    EXPECT_TRUE(businessFiles().isEmpty());
+
+    const QString huge = folder + QStringLiteral("/poster.png");
+    QFile h(huge);
+    ASSERT_TRUE(h.open(QIODevice::WriteOnly));
+    h.write(pngHeader(20000, 15000));
+    h.close();
+    nextPick = huge;
+    pane->pickLogo(kSquare);
+    EXPECT_TRUE(problem->text().contains(QStringLiteral("too large"))) << problem->text().toStdString();
+    EXPECT_TRUE(problem->text().contains(QStringLiteral("20000")));
+    EXPECT_EQ(settings->textValue(kSquare), QString());
+
+    // A good image clears the message.
+    nextPick = image(QStringLiteral("fine.png"), QSize(64, 64));
+    pane->pickLogo(kSquare);
+    EXPECT_FALSE(problem->isVisibleTo(pane.get()));
+    EXPECT_FALSE(settings->textValue(kSquare).isEmpty());
+
+    // A stored logo that stopped reading is reported too.
+    QFile broken(BusinessProfile::folder() + QStringLiteral("/logo-broken.png"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("garbage");
+    broken.close();
+    settings->setText(kWide, QStringLiteral("logo-broken.png"));
+    EXPECT_TRUE(problem->isVisibleTo(pane.get()));
+    EXPECT_TRUE(problem->text().contains(QStringLiteral("wide")));
 }
 
 TEST_F(BusinessPane, AFileBothMarksNameSurvivesReplacingOneOfThem)
