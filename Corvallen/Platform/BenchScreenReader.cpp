@@ -1,5 +1,7 @@
 #include "Corvallen/Platform/BenchScreenReader.h"
 
+#include "Corvallen/Platform/ScreenSegmenter.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -323,23 +325,6 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex)
     return out;
 }
 
-int innermostBox(const QList<QRect>& boxes, const QRect& r)
-{
-    int best = -1;
-    qint64 bestArea = 0;
-    for (int i = 0; i < boxes.size(); ++i) {
-        const QRect& b = boxes.at(i);
-        if (!b.contains(r.center()))
-            continue;
-        const qint64 area = qint64(b.width()) * b.height();
-        if (best < 0 || area < bestArea) {
-            best = i;
-            bestArea = area;
-        }
-    }
-    return best;
-}
-
 int verticalOverlap(const QRect& a, const QRect& b)
 {
     return std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
@@ -390,7 +375,7 @@ public:
         }
         for (int i = 0; i < words.size(); ++i)
             for (Token t : tokensOf(words.at(i), i)) {
-                t.frame = innermostBox(screen.boxes, t.box);
+                t.frame = ScreenSegmenter::innermostFrame(screen.boxes, t.box);
                 m_tokens.append(t);
             }
         markStatus();

@@ -226,24 +226,6 @@ int verticalOverlap(const QRect& a, const QRect& b)
     return std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
 }
 
-int innermostFrame(const QList<QRect>& frames, const QRect& r)
-{
-    int best = -1;
-    qint64 bestArea = 0;
-    const QPoint c = r.center();
-    for (int i = 0; i < frames.size(); ++i) {
-        const QRect& f = frames.at(i);
-        if (!f.contains(c))
-            continue;
-        const qint64 area = qint64(f.width()) * f.height();
-        if (best < 0 || area < bestArea) {
-            best = i;
-            bestArea = area;
-        }
-    }
-    return best;
-}
-
 struct Disjoint {
     std::vector<int> parent;
     explicit Disjoint(size_t n) : parent(n) { std::iota(parent.begin(), parent.end(), 0); }
@@ -471,6 +453,24 @@ std::vector<bool> runMask(const Scan& scan, const QRect& box)
         for (int x = 0; x < box.width(); ++x)
             mask[size_t(y) * size_t(box.width()) + size_t(x)] = scan.at(box.left() + x, box.top() + y) * 2 > peak;
     return mask;
+}
+
+int innermostFrame(const QList<QRect>& frames, const QRect& r)
+{
+    int best = -1;
+    qint64 bestArea = 0;
+    const QPoint c = r.center();
+    for (int i = 0; i < frames.size(); ++i) {
+        const QRect& f = frames.at(i);
+        if (!f.contains(c))
+            continue;
+        const qint64 area = qint64(f.width()) * f.height();
+        if (best < 0 || area < bestArea) {
+            best = i;
+            bestArea = area;
+        }
+    }
+    return best;
 }
 
 }  // namespace ScreenSegmenter

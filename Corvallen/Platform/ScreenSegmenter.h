@@ -42,4 +42,7 @@ QImage runImage(const Scan& scan, const QRect& box, double scale, int pad);
 // faint unlit segments some screens draw stay out.
 std::vector<bool> runMask(const Scan& scan, const QRect& box);
 
+// The smallest of `frames` holding the centre of `r` (the box a text belongs to), or -1.
+int innermostFrame(const QList<QRect>& frames, const QRect& r);
+
 }  // namespace ScreenSegmenter

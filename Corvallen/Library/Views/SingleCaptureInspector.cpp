@@ -274,14 +274,19 @@ void SingleCaptureInspector::showReading()
     const auto mode = m_capture->mode();
     const auto value = m_capture->value();
     const auto unit = m_capture->unit();
-    if (!mode || !value || !unit) {
+    const auto summary = m_capture->summary();
+    // A reading without a value (an overload) still has its mode and a summary saying why: the
+    // box shows those, so the user sees "overload" rather than nothing.
+    const bool full = mode && value && unit;
+    const bool valueless = !value && summary;
+    if (!full && !valueless) {
         m_readingBox->hide();
         return;
     }
-    m_readingLine->setText(*mode + QStringLiteral(": ") + number(*value) + QLatin1Char(' ') + *unit);
+    m_readingLine->setText(full ? *mode + QStringLiteral(": ") + number(*value) + QLatin1Char(' ') + *unit : mode.value_or(QString()));
+    m_readingLine->setVisible(full || mode);
     const auto minValue = m_capture->minValue();
     const auto maxValue = m_capture->maxValue();
-    const auto summary = m_capture->summary();
     m_minLine->setText(minValue ? tr("Min ") + number(*minValue) : QString());
     m_minLine->setVisible(bool(minValue));
     m_maxLine->setText(maxValue ? tr("Max ") + number(*maxValue) : QString());

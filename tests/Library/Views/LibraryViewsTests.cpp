@@ -271,6 +271,22 @@ TEST(LibraryViews, SingleInspectorTagsReadingAndProjects)
     EXPECT_TRUE(panel.readingBox()->isVisibleTo(&panel));
     EXPECT_TRUE(panel.readingBox()->findChildren<QLabel*>().first()->text().startsWith(QStringLiteral("DC: 5")));
 
+    // An overload has no value, only its mode and a summary saying so: the box still shows them.
+    c->setMode(QStringLiteral("Resistance"));
+    c->setValue(std::nullopt);
+    c->setUnit(QStringLiteral("k\u03A9"));
+    c->setSummary(QStringLiteral("A Resistance reading showing overload (OL)."));
+    panel.refresh();
+    ASSERT_TRUE(panel.readingBox()->isVisibleTo(&panel));
+    QStringList shown;
+    for (const QLabel* l : panel.readingBox()->findChildren<QLabel*>())
+        if (l->isVisibleTo(&panel))
+            shown << l->text();
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("Resistance"), QStringLiteral("A Resistance reading showing overload (OL).")}));
+    c->setSummary(std::nullopt);  // neither value nor summary: nothing to show
+    panel.refresh();
+    EXPECT_FALSE(panel.readingBox()->isVisibleTo(&panel));
+
     // A failed analysis shows its text and leaves the capture as it was.
     Capture* missing = s.capture(QStringLiteral("gone.png"), QStringLiteral("Gone"), false);
     panel.setCapture(missing);
