@@ -17,7 +17,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth zip unzip poppler-utils sqlite3 dbus-daemon
   # fonts the drawn instrument screens of the analysis tests and benchmark use
-  fonts-dejavu-core fonts-liberation2 fonts-freefont-ttf fonts-dseg
+  fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-freefont-ttf fonts-dseg fonts-urw-base35 fonts-noto-mono
 )
 
 missing=()

@@ -234,11 +234,14 @@ struct Disjoint {
 };
 
 // Small marks that belong to the glyphs beside them: a decimal point on the baseline, a minus
-// sign at mid height, the two dots of a colon.
-bool isPoint(const QRect& small, const QRect& big)
+// sign at mid height, the two dots of a colon. A point is a solid blob; a small letter set low
+// beside large digits (a unit) is not.
+bool isPoint(const QRect& small, double fill, const QRect& big)
 {
     const int H = big.height();
-    return small.height() <= H * 0.3 && small.width() <= H * 0.35 && std::abs(small.bottom() - big.bottom()) <= std::max(2.0, H * 0.15);
+    const bool solid = fill >= 0.45 && small.width() <= small.height() * 2.5 && small.height() <= small.width() * 2.5;
+    return small.height() <= H * 0.3 && small.width() <= H * 0.35 && std::abs(small.bottom() - big.bottom()) <= std::max(2.0, H * 0.15)
+           && (solid || small.height() <= 3);
 }
 
 bool isDash(const QRect& small, const QRect& big)
@@ -309,6 +312,7 @@ Scan scan(const QImage& source)
     mask = hysteresis(s.contrast, w, h, high, low);
     std::vector<Component> comps = components(mask, w, h, labels);
     std::vector<QRect> boxes;
+    std::vector<int> areas;
     std::vector<int> barThickness;  // for solid bars (LCD segments, strokes of 1, l, I), else 0
     for (const Component& c : comps) {
         if (c.area < 3 || isLineArt(c))
@@ -316,6 +320,7 @@ Scan scan(const QImage& source)
         if (c.box.height() > h * 0.7)
             continue;
         boxes.push_back(c.box);
+        areas.push_back(c.area);
         const int thin = std::min(c.box.width(), c.box.height());
         const int length = std::max(c.box.width(), c.box.height());
         const double fill = double(c.area) / (double(c.box.width()) * c.box.height());
@@ -348,17 +353,23 @@ Scan scan(const QImage& source)
                 pieces.join(int(i), int(j));
         }
     std::vector<QRect> glyphs;
+    std::vector<double> glyphFill;
     {
         std::vector<int> index(boxes.size(), -1);
+        std::vector<int> ink;
         for (size_t i = 0; i < boxes.size(); ++i) {
             const int root = pieces.find(int(i));
             if (index[size_t(root)] < 0) {
                 index[size_t(root)] = int(glyphs.size());
                 glyphs.push_back(boxes[i]);
+                ink.push_back(areas[i]);
             } else {
                 glyphs[size_t(index[size_t(root)])] |= boxes[i];
+                ink[size_t(index[size_t(root)])] += areas[i];
             }
         }
+        for (size_t g = 0; g < glyphs.size(); ++g)
+            glyphFill.push_back(double(ink[g]) / (double(glyphs[g].width()) * glyphs[g].height()));
     }
 
     // Runs: glyphs of one size side by side on one line, within the same box.
@@ -374,13 +385,14 @@ Scan scan(const QImage& source)
             const QRect& b = glyphs[j];
             const QRect& big = a.height() >= b.height() ? a : b;
             const QRect& small = a.height() >= b.height() ? b : a;
+            const double smallFill = a.height() >= b.height() ? glyphFill[j] : glyphFill[i];
             const int gap = gapBetween(a, b);
             const int H = big.height();
             bool join = false;
             if (small.height() >= H / 1.7) {
                 const int overlap = verticalOverlap(a, b);
                 join = overlap >= small.height() * 0.6 && gap <= H * 0.75;
-            } else if (isPoint(small, big) || isDash(small, big)) {
+            } else if (isPoint(small, smallFill, big) || isDash(small, big)) {
                 join = gap <= H * 0.75 && verticalOverlap(a, b) > 0;
             }
             if (join)

@@ -55,16 +55,16 @@ Grid unslanted(const std::vector<bool>& mask, int w, int h, double shear)
     return g;
 }
 
-int emptyColumns(const Grid& g)
+double columnPeakiness(const Grid& g)
 {
-    int empty = 0;
+    double sum = 0;
     for (int x = 0; x < g.width(); ++x) {
-        bool any = false;
-        for (int y = 0; y < g.height() && !any; ++y)
-            any = g.at(x, y);
-        empty += any ? 0 : 1;
+        int ink = 0;
+        for (int y = 0; y < g.height(); ++y)
+            ink += g.at(x, y) ? 1 : 0;
+        sum += double(ink) * ink;
     }
-    return empty;
+    return sum;
 }
 
 Box inkBox(const Grid& g, int x0, int x1)
@@ -147,14 +147,15 @@ std::optional<Reading> decode(const std::vector<bool>& mask, int width, int heig
 {
     if (width < 4 || height < 12 || mask.size() != size_t(width) * size_t(height))
         return std::nullopt;
-    // Take out the slant that keeps the columns between digits from being empty.
+    // Take out the slant: sheared upright, the vertical bars stand in few columns, so the ink
+    // per column peaks highest (the sum of squared column counts is largest).
     double bestShear = 0;
-    int bestEmpty = -1;
-    for (int k = 0; k <= 8; ++k) {
-        const double shear = k * 0.03;
-        const int empty = emptyColumns(unslanted(mask, width, height, shear)) - int(std::ceil(shear * height));
-        if (empty > bestEmpty) {
-            bestEmpty = empty;
+    double bestPeak = -1;
+    for (int k = 0; k <= 12; ++k) {
+        const double shear = k * 0.025;
+        const double peak = columnPeakiness(unslanted(mask, width, height, shear));
+        if (peak > bestPeak * 1.01) {
+            bestPeak = peak;
             bestShear = shear;
         }
     }

@@ -8,6 +8,10 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <QRegularExpression>
+
+#include <QSet>
+
 #include <algorithm>
 #include <memory>
 #include <mutex>
@@ -136,9 +140,129 @@ int tallestGlyphIn(const ScreenSegmenter::Run& run, int left, int right)
     return tallest ? tallest : run.height;
 }
 
-bool hasDigit(const QString& s)
+bool isPlainNumber(const QString& s)
 {
-    return std::any_of(s.begin(), s.end(), [](QChar c) { return c.isDigit(); });
+    static const QRegularExpression number(QStringLiteral("^-?\\d+([.,]\\d+)?$"));
+    return number.match(s).hasMatch();
+}
+
+std::optional<SevenSegmentDecoder::Reading> decodeArea(const ScreenSegmenter::Scan& scan, const QRect& area)
+{
+    const QRect box = area.adjusted(-1, -1, 1, 1).intersected(QRect(0, 0, scan.width, scan.height));
+    if (box.height() < 14)
+        return std::nullopt;
+    return SevenSegmentDecoder::decode(ScreenSegmenter::runMask(scan, box), box.width(), box.height());
+}
+
+// A number drawn in seven segments, with the glyphs it was found in.
+struct SegmentNumber {
+    QRect box;
+    SevenSegmentDecoder::Reading reading;
+    QList<std::pair<int, int>> glyphs;  // run, glyph within the run
+    bool printed = false;  // one run of joined strokes, which the recogniser may read as well
+};
+
+// Seven-segment numbers. Their digits often come apart: the bars of a slanted or thin LCD face
+// don't touch, so a digit falls into several glyphs or runs; a lone "1" stands far from its
+// neighbours; a minus sign or decimal point is too small to count as a glyph; and a unit drawn
+// close by joins the digits' run. So glyphs side by side on the line of a tall glyph are tried
+// together, and the widest stretch that decodes as one number is taken.
+QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
+{
+    struct Glyph {
+        QRect box;
+        int run, index;
+    };
+    QList<Glyph> glyphs;
+    for (int r = 0; r < scan.runs.size(); ++r)
+        for (int g = 0; g < scan.runs.at(r).glyphs.size(); ++g)
+            glyphs.append({scan.runs.at(r).glyphs.at(g), r, g});
+    QList<int> seeds;
+    for (int i = 0; i < glyphs.size(); ++i)
+        if (glyphs.at(i).box.height() >= 14)
+            seeds.append(i);
+    std::sort(seeds.begin(), seeds.end(), [&](int a, int b) { return glyphs.at(a).box.height() > glyphs.at(b).box.height(); });
+    QList<bool> used(glyphs.size(), false), tried(glyphs.size(), false);
+    QList<SegmentNumber> out;
+    const QRect screen(0, 0, scan.width, scan.height);
+    for (int seed : seeds) {
+        if (used.at(seed) || tried.at(seed))
+            continue;
+        const QRect& s = glyphs.at(seed).box;
+        const int H = s.height();
+        const int bandTop = s.top() - H / 5, bandBottom = s.bottom() + H / 5;
+        QList<int> line;
+        for (int j = 0; j < glyphs.size(); ++j) {
+            const QRect& b = glyphs.at(j).box;
+            if (!used.at(j) && b.top() >= bandTop && b.bottom() <= bandBottom && b.right() >= s.left() - 12 * H && b.left() <= s.right() + 12 * H)
+                line.append(j);
+        }
+        std::sort(line.begin(), line.end(), [&](int a, int b) { return glyphs.at(a).box.left() < glyphs.at(b).box.left(); });
+        const int at = int(line.indexOf(seed));
+        // The neighbours reachable from the seed with gaps no wider than a digit.
+        int first = at, last = at;
+        int reach = s.left();
+        while (first > 0 && at - first < 7 && reach - glyphs.at(line.at(first - 1)).box.right() <= H * 0.9)
+            reach = std::min(reach, glyphs.at(line.at(--first)).box.left());
+        reach = s.right();
+        while (last + 1 < line.size() && last - at < 7 && glyphs.at(line.at(last + 1)).box.left() - reach <= H * 0.9)
+            reach = std::max(reach, glyphs.at(line.at(++last)).box.right());
+        for (int k = first; k <= last; ++k)
+            tried[line.at(k)] = true;
+        std::optional<SevenSegmentDecoder::Reading> best;
+        QRect bestArea;
+        int bestFrom = at, bestTo = at;
+        auto score = [](const SevenSegmentDecoder::Reading& r) { return r.cells * 10 + int(r.text.size()); };
+        for (int i = first; i <= at; ++i)
+            for (int j = at; j <= last; ++j) {
+                QRect area;
+                for (int k = i; k <= j; ++k)
+                    area |= glyphs.at(line.at(k)).box;
+                // A minus sign too thin to be a glyph of its own stands just left of the digits.
+                const QRect withSign = QRect(QPoint(area.left() - int(H * 0.8), area.top()), area.bottomRight()).intersected(screen);
+                for (const QRect& tryArea : {area, withSign}) {
+                    if (tryArea == withSign && i > 0 && glyphs.at(line.at(i - 1)).box.right() >= withSign.left())
+                        continue;  // something else stands there
+                    const auto r = decodeArea(scan, tryArea);
+                    if (r && (!best || score(*r) > score(*best))) {
+                        best = r;
+                        bestArea = tryArea;
+                        bestFrom = i;
+                        bestTo = j;
+                    }
+                }
+            }
+        if (!best)
+            continue;
+        // Digits of one piece each (printed digits, or segments drawn touching) inside one run
+        // count only as the whole run: a printed "4.5" inside "334.5" decodes too.
+        QSet<int> runs;
+        for (int k = bestFrom; k <= bestTo; ++k)
+            runs.insert(glyphs.at(line.at(k)).run);
+        const bool wholeRun = runs.size() == 1 && bestTo - bestFrom + 1 == scan.runs.at(*runs.begin()).glyphs.size();
+        if (!best->separateSegments && runs.size() == 1 && !wholeRun)
+            continue;
+        SegmentNumber n;
+        n.reading = *best;
+        n.box = bestArea;
+        // Everything inside the decoded area belongs to the number: the stretch's glyphs, and the
+        // halves of digits and points standing above or below them.
+        for (int k = 0; k < glyphs.size(); ++k) {
+            const QRect& b = glyphs.at(k).box;
+            const QRect inside = b.intersected(bestArea);
+            const bool inStretch = k == line.value(bestFrom) || (line.indexOf(k) >= bestFrom && line.indexOf(k) <= bestTo);
+            if (!used.at(k) && (inStretch || qint64(inside.width()) * inside.height() * 5 >= qint64(b.width()) * b.height() * 4)) {
+                n.glyphs.append({glyphs.at(k).run, glyphs.at(k).index});
+                used[k] = true;
+            }
+        }
+        QSet<int> taken;
+        for (const auto& [run, glyph] : n.glyphs)
+            taken.insert(run);
+        n.printed = !best->separateSegments && taken.size() == 1;
+        out.append(n);
+    }
+    return out;
 }
 
 }  // namespace
@@ -155,24 +279,36 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
     out.size = image.size();
     out.boxes = scan.frames;
 
-    // Seven-segment digits first: a run whose digits are drawn as separate bars is decoded here.
-    QList<std::optional<SevenSegmentDecoder::Reading>> segments;
-    for (const ScreenSegmenter::Run& run : scan.runs) {
-        std::optional<SevenSegmentDecoder::Reading> r;
-        if (run.height >= 14) {
-            const QRect box = run.box.adjusted(-1, -1, 1, 1).intersected(QRect(0, 0, scan.width, scan.height));
-            r = SevenSegmentDecoder::decode(ScreenSegmenter::runMask(scan, box), box.width(), box.height());
-        }
-        segments.append(r);
-    }
+    // Seven-segment numbers first: their glyphs are the decoder's. A number that is exactly one
+    // run of joined strokes is read by the recogniser too (it may be printed digits).
+    const QList<SegmentNumber> numbers = segmentNumbers(scan);
+    QList<QList<bool>> decoded;  // per run, per glyph: taken by a decoded number
+    for (const ScreenSegmenter::Run& run : scan.runs)
+        decoded.append(QList<bool>(run.glyphs.size(), false));
+    for (const SegmentNumber& n : numbers)
+        if (!n.printed)
+            for (const auto& [run, glyph] : n.glyphs)
+                decoded[run][glyph] = true;
 
-    // Every other run is read on its own as one line of text, scaled to the size the recogniser
-    // reads best and drawn dark on white: no page layout for the recogniser to guess.
+    // Every other run (or what the decoder left of it) is read on its own as one line of text,
+    // scaled to the size the recogniser reads best and drawn dark on white: no page layout for
+    // the recogniser to guess.
     QList<ScreenWord> words;
     for (int i = 0; i < scan.runs.size(); ++i) {
-        if (segments.at(i) && segments.at(i)->separateSegments)
-            continue;
-        const ScreenSegmenter::Run& run = scan.runs.at(i);
+        ScreenSegmenter::Run run = scan.runs.at(i);
+        if (decoded.at(i).contains(true)) {
+            ScreenSegmenter::Run rest;
+            rest.frame = run.frame;
+            for (int g = 0; g < run.glyphs.size(); ++g)
+                if (!decoded.at(i).at(g)) {
+                    rest.glyphs.append(run.glyphs.at(g));
+                    rest.box |= run.glyphs.at(g);
+                    rest.height = std::max(rest.height, run.glyphs.at(g).height());
+                }
+            if (rest.glyphs.isEmpty() || rest.height < 5)
+                continue;
+            run = rest;
+        }
         const double scale = std::clamp(double(sheetTextHeight) / run.height, 0.25, 6.0);
         const int pad = 10;
         const QRect box = run.box.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, scan.width, scan.height));
@@ -203,32 +339,19 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
         } while (it->Next(tesseract::RIL_WORD));
     }
     api->Clear();
-    // Runs the recogniser read poorly but that decode cleanly as segments take the decoded text.
-    for (int i = 0; i < scan.runs.size(); ++i) {
-        const auto& seg = segments.at(i);
-        if (!seg)
-            continue;
-        bool replace = seg->separateSegments;
-        if (!replace) {
-            QString read;
-            float confidence = 100;
-            for (const ScreenWord& w : words)
-                if (w.row == i) {
-                    read += w.text;
-                    confidence = std::min(confidence, w.confidence);
-                }
-            // Printed digits are the recogniser's to read; the decoder only fills in where it read nothing.
-            replace = read.isEmpty() || (!hasDigit(read) && confidence < 40);
-        }
-        if (!replace)
-            continue;
-        words.erase(std::remove_if(words.begin(), words.end(), [&](const ScreenWord& w) { return w.row == i; }), words.end());
+    // A decoded number stands for the glyphs it was read from. Where the recogniser read the
+    // same single run, the decoder's reading wins: it sees the decimal point and the minus sign,
+    // which the recogniser tends to lose on segment digits.
+    for (const SegmentNumber& n : numbers) {
+        const int first = n.glyphs.first().first;
+        if (n.printed)
+            words.erase(std::remove_if(words.begin(), words.end(), [&](const ScreenWord& w) { return w.row == first; }), words.end());
         ScreenWord w;
-        w.text = seg->text;
-        w.box = scan.runs.at(i).box;
-        w.textHeight = scan.runs.at(i).height;
+        w.text = n.reading.text;
+        w.box = n.box;
+        w.textHeight = n.box.height();
         w.confidence = 90;
-        w.row = i;
+        w.row = first;
         w.segmentDigits = true;
         words.append(w);
     }

@@ -19,8 +19,13 @@ enum class BenchLayout {
     SevenSegment,  // LCD digits drawn as segments, with decimal point and minus sign
     Overload,      // "OL", "O.L" or "OVER" instead of a value
     Oscilloscope,  // graticule, trace and a strip of labelled measurements
+    // Held out: never used while developing the reader, so their score shows how it copes with
+    // layouts it has not seen.
+    DualDisplay,     // title bar naming the mode, reading over a secondary reading, soft keys, Min/Max line
+    ScopeSidePanel,  // oscilloscope with its measurements in a column on the right
 };
-inline constexpr int benchLayoutCount = 6;
+inline constexpr int benchLayoutCount = 6;     // the layouts the reader is developed against
+inline constexpr int heldOutLayoutCount = 2;  // the ones after them
 
 struct BenchTruth {
     BenchLayout layout = BenchLayout::BigDigits;
@@ -43,8 +48,11 @@ struct BenchScreen {
 // draws the same screen (given the same fonts).
 BenchScreen drawBenchScreen(quint32 seed, BenchLayout layout, bool small);
 
-// `count` screens cycling through the layouts and both sizes.
+// `count` screens cycling through the development layouts and both sizes.
 QList<BenchScreen> benchScreenCorpus(int count, quint32 firstSeed = 1);
+
+// `count` screens cycling through the held-out layouts and both sizes.
+QList<BenchScreen> heldOutScreenCorpus(int count, quint32 firstSeed = 1);
 
 // Writes the image as an uncompressed 16-bit BMP (5-6-5 bit fields), the format the instrument
 // itself saves; Qt only writes 24- and 32-bit BMP files.
