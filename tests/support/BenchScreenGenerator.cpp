@@ -782,6 +782,36 @@ void layoutOverload(Canvas& c, Rng& r, BenchTruth& t)
     t.description = QStringLiteral("overload %1 %2").arg(shown, m.unit);
 }
 
+// The dotted or solid grid of an oscilloscope's screen.
+void drawGraticule(Canvas& c, const QRectF& grid, int columns, int rows, Qt::PenStyle style)
+{
+    c.p.setPen(QPen(c.pal.light ? QColor(185, 185, 185) : QColor(70, 70, 70), 1, style));
+    for (int i = 0; i <= columns; ++i)
+        c.p.drawLine(QPointF(grid.left() + grid.width() * i / columns, grid.top()), QPointF(grid.left() + grid.width() * i / columns, grid.bottom()));
+    for (int i = 0; i <= rows; ++i)
+        c.p.drawLine(QPointF(grid.left(), grid.top() + grid.height() * i / rows), QPointF(grid.right(), grid.top() + grid.height() * i / rows));
+}
+
+// A sine (0), square (1), triangle (2) or sawtooth (3) wave across the grid, `amplitude` of its
+// height either side of the middle.
+QPainterPath tracePath(const QRectF& grid, int shape, double cycles, double amplitude)
+{
+    QPainterPath trace;
+    for (int px = 0; px <= int(grid.width()); ++px) {
+        const double ph = px / grid.width() * cycles * 2 * M_PI;
+        const double y = shape == 0   ? std::sin(ph)
+                         : shape == 1 ? (std::sin(ph) >= 0 ? 0.9 : -0.9)
+                         : shape == 2 ? (2 / M_PI) * std::asin(std::sin(ph))
+                                      : std::fmod(ph / (2 * M_PI), 1.0) * 1.8 - 0.9;
+        const QPointF pt(grid.left() + px, grid.center().y() - y * grid.height() * amplitude);
+        if (px == 0)
+            trace.moveTo(pt);
+        else
+            trace.lineTo(pt);
+    }
+    return trace;
+}
+
 void layoutOscilloscope(Canvas& c, Rng& r, BenchTruth& t)
 {
     const int w = c.image.width(), h = c.image.height();
@@ -885,23 +915,9 @@ void layoutOscilloscope(Canvas& c, Rng& r, BenchTruth& t)
     }
     // Graticule and trace between the bars.
     const QRectF grid = stripOnTop ? QRectF(4, stripBottom + 4, w - 8, h - stripBottom - 8) : QRectF(4, bar + 2, w - 8, stripTop - bar - 6);
-    c.p.setPen(QPen(c.pal.light ? QColor(185, 185, 185) : QColor(70, 70, 70), 1, r.chance(0.6) ? Qt::DotLine : Qt::SolidLine));
-    for (int i = 0; i <= 10; ++i)
-        c.p.drawLine(QPointF(grid.left() + grid.width() * i / 10, grid.top()), QPointF(grid.left() + grid.width() * i / 10, grid.bottom()));
-    for (int i = 0; i <= 8; ++i)
-        c.p.drawLine(QPointF(grid.left(), grid.top() + grid.height() * i / 8), QPointF(grid.right(), grid.top() + grid.height() * i / 8));
-    QPainterPath trace;
+    drawGraticule(c, grid, 10, 8, r.chance(0.6) ? Qt::DotLine : Qt::SolidLine);
     const int shape = r.range(0, 2);
-    const double cycles = r.real(1.5, 4);
-    for (int px = 0; px <= int(grid.width()); ++px) {
-        const double ph = px / grid.width() * cycles * 2 * M_PI;
-        double y = shape == 0 ? std::sin(ph) : shape == 1 ? (std::sin(ph) >= 0 ? 0.9 : -0.9) : (2 / M_PI) * std::asin(std::sin(ph));
-        const QPointF pt(grid.left() + px, grid.center().y() - y * grid.height() * 0.35);
-        if (px == 0)
-            trace.moveTo(pt);
-        else
-            trace.lineTo(pt);
-    }
+    const QPainterPath trace = tracePath(grid, shape, r.real(1.5, 4), 0.35);
     c.p.setPen(QPen(r.pick(c.pal.light ? QList<QColor>{QColor(0, 60, 200), QColor(200, 0, 0)}
                                        : QList<QColor>{QColor(255, 230, 0), QColor(0, 230, 230), QColor(80, 255, 80)}),
                     r.real(1, 2.5)));
@@ -1058,23 +1074,9 @@ void layoutScopeSidePanel(Canvas& c, Rng& r, BenchTruth& t)
     }
     // Graticule, trace, trigger marker and two cursors.
     const QRectF grid(4, 4, panel.left() - 10, h - bar - 10);
-    c.p.setPen(QPen(c.pal.light ? QColor(185, 185, 185) : QColor(70, 70, 70), 1, Qt::DotLine));
-    for (int i = 0; i <= 8; ++i)
-        c.p.drawLine(QPointF(grid.left() + grid.width() * i / 8, grid.top()), QPointF(grid.left() + grid.width() * i / 8, grid.bottom()));
-    for (int i = 0; i <= 6; ++i)
-        c.p.drawLine(QPointF(grid.left(), grid.top() + grid.height() * i / 6), QPointF(grid.right(), grid.top() + grid.height() * i / 6));
-    QPainterPath trace;
+    drawGraticule(c, grid, 8, 6, Qt::DotLine);
     const double cycles = r.real(1.5, 5);
-    const int shape = r.range(0, 2);
-    for (int px = 0; px <= int(grid.width()); ++px) {
-        const double ph = px / grid.width() * cycles * 2 * M_PI;
-        const double y = shape == 0 ? std::sin(ph) : shape == 1 ? (std::sin(ph) >= 0 ? 0.8 : -0.8) : std::fmod(ph / (2 * M_PI), 1.0) * 1.6 - 0.8;
-        const QPointF pt(grid.left() + px, grid.center().y() - y * grid.height() * 0.3);
-        if (px == 0)
-            trace.moveTo(pt);
-        else
-            trace.lineTo(pt);
-    }
+    const QPainterPath trace = tracePath(grid, r.pick(QList<int>{0, 1, 3}), cycles, 0.3);
     c.p.setPen(QPen(c.pal.light ? QColor(0, 60, 200) : QColor(255, 230, 0), 1.5));
     c.p.drawPath(trace);
     c.p.setPen(QPen(QColor(255, 120, 0), 1, Qt::DashLine));
