@@ -1,27 +1,87 @@
 #include "Corvallen/Documents/PageRenderer.h"
 
+#include <QList>
 #include <QMetaObject>
-#include <QPointer>
 
 #include <poppler/qt6/poppler-qt6.h>
 
 #include <cmath>
 
+// The worker side: its own queue of requests, one page rendered per turn of its event loop, so
+// that requests and withdrawals from the main thread are seen between two pages.
+class PageRenderWorker : public QObject {
+public:
+    PageRenderWorker(PageRenderer::Opener open, PageRenderer* owner) : m_open(std::move(open)), m_owner(owner) {}
+
+    void request(PageRenderer::Key key)
+    {
+        m_queue.removeAll(key);
+        m_queue.append(key);
+        schedule();
+    }
+
+    void keepOnly(const QSet<int>& pages)
+    {
+        m_queue.removeIf([&](const PageRenderer::Key& k) { return !pages.contains(k.page); });
+    }
+
+private:
+    void schedule()
+    {
+        if (m_scheduled)
+            return;
+        m_scheduled = true;
+        QMetaObject::invokeMethod(this, [this] { renderNext(); }, Qt::QueuedConnection);
+    }
+
+    void renderNext()
+    {
+        m_scheduled = false;
+        if (m_queue.isEmpty())
+            return;
+        // The newest request first: it is the page the user is looking at now.
+        const PageRenderer::Key key = m_queue.takeLast();
+        if (!m_opened) {
+            m_pdf = m_open ? m_open() : nullptr;
+            if (m_pdf) {
+                m_pdf->setRenderHint(Poppler::Document::Antialiasing);
+                m_pdf->setRenderHint(Poppler::Document::TextAntialiasing);
+            }
+            m_opened = true;
+        }
+        QImage image;
+        if (m_pdf)
+            if (std::unique_ptr<Poppler::Page> page = m_pdf->page(key.page))
+                image = page->renderToImage(key.dpi100 / 100.0, key.dpi100 / 100.0);
+        PageRenderer* owner = m_owner;
+        QMetaObject::invokeMethod(owner, [owner, key, image] { owner->store(key, image); }, Qt::QueuedConnection);
+        if (!m_queue.isEmpty())
+            schedule();
+    }
+
+    friend class PageRenderer;
+    PageRenderer::Opener m_open;
+    PageRenderer* m_owner;
+    std::unique_ptr<Poppler::Document> m_pdf;
+    bool m_opened = false;
+    bool m_scheduled = false;
+    QList<PageRenderer::Key> m_queue;
+};
+
 PageRenderer::PageRenderer(Opener open, qint64 cacheBytes, QObject* parent)
-    : QObject(parent), m_open(std::move(open)), m_limit(std::max<qint64>(cacheBytes, 1))
+    : QObject(parent), m_limit(std::max<qint64>(cacheBytes, 1))
 {
-    m_worker = std::thread([this] { run(); });
+    m_worker = new PageRenderWorker(std::move(open), this);
+    m_worker->moveToThread(&m_thread);
+    m_thread.setObjectName(QStringLiteral("PageRenderer"));
+    m_thread.start();
 }
 
 PageRenderer::~PageRenderer()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-        m_queue.clear();
-    }
-    m_wake.notify_all();
-    m_worker.join();
+    m_thread.quit();
+    m_thread.wait();
+    delete m_worker;
 }
 
 QImage PageRenderer::image(int page, double dpi, bool* exact)
@@ -35,14 +95,11 @@ QImage PageRenderer::image(int page, double dpi, bool* exact)
     }
     if (exact)
         *exact = false;
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_pending.contains(key)) {
-            m_pending.insert(key);
-            m_queue.append(key);
-        }
+    if (!m_requested.contains(key)) {
+        m_requested.insert(key);
+        PageRenderWorker* worker = m_worker;
+        QMetaObject::invokeMethod(worker, [worker, key] { worker->request(key); }, Qt::QueuedConnection);
     }
-    m_wake.notify_one();
     // Meanwhile the nearest picture of the page at another resolution stands in.
     QImage best;
     int bestDistance = std::numeric_limits<int>::max();
@@ -60,59 +117,14 @@ QImage PageRenderer::image(int page, double dpi, bool* exact)
 
 void PageRenderer::keepOnly(const QSet<int>& pages)
 {
-    std::lock_guard lock(m_mutex);
-    QList<Key> kept;
-    for (const Key& k : std::as_const(m_queue)) {
-        if (pages.contains(k.page))
-            kept.append(k);
-        else
-            m_pending.remove(k);
-    }
-    m_queue = kept;
+    m_requested.removeIf([&](const Key& k) { return !pages.contains(k.page); });
+    PageRenderWorker* worker = m_worker;
+    QMetaObject::invokeMethod(worker, [worker, pages] { worker->keepOnly(pages); }, Qt::QueuedConnection);
 }
 
-int PageRenderer::pendingCount() const
+void PageRenderer::store(Key key, const QImage& image)
 {
-    std::lock_guard lock(m_mutex);
-    return int(m_pending.size());
-}
-
-void PageRenderer::run()
-{
-    std::unique_ptr<Poppler::Document> pdf;
-    bool opened = false;
-    for (;;) {
-        Key key{};
-        {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_stop || !m_queue.isEmpty(); });
-            if (m_stop)
-                return;
-            // The newest request first: it is the page the user is looking at now.
-            key = m_queue.takeLast();
-        }
-        if (!opened) {
-            pdf = m_open ? m_open() : nullptr;
-            if (pdf) {
-                pdf->setRenderHint(Poppler::Document::Antialiasing);
-                pdf->setRenderHint(Poppler::Document::TextAntialiasing);
-            }
-            opened = true;
-        }
-        QImage image;
-        if (pdf)
-            if (std::unique_ptr<Poppler::Page> page = pdf->page(key.page))
-                image = page->renderToImage(key.dpi100 / 100.0, key.dpi100 / 100.0);
-        QMetaObject::invokeMethod(this, [this, key, image] { store(key, image); }, Qt::QueuedConnection);
-    }
-}
-
-void PageRenderer::store(const Key& key, const QImage& image)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_pending.remove(key);
-    }
+    m_requested.remove(key);
     if (image.isNull())
         return;
     if (auto old = m_cache.find(key); old != m_cache.end()) {

@@ -2,24 +2,24 @@
 
 #include <QHash>
 #include <QImage>
-#include <QList>
 #include <QObject>
 #include <QSet>
+#include <QThread>
 
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 namespace Poppler {
 class Document;
 }
 
+class PageRenderWorker;
+
 // Renders the pages of a shown document on a worker thread and keeps the pictures in a cache
 // bounded in bytes, so scrolling a long scanned document never waits for a page on the main
 // thread. The worker opens its own copy of the document (poppler documents are not shared
-// between threads). Requests for pages no longer wanted are dropped before they are rendered.
+// between threads) and talks to the main thread only through queued calls. Requests for pages
+// no longer wanted are dropped before they are rendered.
 class PageRenderer : public QObject {
     Q_OBJECT
 public:
@@ -37,37 +37,37 @@ public:
 
     qint64 cachedBytes() const { return m_bytes; }
     qint64 cacheLimit() const { return m_limit; }
-    int pendingCount() const;
+    int pendingCount() const { return int(m_requested.size()); }
+
+    struct Key {
+        int page;
+        int dpi100;  // dpi in hundredths, so nearly equal zoom steps share one picture
+        bool operator==(const Key& o) const { return page == o.page && dpi100 == o.dpi100; }
+    };
 
 signals:
     // A requested page's picture is in the cache (main thread).
     void pageReady(int page);
 
 private:
-    struct Key {
-        int page;
-        int dpi100;  // dpi in hundredths, so nearly equal zoom steps share one picture
-        bool operator==(const Key& o) const { return page == o.page && dpi100 == o.dpi100; }
-    };
-    friend size_t qHash(const Key& k, size_t seed) { return qHashMulti(seed, k.page, k.dpi100); }
+    friend class PageRenderWorker;
     struct Entry {
         QImage image;
         quint64 used;
     };
 
-    void run();
-    void store(const Key& key, const QImage& image);
+    void store(Key key, const QImage& image);
 
-    Opener m_open;
     qint64 m_limit;
     qint64 m_bytes = 0;
     quint64 m_clock = 0;
-    QHash<Key, Entry> m_cache;  // main thread only
-
-    mutable std::mutex m_mutex;  // guards the queue and the stop flag
-    std::condition_variable m_wake;
-    QList<Key> m_queue;
-    QSet<Key> m_pending;
-    bool m_stop = false;
-    std::thread m_worker;
+    QHash<Key, Entry> m_cache;
+    QSet<Key> m_requested;
+    QThread m_thread;
+    PageRenderWorker* m_worker = nullptr;  // lives on m_thread
 };
+
+inline size_t qHash(const PageRenderer::Key& k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.page, k.dpi100);
+}
