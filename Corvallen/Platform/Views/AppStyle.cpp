@@ -9,6 +9,30 @@
 namespace {
 
 bool isSegment(const QWidget* widget) { return widget && widget->property("segment").toBool(); }
+bool isProminent(const QWidget* widget) { return widget && widget->property("prominent").toBool(); }
+
+void drawProminentPanel(const QStyleOption* option, QPainter* painter)
+{
+    const QPalette& pal = option->palette;
+    QColor fill = pal.color(QPalette::Active, QPalette::Highlight);
+    if (!(option->state & QStyle::State_Enabled))
+        fill.setAlphaF(0.45);
+    else if (option->state & QStyle::State_Sunken)
+        fill = fill.darker(120);
+    else if (option->state & QStyle::State_MouseOver)
+        fill = fill.lighter(110);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(fill);
+    painter->drawRoundedRect(QRectF(option->rect).adjusted(1, 1, -1, -1), 5, 5);
+    if (option->state & QStyle::State_HasFocus) {
+        painter->setBrush(Qt::NoBrush);
+        painter->setPen(QPen(pal.color(QPalette::Active, QPalette::HighlightedText), 1.2));
+        painter->drawRoundedRect(QRectF(option->rect).adjusted(3, 3, -3, -3), 3.5, 3.5);
+    }
+    painter->restore();
+}
 
 QColor textColor(const QPalette& palette, qreal alpha)
 {
@@ -106,7 +130,7 @@ void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* optio
         drawSegmentPanel(option, painter, widget);
         return;
     }
-    if (element == PE_FrameFocusRect && isSegment(widget))
+    if (element == PE_FrameFocusRect && (isSegment(widget) || isProminent(widget)))
         return;  // the panel draws its own ring
     if (element == PE_IndicatorCheckBox || (element == PE_IndicatorItemViewItemCheck)) {
         const QPalette& pal = option->palette;
@@ -167,6 +191,18 @@ void AppStyle::drawControl(ControlElement element, const QStyleOption* option, Q
     if (element == CE_PushButtonBevel && isSegment(widget)) {
         drawSegmentPanel(option, painter, widget);
         return;
+    }
+    if (isProminent(widget)) {
+        if (element == CE_PushButtonBevel) {
+            drawProminentPanel(option, painter);
+            return;
+        }
+        if (element == CE_PushButtonLabel)
+            if (auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
+                const QStyleOptionButton copy = onAccent(*button);
+                QProxyStyle::drawControl(element, &copy, painter, widget);
+                return;
+            }
     }
     if (element == CE_ComboBoxLabel)
         if (auto* combo = qstyleoption_cast<const QStyleOptionComboBox*>(option); combo && !combo->editable) {

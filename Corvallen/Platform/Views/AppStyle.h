@@ -11,6 +11,8 @@
 // - Drop-down buttons (tool buttons that open a menu): room is kept for the arrow, which stands
 //   centred at the right instead of over the text.
 // - Drop-down lists: a choice too long for the field is cut with "…".
+// - Prominent buttons (push buttons with the property "prominent", the main action of a window
+//   or an empty page): filled with the accent colour, their text in the highlighted-text colour.
 class AppStyle : public QProxyStyle {
     Q_OBJECT
 public:

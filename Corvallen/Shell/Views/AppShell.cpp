@@ -203,10 +203,17 @@ void AppShell::checkWelcome()
     if (!WelcomeCheck::run(SettingsStore::shared(), AppInfo::version()) || !m_router)
         return;
     // Opened once the main window is on screen, so the welcome window comes up in front of it.
-    QTimer::singleShot(0, this, [router = m_router] {
+    QTimer::singleShot(0, this, [router = m_router, shell = QPointer<AppShell>(this)] {
         if (!router)
             return;
         if (auto* w = qobject_cast<QWidget*>(router->open(QStringLiteral("welcome")))) {
+            // Centred over the main window, where the eye is (once the window manager has placed it).
+            if (QWidget* main = shell ? shell->window() : nullptr; main && main->isVisible())
+                QTimer::singleShot(0, w, [w, main = QPointer<QWidget>(main)] {
+                    if (main)
+                        w->move(main->frameGeometry().center() - QPoint(w->frameGeometry().width() / 2,
+                                                                        w->frameGeometry().height() / 2));
+                });
             w->raise();
             w->activateWindow();
         }

@@ -164,7 +164,8 @@ DashboardView::DashboardView(ModelContext& context, Actions actions, QWidget* pa
         text->setAlignment(Qt::AlignCenter);
         text->setWordWrap(true);
         box->addWidget(text);
-        auto* button = new QPushButton(symbolIcon(QStringLiteral("plus")), tr("New Project"), m_emptyState);
+        auto* button = new QPushButton(symbolIcon(QStringLiteral("plus"), Qt::white), tr("New Project"), m_emptyState);
+        ShellStyle::makeProminent(button);
         button->setObjectName(QStringLiteral("DashboardNewProject"));
         button->setDefault(true);
         connect(button, &QPushButton::clicked, this, [this] {

@@ -116,6 +116,8 @@ void makeSegment(QAbstractButton* button)
     button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+void makeProminent(QAbstractButton* button) { button->setProperty("prominent", true); }
+
 void setGrade(QLabel* label, int grade)
 {
     if (auto* tint = label->findChild<GradeTint*>(QString(), Qt::FindDirectChildrenOnly)) {

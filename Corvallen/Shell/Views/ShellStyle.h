@@ -35,6 +35,8 @@ QLabel* elidedLabel(const QString& text, TextStyle style, QFont::Weight weight =
 // (the chosen segment filled with the accent colour in both themes) and never narrower than its
 // text.
 void makeSegment(QAbstractButton* button);
+// Makes a push button the prominent one of its window or page (filled with the accent colour).
+void makeProminent(QAbstractButton* button);
 // Keeps a label's text at a foreground grade (1 primary, 2 secondary, 3 tertiary) of whatever
 // palette it has, now and after every palette change.
 void setGrade(QLabel* label, int grade);

@@ -98,6 +98,7 @@ WelcomeView::WelcomeView(std::function<void(const QString&)> openWindow, std::fu
     buttons->addWidget(m_openHelp);
     m_getStarted = new QPushButton(tr("Get Started"), this);
     m_getStarted->setDefault(true);
+    ShellStyle::makeProminent(m_getStarted);
     m_getStarted->setAutoDefault(true);
     connect(m_getStarted, &QPushButton::clicked, this, [this] {
         if (m_dismiss)

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QPushButton>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -70,6 +71,23 @@ TEST_F(AppStyleTest, TheChosenSegmentIsFilledWithTheAccentInBothThemes)
         const QColor accent = palette.color(QPalette::Active, QPalette::Highlight);
         EXPECT_GT(shareOf(chosen, accent), 0.4);
         EXPECT_LT(shareOf(other, accent), 0.05);
+    }
+}
+
+TEST_F(AppStyleTest, AProminentButtonIsFilledWithTheAccent)
+{
+    for (const QPalette& palette : {ThemeManager::lightPalette(), ThemeManager::darkPalette()}) {
+        QApplication::setPalette(palette);
+        QPushButton plain(QStringLiteral("Open Help"));
+        QPushButton prominent(QStringLiteral("Get Started"));
+        prominent.setProperty("prominent", true);
+        for (QPushButton* b : {&plain, &prominent}) {
+            b->resize(b->sizeHint());
+            b->show();
+        }
+        const QColor accent = palette.color(QPalette::Active, QPalette::Highlight);
+        EXPECT_GT(shareOf(&prominent, accent), 0.5);
+        EXPECT_LT(shareOf(&plain, accent), 0.1);
     }
 }
 
