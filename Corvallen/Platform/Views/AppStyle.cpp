@@ -174,7 +174,8 @@ void AppStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* optio
 
 void AppStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter, const QWidget* widget) const
 {
-    if (isSegment(widget) && (option->state & State_On)) {
+    // Text on an accent fill: a chosen segment, a prominent button.
+    if ((isSegment(widget) && (option->state & State_On)) || isProminent(widget)) {
         if (element == CE_ToolButtonLabel)
             if (auto* tool = qstyleoption_cast<const QStyleOptionToolButton*>(option)) {
                 const QStyleOptionToolButton copy = onAccent(*tool);
@@ -192,17 +193,9 @@ void AppStyle::drawControl(ControlElement element, const QStyleOption* option, Q
         drawSegmentPanel(option, painter, widget);
         return;
     }
-    if (isProminent(widget)) {
-        if (element == CE_PushButtonBevel) {
-            drawProminentPanel(option, painter);
-            return;
-        }
-        if (element == CE_PushButtonLabel)
-            if (auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
-                const QStyleOptionButton copy = onAccent(*button);
-                QProxyStyle::drawControl(element, &copy, painter, widget);
-                return;
-            }
+    if (element == CE_PushButtonBevel && isProminent(widget)) {
+        drawProminentPanel(option, painter);
+        return;
     }
     if (element == CE_ComboBoxLabel)
         if (auto* combo = qstyleoption_cast<const QStyleOptionComboBox*>(option); combo && !combo->editable) {
