@@ -71,6 +71,21 @@ std::optional<QString> comboParent(const Component& component, TermKind kind)
     return std::nullopt;
 }
 
+std::optional<qint64> quantityFromText(const QString& text, const QLocale& locale)
+{
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    qint64 value = locale.toLongLong(trimmed, &ok);
+    if (!ok) {
+        // A figure too long for a 64-bit integer is still a figure beyond the bound.
+        const double big = locale.toDouble(trimmed, &ok);
+        if (!ok || !std::isfinite(big) || std::abs(big) <= double(Component::maxQuantity))
+            return std::nullopt;
+        value = big < 0 ? -Component::maxQuantity : Component::maxQuantity;
+    }
+    return std::clamp(value, -Component::maxQuantity, Component::maxQuantity);
+}
+
 std::optional<QString> marginText(std::optional<double> purchase, std::optional<double> resell, const QString& currencyCode)
 {
     if (!purchase || !resell)

@@ -3,6 +3,7 @@
 #include "Corvallen/Model/TermKind.h"
 
 #include <QList>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +31,10 @@ QStringList comboOptions(TermKind kind, const std::optional<QString>& parent, co
 // The parent a combo field's options are narrowed by: the category for a subcategory, the
 // location for a bin.
 std::optional<QString> comboParent(const Component& component, TermKind kind);
+
+// The whole number an integer field's text gives in the locale (grouping allowed, a sign too),
+// brought within ±Component::maxQuantity; none for text that is no whole number.
+std::optional<qint64> quantityFromText(const QString& text, const QLocale& locale = QLocale());
 
 // "Margin £1.00 (50%)"; none unless both prices are set. The percentage, truncated toward zero,
 // only for a purchase price above 0.

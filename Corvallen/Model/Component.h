@@ -14,6 +14,11 @@ public:
     enum Attribute { A_name, A_partNumber, A_category, A_subcategory, A_manufacturer, A_qty, A_unit, A_minQty, A_location, A_bin, A_voltage, A_current, A_power, A_interface, A_logicLevel, A_package, A_keySpecs, A_notes, A_tags, A_confidence, A_shoppingURL, A_photoFile, A_datasheetFile, A_manualFile, A_datasheetURL, A_manualURL, A_photoURL, A_statusOverride, A_purchasePrice, A_resellPrice, A_createdAt, A_updatedAt };
     enum ToMany { ProjectUses };
 
+    // The furthest from zero a quantity the user enters may be, either way (stock, reorder
+    // level, a parts-list line): a larger figure is a typing slip, and the bound keeps every
+    // stock sum far from the limits of a 64-bit integer.
+    static constexpr qint64 maxQuantity = 1'000'000'000;
+
     static const EntityDescriptor& descriptor();
     const EntityDescriptor& entity() const override { return descriptor(); }
 

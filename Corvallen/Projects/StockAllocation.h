@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Corvallen/Model/Component.h"
+
 #include <QtGlobal>
 
 class Component;
@@ -16,9 +18,8 @@ class ProjectComponent;
 // and reach the file with the next successful save.
 namespace StockAllocation {
 
-// Quantities are taken as at least 1 and at most this; a larger figure is a typing slip, and
-// keeping it bounded keeps every stock sum far away from the limits of a 64-bit integer.
-constexpr qint64 maxLineQuantity = 1'000'000'000;
+// Quantities are taken as at least 1 and at most this (the bound of every entered quantity).
+constexpr qint64 maxLineQuantity = Component::maxQuantity;
 
 // The quantity a line may hold for a requested figure: at least 1, at most maxLineQuantity.
 qint64 clampedQuantity(qint64 quantity);

@@ -142,9 +142,13 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
     outer->addWidget(scroll, 1);
 
     Component* c = m_component;
+    // Return in a one-line field is Done, as it is for the header button (Ctrl+Return works
+    // anywhere). Multi-line notes, the tag entry and the link fields keep Return for themselves.
+    auto doneOnReturn = [this](QLineEdit* e) { connect(e, &QLineEdit::returnPressed, this, &ComponentInspector::done); };
     auto textRow = [&](Section* s, const QString& label, Getter get, Setter set) {
         QLineEdit* e = plainField(ComponentEditing::fieldText(get(*c)));
         connect(e, &QLineEdit::textEdited, this, [c, set](const QString& t) { set(*c, ComponentEditing::fieldValue(t)); });
+        doneOnReturn(e);
         m_refreshers << [e, c, get] {
             const QString now = ComponentEditing::fieldText(get(*c));
             if (!e->hasFocus() && e->text() != now)
@@ -157,6 +161,7 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
                          std::function<void(Component&, const QString&)> set) {
         QLineEdit* e = plainField(get(*c));
         connect(e, &QLineEdit::textEdited, this, [c, set](const QString& t) { set(*c, t); });
+        doneOnReturn(e);
         m_refreshers << [e, c, get] {
             if (!e->hasFocus() && e->text() != get(*c))
                 e->setText(get(*c));
@@ -168,14 +173,19 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
                       std::function<void(Component&, qint64)> set) {
         QLineEdit* e = plainField(QLocale().toString(get(*c)));
         e->setFixedWidth(80);
-        // The number is taken when the entry is committed (Return or leaving the field).
-        connect(e, &QLineEdit::editingFinished, this, [this, e, c, get, set] {
-            bool ok = false;
-            const qint64 v = QLocale().toLongLong(e->text().trimmed(), &ok);
-            if (ok)
-                set(*c, v);
+        // The number is taken when the entry is committed (Return or leaving the field); text
+        // that is no whole number leaves the stored one.
+        auto take = [this, e, c, get, set] {
+            if (const std::optional<qint64> v = ComponentEditing::quantityFromText(e->text()))
+                set(*c, *v);
             e->setText(QLocale().toString(get(*c)));
             refresh();
+        };
+        connect(e, &QLineEdit::editingFinished, this, take);
+        // Return reports itself before the entry finishes editing: take the number first.
+        connect(e, &QLineEdit::returnPressed, this, [this, take] {
+            take();
+            done();
         });
         m_refreshers << [e, c, get] {
             if (!e->hasFocus())
@@ -203,6 +213,7 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
                 m_combos.value(int(TermKind::bin))->setOptions(optionsFor(TermKind::bin));
         });
         connect(field, &ComboField::focusChanged, this, [this, kind](bool f) { focusChanged(f, kind); });
+        doneOnReturn(field->lineEdit());
         m_refreshers << [this, field, c, kind] {
             if (!field->isFocused())
                 field->setText(ComponentEditing::fieldText(c->value(kind)));
@@ -287,6 +298,7 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
         c->setPurchasePrice(v);
         refresh();
     });
+    doneOnReturn(m_purchase->lineEdit());
     pricing->labelRow(QStringLiteral("Purchase (cost)"), m_purchase);
     m_resell = new NumericField(c->resellPrice(), money.symbol(), QStringLiteral("0.00"), money.fractionDigits(), false);
     m_resell->setFixedWidth(100);
@@ -294,6 +306,7 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
         c->setResellPrice(v);
         refresh();
     });
+    doneOnReturn(m_resell->lineEdit());
     pricing->labelRow(QStringLiteral("Resell (charge)"), m_resell);
     m_margin = ShellStyle::label(QString(), ShellStyle::TextStyle::caption, QFont::Normal, true);
     m_margin->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

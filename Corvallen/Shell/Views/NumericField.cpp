@@ -1,5 +1,6 @@
 #include "Corvallen/Shell/Views/NumericField.h"
 
+#include "Corvallen/Platform/IcuLocale.h"
 #include "Corvallen/Platform/Views/ThemeManager.h"
 
 #include <QEvent>
@@ -30,7 +31,8 @@ NumericField::NumericField(std::optional<double> value, const std::optional<QStr
 
     m_edit = new QLineEdit(this);
     m_edit->setFrame(false);
-    m_edit->setPlaceholderText(placeholder);
+    // A placeholder such as "0.00" is written with the locale's decimal separator.
+    m_edit->setPlaceholderText(QString(placeholder).replace(u'.', IcuLocale::decimalSeparator(m_logic.locale())));
     m_edit->setAlignment((bordered ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
     // No field background of its own: the frame (or the surrounding view) is the field.
     m_edit->setAttribute(Qt::WA_TranslucentBackground);
@@ -74,7 +76,7 @@ void NumericField::onTextEdited(const QString& typed)
     const NumericFieldLogic::Update update = m_logic.textEdited(typed);
     if (update.text) {
         // Keep the caret after the same kept characters it followed before the cleaning.
-        const int newCursor = int(NumericFieldLogic::sanitize(typed.left(cursor)).size());
+        const int newCursor = int(NumericFieldLogic::sanitize(typed.left(cursor), m_logic.locale()).size());
         m_edit->setText(*update.text);
         m_edit->setCursorPosition(newCursor);
     }

@@ -9,9 +9,10 @@
 class QLabel;
 class QLineEdit;
 
-// A one-line field bound to an optional number: the user types digits and at most one ".",
-// every keystroke updates the number at once, and the text is tidied when the field appears,
-// loses focus, or the number changes from outside while the user isn't editing. Bordered, it
+// A one-line field bound to an optional number: the user types digits and at most one decimal
+// separator, as the user's locale writes them; every keystroke updates the number at once, and
+// the text is tidied when the field appears, loses focus, or the number changes from outside
+// while the user isn't editing. Bordered, it
 // draws its own rounded frame (accent-coloured while focused) and a click anywhere in it focuses
 // the entry; bare, the digits are right-aligned. An optional symbol (a currency sign) stands in
 // front of the digits.
@@ -24,10 +25,9 @@ public:
     NumericField(std::optional<double> value, const std::optional<QString>& symbol, const QString& placeholder,
                  int fractionDigits, bool bordered, QWidget* parent = nullptr);
 
-    static QString sanitize(const QString& text) { return NumericFieldLogic::sanitize(text); }
     QString displayText(std::optional<double> value) const
     {
-        return NumericFieldLogic::displayText(value, m_logic.fractionDigits());
+        return NumericFieldLogic::displayText(value, m_logic.fractionDigits(), m_logic.locale());
     }
 
     std::optional<double> value() const { return m_logic.value(); }

@@ -20,6 +20,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QDragEnterEvent>
@@ -78,6 +79,9 @@ TEST_F(ComponentInspectorTest, EditsWriteTheComponentAndDoneStampsAndSaves)
     inventory::test::keyClick(qty, Qt::Key_Return);
     EXPECT_EQ(component->qty(), 0);
     EXPECT_EQ(inspector->badge()->status(), StockStatus::out);
+    // Return in a field is Done: committed, saved, and the inspector told.
+    EXPECT_EQ(doneCalls, 1);
+    EXPECT_FALSE(ctx().hasChanges());
     inspector->onOrderToggle()->click();
     EXPECT_EQ(component->statusOverride(), std::optional<QString>(QStringLiteral("ordered")));
     EXPECT_EQ(inspector->badge()->status(), StockStatus::ordered);
@@ -95,13 +99,47 @@ TEST_F(ComponentInspectorTest, EditsWriteTheComponentAndDoneStampsAndSaves)
     EXPECT_TRUE(ctx().hasChanges());
 
     inspector->doneButton()->click();
-    EXPECT_EQ(doneCalls, 1);
+    EXPECT_EQ(doneCalls, 2);
     EXPECT_FALSE(ctx().hasChanges());
     EXPECT_GT(component->updatedAt(), QDateTime::currentDateTime().addDays(-1));
     EXPECT_EQ(component->tags()->toLower(), *component->tags());
     const QList<TaxonomyTerm*> subs = TaxonomyTerm::terms(TermKind::subcategory, ctx());
     ASSERT_EQ(subs.size(), 1);
     EXPECT_EQ(subs.first()->parent(), std::optional<QString>(QStringLiteral("Timers")));
+}
+
+TEST_F(ComponentInspectorTest, ReturnCommitsFromEveryOneLineFieldAndQuantitiesStayInRange)
+{
+    // The typed figure is taken before Done runs, and held within a billion either way.
+    QLineEdit* qty = inspector->textField(QStringLiteral("Quantity"));
+    type(qty, QStringLiteral("-99999999999999999999"));
+    inventory::test::keyClick(qty, Qt::Key_Return);
+    EXPECT_EQ(component->qty(), -Component::maxQuantity);
+    EXPECT_EQ(doneCalls, 1);
+    QLineEdit* reorder = inspector->textField(QStringLiteral("Reorder at (min qty)"));
+    type(reorder, QStringLiteral("5000000000"));
+    inventory::test::keyClick(reorder, Qt::Key_Return);
+    EXPECT_EQ(component->minQty(), Component::maxQuantity);
+    EXPECT_EQ(doneCalls, 2);
+    // Text that is no whole number keeps the stored figure.
+    type(reorder, QStringLiteral("lots"));
+    inventory::test::keyClick(reorder, Qt::Key_Return);
+    EXPECT_EQ(component->minQty(), Component::maxQuantity);
+    EXPECT_EQ(reorder->text(), QLocale().toString(Component::maxQuantity));
+    EXPECT_EQ(doneCalls, 3);
+
+    int expected = 4;
+    for (QLineEdit* field : {inspector->textField(QStringLiteral("Voltage")), inspector->textField(QStringLiteral("Unit")),
+                             inspector->comboField(TermKind::manufacturer)->lineEdit(), inspector->priceField(true)->lineEdit()}) {
+        type(field, QStringLiteral("5"));
+        component->setUpdatedAt(QDateTime::currentDateTime().addDays(-5));
+        inventory::test::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(doneCalls, expected++);
+        EXPECT_GT(component->updatedAt(), QDateTime::currentDateTime().addDays(-1));
+        EXPECT_FALSE(ctx().hasChanges());
+    }
+    EXPECT_EQ(component->resellPrice(), 5.0);
+    EXPECT_EQ(TaxonomyTerm::terms(TermKind::manufacturer, ctx()).size(), 1);
 }
 
 TEST_F(ComponentInspectorTest, ComboFieldOffersTermsAndSuggestsWhileFocused)

@@ -3,11 +3,13 @@
 // clicks beside the digits.
 #include "Corvallen/Platform/Views/ThemeManager.h"
 #include "Corvallen/Shell/Views/NumericField.h"
+#include "support/IcuExpect.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
@@ -17,6 +19,11 @@ namespace {
 
 class NumericFieldTest : public testing::Test {
 protected:
+    // The field takes the user's locale when it is made; these tests type C-locale numbers
+    // unless they say otherwise.
+    void SetUp() override { QLocale::setDefault(QLocale::c()); }
+    void TearDown() override { QLocale::setDefault(QLocale::c()); }
+
     NumericField* make(std::optional<double> value, bool bordered = true, std::optional<QString> symbol = {})
     {
         m_window = std::make_unique<QWidget>();
@@ -101,6 +108,20 @@ TEST_F(NumericFieldTest, PasteIsCleanedAndTidiedOnLeaving)
     EXPECT_EQ(field->value(), 1234.5);
     unfocus(field->lineEdit(), m_other);
     EXPECT_EQ(field->text(), QStringLiteral("1234.5"));
+}
+
+TEST_F(NumericFieldTest, GermanEntryTakesTheCommaAsDecimalSeparator)
+{
+    QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
+    NumericField* field = make(std::nullopt);
+    EXPECT_EQ(field->lineEdit()->placeholderText(), QStringLiteral("0,00"));
+    focus(field->lineEdit());
+    type(field->lineEdit(), QStringLiteral("12,50"));
+    EXPECT_EQ(field->value(), 12.5);
+    unfocus(field->lineEdit(), m_other);
+    EXPECT_EQ(field->text(), corvallen::test::icuDecimal(12.5, 2, QStringLiteral("de_DE")));
+    field->setValue(1234.567);
+    EXPECT_EQ(field->text(), corvallen::test::icuDecimal(1234.567, 2, QStringLiteral("de_DE")));
 }
 
 TEST_F(NumericFieldTest, OutsideChangesShowUnlessTheUserIsTyping)
