@@ -25,7 +25,7 @@ QList<Component*> shortComponents(const QList<ProjectComponent*>& lines)
 
 QString escapeField(const QString& text)
 {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n'))
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
         return text;
     QString inner = text;
     inner.replace(QStringLiteral("\""), QStringLiteral("\"\""));

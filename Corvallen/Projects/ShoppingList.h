@@ -18,7 +18,8 @@ inline constexpr char header[] = "name,part_number,manufacturer,needed,in_stock\
 QList<Component*> shortComponents(const QList<ProjectComponent*>& lines);
 
 // A text field as CSV writes it: quoted (inner quotes doubled) when it holds a comma, a double
-// quote or a line feed; unchanged otherwise.
+// quote, a line feed or a carriage return (which readers drop or take as a line end when it
+// stands unquoted); unchanged otherwise.
 QString escapeField(const QString& text);
 
 // The header line and one row per component.

@@ -1,6 +1,7 @@
 // The shopping list a user opens in a spreadsheet or hands to a supplier: exact bytes matter.
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
+#include "Corvallen/Projects/BomImport.h"
 #include "Corvallen/Projects/ProjectContents.h"
 #include "Corvallen/Projects/ShoppingList.h"
 #include "Corvallen/Projects/StockAllocation.h"
@@ -58,7 +59,7 @@ TEST_F(ShoppingListTest, ListsTheWholeShortfallInPartsListOrder)
 TEST_F(ShoppingListTest, EscapingQuotesOnlyWhatCsvNeeds)
 {
     EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("10k resistor")), QStringLiteral("10k resistor"));
-    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("a\rb")), QStringLiteral("a\rb"));
+    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("a\rb")), QStringLiteral("\"a\rb\""));
     EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("=SUM(A1)")), QStringLiteral("=SUM(A1)"));
     EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("\"")), QStringLiteral("\"\"\"\""));
     EXPECT_EQ(ShoppingList::csv({}), QByteArray(ShoppingList::header));
@@ -68,6 +69,14 @@ TEST_F(ShoppingListTest, EscapingQuotesOnlyWhatCsvNeeds)
     const QByteArray bytes = ShoppingList::csv({c});
     EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF"));
     EXPECT_TRUE(bytes.endsWith(QStringLiteral("Überträger µ,,,1,-1\n").toUtf8()));
+
+    // Line breaks of either kind stay inside their field when a CSV reader reads the file back.
+    Component* odd = ctx().insert(new Component(QStringLiteral("a\rb")));
+    odd->setManufacturer(QStringLiteral("x\ny"));
+    odd->setQty(-2);
+    const QList<QStringList> rows = BomImport::tokenize(QString::fromUtf8(ShoppingList::csv({odd})));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[1], (QStringList{"a\rb", "", "x\ny", "2", "-2"}));
 }
 
 TEST_F(ShoppingListTest, ProposedNameAndAtomicWrite)
