@@ -238,5 +238,8 @@ bool AttachmentController::open() const
     const QString path = storedPath();
     if (path.isEmpty() || !QFileInfo::exists(path))
         return false;
+    // A program or desktop entry would be run, not shown: it stays attached but is never opened.
+    if (ComponentFileStore::isProgramFile(path))
+        return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

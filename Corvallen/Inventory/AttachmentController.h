@@ -60,7 +60,8 @@ public:
     void cancelDownload();
     // Clears the field; the stored file goes once the store has saved and nothing names it.
     void remove();
-    // Hands the stored file to the desktop; false when nothing is attached or it is missing.
+    // Hands the stored file to the desktop; false when nothing is attached, it is missing, or it
+    // is a program or desktop entry, which the desktop would run.
     bool open() const;
 
 Q_SIGNALS:

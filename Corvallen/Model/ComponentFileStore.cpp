@@ -8,7 +8,9 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QMutex>
+#include <QSet>
 #include <QUrl>
 
 namespace ComponentFileStore {
@@ -88,10 +90,49 @@ QString fileExtension(const std::optional<QString>& contentType)
     return {};
 }
 
+bool isProgramExtension(const QString& extension)
+{
+    static const QSet<QString> programs = {
+        // desktop entries and links
+        QStringLiteral("desktop"), QStringLiteral("directory"), QStringLiteral("kdelnk"), QStringLiteral("lnk"),
+        QStringLiteral("url"),
+        // Linux programs, scripts and packages
+        QStringLiteral("sh"), QStringLiteral("bash"), QStringLiteral("zsh"), QStringLiteral("ksh"), QStringLiteral("csh"),
+        QStringLiteral("fish"), QStringLiteral("run"), QStringLiteral("bin"), QStringLiteral("elf"), QStringLiteral("so"),
+        QStringLiteral("appimage"), QStringLiteral("flatpakref"), QStringLiteral("flatpak"), QStringLiteral("snap"),
+        QStringLiteral("deb"), QStringLiteral("rpm"), QStringLiteral("py"), QStringLiteral("pyw"), QStringLiteral("pl"),
+        QStringLiteral("rb"), QStringLiteral("jar"), QStringLiteral("command"),
+        // other systems' programs and installers
+        QStringLiteral("exe"), QStringLiteral("com"), QStringLiteral("bat"), QStringLiteral("cmd"), QStringLiteral("msi"),
+        QStringLiteral("scr"), QStringLiteral("pif"), QStringLiteral("cpl"), QStringLiteral("ps1"), QStringLiteral("vbs"),
+        QStringLiteral("vbe"), QStringLiteral("js"), QStringLiteral("jse"), QStringLiteral("wsf"), QStringLiteral("wsh"),
+        QStringLiteral("hta"), QStringLiteral("reg"), QStringLiteral("app"), QStringLiteral("apk"),
+    };
+    return programs.contains(extension.toLower());
+}
+
+bool isProgramFile(const QString& path)
+{
+    if (isProgramExtension(StoredFileName::pathExtension(QFileInfo(path).fileName())))
+        return true;
+    static const char* const runnable[] = {
+        "application/x-executable", "application/x-pie-executable", "application/x-sharedlib",
+        "application/x-shellscript", "application/x-desktop", "application/x-ms-dos-executable",
+        "application/x-msdownload", "application/x-msi", "application/vnd.appimage", "application/x-java-archive",
+        "application/x-perl", "text/x-python", "text/x-python3", "application/x-ruby",
+    };
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
+    for (const char* name : runnable) {
+        if (type.inherits(QLatin1String(name)))
+            return true;
+    }
+    return false;
+}
+
 QString linkExtension(const QString& urlPath)
 {
     const QString ext = StoredFileName::pathExtension(urlPath).toLower();
-    if (ext.isEmpty() || ext.size() > 10)
+    if (ext.isEmpty() || ext.size() > 10 || isProgramExtension(ext))
         return {};
     for (QChar c : ext)
         if (!((c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'))))

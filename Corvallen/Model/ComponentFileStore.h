@@ -57,7 +57,16 @@ bool openWebLink(const QString& link);
 QString fileExtension(const std::optional<QString>& contentType);
 
 // The extension a download takes from its link: the path's extension in lower case, used only
-// when it is 1 to 10 ASCII letters or digits; empty otherwise.
+// when it is 1 to 10 ASCII letters or digits and names no program (see isProgramExtension);
+// empty otherwise, and the Content-Type decides.
 QString linkExtension(const QString& urlPath);
+
+// Whether a file with this extension (any letter case) would be run rather than shown when
+// handed to the desktop: programs, scripts, installers, desktop entries.
+bool isProgramExtension(const QString& extension);
+
+// Whether a stored file is one the desktop would run: by its extension or, for a file whose
+// name says nothing, by what its content is. Such files are kept but never opened.
+bool isProgramFile(const QString& path);
 
 }  // namespace ComponentFileStore

@@ -7,10 +7,12 @@
 #include "support/TestEnvironment.h"
 #include "support/TestStore.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThreadPool>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
@@ -211,4 +213,45 @@ TEST_F(AttachmentControllerTest, ACopyLeftBehindByAClosedInspectorIsRemoved)
     EXPECT_FALSE(component->manualFile());
 }
 
+// Stands in for the desktop: records what Open hands it instead of starting a program.
+class DesktopRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl& url) { opened << url; }
+};
+
+TEST_F(AttachmentControllerTest, ProgramsAndDesktopEntriesAreKeptButNeverOpened)
+{
+    DesktopRecorder desktop;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "open");
+    AttachmentController datasheet(ctx(), component, AttachmentController::Field::datasheet);
+    datasheet.importFile(writeFile(source, QStringLiteral("sheet.pdf"), "%PDF-1.4"));
+    waitIdle(datasheet);
+    EXPECT_TRUE(datasheet.open());
+    ASSERT_EQ(desktop.opened.size(), 1);
+
+    // By name, and by content where the name says nothing.
+    const QList<std::pair<QString, QByteArray>> programs = {
+        {QStringLiteral("Launch.desktop"), "[Desktop Entry]\nType=Application\nExec=xterm\n"},
+        {QStringLiteral("setup.SH"), "echo hi\n"},
+        {QStringLiteral("Tool.AppImage"), "x"},
+        {QStringLiteral("install.exe"), "MZ"},
+        {QStringLiteral("entry"), "[Desktop Entry]\nType=Application\nExec=xterm\n"},
+        {QStringLiteral("script"), "#!/bin/sh\necho hi\n"},
+    };
+    for (const auto& [name, bytes] : programs) {
+        datasheet.importFile(writeFile(source, name, bytes));
+        waitIdle(datasheet);
+        ASSERT_TRUE(datasheet.file()) << name.toStdString();
+        EXPECT_TRUE(stored(*datasheet.file()));
+        EXPECT_FALSE(datasheet.open()) << name.toStdString();
+    }
+    EXPECT_EQ(desktop.opened.size(), 1);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
 }  // namespace
+
+#include "AttachmentControllerTests.moc"

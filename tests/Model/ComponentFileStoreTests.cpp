@@ -138,6 +138,9 @@ TEST(ComponentFileStoreTest, ALinkExtensionCountsOnlyWhenShortAndAlphanumeric)
     EXPECT_EQ(linkExtension(QStringLiteral("/dir.v2/file")), QString());
     EXPECT_EQ(linkExtension(QStringLiteral("/")), QString());
     EXPECT_EQ(linkExtension(QString()), QString());
+    // Programs and desktop entries never keep their extension.
+    for (const char* path : {"/x.desktop", "/x.sh", "/x.EXE", "/x.AppImage", "/x.bat", "/x.run", "/x.jar"})
+        EXPECT_EQ(linkExtension(QString::fromLatin1(path)), QString()) << path;
 }
 
 // --- downloads --------------------------------------------------------------------------
@@ -203,6 +206,20 @@ TEST_F(DownloadTest, WithoutALinkExtensionTheContentTypeDecides)
     EXPECT_EQ(stored(html), "<html>");
     EXPECT_FALSE(download(server.url(QStringLiteral("/none")))->fileName().contains(QLatin1Char('.')));
     EXPECT_EQ(extensionOf(download(server.url(QStringLiteral("/long.abcdefghijk")))->fileName()), QStringLiteral("gif"));
+}
+
+TEST_F(DownloadTest, AProgramLinkIsStoredWithoutItsExtension)
+{
+    server.route("/get/Tool.AppImage", ok("ELF", "application/octet-stream"));
+    server.route("/launch.desktop", ok("[Desktop Entry]", "text/plain"));
+    server.route("/datasheet.sh", ok("%PDF", "application/pdf"));
+    for (const char* path : {"/get/Tool.AppImage", "/launch.desktop"}) {
+        auto* job = download(server.url(QString::fromLatin1(path)));
+        ASSERT_TRUE(job->succeeded()) << path;
+        EXPECT_FALSE(job->fileName().contains(QLatin1Char('.'))) << job->fileName().toStdString();
+    }
+    // The Content-Type rule applies in its place.
+    EXPECT_EQ(extensionOf(download(server.url(QStringLiteral("/datasheet.sh")))->fileName()), QStringLiteral("pdf"));
 }
 
 TEST_F(DownloadTest, AnErrorStatusFailsAndWritesNothing)
