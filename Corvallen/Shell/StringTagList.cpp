@@ -8,13 +8,17 @@ QStringList tags(const QString& raw) { return tagListFromText(raw); }
 
 std::optional<QString> adding(const QString& raw, const QString& input)
 {
-    const QString tag = trimHorizontalSpace(input).toLower();
-    if (tag.isEmpty())
-        return std::nullopt;
     QStringList list = tags(raw);
-    if (list.contains(tag))
+    bool added = false;
+    for (const QString& tag : tags(input)) {
+        if (!list.contains(tag)) {
+            list.append(tag);
+            added = true;
+        }
+    }
+    if (!added)
         return std::nullopt;
-    list.append(tag);
+    list.removeDuplicates();
     return list.join(QLatin1Char(','));
 }
 
@@ -25,6 +29,6 @@ QString removing(const QString& raw, const QString& tag)
     return list.join(QLatin1Char(','));
 }
 
-bool canAdd(const QString& input) { return !trimHorizontalSpace(input).isEmpty(); }
+bool canAdd(const QString& input) { return !tags(input).isEmpty(); }
 
 }  // namespace StringTagList

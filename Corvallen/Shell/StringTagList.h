@@ -13,14 +13,15 @@ namespace StringTagList {
 // dropped, order and duplicates kept.
 QStringList tags(const QString& raw);
 
-// The new raw text after adding `input` (trimmed, lower-cased, not split), or none when nothing
-// changes: the input is blank or the list already holds it exactly.
+// The new raw text after adding the tags of `input` (split at commas, trimmed, lower-cased, each
+// once), written back normalised without repeats; none when nothing changes: the input holds no
+// tag, or only tags the list already has.
 std::optional<QString> adding(const QString& raw, const QString& input);
 
 // The raw text without every occurrence of `tag`.
 QString removing(const QString& raw, const QString& tag);
 
-// Whether the entry field holds something worth adding (not only spaces and tabs).
+// Whether the entry field holds a tag (not only spaces, tabs and commas).
 bool canAdd(const QString& input);
 
 }  // namespace StringTagList

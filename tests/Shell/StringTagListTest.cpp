@@ -19,11 +19,13 @@ TEST(StringTagList, AddingRewritesNormalised)
     EXPECT_EQ(StringTagList::adding(QStringLiteral(" Foo, bar ,,BAZ,  "), QStringLiteral("qux")),
               QStringLiteral("foo,bar,baz,qux"));
     EXPECT_EQ(StringTagList::adding(QString(), QStringLiteral("  Resistor\t")), QStringLiteral("resistor"));
-    // A comma inside the input is kept as one element and read back as two tags.
-    const auto withComma = StringTagList::adding(QStringLiteral("x"), QStringLiteral("a,b"));
-    ASSERT_TRUE(withComma);
-    EXPECT_EQ(*withComma, QStringLiteral("x,a,b"));
-    EXPECT_EQ(StringTagList::tags(*withComma), (QStringList{"x", "a", "b"}));
+    // Input with commas adds each of its tags once, normalised like the rest.
+    for (const QString input : {QStringLiteral("a,b"), QStringLiteral("A, B"), QStringLiteral("a,b,a,B,")}) {
+        EXPECT_EQ(StringTagList::adding(QStringLiteral("x"), input), QStringLiteral("x,a,b")) << input.toStdString();
+    }
+    EXPECT_EQ(StringTagList::adding(QStringLiteral("x,a"), QStringLiteral("A, B")), QStringLiteral("x,a,b"));
+    // Repeats already in the text go when it is written back.
+    EXPECT_EQ(StringTagList::adding(QStringLiteral("x, X,y"), QStringLiteral("z")), QStringLiteral("x,y,z"));
 }
 
 TEST(StringTagList, AddingNothingNewChangesNothing)
@@ -32,6 +34,12 @@ TEST(StringTagList, AddingNothingNewChangesNothing)
     EXPECT_FALSE(StringTagList::adding(QStringLiteral(" Foo , bar"), QStringLiteral("Foo")));
     EXPECT_FALSE(StringTagList::adding(QStringLiteral("foo"), QStringLiteral(" \t ")));
     EXPECT_FALSE(StringTagList::canAdd(QStringLiteral(" \t ")));
+    // Commas alone hold no tag.
+    for (const QString input : {QStringLiteral(","), QStringLiteral(" , ,")}) {
+        EXPECT_FALSE(StringTagList::adding(QStringLiteral("x"), input)) << input.toStdString();
+        EXPECT_FALSE(StringTagList::canAdd(input));
+    }
+    EXPECT_FALSE(StringTagList::adding(QStringLiteral("a,b"), QStringLiteral("B, a")));
     EXPECT_TRUE(StringTagList::canAdd(QStringLiteral(" x ")));
 }
 
