@@ -16,6 +16,10 @@ if(TARGET test_settings_views)
 endif()
 corvallen_tests(Inventory)
 corvallen_tests(Projects)
+# Bills of materials as files, grouped by the rule they exercise.
+if(TARGET test_projects)
+  target_compile_definitions(test_projects PRIVATE CORVALLEN_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/Projects/data")
+endif()
 corvallen_tests(Documents)
 # The viewer tests open the same generated documents as the core tests.
 if(TARGET test_documents_views)

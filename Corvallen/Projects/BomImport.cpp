@@ -24,31 +24,205 @@ bool isWhitespaceOrNewline(QChar c)
            || c.category() == QChar::Separator_Paragraph;
 }
 
-bool isBlank(const QString& text)
-{
-    for (QChar c : text) {
-        if (!isWhitespaceOrNewline(c))
-            return false;
-    }
-    return true;
-}
-
 // Windows-1252 code points for the bytes 0x80..0x9F; the rest of the range is Latin-1.
 constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString fromWindows1252(const QByteArray& bytes)
+QString fromWindows1252(QByteArrayView bytes)
 {
-    QString out;
-    out.reserve(bytes.size());
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* o = out.data();
     for (char ch : bytes) {
         const auto b = static_cast<unsigned char>(ch);
-        out.append(QChar(b >= 0x80 && b <= 0x9F ? kCp1252High[b - 0x80] : char16_t(b)));
+        *o++ = QChar(b >= 0x80 && b <= 0x9F ? kCp1252High[b - 0x80] : char16_t(b));
     }
     return out;
 }
+
+// How the bytes of a file are to be read, and where its text begins (after its byte-order marks).
+struct Encoding {
+    enum Kind { utf8, utf16le, utf16be, windows1252 } kind = utf8;
+    qsizetype start = 0;
+};
+
+// Sound UTF-16: an even number of bytes and every surrogate with its partner. Anything else is
+// a decoding failure: the bytes are read another way instead of importing replacement
+// characters.
+bool isSoundUtf16(QByteArrayView bytes, bool littleEndian)
+{
+    if (bytes.size() % 2 != 0)
+        return false;
+    const auto* in = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype n = bytes.size() / 2;
+    auto unit = [&](qsizetype i) {
+        return char16_t(littleEndian ? (in[2 * i + 1] << 8 | in[2 * i]) : (in[2 * i] << 8 | in[2 * i + 1]));
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = unit(i);
+        if (QChar::isHighSurrogate(u)) {
+            if (i + 1 >= n || !QChar::isLowSurrogate(unit(i + 1)))
+                return false;
+            ++i;
+        } else if (QChar::isLowSurrogate(u)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Byte-order marks are skipped in place, however many there are: a file made of thousands of
+// them costs neither copies nor recursion.
+Encoding detectEncoding(QByteArrayView bytes)
+{
+    Encoding e;
+    while (bytes.size() - e.start >= 3 && bytes.sliced(e.start, 3) == QByteArrayView("\xEF\xBB\xBF"))
+        e.start += 3;
+    const QByteArrayView rest = bytes.sliced(e.start);
+    const bool le = rest.startsWith("\xFF\xFE");
+    if (le || rest.startsWith("\xFE\xFF")) {
+        const QByteArrayView mark = le ? QByteArrayView("\xFF\xFE") : QByteArrayView("\xFE\xFF");
+        qsizetype start = e.start;
+        while (bytes.size() - start >= 2 && bytes.sliced(start, 2) == mark)
+            start += 2;
+        if (isSoundUtf16(bytes.sliced(start), le)) {
+            e.kind = le ? Encoding::utf16le : Encoding::utf16be;
+            e.start = start;
+            return e;
+        }
+    }
+    e.kind = rest.isValidUtf8() ? Encoding::utf8 : Encoding::windows1252;
+    return e;
+}
+
+// Turns the bytes into text a slice at a time, so that a long file is never held twice.
+class ChunkDecoder {
+public:
+    ChunkDecoder(QByteArrayView bytes, Encoding encoding)
+        : m_bytes(bytes.sliced(encoding.start)), m_kind(encoding.kind),
+          m_decoder(encoding.kind == Encoding::utf16le   ? QStringConverter::Utf16LE
+                    : encoding.kind == Encoding::utf16be ? QStringConverter::Utf16BE
+                                                         : QStringConverter::Utf8)
+    {
+    }
+
+    // The next slice of text; call while position() < size().
+    QString next()
+    {
+        constexpr qsizetype slice = 256 * 1024;
+        const QByteArrayView part = m_bytes.sliced(m_pos, std::min(slice, m_bytes.size() - m_pos));
+        m_pos += part.size();
+        if (m_kind == Encoding::windows1252)
+            return fromWindows1252(part);
+        // The decoder keeps a character split across two slices for the next one.
+        return m_decoder.decode(part);
+    }
+
+    qsizetype position() const { return m_pos; }
+    qsizetype size() const { return m_bytes.size(); }
+
+private:
+    QByteArrayView m_bytes;
+    Encoding::Kind m_kind;
+    QStringDecoder m_decoder;
+    qsizetype m_pos = 0;
+};
+
+// Splits CSV text into rows of cells as slices of it arrive. A double quote at the start of a
+// cell (blanks before it allowed) opens a quoted part, in which commas, line breaks and doubled
+// quotes are text; a quote anywhere else is an ordinary character. A carriage return outside
+// quotes is dropped, so CR LF ends a row as LF does. Cells are cut at maxCellLength.
+class CsvTokenizer {
+public:
+    using RowFn = std::function<void(QStringList&)>;
+
+    void feed(QStringView text, const RowFn& emitRow)
+    {
+        for (const QChar c : text) {
+            if (!m_nonBlank && !isWhitespaceOrNewline(c))
+                m_nonBlank = true;
+            if (m_quoteInQuotes) {
+                m_quoteInQuotes = false;
+                if (c == u'"') {
+                    append(c);  // a doubled quote inside quotes
+                    continue;
+                }
+                m_inQuotes = false;  // that quote closed the quoted part; c is read normally
+            }
+            if (m_inQuotes) {
+                if (c == u'"')
+                    m_quoteInQuotes = true;
+                else
+                    append(c);
+                continue;
+            }
+            if (c == u'"' && m_atStart) {
+                m_inQuotes = true;
+                m_atStart = false;
+            } else if (c == u',') {
+                endCell();
+            } else if (c == u'\r') {
+                // CR LF line ends read like LF ones.
+            } else if (c == u'\n') {
+                endCell();
+                emitRow(m_row);
+                m_row.clear();
+            } else {
+                if (c != u' ' && c != u'\t')
+                    m_atStart = false;
+                append(c);
+            }
+        }
+    }
+
+    // The end of the text: a last line without its line feed still counts, an empty one does not.
+    void finish(const RowFn& emitRow)
+    {
+        m_quoteInQuotes = false;
+        m_inQuotes = false;
+        if (!(m_cell.isEmpty() && m_row.isEmpty() && !m_cut)) {
+            endCell();
+            emitRow(m_row);
+            m_row.clear();
+        }
+    }
+
+    // Whether the text held anything but white space and line breaks.
+    bool sawText() const { return m_nonBlank; }
+
+private:
+    void append(QChar c)
+    {
+        if (m_cell.size() < maxCellLength)
+            m_cell.append(c);
+        else
+            m_cut = true;
+    }
+
+    void endCell()
+    {
+        if (m_cut) {
+            qsizetype keep = maxCellLength - 1;
+            if (m_cell.at(keep - 1).isHighSurrogate())
+                --keep;  // never half a character
+            m_cell.truncate(keep);
+            m_cell.append(QChar(0x2026));
+        }
+        m_row.append(m_cell);
+        m_cell.clear();
+        m_cut = false;
+        m_atStart = true;
+    }
+
+    QStringList m_row;
+    QString m_cell;
+    bool m_cut = false;
+    bool m_inQuotes = false;
+    bool m_quoteInQuotes = false;
+    bool m_atStart = true;
+    bool m_nonBlank = false;
+};
 
 // Merged quantities stop at what a parts-list line can hold, so the preview shows exactly what
 // the import will allocate.
@@ -67,6 +241,105 @@ std::optional<QString> field(const QHash<QString, QString>& map, const QString& 
         return std::nullopt;
     return *it;
 }
+
+bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// The first number in a cell, rounded up when it has a fraction: its digits may be grouped by
+// commas in threes ("1,000"), and a point or another comma before further digits starts the
+// fraction. Signs and everything around the number are ignored. None without an ASCII digit or
+// when the number does not fit 64 bits.
+std::optional<qint64> firstNumber(const QString& text)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && !isAsciiDigit(text.at(i)))
+        ++i;
+    if (i == n)
+        return std::nullopt;
+    qint64 value = 0;
+    auto addDigit = [&value](QChar c) { return !__builtin_mul_overflow(value, 10, &value) && !__builtin_add_overflow(value, c.unicode() - u'0', &value); };
+    while (i < n) {
+        if (isAsciiDigit(text.at(i))) {
+            if (!addDigit(text.at(i)))
+                return std::nullopt;
+            ++i;
+        } else if (text.at(i) == u',' && i + 3 < n && isAsciiDigit(text.at(i + 1)) && isAsciiDigit(text.at(i + 2))
+                   && isAsciiDigit(text.at(i + 3)) && (i + 4 == n || !isAsciiDigit(text.at(i + 4)))) {
+            ++i;  // a thousands separator inside the number
+        } else {
+            break;
+        }
+    }
+    if (i + 1 < n && (text.at(i) == u'.' || text.at(i) == u',') && isAsciiDigit(text.at(i + 1))) {
+        bool fraction = false;
+        for (++i; i < n && isAsciiDigit(text.at(i)); ++i)
+            fraction = fraction || text.at(i) != u'0';
+        if (fraction && __builtin_add_overflow(value, 1, &value))
+            return std::nullopt;
+    }
+    return value;
+}
+
+// Turns rows of cells into parts: the first row names the columns, every later one that names a
+// part becomes a Row.
+class RowAssembler {
+public:
+    explicit RowAssembler(const RowSink& sink) : m_sink(sink) {}
+
+    void take(const QStringList& cells)
+    {
+        if (!m_headerRead) {
+            for (const QString& cell : cells)
+                m_keys.append(headerKey(cell));
+            m_headerRead = true;
+            return;
+        }
+        m_anyRecord = true;
+        bool allEmpty = true;
+        for (const QString& cell : cells) {
+            if (!trimWhitespace(cell).isEmpty()) {
+                allEmpty = false;
+                break;
+            }
+        }
+        if (allEmpty)
+            return;
+        QHash<QString, QString> map;
+        for (qsizetype i = 0; i < m_keys.size() && i < cells.size(); ++i) {
+            const QString value = trimWhitespace(cells.at(i));
+            if (!m_keys.at(i).isEmpty() && !value.isEmpty())
+                map.insert(m_keys.at(i), value);
+        }
+        Row row;
+        row.name = map.value(QStringLiteral("name"));
+        if (row.name.isEmpty())
+            row.name = map.value(QStringLiteral("part_number"));
+        if (row.name.isEmpty())
+            return;
+        row.partNumber = field(map, QStringLiteral("part_number"));
+        row.manufacturer = field(map, QStringLiteral("manufacturer"));
+        row.category = field(map, QStringLiteral("category"));
+        row.quantity = quantity(map);
+        m_anyRow = true;
+        m_sink(std::move(row));
+    }
+
+    // Throws the failure of a text that held no parts.
+    void finish(bool sawText) const
+    {
+        if (!sawText)
+            throw ImportError(ImportError::Kind::empty);
+        if (!m_anyRecord || !m_anyRow)
+            throw ImportError(ImportError::Kind::noRows);
+    }
+
+private:
+    const RowSink& m_sink;
+    QStringList m_keys;
+    bool m_headerRead = false;
+    bool m_anyRecord = false;
+    bool m_anyRow = false;
+};
 
 }  // namespace
 
@@ -99,20 +372,19 @@ QString trimWhitespace(const QString& text)
 
 QString decode(const QByteArray& bytes)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return decode(bytes.mid(3));
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
-                             QStringConverter::Flag::Stateless);
-        QString text = utf16.decode(bytes.mid(2));
-        if (!utf16.hasError())
-            return text;
+    const Encoding encoding = detectEncoding(bytes);
+    const QByteArrayView text = QByteArrayView(bytes).sliced(encoding.start);
+    switch (encoding.kind) {
+    case Encoding::utf8:
+        return QString::fromUtf8(text);
+    case Encoding::windows1252:
+        return fromWindows1252(text);
+    case Encoding::utf16le:
+    case Encoding::utf16be:
+        return QStringDecoder(encoding.kind == Encoding::utf16le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE)
+            .decode(text);
     }
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return fromWindows1252(bytes);
+    return {};
 }
 
 const QHash<QString, QString>& headerAliases()
@@ -164,65 +436,18 @@ QString headerKey(const QString& cell)
 QList<QStringList> tokenize(const QString& text)
 {
     QList<QStringList> rows;
-    QStringList row;
-    QString fieldText;
-    bool inQuotes = false;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (inQuotes) {
-            if (c != u'"') {
-                fieldText.append(c);
-            } else if (i + 1 < n && text.at(i + 1) == u'"') {
-                fieldText.append(c);
-                ++i;
-            } else {
-                inQuotes = false;
-            }
-            continue;
-        }
-        if (c == u'"') {
-            inQuotes = true;
-        } else if (c == u',') {
-            row.append(fieldText);
-            fieldText.clear();
-        } else if (c == u'\r') {
-            // CR LF line ends read like LF ones.
-        } else if (c == u'\n') {
-            row.append(fieldText);
-            rows.append(row);
-            fieldText.clear();
-            row.clear();
-        } else {
-            fieldText.append(c);
-        }
-    }
-    if (!(fieldText.isEmpty() && row.isEmpty())) {
-        row.append(fieldText);
-        rows.append(row);
-    }
+    CsvTokenizer tokenizer;
+    const auto collect = [&rows](QStringList& row) { rows.append(row); };
+    tokenizer.feed(text, collect);
+    tokenizer.finish(collect);
     return rows;
 }
 
 qint64 quantity(const QHash<QString, QString>& fields)
 {
     if (const auto value = field(fields, QStringLiteral("qty"))) {
-        QString digits;
-        for (QChar c : *value) {
-            if (c.isNumber())
-                digits.append(c);
-        }
-        bool ascii = !digits.isEmpty();
-        for (QChar c : digits) {
-            if (c < u'0' || c > u'9')
-                ascii = false;
-        }
-        if (ascii) {
-            bool ok = false;
-            const qlonglong n = digits.toLongLong(&ok, 10);
-            if (ok && n > 0)
-                return n;
-        }
+        if (const std::optional<qint64> n = firstNumber(*value); n && *n > 0)
+            return *n;
     }
     if (const auto refs = field(fields, QStringLiteral("references"))) {
         qint64 count = 0;
@@ -242,119 +467,207 @@ qint64 quantity(const QHash<QString, QString>& fields)
     return 1;
 }
 
-QList<Row> parse(const QByteArray& bytes)
+bool readRows(const QByteArray& bytes, const RowSink& sink, const ReadProgress& progress)
 {
     if (bytes.size() > maxFileBytes)
         throw ImportError(ImportError::Kind::tooLarge);
-    const QString text = decode(bytes);
-    if (isBlank(text))
-        throw ImportError(ImportError::Kind::empty);
-    const QList<QStringList> table = tokenize(text);
-    if (table.size() < 2)
-        throw ImportError(ImportError::Kind::noRows);
-
-    QStringList keys;
-    for (const QString& cell : table.first())
-        keys.append(headerKey(cell));
-
-    QList<Row> rows;
-    for (qsizetype r = 1; r < table.size(); ++r) {
-        const QStringList& cells = table.at(r);
-        bool allEmpty = true;
-        for (const QString& cell : cells) {
-            if (!trimWhitespace(cell).isEmpty()) {
-                allEmpty = false;
-                break;
-            }
-        }
-        if (allEmpty)
-            continue;
-        QHash<QString, QString> map;
-        for (qsizetype i = 0; i < keys.size() && i < cells.size(); ++i) {
-            const QString value = trimWhitespace(cells.at(i));
-            if (!keys.at(i).isEmpty() && !value.isEmpty())
-                map.insert(keys.at(i), value);
-        }
-        Row row;
-        row.name = map.value(QStringLiteral("name"));
-        if (row.name.isEmpty())
-            row.name = map.value(QStringLiteral("part_number"));
-        if (row.name.isEmpty())
-            continue;
-        row.partNumber = field(map, QStringLiteral("part_number"));
-        row.manufacturer = field(map, QStringLiteral("manufacturer"));
-        row.category = field(map, QStringLiteral("category"));
-        row.quantity = quantity(map);
-        rows.append(row);
+    ChunkDecoder decoder(bytes, detectEncoding(bytes));
+    CsvTokenizer tokenizer;
+    RowAssembler assembler(sink);
+    const auto take = [&assembler](QStringList& cells) { assembler.take(cells); };
+    while (decoder.position() < decoder.size()) {
+        tokenizer.feed(decoder.next(), take);
+        if (progress && !progress(decoder.position(), decoder.size()))
+            return false;
     }
-    if (rows.isEmpty())
-        throw ImportError(ImportError::Kind::noRows);
+    tokenizer.finish(take);
+    assembler.finish(tokenizer.sawText());
+    return true;
+}
+
+QList<Row> parse(const QByteArray& bytes)
+{
+    QList<Row> rows;
+    readRows(bytes, [&rows](Row&& row) { rows.append(std::move(row)); });
     return rows;
+}
+
+MatchList::MatchList(const QList<Match>& matches)
+{
+    for (const Match& m : matches)
+        append(m.name, m.partNumber, m.manufacturer, m.category, m.quantity, m.existing, m.id);
+}
+
+std::optional<QString> MatchList::text(qsizetype at, qint32 length) const
+{
+    if (length < 0)
+        return std::nullopt;
+    return m_text.sliced(at, length);
+}
+
+std::optional<QString> MatchList::sharedText(qint32 index) const
+{
+    if (index < 0)
+        return std::nullopt;
+    return m_shared.at(index);
+}
+
+qint32 MatchList::share(const std::optional<QString>& text)
+{
+    if (!text)
+        return -1;
+    const auto it = m_sharedIndex.constFind(*text);
+    if (it != m_sharedIndex.constEnd())
+        return *it;
+    const auto index = qint32(m_shared.size());
+    m_shared.append(*text);
+    m_sharedIndex.insert(*text, index);
+    return index;
+}
+
+void MatchList::append(const QString& name, const std::optional<QString>& partNumber, const std::optional<QString>& manufacturer,
+                       const std::optional<QString>& category, qint64 quantity, Component* existing, const QUuid& id)
+{
+    Record r;
+    r.quantity = quantity;
+    r.existing = existing;
+    r.nameAt = m_text.size();
+    r.nameLength = qint32(name.size());
+    m_text.append(name);
+    if (partNumber) {
+        r.partNumberAt = m_text.size();
+        r.partNumberLength = qint32(partNumber->size());
+        m_text.append(*partNumber);
+    }
+    r.manufacturer = share(manufacturer);
+    r.category = share(category);
+    if (!id.isNull()) {
+        m_ids.resize(m_records.size());
+        m_ids.append(id);
+    }
+    m_records.append(r);
+}
+
+QString MatchList::name(qsizetype i) const
+{
+    const Record& r = m_records.at(i);
+    return m_text.sliced(r.nameAt, r.nameLength);
+}
+
+std::optional<QString> MatchList::partNumber(qsizetype i) const
+{
+    const Record& r = m_records.at(i);
+    return text(r.partNumberAt, r.partNumberLength);
+}
+
+std::optional<QString> MatchList::manufacturer(qsizetype i) const { return sharedText(m_records.at(i).manufacturer); }
+
+Match MatchList::at(qsizetype i) const
+{
+    const Record& r = m_records.at(i);
+    Match m;
+    if (i < m_ids.size() && !m_ids.at(i).isNull()) {
+        m.id = m_ids.at(i);
+    } else {
+        // A fresh base for the list, told apart by the index: unique within the list.
+        QUuid id = m_idBase;
+        id.data1 ^= quint32(i);
+        id.data2 ^= quint16(quint64(i) >> 32);
+        m.id = id;
+    }
+    m.name = name(i);
+    m.partNumber = partNumber(i);
+    m.manufacturer = sharedText(r.manufacturer);
+    m.category = sharedText(r.category);
+    m.quantity = r.quantity;
+    m.existing = r.existing;
+    return m;
+}
+
+QList<Match> MatchList::toList() const
+{
+    QList<Match> out;
+    out.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        out.append(at(i));
+    return out;
+}
+
+Matcher::Matcher(const QList<Component*>& inventory)
+{
+    m_known.reserve(inventory.size());
+    for (Component* c : inventory) {
+        if (!c || c->isDeleted())
+            continue;
+        const qsizetype index = m_known.size();
+        m_known.append(Known{c, c->name(), c->partNumber(), c->manufacturer(), c->category()});
+        if (const auto pn = c->partNumber()) {
+            const QString key = pn->toLower();
+            if (!key.isEmpty())
+                m_byPartNumber.insert(key, index);
+        }
+        m_byName.insert(c->name().toLower(), index);
+    }
+}
+
+void Matcher::add(const Row& row)
+{
+    std::optional<qsizetype> hit;
+    if (row.partNumber && !m_byPartNumber.isEmpty()) {
+        const QString key = row.partNumber->toLower();
+        if (!key.isEmpty()) {
+            if (const auto it = m_byPartNumber.constFind(key); it != m_byPartNumber.constEnd())
+                hit = *it;
+        }
+    }
+    if (!hit) {
+        if (const auto it = m_byName.constFind(row.name.toLower()); it != m_byName.constEnd())
+            hit = *it;
+    }
+
+    auto& records = m_matches.m_records;
+    if (hit) {
+        if (const auto it = m_resolvedGroups.constFind(*hit); it != m_resolvedGroups.constEnd()) {
+            records[*it].quantity = cappedSum(records[*it].quantity, row.quantity);
+            return;
+        }
+        const Known& known = m_known.at(*hit);
+        m_resolvedGroups.insert(*hit, m_matches.size());
+        m_matches.append(known.name, row.partNumber ? row.partNumber : known.partNumber,
+                         row.manufacturer ? row.manufacturer : known.manufacturer,
+                         row.category ? row.category : known.category,
+                         std::min(row.quantity, StockAllocation::maxLineQuantity), known.component, QUuid());
+        return;
+    }
+
+    // Both texts count: "a|b" without a part number and "a" with "b" are different parts.
+    const QString name = row.name.toLower();
+    const QString partNumber = row.partNumber.value_or(QString()).toLower();
+    const size_t key = qHashMulti(0, name, partNumber);
+    const auto first = m_newGroups.constFind(key);
+    qint32 last = -1;
+    for (qint32 i = first == m_newGroups.constEnd() ? -1 : *first; i >= 0; i = records.at(i).nextSameKey) {
+        last = i;
+        if (m_matches.name(i).toLower() == name && m_matches.partNumber(i).value_or(QString()).toLower() == partNumber) {
+            records[i].quantity = cappedSum(records[i].quantity, row.quantity);
+            return;
+        }
+    }
+    const auto index = qint32(m_matches.size());
+    if (last >= 0)
+        records[last].nextSameKey = index;
+    else
+        m_newGroups.insert(key, index);
+    m_matches.append(row.name, row.partNumber, row.manufacturer, row.category,
+                     std::min(row.quantity, StockAllocation::maxLineQuantity), nullptr, QUuid());
 }
 
 QList<Match> match(const QList<Row>& rows, const QList<Component*>& inventory)
 {
-    QHash<QString, Component*> byPartNumber;
-    QHash<QString, Component*> byName;
-    for (Component* c : inventory) {
-        if (!c || c->isDeleted())
-            continue;
-        if (const auto pn = c->partNumber()) {
-            const QString key = pn->toLower();
-            if (!key.isEmpty())
-                byPartNumber.insert(key, c);
-        }
-        byName.insert(c->name().toLower(), c);
-    }
-
-    QList<Match> matches;
-    QHash<Component*, qsizetype> resolvedGroups;
-    QHash<QString, qsizetype> newGroups;
-    for (const Row& row : rows) {
-        Component* hit = nullptr;
-        if (row.partNumber && !row.partNumber->toLower().isEmpty() && !byPartNumber.isEmpty())
-            hit = byPartNumber.value(row.partNumber->toLower(), nullptr);
-        if (!hit)
-            hit = byName.value(row.name.toLower(), nullptr);
-
-        qsizetype* existingIndex = nullptr;
-        QString newKey;
-        if (hit) {
-            auto it = resolvedGroups.find(hit);
-            if (it != resolvedGroups.end())
-                existingIndex = &it.value();
-        } else {
-            // A NUL between the two texts keeps "a|b" + "" apart from "a" + "b".
-            newKey = row.name.toLower() + QChar(u'\0') + row.partNumber.value_or(QString()).toLower();
-            auto it = newGroups.find(newKey);
-            if (it != newGroups.end())
-                existingIndex = &it.value();
-        }
-        if (existingIndex) {
-            Match& m = matches[*existingIndex];
-            m.quantity = cappedSum(m.quantity, row.quantity);
-            continue;
-        }
-        Match m;
-        m.id = QUuid::createUuid();
-        m.quantity = std::min(row.quantity, StockAllocation::maxLineQuantity);
-        if (hit) {
-            m.name = hit->name();
-            m.partNumber = row.partNumber ? row.partNumber : hit->partNumber();
-            m.manufacturer = row.manufacturer ? row.manufacturer : hit->manufacturer();
-            m.category = row.category ? row.category : hit->category();
-            m.existing = hit;
-            resolvedGroups.insert(hit, matches.size());
-        } else {
-            m.name = row.name;
-            m.partNumber = row.partNumber;
-            m.manufacturer = row.manufacturer;
-            m.category = row.category;
-            newGroups.insert(newKey, matches.size());
-        }
-        matches.append(m);
-    }
-    return matches;
+    Matcher matcher(inventory);
+    for (const Row& row : rows)
+        matcher.add(row);
+    return matcher.takeMatches().toList();
 }
 
 }  // namespace BomImport

@@ -1,13 +1,8 @@
 #include "Corvallen/Projects/BomImportPlan.h"
 
-#include "Corvallen/Model/Component.h"
-#include "Corvallen/Model/Project.h"
-#include "Corvallen/Model/TaxonomyTerm.h"
-#include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Projects/StockAllocation.h"
+#include "Corvallen/Projects/BomImportApplier.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 
 #include <limits>
 
@@ -22,21 +17,21 @@ QString counted(qint64 n, const QString& noun)
 
 }  // namespace
 
-qsizetype newToInventoryCount(const QList<BomImport::Match>& matches)
+qsizetype newToInventoryCount(const BomImport::MatchList& matches)
 {
     qsizetype n = 0;
-    for (const BomImport::Match& m : matches) {
-        if (!m.existing)
+    for (qsizetype i = 0; i < matches.size(); ++i) {
+        if (!matches.existing(i))
             ++n;
     }
     return n;
 }
 
-QString summaryText(const QList<BomImport::Match>& matches)
+QString summaryText(const BomImport::MatchList& matches)
 {
     qint64 items = 0;
-    for (const BomImport::Match& m : matches) {
-        if (__builtin_add_overflow(items, m.quantity, &items))
+    for (qsizetype i = 0; i < matches.size(); ++i) {
+        if (__builtin_add_overflow(items, matches.quantity(i), &items))
             items = std::numeric_limits<qint64>::max();
     }
     QString text = counted(matches.size(), QStringLiteral("part")) + QStringLiteral(" · ") + counted(items, QStringLiteral("item"));
@@ -45,7 +40,7 @@ QString summaryText(const QList<BomImport::Match>& matches)
     return text + QStringLiteral(". Importing allocates stock — parts you're short on show as Out.");
 }
 
-QString importButtonTitle(const QList<BomImport::Match>& matches)
+QString importButtonTitle(const BomImport::MatchList& matches)
 {
     const qsizetype p = matches.size();
     return p == 1 ? QCoreApplication::translate("BomImportSheet", "Import %1 part").arg(p)
@@ -62,29 +57,9 @@ QString detailText(const BomImport::Match& match)
     return parts.join(QStringLiteral(" · "));
 }
 
-void apply(const QList<BomImport::Match>& matches, Project* project, ModelContext& context)
+void apply(const BomImport::MatchList& matches, Project* project, ModelContext& context)
 {
-    if (!project || project->isDeleted())
-        return;
-    for (const BomImport::Match& m : matches) {
-        Component* component = m.existing;
-        // A component deleted while the preview was open is gone from the inventory: the part is
-        // new again rather than lost.
-        if (!component || component->isDeleted()) {
-            auto* fresh = new Component(m.name);
-            fresh->setPartNumber(m.partNumber);
-            fresh->setManufacturer(m.manufacturer);
-            fresh->setCategory(m.category);
-            component = context.insert(fresh);
-        }
-        // One save for the whole import: a long bill of materials would otherwise write the store
-        // once per line while the window waits, and a failure half-way would keep half of it.
-        StockAllocation::setPartUnsaved(component, project, m.quantity, context);
-    }
-    TaxonomyTerm::seedFromComponents(context);
-    QString error;
-    if (!context.save(&error))
-        qWarning() << "Imported parts kept pending; saving failed:" << error;
+    BomImportApplier(matches, project, context).runToEnd();
 }
 
 }  // namespace BomImportPlan

@@ -59,36 +59,6 @@ TEST(BomParse, HeadersAreRecognisedThroughTheAliasTable)
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("Qty (pcs)")), QStringLiteral("qty_(pcs)"));
 }
 
-TEST(BomParse, ReferencesCountWhenThereIsNoQuantity)
-{
-    const auto rows = parse("Reference,Value,Footprint\n\"R1, R2;R3 R4\",10k,0603\nR5-R8,4k7,0603\n");
-    ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].name, QStringLiteral("10k"));
-    EXPECT_EQ(rows[0].quantity, 4);
-    EXPECT_EQ(rows[0].partNumber, std::nullopt);
-    EXPECT_EQ(rows[1].quantity, 1);
-}
-
-TEST(BomParse, QuantityKeepsOnlyDigits)
-{
-    auto q = [](const QString& qty, const QString& refs = QString()) {
-        QHash<QString, QString> m{{QStringLiteral("qty"), qty}};
-        if (!refs.isEmpty())
-            m.insert(QStringLiteral("references"), refs);
-        return BomImport::quantity(m);
-    };
-    EXPECT_EQ(q(QStringLiteral("10 pcs")), 10);
-    EXPECT_EQ(q(QStringLiteral("1,000")), 1000);
-    EXPECT_EQ(q(QStringLiteral("-3")), 3);
-    EXPECT_EQ(q(QStringLiteral("2.5")), 25);
-    EXPECT_EQ(q(QStringLiteral("0"), QStringLiteral("C1 C2")), 2);
-    EXPECT_EQ(q(QStringLiteral("0")), 1);
-    EXPECT_EQ(q(QStringLiteral("99999999999999999999")), 1);  // does not fit: not a number
-    EXPECT_EQ(q(QString::fromUtf8("½"), QStringLiteral("U1")), 1);
-    EXPECT_EQ(q(QString::fromUtf8("１２")), 1);  // full-width digits are not ASCII
-    EXPECT_EQ(BomImport::quantity({}), 1);
-}
-
 TEST(BomParse, FieldsAreTrimmedAndLaterColumnsWin)
 {
     const auto rows = parse("Value,Description,Part Number,Qty,Mfr,Type\n"
@@ -104,27 +74,6 @@ TEST(BomParse, FieldsAreTrimmedAndLaterColumnsWin)
     EXPECT_EQ(rows[2].name, QStringLiteral("LM358DR"));  // a blank name falls back to the part number
 }
 
-TEST(BomParse, QuotingFollowsCsvRules)
-{
-    const auto rows = parse("Name,Qty,Notes\r\n"
-                            "\"Cap, 100n\",2,x\r\n"
-                            "\"The \"\"big\"\" one\",1\r\n"
-                            "\"Two\nlines\",1\r\n"
-                            "\"ab\"cd,1\r\n"
-                            ",,\r\n"
-                            "   \r\n"
-                            "\r\n"
-                            "last,5");
-    ASSERT_EQ(rows.size(), 5);
-    EXPECT_EQ(rows[0].name, QStringLiteral("Cap, 100n"));
-    EXPECT_EQ(rows[0].quantity, 2);
-    EXPECT_EQ(rows[1].name, QStringLiteral("The \"big\" one"));
-    EXPECT_EQ(rows[2].name, QStringLiteral("Two\nlines"));
-    EXPECT_EQ(rows[3].name, QStringLiteral("abcd"));
-    EXPECT_EQ(rows[4].name, QStringLiteral("last"));
-    EXPECT_EQ(rows[4].quantity, 5);
-}
-
 TEST(BomParse, TokenizerRowsAndEnds)
 {
     using L = QList<QStringList>;
@@ -136,30 +85,6 @@ TEST(BomParse, TokenizerRowsAndEnds)
     EXPECT_TRUE(BomImport::tokenize(QString()).isEmpty());
 }
 
-TEST(BomParse, EncodingsThatSpreadsheetsWrite)
-{
-    // A UTF-8 byte-order mark would otherwise hide the first column.
-    auto rows = BomImport::parse(QByteArray("\xEF\xBB\xBFName,Qty\nLM358,2\n"));
-    ASSERT_EQ(rows.size(), 1);
-    EXPECT_EQ(rows[0].quantity, 2);
-
-    // Windows-1252 (not valid UTF-8) is read instead of being called empty.
-    rows = BomImport::parse(QByteArray("Name,Qty\nR 10\xB5 \x96 \x80,3\n"));
-    ASSERT_EQ(rows.size(), 1);
-    EXPECT_EQ(rows[0].name, QString::fromUtf8("R 10µ – €"));
-
-    // UTF-16 with its byte-order mark.
-    const QString text = QStringLiteral("Name,Qty\nÜberträger,1\n");
-    QByteArray le("\xFF\xFE", 2);
-    le.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    rows = BomImport::parse(le);
-    ASSERT_EQ(rows.size(), 1);
-    EXPECT_EQ(rows[0].name, QStringLiteral("Überträger"));
-
-    EXPECT_EQ(BomImport::decode(QByteArray("\xEF\xBB\xBF")), QString());
-    EXPECT_EQ(failure(QByteArray("\xEF\xBB\xBF  \n")), ImportError::Kind::empty);
-}
-
 TEST(BomParse, ReadingAFileRefusesHugeFilesAndReportsMissingOnes)
 {
     const QString folder = freshFolder();
@@ -168,27 +93,177 @@ TEST(BomParse, ReadingAFileRefusesHugeFilesAndReportsMissingOnes)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("Part,Qty\nRC0603,2\n");
     f.close();
-    auto result = BomFileReader::read(good).result();
+    auto result = BomFileReader::read(good, BomImport::Matcher({})).result();
     EXPECT_TRUE(result.error.isEmpty());
-    ASSERT_EQ(result.rows.size(), 1);
-    EXPECT_EQ(result.rows[0].name, QStringLiteral("RC0603"));
+    ASSERT_EQ(result.matches.size(), 1);
+    EXPECT_EQ(result.matches.name(0), QStringLiteral("RC0603"));
 
     const QString empty = folder + QStringLiteral("/empty.csv");
     QFile e(empty);
     ASSERT_TRUE(e.open(QIODevice::WriteOnly));
     e.close();
-    EXPECT_EQ(BomFileReader::readNow(empty).error, QStringLiteral("That file is empty."));
+    EXPECT_EQ(BomFileReader::readNow(empty, BomImport::Matcher({})).error, QStringLiteral("That file is empty."));
 
-    EXPECT_FALSE(BomFileReader::readNow(folder + QStringLiteral("/missing.csv")).error.isEmpty());
+    EXPECT_FALSE(BomFileReader::readNow(folder + QStringLiteral("/missing.csv"), BomImport::Matcher({})).error.isEmpty());
 
     const QString huge = folder + QStringLiteral("/huge.csv");
     QFile h(huge);
     ASSERT_TRUE(h.open(QIODevice::WriteOnly));
     ASSERT_TRUE(h.resize(BomImport::maxFileBytes + 1));
     h.close();
-    result = BomFileReader::readNow(huge);
-    EXPECT_TRUE(result.rows.isEmpty());
+    result = BomFileReader::readNow(huge, BomImport::Matcher({}));
+    EXPECT_TRUE(result.matches.isEmpty());
     EXPECT_EQ(result.error, ImportError(ImportError::Kind::tooLarge).description());
+}
+
+TEST(BomParse, ALongFileReportsProgressAndCanBeStopped)
+{
+    QByteArray csv("Name,Qty\n");
+    for (int i = 0; i < 60000; ++i)
+        csv += "part " + QByteArray::number(i) + ",1\n";
+    const QString path = freshFolder() + QStringLiteral("/long.csv");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(csv);
+    f.close();
+    QList<int> reports;
+    auto result = BomFileReader::readNow(path, BomImport::Matcher({}), [&](int done) {
+        reports << done;
+        return true;
+    });
+    EXPECT_EQ(result.matches.size(), 60000);  // every line, once
+    ASSERT_GE(reports.size(), 2);
+    EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+    EXPECT_EQ(reports.last(), BomFileReader::progressRange);
+
+    result = BomFileReader::readNow(path, BomImport::Matcher({}), [](int) { return false; });
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_TRUE(result.matches.isEmpty());
+    EXPECT_TRUE(result.error.isEmpty());
+}
+
+// The rules of reading bills of materials, each group with real files as its data.
+QByteArray bomFile(const char* name)
+{
+    QFile f(QStringLiteral(CORVALLEN_TEST_DATA "/bom/") + QString::fromLatin1(name));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+    return f.readAll();
+}
+
+using Expected = QList<std::pair<QString, qint64>>;
+
+Expected namesAndQuantities(const QList<BomImport::Row>& rows)
+{
+    Expected out;
+    for (const BomImport::Row& r : rows)
+        out.append({r.name, r.quantity});
+    return out;
+}
+
+TEST(BomQuoting, AQuoteOpensOnlyAtTheStartOfAField)
+{
+    // Inch marks inside a value are characters: no line after them is swallowed.
+    EXPECT_EQ(namesAndQuantities(BomImport::parse(bomFile("quoting/inch-marks.csv"))),
+              (Expected{{QStringLiteral("0.1\" header"), 2},
+                        {QStringLiteral("3.5\" drive bay"), 1},
+                        {QStringLiteral("R 10k"), 4},
+                        {QStringLiteral("12\" ribbon \"grey\""), 1},
+                        {QStringLiteral("LM358"), 1}}));
+    // Quoted fields hold commas, doubled quotes and line breaks; blanks may stand before the
+    // opening quote; text after the closing quote joins the field.
+    EXPECT_EQ(namesAndQuantities(BomImport::parse(bomFile("quoting/quoted-fields.csv"))),
+              (Expected{{QStringLiteral("Cap, 100n"), 2},
+                        {QStringLiteral("The \"big\" one"), 1},
+                        {QStringLiteral("Two\nlines"), 1},
+                        {QStringLiteral("padded, quoted"), 3},
+                        {QStringLiteral("abcd"), 1},
+                        {QStringLiteral("abc\"d\""), 1},
+                        {QStringLiteral("last"), 5}}));
+}
+
+TEST(BomQuantities, TheFirstNumberInTheCellRoundedUp)
+{
+    EXPECT_EQ(namesAndQuantities(BomImport::parse(bomFile("quantities/first-number.csv"))),
+              (Expected{{QStringLiteral("pcs ten"), 10},
+                        {QStringLiteral("thousand"), 1000},
+                        {QStringLiteral("half"), 3},
+                        {QStringLiteral("percent"), 5},
+                        {QStringLiteral("negative"), 3},
+                        {QStringLiteral("million"), 1234567},
+                        {QStringLiteral("decimal comma"), 2},
+                        {QStringLiteral("zero point five"), 1},
+                        {QStringLiteral("times"), 4}}));
+}
+
+TEST(BomQuantities, WithoutAUsableNumberReferencesCountThenOne)
+{
+    // 0, nothing, a word, a fraction sign, full-width digits and a number beyond 64 bits give
+    // no quantity; a reference range such as R5-R8 is one reference.
+    EXPECT_EQ(namesAndQuantities(BomImport::parse(bomFile("quantities/fallbacks.csv"))),
+              (Expected{{QStringLiteral("10k"), 4},
+                        {QStringLiteral("4k7"), 1},
+                        {QStringLiteral("100n"), 2},
+                        {QStringLiteral("NE555"), 1},
+                        {QStringLiteral("LM358"), 1},
+                        {QStringLiteral("TL072"), 1}}));
+}
+
+TEST(BomEncodings, EveryEncodingASpreadsheetWritesGivesTheSameParts)
+{
+    const QList<BomImport::Row> expected{
+        {QString::fromUtf8("Überträger"), std::nullopt, 2, QString::fromUtf8("Würth"), std::nullopt},
+        {QString::fromUtf8("R 10µ – €"), std::nullopt, 3, QStringLiteral("Yageo"), std::nullopt}};
+    for (const char* file : {"encodings/utf8-bom.csv", "encodings/utf16le.csv", "encodings/utf16be.csv",
+                             "encodings/windows-1252.csv"})
+        EXPECT_EQ(BomImport::parse(bomFile(file)), expected) << file;
+}
+
+TEST(BomEncodings, DamagedUtf16IsADecodingFailureNotReplacementCharacters)
+{
+    for (const char* file : {"encodings/utf16-odd-byte.csv", "encodings/utf16-lone-surrogate.csv"}) {
+        EXPECT_FALSE(BomImport::decode(bomFile(file)).contains(QChar(0xFFFD))) << file;
+        // Read as Windows-1252 instead, the header names no column: no made-up parts.
+        EXPECT_EQ(failure(bomFile(file)), ImportError::Kind::noRows) << file;
+    }
+}
+
+TEST(BomEncodings, RunsOfByteOrderMarksAreSkippedWithoutCopies)
+{
+    for (int marks : {1, 20000, 40000}) {
+        QByteArray bytes;
+        for (int i = 0; i < marks; ++i)
+            bytes += "\xEF\xBB\xBF";
+        bytes += "Name,Qty\nLM358,2\n";
+        const auto rows = BomImport::parse(bytes);
+        ASSERT_EQ(rows.size(), 1) << marks;
+        EXPECT_EQ(rows[0].quantity, 2);
+    }
+    EXPECT_EQ(BomImport::decode(QByteArray("\xEF\xBB\xBF")), QString());
+    EXPECT_EQ(failure(QByteArray("\xEF\xBB\xBF  \n")), ImportError::Kind::empty);
+    // UTF-16 that repeats its mark.
+    QByteArray utf16("\xFF\xFE\xFF\xFE", 4);
+    const QString text = QStringLiteral("Name,Qty\nLM358,2\n");
+    utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    EXPECT_EQ(BomImport::decode(utf16), text);
+}
+
+TEST(BomLimits, OverlongCellsAreCutWithAnEllipsis)
+{
+    QByteArray csv("Name,Qty\n");
+    csv += QByteArray(10 * 1024 * 1024, 'x') + ",2\n";
+    // A quote that never closes takes the rest of the file, cut all the same.
+    csv += "ok,1\n\"" + QByteArray(200000, 'y') + "\n";
+    const auto rows = BomImport::parse(csv);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0].name.size(), BomImport::maxCellLength);
+    EXPECT_TRUE(rows[0].name.endsWith(QChar(0x2026)));
+    EXPECT_EQ(rows[0].name.count(u'x'), BomImport::maxCellLength - 1);
+    EXPECT_EQ(rows[0].quantity, 2);
+    EXPECT_EQ(rows[1].name, QStringLiteral("ok"));
+    EXPECT_EQ(rows[2].name.size(), BomImport::maxCellLength);
+    // A cell of exactly the limit stays whole.
+    const QByteArray exact(BomImport::maxCellLength, 'z');
+    EXPECT_EQ(BomImport::parse("Name\n" + exact + "\n")[0].name, QString::fromLatin1(exact));
 }
 
 class BomMatchTest : public ::testing::Test {

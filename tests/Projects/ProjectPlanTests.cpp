@@ -8,6 +8,7 @@
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Projects/AddFromInventory.h"
 #include "Corvallen/Projects/BomImport.h"
+#include "Corvallen/Projects/BomImportApplier.h"
 #include "Corvallen/Projects/BomImportPlan.h"
 #include "Corvallen/Projects/ProjectContents.h"
 #include "Corvallen/Projects/ProjectExport.h"
@@ -15,6 +16,7 @@
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Projects/ProjectTexts.h"
 #include "Corvallen/Projects/StockAllocation.h"
+#include "support/EventLoop.h"
 #include "support/IcuExpect.h"
 #include "support/TestEnvironment.h"
 #include "support/TestStore.h"
@@ -135,6 +137,38 @@ TEST_F(ProjectPlanTest, ALongBillOfMaterialsIsWrittenInOneGo)
     for (const Component* c : ctx().fetch<Component>())
         stock += c->qty();
     EXPECT_EQ(stock, -400);
+}
+
+TEST_F(ProjectPlanTest, ALongImportRunsInSlicesOnTheEventLoopAndEndsSaved)
+{
+    Component* known = component(QStringLiteral("part 7"), 100);
+    QByteArray csv("Name,Qty\n");
+    for (int i = 0; i < 20000; ++i)
+        csv += "part " + QByteArray::number(i % 15000) + ",1\n";  // 5,000 parts named twice
+    BomImport::Matcher matcher(ctx().fetch<Component>());
+    BomImport::readRows(csv, [&](BomImport::Row&& row) { matcher.add(row); });
+    BomImportApplier applier(matcher.takeMatches(), project, ctx());
+    ASSERT_EQ(applier.total(), 15000);
+    QList<qsizetype> reports;
+    int finished = 0;
+    QObject::connect(&applier, &BomImportApplier::progress, [&](qsizetype done, qsizetype total) {
+        EXPECT_EQ(total, 15000);
+        reports << done;
+    });
+    QObject::connect(&applier, &BomImportApplier::finished, [&] { ++finished; });
+    applier.start();
+    ASSERT_TRUE(waitUntil([&] { return applier.isFinished(); }));
+    EXPECT_EQ(finished, 1);
+    EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+    EXPECT_EQ(reports.last(), 15000);
+    EXPECT_FALSE(ctx().hasChanges());
+    // Stock plus what the project holds stays what it was: 100 on hand, nothing for the rest.
+    qint64 stock = 0;
+    for (const Component* c : ctx().fetch<Component>())
+        stock += c->qty();
+    EXPECT_EQ(stock, 100 - 20000);
+    EXPECT_EQ(project->parts().size(), 15000);
+    EXPECT_EQ(known->qty(), 98);
 }
 
 TEST_F(ProjectPlanTest, ApplyingAfterAPreviewedComponentWasDeletedCreatesItAgain)

@@ -1,17 +1,103 @@
 #include "Corvallen/Projects/Views/BomImportSheet.h"
 
 #include "Corvallen/Model/Component.h"
+#include "Corvallen/Projects/BomImportApplier.h"
 #include "Corvallen/Projects/BomImportPlan.h"
 
+#include <QAbstractTableModel>
+#include <QFont>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
-BomImportSheet::BomImportSheet(QList<BomImport::Match> matches, Project* project, ModelContext& context, QWidget* parent)
+namespace {
+
+// The preview lines, read from the match list only for the rows on screen.
+class MatchTableModel : public QAbstractTableModel {
+public:
+    MatchTableModel(const BomImport::MatchList& matches, QWidget* view) : QAbstractTableModel(view), m_matches(matches), m_view(view) {}
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_matches.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 4; }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal)
+            return {};
+        if (role == Qt::DisplayRole) {
+            switch (section) {
+            case 0: return BomImportSheet::tr("Part").toUpper();
+            case 1: return BomImportSheet::tr("Qty").toUpper();
+            case 2: return BomImportSheet::tr("Match").toUpper();
+            case 3: return BomImportSheet::tr("In stock").toUpper();
+            }
+        }
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue((section == 1 || section == 3 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        return {};
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_matches.size())
+            return {};
+        const qsizetype row = index.row();
+        Component* existing = m_matches.existing(row);
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            switch (index.column()) {
+            case 0: {
+                const QString detail = BomImportPlan::detailText(m_matches.at(row));
+                return detail.isEmpty() ? m_matches.name(row) : m_matches.name(row) + u'\n' + detail;
+            }
+            case 1: return QString::number(m_matches.quantity(row));
+            case 2: return existing ? BomImportSheet::tr("in inventory") : BomImportSheet::tr("NEW");
+            case 3: return existing ? QString::number(existing->qty()) : QStringLiteral("—");
+            }
+            return {};
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue((index.column() == 1 || index.column() == 3 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        case Qt::FontRole:
+            if (index.column() == 2 && !existing) {
+                QFont bold = m_view->font();
+                bold.setBold(true);
+                return bold;
+            }
+            return {};
+        case Qt::ForegroundRole:
+            if (index.column() == 2)
+                return existing ? m_view->palette().brush(QPalette::PlaceholderText) : QBrush(QColor(0xE0, 0x78, 0x00));
+            if (index.column() == 3)
+                return m_view->palette().brush(QPalette::PlaceholderText);
+            return {};
+        case Qt::SizeHintRole:
+            // Room for the name and its detail line on every row.
+            if (index.column() == 0)
+                return QSize(-1, 2 * QFontMetrics(m_view->font()).lineSpacing() + 8);
+            return {};
+        case Qt::BackgroundRole:
+            if (index.column() == 2 && !existing)
+                return QBrush(QColor(255, 149, 0, 51));
+            return {};
+        }
+        return {};
+    }
+
+private:
+    const BomImport::MatchList& m_matches;
+    QWidget* m_view;
+};
+
+}  // namespace
+
+BomImportSheet::BomImportSheet(BomImport::MatchList matches, Project* project, ModelContext& context, QWidget* parent)
     : QDialog(parent), m_matches(std::move(matches)), m_project(project), m_context(context)
 {
     setObjectName(QStringLiteral("BomImportSheet"));
@@ -27,15 +113,15 @@ BomImportSheet::BomImportSheet(QList<BomImport::Match> matches, Project* project
     QFont hf = title->font();
     hf.setBold(true);
     title->setFont(hf);
-    auto* cancel = new QPushButton(tr("Cancel"), this);
-    cancel->setAutoDefault(false);
+    m_cancel = new QPushButton(tr("Cancel"), this);
+    m_cancel->setAutoDefault(false);
     m_import = new QPushButton(BomImportPlan::importButtonTitle(m_matches), this);
     m_import->setObjectName(QStringLiteral("importButton"));
     m_import->setDefault(true);
     m_import->setEnabled(!m_matches.isEmpty());
     header->addWidget(title);
     header->addStretch(1);
-    header->addWidget(cancel);
+    header->addWidget(m_cancel);
     header->addWidget(m_import);
     outer->addLayout(header);
 
@@ -45,67 +131,66 @@ BomImportSheet::BomImportSheet(QList<BomImport::Match> matches, Project* project
     m_summary->setForegroundRole(QPalette::PlaceholderText);
     m_summary->setContentsMargins(12, 0, 12, 8);
     outer->addWidget(m_summary);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("importProgress"));
+    m_progress->setRange(0, int(std::min<qsizetype>(m_matches.size(), std::numeric_limits<int>::max())));
+    m_progress->setTextVisible(false);
+    m_progress->hide();
+    auto* progressRow = new QHBoxLayout;
+    progressRow->setContentsMargins(12, 0, 12, 8);
+    progressRow->addWidget(m_progress);
+    outer->addLayout(progressRow);
     auto* divider = new QFrame(this);
     divider->setFrameShape(QFrame::HLine);
     divider->setFrameShadow(QFrame::Sunken);
     outer->addWidget(divider);
 
-    m_table = new QTreeWidget(this);
+    m_table = new QTreeView(this);
     m_table->setObjectName(QStringLiteral("matches"));
     m_table->setRootIsDecorated(false);
     m_table->setSelectionMode(QAbstractItemView::NoSelection);
     m_table->setFrameShape(QFrame::NoFrame);
-    m_table->setColumnCount(4);
-    m_table->setHeaderLabels({tr("Part").toUpper(), tr("Qty").toUpper(), tr("Match").toUpper(), tr("In stock").toUpper()});
+    // Every row has room for the name and its detail line; equal heights keep a long list
+    // from being measured row by row.
+    m_table->setUniformRowHeights(true);
+    m_table->setTextElideMode(Qt::ElideRight);
+    m_table->setModel(new MatchTableModel(m_matches, m_table));
     m_table->header()->setStretchLastSection(false);
     m_table->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    m_table->header()->setSectionResizeMode(1, QHeaderView::Fixed);
-    m_table->header()->setSectionResizeMode(2, QHeaderView::Fixed);
-    m_table->header()->setSectionResizeMode(3, QHeaderView::Fixed);
+    for (int column = 1; column < 4; ++column)
+        m_table->header()->setSectionResizeMode(column, QHeaderView::Fixed);
     m_table->setColumnWidth(1, 44 + 12);
     m_table->setColumnWidth(2, 120);
     m_table->setColumnWidth(3, 64 + 12);
-    m_table->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    m_table->headerItem()->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-    QList<QTreeWidgetItem*> items;
-    items.reserve(m_matches.size());
-    for (const BomImport::Match& m : m_matches) {
-        auto* item = new QTreeWidgetItem;
-        items.append(item);
-        const QString detail = BomImportPlan::detailText(m);
-        item->setText(0, detail.isEmpty() ? m.name : m.name + u'\n' + detail);
-        item->setToolTip(0, item->text(0));
-        item->setText(1, QString::number(m.quantity));
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        item->setText(3, m.existing ? QString::number(m.existing->qty()) : QStringLiteral("—"));
-        item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-        // Drawn as item text rather than a widget per row, so a long bill of materials opens at once.
-        if (m.existing) {
-            item->setText(2, tr("in inventory"));
-            item->setForeground(2, palette().brush(QPalette::PlaceholderText));
-        } else {
-            item->setText(2, tr("NEW"));
-            QFont bold = item->font(2);
-            bold.setBold(true);
-            item->setFont(2, bold);
-            item->setForeground(2, QColor(0xE0, 0x78, 0x00));
-            item->setBackground(2, QColor(255, 149, 0, 51));
-        }
-    }
-    m_table->addTopLevelItems(items);
-    m_table->setUniformRowHeights(false);
     outer->addWidget(m_table, 1);
 
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_import, &QPushButton::clicked, this, &BomImportSheet::importAll);
 }
 
 QString BomImportSheet::summaryText() const { return m_summary->text(); }
 
+bool BomImportSheet::isImporting() const { return m_applier && !m_applier->isFinished(); }
+
 void BomImportSheet::importAll()
 {
-    if (m_matches.isEmpty())
+    if (m_matches.isEmpty() || m_applier)
         return;
-    BomImportPlan::apply(m_matches, m_project, m_context);
-    accept();
+    m_applier = new BomImportApplier(m_matches, m_project, m_context, this);
+    connect(m_applier, &BomImportApplier::progress, m_progress, [this](qsizetype done, qsizetype) {
+        m_progress->setValue(int(std::min<qsizetype>(done, m_progress->maximum())));
+    });
+    connect(m_applier, &BomImportApplier::finished, this, &QDialog::accept);
+    m_import->setEnabled(false);
+    m_cancel->setEnabled(false);
+    m_progress->show();
+    m_applier->start();
+}
+
+void BomImportSheet::reject()
+{
+    // Half an import can't be taken back: once started, it runs to its end.
+    if (isImporting())
+        return;
+    QDialog::reject();
 }

@@ -27,6 +27,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardPaths>
@@ -230,6 +231,9 @@ QString ProjectPartsView::summaryText() const { return m_summary->text(); }
 
 void ProjectPartsView::scheduleRefresh()
 {
+    // A long import saves slice by slice; the list is rebuilt once, when the import is done.
+    if (const auto* sheet = qobject_cast<const BomImportSheet*>(m_sheet.data()); sheet && sheet->isImporting())
+        return;
     if (m_refreshQueued)
         return;
     m_refreshQueued = true;
@@ -272,6 +276,7 @@ void ProjectPartsView::showSheet(QDialog* sheet)
     if (m_sheet)
         m_sheet->close();
     m_sheet = sheet;
+    connect(sheet, &QDialog::finished, this, &ProjectPartsView::scheduleRefresh);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->setWindowModality(Qt::WindowModal);
     sheet->open();
@@ -321,21 +326,45 @@ void ProjectPartsView::importBomFile(const QString& path)
     if (m_busy)
         return;
     setBusy(true);
+    // The inventory is read here, where the components live; the worker reads the file and
+    // merges its rows into matches, so a long file leaves the window free.
+    BomImport::Matcher matcher(m_context.fetch<Component>());
     auto* watcher = new QFutureWatcher<BomFileReader::Result>(this);
-    connect(watcher, &QFutureWatcher<BomFileReader::Result>::finished, this, [this, watcher] {
+    auto* progress = new QProgressDialog(tr("Reading the bill of materials…"), tr("Cancel"), 0,
+                                         BomFileReader::progressRange, this);
+    progress->setObjectName(QStringLiteral("bomProgress"));
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(400);
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    m_progress = progress;
+    connect(watcher, &QFutureWatcherBase::progressValueChanged, progress, &QProgressDialog::setValue);
+    connect(progress, &QProgressDialog::canceled, watcher, [watcher] { watcher->cancel(); });
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, progress] {
         watcher->deleteLater();
+        progress->disconnect(watcher);  // closing the dialog reports a cancel
+        progress->close();
+        progress->deleteLater();
         setBusy(false);
-        const BomFileReader::Result result = watcher->result();
+        if (watcher->isCanceled())
+            return;
+        BomFileReader::Result result = watcher->result();
+        if (result.cancelled)
+            return;
         if (!result.error.isEmpty()) {
             showError(tr("Import failed"), result.error);
             return;
         }
         if (!m_project || m_project->isDeleted())
             return;
-        const QList<BomImport::Match> matches = BomImport::match(result.rows, m_context.fetch<Component>());
-        showSheet(new BomImportSheet(matches, m_project, m_context, window()));
+        // A component deleted while the file was read is no longer in the inventory.
+        for (qsizetype i = 0; i < result.matches.size(); ++i) {
+            if (result.matches.existing(i) && result.matches.existing(i)->isDeleted())
+                result.matches.forgetExisting(i);
+        }
+        showSheet(new BomImportSheet(std::move(result.matches), m_project, m_context, window()));
     });
-    watcher->setFuture(BomFileReader::read(path));
+    watcher->setFuture(BomFileReader::read(path, std::move(matcher)));
 }
 
 void ProjectPartsView::exportShoppingList()

@@ -16,6 +16,7 @@ class ProjectComponent;
 class QLabel;
 class QListWidget;
 #include <QMessageBox>
+#include <QProgressDialog>
 class QPushButton;
 class QStackedWidget;
 class PartRow;
@@ -44,6 +45,8 @@ public:
     // The sheet or alert currently shown, for the window's own handling and tests.
     QDialog* openSheet() const { return m_sheet; }
     QMessageBox* openAlert() const { return m_alert; }
+    // The progress of reading a bill of materials, while one is read.
+    QProgressDialog* bomProgress() const { return m_progress; }
     bool isBusy() const { return m_busy; }
 
 public Q_SLOTS:
@@ -74,6 +77,7 @@ private:
     QHash<ProjectComponent*, PartRow*> m_rows;
     QPointer<QDialog> m_sheet;
     QPointer<QMessageBox> m_alert;
+    QPointer<QProgressDialog> m_progress;
     bool m_refreshQueued = false;
     bool m_busy = false;
 };

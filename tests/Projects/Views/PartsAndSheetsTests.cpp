@@ -27,7 +27,9 @@
 #include <QPushButton>
 #include "ViewInput.h"
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QProgressBar>
+#include <QTreeView>
+#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -158,17 +160,40 @@ TEST_F(PartsTest, ImportingABomPreviewsThenAllocates)
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->importButton()->text(), QStringLiteral("Import 2 parts"));
     EXPECT_TRUE(sheet->summaryText().startsWith(QStringLiteral("2 parts · 6 items · 1 new to inventory.")));
-    EXPECT_EQ(sheet->table()->topLevelItem(0)->text(3), QStringLiteral("10"));
-    EXPECT_EQ(sheet->table()->topLevelItem(1)->text(3), QStringLiteral("—"));
-    EXPECT_EQ(sheet->table()->topLevelItem(0)->text(2), QStringLiteral("in inventory"));
-    EXPECT_EQ(sheet->table()->topLevelItem(1)->text(2), QStringLiteral("NEW"));
-    EXPECT_EQ(sheet->table()->topLevelItem(1)->text(0), QStringLiteral("Buzzer\nMurata"));
+    auto cell = [&](int row, int column) { return sheet->table()->model()->index(row, column).data().toString(); };
+    EXPECT_EQ(cell(0, 3), QStringLiteral("10"));
+    EXPECT_EQ(cell(1, 3), QStringLiteral("—"));
+    EXPECT_EQ(cell(0, 2), QStringLiteral("in inventory"));
+    EXPECT_EQ(cell(1, 2), QStringLiteral("NEW"));
+    EXPECT_EQ(cell(1, 0), QStringLiteral("Buzzer\nMurata"));
     EXPECT_EQ(ctx().fetchCount<Component>(), 1);  // nothing written before "Import"
     sheet->importButton()->click();
     EXPECT_EQ(op->qty(), 8);
     EXPECT_EQ(ctx().fetchCount<Component>(), 2);
     processEvents();
     EXPECT_EQ(v->list()->count(), 2);
+}
+
+TEST_F(PartsTest, ALongImportShowsProgressAndCannotBeCancelledHalfWay)
+{
+    QList<BomImport::Match> matches;
+    for (int i = 0; i < 30000; ++i)
+        matches.append({QUuid::createUuid(), QStringLiteral("part %1").arg(i), std::nullopt, std::nullopt, std::nullopt, 2, nullptr});
+    BomImportSheet sheet(matches, project, ctx());
+    sheet.show();
+    EXPECT_EQ(sheet.table()->model()->rowCount(), 30000);
+    bool accepted = false;
+    QObject::connect(&sheet, &QDialog::accepted, [&] { accepted = true; });
+    sheet.importButton()->click();
+    if (sheet.isImporting()) {
+        EXPECT_TRUE(sheet.progressBar()->isVisible());
+        EXPECT_FALSE(sheet.importButton()->isEnabled());
+        sheet.reject();  // Escape: half an import is not left behind
+        EXPECT_TRUE(sheet.isVisible());
+    }
+    ASSERT_TRUE(waitUntil([&] { return accepted; }));
+    EXPECT_EQ(project->parts().size(), 30000);
+    EXPECT_FALSE(ctx().hasChanges());
 }
 
 TEST_F(PartsTest, UnreadableOrEmptyFilesEndInTheImportFailedAlert)
