@@ -105,6 +105,7 @@ public:
     MatchList() = default;
     // The list of the given matches, in their order (their ids are kept).
     MatchList(const QList<Match>& matches);
+    MatchList(std::initializer_list<Match> matches) : MatchList(QList<Match>(matches)) {}
 
     qsizetype size() const { return m_records.size(); }
     bool isEmpty() const { return m_records.isEmpty(); }
