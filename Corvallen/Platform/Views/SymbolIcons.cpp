@@ -318,9 +318,11 @@ QStringList knownSymbols()
 
 void followPalette(QApplication& app)
 {
-    if (app.findChild<PaletteFollower*>(QString(), Qt::FindDirectChildrenOnly))
+    const QString name = QStringLiteral("CorvallenSymbolPaletteFollower");
+    if (app.findChild<QObject*>(name, Qt::FindDirectChildrenOnly))
         return;
     auto* follower = new PaletteFollower(&app);
+    follower->setObjectName(name);
     app.installEventFilter(follower);
 }
 

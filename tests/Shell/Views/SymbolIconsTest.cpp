@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QPixmap>
 #include <QSet>
 
@@ -85,6 +86,22 @@ TEST(SymbolIcons, DrawnInTheTextColourOrTheTint)
         EXPECT_EQ(sample.rgb(), palette.color(QPalette::WindowText).rgb());
     }
     QApplication::setPalette(before);
+}
+
+TEST(SymbolIcons, LabelPixmapsFollowAThemeChange)
+{
+    SymbolIcons::followPalette(*qApp);
+    ThemeManager::applyPalette(ThemeManager::lightPalette());
+    QLabel label;
+    label.setPixmap(symbolIcon(QStringLiteral("folder")).pixmap(40, 40));
+    label.show();
+    for (const QPalette& palette : {ThemeManager::darkPalette(), ThemeManager::lightPalette()}) {
+        ThemeManager::applyPalette(palette);
+        QCoreApplication::processEvents();
+        QColor sample;
+        ASSERT_GT(inkedPixels(label.pixmap().toImage(), &sample), 10);
+        EXPECT_EQ(sample.rgb(), palette.color(QPalette::WindowText).rgb());
+    }
 }
 
 }  // namespace
