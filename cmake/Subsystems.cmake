@@ -2,7 +2,7 @@
 corvallen_subsystem(Platform CORE_DEPS PkgConfig::SQLITE3 PkgConfig::TESSERACT PkgConfig::ICU gomp Qt6::DBus)
 corvallen_subsystem(Model CORE_DEPS corvallen_platform PkgConfig::POPPLER)
 corvallen_subsystem(Devices CORE_DEPS corvallen_platform UI_DEPS corvallen_platform_ui)
-corvallen_subsystem(Sync CORE_DEPS corvallen_model corvallen_platform UI_DEPS corvallen_platform_ui corvallen_devices)
+corvallen_subsystem(Sync CORE_DEPS corvallen_model corvallen_platform Qt6::Concurrent UI_DEPS corvallen_platform_ui corvallen_devices)
 corvallen_subsystem(Shell CORE_DEPS corvallen_model corvallen_platform corvallen_sync corvallen_backup corvallen_exports Qt6::DBus UI_DEPS corvallen_platform_ui corvallen_devices_ui corvallen_settings_ui corvallen_sync_ui corvallen_inventory_ui corvallen_projects_ui corvallen_library_ui corvallen_documents_ui)
 corvallen_subsystem(Backup CORE_DEPS corvallen_model PkgConfig::LIBZIP)
 corvallen_subsystem(Exports CORE_DEPS corvallen_model corvallen_platform corvallen_sync)

@@ -25,7 +25,7 @@ QList<Capture*> CaptureSelection::selectedCaptures(const QList<Capture*>& captur
 
 void CaptureSelection::toggleSelectAll(const QList<Capture*>& captures)
 {
-    if (m_selected.size() != captures.size()) {
+    if (selectedCaptures(captures).size() != captures.size()) {
         QSet<PersistentIdentifier> all;
         for (Capture* c : captures)
             all.insert(c->persistentModelID());

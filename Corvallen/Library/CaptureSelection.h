@@ -13,8 +13,9 @@ class Capture;
 // The selection of a capture browser and the grid's click rules: a plain click selects one
 // capture, Ctrl- (or Meta-) click adds or removes one, Shift-click selects the run between the
 // anchor and the clicked capture in display order, and a checkbox adds or removes one. Also the
-// one card in rename mode. Identifiers of captures that left the list stay selected but count
-// for nothing in selectedCaptures(). Plain value; main thread.
+// one card in rename mode. Identifiers of captures that left the list (a search or a scope hides
+// them) stay selected, so they come back selected, but count for nothing: everything that acts
+// on the selection takes selectedCaptures() of the list shown. Plain value; main thread.
 class CaptureSelection {
 public:
     QSet<PersistentIdentifier> selectedIDs() const { return m_selected; }
@@ -28,7 +29,7 @@ public:
     // The selected captures of the list, in the list's order.
     QList<Capture*> selectedCaptures(const QList<Capture*>& captures) const;
 
-    // Everything when the counts differ, nothing when they are equal.
+    // Exactly the captures shown, unless every one of them is selected already: then nothing.
     void toggleSelectAll(const QList<Capture*>& captures);
     // Checkbox and Ctrl-click: adds or removes it; it becomes the anchor; a rename ends.
     void toggleSelection(const PersistentIdentifier& id);

@@ -220,12 +220,12 @@ QByteArray ImageEditSession::renderEditedImage() const
     return png;
 }
 
-QString ImageEditSession::copyName(const QString& fileName, const QString& folder)
+QString ImageEditSession::copyName(const QString& fileName, const QString& folder, const QSet<QString>& heldNames)
 {
     const QString stem = stemOf(fileName);
     const QDir dir(folder);
     QString name = stem + QStringLiteral("_edit.png");
-    for (qint64 n = 2; QFileInfo::exists(dir.filePath(name)); ++n)
+    for (qint64 n = 2; heldNames.contains(name) || QFileInfo::exists(dir.filePath(name)); ++n)
         name = stem + QStringLiteral("_edit") + QString::number(n) + QStringLiteral(".png");
     return name;
 }
@@ -238,7 +238,10 @@ void ImageEditSession::saveCopy(ModelContext& context)
         return;
     }
     const QString folder = DeviceStorage::capturesFolder();
-    const QString name = copyName(m_fileName, folder);
+    QSet<QString> held;
+    for (const Capture* c : context.fetch<Capture>())
+        held.insert(c->fileName());
+    const QString name = copyName(m_fileName, folder, held);
     // The copy must land in the captures folder itself, whatever the source name holds.
     if (!AppPaths::isPlainFileName(name)) {
         m_savedNote = QObject::tr("Save failed");

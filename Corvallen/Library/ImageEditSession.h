@@ -5,6 +5,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
@@ -87,8 +88,10 @@ public:
     // The image with the finished strokes drawn on top, as PNG bytes (8-bit RGBA, the image's
     // pixel size); empty without an image.
     QByteArray renderEditedImage() const;
-    // The first free name in the folder: stem + "_edit.png", then stem + "_edit2.png", ...
-    static QString copyName(const QString& fileName, const QString& folder);
+    // The first free name: stem + "_edit.png", then stem + "_edit2.png", ... A name is free when
+    // no file in the folder has it and no record holds it (a record whose image went missing
+    // still owns its name; a new capture under it would be merged into that record).
+    static QString copyName(const QString& fileName, const QString& folder, const QSet<QString>& heldNames = {});
     // Writes the copy and records its capture; savedNote() then tells the outcome:
     // "Nothing to save", "Save failed" or "Saved as " + the name.
     void saveCopy(ModelContext& context);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSocketNotifier>
 
 #include <fcntl.h>
@@ -21,20 +22,26 @@ bool isBelow(const QString& path, const QString& folder)
 
 QStringList VolumeMonitor::defaultRemovableRoots()
 {
-    return {QStringLiteral("/media"), QStringLiteral("/run/media"), QStringLiteral("/mnt")};
+    return {QStringLiteral("/media"), QStringLiteral("/run/media")};
 }
 
 VolumeMonitor::VolumeMonitor(QObject* parent)
-    : VolumeMonitor(QStringLiteral("/proc/self/mountinfo"), defaultRemovableRoots(), parent)
+    : VolumeMonitor(Source{QStringLiteral("/proc/self/mountinfo"), defaultRemovableRoots(), QStringLiteral("/dev/disk")},
+                    parent)
 {
 }
 
 VolumeMonitor::VolumeMonitor(const QString& mountInfoPath, const QStringList& removableRoots, QObject* parent)
-    : QObject(parent), m_path(mountInfoPath), m_roots(removableRoots)
+    : VolumeMonitor(Source{mountInfoPath, removableRoots, {}}, parent)
+{
+}
+
+VolumeMonitor::VolumeMonitor(const Source& source, QObject* parent)
+    : QObject(parent), m_source(source)
 {
     read();
     // The mount table wakes poll() with POLLPRI when it changes; an ordinary file never does.
-    m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
+    m_fd = ::open(QFile::encodeName(m_source.mountInfoPath).constData(), O_RDONLY | O_CLOEXEC);
     if (m_fd >= 0) {
         m_notifier = new QSocketNotifier(qintptr(m_fd), QSocketNotifier::Exception, this);
         connect(m_notifier, &QSocketNotifier::activated, this, &VolumeMonitor::recheck);
@@ -48,7 +55,7 @@ VolumeMonitor::~VolumeMonitor()
         ::close(m_fd);
 }
 
-QList<MountedVolume> VolumeMonitor::volumes() const { return removableVolumes(m_mounts, m_roots); }
+QList<MountedVolume> VolumeMonitor::volumes() const { return removableVolumes(m_mounts, m_source.removableRoots); }
 
 std::optional<MountedVolume> VolumeMonitor::volumeHolding(const QString& path) const
 {
@@ -95,15 +102,80 @@ void VolumeMonitor::recheck()
         Q_EMIT volumesChanged();
 }
 
-void VolumeMonitor::read()
+void VolumeMonitor::read() { m_mounts = readTable(m_source); }
+
+QList<MountEntry> VolumeMonitor::readTable(const Source& source)
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_mounts.clear();
-        return;
-    }
+    QFile file(source.mountInfoPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
     // Files under /proc report no size, so read until the end rather than by size.
-    m_mounts = parseMountInfo(file.readAll());
+    QList<MountEntry> mounts = parseMountInfo(file.readAll());
+    nameFileSystems(mounts, source.diskFolder);
+    return mounts;
+}
+
+QString VolumeMonitor::unescapeDeviceName(const QString& name)
+{
+    // udev writes unsafe characters of a label as "\x" and two hex digits ("\x20" for a blank).
+    QByteArray out;
+    const QByteArray in = name.toUtf8();
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == '\\' && i + 3 < in.size() && in[i + 1] == 'x') {
+            bool ok = false;
+            const int value = in.mid(i + 2, 2).toInt(&ok, 16);
+            if (ok) {
+                out += char(value);
+                i += 3;
+                continue;
+            }
+        }
+        out += in[i];
+    }
+    return QString::fromUtf8(out);
+}
+
+namespace {
+
+// The device a path names, links followed; a link to a device that isn't there (sample
+// folders) names its target as written.
+QString deviceKey(const QFileInfo& info)
+{
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    if (info.isSymLink())
+        return QDir::cleanPath(info.symLinkTarget());
+    return QDir::cleanPath(info.absoluteFilePath());
+}
+
+// Name (unescaped) -> device, for every link in one by-* folder.
+QHash<QString, QString> linksIn(const QString& folder)
+{
+    QHash<QString, QString> out;
+    const QFileInfoList links = QDir(folder).entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& link : links)
+        out.insert(deviceKey(link), VolumeMonitor::unescapeDeviceName(link.fileName()));
+    return out;
+}
+
+}  // namespace
+
+void VolumeMonitor::nameFileSystems(QList<MountEntry>& mounts, const QString& diskFolder)
+{
+    if (diskFolder.isEmpty())
+        return;
+    const QHash<QString, QString> uuids = linksIn(diskFolder + QStringLiteral("/by-uuid"));
+    const QHash<QString, QString> labels = linksIn(diskFolder + QStringLiteral("/by-label"));
+    if (uuids.isEmpty() && labels.isEmpty())
+        return;
+    for (MountEntry& m : mounts) {
+        if (!m.source.startsWith(QLatin1Char('/')))
+            continue;  // proc, tmpfs, overlay...: no device behind them
+        const QString key = deviceKey(QFileInfo(m.source));
+        m.uuid = uuids.value(key);
+        m.label = labels.value(key);
+    }
 }
 
 QString VolumeMonitor::unescapeMountField(const QString& field)
@@ -145,6 +217,7 @@ QList<MountEntry> VolumeMonitor::parseMountInfo(const QByteArray& text)
         if (separator < 0 || separator + 2 >= fields.size())
             continue;
         MountEntry entry;
+        entry.root = unescapeMountField(QString::fromUtf8(fields[3]));
         entry.mountPoint = unescapeMountField(QString::fromUtf8(fields[4]));
         entry.fsType = QString::fromUtf8(fields[separator + 1]);
         entry.source = unescapeMountField(QString::fromUtf8(fields[separator + 2]));
@@ -165,7 +238,8 @@ QList<MountedVolume> VolumeMonitor::removableVolumes(const QList<MountEntry>& mo
                 removable = true;
         if (!removable)
             continue;
-        MountedVolume v{m.mountPoint, QFileInfo(m.mountPoint).fileName(), m.source};
+        const QString label = m.label.isEmpty() ? QFileInfo(m.mountPoint).fileName() : m.label;
+        MountedVolume v{m.mountPoint, label, m.source, m.uuid};
         // A later mount over the same point hides the earlier one.
         out.removeIf([&](const MountedVolume& o) { return o.mountPoint == v.mountPoint; });
         out << v;

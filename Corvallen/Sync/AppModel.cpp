@@ -9,10 +9,12 @@
 #include "Corvallen/Sync/DeviceStorage.h"
 #include "Corvallen/Sync/DriveEject.h"
 #include "Corvallen/Sync/FolderGrants.h"
+#include "Corvallen/Sync/SourceLedger.h"
 #include "Corvallen/Sync/SyncPrompts.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <algorithm>
@@ -160,9 +162,13 @@ void AppModel::refreshConnected()
 {
     const FolderGrants::MountSnapshot mounts = FolderGrants::snapshotOf(volumeMonitor());
     QSet<QString> ids;
-    for (const SyncLocation& l : SyncLocation::loadAll(m_settings))
+    for (const SyncLocation& l : SyncLocation::loadAll(m_settings)) {
+        // A grant from before drives were remembered by their file system learns it now, so
+        // the drive is still found when it comes back at another mount point.
+        FolderGrants::rememberFileSystem(l.id, m_settings, mounts);
         if (FolderGrants::isGrantReachable(l.id, m_settings, mounts))
             ids.insert(l.id);
+    }
     setConnectedLocationIDs(ids);
 }
 
@@ -231,19 +237,49 @@ void AppModel::writeLaunchLog()
 
 // ---- The sync run ----------------------------------------------------------------------------
 
-QString AppModel::summaryText(bool cancelled, bool full, qint64 imported, const QString& storedName)
+QString AppModel::summaryText(const RunOutcome& o, const QString& storedName, const QString& displayName)
 {
-    if (cancelled)
-        return imported == 0 ? tr("Sync cancelled") : tr("Stopped \u2014 %1 imported").arg(imported);
-    if (full)
-        return tr("%1: %2 imported").arg(storedName).arg(imported);
-    return imported == 0 ? tr("Up to date") : tr("Synced %1 new").arg(imported);
+    // A drive pulled part way is no success and no plain stop either.
+    if (o.driveGone)
+        return o.imported == 0 ? displayName + tr(" not connected")
+                               : tr("Stopped \u2014 %1 imported (the drive went away)").arg(o.imported);
+    if (o.cancelled)
+        return o.imported == 0 ? tr("Sync cancelled") : tr("Stopped \u2014 %1 imported").arg(o.imported);
+    QString line;
+    if (o.full)
+        line = tr("%1: %2 imported").arg(storedName).arg(o.imported);
+    else if (o.imported > 0)
+        line = tr("Synced %1 new").arg(o.imported);
+    else if (o.unreadable > 0 || o.moreRemain)
+        line = tr("Nothing new");
+    else
+        return tr("Up to date");
+    QStringList notes;
+    if (o.unreadable == 1)
+        notes << tr("1 file couldn't be read");
+    else if (o.unreadable > 1)
+        notes << tr("%1 files couldn't be read").arg(o.unreadable);
+    if (o.moreRemain)
+        notes << (o.full ? tr("more remain, Sync New takes the rest") : tr("more remain, sync again for the rest"));
+    if (!notes.isEmpty())
+        line += QStringLiteral(" \u2014 ") + notes.join(QStringLiteral("; "));
+    return line;
 }
 
 bool AppModel::confirmLargeBatch(qint64 count, const QString& locationName)
 {
     return SyncPrompts::confirmLargeBatch(count, locationName);
 }
+
+// What a run carries from its scan to its end.
+struct AppModel::ScanState {
+    SyncLocation location;
+    bool full = false;
+    QString root;  // the location's folder as resolved for the scan
+    DeviceStorage::SyncScan scan;
+    std::shared_ptr<SourceLedger> ledger;
+    bool cancelled = false;
+};
 
 void AppModel::sync(const SyncLocation& location, bool full)
 {
@@ -257,19 +293,30 @@ void AppModel::sync(const SyncLocation& location, bool full)
 
     // The settings and the mount table are read here, on the main thread; the worker only
     // looks at the file system.
-    const std::optional<QString> granted = FolderGrants::storedPath(location.id, m_settings);
     const FolderGrants::MountSnapshot mounts = FolderGrants::snapshotOf(volumeMonitor());
-    m_workers.start([this, task, location, full, name, options, granted, mounts] {
-        if (!granted || !FolderGrants::isUsableFolder(*granted, mounts)) {
+    const std::optional<QString> root = FolderGrants::resolveGrant(location.id, m_settings, mounts);
+    const QSet<QString> known = DeviceStorage::knownHashes(m_settings);
+    m_workers.start([this, task, location, full, name, options, root, mounts, known] {
+        if (!root || !FolderGrants::isUsableFolder(*root, mounts)) {
             QMetaObject::invokeMethod(this, [this, task, name] { finishNotConnected(task, name); }, Qt::QueuedConnection);
             return;
         }
-        const QStringList files = DeviceStorage::scanImageFiles(*granted, options.subfolder, options.extensions,
-                                                                [task] { return task->isCancelled(); });
-        const bool cancelled = task->isCancelled();
-        QMetaObject::invokeMethod(
-            this, [this, task, location, full, files, cancelled] { scanned(task, location, full, files, cancelled); },
-            Qt::QueuedConnection);
+        auto state = std::make_shared<ScanState>();
+        state->location = location;
+        state->full = full;
+        state->root = *root;
+        state->ledger = std::make_shared<SourceLedger>(SourceLedger::load(location.id));
+        // Files an earlier sync imported or found unreadable, unchanged since, are passed over;
+        // a full resync looks at everything again.
+        std::function<bool(const QString&, const QFileInfo&)> settled;
+        if (!full)
+            settled = [ledger = state->ledger, &known](const QString& key, const QFileInfo& info) {
+                return ledger->isSettled(key, info, known);
+            };
+        state->scan = DeviceStorage::scanForSync(*root, options.subfolder, options.extensions, settled,
+                                                 [task] { return task->isCancelled(); });
+        state->cancelled = task->isCancelled();
+        QMetaObject::invokeMethod(this, [this, task, state] { scanned(task, state); }, Qt::QueuedConnection);
     });
 }
 
@@ -292,65 +339,103 @@ void AppModel::finishCancelled(const std::shared_ptr<SyncTask>& task)
     setLastSyncSummary(tr("Sync cancelled"));
 }
 
-void AppModel::scanned(const std::shared_ptr<SyncTask>& task, const SyncLocation& location, bool full,
-                       const QStringList& files, bool cancelled)
+void AppModel::scanned(const std::shared_ptr<SyncTask>& task, const std::shared_ptr<ScanState>& state)
 {
     if (task != m_currentSyncTask)
         return;
+    const SyncLocation& location = state->location;
     const QString name = location.displayName();
-    if (cancelled || (files.size() >= 1000 && !confirmLargeBatch(files.size(), name))) {
+    QStringList files = state->scan.files;
+    if (state->cancelled || (files.size() >= 1000 && !confirmLargeBatch(files.size(), name))) {
         finishCancelled(task);
         return;
     }
+    // The drive may have been pulled (or moved to another mount point) while the question was
+    // open: look at the mount table afresh before going on.
+    volumeMonitor()->recheck();
+    const std::optional<QString> root = FolderGrants::resolveGrant(location.id, m_settings,
+                                                                   FolderGrants::snapshotOf(volumeMonitor()));
+    if (!root) {
+        finishNotConnected(task, name);
+        return;
+    }
+    if (*root != state->root) {
+        for (QString& f : files)
+            f = *root + QLatin1Char('/') + DeviceStorage::relativeTo(state->root, f);
+        state->root = *root;
+    }
     setSyncProgress(SyncProgress{name, SyncProgress::Phase::importing, 0, files.size()});
 
-    const std::optional<QString> granted = FolderGrants::storedPath(location.id, m_settings);
-    const FolderGrants::MountSnapshot mounts = FolderGrants::snapshotOf(volumeMonitor());
-    const QSet<QString> known = DeviceStorage::knownHashes(m_settings);
+    DeviceStorage::ImportOptions options;
+    options.full = state->full;
+    options.knownHashes = DeviceStorage::knownHashes(m_settings);
+    // Names that records hold stay theirs, also where the image file has gone missing.
+    for (const Capture* c : m_context.fetch<Capture>())
+        options.heldNames.insert(c->fileName());
     const QString folder = DeviceStorage::capturesFolder();
-    m_workers.start([this, task, location, full, files, granted, mounts, known, folder] {
-        DeviceStorage::ImportResult result{0, known};
-        bool ran = false;
-        if (granted && FolderGrants::isUsableFolder(*granted, mounts)) {
-            ran = true;
-            result = DeviceStorage::importCaptures(
-                files, full, known, folder, [task] { return task->isCancelled(); },
-                [this, task](qint64 processed) {
-                    QMetaObject::invokeMethod(
-                        this,
-                        [this, task, processed] {
-                            if (task != m_currentSyncTask || !m_syncProgress)
-                                return;  // the run has finished meanwhile
-                            SyncProgress p = *m_syncProgress;
-                            p.processed = processed;
-                            setSyncProgress(p);
-                        },
-                        Qt::QueuedConnection);
-                });
+    const VolumeMonitor::Source mountSource = volumeMonitor()->source();
+    m_workers.start([this, task, state, files, options, folder, mountSource]() mutable {
+        const QString root = state->root;
+        options.cancelled = [task] { return task->isCancelled(); };
+        options.progress = [this, task](qint64 processed) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, task, processed] {
+                    if (task != m_currentSyncTask || !m_syncProgress)
+                        return;  // the run has finished meanwhile
+                    SyncProgress p = *m_syncProgress;
+                    p.processed = processed;
+                    setSyncProgress(p);
+                },
+                Qt::QueuedConnection);
+        };
+        options.sourceStillThere = [root, mountSource] {
+            return FolderGrants::isUsableFolder(root, FolderGrants::readSnapshot(mountSource));
+        };
+        const DeviceStorage::ImportResult result = DeviceStorage::importCaptures(files, folder, options);
+
+        // What was learned about each file, so unchanged ones are passed over next time.
+        SourceLedger& ledger = *state->ledger;
+        if (state->scan.complete)
+            ledger.keepOnly(state->scan.seen);
+        for (const DeviceStorage::ImportResult::Source& s : result.sources) {
+            const QFileInfo info(s.path);
+            if (!info.exists())
+                continue;
+            const QString key = DeviceStorage::relativeTo(root, s.path);
+            if (s.notAPicture)
+                ledger.recordUnreadable(key, info);
+            else
+                ledger.recordHash(key, info, s.hash);
         }
-        const bool cancelled = task->isCancelled();
+        ledger.save();
+
+        RunOutcome outcome;
+        outcome.cancelled = task->isCancelled();
+        outcome.full = state->full;
+        outcome.imported = result.imported;
+        outcome.unreadable = result.unreadable;
+        outcome.moreRemain = state->scan.moreRemain;
+        outcome.driveGone = result.sourceWentAway;
+        const QSet<QString> hashes = result.knownHashes;
         QMetaObject::invokeMethod(
-            this,
-            [this, task, location, full, result, ran, cancelled] {
-                imported(task, location, full, result.imported, result.knownHashes, ran, cancelled);
-            },
-            Qt::QueuedConnection);
+            this, [this, task, state, outcome, hashes] { imported(task, state, outcome, hashes); }, Qt::QueuedConnection);
     });
 }
 
-void AppModel::imported(const std::shared_ptr<SyncTask>& task, const SyncLocation& location, bool full, qint64 count,
-                        const QSet<QString>& hashes, bool importRan, bool cancelled)
+void AppModel::imported(const std::shared_ptr<SyncTask>& task, const std::shared_ptr<ScanState>& state,
+                        const RunOutcome& outcome, const QSet<QString>& hashes)
 {
     if (task != m_currentSyncTask)
         return;
     // Also after a stop, so what was imported before it is not imported again.
-    if (importRan)
-        DeviceStorage::storeKnownHashes(hashes, m_settings);
+    DeviceStorage::storeKnownHashes(hashes, m_settings);
     setSyncProgress(std::nullopt);
     setCurrentSyncTask(nullptr);
     reconcileLibrary();
-    setLastSyncSummary(summaryText(cancelled, full, count, location.name));
-    if (!cancelled && location.ejectAfterSync)
+    const SyncLocation& location = state->location;
+    setLastSyncSummary(summaryText(outcome, location.name, location.displayName()));
+    if (!outcome.cancelled && !outcome.driveGone && location.ejectAfterSync)
         eject(location);
 }
 

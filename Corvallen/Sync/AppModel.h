@@ -108,8 +108,18 @@ public:
     void setEjectProgram(const QString& program) { m_ejectProgram = program; }
     QString ejectProgram() const { return m_ejectProgram; }
 
-    // The summary line of a finished run. storedName is the location's name as saved.
-    static QString summaryText(bool cancelled, bool full, qint64 imported, const QString& storedName);
+    // How a run ended, for its summary line.
+    struct RunOutcome {
+        bool cancelled = false;  // stopped from the status bar
+        bool full = false;
+        qint64 imported = 0;
+        qint64 unreadable = 0;  // files skipped because they couldn't be read
+        bool moreRemain = false;  // the whole-drive limit left files for the next sync
+        bool driveGone = false;  // the drive or folder went away during the run
+    };
+    // The summary line of a finished run. storedName is the location's name as saved,
+    // displayName the name shown for it ("Location" when it has none).
+    static QString summaryText(const RunOutcome& outcome, const QString& storedName, const QString& displayName);
 
 Q_SIGNALS:
     void lastSyncSummaryChanged(const QString& summary);
@@ -123,10 +133,10 @@ Q_SIGNALS:
 private:
     void finishNotConnected(const std::shared_ptr<SyncTask>& task, const QString& displayName);
     void finishCancelled(const std::shared_ptr<SyncTask>& task);
-    void scanned(const std::shared_ptr<SyncTask>& task, const SyncLocation& location, bool full, const QStringList& files,
-                 bool cancelled);
-    void imported(const std::shared_ptr<SyncTask>& task, const SyncLocation& location, bool full, qint64 count,
-                  const QSet<QString>& hashes, bool importRan, bool cancelled);
+    struct ScanState;
+    void scanned(const std::shared_ptr<SyncTask>& task, const std::shared_ptr<ScanState>& scan);
+    void imported(const std::shared_ptr<SyncTask>& task, const std::shared_ptr<ScanState>& scan, const RunOutcome& outcome,
+                  const QSet<QString>& hashes);
     void writeLaunchLog();
 
     ModelContext& m_context;

@@ -3,6 +3,7 @@
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/VolumeMonitor.h"
+#include "Corvallen/Sync/SyncLocation.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -12,17 +13,52 @@
 #include <QHash>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QCache>
+#include <QFuture>
 #include <QProcess>
-#include <QSaveFile>
+#include <QThread>
+#include <QThreadPool>
+#include <QUuid>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <atomic>
+#include <cerrno>
+#include <memory>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace DeviceStorage {
 
 namespace {
 
-QHash<QString, QImage>& imageCache()
+// One cached image with the file stamp it was read under.
+struct CachedImage {
+    QImage image;
+    dev_t device = 0;
+    ino_t inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+};
+
+QCache<QString, CachedImage>& imageCache()
 {
-    static QHash<QString, QImage> cache;
+    static QCache<QString, CachedImage> cache(kDefaultImageCacheBudget);
     return cache;
+}
+
+bool statFile(const QString& path, CachedImage& stamp)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return true;
 }
 
 }  // namespace
@@ -49,17 +85,34 @@ QImage captureImage(const QString& fileName)
     if (!AppPaths::isPlainFileName(fileName))
         return {};
     auto& cache = imageCache();
-    const auto it = cache.constFind(fileName);
-    if (it != cache.constEnd())
-        return *it;
-    QImageReader reader(capturesFolder() + QLatin1Char('/') + fileName);
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
-    if (image.isNull())
+    const QString path = capturesFolder() + QLatin1Char('/') + fileName;
+    auto entry = std::make_unique<CachedImage>();
+    if (!statFile(path, *entry)) {
+        cache.remove(fileName);
         return {};
-    cache.insert(fileName, image);
+    }
+    if (const CachedImage* cached = cache.object(fileName)) {
+        if (cached->device == entry->device && cached->inode == entry->inode && cached->size == entry->size
+            && cached->modifiedNs == entry->modifiedNs)
+            return cached->image;
+        cache.remove(fileName);  // replaced since: read it again
+    }
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    entry->image = reader.read();
+    if (entry->image.isNull())
+        return {};
+    const QImage image = entry->image;
+    // Too big for the whole budget: shown, not kept (the cache drops it at once).
+    cache.insert(fileName, entry.release(), qMax<qsizetype>(1, image.sizeInBytes()));
     return image;
 }
+
+void setImageCacheBudget(qint64 bytes) { imageCache().setMaxCost(qsizetype(qMax<qint64>(1, bytes))); }
+
+qint64 imageCacheBudget() { return imageCache().maxCost(); }
+
+qint64 imageCacheCost() { return imageCache().totalCost(); }
 
 QStringList captureFileNames()
 {
@@ -104,20 +157,28 @@ bool takes(const QString& name, const QSet<QString>& extensions)
     return !name.startsWith(QLatin1String("._")) && extensions.contains(extensionOf(name));
 }
 
-}  // namespace
-
-QStringList scanImageFiles(const QString& root, const std::optional<QString>& subfolder, const QSet<QString>& extensions,
-                           const std::function<bool()>& cancelled)
+bool isBelow(const QString& path, const QString& folder)
 {
-    QStringList out;
+    if (folder == QLatin1String("/"))
+        return path.startsWith(QLatin1Char('/'));
+    return path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
+// Hands every matching file to `visit`, in the order the file system gives them, until it
+// returns false. False when the walk was stopped or cancelled before its end.
+bool walkImageFiles(const QString& root, const std::optional<QString>& subfolder, const QSet<QString>& extensions,
+                    const std::function<bool(const QFileInfo&)>& visit, const std::function<bool()>& cancelled)
+{
     if (subfolder) {
-        const QDir dir(root + QLatin1Char('/') + *subfolder);
-        const QFileInfoList entries =
-            dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+        const std::optional<QString> folder = folderInside(root, *subfolder);
+        if (!folder)
+            return true;
+        const QFileInfoList entries = QDir(*folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                                                  QDir::Unsorted);
         for (const QFileInfo& e : entries)
-            if (takes(e.fileName(), extensions))
-                out << e.filePath();
-        return out;
+            if (takes(e.fileName(), extensions) && !visit(e))
+                return false;
+        return true;
     }
     // Depth first, in listing order; hidden entries (".Trash-1000", ".thumbnails") are skipped
     // and links to folders are not entered, so a link loop can't trap the walk.
@@ -128,21 +189,84 @@ QStringList scanImageFiles(const QString& root, const std::optional<QString>& su
         QStringList subfolders;
         for (const QFileInfo& e : entries) {
             if (cancelled && cancelled())
-                return out;
+                return false;
             if (e.isDir()) {
                 if (!e.isSymLink() && !isKernelFolder(e.absoluteFilePath()))
                     subfolders << e.filePath();
                 continue;
             }
-            if (!takes(e.fileName(), extensions))
-                continue;
-            out << e.filePath();
-            if (out.size() >= kWholeDriveScanLimit)
-                return out;
+            if (takes(e.fileName(), extensions) && !visit(e))
+                return false;
         }
         pending = subfolders + pending;
     }
+    return true;
+}
+
+}  // namespace
+
+std::optional<QString> folderInside(const QString& root, const QString& subfolder)
+{
+    if (!SyncLocation::subfolderProblem(subfolder).isEmpty())
+        return std::nullopt;
+    const QString path = QDir::cleanPath(root + QLatin1Char('/') + subfolder);
+    // A link on the drive may still lead elsewhere; only folders inside the root are read.
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    if (!canonical.isEmpty() && !canonicalRoot.isEmpty() && !isBelow(canonical, canonicalRoot))
+        return std::nullopt;
+    return path;
+}
+
+QString relativeTo(const QString& root, const QString& path)
+{
+    const QString cleanRoot = QDir::cleanPath(root);
+    const QString clean = QDir::cleanPath(path);
+    if (cleanRoot == QLatin1String("/"))
+        return clean.mid(1);
+    if (clean.startsWith(cleanRoot + QLatin1Char('/')))
+        return clean.mid(cleanRoot.size() + 1);
+    return clean;
+}
+
+QStringList scanImageFiles(const QString& root, const std::optional<QString>& subfolder, const QSet<QString>& extensions,
+                           const std::function<bool()>& cancelled)
+{
+    QStringList out;
+    walkImageFiles(
+        root, subfolder, extensions,
+        [&](const QFileInfo& e) {
+            out << e.filePath();
+            return subfolder || out.size() < kWholeDriveScanLimit;
+        },
+        cancelled);
     return out;
+}
+
+SyncScan scanForSync(const QString& root, const std::optional<QString>& subfolder, const QSet<QString>& extensions,
+                     const std::function<bool(const QString&, const QFileInfo&)>& settled,
+                     const std::function<bool()>& cancelled)
+{
+    SyncScan scan;
+    scan.complete = walkImageFiles(
+        root, subfolder, extensions,
+        [&](const QFileInfo& e) {
+            const QString key = relativeTo(root, e.filePath());
+            if (settled && settled(key, e)) {
+                scan.seen.insert(key);
+                return true;
+            }
+            // Only files still to import count toward the whole-drive limit.
+            if (!subfolder && scan.files.size() >= kWholeDriveScanLimit) {
+                scan.moreRemain = true;
+                return false;
+            }
+            scan.seen.insert(key);
+            scan.files << e.filePath();
+            return true;
+        },
+        cancelled);
+    return scan;
 }
 
 QString contentHash(const QByteArray& bytes)
@@ -150,20 +274,107 @@ QString contentHash(const QByteArray& bytes)
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).left(8).toHex());
 }
 
-QByteArray pngData(const QString& filePath)
+namespace {
+
+quint32 le32(const QByteArray& b, qsizetype at)
 {
-    QImageReader reader(filePath);
-    reader.setAutoTransform(true);
-    const QImage image = reader.read();
-    if (image.isNull())
-        return {};
+    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 | quint32(quint8(b[at + 2])) << 16
+        | quint32(quint8(b[at + 3])) << 24;
+}
+
+quint16 le16(const QByteArray& b, qsizetype at) { return quint16(quint8(b[at]) | quint8(b[at + 1]) << 8); }
+
+// Some decoders make up the rest of a cut-off file (grey rows, the last colour repeated) and
+// call it a success. These check that the file really holds the whole picture.
+bool holdsWholePicture(const QByteArray& format, const QByteArray& bytes)
+{
+    if (format == "jpeg" || format == "jpg") {
+        // The end-of-image marker after the start of the last scan.
+        return bytes.lastIndexOf(QByteArrayView("\xFF\xD9", 2)) > bytes.lastIndexOf(QByteArrayView("\xFF\xDA", 2));
+    }
+    if (format == "gif") {
+        qsizetype end = bytes.size();
+        while (end > 0 && bytes[end - 1] == '\0')
+            --end;
+        return end > 0 && bytes[end - 1] == ';';  // the trailer
+    }
+    if (format == "bmp" || format == "dib") {
+        if (bytes.size() < 26)
+            return false;
+        const quint32 dataAt = le32(bytes, 10);
+        const quint32 headerSize = le32(bytes, 14);
+        qint64 width = 0;
+        qint64 height = 0;
+        quint32 bits = 0;
+        quint32 compression = 0;
+        if (headerSize == 12) {
+            width = le16(bytes, 18);
+            height = le16(bytes, 20);
+            bits = le16(bytes, 24);
+        } else if (headerSize >= 40 && bytes.size() >= 34) {
+            width = qint32(le32(bytes, 18));
+            height = qint32(le32(bytes, 22));
+            bits = le16(bytes, 28);
+            compression = le32(bytes, 30);
+        } else {
+            return true;
+        }
+        // Run-length coded pixels have no fixed size; their decoder stops at the end of data.
+        if (compression != 0 && compression != 3 && compression != 6)
+            return true;
+        const qint64 rowBytes = (qAbs(width) * bits + 31) / 32 * 4;
+        return qint64(dataAt) + rowBytes * qAbs(height) <= bytes.size();
+    }
+    return true;  // PNG and TIFF decoders report a cut-off file themselves
+}
+
+}  // namespace
+
+Conversion convertToPng(const QString& filePath)
+{
+    QFile file(filePath);
+    if (file.size() > kMaxSourceBytes)
+        return {Conversion::Outcome::notAPicture, {}};
+    if (!file.open(QIODevice::ReadOnly))
+        return {Conversion::Outcome::unreadable, {}};
+    // Read in pieces up to the limit: a pipe or device reports no size beforehand.
     QByteArray bytes;
-    QBuffer buffer(&bytes);
+    bytes.reserve(qsizetype(qMin(file.size(), kMaxSourceBytes)));
+    char piece[64 * 1024];
+    for (qint64 n; (n = file.read(piece, sizeof piece)) > 0;) {
+        bytes.append(piece, qsizetype(n));
+        if (bytes.size() > kMaxSourceBytes)
+            return {Conversion::Outcome::notAPicture, {}};
+    }
+    if (file.error() != QFileDevice::NoError)
+        return {Conversion::Outcome::unreadable, {}};
+
+    QBuffer source(&bytes);
+    source.open(QIODevice::ReadOnly);
+    QImageReader reader(&source);
+    reader.setAutoTransform(true);
+    // Asked before reading: once the data is used up the reader no longer tells its format.
+    const QByteArray format = reader.format();
+    const QSize size = reader.size();
+    if (size.width() > kMaxPixelSide || size.height() > kMaxPixelSide)
+        return {Conversion::Outcome::notAPicture, {}};
+    QImage image;
+    if (!reader.read(&image) || image.isNull() || image.width() > kMaxPixelSide || image.height() > kMaxPixelSide
+        || !holdsWholePicture(format, bytes))
+        return {Conversion::Outcome::notAPicture, {}};
+    Conversion out{Conversion::Outcome::ok, {}};
+    QBuffer buffer(&out.png);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
     if (!writer.write(image))
-        return {};
-    return bytes;
+        return {Conversion::Outcome::notAPicture, {}};
+    return out;
+}
+
+QByteArray pngData(const QString& filePath)
+{
+    Conversion c = convertToPng(filePath);
+    return c.outcome == Conversion::Outcome::ok ? c.png : QByteArray();
 }
 
 QSet<QString> knownHashes(const SettingsStore& settings)
@@ -183,73 +394,255 @@ namespace {
 
 enum class Slot { free, samePicture, taken };
 
-Slot slotAt(const QString& path, const QString& hash)
+Slot slotAt(const QString& folder, const QString& name, const QString& hash, const QSet<QString>& heldNames)
 {
-    QFile existing(path);
+    QFile existing(folder + QLatin1Char('/') + name);
     if (!existing.exists())
-        return Slot::free;
+        return heldNames.contains(name) ? Slot::taken : Slot::free;  // a record still owns the name
     if (!existing.open(QIODevice::ReadOnly))
         return Slot::taken;
     return contentHash(existing.readAll()) == hash ? Slot::samePicture : Slot::taken;
 }
 
+QStringList candidateNames(const QString& stem, const QString& hash)
+{
+    // The numbered names first; then names carrying the hash, which keep going past a file that
+    // happens to hold another picture under that name instead of overwriting it.
+    QStringList candidates;
+    candidates.reserve(1100);
+    candidates << stem + QStringLiteral(".png");
+    for (int n = 2; n <= 999; ++n)
+        candidates << stem + QStringLiteral(" (") + QString::number(n) + QStringLiteral(").png");
+    const QString hashStem = stem + QLatin1Char('-') + hash.left(8);
+    candidates << hashStem + QStringLiteral(".png");
+    for (int n = 2; n <= 99; ++n)
+        candidates << hashStem + QStringLiteral(" (") + QString::number(n) + QStringLiteral(").png");
+    return candidates;
+}
+
+enum class Placed { done, nameTaken, failed };
+
+// Gives a finished part file its name, never replacing a file that has it meanwhile.
+Placed placeFile(const QString& from, const QString& to)
+{
+    const QByteArray src = QFile::encodeName(from);
+    const QByteArray dst = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0)
+        return Placed::done;
+    if (errno == EEXIST)
+        return Placed::nameTaken;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return Placed::failed;
+    // A file system without that kind of rename: a hard link refuses an existing name too.
+    if (::link(src.constData(), dst.constData()) == 0) {
+        ::unlink(src.constData());
+        return Placed::done;
+    }
+    if (errno == EEXIST)
+        return Placed::nameTaken;
+    if (QFileInfo::exists(to))
+        return Placed::nameTaken;
+    return ::rename(src.constData(), dst.constData()) == 0 ? Placed::done : Placed::failed;
+}
+
+bool writeWhole(int fd, const QByteArray& bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return ::fdatasync(fd) == 0;
+}
+
+// A finished PNG, written whole and flushed to disk, that has no name in the captures folder
+// yet. Where the file system allows, it is a file without any name (so creating it takes no
+// lock on the folder, and nothing is left behind if the import stops or the machine goes
+// down); elsewhere a hidden part file in the folder.
+struct PendingFile {
+    int fd = -1;
+    QString part;
+
+    bool isValid() const { return fd >= 0 || !part.isEmpty(); }
+
+    static PendingFile write(const QString& folder, const QString& part, const QByteArray& png)
+    {
+        PendingFile out;
+        const int fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            if (writeWhole(fd, png))
+                out.fd = fd;
+            else
+                ::close(fd);
+            return out;
+        }
+        const int named = ::open(QFile::encodeName(part).constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+        if (named < 0)
+            return out;
+        const bool written = writeWhole(named, png);
+        ::close(named);
+        if (written)
+            out.part = part;
+        else
+            QFile::remove(part);
+        return out;
+    }
+
+    Placed placeAs(const QString& path)
+    {
+        if (fd < 0)
+            return placeFile(part, path);
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_FOLLOW) == 0) {
+            discard();
+            return Placed::done;
+        }
+        return errno == EEXIST ? Placed::nameTaken : Placed::failed;
+    }
+
+    void discard()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        else if (!part.isEmpty())
+            QFile::remove(part);
+        fd = -1;
+        part.clear();
+    }
+};
+
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+const QString kPartPrefix = QStringLiteral(".import-");
+const QString kPartSuffix = QStringLiteral(".part");
+
+// What the parallel step made of one source file.
+struct Staged {
+    Conversion::Outcome outcome = Conversion::Outcome::unreadable;
+    QString hash;
+    PendingFile png;  // not written when imported before, or when writing failed
+};
+
+Staged stage(const QString& file, const QString& folder, const QString& part, bool full, const QSet<QString>& known,
+             const std::atomic_bool& stop)
+{
+    Staged out;
+    if (stop.load(std::memory_order_relaxed))
+        return out;
+    Conversion c = convertToPng(file);
+    out.outcome = c.outcome;
+    if (c.outcome != Conversion::Outcome::ok)
+        return out;
+    out.hash = contentHash(c.png);
+    if (!full && known.contains(out.hash))
+        return out;  // imported before: nothing to write
+    out.png = PendingFile::write(folder, part, c.png);
+    return out;
+}
+
 }  // namespace
 
-ImportResult importCaptures(const QStringList& files, bool full, const QSet<QString>& known, const QString& folder,
-                            const std::function<bool()>& cancelled, const std::function<void(qint64)>& progress)
+ImportResult importCaptures(const QStringList& files, const QString& folder, const ImportOptions& options)
 {
-    ImportResult result{0, known};
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        if (cancelled && cancelled())
+    ImportResult result;
+    result.knownHashes = options.knownHashes;
+    // Leftovers of an import that was interrupted (one import runs at a time).
+    const QDir dir(folder);
+    for (const QString& stale : dir.entryList({kPartPrefix + QLatin1Char('*') + kPartSuffix}, QDir::Files | QDir::Hidden))
+        QFile::remove(dir.filePath(stale));
+
+    const QString run = kPartPrefix + QUuid::createUuid().toString(QUuid::Id128).left(12) + QLatin1Char('-');
+    const QSet<QString> knownAtStart = options.knownHashes;
+    std::atomic_bool stop{false};
+    QThreadPool pool;
+    pool.setMaxThreadCount(qMax(1, QThread::idealThreadCount()));
+    // Conversion runs well ahead of the placing, so a file whose flush to disk is slow holds up
+    // no core. What waits to be placed is a finished file on disk, not a picture in memory.
+    const qsizetype window = 8 * qsizetype(pool.maxThreadCount());
+    QList<QFuture<Staged>> staged(files.size());
+    qsizetype submitted = 0;
+    auto submitUpTo = [&](qsizetype end) {
+        for (; submitted < qMin(end, files.size()); ++submitted) {
+            const QString file = files.at(submitted);
+            const QString part = dir.filePath(run + QString::number(submitted) + kPartSuffix);
+            staged[submitted] = QtConcurrent::run(&pool, [file, folder, part, &options, &knownAtStart, &stop] {
+                return stage(file, folder, part, options.full, knownAtStart, stop);
+            });
+        }
+    };
+
+    qsizetype i = 0;
+    for (; i < files.size(); ++i) {
+        if (options.cancelled && options.cancelled())
             break;
-        if (i % 20 == 0 && progress)
-            progress(i);
-        const QByteArray png = pngData(files.at(i));
-        if (png.isEmpty())
+        if (i % 20 == 0 && options.progress)
+            options.progress(i);
+        submitUpTo(i + window);
+        Staged s = staged[i].result();
+        const QString& file = files.at(i);
+        if (s.outcome != Conversion::Outcome::ok) {
+            // A read that fails because the drive was pulled says nothing about the file.
+            if (options.sourceStillThere && !options.sourceStillThere()) {
+                result.sourceWentAway = true;
+                break;
+            }
+            ++result.unreadable;
+            if (s.outcome == Conversion::Outcome::notAPicture)
+                result.sources << ImportResult::Source{file, {}, true};
             continue;
-        const QString hash = contentHash(png);
-        if (!full && result.knownHashes.contains(hash))
+        }
+        result.sources << ImportResult::Source{file, s.hash, false};
+        if (!options.full && result.knownHashes.contains(s.hash)) {
+            s.png.discard();
             continue;
+        }
 
-        const QString stem = stemOf(QFileInfo(files.at(i)).fileName());
-        // The numbered names first; then names carrying the hash, which keep going past a file
-        // that happens to hold another picture under that name instead of overwriting it.
-        QStringList candidates;
-        candidates.reserve(1000);
-        candidates << stem + QStringLiteral(".png");
-        for (int n = 2; n <= 999; ++n)
-            candidates << stem + QStringLiteral(" (") + QString::number(n) + QStringLiteral(").png");
-        const QString hashStem = stem + QLatin1Char('-') + hash.left(8);
-        candidates << hashStem + QStringLiteral(".png");
-        for (int n = 2; n <= 99; ++n)
-            candidates << hashStem + QStringLiteral(" (") + QString::number(n) + QStringLiteral(").png");
-
-        QString destination;
+        const QStringList candidates = candidateNames(stemOf(QFileInfo(file).fileName()), s.hash);
         bool present = false;
-        for (const QString& name : candidates) {
-            const Slot slot = slotAt(folder + QLatin1Char('/') + name, hash);
+        bool placed = false;
+        for (qsizetype c = 0; c < candidates.size() && !present && !placed; ++c) {
+            const Slot slot = slotAt(folder, candidates.at(c), s.hash, options.heldNames);
             if (slot == Slot::taken)
                 continue;
-            present = slot == Slot::samePicture;
-            if (!present)
-                destination = folder + QLatin1Char('/') + name;
+            if (slot == Slot::samePicture) {
+                present = true;
+                break;
+            }
+            if (!s.png.isValid())
+                break;  // the picture couldn't be written: not counted, tried again next time
+            const Placed p = s.png.placeAs(folder + QLatin1Char('/') + candidates.at(c));
+            if (p == Placed::nameTaken)
+                continue;  // another file took the name meanwhile
+            placed = p == Placed::done;
             break;
         }
-        if (present) {
-            result.knownHashes.insert(hash);
-            continue;
-        }
-        if (destination.isEmpty())
-            continue;  // every name taken by other pictures: leave them all alone
-        // Written whole or not at all, so a full disk never leaves a broken capture behind.
-        QSaveFile out(destination);
-        if (!out.open(QIODevice::WriteOnly) || out.write(png) != png.size() || !out.commit())
-            continue;
-        ++result.imported;
-        result.knownHashes.insert(hash);
+        if (!placed)
+            s.png.discard();
+        if (present || placed)
+            result.knownHashes.insert(s.hash);
+        if (placed)
+            ++result.imported;
     }
-    if (progress)
-        progress(files.size());
+
+    stop.store(true);
+    pool.waitForDone();
+    // Pictures converted ahead of a stop are never placed.
+    for (qsizetype left = i; left < submitted; ++left)
+        staged[left].result().png.discard();
+    if (result.imported > 0)
+        syncFolder(folder);
+    if (options.progress)
+        options.progress(files.size());
     return result;
 }
 

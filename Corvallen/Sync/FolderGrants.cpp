@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace FolderGrants {
 
@@ -15,7 +17,38 @@ namespace {
 
 bool isBelow(const QString& path, const QString& folder)
 {
+    if (folder == QLatin1String("/"))
+        return path.startsWith(QLatin1Char('/'));
     return path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
+// path below folder, as a path of its own relative to it ("" for the folder itself).
+QString below(const QString& path, const QString& folder)
+{
+    if (folder == QLatin1String("/"))
+        return path.mid(1);
+    return path.mid(folder.size() + 1);
+}
+
+QString joined(const QString& folder, const QString& relative)
+{
+    return relative.isEmpty() ? folder : QDir::cleanPath(folder + QLatin1Char('/') + relative);
+}
+
+// The mount that holds a path now: the deepest mount point above it, the later of two mounts
+// on one point (it hides the earlier).
+const MountEntry* holdingMount(const QString& path, const QList<MountEntry>& mounts)
+{
+    const MountEntry* best = nullptr;
+    for (const MountEntry& m : mounts)
+        if (isBelow(path, m.mountPoint) && (!best || m.mountPoint.size() >= best->mountPoint.size()))
+            best = &m;
+    return best;
+}
+
+bool sameFileSystem(const MountEntry& m, const FolderIdentity& identity)
+{
+    return identity.uuid.isEmpty() ? m.label == identity.label : m.uuid == identity.uuid;
 }
 
 struct Attempt {
@@ -47,7 +80,92 @@ MountSnapshot snapshotOf(const VolumeMonitor* monitor)
 {
     if (!monitor)
         return {};
-    return {monitor->removableRoots(), monitor->volumes()};
+    return {monitor->removableRoots(), monitor->volumes(), monitor->mounts()};
+}
+
+MountSnapshot readSnapshot(const VolumeMonitor::Source& source)
+{
+    const QList<MountEntry> mounts = VolumeMonitor::readTable(source);
+    return {source.removableRoots, VolumeMonitor::removableVolumes(mounts, source.removableRoots), mounts};
+}
+
+FolderIdentity identify(const QString& path, const MountSnapshot& mounts)
+{
+    FolderIdentity identity;
+    identity.path = path;
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const MountEntry* m = holdingMount(clean, mounts.mounts);
+    if (!m || (m->uuid.isEmpty() && m->label.isEmpty()))
+        return identity;
+    identity.uuid = m->uuid;
+    identity.label = m->label;
+    identity.fsPath = QDir::cleanPath(m->root + QLatin1Char('/') + below(clean, m->mountPoint));
+    return identity;
+}
+
+QByteArray bookmarkBytes(const FolderIdentity& identity)
+{
+    if (identity.uuid.isEmpty() && identity.label.isEmpty())
+        return identity.path.toUtf8();
+    QJsonObject o;
+    o.insert(QStringLiteral("path"), identity.path);
+    o.insert(QStringLiteral("uuid"), identity.uuid);
+    o.insert(QStringLiteral("label"), identity.label);
+    o.insert(QStringLiteral("fsPath"), identity.fsPath);
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+FolderIdentity identityFromBookmark(const QByteArray& bytes)
+{
+    FolderIdentity identity;
+    // A plain path starts with "/"; only the remembered identity starts with "{".
+    if (bytes.startsWith('{')) {
+        const QJsonObject o = QJsonDocument::fromJson(bytes).object();
+        identity.path = o.value(QStringLiteral("path")).toString();
+        identity.uuid = o.value(QStringLiteral("uuid")).toString();
+        identity.label = o.value(QStringLiteral("label")).toString();
+        identity.fsPath = o.value(QStringLiteral("fsPath")).toString();
+        if (identity.fsPath.isEmpty()) {  // a damaged identity: the path alone
+            identity.uuid.clear();
+            identity.label.clear();
+        }
+        return identity;
+    }
+    identity.path = QString::fromUtf8(bytes);
+    return identity;
+}
+
+std::optional<QString> locate(const FolderIdentity& identity, const MountSnapshot& mounts)
+{
+    if (identity.path.isEmpty() && identity.fsPath.isEmpty())
+        return std::nullopt;
+    if (identity.uuid.isEmpty() && identity.label.isEmpty()) {
+        if (isUsableFolder(identity.path, mounts))
+            return identity.path;
+        return std::nullopt;
+    }
+    // Where it was, when that is still the same file system.
+    if (!identity.path.isEmpty()) {
+        const QString clean = QDir::cleanPath(QFileInfo(identity.path).absoluteFilePath());
+        const MountEntry* m = holdingMount(clean, mounts.mounts);
+        if (m && sameFileSystem(*m, identity) && isUsableFolder(identity.path, mounts))
+            return identity.path;
+    }
+    // Else wherever that file system is mounted now.
+    for (qsizetype i = 0; i < mounts.mounts.size(); ++i) {
+        const MountEntry& m = mounts.mounts.at(i);
+        if (!sameFileSystem(m, identity) || !isBelow(identity.fsPath, m.root))
+            continue;
+        bool hidden = false;
+        for (qsizetype j = i + 1; j < mounts.mounts.size(); ++j)
+            hidden = hidden || mounts.mounts.at(j).mountPoint == m.mountPoint;
+        if (hidden)
+            continue;
+        const QString candidate = joined(m.mountPoint, below(identity.fsPath, m.root));
+        if (isUsableFolder(candidate, mounts))
+            return candidate;
+    }
+    return std::nullopt;
 }
 
 bool isUsableFolder(const QString& path, const MountSnapshot& mounts)
@@ -78,7 +196,7 @@ std::optional<QString> storedPath(const QString& id, const SettingsStore& settin
 {
     if (!hasGrant(id, settings))
         return std::nullopt;
-    const QString path = QString::fromUtf8(settings.bytesValue(bookmarkKey(id)));
+    const QString path = identityFromBookmark(settings.bytesValue(bookmarkKey(id))).path;
     if (path.isEmpty())
         return std::nullopt;
     return path;
@@ -86,10 +204,9 @@ std::optional<QString> storedPath(const QString& id, const SettingsStore& settin
 
 std::optional<QString> resolveGrant(const QString& id, const SettingsStore& settings, const MountSnapshot& mounts)
 {
-    const auto path = storedPath(id, settings);
-    if (!path || !isUsableFolder(*path, mounts))
+    if (!hasGrant(id, settings))
         return std::nullopt;
-    return path;
+    return locate(identityFromBookmark(settings.bytesValue(bookmarkKey(id))), mounts);
 }
 
 bool isGrantReachable(const QString& id, const SettingsStore& settings, const MountSnapshot& mounts)
@@ -101,6 +218,43 @@ void forgetGrant(const QString& id, SettingsStore& settings)
 {
     settings.remove(bookmarkKey(id));
     settings.remove(scopedKey(id));
+}
+
+bool rememberFileSystem(const QString& id, SettingsStore& settings, const MountSnapshot& mounts)
+{
+    if (!hasGrant(id, settings))
+        return false;
+    const QByteArray bytes = settings.bytesValue(bookmarkKey(id));
+    const FolderIdentity stored = identityFromBookmark(bytes);
+    if (!stored.uuid.isEmpty() || !stored.label.isEmpty() || !isUsableFolder(stored.path, mounts))
+        return false;
+    const FolderIdentity now = identify(stored.path, mounts);
+    if (now.uuid.isEmpty() && now.label.isEmpty())
+        return false;
+    settings.setBytes(bookmarkKey(id), bookmarkBytes(now));
+    return true;
+}
+
+StoredGrant storedGrant(const QString& id, const SettingsStore& settings)
+{
+    StoredGrant grant;
+    if (hasGrant(id, settings))
+        grant.bookmark = settings.bytesValue(bookmarkKey(id));
+    if (settings.typeOf(scopedKey(id)) == SettingsStore::Type::Bool)
+        grant.scoped = settings.boolValue(scopedKey(id));
+    return grant;
+}
+
+void restoreGrant(const QString& id, const StoredGrant& grant, SettingsStore& settings)
+{
+    if (grant.bookmark)
+        settings.setBytes(bookmarkKey(id), *grant.bookmark);
+    else
+        settings.remove(bookmarkKey(id));
+    if (grant.scoped)
+        settings.setBool(scopedKey(id), *grant.scoped);
+    else
+        settings.remove(scopedKey(id));
 }
 
 std::optional<QString> requestGrant(const QString& id, const QString& name, SettingsStore& settings,
@@ -123,11 +277,12 @@ std::optional<QString> requestGrant(const QString& id, const QString& name, Sett
         if (!SyncPrompts::confirmWholeVolume(shown))
             return std::nullopt;
     }
-    recordGrant(id, name, *picked, settings);
+    recordGrant(id, name, *picked, settings, snapshotOf(monitor));
     return picked;
 }
 
-QString recordGrant(const QString& id, const QString& name, const QString& pickedPath, SettingsStore& settings)
+QString recordGrant(const QString& id, const QString& name, const QString& pickedPath, SettingsStore& settings,
+                    const MountSnapshot& mounts)
 {
     const QFileInfo info(pickedPath);
     const bool startAccess = info.isDir() && info.isReadable();
@@ -150,7 +305,7 @@ QString recordGrant(const QString& id, const QString& name, const QString& picke
     // A: the folder as the file system names it (links resolved).
     Attempt a = existingFolder(pickedPath);
     if (a.ok)
-        a.bytes = info.canonicalFilePath().toUtf8();
+        a.bytes = bookmarkBytes(identify(info.canonicalFilePath(), mounts));
     log(QStringLiteral("A secScope"), a);
     if (a.ok) {
         keep(a.bytes, true);
@@ -161,7 +316,7 @@ QString recordGrant(const QString& id, const QString& name, const QString& picke
         const QString absolute = QDir::cleanPath(info.absoluteFilePath());
         Attempt b = existingFolder(absolute);
         if (b.ok)
-            b.bytes = absolute.toUtf8();
+            b.bytes = bookmarkBytes(identify(absolute, mounts));
         log(QStringLiteral("B dirPath"), b);
         if (b.ok) {
             keep(b.bytes, true);
@@ -175,7 +330,7 @@ QString recordGrant(const QString& id, const QString& name, const QString& picke
             c.failure = kErrorDomain + QStringLiteral("/22 The path isn't absolute.");
         } else {
             c.ok = true;
-            c.bytes = QDir::cleanPath(pickedPath).toUtf8();
+            c.bytes = bookmarkBytes(identify(QDir::cleanPath(pickedPath), mounts));
         }
         log(QStringLiteral("C plain"), c);
         if (c.ok) {

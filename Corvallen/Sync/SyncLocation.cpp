@@ -3,8 +3,13 @@
 #include "Corvallen/Model/UuidText.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Sync/FolderGrants.h"
+#include "Corvallen/Sync/SourceLedger.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -119,30 +124,72 @@ std::optional<SyncLocation> SyncLocation::fromJson(const QJsonObject& o)
     return l;
 }
 
+namespace {
+
+// The locations the stored bytes hold; `whole` says whether every part of them decoded.
+QList<SyncLocation> decodeList(const QByteArray& bytes, bool* whole)
+{
+    *whole = false;
+    QJsonParseError err;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
+    if (err.error != QJsonParseError::NoError || !doc.isArray())
+        return {};
+    *whole = true;
+    QList<SyncLocation> out;
+    for (const QJsonValue& v : doc.array()) {
+        const auto l = v.isObject() ? SyncLocation::fromJson(v.toObject()) : std::nullopt;
+        if (l)
+            out << *l;
+        else
+            *whole = false;  // passed over; the others still load
+    }
+    return out;
+}
+
+// Keeps a stored value that doesn't decode in a file of its own before it is written over.
+void keepAside(SettingsStore& settings)
+{
+    const std::optional<SettingsStore::Type> type = settings.typeOf(kListKey);
+    if (!type)
+        return;
+    QByteArray value;
+    if (*type == SettingsStore::Type::Bytes) {
+        value = settings.bytesValue(kListKey);
+        bool whole = false;
+        decodeList(value, &whole);
+        if (whole)
+            return;
+    } else if (*type == SettingsStore::Type::Text) {
+        value = settings.textValue(kListKey).toUtf8();
+    } else {
+        return;  // a number or a flag holds no locations worth keeping
+    }
+    const QDir folder = QFileInfo(settings.filePath()).absoluteDir();
+    const QString stem = kListKey + QStringLiteral(".unreadable-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name = stem + QStringLiteral(".json");
+    for (int n = 2; QFileInfo::exists(folder.filePath(name)); ++n)
+        name = stem + QLatin1Char('-') + QString::number(n) + QStringLiteral(".json");
+    QFile copy(folder.filePath(name));
+    if (copy.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        copy.write(value);
+}
+
+}  // namespace
+
 QList<SyncLocation> SyncLocation::loadAll(SettingsStore& settings)
 {
     if (settings.typeOf(kListKey) != SettingsStore::Type::Bytes)
         return {};
-    QJsonParseError err;
-    const QJsonDocument doc = QJsonDocument::fromJson(settings.bytesValue(kListKey), &err);
-    if (err.error != QJsonParseError::NoError || !doc.isArray())
-        return {};
-    QList<SyncLocation> out;
-    for (const QJsonValue& v : doc.array()) {
-        if (!v.isObject())
-            return {};
-        auto l = fromJson(v.toObject());
-        if (!l)
-            return {};  // one bad element empties the whole list
-        out << *l;
-    }
-    return out;
+    bool whole = false;
+    return decodeList(settings.bytesValue(kListKey), &whole);
 }
 
 QList<SyncLocation> SyncLocation::loadAll() { return loadAll(SettingsStore::shared()); }
 
 void SyncLocation::saveAll(const QList<SyncLocation>& locations, SettingsStore& settings)
 {
+    keepAside(settings);
     QByteArray out = "[";
     for (qsizetype i = 0; i < locations.size(); ++i) {
         if (i > 0)
@@ -179,6 +226,7 @@ void SyncLocation::remove(const QString& id, SettingsStore& settings)
     list.removeIf([&](const SyncLocation& l) { return l.id == id; });
     saveAll(list, settings);
     FolderGrants::forgetGrant(id, settings);
+    SourceLedger::forget(id);
 }
 
 void SyncLocation::remove(const QString& id) { remove(id, SettingsStore::shared()); }
@@ -193,6 +241,16 @@ QString SyncLocation::trimmedOfSpaces(const QString& text)
     while (end > begin && isSpace(text.at(end - 1)))
         --end;
     return text.mid(begin, end - begin);
+}
+
+QString SyncLocation::subfolderProblem(const QString& subfolder)
+{
+    const QString trimmed = trimmedOfSpaces(subfolder);
+    if (trimmed.startsWith(QLatin1Char('/')))
+        return QCoreApplication::translate("SyncLocation", "Give a folder inside the chosen drive or folder, not a full path.");
+    if (trimmed.split(QLatin1Char('/')).contains(QStringLiteral("..")))
+        return QCoreApplication::translate("SyncLocation", "The subfolder has to stay inside the chosen drive or folder.");
+    return {};
 }
 
 SyncLocation::ScanOptions SyncLocation::scanOptions() const

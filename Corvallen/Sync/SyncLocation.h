@@ -46,23 +46,31 @@ struct SyncLocation {
     // Trims blanks, tabs and other space separators at both ends; line breaks stay.
     static QString trimmedOfSpaces(const QString& text);
 
+    // Why a subfolder text can't be used (it would lead out of the chosen drive or folder: an
+    // absolute path, or a ".." step); empty when it is fine. Judged on the trimmed text.
+    static QString subfolderProblem(const QString& subfolder);
+
     // The JSON object of one location, keys in field order; absent optionals are not written.
     QByteArray toJson() const;
     // Strict: every required key with its type; "volumeName"/"deviceID" may be missing or null.
     // Unknown keys are ignored.
     static std::optional<SyncLocation> fromJson(const QJsonObject& object);
 
-    // The saved list in saved order; empty when the key is missing, not bytes, or any element
-    // does not decode. Never changes the stored bytes.
+    // The saved list in saved order; empty when the key is missing, not bytes, or not a JSON
+    // array. An element that doesn't decode is passed over, so one damaged location never
+    // hides the others. Never changes the stored bytes.
     static QList<SyncLocation> loadAll(SettingsStore& settings);
     static QList<SyncLocation> loadAll();
+    // Writes the list. When the value it replaces holds anything that doesn't decode, that
+    // value is first kept aside as a file next to the settings file
+    // ("customDevices.unreadable-<date>.json"), so what a later version could read isn't lost.
     static void saveAll(const QList<SyncLocation>& locations, SettingsStore& settings);
     static void saveAll(const QList<SyncLocation>& locations);
     // Replaces the saved location with the same id in place, or appends a new one.
     static void upsert(const SyncLocation& location, SettingsStore& settings);
     static void upsert(const SyncLocation& location);
     // Drops the location from the saved list (rewritten even when the id is unknown) and
-    // forgets its folder grant.
+    // forgets its folder grant and what its syncs learned about its files.
     static void remove(const QString& id, SettingsStore& settings);
     static void remove(const QString& id);
 

@@ -193,24 +193,30 @@ TEST(ImageEditSession, SaveCopyWritesNewFilesAndCapturesBesideTheSource)
     EXPECT_EQ(s.savedNote(), QStringLiteral("Saved as scope_edit2.png"));
     s.saveCopy(context);
     EXPECT_EQ(s.savedNote(), QStringLiteral("Saved as scope_edit3.png"));
+    // A copy whose image file went missing keeps its name and its record: the next copy takes
+    // a name no record holds, and the record's notes stay.
+    Capture* first = context.fetch<Capture>([](const Capture* c) { return c->fileName() == QLatin1String("scope_edit.png"); }).value(0);
+    ASSERT_TRUE(first);
+    first->setNotes(QStringLiteral("first try"));
     QFile::remove(capturePath(QStringLiteral("scope_edit.png")));
     s.saveCopy(context);
-    EXPECT_EQ(s.savedNote(), QStringLiteral("Saved as scope_edit.png"));
+    EXPECT_EQ(s.savedNote(), QStringLiteral("Saved as scope_edit4.png"));
+    EXPECT_EQ(first->notes(), QStringLiteral("first try"));
     EXPECT_FALSE(context.hasChanges());
 
     container.reset();
     auto reopened = corvallen::test::reopenTestStore(path);
     const auto copies = reopened->mainContext().fetch<Capture>([](const Capture* c) { return c->fileName() != QLatin1String("scope.png"); });
-    // The name scope_edit.png came free again and was taken anew: its record is the same one.
-    ASSERT_EQ(copies.size(), 3);
+    ASSERT_EQ(copies.size(), 4);
     for (const Capture* c : copies) {
         EXPECT_EQ(c->title(), QStringLiteral("Probe test edit"));
         ASSERT_TRUE(c->project());
         EXPECT_EQ(c->project()->name(), QStringLiteral("P"));
-        EXPECT_TRUE(c->notes().isEmpty());
+        EXPECT_EQ(c->notes(), c->fileName() == QLatin1String("scope_edit.png") ? QStringLiteral("first try") : QString());
         EXPECT_TRUE(c->tags().isEmpty());
         EXPECT_FALSE(c->value());
-        EXPECT_EQ(QImage(capturePath(c->fileName())).size(), QSize(480, 272));
+        if (c->fileName() != QLatin1String("scope_edit.png"))
+            EXPECT_EQ(QImage(capturePath(c->fileName())).size(), QSize(480, 272));
     }
     QFile f(capturePath(QStringLiteral("scope.png")));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -226,6 +232,9 @@ TEST(ImageEditSession, CopiesOfCopiesDottedNamesMissingSourcesAndNothingToSave)
               QStringLiteral("bench.run_edit.png"));
     EXPECT_EQ(ImageEditSession::copyName(QStringLiteral("noext"), DeviceStorage::capturesFolder()),
               QStringLiteral("noext_edit.png"));
+    EXPECT_EQ(ImageEditSession::copyName(QStringLiteral("noext"), DeviceStorage::capturesFolder(),
+                                         {QStringLiteral("noext_edit.png"), QStringLiteral("noext_edit3.png")}),
+              QStringLiteral("noext_edit2.png"));
 
     removeCopies(QStringLiteral("orphan"));
     writeImage(QStringLiteral("orphan.png"), 64, 32);

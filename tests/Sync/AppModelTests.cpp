@@ -130,10 +130,36 @@ TEST(DeviceStorage, CaptureImagesAreCachedOnlyWhenTheyLoad)
     const QImage first = DeviceStorage::captureImage(QStringLiteral("later.png"));  // tried again, found
     ASSERT_FALSE(first.isNull());
     EXPECT_EQ(first.pixelColor(0, 0), QColor(Qt::blue));
-    // Served from the cache once loaded, even after the file changed.
+    // A file replaced since (a restore, a name used again after a deletion) is read anew.
     writePng(QStringLiteral("later.png"), Qt::yellow);
-    EXPECT_EQ(DeviceStorage::captureImage(QStringLiteral("later.png")).pixelColor(0, 0), QColor(Qt::blue));
+    EXPECT_EQ(DeviceStorage::captureImage(QStringLiteral("later.png")).pixelColor(0, 0), QColor(Qt::yellow));
+    // A missing file is no longer served from the cache either.
+    QFile::remove(DeviceStorage::capturesFolder() + QStringLiteral("/later.png"));
+    EXPECT_TRUE(DeviceStorage::captureImage(QStringLiteral("later.png")).isNull());
     // Names that would leave the folder are refused.
     EXPECT_TRUE(DeviceStorage::captureImage(QStringLiteral("../captures/later.png")).isNull());
     EXPECT_TRUE(DeviceStorage::captureImage(QString()).isNull());
+}
+
+TEST(DeviceStorage, TheImageCacheKeepsToItsByteBudget)
+{
+    DeviceStorage::clearImageCache();
+    const qint64 budget = DeviceStorage::imageCacheBudget();
+    const qint64 one = 48 * 27 * 4;  // what writePng's pictures decode to
+    DeviceStorage::setImageCacheBudget(3 * one);
+    for (int i = 0; i < 10; ++i)
+        writePng(QStringLiteral("budget%1.png").arg(i), QColor::fromRgb(i * 20, 0, 0));
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(DeviceStorage::captureImage(QStringLiteral("budget%1.png").arg(i)).pixelColor(0, 0), QColor::fromRgb(i * 20, 0, 0));
+        EXPECT_LE(DeviceStorage::imageCacheCost(), 3 * one);
+    }
+    EXPECT_EQ(DeviceStorage::imageCacheCost(), 3 * one);
+    // A picture bigger than the whole budget is shown, never kept.
+    QImage big(200, 200, QImage::Format_RGB32);
+    big.fill(Qt::green);
+    ASSERT_TRUE(big.save(DeviceStorage::capturesFolder() + QStringLiteral("/big.png"), "PNG"));
+    EXPECT_EQ(DeviceStorage::captureImage(QStringLiteral("big.png")).size(), QSize(200, 200));
+    EXPECT_LE(DeviceStorage::imageCacheCost(), 3 * one);
+    DeviceStorage::setImageCacheBudget(budget);
+    DeviceStorage::clearImageCache();
 }

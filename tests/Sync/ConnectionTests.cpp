@@ -51,11 +51,38 @@ TEST(MountTable, ParsesMountPointsSourcesAndEscapes)
     EXPECT_EQ(mounts[2].source, QStringLiteral("/dev/sdb1"));
     EXPECT_EQ(mounts[2].fsType, QStringLiteral("vfat"));
 
+    // Disks under /mnt are the machine's own, not drives that come and go.
     const QList<MountedVolume> volumes = VolumeMonitor::removableVolumes(mounts, VolumeMonitor::defaultRemovableRoots());
-    ASSERT_EQ(volumes.size(), 3);
+    ASSERT_EQ(volumes.size(), 2);
     EXPECT_EQ(volumes[0], (MountedVolume{QStringLiteral("/media/ann/FNIRSI 2D15P"), QStringLiteral("FNIRSI 2D15P"), QStringLiteral("/dev/sdb1")}));
     EXPECT_EQ(volumes[1].label, QStringLiteral("CARD"));
-    EXPECT_EQ(volumes[2].label, QStringLiteral("usb"));
+
+    const QString table = corvallen::test::freshFolder(QStringLiteral("mounts")) + QStringLiteral("/mountinfo");
+    writeFile(table, text);
+    VolumeMonitor monitor(table, VolumeMonitor::defaultRemovableRoots());
+    EXPECT_TRUE(DeviceStorage::isWholeSystemVolume(QStringLiteral("/mnt/usb"), &monitor));
+    EXPECT_FALSE(monitor.volumeHolding(QStringLiteral("/mnt/usb/DCIM")));
+    EXPECT_FALSE(DeviceStorage::isWholeSystemVolume(QStringLiteral("/media/ann/FNIRSI 2D15P"), &monitor));
+}
+
+TEST(MountTable, FileSystemsAreNamedByTheirDeviceLinks)
+{
+    Bench bench;
+    bench.mountDrives({{QStringLiteral("SCOPE1"), QStringLiteral("/dev/sdc1"), QStringLiteral("1A2B-3C4D"), QStringLiteral("SCOPE")},
+                       {QStringLiteral("My Card"), QStringLiteral("/dev/sdd1"), QStringLiteral("9F00-0001"), QStringLiteral("My Card")},
+                       {QStringLiteral("PLAIN"), QStringLiteral("/dev/sde1"), {}, {}}});
+    std::unique_ptr<VolumeMonitor> monitor(bench.newMonitor());
+    const QList<MountedVolume> volumes = monitor->volumes();
+    ASSERT_EQ(volumes.size(), 3);
+    // The second drive labelled SCOPE sits at SCOPE1 but keeps its own label.
+    EXPECT_EQ(volumes[0].label, QStringLiteral("SCOPE"));
+    EXPECT_EQ(volumes[0].uuid, QStringLiteral("1A2B-3C4D"));
+    EXPECT_EQ(volumes[1].label, QStringLiteral("My Card"));  // "My\x20Card" in the device folder
+    EXPECT_EQ(volumes[2].label, QStringLiteral("PLAIN"));  // no label: the mount folder's name
+    EXPECT_TRUE(volumes[2].uuid.isEmpty());
+    EXPECT_EQ(FolderGrants::mountedVolumeNames(monitor.get()),
+              (QSet<QString>{QStringLiteral("SCOPE"), QStringLiteral("My Card"), QStringLiteral("PLAIN")}));
+    EXPECT_EQ(VolumeMonitor::unescapeDeviceName(QStringLiteral("A\\x20B\\x2fC\\x2")), QStringLiteral("A B/C\\x2"));
 }
 
 TEST(MountTable, MonitorAnnouncesMountsAndUnmountsAndTellsFixedVolumes)
@@ -277,6 +304,58 @@ TEST(Connections, StartReconcilesConnectsLogsAndSyncsWhatIsConnectedAtLaunch)
     EXPECT_EQ(log[0], QStringLiteral("LAUNCH connected=[\"%1\"]").arg(l.id));
     EXPECT_EQ(log[1], QStringLiteral("  Card bookmark=true scoped=true reachable=true canRead=true"));
     EXPECT_EQ(log[2], QStringLiteral("  (unnamed) bookmark=false scoped=nil reachable=false canRead=false"));
+}
+
+TEST(Connections, ADriveIsFoundByItsFileSystemWhereverItIsMounted)
+{
+    Bench bench;
+    AppModel model(bench.context(), *bench.settings);
+    model.setVolumeMonitor(bench.newMonitor());
+    const Drive ours{QStringLiteral("SCOPE"), QStringLiteral("/dev/sdb1"), QStringLiteral("AAAA-1111"), QStringLiteral("SCOPE")};
+    bench.mountDrives({ours});
+    model.volumeMonitor()->recheck();
+    SyncLocation l = bench.savedLocation(QStringLiteral("Scope"), bench.mediaRoot + QStringLiteral("/SCOPE/DCIM"));
+    l.volumeName = QStringLiteral("SCOPE");
+    SyncLocation::upsert(l, *bench.settings);
+    writeImage(bench.mediaRoot + QStringLiteral("/SCOPE/DCIM/ours.png"), Qt::red);
+    EXPECT_TRUE(bench.settings->bytesValue(FolderGrants::bookmarkKey(l.id)).contains("AAAA-1111"));
+    model.refreshConnected();
+    EXPECT_EQ(model.connectionState(l), ConnectionState::connected);
+
+    // Another drive with the same label took the old mount point; ours came back as SCOPE1.
+    // (The files move with it: the mount folders stand in for the drives.)
+    QDir().rename(bench.mediaRoot + QStringLiteral("/SCOPE"), bench.mediaRoot + QStringLiteral("/SCOPE1"));
+    QDir().mkpath(bench.mediaRoot + QStringLiteral("/SCOPE/DCIM"));
+    writeImage(bench.mediaRoot + QStringLiteral("/SCOPE/DCIM/theirs.png"), Qt::blue);
+    bench.mountDrives({{QStringLiteral("SCOPE"), QStringLiteral("/dev/sdc1"), QStringLiteral("BBBB-2222"), QStringLiteral("SCOPE")},
+                       {QStringLiteral("SCOPE1"), ours.device, ours.uuid, ours.label}});
+    model.volumeMonitor()->recheck();
+    const auto mounts = FolderGrants::snapshotOf(model.volumeMonitor());
+    EXPECT_EQ(FolderGrants::resolveGrant(l.id, *bench.settings, mounts), bench.mediaRoot + QStringLiteral("/SCOPE1/DCIM"));
+    EXPECT_EQ(model.connectionState(l), ConnectionState::connected);
+    model.sync(l, false);
+    ASSERT_TRUE(waitUntil([&] { return !model.syncProgress(); }));
+    EXPECT_EQ(model.lastSyncSummary(), QStringLiteral("Synced 1 new"));
+    EXPECT_EQ(captureFiles(), QStringList{QStringLiteral("ours.png")});
+
+    // Ours unplugged: the other drive at the old place is not taken for it, but its label
+    // being mounted tells that permission (a new pick) may be what is needed.
+    bench.mountDrives({{QStringLiteral("SCOPE"), QStringLiteral("/dev/sdc1"), QStringLiteral("BBBB-2222"), QStringLiteral("SCOPE")}});
+    model.volumeMonitor()->recheck();
+    EXPECT_FALSE(FolderGrants::resolveGrant(l.id, *bench.settings, FolderGrants::snapshotOf(model.volumeMonitor())));
+    EXPECT_EQ(model.connectionState(l), ConnectionState::needsPermission);
+
+    // A grant stored as a bare path learns its drive's file system once it resolves.
+    SyncLocation old = SyncLocation::makeNew();
+    old.name = QStringLiteral("Old");
+    SyncLocation::upsert(old, *bench.settings);
+    bench.settings->setBytes(FolderGrants::bookmarkKey(old.id), (bench.mediaRoot + QStringLiteral("/SCOPE/DCIM")).toUtf8());
+    model.refreshConnected();
+    EXPECT_TRUE(model.connectedLocationIDs().contains(old.id));
+    const FolderGrants::FolderIdentity learned =
+        FolderGrants::identityFromBookmark(bench.settings->bytesValue(FolderGrants::bookmarkKey(old.id)));
+    EXPECT_EQ(learned.uuid, QStringLiteral("BBBB-2222"));
+    EXPECT_EQ(learned.fsPath, QStringLiteral("/DCIM"));
 }
 
 TEST(Eject, RetriesWhileBusyThenReportsTheOutcome)

@@ -2,6 +2,7 @@
 // conversion and the content hash, de-duplication, names that never overwrite another capture,
 // stopping part way, and the progress reports.
 #include "Corvallen/Sync/DeviceStorage.h"
+#include "Corvallen/Sync/SyncLocation.h"
 #include "Sync/SyncTestKit.h"
 #include "support/TestEnvironment.h"
 
@@ -26,6 +27,8 @@ QStringList names(const QStringList& paths)
     return out;
 }
 
+constexpr int kWide = DeviceStorage::kMaxPixelSide + 1;
+
 const QSet<QString> kDefaults{QStringLiteral("png"), QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
                               QStringLiteral("gif"), QStringLiteral("tiff"), QStringLiteral("tif")};
 
@@ -33,6 +36,18 @@ QByteArray readAll(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+DeviceStorage::ImportResult importFiles(const QStringList& files, bool full, const QSet<QString>& known, const QString& folder,
+                                        const std::function<bool()>& cancelled = {},
+                                        const std::function<void(qint64)>& progress = {})
+{
+    DeviceStorage::ImportOptions options;
+    options.full = full;
+    options.knownHashes = known;
+    options.cancelled = cancelled;
+    options.progress = progress;
+    return DeviceStorage::importCaptures(files, folder, options);
 }
 
 }  // namespace
@@ -70,12 +85,55 @@ TEST(Scan, WholeDriveWalksVisibleFoldersAndFiltersByExtension)
 TEST(Scan, WholeDriveStopsAt5000FilesOrWhenCancelled)
 {
     const QString drive = corvallen::test::freshFolder(QStringLiteral("big"));
-    for (int i = 0; i < 5010; ++i)
-        writeFile(drive + QStringLiteral("/f%1.png").arg(i), {});
+    touchFiles(drive, QStringLiteral("f%1.png"), 5010);
     EXPECT_EQ(DeviceStorage::scanImageFiles(drive, std::nullopt, kDefaults).size(), 5000);
     int asked = 0;
     const QStringList partial = DeviceStorage::scanImageFiles(drive, std::nullopt, kDefaults, [&] { return ++asked > 10; });
     EXPECT_EQ(partial.size(), 10);
+}
+
+TEST(Scan, OnlyFilesStillToImportCountTowardTheWholeDriveLimit)
+{
+    const QString drive = corvallen::test::freshFolder(QStringLiteral("big"));
+    touchFiles(drive, QStringLiteral("f%1.png"), 5003);
+    auto first = DeviceStorage::scanForSync(drive, std::nullopt, kDefaults, {});
+    EXPECT_EQ(first.files.size(), 5000);
+    EXPECT_TRUE(first.moreRemain);
+    EXPECT_FALSE(first.complete);
+    // What the first sync settled is walked past; the rest is reached.
+    QSet<QString> settled;
+    for (const QString& f : first.files)
+        settled.insert(QFileInfo(f).fileName());
+    const auto second = DeviceStorage::scanForSync(drive, std::nullopt, kDefaults,
+                                                   [&](const QString& key, const QFileInfo&) { return settled.contains(key); });
+    EXPECT_EQ(second.files.size(), 3);
+    EXPECT_FALSE(second.moreRemain);
+    EXPECT_TRUE(second.complete);
+    EXPECT_EQ(second.seen.size(), 5003);
+    for (const QString& f : second.files)
+        EXPECT_FALSE(settled.contains(QFileInfo(f).fileName()));
+}
+
+TEST(Scan, ASubfolderNeverLeadsOutOfTheLocation)
+{
+    const QString root = corvallen::test::freshFolder(QStringLiteral("outside"));
+    const QString drive = root + QStringLiteral("/drive");
+    QDir().mkpath(drive + QStringLiteral("/DCIM"));
+    QDir().mkpath(root + QStringLiteral("/private"));
+    writeImage(drive + QStringLiteral("/DCIM/in.png"), Qt::red);
+    writeImage(root + QStringLiteral("/private/secret.png"), Qt::red);
+    QFile::link(root + QStringLiteral("/private"), drive + QStringLiteral("/escape"));
+
+    EXPECT_EQ(names(DeviceStorage::scanImageFiles(drive, QStringLiteral("DCIM"), kDefaults)), QStringList{QStringLiteral("in.png")});
+    for (const QString& sub : {QStringLiteral("../private"), QStringLiteral("DCIM/../../private"), root + QStringLiteral("/private"),
+                               QStringLiteral("escape")}) {
+        EXPECT_TRUE(DeviceStorage::scanImageFiles(drive, sub, kDefaults).isEmpty()) << sub.toStdString();
+        EXPECT_FALSE(DeviceStorage::folderInside(drive, sub)) << sub.toStdString();
+    }
+    EXPECT_FALSE(SyncLocation::subfolderProblem(QStringLiteral(" ../x")).isEmpty());
+    EXPECT_FALSE(SyncLocation::subfolderProblem(QStringLiteral("/media/x")).isEmpty());
+    EXPECT_TRUE(SyncLocation::subfolderProblem(QStringLiteral("DCIM/100MEDIA")).isEmpty());
+    EXPECT_TRUE(SyncLocation::subfolderProblem(QStringLiteral("..hidden")).isEmpty());  // a name, not a step up
 }
 
 TEST(ContentHash, IsTheFirstEightBytesOfSha256InLowerCaseHex)
@@ -99,8 +157,12 @@ TEST(Import, ConvertsEveryFormatToPngAndSkipsWhatWasImportedBefore)
     const QStringList files{drive + QStringLiteral("/A.png"), drive + QStringLiteral("/B.jpg"), drive + QStringLiteral("/C.bmp"),
                             drive + QStringLiteral("/D.png")};
 
-    const auto first = DeviceStorage::importCaptures(files, false, {}, folder);
-    EXPECT_EQ(first.imported, 3);  // the unreadable file is neither counted nor remembered
+    const auto first = importFiles(files, false, {}, folder);
+    EXPECT_EQ(first.imported, 3);  // the unreadable file is neither imported nor its hash remembered
+    EXPECT_EQ(first.unreadable, 1);
+    ASSERT_EQ(first.sources.size(), 4);
+    EXPECT_TRUE(first.sources[3].notAPicture);
+    EXPECT_EQ(first.sources[0].hash, DeviceStorage::contentHash(readAll(folder + QStringLiteral("/A.png"))));
     EXPECT_EQ(captureFiles(), (QStringList{QStringLiteral("A.png"), QStringLiteral("B.png"), QStringLiteral("C.png")}));
     EXPECT_EQ(first.knownHashes.size(), 3);
     for (const QString& name : captureFiles()) {
@@ -112,11 +174,11 @@ TEST(Import, ConvertsEveryFormatToPngAndSkipsWhatWasImportedBefore)
 
     // Everything known: nothing is written, even after the files were deleted from the folder.
     QFile::remove(folder + QStringLiteral("/A.png"));
-    const auto second = DeviceStorage::importCaptures(files, false, first.knownHashes, folder);
+    const auto second = importFiles(files, false, first.knownHashes, folder);
     EXPECT_EQ(second.imported, 0);
     EXPECT_EQ(second.knownHashes, first.knownHashes);
     // A full resync writes what is missing and leaves what is present alone.
-    const auto full = DeviceStorage::importCaptures(files, true, first.knownHashes, folder);
+    const auto full = importFiles(files, true, first.knownHashes, folder);
     EXPECT_EQ(full.imported, 1);
     EXPECT_EQ(captureFiles(), (QStringList{QStringLiteral("A.png"), QStringLiteral("B.png"), QStringLiteral("C.png")}));
 }
@@ -128,10 +190,10 @@ TEST(Import, SamePictureUnderTwoNamesIsImportedOnceUnlessFull)
     writeImage(drive + QStringLiteral("/one.png"), Qt::yellow);
     writeImage(drive + QStringLiteral("/two.bmp"), Qt::yellow, "BMP");
     const QStringList files{drive + QStringLiteral("/one.png"), drive + QStringLiteral("/two.bmp")};
-    EXPECT_EQ(DeviceStorage::importCaptures(files, false, {}, DeviceStorage::capturesFolder()).imported, 1);
+    EXPECT_EQ(importFiles(files, false, {}, DeviceStorage::capturesFolder()).imported, 1);
     EXPECT_EQ(captureFiles(), QStringList{QStringLiteral("one.png")});
     clearCaptures();
-    EXPECT_EQ(DeviceStorage::importCaptures(files, true, {}, DeviceStorage::capturesFolder()).imported, 2);
+    EXPECT_EQ(importFiles(files, true, {}, DeviceStorage::capturesFolder()).imported, 2);
     EXPECT_EQ(captureFiles(), (QStringList{QStringLiteral("one.png"), QStringLiteral("two.png")}));
 }
 
@@ -143,7 +205,7 @@ TEST(Import, NamesNeverOverwriteAnotherCapture)
     writeImage(folder + QStringLiteral("/IMG.png"), Qt::black);
     const QByteArray before = readAll(folder + QStringLiteral("/IMG.png"));
     writeImage(drive + QStringLiteral("/IMG.bmp"), Qt::cyan, "BMP");
-    EXPECT_EQ(DeviceStorage::importCaptures({drive + QStringLiteral("/IMG.bmp")}, false, {}, folder).imported, 1);
+    EXPECT_EQ(importFiles({drive + QStringLiteral("/IMG.bmp")}, false, {}, folder).imported, 1);
     EXPECT_EQ(captureFiles(), (QStringList{QStringLiteral("IMG (2).png"), QStringLiteral("IMG.png")}));
     EXPECT_EQ(readAll(folder + QStringLiteral("/IMG.png")), before);
 
@@ -157,12 +219,117 @@ TEST(Import, NamesNeverOverwriteAnotherCapture)
     const QString hash = DeviceStorage::contentHash(DeviceStorage::pngData(drive + QStringLiteral("/S.png")));
     const QString hashName = QStringLiteral("S-") + hash.left(8) + QStringLiteral(".png");
     writeFile(folder + QLatin1Char('/') + hashName, "also other");
-    EXPECT_EQ(DeviceStorage::importCaptures({drive + QStringLiteral("/S.png")}, false, {}, folder).imported, 1);
+    EXPECT_EQ(importFiles({drive + QStringLiteral("/S.png")}, false, {}, folder).imported, 1);
     EXPECT_EQ(readAll(folder + QLatin1Char('/') + hashName), QByteArray("also other"));
     const QString written = folder + QStringLiteral("/S-") + hash.left(8) + QStringLiteral(" (2).png");
     EXPECT_EQ(DeviceStorage::contentHash(readAll(written)), hash);
     // The same picture found under one of its names is not written again.
-    EXPECT_EQ(DeviceStorage::importCaptures({drive + QStringLiteral("/S.png")}, true, {}, folder).imported, 0);
+    EXPECT_EQ(importFiles({drive + QStringLiteral("/S.png")}, true, {}, folder).imported, 0);
+
+    // A name a record holds stays taken while its image file is missing: the new picture
+    // never lands under it (the reconcile would otherwise merge it into that record).
+    clearCaptures();
+    writeImage(drive + QStringLiteral("/IMG.bmp"), Qt::darkRed, "BMP");
+    DeviceStorage::ImportOptions options;
+    options.heldNames = {QStringLiteral("IMG.png"), QStringLiteral("IMG (2).png")};
+    EXPECT_EQ(DeviceStorage::importCaptures({drive + QStringLiteral("/IMG.bmp")}, folder, options).imported, 1);
+    EXPECT_EQ(captureFiles(), QStringList{QStringLiteral("IMG (3).png")});
+}
+
+TEST(Import, ParallelConversionKeepsTheOrderOfNames)
+{
+    // Forty pictures of one name, each different: named in list order, as one at a time would.
+    const QString drive = corvallen::test::freshFolder(QStringLiteral("drive"));
+    clearCaptures();
+    QStringList files;
+    for (int i = 0; i < 40; ++i) {
+        QDir().mkpath(drive + QStringLiteral("/%1").arg(i));
+        files << drive + QStringLiteral("/%1/shot.png").arg(i);
+        writeImage(files.last(), QColor::fromRgb(i * 6, 255 - i * 6, 7), "PNG", QSize(48 + i, 27));
+    }
+    const auto result = importFiles(files, false, {}, DeviceStorage::capturesFolder());
+    EXPECT_EQ(result.imported, 40);
+    for (int i = 0; i < 40; ++i) {
+        const QString name = i == 0 ? QStringLiteral("shot.png") : QStringLiteral("shot (%1).png").arg(i + 1);
+        EXPECT_EQ(readAll(DeviceStorage::capturesFolder() + QLatin1Char('/') + name), DeviceStorage::pngData(files[i]))
+            << name.toStdString();
+    }
+}
+
+TEST(Import, PicturesThatCantBeReadWholeAreSkippedAndNamed)
+{
+    const QString drive = corvallen::test::freshFolder(QStringLiteral("drive"));
+    clearCaptures();
+    auto cut = [&](const QString& name, const char* format, double keep) {
+        QImage image(120, 80, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        const QString path = drive + QLatin1Char('/') + name;
+        image.save(path, format);
+        QByteArray bytes = readAll(path);
+        writeFile(path, bytes.left(qsizetype(bytes.size() * keep)));
+        return path;
+    };
+    // A 1x1 GIF, whole and without its trailer.
+    const QByteArray gif = QByteArray::fromHex("47494638396101000100800000ffffff00000021f90401000000002c00000000010001000002024401003b");
+    writeFile(drive + QStringLiteral("/whole.gif"), gif);
+    writeFile(drive + QStringLiteral("/cut.gif"), gif.left(gif.size() - 1));
+    QImage wide(kWide, 1, QImage::Format_RGB32);
+    wide.fill(Qt::white);
+    ASSERT_TRUE(wide.save(drive + QStringLiteral("/wide.bmp"), "BMP"));
+    writeImage(drive + QStringLiteral("/good.jpg"), Qt::yellow, "JPG");
+    writeFile(drive + QStringLiteral("/empty.png"), {});
+    const QStringList files{cut(QStringLiteral("cut.jpg"), "JPG", 0.6), cut(QStringLiteral("cut.png"), "PNG", 0.6),
+                            cut(QStringLiteral("cut.bmp"), "BMP", 0.6), drive + QStringLiteral("/whole.gif"),
+                            drive + QStringLiteral("/cut.gif"), drive + QStringLiteral("/wide.bmp"),
+                            drive + QStringLiteral("/good.jpg"), drive + QStringLiteral("/empty.png"),
+                            drive + QStringLiteral("/vanished.png")};
+    const auto result = importFiles(files, false, {}, DeviceStorage::capturesFolder());
+    EXPECT_EQ(result.imported, 2);
+    EXPECT_EQ(captureFiles(), (QStringList{QStringLiteral("good.png"), QStringLiteral("whole.png")}));
+    EXPECT_EQ(result.unreadable, 7);
+    // Six are not pictures for good; the vanished file may read next time and is left out.
+    QStringList notPictures;
+    for (const auto& source : result.sources)
+        if (source.notAPicture)
+            notPictures << QFileInfo(source.path).fileName();
+    EXPECT_EQ(notPictures, (QStringList{QStringLiteral("cut.jpg"), QStringLiteral("cut.png"), QStringLiteral("cut.bmp"),
+                                        QStringLiteral("cut.gif"), QStringLiteral("wide.bmp"), QStringLiteral("empty.png")}));
+    EXPECT_EQ(result.sources.size(), 8);
+}
+
+TEST(Import, StopsWhereTheSourceWentAway)
+{
+    const QString drive = corvallen::test::freshFolder(QStringLiteral("drive"));
+    clearCaptures();
+    QStringList files;
+    for (const char* name : {"a", "b", "c", "d"}) {
+        files << drive + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
+        writeImage(files.last(), QColor(QLatin1String(name) == QLatin1String("a") ? Qt::red : Qt::green), "PNG",
+                   QSize(10 + files.size(), 10));
+    }
+    QFile::remove(files[2]);  // the drive was pulled while c was being read
+    bool there = false;
+    int asked = 0;
+    DeviceStorage::ImportOptions options;
+    options.sourceStillThere = [&] {
+        ++asked;
+        return there;
+    };
+    auto result = DeviceStorage::importCaptures(files, DeviceStorage::capturesFolder(), options);
+    EXPECT_TRUE(result.sourceWentAway);
+    EXPECT_EQ(result.imported, 2);
+    EXPECT_EQ(result.unreadable, 0);  // not held against the file
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(captureFiles(), (QStringList{QStringLiteral("a.png"), QStringLiteral("b.png")}));
+    EXPECT_EQ(result.sources.size(), 2);
+
+    // With the source still there, a file that can't be read is skipped and the rest go on.
+    there = true;
+    result = DeviceStorage::importCaptures(files, DeviceStorage::capturesFolder(), options);
+    EXPECT_FALSE(result.sourceWentAway);
+    EXPECT_EQ(result.imported, 1);  // a and b are there already under their names
+    EXPECT_EQ(result.unreadable, 1);
+    EXPECT_TRUE(captureFiles().contains(QStringLiteral("d.png")));
 }
 
 TEST(Import, AFailedWriteIsNotCountedAndIsTriedAgainNextTime)
@@ -171,11 +338,11 @@ TEST(Import, AFailedWriteIsNotCountedAndIsTriedAgainNextTime)
     // A captures folder that can't be written to (here: one that isn't there).
     const QString folder = corvallen::test::freshFolder(QStringLiteral("captures")) + QStringLiteral("/missing");
     writeImage(drive + QStringLiteral("/A.png"), Qt::red);
-    const auto result = DeviceStorage::importCaptures({drive + QStringLiteral("/A.png")}, false, {}, folder);
+    const auto result = importFiles({drive + QStringLiteral("/A.png")}, false, {}, folder);
     EXPECT_EQ(result.imported, 0);
     EXPECT_TRUE(result.knownHashes.isEmpty());
     ASSERT_TRUE(QDir().mkpath(folder));
-    EXPECT_EQ(DeviceStorage::importCaptures({drive + QStringLiteral("/A.png")}, false, result.knownHashes, folder).imported, 1);
+    EXPECT_EQ(importFiles({drive + QStringLiteral("/A.png")}, false, result.knownHashes, folder).imported, 1);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("A.png")});
 }
 
@@ -190,14 +357,14 @@ TEST(Import, StopsBeforeTheNextFileAndReportsEveryTwentiethFile)
         files << path;
     }
     QList<qint64> reports;
-    const auto all = DeviceStorage::importCaptures(files, false, {}, DeviceStorage::capturesFolder(), {},
+    const auto all = importFiles(files, false, {}, DeviceStorage::capturesFolder(), {},
                                                    [&](qint64 n) { reports << n; });
     EXPECT_EQ(all.imported, 45);
     EXPECT_EQ(reports, (QList<qint64>{0, 20, 40, 45}));
 
     clearCaptures();
     int checks = 0;
-    const auto stopped = DeviceStorage::importCaptures(files, false, {}, DeviceStorage::capturesFolder(),
+    const auto stopped = importFiles(files, false, {}, DeviceStorage::capturesFolder(),
                                                        [&] { return ++checks > 3; });
     EXPECT_EQ(stopped.imported, 3);
     EXPECT_EQ(stopped.knownHashes.size(), 3);  // kept, so they are not imported again
@@ -205,7 +372,7 @@ TEST(Import, StopsBeforeTheNextFileAndReportsEveryTwentiethFile)
 
     // An empty list imports nothing and still reports.
     reports.clear();
-    EXPECT_EQ(DeviceStorage::importCaptures({}, false, {}, DeviceStorage::capturesFolder(), {}, [&](qint64 n) { reports << n; }).imported, 0);
+    EXPECT_EQ(importFiles({}, false, {}, DeviceStorage::capturesFolder(), {}, [&](qint64 n) { reports << n; }).imported, 0);
     EXPECT_EQ(reports, QList<qint64>{0});
 }
 

@@ -2,6 +2,9 @@
 #include "Corvallen/Sync/SyncLocation.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
@@ -66,7 +69,7 @@ TEST(SyncLocation, JsonWritesFieldsInOrderAndOmitsAbsentOptionals)
     EXPECT_EQ(*back, l);
 }
 
-TEST(SyncLocation, OneUndecodableElementEmptiesTheListAndLeavesTheBytes)
+TEST(SyncLocation, OneUndecodableElementIsSkippedAndKeptAsideBeforeTheListIsWritten)
 {
     auto settings = freshSettings();
     const QByteArray stored = R"([{"id":"A","name":"","symbol":"externaldrive","scanWholeDrive":true,"subfolder":"",)"
@@ -74,8 +77,31 @@ TEST(SyncLocation, OneUndecodableElementEmptiesTheListAndLeavesTheBytes)
                               R"({"id":"B","name":"","symbol":"x","scanWholeDrive":true,"subfolder":"",)"
                               R"("autoSync":true,"ejectAfterSync":false}])";
     settings->setBytes(QStringLiteral("customDevices"), stored);
+    const QList<SyncLocation> loaded = SyncLocation::loadAll(*settings);
+    ASSERT_EQ(loaded.size(), 1);  // B lacks its extensions; A still works
+    EXPECT_EQ(loaded[0].id, QStringLiteral("A"));
+    EXPECT_EQ(settings->bytesValue(QStringLiteral("customDevices")), stored);  // loading changes nothing
+
+    // The first change writes the list again, but only after keeping the old value beside the
+    // settings file.
+    const QDir folder = QFileInfo(settings->filePath()).absoluteDir();
+    auto keptAside = [&] { return folder.entryList({QStringLiteral("customDevices.unreadable-*.json")}, QDir::Files); };
+    EXPECT_TRUE(keptAside().isEmpty());
+    SyncLocation::upsert(sample(QStringLiteral("C"), QStringLiteral("Card")), *settings);
+    ASSERT_EQ(keptAside().size(), 1);
+    QFile copy(folder.filePath(keptAside().first()));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), stored);
+    ASSERT_EQ(SyncLocation::loadAll(*settings).size(), 2);
+    // A list that decodes whole is written over without a copy.
+    SyncLocation::remove(QStringLiteral("C"), *settings);
+    EXPECT_EQ(keptAside().size(), 1);
+
+    // Bytes that aren't a JSON array load as nothing, and are kept too before being replaced.
+    settings->setBytes(QStringLiteral("customDevices"), "[{\"id\":");
     EXPECT_TRUE(SyncLocation::loadAll(*settings).isEmpty());
-    EXPECT_EQ(settings->bytesValue(QStringLiteral("customDevices")), stored);
+    SyncLocation::upsert(sample(QStringLiteral("D"), QStringLiteral("Desk")), *settings);
+    EXPECT_EQ(keptAside().size(), 2);
 
     // Null and missing optionals read as absent, unknown keys are ignored, a wrong type fails.
     QJsonObject o = QJsonDocument::fromJson(SyncLocation::makeNew().toJson()).object();

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace synctest {
 
 void writeImage(const QString& path, const QColor& color, const char* format, QSize size)
@@ -26,6 +29,16 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
     f.write(bytes);
+}
+
+void touchFiles(const QString& folder, const QString& pattern, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const int fd = ::open(QFile::encodeName(folder + QLatin1Char('/') + pattern.arg(i)).constData(),
+                              O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
 }
 
 QStringList captureFiles()
@@ -51,23 +64,43 @@ Bench::Bench()
     mediaRoot = root + QStringLiteral("/media");
     QDir().mkpath(mediaRoot);
     mountInfo = root + QStringLiteral("/mountinfo");
+    diskFolder = root + QStringLiteral("/disk");
     mount({});
     clearCaptures();
 }
 
-VolumeMonitor* Bench::newMonitor() const { return new VolumeMonitor(mountInfo, {mediaRoot}); }
+VolumeMonitor* Bench::newMonitor() const
+{
+    return new VolumeMonitor(VolumeMonitor::Source{mountInfo, {mediaRoot}, diskFolder});
+}
 
 void Bench::mount(const QList<std::pair<QString, QString>>& volumes) const
 {
+    QList<Drive> drives;
+    for (const auto& [label, device] : volumes)
+        drives << Drive{label, device, {}, {}};
+    mountDrives(drives);
+}
+
+void Bench::mountDrives(const QList<Drive>& drives) const
+{
     QByteArray text = "21 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw\n";
     int id = 40;
-    for (const auto& [label, device] : volumes) {
-        const QString point = mediaRoot + QLatin1Char('/') + label;
+    QDir(diskFolder).removeRecursively();
+    QDir().mkpath(diskFolder + QStringLiteral("/by-uuid"));
+    QDir().mkpath(diskFolder + QStringLiteral("/by-label"));
+    for (const Drive& d : drives) {
+        const QString point = mediaRoot + QLatin1Char('/') + d.folder;
         QDir().mkpath(point);
         QString escaped = point;
         escaped.replace(QLatin1Char(' '), QStringLiteral("\\040"));
         text += QByteArray::number(id++) + " 21 8:17 / " + escaped.toUtf8() + " rw,nosuid,nodev shared:90 - vfat "
-            + device.toUtf8() + " rw,uid=1000\n";
+            + d.device.toUtf8() + " rw,uid=1000\n";
+        // As udev names them: links to the device, blanks in labels written as "\x20".
+        if (!d.uuid.isEmpty())
+            QFile::link(d.device, diskFolder + QStringLiteral("/by-uuid/") + d.uuid);
+        if (!d.label.isEmpty())
+            QFile::link(d.device, diskFolder + QStringLiteral("/by-label/") + QString(d.label).replace(QLatin1Char(' '), QStringLiteral("\\x20")));
     }
     writeFile(mountInfo, text);
 }
@@ -77,7 +110,8 @@ SyncLocation Bench::savedLocation(const QString& name, const QString& folder)
     SyncLocation l = SyncLocation::makeNew();
     l.name = name;
     QDir().mkpath(folder);
-    FolderGrants::recordGrant(l.id, name, folder, *settings);
+    std::unique_ptr<VolumeMonitor> monitor(newMonitor());
+    FolderGrants::recordGrant(l.id, name, folder, *settings, FolderGrants::snapshotOf(monitor.get()));
     SyncLocation::upsert(l, *settings);
     return l;
 }

@@ -19,14 +19,26 @@ namespace synctest {
 void writeImage(const QString& path, const QColor& color, const char* format = "PNG", QSize size = QSize(32, 20));
 // Writes a file with the given bytes.
 void writeFile(const QString& path, const QByteArray& bytes);
+// Makes `count` empty files in folder, named by `pattern` with %1 the number (scans of
+// thousands of files).
+void touchFiles(const QString& folder, const QString& pattern, int count);
 
 // The file names directly in the captures folder, sorted.
 QStringList captureFiles();
 // Empties the captures folder (it is shared by every test of the process).
 void clearCaptures();
 
-// A store, a settings file, a folder standing in for a removable-media root, and a mount table
-// file that the tests rewrite; everything fresh per test.
+// A drive as the mount table and the device folder tell of it.
+struct Drive {
+    QString folder;  // its mount folder's name below the media root
+    QString device;
+    QString uuid;  // none when empty
+    QString label;  // none when empty
+};
+
+// A store, a settings file, a folder standing in for a removable-media root, a mount table
+// file that the tests rewrite and a folder of device links standing in for /dev/disk;
+// everything fresh per test.
 struct Bench {
     Bench();
     std::unique_ptr<ModelContainer> container;
@@ -34,12 +46,15 @@ struct Bench {
     QString root;  // a fresh folder for the test's own files
     QString mediaRoot;  // plays /media
     QString mountInfo;  // plays /proc/self/mountinfo
+    QString diskFolder;  // plays /dev/disk
 
     ModelContext& context() { return container->mainContext(); }
-    // A monitor over the mount table and the media root.
+    // A monitor over the mount table, the media root and the device folder.
     VolumeMonitor* newMonitor() const;
     // Writes the mount table: "/" plus one removable volume per (label, device).
     void mount(const QList<std::pair<QString, QString>>& volumes) const;
+    // The same with drives named by UUID and label, which the device folder then lists.
+    void mountDrives(const QList<Drive>& drives) const;
     // A saved location whose grant points at folder.
     SyncLocation savedLocation(const QString& name, const QString& folder);
 };

@@ -124,11 +124,13 @@ void CaptureBrowser::selectionChanged()
 
 QString CaptureBrowser::deleteQuestion() const
 {
-    return tr("Delete ") + QString::number(m_selection.count()) + tr(" capture(s)?");
+    return tr("Delete ") + QString::number(selectedCaptures().size()) + tr(" capture(s)?");
 }
 
 void CaptureBrowser::confirmDelete()
 {
+    if (selectedCaptures().isEmpty())
+        return;
     QMessageBox box(QMessageBox::Warning, deleteQuestion(),
                     tr("Removes the capture from Corvallen and deletes its image file. The original stays on the device."),
                     QMessageBox::NoButton, this);
@@ -184,7 +186,8 @@ void CaptureBrowser::setInspectorShown(bool shown)
 
 void CaptureBrowser::updateToolbar()
 {
-    const qsizetype n = m_selection.count();
+    // Selected captures that the current list hides take no part.
+    const qsizetype n = selectedCaptures().size();
     m_compare->setVisible(n == 2 || n == 3);
     m_trash->setVisible(n > 0);
 }

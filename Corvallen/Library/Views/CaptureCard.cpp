@@ -78,11 +78,16 @@ CaptureCard::CaptureCard(Capture* capture, Callbacks callbacks, QWidget* parent)
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
-    m_handle = new GripDots(header);
+    // The dots only draw; the 16 x 24 handle around them takes the presses that start a drag.
+    m_handle = new QWidget(header);
+    m_handle->setObjectName(QStringLiteral("CaptureDragHandle"));
     m_handle->setFixedSize(16, 24);
     m_handle->setToolTip(tr("Drag onto a project to file this capture there"));
     m_handle->setCursor(Qt::OpenHandCursor);
     m_handle->installEventFilter(this);
+    auto* dots = new QHBoxLayout(m_handle);
+    dots->setContentsMargins(0, 0, 0, 0);
+    dots->addWidget(new GripDots(m_handle), 0, Qt::AlignCenter);
     row->addWidget(m_handle);
 
     m_nameStack = new QStackedWidget(header);

@@ -2,7 +2,6 @@
 
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Sync/AppModel.h"
-#include "Corvallen/Sync/FolderGrants.h"
 #include "Corvallen/Sync/Views/SyncViewStyle.h"
 
 #include <QCheckBox>
@@ -112,6 +111,14 @@ AddSyncLocationSheet::AddSyncLocationSheet(AppModel& model, const SyncLocation& 
     subfolderForm->addRow(tr("Subfolder"), m_subfolder);
     subfolderLayout->addLayout(subfolderForm);
     subfolderLayout->addWidget(SyncViewStyle::caption(tr("Only import images from this subfolder."), m_subfolderRows));
+    m_subfolderProblem = new QLabel(m_subfolderRows);
+    m_subfolderProblem->setObjectName(QStringLiteral("subfolderProblem"));
+    m_subfolderProblem->setWordWrap(true);
+    m_subfolderProblem->setFont(SyncViewStyle::captionFont(m_subfolderProblem->font()));
+    QPalette warning = m_subfolderProblem->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xe8, 0x8a, 0x1a));  // the orange of "Needs permission"
+    m_subfolderProblem->setPalette(warning);
+    subfolderLayout->addWidget(m_subfolderProblem);
     driveRows->addWidget(m_subfolderRows);
     auto* typesRow = new QHBoxLayout;
     typesRow->addWidget(new QLabel(tr("Import types"), driveSection));
@@ -156,7 +163,10 @@ AddSyncLocationSheet::AddSyncLocationSheet(AppModel& model, const SyncLocation& 
         m_draft.scanWholeDrive = on;
         refresh();
     });
-    connect(m_subfolder, &QLineEdit::textChanged, this, [this](const QString& text) { m_draft.subfolder = text; });
+    connect(m_subfolder, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_draft.subfolder = text;
+        refresh();
+    });
     connect(m_autoSync, &QCheckBox::toggled, this, [this](bool on) { m_draft.autoSync = on; });
     connect(m_eject, &QCheckBox::toggled, this, [this](bool on) { m_draft.ejectAfterSync = on; });
     connect(m_choose, &QPushButton::clicked, this, &AddSyncLocationSheet::chooseFolder);
@@ -175,7 +185,16 @@ void AddSyncLocationSheet::refresh()
         m_source->setText(shown.isEmpty() ? *m_connectedPath : shown);
     }
     m_subfolderRows->setVisible(!m_draft.scanWholeDrive);
-    m_confirm->setEnabled(!SyncLocation::trimmedOfSpaces(m_draft.name).isEmpty());
+    const QString problem = subfolderProblem();
+    m_subfolderProblem->setText(problem);
+    m_subfolderProblem->setVisible(!problem.isEmpty());
+    m_confirm->setEnabled(!SyncLocation::trimmedOfSpaces(m_draft.name).isEmpty() && problem.isEmpty());
+}
+
+QString AddSyncLocationSheet::subfolderProblem() const
+{
+    // Ignored while the whole drive is scanned, so it doesn't hold up saving then.
+    return m_draft.scanWholeDrive ? QString() : SyncLocation::subfolderProblem(m_draft.subfolder);
 }
 
 void AddSyncLocationSheet::loadConnectedPath()
@@ -189,9 +208,12 @@ void AddSyncLocationSheet::loadConnectedPath()
 void AddSyncLocationSheet::chooseFolder()
 {
     const QString name = SyncLocation::trimmedOfSpaces(m_draft.name);
+    const FolderGrants::StoredGrant before = FolderGrants::storedGrant(m_draft.id, m_model.settings());
     const auto picked = FolderGrants::requestGrant(m_draft.id, name, m_model.settings(), m_model.volumeMonitor());
     if (!picked)
         return;
+    if (!m_grantBefore)
+        m_grantBefore = before;
     m_connectedPath = *picked;
     if (const auto volume = FolderGrants::volumeName(*picked, m_model.volumeMonitor()))
         m_draft.volumeName = volume;
@@ -200,7 +222,7 @@ void AddSyncLocationSheet::chooseFolder()
 
 void AddSyncLocationSheet::save()
 {
-    if (SyncLocation::trimmedOfSpaces(m_draft.name).isEmpty())
+    if (SyncLocation::trimmedOfSpaces(m_draft.name).isEmpty() || !subfolderProblem().isEmpty())
         return;
     m_draft.name = SyncLocation::trimmedOfSpaces(m_draft.name);
     if (m_onSave)
@@ -210,8 +232,9 @@ void AddSyncLocationSheet::save()
 
 void AddSyncLocationSheet::reject()
 {
-    // A grant chosen here for a location that was never saved would belong to nobody.
-    if (m_isNew && m_connectedPath)
-        FolderGrants::forgetGrant(m_draft.id, m_model.settings());
+    // A folder chosen here is undone with the rest: a new location's grant would belong to
+    // nobody, and a saved location keeps the folder it had.
+    if (m_grantBefore)
+        FolderGrants::restoreGrant(m_draft.id, *m_grantBefore, m_model.settings());
     QDialog::reject();
 }

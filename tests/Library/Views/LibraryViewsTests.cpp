@@ -25,15 +25,18 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
+#include <QDrag>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include <QWheelEvent>
 #include <QScrollArea>
@@ -193,6 +196,52 @@ TEST(LibraryViews, BrowserToolbarSelectionInspectorAndDeletion)
     EXPECT_EQ(browser.grid()->cards().size(), 3);
 }
 
+TEST(LibraryViews, SelectionActsOnlyOnWhatIsShown)
+{
+    Store s;
+    QList<Capture*> list;
+    for (int i = 1; i <= 4; ++i)
+        list.append(s.capture(QStringLiteral("shown%1.png").arg(i), QStringLiteral("Capture %1").arg(i)));
+    ASSERT_TRUE(s.context.save());
+    CaptureBrowser browser(s.context);
+    browser.resize(1200, 800);
+    browser.show();
+    browser.setCaptures(list, QStringLiteral("No captures"), QStringLiteral("msg"));
+    browser.grid()->cardFor(list.at(0))->checkbox()->click();
+    browser.grid()->cardFor(list.at(2))->checkbox()->click();
+    EXPECT_TRUE(browser.compareButton()->isVisibleTo(&browser));
+
+    // A search hides capture 1: it stays selected, but compare, delete and the inspector take
+    // only capture 3.
+    const QList<Capture*> searched{list.at(1), list.at(2), list.at(3)};
+    browser.setCaptures(searched, QStringLiteral("No captures"), QStringLiteral("msg"));
+    EXPECT_EQ(browser.selectedCaptures(), QList<Capture*>({list.at(2)}));
+    EXPECT_FALSE(browser.compareButton()->isVisibleTo(&browser));
+    EXPECT_TRUE(browser.trashButton()->isVisibleTo(&browser));
+    EXPECT_EQ(browser.deleteQuestion(), QStringLiteral("Delete 1 capture(s)?"));
+    EXPECT_EQ(browser.inspector()->state(), CaptureInspector::State::single);
+    browser.grid()->cardFor(list.at(3))->checkbox()->click();
+    EXPECT_EQ(browser.inspector()->bulk()->header()->text(), QStringLiteral("2 selected"));
+    EXPECT_EQ(browser.deleteQuestion(), QStringLiteral("Delete 2 capture(s)?"));
+    browser.deleteSelected();
+    EXPECT_TRUE(list.at(2)->isDeleted());
+    EXPECT_TRUE(list.at(3)->isDeleted());
+    EXPECT_FALSE(list.at(0)->isDeleted());  // hidden: never deleted unseen
+    EXPECT_TRUE(QFile::exists(capturePath(QStringLiteral("shown1.png"))));
+
+    // Select all selects exactly what is shown; a capture hidden meanwhile drops out.
+    browser.setCaptures({list.at(0), list.at(1)}, QStringLiteral("No captures"), QStringLiteral("msg"));
+    browser.grid()->cardFor(list.at(0))->checkbox()->click();
+    browser.setCaptures({list.at(1)}, QStringLiteral("No captures"), QStringLiteral("msg"));
+    browser.toggleSelectAll();
+    EXPECT_EQ(browser.selectedCaptures(), QList<Capture*>({list.at(1)}));
+    browser.setCaptures({list.at(0), list.at(1)}, QStringLiteral("No captures"), QStringLiteral("msg"));
+    EXPECT_EQ(browser.selectedCaptures(), QList<Capture*>({list.at(1)}));
+    browser.setCaptures({list.at(1)}, QStringLiteral("No captures"), QStringLiteral("msg"));
+    browser.toggleSelectAll();  // all shown were selected: none now
+    EXPECT_TRUE(browser.selection().selectedIDs().isEmpty());
+}
+
 TEST(LibraryViews, CardNamesRenamesAndDragStrings)
 {
     Store s;
@@ -212,6 +261,33 @@ TEST(LibraryViews, CardNamesRenamesAndDragStrings)
     const auto id = DragString::decode(card->dragText(), DragString::capturePrefix());
     ASSERT_TRUE(id);
     EXPECT_EQ(*id, c->persistentModelID());
+    // A press on the grip and a move start the drag, with the capture string and its preview.
+    // The events go to the window, which finds the widget under the pointer as for a real mouse.
+    QWindow* window = grid.window()->windowHandle();
+    ASSERT_TRUE(window);
+    const QPointF grip = card->dragHandle()->mapTo(grid.window(), QPointF(8, 12));
+    auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent e(type, at, window->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(window, &e);
+    };
+    send(QEvent::MouseButtonPress, grip, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, grip + QPointF(30, 4), Qt::NoButton, Qt::LeftButton);
+    auto* drag = card->findChild<QDrag*>();
+    ASSERT_TRUE(drag);
+    EXPECT_EQ(drag->mimeData()->text(), card->dragText());
+    EXPECT_EQ(drag->pixmap().width(), 220);
+    send(QEvent::MouseButtonRelease, grip + QPointF(30, 4), Qt::LeftButton, Qt::NoButton);
+    corvallen::test::processEvents();
+    ASSERT_FALSE(card->findChild<QDrag*>());  // done with
+    // Only the grip drags: the same gesture on the thumbnail selects.
+    const QPointF thumb = card->thumbnail()->mapTo(grid.window(), QPointF(20, 20));
+    send(QEvent::MouseButtonPress, thumb, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, thumb + QPointF(30, 4), Qt::NoButton, Qt::LeftButton);
+    EXPECT_FALSE(card->findChild<QDrag*>());
+    send(QEvent::MouseButtonRelease, thumb + QPointF(30, 4), Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(selection.isSelected(c->persistentModelID()));
+    selection.clear();
+    grid.syncSelection();
 
     press(card->nameLabel(), {2, 2});
     EXPECT_TRUE(card->isEditing());

@@ -246,7 +246,20 @@ TEST_F(Page, AddingALocationThroughTheEditor)
     EXPECT_TRUE(save->isEnabled());
     child<QCheckBox>(*sheet, QStringLiteral("scanWholeDriveToggle"))->setChecked(false);
     EXPECT_TRUE(shows(*sheet, QStringLiteral("subfolderField")));
-    child<QCheckBox>(*sheet, QStringLiteral("scanWholeDriveToggle"))->setChecked(true);
+    // The subfolder stays inside the chosen folder.
+    auto* subfolder = child<QLineEdit>(*sheet, QStringLiteral("subfolderField"));
+    for (const QString& outside : {QStringLiteral("../Documents"), QStringLiteral("/etc"), QStringLiteral("DCIM/../..")}) {
+        subfolder->setText(outside);
+        EXPECT_FALSE(save->isEnabled()) << outside.toStdString();
+        EXPECT_TRUE(shows(*sheet, QStringLiteral("subfolderProblem")));
+    }
+    subfolder->setText(QStringLiteral("DCIM"));
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_FALSE(shows(*sheet, QStringLiteral("subfolderProblem")));
+    subfolder->setText(QStringLiteral("../x"));
+    child<QCheckBox>(*sheet, QStringLiteral("scanWholeDriveToggle"))->setChecked(true);  // not used then
+    EXPECT_TRUE(save->isEnabled());
+    subfolder->setText(QString());
     EXPECT_FALSE(shows(*sheet, QStringLiteral("subfolderField")));
     child<QPushButton>(*sheet, QStringLiteral("chooseFolderButton"))->click();
     save->click();
@@ -261,7 +274,7 @@ TEST_F(Page, AddingALocationThroughTheEditor)
     ASSERT_TRUE(waitUntil([&] { return model->lastSyncSummary() == QStringLiteral("Synced 1 new"); }));
 }
 
-TEST_F(Page, EditorForASavedLocationKeepsANewGrantOnCancel)
+TEST_F(Page, CancellingTheEditorOfASavedLocationKeepsItsFolder)
 {
     const QString first = root + QStringLiteral("/First");
     const QString second = root + QStringLiteral("/Second");
@@ -281,8 +294,23 @@ TEST_F(Page, EditorForASavedLocationKeepsANewGrantOnCancel)
     EXPECT_EQ(child<QPushButton>(*sheet, QStringLiteral("saveButton"))->text(), QStringLiteral("Save"));
     EXPECT_EQ(child<QPushButton>(*sheet, QStringLiteral("chooseFolderButton"))->text(), QStringLiteral("Change\u2026"));
     EXPECT_EQ(text(*sheet, QStringLiteral("sourceValue")), QStringLiteral("First"));
+    const QByteArray grantBefore = settings->bytesValue(FolderGrants::bookmarkKey(l.id));
     child<QPushButton>(*sheet, QStringLiteral("chooseFolderButton"))->click();
+    child<QPushButton>(*sheet, QStringLiteral("chooseFolderButton"))->click();  // changed twice
+    EXPECT_EQ(text(*sheet, QStringLiteral("sourceValue")), QStringLiteral("Second"));
+    EXPECT_EQ(FolderGrants::storedPath(l.id, *settings), second);
     sheet->reject();
+    processEvents();
+    // Cancel undoes the change: the old folder and its grant, scope flag included.
+    EXPECT_EQ(settings->bytesValue(FolderGrants::bookmarkKey(l.id)), grantBefore);
+    EXPECT_TRUE(settings->boolValue(FolderGrants::scopedKey(l.id)));
+    EXPECT_EQ(FolderGrants::storedPath(l.id, *settings), first);
+    view.editLocation(l);
+    ASSERT_TRUE(view.editor());
+    EXPECT_EQ(text(*view.editor(), QStringLiteral("sourceValue")), QStringLiteral("First"));
+    // Confirmed, the new folder stays.
+    child<QPushButton>(*view.editor(), QStringLiteral("chooseFolderButton"))->click();
+    child<QPushButton>(*view.editor(), QStringLiteral("saveButton"))->click();
     processEvents();
     EXPECT_EQ(FolderGrants::storedPath(l.id, *settings), second);
 
