@@ -8,7 +8,10 @@ icu::Locale locale(const QLocale& locale)
 {
     if (locale.language() == QLocale::C)
         return icu::Locale("en", "US");
-    return icu::Locale(locale.name().toLatin1().constData());
+    // The language tag keeps a script the name would drop (Serbian in Latin letters).
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Locale tagged = icu::Locale::forLanguageTag(locale.bcp47Name().toStdString(), status);
+    return U_SUCCESS(status) ? tagged : icu::Locale(locale.name().toLatin1().constData());
 }
 
 QString text(const icu::UnicodeString& text)

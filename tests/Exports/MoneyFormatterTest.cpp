@@ -71,6 +71,9 @@ TEST(MoneyFormatter, PolishZlotyInItsOwnLocaleAndTheTableWhereTheLocaleHasNoSymb
 
 TEST(MoneyFormatter, TheCLocaleWritesAmericanConventions)
 {
+    // (And a locale's script is kept: Serbian in Latin letters is not written in Cyrillic.)
+    EXPECT_EQ(MoneyFormatter(QStringLiteral("RSD"), QLocale(QStringLiteral("sr_Latn_RS"))).format(1234.5),
+              icuCurrency(1234.5, QStringLiteral("RSD"), QStringLiteral("sr_Latn_RS")));
     for (const QString code : {QStringLiteral("GBP"), QStringLiteral("EUR"), QStringLiteral("USD")}) {
         for (double amount : kAmounts) {
             EXPECT_EQ(MoneyFormatter(code, QLocale::c()).format(amount),
