@@ -5,7 +5,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QSet>
 #include <QUuid>
 
 #include <exception>

@@ -29,8 +29,8 @@ public:
     ProjectPartsView(Project* project, ModelContext& context, std::function<void(Component*)> onRevealInInventory,
                      QWidget* parent = nullptr);
 
-    // Reads, parses (on a worker) and matches a chosen file, then opens the import sheet or the
-    // "Import failed" alert.
+    // Reads, parses and matches a chosen file on a worker, with a progress dialog that can
+    // cancel it, then opens the import sheet or the "Import failed" alert.
     void importBomFile(const QString& path);
     // Writes the shopping list to a chosen file (on a worker); "Nothing to buy" when nothing is
     // short.
