@@ -209,6 +209,11 @@ TEST_F(LayoutCheck, DashboardLibraryAndDevices)
     QWidget* window = app->mainWindow();
     check(window, QStringLiteral("dashboard"), kMainSizes, [&] { shell()->navigation().selectSection(Destination::dashboard()); });
     check(window, QStringLiteral("devices"), kMainSizes, [&] { shell()->navigation().selectSection(Destination::devices()); });
+    check(window, QStringLiteral("devices-lcr-p1"), kMainSizes, [&] {
+        auto* devices = page<DevicesView>();
+        ASSERT_TRUE(devices);
+        devices->select(BenchDevice::lcrP1);  // the firmware page
+    });
     check(window, QStringLiteral("library-capture"), kMainSizes, [&] {
         shell()->navigation().selectSection(Destination::library());
         auto* library = page<LibraryView>();
