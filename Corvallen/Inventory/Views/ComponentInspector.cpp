@@ -67,6 +67,7 @@ public:
         l->setContentsMargins(12, 8, 12, 8);
         l->setSpacing(12);
         auto* text = new QLabel(label, row);
+        text->setObjectName(QStringLiteral("rowLabel"));
         text->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
         l->addWidget(text);
         control->setParent(row);
@@ -348,6 +349,14 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
     tags->fullRow(m_tags);
     stack->addWidget(tags);
     stack->addStretch(1);
+
+    // One label column for every section, so the fields and drop-downs start on one line.
+    int labelWidth = 0;
+    const QList<QLabel*> rowLabels = content->findChildren<QLabel*>(QStringLiteral("rowLabel"));
+    for (QLabel* l : rowLabels)
+        labelWidth = std::max(labelWidth, l->sizeHint().width());
+    for (QLabel* l : rowLabels)
+        l->setFixedWidth(labelWidth);
 
     connect(&m_context, &ModelContext::changed, this, [this](const QString& entity) {
         if (entity == Component::descriptor().name || entity == TaxonomyTerm::descriptor().name)

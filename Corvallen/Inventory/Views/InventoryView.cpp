@@ -98,7 +98,12 @@ public:
         p->setRenderHint(QPainter::Antialiasing);
         const bool selected = option.state & QStyle::State_Selected;
         const QPalette& pal = option.palette;
-        const QColor text = selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text);
+        // The colours of the row's own state: an unfocused selection has its own (paler) fill,
+        // and the text must read on that one.
+        const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : (option.state & QStyle::State_Active) ? QPalette::Active
+                                                                                    : QPalette::Inactive;
+        const QColor text = pal.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
         QColor faint = text;
         faint.setAlphaF(0.55f);
         QRect r = option.rect.adjusted(6, 3, -8, -3);
@@ -122,7 +127,7 @@ public:
         p->setBrush(StatusBadge::fill(status));
         p->drawRoundedRect(badgeRect, badge.height() / 2.0, badge.height() / 2.0);
         p->setFont(badgeFont);
-        p->setPen(StatusBadge::textColor(status, pal.color(selected ? QPalette::Highlight : QPalette::Base)));
+        p->setPen(StatusBadge::textColor(status, pal.color(group, selected ? QPalette::Highlight : QPalette::Base)));
         p->drawText(badgeRect, Qt::AlignCenter, badgeText);
         r.setRight(badgeRect.left() - 12);
 

@@ -4,6 +4,8 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Shell/DragString.h"
+#include "Corvallen/Platform/ColorContrast.h"
+#include "Corvallen/Platform/Views/ThemeManager.h"
 #include "support/TestStore.h"
 
 #include <QAbstractButton>
@@ -218,3 +220,32 @@ TEST_F(InventoryViewTest, ManageOpensTheTermSheetSeededFromComponents)
 }
 
 }  // namespace
+
+TEST_F(InventoryViewTest, ASelectedRowInAnUnfocusedListReadsInBothThemes)
+{
+    part(QStringLiteral("Tektronix-style programmable bench supply"), 0);
+    ASSERT_TRUE(ctx().save());
+    const QPalette before = QApplication::palette();
+    for (const QPalette& palette : {ThemeManager::lightPalette(), ThemeManager::darkPalette()}) {
+        QApplication::setPalette(palette);
+        auto view = page();
+        QListView* list = view->listView();
+        const QModelIndex row = list->model()->index(0, 0);
+        list->selectionModel()->select(row, QItemSelectionModel::ClearAndSelect);
+        {
+            // The window is not the active one: the selection takes its paler, unfocused fill.
+            QApplication::setActiveWindow(nullptr);
+            settle();
+            const QRect rect = list->visualRect(row);
+            const QImage image = list->viewport()->grab(rect).toImage();
+            // The fill of the row, and the strongest contrast any of its drawing has on it: the name.
+            const QColor fill = image.pixelColor(image.width() / 2, 2);
+            qreal strongest = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width() / 2; ++x)
+                    strongest = std::max(strongest, ColorContrast::ratio(image.pixelColor(x, y), fill));
+            EXPECT_GE(strongest, 4.5) << (palette.color(QPalette::Window).lightness() < 128 ? "dark" : "light");
+        }
+    }
+    QApplication::setPalette(before);
+}
