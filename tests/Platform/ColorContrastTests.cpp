@@ -14,8 +14,8 @@ TEST(ColorContrast, RatiosAsTheGuidelinesMeasureThem)
 TEST(ColorContrast, StatusColoursOnSelectedAndUnselectedRowsBecomeReadable)
 {
     const QColor red(0xFF, 0x3B, 0x30), green(0x34, 0xC7, 0x59), blue(0x00, 0x7A, 0xFF);
-    const QColor lightRow(Qt::white), darkRow(0x1E, 0x1E, 0x20), lightSelection(0x00, 0x7A, 0xFF),
-        darkSelection(0x0A, 0x84, 0xFF), unfocusedDark(0x46, 0x46, 0x4A);
+    const QColor lightRow(Qt::white), darkRow(0x1E, 0x1E, 0x20), lightSelection(0x00, 0x68, 0xD9),
+        darkSelection(0x15, 0x70, 0xE0), unfocusedDark(0x46, 0x46, 0x4A);
     for (const QColor& text : {red, green, blue})
         for (const QColor& row : {lightRow, darkRow, lightSelection, darkSelection, unfocusedDark}) {
             // The badge's tinted capsule lies between the text and the row.

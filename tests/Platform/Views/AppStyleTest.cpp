@@ -1,5 +1,6 @@
 // What the application style mends in Fusion: the chosen segment reads as chosen, an empty check
 // box is visible, drop-down buttons keep their arrow off the text, and cut labels say so.
+#include "Corvallen/Platform/ColorContrast.h"
 #include "Corvallen/Platform/Views/AppStyle.h"
 #include "Corvallen/Platform/Views/ElidedLabel.h"
 #include "Corvallen/Platform/Views/ThemeManager.h"
@@ -112,6 +113,15 @@ TEST_F(AppStyleTest, DropDownButtonsKeepRoomForTheirArrow)
     dropDown.setPopupMode(QToolButton::InstantPopup);
     dropDown.setMenu(new QMenu(&dropDown));
     EXPECT_GE(dropDown.sizeHint().width(), plain.sizeHint().width() + AppStyle::menuArrowRoom);
+}
+
+TEST(ThemePalettes, TextOnTheAccentAndOnUnfocusedSelectionsReads)
+{
+    for (const QPalette& palette : {ThemeManager::lightPalette(), ThemeManager::darkPalette()})
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            EXPECT_GE(ColorContrast::ratio(palette.color(group, QPalette::HighlightedText), palette.color(group, QPalette::Highlight)), 4.5);
+            EXPECT_GE(ColorContrast::ratio(palette.color(group, QPalette::Text), palette.color(group, QPalette::Base)), 4.5);
+        }
 }
 
 TEST(ElidedLabel, CutsWithAnEllipsisOnlyWhenShort)
