@@ -77,56 +77,92 @@ QString nameText(const ProjectComponent* line)
 
 constexpr int wrapLeft = Qt::AlignLeft | Qt::TextWordWrap;
 
+// The most lines one entry may take. A name thousands of characters long is cut there (ending
+// in "…"), so a single row always fits on a page with room to spare; ordinary names never come
+// near it.
+constexpr int maxTitleLines = 6;
+constexpr int maxNameLines = 12;
+constexpr int maxManufacturerLines = 3;
+constexpr int maxCategoryLines = 6;
+
 }  // namespace
 
 // MARK: overview
+
+namespace {
+QFont descriptionFont()
+{
+    return SheetPalette::font(11);
+}
+}  // namespace
+
+SheetOverview::SheetOverview(const Project* project) : SheetOverview(project, project->details(), true, true) {}
+
+QList<qsizetype> SheetOverview::descriptionLineEnds(double width, QPaintDevice* device) const
+{
+    return SheetText::lineEnds(m_description, descriptionFont(), width, device);
+}
 
 SheetLayout SheetOverview::layout(double width, QPaintDevice* dev) const
 {
     SheetLayout out;
     double y = 0;
-    const QFont nameFont = SheetPalette::font(24, QFont::Bold);
-    double h = SheetText::wrappedHeight(projectTitle(m_project), nameFont, width, dev);
-    out.text(QRectF(0, y, width, h), projectTitle(m_project), nameFont, SheetPalette::ink(), wrapLeft);
-    y += h + 10;
-    const QFont dateFont = SheetPalette::font(10);
-    h = SheetText::lineHeight(dateFont, dev);
-    out.text(QRectF(0, y, width, h), SheetFormat::longDateText(m_project->createdAt().date()), dateFont,
-             SheetPalette::secondary(), Qt::AlignLeft);
-    y += h;
-    if (!m_project->details().isEmpty()) {
-        y += 10 + 2;
-        const QFont f = SheetPalette::font(11);
-        h = SheetText::wrappedHeight(m_project->details(), f, width, dev);
-        out.text(QRectF(0, y, width, h), m_project->details(), f, SheetPalette::ink(), wrapLeft);
+    bool above = false;  // something above the next element: it then keeps the 10-point gap
+    if (m_opens) {
+        const QFont nameFont = SheetPalette::font(24, QFont::Bold);
+        const QString name = SheetText::capped(projectTitle(m_project), nameFont, width, maxTitleLines, dev);
+        double h = SheetText::wrappedHeight(name, nameFont, width, dev);
+        out.text(QRectF(0, y, width, h), name, nameFont, SheetPalette::ink(), wrapLeft);
+        y += h + 10;
+        const QFont dateFont = SheetPalette::font(10);
+        h = SheetText::lineHeight(dateFont, dev);
+        out.text(QRectF(0, y, width, h), SheetFormat::longDateText(m_project->createdAt().date()), dateFont,
+                 SheetPalette::secondary(), Qt::AlignLeft);
         y += h;
+        above = true;
     }
-    y += 10 + 4;
-    const QFont countFont = SheetPalette::font(16, QFont::DemiBold);
-    const QFont labelFont = SheetPalette::font(8, QFont::Medium);
-    const double ch = SheetText::lineHeight(countFont, dev);
-    const double lh = SheetText::lineHeight(labelFont, dev);
-    double x = 0;
-    for (const Figure& f : figures(m_project)) {
-        const QString count = QString::number(f.count);
-        const QString label = f.label.toUpper();
-        const double w = std::max(SheetText::textWidth(count, countFont, dev), SheetText::textWidth(label, labelFont, dev)) + 2;
-        out.text(QRectF(x, y, w, ch), count, countFont, SheetPalette::accent(), Qt::AlignLeft);
-        out.text(QRectF(x, y + ch + 1, w, lh), label, labelFont, SheetPalette::secondary(), Qt::AlignLeft);
-        x += w + 20;
+    if (!m_description.isEmpty()) {
+        if (above)
+            y += 10 + 2;
+        const QFont f = descriptionFont();
+        const double h = SheetText::wrappedHeight(m_description, f, width, dev);
+        out.text(QRectF(0, y, width, h), m_description, f, SheetPalette::ink(), wrapLeft);
+        y += h;
+        above = true;
     }
-    y += ch + 1 + lh;
+    if (m_closes) {
+        if (above)
+            y += 10 + 4;
+        const QFont countFont = SheetPalette::font(16, QFont::DemiBold);
+        const QFont labelFont = SheetPalette::font(8, QFont::Medium);
+        const double ch = SheetText::lineHeight(countFont, dev);
+        const double lh = SheetText::lineHeight(labelFont, dev);
+        double x = 0;
+        for (const Figure& f : figures(m_project)) {
+            const QString count = QString::number(f.count);
+            const QString label = f.label.toUpper();
+            const double w =
+                std::max(SheetText::textWidth(count, countFont, dev), SheetText::textWidth(label, labelFont, dev)) + 2;
+            out.text(QRectF(x, y, w, ch), count, countFont, SheetPalette::accent(), Qt::AlignLeft);
+            out.text(QRectF(x, y + ch + 1, w, lh), label, labelFont, SheetPalette::secondary(), Qt::AlignLeft);
+            x += w + 20;
+        }
+        y += ch + 1 + lh;
+    }
     out.height = y;
     return out;
 }
 
 QStringList SheetOverview::texts() const
 {
-    QStringList out{projectTitle(m_project), SheetFormat::longDateText(m_project->createdAt().date())};
-    if (!m_project->details().isEmpty())
-        out << m_project->details();
-    for (const Figure& f : figures(m_project))
-        out << QString::number(f.count) << f.label.toUpper();
+    QStringList out;
+    if (m_opens)
+        out << projectTitle(m_project) << SheetFormat::longDateText(m_project->createdAt().date());
+    if (!m_description.isEmpty())
+        out << m_description;
+    if (m_closes)
+        for (const Figure& f : figures(m_project))
+            out << QString::number(f.count) << f.label.toUpper();
     return out;
 }
 
@@ -169,9 +205,9 @@ SheetLayout SheetBOMTable::layout(double width, QPaintDevice* dev) const
     for (int i = 0; i < m_rows.size(); ++i) {
         const ProjectComponent* line = m_rows[i];
         y += 6;
-        const QString name = nameText(line);
-        const QString maker = manufacturerText(line);
-        const QString category = categoryText(line);
+        const QString name = SheetText::capped(nameText(line), nameFont, c.component, maxNameLines, dev);
+        const QString maker = SheetText::capped(manufacturerText(line), makerFont, c.component, maxManufacturerLines, dev);
+        const QString category = SheetText::capped(categoryText(line), catFont, c.category, maxCategoryLines, dev);
         const double nh = SheetText::wrappedHeight(name, nameFont, c.component, dev);
         const double mh = maker.isEmpty() ? 0 : SheetText::wrappedHeight(maker, makerFont, c.component, dev);
         const double cath = category.isEmpty() ? 0 : SheetText::wrappedHeight(category, catFont, c.category, dev);
@@ -269,12 +305,13 @@ SheetLayout SheetCaptures::layout(double width, QPaintDevice* dev) const
             const QString imagePath = capture->fileName().isEmpty() ? QString() : folder.filePath(capture->fileName());
             out.step([tile, imagePath](QPainter& p, const QPointF& origin) { drawTile(p, tile.translated(origin), imagePath); });
             double cy = tile.bottom() + 4;
-            const QString title = QFontMetricsF(titleFont, dev).elidedText(capture->title(), Qt::ElideRight, columnWidth);
+            const QString title = QFontMetricsF(titleFont, dev).elidedText(capture->title().simplified(), Qt::ElideRight, columnWidth);
             out.text(QRectF(x, cy, columnWidth, th), title, titleFont, SheetPalette::ink(), Qt::AlignLeft);
             cy += th;
             if (const auto reading = SheetFormat::captureReadingText(capture)) {
                 cy += 4;
-                out.text(QRectF(x, cy, columnWidth, rh), *reading, readingFont, SheetPalette::accent(), Qt::AlignLeft);
+                const QString text = QFontMetricsF(readingFont, dev).elidedText(reading->simplified(), Qt::ElideRight, columnWidth);
+                out.text(QRectF(x, cy, columnWidth, rh), text, readingFont, SheetPalette::accent(), Qt::AlignLeft);
                 cy += rh;
             }
             rowHeight = std::max(rowHeight, cy - y);

@@ -9,15 +9,26 @@ class Project;
 class ProjectComponent;
 
 // The project's name, creation date, description and its three counts (parts lines, captures,
-// attached files). First page of a project sheet only.
+// attached files). It opens the project sheet; a description too long for the first page runs
+// on over the next ones, each page showing one piece of the overview.
 class SheetOverview : public SheetBlock {
 public:
-    explicit SheetOverview(const Project* project) : m_project(project) {}
+    explicit SheetOverview(const Project* project);
+    // One page's piece: `description` is the part of the description it shows; `opens` puts the
+    // name and date above it, `closes` the three counts below it.
+    SheetOverview(const Project* project, QString description, bool opens, bool closes)
+        : m_project(project), m_description(std::move(description)), m_opens(opens), m_closes(closes) {}
     SheetLayout layout(double width, QPaintDevice* device) const override;
     QStringList texts() const override;
+    const QString& description() const { return m_description; }
+    // Where the description's lines end at this width: the places it may be cut between pages.
+    QList<qsizetype> descriptionLineEnds(double width, QPaintDevice* device) const;
 
 private:
     const Project* m_project;
+    QString m_description;
+    bool m_opens = true;
+    bool m_closes = true;
 };
 
 // A slice of the bill of materials: numbered rows of name, manufacturer, line quantity and

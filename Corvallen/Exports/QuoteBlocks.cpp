@@ -45,32 +45,58 @@ struct QuoteColumns {
 
 constexpr int wrapLeft = Qt::AlignLeft | Qt::TextWordWrap;
 
+// The most lines the project's name and one item may take: a name thousands of characters long
+// is cut there (ending in "…"), so a single line always fits on a page with room to spare.
+constexpr int maxTitleLines = 6;
+constexpr int maxItemLines = 12;
+
 }  // namespace
 
 // MARK: head
+
+namespace {
+QFont descriptionFont()
+{
+    return SheetPalette::font(11);
+}
+}  // namespace
+
+SheetQuoteHeader::SheetQuoteHeader(const Project* project, QDate date)
+    : SheetQuoteHeader(project, date, project->details(), true)
+{
+}
+
+QList<qsizetype> SheetQuoteHeader::descriptionLineEnds(double width, QPaintDevice* device) const
+{
+    return SheetText::lineEnds(m_description, descriptionFont(), width, device);
+}
 
 SheetLayout SheetQuoteHeader::layout(double width, QPaintDevice* dev) const
 {
     SheetLayout out;
     double y = 0;
-    QFont quoteFont = SheetPalette::font(11, QFont::Bold);
-    quoteFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
-    double h = SheetText::lineHeight(quoteFont, dev);
-    out.text(QRectF(0, y, width, h), QStringLiteral("QUOTE"), quoteFont, SheetPalette::accent());
-    y += h + 6;
-    const QFont nameFont = SheetPalette::font(22, QFont::Bold);
-    h = SheetText::wrappedHeight(projectTitle(m_project), nameFont, width, dev);
-    out.text(QRectF(0, y, width, h), projectTitle(m_project), nameFont, SheetPalette::ink(), wrapLeft);
-    y += h + 6;
-    const QFont dateFont = SheetPalette::font(10);
-    h = SheetText::lineHeight(dateFont, dev);
-    out.text(QRectF(0, y, width, h), SheetFormat::longDateText(m_date), dateFont, SheetPalette::secondary());
-    y += h;
-    if (!m_project->details().isEmpty()) {
-        y += 6 + 2;
-        const QFont f = SheetPalette::font(11);
-        h = SheetText::wrappedHeight(m_project->details(), f, width, dev);
-        out.text(QRectF(0, y, width, h), m_project->details(), f, SheetPalette::ink(), wrapLeft);
+    if (m_opens) {
+        QFont quoteFont = SheetPalette::font(11, QFont::Bold);
+        quoteFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
+        double h = SheetText::lineHeight(quoteFont, dev);
+        out.text(QRectF(0, y, width, h), QStringLiteral("QUOTE"), quoteFont, SheetPalette::accent());
+        y += h + 6;
+        const QFont nameFont = SheetPalette::font(22, QFont::Bold);
+        const QString name = SheetText::capped(projectTitle(m_project), nameFont, width, maxTitleLines, dev);
+        h = SheetText::wrappedHeight(name, nameFont, width, dev);
+        out.text(QRectF(0, y, width, h), name, nameFont, SheetPalette::ink(), wrapLeft);
+        y += h + 6;
+        const QFont dateFont = SheetPalette::font(10);
+        h = SheetText::lineHeight(dateFont, dev);
+        out.text(QRectF(0, y, width, h), SheetFormat::longDateText(m_date), dateFont, SheetPalette::secondary());
+        y += h;
+    }
+    if (!m_description.isEmpty()) {
+        if (m_opens)
+            y += 6 + 2;
+        const QFont f = descriptionFont();
+        const double h = SheetText::wrappedHeight(m_description, f, width, dev);
+        out.text(QRectF(0, y, width, h), m_description, f, SheetPalette::ink(), wrapLeft);
         y += h;
     }
     out.height = y;
@@ -79,9 +105,11 @@ SheetLayout SheetQuoteHeader::layout(double width, QPaintDevice* dev) const
 
 QStringList SheetQuoteHeader::texts() const
 {
-    QStringList out{QStringLiteral("QUOTE"), projectTitle(m_project), SheetFormat::longDateText(m_date)};
-    if (!m_project->details().isEmpty())
-        out << m_project->details();
+    QStringList out;
+    if (m_opens)
+        out << QStringLiteral("QUOTE") << projectTitle(m_project) << SheetFormat::longDateText(m_date);
+    if (!m_description.isEmpty())
+        out << m_description;
     return out;
 }
 
@@ -139,8 +167,9 @@ SheetLayout SheetQuoteTable::layout(double width, QPaintDevice* dev) const
     hair.setAlphaF(0.6f);
     for (const Line& line : all) {
         y += 4 + 3;
-        const double rh = std::max(lh, SheetText::wrappedHeight(line.label, labelFont, c.item, dev));
-        out.text(QRectF(c.xItem, y, c.item, rh), line.label, labelFont, SheetPalette::ink(), wrapLeft | Qt::AlignVCenter);
+        const QString label = SheetText::capped(line.label, labelFont, c.item, maxItemLines, dev);
+        const double rh = std::max(lh, SheetText::wrappedHeight(label, labelFont, c.item, dev));
+        out.text(QRectF(c.xItem, y, c.item, rh), label, labelFont, SheetPalette::ink(), wrapLeft | Qt::AlignVCenter);
         out.text(QRectF(c.xQty, y, c.qty, rh), line.quantity, bodyFont, SheetPalette::ink(), Qt::AlignRight | Qt::AlignVCenter);
         out.text(QRectF(c.xUnit, y, c.unit, rh), line.unit, bodyFont, sec, Qt::AlignRight | Qt::AlignVCenter);
         out.text(QRectF(c.xAmount, y, c.amount, rh), line.amount, labelFont, SheetPalette::ink(),

@@ -9,16 +9,26 @@
 class Project;
 class ProjectComponent;
 
-// "QUOTE", the project's name, the quote date and the description.
+// "QUOTE", the project's name, the quote date and the description. A description too long for
+// the first page runs on over the next ones, each page showing one piece of the head.
 class SheetQuoteHeader : public SheetBlock {
 public:
-    SheetQuoteHeader(const Project* project, QDate date) : m_project(project), m_date(date) {}
+    SheetQuoteHeader(const Project* project, QDate date);
+    // One page's piece: `description` is the part of the description it shows; `opens` puts
+    // "QUOTE", the name and the date above it.
+    SheetQuoteHeader(const Project* project, QDate date, QString description, bool opens)
+        : m_project(project), m_date(date), m_description(std::move(description)), m_opens(opens) {}
     SheetLayout layout(double width, QPaintDevice* device) const override;
     QStringList texts() const override;
+    const QString& description() const { return m_description; }
+    // Where the description's lines end at this width: the places it may be cut between pages.
+    QList<qsizetype> descriptionLineEnds(double width, QPaintDevice* device) const;
 
 private:
     const Project* m_project;
     QDate m_date;
+    QString m_description;
+    bool m_opens = true;
 };
 
 // The quoted lines of one page: one line per part, or one summary line for a combined quote.

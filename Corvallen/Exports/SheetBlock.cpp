@@ -76,6 +76,11 @@ QStringList SheetStack::texts() const
 
 namespace {
 
+bool isLineBreak(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
 // Lays the text out in lines of at most `width`: at word boundaries, and inside a word only when
 // the word alone is wider than the column.
 struct WrappedText {
@@ -121,6 +126,58 @@ double SheetText::lineHeight(const QFont& font, QPaintDevice* device)
 double SheetText::textWidth(const QString& text, const QFont& font, QPaintDevice* device)
 {
     return QFontMetricsF(font, device).horizontalAdvance(text);
+}
+
+QString SheetText::capped(const QString& text, const QFont& font, double width, int maxLines, QPaintDevice* device)
+{
+    if (text.isEmpty() || maxLines < 1)
+        return text;
+    const WrappedText wrapped(text, font, width, device, Qt::AlignLeft);
+    if (wrapped.layout.lineCount() <= maxLines)
+        return text;
+    // The lines before the last one kept stay as they are; the last one takes what fits of the
+    // rest, on one line, ended with an ellipsis. A little room is kept spare so the ellipsis
+    // never wraps on to a line of its own.
+    const qsizetype lastStart = wrapped.layout.lineAt(maxLines - 1).textStart();
+    QString rest = text.mid(lastStart);
+    for (QChar& c : rest)
+        if (isLineBreak(c))
+            c = QLatin1Char(' ');
+    const QString last = QFontMetricsF(font, device).elidedText(rest, Qt::ElideRight, std::max(1.0, width - 2));
+    return text.left(lastStart) + last;
+}
+
+QList<qsizetype> SheetText::lineEnds(const QString& text, const QFont& font, double width, QPaintDevice* device)
+{
+    QList<qsizetype> ends;
+    if (text.isEmpty())
+        return ends;
+    const WrappedText wrapped(text, font, width, device, Qt::AlignLeft);
+    for (int i = 0; i < wrapped.layout.lineCount(); ++i) {
+        const QTextLine line = wrapped.layout.lineAt(i);
+        const qsizetype end = line.textStart() + line.textLength();
+        if (ends.isEmpty() || end > ends.last())
+            ends.append(std::min<qsizetype>(end, text.size()));
+    }
+    if (ends.isEmpty() || ends.last() != text.size())
+        ends.append(text.size());
+    return ends;
+}
+
+QString SheetText::before(const QString& text, qsizetype position)
+{
+    qsizetype end = std::clamp<qsizetype>(position, 0, text.size());
+    while (end > 0 && isLineBreak(text[end - 1]))
+        --end;
+    return text.left(end);
+}
+
+QString SheetText::from(const QString& text, qsizetype position)
+{
+    qsizetype start = std::clamp<qsizetype>(position, 0, text.size());
+    while (start < text.size() && isLineBreak(text[start]))
+        ++start;
+    return text.mid(start);
 }
 
 void SheetText::draw(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font,

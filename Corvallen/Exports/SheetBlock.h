@@ -76,6 +76,17 @@ namespace SheetText {
 double wrappedHeight(const QString& text, const QFont& font, double width, QPaintDevice* device);
 double lineHeight(const QFont& font, QPaintDevice* device);
 double textWidth(const QString& text, const QFont& font, QPaintDevice* device);
+// The text cut to its first `maxLines` lines when wrapped at `width`; the last line kept then
+// ends with "…". Cells use it so that no single entry, however long, outgrows a page.
+QString capped(const QString& text, const QFont& font, double width, int maxLines, QPaintDevice* device);
+// Where each line of the text wrapped at `width` ends, as positions in the text; the last one is
+// the text's length. A text that runs on over pages is cut at one of these.
+QList<qsizetype> lineEnds(const QString& text, const QFont& font, double width, QPaintDevice* device);
+// The part of a text before `position` and the part from it, for a text cut between two pages.
+// The line breaks at the cut are dropped: they would only leave an empty line at the bottom of
+// one page and the top of the next.
+QString before(const QString& text, qsizetype position);
+QString from(const QString& text, qsizetype position);
 // Draws text with alignment flags (Qt::AlignmentFlag) in a colour; with Qt::TextWordWrap the
 // text wraps at word boundaries, and anywhere inside a word too long for the width.
 void draw(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font, const QColor& color,

@@ -55,17 +55,60 @@ QList<QList<ProjectComponent*>> chunkParts(const QList<ProjectComponent*>& parts
 
 namespace {
 
+constexpr double contentWidth = SheetRenderer::contentWidth;
+
 // The most of `items` from `start`, at most `cap`, whose page content still fits `room` when
-// built by `make`; at least one, so that every item lands on some page.
+// built by `make`; never fewer than `atLeast`, so that every item lands on some page (the
+// blocks cap every entry, so a single item always fits a page of its own).
 template <typename T, typename Make>
 qsizetype fittingCount(const QList<T>& items, qsizetype start, qsizetype cap, double room, QPaintDevice* device,
                        const Make& make, qsizetype atLeast = 1)
 {
     const qsizetype most = std::min<qsizetype>(cap, items.size() - start);
     qsizetype n = most;
-    while (n > atLeast && make(items.mid(start, n))->height(SheetRenderer::contentWidth, device) > room)
+    while (n > atLeast && make(items.mid(start, n))->height(contentWidth, device) > room)
         --n;
     return n;
+}
+
+// The pieces of a block whose description may run on over pages (the overview, the quote's
+// head). `make(description, opens, closes)` builds one piece. Every piece but the last fills a
+// page of its own; the last is left for the caller to place with what follows it. Each page
+// takes as many whole lines of the description as fit, so nothing is cut at the footer and no
+// text is lost.
+template <typename Make>
+QList<SheetBlockPtr> flowingPieces(const QString& description, const Make& make, double firstRoom, double laterRoom,
+                                   QPaintDevice* dev)
+{
+    QList<SheetBlockPtr> pieces;
+    QString rest = description;
+    bool opens = true;
+    for (;;) {
+        const double room = opens ? firstRoom : laterRoom;
+        auto whole = make(rest, opens, true);
+        if (whole->height(contentWidth, dev) <= room || rest.isEmpty()) {
+            pieces.append(whole);
+            return pieces;
+        }
+        // The most lines that fit this page without the block's end; the search is by halves,
+        // since the height grows with every line taken.
+        const QList<qsizetype> ends = whole->descriptionLineEnds(contentWidth, dev);
+        qsizetype lo = 0, hi = ends.size();
+        while (lo < hi) {
+            const qsizetype mid = (lo + hi + 1) / 2;
+            if (make(SheetText::before(rest, ends[mid - 1]), opens, false)->height(contentWidth, dev) <= room)
+                lo = mid;
+            else
+                hi = mid - 1;
+        }
+        // A page that holds the name and date and no line of the description starts it on the
+        // next page; a later page always takes at least one line, so the text moves on.
+        const qsizetype lines = opens ? lo : std::max<qsizetype>(1, lo);
+        const qsizetype cut = lines == 0 ? 0 : ends[lines - 1];
+        pieces.append(make(SheetText::before(rest, cut), opens, false));
+        rest = SheetText::from(rest, cut);
+        opens = false;
+    }
 }
 
 }  // namespace
@@ -80,20 +123,33 @@ QList<SheetPageEntry> projectSheetPages(const Project* project, const BusinessPr
     const double firstRoom = SheetRenderer::contentHeight(profile, true, dev);
     const double laterRoom = SheetRenderer::contentHeight(profile, false, dev);
 
-    // Page 1: the overview and as many of the first 12 rows as fit below it (none when the
-    // overview alone fills the page; the table then starts on the next page).
-    auto firstPage = [&](const QList<ProjectComponent*>& rows) {
+    // The overview, its description running on over as many pages as it needs.
+    const QList<SheetBlockPtr> overview = flowingPieces(
+        project->details(),
+        [&](const QString& text, bool opens, bool closes) {
+            return std::make_shared<SheetOverview>(project, text, opens, closes);
+        },
+        firstRoom, laterRoom, dev);
+    for (qsizetype i = 0; i + 1 < overview.size(); ++i)
+        pages.append({pages.isEmpty(), overview[i]});
+
+    // Below the overview, as many rows as fit (none when the overview fills its page; the table
+    // then starts on the next page): up to 12 on the first page, 22 on a later one.
+    const bool onFirstPage = pages.isEmpty();
+    auto overviewPage = [&](const QList<ProjectComponent*>& rows) {
         auto stack = std::make_shared<SheetStack>(12);
-        stack->add(std::make_shared<SheetOverview>(project));
+        stack->add(overview.last());
         if (!rows.isEmpty())
             stack->add(std::make_shared<SheetBOMTable>(rows, 1, true));
         return stack;
     };
-    const qsizetype onFirst = parts.isEmpty() ? 0 : fittingCount(parts, 0, 12, firstRoom, dev, firstPage, 0);
-    pages.append({true, firstPage(parts.mid(0, onFirst))});
+    const double overviewRoom = onFirstPage ? firstRoom : laterRoom;
+    const qsizetype underOverview =
+        parts.isEmpty() ? 0 : fittingCount(parts, 0, onFirstPage ? 12 : 22, overviewRoom, dev, overviewPage, 0);
+    pages.append({onFirstPage, overviewPage(parts.mid(0, underOverview))});
 
     // Further pages: up to 22 rows each, as many as their measured heights allow.
-    for (qsizetype start = onFirst; start < parts.size();) {
+    for (qsizetype start = underOverview; start < parts.size();) {
         auto table = [&](const QList<ProjectComponent*>& rows) {
             return std::make_shared<SheetBOMTable>(rows, int(start + 1), true);
         };
@@ -120,53 +176,70 @@ QList<SheetPageEntry> projectSheetPages(const Project* project)
 QList<SheetPageEntry> quotePages(const Project* project, const QDate& date, const BusinessProfile& profile)
 {
     const QList<ProjectComponent*> parts = sortedParts(project);
+    const bool combined = project->quoteCombined();
     QList<SheetPageEntry> pages;
-    if (!project->quoteCombined() && !parts.isEmpty()) {
-        const SheetRenderer::MeasureDevice measure;
-        QPaintDevice* dev = measure.device();
-        // Head and up to 16 lines on the first page, up to 24 on later ones, as many as fit; the
-        // totals go below the last line, and when they don't fit there, the last lines move on
-        // to a page of their own with the totals.
-        auto page = [&](bool first, bool last) {
-            return [&, first, last](const QList<ProjectComponent*>& rows) {
-                auto stack = std::make_shared<SheetStack>(14);
-                if (first)
-                    stack->add(std::make_shared<SheetQuoteHeader>(project, date));
-                stack->add(std::make_shared<SheetQuoteTable>(rows, false));
-                if (last)
-                    stack->add(std::make_shared<SheetQuoteTotals>(project, profile));
-                return stack;
-            };
-        };
-        bool totalsPlaced = false;
-        for (qsizetype start = 0; start < parts.size();) {
-            const bool first = pages.isEmpty();
-            const double room = SheetRenderer::contentHeight(profile, first, dev);
-            qsizetype n = fittingCount(parts, start, first ? 16 : 24, room, dev, page(first, false));
-            bool last = false;
-            if (n == parts.size() - start) {
-                if (page(first, true)(parts.mid(start, n))->height(SheetRenderer::contentWidth, dev) <= room)
-                    last = true;
-                else if (n > 1)
-                    --n;  // the last line goes on with the totals
-            }
-            pages.append({first, page(first, last)(parts.mid(start, n))});
-            totalsPlaced = last;
-            start += n;
-        }
-        if (!totalsPlaced) {
+    const SheetRenderer::MeasureDevice measure;
+    QPaintDevice* dev = measure.device();
+    auto roomOf = [&](bool fullHeader) { return SheetRenderer::contentHeight(profile, fullHeader, dev); };
+
+    // The head, its description running on over as many pages as it needs.
+    const QList<SheetBlockPtr> head = flowingPieces(
+        project->details(),
+        [&](const QString& text, bool opens, bool) { return std::make_shared<SheetQuoteHeader>(project, date, text, opens); },
+        roomOf(true), roomOf(false), dev);
+    for (qsizetype i = 0; i + 1 < head.size(); ++i)
+        pages.append({pages.isEmpty(), head[i]});
+
+    // What the table lists, one entry per printed line: each part when itemised, all of them
+    // together when combined (a project without parts has no table).
+    QList<QList<ProjectComponent*>> lines;
+    if (combined && !parts.isEmpty())
+        lines.append(parts);
+    else if (!combined)
+        for (ProjectComponent* part : parts)
+            lines.append({part});
+
+    // Lines follow the end of the head: up to 16 on the first page and 24 on later ones, as many
+    // as fit. The totals go below the last line; when they don't fit there, the last line moves
+    // on to a page of its own with the totals.
+    auto page = [&](bool withHead, bool withTotals) {
+        return [&, withHead, withTotals](const QList<QList<ProjectComponent*>>& slice) {
             auto stack = std::make_shared<SheetStack>(14);
-            stack->add(std::make_shared<SheetQuoteTotals>(project, profile));
-            pages.append({false, stack});
+            if (withHead)
+                stack->add(head.last());
+            if (!slice.isEmpty()) {
+                QList<ProjectComponent*> rows;
+                for (const auto& l : slice)
+                    rows += l;
+                stack->add(std::make_shared<SheetQuoteTable>(rows, combined));
+            }
+            if (withTotals)
+                stack->add(std::make_shared<SheetQuoteTotals>(project, profile));
+            return stack;
+        };
+    };
+    bool withHead = true;
+    bool totalsPlaced = false;
+    qsizetype start = 0;
+    do {
+        const bool fullHeader = pages.isEmpty();
+        const double room = roomOf(fullHeader);
+        const qsizetype atLeast = withHead ? 0 : 1;
+        qsizetype n = fittingCount(lines, start, fullHeader ? 16 : 24, room, dev, page(withHead, false), atLeast);
+        bool withTotals = false;
+        if (start + n == lines.size()) {
+            if (page(withHead, true)(lines.mid(start, n))->height(contentWidth, dev) <= room)
+                withTotals = true;
+            else if (n > atLeast)
+                --n;  // the last line goes on with the totals
         }
-        return pages;
-    }
-    auto stack = std::make_shared<SheetStack>(14);
-    stack->add(std::make_shared<SheetQuoteHeader>(project, date));
-    if (!parts.isEmpty())
-        stack->add(std::make_shared<SheetQuoteTable>(parts, true));
-    stack->add(std::make_shared<SheetQuoteTotals>(project, profile));
-    pages.append({true, stack});
+        pages.append({fullHeader, page(withHead, withTotals)(lines.mid(start, n))});
+        totalsPlaced = withTotals;
+        withHead = false;
+        start += n;
+    } while (start < lines.size());
+    if (!totalsPlaced)
+        pages.append({false, page(false, true)({})});
     return pages;
 }
 

@@ -22,11 +22,13 @@ QList<QList<ProjectComponent*>> chunkParts(const QList<ProjectComponent*>& parts
 // Page 1: overview and up to 12 parts; further pages of up to 22 parts; then pages of up to 6
 // captures. Every page holds only as many rows or captures as its measured room between header
 // and footer allows, so long names, manufacturers and wrapped categories push rows on to the
-// next page instead of over the footer.
+// next page instead of over the footer. A description too long for the first page runs on over
+// the next ones, and the parts table follows where it ends.
 QList<SheetPageEntry> projectSheetPages(const Project* project, const BusinessProfile& profile);
 QList<SheetPageEntry> projectSheetPages(const Project* project);
 // Itemised: head and up to 16 lines on page 1, up to 24 lines on later pages (as many as fit),
-// totals below the last line; combined or without parts: one page.
+// totals below the last line; combined or without parts: one page. A description too long for
+// the first page runs on over the next ones, and the lines follow where it ends.
 QList<SheetPageEntry> quotePages(const Project* project, const QDate& date, const BusinessProfile& profile);
 
 // Build the PDF into the temporary folder and return its path; throws what the renderer throws.

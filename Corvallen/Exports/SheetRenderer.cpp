@@ -39,6 +39,13 @@ QSizeF logoSize(const QImage& logo)
 constexpr int wrapLeft = Qt::AlignLeft | Qt::TextWordWrap;
 constexpr int wrapRight = Qt::AlignRight | Qt::TextWordWrap;
 
+// The most lines the branding may take, so that however long the business's name, tagline or
+// address, the first page keeps most of its room for the project.
+constexpr int maxNameLines = 3;
+constexpr int maxTaglineLines = 2;
+constexpr int maxContactEntries = 10;
+constexpr int maxLinesPerContact = 2;
+
 // The full or compact header, laid out once for its height and its drawing.
 SheetLayout headerLayout(const BusinessProfile& profile, bool fullHeader, double width, QPaintDevice* dev)
 {
@@ -59,7 +66,12 @@ SheetLayout headerLayout(const BusinessProfile& profile, bool fullHeader, double
         const QFont nameFont = SheetPalette::font(18, QFont::Bold);
         const QFont tagFont = SheetPalette::font(10);
         const QFont contactFont = SheetPalette::font(9);
-        const QStringList contacts = profile.contactLines();
+        QStringList contacts = profile.contactLines();
+        if (contacts.size() > maxContactEntries) {
+            // The entries that don't get a line of their own share the last one.
+            contacts[maxContactEntries - 1] = contacts.mid(maxContactEntries - 1).join(QStringLiteral(", "));
+            contacts.resize(maxContactEntries);
+        }
 
         double x = 0;
         if (!ls.isEmpty()) {
@@ -85,21 +97,24 @@ SheetLayout headerLayout(const BusinessProfile& profile, bool fullHeader, double
 
         double ny = 0;
         if (!profile.name.isEmpty()) {
-            const double h = SheetText::wrappedHeight(profile.name, nameFont, nameWidth, dev);
-            out.text(QRectF(x, ny, nameWidth, h), profile.name, nameFont, SheetPalette::ink(), wrapLeft);
+            const QString name = SheetText::capped(profile.name, nameFont, nameWidth, maxNameLines, dev);
+            const double h = SheetText::wrappedHeight(name, nameFont, nameWidth, dev);
+            out.text(QRectF(x, ny, nameWidth, h), name, nameFont, SheetPalette::ink(), wrapLeft);
             ny += h + 1;
         }
         if (!profile.tagline.isEmpty()) {
-            const double h = SheetText::wrappedHeight(profile.tagline, tagFont, nameWidth, dev);
-            out.text(QRectF(x, ny, nameWidth, h), profile.tagline, tagFont, SheetPalette::secondary(), wrapLeft);
+            const QString tagline = SheetText::capped(profile.tagline, tagFont, nameWidth, maxTaglineLines, dev);
+            const double h = SheetText::wrappedHeight(tagline, tagFont, nameWidth, dev);
+            out.text(QRectF(x, ny, nameWidth, h), tagline, tagFont, SheetPalette::secondary(), wrapLeft);
             ny += h;
         }
         double cy = 0;
         for (int i = 0; i < contacts.size(); ++i) {
             if (i > 0)
                 cy += 1;
-            const double h = SheetText::wrappedHeight(contacts[i], contactFont, contactWidth, dev);
-            out.text(QRectF(width - contactWidth, cy, contactWidth, h), contacts[i], contactFont, SheetPalette::secondary(),
+            const QString contact = SheetText::capped(contacts[i], contactFont, contactWidth, maxLinesPerContact, dev);
+            const double h = SheetText::wrappedHeight(contact, contactFont, contactWidth, dev);
+            out.text(QRectF(width - contactWidth, cy, contactWidth, h), contact, contactFont, SheetPalette::secondary(),
                      wrapRight);
             cy += h;
         }

@@ -3,9 +3,11 @@
 // up here whatever list of texts the builder believes it printed.
 
 #include "Corvallen/Exports/BusinessProfile.h"
+#include "Corvallen/Exports/ProjectSheetBlocks.h"
 #include "Corvallen/Exports/SheetBuilders.h"
 #include "Corvallen/Exports/SheetFormat.h"
 #include "Corvallen/Exports/SheetRenderer.h"
+#include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
@@ -15,7 +17,6 @@
 
 #include <QFile>
 #include <QLocale>
-#include <QRegularExpression>
 
 #include <poppler/qt6/poppler-qt6.h>
 
@@ -36,7 +37,9 @@ struct RenderedPage {
 QString squeezed(QString s)
 {
     // Compatibility form: the PDF's text carries the font's ligatures ("ﬁ") as single letters.
-    return s.normalized(QString::NormalizationForm_KC).remove(QRegularExpression(QStringLiteral("\\s")));
+    s = s.normalized(QString::NormalizationForm_KC);
+    s.removeIf([](QChar c) { return c.isSpace(); });
+    return s;
 }
 
 QList<RenderedPage> readPdf(const QString& path)
@@ -136,12 +139,12 @@ protected:
         return n;
     }
 
-    // How many pages show the name in the table's first text column, read top to bottom: the
-    // column runs from the name's first word to the quantity column, so wrapped lines are read
-    // back in order without the other columns' texts.
-    static int pagesShowingInColumn(const QList<RenderedPage>& pages, const QString& name)
+    // How many pages show the name (or its first `prefix` characters) in the table's first text
+    // column, read top to bottom: the column runs from the box holding the name's start to the
+    // quantity column, so wrapped lines are read back in order without the other columns' texts.
+    static int pagesShowingInColumn(const QList<RenderedPage>& pages, const QString& name, int prefix = -1)
     {
-        const QString firstWord = name.section(QLatin1Char(' '), 0, 0);
+        const QString expected = squeezed(prefix < 0 ? name : name.left(prefix));
         int n = 0;
         for (const RenderedPage& p : pages) {
             double right = SheetRenderer::pageWidth;
@@ -149,7 +152,8 @@ protected:
                 if (b.text.compare(QStringLiteral("QTY"), Qt::CaseInsensitive) == 0)
                     right = b.rect.left();
             for (const Box& first : p.boxes) {
-                if (first.text != firstWord)
+                const QString start = squeezed(first.text);
+                if (start.size() < std::min<qsizetype>(4, expected.size()) || !expected.startsWith(start))
                     continue;
                 QList<Box> column;
                 for (const Box& b : p.boxes)
@@ -161,12 +165,55 @@ protected:
                 QString text;
                 for (const Box& b : column)
                     text += b.text;
-                if (squeezed(text).startsWith(squeezed(name)))
+                if (squeezed(text).startsWith(expected))
                     ++n;
-
             }
         }
         return n;
+    }
+
+    // The whole document's text, pages in order, without spaces and line breaks.
+    static QString documentText(const QList<RenderedPage>& pages)
+    {
+        QString out;
+        for (const RenderedPage& p : pages)
+            out += squeezed(p.text);
+        return out;
+    }
+
+    // Every marker appears exactly once in the document's text, in the order given.
+    static void expectEachOnceInOrder(const QString& document, const QStringList& markers)
+    {
+        qsizetype at = 0;
+        for (const QString& marker : markers) {
+            const QString m = squeezed(marker);
+            const qsizetype found = document.indexOf(m, at);
+            ASSERT_GE(found, 0) << marker.toStdString() << " is missing or out of order";
+            EXPECT_EQ(document.indexOf(m, found + m.size()), -1) << marker.toStdString() << " is printed twice";
+            at = found + m.size();
+        }
+    }
+
+    // A text of `length` characters made of ordinary words, starting with `start`.
+    static QString wordsOfLength(const QString& start, int length)
+    {
+        static const QStringList words{QStringLiteral("carbon"), QStringLiteral("film"), QStringLiteral("resistor"),
+                                       QStringLiteral("tolerance"), QStringLiteral("matched"), QStringLiteral("pair")};
+        QString out = start;
+        for (int i = 0; out.size() < length; ++i)
+            out += QLatin1Char(' ') + words[i % words.size()];
+        return out.left(length);
+    }
+
+    // Two hundred lines of description, each starting with its own marker.
+    static QStringList descriptionLines()
+    {
+        QStringList lines;
+        for (int i = 1; i <= 200; ++i)
+            lines << QStringLiteral("Step%1: check the joints on the %2 board.")
+                         .arg(i, 3, 10, QLatin1Char('0'))
+                         .arg(i % 2 ? QStringLiteral("power supply") : QStringLiteral("output stage"));
+        return lines;
     }
 
     std::unique_ptr<ModelContainer> container;
@@ -287,6 +334,146 @@ TEST_F(SheetPaginationTest, LargeAmountsAndLongHeadersPrintWhole)
         EXPECT_EQ(squeezed(contact), squeezed(QStringLiteral("restoration.enquiries.and.quotations@northern-valve-vintage-audio.example")));
         EXPECT_GT(contactLeft, SheetRenderer::pageWidth / 2 - 40);
         expectCleanPages(pages);
+    }
+}
+
+TEST_F(SheetPaginationTest, ProjectSheetWithExtremeTextsAndManyCapturesKeepsEverythingClearOfTheFooter)
+{
+    // A business whose name and address alone could fill a page.
+    SettingsStore::shared().setText(QStringLiteral("business.name"), wordsOfLength(QStringLiteral("Workshop"), 10000));
+    QStringList address;
+    for (int i = 1; i <= 40; ++i)
+        address << QStringLiteral("Address line %1").arg(i);
+    SettingsStore::shared().setText(QStringLiteral("business.address"), address.join(QLatin1Char('\n')));
+    const QStringList description = descriptionLines();
+    project->setName(wordsOfLength(QStringLiteral("Restoration"), 10000));
+    project->setDetails(description.join(QLatin1Char('\n')));
+
+    // Names of 10,000 characters (words, and one single unbroken word), a manufacturer and a
+    // category as long, among ordinary rows.
+    QStringList names;
+    for (int i = 1; i <= 30; ++i)
+        names << QStringLiteral("Row%1 valve socket").arg(i, 2, 10, QLatin1Char('0'));
+    names[3] = wordsOfLength(QStringLiteral("Row04"), 10000);
+    names[9] = QStringLiteral("Row10") + QString(9995, QLatin1Char('x'));
+    names[20] = wordsOfLength(QStringLiteral("Row21"), 10000);
+    for (int i = 0; i < names.size(); ++i) {
+        const QString maker = i == 20 ? wordsOfLength(QStringLiteral("Maker"), 10000) : QStringLiteral("Maker %1").arg(i + 1);
+        const QString category = i == 9 ? wordsOfLength(QStringLiteral("Passive"), 10000) : QStringLiteral("Sockets");
+        addPart(names[i], 1, 1, maker, category);
+    }
+    QStringList titles;
+    const QDateTime newest(QDate(2026, 12, 7), QTime(12, 0));
+    for (int i = 1; i <= 500; ++i) {
+        auto* capture = ctx->insert(new Capture(QStringLiteral("missing-%1.png").arg(i)));
+        capture->setTitle(QStringLiteral("Capture %1").arg(i, 3, 10, QLatin1Char('0')));
+        capture->setImportedAt(newest.addSecs(-i));  // newest first: printed in this order
+        capture->setValue(i * 0.5);
+        capture->setUnit(QStringLiteral("mV"));
+        capture->setProject(project);
+        titles << capture->title();
+    }
+
+    const auto pages = render(SheetBuilders::makeProjectSheetPDF(project));
+    ASSERT_GT(pages.size(), 80);
+    expectCleanPages(pages);
+    const QString document = documentText(pages);
+
+    // The description runs on over pages whole: every line once, in order.
+    expectEachOnceInOrder(document, description);
+    // Every row starts where a reader looks for it; the longest entries end in "…" instead of
+    // running on for pages.
+    for (const QString& name : names)
+        EXPECT_EQ(pagesShowingInColumn(pages, name, 200), 1) << name.left(40).toStdString();
+    EXPECT_TRUE(document.contains(squeezed(wordsOfLength(QStringLiteral("Maker"), 100))));
+    for (const RenderedPage& page : pages)
+        if (squeezed(page.text).contains(squeezed(names[9].left(30))))
+            EXPECT_TRUE(page.text.contains(QStringLiteral("x…")));
+    // Captures: all 500, newest first, each with its reading.
+    expectEachOnceInOrder(document, titles);
+    EXPECT_TRUE(document.contains(squeezed(QStringLiteral("250 mV"))));
+    EXPECT_TRUE(squeezed(pages.last().text).contains(squeezed(titles.last())));
+}
+
+TEST_F(SheetPaginationTest, ADescriptionRunsOnWholeWhateverItsShape)
+{
+    // One long paragraph of numbered words: every word is printed once, in order.
+    QStringList words;
+    for (int i = 1; words.join(QLatin1Char(' ')).size() < 10000; ++i)
+        words << QStringLiteral("w%1").arg(i, 4, 10, QLatin1Char('0'));
+    project->setDetails(words.join(QLatin1Char(' ')));
+    auto pages = render(SheetBuilders::makeQuotePDF(project, QDateTime(QDate(2026, 12, 7), QTime(9, 0))));
+    ASSERT_GE(pages.size(), 2);
+    expectCleanPages(pages);
+    expectEachOnceInOrder(documentText(pages), words);
+
+    // A single word of 10,000 letters breaks where the lines end, and the pieces the pages
+    // print make up the whole of it.
+    QString word;
+    for (int i = 0; word.size() < 10000; ++i)
+        word += QChar(u'a' + (i * 7 + i / 26) % 26);
+    project->setDetails(word);
+    addPart(QStringLiteral("ECC83"), 2, 12);
+    const auto entries = SheetBuilders::projectSheetPages(project);
+    pages = render(SheetBuilders::makeProjectSheetPDF(project));
+    ASSERT_EQ(pages.size(), entries.size());
+    ASSERT_GE(pages.size(), 2);
+    expectCleanPages(pages);
+    QString printed;
+    for (int i = 0; i < entries.size(); ++i) {
+        auto* overview = dynamic_cast<SheetOverview*>(entries[i].view.get());
+        if (auto* stack = dynamic_cast<SheetStack*>(entries[i].view.get()))
+            overview = dynamic_cast<SheetOverview*>(stack->child(0).get());
+        ASSERT_TRUE(overview) << "page " << i + 1;
+        EXPECT_TRUE(squeezed(pages[i].text).contains(overview->description())) << "page " << i + 1;
+        printed += overview->description();
+    }
+    EXPECT_EQ(printed, word);
+    EXPECT_EQ(pagesShowingInColumn(pages, QStringLiteral("ECC83")), 1);
+}
+
+TEST_F(SheetPaginationTest, QuoteWithExtremeTextsKeepsEveryLineAndItsTotals)
+{
+    SettingsStore::shared().setText(QStringLiteral("business.vatRate"), QStringLiteral("20"));
+    const QStringList description = descriptionLines();
+    project->setName(wordsOfLength(QStringLiteral("Restoration"), 10000));
+    project->setDetails(description.join(QLatin1Char('\n')));
+    QStringList names;
+    double sum = 0;
+    for (int i = 1; i <= 40; ++i) {
+        QString name = QStringLiteral("Line%1 output transformer").arg(i, 2, 10, QLatin1Char('0'));
+        if (i == 5 || i == 39)
+            name = wordsOfLength(name, 10000);
+        if (i == 40)
+            name = QStringLiteral("Line40") + QString(9994, QLatin1Char('y'));
+        addPart(name, 3, 2.5 * i);
+        names << name;
+        sum += 3 * 2.5 * i;
+    }
+    project->setLabourFlat(80);
+    const double subtotal = sum + 80;
+    for (bool combined : {false, true}) {
+        SCOPED_TRACE(combined ? "combined" : "itemised");
+        project->setQuoteCombined(combined);
+        const auto pages = render(SheetBuilders::makeQuotePDF(project, QDateTime(QDate(2026, 12, 7), QTime(9, 0))));
+        ASSERT_GE(pages.size(), combined ? 4 : 6);
+        expectCleanPages(pages);
+        const QString document = documentText(pages);
+        expectEachOnceInOrder(document, description);
+        if (combined) {
+            EXPECT_EQ(pagesShowing(pages, QStringLiteral("Components (120 items)")), 1);
+        } else {
+            for (const QString& name : names)
+                EXPECT_EQ(pagesShowingInColumn(pages, name, 200), 1) << name.left(40).toStdString();
+        }
+        // The totals close the quote, after every line, and add up.
+        const QString last = squeezed(pages.last().text);
+        EXPECT_EQ(pagesShowing(pages, QStringLiteral("Subtotal")), 1);
+        EXPECT_TRUE(last.contains(squeezed(QStringLiteral("Subtotal") + SheetFormat::moneyText(subtotal))));
+        EXPECT_TRUE(last.contains(squeezed(SheetFormat::moneyText(subtotal * 0.2))));
+        EXPECT_TRUE(last.contains(squeezed(QStringLiteral("Total") + SheetFormat::moneyText(subtotal * 1.2))));
+        EXPECT_GT(document.indexOf(squeezed(QStringLiteral("Subtotal"))),
+                  document.indexOf(squeezed(combined ? QStringLiteral("Components") : QStringLiteral("Line40"))));
     }
 }
 
