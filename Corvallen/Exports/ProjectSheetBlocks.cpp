@@ -89,18 +89,11 @@ constexpr int maxCategoryLines = 6;
 
 // MARK: overview
 
-namespace {
-QFont descriptionFont()
-{
-    return SheetPalette::font(11);
-}
-}  // namespace
-
 SheetOverview::SheetOverview(const Project* project) : SheetOverview(project, project->details(), true, true) {}
 
 QList<qsizetype> SheetOverview::descriptionLineEnds(double width, QPaintDevice* device) const
 {
-    return SheetText::lineEnds(m_description, descriptionFont(), width, device);
+    return SheetDescription::lineEnds(m_description, width, device);
 }
 
 SheetLayout SheetOverview::layout(double width, QPaintDevice* dev) const
@@ -124,10 +117,7 @@ SheetLayout SheetOverview::layout(double width, QPaintDevice* dev) const
     if (!m_description.isEmpty()) {
         if (above)
             y += 10 + 2;
-        const QFont f = descriptionFont();
-        const double h = SheetText::wrappedHeight(m_description, f, width, dev);
-        out.text(QRectF(0, y, width, h), m_description, f, SheetPalette::ink(), wrapLeft);
-        y += h;
+        y += SheetDescription::place(out, y, m_description, width, dev);
         above = true;
     }
     if (m_closes) {

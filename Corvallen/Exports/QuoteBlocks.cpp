@@ -54,13 +54,6 @@ constexpr int maxItemLines = 12;
 
 // MARK: head
 
-namespace {
-QFont descriptionFont()
-{
-    return SheetPalette::font(11);
-}
-}  // namespace
-
 SheetQuoteHeader::SheetQuoteHeader(const Project* project, QDate date)
     : SheetQuoteHeader(project, date, project->details(), true)
 {
@@ -68,7 +61,7 @@ SheetQuoteHeader::SheetQuoteHeader(const Project* project, QDate date)
 
 QList<qsizetype> SheetQuoteHeader::descriptionLineEnds(double width, QPaintDevice* device) const
 {
-    return SheetText::lineEnds(m_description, descriptionFont(), width, device);
+    return SheetDescription::lineEnds(m_description, width, device);
 }
 
 SheetLayout SheetQuoteHeader::layout(double width, QPaintDevice* dev) const
@@ -94,10 +87,7 @@ SheetLayout SheetQuoteHeader::layout(double width, QPaintDevice* dev) const
     if (!m_description.isEmpty()) {
         if (m_opens)
             y += 6 + 2;
-        const QFont f = descriptionFont();
-        const double h = SheetText::wrappedHeight(m_description, f, width, dev);
-        out.text(QRectF(0, y, width, h), m_description, f, SheetPalette::ink(), wrapLeft);
-        y += h;
+        y += SheetDescription::place(out, y, m_description, width, dev);
     }
     out.height = y;
     return out;

@@ -201,6 +201,26 @@ void SheetText::draw(QPainter& painter, const QRectF& rect, const QString& text,
     painter.restore();
 }
 
+namespace {
+QFont descriptionFont()
+{
+    return SheetPalette::font(11);
+}
+}  // namespace
+
+double SheetDescription::place(SheetLayout& out, double y, const QString& text, double width, QPaintDevice* device)
+{
+    const QFont f = descriptionFont();
+    const double h = SheetText::wrappedHeight(text, f, width, device);
+    out.text(QRectF(0, y, width, h), text, f, SheetPalette::ink(), Qt::AlignLeft | Qt::TextWordWrap);
+    return h;
+}
+
+QList<qsizetype> SheetDescription::lineEnds(const QString& text, double width, QPaintDevice* device)
+{
+    return SheetText::lineEnds(text, descriptionFont(), width, device);
+}
+
 void SheetText::rule(QPainter& painter, const QRectF& rect, const QColor& color)
 {
     painter.fillRect(rect, color);

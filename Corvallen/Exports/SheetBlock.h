@@ -94,3 +94,11 @@ void draw(QPainter& painter, const QRectF& rect, const QString& text, const QFon
 // A filled rule line of the given height.
 void rule(QPainter& painter, const QRectF& rect, const QColor& color);
 }  // namespace SheetText
+
+// A project's description as the overview and the quote's head print it: 11-point ink, wrapped
+// across the full width, and cut between pages only where one of its lines ends.
+namespace SheetDescription {
+// Lays the text out at `y`; returns its height.
+double place(SheetLayout& out, double y, const QString& text, double width, QPaintDevice* device);
+QList<qsizetype> lineEnds(const QString& text, double width, QPaintDevice* device);
+}  // namespace SheetDescription
