@@ -4,6 +4,7 @@
 #include "Corvallen/Backup/BackupFiles.h"
 #include "Corvallen/Backup/ZipReader.h"
 #include "Corvallen/Backup/ZipWriter.h"
+#include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/ModelContext.h"
@@ -175,6 +176,29 @@ void containerCopy(SnapshotWriter& w, const ModelContainer& container)
     w.copyStore([&](const QString& dest, QString* error) { return container.copyTo(dest, error); });
 }
 
+// The archive's decodable "manifest.json", if it has one. An unreadable manifest counts as none:
+// the archive may still hold a whole store.
+std::optional<BackupManifest> readManifest(const ZipReader& zip)
+{
+    if (const ZipReader::Entry* m = zip.findShallowest(QStringLiteral("manifest.json"))) {
+        try {
+            return BackupManifest::fromJson(zip.read(*m, qint64(4) << 20));
+        } catch (const BackupError&) {
+        }
+    }
+    return std::nullopt;
+}
+
+// An archive laid out by a newer version may hold sections or fields this one would restore
+// half-way; it is refused as a whole.
+void refuseNewerLayout(const BackupManifest& manifest)
+{
+    if (manifest.schemaVersion > BackupManifest::currentSchemaVersion)
+        throw BackupBundle::makeError(
+            QStringLiteral("That backup was made by a newer version of Corvallen (archive layout %1). Update Corvallen to restore it.")
+                .arg(manifest.schemaVersion));
+}
+
 void saveBeforeRestore(ModelContext& context)
 {
     QString error;
@@ -203,6 +227,8 @@ void extractForRestore(RestoreWork& work, const QString& archive, const BackupSe
                        const BackupBundle::Progress& progress)
 {
     ZipReader zip(archive);
+    if (const std::optional<BackupManifest> m = readManifest(zip))
+        refuseNewerLayout(*m);
     const ZipReader::Entry* manifest = zip.findShallowest(QStringLiteral("manifest.json"));
     const QString prefix = manifest ? folderPrefix(manifest->name) : QString();
     work.extraction = BackupFiles::uniquePath(BackupFiles::temporaryFolder(), QStringLiteral("CorvallenRestore-"));
@@ -269,13 +295,9 @@ QString BackupBundle::zipFolder(const QString& folder, const Progress& progress)
 BackupBundle::Info BackupBundle::inspect(const QString& archive)
 {
     ZipReader zip(archive);
-    if (const ZipReader::Entry* m = zip.findShallowest(QStringLiteral("manifest.json"))) {
-        try {
-            if (std::optional<BackupManifest> manifest = BackupManifest::fromJson(zip.read(*m, qint64(4) << 20)))
-                return {std::move(manifest), false};
-        } catch (const BackupError&) {
-            // An unreadable manifest counts as none: the archive may still hold a whole store.
-        }
+    if (std::optional<BackupManifest> manifest = readManifest(zip)) {
+        refuseNewerLayout(*manifest);
+        return {std::move(manifest), false};
     }
     if (zip.findShallowest(kStoreName))
         return {std::nullopt, true};
@@ -336,7 +358,7 @@ void BackupBundle::stageLegacyRestore(const QString& archive, const Progress& pr
         if (BackupFiles::isFile(path(source, name)))
             storeFiles << name;
     QString error;
-    if (!ModelContainer::verifyStoreFile(path(source, kStoreName), &error))
+    if (!ModelContainer::verifyStoreFile(path(source, kStoreName), corvallenSchema(), &error))
         throw makeError(QStringLiteral("The data store in that backup can't be used: %1").arg(error));
 
     snapshot(QStringLiteral("pre-restore"));

@@ -109,9 +109,12 @@ std::optional<QByteArray> readFile(const QString& file)
     if (!BackupFiles::isFile(file))
         return std::nullopt;
     QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
+    // A file over the cap is unreadable without being read.
+    if (!f.open(QIODevice::ReadOnly) || f.size() > BackupJson::maxFileBytes)
         return std::nullopt;
-    QByteArray bytes = f.readAll();
+    QByteArray bytes = f.read(BackupJson::maxFileBytes + 1);
+    if (bytes.size() > BackupJson::maxFileBytes)
+        return std::nullopt;
     if (f.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;
@@ -248,7 +251,7 @@ QString writeRecords(const BackupSelection& sel, ModelContext& context, const QS
         }
 
         BackupManifest manifest;
-        manifest.schemaVersion = 1;
+        manifest.schemaVersion = BackupManifest::currentSchemaVersion;
         manifest.createdAt = QDateTime::currentDateTimeUtc();
         manifest.appVersion = appVersion;
         manifest.exportedBy = QStringLiteral("Corvallen for Linux");
@@ -335,8 +338,14 @@ Sections loadSections(const BackupSelection& sel, const QString& root)
     if (sel.files)
         s.documents = loadArray<DocumentDTO>(root, "documents.json");
     if (sel.captures) {
-        s.tags = loadArray<TagDTO>(root, "tags.json");
-        s.captures = loadArray<CaptureDTO>(root, "captures.json");
+        // Tags and captures are one section: the tags alone would strip every live capture of
+        // its tags, the captures alone would lose theirs.
+        std::optional<QList<TagDTO>> tags = loadArray<TagDTO>(root, "tags.json");
+        std::optional<QList<CaptureDTO>> captures = loadArray<CaptureDTO>(root, "captures.json");
+        if (tags && captures) {
+            s.tags = std::move(tags);
+            s.captures = std::move(captures);
+        }
     }
     if (sel.projects)
         s.projects = loadArray<ProjectDTO>(root, "projects.json");
@@ -560,7 +569,12 @@ static void insertSections(const Sections& s, ModelContext& context, RestoreSumm
                 if (t && !linked.contains(t))
                     linked.append(t);
             }
-            c->setTags(linked);
+            // In the archive's order, also when a capture of the same file name earlier in
+            // the file already holds some of them (setting keeps held links in place).
+            if (c->tags() != linked) {
+                c->setTags({});
+                c->setTags(linked);
+            }
             made.insert(c);
         }
         summary.captures = int(made.size());

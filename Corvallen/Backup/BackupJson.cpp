@@ -17,8 +17,10 @@ QString formatDate(const QDateTime& date)
 
 std::optional<QDateTime> parseDate(const QString& text)
 {
+    // "\z", not "$": "$" would also match before a final line break, and such a date is as
+    // malformed as any other.
     static const QRegularExpression pattern(QStringLiteral(
-        R"(^(\d{4})-(\d{2})-(\d{2})T(\d{2}):(\d{2}):(\d{2})(?:(Z)|([+-])(\d{2}):(\d{2}))$)"));
+        R"(^([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})(?:(Z)|([+-])([0-9]{2}):([0-9]{2}))\z)"));
     const QRegularExpressionMatch m = pattern.match(text);
     if (!m.hasMatch())
         return std::nullopt;
@@ -68,8 +70,41 @@ std::optional<qint64> integerValue(const QJsonValue& v)
     return a;
 }
 
+namespace {
+
+// An upper estimate of the values in a JSON text, from one pass over its bytes: each comma
+// and each opening bracket outside strings.
+bool withinLimits(const QByteArray& bytes)
+{
+    if (bytes.size() > maxFileBytes)
+        return false;
+    qint64 values = 1;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : bytes) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == ',' || c == '[' || c == '{') {
+            if (++values > maxValues)
+                return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<QJsonObject> parseObject(const QByteArray& bytes)
 {
+    if (!withinLimits(bytes))
+        return std::nullopt;
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject())
@@ -79,6 +114,8 @@ std::optional<QJsonObject> parseObject(const QByteArray& bytes)
 
 std::optional<QJsonArray> parseArray(const QByteArray& bytes)
 {
+    if (!withinLimits(bytes))
+        return std::nullopt;
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError || !doc.isArray())

@@ -60,7 +60,15 @@ private:
 // A strict whole-number reading of a JSON number (no fraction, inside the signed 64-bit range).
 std::optional<qint64> integerValue(const QJsonValue& v);
 
-// Parses bytes that must hold one JSON object or one JSON array.
+// What one record file may hold before it is even parsed. A store of 200,000 captures writes a
+// "captures.json" of about 160 MB with some 3 million values; these leave room for several
+// times that, while a small archive that unpacks to a huge array of tiny values cannot make the
+// parser take gigabytes.
+constexpr qint64 maxFileBytes = qint64(512) << 20;
+constexpr qint64 maxValues = qint64(16) << 20;
+
+// Parses bytes that must hold one JSON object or one JSON array; nothing when they are not
+// valid JSON of that kind or hold more than maxFileBytes or about maxValues values.
 std::optional<QJsonObject> parseObject(const QByteArray& bytes);
 std::optional<QJsonArray> parseArray(const QByteArray& bytes);
 

@@ -12,7 +12,10 @@
 // The description of one backup, stored as "manifest.json" at the root of every current
 // archive: layout version, when and by what it was made, and one count per section it holds.
 struct BackupManifest {
-    qint64 schemaVersion = 1;
+    // The archive layout this program writes, and the newest it can read.
+    static constexpr qint64 currentSchemaVersion = 1;
+
+    qint64 schemaVersion = currentSchemaVersion;
     QDateTime createdAt;
     QString appVersion;
     std::optional<QString> exportedBy;

@@ -3,8 +3,11 @@
 #include "Corvallen/Backup/BackupJson.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Projects/StockAllocation.h"
 
 #include <QJsonArray>
+
+#include <cmath>
 
 namespace BackupData {
 
@@ -28,6 +31,24 @@ void requirePlainName(Reader& r, const std::optional<QString>& name)
 {
     if (name)
         requirePlainName(r, *name);
+}
+
+void requireWithin(Reader& r, qint64 value, qint64 lowest, qint64 highest)
+{
+    if (value < lowest || value > highest)
+        r.fail();
+}
+
+void requireFinite(Reader& r, const std::optional<double>& value)
+{
+    if (value && !std::isfinite(*value))
+        r.fail();
+}
+
+void requireAmount(Reader& r, const std::optional<double>& value)
+{
+    if (value && !(std::abs(*value) <= maxAmount))
+        r.fail();
 }
 
 }  // namespace
@@ -226,6 +247,11 @@ std::optional<ComponentDTO> ComponentDTO::fromJson(const QJsonValue& v)
     requirePlainName(r, c.photoFile);
     requirePlainName(r, c.datasheetFile);
     requirePlainName(r, c.manualFile);
+    requireWithin(r, c.qty, -maxStockCount, maxStockCount);
+    requireWithin(r, c.minQty, -maxStockCount, maxStockCount);
+    requireFinite(r, c.confidence);
+    requireAmount(r, c.purchasePrice);
+    requireAmount(r, c.resellPrice);
     if (!r.ok())
         return std::nullopt;
     return c;
@@ -321,6 +347,7 @@ std::optional<BomDTO> BomDTO::fromJson(const QJsonValue& v)
     b.component = r.text(key("component"));
     b.quantity = r.integer(key("quantity"));
     b.addedAt = r.date(key("addedAt"));
+    requireWithin(r, b.quantity, 1, StockAllocation::maxLineQuantity);
     if (!r.ok())
         return std::nullopt;
     return b;
@@ -387,6 +414,9 @@ std::optional<ProjectDTO> ProjectDTO::fromJson(const QJsonValue& v)
     p.labourRate = r.optNumber(key("labourRate"));
     p.labourFlat = r.optNumber(key("labourFlat"));
     p.quoteCombined = r.optBoolean(key("quoteCombined"));
+    requireAmount(r, p.labourHours);
+    requireAmount(r, p.labourRate);
+    requireAmount(r, p.labourFlat);
     for (const QJsonValue& e : r.array(key("bom"))) {
         const std::optional<BomDTO> line = BomDTO::fromJson(e);
         if (!line)
@@ -447,6 +477,9 @@ std::optional<CaptureDTO> CaptureDTO::fromJson(const QJsonValue& v)
         c.tags.append(t.toString());
     }
     requirePlainName(r, c.fileName);
+    requireFinite(r, c.value);
+    requireFinite(r, c.minValue);
+    requireFinite(r, c.maxValue);
     if (!r.ok())
         return std::nullopt;
     return c;

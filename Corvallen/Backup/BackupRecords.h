@@ -22,6 +22,14 @@ class Component;
 // plain file name there, never a path.
 namespace BackupData {
 
+// The bounds decoded values are held to: what the program itself keeps. A value outside them
+// makes its record, and so its whole file, unreadable, like any other value that doesn't decode.
+// Parts-list lines hold 1 to StockAllocation::maxLineQuantity. A component's stock and reorder
+// level stay within ±maxStockCount, which keeps every stock sum far from the 64-bit limits.
+constexpr qint64 maxStockCount = 1'000'000'000'000;
+// Prices, labour hours, rates and amounts: finite, and no larger than a double holds to the cent.
+constexpr double maxAmount = 1e13;
+
 struct TagDTO {
     QString id;
     QString name;

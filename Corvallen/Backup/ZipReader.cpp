@@ -38,6 +38,14 @@ QString sizeText(qint64 bytes)
     return QStringLiteral("%1 MB").arg(double(bytes) / double(1 << 20), 0, 'f', 1);
 }
 
+// The library hands out an empty entry without reading it, so its CRC is never compared; the
+// CRC-32 of no bytes is 0, and anything else is a damaged entry like any other.
+void checkEmptyEntry(const ZipReader::Entry& entry)
+{
+    if (entry.size == 0 && entry.crc && *entry.crc != 0)
+        throw refuse(QStringLiteral("“%1” in the backup archive is damaged (%2).").arg(entry.name, zipMessage(ZIP_ER_CRC)));
+}
+
 struct ZipFile {
     zip_file_t* f = nullptr;
     ~ZipFile()
@@ -131,6 +139,8 @@ ZipReader::ZipReader(const QString& path, Limits limits) : m_path(path)
         e.name = nameIsFolder ? raw.chopped(1) : raw;
         e.index = i;
         e.size = (st.valid & ZIP_STAT_SIZE) ? qint64(std::min<zip_uint64_t>(st.size, zip_uint64_t(INT64_MAX))) : 0;
+        if (st.valid & ZIP_STAT_CRC)
+            e.crc = quint32(st.crc);
         if (e.folder && e.size != 0)
             throw refuse(QStringLiteral("The backup archive holds an unsafe entry “%1”: a folder with content.").arg(raw));
         if (seen.contains(e.name))
@@ -183,6 +193,7 @@ QByteArray ZipReader::read(const Entry& entry, qint64 maxBytes) const
 {
     if (entry.size > maxBytes)
         throw refuse(QStringLiteral("“%1” in the backup archive is too large to read.").arg(entry.name));
+    checkEmptyEntry(entry);
     ZipFile file;
     file.f = zip_fopen_index(m_zip, zip_uint64_t(entry.index), 0);
     if (!file.f)
@@ -235,6 +246,7 @@ void ZipReader::extract(const QString& folder, const std::function<bool(const En
             BackupFiles::makeFolder(target);
             continue;
         }
+        checkEmptyEntry(*e);
         const qsizetype slash = e->name.lastIndexOf(QLatin1Char('/'));
         if (slash > 0)
             BackupFiles::makeFolder(folder + QLatin1Char('/') + e->name.left(slash));

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 typedef struct zip zip_t;
 
@@ -28,6 +29,7 @@ public:
         bool folder = false;
         qint64 size = 0;    // declared uncompressed size
         qint64 index = 0;
+        std::optional<quint32> crc;  // declared CRC-32, when the directory gives one
     };
     using Progress = std::function<void(double fraction)>;
 

@@ -247,7 +247,9 @@ bool ModelContainer::copyTo(const QString& destinationFile, QString* error) cons
     return ok;
 }
 
-bool ModelContainer::verifyStoreFile(const QString& path, QString* error)
+bool ModelContainer::verifyStoreFile(const QString& path, QString* error) { return verifyStoreFile(path, {}, error); }
+
+bool ModelContainer::verifyStoreFile(const QString& path, const QList<const EntityDescriptor*>& schema, QString* error)
 {
     auto failWith = [&](const QString& what) {
         if (error)
@@ -271,10 +273,14 @@ bool ModelContainer::verifyStoreFile(const QString& path, QString* error)
         result = QString::fromUtf8(sqlite3_errmsg(db));
     sqlite3_finalize(st);
     const int version = userVersion(db);
+    QString layout;
+    const bool layoutOk = result != QLatin1String("ok") || schema.isEmpty() || ModelContext::checkSchema(db, schema, &layout);
     sqlite3_close(db);
     if (result != QLatin1String("ok"))
         return failWith(QStringLiteral("The store file is damaged: %1").arg(result));
     if (version < 1 || version > schemaVersion)
         return failWith(QStringLiteral("The store file has a schema version this program does not know (%1).").arg(version));
+    if (!layoutOk)
+        return failWith(QStringLiteral("The store file's tables are not laid out as this program keeps them (%1).").arg(layout));
     return true;
 }

@@ -52,6 +52,9 @@ public:
     // Checks a store file without changing it: opens it read-only, runs SQLite's integrity
     // check, and requires a schema version this program knows.
     static bool verifyStoreFile(const QString& path, QString* error = nullptr);
+    // The same, and every table and column that a context over `schema` reads and writes must
+    // be there: a file that passes can be opened and worked on as this program's store.
+    static bool verifyStoreFile(const QString& path, const QList<const EntityDescriptor*>& schema, QString* error = nullptr);
 
 private:
     ModelContainer() = default;

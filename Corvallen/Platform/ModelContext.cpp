@@ -17,6 +17,50 @@ QString joinTableName(const EntityDescriptor& owner, const ToManyDescriptor& rel
 
 QString sqliteError(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
 
+// The statements the context reads and writes an entity's table with; a store that can't
+// prepare every one of them is not one this program can work on.
+QStringList columnList(const EntityDescriptor& d)
+{
+    QStringList cols;
+    for (const auto& a : d.attributes)
+        cols << quoted(a.name);
+    for (const auto& r : d.toOne)
+        cols << quoted(r.name + QStringLiteral("_pk"));
+    return cols;
+}
+
+QString selectSql(const EntityDescriptor& d)
+{
+    const QStringList cols = columnList(d);
+    return QStringLiteral("SELECT pk%1%2 FROM %3 ORDER BY pk")
+        .arg(cols.isEmpty() ? QString() : QStringLiteral(", "), cols.join(QStringLiteral(", ")), quoted(d.name));
+}
+
+struct WriteSql {
+    QString insert;
+    QString update;
+    QString remove;
+};
+
+WriteSql writeSql(const EntityDescriptor& d)
+{
+    const QStringList cols = columnList(d);
+    QStringList marks(cols.size(), QStringLiteral("?"));
+    QStringList sets;
+    for (const QString& c : cols)
+        sets << c + QStringLiteral(" = ?");
+    return {QStringLiteral("INSERT INTO %1 (pk%2%3) VALUES (?%4%5)")
+                .arg(quoted(d.name), cols.isEmpty() ? QString() : QStringLiteral(", "), cols.join(QStringLiteral(", ")),
+                     cols.isEmpty() ? QString() : QStringLiteral(", "), marks.join(QStringLiteral(", "))),
+            QStringLiteral("UPDATE %1 SET %2 WHERE pk = ?").arg(quoted(d.name), sets.join(QStringLiteral(", "))),
+            QStringLiteral("DELETE FROM %1 WHERE pk = ?").arg(quoted(d.name))};
+}
+
+QString joinSelectSql(const EntityDescriptor& owner, const ToManyDescriptor& rel)
+{
+    return QStringLiteral("SELECT owner_pk, target_pk FROM %1 ORDER BY rowid").arg(quoted(joinTableName(owner, rel)));
+}
+
 void bindValue(sqlite3_stmt* st, int col, AttributeType type, const QVariant& v)
 {
     if (!v.isValid()) {
@@ -145,24 +189,9 @@ ModelContext::EntityState& ModelContext::state(const QString& entityName) const
 bool ModelContext::prepareStatements(QString* error)
 {
     for (auto it = m_entities.begin(); it != m_entities.end(); ++it) {
-        const EntityDescriptor& d = *it->descriptor;
-        QStringList cols;
-        for (const auto& a : d.attributes)
-            cols << quoted(a.name);
-        for (const auto& r : d.toOne)
-            cols << quoted(r.name + QStringLiteral("_pk"));
-        QStringList marks(cols.size(), QStringLiteral("?"));
-        const QString insertSql = QStringLiteral("INSERT INTO %1 (pk%2%3) VALUES (?%4%5)")
-                                      .arg(quoted(d.name), cols.isEmpty() ? QString() : QStringLiteral(", "),
-                                           cols.join(QStringLiteral(", ")), cols.isEmpty() ? QString() : QStringLiteral(", "),
-                                           marks.join(QStringLiteral(", ")));
-        QStringList sets;
-        for (const QString& c : cols)
-            sets << c + QStringLiteral(" = ?");
-        const QString updateSql = QStringLiteral("UPDATE %1 SET %2 WHERE pk = ?").arg(quoted(d.name), sets.join(QStringLiteral(", ")));
-        const QString deleteSql = QStringLiteral("DELETE FROM %1 WHERE pk = ?").arg(quoted(d.name));
-        for (auto [sql, out] : {std::pair{insertSql, &it->insertStmt}, std::pair{updateSql, &it->updateStmt},
-                                std::pair{deleteSql, &it->deleteStmt}}) {
+        const WriteSql sqls = writeSql(*it->descriptor);
+        for (auto [sql, out] : {std::pair{sqls.insert, &it->insertStmt}, std::pair{sqls.update, &it->updateStmt},
+                                std::pair{sqls.remove, &it->deleteStmt}}) {
             if (sqlite3_prepare_v3(m_db, sql.toUtf8().constData(), -1, SQLITE_PREPARE_PERSISTENT, out, nullptr) != SQLITE_OK) {
                 if (error)
                     *error = sqliteError(m_db);
@@ -187,13 +216,7 @@ bool ModelContext::readTable(sqlite3* db, const EntityDescriptor* d, const QHash
                              LoadedTable& out)
 {
     out.descriptor = d;
-    QStringList cols;
-    for (const auto& a : d->attributes)
-        cols << quoted(a.name);
-    for (const auto& r : d->toOne)
-        cols << quoted(r.name + QStringLiteral("_pk"));
-    const QString sql = QStringLiteral("SELECT pk%1%2 FROM %3 ORDER BY pk")
-                            .arg(cols.isEmpty() ? QString() : QStringLiteral(", "), cols.join(QStringLiteral(", ")), quoted(d->name));
+    const QString sql = selectSql(*d);
     Statement st;
     if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st.st, nullptr) != SQLITE_OK) {
         out.error = sqliteError(db);
@@ -241,7 +264,7 @@ bool ModelContext::readJoins(sqlite3* db, const QList<const EntityDescriptor*>& 
             const ToManyDescriptor& r = d->toMany[ri];
             if (!r.manyToMany || !r.ownsJoinTable)
                 continue;
-            const QString sql = QStringLiteral("SELECT owner_pk, target_pk FROM %1 ORDER BY rowid").arg(quoted(joinTableName(*d, r)));
+            const QString sql = joinSelectSql(*d, r);
             Statement st;
             if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st.st, nullptr) != SQLITE_OK) {
                 if (error)
@@ -261,6 +284,28 @@ bool ModelContext::readJoins(sqlite3* db, const QList<const EntityDescriptor*>& 
             }
             out.push_back(std::move(join));
         }
+    }
+    return true;
+}
+
+bool ModelContext::checkSchema(sqlite3* db, const QList<const EntityDescriptor*>& schema, QString* error)
+{
+    auto prepares = [&](const QString& sql) {
+        Statement st;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st.st, nullptr) == SQLITE_OK)
+            return true;
+        if (error)
+            *error = sqliteError(db);
+        return false;
+    };
+    for (const EntityDescriptor* d : schema) {
+        const WriteSql writes = writeSql(*d);
+        for (const QString& sql : {selectSql(*d), writes.insert, writes.update, writes.remove})
+            if (!prepares(sql))
+                return false;
+        for (const ToManyDescriptor& r : d->toMany)
+            if (r.manyToMany && r.ownsJoinTable && !prepares(joinSelectSql(*d, r)))
+                return false;
     }
     return true;
 }
@@ -717,10 +762,12 @@ bool ModelContext::writeChanges(QString* error)
     return true;
 }
 
-bool ModelContext::save(QString* error)
+bool ModelContext::save(QString* error) { return save(QString(), error); }
+
+bool ModelContext::save(const QString& alsoInTransaction, QString* error)
 {
     m_autosaveTimer.stop();
-    if (!hasChanges()) {
+    if (!hasChanges() && alsoInTransaction.isEmpty()) {
         m_pending.clear();
         runDeletionActions();
         return true;
@@ -734,6 +781,13 @@ bool ModelContext::save(QString* error)
     }
     if (ok)
         ok = writeChanges(&err);
+    if (ok && !alsoInTransaction.isEmpty()) {
+        ok = sqlite3_exec(m_db, alsoInTransaction.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (!ok) {
+            err = sqliteError(m_db);
+            m_lastSaveErrorCode = sqlite3_extended_errcode(m_db);
+        }
+    }
     if (ok) {
         ok = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
         if (!ok) {

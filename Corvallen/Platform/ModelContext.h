@@ -83,6 +83,15 @@ public:
     bool save(QString* error = nullptr);
     // The SQLite result code (extended) of the last failed save; SQLITE_OK after a good one.
     int lastSaveErrorCode() const { return m_lastSaveErrorCode; }
+    // The same, running `alsoInTransaction` (SQL of the caller's own, never an entity table's)
+    // inside the same transaction, after the changes: both reach the file together or neither
+    // does. Runs the transaction even when no record changed.
+    bool save(const QString& alsoInTransaction, QString* error);
+
+    // Whether every statement a context reads and writes the schema's tables with can be
+    // prepared on `db` (each entity table with each of its columns, each join table); the
+    // first failure's reason goes to `error`. Nothing is read or written.
+    static bool checkSchema(sqlite3* db, const QList<const EntityDescriptor*>& schema, QString* error);
     // Drops every pending change: records take their saved values and links again, new records
     // are retired, deleted ones come back.
     void rollback();

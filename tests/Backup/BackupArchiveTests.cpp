@@ -111,6 +111,16 @@ TEST_F(BackupArchive, InspectionTellsTheKindWhereverTheFilesLie)
     EXPECT_TRUE(both.manifest);
     EXPECT_FALSE(both.isLegacy);
 
+    // A layout newer than this program's is refused, whatever else the archive holds.
+    QByteArray newer = kManifest;
+    newer.replace("\"schemaVersion\":1", "\"schemaVersion\":2");
+    try {
+        BackupBundle::inspect(zipOf({{QStringLiteral("manifest.json"), newer}, {QStringLiteral("Corvallen.store"), "opaque"}}));
+        ADD_FAILURE() << "a newer layout was accepted";
+    } catch (const BackupError& e) {
+        EXPECT_TRUE(e.localizedDescription().contains(QStringLiteral("newer version"))) << e.what();
+    }
+
     const BackupBundle::Info badManifestWithStore = BackupBundle::inspect(
         zipOf({{QStringLiteral("manifest.json"), "{\"schemaVersion\":1}"}, {QStringLiteral("d/Corvallen.store"), "opaque"}}));
     EXPECT_TRUE(badManifestWithStore.isLegacy);
@@ -217,6 +227,8 @@ TEST_F(BackupArchive, DamagedAndForeignFilesAreRefusedClearly)
         {"not a ZIP", QByteArray("just some text, no archive at all\n").repeated(20)},
         {"empty file", QByteArray()},
         {"damaged data", corrupted},
+        // An empty entry is checked like any other: the CRC of no bytes is 0.
+        {"empty entry with a wrong CRC", rawZip({{"manifest.json", kManifest}, {"settings.json", "", 0100644u << 16, {}, 0x1234u}})},
     };
     const QStringList before = describeStore(context());
     const auto folders = folderContents(data());

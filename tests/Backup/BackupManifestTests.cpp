@@ -33,6 +33,8 @@ TEST(BackupManifest, RefusesMissingOrMistypedRequiredKeys)
     EXPECT_FALSE(decode(R"({"schemaVersion":1.5,"createdAt":"2025-03-01T09:30:00Z","appVersion":"1","counts":{}})"));
     EXPECT_FALSE(decode(R"({"schemaVersion":1,"createdAt":"2025-03-01T09:30:00.250Z","appVersion":"1","counts":{}})"));
     EXPECT_FALSE(decode(R"({"schemaVersion":1,"createdAt":"2025-03-01 09:30:00","appVersion":"1","counts":{}})"));
+    EXPECT_FALSE(decode("{\"schemaVersion\":1,\"createdAt\":\"2025-03-01T09:30:00Z\\n\",\"appVersion\":\"1\",\"counts\":{}}"));
+    EXPECT_FALSE(decode(R"({"schemaVersion":1,"createdAt":"２025-03-01T09:30:00Z","appVersion":"1","counts":{}})"));
     EXPECT_FALSE(decode(R"({"schemaVersion":1,"createdAt":"2025-03-01T09:30:00Z","appVersion":"1","counts":{"x":"2"}})"));
     EXPECT_FALSE(decode(R"({"schemaVersion":1,"createdAt":"2025-03-01T09:30:00Z","appVersion":null,"counts":{}})"));
     EXPECT_FALSE(decode(R"([])"));

@@ -139,12 +139,25 @@ TEST_F(StagedRestore, RefusesArchivesWithoutAUsableStoreAndTakesNoSnapshot)
     ASSERT_EQ(sqlite3_open(QFile::encodeName(newer).constData(), &db), SQLITE_OK);
     sqlite3_exec(db, "PRAGMA user_version = 99", nullptr, nullptr, nullptr);
     sqlite3_close(db);
+    // Stores of a known version whose tables are not the ones this program reads and writes:
+    // one of another application entirely, one of ours with a column gone. Both pass SQLite's
+    // integrity check.
+    const QString foreign = corvallen::test::freshFolder(QStringLiteral("foreign")) + QStringLiteral("/Corvallen.store");
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(foreign).constData(), &db), SQLITE_OK);
+    sqlite3_exec(db, "CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT); PRAGMA user_version = 1", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    const QString narrowed = legacyStore(QStringLiteral("Narrowed"));
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(narrowed).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "ALTER TABLE Capture DROP COLUMN title", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
 
     const QByteArray manifest = R"({"schemaVersion":1,"createdAt":"2025-03-01T09:30:00Z","appVersion":"1.0","counts":{}})";
     const QList<std::pair<QString, QString>> cases{
         {zipFiles({{QStringLiteral("manifest.json"), manifest}}), QStringLiteral("That doesn't look like a Corvallen backup (no data store inside).")},
         {zipFiles({{QStringLiteral("Corvallen.store"), noise(8192, 5)}}), QStringLiteral("The data store in that backup can't be used")},
         {zipFiles({{QStringLiteral("Corvallen.store"), readBytes(newer)}}), QStringLiteral("schema version")},
+        {zipFiles({{QStringLiteral("Corvallen.store"), readBytes(foreign)}}), QStringLiteral("The data store in that backup can't be used: ")},
+        {zipFiles({{QStringLiteral("Corvallen.store"), readBytes(narrowed)}}), QStringLiteral("title")},
     };
     for (const auto& [archive, message] : cases) {
         try {

@@ -318,7 +318,7 @@ QByteArray rawZip(const QList<RawEntry>& entries)
     QByteArray central;
     for (const RawEntry& e : entries) {
         const quint32 offset = quint32(out.size());
-        const quint32 crc = crc32(e.data);
+        const quint32 crc = e.declaredCrc.value_or(crc32(e.data));
         out.append("PK\x03\x04", 4);
         le16(out, 20);
         le16(out, 0x0800);

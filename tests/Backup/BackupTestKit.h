@@ -61,6 +61,7 @@ struct RawEntry {
     QByteArray data;
     quint32 externalAttributes = 0100644u << 16;
     std::optional<quint64> declaredSize;  // a lie in the central directory (ZIP64 form)
+    std::optional<quint32> declaredCrc;   // a CRC other than the data's
 };
 QByteArray rawZip(const QList<RawEntry>& entries);
 
