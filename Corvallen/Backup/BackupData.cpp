@@ -4,6 +4,7 @@
 #include "Corvallen/Backup/BackupFiles.h"
 #include "Corvallen/Backup/BackupJson.h"
 #include "Corvallen/Backup/BackupManifest.h"
+#include "Corvallen/Backup/RestoreJournal.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Document.h"
@@ -56,31 +57,6 @@ SettingsDTO readSettings(const SettingsStore& s)
     if (!business.isEmpty())
         d.business = business;
     return d;
-}
-
-void writeSettings(const SettingsDTO& d, SettingsStore& s)
-{
-    auto setIf = [&](const char* key, const std::optional<QString>& v) {
-        if (v)
-            s.setText(QString::fromLatin1(key), *v);
-    };
-    setIf("appTheme", d.appTheme);
-    setIf("appLanguage", d.appLanguage);
-    setIf("libraryMode", d.libraryMode);
-    setIf("installedFirmware_2D15P", d.installedFirmware_2D15P);
-    if (d.appLanguage) {
-        // The interface language list, as the language picker of the General pane keeps it.
-        if (*d.appLanguage == QLatin1String("system"))
-            s.remove(QStringLiteral("AppleLanguages"));
-        else
-            s.setTextList(QStringLiteral("AppleLanguages"), {*d.appLanguage});
-    }
-    if (d.autoEjectAfterSync)
-        s.setBool(QStringLiteral("autoEjectAfterSync"), *d.autoEjectAfterSync);
-    if (d.business)
-        for (auto it = d.business->constBegin(); it != d.business->constEnd(); ++it)
-            if (businessKeys().contains(it.key()))
-                s.setText(it.key(), it.value());
 }
 
 template <class T>
@@ -137,6 +113,31 @@ void deleteAll(ModelContext& context)
 }
 
 }  // namespace
+
+void writeSettings(const SettingsDTO& d, SettingsStore& s)
+{
+    auto setIf = [&](const char* key, const std::optional<QString>& v) {
+        if (v)
+            s.setText(QString::fromLatin1(key), *v);
+    };
+    setIf("appTheme", d.appTheme);
+    setIf("appLanguage", d.appLanguage);
+    setIf("libraryMode", d.libraryMode);
+    setIf("installedFirmware_2D15P", d.installedFirmware_2D15P);
+    if (d.appLanguage) {
+        // The interface language list, as the language picker of the General pane keeps it.
+        if (*d.appLanguage == QLatin1String("system"))
+            s.remove(QStringLiteral("AppleLanguages"));
+        else
+            s.setTextList(QStringLiteral("AppleLanguages"), {*d.appLanguage});
+    }
+    if (d.autoEjectAfterSync)
+        s.setBool(QStringLiteral("autoEjectAfterSync"), *d.autoEjectAfterSync);
+    if (d.business)
+        for (auto it = d.business->constBegin(); it != d.business->constEnd(); ++it)
+            if (businessKeys().contains(it.key()))
+                s.setText(it.key(), it.value());
+}
 
 // ---- operating system
 
@@ -391,8 +392,9 @@ PreparedFolders prepareFolders(const Sections& s, const QString& root, const Pro
     int step = 0;
     for (const QString& n : std::as_const(names)) {
         const QString prepared = BackupFiles::uniquePath(data, QLatin1Char('.') + n + QStringLiteral(".restoring-"));
+        const QString aside = BackupFiles::uniquePath(data, QLatin1Char('.') + n + QStringLiteral(".replaced-"));
         const QString source = path(root, n);
-        out.items.append({n, prepared});  // listed first, so that a failure removes it too
+        out.items.append({n, prepared, aside});  // listed first, so that a failure removes it too
         if (BackupFiles::isFolder(source))
             BackupFiles::moveTree(source, prepared, [&](qint64 done, qint64 total) {
                 if (progress && total > 0)
@@ -431,7 +433,7 @@ QStringList swapIn(PreparedFolders& folders)
         for (const PreparedFolders::Item& item : std::as_const(folders.items)) {
             Done d{path(data, item.name), QString(), item.prepared};
             if (BackupFiles::exists(d.live)) {
-                d.aside = BackupFiles::uniquePath(data, QLatin1Char('.') + item.name + QStringLiteral(".replaced-"));
+                d.aside = item.aside;
                 BackupFiles::rename(d.live, d.aside);
             }
             done.append(d);
@@ -602,10 +604,24 @@ RestoreSummary applySections(const Sections& s, PreparedFolders& folders, ModelC
         throw;
     }
 
-    QString error;
-    if (!context.save(&error)) {
+    const QString data = StoreLocation::dataFolder();
+    QList<RestoreJournal::Folder> journalled;
+    for (const PreparedFolders::Item& item : std::as_const(folders.items))
+        journalled.append({item.name, item.prepared.mid(data.size() + 1), item.aside.mid(data.size() + 1)});
+    std::optional<RestoreJournal> journal;
+    try {
+        journal.emplace(RestoreJournal::begin(data, journalled, s.settings));
+    } catch (const BackupError& e) {
         context.rollback();
         folders.discard();
+        throw BackupError::backup(QStringLiteral("The restore could not start (%1). Nothing was changed.").arg(e.localizedDescription()));
+    }
+
+    QString error;
+    if (!context.save(journal->commitSql(), &error)) {
+        context.rollback();
+        folders.discard();
+        journal->finish();
         throw BackupError::backup(QStringLiteral("The restored data could not be saved (%1). Nothing was changed.").arg(error));
     }
 
@@ -613,19 +629,20 @@ RestoreSummary applySections(const Sections& s, PreparedFolders& folders, ModelC
     try {
         replaced = swapIn(folders);
     } catch (const BackupError& e) {
-        folders.discard();
-        throw BackupError::backup(QStringLiteral("The records were restored, but the data folders could not be put in place (%1). "
-                                                 "The data as it was before the restore is in the “pre-restore” snapshot in the "
-                                                 "“backups” folder.")
+        // The records are in the store; the journal stays, and the next launch puts the new
+        // folders in place before anything reads them.
+        folders.items.clear();
+        throw BackupError::backup(QStringLiteral("The records were restored, but the data folders could not be put in place "
+                                                 "(%1). Corvallen puts them in place the next time it starts.")
                                       .arg(e.localizedDescription()));
     }
-    for (const QString& old : std::as_const(replaced))
-        BackupFiles::removeQuietly(old);
-
     if (s.settings) {
         writeSettings(*s.settings, SettingsStore::shared());
         summary.settings = true;
     }
+    journal->finish();
+    for (const QString& old : std::as_const(replaced))
+        BackupFiles::removeQuietly(old);
     return summary;
 }
 
@@ -638,30 +655,30 @@ RestoreSummary restore(const BackupSelection& selection, const QString& root, Mo
 
 void recoverInterruptedFolderSwap(const QString& data)
 {
+    // A journal that stays (a restore at work in another process, or one this launch could not
+    // decide) owns what lies in the data folder.
+    if (!RestoreJournal::recover(data))
+        return;
+    // Without a journal, folders beside the live ones are what a restore made before its journal
+    // was written (nothing of it reached the store) or set aside once it had finished.
     const QDir dir(data);
+    const auto hidden = [&](const QString& pattern) {
+        return dir.entryList({pattern}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
     for (const QString& name : dataFolderNames()) {
-        const QStringList restoring = dir.entryList({QLatin1Char('.') + name + QStringLiteral(".restoring-*")},
-                                                    QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-        const QStringList replaced = dir.entryList({QLatin1Char('.') + name + QStringLiteral(".replaced-*")},
-                                                   QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
         const QString live = path(data, name);
-        if (!BackupFiles::exists(live)) {
-            // The store was saved before the folders were swapped, so the new folder belongs to
-            // the records; without it, the folder set aside is better than none.
+        const QStringList replaced = hidden(QLatin1Char('.') + name + QStringLiteral(".replaced-*"));
+        if (!BackupFiles::exists(live) && !replaced.isEmpty()) {
             try {
-                if (!restoring.isEmpty())
-                    BackupFiles::rename(path(data, restoring.first()), live);
-                else if (!replaced.isEmpty())
-                    BackupFiles::rename(path(data, replaced.first()), live);
+                BackupFiles::rename(path(data, replaced.first()), live);
             } catch (const BackupError&) {
             }
         }
-        for (const QString& n : dir.entryList({QLatin1Char('.') + name + QStringLiteral(".restoring-*"),
-                                               QLatin1Char('.') + name + QStringLiteral(".replaced-*")},
-                                              QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        for (const QString& n : hidden(QLatin1Char('.') + name + QStringLiteral(".restoring-*")) +
+                                    hidden(QLatin1Char('.') + name + QStringLiteral(".replaced-*")))
             BackupFiles::removeQuietly(path(data, n));
     }
-    for (const QString& n : dir.entryList({QStringLiteral(".restoring-undo-*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+    for (const QString& n : hidden(QStringLiteral(".restoring-undo-*")))
         BackupFiles::removeQuietly(path(data, n));
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 
 class ModelContext;
+class SettingsStore;
 
 // The data side of a backup: writing the store's records and data folders into a staging
 // folder, and putting an archive's records back into the store section by section.
@@ -78,6 +79,7 @@ public:
     struct Item {
         QString name;      // "captures", "components" or "documents"
         QString prepared;  // the full path of the new content
+        QString aside;     // the full path the live folder is moved to when the new one goes in
     };
     QList<Item> items;
     void discard();
@@ -89,9 +91,10 @@ PreparedFolders prepareFolders(const Sections& sections, const QString& root, co
 
 // Replaces the loaded sections in the store and the data folders, all or nothing: every
 // deletion and insertion is made in the context and saved with one save; the prepared folders
-// are swapped in only after that save; the settings are written last. On a failed save the
-// context is rolled back and the folders stay as they were. Deleting records removes no files.
-// Main thread. Throws BackupError.
+// are swapped in only after that save; the settings are written last. A restore journal written
+// before the save lets the next launch finish or undo a restore that a crash interrupted. On a
+// failed save the context is rolled back and the folders stay as they were. Deleting records
+// removes no files. Main thread. Throws BackupError.
 RestoreSummary applySections(const Sections& sections, PreparedFolders& folders, ModelContext& context);
 
 // The core over an extracted archive: loadSections, prepareFolders and applySections.
@@ -104,8 +107,12 @@ void deleteAllTags(ModelContext& context);
 void deleteAllProjects(ModelContext& context);
 void deleteAllCaptures(ModelContext& context);
 
-// Puts back the folders of a selective restore that stopped between its two renames (a crash),
-// and removes what such a restore left behind. Called at launch, before the store opens.
+// Writes a settings record into the settings: its keys that have a value, the interface
+// language list with the language, and only the known business keys.
+void writeSettings(const SettingsDTO& record, SettingsStore& settings);
+
+// Finishes or undoes a selective restore that a crash interrupted (see RestoreJournal), and
+// removes what an interrupted restore left behind. Called at launch, before the store opens.
 void recoverInterruptedFolderSwap(const QString& dataFolder);
 
 }  // namespace BackupData

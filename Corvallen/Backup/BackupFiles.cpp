@@ -256,6 +256,29 @@ void writeFile(const QString& path, const QByteArray& bytes)
         fail(QStringLiteral("Could not write “%1”").arg(path), errno);
 }
 
+void writeFileDurably(const QString& path, const QByteArray& bytes)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = path.left(slash);
+    const QString partial = uniquePath(folder, QStringLiteral(".") + path.mid(slash + 1) + QStringLiteral(".partial-"));
+    try {
+        Fd out(::open(native(partial).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
+        if (out.fd < 0)
+            fail(QStringLiteral("Could not create “%1”").arg(partial), errno);
+        if (!writeAll(out.fd, bytes.constData(), size_t(bytes.size())) || ::fsync(out.fd) != 0)
+            fail(QStringLiteral("Could not write “%1”").arg(partial), errno);
+        if (::close(out.release()) != 0)
+            fail(QStringLiteral("Could not write “%1”").arg(partial), errno);
+        rename(partial, path);
+    } catch (...) {
+        removeQuietly(partial);
+        throw;
+    }
+    const Fd dir(::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd >= 0)
+        ::fsync(dir.fd);
+}
+
 void placeFile(const QString& source, const QString& destination)
 {
     if (::rename(native(source).constData(), native(destination).constData()) == 0)

@@ -38,6 +38,10 @@ qint64 treeBytes(const QString& folder);
 
 // Writes bytes to a new or existing file in one go; throws on failure.
 void writeFile(const QString& path, const QByteArray& bytes);
+// Writes bytes under a temporary name, flushes them to the disk and renames the file into
+// place, then flushes the folder: afterwards the file is there whole, whatever happens to the
+// process or the machine; before, the old file (or none) is. Throws on failure.
+void writeFileDurably(const QString& path, const QByteArray& bytes);
 // Puts a file at destination, replacing what is there: a rename, or on another file system a
 // copy under a temporary name that is then renamed into place. The source is gone afterwards.
 void placeFile(const QString& source, const QString& destination);

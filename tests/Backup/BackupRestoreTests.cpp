@@ -427,17 +427,4 @@ TEST_F(BackupRestore, PendingEditsAreSavedBeforeTheRestoreSnapshotsTheStore)
     EXPECT_EQ(named<Project>(QStringLiteral("PSU build"))->notes(), QStringLiteral("unsaved edit"));
 }
 
-TEST_F(BackupRestore, AFolderSwapInterruptedByACrashIsCompletedAtLaunch)
-{
-    writeBytes(data(QStringLiteral(".captures.restoring-1/new.png")), "new");
-    writeBytes(data(QStringLiteral(".captures.replaced-1/old.png")), "old");
-    writeBytes(data(QStringLiteral("documents/doc.pdf")), "doc");
-    writeBytes(data(QStringLiteral(".documents.restoring-2/half.pdf")), "half");
-    closeStore();
-    BackupBundle::applyPendingRestoreIfNeeded();
-    EXPECT_EQ(folderContents(data(QStringLiteral("captures"))), (QMap<QString, QByteArray>{{QStringLiteral("new.png"), "new"}}));
-    EXPECT_EQ(folderContents(data(QStringLiteral("documents"))), (QMap<QString, QByteArray>{{QStringLiteral("doc.pdf"), "doc"}}));
-    EXPECT_TRUE(dataFolderLeftovers(data()).isEmpty()) << dataFolderLeftovers(data()).join(u' ').toStdString();
-}
-
 }  // namespace

@@ -1,0 +1,155 @@
+#include "BackupTestKit.h"
+
+#include "Corvallen/Backup/BackupBundle.h"
+#include "Corvallen/Backup/BackupData.h"
+#include "Corvallen/Backup/RestoreJournal.h"
+#include "Corvallen/Model/Capture.h"
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/Schema.h"
+#include "Corvallen/Model/StoreLocation.h"
+#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Platform/SettingsStore.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <csignal>
+
+#include <sqlite3.h>
+
+using namespace backuptest;
+
+// A selective restore killed at a chosen point, in a child process (this same test program):
+// after the next launch's recovery the store, the data folders and the settings are all as
+// they were before the restore, or all as the archive has them.
+
+namespace {
+
+const char* const kPoint = "CORVALLEN_CRASH_POINT";
+const char* const kArchive = "CORVALLEN_CRASH_ARCHIVE";
+const char* const kDataHome = "CORVALLEN_CRASH_DATA_HOME";
+const char* const kConfigHome = "CORVALLEN_CRASH_CONFIG_HOME";
+
+// The child's side; only runs when the parent below starts it.
+TEST(RestoreCrashChild, RestoresUntilKilled)
+{
+    if (!qEnvironmentVariableIsSet(kPoint))
+        GTEST_SKIP() << "started by the RestoreCrash tests";
+    qputenv("XDG_DATA_HOME", qgetenv(kDataHome));
+    qputenv("XDG_CONFIG_HOME", qgetenv(kConfigHome));
+    QString error;
+    auto container = ModelContainer::open(StoreLocation::storeURL(), corvallenSchema(), &error);
+    ASSERT_TRUE(container) << error.toStdString();
+    ModelContext& context = container->mainContext();
+    context.setAutosaveEnabled(false);
+    const QByteArray point = qgetenv(kPoint);
+    if (point == "before-commit")  // inside the restore's one transaction, before it is committed
+        sqlite3_commit_hook(container->handle(), [](void*) -> int { return ::raise(SIGKILL); }, nullptr);
+    else if (point == "after-commit")  // the records are in the store, the folders not yet in place
+        QObject::connect(&context, &ModelContext::didSave, [] { ::raise(SIGKILL); });
+    else if (point == "after-folders")  // the folders are in place, the settings half written
+        QObject::connect(&SettingsStore::shared(), &SettingsStore::changed, [] { ::raise(SIGKILL); });
+    BackupBundle::restore(qEnvironmentVariable(kArchive), BackupSelection::all(), context);
+    FAIL() << "the restore was not interrupted";
+}
+
+struct Side {
+    QStringList records;
+    QMap<QString, QMap<QString, QByteArray>> folders;
+    QString theme;
+};
+
+class RestoreCrash : public BackupTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    Side side()
+    {
+        Side s{describeStore(context()), {}, SettingsStore::shared().textValue(QStringLiteral("appTheme"))};
+        for (const QString& n : BackupData::dataFolderNames())
+            s.folders.insert(n, folderContents(data(n)));
+        return s;
+    }
+};
+
+TEST_P(RestoreCrash, EndsWithEverythingBeforeOrEverythingAfter)
+{
+    const QByteArray point = GetParam();
+    SettingsStore& settings = SettingsStore::shared();
+    settings.setText(QStringLiteral("appTheme"), QStringLiteral("dark"));
+    populate(context(), data());
+    const Side archived = side();
+    const QString staging = BackupData::exportBackup(BackupSelection::all(), context(), QStringLiteral("1"), QStringLiteral("1"));
+    const QString archive = BackupBundle::zipFolder(staging);
+    BackupBundle::removeQuietly(staging);
+
+    // The live data moves on: records and files change together.
+    settings.setText(QStringLiteral("appTheme"), QStringLiteral("light"));
+    Capture* first = context().fetch<Capture>().first();
+    first->setTitle(QStringLiteral("retitled after the backup"));
+    writeBytes(data(QStringLiteral("captures/") + first->fileName()), "redrawn after the backup");
+    context().insert(new Capture(QStringLiteral("later.png")));
+    writeBytes(data(QStringLiteral("captures/later.png")), "taken after the backup");
+    context().insert(new Component(QStringLiteral("Bought after the backup")));
+    writeBytes(data(QStringLiteral("components/later.pdf")), "datasheet");
+    ASSERT_TRUE(context().save());
+    const Side live = side();
+    ASSERT_NE(live.records, archived.records);
+    closeStore();
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kPoint), QString::fromLatin1(point));
+    env.insert(QString::fromLatin1(kArchive), archive);
+    env.insert(QString::fromLatin1(kDataHome), qEnvironmentVariable("XDG_DATA_HOME"));
+    env.insert(QString::fromLatin1(kConfigHome), qEnvironmentVariable("XDG_CONFIG_HOME"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=RestoreCrashChild.*")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardOutput().toStdString();
+    if (point == "after-commit")
+        ASSERT_TRUE(QFileInfo::exists(data(RestoreJournal::fileName())));
+
+    // The next launch.
+    BackupBundle::applyPendingRestoreIfNeeded();
+    settings.reload();
+    reopenStore();
+    const Side after = side();
+    const Side& expected = point == "before-commit" ? live : archived;
+    EXPECT_EQ(after.records, expected.records);
+    EXPECT_EQ(after.folders, expected.folders);
+    EXPECT_EQ(after.theme, expected.theme);
+    EXPECT_TRUE(dataFolderLeftovers(data()).isEmpty()) << dataFolderLeftovers(data()).join(u' ').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Backup, RestoreCrash, ::testing::Values("before-commit", "after-commit", "after-folders"));
+
+using RestoreLeftovers = BackupTest;
+
+// Folders beside the live ones without a journal come from a restore that stopped before
+// anything reached the store: the live folders stay. A journal that a running restore holds is
+// left alone with everything it names.
+TEST_F(RestoreLeftovers, WithoutAJournalTheLiveFoldersStayAndAHeldJournalIsLeftAlone)
+{
+    writeBytes(data(QStringLiteral("documents/doc.pdf")), "doc");
+    writeBytes(data(QStringLiteral(".documents.restoring-2/half.pdf")), "half");
+    writeBytes(data(QStringLiteral(".captures.replaced-1/old.png")), "old");
+    closeStore();
+
+    {
+        RestoreJournal running = RestoreJournal::begin(data(), {{QStringLiteral("documents"), QStringLiteral(".documents.restoring-2"),
+                                                                 QStringLiteral(".documents.replaced-3")}},
+                                                       std::nullopt);
+        const auto before = folderContents(data());
+        BackupBundle::applyPendingRestoreIfNeeded();
+        EXPECT_EQ(folderContents(data()), before);
+    }  // the restoring process ends without finishing: its journal is now the launch's to decide
+
+    BackupBundle::applyPendingRestoreIfNeeded();
+    EXPECT_EQ(folderContents(data(QStringLiteral("documents"))), (QMap<QString, QByteArray>{{QStringLiteral("doc.pdf"), "doc"}}));
+    // A folder set aside whose live one is missing comes back rather than being lost.
+    EXPECT_EQ(folderContents(data(QStringLiteral("captures"))), (QMap<QString, QByteArray>{{QStringLiteral("old.png"), "old"}}));
+    EXPECT_TRUE(dataFolderLeftovers(data()).isEmpty()) << dataFolderLeftovers(data()).join(u' ').toStdString();
+}
+
+}  // namespace
