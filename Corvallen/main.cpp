@@ -69,6 +69,12 @@ int main(int argc, char** argv)
         CorvallenApp corvallen(std::move(container));
         QObject::connect(&instance, &SingleInstance::activationRequested, &corvallen, &CorvallenApp::bringForward);
         corvallen.show();
+        if (const QString notice = AppStartup::restoreNotice(); !notice.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(notice));
+            auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Corvallen"), notice, QMessageBox::Ok, corvallen.mainWindow());
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->open();
+        }
         status = app.exec();
     }
     return status;

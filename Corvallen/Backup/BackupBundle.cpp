@@ -2,10 +2,12 @@
 
 #include "Corvallen/Backup/BackupData.h"
 #include "Corvallen/Backup/BackupFiles.h"
+#include "Corvallen/Backup/BackupJson.h"
 #include "Corvallen/Backup/ZipReader.h"
 #include "Corvallen/Backup/ZipWriter.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/StoreLocation.h"
+#include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/ModelContext.h"
 
@@ -13,6 +15,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QPointer>
 #include <QPromise>
 #include <QThreadPool>
@@ -32,6 +36,10 @@ namespace {
 
 const QString kStoreName = QStringLiteral("Corvallen.store");
 const QString kPending = QStringLiteral("pending-restore");
+// Inside "pending-restore": the name of the "pre-restore" snapshot the staging took.
+const QString kSnapshotNote = QStringLiteral(".pre-restore-snapshot");
+// In the data folder from a launch-time swap until the store it put in place has opened.
+const QString kSwapRecord = QStringLiteral("restore-swap.json");
 
 QString path(const QString& folder, const QString& name) { return folder + QLatin1Char('/') + name; }
 
@@ -164,6 +172,21 @@ private:
     QString m_folder;
     bool m_existed = false;
 };
+
+// The "pre-restore" snapshot a staged restore was taken with: the one its staging noted, or
+// for a staging that noted none the newest "pre-restore" snapshot.
+QString preRestoreSnapshotOf(const QString& pending)
+{
+    QFile note(path(pending, kSnapshotNote));
+    if (note.open(QIODevice::ReadOnly)) {
+        const QString name = QString::fromUtf8(note.read(256)).trimmed();
+        if (AppPaths::isPlainFileName(name))
+            return name;
+    }
+    QStringList names = QDir(StoreLocation::snapshotFolder()).entryList({QStringLiteral("pre-restore-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    std::sort(names.begin(), names.end());
+    return names.isEmpty() ? QString() : names.last();
+}
 
 void ownConnectionCopy(SnapshotWriter& w)
 {
@@ -361,13 +384,15 @@ void BackupBundle::stageLegacyRestore(const QString& archive, const Progress& pr
     if (!ModelContainer::verifyStoreFile(path(source, kStoreName), corvallenSchema(), &error))
         throw makeError(QStringLiteral("The data store in that backup can't be used: %1").arg(error));
 
-    snapshot(QStringLiteral("pre-restore"));
+    const QString snapshotFolder = snapshot(QStringLiteral("pre-restore"));
 
     const QString data = StoreLocation::dataFolder();
     BackupFiles::makeFolder(data);
     const QString incoming = BackupFiles::uniquePath(data, kPending + QStringLiteral(".incoming-"));
     BackupFiles::makeFolder(incoming);
     try {
+        // The way back if the staged store won't open at the launch that puts it in place.
+        BackupFiles::writeFile(path(incoming, kSnapshotNote), QFileInfo(snapshotFolder).fileName().toUtf8());
         for (const QString& name : std::as_const(storeFiles))
             BackupFiles::moveTree(path(source, name), path(incoming, name));
         const QStringList folders = BackupData::dataFolderNames();
@@ -419,7 +444,8 @@ void BackupBundle::applyPendingRestoreIfNeeded()
             BackupFiles::removeQuietly(path(data, n));
     };
     // Stagings that never completed, and copies of an earlier swap that stopped.
-    leftovers({kPending + QStringLiteral(".incoming-*"), kPending + QStringLiteral(".discarded-*"), QStringLiteral(".restore-incoming-*")});
+    leftovers({kPending + QStringLiteral(".incoming-*"), kPending + QStringLiteral(".discarded-*"), QStringLiteral(".restore-incoming-*"),
+               QStringLiteral(".restore-undo-*")});
 
     const QString pending = path(data, kPending);
     if (!BackupFiles::isFile(path(pending, kStoreName))) {
@@ -455,6 +481,18 @@ void BackupBundle::applyPendingRestoreIfNeeded()
         return;
     }
 
+    // The record of this swap, for the launch to undo it if the store put in place won't open.
+    // Without it (it can't be written) the swap does not happen.
+    try {
+        QJsonObject record{{QStringLiteral("snapshot"), preRestoreSnapshotOf(pending)},
+                           {QStringLiteral("replaced"), QJsonArray::fromStringList(replaced)}};
+        BackupFiles::writeFileDurably(path(data, kSwapRecord), BackupJson::encode(record));
+    } catch (const BackupError&) {
+        for (const QString& copy : std::as_const(incoming))
+            BackupFiles::removeQuietly(copy);
+        return;
+    }
+
     // 2. Rename the live items aside, then the copies into place; undo on any failure.
     const QString previous = BackupFiles::uniquePath(data, QStringLiteral(".restore-previous-"));
     QStringList movedAside;
@@ -480,6 +518,7 @@ void BackupBundle::applyPendingRestoreIfNeeded()
             BackupFiles::removeQuietly(copy);
         // Only an emptied folder goes: if an item could not be moved back, it stays there.
         QDir().rmdir(previous);
+        BackupFiles::removeQuietly(path(data, kSwapRecord));
         return;
     }
 
@@ -487,6 +526,77 @@ void BackupBundle::applyPendingRestoreIfNeeded()
     BackupFiles::removeQuietly(pending);
     BackupFiles::removeQuietly(previous);
     leftovers({QStringLiteral(".restore-previous-*")});
+}
+
+void BackupBundle::acceptRestoredStore() { BackupFiles::removeQuietly(path(StoreLocation::dataFolder(), kSwapRecord)); }
+
+bool BackupBundle::revertRestoredStore(QString* snapshotName)
+{
+    const QString data = StoreLocation::dataFolder();
+    const QString recordPath = path(data, kSwapRecord);
+    QFile file(recordPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const std::optional<QJsonObject> record = BackupJson::parseObject(file.read(qint64(1) << 20));
+    file.close();
+    BackupJson::Reader r(record ? QJsonValue(*record) : QJsonValue());
+    const QString name = r.text(QStringLiteral("snapshot"));
+    QStringList replaced;
+    for (const QJsonValue& v : r.array(QStringLiteral("replaced")))
+        if (v.isString() && (storeFileNames() + BackupData::dataFolderNames()).contains(v.toString()))
+            replaced << v.toString();
+    const QString snapshot = path(StoreLocation::snapshotFolder(), name);
+    if (!r.ok() || !AppPaths::isPlainFileName(name) || !BackupFiles::isFile(path(snapshot, kStoreName)))
+        return false;
+
+    // 1. Copies of the snapshot's items beside the live data; a failure changes nothing.
+    QHash<QString, QString> copies;
+    try {
+        for (const QString& item : std::as_const(replaced)) {
+            const QString source = path(snapshot, item);
+            if (!BackupFiles::exists(source))
+                continue;
+            const QString copy = BackupFiles::uniquePath(data, QStringLiteral(".restore-undo-"));
+            copies.insert(item, copy);
+            if (BackupFiles::isFolder(source))
+                BackupFiles::copyTree(source, copy);
+            else
+                BackupFiles::copyFile(source, copy);
+        }
+    } catch (const BackupError&) {
+        for (const QString& copy : std::as_const(copies))
+            BackupFiles::removeQuietly(copy);
+        return false;
+    }
+    // 2. The folders, then the restored store's companions, and the store file last: until it is
+    // back, the next launch finds the store that won't open and tries again.
+    QStringList order;
+    for (const QString& item : std::as_const(replaced))
+        if (!storeFileNames().contains(item))
+            order << item;
+    order << kStoreName + QStringLiteral("-wal") << kStoreName + QStringLiteral("-shm") << kStoreName;
+    try {
+        for (const QString& item : std::as_const(order)) {
+            const QString live = path(data, item);
+            if (copies.contains(item) && !BackupFiles::isFolder(copies.value(item))) {
+                BackupFiles::rename(copies.value(item), live);  // replaces the file in one step
+                continue;
+            }
+            BackupFiles::removeQuietly(live);
+            if (BackupFiles::exists(live))
+                throw makeError(QStringLiteral("“%1” could not be removed.").arg(live));
+            if (copies.contains(item))
+                BackupFiles::rename(copies.value(item), live);
+        }
+    } catch (const BackupError&) {
+        for (const QString& copy : std::as_const(copies))
+            BackupFiles::removeQuietly(copy);
+        return false;
+    }
+    BackupFiles::removeQuietly(recordPath);
+    if (snapshotName)
+        *snapshotName = name;
+    return true;
 }
 
 // ---- off the main thread

@@ -84,6 +84,13 @@ public:
     // renamed in. On any failure the live data and the staged folder stay as they were. Never
     // fails towards its caller.
     static void applyPendingRestoreIfNeeded();
+    // A swap leaves a record until the store it put in place has opened. The launch calls
+    // acceptRestoredStore() once the store is open; when it won't open, revertRestoredStore()
+    // puts the items the swap replaced back from the "pre-restore" snapshot the staging took and
+    // returns true (with that snapshot's folder name). It returns false and changes nothing when
+    // no swap awaits, the snapshot is gone, or the data can't be put back.
+    static void acceptRestoredStore();
+    static bool revertRestoredStore(QString* snapshotName = nullptr);
 
     // ---- Off the main thread
 

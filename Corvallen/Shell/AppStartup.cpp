@@ -6,6 +6,8 @@
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Platform/ModelContainer.h"
 
+#include <QCoreApplication>
+
 namespace AppStartup {
 
 QString storeFailurePrefix() { return QStringLiteral("Failed to create ModelContainer: "); }
@@ -30,10 +32,30 @@ std::unique_ptr<ModelContainer::PendingOpen> beginOpenStore()
     return ModelContainer::beginOpen(StoreLocation::storeURL(), corvallenSchema());
 }
 
+namespace {
+QString g_restoreNotice;
+}
+
+QString restoreNotice() { return g_restoreNotice; }
+
 std::unique_ptr<ModelContainer> finishOpenStore(std::unique_ptr<ModelContainer::PendingOpen> pending, QString* error)
 {
     QString why;
     std::unique_ptr<ModelContainer> container = ModelContainer::finishOpen(std::move(pending), &why);
+    // A restore never stops the program: a store that a restore put in place and that won't
+    // open gives way to the data from before the restore.
+    QString snapshot;
+    if (!container && BackupBundle::revertRestoredStore(&snapshot)) {
+        g_restoreNotice = QCoreApplication::translate("AppStartup",
+                                                      "The restore from the older full backup was undone: its data store couldn't be "
+                                                      "opened (%1). Corvallen started with your data as it was before the restore "
+                                                      "(kept in the “%2” snapshot in the “backups” folder).")
+                              .arg(why.isEmpty() ? QStringLiteral("unknown error") : why, snapshot);
+        why.clear();
+        container = ModelContainer::open(StoreLocation::storeURL(), corvallenSchema(), &why);
+    }
+    if (container)
+        BackupBundle::acceptRestoredStore();
     if (!container) {
         if (error)
             *error = storeFailurePrefix() + (why.isEmpty() ? QStringLiteral("unknown error") : why);

@@ -29,4 +29,8 @@ std::unique_ptr<ModelContainer> openStore(QString* error);
 std::unique_ptr<ModelContainer::PendingOpen> beginOpenStore();
 std::unique_ptr<ModelContainer> finishOpenStore(std::unique_ptr<ModelContainer::PendingOpen> pending, QString* error);
 
+// What the user must be told once the window is up about this launch's start-up, or "": set
+// when a restore put in place at this launch had to be undone because its store won't open.
+QString restoreNotice();
+
 }  // namespace AppStartup

@@ -68,7 +68,6 @@ TEST_F(StagedRestore, StagesFromTheStoresFolderAndSwapsAtTheNextLaunch)
                                       {QStringLiteral("old/captures/elsewhere.png"), "not beside the store"}});
     EXPECT_TRUE(BackupBundle::inspect(archive).isLegacy);
     const QStringList live = describeStore(context());
-    const auto liveFolders = folderContents(data());
 
     BackupBundle::stageLegacyRestore(archive);
 
@@ -96,10 +95,39 @@ TEST_F(StagedRestore, StagesFromTheStoresFolderAndSwapsAtTheNextLaunch)
     EXPECT_EQ(folderContents(data(QStringLiteral("documents"))), (QMap<QString, QByteArray>{{QStringLiteral("only.pdf"), "staged document"}}));
     EXPECT_EQ(folderContents(data(QStringLiteral("captures"))), captures);
     EXPECT_EQ(folderContents(data(QStringLiteral("components"))), components);
-    EXPECT_TRUE(dataFolderLeftovers(data()).isEmpty()) << dataFolderLeftovers(data()).join(u' ').toStdString();
+    // Until the store has opened, the swap keeps the record of what it replaced.
+    EXPECT_EQ(dataFolderLeftovers(data()), QStringList{QStringLiteral("restore-swap.json")});
     reopenStore();
+    BackupBundle::acceptRestoredStore();
+    EXPECT_TRUE(dataFolderLeftovers(data()).isEmpty()) << dataFolderLeftovers(data()).join(u' ').toStdString();
     EXPECT_EQ(componentNames(), QStringList{QStringLiteral("Legacy part")});
-    (void)liveFolders;
+}
+
+TEST_F(StagedRestore, ASwappedInStoreIsTakenBackFromThePreRestoreSnapshot)
+{
+    populate(context(), data());
+    const QStringList live = describeStore(context());
+    QMap<QString, QMap<QString, QByteArray>> folders;
+    for (const QString& n : BackupData::dataFolderNames())
+        folders.insert(n, folderContents(data(n)));
+    BackupBundle::stageLegacyRestore(zipFiles({{QStringLiteral("Corvallen.store"), readBytes(legacyStore(QStringLiteral("Staged")))},
+                                               {QStringLiteral("documents/only.pdf"), "staged document"},
+                                               {QStringLiteral("captures/new.png"), "staged capture"}}));
+    closeStore();
+    EXPECT_FALSE(BackupBundle::revertRestoredStore());  // nothing swapped yet
+    BackupBundle::applyPendingRestoreIfNeeded();
+    ASSERT_EQ(readBytes(data(QStringLiteral("captures/new.png"))), QByteArray("staged capture"));
+
+    QString snapshot;
+    ASSERT_TRUE(BackupBundle::revertRestoredStore(&snapshot));
+    EXPECT_TRUE(snapshot.startsWith(QStringLiteral("pre-restore-"))) << snapshot.toStdString();
+    for (const QString& n : BackupData::dataFolderNames())
+        EXPECT_EQ(folderContents(data(n)), folders.value(n)) << n.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(data(QStringLiteral("Corvallen.store-wal"))));
+    EXPECT_TRUE(dataFolderLeftovers(data()).isEmpty()) << dataFolderLeftovers(data()).join(u' ').toStdString();
+    EXPECT_FALSE(BackupBundle::revertRestoredStore());  // once only
+    reopenStore();
+    EXPECT_EQ(describeStore(context()), live);
 }
 
 TEST_F(StagedRestore, AStoreWithoutCompanionsDropsTheLiveOnesAndKeepsTheFolders)
@@ -218,6 +246,7 @@ TEST_F(StagedRestore, ASwapThatFailsMidwayLeavesLiveDataAndStagingAsTheyWere)
     // With room again, the next launch completes the swap.
     BackupBundle::applyPendingRestoreIfNeeded();
     reopenStore();
+    BackupBundle::acceptRestoredStore();
     EXPECT_EQ(componentNames(), QStringList{QStringLiteral("Staged")});
     EXPECT_EQ(readBytes(data(QStringLiteral("captures/big.png"))), noise(400000, 9));
     EXPECT_TRUE(dataFolderLeftovers(data()).isEmpty()) << dataFolderLeftovers(data()).join(u' ').toStdString();

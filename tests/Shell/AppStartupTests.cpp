@@ -1,3 +1,5 @@
+#include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/Schema.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Shell/AppStartup.h"
@@ -14,6 +16,8 @@
 
 #include <csignal>
 
+#include <sqlite3.h>
+
 namespace {
 
 QString executable() { return QCoreApplication::applicationDirPath() + QStringLiteral("/../corvallen"); }
@@ -24,6 +28,7 @@ struct Launch {
     QString root = corvallen::test::freshFolder(QStringLiteral("launch"));
     QString dataFolder() const { return root + QStringLiteral("/data/Corvallen"); }
     QProcess process;
+    bool quitAfterFirstPaint = false;
 
     Launch() = default;
     // Another launch of the same user on the same folders.
@@ -41,6 +46,8 @@ struct Launch {
         QDir().mkpath(runtime);
         QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        if (quitAfterFirstPaint)
+            env.insert(QStringLiteral("CORVALLEN_QUIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
         process.setProcessEnvironment(env);
         process.start(executable(), {});
     }
@@ -117,6 +124,64 @@ TEST(AppStartup, AStoreThatWontOpenStopsWithTheMessageAndKeepsASnapshot)
     const QStringList snapshots = QDir(launch.dataFolder() + QStringLiteral("/backups")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     ASSERT_EQ(snapshots.size(), 1);
     EXPECT_TRUE(QFileInfo::exists(launch.dataFolder() + QStringLiteral("/backups/") + snapshots.first() + QStringLiteral("/Corvallen.store")));
+}
+
+// A whole-store restore whose store can't be opened once it is in place (here: a store of
+// another layout, put in place as a staging of an earlier version would have left it) is undone
+// at that launch: the program starts on the data of the "pre-restore" snapshot and says so.
+TEST(AppStartup, ARestoredStoreThatWontOpenIsUndoneAndTheProgramStarts)
+{
+    ASSERT_TRUE(QFileInfo(executable()).isExecutable());
+    Launch launch;
+    launch.quitAfterFirstPaint = true;
+    const QString data = launch.dataFolder();
+    const QString snapshot = data + QStringLiteral("/backups/pre-restore-20250101-120000");
+    QDir().mkpath(snapshot);
+    {
+        QString error;
+        auto store = ModelContainer::open(data + QStringLiteral("/Corvallen.store"), corvallenSchema(), &error);
+        ASSERT_TRUE(store) << error.toStdString();
+        store->mainContext().insert(new Component(QStringLiteral("Kept part")));
+        ASSERT_TRUE(store->mainContext().save());
+        ASSERT_TRUE(store->copyTo(snapshot + QStringLiteral("/Corvallen.store")));
+    }
+    auto write = [](const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    write(data + QStringLiteral("/captures/old.png"), "old");
+    write(snapshot + QStringLiteral("/captures/old.png"), "old");
+    const QString staged = data + QStringLiteral("/pending-restore/Corvallen.store");
+    QDir().mkpath(QFileInfo(staged).absolutePath());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(staged).constData(), &db), SQLITE_OK);
+    sqlite3_exec(db, "CREATE TABLE Capture (pk INTEGER PRIMARY KEY, note TEXT); PRAGMA user_version = 1", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    write(data + QStringLiteral("/pending-restore/captures/new.png"), "new");
+
+    launch.process.setProcessChannelMode(QProcess::SeparateChannels);
+    launch.start();
+    ASSERT_TRUE(launch.process.waitForStarted(30000));
+    QByteArray out;
+    ASSERT_TRUE(launch.waitFor([&] {
+        out += launch.process.readAllStandardOutput();
+        return out.contains("first-paint");
+    })) << launch.process.readAllStandardError().toStdString();
+    ASSERT_TRUE(launch.process.waitForFinished(60000));
+    EXPECT_EQ(launch.process.exitCode(), 0);
+    EXPECT_TRUE(launch.process.readAllStandardError().contains("The restore from the older full backup was undone"));
+
+    QString error;
+    auto store = ModelContainer::open(data + QStringLiteral("/Corvallen.store"), corvallenSchema(), &error);
+    ASSERT_TRUE(store) << error.toStdString();
+    const QList<Component*> parts = store->mainContext().fetch<Component>();
+    ASSERT_EQ(parts.size(), 1);
+    EXPECT_EQ(parts.first()->name(), QStringLiteral("Kept part"));
+    EXPECT_EQ(QDir(data + QStringLiteral("/captures")).entryList(QDir::Files), QStringList{QStringLiteral("old.png")});
+    EXPECT_FALSE(QFileInfo::exists(data + QStringLiteral("/pending-restore")));
+    EXPECT_FALSE(QFileInfo::exists(data + QStringLiteral("/restore-swap.json")));
 }
 
 TEST(AppStartup, OpenStoreReportsTheFixedPrefix)
