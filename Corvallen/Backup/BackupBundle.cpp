@@ -744,7 +744,7 @@ void relaunchAtExit()
 
 }  // namespace
 
-void BackupBundle::relaunchAfterQuit()
+void BackupBundle::requestRelaunchAtExit()
 {
     g_program = QFile::encodeName(QCoreApplication::applicationFilePath());
     g_arguments.clear();
@@ -753,9 +753,9 @@ void BackupBundle::relaunchAfterQuit()
         g_arguments << QFile::encodeName(args[i]);
     std::call_once(g_atExit, [] { std::atexit(relaunchAtExit); });
     g_relaunch = true;
-    if (QCoreApplication::instance())
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
 }
+
+void BackupBundle::cancelRelaunch() { g_relaunch = false; }
 
 bool BackupBundle::relaunchRequested() { return g_relaunch; }
 

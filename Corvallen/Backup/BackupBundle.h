@@ -110,10 +110,12 @@ public:
 
     // ---- Relaunch after staging
 
-    // Asks the application to quit and to start a new instance of the same executable (same
-    // arguments) once this process has closed its store: the new instance is started when the
-    // process exits, or earlier by startRequestedRelaunch().
-    static void relaunchAfterQuit();
+    // Has a new instance of the same executable (same arguments) started once this process has
+    // closed its store: when the process exits, or earlier by startRequestedRelaunch(). Ending
+    // the application is the caller's part; cancelRelaunch() takes the request back when the
+    // application stays.
+    static void requestRelaunchAtExit();
+    static void cancelRelaunch();
     static bool relaunchRequested();
     // For the end of main(), after the store has been closed: starts the requested new instance
     // now. Returns true when one was started.

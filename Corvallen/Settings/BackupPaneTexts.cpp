@@ -53,12 +53,4 @@ QString manifestOriginText(const BackupManifest& manifest)
     return text;
 }
 
-QString restoredText(const RestoreSummary& summary, bool settingsRestored)
-{
-    QString text = summary.description();
-    if (settingsRestored)
-        text += QCoreApplication::translate("BackupSettings", " Language changes apply on next launch.");
-    return text;
-}
-
 }  // namespace BackupPaneTexts

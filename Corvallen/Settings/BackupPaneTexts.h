@@ -6,8 +6,8 @@
 #include <QDateTime>
 #include <QString>
 
-// The texts of the Storage pane that are made from data: the suggested archive name, the two
-// lines about an archive in the restore sheet, and the restore outcome.
+// The texts of the Storage pane that are made from data: the suggested archive name and the two
+// lines about an archive in the restore sheet.
 namespace BackupPaneTexts {
 
 // "Corvallen-backup-<yyyyMMdd-HHmmss>.zip" for a local time.
@@ -16,7 +16,5 @@ QString suggestedFileName(const QDateTime& localTime);
 QString manifestSummaryText(const BackupManifest& manifest);
 // "Exported with Corvallen 1.0 (build 7, beta) on Linux 6.1".
 QString manifestOriginText(const BackupManifest& manifest);
-// The status after a selective restore.
-QString restoredText(const RestoreSummary& summary, bool settingsRestored);
 
 }  // namespace BackupPaneTexts

@@ -34,6 +34,12 @@ void WindowRouter::setPresenters(Presenter show, Presenter raise)
 
 void WindowRouter::registerGroup(const QString& id, Factory factory) { m_groups.insert(id, std::move(factory)); }
 
+void WindowRouter::registerSingle(const QString& id, Factory factory)
+{
+    m_single.insert(id);
+    registerGroup(id, std::move(factory));
+}
+
 void WindowRouter::track(const QString& id, QObject* window)
 {
     auto& list = m_open[id];
@@ -49,6 +55,8 @@ QObject* WindowRouter::open(const QString& id)
     const auto it = m_groups.constFind(id);
     if (it == m_groups.constEnd() || !*it)
         return nullptr;
+    if (m_single.contains(id))
+        return openKeyed(id, QString(), *it);
     QObject* window = (*it)();
     if (!window)
         return nullptr;

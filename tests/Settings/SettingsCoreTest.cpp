@@ -68,15 +68,10 @@ TEST(BackupPaneTextsTest, ManifestLinesListWhatTheArchiveHolds)
     EXPECT_EQ(BackupPaneTexts::manifestOriginText(m), QStringLiteral("Exported with Corvallen CLI 1.2 (beta) on Linux 6.1"));
 }
 
-TEST(BackupPaneTextsTest, SuggestedNameAndRestoreOutcome)
+TEST(BackupPaneTextsTest, SuggestedName)
 {
     EXPECT_EQ(BackupPaneTexts::suggestedFileName(QDateTime(QDate(2025, 3, 1), QTime(9, 5, 7))),
               QStringLiteral("Corvallen-backup-20250301-090507.zip"));
-    RestoreSummary summary;
-    summary.projects = 2;
-    summary.settings = true;
-    EXPECT_EQ(BackupPaneTexts::restoredText(summary, false), summary.description());
-    EXPECT_EQ(BackupPaneTexts::restoredText(summary, true), summary.description() + QStringLiteral(" Language changes apply on next launch."));
 }
 
 }  // namespace

@@ -1,26 +1,21 @@
 #include "Corvallen/Settings/Views/BackupSettings.h"
 #include "Corvallen/Platform/Views/LiteralText.h"
 
-#include "Corvallen/Backup/BackupError.h"
 #include "Corvallen/Settings/BackupPaneTexts.h"
 #include "Corvallen/Settings/Views/SettingsStyle.h"
 #include "Corvallen/Shell/AppInfo.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDialog>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QPromise>
 #include <QPushButton>
-#include <QThreadPool>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -39,31 +34,6 @@ const Flag kFlags[] = {
     {&BackupSelection::files, QT_TRANSLATE_NOOP("BackupSettings", "Files")},
     {&BackupSelection::settings, QT_TRANSLATE_NOOP("BackupSettings", "Settings")},
 };
-
-QString describe(const std::exception_ptr& failure)
-{
-    try {
-        std::rethrow_exception(failure);
-    } catch (const BackupError& e) {
-        return e.localizedDescription();
-    } catch (const std::exception& e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        return QCoreApplication::translate("BackupSettings", "Unknown error");
-    }
-}
-
-// The failure a finished future holds, if any.
-template <class T>
-std::optional<QString> failureOf(QFuture<T> future)
-{
-    try {
-        future.waitForFinished();
-    } catch (...) {
-        return describe(std::current_exception());
-    }
-    return std::nullopt;
-}
 
 QString defaultDestination(QWidget* parent, const QString& suggested)
 {
@@ -118,8 +88,11 @@ QPushButton* linkStyleButton(const QString& text, QWidget* parent)
 
 }  // namespace
 
+BackupSettings::BackupSettings(ModelContext& context, QWidget* parent) : BackupSettings(context, Hooks(), parent) {}
+
 BackupSettings::BackupSettings(ModelContext& context, Hooks hooks, QWidget* parent)
-    : QWidget(parent), m_context(context), m_hooks(std::move(hooks))
+    : QWidget(parent), m_context(context), m_hooks(std::move(hooks)),
+      m_controller(m_hooks.controller ? m_hooks.controller : &BackupController::shared())
 {
     setObjectName(QStringLiteral("BackupSettings"));
     if (!m_hooks.chooseDestination)
@@ -128,8 +101,6 @@ BackupSettings::BackupSettings(ModelContext& context, Hooks hooks, QWidget* pare
         m_hooks.chooseArchive = defaultArchive;
     if (!m_hooks.confirmLegacyRestore)
         m_hooks.confirmLegacyRestore = defaultConfirm;
-    if (!m_hooks.relaunch)
-        m_hooks.relaunch = [] { BackupBundle::relaunchAfterQuit(); };
 
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(12);
@@ -189,6 +160,14 @@ BackupSettings::BackupSettings(ModelContext& context, Hooks hooks, QWidget* pare
     layout->addWidget(cloud);
     layout->addStretch(1);
     showSelection();
+
+    connect(m_controller, &BackupController::changed, this, &BackupSettings::showController);
+    // Asked from an event of its own, never from inside the controller's notification.
+    connect(m_controller, &BackupController::choiceReady, this, &BackupSettings::presentChoice, Qt::QueuedConnection);
+    showController();
+    // An archive inspected while no pane was open is asked about once this pane is up.
+    if (m_controller->pendingChoice())
+        QMetaObject::invokeMethod(this, &BackupSettings::presentChoice, Qt::QueuedConnection);
 }
 
 BackupSettings::~BackupSettings() = default;
@@ -229,9 +208,11 @@ void BackupSettings::showSelection()
         const QSignalBlocker block(m_toggles[i]);
         m_toggles[i]->setChecked(m_selection.*(kFlags[i].member));
     }
-    m_exportButton->setEnabled(!m_working && !m_selection.isEmpty());
-    m_restoreButton->setEnabled(!m_working);
+    m_exportButton->setEnabled(!isWorking() && !m_selection.isEmpty());
+    m_restoreButton->setEnabled(!isWorking());
 }
+
+bool BackupSettings::isWorking() const { return m_controller->isWorking(); }
 
 void BackupSettings::setStatus(const QString& status)
 {
@@ -240,30 +221,26 @@ void BackupSettings::setStatus(const QString& status)
     m_statusLabel->setVisible(!status.isEmpty());
 }
 
-void BackupSettings::setWorking(bool working, bool determinate)
+void BackupSettings::showController()
 {
-    m_working = working;
-    m_progress->setRange(0, determinate ? 1000 : 0);
-    m_progress->setValue(0);
+    const bool working = m_controller->isWorking();
+    const double progress = m_controller->progress();
+    m_progress->setRange(0, progress < 0 ? 0 : 1000);
+    if (progress >= 0)
+        m_progress->setValue(int(progress * 1000));
     m_progress->setVisible(working);
+    // The running job's status, or an outcome no pane has shown yet; an inspection has none
+    // and leaves the pane's line as it is.
+    if (!m_controller->status().isEmpty() && (working || !m_controller->isOutcomeShown()))
+        setStatus(m_controller->status());
+    if (!working)
+        m_controller->markOutcomeShown();
     showSelection();
-}
-
-template <class T>
-void BackupSettings::watch(const QFuture<T>& future, std::function<void(QFuture<T>)> done)
-{
-    auto* watcher = new QFutureWatcher<T>(this);
-    connect(watcher, &QFutureWatcherBase::progressValueChanged, m_progress, &QProgressBar::setValue);
-    connect(watcher, &QFutureWatcherBase::finished, this, [watcher, done] {
-        watcher->deleteLater();
-        done(watcher->future());
-    });
-    watcher->setFuture(future);
 }
 
 void BackupSettings::exportBackup()
 {
-    if (m_working)
+    if (isWorking())
         return;
     if (m_selection.isEmpty()) {
         setStatus(tr("Pick at least one type to export."));
@@ -273,65 +250,34 @@ void BackupSettings::exportBackup()
         m_hooks.chooseDestination(this, BackupPaneTexts::suggestedFileName(QDateTime::currentDateTime()));
     if (destination.isEmpty())
         return;
-    setWorking(true);
-    setStatus(tr("Exporting\u2026"));
-    // The records are read from the store here, on the main thread; copying, zipping and moving
-    // the archive into place run in the thread pool.
-    const QFuture<QString> future =
-        BackupBundle::exportArchiveAsync(m_selection, m_context, AppInfo::version(), AppInfo::build(), destination);
-    watch<QString>(future, [this](QFuture<QString> f) {
-        const std::optional<QString> failure = failureOf(f);
-        setWorking(false);
-        if (failure)
-            setStatus(tr("Export failed: %1").arg(*failure));
-        else
-            setStatus(tr("Saved %1").arg(QFileInfo(f.result()).fileName()));
-    });
+    m_controller->exportBackup(m_context, m_selection, destination, AppInfo::version(), AppInfo::build());
 }
 
 void BackupSettings::chooseRestoreArchive()
 {
-    if (m_working)
+    if (isWorking())
         return;
     const QString archive = m_hooks.chooseArchive(this);
     if (archive.isEmpty())
         return;
-    // Reading the archive's directory can take a while on a slow drive.
-    setWorking(true, false);
-    auto promise = std::make_shared<QPromise<BackupBundle::Info>>();
-    promise->start();
-    const QFuture<BackupBundle::Info> future = promise->future();
-    QThreadPool::globalInstance()->start([promise, archive] {
-        try {
-            promise->addResult(BackupBundle::inspect(archive));
-        } catch (...) {
-            promise->setException(std::current_exception());
-        }
-        promise->finish();
-    });
-    watch<BackupBundle::Info>(future, [this, archive](QFuture<BackupBundle::Info> f) {
-        setWorking(false);
-        if (const std::optional<QString> failure = failureOf(f)) {
-            setStatus(tr("Couldn't read that backup: %1").arg(*failure));
-            return;
-        }
-        inspected(archive, f.result());
-    });
+    m_controller->inspect(archive);
 }
 
-void BackupSettings::inspected(const QString& archive, const BackupBundle::Info& info)
+void BackupSettings::presentChoice()
 {
-    if (info.isLegacy) {
-        m_restoreURL = archive;
+    if (isWorking() || m_sheet)
+        return;
+    std::optional<BackupController::Choice> choice = m_controller->takePendingChoice();
+    if (!choice)
+        return;
+    if (choice->info.isLegacy) {
         if (m_hooks.confirmLegacyRestore(this))
-            confirmLegacyRestore();
-        else
-            m_restoreURL.reset();
+            m_controller->stageLegacyRestore(choice->archive);
         return;
     }
-    m_restoreArchive = archive;
-    m_restoreInfo = info;
-    m_restoreSelection = info.manifest ? info.manifest->availableSelection() : BackupSelection::all();
+    m_restoreArchive = choice->archive;
+    m_restoreInfo = choice->info;
+    m_restoreSelection = choice->info.manifest ? choice->info.manifest->availableSelection() : BackupSelection::all();
     openRestoreSheet();
 }
 
@@ -426,34 +372,5 @@ void BackupSettings::restoreSelected()
     closeRestoreSheet();
     if (selection.isEmpty())
         return;
-    setWorking(true);
-    setStatus(tr("Restoring\u2026"));
-    const QFuture<RestoreSummary> future = BackupBundle::restoreAsync(archive, selection, m_context);
-    watch<RestoreSummary>(future, [this, selection](QFuture<RestoreSummary> f) {
-        const std::optional<QString> failure = failureOf(f);
-        setWorking(false);
-        if (failure)
-            setStatus(tr("Restore failed: %1").arg(*failure));
-        else
-            setStatus(BackupPaneTexts::restoredText(f.result(), selection.settings));
-    });
-}
-
-void BackupSettings::confirmLegacyRestore()
-{
-    if (!m_restoreURL)
-        return;
-    const QString archive = *m_restoreURL;
-    m_restoreURL.reset();
-    setWorking(true);
-    setStatus(tr("Restoring\u2026"));
-    watch<void>(BackupBundle::stageLegacyRestoreAsync(archive), [this](QFuture<void> f) {
-        if (const std::optional<QString> failure = failureOf(f)) {
-            setWorking(false);
-            setStatus(tr("Restore failed: %1").arg(*failure));
-            return;
-        }
-        // The pane stays busy until the application quits; the new instance finishes the swap.
-        m_hooks.relaunch();
-    });
+    m_controller->restore(m_context, archive, selection);
 }

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "Corvallen/Backup/BackupBundle.h"
+#include "Corvallen/Backup/BackupController.h"
 #include "Corvallen/Backup/BackupSelection.h"
 
-#include <QFuture>
-#include <QFutureWatcher>
 #include <QDialog>
 #include <QPointer>
 #include <QString>
@@ -21,9 +20,10 @@ class QPushButton;
 
 // The Storage pane: exports a ZIP backup of the chosen data types, and restores one, either
 // selectively (an archive with a manifest, through the restore sheet) or, for an older
-// whole-store archive, staged for the next launch followed by a relaunch. The long work runs in
-// the thread pool through the backup engine's asynchronous entry points, with its progress shown.
-// Nothing the pane holds outlives it.
+// whole-store archive, staged for the next launch followed by a relaunch. The pane only asks
+// the user and shows: the work itself, its progress and its outcome belong to the application's
+// BackupController, so they outlast the pane, and a pane opened during the work shows it.
+// The export toggles and the pane's own messages start afresh with every pane.
 class BackupSettings : public QWidget {
     Q_OBJECT
 public:
@@ -35,11 +35,12 @@ public:
         std::function<QString(QWidget* parent)> chooseArchive;
         // Whether to restore an older full backup (which relaunches the application).
         std::function<bool(QWidget* parent)> confirmLegacyRestore;
-        // Starts a new instance and quits this one.
-        std::function<void()> relaunch;
+        // The controller that does the work; the application's when null.
+        BackupController* controller = nullptr;
     };
 
-    explicit BackupSettings(ModelContext& context, Hooks hooks = {}, QWidget* parent = nullptr);
+    explicit BackupSettings(ModelContext& context, QWidget* parent = nullptr);
+    BackupSettings(ModelContext& context, Hooks hooks, QWidget* parent = nullptr);
     ~BackupSettings() override;
 
     // The actions of the pane's buttons.
@@ -49,7 +50,8 @@ public:
     BackupSelection selection() const { return m_selection; }
     void setSelection(const BackupSelection& selection);
     QString status() const { return m_status; }
-    bool isWorking() const { return m_working; }
+    bool isWorking() const;
+    BackupController& controller() const { return *m_controller; }
 
     QPushButton* exportButton() const { return m_exportButton; }
     QPushButton* restoreButton() const { return m_restoreButton; }
@@ -64,21 +66,17 @@ private:
     void buildSelectionToggles(QWidget* parent, class QVBoxLayout* layout);
     void showSelection();
     void setStatus(const QString& status);
-    void setWorking(bool working, bool determinate = true);
-    void inspected(const QString& archive, const BackupBundle::Info& info);
+    void showController();
+    void presentChoice();
     void openRestoreSheet();
     void closeRestoreSheet();
     void restoreSelected();
-    void confirmLegacyRestore();
-    template <class T>
-    void watch(const QFuture<T>& future, std::function<void(QFuture<T>)> done);
 
     ModelContext& m_context;
     Hooks m_hooks;
+    BackupController* m_controller;
     BackupSelection m_selection = BackupSelection::all();
     QString m_status;
-    bool m_working = false;
-    std::optional<QString> m_restoreURL;
     std::optional<QString> m_restoreArchive;
     std::optional<BackupBundle::Info> m_restoreInfo;
     BackupSelection m_restoreSelection = BackupSelection::all();

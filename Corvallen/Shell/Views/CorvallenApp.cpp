@@ -1,5 +1,6 @@
 #include "Corvallen/Shell/Views/CorvallenApp.h"
 
+#include "Corvallen/Backup/BackupController.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/Views/DestructiveQuestions.h"
@@ -13,7 +14,7 @@
 #include "Corvallen/Sync/AppModel.h"
 
 #include <QApplication>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -64,6 +65,7 @@ CorvallenApp::CorvallenApp(std::unique_ptr<ModelContainer> container, QObject* p
     m_router->makeCurrent();
     m_model = std::make_unique<AppModel>(m_container->mainContext());
     registerWindows();
+    BackupController::shared().setQuitForRelaunch([this] { return quitForRelaunch(); });
     m_mainWindow = new MainWindow(m_container->mainContext(), *m_model, m_router.get());
     m_mainWindow->setAttribute(Qt::WA_DeleteOnClose, false);
     connect(m_mainWindow, &MainWindow::firstPainted, this, &CorvallenApp::finishLaunch);
@@ -79,6 +81,7 @@ CorvallenApp::CorvallenApp(std::unique_ptr<ModelContainer> container, QObject* p
 
 CorvallenApp::~CorvallenApp()
 {
+    BackupController::shared().setQuitForRelaunch({});
     // Windows go before the model and the store they show.
     for (const QString& id : {QStringLiteral("settings"), QStringLiteral("welcome"), QStringLiteral("help"),
                               QStringLiteral("changelog"), QStringLiteral("capture-viewer"), QStringLiteral("doc-viewer")})
@@ -128,7 +131,7 @@ void CorvallenApp::registerWindows()
             }
         });
     ModelContext& context = m_container->mainContext();
-    m_router->registerGroup(QStringLiteral("settings"), [this, &context]() -> QObject* {
+    m_router->registerSingle(QStringLiteral("settings"), [this, &context]() -> QObject* {
         QWidget* content = ShellPages::settingsContent(context, m_updater);
         QWidget* w = auxiliaryWindow(QStringLiteral("SettingsWindow"), tr("Settings"), content, QSize(680, 460));
         w->setMinimumSize(content->minimumSizeHint());
@@ -163,12 +166,24 @@ void CorvallenApp::registerWindows()
     m_router->registerGroup(QStringLiteral("help"), []() -> QObject* {
         return auxiliaryWindow(QStringLiteral("HelpWindow"), tr("Corvallen Help"), ShellPages::helpContent(), QSize(820, 560));
     });
-    m_router->registerGroup(QStringLiteral("changelog"), []() -> QObject* {
+    m_router->registerSingle(QStringLiteral("changelog"), []() -> QObject* {
         return auxiliaryWindow(QStringLiteral("ChangelogWindow"), tr("Release Notes"), ShellPages::changelogContent(), QSize(620, 560));
     });
 }
 
 QWidget* CorvallenApp::openWindow(const QString& id) { return qobject_cast<QWidget*>(m_router->open(id)); }
+
+bool CorvallenApp::quitForRelaunch()
+{
+    // The windows that may want to keep the user's work (a document with unsaved markup) are
+    // asked first; if one stays open, the main and Settings windows stay as they are and say why.
+    const QList<QObject*> settings = m_router->windows(QStringLiteral("settings"));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != m_mainWindow && !settings.contains(w) && w->isVisible() && !w->close())
+            return false;
+    QCoreApplication::quit();
+    return true;
+}
 
 QWidget* CorvallenApp::openCaptureViewer(const QString& fileName)
 {

@@ -41,7 +41,8 @@ public:
     // A later launch asked for this copy: the main window comes forward, restored if minimised.
     void bringForward();
 
-    // A window by identifier; a new one for each request.
+    // A window by identifier: a new one for each request, except the Settings and release-notes
+    // windows, of which the open one comes to the front.
     QWidget* openWindow(const QString& id);
     // One window per capture file name; an open one comes to the front. Pages below the shell
     // reach the same through WindowRouter::current()->openKeyed("capture-viewer", fileName) and
@@ -49,6 +50,11 @@ public:
     QWidget* openCaptureViewer(const QString& fileName);
     // One window per target; an open one comes to the front.
     QWidget* openDocumentViewer(const DocViewerTarget& target);
+
+    // Ends the application for the relaunch after a staged restore: every window but the main
+    // and Settings windows is closed first, and if one refuses (its question about unsaved work
+    // was cancelled) nothing quits and this returns false.
+    bool quitForRelaunch();
 
 Q_SIGNALS:
     // The main window is on screen and the deferred start-up work has run.

@@ -72,10 +72,15 @@ protected:
             ++confirmations;
             return confirmLegacy;
         };
-        hooks.relaunch = [this] { ++relaunches; };
+        hooks.controller = &controller;
+        controller.setQuitForRelaunch([this] {
+            ++relaunches;
+            return true;
+        });
     }
     void TearDown() override
     {
+        BackupBundle::cancelRelaunch();  // never start another test process at exit
         container.reset();
         QDir(AppPaths::dataFolder()).removeRecursively();
     }
@@ -83,6 +88,7 @@ protected:
     bool finished(BackupSettings& pane) { return waitUntil([&] { return !pane.isWorking(); }); }
 
     std::unique_ptr<ModelContainer> container;
+    BackupController controller;
     BackupSettings::Hooks hooks;
     QString destination;
     QString suggestedName;
@@ -249,6 +255,70 @@ TEST_F(StoragePane, AnOlderFullBackupIsStagedAndRelaunchesOnlyWhenConfirmed)
     EXPECT_TRUE(pane.isWorking());
     EXPECT_EQ(pane.status(), QStringLiteral("Restoring\u2026"));
     EXPECT_EQ(componentNames(context()), QStringList{QStringLiteral("Legacy part")});
+}
+
+// The work belongs to the application: switching panes or closing the Settings window while an
+// export, a restore or a staging runs loses neither its outcome nor the relaunch, and the pane
+// that opens next shows the running work, or the outcome no pane has shown yet, once.
+TEST_F(StoragePane, WorkAndItsOutcomeOutlastThePaneAndTheWindow)
+{
+    context().insert(new Component(QStringLiteral("Kept part")));
+    ASSERT_TRUE(context().save());
+    SettingsStore settings(freshFolder() + QStringLiteral("/settings.json"));
+    auto view = std::make_unique<SettingsView>(context(), nullptr, settings, BusinessSettings::ImagePicker{}, hooks);
+    auto storage = [&] { return qobject_cast<BackupSettings*>(view->paneWidget()); };
+
+    // Export, with a switch to another pane and back while it runs.
+    view->setPane(SettingsPane::storage);
+    destination = freshFolder(QStringLiteral("saved")) + QStringLiteral("/kept.zip");
+    storage()->exportBackup();
+    ASSERT_TRUE(controller.isWorking());
+    view->setPane(SettingsPane::about);
+    view->setPane(SettingsPane::storage);
+    EXPECT_TRUE(storage()->isWorking());
+    EXPECT_EQ(storage()->status(), QStringLiteral("Exporting…"));
+    EXPECT_FALSE(storage()->exportButton()->isEnabled());
+    view->setPane(SettingsPane::general);
+    ASSERT_TRUE(waitUntil([&] { return !controller.isWorking(); }));
+    view->setPane(SettingsPane::storage);
+    EXPECT_EQ(storage()->status(), QStringLiteral("Saved kept.zip"));
+    view->setPane(SettingsPane::general);
+    view->setPane(SettingsPane::storage);
+    EXPECT_TRUE(storage()->status().isEmpty());  // shown once
+
+    // A selective restore with the window closed in the middle.
+    archive = destination;
+    storage()->chooseRestoreArchive();
+    ASSERT_TRUE(waitUntil([&] { return storage()->restoreSheet() != nullptr; }));
+    storage()->restoreSheet()->findChild<QPushButton*>(QStringLiteral("confirmRestore"))->click();
+    ASSERT_TRUE(controller.isWorking());
+    view.reset();
+    ASSERT_TRUE(waitUntil([&] { return !controller.isWorking(); }));
+    EXPECT_EQ(componentNames(context()), QStringList{QStringLiteral("Kept part")});
+    view = std::make_unique<SettingsView>(context(), nullptr, settings, BusinessSettings::ImagePicker{}, hooks);
+    view->setPane(SettingsPane::storage);
+    EXPECT_TRUE(storage()->status().startsWith(QStringLiteral("Restored 1 components"))) << storage()->status().toStdString();
+
+    // An archive inspected while the window was closed is asked about when the pane next opens;
+    // a staging whose window is closed still relaunches.
+    const QString legacy = freshFolder(QStringLiteral("legacy"));
+    ASSERT_TRUE(container->copyTo(legacy + QStringLiteral("/Corvallen.store")));
+    QProcess zip;
+    zip.setWorkingDirectory(legacy);
+    zip.start(QStringLiteral("zip"), {QStringLiteral("-q"), QStringLiteral("old.zip"), QStringLiteral("Corvallen.store")});
+    ASSERT_TRUE(zip.waitForFinished(60000));
+    archive = legacy + QStringLiteral("/old.zip");
+    storage()->chooseRestoreArchive();
+    view.reset();
+    ASSERT_TRUE(waitUntil([&] { return controller.pendingChoice().has_value(); }));
+    confirmLegacy = true;
+    view = std::make_unique<SettingsView>(context(), nullptr, settings, BusinessSettings::ImagePicker{}, hooks);
+    view->setPane(SettingsPane::storage);
+    ASSERT_TRUE(waitUntil([&] { return confirmations == 1; }));
+    EXPECT_EQ(controller.job(), BackupController::Job::staging);
+    view.reset();
+    ASSERT_TRUE(waitUntil([&] { return relaunches == 1; }));
+    EXPECT_TRUE(BackupBundle::hasPendingRestore());
 }
 
 TEST_F(StoragePane, SettingsWindowStartsOnGeneralAndBuildsEachPaneAfresh)

@@ -10,6 +10,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QApplication>
 #include <QPointer>
 #include <QShortcut>
@@ -28,13 +29,23 @@ QString title(QObject* window) { return qobject_cast<QWidget*>(window)->windowTi
 
 }  // namespace
 
-TEST(CorvallenApp, WindowGroupsOpenANewWindowEachTime)
+TEST(CorvallenApp, SettingsAndReleaseNotesAreOneWindowEachOtherGroupsOpenANewOne)
 {
     auto app = makeApp();
     app->mainWindow()->settingsAction()->trigger();
     app->mainWindow()->settingsAction()->trigger();
-    EXPECT_EQ(app->router().windows(QStringLiteral("settings")).size(), 2);
+    ASSERT_EQ(app->router().windows(QStringLiteral("settings")).size(), 1);
     EXPECT_EQ(title(app->router().windows(QStringLiteral("settings")).first()), QStringLiteral("Settings"));
+    EXPECT_EQ(app->openWindow(QStringLiteral("settings")), app->router().windows(QStringLiteral("settings")).first());
+    // Once closed, the next request makes a fresh one.
+    QPointer<QWidget> settings = app->openWindow(QStringLiteral("settings"));
+    settings->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(settings.isNull());
+    EXPECT_TRUE(app->openWindow(QStringLiteral("settings")));
+    EXPECT_EQ(app->router().windows(QStringLiteral("settings")).size(), 1);
+    QWidget* notes = app->openWindow(QStringLiteral("changelog"));
+    EXPECT_EQ(app->openWindow(QStringLiteral("changelog")), notes);
     EXPECT_EQ(app->mainWindow()->settingsAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
     const QList<QKeySequence> help = app->mainWindow()->helpAction()->shortcuts();
     EXPECT_TRUE(help.contains(QKeySequence(Qt::Key_F1)));
@@ -42,7 +53,8 @@ TEST(CorvallenApp, WindowGroupsOpenANewWindowEachTime)
     app->mainWindow()->helpAction()->trigger();
     ASSERT_EQ(app->router().windows(QStringLiteral("help")).size(), 1);
     EXPECT_EQ(title(app->router().windows(QStringLiteral("help")).first()), QStringLiteral("Corvallen Help"));
-    ASSERT_TRUE(app->openWindow(QStringLiteral("changelog")));
+    app->mainWindow()->helpAction()->trigger();
+    EXPECT_EQ(app->router().windows(QStringLiteral("help")).size(), 2);
     EXPECT_EQ(app->openWindow(QStringLiteral("welcome"))->windowTitle(), QStringLiteral("Welcome to Corvallen"));
     // "Check for Updates…" waits for the update controller.
     EXPECT_FALSE(app->mainWindow()->checkForUpdatesAction()->isEnabled());
@@ -125,4 +137,33 @@ TEST(CorvallenApp, WelcomeWindowIsItsContentsWidth)
     QCoreApplication::processEvents();
     EXPECT_EQ(welcome->width(), 520);
     EXPECT_GE(welcome->height(), welcome->minimumSizeHint().height());
+}
+
+// The relaunch after a staged restore asks the other windows first; one that stays open (its
+// question about unsaved work was cancelled) keeps the application, its main and Settings
+// windows as they are.
+TEST(CorvallenApp, TheRelaunchQuitStopsWhenAWindowStaysOpen)
+{
+    class Stubborn : public QWidget {
+    public:
+        bool refuse = true;
+
+    protected:
+        void closeEvent(QCloseEvent* e) override { refuse ? e->ignore() : e->accept(); }
+    };
+    auto app = makeApp();
+    app->show();
+    QWidget* settings = app->openWindow(QStringLiteral("settings"));
+    QPointer<QWidget> help = app->openWindow(QStringLiteral("help"));
+    Stubborn stubborn;
+    stubborn.show();
+    EXPECT_FALSE(app->quitForRelaunch());
+    EXPECT_TRUE(stubborn.isVisible());
+    EXPECT_TRUE(settings->isVisible());
+    EXPECT_TRUE(app->mainWindow()->isVisible());
+
+    stubborn.refuse = false;
+    EXPECT_TRUE(app->quitForRelaunch());
+    EXPECT_FALSE(stubborn.isVisible());
+    EXPECT_TRUE(help.isNull() || !help->isVisible());
 }
