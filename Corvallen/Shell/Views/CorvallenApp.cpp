@@ -181,7 +181,9 @@ bool CorvallenApp::quitForRelaunch()
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != m_mainWindow && !settings.contains(w) && w->isVisible() && !w->close())
             return false;
-    QCoreApplication::quit();
+    // exit(), not quit(): nothing is left to ask, and the main window's question about changes
+    // that can't be saved has no point, as the restore replaces the whole store at the next launch.
+    QCoreApplication::exit(0);
     return true;
 }
 
