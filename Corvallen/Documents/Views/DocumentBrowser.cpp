@@ -198,6 +198,7 @@ DocumentBrowser::DocumentBrowser(ModelContext& context, Project* fileTo, std::fu
     m_list->setDragDropMode(QAbstractItemView::DragOnly);
     m_list->setIconSize(QSize(40, 40));
     m_list->setSpacing(3);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_listStack->addWidget(m_list);
     v->addWidget(m_listStack, 1);
@@ -300,6 +301,8 @@ void DocumentBrowser::rebuildList()
                                                                             : tr("Drag onto a project to attach"));
         if (m_model.selectedIDs.contains(d->persistentModelID()))
             item->setSelected(true);
+        // As wide as the list, whatever the title's length: the text is cut with "…" instead.
+        item->setSizeHint(QSize(1, m_list->sizeHintForIndex(m_list->model()->index(m_list->row(item), 0)).height()));
     }
     m_syncing = false;
     if (visible.isEmpty()) {

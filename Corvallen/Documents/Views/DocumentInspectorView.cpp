@@ -163,6 +163,7 @@ DocumentInspectorView::DocumentInspectorView(Document* document, Project* scopeP
     auto* titleEdit = new QLineEdit(document->title(), details);
     titleEdit->setAlignment(Qt::AlignRight);
     titleEdit->setObjectName(QStringLiteral("titleField"));
+    titleEdit->setCursorPosition(0);  // a long title shows its beginning
     connect(titleEdit, &QLineEdit::textEdited, this, [this](const QString& t) { m_document->setTitle(t); });
     form->addRow(QStringLiteral("Title"), titleEdit);
     auto* file = new QLabel(DocumentInspectorLogic::fileTypeText(document), details);

@@ -23,6 +23,7 @@ ComboField::ComboField(const QString& text, const QStringList& options, QWidget*
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     m_edit = new QLineEdit(text, this);
+    m_edit->setCursorPosition(0);
     m_edit->setFrame(false);
     m_edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_edit->installEventFilter(this);
@@ -65,8 +66,11 @@ QString ComboField::text() const
 
 void ComboField::setText(const QString& text)
 {
-    if (m_edit->text() != text)
+    if (m_edit->text() != text) {
         m_edit->setText(text);
+        if (!m_edit->hasFocus())
+            m_edit->setCursorPosition(0);  // a value longer than the field shows its beginning
+    }
     updateChevron();
     updateSuggestions();
 }

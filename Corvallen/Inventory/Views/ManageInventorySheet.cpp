@@ -43,6 +43,8 @@ ManageInventorySheet::ManageInventorySheet(ModelContext& context, QWidget* paren
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
     resize(760, 540);
+    // Smaller, the pane has no room for a term row (name, parent, usage, delete).
+    setMinimumSize(600, 400);
 
     // Every value a component carries gets its term before the lists are shown.
     TaxonomyTerm::seedFromComponents(context);
@@ -309,6 +311,7 @@ void TermListPane::rebuildRows()
         field->setObjectName(QStringLiteral("draft"));
         field->setProperty("shownName", term->name());
         field->setFrame(false);
+        field->setMinimumWidth(60);
         connect(field, &QLineEdit::returnPressed, this, [this, i] { commitRename(i); });
         l->addWidget(field, 1);
         if (hasParent) {
@@ -344,7 +347,8 @@ void TermListPane::rebuildRows()
             connect(menu.addAction(tr("Delete")), &QAction::triggered, this, [this, term] { requestDelete(term); });
             menu.exec(row->mapToGlobal(pos));
         });
-        item->setSizeHint(row->sizeHint());
+        // As wide as the list: the name field gives way, so nothing is pushed out sideways.
+        item->setSizeHint(QSize(row->minimumSizeHint().width(), row->sizeHint().height()));
         m_list->setItemWidget(item, row);
         if (const auto draft = drafts.constFind(term); draft != drafts.constEnd()) {
             field->setText(draft->text);

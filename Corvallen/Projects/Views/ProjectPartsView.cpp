@@ -1,5 +1,7 @@
 #include "Corvallen/Projects/Views/ProjectPartsView.h"
 
+#include "Corvallen/Platform/Views/ElidedLabel.h"
+
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
@@ -49,11 +51,11 @@ public:
         row->setSpacing(12);
         auto* nameBlock = new QVBoxLayout;
         nameBlock->setSpacing(2);
-        m_name = new QLabel(this);
+        m_name = new ElidedLabel(QString(), this);
         QFont f = m_name->font();
         f.setWeight(QFont::Medium);
         m_name->setFont(f);
-        m_detail = new QLabel(this);
+        m_detail = new ElidedLabel(QString(), this);
         m_detail->setObjectName(QStringLiteral("detail"));
         QFont small = m_detail->font();
         small.setPointSizeF(small.pointSizeF() * 0.85);
@@ -62,8 +64,7 @@ public:
         m_detail->setMinimumHeight(m_detail->fontMetrics().height());
         nameBlock->addWidget(m_name);
         nameBlock->addWidget(m_detail);
-        row->addLayout(nameBlock);
-        row->addStretch(1);
+        row->addLayout(nameBlock, 1);
         row->addSpacing(8);
         m_stepper = new QtyStepper(line->quantity(), this);
         row->addWidget(m_stepper);
@@ -214,6 +215,8 @@ ProjectPartsView::ProjectPartsView(Project* project, ModelContext& context, std:
     m_list->setObjectName(QStringLiteral("partsList"));
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setFrameShape(QFrame::NoFrame);
+    // Rows are as wide as the list; long names and details are cut instead.
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_body->addWidget(empty);
     m_body->addWidget(m_list);
     outer->addWidget(m_body, 1);
@@ -265,7 +268,7 @@ void ProjectPartsView::refresh()
         auto* row = new PartRow(line, m_context, m_reveal, m_list);
         row->refreshRow();
         auto* item = new QListWidgetItem(m_list);
-        item->setSizeHint(row->sizeHint());
+        item->setSizeHint(QSize(row->minimumSizeHint().width(), row->sizeHint().height()));
         m_list->setItemWidget(item, row);
         m_rows.insert(line, row);
     }

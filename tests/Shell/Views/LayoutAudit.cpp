@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -214,6 +215,9 @@ QStringList problems(QWidget* window)
             checkCombo(combo, out);
         else if (auto* area = qobject_cast<QScrollArea*>(w))
             checkScrollArea(area, out);
+        else if (auto* list = qobject_cast<QListView*>(w); list && list->horizontalScrollBar()->maximum() > 0 &&
+                                                          !list->property("scrollsSideways").toBool())
+            out << QStringLiteral("%1: the list scrolls sideways").arg(pathOf(list));
         checkInside(w, window, out);
     }
     return out;
