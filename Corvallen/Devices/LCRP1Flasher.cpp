@@ -43,6 +43,11 @@ FlashError FlashError::unreadableFirmware(const QString& message)
     return FlashError(Kind::unreadableFirmware, tr("Couldn't read the firmware file: ") + message);
 }
 
+FlashError FlashError::disconnected()
+{
+    return FlashError(Kind::disconnected, tr("The device disconnected before acknowledging."));
+}
+
 QByteArray handshakeBytes()
 {
     return QByteArray(reinterpret_cast<const char*>(kHandshake.data()), qsizetype(kHandshake.size()));
@@ -96,7 +101,7 @@ bool flash(const QByteArray& firmware, const QString& port, const ProgressCallba
 
     report(FlashProgress::connecting());
     SerialPort serial(port, baudRate);
-    serial.write(handshakeBytes());
+    serial.write(handshakeBytes(), timing.writeStallMillis);
 
     // The loader switches into receive mode after the handshake; it wants the line dropped and
     // picked up again before the image follows.
@@ -106,7 +111,7 @@ bool flash(const QByteArray& firmware, const QString& port, const ProgressCallba
 
     for (qsizetype offset = 0; offset < length;) {
         const qsizetype count = std::min<qsizetype>(length - offset, blockSize);
-        serial.write(makeBlock(image, offset, count));
+        serial.write(makeBlock(image, offset, count), timing.writeStallMillis);
         offset += blockSize;
         report(FlashProgress::writing(std::min<qsizetype>(offset, length), length));
     }
@@ -115,12 +120,16 @@ bool flash(const QByteArray& firmware, const QString& port, const ProgressCallba
     // data bytes has overwritten its marker, so an empty block has to follow.
     const qsizetype tail = length % blockSize;
     if (tail == 0 || tail > markerOffset)
-        serial.write(makeBlock(image, length, 0));
+        serial.write(makeBlock(image, length, 0), timing.writeStallMillis);
 
     report(FlashProgress::waitingForDevice());
-    const QByteArray reply = serial.read(timing.replyTimeoutSeconds, timing.replyQuietMillis);
+    bool hungUp = false;
+    const QByteArray reply = serial.read(timing.replyTimeoutSeconds, timing.replyQuietMillis, maxReplyBytes, &hungUp);
     const bool acknowledged = isAcknowledgement(reply);
     serial.close();
+    // A reply that made it before the line went is still the device's answer.
+    if (!acknowledged && hungUp)
+        throw FlashError::disconnected();
     return acknowledged;
 }
 

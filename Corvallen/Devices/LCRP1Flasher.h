@@ -26,11 +26,13 @@ constexpr qint64 maxFirmwareSize = 16 * 1024 * 1024;
 
 class FlashError : public UserFacingError {
 public:
-    enum class Kind { emptyFirmware, firmwareTooLarge, unreadableFirmware };
+    enum class Kind { emptyFirmware, firmwareTooLarge, unreadableFirmware, disconnected };
 
     static FlashError emptyFirmware();
     static FlashError firmwareTooLarge();
     static FlashError unreadableFirmware(const QString& message);
+    // The line went away (unplugged, loader reset) while the host waited for the reply.
+    static FlashError disconnected();
 
     Kind kind() const noexcept { return m_kind; }
 
@@ -56,7 +58,13 @@ struct Timing {
     double replyTimeoutSeconds = 20.0;  // longest wait for the acknowledgement
     int replyQuietMillis = 250;         // the reply is over after this much silence
     int reopenDelayMillis = 10;         // port closed between handshake and image
+    // A device that takes no byte for this long has stopped; the flash fails instead of waiting
+    // for ever. Far above the pause of a loader that writes a block into its flash memory.
+    int writeStallMillis = SerialPort::defaultStallMillis;
 };
+
+// The longest reply read back; a real one has a handful of bytes, and only bytes 1 and 2 count.
+constexpr qsizetype maxReplyBytes = 256;
 
 // The 4 handshake bytes that make the loader listen for an image.
 QByteArray handshakeBytes();
@@ -81,7 +89,8 @@ using ProgressCallback = std::function<void(const FlashProgress&)>;
 // Runs one whole flash on the calling thread (never the UI thread: it blocks for the transfer
 // and up to the reply timeout). Returns true when the device acknowledged, false when the image
 // went out without a valid acknowledgement. Throws FlashError for an empty or oversized image
-// (before touching the port) and passes SerialPort::SerialError through unchanged.
+// (before touching the port) and for a device that disconnects before acknowledging, and passes
+// SerialPort::SerialError through unchanged (a device that stops accepting data included).
 // progress is called synchronously on the calling thread.
 bool flash(const QByteArray& firmware, const QString& port, const ProgressCallback& progress,
            const Timing& timing = Timing());

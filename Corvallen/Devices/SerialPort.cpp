@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <poll.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -77,8 +78,8 @@ SerialPort::~SerialPort()
 
 void SerialPort::open(const QString& path, int baudRate)
 {
-    // Blocking descriptor on purpose: reads are paced by VTIME, writes by the driver.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY);
+    // Non-blocking: reads and writes wait in poll() with a limit, never in the driver.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         throw SerialError::openFailed(systemMessage(errno));
 
@@ -112,56 +113,86 @@ void SerialPort::open(const QString& path, int baudRate)
     m_fd = fd;
 }
 
-void SerialPort::write(const QByteArray& bytes)
+void SerialPort::write(const QByteArray& bytes, int stallMillis)
 {
+    using Clock = std::chrono::steady_clock;
     if (m_fd < 0)
         throw SerialError::notOpen();
     const char* cursor = bytes.constData();
     qsizetype remaining = bytes.size();
+    auto lastProgress = Clock::now();
     while (remaining > 0) {
         const ssize_t n = ::write(m_fd, cursor, size_t(remaining));
-        if (n >= 0) {
+        if (n > 0) {
             cursor += n;
             remaining -= n;
+            lastProgress = Clock::now();
             continue;
         }
-        const int error = errno;
-        if (error == EINTR || error == EAGAIN)
+        const int error = n < 0 ? errno : EAGAIN;
+        if (error == EINTR)
             continue;
-        throw SerialError::writeFailed(systemMessage(error));
+        if (error != EAGAIN && error != EWOULDBLOCK)
+            throw SerialError::writeFailed(systemMessage(error));
+        // The line is backed up: wait until the device takes bytes again, for so long.
+        const auto left = std::chrono::milliseconds(stallMillis)
+                          - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastProgress);
+        if (left.count() <= 0)
+            throw SerialError::writeFailed(tr("The device stopped accepting data."));
+        pollfd p{m_fd, POLLOUT, 0};
+        if (::poll(&p, 1, int(left.count())) < 0 && errno != EINTR)
+            throw SerialError::writeFailed(systemMessage(errno));
+        // A hang-up or an error shows in the next write's own result.
     }
 }
 
-QByteArray SerialPort::read(double timeoutSeconds, int quietMillis)
+QByteArray SerialPort::read(double timeoutSeconds, int quietMillis, qsizetype maxBytes, bool* hungUp)
 {
     using Clock = std::chrono::steady_clock;
-    const auto start = Clock::now();
-    const auto deadline = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
+    using std::chrono::milliseconds;
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
     QByteArray result;
     std::optional<Clock::time_point> lastData;
+    bool gone = false;
 
-    while (Clock::now() < deadline) {
-        qsizetype got = 0;
-        char buffer[256];
-        if (m_fd >= 0) {
-            std::memset(buffer, 0, sizeof buffer);
-            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-            if (n >= 1)
-                got = n;
-        } else {
-            // Without a device there is nothing to wait for but the deadline; pace the loop
-            // like the VTIME tick of an open port would.
-            std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(100), deadline - Clock::now()));
-        }
+    while (!gone && result.size() < maxBytes) {
         const auto now = Clock::now();
-        if (got > 0) {
-            result.append(buffer, got);
-            lastData = now;
-        } else if (lastData
-                   && std::chrono::duration<double, std::milli>(now - *lastData).count() >= quietMillis) {
+        auto until = deadline;
+        if (lastData)
+            until = std::min(until, *lastData + milliseconds(quietMillis));
+        if (now >= until)
+            break;
+        const int wait = int(std::chrono::ceil<milliseconds>(until - now).count());
+        if (m_fd < 0) {
+            // Without a device there is nothing to wait for but the deadline.
+            std::this_thread::sleep_for(milliseconds(wait));
+            continue;
+        }
+        pollfd p{m_fd, POLLIN, 0};
+        const int ready = ::poll(&p, 1, wait);
+        if (ready < 0 && errno != EINTR) {
+            gone = true;
             break;
         }
+        if (ready <= 0)
+            continue;
+        if (p.revents & POLLIN) {
+            char buffer[256];
+            const ssize_t n = ::read(m_fd, buffer, size_t(std::min<qsizetype>(sizeof buffer, maxBytes - result.size())));
+            if (n > 0) {
+                result.append(buffer, n);
+                lastData = Clock::now();
+                continue;
+            }
+            // End of file or an I/O error on a terminal: the other end is gone.
+            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+                gone = true;
+        } else if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            gone = true;
+        }
     }
+    if (hungUp)
+        *hungUp = gone;
     return result;
 }
 

@@ -6,9 +6,12 @@
 #include <QString>
 
 // A USB serial device node driven through the POSIX terminal interface: raw 8-N-1, no flow
-// control, blocking descriptor with a 0.1 s read tick (VMIN 0, VTIME 1). It knows nothing of
-// any protocol, keeps no buffers between calls and is used by one thread at a time.
-// The object solely owns its descriptor; fd() is -1 whenever the port is not open.
+// control (VMIN 0, VTIME 1). The descriptor is non-blocking and every wait goes through poll()
+// with a limit, so a device that stops reading or vanishes can never hold the calling thread:
+// a write that makes no progress for its stall limit fails, and a read ends at once when the
+// device hangs up. It knows nothing of any protocol, keeps no buffers between calls and is used
+// by one thread at a time. The object solely owns its descriptor; fd() is -1 whenever the port
+// is not open.
 class SerialPort {
 public:
     class SerialError : public UserFacingError {
@@ -42,14 +45,19 @@ public:
     // throw. Used again after close() to reopen the same device.
     void open(const QString& path, int baudRate);
 
-    // Writes every byte, retrying interrupted and would-block calls at once; does not wait for
-    // the bytes to leave the line. Throws notOpen or writeFailed.
-    void write(const QByteArray& bytes);
+    // Writes every byte, waiting while the line is backed up and retrying interrupted calls;
+    // does not wait for the bytes to leave the line. When the device accepts nothing for
+    // stallMillis, fails with writeFailed ("The device stopped accepting data."). Throws notOpen
+    // or writeFailed.
+    static constexpr int defaultStallMillis = 10000;
+    void write(const QByteArray& bytes, int stallMillis = defaultStallMillis);
 
     // Collects what the device sends until the line has been quiet for quietMillis after the
-    // last received bytes, or until timeoutSeconds have passed since the call began. Never fails;
-    // the result may be empty.
-    QByteArray read(double timeoutSeconds, int quietMillis);
+    // last received bytes, until timeoutSeconds have passed since the call began, until
+    // maxBytes have come (the rest is not read), or at once when the device hangs up (unplugged,
+    // or the other end of the line closed); `hungUp` tells the last. Never fails; the result may
+    // be empty.
+    QByteArray read(double timeoutSeconds, int quietMillis, qsizetype maxBytes = 4096, bool* hungUp = nullptr);
 
     // Closes the descriptor if one is open; harmless when already closed.
     void close();

@@ -241,6 +241,46 @@ TEST(FlashFailures, ADeviceThatVanishesMidImageEndsWithAWriteFailure)
     EXPECT_LT(events.last().sent, image.size()) << "streaming stopped at the failure";
 }
 
+TEST(FlashFailures, ADeviceThatHangsUpWhileTheHostWaitsEndsTheWaitAtOnce)
+{
+    // The waits are long enough that only the hang-up can end them within the test's patience.
+    LCRP1Flasher::Timing patient = quickTiming();
+    patient.replyTimeoutSeconds = 120;
+    patient.replyQuietMillis = 60000;
+
+    SimulatedLCRP1::Behaviour unplugged;
+    unplugged.reply = QByteArray();
+    unplugged.hangUpAfter = 4 + 512;
+    SimulatedLCRP1 device(unplugged);
+    try {
+        flashTo(device, imageOf(1), patient);
+        FAIL() << "no error";
+    } catch (const LCRP1Flasher::FlashError& e) {
+        EXPECT_EQ(e.kind(), LCRP1Flasher::FlashError::Kind::disconnected);
+        EXPECT_EQ(e.errorDescription(), QStringLiteral("The device disconnected before acknowledging."));
+    }
+}
+
+TEST(FlashFailures, ADeviceThatStopsTakingBytesEndsTheFlashInsteadOfHoldingIt)
+{
+    SimulatedLCRP1::Behaviour stuck;
+    stuck.paused = true;
+    SimulatedLCRP1 device(stuck);
+    LCRP1Flasher::Timing timing = quickTiming();
+    timing.writeStallMillis = 300;
+    const QByteArray image = imageOf(2 * 1024 * 1024);  // far more than the line buffers hold
+    QList<FlashProgress> events;
+    try {
+        LCRP1Flasher::flash(image, device.path(), [&](const FlashProgress& e) { events << e; }, timing);
+        FAIL() << "no error";
+    } catch (const SerialPort::SerialError& e) {
+        EXPECT_EQ(e.kind(), SerialPort::SerialError::Kind::writeFailed);
+        EXPECT_EQ(e.errorDescription(), QStringLiteral("Serial write failed: The device stopped accepting data."));
+    }
+    ASSERT_FALSE(events.isEmpty());
+    EXPECT_NE(events.last(), FlashProgress::waitingForDevice());
+}
+
 // --- Ports and files -------------------------------------------------------------------------
 
 TEST(FlashPorts, OnlyUSBSerialNodesInAscendingOrderWithFullPathsElseNone)

@@ -93,7 +93,7 @@ TEST(SerialPortOpen, AFailedReopenLeavesThePortClosed)
     EXPECT_EQ(error.kind(), Kind::notOpen);
 }
 
-TEST(SerialPortOpen, ConfiguresRaw8N1BlockingWithATenthSecondReadTick)
+TEST(SerialPortOpen, ConfiguresRaw8N1NonBlockingWithATenthSecondReadTick)
 {
     SimulatedLCRP1 device;
     // Start from cooked settings so the port has to change every field itself.
@@ -124,7 +124,7 @@ TEST(SerialPortOpen, ConfiguresRaw8N1BlockingWithATenthSecondReadTick)
     EXPECT_EQ(tio.c_cc[VTIME], 1);
     EXPECT_EQ(cfgetospeed(&tio), speed_t(B115200));
     EXPECT_EQ(cfgetispeed(&tio), speed_t(B115200));
-    EXPECT_EQ(fcntl(port.fd(), F_GETFL) & O_NONBLOCK, 0) << "the descriptor stays blocking";
+    EXPECT_NE(fcntl(port.fd(), F_GETFL) & O_NONBLOCK, 0) << "every wait is poll()'s, with a limit";
 }
 
 TEST(SerialPortTransfer, EveryByteValueCrossesTheLineUnchangedBothWays)
@@ -153,13 +153,12 @@ TEST(SerialPortTransfer, WriteOnAClosedPortIsNotOpen)
     EXPECT_TRUE(error.message().isEmpty());
 }
 
-TEST(SerialPortTransfer, WouldBlockWritesAreRetriedUntilEverythingIsOut)
+TEST(SerialPortTransfer, ABackedUpLineIsWaitedOutUntilEverythingIsOut)
 {
-    // A descriptor someone switched to non-blocking makes the driver answer EAGAIN whenever
-    // the line backs up; the port must keep going rather than fail.
+    // Far more than the line buffers hold: the driver answers EAGAIN whenever the line backs
+    // up, and the port waits for room rather than fail.
     SimulatedLCRP1 device(SimulatedLCRP1::Behaviour{QByteArray(), -1, false});
     SerialPort port(device.path(), 115200);
-    fcntl(port.fd(), F_SETFL, fcntl(port.fd(), F_GETFL) | O_NONBLOCK);
 
     QByteArray big(1 << 20, '\0');
     for (qsizetype i = 0; i < big.size(); ++i)
@@ -243,6 +242,44 @@ TEST(SerialPortRead, AReplyEndsAtTheQuietGapNotAtTheDeadline)
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(reply, QByteArray::fromHex("3c5503"));
     EXPECT_LT(waited, std::chrono::seconds(60));
+}
+
+TEST(SerialPortTransfer, AWriteToADeviceThatTakesNothingFailsAtItsStallLimit)
+{
+    SimulatedLCRP1::Behaviour stuck;
+    stuck.reply = QByteArray();
+    stuck.paused = true;
+    SimulatedLCRP1 device(stuck);
+    SerialPort port(device.path(), 115200);
+    const auto error = expectSerialError([&] { port.write(QByteArray(1 << 20, 'x'), 200); });
+    EXPECT_EQ(error.kind(), Kind::writeFailed);
+    EXPECT_EQ(error.errorDescription(), QStringLiteral("Serial write failed: The device stopped accepting data."));
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST(SerialPortRead, AHangUpEndsTheReadAtOnceAndAReplyIsCutOffAtItsLimit)
+{
+    SimulatedLCRP1::Behaviour vanishing;
+    vanishing.reply = QByteArray();
+    vanishing.hangUpAfter = 3;
+    SimulatedLCRP1 device(vanishing);
+    SerialPort port(device.path(), 115200);
+    device.send("ok");
+    bool hungUp = true;
+    EXPECT_EQ(port.read(120.0, 100, 4096, &hungUp), QByteArray("ok"));
+    EXPECT_FALSE(hungUp);
+    port.write("bye");
+    ASSERT_TRUE(device.waitForReceived(3));
+    // Deadline and quiet gap far away: only the hang-up can end this read in reasonable time.
+    EXPECT_TRUE(port.read(120.0, 60000, 4096, &hungUp).isEmpty());
+    EXPECT_TRUE(hungUp);
+
+    SimulatedLCRP1 chatty(SimulatedLCRP1::Behaviour{QByteArray(), -1, false});
+    SerialPort line(chatty.path(), 115200);
+    chatty.send(QByteArray(10000, 'z'));
+    hungUp = true;
+    EXPECT_EQ(line.read(120.0, 60000, 256, &hungUp), QByteArray(256, 'z'));
+    EXPECT_FALSE(hungUp);
 }
 
 TEST(SerialPortLifecycle, ClosingTwiceNeverClosesSomeoneElsesDescriptor)
