@@ -141,26 +141,9 @@ QChar characterFor(int bits)
     }
 }
 
-}  // namespace
-
-std::optional<Reading> decode(const std::vector<bool>& mask, int width, int height)
+// The line read upright, its slant already taken out.
+std::optional<Reading> decodeUpright(Grid g)
 {
-    if (width < 4 || height < 12 || mask.size() != size_t(width) * size_t(height))
-        return std::nullopt;
-    // Take out the slant: sheared upright, the vertical bars stand in few columns, so the ink
-    // per column peaks highest (the sum of squared column counts is largest).
-    double bestShear = 0;
-    double bestPeak = -1;
-    for (int k = 0; k <= 12; ++k) {
-        const double shear = k * 0.025;
-        const double peak = columnPeakiness(unslanted(mask, width, height, shear));
-        if (peak > bestPeak * 1.01) {
-            bestPeak = peak;
-            bestShear = shear;
-        }
-    }
-    Grid g = unslanted(mask, width, height, bestShear);
-
     // Decimal points: small square marks on the baseline. They often sit in the columns of the
     // digit beside them, so they are taken out before the line is cut into cells.
     int inkTop = g.height(), inkBottom = -1;
@@ -259,13 +242,14 @@ std::optional<Reading> decode(const std::vector<bool>& mask, int width, int heig
         int bits = 0;
         for (int s = 0; s < 7; ++s) {
             const double f = g.fill(cell, zones[s].x0, zones[s].y0, zones[s].x1, zones[s].y1);
-            if (f >= 0.4)
+            if (f >= 0.34)
                 bits |= 1 << s;
-            else if (f > 0.18)
-                return std::nullopt;  // neither lit nor dark: not a segment digit
+            else if (f > 0.16) {
+                return std::nullopt;
+            }  // neither lit nor dark: not a segment digit
         }
         // The two counters of a segment digit hold no ink.
-        if (g.fill(cell, 0.3, 0.2, 0.7, 0.34) > 0.15 || g.fill(cell, 0.3, 0.66, 0.7, 0.8) > 0.15)
+        if (g.fill(cell, 0.35, 0.2, 0.65, 0.34) > 0.2 || g.fill(cell, 0.35, 0.66, 0.65, 0.8) > 0.2)
             return std::nullopt;
         const QChar ch = characterFor(bits);
         if (ch.isNull())
@@ -283,6 +267,27 @@ std::optional<Reading> decode(const std::vector<bool>& mask, int width, int heig
         return std::nullopt;
     out.separateSegments = fullCells > 0 && pieces >= fullCells * 2;
     return out;
+}
+
+}  // namespace
+
+std::optional<Reading> decode(const std::vector<bool>& mask, int width, int height)
+{
+    if (width < 4 || height < 12 || mask.size() != size_t(width) * size_t(height))
+        return std::nullopt;
+    // Take out the slant: sheared upright, the vertical bars stand in few columns, so the ink
+    // per column peaks highest (the sum of squared column counts is largest). Blocky or
+    // heavily slanted faces can mislead that measure by a step, so the next best are tried too.
+    std::vector<std::pair<double, double>> shears;  // peak, shear
+    for (int k = 0; k <= 12; ++k) {
+        const double shear = k * 0.025;
+        shears.push_back({columnPeakiness(unslanted(mask, width, height, shear)), shear});
+    }
+    std::sort(shears.begin(), shears.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (size_t i = 0; i < std::min<size_t>(4, shears.size()); ++i)
+        if (auto r = decodeUpright(unslanted(mask, width, height, shears[i].second)))
+            return r;
+    return std::nullopt;
 }
 
 }  // namespace SevenSegmentDecoder

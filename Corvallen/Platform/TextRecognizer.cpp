@@ -265,6 +265,141 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
     return out;
 }
 
+
+// µ and p both hang a stem below the line, but µ is open at the top (two stems) where p closes
+// its bowl. The recogniser has no µ and reads it as p; the shape tells them apart. Works on the
+// word's ink, since the two letters of a unit often touch.
+bool hangsAnOpenToppedStem(const ScreenSegmenter::Scan& scan, const QRect& word)
+{
+    const int w = word.width(), h = word.height();
+    if (w < 6 || h < 8)
+        return false;
+    const std::vector<bool> mask = ScreenSegmenter::runMask(scan, word);
+    auto ink = [&](int x, int y) { return mask[size_t(y) * size_t(w) + size_t(x)]; };
+    QList<int> lowest(w, -1), highest(w, -1);
+    QList<int> bottoms;
+    for (int x = 0; x < w; ++x) {
+        for (int y = 0; y < h; ++y)
+            if (ink(x, y)) {
+                if (highest[x] < 0)
+                    highest[x] = y;
+                lowest[x] = y;
+            }
+        if (lowest[x] >= 0)
+            bottoms.append(lowest[x]);
+    }
+    if (bottoms.size() < 4)
+        return false;
+    std::sort(bottoms.begin(), bottoms.end());
+    const int baseline = bottoms.at(bottoms.size() / 2);
+    // The stem hanging below the line.
+    int s0 = -1, s1 = -1;
+    for (int x = 0; x < w; ++x) {
+        const bool hangs = lowest[x] > baseline + std::max(1, h / 10);
+        if (hangs && s0 < 0)
+            s0 = x;
+        if (s0 >= 0 && !hangs) {
+            s1 = x - 1;
+            break;
+        }
+    }
+    if (s0 < 0 || s1 < 0)
+        return false;
+    int top = h;
+    for (int x = s0; x <= s1; ++x)
+        top = std::min(top, highest[x]);
+    const int body = baseline - top + 1;
+    if (body < 5)
+        return false;
+    int end = std::min(w - 1, s0 + int(body * 0.85));
+    for (int x = s1 + 1; x <= end; ++x)
+        if (highest[x] < 0) {
+            end = x - 1;
+            break;
+        }
+    // Rows in the upper part of the letter's body: two stretches of ink (two stems) or one
+    // (a closed bowl).
+    int open = 0, rows = 0;
+    for (int y = top + body / 10; y <= top + body * 2 / 5; ++y) {
+        int stretches = 0;
+        bool inside = false;
+        for (int x = s0; x <= end; ++x) {
+            stretches += ink(x, y) && !inside ? 1 : 0;
+            inside = ink(x, y);
+        }
+        ++rows;
+        open += stretches >= 2 ? 1 : 0;
+    }
+    return rows > 0 && open * 10 >= rows * 8;
+}
+
+// A "p" read as a unit prefix ("pA", "5.9pF") that is drawn open-topped is a µ.
+void mendMicro(ScreenWord& w, const ScreenSegmenter::Scan& scan)
+{
+    static const QRegularExpression prefixP(QStringLiteral("(^|[\\d.])p(A|F|V|s|Hz|H|W)$"));
+    const auto m = prefixP.match(w.text);
+    if (m.hasMatch() && hangsAnOpenToppedStem(scan, w.box.adjusted(0, 0, 0, std::max(2, w.box.height() / 3)).intersected(QRect(0, 0, scan.width, scan.height))))
+        w.text.replace(m.capturedStart(0) + m.capturedLength(1), 1, QChar(0x00B5));
+}
+
+// One run read by the recogniser as one line, its glyphs scaled to `textHeight` pixels and
+// drawn dark on white.
+QList<ScreenWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index,
+                          int textHeight)
+{
+    QList<ScreenWord> out;
+    const double scale = std::clamp(double(textHeight) / run.height, 0.25, 8.0);
+    const int pad = 10;
+    const QRect box = run.box.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, scan.width, scan.height));
+    const QImage line = ScreenSegmenter::runImage(scan, box, scale, pad);
+    api->SetImage(line.constBits(), line.width(), line.height(), 1, int(line.bytesPerLine()));
+    if (api->Recognize(nullptr) != 0)
+        return out;
+    std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
+    if (!it || it->Empty(tesseract::RIL_WORD))
+        return out;
+    do {
+        std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        if (!text || !it->BoundingBox(tesseract::RIL_WORD, &x0, &y0, &x1, &y1))
+            continue;
+        const QString word = QString::fromUtf8(text.get()).trimmed();
+        if (word.isEmpty())
+            continue;
+        const int left = box.left() + int(std::floor((x0 - pad) / scale));
+        const int right = box.left() + int(std::ceil((x1 - pad) / scale));
+        ScreenWord w;
+        w.text = word;
+        w.box = QRect(QPoint(std::max(left, run.box.left()), run.box.top()), QPoint(std::min(right, run.box.right()), run.box.bottom()));
+        w.textHeight = tallestGlyphIn(run, w.box.left(), w.box.right());
+        w.confidence = it->Confidence(tesseract::RIL_WORD);
+        w.row = index;  // grouped into rows later
+        mendMicro(w, scan);
+        out.append(w);
+    } while (it->Next(tesseract::RIL_WORD));
+    return out;
+}
+
+float lowestConfidence(const QList<ScreenWord>& words)
+{
+    float lowest = words.isEmpty() ? 0 : 100;
+    for (const ScreenWord& w : words)
+        lowest = std::min(lowest, w.confidence);
+    return lowest;
+}
+
+// Confidence per character read, so that dropping a hard word doesn't look like doing better.
+float meanConfidence(const QList<ScreenWord>& words)
+{
+    double sum = 0;
+    int chars = 0;
+    for (const ScreenWord& w : words) {
+        sum += double(w.confidence) * w.text.size();
+        chars += int(w.text.size());
+    }
+    return chars ? float(sum / chars) : 0;
+}
+
 }  // namespace
 
 std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
@@ -309,43 +444,44 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
                 continue;
             run = rest;
         }
-        const double scale = std::clamp(double(sheetTextHeight) / run.height, 0.25, 6.0);
-        const int pad = 10;
-        const QRect box = run.box.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, scan.width, scan.height));
-        const QImage line = ScreenSegmenter::runImage(scan, box, scale, pad);
-        api->SetImage(line.constBits(), line.width(), line.height(), 1, int(line.bytesPerLine()));
-        if (api->Recognize(nullptr) != 0)
-            continue;
-        std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
-        if (!it || it->Empty(tesseract::RIL_WORD))
-            continue;
-        do {
-            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
-            int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-            if (!text || !it->BoundingBox(tesseract::RIL_WORD, &x0, &y0, &x1, &y1))
-                continue;
-            const QString word = QString::fromUtf8(text.get()).trimmed();
-            if (word.isEmpty())
-                continue;
-            const int left = box.left() + int(std::floor((x0 - pad) / scale));
-            const int right = box.left() + int(std::ceil((x1 - pad) / scale));
-            ScreenWord w;
-            w.text = word;
-            w.box = QRect(QPoint(std::max(left, run.box.left()), run.box.top()), QPoint(std::min(right, run.box.right()), run.box.bottom()));
-            w.textHeight = tallestGlyphIn(run, w.box.left(), w.box.right());
-            w.confidence = it->Confidence(tesseract::RIL_WORD);
-            w.row = i;  // grouped into rows below
-            words.append(w);
-        } while (it->Next(tesseract::RIL_WORD));
+        // Small text (status bars, measurement strips on the smaller screens) is where the
+        // recogniser slips most: a run it reads with little confidence gets a second and third
+        // look at other sizes, and the most confident reading is kept.
+        QList<ScreenWord> read = readRun(api, scan, run, i, sheetTextHeight);
+        if (lowestConfidence(read) < 75) {
+            for (const int height : {28, 60}) {
+                QList<ScreenWord> again = readRun(api, scan, run, i, height);
+                if (meanConfidence(again) > meanConfidence(read) + 5)
+                    read = again;
+            }
+        }
+        words += read;
     }
     api->Clear();
     // A decoded number stands for the glyphs it was read from. Where the recogniser read the
     // same single run, the decoder's reading wins: it sees the decimal point and the minus sign,
     // which the recogniser tends to lose on segment digits.
+    // Digits drawn in one piece may be printed, though: there the recogniser's confident plain
+    // number stands unless it is the same digits without the point or sign.
+    auto digitsOf = [](QString t) { return t.remove(QLatin1Char('.')).remove(QLatin1Char(',')).remove(QLatin1Char('-')); };
     for (const SegmentNumber& n : numbers) {
         const int first = n.glyphs.first().first;
-        if (n.printed)
+        if (n.printed) {
+            QString read;
+            float confidence = 100;
+            for (const ScreenWord& w : words)
+                if (w.row == first) {
+                    read += w.text;
+                    confidence = std::min(confidence, w.confidence);
+                }
+            // A confident number (perhaps with its unit glued on) with other digits is the
+            // recogniser's: a printed "8.3Ω" decodes as segments "8.30".
+            static const QRegularExpression numberFirst(QStringLiteral("^(-?\\d[\\d.,]*)[^\\d]*$"));
+            const auto m = numberFirst.match(read);
+            if (m.hasMatch() && confidence >= 50 && digitsOf(m.captured(1)) != digitsOf(n.reading.text))
+                continue;
             words.erase(std::remove_if(words.begin(), words.end(), [&](const ScreenWord& w) { return w.row == first; }), words.end());
+        }
         ScreenWord w;
         w.text = n.reading.text;
         w.box = n.box;

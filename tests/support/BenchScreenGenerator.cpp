@@ -885,9 +885,18 @@ void layoutOscilloscope(Canvas& c, Rng& r, BenchTruth& t)
         items.swapItemsAt(i, r.range(0, int(i)));
     const bool stacked = r.chance(0.5);  // label above value in each cell
     const bool stripOnTop = r.chance(0.25);
-    const QFont mf = fontOf(c, r.pick(textFamilies()), r.range(12, 16) * c.scale + 2, r.chance(0.4));
-    const double rowH = stacked ? capHeight(mf) * 2 + 16 : capHeight(mf) + 12;
+    QFont mf = fontOf(c, r.pick(textFamilies()), r.range(12, 16) * c.scale + 2, r.chance(0.4));
     const int perRow = stacked ? std::min(int(items.size()), 4) : int((items.size() + 1) / 2);
+    // A real strip's text fits its cell: the font shrinks until the widest entry does.
+    for (;;) {
+        double widest = 0;
+        for (const auto& [label, value] : items)
+            widest = std::max(widest, stacked ? std::max(widthOf(label, mf), widthOf(value, mf)) : widthOf(label + QStringLiteral(": ") + value, mf) + 6);
+        if (widest + 10 <= double(w) / perRow || mf.pixelSize() <= 8)
+            break;
+        mf.setPixelSize(mf.pixelSize() - 1);
+    }
+    const double rowH = stacked ? capHeight(mf) * 2 + 16 : capHeight(mf) + 12;
     const int rows = int((items.size() + perRow - 1) / perRow);
     const double stripTop = stripOnTop ? bar + 2 : h - rowH * rows - 2;
     const double stripBottom = stripTop + rowH * rows;
