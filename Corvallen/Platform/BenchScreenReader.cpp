@@ -153,6 +153,14 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QString(degree) + m.captured(1).toUpper();
         return u;
     }
+    // Ω is not in the recogniser's alphabet either: after a kilo or mega prefix, a round letter
+    // or a closed mark is an ohm sign ("kQ", "ko", "ka", "MD"); no unit is spelt that way.
+    static const QRegularExpression ohms(QStringLiteral("^([kKM])[QOoaDG0@]$"));
+    if (const auto m = ohms.match(text); m.hasMatch()) {
+        u.prefix = m.captured(1) == QLatin1String("K") ? QStringLiteral("k") : m.captured(1);
+        u.base = QString(omega);
+        return u;
+    }
     static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|H|m|k|K|M|G)?(V|v|A|F|Hz|HZ|hz|Ω|Q|O|Ohm|OHM|ohm|s)$"));
     auto m = unit.match(text);
     if (!m.hasMatch()) {
@@ -251,8 +259,8 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex)
         out.append(t);
         return out;
     }
-    static const QRegularExpression overloadWithUnit(QStringLiteral("^(-?[O0]\\.?L\\.?-?)(.+)$"));
-    if (const auto m = overloadWithUnit.match(text); m.hasMatch() && parseUnit(m.captured(2))) {
+    static const QRegularExpression overloadWithUnit(QStringLiteral("^(-?[O0]\\.?L\\.?-?|-?OVER-?)(.+)$"));
+    if (const auto m = overloadWithUnit.match(text); m.hasMatch() && m.captured(2).size() <= 4) {
         const double share = double(m.capturedLength(1)) / text.size();
         Token t = base;
         t.kind = Kind::Overload;
@@ -380,6 +388,10 @@ public:
             }
         markStatus();
         m_scope = looksLikeOscilloscope();
+        m_ohmScreen = screenSays({QStringLiteral("RES"), QStringLiteral("OHM"), QStringLiteral("RESISTANCE"), QString(omega),
+                                  QStringLiteral("CONT"), QStringLiteral("CONTINUITY"), QStringLiteral("BEEP")});
+        for (const Token& t : m_tokens)
+            m_ohmScreen = m_ohmScreen || (t.unit && t.unit->base == QString(omega));
     }
 
     QVariantMap answer()
@@ -533,12 +545,25 @@ private:
             if (auto u = parseUnit(QString(degree) + right.at(1)->text); u && u->base.startsWith(degree))
                 return u;
         }
-        if (right.first()->kind == Kind::Number)
-            return std::nullopt;
-        if (auto u = parseUnit(right.first()->text))
+        const Token& next = *right.first();
+        if (next.kind != Kind::Number) {
+            if (auto u = parseUnit(next.text))
+                return u;
+            if (right.size() >= 2 && right.at(1)->box.left() - next.box.right() <= number.height)
+                if (auto u = parseUnit(next.text + right.at(1)->text))
+                    return u;
+        }
+        // On a resistance screen (its mode label or range says so) a small mark the recogniser
+        // garbled right after the reading is the ohm sign it has no letter for ("QO", "0)").
+        if (m_ohmScreen && next.text.size() <= 3 && (next.kind != Kind::Number || next.height < number.height * 0.8)) {
+            Unit u;
+            u.base = QString(omega);
+            if (next.text.size() >= 2 && (next.text.front() == QLatin1Char('k') || next.text.front() == QLatin1Char('K')))
+                u.prefix = QStringLiteral("k");
+            else if (next.text.size() >= 2 && next.text.front() == QLatin1Char('M'))
+                u.prefix = QStringLiteral("M");
             return u;
-        if (right.size() >= 2 && right.at(1)->box.left() - right.first()->box.right() <= number.height)
-            return parseUnit(right.first()->text + right.at(1)->text);
+        }
         return std::nullopt;
     }
 
@@ -751,6 +776,7 @@ private:
     const ScreenText& m_screen;
     QList<Token> m_tokens;
     bool m_scope = false;
+    bool m_ohmScreen = false;  // the screen names resistance or continuity, or shows an ohm range
 };
 
 }  // namespace

@@ -188,7 +188,24 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
     for (int seed : seeds) {
         if (used.at(seed) || tried.at(seed))
             continue;
-        const QRect& s = glyphs.at(seed).box;
+        // A digit whose upper and lower bars don't touch falls into two glyphs, one above the
+        // other: the seed takes in what stands right above or below it.
+        QRect s = glyphs.at(seed).box;
+        for (bool grew = true; grew;) {
+            grew = false;
+            for (int j = 0; j < glyphs.size(); ++j) {
+                const QRect& b = glyphs.at(j).box;
+                if (used.at(j) || s.contains(b))
+                    continue;
+                const int overlap = std::min(s.right(), b.right()) - std::max(s.left(), b.left()) + 1;
+                const int gap = std::max(b.top() - s.bottom(), s.top() - b.bottom()) - 1;
+                if (overlap * 2 >= std::min(s.width(), b.width()) && gap >= -1 && gap <= s.height() * 0.35 && b.height() <= s.height() * 1.3
+                    && b.height() * 3 >= s.height()) {
+                    s |= b;
+                    grew = true;
+                }
+            }
+        }
         const int H = s.height();
         const int bandTop = s.top() - H / 5, bandBottom = s.bottom() + H / 5;
         QList<int> line;
