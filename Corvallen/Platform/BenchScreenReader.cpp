@@ -242,7 +242,7 @@ QString mendedDigits(const QString& word)
 
 // Splits one recognised word into tokens: an optional label glued to a number ("Vpp:3.28V"),
 // the number with any unit written on it, or the word itself.
-QList<Token> tokensOf(const ScreenWord& w, int wordIndex)
+QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = false)
 {
     QList<Token> out;
     Token base;
@@ -279,7 +279,7 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex)
         out.append(t);
         return out;
     }
-    static const QRegularExpression labelled(QStringLiteral("^([A-Za-z][A-Za-z\\-+]*)[:=]?(?=[-+]?\\d)(.+)$"));
+    static const QRegularExpression labelled(QStringLiteral("^([A-Za-z][A-Za-z+]*(?:-[A-Za-z]+)*)[:=]?(?=[-+]?\\d)(.+)$"));
     if (const auto m = labelled.match(text); m.hasMatch()) {
         const QString label = labelFor(m.captured(1));
         if (!label.isEmpty()) {
@@ -294,7 +294,7 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex)
             ScreenWord rest = w;
             rest.text = m.captured(2);
             rest.box.setLeft(w.box.left() + l.box.width());
-            for (Token t : tokensOf(rest, wordIndex))
+            for (Token t : tokensOf(rest, wordIndex, true))
                 out.append(t);
             return out;
         }
@@ -306,11 +306,13 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex)
         std::optional<Unit> unit;
         if (!rest.isEmpty()) {
             unit = parseUnit(rest);
-            if (!unit) {
+            // Digits glued to letters are a name ("2D15P"), not a figure; after a label they are
+            // the label's value with a unit the recogniser garbled ("MAX5.18MH").
+            if (!unit && !afterLabel) {
                 Token t = base;
                 t.text = text;
                 out.append(t);
-                return out;  // digits glued to letters are a name ("2D15P"), not a figure
+                return out;
             }
         }
         Token t = base;
@@ -484,7 +486,13 @@ private:
             if (t.unit && t.unit->perDivision)
                 ++marks;
         }
-        return marks >= 2 || (peakToPeak && marks >= 1) || (peakToPeak && !hasDominantNumber());
+        // A waveform across the screen with any scope measurement beside it is a scope's screen
+        // even when the recogniser garbled its settings and its peak-to-peak label.
+        bool measurement = peakToPeak;
+        for (const Token& t : m_tokens)
+            measurement = measurement || t.label == QLatin1String("FREQ") || t.label == QLatin1String("RMS") || t.label == QLatin1String("DUTY")
+                          || t.label == QLatin1String("PERIOD") || t.label == QLatin1String("MEAN") || (t.unit && t.unit->perDivision);
+        return marks >= 2 || (peakToPeak && marks >= 1) || (peakToPeak && !hasDominantNumber()) || (m_screen.waveform && (measurement || marks >= 1));
     }
 
     QList<int> candidates() const
@@ -639,14 +647,31 @@ private:
 
         std::optional<int> main;
         if (m_scope) {
-            for (const QString& wanted : {QStringLiteral("VPP"), QStringLiteral("FREQ"), QStringLiteral("RMS")}) {
+            for (auto it = labelOf.begin(); it != labelOf.end() && !main; ++it)
+                if (it.value() == QLatin1String("VPP"))
+                    main = it.key();
+            if (main) {
+                r.label = QStringLiteral("VPP");
+            } else {
+                // The peak-to-peak label garbled: the one voltage in the strip that no other
+                // label claims is the peak-to-peak value.
+                QList<int> unclaimed;
+                for (int i : numbers) {
+                    const std::optional<Unit> u = unitAfter(m_tokens.at(i));
+                    if (u && u->base == QLatin1String("V") && !u->perDivision && !labelOf.contains(i))
+                        unclaimed.append(i);
+                }
+                if (unclaimed.size() == 1) {
+                    main = unclaimed.first();
+                    r.label = QStringLiteral("VPP");
+                }
+            }
+            for (const QString& wanted : {QStringLiteral("FREQ"), QStringLiteral("RMS")}) {
                 for (auto it = labelOf.begin(); it != labelOf.end() && !main; ++it)
                     if (it.value() == wanted)
                         main = it.key();
-                if (main) {
+                if (main && r.label.isEmpty())
                     r.label = wanted;
-                    break;
-                }
             }
         } else {
             int tallest = 0;
@@ -684,19 +709,41 @@ private:
         for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
             if (it.key() == *main || (it.value() != QLatin1String("MIN") && it.value() != QLatin1String("MAX")))
                 continue;
-            const Token& t = m_tokens.at(it.key());
-            double v = t.value;
-            // A limit shown in another prefix of the same unit is given in the reading's unit.
-            const std::optional<Unit> own = unitAfter(t);
-            if (own && r.unit && own->base == r.unit->base && own->prefix != r.unit->prefix)
-                v = v * prefixFactor(own->prefix) / prefixFactor(r.unit->prefix);
-            v = std::round(v * 1e9) / 1e9;
+            const double v = limitValue(m_tokens.at(it.key()), *r.main, r.unit);
             if (it.value() == QLatin1String("MIN") && !r.minValue)
                 r.minValue = v;
             else if (it.value() == QLatin1String("MAX") && !r.maxValue)
                 r.maxValue = v;
         }
         return r;
+    }
+
+    // A MIN or MAX in the reading's unit. Limits sit near the reading and are shown in its
+    // format, which mends two recogniser slips: a prefix misread on the limit's unit (the raw
+    // figure is far closer to the reading than the converted one), and a decimal point lost in
+    // small print (the figure has the reading's digits but no point).
+    double limitValue(const Token& t, const Token& main, const std::optional<Unit>& unit) const
+    {
+        auto distance = [&](double v) {
+            if (v == 0 || main.value == 0 || (v < 0) != (main.value < 0))
+                return std::abs(v - main.value) / std::max(1.0, std::abs(main.value)) + 10;
+            return std::abs(std::log10(v / main.value));
+        };
+        double v = t.value;
+        const std::optional<Unit> own = unitAfter(t);
+        if (own && unit && own->base == unit->base && own->prefix != unit->prefix) {
+            const double converted = v * prefixFactor(own->prefix) / prefixFactor(unit->prefix);
+            if (distance(converted) <= distance(v))
+                v = converted;
+        }
+        const qsizetype point = main.shown.indexOf(QLatin1Char('.'));
+        if (!t.shown.contains(QLatin1Char('.')) && point >= 0 && distance(v) > 0.5) {
+            const int decimals = int(main.shown.size() - point - 1);
+            const double shifted = v / std::pow(10.0, decimals);
+            if (distance(shifted) < 0.3)
+                v = shifted;
+        }
+        return std::round(v * 1e9) / 1e9;
     }
 
     bool screenSays(const QStringList& words) const

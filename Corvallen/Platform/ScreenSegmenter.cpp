@@ -297,9 +297,13 @@ Scan scan(const QImage& source)
             }
             continue;
         }
-        if (isOutline(c, labels, int(id), w))
+        const bool outline = isOutline(c, labels, int(id), w);
+        if (outline)
             s.frames.append(b);
-        if (isLineArt(c) || isOutline(c, labels, int(id), w)) {
+        // A wide, tall and sparse drawing is a waveform (with or without its grid).
+        if (!outline && b.width() >= w * 0.4 && b.height() >= h * 0.25 && fill < 0.15)
+            s.waveform = true;
+        if (isLineArt(c) || outline) {
             for (int y = b.top(); y <= b.bottom(); ++y)
                 for (int x = b.left(); x <= b.right(); ++x) {
                     const size_t i = size_t(y) * size_t(w) + size_t(x);
@@ -336,9 +340,14 @@ Scan scan(const QImage& source)
             const QRect& b = boxes[j];
             const int H = std::max(a.height(), b.height());
             const int margin = std::max(1, int(H * 0.06));
+            // A small piece just above a larger one is its dot (i, j, ä); one just below is not
+            // part of it (the decimal point of a value printed under a label is not the label's).
+            const QRect& upper = a.height() < b.height() ? a : b;
+            const QRect& lower = a.height() < b.height() ? b : a;
+            const bool dotAbove = upper.bottom() <= lower.top() + std::max(1, lower.height() / 4);
             const bool stacked = gapBetween(a, b) < -std::min(a.width(), b.width()) / 2
                                  && std::max(a.top(), b.top()) - std::min(a.bottom(), b.bottom()) <= std::max(2, int(H * 0.25))
-                                 && std::min(a.height(), b.height()) < H * 0.55;
+                                 && std::min(a.height(), b.height()) < H * 0.55 && dotAbove;
             // The segments of an LCD digit are bars separated by narrow gaps, often without a
             // lit middle segment to bridge the upper and lower halves.
             const int thin = std::min(barThickness[i], barThickness[j]);
@@ -348,7 +357,7 @@ Scan scan(const QImage& source)
             // Touching pieces side by side, or a small piece (a dot) above or below: one glyph.
             // Two full glyphs one above the other are two lines, however close.
             const bool touching = a.adjusted(-margin, -margin, margin, margin).intersects(b)
-                                  && (verticalOverlap(a, b) > 0 || std::min(a.height(), b.height()) < H * 0.5);
+                                  && (verticalOverlap(a, b) > 0 || (std::min(a.height(), b.height()) < H * 0.5 && dotAbove));
             if (touching || stacked || segments)
                 pieces.join(int(i), int(j));
         }

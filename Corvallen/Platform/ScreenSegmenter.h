@@ -28,6 +28,7 @@ struct Scan {
     std::vector<quint8> contrast;
     QList<Run> runs;
     QList<QRect> frames;    // outlined or filled boxes on the screen
+    bool waveform = false;  // a trace drawn across much of the screen, as an oscilloscope draws it
 
     quint8 at(int x, int y) const { return contrast[size_t(y) * size_t(width) + size_t(x)]; }
 };

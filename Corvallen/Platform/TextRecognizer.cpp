@@ -226,6 +226,21 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
             reach = std::max(reach, glyphs.at(line.at(++last)).box.right());
         for (int k = first; k <= last; ++k)
             tried[line.at(k)] = true;
+        // A stretch that stops short of a bar or a digit part standing right beside it has read
+        // only part of the display ("0.L" is not "0.1"); a unit beside the digits is another
+        // matter: it is neither as thin as a bar nor as tall as a digit.
+        auto leavesOutAPart = [&](int i, int j, const QRect& area) {
+            for (const int k : {i - 1, j + 1}) {
+                if (k < first || k > last)
+                    continue;
+                const QRect& b = glyphs.at(line.at(k)).box;
+                const int gap = k < i ? area.left() - b.right() : b.left() - area.right();
+                const bool bar = b.height() < H * 0.2 && b.width() >= b.height() * 2;
+                if (gap <= H * 0.4 && (bar || b.height() >= H * 0.6))
+                    return true;
+            }
+            return false;
+        };
         std::optional<SevenSegmentDecoder::Reading> best;
         QRect bestArea;
         int bestFrom = at, bestTo = at;
@@ -241,7 +256,8 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
                     if (tryArea == withSign && i > 0 && glyphs.at(line.at(i - 1)).box.right() >= withSign.left())
                         continue;  // something else stands there
                     const auto r = decodeArea(scan, tryArea);
-                    if (r && (!best || score(*r) > score(*best))) {
+                    const bool better = r && (!best || score(*r) > score(*best) || (score(*r) == score(*best) && tryArea.width() > bestArea.width()));
+                    if (better && !leavesOutAPart(i, j, tryArea)) {
                         best = r;
                         bestArea = tryArea;
                         bestFrom = i;
@@ -430,6 +446,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
     const ScreenSegmenter::Scan scan = ScreenSegmenter::scan(image);
     out.size = image.size();
     out.boxes = scan.frames;
+    out.waveform = scan.waveform;
 
     // Seven-segment numbers first: their glyphs are the decoder's. A number that is exactly one
     // run of joined strokes is read by the recogniser too (it may be printed digits).

@@ -40,6 +40,7 @@ struct ScreenText {
     QList<ScreenWord> words;  // in reading order: rows top to bottom, words left to right
     QList<QRect> boxes;
     QSize size;
+    bool waveform = false;  // a trace drawn across much of the screen (an oscilloscope's)
     // The words as text lines, one per row, words separated by single spaces.
     QStringList lines() const;
 };

@@ -37,13 +37,15 @@ TEST(ScreenReading, SixteenBitBmpCapturesLoadAsDrawn)
     }
 }
 
-TEST(ScreenReading, DrawnScreensAreReadLikeAPersonReadsThem)
+namespace {
+
+// Reads every screen of `corpus` from its file and returns how many came out right in all six
+// fields. Whatever else goes wrong, nothing is invented: an overload has no value, and a status
+// item (battery, clock, range, trigger level) is never taken for the reading.
+int readCorpus(const QList<BenchScreen>& corpus, QStringList& wrong)
 {
-    // Three screens of each layout, both sizes, both file formats.
-    const QList<BenchScreen> corpus = benchScreenCorpus(3 * benchLayoutCount, 1000);
     const QString folder = freshFolder();
     int allRight = 0;
-    QStringList wrong;
     for (int i = 0; i < corpus.size(); ++i) {
         const BenchTruth& truth = corpus.at(i).truth;
         const AnalyzeService::Outcome outcome = AnalyzeService::analyze(saveBenchScreen(corpus.at(i), folder, i));
@@ -53,9 +55,6 @@ TEST(ScreenReading, DrawnScreensAreReadLikeAPersonReadsThem)
             ++allRight;
         else
             wrong << truth.description + QStringLiteral(": ") + score.wrongFields();
-
-        // Whatever else goes wrong, nothing is invented: an overload has no value, and a status
-        // item (battery, clock, range) is never taken for the reading.
         if (!truth.value) {
             EXPECT_FALSE(answer.contains(QStringLiteral("value"))) << truth.description.toStdString();
         } else if (answer.contains(QStringLiteral("value"))) {
@@ -64,6 +63,29 @@ TEST(ScreenReading, DrawnScreensAreReadLikeAPersonReadsThem)
                 EXPECT_FALSE(truth.statusNumbers.contains(v)) << truth.description.toStdString() << " read a status item";
         }
     }
-    // A floor against regressions; the benchmark reports the accuracy itself.
-    EXPECT_GE(allRight * 100 / int(corpus.size()), 60) << wrong.join(QLatin1Char('\n')).toStdString();
+    return allRight;
+}
+
+}  // namespace
+
+TEST(ScreenReading, DrawnScreensAreReadLikeAPersonReadsThem)
+{
+    // Four screens of each layout the reader was developed against, both sizes, both formats.
+    // The floor sits well under the rate the analysis benchmark measures over hundreds of
+    // screens (about 79 %), since a few dozen screens vary by several points.
+    QStringList wrong;
+    const QList<BenchScreen> corpus = benchScreenCorpus(4 * benchLayoutCount, 1000);
+    const int allRight = readCorpus(corpus, wrong);
+    EXPECT_GE(allRight * 100 / int(corpus.size()), 62) << wrong.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST(ScreenReading, LayoutsTheReaderWasNotTunedOnInventNothing)
+{
+    // Held-out layouts: the benchmark measures them (about 65 % over a hundred screens; these
+    // eight give 2 of 8), so the floor only catches a collapse. The promise that nothing is
+    // invented holds on them too.
+    QStringList wrong;
+    const QList<BenchScreen> corpus = heldOutScreenCorpus(4 * heldOutLayoutCount, 2000);
+    const int allRight = readCorpus(corpus, wrong);
+    EXPECT_GE(allRight, 1) << wrong.join(QLatin1Char('\n')).toStdString();
 }
