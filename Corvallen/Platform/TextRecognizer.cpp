@@ -350,20 +350,27 @@ bool hangsAnOpenToppedStem(const ScreenSegmenter::Scan& scan, const QRect& word)
             end = x - 1;
             break;
         }
-    // Rows in the upper part of the letter's body: two stretches of ink (two stems) or one
-    // (a closed bowl).
+    // The top of the letter's body: µ's two stems stand well apart there, where p's bowl is
+    // closed or leaves only a notch beside its stem.
+    const int letterWidth = end - s0 + 1;
     int open = 0, rows = 0;
-    for (int y = top + body / 10; y <= top + body * 2 / 5; ++y) {
-        int stretches = 0;
-        bool inside = false;
+    for (int y = top + 1; y <= top + std::max(2, body / 4); ++y) {
+        int widestGap = 0, gap = 0;
+        bool seenInk = false;
         for (int x = s0; x <= end; ++x) {
-            stretches += ink(x, y) && !inside ? 1 : 0;
-            inside = ink(x, y);
+            if (ink(x, y)) {
+                if (seenInk)
+                    widestGap = std::max(widestGap, gap);
+                seenInk = true;
+                gap = 0;
+            } else {
+                ++gap;
+            }
         }
         ++rows;
-        open += stretches >= 2 ? 1 : 0;
+        open += widestGap * 10 >= letterWidth * 3 ? 1 : 0;
     }
-    return rows > 0 && open * 10 >= rows * 8;
+    return rows > 0 && open * 10 >= rows * 7;
 }
 
 // A "p" read as a unit prefix ("pA", "5.9pF") that is drawn open-topped is a µ.

@@ -105,6 +105,13 @@ TEST(BenchScreenReader, OverloadGivesNoValueAndSaysSo)
         EXPECT_EQ(field(m, "unit"), QStringLiteral("MΩ")) << mark;
         EXPECT_TRUE(field(m, "summary").contains(QStringLiteral("overload"))) << mark;
     }
+    // The mark with the unit glued on, the ohm sign garbled, is still an overload on that range.
+    for (const char* glued : {"OVERkQ", "-OL-ka", "O.Lko"}) {
+        const auto m = BenchScreenReader::read(screenOf({{glued, 120, 100, 64}, {"12:00", 360, 4, 10}}));
+        EXPECT_FALSE(m.contains(QStringLiteral("value"))) << glued;
+        EXPECT_EQ(field(m, "unit"), QStringLiteral("kΩ")) << glued;
+        EXPECT_TRUE(field(m, "summary").contains(QStringLiteral("overload"))) << glued;
+    }
 }
 
 TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
@@ -126,6 +133,37 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
         EXPECT_EQ(field(m, "mode"), QString::fromUtf8(c.mode)) << c.unit;
         EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.wantUnit)) << c.unit;
     }
+    // A lone ohm sign garbled beyond recognition is an ohm sign only where the screen says
+    // resistance or continuity (by its label or an ohm range); elsewhere the unit stays unknown.
+    for (const char* garbled : {"QO", "0)", "Q"}) {
+        const auto ohms = BenchScreenReader::read(screenOf({{"Continuity", 10, 30, 16}, {"12.7", 100, 100, 60}, {garbled, 300, 100, 24}}));
+        EXPECT_EQ(field(ohms, "unit"), QStringLiteral("Ω")) << garbled;
+        const auto range = BenchScreenReader::read(screenOf({{"AUTO", 6, 4, 10}, {"20kQ", 60, 4, 10}, {"12.7", 100, 100, 60}, {garbled, 300, 100, 24}}));
+        EXPECT_EQ(field(range, "mode"), QStringLiteral("Resistance")) << garbled;
+        EXPECT_EQ(field(range, "unit"), QStringLiteral("Ω")) << garbled;
+        if (QByteArray(garbled) != "Q") {  // a lone Q is the ohm sign's usual misreading anywhere
+            const auto unknown = BenchScreenReader::read(screenOf({{"12.7", 100, 100, 60}, {garbled, 300, 100, 24}}));
+            EXPECT_TRUE(field(unknown, "unit").isEmpty()) << garbled;
+        }
+    }
+}
+
+TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
+{
+    // A limit whose decimal point was lost in small print has the reading's digits; one whose
+    // prefix was misread is nearer the reading as drawn; a label glued to its value with a
+    // garbled unit still holds the value, and a minus after the label belongs to the value.
+    const auto m = BenchScreenReader::read(screenOf({{"RES", 10, 30, 16}, {"2.510", 40, 100, 60}, {"MQ", 220, 100, 24},
+                                                     {"MIN2468MD", 300, 80, 12}, {"MAX", 300, 140, 12}, {"2.542", 340, 140, 12},
+                                                     {"kQ", 380, 140, 12}}));
+    EXPECT_EQ(field(m, "unit"), QStringLiteral("MΩ"));
+    EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), 2.468);
+    EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 2.542);
+
+    const auto negative = BenchScreenReader::read(screenOf({{"DC", 10, 30, 16}, {"-4.80", 40, 100, 60}, {"V", 220, 100, 24},
+                                                            {"Vmin-5.31V", 300, 80, 12}, {"Vmax:-4.12V", 300, 140, 12}}));
+    EXPECT_EQ(negative.value(QStringLiteral("minValue")).toDouble(), -5.31);
+    EXPECT_EQ(negative.value(QStringLiteral("maxValue")).toDouble(), -4.12);
 }
 
 TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
@@ -141,4 +179,16 @@ TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
     EXPECT_EQ(field(m, "unit"), QStringLiteral("V"));
     EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 1.64);
     EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), -1.64);
+
+    // The channel settings and the peak-to-peak label garbled: the waveform across the screen
+    // still makes it a scope's, and the one voltage no other label claims is the peak to peak.
+    ScreenText garbled = screenOf({{"sccm", 60, 4, 12}, {"jo)", 300, 4, 12}, {"Freq", 4, 248, 12}, {"1.002kHz", 40, 248, 12},
+                                   {"Yqq", 124, 248, 12}, {"3.28V", 170, 248, 12}, {"Vrms", 244, 248, 12}, {"1.16V", 290, 248, 12}},
+                                  boxes);
+    garbled.waveform = true;
+    const auto scope = BenchScreenReader::read(garbled);
+    EXPECT_EQ(field(scope, "mode"), QStringLiteral("Oscilloscope"));
+    EXPECT_EQ(scope.value(QStringLiteral("value")).toDouble(), 3.28);
+    garbled.waveform = false;  // without it, nothing on the screen says oscilloscope
+    EXPECT_NE(field(BenchScreenReader::read(garbled), "mode"), QStringLiteral("Oscilloscope"));
 }
