@@ -78,6 +78,15 @@ bool insideScrolledContent(const QWidget* w, const QWidget* window)
 
 void checkLabel(const QLabel* label, QStringList& out)
 {
+    // A label that cuts its text must still have room for a few letters and the ellipsis.
+    if (label->property("elidesText").toBool() && !label->text().isEmpty() &&
+        label->width() + 1 < label->minimumSizeHint().width()) {
+        out << QStringLiteral("%1: the label \"%2\" is squeezed to %3 px, less than its %4 px minimum")
+                   .arg(pathOf(label), label->text().left(60))
+                   .arg(label->width())
+                   .arg(label->minimumSizeHint().width());
+        return;
+    }
     if (label->text().isEmpty() || label->wordWrap() || isRichText(label) || label->hasScaledContents() ||
         label->property("elidesText").toBool())
         return;

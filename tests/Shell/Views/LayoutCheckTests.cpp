@@ -306,8 +306,10 @@ TEST_F(LayoutCheck, AuxiliaryWindows)
         window->show();
         LayoutAudit::settle();
         // A long message in a viewer's tool row (after copying text) must not push it out of shape.
-        for (QLabel* status : window->findChildren<QLabel*>(QStringLiteral("markupStatus")))
+        for (QLabel* status : window->findChildren<QLabel*>(QStringLiteral("markupStatus"))) {
             status->setText(QStringLiteral("Text copied to the clipboard — 214 characters from the page"));
+            status->show();
+        }
         check(window, w.name, {window->minimumSizeHint().expandedTo(window->minimumSize()), w.defaultSize});
         window->close();
     }
