@@ -1,5 +1,7 @@
 #include "Corvallen/Documents/Views/PDFMarkupContainer.h"
 
+#include "Corvallen/Shell/Views/ShellStyle.h"
+
 #include "Corvallen/Platform/Views/ElidedLabel.h"
 
 #include "Corvallen/Documents/MarkupFile.h"
@@ -110,7 +112,7 @@ PDFMarkupContainer::PDFMarkupContainer(Source source, const QString& filePath, c
         {MarkupMode::note, QStringLiteral("note.text"), tr("Note")}};
     for (const auto& [mode, symbol, word] : modes) {
         auto* b = toolButton(symbol, word, tr("Pan · Select text & move notes · Pen · Eraser · Note"), tools);
-        b->setCheckable(true);
+        ShellStyle::makeSegment(b);
         b->setAutoRaise(false);
         m_tools->addButton(b, int(mode));
         toolRow->addWidget(b);

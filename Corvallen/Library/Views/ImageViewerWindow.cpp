@@ -209,7 +209,7 @@ ImageViewerWindow::ImageViewerWindow(const QString& fileName, ModelContext& cont
         {QStringLiteral("crop"), tr("Crop"), tr("Crop")}};
     for (int i = 0; i < tools.size(); ++i) {
         auto* b = LibraryViewKit::symbolButton(std::get<0>(tools[i]), std::get<1>(tools[i]), std::get<2>(tools[i]), picker);
-        b->setCheckable(true);
+        ShellStyle::makeSegment(b);
         m_tools->addButton(b, i);
         pickerRow->addWidget(b);
     }
@@ -247,6 +247,7 @@ ImageViewerWindow::ImageViewerWindow(const QString& fileName, ModelContext& cont
     for (QWidget* w : {static_cast<QWidget*>(m_zoomOut), static_cast<QWidget*>(m_zoomLabel), static_cast<QWidget*>(m_zoomIn),
                        static_cast<QWidget*>(fit)})
         viewRow->addWidget(w);
+    viewRow->addStretch(1);  // the controls keep their size; "Fit" is a button, not a bar
     m_toolControls->addWidget(viewControls);
 
     // Pen tool: colour swatches, width, undo, clear.

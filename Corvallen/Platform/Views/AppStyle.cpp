@@ -178,7 +178,10 @@ void AppStyle::drawControl(ControlElement element, const QStyleOption* option, Q
     if ((isSegment(widget) && (option->state & State_On)) || isProminent(widget)) {
         if (element == CE_ToolButtonLabel)
             if (auto* tool = qstyleoption_cast<const QStyleOptionToolButton*>(option)) {
-                const QStyleOptionToolButton copy = onAccent(*tool);
+                QStyleOptionToolButton copy = onAccent(*tool);
+                // Symbols too: drawn as selected, in the highlighted-text colour.
+                if (!copy.icon.isNull())
+                    copy.icon = QIcon(copy.icon.pixmap(copy.iconSize, QIcon::Selected, QIcon::On));
                 QProxyStyle::drawControl(element, &copy, painter, widget);
                 return;
             }
