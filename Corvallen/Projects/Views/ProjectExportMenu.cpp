@@ -4,22 +4,16 @@
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Projects/ProjectExport.h"
 #include "Corvallen/Projects/ProjectTexts.h"
+#include "Corvallen/Platform/FileManager.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPointer>
 #include <QStandardPaths>
-#include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -46,30 +40,6 @@ ProjectExportMenu::ProjectExportMenu(Project* project, QWidget* parent) : QToolB
 }
 
 void ProjectExportMenu::setRevealHandler(std::function<void(const QString&)> handler) { revealHandler() = std::move(handler); }
-
-void ProjectExportMenu::revealInFileManager(const QString& path, std::function<void()> cannotShow)
-{
-    // The freedesktop file-manager interface selects the file; without it the folder opens.
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
-                                                       QStringLiteral("/org/freedesktop/FileManager1"),
-                                                       QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
-    const QUrl folder = QUrl::fromLocalFile(QFileInfo(path).absolutePath());
-    const auto openFolder = [folder, cannotShow] {
-        if (!QDesktopServices::openUrl(folder) && cannotShow)
-            cannotShow();
-    };
-    if (!QDBusConnection::sessionBus().isConnected()) {
-        openFolder();
-        return;
-    }
-    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, 5000));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, openFolder] {
-        if (watcher->isError())
-            openFolder();
-        watcher->deleteLater();
-    });
-}
 
 void ProjectExportMenu::exportProjectSheet() { chooseAndExport(Kind::projectSheet); }
 
@@ -151,9 +121,9 @@ void ProjectExportMenu::exportTo(Kind kind, const QString& destination)
             if (revealHandler())
                 revealHandler()(destination);
             else
-                revealInFileManager(destination, [menu = QPointer<ProjectExportMenu>(this), destination] {
-                    if (menu)
-                        menu->reportCannotShow(destination);
+                FileManager::showInFiles(destination, this, [this, destination](const QString& error) {
+                    if (!error.isEmpty())
+                        reportCannotShow(destination);
                 });
         } else
             fail(error);

@@ -29,9 +29,6 @@ public:
     // What happens with a finished file; the file manager by default. Replaceable so that tests
     // start no outside program.
     static void setRevealHandler(std::function<void(const QString&)> handler);
-    // Shows the file in the file manager (selected where the file manager can, else its folder);
-    // when no file manager can be opened, `cannotShow` is called.
-    static void revealInFileManager(const QString& path, std::function<void()> cannotShow = {});
     // Says that the file was saved but could not be shown (a window-modal note on this menu).
     void reportCannotShow(const QString& path);
 
