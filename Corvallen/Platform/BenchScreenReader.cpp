@@ -768,6 +768,9 @@ private:
                 || u == QLatin1String("TRMS") || u == QLatin1String("V~") || u == QLatin1String("~") || u == QLatin1String("AC~")
                 || u.startsWith(QLatin1String("AC-")) || u == QLatin1String("AAC") || u == QLatin1String("MAAC"))
                 return true;
+            // Mode labels the recogniser ran together ("TRMSAC", "VAC~", "ACmV").
+            if (t.kind == Kind::Word && u.size() <= 7 && (u.startsWith(QLatin1String("TRMS")) || u.endsWith(QLatin1String("AC"))))
+                return true;
         }
         return false;
     }

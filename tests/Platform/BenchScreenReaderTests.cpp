@@ -127,6 +127,7 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
         {"RES", "kQ", "Resistance", "kΩ"},       {"CAP", "uF", "Capacitance", "µF"},  {"DCA", "yA", "DC Current", "µA"},
         {"ACV", "Vv", "AC Voltage", "V"},        {"TEMP", "*C", "Temperature", "°C"}, {"", "kKHz", "Frequency", "kHz"},
         {"DIODE", "V", "Diode", "V"},            {"CONT", "Ω", "Continuity", "Ω"},    {"V~", "mV", "AC Voltage", "mV"},
+        {"TRMSAC", "V", "AC Voltage", "V"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
