@@ -64,6 +64,15 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // A table that turns out to be unreadable while it comes in is a store that could not be
+    // opened after all: the same message, and the application stops (nothing is saved).
+    QObject::connect(&container->mainContext(), &ModelContext::loadFailed, &app, [](const QString& why) {
+        const QString message = AppStartup::storeFailurePrefix() + why;
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+        QMessageBox::critical(nullptr, QStringLiteral("Corvallen"), message);
+        QCoreApplication::exit(1);
+    });
+
     int status = 0;
     {
         CorvallenApp corvallen(std::move(container));

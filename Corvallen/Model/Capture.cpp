@@ -23,6 +23,8 @@ const EntityDescriptor& Capture::descriptor()
         };
         e.toOne = {{QStringLiteral("project"), QStringLiteral("Project"), QStringLiteral("captures")}};
         e.toMany = {{QStringLiteral("tags"), QStringLiteral("Tag"), QStringLiteral("captures"), DeleteRule::Nullify, true, true}};
+        // The dashboard's newest captures.
+        e.indexes = {{QStringLiteral("importedAt")}};
         e.make = [] { return new Capture; };
         return e;
     }();

@@ -44,6 +44,8 @@ const EntityDescriptor& Component::descriptor()
             {QStringLiteral("updatedAt"), T::Date, false},
         };
         e.toMany = {{QStringLiteral("projectUses"), QStringLiteral("ProjectComponent"), QStringLiteral("component"), DeleteRule::Cascade}};
+        // The dashboard's stock counts read these three columns of every component.
+        e.indexes = {{QStringLiteral("qty"), QStringLiteral("minQty"), QStringLiteral("statusOverride")}};
         e.make = [] { return new Component; };
         return e;
     }();
@@ -65,14 +67,15 @@ Component::Component(const QString& name) : PersistentModel(descriptor())
 
 QList<ProjectComponent*> Component::projectUses() const { return toMany<ProjectComponent>(ProjectUses); }
 
-StockStatus Component::status() const
+StockStatus Component::status() const { return status(qty(), minQty(), statusOverride()); }
+
+StockStatus Component::status(qint64 qty, qint64 minQty, const std::optional<QString>& statusOverride)
 {
-    const auto override = statusOverride();
-    if (override && *override == QLatin1String("ordered"))
+    if (statusOverride && *statusOverride == QLatin1String("ordered"))
         return StockStatus::ordered;
-    if (qty() < 1)
+    if (qty < 1)
         return StockStatus::out;
-    if (minQty() >= qty())
+    if (minQty >= qty)
         return StockStatus::low;
     return StockStatus::inStock;
 }

@@ -94,6 +94,8 @@ public:
 
     // Ordered wins; below 1 is out; at or below the reorder level is low; else in stock.
     StockStatus status() const;
+    // The status a component with these values has.
+    static StockStatus status(qint64 qty, qint64 minQty, const std::optional<QString>& statusOverride);
     // The comma-separated tags as a list (see tagListFromText).
     QStringList tagList() const;
 

@@ -38,6 +38,8 @@ public:
     void setQuoteCombined(bool v) { setAttributeValue(QuoteCombined, v); }
 
     QList<Capture*> captures() const;
+    // How many captures are filed here, without reading them.
+    qsizetype captureCount() const { return toManyCount(Captures); }
     QList<Document*> documents() const;
     QList<ProjectDocument*> attachments() const;
     QList<ProjectComponent*> parts() const;

@@ -41,6 +41,9 @@ struct EntityDescriptor {
     QList<AttributeDescriptor> attributes;
     QList<ToOneDescriptor> toOne;
     QList<ToManyDescriptor> toMany;
+    // Attribute lists the store keeps an index on, so that a first screen can sort or count
+    // records straight from the file while their table is still being read.
+    QList<QStringList> indexes;
     std::function<PersistentModel*()> make;  // a blank record for the store to fill
 
     int attributeIndex(const QString& n) const;

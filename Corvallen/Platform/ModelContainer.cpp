@@ -63,24 +63,6 @@ std::unique_ptr<ModelContainer> ModelContainer::open(const QString& path, const 
     return finishOpen(beginOpen(path, schema), error);
 }
 
-namespace {
-
-// A connection of a reader thread: read-only, its own, closed when the thread is done.
-struct ReaderConnection {
-    sqlite3* db = nullptr;
-    QString error;
-    explicit ReaderConnection(const QString& path)
-    {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
-            error = QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
-        else
-            sqlite3_busy_timeout(db, 2000);
-    }
-    ~ReaderConnection() { sqlite3_close_v2(db); }
-};
-
-}  // namespace
-
 std::unique_ptr<ModelContainer::PendingOpen> ModelContainer::beginOpen(const QString& path, const QList<const EntityDescriptor*>& schema)
 {
     auto pending = std::make_unique<PendingOpen>();
@@ -101,26 +83,7 @@ std::unique_ptr<ModelContainer::PendingOpen> ModelContainer::beginOpen(const QSt
         pending->error = err;
         return pending;
     }
-    // Each table is read on a thread of its own; the objects are plain C++ records, so they may
-    // be made anywhere and handed to the main context afterwards.
-    for (const EntityDescriptor* d : schema)
-        pending->tables.push_back(std::async(std::launch::async, [path, d] {
-            ModelContext::LoadedTable table;
-            table.descriptor = d;
-            ReaderConnection reader(path);
-            if (!reader.error.isEmpty())
-                table.error = reader.error;
-            else
-                ModelContext::readTable(reader.db, d, {}, table);
-            return table;
-        }));
-    pending->joins = std::async(std::launch::async, [path, schema] {
-        std::pair<bool, std::vector<ModelContext::LoadedJoin>> result{false, {}};
-        ReaderConnection reader(path);
-        if (reader.error.isEmpty())
-            result.first = ModelContext::readJoins(reader.db, schema, result.second, nullptr);
-        return result;
-    });
+    pending->readers = ModelContext::startReaders(path, schema);
     pending->container = std::move(c);
     return pending;
 }
@@ -129,35 +92,20 @@ std::unique_ptr<ModelContainer> ModelContainer::finishOpen(std::unique_ptr<Pendi
 {
     if (!pending)
         return nullptr;
-    std::vector<ModelContext::LoadedTable> tables;
-    for (auto& f : pending->tables)
-        tables.push_back(f.get());
-    auto joins = pending->joins.valid() ? pending->joins.get() : std::pair<bool, std::vector<ModelContext::LoadedJoin>>{false, {}};
     if (!pending->error.isEmpty() || !pending->container) {
         if (error)
             *error = pending->error;
         return nullptr;
     }
-    for (const auto& t : tables)
-        if (!t.error.isEmpty()) {
-            if (error)
-                *error = t.error;
-            return nullptr;
-        }
-    if (!joins.first) {
-        if (error)
-            *error = QStringLiteral("The store's tag links could not be read.");
-        return nullptr;
-    }
     std::unique_ptr<ModelContainer> c = std::move(pending->container);
-    c->m_context.reset(new ModelContext(c.get(), c->m_db, pending->schema));
+    c->m_context.reset(new ModelContext(c.get(), c->m_db, pending->schema, std::move(pending->readers)));
+    // Preparing the statements that write every column checks that each table has them.
     QString err;
     if (!c->m_context->prepareStatements(&err)) {
         if (error)
             *error = err;
         return nullptr;
     }
-    c->m_context->adopt(tables, joins.second);
     return c;
 }
 
@@ -201,6 +149,15 @@ bool ModelContainer::createSchema(const QList<const EntityDescriptor*>& schema, 
             const QString col = r.name + QStringLiteral("_pk");
             if (!exec(m_db, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
                                 .arg(quoted(d->name + QLatin1Char('_') + col), quoted(d->name), quoted(col)), error))
+                return abort();
+        }
+        for (const QStringList& attributes : d->indexes) {
+            QStringList cols;
+            for (const QString& a : attributes)
+                cols << quoted(a);
+            if (!exec(m_db, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                                .arg(quoted(d->name + QLatin1Char('_') + attributes.join(QLatin1Char('_'))), quoted(d->name),
+                                     cols.join(QStringLiteral(", "))), error))
                 return abort();
         }
         for (const auto& r : d->toMany) {

@@ -5,7 +5,6 @@
 #include <QList>
 #include <QString>
 
-#include <future>
 #include <memory>
 #include <vector>
 
@@ -20,8 +19,9 @@ public:
     // The schema version this program writes; older stores are migrated on open.
     static constexpr int schemaVersion = 1;
 
-    // Opens (creating when missing) the store at `path` and loads its records into the main
-    // context. Returns nothing and sets `error` when the store can't be opened.
+    // Opens (creating when missing) the store at `path`; its records come into the main context
+    // as they are read (see ModelContext). Returns nothing and sets `error` when the store can't
+    // be opened.
     static std::unique_ptr<ModelContainer> open(const QString& path, const QList<const EntityDescriptor*>& schema,
                                                 QString* error = nullptr);
     ~ModelContainer();
@@ -29,13 +29,14 @@ public:
     // Opening in two steps, so that the records are read on worker threads while the caller goes
     // on with its own start-up: beginOpen() opens the file, brings its schema up to date and starts
     // reading every table, each on its own read-only connection; finishOpen(), on the main thread
-    // once the application object exists, waits for the readers and builds the main context.
+    // once the application object exists, builds the main context at once. The context takes
+    // each table's records as its reader finishes, or sooner when they are asked for (see
+    // ModelContext).
     struct PendingOpen {
         std::unique_ptr<ModelContainer> container;
         QList<const EntityDescriptor*> schema;
         QString error;
-        std::vector<std::future<ModelContext::LoadedTable>> tables;
-        std::future<std::pair<bool, std::vector<ModelContext::LoadedJoin>>> joins;
+        std::shared_ptr<ModelContext::Readers> readers;
     };
     static std::unique_ptr<PendingOpen> beginOpen(const QString& path, const QList<const EntityDescriptor*>& schema);
     static std::unique_ptr<ModelContainer> finishOpen(std::unique_ptr<PendingOpen> pending, QString* error = nullptr);

@@ -6,6 +6,14 @@
 
 #include <sqlite3.h>
 
+#include <future>
+#include <mutex>
+#include <thread>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace {
 
 QString quoted(const QString& name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
@@ -29,11 +37,12 @@ QStringList columnList(const EntityDescriptor& d)
     return cols;
 }
 
-QString selectSql(const EntityDescriptor& d)
+// Every row, or those a WHERE clause picks, in key order.
+QString selectSql(const EntityDescriptor& d, const QString& where = {})
 {
     const QStringList cols = columnList(d);
-    return QStringLiteral("SELECT pk%1%2 FROM %3 ORDER BY pk")
-        .arg(cols.isEmpty() ? QString() : QStringLiteral(", "), cols.join(QStringLiteral(", ")), quoted(d.name));
+    return QStringLiteral("SELECT pk%1%2 FROM %3 %4 ORDER BY pk")
+        .arg(cols.isEmpty() ? QString() : QStringLiteral(", "), cols.join(QStringLiteral(", ")), quoted(d.name), where);
 }
 
 struct WriteSql {
@@ -146,14 +155,146 @@ struct Statement {
 
 }  // namespace
 
-ModelContext::ModelContext(ModelContainer* container, sqlite3* db, QList<const EntityDescriptor*> schema)
-    : m_container(container), m_db(db), m_schema(std::move(schema))
+// Reading the tables of an opening store: one reader per table and one for the join tables,
+// each on a thread and read-only connection of its own. The readers touch nothing but their own
+// result and the shared signal; the context takes each result on the main thread.
+struct ModelContext::ReaderSignal {
+    std::atomic<bool> cancelled{false};
+    std::mutex mutex;
+    ModelContext* context = nullptr;  // told (queued) when a reader is done
+    bool doneEarly = false;           // a reader finished before the context existed
+
+    void readerDone()
+    {
+        std::lock_guard lock(mutex);
+        if (context)
+            QMetaObject::invokeMethod(context, &ModelContext::adoptReadyTables, Qt::QueuedConnection);
+        else
+            doneEarly = true;
+    }
+    void attach(ModelContext* c)
+    {
+        std::lock_guard lock(mutex);
+        context = c;
+        if (doneEarly)
+            QMetaObject::invokeMethod(context, &ModelContext::adoptReadyTables, Qt::QueuedConnection);
+    }
+    void detach()
+    {
+        std::lock_guard lock(mutex);
+        context = nullptr;
+    }
+};
+
+struct ModelContext::Readers {
+    std::shared_ptr<ReaderSignal> signal = std::make_shared<ReaderSignal>();
+    std::vector<std::future<LoadedTable>> tables;  // schema order
+    std::future<std::pair<QString, std::vector<LoadedJoin>>> joins;
+    std::vector<std::thread> threads;
+
+    ~Readers()
+    {
+        // Readers still at work stop at their next rows.
+        signal->cancelled = true;
+        signal->detach();
+        for (std::thread& t : threads)
+            t.join();
+    }
+};
+
+namespace {
+
+// A reader's own connection: read-only, closed when the reader is done.
+struct ReaderConnection {
+    sqlite3* db = nullptr;
+    QString error;
+    explicit ReaderConnection(const QString& path)
+    {
+        if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+            error = QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
+        else
+            sqlite3_busy_timeout(db, 2000);
+    }
+    ~ReaderConnection() { sqlite3_close_v2(db); }
+};
+
+// Readers run at a lower priority than the main thread: the first screen, which needs little
+// of the store, comes before the rest of the records.
+void yieldToMainThread()
+{
+    setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
+}
+
+template <class T>
+bool isReady(const std::future<T>& f)
+{
+    return f.valid() && f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+void addUnique(QHash<QString, PersistentModel*>& unique, bool& duplicates, const QString& value, PersistentModel* object)
+{
+    auto it = unique.find(value);
+    if (it == unique.end())
+        unique.insert(value, object);
+    else if (it.value() != object)
+        duplicates = true;
+}
+
+}  // namespace
+
+std::shared_ptr<ModelContext::Readers> ModelContext::startReaders(const QString& path, const QList<const EntityDescriptor*>& schema)
+{
+    auto readers = std::make_shared<Readers>();
+    const std::shared_ptr<ReaderSignal> signal = readers->signal;
+    // Each reader hands its result over before it says it is done, so that whoever is told
+    // finds the result ready.
+    for (const EntityDescriptor* d : schema) {
+        std::promise<LoadedTable> promise;
+        readers->tables.push_back(promise.get_future());
+        readers->threads.emplace_back([path, d, signal, promise = std::move(promise)]() mutable {
+            yieldToMainThread();
+            LoadedTable table;
+            table.descriptor = d;
+            {
+                ReaderConnection reader(path);
+                if (!reader.error.isEmpty())
+                    table.error = reader.error;
+                else
+                    readTable(reader.db, d, {}, table, {}, &signal->cancelled);
+            }
+            promise.set_value(std::move(table));
+            signal->readerDone();
+        });
+    }
+    std::promise<std::pair<QString, std::vector<LoadedJoin>>> joins;
+    readers->joins = joins.get_future();
+    readers->threads.emplace_back([path, schema, signal, promise = std::move(joins)]() mutable {
+        yieldToMainThread();
+        std::pair<QString, std::vector<LoadedJoin>> result;
+        {
+            ReaderConnection reader(path);
+            if (!reader.error.isEmpty())
+                result.first = reader.error;
+            else if (!readJoins(reader.db, schema, result.second, &result.first, &signal->cancelled) && result.first.isEmpty())
+                result.first = QStringLiteral("The store's tag links could not be read.");
+        }
+        promise.set_value(std::move(result));
+        signal->readerDone();
+    });
+    return readers;
+}
+
+ModelContext::ModelContext(ModelContainer* container, sqlite3* db, QList<const EntityDescriptor*> schema,
+                           std::shared_ptr<Readers> readers)
+    : m_container(container), m_db(db), m_schema(std::move(schema)), m_readers(std::move(readers))
 {
     for (const EntityDescriptor* d : m_schema) {
         EntityState s;
         s.descriptor = d;
+        s.loaded = !m_readers;
         m_entities.insert(d->name, s);
     }
+    m_loading = m_readers != nullptr && !m_schema.isEmpty();
     m_autosaveTimer.setSingleShot(true);
     m_autosaveTimer.setInterval(300);
     connect(&m_autosaveTimer, &QTimer::timeout, this, [this] {
@@ -165,10 +306,14 @@ ModelContext::ModelContext(ModelContainer* container, sqlite3* db, QList<const E
             if (m_autosave && hasChanges())
                 save();
         });
+    if (m_readers)
+        m_readers->signal->attach(this);
 }
 
 ModelContext::~ModelContext()
 {
+    // Readers still at work are stopped first: what they would bring is not needed any more.
+    m_readers.reset();
     if (m_autosave && hasChanges())
         save();
     runDeletionActions();
@@ -210,13 +355,15 @@ bool ModelContext::prepareStatements(QString* error)
     return true;
 }
 
-// Reads every record. Used at open and, reusing the objects already known by key, by rollback:
-// records keep their identity across a rollback.
+// Reads the records of one table (all of them, or those `where` picks), in key order, with their
+// key and unique-value maps. Used by the readers at open, by fetchTop() for single records and,
+// reusing the objects already known by key, by rollback: records keep their identity across a
+// rollback.
 bool ModelContext::readTable(sqlite3* db, const EntityDescriptor* d, const QHash<qint64, PersistentModel*>& reuse,
-                             LoadedTable& out)
+                             LoadedTable& out, const QString& where, const std::atomic<bool>* cancelled)
 {
     out.descriptor = d;
-    const QString sql = selectSql(*d);
+    const QString sql = selectSql(*d, where);
     Statement st;
     if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st.st, nullptr) != SQLITE_OK) {
         out.error = sqliteError(db);
@@ -224,9 +371,15 @@ bool ModelContext::readTable(sqlite3* db, const EntityDescriptor* d, const QHash
     }
     const int nAttr = int(d->attributes.size());
     const int nOne = int(d->toOne.size());
+    const int unique = d->uniqueAttribute();
     std::vector<TextInterner> interners(static_cast<size_t>(nAttr));
     int rc;
+    qint64 row = 0;
     while ((rc = sqlite3_step(st.st)) == SQLITE_ROW) {
+        if (cancelled && ++row % 512 == 0 && cancelled->load(std::memory_order_relaxed)) {
+            out.error = QStringLiteral("The store was closed while it was being read.");
+            return false;
+        }
         const qint64 key = sqlite3_column_int64(st.st, 0);
         PersistentModel* m = reuse.value(key);
         if (!m) {
@@ -247,6 +400,9 @@ bool ModelContext::readTable(sqlite3* db, const EntityDescriptor* d, const QHash
         for (auto& list : m->m_toMany)
             list.clear();
         out.rows.push_back(m);
+        out.byKey.insert(key, m);
+        if (unique >= 0 && m->m_values[size_t(unique)].isValid())
+            addUnique(out.unique, out.uniqueDuplicates, m->m_values[size_t(unique)].toString(), m);
         out.maxKey = std::max(out.maxKey, key);
     }
     if (rc != SQLITE_DONE) {
@@ -257,7 +413,7 @@ bool ModelContext::readTable(sqlite3* db, const EntityDescriptor* d, const QHash
 }
 
 bool ModelContext::readJoins(sqlite3* db, const QList<const EntityDescriptor*>& schema, std::vector<LoadedJoin>& out,
-                             QString* error)
+                             QString* error, const std::atomic<bool>* cancelled)
 {
     for (const EntityDescriptor* d : schema) {
         for (int ri = 0; ri < d->toMany.size(); ++ri) {
@@ -273,8 +429,12 @@ bool ModelContext::readJoins(sqlite3* db, const QList<const EntityDescriptor*>& 
             }
             LoadedJoin join{d, ri, {}};
             int rc;
-            while ((rc = sqlite3_step(st.st)) == SQLITE_ROW)
+            qint64 row = 0;
+            while ((rc = sqlite3_step(st.st)) == SQLITE_ROW) {
+                if (cancelled && ++row % 512 == 0 && cancelled->load(std::memory_order_relaxed))
+                    return false;
                 join.rows.emplace_back(sqlite3_column_int64(st.st, 0), sqlite3_column_int64(st.st, 1));
+            }
             // A step that fails part-way (a damaged page, an I/O error) must not read as "these
             // records have fewer links": the next save would write the shortened lists back.
             if (rc != SQLITE_DONE) {
@@ -314,6 +474,7 @@ bool ModelContext::checkSchema(sqlite3* db, const QList<const EntityDescriptor*>
 // identity across a rollback.
 bool ModelContext::load(QString* error)
 {
+    loadAll();
     QHash<QString, QHash<qint64, PersistentModel*>> reusable;
     for (auto& owned : m_owned) {
         PersistentModel* m = owned.get();
@@ -335,7 +496,12 @@ bool ModelContext::load(QString* error)
     std::vector<LoadedJoin> joins;
     if (!readJoins(m_db, m_schema, joins, error))
         return false;
-    adopt(tables, joins);
+    for (LoadedTable& t : tables)
+        installTable(t);
+    for (const LoadedTable& t : tables)
+        linkTable(t);
+    applyJoins(joins, nullptr);
+    m_pending.clear();
     // Records that were known but are no longer in the store are retired.
     for (auto it = reusable.begin(); it != reusable.end(); ++it)
         for (PersistentModel* m : it.value())
@@ -344,61 +510,220 @@ bool ModelContext::load(QString* error)
     return true;
 }
 
-void ModelContext::adopt(std::vector<LoadedTable>& tables, std::vector<LoadedJoin>& joins)
+// Takes a table's records as the entity's live records. Records handed out early by fetchTop()
+// stay the objects for their keys: they take the values read with the table, and the reader's
+// own objects for those keys are dropped.
+void ModelContext::installTable(LoadedTable& t)
 {
-    for (auto it = m_entities.begin(); it != m_entities.end(); ++it) {
-        it->live.clear();
-        it->byKey.clear();
-        it->unique.clear();
-        it->uniqueDuplicates = false;
-        it->liveCount = 0;
-        it->needsCompaction = false;
+    EntityState& s = state(t.descriptor->name);
+    QHash<PersistentModel*, PersistentModel*> replaced;
+    for (PersistentModel*& m : t.rows) {
+        PersistentModel* early = s.early.value(m->m_key);
+        if (!early)
+            continue;
+        early->m_values = std::move(m->m_values);
+        std::fill(early->m_toOne.begin(), early->m_toOne.end(), nullptr);
+        early->m_early = false;
+        replaced.insert(m, early);
+        t.byKey.insert(m->m_key, early);
+        m = early;
     }
-    for (LoadedTable& t : tables) {
-        EntityState& s = state(t.descriptor->name);
-        for (auto& created : t.created)
+    if (!replaced.isEmpty()) {
+        for (auto it = t.unique.begin(); it != t.unique.end(); ++it)
+            it.value() = replaced.value(it.value(), it.value());
+        for (PendingLink& l : t.links)
+            l.from = replaced.value(l.from, l.from);
+    }
+    // An early record whose row is gone can't be: nothing deletes a row before its table is in.
+    for (PersistentModel* early : std::as_const(s.early))
+        if (early->m_early)
+            retire(early);
+    s.early.clear();
+    for (auto& created : t.created)
+        if (!replaced.contains(created.get()))
             m_owned.push_back(std::move(created));
-        t.created.clear();
-        const int unique = t.descriptor->uniqueAttribute();
-        s.live = std::move(t.rows);
-        s.byKey.reserve(qsizetype(s.live.size()));
-        for (PersistentModel* m : s.live) {
-            m->m_context = this;
-            s.byKey.insert(m->m_key, m);
-            if (unique >= 0 && m->m_values[size_t(unique)].isValid())
-                addUniqueEntry(s, m->m_values[size_t(unique)].toString(), m);
-        }
-        s.liveCount = qsizetype(s.live.size());
-        s.nextKey = std::max(s.nextKey, t.maxKey + 1);
+    t.created.clear();
+
+    s.live = std::move(t.rows);
+    s.byKey = std::move(t.byKey);
+    s.unique = std::move(t.unique);
+    s.uniqueDuplicates = t.uniqueDuplicates;
+    s.liveCount = qsizetype(s.live.size());
+    s.needsCompaction = false;
+    s.nextKey = std::max(s.nextKey, t.maxKey + 1);
+    for (PersistentModel* m : s.live)
+        m->m_context = this;
+}
+
+void ModelContext::linkTable(const LoadedTable& t)
+{
+    for (const PendingLink& l : t.links) {
+        const ToOneDescriptor& r = l.from->entity().toOne[l.index];
+        PersistentModel* target = state(r.target).byKey.value(l.key);
+        if (!target)
+            continue;  // a dangling key reads as no link
+        l.from->m_toOne[size_t(l.index)] = target;
+        const int inv = target->entity().toManyIndex(r.inverse);
+        if (inv >= 0)
+            target->m_toMany[size_t(inv)].append(l.from);
     }
-    for (const LoadedTable& t : tables) {
-        for (const PendingLink& l : t.links) {
-            const ToOneDescriptor& r = l.from->entity().toOne[l.index];
-            PersistentModel* target = state(r.target).byKey.value(l.key);
-            if (!target)
-                continue;  // a dangling key reads as no link
-            l.from->m_toOne[size_t(l.index)] = target;
-            const int inv = target->entity().toManyIndex(r.inverse);
-            if (inv >= 0)
-                target->m_toMany[size_t(inv)].append(l.from);
-        }
-    }
+}
+
+// The join rows of the tables `owner` keeps (every table when `owner` is null).
+void ModelContext::applyJoins(const std::vector<LoadedJoin>& joins, const EntityDescriptor* owner)
+{
     for (const LoadedJoin& j : joins) {
+        if (owner && j.owner != owner)
+            continue;
         const ToManyDescriptor& r = j.owner->toMany[j.relationship];
         const EntityState& os = state(j.owner->name);
         const EntityState& ts = state(r.target);
         for (const auto& [ownerKey, targetKey] : j.rows) {
-            PersistentModel* owner = os.byKey.value(ownerKey);
+            PersistentModel* from = os.byKey.value(ownerKey);
             PersistentModel* target = ts.byKey.value(targetKey);
-            if (!owner || !target || owner->m_toMany[size_t(j.relationship)].contains(target))
+            if (!from || !target || from->m_toMany[size_t(j.relationship)].contains(target))
                 continue;
-            owner->m_toMany[size_t(j.relationship)].append(target);
+            from->m_toMany[size_t(j.relationship)].append(target);
             const int inv = target->entity().toManyIndex(r.inverse);
             if (inv >= 0)
-                target->m_toMany[size_t(inv)].append(owner);
+                target->m_toMany[size_t(inv)].append(from);
         }
     }
-    m_pending.clear();
+}
+
+bool ModelContext::isLoaded(const QString& entityName) const { return state(entityName).loaded; }
+
+void ModelContext::loadAll()
+{
+    for (const EntityDescriptor* d : m_schema)
+        ensureLoaded(d->name);
+}
+
+// Brings one entity's records in, after the entities they link to, waiting for its reader when
+// it is not done yet. A reader that failed is tried once more on the main connection.
+void ModelContext::ensureLoaded(const QString& entityName)
+{
+    EntityState& s = state(entityName);
+    if (s.loaded || s.loading)
+        return;
+    s.loading = true;
+    const EntityDescriptor& d = *s.descriptor;
+    for (const auto& r : d.toOne)
+        ensureLoaded(r.target);
+    bool ownsJoins = false;
+    for (const auto& r : d.toMany)
+        if (r.manyToMany && r.ownsJoinTable) {
+            ensureLoaded(r.target);
+            ownsJoins = true;
+        }
+    LoadedTable t = takeTable(d);
+    installTable(t);
+    linkTable(t);
+    if (ownsJoins)
+        applyJoins(takeJoins(), &d);
+    EntityState& done = state(entityName);  // the map may have changed while dependencies came in
+    done.loading = false;
+    done.loaded = true;
+    for (const EntityState& e : std::as_const(m_entities))
+        if (!e.loaded)
+            return;
+    m_loading = false;
+    m_readers.reset();
+    m_joins.reset();
+    QMetaObject::invokeMethod(this, &ModelContext::finishedLoading, Qt::QueuedConnection);
+}
+
+ModelContext::LoadedTable ModelContext::takeTable(const EntityDescriptor& d)
+{
+    LoadedTable t;
+    const qsizetype index = m_schema.indexOf(&d);
+    if (m_readers && index >= 0 && size_t(index) < m_readers->tables.size() && m_readers->tables[size_t(index)].valid())
+        t = m_readers->tables[size_t(index)].get();
+    if (t.descriptor && t.error.isEmpty())
+        return t;
+    t = LoadedTable{};
+    if (!readTable(m_db, &d, {}, t)) {
+        failLoading(t.error);
+        t = LoadedTable{};
+        t.descriptor = &d;
+    }
+    return t;
+}
+
+const std::vector<ModelContext::LoadedJoin>& ModelContext::takeJoins()
+{
+    if (m_joins)
+        return *m_joins;
+    std::pair<QString, std::vector<LoadedJoin>> result;
+    if (m_readers && m_readers->joins.valid())
+        result = m_readers->joins.get();
+    else
+        result.first = QStringLiteral("no reader");
+    if (!result.first.isEmpty()) {
+        result.second.clear();
+        QString error;
+        if (!readJoins(m_db, m_schema, result.second, &error)) {
+            failLoading(error.isEmpty() ? QStringLiteral("The store's tag links could not be read.") : error);
+            result.second.clear();
+        }
+    }
+    m_joins = std::move(result.second);
+    return *m_joins;
+}
+
+void ModelContext::failLoading(const QString& error)
+{
+    if (!m_loadError.isEmpty())
+        return;
+    m_loadError = error;
+    m_autosaveTimer.stop();
+    QMetaObject::invokeMethod(this, [this, error] { Q_EMIT loadFailed(error); }, Qt::QueuedConnection);
+}
+
+bool ModelContext::readyToAdopt(const EntityDescriptor& d) const
+{
+    const EntityState& s = state(d.name);
+    if (s.loaded)
+        return true;
+    if (!m_readers)
+        return false;
+    const qsizetype index = m_schema.indexOf(&d);
+    if (index < 0 || !isReady(m_readers->tables[size_t(index)]))
+        return false;
+    for (const auto& r : d.toOne)
+        if (!readyToAdopt(*state(r.target).descriptor))
+            return false;
+    for (const auto& r : d.toMany)
+        if (r.manyToMany && r.ownsJoinTable && (!readyToAdopt(*state(r.target).descriptor) || (!m_joins && !isReady(m_readers->joins))))
+            return false;
+    return true;
+}
+
+// A reader is done: whatever can come in without waiting comes in now.
+void ModelContext::adoptReadyTables()
+{
+    if (!m_loading)
+        return;
+    for (const EntityDescriptor* d : m_schema)
+        if (!state(d->name).loaded && readyToAdopt(*d))
+            ensureLoaded(d->name);
+}
+
+void ModelContext::requireList(const PersistentModel* record, int toManyIndex)
+{
+    if (record->m_early)
+        ensureLoaded(record->entity().name);
+    ensureLoaded(record->entity().toMany[toManyIndex].target);
+}
+
+void ModelContext::requireDeletable(const EntityDescriptor& d)
+{
+    ensureLoaded(d.name);
+    for (const auto& r : d.toMany) {
+        ensureLoaded(r.target);
+        if (r.deleteRule == DeleteRule::Cascade)
+            requireDeletable(*state(r.target).descriptor);
+    }
 }
 
 void ModelContext::retire(PersistentModel* m)
@@ -419,6 +744,8 @@ PersistentModel* ModelContext::insert(PersistentModel* object)
     if (object->m_context == this)
         return object->m_mergedInto ? object->m_mergedInto : object;
     Q_ASSERT_X(!object->m_context, "ModelContext::insert", "record belongs to another context");
+    // Keys and unique values are given out against every stored record.
+    ensureLoaded(object->entity().name);
     EntityState& s = state(object->entity().name);
     const EntityDescriptor& d = *s.descriptor;
 
@@ -482,13 +809,7 @@ PersistentModel* ModelContext::insert(PersistentModel* object)
 
 void ModelContext::addUniqueEntry(EntityState& s, const QString& value, PersistentModel* object)
 {
-    auto it = s.unique.find(value);
-    if (it == s.unique.end()) {
-        s.unique.insert(value, object);
-        return;
-    }
-    if (it.value() != object)
-        s.uniqueDuplicates = true;
+    addUnique(s.unique, s.uniqueDuplicates, value, object);
 }
 
 void ModelContext::dropUniqueEntry(EntityState& s, const QString& value, PersistentModel* leaving)
@@ -516,6 +837,9 @@ void ModelContext::deleteObject(PersistentModel* object)
 {
     if (!object || object->m_context != this || object->isDeleted())
         return;
+    object->requireAdopted();
+    if (m_loading)
+        requireDeletable(object->entity());
     QSet<PersistentModel*> visiting;
     deleteRecursive(object, visiting);
 }
@@ -580,18 +904,185 @@ void ModelContext::compact(EntityState& s) const
 
 QList<PersistentModel*> ModelContext::fetchAll(const QString& entityName) const
 {
+    const_cast<ModelContext*>(this)->ensureLoaded(entityName);
     EntityState& s = state(entityName);
     compact(s);
     return QList<PersistentModel*>(s.live.begin(), s.live.end());
 }
 
-qsizetype ModelContext::liveCount(const QString& entityName) const { return state(entityName).liveCount; }
+qsizetype ModelContext::liveCount(const QString& entityName) const
+{
+    const EntityState& s = state(entityName);
+    if (s.loaded)
+        return s.liveCount;
+    Statement st;
+    const QString sql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted(entityName));
+    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr) == SQLITE_OK && sqlite3_step(st.st) == SQLITE_ROW)
+        return qsizetype(sqlite3_column_int64(st.st, 0));
+    // The file can't answer: the records can.
+    return const_cast<ModelContext*>(this)->fetchAll(entityName).size();
+}
+
+QList<PersistentModel*> ModelContext::fetchTop(const QString& entityName, int attribute, int limit) const
+{
+    EntityState& s = state(entityName);
+    const AttributeDescriptor& a = s.descriptor->attributes.at(attribute);
+    Q_ASSERT_X(a.type != AttributeType::Text && a.type != AttributeType::Uuid, "ModelContext::fetchTop", "numbers and dates only");
+    if (limit <= 0)
+        return {};
+    auto key = [&](const PersistentModel* m) -> std::optional<double> {
+        const QVariant& v = m->m_values[size_t(attribute)];
+        if (!v.isValid())
+            return std::nullopt;
+        return a.type == AttributeType::Date ? double(v.toDateTime().toMSecsSinceEpoch()) : v.toDouble();
+    };
+    if (s.loaded) {
+        // One pass keeping a short sorted list; equal values keep store order, as a stable sort
+        // of the whole list would.
+        struct Entry {
+            std::optional<double> value;
+            PersistentModel* record;
+        };
+        auto before = [](const std::optional<double>& x, const std::optional<double>& y) {
+            return x && (!y || *x > *y);  // larger first, absent last
+        };
+        std::vector<Entry> top;
+        top.reserve(size_t(limit) + 1);
+        compact(s);
+        for (PersistentModel* m : s.live) {
+            const std::optional<double> v = key(m);
+            if (top.size() == size_t(limit) && !before(v, top.back().value))
+                continue;
+            auto at = std::upper_bound(top.begin(), top.end(), v, [&](const std::optional<double>& x, const Entry& e) {
+                return before(x, e.value);
+            });
+            top.insert(at, Entry{v, m});
+            if (top.size() > size_t(limit))
+                top.pop_back();
+        }
+        QList<PersistentModel*> out;
+        for (const Entry& e : top)
+            out.append(e.record);
+        return out;
+    }
+    // Straight from the file, which holds every record of an entity whose table is not in yet
+    // (SQLite sorts NULL below every value, so absent values come last here too). The records
+    // found are handed out early and stay the objects for their keys when the table comes in.
+    const QString sql = QStringLiteral("SELECT pk FROM %1 ORDER BY %2 DESC, pk LIMIT %3")
+                            .arg(quoted(entityName), quoted(a.name))
+                            .arg(limit);
+    Statement st;
+    QList<qint64> keys;
+    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr) != SQLITE_OK)
+    {
+        const_cast<ModelContext*>(this)->ensureLoaded(entityName);
+        return fetchTop(entityName, attribute, limit);
+    }
+    while (sqlite3_step(st.st) == SQLITE_ROW)
+        keys.append(sqlite3_column_int64(st.st, 0));
+    QList<PersistentModel*> out;
+    for (qint64 k : keys)
+        if (PersistentModel* m = const_cast<ModelContext*>(this)->materialize(s, k))
+            out.append(m);
+    return out;
+}
+
+// A stored record of an entity whose table is not in yet, read on its own and handed out
+// early. Its single links point at their targets (which are in, as an entity comes in after
+// those it links to) without being added to their lists: those lists fill when the table comes
+// in, and asking for them brings it in.
+PersistentModel* ModelContext::materialize(EntityState& s, qint64 key)
+{
+    if (PersistentModel* early = s.early.value(key))
+        return early;
+    const EntityDescriptor& d = *s.descriptor;
+    for (const auto& r : d.toOne)
+        ensureLoaded(r.target);
+    if (s.loaded)  // brought in by the line above? Not with this schema, but then it is known.
+        return s.byKey.value(key);
+    LoadedTable t;
+    if (!readTable(m_db, &d, {}, t, QStringLiteral("WHERE pk = %1").arg(key)) || t.rows.empty())
+        return nullptr;
+    PersistentModel* m = t.rows.front();
+    for (auto& created : t.created)
+        m_owned.push_back(std::move(created));
+    m->m_context = this;
+    m->m_early = true;
+    for (const PendingLink& l : t.links)
+        m->m_toOne[size_t(l.index)] = state(d.toOne[l.index].target).byKey.value(l.key);
+    s.early.insert(key, m);
+    return m;
+}
+
+qsizetype ModelContext::relatedCount(const PersistentModel* record, int toManyIndex) const
+{
+    const EntityDescriptor& d = record->entity();
+    const ToManyDescriptor& r = d.toMany[toManyIndex];
+    if (!record->m_early && state(r.target).loaded)
+        return record->m_toMany[size_t(toManyIndex)].size();
+    // The members are all stored records: nothing links to or from a record before the table
+    // of the other end is in. Links to missing rows don't count, as they read as no link.
+    QString sql;
+    if (!r.manyToMany) {
+        sql = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?").arg(quoted(r.target), quoted(r.inverse + QStringLiteral("_pk")));
+    } else {
+        const EntityDescriptor& owner = r.ownsJoinTable ? d : *state(r.target).descriptor;
+        const ToManyDescriptor& ownerSide = r.ownsJoinTable ? r : owner.toMany[owner.toManyIndex(r.inverse)];
+        const QString mine = r.ownsJoinTable ? QStringLiteral("owner_pk") : QStringLiteral("target_pk");
+        const QString theirs = r.ownsJoinTable ? QStringLiteral("target_pk") : QStringLiteral("owner_pk");
+        sql = QStringLiteral("SELECT COUNT(DISTINCT j.%1) FROM %2 j WHERE j.%3 = ? AND EXISTS (SELECT 1 FROM %4 WHERE pk = j.%1)")
+                  .arg(theirs, quoted(joinTableName(owner, ownerSide)), mine, quoted(r.target));
+    }
+    Statement st;
+    if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr) == SQLITE_OK) {
+        sqlite3_bind_int64(st.st, 1, record->m_key);
+        if (sqlite3_step(st.st) == SQLITE_ROW)
+            return qsizetype(sqlite3_column_int64(st.st, 0));
+    }
+    return record->toManyValue(toManyIndex).size();
+}
+
+QList<QVariantList> ModelContext::attributeValues(const QString& entityName, const QList<int>& attributes) const
+{
+    EntityState& s = state(entityName);
+    const EntityDescriptor& d = *s.descriptor;
+    QList<QVariantList> out;
+    if (!s.loaded) {
+        QStringList cols;
+        for (int i : attributes)
+            cols << quoted(d.attributes.at(i).name);
+        const QString sql = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), quoted(d.name));
+        Statement st;
+        if (!attributes.isEmpty() && sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr) == SQLITE_OK) {
+            int rc;
+            while ((rc = sqlite3_step(st.st)) == SQLITE_ROW) {
+                QVariantList row;
+                row.reserve(attributes.size());
+                for (int c = 0; c < attributes.size(); ++c)
+                    row.append(columnValue(st.st, c, d.attributes.at(attributes[c]).type));
+                out.append(std::move(row));
+            }
+            if (rc == SQLITE_DONE)
+                return out;
+            out.clear();
+        }
+    }
+    for (const PersistentModel* m : fetchAll(entityName)) {
+        QVariantList row;
+        row.reserve(attributes.size());
+        for (int i : attributes)
+            row.append(m->m_values[size_t(i)]);
+        out.append(std::move(row));
+    }
+    return out;
+}
 
 PersistentModel* ModelContext::model(const PersistentIdentifier& id) const
 {
     auto it = m_entities.find(id.entityName);
     if (it == m_entities.end())
         return nullptr;
+    const_cast<ModelContext*>(this)->ensureLoaded(id.entityName);
     return it->byKey.value(id.primaryKey);
 }
 
@@ -767,6 +1258,14 @@ bool ModelContext::save(QString* error) { return save(QString(), error); }
 bool ModelContext::save(const QString& alsoInTransaction, QString* error)
 {
     m_autosaveTimer.stop();
+    if (!m_loadError.isEmpty()) {
+        // Part of the store could not be read: writing what was read could undo the rest.
+        m_lastSaveErrorCode = SQLITE_CORRUPT;
+        if (error)
+            *error = m_loadError;
+        Q_EMIT saveFailed(m_loadError);
+        return false;
+    }
     if (!hasChanges() && alsoInTransaction.isEmpty()) {
         m_pending.clear();
         runDeletionActions();

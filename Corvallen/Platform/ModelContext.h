@@ -7,8 +7,10 @@
 #include <QSet>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -20,7 +22,15 @@ class ModelContainer;
 // its fetches, writes every pending change in one transaction on save(), and keeps the changes
 // pending when a save fails. Changes are saved automatically shortly after they are made and at
 // quit. Every change is announced, coalesced per event-loop turn, by changed(entityName).
-// Main thread only.
+//
+// The context is usable as soon as it exists, while its tables are still being read on worker
+// threads. Each entity's records come in as a whole: in the background once its table is read,
+// or at once (waiting for its reader) the first time anything asks for them: a fetch, a look-up,
+// an insert, a deletion, or a to-many list of a record. An entity comes in only after the
+// entities its records link to, so its links are complete from the start. Nothing can change a
+// record before its table is in, so the store file answers for any entity that is not in yet:
+// that is how liveCount(), fetchTop(), relatedCount() and attributeValues() answer a first
+// screen without reading whole tables. Main thread only.
 class ModelContext : public QObject {
     Q_OBJECT
 public:
@@ -65,7 +75,30 @@ public:
             return liveCount(T::descriptor().name);
         return fetch<T>(filter).size();
     }
+    // How many live records an entity has.
     qsizetype liveCount(const QString& entityName) const;
+
+    // The `limit` live records with the largest values of a number or date attribute, largest
+    // first; records without a value come last, equal values keep store order.
+    QList<PersistentModel*> fetchTop(const QString& entityName, int attribute, int limit) const;
+    template <class T>
+    QList<T*> fetchTop(int attribute, int limit) const
+    {
+        QList<T*> out;
+        for (PersistentModel* m : fetchTop(T::descriptor().name, attribute, limit))
+            out.append(static_cast<T*>(m));
+        return out;
+    }
+    // How many records a to-many list of this record holds, without bringing them in.
+    qsizetype relatedCount(const PersistentModel* record, int toManyIndex) const;
+    // The values of some attributes (by schema index) of every live record, in no set order.
+    QList<QVariantList> attributeValues(const QString& entityName, const QList<int>& attributes) const;
+
+    // Whether an entity's records are in; whether every entity's are.
+    bool isLoaded(const QString& entityName) const;
+    bool isFullyLoaded() const { return !m_loading; }
+    // Brings every entity in, waiting for the readers that are not done yet.
+    void loadAll();
 
     // The live record with that identifier, or nullptr (unknown, deleted, other entity).
     PersistentModel* model(const PersistentIdentifier& id) const;
@@ -116,11 +149,19 @@ Q_SIGNALS:
     void didSave();
     // A save failed; the changes stay pending.
     void saveFailed(const QString& error);
+    // Every entity's records are in (sent once, at the next event-loop turn).
+    void finishedLoading();
+    // A table could not be read: the store is damaged. From then on nothing is saved, so the
+    // part that was read never overwrites the rest.
+    void loadFailed(const QString& error);
 
 private:
     friend class ModelContainer;
     friend class PersistentModel;
-    ModelContext(ModelContainer* container, sqlite3* db, QList<const EntityDescriptor*> schema);
+    struct Readers;
+    struct ReaderSignal;
+    ModelContext(ModelContainer* container, sqlite3* db, QList<const EntityDescriptor*> schema,
+                 std::shared_ptr<Readers> readers);
 
     struct EntityState {
         const EntityDescriptor* descriptor = nullptr;
@@ -131,6 +172,11 @@ private:
         QHash<QString, PersistentModel*> unique;  // unique attribute value -> record
         bool uniqueDuplicates = false;  // some live records share a unique value (after a rename)
         qint64 nextKey = 1;
+        bool loaded = false;
+        bool loading = false;
+        // Records handed out by fetchTop() before the table came in; they stay the objects for
+        // their keys.
+        QHash<qint64, PersistentModel*> early;
         sqlite3_stmt* insertStmt = nullptr;
         sqlite3_stmt* updateStmt = nullptr;
         sqlite3_stmt* deleteStmt = nullptr;
@@ -142,13 +188,17 @@ private:
         int index;
         qint64 key;
     };
-    // The rows of one entity's table, read into objects (on any thread; nothing here touches
-    // the context) and adopted by the context on the main thread.
+    // The rows of one entity's table, read into objects with their key and unique-value maps
+    // (on any thread; nothing here touches the context) and adopted by the context on the main
+    // thread.
     struct LoadedTable {
         const EntityDescriptor* descriptor = nullptr;
         std::vector<PersistentModel*> rows;  // store order
         std::vector<std::unique_ptr<PersistentModel>> created;
         std::vector<PendingLink> links;
+        QHash<qint64, PersistentModel*> byKey;
+        QHash<QString, PersistentModel*> unique;
+        bool uniqueDuplicates = false;
         qint64 maxKey = 0;
         QString error;
     };
@@ -157,10 +207,29 @@ private:
         int relationship = 0;
         std::vector<std::pair<qint64, qint64>> rows;
     };
-    static bool readTable(sqlite3* db, const EntityDescriptor* d, const QHash<qint64, PersistentModel*>& reuse, LoadedTable& out);
-    static bool readJoins(sqlite3* db, const QList<const EntityDescriptor*>& schema, std::vector<LoadedJoin>& out, QString* error);
-    void adopt(std::vector<LoadedTable>& tables, std::vector<LoadedJoin>& joins);
+    // Starts one reader per table and one for the join tables, each on its own thread and
+    // read-only connection to the file at `path`.
+    static std::shared_ptr<Readers> startReaders(const QString& path, const QList<const EntityDescriptor*>& schema);
+    // Reads the rows (all, or those `where` picks) in key order; stops when `cancelled` is set.
+    static bool readTable(sqlite3* db, const EntityDescriptor* d, const QHash<qint64, PersistentModel*>& reuse, LoadedTable& out,
+                          const QString& where = {}, const std::atomic<bool>* cancelled = nullptr);
+    static bool readJoins(sqlite3* db, const QList<const EntityDescriptor*>& schema, std::vector<LoadedJoin>& out, QString* error,
+                          const std::atomic<bool>* cancelled = nullptr);
+    void installTable(LoadedTable& table);
+    void linkTable(const LoadedTable& table);
+    void applyJoins(const std::vector<LoadedJoin>& joins, const EntityDescriptor* owner);
     bool load(QString* error);
+    void ensureLoaded(const QString& entityName);
+    bool readyToAdopt(const EntityDescriptor& d) const;
+    void adoptReadyTables();
+    LoadedTable takeTable(const EntityDescriptor& d);
+    const std::vector<LoadedJoin>& takeJoins();
+    void failLoading(const QString& error);
+    // Before a to-many list of `record` is read or changed: the records that fill it are in.
+    void requireList(const PersistentModel* record, int toManyIndex);
+    // Before a record is deleted: everything its delete rules reach is in.
+    void requireDeletable(const EntityDescriptor& d);
+    PersistentModel* materialize(EntityState& s, qint64 key);
     EntityState& state(const QString& entityName) const;
     void recordChanged(PersistentModel* object);
     void uniqueValueChanged(PersistentModel* object, const QVariant& oldValue, const QVariant& newValue);
@@ -186,4 +255,8 @@ private:
     bool m_autosave = true;
     int m_lastSaveErrorCode = 0;
     QTimer m_autosaveTimer;
+    std::shared_ptr<Readers> m_readers;
+    std::optional<std::vector<LoadedJoin>> m_joins;
+    bool m_loading = false;
+    QString m_loadError;  // set once a table could not be read; saving is refused from then on
 };

@@ -37,6 +37,25 @@ std::optional<double> PersistentModel::optReal(int i) const
     return v.toDouble();
 }
 
+void PersistentModel::requireList(int index) const
+{
+    if (m_context && m_context->m_loading)
+        m_context->requireList(this, index);
+}
+
+void PersistentModel::requireAdopted() const
+{
+    if (m_early)
+        m_context->ensureLoaded(entity().name);
+}
+
+qsizetype PersistentModel::toManyCount(int index) const
+{
+    if (m_context && m_context->m_loading)
+        return m_context->relatedCount(this, index);
+    return m_toMany[size_t(index)].size();
+}
+
 void PersistentModel::noteChanged(bool storedColumns)
 {
     // A record that is gone from the store (deleted and saved, or merged into another by an
@@ -51,6 +70,7 @@ void PersistentModel::noteChanged(bool storedColumns)
 
 void PersistentModel::setAttributeValue(int index, const QVariant& value)
 {
+    requireAdopted();
     QVariant& slot = m_values[size_t(index)];
     if (slot.isValid() == value.isValid() && slot == value && slot.metaType() == value.metaType())
         return;
@@ -66,6 +86,7 @@ void PersistentModel::linkInverse(int toOneIndex, PersistentModel* target)
     const ToOneDescriptor& d = entity().toOne[toOneIndex];
     const int inv = target->entity().toManyIndex(d.inverse);
     if (inv >= 0) {
+        target->requireList(inv);
         target->m_toMany[size_t(inv)].append(this);
         target->noteChanged(false);
     }
@@ -76,6 +97,7 @@ void PersistentModel::unlinkInverse(int toOneIndex, PersistentModel* target)
     const ToOneDescriptor& d = entity().toOne[toOneIndex];
     const int inv = target->entity().toManyIndex(d.inverse);
     if (inv >= 0) {
+        target->requireList(inv);
         target->m_toMany[size_t(inv)].removeOne(this);
         target->noteChanged(false);
     }
@@ -87,6 +109,9 @@ void PersistentModel::setToOneValue(int index, PersistentModel* target)
     // such a link, so memory and the file would disagree after the save.
     if (isDeleted())
         return;
+    requireAdopted();
+    if (target)
+        target->requireAdopted();
     // A link from a stored record to a new one brings the new one into the store, as both ends
     // of a relationship live in one context. The insert may hand back a stored record with the
     // same unique value: the link then goes to that record.
@@ -116,6 +141,9 @@ void PersistentModel::addToMany(int index, PersistentModel* object)
 {
     if (!object || isDeleted())
         return;
+    requireAdopted();
+    object->requireAdopted();
+    requireList(index);
     const ToManyDescriptor& d = entity().toMany[index];
     const int inv = object->entity().toOneIndex(d.inverse);
     if (!d.manyToMany) {
@@ -135,6 +163,8 @@ void PersistentModel::addToMany(int index, PersistentModel* object)
     if (mine.contains(object))
         return;
     const int invMany = object->entity().toManyIndex(d.inverse);
+    if (invMany >= 0)
+        object->requireList(invMany);
     mine.append(object);
     if (invMany >= 0)
         object->m_toMany[size_t(invMany)].append(this);
@@ -151,6 +181,9 @@ void PersistentModel::removeFromMany(int index, PersistentModel* object)
 {
     if (!object)
         return;
+    requireAdopted();
+    object->requireAdopted();
+    requireList(index);
     const ToManyDescriptor& d = entity().toMany[index];
     if (!d.manyToMany) {
         const int inv = object->entity().toOneIndex(d.inverse);
@@ -158,10 +191,12 @@ void PersistentModel::removeFromMany(int index, PersistentModel* object)
             object->setToOneValue(inv, nullptr);
         return;
     }
+    const int invMany = object->entity().toManyIndex(d.inverse);
+    if (invMany >= 0)
+        object->requireList(invMany);
     auto& mine = m_toMany[size_t(index)];
     if (!mine.removeOne(object))
         return;
-    const int invMany = object->entity().toManyIndex(d.inverse);
     if (invMany >= 0)
         object->m_toMany[size_t(invMany)].removeOne(this);
     PersistentModel* owner = d.ownsJoinTable ? this : object;
@@ -173,6 +208,7 @@ void PersistentModel::removeFromMany(int index, PersistentModel* object)
 
 void PersistentModel::setToMany(int index, const QList<PersistentModel*>& objects)
 {
+    requireList(index);
     const QList<PersistentModel*> current = m_toMany[size_t(index)];
     for (PersistentModel* m : current)
         if (!objects.contains(m))

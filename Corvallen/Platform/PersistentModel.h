@@ -40,7 +40,14 @@ public:
     PersistentModel* toOneValue(int index) const { return m_toOne[size_t(index)]; }
     // Linking to or from a deleted record (saved or not) is refused: nothing changes.
     void setToOneValue(int index, PersistentModel* target);
-    const QList<PersistentModel*>& toManyValue(int index) const { return m_toMany[size_t(index)]; }
+    const QList<PersistentModel*>& toManyValue(int index) const
+    {
+        requireList(index);
+        return m_toMany[size_t(index)];
+    }
+    // How many records a to-many list holds; answered from the store file while they are not
+    // in memory yet.
+    qsizetype toManyCount(int index) const;
     void addToMany(int index, PersistentModel* object);
     void removeFromMany(int index, PersistentModel* object);
     void setToMany(int index, const QList<PersistentModel*>& objects);
@@ -67,6 +74,7 @@ protected:
     template <class T>
     QList<T*> toMany(int i) const
     {
+        requireList(i);
         QList<T*> out;
         const auto& list = m_toMany[size_t(i)];
         out.reserve(list.size());
@@ -80,6 +88,10 @@ private:
     enum class State { Detached, New, Persisted, Deleted, Gone };
 
     void noteChanged(bool storedColumns);
+    // While the context is still reading its tables: the members of a to-many list, and the
+    // rest of a record handed out early, are brought in before they are read or changed.
+    void requireList(int index) const;
+    void requireAdopted() const;
     void linkInverse(int toOneIndex, PersistentModel* target);
     void unlinkInverse(int toOneIndex, PersistentModel* target);
 
@@ -93,6 +105,8 @@ private:
     bool m_joinChanged = false;  // many-to-many links owned by this record changed
     // Set when an insert merged this object into a stored record with the same unique value.
     PersistentModel* m_mergedInto = nullptr;
+    // A stored record handed out before its table came in (see ModelContext::fetchTop).
+    bool m_early = false;
 };
 
 inline size_t qHash(const PersistentModel* m, size_t seed = 0) { return ::qHash(quintptr(m), seed); }

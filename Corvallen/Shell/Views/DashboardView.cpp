@@ -37,7 +37,7 @@ public:
         setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         m_name = project->name().isEmpty() ? DashboardView::tr("Untitled Project") : project->name();
-        m_detail = DashboardView::tr("%n captures", nullptr, int(project->captures().size()));
+        m_detail = DashboardView::tr("%n captures", nullptr, int(project->captureCount()));
         setText(literalText(m_name));  // painted as written; no mnemonic from the name
         setAccessibleName(m_name);
     }
