@@ -6,6 +6,7 @@
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Shell/TagPalette.h"
+#include "Corvallen/Sync/CaptureThumbnails.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 
 #include <QDir>
@@ -141,7 +142,10 @@ void deleteCaptures(const QList<Capture*>& captures, ModelContext& context)
         // Only a plain name can point into the captures folder; anything else removes nothing.
         if (AppPaths::isPlainFileName(fileName)) {
             const QString path = QDir(folder).filePath(fileName);
-            context.afterDeletionSaved(c, [path]() { QFile::remove(path); });
+            context.afterDeletionSaved(c, [path, fileName]() {
+                QFile::remove(path);
+                CaptureThumbnails::shared().forget(fileName);
+            });
         }
     }
     context.save();

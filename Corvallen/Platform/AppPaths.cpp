@@ -44,6 +44,14 @@ QString runtimeFolder()
     return own;
 }
 
+QString cacheFolder()
+{
+    QString xdg = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (xdg.isEmpty() || !QDir::isAbsolutePath(xdg))
+        xdg = QDir::homePath() + QStringLiteral("/.cache");
+    return QDir::cleanPath(xdg) + QStringLiteral("/Corvallen");
+}
+
 bool ensureFolder(const QString& path)
 {
     QDir().mkpath(path);

@@ -22,6 +22,10 @@ QString configFolder();
 // such folder can be had.
 QString runtimeFolder();
 
+// $XDG_CACHE_HOME/Corvallen (or ~/.cache/Corvallen): files that can be made again from the data,
+// such as thumbnails. Not created here.
+QString cacheFolder();
+
 // Creates a folder with its parents; true when it exists afterwards. Errors are not reported.
 bool ensureFolder(const QString& path);
 

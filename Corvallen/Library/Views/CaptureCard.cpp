@@ -9,7 +9,7 @@
 #include "Corvallen/Shell/Views/GripDots.h"
 #include "Corvallen/Shell/Views/ShellStyle.h"
 #include "Corvallen/Shell/Views/TagRow.h"
-#include "Corvallen/Sync/DeviceStorage.h"
+#include "Corvallen/Sync/CaptureThumbnails.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -28,7 +28,8 @@
 
 namespace {
 
-// The thumbnail: the capture image at 30:17, drawn through the shared image cache on each paint.
+// The thumbnail: the capture image at 30:17, drawn from the shared thumbnails on each paint; a
+// faint card stands in while the thumbnail is being read.
 class CardThumbnail : public QWidget {
 public:
     CardThumbnail(CaptureCard* card)
@@ -37,6 +38,10 @@ public:
     {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setCursor(Qt::PointingHandCursor);
+        connect(&CaptureThumbnails::shared(), &CaptureThumbnails::ready, this, [this](const QString& fileName) {
+            if (fileName == m_card->capture()->fileName())
+                update();
+        });
     }
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int w) const override { return int(std::round(w / LibraryViewKit::kThumbAspect)); }
@@ -48,7 +53,7 @@ protected:
     {
         QPainter p(this);
         const QRectF r = QRectF(rect()).adjusted(1.25, 1.25, -1.25, -1.25);
-        LibraryViewKit::drawThumbnail(p, DeviceStorage::captureImage(m_card->capture()->fileName()), r, 8, this);
+        LibraryViewKit::drawThumbnail(p, CaptureThumbnails::shared().thumbnail(m_card->capture()->fileName()), r, 8, this);
         if (m_card->isSelected()) {
             p.setRenderHint(QPainter::Antialiasing, true);
             p.setPen(QPen(ShellStyle::accent(palette()), 2.5));

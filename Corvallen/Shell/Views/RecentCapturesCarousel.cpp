@@ -4,7 +4,7 @@
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Shell/CarouselIndex.h"
 #include "Corvallen/Shell/Views/ShellStyle.h"
-#include "Corvallen/Sync/DeviceStorage.h"
+#include "Corvallen/Sync/CaptureThumbnails.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
@@ -32,7 +32,11 @@ public:
         m_fileName = capture->fileName();
         setToolTip(capture->title());
         setAccessibleName(capture->title());
-        m_image = DeviceStorage::captureImage(m_fileName);
+        // The picture comes from the shared thumbnails; until it is read, the faint card shows.
+        connect(&CaptureThumbnails::shared(), &CaptureThumbnails::ready, this, [this](const QString& fileName) {
+            if (fileName == m_fileName)
+                update();
+        });
     }
 
 protected:
@@ -43,11 +47,12 @@ protected:
         QPainterPath clip;
         clip.addRoundedRect(QRectF(rect()), 8, 8);
         p.setClipPath(clip);
-        if (m_image.isNull()) {
+        const QImage image = CaptureThumbnails::shared().thumbnail(m_fileName);
+        if (image.isNull()) {
             p.fillRect(rect(), ShellStyle::quaternary(palette()));
         } else {
             p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-            p.drawImage(QRectF(rect()), m_image, QRectF(m_image.rect()));
+            p.drawImage(QRectF(rect()), image, QRectF(image.rect()));
         }
         if (hasFocus() || isDown()) {
             p.setClipping(false);
@@ -58,7 +63,6 @@ protected:
 
 private:
     QString m_fileName;
-    QImage m_image;
 };
 
 // A 26-point round chevron on a translucent disc with a faint outline.

@@ -2,7 +2,9 @@
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Shell/Views/RecentCapturesCarousel.h"
+#include "Corvallen/Sync/CaptureThumbnails.h"
 #include "Corvallen/Sync/DeviceStorage.h"
+#include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 
 #include <QAbstractButton>
@@ -45,6 +47,8 @@ TEST(RecentCapturesCarousel, ChevronsStepAndThumbnailsOpen)
     static_cast<QAbstractButton*>(carousel.thumbnails().at(5))->click();
     EXPECT_EQ(opened, 2);
 
+    // The picture is read in the background; the strip shows it once it is in.
+    ASSERT_TRUE(corvallen::test::waitUntil([] { return !CaptureThumbnails::shared().thumbnail(QStringLiteral("c0.png")).isNull(); }));
     const QImage drawn = carousel.thumbnails().at(0)->grab().toImage();
     // Upscaled without smoothing: the white source pixel stays pure white over a block.
     EXPECT_EQ(drawn.pixelColor(drawn.width() / 8, drawn.height() / 4), QColor(Qt::white));
