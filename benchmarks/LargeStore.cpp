@@ -40,28 +40,24 @@ sqlite3_stmt* prepare(sqlite3* db, const QString& sql)
     return st;
 }
 
-void bind(sqlite3_stmt* st, int col, AttributeType type, const Value& v)
+// The value as the store keeps it: dates as milliseconds, UUIDs as upper-case text, booleans as
+// 0 or 1; bound by what it then is.
+void bind(sqlite3_stmt* st, int col, AttributeType type, Value v)
 {
-    if (!v.isValid()) {
+    if (type == AttributeType::Date && v.isValid())
+        v = v.toDateTime().toMSecsSinceEpoch();
+    else if (type == AttributeType::Uuid && v.isValid())
+        v = v.toUuid().toString(QUuid::WithoutBraces).toUpper();
+    else if (type == AttributeType::Bool && v.isValid())
+        v = qint64(v.toBool());
+    if (!v.isValid())
         sqlite3_bind_null(st, col);
-        return;
-    }
-    switch (type) {
-    case AttributeType::Text: {
-        const QByteArray b = v.toString().toUtf8();
-        sqlite3_bind_text(st, col, b.constData(), int(b.size()), SQLITE_TRANSIENT);
-        break;
-    }
-    case AttributeType::Integer: sqlite3_bind_int64(st, col, v.toLongLong()); break;
-    case AttributeType::Double: sqlite3_bind_double(st, col, v.toDouble()); break;
-    case AttributeType::Bool: sqlite3_bind_int(st, col, v.toBool() ? 1 : 0); break;
-    case AttributeType::Date: sqlite3_bind_int64(st, col, v.toDateTime().toMSecsSinceEpoch()); break;
-    case AttributeType::Uuid: {
-        const QByteArray b = v.toUuid().toString(QUuid::WithoutBraces).toUpper().toUtf8();
-        sqlite3_bind_text(st, col, b.constData(), int(b.size()), SQLITE_TRANSIENT);
-        break;
-    }
-    }
+    else if (v.typeId() == QMetaType::Double)
+        sqlite3_bind_double(st, col, v.toDouble());
+    else if (v.typeId() == QMetaType::QString)
+        sqlite3_bind_text(st, col, v.toString().toUtf8().constData(), -1, SQLITE_TRANSIENT);
+    else
+        sqlite3_bind_int64(st, col, v.toLongLong());
 }
 
 // Rows 1..count of one entity's table: `attribute(i, name)` gives each attribute (an invalid

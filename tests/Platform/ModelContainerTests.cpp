@@ -13,13 +13,13 @@
 #include "support/TestEnvironment.h"
 #include "support/TestStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 using namespace corvallen::test;
 
@@ -156,17 +156,14 @@ TEST(ModelContainerTest, AStoreFromANewerVersionIsRefusedAndLeftAlone)
 {
     QString path;
     openTestStore(&path).reset();
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    sqlite3_exec(db, "PRAGMA user_version = 99", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    ASSERT_TRUE(execOnStoreFile(path, "PRAGMA user_version = 99"));
     QString error;
     EXPECT_EQ(ModelContainer::open(path, corvallenSchema(), &error), nullptr);
     EXPECT_TRUE(error.contains(QLatin1String("newer"))) << error.toStdString();
     EXPECT_FALSE(ModelContainer::verifyStoreFile(path, &error));
 }
 
-TEST(ModelContainerTest, ADamagedTagTableFailsTheOpeningInsteadOfDroppingTheTags)
+TEST(ModelContainerTest, ADamagedTagTableStopsEverySaveInsteadOfDroppingTheTags)
 {
     QString path;
     {
@@ -177,29 +174,22 @@ TEST(ModelContainerTest, ADamagedTagTableFailsTheOpeningInsteadOfDroppingTheTags
         ASSERT_TRUE(store->mainContext().save());
     }
     // Overwrite the join table's root page, as a bad sector or a torn write would.
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    sqlite3_stmt* st = nullptr;
-    qint64 root = 0, pageSize = 0;
-    if (sqlite3_prepare_v2(db, "SELECT rootpage FROM sqlite_schema WHERE name = 'Capture_tags'", -1, &st, nullptr) == SQLITE_OK
-        && sqlite3_step(st) == SQLITE_ROW)
-        root = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    if (sqlite3_prepare_v2(db, "PRAGMA page_size", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        pageSize = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    ASSERT_GT(root, 1);
-    ASSERT_GT(pageSize, 0);
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(f.seek((root - 1) * pageSize));
-        f.write(QByteArray(int(pageSize), '\xff'));
-    }
-    // Opening as if the captures had no tags would write the loss back at the next save.
+    ASSERT_TRUE(damageTable(path, QStringLiteral("Capture_tags")));
+    // The damage shows when the tags are read, after the opening. Going on as if the captures
+    // had no tags would write the loss back at the next save: the failure is reported (the
+    // application then stops) and no save goes through.
     QString error;
-    EXPECT_EQ(ModelContainer::open(path, corvallenSchema(), &error), nullptr);
+    auto store = ModelContainer::open(path, corvallenSchema(), &error);
+    ASSERT_TRUE(store) << error.toStdString();
+    ModelContext& ctx = store->mainContext();
+    QStringList failures;
+    QObject::connect(&ctx, &ModelContext::loadFailed, [&](const QString& why) { failures << why; });
+    ctx.loadAll();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_FALSE(failures.first().isEmpty());
+    ctx.fetch<Capture>().first()->setTitle(QStringLiteral("renamed"));
+    EXPECT_FALSE(ctx.save(&error));
     EXPECT_FALSE(error.isEmpty());
 }
 

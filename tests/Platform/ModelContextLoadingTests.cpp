@@ -19,7 +19,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 
@@ -279,24 +278,7 @@ TEST(ModelContextLoading, EveryTableComesInInTheBackgroundWithoutAnnouncingChang
 TEST(ModelContextLoading, ATableThatCannotBeReadStopsEverySaveAndIsReported)
 {
     const QString path = writeWorkshop();
-    {
-        // Spoil the first page of the captures table: the file still opens, but the table
-        // can't be read.
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM sqlite_master WHERE name = 'Capture'", -1,
-                           &st, nullptr);
-        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
-        const qint64 page = sqlite3_column_int64(st, 0);
-        const qint64 pageSize = sqlite3_column_int64(st, 1);
-        sqlite3_finalize(st);
-        sqlite3_close(db);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(file.seek((page - 1) * pageSize));
-        file.write(QByteArray(int(pageSize), char(0x5A)));
-    }
+    ASSERT_TRUE(damageTable(path, QStringLiteral("Capture")));
     auto store = reopenTestStore(path);
     ASSERT_TRUE(store) << "the damage shows only when the table is read";
     ModelContext& ctx = store->mainContext();
@@ -317,15 +299,9 @@ TEST(ModelContextLoading, ClosingWhileTablesAreStillBeingReadStopsTheReaders)
 {
     QString path;
     openTestStore(&path).reset();
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_exec(db,
-                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30000) "
-                 "INSERT INTO Capture (pk, fileName, title, notes, importedAt) SELECT i, 'c' || i || '.png', 'title ' || i, '', i FROM n",
-                 nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    ASSERT_TRUE(execOnStoreFile(path, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30000) "
+                                      "INSERT INTO Capture (pk, fileName, title, notes, importedAt) "
+                                      "SELECT i, 'c' || i || '.png', 'title ' || i, '', i FROM n"));
     for (int i = 0; i < 3; ++i) {
         auto store = reopenTestStore(path);
         ASSERT_TRUE(store);

@@ -15,4 +15,10 @@ std::unique_ptr<ModelContainer> openTestStore(QString* path = nullptr);
 // Opens the store file at `path` again (after the first container was destroyed).
 std::unique_ptr<ModelContainer> reopenTestStore(const QString& path);
 
+// Runs SQL on a closed store file over a connection of its own, as another program would.
+bool execOnStoreFile(const QString& path, const char* sql);
+// Overwrites the first page of a table with junk, as a bad sector or a torn write would: the
+// file still opens, the table can't be read.
+bool damageTable(const QString& path, const QString& table);
+
 }  // namespace corvallen::test
