@@ -98,9 +98,15 @@ std::unique_ptr<ModelContainer> ModelContainer::finishOpen(std::unique_ptr<Pendi
         return nullptr;
     }
     std::unique_ptr<ModelContainer> c = std::move(pending->container);
-    c->m_context.reset(new ModelContext(c.get(), c->m_db, pending->schema, std::move(pending->readers)));
-    // Preparing the statements that write every column checks that each table has them.
+    // Every table and column the context reads and writes is there (cheap: nothing is read);
+    // damage inside a table shows when the table is read (see ModelContext::loadFailed).
     QString err;
+    if (!ModelContext::checkSchema(c->m_db, pending->schema, &err)) {
+        if (error)
+            *error = err;
+        return nullptr;
+    }
+    c->m_context.reset(new ModelContext(c.get(), c->m_db, pending->schema, std::move(pending->readers)));
     if (!c->m_context->prepareStatements(&err)) {
         if (error)
             *error = err;
