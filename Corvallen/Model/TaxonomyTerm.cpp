@@ -95,9 +95,10 @@ TaxonomyTerm* TaxonomyTerm::findOrCreate(const std::optional<QString>& name, Ter
     return resolve(terms(kind, context), kind, *trimmed, trimmedOrNone(parent), context, nullptr);
 }
 
-void TaxonomyTerm::seedFromComponents(ModelContext& context)
+void TaxonomyTerm::seedFromComponents(ModelContext& context) { seedFromComponents(context, context.fetch<Component>()); }
+
+void TaxonomyTerm::seedFromComponents(ModelContext& context, const QList<Component*>& components)
 {
-    const QList<Component*> components = context.fetch<Component>();
     if (components.isEmpty())
         return;
     // An inventory repeats the same few names thousands of times, so the ordered list of each
@@ -113,6 +114,8 @@ void TaxonomyTerm::seedFromComponents(ModelContext& context)
     KindState kinds[5];
     bool created = false;
     for (Component* c : components) {
+        if (!c || c->isDeleted())
+            continue;
         for (TermKind k : TermKinds::allCases()) {
             const auto name = trimmedOrNone(c->value(k));
             if (!name)

@@ -3,6 +3,7 @@
 #include "Corvallen/Model/TermKind.h"
 #include "Corvallen/Platform/PersistentModel.h"
 
+class Component;
 class ModelContext;
 
 // One entry of one of the five term lists. Linked to components by name only.
@@ -35,6 +36,8 @@ public:
     static TaxonomyTerm* findOrCreate(const std::optional<QString>& name, TermKind kind,
                                       const std::optional<QString>& parent, ModelContext& context);
     static void seedFromComponents(ModelContext& context);
+    // The same for some components only: those whose values may be new to the term lists.
+    static void seedFromComponents(ModelContext& context, const QList<Component*>& components);
     qsizetype usageCount(ModelContext& context) const;
     static void deleteTerm(TaxonomyTerm* term, ModelContext& context);
     static void rename(TaxonomyTerm* term, const QString& newName, ModelContext& context);

@@ -3,6 +3,9 @@
 #include <QCollator>
 #include <QLocale>
 
+#include <algorithm>
+#include <numeric>
+
 namespace TextCompare {
 
 namespace {
@@ -35,5 +38,26 @@ bool localizedCaseInsensitiveEqual(const QString& a, const QString& b)
 }
 
 int localizedStandardCompare(const QString& a, const QString& b) { return collator(true).compare(a, b); }
+
+std::vector<qsizetype> caseInsensitiveOrder(const QList<QString>& texts, const QLocale& locale)
+{
+    std::vector<qsizetype> order(size_t(texts.size()));
+    std::iota(order.begin(), order.end(), 0);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    if (locale.language() == QLocale::C) {
+        // The C collator compares code units with case folded, and its keys would not fold case:
+        // compare directly, which is quick without a collation table.
+        std::stable_sort(order.begin(), order.end(),
+                         [&](qsizetype a, qsizetype b) { return collator.compare(texts[a], texts[b]) < 0; });
+        return order;
+    }
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(order.size());
+    for (const QString& text : texts)
+        keys.push_back(collator.sortKey(text));
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    return order;
+}
 
 }  // namespace TextCompare

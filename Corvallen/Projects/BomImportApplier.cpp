@@ -48,6 +48,14 @@ void BomImportApplier::applyOne(qsizetype index)
         fresh->setManufacturer(m.manufacturer);
         fresh->setCategory(m.category);
         component = m_context.insert(fresh);
+        const bool newMaker = m.manufacturer && !m_makersSeen.contains(*m.manufacturer);
+        const bool newCategory = m.category && !m_categoriesSeen.contains(*m.category);
+        if (newMaker)
+            m_makersSeen.insert(*m.manufacturer);
+        if (newCategory)
+            m_categoriesSeen.insert(*m.category);
+        if (newMaker || newCategory)
+            m_termSources.append(component);
     }
     StockAllocation::setPartUnsaved(component, m_project, m_matches.quantity(index), m_context);
 }
@@ -73,7 +81,7 @@ bool BomImportApplier::step(qint64 budgetMs)
             return false;
     }
     if (m_project && !m_project->isDeleted()) {
-        TaxonomyTerm::seedFromComponents(m_context);
+        TaxonomyTerm::seedFromComponents(m_context, m_termSources);
         if (!m_context.save(&error))
             qWarning() << "Imported parts kept pending; saving failed:" << error;
     }

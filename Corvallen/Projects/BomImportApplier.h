@@ -3,6 +3,7 @@
 #include "Corvallen/Projects/BomImport.h"
 
 #include <QObject>
+#include <QSet>
 
 class ModelContext;
 class Project;
@@ -10,7 +11,8 @@ class Project;
 // Applies an imported bill of materials on the main thread, where the store lives, a slice at a
 // time: each turn of the event loop creates the new components and allocates the parts of as
 // many matches as fit in a few milliseconds and saves them, so a long bill of materials keeps
-// the window responsive. At the end the term lists learn the new makers and categories and the
+// the window responsive. At the end the term lists learn the new makers and categories (from one
+// new component for each value, so a long import doesn't look at every part again) and the
 // store is saved. A component deleted while the preview was open is created anew.
 class BomImportApplier : public QObject {
     Q_OBJECT
@@ -43,6 +45,10 @@ private:
     void scheduleStep();
 
     BomImport::MatchList m_matches;
+    // A new component for each maker and category the import brought, for the term lists.
+    QList<Component*> m_termSources;
+    QSet<QString> m_makersSeen;
+    QSet<QString> m_categoriesSeen;
     Project* m_project;
     ModelContext& m_context;
     qsizetype m_done = 0;

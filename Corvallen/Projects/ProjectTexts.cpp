@@ -38,7 +38,12 @@ QString partsSummary(const QList<ProjectComponent*>& lines)
         if (__builtin_add_overflow(items, line->quantity(), &items))
             items = std::numeric_limits<qint64>::max();
     }
-    return counted(lines.size(), QStringLiteral("part")) + kDot + counted(items, QStringLiteral("item"));
+    return partsSummary(lines.size(), items);
+}
+
+QString partsSummary(qsizetype parts, qint64 items)
+{
+    return counted(parts, QStringLiteral("part")) + kDot + counted(items, QStringLiteral("item"));
 }
 
 QString detailLine(const Component* component)

@@ -17,6 +17,7 @@ QString displayName(const Project* project);
 
 // "3 parts · 12 items" for the parts-list lines (quantities summed without overflow).
 QString partsSummary(const QList<ProjectComponent*>& lines);
+QString partsSummary(qsizetype parts, qint64 items);
 
 // Category and manufacturer, then location · bin, joined with " — ", empty pieces left out.
 QString detailLine(const Component* component);

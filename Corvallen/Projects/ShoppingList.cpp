@@ -8,17 +8,36 @@
 #include <QCoreApplication>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <limits>
 
 namespace ShoppingList {
 
-QList<Component*> shortComponents(const QList<ProjectComponent*>& lines)
+Item item(const Component& component)
 {
-    QList<Component*> out;
+    return {component.name(), component.partNumber().value_or(QString()), component.manufacturer().value_or(QString()),
+            component.qty()};
+}
+
+namespace {
+const Component* shortComponent(const ProjectComponent* line)
+{
+    const Component* c = line && !line->isDeleted() ? line->component() : nullptr;
+    return c && !c->isDeleted() && c->qty() < 0 ? c : nullptr;
+}
+}  // namespace
+
+bool hasShortPart(const QList<ProjectComponent*>& lines)
+{
+    return std::any_of(lines.begin(), lines.end(), [](const ProjectComponent* line) { return shortComponent(line) != nullptr; });
+}
+
+QList<Item> shortItems(const QList<ProjectComponent*>& lines)
+{
+    QList<Item> out;
     for (const ProjectComponent* line : lines) {
-        Component* c = line ? line->component() : nullptr;
-        if (c && !c->isDeleted() && c->qty() < 0)
-            out.append(c);
+        if (const Component* c = shortComponent(line))
+            out.append(item(*c));
     }
     return out;
 }
@@ -32,18 +51,18 @@ QString escapeField(const QString& text)
     return u'"' + inner + u'"';
 }
 
-QByteArray csv(const QList<Component*>& shortOnes)
+QByteArray csv(const QList<Item>& shortOnes)
 {
-    QString text = QString::fromLatin1(header);
-    for (const Component* c : shortOnes) {
-        const qint64 inStock = c->qty();
+    QByteArray out(header);
+    for (const Item& item : shortOnes) {
+        const qint64 inStock = item.inStock;
         // The negation of the most negative 64-bit number does not exist; buy the largest one.
         const qint64 needed = inStock == std::numeric_limits<qint64>::min() ? std::numeric_limits<qint64>::max() : -inStock;
-        text += escapeField(c->name()) + u',' + escapeField(c->partNumber().value_or(QString())) + u','
-                + escapeField(c->manufacturer().value_or(QString())) + u',' + QString::number(needed) + u','
-                + QString::number(inStock) + u'\n';
+        out += (escapeField(item.name) + u',' + escapeField(item.partNumber) + u',' + escapeField(item.manufacturer) + u','
+                + QString::number(needed) + u',' + QString::number(inStock) + u'\n')
+                   .toUtf8();
     }
-    return text.toUtf8();
+    return out;
 }
 
 QString proposedFileName(const Project* project)

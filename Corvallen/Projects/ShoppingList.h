@@ -14,16 +14,27 @@ namespace ShoppingList {
 
 inline constexpr char header[] = "name,part_number,manufacturer,needed,in_stock\n";
 
+// One row of the list: what it needs of a component, copied so that the file can be made off
+// the main thread.
+struct Item {
+    QString name;
+    QString partNumber;
+    QString manufacturer;
+    qint64 inStock = 0;
+};
+Item item(const Component& component);
+
 // The components of the lines (in the lines' order) whose qty is below zero.
-QList<Component*> shortComponents(const QList<ProjectComponent*>& lines);
+QList<Item> shortItems(const QList<ProjectComponent*>& lines);
+bool hasShortPart(const QList<ProjectComponent*>& lines);
 
 // A text field as CSV writes it: quoted (inner quotes doubled) when it holds a comma, a double
 // quote, a line feed or a carriage return (which readers drop or take as a line end when it
 // stands unquoted); unchanged otherwise.
 QString escapeField(const QString& text);
 
-// The header line and one row per component.
-QByteArray csv(const QList<Component*>& shortOnes);
+// The header line and one row per item. Safe on any thread.
+QByteArray csv(const QList<Item>& shortOnes);
 
 // "<project name or Project> — shopping list.csv"
 QString proposedFileName(const Project* project);

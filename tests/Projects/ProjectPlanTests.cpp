@@ -142,9 +142,11 @@ TEST_F(ProjectPlanTest, ALongBillOfMaterialsIsWrittenInOneGo)
 TEST_F(ProjectPlanTest, ALongImportRunsInSlicesOnTheEventLoopAndEndsSaved)
 {
     Component* known = component(QStringLiteral("part 7"), 100);
-    QByteArray csv("Name,Qty\n");
-    for (int i = 0; i < 20000; ++i)
-        csv += "part " + QByteArray::number(i % 15000) + ",1\n";  // 5,000 parts named twice
+    known->setManufacturer(QStringLiteral("Known maker"));
+    QByteArray csv("Name,Qty,Mfr,Type\n");
+    for (int i = 0; i < 20000; ++i)  // 5,000 parts named twice, from three makers in two categories
+        csv += "part " + QByteArray::number(i % 15000) + ",1,Maker " + QByteArray::number(i % 3) + ",Kind "
+               + QByteArray::number(i % 2) + "\n";
     BomImport::Matcher matcher(ctx().fetch<Component>());
     BomImport::readRows(csv, [&](BomImport::Row&& row) { matcher.add(row); });
     BomImportApplier applier(matcher.takeMatches(), project, ctx());
@@ -169,6 +171,15 @@ TEST_F(ProjectPlanTest, ALongImportRunsInSlicesOnTheEventLoopAndEndsSaved)
     EXPECT_EQ(stock, 100 - 20000);
     EXPECT_EQ(project->parts().size(), 15000);
     EXPECT_EQ(known->qty(), 98);
+    // The term lists know each maker and category the new parts brought, once.
+    auto termNames = [&](TermKind kind) {
+        QStringList out;
+        for (const TaxonomyTerm* t : TaxonomyTerm::terms(kind, ctx()))
+            out << t->name();
+        return out;
+    };
+    EXPECT_EQ(termNames(TermKind::manufacturer), (QStringList{"Maker 0", "Maker 1", "Maker 2"}));
+    EXPECT_EQ(termNames(TermKind::category), (QStringList{"Kind 0", "Kind 1"}));
 }
 
 TEST_F(ProjectPlanTest, ApplyingAfterAPreviewedComponentWasDeletedCreatesItAgain)

@@ -48,7 +48,7 @@ TEST_F(ShoppingListTest, ListsTheWholeShortfallInPartsListOrder)
     Component* enough = onProject(QStringLiteral("exact"), 2, 2);  // qty 0 is not short
     Q_UNUSED(enough);
 
-    const auto shortOnes = ShoppingList::shortComponents(ProjectContents::partLines(project));
+    const auto shortOnes = ShoppingList::shortItems(ProjectContents::partLines(project));
     ASSERT_EQ(shortOnes.size(), 2);
     EXPECT_EQ(ShoppingList::csv(shortOnes),
               QByteArray("name,part_number,manufacturer,needed,in_stock\n"
@@ -66,7 +66,7 @@ TEST_F(ShoppingListTest, EscapingQuotesOnlyWhatCsvNeeds)
     // UTF-8, no byte-order mark.
     Component* c = ctx().insert(new Component(QStringLiteral("Überträger µ")));
     c->setQty(-1);
-    const QByteArray bytes = ShoppingList::csv({c});
+    const QByteArray bytes = ShoppingList::csv({ShoppingList::item(*c)});
     EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF"));
     EXPECT_TRUE(bytes.endsWith(QStringLiteral("Überträger µ,,,1,-1\n").toUtf8()));
 
@@ -74,7 +74,7 @@ TEST_F(ShoppingListTest, EscapingQuotesOnlyWhatCsvNeeds)
     Component* odd = ctx().insert(new Component(QStringLiteral("a\rb")));
     odd->setManufacturer(QStringLiteral("x\ny"));
     odd->setQty(-2);
-    const QList<QStringList> rows = BomImport::tokenize(QString::fromUtf8(ShoppingList::csv({odd})));
+    const QList<QStringList> rows = BomImport::tokenize(QString::fromUtf8(ShoppingList::csv({ShoppingList::item(*odd)})));
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[1], (QStringList{"a\rb", "", "x\ny", "2", "-2"}));
 }

@@ -1,15 +1,14 @@
 #include "Corvallen/Projects/Views/ProjectPartsView.h"
 
-#include "Corvallen/Platform/Views/ElidedLabel.h"
-
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Platform/Views/ElidedLabel.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Projects/BomFileReader.h"
-#include "Corvallen/Projects/ProjectContents.h"
+#include "Corvallen/Projects/PartsListModel.h"
 #include "Corvallen/Projects/ProjectTexts.h"
 #include "Corvallen/Projects/ShoppingList.h"
 #include "Corvallen/Projects/StockAllocation.h"
@@ -26,24 +25,32 @@
 #include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardPaths>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
-// One row of the parts list. Updated in place when the store changes, so a quantity being typed
-// in another row keeps its focus.
+// One row of the parts list: name and detail, the quantity stepper, stock badge and count, and
+// the remove button. A row shown at rest is painted by a row of this kind lent to it (bind()); the
+// live rows act on their line.
 class PartRow : public QWidget {
 public:
-    PartRow(ProjectComponent* line, ModelContext& context, std::function<void(Component*)> reveal, QWidget* parent)
-        : QWidget(parent), m_line(line), m_context(context), m_reveal(std::move(reveal))
+    PartRow(ProjectComponent* line, ModelContext& context, std::function<QMenu*(ProjectComponent*, QWidget*)> menu,
+            QWidget* parent)
+        : QWidget(parent), m_line(line), m_context(context), m_menu(std::move(menu))
     {
         setObjectName(QStringLiteral("PartRow"));
         auto* row = new QHBoxLayout(this);
@@ -61,12 +68,15 @@ public:
         small.setPointSizeF(small.pointSizeF() * 0.85);
         m_detail->setFont(small);
         m_detail->setForegroundRole(QPalette::PlaceholderText);
+        // An empty name or detail keeps its line, so every row has the same height.
+        m_name->setMinimumHeight(m_name->fontMetrics().height());
         m_detail->setMinimumHeight(m_detail->fontMetrics().height());
         nameBlock->addWidget(m_name);
         nameBlock->addWidget(m_detail);
+        // A long name or detail ends in "…" at the row's width rather than widening the row.
         row->addLayout(nameBlock, 1);
         row->addSpacing(8);
-        m_stepper = new QtyStepper(line->quantity(), this);
+        m_stepper = new QtyStepper(line ? line->quantity() : 1, this);
         row->addWidget(m_stepper);
         auto* stockHolder = new QWidget(this);
         stockHolder->setFixedWidth(120);
@@ -95,38 +105,27 @@ public:
         connect(m_remove, &QToolButton::clicked, this, [this] { StockAllocation::removePart(m_line, m_context); });
         setContextMenuPolicy(Qt::CustomContextMenu);
         connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-            QMenu* menu = contextMenu();
+            if (!m_line || !m_menu)
+                return;
+            QMenu* menu = m_menu(m_line, this);
             menu->setAttribute(Qt::WA_DeleteOnClose);
             menu->popup(mapToGlobal(at));
         });
         refreshRow();
     }
 
-    QMenu* contextMenu()
+    ProjectComponent* line() const { return m_line; }
+
+    // Shows another line (for painting a row at rest).
+    void bind(ProjectComponent* line)
     {
-        auto* menu = new QMenu(this);
-        if (Component* c = m_line->component()) {
-            menu->addAction(tr("View in Inventory"), this, [this] {
-                if (Component* comp = m_line->component(); comp && m_reveal)
-                    m_reveal(comp);
-            });
-            menu->addAction(tr("Copy Name"), this, [this] {
-                if (Component* comp = m_line->component()) {
-                    QClipboard* clip = QApplication::clipboard();
-                    clip->clear();
-                    clip->setText(comp->name());
-                }
-            });
-            menu->addSeparator();
-            Q_UNUSED(c);
-        }
-        menu->addAction(tr("Remove from Project"), this, [this] { StockAllocation::removePart(m_line, m_context); });
-        return menu;
+        m_line = line;
+        refreshRow();
     }
 
     void refreshRow()
     {
-        if (m_line->isDeleted())
+        if (!m_line || m_line->isDeleted())
             return;
         Component* c = m_line->component();
         if (!c)
@@ -138,18 +137,237 @@ public:
         m_stock->setText(ProjectTexts::stockText(c));
     }
 
-    QtyStepper* stepper() const { return m_stepper; }
+    // Keyboard focus goes from the list into this row's controls, in their order.
+    void followInTabOrder(QWidget* before)
+    {
+        QWidget::setTabOrder(before, m_stepper->minusButton());
+        QWidget::setTabOrder(m_stepper->minusButton(), m_stepper->field());
+        QWidget::setTabOrder(m_stepper->field(), m_stepper->plusButton());
+        QWidget::setTabOrder(m_stepper->plusButton(), m_remove);
+    }
 
 private:
     ProjectComponent* m_line;
     ModelContext& m_context;
-    std::function<void(Component*)> m_reveal;
+    std::function<QMenu*(ProjectComponent*, QWidget*)> m_menu;
     QLabel* m_name;
     QLabel* m_detail;
     QtyStepper* m_stepper;
     QWidget* m_badge;
     QLabel* m_stock;
     QToolButton* m_remove;
+};
+
+namespace {
+
+// Paints each row with a row widget bound to its line for the moment, exactly as a live row
+// looks, and makes the live rows.
+class PartRowDelegate : public QStyledItemDelegate {
+public:
+    PartRowDelegate(PartsListModel* model, ModelContext& context, std::function<QMenu*(ProjectComponent*, QWidget*)> menu,
+                    QAbstractItemView* view)
+        : QStyledItemDelegate(view), m_model(model), m_context(context), m_menu(menu), m_view(view)
+    {
+        m_stamp = new PartRow(nullptr, context, {}, view);
+        m_stamp->setObjectName(QStringLiteral("PartRowStamp"));
+        // Drawn over the list's background, as the live rows are (the badge's text contrast).
+        m_stamp->setBackgroundRole(view->viewport()->backgroundRole());
+        m_stamp->hide();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override
+    {
+        return {m_stamp->minimumSizeHint().width(), m_stamp->sizeHint().height()};
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        // The row is drawn into a picture first, over the list's own background, then copied:
+        // a row at rest and its live row are drawn the same way, pixel for pixel.
+        const qreal ratio = painter->device()->devicePixelRatioF();
+        const QSize size = option.rect.size();
+        if (m_picture.size() != size * ratio)
+            m_picture = QPixmap(size * ratio);
+        m_picture.setDevicePixelRatio(ratio);
+        m_picture.fill(m_view->viewport()->palette().color(m_view->viewport()->backgroundRole()));
+        {
+            QPainter p(&m_picture);
+            QStyleOptionViewItem background = option;
+            initStyleOption(&background, index);
+            background.text.clear();
+            background.rect = QRect(QPoint(), size);
+            const QWidget* widget = option.widget;
+            QStyle* style = widget ? widget->style() : QApplication::style();
+            style->drawControl(QStyle::CE_ItemViewItem, &background, &p, widget);
+        }
+        ProjectComponent* line = m_model->line(index.row());
+        if (line && !line->isDeleted() && line->component() && !m_view->isPersistentEditorOpen(index)) {
+            m_stamp->bind(line);
+            if (m_stamp->size() != size)
+                m_stamp->resize(size);
+            m_stamp->layout()->activate();
+            m_stamp->render(&m_picture, QPoint(), QRegion(), QWidget::DrawChildren);
+        }
+        painter->drawPixmap(option.rect.topLeft(), m_picture);
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
+    {
+        ProjectComponent* line = m_model->line(index.row());
+        if (!line)
+            return nullptr;
+        return new PartRow(line, m_context, m_menu, parent);
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex&) const override { static_cast<PartRow*>(editor)->refreshRow(); }
+    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const override
+    {
+        editor->setGeometry(option.rect);
+    }
+    // A live row keeps its keys (Return in the quantity field, Tab between its controls).
+    bool eventFilter(QObject*, QEvent*) override { return false; }
+
+private:
+    PartsListModel* m_model;
+    ModelContext& m_context;
+    std::function<QMenu*(ProjectComponent*, QWidget*)> m_menu;
+    QAbstractItemView* m_view;
+    PartRow* m_stamp;
+    mutable QPixmap m_picture;
+};
+
+}  // namespace
+
+// The list of parts. The row under the pointer and the current row are live; a live row that
+// holds the keyboard focus stays live until the focus leaves it.
+class PartsListView : public QListView {
+public:
+    PartsListView(PartsListModel* model, std::function<QMenu*(ProjectComponent*, QWidget*)> menu, QWidget* parent)
+        : QListView(parent), m_model(model), m_menu(std::move(menu))
+    {
+        setObjectName(QStringLiteral("partsList"));
+        setModel(model);
+        setUniformItemSizes(true);
+        setSelectionMode(QAbstractItemView::NoSelection);
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        setFrameShape(QFrame::NoFrame);
+        // Rows are as wide as the list; long names and details are cut instead.
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        viewport()->setMouseTracking(true);
+        connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { syncLiveRows(); });
+        connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+            m_currentLine = m_model->line(currentIndex().row());
+            m_topLine = m_model->line(indexAt(QPoint(1, 1)).row());
+            m_live.clear();
+        });
+        connect(model, &QAbstractItemModel::modelReset, this, [this] {
+            // A sorted list keeps the place it showed and its current row.
+            if (const int top = m_model->rowOf(m_topLine); top >= 0)
+                scrollTo(m_model->index(top), QAbstractItemView::PositionAtTop);
+            if (const int current = m_model->rowOf(m_currentLine); current >= 0)
+                selectionModel()->setCurrentIndex(m_model->index(current), QItemSelectionModel::NoUpdate);
+            m_currentLine = m_topLine = nullptr;
+            syncLiveRows();
+        });
+        connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { syncLiveRows(); });
+        connect(model, &QAbstractItemModel::rowsInserted, this, [this] { syncLiveRows(); });
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+            // A control of a live row that takes the focus makes its row the current one.
+            if (const QModelIndex index = rowHolding(now); index.isValid() && index != currentIndex())
+                selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+            else
+                syncLiveRows();
+        });
+    }
+
+    QWidget* liveRow(int row) const { return indexWidget(m_model->index(row)); }
+
+protected:
+    bool viewportEvent(QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseMove:
+            setHovered(indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()));
+            break;
+        case QEvent::Leave:
+            setHovered({});
+            break;
+        default:
+            break;
+        }
+        return QListView::viewportEvent(event);
+    }
+
+    void scrollContentsBy(int dx, int dy) override
+    {
+        QListView::scrollContentsBy(dx, dy);
+        // The row under a pointer that stayed put is another one now.
+        if (viewport()->underMouse())
+            setHovered(indexAt(viewport()->mapFromGlobal(QCursor::pos())));
+    }
+
+    void contextMenuEvent(QContextMenuEvent* event) override
+    {
+        // From the keyboard the menu is the current row's, under that row.
+        const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+        const QModelIndex index = keyboard ? currentIndex() : indexAt(viewport()->mapFrom(this, event->pos()));
+        ProjectComponent* line = m_model->line(index.row());
+        if (!line || !m_menu)
+            return;
+        QMenu* menu = m_menu(line, this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        const QRect rect = visualRect(index);
+        menu->popup(keyboard ? viewport()->mapToGlobal(QPoint(rect.left() + 24, rect.bottom())) : event->globalPos());
+    }
+
+private:
+    QModelIndex rowHolding(QWidget* widget) const
+    {
+        for (QWidget* w = widget; w && w != viewport(); w = w->parentWidget()) {
+            if (w->parentWidget() == viewport() && w->objectName() == QLatin1String("PartRow"))
+                return indexAt(w->geometry().center());
+        }
+        return {};
+    }
+
+    void setHovered(const QModelIndex& index)
+    {
+        if (QPersistentModelIndex(index) == m_hovered)
+            return;
+        m_hovered = index;
+        syncLiveRows();
+    }
+
+    void syncLiveRows()
+    {
+        const QModelIndex focused = rowHolding(QApplication::focusWidget());
+        QList<QPersistentModelIndex> wanted;
+        for (const QModelIndex& index : {QModelIndex(currentIndex()), QModelIndex(m_hovered), focused}) {
+            if (index.isValid() && !wanted.contains(index))
+                wanted.append(index);
+        }
+        for (const QPersistentModelIndex& index : std::as_const(m_live)) {
+            if (index.isValid() && !wanted.contains(index)) {
+                closePersistentEditor(index);
+                update(index);
+            }
+        }
+        m_live = wanted;
+        for (const QPersistentModelIndex& index : wanted) {
+            if (!isPersistentEditorOpen(index))
+                openPersistentEditor(index);
+        }
+        if (auto* current = static_cast<PartRow*>(indexWidget(currentIndex())))
+            current->followInTabOrder(this);
+    }
+
+    PartsListModel* m_model;
+    std::function<QMenu*(ProjectComponent*, QWidget*)> m_menu;
+    QPersistentModelIndex m_hovered;
+    QList<QPersistentModelIndex> m_live;
+    ProjectComponent* m_currentLine = nullptr;
+    ProjectComponent* m_topLine = nullptr;
 };
 
 ProjectPartsView::ProjectPartsView(Project* project, ModelContext& context, std::function<void(Component*)> onRevealInInventory,
@@ -211,12 +429,10 @@ ProjectPartsView::ProjectPartsView(Project* project, ModelContext& context, std:
     emptyLayout->addWidget(emptyTitle);
     emptyLayout->addWidget(emptyText);
     emptyLayout->addStretch(1);
-    m_list = new QListWidget(m_body);
-    m_list->setObjectName(QStringLiteral("partsList"));
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setFrameShape(QFrame::NoFrame);
-    // Rows are as wide as the list; long names and details are cut instead.
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_model = new PartsListModel(project, this);
+    auto menu = [this](ProjectComponent* line, QWidget* parent) { return menuFor(line, parent); };
+    m_list = new PartsListView(m_model, menu, m_body);
+    m_list->setItemDelegate(new PartRowDelegate(m_model, m_context, menu, m_list));
     m_body->addWidget(empty);
     m_body->addWidget(m_list);
     outer->addWidget(m_body, 1);
@@ -224,11 +440,60 @@ ProjectPartsView::ProjectPartsView(Project* project, ModelContext& context, std:
     connect(m_addFromInventory, &QPushButton::clicked, this, &ProjectPartsView::showAddFromInventory);
     connect(m_importBom, &QPushButton::clicked, this, &ProjectPartsView::chooseBomFile);
     connect(m_shoppingList, &QPushButton::clicked, this, &ProjectPartsView::exportShoppingList);
-    connect(&m_context, &ModelContext::changed, this, &ProjectPartsView::scheduleRefresh);
-    refresh();
+    connect(&m_context, &ModelContext::changed, this, [this](const QString& entity) {
+        if (entity == QLatin1String("Project") || entity == QLatin1String("ProjectComponent")
+            || entity == QLatin1String("Component"))
+            scheduleRefresh();
+    });
+    connect(m_model, &PartsListModel::contentsChanged, this, &ProjectPartsView::showCounts);
+    connect(m_model, &PartsListModel::sortingChanged, this, &ProjectPartsView::showCounts);
+    showCounts();
 }
 
 bool ProjectPartsView::showsEmptyState() const { return m_body->currentIndex() == 0; }
+
+QListView* ProjectPartsView::list() const { return m_list; }
+
+QWidget* ProjectPartsView::liveRow(int row) const { return m_list->liveRow(row); }
+
+QList<ProjectComponent*> ProjectPartsView::shownLines() const { return m_model->lines(); }
+
+QMenu* ProjectPartsView::menuFor(ProjectComponent* line, QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    QPointer<ProjectPartsView> self(this);
+    if (line->component()) {
+        menu->addAction(tr("View in Inventory"), menu, [self, line] {
+            if (Component* comp = line->component(); self && comp && !line->isDeleted() && self->m_reveal)
+                self->m_reveal(comp);
+        });
+        menu->addAction(tr("Copy Name"), menu, [line] {
+            if (Component* comp = line->component()) {
+                QClipboard* clip = QApplication::clipboard();
+                clip->clear();
+                clip->setText(comp->name());
+            }
+        });
+        menu->addSeparator();
+    }
+    menu->addAction(tr("Remove from Project"), menu, [self, line] {
+        if (self)
+            StockAllocation::removePart(line, self->m_context);
+    });
+    return menu;
+}
+
+void ProjectPartsView::showCounts()
+{
+    const qsizetype parts = m_model->partCount();
+    m_summary->setText(ProjectTexts::partsSummary(parts, m_model->itemCount()));
+    m_shoppingList->setEnabled(parts > 0 && !m_busy && !m_model->isSorting());
+    m_body->setCurrentIndex(parts == 0 ? 0 : 1);
+    if (m_model->isSorting())
+        m_list->setCursor(Qt::BusyCursor);
+    else
+        m_list->unsetCursor();
+}
 
 QString ProjectPartsView::summaryText() const { return m_summary->text(); }
 
@@ -240,39 +505,14 @@ void ProjectPartsView::scheduleRefresh()
     if (m_refreshQueued)
         return;
     m_refreshQueued = true;
-    // Rows may be the sender of the change (a stepper or remove button): rebuild after it returns.
+    // Changes come in bursts (a line and its component): the list looks once they are all in.
     QTimer::singleShot(0, this, [this] {
         m_refreshQueued = false;
         refresh();
     });
 }
 
-void ProjectPartsView::refresh()
-{
-    const QList<ProjectComponent*> lines = m_project && !m_project->isDeleted() ? ProjectContents::partLines(m_project)
-                                                                                 : QList<ProjectComponent*>{};
-    m_summary->setText(ProjectTexts::partsSummary(lines));
-    m_shoppingList->setEnabled(!lines.isEmpty() && !m_busy);
-    m_body->setCurrentIndex(lines.isEmpty() ? 0 : 1);
-    if (lines == m_lines) {
-        for (ProjectComponent* line : lines)
-            m_rows.value(line)->refreshRow();
-        return;
-    }
-    m_lines = lines;
-    // The list changed (a line added, removed or renamed into another place): rows are rebuilt.
-    // This runs after the action that caused it has returned, so no row deletes itself mid-click.
-    m_list->clear();
-    m_rows.clear();
-    for (ProjectComponent* line : lines) {
-        auto* row = new PartRow(line, m_context, m_reveal, m_list);
-        row->refreshRow();
-        auto* item = new QListWidgetItem(m_list);
-        item->setSizeHint(QSize(row->minimumSizeHint().width(), row->sizeHint().height()));
-        m_list->setItemWidget(item, row);
-        m_rows.insert(line, row);
-    }
-}
+void ProjectPartsView::refresh() { m_model->refresh(); }
 
 void ProjectPartsView::showSheet(QDialog* sheet)
 {
@@ -301,7 +541,7 @@ void ProjectPartsView::setBusy(bool busy)
 {
     m_busy = busy;
     m_importBom->setEnabled(!busy);
-    m_shoppingList->setEnabled(!busy && !m_lines.isEmpty());
+    showCounts();
     if (busy)
         setCursor(Qt::BusyCursor);
     else
@@ -374,7 +614,7 @@ void ProjectPartsView::exportShoppingList()
 {
     if (m_busy || !m_project)
         return;
-    if (ShoppingList::shortComponents(m_lines).isEmpty()) {
+    if (!ShoppingList::hasShortPart(m_model->lines())) {
         exportShoppingListTo(QString());
         return;
     }
@@ -393,7 +633,8 @@ void ProjectPartsView::exportShoppingListTo(const QString& path)
 {
     if (m_busy)
         return;
-    const QList<Component*> shortOnes = ShoppingList::shortComponents(m_lines);
+    // The rows are copied here, where the components live; the file is made on the worker.
+    QList<ShoppingList::Item> shortOnes = ShoppingList::shortItems(m_model->lines());
     if (shortOnes.isEmpty()) {
         if (m_alert)
             m_alert->close();
@@ -408,7 +649,6 @@ void ProjectPartsView::exportShoppingListTo(const QString& path)
     }
     if (path.isEmpty())
         return;
-    const QByteArray bytes = ShoppingList::csv(shortOnes);
     setBusy(true);
     auto* watcher = new QFutureWatcher<QString>(this);
     connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher] {
@@ -418,5 +658,6 @@ void ProjectPartsView::exportShoppingListTo(const QString& path)
         if (!error.isEmpty())
             showError(tr("Export failed"), error);
     });
-    watcher->setFuture(QtConcurrent::run([path, bytes] { return ShoppingList::write(path, bytes); }));
+    watcher->setFuture(QtConcurrent::run(
+        [path, shortOnes = std::move(shortOnes)] { return ShoppingList::write(path, ShoppingList::csv(shortOnes)); }));
 }

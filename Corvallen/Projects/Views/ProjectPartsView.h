@@ -2,27 +2,34 @@
 
 #include "Corvallen/Projects/BomImport.h"
 
-#include <QHash>
 #include <QPointer>
 #include <QWidget>
 
 #include <functional>
 
-class Component;
-class ModelContext;
-class Project;
-class ProjectComponent;
 #include <QDialog>
-class QLabel;
-class QListWidget;
 #include <QMessageBox>
 #include <QProgressDialog>
+
+class Component;
+class ModelContext;
+class PartsListModel;
+class PartsListView;
+class Project;
+class ProjectComponent;
+class QLabel;
+class QListView;
+class QMenu;
 class QPushButton;
 class QStackedWidget;
-class PartRow;
 
 // The Parts facet of a project: its parts list with quantities drawn from the inventory, and the
 // ways to fill it (from the inventory, from a CSV bill of materials) and to see what to buy.
+//
+// The list draws its rows from a model, so a project of hundreds of thousands of parts shows and
+// scrolls at once: each row is painted by a row widget lent to it for the moment, and the row
+// under the pointer and the current row get a row widget of their own (the live row), whose
+// stepper, remove button and menu act on the line.
 class ProjectPartsView : public QWidget {
     Q_OBJECT
 public:
@@ -37,11 +44,16 @@ public:
     void exportShoppingListTo(const QString& path);
 
     QString summaryText() const;
-    QList<ProjectComponent*> shownLines() const { return m_lines; }
+    QList<ProjectComponent*> shownLines() const;
     QPushButton* shoppingListButton() const { return m_shoppingList; }
     QPushButton* addFromInventoryButton() const { return m_addFromInventory; }
-    QListWidget* list() const { return m_list; }
+    QListView* list() const;
+    PartsListModel* model() const { return m_model; }
+    // The live row widget of a row, when it has one (the row under the pointer, the current row).
+    QWidget* liveRow(int row) const;
     bool showsEmptyState() const;
+    // The context menu of a line: "View in Inventory", "Copy Name", "Remove from Project".
+    QMenu* menuFor(ProjectComponent* line, QWidget* parent);
     // The sheet or alert currently shown, for the window's own handling and tests.
     QDialog* openSheet() const { return m_sheet; }
     QMessageBox* openAlert() const { return m_alert; }
@@ -60,6 +72,8 @@ Q_SIGNALS:
 
 private:
     void scheduleRefresh();
+    // The summary, the empty state and what the buttons allow, from the model's counts.
+    void showCounts();
     void showError(const QString& title, const QString& message);
     void showSheet(QDialog* sheet);
     void setBusy(bool busy);
@@ -72,9 +86,8 @@ private:
     QPushButton* m_shoppingList;
     QLabel* m_summary;
     QStackedWidget* m_body;
-    QListWidget* m_list;
-    QList<ProjectComponent*> m_lines;
-    QHash<ProjectComponent*, PartRow*> m_rows;
+    PartsListModel* m_model;
+    PartsListView* m_list;
     QPointer<QDialog> m_sheet;
     QPointer<QMessageBox> m_alert;
     QPointer<QProgressDialog> m_progress;

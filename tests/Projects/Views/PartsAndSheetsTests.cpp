@@ -2,6 +2,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
+#include "Corvallen/Projects/PartsListModel.h"
 #include "Corvallen/Projects/StockAllocation.h"
 #include "Corvallen/Projects/Views/AddFromInventorySheet.h"
 #include "Corvallen/Projects/Views/AddPartSheet.h"
@@ -21,6 +22,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QContextMenuEvent>
+#include <QSet>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -69,6 +73,17 @@ protected:
         f.write(bytes);
         return file;
     }
+    static int rows(ProjectPartsView& v) { return v.list()->model()->rowCount(); }
+    // Moves the pointer over a row; the row under it comes alive.
+    static QWidget* hover(ProjectPartsView& v, int row)
+    {
+        QListView* list = v.list();
+        const QModelIndex index = list->model()->index(row, 0);
+        list->scrollTo(index);
+        projects_test::mouseMove(list->viewport(), list->visualRect(index).center());
+        processEvents();
+        return v.liveRow(row);
+    }
     QString path;
     std::unique_ptr<ModelContainer> store;
     Project* project = nullptr;
@@ -89,15 +104,16 @@ TEST_F(PartsTest, RowsFollowTheStoreAndTheirControlsMoveStock)
     Component* c = component(QStringLiteral("Capacitor"), 1);
     StockAllocation::setPart(r, project, 3, ctx());
     auto v = makeView();
-    ASSERT_EQ(v->list()->count(), 1);
+    ASSERT_EQ(rows(*v), 1);
     StockAllocation::setPart(c, project, 2, ctx());
     processEvents();
-    ASSERT_EQ(v->list()->count(), 2);
+    ASSERT_EQ(rows(*v), 2);
     EXPECT_EQ(v->shownLines()[0]->component(), c);
     EXPECT_EQ(v->summaryText(), QStringLiteral("2 parts · 5 items"));
     EXPECT_TRUE(v->shoppingListButton()->isEnabled());
 
-    QWidget* row = v->list()->itemWidget(v->list()->item(1));
+    // The row under the pointer comes alive, with its own controls.
+    QWidget* row = hover(*v, 1);
     ASSERT_TRUE(row);
     auto* stepper = row->findChild<QtyStepper*>();
     ASSERT_TRUE(stepper);
@@ -106,9 +122,12 @@ TEST_F(PartsTest, RowsFollowTheStoreAndTheirControlsMoveStock)
     EXPECT_FALSE(ctx().hasChanges());
     processEvents();
     EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("stock"))->text(), QStringLiteral("6 pcs in stock"));
+    EXPECT_EQ(v->summaryText(), QStringLiteral("2 parts · 6 items"));
 
-    // Typing 0 and Return leaves the line at 1.
+    // Typing 0 and Return leaves the line at 1; the row stays alive while it holds the focus.
     stepper->field()->setFocus();
+    hover(*v, 0);
+    ASSERT_EQ(v->liveRow(1), row);
     stepper->field()->selectAll();
     projects_test::keyClicks(stepper->field(), QStringLiteral("0"));
     projects_test::keyClick(stepper->field(), Qt::Key_Return, QStringLiteral("\r"));
@@ -118,10 +137,10 @@ TEST_F(PartsTest, RowsFollowTheStoreAndTheirControlsMoveStock)
     EXPECT_EQ(StockAllocation::lineFor(r, project)->quantity(), 1);
 
     // The context menu reveals, copies and removes.
-    QWidget* capRow = v->list()->itemWidget(v->list()->item(0));
-    auto* menuOwner = capRow;
+    QWidget* capRow = hover(*v, 0);
+    ASSERT_TRUE(capRow);
     QApplication::clipboard()->setText(QStringLiteral("old"));
-    QMetaObject::invokeMethod(menuOwner, [menuOwner] { Q_EMIT menuOwner->customContextMenuRequested(QPoint(5, 5)); });
+    QMetaObject::invokeMethod(capRow, [capRow] { Q_EMIT capRow->customContextMenuRequested(QPoint(5, 5)); });
     processEvents();
     auto* menu = capRow->findChild<QMenu*>();
     ASSERT_TRUE(menu);
@@ -138,16 +157,91 @@ TEST_F(PartsTest, RowsFollowTheStoreAndTheirControlsMoveStock)
     menu->close();
     EXPECT_EQ(c->qty(), 1);
     processEvents();
-    EXPECT_EQ(v->list()->count(), 1);
+    EXPECT_EQ(rows(*v), 1);
 
     // The remove button returns the stock, once.
-    QWidget* last = v->list()->itemWidget(v->list()->item(0));
+    QWidget* last = hover(*v, 0);
+    ASSERT_TRUE(last);
     auto* remove = last->findChild<QToolButton*>(QStringLiteral("removePart"));
     remove->click();
     remove->click();
     EXPECT_EQ(r->qty(), 10);
     processEvents();
     EXPECT_TRUE(v->showsEmptyState());
+    EXPECT_EQ(v->summaryText(), QStringLiteral("0 parts · 0 items"));
+}
+
+TEST_F(PartsTest, TheKeyboardReachesEveryRowAndItsControls)
+{
+    for (const char* name : {"alpha", "beta", "gamma"})
+        StockAllocation::setPart(component(QString::fromLatin1(name), 5), project, 2, ctx());
+    auto v = makeView();
+    v->addFromInventoryButton()->setFocus();
+    QWidget* list = v->list();
+    list->setFocus(Qt::TabFocusReason);
+    projects_test::keyClick(list, Qt::Key_Down);
+    projects_test::keyClick(list, Qt::Key_Down);
+    processEvents();
+    const int current = v->list()->currentIndex().row();
+    ASSERT_GE(current, 0);
+    QWidget* row = v->liveRow(current);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(v->shownLines()[current], v->model()->line(current));
+
+    // Tab goes from the list into the current row: −1, the quantity, +1, remove.
+    auto* stepper = row->findChild<QtyStepper*>();
+    QWidget* remove = row->findChild<QToolButton*>(QStringLiteral("removePart"));
+    QList<QWidget*> tabbed;
+    for (int i = 0; i < 4; ++i) {
+        projects_test::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        tabbed << QApplication::focusWidget();
+    }
+    EXPECT_EQ(tabbed, (QList<QWidget*>{stepper->minusButton(), stepper->field(), stepper->plusButton(), remove}));
+    stepper->field()->setFocus(Qt::TabFocusReason);
+    stepper->field()->selectAll();
+    projects_test::keyClicks(stepper->field(), QStringLiteral("7"));
+    projects_test::keyClick(stepper->field(), Qt::Key_Return, QStringLiteral("\r"));
+    EXPECT_EQ(v->model()->line(current)->quantity(), 7);
+
+    // The menu key opens the current row's menu.
+    list->setFocus();
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(4, 4), list->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(list, &menuKey);
+    auto* menu = list->findChild<QMenu*>();
+    ASSERT_TRUE(menu);
+    menu->actions().last()->trigger();
+    menu->close();
+    processEvents();
+    EXPECT_EQ(rows(*v), 2);
+    EXPECT_EQ(v->summaryText(), QStringLiteral("2 parts · 4 items"));
+}
+
+TEST_F(PartsTest, ARowAtRestIsDrawnAsItsLiveRowLooks)
+{
+    Component* c = component(QStringLiteral("Op-amp"), -2);
+    c->setCategory(QStringLiteral("ICs"));
+    c->setLocation(QStringLiteral("Drawer B"));
+    StockAllocation::setPart(c, project, 4, ctx());
+    StockAllocation::setPart(component(QStringLiteral("Zener"), 8), project, 1, ctx());
+    auto v = makeView();
+    QWidget* viewport = v->list()->viewport();
+    const QRect rect = v->list()->visualRect(v->model()->index(0));
+    // The whole window is drawn, as on screen, where the list lies below the header.
+    const QRect inWindow(viewport->mapTo(v.get(), rect.topLeft()), rect.size());
+    ASSERT_FALSE(v->liveRow(0));
+    const QImage atRest = v->grab(inWindow).toImage();
+    // The pointer over the gap beside the name, where nothing reacts to it.
+    projects_test::mouseMove(viewport, rect.center() - QPoint(rect.width() / 4, 0));
+    processEvents();
+    ASSERT_TRUE(v->liveRow(0));
+    const QImage live = v->grab(inWindow).toImage();
+    EXPECT_EQ(atRest, live);
+    // And something was drawn: text, buttons and the badge, not a plain background.
+    QSet<QRgb> colours;
+    for (int y = 0; y < atRest.height(); ++y)
+        for (int x = 0; x < atRest.width(); ++x)
+            colours.insert(atRest.pixel(x, y));
+    EXPECT_GT(colours.size(), 20);
 }
 
 TEST_F(PartsTest, ImportingABomPreviewsThenAllocates)
@@ -171,7 +265,7 @@ TEST_F(PartsTest, ImportingABomPreviewsThenAllocates)
     EXPECT_EQ(op->qty(), 8);
     EXPECT_EQ(ctx().fetchCount<Component>(), 2);
     processEvents();
-    EXPECT_EQ(v->list()->count(), 2);
+    EXPECT_EQ(rows(*v), 2);
 }
 
 TEST_F(PartsTest, ALongImportShowsProgressAndCannotBeCancelledHalfWay)

@@ -32,4 +32,12 @@ inline void mouseClick(QWidget* w, QPoint at = QPoint(2, 2))
     QApplication::sendEvent(w, &release);
 }
 
+inline void mouseMove(QWidget* w, QPoint at)
+{
+    const QPointF local(at);
+    const QPointF global(w->mapToGlobal(at));
+    QMouseEvent move(QEvent::MouseMove, local, global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+}
+
 }  // namespace projects_test
