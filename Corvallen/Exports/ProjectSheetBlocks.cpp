@@ -2,13 +2,6 @@
 
 #include "Corvallen/Exports/SheetFormat.h"
 #include "Corvallen/Exports/SheetPalette.h"
-#include "Corvallen/Model/Capture.h"
-#include "Corvallen/Model/Component.h"
-#include "Corvallen/Model/Project.h"
-#include "Corvallen/Model/ProjectComponent.h"
-#include "Corvallen/Sync/DeviceStorage.h"
-
-#include <QDir>
 #include <QFontMetricsF>
 #include <QImageReader>
 #include <QPainter>
@@ -18,9 +11,9 @@ namespace {
 
 const QString emDash = QStringLiteral("—");
 
-QString projectTitle(const Project* p)
+QString projectTitle(const SheetProject& p)
 {
-    return p->name().isEmpty() ? QStringLiteral("Untitled Project") : p->name();
+    return p.name.isEmpty() ? QStringLiteral("Untitled Project") : p.name;
 }
 
 struct Figure {
@@ -28,11 +21,11 @@ struct Figure {
     int count;
 };
 
-QList<Figure> figures(const Project* p)
+QList<Figure> figures(const SheetProject& p)
 {
-    return {{QStringLiteral("Parts"), int(p->parts().size())},
-            {QStringLiteral("Captures"), int(p->captures().size())},
-            {QStringLiteral("Files"), int(p->attachments().size())}};
+    return {{QStringLiteral("Parts"), int(p.parts.size())},
+            {QStringLiteral("Captures"), int(p.captureCount)},
+            {QStringLiteral("Files"), int(p.fileCount)}};
 }
 
 // Column geometry of the parts table: number 18, component (rest), quantity 34, category 130,
@@ -54,25 +47,23 @@ struct BomColumns {
     }
 };
 
-QString categoryText(const ProjectComponent* line)
+QString categoryText(const SheetPart& line)
 {
-    const Component* c = line->component();
-    if (!c || !c->category())
+    if (!line.hasComponent || !line.category)
         return emDash;
-    return *c->category();
+    return *line.category;
 }
 
-QString manufacturerText(const ProjectComponent* line)
+QString manufacturerText(const SheetPart& line)
 {
-    const Component* c = line->component();
-    if (!c || !c->manufacturer())
+    if (!line.hasComponent || !line.manufacturer)
         return {};
-    return *c->manufacturer();
+    return *line.manufacturer;
 }
 
-QString nameText(const ProjectComponent* line)
+QString nameText(const SheetPart& line)
 {
-    return line->component() ? line->component()->name() : emDash;
+    return line.hasComponent ? line.name : emDash;
 }
 
 constexpr int wrapLeft = Qt::AlignLeft | Qt::TextWordWrap;
@@ -89,7 +80,7 @@ constexpr int maxCategoryLines = 6;
 
 // MARK: overview
 
-SheetOverview::SheetOverview(const Project* project) : SheetOverview(project, project->details(), true, true) {}
+SheetOverview::SheetOverview(SheetProjectPtr project) : SheetOverview(project, project->details, true, true) {}
 
 QList<qsizetype> SheetOverview::descriptionLineEnds(double width, QPaintDevice* device) const
 {
@@ -103,13 +94,13 @@ SheetLayout SheetOverview::layout(double width, QPaintDevice* dev) const
     bool above = false;  // something above the next element: it then keeps the 10-point gap
     if (m_opens) {
         const QFont nameFont = SheetPalette::font(24, QFont::Bold);
-        const QString name = SheetText::capped(projectTitle(m_project), nameFont, width, maxTitleLines, dev);
+        const QString name = SheetText::capped(projectTitle(*m_project), nameFont, width, maxTitleLines, dev);
         double h = SheetText::wrappedHeight(name, nameFont, width, dev);
         out.text(QRectF(0, y, width, h), name, nameFont, SheetPalette::ink(), wrapLeft);
         y += h + 10;
         const QFont dateFont = SheetPalette::font(10);
         h = SheetText::lineHeight(dateFont, dev);
-        out.text(QRectF(0, y, width, h), SheetFormat::longDateText(m_project->createdAt().date()), dateFont,
+        out.text(QRectF(0, y, width, h), SheetFormat::longDateText(m_project->createdAt.date()), dateFont,
                  SheetPalette::secondary(), Qt::AlignLeft);
         y += h;
         above = true;
@@ -128,7 +119,7 @@ SheetLayout SheetOverview::layout(double width, QPaintDevice* dev) const
         const double ch = SheetText::lineHeight(countFont, dev);
         const double lh = SheetText::lineHeight(labelFont, dev);
         double x = 0;
-        for (const Figure& f : figures(m_project)) {
+        for (const Figure& f : figures(*m_project)) {
             const QString count = QString::number(f.count);
             const QString label = f.label.toUpper();
             const double w =
@@ -147,11 +138,11 @@ QStringList SheetOverview::texts() const
 {
     QStringList out;
     if (m_opens)
-        out << projectTitle(m_project) << SheetFormat::longDateText(m_project->createdAt().date());
+        out << projectTitle(*m_project) << SheetFormat::longDateText(m_project->createdAt.date());
     if (!m_description.isEmpty())
         out << m_description;
     if (m_closes)
-        for (const Figure& f : figures(m_project))
+        for (const Figure& f : figures(*m_project))
             out << QString::number(f.count) << f.label.toUpper();
     return out;
 }
@@ -171,7 +162,7 @@ SheetLayout SheetBOMTable::layout(double width, QPaintDevice* dev) const
     double numberNeed = 0, quantityNeed = 0;
     for (int i = 0; i < m_rows.size(); ++i) {
         numberNeed = std::max(numberNeed, SheetText::textWidth(QString::number(m_startNumber + i), bodyFont, dev) + 1);
-        quantityNeed = std::max(quantityNeed, SheetText::textWidth(QString::number(m_rows[i]->quantity()), bodyFont, dev) + 1);
+        quantityNeed = std::max(quantityNeed, SheetText::textWidth(QString::number(m_rows[i].quantity), bodyFont, dev) + 1);
     }
     const BomColumns c(width, numberNeed, quantityNeed);
 
@@ -193,7 +184,7 @@ SheetLayout SheetBOMTable::layout(double width, QPaintDevice* dev) const
     y += 1;
     const double bodyLine = SheetText::lineHeight(bodyFont, dev);
     for (int i = 0; i < m_rows.size(); ++i) {
-        const ProjectComponent* line = m_rows[i];
+        const SheetPart& line = m_rows[i];
         y += 6;
         const QString name = SheetText::capped(nameText(line), nameFont, c.component, maxNameLines, dev);
         const QString maker = SheetText::capped(manufacturerText(line), makerFont, c.component, maxManufacturerLines, dev);
@@ -208,7 +199,7 @@ SheetLayout SheetBOMTable::layout(double width, QPaintDevice* dev) const
         out.text(QRectF(c.xComponent, top, c.component, nh), name, nameFont, SheetPalette::ink(), wrapLeft);
         if (!maker.isEmpty())
             out.text(QRectF(c.xComponent, top + nh, c.component, mh), maker, makerFont, sec, wrapLeft);
-        out.text(QRectF(c.xQuantity, y, c.quantity, rh), QString::number(line->quantity()), bodyFont, SheetPalette::ink(),
+        out.text(QRectF(c.xQuantity, y, c.quantity, rh), QString::number(line.quantity), bodyFont, SheetPalette::ink(),
                  Qt::AlignRight | Qt::AlignVCenter);
         if (!category.isEmpty())
             out.text(QRectF(c.xCategory, y, c.category, rh), category, catFont, sec, wrapLeft | Qt::AlignVCenter);
@@ -227,11 +218,11 @@ QStringList SheetBOMTable::texts() const
         out << QStringLiteral("Bill of Materials");
     out << QStringLiteral("#") << QStringLiteral("COMPONENT") << QStringLiteral("QTY") << QStringLiteral("CATEGORY");
     for (int i = 0; i < m_rows.size(); ++i) {
-        const ProjectComponent* line = m_rows[i];
-        out << QString::number(m_startNumber + i) << (line->component() ? line->component()->name() : emDash);
+        const SheetPart& line = m_rows[i];
+        out << QString::number(m_startNumber + i) << nameText(line);
         if (!manufacturerText(line).isEmpty())
             out << manufacturerText(line);
-        out << QString::number(line->quantity()) << categoryText(line);
+        out << QString::number(line.quantity) << categoryText(line);
     }
     return out;
 }
@@ -279,7 +270,6 @@ SheetLayout SheetCaptures::layout(double width, QPaintDevice* dev) const
         y += h + 8;
     }
     const double columnWidth = (width - 14 * (m_columns - 1)) / m_columns;
-    const QDir folder(DeviceStorage::capturesFolder());
     const QFont titleFont = SheetPalette::font(9, QFont::Medium);
     const QFont readingFont = SheetPalette::font(8);
     const double th = SheetText::lineHeight(titleFont, dev);
@@ -289,16 +279,16 @@ SheetLayout SheetCaptures::layout(double width, QPaintDevice* dev) const
             y += 14;
         double rowHeight = 0;
         for (int col = 0; col < m_columns && row * m_columns + col < m_captures.size(); ++col) {
-            const Capture* capture = m_captures[row * m_columns + col];
+            const SheetCapture& capture = m_captures[row * m_columns + col];
             const double x = col * (columnWidth + 14);
             const QRectF tile(x, y, columnWidth, tileHeight(columnWidth));
-            const QString imagePath = capture->fileName().isEmpty() ? QString() : folder.filePath(capture->fileName());
+            const QString imagePath = capture.imagePath;
             out.step([tile, imagePath](QPainter& p, const QPointF& origin) { drawTile(p, tile.translated(origin), imagePath); });
             double cy = tile.bottom() + 4;
-            const QString title = QFontMetricsF(titleFont, dev).elidedText(capture->title().simplified(), Qt::ElideRight, columnWidth);
+            const QString title = QFontMetricsF(titleFont, dev).elidedText(capture.title.simplified(), Qt::ElideRight, columnWidth);
             out.text(QRectF(x, cy, columnWidth, th), title, titleFont, SheetPalette::ink(), Qt::AlignLeft);
             cy += th;
-            if (const auto reading = SheetFormat::captureReadingText(capture)) {
+            if (const auto& reading = capture.reading) {
                 cy += 4;
                 const QString text = QFontMetricsF(readingFont, dev).elidedText(reading->simplified(), Qt::ElideRight, columnWidth);
                 out.text(QRectF(x, cy, columnWidth, rh), text, readingFont, SheetPalette::accent(), Qt::AlignLeft);
@@ -317,10 +307,10 @@ QStringList SheetCaptures::texts() const
     QStringList out;
     if (m_showTitle)
         out << QStringLiteral("Captures");
-    for (const Capture* c : m_captures) {
-        out << c->title();
-        if (const auto reading = SheetFormat::captureReadingText(c))
-            out << *reading;
+    for (const SheetCapture& c : m_captures) {
+        out << c.title;
+        if (c.reading)
+            out << *c.reading;
     }
     return out;
 }

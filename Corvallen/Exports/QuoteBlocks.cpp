@@ -3,9 +3,6 @@
 #include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Exports/SheetFormat.h"
 #include "Corvallen/Exports/SheetPalette.h"
-#include "Corvallen/Model/Component.h"
-#include "Corvallen/Model/Project.h"
-#include "Corvallen/Model/ProjectComponent.h"
 
 #include <QPainter>
 
@@ -13,15 +10,9 @@
 
 namespace {
 
-QString projectTitle(const Project* p)
+QString projectTitle(const SheetProject& p)
 {
-    return p->name().isEmpty() ? QStringLiteral("Untitled Project") : p->name();
-}
-
-double unitPrice(const ProjectComponent* line)
-{
-    const Component* c = line->component();
-    return c ? c->resellPrice().value_or(0) : 0;
+    return p.name.isEmpty() ? QStringLiteral("Untitled Project") : p.name;
 }
 
 // Quantity 40, unit 84, amount 92, the item takes the rest; 8 points between cells. A cell
@@ -54,8 +45,8 @@ constexpr int maxItemLines = 12;
 
 // MARK: head
 
-SheetQuoteHeader::SheetQuoteHeader(const Project* project, QDate date)
-    : SheetQuoteHeader(project, date, project->details(), true)
+SheetQuoteHeader::SheetQuoteHeader(SheetProjectPtr project, QDate date)
+    : SheetQuoteHeader(project, date, project->details, true)
 {
 }
 
@@ -75,7 +66,7 @@ SheetLayout SheetQuoteHeader::layout(double width, QPaintDevice* dev) const
         out.text(QRectF(0, y, width, h), QStringLiteral("QUOTE"), quoteFont, SheetPalette::accent());
         y += h + 6;
         const QFont nameFont = SheetPalette::font(22, QFont::Bold);
-        const QString name = SheetText::capped(projectTitle(m_project), nameFont, width, maxTitleLines, dev);
+        const QString name = SheetText::capped(projectTitle(*m_project), nameFont, width, maxTitleLines, dev);
         h = SheetText::wrappedHeight(name, nameFont, width, dev);
         out.text(QRectF(0, y, width, h), name, nameFont, SheetPalette::ink(), wrapLeft);
         y += h + 6;
@@ -97,7 +88,7 @@ QStringList SheetQuoteHeader::texts() const
 {
     QStringList out;
     if (m_opens)
-        out << QStringLiteral("QUOTE") << projectTitle(m_project) << SheetFormat::longDateText(m_date);
+        out << QStringLiteral("QUOTE") << projectTitle(*m_project) << SheetFormat::longDateText(m_date);
     if (!m_description.isEmpty())
         out << m_description;
     return out;
@@ -111,18 +102,18 @@ QList<SheetQuoteTable::Line> SheetQuoteTable::lines() const
     if (m_combined) {
         qint64 count = 0;
         double amount = 0;
-        for (const ProjectComponent* line : m_parts) {
-            count += line->quantity();
-            amount += unitPrice(line) * double(line->quantity());
+        for (const SheetPart& line : m_parts) {
+            count += line.quantity;
+            amount += line.resellPrice * double(line.quantity);
         }
         const QString label = QStringLiteral("Components (%1 item%2)").arg(count).arg(count == 1 ? QString() : QStringLiteral("s"));
-        out.append({label, QString(), QString(), SheetFormat::moneyText(amount)});
+        out.append({label, QString(), QString(), m_money.format(amount)});
         return out;
     }
-    for (const ProjectComponent* line : m_parts) {
-        const double unit = unitPrice(line);
-        out.append({line->component() ? line->component()->name() : QStringLiteral("—"), QString::number(line->quantity()),
-                    SheetFormat::moneyText(unit), SheetFormat::moneyText(unit * double(line->quantity()))});
+    for (const SheetPart& line : m_parts) {
+        const double unit = line.resellPrice;
+        out.append({line.hasComponent ? line.name : QStringLiteral("—"), QString::number(line.quantity), m_money.format(unit),
+                    m_money.format(unit * double(line.quantity))});
     }
     return out;
 }
@@ -192,12 +183,12 @@ SheetQuoteTotals::Figures SheetQuoteTotals::figures() const
 {
     // Every figure is taken at the precision it is written with, so the rows printed above the
     // total add up to it exactly. A rate below zero adds nothing: it is never shown either.
-    const int decimals = MoneyFormatter().fractionDigits();
+    const int decimals = m_project->money.fractionDigits();
     const double unit = std::pow(10.0, decimals);
     auto written = [unit](double v) { return std::round(v * unit) / unit; };
     Figures f{};
-    f.labour = written(m_project->labourTotal());
-    f.parts = written(m_project->partsResellTotal());
+    f.labour = written(m_project->labourTotal);
+    f.parts = written(m_project->partsResellTotal);
     f.subtotal = written(f.parts + f.labour);
     f.vat = written(f.subtotal * std::max(0.0, m_profile.vatRate) / 100.0);
     f.total = written(f.subtotal + f.vat);
@@ -210,15 +201,15 @@ QList<SheetQuoteTotals::Row> SheetQuoteTotals::rows() const
     QList<Row> out;
     // Any labour that counts is shown, a negative figure from older data included.
     if (f.labour != 0) {
-        const QString label = m_project->labourFlat()
+        const QString label = m_project->labourFlat
                                   ? QStringLiteral("Labour")
-                                  : QStringLiteral("Labour — %1 h").arg(SheetFormat::numberText(m_project->labourHours().value_or(0), 2));
-        out.append({label, SheetFormat::moneyText(f.labour)});
+                                  : QStringLiteral("Labour — %1 h").arg(SheetFormat::numberText(m_project->labourHours.value_or(0), 2));
+        out.append({label, m_project->money.format(f.labour)});
     }
-    out.append({QStringLiteral("Subtotal"), SheetFormat::moneyText(f.subtotal)});
+    out.append({QStringLiteral("Subtotal"), m_project->money.format(f.subtotal)});
     if (m_profile.vatRate > 0)
-        out.append({QStringLiteral("VAT @ %1%").arg(SheetFormat::numberText(m_profile.vatRate, 2)), SheetFormat::moneyText(f.vat)});
-    out.append({QStringLiteral("Total"), SheetFormat::moneyText(f.total), true});
+        out.append({QStringLiteral("VAT @ %1%").arg(SheetFormat::numberText(m_profile.vatRate, 2)), m_project->money.format(f.vat)});
+    out.append({QStringLiteral("Total"), m_project->money.format(f.total), true});
     return out;
 }
 

@@ -1,23 +1,22 @@
 #pragma once
 
 #include "Corvallen/Exports/BusinessProfile.h"
+#include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Exports/SheetBlock.h"
+#include "Corvallen/Exports/SheetProject.h"
 
 #include <QDate>
 #include <QList>
-
-class Project;
-class ProjectComponent;
 
 // "QUOTE", the project's name, the quote date and the description. A description too long for
 // the first page runs on over the next ones, each page showing one piece of the head.
 class SheetQuoteHeader : public SheetBlock {
 public:
-    SheetQuoteHeader(const Project* project, QDate date);
+    SheetQuoteHeader(SheetProjectPtr project, QDate date);
     // One page's piece: `description` is the part of the description it shows; `opens` puts
     // "QUOTE", the name and the date above it.
-    SheetQuoteHeader(const Project* project, QDate date, QString description, bool opens)
-        : m_project(project), m_date(date), m_description(std::move(description)), m_opens(opens) {}
+    SheetQuoteHeader(SheetProjectPtr project, QDate date, QString description, bool opens)
+        : m_project(std::move(project)), m_date(date), m_description(std::move(description)), m_opens(opens) {}
     SheetLayout layout(double width, QPaintDevice* device) const override;
     QStringList texts() const override;
     const QString& description() const { return m_description; }
@@ -25,7 +24,7 @@ public:
     QList<qsizetype> descriptionLineEnds(double width, QPaintDevice* device) const;
 
 private:
-    const Project* m_project;
+    SheetProjectPtr m_project;
     QDate m_date;
     QString m_description;
     bool m_opens = true;
@@ -34,7 +33,10 @@ private:
 // The quoted lines of one page: one line per part, or one summary line for a combined quote.
 class SheetQuoteTable : public SheetBlock {
 public:
-    SheetQuoteTable(QList<ProjectComponent*> parts, bool combined) : m_parts(std::move(parts)), m_combined(combined) {}
+    // Amounts are written by `money` (by default the business currency, read now: pass the
+    // project's own when the table is made off the main thread).
+    SheetQuoteTable(QList<SheetPart> parts, bool combined, MoneyFormatter money = MoneyFormatter())
+        : m_parts(std::move(parts)), m_combined(combined), m_money(std::move(money)) {}
     SheetLayout layout(double width, QPaintDevice* device) const override;
     QStringList texts() const override;
 
@@ -43,18 +45,19 @@ public:
     };
     // The lines as printed.
     QList<Line> lines() const;
-    const QList<ProjectComponent*>& parts() const { return m_parts; }
+    const QList<SheetPart>& parts() const { return m_parts; }
     bool combined() const { return m_combined; }
 
 private:
-    QList<ProjectComponent*> m_parts;
+    QList<SheetPart> m_parts;
     bool m_combined;
+    MoneyFormatter m_money;
 };
 
 // Labour, subtotal, VAT and total of the whole project.
 class SheetQuoteTotals : public SheetBlock {
 public:
-    SheetQuoteTotals(const Project* project, const BusinessProfile& profile) : m_project(project), m_profile(profile) {}
+    SheetQuoteTotals(SheetProjectPtr project, const BusinessProfile& profile) : m_project(std::move(project)), m_profile(profile) {}
     SheetLayout layout(double width, QPaintDevice* device) const override;
     QStringList texts() const override;
 
@@ -70,6 +73,6 @@ public:
     Figures figures() const;
 
 private:
-    const Project* m_project;
+    SheetProjectPtr m_project;
     BusinessProfile m_profile;
 };

@@ -2,43 +2,37 @@
 
 #include "Corvallen/Exports/ProjectSheetBlocks.h"
 #include "Corvallen/Exports/QuoteBlocks.h"
-#include "Corvallen/Model/Capture.h"
-#include "Corvallen/Model/Component.h"
-#include "Corvallen/Model/Project.h"
-#include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Model/TextCompare.h"
 
 #include <algorithm>
 
 namespace SheetBuilders {
 
-namespace {
-QString partName(const ProjectComponent* line)
+QList<SheetPart> sortedParts(const SheetProject& project)
 {
-    return line->component() ? line->component()->name() : QString();
-}
-}  // namespace
-
-QList<ProjectComponent*> sortedParts(const Project* project)
-{
-    QList<ProjectComponent*> parts = project->parts();
-    std::stable_sort(parts.begin(), parts.end(), [](const ProjectComponent* a, const ProjectComponent* b) {
-        return TextCompare::localizedCaseInsensitiveCompare(partName(a), partName(b)) < 0;
-    });
+    // Each name is turned into a collation key once: a parts list may hold hundreds of thousands.
+    QList<QString> names;
+    names.reserve(project.parts.size());
+    for (const SheetPart& part : project.parts)
+        names.append(part.hasComponent ? part.name : QString());
+    QList<SheetPart> parts;
+    parts.reserve(project.parts.size());
+    for (qsizetype i : TextCompare::caseInsensitiveOrder(names))
+        parts.append(project.parts[i]);
     return parts;
 }
 
-QList<Capture*> sortedCaptures(const Project* project)
+QList<SheetCapture> sortedCaptures(const SheetProject& project)
 {
-    QList<Capture*> captures = project->captures();
+    QList<SheetCapture> captures = project.captures;
     std::stable_sort(captures.begin(), captures.end(),
-                     [](const Capture* a, const Capture* b) { return a->importedAt() > b->importedAt(); });
+                     [](const SheetCapture& a, const SheetCapture& b) { return a.importedAt > b.importedAt; });
     return captures;
 }
 
-QList<QList<ProjectComponent*>> chunkParts(const QList<ProjectComponent*>& parts, int first, int rest)
+QList<QList<SheetPart>> chunkParts(const QList<SheetPart>& parts, int first, int rest)
 {
-    QList<QList<ProjectComponent*>> chunks;
+    QList<QList<SheetPart>> chunks;
     if (parts.isEmpty())
         return chunks;
     first = std::max(1, first);
@@ -113,10 +107,11 @@ QList<SheetBlockPtr> flowingPieces(const QString& description, const Make& make,
 
 }  // namespace
 
-QList<SheetPageEntry> projectSheetPages(const Project* project, const BusinessProfile& profile)
+QList<SheetPageEntry> projectSheetPages(const SheetProjectPtr& project, const BusinessProfile& profile,
+                                        const SheetProgress& progress)
 {
-    const QList<ProjectComponent*> parts = sortedParts(project);
-    const QList<Capture*> captures = sortedCaptures(project);
+    const QList<SheetPart> parts = sortedParts(*project);
+    const QList<SheetCapture> captures = sortedCaptures(*project);
     QList<SheetPageEntry> pages;
     const SheetRenderer::MeasureDevice measure;
     QPaintDevice* dev = measure.device();
@@ -125,7 +120,7 @@ QList<SheetPageEntry> projectSheetPages(const Project* project, const BusinessPr
 
     // The overview, its description running on over as many pages as it needs.
     const QList<SheetBlockPtr> overview = flowingPieces(
-        project->details(),
+        project->details,
         [&](const QString& text, bool opens, bool closes) {
             return std::make_shared<SheetOverview>(project, text, opens, closes);
         },
@@ -136,7 +131,7 @@ QList<SheetPageEntry> projectSheetPages(const Project* project, const BusinessPr
     // Below the overview, as many rows as fit (none when the overview fills its page; the table
     // then starts on the next page): up to 12 on the first page, 22 on a later one.
     const bool onFirstPage = pages.isEmpty();
-    auto overviewPage = [&](const QList<ProjectComponent*>& rows) {
+    auto overviewPage = [&](const QList<SheetPart>& rows) {
         auto stack = std::make_shared<SheetStack>(12);
         stack->add(overview.last());
         if (!rows.isEmpty())
@@ -150,33 +145,41 @@ QList<SheetPageEntry> projectSheetPages(const Project* project, const BusinessPr
 
     // Further pages: up to 22 rows each, as many as their measured heights allow.
     for (qsizetype start = underOverview; start < parts.size();) {
-        auto table = [&](const QList<ProjectComponent*>& rows) {
+        auto table = [&](const QList<SheetPart>& rows) {
             return std::make_shared<SheetBOMTable>(rows, int(start + 1), true);
         };
         const qsizetype n = fittingCount(parts, start, 22, laterRoom, dev, table);
         pages.append({false, table(parts.mid(start, n))});
         start += n;
+        SheetRenderer::report(progress, double(start) / double(parts.size() + captures.size()));
     }
     bool firstCaptures = true;
     for (qsizetype start = 0; start < captures.size();) {
-        auto grid = [&](const QList<Capture*>& slice) { return std::make_shared<SheetCaptures>(slice, firstCaptures, 2); };
+        auto grid = [&](const QList<SheetCapture>& slice) { return std::make_shared<SheetCaptures>(slice, firstCaptures, 2); };
         const qsizetype n = fittingCount(captures, start, 6, laterRoom, dev, grid);
         pages.append({false, grid(captures.mid(start, n))});
         firstCaptures = false;
         start += n;
+        SheetRenderer::report(progress, double(parts.size() + start) / double(parts.size() + captures.size()));
     }
     return pages;
 }
 
 QList<SheetPageEntry> projectSheetPages(const Project* project)
 {
-    return projectSheetPages(project, BusinessProfile::load());
+    return projectSheetPages(SheetProject::of(project), BusinessProfile::load());
 }
 
 QList<SheetPageEntry> quotePages(const Project* project, const QDate& date, const BusinessProfile& profile)
 {
-    const QList<ProjectComponent*> parts = sortedParts(project);
-    const bool combined = project->quoteCombined();
+    return quotePages(SheetProject::of(project), date, profile);
+}
+
+QList<SheetPageEntry> quotePages(const SheetProjectPtr& project, const QDate& date, const BusinessProfile& profile,
+                                 const SheetProgress& progress)
+{
+    const QList<SheetPart> parts = sortedParts(*project);
+    const bool combined = project->quoteCombined;
     QList<SheetPageEntry> pages;
     const SheetRenderer::MeasureDevice measure;
     QPaintDevice* dev = measure.device();
@@ -184,7 +187,7 @@ QList<SheetPageEntry> quotePages(const Project* project, const QDate& date, cons
 
     // The head, its description running on over as many pages as it needs.
     const QList<SheetBlockPtr> head = flowingPieces(
-        project->details(),
+        project->details,
         [&](const QString& text, bool opens, bool) { return std::make_shared<SheetQuoteHeader>(project, date, text, opens); },
         roomOf(true), roomOf(false), dev);
     for (qsizetype i = 0; i + 1 < head.size(); ++i)
@@ -192,26 +195,26 @@ QList<SheetPageEntry> quotePages(const Project* project, const QDate& date, cons
 
     // What the table lists, one entry per printed line: each part when itemised, all of them
     // together when combined (a project without parts has no table).
-    QList<QList<ProjectComponent*>> lines;
+    QList<QList<SheetPart>> lines;
     if (combined && !parts.isEmpty())
         lines.append(parts);
     else if (!combined)
-        for (ProjectComponent* part : parts)
+        for (const SheetPart& part : parts)
             lines.append({part});
 
     // Lines follow the end of the head: up to 16 on the first page and 24 on later ones, as many
     // as fit. The totals go below the last line; when they don't fit there, the last line moves
     // on to a page of its own with the totals.
     auto page = [&](bool withHead, bool withTotals) {
-        return [&, withHead, withTotals](const QList<QList<ProjectComponent*>>& slice) {
+        return [&, withHead, withTotals](const QList<QList<SheetPart>>& slice) {
             auto stack = std::make_shared<SheetStack>(14);
             if (withHead)
                 stack->add(head.last());
             if (!slice.isEmpty()) {
-                QList<ProjectComponent*> rows;
+                QList<SheetPart> rows;
                 for (const auto& l : slice)
                     rows += l;
-                stack->add(std::make_shared<SheetQuoteTable>(rows, combined));
+                stack->add(std::make_shared<SheetQuoteTable>(rows, combined, project->money));
             }
             if (withTotals)
                 stack->add(std::make_shared<SheetQuoteTotals>(project, profile));
@@ -237,22 +240,35 @@ QList<SheetPageEntry> quotePages(const Project* project, const QDate& date, cons
         totalsPlaced = withTotals;
         withHead = false;
         start += n;
+        if (!lines.isEmpty())
+            SheetRenderer::report(progress, double(start) / double(lines.size()));
     } while (start < lines.size());
     if (!totalsPlaced)
         pages.append({false, page(false, true)({})});
     return pages;
 }
 
+QString makeProjectSheetPDF(const SheetProjectPtr& project, const BusinessProfile& profile, const SheetProgress& progress)
+{
+    return SheetRenderer::renderSheetPDF(projectSheetPages(project, profile, SheetRenderer::share(progress, 0, 0.5)), profile,
+                                         QStringLiteral("ProjectSheet"), SheetRenderer::share(progress, 0.5, 1));
+}
+
+QString makeQuotePDF(const SheetProjectPtr& project, const QDateTime& date, const BusinessProfile& profile,
+                     const SheetProgress& progress)
+{
+    return SheetRenderer::renderSheetPDF(quotePages(project, date.date(), profile, SheetRenderer::share(progress, 0, 0.5)),
+                                         profile, QStringLiteral("Quote"), SheetRenderer::share(progress, 0.5, 1));
+}
+
 QString makeProjectSheetPDF(const Project* project)
 {
-    const BusinessProfile profile = BusinessProfile::load();
-    return SheetRenderer::renderSheetPDF(projectSheetPages(project, profile), profile, QStringLiteral("ProjectSheet"));
+    return makeProjectSheetPDF(SheetProject::of(project), BusinessProfile::load());
 }
 
 QString makeQuotePDF(const Project* project, const QDateTime& date)
 {
-    const BusinessProfile profile = BusinessProfile::load();
-    return SheetRenderer::renderSheetPDF(quotePages(project, date.date(), profile), profile, QStringLiteral("Quote"));
+    return makeQuotePDF(SheetProject::of(project), date, BusinessProfile::load());
 }
 
 }  // namespace SheetBuilders

@@ -215,8 +215,21 @@ SheetRenderer::MeasureDevice::MeasureDevice() : d(std::make_unique<Private>()) {
 SheetRenderer::MeasureDevice::~MeasureDevice() = default;
 QPaintDevice* SheetRenderer::MeasureDevice::device() const { return &d->writer; }
 
+void SheetRenderer::report(const SheetProgress& progress, double done)
+{
+    if (progress && !progress(done))
+        throw DomainError(QStringLiteral("Corvallen.PDF"), 2, QStringLiteral("The export was stopped."));
+}
+
+SheetProgress SheetRenderer::share(const SheetProgress& progress, double from, double to)
+{
+    if (!progress)
+        return {};
+    return [progress, from, to](double done) { return progress(from + done * (to - from)); };
+}
+
 QString SheetRenderer::renderSheetPDF(const QList<SheetPageEntry>& pages, const BusinessProfile& profile,
-                                      const QString& title)
+                                      const QString& title, const SheetProgress& progress)
 {
     QByteArray data;
     {
@@ -237,6 +250,7 @@ QString SheetRenderer::renderSheetPDF(const QList<SheetPageEntry>& pages, const 
             if (i > 0 && !writer.newPage())
                 throw pdfExportError();
             drawPage(painter, profile, pages[i], i, int(pages.size()));
+            report(progress, double(i + 1) / double(pages.size()));
         }
         if (!painter.end())
             throw pdfExportError();

@@ -6,9 +6,14 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QPaintDevice;
+
+// How far a long export has come, from 0 to 1. Answering false stops it: the builder then
+// throws (DomainError "Corvallen.PDF", code 2) and writes nothing.
+using SheetProgress = std::function<bool(double done)>;
 
 // One A4 page of an export: the page's blocks and whether the page carries the full branding
 // header (the first page) or the slim one.
@@ -27,7 +32,13 @@ constexpr double margin = 42;
 // path; the caller owns the file. Throws DomainError: "Couldn't create the PDF." (domain
 // "Corvallen.PDF", code 1) when no PDF could be drawn, or the file error when it cannot be
 // written (nothing is left behind then).
-QString renderSheetPDF(const QList<SheetPageEntry>& pages, const BusinessProfile& profile, const QString& title);
+QString renderSheetPDF(const QList<SheetPageEntry>& pages, const BusinessProfile& profile, const QString& title,
+                       const SheetProgress& progress = {});
+// Reports `done` to `progress` (when there is one); throws the stop when it answers false.
+void report(const SheetProgress& progress, double done);
+// The part of a longer whole that one step covers: `done` of the step is reported as
+// from + done * (to - from) of the whole.
+SheetProgress share(const SheetProgress& progress, double from, double to);
 
 // The page frame's texts for one page (header, footer), top to bottom.
 QStringList frameTexts(const BusinessProfile& profile, bool fullHeader, int pageIndex, int pageCount);

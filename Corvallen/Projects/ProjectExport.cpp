@@ -10,14 +10,18 @@
 
 namespace ProjectExport {
 
-Builder projectSheetBuilder(Project* project)
+Builder projectSheetBuilder(SheetProjectPtr project)
 {
-    return [project] { return SheetBuilders::makeProjectSheetPDF(project); };
+    return [project = std::move(project), profile = BusinessProfile::load()](const SheetProgress& progress) {
+        return SheetBuilders::makeProjectSheetPDF(project, profile, progress);
+    };
 }
 
-Builder quoteBuilder(Project* project, const QDateTime& date)
+Builder quoteBuilder(SheetProjectPtr project, const QDateTime& date)
 {
-    return [project, date] { return SheetBuilders::makeQuotePDF(project, date); };
+    return [project = std::move(project), profile = BusinessProfile::load(), date](const SheetProgress& progress) {
+        return SheetBuilders::makeQuotePDF(project, date, profile, progress);
+    };
 }
 
 namespace {

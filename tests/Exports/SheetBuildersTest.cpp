@@ -2,6 +2,7 @@
 #include "Corvallen/Exports/QuoteBlocks.h"
 #include "Corvallen/Exports/SheetBuilders.h"
 #include "Corvallen/Exports/SheetFormat.h"
+#include "Corvallen/Exports/SheetProject.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/DomainError.h"
@@ -17,6 +18,7 @@
 #include <QLocale>
 
 #include <cmath>
+#include <thread>
 
 #include <poppler/qt6/poppler-qt6.h>
 
@@ -115,8 +117,8 @@ TEST_F(SheetBuildersTest, PartsSortByNameIgnoringCaseWithMissingComponentsFirst)
     addPart({}, 1, {}, false);
     addPart(QStringLiteral("alpha2"), 1, 1);
     QStringList names;
-    for (ProjectComponent* p : SheetBuilders::sortedParts(project))
-        names << (p->component() ? p->component()->name() : QStringLiteral("—"));
+    for (const SheetPart& p : SheetBuilders::sortedParts(*SheetProject::of(project)))
+        names << (p.hasComponent ? p.name : QStringLiteral("—"));
     EXPECT_EQ(names, (QStringList{QStringLiteral("—"), QStringLiteral("Alpha"), QStringLiteral("alpha2"), QStringLiteral("beta")}));
 
     const QDateTime monday(QDate(2026, 11, 30), QTime(9, 0));
@@ -124,23 +126,23 @@ TEST_F(SheetBuildersTest, PartsSortByNameIgnoringCaseWithMissingComponentsFirst)
     addCapture(QStringLiteral("Wed"), monday.addDays(2));
     addCapture(QStringLiteral("Tue"), monday.addDays(1));
     QStringList titles;
-    for (Capture* c : SheetBuilders::sortedCaptures(project))
-        titles << c->title();
+    for (const SheetCapture& c : SheetBuilders::sortedCaptures(*SheetProject::of(project)))
+        titles << c.title;
     EXPECT_EQ(titles, (QStringList{QStringLiteral("Wed"), QStringLiteral("Tue"), QStringLiteral("Mon")}));
 }
 
 TEST(SheetChunks, SplitsIntoAFirstChunkAndFurtherChunks)
 {
-    QList<ProjectComponent*> parts;
+    QList<SheetPart> parts;
     EXPECT_TRUE(SheetBuilders::chunkParts(parts, 16, 24).isEmpty());
     for (int i = 0; i < 41; ++i)
-        parts << reinterpret_cast<ProjectComponent*>(quintptr(i + 1));
+        parts.append({true, QString::number(i + 1)});
     const auto chunks = SheetBuilders::chunkParts(parts, 16, 24);
     ASSERT_EQ(chunks.size(), 3);
     EXPECT_EQ(chunks[0].size(), 16);
     EXPECT_EQ(chunks[1].size(), 24);
     EXPECT_EQ(chunks[2].size(), 1);
-    EXPECT_EQ(chunks[2].first(), parts.last());
+    EXPECT_EQ(chunks[2].first().name, parts.last().name);
     EXPECT_EQ(SheetBuilders::chunkParts(parts.mid(0, 16), 16, 24).size(), 1);
 }
 
@@ -253,7 +255,7 @@ TEST_F(SheetBuildersTest, QuoteTotalsAddLabourAndVat)
     project->setLabourRate(40);  // 120
     BusinessProfile profile;
     profile.vatRate = 20;
-    SheetQuoteTotals totals(project, profile);
+    SheetQuoteTotals totals(SheetProject::of(project), profile);
     const auto rows = totals.rows();
     ASSERT_EQ(rows.size(), 4);
     EXPECT_EQ(rows[0].label, QStringLiteral("Labour — 3 h"));
@@ -267,14 +269,14 @@ TEST_F(SheetBuildersTest, QuoteTotalsAddLabourAndVat)
     // A negative flat amount from older data is shown where it is counted.
     project->setLabourFlat(-10);
     profile.vatRate = 0;
-    const auto flat = SheetQuoteTotals(project, profile).rows();
+    const auto flat = SheetQuoteTotals(SheetProject::of(project), profile).rows();
     ASSERT_EQ(flat.size(), 3);
     EXPECT_EQ(flat[0].label, QStringLiteral("Labour"));
     EXPECT_EQ(flat[0].amount, SheetFormat::moneyText(-10));
     EXPECT_EQ(flat[1].amount, QStringLiteral("£10.00"));
 
 
-    SheetQuoteTable table(SheetBuilders::sortedParts(project), false);
+    SheetQuoteTable table(SheetBuilders::sortedParts(*SheetProject::of(project)), false);
     const auto lines = table.lines();
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0].label, QStringLiteral("—"));
@@ -287,10 +289,66 @@ TEST_F(SheetBuildersTest, QuoteTotalsAddLabourAndVat)
     project->setLabourHours({});
     addPart(QStringLiteral("Fuse"), 3, 3.335);
     profile.vatRate = 17.5;
-    const auto f = SheetQuoteTotals(project, profile).figures();
+    const auto f = SheetQuoteTotals(SheetProject::of(project), profile).figures();
     EXPECT_DOUBLE_EQ(f.subtotal + f.vat, f.total);
     EXPECT_DOUBLE_EQ(std::round(f.vat * 100) / 100, f.vat);
     EXPECT_DOUBLE_EQ(std::round(f.subtotal * 100) / 100, f.subtotal);
+}
+
+TEST_F(SheetBuildersTest, AnExportPrintsTheProjectAsItWasWhenItWasChosenAndBuildsOffTheMainThread)
+{
+    SettingsStore::shared().setText(QStringLiteral("business.currency"), QStringLiteral("EUR"));
+    ProjectComponent* kept = addPart(QStringLiteral("LM317"), 2, 1.5);
+    ProjectComponent* dropped = addPart(QStringLiteral("Heatsink"), 1, 4);
+    auto* ripple = addCapture(QStringLiteral("Output ripple"), QDateTime::currentDateTime());
+    ripple->setValue(12.5);
+    ripple->setUnit(QStringLiteral("mV"));
+    const SheetProjectPtr copy = SheetProject::of(project);
+    const BusinessProfile profile = BusinessProfile::load();
+    const QString euros = MoneyFormatter(QStringLiteral("EUR")).format(3);
+
+    // What happens in the store and the settings afterwards is not in the export: it was copied.
+    kept->component()->setName(QStringLiteral("renamed"));
+    ctx->deleteObject(dropped);
+    project->setName(QStringLiteral("Other"));
+    SettingsStore::shared().setText(QStringLiteral("business.currency"), QStringLiteral("JPY"));
+
+    QString sheet, quote;
+    std::thread worker([&] {
+        sheet = SheetBuilders::makeProjectSheetPDF(copy, profile);
+        quote = SheetBuilders::makeQuotePDF(copy, QDateTime(QDate(2026, 12, 7), QTime(9, 0)), profile);
+    });
+    worker.join();
+    const QString sheetText = pdfPageTexts(keep(sheet)).join(u'\n');
+    const QString quoteText = pdfPageTexts(keep(quote)).join(u'\n');
+    for (const QString& text : {sheetText, quoteText}) {
+        EXPECT_TRUE(text.contains(QStringLiteral("Bench PSU")));
+        EXPECT_TRUE(text.contains(QStringLiteral("LM317")));
+        EXPECT_TRUE(text.contains(QStringLiteral("Heatsink")));
+        EXPECT_FALSE(text.contains(QStringLiteral("renamed")));
+    }
+    EXPECT_TRUE(sheetText.contains(QStringLiteral("12.5 mV")));
+    EXPECT_TRUE(quoteText.simplified().contains(euros.simplified())) << quoteText.toStdString();
+}
+
+TEST_F(SheetBuildersTest, ALongProjectIsCopiedASliceAtATime)
+{
+    QList<ProjectComponent*> lines;
+    for (int i = 0; i < 1000; ++i)
+        lines << addPart(QStringLiteral("Part %1").arg(i), 2, 0.5);
+    SheetProjectReader reader(project);
+    int slices = 1;
+    EXPECT_FALSE(reader.read(0));
+    // A line deleted before its turn is left out; the total counts what was copied.
+    ctx->deleteObject(lines.last());
+    while (!reader.read(0))
+        ++slices;
+    EXPECT_GT(slices, 2);
+    const SheetProjectPtr copy = reader.result();
+    ASSERT_EQ(copy->parts.size(), 999);
+    EXPECT_EQ(copy->parts.first().name, QStringLiteral("Part 0"));
+    EXPECT_DOUBLE_EQ(copy->partsResellTotal, 999.0);
+    EXPECT_EQ(SheetProject::of(project)->parts.size(), 999);
 }
 
 TEST_F(SheetBuildersTest, QuotePdfCarriesDateLinesAndTotals)

@@ -1,19 +1,25 @@
 #include "Corvallen/Projects/Views/ProjectExportMenu.h"
 
 #include "Corvallen/Model/DomainError.h"
+#include "Corvallen/Model/Project.h"
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Projects/ProjectExport.h"
 #include "Corvallen/Projects/ProjectTexts.h"
 #include "Corvallen/Platform/FileManager.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
+#include "Corvallen/Projects/Views/WorkProgress.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QPromise>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -93,29 +99,46 @@ void ProjectExportMenu::exportTo(Kind kind, const QString& destination)
 {
     if (m_busy || !m_project)
         return;
-    // The date of a quote is the moment the user confirmed where to save it.
-    const ProjectExport::Builder build = kind == Kind::projectSheet
-                                             ? ProjectExport::projectSheetBuilder(m_project)
-                                             : ProjectExport::quoteBuilder(m_project, QDateTime::currentDateTime());
-    QString built;
-    try {
-        built = build();
-    } catch (const DomainError& e) {
-        fail(e.localizedDescription());
-        Q_EMIT exportFinished(destination, e.localizedDescription());
-        return;
-    } catch (const std::exception& e) {
-        fail(QString::fromUtf8(e.what()));
-        Q_EMIT exportFinished(destination, QString::fromUtf8(e.what()));
-        return;
-    }
     m_busy = true;
     setEnabled(false);
-    auto* watcher = new QFutureWatcher<QString>(this);
-    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, destination] {
-        watcher->deleteLater();
+    // The date of a quote is the moment the user confirmed where to save it. What the export
+    // prints is copied here, a slice per turn of the event loop; the pages are then laid out,
+    // drawn and saved on a worker, so a project of many parts leaves the window free.
+    auto reader = std::make_shared<SheetProjectReader>(m_project);
+    copySlice(reader, kind, QDateTime::currentDateTime(), destination);
+}
+
+void ProjectExportMenu::copySlice(const std::shared_ptr<SheetProjectReader>& reader, Kind kind, const QDateTime& date,
+                                  const QString& destination)
+{
+    if (!m_project || m_project->isDeleted()) {
         m_busy = false;
         setEnabled(true);
+        return;
+    }
+    if (!reader->read(copySliceMilliseconds)) {
+        QTimer::singleShot(0, this, [this, reader, kind, date, destination] { copySlice(reader, kind, date, destination); });
+        return;
+    }
+    build(kind == Kind::projectSheet ? ProjectExport::projectSheetBuilder(reader->result())
+                                     : ProjectExport::quoteBuilder(reader->result(), date),
+          destination);
+}
+
+void ProjectExportMenu::build(const ProjectExport::Builder& build, const QString& destination)
+{
+    auto* watcher = new QFutureWatcher<QString>(this);
+    auto* progress = makeWorkProgress(tr("Exporting…"), progressRange, watcher, this);
+    progress->setObjectName(QStringLiteral("exportProgress"));
+    m_progress = progress;
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, progress, destination] {
+        watcher->deleteLater();
+        closeWorkProgress(progress, watcher);
+        m_busy = false;
+        setEnabled(true);
+        // Stopped before the file was in place: nothing was written, nothing to say.
+        if (watcher->future().resultCount() == 0)
+            return;
         const QString error = watcher->result();
         if (error.isEmpty()) {
             if (revealHandler())
@@ -129,5 +152,26 @@ void ProjectExportMenu::exportTo(Kind kind, const QString& destination)
             fail(error);
         Q_EMIT exportFinished(destination, error);
     });
-    watcher->setFuture(QtConcurrent::run([built, destination] { return ProjectExport::placeFile(built, destination); }));
+    watcher->setFuture(QtConcurrent::run([build, destination](QPromise<QString>& promise) {
+        promise.setProgressRange(0, progressRange);
+        QString built;
+        try {
+            built = build([&promise](double done) {
+                promise.setProgressValue(int(done * progressRange));
+                return !promise.isCanceled();
+            });
+        } catch (const DomainError& e) {
+            if (!promise.isCanceled())
+                promise.addResult(e.localizedDescription());
+            return;
+        } catch (const std::exception& e) {
+            promise.addResult(QString::fromUtf8(e.what()));
+            return;
+        }
+        if (promise.isCanceled()) {
+            QFile::remove(built);
+            return;
+        }
+        promise.addResult(ProjectExport::placeFile(built, destination));
+    }));
 }

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "Corvallen/Projects/ProjectExport.h"
+
+#include <QDateTime>
+#include <QMessageBox>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QToolButton>
 
 #include <functional>
+#include <memory>
 
 class Project;
-#include <QMessageBox>
 
 // The "Export" menu of a project: the project sheet or the quote as a PDF, saved where the user
 // chooses and then shown in the file manager.
@@ -20,10 +25,13 @@ public:
     // Asks for the destination, then exports.
     void exportProjectSheet();
     void exportQuote();
-    // Builds the PDF and moves it to the destination (the move runs on a worker).
+    // Copies the project (a slice per turn of the event loop), then builds the PDF and moves it
+    // to the destination on a worker.
     void exportTo(Kind kind, const QString& destination);
 
     QMessageBox* openAlert() const { return m_alert; }
+    // The progress of a long export, while one runs; its Cancel stops the export.
+    QProgressDialog* progress() const { return m_progress; }
     bool isBusy() const { return m_busy; }
 
     // What happens with a finished file; the file manager by default. Replaceable so that tests
@@ -37,9 +45,15 @@ Q_SIGNALS:
 
 private:
     void chooseAndExport(Kind kind);
+    void copySlice(const std::shared_ptr<SheetProjectReader>& reader, Kind kind, const QDateTime& date,
+                   const QString& destination);
+    void build(const ProjectExport::Builder& build, const QString& destination);
     void fail(const QString& message);
+    static constexpr int copySliceMilliseconds = 20;
+    static constexpr int progressRange = 1000;
 
     Project* m_project;
     QPointer<QMessageBox> m_alert;
+    QPointer<QProgressDialog> m_progress;
     bool m_busy = false;
 };

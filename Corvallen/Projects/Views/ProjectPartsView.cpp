@@ -16,6 +16,7 @@
 #include "Corvallen/Projects/Views/BomImportSheet.h"
 #include "Corvallen/Projects/Views/PartStatusBadge.h"
 #include "Corvallen/Projects/Views/QtyStepper.h"
+#include "Corvallen/Projects/Views/WorkProgress.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -573,21 +574,12 @@ void ProjectPartsView::importBomFile(const QString& path)
     // merges its rows into matches, so a long file leaves the window free.
     BomImport::Matcher matcher(m_context.fetch<Component>());
     auto* watcher = new QFutureWatcher<BomFileReader::Result>(this);
-    auto* progress = new QProgressDialog(tr("Reading the bill of materials…"), tr("Cancel"), 0,
-                                         BomFileReader::progressRange, this);
+    auto* progress = makeWorkProgress(tr("Reading the bill of materials…"), BomFileReader::progressRange, watcher, this);
     progress->setObjectName(QStringLiteral("bomProgress"));
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setMinimumDuration(400);
-    progress->setAutoReset(false);
-    progress->setAutoClose(false);
     m_progress = progress;
-    connect(watcher, &QFutureWatcherBase::progressValueChanged, progress, &QProgressDialog::setValue);
-    connect(progress, &QProgressDialog::canceled, watcher, [watcher] { watcher->cancel(); });
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, progress] {
         watcher->deleteLater();
-        progress->disconnect(watcher);  // closing the dialog reports a cancel
-        progress->close();
-        progress->deleteLater();
+        closeWorkProgress(progress, watcher);
         setBusy(false);
         if (watcher->isCanceled())
             return;

@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +33,7 @@
 #include "ViewInput.h"
 #include <QToolButton>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QTreeView>
 #include <QUuid>
 
@@ -483,6 +485,31 @@ TEST_F(PartsTest, ExportsReplaceTheChosenFileOrShowWhyNot)
     menu.reportCannotShow(dest);
     ASSERT_TRUE(menu.openAlert());
     EXPECT_TRUE(menu.openAlert()->text().contains(dest));
+    ProjectExportMenu::setRevealHandler({});
+}
+
+TEST_F(PartsTest, ALongExportShowsItsProgressAndCanBeStopped)
+{
+    for (int i = 0; i < 5000; ++i)
+        StockAllocation::setPartUnsaved(component(QStringLiteral("Part %1").arg(i), 1), project, 1, ctx());
+    ASSERT_TRUE(ctx().save());
+    QString revealedPath;
+    ProjectExportMenu::setRevealHandler([&](const QString& p) { revealedPath = p; });
+    ProjectExportMenu menu(project);
+    const QString dest = freshFolder() + QStringLiteral("/Amp — Project Sheet.pdf");
+    menu.exportTo(ProjectExportMenu::Kind::projectSheet, dest);
+    EXPECT_TRUE(menu.isBusy());
+    EXPECT_FALSE(menu.isEnabled());
+    ASSERT_TRUE(waitUntil([&] { return menu.progress() != nullptr; }));
+    auto* cancel = menu.progress()->findChild<QPushButton*>();
+    ASSERT_TRUE(cancel);
+    cancel->click();
+    ASSERT_TRUE(waitUntil([&] { return !menu.isBusy(); }));
+    EXPECT_TRUE(menu.isEnabled());
+    EXPECT_FALSE(QFile::exists(dest));
+    EXPECT_EQ(menu.openAlert(), nullptr);
+    EXPECT_TRUE(revealedPath.isEmpty());
+    EXPECT_TRUE(QDir(QDir::tempPath()).entryList({QStringLiteral("ProjectSheet-*")}).isEmpty());
     ProjectExportMenu::setRevealHandler({});
 }
 
