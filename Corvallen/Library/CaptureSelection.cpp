@@ -17,6 +17,8 @@ qsizetype positionOf(const QList<Capture*>& captures, const PersistentIdentifier
 QList<Capture*> CaptureSelection::selectedCaptures(const QList<Capture*>& captures) const
 {
     QList<Capture*> out;
+    if (m_selected.isEmpty())
+        return out;  // the usual case, and a long list need not be walked for it
     for (Capture* c : captures)
         if (m_selected.contains(c->persistentModelID()))
             out.append(c);

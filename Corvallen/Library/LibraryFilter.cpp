@@ -8,6 +8,10 @@
 
 #include <QObject>
 
+#include <algorithm>
+#include <limits>
+#include <vector>
+
 namespace LibraryFilter {
 
 QString rawValue(Mode mode)
@@ -108,7 +112,21 @@ QList<Document*> filterDocuments(const QList<Document*>& documents, Scope scope,
 
 QList<Capture*> allCapturesNewestFirst(const ModelContext& context)
 {
-    return context.fetch<Capture>({}, [](const Capture* a, const Capture* b) { return a->importedAt() > b->importedAt(); });
+    // Sorted on the dates' milliseconds, worked out once per capture rather than once per
+    // comparison; equal dates keep store order, and captures without a date come last.
+    const QList<Capture*> all = context.fetch<Capture>();
+    std::vector<std::pair<qint64, Capture*>> keyed;
+    keyed.reserve(size_t(all.size()));
+    for (Capture* c : all) {
+        const QDateTime d = c->importedAt();
+        keyed.emplace_back(d.isValid() ? d.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min(), c);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    QList<Capture*> out;
+    out.reserve(all.size());
+    for (const auto& k : keyed)
+        out.append(k.second);
+    return out;
 }
 
 QList<Document*> allDocumentsNewestFirst(const ModelContext& context)

@@ -387,6 +387,7 @@ bool ModelContext::readTable(sqlite3* db, const EntityDescriptor* d, const QHash
             out.created.emplace_back(m);
         }
         m->m_key = key;
+        ++m->m_changeCount;  // a record read again (rollback) may hold other values now
         m->m_state = PersistentModel::State::Persisted;
         m->m_changed = false;
         m->m_joinChanged = false;
@@ -1117,8 +1118,11 @@ void ModelContext::uniqueValueChanged(PersistentModel* object, const QVariant& o
         addUniqueEntry(s, newValue.toString(), object);
 }
 
+quint64 ModelContext::generation(const QString& entityName) const { return state(entityName).generation; }
+
 void ModelContext::scheduleNotification(const QString& entityName)
 {
+    ++state(entityName).generation;
     m_notify.insert(entityName);
     if (m_notifyScheduled)
         return;

@@ -94,6 +94,11 @@ public:
     // The values of some attributes (by schema index) of every live record, in no set order.
     QList<QVariantList> attributeValues(const QString& entityName, const QList<int>& attributes) const;
 
+    // A count that moves whenever a record of the entity is inserted, deleted or changed (also
+    // by a rollback), before changed() is sent: what is worked out from an entity's records can
+    // be kept while it stays.
+    quint64 generation(const QString& entityName) const;
+
     // Whether an entity's records are in; whether every entity's are.
     bool isLoaded(const QString& entityName) const;
     bool isFullyLoaded() const { return !m_loading; }
@@ -172,6 +177,7 @@ private:
         QHash<QString, PersistentModel*> unique;  // unique attribute value -> record
         bool uniqueDuplicates = false;  // some live records share a unique value (after a rename)
         qint64 nextKey = 1;
+        quint64 generation = 0;
         bool loaded = false;
         bool loading = false;
         // Records handed out by fetchTop() before the table came in; they stay the objects for

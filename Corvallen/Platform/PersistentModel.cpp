@@ -62,6 +62,7 @@ void PersistentModel::noteChanged(bool storedColumns)
     // insert) has nothing left to save.
     if (m_state == State::Gone)
         return;
+    ++m_changeCount;
     if (m_state == State::Persisted && storedColumns)
         m_changed = true;
     if (m_context)

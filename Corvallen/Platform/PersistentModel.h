@@ -33,6 +33,9 @@ public:
     bool isDeleted() const { return m_state == State::Deleted || m_state == State::Gone; }
     // True while the record has changes its context has not yet saved.
     bool hasChanges() const;
+    // A count that moves whenever the record's values or links change (also by a rollback), so
+    // that what is worked out from a record can be kept until the record changes.
+    quint32 changeCount() const { return m_changeCount; }
 
     // Generic access by schema index, for the store, backup and tests.
     const QVariant& attributeValue(int index) const { return m_values[size_t(index)]; }
@@ -101,6 +104,7 @@ private:
     ModelContext* m_context = nullptr;
     qint64 m_key = 0;
     State m_state = State::Detached;
+    quint32 m_changeCount = 0;
     bool m_changed = false;      // stored columns differ from the saved row
     bool m_joinChanged = false;  // many-to-many links owned by this record changed
     // Set when an insert merged this object into a stored record with the same unique value.

@@ -26,7 +26,7 @@ const QString kSourceStampKey = QStringLiteral("CorvallenSourceModified");
 // newest requests are for cards still on screen.
 constexpr size_t kMaxQueued = 96;
 constexpr int kWorkers = 2;
-constexpr qint64 kDefaultMemoryBudget = 48ll * 1024 * 1024;
+constexpr qint64 kDefaultMemoryBudget = 32ll * 1024 * 1024;
 
 }  // namespace
 

@@ -98,6 +98,7 @@ TEST(CaptureThumbnails, ScreensAreTheirOwnThumbnailsAndLargePicturesAreScaledOnc
 TEST(CaptureThumbnails, SharedThumbnailsArriveInTheBackgroundAndStayWithinTheirMemoryBudget)
 {
     CaptureThumbnails& thumbnails = CaptureThumbnails::shared();
+    const qint64 budget = thumbnails.memoryBudget();
     thumbnails.clearMemory();
     const QString captures = DeviceStorage::capturesFolder();
     for (int i = 0; i < 6; ++i)
@@ -147,6 +148,6 @@ TEST(CaptureThumbnails, SharedThumbnailsArriveInTheBackgroundAndStayWithinTheirM
 
     thumbnails.waitForIdle();
     processEvents();
-    thumbnails.setMemoryBudget(48ll * 1024 * 1024);
+    thumbnails.setMemoryBudget(budget);
     thumbnails.clearMemory();
 }

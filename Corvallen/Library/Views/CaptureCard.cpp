@@ -162,6 +162,11 @@ void CaptureCard::refresh()
 
 void CaptureCard::setSelected(bool selected)
 {
+    // The check's style sheet is set again only when the mark changes: every card is told its
+    // mark when the grid builds it, and a style sheet costs a restyle.
+    if (m_selectionShown && m_selected == selected)
+        return;
+    m_selectionShown = true;
     m_selected = selected;
     m_check->setText(selected ? QStringLiteral("\u2611") : QStringLiteral("\u2610"));
     m_check->setStyleSheet(selected ? QStringLiteral("QToolButton{background:%1;color:white;border-radius:7px;font-size:13pt;}")
@@ -170,6 +175,16 @@ void CaptureCard::setSelected(bool selected)
     m_check->setAccessibleName(selected ? tr("Selected") : tr("Select"));
     update();
     m_thumb->update();
+}
+
+void CaptureCard::changeEvent(QEvent* event)
+{
+    QFrame::changeEvent(event);
+    // The check's colours come from the palette: a new theme restyles it.
+    if (event->type() == QEvent::PaletteChange && m_selectionShown) {
+        m_selectionShown = false;
+        setSelected(m_selected);
+    }
 }
 
 void CaptureCard::setEditing(bool editing)

@@ -51,6 +51,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -59,6 +60,7 @@ private:
     Capture* m_capture;
     Callbacks m_callbacks;
     bool m_selected = false;
+    bool m_selectionShown = false;
     bool m_editing = false;
     QWidget* m_handle = nullptr;
     QStackedWidget* m_nameStack = nullptr;

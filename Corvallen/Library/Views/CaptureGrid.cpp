@@ -6,6 +6,9 @@
 
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSet>
+
+#include <algorithm>
 
 namespace {
 constexpr int kMargin = 16;
@@ -34,12 +37,21 @@ int CaptureGrid::columnsFor(int width)
 void CaptureGrid::setCaptures(const QList<Capture*>& captures)
 {
     m_captures = captures;
-    m_index.clear();
-    for (qsizetype i = 0; i < captures.size(); ++i)
-        m_index.insert(captures.at(i), i);
-    // Cards of captures that left the list go; the others are kept and re-read.
+    // Cards exist only near the visible rows, so only they are looked for in the new list: the
+    // cards of captures that left it go, the others are kept and re-read. (A long list is never
+    // indexed as a whole: a search over a large library shows a new list at every keystroke.)
+    const auto editing = m_selection->editingID();
+    QSet<const Capture*> shown;
+    if (!m_cards.isEmpty()) {
+        const qsizetype first = std::max<qsizetype>(0, qsizetype(m_firstShown) - 2 * m_columns);
+        const qsizetype last = std::min<qsizetype>(captures.size() - 1, qsizetype(m_lastShown) + 2 * m_columns);
+        for (qsizetype i = first; i <= last; ++i)
+            shown.insert(captures.at(i));
+    }
     for (auto it = m_cards.begin(); it != m_cards.end();) {
-        if (!m_index.contains(it.key())) {
+        const bool kept = shown.contains(it.key())
+                          || (editing && it.key()->persistentModelID() == *editing && captures.contains(const_cast<Capture*>(it.key())));
+        if (!kept) {
             it.value()->hide();
             it.value()->deleteLater();
             it = m_cards.erase(it);
@@ -174,10 +186,14 @@ void CaptureGrid::materialize()
     const qsizetype lastRow = qMax<qsizetype>(0, (bottom - kMargin) / pitch);
     const qsizetype first = firstRow * m_columns;
     const qsizetype last = qMin<qsizetype>(m_captures.size() - 1, (lastRow + 1) * m_columns - 1);
+    m_firstShown = first;
+    m_lastShown = last;
     const auto editing = m_selection->editingID();
+    QSet<const Capture*> inRange;
+    for (qsizetype i = first; i <= last; ++i)
+        inRange.insert(m_captures.at(i));
     for (auto it = m_cards.begin(); it != m_cards.end();) {
-        const qsizetype i = m_index.value(it.key(), -1);
-        const bool keep = (i >= first && i <= last) || (editing && it.key()->persistentModelID() == *editing);
+        const bool keep = inRange.contains(it.key()) || (editing && it.key()->persistentModelID() == *editing);
         if (!keep) {
             it.value()->hide();
             it.value()->deleteLater();

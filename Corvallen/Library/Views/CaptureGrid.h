@@ -62,7 +62,9 @@ private:
     QWidget* m_content;
     QList<Capture*> m_captures;
     QHash<const Capture*, CaptureCard*> m_cards;
-    QHash<const Capture*, qsizetype> m_index;
+    // The positions in the list of the cards built last (near the visible rows).
+    qsizetype m_firstShown = 0;
+    qsizetype m_lastShown = -1;
     int m_columns = 1;
     int m_cellWidth = kMinColumnWidth;
     int m_cellHeight = 0;

@@ -48,6 +48,7 @@ LibraryView::LibraryView(ModelContext& context, SettingsStore& settings, Documen
     , m_context(context)
     , m_settings(settings)
     , m_mode(storedMode(settings))
+    , m_captureSearch(context)
 {
     setObjectName(QStringLiteral("LibraryView"));
     auto* column = new QVBoxLayout(this);
@@ -154,7 +155,7 @@ void LibraryView::scheduleReload()
 void LibraryView::reload()
 {
     if (m_mode == Mode::captures) {
-        m_shownCaptures = filterCaptures(allCapturesNewestFirst(m_context), m_scope, search());
+        m_shownCaptures = m_captureSearch.results(m_scope, search());
         m_captures->setCaptures(m_shownCaptures, captureEmptyTitle(), captureEmptyMessage(m_scope));
         m_captures->refresh();
     } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Corvallen/Library/CaptureSearch.h"
 #include "Corvallen/Library/LibraryFilter.h"
 
 #include <QList>
@@ -63,6 +64,7 @@ private:
     QStackedWidget* m_stack = nullptr;
     CaptureBrowser* m_captures = nullptr;
     DocumentsPane m_documents;
+    CaptureSearch m_captureSearch;
     QList<Capture*> m_shownCaptures;
     QList<Document*> m_shownDocuments;
     bool m_reloadPending = false;
