@@ -10,6 +10,8 @@
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Platform/SettingsStore.h"
+#include "support/TestEnvironment.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -269,6 +271,17 @@ void writeLargeStore(const QString& storePath, const QString& capturesFolder, co
         if (::link(sourcePaths[i % sourcePaths.size()].constData(), target.constData()) != 0)
             qFatal("large store: cannot link %s", target.constData());
     }
+}
+
+void isolateOffscreen()
+{
+    corvallen::test::isolateEnvironment();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void skipWelcome()
+{
+    SettingsStore::shared().setText(QStringLiteral("lastWelcomeVersion"), QStringLiteral(CORVALLEN_VERSION));
 }
 
 qint64 residentBytes()

@@ -23,6 +23,12 @@ struct LargeStoreShape {
 // files in `capturesFolder`. Stops the program when anything fails.
 void writeLargeStore(const QString& storePath, const QString& capturesFolder, const LargeStoreShape& shape = {});
 
+// First thing in a benchmark's main(): isolated XDG folders and the offscreen platform.
+void isolateOffscreen();
+// Once the application object exists: the settings say this version has been launched before,
+// so no welcome window gets in the way (programs started from here share the settings).
+void skipWelcome();
+
 // The resident memory of this process, in bytes, after handing freed heap back to the system
 // (so that what is measured is memory in use, not what the allocator keeps around).
 qint64 residentBytes();

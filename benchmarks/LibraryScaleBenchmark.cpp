@@ -18,14 +18,12 @@
 #include "Corvallen/Library/Views/LibraryView.h"
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/ModelContainer.h"
-#include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Shell/AppStartup.h"
 #include "Corvallen/Shell/Views/AppShell.h"
 #include "Corvallen/Shell/Views/CorvallenApp.h"
 #include "Corvallen/Sync/AppModel.h"
 #include "Corvallen/Sync/CaptureThumbnails.h"
 #include "Corvallen/Sync/DeviceStorage.h"
-#include "support/TestEnvironment.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -181,12 +179,11 @@ void BM_TypeSearch(benchmark::State& state)
 
 int main(int argc, char** argv)
 {
-    corvallen::test::isolateEnvironment();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    corvallen::bench::isolateOffscreen();
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvallen"));
     QApplication::setApplicationVersion(QStringLiteral(CORVALLEN_VERSION));
-    SettingsStore::shared().setText(QStringLiteral("lastWelcomeVersion"), QStringLiteral(CORVALLEN_VERSION));
+    corvallen::bench::skipWelcome();
 
     const corvallen::bench::LargeStoreShape shape;
     std::fprintf(stderr, "Writing a store of %d captures and %d components…\n", shape.captures, shape.components);

@@ -10,7 +10,6 @@
 //   XDG_DATA_HOME=DIR CORVALLEN_QUIT_AFTER_FIRST_PAINT=1 QT_QPA_PLATFORM=offscreen perf record ./corvallen
 #include "LargeStore.h"
 
-#include "Corvallen/Platform/SettingsStore.h"
 #include "support/TestEnvironment.h"
 
 #include <QGuiApplication>
@@ -96,13 +95,10 @@ double median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
-    corvallen::test::isolateEnvironment();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    corvallen::bench::isolateOffscreen();
     QGuiApplication qapp(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Corvallen"));
-    // Not a first launch: no welcome window in the way. The launched programs share this
-    // process's settings folder.
-    SettingsStore::shared().setText(QStringLiteral("lastWelcomeVersion"), QStringLiteral(CORVALLEN_VERSION));
+    corvallen::bench::skipWelcome();
 
     const corvallen::bench::LargeStoreShape shape;
     for (int i = 1; i < argc; ++i) {
