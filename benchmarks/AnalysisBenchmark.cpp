@@ -89,6 +89,10 @@ double reportAccuracy(const Corpus& c, const char* title)
                                     answer.value(QStringLiteral("unit")).toString(),
                                     QStringLiteral("min %1 max %2").arg(answer.value(QStringLiteral("minValue")).toString(),
                                                                         answer.value(QStringLiteral("maxValue")).toString()));
+            const BenchTruth& truth = c.screens.at(i).truth;
+            if (!s.minValue || !s.maxValue)
+                line += QStringLiteral(" (drawn: min %1 max %2)")
+                            .arg(truth.minValue ? QString::number(*truth.minValue) : QString(), truth.maxValue ? QString::number(*truth.maxValue) : QString());
             if (verbose)
                 line += QStringLiteral("\n    read: ") + AnalyzeService::recognizeText(c.paths.at(i), nullptr).value_or(QString()).replace(QLatin1Char('\n'), QStringLiteral(" / "));
             wrong << line;

@@ -96,6 +96,21 @@ QString labelFor(const QString& word)
                 if (v.size() >= 4 && editDistance(w, v) <= 1)
                     return label;
     }
+    // Small print loses one letter of the short labels ("M1N", "MAA", "vax", "ANG", "Vpa"): one
+    // letter off counts when it is off from one of them only ("MAN" is both MIN and MAX).
+    if (w.size() == 3) {
+        QString guess;
+        for (const QString& l : {QStringLiteral("MIN"), QStringLiteral("MAX"), QStringLiteral("AVG"), QStringLiteral("VPP")}) {
+            QString lookalike = w;
+            lookalike.replace(QLatin1Char('1'), QLatin1Char('I')).replace(QLatin1Char('0'), QLatin1Char('O'));
+            if (editDistance(lookalike, l) <= 1) {
+                if (!guess.isEmpty())
+                    return {};
+                guess = l;
+            }
+        }
+        return guess;
+    }
     return {};
 }
 
@@ -161,7 +176,7 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QString(omega);
         return u;
     }
-    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|H|m|k|K|M|G)?(V|v|A|F|Hz|HZ|hz|Ω|Q|O|Ohm|OHM|ohm|s)$"));
+    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|H|m|k|K|M|G)?(V|v|A|a|F|Hz|HZ|hz|Ω|Q|O|Ohm|OHM|ohm|s)$"));
     auto m = unit.match(text);
     if (!m.hasMatch()) {
         // The recogniser sometimes reads one letter twice in two cases ("Vv", "mvV", "kKHz").
@@ -177,14 +192,20 @@ std::optional<Unit> parseUnit(QString text)
     }
     QString prefix = m.captured(1);
     QString base = m.captured(2);
-    // µ is not in the recogniser's alphabet: it comes out as u, U, y or H.
-    if (prefix == QLatin1String("u") || prefix == QLatin1String("U") || prefix == QLatin1String("y")
+    // µ is not in the recogniser's alphabet: it comes out as u, U, y, w or H.
+    if (prefix == QLatin1String("u") || prefix == QLatin1String("U") || prefix == QLatin1String("y") || prefix == QLatin1String("w")
         || (prefix == QLatin1String("H") && base != QLatin1String("z")))
         prefix = QString(micro);
     if (prefix == QLatin1String("K"))
         prefix = QStringLiteral("k");
     if (base == QLatin1String("v"))
         base = QStringLiteral("V");
+    // A small "a" is an ampere only behind a prefix ("ma", "pa" for mA, µA).
+    if (base == QLatin1String("a")) {
+        if (prefix.isEmpty())
+            return std::nullopt;
+        base = QStringLiteral("A");
+    }
     if (base.compare(QLatin1String("hz"), Qt::CaseInsensitive) == 0)
         base = QStringLiteral("Hz");
     if (base == QLatin1String("Q") || base == QLatin1String("O") || base.compare(QLatin1String("ohm"), Qt::CaseInsensitive) == 0)
@@ -230,9 +251,12 @@ QString mendedDigits(const QString& word)
     for (qsizetype i = 0; i < out.size(); ++i) {
         const QChar c = out.at(i);
         const bool besideDigit = (i > 0 && out.at(i - 1).isDigit()) || (i + 1 < out.size() && out.at(i + 1).isDigit());
-        if (!besideDigit)
+        // A leading O (or Q) before a decimal point ("O.2117") is a zero too.
+        const bool leadsFraction = (i == 0 || out.at(i - 1) == QLatin1Char('-')) && i + 2 < out.size() && out.at(i + 1) == QLatin1Char('.')
+                                   && out.at(i + 2).isDigit();
+        if (!besideDigit && !leadsFraction)
             continue;
-        if (c == QLatin1Char('O') || c == QLatin1Char('o'))
+        if (c == QLatin1Char('O') || c == QLatin1Char('o') || (leadsFraction && c == QLatin1Char('Q')))
             out[i] = QLatin1Char('0');
         else if ((c == QLatin1Char('l') || c == QLatin1Char('I')) && i + 1 < out.size() && out.at(i + 1).isDigit())
             out[i] = QLatin1Char('1');
@@ -279,6 +303,10 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         out.append(t);
         return out;
     }
+    // MIN with its I read as a one, glued to its value ("M1N0.082MHz").
+    static const QRegularExpression minWithOne(QStringLiteral("^[Mm][1|]([Nn])(?=[:=]?[-+]?[\\d.])"));
+    if (const auto m = minWithOne.match(text); m.hasMatch())
+        text.replace(0, 3, QStringLiteral("MIN"));
     static const QRegularExpression labelled(QStringLiteral("^([A-Za-z][A-Za-z+]*(?:-[A-Za-z]+)*)[:=]?(?=[-+]?\\d)(.+)$"));
     if (const auto m = labelled.match(text); m.hasMatch()) {
         const QString label = labelFor(m.captured(1));
@@ -768,8 +796,11 @@ private:
                 || u == QLatin1String("TRMS") || u == QLatin1String("V~") || u == QLatin1String("~") || u == QLatin1String("AC~")
                 || u.startsWith(QLatin1String("AC-")) || u == QLatin1String("AAC") || u == QLatin1String("MAAC"))
                 return true;
-            // Mode labels the recogniser ran together ("TRMSAC", "VAC~", "ACmV").
+            // Mode labels the recogniser ran together ("TRMSAC", "VAC~", "ACmV", "ACmA", "AC CURRENT").
             if (t.kind == Kind::Word && u.size() <= 7 && (u.startsWith(QLatin1String("TRMS")) || u.endsWith(QLatin1String("AC"))))
+                return true;
+            static const QRegularExpression acFirst(QStringLiteral("^AC(M|U|µ)?(V|A)$|^AC(VOLTAGE|CURRENT|VOLTS|AMPS)$"));
+            if (t.kind == Kind::Word && acFirst.match(u).hasMatch())
                 return true;
         }
         return false;

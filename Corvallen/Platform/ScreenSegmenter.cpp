@@ -180,8 +180,23 @@ bool isOutline(const Component& c, const std::vector<int>& labels, int id, int w
         }
         return double(hits) / total;
     };
-    return edgeCover(true, b.top()) > 0.7 && edgeCover(true, b.bottom()) > 0.7 && edgeCover(false, b.left()) > 0.7
-           && edgeCover(false, b.right()) > 0.7;
+    if (!(edgeCover(true, b.top()) > 0.7 && edgeCover(true, b.bottom()) > 0.7 && edgeCover(false, b.left()) > 0.7
+          && edgeCover(false, b.right()) > 0.7))
+        return false;
+    // An outline holds little of its own inside its edges: across the inside, rows cross at
+    // most a rule or a grid line joined to it. Letters run together (blurred bold print, a bold
+    // m) reach all four sides of their box too, but their strokes fill the rows between.
+    const QRect inside = b.adjusted(4, 4, -4, -4);
+    if (inside.width() < 2 || inside.height() < 2)
+        return true;
+    int fullRows = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        int own = 0;
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            own += labels[size_t(y) * size_t(width) + size_t(x)] == id ? 1 : 0;
+        fullRows += own * 10 > inside.width() * 3 ? 1 : 0;
+    }
+    return fullRows * 5 <= inside.height();
 }
 
 // A filled rectangle (perhaps with rounded corners and text cut out of it): nearly every row
@@ -212,6 +227,75 @@ bool isFilledRectangle(const Component& c, const std::vector<int>& labels, int i
     return reaches(true) && reaches(false);
 }
 
+// The thickness of a solid bar (an LCD segment, the stroke of a 1, l or I), or 0 for any other
+// shape. Every cross-section along the bar is one stretch of ink of about the same width; a
+// word whose letters ran together (blurred small print) is as solid in its box, but its
+// cross-sections come and go with the letters.
+int barThicknessOf(const Component& c, const std::vector<int>& labels, int id, int width)
+{
+    const QRect& b = c.box;
+    const int thin = std::min(b.width(), b.height());
+    const int length = std::max(b.width(), b.height());
+    const double fill = double(c.area) / (double(b.width()) * b.height());
+    if (thin < 2 || !((length >= 2.2 * thin && fill >= 0.55) || (length >= 1.4 * thin && fill >= 0.8)))
+        return 0;
+    if (thin <= 4)
+        return thin;
+    const bool horizontal = b.width() >= b.height();
+    auto owned = [&](int along, int across) {
+        const int x = horizontal ? b.left() + along : b.left() + across;
+        const int y = horizontal ? b.top() + across : b.top() + along;
+        return labels[size_t(y) * size_t(width) + size_t(x)] == id;
+    };
+    std::vector<int> widths;
+    const int from = int(length * 0.15), to = length - 1 - int(length * 0.15);
+    for (int along = from; along <= to; ++along) {
+        int stretches = 0, ink = 0;
+        bool inside = false;
+        for (int across = 0; across < thin; ++across) {
+            const bool o = owned(along, across);
+            if (o && !inside)
+                ++stretches;
+            inside = o;
+            ink += o ? 1 : 0;
+        }
+        if (stretches > 1)
+            return 0;
+        widths.push_back(ink);
+    }
+    if (widths.empty())
+        return thin;
+    std::vector<int> sorted = widths;
+    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+    const int median = sorted[sorted.size() / 2];
+    const int slack = 1 + median / 4;
+    const auto steady = std::count_if(widths.begin(), widths.end(), [&](int v) { return std::abs(v - median) <= slack; });
+    return steady * 5 >= qsizetype(widths.size()) * 4 ? thin : 0;
+}
+
+// A solid blob: every row and every column of it is one stretch of ink (a point, a dot, a
+// short bar); letters have gaps between their strokes.
+bool isBlob(const Component& c, const std::vector<int>& labels, int id, int width)
+{
+    const QRect& b = c.box;
+    auto owned = [&](int x, int y) { return labels[size_t(y) * size_t(width) + size_t(x)] == id; };
+    for (int y = b.top(); y <= b.bottom(); ++y) {
+        int stretches = 0;
+        for (int x = b.left(); x <= b.right(); ++x)
+            stretches += owned(x, y) && (x == b.left() || !owned(x - 1, y)) ? 1 : 0;
+        if (stretches > 1)
+            return false;
+    }
+    for (int x = b.left(); x <= b.right(); ++x) {
+        int stretches = 0;
+        for (int y = b.top(); y <= b.bottom(); ++y)
+            stretches += owned(x, y) && (y == b.top() || !owned(x, y - 1)) ? 1 : 0;
+        if (stretches > 1)
+            return false;
+    }
+    return true;
+}
+
 int gapBetween(const QRect& a, const QRect& b)
 {
     if (a.right() < b.left())
@@ -236,11 +320,11 @@ struct Disjoint {
 // Small marks that belong to the glyphs beside them: a decimal point on the baseline, a minus
 // sign at mid height, the two dots of a colon. A point is a solid blob; a small letter set low
 // beside large digits (a unit) is not.
-bool isPoint(const QRect& small, double fill, const QRect& big)
+bool isPoint(const QRect& small, double fill, bool blob, const QRect& big)
 {
     const int H = big.height();
-    const bool solid = fill >= 0.45 && small.width() <= small.height() * 2.5 && small.height() <= small.width() * 2.5;
-    return small.height() <= H * 0.3 && small.width() <= H * 0.35 && std::abs(small.bottom() - big.bottom()) <= std::max(2.0, H * 0.15)
+    const bool solid = blob && fill >= 0.45 && small.width() <= small.height() * 2.5 && small.height() <= small.width() * 2.5;
+    return small.height() <= H * 0.38 && small.width() <= H * 0.42 && std::abs(small.bottom() - big.bottom()) <= std::max(2.0, H * 0.15)
            && (solid || small.height() <= 3);
 }
 
@@ -317,18 +401,18 @@ Scan scan(const QImage& source)
     std::vector<Component> comps = components(mask, w, h, labels);
     std::vector<QRect> boxes;
     std::vector<int> areas;
+    std::vector<bool> blobs;
     std::vector<int> barThickness;  // for solid bars (LCD segments, strokes of 1, l, I), else 0
-    for (const Component& c : comps) {
-        if (c.area < 3 || isLineArt(c))
+    for (size_t id = 0; id < comps.size(); ++id) {
+        const Component& c = comps[id];
+        if (isLineArt(c))
             continue;
         if (c.box.height() > h * 0.7)
             continue;
         boxes.push_back(c.box);
         areas.push_back(c.area);
-        const int thin = std::min(c.box.width(), c.box.height());
-        const int length = std::max(c.box.width(), c.box.height());
-        const double fill = double(c.area) / (double(c.box.width()) * c.box.height());
-        barThickness.push_back(thin >= 2 && ((length >= 2.2 * thin && fill >= 0.55) || (length >= 1.4 * thin && fill >= 0.8)) ? thin : 0);
+        barThickness.push_back(barThicknessOf(c, labels, int(id), w));
+        blobs.push_back(isBlob(c, labels, int(id), w));
     }
 
     // Glyphs: pieces that touch once grown by a hair (the segments of one LCD digit, the dot of
@@ -363,6 +447,7 @@ Scan scan(const QImage& source)
         }
     std::vector<QRect> glyphs;
     std::vector<double> glyphFill;
+    std::vector<bool> glyphBlob;  // one solid blob, as a point is
     {
         std::vector<int> index(boxes.size(), -1);
         std::vector<int> ink;
@@ -372,9 +457,11 @@ Scan scan(const QImage& source)
                 index[size_t(root)] = int(glyphs.size());
                 glyphs.push_back(boxes[i]);
                 ink.push_back(areas[i]);
+                glyphBlob.push_back(blobs[i]);
             } else {
                 glyphs[size_t(index[size_t(root)])] |= boxes[i];
                 ink[size_t(index[size_t(root)])] += areas[i];
+                glyphBlob[size_t(index[size_t(root)])] = false;
             }
         }
         for (size_t g = 0; g < glyphs.size(); ++g)
@@ -395,13 +482,14 @@ Scan scan(const QImage& source)
             const QRect& big = a.height() >= b.height() ? a : b;
             const QRect& small = a.height() >= b.height() ? b : a;
             const double smallFill = a.height() >= b.height() ? glyphFill[j] : glyphFill[i];
+            const bool smallBlob = a.height() >= b.height() ? glyphBlob[j] : glyphBlob[i];
             const int gap = gapBetween(a, b);
             const int H = big.height();
             bool join = false;
             if (small.height() >= H / 1.7) {
                 const int overlap = verticalOverlap(a, b);
                 join = overlap >= small.height() * 0.6 && gap <= H * 0.75;
-            } else if (isPoint(small, smallFill, big) || isDash(small, big)) {
+            } else if (isPoint(small, smallFill, smallBlob, big) || isDash(small, big)) {
                 join = gap <= H * 0.75 && verticalOverlap(a, b) > 0;
             }
             if (join)
@@ -474,6 +562,14 @@ std::vector<bool> runMask(const Scan& scan, const QRect& box)
         for (int x = 0; x < box.width(); ++x)
             mask[size_t(y) * size_t(box.width()) + size_t(x)] = scan.at(box.left() + x, box.top() + y) * 2 > peak;
     return mask;
+}
+
+QList<QRect> pieces(const std::vector<bool>& mask, int width, int height, std::vector<int>& labels)
+{
+    QList<QRect> out;
+    for (const Component& c : components(mask, width, height, labels))
+        out.append(c.box);
+    return out;
 }
 
 int innermostFrame(const QList<QRect>& frames, const QRect& r)

@@ -36,6 +36,21 @@ public:
         return all ? double(ink) / all : 0;
     }
 
+    // Every column between x0 and x1 (shares of the cell's width) has ink between y0 and y1.
+    bool inkAcross(const Box& cell, double x0, double x1, double y0, double y1) const
+    {
+        const int ax = cell.left + int(std::floor(x0 * cell.width())), bx = cell.left + int(std::ceil(x1 * cell.width())) - 1;
+        const int ay = cell.top + int(std::floor(y0 * cell.height())), by = cell.top + int(std::ceil(y1 * cell.height())) - 1;
+        for (int x = ax; x <= bx; ++x) {
+            bool any = false;
+            for (int y = ay; y <= by && !any; ++y)
+                any = at(x, y);
+            if (!any)
+                return false;
+        }
+        return true;
+    }
+
 private:
     int m_w, m_h;
     std::vector<bool> m_ink;
@@ -248,6 +263,10 @@ std::optional<Reading> decodeUpright(Grid g)
                 return std::nullopt;
             }  // neither lit nor dark: not a segment digit
         }
+        // A middle bar runs across the digit; the dot or slash some faces draw inside a printed
+        // zero covers only its centre.
+        if ((bits & (1 << 6)) && !g.inkAcross(cell, 0.3, 0.7, 0.4, 0.6))
+            return std::nullopt;
         // The two counters of a segment digit hold no ink.
         if (g.fill(cell, 0.35, 0.2, 0.65, 0.34) > 0.2 || g.fill(cell, 0.35, 0.66, 0.65, 0.8) > 0.2)
             return std::nullopt;

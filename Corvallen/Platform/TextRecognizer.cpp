@@ -1,5 +1,6 @@
 #include "Corvallen/Platform/TextRecognizer.h"
 
+#include "Corvallen/Platform/GlyphClassifier.h"
 #include "Corvallen/Platform/ScreenSegmenter.h"
 #include "Corvallen/Platform/SevenSegmentDecoder.h"
 
@@ -13,6 +14,8 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -344,12 +347,14 @@ bool hangsAnOpenToppedStem(const ScreenSegmenter::Scan& scan, const QRect& word)
     const int body = baseline - top + 1;
     if (body < 5)
         return false;
-    int end = std::min(w - 1, s0 + int(body * 0.85));
-    for (int x = s1 + 1; x <= end; ++x)
-        if (highest[x] < 0) {
-            end = x - 1;
-            break;
-        }
+    // The letter's right edge: the first empty column after the stem, looked for up to `most`.
+    auto letterEnd = [&](int most) {
+        for (int x = s1 + 1; x <= most; ++x)
+            if (highest[x] < 0)
+                return x - 1;
+        return most;
+    };
+    const int end = letterEnd(std::min(w - 1, s0 + int(body * 0.85)));
     // The top of the letter's body: µ's two stems stand well apart there, where p's bowl is
     // closed or leaves only a notch beside its stem.
     const int letterWidth = end - s0 + 1;
@@ -368,26 +373,105 @@ bool hangsAnOpenToppedStem(const ScreenSegmenter::Scan& scan, const QRect& word)
             }
         }
         ++rows;
-        open += widestGap * 10 >= letterWidth * 3 ? 1 : 0;
+        open += widestGap * 10 >= letterWidth * 2 && widestGap >= 2 ? 1 : 0;
     }
-    return rows > 0 && open * 10 >= rows * 7;
+    if (rows == 0 || open * 10 < rows * 7)
+        return false;
+    // µ's right stem stands straight down from its top; p's bowl, which some faces leave a
+    // notch open above, bulges out to the right below its top.
+    const int reach = letterEnd(std::min(w - 1, s0 + int(body * 1.4)));
+    auto rightEdge = [&](int y) {
+        int r = -1;
+        for (int x = s0; x <= reach; ++x)
+            if (ink(x, y))
+                r = x;
+        return r;
+    };
+    const int topEdge = rightEdge(top + 1);
+    int widest = topEdge;
+    for (int y = top + 1; y <= top + body / 2; ++y)
+        widest = std::max(widest, rightEdge(y));
+    return widest - topEdge < std::max(1, int(std::lround(body * 0.08)));
 }
 
 // A "p" read as a unit prefix ("pA", "5.9pF") that is drawn open-topped is a µ.
 void mendMicro(ScreenWord& w, const ScreenSegmenter::Scan& scan)
 {
-    static const QRegularExpression prefixP(QStringLiteral("(^|[\\d.])p(A|F|V|s|Hz|H|W)$"));
+    static const QRegularExpression prefixP(QStringLiteral("(^|[\\d.])p(A|a|F|V|s|Hz|H|W)$"));
     const auto m = prefixP.match(w.text);
     if (m.hasMatch() && hangsAnOpenToppedStem(scan, w.box.adjusted(0, 0, 0, std::max(2, w.box.height() / 3)).intersected(QRect(0, 0, scan.width, scan.height))))
         w.text.replace(m.capturedStart(0) + m.capturedLength(1), 1, QChar(0x00B5));
 }
 
+// Ω stands on two feet with a gap between them where a 0 or O closes its bottom; the
+// recogniser has no Ω and reads it as one of those.
+bool standsOnTwoFeet(const ScreenSegmenter::Scan& scan, const QRect& glyph)
+{
+    const int w = glyph.width(), h = glyph.height();
+    if (w < 5 || h < 7)
+        return false;
+    const std::vector<bool> mask = ScreenSegmenter::runMask(scan, glyph);
+    auto ink = [&](int x, int y) { return mask[size_t(y) * size_t(w) + size_t(x)]; };
+    const int band = std::max(1, int(std::lround(h * 0.12)));
+    auto columnInked = [&](int x, int from, int to) {
+        for (int y = from; y <= to; ++y)
+            if (ink(x, y))
+                return true;
+        return false;
+    };
+    // Feet at both sides of the bottom, an open middle between them...
+    bool left = false, right = false, gap = false;
+    for (int x = 0; x < w; ++x) {
+        const bool inked = columnInked(x, h - band, h - 1);
+        if (x < w * 0.3)
+            left = left || inked;
+        else if (x >= w * 0.7)
+            right = right || inked;
+        else if (x >= w * 0.35 && x <= w * 0.65)
+            gap = gap || !inked;
+    }
+    // ...under a closed, round top.
+    bool top = false;
+    for (int x = int(w * 0.4); x <= int(w * 0.6); ++x)
+        top = top || columnInked(x, 0, band);
+    return left && right && gap && top;
+}
+
+// A word ending in what the recogniser made of an Ω ("16.40", "0", "Q") whose last glyph stands
+// on two feet ends in Ω.
+void mendOhm(ScreenWord& w, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    static const QRegularExpression ohmLike(QStringLiteral("^(-?\\d[\\d.,]*|[kKM])?[0OoQD@]$"));
+    if (!ohmLike.match(w.text).hasMatch())
+        return;
+    const QRect* last = nullptr;
+    int tallest = 0;
+    for (const QRect& g : run.glyphs)
+        if (g.right() >= w.box.left() && g.left() <= w.box.right()) {
+            tallest = std::max(tallest, g.height());
+            if (!last || g.left() > last->left())
+                last = &g;
+        }
+    if (last && last->height() * 10 >= tallest * 6 && standsOnTwoFeet(scan, *last))
+        w.text.back() = QChar(0x03A9);
+}
+
+// A word as the recogniser read it, with where each of its characters stands.
+struct ReadWord {
+    ScreenWord word;
+    struct Symbol {
+        QString text;
+        int left = 0, right = 0;  // in the screenshot's pixels
+    };
+    QList<Symbol> symbols;
+};
+
 // One run read by the recogniser as one line, its glyphs scaled to `textHeight` pixels and
 // drawn dark on white.
-QList<ScreenWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index,
-                          int textHeight)
+QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index,
+                        int textHeight)
 {
-    QList<ScreenWord> out;
+    QList<ReadWord> out;
     const double scale = std::clamp(double(textHeight) / run.height, 0.25, 8.0);
     const int pad = 10;
     const QRect box = run.box.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, scan.width, scan.height));
@@ -396,44 +480,147 @@ QList<ScreenWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Sc
     if (api->Recognize(nullptr) != 0)
         return out;
     std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
-    if (!it || it->Empty(tesseract::RIL_WORD))
+    if (!it || it->Empty(tesseract::RIL_SYMBOL))
         return out;
+    auto toScreen = [&](int x) { return box.left() + (x - pad) / scale; };
     do {
-        std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+        if (it->IsAtBeginningOf(tesseract::RIL_WORD) || out.isEmpty()) {
+            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+            int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+            if (!text || !it->BoundingBox(tesseract::RIL_WORD, &x0, &y0, &x1, &y1))
+                continue;
+            ReadWord r;
+            ScreenWord& w = r.word;
+            w.text = QString::fromUtf8(text.get()).trimmed();
+            const int left = int(std::floor(toScreen(x0)));
+            const int right = int(std::ceil(toScreen(x1)));
+            w.box = QRect(QPoint(std::max(left, run.box.left()), run.box.top()), QPoint(std::min(right, run.box.right()), run.box.bottom()));
+            w.textHeight = tallestGlyphIn(run, w.box.left(), w.box.right());
+            w.confidence = it->Confidence(tesseract::RIL_WORD);
+            w.row = index;  // grouped into rows later
+            out.append(r);
+        }
+        std::unique_ptr<char[]> symbol(it->GetUTF8Text(tesseract::RIL_SYMBOL));
         int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-        if (!text || !it->BoundingBox(tesseract::RIL_WORD, &x0, &y0, &x1, &y1))
-            continue;
-        const QString word = QString::fromUtf8(text.get()).trimmed();
-        if (word.isEmpty())
-            continue;
-        const int left = box.left() + int(std::floor((x0 - pad) / scale));
-        const int right = box.left() + int(std::ceil((x1 - pad) / scale));
-        ScreenWord w;
-        w.text = word;
-        w.box = QRect(QPoint(std::max(left, run.box.left()), run.box.top()), QPoint(std::min(right, run.box.right()), run.box.bottom()));
-        w.textHeight = tallestGlyphIn(run, w.box.left(), w.box.right());
-        w.confidence = it->Confidence(tesseract::RIL_WORD);
-        w.row = index;  // grouped into rows later
-        mendMicro(w, scan);
-        out.append(w);
-    } while (it->Next(tesseract::RIL_WORD));
+        if (symbol && it->BoundingBox(tesseract::RIL_SYMBOL, &x0, &y0, &x1, &y1))
+            out.last().symbols.append({QString::fromUtf8(symbol.get()), int(std::floor(toScreen(x0))), int(std::ceil(toScreen(x1))) - 1});
+    } while (it->Next(tesseract::RIL_SYMBOL));
+    out.erase(std::remove_if(out.begin(), out.end(), [](const ReadWord& r) { return r.word.text.isEmpty(); }), out.end());
+    for (ReadWord& r : out) {
+        mendMicro(r.word, scan);
+        mendOhm(r.word, scan, run);
+    }
     return out;
 }
 
-float lowestConfidence(const QList<ScreenWord>& words)
+bool looksNumeric(const QString& text)
+{
+    int digits = 0;
+    for (const QChar c : text) {
+        if (c.isDigit())
+            ++digits;
+        else if (!QStringLiteral(".,-OoIl|SBZg").contains(c))
+            return false;
+    }
+    return digits > 0 || text.size() <= 1;
+}
+
+// Figures in small print read again glyph by glyph: where the glyph reader found a whole figure
+// and the recogniser read the same place as digits of its own (or left it out, or read it
+// poorly), the glyph reader's figure replaces them. It sees points and minus signs that the
+// recogniser loses and tells 0 from 6 and 8 by shape.
+void mendFigures(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index)
+{
+    if (run.height > 18)
+        return;
+    for (const GlyphClassifier::Figure& f : GlyphClassifier::figuresIn(scan, run)) {
+        const int H = f.box.height();
+        // The recogniser's characters over the figure, and the ones just beside it.
+        int firstWord = -1, lastWord = -1, firstSymbol = -1, lastSymbol = -1;
+        QString inside;
+        float confidence = 100;
+        const ReadWord::Symbol* before = nullptr;
+        const ReadWord::Symbol* after = nullptr;
+        for (int wi = 0; wi < words.size(); ++wi)
+            for (int si = 0; si < words.at(wi).symbols.size(); ++si) {
+                const ReadWord::Symbol& sym = words.at(wi).symbols.at(si);
+                const int overlap = std::min(sym.right, f.box.right()) - std::max(sym.left, f.box.left()) + 1;
+                const double centre = (sym.left + sym.right) / 2.0;
+                if (overlap * 2 >= sym.right - sym.left + 1 || (centre >= f.box.left() - 1 && centre <= f.box.right() + 1)) {
+                    if (firstWord < 0) {
+                        firstWord = wi;
+                        firstSymbol = si;
+                    }
+                    lastWord = wi;
+                    lastSymbol = si;
+                    inside += sym.text;
+                    confidence = std::min(confidence, words.at(wi).word.confidence);
+                } else if (sym.left < f.box.left()) {
+                    before = &sym;
+                } else if (!after) {
+                    after = &sym;
+                }
+            }
+        if (firstWord < 0) {
+            // The recogniser left it out altogether (a lone digit beside a label).
+            ReadWord r;
+            r.word.text = f.text;
+            r.word.box = f.box;
+            r.word.textHeight = H;
+            r.word.confidence = 80;
+            r.word.row = index;
+            r.symbols.append({f.text, f.box.left(), f.box.right()});
+            int at = 0;
+            while (at < words.size() && words.at(at).word.box.left() < f.box.left())
+                ++at;
+            words.insert(at, r);
+            continue;
+        }
+        if (inside == f.text)
+            continue;
+        const bool hasDigit = std::any_of(inside.begin(), inside.end(), [](QChar c) { return c.isDigit(); });
+        if (!(looksNumeric(inside) && (hasDigit || inside.size() <= 1 || confidence < 60)) && confidence >= 40)
+            continue;
+        // The words it spans become one: what stands before the figure in the first, the
+        // figure, what stands after it in the last.
+        ReadWord merged = words.at(firstWord);
+        QList<ReadWord::Symbol> symbols = words.at(firstWord).symbols.mid(0, firstSymbol);
+        QString text;
+        for (const auto& sym : symbols)
+            text += sym.text;
+        text += f.text;
+        symbols.append({f.text, f.box.left(), f.box.right()});
+        for (const auto& sym : words.at(lastWord).symbols.mid(lastSymbol + 1)) {
+            text += sym.text;
+            symbols.append(sym);
+        }
+        merged.word.text = text;
+        for (int wi = firstWord; wi <= lastWord; ++wi) {
+            merged.word.box |= words.at(wi).word.box;
+            merged.word.confidence = std::min(merged.word.confidence, words.at(wi).word.confidence);
+        }
+        merged.word.box |= QRect(f.box.left(), merged.word.box.top(), f.box.width(), merged.word.box.height());
+        merged.symbols = symbols;
+        words.erase(words.begin() + firstWord, words.begin() + lastWord + 1);
+        words.insert(firstWord, merged);
+    }
+}
+
+float lowestConfidence(const QList<ReadWord>& words)
 {
     float lowest = words.isEmpty() ? 0 : 100;
-    for (const ScreenWord& w : words)
-        lowest = std::min(lowest, w.confidence);
+    for (const ReadWord& r : words)
+        lowest = std::min(lowest, r.word.confidence);
     return lowest;
 }
 
 // Confidence per character read, so that dropping a hard word doesn't look like doing better.
-float meanConfidence(const QList<ScreenWord>& words)
+float meanConfidence(const QList<ReadWord>& words)
 {
     double sum = 0;
     int chars = 0;
-    for (const ScreenWord& w : words) {
+    for (const ReadWord& r : words) {
+        const ScreenWord& w = r.word;
         sum += double(w.confidence) * w.text.size();
         chars += int(w.text.size());
     }
@@ -488,15 +675,17 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
         // Small text (status bars, measurement strips on the smaller screens) is where the
         // recogniser slips most: a run it reads with little confidence gets a second and third
         // look at other sizes, and the most confident reading is kept.
-        QList<ScreenWord> read = readRun(api, scan, run, i, sheetTextHeight);
+        QList<ReadWord> read = readRun(api, scan, run, i, sheetTextHeight);
         if (lowestConfidence(read) < 75) {
             for (const int height : {28, 60}) {
-                QList<ScreenWord> again = readRun(api, scan, run, i, height);
+                QList<ReadWord> again = readRun(api, scan, run, i, height);
                 if (meanConfidence(again) > meanConfidence(read) + 5)
                     read = again;
             }
         }
-        words += read;
+        mendFigures(read, scan, run, i);
+        for (const ReadWord& r : read)
+            words.append(r.word);
     }
     api->Clear();
     // A decoded number stands for the glyphs it was read from. Where the recogniser read the
@@ -530,6 +719,14 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
         w.confidence = 90;
         w.row = first;
         w.segmentDigits = true;
+        // A large Ω beside an overload mark has a zero's segments lit, but stands on two feet.
+        if (n.glyphs.size() == 1 && w.text == QLatin1String("0")) {
+            const auto& [run, glyph] = n.glyphs.first();
+            if (standsOnTwoFeet(scan, scan.runs.at(run).glyphs.at(glyph))) {
+                w.text = QString(QChar(0x03A9));
+                w.segmentDigits = false;
+            }
+        }
         words.append(w);
     }
 

@@ -72,20 +72,20 @@ TEST(ScreenReading, DrawnScreensAreReadLikeAPersonReadsThem)
 {
     // Four screens of each layout the reader was developed against, both sizes, both formats.
     // The floor sits well under the rate the analysis benchmark measures over hundreds of
-    // screens (about 79 %), since a few dozen screens vary by several points.
+    // screens (about 86 %; these 24 give 20), since a few dozen screens vary by several points.
     QStringList wrong;
     const QList<BenchScreen> corpus = benchScreenCorpus(4 * benchLayoutCount, 1000);
     const int allRight = readCorpus(corpus, wrong);
-    EXPECT_GE(allRight * 100 / int(corpus.size()), 62) << wrong.join(QLatin1Char('\n')).toStdString();
+    EXPECT_GE(allRight * 100 / int(corpus.size()), 70) << wrong.join(QLatin1Char('\n')).toStdString();
 }
 
 TEST(ScreenReading, LayoutsTheReaderWasNotTunedOnInventNothing)
 {
-    // Held-out layouts: the benchmark measures them (about 65 % over a hundred screens; these
-    // eight give 2 of 8), so the floor only catches a collapse. The promise that nothing is
+    // Held-out layouts: the benchmark measures them (about 77 % over a hundred screens; these
+    // eight give 5 of 8), so the floor only catches a collapse. The promise that nothing is
     // invented holds on them too.
     QStringList wrong;
     const QList<BenchScreen> corpus = heldOutScreenCorpus(4 * heldOutLayoutCount, 2000);
     const int allRight = readCorpus(corpus, wrong);
-    EXPECT_GE(allRight, 1) << wrong.join(QLatin1Char('\n')).toStdString();
+    EXPECT_GE(allRight, 3) << wrong.join(QLatin1Char('\n')).toStdString();
 }

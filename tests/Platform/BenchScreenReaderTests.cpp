@@ -193,3 +193,34 @@ TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
     garbled.waveform = false;  // without it, nothing on the screen says oscilloscope
     EXPECT_NE(field(BenchScreenReader::read(garbled), "mode"), QStringLiteral("Oscilloscope"));
 }
+
+TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
+{
+    // Short limit labels one letter off ("M1N" glued to its value, "vax", "Nin"), a zero read as
+    // O or Q before the point, µ read as w, an ampere in lower case behind its prefix.
+    const QList<QRect> boxes = {QRect(10, 190, 150, 60), QRect(165, 190, 150, 60)};
+    const auto m = BenchScreenReader::read(screenOf({{"DCA", 10, 30, 16}, {"Q.383", 100, 100, 60}, {"ma", 300, 110, 24},
+                                                     {"M1N0.371mA", 20, 200, 14}, {"vax", 180, 195, 12}, {"O.402", 180, 225, 14}},
+                                                    boxes));
+    EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 0.383);
+    EXPECT_EQ(field(m, "unit"), QStringLiteral("mA"));
+    EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), 0.371);
+    EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 0.402);
+
+    const auto micro = BenchScreenReader::read(screenOf({{"CAP", 10, 30, 16}, {"54.57", 100, 100, 60}, {"wF", 300, 110, 24},
+                                                         {"Nin", 20, 195, 12}, {"54.55", 20, 225, 14}}));
+    EXPECT_EQ(field(micro, "unit"), QStringLiteral("µF"));
+    EXPECT_EQ(micro.value(QStringLiteral("minValue")).toDouble(), 54.55);
+
+    // A word one letter off two labels at once is neither: "MAN" (a manual range) gives no limit.
+    const auto manual = BenchScreenReader::read(screenOf({{"MAN", 20, 195, 12}, {"12.7", 100, 100, 60}, {"V", 300, 110, 24},
+                                                          {"13.1", 20, 225, 14}}));
+    EXPECT_FALSE(manual.contains(QStringLiteral("minValue")));
+    EXPECT_FALSE(manual.contains(QStringLiteral("maxValue")));
+
+    // Alternating current named by a run-together mode label.
+    for (const char* label : {"ACmA", "ACCURRENT", "ACV"}) {
+        const auto ac = BenchScreenReader::read(screenOf({{label, 10, 30, 16}, {"12.34", 100, 100, 60}, {"mA", 300, 110, 24}}));
+        EXPECT_EQ(field(ac, "mode"), QStringLiteral("AC Current")) << label;
+    }
+}

@@ -95,6 +95,24 @@ TEST(SevenSegmentDecoder, RefusesWhatIsNotASegmentNumber)
         for (int x = 0; x < image.width(); ++x)
             mask[size_t(y) * size_t(image.width()) + size_t(x)] = image.constScanLine(y)[x] > 127;
     EXPECT_FALSE(SevenSegmentDecoder::decode(mask, image.width(), image.height()));
+
+    // A printed zero with a dot in its middle (as many screen faces draw it) lights the places
+    // of all seven segments, but its middle is no bar across the digit: it is not an 8.
+    QImage zero(60, 80, QImage::Format_Grayscale8);
+    zero.fill(0);
+    {
+        QPainter p(&zero);
+        p.setPen(QPen(Qt::white, 9));
+        p.drawRoundedRect(QRectF(10, 8, 38, 62), 16, 16);
+        p.fillRect(QRectF(25, 33, 9, 12), Qt::white);
+    }
+    std::vector<bool> zeroMask(size_t(zero.width()) * size_t(zero.height()));
+    for (int y = 0; y < zero.height(); ++y)
+        for (int x = 0; x < zero.width(); ++x)
+            zeroMask[size_t(y) * size_t(zero.width()) + size_t(x)] = zero.constScanLine(y)[x] > 127;
+    const auto dotted = SevenSegmentDecoder::decode(zeroMask, zero.width(), zero.height());
+    EXPECT_TRUE(!dotted || dotted->text != QLatin1String("8")) << dotted->text.toStdString();
+
     // Too small or empty patches give nothing.
     EXPECT_FALSE(SevenSegmentDecoder::decode(std::vector<bool>(40, false), 8, 5));
     EXPECT_FALSE(SevenSegmentDecoder::decode(std::vector<bool>(400, false), 20, 20));

@@ -85,4 +85,95 @@ TEST(TextRecognizer, ScreensKeepMicroAndReadSlantedLcdDigitsWhole)
     }
 }
 
+
+// A screen drawn by `paint` on a dark background, read as the analysis reads it.
+template <typename Paint>
+QVariantMap readScreen(QSize size, Paint paint, QString* words = nullptr)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(QColor(8, 12, 28));
+    {
+        QPainter p(&image);
+        p.setPen(QColor(235, 240, 245));
+        paint(p, image);
+    }
+    const auto screen = TextRecognizer::recognizeScreen(image);
+    if (!screen)
+        return {};
+    if (words)
+        *words = screen->lines().join(QLatin1Char(' '));
+    return BenchScreenReader::read(*screen);
+}
+
+QFont face(const char* family, int pixels, bool bold = false, bool smooth = true)
+{
+    QFont f(QString::fromLatin1(family));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    f.setStyleStrategy(smooth ? QFont::PreferAntialias : QFont::NoAntialias);
+    return f;
+}
+
+TEST(TextRecognizer, UnitsTheRecogniserHasNoLettersForSurviveTheirShapes)
+{
+    // Ω, which the recogniser reads as 0, O or Q, stands on two feet; a real zero beside it and
+    // the O of a status word are left alone.
+    QString words;
+    const auto ohms = readScreen(QSize(480, 272), [](QPainter& p, QImage&) {
+        p.setFont(face("DejaVu Sans", 14));
+        p.drawText(QPointF(8, 20), QStringLiteral("AUTO"));
+        p.setFont(face("DejaVu Sans", 72, true));
+        p.drawText(QPointF(60, 160), QStringLiteral("10.0"));
+        p.drawText(QPointF(300, 160), QStringLiteral("\u03A9"));
+    }, &words);
+    EXPECT_EQ(ohms.value(QStringLiteral("unit")).toString(), QStringLiteral("\u03A9")) << words.toStdString();
+    EXPECT_EQ(ohms.value(QStringLiteral("value")).toDouble(), 10.0) << words.toStdString();
+    EXPECT_TRUE(words.contains(QStringLiteral("AUTO"))) << words.toStdString();
+
+    // A bold m whose strokes reach all four sides of its box is a letter, not a box drawn
+    // around something.
+    const auto milli = readScreen(QSize(480, 272), [](QPainter& p, QImage&) {
+        p.setFont(face("DejaVu Sans Mono", 64, true));
+        p.drawText(QPointF(40, 160), QStringLiteral("62588 mA"));
+    }, &words);
+    EXPECT_EQ(milli.value(QStringLiteral("unit")).toString(), QStringLiteral("mA")) << words.toStdString();
+
+    // µ in hard-edged small print still shows its two stems.
+    const auto micro = readScreen(QSize(320, 240), [](QPainter& p, QImage&) {
+        p.setFont(face("DejaVu Sans Mono", 48, false, false));
+        p.drawText(QPointF(30, 140), QStringLiteral("-0.143"));
+        p.setFont(face("DejaVu Sans Mono", 16, true, false));
+        p.drawText(QPointF(230, 140), QStringLiteral("\u00B5A"));
+    }, &words);
+    EXPECT_EQ(micro.value(QStringLiteral("unit")).toString(), QStringLiteral("\u00B5A")) << words.toStdString();
+}
+
+TEST(TextRecognizer, SmallLimitBoxesKeepLabelsApartFromTheirValues)
+{
+    // MAX drawn over its value in a box, softened as a scaler leaves it: the two lines stay two
+    // (they used to run together as one bar-like blob), and the value keeps its point.
+    QString words;
+    const auto m = readScreen(QSize(480, 272), [](QPainter& p, QImage& image) {
+        p.setFont(face("DejaVu Sans", 16, true));
+        p.drawText(QPointF(20, 40), QStringLiteral("VAC"));
+        p.setFont(face("DejaVu Serif", 72, true));
+        p.drawText(QPointF(120, 165), QStringLiteral("3.706 V"));
+        p.setPen(QColor(150, 160, 170));
+        p.drawRect(QRect(12, 212, 222, 54));
+        p.drawRect(QRect(244, 212, 222, 54));
+        p.setPen(QColor(235, 240, 245));
+        p.setFont(face("DejaVu Sans", 15));
+        p.drawText(QPointF(108, 232), QStringLiteral("MIN"));
+        p.drawText(QPointF(338, 232), QStringLiteral("MAX"));
+        p.drawText(QPointF(104, 260), QStringLiteral("3.451"));
+        p.drawText(QPointF(336, 260), QStringLiteral("3.980"));
+        p.end();
+        image = image.scaled(image.size() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .scaled(image.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }, &words);
+    EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 3.706) << words.toStdString();
+    EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), 3.451) << words.toStdString();
+    EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 3.98) << words.toStdString();
+}
+
 }  // namespace
