@@ -78,6 +78,8 @@ QMap<QString, QByteArray> folderContents(const QString& folder)
         const QString rel = p.mid(folder.size() + 1);
         if (it.fileInfo().isDir())
             out.insert(rel + QLatin1Char('/'), {});
+        else if (rel.endsWith(QLatin1String("-shm")))
+            out.insert(rel, {});  // SQLite's shared-memory index: every reader writes its marks there
         else
             out.insert(rel, readBytes(p));
     }
