@@ -96,20 +96,21 @@ QString labelFor(const QString& word)
                 if (v.size() >= 4 && editDistance(w, v) <= 1)
                     return label;
     }
-    // Small print loses one letter of the short labels ("M1N", "MAA", "vax", "ANG", "Vpa"): one
-    // letter off counts when it is off from one of them only ("MAN" is both MIN and MAX).
-    if (w.size() == 3) {
-        QString guess;
-        for (const QString& l : {QStringLiteral("MIN"), QStringLiteral("MAX"), QStringLiteral("AVG"), QStringLiteral("VPP")}) {
-            QString lookalike = w;
-            lookalike.replace(QLatin1Char('1'), QLatin1Char('I')).replace(QLatin1Char('0'), QLatin1Char('O'));
-            if (editDistance(lookalike, l) <= 1) {
-                if (!guess.isEmpty())
-                    return {};
-                guess = l;
-            }
-        }
-        return guess;
+    // Small print loses one letter of the short labels ("M1N", "MAA", "vax", "ANG", "Vpa",
+    // "Main"): one letter off counts when it is off from one of them only. Off from both MIN and
+    // MAX ("Man", "Mix") it is one of the two, which the screen's other labels decide; "MAN"
+    // itself is the manual-range mark.
+    if ((w.size() == 3 || w.size() == 4) && w != QLatin1String("MAN")) {
+        QString lookalike = w;
+        lookalike.replace(QLatin1Char('1'), QLatin1Char('I')).replace(QLatin1Char('0'), QLatin1Char('O'));
+        QStringList found;
+        for (const QString& l : {QStringLiteral("MIN"), QStringLiteral("MAX"), QStringLiteral("AVG"), QStringLiteral("VPP")})
+            if (editDistance(lookalike, l) <= 1)
+                found.append(l);
+        if (found.size() == 1)
+            return found.first();
+        if (found == QStringList{QStringLiteral("MIN"), QStringLiteral("MAX")})
+            return QStringLiteral("MIN|MAX");
     }
     return {};
 }
@@ -176,7 +177,14 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QString(omega);
         return u;
     }
-    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|H|m|k|K|M|G)?(V|v|A|a|F|Hz|HZ|hz|Ω|Q|O|Ohm|OHM|ohm|s)$"));
+    // Its two feet read as a 2 or a bracket after the Q ("Q2", "kQ)").
+    static const QRegularExpression ohmWithFeet(QStringLiteral("^([kKM]?)Q[2)]$"));
+    if (const auto m = ohmWithFeet.match(text); m.hasMatch()) {
+        u.prefix = m.captured(1) == QLatin1String("K") ? QStringLiteral("k") : m.captured(1);
+        u.base = QString(omega);
+        return u;
+    }
+    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|j|H|m|k|K|M|G)?(V|v|Y|y|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s)$"));
     auto m = unit.match(text);
     if (!m.hasMatch()) {
         // The recogniser sometimes reads one letter twice in two cases ("Vv", "mvV", "kKHz").
@@ -192,21 +200,29 @@ std::optional<Unit> parseUnit(QString text)
     }
     QString prefix = m.captured(1);
     QString base = m.captured(2);
-    // µ is not in the recogniser's alphabet: it comes out as u, U, y, w or H.
+    // µ is not in the recogniser's alphabet: it comes out as u, U, y, w, j or H.
     if (prefix == QLatin1String("u") || prefix == QLatin1String("U") || prefix == QLatin1String("y") || prefix == QLatin1String("w")
+        || prefix == QLatin1String("j")
         || (prefix == QLatin1String("H") && base != QLatin1String("z")))
         prefix = QString(micro);
     if (prefix == QLatin1String("K"))
         prefix = QStringLiteral("k");
-    if (base == QLatin1String("v"))
+    // No bench instrument shows megavolts or megaamperes: a capital M there is a milli.
+    if (prefix == QLatin1String("M") && (base == QLatin1String("V") || base == QLatin1String("A") || base == QLatin1String("a")
+                                         || base == QLatin1String("v") || base == QLatin1String("Y") || base == QLatin1String("y")))
+        prefix = QStringLiteral("m");
+    // Small print's V comes out as v or Y (y behind a prefix: "my" for mV).
+    if (base == QLatin1String("v") || base == QLatin1String("Y") || (base == QLatin1String("y") && !prefix.isEmpty()))
         base = QStringLiteral("V");
+    if (base == QLatin1String("y"))
+        return std::nullopt;
     // A small "a" is an ampere only behind a prefix ("ma", "pa" for mA, µA).
     if (base == QLatin1String("a")) {
         if (prefix.isEmpty())
             return std::nullopt;
         base = QStringLiteral("A");
     }
-    if (base.compare(QLatin1String("hz"), Qt::CaseInsensitive) == 0)
+    if (base.compare(QLatin1String("hz"), Qt::CaseInsensitive) == 0 || base == QLatin1String("H2"))
         base = QStringLiteral("Hz");
     if (base == QLatin1String("Q") || base == QLatin1String("O") || base.compare(QLatin1String("ohm"), Qt::CaseInsensitive) == 0)
         base = QString(omega);
@@ -243,20 +259,27 @@ double prefixFactor(const QString& prefix)
 QString mendedDigits(const QString& word)
 {
     QString out = word;
+    // A leading O or Q before a decimal point is a zero, an L, l, I or bar a one ("O.2117",
+    // "L.6V"); a B right after that point an 8 ("-O.BV"): no unit starts with one of those.
+    static const QRegularExpression fraction(QStringLiteral("^(-?)([OoQLlI|])\\.(?=[\\dB])"));
+    if (const auto m = fraction.match(out); m.hasMatch()) {
+        const QChar lead = m.captured(2).front();
+        out[m.capturedStart(2)] = QStringLiteral("OoQ").contains(lead) ? QLatin1Char('0') : QLatin1Char('1');
+        const qsizetype afterPoint = m.capturedEnd(0);
+        if (afterPoint < out.size() && out.at(afterPoint) == QLatin1Char('B'))
+            out[afterPoint] = QLatin1Char('8');
+    }
     int digits = 0;
-    for (QChar c : word)
+    for (QChar c : out)
         digits += c.isDigit() ? 1 : 0;
     if (digits == 0)
         return out;
     for (qsizetype i = 0; i < out.size(); ++i) {
         const QChar c = out.at(i);
         const bool besideDigit = (i > 0 && out.at(i - 1).isDigit()) || (i + 1 < out.size() && out.at(i + 1).isDigit());
-        // A leading O (or Q) before a decimal point ("O.2117") is a zero too.
-        const bool leadsFraction = (i == 0 || out.at(i - 1) == QLatin1Char('-')) && i + 2 < out.size() && out.at(i + 1) == QLatin1Char('.')
-                                   && out.at(i + 2).isDigit();
-        if (!besideDigit && !leadsFraction)
+        if (!besideDigit)
             continue;
-        if (c == QLatin1Char('O') || c == QLatin1Char('o') || (leadsFraction && c == QLatin1Char('Q')))
+        if (c == QLatin1Char('O') || c == QLatin1Char('o'))
             out[i] = QLatin1Char('0');
         else if ((c == QLatin1Char('l') || c == QLatin1Char('I')) && i + 1 < out.size() && out.at(i + 1).isDigit())
             out[i] = QLatin1Char('1');
@@ -290,6 +313,10 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         t.kind = Kind::Overload;
         t.text = m.captured(1);
         t.unit = parseUnit(m.captured(2));
+        // A round mark glued to the overload is the ohm sign ("-OL-O").
+        static const QRegularExpression round(QStringLiteral("^[OoQ0]$"));
+        if (!t.unit && round.match(m.captured(2)).hasMatch())
+            t.unit = Unit{QString(), QString(omega), QString(), false};
         t.box.setWidth(std::max(1, int(w.box.width() * share)));
         out.append(t);
         return out;
@@ -309,7 +336,10 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         text.replace(0, 3, QStringLiteral("MIN"));
     static const QRegularExpression labelled(QStringLiteral("^([A-Za-z][A-Za-z+]*(?:-[A-Za-z]+)*)[:=]?(?=[-+]?\\d)(.+)$"));
     if (const auto m = labelled.match(text); m.hasMatch()) {
-        const QString label = labelFor(m.captured(1));
+        // Glued to a value, "MAN" is no manual-range mark but a limit label one letter off.
+        QString label = labelFor(m.captured(1));
+        if (label.isEmpty() && upper(m.captured(1)) == QLatin1String("MAN"))
+            label = QStringLiteral("MIN|MAX");
         if (!label.isEmpty()) {
             // Give the label and the number each their share of the word's box.
             const double share = double(m.capturedLength(1)) / text.size();
@@ -396,11 +426,19 @@ class Reader {
 public:
     explicit Reader(const ScreenText& screen) : m_screen(screen)
     {
-        // A label the recogniser split in two ("Pk" "Pk") is one label.
+        // A label the recogniser split in two ("Pk" "Pk") is one label; a minus sign read at the
+        // end of the label before a number ("Vmin:-" "4.54V") is the number's.
         QList<ScreenWord> words;
-        for (const ScreenWord& w : screen.words) {
+        for (ScreenWord w : screen.words) {
             if (!words.isEmpty()) {
                 ScreenWord& last = words.last();
+                static const QRegularExpression trailingMinus(QStringLiteral("^(.+?)[:=]?-$"));
+                const auto minus = trailingMinus.match(last.text);
+                if (minus.hasMatch() && last.row == w.row && !mendedDigits(w.text).isEmpty() && mendedDigits(w.text).front().isDigit()
+                    && !labelFor(minus.captured(1)).isEmpty()) {
+                    last.text.chop(1);
+                    w.text.prepend(QLatin1Char('-'));
+                }
                 const bool near = last.row == w.row && w.box.left() - last.box.right() <= std::max(last.textHeight, 4);
                 if (near && labelFor(last.text).isEmpty() && labelFor(w.text).isEmpty()
                     && !labelFor(last.text + QLatin1Char('-') + w.text).isEmpty()) {
@@ -416,6 +454,19 @@ public:
                 t.frame = ScreenSegmenter::innermostFrame(screen.boxes, t.box);
                 m_tokens.append(t);
             }
+        // A limit label that could be MIN or MAX is the one the screen doesn't show otherwise.
+        const bool hasMin = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("MIN"); });
+        const bool hasMax = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("MAX"); });
+        for (Token& t : m_tokens) {
+            if (t.label != QLatin1String("MIN|MAX"))
+                continue;
+            if (hasMin != hasMax) {
+                t.label = hasMin ? QStringLiteral("MAX") : QStringLiteral("MIN");
+            } else {
+                t.label.clear();
+                t.kind = Kind::Word;
+            }
+        }
         markStatus();
         m_scope = looksLikeOscilloscope();
         m_ohmScreen = screenSays({QStringLiteral("RES"), QStringLiteral("OHM"), QStringLiteral("RESISTANCE"), QString(omega),
@@ -777,7 +828,10 @@ private:
     bool screenSays(const QStringList& words) const
     {
         for (const Token& t : m_tokens) {
-            const QString u = upper(t.text);
+            QString u = upper(t.text);
+            // Mode words in small print with a zero for an O or a one for an I ("C0NTINUITY").
+            if (std::any_of(u.begin(), u.end(), [](QChar c) { return c.isLetter(); }))
+                u.replace(QLatin1Char('0'), QLatin1Char('O')).replace(QLatin1Char('1'), QLatin1Char('I'));
             for (const QString& w : words)
                 if (u == w || u == w + QLatin1Char(':'))
                     return true;
@@ -799,7 +853,7 @@ private:
             // Mode labels the recogniser ran together ("TRMSAC", "VAC~", "ACmV", "ACmA", "AC CURRENT").
             if (t.kind == Kind::Word && u.size() <= 7 && (u.startsWith(QLatin1String("TRMS")) || u.endsWith(QLatin1String("AC"))))
                 return true;
-            static const QRegularExpression acFirst(QStringLiteral("^AC(M|U|µ)?(V|A)$|^AC(VOLTAGE|CURRENT|VOLTS|AMPS)$"));
+            static const QRegularExpression acFirst(QStringLiteral("^AC(M|U|µ)?(V|A|Y)$|^AC(VOLTAGE|CURRENT|VOLTS|AMPS)$"));
             if (t.kind == Kind::Word && acFirst.match(u).hasMatch())
                 return true;
         }

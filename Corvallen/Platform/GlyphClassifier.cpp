@@ -476,6 +476,21 @@ bool splitDigitFromLetter(const Character& c, Character& digit, Guess& digitGues
     return false;
 }
 
+// Two neighbouring characters as one (a letter whose thin stroke fell apart).
+Character joined(const Character& a, const Character& b)
+{
+    Character out;
+    out.box = a.box | b.box;
+    out.ink.assign(size_t(out.box.width()) * size_t(out.box.height()), 0.f);
+    for (const Character* c : {&a, &b})
+        for (int y = 0; y < c->box.height(); ++y)
+            for (int x = 0; x < c->box.width(); ++x) {
+                float& v = out.ink[size_t(c->box.top() - out.box.top() + y) * size_t(out.box.width()) + size_t(c->box.left() - out.box.left() + x)];
+                v = std::max(v, c->ink[size_t(y) * size_t(c->box.width()) + size_t(x)]);
+            }
+    return out;
+}
+
 // Whether a character that reads as nothing is letters run together (a unit glued to the
 // figure beside it: "6V", "kH"): cut where the ink is thinnest, its part on the figure's side
 // reads as a letter.
@@ -645,6 +660,17 @@ QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter
             if (kinds.at(k) == Kind::Other && g.height() >= reference.height() * 0.55 && g.width() * 10 >= g.height() * 9
                 && beginsWithLetter(characters.at(k), !left))
                 return true;
+            // A letter fallen into two pieces (the thin arm of a V).
+            const qsizetype further = left ? k - 1 : k + 1;
+            if (kinds.at(k) == Kind::Other && further >= 0 && further < n && kinds.at(further) == Kind::Other) {
+                const QRect& f = glyphs.at(further);
+                const int apart = left ? g.left() - f.right() - 1 : f.left() - g.right() - 1;
+                if (apart <= 1) {
+                    const Character both = joined(characters.at(k), characters.at(further));
+                    if (both.box.height() >= reference.height() * 0.55 && classifyInk(both.ink, both.box.width(), both.box.height()).letter)
+                        return true;
+                }
+            }
             const bool small = g.height() < reference.height() * 0.55;
             return small && g.bottom() < reference.bottom() - reference.height() * 0.3;
         };

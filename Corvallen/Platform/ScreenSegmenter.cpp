@@ -150,7 +150,7 @@ void contrastAgainst(const QImage& image, const QColor& background, const QRect&
 bool isLineArt(const Component& c)
 {
     const int w = c.box.width(), h = c.box.height();
-    if ((w >= 6 * h && h <= 4) || (h >= 8 * w && w <= 3 && h > 40))
+    if ((w >= 6 * h && h <= 4 && w >= 40) || (h >= 8 * w && w <= 3 && h > 40))
         return true;
     const double fill = double(c.area) / (double(w) * h);
     if (w * h >= 3000 && fill < 0.12)
@@ -332,7 +332,7 @@ bool isDash(const QRect& small, const QRect& big)
 {
     const int H = big.height();
     const double mid = big.top() + H / 2.0;
-    return small.height() <= H * 0.3 && small.width() >= small.height() * 1.4 && std::abs(small.center().y() - mid) <= H * 0.22;
+    return small.height() <= H * 0.34 && small.width() >= small.height() * 1.2 && std::abs(small.center().y() - mid) <= H * 0.22;
 }
 
 }  // namespace
@@ -402,6 +402,7 @@ Scan scan(const QImage& source)
     std::vector<QRect> boxes;
     std::vector<int> areas;
     std::vector<bool> blobs;
+    std::vector<QRect> cores;  // each piece's strongly inked part (a blurred minus is a bar there)
     std::vector<int> barThickness;  // for solid bars (LCD segments, strokes of 1, l, I), else 0
     for (size_t id = 0; id < comps.size(); ++id) {
         const Component& c = comps[id];
@@ -413,6 +414,12 @@ Scan scan(const QImage& source)
         areas.push_back(c.area);
         barThickness.push_back(barThicknessOf(c, labels, int(id), w));
         blobs.push_back(isBlob(c, labels, int(id), w));
+        QRect core;
+        for (int y = c.box.top(); y <= c.box.bottom(); ++y)
+            for (int x = c.box.left(); x <= c.box.right(); ++x)
+                if (labels[size_t(y) * size_t(w) + size_t(x)] == int(id) && s.contrast[size_t(y) * size_t(w) + size_t(x)] >= high)
+                    core |= QRect(x, y, 1, 1);
+        cores.push_back(core.isEmpty() ? c.box : core);
     }
 
     // Glyphs: pieces that touch once grown by a hair (the segments of one LCD digit, the dot of
@@ -448,6 +455,7 @@ Scan scan(const QImage& source)
     std::vector<QRect> glyphs;
     std::vector<double> glyphFill;
     std::vector<bool> glyphBlob;  // one solid blob, as a point is
+    std::vector<QRect> glyphCore;
     {
         std::vector<int> index(boxes.size(), -1);
         std::vector<int> ink;
@@ -458,10 +466,12 @@ Scan scan(const QImage& source)
                 glyphs.push_back(boxes[i]);
                 ink.push_back(areas[i]);
                 glyphBlob.push_back(blobs[i]);
+                glyphCore.push_back(cores[i]);
             } else {
                 glyphs[size_t(index[size_t(root)])] |= boxes[i];
                 ink[size_t(index[size_t(root)])] += areas[i];
                 glyphBlob[size_t(index[size_t(root)])] = false;
+                glyphCore[size_t(index[size_t(root)])] = glyphs[size_t(index[size_t(root)])];
             }
         }
         for (size_t g = 0; g < glyphs.size(); ++g)
@@ -483,13 +493,14 @@ Scan scan(const QImage& source)
             const QRect& small = a.height() >= b.height() ? b : a;
             const double smallFill = a.height() >= b.height() ? glyphFill[j] : glyphFill[i];
             const bool smallBlob = a.height() >= b.height() ? glyphBlob[j] : glyphBlob[i];
+            const QRect& smallCore = a.height() >= b.height() ? glyphCore[j] : glyphCore[i];
             const int gap = gapBetween(a, b);
             const int H = big.height();
             bool join = false;
             if (small.height() >= H / 1.7) {
                 const int overlap = verticalOverlap(a, b);
                 join = overlap >= small.height() * 0.6 && gap <= H * 0.75;
-            } else if (isPoint(small, smallFill, smallBlob, big) || isDash(small, big)) {
+            } else if (isPoint(small, smallFill, smallBlob, big) || isDash(small, big) || isDash(smallCore, big)) {
                 join = gap <= H * 0.75 && verticalOverlap(a, b) > 0;
             }
             if (join)

@@ -224,3 +224,42 @@ TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
         EXPECT_EQ(field(ac, "mode"), QStringLiteral("AC Current")) << label;
     }
 }
+
+TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
+{
+    // A limit label off from both MIN and MAX is the one the screen doesn't show otherwise; a
+    // minus read onto the end of a label belongs to the value after it; a leading O, L or B
+    // around the point are 0, 1 and 8.
+    const auto record = BenchScreenReader::read(screenOf({{"ACCURRENT", 10, 10, 14}, {"7642", 100, 100, 60}, {"mA", 300, 110, 24},
+                                                          {"Man7627", 20, 220, 12}, {"Max7648", 160, 220, 12}}));
+    EXPECT_EQ(record.value(QStringLiteral("minValue")).toDouble(), 7627);
+    EXPECT_EQ(record.value(QStringLiteral("maxValue")).toDouble(), 7648);
+    const auto scope = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"1V/div", 60, 4, 12}, {"Trig", 200, 4, 12},
+                                                         {"Vpp", 350, 10, 12}, {"L.6V", 350, 30, 12}, {"Vmin:-", 350, 60, 12},
+                                                         {"O.BV", 420, 60, 12}, {"Max", 350, 90, 12}, {"-O.2V", 350, 110, 12}}));
+    EXPECT_EQ(scope.value(QStringLiteral("value")).toDouble(), 1.6);
+    EXPECT_EQ(scope.value(QStringLiteral("minValue")).toDouble(), -0.8);
+    EXPECT_EQ(scope.value(QStringLiteral("maxValue")).toDouble(), -0.2);
+
+    // Mode words with a digit for a letter, units with a letter for a sign or the wrong case.
+    struct Case {
+        const char* modeLabel;
+        const char* reading;
+        const char* mode;
+        const char* unit;
+    };
+    const Case cases[] = {
+        {"C0NTINUITY", "28.6Q2", "Continuity", "Ω"}, {"DCV", "9.8Y", "DC Voltage", "V"},    {"DCV", "775my", "DC Voltage", "mV"},
+        {"DCA", "635ja", "DC Current", "µA"},        {"ACA", "4324.8MA", "AC Current", "mA"}, {"FREQ", "35.37kH2", "Frequency", "kHz"},
+        {"ACY", "19V", "AC Voltage", "V"},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {c.reading, 100, 100, 60}}));
+        EXPECT_EQ(field(m, "mode"), QString::fromUtf8(c.mode)) << c.reading;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.reading;
+    }
+    // The ohm sign glued to an overload mark as a round letter.
+    const auto overload = BenchScreenReader::read(screenOf({{"Resistance", 10, 30, 16}, {"-OL-O", 100, 100, 60}}));
+    EXPECT_FALSE(overload.contains(QStringLiteral("value")));
+    EXPECT_EQ(field(overload, "unit"), QStringLiteral("Ω"));
+}

@@ -138,6 +138,17 @@ TEST(TextRecognizer, UnitsTheRecogniserHasNoLettersForSurviveTheirShapes)
     }, &words);
     EXPECT_EQ(milli.value(QStringLiteral("unit")).toString(), QStringLiteral("mA")) << words.toStdString();
 
+    // A thin minus sign as long as a digit is wide is no rule across the screen.
+    const auto negative = readScreen(QSize(480, 272), [](QPainter& p, QImage&) {
+        p.setFont(face("DejaVu Sans Mono", 14));
+        p.drawText(QPointF(8, 20), QStringLiteral("AUTO"));
+        QFont thin = face("DejaVu Sans Mono", 56);
+        thin.setWeight(QFont::ExtraLight);
+        p.setFont(thin);
+        p.drawText(QPointF(130, 170), QStringLiteral("\u221262.44 V"));
+    }, &words);
+    EXPECT_EQ(negative.value(QStringLiteral("value")).toDouble(), -62.44) << words.toStdString();
+
     // µ in hard-edged small print still shows its two stems.
     const auto micro = readScreen(QSize(320, 240), [](QPainter& p, QImage&) {
         p.setFont(face("DejaVu Sans Mono", 48, false, false));
