@@ -8,6 +8,7 @@
 #include "Corvallen/Sync/DeviceStorage.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <gtest/gtest.h>
@@ -162,4 +163,26 @@ TEST(DeviceStorage, TheImageCacheKeepsToItsByteBudget)
     EXPECT_LE(DeviceStorage::imageCacheCost(), 3 * one);
     DeviceStorage::setImageCacheBudget(budget);
     DeviceStorage::clearImageCache();
+}
+
+TEST(DeviceStorage, TheCapturesFolderListsItsPngFilesWhateverTheirCaseAndNothingElse)
+{
+    const QString folder = DeviceStorage::capturesFolder();
+    const QStringList files = {QStringLiteral("ls-a.png"), QStringLiteral("ls-B.PNG"), QStringLiteral(".ls-hidden.png"),
+                               QStringLiteral("ls-notes.txt"), QStringLiteral("ls-a.png.txt"), QStringLiteral("ls-png")};
+    for (const QString& name : files) {
+        QFile f(folder + QLatin1Char('/') + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("ls-folder.png")));
+    ASSERT_TRUE(QFile::link(folder + QStringLiteral("/ls-a.png"), folder + QStringLiteral("/ls-link.png")));
+    ASSERT_TRUE(QFile::link(folder + QStringLiteral("/gone"), folder + QStringLiteral("/ls-dead.png")));
+
+    QStringList listed = DeviceStorage::captureFileNames().filter(QStringLiteral("ls-"));
+    listed.sort();
+    EXPECT_EQ(listed.join(QLatin1Char(' ')).toStdString(), ".ls-hidden.png ls-B.PNG ls-a.png ls-link.png");
+
+    for (const QString& name : files + QStringList{QStringLiteral("ls-link.png"), QStringLiteral("ls-dead.png")})
+        QFile::remove(folder + QLatin1Char('/') + name);
+    QDir(folder).rmdir(QStringLiteral("ls-folder.png"));
 }
