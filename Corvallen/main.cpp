@@ -22,8 +22,8 @@ int main(int argc, char** argv)
     const bool claimed = instance.tryClaim();
 
     // The store is opened first, as every launch must: a staged restore goes into place and the
-    // snapshot is taken before anything reads it. Its records are then read on worker threads
-    // while the application object, fonts and theme come up.
+    // snapshot is started before anything reads the store (nothing writes to it until the
+    // snapshot is whole). Its records come in as the first window and then the rest need them.
     std::unique_ptr<ModelContainer::PendingOpen> opening;
     if (claimed)
         opening = AppStartup::beginOpenStore();

@@ -29,24 +29,71 @@ QString stamp(const QDateTime& localTime)
 
 QString snapshotStore() { return snapshotStore(QDateTime::currentDateTime()); }
 
+namespace {
+
+// The folder of a launch snapshot, made; empty when it can't be.
+QString makeSnapshotFolder(const QString& name)
+{
+    const QString folder = snapshotFolder();
+    QDir().mkpath(folder);
+    const QString target = folder + QLatin1Char('/') + name;
+    return QDir().mkpath(target) ? target : QString();
+}
+
+// Copies a file into the snapshot under a passing name and gives it its own name once whole;
+// a file already there (an earlier launch in the same second) is kept.
+void copyWhole(const QString& source, const QString& destination)
+{
+    if (QFileInfo::exists(destination))
+        return;
+    const QString partial = destination + QStringLiteral(".partial");
+    QFile::remove(partial);
+    if (!QFile::copy(source, partial) || !QFile::rename(partial, destination))
+        QFile::remove(partial);
+}
+
+}  // namespace
+
 QString snapshotStore(const QDateTime& launchTime)
 {
     const QString store = storeURL();
     if (!QFileInfo::exists(store))
         return {};
-    const QString folder = snapshotFolder();
-    QDir().mkpath(folder);
     const QString name = stamp(launchTime);
-    const QString target = folder + QLatin1Char('/') + name;
-    if (!QDir().mkpath(target))
+    const QString target = makeSnapshotFolder(name);
+    if (target.isEmpty())
         return {};
     const QString fileName = QFileInfo(store).fileName();
     for (const char* suffix : {"", "-wal", "-shm"}) {
         const QString source = store + QLatin1String(suffix);
         if (QFileInfo::exists(source))
-            QFile::copy(source, target + QLatin1Char('/') + fileName + QLatin1String(suffix));
+            copyWhole(source, target + QLatin1Char('/') + fileName + QLatin1String(suffix));
     }
     return name;
+}
+
+PendingSnapshot snapshotStoreWhileOpening()
+{
+    PendingSnapshot pending;
+    const QString store = storeURL();
+    std::promise<void> now;
+    now.set_value();
+    pending.done = now.get_future().share();
+    if (QFileInfo::exists(store + QStringLiteral("-wal")) || QFileInfo::exists(store + QStringLiteral("-shm"))) {
+        pending.name = snapshotStore();
+        return pending;
+    }
+    if (!QFileInfo::exists(store))
+        return pending;
+    pending.name = stamp(QDateTime::currentDateTime());
+    const QString target = makeSnapshotFolder(pending.name);
+    if (target.isEmpty()) {
+        pending.name.clear();
+        return pending;
+    }
+    const QString destination = target + QLatin1Char('/') + QFileInfo(store).fileName();
+    pending.done = std::async(std::launch::async, [store, destination] { copyWhole(store, destination); }).share();
+    return pending;
 }
 
 namespace {

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <future>
+
 // Where the object store lives, and the safety copy of it taken at every launch.
 namespace StoreLocation {
 
@@ -24,6 +26,18 @@ QString stamp(const QDateTime& localTime);
 QString snapshotStore();
 // The same, stamped with the given launch time.
 QString snapshotStore(const QDateTime& launchTime);
+
+// The launch snapshot, taken while the launch goes on. When the store was closed cleanly (no
+// "-wal" or "-shm" beside it), the store file alone is copied on a worker thread: that copy is
+// the store as it was only if nothing writes to the store before `done`, so the caller holds
+// every write until then (see ModelContainer::beginOpen). When companions are there (the last
+// run did not close the store), the snapshot is taken at once, as by snapshotStore(), and
+// `done` is ready. Either way each file appears in the snapshot only once it is whole.
+struct PendingSnapshot {
+    QString name;  // the snapshot's folder name; empty when none is taken
+    std::shared_future<void> done;
+};
+PendingSnapshot snapshotStoreWhileOpening();
 
 // True for a launch snapshot's name ("yyyyMMdd-HHmmss") and for a pre-restore snapshot's
 // ("pre-restore-yyyyMMdd-HHmmss").

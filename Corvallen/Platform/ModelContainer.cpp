@@ -3,6 +3,7 @@
 #include "Corvallen/Platform/AppPaths.h"
 
 #include <QFileInfo>
+#include <QSet>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -37,6 +38,16 @@ bool exec(sqlite3* db, const QString& sql, QString* error)
     return false;
 }
 
+QString journalMode(sqlite3* db)
+{
+    sqlite3_stmt* st = nullptr;
+    QString mode;
+    if (sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        mode = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toLower();
+    sqlite3_finalize(st);
+    return mode;
+}
+
 int userVersion(sqlite3* db)
 {
     sqlite3_stmt* st = nullptr;
@@ -63,7 +74,8 @@ std::unique_ptr<ModelContainer> ModelContainer::open(const QString& path, const 
     return finishOpen(beginOpen(path, schema), error);
 }
 
-std::unique_ptr<ModelContainer::PendingOpen> ModelContainer::beginOpen(const QString& path, const QList<const EntityDescriptor*>& schema)
+std::unique_ptr<ModelContainer::PendingOpen> ModelContainer::beginOpen(const QString& path, const QList<const EntityDescriptor*>& schema,
+                                                                      std::shared_future<void> writesAfter)
 {
     auto pending = std::make_unique<PendingOpen>();
     pending->schema = schema;
@@ -78,12 +90,20 @@ std::unique_ptr<ModelContainer::PendingOpen> ModelContainer::beginOpen(const QSt
     // for a moment, never for seconds. A save that gives up fails, keeps its changes and is
     // tried again.
     sqlite3_busy_timeout(c->m_db, 250);
+    c->m_writesAfter = writesAfter;
     QString err;
-    if (!exec(c->m_db, QStringLiteral("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"), &err) || !c->createSchema(schema, &err)) {
+    // Switching a store into WAL mode writes to it; one already in WAL mode is left as it is.
+    if (journalMode(c->m_db) != QLatin1String("wal")) {
+        c->waitBeforeWriting();
+        if (!exec(c->m_db, QStringLiteral("PRAGMA journal_mode=WAL"), &err)) {
+            pending->error = err;
+            return pending;
+        }
+    }
+    if (!exec(c->m_db, QStringLiteral("PRAGMA synchronous=NORMAL"), &err) || !c->createSchema(schema, &err)) {
         pending->error = err;
         return pending;
     }
-    pending->readers = ModelContext::startReaders(path, schema);
     pending->container = std::move(c);
     return pending;
 }
@@ -106,7 +126,7 @@ std::unique_ptr<ModelContainer> ModelContainer::finishOpen(std::unique_ptr<Pendi
             *error = err;
         return nullptr;
     }
-    c->m_context.reset(new ModelContext(c.get(), c->m_db, pending->schema, std::move(pending->readers)));
+    c->m_context.reset(new ModelContext(c.get(), c->m_db, pending->schema));
     if (!c->m_context->prepareStatements(&err)) {
         if (error)
             *error = err;
@@ -117,9 +137,19 @@ std::unique_ptr<ModelContainer> ModelContainer::finishOpen(std::unique_ptr<Pendi
 
 ModelContainer::~ModelContainer()
 {
+    // Whatever holds writes back (the launch snapshot) ends before the store is closed.
+    waitBeforeWriting();
     m_context.reset();
     if (m_db)
         sqlite3_close_v2(m_db);
+}
+
+void ModelContainer::waitBeforeWriting()
+{
+    if (!m_writesAfter.valid())
+        return;
+    m_writesAfter.wait();
+    m_writesAfter = {};
 }
 
 void ModelContainer::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(m_db, std::max(0, milliseconds)); }
@@ -137,11 +167,14 @@ bool ModelContainer::createSchema(const QList<const EntityDescriptor*>& schema, 
             *error = QStringLiteral("The store was written by a newer version of Corvallen (schema %1).").arg(version);
         return false;
     }
-    if (!exec(m_db, QStringLiteral("BEGIN IMMEDIATE"), error))
-        return false;
-    auto abort = [&] {
-        exec(m_db, QStringLiteral("ROLLBACK"), nullptr);
-        return false;
+    // Every table and index, by name, with the statement that makes it.
+    std::vector<std::pair<QString, QString>> objects;
+    auto index = [&](const QString& name, const QString& table, const QStringList& columns) {
+        QStringList cols;
+        for (const QString& c : columns)
+            cols << quoted(c);
+        objects.emplace_back(name, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                                       .arg(quoted(name), quoted(table), cols.join(QStringLiteral(", "))));
     };
     for (const EntityDescriptor* d : schema) {
         QStringList cols{QStringLiteral("pk INTEGER PRIMARY KEY")};
@@ -149,33 +182,44 @@ bool ModelContainer::createSchema(const QList<const EntityDescriptor*>& schema, 
             cols << quoted(a.name) + QLatin1Char(' ') + QLatin1String(sqlType(a.type));
         for (const auto& r : d->toOne)
             cols << quoted(r.name + QStringLiteral("_pk")) + QStringLiteral(" INTEGER");
-        if (!exec(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(quoted(d->name), cols.join(QStringLiteral(", "))), error))
-            return abort();
+        objects.emplace_back(d->name, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(quoted(d->name), cols.join(QStringLiteral(", "))));
         for (const auto& r : d->toOne) {
             const QString col = r.name + QStringLiteral("_pk");
-            if (!exec(m_db, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
-                                .arg(quoted(d->name + QLatin1Char('_') + col), quoted(d->name), quoted(col)), error))
-                return abort();
+            index(d->name + QLatin1Char('_') + col, d->name, {col});
         }
-        for (const QStringList& attributes : d->indexes) {
-            QStringList cols;
-            for (const QString& a : attributes)
-                cols << quoted(a);
-            if (!exec(m_db, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
-                                .arg(quoted(d->name + QLatin1Char('_') + attributes.join(QLatin1Char('_'))), quoted(d->name),
-                                     cols.join(QStringLiteral(", "))), error))
-                return abort();
-        }
+        for (const QStringList& attributes : d->indexes)
+            index(d->name + QLatin1Char('_') + attributes.join(QLatin1Char('_')), d->name, attributes);
         for (const auto& r : d->toMany) {
             if (!r.manyToMany || !r.ownsJoinTable)
                 continue;
             const QString table = d->name + QLatin1Char('_') + r.name;
-            if (!exec(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (owner_pk INTEGER NOT NULL, target_pk INTEGER NOT NULL)").arg(quoted(table)), error)
-                || !exec(m_db, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (owner_pk)").arg(quoted(table + QStringLiteral("_owner")), quoted(table)), error)
-                || !exec(m_db, QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (target_pk)").arg(quoted(table + QStringLiteral("_target")), quoted(table)), error))
-                return abort();
+            objects.emplace_back(table, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (owner_pk INTEGER NOT NULL, target_pk INTEGER NOT NULL)").arg(quoted(table)));
+            index(table + QStringLiteral("_owner"), table, {QStringLiteral("owner_pk")});
+            index(table + QStringLiteral("_target"), table, {QStringLiteral("target_pk")});
         }
     }
+    // A store that is up to date is only read here: nothing is written before the caller's
+    // barrier (the launch snapshot) allows it.
+    if (version == schemaVersion) {
+        QSet<QString> present;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(m_db, "SELECT name FROM sqlite_master", -1, &st, nullptr) == SQLITE_OK)
+            while (sqlite3_step(st) == SQLITE_ROW)
+                present.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
+        sqlite3_finalize(st);
+        if (std::all_of(objects.begin(), objects.end(), [&](const auto& o) { return present.contains(o.first); }))
+            return true;
+    }
+    waitBeforeWriting();
+    if (!exec(m_db, QStringLiteral("BEGIN IMMEDIATE"), error))
+        return false;
+    auto abort = [&] {
+        exec(m_db, QStringLiteral("ROLLBACK"), nullptr);
+        return false;
+    };
+    for (const auto& object : objects)
+        if (!exec(m_db, object.second, error))
+            return abort();
     if (version > 0) {
         for (const auto& [to, step] : migrations())
             if (to > version && to <= schemaVersion && !step(m_db, error))

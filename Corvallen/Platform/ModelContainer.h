@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -26,24 +27,27 @@ public:
                                                 QString* error = nullptr);
     ~ModelContainer();
 
-    // Opening in two steps, so that the records are read on worker threads while the caller goes
-    // on with its own start-up: beginOpen() opens the file, brings its schema up to date and starts
-    // reading every table, each on its own read-only connection; finishOpen(), on the main thread
-    // once the application object exists, builds the main context at once. The context takes
-    // each table's records as its reader finishes, or sooner when they are asked for (see
+    // Opening in two steps: beginOpen() opens the file and brings its schema up to date before
+    // the application object exists; finishOpen(), on the main thread, builds the main context.
+    // Records come in when asked for or, once the context is told, in the background (see
     // ModelContext).
     struct PendingOpen {
         std::unique_ptr<ModelContainer> container;
         QList<const EntityDescriptor*> schema;
         QString error;
-        std::shared_ptr<ModelContext::Readers> readers;
     };
-    static std::unique_ptr<PendingOpen> beginOpen(const QString& path, const QList<const EntityDescriptor*>& schema);
+    // `writesAfter`, when given, holds back every write to the store (a schema change, a save)
+    // until it is ready: the launch snapshot copies the file meanwhile. Opening, reading and
+    // building the context go on without it.
+    static std::unique_ptr<PendingOpen> beginOpen(const QString& path, const QList<const EntityDescriptor*>& schema,
+                                                  std::shared_future<void> writesAfter = {});
     static std::unique_ptr<ModelContainer> finishOpen(std::unique_ptr<PendingOpen> pending, QString* error = nullptr);
 
     ModelContext& mainContext() { return *m_context; }
     QString path() const { return m_path; }
     sqlite3* handle() const { return m_db; }
+    // Waits for whatever holds writes back (see beginOpen); the context calls it before saving.
+    void waitBeforeWriting();
     // How long a save waits for another connection's write lock before it fails (default a quarter second).
     void setBusyTimeout(int milliseconds);
 
@@ -63,5 +67,6 @@ private:
 
     QString m_path;
     sqlite3* m_db = nullptr;
+    std::shared_future<void> m_writesAfter;
     std::unique_ptr<ModelContext> m_context;
 };

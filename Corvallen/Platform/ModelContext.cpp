@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <future>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -188,8 +189,8 @@ struct ModelContext::ReaderSignal {
 
 struct ModelContext::Readers {
     std::shared_ptr<ReaderSignal> signal = std::make_shared<ReaderSignal>();
-    std::vector<std::future<LoadedTable>> tables;  // schema order
-    std::future<std::pair<QString, std::vector<LoadedJoin>>> joins;
+    std::map<const EntityDescriptor*, std::future<LoadedTable>> tables;
+    std::future<std::pair<QString, std::vector<LoadedJoin>>> joins;  // invalid when not read here
     std::vector<std::thread> threads;
 
     ~Readers()
@@ -242,15 +243,16 @@ void addUnique(QHash<QString, PersistentModel*>& unique, bool& duplicates, const
 
 }  // namespace
 
-std::shared_ptr<ModelContext::Readers> ModelContext::startReaders(const QString& path, const QList<const EntityDescriptor*>& schema)
+std::shared_ptr<ModelContext::Readers> ModelContext::startReaders(const QString& path, const QList<const EntityDescriptor*>& tables,
+                                                                  const QList<const EntityDescriptor*>& joinOwners)
 {
     auto readers = std::make_shared<Readers>();
     const std::shared_ptr<ReaderSignal> signal = readers->signal;
     // Each reader hands its result over before it says it is done, so that whoever is told
     // finds the result ready.
-    for (const EntityDescriptor* d : schema) {
+    for (const EntityDescriptor* d : tables) {
         std::promise<LoadedTable> promise;
-        readers->tables.push_back(promise.get_future());
+        readers->tables.emplace(d, promise.get_future());
         readers->threads.emplace_back([path, d, signal, promise = std::move(promise)]() mutable {
             yieldToMainThread();
             LoadedTable table;
@@ -266,16 +268,18 @@ std::shared_ptr<ModelContext::Readers> ModelContext::startReaders(const QString&
             signal->readerDone();
         });
     }
+    if (joinOwners.isEmpty())
+        return readers;
     std::promise<std::pair<QString, std::vector<LoadedJoin>>> joins;
     readers->joins = joins.get_future();
-    readers->threads.emplace_back([path, schema, signal, promise = std::move(joins)]() mutable {
+    readers->threads.emplace_back([path, joinOwners, signal, promise = std::move(joins)]() mutable {
         yieldToMainThread();
         std::pair<QString, std::vector<LoadedJoin>> result;
         {
             ReaderConnection reader(path);
             if (!reader.error.isEmpty())
                 result.first = reader.error;
-            else if (!readJoins(reader.db, schema, result.second, &result.first, &signal->cancelled) && result.first.isEmpty())
+            else if (!readJoins(reader.db, joinOwners, result.second, &result.first, &signal->cancelled) && result.first.isEmpty())
                 result.first = QStringLiteral("The store's tag links could not be read.");
         }
         promise.set_value(std::move(result));
@@ -284,17 +288,15 @@ std::shared_ptr<ModelContext::Readers> ModelContext::startReaders(const QString&
     return readers;
 }
 
-ModelContext::ModelContext(ModelContainer* container, sqlite3* db, QList<const EntityDescriptor*> schema,
-                           std::shared_ptr<Readers> readers)
-    : m_container(container), m_db(db), m_schema(std::move(schema)), m_readers(std::move(readers))
+ModelContext::ModelContext(ModelContainer* container, sqlite3* db, QList<const EntityDescriptor*> schema)
+    : m_container(container), m_db(db), m_schema(std::move(schema))
 {
     for (const EntityDescriptor* d : m_schema) {
         EntityState s;
         s.descriptor = d;
-        s.loaded = !m_readers;
         m_entities.insert(d->name, s);
     }
-    m_loading = m_readers != nullptr && !m_schema.isEmpty();
+    m_loading = !m_schema.isEmpty();
     m_autosaveTimer.setSingleShot(true);
     m_autosaveTimer.setInterval(300);
     connect(&m_autosaveTimer, &QTimer::timeout, this, [this] {
@@ -306,8 +308,28 @@ ModelContext::ModelContext(ModelContainer* container, sqlite3* db, QList<const E
             if (m_autosave && hasChanges())
                 save();
         });
-    if (m_readers)
-        m_readers->signal->attach(this);
+}
+
+void ModelContext::loadInBackground()
+{
+    if (!m_loading || m_readers)
+        return;
+    // Readers for what is not in yet; the tag links come with the entity that keeps them.
+    QList<const EntityDescriptor*> tables;
+    QList<const EntityDescriptor*> joinOwners;
+    for (const EntityDescriptor* d : m_schema) {
+        if (state(d->name).loaded)
+            continue;
+        tables << d;
+        for (const auto& r : d->toMany)
+            if (r.manyToMany && r.ownsJoinTable && !joinOwners.contains(d))
+                joinOwners << d;
+    }
+    if (!m_joins)
+        m_readers = startReaders(m_container->path(), tables, joinOwners);
+    else
+        m_readers = startReaders(m_container->path(), tables, {});
+    m_readers->signal->attach(this);
 }
 
 ModelContext::~ModelContext()
@@ -637,9 +659,11 @@ void ModelContext::ensureLoaded(const QString& entityName)
 ModelContext::LoadedTable ModelContext::takeTable(const EntityDescriptor& d)
 {
     LoadedTable t;
-    const qsizetype index = m_schema.indexOf(&d);
-    if (m_readers && index >= 0 && size_t(index) < m_readers->tables.size() && m_readers->tables[size_t(index)].valid())
-        t = m_readers->tables[size_t(index)].get();
+    if (m_readers) {
+        const auto it = m_readers->tables.find(&d);
+        if (it != m_readers->tables.end() && it->second.valid())
+            t = it->second.get();
+    }
     if (t.descriptor && t.error.isEmpty())
         return t;
     t = LoadedTable{};
@@ -688,8 +712,8 @@ bool ModelContext::readyToAdopt(const EntityDescriptor& d) const
         return true;
     if (!m_readers)
         return false;
-    const qsizetype index = m_schema.indexOf(&d);
-    if (index < 0 || !isReady(m_readers->tables[size_t(index)]))
+    const auto it = m_readers->tables.find(&d);
+    if (it == m_readers->tables.end() || !isReady(it->second))
         return false;
     for (const auto& r : d.toOne)
         if (!readyToAdopt(*state(r.target).descriptor))
@@ -1043,24 +1067,29 @@ qsizetype ModelContext::relatedCount(const PersistentModel* record, int toManyIn
     return record->toManyValue(toManyIndex).size();
 }
 
-QList<QVariantList> ModelContext::attributeValues(const QString& entityName, const QList<int>& attributes) const
+QList<ModelContext::ValueCount> ModelContext::attributeValueCounts(const QString& entityName, const QList<int>& attributes) const
 {
     EntityState& s = state(entityName);
     const EntityDescriptor& d = *s.descriptor;
-    QList<QVariantList> out;
+    QList<ValueCount> out;
+    if (attributes.isEmpty())
+        return out;
     if (!s.loaded) {
+        // Grouped by the file: over an index on these columns this reads no table at all.
         QStringList cols;
         for (int i : attributes)
             cols << quoted(d.attributes.at(i).name);
-        const QString sql = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), quoted(d.name));
+        const QString list = cols.join(QStringLiteral(", "));
+        const QString sql = QStringLiteral("SELECT %1, COUNT(*) FROM %2 GROUP BY %1").arg(list, quoted(d.name));
         Statement st;
-        if (!attributes.isEmpty() && sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr) == SQLITE_OK) {
+        if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &st.st, nullptr) == SQLITE_OK) {
             int rc;
             while ((rc = sqlite3_step(st.st)) == SQLITE_ROW) {
-                QVariantList row;
-                row.reserve(attributes.size());
+                ValueCount row;
+                row.values.reserve(attributes.size());
                 for (int c = 0; c < attributes.size(); ++c)
-                    row.append(columnValue(st.st, c, d.attributes.at(attributes[c]).type));
+                    row.values.append(columnValue(st.st, c, d.attributes.at(attributes[c]).type));
+                row.count = qsizetype(sqlite3_column_int64(st.st, int(attributes.size())));
                 out.append(std::move(row));
             }
             if (rc == SQLITE_DONE)
@@ -1068,13 +1097,31 @@ QList<QVariantList> ModelContext::attributeValues(const QString& entityName, con
             out.clear();
         }
     }
+    // Absent values first, then by value; enough to bring equal combinations together.
+    auto less = [](const QVariantList& a, const QVariantList& b) {
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (a[i].isValid() != b[i].isValid())
+                return !a[i].isValid();
+            if (!a[i].isValid())
+                continue;
+            const QPartialOrdering order = QVariant::compare(a[i], b[i]);
+            if (order == QPartialOrdering::Less)
+                return true;
+            if (order == QPartialOrdering::Greater)
+                return false;
+        }
+        return false;
+    };
+    std::map<QVariantList, qsizetype, decltype(less)> counts(less);
     for (const PersistentModel* m : fetchAll(entityName)) {
-        QVariantList row;
-        row.reserve(attributes.size());
+        QVariantList values;
+        values.reserve(attributes.size());
         for (int i : attributes)
-            row.append(m->m_values[size_t(i)]);
-        out.append(std::move(row));
+            values.append(m->m_values[size_t(i)]);
+        ++counts[values];
     }
+    for (auto& [values, count] : counts)
+        out.append({values, count});
     return out;
 }
 
@@ -1277,6 +1324,7 @@ bool ModelContext::save(const QString& alsoInTransaction, QString* error)
     }
     QString err;
     m_lastSaveErrorCode = SQLITE_OK;
+    m_container->waitBeforeWriting();
     bool ok = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
     if (!ok) {
         err = sqliteError(m_db);

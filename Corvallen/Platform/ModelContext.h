@@ -23,13 +23,14 @@ class ModelContainer;
 // pending when a save fails. Changes are saved automatically shortly after they are made and at
 // quit. Every change is announced, coalesced per event-loop turn, by changed(entityName).
 //
-// The context is usable as soon as it exists, while its tables are still being read on worker
-// threads. Each entity's records come in as a whole: in the background once its table is read,
-// or at once (waiting for its reader) the first time anything asks for them: a fetch, a look-up,
-// an insert, a deletion, or a to-many list of a record. An entity comes in only after the
-// entities its records link to, so its links are complete from the start. Nothing can change a
+// The context is usable as soon as it exists, before any record is read. Each entity's records
+// come in as a whole: at once, the first time anything asks for them (a fetch, a look-up, an
+// insert, a deletion, or a to-many list of a record), or in the background once
+// loadInBackground() has started a reader per table, as each reader finishes (waiting for its
+// reader when asked for sooner). An entity comes in only after the entities its records link
+// to, so its links are complete from the start. Nothing can change a
 // record before its table is in, so the store file answers for any entity that is not in yet:
-// that is how liveCount(), fetchTop(), relatedCount() and attributeValues() answer a first
+// that is how liveCount(), fetchTop(), relatedCount() and attributeValueCounts() answer a first
 // screen without reading whole tables. Main thread only.
 class ModelContext : public QObject {
     Q_OBJECT
@@ -91,8 +92,13 @@ public:
     }
     // How many records a to-many list of this record holds, without bringing them in.
     qsizetype relatedCount(const PersistentModel* record, int toManyIndex) const;
-    // The values of some attributes (by schema index) of every live record, in no set order.
-    QList<QVariantList> attributeValues(const QString& entityName, const QList<int>& attributes) const;
+    // The distinct combinations of some attributes' values (by schema index) among the live
+    // records, each with how many records have it, in no set order.
+    struct ValueCount {
+        QVariantList values;
+        qsizetype count = 0;
+    };
+    QList<ValueCount> attributeValueCounts(const QString& entityName, const QList<int>& attributes) const;
 
     // A count that moves whenever a record of the entity is inserted, deleted or changed (also
     // by a rollback), before changed() is sent: what is worked out from an entity's records can
@@ -104,6 +110,10 @@ public:
     bool isFullyLoaded() const { return !m_loading; }
     // Brings every entity in, waiting for the readers that are not done yet.
     void loadAll();
+    // Starts reading every entity that is not in yet on worker threads, each table coming in as
+    // its reader finishes. Until this is called, records come in only when asked for, read on
+    // the main thread (the application calls it once its first window is on screen).
+    void loadInBackground();
 
     // The live record with that identifier, or nullptr (unknown, deleted, other entity).
     PersistentModel* model(const PersistentIdentifier& id) const;
@@ -165,8 +175,7 @@ private:
     friend class PersistentModel;
     struct Readers;
     struct ReaderSignal;
-    ModelContext(ModelContainer* container, sqlite3* db, QList<const EntityDescriptor*> schema,
-                 std::shared_ptr<Readers> readers);
+    ModelContext(ModelContainer* container, sqlite3* db, QList<const EntityDescriptor*> schema);
 
     struct EntityState {
         const EntityDescriptor* descriptor = nullptr;
@@ -213,9 +222,10 @@ private:
         int relationship = 0;
         std::vector<std::pair<qint64, qint64>> rows;
     };
-    // Starts one reader per table and one for the join tables, each on its own thread and
-    // read-only connection to the file at `path`.
-    static std::shared_ptr<Readers> startReaders(const QString& path, const QList<const EntityDescriptor*>& schema);
+    // Starts one reader per table and one for the join tables of `joinOwners`, each on its own
+    // thread and read-only connection to the file at `path`.
+    static std::shared_ptr<Readers> startReaders(const QString& path, const QList<const EntityDescriptor*>& tables,
+                                                 const QList<const EntityDescriptor*>& joinOwners);
     // Reads the rows (all, or those `where` picks) in key order; stops when `cancelled` is set.
     static bool readTable(sqlite3* db, const EntityDescriptor* d, const QHash<qint64, PersistentModel*>& reuse, LoadedTable& out,
                           const QString& where = {}, const std::atomic<bool>* cancelled = nullptr);

@@ -27,9 +27,12 @@ QString g_launchSnapshot;
 std::unique_ptr<ModelContainer::PendingOpen> beginOpenStore()
 {
     applyStagedRestore();
-    // After the restore, so a staged restore is what the snapshot keeps.
-    g_launchSnapshot = StoreLocation::snapshotStore();
-    return ModelContainer::beginOpen(StoreLocation::storeURL(), corvallenSchema());
+    // After the restore, so a staged restore is what the snapshot keeps. The store file is
+    // copied while it opens and its tables are read; nothing writes to it before the copy is
+    // whole.
+    const StoreLocation::PendingSnapshot snapshot = StoreLocation::snapshotStoreWhileOpening();
+    g_launchSnapshot = snapshot.name;
+    return ModelContainer::beginOpen(StoreLocation::storeURL(), corvallenSchema(), snapshot.done);
 }
 
 namespace {

@@ -97,6 +97,29 @@ TEST_F(StoreLocationTest, ASecondLaunchInTheSameSecondKeepsTheFirstCopies)
     EXPECT_EQ(entries(StoreLocation::snapshotFolder()).size(), 1);
 }
 
+TEST_F(StoreLocationTest, ASnapshotTakenWhileTheStoreOpensIsWholeOnceDoneAndCompanionsAreCopiedAtOnce)
+{
+    EXPECT_TRUE(StoreLocation::snapshotStoreWhileOpening().name.isEmpty()) << "no store yet";
+    const QString store = StoreLocation::storeURL();
+    write(store, QByteArray(4 << 20, 's'));
+    // A store closed cleanly: its file is copied in the background; `done` says when it is whole.
+    const StoreLocation::PendingSnapshot background = StoreLocation::snapshotStoreWhileOpening();
+    ASSERT_FALSE(background.name.isEmpty());
+    ASSERT_TRUE(background.done.valid());
+    background.done.wait();
+    const QString folder = StoreLocation::snapshotFolder() + QLatin1Char('/') + background.name;
+    EXPECT_THAT(entries(folder), ElementsAre(QStringLiteral("Corvallen.store")));
+    EXPECT_EQ(read(folder + QStringLiteral("/Corvallen.store")), QByteArray(4 << 20, 's'));
+
+    // A store the last run left open: it goes with its companions, and is done at once.
+    QDir(StoreLocation::snapshotFolder()).removeRecursively();
+    write(store + QStringLiteral("-wal"), "wal bytes");
+    const StoreLocation::PendingSnapshot atOnce = StoreLocation::snapshotStoreWhileOpening();
+    EXPECT_EQ(atOnce.done.wait_for(std::chrono::seconds(0)), std::future_status::ready);
+    EXPECT_THAT(entries(StoreLocation::snapshotFolder() + QLatin1Char('/') + atOnce.name),
+                ElementsAre(QStringLiteral("Corvallen.store"), QStringLiteral("Corvallen.store-wal")));
+}
+
 TEST_F(StoreLocationTest, PruningKeepsEightOfEachKindAndNeverTouchesTheUsersOwnFiles)
 {
     write(StoreLocation::storeURL(), "s");

@@ -21,6 +21,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+#include <thread>
+
 using namespace corvallen::test;
 
 namespace {
@@ -213,3 +217,46 @@ TEST(ModelContainerTest, ACopyOfTheOpenStoreIsAWholeStoreOnItsOwn)
 }
 
 }  // namespace
+
+// The launch snapshot copies the store file while the store opens: opening and reading go on,
+// every write waits until the copy is whole, so the copy is the store as it was.
+TEST(ModelContainerTest, WritesWaitForTheBarrierWhileOpeningAndReadingDoNot)
+{
+    QString path;
+    {
+        auto store = openTestStore(&path);
+        store->mainContext().insert(new Capture(QStringLiteral("before.png")));
+        ASSERT_TRUE(store->mainContext().save());
+    }
+    const QString copy = freshFolder(QStringLiteral("snapshot")) + QStringLiteral("/Corvallen.store");
+    std::promise<void> whole;
+    std::atomic<bool> opened{false};
+    std::atomic<bool> released{false};
+    bool openWaited = false;
+    std::thread snapshot([&] {
+        // Released only once the store is open (or after ten seconds, if opening waited).
+        for (int i = 0; i < 1000 && !opened; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        openWaited = !opened;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        QFile::copy(path, copy);
+        released = true;
+        whole.set_value();
+    });
+    QString error;
+    auto store = ModelContainer::finishOpen(ModelContainer::beginOpen(path, corvallenSchema(), whole.get_future().share()), &error);
+    opened = true;
+    ASSERT_TRUE(store) << error.toStdString();
+    ModelContext& ctx = store->mainContext();
+    ctx.setAutosaveEnabled(false);
+    EXPECT_EQ(ctx.fetch<Capture>().size(), 1);
+    ctx.insert(new Capture(QStringLiteral("after.png")));
+    EXPECT_TRUE(ctx.save());
+    EXPECT_TRUE(released) << "the save waited for the copy";
+    snapshot.join();
+    EXPECT_FALSE(openWaited);
+    store.reset();
+    auto snapshotStore = reopenTestStore(copy);
+    ASSERT_TRUE(snapshotStore);
+    EXPECT_EQ(snapshotStore->mainContext().fetch<Capture>().size(), 1) << "the copy is the store before the save";
+}

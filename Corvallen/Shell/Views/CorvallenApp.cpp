@@ -208,6 +208,9 @@ void CorvallenApp::finishLaunch()
     // the seeding read every capture and component, so they also wait for the store's readers
     // to bring those in, rather than hold the window still while they finish.
     ModelContext& context = m_container->mainContext();
+    // The first screen took only what it needed; the rest of the records now come in on
+    // worker threads.
+    context.loadInBackground();
     if (context.isFullyLoaded())
         m_model->start();
     else
