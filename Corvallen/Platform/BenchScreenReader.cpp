@@ -43,6 +43,7 @@ struct Token {
     QString shown;
     std::optional<Unit> unit;  // written on the number itself ("4.552V")
     bool clock = false;
+    bool garbledUnit = false;  // the figure came glued to letters that are no unit ("70.78LA")
     // Label ("MIN", "MAX", "AVG", "VPP", "FREQ", "DUTY", "RMS", "PERIOD")
     QString label;
     bool status = false;
@@ -164,7 +165,7 @@ std::optional<Unit> parseUnit(QString text)
         u.current = (mark == QLatin1String("AC") || mark == QLatin1String("~")) ? QStringLiteral("AC") : QStringLiteral("DC");
         text = m.captured(1).trimmed();
     }
-    static const QRegularExpression temperature(QStringLiteral("^[°o*]?\\s?([CFc])[Cc]?$"));
+    static const QRegularExpression temperature(QStringLiteral("^[°oO0*]?\\s?([CFc])[Cc]?$"));
     if (const auto m = temperature.match(text); m.hasMatch() && (text.size() > 1 || m.captured(1) == QLatin1String("C"))) {
         u.base = QString(degree) + m.captured(1).toUpper();
         return u;
@@ -366,7 +367,9 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             unit = parseUnit(rest);
             // Digits glued to letters are a name ("2D15P"), not a figure; after a label they are
             // the label's value with a unit the recogniser garbled ("MAX5.18MH").
-            if (!unit && !afterLabel) {
+            // A figure with a point may still be the reading, drawn large with its unit garbled
+            // ("70.78LA"); whether it is depends on the rest of the screen.
+            if (!unit && !afterLabel && !m.captured(2).contains(QLatin1Char('.')) && !m.captured(2).contains(QLatin1Char(','))) {
                 Token t = base;
                 t.text = text;
                 out.append(t);
@@ -382,6 +385,7 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             t.shown.remove(0, 1);
         t.value = t.shown.toDouble();
         t.unit = unit;
+        t.garbledUnit = !unit && !rest.isEmpty() && !afterLabel;
         out.append(t);
         return out;
     }
@@ -576,10 +580,16 @@ private:
 
     QList<int> candidates() const
     {
+        // A figure whose unit came out garbled counts only as the screen's largest text, the
+        // reading itself; small ones are names and marks ("2D15P").
+        int tallest = 0;
+        for (const Token& t : m_tokens)
+            if (t.kind == Kind::Number && !t.status && !t.clock && !t.garbledUnit)
+                tallest = std::max(tallest, t.height);
         QList<int> out;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
-            if (t.kind == Kind::Number && !t.status && !t.clock)
+            if (t.kind == Kind::Number && !t.status && !t.clock && (!t.garbledUnit || t.height >= tallest * 1.3))
                 out.append(i);
         }
         return out;
@@ -905,6 +915,13 @@ private:
             return QStringLiteral("DC Current");
         if (screenSays({QStringLiteral("ACA")}))
             return QStringLiteral("AC Current");
+        // Spelt out, as a title ("AC CURRENT", "DC Voltage", run together or not).
+        if (screenSays({QStringLiteral("CURRENT"), QStringLiteral("DCCURRENT"), QStringLiteral("ACCURRENT")}))
+            return ac ? QStringLiteral("AC Current") : QStringLiteral("DC Current");
+        if (screenSays({QStringLiteral("VOLTAGE"), QStringLiteral("DCVOLTAGE"), QStringLiteral("ACVOLTAGE")}))
+            return ac ? QStringLiteral("AC Voltage") : QStringLiteral("DC Voltage");
+        if (screenSays({QStringLiteral("FREQ"), QStringLiteral("FREQUENCY")}))
+            return QStringLiteral("Frequency");
         return QStringLiteral("Measurement");
     }
 

@@ -606,6 +606,47 @@ void mendFigures(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, cons
     }
 }
 
+// A large figure with its unit drawn smaller right after it ("69.425 µA", "287.1 kHz") is one
+// run, but scaled for the figure the unit comes out too small for the recogniser, which drops or
+// garbles it: the two are read apart, each at its own size. The figure's part may hold its
+// point and minus sign; the unit's part is all glyphs well under the figure's height.
+QList<ScreenSegmenter::Run> splitAtSizeStep(const ScreenSegmenter::Run& run)
+{
+    const QList<QRect>& g = run.glyphs;
+    const int H = run.height;
+    qsizetype step = g.size();
+    while (step > 0 && g.at(step - 1).height() <= H * 0.72 && g.at(step - 1).height() >= H * 0.3)
+        --step;
+    if (step == g.size() || step == 0 || H < 20)
+        return {run};
+    int tall = 0;
+    for (qsizetype k = 0; k < step; ++k) {
+        if (g.at(k).height() >= H * 0.85)
+            ++tall;
+        else if (g.at(k).height() > H * 0.4)
+            return {run};  // a mixed line of text, not a figure and its unit
+    }
+    if (tall < 2)
+        return {run};
+    // A unit stands a space apart from its figure; a small letter closing a word of tall ones
+    // ("kHz") stands at letter spacing.
+    const int gap = g.at(step).left() - g.at(step - 1).right() - 1;
+    int widest = 0;
+    for (qsizetype k = 1; k < step; ++k)
+        widest = std::max(widest, g.at(k).left() - g.at(k - 1).right() - 1);
+    if (gap < std::max(2.0, H * 0.15) || gap <= widest)
+        return {run};
+    QList<ScreenSegmenter::Run> parts(2);
+    for (qsizetype k = 0; k < g.size(); ++k) {
+        ScreenSegmenter::Run& part = parts[k < step ? 0 : 1];
+        part.glyphs.append(g.at(k));
+        part.box |= g.at(k);
+        part.height = std::max(part.height, g.at(k).height());
+        part.frame = run.frame;
+    }
+    return parts;
+}
+
 float lowestConfidence(const QList<ReadWord>& words)
 {
     float lowest = words.isEmpty() ? 0 : 100;
@@ -675,15 +716,34 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
         // Small text (status bars, measurement strips on the smaller screens) is where the
         // recogniser slips most: a run it reads with little confidence gets a second and third
         // look at other sizes, and the most confident reading is kept.
-        QList<ReadWord> read = readRun(api, scan, run, i, sheetTextHeight);
-        if (lowestConfidence(read) < 75) {
-            for (const int height : {28, 60}) {
-                QList<ReadWord> again = readRun(api, scan, run, i, height);
-                if (meanConfidence(again) > meanConfidence(read) + 5)
-                    read = again;
+        auto readWell = [&](const ScreenSegmenter::Run& part) {
+            QList<ReadWord> read = readRun(api, scan, part, i, sheetTextHeight);
+            if (lowestConfidence(read) < 75) {
+                for (const int height : {28, 60}) {
+                    QList<ReadWord> again = readRun(api, scan, part, i, height);
+                    if (meanConfidence(again) > meanConfidence(read) + 5)
+                        read = again;
+                }
             }
+            mendFigures(read, scan, part, i);
+            return read;
+        };
+        QList<ReadWord> read;
+        const QList<ScreenSegmenter::Run> parts = splitAtSizeStep(run);
+        if (parts.size() == 2) {
+            // Only a figure and its unit are read apart; tall letters with small ones after them
+            // ("kHz") are one word.
+            read = readWell(parts.first());
+            const bool figure = std::any_of(read.begin(), read.end(), [](const ReadWord& r) {
+                return std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); });
+            });
+            if (figure)
+                read += readWell(parts.last());
+            else
+                read = readWell(run);
+        } else {
+            read = readWell(run);
         }
-        mendFigures(read, scan, run, i);
         for (const ReadWord& r : read)
             words.append(r.word);
     }

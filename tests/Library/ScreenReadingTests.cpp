@@ -89,3 +89,17 @@ TEST(ScreenReading, LayoutsTheReaderWasNotTunedOnInventNothing)
     const int allRight = readCorpus(corpus, wrong);
     EXPECT_GE(allRight, 3) << wrong.join(QLatin1Char('\n')).toStdString();
 }
+
+TEST(ScreenReading, AUnitDrawnSmallBesideTheFigureIsRead)
+{
+    // Screens where the recogniser, reading figure and unit as one line scaled for the figure,
+    // dropped the smaller unit ("69.425 µA") or garbled it ("287.1kuz").
+    const QString folder = freshFolder();
+    int i = 0;
+    for (const auto& [seed, small] : {std::pair{5133u, false}, std::pair{5139u, true}}) {
+        const BenchScreen screen = drawBenchScreen(seed, BenchLayout::BigDigits, small);
+        const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, folder, 2 * i++)));
+        EXPECT_EQ(answer.value(QStringLiteral("unit")).toString(), screen.truth.unit) << screen.truth.description.toStdString();
+        EXPECT_EQ(answer.value(QStringLiteral("value")).toDouble(), *screen.truth.value) << screen.truth.description.toStdString();
+    }
+}

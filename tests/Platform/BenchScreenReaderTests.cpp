@@ -263,3 +263,19 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
     EXPECT_FALSE(overload.contains(QStringLiteral("value")));
     EXPECT_EQ(field(overload, "unit"), QStringLiteral("Ω"));
 }
+
+TEST(BenchScreenReader, AGarbledReadingIsNeverReplacedByASmallerOne)
+{
+    // The reading's unit came out garbled: the figure drawn largest is still the reading, its
+    // unit unknown, and the secondary frequency below it does not take its place.
+    const auto m = BenchScreenReader::read(screenOf({{"ACCURRENT", 10, 10, 14}, {"70.78LA", 60, 90, 64}, {"51.28Hz", 200, 180, 20}}));
+    EXPECT_EQ(field(m, "mode"), QStringLiteral("AC Current"));
+    EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 70.78);
+    EXPECT_TRUE(field(m, "unit").isEmpty());
+    // Small figures glued to letters are names and marks, never a reading.
+    const auto names = BenchScreenReader::read(screenOf({{"2D15P", 10, 10, 14}, {"RS232", 200, 10, 14}}));
+    EXPECT_FALSE(names.contains(QStringLiteral("value")));
+    // The degree ring read as a capital O.
+    const auto degrees = BenchScreenReader::read(screenOf({{"TEMP", 10, 30, 16}, {"152.0", 40, 100, 60}, {"OF", 240, 110, 30}}));
+    EXPECT_EQ(field(degrees, "unit"), QStringLiteral("°F"));
+}
