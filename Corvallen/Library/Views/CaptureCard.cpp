@@ -138,6 +138,17 @@ CaptureCard::CaptureCard(Capture* capture, Callbacks callbacks, QWidget* parent)
     setSelected(false);
 }
 
+void CaptureCard::setCapture(Capture* capture)
+{
+    if (capture == m_capture)
+        return;
+    setEditing(false);
+    m_pressed = false;
+    m_capture = capture;
+    m_field->setText(capture->title());
+    refresh();
+}
+
 QString CaptureCard::shownName() const
 {
     const QString title = m_capture->title();
@@ -258,14 +269,15 @@ bool CaptureCard::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     } else if (watched == m_handle) {
-        auto* me = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && me->button() == Qt::LeftButton) {
-            m_pressAt = me->position().toPoint();
+        // Only mouse events are read as such.
+        auto mouse = [event] { return static_cast<QMouseEvent*>(event); };
+        if (event->type() == QEvent::MouseButtonPress && mouse()->button() == Qt::LeftButton) {
+            m_pressAt = mouse()->position().toPoint();
             m_pressed = true;
             return true;
         }
         if (event->type() == QEvent::MouseMove && m_pressed
-            && (me->position().toPoint() - m_pressAt).manhattanLength() >= QApplication::startDragDistance()) {
+            && (mouse()->position().toPoint() - m_pressAt).manhattanLength() >= QApplication::startDragDistance()) {
             m_pressed = false;
             startDrag();
             return true;

@@ -29,6 +29,9 @@ public:
     CaptureCard(Capture* capture, Callbacks callbacks, QWidget* parent = nullptr);
 
     Capture* capture() const { return m_capture; }
+    // Shows another capture: the grid hands a card that left the visible rows to one that
+    // comes in, rather than build a new one. The card is then not in rename mode.
+    void setCapture(Capture* capture);
     bool isSelected() const { return m_selected; }
     void setSelected(bool selected);
     bool isEditing() const { return m_editing; }

@@ -9,9 +9,11 @@
 #include <QSet>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 constexpr int kMargin = 16;
+constexpr qsizetype kSpareCards = 48;
 }
 
 CaptureGrid::CaptureGrid(CaptureSelection* selection, QWidget* parent)
@@ -52,9 +54,7 @@ void CaptureGrid::setCaptures(const QList<Capture*>& captures)
         const bool kept = shown.contains(it.key())
                           || (editing && it.key()->persistentModelID() == *editing && captures.contains(const_cast<Capture*>(it.key())));
         if (!kept) {
-            it.value()->hide();
-            it.value()->deleteLater();
-            it = m_cards.erase(it);
+            release(it);
         } else {
             it.value()->refresh();
             ++it;
@@ -66,17 +66,38 @@ void CaptureGrid::setCaptures(const QList<Capture*>& captures)
 
 CaptureCard* CaptureGrid::makeCard(Capture* c)
 {
-    CaptureCard::Callbacks cb;
-    cb.toggleSelect = [this, c] { toggleSelection(c); };
-    cb.imageClick = [this, c](Qt::KeyboardModifiers m) { handleImageClick(c, m); };
-    cb.startRename = [this, c] { startRename(c); };
-    cb.endRename = [this] { endRename(); };
-    auto* card = new CaptureCard(c, cb, m_content);
+    CaptureCard* card = nullptr;
+    if (!m_spare.isEmpty()) {
+        card = m_spare.takeLast();
+        card->setCapture(c);
+    } else {
+        // The card's callbacks act on whichever capture it shows at the time.
+        auto self = std::make_shared<CaptureCard*>(nullptr);
+        CaptureCard::Callbacks cb;
+        cb.toggleSelect = [this, self] { toggleSelection((*self)->capture()); };
+        cb.imageClick = [this, self](Qt::KeyboardModifiers m) { handleImageClick((*self)->capture(), m); };
+        cb.startRename = [this, self] { startRename((*self)->capture()); };
+        cb.endRename = [this] { endRename(); };
+        card = new CaptureCard(c, cb, m_content);
+        *self = card;
+    }
     const auto editing = m_selection->editingID();
     card->setSelected(m_selection->isSelected(c->persistentModelID()));
     card->setEditing(editing && *editing == c->persistentModelID());
     m_cards.insert(c, card);
     return card;
+}
+
+void CaptureGrid::release(QHash<const Capture*, CaptureCard*>::iterator& it)
+{
+    CaptureCard* card = it.value();
+    it = m_cards.erase(it);
+    card->hide();
+    // Enough spares for the rows near the screen to change whole (a new search, a long scroll).
+    if (m_spare.size() < kSpareCards)
+        m_spare.append(card);
+    else
+        card->deleteLater();
 }
 
 void CaptureGrid::syncSelection()
@@ -195,9 +216,7 @@ void CaptureGrid::materialize()
     for (auto it = m_cards.begin(); it != m_cards.end();) {
         const bool keep = inRange.contains(it.key()) || (editing && it.key()->persistentModelID() == *editing);
         if (!keep) {
-            it.value()->hide();
-            it.value()->deleteLater();
-            it = m_cards.erase(it);
+            release(it);
         } else {
             ++it;
         }

@@ -57,11 +57,14 @@ private:
     void relayout();
     void materialize();
     CaptureCard* makeCard(Capture* capture);
+    // Takes a card off the grid; it is kept for the next capture that needs one.
+    void release(QHash<const Capture*, CaptureCard*>::iterator& it);
 
     CaptureSelection* m_selection;
     QWidget* m_content;
     QList<Capture*> m_captures;
     QHash<const Capture*, CaptureCard*> m_cards;
+    QList<CaptureCard*> m_spare;  // hidden cards waiting to show another capture
     // The positions in the list of the cards built last (near the visible rows).
     qsizetype m_firstShown = 0;
     qsizetype m_lastShown = -1;

@@ -488,15 +488,25 @@ TEST(LibraryViews, GridBuildsCardsOnlyNearTheVisibleRows)
     EXPECT_LT(grid.cards().size(), 100);
     EXPECT_TRUE(grid.cardFor(many.first()));
     EXPECT_FALSE(grid.cardFor(many.last()));
+    const qsizetype built = grid.findChildren<CaptureCard*>().size();
     grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
     EXPECT_TRUE(grid.cardFor(many.last()));
     EXPECT_LT(grid.cards().size(), 100);
+    // The cards that left the screen show the captures that came in: at most a row's worth of
+    // new ones is made, where more rows are near the screen at the end.
+    EXPECT_LE(grid.findChildren<CaptureCard*>().size(), built + grid.columnCount());
+    EXPECT_EQ(grid.cardFor(many.last())->capture(), many.last());
+    EXPECT_EQ(grid.cardFor(many.last())->nameLabel()->text(), many.last()->title());
     // Selection marks reach cards built later too.
     selection.toggleSelection(many.at(1)->persistentModelID());
     grid.syncSelection();
     grid.verticalScrollBar()->setValue(0);
     ASSERT_TRUE(grid.cardFor(many.at(1)));
     EXPECT_TRUE(grid.cardFor(many.at(1))->isSelected());
+    EXPECT_FALSE(grid.cardFor(many.at(2))->isSelected());
+    // A card's clicks act on the capture it shows now.
+    grid.cardFor(many.at(2))->checkbox()->click();
+    EXPECT_TRUE(selection.isSelected(many.at(2)->persistentModelID()));
 }
 
 TEST(LibraryViews, BulkInspectorFilesAndTagsEverySelectedCapture)
