@@ -178,6 +178,13 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QString(omega);
         return u;
     }
+    // Hertz with its z lost behind a prefix ("9.789MH").
+    static const QRegularExpression hertz(QStringLiteral("^([kKMG])H$"));
+    if (const auto m = hertz.match(text); m.hasMatch()) {
+        u.prefix = m.captured(1) == QLatin1String("K") ? QStringLiteral("k") : m.captured(1);
+        u.base = QStringLiteral("Hz");
+        return u;
+    }
     // Its two feet read as a 2 or a bracket after the Q ("Q2", "kQ)").
     static const QRegularExpression ohmWithFeet(QStringLiteral("^([kKM]?)Q[2)]$"));
     if (const auto m = ohmWithFeet.match(text); m.hasMatch()) {
@@ -185,7 +192,7 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QString(omega);
         return u;
     }
-    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|j|H|m|k|K|M|G)?(V|v|Y|y|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s)$"));
+    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|j|L|H|m|k|K|M|G)?(V|v|Y|y|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s)$"));
     auto m = unit.match(text);
     if (!m.hasMatch()) {
         // The recogniser sometimes reads one letter twice in two cases ("Vv", "mvV", "kKHz").
@@ -201,9 +208,9 @@ std::optional<Unit> parseUnit(QString text)
     }
     QString prefix = m.captured(1);
     QString base = m.captured(2);
-    // µ is not in the recogniser's alphabet: it comes out as u, U, y, w, j or H.
+    // µ is not in the recogniser's alphabet: it comes out as u, U, y, w, j, L or H.
     if (prefix == QLatin1String("u") || prefix == QLatin1String("U") || prefix == QLatin1String("y") || prefix == QLatin1String("w")
-        || prefix == QLatin1String("j")
+        || prefix == QLatin1String("j") || prefix == QLatin1String("L")
         || (prefix == QLatin1String("H") && base != QLatin1String("z")))
         prefix = QString(micro);
     if (prefix == QLatin1String("K"))
@@ -284,6 +291,10 @@ QString mendedDigits(const QString& word)
             out[i] = QLatin1Char('0');
         else if ((c == QLatin1Char('l') || c == QLatin1Char('I')) && i + 1 < out.size() && out.at(i + 1).isDigit())
             out[i] = QLatin1Char('1');
+        // A 7 whose bar was lost is a slash between digits ("2/.3").
+        else if (c == QLatin1Char('/') && i > 0 && out.at(i - 1).isDigit() && i + 1 < out.size()
+                 && (out.at(i + 1).isDigit() || out.at(i + 1) == QLatin1Char('.')))
+            out[i] = QLatin1Char('7');
     }
     return out;
 }
@@ -578,10 +589,10 @@ private:
         return marks >= 2 || (peakToPeak && marks >= 1) || (peakToPeak && !hasDominantNumber()) || (m_screen.waveform && (measurement || marks >= 1));
     }
 
-    QList<int> candidates() const
+    QList<int> candidates(bool withGarbledUnits = false) const
     {
         // A figure whose unit came out garbled counts only as the screen's largest text, the
-        // reading itself; small ones are names and marks ("2D15P").
+        // reading itself, or beside a label; small ones alone are names and marks ("2D15P").
         int tallest = 0;
         for (const Token& t : m_tokens)
             if (t.kind == Kind::Number && !t.status && !t.clock && !t.garbledUnit)
@@ -589,7 +600,7 @@ private:
         QList<int> out;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
-            if (t.kind == Kind::Number && !t.status && !t.clock && (!t.garbledUnit || t.height >= tallest * 1.3))
+            if (t.kind == Kind::Number && !t.status && !t.clock && (!t.garbledUnit || withGarbledUnits || t.height >= tallest * 1.3))
                 out.append(i);
         }
         return out;
@@ -724,7 +735,8 @@ private:
                 if (dominant < 0 || m_tokens.at(i).height > m_tokens.at(dominant).height)
                     dominant = i;
         }
-        QList<int> pairable = numbers;
+        // Limits and measurements whose unit came out garbled still pair with their labels.
+        QList<int> pairable = candidates(true);
         pairable.removeAll(dominant);
         const QMap<int, QString> labelOf = pairLabels(pairable);
 
@@ -793,6 +805,10 @@ private:
             return r;
         r.main = m_tokens.at(*main);
         r.unit = unitAfter(*r.main);
+        // A bare F on a temperature screen is degrees Fahrenheit with the ring lost.
+        if (r.unit && r.unit->base == QLatin1String("F") && r.unit->prefix.isEmpty()
+            && screenSays({QStringLiteral("TEMP"), QStringLiteral("TEMPERATURE")}) && !screenSays({QStringLiteral("CAP"), QStringLiteral("CAPACITANCE")}))
+            r.unit->base = QString(degree) + QLatin1Char('F');
         if (r.unit && (r.unit->perDivision || r.unit->base == QLatin1String("%")))
             r.unit.reset();
         for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
@@ -863,7 +879,7 @@ private:
             // Mode labels the recogniser ran together ("TRMSAC", "VAC~", "ACmV", "ACmA", "AC CURRENT").
             if (t.kind == Kind::Word && u.size() <= 7 && (u.startsWith(QLatin1String("TRMS")) || u.endsWith(QLatin1String("AC"))))
                 return true;
-            static const QRegularExpression acFirst(QStringLiteral("^AC(M|U|µ)?(V|A|Y)$|^AC(VOLTAGE|CURRENT|VOLTS|AMPS)$"));
+            static const QRegularExpression acFirst(QStringLiteral("^AC(M|U|P|µ)?(V|A|Y)$|^AC(VOLTAGE|CURRENT|VOLTS|AMPS)$"));
             if (t.kind == Kind::Word && acFirst.match(u).hasMatch())
                 return true;
         }

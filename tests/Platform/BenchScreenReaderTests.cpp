@@ -266,16 +266,25 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
 
 TEST(BenchScreenReader, AGarbledReadingIsNeverReplacedByASmallerOne)
 {
-    // The reading's unit came out garbled: the figure drawn largest is still the reading, its
+    // The reading's unit came out garbled ("qx"): the figure drawn largest is still the reading, its
     // unit unknown, and the secondary frequency below it does not take its place.
-    const auto m = BenchScreenReader::read(screenOf({{"ACCURRENT", 10, 10, 14}, {"70.78LA", 60, 90, 64}, {"51.28Hz", 200, 180, 20}}));
+    const auto m = BenchScreenReader::read(screenOf({{"ACCURRENT", 10, 10, 14}, {"70.78qx", 60, 90, 64}, {"51.28Hz", 200, 180, 20}}));
     EXPECT_EQ(field(m, "mode"), QStringLiteral("AC Current"));
     EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 70.78);
     EXPECT_TRUE(field(m, "unit").isEmpty());
     // Small figures glued to letters are names and marks, never a reading.
     const auto names = BenchScreenReader::read(screenOf({{"2D15P", 10, 10, 14}, {"RS232", 200, 10, 14}}));
     EXPECT_FALSE(names.contains(QStringLiteral("value")));
-    // The degree ring read as a capital O.
+    // The degree ring read as a capital O, or lost on a screen that says temperature.
     const auto degrees = BenchScreenReader::read(screenOf({{"TEMP", 10, 30, 16}, {"152.0", 40, 100, 60}, {"OF", 240, 110, 30}}));
     EXPECT_EQ(field(degrees, "unit"), QStringLiteral("°F"));
+    const auto ringLost = BenchScreenReader::read(screenOf({{"TEMP", 10, 30, 16}, {"29.7", 40, 100, 60}, {"F", 240, 110, 30}}));
+    EXPECT_EQ(field(ringLost, "mode"), QStringLiteral("Temperature"));
+    EXPECT_EQ(field(ringLost, "unit"), QStringLiteral("°F"));
+    // Limits whose unit came out garbled still pair with their labels.
+    const auto limits = BenchScreenReader::read(screenOf({{"FREQ", 10, 30, 16}, {"9.534", 40, 100, 60}, {"MHz", 240, 110, 30},
+                                                          {"MAX", 20, 190, 12}, {"MIN", 200, 190, 12}, {"9.789MH", 20, 215, 14},
+                                                          {"9.295MH", 200, 215, 14}}));
+    EXPECT_EQ(limits.value(QStringLiteral("maxValue")).toDouble(), 9.789);
+    EXPECT_EQ(limits.value(QStringLiteral("minValue")).toDouble(), 9.295);
 }
