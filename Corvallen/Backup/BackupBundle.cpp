@@ -528,6 +528,8 @@ void BackupBundle::applyPendingRestoreIfNeeded()
     leftovers({QStringLiteral(".restore-previous-*")});
 }
 
+bool BackupBundle::restoredStoreAwaitsAcceptance() { return QFileInfo::exists(path(StoreLocation::dataFolder(), kSwapRecord)); }
+
 void BackupBundle::acceptRestoredStore() { BackupFiles::removeQuietly(path(StoreLocation::dataFolder(), kSwapRecord)); }
 
 bool BackupBundle::revertRestoredStore(QString* snapshotName)

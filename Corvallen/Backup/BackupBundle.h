@@ -90,6 +90,7 @@ public:
     // returns true (with that snapshot's folder name). It returns false and changes nothing when
     // no swap awaits, the snapshot is gone, or the data can't be put back.
     static void acceptRestoredStore();
+    static bool restoredStoreAwaitsAcceptance();
     static bool revertRestoredStore(QString* snapshotName = nullptr);
 
     // ---- Off the main thread

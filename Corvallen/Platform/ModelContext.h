@@ -108,6 +108,8 @@ public:
     // Whether an entity's records are in; whether every entity's are.
     bool isLoaded(const QString& entityName) const;
     bool isFullyLoaded() const { return !m_loading; }
+    // Why a table could not be read, once one could not (empty while all reads succeed).
+    QString loadError() const { return m_loadError; }
     // Brings every entity in, waiting for the readers that are not done yet.
     void loadAll();
     // Starts reading every entity that is not in yet on worker threads, each table coming in as

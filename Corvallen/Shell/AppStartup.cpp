@@ -45,6 +45,16 @@ std::unique_ptr<ModelContainer> finishOpenStore(std::unique_ptr<ModelContainer::
 {
     QString why;
     std::unique_ptr<ModelContainer> container = ModelContainer::finishOpen(std::move(pending), &why);
+    // Records normally come in after the first paint, and a table that can't be read is found
+    // then. A store a restore has just put in place is read whole before it is accepted, so a
+    // damaged one is still undone below instead of stopping the program later.
+    if (container && BackupBundle::restoredStoreAwaitsAcceptance()) {
+        container->mainContext().loadAll();
+        if (const QString failed = container->mainContext().loadError(); !failed.isEmpty()) {
+            why = failed;
+            container.reset();
+        }
+    }
     // A restore never stops the program: a store that a restore put in place and that won't
     // open gives way to the data from before the restore.
     QString snapshot;

@@ -4,6 +4,7 @@
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Shell/AppStartup.h"
 #include "support/TestEnvironment.h"
+#include "support/TestStore.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -126,10 +127,34 @@ TEST(AppStartup, AStoreThatWontOpenStopsWithTheMessageAndKeepsASnapshot)
     EXPECT_TRUE(QFileInfo::exists(launch.dataFolder() + QStringLiteral("/backups/") + snapshots.first() + QStringLiteral("/Corvallen.store")));
 }
 
-// A whole-store restore whose store can't be opened once it is in place (here: a store of
-// another layout, put in place as a staging of an earlier version would have left it) is undone
-// at that launch: the program starts on the data of the "pre-restore" snapshot and says so.
-TEST(AppStartup, ARestoredStoreThatWontOpenIsUndoneAndTheProgramStarts)
+// A whole-store restore whose store can't be used once it is in place is undone at that launch:
+// the program starts on the data of the "pre-restore" snapshot and says so. Two ways a staged
+// store fails: another layout (as a staging of an earlier version would have left it), and a
+// table whose pages can't be read (found only when the records are read, after the store opened).
+class RestoredStoreThatFails : public ::testing::TestWithParam<bool> {};
+
+static void stageForeignLayout(const QString& staged)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(staged).constData(), &db), SQLITE_OK);
+    sqlite3_exec(db, "CREATE TABLE Capture (pk INTEGER PRIMARY KEY, note TEXT); PRAGMA user_version = 1", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+static void stageDamagedStore(const QString& staged)
+{
+    {
+        QString error;
+        auto store = ModelContainer::open(staged, corvallenSchema(), &error);
+        ASSERT_TRUE(store) << error.toStdString();
+        for (int i = 0; i < 200; ++i)
+            store->mainContext().insert(new Component(QStringLiteral("Restored part %1").arg(i)));
+        ASSERT_TRUE(store->mainContext().save());
+    }
+    ASSERT_TRUE(corvallen::test::damageTable(staged, QStringLiteral("Component")));
+}
+
+TEST_P(RestoredStoreThatFails, IsUndoneAndTheProgramStarts)
 {
     ASSERT_TRUE(QFileInfo(executable()).isExecutable());
     Launch launch;
@@ -155,10 +180,10 @@ TEST(AppStartup, ARestoredStoreThatWontOpenIsUndoneAndTheProgramStarts)
     write(snapshot + QStringLiteral("/captures/old.png"), "old");
     const QString staged = data + QStringLiteral("/pending-restore/Corvallen.store");
     QDir().mkpath(QFileInfo(staged).absolutePath());
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(staged).constData(), &db), SQLITE_OK);
-    sqlite3_exec(db, "CREATE TABLE Capture (pk INTEGER PRIMARY KEY, note TEXT); PRAGMA user_version = 1", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    if (GetParam())
+        stageDamagedStore(staged);
+    else
+        stageForeignLayout(staged);
     write(data + QStringLiteral("/pending-restore/captures/new.png"), "new");
 
     launch.process.setProcessChannelMode(QProcess::SeparateChannels);
@@ -183,6 +208,9 @@ TEST(AppStartup, ARestoredStoreThatWontOpenIsUndoneAndTheProgramStarts)
     EXPECT_FALSE(QFileInfo::exists(data + QStringLiteral("/pending-restore")));
     EXPECT_FALSE(QFileInfo::exists(data + QStringLiteral("/restore-swap.json")));
 }
+
+INSTANTIATE_TEST_SUITE_P(AppStartup, RestoredStoreThatFails, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "DamagedTable" : "ForeignLayout"; });
 
 TEST(AppStartup, OpenStoreReportsTheFixedPrefix)
 {
