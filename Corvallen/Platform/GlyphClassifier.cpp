@@ -24,6 +24,7 @@ struct Guess {
     double margin = 0;    // how much farther the nearest drawing of any other digit is
     bool twin = false;    // a letter looks as much like it (0 and O, 1 and l)
     bool letter = false;  // no digit: a letter or sign matches it well, better than any digit
+    QChar nearestLetter;  // the letter or sign that matches it best
 };
 
 constexpr int gridWidth = 10;
@@ -348,7 +349,10 @@ Guess classifyInk(const std::vector<float>& ink, int width, int height)
         if (d != first)
             second = std::min(second, best[size_t(d)]);
     for (int d = digitCount; d < symbols.size(); ++d)
-        letter = std::min(letter, best[size_t(d)]);
+        if (best[size_t(d)] < letter) {
+            letter = best[size_t(d)];
+            out.nearestLetter = symbols.at(d);
+        }
     out.distance = best[size_t(first)];
     out.margin = second - out.distance;
     if (out.distance <= farthestMatch && out.margin >= leastMargin) {
@@ -655,20 +659,31 @@ QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter
             const int gap = left ? edge.left() - g.right() - 1 : g.left() - edge.right() - 1;
             if (gap > std::max({2.0, reference.height() * 0.35, spacing * 1.5 + 1}))
                 return true;
-            if (guesses.at(k).letter)
+            if (guesses.at(k).letter) {
+                if (!left) {
+                    f.unitLetter = guesses.at(k).nearestLetter;
+                    f.unitBox = g;
+                }
                 return true;
+            }
             if (kinds.at(k) == Kind::Other && g.height() >= reference.height() * 0.55 && g.width() * 10 >= g.height() * 9
                 && beginsWithLetter(characters.at(k), !left))
                 return true;
             // A letter fallen into two pieces (the thin arm of a V).
             const qsizetype further = left ? k - 1 : k + 1;
             if (kinds.at(k) == Kind::Other && further >= 0 && further < n && kinds.at(further) == Kind::Other) {
-                const QRect& f = glyphs.at(further);
-                const int apart = left ? g.left() - f.right() - 1 : f.left() - g.right() - 1;
+                const QRect& next = glyphs.at(further);
+                const int apart = left ? g.left() - next.right() - 1 : next.left() - g.right() - 1;
                 if (apart <= 1) {
                     const Character both = joined(characters.at(k), characters.at(further));
-                    if (both.box.height() >= reference.height() * 0.55 && classifyInk(both.ink, both.box.width(), both.box.height()).letter)
+                    const Guess guess = classifyInk(both.ink, both.box.width(), both.box.height());
+                    if (both.box.height() >= reference.height() * 0.55 && guess.letter) {
+                        if (!left) {
+                            f.unitLetter = guess.nearestLetter;
+                            f.unitBox = both.box;
+                        }
                         return true;
+                    }
                 }
             }
             const bool small = g.height() < reference.height() * 0.55;

@@ -23,6 +23,10 @@ namespace GlyphClassifier {
 struct Figure {
     QString text;  // "-0.16", "919.7", "8"
     QRect box;     // around its glyphs, in the scan
+    // The letter right after the figure, when it reads as one (a unit's first letter: "V" of
+    // "5.89V"), and its box; null and empty otherwise.
+    QChar unitLetter;
+    QRect unitBox;
 };
 
 // The figures in `run` whose every digit was read with confidence.

@@ -535,6 +535,28 @@ void mendFigures(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, cons
         return;
     for (const GlyphClassifier::Figure& f : GlyphClassifier::figuresIn(scan, run)) {
         const int H = f.box.height();
+        // The glyph after the figure reads as a unit's letter where the recogniser read a digit
+        // ("8.864" for "8.86V"): the letter stands.
+        static const QString unitLetters = QStringLiteral("VvAFHkmMnpsW%\u00B5\u03A9");
+        const QChar letter = f.unitLetter == QLatin1Char('v') ? QLatin1Char('V') : f.unitLetter;  // no unit is a small v
+        if (!f.unitLetter.isNull() && unitLetters.contains(f.unitLetter))
+            for (ReadWord& w : words) {
+                bool changed = false;
+                for (ReadWord::Symbol& sym : w.symbols) {
+                    // The recogniser's boxes are rough: a digit that stands after the figure and
+                    // begins before the letter ends is the letter.
+                    const double centre = (sym.left + sym.right) / 2.0;
+                    if (sym.text.size() == 1 && sym.text.front().isDigit() && centre > f.box.right() && sym.left <= f.unitBox.right()) {
+                        sym.text = letter;
+                        changed = true;
+                    }
+                }
+                if (changed) {
+                    w.word.text.clear();
+                    for (const ReadWord::Symbol& sym : w.symbols)
+                        w.word.text += sym.text;
+                }
+            }
         // The recogniser's characters over the figure, and the ones just beside it.
         int firstWord = -1, lastWord = -1, firstSymbol = -1, lastSymbol = -1;
         QString inside;

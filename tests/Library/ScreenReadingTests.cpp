@@ -90,14 +90,16 @@ TEST(ScreenReading, LayoutsTheReaderWasNotTunedOnInventNothing)
     EXPECT_GE(allRight, 3) << wrong.join(QLatin1Char('\n')).toStdString();
 }
 
-TEST(ScreenReading, AUnitDrawnSmallBesideTheFigureIsRead)
+TEST(ScreenReading, TheUnitBesideAFigureIsReadAsAUnit)
 {
     // Screens where the recogniser, reading figure and unit as one line scaled for the figure,
-    // dropped the smaller unit ("69.425 µA") or garbled it ("287.1kuz").
+    // dropped the smaller unit ("69.425 µA") or garbled it ("287.1kuz"), and one where it read
+    // the V after a small figure as a digit ("8.864" for "8.86V").
     const QString folder = freshFolder();
     int i = 0;
-    for (const auto& [seed, small] : {std::pair{5133u, false}, std::pair{5139u, true}}) {
-        const BenchScreen screen = drawBenchScreen(seed, BenchLayout::BigDigits, small);
+    for (const auto& [seed, layout, small] : {std::tuple{5133u, BenchLayout::BigDigits, false}, std::tuple{5139u, BenchLayout::BigDigits, true},
+                                              std::tuple{30016u, BenchLayout::ScopeSidePanel, true}}) {
+        const BenchScreen screen = drawBenchScreen(seed, layout, small);
         const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, folder, 2 * i++)));
         EXPECT_EQ(answer.value(QStringLiteral("unit")).toString(), screen.truth.unit) << screen.truth.description.toStdString();
         EXPECT_EQ(answer.value(QStringLiteral("value")).toDouble(), *screen.truth.value) << screen.truth.description.toStdString();
