@@ -9,7 +9,7 @@
 // BM_BigBomToPartsList follows the user through the whole way with a 31 MB file of different
 // parts: the file is chosen, read and matched, the import sheet imports it, the parts list shows
 // it and is scrolled from top to bottom, a quantity is changed, the overview tiles, the shopping
-// list and the project sheet (export_s on its worker) follow. A heartbeat timer on the main
+// list, adding from the grown inventory and the project sheet (export_s on its worker) follow. A heartbeat timer on the main
 // thread measures the longest the window was held at each step (stall_*_ms; goal: none over
 // 100 ms) and the process's peak memory is compared with the file's size (peak_x_file, the growth
 // over the memory before the file was chosen; goal: at most 10, which the store's records of
@@ -27,6 +27,7 @@
 
 #include "Corvallen/Projects/BomFileReader.h"
 #include "Corvallen/Projects/BomImportApplier.h"
+#include "Corvallen/Projects/Views/AddFromInventorySheet.h"
 #include "Corvallen/Projects/Views/BomImportSheet.h"
 #include "Corvallen/Projects/Views/ProjectExportMenu.h"
 #include "Corvallen/Projects/Views/ProjectPartsView.h"
@@ -37,6 +38,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTreeView>
@@ -291,6 +294,29 @@ void BM_BigBomToPartsList(benchmark::State& state)
         parts->exportShoppingListTo(shoppingPath);
         watch.runUntil([&] { return !parts->isBusy(); });
         watch.settle();
+
+        // Adding from an inventory that now holds every part of the file: to this project (nothing
+        // to add) and to another one (everything to add), searching as the user types.
+        watch.step(QStringLiteral("add"));
+        Project* other = ctx.insert(new Project(QStringLiteral("Other"), QString(), QString()));
+        for (Project* target : {project, other}) {
+            const QString prefix = target == project ? QStringLiteral("add_same_") : QStringLiteral("add_other_");
+            watch.step(prefix + QStringLiteral("open"));
+            auto sheet = std::make_unique<AddFromInventorySheet>(target, ctx, &workspace);
+            sheet->show();
+            watch.runUntil([&] { return sheet->contentState() != QLatin1String("list") || sheet->list()->model()->rowCount() > 0; });
+            watch.settle(300);
+            watch.step(prefix + QStringLiteral("type"));
+            for (const QString& typed : {QStringLiteral("r"), QStringLiteral("resistor 4"), QStringLiteral("resistor 42")}) {
+                sheet->searchField()->setText(typed);
+                watch.settle(300);
+            }
+            sheet->list()->verticalScrollBar()->setValue(sheet->list()->verticalScrollBar()->maximum() / 2);
+            watch.settle(100);
+            watch.step(prefix + QStringLiteral("close"));
+            sheet.reset();
+            watch.settle(300);
+        }
 
         // The project sheet of every part, as the export menu makes it.
         watch.step(QStringLiteral("export"));

@@ -5,6 +5,9 @@
 #include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Projects/BomImport.h"
 #include "Corvallen/Projects/StockAllocation.h"
+#include "Corvallen/Platform/ModelContext.h"
+
+#include <QDebug>
 
 namespace AddFromInventory {
 
@@ -63,15 +66,30 @@ bool nothingToAdd(const QList<Component*>& all, const Project* project)
     return true;
 }
 
+int addAll(const QList<Component*>& components, Project* project, ModelContext& context)
+{
+    int added = 0;
+    for (Component* c : components) {
+        if (StockAllocation::setPartUnsaved(c, project, 1, context))
+            ++added;
+    }
+    if (added > 0) {
+        QString error;
+        if (!context.save(&error))
+            qWarning() << "Parts added from the inventory kept pending; saving failed:" << error;
+    }
+    return added;
+}
+
 int addSelected(const QList<Component*>& all, const QString& search, const QSet<PersistentIdentifier>& selected,
                 Project* project, ModelContext& context)
 {
-    int added = 0;
+    QList<Component*> chosen;
     for (Component* c : candidates(all, search, project)) {
-        if (selected.contains(c->persistentModelID()) && StockAllocation::setPart(c, project, 1, context))
-            ++added;
+        if (selected.contains(c->persistentModelID()))
+            chosen.append(c);
     }
-    return added;
+    return addAll(chosen, project, context);
 }
 
 }  // namespace AddFromInventory

@@ -29,6 +29,10 @@ QList<Component*> candidates(const QList<Component*>& all, const QString& search
 // True when every component is on the project already (also for an empty inventory).
 bool nothingToAdd(const QList<Component*>& all, const Project* project);
 
+// Puts each component on the project with quantity 1, in their order, and saves once; returns how
+// many were added.
+int addAll(const QList<Component*>& components, Project* project, ModelContext& context);
+
 // Adds, in candidate order, the selected candidates that the search still shows, each with
 // quantity 1; returns how many were added.
 int addSelected(const QList<Component*>& all, const QString& search, const QSet<PersistentIdentifier>& selected,

@@ -13,6 +13,12 @@
 BomImportApplier::BomImportApplier(BomImport::MatchList matches, Project* project, ModelContext& context, QObject* parent)
     : QObject(parent), m_matches(std::move(matches)), m_project(project), m_context(context)
 {
+    m_next.setSingleShot(true);
+    m_next.setInterval(0);
+    connect(&m_next, &QTimer::timeout, this, [this] {
+        if (!step(sliceMilliseconds))
+            scheduleStep();
+    });
 }
 
 void BomImportApplier::start()
@@ -26,14 +32,9 @@ void BomImportApplier::runToEnd() { step(-1); }
 
 void BomImportApplier::scheduleStep()
 {
-    if (m_scheduled)
-        return;
-    m_scheduled = true;
-    QTimer::singleShot(0, this, [this] {
-        m_scheduled = false;
-        if (!step(sliceMilliseconds))
-            scheduleStep();
-    });
+    // A timer, not a queued call: between two slices the window takes its input, paints and
+    // runs its own timers, whatever else is queued.
+    m_next.start();
 }
 
 void BomImportApplier::applyOne(qsizetype index)

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QSet>
+#include <QTimer>
 
 class ModelContext;
 class Project;
@@ -53,5 +54,5 @@ private:
     ModelContext& m_context;
     qsizetype m_done = 0;
     bool m_finished = false;
-    bool m_scheduled = false;
+    QTimer m_next;
 };

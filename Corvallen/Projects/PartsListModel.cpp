@@ -5,8 +5,11 @@
 #include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Model/TextCompare.h"
 
+#include <QElapsedTimer>
 #include <QFutureWatcher>
 #include <QLocale>
+#include <QSet>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -103,61 +106,84 @@ void PartsListModel::refresh()
     }
     static const QList<PersistentModel*> noLines;
     const QList<PersistentModel*>& source = m_project && !m_project->isDeleted() ? m_project->toManyValue(Project::Parts) : noLines;
-
-    // Rows whose line left the project (or lost its component) and rows whose name changed.
-    std::vector<qsizetype> leaving;
-    std::vector<Row> renamed;
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        const Row& row = m_rows[i];
-        if (!isShown(row)) {
-            leaving.push_back(qsizetype(i));
-        } else if (!sameText(row.component->attributeValue(Component::A_name), row.name)) {
-            leaving.push_back(qsizetype(i));
-            renamed.push_back({row.line, row.component, row.component->name()});
-        }
+    if (m_rows.empty() && source.size() >= sortOnWorkerFrom) {
+        collect(source);
+        return;
     }
 
-    // The counts; a list shown for the first time takes its rows on the way.
-    std::vector<Row> all;
-    const bool firstFill = m_rows.empty();
-    if (firstFill)
-        all.reserve(size_t(source.size()));
+    // One pass over the project's lines, beside what was seen of them last time: a line seen
+    // before is compared with what its row shows (its component and the name's text).
+    // What moves is noted only while it may still be moved in place.
+    QSet<const ProjectComponent*> leaving;
+    std::vector<Row> arriving;
+    qsizetype changes = 0;
+    auto leave = [&](const ProjectComponent* line) {
+        if (++changes <= moveInPlaceUpTo)
+            leaving.insert(line);
+    };
     qsizetype parts = 0;
     qint64 items = 0;
-    for (PersistentModel* m : source) {
-        auto* line = static_cast<ProjectComponent*>(m);
-        if (!isLive(line))
-            continue;
-        ++parts;
-        items = saturatingAdd(items, line->quantity());
-        if (firstFill)
-            all.push_back({line, line->component(), line->component()->name()});
+    auto look = [&](ProjectComponent* line, const Seen& last, Seen& next) {
+        Component* now = isLive(line) ? line->component() : nullptr;
+        bool moved = last.component != now;
+        if (now) {
+            ++parts;
+            items = saturatingAdd(items, line->quantity());
+            if (!moved && !sameText(now->attributeValue(Component::A_name), last.name))
+                moved = true;
+        }
+        if (!moved) {
+            if (&next != &last)
+                next = last;
+            return;
+        }
+        if (last.component)
+            leave(line);
+        next = {line, now, now ? now->name() : QString()};
+        if (now && ++changes <= moveInPlaceUpTo)
+            arriving.push_back({line, now, next.name});
+    };
+    const bool sameLines = m_seen.size() == size_t(source.size())
+                           && std::equal(source.begin(), source.end(), m_seen.begin(),
+                                         [](const PersistentModel* m, const Seen& s) { return m == s.line; });
+    if (sameLines) {
+        // The usual case (a quantity, a name, the stock changed): what was seen is kept in place.
+        for (Seen& s : m_seen)
+            look(s.line, s, s);
+    } else {
+        // Lines come at the end of the list and leave from anywhere: the two lists are walked
+        // side by side, and what no longer lines up has left.
+        std::vector<Seen> seen(size_t(source.size()));
+        size_t before = 0;
+        for (qsizetype j = 0; j < source.size(); ++j) {
+            auto* line = static_cast<ProjectComponent*>(source[j]);
+            while (before < m_seen.size() && m_seen[before].line != line) {
+                if (m_seen[before].component)
+                    leave(m_seen[before].line);
+                ++before;
+            }
+            const Seen last = before < m_seen.size() ? m_seen[before++] : Seen{line, nullptr, {}};
+            look(line, last, seen[size_t(j)]);
+        }
+        for (; before < m_seen.size(); ++before) {
+            if (m_seen[before].component)
+                leave(m_seen[before].line);
+        }
+        m_seen = std::move(seen);
     }
     m_partCount = parts;
     m_itemCount = items;
-    const bool sameSource = m_source.size() == size_t(source.size()) && std::equal(m_source.begin(), m_source.end(), source.begin());
-    const bool appended = !sameSource && source.size() > qsizetype(m_source.size())
-                          && std::equal(m_source.begin(), m_source.end(), source.begin());
-    const qsizetype previousSources = qsizetype(m_source.size());
-    if (!sameSource)
-        m_source.assign(source.begin(), source.end());
 
-    // Every row still shown is one of the project's live lines, so the lines that came are as
-    // many as the live lines beyond those rows.
-    const qsizetype stayed = qsizetype(m_rows.size() - leaving.size() + renamed.size());
-    const qsizetype arriving = parts - stayed;
-    if (qsizetype(leaving.size()) + arriving > moveInPlaceUpTo) {
-        if (!firstFill) {
-            all.reserve(size_t(parts));
-            for (PersistentModel* m : source) {
-                auto* line = static_cast<ProjectComponent*>(m);
-                if (isLive(line))
-                    all.push_back({line, line->component(), line->component()->name()});
-            }
+    if (changes > moveInPlaceUpTo) {
+        std::vector<Row> all;
+        all.reserve(size_t(parts));
+        for (const Seen& s : m_seen) {
+            if (s.component)
+                all.push_back({s.line, s.component, s.name});
         }
-        if (qsizetype(all.size()) >= sortOnWorkerFrom) {
+        if (parts >= sortOnWorkerFrom) {
             Q_EMIT contentsChanged();
-            startSort(std::move(all));
+            sortOnWorker(std::move(all));
             return;
         }
         install(sortedByName(std::move(all), QLocale()));
@@ -165,46 +191,24 @@ void PartsListModel::refresh()
         return;
     }
 
-    std::vector<Row> arrived;
-    if (firstFill) {
-        arrived = std::move(all);
-    } else if (arriving > 0) {
-        if (appended) {
-            // Lines were only added at the end of the project's list (the usual case).
-            for (qsizetype i = previousSources; i < source.size(); ++i) {
-                auto* line = static_cast<ProjectComponent*>(source[i]);
-                if (isLive(line))
-                    arrived.push_back({line, line->component(), line->component()->name()});
-            }
-        }
-        if (qsizetype(arrived.size()) != arriving) {
-            arrived.clear();
-            std::vector<const ProjectComponent*> shown;
-            shown.reserve(m_rows.size());
-            for (const Row& row : m_rows)
-                shown.push_back(row.line);
-            std::sort(shown.begin(), shown.end());
-            for (PersistentModel* m : source) {
-                auto* line = static_cast<ProjectComponent*>(m);
-                if (isLive(line) && !std::binary_search(shown.begin(), shown.end(), line))
-                    arrived.push_back({line, line->component(), line->component()->name()});
-            }
-        }
-    }
-
     // Few changes: rows leave and come one block at a time, so the others keep their place.
-    for (auto it = leaving.rbegin(); it != leaving.rend();) {
-        const qsizetype last = *it;
-        qsizetype first = last;
-        for (++it; it != leaving.rend() && *it == first - 1; ++it)
-            first = *it;
-        beginRemoveRows({}, int(first), int(last));
-        m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
-        endRemoveRows();
+    if (!leaving.isEmpty()) {
+        std::vector<qsizetype> rows;
+        for (size_t i = 0; i < m_rows.size(); ++i) {
+            if (leaving.contains(m_rows[i].line))
+                rows.push_back(qsizetype(i));
+        }
+        for (auto it = rows.rbegin(); it != rows.rend();) {
+            const qsizetype last = *it;
+            qsizetype first = last;
+            for (++it; it != rows.rend() && *it == first - 1; ++it)
+                first = *it;
+            beginRemoveRows({}, int(first), int(last));
+            m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+            endRemoveRows();
+        }
     }
-    for (Row& row : renamed)
-        insertInPlace(std::move(row));
-    for (Row& row : arrived)
+    for (Row& row : arriving)
         insertInPlace(std::move(row));
     // Quantities and stock are read when a row is drawn: every row may show something new.
     if (!m_rows.empty())
@@ -243,12 +247,61 @@ void PartsListModel::install(std::vector<Row> rows)
     endResetModel();
 }
 
-void PartsListModel::startSort(std::vector<Row> rows)
+void PartsListModel::collect(const QList<PersistentModel*>& source)
 {
     m_sorting = true;
     m_changedWhileSorting = false;
-    const quint64 generation = ++m_sortGeneration;
+    ++m_sortGeneration;
     Q_EMIT sortingChanged(true);
+    auto collecting = std::make_shared<Collecting>();
+    collecting->lines.assign(source.begin(), source.end());
+    collecting->seen.reserve(collecting->lines.size());
+    collectSlice(collecting, m_sortGeneration);
+}
+
+void PartsListModel::collectSlice(const std::shared_ptr<Collecting>& collecting, quint64 generation)
+{
+    if (generation != m_sortGeneration)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    qsizetype looked = 0;
+    for (; collecting->next < collecting->lines.size(); ++collecting->next) {
+        if (++looked % 256 == 0 && clock.elapsed() >= collectMilliseconds) {
+            // A timer, not a queued call: input, painting and other timers run between slices.
+            QTimer::singleShot(1, this, [this, collecting, generation] { collectSlice(collecting, generation); });
+            return;
+        }
+        auto* line = static_cast<ProjectComponent*>(collecting->lines[size_t(collecting->next)]);
+        Component* now = isLive(line) ? line->component() : nullptr;
+        if (now) {
+            ++collecting->parts;
+            collecting->items = saturatingAdd(collecting->items, line->quantity());
+        }
+        collecting->seen.push_back({line, now, now ? now->name() : QString()});
+    }
+    m_seen = std::move(collecting->seen);
+    m_partCount = collecting->parts;
+    m_itemCount = collecting->items;
+    std::vector<Row> all;
+    all.reserve(size_t(m_partCount));
+    for (const Seen& s : m_seen) {
+        if (s.component)
+            all.push_back({s.line, s.component, s.name});
+    }
+    Q_EMIT contentsChanged();
+    sortOnWorker(std::move(all));
+}
+
+void PartsListModel::sortOnWorker(std::vector<Row> rows)
+{
+    if (!m_sorting) {
+        m_sorting = true;
+        m_changedWhileSorting = false;
+        ++m_sortGeneration;
+        Q_EMIT sortingChanged(true);
+    }
+    const quint64 generation = m_sortGeneration;
     // The worker reads the rows' names only; it never follows their pointers.
     auto* watcher = new QFutureWatcher<std::vector<Row>>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
@@ -258,7 +311,7 @@ void PartsListModel::startSort(std::vector<Row> rows)
         install(watcher->future().takeResult());
         m_sorting = false;
         Q_EMIT sortingChanged(false);
-        // What changed while the worker sorted is moved in place now.
+        // What changed while the rows were read and sorted is moved in place now.
         if (m_changedWhileSorting)
             refresh();
         else

@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QString>
 
+#include <memory>
+
 #include <vector>
 
 class Component;
@@ -18,9 +20,10 @@ class ProjectComponent;
 // refresh() brings the rows up to date with the store after a change. It looks at every line
 // once (no sorting) to find what changed: a few lines added, removed or renamed are moved in
 // place, so the other rows, the scroll position and a row being edited stay where they are.
-// When many changed the list is sorted afresh; a long list is sorted on a worker from a copy of
-// the names, and the rows shown until then stay (their lines are still valid objects; a row
-// whose line was removed meanwhile answers nothing). Main thread only.
+// When many changed the list is sorted afresh; a long list is then read a slice per turn of the
+// event loop and sorted on a worker from a copy of the names, and the rows shown until then stay
+// (their lines are still valid objects; a row whose line was removed meanwhile answers nothing).
+// Main thread only.
 class PartsListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -66,15 +69,33 @@ private:
     bool isShown(const Row& row) const;
     // Reads the rows' names only (never their pointers), so it runs on any thread.
     static std::vector<Row> sortedByName(std::vector<Row> rows, const QLocale& locale);
-    void startSort(std::vector<Row> rows);
+    // A line of the project as the last refresh saw it: the component its row shows and the
+    // name the row is sorted by (no component: the line has no row).
+    struct Seen {
+        ProjectComponent* line = nullptr;
+        Component* component = nullptr;
+        QString name;
+    };
+    struct Collecting {
+        std::vector<PersistentModel*> lines;
+        qsizetype next = 0;
+        std::vector<Seen> seen;
+        qsizetype parts = 0;
+        qint64 items = 0;
+    };
+    // A long list shown for the first time is read a slice per turn of the event loop; a long
+    // list is sorted on a worker.
+    void collect(const QList<PersistentModel*>& source);
+    void collectSlice(const std::shared_ptr<Collecting>& collecting, quint64 generation);
+    void sortOnWorker(std::vector<Row> rows);
+    static constexpr int collectMilliseconds = 20;
     void install(std::vector<Row> rows);
     void insertInPlace(Row row);
 
     Project* m_project;
     std::vector<Row> m_rows;
-    // The project's list of lines as it was at the last refresh, to tell quickly whether lines
-    // came or went.
-    std::vector<PersistentModel*> m_source;
+    // The project's lines in the project's order, as the last refresh saw them.
+    std::vector<Seen> m_seen;
     qsizetype m_partCount = 0;
     qint64 m_itemCount = 0;
     bool m_sorting = false;

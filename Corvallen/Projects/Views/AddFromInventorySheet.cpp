@@ -4,19 +4,47 @@
 #include "Corvallen/Model/TextCompare.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
+#include "Corvallen/Platform/Views/ElidedLabel.h"
 #include "Corvallen/Projects/AddFromInventory.h"
+#include "Corvallen/Projects/InventorySearch.h"
 #include "Corvallen/Projects/ProjectTexts.h"
 #include "Corvallen/Projects/Views/PartStatusBadge.h"
+#include "Corvallen/Projects/Views/RowStampDelegate.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+
+// The candidates shown, in their order.
+class CandidateListModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+    void setComponents(const QList<Component*>& components)
+    {
+        beginResetModel();
+        m_components = components;
+        endResetModel();
+    }
+    const QList<Component*>& components() const { return m_components; }
+    Component* component(int row) const { return row >= 0 && row < m_components.size() ? m_components[row] : nullptr; }
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_components.size()); }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const Component* c = component(index.row());
+        if (c && !c->isDeleted() && (role == Qt::DisplayRole || role == Qt::AccessibleTextRole))
+            return c->name();
+        return {};
+    }
+
+private:
+    QList<Component*> m_components;
+};
 
 namespace {
 
@@ -45,10 +73,74 @@ QWidget* emptyState(const QString& name, const QString& title, const QString& sy
     return w;
 }
 
-QList<Component*> inventory(ModelContext& context)
-{
-    return context.fetch<Component>({}, [](const Component* a, const Component* b) { return a->name() < b->name(); });
-}
+// One candidate: the symbol, name over stock, and the stock badge. Rows are painted by one of
+// these bound to each component in turn.
+class CandidateRow : public QWidget {
+public:
+    explicit CandidateRow(QWidget* parent) : QWidget(parent)
+    {
+        auto* h = new QHBoxLayout(this);
+        h->setContentsMargins(6, 4, 6, 4);
+        h->setSpacing(10);
+        m_icon = new QLabel(this);
+        m_icon->setFixedWidth(22);
+        auto* texts = new QVBoxLayout;
+        texts->setSpacing(1);
+        m_name = new ElidedLabel(QString(), this);
+        m_name->setMinimumHeight(m_name->fontMetrics().height());
+        m_stock = new QLabel(this);
+        QFont small = m_stock->font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        m_stock->setFont(small);
+        m_stock->setForegroundRole(QPalette::PlaceholderText);
+        m_stock->setMinimumHeight(m_stock->fontMetrics().height());
+        texts->addWidget(m_name);
+        texts->addWidget(m_stock);
+        h->addWidget(m_icon);
+        h->addLayout(texts, 1);
+        m_badge = makePartStatusBadge(StockStatus::inStock, this);
+        h->addWidget(m_badge);
+    }
+
+    void bind(const Component* c)
+    {
+        m_icon->setPixmap(symbolIcon(QStringLiteral("shippingbox"), palette().color(QPalette::Highlight)).pixmap(18, 18));
+        m_name->setText(c->name());
+        m_stock->setText(ProjectTexts::stockText(c));
+        setPartStatusBadge(m_badge, c->status());
+    }
+
+private:
+    QLabel* m_icon;
+    ElidedLabel* m_name;
+    QLabel* m_stock;
+    QWidget* m_badge;
+};
+
+// Paints each candidate over the list's own background and selection.
+class CandidateDelegate : public RowStampDelegate {
+public:
+    CandidateDelegate(CandidateListModel* model, QAbstractItemView* view) : CandidateDelegate(new CandidateRow(nullptr), model, view) {}
+
+protected:
+    bool bind(const QModelIndex& index) const override
+    {
+        const Component* c = m_model->component(index.row());
+        if (!c || c->isDeleted())
+            return false;
+        m_stamp->bind(c);
+        return true;
+    }
+
+private:
+    CandidateDelegate(CandidateRow* stamp, CandidateListModel* model, QAbstractItemView* view)
+        : RowStampDelegate(stamp, view), m_stamp(stamp), m_model(model)
+    {
+    }
+
+    CandidateRow* m_stamp;
+    CandidateListModel* m_model;
+};
 
 }  // namespace
 
@@ -97,10 +189,15 @@ AddFromInventorySheet::AddFromInventorySheet(Project* project, ModelContext& con
     outer->addWidget(divider);
 
     m_content = new QStackedWidget(this);
-    m_list = new QListWidget(m_content);
+    m_model = new CandidateListModel(this);
+    m_list = new QListView(m_content);
     m_list->setObjectName(QStringLiteral("candidates"));
+    m_list->setModel(m_model);
+    m_list->setUniformItemSizes(true);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setItemDelegate(new CandidateDelegate(m_model, m_list));
     m_content->addWidget(m_list);
     m_content->addWidget(emptyState(QStringLiteral("nothingToAdd"), tr("Nothing to add"), QStringLiteral("shippingbox"),
                                     tr("Every inventory component is already in this project."), m_content));
@@ -110,18 +207,20 @@ AddFromInventorySheet::AddFromInventorySheet(Project* project, ModelContext& con
 
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_add, &QPushButton::clicked, this, &AddFromInventorySheet::addSelected);
-    connect(m_search, &QLineEdit::textChanged, this, &AddFromInventorySheet::rebuild);
-    connect(m_list, &QListWidget::itemSelectionChanged, this, &AddFromInventorySheet::selectionChanged);
-    connect(&m_context, &ModelContext::changed, this, [this] {
-        if (m_rebuildQueued)
+    m_searchResults = new InventorySearch(m_project, m_context, this);
+    connect(m_searchResults, &InventorySearch::shownChanged, this, &AddFromInventorySheet::showCandidates);
+    connect(m_search, &QLineEdit::textChanged, m_searchResults, &InventorySearch::setQuery);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &AddFromInventorySheet::selectionChanged);
+    connect(&m_context, &ModelContext::changed, this, [this](const QString& entity) {
+        if (m_reloadQueued || (entity != QLatin1String("Component") && entity != QLatin1String("ProjectComponent")))
             return;
-        m_rebuildQueued = true;
+        m_reloadQueued = true;
         QTimer::singleShot(0, this, [this] {
-            m_rebuildQueued = false;
-            rebuild();
+            m_reloadQueued = false;
+            m_searchResults->reload();
         });
     });
-    rebuild();
+    showCandidates();
     m_search->setFocus();
 }
 
@@ -130,69 +229,59 @@ QString AddFromInventorySheet::contentState() const
     return m_content->currentWidget() == m_list ? QStringLiteral("list") : m_content->currentWidget()->objectName();
 }
 
-void AddFromInventorySheet::rebuild()
+QSet<PersistentIdentifier> AddFromInventorySheet::selected() const
 {
-    const QList<Component*> all = inventory(m_context);
-    const QList<Component*> shown = AddFromInventory::candidates(all, m_search->text(), m_project);
-    m_rebuilding = true;
-    m_list->clear();
-    for (Component* c : shown) {
-        auto* item = new QListWidgetItem(m_list);
-        const PersistentIdentifier id = c->persistentModelID();
-        item->setData(Qt::UserRole, QVariant::fromValue(id.toJson()));
-        item->setData(Qt::AccessibleTextRole, c->name());
-        auto* row = new QWidget(m_list);
-        auto* h = new QHBoxLayout(row);
-        h->setContentsMargins(6, 4, 6, 4);
-        h->setSpacing(10);
-        auto* icon = new QLabel(row);
-        icon->setFixedWidth(22);
-        icon->setPixmap(symbolIcon(QStringLiteral("shippingbox"), palette().color(QPalette::Highlight)).pixmap(18, 18));
-        auto* texts = new QVBoxLayout;
-        texts->setSpacing(1);
-        auto* name = new QLabel(c->name(), row);
-        auto* stock = new QLabel(ProjectTexts::stockText(c), row);
-        QFont small = stock->font();
-        small.setPointSizeF(small.pointSizeF() * 0.85);
-        stock->setFont(small);
-        stock->setForegroundRole(QPalette::PlaceholderText);
-        texts->addWidget(name);
-        texts->addWidget(stock);
-        h->addWidget(icon);
-        h->addLayout(texts);
-        h->addStretch(1);
-        h->addWidget(makePartStatusBadge(c->status(), row));
-        row->setAttribute(Qt::WA_TransparentForMouseEvents);
-        item->setSizeHint(row->sizeHint());
-        m_list->setItemWidget(item, row);
-        if (m_selected.contains(id))
-            item->setSelected(true);
+    QSet<PersistentIdentifier> out;
+    for (const Component* c : m_selected)
+        out.insert(c->persistentModelID());
+    return out;
+}
+
+void AddFromInventorySheet::showCandidates()
+{
+    // A long inventory is still being read: the list waits, empty.
+    if (!m_searchResults->isReady() && m_model->rowCount() == 0) {
+        m_content->setCurrentIndex(0);
+        m_list->setCursor(Qt::BusyCursor);
+        return;
     }
+    m_list->unsetCursor();
+    m_rebuilding = true;
+    m_model->setComponents(m_searchResults->shown());
+    // The rows that were selected before the search hid them are selected again.
+    QItemSelection again;
+    const QList<Component*>& shown = m_model->components();
+    for (qsizetype row = 0; row < shown.size(); ++row) {
+        if (!m_selected.contains(shown[row]))
+            continue;
+        qsizetype last = row;
+        while (last + 1 < shown.size() && m_selected.contains(shown[last + 1]))
+            ++last;
+        again.select(m_model->index(int(row)), m_model->index(int(last)));
+        row = last;
+    }
+    m_list->selectionModel()->select(again, QItemSelectionModel::Select);
     m_rebuilding = false;
-    if (AddFromInventory::nothingToAdd(all, m_project))
+    if (m_searchResults->nothingToAdd())
         m_content->setCurrentIndex(1);
-    else if (shown.isEmpty())
+    else if (m_model->rowCount() == 0)
         m_content->setCurrentIndex(2);
     else
         m_content->setCurrentIndex(0);
     m_add->setEnabled(!m_selected.isEmpty());
 }
 
-void AddFromInventorySheet::selectionChanged()
+void AddFromInventorySheet::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
 {
     if (m_rebuilding)
         return;
-    // Rows hidden by the search keep their selection; the visible rows say what they are now.
-    for (int i = 0; i < m_list->count(); ++i) {
-        QListWidgetItem* item = m_list->item(i);
-        const auto id = PersistentIdentifier::fromJson(item->data(Qt::UserRole).toByteArray());
-        if (!id)
-            continue;
-        if (item->isSelected())
-            m_selected.insert(*id);
-        else
-            m_selected.remove(*id);
-    }
+    // Rows hidden by the search keep their selection; the rows that changed say what they are now.
+    for (const QItemSelectionRange& range : selected)
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            m_selected.insert(m_model->component(row));
+    for (const QItemSelectionRange& range : deselected)
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            m_selected.remove(m_model->component(row));
     m_add->setEnabled(!m_selected.isEmpty());
 }
 
@@ -200,6 +289,12 @@ void AddFromInventorySheet::addSelected()
 {
     if (m_selected.isEmpty())
         return;
-    AddFromInventory::addSelected(inventory(m_context), m_search->text(), m_selected, m_project, m_context);
+    // In the order shown, the selected ones the search still shows.
+    QList<Component*> chosen;
+    for (Component* c : m_model->components()) {
+        if (m_selected.contains(c) && !c->isDeleted())
+            chosen.append(c);
+    }
+    AddFromInventory::addAll(chosen, m_project, m_context);
     accept();
 }

@@ -117,7 +117,8 @@ void ProjectExportMenu::copySlice(const std::shared_ptr<SheetProjectReader>& rea
         return;
     }
     if (!reader->read(copySliceMilliseconds)) {
-        QTimer::singleShot(0, this, [this, reader, kind, date, destination] { copySlice(reader, kind, date, destination); });
+        // A timer, not a queued call: input, painting and other timers run between slices.
+        QTimer::singleShot(1, this, [this, reader, kind, date, destination] { copySlice(reader, kind, date, destination); });
         return;
     }
     build(kind == Kind::projectSheet ? ProjectExport::projectSheetBuilder(reader->result())

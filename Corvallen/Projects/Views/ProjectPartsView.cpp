@@ -16,6 +16,7 @@
 #include "Corvallen/Projects/Views/BomImportSheet.h"
 #include "Corvallen/Projects/Views/PartStatusBadge.h"
 #include "Corvallen/Projects/Views/QtyStepper.h"
+#include "Corvallen/Projects/Views/RowStampDelegate.h"
 #include "Corvallen/Projects/Views/WorkProgress.h"
 
 #include <QApplication>
@@ -30,15 +31,12 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardPaths>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -163,53 +161,12 @@ namespace {
 
 // Paints each row with a row widget bound to its line for the moment, exactly as a live row
 // looks, and makes the live rows.
-class PartRowDelegate : public QStyledItemDelegate {
+class PartRowDelegate : public RowStampDelegate {
 public:
     PartRowDelegate(PartsListModel* model, ModelContext& context, std::function<QMenu*(ProjectComponent*, QWidget*)> menu,
                     QAbstractItemView* view)
-        : QStyledItemDelegate(view), m_model(model), m_context(context), m_menu(menu), m_view(view)
+        : PartRowDelegate(new PartRow(nullptr, context, {}, nullptr), model, context, std::move(menu), view)
     {
-        m_stamp = new PartRow(nullptr, context, {}, view);
-        m_stamp->setObjectName(QStringLiteral("PartRowStamp"));
-        // Drawn over the list's background, as the live rows are (the badge's text contrast).
-        m_stamp->setBackgroundRole(view->viewport()->backgroundRole());
-        m_stamp->hide();
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override
-    {
-        return {m_stamp->minimumSizeHint().width(), m_stamp->sizeHint().height()};
-    }
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        // The row is drawn into a picture first, over the list's own background, then copied:
-        // a row at rest and its live row are drawn the same way, pixel for pixel.
-        const qreal ratio = painter->device()->devicePixelRatioF();
-        const QSize size = option.rect.size();
-        if (m_picture.size() != size * ratio)
-            m_picture = QPixmap(size * ratio);
-        m_picture.setDevicePixelRatio(ratio);
-        m_picture.fill(m_view->viewport()->palette().color(m_view->viewport()->backgroundRole()));
-        {
-            QPainter p(&m_picture);
-            QStyleOptionViewItem background = option;
-            initStyleOption(&background, index);
-            background.text.clear();
-            background.rect = QRect(QPoint(), size);
-            const QWidget* widget = option.widget;
-            QStyle* style = widget ? widget->style() : QApplication::style();
-            style->drawControl(QStyle::CE_ItemViewItem, &background, &p, widget);
-        }
-        ProjectComponent* line = m_model->line(index.row());
-        if (line && !line->isDeleted() && line->component() && !m_view->isPersistentEditorOpen(index)) {
-            m_stamp->bind(line);
-            if (m_stamp->size() != size)
-                m_stamp->resize(size);
-            m_stamp->layout()->activate();
-            m_stamp->render(&m_picture, QPoint(), QRegion(), QWidget::DrawChildren);
-        }
-        painter->drawPixmap(option.rect.topLeft(), m_picture);
     }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
@@ -229,13 +186,28 @@ public:
     // A live row keeps its keys (Return in the quantity field, Tab between its controls).
     bool eventFilter(QObject*, QEvent*) override { return false; }
 
+protected:
+    bool bind(const QModelIndex& index) const override
+    {
+        ProjectComponent* line = m_model->line(index.row());
+        if (!line || line->isDeleted() || !line->component() || view()->isPersistentEditorOpen(index))
+            return false;
+        m_stamp->bind(line);
+        return true;
+    }
+
 private:
+    PartRowDelegate(PartRow* stamp, PartsListModel* model, ModelContext& context,
+                    std::function<QMenu*(ProjectComponent*, QWidget*)> menu, QAbstractItemView* view)
+        : RowStampDelegate(stamp, view), m_stamp(stamp), m_model(model), m_context(context), m_menu(std::move(menu))
+    {
+        m_stamp->setObjectName(QStringLiteral("PartRowStamp"));
+    }
+
+    PartRow* m_stamp;
     PartsListModel* m_model;
     ModelContext& m_context;
     std::function<QMenu*(ProjectComponent*, QWidget*)> m_menu;
-    QAbstractItemView* m_view;
-    PartRow* m_stamp;
-    mutable QPixmap m_picture;
 };
 
 }  // namespace
@@ -441,13 +413,18 @@ ProjectPartsView::ProjectPartsView(Project* project, ModelContext& context, std:
     connect(m_addFromInventory, &QPushButton::clicked, this, &ProjectPartsView::showAddFromInventory);
     connect(m_importBom, &QPushButton::clicked, this, &ProjectPartsView::chooseBomFile);
     connect(m_shoppingList, &QPushButton::clicked, this, &ProjectPartsView::exportShoppingList);
+    // Lines come, go and change their quantity as parts-list lines, names and stock change as
+    // components; a project's own fields are not shown here (deleting it deletes its lines), so a
+    // change of some project costs the list nothing.
     connect(&m_context, &ModelContext::changed, this, [this](const QString& entity) {
-        if (entity == QLatin1String("Project") || entity == QLatin1String("ProjectComponent")
-            || entity == QLatin1String("Component"))
+        if (entity == QLatin1String("ProjectComponent") || entity == QLatin1String("Component"))
             scheduleRefresh();
     });
     connect(m_model, &PartsListModel::contentsChanged, this, &ProjectPartsView::showCounts);
     connect(m_model, &PartsListModel::sortingChanged, this, &ProjectPartsView::showCounts);
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(0);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &ProjectPartsView::refresh);
     showCounts();
 }
 
@@ -503,17 +480,19 @@ void ProjectPartsView::scheduleRefresh()
     // A long import saves slice by slice; the list is rebuilt once, when the import is done.
     if (const auto* sheet = qobject_cast<const BomImportSheet*>(m_sheet.data()); sheet && sheet->isImporting())
         return;
-    if (m_refreshQueued)
-        return;
-    m_refreshQueued = true;
-    // Changes come in bursts (a line and its component): the list looks once they are all in.
-    QTimer::singleShot(0, this, [this] {
-        m_refreshQueued = false;
-        refresh();
-    });
+    // Changes come in bursts (a line and its component): the list looks once they are all in. A
+    // timer rather than a queued call, so that what caused the change (a sheet closing, say) and
+    // the look at a long list are two separate moments for the window.
+    m_refreshTimer.start();
 }
 
-void ProjectPartsView::refresh() { m_model->refresh(); }
+void ProjectPartsView::refresh()
+{
+    // Changes the store has yet to announce are looked at now, with the rest, not once more after.
+    m_context.flushNotifications();
+    m_refreshTimer.stop();
+    m_model->refresh();
+}
 
 void ProjectPartsView::showSheet(QDialog* sheet)
 {

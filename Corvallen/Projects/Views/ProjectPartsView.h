@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QTimer>
 
 class Component;
 class ModelContext;
@@ -91,6 +92,6 @@ private:
     QPointer<QDialog> m_sheet;
     QPointer<QMessageBox> m_alert;
     QPointer<QProgressDialog> m_progress;
-    bool m_refreshQueued = false;
+    QTimer m_refreshTimer;
     bool m_busy = false;
 };

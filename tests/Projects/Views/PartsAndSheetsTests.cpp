@@ -346,15 +346,15 @@ TEST_F(PartsTest, AddFromInventoryListsWhatIsMissingAndAddsOneOfEach)
     sheet.show();
     processEvents();
     EXPECT_EQ(sheet.contentState(), QStringLiteral("list"));
-    ASSERT_EQ(sheet.list()->count(), 2);
+    ASSERT_EQ(sheet.list()->model()->rowCount(), 2);
     EXPECT_FALSE(sheet.addButton()->isEnabled());
     sheet.list()->selectAll();
     EXPECT_TRUE(sheet.addButton()->isEnabled());
     projects_test::keyClicks(sheet.searchField(), QStringLiteral("zzz"));
     EXPECT_EQ(sheet.contentState(), QStringLiteral("noMatches"));
     sheet.searchField()->setText(QStringLiteral("alp"));
-    ASSERT_EQ(sheet.list()->count(), 1);
-    EXPECT_TRUE(sheet.list()->item(0)->isSelected());
+    ASSERT_EQ(sheet.list()->model()->rowCount(), 1);
+    EXPECT_TRUE(sheet.list()->selectionModel()->isSelected(sheet.list()->model()->index(0, 0)));
     sheet.addButton()->click();
     EXPECT_EQ(sheet.result(), QDialog::Accepted);
     EXPECT_EQ(a->qty(), -1);
