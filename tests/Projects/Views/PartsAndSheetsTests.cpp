@@ -490,7 +490,8 @@ TEST_F(PartsTest, ExportsReplaceTheChosenFileOrShowWhyNot)
 
 TEST_F(PartsTest, ALongExportShowsItsProgressAndCanBeStopped)
 {
-    for (int i = 0; i < 5000; ++i)
+    // Enough parts that the export takes seconds, long after Cancel is clicked.
+    for (int i = 0; i < 20000; ++i)
         StockAllocation::setPartUnsaved(component(QStringLiteral("Part %1").arg(i), 1), project, 1, ctx());
     ASSERT_TRUE(ctx().save());
     QString revealedPath;
