@@ -172,7 +172,7 @@ std::optional<Unit> parseUnit(QString text)
     }
     // Ω is not in the recogniser's alphabet either: after a kilo or mega prefix, a round letter
     // or a closed mark is an ohm sign ("kQ", "ko", "ka", "MD"); no unit is spelt that way.
-    static const QRegularExpression ohms(QStringLiteral("^([kKM])[QOoaDG0@]$"));
+    static const QRegularExpression ohms(QStringLiteral("^([kKM])[QOoaDG0@n]$"));
     if (const auto m = ohms.match(text); m.hasMatch()) {
         u.prefix = m.captured(1) == QLatin1String("K") ? QStringLiteral("k") : m.captured(1);
         u.base = QString(omega);
@@ -346,7 +346,9 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     static const QRegularExpression minWithOne(QStringLiteral("^[Mm][1|]([Nn])(?=[:=]?[-+]?[\\d.])"));
     if (const auto m = minWithOne.match(text); m.hasMatch())
         text.replace(0, 3, QStringLiteral("MIN"));
-    static const QRegularExpression labelled(QStringLiteral("^([A-Za-z][A-Za-z+]*(?:-[A-Za-z]+)*)[:=]?(?=[-+]?\\d)(.+)$"));
+    // (A one or bar between letters is an I the recogniser misread: "M11N325".)
+    static const QRegularExpression labelled(
+        QStringLiteral("^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-Za-z]))*(?:-[A-Za-z]+)*)[:=]?(?=[-+]?\\d)(.+)$"));
     if (const auto m = labelled.match(text); m.hasMatch()) {
         // Glued to a value, "MAN" is no manual-range mark but a limit label one letter off.
         QString label = labelFor(m.captured(1));
@@ -835,6 +837,9 @@ private:
             return std::abs(std::log10(v / main.value));
         };
         double v = t.value;
+        // A limit of a negative reading shown with a plus is a minus the recogniser misread.
+        if (main.value < 0 && t.text.startsWith(QLatin1Char('+')))
+            v = -v;
         const std::optional<Unit> own = unitAfter(t);
         if (own && unit && own->base == unit->base && own->prefix != unit->prefix) {
             const double converted = v * prefixFactor(own->prefix) / prefixFactor(unit->prefix);

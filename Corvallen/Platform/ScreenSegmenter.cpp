@@ -189,13 +189,20 @@ bool isOutline(const Component& c, const std::vector<int>& labels, int id, int w
     const QRect inside = b.adjusted(4, 4, -4, -4);
     if (inside.width() < 2 || inside.height() < 2)
         return true;
-    int fullRows = 0;
+    int fullRows = 0, others = 0;
     for (int y = inside.top(); y <= inside.bottom(); ++y) {
         int own = 0;
-        for (int x = inside.left(); x <= inside.right(); ++x)
-            own += labels[size_t(y) * size_t(width) + size_t(x)] == id ? 1 : 0;
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const int l = labels[size_t(y) * size_t(width) + size_t(x)];
+            own += l == id ? 1 : 0;
+            others += l >= 0 && l != id ? 1 : 0;
+        }
         fullRows += own * 10 > inside.width() * 3 ? 1 : 0;
     }
+    // An empty upright rectangle the shape of a digit is a zero (thin LCD segments drawn
+    // touching), not a box: a box is there to hold something.
+    if (others == 0 && b.height() >= b.width() * 1.2 && b.height() <= b.width() * 2.6)
+        return false;
     return fullRows * 5 <= inside.height();
 }
 

@@ -105,3 +105,13 @@ TEST(ScreenReading, TheUnitBesideAFigureIsReadAsAUnit)
         EXPECT_EQ(answer.value(QStringLiteral("value")).toDouble(), *screen.truth.value) << screen.truth.description.toStdString();
     }
 }
+
+TEST(ScreenReading, AZeroOfThinTouchingSegmentsIsADigitNotABox)
+{
+    // Thin LCD segments drawn touching make a 0 an empty upright rectangle; it used to be taken
+    // for a box around nothing and left out ("55" for "55.0 °C").
+    const BenchScreen screen = drawBenchScreen(30010, BenchLayout::SevenSegment, true);
+    const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, freshFolder(), 0)));
+    EXPECT_TRUE(scoreReading(screen.truth, answer).all()) << screen.truth.description.toStdString() << ": "
+                                                          << answer.value(QStringLiteral("summary")).toString().toStdString();
+}

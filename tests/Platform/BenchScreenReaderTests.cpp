@@ -287,4 +287,12 @@ TEST(BenchScreenReader, AGarbledReadingIsNeverReplacedByASmallerOne)
                                                           {"9.295MH", 200, 215, 14}}));
     EXPECT_EQ(limits.value(QStringLiteral("maxValue")).toDouble(), 9.789);
     EXPECT_EQ(limits.value(QStringLiteral("minValue")).toDouble(), 9.295);
+    // An I read as two ones in a label glued to its value; a minus read as a plus on a limit of
+    // a negative reading; an ohm sign read as n.
+    const auto glued = BenchScreenReader::read(screenOf({{"ACV", 10, 30, 16}, {"-331", 40, 100, 60}, {"V", 240, 110, 30},
+                                                         {"M11N-340V", 20, 200, 14}, {"MAX", 200, 180, 12}, {"+325V", 200, 200, 14}}));
+    EXPECT_EQ(glued.value(QStringLiteral("minValue")).toDouble(), -340);
+    EXPECT_EQ(glued.value(QStringLiteral("maxValue")).toDouble(), -325);
+    const auto kilohms = BenchScreenReader::read(screenOf({{"OHM", 10, 30, 16}, {"19815", 40, 100, 60}, {"kn", 240, 110, 30}}));
+    EXPECT_EQ(field(kilohms, "unit"), QStringLiteral("kΩ"));
 }
