@@ -16,5 +16,5 @@ add_custom_target(corvallen_build_number
   COMMAND ${_corvallen_build_number_command}
   BYPRODUCTS "${CORVALLEN_BUILD_NUMBER_SOURCE}"
   VERBATIM)
-target_sources(corvallen_shell PRIVATE "${CORVALLEN_BUILD_NUMBER_SOURCE}")
-add_dependencies(corvallen_shell corvallen_build_number)
+target_sources(corvallen_platform PRIVATE "${CORVALLEN_BUILD_NUMBER_SOURCE}")
+add_dependencies(corvallen_platform corvallen_build_number)

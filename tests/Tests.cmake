@@ -1,5 +1,6 @@
 corvallen_tests(Platform)
 corvallen_tests(Model)
+corvallen_tests(Widgets)
 corvallen_tests(Devices)
 corvallen_tests(Shell)
 corvallen_tests(Sync)

@@ -12,7 +12,12 @@ reads every #include "..." line and prints:
   - the circles: rooms that reach each other (strongly connected), and the largest set of
     files that include each other round in a circle.
 
-Usage: tools/include-graph.py [source root]   (exit status 1 when an upward arrow or circle is found)
+With --cmake it also compares the arrows with the dependency lists of cmake/Subsystems.cmake: a
+room's library names only rooms it includes itself, and every room it includes is named by it
+or reached through the libraries it names (a views library always has its own core).
+
+Usage: tools/include-graph.py [--cmake] [source root]
+Exit status 1 when an upward arrow, a circle between rooms or (with --cmake) a wrong list is found.
 """
 import os
 import re
@@ -101,8 +106,65 @@ def sccs(nodes, edges):
     return out
 
 
+def target(room):
+    return "corvallen_" + room[0].lower() + ("_ui" if room[1] else "")
+
+
+def cmake_lists(root):
+    """{'corvallen_sync': {...}, 'corvallen_sync_ui': {...}} from corvallen_subsystem() calls."""
+    with open(os.path.join(root, "cmake", "Subsystems.cmake"), encoding="utf-8") as h:
+        text = h.read()
+    lists = {}
+    for m in re.finditer(r"corvallen_subsystem\(\s*(\w+)([^)]*)\)", text):
+        lname = m.group(1).lower()
+        core, ui, key = set(), set(), None
+        for word in m.group(2).split():
+            if word in ("CORE_DEPS", "UI_DEPS"):
+                key = word
+            elif word.startswith("corvallen_"):
+                (core if key == "CORE_DEPS" else ui).add(word)
+        lists["corvallen_" + lname] = core
+        lists["corvallen_" + lname + "_ui"] = ui
+    return lists
+
+
+def check_cmake(root, room_edges):
+    lists = cmake_lists(root)
+    for t in list(lists):
+        if t.endswith("_ui"):
+            lists[t] = lists[t] | {t[:-3]}
+    included = defaultdict(set)
+    for (a, b) in room_edges:
+        if a[0] != "App":  # main.cpp links everything
+            included[target(a)].add(target(b))
+
+    def reach(t, seen):
+        for d in lists.get(t, ()):
+            if d not in seen:
+                seen.add(d)
+                reach(d, seen)
+        return seen
+
+    bad = 0
+    print("\ncmake/Subsystems.cmake against the includes")
+    for t in sorted(lists):
+        own_core = {t[:-3]} if t.endswith("_ui") else set()
+        extra = sorted(lists[t] - included[t] - own_core)
+        missing = sorted(included[t] - reach(t, set()))
+        if extra or missing:
+            bad += 1
+            print(f"  {t}: " + "; ".join(
+                ([f"named, not included: {' '.join(extra)}"] if extra else []) +
+                ([f"included, not reached: {' '.join(missing)}"] if missing else [])))
+    if not bad:
+        print("  every library names only what it includes, and reaches all it includes")
+    return bad
+
+
 def main():
-    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..")
+    args = [a for a in sys.argv[1:] if a != "--cmake"]
+    with_cmake = "--cmake" in sys.argv[1:]
+    root = args[0] if args else os.path.join(os.path.dirname(__file__), "..")
     root = os.path.abspath(root)
     files = files_under(root)
     file_edges = defaultdict(set)
@@ -160,7 +222,8 @@ def main():
             print(f"  {len(c)} files across {', '.join(spanned)}")
         else:
             print(f"  {len(c)} files in {spanned[0]}: {', '.join(os.path.basename(u) for u in c)}")
-    return 1 if upward or room_cycles else 0
+    bad_lists = check_cmake(root, room_edges) if with_cmake else 0
+    return 1 if upward or room_cycles or bad_lists else 0
 
 
 if __name__ == "__main__":

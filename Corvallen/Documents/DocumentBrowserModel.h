@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Corvallen/Documents/DocViewerTarget.h"
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Platform/PersistentIdentifier.h"
-#include "Corvallen/Shell/DocViewerTarget.h"
 
 #include <QList>
 #include <QSet>

@@ -1,10 +1,10 @@
 #include "Corvallen/Documents/PDFMarkupController.h"
 
 #include "Corvallen/Documents/MarkupFile.h"
-#include "Corvallen/Platform/TextRecognizer.h"
 #include "Corvallen/Model/DocumentFileStore.h"
+#include "Corvallen/Model/HexColor.h"
 #include "Corvallen/Model/ThumbnailCache.h"
-#include "Corvallen/Shell/HexColor.h"
+#include "Corvallen/Platform/TextRecognizer.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Corvallen/Inventory/InventoryStatusFilter.h"
 #include "Corvallen/Model/StockStatus.h"
 #include "Corvallen/Model/TermKind.h"
-#include "Corvallen/Shell/InventoryStatusFilter.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "Corvallen/Inventory/InventoryPage.h"
 
 #include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/DragString.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Shell/DragString.h"
 
 #include <QCoreApplication>
 

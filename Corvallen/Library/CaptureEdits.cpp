@@ -3,9 +3,9 @@
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/Tag.h"
+#include "Corvallen/Model/TagPalette.h"
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Shell/TagPalette.h"
 #include "Corvallen/Sync/CaptureThumbnails.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 

@@ -1,9 +1,9 @@
 #include "Corvallen/Library/ImageEditSession.h"
 
 #include "Corvallen/Model/Capture.h"
+#include "Corvallen/Model/HexColor.h"
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Shell/HexColor.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 
 #include <QBuffer>

@@ -4,9 +4,9 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/DocumentFileStore.h"
+#include "Corvallen/Model/DragString.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Shell/DragString.h"
 
 namespace ProjectDrops {
 

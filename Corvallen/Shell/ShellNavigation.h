@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Corvallen/Inventory/InventoryStatusFilter.h"
 #include "Corvallen/Platform/PersistentIdentifier.h"
 #include "Corvallen/Shell/Destination.h"
-#include "Corvallen/Shell/InventoryStatusFilter.h"
 
 #include <QObject>
 #include <QUuid>

@@ -1,10 +1,10 @@
 #include "Corvallen/Inventory/InventoryFilters.h"
 #include "Corvallen/Inventory/InventoryPage.h"
 #include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/DragString.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
-#include "Corvallen/Shell/DragString.h"
 #include "support/TestStore.h"
 
 #include <gtest/gtest.h>

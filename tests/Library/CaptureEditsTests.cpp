@@ -3,7 +3,7 @@
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/Tag.h"
-#include "Corvallen/Shell/TagPalette.h"
+#include "Corvallen/Model/TagPalette.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 #include "support/TestStore.h"
 

@@ -9,7 +9,7 @@
 #include "Corvallen/Model/ThumbnailCache.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
-#include "Corvallen/Shell/Views/FlowLayout.h"
+#include "Corvallen/Widgets/Views/FlowLayout.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>

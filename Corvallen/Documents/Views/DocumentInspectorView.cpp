@@ -9,8 +9,8 @@
 #include "Corvallen/Platform/FileManager.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
-#include "Corvallen/Shell/Views/TagEditor.h"
-#include "Corvallen/Shell/WindowRouter.h"
+#include "Corvallen/Platform/WindowRouter.h"
+#include "Corvallen/Widgets/Views/TagEditor.h"
 
 #include <QComboBox>
 #include <QDesktopServices>

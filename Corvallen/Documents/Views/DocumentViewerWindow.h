@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Corvallen/Shell/DocViewerTarget.h"
+#include "Corvallen/Documents/DocViewerTarget.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "Corvallen/Documents/Views/PDFMarkupContainer.h"
 
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include "Corvallen/Platform/Views/ElidedLabel.h"
 
@@ -9,8 +9,8 @@
 #include "Corvallen/Documents/Views/MarkupCanvas.h"
 #include "Corvallen/Documents/Views/NoteEditorDialog.h"
 #include "Corvallen/Model/DocumentFileStore.h"
+#include "Corvallen/Model/HexColor.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
-#include "Corvallen/Shell/HexColor.h"
 
 #include <QButtonGroup>
 #include <QEvent>
@@ -112,7 +112,7 @@ PDFMarkupContainer::PDFMarkupContainer(Source source, const QString& filePath, c
         {MarkupMode::note, QStringLiteral("note.text"), tr("Note")}};
     for (const auto& [mode, symbol, word] : modes) {
         auto* b = toolButton(symbol, word, tr("Pan · Select text & move notes · Pen · Eraser · Note"), tools);
-        ShellStyle::makeSegment(b);
+        ViewStyle::makeSegment(b);
         b->setAutoRaise(false);
         m_tools->addButton(b, int(mode));
         toolRow->addWidget(b);

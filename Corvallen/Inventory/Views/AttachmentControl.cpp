@@ -3,7 +3,7 @@
 #include "Corvallen/Platform/Views/ThemeManager.h"
 
 #include "Corvallen/Inventory/Views/InventoryIcons.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -55,7 +55,7 @@ AttachmentControl::AttachmentControl(ModelContext& context, Component* component
     if (m_controller->kind() == AttachmentController::Kind::document) {
         m_open = new QPushButton(tr("Open"), this);
         connect(m_open, &QPushButton::clicked, m_controller, [this] { m_controller->open(); });
-        m_none = ShellStyle::label(tr("None"), ShellStyle::TextStyle::caption, QFont::Normal, true, this);
+        m_none = ViewStyle::label(tr("None"), ViewStyle::TextStyle::caption, QFont::Normal, true, this);
         row->addWidget(m_open);
         row->addWidget(m_none);
         row->addWidget(m_actions);
@@ -74,7 +74,7 @@ AttachmentControl::AttachmentControl(ModelContext& context, Component* component
     m_progress->setTextVisible(false);
     column->addWidget(m_progress);
     m_error = new QLabel(this);
-    m_error->setFont(ShellStyle::font(ShellStyle::TextStyle::caption2));
+    m_error->setFont(ViewStyle::font(ViewStyle::TextStyle::caption2));
     ThemeManager::makeRed(m_error);
     m_error->setWordWrap(true);
     column->addWidget(m_error);
@@ -151,7 +151,7 @@ QDialog* AttachmentControl::showLinkAlert()
     alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->setWindowTitle(m_controller->linkAlertTitle());
     auto* l = new QVBoxLayout(alert);
-    auto* title = ShellStyle::label(m_controller->linkAlertTitle(), ShellStyle::TextStyle::headline, QFont::DemiBold, false, alert);
+    auto* title = ViewStyle::label(m_controller->linkAlertTitle(), ViewStyle::TextStyle::headline, QFont::DemiBold, false, alert);
     l->addWidget(title);
     m_linkField = new QLineEdit(m_controller->rememberedURL(), alert);
     m_linkField->setPlaceholderText(QStringLiteral("https://…"));

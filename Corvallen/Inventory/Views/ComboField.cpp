@@ -3,7 +3,7 @@
 
 #include "Corvallen/Inventory/ComboSuggestions.h"
 #include "Corvallen/Inventory/Views/InventoryIcons.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QEvent>
 #include <QFrame>

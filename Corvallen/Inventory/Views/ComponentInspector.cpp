@@ -10,9 +10,9 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Shell/Views/NumericField.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
-#include "Corvallen/Shell/Views/TagEditor.h"
+#include "Corvallen/Widgets/Views/NumericField.h"
+#include "Corvallen/Widgets/Views/TagEditor.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -38,7 +38,7 @@ public:
         auto* l = new QVBoxLayout(this);
         l->setContentsMargins(0, 0, 0, 0);
         l->setSpacing(6);
-        auto* t = ShellStyle::label(title, ShellStyle::TextStyle::caption, QFont::Normal, true, this);
+        auto* t = ViewStyle::label(title, ViewStyle::TextStyle::caption, QFont::Normal, true, this);
         t->setContentsMargins(2, 0, 0, 0);
         l->addWidget(t);
         body = new QFrame(this);
@@ -118,7 +118,7 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
 
     auto* header = new QHBoxLayout;
     header->setContentsMargins(12, 10, 12, 10);
-    header->addWidget(ShellStyle::label(tr("Component"), ShellStyle::TextStyle::headline, QFont::DemiBold, false, this));
+    header->addWidget(ViewStyle::label(tr("Component"), ViewStyle::TextStyle::headline, QFont::DemiBold, false, this));
     header->addStretch(1);
     m_badge = new StatusBadge(component->status(), this);
     header->addWidget(m_badge);
@@ -314,7 +314,7 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
     });
     doneOnReturn(m_resell->lineEdit());
     pricing->labelRow(QStringLiteral("Resell (charge)"), m_resell);
-    m_margin = ShellStyle::label(QString(), ShellStyle::TextStyle::caption, QFont::Normal, true);
+    m_margin = ViewStyle::label(QString(), ViewStyle::TextStyle::caption, QFont::Normal, true);
     m_margin->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_marginRow = pricing->fullRow(m_margin);
     m_refreshers << [this, c] {

@@ -3,14 +3,14 @@
 
 #include "Corvallen/Inventory/InventoryPage.h"
 #include "Corvallen/Inventory/Views/ComponentInspector.h"
+#include "Corvallen/Inventory/Views/InventoryIcons.h"
 #include "Corvallen/Inventory/Views/ManageInventorySheet.h"
 #include "Corvallen/Inventory/Views/StatusBadge.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Inventory/Views/InventoryIcons.h"
-#include "Corvallen/Shell/Views/FlowLayout.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/FlowLayout.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QAbstractListModel>
 #include <QApplication>
@@ -119,7 +119,7 @@ public:
 
         // Badge at the right.
         const StockStatus status = c->status();
-        QFont badgeFont = ShellStyle::font(ShellStyle::TextStyle::caption2, QFont::DemiBold);
+        QFont badgeFont = ViewStyle::font(ViewStyle::TextStyle::caption2, QFont::DemiBold);
         const QString badgeText = StockStatuses::label(status);
         const QFontMetrics bfm(badgeFont);
         const QSize badge(bfm.horizontalAdvance(badgeText) + 14, bfm.height() + 6);
@@ -132,7 +132,7 @@ public:
         r.setRight(badgeRect.left() - 12);
 
         // Quantity.
-        QFont qtyFont = ShellStyle::font(ShellStyle::TextStyle::callout);
+        QFont qtyFont = ViewStyle::font(ViewStyle::TextStyle::callout);
         p->setFont(qtyFont);
         p->setPen(faint);
         const QString qty = InventoryPage::quantityText(*c);
@@ -141,8 +141,8 @@ public:
         r.setRight(r.right() - qw - 12);
 
         // Name and subtitle.
-        QFont nameFont = ShellStyle::font(ShellStyle::TextStyle::body, QFont::Medium);
-        QFont subFont = ShellStyle::font(ShellStyle::TextStyle::caption);
+        QFont nameFont = ViewStyle::font(ViewStyle::TextStyle::body, QFont::Medium);
+        QFont subFont = ViewStyle::font(ViewStyle::TextStyle::caption);
         const QFontMetrics nfm(nameFont), sfm(subFont);
         const int total = nfm.height() + 2 + sfm.height();
         const int top = r.center().y() - total / 2;
@@ -171,10 +171,10 @@ QPixmap dragPreview(const Component& component, const QPalette& palette)
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r(0.5, 0.5, 249, 35);
     p.setBrush(palette.color(QPalette::Window));
-    p.setPen(ShellStyle::quaternary(palette));
+    p.setPen(ViewStyle::quaternary(palette));
     p.drawRoundedRect(r, 8, 8);
-    inventoryIcon(QStringLiteral("shippingbox"), ShellStyle::accent(palette)).paint(&p, QRect(8, 9, 18, 18));
-    QFont f = ShellStyle::font(ShellStyle::TextStyle::body, QFont::Medium);
+    inventoryIcon(QStringLiteral("shippingbox"), ViewStyle::accent(palette)).paint(&p, QRect(8, 9, 18, 18));
+    QFont f = ViewStyle::font(ViewStyle::TextStyle::body, QFont::Medium);
     p.setFont(f);
     p.setPen(palette.color(QPalette::Text));
     p.drawText(QRect(34, 0, 250 - 42, 36), Qt::AlignVCenter | Qt::AlignLeft,
@@ -266,7 +266,7 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     auto* header = new QHBoxLayout;
     header->setContentsMargins(14, 12, 14, 12);
     header->setSpacing(8);
-    QFont titleFont = ShellStyle::font(ShellStyle::TextStyle::title3, QFont::Bold);
+    QFont titleFont = ViewStyle::font(ViewStyle::TextStyle::title3, QFont::Bold);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.15);
     auto* title = new QLabel(tr("Inventory"), page);
     title->setFont(titleFont);
@@ -323,7 +323,7 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     m_segments->setExclusive(true);
     for (StatusFilter f : InventoryStatusFilters::allCases()) {
         auto* b = new QToolButton(segmentsBox);
-        ShellStyle::makeSegment(b);
+        ViewStyle::makeSegment(b);
         b->setText(InventoryStatusFilters::rawValue(f));
         b->setCheckable(true);
         b->setChecked(f == m_filters.statusFilter);
@@ -347,7 +347,7 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     m_clear->setStyleSheet(QStringLiteral("color: palette(link); border: none;"));
     connect(m_clear, &QPushButton::clicked, this, &InventoryView::clearFilters);
     bar->addWidget(m_clear);
-    m_count = ShellStyle::label(QString(), ShellStyle::TextStyle::caption, QFont::Normal, true, page);
+    m_count = ViewStyle::label(QString(), ViewStyle::TextStyle::caption, QFont::Normal, true, page);
     bar->addWidget(m_count);
     column->addWidget(filterBar);
     column->addWidget(divider());
@@ -361,10 +361,10 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     icon->setPixmap(inventoryIcon(QStringLiteral("shippingbox")).pixmap(44, 44));
     icon->setAlignment(Qt::AlignCenter);
     emptyLayout->addWidget(icon);
-    m_emptyTitle = ShellStyle::label(QString(), ShellStyle::TextStyle::title3, QFont::DemiBold, false, empty);
+    m_emptyTitle = ViewStyle::label(QString(), ViewStyle::TextStyle::title3, QFont::DemiBold, false, empty);
     m_emptyTitle->setAlignment(Qt::AlignCenter);
     emptyLayout->addWidget(m_emptyTitle);
-    m_emptyDescription = ShellStyle::label(QString(), ShellStyle::TextStyle::body, QFont::Normal, true, empty);
+    m_emptyDescription = ViewStyle::label(QString(), ViewStyle::TextStyle::body, QFont::Normal, true, empty);
     m_emptyDescription->setAlignment(Qt::AlignCenter);
     m_emptyDescription->setWordWrap(true);
     emptyLayout->addWidget(m_emptyDescription);

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "Corvallen/Inventory/InventoryFilters.h"
+#include "Corvallen/Inventory/InventoryStatusFilter.h"
 #include "Corvallen/Inventory/Views/ComponentInspector.h"  // held through QPointer
 #include "Corvallen/Inventory/Views/ManageInventorySheet.h"  // held through QPointer
 #include "Corvallen/Platform/PersistentIdentifier.h"
-#include "Corvallen/Shell/InventoryStatusFilter.h"
 
 #include <QPointer>
 #include <QWidget>

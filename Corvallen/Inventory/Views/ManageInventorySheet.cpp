@@ -1,11 +1,11 @@
 #include "Corvallen/Inventory/Views/ManageInventorySheet.h"
 
 #include "Corvallen/Inventory/TermManager.h"
+#include "Corvallen/Inventory/Views/InventoryIcons.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Inventory/Views/InventoryIcons.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -54,7 +54,7 @@ ManageInventorySheet::ManageInventorySheet(ModelContext& context, QWidget* paren
     column->setSpacing(0);
     auto* header = new QHBoxLayout;
     header->setContentsMargins(16, 12, 16, 12);
-    header->addWidget(ShellStyle::label(tr("Manage Inventory"), ShellStyle::TextStyle::headline, QFont::DemiBold, false, this));
+    header->addWidget(ViewStyle::label(tr("Manage Inventory"), ViewStyle::TextStyle::headline, QFont::DemiBold, false, this));
     header->addStretch(1);
     auto* done = new QPushButton(tr("Done"), this);
     done->setDefault(true);
@@ -76,13 +76,13 @@ ManageInventorySheet::ManageInventorySheet(ModelContext& context, QWidget* paren
         b->setCheckable(true);
         b->setAutoExclusive(true);
         b->setFlat(true);
-        b->setIcon(inventoryIcon(TermManager::symbol(k), ShellStyle::accent(palette())));
+        b->setIcon(inventoryIcon(TermManager::symbol(k), ViewStyle::accent(palette())));
         b->setIconSize(QSize(18, 18));
         b->setText(TermKinds::pluralTitle(k));
         b->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 6px 8px; border: none; border-radius: 6px; }"
                                         "QPushButton:checked { background: rgba(0,122,255,46); }"));
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        auto* count = ShellStyle::label(QString(), ShellStyle::TextStyle::caption, QFont::Normal, true, b);
+        auto* count = ViewStyle::label(QString(), ViewStyle::TextStyle::caption, QFont::Normal, true, b);
         auto* bl = new QHBoxLayout(b);
         bl->setContentsMargins(0, 0, 8, 0);
         bl->addStretch(1);
@@ -187,10 +187,10 @@ TermListPane::TermListPane(ModelContext& context, QWidget* parent)
     m_emptyIcon = new QLabel(empty);
     m_emptyIcon->setAlignment(Qt::AlignCenter);
     el->addWidget(m_emptyIcon);
-    m_emptyTitle = ShellStyle::label(QString(), ShellStyle::TextStyle::title3, QFont::DemiBold, false, empty);
+    m_emptyTitle = ViewStyle::label(QString(), ViewStyle::TextStyle::title3, QFont::DemiBold, false, empty);
     m_emptyTitle->setAlignment(Qt::AlignCenter);
     el->addWidget(m_emptyTitle);
-    auto* description = ShellStyle::label(TermManager::emptyDescription(), ShellStyle::TextStyle::body, QFont::Normal, true, empty);
+    auto* description = ViewStyle::label(TermManager::emptyDescription(), ViewStyle::TextStyle::body, QFont::Normal, true, empty);
     description->setAlignment(Qt::AlignCenter);
     description->setWordWrap(true);
     el->addWidget(description);
@@ -328,7 +328,7 @@ void TermListPane::rebuildRows()
             });
             l->addWidget(picker);
         }
-        auto* used = ShellStyle::label(TermManager::usageLabel(usage.value(term)), ShellStyle::TextStyle::caption,
+        auto* used = ViewStyle::label(TermManager::usageLabel(usage.value(term)), ViewStyle::TextStyle::caption,
                                        QFont::Normal, true, row);
         used->setObjectName(QStringLiteral("usage"));
         used->setMinimumWidth(56);

@@ -2,7 +2,7 @@
 
 #include "Corvallen/Platform/ColorContrast.h"
 
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -10,7 +10,7 @@
 StatusBadge::StatusBadge(StockStatus status, QWidget* parent)
     : QWidget(parent), m_status(status)
 {
-    setFont(ShellStyle::font(ShellStyle::TextStyle::caption2, QFont::DemiBold));
+    setFont(ViewStyle::font(ViewStyle::TextStyle::caption2, QFont::DemiBold));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 

@@ -6,9 +6,9 @@
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Shell/Views/FlowLayout.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
 #include "Corvallen/Sync/DeviceStorage.h"
+#include "Corvallen/Widgets/Views/FlowLayout.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -38,7 +38,7 @@ protected:
         const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
         LibraryViewKit::drawThumbnail(p, m_image, r, 5, this);
         p.setRenderHint(QPainter::Antialiasing, true);
-        p.setPen(QPen(ShellStyle::quaternary(palette()), 1));
+        p.setPen(QPen(ViewStyle::quaternary(palette()), 1));
         p.drawRoundedRect(r, 5, 5);
     }
 
@@ -64,7 +64,7 @@ BulkInspector::BulkInspector(ModelContext& context, std::function<void()> onComp
     column->setSpacing(16);
     column->setContentsMargins(16, 16, 16, 16);
 
-    m_header = ShellStyle::label({}, ShellStyle::TextStyle::headline, QFont::DemiBold, false, content);
+    m_header = ViewStyle::label({}, ViewStyle::TextStyle::headline, QFont::DemiBold, false, content);
     column->addWidget(m_header);
     m_thumbs = new QWidget(content);
     new FlowLayout(8, m_thumbs);
@@ -107,7 +107,7 @@ BulkInspector::BulkInspector(ModelContext& context, std::function<void()> onComp
             m_onCompare();
     });
     column->addWidget(m_compare);
-    m_compareHint = ShellStyle::label(tr("Select 2–3 captures to compare."), ShellStyle::TextStyle::caption, QFont::Normal,
+    m_compareHint = ViewStyle::label(tr("Select 2–3 captures to compare."), ViewStyle::TextStyle::caption, QFont::Normal,
                                       true, content);
     column->addWidget(m_compareHint);
 

@@ -1,15 +1,15 @@
 #include "Corvallen/Library/Views/CaptureCard.h"
 
-#include "Corvallen/Platform/Views/ElidedLabel.h"
 #include "Corvallen/Library/Views/LibraryViewKit.h"
 #include "Corvallen/Model/Capture.h"
+#include "Corvallen/Model/DragString.h"
+#include "Corvallen/Platform/Views/ElidedLabel.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
-#include "Corvallen/Shell/DragString.h"
-#include "Corvallen/Shell/WindowRouter.h"
-#include "Corvallen/Shell/Views/GripDots.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
-#include "Corvallen/Shell/Views/TagRow.h"
+#include "Corvallen/Platform/WindowRouter.h"
 #include "Corvallen/Sync/CaptureThumbnails.h"
+#include "Corvallen/Widgets/Views/GripDots.h"
+#include "Corvallen/Widgets/Views/TagRow.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -56,7 +56,7 @@ protected:
         LibraryViewKit::drawThumbnail(p, CaptureThumbnails::shared().thumbnail(m_card->capture()->fileName()), r, 8, this);
         if (m_card->isSelected()) {
             p.setRenderHint(QPainter::Antialiasing, true);
-            p.setPen(QPen(ShellStyle::accent(palette()), 2.5));
+            p.setPen(QPen(ViewStyle::accent(palette()), 2.5));
             p.setBrush(Qt::NoBrush);
             p.drawRoundedRect(r, 8, 8);
         }
@@ -97,12 +97,12 @@ CaptureCard::CaptureCard(Capture* capture, Callbacks callbacks, QWidget* parent)
 
     m_nameStack = new QStackedWidget(header);
     m_name = new ElidedLabel(QString(), m_nameStack);
-    m_name->setFont(ShellStyle::font(ShellStyle::TextStyle::caption, QFont::DemiBold));
+    m_name->setFont(ViewStyle::font(ViewStyle::TextStyle::caption, QFont::DemiBold));
     m_name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_name->installEventFilter(this);
     m_field = new QLineEdit(m_nameStack);
     m_field->setPlaceholderText(tr("Name"));
-    m_field->setFont(ShellStyle::font(ShellStyle::TextStyle::caption, QFont::DemiBold));
+    m_field->setFont(ViewStyle::font(ViewStyle::TextStyle::caption, QFont::DemiBold));
     m_field->installEventFilter(this);
     m_nameStack->addWidget(m_name);
     m_nameStack->addWidget(m_field);
@@ -181,7 +181,7 @@ void CaptureCard::setSelected(bool selected)
     m_selected = selected;
     m_check->setText(selected ? QStringLiteral("\u2611") : QStringLiteral("\u2610"));
     m_check->setStyleSheet(selected ? QStringLiteral("QToolButton{background:%1;color:white;border-radius:7px;font-size:13pt;}")
-                                          .arg(ShellStyle::accent(palette()).name())
+                                          .arg(ViewStyle::accent(palette()).name())
                                     : QStringLiteral("QToolButton{background:rgba(128,128,128,46);border-radius:7px;font-size:13pt;}"));
     m_check->setAccessibleName(selected ? tr("Selected") : tr("Select"));
     update();
@@ -228,7 +228,7 @@ void CaptureCard::paintEvent(QPaintEvent* e)
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing, true);
         p.setPen(Qt::NoPen);
-        p.setBrush(ShellStyle::withAlpha(ShellStyle::accent(palette()), 0.1));
+        p.setBrush(ViewStyle::withAlpha(ViewStyle::accent(palette()), 0.1));
         p.drawRoundedRect(QRectF(rect()), 10, 10);
     }
     QFrame::paintEvent(e);
@@ -300,10 +300,10 @@ void CaptureCard::startDrag()
     {
         QPainter p(&preview);
         p.setRenderHint(QPainter::Antialiasing, true);
-        p.setPen(ShellStyle::quaternary(palette()));
+        p.setPen(ViewStyle::quaternary(palette()));
         p.setBrush(palette().window());
         p.drawRoundedRect(QRectF(preview.rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
-        const QIcon icon = symbolIcon(QStringLiteral("photo"), ShellStyle::accent(palette()));
+        const QIcon icon = symbolIcon(QStringLiteral("photo"), ViewStyle::accent(palette()));
         icon.paint(&p, QRect(8, 9, 18, 18));
         QFont f = font();
         f.setWeight(QFont::Medium);

@@ -1,6 +1,6 @@
 #include "Corvallen/Library/Views/CompareChart.h"
 
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -79,9 +79,9 @@ void CompareChart::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, true);
     const QRectF plot = plotRect();
-    const QColor grid = ShellStyle::quaternary(palette());
-    const QColor text = ShellStyle::secondary(palette());
-    const QFont small = ShellStyle::font(ShellStyle::TextStyle::caption2);
+    const QColor grid = ViewStyle::quaternary(palette());
+    const QColor text = ViewStyle::secondary(palette());
+    const QFont small = ViewStyle::font(ViewStyle::TextStyle::caption2);
     p.setFont(small);
 
     // Y axis: grid lines at round values; the unit names the axis.
@@ -113,7 +113,7 @@ void CompareChart::paintEvent(QPaintEvent*)
     }
     if (m_points.isEmpty())
         return;
-    const QColor accent = ShellStyle::accent(palette());
+    const QColor accent = ViewStyle::accent(palette());
     QPainterPath line;
     for (int i = 0; i < m_points.size(); ++i) {
         const QPointF at = positionOf(m_points.at(i).step, m_points.at(i).value);

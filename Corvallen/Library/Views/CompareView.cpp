@@ -5,8 +5,8 @@
 #include "Corvallen/Library/Views/LibraryViewKit.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
 #include "Corvallen/Sync/DeviceStorage.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -38,9 +38,9 @@ public:
         auto* l = new QVBoxLayout(this);
         l->setContentsMargins(0, 0, 0, 0);
         l->setSpacing(8);
-        auto* grip = ShellStyle::label(QStringLiteral("\u2261"), ShellStyle::TextStyle::caption2, QFont::Normal, true, this);
+        auto* grip = ViewStyle::label(QStringLiteral("\u2261"), ViewStyle::TextStyle::caption2, QFont::Normal, true, this);
         l->addWidget(grip);
-        auto* title = ShellStyle::label(capture->title(), ShellStyle::TextStyle::headline, QFont::DemiBold, false, this);
+        auto* title = ViewStyle::label(capture->title(), ViewStyle::TextStyle::headline, QFont::DemiBold, false, this);
         title->setTextFormat(Qt::PlainText);
         l->addWidget(title);
         m_image = DeviceStorage::captureImage(capture->fileName());
@@ -53,9 +53,9 @@ public:
         const QString reading = CompareSeries::readingLine(*capture);
         QLabel* line;
         if (!reading.isEmpty())
-            line = ShellStyle::label(reading, ShellStyle::TextStyle::callout, QFont::Bold, false, this);
+            line = ViewStyle::label(reading, ViewStyle::TextStyle::callout, QFont::Bold, false, this);
         else
-            line = ShellStyle::label(analyzing ? QStringLiteral("…") : tr("no reading"), ShellStyle::TextStyle::caption,
+            line = ViewStyle::label(analyzing ? QStringLiteral("…") : tr("no reading"), ViewStyle::TextStyle::caption,
                                      QFont::Normal, true, this);
         line->setObjectName(QStringLiteral("ReadingLine"));
         l->addWidget(line);
@@ -129,7 +129,7 @@ CompareView::CompareView(const QList<Capture*>& captures, ModelContext& context,
 
     auto* header = new QWidget(this);
     auto* row = new QHBoxLayout(header);
-    row->addWidget(ShellStyle::label(tr("Compare"), ShellStyle::TextStyle::title3, QFont::Bold, false, header));
+    row->addWidget(ViewStyle::label(tr("Compare"), ViewStyle::TextStyle::title3, QFont::Bold, false, header));
     m_progress = new QWidget(header);
     auto* progressRow = new QHBoxLayout(m_progress);
     progressRow->setContentsMargins(0, 0, 0, 0);
@@ -139,7 +139,7 @@ CompareView::CompareView(const QList<Capture*>& captures, ModelContext& context,
     bar->setMaximumHeight(10);
     bar->setTextVisible(false);
     progressRow->addWidget(bar);
-    progressRow->addWidget(ShellStyle::label(tr("Reading values…"), ShellStyle::TextStyle::caption, QFont::Normal, true, m_progress));
+    progressRow->addWidget(ViewStyle::label(tr("Reading values…"), ViewStyle::TextStyle::caption, QFont::Normal, true, m_progress));
     row->addWidget(m_progress);
     row->addStretch();
     auto* done = new QPushButton(tr("Done"), header);
@@ -166,11 +166,11 @@ CompareView::CompareView(const QList<Capture*>& captures, ModelContext& context,
     auto* divider = new QFrame(body);
     divider->setFrameShape(QFrame::HLine);
     bodyLayout->addWidget(divider);
-    m_heading = ShellStyle::label({}, ShellStyle::TextStyle::headline, QFont::DemiBold, false, body);
+    m_heading = ViewStyle::label({}, ViewStyle::TextStyle::headline, QFont::DemiBold, false, body);
     bodyLayout->addWidget(m_heading);
     m_chartArea = new QStackedWidget(body);
     m_chart = new CompareChart(m_chartArea);
-    m_placeholder = ShellStyle::label({}, ShellStyle::TextStyle::body, QFont::Normal, true, m_chartArea);
+    m_placeholder = ViewStyle::label({}, ViewStyle::TextStyle::body, QFont::Normal, true, m_chartArea);
     m_placeholder->setAlignment(Qt::AlignCenter);
     m_placeholder->setMinimumHeight(160);
     m_chartArea->addWidget(m_chart);

@@ -1,8 +1,8 @@
 #include "Corvallen/Library/Views/ImageViewerWindow.h"
 
 #include "Corvallen/Library/Views/LibraryViewKit.h"
-#include "Corvallen/Shell/HexColor.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Model/HexColor.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -45,7 +45,7 @@ void drawBase(QPainter& p, const ImageEditSession& session, const QRectF& rect, 
         p.setRenderHint(QPainter::SmoothPixmapTransform, false);
         p.drawImage(rect, session.base());
     } else {
-        p.fillRect(rect, ShellStyle::quaternary(w->palette()));
+        p.fillRect(rect, ViewStyle::quaternary(w->palette()));
     }
 }
 
@@ -209,7 +209,7 @@ ImageViewerWindow::ImageViewerWindow(const QString& fileName, ModelContext& cont
         {QStringLiteral("crop"), tr("Crop"), tr("Crop")}};
     for (int i = 0; i < tools.size(); ++i) {
         auto* b = LibraryViewKit::symbolButton(std::get<0>(tools[i]), std::get<1>(tools[i]), std::get<2>(tools[i]), picker);
-        ShellStyle::makeSegment(b);
+        ViewStyle::makeSegment(b);
         m_tools->addButton(b, i);
         pickerRow->addWidget(b);
     }
@@ -306,7 +306,7 @@ ImageViewerWindow::ImageViewerWindow(const QString& fileName, ModelContext& cont
     row->addWidget(m_toolControls);
     row->addStretch();
 
-    m_savedNote = ShellStyle::label({}, ShellStyle::TextStyle::caption, QFont::Normal, true, toolbar);
+    m_savedNote = ViewStyle::label({}, ViewStyle::TextStyle::caption, QFont::Normal, true, toolbar);
     row->addWidget(m_savedNote);
     m_save = LibraryViewKit::textButton(tr("Save Copy"), QStringLiteral("square.and.arrow.down"), toolbar);
     m_save->setShortcut(QKeySequence::Save);

@@ -8,7 +8,7 @@
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QButtonGroup>
 #include <QFrame>
@@ -32,7 +32,7 @@ QWidget* segmented(const QStringList& labels, QButtonGroup* group, QWidget* pare
     for (int i = 0; i < labels.size(); ++i) {
         auto* b = new QToolButton(box);
         b->setText(labels.at(i));
-        ShellStyle::makeSegment(b);
+        ViewStyle::makeSegment(b);
         b->setAutoRaise(false);
         group->addButton(b, i);
         row->addWidget(b);
@@ -58,7 +58,7 @@ LibraryView::LibraryView(ModelContext& context, SettingsStore& settings, Documen
     auto* header = new QWidget(this);
     auto* row = new QHBoxLayout(header);
     row->setSpacing(12);
-    row->addWidget(ShellStyle::label(tr("Library"), ShellStyle::TextStyle::title3, QFont::Bold, false, header));
+    row->addWidget(ViewStyle::label(tr("Library"), ViewStyle::TextStyle::title3, QFont::Bold, false, header));
     m_modeGroup = new QButtonGroup(this);
     row->addWidget(segmented({rawValue(Mode::captures), rawValue(Mode::documents)}, m_modeGroup, header));
     m_scopeGroup = new QButtonGroup(this);

@@ -1,7 +1,7 @@
 #include "Corvallen/Library/Views/LibraryViewKit.h"
 
 #include "Corvallen/Platform/Views/SymbolIcons.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -37,7 +37,7 @@ QPushButton* textButton(const QString& text, const QString& symbol, QWidget* par
 
 QLabel* sectionTitle(const QString& text, QWidget* parent)
 {
-    return ShellStyle::label(text.toUpper(), ShellStyle::TextStyle::caption2, QFont::Normal, true, parent);
+    return ViewStyle::label(text.toUpper(), ViewStyle::TextStyle::caption2, QFont::Normal, true, parent);
 }
 
 QWidget* emptyState(const QString& title, const QString& symbol, const QString& message, QWidget* parent)
@@ -52,11 +52,11 @@ QWidget* emptyState(const QString& title, const QString& symbol, const QString& 
     if (!i.isNull())
         icon->setPixmap(i.pixmap(40, 40));
     layout->addWidget(icon);
-    auto* t = ShellStyle::label(title, ShellStyle::TextStyle::title3, QFont::Bold, false, panel);
+    auto* t = ViewStyle::label(title, ViewStyle::TextStyle::title3, QFont::Bold, false, panel);
     t->setObjectName(QStringLiteral("EmptyStateTitle"));
     t->setAlignment(Qt::AlignCenter);
     layout->addWidget(t);
-    auto* m = ShellStyle::label(message, ShellStyle::TextStyle::body, QFont::Normal, true, panel);
+    auto* m = ViewStyle::label(message, ViewStyle::TextStyle::body, QFont::Normal, true, panel);
     m->setObjectName(QStringLiteral("EmptyStateMessage"));
     m->setAlignment(Qt::AlignCenter);
     m->setWordWrap(true);
@@ -86,7 +86,7 @@ void drawThumbnail(QPainter& p, const QImage& image, const QRectF& rect, double 
     clip.addRoundedRect(rect, radius, radius);
     p.setClipPath(clip);
     if (image.isNull()) {
-        p.fillRect(rect, ShellStyle::quaternary(widget->palette()));
+        p.fillRect(rect, ViewStyle::quaternary(widget->palette()));
     } else {
         // Keep the picture's own shape inside the 30:17 frame; hard pixel edges.
         QSizeF size = image.size();

@@ -9,10 +9,10 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Shell/WindowRouter.h"
-#include "Corvallen/Shell/Views/FlowLayout.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
-#include "Corvallen/Shell/Views/TagPill.h"
+#include "Corvallen/Platform/WindowRouter.h"
+#include "Corvallen/Widgets/Views/FlowLayout.h"
+#include "Corvallen/Widgets/Views/TagPill.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -128,7 +128,7 @@ SingleCaptureInspector::SingleCaptureInspector(ModelContext& context, std::funct
     column->addWidget(m_analyze);
     m_error = new QLabel(content);
     m_error->setWordWrap(true);
-    m_error->setFont(ShellStyle::font(ShellStyle::TextStyle::caption));
+    m_error->setFont(ViewStyle::font(ViewStyle::TextStyle::caption));
     ThemeManager::makeRed(m_error);
     m_error->setTextFormat(Qt::PlainText);
     column->addWidget(m_error);
@@ -137,10 +137,10 @@ SingleCaptureInspector::SingleCaptureInspector(ModelContext& context, std::funct
     auto* reading = new QVBoxLayout(m_readingBox);
     reading->setSpacing(2);
     m_readingLine = new QLabel(m_readingBox);
-    m_readingLine->setFont(ShellStyle::font(ShellStyle::TextStyle::body, QFont::Bold));
-    m_minLine = ShellStyle::label({}, ShellStyle::TextStyle::caption, QFont::Normal, false, m_readingBox);
-    m_maxLine = ShellStyle::label({}, ShellStyle::TextStyle::caption, QFont::Normal, false, m_readingBox);
-    m_summaryLine = ShellStyle::label({}, ShellStyle::TextStyle::caption, QFont::Normal, true, m_readingBox);
+    m_readingLine->setFont(ViewStyle::font(ViewStyle::TextStyle::body, QFont::Bold));
+    m_minLine = ViewStyle::label({}, ViewStyle::TextStyle::caption, QFont::Normal, false, m_readingBox);
+    m_maxLine = ViewStyle::label({}, ViewStyle::TextStyle::caption, QFont::Normal, false, m_readingBox);
+    m_summaryLine = ViewStyle::label({}, ViewStyle::TextStyle::caption, QFont::Normal, true, m_readingBox);
     m_summaryLine->setWordWrap(true);
     for (QLabel* l : {m_readingLine, m_minLine, m_maxLine, m_summaryLine})
         reading->addWidget(l);

@@ -1,12 +1,12 @@
 #include "Corvallen/Projects/Views/ProjectEditSheet.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include "Corvallen/Exports/BusinessProfile.h"
 #include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Projects/ProjectTexts.h"
-#include "Corvallen/Shell/Views/NumericField.h"
+#include "Corvallen/Widgets/Views/NumericField.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QButtonGroup>
@@ -136,7 +136,7 @@ ProjectEditSheet::ProjectEditSheet(Project* project, ModelContext& context, QWid
     m_combined->setObjectName(QStringLiteral("combined"));
     auto* quoteGroup = new QButtonGroup(this);
     for (QPushButton* b : {m_itemised, m_combined}) {
-        ShellStyle::makeSegment(b);
+        ViewStyle::makeSegment(b);
         b->setAutoDefault(false);
         quoteGroup->addButton(b);
         segments->addWidget(b);

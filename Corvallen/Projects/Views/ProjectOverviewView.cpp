@@ -6,7 +6,7 @@
 #include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Projects/ProjectTexts.h"
-#include "Corvallen/Shell/Views/StatTile.h"
+#include "Corvallen/Widgets/Views/StatTile.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

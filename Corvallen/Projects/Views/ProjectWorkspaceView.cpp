@@ -1,15 +1,15 @@
 #include "Corvallen/Projects/Views/ProjectWorkspaceView.h"
 
-#include "Corvallen/Platform/Views/ElidedLabel.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Platform/Views/ElidedLabel.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Projects/ProjectTexts.h"
 #include "Corvallen/Projects/Views/ProjectExportMenu.h"
 #include "Corvallen/Projects/Views/ProjectFacetViews.h"
 #include "Corvallen/Projects/Views/ProjectOverviewView.h"
 #include "Corvallen/Projects/Views/ProjectPartsView.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -119,7 +119,7 @@ ProjectWorkspaceView::ProjectWorkspaceView(Project* project, ModelContext& conte
         auto* b = new QToolButton(picker);
         b->setText(ProjectFacets::rawValue(f));
         b->setObjectName(QStringLiteral("facet-") + ProjectFacets::rawValue(f));
-        ShellStyle::makeSegment(b);
+        ViewStyle::makeSegment(b);
         group->addButton(b);
         pickerLayout->addWidget(b);
         m_facetButtons.insert(f, b);

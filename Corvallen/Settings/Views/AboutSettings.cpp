@@ -1,8 +1,8 @@
 #include "Corvallen/Settings/Views/AboutSettings.h"
 
+#include "Corvallen/Platform/AppInfo.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Settings/Views/SettingsStyle.h"
-#include "Corvallen/Shell/AppInfo.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,10 +1,10 @@
 #include "Corvallen/Settings/Views/BackupSettings.h"
 #include "Corvallen/Platform/Views/LiteralText.h"
 
+#include "Corvallen/Platform/AppInfo.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Settings/BackupPaneTexts.h"
 #include "Corvallen/Settings/Views/SettingsStyle.h"
-#include "Corvallen/Shell/AppInfo.h"
-#include "Corvallen/Platform/Views/SymbolIcons.h"
 
 #include <QCheckBox>
 #include <QDateTime>

@@ -1,10 +1,10 @@
 #include "Corvallen/Settings/Views/GeneralSettings.h"
 
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Platform/UpdaterController.h"
 #include "Corvallen/Settings/AppTheme.h"
 #include "Corvallen/Settings/InterfaceLanguage.h"
 #include "Corvallen/Settings/Views/SettingsStyle.h"
-#include "Corvallen/Shell/UpdaterController.h"
 
 #include <QCheckBox>
 #include <QComboBox>

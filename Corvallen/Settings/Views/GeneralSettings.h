@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Corvallen/Shell/UpdaterController.h"
+#include "Corvallen/Platform/UpdaterController.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Corvallen/Settings/SettingsPane.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QFont>
 #include <QIcon>
@@ -16,9 +16,9 @@ class QWidget;
 namespace SettingsStyle {
 
 // The shell's text styles and graded colours.
-using ShellStyle::TextStyle;
-using ShellStyle::font;
-using ShellStyle::setGrade;
+using ViewStyle::TextStyle;
+using ViewStyle::font;
+using ViewStyle::setGrade;
 
 // A plain-text label (never read as markup) in a style and grade.
 QLabel* label(const QString& text, TextStyle style, int grade = 1, QFont::Weight weight = QFont::Normal,

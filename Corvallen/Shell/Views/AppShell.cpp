@@ -2,16 +2,16 @@
 
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
+#include "Corvallen/Platform/AppInfo.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
-#include "Corvallen/Shell/AppInfo.h"
-#include "Corvallen/Shell/WelcomeCheck.h"
-#include "Corvallen/Shell/WindowRouter.h"
+#include "Corvallen/Platform/WindowRouter.h"
 #include "Corvallen/Shell/Views/DashboardView.h"
 #include "Corvallen/Shell/Views/ShellPages.h"
 #include "Corvallen/Shell/Views/ShellSidebar.h"
 #include "Corvallen/Shell/Views/StatusBar.h"
 #include "Corvallen/Shell/Views/VisualEffectView.h"
+#include "Corvallen/Shell/WelcomeCheck.h"
 #include "Corvallen/Sync/AppModel.h"
 
 #include <QDialog>

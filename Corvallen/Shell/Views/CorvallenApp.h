@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Corvallen/Shell/DocViewerTarget.h"
-#include "Corvallen/Shell/UpdaterController.h"
+#include "Corvallen/Documents/DocViewerTarget.h"
+#include "Corvallen/Platform/UpdaterController.h"
 #include "Corvallen/Shell/Views/MainWindow.h"
 
 #include <QObject>

@@ -7,8 +7,8 @@
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Shell/DashboardSummary.h"
 #include "Corvallen/Shell/Views/RecentCapturesCarousel.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
-#include "Corvallen/Shell/Views/StatTile.h"
+#include "Corvallen/Widgets/Views/StatTile.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
@@ -22,7 +22,7 @@ namespace {
 
 QWidget* sectionHeader(const QString& title, QWidget* parent)
 {
-    auto* header = ShellStyle::label(title, ShellStyle::TextStyle::headline, QFont::Normal, false, parent);
+    auto* header = ViewStyle::label(title, ViewStyle::TextStyle::headline, QFont::Normal, false, parent);
     header->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     return header;
 }
@@ -43,8 +43,8 @@ public:
     }
     QSize sizeHint() const override
     {
-        const QFontMetrics name(ShellStyle::font(ShellStyle::TextStyle::body, QFont::Medium));
-        const QFontMetrics caption(ShellStyle::font(ShellStyle::TextStyle::caption));
+        const QFontMetrics name(ViewStyle::font(ViewStyle::TextStyle::body, QFont::Medium));
+        const QFontMetrics caption(ViewStyle::font(ViewStyle::TextStyle::caption));
         return {240, 12 * 2 + name.height() + 2 + caption.height()};
     }
 
@@ -58,28 +58,28 @@ protected:
         const QPalette pal = palette();
         QPainterPath card;
         card.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
-        p.fillPath(card, m_hover || isDown() ? ShellStyle::withAlpha(ShellStyle::accent(pal), isDown() ? 0.2 : 0.1)
-                                             : ShellStyle::cardFill(pal));
+        p.fillPath(card, m_hover || isDown() ? ViewStyle::withAlpha(ViewStyle::accent(pal), isDown() ? 0.2 : 0.1)
+                                             : ViewStyle::cardFill(pal));
         if (hasFocus()) {
-            p.setPen(QPen(ShellStyle::accent(pal), 2));
+            p.setPen(QPen(ViewStyle::accent(pal), 2));
             p.drawPath(card);
         }
         const int icon = 18;
-        symbolIcon(QStringLiteral("folder"), ShellStyle::accent(pal)).paint(&p, QRect(12, (height() - icon) / 2, icon, icon));
+        symbolIcon(QStringLiteral("folder"), ViewStyle::accent(pal)).paint(&p, QRect(12, (height() - icon) / 2, icon, icon));
         const int x = 12 + icon + 10;
         const int chevronW = 12;
         const int textW = width() - x - 12 - chevronW - 8;
-        const QFont nameFont = ShellStyle::font(ShellStyle::TextStyle::body, QFont::Medium);
-        const QFont captionFont = ShellStyle::font(ShellStyle::TextStyle::caption);
+        const QFont nameFont = ViewStyle::font(ViewStyle::TextStyle::body, QFont::Medium);
+        const QFont captionFont = ViewStyle::font(ViewStyle::TextStyle::caption);
         const QFontMetrics nm(nameFont), cm(captionFont);
         const int top = (height() - (nm.height() + 2 + cm.height())) / 2;
         p.setFont(nameFont);
         p.setPen(pal.color(QPalette::WindowText));
         p.drawText(QRect(x, top, textW, nm.height()), Qt::AlignLeft | Qt::AlignVCenter, nm.elidedText(m_name, Qt::ElideRight, textW));
         p.setFont(captionFont);
-        p.setPen(ShellStyle::secondary(pal));
+        p.setPen(ViewStyle::secondary(pal));
         p.drawText(QRect(x, top + nm.height() + 2, textW, cm.height()), Qt::AlignLeft | Qt::AlignVCenter, m_detail);
-        symbolIcon(QStringLiteral("chevron.right"), ShellStyle::tertiary(pal))
+        symbolIcon(QStringLiteral("chevron.right"), ViewStyle::tertiary(pal))
             .paint(&p, QRect(width() - 12 - chevronW, (height() - chevronW) / 2, chevronW, chevronW));
     }
 
@@ -106,7 +106,7 @@ DashboardView::DashboardView(ModelContext& context, Actions actions, QWidget* pa
     column->setContentsMargins(20, 20, 20, 20);
     column->setSpacing(22);
 
-    column->addWidget(ShellStyle::label(tr("Dashboard"), ShellStyle::TextStyle::largeTitle, QFont::Bold, false, page));
+    column->addWidget(ViewStyle::label(tr("Dashboard"), ViewStyle::TextStyle::largeTitle, QFont::Bold, false, page));
 
     auto* tiles = new QHBoxLayout;
     tiles->setSpacing(12);
@@ -156,16 +156,16 @@ DashboardView::DashboardView(ModelContext& context, Actions actions, QWidget* pa
         icon->setPixmap(symbolIcon(QStringLiteral("folder.badge.plus")).pixmap(40, 40));
         icon->setAlignment(Qt::AlignCenter);
         box->addWidget(icon);
-        auto* title = ShellStyle::label(tr("No projects yet"), ShellStyle::TextStyle::title3, QFont::DemiBold, false, m_emptyState);
+        auto* title = ViewStyle::label(tr("No projects yet"), ViewStyle::TextStyle::title3, QFont::DemiBold, false, m_emptyState);
         title->setAlignment(Qt::AlignCenter);
         box->addWidget(title);
-        auto* text = ShellStyle::label(tr("Create your first project to start organising captures and parts."),
-                                       ShellStyle::TextStyle::callout, QFont::Normal, true, m_emptyState);
+        auto* text = ViewStyle::label(tr("Create your first project to start organising captures and parts."),
+                                       ViewStyle::TextStyle::callout, QFont::Normal, true, m_emptyState);
         text->setAlignment(Qt::AlignCenter);
         text->setWordWrap(true);
         box->addWidget(text);
         auto* button = new QPushButton(symbolIcon(QStringLiteral("plus"), Qt::white), tr("New Project"), m_emptyState);
-        ShellStyle::makeProminent(button);
+        ViewStyle::makeProminent(button);
         button->setObjectName(QStringLiteral("DashboardNewProject"));
         button->setDefault(true);
         connect(button, &QPushButton::clicked, this, [this] {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Corvallen/Shell/InventoryStatusFilter.h"
+#include "Corvallen/Inventory/InventoryStatusFilter.h"
 #include "Corvallen/Shell/Views/RecentCapturesCarousel.h"
 
 #include <QPointer>

@@ -1,9 +1,9 @@
 #include "Corvallen/Shell/Views/MainWindow.h"
 
+#include "Corvallen/Platform/AppInfo.h"
 #include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Shell/AppInfo.h"
-#include "Corvallen/Shell/UpdaterController.h"
-#include "Corvallen/Shell/WindowRouter.h"
+#include "Corvallen/Platform/UpdaterController.h"
+#include "Corvallen/Platform/WindowRouter.h"
 #include "Corvallen/Shell/Views/AppShell.h"
 #include "Corvallen/Shell/Views/SaveFailureBanner.h"
 #include "Corvallen/Sync/AppModel.h"

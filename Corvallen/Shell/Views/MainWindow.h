@@ -1,7 +1,7 @@
 #pragma once
 
+#include "Corvallen/Platform/UpdaterController.h"
 #include "Corvallen/Shell/SaveFailureMonitor.h"
-#include "Corvallen/Shell/UpdaterController.h"
 
 #include <QMainWindow>
 #include <QMessageBox>

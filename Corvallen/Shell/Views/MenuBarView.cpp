@@ -2,8 +2,8 @@
 
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Shell/StatusTexts.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
 #include "Corvallen/Sync/AppModel.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -33,7 +33,7 @@ MenuBarView::MenuBarView(AppModel& model, QWidget* parent)
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(6);
-    auto* title = ShellStyle::label(QStringLiteral("Corvallen"), ShellStyle::TextStyle::body, QFont::Bold, false, this);
+    auto* title = ViewStyle::label(QStringLiteral("Corvallen"), ViewStyle::TextStyle::body, QFont::Bold, false, this);
     column->addWidget(title);
     m_rows = new QVBoxLayout;
     m_rows->setSpacing(6);
@@ -56,7 +56,7 @@ void MenuBarView::refresh()
     clearLayout(m_rows);
     const QList<SyncLocation> connected = m_model.connectedLocations();
     if (connected.isEmpty()) {
-        m_rows->addWidget(ShellStyle::label(StatusTexts::noSyncLocationConnected(), ShellStyle::TextStyle::caption,
+        m_rows->addWidget(ViewStyle::label(StatusTexts::noSyncLocationConnected(), ViewStyle::TextStyle::caption,
                                             QFont::Normal, true, this));
     } else {
         for (const SyncLocation& location : connected) {
@@ -65,7 +65,7 @@ void MenuBarView::refresh()
             auto* icon = new QLabel(this);
             icon->setPixmap(symbolIcon(QStringLiteral("externaldrive.badge.checkmark")).pixmap(14, 14));
             row->addWidget(icon);
-            auto* text = ShellStyle::label(StatusTexts::panelRowText(location), ShellStyle::TextStyle::caption, QFont::Normal, false, this);
+            auto* text = ViewStyle::label(StatusTexts::panelRowText(location), ViewStyle::TextStyle::caption, QFont::Normal, false, this);
             text->setTextFormat(Qt::PlainText);
             row->addWidget(text, 1);
             m_rows->addLayout(row);
@@ -77,7 +77,7 @@ void MenuBarView::refresh()
         line->setFrameShape(QFrame::HLine);
         line->setFrameShadow(QFrame::Sunken);
         m_rows->addWidget(line);
-        auto* text = ShellStyle::label(summary, ShellStyle::TextStyle::caption, QFont::Normal, true, this);
+        auto* text = ViewStyle::label(summary, ViewStyle::TextStyle::caption, QFont::Normal, true, this);
         text->setTextFormat(Qt::PlainText);
         text->setWordWrap(true);
         m_rows->addWidget(text);

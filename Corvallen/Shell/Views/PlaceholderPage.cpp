@@ -1,7 +1,7 @@
 #include "Corvallen/Shell/Views/PlaceholderPage.h"
 
 #include "Corvallen/Platform/Views/SymbolIcons.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -18,11 +18,11 @@ PlaceholderPage::PlaceholderPage(const QString& pageName, const QString& title, 
     icon->setPixmap(symbolIcon(symbol).pixmap(48, 48));
     icon->setAlignment(Qt::AlignCenter);
     layout->addWidget(icon);
-    auto* heading = ShellStyle::label(title, ShellStyle::TextStyle::title3, QFont::DemiBold, false, this);
+    auto* heading = ViewStyle::label(title, ViewStyle::TextStyle::title3, QFont::DemiBold, false, this);
     heading->setAlignment(Qt::AlignCenter);
     layout->addWidget(heading);
-    auto* note = ShellStyle::label(tr("This part of Corvallen is not available in this version yet."),
-                                   ShellStyle::TextStyle::callout, QFont::Normal, true, this);
+    auto* note = ViewStyle::label(tr("This part of Corvallen is not available in this version yet."),
+                                   ViewStyle::TextStyle::callout, QFont::Normal, true, this);
     note->setAlignment(Qt::AlignCenter);
     note->setWordWrap(true);
     layout->addWidget(note);

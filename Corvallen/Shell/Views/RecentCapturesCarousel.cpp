@@ -3,8 +3,8 @@
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Shell/CarouselIndex.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
 #include "Corvallen/Sync/CaptureThumbnails.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
@@ -49,14 +49,14 @@ protected:
         p.setClipPath(clip);
         const QImage image = CaptureThumbnails::shared().thumbnail(m_fileName);
         if (image.isNull()) {
-            p.fillRect(rect(), ShellStyle::quaternary(palette()));
+            p.fillRect(rect(), ViewStyle::quaternary(palette()));
         } else {
             p.setRenderHint(QPainter::SmoothPixmapTransform, false);
             p.drawImage(QRectF(rect()), image, QRectF(image.rect()));
         }
         if (hasFocus() || isDown()) {
             p.setClipping(false);
-            p.setPen(QPen(ShellStyle::accent(palette()), 2));
+            p.setPen(QPen(ViewStyle::accent(palette()), 2));
             p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 8, 8);
         }
     }
@@ -87,7 +87,7 @@ protected:
         QColor disc = palette().color(QPalette::Window);
         disc.setAlphaF(isDown() ? 0.98f : 0.88f);
         p.setBrush(disc);
-        p.setPen(QPen(hasFocus() ? ShellStyle::accent(palette()) : ShellStyle::quaternary(palette()), 1));
+        p.setPen(QPen(hasFocus() ? ViewStyle::accent(palette()) : ViewStyle::quaternary(palette()), 1));
         p.drawEllipse(r);
         symbolIcon(m_symbol, palette().color(QPalette::WindowText)).paint(&p, rect().adjusted(7, 7, -7, -7));
     }

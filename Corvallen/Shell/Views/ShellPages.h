@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Corvallen/Documents/DocViewerTarget.h"
+#include "Corvallen/Inventory/InventoryStatusFilter.h"
 #include "Corvallen/Platform/PersistentIdentifier.h"
-#include "Corvallen/Shell/DocViewerTarget.h"
-#include "Corvallen/Shell/InventoryStatusFilter.h"
 
 #include <QString>
 

@@ -3,11 +3,11 @@
 
 #include "Corvallen/Exports/BusinessProfile.h"
 
+#include "Corvallen/Model/DragString.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
-#include "Corvallen/Shell/DragString.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
 #include "Corvallen/Shell/Views/VisualEffectView.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QAbstractButton>
 #include <QContextMenuEvent>
@@ -47,7 +47,7 @@ QFrame* divider(QWidget* parent)
     line->setFrameShadow(QFrame::Plain);
     line->setFixedHeight(1);
     QPalette p = line->palette();
-    p.setColor(QPalette::WindowText, ShellStyle::quaternary(p));
+    p.setColor(QPalette::WindowText, ViewStyle::quaternary(p));
     line->setPalette(p);
     return line;
 }
@@ -91,7 +91,7 @@ public:
 protected:
     virtual QColor fill() const
     {
-        return m_selected && m_selected() ? ShellStyle::withAlpha(ShellStyle::accent(palette()), 0.18) : QColor(Qt::transparent);
+        return m_selected && m_selected() ? ViewStyle::withAlpha(ViewStyle::accent(palette()), 0.18) : QColor(Qt::transparent);
     }
     virtual qreal scale() const { return 1.0; }
     virtual bool outlined() const { return false; }
@@ -152,15 +152,15 @@ protected:
         }
         QColor background = fill();
         if (background.alpha() == 0 && (m_hoverLevel > 0 || isDown()))
-            background = ShellStyle::withAlpha(palette().color(QPalette::WindowText), isDown() ? 0.10 : 0.06 * m_hoverLevel);
+            background = ViewStyle::withAlpha(palette().color(QPalette::WindowText), isDown() ? 0.10 : 0.06 * m_hoverLevel);
         QPainterPath shape;
         shape.addRoundedRect(label, 6, 6);
         p.fillPath(shape, background);
         if (outlined()) {
-            p.setPen(QPen(ShellStyle::accent(palette()), 2));
+            p.setPen(QPen(ViewStyle::accent(palette()), 2));
             p.drawRoundedRect(label.adjusted(1, 1, -1, -1), 5, 5);
         } else if (hasFocus() && m_focusRing) {
-            p.setPen(QPen(ShellStyle::withAlpha(ShellStyle::accent(palette()), 0.8), 1.5));
+            p.setPen(QPen(ViewStyle::withAlpha(ViewStyle::accent(palette()), 0.8), 1.5));
             p.drawRoundedRect(label.adjusted(0.75, 0.75, -0.75, -0.75), 6, 6);
         }
         const int pad = m_collapsed ? 0 : 8;
@@ -297,7 +297,7 @@ ShellSidebar::ShellSidebar(QWidget* parent)
     {
         auto* row = new QHBoxLayout(m_headingExpanded);
         row->setContentsMargins(14, 10, 14, 2);
-        auto* title = ShellStyle::label(tr("PROJECTS"), ShellStyle::TextStyle::caption2, QFont::DemiBold, true, m_headingExpanded);
+        auto* title = ViewStyle::label(tr("PROJECTS"), ViewStyle::TextStyle::caption2, QFont::DemiBold, true, m_headingExpanded);
         row->addWidget(title);
         row->addStretch(1);
         m_plusButton = plainIconButton(QStringLiteral("plus"), tr("New Project"), m_headingExpanded);
@@ -588,9 +588,9 @@ qreal ShellSidebar::flashScale(const Project* project) const
 
 QColor ShellSidebar::rowBackground(const Project* project) const
 {
-    const QColor accent = ShellStyle::accent(palette());
+    const QColor accent = ViewStyle::accent(palette());
     if (isFlashing(project))
-        return ShellStyle::withAlpha(accent, 0.45);
+        return ViewStyle::withAlpha(accent, 0.45);
     qreal alpha = 0;
     if (isTarget(project))
         alpha = 0.28;
@@ -598,7 +598,7 @@ QColor ShellSidebar::rowBackground(const Project* project) const
         alpha = 0.18;
     if (isFading(project))
         alpha += (0.45 - alpha) * std::clamp(m_flashProgress, 0.0, 1.0);
-    return alpha > 0 ? ShellStyle::withAlpha(accent, alpha) : QColor(Qt::transparent);
+    return alpha > 0 ? ViewStyle::withAlpha(accent, alpha) : QColor(Qt::transparent);
 }
 
 bool ShellSidebar::handleDrop(const QStringList& strings, Project* project)

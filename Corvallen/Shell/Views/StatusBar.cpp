@@ -3,8 +3,8 @@
 
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Shell/StatusTexts.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
 #include "Corvallen/Sync/AppModel.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -28,7 +28,7 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(Qt::NoPen);
-        p.setBrush(m_connected ? QColor(0x34, 0xC7, 0x59) : ShellStyle::secondary(palette()));
+        p.setBrush(m_connected ? QColor(0x34, 0xC7, 0x59) : ViewStyle::secondary(palette()));
         p.drawEllipse(rect());
     }
 
@@ -60,7 +60,7 @@ StatusBar::StatusBar(AppModel& model, QWidget* parent)
 
     m_dot = new Dot(false, this);
     row->addWidget(m_dot);
-    m_noLocation = ShellStyle::label(StatusTexts::noLocationConnected(), ShellStyle::TextStyle::caption, QFont::Normal, true, this);
+    m_noLocation = ViewStyle::label(StatusTexts::noLocationConnected(), ViewStyle::TextStyle::caption, QFont::Normal, true, this);
     row->addWidget(m_noLocation);
 
     m_locationButton = new QToolButton(this);
@@ -69,7 +69,7 @@ StatusBar::StatusBar(AppModel& model, QWidget* parent)
     m_locationButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_locationButton->setIcon(greenDotIcon());
     m_locationButton->setIconSize(QSize(12, 12));
-    m_locationButton->setFont(ShellStyle::font(ShellStyle::TextStyle::caption));
+    m_locationButton->setFont(ViewStyle::font(ViewStyle::TextStyle::caption));
     m_locationMenu = new QMenu(m_locationButton);
     m_locationButton->setMenu(m_locationMenu);
     row->addWidget(m_locationButton);
@@ -87,7 +87,7 @@ StatusBar::StatusBar(AppModel& model, QWidget* parent)
     m_bar->setFixedWidth(120);
     m_bar->setMaximumHeight(8);
     row->addWidget(m_bar);
-    m_progressText = ShellStyle::label(QString(), ShellStyle::TextStyle::caption, QFont::Normal, true, this);
+    m_progressText = ViewStyle::label(QString(), ViewStyle::TextStyle::caption, QFont::Normal, true, this);
     {
         // Digits of one width, so the counts don't jitter as they climb.
         QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -103,7 +103,7 @@ StatusBar::StatusBar(AppModel& model, QWidget* parent)
     connect(m_stop, &QToolButton::clicked, this, &StatusBar::stopSyncing);
     row->addWidget(m_stop);
 
-    m_summary = ShellStyle::label(QString(), ShellStyle::TextStyle::caption, QFont::Normal, true, this);
+    m_summary = ViewStyle::label(QString(), ViewStyle::TextStyle::caption, QFont::Normal, true, this);
     m_summary->setTextFormat(Qt::PlainText);
     row->addWidget(m_summary);
 

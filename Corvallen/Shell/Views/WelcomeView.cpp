@@ -1,8 +1,8 @@
 #include "Corvallen/Shell/Views/WelcomeView.h"
 
+#include "Corvallen/Platform/AppInfo.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
-#include "Corvallen/Shell/AppInfo.h"
-#include "Corvallen/Shell/Views/ShellStyle.h"
+#include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -30,11 +30,11 @@ WelcomeView::WelcomeView(std::function<void(const QString&)> openWindow, std::fu
     icon->setFixedSize(84, 84);
     icon->setScaledContents(true);
     header->addWidget(icon, 0, Qt::AlignHCenter);
-    auto* title = ShellStyle::label(tr("Welcome to Corvallen"), ShellStyle::TextStyle::largeTitle, QFont::Bold, false, this);
+    auto* title = ViewStyle::label(tr("Welcome to Corvallen"), ViewStyle::TextStyle::largeTitle, QFont::Bold, false, this);
     title->setAlignment(Qt::AlignCenter);
     header->addWidget(title);
-    m_version = ShellStyle::label(tr("Version %1 \u00B7 Free & privacy-first").arg(AppInfo::version()),
-                                  ShellStyle::TextStyle::callout, QFont::Normal, true, this);
+    m_version = ViewStyle::label(tr("Version %1 \u00B7 Free & privacy-first").arg(AppInfo::version()),
+                                  ViewStyle::TextStyle::callout, QFont::Normal, true, this);
     m_version->setAlignment(Qt::AlignCenter);
     header->addWidget(m_version);
     column->addLayout(header);
@@ -69,8 +69,8 @@ WelcomeView::WelcomeView(std::function<void(const QString&)> openWindow, std::fu
         row->addWidget(glyph, 0, Qt::AlignTop);
         auto* text = new QVBoxLayout;
         text->setSpacing(2);
-        text->addWidget(ShellStyle::label(f.title, ShellStyle::TextStyle::body, QFont::DemiBold, false, featureBox));
-        auto* body = ShellStyle::label(f.body, ShellStyle::TextStyle::callout, QFont::Normal, true, featureBox);
+        text->addWidget(ViewStyle::label(f.title, ViewStyle::TextStyle::body, QFont::DemiBold, false, featureBox));
+        auto* body = ViewStyle::label(f.body, ViewStyle::TextStyle::callout, QFont::Normal, true, featureBox);
         body->setWordWrap(true);
         text->addWidget(body);
         row->addLayout(text, 1);
@@ -78,8 +78,8 @@ WelcomeView::WelcomeView(std::function<void(const QString&)> openWindow, std::fu
     }
     column->addWidget(featureBox, 0, Qt::AlignLeft);
 
-    auto* note = ShellStyle::label(tr("Corvallen is free, and every feature stays free \u2014 a native Linux companion for your bench."),
-                                   ShellStyle::TextStyle::callout, QFont::Normal, true, this);
+    auto* note = ViewStyle::label(tr("Corvallen is free, and every feature stays free \u2014 a native Linux companion for your bench."),
+                                   ViewStyle::TextStyle::callout, QFont::Normal, true, this);
     note->setAlignment(Qt::AlignCenter);
     note->setWordWrap(true);
     note->setFixedWidth(430);
@@ -98,7 +98,7 @@ WelcomeView::WelcomeView(std::function<void(const QString&)> openWindow, std::fu
     buttons->addWidget(m_openHelp);
     m_getStarted = new QPushButton(tr("Get Started"), this);
     m_getStarted->setDefault(true);
-    ShellStyle::makeProminent(m_getStarted);
+    ViewStyle::makeProminent(m_getStarted);
     m_getStarted->setAutoDefault(true);
     connect(m_getStarted, &QPushButton::clicked, this, [this] {
         if (m_dismiss)

@@ -11,7 +11,7 @@
 #include "Corvallen/Projects/Views/ProjectOverviewView.h"
 #include "Corvallen/Projects/Views/ProjectPartsView.h"
 #include "Corvallen/Projects/Views/ProjectWorkspaceView.h"
-#include "Corvallen/Shell/Views/StatTile.h"
+#include "Corvallen/Widgets/Views/StatTile.h"
 #include "support/EventLoop.h"
 #include "support/TestStore.h"
 

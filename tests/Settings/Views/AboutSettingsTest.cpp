@@ -1,5 +1,5 @@
+#include "Corvallen/Platform/AppInfo.h"
 #include "Corvallen/Settings/Views/AboutSettings.h"
-#include "Corvallen/Shell/AppInfo.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Platform/UpdaterController.h"
 #include "Corvallen/Platform/Views/ThemeManager.h"
 #include "Corvallen/Settings/Views/GeneralSettings.h"
-#include "Corvallen/Shell/UpdaterController.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
-#include "Corvallen/Shell/WindowRouter.h"
+#include "Corvallen/Platform/WindowRouter.h"
 #include "Corvallen/Shell/Views/AppShell.h"
 #include "Corvallen/Shell/Views/CorvallenApp.h"
 #include "Corvallen/Shell/Views/MainWindow.h"
