@@ -6,47 +6,130 @@
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Sync/CaptureThumbnails.h"
 #include "Corvallen/Sync/DeviceStorage.h"
-#include "Corvallen/Widgets/Views/FlowLayout.h"
 #include "Corvallen/Widgets/Views/ViewStyle.h"
 
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QSet>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 
-class BulkThumb : public QWidget {
+constexpr int kMinCell = 76;
+constexpr int kSpacing = 8;
+
+}  // namespace
+
+// The selection's thumbnails as one painted grid: as many columns of at least 76 as fit, cells
+// centred. Only the cells that are on screen are drawn, and their pictures come from the shared
+// thumbnails, read in the background; so selecting every capture of a large library neither
+// decodes every image nor makes a widget per capture.
+class BulkThumbGrid : public QWidget {
 public:
-    BulkThumb(QImage image, QWidget* parent)
+    explicit BulkThumbGrid(QWidget* parent)
         : QWidget(parent)
-        , m_image(std::move(image))
     {
-        setFixedSize(76, int(76 / LibraryViewKit::kThumbAspect));
+        setObjectName(QStringLiteral("bulkThumbnails"));
+        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+        connect(&CaptureThumbnails::shared(), &CaptureThumbnails::ready, this, [this](const QString& fileName) {
+            if (m_shown.contains(fileName))
+                update();
+        });
     }
 
-protected:
-    void paintEvent(QPaintEvent*) override
+    void setFileNames(QStringList names)
     {
+        m_names = std::move(names);
+        m_shown.clear();
+        updateGeometry();
+        update();
+    }
+    int count() const { return int(m_names.size()); }
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override
+    {
+        const Grid g = grid(width);
+        const int rows = g.columns > 0 ? int((m_names.size() + g.columns - 1) / g.columns) : 0;
+        return rows > 0 ? rows * g.cellHeight + (rows - 1) * kSpacing : 0;
+    }
+    QSize sizeHint() const override { return {kMinCell, heightForWidth(std::max(width(), kMinCell))}; }
+    QSize minimumSizeHint() const override { return {kMinCell, 0}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        const Grid g = grid(width());
+        if (g.columns <= 0)
+            return;
         QPainter p(this);
-        const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        LibraryViewKit::drawThumbnail(p, m_image, r, 5, this);
-        p.setRenderHint(QPainter::Antialiasing, true);
-        p.setPen(QPen(ViewStyle::quaternary(palette()), 1));
-        p.drawRoundedRect(r, 5, 5);
+        const QRect dirty = event->rect();
+        const int rowPitch = g.cellHeight + kSpacing;
+        const int firstRow = std::max(0, dirty.top() / rowPitch);
+        const int lastRow = dirty.bottom() / rowPitch;
+        m_shown.clear();
+        for (int row = firstRow; row <= lastRow; ++row) {
+            for (int column = 0; column < g.columns; ++column) {
+                const qsizetype i = qsizetype(row) * g.columns + column;
+                if (i >= m_names.size())
+                    return;
+                const QRectF cell(g.left + column * (g.cellWidth + kSpacing), row * rowPitch, g.cellWidth,
+                                  g.cellHeight);
+                const QRectF r = cell.adjusted(0.5, 0.5, -0.5, -0.5);
+                const QString& name = m_names.at(i);
+                m_shown.insert(name);
+                LibraryViewKit::drawThumbnail(p, CaptureThumbnails::shared().thumbnail(name), r, 5, this);
+                p.save();
+                p.setRenderHint(QPainter::Antialiasing, true);
+                p.setPen(QPen(ViewStyle::quaternary(palette()), 1));
+                p.setBrush(Qt::NoBrush);
+                p.drawRoundedRect(r, 5, 5);
+                p.restore();
+            }
+        }
     }
 
 private:
-    QImage m_image;
-};
+    struct Grid {
+        int columns = 0;
+        double cellWidth = 0;
+        int cellHeight = 0;
+        double left = 0;
+    };
+    // Columns of at least the minimum width share the width; a grid of fewer cells than
+    // columns keeps the cell width and sits in the middle.
+    Grid grid(int width) const
+    {
+        Grid g;
+        if (m_names.isEmpty() || width <= 0)
+            return g;
+        const int fit = std::max(1, (width + kSpacing) / (kMinCell + kSpacing));
+        g.columns = fit;
+        g.cellWidth = double(width - (fit - 1) * kSpacing) / fit;
+        g.cellHeight = int(std::ceil(g.cellWidth / LibraryViewKit::kThumbAspect));
+        const int used = int(std::min<qsizetype>(fit, m_names.size()));
+        g.left = (width - (used * g.cellWidth + (used - 1) * kSpacing)) / 2.0;
+        return g;
+    }
 
-}  // namespace
+    QStringList m_names;
+    QSet<QString> m_shown;  // names drawn by the last paint: their arrival asks for a repaint
+};
 
 BulkInspector::BulkInspector(ModelContext& context, std::function<void()> onCompare, std::function<void()> onDelete,
                              QWidget* parent)
@@ -66,8 +149,7 @@ BulkInspector::BulkInspector(ModelContext& context, std::function<void()> onComp
 
     m_header = ViewStyle::label({}, ViewStyle::TextStyle::headline, QFont::DemiBold, false, content);
     column->addWidget(m_header);
-    m_thumbs = new QWidget(content);
-    new FlowLayout(8, m_thumbs);
+    m_thumbs = new BulkThumbGrid(content);
     column->addWidget(m_thumbs);
 
     auto* move = new QWidget(content);
@@ -137,19 +219,22 @@ void BulkInspector::setCaptures(const QList<Capture*>& captures)
 
 int BulkInspector::thumbnailCount() const
 {
-    return int(m_thumbs->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size());
+    return m_thumbs->count();
 }
 
 void BulkInspector::rebuildThumbnails()
 {
-    auto* flow = static_cast<FlowLayout*>(m_thumbs->layout());
-    flow->clear();
+    // No cell for a capture whose image file is gone; the pictures themselves are read only
+    // for the cells on screen.
+    const QString folder = DeviceStorage::capturesFolder() + QLatin1Char('/');
+    QStringList names;
+    names.reserve(m_captures.size());
     for (Capture* c : std::as_const(m_captures)) {
-        const QImage image = DeviceStorage::captureImage(c->fileName());
-        if (image.isNull())
-            continue;  // no cell for an image that cannot be loaded
-        flow->addWidget(new BulkThumb(image, m_thumbs));
+        const QString name = c->fileName();
+        if (AppPaths::isPlainFileName(name) && QFileInfo::exists(folder + name))
+            names.append(name);
     }
+    m_thumbs->setFileNames(std::move(names));
 }
 
 void BulkInspector::rebuildProjectMenu()

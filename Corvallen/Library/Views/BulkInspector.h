@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class BulkThumbGrid;
 class Capture;
 class ModelContext;
 class QLabel;
@@ -50,7 +51,7 @@ private:
     std::function<void()> m_onDelete;
     QList<Capture*> m_captures;
     QLabel* m_header = nullptr;
-    QWidget* m_thumbs = nullptr;
+    BulkThumbGrid* m_thumbs = nullptr;
     QToolButton* m_move = nullptr;
     QLineEdit* m_tagInput = nullptr;
     QPushButton* m_add = nullptr;

@@ -16,6 +16,7 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Sync/CaptureThumbnails.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
@@ -547,6 +548,47 @@ TEST(LibraryViews, BulkInspectorFilesAndTagsEverySelectedCapture)
     EXPECT_EQ(a->tags().value(0)->name(), QStringLiteral("hum"));
     EXPECT_EQ(a->tags().value(0), b->tags().value(0));
     EXPECT_TRUE(bulk.tagField()->text().isEmpty());
+}
+
+TEST(LibraryViews, BulkInspectorOfALargeSelectionReadsOnlyTheThumbnailsOnScreen)
+{
+    Store s;
+    writeImage(QStringLiteral("many-0.png"));
+    QList<Capture*> selected;
+    for (int i = 0; i < 400; ++i) {
+        const QString name = QStringLiteral("many-%1.png").arg(i);
+        if (i > 0)
+            ASSERT_TRUE(QFile::copy(capturePath(QStringLiteral("many-0.png")), capturePath(name)));
+        selected.append(s.capture(name, name, false));
+    }
+    selected.append(s.capture(QStringLiteral("gone.png"), QStringLiteral("Gone"), false));
+    ASSERT_TRUE(s.context.save());
+    CaptureThumbnails::shared().clearMemory();
+    DeviceStorage::clearImageCache();
+
+    BulkInspector bulk(s.context, {}, {});
+    bulk.resize(260, 420);
+    bulk.show();
+    const qsizetype widgetsBefore = bulk.findChildren<QWidget*>().size();
+    bulk.setCaptures(selected);
+    EXPECT_EQ(bulk.header()->text(), QStringLiteral("401 selected"));
+    EXPECT_EQ(bulk.thumbnailCount(), 400);  // no cell for the capture whose file is gone
+    EXPECT_EQ(bulk.findChildren<QWidget*>().size(), widgetsBefore);
+
+    // The cells on screen get their pictures...
+    auto* grid = bulk.findChild<QWidget*>(QStringLiteral("bulkThumbnails"));
+    ASSERT_NE(grid, nullptr);
+    corvallen::test::processEvents();
+    EXPECT_GT(grid->height(), 100 * 40);  // room for every cell, so the panel scrolls through them
+    ASSERT_TRUE(corvallen::test::waitUntil([&] {
+        corvallen::test::processEvents();
+        const QImage shot = grid->grab(QRect(0, 0, grid->width(), 60)).toImage();
+        return shot.pixelColor(shot.width() / 4, 20) == QColor(Qt::darkGreen);
+    }));
+    // ...and only those: the rest of the selection was never decoded.
+    CaptureThumbnails::shared().waitForIdle();
+    const qint64 oneThumbnail = qint64(480) * 272 * 4;
+    EXPECT_LE(CaptureThumbnails::shared().memoryInUse(), 40 * oneThumbnail);
 }
 
 TEST(LibraryViews, DocumentsModeListsUnfiledDocumentsWithItsOwnEmptyTexts)
