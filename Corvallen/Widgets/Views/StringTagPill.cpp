@@ -82,7 +82,12 @@ void StringTagPill::paintEvent(QPaintEvent*)
     QRect textRect = rect().adjusted(kPadH, 0, -kPadH, 0);
     if (hasRemove())
         textRect.setRight(removeRect().left() - kGap);
-    const QString shown = QFontMetrics(font()).elidedText(name(), Qt::ElideRight, textRect.width());
+    // Measured the way sizeHint() measures, so a pill at its own size never cuts its name (the
+    // eliding measure can come out a few pixels wider than the advance).
+    const QFontMetrics fm(font());
+    const QString shown = fm.horizontalAdvance(name()) <= textRect.width()
+        ? name()
+        : fm.elidedText(name(), Qt::ElideRight, textRect.width());
     p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, shown);
 
     if (hasRemove()) {

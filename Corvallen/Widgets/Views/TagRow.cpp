@@ -150,25 +150,31 @@ void TagRow::relayout()
     m_visible = fit.visibleCount;
     m_hidden = fit.hiddenCount;
     // Left to right, 4 apart, centred on the row; placed by hand so the row can always shrink.
+    // The fitting goes by an estimate of each pill's width; a pill that is wider than the room
+    // left (a long name) is narrowed, so its name ends in "…" instead of being cut by the row.
     int x = 0;
-    const auto place = [this, &x](QWidget* w) {
+    int reserve = 0;
+    if (m_hidden > 0) {
+        m_overflow->setText(tr("+%1").arg(m_hidden));
+        m_overflow->adjustSize();
+        reserve = m_overflow->width() + kGap;
+    }
+    const auto place = [this, &x](QWidget* w, int room) {
         const QSize size = w->sizeHint();
-        w->setGeometry(x, (height() - size.height()) / 2, size.width(), size.height());
+        const int shownWidth = std::max(0, std::min(size.width(), room - x));
+        w->setGeometry(x, (height() - size.height()) / 2, shownWidth, size.height());
         w->show();
-        x += size.width() + kGap;
+        x += shownWidth + kGap;
     };
     for (int i = 0; i < m_visible; ++i) {
         auto* pill = new TagPill(m_tags[i], {}, this);
         m_pills.append(pill);
-        place(pill);
+        place(pill, width() - reserve);
     }
-    if (m_hidden > 0) {
-        m_overflow->setText(tr("+%1").arg(m_hidden));
-        m_overflow->adjustSize();
-        place(m_overflow);
-    } else {
+    if (m_hidden > 0)
+        place(m_overflow, std::max(width(), x + m_overflow->sizeHint().width()));
+    else
         m_overflow->hide();
-    }
 }
 
 bool TagRow::eventFilter(QObject* watched, QEvent* event)

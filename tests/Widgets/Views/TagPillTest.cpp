@@ -36,6 +36,33 @@ TEST(StringTagPill, PaletteColourAndNoMarkWithoutAction)
     EXPECT_GT(pill.sizeHint().width(), 16);
 }
 
+// A pill at the size it asks for shows its whole name: the width it asks for is never a fraction
+// of a pixel short of the text, which would cut "tag 0" to "tag…".
+TEST(StringTagPill, APillAtItsOwnSizeShowsItsWholeName)
+{
+    const QStringList names = {QStringLiteral("tag 0"), QStringLiteral("tag 17"), QStringLiteral("hum"),
+                               QStringLiteral("Ripple check"), QStringLiteral("Ωmega µ"), QStringLiteral("Größe"),
+                               QStringLiteral("ll1i"), QStringLiteral("WWMM")};
+    for (const qreal points : {7.5, 9.0, 10.5, 13.0}) {
+        for (const QString& name : names) {
+            QFont base = QApplication::font();
+            base.setPointSizeF(points);
+            StringTagPill pill(name);
+            pill.setFont(StringTagPill::pillFont(base));
+            StringTagPill wide(name);
+            wide.setFont(StringTagPill::pillFont(base));
+            pill.resize(pill.sizeHint());
+            wide.resize(pill.sizeHint() + QSize(60, 0));
+            const QImage a = pill.grab().toImage();
+            const QImage b = wide.grab().toImage();
+            // The text starts at the same place in both; compare the text's rows left of the
+            // narrow pill's rounded end.
+            const QRect text(0, 3, pill.width() - pill.height() / 2 - 1, pill.height() - 6);
+            EXPECT_EQ(a.copy(text), b.copy(text)) << name.toStdString() << " at " << points << " pt";
+        }
+    }
+}
+
 TEST(StringTagPill, OnlyTheRemoveMarkRunsTheAction)
 {
     int removed = 0;

@@ -69,6 +69,31 @@ TEST_F(TagRowTest, ShowsWhatFitsAndCountsTheRest)
     EXPECT_EQ(static_cast<QLabel*>(row.overflowPill())->text(), QStringLiteral("+3"));
 }
 
+// The row decides what fits by an estimate of each name's width; a name of wide letters is wider
+// than its estimate, and its pill is narrowed to the row (its name then ends in "…") instead of
+// running past the row's edge, where it would be cut.
+TEST_F(TagRowTest, APillWiderThanItsEstimateStaysInsideTheRow)
+{
+    Tag* wide = findOrCreateTag(QStringLiteral("WWWWWWWWWWWWWW"), m_container->mainContext());
+    TagRow row({wide});
+    row.show();
+    row.resize(115, 20);
+    ASSERT_EQ(row.visibleCount(), 1);
+    const QList<TagPill*> pills = shownPills(row);
+    ASSERT_EQ(pills.size(), 1);
+    ASSERT_GT(pills[0]->sizeHint().width(), row.width());  // the case this test is about
+    EXPECT_LE(pills[0]->geometry().right(), row.width() - 1);
+
+    // Beside a "+N" pill, the narrowed pill leaves the "+N" pill its room.
+    TagRow two({wide, m_tags[0], m_tags[1], m_tags[2]});
+    two.show();
+    two.resize(145, 20);
+    ASSERT_EQ(two.visibleCount(), 1);
+    EXPECT_FALSE(two.overflowPill()->isHidden());
+    EXPECT_LE(two.overflowPill()->geometry().right(), two.width() - 1);
+    EXPECT_LT(shownPills(two)[0]->geometry().right(), two.overflowPill()->geometry().left());
+}
+
 TEST_F(TagRowTest, OverflowPillOpensPopupWithAllTags)
 {
     TagRow row(m_tags);
