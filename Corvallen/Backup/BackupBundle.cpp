@@ -405,20 +405,9 @@ void BackupBundle::stageLegacyRestore(const QString& archive, const Progress& pr
                                       });
         // Complete: it replaces an earlier staged restore in one rename.
         const QString pending = path(data, kPending);
-        QString discarded;
-        if (BackupFiles::exists(pending)) {
-            discarded = BackupFiles::uniquePath(data, kPending + QStringLiteral(".discarded-"));
-            BackupFiles::rename(pending, discarded);
-        }
-        try {
-            BackupFiles::rename(incoming, pending);
-        } catch (...) {
-            if (!discarded.isEmpty())
-                ::rename(QFile::encodeName(discarded).constData(), QFile::encodeName(pending).constData());
-            throw;
-        }
-        if (!discarded.isEmpty())
-            BackupFiles::removeQuietly(discarded);
+        const QString discarded = BackupFiles::uniquePath(data, kPending + QStringLiteral(".discarded-"));
+        for (const QString& earlier : BackupFiles::swapIn({{pending, incoming, discarded}}))
+            BackupFiles::removeQuietly(earlier);
     } catch (...) {
         BackupFiles::removeQuietly(incoming);
         throw;
@@ -495,25 +484,13 @@ void BackupBundle::applyPendingRestoreIfNeeded()
 
     // 2. Rename the live items aside, then the copies into place; undo on any failure.
     const QString previous = BackupFiles::uniquePath(data, QStringLiteral(".restore-previous-"));
-    QStringList movedAside;
-    QStringList placed;
     try {
         BackupFiles::makeFolder(previous);
+        QList<BackupFiles::SwapItem> items;
         for (const QString& name : std::as_const(replaced))
-            if (BackupFiles::exists(path(data, name))) {
-                BackupFiles::rename(path(data, name), path(previous, name));
-                movedAside << name;
-            }
-        for (const QString& name : std::as_const(replaced))
-            if (incoming.contains(name)) {
-                BackupFiles::rename(incoming.value(name), path(data, name));
-                placed << name;
-            }
+            items.append({path(data, name), incoming.value(name), path(previous, name)});
+        BackupFiles::swapIn(items);
     } catch (const BackupError&) {
-        for (const QString& name : std::as_const(placed))
-            ::rename(QFile::encodeName(path(data, name)).constData(), QFile::encodeName(incoming.value(name)).constData());
-        for (const QString& name : std::as_const(movedAside))
-            ::rename(QFile::encodeName(path(previous, name)).constData(), QFile::encodeName(path(data, name)).constData());
         for (const QString& copy : std::as_const(incoming))
             BackupFiles::removeQuietly(copy);
         // Only an emptied folder goes: if an item could not be moved back, it stays there.

@@ -418,50 +418,16 @@ void deleteAllCaptures(ModelContext& c) { deleteAll<Capture>(c); }
 namespace {
 
 // Puts the prepared folders in place: each live folder is renamed aside, the prepared one
-// renamed to its name. On a failure every rename done so far is undone before the error is
-// thrown. Returns the folders set aside, for the caller to remove.
+// renamed to its name. On a failure every rename done so far is undone, so each prepared folder
+// is back under its prepared name for the journal to finish with, before the error is thrown.
+// Returns the folders set aside, for the caller to remove.
 QStringList swapIn(PreparedFolders& folders)
 {
     const QString data = StoreLocation::dataFolder();
-    struct Done {
-        QString live;
-        QString aside;  // empty when there was no live folder
-        QString prepared;
-    };
-    QList<Done> done;
-    try {
-        for (const PreparedFolders::Item& item : std::as_const(folders.items)) {
-            Done d{path(data, item.name), QString(), item.prepared};
-            if (BackupFiles::exists(d.live)) {
-                d.aside = item.aside;
-                BackupFiles::rename(d.live, d.aside);
-            }
-            done.append(d);
-            BackupFiles::rename(d.prepared, d.live);
-            done.last().prepared.clear();  // in place now
-        }
-    } catch (...) {
-        for (auto it = done.rbegin(); it != done.rend(); ++it) {
-            try {
-                // A new folder already in place is moved out of the way, then the old one back.
-                QString undo;
-                if (it->prepared.isEmpty()) {
-                    undo = BackupFiles::uniquePath(data, QStringLiteral(".restoring-undo-"));
-                    BackupFiles::rename(it->live, undo);
-                }
-                if (!it->aside.isEmpty())
-                    BackupFiles::rename(it->aside, it->live);
-                if (!undo.isEmpty())
-                    BackupFiles::removeQuietly(undo);
-            } catch (...) {
-            }
-        }
-        throw;
-    }
-    QStringList aside;
-    for (const Done& d : std::as_const(done))
-        if (!d.aside.isEmpty())
-            aside << d.aside;
+    QList<BackupFiles::SwapItem> items;
+    for (const PreparedFolders::Item& item : std::as_const(folders.items))
+        items.append({path(data, item.name), item.prepared, item.aside});
+    const QStringList aside = BackupFiles::swapIn(items);
     folders.items.clear();
     return aside;
 }

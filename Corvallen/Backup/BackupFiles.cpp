@@ -303,6 +303,35 @@ void rename(const QString& source, const QString& destination)
         fail(QStringLiteral("Could not move “%1” to “%2”").arg(source, destination), errno);
 }
 
+QStringList swapIn(const QList<SwapItem>& items)
+{
+    QList<const SwapItem*> movedAside;
+    QList<const SwapItem*> placed;
+    try {
+        for (const SwapItem& item : items)
+            if (exists(item.live)) {
+                rename(item.live, item.aside);
+                movedAside << &item;
+            }
+        for (const SwapItem& item : items)
+            if (!item.incoming.isEmpty()) {
+                rename(item.incoming, item.live);
+                placed << &item;
+            }
+    } catch (...) {
+        // Best effort: an item that can't be moved back stays where it is, found by name.
+        for (auto it = placed.crbegin(); it != placed.crend(); ++it)
+            ::rename(native((*it)->live).constData(), native((*it)->incoming).constData());
+        for (auto it = movedAside.crbegin(); it != movedAside.crend(); ++it)
+            ::rename(native((*it)->aside).constData(), native((*it)->live).constData());
+        throw;
+    }
+    QStringList aside;
+    for (const SwapItem* item : std::as_const(movedAside))
+        aside << item->aside;
+    return aside;
+}
+
 void moveTree(const QString& source, const QString& destination, const ByteProgress& progress)
 {
     if (::rename(native(source).constData(), native(destination).constData()) == 0)

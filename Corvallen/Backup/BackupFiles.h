@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -48,6 +50,19 @@ void placeFile(const QString& source, const QString& destination);
 
 // Renames within one file system; throws on failure.
 void rename(const QString& source, const QString& destination);
+// One item of a swap: the live path, the new item that takes its name (none: the live one only
+// goes) and the free path the live one is moved to meanwhile.
+struct SwapItem {
+    QString live;
+    QString incoming;
+    QString aside;
+};
+// Puts new items in place of live ones by renames: first every live item that exists is moved
+// aside, then every incoming one takes its live name, so the two are never mixed halfway. On a
+// failure each rename done so far is undone (the new items go back where they came from, the
+// old ones back to their names) and the error is thrown. Returns the paths the live items were
+// moved to, for the caller to remove once it no longer needs them.
+QStringList swapIn(const QList<SwapItem>& items);
 // Renames, or copies and then removes the source when the two lie on different file systems.
 void moveTree(const QString& source, const QString& destination, const ByteProgress& progress = {});
 

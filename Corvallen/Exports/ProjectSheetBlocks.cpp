@@ -11,11 +11,6 @@ namespace {
 
 const QString emDash = QStringLiteral("—");
 
-QString projectTitle(const SheetProject& p)
-{
-    return p.name.isEmpty() ? QStringLiteral("Untitled Project") : p.name;
-}
-
 struct Figure {
     QString label;
     int count;
@@ -94,7 +89,7 @@ SheetLayout SheetOverview::layout(double width, QPaintDevice* dev) const
     bool above = false;  // something above the next element: it then keeps the 10-point gap
     if (m_opens) {
         const QFont nameFont = SheetPalette::font(24, QFont::Bold);
-        const QString name = SheetText::capped(projectTitle(*m_project), nameFont, width, maxTitleLines, dev);
+        const QString name = SheetText::capped(m_project->title(), nameFont, width, maxTitleLines, dev);
         double h = SheetText::wrappedHeight(name, nameFont, width, dev);
         out.text(QRectF(0, y, width, h), name, nameFont, SheetPalette::ink(), wrapLeft);
         y += h + 10;
@@ -138,7 +133,7 @@ QStringList SheetOverview::texts() const
 {
     QStringList out;
     if (m_opens)
-        out << projectTitle(*m_project) << SheetFormat::longDateText(m_project->createdAt.date());
+        out << m_project->title() << SheetFormat::longDateText(m_project->createdAt.date());
     if (!m_description.isEmpty())
         out << m_description;
     if (m_closes)

@@ -10,11 +10,6 @@
 
 namespace {
 
-QString projectTitle(const SheetProject& p)
-{
-    return p.name.isEmpty() ? QStringLiteral("Untitled Project") : p.name;
-}
-
 // Quantity 40, unit 84, amount 92, the item takes the rest; 8 points between cells. A cell
 // whose text needs more room than its width gets it, so no amount ever loses a digit; the item
 // column gives way (its text wraps).
@@ -66,7 +61,7 @@ SheetLayout SheetQuoteHeader::layout(double width, QPaintDevice* dev) const
         out.text(QRectF(0, y, width, h), QStringLiteral("QUOTE"), quoteFont, SheetPalette::accent());
         y += h + 6;
         const QFont nameFont = SheetPalette::font(22, QFont::Bold);
-        const QString name = SheetText::capped(projectTitle(*m_project), nameFont, width, maxTitleLines, dev);
+        const QString name = SheetText::capped(m_project->title(), nameFont, width, maxTitleLines, dev);
         h = SheetText::wrappedHeight(name, nameFont, width, dev);
         out.text(QRectF(0, y, width, h), name, nameFont, SheetPalette::ink(), wrapLeft);
         y += h + 6;
@@ -88,7 +83,7 @@ QStringList SheetQuoteHeader::texts() const
 {
     QStringList out;
     if (m_opens)
-        out << QStringLiteral("QUOTE") << projectTitle(*m_project) << SheetFormat::longDateText(m_date);
+        out << QStringLiteral("QUOTE") << m_project->title() << SheetFormat::longDateText(m_date);
     if (!m_description.isEmpty())
         out << m_description;
     return out;

@@ -1,14 +1,11 @@
 #include "Corvallen/Exports/SheetFormat.h"
 
-#include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Model/Capture.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 
 namespace SheetFormat {
-
-QString moneyText(double amount) { return MoneyFormatter::text(amount); }
 
 QString numberText(double value, int maxDecimals)
 {

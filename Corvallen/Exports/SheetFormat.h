@@ -9,9 +9,6 @@ class Capture;
 
 // The small text rules shared by the exported pages.
 namespace SheetFormat {
-// An amount in the stored business currency ("business.currency", read now; GBP when none),
-// written by MoneyFormatter the way the user's locale writes money.
-QString moneyText(double amount);
 // A number with at most `maxDecimals` fraction digits, trailing zeros dropped, locale separators.
 QString numberText(double value, int maxDecimals);
 // A date in the locale's long form without the weekday ("6 December 2026").

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 
+QString SheetProject::title() const { return name.isEmpty() ? QStringLiteral("Untitled Project") : name; }
+
 std::shared_ptr<const SheetProject> SheetProject::of(const Project* project)
 {
     SheetProjectReader reader(project);

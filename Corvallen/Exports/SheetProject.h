@@ -50,6 +50,9 @@ struct SheetProject {
     // The business currency in the user's locale, as it was when the copy was made.
     MoneyFormatter money;
 
+    // The name the pages print: the project's, or "Untitled Project" when it has none.
+    QString title() const;
+
     // Main thread only: reads the project, its lines, captures and files, and the settings.
     static std::shared_ptr<const SheetProject> of(const Project* project);
 };

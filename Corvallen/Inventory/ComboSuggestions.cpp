@@ -1,6 +1,6 @@
 #include "Corvallen/Inventory/ComboSuggestions.h"
 
-#include "Corvallen/Model/TagList.h"
+#include "Corvallen/Model/TextTrim.h"
 
 namespace ComboSuggestions {
 

@@ -27,7 +27,9 @@ QPointF clamped(const QPointF& location, const QSizeF& size)
     return {qMin(qMax(x, 0.0), 1.0), qMin(qMax(y, 0.0), 1.0)};
 }
 
-QString stemOf(const QString& fileName)
+// The name up to its last dot: a name that is all extension (".png") leaves nothing, so the
+// copy is named after the edit alone.
+QString nameBeforeLastDot(const QString& fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? fileName : fileName.left(dot);
@@ -222,7 +224,7 @@ QByteArray ImageEditSession::renderEditedImage() const
 
 QString ImageEditSession::copyName(const QString& fileName, const QString& folder, const QSet<QString>& heldNames)
 {
-    const QString stem = stemOf(fileName);
+    const QString stem = nameBeforeLastDot(fileName);
     const QDir dir(folder);
     QString name = stem + QStringLiteral("_edit.png");
     for (qint64 n = 2; heldNames.contains(name) || QFileInfo::exists(dir.filePath(name)); ++n)
@@ -265,7 +267,7 @@ void ImageEditSession::saveCopy(ModelContext& context)
         context.fetch<Capture>([this](const Capture* c) { return c->fileName() == m_fileName; });
     Capture* source = sources.isEmpty() ? nullptr : sources.first();
     auto* copy = new Capture(name);
-    copy->setTitle((source ? source->title() : stemOf(m_fileName)) + QStringLiteral(" edit"));
+    copy->setTitle((source ? source->title() : nameBeforeLastDot(m_fileName)) + QStringLiteral(" edit"));
     copy = context.insert(copy);
     copy->setProject(source ? source->project() : nullptr);
     context.save();

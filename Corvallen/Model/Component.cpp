@@ -2,6 +2,7 @@
 
 #include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Model/TagList.h"
+#include "Corvallen/Model/TextTrim.h"
 
 const EntityDescriptor& Component::descriptor()
 {

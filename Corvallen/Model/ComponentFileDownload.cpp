@@ -1,7 +1,7 @@
 #include "Corvallen/Model/ComponentFileDownload.h"
 
 #include "Corvallen/Model/StoredFileName.h"
-#include "Corvallen/Model/TagList.h"
+#include "Corvallen/Model/TextTrim.h"
 
 #include <QFile>
 #include <QNetworkAccessManager>

@@ -9,8 +9,3 @@
 // space (tabs and Unicode space separators, not line breaks) and lower-cased independent of
 // locale; empty pieces dropped, order and duplicates kept.
 QStringList tagListFromText(const std::optional<QString>& text);
-
-// Trims horizontal white space (tab and Unicode space separators) at both ends.
-QString trimHorizontalSpace(const QString& s);
-// Trims white space and line breaks at both ends.
-QString trimWhitespaceAndNewlines(const QString& s);

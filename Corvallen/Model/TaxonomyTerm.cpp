@@ -1,7 +1,7 @@
 #include "Corvallen/Model/TaxonomyTerm.h"
 
 #include "Corvallen/Model/Component.h"
-#include "Corvallen/Model/TagList.h"
+#include "Corvallen/Model/TextTrim.h"
 #include "Corvallen/Model/TextCompare.h"
 #include "Corvallen/Platform/ModelContext.h"
 

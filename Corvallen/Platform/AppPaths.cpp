@@ -86,4 +86,11 @@ QString withSuffix(const QString& path, const QString& suffix)
     return path + suffix;
 }
 
+bool isBelow(const QString& path, const QString& folder)
+{
+    if (folder == QLatin1String("/"))
+        return path.startsWith(QLatin1Char('/'));
+    return path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
 }  // namespace AppPaths

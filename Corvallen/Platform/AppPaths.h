@@ -43,4 +43,8 @@ QString safeFileName(const QString& text, const QString& fallback);
 // case: a name typed into a save dialog without its extension still gets one.
 QString withSuffix(const QString& path, const QString& suffix);
 
+// True when the clean absolute path is the folder or lies inside it ("/media/a" is below
+// "/media" and "/", not below "/med").
+bool isBelow(const QString& path, const QString& folder);
+
 }  // namespace AppPaths

@@ -1,5 +1,7 @@
 #include "Corvallen/Platform/VolumeMonitor.h"
 
+#include "Corvallen/Platform/AppPaths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,17 +10,6 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-
-namespace {
-
-bool isBelow(const QString& path, const QString& folder)
-{
-    if (folder == QLatin1String("/"))
-        return path.startsWith(QLatin1Char('/'));
-    return path == folder || path.startsWith(folder + QLatin1Char('/'));
-}
-
-}  // namespace
 
 QStringList VolumeMonitor::defaultRemovableRoots()
 {
@@ -62,7 +53,7 @@ std::optional<MountedVolume> VolumeMonitor::volumeHolding(const QString& path) c
     const QString clean = QDir::cleanPath(path);
     std::optional<MountedVolume> best;
     for (const MountedVolume& v : volumes())
-        if (isBelow(clean, v.mountPoint) && (!best || v.mountPoint.size() > best->mountPoint.size()))
+        if (AppPaths::isBelow(clean, v.mountPoint) && (!best || v.mountPoint.size() > best->mountPoint.size()))
             best = v;
     return best;
 }

@@ -3,7 +3,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
-#include "Corvallen/Projects/BomImport.h"
+#include "Corvallen/Model/TextTrim.h"
 #include "Corvallen/Projects/StockAllocation.h"
 #include "Corvallen/Platform/ModelContext.h"
 
@@ -23,7 +23,7 @@ QSet<PersistentIdentifier> existingIDs(const Project* project)
     return ids;
 }
 
-QString preparedQuery(const QString& search) { return BomImport::trimWhitespace(search.toLower()); }
+QString preparedQuery(const QString& search) { return trimHorizontalSpace(search.toLower()); }
 
 bool matches(const Component* component, const QString& query, const QSet<PersistentIdentifier>& existing)
 {

@@ -1,6 +1,7 @@
 #include "Corvallen/Projects/BomImport.h"
 
 #include "Corvallen/Model/Component.h"
+#include "Corvallen/Model/TextTrim.h"
 #include "Corvallen/Projects/StockAllocation.h"
 
 #include <QCoreApplication>
@@ -12,17 +13,6 @@
 namespace BomImport {
 
 namespace {
-
-bool isWhitespace(QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; }
-
-bool isWhitespaceOrNewline(QChar c)
-{
-    if (isWhitespace(c))
-        return true;
-    const char16_t u = c.unicode();
-    return (u >= 0x0A && u <= 0x0D) || u == 0x85 || c.category() == QChar::Separator_Line
-           || c.category() == QChar::Separator_Paragraph;
-}
 
 // Windows-1252 code points for the bytes 0x80..0x9F; the rest of the range is Latin-1.
 constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -140,7 +130,7 @@ public:
     void feed(QStringView text, const RowFn& emitRow)
     {
         for (const QChar c : text) {
-            if (!m_nonBlank && !isWhitespaceOrNewline(c))
+            if (!m_nonBlank && !isSpaceOrNewline(c))
                 m_nonBlank = true;
             if (m_quoteInQuotes) {
                 m_quoteInQuotes = false;
@@ -297,7 +287,7 @@ public:
         m_anyRecord = true;
         bool allEmpty = true;
         for (const QString& cell : cells) {
-            if (!trimWhitespace(cell).isEmpty()) {
+            if (!trimHorizontalSpace(cell).isEmpty()) {
                 allEmpty = false;
                 break;
             }
@@ -306,7 +296,7 @@ public:
             return;
         QHash<QString, QString> map;
         for (qsizetype i = 0; i < m_keys.size() && i < cells.size(); ++i) {
-            const QString value = trimWhitespace(cells.at(i));
+            const QString value = trimHorizontalSpace(cells.at(i));
             if (!m_keys.at(i).isEmpty() && !value.isEmpty())
                 map.insert(m_keys.at(i), value);
         }
@@ -357,17 +347,6 @@ QString ImportError::description() const
                                            "That file is too large to be a bill of materials (more than 32 MB).");
     }
     return {};
-}
-
-QString trimWhitespace(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && isWhitespace(text.at(start)))
-        ++start;
-    while (end > start && isWhitespace(text.at(end - 1)))
-        --end;
-    return text.mid(start, end - start);
 }
 
 QString decode(const QByteArray& bytes)
@@ -428,7 +407,7 @@ const QHash<QString, QString>& headerAliases()
 
 QString headerKey(const QString& cell)
 {
-    QString key = trimWhitespace(cell).toLower();
+    QString key = trimHorizontalSpace(cell).toLower();
     key.replace(QChar(u' '), QChar(u'_'));
     return headerAliases().value(key, key);
 }

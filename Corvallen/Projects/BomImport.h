@@ -178,8 +178,5 @@ private:
 // The matches of a list of rows against the inventory (a Matcher fed every row).
 QList<Match> match(const QList<Row>& rows, const QList<Component*>& inventory);
 
-// Whitespace in the narrow sense (space separators and tab) trimmed at both ends.
-QString trimWhitespace(const QString& text);
-
 }  // namespace BomImport
 

@@ -1,21 +1,13 @@
 #include "Corvallen/Projects/BomImportPlan.h"
 
 #include "Corvallen/Projects/BomImportApplier.h"
+#include "Corvallen/Projects/ProjectTexts.h"
 
 #include <QCoreApplication>
 
 #include <limits>
 
 namespace BomImportPlan {
-
-namespace {
-
-QString counted(qint64 n, const QString& noun)
-{
-    return QString::number(n) + u' ' + noun + (n == 1 ? QString() : QStringLiteral("s"));
-}
-
-}  // namespace
 
 qsizetype newToInventoryCount(const BomImport::MatchList& matches)
 {
@@ -34,7 +26,8 @@ QString summaryText(const BomImport::MatchList& matches)
         if (__builtin_add_overflow(items, matches.quantity(i), &items))
             items = std::numeric_limits<qint64>::max();
     }
-    QString text = counted(matches.size(), QStringLiteral("part")) + QStringLiteral(" · ") + counted(items, QStringLiteral("item"));
+    QString text = ProjectTexts::counted(matches.size(), QStringLiteral("part")) + QStringLiteral(" · ")
+                   + ProjectTexts::counted(items, QStringLiteral("item"));
     if (const qsizetype k = newToInventoryCount(matches); k > 0)
         text += QStringLiteral(" · ") + QString::number(k) + QStringLiteral(" new to inventory");
     return text + QStringLiteral(". Importing allocates stock — parts you're short on show as Out.");

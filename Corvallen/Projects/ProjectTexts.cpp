@@ -17,12 +17,12 @@ namespace {
 
 const QString kDot = QStringLiteral(" · ");
 
+}  // namespace
+
 QString counted(qint64 n, const QString& noun)
 {
     return QString::number(n) + u' ' + noun + (n == 1 ? QString() : QStringLiteral("s"));
 }
-
-}  // namespace
 
 QString displayName(const Project* project)
 {

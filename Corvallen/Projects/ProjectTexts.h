@@ -12,6 +12,9 @@ class ProjectComponent;
 // their amounts follow the locale.
 namespace ProjectTexts {
 
+// "1 part", "3 parts": the count and the noun, with a plain English "s" unless it is one.
+QString counted(qint64 n, const QString& noun);
+
 // The project's name, or "Untitled Project" when it is empty.
 QString displayName(const Project* project);
 

@@ -1,25 +1,12 @@
 #include "Corvallen/Settings/MarkdownBlock.h"
 
+#include "Corvallen/Model/TextTrim.h"
+
 #include <QRegularExpression>
 
 #include <vector>
 
 namespace {
-
-// Spaces and tabs, and every other space separator (a non-breaking or an em space): the blanks
-// that are not line breaks.
-bool isLineBlank(QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; }
-
-QString trimLine(const QString& line)
-{
-    qsizetype start = 0;
-    qsizetype end = line.size();
-    while (start < end && isLineBlank(line[start]))
-        ++start;
-    while (end > start && isLineBlank(line[end - 1]))
-        --end;
-    return line.mid(start, end - start);
-}
 
 // ---- inline text
 
@@ -220,7 +207,7 @@ QList<MarkdownBlock> MarkdownBlock::parse(const QString& markdown)
         // A text saved with CR LF line endings reads the same as one with LF.
         if (raw.endsWith(u'\r'))
             raw.chop(1);
-        const QString line = trimLine(raw);
+        const QString line = trimHorizontalSpace(raw);
         if (line.isEmpty()) {
             flush();
         } else if (line.startsWith(QLatin1String("### "))) {

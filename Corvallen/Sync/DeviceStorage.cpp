@@ -174,13 +174,6 @@ bool takes(const QString& name, const QSet<QString>& extensions)
     return !name.startsWith(QLatin1String("._")) && extensions.contains(extensionOf(name));
 }
 
-bool isBelow(const QString& path, const QString& folder)
-{
-    if (folder == QLatin1String("/"))
-        return path.startsWith(QLatin1Char('/'));
-    return path == folder || path.startsWith(folder + QLatin1Char('/'));
-}
-
 // Hands every matching file to `visit`, in the order the file system gives them, until it
 // returns false. False when the walk was stopped or cancelled before its end.
 bool walkImageFiles(const QString& root, const std::optional<QString>& subfolder, const QSet<QString>& extensions,
@@ -230,7 +223,7 @@ std::optional<QString> folderInside(const QString& root, const QString& subfolde
     // A link on the drive may still lead elsewhere; only folders inside the root are read.
     const QString canonical = QFileInfo(path).canonicalFilePath();
     const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
-    if (!canonical.isEmpty() && !canonicalRoot.isEmpty() && !isBelow(canonical, canonicalRoot))
+    if (!canonical.isEmpty() && !canonicalRoot.isEmpty() && !AppPaths::isBelow(canonical, canonicalRoot))
         return std::nullopt;
     return path;
 }

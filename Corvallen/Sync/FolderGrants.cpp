@@ -15,13 +15,6 @@ namespace FolderGrants {
 
 namespace {
 
-bool isBelow(const QString& path, const QString& folder)
-{
-    if (folder == QLatin1String("/"))
-        return path.startsWith(QLatin1Char('/'));
-    return path == folder || path.startsWith(folder + QLatin1Char('/'));
-}
-
 // path below folder, as a path of its own relative to it ("" for the folder itself).
 QString below(const QString& path, const QString& folder)
 {
@@ -41,7 +34,7 @@ const MountEntry* holdingMount(const QString& path, const QList<MountEntry>& mou
 {
     const MountEntry* best = nullptr;
     for (const MountEntry& m : mounts)
-        if (isBelow(path, m.mountPoint) && (!best || m.mountPoint.size() >= best->mountPoint.size()))
+        if (AppPaths::isBelow(path, m.mountPoint) && (!best || m.mountPoint.size() >= best->mountPoint.size()))
             best = &m;
     return best;
 }
@@ -154,7 +147,7 @@ std::optional<QString> locate(const FolderIdentity& identity, const MountSnapsho
     // Else wherever that file system is mounted now.
     for (qsizetype i = 0; i < mounts.mounts.size(); ++i) {
         const MountEntry& m = mounts.mounts.at(i);
-        if (!sameFileSystem(m, identity) || !isBelow(identity.fsPath, m.root))
+        if (!sameFileSystem(m, identity) || !AppPaths::isBelow(identity.fsPath, m.root))
             continue;
         bool hidden = false;
         for (qsizetype j = i + 1; j < mounts.mounts.size(); ++j)
@@ -180,7 +173,7 @@ bool isUsableFolder(const QString& path, const MountSnapshot& mounts)
         if (!clean.startsWith(QDir::cleanPath(root) + QLatin1Char('/')))
             continue;
         for (const MountedVolume& v : mounts.volumes)
-            if (isBelow(clean, v.mountPoint))
+            if (AppPaths::isBelow(clean, v.mountPoint))
                 return true;
         return false;
     }

@@ -1,5 +1,6 @@
 #include "Corvallen/Sync/SyncLocation.h"
 
+#include "Corvallen/Model/TextTrim.h"
 #include "Corvallen/Model/UuidText.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Sync/FolderGrants.h"
@@ -231,21 +232,9 @@ void SyncLocation::remove(const QString& id, SettingsStore& settings)
 
 void SyncLocation::remove(const QString& id) { remove(id, SettingsStore::shared()); }
 
-QString SyncLocation::trimmedOfSpaces(const QString& text)
-{
-    auto isSpace = [](QChar c) { return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space; };
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isSpace(text.at(begin)))
-        ++begin;
-    while (end > begin && isSpace(text.at(end - 1)))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 QString SyncLocation::subfolderProblem(const QString& subfolder)
 {
-    const QString trimmed = trimmedOfSpaces(subfolder);
+    const QString trimmed = trimHorizontalSpace(subfolder);
     if (trimmed.startsWith(QLatin1Char('/')))
         return QCoreApplication::translate("SyncLocation", "Give a folder inside the chosen drive or folder, not a full path.");
     if (trimmed.split(QLatin1Char('/')).contains(QStringLiteral("..")))
@@ -257,7 +246,7 @@ SyncLocation::ScanOptions SyncLocation::scanOptions() const
 {
     ScanOptions o;
     if (!scanWholeDrive) {
-        const QString trimmed = trimmedOfSpaces(subfolder);
+        const QString trimmed = trimHorizontalSpace(subfolder);
         if (!trimmed.isEmpty())
             o.subfolder = trimmed;
     }

@@ -43,9 +43,6 @@ struct SyncLocation {
     };
     ScanOptions scanOptions() const;
 
-    // Trims blanks, tabs and other space separators at both ends; line breaks stay.
-    static QString trimmedOfSpaces(const QString& text);
-
     // Why a subfolder text can't be used (it would lead out of the chosen drive or folder: an
     // absolute path, or a ".." step); empty when it is fine. Judged on the trimmed text.
     static QString subfolderProblem(const QString& subfolder);

@@ -428,3 +428,38 @@ TEST_F(BackupRestore, PendingEditsAreSavedBeforeTheRestoreSnapshotsTheStore)
 }
 
 }  // namespace
+
+TEST_F(BackupRestore, FoldersThatCouldNotBePutInPlaceAreFinishedByTheNextLaunch)
+{
+    populate(context(), data());
+    const QString root = BackupData::exportBackup(BackupSelection::all(), context(), QStringLiteral("1"), QStringLiteral("1"));
+    const auto archived = folderContents(data(QStringLiteral("captures")));
+    writeBytes(data(QStringLiteral("captures/new.png")), "new");
+    writeBytes(data(QStringLiteral("components/new.pdf")), "new");
+
+    // The last folder's new content vanishes before the swap: the records are saved, the two
+    // folders already swapped are put back, and their new content waits beside them.
+    const BackupData::Sections sections = BackupData::loadSections(BackupSelection::all(), root);
+    BackupData::PreparedFolders folders = BackupData::prepareFolders(sections, root);
+    ASSERT_EQ(folders.items.size(), 3);
+    ASSERT_EQ(folders.items.last().name, QStringLiteral("documents"));
+    BackupBundle::removeQuietly(folders.items.last().prepared);
+    try {
+        BackupData::applySections(sections, folders, context());
+        ADD_FAILURE() << "the folders went in without the documents";
+    } catch (const BackupError& e) {
+        EXPECT_TRUE(e.localizedDescription().contains(QStringLiteral("next time it starts"))) << e.what();
+    }
+    EXPECT_TRUE(QFileInfo::exists(data(QStringLiteral("captures/new.png"))));
+    EXPECT_TRUE(QFileInfo::exists(data(QStringLiteral("documents"))));
+
+    // The next launch finishes what it can: the records and the folders agree again.
+    closeStore();
+    BackupData::recoverInterruptedFolderSwap(data());
+    reopenStore();
+    EXPECT_EQ(folderContents(data(QStringLiteral("captures"))), archived);
+    EXPECT_FALSE(QFileInfo::exists(data(QStringLiteral("components/new.pdf"))));
+    EXPECT_TRUE(QFileInfo::exists(data(QStringLiteral("documents"))));
+    EXPECT_TRUE(dataFolderLeftovers(data()).isEmpty()) << dataFolderLeftovers(data()).join(u' ').toStdString();
+    BackupBundle::removeQuietly(root);
+}

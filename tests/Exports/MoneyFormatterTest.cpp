@@ -2,7 +2,6 @@
 // through MoneyFormatter, so its texts are compared with what ICU's own currency format gives.
 #include "Corvallen/Exports/BusinessProfile.h"
 #include "Corvallen/Exports/MoneyFormatter.h"
-#include "Corvallen/Exports/SheetFormat.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "support/IcuExpect.h"
 
@@ -106,7 +105,6 @@ TEST(MoneyFormatter, TheBusinessCurrencyIsReadAtEachAmount)
     QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
     SettingsStore::shared().remove(BusinessKeys::currency);
     EXPECT_EQ(MoneyFormatter::text(2), icuCurrency(2, QStringLiteral("GBP"), QStringLiteral("de_DE")));
-    EXPECT_EQ(SheetFormat::moneyText(2), MoneyFormatter::text(2));
     SettingsStore::shared().setText(BusinessKeys::currency, QStringLiteral("USD"));
     EXPECT_EQ(MoneyFormatter::text(2), icuCurrency(2, QStringLiteral("USD"), QStringLiteral("de_DE")));
     EXPECT_EQ(MoneyFormatter().symbol(), MoneyFormatter(QStringLiteral("USD")).symbol());

@@ -1,3 +1,4 @@
+#include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Exports/ProjectSheetBlocks.h"
 #include "Corvallen/Exports/QuoteBlocks.h"
 #include "Corvallen/Exports/SheetBuilders.h"
@@ -272,7 +273,7 @@ TEST_F(SheetBuildersTest, QuoteTotalsAddLabourAndVat)
     const auto flat = SheetQuoteTotals(SheetProject::of(project), profile).rows();
     ASSERT_EQ(flat.size(), 3);
     EXPECT_EQ(flat[0].label, QStringLiteral("Labour"));
-    EXPECT_EQ(flat[0].amount, SheetFormat::moneyText(-10));
+    EXPECT_EQ(flat[0].amount, MoneyFormatter::text(-10));
     EXPECT_EQ(flat[1].amount, QStringLiteral("£10.00"));
 
 

@@ -3,9 +3,9 @@
 // up here whatever list of texts the builder believes it printed.
 
 #include "Corvallen/Exports/BusinessProfile.h"
+#include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Exports/ProjectSheetBlocks.h"
 #include "Corvallen/Exports/SheetBuilders.h"
-#include "Corvallen/Exports/SheetFormat.h"
 #include "Corvallen/Exports/SheetRenderer.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
@@ -289,9 +289,9 @@ TEST_F(SheetPaginationTest, ItemisedQuoteKeepsEveryLineAndEndsWithTotalsThatAddU
     // Totals stand on the last page only, and the rows there add up to the total.
     const double subtotal = sum + 150;
     EXPECT_EQ(pagesShowing(pages, QStringLiteral("Subtotal")), 1);
-    EXPECT_TRUE(squeezed(pages.last().text).contains(squeezed(SheetFormat::moneyText(subtotal))));
-    EXPECT_TRUE(squeezed(pages.last().text).contains(squeezed(SheetFormat::moneyText(subtotal * 0.2))));
-    EXPECT_TRUE(squeezed(pages.last().text).contains(squeezed(SheetFormat::moneyText(subtotal * 1.2))));
+    EXPECT_TRUE(squeezed(pages.last().text).contains(squeezed(MoneyFormatter::text(subtotal))));
+    EXPECT_TRUE(squeezed(pages.last().text).contains(squeezed(MoneyFormatter::text(subtotal * 0.2))));
+    EXPECT_TRUE(squeezed(pages.last().text).contains(squeezed(MoneyFormatter::text(subtotal * 1.2))));
     expectCleanPages(pages);
 }
 
@@ -315,9 +315,9 @@ TEST_F(SheetPaginationTest, LargeAmountsAndLongHeadersPrintWhole)
         const auto pages = render(SheetBuilders::makeQuotePDF(project, QDateTime::currentDateTime()));
         ASSERT_EQ(pages.size(), 1);
         const QString text = squeezed(pages[0].text);
-        EXPECT_TRUE(text.contains(squeezed(SheetFormat::moneyText(c.price)))) << text.toStdString();
-        EXPECT_TRUE(text.contains(squeezed(SheetFormat::moneyText(c.price * 0.2))));
-        EXPECT_TRUE(text.contains(squeezed(SheetFormat::moneyText(c.price * 1.2))));
+        EXPECT_TRUE(text.contains(squeezed(MoneyFormatter::text(c.price)))) << text.toStdString();
+        EXPECT_TRUE(text.contains(squeezed(MoneyFormatter::text(c.price * 0.2))));
+        EXPECT_TRUE(text.contains(squeezed(MoneyFormatter::text(c.price * 1.2))));
         // The name wraps in its own column at the left, the address in its column at the right.
         double contactLeft = SheetRenderer::pageWidth;
         for (const Box& b : pages[0].boxes)
@@ -469,9 +469,9 @@ TEST_F(SheetPaginationTest, QuoteWithExtremeTextsKeepsEveryLineAndItsTotals)
         // The totals close the quote, after every line, and add up.
         const QString last = squeezed(pages.last().text);
         EXPECT_EQ(pagesShowing(pages, QStringLiteral("Subtotal")), 1);
-        EXPECT_TRUE(last.contains(squeezed(QStringLiteral("Subtotal") + SheetFormat::moneyText(subtotal))));
-        EXPECT_TRUE(last.contains(squeezed(SheetFormat::moneyText(subtotal * 0.2))));
-        EXPECT_TRUE(last.contains(squeezed(QStringLiteral("Total") + SheetFormat::moneyText(subtotal * 1.2))));
+        EXPECT_TRUE(last.contains(squeezed(QStringLiteral("Subtotal") + MoneyFormatter::text(subtotal))));
+        EXPECT_TRUE(last.contains(squeezed(MoneyFormatter::text(subtotal * 0.2))));
+        EXPECT_TRUE(last.contains(squeezed(QStringLiteral("Total") + MoneyFormatter::text(subtotal * 1.2))));
         EXPECT_GT(document.indexOf(squeezed(QStringLiteral("Subtotal"))),
                   document.indexOf(squeezed(combined ? QStringLiteral("Components") : QStringLiteral("Line40"))));
     }

@@ -8,6 +8,7 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ThumbnailCache.h"
 #include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Platform/Views/ShowInFileManager.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Widgets/Views/FlowLayout.h"
 
@@ -394,7 +395,7 @@ void DocumentBrowser::showRowMenu(const QPoint& pos)
     QMenu menu(this);
     menu.addAction(tr("Open"), this, [this, d] { openDocument(d, m_model.fileTo(), m_model.context()); });
     menu.addAction(tr("Open in Default App"), this, [d] { openDocumentInDefaultApp(d); });
-    menu.addAction(tr("Show in Files"), this, [this, d] { showDocumentInFileManager(d, this); });
+    menu.addAction(tr("Show in Files"), this, [this, d] { showInFileManager(DocumentBrowserModel::storedFilePath(d), this); });
     menu.addSeparator();
     if (m_model.fileTo()) {
         menu.addAction(tr("Remove from Project"), this, [this, d] {

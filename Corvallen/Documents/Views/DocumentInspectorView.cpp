@@ -6,7 +6,7 @@
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/Project.h"
-#include "Corvallen/Platform/FileManager.h"
+#include "Corvallen/Platform/Views/ShowInFileManager.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Platform/WindowRouter.h"
@@ -22,7 +22,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -33,25 +32,6 @@
 void openDocumentInDefaultApp(const Document* document)
 {
     QDesktopServices::openUrl(QUrl::fromLocalFile(DocumentBrowserModel::storedFilePath(document)));
-}
-
-void showDocumentInFileManager(const Document* document, QWidget* parent)
-{
-    showFileInFiles(DocumentBrowserModel::storedFilePath(document), parent);
-}
-
-void showFileInFiles(const QString& path, QWidget* parent)
-{
-    QPointer<QWidget> owner(parent);
-    FileManager::showInFiles(path, parent, [owner](const QString& error) {
-        if (error.isEmpty() || !owner)
-            return;
-        auto* box = new QMessageBox(QMessageBox::Information, QObject::tr("Show in Files"), error, QMessageBox::Ok, owner);
-        box->setObjectName(QStringLiteral("showInFilesFailed"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->setWindowModality(Qt::WindowModal);
-        box->open();
-    });
 }
 
 void openDocument(Document* document, Project* scope, ModelContext& context)
@@ -151,7 +131,8 @@ DocumentInspectorView::DocumentInspectorView(Document* document, Project* scopeP
     auto* open = new QPushButton(symbolIcon(QStringLiteral("arrow.up.forward.app")), tr("Open"), body);
     connect(open, &QPushButton::clicked, this, [this] { openDocument(m_document, m_scopeProject, m_context); });
     auto* reveal = new QPushButton(symbolIcon(QStringLiteral("folder")), tr("Reveal"), body);
-    connect(reveal, &QPushButton::clicked, this, [this] { showDocumentInFileManager(m_document, this); });
+    connect(reveal, &QPushButton::clicked, this,
+            [this] { showInFileManager(DocumentBrowserModel::storedFilePath(m_document), this); });
     actions->addWidget(open);
     actions->addWidget(reveal);
     actions->addStretch(1);

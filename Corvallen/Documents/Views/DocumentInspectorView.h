@@ -39,7 +39,3 @@ private:
 // Opens a document: the viewer for PDFs and images, the default application otherwise.
 void openDocument(Document* document, Project* scope, ModelContext& context);
 void openDocumentInDefaultApp(const Document* document);
-// Shows the file in the file manager; tells the user (a message on `parent`) when no file
-// manager could show it.
-void showDocumentInFileManager(const Document* document, QWidget* parent);
-void showFileInFiles(const QString& path, QWidget* parent);

@@ -8,6 +8,7 @@
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Platform/Views/ShowInFileManager.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 
 #include <QCloseEvent>
@@ -59,7 +60,7 @@ DocumentViewerWindow::DocumentViewerWindow(const DocViewerTarget& target, ModelC
     auto* reveal = new QPushButton(tr("Show in Files"), this);
     reveal->setFlat(true);
     reveal->setCursor(Qt::PointingHandCursor);
-    connect(reveal, &QPushButton::clicked, this, [this, path] { showFileInFiles(path, this); });
+    connect(reveal, &QPushButton::clicked, this, [this, path] { showInFileManager(path, this); });
     layout->addWidget(reveal, 0, Qt::AlignHCenter);
     layout->addStretch(1);
 }

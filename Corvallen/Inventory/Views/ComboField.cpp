@@ -2,7 +2,7 @@
 #include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Inventory/ComboSuggestions.h"
-#include "Corvallen/Inventory/Views/InventoryIcons.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QEvent>

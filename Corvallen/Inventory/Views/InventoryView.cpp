@@ -3,7 +3,7 @@
 
 #include "Corvallen/Inventory/InventoryPage.h"
 #include "Corvallen/Inventory/Views/ComponentInspector.h"
-#include "Corvallen/Inventory/Views/InventoryIcons.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Inventory/Views/ManageInventorySheet.h"
 #include "Corvallen/Inventory/Views/StatusBadge.h"
 #include "Corvallen/Model/Component.h"
@@ -173,7 +173,7 @@ QPixmap dragPreview(const Component& component, const QPalette& palette)
     p.setBrush(palette.color(QPalette::Window));
     p.setPen(ViewStyle::quaternary(palette));
     p.drawRoundedRect(r, 8, 8);
-    inventoryIcon(QStringLiteral("shippingbox"), ViewStyle::accent(palette)).paint(&p, QRect(8, 9, 18, 18));
+    symbolIcon(QStringLiteral("shippingbox"), ViewStyle::accent(palette)).paint(&p, QRect(8, 9, 18, 18));
     QFont f = ViewStyle::font(ViewStyle::TextStyle::body, QFont::Medium);
     p.setFont(f);
     p.setPen(palette.color(QPalette::Text));
@@ -279,7 +279,7 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     m_search->setMinimumWidth(60);
     m_search->setMaximumWidth(160);
     m_search->setClearButtonEnabled(true);
-    m_search->addAction(inventoryIcon(QStringLiteral("magnifyingglass")), QLineEdit::LeadingPosition);
+    m_search->addAction(symbolIcon(QStringLiteral("magnifyingglass")), QLineEdit::LeadingPosition);
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString& t) {
         m_filters.search = t;
         refresh();
@@ -288,14 +288,14 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     auto* manage = m_manageButton = new QToolButton(page);
     manage->setObjectName(QStringLiteral("ManageButton"));
     manage->setText(tr("Manage"));
-    manage->setIcon(inventoryIcon(QStringLiteral("slider.horizontal.3")));
+    manage->setIcon(symbolIcon(QStringLiteral("slider.horizontal.3")));
     manage->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     manage->setToolTip(tr("Manage categories, manufacturers, locations and bins"));
     connect(manage, &QToolButton::clicked, this, [this] { openManageSheet(); });
     header->addWidget(manage);
     auto* add = new QToolButton(page);
     add->setObjectName(QStringLiteral("AddButton"));
-    add->setIcon(inventoryIcon(QStringLiteral("plus")));
+    add->setIcon(symbolIcon(QStringLiteral("plus")));
     add->setToolTip(tr("Add component"));
     connect(add, &QToolButton::clicked, this, [this] { addComponent(); });
     header->addWidget(add);
@@ -358,7 +358,7 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     auto* emptyLayout = new QVBoxLayout(empty);
     emptyLayout->addStretch(1);
     auto* icon = new QLabel(empty);
-    icon->setPixmap(inventoryIcon(QStringLiteral("shippingbox")).pixmap(44, 44));
+    icon->setPixmap(symbolIcon(QStringLiteral("shippingbox")).pixmap(44, 44));
     icon->setAlignment(Qt::AlignCenter);
     emptyLayout->addWidget(icon);
     m_emptyTitle = ViewStyle::label(QString(), ViewStyle::TextStyle::title3, QFont::DemiBold, false, empty);

@@ -1,7 +1,7 @@
 #include "Corvallen/Inventory/Views/ManageInventorySheet.h"
 
 #include "Corvallen/Inventory/TermManager.h"
-#include "Corvallen/Inventory/Views/InventoryIcons.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Platform/ModelContext.h"
@@ -76,7 +76,7 @@ ManageInventorySheet::ManageInventorySheet(ModelContext& context, QWidget* paren
         b->setCheckable(true);
         b->setAutoExclusive(true);
         b->setFlat(true);
-        b->setIcon(inventoryIcon(TermManager::symbol(k), ViewStyle::accent(palette())));
+        b->setIcon(symbolIcon(TermManager::symbol(k), ViewStyle::accent(palette())));
         b->setIconSize(QSize(18, 18));
         b->setText(TermKinds::pluralTitle(k));
         b->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 6px 8px; border: none; border-radius: 6px; }"
@@ -225,7 +225,7 @@ void TermListPane::showKind(TermKind kind, const QList<TaxonomyTerm*>& terms)
         }
     }
     m_newParent->setVisible(hasParent);
-    m_emptyIcon->setPixmap(inventoryIcon(TermManager::symbol(kind)).pixmap(40, 40));
+    m_emptyIcon->setPixmap(symbolIcon(TermManager::symbol(kind)).pixmap(40, 40));
     m_emptyTitle->setText(TermManager::emptyTitle(kind));
     m_stack->setCurrentIndex(terms.isEmpty() ? 0 : 1);
     rebuildRows();
@@ -335,7 +335,7 @@ void TermListPane::rebuildRows()
         used->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->addWidget(used);
         auto* trash = new QToolButton(row);
-        trash->setIcon(inventoryIcon(QStringLiteral("trash")));
+        trash->setIcon(symbolIcon(QStringLiteral("trash")));
         trash->setAutoRaise(true);
         trash->setToolTip(tr("Delete"));
         connect(trash, &QToolButton::clicked, this, [this, term] { requestDelete(term); });

@@ -1,8 +1,8 @@
 #include "Corvallen/Inventory/Views/ShoppingLinkField.h"
 
 #include "Corvallen/Model/ComponentFileStore.h"
-#include "Corvallen/Model/TagList.h"
-#include "Corvallen/Inventory/Views/InventoryIcons.h"
+#include "Corvallen/Model/TextTrim.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -17,7 +17,7 @@ ShoppingLinkField::ShoppingLinkField(const QString& url, QWidget* parent)
     m_field = new QLineEdit(url, this);
     m_field->setPlaceholderText(tr("product page url…"));
     m_save = new QPushButton(tr("Save"), this);
-    m_link = new QPushButton(inventoryIcon(QStringLiteral("cart")), url, this);
+    m_link = new QPushButton(symbolIcon(QStringLiteral("cart")), url, this);
     m_link->setFlat(true);
     m_link->setCursor(Qt::PointingHandCursor);
     m_link->setStyleSheet(QStringLiteral("text-align: left; color: palette(link); border: none;"));

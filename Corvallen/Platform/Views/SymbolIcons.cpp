@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QSet>
 #include <QSvgRenderer>
+#include <QToolButton>
 
 #include <memory>
 #include <optional>
@@ -291,6 +292,18 @@ QIcon symbolIcon(const QString& symbolName) { return makeIcon(symbolName, std::n
 QIcon symbolIcon(const QString& symbolName, const QColor& tint)
 {
     return makeIcon(symbolName, tint.isValid() ? std::optional<QColor>(tint) : std::nullopt);
+}
+
+void setSymbolOrText(QToolButton* button, const QString& symbolName, const QString& text)
+{
+    const QIcon icon = symbolIcon(symbolName);
+    if (icon.isNull()) {
+        button->setText(text);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    } else {
+        button->setIcon(icon);
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
 }
 
 namespace SymbolIcons {

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class QApplication;
+class QToolButton;
 
 // Icons for the symbol names the views use ("folder", "gearshape", "square.grid.2x2", ...). The
 // drawings ship with the program (SVG resources under ":/symbols/"), so every symbol draws the
@@ -18,6 +19,9 @@ class QApplication;
 QIcon symbolIcon(const QString& symbolName);
 // The same drawing in a given colour (accent-tinted images, white on coloured tiles).
 QIcon symbolIcon(const QString& symbolName, const QColor& tint);
+
+// Gives a tool button the symbol, or the text when no drawing fits, so it is never blank.
+void setSymbolOrText(QToolButton* button, const QString& symbolName, const QString& text);
 
 namespace SymbolIcons {
 // The table name a symbol draws as after the fallbacks; empty when none fits.

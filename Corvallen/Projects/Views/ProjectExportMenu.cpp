@@ -5,7 +5,7 @@
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Projects/ProjectExport.h"
 #include "Corvallen/Projects/ProjectTexts.h"
-#include "Corvallen/Platform/FileManager.h"
+#include "Corvallen/Platform/Views/ShowInFileManager.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Projects/Views/WorkProgress.h"
 
@@ -145,10 +145,8 @@ void ProjectExportMenu::build(const ProjectExport::Builder& build, const QString
             if (revealHandler())
                 revealHandler()(destination);
             else
-                FileManager::showInFiles(destination, this, [this, destination](const QString& error) {
-                    if (!error.isEmpty())
-                        reportCannotShow(destination);
-                });
+                showInFileManager(destination, this,
+                                  [this, destination](const QString&) { reportCannotShow(destination); });
         } else
             fail(error);
         Q_EMIT exportFinished(destination, error);

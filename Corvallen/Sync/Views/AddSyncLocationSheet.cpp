@@ -1,6 +1,8 @@
 #include "Corvallen/Sync/Views/AddSyncLocationSheet.h"
 
+#include "Corvallen/Model/TextTrim.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Sync/AppModel.h"
 #include "Corvallen/Sync/Views/SyncViewStyle.h"
 
@@ -80,7 +82,7 @@ AddSyncLocationSheet::AddSyncLocationSheet(AppModel& model, const SyncLocation& 
     sections->addWidget(SyncViewStyle::caption(tr("Drive or folder"), content));
     QFrame* driveSection = SyncViewStyle::section(content);
     auto* driveRows = new QVBoxLayout(driveSection);
-    m_choose = new QPushButton(SyncViewStyle::symbol(QStringLiteral("externaldrive.badge.plus")), QString(), driveSection);
+    m_choose = new QPushButton(symbolIcon(QStringLiteral("externaldrive.badge.plus")), QString(), driveSection);
     m_choose->setObjectName(QStringLiteral("chooseFolderButton"));
     auto* chooseRow = new QHBoxLayout;
     chooseRow->addWidget(m_choose);
@@ -188,7 +190,7 @@ void AddSyncLocationSheet::refresh()
     const QString problem = subfolderProblem();
     m_subfolderProblem->setText(problem);
     m_subfolderProblem->setVisible(!problem.isEmpty());
-    m_confirm->setEnabled(!SyncLocation::trimmedOfSpaces(m_draft.name).isEmpty() && problem.isEmpty());
+    m_confirm->setEnabled(!trimHorizontalSpace(m_draft.name).isEmpty() && problem.isEmpty());
 }
 
 QString AddSyncLocationSheet::subfolderProblem() const
@@ -207,7 +209,7 @@ void AddSyncLocationSheet::loadConnectedPath()
 
 void AddSyncLocationSheet::chooseFolder()
 {
-    const QString name = SyncLocation::trimmedOfSpaces(m_draft.name);
+    const QString name = trimHorizontalSpace(m_draft.name);
     const FolderGrants::StoredGrant before = FolderGrants::storedGrant(m_draft.id, m_model.settings());
     const auto picked = FolderGrants::requestGrant(m_draft.id, name, m_model.settings(), m_model.volumeMonitor());
     if (!picked)
@@ -222,9 +224,9 @@ void AddSyncLocationSheet::chooseFolder()
 
 void AddSyncLocationSheet::save()
 {
-    if (SyncLocation::trimmedOfSpaces(m_draft.name).isEmpty() || !subfolderProblem().isEmpty())
+    if (trimHorizontalSpace(m_draft.name).isEmpty() || !subfolderProblem().isEmpty())
         return;
-    m_draft.name = SyncLocation::trimmedOfSpaces(m_draft.name);
+    m_draft.name = trimHorizontalSpace(m_draft.name);
     if (m_onSave)
         m_onSave(m_draft);
     accept();

@@ -1,5 +1,6 @@
 #include "Corvallen/Sync/Views/LocationDetail.h"
 
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Platform/Views/ThemeManager.h"
 
 #include "Corvallen/Platform/Views/ElidedLabel.h"
@@ -22,7 +23,7 @@ namespace {
 
 QPushButton* actionButton(const QString& name, const QString& symbol, const QString& text, QWidget* parent)
 {
-    auto* b = new QPushButton(SyncViewStyle::symbol(symbol), text, parent);
+    auto* b = new QPushButton(symbolIcon(symbol), text, parent);
     b->setObjectName(name);
     b->setAutoDefault(false);
     return b;
@@ -46,7 +47,7 @@ QLabel* iconCaption(const QString& symbol, const QString& text, const QColor& co
 {
     auto* row = new QHBoxLayout;
     auto* icon = new QLabel(parent);
-    icon->setPixmap(SyncViewStyle::symbol(symbol).pixmap(12, 12));
+    icon->setPixmap(symbolIcon(symbol).pixmap(12, 12));
     row->addWidget(icon);
     QLabel* label = SyncViewStyle::caption(text, parent, !color.isValid());
     if (color.isValid()) {
@@ -213,7 +214,7 @@ void LocationDetail::refresh()
     m_badge->setForegroundRole(badgeColor.isValid() ? QPalette::WindowText : QPalette::PlaceholderText);
     m_badgeIcon->setVisible(!badgeSymbol.isEmpty());
     if (!badgeSymbol.isEmpty())
-        m_badgeIcon->setPixmap(SyncViewStyle::symbol(badgeSymbol).pixmap(12, 12));
+        m_badgeIcon->setPixmap(symbolIcon(badgeSymbol).pixmap(12, 12));
 
     m_source->setText(sourceDescription(m_location));
     m_countRow->setVisible(m_imageCount.has_value());

@@ -3,6 +3,7 @@
 #include "Corvallen/Platform/Views/ElidedLabel.h"
 #include "Corvallen/Devices/DeviceVisibility.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Sync/AppModel.h"
 #include "Corvallen/Sync/Views/AddSyncLocationSheet.h"
 #include "Corvallen/Sync/Views/LocationDetail.h"
@@ -146,14 +147,14 @@ SyncLocationsView::SyncLocationsView(AppModel& model, QWidget* parent)
     auto* add = new QToolButton(column);
     add->setObjectName(QStringLiteral("addLocationButton"));
     add->setAutoRaise(true);
-    add->setIcon(SyncViewStyle::symbol(QStringLiteral("plus")));
+    add->setIcon(symbolIcon(QStringLiteral("plus")));
     add->setToolTip(tr("Add a drive or folder"));
     add->setAccessibleName(tr("Add a drive or folder"));
     header->addWidget(add);
     auto* manage = new QToolButton(column);
     manage->setObjectName(QStringLiteral("manageLocationsButton"));
     manage->setAutoRaise(true);
-    manage->setIcon(SyncViewStyle::symbol(QStringLiteral("slider.horizontal.3")));
+    manage->setIcon(symbolIcon(QStringLiteral("slider.horizontal.3")));
     manage->setToolTip(tr("Manage locations"));
     manage->setAccessibleName(tr("Manage locations"));
     header->addWidget(manage);
@@ -178,7 +179,7 @@ SyncLocationsView::SyncLocationsView(AppModel& model, QWidget* parent)
     placeholderLayout->setSpacing(8);
     placeholderLayout->addStretch(1);
     auto* bigIcon = new QLabel(m_placeholder);
-    bigIcon->setPixmap(SyncViewStyle::symbol(QStringLiteral("externaldrive")).pixmap(34, 34));
+    bigIcon->setPixmap(symbolIcon(QStringLiteral("externaldrive")).pixmap(34, 34));
     bigIcon->setAlignment(Qt::AlignCenter);
     placeholderLayout->addWidget(bigIcon);
     auto* prompt = new QLabel(tr("Select a sync location"), m_placeholder);

@@ -8,11 +8,9 @@
 
 namespace SyncViewStyle {
 
-QIcon symbol(const QString& name) { return symbolIcon(name); }
-
 QIcon locationIcon(const QString& name)
 {
-    const QIcon icon = symbol(name);
+    const QIcon icon = symbolIcon(name);
     return icon.isNull() ? symbolIcon(QStringLiteral("externaldrive")) : icon;
 }
 

@@ -15,7 +15,6 @@ namespace SyncViewStyle {
 // The icon of a location's symbol name; a name without a drawing (an older or hand-edited
 // list) shows the drive.
 QIcon locationIcon(const QString& symbol);
-QIcon symbol(const QString& name);
 
 QFont captionFont(QFont base);
 QFont headlineFont(QFont base);
