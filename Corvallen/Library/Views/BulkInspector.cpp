@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPainter>
@@ -151,6 +152,10 @@ BulkInspector::BulkInspector(ModelContext& context, std::function<void()> onComp
     column->addWidget(m_header);
     m_thumbs = new BulkThumbGrid(content);
     column->addWidget(m_thumbs);
+    m_moreThumbs = ViewStyle::label({}, ViewStyle::TextStyle::caption, QFont::Normal, true, content);
+    m_moreThumbs->setObjectName(QStringLiteral("moreThumbnails"));
+    m_moreThumbs->hide();
+    column->addWidget(m_moreThumbs);
 
     auto* move = new QWidget(content);
     auto* moveColumn = new QVBoxLayout(move);
@@ -226,15 +231,21 @@ void BulkInspector::rebuildThumbnails()
 {
     // No cell for a capture whose image file is gone; the pictures themselves are read only
     // for the cells on screen.
+    // The grid stops at a thousand cells: a panel many thousand rows tall is past what a layout
+    // can size (it was drawn empty), and nobody scrolls through it; the rest are counted below.
     const QString folder = DeviceStorage::capturesFolder() + QLatin1Char('/');
     QStringList names;
-    names.reserve(m_captures.size());
-    for (Capture* c : std::as_const(m_captures)) {
-        const QString name = c->fileName();
+    qsizetype looked = 0;
+    for (; looked < m_captures.size() && names.size() < kMostThumbnails; ++looked) {
+        const QString name = m_captures.at(looked)->fileName();
         if (AppPaths::isPlainFileName(name) && QFileInfo::exists(folder + name))
             names.append(name);
     }
     m_thumbs->setFileNames(std::move(names));
+    const qsizetype rest = m_captures.size() - looked;
+    m_moreThumbs->setVisible(rest > 0);
+    if (rest > 0)
+        m_moreThumbs->setText(tr("and %1 more").arg(QLocale().toString(rest)));
 }
 
 void BulkInspector::rebuildProjectMenu()

@@ -37,7 +37,11 @@ public:
     QPushButton* compareButton() const { return m_compare; }
     QLabel* compareHint() const { return m_compareHint; }
     QPushButton* deleteButton() const { return m_delete; }
+    // How many thumbnails the panel shows; at most kMostThumbnails, the rest are counted in a
+    // caption under them.
+    static constexpr int kMostThumbnails = 1000;
     int thumbnailCount() const;
+    QLabel* moreThumbnails() const { return m_moreThumbs; }
 
 Q_SIGNALS:
     void capturesEdited();
@@ -52,6 +56,7 @@ private:
     QList<Capture*> m_captures;
     QLabel* m_header = nullptr;
     BulkThumbGrid* m_thumbs = nullptr;
+    QLabel* m_moreThumbs = nullptr;
     QToolButton* m_move = nullptr;
     QLineEdit* m_tagInput = nullptr;
     QPushButton* m_add = nullptr;

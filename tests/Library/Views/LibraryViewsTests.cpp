@@ -523,6 +523,7 @@ TEST(LibraryViews, BulkInspectorFilesAndTagsEverySelectedCapture)
     bulk.setCaptures({a, b});
     EXPECT_EQ(bulk.header()->text(), QStringLiteral("2 selected"));
     EXPECT_EQ(bulk.thumbnailCount(), 2);
+    EXPECT_TRUE(bulk.moreThumbnails()->isHidden());
     bulk.compareButton()->click();
     EXPECT_EQ(compares, 1);
 
@@ -555,13 +556,13 @@ TEST(LibraryViews, BulkInspectorOfALargeSelectionReadsOnlyTheThumbnailsOnScreen)
     Store s;
     writeImage(QStringLiteral("many-0.png"));
     QList<Capture*> selected;
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < BulkInspector::kMostThumbnails + 100; ++i) {
         const QString name = QStringLiteral("many-%1.png").arg(i);
         if (i > 0)
             ASSERT_TRUE(QFile::copy(capturePath(QStringLiteral("many-0.png")), capturePath(name)));
         selected.append(s.capture(name, name, false));
     }
-    selected.append(s.capture(QStringLiteral("gone.png"), QStringLiteral("Gone"), false));
+    selected.insert(3, s.capture(QStringLiteral("gone.png"), QStringLiteral("Gone"), false));
     ASSERT_TRUE(s.context.save());
     CaptureThumbnails::shared().clearMemory();
     DeviceStorage::clearImageCache();
@@ -571,8 +572,11 @@ TEST(LibraryViews, BulkInspectorOfALargeSelectionReadsOnlyTheThumbnailsOnScreen)
     bulk.show();
     const qsizetype widgetsBefore = bulk.findChildren<QWidget*>().size();
     bulk.setCaptures(selected);
-    EXPECT_EQ(bulk.header()->text(), QStringLiteral("401 selected"));
-    EXPECT_EQ(bulk.thumbnailCount(), 400);  // no cell for the capture whose file is gone
+    EXPECT_EQ(bulk.header()->text(), QStringLiteral("1101 selected"));
+    // No cell for the capture whose file is gone; a thousand cells, the rest counted.
+    EXPECT_EQ(bulk.thumbnailCount(), BulkInspector::kMostThumbnails);
+    EXPECT_FALSE(bulk.moreThumbnails()->isHidden());
+    EXPECT_EQ(bulk.moreThumbnails()->text(), QStringLiteral("and %1 more").arg(QLocale().toString(100)));
     EXPECT_EQ(bulk.findChildren<QWidget*>().size(), widgetsBefore);
 
     // The cells on screen get their pictures...
@@ -580,6 +584,7 @@ TEST(LibraryViews, BulkInspectorOfALargeSelectionReadsOnlyTheThumbnailsOnScreen)
     ASSERT_NE(grid, nullptr);
     corvallen::test::processEvents();
     EXPECT_GT(grid->height(), 100 * 40);  // room for every cell, so the panel scrolls through them
+    EXPECT_GT(bulk.moreThumbnails()->y(), grid->geometry().bottom());
     ASSERT_TRUE(corvallen::test::waitUntil([&] {
         corvallen::test::processEvents();
         const QImage shot = grid->grab(QRect(0, 0, grid->width(), 60)).toImage();
