@@ -580,20 +580,6 @@ bool BackupBundle::revertRestoredStore(QString* snapshotName)
 
 // ---- off the main thread
 
-QFuture<QString> BackupBundle::zipFolderAsync(const QString& folder)
-{
-    auto promise = startedPromise<QString>();
-    QThreadPool::globalInstance()->start([promise, folder] {
-        try {
-            promise->addResult(zipFolder(folder, reporter(promise)));
-            promise->finish();
-        } catch (...) {
-            failPromise(promise);
-        }
-    });
-    return promise->future();
-}
-
 QFuture<QString> BackupBundle::exportArchiveAsync(const BackupSelection& selection, ModelContext& context,
                                                   const QString& appVersion, const QString& appBuild, const QString& destination)
 {
@@ -735,8 +721,6 @@ void BackupBundle::requestRelaunchAtExit()
 }
 
 void BackupBundle::cancelRelaunch() { g_relaunch = false; }
-
-bool BackupBundle::relaunchRequested() { return g_relaunch; }
 
 bool BackupBundle::startRequestedRelaunch()
 {

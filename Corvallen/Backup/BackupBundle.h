@@ -102,7 +102,6 @@ public:
     static QFuture<QString> exportArchiveAsync(const BackupSelection& selection, ModelContext& context,
                                                const QString& appVersion, const QString& appBuild,
                                                const QString& destination);
-    static QFuture<QString> zipFolderAsync(const QString& folder);
     // Extracts and prepares the folders in the thread pool, then finishes on the context's
     // (main) thread: snapshot of the store, the records, the folder swap.
     static QFuture<RestoreSummary> restoreAsync(const QString& archive, const BackupSelection& selection,
@@ -117,7 +116,6 @@ public:
     // application stays.
     static void requestRelaunchAtExit();
     static void cancelRelaunch();
-    static bool relaunchRequested();
     // For the end of main(), after the store has been closed: starts the requested new instance
     // now. Returns true when one was started.
     static bool startRequestedRelaunch();

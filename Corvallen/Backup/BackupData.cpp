@@ -612,13 +612,6 @@ RestoreSummary applySections(const Sections& s, PreparedFolders& folders, ModelC
     return summary;
 }
 
-RestoreSummary restore(const BackupSelection& selection, const QString& root, ModelContext& context)
-{
-    const Sections sections = loadSections(selection, root);
-    PreparedFolders folders = prepareFolders(sections, root);
-    return applySections(sections, folders, context);
-}
-
 void recoverInterruptedFolderSwap(const QString& data)
 {
     // A journal that stays (a restore at work in another process, or one this launch could not

@@ -97,9 +97,6 @@ PreparedFolders prepareFolders(const Sections& sections, const QString& root, co
 // removes no files. Main thread. Throws BackupError.
 RestoreSummary applySections(const Sections& sections, PreparedFolders& folders, ModelContext& context);
 
-// The core over an extracted archive: loadSections, prepareFolders and applySections.
-RestoreSummary restore(const BackupSelection& selection, const QString& root, ModelContext& context);
-
 // Delete every record of one type from the context (no save); the store's delete rules apply.
 void deleteAllComponents(ModelContext& context);
 void deleteAllDocuments(ModelContext& context);

@@ -192,37 +192,6 @@ QString DocumentBrowserModel::storedFilePath(const Document* document)
     return QDir(DocumentFileStore::documentsFolder()).filePath(document->fileName());
 }
 
-void DocumentBrowserModel::handleClick(Document* document, ClickModifier modifier)
-{
-    const PersistentIdentifier id = document->persistentModelID();
-    bool handled = false;
-    if (modifier == ClickModifier::command) {
-        if (selectedIDs.contains(id))
-            selectedIDs.remove(id);
-        else
-            selectedIDs.insert(id);
-        handled = true;
-    } else if (modifier == ClickModifier::shift && lastClickedID) {
-        const QList<Document*> visible = visibleDocuments();
-        qsizetype anchor = -1, clicked = -1;
-        for (qsizetype i = 0; i < visible.size(); ++i) {
-            const PersistentIdentifier vid = visible[i]->persistentModelID();
-            if (vid == *lastClickedID)
-                anchor = i;
-            if (vid == id)
-                clicked = i;
-        }
-        if (anchor >= 0 && clicked >= 0) {
-            for (qsizetype i = std::min(anchor, clicked); i <= std::max(anchor, clicked); ++i)
-                selectedIDs.insert(visible[i]->persistentModelID());
-            handled = true;
-        }
-    }
-    if (!handled)
-        selectedIDs = {id};
-    lastClickedID = id;
-}
-
 void DocumentBrowserModel::toggleSelectAll()
 {
     QSet<PersistentIdentifier> visible;

@@ -35,7 +35,6 @@ public:
     DocSort sort = DocSort::recent;
     std::optional<DocType> typeFilter;
     QSet<PersistentIdentifier> selectedIDs;
-    std::optional<PersistentIdentifier> lastClickedID;
     QString importError;
 
     // Filtered by type, then stably sorted.
@@ -79,8 +78,6 @@ public:
     static QString storedFilePath(const Document* document);
 
     // Selection.
-    enum class ClickModifier { none, command, shift };
-    void handleClick(Document* document, ClickModifier modifier);
     // Selects exactly the visible documents, or nothing when exactly those are selected already.
     void toggleSelectAll();
     void clearSelection();

@@ -24,7 +24,6 @@ enum class MarkupLineEnd { none = 0, square = 1, circle = 2, diamond = 3, openAr
 // very same object, so an undo puts back exactly what was removed.
 struct MarkupAnnotation {
     MarkupKind kind = MarkupKind::other;
-    QString subtypeName;  // the PDF subtype ("Ink", "Line", "Highlight", "FreeText", ...)
     QRectF bounds;
     std::optional<QColor> color;
     std::optional<QColor> interiorColor;
@@ -38,7 +37,6 @@ struct MarkupAnnotation {
     std::optional<QColor> fontColor;
     std::optional<QFont> font;
     QList<QPolygonF> quadrilateralPoints;  // highlight areas
-    bool roundedNote = false;              // a free-text note drawn as the viewer's rounded card
 };
 using MarkupAnnotationRef = std::shared_ptr<MarkupAnnotation>;
 

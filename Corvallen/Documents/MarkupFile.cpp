@@ -208,7 +208,6 @@ MarkupAnnotationRef cloneMarkupAnnotation(const Poppler::Annotation& source, con
     case Poppler::Annotation::AInk: {
         const auto& ink = static_cast<const Poppler::InkAnnotation&>(source);
         a->kind = MarkupKind::ink;
-        a->subtypeName = QStringLiteral("Ink");
         a->borderWidth = source.style().width();
         for (const QVector<QPointF>& path : ink.inkPaths()) {
             QPolygonF poly;
@@ -224,7 +223,6 @@ MarkupAnnotationRef cloneMarkupAnnotation(const Poppler::Annotation& source, con
         if (line.lineType() != Poppler::LineAnnotation::StraightLine || points.size() < 2)
             return nullptr;
         a->kind = MarkupKind::line;
-        a->subtypeName = QStringLiteral("Line");
         a->startPoint = fromNormalized(points.first(), size);
         a->endPoint = fromNormalized(points.last(), size);
         a->startLineEnd = lineEndFrom(line.lineStartStyle());
@@ -239,7 +237,6 @@ MarkupAnnotationRef cloneMarkupAnnotation(const Poppler::Annotation& source, con
         if (hl.highlightType() != Poppler::HighlightAnnotation::Highlight)
             return nullptr;
         a->kind = MarkupKind::highlight;
-        a->subtypeName = QStringLiteral("Highlight");
         for (const auto& q : hl.highlightQuads()) {
             QPolygonF poly;
             for (const QPointF& p : q.points)
@@ -253,7 +250,6 @@ MarkupAnnotationRef cloneMarkupAnnotation(const Poppler::Annotation& source, con
         if (text.textType() != Poppler::TextAnnotation::InPlace)
             return nullptr;
         a->kind = MarkupKind::freeText;
-        a->subtypeName = QStringLiteral("FreeText");
         a->contents = source.contents();
         if (text.textColor().isValid())
             a->fontColor = text.textColor();

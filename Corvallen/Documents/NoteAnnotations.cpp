@@ -36,22 +36,12 @@ MarkupAnnotationRef makeNoteAnnotation(const QString& text, const QPointF& point
     y = std::min(std::max(y, 0.0), page.size.height() - h);
     auto note = std::make_shared<MarkupAnnotation>();
     note->kind = MarkupKind::freeText;
-    note->subtypeName = QStringLiteral("FreeText");
     note->bounds = QRectF(x, y, w, h);
     note->contents = text;
     note->color = noteYellow();
     note->fontColor = QColor(Qt::black);
     note->font = noteFont();
-    note->roundedNote = true;
     return note;
-}
-
-void upgradeNotes(MarkupDocument& document)
-{
-    for (const MarkupPageRef& page : document.pages)
-        for (const MarkupAnnotationRef& a : page->annotations)
-            if (a->kind == MarkupKind::freeText)
-                a->roundedNote = true;
 }
 
 void styleAsNote(MarkupAnnotation& note)
@@ -91,7 +81,6 @@ MarkupAnnotationRef makeLeader(const MarkupAnnotation& note, const MarkupPage& p
 {
     auto line = std::make_shared<MarkupAnnotation>();
     line->kind = MarkupKind::line;
-    line->subtypeName = QStringLiteral("Line");
     line->bounds = QRectF(QPointF(0, 0), page.size);
     line->color = leaderRed();
     line->interiorColor = leaderRed();

@@ -20,8 +20,6 @@ QFont noteFont();     // 12-point system face
 // turned by its rotation, so the note reads 180 wide on screen on every page.
 MarkupAnnotationRef makeNoteAnnotation(const QString& text, const QPointF& point, const MarkupPage& page);
 
-// Marks every free-text annotation as a rounded note (idempotent).
-void upgradeNotes(MarkupDocument& document);
 // Fills in the card look where a note lacks it, so other readers draw it alike.
 void styleAsNote(MarkupAnnotation& note);
 

@@ -89,7 +89,6 @@ void PDFMarkupController::addInk(const MarkupPageRef& page, const QList<QPointF>
         return;
     auto ink = std::make_shared<MarkupAnnotation>();
     ink->kind = MarkupKind::ink;
-    ink->subtypeName = QStringLiteral("Ink");
     ink->bounds = QRectF(QPointF(0, 0), page->size);
     ink->color = color();
     ink->borderWidth = m_penWidth;
@@ -107,7 +106,6 @@ void PDFMarkupController::addHighlight(const QList<std::pair<MarkupPageRef, QRec
             continue;
         auto hl = std::make_shared<MarkupAnnotation>();
         hl->kind = MarkupKind::highlight;
-        hl->subtypeName = QStringLiteral("Highlight");
         hl->bounds = rect;
         hl->color = color();
         page->add(hl);

@@ -24,7 +24,6 @@ public:
     static AnalyzeError loadFailed() { return AnalyzeError(Kind::loadFailed, {}); }
 
     Kind kind() const { return m_kind; }
-    QString reason() const { return m_reason; }
     // "On-device model unavailable: " + reason, or "Couldn't load the image."
     QString errorDescription() const;
 

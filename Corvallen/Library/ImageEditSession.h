@@ -47,7 +47,6 @@ public:
 
     // The view tool's zoom, always within 0.5 to 2.0.
     double zoom() const { return m_zoom; }
-    double lastZoom() const { return m_lastZoom; }
     void zoomOut();
     void zoomIn();
     void zoomToFit();

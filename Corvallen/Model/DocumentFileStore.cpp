@@ -276,8 +276,6 @@ QImage thumbnail(const Document* document)
     std::unique_ptr<Poppler::Page> page = pdf->page(0);
     if (!page)
         return {};
-    if (!drawn && hooks().upgradeNotes)
-        hooks().upgradeNotes(*pdf);
     QImage image = renderThumbnail(*page);
     if (image.isNull())
         return {};

@@ -36,7 +36,6 @@ namespace DocumentFileStore {
 // $XDG_DATA_HOME/Corvallen/documents, worked out once per process and created then (a failure to
 // create it is ignored).
 QString documentsFolder();
-inline QString documentsFolderURL() { return documentsFolder(); }
 
 // Copies a file into the folder under a fresh name (upper-case UUID text plus "." and the
 // lower-case extension, the UUID alone without one) and returns that name. Only regular files
@@ -84,13 +83,11 @@ QImage thumbnail(const Document* document);
 ThumbnailCache& thumbnailCache();
 
 // How the markup work joins the thumbnails: the overlay of a markup name's annotations onto a
-// loaded PDF, and the restyling of free-text notes as the viewer draws them. Either may be
-// left empty; thumbnails are then drawn without that step.
+// loaded PDF. It may be left empty; thumbnails are then drawn without the markup.
 struct ThumbnailMarkupHooks {
     std::function<void(Poppler::Document& pdf, const QString& markupName)> loadMarkupOverlay;
-    std::function<void(Poppler::Document& pdf)> upgradeNotes;
     // Draws the first page's markup over the rendered page (of that size in points), as the
-    // viewer draws it; used instead of the two above when set.
+    // viewer draws it; used instead of the overlay when set.
     std::function<void(QImage& image, const QSizeF& pageSize, const QString& markupName)> drawMarkup;
 };
 void setThumbnailMarkupHooks(ThumbnailMarkupHooks hooks);

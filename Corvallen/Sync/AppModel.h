@@ -49,7 +49,6 @@ public:
     // locations, the launch lines of the grant log, and the automatic sync of the first
     // connected location that asks for it. Runs once; later calls do nothing.
     void start();
-    bool hasStarted() const { return m_started; }
 
     // A Capture for every PNG of the captures folder that has no Capture yet; saves when it
     // inserted one. Existing captures are never changed.

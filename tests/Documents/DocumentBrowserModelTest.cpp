@@ -19,7 +19,6 @@
 #include <gtest/gtest.h>
 
 using Sort = DocumentBrowserModel::DocSort;
-using Click = DocumentBrowserModel::ClickModifier;
 
 namespace {
 
@@ -136,25 +135,6 @@ TEST_F(DocumentBrowserModelTest, ImportKeepsGoingPastAFailureAndSelectsTheLast)
     // A project the document is not attached to gives the library target.
     Project* other = ctx->insert(new Project(QStringLiteral("Other"), {}, {}));
     EXPECT_EQ(DocumentBrowserModel::viewerTarget(imported[1], other, *ctx).markupFileName, lib.markupFileName);
-}
-
-TEST_F(DocumentBrowserModelTest, ClicksBuildTheSelection)
-{
-    DocumentBrowserModel m(*ctx);
-    Document* a = doc(QStringLiteral("a"), QStringLiteral("datasheet"), 1);
-    Document* b = doc(QStringLiteral("b"), QStringLiteral("schematic"), 2);
-    Document* c = doc(QStringLiteral("c"), QStringLiteral("datasheet"), 3);
-    Document* d = doc(QStringLiteral("d"), QStringLiteral("datasheet"), 4);
-    m.documents = {a, b, c, d};
-    m.handleClick(a, Click::none);
-    m.handleClick(c, Click::shift);
-    EXPECT_EQ(m.selectedDocuments(), (QList<Document*>{a, b, c}));
-    m.handleClick(b, Click::command);
-    EXPECT_EQ(m.selectedDocuments(), (QList<Document*>{a, c}));
-    // The anchor b is filtered out of view: shift-click acts as a plain click.
-    m.typeFilter = DocType::datasheet;
-    m.handleClick(d, Click::shift);
-    EXPECT_EQ(m.selectedDocuments(), QList<Document*>{d});
 }
 
 TEST_F(DocumentBrowserModelTest, OnlyRegularFilesAreImported)

@@ -114,7 +114,7 @@ TEST_F(DocumentPanelsTest, SelectAllTogglesOverTheVisibleDocuments)
     Document* a = doc(QStringLiteral("a.pdf"), QStringLiteral("a"), DocType::datasheet);
     Document* b = doc(QStringLiteral("b.pdf"), QStringLiteral("b"), DocType::pinout);
     m.documents = {a, b};
-    m.handleClick(b, DocumentBrowserModel::ClickModifier::none);
+    m.selectedIDs = {b->persistentModelID()};
     m.typeFilter = DocType::datasheet;
     m.toggleSelectAll();  // exactly the visible ones: the hidden b drops out
     EXPECT_EQ(m.selectedDocuments(), QList<Document*>{a});

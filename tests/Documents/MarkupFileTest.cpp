@@ -34,7 +34,6 @@ MarkupAnnotationRef stroke(const QList<QPointF>& points, QColor color = Qt::red,
 {
     auto a = std::make_shared<MarkupAnnotation>();
     a->kind = MarkupKind::ink;
-    a->subtypeName = QStringLiteral("Ink");
     a->bounds = QRectF(0, 0, 612, 792);
     a->color = color;
     a->borderWidth = width;

@@ -334,8 +334,6 @@ void DocumentBrowser::syncSelectionFromList()
     for (QListWidgetItem* item : m_list->selectedItems())
         next.insert(item->data(idRole).value<PersistentIdentifier>());
     m_model.selectedIDs = next;
-    if (QListWidgetItem* current = m_list->currentItem())
-        m_model.lastClickedID = current->data(idRole).value<PersistentIdentifier>();
     refreshToolbar();
     rebuildInspector();
 }

@@ -265,7 +265,6 @@ void PDFMarkupContainer::load(Source source, const QString& filePath)
     if (pdf && pdf->numPages() > 0) {
         doc = std::make_shared<MarkupDocument>(MarkupFile::pagesOf(*pdf));
         MarkupFile::loadMarkupOverlay(*doc, m_controller->markupFileName);
-        NoteAnnotations::upgradeNotes(*doc);
     }
     m_controller->attach(doc);
     m_canvas->setPdf(doc ? pdf : nullptr, doc ? openForRendering : PageRenderer::Opener());

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QStackedWidget>
 
 #include <gtest/gtest.h>
@@ -70,6 +71,54 @@ TEST_F(DocumentBrowserTest, LibraryScopeListsImportsAndSwitchesInspectorPanes)
 
     // Dragging a row carries the stored file name.
     EXPECT_EQ(browser.list()->item(0)->data(Qt::UserRole).toString().size(), 40);  // UUID + ".pdf"
+}
+
+// A click on a row as the mouse gives it, with the keys held.
+void clickRow(QListWidget* list, int row, Qt::KeyboardModifiers keys = Qt::NoModifier)
+{
+    const QPointF at = list->visualItemRect(list->item(row)).center();
+    const QPointF global = list->viewport()->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, keys);
+    QApplication::sendEvent(list->viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, keys);
+    QApplication::sendEvent(list->viewport(), &release);
+    QApplication::processEvents();
+}
+
+TEST_F(DocumentBrowserTest, ClicksWithShiftAndCtrlBuildTheSelection)
+{
+    for (const QString& name : {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")})
+        ctx->insert(new Document(name + QStringLiteral(".pdf"), name));
+    ASSERT_TRUE(ctx->save());
+    DocumentBrowser browser(*ctx, nullptr, [this] { return ctx->fetch<Document>(); }, QStringLiteral("No documents"), QString());
+    browser.resize(1000, 600);
+    browser.show();
+    // The store's notice of the new records reloads the list once; the clicks come after it.
+    QApplication::processEvents();
+    QApplication::processEvents();
+    QListWidget* list = browser.list();
+    ASSERT_EQ(list->count(), 4);
+    const auto selectedRows = [&] {
+        QStringList names;
+        for (const Document* d : browser.model().selectedDocuments())
+            names << d->fileName();
+        QList<int> rows;
+        for (int i = 0; i < list->count(); ++i)
+            if (names.contains(list->item(i)->data(Qt::UserRole).toString()))
+                rows << i;
+        return rows;
+    };
+
+    clickRow(list, 0);
+    EXPECT_EQ(selectedRows(), QList<int>{0});
+    EXPECT_TRUE(qobject_cast<DocumentInspectorView*>(browser.inspectorPane()));
+    clickRow(list, 2, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (QList<int>{0, 1, 2}));
+    EXPECT_TRUE(qobject_cast<DocumentBulkPanelView*>(browser.inspectorPane()));
+    clickRow(list, 1, Qt::ControlModifier);
+    EXPECT_EQ(selectedRows(), (QList<int>{0, 2}));
+    clickRow(list, 3);
+    EXPECT_EQ(selectedRows(), QList<int>{3});
 }
 
 TEST_F(DocumentBrowserTest, FilterWithoutMatchesSaysSo)

@@ -194,7 +194,7 @@ TEST_F(DocumentViewerWindowTest, ToolRowFollowsTheControllerAndSavedMarkupComesB
     EXPECT_EQ(doc->pages[0]->annotations.size(), 1);
     EXPECT_EQ(doc->pages[1]->annotations.size(), 1);
     ASSERT_EQ(doc->pages[2]->annotations.size(), 1);
-    EXPECT_TRUE(doc->pages[2]->annotations[0]->roundedNote);
+    EXPECT_EQ(doc->pages[2]->annotations[0]->kind, MarkupKind::freeText);
 }
 
 // Answers the next message box with the button of that text, once it is up.
