@@ -144,7 +144,11 @@ void Restore(benchmark::State& state)
     sel.captures = true;
     sel.files = true;
     for (auto _ : state) {
-        const RestoreSummary s = BackupBundle::restore(f.archive, sel, store->mainContext());
+        // As the application runs it: the archive work in the pool, the records on this thread.
+        QFuture<RestoreSummary> restored = BackupBundle::restoreAsync(f.archive, sel, store->mainContext());
+        while (!restored.isFinished())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const RestoreSummary s = restored.result();
         if (s.captures != kCaptures)
             state.SkipWithError("restore incomplete");
         state.PauseTiming();

@@ -335,30 +335,6 @@ QString BackupBundle::snapshot(const QString& label)
     return w.folder();
 }
 
-QString BackupBundle::snapshot(const QString& label, const ModelContainer& container)
-{
-    SnapshotWriter w(label);
-    containerCopy(w, container);
-    w.copyFolders();
-    return w.folder();
-}
-
-// ---- selective restore
-
-RestoreSummary BackupBundle::restore(const QString& archive, const BackupSelection& selection, ModelContext& context,
-                                     const Progress& progress)
-{
-    RestoreWork work;
-    extractForRestore(work, archive, selection, part(progress, 0, 0.6));
-    saveBeforeRestore(context);
-    snapshot(QStringLiteral("pre-restore"), context.container());
-    work.folders = BackupData::prepareFolders(work.sections, work.root, part(progress, 0.6, 0.95));
-    const RestoreSummary summary = BackupData::applySections(work.sections, work.folders, context);
-    if (progress)
-        progress(1.0);
-    return summary;
-}
-
 // ---- staged whole-store restore
 
 void BackupBundle::stageLegacyRestore(const QString& archive, const Progress& progress)
@@ -630,6 +606,8 @@ QFuture<RestoreSummary> BackupBundle::restoreAsync(const QString& archive, const
             progress(0.7);
             work->folders = BackupData::prepareFolders(work->sections, work->root, part(progress, 0.7, 0.95));
         } catch (...) {
+            // The extraction goes before the failure is told: whoever waits finds nothing left.
+            work.reset();
             failPromise(promise);
             return;
         }

@@ -56,19 +56,11 @@ public:
 
     // Copies the live data into "backups/<label>-<yyyyMMdd-HHmmss>" in the data folder and
     // returns that folder. The store is copied consistently (SQLite's backup API), as one file
-    // "Corvallen.store" without companions: through `container` when the store is open in this
-    // process (main thread), otherwise through a connection of its own (any thread). An item
-    // that a snapshot of the same name and second already holds is kept as it is; any other
-    // failure is thrown and the new snapshot folder is removed.
+    // "Corvallen.store" without companions, through a connection of its own (any thread; the
+    // selective restore copies the open store through its container instead). An item that a
+    // snapshot of the same name and second already holds is kept as it is; any other failure is
+    // thrown and the new snapshot folder is removed.
     static QString snapshot(const QString& label);
-    static QString snapshot(const QString& label, const ModelContainer& container);
-
-    // Replaces the selected sections with the archive's: extracts what they need into
-    // "CorvallenRestore-<UUID>" in the temporary folder, saves the context's pending changes,
-    // takes the "pre-restore" snapshot, and then replaces the store's records (one save) and the
-    // data folders (swapped in after the save), all or nothing. Main thread.
-    static RestoreSummary restore(const QString& archive, const BackupSelection& selection, ModelContext& context,
-                                  const Progress& progress = {});
 
     // Stages a legacy archive: checks its store file (opens read-only, passes the integrity
     // check, has a known schema version), takes the "pre-restore" snapshot, and builds
@@ -102,8 +94,12 @@ public:
     static QFuture<QString> exportArchiveAsync(const BackupSelection& selection, ModelContext& context,
                                                const QString& appVersion, const QString& appBuild,
                                                const QString& destination);
-    // Extracts and prepares the folders in the thread pool, then finishes on the context's
-    // (main) thread: snapshot of the store, the records, the folder swap.
+    // The selective restore: replaces the selected sections with the archive's, all or nothing.
+    // In the thread pool it extracts what the sections need into "CorvallenRestore-<UUID>" in the
+    // temporary folder, copies the data folders into the "pre-restore" snapshot and prepares the
+    // new folders; then, on the context's (main) thread, it saves the context's pending changes,
+    // copies the store into the snapshot, replaces the records (one save) and swaps the folders
+    // in after that save. A failure is the future's BackupError.
     static QFuture<RestoreSummary> restoreAsync(const QString& archive, const BackupSelection& selection,
                                                 ModelContext& context);
     static QFuture<void> stageLegacyRestoreAsync(const QString& archive);

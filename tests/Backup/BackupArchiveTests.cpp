@@ -194,7 +194,7 @@ TEST_P(HostileArchives, AreRefusedWithoutWritingAnything)
         }
     };
     expectRefusal([&] { BackupBundle::inspect(archive); });
-    expectRefusal([&] { BackupBundle::restore(archive, BackupSelection::all(), context()); });
+    expectRefusal([&] { restoreAsTheApplicationDoes(archive, BackupSelection::all(), context()); });
     expectRefusal([&] { BackupBundle::stageLegacyRestore(archive); });
 
     EXPECT_TRUE(folderContents(outside).isEmpty());
@@ -236,7 +236,7 @@ TEST_F(BackupArchive, DamagedAndForeignFilesAreRefusedClearly)
         SCOPED_TRACE(what);
         const QString archive = fileWith(content);
         try {
-            BackupBundle::restore(archive, BackupSelection::all(), context());
+            restoreAsTheApplicationDoes(archive, BackupSelection::all(), context());
             ADD_FAILURE() << what << " was restored";
         } catch (const BackupError& e) {
             EXPECT_EQ(e.domain(), QStringLiteral("Corvallen.Backup"));

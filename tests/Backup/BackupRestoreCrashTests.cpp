@@ -50,7 +50,7 @@ TEST(RestoreCrashChild, RestoresUntilKilled)
         QObject::connect(&context, &ModelContext::didSave, [] { ::raise(SIGKILL); });
     else if (point == "after-folders")  // the folders are in place, the settings half written
         QObject::connect(&SettingsStore::shared(), &SettingsStore::changed, [] { ::raise(SIGKILL); });
-    BackupBundle::restore(qEnvironmentVariable(kArchive), BackupSelection::all(), context);
+    restoreAsTheApplicationDoes(qEnvironmentVariable(kArchive), BackupSelection::all(), context);
     FAIL() << "the restore was not interrupted";
 }
 

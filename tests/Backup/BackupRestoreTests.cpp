@@ -58,7 +58,7 @@ protected:
 
     RestoreSummary restore(const QString& archive, const BackupSelection& selection)
     {
-        return BackupBundle::restore(archive, selection, context());
+        return restoreAsTheApplicationDoes(archive, selection, context());
     }
 
     QStringList snapshots() const

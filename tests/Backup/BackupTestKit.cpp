@@ -11,6 +11,7 @@
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Platform/ModelContext.h"
+#include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -19,6 +20,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QtEndian>
+
+#include <stdexcept>
 
 #include <algorithm>
 
@@ -396,6 +399,14 @@ bool run(const QString& program, const QStringList& args, QString* output)
     if (output)
         *output = QString::fromLocal8Bit(p.readAll());
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+RestoreSummary restoreAsTheApplicationDoes(const QString& archive, const BackupSelection& selection, ModelContext& context)
+{
+    QFuture<RestoreSummary> restored = BackupBundle::restoreAsync(archive, selection, context);
+    if (!corvallen::test::waitUntil([&] { return restored.isFinished(); }))
+        throw std::runtime_error("the restore never finished");
+    return restored.result();  // rethrows the restore's error
 }
 
 }  // namespace backuptest

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Corvallen/Backup/BackupSelection.h"
+#include "Corvallen/Backup/RestoreSummary.h"
 #include "Corvallen/Platform/ModelContainer.h"
 
 #include <QByteArray>
@@ -71,5 +73,10 @@ QString zipFiles(const QMap<QString, QByteArray>& files);
 
 // Runs a shell command; true when it exits with 0. `output` receives stdout and stderr.
 bool run(const QString& program, const QStringList& args, QString* output = nullptr);
+
+// A selective restore the way the application's backup controller runs it (restoreAsync: the
+// archive work in the thread pool, the records on this thread), waited for with the event loop
+// running. Returns its summary or throws its error.
+RestoreSummary restoreAsTheApplicationDoes(const QString& archive, const BackupSelection& selection, ModelContext& context);
 
 }  // namespace backuptest
