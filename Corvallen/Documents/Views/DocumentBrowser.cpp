@@ -288,6 +288,11 @@ void DocumentBrowser::refreshToolbar()
 void DocumentBrowser::rebuildList()
 {
     const QList<Document*> visible = m_model.visibleDocuments();
+    // The row last clicked is the anchor of the next Shift-click; a rebuild (any store change,
+    // an autosave among them) would otherwise forget it.
+    PersistentIdentifier anchor;
+    if (const QListWidgetItem* current = m_list->currentItem())
+        anchor = current->data(idRole).value<PersistentIdentifier>();
     m_syncing = true;
     m_list->clear();
     for (Document* d : visible) {
@@ -304,6 +309,8 @@ void DocumentBrowser::rebuildList()
             item->setSelected(true);
         // As wide as the list, whatever the title's length: the text is cut with "…" instead.
         item->setSizeHint(QSize(1, m_list->sizeHintForIndex(m_list->model()->index(m_list->row(item), 0)).height()));
+        if (anchor.isValid() && d->persistentModelID() == anchor)
+            m_list->setCurrentItem(item, QItemSelectionModel::NoUpdate);
     }
     m_syncing = false;
     if (visible.isEmpty()) {

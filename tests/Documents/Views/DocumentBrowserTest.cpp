@@ -119,6 +119,17 @@ TEST_F(DocumentBrowserTest, ClicksWithShiftAndCtrlBuildTheSelection)
     EXPECT_EQ(selectedRows(), (QList<int>{0, 2}));
     clickRow(list, 3);
     EXPECT_EQ(selectedRows(), QList<int>{3});
+
+    // A store change in between (here another record saved) rebuilds the list; the row last
+    // clicked stays the anchor of the next Shift-click.
+    clickRow(list, 0);
+    ctx->insert(new Project(QStringLiteral("Elsewhere"), {}, {}));
+    ASSERT_TRUE(ctx->save());
+    QApplication::processEvents();
+    QApplication::processEvents();
+    ASSERT_EQ(list->count(), 4);
+    clickRow(list, 2, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (QList<int>{0, 1, 2}));
 }
 
 TEST_F(DocumentBrowserTest, FilterWithoutMatchesSaysSo)
