@@ -189,7 +189,7 @@ bool isOutline(const Component& c, const std::vector<int>& labels, int id, int w
     const QRect inside = b.adjusted(4, 4, -4, -4);
     if (inside.width() < 2 || inside.height() < 2)
         return true;
-    int fullRows = 0, others = 0;
+    int fullRows = 0, inkedRows = 0, others = 0;
     for (int y = inside.top(); y <= inside.bottom(); ++y) {
         int own = 0;
         for (int x = inside.left(); x <= inside.right(); ++x) {
@@ -198,10 +198,15 @@ bool isOutline(const Component& c, const std::vector<int>& labels, int id, int w
             others += l >= 0 && l != id ? 1 : 0;
         }
         fullRows += own * 10 > inside.width() * 3 ? 1 : 0;
+        inkedRows += own > 0 ? 1 : 0;
     }
     // An empty upright rectangle the shape of a digit is a zero (thin LCD segments drawn
     // touching), not a box: a box is there to hold something.
     if (others == 0 && b.height() >= b.width() * 1.2 && b.height() <= b.width() * 2.6)
+        return false;
+    // Nor is a shape holding nothing but a stroke of its own down its whole inside: a serif m
+    // (its feet and arches make the edges, its middle stem the stroke), letters run together.
+    if (others == 0 && inkedRows == inside.height() && b.height() <= 40)
         return false;
     return fullRows * 5 <= inside.height();
 }
@@ -281,26 +286,42 @@ int barThicknessOf(const Component& c, const std::vector<int>& labels, int id, i
 }
 
 // A solid blob: every row and every column of it is one stretch of ink (a point, a dot, a
-// short bar); letters have gaps between their strokes.
-bool isBlob(const Component& c, const std::vector<int>& labels, int id, int width)
+// short bar); letters have gaps between their strokes. Noise and compression leave faint specks
+// beside a round dot and break up its rim, so a blob may also be one in its strongly inked part
+// alone, the outermost rows and columns of a larger one left out.
+bool isBlob(const Component& c, const std::vector<int>& labels, int id, int width, const std::vector<quint8>& contrast, int strong)
 {
-    const QRect& b = c.box;
-    auto owned = [&](int x, int y) { return labels[size_t(y) * size_t(width) + size_t(x)] == id; };
-    for (int y = b.top(); y <= b.bottom(); ++y) {
-        int stretches = 0;
-        for (int x = b.left(); x <= b.right(); ++x)
-            stretches += owned(x, y) && (x == b.left() || !owned(x - 1, y)) ? 1 : 0;
-        if (stretches > 1)
-            return false;
-    }
-    for (int x = b.left(); x <= b.right(); ++x) {
-        int stretches = 0;
-        for (int y = b.top(); y <= b.bottom(); ++y)
-            stretches += owned(x, y) && (y == b.top() || !owned(x, y - 1)) ? 1 : 0;
-        if (stretches > 1)
-            return false;
-    }
-    return true;
+    auto oneStretchEach = [&](auto&& owned, const QRect& b, int rim) {
+        const int rimX = b.width() >= 6 ? rim : 0, rimY = b.height() >= 6 ? rim : 0;
+        for (int y = b.top() + rimY; y <= b.bottom() - rimY; ++y) {
+            int stretches = 0;
+            for (int x = b.left(); x <= b.right(); ++x)
+                stretches += owned(x, y) && (x == b.left() || !owned(x - 1, y)) ? 1 : 0;
+            if (stretches > 1)
+                return false;
+        }
+        for (int x = b.left() + rimX; x <= b.right() - rimX; ++x) {
+            int stretches = 0;
+            for (int y = b.top(); y <= b.bottom(); ++y)
+                stretches += owned(x, y) && (y == b.top() || !owned(x, y - 1)) ? 1 : 0;
+            if (stretches > 1)
+                return false;
+        }
+        return true;
+    };
+    auto all = [&](int x, int y) { return labels[size_t(y) * size_t(width) + size_t(x)] == id; };
+    if (oneStretchEach(all, c.box, 0))
+        return true;
+    auto inked = [&](int x, int y) {
+        const size_t i = size_t(y) * size_t(width) + size_t(x);
+        return labels[i] == id && contrast[i] >= strong;
+    };
+    QRect core;
+    for (int y = c.box.top(); y <= c.box.bottom(); ++y)
+        for (int x = c.box.left(); x <= c.box.right(); ++x)
+            if (inked(x, y))
+                core |= QRect(x, y, 1, 1);
+    return !core.isEmpty() && oneStretchEach(inked, core, 1);
 }
 
 int gapBetween(const QRect& a, const QRect& b)
@@ -420,7 +441,7 @@ Scan scan(const QImage& source)
         boxes.push_back(c.box);
         areas.push_back(c.area);
         barThickness.push_back(barThicknessOf(c, labels, int(id), w));
-        blobs.push_back(isBlob(c, labels, int(id), w));
+        blobs.push_back(isBlob(c, labels, int(id), w, s.contrast, high));
         QRect core;
         for (int y = c.box.top(); y <= c.box.bottom(); ++y)
             for (int x = c.box.left(); x <= c.box.right(); ++x)

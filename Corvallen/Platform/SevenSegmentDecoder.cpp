@@ -156,8 +156,36 @@ QChar characterFor(int bits)
     }
 }
 
-// The line read upright, its slant already taken out.
-std::optional<Reading> decodeUpright(Grid g)
+// The digit whose segments are lit in `cell`, or null when a segment place is neither lit nor
+// dark or the lit ones make no digit.
+QChar segmentDigit(const Grid& g, const Box& cell)
+{
+    static const struct { double x0, y0, x1, y1; } zones[7] = {
+        {0.3, 0.0, 0.7, 0.11},   {0.8, 0.18, 1.0, 0.36}, {0.8, 0.64, 1.0, 0.82}, {0.3, 0.89, 0.7, 1.0},
+        {0.0, 0.64, 0.2, 0.82},  {0.0, 0.18, 0.2, 0.36}, {0.3, 0.445, 0.7, 0.555},
+    };
+    int bits = 0;
+    for (int s = 0; s < 7; ++s) {
+        const double f = g.fill(cell, zones[s].x0, zones[s].y0, zones[s].x1, zones[s].y1);
+        if (f >= 0.34)
+            bits |= 1 << s;
+        else if (f > 0.16)
+            return QChar();  // neither lit nor dark: not a segment digit
+    }
+    // A middle bar runs across the digit; the dot or slash some faces draw inside a printed
+    // zero covers only its centre.
+    if ((bits & (1 << 6)) && !g.inkAcross(cell, 0.3, 0.7, 0.4, 0.6))
+        return QChar();
+    // The two counters of a segment digit hold no ink.
+    if (g.fill(cell, 0.35, 0.2, 0.65, 0.34) > 0.2 || g.fill(cell, 0.35, 0.66, 0.65, 0.8) > 0.2)
+        return QChar();
+    return characterFor(bits);
+}
+
+// The line read upright, its slant already taken out. With `bridging`, stretches of ink
+// columns a few pixels apart are one cell: the bars of a thin LCD face stand apart, so a digit's
+// left-hand bars can be separated from the rest of it by empty columns.
+std::optional<Reading> decodeUpright(Grid g, bool bridging)
 {
     // Decimal points: small square marks on the baseline. They often sit in the columns of the
     // digit beside them, so they are taken out before the line is cut into cells.
@@ -201,6 +229,24 @@ std::optional<Reading> decodeUpright(Grid g)
         }
         cells.push_back(inkBox(g, x, end));
         x = end + 1;
+    }
+    if (bridging && inkH > 0) {
+        // Bars of one digit stand a fourteenth of the height apart or less, digits farther; a
+        // stretch never grows wider than a digit.
+        std::vector<Box> joined;
+        for (const Box& c : cells) {
+            if (!joined.empty()) {
+                Box& last = joined.back();
+                if (c.left - last.right - 1 <= inkH * 0.07 && c.right - last.left + 1 <= inkH * 0.9) {
+                    last = Box{last.left, std::min(last.top, c.top), c.right, std::max(last.bottom, c.bottom)};
+                    continue;
+                }
+            }
+            joined.push_back(c);
+        }
+        if (joined.size() == cells.size())
+            return std::nullopt;  // nothing to bridge: read as it stands already
+        cells = joined;
     }
     if (cells.empty())
         return std::nullopt;
@@ -249,28 +295,23 @@ std::optional<Reading> decodeUpright(Grid g)
             ++fullCells;
             continue;
         }
-        // A decimal point drawn inside the digit's columns, at the bottom right.
-        static const struct { double x0, y0, x1, y1; } zones[7] = {
-            {0.3, 0.0, 0.7, 0.11},   {0.8, 0.18, 1.0, 0.36}, {0.8, 0.64, 1.0, 0.82}, {0.3, 0.89, 0.7, 1.0},
-            {0.0, 0.64, 0.2, 0.82},  {0.0, 0.18, 0.2, 0.36}, {0.3, 0.445, 0.7, 0.555},
-        };
-        int bits = 0;
-        for (int s = 0; s < 7; ++s) {
-            const double f = g.fill(cell, zones[s].x0, zones[s].y0, zones[s].x1, zones[s].y1);
-            if (f >= 0.34)
-                bits |= 1 << s;
-            else if (f > 0.16) {
-                return std::nullopt;
-            }  // neither lit nor dark: not a segment digit
+        // A digit without its left-hand bars (3, 7) is narrower than the others where the
+        // face's horizontal bars stop short of the cell's edges (blocky faces draw them between
+        // the verticals): its segment places are found in a cell of the full digit width, laid
+        // from its right edge (or, for an L, from its left), never reaching into a neighbour.
+        QChar ch = segmentDigit(g, cell);
+        if (ch.isNull() && c.width() < digitWidth * 0.92) {
+            const int previousRight = &c == cells.data() ? -1 : (&c - 1)->right;
+            const int nextLeft = &c == &cells.back() ? g.width() : (&c + 1)->left;
+            const Box fromRight{std::max(c.right - digitWidth + 1, previousRight + 1), top, c.right, bottom};
+            const Box fromLeft{c.left, top, std::min(c.left + digitWidth - 1, nextLeft - 1), bottom};
+            ch = segmentDigit(g, fromRight);
+            if (ch.isNull()) {
+                ch = segmentDigit(g, fromLeft);
+                if (ch != QLatin1Char('L'))
+                    ch = QChar();
+            }
         }
-        // A middle bar runs across the digit; the dot or slash some faces draw inside a printed
-        // zero covers only its centre.
-        if ((bits & (1 << 6)) && !g.inkAcross(cell, 0.3, 0.7, 0.4, 0.6))
-            return std::nullopt;
-        // The two counters of a segment digit hold no ink.
-        if (g.fill(cell, 0.35, 0.2, 0.65, 0.34) > 0.2 || g.fill(cell, 0.35, 0.66, 0.65, 0.8) > 0.2)
-            return std::nullopt;
-        const QChar ch = characterFor(bits);
         if (ch.isNull())
             return std::nullopt;
         out.text += ch;
@@ -303,9 +344,10 @@ std::optional<Reading> decode(const std::vector<bool>& mask, int width, int heig
         shears.push_back({columnPeakiness(unslanted(mask, width, height, shear)), shear});
     }
     std::sort(shears.begin(), shears.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (size_t i = 0; i < std::min<size_t>(4, shears.size()); ++i)
-        if (auto r = decodeUpright(unslanted(mask, width, height, shears[i].second)))
-            return r;
+    for (const bool bridging : {false, true})
+        for (size_t i = 0; i < std::min<size_t>(4, shears.size()); ++i)
+            if (auto r = decodeUpright(unslanted(mask, width, height, shears[i].second), bridging))
+                return r;
     return std::nullopt;
 }
 

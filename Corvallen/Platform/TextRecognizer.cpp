@@ -157,6 +157,13 @@ std::optional<SevenSegmentDecoder::Reading> decodeArea(const ScreenSegmenter::Sc
     return SevenSegmentDecoder::decode(ScreenSegmenter::runMask(scan, box), box.width(), box.height());
 }
 
+// The share of a glyph's box that is ink.
+double solidity(const ScreenSegmenter::Scan& scan, const QRect& glyph)
+{
+    const std::vector<bool> mask = ScreenSegmenter::runMask(scan, glyph);
+    return mask.empty() ? 0 : double(std::count(mask.begin(), mask.end(), true)) / double(mask.size());
+}
+
 // A number drawn in seven segments, with the glyphs it was found in.
 struct SegmentNumber {
     QRect box;
@@ -219,14 +226,35 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
         }
         std::sort(line.begin(), line.end(), [&](int a, int b) { return glyphs.at(a).box.left() < glyphs.at(b).box.left(); });
         const int at = int(line.indexOf(seed));
-        // The neighbours reachable from the seed with gaps no wider than a digit.
+        // The neighbours reachable from the seed with gaps no wider than a digit (a digit wider
+        // left of a one, which stands at the right of its cell), up to seven places either side;
+        // the halves of a digit whose bars don't touch (one above the other, in the same
+        // columns) take one place.
         int first = at, last = at;
         int reach = s.left();
-        while (first > 0 && at - first < 7 && reach - glyphs.at(line.at(first - 1)).box.right() <= H * 0.9)
-            reach = std::min(reach, glyphs.at(line.at(--first)).box.left());
+        bool narrow = s.width() < H * 0.3;
+        for (int places = 0; first > 0 && places < 7 && reach - glyphs.at(line.at(first - 1)).box.right() <= H * (narrow ? 1.4 : 0.9);) {
+            const QRect& b = glyphs.at(line.at(--first)).box;
+            if (b.right() < reach)
+                ++places;
+            if (b.left() < reach) {
+                reach = b.left();
+                narrow = b.width() < H * 0.3 && b.height() >= H * 0.6;
+            }
+        }
         reach = s.right();
-        while (last + 1 < line.size() && last - at < 7 && glyphs.at(line.at(last + 1)).box.left() - reach <= H * 0.9)
-            reach = std::max(reach, glyphs.at(line.at(++last)).box.right());
+        for (int places = 0; last + 1 < line.size() && places < 7 && glyphs.at(line.at(last + 1)).box.left() - reach <= H * 0.9;) {
+            const QRect& b = glyphs.at(line.at(++last)).box;
+            if (b.left() > reach)
+                ++places;
+            reach = std::max(reach, b.right());
+        }
+        // A stretch begins and ends between digits, never between the halves of one.
+        auto halves = [&](int a, int b) {
+            const QRect& p = glyphs.at(line.at(a)).box;
+            const QRect& q = glyphs.at(line.at(b)).box;
+            return (std::min(p.right(), q.right()) - std::max(p.left(), q.left()) + 1) * 2 > std::min(p.width(), q.width());
+        };
         for (int k = first; k <= last; ++k)
             tried[line.at(k)] = true;
         // A stretch that stops short of a bar or a digit part standing right beside it has read
@@ -238,7 +266,8 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
                     continue;
                 const QRect& b = glyphs.at(line.at(k)).box;
                 const int gap = k < i ? area.left() - b.right() : b.left() - area.right();
-                const bool bar = b.height() < H * 0.2 && b.width() >= b.height() * 2;
+                // A bar is solid ink; a unit run together into one glyph ("mV") is not.
+                const bool bar = b.height() < H * 0.2 && b.width() >= b.height() * 2 && solidity(scan, b) >= 0.6;
                 if (gap <= H * 0.4 && (bar || b.height() >= H * 0.6))
                     return true;
             }
@@ -250,11 +279,16 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
         auto score = [](const SevenSegmentDecoder::Reading& r) { return r.cells * 10 + int(r.text.size()); };
         for (int i = first; i <= at; ++i)
             for (int j = at; j <= last; ++j) {
+                if ((i > first && halves(i - 1, i)) || (j < last && halves(j, j + 1)))
+                    continue;
                 QRect area;
                 for (int k = i; k <= j; ++k)
                     area |= glyphs.at(line.at(k)).box;
                 // A minus sign too thin to be a glyph of its own stands just left of the digits.
-                const QRect withSign = QRect(QPoint(area.left() - int(H * 0.8), area.top()), area.bottomRight()).intersected(screen);
+                // (A digit wider away when the stretch begins with a one.)
+                const QRect& leftmost = glyphs.at(line.at(i)).box;
+                const bool one = leftmost.width() < H * 0.3 && leftmost.height() >= H * 0.6;
+                const QRect withSign = QRect(QPoint(area.left() - int(H * (one ? 1.4 : 0.8)), area.top()), area.bottomRight()).intersected(screen);
                 for (const QRect& tryArea : {area, withSign}) {
                     if (tryArea == withSign && i > 0 && glyphs.at(line.at(i - 1)).box.right() >= withSign.left())
                         continue;  // something else stands there
@@ -509,6 +543,10 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
     for (ReadWord& r : out) {
         mendMicro(r.word, scan);
         mendOhm(r.word, scan, run);
+        // The characters follow the word's mended letters (µ, Ω), one for one.
+        if (r.word.text.size() == r.symbols.size())
+            for (int i = 0; i < r.symbols.size(); ++i)
+                r.symbols[i].text = r.word.text.at(i);
     }
     return out;
 }
@@ -625,6 +663,163 @@ void mendFigures(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, cons
         merged.symbols = symbols;
         words.erase(words.begin() + firstWord, words.begin() + lastWord + 1);
         words.insert(firstWord, merged);
+    }
+}
+
+// The symbols of a run's words in reading order, each with the word it came from; and the words
+// made again from them, a new word wherever the word index changes.
+struct PlacedSymbol {
+    ReadWord::Symbol symbol;
+    int word = 0;
+};
+
+QList<PlacedSymbol> flatten(const QList<ReadWord>& words)
+{
+    QList<PlacedSymbol> out;
+    for (int wi = 0; wi < words.size(); ++wi)
+        for (const ReadWord::Symbol& sym : words.at(wi).symbols)
+            out.append({sym, wi});
+    return out;
+}
+
+QList<ReadWord> regroup(const QList<PlacedSymbol>& symbols, const QList<float>& confidence, const ScreenSegmenter::Run& run, int index)
+{
+    QList<ReadWord> out;
+    int current = -1;
+    for (const PlacedSymbol& p : symbols) {
+        if (p.symbol.text.isEmpty())
+            continue;
+        if (out.isEmpty() || p.word != current) {
+            ReadWord r;
+            r.word.confidence = confidence.value(p.word);
+            r.word.row = index;
+            r.word.box = QRect(QPoint(p.symbol.left, run.box.top()), QPoint(p.symbol.right, run.box.bottom()));
+            out.append(r);
+            current = p.word;
+        }
+        ReadWord& r = out.last();
+        r.symbols.append(p.symbol);
+        r.word.text += p.symbol.text;
+        r.word.box |= QRect(QPoint(p.symbol.left, run.box.top()), QPoint(std::max(p.symbol.left, p.symbol.right), run.box.bottom()));
+    }
+    for (ReadWord& r : out) {
+        r.word.box = r.word.box.intersected(run.box.adjusted(-2, 0, 2, 0));
+        r.word.textHeight = tallestGlyphIn(run, r.word.box.left(), r.word.box.right());
+    }
+    return out;
+}
+
+// A decimal point in large print (a solid blob on the baseline between two tall glyphs) that the
+// recogniser read as a letter ("77 a 0") or dropped, the figure then falling into two words
+// ("6057 1"): the figure is made whole again.
+void mendPoints(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index)
+{
+    const QList<QRect>& g = run.glyphs;
+    const int H = run.height;
+    if (words.isEmpty() || g.size() < 3 || H <= 18)
+        return;
+    // The words are made again from their characters: only where the two agree.
+    for (const ReadWord& r : words) {
+        QString spelt;
+        for (const ReadWord::Symbol& sym : r.symbols)
+            spelt += sym.text;
+        if (spelt != r.word.text)
+            return;
+    }
+    QList<PlacedSymbol> symbols = flatten(words);
+    QList<float> confidence;
+    for (const ReadWord& r : words)
+        confidence.append(r.word.confidence);
+    bool changed = false;
+    auto centre = [](const ReadWord::Symbol& sym) { return (sym.left + sym.right) / 2.0; };
+    for (int k = 1; k + 1 < g.size(); ++k) {
+        const QRect& mark = g.at(k);
+        // A point sits on the digits' baseline (a comma hangs below it), as wide as high.
+        const QRect& left = g.at(k - 1);
+        const QRect& right = g.at(k + 1);
+        const int baseline = std::max(left.bottom(), right.bottom());
+        const bool pointShape = left.height() >= H * 0.6 && right.height() >= H * 0.6 && mark.height() <= H * 0.3 && mark.width() <= H * 0.3
+                                && mark.bottom() >= baseline - H * 0.12 && mark.bottom() <= baseline + std::max(1.0, H * 0.06)
+                                && mark.width() <= mark.height() * 2 && mark.height() <= mark.width() * 2 && solidity(scan, mark) >= 0.35;
+        if (!pointShape)
+            continue;
+        // The recogniser's symbols over the mark, and the ones just before and after it.
+        const double margin = H * 0.1;
+        int firstOn = -1, lastOn = -1, before = -1, next = -1;
+        for (int i = 0; i < symbols.size(); ++i) {
+            const double c = centre(symbols.at(i).symbol);
+            if (c < mark.left() - margin) {
+                before = i;
+            } else if (c <= mark.right() + margin) {
+                if (firstOn < 0)
+                    firstOn = i;
+                lastOn = i;
+            } else if (next < 0) {
+                next = i;
+            }
+        }
+        if (before >= 0 && next >= 0) {
+            const QString& l = symbols.at(before).symbol.text;
+            const QString& r = symbols.at(next).symbol.text;
+            bool pointRead = false;
+            for (int i = firstOn; i >= 0 && i <= lastOn; ++i)
+                pointRead = pointRead || symbols.at(i).symbol.text.contains(QLatin1Char('.')) || symbols.at(i).symbol.text.contains(QLatin1Char(','));
+            if (!pointRead && l.size() == 1 && l.front().isDigit() && r.size() == 1 && r.front().isDigit()) {
+                // One figure: the words from the one before the point to the one after it.
+                const int from = symbols.at(before).word, to = symbols.at(next).word;
+                for (int i = 0; i < symbols.size(); ++i)
+                    if (symbols.at(i).word >= from && symbols.at(i).word <= to)
+                        symbols[i].word = from;
+                if (firstOn >= 0)
+                    symbols.erase(symbols.begin() + firstOn, symbols.begin() + lastOn + 1);
+                symbols.insert(before + 1, {{QStringLiteral("."), mark.left(), mark.right()}, from});
+                changed = true;
+            }
+        }
+    }
+    if (changed)
+        words = regroup(symbols, confidence, run, index);
+}
+
+// A degree sign is a small ring raised to the top of the line before a C or F, drawn smaller
+// than anything else on its line, so it stands as a run of its own; the recogniser reads it as
+// "O", "o", "a", "D" or "*", and a large C after it as a zero, which the segment decoder may
+// take for a seven-segment 0 ("98.5 O 0"). Only C or F follow a degree ring.
+void mendDegrees(QList<ScreenWord>& words, const ScreenSegmenter::Scan& scan)
+{
+    static const QRegularExpression ringRead(QStringLiteral("^[Oo0QDaces*\u00B0\"'.]{1,2}$"));
+    for (int i = 0; i < words.size(); ++i) {
+        const ScreenWord& ring = words.at(i);
+        const QRect& r = ring.box;
+        if (!ringRead.match(ring.text).hasMatch() || r.height() < 3)
+            continue;
+        const double aspect = double(r.width()) / r.height();
+        if (aspect < 0.6 || aspect > 1.6 || solidity(scan, r) > (r.height() < 6 ? 0.9 : 0.8))
+            continue;
+        int letter = -1;
+        for (int j = 0; j < words.size(); ++j) {
+            const ScreenWord& w = words.at(j);
+            const int h = w.textHeight;
+            if (j == i || w.text.size() != 1 || w.box.left() <= r.right() || w.box.left() - r.right() > h * 0.7 || h < r.height() * 1.8)
+                continue;
+            const QRect& b = w.box;
+            const bool raised = std::abs(r.top() - b.top()) <= std::max(2.0, h * 0.2) && r.bottom() <= b.top() + h * 0.55;
+            if (raised && (letter < 0 || b.left() < words.at(letter).box.left()))
+                letter = j;
+        }
+        if (letter < 0)
+            continue;
+        const ScreenWord& l = words.at(letter);
+        const bool fahrenheit = QStringLiteral("FfEPT").contains(l.text.front());
+        ScreenWord merged = l;
+        merged.text = QString(QChar(0x00B0)) + (fahrenheit ? QLatin1Char('F') : QLatin1Char('C'));
+        merged.box = l.box | r;
+        merged.segmentDigits = false;
+        merged.confidence = std::max(l.confidence, 60.f);
+        words[i] = merged;
+        words.removeAt(letter);
+        if (letter < i)
+            --i;
     }
 }
 
@@ -748,6 +943,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
                 }
             }
             mendFigures(read, scan, part, i);
+            mendPoints(read, scan, part, i);
             return read;
         };
         QList<ReadWord> read;
@@ -790,7 +986,11 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
             // recogniser's: a printed "8.3Ω" decodes as segments "8.30".
             static const QRegularExpression numberFirst(QStringLiteral("^(-?\\d[\\d.,]*)[^\\d]*$"));
             const auto m = numberFirst.match(read);
-            if (m.hasMatch() && confidence >= 50 && digitsOf(m.captured(1)) != digitsOf(n.reading.text))
+            // But where the decoder sees a decimal point the recogniser lost, the recogniser
+            // has misread the digits around it too ("965" for a blocky "96.6").
+            const bool lostPoint = n.reading.text.contains(QLatin1Char('.')) && !m.captured(1).contains(QLatin1Char('.'))
+                                   && !m.captured(1).contains(QLatin1Char(','));
+            if (m.hasMatch() && confidence >= 50 && digitsOf(m.captured(1)) != digitsOf(n.reading.text) && !lostPoint)
                 continue;
             words.erase(std::remove_if(words.begin(), words.end(), [&](const ScreenWord& w) { return w.row == first; }), words.end());
         }
@@ -811,6 +1011,8 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
         }
         words.append(w);
     }
+
+    mendDegrees(words, scan);
 
     // Rows: runs whose vertical extents mostly overlap read as one line.
     QList<int> rowOfRun(scan.runs.size(), -1);

@@ -115,3 +115,39 @@ TEST(ScreenReading, AZeroOfThinTouchingSegmentsIsADigitNotABox)
     EXPECT_TRUE(scoreReading(screen.truth, answer).all()) << screen.truth.description.toStdString() << ": "
                                                           << answer.value(QStringLiteral("summary")).toString().toStdString();
 }
+
+TEST(ScreenReading, SevenSegmentReadingsAreReadWhole)
+{
+    // Seven-segment screens that used to lose their reading or part of it: blocky digits whose
+    // 3 is narrower than an 8, thin bars standing apart, a joined "mV" taken for a bar beside
+    // the digits, digits fallen into upper and lower halves (only the last few were read), a
+    // minus sign a whole cell left of a 1, a blocky "96.6" the recogniser read as "965", and a
+    // serif "m" taken for an empty box ("0.392 A" for mA).
+    const QString folder = freshFolder();
+    int i = 0;
+    for (const auto& [seed, small] : {std::pair{50010u, true}, std::pair{50028u, false}, std::pair{50052u, false}, std::pair{50118u, true},
+                                      std::pair{50130u, true}, std::pair{50166u, true}, std::pair{50136u, false}}) {
+        const BenchScreen screen = drawBenchScreen(seed, BenchLayout::SevenSegment, small);
+        const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, folder, 2 * i++ + 1)));  // 16-bit BMP
+        EXPECT_TRUE(scoreReading(screen.truth, answer).all()) << screen.truth.description.toStdString() << ": "
+                                                              << answer.value(QStringLiteral("summary")).toString().toStdString();
+    }
+}
+
+TEST(ScreenReading, PointsAndDegreeSignsOfLargePrintAreKept)
+{
+    // Large printed readings whose decimal point the recogniser read as a letter or lost (the
+    // figure then fell into two: "0 081", "151 1", "271Ω"), and degree signs read as "O" with
+    // the C after them as a zero ("98.5 O 0"), once on a layout the reader was not tuned on.
+    const QString folder = freshFolder();
+    int i = 0;
+    for (const auto& [seed, layout, small] :
+         {std::tuple{50037u, BenchLayout::BigDigits, false}, std::tuple{50019u, BenchLayout::BigDigits, true},
+          std::tuple{50231u, BenchLayout::SubReading, false}, std::tuple{50271u, BenchLayout::BigDigits, true},
+          std::tuple{50055u, BenchLayout::DualDisplay, true}}) {
+        const BenchScreen screen = drawBenchScreen(seed, layout, small);
+        const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, folder, 2 * i++)));
+        EXPECT_TRUE(scoreReading(screen.truth, answer).all()) << screen.truth.description.toStdString() << ": "
+                                                              << answer.value(QStringLiteral("summary")).toString().toStdString();
+    }
+}

@@ -8,12 +8,19 @@
 
 namespace {
 
-// Draws `text` as LCD segments (bars with gaps between them), optionally slanted, and returns
-// the thresholded mask.
-std::vector<bool> segmentMask(const QString& text, int height, double slant, int* width)
+// How the segments are drawn: with small gaps at the corners (most LCD faces); thin, with the
+// horizontal bars standing well apart from the vertical ones, so that empty columns part a
+// digit's left-hand bars from the rest; or blocky, the horizontal bars thick and drawn between
+// the vertical ones, so that a digit without left-hand bars is narrower than the others.
+enum class Style { Gapped, Apart, Blocky };
+
+// Draws `text` as LCD segments, optionally slanted, and returns the thresholded mask.
+std::vector<bool> segmentMask(const QString& text, int height, double slant, int* width, Style style = Style::Gapped)
 {
     static const int table[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
-    const double w = height * 0.55, t = height * 0.12, pitch = w * 1.35, gap = t * 0.3;
+    const double w = height * 0.55, t = height * (style == Style::Blocky ? 0.15 : style == Style::Apart ? 0.07 : 0.12), pitch = w * 1.35;
+    const double gap = style == Style::Blocky ? t : style == Style::Apart ? t * 1.6 : t * 0.3;
+    const double join = style == Style::Blocky ? -t / 2 : gap;  // how far the vertical bars stop short of the corners
     QImage image(int(pitch * text.size() + height * (slant + 0.3)), height + 8, QImage::Format_Grayscale8);
     image.fill(0);
     QPainter p(&image);
@@ -29,13 +36,14 @@ std::vector<bool> segmentMask(const QString& text, int height, double slant, int
             continue;
         }
         const int bits = ch == QLatin1Char('-') ? 0x40 : ch == QLatin1Char('L') ? 0x38 : table[ch.digitValue()];
+        const double v = height / 2.0 - 1.5 * t - 2 * join;  // a vertical bar's length
         const QRectF seg[7] = {
             {x + gap, y, w - 2 * gap, t},
-            {x + w - t, y + t + gap, t, height / 2.0 - 1.5 * t - 2 * gap},
-            {x + w - t, y + height / 2.0 + t / 2 + gap, t, height / 2.0 - 1.5 * t - 2 * gap},
+            {x + w - t, y + t + join, t, v},
+            {x + w - t, y + height / 2.0 + t / 2 + join, t, v},
             {x + gap, y + height - t, w - 2 * gap, t},
-            {x, y + height / 2.0 + t / 2 + gap, t, height / 2.0 - 1.5 * t - 2 * gap},
-            {x, y + t + gap, t, height / 2.0 - 1.5 * t - 2 * gap},
+            {x, y + height / 2.0 + t / 2 + join, t, v},
+            {x, y + t + join, t, v},
             {x + gap, y + height / 2.0 - t / 2, w - 2 * gap, t},
         };
         for (int s = 0; s < 7; ++s)
@@ -52,14 +60,15 @@ std::vector<bool> segmentMask(const QString& text, int height, double slant, int
     return mask;
 }
 
-std::optional<QString> decoded(const QString& text, int height, double slant = 0)
+std::optional<QString> decoded(const QString& text, int height, double slant = 0, Style style = Style::Gapped)
 {
     int width = 0;
-    const auto mask = segmentMask(text, height, slant, &width);
+    const auto mask = segmentMask(text, height, slant, &width, style);
     const auto r = SevenSegmentDecoder::decode(mask, width, height + 8);
     if (!r)
         return std::nullopt;
-    EXPECT_TRUE(r->separateSegments);
+    if (style != Style::Blocky)
+        EXPECT_TRUE(r->separateSegments);
     return r->text;
 }
 
@@ -75,6 +84,19 @@ TEST(SevenSegmentDecoder, ReadsEveryDigitWithPointAndSign)
     EXPECT_EQ(decoded(QStringLiteral("86.02"), 30), QStringLiteral("86.02"));
     // The overload mark.
     EXPECT_EQ(decoded(QStringLiteral("0.L"), 60), QStringLiteral("0.L"));
+}
+
+TEST(SevenSegmentDecoder, ReadsThinAndBlockyFaces)
+{
+    // Thin bars standing apart: a digit's left-hand bars are cut off from the rest by empty
+    // columns, and must not be read as a one beside a three.
+    EXPECT_EQ(decoded(QStringLiteral("1558.7"), 70, 0, Style::Apart), QStringLiteral("1558.7"));
+    EXPECT_EQ(decoded(QStringLiteral("-20.69"), 50, 0.08, Style::Apart), QStringLiteral("-20.69"));
+    // Blocky bars drawn between the verticals: a 3 or 7 is narrower than an 8, and its segments
+    // are placed from its right edge.
+    EXPECT_EQ(decoded(QStringLiteral("84.3"), 78, 0, Style::Blocky), QStringLiteral("84.3"));
+    EXPECT_EQ(decoded(QStringLiteral("0.L"), 60, 0, Style::Blocky), QStringLiteral("0.L"));
+    EXPECT_EQ(decoded(QStringLiteral("3707"), 64, 0.07, Style::Blocky), QStringLiteral("3707"));
 }
 
 TEST(SevenSegmentDecoder, RefusesWhatIsNotASegmentNumber)
