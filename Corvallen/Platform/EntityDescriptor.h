@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 
 class PersistentModel;
@@ -50,4 +51,33 @@ struct EntityDescriptor {
     int toOneIndex(const QString& n) const;
     int toManyIndex(const QString& n) const;
     int uniqueAttribute() const;  // -1 when none
+
+    // The attributes of each type, a bit per schema index (an entity has at most 64): how a
+    // record lays out its values. Worked out from `attributes` on first use, on any thread.
+    struct AttributeKinds {
+        quint64 text = 0;
+        quint64 integer = 0;
+        quint64 real = 0;
+        quint64 boolean = 0;
+        quint64 date = 0;
+        quint64 uuid = 0;
+    };
+    const AttributeKinds& attributeKinds() const
+    {
+        if (!m_kinds.ready.load(std::memory_order_acquire))
+            workOutKinds();
+        return m_kinds.kinds;
+    }
+
+private:
+    void workOutKinds() const;
+    // A copy works its kinds out again from its own attributes.
+    struct KindsCache {
+        KindsCache() = default;
+        KindsCache(const KindsCache&) {}
+        KindsCache& operator=(const KindsCache&) { return *this; }
+        std::atomic<bool> ready{false};
+        AttributeKinds kinds;
+    };
+    mutable KindsCache m_kinds;
 };

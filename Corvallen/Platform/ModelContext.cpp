@@ -395,6 +395,7 @@ bool ModelContext::readTable(sqlite3* db, const EntityDescriptor* d, const QHash
     const int nOne = int(d->toOne.size());
     const int unique = d->uniqueAttribute();
     std::vector<TextInterner> interners(static_cast<size_t>(nAttr));
+    std::vector<QVariant> values(static_cast<size_t>(nAttr));
     int rc;
     qint64 row = 0;
     while ((rc = sqlite3_step(st.st)) == SQLITE_ROW) {
@@ -414,7 +415,8 @@ bool ModelContext::readTable(sqlite3* db, const EntityDescriptor* d, const QHash
         m->m_changed = false;
         m->m_joinChanged = false;
         for (int i = 0; i < nAttr; ++i)
-            m->m_values[size_t(i)] = columnValue(st.st, i + 1, d->attributes[i].type, &interners[size_t(i)]);
+            values[size_t(i)] = columnValue(st.st, i + 1, d->attributes[i].type, &interners[size_t(i)]);
+        m->m_values.assign(values);
         for (int i = 0; i < nOne; ++i) {
             m->m_toOne[size_t(i)] = nullptr;
             if (sqlite3_column_type(st.st, nAttr + 1 + i) != SQLITE_NULL)
@@ -424,8 +426,8 @@ bool ModelContext::readTable(sqlite3* db, const EntityDescriptor* d, const QHash
             list.clear();
         out.rows.push_back(m);
         out.byKey.insert(key, m);
-        if (unique >= 0 && m->m_values[size_t(unique)].isValid())
-            addUnique(out.unique, out.uniqueDuplicates, m->m_values[size_t(unique)].toString(), m);
+        if (unique >= 0 && m->attributeValue(unique).isValid())
+            addUnique(out.unique, out.uniqueDuplicates, m->attributeValue(unique).toString(), m);
         out.maxKey = std::max(out.maxKey, key);
     }
     if (rc != SQLITE_DONE) {
@@ -775,8 +777,8 @@ PersistentModel* ModelContext::insert(PersistentModel* object)
     const EntityDescriptor& d = *s.descriptor;
 
     const int u = d.uniqueAttribute();
-    if (u >= 0 && object->m_values[size_t(u)].isValid()) {
-        PersistentModel* existing = s.unique.value(object->m_values[size_t(u)].toString());
+    if (u >= 0 && object->attributeValue(u).isValid()) {
+        PersistentModel* existing = s.unique.value(object->attributeValue(u).toString());
         if (existing && !existing->isDeleted()) {
             // Upsert: the stored record takes the new values and links and keeps its identity.
             // Single links are replaced; list members are added to the stored record's lists,
@@ -785,7 +787,7 @@ PersistentModel* ModelContext::insert(PersistentModel* object)
             m_owned.emplace_back(object);
             object->m_context = this;
             for (int i = 0; i < d.attributes.size(); ++i)
-                existing->setAttributeValue(i, object->m_values[size_t(i)]);
+                existing->setAttributeValue(i, object->attributeValue(i));
             for (int i = 0; i < d.toOne.size(); ++i) {
                 PersistentModel* target = object->m_toOne[size_t(i)];
                 if (!target)
@@ -814,8 +816,8 @@ PersistentModel* ModelContext::insert(PersistentModel* object)
     s.live.push_back(object);
     s.byKey.insert(object->m_key, object);
     ++s.liveCount;
-    if (u >= 0 && object->m_values[size_t(u)].isValid())
-        addUniqueEntry(s, object->m_values[size_t(u)].toString(), object);
+    if (u >= 0 && object->attributeValue(u).isValid())
+        addUniqueEntry(s, object->attributeValue(u).toString(), object);
     recordChanged(object);
     // Linked records that are in no context yet come along. Each may be merged into a stored
     // record with the same unique value; the merge moves the link over through the inverse.
@@ -850,7 +852,7 @@ void ModelContext::dropUniqueEntry(EntityState& s, const QString& value, Persist
     for (PersistentModel* m : s.live) {
         if (m == leaving || m->isDeleted())
             continue;
-        const QVariant& v = m->m_values[size_t(u)];
+        const QVariant& v = m->attributeValue(u);
         if (v.isValid() && v.toString() == value) {
             s.unique.insert(value, m);
             return;
@@ -882,8 +884,8 @@ void ModelContext::deleteRecursive(PersistentModel* obj, QSet<PersistentModel*>&
     --s.liveCount;
     s.byKey.remove(obj->m_key);
     const int u = d.uniqueAttribute();
-    if (u >= 0 && obj->m_values[size_t(u)].isValid())
-        dropUniqueEntry(s, obj->m_values[size_t(u)].toString(), obj);
+    if (u >= 0 && obj->attributeValue(u).isValid())
+        dropUniqueEntry(s, obj->attributeValue(u).toString(), obj);
 
     for (int i = 0; i < d.toOne.size(); ++i) {
         if (PersistentModel* target = obj->m_toOne[size_t(i)]) {
@@ -956,7 +958,7 @@ QList<PersistentModel*> ModelContext::fetchTop(const QString& entityName, int at
     if (limit <= 0)
         return {};
     auto key = [&](const PersistentModel* m) -> std::optional<double> {
-        const QVariant& v = m->m_values[size_t(attribute)];
+        const QVariant& v = m->attributeValue(attribute);
         if (!v.isValid())
             return std::nullopt;
         return a.type == AttributeType::Date ? double(v.toDateTime().toMSecsSinceEpoch()) : v.toDouble();
@@ -1117,7 +1119,7 @@ QList<ModelContext::ValueCount> ModelContext::attributeValueCounts(const QString
         QVariantList values;
         values.reserve(attributes.size());
         for (int i : attributes)
-            values.append(m->m_values[size_t(i)]);
+            values.append(m->attributeValue(i));
         ++counts[values];
     }
     for (auto& [values, count] : counts)
@@ -1241,7 +1243,7 @@ bool ModelContext::writeChanges(QString* error)
         const EntityDescriptor& d = m->entity();
         int col = first;
         for (int i = 0; i < d.attributes.size(); ++i)
-            bindValue(st, col++, d.attributes[i].type, m->m_values[size_t(i)]);
+            bindValue(st, col++, d.attributes[i].type, m->attributeValue(i));
         for (int i = 0; i < d.toOne.size(); ++i) {
             PersistentModel* t = m->m_toOne[size_t(i)];
             if (t && !t->isDeleted() && t->m_key > 0)

@@ -3,7 +3,7 @@
 #include "Corvallen/Platform/ModelContext.h"
 
 PersistentModel::PersistentModel(const EntityDescriptor& d)
-    : m_values(size_t(d.attributes.size())), m_toOne(size_t(d.toOne.size()), nullptr), m_toMany(size_t(d.toMany.size()))
+    : m_values(d), m_toOne(size_t(d.toOne.size()), nullptr), m_toMany(size_t(d.toMany.size()))
 {
 }
 
@@ -21,20 +21,60 @@ bool PersistentModel::hasChanges() const
     return m_state == State::New || m_state == State::Deleted || m_changed || m_joinChanged;
 }
 
+// Each value in its attribute's type is read where it is kept; a value read as another type
+// (or an absent one) is converted as a QVariant converts it.
+template <class T, class Convert>
+static T read(const AttributeValues& values, int i, Convert convert)
+{
+    if (const T* v = values.find<T>(i))
+        return *v;
+    if (!values.has(i))
+        return T();
+    return convert(values.value(i));
+}
+
+QString PersistentModel::text(int i) const
+{
+    return read<QString>(m_values, i, [](const QVariant& v) { return v.toString(); });
+}
+
 std::optional<QString> PersistentModel::optText(int i) const
 {
-    const QVariant& v = m_values[size_t(i)];
-    if (!v.isValid())
+    if (!m_values.has(i))
         return std::nullopt;
-    return v.toString();
+    return text(i);
+}
+
+qint64 PersistentModel::integer(int i) const
+{
+    return read<qint64>(m_values, i, [](const QVariant& v) { return v.toLongLong(); });
+}
+
+double PersistentModel::real(int i) const
+{
+    return read<double>(m_values, i, [](const QVariant& v) { return v.toDouble(); });
 }
 
 std::optional<double> PersistentModel::optReal(int i) const
 {
-    const QVariant& v = m_values[size_t(i)];
-    if (!v.isValid())
+    if (!m_values.has(i))
         return std::nullopt;
-    return v.toDouble();
+    return real(i);
+}
+
+bool PersistentModel::boolean(int i) const
+{
+    return read<bool>(m_values, i, [](const QVariant& v) { return v.toBool(); });
+}
+
+QDateTime PersistentModel::date(int i) const
+{
+    return read<QDateTime>(m_values, i, [](const QVariant& v) { return v.toDateTime(); });
+}
+
+QUuid PersistentModel::uuid(int i) const
+{
+    return read<QUuid>(m_values, i, [](const QVariant& v) { return v.toUuid(); });
 }
 
 void PersistentModel::requireList(int index) const
@@ -72,13 +112,12 @@ void PersistentModel::noteChanged(bool storedColumns)
 void PersistentModel::setAttributeValue(int index, const QVariant& value)
 {
     requireAdopted();
-    QVariant& slot = m_values[size_t(index)];
-    if (slot.isValid() == value.isValid() && slot == value && slot.metaType() == value.metaType())
+    const bool unique = m_context && entity().attributes[index].unique;
+    const QVariant old = unique ? m_values.value(index) : QVariant();
+    if (!m_values.set(index, value))
         return;
-    const QVariant old = slot;
-    slot = value;
-    if (m_context && entity().attributes[index].unique)
-        m_context->uniqueValueChanged(this, old, value);
+    if (unique)
+        m_context->uniqueValueChanged(this, old, m_values.value(index));
     noteChanged(true);
 }
 

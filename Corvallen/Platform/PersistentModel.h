@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Corvallen/Platform/AttributeValues.h"
 #include "Corvallen/Platform/EntityDescriptor.h"
 #include "Corvallen/Platform/PersistentIdentifier.h"
 
@@ -13,8 +14,8 @@
 
 class ModelContext;
 
-// Base of every stored entity. Attribute values are kept by schema index (an invalid QVariant
-// means "absent"), links to other records as object pointers with both ends kept in step.
+// Base of every stored entity. Attribute values are kept by schema index (only those present,
+// see AttributeValues; an invalid QVariant means "absent"), links to other records as object pointers with both ends kept in step.
 // Records are owned by the context they are inserted into; a record that is deleted stays a
 // valid object (isDeleted() is true) until the context goes away, so views that still hold it
 // never dangle. Main thread only.
@@ -38,7 +39,7 @@ public:
     quint32 changeCount() const { return m_changeCount; }
 
     // Generic access by schema index, for the store, backup and tests.
-    const QVariant& attributeValue(int index) const { return m_values[size_t(index)]; }
+    QVariant attributeValue(int index) const { return m_values.value(index); }
     void setAttributeValue(int index, const QVariant& value);
     PersistentModel* toOneValue(int index) const { return m_toOne[size_t(index)]; }
     // Linking to or from a deleted record (saved or not) is refused: nothing changes.
@@ -60,14 +61,14 @@ public:
 protected:
     explicit PersistentModel(const EntityDescriptor& descriptor);
 
-    QString text(int i) const { return m_values[size_t(i)].toString(); }
+    QString text(int i) const;
     std::optional<QString> optText(int i) const;
-    qint64 integer(int i) const { return m_values[size_t(i)].toLongLong(); }
-    double real(int i) const { return m_values[size_t(i)].toDouble(); }
+    qint64 integer(int i) const;
+    double real(int i) const;
     std::optional<double> optReal(int i) const;
-    bool boolean(int i) const { return m_values[size_t(i)].toBool(); }
-    QDateTime date(int i) const { return m_values[size_t(i)].toDateTime(); }
-    QUuid uuid(int i) const { return m_values[size_t(i)].toUuid(); }
+    bool boolean(int i) const;
+    QDateTime date(int i) const;
+    QUuid uuid(int i) const;
 
     void setOptText(int i, const std::optional<QString>& v) { setAttributeValue(i, v ? QVariant(*v) : QVariant()); }
     void setOptReal(int i, std::optional<double> v) { setAttributeValue(i, v ? QVariant(*v) : QVariant()); }
@@ -98,7 +99,7 @@ private:
     void linkInverse(int toOneIndex, PersistentModel* target);
     void unlinkInverse(int toOneIndex, PersistentModel* target);
 
-    std::vector<QVariant> m_values;
+    AttributeValues m_values;
     std::vector<PersistentModel*> m_toOne;
     std::vector<QList<PersistentModel*>> m_toMany;
     ModelContext* m_context = nullptr;

@@ -35,15 +35,11 @@ qint64 saturatingAdd(qint64 a, qint64 b)
 
 // Whether a stored name is still the text a row was sorted by: the same shared text (a quick
 // pointer check, true unless the name was set again since), else the same characters.
-bool sameText(const QVariant& stored, const QString& shown)
+bool sameText(const QString& stored, const QString& shown)
 {
-    if (stored.metaType().id() == QMetaType::QString) {
-        const auto* text = static_cast<const QString*>(stored.constData());
-        if (text->constData() == shown.constData() && text->size() == shown.size())
-            return true;
-        return *text == shown;
-    }
-    return stored.toString() == shown;
+    if (stored.constData() == shown.constData() && stored.size() == shown.size())
+        return true;
+    return stored == shown;
 }
 
 }  // namespace
@@ -129,7 +125,7 @@ void PartsListModel::refresh()
         if (now) {
             ++parts;
             items = saturatingAdd(items, line->quantity());
-            if (!moved && !sameText(now->attributeValue(Component::A_name), last.name))
+            if (!moved && !sameText(now->name(), last.name))
                 moved = true;
         }
         if (!moved) {
