@@ -30,6 +30,7 @@ public:
     // Takes the other's values (a record of the same entity); the other is left empty.
     AttributeValues& operator=(AttributeValues&& other) noexcept;
 
+    const EntityDescriptor& entity() const { return *m_entity; }
     bool has(int index) const { return present() & bit(index); }
     // The value, or an invalid QVariant when absent.
     QVariant value(int index) const;

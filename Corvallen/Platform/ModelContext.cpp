@@ -418,12 +418,12 @@ bool ModelContext::readTable(sqlite3* db, const EntityDescriptor* d, const QHash
             values[size_t(i)] = columnValue(st.st, i + 1, d->attributes[i].type, &interners[size_t(i)]);
         m->m_values.assign(values);
         for (int i = 0; i < nOne; ++i) {
-            m->m_toOne[size_t(i)] = nullptr;
+            m->toOneSlot(i) = nullptr;
             if (sqlite3_column_type(st.st, nAttr + 1 + i) != SQLITE_NULL)
                 out.links.push_back({m, i, sqlite3_column_int64(st.st, nAttr + 1 + i)});
         }
-        for (auto& list : m->m_toMany)
-            list.clear();
+        for (int i = 0; i < d->toMany.size(); ++i)
+            m->toManySlot(i).clear();
         out.rows.push_back(m);
         out.byKey.insert(key, m);
         if (unique >= 0 && m->attributeValue(unique).isValid())
@@ -547,7 +547,8 @@ void ModelContext::installTable(LoadedTable& t)
         if (!early)
             continue;
         early->m_values = std::move(m->m_values);
-        std::fill(early->m_toOne.begin(), early->m_toOne.end(), nullptr);
+        for (int i = 0; i < t.descriptor->toOne.size(); ++i)
+            early->toOneSlot(i) = nullptr;
         early->m_early = false;
         replaced.insert(m, early);
         t.byKey.insert(m->m_key, early);
@@ -587,10 +588,10 @@ void ModelContext::linkTable(const LoadedTable& t)
         PersistentModel* target = state(r.target).byKey.value(l.key);
         if (!target)
             continue;  // a dangling key reads as no link
-        l.from->m_toOne[size_t(l.index)] = target;
+        l.from->toOneSlot(l.index) = target;
         const int inv = target->entity().toManyIndex(r.inverse);
         if (inv >= 0)
-            target->m_toMany[size_t(inv)].append(l.from);
+            target->toManySlot(inv).append(l.from);
     }
 }
 
@@ -606,12 +607,12 @@ void ModelContext::applyJoins(const std::vector<LoadedJoin>& joins, const Entity
         for (const auto& [ownerKey, targetKey] : j.rows) {
             PersistentModel* from = os.byKey.value(ownerKey);
             PersistentModel* target = ts.byKey.value(targetKey);
-            if (!from || !target || from->m_toMany[size_t(j.relationship)].contains(target))
+            if (!from || !target || from->toManySlot(j.relationship).contains(target))
                 continue;
-            from->m_toMany[size_t(j.relationship)].append(target);
+            from->toManySlot(j.relationship).append(target);
             const int inv = target->entity().toManyIndex(r.inverse);
             if (inv >= 0)
-                target->m_toMany[size_t(inv)].append(from);
+                target->toManySlot(inv).append(from);
         }
     }
 }
@@ -758,10 +759,11 @@ void ModelContext::retire(PersistentModel* m)
     m->m_state = PersistentModel::State::Gone;
     m->m_changed = false;
     m->m_joinChanged = false;
-    for (auto& p : m->m_toOne)
-        p = nullptr;
-    for (auto& list : m->m_toMany)
-        list.clear();
+    const EntityDescriptor& d = m->entity();
+    for (int i = 0; i < d.toOne.size(); ++i)
+        m->toOneSlot(i) = nullptr;
+    for (int i = 0; i < d.toMany.size(); ++i)
+        m->toManySlot(i).clear();
 }
 
 PersistentModel* ModelContext::insert(PersistentModel* object)
@@ -769,7 +771,7 @@ PersistentModel* ModelContext::insert(PersistentModel* object)
     if (!object)
         return nullptr;
     if (object->m_context == this)
-        return object->m_mergedInto ? object->m_mergedInto : object;
+        return m_merged.value(object, object);
     Q_ASSERT_X(!object->m_context, "ModelContext::insert", "record belongs to another context");
     // Keys and unique values are given out against every stored record.
     ensureLoaded(object->entity().name);
@@ -789,21 +791,21 @@ PersistentModel* ModelContext::insert(PersistentModel* object)
             for (int i = 0; i < d.attributes.size(); ++i)
                 existing->setAttributeValue(i, object->attributeValue(i));
             for (int i = 0; i < d.toOne.size(); ++i) {
-                PersistentModel* target = object->m_toOne[size_t(i)];
+                PersistentModel* target = object->toOneSlot(i);
                 if (!target)
                     continue;
                 object->unlinkInverse(i, target);
-                object->m_toOne[size_t(i)] = nullptr;
+                object->toOneSlot(i) = nullptr;
                 existing->setToOneValue(i, target);
             }
             for (int i = 0; i < d.toMany.size(); ++i) {
-                const QList<PersistentModel*> members = object->m_toMany[size_t(i)];
+                const QList<PersistentModel*> members = object->toManySlot(i);
                 for (PersistentModel* m : members)
                     object->removeFromMany(i, m);
                 for (PersistentModel* m : members)
                     existing->addToMany(i, m);
             }
-            object->m_mergedInto = existing;
+            m_merged.insert(object, existing);
             retire(object);
             return existing;
         }
@@ -821,12 +823,14 @@ PersistentModel* ModelContext::insert(PersistentModel* object)
     recordChanged(object);
     // Linked records that are in no context yet come along. Each may be merged into a stored
     // record with the same unique value; the merge moves the link over through the inverse.
-    for (size_t i = 0; i < object->m_toOne.size(); ++i) {
-        PersistentModel* target = object->m_toOne[i];
+    for (int i = 0; i < d.toOne.size(); ++i) {
+        PersistentModel* target = object->toOneSlot(i);
         if (target && !target->m_context)
             insert(target);
     }
-    const std::vector<QList<PersistentModel*>> lists = object->m_toMany;
+    std::vector<QList<PersistentModel*>> lists;
+    for (int i = 0; i < d.toMany.size(); ++i)
+        lists.push_back(object->toManySlot(i));
     for (const auto& list : lists)
         for (PersistentModel* m : list)
             if (!m->m_context)
@@ -888,20 +892,20 @@ void ModelContext::deleteRecursive(PersistentModel* obj, QSet<PersistentModel*>&
         dropUniqueEntry(s, obj->attributeValue(u).toString(), obj);
 
     for (int i = 0; i < d.toOne.size(); ++i) {
-        if (PersistentModel* target = obj->m_toOne[size_t(i)]) {
+        if (PersistentModel* target = obj->toOneSlot(i)) {
             obj->unlinkInverse(i, target);
-            obj->m_toOne[size_t(i)] = nullptr;
+            obj->toOneSlot(i) = nullptr;
         }
     }
     for (int i = 0; i < d.toMany.size(); ++i) {
         const ToManyDescriptor& r = d.toMany[i];
-        const QList<PersistentModel*> members = obj->m_toMany[size_t(i)];
-        obj->m_toMany[size_t(i)].clear();
+        const QList<PersistentModel*> members = obj->toManySlot(i);
+        obj->toManySlot(i).clear();
         for (PersistentModel* m : members) {
             if (r.manyToMany) {
                 const int inv = m->entity().toManyIndex(r.inverse);
                 if (inv >= 0)
-                    m->m_toMany[size_t(inv)].removeOne(obj);
+                    m->toManySlot(inv).removeOne(obj);
                 if (!r.ownsJoinTable && m->m_state == PersistentModel::State::Persisted)
                     m->m_joinChanged = true;
                 m->noteChanged(false);
@@ -910,8 +914,8 @@ void ModelContext::deleteRecursive(PersistentModel* obj, QSet<PersistentModel*>&
             const int inv = m->entity().toOneIndex(r.inverse);
             if (r.deleteRule == DeleteRule::Cascade) {
                 deleteRecursive(m, visiting);
-            } else if (inv >= 0 && m->m_toOne[size_t(inv)] == obj) {
-                m->m_toOne[size_t(inv)] = nullptr;
+            } else if (inv >= 0 && m->toOneSlot(inv) == obj) {
+                m->toOneSlot(inv) = nullptr;
                 m->noteChanged(true);
             }
         }
@@ -1036,7 +1040,7 @@ PersistentModel* ModelContext::materialize(EntityState& s, qint64 key)
     m->m_context = this;
     m->m_early = true;
     for (const PendingLink& l : t.links)
-        m->m_toOne[size_t(l.index)] = state(d.toOne[l.index].target).byKey.value(l.key);
+        m->toOneSlot(l.index) = state(d.toOne[l.index].target).byKey.value(l.key);
     s.early.insert(key, m);
     return m;
 }
@@ -1046,7 +1050,7 @@ qsizetype ModelContext::relatedCount(const PersistentModel* record, int toManyIn
     const EntityDescriptor& d = record->entity();
     const ToManyDescriptor& r = d.toMany[toManyIndex];
     if (!record->m_early && state(r.target).loaded)
-        return record->m_toMany[size_t(toManyIndex)].size();
+        return record->toManySlot(toManyIndex).size();
     // The members are all stored records: nothing links to or from a record before the table
     // of the other end is in. Links to missing rows don't count, as they read as no link.
     QString sql;
@@ -1245,7 +1249,7 @@ bool ModelContext::writeChanges(QString* error)
         for (int i = 0; i < d.attributes.size(); ++i)
             bindValue(st, col++, d.attributes[i].type, m->attributeValue(i));
         for (int i = 0; i < d.toOne.size(); ++i) {
-            PersistentModel* t = m->m_toOne[size_t(i)];
+            PersistentModel* t = m->toOneSlot(i);
             if (t && !t->isDeleted() && t->m_key > 0)
                 sqlite3_bind_int64(st, col++, t->m_key);
             else
@@ -1287,7 +1291,7 @@ bool ModelContext::writeChanges(QString* error)
                 if (sqlite3_step(del.st) != SQLITE_DONE)
                     return fail({});
             }
-            const auto& members = m->m_toMany[size_t(ri)];
+            const auto& members = m->toManySlot(ri);
             if (members.isEmpty())
                 continue;
             Statement ins;

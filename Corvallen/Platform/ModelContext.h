@@ -267,6 +267,8 @@ private:
     mutable QHash<QString, EntityState> m_entities;
     std::vector<std::unique_ptr<PersistentModel>> m_owned;
     QList<PersistentModel*> m_pending;  // records with pending changes (may repeat)
+    // New records an insert merged into a stored record with the same unique value.
+    QHash<const PersistentModel*, PersistentModel*> m_merged;
     std::vector<std::pair<PersistentModel*, std::function<void()>>> m_deletionActions;
     QSet<QString> m_notify;
     bool m_notifyScheduled = false;

@@ -2,12 +2,32 @@
 
 #include "Corvallen/Platform/ModelContext.h"
 
-PersistentModel::PersistentModel(const EntityDescriptor& d)
-    : m_values(d), m_toOne(size_t(d.toOne.size()), nullptr), m_toMany(size_t(d.toMany.size()))
+PersistentModel::PersistentModel(const EntityDescriptor& d) : m_values(d)
 {
+    const size_t lists = size_t(d.toMany.size());
+    const size_t ones = size_t(d.toOne.size());
+    if (lists + ones == 0)
+        return;
+    m_links = static_cast<std::byte*>(::operator new(lists * sizeof(QList<PersistentModel*>) + ones * sizeof(PersistentModel*)));
+    for (size_t i = 0; i < lists; ++i)
+        new (&toManySlot(int(i))) QList<PersistentModel*>();
+    for (size_t i = 0; i < ones; ++i)
+        new (&toOneSlot(int(i))) PersistentModel*(nullptr);
 }
 
-PersistentModel::~PersistentModel() = default;
+PersistentModel::~PersistentModel()
+{
+    if (!m_links)
+        return;
+    for (int i = 0; i < m_values.entity().toMany.size(); ++i)
+        toManySlot(i).~QList();
+    ::operator delete(m_links);
+}
+
+PersistentModel* PersistentModel::mergedInto() const
+{
+    return m_state == State::Gone && m_context ? m_context->m_merged.value(this) : nullptr;
+}
 
 PersistentIdentifier PersistentModel::persistentModelID() const
 {
@@ -93,7 +113,7 @@ qsizetype PersistentModel::toManyCount(int index) const
 {
     if (m_context && m_context->m_loading)
         return m_context->relatedCount(this, index);
-    return m_toMany[size_t(index)].size();
+    return toManySlot(index).size();
 }
 
 void PersistentModel::noteChanged(bool storedColumns)
@@ -127,7 +147,7 @@ void PersistentModel::linkInverse(int toOneIndex, PersistentModel* target)
     const int inv = target->entity().toManyIndex(d.inverse);
     if (inv >= 0) {
         target->requireList(inv);
-        target->m_toMany[size_t(inv)].append(this);
+        target->toManySlot(inv).append(this);
         target->noteChanged(false);
     }
 }
@@ -138,7 +158,7 @@ void PersistentModel::unlinkInverse(int toOneIndex, PersistentModel* target)
     const int inv = target->entity().toManyIndex(d.inverse);
     if (inv >= 0) {
         target->requireList(inv);
-        target->m_toMany[size_t(inv)].removeOne(this);
+        target->toManySlot(inv).removeOne(this);
         target->noteChanged(false);
     }
 }
@@ -157,16 +177,16 @@ void PersistentModel::setToOneValue(int index, PersistentModel* target)
     // same unique value: the link then goes to that record.
     if (target && m_context && !target->m_context)
         target = m_context->insert(target);
-    else if (target && target->m_mergedInto)
-        target = target->m_mergedInto;
+    else if (PersistentModel* merged = target ? target->mergedInto() : nullptr)
+        target = merged;
     if (target && target->isDeleted())
         return;
-    PersistentModel* old = m_toOne[size_t(index)];
+    PersistentModel* old = toOneSlot(index);
     if (old == target)
         return;
     if (old)
         unlinkInverse(index, old);
-    m_toOne[size_t(index)] = target;
+    toOneSlot(index) = target;
     if (target) {
         linkInverse(index, target);
         // The other way round: a new record linked to a stored one joins the store. Should the
@@ -195,11 +215,11 @@ void PersistentModel::addToMany(int index, PersistentModel* object)
     // to be a stored record with the same unique value.
     if (m_context && !object->m_context)
         object = m_context->insert(object);
-    else if (object->m_mergedInto)
-        object = object->m_mergedInto;
+    else if (PersistentModel* merged = object->mergedInto())
+        object = merged;
     if (object->isDeleted())
         return;  // as for to-one links
-    auto& mine = m_toMany[size_t(index)];
+    auto& mine = toManySlot(index);
     if (mine.contains(object))
         return;
     const int invMany = object->entity().toManyIndex(d.inverse);
@@ -207,7 +227,7 @@ void PersistentModel::addToMany(int index, PersistentModel* object)
         object->requireList(invMany);
     mine.append(object);
     if (invMany >= 0)
-        object->m_toMany[size_t(invMany)].append(this);
+        object->toManySlot(invMany).append(this);
     PersistentModel* owner = d.ownsJoinTable ? this : object;
     if (owner->m_state == State::Persisted)
         owner->m_joinChanged = true;
@@ -227,18 +247,18 @@ void PersistentModel::removeFromMany(int index, PersistentModel* object)
     const ToManyDescriptor& d = entity().toMany[index];
     if (!d.manyToMany) {
         const int inv = object->entity().toOneIndex(d.inverse);
-        if (inv >= 0 && object->m_toOne[size_t(inv)] == this)
+        if (inv >= 0 && object->toOneSlot(inv) == this)
             object->setToOneValue(inv, nullptr);
         return;
     }
     const int invMany = object->entity().toManyIndex(d.inverse);
     if (invMany >= 0)
         object->requireList(invMany);
-    auto& mine = m_toMany[size_t(index)];
+    auto& mine = toManySlot(index);
     if (!mine.removeOne(object))
         return;
     if (invMany >= 0)
-        object->m_toMany[size_t(invMany)].removeOne(this);
+        object->toManySlot(invMany).removeOne(this);
     PersistentModel* owner = d.ownsJoinTable ? this : object;
     if (owner->m_state == State::Persisted)
         owner->m_joinChanged = true;
@@ -249,7 +269,7 @@ void PersistentModel::removeFromMany(int index, PersistentModel* object)
 void PersistentModel::setToMany(int index, const QList<PersistentModel*>& objects)
 {
     requireList(index);
-    const QList<PersistentModel*> current = m_toMany[size_t(index)];
+    const QList<PersistentModel*> current = toManySlot(index);
     for (PersistentModel* m : current)
         if (!objects.contains(m))
             removeFromMany(index, m);

@@ -41,13 +41,13 @@ public:
     // Generic access by schema index, for the store, backup and tests.
     QVariant attributeValue(int index) const { return m_values.value(index); }
     void setAttributeValue(int index, const QVariant& value);
-    PersistentModel* toOneValue(int index) const { return m_toOne[size_t(index)]; }
+    PersistentModel* toOneValue(int index) const { return toOneSlot(index); }
     // Linking to or from a deleted record (saved or not) is refused: nothing changes.
     void setToOneValue(int index, PersistentModel* target);
     const QList<PersistentModel*>& toManyValue(int index) const
     {
         requireList(index);
-        return m_toMany[size_t(index)];
+        return toManySlot(index);
     }
     // How many records a to-many list holds; answered from the store file while they are not
     // in memory yet.
@@ -74,13 +74,13 @@ protected:
     void setOptReal(int i, std::optional<double> v) { setAttributeValue(i, v ? QVariant(*v) : QVariant()); }
 
     template <class T>
-    T* toOne(int i) const { return static_cast<T*>(m_toOne[size_t(i)]); }
+    T* toOne(int i) const { return static_cast<T*>(toOneSlot(i)); }
     template <class T>
     QList<T*> toMany(int i) const
     {
         requireList(i);
         QList<T*> out;
-        const auto& list = m_toMany[size_t(i)];
+        const auto& list = toManySlot(i);
         out.reserve(list.size());
         for (PersistentModel* m : list)
             out.append(static_cast<T*>(m));
@@ -89,7 +89,7 @@ protected:
 
 private:
     friend class ModelContext;
-    enum class State { Detached, New, Persisted, Deleted, Gone };
+    enum class State : quint8 { Detached, New, Persisted, Deleted, Gone };
 
     void noteChanged(bool storedColumns);
     // While the context is still reading its tables: the members of a to-many list, and the
@@ -100,16 +100,27 @@ private:
     void unlinkInverse(int toOneIndex, PersistentModel* target);
 
     AttributeValues m_values;
-    std::vector<PersistentModel*> m_toOne;
-    std::vector<QList<PersistentModel*>> m_toMany;
+    // A record's links, in one block sized by its entity: the to-many lists, then the to-one
+    // targets (no block when the entity has no relationships).
+    QList<PersistentModel*>& toManySlot(int index) const
+    {
+        return reinterpret_cast<QList<PersistentModel*>*>(m_links)[index];
+    }
+    PersistentModel*& toOneSlot(int index) const
+    {
+        const size_t lists = size_t(m_values.entity().toMany.size());
+        return reinterpret_cast<PersistentModel**>(m_links + lists * sizeof(QList<PersistentModel*>))[index];
+    }
+    // The stored record this one was merged into by an insert (see ModelContext::insert).
+    PersistentModel* mergedInto() const;
+
+    std::byte* m_links = nullptr;
     ModelContext* m_context = nullptr;
     qint64 m_key = 0;
-    State m_state = State::Detached;
     quint32 m_changeCount = 0;
+    State m_state = State::Detached;
     bool m_changed = false;      // stored columns differ from the saved row
     bool m_joinChanged = false;  // many-to-many links owned by this record changed
-    // Set when an insert merged this object into a stored record with the same unique value.
-    PersistentModel* m_mergedInto = nullptr;
     // A stored record handed out before its table came in (see ModelContext::fetchTop).
     bool m_early = false;
 };
