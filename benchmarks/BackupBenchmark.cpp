@@ -5,7 +5,8 @@
 // The goal is at least half the tools' speed. All data lives in a temporary folder under
 // $TMPDIR that is removed when the program ends.
 #include "Corvallen/Backup/BackupBundle.h"
-#include "Corvallen/Backup/BackupData.h"
+#include "Corvallen/Backup/BackupExport.h"
+#include "Corvallen/Backup/SelectiveRestore.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/Schema.h"
@@ -97,7 +98,7 @@ Fixture& fixture()
         BackupSelection sel;
         sel.captures = true;
         sel.files = true;
-        fx.staging = BackupData::exportBackup(sel, c, QStringLiteral("bench"), QStringLiteral("0"));
+        fx.staging = BackupExport::exportBackup(sel, c, QStringLiteral("bench"), QStringLiteral("0"));
         fx.archive = BackupBundle::zipFolder(fx.staging);
         fx.bytes = QFileInfo(fx.archive).size();
         return fx;
@@ -145,7 +146,7 @@ void Restore(benchmark::State& state)
     sel.files = true;
     for (auto _ : state) {
         // As the application runs it: the archive work in the pool, the records on this thread.
-        QFuture<RestoreSummary> restored = BackupBundle::restoreAsync(f.archive, sel, store->mainContext());
+        QFuture<RestoreSummary> restored = SelectiveRestore::restoreAsync(f.archive, sel, store->mainContext());
         while (!restored.isFinished())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         const RestoreSummary s = restored.result();
@@ -154,8 +155,8 @@ void Restore(benchmark::State& state)
         state.PauseTiming();
         // Back to an empty data folder, so that every round restores the same amount.
         store->mainContext().setAutosaveEnabled(false);
-        BackupData::deleteAllCaptures(store->mainContext());
-        BackupData::deleteAllDocuments(store->mainContext());
+        SelectiveRestore::deleteAllCaptures(store->mainContext());
+        SelectiveRestore::deleteAllDocuments(store->mainContext());
         store->mainContext().save();
         for (const QString& n : {QStringLiteral("captures"), QStringLiteral("documents"), QStringLiteral("backups")})
             QDir(StoreLocation::dataFolder() + QLatin1Char('/') + n).removeRecursively();

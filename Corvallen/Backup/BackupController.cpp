@@ -1,6 +1,11 @@
 #include "Corvallen/Backup/BackupController.h"
 
+#include "Corvallen/Backup/BackupBundle.h"
 #include "Corvallen/Backup/BackupError.h"
+#include "Corvallen/Backup/BackupExport.h"
+#include "Corvallen/Backup/Relaunch.h"
+#include "Corvallen/Backup/SelectiveRestore.h"
+#include "Corvallen/Backup/StagedRestore.h"
 #include "Corvallen/Platform/ModelContext.h"
 
 #include <QCoreApplication>
@@ -95,7 +100,7 @@ bool BackupController::exportBackup(ModelContext& context, const BackupSelection
     begin(Job::exporting, tr("Exporting\u2026"), 0);
     // The records are read from the store here; copying, zipping and moving the archive into
     // place run in the thread pool.
-    const QFuture<QString> future = BackupBundle::exportArchiveAsync(selection, context, appVersion, appBuild, destination);
+    const QFuture<QString> future = BackupExport::exportArchiveAsync(selection, context, appVersion, appBuild, destination);
     follow<QString>(future, Job::exporting, [this](QFuture<QString> f) {
         if (const std::optional<QString> failure = failureOf(f))
             end(tr("Export failed: %1").arg(*failure));
@@ -145,7 +150,7 @@ bool BackupController::restore(ModelContext& context, const QString& archive, co
         return false;
     m_choice.reset();
     begin(Job::restoring, tr("Restoring\u2026"), 0);
-    const QFuture<RestoreSummary> future = BackupBundle::restoreAsync(archive, selection, context);
+    const QFuture<RestoreSummary> future = SelectiveRestore::restoreAsync(archive, selection, context);
     follow<RestoreSummary>(future, Job::restoring, [this, selection](QFuture<RestoreSummary> f) {
         if (const std::optional<QString> failure = failureOf(f)) {
             end(tr("Restore failed: %1").arg(*failure));
@@ -165,7 +170,7 @@ bool BackupController::stageLegacyRestore(const QString& archive)
         return false;
     m_choice.reset();
     begin(Job::staging, tr("Restoring\u2026"), 0);
-    follow<void>(BackupBundle::stageLegacyRestoreAsync(archive), Job::staging, [this](QFuture<void> f) {
+    follow<void>(StagedRestore::stageLegacyRestoreAsync(archive), Job::staging, [this](QFuture<void> f) {
         if (const std::optional<QString> failure = failureOf(f)) {
             end(tr("Restore failed: %1").arg(*failure));
             return;
@@ -181,7 +186,7 @@ void BackupController::relaunch()
     m_job = Job::relaunching;
     m_progress = -1;
     Q_EMIT changed();
-    BackupBundle::requestRelaunchAtExit();
+    Relaunch::requestAtExit();
     const bool quitting = m_quit ? m_quit() : [] {
         QCoreApplication::quit();
         return true;
@@ -190,7 +195,7 @@ void BackupController::relaunch()
         return;
     // Something kept the application open. The restore stays staged for whenever Corvallen
     // next starts; nothing starts a second instance behind the user's back meanwhile.
-    BackupBundle::cancelRelaunch();
+    Relaunch::cancel();
     end(tr("The restore is ready and finishes the next time Corvallen starts. Corvallen couldn't restart now because a "
            "window stayed open."));
 }

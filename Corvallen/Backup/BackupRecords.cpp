@@ -3,6 +3,7 @@
 #include "Corvallen/Backup/BackupJson.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Projects/StockAllocation.h"
 
 #include <QJsonArray>
@@ -127,6 +128,65 @@ std::optional<SettingsDTO> SettingsDTO::fromJson(const QJsonValue& v)
     if (!r.ok())
         return std::nullopt;
     return s;
+}
+
+namespace {
+
+// Settings read as the text the user set; a number reads as its decimal text. Other kinds
+// (a flag, a list) are not text and give no value.
+std::optional<QString> settingText(const SettingsStore& s, const QString& key)
+{
+    const std::optional<SettingsStore::Type> type = s.typeOf(key);
+    if (!type || (*type != SettingsStore::Type::Text && *type != SettingsStore::Type::Integer && *type != SettingsStore::Type::Double))
+        return std::nullopt;
+    return s.textValue(key);
+}
+
+}  // namespace
+
+SettingsDTO readSettings(const SettingsStore& s)
+{
+    SettingsDTO d;
+    d.appTheme = settingText(s, QStringLiteral("appTheme"));
+    d.appLanguage = settingText(s, QStringLiteral("appLanguage"));
+    d.libraryMode = settingText(s, QStringLiteral("libraryMode"));
+    d.installedFirmware_2D15P = settingText(s, QStringLiteral("installedFirmware_2D15P"));
+    if (s.typeOf(QStringLiteral("autoEjectAfterSync")) == SettingsStore::Type::Bool)
+        d.autoEjectAfterSync = s.boolValue(QStringLiteral("autoEjectAfterSync"));
+    QMap<QString, QString> business;
+    for (const QString& key : businessKeys()) {
+        const std::optional<QString> v = settingText(s, key);
+        if (v && !v->isEmpty())
+            business.insert(key, *v);
+    }
+    if (!business.isEmpty())
+        d.business = business;
+    return d;
+}
+
+void writeSettings(const SettingsDTO& d, SettingsStore& s)
+{
+    auto setIf = [&](const char* key, const std::optional<QString>& v) {
+        if (v)
+            s.setText(QString::fromLatin1(key), *v);
+    };
+    setIf("appTheme", d.appTheme);
+    setIf("appLanguage", d.appLanguage);
+    setIf("libraryMode", d.libraryMode);
+    setIf("installedFirmware_2D15P", d.installedFirmware_2D15P);
+    if (d.appLanguage) {
+        // The interface language list, as the language picker of the General pane keeps it.
+        if (*d.appLanguage == QLatin1String("system"))
+            s.remove(QStringLiteral("AppleLanguages"));
+        else
+            s.setTextList(QStringLiteral("AppleLanguages"), {*d.appLanguage});
+    }
+    if (d.autoEjectAfterSync)
+        s.setBool(QStringLiteral("autoEjectAfterSync"), *d.autoEjectAfterSync);
+    if (d.business)
+        for (auto it = d.business->constBegin(); it != d.business->constEnd(); ++it)
+            if (businessKeys().contains(it.key()))
+                s.setText(it.key(), it.value());
 }
 
 // ---- ComponentDTO

@@ -13,6 +13,7 @@
 #include <optional>
 
 class Component;
+class SettingsStore;
 
 // The JSON records of a backup archive, one file per data type. Records point at each other by
 // ids made fresh for each export (upper-case UUID text); the store's own identities are never
@@ -55,6 +56,12 @@ struct SettingsDTO {
     static std::optional<SettingsDTO> fromJson(const QJsonValue& v);
     friend bool operator==(const SettingsDTO&, const SettingsDTO&) = default;
 };
+// The settings record of the settings: the keys that hold a value of the kind the record
+// carries (a number reads as its decimal text), and the business keys that are not empty.
+SettingsDTO readSettings(const SettingsStore& settings);
+// Writes a settings record into the settings: its keys that have a value, the interface
+// language list with the language, and only the known business keys.
+void writeSettings(const SettingsDTO& record, SettingsStore& settings);
 
 struct ComponentDTO {
     QString id;

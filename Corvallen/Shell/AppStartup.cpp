@@ -1,6 +1,6 @@
 #include "Corvallen/Shell/AppStartup.h"
 
-#include "Corvallen/Backup/BackupBundle.h"
+#include "Corvallen/Backup/StagedRestore.h"
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/StoreLocation.h"
@@ -14,7 +14,7 @@ QString storeFailurePrefix() { return QStringLiteral("Failed to create ModelCont
 
 void applyStagedRestore()
 {
-    BackupBundle::applyPendingRestoreIfNeeded();
+    StagedRestore::applyPendingRestoreIfNeeded();
 }
 
 namespace {
@@ -48,7 +48,7 @@ std::unique_ptr<ModelContainer> finishOpenStore(std::unique_ptr<ModelContainer::
     // Records normally come in after the first paint, and a table that can't be read is found
     // then. A store a restore has just put in place is read whole before it is accepted, so a
     // damaged one is still undone below instead of stopping the program later.
-    if (container && BackupBundle::restoredStoreAwaitsAcceptance()) {
+    if (container && StagedRestore::restoredStoreAwaitsAcceptance()) {
         container->mainContext().loadAll();
         if (const QString failed = container->mainContext().loadError(); !failed.isEmpty()) {
             why = failed;
@@ -58,7 +58,7 @@ std::unique_ptr<ModelContainer> finishOpenStore(std::unique_ptr<ModelContainer::
     // A restore never stops the program: a store that a restore put in place and that won't
     // open gives way to the data from before the restore.
     QString snapshot;
-    if (!container && BackupBundle::revertRestoredStore(&snapshot)) {
+    if (!container && StagedRestore::revertRestoredStore(&snapshot)) {
         g_restoreNotice = QCoreApplication::translate("AppStartup",
                                                       "The restore from the older full backup was undone: its data store couldn't be "
                                                       "opened (%1). Corvallen started with your data as it was before the restore "
@@ -68,7 +68,7 @@ std::unique_ptr<ModelContainer> finishOpenStore(std::unique_ptr<ModelContainer::
         container = ModelContainer::open(StoreLocation::storeURL(), corvallenSchema(), &why);
     }
     if (container)
-        BackupBundle::acceptRestoredStore();
+        StagedRestore::acceptRestoredStore();
     if (!container) {
         if (error)
             *error = storeFailurePrefix() + (why.isEmpty() ? QStringLiteral("unknown error") : why);

@@ -1,7 +1,8 @@
 #include "BackupTestKit.h"
 
 #include "Corvallen/Backup/BackupBundle.h"
-#include "Corvallen/Backup/BackupData.h"
+#include "Corvallen/Backup/BackupExport.h"
+#include "Corvallen/Backup/StagedRestore.h"
 #include "Corvallen/Backup/ZipReader.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Platform/ModelContext.h"
@@ -195,7 +196,7 @@ TEST_P(HostileArchives, AreRefusedWithoutWritingAnything)
     };
     expectRefusal([&] { BackupBundle::inspect(archive); });
     expectRefusal([&] { restoreAsTheApplicationDoes(archive, BackupSelection::all(), context()); });
-    expectRefusal([&] { BackupBundle::stageLegacyRestore(archive); });
+    expectRefusal([&] { StagedRestore::stageLegacyRestore(archive); });
 
     EXPECT_TRUE(folderContents(outside).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(tmp).absolutePath() + QStringLiteral("/escaped.png")));
@@ -209,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(Backup, HostileArchives, ::testing::Range(0, 10));
 TEST_F(BackupArchive, DamagedAndForeignFilesAreRefusedClearly)
 {
     populate(context(), data());
-    const QString staging = BackupData::exportBackup(BackupSelection::all(), context(), QStringLiteral("1"), QStringLiteral("1"));
+    const QString staging = BackupExport::exportBackup(BackupSelection::all(), context(), QStringLiteral("1"), QStringLiteral("1"));
     const QString good = BackupBundle::zipFolder(staging);
     BackupBundle::removeQuietly(staging);
     const QByteArray bytes = readBytes(good);

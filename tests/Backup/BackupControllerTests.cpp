@@ -1,7 +1,8 @@
 #include "BackupTestKit.h"
 
-#include "Corvallen/Backup/BackupBundle.h"
 #include "Corvallen/Backup/BackupController.h"
+#include "Corvallen/Backup/Relaunch.h"
+#include "Corvallen/Backup/StagedRestore.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Platform/ModelContext.h"
@@ -20,7 +21,7 @@ protected:
     void TearDown() override
     {
         // Never let a test process start another one when it exits.
-        BackupBundle::cancelRelaunch();
+        Relaunch::cancel();
         BackupTest::TearDown();
     }
     bool idle() { return waitUntil([&] { return !controller.isWorking(); }); }
@@ -92,8 +93,8 @@ TEST_F(BackupControllerTest, AStagedRestoreRelaunchesOrWaitsForTheNextLaunchWhen
     ASSERT_TRUE(controller.stageLegacyRestore(archive));
     ASSERT_TRUE(idle());
     EXPECT_EQ(quits, 1);
-    EXPECT_FALSE(BackupBundle::startRequestedRelaunch()) << "no second instance is due";
-    EXPECT_TRUE(BackupBundle::hasPendingRestore());
+    EXPECT_FALSE(Relaunch::startRequested()) << "no second instance is due";
+    EXPECT_TRUE(StagedRestore::hasPendingRestore());
     EXPECT_TRUE(controller.status().startsWith(QStringLiteral("The restore is ready and finishes the next time Corvallen starts.")))
         << controller.status().toStdString();
 

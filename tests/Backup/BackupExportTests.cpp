@@ -1,7 +1,6 @@
 #include "BackupTestKit.h"
 
-#include "Corvallen/Backup/BackupBundle.h"
-#include "Corvallen/Backup/BackupData.h"
+#include "Corvallen/Backup/BackupExport.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Platform/ModelContext.h"
@@ -41,7 +40,7 @@ QJsonObject findBy(const QJsonArray& records, const char* key, const QString& va
     return {};
 }
 
-class BackupExport : public BackupTest {
+class BackupExportTest : public BackupTest {
 protected:
     void SetUp() override
     {
@@ -52,11 +51,11 @@ protected:
     }
     QString exportOf(const BackupSelection& selection)
     {
-        return BackupData::exportBackup(selection, context(), QStringLiteral("2.1"), QStringLiteral("210"));
+        return BackupExport::exportBackup(selection, context(), QStringLiteral("2.1"), QStringLiteral("210"));
     }
 };
 
-TEST_F(BackupExport, OnlySettingsGivesTwoFilesAndAManifestThatDescribesTheExport)
+TEST_F(BackupExportTest, OnlySettingsGivesTwoFilesAndAManifestThatDescribesTheExport)
 {
     populate(context(), data());
     BackupSelection settingsOnly;
@@ -84,7 +83,7 @@ TEST_F(BackupExport, OnlySettingsGivesTwoFilesAndAManifestThatDescribesTheExport
     EXPECT_EQ(objectIn(staging + QStringLiteral("/settings.json")), QJsonObject());
 }
 
-TEST_F(BackupExport, RecordsCarryFreshIdsAndLinkFromOneSide)
+TEST_F(BackupExportTest, RecordsCarryFreshIdsAndLinkFromOneSide)
 {
     populate(context(), data());
     const QString staging = exportOf(BackupSelection::all());
@@ -146,7 +145,7 @@ TEST_F(BackupExport, RecordsCarryFreshIdsAndLinkFromOneSide)
     EXPECT_EQ(folderContents(staging + QStringLiteral("/documents")), folderContents(data(QStringLiteral("documents"))));
 }
 
-TEST_F(BackupExport, EmptySectionsAreWrittenAndMissingFoldersSkipped)
+TEST_F(BackupExportTest, EmptySectionsAreWrittenAndMissingFoldersSkipped)
 {
     BackupSelection s;
     s.inventory = true;
@@ -163,7 +162,7 @@ TEST_F(BackupExport, EmptySectionsAreWrittenAndMissingFoldersSkipped)
     EXPECT_EQ(manifest->counts, (QMap<QString, qint64>{{QStringLiteral("inventory"), 0}, {QStringLiteral("captures"), 0}}));
 }
 
-TEST_F(BackupExport, ANumberThatIsNotFiniteIsLeftOutInsteadOfBlockingTheBackup)
+TEST_F(BackupExportTest, ANumberThatIsNotFiniteIsLeftOutInsteadOfBlockingTheBackup)
 {
     Capture* c = context().insert(new Capture(QStringLiteral("odd.png")));
     c->setValue(std::numeric_limits<double>::quiet_NaN());
@@ -180,7 +179,7 @@ TEST_F(BackupExport, ANumberThatIsNotFiniteIsLeftOutInsteadOfBlockingTheBackup)
     EXPECT_FALSE(arrayIn(staging + QStringLiteral("/inventory.json")).at(0).toObject().contains(QStringLiteral("confidence")));
 }
 
-TEST_F(BackupExport, SettingsRecordTakesTextsFlagsAndNonEmptyBusinessKeys)
+TEST_F(BackupExportTest, SettingsRecordTakesTextsFlagsAndNonEmptyBusinessKeys)
 {
     SettingsStore& s = SettingsStore::shared();
     s.setText(QStringLiteral("appTheme"), QStringLiteral("dark"));
@@ -201,7 +200,7 @@ TEST_F(BackupExport, SettingsRecordTakesTextsFlagsAndNonEmptyBusinessKeys)
     EXPECT_FALSE(o.contains(QStringLiteral("business")));
 }
 
-TEST_F(BackupExport, AFolderThatCannotBeCopiedFailsTheExportAndLeavesNothing)
+TEST_F(BackupExportTest, AFolderThatCannotBeCopiedFailsTheExportAndLeavesNothing)
 {
     // A file size limit makes copying fail for real, on a temporary folder on another file
     // system (so the staging copy cannot use links).

@@ -2,7 +2,9 @@
 
 #include "Corvallen/Backup/BackupBundle.h"
 #include "Corvallen/Backup/BackupData.h"
+#include "Corvallen/Backup/BackupExport.h"
 #include "Corvallen/Backup/RestoreJournal.h"
+#include "Corvallen/Backup/StagedRestore.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Schema.h"
@@ -78,7 +80,7 @@ TEST_P(RestoreCrash, EndsWithEverythingBeforeOrEverythingAfter)
     settings.setText(QStringLiteral("appTheme"), QStringLiteral("dark"));
     populate(context(), data());
     const Side archived = side();
-    const QString staging = BackupData::exportBackup(BackupSelection::all(), context(), QStringLiteral("1"), QStringLiteral("1"));
+    const QString staging = BackupExport::exportBackup(BackupSelection::all(), context(), QStringLiteral("1"), QStringLiteral("1"));
     const QString archive = BackupBundle::zipFolder(staging);
     BackupBundle::removeQuietly(staging);
 
@@ -111,7 +113,7 @@ TEST_P(RestoreCrash, EndsWithEverythingBeforeOrEverythingAfter)
         ASSERT_TRUE(QFileInfo::exists(data(RestoreJournal::fileName())));
 
     // The next launch.
-    BackupBundle::applyPendingRestoreIfNeeded();
+    StagedRestore::applyPendingRestoreIfNeeded();
     settings.reload();
     reopenStore();
     const Side after = side();
@@ -141,11 +143,11 @@ TEST_F(RestoreLeftovers, WithoutAJournalTheLiveFoldersStayAndAHeldJournalIsLeftA
                                                                  QStringLiteral(".documents.replaced-3")}},
                                                        std::nullopt);
         const auto before = folderContents(data());
-        BackupBundle::applyPendingRestoreIfNeeded();
+        StagedRestore::applyPendingRestoreIfNeeded();
         EXPECT_EQ(folderContents(data()), before);
     }  // the restoring process ends without finishing: its journal is now the launch's to decide
 
-    BackupBundle::applyPendingRestoreIfNeeded();
+    StagedRestore::applyPendingRestoreIfNeeded();
     EXPECT_EQ(folderContents(data(QStringLiteral("documents"))), (QMap<QString, QByteArray>{{QStringLiteral("doc.pdf"), "doc"}}));
     // A folder set aside whose live one is missing comes back rather than being lost.
     EXPECT_EQ(folderContents(data(QStringLiteral("captures"))), (QMap<QString, QByteArray>{{QStringLiteral("old.png"), "old"}}));

@@ -2,6 +2,8 @@
 
 #include "Corvallen/Backup/BackupBundle.h"
 #include "Corvallen/Backup/BackupData.h"
+#include "Corvallen/Backup/BackupExport.h"
+#include "Corvallen/Backup/SelectiveRestore.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Document.h"
@@ -50,7 +52,7 @@ protected:
         populate(context(), data());
         if (described)
             *described = describeStore(context());
-        const QString staging = BackupData::exportBackup(BackupSelection::all(), context(), QStringLiteral("1"), QStringLiteral("1"));
+        const QString staging = BackupExport::exportBackup(BackupSelection::all(), context(), QStringLiteral("1"), QStringLiteral("1"));
         const QString archive = BackupBundle::zipFolder(staging);
         BackupBundle::removeQuietly(staging);
         return archive;
@@ -432,20 +434,20 @@ TEST_F(BackupRestore, PendingEditsAreSavedBeforeTheRestoreSnapshotsTheStore)
 TEST_F(BackupRestore, FoldersThatCouldNotBePutInPlaceAreFinishedByTheNextLaunch)
 {
     populate(context(), data());
-    const QString root = BackupData::exportBackup(BackupSelection::all(), context(), QStringLiteral("1"), QStringLiteral("1"));
+    const QString root = BackupExport::exportBackup(BackupSelection::all(), context(), QStringLiteral("1"), QStringLiteral("1"));
     const auto archived = folderContents(data(QStringLiteral("captures")));
     writeBytes(data(QStringLiteral("captures/new.png")), "new");
     writeBytes(data(QStringLiteral("components/new.pdf")), "new");
 
     // The last folder's new content vanishes before the swap: the records are saved, the two
     // folders already swapped are put back, and their new content waits beside them.
-    const BackupData::Sections sections = BackupData::loadSections(BackupSelection::all(), root);
-    BackupData::PreparedFolders folders = BackupData::prepareFolders(sections, root);
+    const SelectiveRestore::Sections sections = SelectiveRestore::loadSections(BackupSelection::all(), root);
+    SelectiveRestore::PreparedFolders folders = SelectiveRestore::prepareFolders(sections, root);
     ASSERT_EQ(folders.items.size(), 3);
     ASSERT_EQ(folders.items.last().name, QStringLiteral("documents"));
     BackupBundle::removeQuietly(folders.items.last().prepared);
     try {
-        BackupData::applySections(sections, folders, context());
+        SelectiveRestore::applySections(sections, folders, context());
         ADD_FAILURE() << "the folders went in without the documents";
     } catch (const BackupError& e) {
         EXPECT_TRUE(e.localizedDescription().contains(QStringLiteral("next time it starts"))) << e.what();
@@ -455,7 +457,7 @@ TEST_F(BackupRestore, FoldersThatCouldNotBePutInPlaceAreFinishedByTheNextLaunch)
 
     // The next launch finishes what it can: the records and the folders agree again.
     closeStore();
-    BackupData::recoverInterruptedFolderSwap(data());
+    SelectiveRestore::recoverInterruptedFolderSwap(data());
     reopenStore();
     EXPECT_EQ(folderContents(data(QStringLiteral("captures"))), archived);
     EXPECT_FALSE(QFileInfo::exists(data(QStringLiteral("components/new.pdf"))));

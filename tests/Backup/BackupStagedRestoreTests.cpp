@@ -2,6 +2,10 @@
 
 #include "Corvallen/Backup/BackupBundle.h"
 #include "Corvallen/Backup/BackupData.h"
+#include "Corvallen/Backup/BackupExport.h"
+#include "Corvallen/Backup/SelectiveRestore.h"
+#include "Corvallen/Backup/SnapshotWriter.h"
+#include "Corvallen/Backup/StagedRestore.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/StoreLocation.h"
@@ -22,7 +26,7 @@ using namespace backuptest;
 
 namespace {
 
-class StagedRestore : public BackupTest {
+class StagedRestoreTest : public BackupTest {
 protected:
     // A folder holding a real store with one component of the given name. With `keepLog` the
     // store's files are taken while it is open, so the archive carries a "-wal" that holds the
@@ -57,7 +61,7 @@ protected:
     QString pending() const { return data(QStringLiteral("pending-restore")); }
 };
 
-TEST_F(StagedRestore, StagesFromTheStoresFolderAndSwapsAtTheNextLaunch)
+TEST_F(StagedRestoreTest, StagesFromTheStoresFolderAndSwapsAtTheNextLaunch)
 {
     populate(context(), data());
     const QString store = legacyStore(QStringLiteral("Legacy part"), true);
@@ -69,10 +73,10 @@ TEST_F(StagedRestore, StagesFromTheStoresFolderAndSwapsAtTheNextLaunch)
     EXPECT_TRUE(BackupBundle::inspect(archive).isLegacy);
     const QStringList live = describeStore(context());
 
-    BackupBundle::stageLegacyRestore(archive);
+    StagedRestore::stageLegacyRestore(archive);
 
     // Staged beside the live data, which is untouched; the "pre-restore" snapshot was taken.
-    EXPECT_TRUE(BackupBundle::hasPendingRestore());
+    EXPECT_TRUE(StagedRestore::hasPendingRestore());
     EXPECT_EQ(QDir(pending()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               (QStringList{"Corvallen.store", "Corvallen.store-wal", "documents"}));
     EXPECT_EQ(describeStore(context()), live);
@@ -87,7 +91,7 @@ TEST_F(StagedRestore, StagesFromTheStoresFolderAndSwapsAtTheNextLaunch)
     writeBytes(data(QStringLiteral("Corvallen.store-shm")), "stale");
     const auto captures = folderContents(data(QStringLiteral("captures")));
     const auto components = folderContents(data(QStringLiteral("components")));
-    BackupBundle::applyPendingRestoreIfNeeded();
+    StagedRestore::applyPendingRestoreIfNeeded();
 
     EXPECT_FALSE(QFileInfo::exists(pending()));
     EXPECT_FALSE(QFileInfo::exists(data(QStringLiteral("Corvallen.store-shm"))));
@@ -98,67 +102,67 @@ TEST_F(StagedRestore, StagesFromTheStoresFolderAndSwapsAtTheNextLaunch)
     // Until the store has opened, the swap keeps the record of what it replaced.
     EXPECT_EQ(dataFolderLeftovers(data()), QStringList{QStringLiteral("restore-swap.json")});
     reopenStore();
-    BackupBundle::acceptRestoredStore();
+    StagedRestore::acceptRestoredStore();
     EXPECT_TRUE(dataFolderLeftovers(data()).isEmpty()) << dataFolderLeftovers(data()).join(u' ').toStdString();
     EXPECT_EQ(componentNames(), QStringList{QStringLiteral("Legacy part")});
 }
 
-TEST_F(StagedRestore, ASwappedInStoreIsTakenBackFromThePreRestoreSnapshot)
+TEST_F(StagedRestoreTest, ASwappedInStoreIsTakenBackFromThePreRestoreSnapshot)
 {
     populate(context(), data());
     const QStringList live = describeStore(context());
     QMap<QString, QMap<QString, QByteArray>> folders;
     for (const QString& n : BackupData::dataFolderNames())
         folders.insert(n, folderContents(data(n)));
-    BackupBundle::stageLegacyRestore(zipFiles({{QStringLiteral("Corvallen.store"), readBytes(legacyStore(QStringLiteral("Staged")))},
+    StagedRestore::stageLegacyRestore(zipFiles({{QStringLiteral("Corvallen.store"), readBytes(legacyStore(QStringLiteral("Staged")))},
                                                {QStringLiteral("documents/only.pdf"), "staged document"},
                                                {QStringLiteral("captures/new.png"), "staged capture"}}));
     closeStore();
-    EXPECT_FALSE(BackupBundle::revertRestoredStore());  // nothing swapped yet
-    BackupBundle::applyPendingRestoreIfNeeded();
+    EXPECT_FALSE(StagedRestore::revertRestoredStore());  // nothing swapped yet
+    StagedRestore::applyPendingRestoreIfNeeded();
     ASSERT_EQ(readBytes(data(QStringLiteral("captures/new.png"))), QByteArray("staged capture"));
 
     QString snapshot;
-    ASSERT_TRUE(BackupBundle::revertRestoredStore(&snapshot));
+    ASSERT_TRUE(StagedRestore::revertRestoredStore(&snapshot));
     EXPECT_TRUE(snapshot.startsWith(QStringLiteral("pre-restore-"))) << snapshot.toStdString();
     for (const QString& n : BackupData::dataFolderNames())
         EXPECT_EQ(folderContents(data(n)), folders.value(n)) << n.toStdString();
     EXPECT_FALSE(QFileInfo::exists(data(QStringLiteral("Corvallen.store-wal"))));
     EXPECT_TRUE(dataFolderLeftovers(data()).isEmpty()) << dataFolderLeftovers(data()).join(u' ').toStdString();
-    EXPECT_FALSE(BackupBundle::revertRestoredStore());  // once only
+    EXPECT_FALSE(StagedRestore::revertRestoredStore());  // once only
     reopenStore();
     EXPECT_EQ(describeStore(context()), live);
 }
 
-TEST_F(StagedRestore, AStoreWithoutCompanionsDropsTheLiveOnesAndKeepsTheFolders)
+TEST_F(StagedRestoreTest, AStoreWithoutCompanionsDropsTheLiveOnesAndKeepsTheFolders)
 {
     populate(context(), data());
     const QString archive = zipFiles({{QStringLiteral("Corvallen.store"), readBytes(legacyStore(QStringLiteral("Only part")))}});
-    BackupBundle::stageLegacyRestore(archive);
+    StagedRestore::stageLegacyRestore(archive);
     const auto folders = folderContents(data(QStringLiteral("documents")));
     closeStore();
     writeBytes(data(QStringLiteral("Corvallen.store-wal")), "stale log");
-    BackupBundle::applyPendingRestoreIfNeeded();
+    StagedRestore::applyPendingRestoreIfNeeded();
     EXPECT_FALSE(QFileInfo::exists(data(QStringLiteral("Corvallen.store-wal"))));
     EXPECT_EQ(folderContents(data(QStringLiteral("documents"))), folders);
     reopenStore();
     EXPECT_EQ(componentNames(), QStringList{QStringLiteral("Only part")});
 }
 
-TEST_F(StagedRestore, StagingAgainReplacesTheEarlierStagedRestore)
+TEST_F(StagedRestoreTest, StagingAgainReplacesTheEarlierStagedRestore)
 {
-    BackupBundle::stageLegacyRestore(zipFiles({{QStringLiteral("Corvallen.store"), readBytes(legacyStore(QStringLiteral("First")))},
+    StagedRestore::stageLegacyRestore(zipFiles({{QStringLiteral("Corvallen.store"), readBytes(legacyStore(QStringLiteral("First")))},
                                                {QStringLiteral("captures/first.png"), "1"}}));
-    BackupBundle::stageLegacyRestore(zipFiles({{QStringLiteral("Corvallen.store"), readBytes(legacyStore(QStringLiteral("Second")))}}));
+    StagedRestore::stageLegacyRestore(zipFiles({{QStringLiteral("Corvallen.store"), readBytes(legacyStore(QStringLiteral("Second")))}}));
     EXPECT_FALSE(QFileInfo::exists(pending() + QStringLiteral("/captures")));
     closeStore();
-    BackupBundle::applyPendingRestoreIfNeeded();
+    StagedRestore::applyPendingRestoreIfNeeded();
     reopenStore();
     EXPECT_EQ(componentNames(), QStringList{QStringLiteral("Second")});
     EXPECT_FALSE(QFileInfo::exists(data(QStringLiteral("captures/first.png"))));
 }
 
-TEST_F(StagedRestore, RefusesArchivesWithoutAUsableStoreAndTakesNoSnapshot)
+TEST_F(StagedRestoreTest, RefusesArchivesWithoutAUsableStoreAndTakesNoSnapshot)
 {
     populate(context(), data());
     // A store written by a newer version of the application.
@@ -189,7 +193,7 @@ TEST_F(StagedRestore, RefusesArchivesWithoutAUsableStoreAndTakesNoSnapshot)
     };
     for (const auto& [archive, message] : cases) {
         try {
-            BackupBundle::stageLegacyRestore(archive);
+            StagedRestore::stageLegacyRestore(archive);
             ADD_FAILURE() << "staged " << message.toStdString();
         } catch (const BackupError& e) {
             EXPECT_EQ(e.domain(), QStringLiteral("Corvallen.Backup"));
@@ -202,25 +206,25 @@ TEST_F(StagedRestore, RefusesArchivesWithoutAUsableStoreAndTakesNoSnapshot)
     EXPECT_TRUE(temporaryLeftovers(tmp).filter(QStringLiteral("CorvallenRestore-")).isEmpty());
 }
 
-TEST_F(StagedRestore, LaunchWithoutAStagedStoreChangesNothing)
+TEST_F(StagedRestoreTest, LaunchWithoutAStagedStoreChangesNothing)
 {
     populate(context(), data());
     closeStore();
     const auto before = folderContents(data());
-    BackupBundle::applyPendingRestoreIfNeeded();
+    StagedRestore::applyPendingRestoreIfNeeded();
     EXPECT_EQ(folderContents(data()), before);
 
     // A staging folder without its store file is dropped, and nothing else is touched.
     writeBytes(pending() + QStringLiteral("/captures/x.png"), "x");
     writeBytes(data(QStringLiteral("pending-restore.incoming-1/Corvallen.store")), "half staged");
-    BackupBundle::applyPendingRestoreIfNeeded();
+    StagedRestore::applyPendingRestoreIfNeeded();
     EXPECT_EQ(folderContents(data()), before);
 }
 
-TEST_F(StagedRestore, ASwapThatFailsMidwayLeavesLiveDataAndStagingAsTheyWere)
+TEST_F(StagedRestoreTest, ASwapThatFailsMidwayLeavesLiveDataAndStagingAsTheyWere)
 {
     populate(context(), data());
-    BackupBundle::stageLegacyRestore(zipFiles({{QStringLiteral("Corvallen.store"), readBytes(legacyStore(QStringLiteral("Staged")))},
+    StagedRestore::stageLegacyRestore(zipFiles({{QStringLiteral("Corvallen.store"), readBytes(legacyStore(QStringLiteral("Staged")))},
                                                {QStringLiteral("components/small.pdf"), "small"},
                                                {QStringLiteral("captures/big.png"), noise(400000, 9)}}));
     closeStore();
@@ -235,7 +239,7 @@ TEST_F(StagedRestore, ASwapThatFailsMidwayLeavesLiveDataAndStagingAsTheyWere)
     small.rlim_cur = 200000;
     ASSERT_LT(QFileInfo(pending() + QStringLiteral("/Corvallen.store")).size(), 200000);
     ::setrlimit(RLIMIT_FSIZE, &small);
-    BackupBundle::applyPendingRestoreIfNeeded();
+    StagedRestore::applyPendingRestoreIfNeeded();
     ::setrlimit(RLIMIT_FSIZE, &old);
 
     EXPECT_EQ(folderContents(data()), live);
@@ -244,32 +248,32 @@ TEST_F(StagedRestore, ASwapThatFailsMidwayLeavesLiveDataAndStagingAsTheyWere)
     closeStore();
 
     // With room again, the next launch completes the swap.
-    BackupBundle::applyPendingRestoreIfNeeded();
+    StagedRestore::applyPendingRestoreIfNeeded();
     reopenStore();
-    BackupBundle::acceptRestoredStore();
+    StagedRestore::acceptRestoredStore();
     EXPECT_EQ(componentNames(), QStringList{QStringLiteral("Staged")});
     EXPECT_EQ(readBytes(data(QStringLiteral("captures/big.png"))), noise(400000, 9));
     EXPECT_TRUE(dataFolderLeftovers(data()).isEmpty()) << dataFolderLeftovers(data()).join(u' ').toStdString();
 }
 
-TEST_F(StagedRestore, SnapshotCopiesTheItemsThatExist)
+TEST_F(StagedRestoreTest, SnapshotCopiesTheItemsThatExist)
 {
     writeBytes(data(QStringLiteral("documents/a.pdf")), "a");
     closeStore();
     for (const char* suffix : {"", "-wal", "-shm"})
         QFile::remove(data(QStringLiteral("Corvallen.store")) + QLatin1String(suffix));
-    EXPECT_EQ(BackupBundle::storeItems(), QStringList{data(QStringLiteral("documents"))});
-    const QString snap = BackupBundle::snapshot(QStringLiteral("pre-restore"));
+    EXPECT_EQ(SnapshotWriter::storeItems(), QStringList{data(QStringLiteral("documents"))});
+    const QString snap = SnapshotWriter::snapshot(QStringLiteral("pre-restore"));
     EXPECT_EQ(folderContents(snap), (QMap<QString, QByteArray>{{QStringLiteral("documents/"), {}}, {QStringLiteral("documents/a.pdf"), "a"}}));
 
     reopenStore();
     populate(context(), data());
-    EXPECT_EQ(BackupBundle::storeItems(), (QStringList{data(QStringLiteral("Corvallen.store")), data(QStringLiteral("Corvallen.store-wal")),
+    EXPECT_EQ(SnapshotWriter::storeItems(), (QStringList{data(QStringLiteral("Corvallen.store")), data(QStringLiteral("Corvallen.store-wal")),
                                                        data(QStringLiteral("Corvallen.store-shm")), data(QStringLiteral("captures")),
                                                        data(QStringLiteral("components")), data(QStringLiteral("documents"))}));
     // Through a connection of its own while the store is open here: a consistent copy.
     const QStringList live = describeStore(context());
-    for (const QString& s : {BackupBundle::snapshot(QStringLiteral("plain"))}) {
+    for (const QString& s : {SnapshotWriter::snapshot(QStringLiteral("plain"))}) {
         EXPECT_FALSE(QFileInfo::exists(s + QStringLiteral("/Corvallen.store-wal")));
         EXPECT_EQ(folderContents(s + QStringLiteral("/captures")), folderContents(data(QStringLiteral("captures"))));
         const QString copy = corvallen::test::freshFolder(QStringLiteral("snap")) + QStringLiteral("/Corvallen.store");
@@ -281,13 +285,13 @@ TEST_F(StagedRestore, SnapshotCopiesTheItemsThatExist)
     }
 }
 
-TEST_F(StagedRestore, AsyncEntryPointsReportProgressAndHandResultsBack)
+TEST_F(StagedRestoreTest, AsyncEntryPointsReportProgressAndHandResultsBack)
 {
     populate(context(), data());
     const QStringList before = describeStore(context());
     const QString destination = corvallen::test::freshFolder(QStringLiteral("saved")) + QStringLiteral("/Corvallen-backup-20250301-093000.zip");
     writeBytes(destination, "an older file the user chose to replace");
-    QFuture<QString> exported = BackupBundle::exportArchiveAsync(BackupSelection::all(), context(), QStringLiteral("1"),
+    QFuture<QString> exported = BackupExport::exportArchiveAsync(BackupSelection::all(), context(), QStringLiteral("1"),
                                                                  QStringLiteral("1"), destination);
     ASSERT_TRUE(corvallen::test::waitUntil([&] { return exported.isFinished(); }));
     EXPECT_EQ(exported.result(), destination);
@@ -297,7 +301,7 @@ TEST_F(StagedRestore, AsyncEntryPointsReportProgressAndHandResultsBack)
     EXPECT_TRUE(temporaryLeftovers(tmp).isEmpty()) << temporaryLeftovers(tmp).join(u' ').toStdString();
 
     switchToFreshDataFolder();
-    QFuture<RestoreSummary> restored = BackupBundle::restoreAsync(destination, BackupSelection::all(), context());
+    QFuture<RestoreSummary> restored = SelectiveRestore::restoreAsync(destination, BackupSelection::all(), context());
     ASSERT_TRUE(corvallen::test::waitUntil([&] { return restored.isFinished(); }));
     EXPECT_EQ(restored.result().captures, 3);
     EXPECT_EQ(describeStore(context()), before);
@@ -306,10 +310,10 @@ TEST_F(StagedRestore, AsyncEntryPointsReportProgressAndHandResultsBack)
 
     const QString notAZip = corvallen::test::freshFolder(QStringLiteral("in")) + QStringLiteral("/x.zip");
     writeBytes(notAZip, "nope");
-    QFuture<void> staged = BackupBundle::stageLegacyRestoreAsync(notAZip);
+    QFuture<void> staged = StagedRestore::stageLegacyRestoreAsync(notAZip);
     ASSERT_TRUE(corvallen::test::waitUntil([&] { return staged.isFinished(); }));
     EXPECT_THROW(staged.waitForFinished(), BackupError);
-    QFuture<RestoreSummary> refused = BackupBundle::restoreAsync(notAZip, BackupSelection::all(), context());
+    QFuture<RestoreSummary> refused = SelectiveRestore::restoreAsync(notAZip, BackupSelection::all(), context());
     ASSERT_TRUE(corvallen::test::waitUntil([&] { return refused.isFinished(); }));
     EXPECT_THROW(refused.waitForFinished(), BackupError);
 }

@@ -1,6 +1,7 @@
 #include "BackupTestKit.h"
 
 #include "Corvallen/Backup/BackupBundle.h"
+#include "Corvallen/Backup/SelectiveRestore.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Document.h"
@@ -403,7 +404,7 @@ bool run(const QString& program, const QStringList& args, QString* output)
 
 RestoreSummary restoreAsTheApplicationDoes(const QString& archive, const BackupSelection& selection, ModelContext& context)
 {
-    QFuture<RestoreSummary> restored = BackupBundle::restoreAsync(archive, selection, context);
+    QFuture<RestoreSummary> restored = SelectiveRestore::restoreAsync(archive, selection, context);
     if (!corvallen::test::waitUntil([&] { return restored.isFinished(); }))
         throw std::runtime_error("the restore never finished");
     return restored.result();  // rethrows the restore's error

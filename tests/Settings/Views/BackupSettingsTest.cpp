@@ -1,4 +1,5 @@
-#include "Corvallen/Backup/BackupBundle.h"
+#include "Corvallen/Backup/Relaunch.h"
+#include "Corvallen/Backup/StagedRestore.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/StoreLocation.h"
@@ -80,7 +81,7 @@ protected:
     }
     void TearDown() override
     {
-        BackupBundle::cancelRelaunch();  // never start another test process at exit
+        Relaunch::cancel();  // never start another test process at exit
         container.reset();
         QDir(AppPaths::dataFolder()).removeRecursively();
     }
@@ -242,7 +243,7 @@ TEST_F(StoragePane, AnOlderFullBackupIsStagedAndRelaunchesOnlyWhenConfirmed)
     ASSERT_TRUE(finished(pane));
     EXPECT_EQ(confirmations, 1);
     EXPECT_EQ(pane.restoreSheet(), nullptr);
-    EXPECT_FALSE(BackupBundle::hasPendingRestore());
+    EXPECT_FALSE(StagedRestore::hasPendingRestore());
     EXPECT_EQ(relaunches, 0);
     EXPECT_TRUE(pane.status().isEmpty());
 
@@ -250,7 +251,7 @@ TEST_F(StoragePane, AnOlderFullBackupIsStagedAndRelaunchesOnlyWhenConfirmed)
     pane.chooseRestoreArchive();
     ASSERT_TRUE(waitUntil([&] { return relaunches == 1; }));
     EXPECT_EQ(confirmations, 2);
-    EXPECT_TRUE(BackupBundle::hasPendingRestore());
+    EXPECT_TRUE(StagedRestore::hasPendingRestore());
     // Busy until the application quits.
     EXPECT_TRUE(pane.isWorking());
     EXPECT_EQ(pane.status(), QStringLiteral("Restoring\u2026"));
@@ -318,7 +319,7 @@ TEST_F(StoragePane, WorkAndItsOutcomeOutlastThePaneAndTheWindow)
     EXPECT_EQ(controller.job(), BackupController::Job::staging);
     view.reset();
     ASSERT_TRUE(waitUntil([&] { return relaunches == 1; }));
-    EXPECT_TRUE(BackupBundle::hasPendingRestore());
+    EXPECT_TRUE(StagedRestore::hasPendingRestore());
 }
 
 TEST_F(StoragePane, SettingsWindowStartsOnGeneralAndBuildsEachPaneAfresh)

@@ -1,10 +1,13 @@
-#include "Corvallen/Backup/BackupData.h"
+#include "Corvallen/Backup/SelectiveRestore.h"
 
+#include "Corvallen/Backup/BackupAsync.h"
+#include "Corvallen/Backup/BackupData.h"
 #include "Corvallen/Backup/BackupError.h"
 #include "Corvallen/Backup/BackupFiles.h"
 #include "Corvallen/Backup/BackupJson.h"
-#include "Corvallen/Backup/BackupManifest.h"
 #include "Corvallen/Backup/RestoreJournal.h"
+#include "Corvallen/Backup/SnapshotWriter.h"
+#include "Corvallen/Backup/ZipReader.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Document.h"
@@ -13,72 +16,25 @@
 #include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Model/Tag.h"
-#include "Corvallen/Model/UuidText.h"
+#include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
+#include <QPointer>
 #include <QSet>
-#include <QSysInfo>
+#include <QThreadPool>
 
-namespace BackupData {
+#include <memory>
+
+namespace SelectiveRestore {
+
+using namespace BackupData;
 
 namespace {
 
 QString path(const QString& folder, const QString& name) { return folder + QLatin1Char('/') + name; }
-
-// Settings read as the text the user set; a number reads as its decimal text. Other kinds
-// (a flag, a list) are not text and give no value.
-std::optional<QString> settingText(const SettingsStore& s, const QString& key)
-{
-    const std::optional<SettingsStore::Type> type = s.typeOf(key);
-    if (!type || (*type != SettingsStore::Type::Text && *type != SettingsStore::Type::Integer && *type != SettingsStore::Type::Double))
-        return std::nullopt;
-    return s.textValue(key);
-}
-
-SettingsDTO readSettings(const SettingsStore& s)
-{
-    SettingsDTO d;
-    d.appTheme = settingText(s, QStringLiteral("appTheme"));
-    d.appLanguage = settingText(s, QStringLiteral("appLanguage"));
-    d.libraryMode = settingText(s, QStringLiteral("libraryMode"));
-    d.installedFirmware_2D15P = settingText(s, QStringLiteral("installedFirmware_2D15P"));
-    if (s.typeOf(QStringLiteral("autoEjectAfterSync")) == SettingsStore::Type::Bool)
-        d.autoEjectAfterSync = s.boolValue(QStringLiteral("autoEjectAfterSync"));
-    QMap<QString, QString> business;
-    for (const QString& key : businessKeys()) {
-        const std::optional<QString> v = settingText(s, key);
-        if (v && !v->isEmpty())
-            business.insert(key, *v);
-    }
-    if (!business.isEmpty())
-        d.business = business;
-    return d;
-}
-
-template <class T>
-QHash<PersistentIdentifier, QString> makeIds(const QList<T*>& entities)
-{
-    QHash<PersistentIdentifier, QString> ids;
-    ids.reserve(entities.size());
-    for (const T* e : entities)
-        ids.insert(e->persistentModelID(), newUuidText());
-    return ids;
-}
-
-template <class T>
-std::optional<QString> idOf(const T* target, const QHash<PersistentIdentifier, QString>& ids)
-{
-    if (!target || target->isDeleted())
-        return std::nullopt;
-    const auto it = ids.constFind(target->persistentModelID());
-    if (it == ids.constEnd())
-        return std::nullopt;
-    return *it;
-}
 
 std::optional<QByteArray> readFile(const QString& file)
 {
@@ -112,208 +68,79 @@ void deleteAll(ModelContext& context)
         context.deleteObject(e);
 }
 
+void saveBeforeRestore(ModelContext& context)
+{
+    QString error;
+    if (context.hasChanges() && !context.save(&error))
+        throw BackupBundle::makeError(
+            QStringLiteral("Your latest changes could not be saved (%1), so the restore did not start.").arg(error));
+}
+
+// The extraction of one restore and what it leads to, removed when the restore is over.
+struct RestoreWork {
+    BackupBundle::Extraction extraction;
+    Sections sections;
+    PreparedFolders folders;
+    std::optional<SnapshotWriter> snapshot;
+    ~RestoreWork() { folders.discard(); }
+};
+
+
+// Extracts what the selection needs and reads its records (any thread).
+void extractForRestore(RestoreWork& work, const QString& archive, const BackupSelection& selection,
+                       const Progress& progress)
+{
+    ZipReader zip(archive);
+    if (const std::optional<BackupManifest> m = BackupBundle::readManifest(zip))
+        BackupBundle::refuseNewerLayout(*m);
+    const ZipReader::Entry* manifest = zip.findShallowest(QStringLiteral("manifest.json"));
+    const QString prefix = manifest ? BackupBundle::folderPrefix(manifest->name) : QString();
+    BackupBundle::extract(zip, prefix, neededEntries(selection), work.extraction, progress);
+    work.sections = loadSections(selection, work.extraction.root);
+}
+
 }  // namespace
 
-void writeSettings(const SettingsDTO& d, SettingsStore& s)
+QFuture<RestoreSummary> restoreAsync(const QString& archive, const BackupSelection& selection, ModelContext& context)
 {
-    auto setIf = [&](const char* key, const std::optional<QString>& v) {
-        if (v)
-            s.setText(QString::fromLatin1(key), *v);
-    };
-    setIf("appTheme", d.appTheme);
-    setIf("appLanguage", d.appLanguage);
-    setIf("libraryMode", d.libraryMode);
-    setIf("installedFirmware_2D15P", d.installedFirmware_2D15P);
-    if (d.appLanguage) {
-        // The interface language list, as the language picker of the General pane keeps it.
-        if (*d.appLanguage == QLatin1String("system"))
-            s.remove(QStringLiteral("AppleLanguages"));
-        else
-            s.setTextList(QStringLiteral("AppleLanguages"), {*d.appLanguage});
-    }
-    if (d.autoEjectAfterSync)
-        s.setBool(QStringLiteral("autoEjectAfterSync"), *d.autoEjectAfterSync);
-    if (d.business)
-        for (auto it = d.business->constBegin(); it != d.business->constEnd(); ++it)
-            if (businessKeys().contains(it.key()))
-                s.setText(it.key(), it.value());
-}
-
-// ---- operating system
-
-QString osVersionText(const QString& system, int major, int minor, int patch)
-{
-    QString text = system + QLatin1Char(' ') + QString::number(major) + QLatin1Char('.') + QString::number(minor);
-    if (patch >= 1)
-        text += QLatin1Char('.') + QString::number(patch);
-    return text;
-}
-
-QString osVersionString()
-{
-    // The kernel release, e.g. "6.1.0-18-amd64": its leading numbers are the version.
-    static const QRegularExpression numbers(QStringLiteral(R"(^(\d+)(?:\.(\d+))?(?:\.(\d+))?)"));
-    const QRegularExpressionMatch m = numbers.match(QSysInfo::kernelVersion());
-    return osVersionText(QStringLiteral("Linux"), m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-}
-
-// ---- export
-
-QString writeRecords(const BackupSelection& sel, ModelContext& context, const QString& appVersion, const QString& appBuild)
-{
-    const QString staging = BackupFiles::uniquePath(BackupFiles::temporaryFolder(), QStringLiteral("CorvallenBackup-"));
-    BackupFiles::makeFolder(staging);
-    try {
-        const QList<Project*> projects = context.fetch<Project>();
-        const QList<Component*> components = context.fetch<Component>();
-        const QList<Capture*> captures = context.fetch<Capture>();
-        const QList<Tag*> tags = context.fetch<Tag>();
-        const QList<Document*> documents = context.fetch<Document>();
-
-        // Ids for every entity, whatever is selected, so that a reference is written even when
-        // its target's section is not.
-        const auto componentIds = makeIds(components);
-        const auto documentIds = makeIds(documents);
-        const auto tagIds = makeIds(tags);
-        const auto projectIds = makeIds(projects);
-
-        QMap<QString, qint64> counts;
-        if (sel.inventory) {
-            QList<ComponentDTO> records;
-            for (const Component* c : components)
-                records.append(ComponentDTO(*c, componentIds));
-            BackupFiles::writeFile(path(staging, QStringLiteral("inventory.json")), encodeArray(records));
-            counts.insert(QStringLiteral("inventory"), records.size());
+    auto promise = BackupAsync::startedPromise<RestoreSummary>();
+    QPointer<ModelContext> target(&context);
+    QThreadPool::globalInstance()->start([promise, archive, selection, target] {
+        const Progress progress = BackupAsync::reporter(promise);
+        auto work = std::make_shared<RestoreWork>();
+        try {
+            extractForRestore(*work, archive, selection, BackupAsync::part(progress, 0, 0.5));
+            // The folders of the snapshot are copied here; its store is copied on the main
+            // thread, where the open store lives.
+            work->snapshot.emplace(QStringLiteral("pre-restore"));
+            work->snapshot->copyFolders();
+            progress(0.7);
+            work->folders = prepareFolders(work->sections, work->extraction.root, BackupAsync::part(progress, 0.7, 0.95));
+        } catch (...) {
+            // The extraction goes before the failure is told: whoever waits finds nothing left.
+            work.reset();
+            BackupAsync::failPromise(promise);
+            return;
         }
-        if (sel.files) {
-            QList<DocumentDTO> records;
-            for (const Document* d : documents)
-                records.append({documentIds.value(d->persistentModelID()), d->fileName(), d->title(), d->typeRaw(), d->notes(),
-                                d->tags(), d->sourceURL(), d->libraryMarkupFileName(), d->addedAt()});
-            BackupFiles::writeFile(path(staging, QStringLiteral("documents.json")), encodeArray(records));
-            counts.insert(QStringLiteral("files"), records.size());
-        }
-        if (sel.captures) {
-            QList<TagDTO> tagRecords;
-            for (const Tag* t : tags)
-                tagRecords.append({tagIds.value(t->persistentModelID()), t->name(), t->colorHex()});
-            BackupFiles::writeFile(path(staging, QStringLiteral("tags.json")), encodeArray(tagRecords));
-            QList<CaptureDTO> records;
-            for (const Capture* c : captures) {
-                CaptureDTO r;
-                r.id = newUuidText();
-                r.fileName = c->fileName();
-                r.title = c->title();
-                r.notes = c->notes();
-                r.importedAt = c->importedAt();
-                r.mode = c->mode();
-                r.unit = c->unit();
-                r.summary = c->summary();
-                r.value = c->value();
-                r.minValue = c->minValue();
-                r.maxValue = c->maxValue();
-                r.project = idOf(c->project(), projectIds);
-                for (const Tag* t : c->tags())
-                    if (const std::optional<QString> id = idOf(t, tagIds))
-                        r.tags.append(*id);
-                records.append(r);
-            }
-            BackupFiles::writeFile(path(staging, QStringLiteral("captures.json")), encodeArray(records));
-            counts.insert(QStringLiteral("captures"), records.size());
-        }
-        if (sel.projects) {
-            QList<ProjectDTO> records;
-            for (const Project* p : projects) {
-                ProjectDTO r;
-                r.id = projectIds.value(p->persistentModelID());
-                r.name = p->name();
-                r.details = p->details();
-                r.notes = p->notes();
-                r.createdAt = p->createdAt();
-                r.labourHours = p->labourHours();
-                r.labourRate = p->labourRate();
-                r.labourFlat = p->labourFlat();
-                r.quoteCombined = p->quoteCombined();
-                for (const ProjectComponent* line : p->parts())
-                    if (const std::optional<QString> id = idOf(line->component(), componentIds))
-                        r.bom.append({*id, line->quantity(), line->addedAt()});
-                for (const ProjectDocument* a : p->attachments())
-                    if (const std::optional<QString> id = idOf(a->document(), documentIds))
-                        r.attachments.append({*id, a->markupFileName(), a->addedAt()});
-                records.append(r);
-            }
-            BackupFiles::writeFile(path(staging, QStringLiteral("projects.json")), encodeArray(records));
-            counts.insert(QStringLiteral("projects"), records.size());
-        }
-        if (sel.settings) {
-            BackupFiles::writeFile(path(staging, QStringLiteral("settings.json")),
-                                   BackupJson::encode(readSettings(SettingsStore::shared()).toJson()));
-            counts.insert(QStringLiteral("settings"), 1);
-        }
-
-        BackupManifest manifest;
-        manifest.schemaVersion = BackupManifest::currentSchemaVersion;
-        manifest.createdAt = QDateTime::currentDateTimeUtc();
-        manifest.appVersion = appVersion;
-        manifest.exportedBy = QStringLiteral("Corvallen for Linux");
-        manifest.appBuild = appBuild;
-        manifest.buildChannel = QStringLiteral("release");
-        manifest.osVersion = osVersionString();
-        manifest.counts = counts;
-        BackupFiles::writeFile(path(staging, QStringLiteral("manifest.json")), manifest.toJson());
-    } catch (...) {
-        BackupFiles::removeQuietly(staging);
-        throw;
-    }
-    return staging;
+        QMetaObject::invokeMethod(
+            target.data(),
+            [promise, work, target] {
+                try {
+                    if (!target)
+                        throw BackupBundle::makeError(QStringLiteral("The store was closed before the restore could finish."));
+                    saveBeforeRestore(*target);
+                    work->snapshot->copyStore(target->container());
+                    promise->addResult(applySections(work->sections, work->folders, *target));
+                    promise->setProgressValue(1000);
+                    promise->finish();
+                } catch (...) {
+                    BackupAsync::failPromise(promise);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+    return promise->future();
 }
-
-void copyDataFolders(const BackupSelection& sel, const QString& staging, const Progress& progress)
-{
-    QStringList names;
-    if (sel.inventory)
-        names << QStringLiteral("components");
-    if (sel.files)
-        names << QStringLiteral("documents");
-    if (sel.captures)
-        names << QStringLiteral("captures");
-    const QString data = StoreLocation::dataFolder();
-    QStringList present;
-    qint64 total = 0;
-    for (const QString& n : std::as_const(names))
-        if (BackupFiles::isFolder(path(data, n))) {
-            present << n;
-            if (progress)
-                total += BackupFiles::treeBytes(path(data, n));
-        }
-    qint64 before = 0;
-    for (const QString& n : std::as_const(present)) {
-        // Linked where the file system allows: the staging copy only lives until it is zipped.
-        BackupFiles::copyTree(path(data, n), path(staging, n), true, [&](qint64 done, qint64) {
-            if (progress && total > 0)
-                progress(double(before + done) / double(total));
-        });
-        if (progress)
-            before += BackupFiles::treeBytes(path(staging, n));
-    }
-    if (progress)
-        progress(1.0);
-}
-
-QString exportBackup(const BackupSelection& sel, ModelContext& context, const QString& appVersion, const QString& appBuild,
-                     const Progress& progress)
-{
-    const QString staging = writeRecords(sel, context, appVersion, appBuild);
-    try {
-        copyDataFolders(sel, staging, progress);
-    } catch (...) {
-        BackupFiles::removeQuietly(staging);
-        throw;
-    }
-    return staging;
-}
-
-// ---- restore
 
 QStringList neededEntries(const BackupSelection& sel)
 {
@@ -641,4 +468,4 @@ void recoverInterruptedFolderSwap(const QString& data)
         BackupFiles::removeQuietly(path(data, n));
 }
 
-}  // namespace BackupData
+}  // namespace SelectiveRestore

@@ -1,0 +1,286 @@
+#include "Corvallen/Backup/StagedRestore.h"
+
+#include "Corvallen/Backup/BackupAsync.h"
+#include "Corvallen/Backup/BackupData.h"
+#include "Corvallen/Backup/BackupFiles.h"
+#include "Corvallen/Backup/BackupJson.h"
+#include "Corvallen/Backup/SelectiveRestore.h"
+#include "Corvallen/Backup/SnapshotWriter.h"
+#include "Corvallen/Backup/ZipReader.h"
+#include "Corvallen/Model/Schema.h"
+#include "Corvallen/Model/StoreLocation.h"
+#include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Platform/ModelContainer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonArray>
+#include <QThreadPool>
+
+namespace StagedRestore {
+
+using BackupData::dataFolderNames;
+using BackupData::storeFileName;
+using BackupData::storeFileNames;
+
+namespace {
+
+const QString kPending = QStringLiteral("pending-restore");
+// Inside "pending-restore": the name of the "pre-restore" snapshot the staging took.
+const QString kSnapshotNote = QStringLiteral(".pre-restore-snapshot");
+// In the data folder from a launch-time swap until the store it put in place has opened.
+const QString kSwapRecord = QStringLiteral("restore-swap.json");
+
+QString path(const QString& folder, const QString& name) { return folder + QLatin1Char('/') + name; }
+
+// The "pre-restore" snapshot a staged restore was taken with: the one its staging noted, or
+// for a staging that noted none the newest "pre-restore" snapshot.
+QString preRestoreSnapshotOf(const QString& pending)
+{
+    QFile note(path(pending, kSnapshotNote));
+    if (note.open(QIODevice::ReadOnly)) {
+        const QString name = QString::fromUtf8(note.read(256)).trimmed();
+        if (AppPaths::isPlainFileName(name))
+            return name;
+    }
+    QStringList names = QDir(StoreLocation::snapshotFolder()).entryList({QStringLiteral("pre-restore-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    std::sort(names.begin(), names.end());
+    return names.isEmpty() ? QString() : names.last();
+}
+
+}  // namespace
+
+void stageLegacyRestore(const QString& archive, const Progress& progress)
+{
+    ZipReader zip(archive);
+    const ZipReader::Entry* store = zip.findShallowest(storeFileName());
+    if (!store)
+        throw BackupBundle::makeError(QStringLiteral("That doesn't look like a Corvallen backup (no data store inside)."));
+    const QString prefix = BackupBundle::folderPrefix(store->name);
+
+    BackupBundle::Extraction extraction;
+    BackupBundle::extract(zip, prefix, storeFileNames() + dataFolderNames(), extraction, BackupAsync::part(progress, 0, 0.5));
+    const QString source = extraction.root;
+
+    // The companions the archive holds, noted before the check, which may add its own.
+    QStringList storeFiles;
+    for (const QString& name : storeFileNames())
+        if (BackupFiles::isFile(path(source, name)))
+            storeFiles << name;
+    QString error;
+    if (!ModelContainer::verifyStoreFile(path(source, storeFileName()), corvallenSchema(), &error))
+        throw BackupBundle::makeError(QStringLiteral("The data store in that backup can't be used: %1").arg(error));
+
+    const QString snapshotFolder = SnapshotWriter::snapshot(QStringLiteral("pre-restore"));
+
+    const QString data = StoreLocation::dataFolder();
+    BackupFiles::makeFolder(data);
+    const QString incoming = BackupFiles::uniquePath(data, kPending + QStringLiteral(".incoming-"));
+    BackupFiles::makeFolder(incoming);
+    try {
+        // The way back if the staged store won't open at the launch that puts it in place.
+        BackupFiles::writeFile(path(incoming, kSnapshotNote), QFileInfo(snapshotFolder).fileName().toUtf8());
+        for (const QString& name : std::as_const(storeFiles))
+            BackupFiles::moveTree(path(source, name), path(incoming, name));
+        const QStringList folders = dataFolderNames();
+        for (qsizetype i = 0; i < folders.size(); ++i)
+            if (BackupFiles::isFolder(path(source, folders[i])))
+                BackupFiles::moveTree(path(source, folders[i]), path(incoming, folders[i]),
+                                      [&](qint64 done, qint64 total) {
+                                          if (progress && total > 0)
+                                              progress(0.5 + 0.5 * (i + double(done) / double(total)) / double(folders.size()));
+                                      });
+        // Complete: it replaces an earlier staged restore in one rename.
+        const QString pending = path(data, kPending);
+        const QString discarded = BackupFiles::uniquePath(data, kPending + QStringLiteral(".discarded-"));
+        for (const QString& earlier : BackupFiles::swapIn({{pending, incoming, discarded}}))
+            BackupFiles::removeQuietly(earlier);
+    } catch (...) {
+        BackupFiles::removeQuietly(incoming);
+        throw;
+    }
+    if (progress)
+        progress(1.0);
+}
+
+QFuture<void> stageLegacyRestoreAsync(const QString& archive)
+{
+    auto promise = BackupAsync::startedPromise<void>();
+    QThreadPool::globalInstance()->start([promise, archive] {
+        try {
+            stageLegacyRestore(archive, BackupAsync::reporter(promise));
+            promise->finish();
+        } catch (...) {
+            BackupAsync::failPromise(promise);
+        }
+    });
+    return promise->future();
+}
+
+bool hasPendingRestore()
+{
+    return BackupFiles::isFile(path(path(StoreLocation::dataFolder(), kPending), storeFileName()));
+}
+
+// ---- the swap at launch
+
+void applyPendingRestoreIfNeeded()
+{
+    const QString data = StoreLocation::dataFolder();
+    if (!BackupFiles::isFolder(data))
+        return;
+    SelectiveRestore::recoverInterruptedFolderSwap(data);
+    const QDir dir(data);
+    auto leftovers = [&](const QStringList& patterns) {
+        for (const QString& n : dir.entryList(patterns, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+            BackupFiles::removeQuietly(path(data, n));
+    };
+    // Stagings that never completed, and copies of an earlier swap that stopped.
+    leftovers({kPending + QStringLiteral(".incoming-*"), kPending + QStringLiteral(".discarded-*"), QStringLiteral(".restore-incoming-*"),
+               QStringLiteral(".restore-undo-*")});
+
+    const QString pending = path(data, kPending);
+    if (!BackupFiles::isFile(path(pending, storeFileName()))) {
+        BackupFiles::removeQuietly(pending);
+        leftovers({QStringLiteral(".restore-previous-*")});
+        return;
+    }
+
+    // Every live name this swap replaces: the store and both companions always (a staged store
+    // never pairs with the old store's "-wal"/"-shm"), a data folder only when one is staged.
+    QStringList replaced = storeFileNames();
+    for (const QString& name : dataFolderNames())
+        if (BackupFiles::isFolder(path(pending, name)))
+            replaced << name;
+
+    // 1. Copy every staged item beside the live data. A failure here changes nothing.
+    QHash<QString, QString> incoming;  // live name -> copy beside it
+    try {
+        for (const QString& name : std::as_const(replaced)) {
+            const QString staged = path(pending, name);
+            const QString copy = BackupFiles::uniquePath(data, QStringLiteral(".restore-incoming-"));
+            if (BackupFiles::isFolder(staged)) {
+                incoming.insert(name, copy);
+                BackupFiles::copyTree(staged, copy);
+            } else if (BackupFiles::isFile(staged)) {
+                incoming.insert(name, copy);
+                BackupFiles::copyFile(staged, copy);
+            }
+        }
+    } catch (const BackupError&) {
+        for (const QString& copy : std::as_const(incoming))
+            BackupFiles::removeQuietly(copy);
+        return;
+    }
+
+    // The record of this swap, for the launch to undo it if the store put in place won't open.
+    // Without it (it can't be written) the swap does not happen.
+    try {
+        QJsonObject record{{QStringLiteral("snapshot"), preRestoreSnapshotOf(pending)},
+                           {QStringLiteral("replaced"), QJsonArray::fromStringList(replaced)}};
+        BackupFiles::writeFileDurably(path(data, kSwapRecord), BackupJson::encode(record));
+    } catch (const BackupError&) {
+        for (const QString& copy : std::as_const(incoming))
+            BackupFiles::removeQuietly(copy);
+        return;
+    }
+
+    // 2. Rename the live items aside, then the copies into place; undo on any failure.
+    const QString previous = BackupFiles::uniquePath(data, QStringLiteral(".restore-previous-"));
+    try {
+        BackupFiles::makeFolder(previous);
+        QList<BackupFiles::SwapItem> items;
+        for (const QString& name : std::as_const(replaced))
+            items.append({path(data, name), incoming.value(name), path(previous, name)});
+        BackupFiles::swapIn(items);
+    } catch (const BackupError&) {
+        for (const QString& copy : std::as_const(incoming))
+            BackupFiles::removeQuietly(copy);
+        // Only an emptied folder goes: if an item could not be moved back, it stays there.
+        QDir().rmdir(previous);
+        BackupFiles::removeQuietly(path(data, kSwapRecord));
+        return;
+    }
+
+    // 3. Done: the staged folder and the old data go.
+    BackupFiles::removeQuietly(pending);
+    BackupFiles::removeQuietly(previous);
+    leftovers({QStringLiteral(".restore-previous-*")});
+}
+
+bool restoredStoreAwaitsAcceptance() { return QFileInfo::exists(path(StoreLocation::dataFolder(), kSwapRecord)); }
+
+void acceptRestoredStore() { BackupFiles::removeQuietly(path(StoreLocation::dataFolder(), kSwapRecord)); }
+
+bool revertRestoredStore(QString* snapshotName)
+{
+    const QString data = StoreLocation::dataFolder();
+    const QString recordPath = path(data, kSwapRecord);
+    QFile file(recordPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const std::optional<QJsonObject> record = BackupJson::parseObject(file.read(qint64(1) << 20));
+    file.close();
+    BackupJson::Reader r(record ? QJsonValue(*record) : QJsonValue());
+    const QString name = r.text(QStringLiteral("snapshot"));
+    QStringList replaced;
+    for (const QJsonValue& v : r.array(QStringLiteral("replaced")))
+        if (v.isString() && (storeFileNames() + dataFolderNames()).contains(v.toString()))
+            replaced << v.toString();
+    const QString snapshot = path(StoreLocation::snapshotFolder(), name);
+    if (!r.ok() || !AppPaths::isPlainFileName(name) || !BackupFiles::isFile(path(snapshot, storeFileName())))
+        return false;
+
+    // 1. Copies of the snapshot's items beside the live data; a failure changes nothing.
+    QHash<QString, QString> copies;
+    try {
+        for (const QString& item : std::as_const(replaced)) {
+            const QString source = path(snapshot, item);
+            if (!BackupFiles::exists(source))
+                continue;
+            const QString copy = BackupFiles::uniquePath(data, QStringLiteral(".restore-undo-"));
+            copies.insert(item, copy);
+            if (BackupFiles::isFolder(source))
+                BackupFiles::copyTree(source, copy);
+            else
+                BackupFiles::copyFile(source, copy);
+        }
+    } catch (const BackupError&) {
+        for (const QString& copy : std::as_const(copies))
+            BackupFiles::removeQuietly(copy);
+        return false;
+    }
+    // 2. The folders, then the restored store's companions, and the store file last: until it is
+    // back, the next launch finds the store that won't open and tries again.
+    QStringList order;
+    for (const QString& item : std::as_const(replaced))
+        if (!storeFileNames().contains(item))
+            order << item;
+    order << storeFileName() + QStringLiteral("-wal") << storeFileName() + QStringLiteral("-shm") << storeFileName();
+    try {
+        for (const QString& item : std::as_const(order)) {
+            const QString live = path(data, item);
+            if (copies.contains(item) && !BackupFiles::isFolder(copies.value(item))) {
+                BackupFiles::rename(copies.value(item), live);  // replaces the file in one step
+                continue;
+            }
+            BackupFiles::removeQuietly(live);
+            if (BackupFiles::exists(live))
+                throw BackupBundle::makeError(QStringLiteral("“%1” could not be removed.").arg(live));
+            if (copies.contains(item))
+                BackupFiles::rename(copies.value(item), live);
+        }
+    } catch (const BackupError&) {
+        for (const QString& copy : std::as_const(copies))
+            BackupFiles::removeQuietly(copy);
+        return false;
+    }
+    BackupFiles::removeQuietly(recordPath);
+    if (snapshotName)
+        *snapshotName = name;
+    return true;
+}
+
+}  // namespace StagedRestore

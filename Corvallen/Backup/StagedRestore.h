@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Corvallen/Backup/BackupBundle.h"
+
+#include <QFuture>
+#include <QString>
+
+// The whole-store restore of a legacy archive, which holds a whole store: staged into
+// "pending-restore" in the data folder while the program runs, swapped in at the next launch
+// before the store opens, and undone from the "pre-restore" snapshot when the swapped store
+// won't open.
+namespace StagedRestore {
+
+using Progress = BackupBundle::Progress;
+
+// ---- Staging
+
+// Stages a legacy archive: checks its store file (opens read-only, passes the integrity
+// check, has a known schema version), takes the "pre-restore" snapshot, and builds
+// "pending-restore" in the data folder under a temporary name, renamed when complete (an
+// earlier staged restore is replaced). The live data is not touched. Any thread.
+void stageLegacyRestore(const QString& archive, const Progress& progress = {});
+// The same in the thread pool, with progress (0 to 1000) and a failure as the future's
+// BackupError.
+QFuture<void> stageLegacyRestoreAsync(const QString& archive);
+// True when a staged restore waits for the next launch.
+bool hasPendingRestore();
+
+// ---- The swap at launch
+
+// At launch, before the launch snapshot and before the store opens: finishes or undoes a
+// selective restore a crash interrupted, then puts a staged restore in place. The staged items
+// are first copied beside the live ones; only when all are there are the live items renamed
+// aside (the old store's "-wal"/"-shm" always) and the new ones renamed in. On any failure the
+// live data and the staged folder stay as they were. Never fails towards its caller.
+void applyPendingRestoreIfNeeded();
+// A swap leaves a record until the store it put in place has opened. The launch calls
+// acceptRestoredStore() once the store is open; when it won't open, revertRestoredStore()
+// puts the items the swap replaced back from the "pre-restore" snapshot the staging took and
+// returns true (with that snapshot's folder name). It returns false and changes nothing when
+// no swap awaits, the snapshot is gone, or the data can't be put back.
+void acceptRestoredStore();
+bool restoredStoreAwaitsAcceptance();
+bool revertRestoredStore(QString* snapshotName = nullptr);
+
+}  // namespace StagedRestore
