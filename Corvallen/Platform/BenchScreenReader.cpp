@@ -372,6 +372,9 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         }
     }
     static const QRegularExpression number(QStringLiteral("^([-+]?)(\\d+(?:[.,]\\d+)?)(.*)$"));
+    // A colon before a figure is its label's, read apart from it ("Vp-p: :0.89V").
+    static const QRegularExpression leadingColon(QStringLiteral("^[:;=]+(?=[-+]?\\d)"));
+    text.remove(leadingColon);
     const QString mended = mendedDigits(text);
     if (const auto m = number.match(mended); m.hasMatch()) {
         const QString rest = m.captured(3).trimmed();
@@ -541,6 +544,16 @@ public:
     }
 
 private:
+    // A word in a box of its own that hugs it (a channel badge "CH1" on the status bar): the
+    // line it stands on is what counts, not the box.
+    bool inBadge(const Token& t) const
+    {
+        if (t.frame < 0 || t.frame >= m_screen.boxes.size())
+            return false;
+        const QRect& box = m_screen.boxes.at(t.frame);
+        return box.height() <= t.box.height() * 2.2 + 4 && box.width() <= t.box.width() + t.box.height() * 4;
+    }
+
     // Numbers that share a line with status words (battery, clock, AUTO, HOLD, range, channel,
     // trigger) and are drawn at their size are status items too.
     void markStatus()
@@ -550,7 +563,11 @@ private:
             Token& t = m_tokens[i];
             if (t.kind == Kind::Number && (t.clock || (t.unit && (t.unit->perDivision || t.unit->base == QLatin1String("%")))))
                 t.status = true;
-            if ((t.kind == Kind::Word && isStatusWord(t.text)) || t.clock)
+            // "T" before a time is a period measurement, not the trigger mark.
+            const bool period = (upper(t.text) == QLatin1String("T") || upper(t.text) == QLatin1String("T:")) && i + 1 < m_tokens.size() && m_tokens.at(i + 1).row == t.row
+                                && m_tokens.at(i + 1).kind == Kind::Number && m_tokens.at(i + 1).unit
+                                && m_tokens.at(i + 1).unit->base == QLatin1String("s") && !m_tokens.at(i + 1).unit->perDivision;
+            if ((t.kind == Kind::Word && isStatusWord(t.text) && !period) || t.clock)
                 anchors.append(i);
         }
         for (Token& t : m_tokens) {
@@ -559,7 +576,7 @@ private:
             for (int a : anchors) {
                 const Token& anchor = m_tokens.at(a);
                 if (verticalOverlap(anchor.box, t.box) >= std::min(anchor.box.height(), t.box.height()) * 0.5
-                    && similarSize(anchor.height, t.height) && anchor.frame == t.frame) {
+                    && similarSize(anchor.height, t.height) && (anchor.frame == t.frame || inBadge(anchor))) {
                     t.status = true;
                     break;
                 }

@@ -942,6 +942,13 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
                         read = again;
                 }
             }
+            // A short word in bold capitals ("MIN") can come back empty from the line reader,
+            // which looks for a text line's shape first; read as a raw line, it is there.
+            if (read.isEmpty()) {
+                api->SetPageSegMode(tesseract::PSM_RAW_LINE);
+                read = readRun(api, scan, part, i, sheetTextHeight);
+                api->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+            }
             mendFigures(read, scan, part, i);
             mendPoints(read, scan, part, i);
             return read;

@@ -151,3 +151,20 @@ TEST(ScreenReading, PointsAndDegreeSignsOfLargePrintAreKept)
                                                               << answer.value(QStringLiteral("summary")).toString().toStdString();
     }
 }
+
+TEST(ScreenReading, ShortBoldWordsAreRead)
+{
+    // A limit label in short bold capitals ("MIN" in the middle box) and an overload screen's
+    // mode and unit came back empty from the recogniser's line reading, losing the minimum and
+    // the unit.
+    const QString folder = freshFolder();
+    int i = 0;
+    for (const auto& [seed, layout, small] :
+         {std::tuple{50032u, BenchLayout::MinMaxPanel, true}, std::tuple{50044u, BenchLayout::MinMaxPanel, true},
+          std::tuple{50170u, BenchLayout::MinMaxPanel, false}, std::tuple{50251u, BenchLayout::Overload, true}}) {
+        const BenchScreen screen = drawBenchScreen(seed, layout, small);
+        const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, folder, 2 * i++ + 1)));  // 16-bit BMP
+        EXPECT_TRUE(scoreReading(screen.truth, answer).all()) << screen.truth.description.toStdString() << ": "
+                                                              << answer.value(QStringLiteral("summary")).toString().toStdString();
+    }
+}

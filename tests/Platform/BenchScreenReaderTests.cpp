@@ -296,3 +296,25 @@ TEST(BenchScreenReader, AGarbledReadingIsNeverReplacedByASmallerOne)
     const auto kilohms = BenchScreenReader::read(screenOf({{"OHM", 10, 30, 16}, {"19815", 40, 100, 60}, {"kn", 240, 110, 30}}));
     EXPECT_EQ(field(kilohms, "unit"), QStringLiteral("kΩ"));
 }
+
+TEST(BenchScreenReader, ScopeStripsKeepTheirValuesAndTheSettingsStayStatus)
+{
+    // The label's colon read onto its figure (": 0.89V"), and the period "T:" before a time,
+    // which is a measurement on the strip and no trigger mark making its line a status bar.
+    ScreenText strip = screenOf({{"CH1", 4, 4, 12}, {"2.00V", 50, 4, 12}, {"10ms", 110, 4, 12}, {"RMS:", 4, 200, 10},
+                                 {"0.56V", 40, 200, 10}, {"Vmax:", 110, 200, 10}, {"1.02V", 150, 200, 10}, {"Vp-p:", 4, 222, 10},
+                                 {":1.59V", 40, 222, 10}, {"T:", 110, 222, 10}, {"16.32us", 130, 222, 10}});
+    strip.waveform = true;
+    const auto m = BenchScreenReader::read(strip);
+    EXPECT_EQ(field(m, "mode"), QStringLiteral("Oscilloscope"));
+    EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 1.59);
+    EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 1.02);
+
+    // A channel badge (a box hugging "CH1") still makes its line the status bar: with the strip
+    // unreadable, the volts per division beside it are never the reading.
+    ScreenText unreadable = screenOf({{"CH1", 6, 6, 12}, {"5V", 56, 6, 12}, {"10ms", 100, 6, 12}, {"Dut", 4, 234, 14},
+                                      {"ob28", 326, 234, 14}},
+                                     {QRect(2, 2, 34, 20)});
+    unreadable.waveform = true;
+    EXPECT_FALSE(BenchScreenReader::read(unreadable).contains(QStringLiteral("value")));
+}
