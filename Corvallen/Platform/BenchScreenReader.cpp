@@ -74,10 +74,14 @@ int editDistance(const QString& a, const QString& b)
 QString labelFor(const QString& word)
 {
     QString w = upper(word);
+    const bool colon = w.endsWith(QLatin1Char(':')) || w.endsWith(QLatin1Char('='));
     while (w.endsWith(QLatin1Char(':')) || w.endsWith(QLatin1Char('=')) || w.endsWith(QLatin1Char('.')))
         w.chop(1);
     if (w.isEmpty())
         return {};
+    // The manual-range mark carries no colon; "Man:" is a limit label one letter off.
+    if (colon && w == QLatin1String("MAN"))
+        return QStringLiteral("MIN|MAX");
     static const QList<std::pair<QString, QStringList>> labels = {
         {QStringLiteral("MIN"), {QStringLiteral("MIN"), QStringLiteral("MINIMUM"), QStringLiteral("VMIN"), QStringLiteral("LOW")}},
         {QStringLiteral("MAX"), {QStringLiteral("MAX"), QStringLiteral("MAXIMUM"), QStringLiteral("VMAX"), QStringLiteral("HIGH")}},

@@ -475,9 +475,13 @@ bool standsOnTwoFeet(const ScreenSegmenter::Scan& scan, const QRect& glyph)
 // on two feet ends in Ω.
 void mendOhm(ScreenWord& w, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
 {
-    static const QRegularExpression ohmLike(QStringLiteral("^(-?\\d[\\d.,]*|[kKM])?[0OoQD@]$"));
+    // It reads Ω as 0, O, Q, D or @, and at times as 9 or 2; a real 9 or 2 ends in a hook or a
+    // flat bar, never on two feet, but two digits run together ("59") do stand on two: a 9 or 2
+    // counts only when its glyph is one character wide.
+    static const QRegularExpression ohmLike(QStringLiteral("^(-?\\d[\\d.,]*|[kKM])?[0OoQD@92]$"));
     if (!ohmLike.match(w.text).hasMatch())
         return;
+    const bool digitRead = w.text.back() == QLatin1Char('9') || w.text.back() == QLatin1Char('2');
     const QRect* last = nullptr;
     int tallest = 0;
     for (const QRect& g : run.glyphs)
@@ -486,7 +490,7 @@ void mendOhm(ScreenWord& w, const ScreenSegmenter::Scan& scan, const ScreenSegme
             if (!last || g.left() > last->left())
                 last = &g;
         }
-    if (last && last->height() * 10 >= tallest * 6 && standsOnTwoFeet(scan, *last))
+    if (last && last->height() * 10 >= tallest * 6 && (!digitRead || last->width() <= last->height() * 1.1) && standsOnTwoFeet(scan, *last))
         w.text.back() = QChar(0x03A9);
 }
 

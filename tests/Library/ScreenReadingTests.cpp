@@ -168,3 +168,20 @@ TEST(ScreenReading, ShortBoldWordsAreRead)
                                                               << answer.value(QStringLiteral("summary")).toString().toStdString();
     }
 }
+
+TEST(ScreenReading, AnOhmSignReadAsANineOrATwoIsKept)
+{
+    // On a layout the reader was not tuned on, the recogniser read the ohm sign after the
+    // reading as a 9 glued to it ("18.09") or as a 2 apart ("2.6 2"); its two feet tell. Two
+    // digits run together ("59" of a limit "23.59") stand on two feet as well, and stay digits.
+    const QString folder = freshFolder();
+    int i = 0;
+    for (const auto& [seed, layout, small] :
+         {std::tuple{80007u, BenchLayout::DualDisplay, true}, std::tuple{50049u, BenchLayout::DualDisplay, false},
+          std::tuple{50057u, BenchLayout::DualDisplay, false}, std::tuple{80110u, BenchLayout::MinMaxPanel, false}}) {
+        const BenchScreen screen = drawBenchScreen(seed, layout, small);
+        const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, folder, 2 * i++ + (seed == 80110u ? 1 : 0))));
+        EXPECT_TRUE(scoreReading(screen.truth, answer).all()) << screen.truth.description.toStdString() << ": "
+                                                              << answer.value(QStringLiteral("summary")).toString().toStdString();
+    }
+}

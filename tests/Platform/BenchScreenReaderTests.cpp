@@ -234,6 +234,12 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
                                                           {"Man7627", 20, 220, 12}, {"Max7648", 160, 220, 12}}));
     EXPECT_EQ(record.value(QStringLiteral("minValue")).toDouble(), 7627);
     EXPECT_EQ(record.value(QStringLiteral("maxValue")).toDouble(), 7648);
+    // So is "Man:" standing apart from its value: the manual-range mark carries no colon.
+    const auto apart = BenchScreenReader::read(screenOf({{"TEMPERATURE", 10, 10, 14}, {"73.6", 100, 100, 60}, {"°C", 300, 100, 24},
+                                                         {"Man:", 20, 220, 12}, {"71.9", 60, 220, 12}, {"Max:", 120, 220, 12},
+                                                         {"76.3", 160, 220, 12}}));
+    EXPECT_EQ(apart.value(QStringLiteral("minValue")).toDouble(), 71.9);
+    EXPECT_EQ(apart.value(QStringLiteral("maxValue")).toDouble(), 76.3);
     const auto scope = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"1V/div", 60, 4, 12}, {"Trig", 200, 4, 12},
                                                          {"Vpp", 350, 10, 12}, {"L.6V", 350, 30, 12}, {"Vmin:-", 350, 60, 12},
                                                          {"O.BV", 420, 60, 12}, {"Max", 350, 90, 12}, {"-O.2V", 350, 110, 12}}));
