@@ -591,7 +591,7 @@ void ModelContext::linkTable(const LoadedTable& t)
         l.from->toOneSlot(l.index) = target;
         const int inv = target->entity().toManyIndex(r.inverse);
         if (inv >= 0)
-            target->toManySlot(inv).append(l.from);
+            PersistentModel::appendMember(target->toManySlot(inv), l.from);
     }
 }
 
@@ -609,10 +609,10 @@ void ModelContext::applyJoins(const std::vector<LoadedJoin>& joins, const Entity
             PersistentModel* target = ts.byKey.value(targetKey);
             if (!from || !target || from->toManySlot(j.relationship).contains(target))
                 continue;
-            from->toManySlot(j.relationship).append(target);
+            PersistentModel::appendMember(from->toManySlot(j.relationship), target);
             const int inv = target->entity().toManyIndex(r.inverse);
             if (inv >= 0)
-                target->toManySlot(inv).append(from);
+                PersistentModel::appendMember(target->toManySlot(inv), from);
         }
     }
 }

@@ -147,7 +147,7 @@ void PersistentModel::linkInverse(int toOneIndex, PersistentModel* target)
     const int inv = target->entity().toManyIndex(d.inverse);
     if (inv >= 0) {
         target->requireList(inv);
-        target->toManySlot(inv).append(this);
+        appendMember(target->toManySlot(inv), this);
         target->noteChanged(false);
     }
 }
@@ -225,9 +225,9 @@ void PersistentModel::addToMany(int index, PersistentModel* object)
     const int invMany = object->entity().toManyIndex(d.inverse);
     if (invMany >= 0)
         object->requireList(invMany);
-    mine.append(object);
+    appendMember(mine, object);
     if (invMany >= 0)
-        object->toManySlot(invMany).append(this);
+        appendMember(object->toManySlot(invMany), this);
     PersistentModel* owner = d.ownsJoinTable ? this : object;
     if (owner->m_state == State::Persisted)
         owner->m_joinChanged = true;

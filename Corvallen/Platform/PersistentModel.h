@@ -40,6 +40,11 @@ public:
 
     // Generic access by schema index, for the store, backup and tests.
     QVariant attributeValue(int index) const { return m_values.value(index); }
+    // The stored value itself when present and of that type (QString for text, qint64, double,
+    // bool, QDateTime, QUuid), else nullptr: for a look at many records without copying a
+    // value. Valid until the record's values change.
+    template <class T>
+    const T* storedValue(int index) const { return m_values.find<T>(index); }
     void setAttributeValue(int index, const QVariant& value);
     PersistentModel* toOneValue(int index) const { return toOneSlot(index); }
     // Linking to or from a deleted record (saved or not) is refused: nothing changes.
@@ -110,6 +115,14 @@ private:
     {
         const size_t lists = size_t(m_values.entity().toMany.size());
         return reinterpret_cast<PersistentModel**>(m_links + lists * sizeof(QList<PersistentModel*>))[index];
+    }
+    // Appends to a to-many list. Most lists hold one record (a part used in one project): the
+    // first member gets a block of its own size, not room to grow.
+    static void appendMember(QList<PersistentModel*>& list, PersistentModel* member)
+    {
+        if (list.capacity() == 0)
+            list.reserve(1);
+        list.append(member);
     }
     // The stored record this one was merged into by an insert (see ModelContext::insert).
     PersistentModel* mergedInto() const;

@@ -35,11 +35,14 @@ qint64 saturatingAdd(qint64 a, qint64 b)
 
 // Whether a stored name is still the text a row was sorted by: the same shared text (a quick
 // pointer check, true unless the name was set again since), else the same characters.
-bool sameText(const QString& stored, const QString& shown)
+bool sameText(const Component* component, const QString& shown)
 {
-    if (stored.constData() == shown.constData() && stored.size() == shown.size())
+    const QString* stored = component->storedValue<QString>(Component::A_name);
+    if (!stored)
+        return component->name() == shown;
+    if (stored->constData() == shown.constData() && stored->size() == shown.size())
         return true;
-    return stored == shown;
+    return *stored == shown;
 }
 
 }  // namespace
@@ -125,7 +128,7 @@ void PartsListModel::refresh()
         if (now) {
             ++parts;
             items = saturatingAdd(items, line->quantity());
-            if (!moved && !sameText(now->name(), last.name))
+            if (!moved && !sameText(now, last.name))
                 moved = true;
         }
         if (!moved) {
