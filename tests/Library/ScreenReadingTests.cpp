@@ -17,6 +17,27 @@ QVariantMap answerOf(const AnalyzeService::Outcome& outcome)
     return outcome.reading ? outcome.reading->toGeneratedContent() : QVariantMap();
 }
 
+// A screen drawn for a seed, saved as PNG or as 16-bit BMP.
+struct Drawn {
+    quint32 seed;
+    BenchLayout layout;
+    bool small;
+    bool bmp;
+};
+
+// Every one of `screens`, read from its file, has all six fields right.
+void expectReadRight(std::initializer_list<Drawn> screens)
+{
+    const QString folder = freshFolder();
+    int i = 0;
+    for (const Drawn& d : screens) {
+        const BenchScreen screen = drawBenchScreen(d.seed, d.layout, d.small);
+        const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, folder, 2 * i++ + (d.bmp ? 1 : 0))));
+        EXPECT_TRUE(scoreReading(screen.truth, answer).all()) << screen.truth.description.toStdString() << ": "
+                                                              << answer.value(QStringLiteral("summary")).toString().toStdString();
+    }
+}
+
 }  // namespace
 
 TEST(ScreenReading, SixteenBitBmpCapturesLoadAsDrawn)
@@ -110,10 +131,7 @@ TEST(ScreenReading, AZeroOfThinTouchingSegmentsIsADigitNotABox)
 {
     // Thin LCD segments drawn touching make a 0 an empty upright rectangle; it used to be taken
     // for a box around nothing and left out ("55" for "55.0 °C").
-    const BenchScreen screen = drawBenchScreen(30010, BenchLayout::SevenSegment, true);
-    const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, freshFolder(), 0)));
-    EXPECT_TRUE(scoreReading(screen.truth, answer).all()) << screen.truth.description.toStdString() << ": "
-                                                          << answer.value(QStringLiteral("summary")).toString().toStdString();
+    expectReadRight({{30010, BenchLayout::SevenSegment, true, false}});
 }
 
 TEST(ScreenReading, SevenSegmentReadingsAreReadWhole)
@@ -123,15 +141,9 @@ TEST(ScreenReading, SevenSegmentReadingsAreReadWhole)
     // the digits, digits fallen into upper and lower halves (only the last few were read), a
     // minus sign a whole cell left of a 1, a blocky "96.6" the recogniser read as "965", and a
     // serif "m" taken for an empty box ("0.392 A" for mA).
-    const QString folder = freshFolder();
-    int i = 0;
-    for (const auto& [seed, small] : {std::pair{50010u, true}, std::pair{50028u, false}, std::pair{50052u, false}, std::pair{50118u, true},
-                                      std::pair{50130u, true}, std::pair{50166u, true}, std::pair{50136u, false}}) {
-        const BenchScreen screen = drawBenchScreen(seed, BenchLayout::SevenSegment, small);
-        const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, folder, 2 * i++ + 1)));  // 16-bit BMP
-        EXPECT_TRUE(scoreReading(screen.truth, answer).all()) << screen.truth.description.toStdString() << ": "
-                                                              << answer.value(QStringLiteral("summary")).toString().toStdString();
-    }
+    const BenchLayout segments = BenchLayout::SevenSegment;
+    expectReadRight({{50010, segments, true, true}, {50028, segments, false, true}, {50052, segments, false, true}, {50118, segments, true, true},
+                     {50130, segments, true, true}, {50166, segments, true, true}, {50136, segments, false, true}});
 }
 
 TEST(ScreenReading, PointsAndDegreeSignsOfLargePrintAreKept)
@@ -139,17 +151,9 @@ TEST(ScreenReading, PointsAndDegreeSignsOfLargePrintAreKept)
     // Large printed readings whose decimal point the recogniser read as a letter or lost (the
     // figure then fell into two: "0 081", "151 1", "271Ω"), and degree signs read as "O" with
     // the C after them as a zero ("98.5 O 0"), once on a layout the reader was not tuned on.
-    const QString folder = freshFolder();
-    int i = 0;
-    for (const auto& [seed, layout, small] :
-         {std::tuple{50037u, BenchLayout::BigDigits, false}, std::tuple{50019u, BenchLayout::BigDigits, true},
-          std::tuple{50231u, BenchLayout::SubReading, false}, std::tuple{50271u, BenchLayout::BigDigits, true},
-          std::tuple{50055u, BenchLayout::DualDisplay, true}}) {
-        const BenchScreen screen = drawBenchScreen(seed, layout, small);
-        const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, folder, 2 * i++)));
-        EXPECT_TRUE(scoreReading(screen.truth, answer).all()) << screen.truth.description.toStdString() << ": "
-                                                              << answer.value(QStringLiteral("summary")).toString().toStdString();
-    }
+    expectReadRight({{50037, BenchLayout::BigDigits, false, false}, {50019, BenchLayout::BigDigits, true, false},
+                     {50231, BenchLayout::SubReading, false, false}, {50271, BenchLayout::BigDigits, true, false},
+                     {50055, BenchLayout::DualDisplay, true, false}});
 }
 
 TEST(ScreenReading, ShortBoldWordsAreRead)
@@ -157,16 +161,8 @@ TEST(ScreenReading, ShortBoldWordsAreRead)
     // A limit label in short bold capitals ("MIN" in the middle box) and an overload screen's
     // mode and unit came back empty from the recogniser's line reading, losing the minimum and
     // the unit.
-    const QString folder = freshFolder();
-    int i = 0;
-    for (const auto& [seed, layout, small] :
-         {std::tuple{50032u, BenchLayout::MinMaxPanel, true}, std::tuple{50044u, BenchLayout::MinMaxPanel, true},
-          std::tuple{50170u, BenchLayout::MinMaxPanel, false}, std::tuple{50251u, BenchLayout::Overload, true}}) {
-        const BenchScreen screen = drawBenchScreen(seed, layout, small);
-        const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, folder, 2 * i++ + 1)));  // 16-bit BMP
-        EXPECT_TRUE(scoreReading(screen.truth, answer).all()) << screen.truth.description.toStdString() << ": "
-                                                              << answer.value(QStringLiteral("summary")).toString().toStdString();
-    }
+    expectReadRight({{50032, BenchLayout::MinMaxPanel, true, true}, {50044, BenchLayout::MinMaxPanel, true, true},
+                     {50170, BenchLayout::MinMaxPanel, false, true}, {50251, BenchLayout::Overload, true, true}});
 }
 
 TEST(ScreenReading, AnOhmSignReadAsANineOrATwoIsKept)
@@ -174,14 +170,6 @@ TEST(ScreenReading, AnOhmSignReadAsANineOrATwoIsKept)
     // On a layout the reader was not tuned on, the recogniser read the ohm sign after the
     // reading as a 9 glued to it ("18.09") or as a 2 apart ("2.6 2"); its two feet tell. Two
     // digits run together ("59" of a limit "23.59") stand on two feet as well, and stay digits.
-    const QString folder = freshFolder();
-    int i = 0;
-    for (const auto& [seed, layout, small] :
-         {std::tuple{80007u, BenchLayout::DualDisplay, true}, std::tuple{50049u, BenchLayout::DualDisplay, false},
-          std::tuple{50057u, BenchLayout::DualDisplay, false}, std::tuple{80110u, BenchLayout::MinMaxPanel, false}}) {
-        const BenchScreen screen = drawBenchScreen(seed, layout, small);
-        const QVariantMap answer = answerOf(AnalyzeService::analyze(saveBenchScreen(screen, folder, 2 * i++ + (seed == 80110u ? 1 : 0))));
-        EXPECT_TRUE(scoreReading(screen.truth, answer).all()) << screen.truth.description.toStdString() << ": "
-                                                              << answer.value(QStringLiteral("summary")).toString().toStdString();
-    }
+    expectReadRight({{80007, BenchLayout::DualDisplay, true, false}, {50049, BenchLayout::DualDisplay, false, false},
+                     {50057, BenchLayout::DualDisplay, false, false}, {80110, BenchLayout::MinMaxPanel, false, true}});
 }
