@@ -412,8 +412,19 @@ bool hangsAnOpenToppedStem(const ScreenSegmenter::Scan& scan, const QRect& word)
     if (rows == 0 || open * 10 < rows * 7)
         return false;
     // µ's right stem stands straight down from its top; p's bowl, which some faces leave a
-    // notch open above, bulges out to the right below its top.
-    const int reach = letterEnd(std::min(w - 1, s0 + int(body * 1.4)));
+    // notch open above, bulges out to the right below its top. The letter (at least half as wide
+    // as it is high) ends at the first column empty over that upper half: the next letter may
+    // touch it lower down (a bold "µA" touches at the foot).
+    int reach = std::min(w - 1, s0 + int(body * 1.4));
+    for (int x = std::max(s1 + 1, s0 + body / 2); x <= reach; ++x) {
+        bool inked = false;
+        for (int y = top; y <= top + body / 2 && !inked; ++y)
+            inked = ink(x, y);
+        if (!inked) {
+            reach = x - 1;
+            break;
+        }
+    }
     auto rightEdge = [&](int y) {
         int r = -1;
         for (int x = s0; x <= reach; ++x)
@@ -428,13 +439,22 @@ bool hangsAnOpenToppedStem(const ScreenSegmenter::Scan& scan, const QRect& word)
     return widest - topEdge < std::max(1, int(std::lround(body * 0.08)));
 }
 
-// A "p" read as a unit prefix ("pA", "5.9pF") that is drawn open-topped is a µ.
+// A "p" read as a unit prefix ("pA", "5.9pF") that is drawn open-topped is a µ; so is an
+// open-topped stem hanging before a unit read bare ("A" for a "µA" whose letters touch). A V or
+// W read bare is left alone: its own point hangs below its arms' feet, under an open top.
 void mendMicro(ScreenWord& w, const ScreenSegmenter::Scan& scan)
 {
     static const QRegularExpression prefixP(QStringLiteral("(^|[\\d.])p(A|a|F|V|s|Hz|H|W)$"));
+    static const QRegularExpression bare(QStringLiteral("^(A|F|s|Hz)$"));
     const auto m = prefixP.match(w.text);
-    if (m.hasMatch() && hangsAnOpenToppedStem(scan, w.box.adjusted(0, 0, 0, std::max(2, w.box.height() / 3)).intersected(QRect(0, 0, scan.width, scan.height))))
-        w.text.replace(m.capturedStart(0) + m.capturedLength(1), 1, QChar(0x00B5));
+    const bool alone = !m.hasMatch() && bare.match(w.text).hasMatch();
+    if ((m.hasMatch() || alone)
+        && hangsAnOpenToppedStem(scan, w.box.adjusted(0, 0, 0, std::max(2, w.box.height() / 3)).intersected(QRect(0, 0, scan.width, scan.height)))) {
+        if (alone)
+            w.text.prepend(QChar(0x00B5));
+        else
+            w.text.replace(m.capturedStart(0) + m.capturedLength(1), 1, QChar(0x00B5));
+    }
 }
 
 // Ω stands on two feet with a gap between them where a 0 or O closes its bottom; the

@@ -173,3 +173,12 @@ TEST(ScreenReading, AnOhmSignReadAsANineOrATwoIsKept)
     expectReadRight({{80007, BenchLayout::DualDisplay, true, false}, {50049, BenchLayout::DualDisplay, false, false},
                      {50057, BenchLayout::DualDisplay, false, false}, {80110, BenchLayout::MinMaxPanel, false, true}});
 }
+
+TEST(ScreenReading, AMicroSignTouchingItsLetterIsKept)
+{
+    // A µ in bold or serif print touching the A after it: read as p (its bowl seemed to bulge
+    // where the A's leg stands close) or dropped altogether ("5934 A"). A bold p whose bowl
+    // leaves a notch open at the top stays p ("2488 pF").
+    expectReadRight({{80015, BenchLayout::SubReading, false, false}, {50213, BenchLayout::SubReading, true, false},
+                     {50003, BenchLayout::SubReading, false, false}, {50247, BenchLayout::BigDigits, true, false}});
+}
