@@ -47,15 +47,17 @@ TEST(PageRenderer, RendersOnItsOwnThreadAndKeepsTheCacheWithinItsBytes)
     EXPECT_LE(renderer.cachedBytes(), limit);
     EXPECT_GT(renderer.cachedBytes(), 0);
 
-    // Pages no longer wanted are not rendered.
+    // Pages no longer wanted are not rendered. Only the pages the worker started before
+    // keepOnly() may still come: on a loaded machine that can be more than one, so the pages
+    // are made large enough that it can't be all of them.
     ready.clear();
     for (int i = 0; i < 6; ++i)
-        renderer.image(i, 50);
+        renderer.image(i, 200);
     renderer.keepOnly({5});
     ASSERT_TRUE(corvallen::test::waitUntil([&] { return renderer.pendingCount() == 0; }));
     corvallen::test::processEvents();
     EXPECT_TRUE(ready.contains(5));
-    EXPECT_LE(ready.size(), 2);  // at most the one the worker had already started
+    EXPECT_LT(ready.size(), 6);
 }
 
 }  // namespace

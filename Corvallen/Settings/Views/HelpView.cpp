@@ -4,6 +4,7 @@
 #include "Corvallen/Settings/HelpTopic.h"
 #include "Corvallen/Settings/Views/MarkdownText.h"
 #include "Corvallen/Settings/Views/SettingsStyle.h"
+#include "Corvallen/Widgets/Views/SourceList.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,6 +41,7 @@ HelpView::HelpView(const QString& selection, QWidget* parent) : QWidget(parent)
         item->setData(Qt::UserRole, topic.id);
     }
 
+    SourceList::keepCurrentSelected(m_list);
     m_detail = new QStackedWidget(splitter);
     auto* scroll = new QScrollArea(m_detail);
     scroll->setFrameShape(QFrame::NoFrame);

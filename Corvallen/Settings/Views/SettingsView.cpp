@@ -4,6 +4,7 @@
 #include "Corvallen/Settings/Views/AboutSettings.h"
 #include "Corvallen/Settings/Views/GeneralSettings.h"
 #include "Corvallen/Settings/Views/SettingsStyle.h"
+#include "Corvallen/Widgets/Views/SourceList.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -38,6 +39,7 @@ SettingsView::SettingsView(ModelContext& context, UpdaterController* updater, Se
         auto* item = new QListWidgetItem(SettingsStyle::paneTile(pane), SettingsPanes::title(pane), m_list);
         item->setData(Qt::UserRole, SettingsPanes::rawValue(pane));
     }
+    SourceList::keepCurrentSelected(m_list);
     layout->addWidget(m_list);
 
     auto* detail = new QWidget(this);

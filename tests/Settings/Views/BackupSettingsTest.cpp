@@ -13,11 +13,14 @@
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -349,6 +352,34 @@ TEST_F(StoragePane, SettingsWindowStartsOnGeneralAndBuildsEachPaneAfresh)
     view.setPane(std::nullopt);
     EXPECT_EQ(view.title(), QStringLiteral("Settings"));
     EXPECT_TRUE(qobject_cast<GeneralSettings*>(view.paneWidget()));
+}
+
+// The pane list keeps the shown pane's row marked: a click under the rows or a Ctrl-click on the
+// marked row leaves the page and its mark as they were.
+TEST_F(StoragePane, ThePaneListKeepsTheShownPaneMarked)
+{
+    SettingsStore settings(freshFolder() + QStringLiteral("/settings.json"));
+    SettingsView view(context(), nullptr, settings, {}, hooks);
+    view.resize(700, 480);
+    view.show();
+    view.setPane(SettingsPane::storage);
+    auto* list = view.findChild<QListWidget*>(QStringLiteral("paneList"));
+    ASSERT_TRUE(list);
+    const auto click = [&](QPoint at, Qt::KeyboardModifiers keys) {
+        const QPointF global = list->viewport()->mapToGlobal(QPointF(at));
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, keys);
+        QApplication::sendEvent(list->viewport(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, keys);
+        QApplication::sendEvent(list->viewport(), &release);
+    };
+    const QRect storageRow = list->visualItemRect(list->item(list->currentRow()));
+    click(QPoint(20, list->viewport()->height() - 5), Qt::NoModifier);
+    EXPECT_EQ(view.pane(), SettingsPane::storage);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->selectedItems().first(), list->currentItem());
+    click(storageRow.center(), Qt::ControlModifier);
+    EXPECT_EQ(view.pane(), SettingsPane::storage);
+    EXPECT_EQ(list->selectedItems().size(), 1);
 }
 
 }  // namespace
