@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -456,8 +457,10 @@ bool splitDigits(const Character& c, QList<Character>& parts, QList<Guess>& gues
 
 // Cuts a character that is a digit with a letter run into it ("6V" in tight bold print) into
 // the two: the cut goes through one of the columns with the least ink, the left part reads as
-// a digit and the right as a letter.
-bool splitDigitFromLetter(const Character& c, Character& digit, Guess& digitGuess, Character& letter, Guess& letterGuess)
+// a digit and the right as a letter. The digit part must stand as tall as the line's tallest
+// glyphs: a lower-case letter (a narrow "m" in monospaced print) cuts into a stem that reads as
+// "1" and a rest that reads as "n", but no digit is only as tall as the small letters.
+bool splitDigitFromLetter(const Character& c, int tallest, Character& digit, Guess& digitGuess, Character& letter, Guess& letterGuess)
 {
     const int w = c.box.width(), h = c.box.height();
     if (w < 5)
@@ -465,7 +468,7 @@ bool splitDigitFromLetter(const Character& c, Character& digit, Guess& digitGues
     const QList<int> cuts = thinnestColumns(c);
     for (int cut : cuts) {
         const Character left = slice(c, 0, cut - 1), right = slice(c, cut + 1, w - 1);
-        if (left.box.isEmpty() || right.box.isEmpty() || left.box.height() * 10 < h * 7)
+        if (left.box.isEmpty() || right.box.isEmpty() || left.box.height() * 10 < h * 7 || left.box.height() < tallest * 0.82)
             continue;
         const Guess l = classifyInk(left.ink, left.box.width(), left.box.height());
         const Guess r = classifyInk(right.ink, right.box.width(), right.box.height());
@@ -521,6 +524,27 @@ QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter
     int tallest = 0;
     for (const Character& c : characters)
         tallest = std::max(tallest, c.box.height());
+    // A minus sign or point drawn fainter than the digits (a short stroke smoothed away in small
+    // print) falls under the line's half-contrast cut; the segmenter, which judges each pixel
+    // against its own background, still has it. Small marks of the run that no character
+    // covers are kept, to be judged as points and minus signs by their size and place.
+    for (const QRect& g : run.glyphs) {
+        if (g.height() > std::max(2, tallest * 2 / 5) || g.width() > tallest)
+            continue;
+        if (std::any_of(characters.begin(), characters.end(), [&](const Character& c) { return c.box.intersects(g); }))
+            continue;
+        Character mark;
+        mark.box = g;
+        mark.ink.assign(size_t(g.width()) * size_t(g.height()), 1.f);
+        qsizetype at = 0;
+        while (at < characters.size() && characters.at(at).box.left() < g.left())
+            ++at;
+        characters.insert(at, mark);
+    }
+    int capitalsTop = INT_MAX;
+    for (const Character& c : characters)
+        if (c.box.height() >= tallest * 0.6)
+            capitalsTop = std::min(capitalsTop, c.box.top());
     QList<Guess> guesses;
     QList<Kind> kinds;
     for (qsizetype i = 0; i < characters.size(); ++i) {
@@ -545,7 +569,7 @@ QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter
                 }
                 Character digit, letter;
                 Guess digitGuess, letterGuess;
-                if (splitDigitFromLetter(c, digit, digitGuess, letter, letterGuess)) {
+                if (splitDigitFromLetter(c, tallest, digit, digitGuess, letter, letterGuess)) {
                     characters[i] = digit;
                     characters.insert(i + 1, letter);
                     guesses << digitGuess << letterGuess;
@@ -556,7 +580,9 @@ QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter
             }
         }
         guesses.append(guess);
-        kinds.append(guess.digit.isNull() ? Kind::Other : Kind::Digit);
+        // A digit reaches up to the line's capitals; a piece that begins as low as the small
+        // letters is part of one (the second stem of an "n" fallen apart reads as "1").
+        kinds.append(guess.digit.isNull() || c.box.top() > capitalsTop + std::max(1.0, tallest * 0.2) ? Kind::Other : Kind::Digit);
     }
     QList<QRect> glyphs;
     for (const Character& c : characters)
@@ -614,8 +640,12 @@ QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter
             if (j > i && !fits(j - 1, j))
                 break;
             if (k == Kind::Digit) {
+                // A digit spans the figure's height, top and bottom: the first stem of an "m"
+                // fallen apart from the rest reads as a "1" on the same baseline, but stands
+                // only as tall as the small letters.
                 if (g.height() * 4 < reference.height() * 3 || g.height() * 3 > reference.height() * 4
-                    || std::abs(g.bottom() - reference.bottom()) > std::max(1.0, reference.height() * 0.15))
+                    || std::abs(g.bottom() - reference.bottom()) > std::max(1.0, reference.height() * 0.15)
+                    || std::abs(g.top() - reference.top()) > std::max(1.0, reference.height() * 0.15))
                     break;
             } else if (k == Kind::Point && !point && j + 1 < n && kinds.at(j + 1) == Kind::Digit && fits(j, j + 1)) {
                 point = true;

@@ -581,7 +581,7 @@ bool looksNumeric(const QString& text)
     for (const QChar c : text) {
         if (c.isDigit())
             ++digits;
-        else if (!QStringLiteral(".,-OoIl|SBZg").contains(c))
+        else if (!QStringLiteral(".,-~_\u2013\u2014OoIl|SBZg").contains(c))  // a blurred minus reads as ~ or a dash
             return false;
     }
     return digits > 0 || text.size() <= 1;
