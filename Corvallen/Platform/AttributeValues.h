@@ -42,10 +42,13 @@ public:
     template <class T>
     const T* find(int index) const
     {
-        const quint64 p = present();
-        if (!(p & bit(index) & kindMask<T>()))
+        if (!m_block)
             return nullptr;
-        return std::launder(reinterpret_cast<const T*>(m_block + offset(p, index)));
+        const quint64 p = present();
+        const auto& k = kinds();
+        if (!(p & bit(index) & kindMask<T>(k)))
+            return nullptr;
+        return std::launder(reinterpret_cast<const T*>(m_block + offset(k, p, index)));
     }
 
     // Replaces every value with one row: `row` holds a value (or an invalid one) per attribute.
@@ -56,14 +59,30 @@ private:
     quint64 present() const { return m_block ? *reinterpret_cast<const quint64*>(m_block) : 0; }
     const EntityDescriptor::AttributeKinds& kinds() const { return m_entity->attributeKinds(); }
     template <class T>
-    quint64 kindMask() const;
-    // Where the value of `index` is (or would go) in a block holding the values of `present`.
-    size_t offset(quint64 present, int index) const { return bytesFor(present & (bit(index) - 1)); }
-    size_t bytesFor(quint64 values) const
+    static quint64 kindMask(const EntityDescriptor::AttributeKinds& k);
+    // How many bits are set. Looked up on every value read: done in a few instructions, as the
+    // build can't count on the processor's own population count.
+    static size_t countBits(quint64 x)
     {
-        const auto& k = kinds();
-        return sizeof(quint64) + 8 * size_t(std::popcount(values)) + 16 * size_t(std::popcount(values & k.text))
-               + 8 * size_t(std::popcount(values & k.uuid));
+#ifdef __POPCNT__
+        return size_t(std::popcount(x));
+#else
+        x -= (x >> 1) & 0x5555555555555555ULL;
+        x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+        x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+        return size_t((x * 0x0101010101010101ULL) >> 56);
+#endif
+    }
+    // Where the value of `index` is (or would go) in a block holding the values of `present`.
+    size_t offset(quint64 present, int index) const { return offset(kinds(), present, index); }
+    static size_t offset(const EntityDescriptor::AttributeKinds& k, quint64 present, int index)
+    {
+        return bytesFor(k, present & (bit(index) - 1));
+    }
+    size_t bytesFor(quint64 values) const { return bytesFor(kinds(), values); }
+    static size_t bytesFor(const EntityDescriptor::AttributeKinds& k, quint64 values)
+    {
+        return sizeof(quint64) + 8 * countBits(values) + 16 * countBits(values & k.text) + 8 * countBits(values & k.uuid);
     }
     // Builds a block for `present` and moves into it the values the old block and `present`
     // share; `fresh` (when not -1) is left for the caller to construct.
@@ -78,14 +97,14 @@ private:
 };
 
 template <>
-inline quint64 AttributeValues::kindMask<QString>() const { return kinds().text; }
+inline quint64 AttributeValues::kindMask<QString>(const EntityDescriptor::AttributeKinds& k) { return k.text; }
 template <>
-inline quint64 AttributeValues::kindMask<qint64>() const { return kinds().integer; }
+inline quint64 AttributeValues::kindMask<qint64>(const EntityDescriptor::AttributeKinds& k) { return k.integer; }
 template <>
-inline quint64 AttributeValues::kindMask<double>() const { return kinds().real; }
+inline quint64 AttributeValues::kindMask<double>(const EntityDescriptor::AttributeKinds& k) { return k.real; }
 template <>
-inline quint64 AttributeValues::kindMask<bool>() const { return kinds().boolean; }
+inline quint64 AttributeValues::kindMask<bool>(const EntityDescriptor::AttributeKinds& k) { return k.boolean; }
 template <>
-inline quint64 AttributeValues::kindMask<QDateTime>() const { return kinds().date; }
+inline quint64 AttributeValues::kindMask<QDateTime>(const EntityDescriptor::AttributeKinds& k) { return k.date; }
 template <>
-inline quint64 AttributeValues::kindMask<QUuid>() const { return kinds().uuid; }
+inline quint64 AttributeValues::kindMask<QUuid>(const EntityDescriptor::AttributeKinds& k) { return k.uuid; }

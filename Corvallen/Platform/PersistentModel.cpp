@@ -41,23 +41,6 @@ bool PersistentModel::hasChanges() const
     return m_state == State::New || m_state == State::Deleted || m_changed || m_joinChanged;
 }
 
-// Each value in its attribute's type is read where it is kept; a value read as another type
-// (or an absent one) is converted as a QVariant converts it.
-template <class T, class Convert>
-static T read(const AttributeValues& values, int i, Convert convert)
-{
-    if (const T* v = values.find<T>(i))
-        return *v;
-    if (!values.has(i))
-        return T();
-    return convert(values.value(i));
-}
-
-QString PersistentModel::text(int i) const
-{
-    return read<QString>(m_values, i, [](const QVariant& v) { return v.toString(); });
-}
-
 std::optional<QString> PersistentModel::optText(int i) const
 {
     if (!m_values.has(i))
@@ -65,36 +48,11 @@ std::optional<QString> PersistentModel::optText(int i) const
     return text(i);
 }
 
-qint64 PersistentModel::integer(int i) const
-{
-    return read<qint64>(m_values, i, [](const QVariant& v) { return v.toLongLong(); });
-}
-
-double PersistentModel::real(int i) const
-{
-    return read<double>(m_values, i, [](const QVariant& v) { return v.toDouble(); });
-}
-
 std::optional<double> PersistentModel::optReal(int i) const
 {
     if (!m_values.has(i))
         return std::nullopt;
     return real(i);
-}
-
-bool PersistentModel::boolean(int i) const
-{
-    return read<bool>(m_values, i, [](const QVariant& v) { return v.toBool(); });
-}
-
-QDateTime PersistentModel::date(int i) const
-{
-    return read<QDateTime>(m_values, i, [](const QVariant& v) { return v.toDateTime(); });
-}
-
-QUuid PersistentModel::uuid(int i) const
-{
-    return read<QUuid>(m_values, i, [](const QVariant& v) { return v.toUuid(); });
 }
 
 void PersistentModel::requireList(int index) const

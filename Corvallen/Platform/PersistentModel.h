@@ -66,14 +66,40 @@ public:
 protected:
     explicit PersistentModel(const EntityDescriptor& descriptor);
 
-    QString text(int i) const;
+    // Each value is read where it is kept; an absent one, or one read as another type, is
+    // converted as a QVariant converts it.
+    QString text(int i) const
+    {
+        const QString* v = m_values.find<QString>(i);
+        return v ? *v : m_values.value(i).toString();
+    }
     std::optional<QString> optText(int i) const;
-    qint64 integer(int i) const;
-    double real(int i) const;
+    qint64 integer(int i) const
+    {
+        const qint64* v = m_values.find<qint64>(i);
+        return v ? *v : m_values.value(i).toLongLong();
+    }
+    double real(int i) const
+    {
+        const double* v = m_values.find<double>(i);
+        return v ? *v : m_values.value(i).toDouble();
+    }
     std::optional<double> optReal(int i) const;
-    bool boolean(int i) const;
-    QDateTime date(int i) const;
-    QUuid uuid(int i) const;
+    bool boolean(int i) const
+    {
+        const bool* v = m_values.find<bool>(i);
+        return v ? *v : m_values.value(i).toBool();
+    }
+    QDateTime date(int i) const
+    {
+        const QDateTime* v = m_values.find<QDateTime>(i);
+        return v ? *v : m_values.value(i).toDateTime();
+    }
+    QUuid uuid(int i) const
+    {
+        const QUuid* v = m_values.find<QUuid>(i);
+        return v ? *v : m_values.value(i).toUuid();
+    }
 
     void setOptText(int i, const std::optional<QString>& v) { setAttributeValue(i, v ? QVariant(*v) : QVariant()); }
     void setOptReal(int i, std::optional<double> v) { setAttributeValue(i, v ? QVariant(*v) : QVariant()); }
@@ -127,15 +153,16 @@ private:
     // The stored record this one was merged into by an insert (see ModelContext::insert).
     PersistentModel* mergedInto() const;
 
+    // What a look over many records reads (values, links, state) comes first, in one cache line.
     std::byte* m_links = nullptr;
-    ModelContext* m_context = nullptr;
-    qint64 m_key = 0;
-    quint32 m_changeCount = 0;
     State m_state = State::Detached;
     bool m_changed = false;      // stored columns differ from the saved row
     bool m_joinChanged = false;  // many-to-many links owned by this record changed
     // A stored record handed out before its table came in (see ModelContext::fetchTop).
     bool m_early = false;
+    quint32 m_changeCount = 0;
+    ModelContext* m_context = nullptr;
+    qint64 m_key = 0;
 };
 
 inline size_t qHash(const PersistentModel* m, size_t seed = 0) { return ::qHash(quintptr(m), seed); }
