@@ -199,12 +199,14 @@ std::optional<Unit> parseUnit(QString text)
     static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|j|L|H|m|k|K|M|G)?(V|v|Y|y|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s)$"));
     auto m = unit.match(text);
     if (!m.hasMatch()) {
-        // The recogniser sometimes reads one letter twice in two cases ("Vv", "mvV", "kKHz").
+        // The recogniser sometimes reads one letter twice in two cases ("Vv", "mvV", "kKHz"),
+        // a V the second time as the y it makes of a small V ("Vy").
+        auto same = [](QChar c) { return c.toLower() == QLatin1Char('y') ? QLatin1Char('v') : c.toLower(); };
         QString once;
         for (QChar c : text)
-            if (once.isEmpty() || once.back().toLower() != c.toLower())
+            if (once.isEmpty() || same(once.back()) != same(c))
                 once += c;
-            else if (c.isUpper())
+            else if (c == QLatin1Char('V') || (c.isUpper() && c != QLatin1Char('Y')))
                 once.back() = c;
         if (once == text)
             return std::nullopt;
@@ -271,12 +273,13 @@ double prefixFactor(const QString& prefix)
 QString mendedDigits(const QString& word)
 {
     QString out = word;
-    // A leading O or Q before a decimal point is a zero, an L, l, I or bar a one ("O.2117",
-    // "L.6V"); a B right after that point an 8 ("-O.BV"): no unit starts with one of those.
-    static const QRegularExpression fraction(QStringLiteral("^(-?)([OoQLlI|])\\.(?=[\\dB])"));
+    // A leading O or Q before a decimal point is a zero, an L, l, I or bar a one, a B an eight
+    // ("O.2117", "L.6V", "B.70V"); a B right after that point an 8 ("-O.BV"): no unit starts
+    // with one of those.
+    static const QRegularExpression fraction(QStringLiteral("^(-?)([OoQLlI|B])\\.(?=[\\dB])"));
     if (const auto m = fraction.match(out); m.hasMatch()) {
         const QChar lead = m.captured(2).front();
-        out[m.capturedStart(2)] = QStringLiteral("OoQ").contains(lead) ? QLatin1Char('0') : QLatin1Char('1');
+        out[m.capturedStart(2)] = QStringLiteral("OoQ").contains(lead) ? QLatin1Char('0') : lead == QLatin1Char('B') ? QLatin1Char('8') : QLatin1Char('1');
         const qsizetype afterPoint = m.capturedEnd(0);
         if (afterPoint < out.size() && out.at(afterPoint) == QLatin1Char('B'))
             out[afterPoint] = QLatin1Char('8');
@@ -350,9 +353,10 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     static const QRegularExpression minWithOne(QStringLiteral("^[Mm][1|]([Nn])(?=[:=]?[-+]?[\\d.])"));
     if (const auto m = minWithOne.match(text); m.hasMatch())
         text.replace(0, 3, QStringLiteral("MIN"));
-    // (A one or bar between letters is an I the recogniser misread: "M11N325".)
+    // (A one or bar between letters is an I the recogniser misread: "M11N325"; the value may
+    // begin with an O for its zero: "Min:O.350".)
     static const QRegularExpression labelled(
-        QStringLiteral("^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-Za-z]))*(?:-[A-Za-z]+)*)[:=]?(?=[-+]?\\d)(.+)$"));
+        QStringLiteral("^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-Za-z]))*(?:-[A-Za-z]+)*)[:=]?(?=[-+]?(?:\\d|[OoQ]\\.\\d))(.+)$"));
     if (const auto m = labelled.match(text); m.hasMatch()) {
         // Glued to a value, "MAN" is no manual-range mark but a limit label one letter off.
         QString label = labelFor(m.captured(1));
@@ -887,6 +891,12 @@ private:
             for (const QString& w : words)
                 if (u == w || u == w + QLatin1Char(':'))
                     return true;
+            // A long mode word with one letter misread ("DIGDE", "CONTINUTY") still names it; no
+            // other word on a meter's screen is that close to one.
+            if (t.kind == Kind::Word)
+                for (const QString& w : words)
+                    if (w.size() >= 5 && u.size() >= 5 && editDistance(u, w) <= 1)
+                        return true;
         }
         return false;
     }

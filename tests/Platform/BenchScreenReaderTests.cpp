@@ -127,7 +127,8 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
         {"RES", "kQ", "Resistance", "kΩ"},       {"CAP", "uF", "Capacitance", "µF"},  {"DCA", "yA", "DC Current", "µA"},
         {"ACV", "Vv", "AC Voltage", "V"},        {"TEMP", "*C", "Temperature", "°C"}, {"", "kKHz", "Frequency", "kHz"},
         {"DIODE", "V", "Diode", "V"},            {"CONT", "Ω", "Continuity", "Ω"},    {"V~", "mV", "AC Voltage", "mV"},
-        {"TRMSAC", "V", "AC Voltage", "V"},
+        {"TRMSAC", "V", "AC Voltage", "V"},      {"DCV", "Vy", "DC Voltage", "V"},    {"DICDE", "V", "Diode", "V"},
+        {"CONTINUTY", "Ω", "Continuity", "Ω"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
@@ -240,10 +241,17 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
                                                          {"76.3", 160, 220, 12}}));
     EXPECT_EQ(apart.value(QStringLiteral("minValue")).toDouble(), 71.9);
     EXPECT_EQ(apart.value(QStringLiteral("maxValue")).toDouble(), 76.3);
+    // A label glued to a value whose zero was read as an O ("Min:O.350", "MunO.0471").
+    const auto glued = BenchScreenReader::read(screenOf({{"DCV", 10, 10, 14}, {"0.354", 100, 100, 60}, {"V", 300, 110, 24},
+                                                         {"Min:O.350", 20, 220, 12}, {"MaxO.382", 160, 220, 12}}));
+    EXPECT_EQ(glued.value(QStringLiteral("minValue")).toDouble(), 0.35);
+    EXPECT_EQ(glued.value(QStringLiteral("maxValue")).toDouble(), 0.382);
     const auto scope = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"1V/div", 60, 4, 12}, {"Trig", 200, 4, 12},
                                                          {"Vpp", 350, 10, 12}, {"L.6V", 350, 30, 12}, {"Vmin:-", 350, 60, 12},
                                                          {"O.BV", 420, 60, 12}, {"Max", 350, 90, 12}, {"-O.2V", 350, 110, 12}}));
     EXPECT_EQ(scope.value(QStringLiteral("value")).toDouble(), 1.6);
+    const auto eight = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"2V", 60, 4, 12}, {"Pk-Pk", 350, 10, 12}, {"B.70V", 350, 30, 12}}));
+    EXPECT_EQ(eight.value(QStringLiteral("value")).toDouble(), 8.7);
     EXPECT_EQ(scope.value(QStringLiteral("minValue")).toDouble(), -0.8);
     EXPECT_EQ(scope.value(QStringLiteral("maxValue")).toDouble(), -0.2);
 
