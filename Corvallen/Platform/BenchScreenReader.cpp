@@ -354,9 +354,10 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     if (const auto m = minWithOne.match(text); m.hasMatch())
         text.replace(0, 3, QStringLiteral("MIN"));
     // (A one or bar between letters is an I the recogniser misread: "M11N325"; the value may
-    // begin with an O for its zero: "Min:O.350".)
+    // begin with an O for its zero: "Min:O.350"; a dash may part a label from a negative value:
+    // "MIN--4.638".)
     static const QRegularExpression labelled(
-        QStringLiteral("^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-Za-z]))*(?:-[A-Za-z]+)*)[:=]?(?=[-+]?(?:\\d|[OoQ]\\.\\d))(.+)$"));
+        QStringLiteral("^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-Za-z]))*(?:-[A-Za-z]+)*)(?:[:=]|-(?=[-+]))?(?=[-+]?(?:\\d|[OoQ]\\.\\d))(.+)$"));
     if (const auto m = labelled.match(text); m.hasMatch()) {
         // Glued to a value, "MAN" is no manual-range mark but a limit label one letter off.
         QString label = labelFor(m.captured(1));
@@ -482,6 +483,34 @@ public:
                 t.frame = ScreenSegmenter::innermostFrame(screen.boxes, t.box);
                 m_tokens.append(t);
             }
+        // "MAN" is the manual-range mark, but among limit labels it is one of them misread: in
+        // a row of them ("MAX Man Avg"), or alone over a value of its own small size where the
+        // screen shows other labels stacked over theirs.
+        for (Token& t : m_tokens) {
+            if (t.kind != Kind::Word || upper(t.text) != QLatin1String("MAN"))
+                continue;
+            bool limitBeside = false, statusBeside = false, alone = true;
+            for (const Token& o : m_tokens) {
+                if (&o == &t || o.row != t.row)
+                    continue;
+                alone = false;
+                limitBeside = limitBeside || o.label == QLatin1String("MIN") || o.label == QLatin1String("MAX") || o.label == QLatin1String("AVG");
+                statusBeside = statusBeside || isStatusWord(o.text);
+            }
+            bool stacked = false;
+            if (alone)
+                for (const Token& o : m_tokens)
+                    if (o.kind == Kind::Number && o.row != t.row && o.box.top() > t.box.bottom() && o.box.top() - t.box.bottom() <= t.height
+                        && horizontalOverlap(o.box, t.box) > 0 && similarSize(o.height, t.height))
+                        stacked = true;
+            const bool otherLabels = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& o) {
+                return o.label == QLatin1String("MIN") || o.label == QLatin1String("MAX");
+            });
+            if ((limitBeside && !statusBeside) || (stacked && otherLabels)) {
+                t.kind = Kind::Label;
+                t.label = QStringLiteral("MIN|MAX");
+            }
+        }
         // A limit label that could be MIN or MAX is the one the screen doesn't show otherwise.
         const bool hasMin = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("MIN"); });
         const bool hasMax = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("MAX"); });

@@ -218,6 +218,18 @@ TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
                                                           {"13.1", 20, 225, 14}}));
     EXPECT_FALSE(manual.contains(QStringLiteral("minValue")));
     EXPECT_FALSE(manual.contains(QStringLiteral("maxValue")));
+    // Among limit labels it is one of them: in their row, or stacked over its value beside MAX.
+    const auto header = BenchScreenReader::read(screenOf({{"96.420", 100, 60, 60}, {"mA", 300, 70, 24}, {"MAX", 20, 150, 12},
+                                                          {"Man", 120, 150, 12}, {"Avg", 220, 150, 12}, {"98.748mA", 20, 170, 12},
+                                                          {"94.746mA", 120, 170, 12}, {"96.747mA", 220, 170, 12},
+                                                          {"MAN", 20, 240, 12}, {"Hold", 80, 240, 12}}));
+    EXPECT_EQ(header.value(QStringLiteral("minValue")).toDouble(), 94.746);
+    EXPECT_EQ(header.value(QStringLiteral("maxValue")).toDouble(), 98.748);
+    const auto panel = BenchScreenReader::read(screenOf({{"CH1", 4, 250, 12}, {"2V", 60, 250, 12}, {"STOP", 200, 250, 12},
+                                                         {"Man", 400, 20, 12}, {"-3.46V", 400, 34, 12}, {"Max", 400, 60, 12},
+                                                         {"6.24V", 400, 74, 12}, {"Vpp", 400, 100, 12}, {"9.70V", 400, 114, 12}}));
+    EXPECT_EQ(panel.value(QStringLiteral("minValue")).toDouble(), -3.46);
+    EXPECT_EQ(panel.value(QStringLiteral("value")).toDouble(), 9.7);
 
     // Alternating current named by a run-together mode label.
     for (const char* label : {"ACmA", "ACCURRENT", "ACV"}) {
@@ -246,6 +258,10 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
                                                          {"Min:O.350", 20, 220, 12}, {"MaxO.382", 160, 220, 12}}));
     EXPECT_EQ(glued.value(QStringLiteral("minValue")).toDouble(), 0.35);
     EXPECT_EQ(glued.value(QStringLiteral("maxValue")).toDouble(), 0.382);
+    const auto dashed = BenchScreenReader::read(screenOf({{"DCA", 10, 10, 14}, {"-4.399", 100, 100, 60}, {"µA", 300, 110, 24},
+                                                          {"MIN--4.638", 20, 60, 12}, {"MAX--4.225", 20, 220, 12}}));
+    EXPECT_EQ(dashed.value(QStringLiteral("minValue")).toDouble(), -4.638);
+    EXPECT_EQ(dashed.value(QStringLiteral("maxValue")).toDouble(), -4.225);
     const auto scope = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"1V/div", 60, 4, 12}, {"Trig", 200, 4, 12},
                                                          {"Vpp", 350, 10, 12}, {"L.6V", 350, 30, 12}, {"Vmin:-", 350, 60, 12},
                                                          {"O.BV", 420, 60, 12}, {"Max", 350, 90, 12}, {"-O.2V", 350, 110, 12}}));
