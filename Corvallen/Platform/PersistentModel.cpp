@@ -8,11 +8,12 @@ PersistentModel::PersistentModel(const EntityDescriptor& d) : m_values(d)
     const size_t ones = size_t(d.toOne.size());
     if (lists + ones == 0)
         return;
-    m_links = static_cast<std::byte*>(::operator new(lists * sizeof(QList<PersistentModel*>) + ones * sizeof(PersistentModel*)));
-    for (size_t i = 0; i < lists; ++i)
-        new (&toManySlot(int(i))) QList<PersistentModel*>();
+    const size_t bytes = ones * sizeof(PersistentModel*) + lists * sizeof(QList<PersistentModel*>);
+    m_links = bytes <= sizeof(m_linksInside) ? m_linksInside : static_cast<std::byte*>(::operator new(bytes));
     for (size_t i = 0; i < ones; ++i)
         new (&toOneSlot(int(i))) PersistentModel*(nullptr);
+    for (size_t i = 0; i < lists; ++i)
+        new (&toManySlot(int(i))) QList<PersistentModel*>();
 }
 
 PersistentModel::~PersistentModel()
@@ -21,7 +22,8 @@ PersistentModel::~PersistentModel()
         return;
     for (int i = 0; i < m_values.entity().toMany.size(); ++i)
         toManySlot(i).~QList();
-    ::operator delete(m_links);
+    if (m_links != m_linksInside)
+        ::operator delete(m_links);
 }
 
 PersistentModel* PersistentModel::mergedInto() const

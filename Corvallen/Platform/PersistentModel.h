@@ -131,16 +131,14 @@ private:
     void unlinkInverse(int toOneIndex, PersistentModel* target);
 
     AttributeValues m_values;
-    // A record's links, in one block sized by its entity: the to-many lists, then the to-one
-    // targets (no block when the entity has no relationships).
+    // A record's links, sized by its entity: the to-one targets, then the to-many lists. Kept
+    // in the record itself when they fit (a parts-list line's two targets, a component's one
+    // list), else in a block of their own; none when the entity has no relationships.
+    PersistentModel*& toOneSlot(int index) const { return reinterpret_cast<PersistentModel**>(m_links)[index]; }
     QList<PersistentModel*>& toManySlot(int index) const
     {
-        return reinterpret_cast<QList<PersistentModel*>*>(m_links)[index];
-    }
-    PersistentModel*& toOneSlot(int index) const
-    {
-        const size_t lists = size_t(m_values.entity().toMany.size());
-        return reinterpret_cast<PersistentModel**>(m_links + lists * sizeof(QList<PersistentModel*>))[index];
+        const size_t ones = size_t(m_values.entity().toOne.size());
+        return reinterpret_cast<QList<PersistentModel*>*>(m_links + ones * sizeof(PersistentModel*))[index];
     }
     // Appends to a to-many list. Most lists hold one record (a part used in one project): the
     // first member gets a block of its own size, not room to grow.
@@ -161,6 +159,7 @@ private:
     // A stored record handed out before its table came in (see ModelContext::fetchTop).
     bool m_early = false;
     quint32 m_changeCount = 0;
+    alignas(QList<PersistentModel*>) std::byte m_linksInside[sizeof(QList<PersistentModel*>)];
     ModelContext* m_context = nullptr;
     qint64 m_key = 0;
 };
