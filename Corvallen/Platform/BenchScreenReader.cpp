@@ -394,7 +394,10 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             // the label's value with a unit the recogniser garbled ("MAX5.18MH").
             // A figure with a point may still be the reading, drawn large with its unit garbled
             // ("70.78LA"); whether it is depends on the rest of the screen.
-            if (!unit && !afterLabel && !m.captured(2).contains(QLatin1Char('.')) && !m.captured(2).contains(QLatin1Char(','))) {
+            // So is a figure followed by a prefix alone, its unit's letter lost ("249m" for mV).
+            static const QRegularExpression prefixAlone(QStringLiteral("^[mkKMuµ]$"));
+            if (!unit && !afterLabel && !m.captured(2).contains(QLatin1Char('.')) && !m.captured(2).contains(QLatin1Char(','))
+                && !prefixAlone.match(rest).hasMatch()) {
                 Token t = base;
                 t.text = text;
                 out.append(t);

@@ -268,6 +268,11 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
     EXPECT_EQ(scope.value(QStringLiteral("value")).toDouble(), 1.6);
     const auto eight = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"2V", 60, 4, 12}, {"Pk-Pk", 350, 10, 12}, {"B.70V", 350, 30, 12}}));
     EXPECT_EQ(eight.value(QStringLiteral("value")).toDouble(), 8.7);
+    // A limit whose unit lost its letter after the prefix ("249m") keeps its value.
+    const auto prefixOnly = BenchScreenReader::read(screenOf({{"CH1", 4, 250, 12}, {"1.00V", 60, 250, 12}, {"Vpp", 350, 10, 12},
+                                                              {"679mV", 350, 30, 12}, {"Max", 350, 60, 12}, {"249m", 350, 80, 12}}));
+    EXPECT_EQ(prefixOnly.value(QStringLiteral("value")).toDouble(), 679);
+    EXPECT_EQ(prefixOnly.value(QStringLiteral("maxValue")).toDouble(), 249);
     EXPECT_EQ(scope.value(QStringLiteral("minValue")).toDouble(), -0.8);
     EXPECT_EQ(scope.value(QStringLiteral("maxValue")).toDouble(), -0.2);
 
