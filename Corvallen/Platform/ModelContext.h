@@ -252,6 +252,10 @@ private:
     void recordChanged(PersistentModel* object);
     void uniqueValueChanged(PersistentModel* object, const QVariant& oldValue, const QVariant& newValue);
     void addUniqueEntry(EntityState& s, const QString& value, PersistentModel* object);
+    // Notes a record under its unique value; a second record under the same value marks the
+    // map as holding duplicates.
+    static void addUnique(QHash<QString, PersistentModel*>& unique, bool& duplicates, const QString& value,
+                          PersistentModel* object);
     void dropUniqueEntry(EntityState& s, const QString& value, PersistentModel* leaving);
     void runDeletionActions();
     void compact(EntityState& s) const;
