@@ -619,6 +619,31 @@ void mendFigures(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, cons
                         w.word.text += sym.text;
                 }
             }
+        // A thin or round character the recogniser saw in the gap between the figure and its
+        // unit's letter, where the screen has no glyph, while it read that letter too, is a
+        // ghost of their edges ("591lmV"). Not beside a lone digit, which may be a letter's
+        // own stem (the i of "Min").
+        if (!f.unitLetter.isNull() && unitLetters.contains(f.unitLetter) && f.text.size() >= 2) {
+            const double letterCentre = (f.unitBox.left() + f.unitBox.right()) / 2.0;
+            for (ReadWord& w : words) {
+                bool changed = false;
+                for (qsizetype si = 0; si + 1 < w.symbols.size(); ++si) {
+                    const ReadWord::Symbol& sym = w.symbols.at(si);
+                    const ReadWord::Symbol& next = w.symbols.at(si + 1);
+                    const double centre = (sym.left + sym.right) / 2.0;
+                    if (sym.text.size() == 1 && QStringLiteral("lI|io").contains(sym.text.front()) && centre > f.box.right()
+                        && centre < f.unitBox.left() && next.left <= letterCentre && next.right >= letterCentre) {
+                        w.symbols.removeAt(si--);
+                        changed = true;
+                    }
+                }
+                if (changed) {
+                    w.word.text.clear();
+                    for (const ReadWord::Symbol& sym : w.symbols)
+                        w.word.text += sym.text;
+                }
+            }
+        }
         // The recogniser's characters over the figure, and the ones just beside it.
         int firstWord = -1, lastWord = -1, firstSymbol = -1, lastSymbol = -1;
         QString inside;

@@ -182,3 +182,14 @@ TEST(ScreenReading, AMicroSignTouchingItsLetterIsKept)
     expectReadRight({{80015, BenchLayout::SubReading, false, false}, {50213, BenchLayout::SubReading, true, false},
                      {50003, BenchLayout::SubReading, false, false}, {50247, BenchLayout::BigDigits, true, false}});
 }
+
+TEST(ScreenReading, SmallPrintKeepsItsMinusSignsAndNoLetterBecomesADigit)
+{
+    // On layouts the reader was not tuned on: a minus sign smoothed fainter than its digits
+    // ("4.11V" for -4.11) or read as "~"; the stems of a unit's m or a glued label's n read as a
+    // "1" ("4961mV", "-2191mV", "Mi164.92", "M104417"); a ghost letter between a figure and its
+    // unit ("591lmV").
+    const BenchLayout panel = BenchLayout::ScopeSidePanel;
+    expectReadRight({{120180, panel, true, true}, {130082, panel, false, true}, {120026, panel, false, true},
+                     {130149, BenchLayout::DualDisplay, false, false}, {130048, panel, true, true}});
+}
