@@ -386,6 +386,28 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     text.remove(leadingColon);
     const QString mended = mendedDigits(text);
     if (const auto m = number.match(mended); m.hasMatch()) {
+        // A record line read without its spaces glues the next label and its value on
+        // ("Min0.795Max0.806", "0.41mVAvg:0.39mV"): the figure ends where that label begins.
+        const QString tail = m.captured(3);
+        for (qsizetype i = 0; i < tail.size(); ++i) {
+            if (!tail.at(i).isLetter())
+                continue;
+            const auto next = labelled.match(tail.mid(i));
+            if (!next.hasMatch() || labelFor(next.captured(1)).isEmpty())
+                continue;
+            const qsizetype cut = m.capturedStart(3) + i;
+            const QString& whole = text.size() == mended.size() ? text : mended;
+            const double share = double(cut) / whole.size();
+            ScreenWord head = w;
+            head.text = whole.left(cut);
+            head.box.setWidth(std::max(1, int(w.box.width() * share)));
+            ScreenWord rest = w;
+            rest.text = whole.mid(cut);
+            rest.box.setLeft(w.box.left() + head.box.width());
+            out = tokensOf(head, wordIndex, afterLabel);
+            out += tokensOf(rest, wordIndex, false);
+            return out;
+        }
         const QString rest = m.captured(3).trimmed();
         std::optional<Unit> unit;
         if (!rest.isEmpty()) {

@@ -258,6 +258,16 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
                                                          {"Min:O.350", 20, 220, 12}, {"MaxO.382", 160, 220, 12}}));
     EXPECT_EQ(glued.value(QStringLiteral("minValue")).toDouble(), 0.35);
     EXPECT_EQ(glued.value(QStringLiteral("maxValue")).toDouble(), 0.382);
+    // A record line read without its spaces: each label keeps its own value, the unit stays
+    // with the figure before the next label.
+    const auto runTogether = BenchScreenReader::read(screenOf({{"DIODE", 10, 10, 14}, {"0.799", 100, 100, 60}, {"V", 300, 110, 24},
+                                                               {"Min0.795Max0.806", 20, 220, 12}}));
+    EXPECT_EQ(runTogether.value(QStringLiteral("minValue")).toDouble(), 0.795);
+    EXPECT_EQ(runTogether.value(QStringLiteral("maxValue")).toDouble(), 0.806);
+    const auto withUnits = BenchScreenReader::read(screenOf({{"DCCURRENT", 10, 10, 14}, {"800.4", 100, 100, 60}, {"µA", 300, 110, 24},
+                                                             {"Min798.0µAMax:803.6µA", 20, 220, 12}}));
+    EXPECT_EQ(withUnits.value(QStringLiteral("minValue")).toDouble(), 798);
+    EXPECT_EQ(withUnits.value(QStringLiteral("maxValue")).toDouble(), 803.6);
     const auto dashed = BenchScreenReader::read(screenOf({{"DCA", 10, 10, 14}, {"-4.399", 100, 100, 60}, {"µA", 300, 110, 24},
                                                           {"MIN--4.638", 20, 60, 12}, {"MAX--4.225", 20, 220, 12}}));
     EXPECT_EQ(dashed.value(QStringLiteral("minValue")).toDouble(), -4.638);
