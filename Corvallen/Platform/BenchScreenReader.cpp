@@ -886,6 +886,14 @@ private:
             return r;
         r.main = m_tokens.at(*main);
         r.unit = unitAfter(*r.main);
+        // A scope's voltage measurement whose unit lost its letter after the prefix ("656m"
+        // under Vpp): the measurement's own label tells the quantity, the prefix its size.
+        static const QRegularExpression prefixOnly(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?([mku\u00B5])$"));
+        if (const auto m = prefixOnly.match(r.main->text);
+            !r.unit && m_scope && m.hasMatch() && (r.label == QLatin1String("VPP") || r.label == QLatin1String("RMS"))) {
+            const QChar p = m.captured(1).front();
+            r.unit = Unit{p == QLatin1Char('u') ? QString(micro) : QString(p), QStringLiteral("V"), QString(), false};
+        }
         // A bare F on a temperature screen is degrees Fahrenheit with the ring lost.
         if (r.unit && r.unit->base == QLatin1String("F") && r.unit->prefix.isEmpty()
             && screenSays({QStringLiteral("TEMP"), QStringLiteral("TEMPERATURE")}) && !screenSays({QStringLiteral("CAP"), QStringLiteral("CAPACITANCE")}))

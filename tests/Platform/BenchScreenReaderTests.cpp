@@ -283,6 +283,12 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
                                                               {"679mV", 350, 30, 12}, {"Max", 350, 60, 12}, {"249m", 350, 80, 12}}));
     EXPECT_EQ(prefixOnly.value(QStringLiteral("value")).toDouble(), 679);
     EXPECT_EQ(prefixOnly.value(QStringLiteral("maxValue")).toDouble(), 249);
+    // The measurement itself with its letter lost: its label tells the quantity, never a
+    // status item or a label that could be any quantity.
+    const auto vppPrefix = BenchScreenReader::read(screenOf({{"CH1", 4, 250, 12}, {"1.00V", 60, 250, 12}, {"Vpp", 350, 10, 12},
+                                                             {"656m", 350, 30, 12}, {"Freq", 350, 60, 12}, {"2.899kHz", 350, 80, 12}}));
+    EXPECT_EQ(vppPrefix.value(QStringLiteral("value")).toDouble(), 656);
+    EXPECT_EQ(vppPrefix.value(QStringLiteral("unit")).toString(), QStringLiteral("mV"));
     EXPECT_EQ(scope.value(QStringLiteral("minValue")).toDouble(), -0.8);
     EXPECT_EQ(scope.value(QStringLiteral("maxValue")).toDouble(), -0.2);
 
