@@ -1,29 +1,20 @@
 // Wake events: logind's PrepareForSleep(false) on the bus becomes woke(); going to sleep, other
 // senders and a missing bus give nothing.
 #include "Corvallen/Platform/SystemWake.h"
+#include "support/EventLoop.h"
+#include "support/PrivateBus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
 
-bool runUntil(const std::function<bool()>& done)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
+using corvallen::test::PrivateBus;
+using corvallen::test::waitUntil;
 
 TEST(SystemWake, NoBusNoEvents)
 {
@@ -36,13 +27,10 @@ class LogindBus : public testing::Test {
 protected:
     void SetUp() override
     {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty())
+        if (!PrivateBus::available())
             GTEST_SKIP() << "dbus-daemon is not installed";
-        m_daemon.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-        ASSERT_TRUE(m_daemon.waitForStarted());
-        ASSERT_TRUE(runUntil([this] { return m_daemon.canReadLine(); }));
-        const QString address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        ASSERT_TRUE(m_bus.start());
+        const QString address = m_bus.address();
         m_logind = QDBusConnection::connectToBus(address, QStringLiteral("fake-logind"));
         ASSERT_TRUE(m_logind.isConnected());
         ASSERT_TRUE(m_logind.registerService(QStringLiteral("org.freedesktop.login1")));
@@ -54,12 +42,6 @@ protected:
     {
         for (const char* name : {"fake-logind", "someone-else", "wake-client"})
             QDBusConnection::disconnectFromBus(QString::fromLatin1(name));
-        if (m_daemon.state() != QProcess::NotRunning) {
-            m_daemon.terminate();
-            if (!m_daemon.waitForFinished(5000))
-                m_daemon.kill();
-            m_daemon.waitForFinished();
-        }
     }
 
     void prepareForSleep(QDBusConnection& from, bool goingToSleep)
@@ -75,7 +57,7 @@ protected:
         from.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.login1"));
     }
 
-    QProcess m_daemon;
+    PrivateBus m_bus;  // stopped after the connections above are closed
     QDBusConnection m_logind{QString()};
     QDBusConnection m_other{QString()};
     QDBusConnection m_client{QString()};
@@ -91,7 +73,7 @@ TEST_F(LogindBus, WakingUpIsReportedOnce)
     prepareForSleep(m_logind, true);
     prepareForSleep(m_other, false);  // not logind: ignored
     prepareForSleep(m_logind, false);
-    ASSERT_TRUE(runUntil([&] { return wakes > 0; }));
+    ASSERT_TRUE(waitUntil([&] { return wakes > 0; }));
     // Everything sent before the wake has been delivered by now.
     EXPECT_EQ(wakes, 1);
 }

@@ -5,6 +5,8 @@
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/Views/AppStyle.h"
 #include "Corvallen/Platform/Views/ThemeManager.h"
+#include "support/EventLoop.h"
+#include "support/PrivateBus.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
@@ -12,9 +14,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusVariant>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QThread>
 #include <QWidget>
@@ -25,14 +24,8 @@
 
 namespace {
 
-bool runUntil(const std::function<bool()>& done)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-    return done();
-}
+using corvallen::test::PrivateBus;
+using corvallen::test::waitUntil;
 
 }  // namespace
 
@@ -149,14 +142,10 @@ class PortalBus : public testing::Test {
 protected:
     void SetUp() override
     {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty())
+        if (!PrivateBus::available())
             GTEST_SKIP() << "dbus-daemon is not installed";
-        m_daemon.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
-        ASSERT_TRUE(m_daemon.waitForStarted());
-        ASSERT_TRUE(runUntil([this] { return m_daemon.canReadLine(); }));
-        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-        ASSERT_FALSE(m_address.isEmpty());
+        ASSERT_TRUE(m_bus.start());
+        m_address = m_bus.address();
 
         m_service = QDBusConnection::connectToBus(m_address, QStringLiteral("portal-service"));
         ASSERT_TRUE(m_service.isConnected()) << m_service.lastError().message().toStdString();
@@ -181,12 +170,6 @@ protected:
         m_portalThread.wait();
         QDBusConnection::disconnectFromBus(QStringLiteral("portal-client"));
         QDBusConnection::disconnectFromBus(QStringLiteral("portal-service"));
-        if (m_daemon.state() != QProcess::NotRunning) {
-            m_daemon.terminate();
-            if (!m_daemon.waitForFinished(5000))
-                m_daemon.kill();
-            m_daemon.waitForFinished();
-        }
     }
 
     void portalChanges(uint value)
@@ -197,7 +180,7 @@ protected:
         QMetaObject::invokeMethod(m_portal, [p = m_portal, value] { p->change(value); });
     }
 
-    QProcess m_daemon;
+    PrivateBus m_bus;  // stopped after the connections are closed
     QString m_address;
     QDBusConnection m_service{QString()};
     QDBusConnection m_client{QString()};
@@ -215,7 +198,7 @@ TEST_F(PortalBus, DesktopPreferenceIsReadAndFollowed)
     QObject::connect(&preference, &ColorSchemePreference::schemeChanged, &preference,
                      [&](ColorScheme s) { seen.append(s); });
     portalChanges(2);
-    ASSERT_TRUE(runUntil([&] { return !seen.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !seen.isEmpty(); }));
     EXPECT_EQ(seen, QList<ColorScheme>{ColorScheme::Light});
     EXPECT_EQ(preference.portalValue(), 2u);
 }
@@ -232,7 +215,7 @@ TEST_F(PortalBus, SystemThemeFollowsTheDesktopLive)
     EXPECT_EQ(window.palette().color(QPalette::Window), ThemeManager::darkPalette().color(QPalette::Window));
 
     portalChanges(2);
-    ASSERT_TRUE(runUntil([&] { return theme.currentScheme() == ColorScheme::Light; }));
+    ASSERT_TRUE(waitUntil([&] { return theme.currentScheme() == ColorScheme::Light; }));
     EXPECT_EQ(window.palette().color(QPalette::Window), ThemeManager::lightPalette().color(QPalette::Window));
 
     // A forced choice ignores the desktop.
@@ -240,7 +223,7 @@ TEST_F(PortalBus, SystemThemeFollowsTheDesktopLive)
     portalChanges(2);
     portalChanges(1);
     portalChanges(2);
-    ASSERT_TRUE(runUntil([&] { return desktop->scheme() == ColorScheme::Light && desktop->portalValue() == 2u; }));
+    ASSERT_TRUE(waitUntil([&] { return desktop->scheme() == ColorScheme::Light && desktop->portalValue() == 2u; }));
     EXPECT_EQ(theme.currentScheme(), ColorScheme::Dark);
 }
 
