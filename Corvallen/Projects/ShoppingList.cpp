@@ -44,9 +44,12 @@ QList<Item> shortItems(const QList<ProjectComponent*>& lines)
 
 QString escapeField(const QString& text)
 {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
     QString inner = text;
+    if (!inner.isEmpty() && formulaStarts.contains(inner.front()))
+        inner.prepend(u'\'');
+    if (!inner.contains(u',') && !inner.contains(u'"') && !inner.contains(u'\n') && !inner.contains(u'\r'))
+        return inner;
     inner.replace(QStringLiteral("\""), QStringLiteral("\"\""));
     return u'"' + inner + u'"';
 }

@@ -30,7 +30,9 @@ bool hasShortPart(const QList<ProjectComponent*>& lines);
 
 // A text field as CSV writes it: quoted (inner quotes doubled) when it holds a comma, a double
 // quote, a line feed or a carriage return (which readers drop or take as a line end when it
-// stands unquoted); unchanged otherwise.
+// stands unquoted); unchanged otherwise. A text that a spreadsheet would take as a formula (it
+// starts with "=", "+", "-", "@", a tab or a carriage return) gets a leading apostrophe, so
+// opening the list never runs what a part's name or maker smuggled in.
 QString escapeField(const QString& text);
 
 // The header line and one row per item. Safe on any thread.

@@ -60,7 +60,6 @@ TEST_F(ShoppingListTest, EscapingQuotesOnlyWhatCsvNeeds)
 {
     EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("10k resistor")), QStringLiteral("10k resistor"));
     EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("a\rb")), QStringLiteral("\"a\rb\""));
-    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("=SUM(A1)")), QStringLiteral("=SUM(A1)"));
     EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("\"")), QStringLiteral("\"\"\"\""));
     EXPECT_EQ(ShoppingList::csv({}), QByteArray(ShoppingList::header));
     // UTF-8, no byte-order mark.
@@ -77,6 +76,29 @@ TEST_F(ShoppingListTest, EscapingQuotesOnlyWhatCsvNeeds)
     const QList<QStringList> rows = BomImport::tokenize(QString::fromUtf8(ShoppingList::csv({ShoppingList::item(*odd)})));
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[1], (QStringList{"a\rb", "", "x\ny", "2", "-2"}));
+}
+
+// A part's name, number or maker comes from anywhere (a pasted web page, an imported BOM); the
+// list is opened in a spreadsheet, which must show such a text, never evaluate it.
+TEST_F(ShoppingListTest, TextsThatASpreadsheetWouldEvaluateStayText)
+{
+    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("=HYPERLINK(\"x\")")), QStringLiteral("\"'=HYPERLINK(\"\"x\"\")\""));
+    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("+5V LDO")), QStringLiteral("'+5V LDO"));
+    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("-12V rail")), QStringLiteral("'-12V rail"));
+    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("@SUM(A1)")), QStringLiteral("'@SUM(A1)"));
+    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("\t=1+1")), QStringLiteral("'\t=1+1"));
+    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("=1,2")), QStringLiteral("\"'=1,2\""));
+    // Only the start counts: a sign inside a text is left alone.
+    EXPECT_EQ(ShoppingList::escapeField(QStringLiteral("LM7805 +5V")), QStringLiteral("LM7805 +5V"));
+
+    // The whole row: every text column is guarded, the numbers (negative in_stock) are not.
+    Component* c = ctx().insert(new Component(QStringLiteral("=cmd|' /C calc'!A0")));
+    c->setPartNumber(QStringLiteral("-R1"));
+    c->setManufacturer(QStringLiteral("@maker"));
+    c->setQty(-4);
+    const QList<QStringList> rows = BomImport::tokenize(QString::fromUtf8(ShoppingList::csv({ShoppingList::item(*c)})));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[1], (QStringList{"'=cmd|' /C calc'!A0", "'-R1", "'@maker", "4", "-4"}));
 }
 
 TEST_F(ShoppingListTest, ProposedNameAndAtomicWrite)
