@@ -89,7 +89,7 @@ QString commitRename(TaxonomyTerm* term, const QString& draft, ModelContext& con
 {
     const QString name = trimHorizontalSpace(draft);
     if (!name.isEmpty())
-        TaxonomyTerm::rename(term, name, context);
+        term = TaxonomyTerm::rename(term, name, context);
     return term->name();
 }
 

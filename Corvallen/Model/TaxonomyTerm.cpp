@@ -192,15 +192,26 @@ void TaxonomyTerm::deleteTerm(TaxonomyTerm* term, ModelContext& context)
     context.save();
 }
 
-void TaxonomyTerm::rename(TaxonomyTerm* term, const QString& newName, ModelContext& context)
+TaxonomyTerm* TaxonomyTerm::rename(TaxonomyTerm* term, const QString& newName, ModelContext& context)
 {
-    if (!term)
-        return;
-    const QString trimmed = trimWhitespaceAndNewlines(newName);
+    if (!term || term->isDeleted())
+        return term;
+    QString trimmed = trimWhitespaceAndNewlines(newName);
     if (trimmed.isEmpty() || namesMatch(trimmed, term->name()))
-        return;
+        return term;
     const QString oldName = term->name();
     const TermKind k = term->kind();
+    // Another term of the kind already carries the name: two entries for one name would split
+    // its parts between them (and deleting either would clear both), so the renamed term
+    // joins the one that exists, under that term's spelling.
+    TaxonomyTerm* existing = nullptr;
+    for (TaxonomyTerm* t : terms(k, context))
+        if (t != term && namesMatch(t->name(), trimmed)) {
+            existing = t;
+            break;
+        }
+    if (existing)
+        trimmed = existing->name();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (Component* c : context.fetch<Component>()) {
         const auto v = c->value(k);
@@ -210,6 +221,13 @@ void TaxonomyTerm::rename(TaxonomyTerm* term, const QString& newName, ModelConte
         }
     }
     updateChildParents(k, oldName, trimmed, context);
-    term->setName(trimmed);
+    if (existing) {
+        if (!existing->parent() && term->parent())
+            existing->setParent(term->parent());
+        context.deleteObject(term);
+    } else {
+        term->setName(trimmed);
+    }
     context.save();
+    return existing ? existing : term;
 }

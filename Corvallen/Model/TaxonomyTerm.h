@@ -40,7 +40,10 @@ public:
     static void seedFromComponents(ModelContext& context, const QList<Component*>& components);
     qsizetype usageCount(ModelContext& context) const;
     static void deleteTerm(TaxonomyTerm* term, ModelContext& context);
-    static void rename(TaxonomyTerm* term, const QString& newName, ModelContext& context);
+    // Renaming to the name of another term of the same kind merges the two: the components and
+    // child terms take that term's spelling and the renamed term goes, so a list never holds
+    // one name twice. Gives the term that now carries the name.
+    static TaxonomyTerm* rename(TaxonomyTerm* term, const QString& newName, ModelContext& context);
 
     // Locale-aware, case-insensitive equality of two names.
     static bool namesMatch(const QString& a, const QString& b);

@@ -236,17 +236,44 @@ TEST_F(TaxonomyTermTest, ACaseOnlyOrBlankRenameChangesNothing)
     EXPECT_FALSE(ctx().hasChanges());
 }
 
-TEST_F(TaxonomyTermTest, ARenameOntoAnotherNameLeavesTwoTermsSharingIt)
+// Two entries for one name would split its parts between them, and deleting the stray one
+// would clear the category of every part of both: a rename onto a name the kind already has
+// merges into that term.
+TEST_F(TaxonomyTermTest, ARenameOntoAnotherTermsNameMergesIntoIt)
 {
     TaxonomyTerm* ti = term(TermKind::manufacturer, QStringLiteral("TI"));
     TaxonomyTerm* texas = term(TermKind::manufacturer, QStringLiteral("Texas Instruments"));
-    component(QStringLiteral("a"), {{TermKind::manufacturer, QStringLiteral("TI")}});
-    component(QStringLiteral("b"), {{TermKind::manufacturer, QStringLiteral("Texas Instruments")}});
-    TaxonomyTerm::rename(ti, QStringLiteral("texas instruments"), ctx());
-    EXPECT_EQ(ti->name(), QStringLiteral("texas instruments"));
-    EXPECT_EQ(ti->usageCount(ctx()), 2);
+    TaxonomyTerm* murata = term(TermKind::manufacturer, QStringLiteral("Murata"));
+    Component* a = component(QStringLiteral("a"), {{TermKind::manufacturer, QStringLiteral("ti")}});
+    Component* b = component(QStringLiteral("b"), {{TermKind::manufacturer, QStringLiteral("Texas Instruments")}});
+    saveNow();
+    EXPECT_EQ(TaxonomyTerm::rename(ti, QStringLiteral(" texas instruments "), ctx()), texas);
+    EXPECT_TRUE(ti->isDeleted());
+    EXPECT_EQ(names(TermKind::manufacturer), (QStringList{"Murata", "Texas Instruments"}));
+    EXPECT_EQ(a->manufacturer(), QStringLiteral("Texas Instruments")) << "the parts take the existing spelling";
+    EXPECT_EQ(b->manufacturer(), QStringLiteral("Texas Instruments"));
     EXPECT_EQ(texas->usageCount(ctx()), 2);
-    EXPECT_EQ(TaxonomyTerm::terms(TermKind::manufacturer, ctx()).size(), 2);
+    EXPECT_FALSE(ctx().hasChanges());
+    EXPECT_EQ(murata->usageCount(ctx()), 0);
+
+    // A category merge carries its subcategories along; the kept term takes the merged one's
+    // parent only when it has none. Terms of another kind with the name are no match.
+    TaxonomyTerm* caps = term(TermKind::category, QStringLiteral("Caps"));
+    TaxonomyTerm* capacitors = term(TermKind::category, QStringLiteral("Capacitors"));
+    term(TermKind::subcategory, QStringLiteral("Caps"));
+    TaxonomyTerm* ceramic = term(TermKind::subcategory, QStringLiteral("Ceramic"), QStringLiteral("caps"));
+    TaxonomyTerm* shelfA1 = term(TermKind::bin, QStringLiteral("A1"), QStringLiteral("Shelf"));
+    TaxonomyTerm* a1 = term(TermKind::bin, QStringLiteral("a1"));
+    Component* c = component(QStringLiteral("c"), {{TermKind::category, QStringLiteral("Caps")}, {TermKind::subcategory, QStringLiteral("Ceramic")}});
+    EXPECT_EQ(TaxonomyTerm::rename(caps, QStringLiteral("CAPACITORS"), ctx()), capacitors);
+    EXPECT_EQ(c->category(), QStringLiteral("Capacitors"));
+    EXPECT_EQ(c->subcategory(), QStringLiteral("Ceramic"));
+    EXPECT_EQ(ceramic->parent(), QStringLiteral("Capacitors"));
+    EXPECT_EQ(names(TermKind::subcategory), (QStringList{"Caps", "Ceramic"}));
+    EXPECT_EQ(TaxonomyTerm::rename(a1, QStringLiteral("A2"), ctx()), a1);
+    EXPECT_EQ(TaxonomyTerm::rename(shelfA1, QStringLiteral("a2"), ctx()), a1);
+    EXPECT_EQ(a1->parent(), QStringLiteral("Shelf"));
+    EXPECT_EQ(names(TermKind::bin), QStringList{"A2"});
 }
 
 TEST_F(TaxonomyTermTest, ATermOfUnknownKindIsHandledAsACategory)

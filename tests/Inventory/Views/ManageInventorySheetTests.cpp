@@ -126,6 +126,27 @@ TEST_F(ManageInventorySheetTest, RenameInPlaceRewritesComponents)
     EXPECT_EQ(pane->rowField(0)->text(), QStringLiteral("Passives"));
 }
 
+TEST_F(ManageInventorySheetTest, RenamingOntoAnotherTermLeavesOneRowForTheName)
+{
+    auto* a = part(QStringLiteral("a"), QStringLiteral("Caps"));
+    auto* b = part(QStringLiteral("b"), QStringLiteral("Capacitors"));
+    ASSERT_TRUE(ctx().save());
+    auto sheet = open();
+    TermListPane* pane = sheet->pane();
+    ASSERT_EQ(pane->rowCount(), 2);
+    ASSERT_EQ(pane->rowField(1)->text(), QStringLiteral("Caps"));
+
+    pane->rowField(1)->setText(QStringLiteral("capacitors"));
+    pane->rowField(1)->setFocus();
+    inventory::test::keyClick(pane->rowField(1), Qt::Key_Return);
+    settle();
+    ASSERT_EQ(pane->rowCount(), 1);
+    EXPECT_EQ(pane->rowField(0)->text(), QStringLiteral("Capacitors"));
+    EXPECT_EQ(pane->rowUsage(0)->text(), QStringLiteral("2 parts"));
+    EXPECT_EQ(sheet->kindCount(TermKind::category), QStringLiteral("1"));
+    EXPECT_EQ(a->category(), b->category());
+}
+
 TEST_F(ManageInventorySheetTest, DeleteAsksWithTheUsageAndCancelKeepsEverything)
 {
     auto* a = part(QStringLiteral("a"), QStringLiteral("Resistors"));
