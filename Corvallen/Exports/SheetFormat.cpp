@@ -1,9 +1,9 @@
 #include "Corvallen/Exports/SheetFormat.h"
 
 #include "Corvallen/Model/Capture.h"
+#include "Corvallen/Platform/IcuLocale.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 
 namespace SheetFormat {
 
@@ -18,17 +18,15 @@ QString numberText(double value, int maxDecimals)
         if (text.endsWith(dot))
             text.chop(dot.size());
     }
-    if (text == QStringLiteral("-0"))
-        text = QStringLiteral("0");
+    // A value that rounds to nothing has no sign, whichever minus sign the locale writes.
+    if (text == locale.negativeSign() + locale.zeroDigit())
+        text = locale.zeroDigit();
     return text;
 }
 
 QString longDateText(const QDate& date)
 {
-    const QLocale locale;
-    QString format = locale.dateFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("dddd[,.]?\\s*")));
-    return locale.toString(date, format.trimmed());
+    return IcuLocale::dateText(date, QLocale(), QStringLiteral("yMMMMd"));
 }
 
 std::optional<QString> captureReadingText(const Capture* capture)

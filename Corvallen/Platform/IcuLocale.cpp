@@ -1,6 +1,13 @@
 #include "Corvallen/Platform/IcuLocale.h"
 
+#include <unicode/datefmt.h>
 #include <unicode/dcfmtsym.h>
+#include <unicode/timezone.h>
+
+#include <QDateTime>
+#include <QTimeZone>
+
+#include <memory>
 
 namespace IcuLocale {
 
@@ -32,6 +39,24 @@ QString decimalSeparator(const QLocale& qlocale)
         return QStringLiteral(".");
     const QString separator = text(symbols.getConstSymbol(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol));
     return separator.isEmpty() ? QStringLiteral(".") : separator;
+}
+
+QString dateText(const QDate& date, const QLocale& qlocale, const QString& skeleton)
+{
+    if (!date.isValid())
+        return {};
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale gregorian = locale(qlocale);
+    gregorian.setKeywordValue("calendar", "gregorian", status);
+    std::unique_ptr<icu::DateFormat> format(icu::DateFormat::createInstanceForSkeleton(unicode(skeleton), gregorian, status));
+    if (U_FAILURE(status) || !format)
+        return qlocale.toString(date, QLocale::ShortFormat);
+    // Noon UTC of the day, formatted in UTC: the day itself whatever the zone.
+    format->setTimeZone(*icu::TimeZone::getGMT());
+    const UDate noon = UDate(QDateTime(date, QTime(12, 0), QTimeZone::utc()).toMSecsSinceEpoch());
+    icu::UnicodeString out;
+    format->format(noon, out);
+    return text(out);
 }
 
 }  // namespace IcuLocale

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QLocale>
 #include <QString>
 
@@ -18,5 +19,11 @@ icu::UnicodeString unicode(const QString& text);
 
 // The decimal separator the locale writes between whole and fraction digits ("." or ",").
 QString decimalSeparator(const QLocale& locale);
+
+// A calendar day as the locale writes the fields an ICU skeleton names: "yMMMMd" gives
+// "7 December 2026", "7. Dezember 2026", "2026年12月7日" or "٧ ديسمبر ٢٠٢٦", in the locale's
+// order, words and digits, with no weekday left behind. Always the Gregorian calendar, like every
+// other date the application shows.
+QString dateText(const QDate& date, const QLocale& locale, const QString& skeleton);
 
 }  // namespace IcuLocale

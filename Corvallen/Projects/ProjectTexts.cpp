@@ -5,6 +5,7 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Platform/IcuLocale.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -86,15 +87,8 @@ QString exportFileName(const Project* project, const QString& suffix)
 
 QString abbreviatedDate(const QDate& date, const QLocale& locale)
 {
-    // The locale's long pattern without its weekday, month names shortened.
-    QString pattern = locale.dateFormat(QLocale::LongFormat);
-    static const QRegularExpression weekday(QStringLiteral("d{4}[,.]?\\s*"));
-    pattern.remove(weekday);
-    pattern.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
-    pattern = pattern.trimmed();
-    if (pattern.isEmpty())
-        return locale.toString(date, QLocale::ShortFormat);
-    return locale.toString(date, pattern);
+    // Day, short month and year in the locale's own order, without a weekday.
+    return IcuLocale::dateText(date, locale, QStringLiteral("yMMMd"));
 }
 
 QString marginLine(const Project* project, const QString& currencyCode, const QLocale& locale)

@@ -12,6 +12,7 @@
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "support/IcuExpect.h"
 #include "support/TestStore.h"
 
 #include <QFile>
@@ -96,6 +97,27 @@ TEST(SheetFormat, NumbersAndDatesFollowTheLocale)
     EXPECT_EQ(SheetFormat::numberText(20, 2), QStringLiteral("20"));
     EXPECT_EQ(SheetFormat::numberText(17.125, 2), QStringLiteral("17.13"));
     EXPECT_EQ(SheetFormat::longDateText(QDate(2026, 12, 6)), QStringLiteral("6 December 2026"));
+    QLocale::setDefault(QLocale::c());
+}
+
+// The sheet's and quote's date is the locale's long date without the weekday: what ICU writes for
+// day, month name and year, never a weekday's leftover comma (Arabic "،") or particle. A figure
+// that rounds to nothing carries no sign, whatever minus sign the locale writes.
+TEST(SheetFormat, DatesAndZeroesInEveryLocale)
+{
+    const QDate day(2026, 12, 7);
+    for (const QString& name : corvallen::test::icuTestLocales() + QStringList{QStringLiteral("sv_SE"), QStringLiteral("ne_NP")}) {
+        const QLocale locale(name);
+        QLocale::setDefault(locale);
+        const QString date = SheetFormat::longDateText(day);
+        EXPECT_EQ(date, corvallen::test::icuDate(day, QStringLiteral("yMMMMd"), name)) << name.toStdString();
+        EXPECT_FALSE(date.front().isPunct() || date.front().isSpace() || date.back().isPunct() || date.back().isSpace())
+            << name.toStdString() << ": " << date.toStdString();
+        if (name != QLatin1String("C"))
+            EXPECT_FALSE(date.contains(locale.dayName(day.dayOfWeek()))) << name.toStdString();
+        EXPECT_EQ(SheetFormat::numberText(-0.001, 2), locale.zeroDigit()) << name.toStdString();
+        EXPECT_EQ(SheetFormat::numberText(-2.5, 2), locale.toString(-2.5, 'f', 1)) << name.toStdString();
+    }
     QLocale::setDefault(QLocale::c());
 }
 

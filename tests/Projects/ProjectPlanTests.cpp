@@ -319,6 +319,12 @@ TEST(ProjectTextsTest, CreatedDateIsAbbreviatedInTheLocalesOrder)
     EXPECT_EQ(ProjectTexts::abbreviatedDate(d, QLocale(QLocale::English, QLocale::UnitedKingdom)), QStringLiteral("7 Dec 2026"));
     EXPECT_EQ(ProjectTexts::abbreviatedDate(d, QLocale(QLocale::English, QLocale::UnitedStates)), QStringLiteral("Dec 7, 2026"));
     EXPECT_EQ(ProjectTexts::abbreviatedDate(d, QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("7. Dez. 2026"));
+    // Every locale as ICU abbreviates it: no weekday's comma left at the front (ar_EG) or the end.
+    for (const QString& name : corvallen::test::icuTestLocales() + QStringList{QStringLiteral("ne_NP")}) {
+        const QString text = ProjectTexts::abbreviatedDate(d, QLocale(name));
+        EXPECT_EQ(text, corvallen::test::icuDate(d, QStringLiteral("yMMMd"), name)) << name.toStdString();
+        EXPECT_FALSE(text.front().isPunct() || text.back().isPunct()) << name.toStdString() << ": " << text.toStdString();
+    }
 }
 
 TEST_F(ProjectPlanTest, MarginLineFollowsTheCurrency)

@@ -1,6 +1,11 @@
 #include "support/IcuExpect.h"
 
+#include <unicode/udat.h>
+#include <unicode/udatpg.h>
 #include <unicode/unum.h>
+
+#include <QDateTime>
+#include <QTimeZone>
 
 namespace corvallen::test {
 
@@ -56,6 +61,31 @@ QString icuDecimalSeparator(const QString& localeName)
     const int32_t n = unum_getSymbol(fmt, UNUM_DECIMAL_SEPARATOR_SYMBOL, buffer, 16, &status);
     unum_close(fmt);
     return U_SUCCESS(status) ? QString::fromUtf16(buffer, n) : QStringLiteral("<icu error>");
+}
+
+QString icuDate(const QDate& date, const QString& skeleton, const QString& localeName)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const QByteArray locale = icuLocaleName(localeName) + "@calendar=gregorian";
+    UDateTimePatternGenerator* generator = udatpg_open(locale.constData(), &status);
+    UChar pattern[128];
+    const std::u16string wanted = skeleton.toStdU16String();
+    const int32_t patternLength = udatpg_getBestPattern(generator, wanted.c_str(), int32_t(wanted.size()), pattern, 128, &status);
+    udatpg_close(generator);
+    const UChar utc[] = u"UTC";
+    UDateFormat* format = udat_open(UDAT_PATTERN, UDAT_PATTERN, locale.constData(), utc, 3, pattern, patternLength, &status);
+    UChar buffer[256];
+    const UDate noon = UDate(QDateTime(date, QTime(12, 0), QTimeZone::utc()).toMSecsSinceEpoch());
+    const int32_t n = udat_format(format, noon, buffer, 256, nullptr, &status);
+    udat_close(format);
+    return U_SUCCESS(status) ? QString::fromUtf16(buffer, n) : QStringLiteral("<icu error>");
+}
+
+QStringList icuTestLocales()
+{
+    return {QStringLiteral("en_GB"), QStringLiteral("en_US"), QStringLiteral("de_DE"), QStringLiteral("fr_FR"),
+            QStringLiteral("pl_PL"), QStringLiteral("ja_JP"), QStringLiteral("hi_IN"), QStringLiteral("ar_EG"),
+            QStringLiteral("tr_TR"), QStringLiteral("C")};
 }
 
 }  // namespace corvallen::test

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
+#include <QStringList>
 
 // What ICU itself writes, for tests that compare the application's money and number texts with
 // the locale's own conventions instead of strings written by hand. Built on ICU's C formatting
@@ -16,5 +18,12 @@ QString icuDecimal(double value, int maxFractionDigits, const QString& localeNam
 
 // The locale's decimal separator.
 QString icuDecimalSeparator(const QString& localeName);
+
+// A Gregorian day as ICU's best pattern for `skeleton` ("yMMMMd") in the locale writes it.
+QString icuDate(const QDate& date, const QString& skeleton, const QString& localeName);
+
+// The locales money, numbers and dates are checked in; hi_IN and ar_EG bring other scripts'
+// digits and separators, tr_TR its own letter case.
+QStringList icuTestLocales();
 
 }  // namespace corvallen::test
