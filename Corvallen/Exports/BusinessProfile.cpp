@@ -133,16 +133,59 @@ QImage BusinessProfile::loadLogo(const QString& fileName)
     return reader.read();
 }
 
-bool BusinessProfile::acceptsVatRateText(const QString& text)
+namespace {
+// A rate as stored: digits with at most one point, nothing else ("20", "17.5", ".5").
+bool isPlainRate(const QString& text)
 {
+    static const QRegularExpression number(QStringLiteral("^([0-9]+(\\.[0-9]*)?|\\.[0-9]+)$"));
+    return number.match(text).hasMatch();
+}
+}  // namespace
+
+std::optional<QString> BusinessProfile::storedVatRateText(const QString& typed, const QLocale& locale)
+{
+    const QString text = typed.trimmed();
     if (text.isEmpty())
-        return true;
-    static const QRegularExpression plain(QStringLiteral("^(\\d+(\\.\\d*)?|\\.\\d+)$"));
-    if (!plain.match(text).hasMatch())
-        return false;
-    bool ok = false;
-    const double rate = text.toDouble(&ok);
-    return ok && rate >= 0 && rate <= 100;
+        return QString();
+    // Digits of any script count by their value; the locale's decimal separator is the point.
+    // A group separator, sign, exponent or per-cent sign makes the text no rate.
+    const QString separator = locale.decimalPoint();
+    QString plain;
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        if (!separator.isEmpty() && QStringView(text).sliced(i).startsWith(separator)) {
+            plain += u'.';
+            i += separator.size();
+            continue;
+        }
+        char32_t c = text[i].unicode();
+        qsizetype width = 1;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            width = 2;
+        }
+        const int digit = QChar::digitValue(c);
+        if (QChar::category(c) != QChar::Number_DecimalDigit || digit < 0)
+            return std::nullopt;
+        plain += QChar(u'0' + digit);
+        i += width;
+    }
+    if (!isPlainRate(plain))
+        return std::nullopt;
+    const double rate = vatRateFromText(plain);
+    if (rate < 0 || rate > 100)
+        return std::nullopt;
+    return plain;
+}
+
+QString BusinessProfile::vatRateInputText(const QString& stored, const QLocale& locale)
+{
+    if (!isPlainRate(stored))
+        return stored;
+    QString text;
+    for (QChar c : stored)
+        text += c == u'.' ? locale.decimalPoint() : locale.toString(c.digitValue());
+    return text;
 }
 
 QString BusinessProfile::logoProblem(const QString& path)

@@ -2,9 +2,12 @@
 
 #include <QImage>
 #include <QList>
+#include <QLocale>
 #include <QPair>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class SettingsStore;
 
@@ -65,9 +68,14 @@ struct BusinessProfile {
     // Why the picture can't serve as a logo (not an image that can be read, or too large to
     // decode), or empty when it can. saveLogo refuses such a file with this reason.
     static QString logoProblem(const QString& path);
-    // Whether a VAT rate typed into the Business pane may be stored: empty (no VAT), or a plain
-    // decimal number from 0 to 100 ("20", "17.5"). Anything else keeps the rate stored before.
-    static bool acceptsVatRateText(const QString& text);
+    // The text to store for a VAT rate typed into the Business pane in `locale`, or nothing when it
+    // may not be stored (the rate stored before stays). Empty means no VAT; otherwise a plain
+    // decimal number from 0 to 100 written with the locale's decimal separator and any script's
+    // digits ("17,5" in German, "١٧٫٥" in Egyptian Arabic), stored in the locale-independent form
+    // the quotes read ("17.5").
+    static std::optional<QString> storedVatRateText(const QString& typed, const QLocale& locale = QLocale());
+    // A stored rate as the locale writes it, for the pane's field ("17.5" shows as "17,5" in German).
+    static QString vatRateInputText(const QString& stored, const QLocale& locale = QLocale());
     // Logos up to this many pixels are decoded.
     static constexpr qint64 maxLogoPixels = 40'000'000;
     // Removes a logo file from the business folder. An empty name, a name that is not one plain

@@ -2,6 +2,7 @@
 #include "Corvallen/Model/DomainError.h"
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "support/IcuExpect.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -103,6 +104,35 @@ TEST(BusinessProfileVat, OnlyAWholeCLocaleNumberCounts)
         const double rate = BusinessProfile::vatRateFromText(QString::fromUtf8(bad));
         EXPECT_EQ(rate, 0) << bad;
     }
+}
+
+// A rate is typed as the locale writes numbers ("5,5" for French reduced VAT) and stored in the
+// one form the quotes read, so a settings file or backup reads the same in every locale.
+TEST(BusinessProfileVat, TypedInTheLocaleStoredInOneForm)
+{
+    for (const QString& name : corvallen::test::icuTestLocales()) {
+        const QLocale locale(name);
+        const std::string where = name.toStdString();
+        for (const double rate : {5.5, 17.5, 20.0, 100.0, 0.0}) {
+            const QString stored = QString::number(rate);
+            const QString typed = locale.toString(rate, 'f', rate == std::floor(rate) ? 0 : 1);
+            EXPECT_EQ(BusinessProfile::storedVatRateText(typed, locale), stored) << where << " " << typed.toStdString();
+            EXPECT_EQ(BusinessProfile::vatRateInputText(stored, locale), typed) << where;
+        }
+        EXPECT_EQ(BusinessProfile::storedVatRateText(QStringLiteral("  "), locale), QString()) << where;
+        // The separator the locale doesn't use for decimals, signs, exponents, per cent and
+        // rates over 100 are refused.
+        const QString otherSeparator = locale.decimalPoint() == QLatin1String(".") ? QStringLiteral(",") : QStringLiteral(".");
+        for (const QString& bad : {QStringLiteral("17") + otherSeparator + QStringLiteral("5"), QStringLiteral("-5"), QStringLiteral("+5"),
+                                   QStringLiteral("1e2"), QStringLiteral("20%"), locale.toString(20) + locale.percent(),
+                                   locale.toString(100.01, 'f', 2), locale.toString(1000), QStringLiteral("twenty")})
+            EXPECT_EQ(BusinessProfile::storedVatRateText(bad, locale), std::nullopt) << where << " " << bad.toStdString();
+    }
+    // Digits of another script are read by their value (Devanagari in Hindi, Latin in Arabic).
+    EXPECT_EQ(BusinessProfile::storedVatRateText(QStringLiteral("\u0967\u096D.\u096B"), QLocale(QStringLiteral("hi_IN"))), QStringLiteral("17.5"));
+    EXPECT_EQ(BusinessProfile::storedVatRateText(QStringLiteral("17\u066B5"), QLocale(QStringLiteral("ar_EG"))), QStringLiteral("17.5"));
+    // What a quote reads back is the rate typed.
+    EXPECT_DOUBLE_EQ(BusinessProfile::vatRateFromText(*BusinessProfile::storedVatRateText(QStringLiteral("5,5"), QLocale(QStringLiteral("fr_FR")))), 5.5);
 }
 
 TEST(BusinessProfileContact, AddressLinesThenContactsTrimmedWithEmptiesDropped)

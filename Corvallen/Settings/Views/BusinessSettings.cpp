@@ -138,16 +138,16 @@ BusinessSettings::BusinessSettings(SettingsStore& settings, ImagePicker picker, 
     vatProblem->setStyleSheet(QStringLiteral("color: #D70015;"));
     vatProblem->hide();
     connect(vat, &QLineEdit::textEdited, this, [this, vatProblem](const QString& text) {
-        const bool accepted = BusinessProfile::acceptsVatRateText(text.trimmed());
-        vatProblem->setVisible(!accepted);
-        if (accepted)
-            m_settings.setText(BusinessKeys::vatRate, text.trimmed());
+        const std::optional<QString> stored = BusinessProfile::storedVatRateText(text);
+        vatProblem->setVisible(!stored);
+        if (stored)
+            m_settings.setText(BusinessKeys::vatRate, *stored);
     });
     connect(vat, &QLineEdit::editingFinished, this, [this, vat, vatProblem] {
         vatProblem->hide();
-        const QString stored = m_settings.textValue(BusinessKeys::vatRate);
-        if (vat->text() != stored)
-            vat->setText(stored);
+        const QString shown = BusinessProfile::vatRateInputText(m_settings.textValue(BusinessKeys::vatRate));
+        if (vat->text() != shown)
+            vat->setText(shown);
     });
     taxForm->addRow(tr("VAT rate (%)"), vat);
     taxLayout->addLayout(taxForm);
@@ -259,6 +259,13 @@ void BusinessSettings::showKey(const QString& key)
     } else if (key == BusinessKeys::currency) {
         const QSignalBlocker block(m_currency);
         m_currency->setCurrentIndex(m_currency->findData(m_settings.textValue(BusinessKeys::currency, QStringLiteral("GBP"))));
+    } else if (key == BusinessKeys::vatRate) {
+        // The field is in the locale's form; a rate typed there that reads as the stored one stays
+        // as typed.
+        QLineEdit* edit = m_lines.value(key);
+        const QString stored = m_settings.textValue(key);
+        if (BusinessProfile::storedVatRateText(edit->text()) != stored)
+            edit->setText(BusinessProfile::vatRateInputText(stored));
     } else if (QLineEdit* edit = m_lines.value(key)) {
         const QString text = m_settings.textValue(key);
         if (edit->text() != text)

@@ -118,6 +118,26 @@ TEST_F(BusinessPane, VatRatesOutsideZeroToHundredAreRefusedWhereTheyAreTyped)
     EXPECT_EQ(settings->textValue(QStringLiteral("business.vatRate")), QString());
 }
 
+TEST_F(BusinessPane, AVatRateIsTypedAndShownInTheLocalesForm)
+{
+    QLocale::setDefault(QLocale(QStringLiteral("fr_FR")));
+    QLineEdit* vat = pane->lineEdit(QStringLiteral("business.vatRate"));
+    QLabel* problem = pane->findChild<QLabel*>(QStringLiteral("vatRateProblem"));
+    const QString typed = QLocale().toString(5.5, 'f', 1);
+    vat->setText(typed);
+    Q_EMIT vat->textEdited(typed);
+    EXPECT_EQ(settings->textValue(QStringLiteral("business.vatRate")), QStringLiteral("5.5"));
+    EXPECT_FALSE(problem->isVisibleTo(pane.get()));
+    EXPECT_EQ(vat->text(), typed);  // not rewritten under the user's fingers
+    Q_EMIT vat->editingFinished();
+    EXPECT_EQ(vat->text(), typed);
+    // A rate stored elsewhere (a restored backup) shows in the locale's form.
+    settings->setText(QStringLiteral("business.vatRate"), QStringLiteral("19.6"));
+    EXPECT_EQ(vat->text(), QLocale().toString(19.6, 'f', 1));
+    EXPECT_DOUBLE_EQ(BusinessProfile::load(*settings).vatRate, 19.6);
+    QLocale::setDefault(QLocale::c());
+}
+
 TEST_F(BusinessPane, ChoosingAndReplacingAMarkKeepsOneFile)
 {
     nextPick = image(QStringLiteral("Wide.PNG"), QSize(120, 30));
