@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <vector>
@@ -31,6 +32,16 @@ QString zipMessage(int code)
     return text;
 }
 
+// A name as a message shows it: a long one shortened in its middle, so that a hostile name
+// can't fill the message. (The library already refuses names with control characters.)
+QString shown(const QString& name)
+{
+    constexpr qsizetype keep = 60;
+    if (name.size() > 2 * keep + 1)
+        return name.left(keep) + QChar(0x2026) + name.right(keep);
+    return name;
+}
+
 QString sizeText(qint64 bytes)
 {
     if (bytes >= (qint64(1) << 30))
@@ -43,7 +54,27 @@ QString sizeText(qint64 bytes)
 void checkEmptyEntry(const ZipReader::Entry& entry)
 {
     if (entry.size == 0 && entry.crc && *entry.crc != 0)
-        throw refuse(QStringLiteral("“%1” in the backup archive is damaged (%2).").arg(entry.name, zipMessage(ZIP_ER_CRC)));
+        throw refuse(QStringLiteral("“%1” in the backup archive is damaged (%2).").arg(shown(entry.name), zipMessage(ZIP_ER_CRC)));
+}
+
+// A file entry whose name is also the folder part of another entry's name. Found by looking up
+// "<file>/" in the sorted names rather than by listing every folder each path implies: that
+// list grows with the square of a name's depth, and one deep name would take gigabytes.
+void refuseFileUsedAsFolder(const QList<ZipReader::Entry>& entries)
+{
+    std::vector<QString> names;
+    names.reserve(size_t(entries.size()));
+    for (const ZipReader::Entry& e : entries)
+        names.push_back(e.name);
+    std::sort(names.begin(), names.end());
+    for (const ZipReader::Entry& e : entries) {
+        if (e.folder)
+            continue;
+        const QString below = e.name + QLatin1Char('/');
+        const auto it = std::lower_bound(names.cbegin(), names.cend(), below);
+        if (it != names.cend() && it->startsWith(below))
+            throw refuse(QStringLiteral("The backup archive uses “%1” both as a file and as a folder.").arg(shown(e.name)));
+    }
 }
 
 struct ZipFile {
@@ -69,6 +100,8 @@ QString ZipReader::unsafeNameReason(const QString& rawName)
         return QStringLiteral("its path uses backslashes");
     if (rawName.contains(QChar(u'\0')))
         return QStringLiteral("its name holds a NUL character");
+    if (rawName.toUtf8().size() > ZipLimits::maxNameBytes)
+        return QStringLiteral("its path is too long");
     QString name = rawName;
     if (name.endsWith(QLatin1Char('/')))
         name.chop(1);
@@ -106,8 +139,6 @@ ZipReader::ZipReader(const QString& path, Limits limits) : m_path(path)
                          .arg(count)
                          .arg(limits.maxEntries));
 
-    QSet<QString> files;
-    QSet<QString> folders;  // every folder named or implied by a path
     QSet<QString> seen;
     m_entries.reserve(qsizetype(count));
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -118,9 +149,9 @@ ZipReader::ZipReader(const QString& path, Limits limits) : m_path(path)
         const QString raw = QString::fromUtf8(st.name);
         const QString reason = unsafeNameReason(raw);
         if (!reason.isEmpty())
-            throw refuse(QStringLiteral("The backup archive holds an unsafe entry “%1”: %2. The archive was not used.").arg(raw, reason));
+            throw refuse(QStringLiteral("The backup archive holds an unsafe entry “%1”: %2. The archive was not used.").arg(shown(raw), reason));
         if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
-            throw refuse(QStringLiteral("The backup archive holds an encrypted entry “%1”; encrypted archives are not supported.").arg(raw));
+            throw refuse(QStringLiteral("The backup archive holds an encrypted entry “%1”; encrypted archives are not supported.").arg(shown(raw)));
         zip_uint8_t opsys = 0;
         zip_uint32_t attributes = 0;
         zip_file_get_external_attributes(m_zip, zip_uint64_t(i), 0, &opsys, &attributes);
@@ -128,11 +159,11 @@ ZipReader::ZipReader(const QString& path, Limits limits) : m_path(path)
         if (opsys == ZIP_OPSYS_UNIX) {
             const mode_t type = (attributes >> 16) & S_IFMT;
             if (type == S_IFLNK)
-                throw refuse(QStringLiteral("The backup archive holds a symbolic link “%1”. The archive was not used.").arg(raw));
+                throw refuse(QStringLiteral("The backup archive holds a symbolic link “%1”. The archive was not used.").arg(shown(raw)));
             if (type != 0 && type != S_IFREG && type != S_IFDIR)
-                throw refuse(QStringLiteral("The backup archive holds a special file “%1”. The archive was not used.").arg(raw));
+                throw refuse(QStringLiteral("The backup archive holds a special file “%1”. The archive was not used.").arg(shown(raw)));
             if (type == S_IFDIR && !nameIsFolder)
-                throw refuse(QStringLiteral("The backup archive holds an unsafe entry “%1”: it is a folder without a folder name.").arg(raw));
+                throw refuse(QStringLiteral("The backup archive holds an unsafe entry “%1”: it is a folder without a folder name.").arg(shown(raw)));
         }
         Entry e;
         e.folder = nameIsFolder;
@@ -142,25 +173,17 @@ ZipReader::ZipReader(const QString& path, Limits limits) : m_path(path)
         if (st.valid & ZIP_STAT_CRC)
             e.crc = quint32(st.crc);
         if (e.folder && e.size != 0)
-            throw refuse(QStringLiteral("The backup archive holds an unsafe entry “%1”: a folder with content.").arg(raw));
+            throw refuse(QStringLiteral("The backup archive holds an unsafe entry “%1”: a folder with content.").arg(shown(raw)));
         if (seen.contains(e.name))
-            throw refuse(QStringLiteral("The backup archive names “%1” twice. The archive was not used.").arg(e.name));
+            throw refuse(QStringLiteral("The backup archive names “%1” twice. The archive was not used.").arg(shown(e.name)));
         seen.insert(e.name);
         if (e.size > limits.maxTotalBytes - m_total)
             throw refuse(QStringLiteral("The backup archive claims to unpack to more than %1, which is more than is accepted.")
                              .arg(sizeText(limits.maxTotalBytes)));
         m_total += e.size;
-        (e.folder ? folders : files).insert(e.name);
-        qsizetype slash = e.name.lastIndexOf(QLatin1Char('/'));
-        while (slash > 0) {
-            folders.insert(e.name.left(slash));
-            slash = e.name.lastIndexOf(QLatin1Char('/'), slash - 1);
-        }
         m_entries.append(e);
     }
-    for (const QString& f : std::as_const(files))
-        if (folders.contains(f))
-            throw refuse(QStringLiteral("The backup archive uses “%1” both as a file and as a folder.").arg(f));
+    refuseFileUsedAsFolder(m_entries);
     guard.release();
 }
 
@@ -192,13 +215,13 @@ const ZipReader::Entry* ZipReader::findShallowest(const QString& fileName) const
 QByteArray ZipReader::read(const Entry& entry, qint64 maxBytes) const
 {
     if (entry.size > maxBytes)
-        throw refuse(QStringLiteral("“%1” in the backup archive is too large to read.").arg(entry.name));
+        throw refuse(QStringLiteral("“%1” in the backup archive is too large to read.").arg(shown(entry.name)));
     checkEmptyEntry(entry);
     ZipFile file;
     file.f = zip_fopen_index(m_zip, zip_uint64_t(entry.index), 0);
     if (!file.f)
         throw refuse(QStringLiteral("“%1” in the backup archive cannot be read (%2).")
-                         .arg(entry.name, QString::fromUtf8(zip_error_strerror(zip_get_error(m_zip)))));
+                         .arg(shown(entry.name), QString::fromUtf8(zip_error_strerror(zip_get_error(m_zip)))));
     QByteArray out(qsizetype(entry.size), Qt::Uninitialized);
     qint64 got = 0;
     char extra;
@@ -207,15 +230,15 @@ QByteArray ZipReader::read(const Entry& entry, qint64 maxBytes) const
         const zip_int64_t n = room > 0 ? zip_fread(file.f, out.data() + got, zip_uint64_t(room)) : zip_fread(file.f, &extra, 1);
         if (n < 0)
             throw refuse(QStringLiteral("“%1” in the backup archive is damaged (%2).")
-                             .arg(entry.name, QString::fromUtf8(zip_error_strerror(zip_file_get_error(file.f)))));
+                             .arg(shown(entry.name), QString::fromUtf8(zip_error_strerror(zip_file_get_error(file.f)))));
         if (n == 0)
             break;
         if (room <= 0)
-            throw refuse(QStringLiteral("“%1” in the backup archive is larger than it claims.").arg(entry.name));
+            throw refuse(QStringLiteral("“%1” in the backup archive is larger than it claims.").arg(shown(entry.name)));
         got += n;
     }
     if (got != entry.size)
-        throw refuse(QStringLiteral("“%1” in the backup archive is incomplete.").arg(entry.name));
+        throw refuse(QStringLiteral("“%1” in the backup archive is incomplete.").arg(shown(entry.name)));
     return out;
 }
 
@@ -263,18 +286,18 @@ void ZipReader::extract(const QString& folder, const std::function<bool(const En
         file.f = zip_fopen_index(m_zip, zip_uint64_t(e->index), 0);
         if (!file.f)
             throw refuse(QStringLiteral("“%1” in the backup archive cannot be read (%2).")
-                             .arg(e->name, QString::fromUtf8(zip_error_strerror(zip_get_error(m_zip)))));
+                             .arg(shown(e->name), QString::fromUtf8(zip_error_strerror(zip_get_error(m_zip)))));
         qint64 written = 0;
         for (;;) {
             const zip_int64_t n = zip_fread(file.f, buffer.data(), buffer.size());
             if (n < 0)
                 throw refuse(QStringLiteral("“%1” in the backup archive is damaged (%2).")
-                                 .arg(e->name, QString::fromUtf8(zip_error_strerror(zip_file_get_error(file.f)))));
+                                 .arg(shown(e->name), QString::fromUtf8(zip_error_strerror(zip_file_get_error(file.f)))));
             if (n == 0)
                 break;
             written += n;
             if (written > e->size)
-                throw refuse(QStringLiteral("“%1” in the backup archive is larger than it claims.").arg(e->name));
+                throw refuse(QStringLiteral("“%1” in the backup archive is larger than it claims.").arg(shown(e->name)));
             const char* p = buffer.data();
             size_t left = size_t(n);
             while (left > 0) {
@@ -291,7 +314,7 @@ void ZipReader::extract(const QString& folder, const std::function<bool(const En
                 progress(double(done) / double(total));
         }
         if (written != e->size)
-            throw refuse(QStringLiteral("“%1” in the backup archive is incomplete.").arg(e->name));
+            throw refuse(QStringLiteral("“%1” in the backup archive is incomplete.").arg(shown(e->name)));
     }
     if (progress)
         progress(1.0);

@@ -10,13 +10,15 @@ typedef struct zip zip_t;
 
 // Reads a ZIP archive that came from outside and may be hostile. Opening reads only the
 // central directory and refuses the whole archive, before anything is written, when any entry
-// is unsafe: an absolute path, a ".." or empty path component, a backslash, a symbolic link or
-// other special file, an encrypted entry, a name given twice or used both as a file and as a
-// folder; or when the entry count or the declared total size passes its cap. Extraction then
+// is unsafe: an absolute path, a ".." or empty path component, a backslash, a path too long, a
+// symbolic link or other special file, an encrypted entry, a name given twice or used both as a
+// file and as a folder; or when the entry count or the declared total size passes its cap. Extraction then
 // writes only inside the folder it is given, never more bytes than an entry declares, and
 // checks every entry's CRC. Every refusal is a "Corvallen.Backup" error.
 // The caps an archive must stay under before anything of it is extracted.
 struct ZipLimits {
+    // No file system takes a longer path (PATH_MAX), and our own archives' names are far shorter.
+    static constexpr qsizetype maxNameBytes = 2048;
     qint64 maxEntries = 1'000'000;
     qint64 maxTotalBytes = qint64(256) << 30;  // 256 GiB
 };

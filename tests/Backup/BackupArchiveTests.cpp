@@ -262,12 +262,49 @@ TEST_F(BackupArchive, CapsOnEntriesAndSizeAreCheckedBeforeExtraction)
     EXPECT_EQ(fine.totalSize(), 12);
 }
 
+TEST_F(BackupArchive, NamesAreCheckedWithoutLettingOneNameFillTheMemoryOrTheMessage)
+{
+    // Deep names below the length cap, each in a folder of its own: listing every folder each
+    // path implies would hold about a gigabyte here.
+    QList<RawEntry> deep{{"manifest.json", kManifest}};
+    const QByteArray chain = QByteArray("d/").repeated(ZipLimits::maxNameBytes / 2 - 8);
+    for (int i = 0; i < 500; ++i)
+        deep.append({"captures/" + QByteArray::number(i) + "/" + chain.left(ZipLimits::maxNameBytes - 21), "x"});
+    EXPECT_EQ(ZipReader(fileWith(rawZip(deep))).entries().size(), 501);
+
+    // A file that is also a folder is found whatever sorts between the two names.
+    const QList<QList<QByteArray>> clashes{{"a", "a-b", "a.c", "a/x"}, {"d/e", "d/e.txt", "d/e/f/g"}, {"q/r/s", "q/r/s/t/"}};
+    for (const QList<QByteArray>& names : clashes) {
+        QList<RawEntry> entries;
+        for (const QByteArray& n : names)
+            entries.append({n, n.endsWith('/') ? QByteArray() : QByteArray("x"), n.endsWith('/') ? (040755u << 16) : (0100644u << 16)});
+        EXPECT_THROW(ZipReader{fileWith(rawZip(entries))}, BackupError) << names.join(' ').toStdString();
+    }
+    EXPECT_NO_THROW(ZipReader(fileWith(rawZip({{"a", "x"}, {"ab/c", "x"}, {"a-b/c", "x"}, {"e/", {}, 040755u << 16}, {"e/f", "x"}}))));
+
+    // One name over the cap is refused with a reason, and the message stays short.
+    const QByteArray tooLong = "captures/" + QByteArray("n/").repeated(ZipLimits::maxNameBytes) + "x.png";
+    try {
+        BackupBundle::inspect(fileWith(rawZip({{"manifest.json", kManifest}, {tooLong, "x"}})));
+        ADD_FAILURE() << "a name over the length cap was accepted";
+    } catch (const BackupError& e) {
+        const QString message = e.localizedDescription();
+        EXPECT_TRUE(message.contains(QStringLiteral("its path is too long"))) << message.toStdString();
+        EXPECT_LT(message.size(), 300);
+    }
+}
+
 TEST(ZipEntryNames, OnlyRelativePathsOfPlainComponentsAreSafe)
 {
     for (const char* ok : {"a", "a/b.png", "folder/", "with space/ü.json", "..hidden", "a/.dot"})
         EXPECT_TRUE(ZipReader::unsafeNameReason(QString::fromUtf8(ok)).isEmpty()) << ok;
     for (const char* bad : {"", "/etc/passwd", "../x", "a/../../x", "a/..", "a//b", "./a", "a\\b", "C:/x", "a/./b"})
         EXPECT_FALSE(ZipReader::unsafeNameReason(QString::fromUtf8(bad)).isEmpty()) << bad;
+    // The cap counts bytes: a name of two-byte letters reaches it at half the letters.
+    const QString wide = (QString(100, QChar(0xFC)) + QLatin1Char('/')).repeated(10) + QString(19, QChar(0xFC));
+    ASSERT_EQ(wide.toUtf8().size(), ZipLimits::maxNameBytes);
+    EXPECT_TRUE(ZipReader::unsafeNameReason(wide).isEmpty());
+    EXPECT_EQ(ZipReader::unsafeNameReason(wide + QLatin1Char('x')), QStringLiteral("its path is too long"));
 }
 
 }  // namespace
