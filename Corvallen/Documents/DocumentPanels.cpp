@@ -3,6 +3,7 @@
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Model/TextCompare.h"
 
 #include <QFileInfo>
 
@@ -126,17 +127,17 @@ bool LibraryAttachFilter::matches(const Document* d) const
         return false;
     if (typeFilter && d->type() != *typeFilter)
         return false;
-    QString query = search.toLower();
+    QString query = TextCompare::searchLowered(search);
     while (!query.isEmpty() && (query.front() == QLatin1Char(' ') || query.front() == QLatin1Char('\t')))
         query.remove(0, 1);
     while (!query.isEmpty() && (query.back() == QLatin1Char(' ') || query.back() == QLatin1Char('\t')))
         query.chop(1);
     if (query.isEmpty())
         return true;
-    if (d->title().toLower().contains(query) || DocTypes::label(d->type()).toLower().contains(query))
+    if (TextCompare::searchLowered(d->title()).contains(query) || DocTypes::label(d->type()).toLower().contains(query))
         return true;
     for (const QString& tag : d->tagList())
-        if (tag.contains(query))
+        if (TextCompare::searchLowered(tag).contains(query))
             return true;
     return false;
 }

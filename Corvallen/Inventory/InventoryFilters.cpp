@@ -11,7 +11,7 @@
 
 QString InventoryFilters::normalizedQuery(const QString& search)
 {
-    return trimHorizontalSpace(search.toLower());
+    return trimHorizontalSpace(TextCompare::searchLowered(search));
 }
 
 bool InventoryFilters::statusPasses(InventoryStatusFilter filter, StockStatus status)
@@ -35,7 +35,7 @@ bool sameValue(const std::optional<QString>& filter, const std::optional<QString
 
 bool contains(const std::optional<QString>& field, const QString& query)
 {
-    return field && field->toLower().contains(query);
+    return field && TextCompare::searchLowered(*field).contains(query);
 }
 
 }  // namespace
@@ -52,11 +52,11 @@ bool InventoryFilters::matches(const Component& component, const QString& query)
         return false;
     if (query.isEmpty())
         return true;
-    if (component.name().toLower().contains(query) || contains(component.partNumber(), query)
+    if (TextCompare::searchLowered(component.name()).contains(query) || contains(component.partNumber(), query)
         || contains(component.category(), query) || contains(component.location(), query)
         || contains(component.keySpecs(), query))
         return true;
-    return std::any_of(tags.begin(), tags.end(), [&](const QString& tag) { return tag.contains(query); });
+    return std::any_of(tags.begin(), tags.end(), [&](const QString& tag) { return TextCompare::searchLowered(tag).contains(query); });
 }
 
 QList<Component*> InventoryFilters::filtered(const QList<Component*>& components) const

@@ -2,6 +2,7 @@
 
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Tag.h"
+#include "Corvallen/Model/TextCompare.h"
 #include "Corvallen/Platform/ModelContext.h"
 
 #include <QHash>
@@ -20,7 +21,7 @@ void appendText(QByteArray& out, const Capture& capture)
 {
     auto add = [&](const QString& field) {
         out += kFieldMark;
-        out += field.toLower().toUtf8();
+        out += TextCompare::searchLowered(field).toUtf8();
     };
     add(capture.title());
     add(capture.notes());

@@ -5,6 +5,7 @@
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Model/TextCompare.h"
 
 #include <QObject>
 
@@ -46,7 +47,7 @@ void storeMode(Mode mode, SettingsStore& settings)
 
 QString queryTerm(const QString& search)
 {
-    const QString lower = search.toLower();
+    const QString lower = TextCompare::searchLowered(search);
     auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
     qsizetype start = 0;
     qsizetype end = lower.size();
@@ -63,12 +64,12 @@ bool matches(const Capture& capture, Scope scope, const QString& term)
         return false;
     if (term.isEmpty())
         return true;
-    if (capture.title().toLower().contains(term) || capture.notes().toLower().contains(term))
+    if (TextCompare::searchLowered(capture.title()).contains(term) || TextCompare::searchLowered(capture.notes()).contains(term))
         return true;
-    if (const auto mode = capture.mode(); mode && mode->toLower().contains(term))
+    if (const auto mode = capture.mode(); mode && TextCompare::searchLowered(*mode).contains(term))
         return true;
     for (const Tag* tag : capture.tags())
-        if (tag->name().toLower().contains(term))
+        if (TextCompare::searchLowered(tag->name()).contains(term))
             return true;
     return false;
 }
@@ -79,13 +80,13 @@ bool matches(const Document& document, Scope scope, const QString& term)
         return false;
     if (term.isEmpty())
         return true;
-    if (document.title().toLower().contains(term))
+    if (TextCompare::searchLowered(document.title()).contains(term))
         return true;
     const DocType type = DocTypes::fromRawValue(document.typeRaw()).value_or(DocType::other);
-    if (DocTypes::label(type).toLower().contains(term) || document.notes().toLower().contains(term))
+    if (DocTypes::label(type).toLower().contains(term) || TextCompare::searchLowered(document.notes()).contains(term))
         return true;
     for (const QString& tag : document.tagList())
-        if (tag.contains(term))
+        if (TextCompare::searchLowered(tag).contains(term))
             return true;
     return false;
 }

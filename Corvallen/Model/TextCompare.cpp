@@ -60,4 +60,23 @@ std::vector<qsizetype> caseInsensitiveOrder(const QList<QString>& texts, const Q
     return order;
 }
 
+QString searchLowered(const QString& text)
+{
+    constexpr char16_t dottedCapital = 0x0130, dotless = 0x0131, combiningDot = 0x0307;
+    const bool turkish = std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() == dottedCapital || c.unicode() == dotless || c.unicode() == combiningDot;
+    });
+    if (!turkish)
+        return text.toLower();
+    QString plain;
+    plain.reserve(text.size());
+    for (QChar c : text) {
+        // The dot an earlier lower-casing of İ left after its i (stored tags were lowered so).
+        if (c.unicode() == combiningDot && !plain.isEmpty() && (plain.back() == u'i' || plain.back() == u'I'))
+            continue;
+        plain += c.unicode() == dottedCapital || c.unicode() == dotless ? QChar(u'i') : c;
+    }
+    return plain.toLower();
+}
+
 }  // namespace TextCompare

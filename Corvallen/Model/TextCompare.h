@@ -18,4 +18,11 @@ int localizedStandardCompare(const QString& a, const QString& b);
 // (equal texts keep their order), for long lists: each text is turned into a collation key once
 // instead of being compared again and again. Touches nothing shared, so it runs on any thread.
 std::vector<qsizetype> caseInsensitiveOrder(const QList<QString>& texts, const QLocale& locale = QLocale());
+
+// A text lower-cased for the case-insensitive substring searches of the lists (inventory,
+// library, documents): Unicode's lower case in every locale, except that the Turkish capital
+// dotted İ lowers to a plain i (Unicode's mapping gives i and a combining dot, which no typed
+// "i" matches) and the dotless ı counts as i. So "diyot" finds "DİYOT" and "ILIK" finds "ılık",
+// whatever the locale. Apply it to both the query and the searched text.
+QString searchLowered(const QString& text);
 }  // namespace TextCompare

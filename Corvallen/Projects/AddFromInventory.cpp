@@ -6,6 +6,7 @@
 #include "Corvallen/Model/TextTrim.h"
 #include "Corvallen/Projects/StockAllocation.h"
 #include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Model/TextCompare.h"
 
 #include <QDebug>
 
@@ -23,7 +24,7 @@ QSet<PersistentIdentifier> existingIDs(const Project* project)
     return ids;
 }
 
-QString preparedQuery(const QString& search) { return trimHorizontalSpace(search.toLower()); }
+QString preparedQuery(const QString& search) { return trimHorizontalSpace(TextCompare::searchLowered(search)); }
 
 bool matches(const Component* component, const QString& query, const QSet<PersistentIdentifier>& existing)
 {
@@ -31,14 +32,14 @@ bool matches(const Component* component, const QString& query, const QSet<Persis
         return false;
     if (query.isEmpty())
         return true;
-    if (component->name().toLower().contains(query))
+    if (TextCompare::searchLowered(component->name()).contains(query))
         return true;
-    if (const auto pn = component->partNumber(); pn && pn->toLower().contains(query))
+    if (const auto pn = component->partNumber(); pn && TextCompare::searchLowered(*pn).contains(query))
         return true;
-    if (const auto cat = component->category(); cat && cat->toLower().contains(query))
+    if (const auto cat = component->category(); cat && TextCompare::searchLowered(*cat).contains(query))
         return true;
     for (const QString& tag : component->tagList()) {
-        if (tag.contains(query))
+        if (TextCompare::searchLowered(tag).contains(query))
             return true;
     }
     return false;

@@ -5,6 +5,7 @@
 #include "Corvallen/Model/TagList.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Projects/AddFromInventory.h"
+#include "Corvallen/Model/TextCompare.h"
 
 #include <QElapsedTimer>
 #include <QFutureWatcher>
@@ -140,14 +141,16 @@ std::shared_ptr<const InventorySearch::Entries> InventorySearch::prepared(Entrie
     auto lower = [&](const QString& text) {
         auto it = lowered.constFind(text);
         if (it == lowered.constEnd())
-            it = lowered.insert(text, text.toLower());
+            it = lowered.insert(text, TextCompare::searchLowered(text));
         return *it;
     };
     for (Entry& e : entries) {
-        e.lowerName = e.name.toLower();
-        e.partNumber = e.partNumber.toLower();
+        e.lowerName = TextCompare::searchLowered(e.name);
+        e.partNumber = TextCompare::searchLowered(e.partNumber);
         e.category = lower(e.category);
         e.tags = tagListFromText(e.tagsText.isEmpty() ? std::nullopt : std::optional<QString>(e.tagsText));
+        for (QString& tag : e.tags)
+            tag = TextCompare::searchLowered(tag);
         e.tagsText.clear();
     }
     return std::make_shared<const Entries>(std::move(entries));

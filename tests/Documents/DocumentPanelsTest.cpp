@@ -99,6 +99,9 @@ TEST_F(DocumentPanelsTest, AttachSheetOffersWhatTheProjectLacksAndMatchesSearch)
     EXPECT_EQ(filter.candidates(all), (QList<Document*>{amp, tl}));  // the title, and the tag "opamp"
     filter.search = QStringLiteral("manual");
     EXPECT_EQ(filter.candidates(all), QList<Document*>{amp});
+    tl->setTags(QStringLiteral("İşlemsel"));
+    filter.search = QStringLiteral("işlemsel");
+    EXPECT_EQ(filter.candidates(all), QList<Document*>{tl});
     filter.search.clear();
     filter.typeFilter = DocType::datasheet;
     EXPECT_EQ(filter.candidates(all), QList<Document*>{tl});

@@ -7,6 +7,8 @@
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "support/TestStore.h"
 
+#include <QLocale>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,6 +60,36 @@ TEST_F(InventoryFiltersTest, SearchLooksAtNamePartNumberCategoryLocationSpecsAnd
     f.search = QStringLiteral("\n");
     part(QStringLiteral("two\nlines"));
     EXPECT_EQ(names(f), QStringList{"two\nlines"}) << "a line break is not trimmed";
+}
+
+// Case is ignored the same way in every locale, Turkish dotted and dotless i included: Unicode's
+// lower case alone turns "DİYOT" into "di̇yot" (i and a combining dot), which "diyot" never finds,
+// and "ILIK" into "ilik", which "ılık" never finds.
+TEST_F(InventoryFiltersTest, LetterCaseIsIgnoredInEveryLocaleTurkishIIncluded)
+{
+    part(QStringLiteral("WIDERSTAND 10k"));
+    part(QStringLiteral("DİYOT 1N4148"));
+    part(QStringLiteral("ılık su pompası"));
+    part(QStringLiteral("by tag"))->setTags(QStringLiteral("İZMİR"));
+    part(QStringLiteral("ΑΝΤΙΣΤΑΣΗ"));
+    for (const char* localeName : {"tr_TR", "de_DE", "en_GB", "C"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(localeName)));
+        InventoryFilters f;
+        auto found = [&](const char* search) {
+            f.search = QString::fromUtf8(search);
+            return names(f);
+        };
+        EXPECT_EQ(found("widerstand"), QStringList{"WIDERSTAND 10k"}) << localeName;
+        EXPECT_EQ(found("Widerstand"), QStringList{"WIDERSTAND 10k"}) << localeName;
+        for (const char* typed : {"diyot", "Diyot", "DİYOT", "dıyot", "di\u0307yot"})
+            EXPECT_EQ(found(typed), QStringList{"DİYOT 1N4148"}) << localeName << " " << typed;
+        EXPECT_EQ(found("ILIK"), QStringList{"ılık su pompası"}) << localeName;
+        EXPECT_EQ(found("ilik su"), QStringList{"ılık su pompası"}) << localeName;
+        EXPECT_EQ(found("izmir"), QStringList{"by tag"}) << localeName;
+        EXPECT_EQ(found("αντίσταση").size(), 0) << localeName << ": accents still count";
+        EXPECT_EQ(found("αντισταση"), QStringList{"ΑΝΤΙΣΤΑΣΗ"}) << localeName;
+    }
+    QLocale::setDefault(QLocale::c());
 }
 
 TEST_F(InventoryFiltersTest, StatusSegmentsFollowTheDerivedStatus)

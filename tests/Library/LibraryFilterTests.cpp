@@ -57,6 +57,10 @@ TEST(LibraryFilter, CaptureSearchAndScope)
     EXPECT_TRUE(filterCaptures(all, Scope::all, QStringLiteral("zzz")).isEmpty());
     // A line break is part of the term, not trimmed.
     EXPECT_TRUE(filterCaptures(all, Scope::all, QStringLiteral("third\n")).isEmpty());
+    // Turkish capital İ and dotless ı are found by a plain i.
+    d->setNotes(QStringLiteral("İSTASYON ışığı"));
+    EXPECT_EQ(titles(filterCaptures(all, Scope::all, QStringLiteral("istasyon"))), QStringList({"fourth"}));
+    EXPECT_EQ(titles(filterCaptures(all, Scope::all, QStringLiteral("IŞIĞI"))), QStringList({"fourth"}));
 }
 
 TEST(LibraryFilter, DocumentSearchFindsTypeLabelsAndTags)
@@ -75,6 +79,8 @@ TEST(LibraryFilter, DocumentSearchFindsTypeLabelsAndTags)
     ASSERT_EQ(filterDocuments(all, Scope::all, QStringLiteral("manual")).size(), 1);
     EXPECT_EQ(filterDocuments(all, Scope::all, QStringLiteral("manual")).first(), manual);
     EXPECT_EQ(filterDocuments(all, Scope::all, QStringLiteral("REGUL")).value(0), sheet);
+    manual->setTitle(QStringLiteral("DİJİTAL osiloskop"));
+    EXPECT_EQ(filterDocuments(all, Scope::all, QStringLiteral("dijital")).value(0), manual);
     EXPECT_EQ(filterDocuments(all, Scope::unfiled, QString()), QList<Document*>({manual}));
 }
 

@@ -29,7 +29,9 @@ TEST(InventorySearchTest, ALongInventoryIsSearchedOffTheMainThreadWithTheShortOn
             c->setPartNumber(QStringLiteral("RC0603-%1").arg(i));
         c->setCategory(i % 5 ? QStringLiteral("Passives") : QStringLiteral("Kits"));
         if (i % 7 == 0)
-            c->setTags(QStringLiteral("Bench, SMD"));
+            c->setTags(i % 2 ? QStringLiteral("Bench, SMD") : QStringLiteral("İZMİR"));
+        if (i % 13 == 0)
+            c->setCategory(QStringLiteral("DİYOT"));
         if (i % 11 == 0)
             StockAllocation::setPartUnsaved(c, project, 1, ctx);
     }
@@ -41,7 +43,8 @@ TEST(InventorySearchTest, ALongInventoryIsSearchedOffTheMainThreadWithTheShortOn
     ASSERT_TRUE(waitUntil([&] { return search.isReady(); }));
     EXPECT_FALSE(search.nothingToAdd());
     for (const QString& typed : {QString(), QStringLiteral(" rc0603-3\t"), QStringLiteral("KITS"), QStringLiteral("smd"),
-                                 QStringLiteral("resistor 12"), QStringLiteral("nothing like it")}) {
+                                 QStringLiteral("resistor 12"), QStringLiteral("nothing like it"), QStringLiteral("diyot"),
+                                 QStringLiteral("izmir")}) {
         SCOPED_TRACE(typed.toStdString());
         search.setQuery(typed);
         ASSERT_TRUE(waitUntil([&] { return search.isReady(); }));

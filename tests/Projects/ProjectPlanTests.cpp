@@ -209,6 +209,8 @@ TEST_F(ProjectPlanTest, AddFromInventorySearchesNamePartNumberCategoryAndTags)
 
     EXPECT_EQ(AddFromInventory::candidates(all, QStringLiteral(" R10\t"), project), (QList<Component*>{a, b, c, d}));
     EXPECT_EQ(AddFromInventory::candidates(all, QStringLiteral("   "), project).size(), 5);
+    e->setName(QStringLiteral("DİYOT"));
+    EXPECT_EQ(AddFromInventory::candidates(all, QStringLiteral("diyot"), project), QList<Component*>{e});
 
     StockAllocation::setPart(a, project, 2, ctx());
     EXPECT_EQ(AddFromInventory::candidates(all, QStringLiteral("r10k"), project), QList<Component*>{});
