@@ -114,7 +114,16 @@ bool commit(Component& component, ModelContext& context, QString* error)
             parent = component.category();
         else if (kind == TermKind::bin)
             parent = component.location();
-        TaxonomyTerm::findOrCreate(component.value(kind), kind, parent, context);
+        // The part takes the term's own spelling: a value with stray blanks or another letter
+        // case would be a second option in the filter menus, and the term manager would count,
+        // rename and clear the part under the term's name but miss it there.
+        const std::optional<QString> value = component.value(kind);
+        if (const TaxonomyTerm* term = TaxonomyTerm::findOrCreate(value, kind, parent, context)) {
+            if (value != term->name())
+                component.setValue(term->name(), kind);
+        } else if (value) {
+            component.setValue(std::nullopt, kind);  // only blanks: no value at all
+        }
     }
     return context.save(error);
 }

@@ -1,5 +1,6 @@
 #include "Corvallen/Inventory/ComboSuggestions.h"
 #include "Corvallen/Inventory/ComponentEditing.h"
+#include "Corvallen/Inventory/InventoryFilters.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "support/IcuExpect.h"
@@ -117,6 +118,24 @@ TEST_F(ComponentEditingTest, CommitLowersTagsStampsRegistersTermsAndSaves)
 
     ASSERT_TRUE(ComponentEditing::commit(*component, ctx()));
     EXPECT_EQ(ctx().fetchCount<TaxonomyTerm>(), 4) << "a second Done creates no duplicates";
+
+    // The part carries the names the term lists carry, so the filter menus offer one entry per
+    // term and the term manager counts, renames and clears the part.
+    EXPECT_EQ(component->category(), QStringLiteral("Regulators"));
+    EXPECT_FALSE(component->manufacturer()) << "a value of blanks is no value";
+    component->setCategory(QStringLiteral("regulators\t"));
+    component->setSubcategory(QStringLiteral(" LINEAR"));
+    component->setLocation(QStringLiteral("drawer 3"));
+    ComponentEditing::commit(*component, ctx());
+    EXPECT_EQ(component->category(), QStringLiteral("Regulators"));
+    EXPECT_EQ(component->subcategory(), QStringLiteral("Linear"));
+    EXPECT_EQ(component->location(), QStringLiteral("Drawer 3"));
+    EXPECT_EQ(ctx().fetchCount<TaxonomyTerm>(), 4);
+    EXPECT_EQ(terms(TermKind::category).first()->usageCount(ctx()), 1);
+    InventoryFilters filters;
+    filters.categoryFilter = QStringLiteral("Regulators");
+    EXPECT_EQ(filters.filtered({component}).size(), 1);
+    EXPECT_EQ(InventoryFilters::filterOptions(TermKind::category, ctx().fetch<TaxonomyTerm>(), {component}), QStringList{"Regulators"});
 
     // Absent tags stay absent.
     component->setTags(std::nullopt);
