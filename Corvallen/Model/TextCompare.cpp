@@ -26,18 +26,23 @@ QCollator& collator(bool numeric)
     }
     return numeric ? standard : plain;
 }
+
+// One name typed as "é" and pasted as "e" plus a combining accent is the same name. ICU's
+// collation for a language sees that, but the C and POSIX collators compare code units, so both
+// sides go in composed form (a quick check that copies nothing for text already composed).
+QString composed(const QString& text) { return text.normalized(QString::NormalizationForm_C); }
 }  // namespace
 
-int localizedCaseInsensitiveCompare(const QString& a, const QString& b) { return collator(false).compare(a, b); }
+int localizedCaseInsensitiveCompare(const QString& a, const QString& b) { return collator(false).compare(composed(a), composed(b)); }
 
 bool localizedCaseInsensitiveEqual(const QString& a, const QString& b)
 {
     if (a == b)
         return true;
-    return collator(false).compare(a, b) == 0;
+    return collator(false).compare(composed(a), composed(b)) == 0;
 }
 
-int localizedStandardCompare(const QString& a, const QString& b) { return collator(true).compare(a, b); }
+int localizedStandardCompare(const QString& a, const QString& b) { return collator(true).compare(composed(a), composed(b)); }
 
 std::vector<qsizetype> caseInsensitiveOrder(const QList<QString>& texts, const QLocale& locale)
 {
@@ -48,8 +53,12 @@ std::vector<qsizetype> caseInsensitiveOrder(const QList<QString>& texts, const Q
     if (locale.language() == QLocale::C) {
         // The C collator compares code units with case folded, and its keys would not fold case:
         // compare directly, which is quick without a collation table.
+        QList<QString> forms;
+        forms.reserve(texts.size());
+        for (const QString& text : texts)
+            forms.append(composed(text));
         std::stable_sort(order.begin(), order.end(),
-                         [&](qsizetype a, qsizetype b) { return collator.compare(texts[a], texts[b]) < 0; });
+                         [&](qsizetype a, qsizetype b) { return collator.compare(forms[a], forms[b]) < 0; });
         return order;
     }
     std::vector<QCollatorSortKey> keys;

@@ -305,7 +305,15 @@ TEST_F(TaxonomyTermTest, MatchingFollowsTheUsersLocale)
     EXPECT_TRUE(TaxonomyTerm::namesMatch(QStringLiteral("KIRMIZI"), QStringLiteral("kırmızı")));
     EXPECT_FALSE(TaxonomyTerm::namesMatch(QStringLiteral("DIODE"), QStringLiteral("diode")));
 
+    // Without a language (C or POSIX) the composed and decomposed forms of one name still
+    // match, and letter case still doesn't count.
+    QLocale::setDefault(QLocale::c());
+    EXPECT_TRUE(TaxonomyTerm::namesMatch(QStringLiteral("Caf\u00E9"), QStringLiteral("CAFE\u0301")));
+    EXPECT_TRUE(TaxonomyTerm::namesMatch(QStringLiteral("Ärger"), QStringLiteral("A\u0308RGER")));
+    EXPECT_FALSE(TaxonomyTerm::namesMatch(QStringLiteral("Résistor"), QStringLiteral("Resistor")));
+
     // Find-or-create uses the same rule.
+    QLocale::setDefault(QLocale(QStringLiteral("tr_TR")));
     term(TermKind::category, QStringLiteral("Kırmızı"));
     EXPECT_EQ(TaxonomyTerm::findOrCreate(QStringLiteral("KIRMIZI"), TermKind::category, std::nullopt, ctx())->name(), QStringLiteral("Kırmızı"));
 }
