@@ -2,9 +2,14 @@
 
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/DragString.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ProjectComponent.h"
+#include "Corvallen/Model/TextCompare.h"
 #include "Corvallen/Platform/ModelContext.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 
 namespace InventoryPage {
 
@@ -50,6 +55,31 @@ void deleteComponent(Component* component, ModelContext& context)
         return;
     context.deleteObject(component);
     context.save();
+}
+
+std::optional<DeleteQuestion> deleteQuestion(const Component& component)
+{
+    QStringList projects;
+    for (const ProjectComponent* line : component.projectUses()) {
+        const Project* project = line && !line->isDeleted() ? line->project() : nullptr;
+        if (!project || project->isDeleted())
+            continue;
+        const QString name = project->name().isEmpty() ? QCoreApplication::translate("InventoryView", "Untitled project")
+                                                        : project->name();
+        projects << QStringLiteral("\u201C%1\u201D").arg(name);
+    }
+    if (projects.isEmpty())
+        return std::nullopt;
+    std::stable_sort(projects.begin(), projects.end(), [](const QString& a, const QString& b) {
+        return TextCompare::localizedCaseInsensitiveCompare(a, b) < 0;
+    });
+    const QString title = QCoreApplication::translate("InventoryView", "Delete \u201C%1\u201D?").arg(component.name());
+    if (projects.size() == 1)
+        return DeleteQuestion{title, QCoreApplication::translate("InventoryView", "It is on the parts list of %1. Deleting it takes it off that list.")
+                                         .arg(projects.first())};
+    return DeleteQuestion{title, QCoreApplication::translate("InventoryView", "It is on the parts lists of %1 projects: %2. Deleting it takes it off those lists.")
+                                     .arg(projects.size())
+                                     .arg(projects.join(QStringLiteral(", ")))};
 }
 
 Component* selectedComponent(const QList<Component*>& components, const std::optional<PersistentIdentifier>& id)

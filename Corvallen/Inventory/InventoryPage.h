@@ -30,6 +30,15 @@ Component* addComponent(ModelContext& context);
 // Deletes the component (its project lines go with it) and saves. Its attached files stay.
 void deleteComponent(Component* component, ModelContext& context);
 
+// What the row's "Delete" asks first when projects hold the component: deleting it takes it off
+// their parts lists, which the user may not have in mind in the Inventory. None when no project
+// holds it (it is deleted at once then).
+struct DeleteQuestion {
+    QString title;
+    QString message;
+};
+std::optional<DeleteQuestion> deleteQuestion(const Component& component);
+
 // The component with that identifier among `components`, or nullptr.
 Component* selectedComponent(const QList<Component*>& components, const std::optional<PersistentIdentifier>& id);
 

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -390,7 +391,7 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
         QMenu menu(this);
         const PersistentIdentifier id = c->persistentModelID();
         connect(menu.addAction(tr("Edit…")), &QAction::triggered, this, [this, id] { select(id); });
-        connect(menu.addAction(tr("Delete")), &QAction::triggered, this, [this, c] { deleteComponent(c); });
+        connect(menu.addAction(tr("Delete")), &QAction::triggered, this, [this, c] { requestDelete(c); });
         menu.exec(m_list->viewport()->mapToGlobal(pos));
     });
     m_stack->addWidget(m_list);
@@ -616,6 +617,42 @@ void InventoryView::deleteComponent(Component* component)
         m_selectedID.reset();
     InventoryPage::deleteComponent(component, m_context);
     refresh();
+}
+
+QMessageBox* InventoryView::requestDelete(Component* component)
+{
+    if (!component || component->isDeleted())
+        return nullptr;
+    const std::optional<InventoryPage::DeleteQuestion> question = InventoryPage::deleteQuestion(*component);
+    if (!question) {
+        deleteComponent(component);
+        return nullptr;
+    }
+    if (m_deleteQuestion)
+        m_deleteQuestion->close();
+    auto* box = new QMessageBox(this);
+    m_deleteQuestion = box;
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setIcon(QMessageBox::Warning);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(question->title);
+    box->setInformativeText(question->message);
+    QPushButton* remove = box->addButton(tr("Delete"), QMessageBox::DestructiveRole);
+    remove->setObjectName(QStringLiteral("DeleteButton"));
+    QPushButton* cancel = box->addButton(QMessageBox::Cancel);
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    // The component is looked up again on the answer: it may have gone meanwhile.
+    const PersistentIdentifier id = component->persistentModelID();
+    connect(box, &QMessageBox::buttonClicked, this, [this, id, remove](QAbstractButton* clicked) {
+        if (clicked != remove)
+            return;
+        if (Component* c = InventoryPage::selectedComponent(InventoryPage::allComponents(m_context), id))
+            deleteComponent(c);
+    });
+    box->setWindowModality(Qt::WindowModal);
+    box->open();
+    return box;
 }
 
 ManageInventorySheet* InventoryView::openManageSheet()

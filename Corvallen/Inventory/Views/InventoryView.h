@@ -18,6 +18,7 @@ class ModelContext;
 class QAbstractButton;
 class QButtonGroup;
 class QLabel;
+class QMessageBox;
 class QLineEdit;
 class QListView;
 class QMimeData;
@@ -54,6 +55,9 @@ public:
     // The "plus" button and the row's "Delete".
     Component* addComponent();
     void deleteComponent(Component* component);
+    // The row's "Delete": at once for a component no project holds, else after a question
+    // (returned, open) that names the projects.
+    QMessageBox* requestDelete(Component* component);
     ManageInventorySheet* openManageSheet();
 
     // The plain-text drag item of a row.
@@ -108,4 +112,5 @@ private:
     QWidget* m_inspectorColumn = nullptr;
     QPointer<ComponentInspector> m_inspector;
     QPointer<ManageInventorySheet> m_manage;
+    QPointer<QMessageBox> m_deleteQuestion;
 };

@@ -3,6 +3,8 @@
 #include "Corvallen/Inventory/Views/ManageInventorySheet.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/DragString.h"
+#include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Platform/ColorContrast.h"
 #include "Corvallen/Platform/Views/ThemeManager.h"
@@ -14,8 +16,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -141,6 +145,62 @@ TEST_F(InventoryViewTest, DeletingTheSelectedComponentClosesTheInspector)
     view->deleteComponent(keep);
     EXPECT_FALSE(view->selectedID());
     EXPECT_FALSE(view->inspector());
+    EXPECT_EQ(ctx().fetchCount<Component>(), 0);
+}
+
+// Deleting a part from the Inventory also takes it off every parts list that holds it; the row's
+// "Delete" says so first, and goes ahead at once only for a part no project holds.
+TEST_F(InventoryViewTest, DeletingAPartThatProjectsHoldAsksFirst)
+{
+    auto* regulator = part(QStringLiteral("LM317"), 5);
+    auto* spare = part(QStringLiteral("Spare"), 5);
+    auto* psu = ctx().insert(new Project(QStringLiteral("PSU"), QString(), QString()));
+    auto* amp = ctx().insert(new Project(QStringLiteral("Amp"), QString(), QString()));
+    auto* ampLine = ctx().insert(new ProjectComponent(regulator, amp, 2));
+    ctx().insert(new ProjectComponent(regulator, psu, 1));
+    ASSERT_TRUE(ctx().save());
+    auto view = page();
+
+    // The row's own context menu, as a right click opens it.
+    const auto chooseDelete = [&](int row) {
+        QTimer::singleShot(0, [] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_TRUE(menu);
+            for (QAction* a : menu->actions())
+                if (a->text() == QStringLiteral("Delete"))
+                    a->trigger();
+            menu->close();
+        });
+        QListView* list = view->listView();
+        Q_EMIT list->customContextMenuRequested(list->visualRect(list->model()->index(row, 0)).center());
+        settle();
+        return view->findChild<QMessageBox*>();
+    };
+
+    QMessageBox* box = chooseDelete(0);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text(), QStringLiteral("Delete \u201CLM317\u201D?"));
+    EXPECT_EQ(box->informativeText(),
+              QStringLiteral("It is on the parts lists of 2 projects: \u201CAmp\u201D, \u201CPSU\u201D. Deleting it takes it off those lists."));
+    box->button(QMessageBox::Cancel)->click();
+    settle();
+    EXPECT_FALSE(regulator->isDeleted());
+    EXPECT_FALSE(ampLine->isDeleted());
+
+    ctx().deleteObject(psu);
+    ASSERT_TRUE(ctx().save());
+    box = chooseDelete(0);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->informativeText(), QStringLiteral("It is on the parts list of \u201CAmp\u201D. Deleting it takes it off that list."));
+    box->findChild<QPushButton*>(QStringLiteral("DeleteButton"))->click();
+    settle();
+    EXPECT_TRUE(regulator->isDeleted());
+    EXPECT_TRUE(ampLine->isDeleted());
+    EXPECT_FALSE(ctx().hasChanges());
+
+    // A part on no parts list goes at once.
+    EXPECT_FALSE(chooseDelete(0));
+    EXPECT_TRUE(spare->isDeleted());
     EXPECT_EQ(ctx().fetchCount<Component>(), 0);
 }
 
