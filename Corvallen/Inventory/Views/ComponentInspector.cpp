@@ -180,10 +180,13 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
         QLineEdit* e = plainField(QLocale().toString(get(*c)));
         e->setFixedWidth(80);
         // The number is taken when the entry is committed (Return or leaving the field); text
-        // that is no whole number leaves the stored one.
+        // that is no whole number leaves the stored one. Only a figure the user typed is taken:
+        // the stock moves under an open inspector (a project takes parts), and the figure shown
+        // before that move must not be written back over it.
         auto take = [this, e, c, get, set] {
-            if (const std::optional<qint64> v = ComponentEditing::quantityFromText(e->text()))
-                set(*c, *v);
+            if (e->isModified())
+                if (const std::optional<qint64> v = ComponentEditing::quantityFromText(e->text()))
+                    set(*c, *v);
             e->setText(QLocale().toString(get(*c)));
             refresh();
         };
@@ -194,7 +197,7 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
             done();
         });
         m_refreshers << [e, c, get] {
-            if (!e->hasFocus())
+            if (!e->hasFocus() || !e->isModified())
                 e->setText(QLocale().toString(get(*c)));
         };
         m_texts.insert(label, e);
@@ -372,9 +375,11 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
 
 ComponentInspector::~ComponentInspector()
 {
-    // Closing the window moves the focus out of a combo field; its report must not reach an
-    // inspector that is half gone.
+    // Closing the window moves the focus out of the field being edited (a combo field, or a
+    // quantity that commits on leaving); its report must not reach an inspector that is half gone.
     for (ComboField* field : std::as_const(m_combos))
+        field->disconnect(this);
+    for (QLineEdit* field : findChildren<QLineEdit*>())
         field->disconnect(this);
 }
 

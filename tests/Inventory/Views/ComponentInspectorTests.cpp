@@ -142,6 +142,35 @@ TEST_F(ComponentInspectorTest, ReturnCommitsFromEveryOneLineFieldAndQuantitiesSt
     EXPECT_EQ(TaxonomyTerm::terms(TermKind::manufacturer, ctx()).size(), 1);
 }
 
+// The free stock moves under an open inspector when a project takes or gives back parts. A
+// figure the user never touched must not be written back over that move when the field is
+// committed (Return), or the stock and what projects hold drift apart.
+TEST_F(ComponentInspectorTest, AnUntouchedQuantityFollowsTheStockAndIsNeverWrittenBack)
+{
+    QLineEdit* qty = inspector->textField(QStringLiteral("Quantity"));
+    qty->setFocus();
+    ASSERT_TRUE(qty->hasFocus());
+    // What a parts list does when it takes four: the free stock moves and the store saves.
+    const auto stockMoves = [&](qint64 to) {
+        component->setQty(to);
+        ASSERT_TRUE(ctx().save());
+        QCoreApplication::processEvents();
+    };
+    stockMoves(6);
+    ASSERT_EQ(component->qty(), 6);
+    EXPECT_EQ(qty->text(), QLocale().toString(6));
+    inventory::test::keyClick(qty, Qt::Key_Return);
+    EXPECT_EQ(component->qty(), 6);
+    EXPECT_EQ(doneCalls, 1);
+
+    // A figure the user typed is theirs: it stands even when the stock moved meanwhile.
+    type(qty, QStringLiteral("20"));
+    stockMoves(5);
+    EXPECT_EQ(qty->text(), QStringLiteral("20"));
+    inventory::test::keyClick(qty, Qt::Key_Return);
+    EXPECT_EQ(component->qty(), 20);
+}
+
 TEST_F(ComponentInspectorTest, ComboFieldOffersTermsAndSuggestsWhileFocused)
 {
     for (const QString& n : {QStringLiteral("Resistor"), QStringLiteral("Capacitor"), QStringLiteral("Varistor")})
