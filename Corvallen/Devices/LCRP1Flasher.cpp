@@ -5,6 +5,11 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -109,9 +114,17 @@ bool flash(const QByteArray& firmware, const QString& port, const ProgressCallba
     std::this_thread::sleep_for(std::chrono::milliseconds(timing.reopenDelayMillis));
     serial.open(port, baudRate);
 
-    for (qsizetype offset = 0; offset < length;) {
-        const qsizetype count = std::min<qsizetype>(length - offset, blockSize);
+    // What the device sends before the image is complete is taken off the line before every
+    // block, so a device that echoes or chatters can't back the line up; the first bytes are
+    // kept, as they are the start of the reply that is judged at the end.
+    QByteArray early;
+    auto writeBlock = [&](qsizetype offset, qsizetype count) {
+        early += serial.readPending(maxReplyBytes - early.size());
         serial.write(makeBlock(image, offset, count), timing.writeStallMillis);
+    };
+
+    for (qsizetype offset = 0; offset < length;) {
+        writeBlock(offset, std::min<qsizetype>(length - offset, blockSize));
         offset += blockSize;
         report(FlashProgress::writing(std::min<qsizetype>(offset, length), length));
     }
@@ -120,12 +133,15 @@ bool flash(const QByteArray& firmware, const QString& port, const ProgressCallba
     // data bytes has overwritten its marker, so an empty block has to follow.
     const qsizetype tail = length % blockSize;
     if (tail == 0 || tail > markerOffset)
-        serial.write(makeBlock(image, length, 0), timing.writeStallMillis);
+        writeBlock(length, 0);
 
     report(FlashProgress::waitingForDevice());
     bool hungUp = false;
-    const QByteArray reply = serial.read(timing.replyTimeoutSeconds, timing.replyQuietMillis, maxReplyBytes, &hungUp);
-    const bool acknowledged = isAcknowledgement(reply);
+    const QByteArray reply =
+        early + serial.read(timing.replyTimeoutSeconds, timing.replyQuietMillis, maxReplyBytes - early.size(), &hungUp);
+    // Bytes 1 and 2 decide; when they came before the image was complete, they answered
+    // something else (the handshake, a single block, an earlier flash), never this image.
+    const bool acknowledged = isAcknowledgement(reply) && early.size() < 3;
     serial.close();
     // A reply that made it before the line went is still the device's answer.
     if (!acknowledged && hungUp)
@@ -135,13 +151,29 @@ bool flash(const QByteArray& firmware, const QString& port, const ProgressCallba
 
 QByteArray readFirmwareFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without waiting: a pipe would otherwise hold the flash until something writes to
+    // it, and a terminal until its line comes up. Only plain files are images.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw FlashError::unreadableFirmware(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat info;
+    const int statResult = ::fstat(fd, &info);
+    const int statError = errno;
+    QFile file;
+    if (statResult != 0 || !S_ISREG(info.st_mode) || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        if (statResult != 0)
+            throw FlashError::unreadableFirmware(QString::fromLocal8Bit(std::strerror(statError)));
+        if (S_ISDIR(info.st_mode))
+            throw FlashError::unreadableFirmware(tr("it is a folder, not a file."));
+        if (!S_ISREG(info.st_mode))
+            throw FlashError::unreadableFirmware(tr("it is a pipe or a device, not a file."));
         throw FlashError::unreadableFirmware(file.errorString());
-    if (file.size() > maxFirmwareSize)
+    }
+    if (info.st_size > maxFirmwareSize)
         throw FlashError::firmwareTooLarge();
-    // A size of zero may be a special file that still yields bytes: read one past the cap so
-    // an oversized stream is recognised without reading it whole.
+    // A file may grow while it is read, and some report a size of zero yet still yield bytes:
+    // read one past the cap so an oversized one is recognised without reading it whole.
     QByteArray bytes = file.read(maxFirmwareSize + 1);
     if (file.error() != QFileDevice::NoError)
         throw FlashError::unreadableFirmware(file.errorString());

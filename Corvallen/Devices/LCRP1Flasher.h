@@ -88,7 +88,8 @@ using ProgressCallback = std::function<void(const FlashProgress&)>;
 
 // Runs one whole flash on the calling thread (never the UI thread: it blocks for the transfer
 // and up to the reply timeout). Returns true when the device acknowledged, false when the image
-// went out without a valid acknowledgement. Throws FlashError for an empty or oversized image
+// went out without a valid acknowledgement, or when the bytes that acknowledge came before the
+// image was complete (an answer to the handshake or to a single block). Throws FlashError for an empty or oversized image
 // (before touching the port) and for a device that disconnects before acknowledging, and passes
 // SerialPort::SerialError through unchanged (a device that stops accepting data included).
 // progress is called synchronously on the calling thread.
@@ -96,7 +97,8 @@ bool flash(const QByteArray& firmware, const QString& port, const ProgressCallba
            const Timing& timing = Timing());
 
 // Reads a firmware file for flash(): refuses files over maxFirmwareSize without reading them
-// (firmwareTooLarge) and reports an unreadable file as unreadableFirmware. Empty files are
+// (firmwareTooLarge), and reports as unreadableFirmware a file that can't be read and anything
+// that isn't a plain file (a folder, a pipe, a device), without waiting on it. Empty files are
 // returned as they are; flash() refuses them.
 QByteArray readFirmwareFile(const QString& path);
 

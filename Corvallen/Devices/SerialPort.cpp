@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -194,6 +195,26 @@ QByteArray SerialPort::read(double timeoutSeconds, int quietMillis, qsizetype ma
     if (hungUp)
         *hungUp = gone;
     return result;
+}
+
+QByteArray SerialPort::readPending(qsizetype keep)
+{
+    QByteArray kept;
+    if (m_fd < 0)
+        return kept;
+    char buffer[4096];
+    for (qsizetype taken = 0; taken < maxPendingBytes;) {
+        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        // Nothing waiting (EAGAIN), or the line is gone: a hang-up shows in the next write or
+        // read of the caller.
+        if (n <= 0)
+            break;
+        taken += n;
+        kept.append(buffer, std::min<qsizetype>(n, std::max<qsizetype>(0, keep - kept.size())));
+    }
+    return kept;
 }
 
 void SerialPort::close()

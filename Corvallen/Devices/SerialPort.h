@@ -59,6 +59,13 @@ public:
     // be empty.
     QByteArray read(double timeoutSeconds, int quietMillis, qsizetype maxBytes = 4096, bool* hungUp = nullptr);
 
+    // Takes what the device has already sent, without waiting: returns the first `keep` bytes
+    // and drops the rest, so a device that echoes or floods the line can neither back it up
+    // nor fill memory. Takes at most maxPendingBytes per call (a flood may leave more). Never
+    // fails; empty when nothing is waiting or the port is closed.
+    static constexpr qsizetype maxPendingBytes = 64 * 1024;
+    QByteArray readPending(qsizetype keep);
+
     // Closes the descriptor if one is open; harmless when already closed.
     void close();
 

@@ -1,7 +1,9 @@
 // One whole flash against a simulated LCR-P1 loader: the exact bytes on the wire for image
 // lengths around the block and end-marker boundaries, the progress events, how the reply is
-// judged, and how failures surface.
+// judged, and how failures surface; then devices that answer the wrong step, echo, flood or
+// nag, and firmware files that aren't plain files.
 #include "Corvallen/Devices/LCRP1Flasher.h"
+#include "Devices/ScriptedDevice.h"
 #include "Devices/SimulatedLCRP1.h"
 #include "support/TestEnvironment.h"
 
@@ -12,7 +14,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <ostream>
+#include <sys/stat.h>
 
 namespace LCRP1Flasher {
 // Readable failure messages for progress sequences.
@@ -281,6 +285,81 @@ TEST(FlashFailures, ADeviceThatStopsTakingBytesEndsTheFlashInsteadOfHoldingIt)
     EXPECT_NE(events.last(), FlashProgress::waitingForDevice());
 }
 
+// --- Devices that misbehave ------------------------------------------------------------------
+
+namespace {
+
+const QByteArray kAck = QByteArray::fromHex("3c5503");
+
+// Whether a flash of image to the device ends acknowledged; a failure fails the test.
+bool acknowledges(const ScriptedDevice& device, const QByteArray& image)
+{
+    return LCRP1Flasher::flash(image, device.path(), {}, quickTiming());
+}
+
+}  // namespace
+
+TEST(FlashEarlyAnswers, AnAcknowledgementBeforeTheWholeImageArrivedIsNotOne)
+{
+    // Far more than the line buffers hold: the device has to read most of the image after its
+    // early answer, so that answer is on the line while the host is still sending.
+    const QByteArray image = imageOf(1024 * 1024);
+    const qsizetype wire = 4 + 2048 * 512 + 512;
+
+    // Answers the handshake as if it were the image, then says nothing more.
+    ScriptedDevice early([](ScriptedDevice& d) {
+        if (d.receiveUntil(4))
+            d.send(kAck);
+    });
+    EXPECT_FALSE(acknowledges(early, image));
+
+    // Acknowledges after the first block: the rest of the image went nowhere.
+    ScriptedDevice hasty([](ScriptedDevice& d) {
+        if (d.receiveUntil(4 + 512))
+            d.send(kAck);
+    });
+    EXPECT_FALSE(acknowledges(hasty, image));
+    EXPECT_EQ(hasty.received().size(), wire) << "the whole image still went out";
+
+    // The same answer after the last block is the device's acknowledgement.
+    ScriptedDevice patient([](ScriptedDevice& d) {
+        if (d.receiveUntil(wire))
+            d.send(kAck);
+    });
+    EXPECT_TRUE(acknowledges(patient, image));
+}
+
+TEST(FlashNoisyDevices, EchoFloodAndNaggingEndWithinTheWaitsAndAcknowledgeNothing)
+{
+    const QByteArray image = imageOf(64 * 1024);  // far more than the line buffers hold
+
+    // Sends back every byte it gets.
+    ScriptedDevice echo([](ScriptedDevice& d) {
+        while (!d.stopping()) {
+            const QByteArray bytes = d.receive(10);
+            if (!bytes.isEmpty() && !d.send(bytes))
+                return;
+        }
+    });
+    EXPECT_FALSE(acknowledges(echo, image));
+
+    // Never stops sending the tail of an acknowledgement, from before the handshake on.
+    ScriptedDevice flood([](ScriptedDevice& d) {
+        const QByteArray noise = QByteArray::fromHex("5503").repeated(2048);
+        while (!d.stopping() && d.send(noise))
+            d.receive(0);
+    });
+    EXPECT_FALSE(acknowledges(flood, image));
+
+    // Asks for the block again, every 20 ms, for ever.
+    ScriptedDevice nag([](ScriptedDevice& d) {
+        while (d.pause(20) && d.send(QByteArray(1, char(0x15)))) {
+        }
+    });
+    EXPECT_FALSE(acknowledges(nag, image));
+    EXPECT_EQ(nag.received().size(), 4 + 128 * 512 + 512);
+}
+
 // --- Ports and files -------------------------------------------------------------------------
 
 TEST(FlashPorts, OnlyUSBSerialNodesInAscendingOrderWithFullPathsElseNone)
@@ -324,4 +403,34 @@ TEST(FlashFiles, FilesUpToTheCapAreReadWholeLargerOnesAreRefusedUnread)
         EXPECT_EQ(e.kind(), LCRP1Flasher::FlashError::Kind::unreadableFirmware);
         EXPECT_TRUE(e.errorDescription().startsWith(QStringLiteral("Couldn't read the firmware file: ")));
     }
+}
+
+TEST(FlashFiles, FoldersPipesAndDevicesAreRefusedInPlainWords)
+{
+    const QString folder = corvallen::test::freshFolder();
+    auto refusal = [](const QString& path) -> QString {
+        // A file that can block its reader must not hold the test either.
+        auto result = std::async(std::launch::async, [path]() -> QString {
+            try {
+                LCRP1Flasher::readFirmwareFile(path);
+            } catch (const LCRP1Flasher::FlashError& e) {
+                return e.errorDescription();
+            }
+            return QStringLiteral("(read)");
+        });
+        if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            // Unblock the reader so the process can go on.
+            QFile writer(path);
+            writer.open(QIODevice::WriteOnly);
+            writer.close();
+            return QStringLiteral("(blocked)");
+        }
+        return result.get();
+    };
+
+    EXPECT_EQ(refusal(folder), QStringLiteral("Couldn't read the firmware file: it is a folder, not a file."));
+    const QString fifo = folder + QStringLiteral("/pipe.bin");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(refusal(fifo), QStringLiteral("Couldn't read the firmware file: it is a pipe or a device, not a file."));
+    EXPECT_EQ(refusal(QStringLiteral("/dev/zero")), QStringLiteral("Couldn't read the firmware file: it is a pipe or a device, not a file."));
 }

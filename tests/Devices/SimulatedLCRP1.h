@@ -6,22 +6,17 @@
 // at the first block whose end marker (78 56 34 12 at offset 508) is intact, sends its reply.
 // It can also stop reading (the line backs up and the host's writes block) or vanish after a
 // number of bytes, like an unplugged instrument.
-//
-// It keeps a slave descriptor of its own open, so the line survives the host closing and
-// reopening the device between handshake and image.
+
+#include "Devices/PtyLine.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <mutex>
-#include <pty.h>
 #include <poll.h>
-#include <stdexcept>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -36,14 +31,6 @@ public:
     SimulatedLCRP1() : SimulatedLCRP1(Behaviour()) {}
     explicit SimulatedLCRP1(Behaviour behaviour) : m_behaviour(std::move(behaviour)), m_paused(m_behaviour.paused)
     {
-        char name[256] = {};
-        if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
-            throw std::runtime_error("openpty failed");
-        m_path = QString::fromLocal8Bit(name);
-        termios tio;
-        tcgetattr(m_slave, &tio);
-        cfmakeraw(&tio);
-        tcsetattr(m_slave, TCSANOW, &tio);
         m_thread = std::thread([this]() { run(); });
     }
 
@@ -51,14 +38,13 @@ public:
     {
         m_stop = true;
         m_thread.join();
-        closeLine();
     }
 
     SimulatedLCRP1(const SimulatedLCRP1&) = delete;
     SimulatedLCRP1& operator=(const SimulatedLCRP1&) = delete;
 
     // The device node the host opens.
-    QString path() const { return m_path; }
+    QString path() const { return m_line.path(); }
 
     // Every byte received from the host so far, in order.
     QByteArray received() const
@@ -75,20 +61,7 @@ public:
     void resume() { m_paused = false; }
 
     // Sends bytes to the host now.
-    void send(const QByteArray& bytes)
-    {
-        const char* p = bytes.constData();
-        qsizetype left = bytes.size();
-        while (left > 0) {
-            const ssize_t n = ::write(m_master, p, size_t(left));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return;
-            p += n;
-            left -= n;
-        }
-    }
+    void send(const QByteArray& bytes) { m_line.send(bytes, m_stop); }
 
     // Waits until at least count bytes have arrived (or the device is gone). Bounded generously
     // so a broken host fails the test instead of hanging it.
@@ -117,13 +90,13 @@ private:
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
                 continue;
             }
-            pollfd p{m_master, POLLIN, 0};
+            pollfd p{m_line.master(), POLLIN, 0};
             if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN))
                 continue;
             qsizetype want = sizeof buffer;
             if (m_behaviour.hangUpAfter >= 0)
                 want = std::min<qsizetype>(want, m_behaviour.hangUpAfter - received().size());
-            const ssize_t n = want > 0 ? ::read(m_master, buffer, size_t(want)) : 0;
+            const ssize_t n = want > 0 ? ::read(m_line.master(), buffer, size_t(want)) : 0;
             if (n <= 0)
                 continue;
             QByteArray reply;
@@ -135,7 +108,7 @@ private:
             if (!reply.isEmpty())
                 send(reply);
             if (m_behaviour.hangUpAfter >= 0 && received().size() >= m_behaviour.hangUpAfter) {
-                closeLine();
+                m_line.close();
                 m_hungUp = true;
                 return;
             }
@@ -173,19 +146,8 @@ private:
         return out;
     }
 
-    void closeLine()
-    {
-        if (m_master >= 0)
-            ::close(m_master);
-        if (m_slave >= 0)
-            ::close(m_slave);
-        m_master = m_slave = -1;
-    }
-
+    PtyLine m_line;
     Behaviour m_behaviour;
-    int m_master = -1;
-    int m_slave = -1;
-    QString m_path;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_paused{false};
