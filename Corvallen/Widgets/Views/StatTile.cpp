@@ -8,10 +8,32 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 constexpr int kPadding = 12;
 constexpr int kLineGap = 6;
 constexpr int kIcon = 18;
+// A value wider than its tile is drawn smaller, down to this share of its size: a date as long
+// as some locales write it ("2026年12月7日") still shows whole in the smallest window.
+constexpr double kSmallestValue = 0.8;
+
+QFont valueFont() { return ViewStyle::font(ViewStyle::TextStyle::title3, QFont::DemiBold); }
+
+QFont valueFontToFit(const QString& value, int width)
+{
+    QFont font = valueFont();
+    const int advance = QFontMetrics(font).horizontalAdvance(value);
+    if (advance <= width || advance <= 0)
+        return font;
+    const double scale = std::max(kSmallestValue, double(width) / advance);
+    if (font.pixelSize() > 0)
+        font.setPixelSize(std::max(1, int(font.pixelSize() * scale)));
+    else
+        font.setPointSizeF(font.pointSizeF() * scale);
+    return font;
+}
 }  // namespace
 
 StatTile::StatTile(const QString& label, const QString& value, const QString& systemImage, QWidget* parent)
@@ -28,6 +50,7 @@ void StatTile::setValue(const QString& value)
     if (value == m_value)
         return;
     m_value = value;
+    updateGeometry();
     update();
 }
 
@@ -41,10 +64,11 @@ void StatTile::setInteractive(bool interactive)
 
 QSize StatTile::sizeHint() const
 {
-    const QFontMetrics value(ViewStyle::font(ViewStyle::TextStyle::title3, QFont::DemiBold));
+    const QFontMetrics value(valueFont());
     const QFontMetrics caption(ViewStyle::font(ViewStyle::TextStyle::caption));
     const int h = kPadding * 2 + kIcon + kLineGap + value.height() + kLineGap + caption.height();
-    const int w = kPadding * 2 + std::max({value.horizontalAdvance(m_value), caption.horizontalAdvance(m_label), 90});
+    const int valueWidth = int(std::ceil(value.horizontalAdvance(m_value) * kSmallestValue));
+    const int w = kPadding * 2 + std::max({valueWidth, caption.horizontalAdvance(m_label), 90});
     return {w, h};
 }
 
@@ -71,10 +95,9 @@ void StatTile::paintEvent(QPaintEvent*)
     symbolIcon(m_symbol, ViewStyle::accent(pal)).paint(&p, iconRect, Qt::AlignLeft | Qt::AlignVCenter);
     y += kIcon + kLineGap;
 
-    const QFont valueFont = ViewStyle::font(ViewStyle::TextStyle::title3, QFont::DemiBold);
-    p.setFont(valueFont);
+    p.setFont(valueFontToFit(m_value, width() - 2 * kPadding));
     p.setPen(pal.color(QPalette::WindowText));
-    const int valueH = QFontMetrics(valueFont).height();
+    const int valueH = QFontMetrics(valueFont()).height();
     p.drawText(QRect(kPadding, y, width() - 2 * kPadding, valueH), Qt::AlignLeft | Qt::AlignVCenter, m_value);
     y += valueH + kLineGap;
 

@@ -43,6 +43,7 @@
 #include "Corvallen/Sync/Views/SyncLocationsView.h"
 #include "support/TestEnvironment.h"
 
+#include <QLocale>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -271,6 +272,25 @@ TEST_F(LayoutCheck, ProjectFacets)
             workspace->setFacet(facet);
         });
     EXPECT_TRUE(SymbolIcons::missing().isEmpty()) << SymbolIcons::missing().join(QStringLiteral(", ")).toStdString();
+}
+
+// Dates and figures as other locales write them can be wider than English: the overview's
+// tiles still show them whole at the smallest window.
+TEST_F(LayoutCheck, ProjectOverviewInOtherLocales)
+{
+    QWidget* window = app->mainWindow();
+    Project* project = ctx().fetch<Project>({}, {}).value(0);
+    ASSERT_TRUE(project);
+    for (const char* localeName : {"ja_JP", "ar_EG", "fr_FR"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(localeName)));
+        check(window, QStringLiteral("project-overview-%1").arg(QLatin1String(localeName)), {kMainSizes.first()}, [&] {
+            shell()->navigation().openProject(project);
+            auto* workspace = page<ProjectWorkspaceView>();
+            ASSERT_TRUE(workspace);
+            workspace->setFacet(ProjectFacet::overview);
+        });
+    }
+    QLocale::setDefault(QLocale::c());
 }
 
 TEST_F(LayoutCheck, SyncLocations)
