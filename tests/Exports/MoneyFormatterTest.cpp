@@ -15,7 +15,8 @@ namespace {
 
 const QStringList kLocales = {QStringLiteral("en_GB"), QStringLiteral("en_US"), QStringLiteral("de_DE"),
                               QStringLiteral("fr_FR"), QStringLiteral("pl_PL"), QStringLiteral("ja_JP"),
-                              QStringLiteral("hi_IN"), QStringLiteral("C")};
+                              QStringLiteral("hi_IN"), QStringLiteral("ar_EG"), QStringLiteral("tr_TR"),
+                              QStringLiteral("C")};
 const double kAmounts[] = {24, 0.5, 1234567.891, -1, -1234.5};
 
 QLocale localeNamed(const QString& name) { return name == QLatin1String("C") ? QLocale::c() : QLocale(name); }

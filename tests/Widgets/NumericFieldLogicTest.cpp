@@ -245,7 +245,7 @@ TEST_P(NumericFieldLocales, TypingTheLocalesSeparatorGivesTheFraction)
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, NumericFieldLocales,
-                         testing::Values("en_GB", "en_US", "de_DE", "fr_FR", "pl_PL", "ja_JP", "hi_IN", "C"));
+                         testing::Values("en_GB", "en_US", "de_DE", "fr_FR", "pl_PL", "ja_JP", "hi_IN", "ar_EG", "tr_TR", "C"));
 
 TEST(NumericFieldLocales, GermanCommaIsTheDecimalAndItsPointGroups)
 {

@@ -14,6 +14,7 @@
 #include "Corvallen/Projects/Views/QtyStepper.h"
 #include "Corvallen/Widgets/Views/NumericField.h"
 #include "support/EventLoop.h"
+#include "support/IcuExpect.h"
 #include "support/TestEnvironment.h"
 #include "support/TestStore.h"
 
@@ -426,7 +427,9 @@ TEST_F(PartsTest, EditSheetWritesIntoTheProjectAndTheStoreSavesItByItself)
     EXPECT_TRUE(project->quoteCombined());
     processEvents();
     EXPECT_TRUE(sheet.marginLine().startsWith(QStringLiteral("Parts cost "))) << sheet.marginLine().toStdString();
-    EXPECT_TRUE(sheet.marginLine().contains(QStringLiteral("30.00"))) << sheet.marginLine().toStdString();
+    // Labour 2 × 15, as the user's locale writes pounds.
+    EXPECT_TRUE(sheet.marginLine().endsWith(corvallen::test::icuCurrency(30, QStringLiteral("GBP"), QLocale().name())))
+        << sheet.marginLine().toStdString();
 
     // Flat set to 0 wins over hours times rate; cleared, it falls back.
     sheet.flatField()->lineEdit()->setFocus();

@@ -27,6 +27,8 @@ class BusinessPane : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Rates are typed as the locale writes numbers; these cases are written in C's form.
+        QLocale::setDefault(QLocale::c());
         folder = corvallen::test::freshFolder(QStringLiteral("business"));
         settings = std::make_unique<SettingsStore>(folder + QStringLiteral("/settings.json"));
         for (const QString& f : businessFiles())
