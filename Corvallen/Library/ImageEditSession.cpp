@@ -224,7 +224,8 @@ QByteArray ImageEditSession::renderEditedImage() const
 
 QString ImageEditSession::copyName(const QString& fileName, const QString& folder, const QSet<QString>& heldNames)
 {
-    const QString stem = nameBeforeLastDot(fileName);
+    // Copies of copies grow the name; it stays within what a file name can hold.
+    const QString stem = AppPaths::clippedToBytes(nameBeforeLastDot(fileName), 200);
     const QDir dir(folder);
     QString name = stem + QStringLiteral("_edit.png");
     for (qint64 n = 2; heldNames.contains(name) || QFileInfo::exists(dir.filePath(name)); ++n)

@@ -74,9 +74,15 @@ QString safeFileName(const QString& text, const QString& fallback)
         out += (c.unicode() < 0x20 || c.unicode() == 0x7F || unsafe.contains(c)) ? QChar(u'-') : c;
     while (!out.isEmpty() && out.front() == u'.')
         out.remove(0, 1);
-    while (out.toUtf8().size() > 200)
-        out.chop(out.size() >= 2 && out.at(out.size() - 1).isLowSurrogate() ? 2 : 1);
+    out = clippedToBytes(out, 200);
     return out.isEmpty() ? fallback : out;
+}
+
+QString clippedToBytes(QString text, qsizetype maxBytes)
+{
+    while (text.toUtf8().size() > maxBytes)
+        text.chop(text.size() >= 2 && text.at(text.size() - 1).isLowSurrogate() ? 2 : 1);
+    return text;
 }
 
 QString withSuffix(const QString& path, const QString& suffix)

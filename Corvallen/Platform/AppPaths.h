@@ -38,6 +38,9 @@ bool isPlainFileName(const QString& name);
 // dots are dropped (no hidden or relative names), and it is cut to 200 bytes of UTF-8; the rest
 // stays as typed. `fallback` stands in for a name that ends up empty.
 QString safeFileName(const QString& text, const QString& fallback);
+// The text cut at a character boundary so that its UTF-8 form takes at most maxBytes bytes
+// (file names on Linux hold at most 255 bytes).
+QString clippedToBytes(QString text, qsizetype maxBytes);
 
 // The path with `suffix` (".pdf") added when its file name does not already end in it, in any
 // case: a name typed into a save dialog without its extension still gets one.

@@ -250,7 +250,7 @@ QString AppModel::summaryText(const RunOutcome& o, const QString& storedName, co
         line = tr("%1: %2 imported").arg(storedName).arg(o.imported);
     else if (o.imported > 0)
         line = tr("Synced %1 new").arg(o.imported);
-    else if (o.unreadable > 0 || o.moreRemain)
+    else if (o.unreadable > 0 || o.unwritten > 0 || o.moreRemain)
         line = tr("Nothing new");
     else
         return tr("Up to date");
@@ -259,6 +259,10 @@ QString AppModel::summaryText(const RunOutcome& o, const QString& storedName, co
         notes << tr("1 file couldn't be read");
     else if (o.unreadable > 1)
         notes << tr("%1 files couldn't be read").arg(o.unreadable);
+    if (o.unwritten == 1)
+        notes << tr("1 picture couldn't be saved to the library");
+    else if (o.unwritten > 1)
+        notes << tr("%1 pictures couldn't be saved to the library").arg(o.unwritten);
     if (o.moreRemain)
         notes << (o.full ? tr("more remain, Sync New takes the rest") : tr("more remain, sync again for the rest"));
     if (!notes.isEmpty())
@@ -415,6 +419,7 @@ void AppModel::scanned(const std::shared_ptr<SyncTask>& task, const std::shared_
         outcome.full = state->full;
         outcome.imported = result.imported;
         outcome.unreadable = result.unreadable;
+        outcome.unwritten = result.unwritten;
         outcome.moreRemain = state->scan.moreRemain;
         outcome.driveGone = result.sourceWentAway;
         const QSet<QString> hashes = result.knownHashes;

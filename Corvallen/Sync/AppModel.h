@@ -115,6 +115,7 @@ public:
         qint64 unreadable = 0;  // files skipped because they couldn't be read
         bool moreRemain = false;  // the whole-drive limit left files for the next sync
         bool driveGone = false;  // the drive or folder went away during the run
+        qint64 unwritten = 0;  // new pictures that couldn't be saved into the library
     };
     // The summary line of a finished run. storedName is the location's name as saved,
     // displayName the name shown for it ("Location" when it has none).

@@ -617,7 +617,10 @@ ImportResult importCaptures(const QStringList& files, const QString& folder, con
             continue;
         }
 
-        const QStringList candidates = candidateNames(stemOf(QFileInfo(file).fileName()), s.hash);
+        // A drive's file system may allow longer names than the library's (255 UTF-16 units on
+        // FAT, 255 bytes here); the numbered and hashed names add up to 18 bytes more.
+        const QStringList candidates =
+            candidateNames(AppPaths::clippedToBytes(stemOf(QFileInfo(file).fileName()), 200), s.hash);
         bool present = false;
         bool placed = false;
         for (qsizetype c = 0; c < candidates.size() && !present && !placed; ++c) {
@@ -638,6 +641,8 @@ ImportResult importCaptures(const QStringList& files, const QString& folder, con
         }
         if (!placed)
             s.png.discard();
+        if (!present && !placed)
+            ++result.unwritten;  // a new picture left out is no success either
         if (present || placed)
             result.knownHashes.insert(s.hash);
         if (placed)

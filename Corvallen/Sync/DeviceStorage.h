@@ -131,15 +131,17 @@ struct ImportResult {
     qint64 unreadable = 0;  // files skipped as unreadable or not pictures
     bool sourceWentAway = false;  // the import stopped because the source was gone
     QList<Source> sources;  // in file order
+    qint64 unwritten = 0;  // new pictures that couldn't be written into the folder (full disk, no free name)
 };
 
 // Copies the files into `folder` as PNG. Each file is converted, hashed and skipped when its
 // hash is known (unless `full`); otherwise it goes under the first free name of "stem.png",
 // "stem (2).png" ... "stem (999).png", or not at all when one of them already holds the same
 // picture; after those, "stem-<8 hash digits>.png" and then further free names. A name held by
-// a record counts as taken. Files are written whole or not at all, and made durable before the
-// import returns. A file that can't be read or written is skipped and not counted, and its hash
-// is not remembered, so the next sync tries it again; when one can't be read and the source is
+// a record counts as taken. A stem too long for a file name is cut to fit. Files are written
+// whole or not at all, and made durable before the import returns. A file that can't be read or
+// written is skipped (one that can't be written is counted in `unwritten`), and its hash is not
+// remembered, so the next sync tries it again; when one can't be read and the source is
 // gone, the import stops there. Looks at `cancelled` before every file; reports the index of
 // every 20th file, and the file count at the end, through `progress`.
 //

@@ -235,6 +235,9 @@ TEST(ImageEditSession, CopiesOfCopiesDottedNamesMissingSourcesAndNothingToSave)
     EXPECT_EQ(ImageEditSession::copyName(QStringLiteral("noext"), DeviceStorage::capturesFolder(),
                                          {QStringLiteral("noext_edit.png"), QStringLiteral("noext_edit3.png")}),
               QStringLiteral("noext_edit2.png"));
+    const QString longName = ImageEditSession::copyName(QString(250, u'z') + QStringLiteral(".png"), DeviceStorage::capturesFolder());
+    EXPECT_LE(QFile::encodeName(longName).size(), 255) << "a copy of a long name still fits a file name";
+    EXPECT_TRUE(longName.endsWith(QStringLiteral("_edit.png")));
 
     removeCopies(QStringLiteral("orphan"));
     writeImage(QStringLiteral("orphan.png"), 64, 32);

@@ -340,6 +340,7 @@ TEST(Import, AFailedWriteIsNotCountedAndIsTriedAgainNextTime)
     writeImage(drive + QStringLiteral("/A.png"), Qt::red);
     const auto result = importFiles({drive + QStringLiteral("/A.png")}, false, {}, folder);
     EXPECT_EQ(result.imported, 0);
+    EXPECT_EQ(result.unwritten, 1) << "a picture left out is reported, not passed over in silence";
     EXPECT_TRUE(result.knownHashes.isEmpty());
     ASSERT_TRUE(QDir().mkpath(folder));
     EXPECT_EQ(importFiles({drive + QStringLiteral("/A.png")}, false, result.knownHashes, folder).imported, 1);
@@ -385,4 +386,31 @@ TEST(Import, KnownHashesRoundTripThroughTheSettings)
     EXPECT_EQ(reread.typeOf(QStringLiteral("syncedContentHashes")), SettingsStore::Type::TextList);
     EXPECT_EQ(DeviceStorage::knownHashes(reread),
               (QSet<QString>{QStringLiteral("00112233aabbccdd"), QStringLiteral("ffeeddccbbaa9988")}));
+}
+
+TEST(Import, NamesTooLongForTheLibraryAreCutToFit)
+{
+    // Names at the file system's limit: the numbered name of a second picture would not fit.
+    const QString folder = corvallen::test::freshFolder(QStringLiteral("captures"));
+    const QString longAscii = QString(251, u'x');
+    const QString longJapanese = QString(83, QChar(0x3042));  // 249 bytes in UTF-8
+    QStringList files;
+    for (int i = 0; i < 2; ++i) {
+        const QString drive = corvallen::test::freshFolder(QStringLiteral("drive"));
+        files << drive + u'/' + longAscii + QStringLiteral(".png") << drive + u'/' + longJapanese + QStringLiteral(".jpg");
+        writeImage(files[files.size() - 2], QColor::fromRgb(10 + 100 * i, 0, 0));
+        writeImage(files.last(), QColor::fromRgb(0, 10 + 100 * i, 0), "JPG");
+    }
+    const auto result = importFiles(files, false, {}, folder);
+    EXPECT_EQ(result.imported, 4);
+    EXPECT_EQ(result.unwritten, 0);
+    const QStringList placed = QDir(folder).entryList(QDir::Files);
+    ASSERT_EQ(placed.size(), 4);
+    for (const QString& name : placed) {
+        EXPECT_LE(QFile::encodeName(name).size(), 255);
+        EXPECT_TRUE(name.startsWith(QString(40, u'x')) || name.startsWith(QString(40, QChar(0x3042)))) << name.toStdString();
+        EXPECT_FALSE(name.contains(QChar::ReplacementCharacter)) << "cut between whole characters";
+    }
+    // A second sync finds them all present.
+    EXPECT_EQ(importFiles(files, true, {}, folder).imported, 0);
 }

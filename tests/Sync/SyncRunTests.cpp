@@ -337,6 +337,10 @@ TEST_F(SyncRun, SummaryTexts)
     EXPECT_EQ(text({.imported = 12}), QStringLiteral("Synced 12 new"));
     EXPECT_EQ(text({.imported = 12, .unreadable = 2, .moreRemain = true}),
               QStringLiteral("Synced 12 new \u2014 2 files couldn't be read; more remain, sync again for the rest"));
+    // Pictures the library couldn't take (a full disk) are no "Up to date".
+    EXPECT_EQ(text({.unwritten = 1}), QStringLiteral("Nothing new \u2014 1 picture couldn't be saved to the library"));
+    EXPECT_EQ(text({.imported = 2, .unreadable = 1, .unwritten = 3}),
+              QStringLiteral("Synced 2 new \u2014 1 file couldn't be read; 3 pictures couldn't be saved to the library"));
     EXPECT_EQ(text({.full = true, .imported = 5000, .moreRemain = true}),
               QStringLiteral("Bench: 5000 imported \u2014 more remain, Sync New takes the rest"));
     // A drive that went away is neither success nor a plain stop.
