@@ -7,6 +7,20 @@
 
 #include <cmath>
 
+namespace {
+
+// The resolution at which a page of this size (in points) stays within the pixel budget.
+double boundedDpi(const QSizeF& points, double dpi)
+{
+    const double pixels = points.width() * dpi / 72.0 * (points.height() * dpi / 72.0);
+    if (!(pixels > double(PageRenderer::maxPixels)))
+        return dpi;
+    // A little under the bound, as the renderer rounds each side up.
+    return dpi * std::sqrt(double(PageRenderer::maxPixels) / pixels) * 0.999;
+}
+
+}  // namespace
+
 // The worker side: its own queue of requests, one page rendered per turn of its event loop, so
 // that requests and withdrawals from the main thread are seen between two pages.
 class PageRenderWorker : public QObject {
@@ -52,7 +66,8 @@ private:
         QImage image;
         if (m_pdf)
             if (std::unique_ptr<Poppler::Page> page = m_pdf->page(key.page))
-                image = page->renderToImage(key.dpi100 / 100.0, key.dpi100 / 100.0);
+                image = page->renderToImage(boundedDpi(page->pageSizeF(), key.dpi100 / 100.0),
+                                            boundedDpi(page->pageSizeF(), key.dpi100 / 100.0));
         PageRenderer* owner = m_owner;
         QMetaObject::invokeMethod(owner, [owner, key, image] { owner->store(key, image); }, Qt::QueuedConnection);
         if (!m_queue.isEmpty())

@@ -25,6 +25,12 @@ class PageRenderer : public QObject {
 public:
     using Opener = std::function<std::unique_ptr<Poppler::Document>()>;
 
+    // The most pixels one page's picture holds (160 MB). A larger page, or a closer zoom, is
+    // rendered at the finest resolution within it and drawn scaled up: a poster-sized page or
+    // a page at the closest zoom on a dense screen would otherwise need gigabytes, which the
+    // renderer refuses by giving a one-pixel picture.
+    static constexpr qint64 maxPixels = qint64(40) * 1000 * 1000;
+
     PageRenderer(Opener open, qint64 cacheBytes, QObject* parent = nullptr);
     ~PageRenderer() override;
 

@@ -30,14 +30,12 @@ QByteArray makePdf(int pages, QSizeF size)
     return data;
 }
 
-QByteArray makeRotatedPdf(int rotation)
+QByteArray makeOnePagePdf(const QByteArray& pageEntries, const QByteArray& content)
 {
-    const QByteArray content = "0 0 0 rg 0 692 100 100 re f\n";
     QList<QByteArray> objects = {
         "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Rotate " + QByteArray::number(rotation)
-            + " /Contents 4 0 R /Resources << >> >>",
+        "<< /Type /Page /Parent 2 0 R " + pageEntries + " /Contents 4 0 R /Resources << >> >>",
         "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "endstream",
     };
     QByteArray out = "%PDF-1.4\n";
@@ -53,6 +51,11 @@ QByteArray makeRotatedPdf(int rotation)
     out += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref)
            + "\n%%EOF\n";
     return out;
+}
+
+QByteArray makeRotatedPdf(int rotation)
+{
+    return makeOnePagePdf("/MediaBox [0 0 612 792] /Rotate " + QByteArray::number(rotation), "0 0 0 rg 0 692 100 100 re f\n");
 }
 
 QString storeDocument(const QString& name, const QByteArray& bytes)

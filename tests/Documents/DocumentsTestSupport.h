@@ -11,6 +11,9 @@ QByteArray makePdf(int pages, QSizeF size = QSizeF(612, 792));
 // A one-page PDF of 612 x 792 points turned by `rotation` degrees (/Rotate), with a black square
 // in the top-left corner of the unturned page.
 QByteArray makeRotatedPdf(int rotation);
+// A one-page PDF whose page dictionary holds `pageEntries` (its /MediaBox and the like) and whose
+// content stream is `content`.
+QByteArray makeOnePagePdf(const QByteArray& pageEntries, const QByteArray& content);
 // Writes bytes into the documents folder under `name` and returns the path.
 QString storeDocument(const QString& name, const QByteArray& bytes);
 QByteArray readFile(const QString& path);

@@ -61,3 +61,38 @@ TEST(PageRenderer, RendersOnItsOwnThreadAndKeepsTheCacheWithinItsBytes)
 }
 
 }  // namespace
+
+namespace {
+
+// One page of the given size in points whose left half is black.
+QByteArray halfBlackPage(double width, double height)
+{
+    const QByteArray h = QByteArray::number(height);
+    return makeOnePagePdf("/MediaBox [0 0 " + QByteArray::number(width) + " " + h + "]",
+                          "0 0 0 rg 0 0 " + QByteArray::number(width / 2) + " " + h + " re f\n");
+}
+
+TEST(PageRenderer, PagesTooLargeForTheirZoomAreRenderedWithinThePixelBudget)
+{
+    // A poster-sized page at the closest zoom on a dense screen, and a letter page there: whole
+    // pictures would need 53 GB and 500 MB.
+    for (const QSizeF points : {QSizeF(14400, 14400), QSizeF(612, 792)}) {
+        const QByteArray pdf = halfBlackPage(points.width(), points.height());
+        PageRenderer renderer([&] { return Poppler::Document::loadFromData(pdf); }, qint64(1) << 30);
+        const double dpi = 72.0 * 8 * 2;
+        renderer.image(0, dpi);
+        ASSERT_TRUE(corvallen::test::waitUntil([&] { return renderer.pendingCount() == 0; }));
+        bool exact = false;
+        const QImage image = renderer.image(0, dpi, &exact);
+        EXPECT_TRUE(exact);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_LE(qint64(image.width()) * image.height(), PageRenderer::maxPixels);
+        EXPECT_GT(qint64(image.width()) * image.height(), PageRenderer::maxPixels * 9 / 10) << "as fine as the budget allows";
+        EXPECT_NEAR(double(image.width()) / image.height(), points.width() / points.height(), 0.01);
+        // The page itself, not a blank or one-pixel stand-in.
+        EXPECT_EQ(image.pixelColor(image.width() / 4, image.height() / 2), QColor(Qt::black));
+        EXPECT_EQ(image.pixelColor(image.width() * 3 / 4, image.height() / 2), QColor(Qt::white));
+    }
+}
+
+}  // namespace
