@@ -115,7 +115,7 @@ SheetLayout SheetOverview::layout(double width, QPaintDevice* dev) const
         const double lh = SheetText::lineHeight(labelFont, dev);
         double x = 0;
         for (const Figure& f : figures(*m_project)) {
-            const QString count = QString::number(f.count);
+            const QString count = SheetFormat::countText(f.count);
             const QString label = f.label.toUpper();
             const double w =
                 std::max(SheetText::textWidth(count, countFont, dev), SheetText::textWidth(label, labelFont, dev)) + 2;
@@ -138,7 +138,7 @@ QStringList SheetOverview::texts() const
         out << m_description;
     if (m_closes)
         for (const Figure& f : figures(*m_project))
-            out << QString::number(f.count) << f.label.toUpper();
+            out << SheetFormat::countText(f.count) << f.label.toUpper();
     return out;
 }
 
@@ -156,8 +156,8 @@ SheetLayout SheetBOMTable::layout(double width, QPaintDevice* dev) const
 
     double numberNeed = 0, quantityNeed = 0;
     for (int i = 0; i < m_rows.size(); ++i) {
-        numberNeed = std::max(numberNeed, SheetText::textWidth(QString::number(m_startNumber + i), bodyFont, dev) + 1);
-        quantityNeed = std::max(quantityNeed, SheetText::textWidth(QString::number(m_rows[i].quantity), bodyFont, dev) + 1);
+        numberNeed = std::max(numberNeed, SheetText::textWidth(SheetFormat::countText(m_startNumber + i), bodyFont, dev) + 1);
+        quantityNeed = std::max(quantityNeed, SheetText::textWidth(SheetFormat::countText(m_rows[i].quantity), bodyFont, dev) + 1);
     }
     const BomColumns c(width, numberNeed, quantityNeed);
 
@@ -188,13 +188,13 @@ SheetLayout SheetBOMTable::layout(double width, QPaintDevice* dev) const
         const double mh = maker.isEmpty() ? 0 : SheetText::wrappedHeight(maker, makerFont, c.component, dev);
         const double cath = category.isEmpty() ? 0 : SheetText::wrappedHeight(category, catFont, c.category, dev);
         const double rh = std::max({nh + mh, cath, bodyLine});
-        out.text(QRectF(c.xNumber, y, c.number, rh), QString::number(m_startNumber + i), bodyFont, sec,
+        out.text(QRectF(c.xNumber, y, c.number, rh), SheetFormat::countText(m_startNumber + i), bodyFont, sec,
                  Qt::AlignLeft | Qt::AlignVCenter);
         const double top = y + (rh - nh - mh) / 2;
         out.text(QRectF(c.xComponent, top, c.component, nh), name, nameFont, SheetPalette::ink(), wrapLeft);
         if (!maker.isEmpty())
             out.text(QRectF(c.xComponent, top + nh, c.component, mh), maker, makerFont, sec, wrapLeft);
-        out.text(QRectF(c.xQuantity, y, c.quantity, rh), QString::number(line.quantity), bodyFont, SheetPalette::ink(),
+        out.text(QRectF(c.xQuantity, y, c.quantity, rh), SheetFormat::countText(line.quantity), bodyFont, SheetPalette::ink(),
                  Qt::AlignRight | Qt::AlignVCenter);
         if (!category.isEmpty())
             out.text(QRectF(c.xCategory, y, c.category, rh), category, catFont, sec, wrapLeft | Qt::AlignVCenter);
@@ -214,10 +214,10 @@ QStringList SheetBOMTable::texts() const
     out << QStringLiteral("#") << QStringLiteral("COMPONENT") << QStringLiteral("QTY") << QStringLiteral("CATEGORY");
     for (int i = 0; i < m_rows.size(); ++i) {
         const SheetPart& line = m_rows[i];
-        out << QString::number(m_startNumber + i) << nameText(line);
+        out << SheetFormat::countText(m_startNumber + i) << nameText(line);
         if (!manufacturerText(line).isEmpty())
             out << manufacturerText(line);
-        out << QString::number(line.quantity) << categoryText(line);
+        out << SheetFormat::countText(line.quantity) << categoryText(line);
     }
     return out;
 }

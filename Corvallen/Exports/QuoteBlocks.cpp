@@ -101,13 +101,13 @@ QList<SheetQuoteTable::Line> SheetQuoteTable::lines() const
             count += line.quantity;
             amount += line.resellPrice * double(line.quantity);
         }
-        const QString label = QStringLiteral("Components (%1 item%2)").arg(count).arg(count == 1 ? QString() : QStringLiteral("s"));
+        const QString label = QStringLiteral("Components (%1 item%2)").arg(SheetFormat::countText(count)).arg(count == 1 ? QString() : QStringLiteral("s"));
         out.append({label, QString(), QString(), m_money.format(amount)});
         return out;
     }
     for (const SheetPart& line : m_parts) {
         const double unit = line.resellPrice;
-        out.append({line.hasComponent ? line.name : QStringLiteral("—"), QString::number(line.quantity), m_money.format(unit),
+        out.append({line.hasComponent ? line.name : QStringLiteral("—"), SheetFormat::countText(line.quantity), m_money.format(unit),
                     m_money.format(unit * double(line.quantity))});
     }
     return out;

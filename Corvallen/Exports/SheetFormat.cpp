@@ -24,6 +24,13 @@ QString numberText(double value, int maxDecimals)
     return text;
 }
 
+QString countText(qint64 value)
+{
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale.toString(value);
+}
+
 QString longDateText(const QDate& date)
 {
     return IcuLocale::dateText(date, QLocale(), QStringLiteral("yMMMMd"));

@@ -257,6 +257,28 @@ TEST_F(SheetBuildersTest, QuotePagesSplitItemisedLinesAndKeepTotalsLast)
     EXPECT_TRUE(pages[0].view->texts().contains(QStringLiteral("Components (17 items)")));
 }
 
+// Quantities are written in the locale's digits like the prices beside them (never Latin digits
+// beside Arabic ones), ungrouped so that a column of them reads whole.
+TEST_F(SheetBuildersTest, QuantitiesAreWrittenInTheLocalesDigits)
+{
+    addPart(QStringLiteral("Resistor"), 1250, 0.02);
+    for (const char* localeName : {"de_DE", "ar_EG", "hi_IN", "C"}) {
+        SCOPED_TRACE(localeName);
+        QLocale locale{QString::fromLatin1(localeName)};
+        QLocale::setDefault(locale);
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        const QString quantity = locale.toString(1250);
+        const QStringList sheet = SheetBuilders::projectSheetPages(project).last().view->texts();
+        EXPECT_TRUE(sheet.contains(quantity)) << sheet.join(u'|').toStdString();
+        const QStringList quote = SheetBuilders::quotePages(project, QDate(2026, 12, 7), BusinessProfile()).first().view->texts();
+        EXPECT_TRUE(quote.contains(quantity)) << quote.join(u'|').toStdString();
+        project->setQuoteCombined(true);
+        const QStringList combined = SheetBuilders::quotePages(project, QDate(2026, 12, 7), BusinessProfile()).first().view->texts();
+        EXPECT_TRUE(combined.contains(QStringLiteral("Components (%1 items)").arg(quantity))) << combined.join(u'|').toStdString();
+        project->setQuoteCombined(false);
+    }
+}
+
 TEST_F(SheetBuildersTest, QuoteWithoutPartsHasHeadAndTotalsOnly)
 {
     BusinessProfile profile;
