@@ -41,7 +41,8 @@ QtyStepper::QtyStepper(qint64 quantity, QWidget* parent) : QWidget(parent), m_qu
 void QtyStepper::setQuantity(qint64 quantity)
 {
     m_quantity = quantity;
-    if (!m_field->hasFocus())
+    // A figure being typed stays; a field that only has the focus shows the new quantity.
+    if (!m_field->hasFocus() || !m_field->isModified())
         m_field->setText(QLocale().toString(quantity));
 }
 
@@ -54,6 +55,12 @@ void QtyStepper::commit(qint64 quantity)
 
 void QtyStepper::commitField(bool submitted)
 {
+    // Only a typed figure is a change: the text shown before the quantity moved elsewhere (the
+    // add-part sheet updated the line) must not be committed back over that move.
+    if (!m_field->isModified()) {
+        m_field->setText(QLocale().toString(m_quantity));
+        return;
+    }
     bool ok = false;
     qint64 value = QLocale().toLongLong(m_field->text().trimmed(), &ok);
     if (!ok)

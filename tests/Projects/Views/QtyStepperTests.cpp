@@ -3,6 +3,7 @@
 #include "Corvallen/Projects/Views/QtyStepper.h"
 #include "ViewInput.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -48,6 +49,36 @@ TEST(QtyStepperTest, TypedFiguresAreCommittedAndReturnRaisesThemToOne)
     // A change from outside shows unless the user is typing.
     stepper.setQuantity(9);
     EXPECT_EQ(stepper.field()->text(), QStringLiteral("9"));
+}
+
+// The line's quantity can change while its field has the focus (the add-part sheet updates the
+// line). The figure shown before must never be committed back over that change; a figure the
+// user typed is theirs and is committed.
+TEST(QtyStepperTest, OnlyATypedFigureIsCommitted)
+{
+    QtyStepper stepper(4);
+    stepper.show();
+    stepper.activateWindow();
+    QCoreApplication::processEvents();
+    QList<qint64> edits;
+    QObject::connect(&stepper, &QtyStepper::quantityEdited, [&](qint64 q) { edits << q; });
+    stepper.field()->setFocus();
+    ASSERT_TRUE(stepper.field()->hasFocus());
+    stepper.setQuantity(6);
+    EXPECT_EQ(stepper.field()->text(), QStringLiteral("6"));
+    projects_test::keyClick(stepper.field(), Qt::Key_Return, QStringLiteral("\r"));
+    stepper.field()->clearFocus();
+    EXPECT_TRUE(edits.isEmpty());
+    EXPECT_EQ(stepper.quantity(), 6);
+
+    stepper.field()->setFocus();
+    stepper.field()->selectAll();
+    projects_test::keyClicks(stepper.field(), QStringLiteral("12"));
+    ASSERT_TRUE(stepper.field()->hasFocus());
+    stepper.setQuantity(7);
+    EXPECT_EQ(stepper.field()->text(), QStringLiteral("12"));
+    projects_test::keyClick(stepper.field(), Qt::Key_Return, QStringLiteral("\r"));
+    EXPECT_EQ(edits, QList<qint64>{12});
 }
 
 }  // namespace
