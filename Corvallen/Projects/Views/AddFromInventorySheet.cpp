@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 // The candidates shown, in their order.
 class CandidateListModel : public QAbstractListModel {
 public:
@@ -268,7 +270,7 @@ void AddFromInventorySheet::showCandidates()
         m_content->setCurrentIndex(2);
     else
         m_content->setCurrentIndex(0);
-    m_add->setEnabled(!m_selected.isEmpty());
+    updateAddButton();
 }
 
 void AddFromInventorySheet::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
@@ -282,7 +284,15 @@ void AddFromInventorySheet::selectionChanged(const QItemSelection& selected, con
     for (const QItemSelectionRange& range : deselected)
         for (int row = range.top(); row <= range.bottom(); ++row)
             m_selected.remove(m_model->component(row));
-    m_add->setEnabled(!m_selected.isEmpty());
+    updateAddButton();
+}
+
+void AddFromInventorySheet::updateAddButton()
+{
+    // "Add" adds the selected rows the search shows; with every selected row hidden it would
+    // add nothing and still close as if it had, so it waits until one shows again.
+    const QList<Component*>& shown = m_model->components();
+    m_add->setEnabled(std::any_of(shown.begin(), shown.end(), [this](Component* c) { return m_selected.contains(c); }));
 }
 
 void AddFromInventorySheet::addSelected()

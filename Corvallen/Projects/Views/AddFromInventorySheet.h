@@ -37,6 +37,7 @@ public:
 
 private:
     void showCandidates();
+    void updateAddButton();
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
 
     Project* m_project;

@@ -353,6 +353,9 @@ TEST_F(PartsTest, AddFromInventoryListsWhatIsMissingAndAddsOneOfEach)
     EXPECT_TRUE(sheet.addButton()->isEnabled());
     projects_test::keyClicks(sheet.searchField(), QStringLiteral("zzz"));
     EXPECT_EQ(sheet.contentState(), QStringLiteral("noMatches"));
+    EXPECT_FALSE(sheet.addButton()->isEnabled()) << "with every selected row hidden, Add would add nothing";
+    sheet.searchField()->setText(QStringLiteral("bet"));
+    EXPECT_TRUE(sheet.addButton()->isEnabled()) << "a selected row shows again";
     sheet.searchField()->setText(QStringLiteral("alp"));
     ASSERT_EQ(sheet.list()->model()->rowCount(), 1);
     EXPECT_TRUE(sheet.list()->selectionModel()->isSelected(sheet.list()->model()->index(0, 0)));
