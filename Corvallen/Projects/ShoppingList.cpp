@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QSaveFile>
+#include <QSet>
 
 #include <algorithm>
 #include <limits>
@@ -34,10 +35,17 @@ bool hasShortPart(const QList<ProjectComponent*>& lines)
 
 QList<Item> shortItems(const QList<ProjectComponent*>& lines)
 {
+    // Each row buys a component's whole shortfall, so a component that a project holds on two
+    // lines (the parts-list operations never make two, but a restored store may hold them) is
+    // listed once, not bought twice.
     QList<Item> out;
+    QSet<const Component*> listed;
     for (const ProjectComponent* line : lines) {
-        if (const Component* c = shortComponent(line))
+        const Component* c = shortComponent(line);
+        if (c && !listed.contains(c)) {
+            listed.insert(c);
             out.append(item(*c));
+        }
     }
     return out;
 }
