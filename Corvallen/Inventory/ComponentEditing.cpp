@@ -94,11 +94,14 @@ std::optional<QString> marginText(std::optional<double> purchase, std::optional<
     QString percent;
     if (*purchase > 0) {
         const double ratio = std::trunc(margin / *purchase * 100.0);
-        // Extreme prices can give a ratio beyond any integer; show it as a plain number then.
+        // In the locale's digits and minus sign, like the amount before it. Extreme prices can give
+        // a ratio beyond any integer; show it as a plain number then.
+        QLocale locale;
+        locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
         if (std::isfinite(ratio) && std::abs(ratio) < 1e15)
-            percent = QStringLiteral(" (%1%)").arg(qint64(ratio));
+            percent = QStringLiteral(" (%1%)").arg(locale.toString(qint64(ratio)));
         else
-            percent = QStringLiteral(" (%1%)").arg(ratio, 0, 'g', 3);
+            percent = QStringLiteral(" (%1%)").arg(locale.toString(ratio, 'g', 3));
     }
     return QCoreApplication::translate("ComponentInspector", "Margin ") + MoneyFormatter(currencyCode).format(margin) + percent;
 }

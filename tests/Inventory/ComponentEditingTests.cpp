@@ -78,15 +78,20 @@ TEST_F(ComponentEditingTest, ComboOptionsNarrowByParentUnlessNothingIsUnderIt)
 TEST_F(ComponentEditingTest, MarginTextNeedsBothPricesAndTruncatesThePercentage)
 {
     EXPECT_FALSE(ComponentEditing::marginText(2.0, std::nullopt, QStringLiteral("GBP")));
-    // The amount is written as the locale writes money, a loss with the locale's minus sign.
-    for (const QString name : {QStringLiteral("en_GB"), QStringLiteral("de_DE"), QStringLiteral("ja_JP"), QStringLiteral("C")}) {
+    // The amount is written as the locale writes money, a loss with the locale's minus sign, and the
+    // percentage in the same digits and minus sign.
+    using corvallen::test::icuDecimal;
+    for (const QString& name : corvallen::test::icuTestLocales() + QStringList{QStringLiteral("sv_SE")}) {
+        SCOPED_TRACE(name.toStdString());
         QLocale::setDefault(QLocale(name));
-        EXPECT_EQ(*ComponentEditing::marginText(2.0, 3.0, QStringLiteral("GBP")),
-                  QStringLiteral("Margin ") + corvallen::test::icuCurrency(1, QStringLiteral("GBP"), name) + QStringLiteral(" (50%)"));
+        EXPECT_EQ(*ComponentEditing::marginText(2.0, 3.0, QStringLiteral("EUR")),
+                  QStringLiteral("Margin ") + corvallen::test::icuCurrency(1, QStringLiteral("EUR"), name) + QStringLiteral(" (")
+                      + icuDecimal(50, 0, name) + QStringLiteral("%)"));
         EXPECT_EQ(*ComponentEditing::marginText(0.0, 5.0, QStringLiteral("JPY")),
                   QStringLiteral("Margin ") + corvallen::test::icuCurrency(5, QStringLiteral("JPY"), name));
         EXPECT_EQ(*ComponentEditing::marginText(3.0, 2.0, QStringLiteral("EUR")),
-                  QStringLiteral("Margin ") + corvallen::test::icuCurrency(-1, QStringLiteral("EUR"), name) + QStringLiteral(" (-33%)"));
+                  QStringLiteral("Margin ") + corvallen::test::icuCurrency(-1, QStringLiteral("EUR"), name) + QStringLiteral(" (")
+                      + icuDecimal(-33, 0, name) + QStringLiteral("%)"));
     }
     QLocale::setDefault(QLocale::c());
     EXPECT_TRUE(ComponentEditing::marginText(1e-300, 1e300, QStringLiteral("GBP")).has_value()) << "extreme prices don't stop";
