@@ -25,7 +25,8 @@ SheetProjectReader::SheetProjectReader(const Project* project) : m_copy(std::mak
         return;
     m_copy->name = project->name();
     m_copy->details = project->details();
-    m_copy->createdAt = project->createdAt();
+    // The store hands dates back in UTC; the sheet prints the day as the user lived it.
+    m_copy->createdAt = project->createdAt().toLocalTime();
     m_copy->labourTotal = project->labourTotal();
     m_copy->labourFlat = project->labourFlat();
     m_copy->labourHours = project->labourHours();

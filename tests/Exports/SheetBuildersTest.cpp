@@ -18,8 +18,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QTimeZone>
 
 #include <cmath>
+#include <ctime>
 #include <thread>
 
 #include <poppler/qt6/poppler-qt6.h>
@@ -277,6 +279,27 @@ TEST_F(SheetBuildersTest, QuantitiesAreWrittenInTheLocalesDigits)
         EXPECT_TRUE(combined.contains(QStringLiteral("Components (%1 items)").arg(quantity))) << combined.join(u'|').toStdString();
         project->setQuoteCombined(false);
     }
+}
+
+// A project made late in the evening west of Greenwich is stored, and read back, as the next day
+// in UTC: the sheet still prints the local day the project was made, as the overview shows it.
+TEST_F(SheetBuildersTest, TheSheetDatesAProjectByTheLocalDay)
+{
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "America/New_York");
+    tzset();
+    const QDateTime madeUtc(QDate(2026, 12, 8), QTime(3, 0), QTimeZone::utc());  // 7 December, 22:00 in New York
+    project->setCreatedAt(madeUtc);
+    const QStringList texts = SheetBuilders::projectSheetPages(project).first().view->texts();
+    const QString localDay = SheetFormat::longDateText(madeUtc.toLocalTime().date());
+    EXPECT_EQ(madeUtc.toLocalTime().date(), QDate(2026, 12, 7));
+    EXPECT_TRUE(texts.contains(localDay)) << texts.join(u'|').toStdString();
+    EXPECT_FALSE(texts.contains(SheetFormat::longDateText(QDate(2026, 12, 8))));
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    tzset();
 }
 
 TEST_F(SheetBuildersTest, QuoteWithoutPartsHasHeadAndTotalsOnly)
