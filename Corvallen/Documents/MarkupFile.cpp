@@ -6,8 +6,10 @@
 #include "Corvallen/Platform/AppPaths.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QSaveFile>
 
@@ -107,6 +109,28 @@ QByteArray blankPages(const MarkupDocument& document)
     out += "trailer\n<< /Size " + QByteArray::number(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n"
            + QByteArray::number(xref) + "\n%%EOF\n";
     return out;
+}
+
+// A markup file that is there but can't be read was never shown, so the markup about to be
+// written lacks whatever it holds: it is moved aside (beside it, under a dated name) instead of
+// being replaced. False, with the reason, when it can't be moved.
+bool keepUnreadableAside(const QString& filePath, QString* error)
+{
+    const QFileInfo info(filePath);
+    if (!info.isFile() || info.size() == 0)
+        return true;
+    if (std::unique_ptr<Poppler::Document> pdf = Poppler::Document::load(filePath); pdf && !pdf->isLocked())
+        return true;
+    const QString stem = filePath + QStringLiteral(".unreadable-")
+                         + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = stem + QStringLiteral(".pdf");
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = stem + QLatin1Char('-') + QString::number(n) + QStringLiteral(".pdf");
+    if (QFile::rename(filePath, aside))
+        return true;
+    if (error)
+        *error = QStringLiteral("The markup saved before couldn't be read, and couldn't be moved aside to keep it.");
+    return false;
 }
 
 }  // namespace
@@ -320,6 +344,8 @@ bool writeMarkupOverlay(const MarkupDocument& document, const QString& key, QStr
         if (!converter->convert())
             return fail(QStringLiteral("The markup could not be written as a PDF."));
     }
+    if (!keepUnreadableAside(filePath, error))
+        return false;
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
         return fail(file.errorString());

@@ -23,7 +23,8 @@ QString path(const QString& key);
 MarkupDocument pagesOf(const Poppler::Document& pdf);
 
 // Writes the markup of every page into the key's file, replacing it as a whole only once the new
-// file is complete (a failed save keeps the previous markup). Blank pages have the size of the
+// file is complete (a failed save keeps the previous markup). A file there that can't be read
+// (so its markup was never shown) is moved aside under a dated name, not replaced. Blank pages have the size of the
 // shown pages; notes refer to a standard PDF face, so the file embeds no font. False when the
 // file could not be written, with the reason in `error`.
 bool writeMarkupOverlay(const MarkupDocument& document, const QString& key, QString* error = nullptr);

@@ -260,6 +260,42 @@ TEST(MarkupFile, AFailedWriteReportsFalseAndKeepsTheShownMarkup)
     EXPECT_TRUE(QFileInfo(MarkupFile::path(key)).isDir());
 }
 
+TEST(MarkupFile, SavingOverAMarkupFileThatCantBeReadKeepsItAside)
+{
+    // Markup saved earlier, then cut short (a disk error, a half-restored copy): opening shows
+    // none of it, and the next save must not wipe what is left.
+    MarkupDocument earlier = openDocument(makePdf(2));
+    earlier.pages[1]->add(stroke({{10, 10}, {60, 60}}));
+    const QString key = freshKey();
+    ASSERT_TRUE(MarkupFile::writeMarkupOverlay(earlier, key));
+    const QByteArray damaged = readFile(MarkupFile::path(key)).left(300);
+    {
+        QFile f(MarkupFile::path(key));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(damaged);
+    }
+    MarkupDocument shown = openDocument(makePdf(2));
+    MarkupFile::loadMarkupOverlay(shown, key);
+    EXPECT_FALSE(shown.hasAnnotations());
+
+    const QDir folder = QFileInfo(MarkupFile::path(key)).dir();
+    const QString asidePattern = QFileInfo(MarkupFile::path(key)).fileName() + QStringLiteral(".unreadable-*.pdf");
+    shown.pages[0]->add(stroke({{100, 100}, {200, 200}}, Qt::blue));
+    ASSERT_TRUE(MarkupFile::writeMarkupOverlay(shown, key));
+    const QStringList aside = folder.entryList({asidePattern}, QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(readFile(folder.filePath(aside.first())), damaged);
+    const auto pages = MarkupFile::readMarkupFile(MarkupFile::path(key));
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_EQ(pages[0].size(), 1);
+
+    // A file that reads is simply replaced.
+    shown.pages[1]->add(stroke({{300, 300}, {400, 400}}));
+    ASSERT_TRUE(MarkupFile::writeMarkupOverlay(shown, key));
+    EXPECT_EQ(folder.entryList({asidePattern}, QDir::Files).size(), 1);
+    EXPECT_EQ(MarkupFile::readMarkupFile(MarkupFile::path(key))[1].size(), 1);
+}
+
 TEST(MarkupFile, ThumbnailOverlayAddsTheMarkupToAPopplerDocument)
 {
     const QByteArray original = makePdf(1);
