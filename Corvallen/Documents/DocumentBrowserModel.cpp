@@ -9,9 +9,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QLocale>
 
 #include <algorithm>
+
+#include <poppler/qt6/poppler-qt6.h>
 
 QList<DocumentBrowserModel::DocSort> DocumentBrowserModel::allSorts()
 {
@@ -185,6 +188,25 @@ DocViewerTarget DocumentBrowserModel::viewerTarget(Document* document, Project* 
     const QString key = document->ensureLibraryMarkupFileName();
     context.save();
     return {document->fileName(), key, QString()};
+}
+
+QString DocumentBrowserModel::unshowableReason(const QString& filePath, DocumentFileKind kind)
+{
+    if (!QFileInfo(filePath).isFile())
+        return QStringLiteral("The file of this document is missing from the documents folder.");
+    if (kind == DocumentFileKind::image) {
+        QImageReader reader(filePath);
+        reader.setAutoTransform(true);
+        return reader.read().isNull() ? QStringLiteral("This picture couldn't be read.") : QString();
+    }
+    const std::unique_ptr<Poppler::Document> pdf = Poppler::Document::load(filePath);
+    if (!pdf)
+        return QStringLiteral("This file couldn't be read as a PDF.");
+    if (pdf->isLocked())
+        return QStringLiteral("This PDF is protected by a password, so it can't be shown here.");
+    if (pdf->numPages() < 1)
+        return QStringLiteral("This PDF has no pages.");
+    return {};
 }
 
 QString DocumentBrowserModel::storedFilePath(const Document* document)

@@ -76,6 +76,9 @@ public:
     DocViewerTarget viewerTarget(Document* document) const { return viewerTarget(document, m_fileTo, m_context); }
     // The stored file's path.
     static QString storedFilePath(const Document* document);
+    // Why the viewer can't show the PDF or picture at this path (missing, not a PDF, protected
+    // by a password, no pages, not a readable picture); empty when it can.
+    static QString unshowableReason(const QString& filePath, DocumentFileKind kind);
 
     // Selection.
     // Selects exactly the visible documents, or nothing when exactly those are selected already.

@@ -30,6 +30,7 @@ DocumentViewerWindow::DocumentViewerWindow(const DocViewerTarget& target, ModelC
     layout->setContentsMargins(0, 0, 0, 0);
     const QString path = QDir(DocumentFileStore::documentsFolder()).filePath(target.fileName);
     const DocumentFileKind kind = AppPaths::isPlainFileName(target.fileName) ? documentKind(target.fileName) : DocumentFileKind::other;
+    QString notice = tr("No built-in viewer for this file type.");
     if (kind == DocumentFileKind::pdf || kind == DocumentFileKind::image) {
         m_markup = new PDFMarkupContainer(kind == DocumentFileKind::pdf ? PDFMarkupContainer::Source::pdf
                                                                         : PDFMarkupContainer::Source::image,
@@ -39,8 +40,17 @@ DocumentViewerWindow::DocumentViewerWindow(const DocViewerTarget& target, ModelC
         m_markup->controller()->staleReason = [this] {
             return DocumentBrowserModel::markupScopeStaleReason(m_target, m_context);
         };
-        layout->addWidget(m_markup);
-        return;
+        // A file the viewer can't show says why, and offers the default app (which may, for
+        // instance, ask for a PDF's password), instead of an empty page.
+        if (m_markup->controller()->document()) {
+            layout->addWidget(m_markup);
+            return;
+        }
+        notice = DocumentBrowserModel::unshowableReason(path, kind);
+        if (notice.isEmpty())
+            notice = tr("This document couldn't be shown.");
+        delete m_markup;
+        m_markup = nullptr;
     }
     layout->addStretch(1);
     auto* icon = new QLabel(this);
@@ -48,7 +58,8 @@ DocumentViewerWindow::DocumentViewerWindow(const DocViewerTarget& target, ModelC
     icon->setAlignment(Qt::AlignCenter);
     layout->addWidget(icon);
     layout->addSpacing(16);
-    auto* text = new QLabel(tr("No built-in viewer for this file type."), this);
+    auto* text = new QLabel(notice, this);
+    text->setWordWrap(true);
     text->setAlignment(Qt::AlignCenter);
     text->setForegroundRole(QPalette::PlaceholderText);
     layout->addWidget(text);

@@ -135,6 +135,52 @@ TEST_F(DocumentViewerWindowTest, OtherFilesGetTheNoticeAndImagesTheRecognitionBu
     EXPECT_FALSE(pdf.viewer->markupContainer()->ocrButton());
 }
 
+TEST_F(DocumentViewerWindowTest, DocumentsThatCantBeShownSayWhyAndOfferTheDefaultApp)
+{
+    // A page under the standard security handler whose password isn't the empty one.
+    QByteArray locked = documents_test::makeOnePagePdf("/MediaBox [0 0 612 792]", "0 0 0 rg 0 0 10 10 re f\n");
+    const QByteArray key32 = "<" + QByteArray(64, '7') + ">";
+    locked.replace("/Root 1 0 R >>", "/Root 1 0 R /Encrypt << /Filter /Standard /V 1 /R 2 /Length 40 /P -4 /O " + key32 + " /U "
+                                         + key32 + " >> /ID [<0123456789ABCDEF0123456789ABCDEF> <0123456789ABCDEF0123456789ABCDEF>] >>");
+    QByteArray jpeg;
+    {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        image.save(&buffer, "JPEG");
+    }
+    const QList<std::pair<QString, QByteArray>> files = {
+        {QStringLiteral("locked.pdf"), locked},
+        {QStringLiteral("photo-really.pdf"), jpeg},
+        {QStringLiteral("empty.pdf"), "%PDF-1.4\n1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n2 0 obj\n<< /Type /Pages /Kids [] "
+                                      "/Count 0 >>\nendobj\ntrailer\n<< /Root 1 0 R >>\n%%EOF\n"},
+        {QStringLiteral("cut.png"), QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(40, 'x')},
+    };
+    const QStringList reasons = {
+        QStringLiteral("This PDF is protected by a password, so it can't be shown here."),
+        QStringLiteral("This file couldn't be read as a PDF."),
+        QStringLiteral("This PDF has no pages."),
+        QStringLiteral("This picture couldn't be read."),
+        QStringLiteral("The file of this document is missing from the documents folder."),
+    };
+    for (int i = 0; i < reasons.size(); ++i) {
+        const QString name = i < files.size() ? files[i].first : QStringLiteral("gone.pdf");
+        if (i < files.size())
+            documents_test::storeDocument(name, files[i].second);
+        HostedViewer viewer(new DocumentViewerWindow({name, freshKey(), QString()}, *ctx));
+        EXPECT_EQ(viewer.viewer->markupContainer(), nullptr) << name.toStdString();
+        QStringList texts;
+        for (QLabel* l : viewer.window.findChildren<QLabel*>())
+            texts << l->text();
+        EXPECT_TRUE(texts.contains(reasons[i])) << name.toStdString() << ": " << texts.join(u'|').toStdString();
+        bool offered = false;
+        for (QPushButton* b : viewer.window.findChildren<QPushButton*>())
+            offered |= b->text() == QStringLiteral("Open in Default App");
+        EXPECT_TRUE(offered);
+    }
+}
+
 TEST_F(DocumentViewerWindowTest, ToolRowFollowsTheControllerAndSavedMarkupComesBack)
 {
     writePdf(QStringLiteral("manual.pdf"), 3);
