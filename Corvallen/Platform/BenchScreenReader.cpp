@@ -117,6 +117,16 @@ QString labelFor(const QString& word)
         if (found == QStringList{QStringLiteral("MIN"), QStringLiteral("MAX")})
             return QStringLiteral("MIN|MAX");
     }
+    // Peak to peak with its small letters garbled keeps the shape of "Pk-Pk" ("PePe", "Ph-Ph",
+    // "Px" "Pk"): two P's, each with one letter after it.
+    static const QRegularExpression peaks(QStringLiteral("^P[A-Z]-?P[A-Z]$"));
+    if (peaks.match(w).hasMatch())
+        return QStringLiteral("VPP");
+    // So does an RMS label with its middle garbled ("Virms", "Verns", "Viens"): V, an r, m or n
+    // among two or three letters, and the closing s.
+    static const QRegularExpression rms(QStringLiteral("^[VY][A-Z]{0,2}[RMN][A-Z]{0,2}S$"));
+    if (w.size() >= 4 && w.size() <= 6 && rms.match(w).hasMatch())
+        return QStringLiteral("RMS");
     return {};
 }
 
@@ -298,6 +308,15 @@ QString mendedDigits(const QString& word)
             out[i] = QLatin1Char('0');
         else if ((c == QLatin1Char('l') || c == QLatin1Char('I')) && i + 1 < out.size() && out.at(i + 1).isDigit())
             out[i] = QLatin1Char('1');
+        // A one read as l, I or a bar closes the figure, its unit (if any) after it ("15lmV"):
+        // no unit begins with one of those. So may a bracket, after the figure's point
+        // ("5.698)"); a bracket after a lone digit is more likely a letter garbled ("Vp-p:" read
+        // "Vp- 2)").
+        else if (i > 0 && out.at(i - 1).isDigit() && (i + 1 == out.size() || parseUnit(out.mid(i + 1)))
+                 && (QStringLiteral("lI|").contains(c)
+                     || (QStringLiteral(")]").contains(c) && out.left(i).contains(QLatin1Char('.')) && !out.contains(QLatin1Char('('))
+                         && !out.contains(QLatin1Char('[')))))
+            out[i] = QLatin1Char('1');
         // A 7 whose bar was lost is a slash between digits ("2/.3").
         else if (c == QLatin1Char('/') && i > 0 && out.at(i - 1).isDigit() && i + 1 < out.size()
                  && (out.at(i + 1).isDigit() || out.at(i + 1) == QLatin1Char('.')))
@@ -356,8 +375,10 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     // (A one or bar between letters is an I the recogniser misread: "M11N325"; the value may
     // begin with an O for its zero: "Min:O.350"; a dash may part a label from a negative value:
     // "MIN--4.638".)
-    static const QRegularExpression labelled(
-        QStringLiteral("^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-Za-z]))*(?:-[A-Za-z]+)*)(?:[:=]|-(?=[-+]))?(?=[-+]?(?:\\d|[OoQ]\\.\\d))(.+)$"));
+    // A colon read as a point or comma parts them too when the value has its own point after
+    // it ("Max.51.14"): a figure holds one point.
+    static const QRegularExpression labelled(QStringLiteral(
+        "^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-Za-z]))*(?:-[A-Za-z]+)*)(?:[:=]|-(?=[-+])|[.,](?=[-+]?\\d+[.,]\\d))?(?=[-+]?(?:\\d|[OoQ]\\.\\d))(.+)$"));
     if (const auto m = labelled.match(text); m.hasMatch()) {
         // Glued to a value, "MAN" is no manual-range mark but a limit label one letter off.
         QString label = labelFor(m.captured(1));

@@ -515,6 +515,22 @@ bool beginsWithLetter(const Character& c, bool fromLeft)
     return false;
 }
 
+// Whether the strongly inked part of a small mark (at least three quarters of its strongest
+// contrast) lies flat: at least three pixels long and half as long again as it is thick.
+bool isFlatBar(const ScreenSegmenter::Scan& scan, const QRect& mark)
+{
+    int strongest = 0;
+    for (int y = mark.top(); y <= mark.bottom(); ++y)
+        for (int x = mark.left(); x <= mark.right(); ++x)
+            strongest = std::max(strongest, int(scan.at(x, y)));
+    QRect core;
+    for (int y = mark.top(); y <= mark.bottom(); ++y)
+        for (int x = mark.left(); x <= mark.right(); ++x)
+            if (scan.at(x, y) * 4 >= strongest * 3)
+                core |= QRect(x, y, 1, 1);
+    return strongest > 0 && core.width() >= 3 && core.width() * 2 >= core.height() * 3;
+}
+
 }  // namespace
 
 QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
@@ -612,7 +628,9 @@ QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter
         } else if (right && !left) {
             const int H = right->height();
             const double middle = right->top() + (H - 1) / 2.0;
-            if (g.height() <= std::max(2.0, H * 0.3) && g.width() >= g.height() * 1.5 && g.width() <= H * 1.2
+            // A short minus in small bold print is smoothed into a square at its faint edge; its
+            // strongly inked part is still a bar lying flat.
+            if (g.height() <= std::max(2.0, H * 0.3) && (g.width() >= g.height() * 1.5 || isFlatBar(scan, g)) && g.width() <= H * 1.2
                 && std::abs((g.top() + g.bottom()) / 2.0 - middle) <= H * 0.2)
                 kinds[i] = Kind::Minus;
         }
@@ -716,8 +734,11 @@ QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter
                     }
                 }
             }
+            // A raised mark (a degree sign) hangs from the top of the digits; a faint piece of
+            // a thin letter fallen apart (the slant of an M) sits lower.
             const bool small = g.height() < reference.height() * 0.55;
-            return small && g.bottom() < reference.bottom() - reference.height() * 0.3;
+            return small && g.bottom() < reference.bottom() - reference.height() * 0.3
+                   && g.top() <= reference.top() + std::max(1.0, reference.height() * 0.2);
         };
         if (!closes(i - 1, true) || !closes(j, false)) {
             i = j;

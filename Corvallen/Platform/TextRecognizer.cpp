@@ -671,7 +671,17 @@ void mendFigures(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, cons
                 }
             }
         if (firstWord < 0) {
-            // The recogniser left it out altogether (a lone digit beside a label).
+            // The recogniser left it out altogether (a lone digit beside a label). But where one
+            // of its letters spans the figure's middle, it read that place as a letter: a wide
+            // one fallen apart into stems in the glyph reader's eyes (the M of "Min:").
+            const double middle = (f.box.left() + f.box.right()) / 2.0;
+            const bool readAsLetter = std::any_of(words.begin(), words.end(), [&](const ReadWord& w) {
+                return std::any_of(w.symbols.begin(), w.symbols.end(), [&](const ReadWord::Symbol& sym) {
+                    return sym.left <= middle && sym.right >= middle && !sym.text.isEmpty() && sym.text.front().isLetter();
+                });
+            });
+            if (readAsLetter)
+                continue;
             ReadWord r;
             r.word.text = f.text;
             r.word.box = f.box;
@@ -839,8 +849,17 @@ void mendDegrees(QList<ScreenWord>& words, const ScreenSegmenter::Scan& scan)
     static const QRegularExpression ringRead(QStringLiteral("^[Oo0QDaces*\u00B0\"'.]{1,2}$"));
     for (int i = 0; i < words.size(); ++i) {
         const ScreenWord& ring = words.at(i);
-        const QRect& r = ring.box;
-        if (!ringRead.match(ring.text).hasMatch() || r.height() < 3)
+        if (!ringRead.match(ring.text).hasMatch())
+            continue;
+        // The recogniser's box may cut into a large ring; the glyphs it stands on are whole.
+        QRect r;
+        for (const ScreenSegmenter::Run& run : scan.runs)
+            for (const QRect& g : run.glyphs)
+                if (g.intersects(ring.box))
+                    r |= g;
+        if (r.isEmpty() || r.width() > ring.box.width() * 2 + 2)
+            r = ring.box;
+        if (r.height() < 3)
             continue;
         const double aspect = double(r.width()) / r.height();
         if (aspect < 0.6 || aspect > 1.6 || solidity(scan, r) > (r.height() < 6 ? 0.9 : 0.8))
@@ -849,7 +868,9 @@ void mendDegrees(QList<ScreenWord>& words, const ScreenSegmenter::Scan& scan)
         for (int j = 0; j < words.size(); ++j) {
             const ScreenWord& w = words.at(j);
             const int h = w.textHeight;
-            if (j == i || w.text.size() != 1 || w.box.left() <= r.right() || w.box.left() - r.right() > h * 0.7 || h < r.height() * 1.8)
+            // The letter read once, or twice over ("Cc").
+            const bool oneLetter = w.text.size() == 1 || (w.text.size() == 2 && w.text.at(1).toUpper() == w.text.at(0).toUpper());
+            if (j == i || !oneLetter || w.box.left() <= r.right() || w.box.left() - r.right() > h * 0.7 || h < r.height() * 1.8)
                 continue;
             const QRect& b = w.box;
             const bool raised = std::abs(r.top() - b.top()) <= std::max(2.0, h * 0.2) && r.bottom() <= b.top() + h * 0.55;
@@ -865,10 +886,21 @@ void mendDegrees(QList<ScreenWord>& words, const ScreenSegmenter::Scan& scan)
         merged.box = l.box | r;
         merged.segmentDigits = false;
         merged.confidence = std::max(l.confidence, 60.f);
+        const int letterLeft = l.box.left();
         words[i] = merged;
         words.removeAt(letter);
         if (letter < i)
             --i;
+        // A thin ghost the recogniser saw at the ring's edge goes with it ("0 1 Cc").
+        for (int j = int(words.size()) - 1; j >= 0; --j) {
+            const QRect& b = words.at(j).box;
+            if (j != i && b.left() >= r.left() && b.left() <= r.right() + 1 && b.right() < letterLeft && b.width() <= 2
+                && words.at(j).text.size() == 1) {
+                words.removeAt(j);
+                if (j < i)
+                    --i;
+            }
+        }
     }
 }
 
@@ -911,6 +943,28 @@ QList<ScreenSegmenter::Run> splitAtSizeStep(const ScreenSegmenter::Run& run)
         part.frame = run.frame;
     }
     return parts;
+}
+
+// Whether a word with digits in large print spans more tall glyphs than it has characters
+// other than points: the recogniser passed over one of them.
+bool skipsGlyph(const QList<ReadWord>& words, const ScreenSegmenter::Run& run)
+{
+    if (run.height <= 18)
+        return false;
+    for (const ReadWord& r : words) {
+        if (r.symbols.isEmpty() || !std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); }))
+            continue;
+        const int from = r.symbols.first().left, to = r.symbols.last().right;
+        const auto tall = std::count_if(run.glyphs.begin(), run.glyphs.end(), [&](const QRect& g) {
+            return g.height() >= run.height * 0.7 && g.center().x() >= from && g.center().x() <= to;
+        });
+        const auto characters = std::count_if(r.symbols.begin(), r.symbols.end(), [](const ReadWord::Symbol& s) {
+            return !s.text.isEmpty() && s.text.front().isLetterOrNumber();
+        });
+        if (tall > characters)
+            return true;
+    }
+    return false;
 }
 
 float lowestConfidence(const QList<ReadWord>& words)
@@ -984,6 +1038,18 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
         // look at other sizes, and the most confident reading is kept.
         auto readWell = [&](const ScreenSegmenter::Run& part) {
             QList<ReadWord> read = readRun(api, scan, part, i, sheetTextHeight);
+            // In large print the recogniser may pass over a whole digit (a slashed zero read as
+            // part of the point beside it): a figure with fewer characters than the tall glyphs
+            // it spans is read again at the other sizes.
+            if (skipsGlyph(read, part)) {
+                for (const int height : {28, 60}) {
+                    QList<ReadWord> again = readRun(api, scan, part, i, height);
+                    if (!skipsGlyph(again, part)) {
+                        read = again;
+                        break;
+                    }
+                }
+            }
             if (lowestConfidence(read) < 75) {
                 for (const int height : {28, 60}) {
                     QList<ReadWord> again = readRun(api, scan, part, i, height);

@@ -193,3 +193,15 @@ TEST(ScreenReading, SmallPrintKeepsItsMinusSignsAndNoLetterBecomesADigit)
     expectReadRight({{120180, panel, true, true}, {130082, panel, false, true}, {120026, panel, false, true},
                      {130149, BenchLayout::DualDisplay, false, false}, {130048, panel, true, true}});
 }
+
+TEST(ScreenReading, LettersFallenApartAndSkippedGlyphsAreReadRight)
+{
+    // On layouts the reader was not tuned on: a short bold minus smoothed into a square ("1.23V"
+    // for -1.23); a serif M whose thin slants fell away left a stem read as a lone "1" between
+    // the label and its value ("Min: 1 282.4"); a slashed zero of large print the recogniser
+    // passed over ("5.91 Hz" for 50.91); degree signs whose box the recogniser cut short or read
+    // as "0 1" beside a "Cc" (the unit lost).
+    const BenchLayout dual = BenchLayout::DualDisplay;
+    expectReadRight({{190158, BenchLayout::ScopeSidePanel, false, true}, {190129, dual, false, false}, {200031, dual, true, false},
+                     {200021, dual, false, false}, {200197, dual, false, false}});
+}

@@ -193,6 +193,24 @@ TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
     EXPECT_EQ(scope.value(QStringLiteral("value")).toDouble(), 3.28);
     garbled.waveform = false;  // without it, nothing on the screen says oscilloscope
     EXPECT_NE(field(BenchScreenReader::read(garbled), "mode"), QStringLiteral("Oscilloscope"));
+
+    // A column of measurements whose labels came out garbled in small print: "PePe" keeps the
+    // shape of Pk-Pk (beside a minimum garbled past reading), and "Viens" that of Vrms, which
+    // leaves the unlabelled voltage to the peak to peak; the frequency is never taken for it.
+    for (const char* peak : {"PePe", "Ph-Ph"}) {
+        ScreenText column = screenOf({{"CH1", 4, 250, 12}, {"200mV", 40, 250, 12}, {"STOP", 200, 250, 12}, {peak, 350, 10, 12},
+                                      {"654mV", 350, 30, 12}, {"Mer)", 350, 60, 12}, {"-388mV", 350, 80, 12}, {"Freq", 350, 110, 12},
+                                      {"952.9Hz", 350, 130, 12}, {"Max", 350, 160, 12}, {"266mV", 350, 180, 12}});
+        column.waveform = true;
+        const auto read = BenchScreenReader::read(column);
+        EXPECT_EQ(read.value(QStringLiteral("value")).toDouble(), 654) << peak;
+        EXPECT_EQ(field(read, "unit"), QStringLiteral("mV")) << peak;
+    }
+    ScreenText rms = screenOf({{"CH1", 4, 250, 12}, {"1.00V", 40, 250, 12}, {"STOP", 200, 250, 12}, {"Outy", 350, 10, 12},
+                               {"59.4%", 350, 30, 12}, {"Viens", 350, 60, 12}, {"238mV", 350, 80, 12}, {"x", 350, 110, 12},
+                               {"680mV", 350, 130, 12}, {"Freq", 350, 160, 12}, {"948.5Hz", 350, 180, 12}});
+    rms.waveform = true;
+    EXPECT_EQ(BenchScreenReader::read(rms).value(QStringLiteral("value")).toDouble(), 680);
 }
 
 TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
@@ -268,6 +286,28 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
                                                              {"Min798.0µAMax:803.6µA", 20, 220, 12}}));
     EXPECT_EQ(withUnits.value(QStringLiteral("minValue")).toDouble(), 798);
     EXPECT_EQ(withUnits.value(QStringLiteral("maxValue")).toDouble(), 803.6);
+    // A colon read as a point or a comma still parts a label from a value with a point of its
+    // own ("Max.51.14", "Mar,222.2"); a one read as l before the unit, or as a bracket closing a
+    // figure with a point, is a one.
+    const auto pointed = BenchScreenReader::read(screenOf({{"FREQUENCY", 10, 10, 14}, {"50.91", 100, 100, 60}, {"Hz", 300, 110, 24},
+                                                           {"Min:50.55", 20, 220, 12}, {"Max.51.14", 160, 220, 12}}));
+    EXPECT_EQ(pointed.value(QStringLiteral("minValue")).toDouble(), 50.55);
+    EXPECT_EQ(pointed.value(QStringLiteral("maxValue")).toDouble(), 51.14);
+    const auto comma = BenchScreenReader::read(screenOf({{"TEMPERATURE", 10, 10, 14}, {"221.4", 100, 100, 60}, {"°F", 300, 100, 24},
+                                                         {"Min.219.4", 20, 220, 12}, {"Mar,222.2", 160, 220, 12}}));
+    EXPECT_EQ(comma.value(QStringLiteral("minValue")).toDouble(), 219.4);
+    EXPECT_EQ(comma.value(QStringLiteral("maxValue")).toDouble(), 222.2);
+    const auto ell = BenchScreenReader::read(screenOf({{"CH1", 4, 250, 12}, {"2V", 60, 250, 12}, {"Pk-Pk", 350, 10, 12}, {"402mV", 350, 30, 12},
+                                                       {"Max", 350, 60, 12}, {"15lmV", 350, 80, 12}}));
+    EXPECT_EQ(ell.value(QStringLiteral("maxValue")).toDouble(), 151);
+    const auto bracket = BenchScreenReader::read(screenOf({{"Capacitance", 10, 10, 14}, {"5.7017", 100, 100, 60}, {"pF", 300, 110, 24},
+                                                           {"Min:5.698)", 20, 220, 12}, {"Max:5.7037", 160, 220, 12}}));
+    EXPECT_EQ(bracket.value(QStringLiteral("minValue")).toDouble(), 5.6981);
+    // A bracket after a lone digit is a garbled letter, no figure ("Vp-p:" read "Vp- 2)").
+    const auto garbledLabel = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"200mV/div", 60, 4, 12}, {"Vp-", 6, 231, 14},
+                                                                {"2)", 39, 233, 12}, {"1.09V", 64, 230, 12}, {"Max:", 246, 231, 10},
+                                                                {"0.28V", 294, 230, 12}}));
+    EXPECT_EQ(garbledLabel.value(QStringLiteral("value")).toDouble(), 1.09);
     const auto dashed = BenchScreenReader::read(screenOf({{"DCA", 10, 10, 14}, {"-4.399", 100, 100, 60}, {"µA", 300, 110, 24},
                                                           {"MIN--4.638", 20, 60, 12}, {"MAX--4.225", 20, 220, 12}}));
     EXPECT_EQ(dashed.value(QStringLiteral("minValue")).toDouble(), -4.638);
