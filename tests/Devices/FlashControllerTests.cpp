@@ -3,6 +3,7 @@
 // one-flash-at-a-time rule, and controllers that go away while their flash still runs.
 #include "Corvallen/Devices/FlashController.h"
 #include "Devices/RunUntil.h"
+#include "Devices/ScriptedDevice.h"
 #include "Devices/SimulatedLCRP1.h"
 #include "support/TestEnvironment.h"
 
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <memory>
 
@@ -195,4 +197,57 @@ TEST_F(FlashControllerTest, AControllerDestroyedMidFlashIsNeverReachedAndTheFlas
     ASSERT_TRUE(next.start(device.path(), writeFirmware(imageOf(10))));
     ASSERT_TRUE(runUntil([&] { return !next.isFlashing(); }));
     EXPECT_EQ(next.outcome(), Outcome::flashed);
+}
+
+TEST_F(FlashControllerTest, TheImageIsTheFileAsItWasWhenTheFlashStarted)
+{
+    const QByteArray image = imageOf(300 * 1024);  // 600 blocks and a terminator
+    const qsizetype wire = 4 + 601 * 512;
+    // Takes the handshake, then stops reading (the line backs up) until told to go on.
+    std::atomic<bool> goOn{false};
+    ScriptedDevice device([&](ScriptedDevice& d) {
+        if (!d.receiveUntil(4))
+            return;
+        while (!goOn && !d.stopping())
+            QThread::msleep(1);
+        if (d.receiveUntil(wire))
+            d.send(QByteArray::fromHex("3c5503"));
+    });
+    const QString file = writeFirmware(image);
+    FlashController controller;
+    controller.setTiming(quickTiming());
+    ASSERT_TRUE(controller.start(device.path(), file));
+    // Once the handshake is out, the file was read; another program now rewrites it, then
+    // it disappears.
+    ASSERT_TRUE(runUntil([&] { return device.received().size() >= 4; }));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(imageOf(10).repeated(3));
+    }
+    ASSERT_TRUE(QFile::remove(file));
+    goOn = true;
+    ASSERT_TRUE(runUntil([&] { return !controller.isFlashing(); }));
+    EXPECT_EQ(controller.outcome(), Outcome::flashed);
+    EXPECT_EQ(device.received().mid(4, image.size()), image);
+}
+
+TEST_F(FlashControllerTest, QuittingMidFlashEndsTheProcessAtOnceAndCleanly)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The user quits while the instrument has stopped reading in the middle of the image: the
+    // worker is blocked on the line, and the application's teardown must neither wait for it
+    // nor crash under it.
+    EXPECT_EXIT(
+        {
+            SimulatedLCRP1::Behaviour stalled;
+            stalled.paused = true;
+            static SimulatedLCRP1 device(stalled);
+            FlashController& controller = FlashController::shared();
+            controller.start(device.path(), writeFirmware(imageOf(1024 * 1024)));
+            device.waitForReceived(4);
+            delete &controller;
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }

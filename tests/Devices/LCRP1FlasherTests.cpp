@@ -433,4 +433,17 @@ TEST(FlashFiles, FoldersPipesAndDevicesAreRefusedInPlainWords)
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     EXPECT_EQ(refusal(fifo), QStringLiteral("Couldn't read the firmware file: it is a pipe or a device, not a file."));
     EXPECT_EQ(refusal(QStringLiteral("/dev/zero")), QStringLiteral("Couldn't read the firmware file: it is a pipe or a device, not a file."));
+
+    // Anything that is a plain file is read byte for byte, however much it looks like text:
+    // line endings of every kind, an end-of-file mark and NULs are not translated.
+    const QByteArray textLike = QByteArrayLiteral(":10010000214601360121470136007EFE09D2190140\r\n"
+                                                  ":100110002146017E17C20001FF5F16002148011928\r"
+                                                  ":00000001FF\n\x1a\x00\r\n");
+    const QString hex = folder + QStringLiteral("/APP_LCR_P1.hex");
+    {
+        QFile f(hex);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(textLike);
+    }
+    EXPECT_EQ(LCRP1Flasher::readFirmwareFile(hex), textLike);
 }

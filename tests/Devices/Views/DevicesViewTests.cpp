@@ -18,10 +18,13 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QKeyEvent>
+#include <QPointer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -327,4 +330,46 @@ TEST_F(FirmwarePage, RescanKeepsAValidSelectionAndOtherwiseTakesTheFirstPort)
     EXPECT_FALSE(page.canFlash());
     EXPECT_TRUE(shows(page, "noPortLabel"));
     EXPECT_FALSE(child<QPushButton>(page, "flashButton")->isEnabled());
+}
+
+TEST_F(FirmwarePage, EveryWayOutOfTheConfirmationLeavesTheInstrumentUntouched)
+{
+    SimulatedLCRP1 device;
+    FlashController controller;
+    controller.setTiming(quickTiming());
+    LCRP1View page(controller, [&] { return QStringList{device.path()}; });
+    page.show();
+    page.loadFirmware(writeFirmware(imageOf(100)));
+
+    // Cancel, Escape, and Return (which answers with the default button: never "Flash").
+    auto press = [](QMessageBox& box, Qt::Key key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(&box, &event);
+    };
+    const QList<std::function<void(QMessageBox&)>> ways{
+        [](QMessageBox& box) {
+            for (QAbstractButton* b : box.buttons())
+                if (b->text() == QStringLiteral("Cancel"))
+                    b->click();
+        },
+        [&](QMessageBox& box) { press(box, Qt::Key_Escape); },
+        [&](QMessageBox& box) { press(box, Qt::Key_Return); },
+    };
+    for (const auto& way : ways) {
+        child<QPushButton>(page, "flashButton")->click();
+        auto* box = child<QMessageBox>(page, "confirmFlashDialog");
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(runUntil([&] { return box->isVisible(); }));
+        QPointer<QMessageBox> guard(box);
+        way(*box);
+        ASSERT_TRUE(runUntil([&] { return guard.isNull() || !guard->isVisible(); }));
+        for (int i = 0; i < 10; ++i)
+            QCoreApplication::processEvents();
+        EXPECT_FALSE(controller.isFlashing());
+        EXPECT_TRUE(page.status().isEmpty());
+        EXPECT_TRUE(child<QPushButton>(page, "flashButton")->isEnabled());
+        if (guard)
+            delete guard;
+    }
+    EXPECT_TRUE(device.received().isEmpty());
 }
