@@ -281,7 +281,19 @@ bool ModelContainer::verifyStoreFile(const QString& path, const QList<const Enti
     sqlite3_finalize(st);
     const int version = userVersion(db);
     QString layout;
-    const bool layoutOk = result != QLatin1String("ok") || schema.isEmpty() || ModelContext::checkSchema(db, schema, &layout);
+    bool layoutOk = result != QLatin1String("ok") || schema.isEmpty() || ModelContext::checkSchema(db, schema, &layout);
+    // This program makes no triggers. One that came with a store would run on every write the
+    // program makes, and could quietly delete or change records it never touched.
+    if (layoutOk && result == QLatin1String("ok") && !schema.isEmpty()) {
+        sqlite3_stmt* tr = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_schema WHERE type = 'trigger' LIMIT 1", -1, &tr, nullptr) == SQLITE_OK &&
+            sqlite3_step(tr) == SQLITE_ROW) {
+            layout = QStringLiteral("it holds a trigger, “%1”, that this program does not make")
+                         .arg(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(tr, 0))));
+            layoutOk = false;
+        }
+        sqlite3_finalize(tr);
+    }
     sqlite3_close(db);
     if (result != QLatin1String("ok"))
         return failWith(QStringLiteral("The store file is damaged: %1").arg(result));

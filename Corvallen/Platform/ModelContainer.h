@@ -58,7 +58,8 @@ public:
     // check, and requires a schema version this program knows.
     static bool verifyStoreFile(const QString& path, QString* error = nullptr);
     // The same, and every table and column that a context over `schema` reads and writes must
-    // be there: a file that passes can be opened and worked on as this program's store.
+    // be there, and no trigger may be: a file that passes can be opened and worked on as this
+    // program's store.
     static bool verifyStoreFile(const QString& path, const QList<const EntityDescriptor*>& schema, QString* error = nullptr);
 
 private:

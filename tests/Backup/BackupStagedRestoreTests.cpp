@@ -173,7 +173,7 @@ TEST_F(StagedRestoreTest, RefusesArchivesWithoutAUsableStoreAndTakesNoSnapshot)
     sqlite3_close(db);
     // Stores of a known version whose tables are not the ones this program reads and writes:
     // one of another application entirely, one of ours with a column gone. Both pass SQLite's
-    // integrity check.
+    // integrity check, as does the one with a trigger below.
     const QString foreign = corvallen::test::freshFolder(QStringLiteral("foreign")) + QStringLiteral("/Corvallen.store");
     ASSERT_EQ(sqlite3_open(QFile::encodeName(foreign).constData(), &db), SQLITE_OK);
     sqlite3_exec(db, "CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT); PRAGMA user_version = 1", nullptr, nullptr, nullptr);
@@ -183,6 +183,14 @@ TEST_F(StagedRestoreTest, RefusesArchivesWithoutAUsableStoreAndTakesNoSnapshot)
     ASSERT_EQ(sqlite3_exec(db, "ALTER TABLE Capture DROP COLUMN title", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
 
+    // One of ours with a trigger that would empty the inventory at the first part added.
+    const QString triggered = legacyStore(QStringLiteral("Triggered"));
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(triggered).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "CREATE TRIGGER wipe AFTER INSERT ON Component BEGIN DELETE FROM Component WHERE pk <> NEW.pk; END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+
     const QByteArray manifest = R"({"schemaVersion":1,"createdAt":"2025-03-01T09:30:00Z","appVersion":"1.0","counts":{}})";
     const QList<std::pair<QString, QString>> cases{
         {zipFiles({{QStringLiteral("manifest.json"), manifest}}), QStringLiteral("That doesn't look like a Corvallen backup (no data store inside).")},
@@ -190,6 +198,7 @@ TEST_F(StagedRestoreTest, RefusesArchivesWithoutAUsableStoreAndTakesNoSnapshot)
         {zipFiles({{QStringLiteral("Corvallen.store"), readBytes(newer)}}), QStringLiteral("schema version")},
         {zipFiles({{QStringLiteral("Corvallen.store"), readBytes(foreign)}}), QStringLiteral("The data store in that backup can't be used: ")},
         {zipFiles({{QStringLiteral("Corvallen.store"), readBytes(narrowed)}}), QStringLiteral("title")},
+        {zipFiles({{QStringLiteral("Corvallen.store"), readBytes(triggered)}}), QStringLiteral("a trigger, “wipe”")},
     };
     for (const auto& [archive, message] : cases) {
         try {
