@@ -2,6 +2,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QGuiApplication>
+#include <QLocale>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
@@ -10,6 +11,9 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Corvallen"));
+    // Expectations are written in C's number and date forms whatever LANG the tests run under;
+    // a test about other locales sets its own (the C library keeps the environment's locale).
+    QLocale::setDefault(QLocale::c());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
