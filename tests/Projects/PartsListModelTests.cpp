@@ -11,6 +11,8 @@
 
 #include <QLocale>
 
+#include <random>
+
 #include <gtest/gtest.h>
 
 using namespace corvallen::test;
@@ -111,6 +113,46 @@ TEST_F(PartsListModelTest, RowsFollowTheStoreInPlace)
     model.refresh();
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.partCount(), 0);
+}
+
+// Any mix of additions, removals, renames, deleted components and lines given another component
+// or none, a few or many at a time, leaves exactly the project's lines with a component, in
+// order: no row is lost, doubled or left stale.
+TEST_F(PartsListModelTest, NoMixOfChangesLosesOrDoublesARow)
+{
+    std::mt19937 random(20261207);
+    const auto pick = [&](qsizetype n) { return qsizetype(std::uniform_int_distribution<qsizetype>(0, n - 1)(random)); };
+    int serial = 0;
+    const QStringList words{"resistor", "Cap", "diode", "LED", "zener", "Amp", "mosfet", "Relay"};
+    const auto freshName = [&] { return words[pick(words.size())] + QStringLiteral(" %1").arg(++serial); };
+    const auto liveLines = [&] { return ProjectContents::partLines(project); };
+    for (int i = 0; i < 12; ++i)
+        add(freshName(), 1 + pick(5));
+    PartsListModel model(project);
+    for (int step = 0; step < 300; ++step) {
+        // Mostly a few changes (moved in place), sometimes more than that (sorted afresh).
+        const int changes = pick(10) == 0 ? int(PartsListModel::moveInPlaceUpTo) + 1 + int(pick(20)) : 1 + int(pick(4));
+        for (int k = 0; k < changes; ++k) {
+            const QList<ProjectComponent*> lines = liveLines();
+            const qsizetype op = lines.isEmpty() ? 0 : pick(6);
+            if (op == 0) {
+                add(freshName(), 1 + pick(5));
+            } else {
+                ProjectComponent* line = lines[pick(lines.size())];
+                switch (op) {
+                case 1: StockAllocation::removePart(line, ctx()); break;
+                case 2: line->component()->setName(freshName()); break;
+                case 3: ctx().deleteObject(line->component()); break;
+                case 4: line->setComponent(pick(2) ? ctx().insert(new Component(freshName())) : nullptr); break;
+                default: StockAllocation::setQuantity(line, 1 + pick(9), ctx()); break;
+                }
+            }
+        }
+        model.refresh();
+        ASSERT_EQ(names(model.lines()), expected()) << "after step " << step;
+        ASSERT_EQ(model.rowCount(), expected().size());
+        ASSERT_EQ(model.partCount(), expected().size());
+    }
 }
 
 TEST_F(PartsListModelTest, ManyChangesAreSortedAfreshInTheLocalesOrder)
