@@ -48,7 +48,7 @@ QStringList comboOptions(TermKind kind, const std::optional<QString>& parent, co
     if (parent && !parent->isEmpty()) {
         QList<TaxonomyTerm*> under;
         for (TaxonomyTerm* t : ofKind)
-            if (t->parent() && TextCompare::localizedCaseInsensitiveEqual(*t->parent(), *parent))
+            if (t->parent() && TaxonomyTerm::namesMatch(*t->parent(), *parent))
                 under << t;
         if (!under.isEmpty())
             chosen = under;

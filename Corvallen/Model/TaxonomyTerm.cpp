@@ -37,7 +37,34 @@ TaxonomyTerm::TaxonomyTerm(TermKind kind, const QString& name, const std::option
 
 TermKind TaxonomyTerm::kind() const { return TermKinds::fromRawValue(kindRaw()).value_or(TermKind::category); }
 
-bool TaxonomyTerm::namesMatch(const QString& a, const QString& b) { return TextCompare::localizedCaseInsensitiveEqual(a, b); }
+namespace {
+// A name pasted from a web page or a datasheet often carries a no-break space or a double blank
+// where one typed by hand has a plain space: each run of blanks counts as one space.
+QString blanksAsOne(const QString& name)
+{
+    QString out;
+    out.reserve(name.size());
+    bool blank = false;
+    for (const QChar c : name) {
+        if (isHorizontalSpace(c)) {
+            blank = true;
+            continue;
+        }
+        if (blank && !out.isEmpty())
+            out += u' ';
+        blank = false;
+        out += c;
+    }
+    return out;
+}
+}  // namespace
+
+bool TaxonomyTerm::namesMatch(const QString& a, const QString& b)
+{
+    if (a == b)
+        return true;
+    return TextCompare::localizedCaseInsensitiveEqual(blanksAsOne(a), blanksAsOne(b));
+}
 
 QList<TaxonomyTerm*> TaxonomyTerm::terms(TermKind kind, ModelContext& context)
 {
