@@ -30,14 +30,8 @@ QByteArray makePdf(int pages, QSizeF size)
     return data;
 }
 
-QByteArray makeOnePagePdf(const QByteArray& pageEntries, const QByteArray& content)
+QByteArray pdfOfObjects(const QList<QByteArray>& objects)
 {
-    QList<QByteArray> objects = {
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R " + pageEntries + " /Contents 4 0 R /Resources << >> >>",
-        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "endstream",
-    };
     QByteArray out = "%PDF-1.4\n";
     QList<qsizetype> offsets;
     for (int i = 0; i < objects.size(); ++i) {
@@ -51,6 +45,16 @@ QByteArray makeOnePagePdf(const QByteArray& pageEntries, const QByteArray& conte
     out += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref)
            + "\n%%EOF\n";
     return out;
+}
+
+QByteArray makeOnePagePdf(const QByteArray& pageEntries, const QByteArray& content)
+{
+    return pdfOfObjects({
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R " + pageEntries + " /Contents 4 0 R /Resources << >> >>",
+        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content + "endstream",
+    });
 }
 
 QByteArray makeRotatedPdf(int rotation)

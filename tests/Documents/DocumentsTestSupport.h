@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QSizeF>
 #include <QString>
 
@@ -14,6 +15,8 @@ QByteArray makeRotatedPdf(int rotation);
 // A one-page PDF whose page dictionary holds `pageEntries` (its /MediaBox and the like) and whose
 // content stream is `content`.
 QByteArray makeOnePagePdf(const QByteArray& pageEntries, const QByteArray& content);
+// A PDF of these objects, numbered from 1 in order; object 1 is the catalog.
+QByteArray pdfOfObjects(const QList<QByteArray>& objects);
 // Writes bytes into the documents folder under `name` and returns the path.
 QString storeDocument(const QString& name, const QByteArray& bytes);
 QByteArray readFile(const QString& path);

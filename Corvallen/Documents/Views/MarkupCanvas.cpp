@@ -73,9 +73,32 @@ void MarkupCanvas::setPdf(std::shared_ptr<Poppler::Document> pdf, PageRenderer::
     relayout();
 }
 
+double MarkupCanvas::largestScale() const
+{
+    // A widget can't be larger than QWIDGETSIZE_MAX: pages laid out past it could never be
+    // scrolled to, so a very long (or very tall) document can't be zoomed in as far.
+    double tallest = 0;
+    double widest = 0;
+    double gaps = 2 * margin + 1;
+    if (const auto doc = m_controller->document()) {
+        for (const MarkupPageRef& p : doc->pages) {
+            tallest += p->size.height();
+            widest = std::max(widest, p->size.width());
+            gaps += pageGap;
+        }
+    }
+    double largest = 8.0;
+    if (tallest > 0)
+        largest = std::min(largest, (QWIDGETSIZE_MAX - gaps) / tallest);
+    if (widest > 0)
+        largest = std::min(largest, (QWIDGETSIZE_MAX - 2 * margin - 1) / widest);
+    return std::max(largest, 1e-4);
+}
+
 void MarkupCanvas::setScale(double scale)
 {
-    scale = std::clamp(scale, 0.25, 8.0);
+    const double largest = largestScale();
+    scale = std::clamp(scale, std::min(0.25, largest), largest);
     if (std::abs(scale - m_scale) < 1e-6)
         return;
     m_scale = scale;
@@ -95,6 +118,7 @@ void MarkupCanvas::fitWidth(int width)
 
 void MarkupCanvas::relayout()
 {
+    m_scale = std::min(m_scale, largestScale());
     m_pageTops.clear();
     double y = margin;
     double widest = 0;

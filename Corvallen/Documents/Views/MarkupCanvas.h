@@ -31,6 +31,8 @@ public:
     static constexpr qint64 pageCacheBytes = 192ll * 1024 * 1024;
     double scale() const { return m_scale; }
     void setScale(double scale);
+    // The closest zoom at which the whole document still fits in one widget.
+    double largestScale() const;
     // Fit the widest page into this width.
     void fitWidth(int width);
 

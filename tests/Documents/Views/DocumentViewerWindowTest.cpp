@@ -390,6 +390,36 @@ TEST_F(DocumentViewerWindowTest, CanvasGesturesDrawEraseAndPlaceNotes)
     EXPECT_EQ(note->bounds, before);
 }
 
+TEST_F(DocumentViewerWindowTest, EveryPageOfAVeryLongDocumentCanBeScrolledToAtAnyZoom)
+{
+    // 1,500 pages 200 inches tall: at the scale that fits the window, far taller than a widget
+    // may be. All pages share one content stream, so the file stays small.
+    const int pages = 1500;
+    QList<QByteArray> objects = {"<< /Type /Catalog /Pages 2 0 R >>", QByteArray(), "<< /Length 0 >>\nstream\nendstream"};
+    QByteArray kids;
+    for (int i = 0; i < pages; ++i) {
+        kids += QByteArray::number(4 + i) + " 0 R ";
+        objects << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 14400] /Contents 3 0 R /Resources << >> >>";
+    }
+    objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>";
+    documents_test::storeDocument(QStringLiteral("long.pdf"), documents_test::pdfOfObjects(objects));
+
+    HostedViewer host(new DocumentViewerWindow({QStringLiteral("long.pdf"), freshKey(), QString()}, *ctx));
+    ASSERT_TRUE(host.viewer->markupContainer());
+    MarkupCanvas* canvas = host.viewer->markupContainer()->canvas();
+    ASSERT_EQ(host.viewer->markupContainer()->controller()->document()->pageCount(), pages);
+    for (const double zoom : {1.0, 8.0, canvas->scale() * 1.25}) {
+        canvas->setScale(zoom);
+        EXPECT_LE(canvas->height(), QWIDGETSIZE_MAX);
+        EXPECT_LE(canvas->pageRect(pages - 1).bottom(), canvas->height()) << "the last page lies inside the canvas";
+        EXPECT_GT(canvas->pageRect(pages - 1).height(), 0);
+    }
+    // Zooming in stops where the whole document still fits.
+    canvas->setScale(8);
+    EXPECT_NEAR(canvas->scale(), canvas->largestScale(), 1e-9);
+    EXPECT_LT(canvas->scale(), 1.0);
+}
+
 TEST_F(DocumentViewerWindowTest, CanvasKeepsNotesOnTheirPageErasesAlongTheDragAndZoomsAboutThePointer)
 {
     writePdf(QStringLiteral("canvas.pdf"), 2);
