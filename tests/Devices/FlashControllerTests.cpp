@@ -240,12 +240,15 @@ TEST_F(FlashControllerTest, QuittingMidFlashEndsTheProcessAtOnceAndCleanly)
     // nor crash under it.
     EXPECT_EXIT(
         {
-            SimulatedLCRP1::Behaviour stalled;
-            stalled.paused = true;
-            static SimulatedLCRP1 device(stalled);
+            // Takes the handshake, then stops reading.
+            static ScriptedDevice device([](ScriptedDevice& d) {
+                d.receiveUntil(4);
+                while (!d.stopping())
+                    QThread::msleep(1);
+            });
             FlashController& controller = FlashController::shared();
             controller.start(device.path(), writeFirmware(imageOf(1024 * 1024)));
-            device.waitForReceived(4);
+            runUntil([] { return device.received().size() >= 4; });
             delete &controller;
             std::exit(0);
         },

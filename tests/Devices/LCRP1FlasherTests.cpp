@@ -291,10 +291,14 @@ namespace {
 
 const QByteArray kAck = QByteArray::fromHex("3c5503");
 
-// Whether a flash of image to the device ends acknowledged; a failure fails the test.
+// Whether a flash of image to the device ends acknowledged; a failure fails the test. The
+// port is closed again whatever the device did.
 bool acknowledges(const ScriptedDevice& device, const QByteArray& image)
 {
-    return LCRP1Flasher::flash(image, device.path(), {}, quickTiming());
+    const int before = openDescriptorCount();
+    const bool acknowledged = LCRP1Flasher::flash(image, device.path(), {}, quickTiming());
+    EXPECT_EQ(openDescriptorCount(), before) << "the port was left open";
+    return acknowledged;
 }
 
 }  // namespace
@@ -327,6 +331,17 @@ TEST(FlashEarlyAnswers, AnAcknowledgementBeforeTheWholeImageArrivedIsNotOne)
             d.send(kAck);
     });
     EXPECT_TRUE(acknowledges(patient, image));
+
+    // Goes away right after the handshake, while the host has the line closed.
+    const int before = openDescriptorCount();
+    {
+        ScriptedDevice gone([](ScriptedDevice& d) {
+            if (d.receiveUntil(4))
+                d.hangUp();
+        });
+        EXPECT_THROW(LCRP1Flasher::flash(image, gone.path(), {}, quickTiming()), UserFacingError);
+    }
+    EXPECT_EQ(openDescriptorCount(), before) << "the port was left open";
 }
 
 TEST(FlashNoisyDevices, EchoFloodAndNaggingEndWithinTheWaitsAndAcknowledgeNothing)
@@ -408,6 +423,7 @@ TEST(FlashFiles, FilesUpToTheCapAreReadWholeLargerOnesAreRefusedUnread)
 TEST(FlashFiles, FoldersPipesAndDevicesAreRefusedInPlainWords)
 {
     const QString folder = corvallen::test::freshFolder();
+    const int before = openDescriptorCount();
     auto refusal = [](const QString& path) -> QString {
         // A file that can block its reader must not hold the test either.
         auto result = std::async(std::launch::async, [path]() -> QString {
@@ -446,4 +462,5 @@ TEST(FlashFiles, FoldersPipesAndDevicesAreRefusedInPlainWords)
         f.write(textLike);
     }
     EXPECT_EQ(LCRP1Flasher::readFirmwareFile(hex), textLike);
+    EXPECT_EQ(openDescriptorCount(), before) << "a refused file was left open";
 }

@@ -3,6 +3,7 @@
 // the user gets to read.
 #include "Corvallen/Devices/SerialPort.h"
 #include "support/TestEnvironment.h"
+#include "Devices/PtyLine.h"
 #include "Devices/SimulatedLCRP1.h"
 
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <memory>
@@ -23,17 +23,6 @@ namespace {
 using Kind = SerialPort::SerialError::Kind;
 
 QString sys(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
-int openDescriptorCount()
-{
-    int count = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir))
-            ++count;
-        closedir(dir);
-    }
-    return count;
-}
 
 QByteArray everyByteValue()
 {
