@@ -238,7 +238,17 @@ void drawTile(QPainter& p, const QRectF& tile, const QString& imagePath)
     p.save();
     p.setClipPath(outline, Qt::IntersectClip);
     p.fillRect(tile, QColor::fromRgbF(0.95f, 0.95f, 0.95f));
-    const QImage image = imagePath.isEmpty() ? QImage() : QImageReader(imagePath).read();
+    // Read at no more than the tile's size at 300 dpi: a photo's full resolution would make the
+    // sheet tens of megabytes per picture without showing anything more.
+    QImage image;
+    if (!imagePath.isEmpty()) {
+        QImageReader reader(imagePath);
+        reader.setAutoTransform(true);
+        image = reader.read();
+        const QSize most = (tile.size() * (300.0 / 72.0)).toSize();
+        if (!image.isNull() && (image.width() > most.width() || image.height() > most.height()))
+            image = image.scaled(most, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
     if (!image.isNull()) {
         const double scale = std::min(tile.width() / image.width(), tile.height() / image.height());
         const QSizeF size(image.width() * scale, image.height() * scale);

@@ -5,6 +5,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
+#include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 
 #include <QDir>
@@ -70,7 +71,9 @@ bool SheetProjectReader::read(int milliseconds)
         const Capture* c = m_captures[m_nextCapture];
         if (c->isDeleted())
             continue;
-        m_copy->captures.append({c->fileName().isEmpty() ? QString() : folder.filePath(c->fileName()), c->title(),
+        // Only a plain name points into the captures folder: a record naming "../x" prints no
+        // picture rather than one from elsewhere on the machine.
+        m_copy->captures.append({AppPaths::isPlainFileName(c->fileName()) ? folder.filePath(c->fileName()) : QString(), c->title(),
                                  SheetFormat::captureReadingText(c), c->importedAt()});
     }
     m_copy->captureCount = m_copy->captures.size();

@@ -1,3 +1,4 @@
+#include "Corvallen/Exports/BusinessProfile.h"
 #include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Exports/ProjectSheetBlocks.h"
 #include "Corvallen/Exports/QuoteBlocks.h"
@@ -12,11 +13,14 @@
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Corvallen/Sync/DeviceStorage.h"
 #include "support/IcuExpect.h"
 #include "support/TestStore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLocale>
 #include <QTimeZone>
 
@@ -237,6 +241,51 @@ TEST_F(SheetBuildersTest, ProjectSheetPdfHasA4PagesWithTheRightLines)
     EXPECT_TRUE(texts[1].contains(QStringLiteral("Page 2 of 2")));
     // Later pages carry the business name in the slim header, not the project's.
     EXPECT_TRUE(texts[1].contains(QStringLiteral("Volt & Solder")));
+}
+
+TEST_F(SheetBuildersTest, CaptureTilesShowOnlyPicturesOfTheCapturesFolderAtPrintResolution)
+{
+    // A photo-sized capture of green noise (it doesn't compress), and a record whose name leads
+    // out of the captures folder to a red picture.
+    const QDir captures(DeviceStorage::capturesFolder());
+    QImage photo(1800, 1200, QImage::Format_RGB32);
+    std::srand(7);
+    for (int y = 0; y < photo.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
+        for (int x = 0; x < photo.width(); ++x)
+            line[x] = qRgb(0, 100 + std::rand() % 156, 0);
+    }
+    ASSERT_TRUE(photo.save(captures.filePath(QStringLiteral("Photo.png"))));
+    QImage red(400, 300, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(captures.filePath(QStringLiteral("../outside.png"))));
+    addCapture(QStringLiteral("Photo"), QDateTime::currentDateTime());
+    Capture* outside = ctx->insert(new Capture(QStringLiteral("../outside.png")));
+    outside->setTitle(QStringLiteral("Outside"));
+    outside->setProject(project);
+
+    const SheetProjectPtr copy = SheetProject::of(project);
+    ASSERT_EQ(copy->captures.size(), 2);
+    for (const SheetCapture& c : copy->captures)
+        if (c.title == QStringLiteral("Outside"))
+            EXPECT_TRUE(c.imagePath.isEmpty());
+
+    const QString path = keep(SheetBuilders::makeProjectSheetPDF(copy, BusinessProfile::load()));
+    EXPECT_LT(QFileInfo(path).size(), 1024 * 1024) << "the photo is printed at its tile's resolution, not its own";
+    auto doc = Poppler::Document::load(path);
+    ASSERT_TRUE(doc);
+    const QImage page = doc->page(doc->numPages() - 1)->renderToImage(36, 36);
+    int green = 0, reddish = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            green += c.green() > 80 && c.red() < 40 && c.blue() < 40;
+            reddish += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+        }
+    EXPECT_GT(green, 100) << "the photo's tile shows it";
+    EXPECT_EQ(reddish, 0) << "nothing from outside the captures folder";
+    QFile::remove(captures.filePath(QStringLiteral("Photo.png")));
+    QFile::remove(captures.filePath(QStringLiteral("../outside.png")));
 }
 
 TEST_F(SheetBuildersTest, QuotePagesSplitItemisedLinesAndKeepTotalsLast)
