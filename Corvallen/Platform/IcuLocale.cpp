@@ -31,14 +31,26 @@ icu::UnicodeString unicode(const QString& text)
     return icu::UnicodeString(reinterpret_cast<const char16_t*>(text.utf16()), int32_t(text.size()));
 }
 
-QString decimalSeparator(const QLocale& qlocale)
+namespace {
+QString symbol(const QLocale& qlocale, icu::DecimalFormatSymbols::ENumberFormatSymbol which, const QString& fallback)
 {
     UErrorCode status = U_ZERO_ERROR;
     const icu::DecimalFormatSymbols symbols(locale(qlocale), status);
     if (U_FAILURE(status))
-        return QStringLiteral(".");
-    const QString separator = text(symbols.getConstSymbol(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol));
-    return separator.isEmpty() ? QStringLiteral(".") : separator;
+        return fallback;
+    const QString text = IcuLocale::text(symbols.getConstSymbol(which));
+    return text.isEmpty() ? fallback : text;
+}
+}  // namespace
+
+QString decimalSeparator(const QLocale& qlocale)
+{
+    return symbol(qlocale, icu::DecimalFormatSymbols::kDecimalSeparatorSymbol, QStringLiteral("."));
+}
+
+QString groupingSeparator(const QLocale& qlocale)
+{
+    return symbol(qlocale, icu::DecimalFormatSymbols::kGroupingSeparatorSymbol, QStringLiteral(","));
 }
 
 QString dateText(const QDate& date, const QLocale& qlocale, const QString& skeleton)

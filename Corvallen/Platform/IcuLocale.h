@@ -19,6 +19,8 @@ icu::UnicodeString unicode(const QString& text);
 
 // The decimal separator the locale writes between whole and fraction digits ("." or ",").
 QString decimalSeparator(const QLocale& locale);
+// The separator the locale writes between groups of thousands ("," "." or a narrow space).
+QString groupingSeparator(const QLocale& locale);
 
 // A calendar day as the locale writes the fields an ICU skeleton names: "yMMMMd" gives
 // "7 December 2026", "7. Dezember 2026", "2026年12月7日" or "٧ ديسمبر ٢٠٢٦", in the locale's

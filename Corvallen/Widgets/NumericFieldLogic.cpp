@@ -11,22 +11,36 @@
 QString NumericFieldLogic::sanitize(const QString& text, const QLocale& locale)
 {
     const QString separator = IcuLocale::decimalSeparator(locale);
+    // A point or comma that is neither the locale's decimal separator nor its grouping one can only
+    // mean the decimal point ("12.5" from a French keypad, or typed in Latin digits in Egypt):
+    // once a digit is typed it counts as the locale's separator instead of vanishing (12.5 → 125).
+    const QString grouping = IcuLocale::groupingSeparator(locale);
+    auto isOtherPoint = [&](QChar c) {
+        return (c == u'.' || c == u',') && QString(c) != separator && QString(c) != grouping;
+    };
     QString out;
     out.reserve(text.size());
-    bool hasSeparator = false;
+    bool hasSeparator = false, hasDigit = false;
     qsizetype i = 0;
     while (i < text.size()) {
-        if (QStringView(text).mid(i).startsWith(separator)) {
+        const bool other = hasDigit && isOtherPoint(text[i]);
+        if (other || QStringView(text).mid(i).startsWith(separator)) {
             if (!hasSeparator)
                 out += separator;
             hasSeparator = true;
-            i += separator.size();
+            i += other ? 1 : separator.size();
             continue;
         }
-        const char32_t c = QStringView(text).mid(i).toUcs4().value(0);
-        const qsizetype width = QChar::requiresSurrogates(c) ? 2 : 1;
-        if (QChar::category(c) == QChar::Number_DecimalDigit)
+        char32_t c = text[i].unicode();
+        qsizetype width = 1;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            width = 2;
+        }
+        if (QChar::category(c) == QChar::Number_DecimalDigit) {
             out += QStringView(text).mid(i, width);
+            hasDigit = true;
+        }
         i += width;
     }
     return out;

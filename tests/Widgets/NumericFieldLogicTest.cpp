@@ -244,6 +244,26 @@ TEST_P(NumericFieldLocales, TypingTheLocalesSeparatorGivesTheFraction)
     EXPECT_EQ(pasted.value(), 1234.5) << pasted.text().toStdString();
 }
 
+// A point or comma the locale uses for nothing (a French keypad's ".", "12.5" in Latin digits in
+// Egypt) is the decimal point, never dropped to make 125; the locale's grouping one still groups.
+TEST_P(NumericFieldLocales, APointOrCommaTheLocaleDoesNotGroupWithIsItsDecimal)
+{
+    const QString grouping = corvallen::test::icuGroupingSeparator(name());
+    for (const QString point : {QStringLiteral("."), QStringLiteral(",")}) {
+        L field(2, std::nullopt, locale());
+        field.appeared();
+        field.focusChanged(true);
+        field.textEdited(QStringLiteral("12") + point + QStringLiteral("5"));
+        if (point == grouping) {
+            EXPECT_EQ(field.value(), 125.0) << point.toStdString();
+            continue;
+        }
+        EXPECT_EQ(field.value(), 12.5) << point.toStdString();
+        EXPECT_EQ(field.text(), QStringLiteral("12") + separator() + QStringLiteral("5")) << point.toStdString();
+        EXPECT_EQ(field.focusChanged(false).text.value_or(field.text()), corvallen::test::icuDecimal(12.5, 2, name()));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Locales, NumericFieldLocales,
                          testing::Values("en_GB", "en_US", "de_DE", "fr_FR", "pl_PL", "ja_JP", "hi_IN", "ar_EG", "tr_TR", "C"));
 

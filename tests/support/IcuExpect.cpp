@@ -53,15 +53,21 @@ QString icuDecimal(double value, int maxFractionDigits, const QString& localeNam
     return formatWith(fmt, value);
 }
 
-QString icuDecimalSeparator(const QString& localeName)
+namespace {
+QString icuSymbol(const QString& localeName, UNumberFormatSymbol symbol)
 {
     UErrorCode status = U_ZERO_ERROR;
     UNumberFormat* fmt = unum_open(UNUM_DECIMAL, nullptr, 0, icuLocaleName(localeName).constData(), nullptr, &status);
     UChar buffer[16];
-    const int32_t n = unum_getSymbol(fmt, UNUM_DECIMAL_SEPARATOR_SYMBOL, buffer, 16, &status);
+    const int32_t n = unum_getSymbol(fmt, symbol, buffer, 16, &status);
     unum_close(fmt);
     return U_SUCCESS(status) ? QString::fromUtf16(buffer, n) : QStringLiteral("<icu error>");
 }
+}  // namespace
+
+QString icuDecimalSeparator(const QString& localeName) { return icuSymbol(localeName, UNUM_DECIMAL_SEPARATOR_SYMBOL); }
+
+QString icuGroupingSeparator(const QString& localeName) { return icuSymbol(localeName, UNUM_GROUPING_SEPARATOR_SYMBOL); }
 
 QString icuDate(const QDate& date, const QString& skeleton, const QString& localeName)
 {

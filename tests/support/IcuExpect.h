@@ -18,6 +18,8 @@ QString icuDecimal(double value, int maxFractionDigits, const QString& localeNam
 
 // The locale's decimal separator.
 QString icuDecimalSeparator(const QString& localeName);
+// The locale's grouping separator.
+QString icuGroupingSeparator(const QString& localeName);
 
 // A Gregorian day as ICU's best pattern for `skeleton` ("yMMMMd") in the locale writes it.
 QString icuDate(const QDate& date, const QString& skeleton, const QString& localeName);
