@@ -96,6 +96,9 @@ void SerialPort::open(const QString& path, int baudRate)
         throw failConfig();
 
     cfmakeraw(&tio);
+    // cfmakeraw leaves software flow control on input as it was. Left on by an earlier user of
+    // the node, it has the adapter send or obey XON/XOFF bytes inside a binary stream.
+    tio.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
     tio.c_cflag &= ~tcflag_t(CSIZE | CSTOPB | PARENB | CRTSCTS);
     tio.c_cflag |= CS8 | CREAD | CLOCAL;
     tio.c_cc[VMIN] = 0;

@@ -6,12 +6,12 @@
 #include <QString>
 
 // A USB serial device node driven through the POSIX terminal interface: raw 8-N-1, no flow
-// control (VMIN 0, VTIME 1). The descriptor is non-blocking and every wait goes through poll()
-// with a limit, so a device that stops reading or vanishes can never hold the calling thread:
-// a write that makes no progress for its stall limit fails, and a read ends at once when the
-// device hangs up. It knows nothing of any protocol, keeps no buffers between calls and is used
-// by one thread at a time. The object solely owns its descriptor; fd() is -1 whenever the port
-// is not open.
+// control in hardware or software (VMIN 0, VTIME 1). The descriptor is non-blocking and every
+// wait goes through poll() with a limit, so a device that stops reading or vanishes can never
+// hold the calling thread: a write that makes no progress for its stall limit fails, and a read
+// ends at once when the device hangs up. It knows nothing of any protocol, keeps no buffers
+// between calls and is used by one thread at a time. The object solely owns its descriptor;
+// fd() is -1 whenever the port is not open.
 class SerialPort {
 public:
     class SerialError : public UserFacingError {

@@ -92,7 +92,7 @@ TEST(SerialPortOpen, ConfiguresRaw8N1NonBlockingWithATenthSecondReadTick)
         tcgetattr(fd, &tio);
         tio.c_lflag |= ICANON | ECHO | ISIG;
         tio.c_oflag |= OPOST | ONLCR;
-        tio.c_iflag |= ICRNL;
+        tio.c_iflag |= ICRNL | IXON | IXOFF | IXANY;
         tio.c_cflag |= PARENB | CSTOPB | CRTSCTS;
         tio.c_cflag = (tio.c_cflag & ~CSIZE) | CS7;
         tcsetattr(fd, TCSANOW, &tio);
@@ -108,7 +108,9 @@ TEST(SerialPortOpen, ConfiguresRaw8N1NonBlockingWithATenthSecondReadTick)
     EXPECT_EQ(tio.c_cflag & (CREAD | CLOCAL), tcflag_t(CREAD | CLOCAL));
     EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
     EXPECT_EQ(tio.c_oflag & OPOST, 0u);
-    EXPECT_EQ(tio.c_iflag & (ICRNL | IXON | ISTRIP), 0u);
+    EXPECT_EQ(tio.c_iflag & (ICRNL | ISTRIP), 0u);
+    // No software flow control either way: XON and XOFF are image bytes like any other.
+    EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | IXANY), 0u);
     EXPECT_EQ(tio.c_cc[VMIN], 0);
     EXPECT_EQ(tio.c_cc[VTIME], 1);
     EXPECT_EQ(cfgetospeed(&tio), speed_t(B115200));
