@@ -72,13 +72,14 @@ std::optional<qint64> integerValue(const QJsonValue& v)
 
 namespace {
 
-// An upper estimate of the values in a JSON text, from one pass over its bytes: each comma
-// and each opening bracket outside strings.
+// An upper estimate of the values and of the objects and arrays in a JSON text, from one pass
+// over its bytes: each comma and each opening bracket outside strings.
 bool withinLimits(const QByteArray& bytes)
 {
     if (bytes.size() > maxFileBytes)
         return false;
     qint64 values = 1;
+    qint64 containers = 0;
     bool inString = false;
     bool escaped = false;
     for (const char c : bytes) {
@@ -93,6 +94,8 @@ bool withinLimits(const QByteArray& bytes)
             inString = true;
         } else if (c == ',' || c == '[' || c == '{') {
             if (++values > maxValues)
+                return false;
+            if (c != ',' && ++containers > maxContainers)
                 return false;
         }
     }

@@ -61,11 +61,14 @@ private:
 std::optional<qint64> integerValue(const QJsonValue& v);
 
 // What one record file may hold before it is even parsed. A store of 200,000 captures writes a
-// "captures.json" of about 160 MB with some 3 million values; these leave room for several
-// times that, while a small archive that unpacks to a huge array of tiny values cannot make the
-// parser take gigabytes.
+// "captures.json" of about 160 MB with some 3 million values in 400,000 objects and arrays;
+// these leave room for several times that, while a small archive that unpacks to a huge array of
+// tiny values cannot make the parser take gigabytes. Objects and arrays have a cap of their own:
+// the parser keeps each nested one in a block of its own, some 200 bytes, so that 5 million of
+// them (45 MB of text, 50 KB zipped) would take over a gigabyte.
 constexpr qint64 maxFileBytes = qint64(512) << 20;
 constexpr qint64 maxValues = qint64(16) << 20;
+constexpr qint64 maxContainers = qint64(2) << 20;
 
 // Parses bytes that must hold one JSON object or one JSON array; nothing when they are not
 // valid JSON of that kind or hold more than maxFileBytes or about maxValues values.

@@ -47,6 +47,13 @@ TEST(BackupRecords, FilesOverTheValueCapAreRefusedBeforeParsing)
     const QByteArray text = "[\"" + QByteArray(",").repeated(int(BackupJson::maxValues) + 10) + "\"]";
     ASSERT_TRUE(BackupJson::parseArray(text));
     EXPECT_EQ(BackupJson::parseArray(text)->size(), 1);
+    // Nested objects and arrays cost the parser far more than plain values: a file of them is
+    // refused at its own cap, well before the value cap.
+    const qint64 units = BackupJson::maxContainers / 2 + 1;
+    ASSERT_LT(3 * units, BackupJson::maxValues);
+    EXPECT_FALSE(BackupJson::parseArray("[" + QByteArray(R"({"a":[]},)").repeated(int(units)) + "{}]"));
+    // Brackets inside strings are text, not containers.
+    EXPECT_TRUE(BackupJson::parseArray("[\"" + QByteArray("{[").repeated(int(BackupJson::maxContainers)) + "\"]"));
 }
 
 }  // namespace
