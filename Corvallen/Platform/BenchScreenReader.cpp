@@ -206,7 +206,7 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QString(omega);
         return u;
     }
-    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|j|L|H|m|k|K|M|G)?(V|v|Y|y|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s)$"));
+    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|W|j|L|H|m|k|K|M|G)?(V|v|Y|y|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s)$"));
     auto m = unit.match(text);
     if (!m.hasMatch()) {
         // The recogniser sometimes reads one letter twice in two cases ("Vv", "mvV", "kKHz"),
@@ -224,8 +224,9 @@ std::optional<Unit> parseUnit(QString text)
     }
     QString prefix = m.captured(1);
     QString base = m.captured(2);
-    // µ is not in the recogniser's alphabet: it comes out as u, U, y, w, j, L or H.
+    // µ is not in the recogniser's alphabet: it comes out as u, U, y, w, W, j, L or H.
     if (prefix == QLatin1String("u") || prefix == QLatin1String("U") || prefix == QLatin1String("y") || prefix == QLatin1String("w")
+        || prefix == QLatin1String("W")
         || prefix == QLatin1String("j") || prefix == QLatin1String("L")
         || (prefix == QLatin1String("H") && base != QLatin1String("z")))
         prefix = QString(micro);
@@ -378,7 +379,7 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     // A colon read as a point or comma parts them too when the value has its own point after
     // it ("Max.51.14"): a figure holds one point.
     static const QRegularExpression labelled(QStringLiteral(
-        "^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-Za-z]))*(?:-[A-Za-z]+)*)(?:[:=]|-(?=[-+])|[.,](?=[-+]?\\d+[.,]\\d))?(?=[-+]?(?:\\d|[OoQ]\\.\\d))(.+)$"));
+        "^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-Za-z]))*(?:-[A-Za-z]+)*)(?:[:=]|-(?=[-+])|[.,](?=[-+]?\\d+[.,]\\d))?(?=[-+]?(?:\\d|[OoQ]\\.\\d|S\\d))(.+)$"));
     if (const auto m = labelled.match(text); m.hasMatch()) {
         // Glued to a value, "MAN" is no manual-range mark but a limit label one letter off.
         QString label = labelFor(m.captured(1));
@@ -405,6 +406,10 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     // A colon before a figure is its label's, read apart from it ("Vp-p: :0.89V").
     static const QRegularExpression leadingColon(QStringLiteral("^[:;=]+(?=[-+]?\\d)"));
     text.remove(leadingColon);
+    // A value glued to its label whose first 5 was read as S ("Min:S90.6").
+    static const QRegularExpression leadingS(QStringLiteral("^[-+]?S(?=\\d)"));
+    if (const auto s = leadingS.match(text); afterLabel && s.hasMatch())
+        text[s.capturedEnd(0) - 1] = QLatin1Char('5');
     const QString mended = mendedDigits(text);
     if (const auto m = number.match(mended); m.hasMatch()) {
         // A record line read without its spaces glues the next label and its value on

@@ -945,6 +945,52 @@ QList<ScreenSegmenter::Run> splitAtSizeStep(const ScreenSegmenter::Run& run)
     return parts;
 }
 
+// A minus sign the recogniser passed over in small print: a short flat mark just before a word
+// that begins with a digit, about half-way up the digit, under none of the recogniser's
+// characters, and standing apart from whatever is before it (a dash between two figures is no
+// sign).
+void mendMinus(QList<ReadWord>& words, const ScreenSegmenter::Run& run)
+{
+    const QList<QRect>& g = run.glyphs;
+    if (run.height > 18 || g.size() < 2)
+        return;
+    auto covered = [&](const QRect& mark) {
+        return std::any_of(words.begin(), words.end(), [&](const ReadWord& w) {
+            return std::any_of(w.symbols.begin(), w.symbols.end(), [&](const ReadWord::Symbol& sym) {
+                const double centre = (sym.left + sym.right) / 2.0;
+                return centre >= mark.left() - 1 && centre <= mark.right() + 1;
+            });
+        });
+    };
+    for (ReadWord& w : words) {
+        if (w.symbols.isEmpty() || w.word.text.isEmpty() || !w.word.text.front().isDigit())
+            continue;
+        const ReadWord::Symbol& first = w.symbols.first();
+        qsizetype k = -1;
+        for (qsizetype i = 0; i < g.size() && k < 0; ++i)
+            if (g.at(i).right() >= first.left && g.at(i).left() <= first.right && g.at(i).height() >= run.height * 0.6)
+                k = i;
+        if (k <= 0)
+            continue;
+        const QRect& digit = g.at(k);
+        const QRect& mark = g.at(k - 1);
+        const int H = digit.height();
+        const int gap = digit.left() - mark.right() - 1;
+        const double middle = digit.top() + (H - 1) / 2.0;
+        const double centre = (mark.top() + mark.bottom()) / 2.0;
+        const bool flat = mark.height() <= std::max(2.0, H * 0.3) && mark.width() >= mark.height() * 1.5 && mark.width() <= H * 0.9;
+        if (!flat || gap < 0 || gap > std::max(2.0, H * 0.4) || std::abs(centre - middle) > std::max(2.0, H * 0.25))
+            continue;
+        if (k >= 2 && mark.left() - g.at(k - 2).right() - 1 <= std::max(gap + 1, int(H * 0.3)))
+            continue;
+        if (covered(mark))
+            continue;
+        w.word.text.prepend(QLatin1Char('-'));
+        w.symbols.prepend({QStringLiteral("-"), mark.left(), mark.right()});
+        w.word.box.setLeft(std::min(w.word.box.left(), mark.left()));
+    }
+}
+
 // Whether a word with digits in large print spans more tall glyphs than it has characters
 // other than points: the recogniser passed over one of them.
 bool skipsGlyph(const QList<ReadWord>& words, const ScreenSegmenter::Run& run)
@@ -1066,6 +1112,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
             }
             mendFigures(read, scan, part, i);
             mendPoints(read, scan, part, i);
+            mendMinus(read, part);
             return read;
         };
         QList<ReadWord> read;

@@ -200,8 +200,9 @@ TEST(ScreenReading, LettersFallenApartAndSkippedGlyphsAreReadRight)
     // for -1.23); a serif M whose thin slants fell away left a stem read as a lone "1" between
     // the label and its value ("Min: 1 282.4"); a slashed zero of large print the recogniser
     // passed over ("5.91 Hz" for 50.91); degree signs whose box the recogniser cut short or read
-    // as "0 1" beside a "Cc" (the unit lost).
+    // as "0 1" beside a "Cc" (the unit lost). And a small hard-edged minus standing apart that
+    // the recogniser passed over ("3.01V" under "Min" for -3.01).
     const BenchLayout dual = BenchLayout::DualDisplay;
     expectReadRight({{190158, BenchLayout::ScopeSidePanel, false, true}, {190129, dual, false, false}, {200031, dual, true, false},
-                     {200021, dual, false, false}, {200197, dual, false, false}});
+                     {200021, dual, false, false}, {200197, dual, false, false}, {190054, BenchLayout::Oscilloscope, false, true}});
 }

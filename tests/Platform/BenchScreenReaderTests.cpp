@@ -303,6 +303,10 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
     const auto bracket = BenchScreenReader::read(screenOf({{"Capacitance", 10, 10, 14}, {"5.7017", 100, 100, 60}, {"pF", 300, 110, 24},
                                                            {"Min:5.698)", 20, 220, 12}, {"Max:5.7037", 160, 220, 12}}));
     EXPECT_EQ(bracket.value(QStringLiteral("minValue")).toDouble(), 5.6981);
+    // A 5 read as S at the start of a value glued to its label.
+    const auto five = BenchScreenReader::read(screenOf({{"ACCURRENT", 10, 10, 14}, {"592.3", 100, 100, 60}, {"mA", 300, 110, 24},
+                                                        {"Min:S90.6", 20, 220, 12}, {"Max:596.0", 160, 220, 12}}));
+    EXPECT_EQ(five.value(QStringLiteral("minValue")).toDouble(), 590.6);
     // A bracket after a lone digit is a garbled letter, no figure ("Vp-p:" read "Vp- 2)").
     const auto garbledLabel = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"200mV/div", 60, 4, 12}, {"Vp-", 6, 231, 14},
                                                                 {"2)", 39, 233, 12}, {"1.09V", 64, 230, 12}, {"Max:", 246, 231, 10},
@@ -342,7 +346,7 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
     const Case cases[] = {
         {"C0NTINUITY", "28.6Q2", "Continuity", "Ω"}, {"DCV", "9.8Y", "DC Voltage", "V"},    {"DCV", "775my", "DC Voltage", "mV"},
         {"DCA", "635ja", "DC Current", "µA"},        {"ACA", "4324.8MA", "AC Current", "mA"}, {"FREQ", "35.37kH2", "Frequency", "kHz"},
-        {"ACY", "19V", "AC Voltage", "V"},
+        {"ACY", "19V", "AC Voltage", "V"},           {"DCA", "67.887WA", "DC Current", "µA"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {c.reading, 100, 100, 60}}));
