@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QLocale>
 
 #include <algorithm>
@@ -194,11 +193,8 @@ QString DocumentBrowserModel::unshowableReason(const QString& filePath, Document
 {
     if (!QFileInfo(filePath).isFile())
         return QStringLiteral("The file of this document is missing from the documents folder.");
-    if (kind == DocumentFileKind::image) {
-        QImageReader reader(filePath);
-        reader.setAutoTransform(true);
-        return reader.read().isNull() ? QStringLiteral("This picture couldn't be read.") : QString();
-    }
+    if (kind == DocumentFileKind::image)
+        return DocumentFileStore::readImage(filePath).isNull() ? QStringLiteral("This picture couldn't be read.") : QString();
     const std::unique_ptr<Poppler::Document> pdf = Poppler::Document::load(filePath);
     if (!pdf)
         return QStringLiteral("This file couldn't be read as a PDF.");

@@ -18,6 +18,8 @@
 
 #include <poppler-qt6.h>
 
+#include <cmath>
+
 namespace DocumentFileStore {
 
 namespace {
@@ -193,6 +195,24 @@ void migrateDocumentAttachments(ModelContext& context, SettingsStore& settings)
         settings.setBool(migrationFlagKey, true);
 }
 
+QImage readImage(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    // Four bytes a pixel once decoded. A JPEG decoder scales by halves and then to the size
+    // asked for, so what it holds on the way can be up to four times that: room for it is kept
+    // below the reader's own limit.
+    qint64 budget = maxImagePixels;
+    if (const int limitMB = QImageReader::allocationLimit(); limitMB > 0)
+        budget = std::min(budget, qint64(limitMB) * 1024 * 1024 / 4 / 4 * 9 / 10);
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > budget) {
+        const double f = std::sqrt(double(budget) / (double(size.width()) * double(size.height())));
+        reader.setScaledSize(QSize(std::max(1, int(size.width() * f)), std::max(1, int(size.height() * f))));
+    }
+    return reader.read();
+}
+
 QByteArray pdfFromImage(const QImage& image)
 {
     if (image.isNull())
@@ -234,10 +254,7 @@ std::unique_ptr<Poppler::Document> loadPDFDocument(const QString& storedFileName
         pdf = Poppler::Document::load(path);
         break;
     case DocumentFileKind::image: {
-        QImageReader reader(path);
-        reader.setAutoTransform(true);
-        const QImage image = reader.read();
-        const QByteArray bytes = pdfFromImage(image);
+        const QByteArray bytes = pdfFromImage(readImage(path));
         if (bytes.isEmpty())
             return nullptr;
         pdf = Poppler::Document::loadFromData(bytes);

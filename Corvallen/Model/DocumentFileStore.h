@@ -72,6 +72,13 @@ void migrateDocumentAttachments(ModelContext& context, SettingsStore& settings);
 // of the image's size; nothing for other files, unreadable or password-locked ones.
 std::unique_ptr<Poppler::Document> loadPDFDocument(const Document* document);
 std::unique_ptr<Poppler::Document> loadPDFDocument(const QString& storedFileName);
+// The most pixels an image document is shown with. Larger pictures (a phone's 50-megapixel
+// photo) are read scaled down to this, where the decoder can (JPEG), instead of not at all:
+// whole, they would pass the image reader's allocation limit.
+inline constexpr qint64 maxImagePixels = qint64(24) * 1000 * 1000;
+// An image document's picture, turned as its EXIF data says, at most maxImagePixels (and well
+// within the image reader's allocation limit). Null when it can't be read.
+QImage readImage(const QString& path);
 // A one-page PDF holding the image at its own size, one point per pixel. Empty for a null
 // image.
 QByteArray pdfFromImage(const QImage& image);

@@ -15,6 +15,8 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
+#include <QImageWriter>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
@@ -414,6 +416,43 @@ TEST_F(DocumentFileStoreTest, ThumbnailsFitInto512AndAreServedFromTheCache)
     ASSERT_FALSE(page.isNull());
     EXPECT_NEAR(page.height(), 512, 2) << "A4 is taller than wide";
     EXPECT_TRUE(DocumentFileStore::thumbnail(storedDocument(QStringLiteral("a.txt"), "x")).isNull());
+}
+
+TEST_F(DocumentFileStoreTest, PhotosTooLargeToDecodeWholeAreShownScaledDownAndTurned)
+{
+    // The reader's allocation limit lowered so that a small test photo plays a 100-megapixel one.
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(8);
+    QImage photo(3000, 2000, QImage::Format_RGB32);
+    photo.fill(Qt::red);
+    QPainter(&photo).fillRect(0, 0, 1500, 2000, Qt::blue);
+    for (const bool turned : {false, true}) {
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        if (turned)
+            writer.setTransformation(QImageIOHandler::TransformationRotate90);
+        ASSERT_TRUE(writer.write(photo));
+        Document* d = storedDocument(QStringLiteral("big.jpg"), jpeg);
+        const QImage image = DocumentFileStore::readImage(inFolder(d->fileName()));
+        ASSERT_FALSE(image.isNull());
+        EXPECT_LE(qint64(image.width()) * image.height() * 4, qint64(8) * 1024 * 1024);
+        EXPECT_GT(image.width() * image.height(), 400'000);
+        const QSize expected = turned ? QSize(2, 3) : QSize(3, 2);
+        EXPECT_NEAR(double(image.width()) / image.height(), double(expected.width()) / expected.height(), 0.01);
+        // Blue on the left, or on top once turned a quarter clockwise.
+        const QPoint blueAt = turned ? QPoint(image.width() / 2, image.height() / 4) : QPoint(image.width() / 4, image.height() / 2);
+        const QPoint redAt = turned ? QPoint(image.width() / 2, image.height() * 3 / 4) : QPoint(image.width() * 3 / 4, image.height() / 2);
+        EXPECT_GT(image.pixelColor(blueAt).blue(), 200);
+        EXPECT_GT(image.pixelColor(redAt).red(), 200);
+        // The viewer's document and the thumbnail come from it too.
+        const auto pdf = DocumentFileStore::loadPDFDocument(d);
+        ASSERT_TRUE(pdf);
+        EXPECT_EQ(pdf->page(0)->pageSizeF().toSize(), image.size());
+        EXPECT_FALSE(DocumentFileStore::thumbnail(d).isNull());
+    }
+    QImageReader::setAllocationLimit(limit);
 }
 
 TEST_F(DocumentFileStoreTest, TheLibraryMarkupJoinsTheThumbnailThroughTheMarkupHooks)

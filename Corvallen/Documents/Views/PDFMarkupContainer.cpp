@@ -16,7 +16,6 @@
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -249,9 +248,7 @@ void PDFMarkupContainer::load(Source source, const QString& filePath)
         pdf = Poppler::Document::load(filePath);
         openForRendering = [filePath] { return Poppler::Document::load(filePath); };
     } else {
-        QImageReader reader(filePath);
-        reader.setAutoTransform(true);
-        const QImage image = reader.read();
+        const QImage image = DocumentFileStore::readImage(filePath);
         m_controller->sourceImage = image;
         if (!image.isNull()) {
             const QByteArray bytes = DocumentFileStore::pdfFromImage(image);
