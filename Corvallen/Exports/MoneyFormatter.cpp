@@ -53,7 +53,7 @@ MoneyFormatter::MoneyFormatter(const QString& currencyCode, const QLocale& local
     impl->code = currencyCode.trimmed().toUpper();
     if (impl->code.isEmpty())
         impl->code = QStringLiteral("GBP");
-    const icu::Locale icuLocale = IcuLocale::locale(locale);
+    const icu::Locale icuLocale = IcuLocale::locale(locale, IcuLocale::Category::monetary);
     using namespace icu::number;
 
     UErrorCode status = U_ZERO_ERROR;

@@ -11,7 +11,23 @@
 
 namespace IcuLocale {
 
-icu::Locale locale(const QLocale& locale)
+QString environmentLocaleName(Category category, const std::function<QByteArray(const char*)>& variable)
+{
+    const char* own = category == Category::monetary ? "LC_MONETARY" : category == Category::time ? "LC_TIME" : "LC_NUMERIC";
+    for (const char* name : {"LC_ALL", own, "LANG"}) {
+        QByteArray value = variable(name);
+        if (const qsizetype end = value.indexOf('.'); end >= 0)
+            value.truncate(end);
+        if (const qsizetype end = value.indexOf('@'); end >= 0)
+            value.truncate(end);
+        if (!value.isEmpty())
+            return QString::fromLatin1(value);
+    }
+    return {};
+}
+
+namespace {
+icu::Locale fromQLocale(const QLocale& locale)
 {
     if (locale.language() == QLocale::C)
         return icu::Locale("en", "US");
@@ -19,6 +35,17 @@ icu::Locale locale(const QLocale& locale)
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale tagged = icu::Locale::forLanguageTag(locale.bcp47Name().toStdString(), status);
     return U_SUCCESS(status) ? tagged : icu::Locale(locale.name().toLatin1().constData());
+}
+}  // namespace
+
+icu::Locale locale(const QLocale& locale, Category category)
+{
+    if (locale == QLocale::system()) {
+        const QString name = environmentLocaleName(category, [](const char* name) { return qgetenv(name); });
+        if (!name.isEmpty())
+            return fromQLocale(QLocale(name));
+    }
+    return fromQLocale(locale);
 }
 
 QString text(const icu::UnicodeString& text)
@@ -58,7 +85,7 @@ QString dateText(const QDate& date, const QLocale& qlocale, const QString& skele
     if (!date.isValid())
         return {};
     UErrorCode status = U_ZERO_ERROR;
-    icu::Locale gregorian = locale(qlocale);
+    icu::Locale gregorian = locale(qlocale, Category::time);
     gregorian.setKeywordValue("calendar", "gregorian", status);
     std::unique_ptr<icu::DateFormat> format(icu::DateFormat::createInstanceForSkeleton(unicode(skeleton), gregorian, status));
     if (U_FAILURE(status) || !format)

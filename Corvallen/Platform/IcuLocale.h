@@ -4,6 +4,8 @@
 #include <QLocale>
 #include <QString>
 
+#include <functional>
+
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
@@ -12,7 +14,18 @@
 // American English, so amounts never come out as "0.00£".
 namespace IcuLocale {
 
-icu::Locale locale(const QLocale& locale);
+// The part of the user's settings a text follows. On Linux each can name a locale of its own: an
+// English desktop with German formats sets LANG=en_US but LC_NUMERIC, LC_MONETARY and LC_TIME to
+// de_DE, and Qt's system locale writes its numbers and dates by those; ICU must too.
+enum class Category { numeric, monetary, time };
+
+// For the system locale, the locale its category's environment names; otherwise `locale` itself.
+icu::Locale locale(const QLocale& locale, Category category = Category::numeric);
+
+// The locale name the environment gives a category: LC_ALL, else LC_NUMERIC / LC_MONETARY /
+// LC_TIME, else LANG, without encoding or modifier ("de_DE.UTF-8@euro" gives "de_DE"); empty
+// when none is set. `variable` reads one environment variable.
+QString environmentLocaleName(Category category, const std::function<QByteArray(const char*)>& variable);
 
 QString text(const icu::UnicodeString& text);
 icu::UnicodeString unicode(const QString& text);
