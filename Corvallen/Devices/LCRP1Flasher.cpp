@@ -114,17 +114,24 @@ bool flash(const QByteArray& firmware, const QString& port, const ProgressCallba
     std::this_thread::sleep_for(std::chrono::milliseconds(timing.reopenDelayMillis));
     serial.open(port, baudRate);
 
-    // What the device sends before the image is complete is taken off the line before every
-    // block, so a device that echoes or chatters can't back the line up; the first bytes are
-    // kept, as they are the start of the reply that is judged at the end.
+    // What the device sends while the image goes out is taken off the line before every block,
+    // so a device that echoes or chatters can't back the line up; the first bytes are kept, as
+    // they are the start of the reply that is judged at the end.
     QByteArray early;
     auto writeBlock = [&](qsizetype offset, qsizetype count) {
         early += serial.readPending(maxReplyBytes - early.size());
         serial.write(makeBlock(image, offset, count), timing.writeStallMillis);
     };
 
+    // How many of those bytes came before the last data block went out, that is before the
+    // device could have the whole image. (A loader that finds its marker intact in the last
+    // data block answers before the terminator; that answer is for the whole image.)
+    qsizetype beforeWholeImage = 0;
     for (qsizetype offset = 0; offset < length;) {
-        writeBlock(offset, std::min<qsizetype>(length - offset, blockSize));
+        const qsizetype count = std::min<qsizetype>(length - offset, blockSize);
+        writeBlock(offset, count);
+        if (offset + count == length)
+            beforeWholeImage = early.size();
         offset += blockSize;
         report(FlashProgress::writing(std::min<qsizetype>(offset, length), length));
     }
@@ -141,7 +148,7 @@ bool flash(const QByteArray& firmware, const QString& port, const ProgressCallba
         early + serial.read(timing.replyTimeoutSeconds, timing.replyQuietMillis, maxReplyBytes - early.size(), &hungUp);
     // Bytes 1 and 2 decide; when they came before the image was complete, they answered
     // something else (the handshake, a single block, an earlier flash), never this image.
-    const bool acknowledged = isAcknowledgement(reply) && early.size() < 3;
+    const bool acknowledged = isAcknowledgement(reply) && beforeWholeImage < 3;
     serial.close();
     // A reply that made it before the line went is still the device's answer.
     if (!acknowledged && hungUp)

@@ -13,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <cstring>
 #include <future>
 #include <ostream>
@@ -332,6 +335,22 @@ TEST(FlashEarlyAnswers, AnAcknowledgementBeforeTheWholeImageArrivedIsNotOne)
     });
     EXPECT_TRUE(acknowledges(patient, image));
 
+    // A last data block whose final bytes happen to be the marker ends the image for the
+    // loader, which answers before the terminator block follows: that answer is for the whole
+    // image. The host is held after the last data block until the answer is on the line.
+    QByteArray markedLast = imageOf(512);
+    markedLast.replace(508, 4, SimulatedLCRP1::endMarker());
+    std::atomic<bool> answered{false};
+    ScriptedDevice prompt([&](ScriptedDevice& d) {
+        if (d.receiveUntil(4 + 512) && d.send(kAck))
+            answered = true;
+    });
+    EXPECT_TRUE(LCRP1Flasher::flash(markedLast, prompt.path(), [&](const FlashProgress& e) {
+        while (e.kind == FlashProgress::Kind::writing && !answered)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }, quickTiming()));
+    EXPECT_EQ(prompt.received().size(), 4 + 512 + 512) << "the terminator still follows";
+
     // Goes away right after the handshake, while the host has the line closed.
     const int before = openDescriptorCount();
     {
@@ -462,5 +481,11 @@ TEST(FlashFiles, FoldersPipesAndDevicesAreRefusedInPlainWords)
         f.write(textLike);
     }
     EXPECT_EQ(LCRP1Flasher::readFirmwareFile(hex), textLike);
+
+    // Without read permission (only meaningful where the tests don't run as root).
+    if (geteuid() != 0) {
+        ASSERT_TRUE(QFile::setPermissions(hex, QFileDevice::WriteOwner));
+        EXPECT_EQ(refusal(hex), QStringLiteral("Couldn't read the firmware file: ") + QString::fromLocal8Bit(std::strerror(EACCES)));
+    }
     EXPECT_EQ(openDescriptorCount(), before) << "a refused file was left open";
 }
