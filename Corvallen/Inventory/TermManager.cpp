@@ -162,4 +162,9 @@ QString deleteMessage(const QString& name, qsizetype usage, TermKind kind)
     return tr("\u201C%1\u201D isn\u2019t used by any parts.").arg(name);
 }
 
+QString deleteRepeatMessage(const QString& name)
+{
+    return tr("Another entry of the list is also named \u201C%1\u201D. Deleting this one changes no parts.").arg(name);
+}
+
 }  // namespace TermManager

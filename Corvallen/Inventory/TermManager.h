@@ -49,5 +49,7 @@ QString emptyDescription();
 QString usageLabel(qsizetype usage);         // "unused", "1 part", "2 parts"
 QString deleteTitle(const TaxonomyTerm* term, TermKind kind);
 QString deleteMessage(const QString& name, qsizetype usage, TermKind kind);
+// The message for a term whose name another entry of the list also carries.
+QString deleteRepeatMessage(const QString& name);
 
 }  // namespace TermManager

@@ -200,21 +200,35 @@ static void updateChildParents(TermKind kind, const QString& oldName, const std:
     }
 }
 
+TaxonomyTerm* TaxonomyTerm::repeatOf(const TaxonomyTerm* term, ModelContext& context)
+{
+    if (!term)
+        return nullptr;
+    for (TaxonomyTerm* t : terms(term->kind(), context))
+        if (t != term && namesMatch(t->name(), term->name()))
+            return t;
+    return nullptr;
+}
+
 void TaxonomyTerm::deleteTerm(TaxonomyTerm* term, ModelContext& context)
 {
     if (!term)
         return;
     const TermKind k = term->kind();
     const QString n = term->name();
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (Component* c : context.fetch<Component>()) {
-        const auto v = c->value(k);
-        if (v && namesMatch(*v, n)) {
-            c->setValue(std::nullopt, k);
-            c->setUpdatedAt(now);
+    // The parts and child terms that carry the name belong to the repeat just as much: deleting
+    // one of two entries for a name must not strip it from them.
+    if (!repeatOf(term, context)) {
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        for (Component* c : context.fetch<Component>()) {
+            const auto v = c->value(k);
+            if (v && namesMatch(*v, n)) {
+                c->setValue(std::nullopt, k);
+                c->setUpdatedAt(now);
+            }
         }
+        updateChildParents(k, n, std::nullopt, context);
     }
-    updateChildParents(k, n, std::nullopt, context);
     context.deleteObject(term);
     context.save();
 }

@@ -39,7 +39,11 @@ public:
     // The same for some components only: those whose values may be new to the term lists.
     static void seedFromComponents(ModelContext& context, const QList<Component*>& components);
     qsizetype usageCount(ModelContext& context) const;
+    // Deleting a term clears its name from the parts and child terms, unless another term of the
+    // kind carries the same name (a repeat left by an older store): then only the repeat goes.
     static void deleteTerm(TaxonomyTerm* term, ModelContext& context);
+    // Another term of the same kind whose name matches this one's, if any.
+    static TaxonomyTerm* repeatOf(const TaxonomyTerm* term, ModelContext& context);
     // Renaming to the name of another term of the same kind merges the two: the components and
     // child terms take that term's spelling and the renamed term goes, so a list never holds
     // one name twice. Gives the term that now carries the name.

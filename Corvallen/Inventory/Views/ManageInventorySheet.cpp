@@ -407,7 +407,9 @@ QMessageBox* TermListPane::requestDelete(TaxonomyTerm* term)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setIcon(QMessageBox::Warning);
     box->setText(TermManager::deleteTitle(term, m_kind));
-    box->setInformativeText(TermManager::deleteMessage(term->name(), term->usageCount(m_context), m_kind));
+    box->setInformativeText(TaxonomyTerm::repeatOf(term, m_context)
+                                ? TermManager::deleteRepeatMessage(term->name())
+                                : TermManager::deleteMessage(term->name(), term->usageCount(m_context), m_kind));
     QPushButton* del = box->addButton(tr("Delete"), QMessageBox::DestructiveRole);
     box->addButton(QMessageBox::Cancel);
     box->setDefaultButton(QMessageBox::Cancel);

@@ -181,6 +181,36 @@ TEST_F(ManageInventorySheetTest, DeleteAsksWithTheUsageAndCancelKeepsEverything)
     EXPECT_EQ(sheet->kindCount(TermKind::category), QStringLiteral("0"));
 }
 
+// A store may hold one name twice in a list (written before renames merged). Deleting the
+// repeat tidies the list; the parts keep the name the other entry still carries.
+TEST_F(ManageInventorySheetTest, DeletingARepeatedNameTakesItFromNoPart)
+{
+    auto* a = part(QStringLiteral("a"), QStringLiteral("Resistors"));
+    ctx().insert(new TaxonomyTerm(TermKind::category, QStringLiteral("Resistors"), std::nullopt));
+    ctx().insert(new TaxonomyTerm(TermKind::category, QStringLiteral("resistors"), std::nullopt));
+    auto* sub = ctx().insert(new TaxonomyTerm(TermKind::subcategory, QStringLiteral("Carbon"), QStringLiteral("Resistors")));
+    ASSERT_TRUE(ctx().save());
+    auto sheet = open();
+    TermListPane* pane = sheet->pane();
+    ASSERT_EQ(pane->rowCount(), 2);
+    QMessageBox* box = pane->requestDelete(pane->rowTerm(1));
+    EXPECT_EQ(box->informativeText(),
+              QStringLiteral("Another entry of the list is also named \u201Cresistors\u201D. Deleting this one changes no parts."));
+    for (QAbstractButton* b : box->buttons())
+        if (b->text() == QStringLiteral("Delete"))
+            b->click();
+    settle();
+    ASSERT_EQ(pane->rowCount(), 1);
+    EXPECT_EQ(a->category(), QStringLiteral("Resistors"));
+    EXPECT_EQ(sub->parent(), QStringLiteral("Resistors"));
+    EXPECT_EQ(pane->rowUsage(0)->text(), QStringLiteral("1 part"));
+
+    // The last entry for the name clears it as before.
+    box = pane->requestDelete(pane->rowTerm(0));
+    EXPECT_EQ(box->informativeText(),
+              QStringLiteral("\u201CResistors\u201D is used by 1 part(s). Deleting it clears the category on those parts."));
+}
+
 }  // namespace
 
 TEST_F(ManageInventorySheetTest, AHalfTypedRenameSurvivesChangesElsewhere)
