@@ -126,11 +126,11 @@ bool hasPendingRestore()
 
 // ---- the swap at launch
 
-void applyPendingRestoreIfNeeded()
+QString applyPendingRestoreIfNeeded()
 {
     const QString data = StoreLocation::dataFolder();
     if (!BackupFiles::isFolder(data))
-        return;
+        return {};
     SelectiveRestore::recoverInterruptedFolderSwap(data);
     const QDir dir(data);
     auto leftovers = [&](const QStringList& patterns) {
@@ -145,7 +145,7 @@ void applyPendingRestoreIfNeeded()
     if (!BackupFiles::isFile(path(pending, storeFileName()))) {
         BackupFiles::removeQuietly(pending);
         leftovers({QStringLiteral(".restore-previous-*")});
-        return;
+        return {};
     }
 
     // Every live name this swap replaces: the store and both companions always (a staged store
@@ -169,10 +169,11 @@ void applyPendingRestoreIfNeeded()
                 BackupFiles::copyFile(staged, copy);
             }
         }
-    } catch (const BackupError&) {
+    } catch (const BackupError& e) {
         for (const QString& copy : std::as_const(incoming))
             BackupFiles::removeQuietly(copy);
-        return;
+        BackupFiles::removeQuietly(pending);
+        return e.localizedDescription();
     }
 
     // The record of this swap, for the launch to undo it if the store put in place won't open.
@@ -181,10 +182,11 @@ void applyPendingRestoreIfNeeded()
         QJsonObject record{{QStringLiteral("snapshot"), preRestoreSnapshotOf(pending)},
                            {QStringLiteral("replaced"), QJsonArray::fromStringList(replaced)}};
         BackupFiles::writeFileDurably(path(data, kSwapRecord), BackupJson::encode(record));
-    } catch (const BackupError&) {
+    } catch (const BackupError& e) {
         for (const QString& copy : std::as_const(incoming))
             BackupFiles::removeQuietly(copy);
-        return;
+        BackupFiles::removeQuietly(pending);
+        return e.localizedDescription();
     }
 
     // 2. Rename the live items aside, then the copies into place; undo on any failure.
@@ -195,19 +197,22 @@ void applyPendingRestoreIfNeeded()
         for (const QString& name : std::as_const(replaced))
             items.append({path(data, name), incoming.value(name), path(previous, name)});
         BackupFiles::swapIn(items);
-    } catch (const BackupError&) {
+    } catch (const BackupError& e) {
         for (const QString& copy : std::as_const(incoming))
             BackupFiles::removeQuietly(copy);
-        // Only an emptied folder goes: if an item could not be moved back, it stays there.
-        QDir().rmdir(previous);
+        // Only an emptied folder goes: if an item could not be moved back, it stays there, and so
+        // does the staged restore, whose next swap puts a whole set of data in place again.
+        if (QDir().rmdir(previous))
+            BackupFiles::removeQuietly(pending);
         BackupFiles::removeQuietly(path(data, kSwapRecord));
-        return;
+        return e.localizedDescription();
     }
 
     // 3. Done: the staged folder and the old data go.
     BackupFiles::removeQuietly(pending);
     BackupFiles::removeQuietly(previous);
     leftovers({QStringLiteral(".restore-previous-*")});
+    return {};
 }
 
 bool restoredStoreAwaitsAcceptance() { return QFileInfo::exists(path(StoreLocation::dataFolder(), kSwapRecord)); }

@@ -32,8 +32,11 @@ bool hasPendingRestore();
 // selective restore a crash interrupted, then puts a staged restore in place. The staged items
 // are first copied beside the live ones; only when all are there are the live items renamed
 // aside (the old store's "-wal"/"-shm" always) and the new ones renamed in. On any failure the
-// live data and the staged folder stay as they were. Never fails towards its caller.
-void applyPendingRestoreIfNeeded();
+// live data stays as it was and the reason is returned (empty when a staged restore was put in
+// place or none waited). A restore that couldn't be put in place is then discarded, so it never
+// replaces the user's later work at some launch to come; only a swap that left a live item
+// aside (it couldn't be moved back) stays staged, for the next launch to complete. Never throws.
+QString applyPendingRestoreIfNeeded();
 // A swap leaves a record until the store it put in place has opened. The launch calls
 // acceptRestoredStore() once the store is open; when it won't open, revertRestoredStore()
 // puts the items the swap replaced back from the "pre-restore" snapshot the staging took and

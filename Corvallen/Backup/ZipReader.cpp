@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 #include <QSet>
 
 #include <algorithm>
@@ -42,11 +43,10 @@ QString shown(const QString& name)
     return name;
 }
 
+// In the user's own number form ("1,5 GB" in German), binary units.
 QString sizeText(qint64 bytes)
 {
-    if (bytes >= (qint64(1) << 30))
-        return QStringLiteral("%1 GB").arg(double(bytes) / double(qint64(1) << 30), 0, 'f', 1);
-    return QStringLiteral("%1 MB").arg(double(bytes) / double(1 << 20), 0, 'f', 1);
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
 
 // The library hands out an empty entry without reading it, so its CRC is never compared; the

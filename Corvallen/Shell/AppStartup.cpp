@@ -12,17 +12,26 @@ namespace AppStartup {
 
 QString storeFailurePrefix() { return QStringLiteral("Failed to create ModelContainer: "); }
 
-void applyStagedRestore()
-{
-    StagedRestore::applyPendingRestoreIfNeeded();
-}
-
 namespace {
 
 // The launch snapshot of this run, pruned around once the store has opened.
 QString g_launchSnapshot;
+// What the main window tells the user at launch about a restore that was undone or not finished.
+QString g_restoreNotice;
 
 }  // namespace
+
+void applyStagedRestore()
+{
+    // The user asked for this restore and relaunched for it: a swap that couldn't be made is
+    // said, not left for the user to find out from the data.
+    if (const QString why = StagedRestore::applyPendingRestoreIfNeeded(); !why.isEmpty())
+        g_restoreNotice = QCoreApplication::translate("AppStartup",
+                                                      "The restore from the older full backup couldn't be finished (%1). Corvallen "
+                                                      "started with your data as it was before; restore the backup again to try once "
+                                                      "more.")
+                              .arg(why);
+}
 
 std::unique_ptr<ModelContainer::PendingOpen> beginOpenStore()
 {
@@ -33,10 +42,6 @@ std::unique_ptr<ModelContainer::PendingOpen> beginOpenStore()
     const StoreLocation::PendingSnapshot snapshot = StoreLocation::snapshotStoreWhileOpening();
     g_launchSnapshot = snapshot.name;
     return ModelContainer::beginOpen(StoreLocation::storeURL(), corvallenSchema(), snapshot.done);
-}
-
-namespace {
-QString g_restoreNotice;
 }
 
 QString restoreNotice() { return g_restoreNotice; }

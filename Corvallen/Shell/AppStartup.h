@@ -15,7 +15,8 @@ namespace AppStartup {
 // The fixed start-up message when the store can't be opened; the error text follows it.
 QString storeFailurePrefix();  // "Failed to create ModelContainer: "
 
-// Swaps a restore staged during the previous run into place. Never fails towards its caller.
+// Swaps a restore staged during the previous run into place. Never fails towards its caller: a
+// swap that couldn't be made leaves the data as it was and a notice for restoreNotice().
 void applyStagedRestore();
 
 // The whole sequence. Returns the open store, or nothing with `error` set to the full message

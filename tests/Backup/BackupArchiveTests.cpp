@@ -257,6 +257,18 @@ TEST_F(BackupArchive, CapsOnEntriesAndSizeAreCheckedBeforeExtraction)
     const QString archive = fileWith(rawZip(many));
     EXPECT_THROW(ZipReader(archive, ZipLimits{10, 1 << 20}), BackupError);
     EXPECT_THROW(ZipReader(archive, ZipLimits{100, 11}), BackupError);
+    // The limit is written as the user's locale writes sizes.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const qint64 limit = (qint64(3) << 29) + 5;  // 1.5 GiB and a little
+    try {
+        ZipReader(fileWith(rawZip({{"big", "x", 0100644u << 16, quint64(limit + 1)}})), ZipLimits{100, limit});
+        ADD_FAILURE() << "a size over the limit was accepted";
+    } catch (const BackupError& e) {
+        EXPECT_TRUE(e.localizedDescription().contains(QLocale().formattedDataSize(limit, 1, QLocale::DataSizeTraditionalFormat)))
+            << e.what();
+        EXPECT_TRUE(e.localizedDescription().contains(QStringLiteral("1,5"))) << e.what();
+    }
+    QLocale::setDefault(QLocale::c());
     ZipReader fine(archive, ZipLimits{12, 12});
     EXPECT_EQ(fine.entries().size(), 12);
     EXPECT_EQ(fine.totalSize(), 12);
