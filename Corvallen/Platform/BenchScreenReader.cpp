@@ -410,6 +410,10 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     static const QRegularExpression leadingS(QStringLiteral("^[-+]?S(?=\\d)"));
     if (const auto s = leadingS.match(text); afterLabel && s.hasMatch())
         text[s.capturedEnd(0) - 1] = QLatin1Char('5');
+    // A figure that begins with its point lost its leading zero (".66V", ".369").
+    static const QRegularExpression leadingPoint(QStringLiteral("^[-+]?(?=\\.\\d)"));
+    if (const auto p = leadingPoint.match(text); p.hasMatch())
+        text.insert(p.capturedEnd(0), QLatin1Char('0'));
     const QString mended = mendedDigits(text);
     if (const auto m = number.match(mended); m.hasMatch()) {
         // A record line read without its spaces glues the next label and its value on

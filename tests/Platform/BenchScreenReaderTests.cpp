@@ -307,6 +307,12 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
     const auto five = BenchScreenReader::read(screenOf({{"ACCURRENT", 10, 10, 14}, {"592.3", 100, 100, 60}, {"mA", 300, 110, 24},
                                                         {"Min:S90.6", 20, 220, 12}, {"Max:596.0", 160, 220, 12}}));
     EXPECT_EQ(five.value(QStringLiteral("minValue")).toDouble(), 590.6);
+    // A value whose leading zero was lost begins with its point (".369").
+    const auto fraction = BenchScreenReader::read(screenOf({{"Diode", 10, 10, 14}, {"0.352", 100, 100, 60}, {"V", 300, 110, 24},
+                                                            {"Min:", 20, 220, 12}, {"0.316", 60, 220, 12}, {"Max:", 120, 220, 12},
+                                                            {".369", 160, 220, 12}}));
+    EXPECT_EQ(fraction.value(QStringLiteral("minValue")).toDouble(), 0.316);
+    EXPECT_EQ(fraction.value(QStringLiteral("maxValue")).toDouble(), 0.369);
     // A bracket after a lone digit is a garbled letter, no figure ("Vp-p:" read "Vp- 2)").
     const auto garbledLabel = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"200mV/div", 60, 4, 12}, {"Vp-", 6, 231, 14},
                                                                 {"2)", 39, 233, 12}, {"1.09V", 64, 230, 12}, {"Max:", 246, 231, 10},
