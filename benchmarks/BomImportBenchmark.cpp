@@ -41,6 +41,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -49,6 +50,8 @@
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
+
+#include <malloc.h>
 
 namespace {
 
@@ -236,6 +239,46 @@ private:
     QHash<QString, double> m_longest;
 };
 
+// A saved project open on its parts list in a shown window, saving as the application does.
+struct Workspace {
+    Workspace()
+    {
+        std::tie(store, project) = openStoreWithProject();
+        store->mainContext().setAutosaveEnabled(true);
+        view = std::make_unique<ProjectWorkspaceView>(project, store->mainContext(), [](Component*) {});
+        view->resize(1000, 700);
+        view->show();
+        view->setFacet(ProjectFacet::parts);
+        parts = qobject_cast<ProjectPartsView*>(view->facetContent());
+        QCoreApplication::processEvents();
+    }
+    std::unique_ptr<ModelContainer> store;
+    Project* project = nullptr;
+    std::unique_ptr<ProjectWorkspaceView> view;
+    ProjectPartsView* parts = nullptr;
+};
+
+// The file chosen, read (step "read"), imported from the sheet ("apply") and shown in the parts
+// list ("show"), as the user does it; the parts imported (0 when the file was refused).
+qint64 importThroughSheet(ProjectPartsView* parts, const QString& path, StallWatch& watch)
+{
+    watch.step(QStringLiteral("read"));
+    parts->importBomFile(path);
+    watch.runUntil([&] { return parts->openSheet() != nullptr || !parts->isBusy(); });
+    auto* sheet = qobject_cast<BomImportSheet*>(parts->openSheet());
+    if (!sheet)
+        return 0;
+    const qint64 rows = sheet->table()->model()->rowCount();
+    watch.settle();
+    watch.step(QStringLiteral("apply"));
+    sheet->importButton()->click();
+    watch.runUntil([&] { return parts->openSheet() == nullptr; });
+    watch.step(QStringLiteral("show"));
+    auto* list = parts->findChild<QAbstractItemView*>(QStringLiteral("partsList"));
+    watch.runUntil([&] { return list->model()->rowCount() == rows; });
+    return rows;
+}
+
 void BM_BigBomToPartsList(benchmark::State& state)
 {
     const qint64 fileBytes = state.range(0) * 1024 * 1024;
@@ -243,35 +286,19 @@ void BM_BigBomToPartsList(benchmark::State& state)
     const QString shoppingPath = corvallen::test::freshFolder(QStringLiteral("bench")) + QStringLiteral("/shopping.csv");
     const QString sheetPath = corvallen::test::freshFolder(QStringLiteral("bench")) + QStringLiteral("/sheet.pdf");
     for (auto _ : state) {
-        auto [store, project] = openStoreWithProject();
-        ModelContext& ctx = store->mainContext();
-        ctx.setAutosaveEnabled(true);
-        ProjectWorkspaceView workspace(project, ctx, [](Component*) {});
-        workspace.resize(1000, 700);
-        workspace.show();
-        workspace.setFacet(ProjectFacet::parts);
-        auto* parts = qobject_cast<ProjectPartsView*>(workspace.facetContent());
-        QCoreApplication::processEvents();
+        Workspace w;
+        ModelContext& ctx = w.store->mainContext();
+        Project* project = w.project;
+        ProjectWorkspaceView& workspace = *w.view;
+        auto* parts = w.parts;
         const double before = statusMegabytes("VmRSS");
         resetPeakMemory();
         QElapsedTimer total;
         total.start();
 
         StallWatch watch;
-        watch.step(QStringLiteral("read"));
-        parts->importBomFile(path);
-        watch.runUntil([&] { return qobject_cast<BomImportSheet*>(parts->openSheet()) != nullptr; });
-        auto* sheet = qobject_cast<BomImportSheet*>(parts->openSheet());
-        const qint64 rows = sheet->table()->model()->rowCount();
-        watch.settle();
-
-        watch.step(QStringLiteral("apply"));
-        sheet->importButton()->click();
-        watch.runUntil([&] { return parts->openSheet() == nullptr; });
-
-        watch.step(QStringLiteral("show"));
+        const qint64 rows = importThroughSheet(parts, path, watch);
         auto* list = parts->findChild<QAbstractItemView*>(QStringLiteral("partsList"));
-        watch.runUntil([&] { return list->model()->rowCount() == rows; });
         const double shownSeconds = total.elapsed() / 1000.0;
         watch.settle();
 
@@ -351,6 +378,129 @@ void BM_BigBomToPartsList(benchmark::State& state)
     }
 }
 BENCHMARK(BM_BigBomToPartsList)->Arg(31)->Unit(benchmark::kSecond)->Iterations(1);
+
+// Files of about 31 MB in the shapes a bill of materials can take, each imported the whole way
+// (chosen, read and matched on the worker, previewed, applied in slices with its saves, shown in
+// the parts list). Per shape: the process's peak while importing over its memory before, divided
+// by the file's size (peak_x_file; goal: at most 10), the parts imported, and the longest the
+// window was held while reading, applying and showing (stall_*_ms; goal: under 100 ms).
+enum class Shape {
+    distinct,        // every part different, short lines
+    repeated,        // the same five parts on every line
+    hugeCells,       // a few lines with megabyte-long cells
+    manyColumns,     // thousands of columns on every line
+    oneLine,         // a single line of cells and no line feed at all
+    utf16,           // different parts, written as UTF-16
+    quotedNewlines,  // quoted cells with line breaks inside
+    manyReferences,  // hundreds of designators on every line
+};
+constexpr const char* shapeNames[] = {"distinct", "repeated", "huge_cells", "many_columns",
+                                      "one_line", "utf16", "quoted_newlines", "many_references"};
+
+QString writeShape(qint64 bytes, Shape shape)
+{
+    const QString path = corvallen::test::freshFolder(QStringLiteral("bench")) + QStringLiteral("/shape.csv");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    const bool wide = shape == Shape::utf16;
+    auto put = [&f, wide](const QByteArray& utf8) {
+        if (!wide) {
+            f.write(utf8);
+            return;
+        }
+        const QString text = QString::fromUtf8(utf8);
+        f.write(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);  // little-endian machine
+    };
+    if (wide)
+        f.write("\xFF\xFE");
+    switch (shape) {
+    case Shape::manyColumns: {
+        QByteArray header("Reference,Value,MPN,Qty");
+        for (int c = 0; c < 3000; ++c)
+            header += ",Note " + QByteArray::number(c);
+        put(header + '\n');
+        break;
+    }
+    case Shape::oneLine:
+        break;
+    case Shape::manyReferences:
+        put("Designator,Comment,Quantity\n");
+        break;
+    default:
+        put("Reference,Value,MPN,Qty,Manufacturer,Type\n");
+    }
+    QByteArray chunk;
+    for (qint64 i = 0; f.size() + chunk.size() * (wide ? 2 : 1) < bytes; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        switch (shape) {
+        case Shape::distinct:
+        case Shape::utf16:
+            chunk += "\"R" + n + "\",resistor " + n + ",RC0603-" + n + "," + QByteArray::number(1 + i % 5) + ",Yageo,Resistors\n";
+            break;
+        case Shape::repeated:
+            chunk += "R" + n + ",resistor " + QByteArray::number(i % 5) + ",RC0603-" + QByteArray::number(i % 5) + ",1,Yageo,Resistors\n";
+            break;
+        case Shape::hugeCells:
+            chunk += "\"R" + n + "\",\"" + QByteArray(1 << 18, 'x') + n + "\",PN-" + n + ",1,\"" + QByteArray(1 << 18, 'm') + "\",\n";
+            break;
+        case Shape::manyColumns:
+            chunk += "R" + n + ",part " + n + ",PN-" + n + ",1";
+            for (int c = 0; c < 3000; ++c)
+                chunk += ",n" + QByteArray::number(c % 10);
+            chunk += '\n';
+            break;
+        case Shape::oneLine:
+            chunk += "cell " + n + ",";
+            break;
+        case Shape::quotedNewlines:
+            chunk += "\"R" + n + "\nR" + QByteArray::number(i + 1) + "\",\"part " + n + "\nsecond line\",PN-" + n
+                     + ",2,\"Maker\n" + QByteArray::number(i % 40) + "\",Kind\r\n";
+            break;
+        case Shape::manyReferences:
+            chunk += '"';
+            for (int r = 0; r < 400; ++r)
+                chunk += (r ? ", C" : "C") + QByteArray::number(i * 400 + r);
+            chunk += "\",100n " + n + ",400\n";
+            break;
+        }
+        if (chunk.size() > (1 << 20)) {
+            put(chunk);
+            chunk.clear();
+        }
+    }
+    put(chunk);
+    return path;
+}
+
+void BM_BomShapeMemory(benchmark::State& state)
+{
+    const auto shape = Shape(state.range(0));
+    state.SetLabel(shapeNames[state.range(0)]);
+    const QString path = writeShape(31 * 1024 * 1024, shape);
+    const double fileMB = double(QFileInfo(path).size()) / (1024 * 1024);
+    for (auto _ : state) {
+        Workspace w;
+        auto* parts = w.parts;
+        malloc_trim(0);
+        const double before = statusMegabytes("VmRSS");
+        resetPeakMemory();
+
+        StallWatch watch;
+        const qint64 rows = importThroughSheet(parts, path, watch);
+        watch.settle();
+        watch.step(QStringLiteral("end"));
+        state.counters["parts"] = double(rows);
+        state.counters["file_MB"] = fileMB;
+        state.counters["peak_MB"] = peakMegabytes() - before;
+        state.counters["peak_x_file"] = (peakMegabytes() - before) / fileMB;
+        for (auto it = watch.longest().begin(); it != watch.longest().end(); ++it) {
+            if (it.key() != QLatin1String("setup") && it.key() != QLatin1String("end"))
+                state.counters["stall_" + it.key().toStdString() + "_ms"] = it.value();
+        }
+    }
+}
+BENCHMARK(BM_BomShapeMemory)->DenseRange(0, 7)->Unit(benchmark::kSecond)->Iterations(1);
 
 void BM_Parse(benchmark::State& state)
 {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace BomImport {
 
@@ -119,15 +120,27 @@ private:
     qsizetype m_pos = 0;
 };
 
-// Splits CSV text into rows of cells as slices of it arrive. A double quote at the start of a
-// cell (blanks before it allowed) opens a quoted part, in which commas, line breaks and doubled
-// quotes are text; a quote anywhere else is an ordinary character. A carriage return outside
-// quotes is dropped, so CR LF ends a row as LF does. Cells are cut at maxCellLength.
+// Splits CSV text into cells as slices of it arrive, handing each cell to the sink as it ends
+// and telling it where each row ends: no row is held whole, so a line of millions of cells costs
+// no more than its longest cell. A double quote at the start of a cell (blanks before it allowed)
+// opens a quoted part, in which commas, line breaks and doubled quotes are text; a quote anywhere
+// else is an ordinary character. A carriage return outside quotes is dropped, so CR LF ends a row
+// as LF does. Cells are cut at maxCellLength.
 class CsvTokenizer {
 public:
-    using RowFn = std::function<void(QStringList&)>;
+    class Sink {
+    public:
+        // The cell at `column` (0 for a row's first) of the current row; the sink may take it.
+        virtual void cell(qsizetype column, QString& text) = 0;
+        virtual void endRow() = 0;
 
-    void feed(QStringView text, const RowFn& emitRow)
+    protected:
+        ~Sink() = default;
+    };
+
+    explicit CsvTokenizer(Sink& sink) : m_sink(sink) {}
+
+    void feed(QStringView text)
     {
         for (const QChar c : text) {
             if (!m_nonBlank && !isSpaceOrNewline(c))
@@ -156,8 +169,7 @@ public:
                 // CR LF line ends read like LF ones.
             } else if (c == u'\n') {
                 endCell();
-                emitRow(m_row);
-                m_row.clear();
+                endRow();
             } else {
                 if (c != u' ' && c != u'\t')
                     m_atStart = false;
@@ -167,14 +179,13 @@ public:
     }
 
     // The end of the text: a last line without its line feed still counts, an empty one does not.
-    void finish(const RowFn& emitRow)
+    void finish()
     {
         m_quoteInQuotes = false;
         m_inQuotes = false;
-        if (!(m_cell.isEmpty() && m_row.isEmpty() && !m_cut)) {
+        if (!(m_cell.isEmpty() && m_column == 0 && !m_cut)) {
             endCell();
-            emitRow(m_row);
-            m_row.clear();
+            endRow();
         }
     }
 
@@ -199,14 +210,21 @@ private:
             m_cell.truncate(keep);
             m_cell.append(QChar(0x2026));
         }
-        m_row.append(m_cell);
-        m_cell.clear();
+        m_sink.cell(m_column++, m_cell);
+        m_cell.resize(0);  // keeps its buffer for the next cell unless the sink took it
         m_cut = false;
         m_atStart = true;
     }
 
-    QStringList m_row;
+    void endRow()
+    {
+        m_sink.endRow();
+        m_column = 0;
+    }
+
+    Sink& m_sink;
     QString m_cell;
+    qsizetype m_column = 0;
     bool m_cut = false;
     bool m_inQuotes = false;
     bool m_quoteInQuotes = false;
@@ -222,14 +240,6 @@ qint64 cappedSum(qint64 a, qint64 b)
     if (__builtin_add_overflow(a, b, &out))
         return StockAllocation::maxLineQuantity;  // quantities are positive
     return std::min(out, StockAllocation::maxLineQuantity);
-}
-
-std::optional<QString> field(const QHash<QString, QString>& map, const QString& key)
-{
-    const auto it = map.constFind(key);
-    if (it == map.constEnd())
-        return std::nullopt;
-    return *it;
 }
 
 bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
@@ -270,46 +280,68 @@ std::optional<qint64> firstNumber(const QString& text)
     return value;
 }
 
-// Turns rows of cells into parts: the first row names the columns, every later one that names a
-// part becomes a Row.
-class RowAssembler {
+// The quantity of a row from its "qty" and "references" texts (empty when absent).
+qint64 quantityOf(const QString& qty, const QString& references)
+{
+    if (!qty.isEmpty()) {
+        if (const std::optional<qint64> n = firstNumber(qty); n && *n > 0)
+            return *n;
+    }
+    qint64 count = 0;
+    bool inPiece = false;
+    for (const QChar c : references) {
+        const bool separator = c == u',' || c == u' ' || c == u';';
+        if (!separator && !inPiece)
+            ++count;
+        inPiece = !separator;
+    }
+    return count > 0 ? count : 1;
+}
+
+// Turns cells into parts: the first row names the columns, every later one that names a part
+// becomes a Row. Only the columns whose names mean something to an import are kept, and of a
+// row only their cells: the rest are dropped as they arrive.
+class RowAssembler : public CsvTokenizer::Sink {
 public:
     explicit RowAssembler(const RowSink& sink) : m_sink(sink) {}
 
-    void take(const QStringList& cells)
+    void cell(qsizetype column, QString& text) override
     {
         if (!m_headerRead) {
-            for (const QString& cell : cells)
-                m_keys.append(headerKey(cell));
+            const int key = fieldOfKey(headerKey(text));
+            if (key >= 0) {
+                if (m_fieldOfColumn.size() <= column)
+                    m_fieldOfColumn.resize(column + 1, -1);
+                m_fieldOfColumn[column] = qint8(key);
+            }
+            return;
+        }
+        if (column >= m_fieldOfColumn.size() || m_fieldOfColumn.at(column) < 0)
+            return;
+        QString value = trimHorizontalSpace(text);
+        // Of two columns of the same meaning the later one with a value counts.
+        if (!value.isEmpty())
+            m_values[m_fieldOfColumn.at(column)] = std::move(value);
+    }
+
+    void endRow() override
+    {
+        if (!m_headerRead) {
             m_headerRead = true;
             return;
         }
         m_anyRecord = true;
-        bool allEmpty = true;
-        for (const QString& cell : cells) {
-            if (!trimHorizontalSpace(cell).isEmpty()) {
-                allEmpty = false;
-                break;
-            }
-        }
-        if (allEmpty)
-            return;
-        QHash<QString, QString> map;
-        for (qsizetype i = 0; i < m_keys.size() && i < cells.size(); ++i) {
-            const QString value = trimHorizontalSpace(cells.at(i));
-            if (!m_keys.at(i).isEmpty() && !value.isEmpty())
-                map.insert(m_keys.at(i), value);
-        }
         Row row;
-        row.name = map.value(QStringLiteral("name"));
+        row.name = take(name);
         if (row.name.isEmpty())
-            row.name = map.value(QStringLiteral("part_number"));
+            row.name = m_values[partNumber];
+        auto optional = [this](Field f) { return m_values[f].isEmpty() ? std::nullopt : std::optional<QString>(take(f)); };
+        row.partNumber = optional(partNumber);
+        row.manufacturer = optional(manufacturer);
+        row.category = optional(category);
+        row.quantity = quantityOf(take(qty), take(references));
         if (row.name.isEmpty())
             return;
-        row.partNumber = field(map, QStringLiteral("part_number"));
-        row.manufacturer = field(map, QStringLiteral("manufacturer"));
-        row.category = field(map, QStringLiteral("category"));
-        row.quantity = quantity(map);
         m_anyRow = true;
         m_sink(std::move(row));
     }
@@ -324,8 +356,25 @@ public:
     }
 
 private:
+    enum Field { name, partNumber, qty, references, manufacturer, category, fieldCount };
+
+    static int fieldOfKey(const QString& key)
+    {
+        static const QString keys[fieldCount] = {QStringLiteral("name"),       QStringLiteral("part_number"),
+                                                 QStringLiteral("qty"),        QStringLiteral("references"),
+                                                 QStringLiteral("manufacturer"), QStringLiteral("category")};
+        for (int f = 0; f < fieldCount; ++f) {
+            if (key == keys[f])
+                return f;
+        }
+        return -1;
+    }
+
+    QString take(Field f) { return std::exchange(m_values[f], QString()); }
+
     const RowSink& m_sink;
-    QStringList m_keys;
+    QList<qint8> m_fieldOfColumn;  // the field each column fills, -1 for none
+    QString m_values[fieldCount];
     bool m_headerRead = false;
     bool m_anyRecord = false;
     bool m_anyRow = false;
@@ -414,36 +463,21 @@ QString headerKey(const QString& cell)
 
 QList<QStringList> tokenize(const QString& text)
 {
-    QList<QStringList> rows;
-    CsvTokenizer tokenizer;
-    const auto collect = [&rows](QStringList& row) { rows.append(row); };
-    tokenizer.feed(text, collect);
-    tokenizer.finish(collect);
-    return rows;
+    struct Collect : CsvTokenizer::Sink {
+        QList<QStringList> rows;
+        QStringList row;
+        void cell(qsizetype, QString& text) override { row.append(text); }
+        void endRow() override { rows.append(std::exchange(row, QStringList())); }
+    } collect;
+    CsvTokenizer tokenizer(collect);
+    tokenizer.feed(text);
+    tokenizer.finish();
+    return collect.rows;
 }
 
 qint64 quantity(const QHash<QString, QString>& fields)
 {
-    if (const auto value = field(fields, QStringLiteral("qty"))) {
-        if (const std::optional<qint64> n = firstNumber(*value); n && *n > 0)
-            return *n;
-    }
-    if (const auto refs = field(fields, QStringLiteral("references"))) {
-        qint64 count = 0;
-        QString piece;
-        for (QChar c : *refs + QChar(u',')) {
-            if (c == u',' || c == u' ' || c == u';') {
-                if (!piece.isEmpty())
-                    ++count;
-                piece.clear();
-            } else {
-                piece.append(c);
-            }
-        }
-        if (count > 0)
-            return count;
-    }
-    return 1;
+    return quantityOf(fields.value(QStringLiteral("qty")), fields.value(QStringLiteral("references")));
 }
 
 bool readRows(const QByteArray& bytes, const RowSink& sink, const ReadProgress& progress)
@@ -451,15 +485,14 @@ bool readRows(const QByteArray& bytes, const RowSink& sink, const ReadProgress& 
     if (bytes.size() > maxFileBytes)
         throw ImportError(ImportError::Kind::tooLarge);
     ChunkDecoder decoder(bytes, detectEncoding(bytes));
-    CsvTokenizer tokenizer;
     RowAssembler assembler(sink);
-    const auto take = [&assembler](QStringList& cells) { assembler.take(cells); };
+    CsvTokenizer tokenizer(assembler);
     while (decoder.position() < decoder.size()) {
-        tokenizer.feed(decoder.next(), take);
+        tokenizer.feed(decoder.next());
         if (progress && !progress(decoder.position(), decoder.size()))
             return false;
     }
-    tokenizer.finish(take);
+    tokenizer.finish();
     assembler.finish(tokenizer.sawText());
     return true;
 }

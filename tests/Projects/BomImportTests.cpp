@@ -266,6 +266,32 @@ TEST(BomLimits, OverlongCellsAreCutWithAnEllipsis)
     EXPECT_EQ(BomImport::parse("Name\n" + exact + "\n")[0].name, QString::fromLatin1(exact));
 }
 
+// Only the columns an import reads are kept: a header or a line of hundreds of thousands of
+// cells (a file that is one long line, a spreadsheet's stray columns) is read cell by cell, and
+// the columns that matter are found wherever they stand.
+TEST(BomLimits, EndlessRowsAreReadCellByCell)
+{
+    QByteArray header;
+    for (int c = 0; c < 200000; ++c)
+        header += "Note " + QByteArray::number(c) + ',';
+    QByteArray filler;
+    for (int c = 0; c < 200000; ++c)
+        filler += "n,";
+    const auto rows = BomImport::parse(header + "Value,Qty,Description\n" + filler + "10k,3,\n" + filler + "4k7,,Resistor 4k7");
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].name, QStringLiteral("10k"));  // the later, blank name column does not replace it
+    EXPECT_EQ(rows[0].quantity, 3);
+    EXPECT_EQ(rows[1].name, QStringLiteral("Resistor 4k7"));
+    EXPECT_EQ(rows[1].quantity, 1);
+    // A file that is one line of cells is a header without parts, however long.
+    try {
+        BomImport::parse(header + header);
+        ADD_FAILURE() << "a header alone gave parts";
+    } catch (const BomImport::ImportError& e) {
+        EXPECT_EQ(e.kind(), BomImport::ImportError::Kind::noRows);
+    }
+}
+
 class BomMatchTest : public ::testing::Test {
 protected:
     void SetUp() override
