@@ -46,7 +46,13 @@ int localizedStandardCompare(const QString& a, const QString& b) { return collat
 
 std::vector<qsizetype> caseInsensitiveOrder(const QList<QString>& texts, const QLocale& locale)
 {
-    std::vector<qsizetype> order(size_t(texts.size()));
+    return caseInsensitiveOrder(texts.size(), [&texts](qsizetype i) -> const QString& { return texts[i]; }, locale);
+}
+
+std::vector<qsizetype> caseInsensitiveOrder(qsizetype count, const std::function<const QString&(qsizetype)>& text,
+                                            const QLocale& locale, qsizetype keyedRun)
+{
+    std::vector<qsizetype> order(static_cast<size_t>(count));
     std::iota(order.begin(), order.end(), 0);
     QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -54,18 +60,36 @@ std::vector<qsizetype> caseInsensitiveOrder(const QList<QString>& texts, const Q
         // The C collator compares code units with case folded, and its keys would not fold case:
         // compare directly, which is quick without a collation table.
         QList<QString> forms;
-        forms.reserve(texts.size());
-        for (const QString& text : texts)
-            forms.append(composed(text));
+        forms.reserve(count);
+        for (qsizetype i = 0; i < count; ++i)
+            forms.append(composed(text(i)));
         std::stable_sort(order.begin(), order.end(),
                          [&](qsizetype a, qsizetype b) { return collator.compare(forms[a], forms[b]) < 0; });
         return order;
     }
+    // Keys cost about as much as the texts again, so a long list is sorted a run at a time with
+    // the keys of that run only, and the sorted runs are merged by comparing their texts (a key
+    // orders texts as a comparison does, and merging keeps equal texts in their order).
+    const auto run = size_t(std::max<qsizetype>(keyedRun, 1));
     std::vector<QCollatorSortKey> keys;
-    keys.reserve(order.size());
-    for (const QString& text : texts)
-        keys.push_back(collator.sortKey(text));
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    keys.reserve(std::min(order.size(), run));
+    for (size_t begin = 0; begin < order.size(); begin += run) {
+        const size_t end = std::min(order.size(), begin + run);
+        keys.clear();
+        for (size_t i = begin; i < end; ++i)
+            keys.push_back(collator.sortKey(text(qsizetype(i))));
+        std::stable_sort(order.begin() + qsizetype(begin), order.begin() + qsizetype(end), [&](qsizetype a, qsizetype b) {
+            return keys[size_t(a) - begin].compare(keys[size_t(b) - begin]) < 0;
+        });
+    }
+    keys = {};
+    const auto before = [&](qsizetype a, qsizetype b) { return collator.compare(text(a), text(b)) < 0; };
+    for (size_t width = run; width < order.size(); width *= 2) {
+        for (size_t begin = 0; begin + width < order.size(); begin += 2 * width) {
+            const auto first = order.begin() + qsizetype(begin);
+            std::inplace_merge(first, first + qsizetype(width), order.begin() + qsizetype(std::min(order.size(), begin + 2 * width)), before);
+        }
+    }
     return order;
 }
 

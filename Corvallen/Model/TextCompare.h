@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // Text comparisons that follow the user's locale (ICU collation through QCollator).
@@ -18,6 +19,11 @@ int localizedStandardCompare(const QString& a, const QString& b);
 // (equal texts keep their order), for long lists: each text is turned into a collation key once
 // instead of being compared again and again. Touches nothing shared, so it runs on any thread.
 std::vector<qsizetype> caseInsensitiveOrder(const QList<QString>& texts, const QLocale& locale = QLocale());
+// The same for `count` texts read through `text` (0 to count - 1), so a long list need not be
+// copied into a list of texts first. At most `keyedRun` collation keys are held at once: longer
+// lists are sorted in runs of that length, which are then merged.
+std::vector<qsizetype> caseInsensitiveOrder(qsizetype count, const std::function<const QString&(qsizetype)>& text,
+                                            const QLocale& locale = QLocale(), qsizetype keyedRun = qsizetype(1) << 17);
 
 // A text lower-cased for the case-insensitive substring searches of the lists (inventory,
 // library, documents): Unicode's lower case in every locale, except that the Turkish capital

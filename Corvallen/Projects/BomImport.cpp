@@ -510,13 +510,6 @@ MatchList::MatchList(const QList<Match>& matches)
         append(m.name, m.partNumber, m.manufacturer, m.category, m.quantity, m.existing, m.id);
 }
 
-std::optional<QString> MatchList::text(qsizetype at, qint32 length) const
-{
-    if (length < 0)
-        return std::nullopt;
-    return m_text.sliced(at, length);
-}
-
 std::optional<QString> MatchList::sharedText(qint32 index) const
 {
     if (index < 0)
@@ -543,13 +536,14 @@ void MatchList::append(const QString& name, const std::optional<QString>& partNu
     Record r;
     r.quantity = quantity;
     r.existing = existing;
-    r.nameAt = m_text.size();
-    r.nameLength = qint32(name.size());
-    m_text.append(name);
+    r.nameAt = quint32(m_text.size());
+    const QByteArray nameText = name.toUtf8();
+    r.nameLength = qint32(nameText.size());
+    m_text.append(nameText);
     if (partNumber) {
-        r.partNumberAt = m_text.size();
-        r.partNumberLength = qint32(partNumber->size());
-        m_text.append(*partNumber);
+        const QByteArray partNumberText = partNumber->toUtf8();
+        r.partNumberLength = qint32(partNumberText.size());
+        m_text.append(partNumberText);
     }
     r.manufacturer = share(manufacturer);
     r.category = share(category);
@@ -563,13 +557,15 @@ void MatchList::append(const QString& name, const std::optional<QString>& partNu
 QString MatchList::name(qsizetype i) const
 {
     const Record& r = m_records.at(i);
-    return m_text.sliced(r.nameAt, r.nameLength);
+    return QString::fromUtf8(QByteArrayView(m_text).sliced(r.nameAt, r.nameLength));
 }
 
 std::optional<QString> MatchList::partNumber(qsizetype i) const
 {
     const Record& r = m_records.at(i);
-    return text(r.partNumberAt, r.partNumberLength);
+    if (r.partNumberLength < 0)
+        return std::nullopt;
+    return QString::fromUtf8(QByteArrayView(m_text).sliced(qsizetype(r.nameAt) + r.nameLength, r.partNumberLength));
 }
 
 std::optional<QString> MatchList::manufacturer(qsizetype i) const { return sharedText(m_records.at(i).manufacturer); }

@@ -121,24 +121,24 @@ public:
 
 private:
     friend class Matcher;
+    // 40 bytes a part. Offsets are 32 bits: one import's text stays far below 4 GB, a file being
+    // at most 32 MB. A part number follows its name in the text.
     struct Record {
         qint64 quantity = 0;
         Component* existing = nullptr;
-        qsizetype nameAt = 0;
-        qsizetype partNumberAt = 0;
+        quint32 nameAt = 0;
         qint32 nameLength = 0;
         qint32 partNumberLength = -1;  // -1: none
         qint32 manufacturer = -1;      // index into m_shared, -1: none
         qint32 category = -1;
         qint32 nextSameKey = -1;       // the next new part whose key has the same hash
     };
-    std::optional<QString> text(qsizetype at, qint32 length) const;
     std::optional<QString> sharedText(qint32 index) const;
     qint32 share(const std::optional<QString>& text);
     void append(const QString& name, const std::optional<QString>& partNumber, const std::optional<QString>& manufacturer,
                 const std::optional<QString>& category, qint64 quantity, Component* existing, const QUuid& id);
 
-    QString m_text;
+    QByteArray m_text;  // UTF-8: half the room of the names' own form, which are mostly ASCII
     QStringList m_shared;
     QHash<QString, qint32> m_sharedIndex;
     QList<Record> m_records;

@@ -217,15 +217,28 @@ void PartsListModel::refresh()
 
 std::vector<PartsListModel::Row> PartsListModel::sortedByName(std::vector<Row> rows, const QLocale& locale)
 {
-    QList<QString> names;
-    names.reserve(qsizetype(rows.size()));
-    for (const Row& row : rows)
-        names.append(row.name);
-    std::vector<Row> sorted;
-    sorted.reserve(rows.size());
-    for (qsizetype i : TextCompare::caseInsensitiveOrder(names, locale))
-        sorted.push_back(std::move(rows[size_t(i)]));
-    return sorted;
+    const std::vector<qsizetype> order = TextCompare::caseInsensitiveOrder(
+        qsizetype(rows.size()), [&rows](qsizetype i) -> const QString& { return rows[size_t(i)].name; }, locale);
+    // The rows are moved into their places along the permutation's cycles: a long list is not
+    // held twice.
+    std::vector<bool> placed(rows.size());
+    for (size_t start = 0; start < rows.size(); ++start) {
+        if (placed[start])
+            continue;
+        Row held = std::move(rows[start]);
+        size_t at = start;
+        for (;;) {
+            placed[at] = true;
+            const auto from = size_t(order[at]);
+            if (from == start) {
+                rows[at] = std::move(held);
+                break;
+            }
+            rows[at] = std::move(rows[from]);
+            at = from;
+        }
+    }
+    return rows;
 }
 
 void PartsListModel::insertInPlace(Row row)

@@ -368,6 +368,31 @@ TEST_F(BomMatchTest, NamesThatLookAlikeAcrossTheSeparatorStayApart)
     EXPECT_EQ(m.size(), 2);
 }
 
+// Matches keep their texts compactly; whatever the script, a name or part number comes back
+// exactly as the file wrote it, and names that differ only in case still merge.
+TEST_F(BomMatchTest, TextsOfEveryScriptComeBackAsWritten)
+{
+    const QString greek = QStringLiteral("Ωmega Äöü filter");
+    const QString cjk = QStringLiteral("抵抗器 10kΩ");
+    const QString astral = QStringLiteral("LED \U0001F534 red");
+    const auto m = BomImport::match({row(greek, QStringLiteral("ΩF-1"), 1),
+                                     row(cjk, std::nullopt, 2),
+                                     row(QStringLiteral("ωMEGA äÖÜ FILTER"), QStringLiteral("ωf-1"), 3),
+                                     row(astral, QStringLiteral("\U0001F534-5mm"), 4)},
+                                    {});
+    ASSERT_EQ(m.size(), 3);
+    EXPECT_EQ(m[0].name, greek);
+    EXPECT_EQ(m[0].partNumber, QStringLiteral("ΩF-1"));
+    EXPECT_EQ(m[0].quantity, 4);
+    EXPECT_EQ(m[1].name, cjk);
+    EXPECT_EQ(m[1].partNumber, std::nullopt);
+    EXPECT_EQ(m[2].name, astral);
+    EXPECT_EQ(m[2].partNumber, QStringLiteral("\U0001F534-5mm"));
+    const BomImport::MatchList list(m);
+    EXPECT_EQ(list.name(1), cjk);
+    EXPECT_EQ(list.partNumber(2), m[2].partNumber);
+}
+
 TEST_F(BomMatchTest, QuantitiesStopAtWhatALineCanHold)
 {
     const qint64 big = std::numeric_limits<qint64>::max() - 1;

@@ -13,7 +13,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
@@ -145,20 +145,30 @@ BomImportSheet::BomImportSheet(BomImport::MatchList matches, Project* project, M
     divider->setFrameShadow(QFrame::Sunken);
     outer->addWidget(divider);
 
-    m_table = new QTreeView(this);
+    // A table, not a tree: a tree keeps an entry for every line it lays out (tens of megabytes for
+    // a file of half a million parts), a table only the height of each, and they look the same.
+    m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("matches"));
-    m_table->setRootIsDecorated(false);
     m_table->setSelectionMode(QAbstractItemView::NoSelection);
     m_table->setFrameShape(QFrame::NoFrame);
-    // Every row has room for the name and its detail line; equal heights keep a long list
-    // from being measured row by row.
-    m_table->setUniformRowHeights(true);
+    m_table->setShowGrid(false);
+    m_table->setTabKeyNavigation(false);
+    m_table->setCornerButtonEnabled(false);
+    m_table->setWordWrap(false);
     m_table->setTextElideMode(Qt::ElideRight);
     m_table->setModel(new MatchTableModel(m_matches, m_table));
-    m_table->header()->setStretchLastSection(false);
-    m_table->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // Every row has room for the name and its detail line; equal heights keep a long list
+    // from being measured row by row.
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(2 * QFontMetrics(m_table->font()).lineSpacing() + 8);
+    QHeaderView* columns = m_table->horizontalHeader();
+    columns->setHighlightSections(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setStretchLastSection(false);
+    columns->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int column = 1; column < 4; ++column)
-        m_table->header()->setSectionResizeMode(column, QHeaderView::Fixed);
+        columns->setSectionResizeMode(column, QHeaderView::Fixed);
     m_table->setColumnWidth(1, 44 + 12);
     m_table->setColumnWidth(2, 120);
     m_table->setColumnWidth(3, 64 + 12);

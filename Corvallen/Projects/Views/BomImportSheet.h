@@ -10,7 +10,7 @@ class Project;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QTreeView;
+class QTableView;
 
 // The preview of an imported bill of materials: what each line matches, how much it takes, and
 // one button that imports everything. The lines are drawn from the match list as they scroll
@@ -24,7 +24,7 @@ public:
     QPushButton* importButton() const { return m_import; }
     QString summaryText() const;
     // Columns: part (name, and the detail on a second line), quantity, match, in stock.
-    QTreeView* table() const { return m_table; }
+    QTableView* table() const { return m_table; }
     QProgressBar* progressBar() const { return m_progress; }
     bool isImporting() const;
 
@@ -40,7 +40,7 @@ private:
     QPushButton* m_import;
     QPushButton* m_cancel;
     QLabel* m_summary;
-    QTreeView* m_table;
+    QTableView* m_table;
     QProgressBar* m_progress;
     BomImportApplier* m_applier = nullptr;
 };

@@ -35,7 +35,7 @@
 #include <QToolButton>
 #include <QProgressBar>
 #include <QProgressDialog>
-#include <QTreeView>
+#include <QTableView>
 #include <QUuid>
 
 #include <gtest/gtest.h>
