@@ -33,7 +33,12 @@ public:
         tcsetattr(m_slave, TCSANOW, &tio);
         fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     }
-    ~PtyLine() { close(); }
+    ~PtyLine()
+    {
+        close();
+        if (m_slave >= 0)
+            ::close(m_slave);
+    }
 
     PtyLine(const PtyLine&) = delete;
     PtyLine& operator=(const PtyLine&) = delete;
@@ -63,14 +68,15 @@ public:
         return left == 0;
     }
 
-    // Both ends close and the node disappears.
+    // The instrument is unplugged: the far end closes and the node disappears. The near end
+    // stays open until the line is destroyed, which keeps the node's number from being handed
+    // to a pseudo-terminal of another test process meanwhile: a host that reopens the path
+    // must find nothing there, not some other process's simulated instrument.
     void close()
     {
         if (m_master >= 0)
             ::close(m_master);
-        if (m_slave >= 0)
-            ::close(m_slave);
-        m_master = m_slave = -1;
+        m_master = -1;
     }
 
 private:
