@@ -28,6 +28,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -340,24 +341,51 @@ bool holdsWholePicture(const QByteArray& format, const QByteArray& bytes)
 
 }  // namespace
 
-Conversion convertToPng(const QString& filePath)
+Conversion convertToPng(const QString& filePath, int idleLimitMs)
 {
-    QFile file(filePath);
-    if (file.size() > kMaxSourceBytes)
-        return {Conversion::Outcome::notAPicture, {}};
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without waiting: opening a named pipe waits for a writer, for ever if none comes.
+    const int fd = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return {Conversion::Outcome::unreadable, {}};
-    // Read in pieces up to the limit: a pipe or device reports no size beforehand.
+    const auto finish = [fd](Conversion::Outcome outcome) {
+        ::close(fd);
+        return Conversion{outcome, {}};
+    };
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return finish(Conversion::Outcome::unreadable);
+    const bool regular = S_ISREG(info.st_mode);
+    if (regular) {
+        if (info.st_size > kMaxSourceBytes)
+            return finish(Conversion::Outcome::notAPicture);
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    }
+    // Read in pieces up to the limit: a pipe or device reports no size beforehand. Anything but
+    // a regular file may have nothing to give: when no byte comes for idleLimitMs it is given up.
     QByteArray bytes;
-    bytes.reserve(qsizetype(qMin(file.size(), kMaxSourceBytes)));
+    bytes.reserve(regular ? qsizetype(qMin(qint64(info.st_size), kMaxSourceBytes)) : 0);
     char piece[64 * 1024];
-    for (qint64 n; (n = file.read(piece, sizeof piece)) > 0;) {
+    for (;;) {
+        if (!regular) {
+            pollfd wait{fd, POLLIN, 0};
+            const int ready = ::poll(&wait, 1, idleLimitMs);
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready <= 0)
+                return finish(Conversion::Outcome::notAPicture);
+        }
+        const ssize_t n = ::read(fd, piece, sizeof piece);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n < 0)
+            return finish(Conversion::Outcome::unreadable);
+        if (n == 0)
+            break;
         bytes.append(piece, qsizetype(n));
         if (bytes.size() > kMaxSourceBytes)
-            return {Conversion::Outcome::notAPicture, {}};
+            return finish(Conversion::Outcome::notAPicture);
     }
-    if (file.error() != QFileDevice::NoError)
-        return {Conversion::Outcome::unreadable, {}};
+    ::close(fd);
 
     QBuffer source(&bytes);
     source.open(QIODevice::ReadOnly);

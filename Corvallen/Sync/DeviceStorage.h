@@ -97,7 +97,9 @@ struct Conversion {
     Outcome outcome = Outcome::notAPicture;
     QByteArray png;
 };
-Conversion convertToPng(const QString& filePath);
+// A named pipe or device that gives nothing for idleLimitMs is not a picture (opening and reading
+// it never waits for ever, so an import can always end).
+Conversion convertToPng(const QString& filePath, int idleLimitMs = 5000);
 // The PNG of a conversion; empty when it can't be read as an image.
 QByteArray pngData(const QString& filePath);
 

@@ -14,6 +14,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace synctest;
 
 namespace {
@@ -413,4 +420,30 @@ TEST(Import, NamesTooLongForTheLibraryAreCutToFit)
     }
     // A second sync finds them all present.
     EXPECT_EQ(importFiles(files, true, {}, folder).imported, 0);
+}
+
+TEST(Import, APipeAmongThePicturesNeverHoldsTheImportForEver)
+{
+    // A named pipe with a picture's name: nothing ever writes to it. Opening it used to wait for
+    // a writer for ever, so the sync could neither end nor be stopped.
+    const QString drive = corvallen::test::freshFolder(QStringLiteral("drive"));
+    const QString pipe = drive + QStringLiteral("/scope.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(DeviceStorage::convertToPng(pipe, 100).outcome, DeviceStorage::Conversion::Outcome::notAPicture);
+
+    // One that does give a picture is still read whole, however the bytes arrive.
+    writeImage(drive + QStringLiteral("/picture"), Qt::green, "PNG", QSize(16, 8));
+    const QByteArray png = readAll(drive + QStringLiteral("/picture"));
+    std::thread writer([&] {
+        const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY);
+        for (qsizetype at = 0; at < png.size(); at += 10) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            (void)::write(fd, png.constData() + at, size_t(qMin<qsizetype>(10, png.size() - at)));
+        }
+        ::close(fd);
+    });
+    const DeviceStorage::Conversion read = DeviceStorage::convertToPng(pipe, 5000);
+    writer.join();
+    ASSERT_EQ(read.outcome, DeviceStorage::Conversion::Outcome::ok);
+    EXPECT_EQ(QImage::fromData(read.png).size(), QSize(16, 8));
 }
