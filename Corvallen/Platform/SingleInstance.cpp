@@ -3,6 +3,7 @@
 #include "Corvallen/Platform/AppPaths.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,8 @@
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
+
+#include <cstdlib>
 
 #include <sys/un.h>
 
@@ -57,6 +60,21 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::lockFilePath() const { return lockPath(m_dataFolder); }
 
+bool SingleInstance::ownerUnreadableForLong() const
+{
+    qint64 pid = 0;
+    QString host, app;
+    if (m_lock.getLockInfo(&pid, &host, &app))
+        return false;
+    // A copy writes its details the moment it has made the file; give one that is just doing
+    // so a generous moment.
+    const QFileInfo file(lockFilePath());
+    if (!file.exists())
+        return false;
+    const qint64 age = file.lastModified().msecsTo(QDateTime::currentDateTime());
+    return std::abs(age) > kUnreadableLockGraceMs;
+}
+
 QString SingleInstance::serverPath() const { return m_serverPath; }
 
 bool SingleInstance::tryClaim()
@@ -68,8 +86,19 @@ bool SingleInstance::tryClaim()
         m_claimed = true;
         return true;
     }
-    if (m_lock.error() == QLockFile::LockFailedError)
+    if (m_lock.error() == QLockFile::LockFailedError) {
+        if (!ownerUnreadableForLong())
+            return false;
+        // A lock that names no owner is what a power cut leaves of a lock written just before
+        // it (the file made, its text never reached the disk). Nothing could ever prove it
+        // stale, and the program would never start again on this folder.
+        m_lock.removeStaleLockFile();
+        if (m_lock.tryLock(0)) {
+            m_claimed = true;
+            return true;
+        }
         return false;
+    }
     // No lock can be made here at all: nothing to coordinate with, and opening the store will
     // say what is wrong with the folder.
     m_claimed = true;

@@ -66,6 +66,9 @@ Q_SIGNALS:
 private:
     void accept(QLocalSocket* socket);
     void answer(QLocalSocket* socket, const QByteArray& line);
+    // The lock file names no owner and has done so for longer than a starting copy needs.
+    bool ownerUnreadableForLong() const;
+    static constexpr qint64 kUnreadableLockGraceMs = 5000;
 
     QString m_dataFolder;
     QString m_serverPath;

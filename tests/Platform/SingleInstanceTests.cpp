@@ -4,6 +4,7 @@
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -69,6 +70,33 @@ TEST_F(SingleInstanceTest, OneClaimPerDataFolderUntilItsHolderEnds)
     first.reset();
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/Corvallen.lock")));
     EXPECT_TRUE(second.tryClaim());
+}
+
+TEST_F(SingleInstanceTest, ALockThatNamesNoOwnerIsTakenOnceNoStartingCopyCanBeWritingIt)
+{
+    // What a power cut can leave: the file made, its text lost (empty), or damaged.
+    const QString lock = folder + QStringLiteral("/Corvallen.lock");
+    for (const QByteArray& content : {QByteArray(), QByteArray("\0\0\0\0", 4), QByteArray("not a lock\n")}) {
+        QDir().mkpath(folder);
+        {
+            QFile f(lock);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(content);
+        }
+        // Just made: a copy may be writing its details into it this very moment.
+        EXPECT_FALSE(SingleInstance(folder).tryClaim());
+        {
+            QFile f(lock);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+        }
+        auto claimed = std::make_unique<SingleInstance>(folder);
+        EXPECT_TRUE(claimed->tryClaim()) << content.toHex().toStdString();
+        // And the lock is a real one again: the next launch finds it held.
+        EXPECT_FALSE(SingleInstance(folder).tryClaim());
+        claimed.reset();
+        EXPECT_FALSE(QFileInfo::exists(lock));
+    }
 }
 
 TEST_F(SingleInstanceTest, TheRunningCopyAnswersOnlyItsOwnUsersKnownRequests)
