@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <functional>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -269,7 +270,9 @@ private:
     sqlite3* m_db;
     QList<const EntityDescriptor*> m_schema;
     mutable QHash<QString, EntityState> m_entities;
-    std::vector<std::unique_ptr<PersistentModel>> m_owned;
+    // A deque: it grows a block at a time, never holding a second, doubled copy of a list of
+    // millions of records while it grows.
+    std::deque<std::unique_ptr<PersistentModel>> m_owned;
     QList<PersistentModel*> m_pending;  // records with pending changes (may repeat)
     // New records an insert merged into a stored record with the same unique value.
     QHash<const PersistentModel*, PersistentModel*> m_merged;

@@ -131,7 +131,9 @@ public:
     class Sink {
     public:
         // The cell at `column` (0 for a row's first) of the current row; the sink may take it.
-        virtual void cell(qsizetype column, QString& text) = 0;
+        // `pieces` counts its runs of characters between commas, spaces and semicolons, over
+        // the whole cell as read, even when it was cut.
+        virtual void cell(qsizetype column, QString& text, qint64 pieces) = 0;
         virtual void endRow() = 0;
 
     protected:
@@ -195,6 +197,10 @@ public:
 private:
     void append(QChar c)
     {
+        const bool separator = c == u',' || c == u' ' || c == u';';
+        if (!separator && !m_inPiece)
+            ++m_pieces;
+        m_inPiece = !separator;
         if (m_cell.size() < maxCellLength)
             m_cell.append(c);
         else
@@ -210,9 +216,11 @@ private:
             m_cell.truncate(keep);
             m_cell.append(QChar(0x2026));
         }
-        m_sink.cell(m_column++, m_cell);
+        m_sink.cell(m_column++, m_cell, m_pieces);
         m_cell.resize(0);  // keeps its buffer for the next cell unless the sink took it
         m_cut = false;
+        m_pieces = 0;
+        m_inPiece = false;
         m_atStart = true;
     }
 
@@ -225,6 +233,8 @@ private:
     Sink& m_sink;
     QString m_cell;
     qsizetype m_column = 0;
+    qint64 m_pieces = 0;
+    bool m_inPiece = false;
     bool m_cut = false;
     bool m_inQuotes = false;
     bool m_quoteInQuotes = false;
@@ -280,13 +290,10 @@ std::optional<qint64> firstNumber(const QString& text)
     return value;
 }
 
-// The quantity of a row from its "qty" and "references" texts (empty when absent).
-qint64 quantityOf(const QString& qty, const QString& references)
+// How many references a text names: its runs of characters between commas, spaces and
+// semicolons ("R1, R2;R3" 3, "R1-R4" 1).
+qint64 referenceCount(const QString& references)
 {
-    if (!qty.isEmpty()) {
-        if (const std::optional<qint64> n = firstNumber(qty); n && *n > 0)
-            return *n;
-    }
     qint64 count = 0;
     bool inPiece = false;
     for (const QChar c : references) {
@@ -295,7 +302,17 @@ qint64 quantityOf(const QString& qty, const QString& references)
             ++count;
         inPiece = !separator;
     }
-    return count > 0 ? count : 1;
+    return count;
+}
+
+// The quantity of a row from its "qty" text and its number of references (0 when absent).
+qint64 quantityOf(const QString& qty, qint64 references)
+{
+    if (!qty.isEmpty()) {
+        if (const std::optional<qint64> n = firstNumber(qty); n && *n > 0)
+            return *n;
+    }
+    return references > 0 ? references : 1;
 }
 
 // Turns cells into parts: the first row names the columns, every later one that names a part
@@ -305,7 +322,7 @@ class RowAssembler : public CsvTokenizer::Sink {
 public:
     explicit RowAssembler(const RowSink& sink) : m_sink(sink) {}
 
-    void cell(qsizetype column, QString& text) override
+    void cell(qsizetype column, QString& text, qint64 pieces) override
     {
         if (!m_headerRead) {
             const int key = fieldOfKey(headerKey(text));
@@ -320,8 +337,14 @@ public:
             return;
         QString value = trimHorizontalSpace(text);
         // Of two columns of the same meaning the later one with a value counts.
-        if (!value.isEmpty())
-            m_values[m_fieldOfColumn.at(column)] = std::move(value);
+        if (value.isEmpty())
+            return;
+        const qint8 field = m_fieldOfColumn.at(column);
+        // References are counted over the whole cell: a list of thousands of them is cut for
+        // keeping, but every one of them is a piece to allocate.
+        if (field == references)
+            m_referenceCount = text.size() >= maxCellLength ? pieces : referenceCount(value);
+        m_values[field] = std::move(value);
     }
 
     void endRow() override
@@ -339,7 +362,8 @@ public:
         row.partNumber = optional(partNumber);
         row.manufacturer = optional(manufacturer);
         row.category = optional(category);
-        row.quantity = quantityOf(take(qty), take(references));
+        take(references);
+        row.quantity = quantityOf(take(qty), std::exchange(m_referenceCount, 0));
         if (row.name.isEmpty())
             return;
         m_anyRow = true;
@@ -375,6 +399,7 @@ private:
     const RowSink& m_sink;
     QList<qint8> m_fieldOfColumn;  // the field each column fills, -1 for none
     QString m_values[fieldCount];
+    qint64 m_referenceCount = 0;
     bool m_headerRead = false;
     bool m_anyRecord = false;
     bool m_anyRow = false;
@@ -466,7 +491,7 @@ QList<QStringList> tokenize(const QString& text)
     struct Collect : CsvTokenizer::Sink {
         QList<QStringList> rows;
         QStringList row;
-        void cell(qsizetype, QString& text) override { row.append(text); }
+        void cell(qsizetype, QString& text, qint64) override { row.append(text); }
         void endRow() override { rows.append(std::exchange(row, QStringList())); }
     } collect;
     CsvTokenizer tokenizer(collect);
@@ -477,7 +502,7 @@ QList<QStringList> tokenize(const QString& text)
 
 qint64 quantity(const QHash<QString, QString>& fields)
 {
-    return quantityOf(fields.value(QStringLiteral("qty")), fields.value(QStringLiteral("references")));
+    return quantityOf(fields.value(QStringLiteral("qty")), referenceCount(fields.value(QStringLiteral("references"))));
 }
 
 bool readRows(const QByteArray& bytes, const RowSink& sink, const ReadProgress& progress)

@@ -208,6 +208,21 @@ TEST(BomQuantities, WithoutAUsableNumberReferencesCountThenOne)
                         {QStringLiteral("TL072"), 1}}));
 }
 
+// A line may list thousands of designators; the cell is cut for keeping, but every one of them
+// counts, whether the list fits the cell or not.
+TEST(BomQuantities, EveryReferenceOfALongListCounts)
+{
+    QByteArray references;
+    for (int i = 1; i <= 3000; ++i)
+        references += (i > 1 ? ", C" : "C") + QByteArray::number(i);
+    ASSERT_GT(references.size(), BomImport::maxCellLength);
+    const auto rows = BomImport::parse("Designator,Comment\n\"" + references + "\",100n\nR1;R2 R3,10k\n");
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].name, QStringLiteral("100n"));
+    EXPECT_EQ(rows[0].quantity, 3000);
+    EXPECT_EQ(rows[1].quantity, 3);
+}
+
 TEST(BomEncodings, EveryEncodingASpreadsheetWritesGivesTheSameParts)
 {
     const QList<BomImport::Row> expected{
