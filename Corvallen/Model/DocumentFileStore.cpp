@@ -274,17 +274,11 @@ ThumbnailCache& thumbnailCache() { return ThumbnailCache::shared(); }
 
 void setThumbnailMarkupHooks(ThumbnailMarkupHooks h) { hooks() = std::move(h); }
 
-QImage thumbnail(const Document* document)
+QImage renderThumbnail(const QString& fileName, const std::optional<QString>& markup)
 {
-    if (!document)
-        return {};
-    const QString key = document->fileName();
-    if (const QImage cached = thumbnailCache().value(key); !cached.isNull())
-        return cached;
-    std::unique_ptr<Poppler::Document> pdf = loadPDFDocument(document);
+    std::unique_ptr<Poppler::Document> pdf = loadPDFDocument(fileName);
     if (!pdf)
         return {};
-    const auto markup = document->libraryMarkupFileName();
     const bool drawn = bool(hooks().drawMarkup);
     if (markup && !drawn && hooks().loadMarkupOverlay)
         hooks().loadMarkupOverlay(*pdf, *markup);
@@ -298,8 +292,30 @@ QImage thumbnail(const Document* document)
         return {};
     if (markup && drawn)
         hooks().drawMarkup(image, page->pageSizeF(), *markup);
+    return image;
+}
+
+QImage thumbnail(const Document* document)
+{
+    if (!document)
+        return {};
+    const QString key = document->fileName();
+    if (const QImage cached = thumbnailCache().value(key); !cached.isNull())
+        return cached;
+    QImage image = renderThumbnail(key, document->libraryMarkupFileName());
     thumbnailCache().insert(key, image);
     return image;
+}
+
+QImage thumbnailIfReady(const Document* document)
+{
+    if (!document)
+        return {};
+    const QString key = document->fileName();
+    if (const QImage cached = thumbnailCache().value(key); !cached.isNull())
+        return cached;
+    thumbnailCache().request(key, [key, markup = document->libraryMarkupFileName()] { return renderThumbnail(key, markup); });
+    return {};
 }
 
 }  // namespace DocumentFileStore

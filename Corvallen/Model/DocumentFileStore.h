@@ -87,6 +87,13 @@ QByteArray pdfFromImage(const QImage& image);
 // laid over it; served from the cache after the first time. A null image when the file gives
 // no PDF or has no page (nothing is cached then).
 QImage thumbnail(const Document* document);
+// The same without waiting: the cached thumbnail, or a null image while it is drawn off the main
+// thread (the cache's ready() signal follows) or when the document has none
+// (thumbnailCache().hasNone()).
+QImage thumbnailIfReady(const Document* document);
+// The drawing itself, from the stored file's name and its library markup's name. Touches no
+// record and no cache, so it runs on any thread.
+QImage renderThumbnail(const QString& fileName, const std::optional<QString>& markupName);
 ThumbnailCache& thumbnailCache();
 
 // How the markup work joins the thumbnails: the overlay of a markup name's annotations onto a

@@ -9,6 +9,7 @@
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 #include "support/TestStore.h"
 
@@ -20,6 +21,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QThread>
+#include <QThreadPool>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -386,6 +389,56 @@ TEST_F(DocumentFileStoreTest, PdfsOpenAsTheyAreAndImagesBecomeOnePagePdfs)
     EXPECT_EQ(DocumentFileStore::loadPDFDocument(storedDocument(QStringLiteral("bad.pdf"), "not a pdf")), nullptr);
     EXPECT_EQ(DocumentFileStore::loadPDFDocument(storedDocument(QStringLiteral("bad.jpg"), "not an image")), nullptr);
     EXPECT_EQ(DocumentFileStore::loadPDFDocument(ctx().insert(new Document(QStringLiteral("missing.pdf"), QStringLiteral("m")))), nullptr);
+}
+
+TEST_F(DocumentFileStoreTest, ThumbnailsAskedForWithoutWaitingArriveOnceAndNeverStale)
+{
+    ThumbnailCache& cache = DocumentFileStore::thumbnailCache();
+    cache.clear();
+    QStringList ready;
+    const QMetaObject::Connection c = QObject::connect(&cache, &ThumbnailCache::ready, [&](const QString& f) { ready << f; });
+
+    // A list of documents shows at once; the pictures follow, drawn off the main thread.
+    Document* png = storedDocument(QStringLiteral("wide.png"), pngBytes({800, 400}, Qt::red));
+    Document* pdf = storedDocument(QStringLiteral("page.pdf"), pdfBytes(1));
+    Document* text = storedDocument(QStringLiteral("a.txt"), "x");
+    for (const Document* d : {png, pdf, text, png})
+        EXPECT_TRUE(DocumentFileStore::thumbnailIfReady(d).isNull());
+    ASSERT_TRUE(waitUntil([&] { return ready.size() >= 3; }));
+    processEvents();
+    EXPECT_THAT(ready, ::testing::UnorderedElementsAre(png->fileName(), pdf->fileName(), text->fileName())) << "each drawn once";
+    EXPECT_EQ(DocumentFileStore::thumbnailIfReady(png), DocumentFileStore::thumbnail(png));
+    EXPECT_NEAR(cache.value(pdf->fileName()).height(), 512, 2);
+    // A file with no picture is remembered as such, not drawn again on every look.
+    EXPECT_TRUE(cache.hasNone(text->fileName()));
+    EXPECT_TRUE(DocumentFileStore::thumbnailIfReady(text).isNull());
+    EXPECT_FALSE(cache.isPending(text->fileName()));
+
+    // A picture drawn before its entry was dropped (its markup changed meanwhile) is not kept.
+    std::atomic<bool> release{false};
+    auto held = [&release](QColor colour) {
+        return [&release, colour] {
+            while (!release)
+                QThread::msleep(1);
+            QImage image(8, 8, QImage::Format_RGB32);
+            image.fill(colour);
+            return image;
+        };
+    };
+    ready.clear();
+    cache.request(QStringLiteral("x.pdf"), held(Qt::blue));
+    cache.request(QStringLiteral("y.pdf"), held(Qt::blue));
+    cache.remove(QStringLiteral("x.pdf"));
+    cache.clear();
+    cache.request(QStringLiteral("y.pdf"), held(Qt::green));
+    release = true;
+    ASSERT_TRUE(waitUntil([&] { return ready.contains(QStringLiteral("y.pdf")); }));
+    QThreadPool::globalInstance()->waitForDone();
+    processEvents();
+    EXPECT_EQ(ready, QStringList{QStringLiteral("y.pdf")});
+    EXPECT_EQ(cache.value(QStringLiteral("y.pdf")).pixelColor(0, 0), QColor(Qt::green));
+    EXPECT_FALSE(cache.contains(QStringLiteral("x.pdf")));
+    QObject::disconnect(c);
 }
 
 TEST_F(DocumentFileStoreTest, ThumbnailsFitInto512AndAreServedFromTheCache)

@@ -58,9 +58,9 @@ protected:
     QStringList mimeTypes() const override { return {QStringLiteral("text/plain")}; }
 };
 
-QIcon thumbnailIcon(const Document* d)
+// The row's picture: the thumbnail when it is in, else the document type's symbol.
+QIcon thumbnailIcon(const QImage& thumb, const Document* d)
 {
-    const QImage thumb = DocumentFileStore::thumbnail(d);
     QPixmap pm(80, 80);
     pm.setDevicePixelRatio(2);
     pm.fill(Qt::transparent);
@@ -230,6 +230,19 @@ DocumentBrowser::DocumentBrowser(ModelContext& context, Project* fileTo, std::fu
         });
     });
     connect(&ThumbnailCache::shared(), &ThumbnailCache::cleared, this, [this] { rebuildList(); });
+    // Thumbnails are drawn off the main thread; each row takes its picture when it is in.
+    connect(&ThumbnailCache::shared(), &ThumbnailCache::ready, this, [this](const QString& fileName) {
+        const QImage thumb = ThumbnailCache::shared().value(fileName);
+        if (thumb.isNull())
+            return;
+        for (int i = 0; i < m_list->count(); ++i) {
+            QListWidgetItem* item = m_list->item(i);
+            if (item->data(Qt::UserRole).toString() != fileName)
+                continue;
+            if (const Document* d = m_model.context().model<Document>(item->data(idRole).value<PersistentIdentifier>()))
+                item->setIcon(thumbnailIcon(thumb, d));
+        }
+    });
     reload();
 }
 
@@ -300,7 +313,7 @@ void DocumentBrowser::rebuildList()
         text += QLatin1Char('\n') + DocumentBrowserModel::subtitle(d);
         if (!m_model.fileTo() && !d->attachments().isEmpty())
             text += QStringLiteral("  ·  ") + DocumentBrowserModel::projectBadgeText(d);
-        auto* item = new QListWidgetItem(thumbnailIcon(d), text, m_list);
+        auto* item = new QListWidgetItem(thumbnailIcon(DocumentFileStore::thumbnailIfReady(d), d), text, m_list);
         item->setData(Qt::UserRole, d->fileName());
         item->setData(idRole, QVariant::fromValue(d->persistentModelID()));
         item->setToolTip(!m_model.fileTo() && !d->attachments().isEmpty() ? DocumentBrowserModel::projectBadgeHelp(d)

@@ -6,6 +6,7 @@
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/Project.h"
+#include "Corvallen/Model/ThumbnailCache.h"
 #include "Corvallen/Platform/Views/ShowInFileManager.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
@@ -109,22 +110,31 @@ DocumentInspectorView::DocumentInspectorView(Document* document, Project* scopeP
     col->setContentsMargins(20, 20, 20, 20);
     col->setSpacing(18);
 
-    // Preview.
-    const QImage thumb = DocumentFileStore::thumbnail(document);
+    // Preview: drawn off the main thread the first time, shown when it is in.
     auto* preview = new QPushButton(body);
     preview->setFlat(true);
-    if (!thumb.isNull()) {
-        const QPixmap pm = QPixmap::fromImage(thumb.scaled(300, 220, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-        preview->setIcon(pm);
-        preview->setIconSize(pm.size());
-        preview->setCursor(Qt::PointingHandCursor);
-        connect(preview, &QPushButton::clicked, this, [this] { openDocument(m_document, m_scopeProject, m_context); });
-    } else {
-        preview->setIcon(symbolIcon(DocumentInspectorLogic::fileKindSymbol(document->fileName())));
-        preview->setIconSize(QSize(56, 56));
-        preview->setMinimumHeight(120);
-        preview->setEnabled(false);
-    }
+    const QString fileName = document->fileName();
+    auto showPreview = [this, preview, fileName](const QImage& thumb) {
+        if (!thumb.isNull()) {
+            const QPixmap pm = QPixmap::fromImage(thumb.scaled(300, 220, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            preview->setIcon(pm);
+            preview->setIconSize(pm.size());
+            preview->setMinimumHeight(0);
+            preview->setCursor(Qt::PointingHandCursor);
+            preview->setEnabled(true);
+        } else {
+            preview->setIcon(symbolIcon(DocumentInspectorLogic::fileKindSymbol(fileName)));
+            preview->setIconSize(QSize(56, 56));
+            preview->setMinimumHeight(120);
+            preview->setEnabled(false);
+        }
+    };
+    connect(preview, &QPushButton::clicked, this, [this] { openDocument(m_document, m_scopeProject, m_context); });
+    showPreview(DocumentFileStore::thumbnailIfReady(document));
+    connect(&DocumentFileStore::thumbnailCache(), &ThumbnailCache::ready, preview, [showPreview, fileName](const QString& key) {
+        if (key == fileName)
+            showPreview(DocumentFileStore::thumbnailCache().value(key));
+    });
     col->addWidget(preview);
 
     auto* actions = new QHBoxLayout;
