@@ -3,6 +3,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
+#include "Corvallen/Model/TextCompare.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "Corvallen/Projects/StockAllocation.h"
 
@@ -46,19 +47,41 @@ void BomImportApplier::applyOne(qsizetype index)
         const BomImport::Match m = m_matches.at(index);
         auto* fresh = new Component(m.name);
         fresh->setPartNumber(m.partNumber);
-        fresh->setManufacturer(m.manufacturer);
-        fresh->setCategory(m.category);
+        const std::optional<QString> maker = spellingOf(m.manufacturer, m_makerSpellings, int(TermKind::manufacturer));
+        const std::optional<QString> category = spellingOf(m.category, m_categorySpellings, int(TermKind::category));
+        fresh->setManufacturer(maker);
+        fresh->setCategory(category);
         component = m_context.insert(fresh);
-        const bool newMaker = m.manufacturer && !m_makersSeen.contains(*m.manufacturer);
-        const bool newCategory = m.category && !m_categoriesSeen.contains(*m.category);
+        const bool newMaker = maker && !m_makersSeen.contains(*maker);
+        const bool newCategory = category && !m_categoriesSeen.contains(*category);
         if (newMaker)
-            m_makersSeen.insert(*m.manufacturer);
+            m_makersSeen.insert(*maker);
         if (newCategory)
-            m_categoriesSeen.insert(*m.category);
+            m_categoriesSeen.insert(*category);
         if (newMaker || newCategory)
             m_termSources.append(component);
     }
     StockAllocation::setPartUnsaved(component, m_project, m_matches.quantity(index), m_context);
+}
+
+std::optional<QString> BomImportApplier::spellingOf(const std::optional<QString>& value, Spellings& spellings, int kind)
+{
+    if (!value)
+        return value;
+    // Letter case, composed or decomposed accents and runs of blanks don't make another name.
+    const auto fold = [](const QString& text) { return TextCompare::searchLowered(text.normalized(QString::NormalizationForm_C).simplified()); };
+    if (!spellings.loaded) {
+        spellings.loaded = true;
+        for (const TaxonomyTerm* term : TaxonomyTerm::terms(TermKind(kind), m_context))
+            spellings.folded.insert(fold(term->name()), term->name());
+    }
+    const QString key = fold(*value);
+    QString stored = spellings.folded.value(key);
+    if (stored.isNull()) {
+        stored = *value;
+        spellings.folded.insert(key, stored);
+    }
+    return stored;
 }
 
 bool BomImportApplier::step(qint64 budgetMs)

@@ -2,6 +2,7 @@
 
 #include "Corvallen/Projects/BomImport.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
@@ -50,6 +51,16 @@ private:
     QList<Component*> m_termSources;
     QSet<QString> m_makersSeen;
     QSet<QString> m_categoriesSeen;
+    // The spelling a new part takes for a maker or category: the existing term's, else the first
+    // spelling this import met, so "yageo" beside a term "Yageo" doesn't become a second option
+    // in the filter menus that the term's rename and count then miss.
+    struct Spellings {
+        bool loaded = false;
+        QHash<QString, QString> folded;  // folded -> as stored
+    };
+    std::optional<QString> spellingOf(const std::optional<QString>& value, Spellings& spellings, int kind);
+    Spellings m_makerSpellings;
+    Spellings m_categorySpellings;
     Project* m_project;
     ModelContext& m_context;
     qsizetype m_done = 0;

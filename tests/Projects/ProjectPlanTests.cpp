@@ -121,6 +121,37 @@ TEST_F(ProjectPlanTest, ApplyingCreatesNewPartsAllocatesAndRegistersTerms)
     EXPECT_EQ(buzzers[0]->qty(), -4);
 }
 
+TEST_F(ProjectPlanTest, NewPartsTakeTheSpellingOfTheMakerOrCategoryAlreadyKnown)
+{
+    TaxonomyTerm::findOrCreate(QStringLiteral("Yageo"), TermKind::manufacturer, std::nullopt, ctx());
+    const auto matches = matchCsv(QStringLiteral("Name,MPN,Qty,Mfr,Type\n"
+                                                 "R1k,RC1,1,YAGEO,Resistors\n"
+                                                 "R2k,RC2,1,yageo,resistors\n"
+                                                 "R3k,RC3,1,Yageo  ,RESISTORS\n"
+                                                 "C1,CC1,1,Murata,Capacitors\n"
+                                                 "C2,CC2,1,MURATA,Capacitors\n"
+                                                 "D1,D1,1,Diodes Inc.,Re\u0301sistors\n")
+                                      .toUtf8()
+                                      .constData());
+    ASSERT_EQ(matches.size(), 6);
+    BomImportPlan::apply(matches, project, ctx());
+
+    QStringList makers, categories;
+    for (const Component* c : ctx().fetch<Component>()) {
+        makers << c->manufacturer().value_or(QString());
+        categories << c->category().value_or(QString());
+    }
+    makers.sort();
+    categories.sort();
+    // One name is one spelling: the known term's, else the first the file used.
+    EXPECT_EQ(makers, (QStringList{"Diodes Inc.", "Murata", "Murata", "Yageo", "Yageo", "Yageo"}));
+    EXPECT_EQ(categories, (QStringList{"Capacitors", "Capacitors", "Resistors", "Resistors", "Resistors", QString::fromUtf8("Re\u0301sistors")}));
+    QStringList makerTerms;
+    for (const TaxonomyTerm* t : TaxonomyTerm::terms(TermKind::manufacturer, ctx()))
+        makerTerms << t->name();
+    EXPECT_EQ(makerTerms, (QStringList{"Diodes Inc.", "Murata", "Yageo"}));
+}
+
 TEST_F(ProjectPlanTest, ALongBillOfMaterialsIsWrittenInOneGo)
 {
     QByteArray csv("Name,Qty\n");
