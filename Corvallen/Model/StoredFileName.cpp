@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace StoredFileName {
 
@@ -36,9 +37,26 @@ QString markupFileName(const QString& key)
 QString copyIntoFolder(const QString& sourcePath, const QString& folder)
 {
     const QString name = make(pathExtension(QFileInfo(sourcePath).fileName()).toLower());
+    // Written nameless and flushed, then given its name whole: a copy stopped half way (a crash,
+    // a full disk) leaves neither a half file under a stored name nor a stray one beside it.
     QFile source(sourcePath);
-    if (!source.copy(folder + QLatin1Char('/') + name))
+    if (!source.open(QIODevice::ReadOnly))
         throw DomainError(QStringLiteral("QFileDevice"), int(source.error()), source.errorString());
+    QSaveFile target(folder + QLatin1Char('/') + name);
+    if (!target.open(QIODevice::WriteOnly))
+        throw DomainError(QStringLiteral("QFileDevice"), int(target.error()), target.errorString());
+    QByteArray chunk(1 << 16, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = source.read(chunk.data(), chunk.size());
+        if (n < 0)
+            throw DomainError(QStringLiteral("QFileDevice"), int(source.error()), source.errorString());
+        if (n == 0)
+            break;
+        if (target.write(chunk.constData(), n) != n)
+            break;  // the save file keeps the error; commit below reports it
+    }
+    if (!target.commit())
+        throw DomainError(QStringLiteral("QFileDevice"), int(target.error()), target.errorString());
     return name;
 }
 

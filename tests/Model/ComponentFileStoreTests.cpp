@@ -8,11 +8,19 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TestEnvironment.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -338,6 +346,111 @@ TEST_F(DownloadTest, CancellingOrDroppingAJobRemovesItsPartialFile)
     ASSERT_TRUE(waitUntil([&] { return received >= 2000; }));
     delete dropped;
     EXPECT_EQ(folderEntries(), before);
+}
+
+// --- killed half way ----------------------------------------------------------------------
+
+// A copy or a download killed half way (this same test program as a child, killed by SIGKILL),
+// then the next launch: the folder holds no half-written file under a stored name, and what an
+// interrupted download left is cleared rather than piling up launch after launch.
+
+const char* const kCrashStep = "CORVALLEN_COMPONENT_CRASH_STEP";
+const char* const kCrashSource = "CORVALLEN_COMPONENT_CRASH_SOURCE";
+const char* const kCrashDataHome = "CORVALLEN_COMPONENT_CRASH_DATA_HOME";
+
+// The child's side; only runs when the tests below start it.
+TEST(ComponentFileCrashChild, WorksUntilKilled)
+{
+    if (!qEnvironmentVariableIsSet(kCrashStep))
+        GTEST_SKIP() << "started by the ComponentFileCrash tests";
+    qputenv("XDG_DATA_HOME", qgetenv(kCrashDataHome));
+    const QByteArray step = qgetenv(kCrashStep);
+    if (step == "launch") {  // the next launch: the folder is looked up as the program does
+        ComponentFileStore::componentsFolderURL();
+        return;
+    }
+    if (step == "import") {  // killed by the parent while the source is still arriving
+        ComponentFileStore::importComponentFile(qEnvironmentVariable(kCrashSource));
+        FAIL() << "the import was not interrupted";
+    }
+    QObject owner;  // "download": killed once part of the body is on disk
+    auto* job = ComponentFileStore::downloadComponentFile(qEnvironmentVariable(kCrashSource), &owner);
+    QObject::connect(job, &ComponentFileDownload::progress, [](qint64 received, qint64) {
+        if (received >= 2000)
+            ::raise(SIGKILL);
+    });
+    waitUntil([] { return false; }, 30000);
+    FAIL() << "the download was not interrupted";
+}
+
+class ComponentFileCrash : public ::testing::Test {
+protected:
+    void start(QProcess& child, const char* step, const QString& source)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kCrashStep), QString::fromLatin1(step));
+        env.insert(QString::fromLatin1(kCrashSource), source);
+        env.insert(QString::fromLatin1(kCrashDataHome), qEnvironmentVariable("XDG_DATA_HOME"));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ComponentFileCrashChild.*")});
+        ASSERT_TRUE(child.waitForStarted(20000));
+    }
+    void relaunch()
+    {
+        QProcess child;
+        start(child, "launch", {});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        ASSERT_EQ(child.exitStatus(), QProcess::NormalExit);
+        ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    }
+};
+
+TEST_F(ComponentFileCrash, AnImportKilledMidCopyLeavesNoFileBehind)
+{
+    const QStringList before = folderEntries();
+    const QString pipe = freshFolder(QStringLiteral("pipe")) + QStringLiteral("/manual.pdf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QProcess child;
+    start(child, "import", pipe);
+    int fd = -1;
+    ASSERT_TRUE(waitUntil([&] {  // the child has opened the source
+        fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        return fd >= 0 || child.state() == QProcess::NotRunning;
+    }));
+    ASSERT_GE(fd, 0) << child.readAllStandardOutput().toStdString();
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // More than a pipe holds: once written, the child has taken most of it into its copy.
+    const QByteArray part(256 * 1024, 'p');
+    const auto previous = std::signal(SIGPIPE, SIG_IGN);  // a reader that stops early fails the write instead
+    const ssize_t written = ::write(fd, part.constData(), size_t(part.size()));
+    std::signal(SIGPIPE, previous);
+    EXPECT_EQ(written, part.size());
+    child.kill();
+    ASSERT_TRUE(child.waitForFinished(20000));
+    ::close(fd);
+    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+
+    relaunch();
+    EXPECT_EQ(folderEntries().join(u' ').toStdString(), before.join(u' ').toStdString());
+}
+
+TEST_F(ComponentFileCrash, ADownloadKilledMidTransferLeavesNothingAfterTheNextLaunch)
+{
+    LoopbackHttpServer server;
+    LoopbackHttpServer::Response stall;
+    stall.body = QByteArray(5000, 'x');
+    stall.stallAfterBytes = 3000;
+    server.route("/datasheet.pdf", stall);
+    const QStringList before = folderEntries();
+    for (int run = 0; run < 2; ++run) {
+        QProcess child;
+        start(child, "download", server.url(QStringLiteral("/datasheet.pdf")));
+        ASSERT_TRUE(waitUntil([&] { return child.state() == QProcess::NotRunning; }, 60000));
+        ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardOutput().toStdString();
+    }
+    relaunch();
+    EXPECT_EQ(folderEntries().join(u' ').toStdString(), before.join(u' ').toStdString());
 }
 
 // --- opening links ----------------------------------------------------------------------
