@@ -32,6 +32,14 @@ QString displayName(const Project* project)
     return QCoreApplication::translate("ProjectWorkspaceView", "Untitled Project");
 }
 
+bool clearBlankName(Project* project)
+{
+    if (!project || project->isDeleted() || project->name().isEmpty() || !project->name().trimmed().isEmpty())
+        return false;
+    project->setName(QString());
+    return true;
+}
+
 QString partsSummary(const QList<ProjectComponent*>& lines)
 {
     qint64 items = 0;

@@ -18,6 +18,10 @@ QString counted(qint64 n, const QString& noun);
 // The project's name, or "Untitled Project" when it is empty.
 QString displayName(const Project* project);
 
+// A name of nothing but white space is no name at all: it would show as an empty, unclickable
+// row and header. Clears such a name (other names stay exactly as typed); true when it did.
+bool clearBlankName(Project* project);
+
 // "3 parts · 12 items" for the parts-list lines (quantities summed without overflow).
 QString partsSummary(const QList<ProjectComponent*>& lines);
 QString partsSummary(qsizetype parts, qint64 items);

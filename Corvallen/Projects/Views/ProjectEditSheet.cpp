@@ -187,6 +187,11 @@ ProjectEditSheet::ProjectEditSheet(Project* project, ModelContext& context, QWid
             m_project->setQuoteCombined(true);
     });
     connect(done, &QPushButton::clicked, this, &QDialog::accept);
+    // However the sheet closes (Done, Esc, the window's close button).
+    connect(this, &QDialog::finished, this, [this] {
+        if (ProjectTexts::clearBlankName(m_project))
+            m_name->setText(QString());
+    });
     connect(&m_context, &ModelContext::changed, this, [this] {
         if (m_refreshQueued)
             return;

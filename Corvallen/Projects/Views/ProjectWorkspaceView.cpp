@@ -276,6 +276,7 @@ void ProjectWorkspaceView::commitRename()
         qApp->removeEventFilter(this);
         m_nameStack->setCurrentWidget(m_nameRow);
         m_pencil->hide();
+        ProjectTexts::clearBlankName(m_project);
         refreshHeader();
     }
     saveQuietly(m_context);

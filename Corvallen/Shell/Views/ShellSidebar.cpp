@@ -16,6 +16,7 @@
 #include <QFocusEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -246,6 +247,22 @@ protected:
             event->acceptProposedAction();
         else
             event->ignore();
+    }
+    // The keys a file manager's list answers to: Delete asks to delete the project (the same
+    // question as the menu's Delete), F2 renames it.
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->modifiers() == Qt::NoModifier && !m_project->isDeleted()) {
+            if (event->key() == Qt::Key_Delete) {
+                Q_EMIT m_sidebar->deleteProjectRequested(m_project);
+                return;
+            }
+            if (event->key() == Qt::Key_F2) {
+                Q_EMIT m_sidebar->editProjectRequested(m_project);
+                return;
+            }
+        }
+        SidebarRowButton::keyPressEvent(event);
     }
     void contextMenuEvent(QContextMenuEvent* event) override
     {

@@ -152,6 +152,16 @@ TEST_F(WorkspaceTest, RenameKeepsExactlyWhatWasTypedAndSaves)
     EXPECT_EQ(project->name(), QString());
     EXPECT_EQ(v->nameLabel()->text(), QStringLiteral("Untitled Project"));
 
+    // A name of only blanks is no name: the header shows "Untitled Project", not an empty row.
+    v->beginRename();
+    processEvents();
+    projects_test::keyClicks(v->nameField(), QStringLiteral("   "));
+    projects_test::keyClick(v->nameField(), Qt::Key_Return, QStringLiteral("\r"));
+    processEvents();
+    EXPECT_EQ(project->name(), QString());
+    EXPECT_EQ(v->nameLabel()->text(), QStringLiteral("Untitled Project"));
+    EXPECT_FALSE(ctx().hasChanges());
+
     // A click elsewhere in the pane ends a rename.
     v->beginRename();
     processEvents();

@@ -21,6 +21,8 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -191,6 +193,65 @@ TEST_F(AppShellTest, EditAndRenameOpenTheSameSheet)
     EXPECT_EQ(shell->navigation().editingProject(), nullptr);
     actions[0]->trigger();
     EXPECT_EQ(shell->navigation().editingProject(), amp);
+}
+
+namespace {
+
+void pressKey(QWidget* w, int key, const QString& text = QString())
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &release);
+}
+
+}  // namespace
+
+TEST_F(AppShellTest, ProjectRowKeysAskBeforeDeletingAndRenameThroughTheSheet)
+{
+    Project* amp = storedProject(QStringLiteral("Amp"));
+    shell->show();
+    settle();
+    QAbstractButton* row = sidebar()->projectButton(amp);
+    ASSERT_TRUE(row);
+
+    // Delete on the focused row asks; Esc on the question keeps the project.
+    pressKey(row, Qt::Key_Delete);
+    QMessageBox* question = shell->deleteQuestion();
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->text(), QStringLiteral("Delete \u201CAmp\u201D?"));
+    pressKey(question, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(amp->isDeleted());
+
+    // F2 renames: a name of only blanks becomes no name, shown as "Untitled", however the
+    // sheet is closed.
+    pressKey(row, Qt::Key_F2);
+    QDialog* sheet = shell->editSheet();
+    ASSERT_TRUE(sheet);
+    auto* name = sheet->findChild<QLineEdit*>(QStringLiteral("name"));
+    ASSERT_TRUE(name);
+    name->selectAll();
+    for (QChar c : QStringLiteral("   "))
+        pressKey(name, 0, QString(c));
+    EXPECT_EQ(amp->name(), QStringLiteral("   "));
+    pressKey(name, Qt::Key_Escape);
+    settle();
+    EXPECT_EQ(shell->editSheet(), nullptr);
+    EXPECT_EQ(amp->name(), QString());
+    row = sidebar()->projectButton(amp);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->accessibleName(), QStringLiteral("Untitled"));
+
+    // A name with blanks around words stays exactly as typed.
+    pressKey(row, Qt::Key_F2);
+    ASSERT_TRUE(shell->editSheet());
+    name = shell->editSheet()->findChild<QLineEdit*>(QStringLiteral("name"));
+    for (QChar c : QStringLiteral(" R&D "))
+        pressKey(name, 0, QString(c));
+    shell->editSheet()->findChild<QPushButton*>(QStringLiteral("done"))->click();
+    settle();
+    EXPECT_EQ(amp->name(), QStringLiteral(" R&D "));
 }
 
 TEST_F(AppShellTest, DropsOnProjectRowsRouteByPrefixAndFlash)
