@@ -581,6 +581,8 @@ public:
         }
         markStatus();
         m_scope = looksLikeOscilloscope();
+        if (m_scope && scopeVoltagesMended())
+            markStatus();
         m_ohmScreen = screenSays({QStringLiteral("RES"), QStringLiteral("OHM"), QStringLiteral("RESISTANCE"), QString(omega),
                                   QStringLiteral("CONT"), QStringLiteral("CONTINUITY"), QStringLiteral("BEEP")});
         for (const Token& t : m_tokens)
@@ -674,6 +676,32 @@ private:
                 }
             }
         }
+    }
+
+    // A scope's voltage whose unit small print turned into letters no scope shows: a V read as
+    // N ("7.2N"), an m closed into an a ("450aV"; a scope's range ends long before microvolts).
+    // Only a figure standing alone in its word is taken, and it is judged as status like any other.
+    bool scopeVoltagesMended()
+    {
+        static const QRegularExpression garbled(QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?)(N|aV|av)$"));
+        bool mended = false;
+        for (Token& t : m_tokens) {
+            if (t.kind != Kind::Word && !(t.kind == Kind::Number && !t.unit && t.garbledUnit))
+                continue;
+            const auto m = garbled.match(t.text);
+            if (!m.hasMatch())
+                continue;
+            t.kind = Kind::Number;
+            t.shown = m.captured(1);
+            t.shown.replace(QLatin1Char(','), QLatin1Char('.'));
+            if (t.shown.startsWith(QLatin1Char('+')))
+                t.shown.remove(0, 1);
+            t.value = t.shown.toDouble();
+            t.unit = Unit{m.captured(2) == QLatin1String("N") ? QString() : QStringLiteral("m"), QStringLiteral("V"), QString(), false};
+            t.garbledUnit = false;
+            mended = true;
+        }
+        return mended;
     }
 
     bool looksLikeOscilloscope() const
@@ -938,6 +966,14 @@ private:
                 r.minValue = v;
             else if (it.value() == QLatin1String("MAX") && !r.maxValue)
                 r.maxValue = v;
+        }
+        // A scope's peak to peak is its maximum less its minimum. A minimum read above zero that
+        // only fits that as a negative one lost its minus sign in small print ("Min 4.1V" beside
+        // "Max 3.9V" and "Vpp 8.1V").
+        if (m_scope && r.label == QLatin1String("VPP") && r.minValue && r.maxValue && *r.minValue > 0 && r.main->value > 0) {
+            const double vpp = r.main->value, tolerance = vpp * 0.05;
+            if (std::abs(*r.maxValue - *r.minValue - vpp) > tolerance && std::abs(*r.maxValue + *r.minValue - vpp) <= tolerance)
+                r.minValue = -*r.minValue;
         }
         return r;
     }

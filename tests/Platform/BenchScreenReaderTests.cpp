@@ -419,3 +419,40 @@ TEST(BenchScreenReader, ScopeStripsKeepTheirValuesAndTheSettingsStayStatus)
     unreadable.waveform = true;
     EXPECT_FALSE(BenchScreenReader::read(unreadable).contains(QStringLiteral("value")));
 }
+
+TEST(BenchScreenReader, ScopeColumnsMendALostMinusAndUnitsNoScopeShows)
+{
+    // A column of measurements beside the waveform, the channel settings along the bottom.
+    auto column = [](const char* vpp, const char* min, const char* max, const char* setting = "1.00V") {
+        ScreenText s = screenOf({{"CH1", 4, 250, 12}, {setting, 40, 250, 12}, {"STOP", 200, 250, 12}, {"Vpp", 350, 10, 12},
+                                 {vpp, 350, 30, 12}, {"Min", 350, 60, 12}, {min, 350, 80, 12}, {"Max", 350, 110, 12},
+                                 {max, 350, 130, 12}, {"Freq", 350, 160, 12}, {"952.9Hz", 350, 180, 12}});
+        s.waveform = true;
+        return BenchScreenReader::read(s);
+    };
+
+    // The peak to peak is the maximum less the minimum: a minimum that fits that only as a
+    // negative one lost its minus sign; one that fits it as it stands, or fits neither, is kept.
+    EXPECT_EQ(column("8.1V", "4.1V", "3.9V").value(QStringLiteral("minValue")).toDouble(), -4.1);
+    EXPECT_EQ(column("902mV", "452mV", "450mV").value(QStringLiteral("minValue")).toDouble(), -452);
+    EXPECT_EQ(column("2.7V", "1.2V", "3.9V").value(QStringLiteral("minValue")).toDouble(), 1.2);
+    EXPECT_EQ(column("8.1V", "1.2V", "3.9V").value(QStringLiteral("minValue")).toDouble(), 1.2);
+    EXPECT_EQ(column("8.1V", "-4.1V", "3.9V").value(QStringLiteral("minValue")).toDouble(), -4.1);
+
+    // A V read as N, an m closed into an a: no scope shows newtons or attovolts.
+    const auto n = column("7.2N", "-3.0V", "4.2V");
+    EXPECT_EQ(n.value(QStringLiteral("value")).toDouble(), 7.2);
+    EXPECT_EQ(field(n, "unit"), QStringLiteral("V"));
+    const auto a = column("218aV", "-98mV", "120mV");
+    EXPECT_EQ(a.value(QStringLiteral("value")).toDouble(), 218);
+    EXPECT_EQ(field(a, "unit"), QStringLiteral("mV"));
+    EXPECT_EQ(column("902mV", "-452mV", "450aV").value(QStringLiteral("maxValue")).toDouble(), 450);
+
+    // The channel's setting garbled the same way is still status, never the reading.
+    ScreenText settings = screenOf({{"CH1", 4, 250, 12}, {"500aV", 40, 250, 12}, {"STOP", 200, 250, 12}, {"Freq", 350, 10, 12},
+                                    {"952.9Hz", 350, 30, 12}, {"Duty", 350, 60, 12}, {"50.1%", 350, 80, 12}});
+    settings.waveform = true;
+    const auto s = BenchScreenReader::read(settings);
+    EXPECT_EQ(s.value(QStringLiteral("value")).toDouble(), 952.9);
+    EXPECT_EQ(field(s, "unit"), QStringLiteral("Hz"));
+}
