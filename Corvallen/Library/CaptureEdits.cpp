@@ -134,6 +134,12 @@ bool addTagToAll(const QList<Capture*>& captures, const QString& text, ModelCont
 void deleteCaptures(const QList<Capture*>& captures, ModelContext& context)
 {
     const QString folder = DeviceStorage::capturesFolder();
+    QStringList fileNames;
+    for (const Capture* c : captures)
+        if (!c->isDeleted() && AppPaths::isPlainFileName(c->fileName()))
+            fileNames << c->fileName();
+    if (!fileNames.isEmpty())
+        DeviceStorage::noteCapturesBeingDeleted(fileNames);
     for (Capture* c : captures) {
         if (c->isDeleted())
             continue;
@@ -149,6 +155,8 @@ void deleteCaptures(const QList<Capture*>& captures, ModelContext& context)
         }
     }
     context.save();
+    // Saved and removed, or not saved and still in the store: either way nothing is half done.
+    DeviceStorage::forgetCapturesBeingDeleted();
 }
 
 }  // namespace CaptureEdits

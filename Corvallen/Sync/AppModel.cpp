@@ -6,6 +6,7 @@
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/SystemWake.h"
 #include "Corvallen/Platform/VolumeMonitor.h"
+#include "Corvallen/Sync/CaptureThumbnails.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 #include "Corvallen/Sync/DriveEject.h"
 #include "Corvallen/Sync/FolderGrants.h"
@@ -14,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -90,6 +92,17 @@ void AppModel::reconcileLibrary()
     known.reserve(captures.size());
     for (const Capture* c : captures)
         known.insert(c->fileName());
+    // A deletion that reached the store but not the files (a crash in between): the files go
+    // rather than coming back as new captures.
+    const QStringList deleting = DeviceStorage::capturesBeingDeleted();
+    for (const QString& name : deleting) {
+        if (known.contains(name))
+            continue;  // the deletion was never saved: the capture stays
+        QFile::remove(DeviceStorage::capturesFolder() + QLatin1Char('/') + name);
+        CaptureThumbnails::shared().forget(name);
+    }
+    if (!deleting.isEmpty())
+        DeviceStorage::forgetCapturesBeingDeleted();
     int inserted = 0;
     for (const QString& name : DeviceStorage::captureFileNames()) {
         if (known.contains(name))

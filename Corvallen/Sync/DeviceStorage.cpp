@@ -16,6 +16,7 @@
 #include <QCache>
 #include <QFuture>
 #include <QProcess>
+#include <QSaveFile>
 #include <QThread>
 #include <QThreadPool>
 #include <QUuid>
@@ -116,6 +117,34 @@ void setImageCacheBudget(qint64 bytes) { imageCache().setMaxCost(qsizetype(qMax<
 qint64 imageCacheBudget() { return imageCache().maxCost(); }
 
 qint64 imageCacheCost() { return imageCache().totalCost(); }
+
+namespace {
+QString deletingNoteFile() { return AppPaths::dataFolder() + QStringLiteral("/.captures-deleting"); }
+}  // namespace
+
+void noteCapturesBeingDeleted(const QStringList& fileNames)
+{
+    // Flushed to disk before the deletion is saved: the note has to outlive the records.
+    QSaveFile note(deletingNoteFile());
+    if (note.open(QIODevice::WriteOnly)) {
+        note.write(fileNames.join(QLatin1Char('\n')).toUtf8());
+        note.commit();
+    }
+}
+
+QStringList capturesBeingDeleted()
+{
+    QFile note(deletingNoteFile());
+    if (!note.open(QIODevice::ReadOnly))
+        return {};
+    QStringList out;
+    for (const QString& name : QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        if (AppPaths::isPlainFileName(name))
+            out << name;
+    return out;
+}
+
+void forgetCapturesBeingDeleted() { QFile::remove(deletingNoteFile()); }
 
 QStringList captureFileNames()
 {

@@ -44,6 +44,13 @@ qint64 imageCacheCost();
 // The PNG files (extension "png" in any letter case) directly in the captures folder, by name.
 QStringList captureFileNames();
 
+// The capture files whose records a deletion is about to remove. They are noted before the
+// deletion is saved and the note is dropped once the files are gone, so that the launch after a
+// crash in between removes those files instead of taking them for new captures.
+void noteCapturesBeingDeleted(const QStringList& fileNames);
+QStringList capturesBeingDeleted();
+void forgetCapturesBeingDeleted();
+
 // Forgets the cached images (tests, and a folder replaced by a restore).
 void clearImageCache();
 

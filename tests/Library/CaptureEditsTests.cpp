@@ -4,12 +4,19 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Model/TagPalette.h"
+#include "Corvallen/Sync/AppModel.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 #include "support/TestStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
+
+#include <csignal>
+
+#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -151,3 +158,89 @@ TEST(CaptureEdits, DeletingRemovesRecordsAndTheirImagesButKeepsTagsAndProjects)
     EXPECT_EQ(again.fetchCount<Project>(), 1);
     (void)keep;
 }
+
+// A deletion killed at a chosen point (this same test program as a child, killed by SIGKILL),
+// then the next launch: captures whose deletion reached the store stay deleted and their files
+// go; captures whose deletion never reached it stay with their files.
+namespace {
+
+const char* const kDeletePoint = "CORVALLEN_DELETE_CRASH_POINT";
+const char* const kDeleteStore = "CORVALLEN_DELETE_CRASH_STORE";
+const char* const kDeleteDataHome = "CORVALLEN_DELETE_CRASH_DATA_HOME";
+
+bool doomed(const Capture* c) { return c->fileName().startsWith(QLatin1String("crash-gone")); }
+bool ours(const Capture* c) { return c->fileName().startsWith(QLatin1String("crash-")); }
+
+}  // namespace
+
+// The child's side; only runs when the test below starts it.
+TEST(CaptureDeleteCrashChild, DeletesUntilKilled)
+{
+    if (!qEnvironmentVariableIsSet(kDeletePoint))
+        GTEST_SKIP() << "started by the CaptureDeleteCrash tests";
+    qputenv("XDG_DATA_HOME", qgetenv(kDeleteDataHome));
+    auto container = corvallen::test::reopenTestStore(qEnvironmentVariable(kDeleteStore));
+    ModelContext& context = container->mainContext();
+    if (qgetenv(kDeletePoint) == "before-commit")
+        sqlite3_commit_hook(container->handle(), [](void*) -> int { return ::raise(SIGKILL); }, nullptr);
+    else  // committed to the store, the files not yet removed
+        sqlite3_wal_hook(container->handle(), [](void*, sqlite3*, const char*, int) -> int { return ::raise(SIGKILL); }, nullptr);
+    CaptureEdits::deleteCaptures(context.fetch<Capture>(doomed), context);
+    FAIL() << "the deletion was not interrupted";
+}
+
+class CaptureDeleteCrash : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CaptureDeleteCrash, TheNextLaunchNeitherLosesNorRevivesCaptures)
+{
+    const bool committed = QByteArray(GetParam()) == "after-commit";
+    const QStringList gone = {QStringLiteral("crash-gone-1.png"), QStringLiteral("crash-gone-2.png")};
+    QString path;
+    {
+        auto container = corvallen::test::openTestStore(&path);
+        ModelContext& context = container->mainContext();
+        for (const QString& name : gone + QStringList{QStringLiteral("crash-kept.png")}) {
+            writeCaptureImage(name);
+            context.insert(new Capture(name))->setTitle(QStringLiteral("titled ") + name);
+        }
+        ASSERT_TRUE(context.save());
+    }
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kDeletePoint), QString::fromLatin1(GetParam()));
+    env.insert(QString::fromLatin1(kDeleteStore), path);
+    env.insert(QString::fromLatin1(kDeleteDataHome), qEnvironmentVariable("XDG_DATA_HOME"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=CaptureDeleteCrashChild.*")});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardOutput().toStdString();
+    for (const QString& name : gone)  // killed before any file was removed
+        ASSERT_TRUE(QFile::exists(QDir(DeviceStorage::capturesFolder()).filePath(name))) << name.toStdString();
+
+    // The next launch.
+    auto reopened = corvallen::test::reopenTestStore(path);
+    ModelContext& context = reopened->mainContext();
+    AppModel model(context);
+    model.reconcileLibrary();
+    QStringList titles;
+    for (const Capture* c : context.fetch<Capture>(ours))
+        titles << c->title();
+    titles.sort();
+    const QStringList expected = committed ? QStringList{QStringLiteral("titled crash-kept.png")}
+                                           : QStringList{QStringLiteral("titled crash-gone-1.png"), QStringLiteral("titled crash-gone-2.png"),
+                                                         QStringLiteral("titled crash-kept.png")};
+    EXPECT_EQ(titles.join(u'|').toStdString(), expected.join(u'|').toStdString());
+    for (const QString& name : gone)
+        EXPECT_EQ(QFile::exists(QDir(DeviceStorage::capturesFolder()).filePath(name)), !committed) << name.toStdString();
+    EXPECT_TRUE(QFile::exists(QDir(DeviceStorage::capturesFolder()).filePath(QStringLiteral("crash-kept.png"))));
+
+    // Nothing of it is left to act on at a later launch.
+    for (const QString& name : gone)
+        QFile::remove(QDir(DeviceStorage::capturesFolder()).filePath(name));
+    model.reconcileLibrary();
+    EXPECT_EQ(context.fetch<Capture>(ours).size(), committed ? 1 : 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Library, CaptureDeleteCrash, ::testing::Values("before-commit", "after-commit"));
