@@ -6,9 +6,9 @@
 #include "Corvallen/Model/TagPalette.h"
 #include "Corvallen/Sync/AppModel.h"
 #include "Corvallen/Sync/DeviceStorage.h"
+#include "support/ChildRun.h"
 #include "support/TestStore.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -207,13 +207,10 @@ TEST_P(CaptureDeleteCrash, TheNextLaunchNeitherLosesNorRevivesCaptures)
     }
 
     QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(kDeletePoint), QString::fromLatin1(GetParam()));
-    env.insert(QString::fromLatin1(kDeleteStore), path);
-    env.insert(QString::fromLatin1(kDeleteDataHome), qEnvironmentVariable("XDG_DATA_HOME"));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=CaptureDeleteCrashChild.*")});
+    corvallen::test::startSelf(child, QStringLiteral("CaptureDeleteCrashChild.*"),
+                               {{QString::fromLatin1(kDeletePoint), QString::fromLatin1(GetParam())},
+                                {QString::fromLatin1(kDeleteStore), path},
+                                {QString::fromLatin1(kDeleteDataHome), qEnvironmentVariable("XDG_DATA_HOME")}});
     ASSERT_TRUE(child.waitForFinished(60000));
     ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardOutput().toStdString();
     for (const QString& name : gone)  // killed before any file was removed

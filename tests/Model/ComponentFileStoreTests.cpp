@@ -4,11 +4,11 @@
 #include "Corvallen/Model/ComponentFileDownload.h"
 #include "Corvallen/Model/ComponentFileStore.h"
 #include "Corvallen/Platform/AppPaths.h"
+#include "support/ChildRun.h"
 #include "support/EventLoop.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestEnvironment.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -387,13 +387,10 @@ class ComponentFileCrash : public ::testing::Test {
 protected:
     void start(QProcess& child, const char* step, const QString& source)
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(kCrashStep), QString::fromLatin1(step));
-        env.insert(QString::fromLatin1(kCrashSource), source);
-        env.insert(QString::fromLatin1(kCrashDataHome), qEnvironmentVariable("XDG_DATA_HOME"));
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ComponentFileCrashChild.*")});
+        startSelf(child, QStringLiteral("ComponentFileCrashChild.*"),
+                  {{QString::fromLatin1(kCrashStep), QString::fromLatin1(step)},
+                   {QString::fromLatin1(kCrashSource), source},
+                   {QString::fromLatin1(kCrashDataHome), qEnvironmentVariable("XDG_DATA_HOME")}});
         ASSERT_TRUE(child.waitForStarted(20000));
     }
     void relaunch()
