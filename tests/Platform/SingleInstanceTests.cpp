@@ -1,6 +1,7 @@
 // One running copy per data folder: the claim, the hand-over to the running copy, and what the
 // running copy does with what arrives on its socket.
 #include "Corvallen/Platform/SingleInstance.h"
+#include "support/ChildRun.h"
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 
@@ -9,11 +10,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QProcess>
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 
 using namespace corvallen::test;
 
@@ -97,6 +100,42 @@ TEST_F(SingleInstanceTest, ALockThatNamesNoOwnerIsTakenOnceNoStartingCopyCanBeWr
         claimed.reset();
         EXPECT_FALSE(QFileInfo::exists(lock));
     }
+}
+
+const char* const kKilledFolder = "CORVALLEN_KILLED_COPY_FOLDER";
+const char* const kKilledRuntime = "CORVALLEN_KILLED_COPY_RUNTIME";
+
+// The child's side: a running copy that is killed once it holds the lock and listens.
+TEST(SingleInstanceKilledChild, ClaimsListensAndIsKilled)
+{
+    if (!qEnvironmentVariableIsSet(kKilledFolder))
+        GTEST_SKIP() << "started by KilledCopy";
+    qputenv("XDG_RUNTIME_DIR", qgetenv(kKilledRuntime));
+    SingleInstance running(qEnvironmentVariable(kKilledFolder));
+    ASSERT_TRUE(running.tryClaim());
+    ASSERT_TRUE(running.listen());
+    ::raise(SIGKILL);
+}
+
+// A copy killed outright leaves its lock file and its socket behind: the next launch runs, and
+// the launch after that hands over to it rather than starting a second copy.
+TEST_F(SingleInstanceTest, AKilledCopysLockAndSocketAreTakenOverByTheNextLaunch)
+{
+    QProcess child;
+    startSelf(child, QStringLiteral("SingleInstanceKilledChild.*"),
+              {{QString::fromLatin1(kKilledFolder), folder}, {QString::fromLatin1(kKilledRuntime), qEnvironmentVariable("XDG_RUNTIME_DIR")}});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardOutput().toStdString();
+    SingleInstance next(folder);
+    ASSERT_TRUE(QFileInfo::exists(next.lockFilePath()));
+    ASSERT_TRUE(QFileInfo::exists(next.serverPath()));
+
+    ASSERT_TRUE(next.tryClaim());
+    ASSERT_TRUE(next.listen());
+    int activations = 0;
+    QObject::connect(&next, &SingleInstance::activationRequested, [&] { ++activations; });
+    EXPECT_EQ(handOverFromElsewhere("activate", 5000), SingleInstance::HandOver::Delivered);
+    EXPECT_EQ(activations, 1);
 }
 
 TEST_F(SingleInstanceTest, TheRunningCopyAnswersOnlyItsOwnUsersKnownRequests)
