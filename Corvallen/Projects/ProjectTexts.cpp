@@ -27,7 +27,7 @@ QString counted(qint64 n, const QString& noun)
 
 QString displayName(const Project* project)
 {
-    if (project && !project->name().isEmpty())
+    if (project && !project->name().trimmed().isEmpty())
         return project->name();
     return QCoreApplication::translate("ProjectWorkspaceView", "Untitled Project");
 }
@@ -83,7 +83,7 @@ QString stockText(const Component* component)
 
 QString projectCaption(const Project* project)
 {
-    const QString label = project && !project->name().isEmpty() ? project->name() : QStringLiteral("project");
+    const QString label = project && !project->name().trimmed().isEmpty() ? project->name() : QStringLiteral("project");
     return QStringLiteral("to ") + label;
 }
 

@@ -174,7 +174,7 @@ void AppShell::confirmDeleteProject(Project* project)
     if (!project || project->isDeleted())
         return;
     delete m_deleteQuestion;
-    const QString name = project->name().isEmpty() ? tr("Untitled") : project->name();
+    const QString name = project->name().trimmed().isEmpty() ? tr("Untitled") : project->name();
     auto* box = new QMessageBox(window());
     box->setObjectName(QStringLiteral("DeleteProjectQuestion"));
     box->setIcon(QMessageBox::Warning);

@@ -36,7 +36,7 @@ public:
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        m_name = project->name().isEmpty() ? DashboardView::tr("Untitled Project") : project->name();
+        m_name = project->name().trimmed().isEmpty() ? DashboardView::tr("Untitled Project") : project->name();
         m_detail = DashboardView::tr("%n captures", nullptr, int(project->captureCount()));
         setText(literalText(m_name));  // painted as written; no mnemonic from the name
         setAccessibleName(m_name);

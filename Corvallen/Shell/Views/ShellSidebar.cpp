@@ -202,7 +202,7 @@ public:
         : SidebarRowButton(project->name(), QStringLiteral("folder"), {}, parent), m_project(project), m_sidebar(sidebar)
     {
         setToolTip(project->name());  // empty for an unnamed project, like the row's own name
-        setAccessibleName(project->name().isEmpty() ? ShellSidebar::tr("Untitled") : project->name());
+        setAccessibleName(project->name().trimmed().isEmpty() ? ShellSidebar::tr("Untitled") : project->name());
         setAcceptDrops(true);
         setContextMenuPolicy(Qt::DefaultContextMenu);
     }
@@ -212,12 +212,12 @@ public:
     {
         setText(literalText(m_project->name()));
         setToolTip(m_project->name());
-        setAccessibleName(m_project->name().isEmpty() ? ShellSidebar::tr("Untitled") : m_project->name());
+        setAccessibleName(m_project->name().trimmed().isEmpty() ? ShellSidebar::tr("Untitled") : m_project->name());
         update();
     }
 
 protected:
-    QString displayText() const override { return m_project->name().isEmpty() ? ShellSidebar::tr("Untitled") : m_project->name(); }
+    QString displayText() const override { return m_project->name().trimmed().isEmpty() ? ShellSidebar::tr("Untitled") : m_project->name(); }
     QColor fill() const override { return m_sidebar->rowBackground(m_project); }
     qreal scale() const override { return m_sidebar->flashScale(m_project); }
     bool outlined() const override { return m_sidebar->isTarget(m_project); }

@@ -254,6 +254,23 @@ TEST_F(AppShellTest, ProjectRowKeysAskBeforeDeletingAndRenameThroughTheSheet)
     EXPECT_EQ(amp->name(), QStringLiteral(" R&D "));
 }
 
+TEST_F(AppShellTest, AStoredNameOfOnlyBlanksShowsAsUntitled)
+{
+    // As a store written before blank names were cleared, or a restored backup, may hold.
+    Project* blank = storedProject(QStringLiteral("  "));
+    QAbstractButton* row = sidebar()->projectButton(blank);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->accessibleName(), QStringLiteral("Untitled"));
+    QStringList dashboardNames;
+    for (QAbstractButton* b : shell->page()->findChildren<QAbstractButton*>())
+        dashboardNames << b->accessibleName();
+    EXPECT_TRUE(dashboardNames.contains(QStringLiteral("Untitled Project"))) << dashboardNames.join(u'|').toStdString();
+    std::unique_ptr<QMenu> menu(sidebar()->projectMenu(blank));
+    menu->findChild<QAction*>(QStringLiteral("DeleteProjectAction"))->trigger();
+    ASSERT_TRUE(shell->deleteQuestion());
+    EXPECT_EQ(shell->deleteQuestion()->text(), QStringLiteral("Delete \u201CUntitled\u201D?"));
+}
+
 TEST_F(AppShellTest, DropsOnProjectRowsRouteByPrefixAndFlash)
 {
     Project* a = storedProject(QStringLiteral("A"));
