@@ -176,6 +176,8 @@ AddSyncLocationSheet::AddSyncLocationSheet(AppModel& model, const SyncLocation& 
     connect(m_confirm, &QPushButton::clicked, this, &AddSyncLocationSheet::save);
 
     loadConnectedPath();
+    // The name comes first, and is required: the typing goes there from the start.
+    m_name->setFocus(Qt::OtherFocusReason);
 }
 
 void AddSyncLocationSheet::refresh()

@@ -13,6 +13,7 @@
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -23,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -86,8 +88,18 @@ public:
 
     ConnectionState state() const { return m_state; }
     QSize sizeHint() const override { return layout()->sizeHint(); }
+    std::function<void()> onDeleteKey;
 
 protected:
+    // Delete on a focused row asks to remove its location, as the detail's button does.
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier && onDeleteKey) {
+            onDeleteKey();
+            return;
+        }
+        QAbstractButton::keyPressEvent(event);
+    }
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
@@ -377,6 +389,17 @@ void SyncLocationsView::rebuildList()
         auto* row = new LocationRow(l, m_model.connectionState(l), m_selection == l.id, rows);
         const QString id = l.id;
         connect(row, &QAbstractButton::clicked, this, [this, id] { select(id); });
+        row->onDeleteKey = [this, id] {
+            // Once the key is handled: selecting may rebuild the rows.
+            QMetaObject::invokeMethod(
+                this,
+                [this, id] {
+                    select(id);
+                    if (m_detail && m_detail->location().id == id)
+                        m_detail->askToRemove();
+                },
+                Qt::QueuedConnection);
+        };
         layout->addWidget(row);
         m_rows << row;
         m_rowIDs << id;

@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -425,6 +426,38 @@ TEST_F(Page, RemovingAsksFirstAndKeepsTheHiddenList)
     ASSERT_TRUE(view.detail()->removeConfirmation());
     EXPECT_EQ(view.detail()->removeConfirmation()->text(), QStringLiteral("Remove this location?"));
     view.detail()->removeConfirmation()->close();
+}
+
+TEST_F(Page, KeyboardDeleteOnARowAsksAndANewLocationTakesTypingAtOnce)
+{
+    const SyncLocation scope = saved(QStringLiteral("Scope"));
+    const SyncLocation meter = saved(QStringLiteral("Meter & Probe"));
+    SyncLocationsView view(*model);
+    view.show();
+    processEvents();
+
+    // Delete on the second row selects it and asks about it, not about the selected first one.
+    auto* row = child<QAbstractButton>(view, QStringLiteral("locationRow.") + meter.id);
+    ASSERT_TRUE(row);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(row, &del);
+    processEvents();
+    EXPECT_EQ(view.selection(), meter.id);
+    ASSERT_TRUE(view.detail());
+    QMessageBox* box = view.detail()->removeConfirmation();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text(), QStringLiteral("Remove Meter & Probe?"));
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(box, &esc);
+    processEvents();
+    EXPECT_EQ(SyncLocation::loadAll(*settings).size(), 2);
+
+    // The editor opens with the name field focused, so typing and Return add the location.
+    child<QToolButton>(view, QStringLiteral("addLocationButton"))->click();
+    AddSyncLocationSheet* sheet = view.editor();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->focusWidget(), child<QLineEdit>(*sheet, QStringLiteral("nameField")));
+    sheet->close();
 }
 
 TEST_F(Page, RowsStayThroughModelChangesAndRenames)
