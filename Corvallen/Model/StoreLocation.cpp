@@ -112,6 +112,10 @@ bool isStampAt(const QString& name, qsizetype from)
 
 const QString preRestorePrefix = QStringLiteral("pre-restore-");
 
+// A launch snapshot without its store: a crash (or a full disk) cut the copy short. It holds
+// nothing to go back to.
+bool isCutShort(const QString& folder) { return !QFileInfo::exists(folder + QStringLiteral("/Corvallen.store")); }
+
 }  // namespace
 
 bool isLaunchStamp(const QString& name) { return isStampAt(name, 0); }
@@ -133,8 +137,14 @@ void pruneSnapshots(const QString& folder, int keep, const QString& justTaken)
     for (const QFileInfo& e : entries) {
         if (!e.isDir() || e.isSymLink())
             continue;
-        if (isLaunchStamp(e.fileName()))
-            launches << e.fileName();
+        if (isLaunchStamp(e.fileName())) {
+            // Removed rather than kept in place of a good one; the one being taken now may still
+            // be copying.
+            if (e.fileName() != justTaken && isCutShort(e.filePath()))
+                QDir(e.filePath()).removeRecursively();
+            else
+                launches << e.fileName();
+        }
         else if (isPreRestoreStamp(e.fileName()))
             preRestores << e.fileName();
     }

@@ -1,12 +1,19 @@
 // Where the store lives and the launch snapshots: what is copied, what is kept, how folders
 // are named and ordered.
 #include "Corvallen/Model/StoreLocation.h"
+#include "support/ChildRun.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
+#include <QProcess>
 #include <QRegularExpression>
+
+#include <csignal>
+
+#include <sys/resource.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -43,6 +50,12 @@ protected:
     static QStringList entries(const QString& folder)
     {
         return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    // A whole launch snapshot as an earlier launch left it.
+    static void launchSnapshot(const QString& folder)
+    {
+        QDir().mkpath(folder);
+        write(folder + QStringLiteral("/Corvallen.store"), "older");
     }
     static QDateTime at(int y, int mo, int d, int h, int mi, int s) { return QDateTime(QDate(y, mo, d), QTime(h, mi, s)); }
 
@@ -133,8 +146,10 @@ TEST_F(StoreLocationTest, PruningKeepsEightOfEachKindAndNeverTouchesTheUsersOwnF
     // one that only looks like a stamp, and loose files.
     const QStringList users = {QStringLiteral("0000"), QStringLiteral("Old laptop"), QStringLiteral("zz keep"),
                                QStringLiteral("20240101-120000 copy"), QStringLiteral("pre-restore-mine")};
-    for (const QString& name : launches + preRestores + users)
+    for (const QString& name : preRestores + users)
         QDir().mkpath(backups + QLatin1Char('/') + name);
+    for (const QString& name : launches)
+        launchSnapshot(backups + QLatin1Char('/') + name);
     write(backups + QStringLiteral("/.hidden"), "x");
     write(backups + QStringLiteral("/notes.txt"), "x");
 
@@ -148,12 +163,52 @@ TEST_F(StoreLocationTest, PruningKeepsEightOfEachKindAndNeverTouchesTheUsersOwnF
     EXPECT_EQ(read(backups + QLatin1Char('/') + taken + QStringLiteral("/Corvallen.store")), "s");
 }
 
+const char* const kCutShortDataHome = "CORVALLEN_SNAPSHOT_CRASH_DATA_HOME";
+
+// The child's side: a launch that dies part way through copying the store into its snapshot.
+// A cap on the size of the files it may write stops it there, as a kill or a crash would.
+TEST(SnapshotCrashChild, DiesWhileCopying)
+{
+    if (!qEnvironmentVariableIsSet(kCutShortDataHome))
+        GTEST_SKIP() << "started by the snapshot crash test";
+    qputenv("XDG_DATA_HOME", qgetenv(kCutShortDataHome));
+    std::signal(SIGXFSZ, SIG_DFL);
+    const rlimit cap{64 * 1024, 64 * 1024};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &cap), 0);
+    StoreLocation::snapshotStore(QDateTime(QDate(2024, 3, 1), QTime(8, 0, 0)));
+    FAIL() << "the copy was not cut short";
+}
+
+TEST_F(StoreLocationTest, ASnapshotCutShortByACrashGoesAtTheNextLaunchAndPushesNoGoodOneOut)
+{
+    write(StoreLocation::storeURL(), QByteArray(1024 * 1024, 's'));
+    const QString backups = StoreLocation::snapshotFolder();
+    QStringList good;
+    for (int day = 1; day <= 8; ++day) {
+        good << QStringLiteral("202402%1-120000").arg(day, 2, 10, QLatin1Char('0'));
+        launchSnapshot(backups + QLatin1Char('/') + good.last());
+    }
+
+    QProcess child;
+    startSelf(child, QStringLiteral("SnapshotCrashChild.*"), {{QString::fromLatin1(kCutShortDataHome), qEnvironmentVariable("XDG_DATA_HOME")}});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardOutput().toStdString();
+    const QString cut = QStringLiteral("20240301-080000");
+    ASSERT_FALSE(QFileInfo::exists(backups + QLatin1Char('/') + cut + QStringLiteral("/Corvallen.store")));
+
+    // The next launch.
+    const QString taken = StoreLocation::snapshotStore(at(2024, 3, 2, 8, 0, 0));
+    StoreLocation::pruneSnapshots(backups, 8, taken);
+    EXPECT_THAT(entries(backups), ::testing::UnorderedElementsAreArray(good.mid(1) << taken));
+    EXPECT_EQ(read(backups + QLatin1Char('/') + taken + QStringLiteral("/Corvallen.store")), QByteArray(1024 * 1024, 's'));
+}
+
 TEST_F(StoreLocationTest, TheSnapshotJustTakenStaysWhenTheClockWentBack)
 {
     write(StoreLocation::storeURL(), "s");
     const QString backups = StoreLocation::snapshotFolder();
     for (int day = 1; day <= 9; ++day)
-        QDir().mkpath(backups + QStringLiteral("/203001%1-120000").arg(day, 2, 10, QLatin1Char('0')));
+        launchSnapshot(backups + QStringLiteral("/203001%1-120000").arg(day, 2, 10, QLatin1Char('0')));
     for (int i = 0; i < 8; ++i)
         QDir().mkpath(backups + QStringLiteral("/pre-restore-20240101-00000%1").arg(i));
     const QString taken = StoreLocation::snapshotStore(at(2024, 6, 1, 9, 0, 0));
@@ -183,7 +238,7 @@ TEST_F(StoreLocationTest, ASymbolicLinkIsNeitherCountedNorFollowed)
     const QString backups = StoreLocation::snapshotFolder();
     const QString outside = freshFolder(QStringLiteral("outside"));
     write(outside + QStringLiteral("/precious"), "keep me");
-    QDir().mkpath(backups + QStringLiteral("/20200101-000000"));
+    launchSnapshot(backups + QStringLiteral("/20200101-000000"));
     // Named like a snapshot, yet a link: it may point anywhere, so it is not ours to remove.
     ASSERT_TRUE(QFile::link(outside, backups + QStringLiteral("/20190101-000000")));
     StoreLocation::pruneSnapshots(backups, 0);

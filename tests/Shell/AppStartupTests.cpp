@@ -227,8 +227,12 @@ TEST(AppStartup, LaunchesThatFailKeepEveryEarlierSnapshot)
 {
     // Eight good snapshots from earlier launches, then a store that won't open.
     const QString backups = StoreLocation::snapshotFolder();
-    for (int day = 1; day <= 8; ++day)
-        QDir().mkpath(backups + QStringLiteral("/202401%1-120000").arg(day, 2, 10, QLatin1Char('0')));
+    for (int day = 1; day <= 8; ++day) {
+        const QString folder = backups + QStringLiteral("/202401%1-120000").arg(day, 2, 10, QLatin1Char('0'));
+        QDir().mkpath(folder);
+        QFile store(folder + QStringLiteral("/Corvallen.store"));
+        ASSERT_TRUE(store.open(QIODevice::WriteOnly));
+    }
     QFile broken(StoreLocation::storeURL());
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
     broken.write(QByteArray(8192, 'x'));
