@@ -1,4 +1,5 @@
 #include "Corvallen/Shell/Views/RecentCapturesCarousel.h"
+#include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
@@ -30,7 +31,7 @@ public:
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);
         m_fileName = capture->fileName();
-        setToolTip(capture->title());
+        setToolTip(plainToolTip(capture->title()));
         setAccessibleName(capture->title());
         // The picture comes from the shared thumbnails; until it is read, the faint card shows.
         connect(&CaptureThumbnails::shared(), &CaptureThumbnails::ready, this, [this](const QString& fileName) {

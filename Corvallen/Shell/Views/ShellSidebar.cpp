@@ -201,7 +201,7 @@ public:
     SidebarProjectRow(Project* project, ShellSidebar* sidebar, QWidget* parent)
         : SidebarRowButton(project->name(), QStringLiteral("folder"), {}, parent), m_project(project), m_sidebar(sidebar)
     {
-        setToolTip(project->name());  // empty for an unnamed project, like the row's own name
+        setToolTip(plainToolTip(project->name()));  // empty for an unnamed project, like the row's own name
         setAccessibleName(project->name().trimmed().isEmpty() ? ShellSidebar::tr("Untitled") : project->name());
         setAcceptDrops(true);
         setContextMenuPolicy(Qt::DefaultContextMenu);
@@ -211,7 +211,7 @@ public:
     void refresh()
     {
         setText(literalText(m_project->name()));
-        setToolTip(m_project->name());
+        setToolTip(plainToolTip(m_project->name()));
         setAccessibleName(m_project->name().trimmed().isEmpty() ? ShellSidebar::tr("Untitled") : m_project->name());
         update();
     }

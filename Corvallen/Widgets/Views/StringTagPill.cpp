@@ -1,4 +1,5 @@
 #include "Corvallen/Widgets/Views/StringTagPill.h"
+#include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Model/TagPalette.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
@@ -20,7 +21,7 @@ StringTagPill::StringTagPill(const QString& name, std::function<void()> onRemove
     setFont(pillFont(font()));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAttribute(Qt::WA_Hover, hasRemove());
-    setToolTip(name);
+    setToolTip(plainToolTip(name));
 }
 
 QFont StringTagPill::pillFont(const QFont& base)
@@ -42,7 +43,7 @@ void StringTagPill::setName(const QString& name)
 
 void StringTagPill::nameChanged()
 {
-    setToolTip(name());
+    setToolTip(plainToolTip(name()));
     updateGeometry();
     update();
 }

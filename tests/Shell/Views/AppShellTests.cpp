@@ -27,6 +27,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -269,6 +270,32 @@ TEST_F(AppShellTest, AStoredNameOfOnlyBlanksShowsAsUntitled)
     menu->findChild<QAction*>(QStringLiteral("DeleteProjectAction"))->trigger();
     ASSERT_TRUE(shell->deleteQuestion());
     EXPECT_EQ(shell->deleteQuestion()->text(), QStringLiteral("Delete \u201CUntitled\u201D?"));
+}
+
+TEST_F(AppShellTest, ATooltipShowsANameThatLooksLikeMarkupAsWritten)
+{
+    // The tooltip label guesses the format the way QToolTip does; what it draws must be the name.
+    auto shownTip = [](const QString& tip) {
+        if (!Qt::mightBeRichText(tip))
+            return tip;
+        QTextDocument doc;
+        doc.setHtml(tip);
+        return doc.toPlainText();
+    };
+    const QString marked = QStringLiteral("<b>Amp</b> & <img src=\"/tmp/x.png\"> v2");
+    Project* p = storedProject(marked);
+    QAbstractButton* row = sidebar()->projectButton(p);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(shownTip(row->toolTip()), marked);
+    p->setName(QStringLiteral("<h1>Big</h1>"));
+    ctx().save();
+    settle();
+    EXPECT_EQ(shownTip(sidebar()->projectButton(p)->toolTip()), QStringLiteral("<h1>Big</h1>"));
+    // Plain names stay plain text.
+    p->setName(QStringLiteral("R&D amp"));
+    ctx().save();
+    settle();
+    EXPECT_EQ(sidebar()->projectButton(p)->toolTip(), QStringLiteral("R&D amp"));
 }
 
 TEST_F(AppShellTest, DropsOnProjectRowsRouteByPrefixAndFlash)
