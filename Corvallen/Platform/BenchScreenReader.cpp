@@ -961,7 +961,10 @@ private:
         for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
             if (it.key() == *main || (it.value() != QLatin1String("MIN") && it.value() != QLatin1String("MAX")))
                 continue;
-            const double v = limitValue(m_tokens.at(it.key()), *r.main, r.unit);
+            double v = limitValue(m_tokens.at(it.key()), *r.main, r.unit);
+            const bool isMin = it.value() == QLatin1String("MIN");
+            if (!m_scope && (isMin ? v > r.main->value : v < r.main->value))
+                v = orderedLimit(m_tokens.at(it.key()), *r.main, r.unit, isMin).value_or(v);
             if (it.value() == QLatin1String("MIN") && !r.minValue)
                 r.minValue = v;
             else if (it.value() == QLatin1String("MAX") && !r.maxValue)
@@ -976,6 +979,32 @@ private:
                 r.minValue = -*r.minValue;
         }
         return r;
+    }
+
+    // A meter's minimum is never above its reading nor its maximum below it. A limit on the
+    // wrong side had a zero misread: a dotted or slashed zero comes out as a 3, 6 or 8 in small
+    // print ("Min 689" beside 654 V). Of the figures one such digit away that fall on the right
+    // side, the one nearest the reading is taken; none, and the limit stays as read.
+    std::optional<double> orderedLimit(const Token& t, const Token& main, const std::optional<Unit>& unit, bool isMin) const
+    {
+        std::optional<double> best;
+        for (qsizetype i = 0; i < t.shown.size(); ++i) {
+            const QChar c = t.shown.at(i);
+            if (c != QLatin1Char('3') && c != QLatin1Char('6') && c != QLatin1Char('8'))
+                continue;
+            Token zeroed = t;
+            zeroed.shown[i] = QLatin1Char('0');
+            // No figure is drawn with a zero before its other whole digits.
+            static const QRegularExpression leadingZero(QStringLiteral("^-?0\\d"));
+            if (leadingZero.match(zeroed.shown).hasMatch())
+                continue;
+            zeroed.value = zeroed.shown.toDouble();
+            const double v = limitValue(zeroed, main, unit);
+            if ((isMin ? v > main.value : v < main.value) || (best && std::abs(v - main.value) >= std::abs(*best - main.value)))
+                continue;
+            best = v;
+        }
+        return best;
     }
 
     // A MIN or MAX in the reading's unit. Limits sit near the reading and are shown in its

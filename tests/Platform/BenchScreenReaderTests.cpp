@@ -456,3 +456,22 @@ TEST(BenchScreenReader, ScopeColumnsMendALostMinusAndUnitsNoScopeShows)
     EXPECT_EQ(s.value(QStringLiteral("value")).toDouble(), 952.9);
     EXPECT_EQ(field(s, "unit"), QStringLiteral("Hz"));
 }
+
+TEST(BenchScreenReader, ALimitOnTheWrongSideOfTheReadingHadAZeroMisread)
+{
+    auto limits = [](const char* reading, const char* min, const char* max) {
+        return BenchScreenReader::read(screenOf({{"AC", 10, 30, 16}, {reading, 40, 100, 60}, {"V", 260, 100, 24}, {"Min", 20, 200, 12},
+                                                 {min, 60, 200, 12}, {"Max", 160, 200, 12}, {max, 200, 200, 12}}));
+    };
+    // A dotted zero read as 8, 3 or 6 put the limit past the reading; the nearest figure on
+    // the right side with that digit a zero is the one drawn.
+    const auto high = limits("654", "689", "715");
+    EXPECT_EQ(high.value(QStringLiteral("minValue")).toDouble(), 609);
+    EXPECT_EQ(high.value(QStringLiteral("maxValue")).toDouble(), 715);
+    EXPECT_EQ(limits("3.3", "3.8", "3.5").value(QStringLiteral("minValue")).toDouble(), 3.0);
+    EXPECT_EQ(limits("-0.32", "-0.35", "-0.38").value(QStringLiteral("maxValue")).toDouble(), -0.30);
+    EXPECT_EQ(limits("12.45", "12.08", "12.83").value(QStringLiteral("maxValue")).toDouble(), 12.83);
+    // A limit no such digit can mend is left as read, and one on the right side is never touched.
+    EXPECT_EQ(limits("654", "699", "715").value(QStringLiteral("minValue")).toDouble(), 699);
+    EXPECT_EQ(limits("654", "638", "715").value(QStringLiteral("minValue")).toDouble(), 638);
+}
