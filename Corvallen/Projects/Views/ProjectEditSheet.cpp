@@ -93,6 +93,8 @@ ProjectEditSheet::ProjectEditSheet(Project* project, ModelContext& context, QWid
     m_notes->setObjectName(QStringLiteral("notes"));
     m_notes->setFixedHeight(84);
     m_notes->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A field of the form: Tab goes on to the labour fields instead of typing a tab.
+    m_notes->setTabChangesFocus(true);
     m_notes->setStyleSheet(QStringLiteral("QPlainTextEdit { border: 1px solid palette(mid); border-radius: 6px; padding: 6px; }"));
     group(stack, QStringLiteral("Notes"), this)->addWidget(m_notes);
 

@@ -52,6 +52,12 @@ void MainWindow::buildMenus()
     };
 
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    // Ctrl+N, where a desktop user looks for "new"; the same as the sidebar's plus button.
+    m_newProject = file->addAction(tr("New Project"), QKeySequence::New, this, [this] {
+        if (m_shell)
+            m_shell->navigation().newProject();
+    });
+    file->addSeparator();
     QAction* quit = file->addAction(tr("&Quit"), QKeySequence::Quit, this, [] { QApplication::quit(); });
     quit->setMenuRole(QAction::QuitRole);
 

@@ -33,6 +33,7 @@ public:
     void setUpdater(UpdaterController* updater);
 
     QAction* settingsAction() const { return m_settings; }
+    QAction* newProjectAction() const { return m_newProject; }
     QAction* helpAction() const { return m_help; }
     QAction* checkForUpdatesAction() const { return m_checkForUpdates; }
 
@@ -66,6 +67,7 @@ private:
     QPointer<UpdaterController> m_updater;
     AppShell* m_shell = nullptr;
     QAction* m_settings = nullptr;
+    QAction* m_newProject = nullptr;
     QAction* m_help = nullptr;
     QAction* m_checkForUpdates = nullptr;
     bool m_painted = false;

@@ -417,6 +417,8 @@ TEST_F(PartsTest, EditSheetWritesIntoTheProjectAndTheStoreSavesItByItself)
     projects_test::keyClicks(sheet.descriptionField(), QStringLiteral("Class A"));
     sheet.notesField()->setFocus();
     projects_test::keyClicks(sheet.notesField(), QStringLiteral("bias"));
+    // Tab leaves the notes for the next field rather than typing into them.
+    projects_test::keyClick(sheet.notesField(), Qt::Key_Tab, QStringLiteral("\t"));
     sheet.hoursField()->lineEdit()->setFocus();
     projects_test::keyClicks(sheet.hoursField()->lineEdit(), QStringLiteral("2"));
     sheet.rateField()->lineEdit()->setFocus();

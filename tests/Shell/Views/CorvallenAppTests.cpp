@@ -56,6 +56,12 @@ TEST(CorvallenApp, SettingsAndReleaseNotesAreOneWindowEachOtherGroupsOpenANewOne
     app->mainWindow()->helpAction()->trigger();
     EXPECT_EQ(app->router().windows(QStringLiteral("help")).size(), 2);
     EXPECT_EQ(app->openWindow(QStringLiteral("welcome"))->windowTitle(), QStringLiteral("Welcome to Corvallen"));
+    // Ctrl+N makes a project and opens it, as the sidebar's plus button does.
+    EXPECT_EQ(app->mainWindow()->newProjectAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    app->mainWindow()->newProjectAction()->trigger();
+    const Destination shown = app->mainWindow()->shell()->navigation().destination();
+    ASSERT_EQ(shown.kind, Destination::Kind::project);
+    EXPECT_EQ(shown.project->name(), QStringLiteral("New Project"));
     // "Check for Updates…" waits for the update controller.
     EXPECT_FALSE(app->mainWindow()->checkForUpdatesAction()->isEnabled());
 }
