@@ -15,6 +15,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 
 #include <poppler-qt6.h>
 
@@ -67,6 +68,19 @@ void removeFilesWhenSaved(ModelContext& context, PersistentModel* record, const 
         for (const QString& p : paths)
             QFile::remove(p);
     });
+}
+
+// The files of a document being deleted from the library, noted (the document's own file
+// first) before the deletion is saved and dropped once it is done.
+QString deletionNotePath() { return AppPaths::dataFolder() + QStringLiteral("/.documents-deleting"); }
+
+void noteDeletion(const QStringList& names)
+{
+    QSaveFile note(deletionNotePath());
+    if (note.open(QIODevice::WriteOnly)) {
+        note.write(names.join(QLatin1Char('\n')).toUtf8());
+        note.commit();
+    }
 }
 
 constexpr double thumbnailSide = 512.0;
@@ -164,10 +178,34 @@ void deleteFromLibrary(Document* document, ModelContext& context)
         if (!markup.isEmpty())
             files << markup;
     }
-    files << storedFileNames(document->fileName());
+    const QStringList own = storedFileNames(document->fileName());
+    files = own + files;
     context.deleteObject(document);
     removeFilesWhenSaved(context, document, files);
+    if (!own.isEmpty())
+        noteDeletion(files);
     context.save();
+    // Saved and removed, or not saved and still in the store: either way nothing is half done.
+    QFile::remove(deletionNotePath());
+}
+
+void finishInterruptedDeletion(ModelContext& context)
+{
+    QFile note(deletionNotePath());
+    if (!note.open(QIODevice::ReadOnly))
+        return;
+    const QStringList names = QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    note.close();
+    if (!names.isEmpty()) {
+        const QString& own = names.first();
+        const bool stillThere = !context.fetch<Document>([&](const Document* d) { return d->fileName() == own; }).isEmpty();
+        if (!stillThere) {
+            thumbnailCache().remove(own);
+            for (const QString& n : names)
+                removeFile(n);
+        }
+    }
+    QFile::remove(deletionNotePath());
 }
 
 void migrateDocumentAttachments(ModelContext& context) { migrateDocumentAttachments(context, SettingsStore::shared()); }

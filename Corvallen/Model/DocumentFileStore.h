@@ -59,6 +59,10 @@ void detach(Document* document, Project* project, ModelContext& context);
 // Deletes the document with its links and saves; its thumbnail leaves the cache at once, its
 // stored file and all its markup files once the deletion is saved.
 void deleteFromLibrary(Document* document, ModelContext& context);
+// At launch: a deletion from the library that reached the store but not the files (a crash in
+// between) left them with no record; they are removed. Files whose document is still in the
+// store stay.
+void finishInterruptedDeletion(ModelContext& context);
 
 // The settings flag that records a finished migration.
 inline const QString migrationFlagKey = QStringLiteral("documentAttachmentsMigrated.v1");

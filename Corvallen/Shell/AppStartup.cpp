@@ -83,6 +83,7 @@ std::unique_ptr<ModelContainer> finishOpenStore(std::unique_ptr<ModelContainer::
     // snapshots are all still there.
     StoreLocation::pruneSnapshots(StoreLocation::snapshotFolder(), 8, g_launchSnapshot);
     DocumentFileStore::migrateDocumentAttachments(container->mainContext());
+    DocumentFileStore::finishInterruptedDeletion(container->mainContext());
     return container;
 }
 

@@ -9,6 +9,7 @@
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "support/ChildRun.h"
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 #include "support/TestStore.h"
@@ -20,9 +21,12 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
 #include <QThreadPool>
+
+#include <csignal>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -526,5 +530,68 @@ TEST_F(DocumentFileStoreTest, TheLibraryMarkupJoinsTheThumbnailThroughTheMarkupH
     DocumentFileStore::setThumbnailMarkupHooks({});
     EXPECT_THAT(overlays, ElementsAre(key)) << "project markups never show in thumbnails";
 }
+
+// --- a deletion killed half way -------------------------------------------------------
+
+// Deleting a document from the library, killed before or after its commit (this same test
+// program as a child, killed by SIGKILL), then the next launch: a document whose deletion
+// reached the store leaves none of its files behind; one whose deletion didn't keeps them all.
+
+const char* const kDeletePoint = "CORVALLEN_DOCUMENT_DELETE_POINT";
+const char* const kDeleteStore = "CORVALLEN_DOCUMENT_DELETE_STORE";
+const char* const kDeleteDataHome = "CORVALLEN_DOCUMENT_DELETE_DATA_HOME";
+
+// The child's side; only runs when the test below starts it.
+TEST(DocumentDeleteCrashChild, DeletesUntilKilled)
+{
+    if (!qEnvironmentVariableIsSet(kDeletePoint))
+        GTEST_SKIP() << "started by the DocumentDeleteCrash tests";
+    qputenv("XDG_DATA_HOME", qgetenv(kDeleteDataHome));
+    auto container = reopenTestStore(qEnvironmentVariable(kDeleteStore));
+    ModelContext& context = container->mainContext();
+    if (qgetenv(kDeletePoint) == "before-commit")
+        sqlite3_commit_hook(container->handle(), [](void*) -> int { return ::raise(SIGKILL); }, nullptr);
+    else  // committed to the store, the files not yet removed
+        sqlite3_wal_hook(container->handle(), [](void*, sqlite3*, const char*, int) -> int { return ::raise(SIGKILL); }, nullptr);
+    DocumentFileStore::deleteFromLibrary(context.fetch<Document>().first(), context);
+    FAIL() << "the deletion was not interrupted";
+}
+
+class DocumentDeleteCrash : public DocumentFileStoreTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DocumentDeleteCrash, TheNextLaunchKeepsAllOrNoneOfTheDocumentsFiles)
+{
+    const bool committed = QByteArray(GetParam()) == "after-commit";
+    Document* doc = storedDocument(QStringLiteral("manual.pdf"), "%PDF-1.4 manual");
+    doc->setLibraryMarkupFileName(QStringLiteral("library-key"));
+    markup(QStringLiteral("library-key"));
+    ASSERT_TRUE(ctx().save());
+    const QStringList files = {doc->fileName(), doc->fileName() + QStringLiteral(".markup.pdf"),
+                               QStringLiteral("library-key.markup.pdf")};
+    store.reset();
+
+    QProcess child;
+    startSelf(child, QStringLiteral("DocumentDeleteCrashChild.*"),
+              {{QString::fromLatin1(kDeletePoint), QString::fromLatin1(GetParam())},
+               {QString::fromLatin1(kDeleteStore), path},
+               {QString::fromLatin1(kDeleteDataHome), qEnvironmentVariable("XDG_DATA_HOME")}});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardOutput().toStdString();
+    for (const QString& f : files)  // killed before any file was removed
+        ASSERT_TRUE(exists(f)) << f.toStdString();
+
+    // The next launch.
+    store = reopenTestStore(path);
+    DocumentFileStore::finishInterruptedDeletion(ctx());
+    EXPECT_EQ(ctx().fetchCount<Document>(), committed ? 0 : 1);
+    for (const QString& f : files)
+        EXPECT_EQ(exists(f), !committed) << f.toStdString();
+    // Nothing is left for a later launch to act on: a file that takes a name later stays.
+    writeFile(inFolder(QStringLiteral("library-key.markup.pdf")), "markup made later");
+    DocumentFileStore::finishInterruptedDeletion(ctx());
+    EXPECT_TRUE(exists(QStringLiteral("library-key.markup.pdf")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, DocumentDeleteCrash, ::testing::Values("before-commit", "after-commit"));
 
 }  // namespace
