@@ -958,6 +958,8 @@ private:
             r.unit->base = QString(degree) + QLatin1Char('F');
         if (r.unit && (r.unit->perDivision || r.unit->base == QLatin1String("%")))
             r.unit.reset();
+        if (!m_scope)
+            mendReadingBetweenLimits(r, labelOf, *main);
         for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
             if (it.key() == *main || (it.value() != QLatin1String("MIN") && it.value() != QLatin1String("MAX")))
                 continue;
@@ -979,6 +981,50 @@ private:
                 r.minValue = -*r.minValue;
         }
         return r;
+    }
+
+    // A meter's reading lies between its minimum and its maximum. When both limits agree and the
+    // reading falls outside them, the reading lost its minus sign ("1.338" between -1.401 and
+    // -1.302) or its decimal point ("777" between 7.61 and 7.9, the limits showing where the
+    // point goes); either is mended only when it puts the reading between them.
+    void mendReadingBetweenLimits(Reading& r, const QMap<int, QString>& labelOf, int main) const
+    {
+        const Token* minToken = nullptr;
+        const Token* maxToken = nullptr;
+        for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
+            if (it.key() == main)
+                continue;
+            if (it.value() == QLatin1String("MIN") && !minToken)
+                minToken = &m_tokens.at(it.key());
+            else if (it.value() == QLatin1String("MAX") && !maxToken)
+                maxToken = &m_tokens.at(it.key());
+        }
+        if (!minToken || !maxToken)
+            return;
+        const double lo = limitValue(*minToken, *r.main, r.unit), hi = limitValue(*maxToken, *r.main, r.unit);
+        const double v = r.main->value;
+        if (lo > hi || (lo <= v && v <= hi))
+            return;
+        if (v > 0 && lo <= -v && -v <= hi) {
+            r.main->value = -v;
+            r.main->shown.prepend(QLatin1Char('-'));
+            return;
+        }
+        auto decimals = [](const QString& shown) {
+            const qsizetype point = shown.indexOf(QLatin1Char('.'));
+            return point < 0 ? 0 : int(shown.size() - point - 1);
+        };
+        const int d = decimals(minToken->shown);
+        if (r.main->shown.contains(QLatin1Char('.')) || d == 0 || d != decimals(maxToken->shown))
+            return;
+        const qsizetype digits = r.main->shown.size() - (r.main->shown.startsWith(QLatin1Char('-')) ? 1 : 0);
+        if (digits <= d)
+            return;
+        const double shifted = v / std::pow(10.0, d);
+        if (lo <= shifted && shifted <= hi) {
+            r.main->shown.insert(r.main->shown.size() - d, QLatin1Char('.'));
+            r.main->value = r.main->shown.toDouble();
+        }
     }
 
     // A meter's minimum is never above its reading nor its maximum below it. A limit on the

@@ -475,3 +475,20 @@ TEST(BenchScreenReader, ALimitOnTheWrongSideOfTheReadingHadAZeroMisread)
     EXPECT_EQ(limits("654", "699", "715").value(QStringLiteral("minValue")).toDouble(), 699);
     EXPECT_EQ(limits("654", "638", "715").value(QStringLiteral("minValue")).toDouble(), 638);
 }
+
+TEST(BenchScreenReader, AReadingOutsideItsLimitsLostItsMinusOrItsPoint)
+{
+    auto panel = [](const char* reading, const char* min, const char* max) {
+        return BenchScreenReader::read(screenOf({{"DC", 10, 30, 16}, {reading, 40, 100, 60}, {"V", 260, 100, 24}, {"Min", 20, 200, 12},
+                                                 {min, 60, 200, 12}, {"Max", 160, 200, 12}, {max, 200, 200, 12}}));
+    };
+    const auto negative = panel("1.338", "-1.401", "-1.302");
+    EXPECT_EQ(negative.value(QStringLiteral("value")).toDouble(), -1.338);
+    EXPECT_TRUE(field(negative, "summary").contains(QStringLiteral("-1.338 V"))) << qPrintable(field(negative, "summary"));
+    EXPECT_EQ(panel("777", "7.61", "7.90").value(QStringLiteral("value")).toDouble(), 7.77);
+    // Left as read: a reading inside its limits, limits that disagree, and a reading that
+    // neither mend puts between them.
+    EXPECT_EQ(panel("777", "761", "790").value(QStringLiteral("value")).toDouble(), 777);
+    EXPECT_EQ(panel("1.338", "-1.302", "-1.401").value(QStringLiteral("value")).toDouble(), 1.338);
+    EXPECT_EQ(panel("912", "7.61", "7.90").value(QStringLiteral("value")).toDouble(), 912);
+}
