@@ -205,6 +205,8 @@ public:
         setAccessibleName(project->name().trimmed().isEmpty() ? ShellSidebar::tr("Untitled") : project->name());
         setAcceptDrops(true);
         setContextMenuPolicy(Qt::DefaultContextMenu);
+        // A click focuses the row too, so the Delete and F2 keys below reach the project just clicked.
+        setFocusPolicy(Qt::StrongFocus);
     }
     Project* project() const { return m_project; }
     // Takes a renamed project's name; the row itself (focus, hover, drag state) stays.

@@ -24,11 +24,13 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTextDocument>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -224,6 +226,31 @@ TEST_F(AppShellTest, ProjectRowKeysAskBeforeDeletingAndRenameThroughTheSheet)
     pressKey(question, Qt::Key_Escape);
     settle();
     EXPECT_FALSE(amp->isDeleted());
+
+    // A mouse user clicks the row, then presses Delete: the key reaches that row.
+    Project* other = storedProject(QStringLiteral("Other"));
+    QApplication::setActiveWindow(shell.get());
+    QAbstractButton* otherRow = sidebar()->projectButton(other);
+    ASSERT_TRUE(otherRow);
+    // Through the window, as the window system delivers a click (a click sent to the widget
+    // itself skips the focus handling).
+    QWindow* window = shell->windowHandle();
+    ASSERT_TRUE(window);
+    const QPointF inside(otherRow->mapTo(shell.get(), otherRow->rect().center()));
+    QMouseEvent press(QEvent::MouseButtonPress, inside, window->mapToGlobal(inside), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, inside, window->mapToGlobal(inside), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &release);
+    settle();
+    ASSERT_TRUE(QApplication::focusWidget());
+    EXPECT_EQ(QApplication::focusWidget(), sidebar()->projectButton(other));
+    pressKey(QApplication::focusWidget(), Qt::Key_Delete);
+    ASSERT_TRUE(shell->deleteQuestion());
+    EXPECT_EQ(shell->deleteQuestion()->text(), QStringLiteral("Delete \u201COther\u201D?"));
+    pressKey(shell->deleteQuestion(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(other->isDeleted());
+    row = sidebar()->projectButton(amp);
 
     // F2 renames: a name of only blanks becomes no name, shown as "Untitled", however the
     // sheet is closed.
