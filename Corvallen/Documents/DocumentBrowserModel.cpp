@@ -155,6 +155,8 @@ QList<Document*> DocumentBrowserModel::finishImport(const QList<CopiedFile>& cop
         if (Document* doc = documentFor(file))
             imported.append(doc);
     m_context.save();
+    // Saved, or kept pending for the next save: either way the copies now have their records.
+    DocumentFileStore::importsSaved();
     if (!imported.isEmpty())
         selectedIDs = {imported.last()->persistentModelID()};
     return imported;

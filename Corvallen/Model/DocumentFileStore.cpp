@@ -15,11 +15,15 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QMutex>
 #include <QSaveFile>
+#include <QSet>
 
 #include <poppler-qt6.h>
 
 #include <cmath>
+
+#include <unistd.h>
 
 namespace DocumentFileStore {
 
@@ -83,6 +87,20 @@ void noteDeletion(const QStringList& names)
     }
 }
 
+QString importNotePath() { return AppPaths::dataFolder() + QStringLiteral("/.documents-importing"); }
+QMutex g_importNoteMutex;  // imports copy on workers
+
+// Noted, and flushed to disk, before the copy begins: the note has to outlive the file.
+bool noteImport(const QString& name)
+{
+    QMutexLocker lock(&g_importNoteMutex);
+    QFile note(importNotePath());
+    if (!note.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const QByteArray line = name.toUtf8() + '\n';
+    return note.write(line) == line.size() && note.flush() && ::fsync(note.handle()) == 0;
+}
+
 constexpr double thumbnailSide = 512.0;
 
 QImage renderThumbnail(Poppler::Page& page)
@@ -116,7 +134,34 @@ QString importFileIntoStore(const QString& sourcePath)
         throw DomainError(QStringLiteral("Corvallen.Documents"), 1,
                           info.isDir() ? QStringLiteral("it is a folder, not a file.")
                                        : QStringLiteral("it is not a regular file (pipes, devices and sockets can't be added)."));
-    return StoredFileName::copyIntoFolder(sourcePath, documentsFolder());
+    const QString name = StoredFileName::make(StoredFileName::pathExtension(info.fileName()).toLower());
+    noteImport(name);
+    StoredFileName::copyWhole(sourcePath, documentsFolder() + QLatin1Char('/') + name);
+    return name;
+}
+
+void importsSaved()
+{
+    QMutexLocker lock(&g_importNoteMutex);
+    QFile::remove(importNotePath());
+}
+
+void finishInterruptedImport(ModelContext& context)
+{
+    QFile note(importNotePath());
+    if (!note.open(QIODevice::ReadOnly))
+        return;
+    const QStringList names = QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    note.close();
+    if (!names.isEmpty()) {
+        QSet<QString> named;
+        for (const Document* d : context.fetch<Document>())
+            named.insert(d->fileName());
+        for (const QString& n : names)
+            if (!named.contains(n))
+                removeFile(n);
+    }
+    QFile::remove(importNotePath());
 }
 
 void removeMarkupFile(const std::optional<QString>& markupName)

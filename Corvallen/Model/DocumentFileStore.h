@@ -63,6 +63,11 @@ void deleteFromLibrary(Document* document, ModelContext& context);
 // between) left them with no record; they are removed. Files whose document is still in the
 // store stay.
 void finishInterruptedDeletion(ModelContext& context);
+// Files copied in by importFileIntoStore are noted until importsSaved() (after the records are
+// saved). At launch, finishInterruptedImport removes noted files that no document names: an
+// import that stopped between the copy and the save (a crash, a window closed mid-copy).
+void importsSaved();
+void finishInterruptedImport(ModelContext& context);
 
 // The settings flag that records a finished migration.
 inline const QString migrationFlagKey = QStringLiteral("documentAttachmentsMigrated.v1");

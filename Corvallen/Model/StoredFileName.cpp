@@ -37,12 +37,18 @@ QString markupFileName(const QString& key)
 QString copyIntoFolder(const QString& sourcePath, const QString& folder)
 {
     const QString name = make(pathExtension(QFileInfo(sourcePath).fileName()).toLower());
+    copyWhole(sourcePath, folder + QLatin1Char('/') + name);
+    return name;
+}
+
+void copyWhole(const QString& sourcePath, const QString& targetPath)
+{
     // Written nameless and flushed, then given its name whole: a copy stopped half way (a crash,
     // a full disk) leaves neither a half file under a stored name nor a stray one beside it.
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
         throw DomainError(QStringLiteral("QFileDevice"), int(source.error()), source.errorString());
-    QSaveFile target(folder + QLatin1Char('/') + name);
+    QSaveFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly))
         throw DomainError(QStringLiteral("QFileDevice"), int(target.error()), target.errorString());
     QByteArray chunk(1 << 16, Qt::Uninitialized);
@@ -57,7 +63,6 @@ QString copyIntoFolder(const QString& sourcePath, const QString& folder)
     }
     if (!target.commit())
         throw DomainError(QStringLiteral("QFileDevice"), int(target.error()), target.errorString());
-    return name;
 }
 
 }  // namespace StoredFileName

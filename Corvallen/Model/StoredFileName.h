@@ -21,5 +21,7 @@ QString markupFileName(const QString& key);
 // case) and returns that name; the source stays in place. A failed copy throws DomainError with
 // the file error.
 QString copyIntoFolder(const QString& sourcePath, const QString& folder);
+// The same copy under a name the caller chose: written nameless and named once whole.
+void copyWhole(const QString& sourcePath, const QString& targetPath);
 
 }  // namespace StoredFileName

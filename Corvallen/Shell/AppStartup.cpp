@@ -84,6 +84,7 @@ std::unique_ptr<ModelContainer> finishOpenStore(std::unique_ptr<ModelContainer::
     StoreLocation::pruneSnapshots(StoreLocation::snapshotFolder(), 8, g_launchSnapshot);
     DocumentFileStore::migrateDocumentAttachments(container->mainContext());
     DocumentFileStore::finishInterruptedDeletion(container->mainContext());
+    DocumentFileStore::finishInterruptedImport(container->mainContext());
     return container;
 }
 

@@ -6,15 +6,21 @@
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "DocumentsTestSupport.h"
+#include "support/ChildRun.h"
 #include "support/TestEnvironment.h"
 #include "support/TestStore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
 #include <QTimeZone>
 
 #include <sys/stat.h>
+
+#include <csignal>
+
+#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -198,5 +204,77 @@ TEST_F(DocumentBrowserModelTest, DeleteConfirmationNamesTheProjectsAndDeletesFil
     EXPECT_FALSE(docs[0]->isDeleted());
     EXPECT_EQ(docs[0]->linkedProjects(), QList<Project*>{unnamed});
 }
+
+// An import killed after its copies were made (this same test program as a child, killed by
+// SIGKILL), then the next launch: copies whose records never reached the store are removed,
+// copies whose records did stay with them.
+
+const char* const kImportPoint = "CORVALLEN_DOCUMENT_IMPORT_POINT";
+const char* const kImportStore = "CORVALLEN_DOCUMENT_IMPORT_STORE";
+const char* const kImportDataHome = "CORVALLEN_DOCUMENT_IMPORT_DATA_HOME";
+const char* const kImportSources = "CORVALLEN_DOCUMENT_IMPORT_SOURCES";
+
+QStringList documentsFolderFiles()
+{
+    return QDir(DocumentFileStore::documentsFolder()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The child's side; only runs when the test below starts it.
+TEST(DocumentImportCrashChild, ImportsUntilKilled)
+{
+    if (!qEnvironmentVariableIsSet(kImportPoint))
+        GTEST_SKIP() << "started by the DocumentImportCrash tests";
+    qputenv("XDG_DATA_HOME", qgetenv(kImportDataHome));
+    auto container = corvallen::test::reopenTestStore(qEnvironmentVariable(kImportStore));
+    ModelContext& context = container->mainContext();
+    if (qgetenv(kImportPoint) == "before-commit")  // copied, the records not in the store
+        sqlite3_commit_hook(container->handle(), [](void*) -> int { return ::raise(SIGKILL); }, nullptr);
+    else  // the records saved, the import not yet told so
+        QObject::connect(&context, &ModelContext::didSave, [] { ::raise(SIGKILL); });
+    DocumentBrowserModel(context).importFiles(qEnvironmentVariable(kImportSources).split(QLatin1Char('\n')));
+    FAIL() << "the import was not interrupted";
+}
+
+class DocumentImportCrash : public DocumentBrowserModelTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DocumentImportCrash, TheNextLaunchKeepsOnlyCopiesThatHaveRecords)
+{
+    const bool saved = QByteArray(GetParam()) == "after-save";
+    QString path;
+    container = corvallen::test::openTestStore(&path);
+    ctx = &container->mainContext();
+    const QStringList before = documentsFolderFiles();
+    const QStringList sources = {sourceFile(QStringLiteral("one.pdf")), sourceFile(QStringLiteral("two.pdf"))};
+    container.reset();
+
+    QProcess child;
+    corvallen::test::startSelf(child, QStringLiteral("DocumentImportCrashChild.*"),
+              {{QString::fromLatin1(kImportPoint), QString::fromLatin1(GetParam())},
+               {QString::fromLatin1(kImportStore), path},
+               {QString::fromLatin1(kImportDataHome), qEnvironmentVariable("XDG_DATA_HOME")},
+               {QString::fromLatin1(kImportSources), sources.join(QLatin1Char('\n'))}});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAllStandardOutput().toStdString();
+    QStringList copies = documentsFolderFiles();
+    for (const QString& b : before)
+        copies.removeOne(b);
+    copies.removeOne(QStringLiteral(".documents-importing"));
+    ASSERT_EQ(copies.size(), 2) << copies.join(u' ').toStdString();
+
+    // The next launch.
+    container = corvallen::test::reopenTestStore(path);
+    ctx = &container->mainContext();
+    DocumentFileStore::finishInterruptedImport(*ctx);
+    QStringList named;
+    for (const Document* d : ctx->fetch<Document>())
+        named << d->fileName();
+    named.sort();
+    EXPECT_EQ(named, saved ? copies : QStringList());
+    QStringList expected = before + (saved ? copies : QStringList());
+    expected.sort();
+    EXPECT_EQ(documentsFolderFiles().join(u' ').toStdString(), expected.join(u' ').toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, DocumentImportCrash, ::testing::Values("before-commit", "after-save"));
 
 }  // namespace
