@@ -229,6 +229,7 @@ void AddSyncLocationSheet::save()
     if (trimHorizontalSpace(m_draft.name).isEmpty() || !subfolderProblem().isEmpty())
         return;
     m_draft.name = trimHorizontalSpace(m_draft.name);
+    m_answered = true;
     if (m_onSave)
         m_onSave(m_draft);
     accept();
@@ -238,7 +239,16 @@ void AddSyncLocationSheet::reject()
 {
     // A folder chosen here is undone with the rest: a new location's grant would belong to
     // nobody, and a saved location keeps the folder it had.
+    m_answered = true;
     if (m_grantBefore)
         FolderGrants::restoreGrant(m_draft.id, *m_grantBefore, m_model.settings());
     QDialog::reject();
+}
+
+AddSyncLocationSheet::~AddSyncLocationSheet()
+{
+    // Gone without an answer (the page was rebuilt, the program quit): as a cancel, so a folder
+    // chosen for a location that was never saved leaves no grant behind.
+    if (!m_answered && m_grantBefore)
+        FolderGrants::restoreGrant(m_draft.id, *m_grantBefore, m_model.settings());
 }

@@ -39,6 +39,7 @@ public:
     void save();
     // Closes without saving; also what Escape and the window's close button do.
     void reject() override;
+    ~AddSyncLocationSheet() override;
 
 private:
     void refresh();
@@ -50,6 +51,7 @@ private:
     std::optional<QString> m_connectedPath;
     // The grant as it was before the first choice made in this sheet.
     std::optional<FolderGrants::StoredGrant> m_grantBefore;
+    bool m_answered = false;  // saved or cancelled
 
     QLineEdit* m_name = nullptr;
     QComboBox* m_icon = nullptr;

@@ -460,6 +460,23 @@ TEST_F(Page, KeyboardDeleteOnARowAsksAndANewLocationTakesTypingAtOnce)
     sheet->close();
 }
 
+TEST_F(Page, AnEditorClosedWithThePageLeavesNoGrantBehind)
+{
+    const QString folder = root + QStringLiteral("/Pictures");
+    QDir().mkpath(folder);
+    SyncPrompts::setFolderChooser([&](const QString&) { return std::optional<QString>(folder); });
+    auto view = std::make_unique<SyncLocationsView>(*model);
+    child<QPushButton>(*view, QStringLiteral("addLocationEmptyButton"))->click();
+    AddSyncLocationSheet* sheet = view->editor();
+    ASSERT_TRUE(sheet);
+    child<QPushButton>(*sheet, QStringLiteral("chooseFolderButton"))->click();
+    const QString id = sheet->draft().id;
+    EXPECT_TRUE(FolderGrants::hasGrant(id, *settings));
+    view.reset();  // as when the window's content is rebuilt
+    EXPECT_FALSE(FolderGrants::hasGrant(id, *settings));
+    EXPECT_TRUE(SyncLocation::loadAll(*settings).isEmpty());
+}
+
 TEST_F(Page, RowsStayThroughModelChangesAndRenames)
 {
     const SyncLocation a = saved(QStringLiteral("Scope"));
