@@ -1121,6 +1121,10 @@ private:
             static const QRegularExpression acFirst(QStringLiteral("^AC(M|U|P|µ)?(V|A|Y)$|^AC(VOLTAGE|CURRENT|VOLTS|AMPS)$"));
             if (t.kind == Kind::Word && acFirst.match(u).hasMatch())
                 return true;
+            // A title run together with a letter misread or doubled ("AcCVoltage", "ACCURENT").
+            if (t.kind == Kind::Word && u.startsWith(QLatin1String("AC")) && u.size() >= 8
+                && (editDistance(u, QStringLiteral("ACVOLTAGE")) <= 1 || editDistance(u, QStringLiteral("ACCURRENT")) <= 1))
+                return true;
         }
         return false;
     }

@@ -492,3 +492,16 @@ TEST(BenchScreenReader, AReadingOutsideItsLimitsLostItsMinusOrItsPoint)
     EXPECT_EQ(panel("1.338", "-1.302", "-1.401").value(QStringLiteral("value")).toDouble(), 1.338);
     EXPECT_EQ(panel("912", "7.61", "7.90").value(QStringLiteral("value")).toDouble(), 912);
 }
+
+TEST(BenchScreenReader, AnAlternatingTitleRunTogetherWithALetterMisreadStaysAlternating)
+{
+    auto titled = [](const char* title) {
+        return field(BenchScreenReader::read(screenOf({{title, 10, 10, 14}, {"691", 40, 80, 60}, {"V", 200, 100, 24},
+                                                       {"53.13Hz", 40, 170, 16}})),
+                     "mode");
+    };
+    EXPECT_EQ(titled("AcCVoltage"), QStringLiteral("AC Voltage"));
+    EXPECT_EQ(titled("ACVoItage"), QStringLiteral("AC Voltage"));
+    EXPECT_EQ(titled("DCVoItage"), QStringLiteral("DC Voltage"));
+    EXPECT_EQ(titled("DcCVoltage"), QStringLiteral("DC Voltage"));
+}
