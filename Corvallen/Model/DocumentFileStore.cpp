@@ -87,6 +87,15 @@ void noteDeletion(const QStringList& names)
     }
 }
 
+// The names a note holds, one a line.
+QStringList readNote(const QString& path)
+{
+    QFile note(path);
+    if (!note.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 QString importNotePath() { return AppPaths::dataFolder() + QStringLiteral("/.documents-importing"); }
 QMutex g_importNoteMutex;  // imports copy on workers
 
@@ -148,11 +157,7 @@ void importsSaved()
 
 void finishInterruptedImport(ModelContext& context)
 {
-    QFile note(importNotePath());
-    if (!note.open(QIODevice::ReadOnly))
-        return;
-    const QStringList names = QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    note.close();
+    const QStringList names = readNote(importNotePath());
     if (!names.isEmpty()) {
         QSet<QString> named;
         for (const Document* d : context.fetch<Document>())
@@ -161,7 +166,7 @@ void finishInterruptedImport(ModelContext& context)
             if (!named.contains(n))
                 removeFile(n);
     }
-    QFile::remove(importNotePath());
+    QFile::remove(importNotePath());  // only once done: a crash meanwhile leaves it for the next launch
 }
 
 void removeMarkupFile(const std::optional<QString>& markupName)
@@ -236,21 +241,14 @@ void deleteFromLibrary(Document* document, ModelContext& context)
 
 void finishInterruptedDeletion(ModelContext& context)
 {
-    QFile note(deletionNotePath());
-    if (!note.open(QIODevice::ReadOnly))
-        return;
-    const QStringList names = QString::fromUtf8(note.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    note.close();
-    if (!names.isEmpty()) {
-        const QString& own = names.first();
-        const bool stillThere = !context.fetch<Document>([&](const Document* d) { return d->fileName() == own; }).isEmpty();
-        if (!stillThere) {
-            thumbnailCache().remove(own);
-            for (const QString& n : names)
-                removeFile(n);
-        }
+    const QStringList names = readNote(deletionNotePath());
+    // Unless the deletion was never saved: then the document keeps its files.
+    if (!names.isEmpty() && context.fetch<Document>([&](const Document* d) { return d->fileName() == names.first(); }).isEmpty()) {
+        thumbnailCache().remove(names.first());
+        for (const QString& n : names)
+            removeFile(n);
     }
-    QFile::remove(deletionNotePath());
+    QFile::remove(deletionNotePath());  // only once done: a crash meanwhile leaves it for the next launch
 }
 
 void migrateDocumentAttachments(ModelContext& context) { migrateDocumentAttachments(context, SettingsStore::shared()); }
