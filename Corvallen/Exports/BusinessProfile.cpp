@@ -2,6 +2,7 @@
 
 #include "Corvallen/Model/DomainError.h"
 #include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Platform/IcuLocale.h"
 #include "Corvallen/Platform/SettingsStore.h"
 
 #include <QDir>
@@ -149,27 +150,10 @@ std::optional<QString> BusinessProfile::storedVatRateText(const QString& typed, 
         return QString();
     // Digits of any script count by their value; the locale's decimal separator is the point.
     // A group separator, sign, exponent or per-cent sign makes the text no rate.
-    const QString separator = locale.decimalPoint();
-    QString plain;
-    plain.reserve(text.size());
-    for (qsizetype i = 0; i < text.size();) {
-        if (!separator.isEmpty() && QStringView(text).sliced(i).startsWith(separator)) {
-            plain += u'.';
-            i += separator.size();
-            continue;
-        }
-        char32_t c = text[i].unicode();
-        qsizetype width = 1;
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            width = 2;
-        }
-        const int digit = QChar::digitValue(c);
-        if (QChar::category(c) != QChar::Number_DecimalDigit || digit < 0)
-            return std::nullopt;
-        plain += QChar(u'0' + digit);
-        i += width;
-    }
+    const std::optional<QString> typedPlain = IcuLocale::plainDecimal(text, locale);
+    if (!typedPlain)
+        return std::nullopt;
+    const QString& plain = *typedPlain;
     if (!isPlainRate(plain))
         return std::nullopt;
     const double rate = vatRateFromText(plain);
@@ -184,7 +168,7 @@ QString BusinessProfile::vatRateInputText(const QString& stored, const QLocale& 
         return stored;
     QString text;
     for (QChar c : stored)
-        text += c == u'.' ? locale.decimalPoint() : locale.toString(c.digitValue());
+        text += c == u'.' ? IcuLocale::decimalSeparator(locale) : locale.toString(c.digitValue());
     return text;
 }
 

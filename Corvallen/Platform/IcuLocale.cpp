@@ -80,6 +80,30 @@ QString groupingSeparator(const QLocale& qlocale)
     return symbol(qlocale, icu::DecimalFormatSymbols::kGroupingSeparatorSymbol, QStringLiteral(","));
 }
 
+std::optional<QString> plainDecimal(const QString& text, const QLocale& qlocale)
+{
+    const QString separator = decimalSeparator(qlocale);
+    QString plain;
+    plain.reserve(text.size());
+    bool seenSeparator = false;
+    for (qsizetype i = 0; i < text.size();) {
+        if (!separator.isEmpty() && QStringView(text).sliced(i).startsWith(separator)) {
+            if (seenSeparator)
+                return std::nullopt;
+            seenSeparator = true;
+            plain += u'.';
+            i += separator.size();
+            continue;
+        }
+        const char32_t c = QStringView(text).sliced(i).toUcs4().value(0);
+        if (QChar::category(c) != QChar::Number_DecimalDigit || QChar::digitValue(c) < 0)
+            return std::nullopt;
+        plain += QChar(u'0' + QChar::digitValue(c));
+        i += QChar::requiresSurrogates(c) ? 2 : 1;
+    }
+    return plain;
+}
+
 QString dateText(const QDate& date, const QLocale& qlocale, const QString& skeleton)
 {
     if (!date.isValid())

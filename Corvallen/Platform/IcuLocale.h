@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
@@ -34,6 +35,11 @@ icu::UnicodeString unicode(const QString& text);
 QString decimalSeparator(const QLocale& locale);
 // The separator the locale writes between groups of thousands ("," "." or a narrow space).
 QString groupingSeparator(const QLocale& locale);
+// A number typed in the locale's form, in plain ASCII: digits of any script by their value and
+// "." for the locale's decimal separator ("12,5" in German and "١٢٫٥" in Arabic give "12.5").
+// None when anything else is in the text (a sign, grouping, a blank, a letter) or the separator
+// comes twice; an empty text gives an empty one.
+std::optional<QString> plainDecimal(const QString& text, const QLocale& locale);
 
 // A calendar day as the locale writes the fields an ICU skeleton names: "yMMMMd" gives
 // "7 December 2026", "7. Dezember 2026", "2026年12月7日" or "٧ ديسمبر ٢٠٢٦", in the locale's

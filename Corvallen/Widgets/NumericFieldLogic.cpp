@@ -65,29 +65,10 @@ QString NumericFieldLogic::displayText(std::optional<double> value, int fraction
 
 std::optional<double> NumericFieldLogic::parse(const QString& text, const QLocale& locale)
 {
-    const QString separator = IcuLocale::decimalSeparator(locale);
-    std::string ascii;
-    ascii.reserve(size_t(text.size()));
-    bool seenSeparator = false, seenDigit = false;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        if (QStringView(text).mid(i).startsWith(separator)) {
-            if (seenSeparator)
-                return std::nullopt;
-            seenSeparator = true;
-            ascii += '.';
-            i += separator.size();
-            continue;
-        }
-        const char32_t c = QStringView(text).mid(i).toUcs4().value(0);
-        if (QChar::category(c) != QChar::Number_DecimalDigit)
-            return std::nullopt;
-        ascii += char('0' + QChar::digitValue(c));
-        seenDigit = true;
-        i += QChar::requiresSurrogates(c) ? 2 : 1;
-    }
-    if (!seenDigit)
-        return std::nullopt;
+    const std::optional<QString> plain = IcuLocale::plainDecimal(text, locale);
+    if (!plain || plain->count(u'.') == plain->size())
+        return std::nullopt;  // not a number, or no digit in it
+    const QByteArray ascii = plain->toLatin1();
     double value = 0;
     const auto res = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value, std::chars_format::fixed);
     if (res.ec != std::errc() || res.ptr != ascii.data() + ascii.size() || !std::isfinite(value))
