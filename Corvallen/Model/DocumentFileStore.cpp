@@ -162,6 +162,9 @@ void finishInterruptedImport(ModelContext& context)
         QSet<QString> named;
         for (const Document* d : context.fetch<Document>())
             named.insert(d->fileName());
+        // Records that couldn't be read would make every noted copy look unrecorded.
+        if (!context.loadError().isEmpty())
+            return;
         for (const QString& n : names)
             if (!named.contains(n))
                 removeFile(n);
@@ -244,6 +247,8 @@ void finishInterruptedDeletion(ModelContext& context)
     const QStringList names = readNote(deletionNotePath());
     // Unless the deletion was never saved: then the document keeps its files.
     if (!names.isEmpty() && context.fetch<Document>([&](const Document* d) { return d->fileName() == names.first(); }).isEmpty()) {
+        if (!context.loadError().isEmpty())
+            return;  // unreadable records prove nothing; the note waits
         thumbnailCache().remove(names.first());
         for (const QString& n : names)
             removeFile(n);

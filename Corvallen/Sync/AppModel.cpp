@@ -94,7 +94,8 @@ void AppModel::reconcileLibrary()
         known.insert(c->fileName());
     // A deletion that reached the store but not the files (a crash in between): the files go
     // rather than coming back as new captures.
-    const QStringList deleting = DeviceStorage::capturesBeingDeleted();
+    // Records that couldn't be read prove nothing; the note waits for a launch that reads them.
+    const QStringList deleting = m_context.loadError().isEmpty() ? DeviceStorage::capturesBeingDeleted() : QStringList();
     for (const QString& name : deleting) {
         if (known.contains(name))
             continue;  // the deletion was never saved: the capture stays

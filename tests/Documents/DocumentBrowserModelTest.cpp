@@ -3,6 +3,7 @@
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectDocument.h"
+#include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "DocumentsTestSupport.h"
@@ -273,6 +274,37 @@ TEST_P(DocumentImportCrash, TheNextLaunchKeepsOnlyCopiesThatHaveRecords)
     QStringList expected = before + (saved ? copies : QStringList());
     expected.sort();
     EXPECT_EQ(documentsFolderFiles().join(u' ').toStdString(), expected.join(u' ').toStdString());
+}
+
+TEST_F(DocumentBrowserModelTest, TheLaunchCleanUpRemovesNothingWhenTheRecordsCantBeRead)
+{
+    QString path;
+    container = corvallen::test::openTestStore(&path);
+    ctx = &container->mainContext();
+    const QList<Document*> docs = DocumentBrowserModel(*ctx).importFiles({sourceFile(QStringLiteral("kept.pdf"))});
+    ASSERT_EQ(docs.size(), 1);
+    const QString stored = DocumentFileStore::documentsFolder() + QLatin1Char('/') + docs.first()->fileName();
+    const QString name = docs.first()->fileName();
+    ASSERT_TRUE(QFileInfo::exists(stored));
+    container.reset();
+
+    // A note names the recorded file (as an import cut short would), and the records' table is
+    // damaged: unreadable records must not make the file look unrecorded.
+    const QString note = AppPaths::dataFolder() + QStringLiteral("/.documents-importing");
+    {
+        QFile f(note);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(name.toUtf8() + '\n');
+    }
+    ASSERT_TRUE(corvallen::test::damageTable(path, QStringLiteral("Document")));
+    container = corvallen::test::reopenTestStore(path);
+    if (!container)
+        GTEST_SKIP() << "the damage already stops the opening";
+    ctx = &container->mainContext();
+    DocumentFileStore::finishInterruptedImport(*ctx);
+    EXPECT_FALSE(ctx->loadError().isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(stored));
+    EXPECT_TRUE(QFileInfo::exists(note)) << "kept for a launch that can read the records";
 }
 
 INSTANTIATE_TEST_SUITE_P(Documents, DocumentImportCrash, ::testing::Values("before-commit", "after-save"));
