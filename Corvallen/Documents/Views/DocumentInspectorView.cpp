@@ -116,7 +116,7 @@ DocumentInspectorView::DocumentInspectorView(Document* document, Project* scopeP
     const QString fileName = document->fileName();
     auto showPreview = [this, preview, fileName](const QImage& thumb) {
         if (!thumb.isNull()) {
-            const QPixmap pm = QPixmap::fromImage(thumb.scaled(300, 220, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            const QPixmap pm = QPixmap::fromImage(thumb.scaled(220, 220, Qt::KeepAspectRatio, Qt::SmoothTransformation));
             preview->setIcon(pm);
             preview->setIconSize(pm.size());
             preview->setMinimumHeight(0);

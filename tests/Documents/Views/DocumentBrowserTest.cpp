@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 
 #include <gtest/gtest.h>
@@ -83,6 +85,36 @@ void clickRow(QListWidget* list, int row, Qt::KeyboardModifiers keys = Qt::NoMod
     QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, keys);
     QApplication::sendEvent(list->viewport(), &release);
     QApplication::processEvents();
+}
+
+TEST_F(DocumentBrowserTest, AWidePhotosPreviewKeepsTheInspectorInsideItsColumn)
+{
+    DocumentBrowser browser(*ctx, nullptr, [this] { return ctx->fetch<Document>(); }, QStringLiteral("No documents"),
+                            QStringLiteral("Add schematics."));
+    browser.resize(1000, 600);
+    browser.show();
+    const QString photo = QDir(corvallen::test::freshFolder(QStringLiteral("in"))).filePath(QStringLiteral("bench.png"));
+    QImage wide(1600, 900, QImage::Format_RGB32);
+    wide.fill(Qt::darkCyan);
+    ASSERT_TRUE(wide.save(photo));
+    bool imported = false;
+    QObject::connect(&browser, &DocumentBrowser::importFinished, [&] { imported = true; });
+    browser.importFiles({photo});
+    ASSERT_TRUE(corvallen::test::waitUntil([&] { return imported; }));
+    // The picture is drawn off the main thread; the inspector shows it once it is in.
+    QPushButton* preview = nullptr;
+    ASSERT_TRUE(corvallen::test::waitUntil([&] {
+        for (QPushButton* b : browser.inspectorPane()->findChildren<QPushButton*>())
+            if (b->iconSize().width() > 100)
+                preview = b;
+        return preview != nullptr;
+    }));
+    QApplication::processEvents();
+    // The inspector's column is about 300 wide: its content (20 px margins each side and a scroll
+    // bar) must not need more, or the fields are cut and the pane scrolls sideways.
+    auto* scroll = browser.inspectorPane()->findChild<QScrollArea*>();
+    ASSERT_TRUE(scroll);
+    EXPECT_LE(scroll->widget()->minimumSizeHint().width(), 280) << preview->iconSize().width();
 }
 
 TEST_F(DocumentBrowserTest, ClicksWithShiftAndCtrlBuildTheSelection)
