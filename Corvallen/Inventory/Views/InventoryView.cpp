@@ -380,7 +380,12 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     m_list->setUniformItemSizes(true);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    // A row the user chose is both current and selected. The list also makes its first row
+    // current, unselected, when it takes the focus with none (as right after Done): that opens
+    // nothing, or the next keystrokes would edit a component nobody chose.
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+        if (!m_list->selectionModel()->isSelected(current))
+            return;
         if (Component* c = m_model->component(current))
             select(c->persistentModelID());
     });

@@ -15,6 +15,7 @@
 #include "Corvallen/Projects/Views/AddFromInventorySheet.h"
 #include "Corvallen/Projects/Views/BomImportSheet.h"
 #include "Corvallen/Projects/Views/PartStatusBadge.h"
+#include "Corvallen/Projects/Views/ProjectExportMenu.h"
 #include "Corvallen/Projects/Views/QtyStepper.h"
 #include "Corvallen/Projects/Views/RowStampDelegate.h"
 #include "Corvallen/Projects/Views/WorkProgress.h"
@@ -622,12 +623,20 @@ void ProjectPartsView::exportShoppingListTo(const QString& path)
         return;
     setBusy(true);
     auto* watcher = new QFutureWatcher<QString>(this);
-    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher] {
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, path] {
         watcher->deleteLater();
         setBusy(false);
         const QString error = watcher->result();
-        if (!error.isEmpty())
+        if (!error.isEmpty()) {
             showError(tr("Export failed"), error);
+            return;
+        }
+        // Confirmed as the sheet and the quote are: the saved file shown in the file manager.
+        ProjectExportMenu::confirmSaved(path, this, [this](QMessageBox* note) {
+            if (m_alert)
+                m_alert->close();
+            m_alert = note;
+        });
     });
     watcher->setFuture(QtConcurrent::run(
         [path, shortOnes = std::move(shortOnes)] { return ShoppingList::write(path, ShoppingList::csv(shortOnes)); }));

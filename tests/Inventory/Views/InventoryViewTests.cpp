@@ -206,23 +206,39 @@ TEST_F(InventoryViewTest, DeletingAPartThatProjectsHoldAsksFirst)
 
 TEST_F(InventoryViewTest, ClickingARowOpensItAndDoneClosesIt)
 {
-    part(QStringLiteral("A"), 5);
+    auto* a = part(QStringLiteral("A"), 5);
     auto* b = part(QStringLiteral("B"), 5);
     ASSERT_TRUE(ctx().save());
-    auto view = page();
-    QListView* list = view->listView();
-    list->setCurrentIndex(list->model()->index(1, 0));
-    EXPECT_EQ(view->selectedID(), b->persistentModelID());
-    ASSERT_TRUE(view->inspector());
-    view->show();
-    QApplication::setActiveWindow(view.get());
-    view->inspector()->doneButton()->setFocus();
-    view->inspector()->doneButton()->click();
-    settle();
-    EXPECT_FALSE(view->selectedID());
-    EXPECT_FALSE(view->inspector());
-    // The keyboard goes on in the list.
-    EXPECT_TRUE(list->hasFocus());
+    // Opened by the list's own selection and by a link from elsewhere (the list never had a
+    // current row of its own then).
+    for (const bool fromList : {true, false}) {
+        SCOPED_TRACE(fromList);
+        auto view = page();
+        QListView* list = view->listView();
+        if (fromList)
+            list->setCurrentIndex(list->model()->index(1, 0));
+        else
+            view->select(b->persistentModelID());
+        EXPECT_EQ(view->selectedID(), b->persistentModelID());
+        ASSERT_TRUE(view->inspector());
+        view->show();
+        QApplication::setActiveWindow(view.get());
+        view->inspector()->doneButton()->setFocus();
+        view->inspector()->doneButton()->click();
+        settle();
+        // Closed, with no other component taking its place.
+        EXPECT_FALSE(view->selectedID());
+        EXPECT_FALSE(view->inspector());
+        EXPECT_TRUE(list->selectionModel()->selectedIndexes().isEmpty());
+        // The keyboard goes on in the list.
+        EXPECT_TRUE(list->hasFocus());
+        list->clearFocus();
+        list->setFocus(Qt::TabFocusReason);
+        settle();
+        EXPECT_FALSE(view->selectedID());
+        EXPECT_FALSE(view->inspector());
+        EXPECT_EQ(a->name(), QStringLiteral("A"));
+    }
 }
 
 TEST_F(InventoryViewTest, DeepLinkOpensTheSelectedComponentScrolledIntoView)

@@ -324,16 +324,23 @@ TEST_F(PartsTest, ShoppingListWritesTheShortPartsOrSaysThereIsNothingToBuy)
 
     StockAllocation::setPart(r, project, 5, ctx());
     processEvents();
+    // A saved list is confirmed as the sheet and the quote are: shown where it was saved.
+    QString revealedPath;
+    ProjectExportMenu::setRevealHandler([&](const QString& p) { revealedPath = p; });
     v->exportShoppingListTo(file);
     ASSERT_TRUE(waitUntil([&] { return !v->isBusy(); }));
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("name,part_number,manufacturer,needed,in_stock\n10k resistor,RC0603,,3,-3\n"));
+    EXPECT_EQ(revealedPath, file);
 
+    revealedPath.clear();
     v->exportShoppingListTo(freshFolder() + QStringLiteral("/gone/x.csv"));
     ASSERT_TRUE(waitUntil([&] { return !v->isBusy(); }));
     ASSERT_TRUE(v->openAlert());
     EXPECT_EQ(v->openAlert()->windowTitle(), QStringLiteral("Export failed"));
+    EXPECT_TRUE(revealedPath.isEmpty());
+    ProjectExportMenu::setRevealHandler({});
 }
 
 TEST_F(PartsTest, AddFromInventoryListsWhatIsMissingAndAddsOneOfEach)
