@@ -5,6 +5,7 @@
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/UpdaterController.h"
 #include "Corvallen/Platform/Views/DestructiveQuestions.h"
+#include "Corvallen/Platform/Views/ScreenPlacement.h"
 #include "Corvallen/Platform/Views/WheelGuard.h"
 #include "Corvallen/Platform/WindowRouter.h"
 #include "Corvallen/Shell/Views/MainWindow.h"
@@ -13,7 +14,6 @@
 #include "Corvallen/Shell/Views/WelcomeView.h"
 #include "Corvallen/Sync/AppModel.h"
 
-#include <QApplication>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -120,8 +120,10 @@ void CorvallenApp::registerWindows()
 {
     m_router->setPresenters(
         [](QObject* o) {
-            if (auto* w = qobject_cast<QWidget*>(o))
+            if (auto* w = qobject_cast<QWidget*>(o)) {
+                placeOnScreen(w);
                 w->show();
+            }
         },
         [](QObject* o) {
             if (auto* w = qobject_cast<QWidget*>(o)) {

@@ -1,0 +1,54 @@
+#include "Corvallen/Platform/Views/ScreenPlacement.h"
+
+#include "Corvallen/Platform/WindowPlacement.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QScreen>
+#include <QWidget>
+
+namespace {
+
+// The window manager's frame, as it is around a window already on screen; a usual title bar
+// and border until one is.
+QMargins frameMargins(const QWidget* near)
+{
+    QList<const QWidget*> candidates{near};
+    for (const QWidget* w : QApplication::topLevelWidgets())
+        candidates.append(w);
+    for (const QWidget* w : candidates) {
+        if (!w || !w->isVisible())
+            continue;
+        const QRect outer = w->frameGeometry();
+        const QRect inner = w->geometry();
+        if (outer != inner)
+            return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                            outer.bottom() - inner.bottom());
+    }
+    return QMargins(6, 32, 6, 6);
+}
+
+}  // namespace
+
+void placeOnScreen(QWidget* window, const QWidget* near)
+{
+    if (!window)
+        return;
+    if (!near)
+        near = QApplication::activeWindow();
+    if (near == window)
+        near = nullptr;
+    QScreen* screen = near ? near->screen() : QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QPoint centre = near && near->isVisible() ? near->frameGeometry().center() : available.center();
+    const QSize wanted = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
+    const QMargins frame = frameMargins(near);
+    const QRect placed = WindowPlacement::placeWithin(wanted.expandedTo(QSize(1, 1)), window->minimumSize(), frame, available, centre);
+    window->resize(placed.size());
+    // A top-level window's position is that of its frame.
+    window->move(placed.topLeft() - QPoint(frame.left(), frame.top()));
+}
