@@ -251,6 +251,12 @@ QWidget* DocumentBrowser::inspectorPane() const
     return m_inspectorStack->currentWidget();
 }
 
+void DocumentBrowser::setEmptyTexts(const QString& title, const QString& message)
+{
+    m_emptyTitle = title;
+    m_emptyMessage = message;
+}
+
 void DocumentBrowser::reload()
 {
     m_model.documents = m_documents ? m_documents() : QList<Document*>();
