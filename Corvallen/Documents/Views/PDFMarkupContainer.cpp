@@ -21,7 +21,9 @@
 #include <QPushButton>
 #include <QPainter>
 #include <QPointer>
+#include <QKeyEvent>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSlider>
 #include <QTimer>
@@ -109,8 +111,10 @@ PDFMarkupContainer::PDFMarkupContainer(Source source, const QString& filePath, c
         {MarkupMode::pen, QStringLiteral("pencil.tip"), tr("Pen")},
         {MarkupMode::eraser, QStringLiteral("eraser"), tr("Eraser")},
         {MarkupMode::note, QStringLiteral("note.text"), tr("Note")}};
+    // The picker as a whole names all five; each tool names itself.
+    tools->setToolTip(tr("Pan · Select text & move notes · Pen · Eraser · Note"));
     for (const auto& [mode, symbol, word] : modes) {
-        auto* b = toolButton(symbol, word, tr("Pan · Select text & move notes · Pen · Eraser · Note"), tools);
+        auto* b = toolButton(symbol, word, mode == MarkupMode::select ? tr("Select text & move notes") : word, tools);
         ViewStyle::makeSegment(b);
         b->setAutoRaise(false);
         m_tools->addButton(b, int(mode));
@@ -238,6 +242,21 @@ bool PDFMarkupContainer::eventFilter(QObject* watched, QEvent* event)
     if (m_scroll && watched == m_scroll->viewport() && event->type() == QEvent::Resize && m_fitPending)
         QTimer::singleShot(0, this, &PDFMarkupContainer::fit);
     return QWidget::eventFilter(watched, event);
+}
+
+void PDFMarkupContainer::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const int pages = m_controller->document() ? m_controller->document()->pageCount() : 0;
+    if (m_scroll && pages > 0 && (event->key() == Qt::Key_Home || event->key() == Qt::Key_End)
+        && (mods == Qt::NoModifier || mods == Qt::ControlModifier)) {
+        QScrollBar* bar = m_scroll->verticalScrollBar();
+        // The last page from its top, or as far down as the canvas goes.
+        bar->setValue(event->key() == Qt::Key_Home ? bar->minimum() : int(m_canvas->pageRect(pages - 1).top()));
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void PDFMarkupContainer::load(Source source, const QString& filePath)
