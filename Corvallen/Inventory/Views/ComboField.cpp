@@ -28,7 +28,9 @@ ComboField::ComboField(const QString& text, const QStringList& options, QWidget*
     m_edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_edit->installEventFilter(this);
     row->addWidget(m_edit, 1);
-    m_chevron = new QToolButton(this);
+    // The chevron sits inside the field's box, at its trailing end, so that a combo field is as
+    // wide as the text fields above and below it; the text keeps clear of it.
+    m_chevron = new QToolButton(m_edit);
     setSymbolOrText(m_chevron, QStringLiteral("chevron.down"), QStringLiteral("\u25BE"));
     m_chevron->setIconSize(QSize(10, 10));
     m_chevron->setAutoRaise(true);
@@ -38,12 +40,9 @@ ComboField::ComboField(const QString& text, const QStringList& options, QWidget*
     m_menu = new QMenu(m_chevron);
     m_chevron->setMenu(m_menu);
     connect(m_menu, &QMenu::aboutToShow, this, &ComboField::buildMenu);
-    row->addWidget(m_chevron);
-    // Keep the chevron's place when it is hidden, so the row doesn't shift while another field
-    // has focus.
-    QSizePolicy keep = m_chevron->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    m_chevron->setSizePolicy(keep);
+    // The chevron's place is kept while it is hidden, so the text doesn't shift while another
+    // field has focus.
+    m_edit->setTextMargins(0, 0, m_chevron->sizeHint().width() + 2, 0);
 
     connect(m_edit, &QLineEdit::textEdited, this, [this](const QString& t) {
         Q_EMIT textEdited(t);
@@ -142,6 +141,13 @@ void ComboField::pickSuggestion(const QString& value)
 
 bool ComboField::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_edit && event->type() == QEvent::Resize) {
+        const int width = m_chevron->sizeHint().width();
+        m_chevron->setGeometry(m_edit->width() - width, 0, width, m_edit->height());
+    }
+    // A name longer than the field shows its beginning once the typing is done, as it did before.
+    if (watched == m_edit && event->type() == QEvent::FocusOut)
+        m_edit->setCursorPosition(0);
     if (watched == m_edit && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
         const bool focused = event->type() == QEvent::FocusIn;
         if (focused != m_focused) {

@@ -30,6 +30,7 @@
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -276,11 +277,13 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     header->addStretch(1);
     m_search = new QLineEdit(page);
     m_search->setPlaceholderText(tr("Search"));
-    // 160 wide where there is room; narrower beside an open inspector in a small window.
-    m_search->setMinimumWidth(60);
-    m_search->setMaximumWidth(160);
+    // 160 wide where there is room; narrower beside an open inspector in a small window, but
+    // never so narrow that its placeholder is cut: the word, the glass and the clear button.
     m_search->setClearButtonEnabled(true);
     m_search->addAction(symbolIcon(QStringLiteral("magnifyingglass")), QLineEdit::LeadingPosition);
+    const int sideIcon = m_search->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_search) + 6;
+    m_search->setMinimumWidth(m_search->fontMetrics().horizontalAdvance(m_search->placeholderText()) + 2 * sideIcon + 12);
+    m_search->setMaximumWidth(160);
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString& t) {
         m_filters.search = t;
         refresh();
