@@ -10,6 +10,8 @@
 #include "Corvallen/Projects/Views/BomImportSheet.h"
 #include "Corvallen/Projects/Views/ProjectEditSheet.h"
 #include "Corvallen/Projects/Views/ProjectExportMenu.h"
+#include "Corvallen/Inventory/Views/StatusBadge.h"
+#include "Corvallen/Platform/ColorContrast.h"
 #include "Corvallen/Projects/Views/ProjectPartsView.h"
 #include "Corvallen/Projects/Views/QtyStepper.h"
 #include "Corvallen/Widgets/Views/NumericField.h"
@@ -371,6 +373,33 @@ TEST_F(PartsTest, AddFromInventoryListsWhatIsMissingAndAddsOneOfEach)
     EXPECT_EQ(a->qty(), -1);
     EXPECT_EQ(b->qty(), 3);  // hidden by the search: not added
     EXPECT_EQ(project->parts().size(), 2);
+}
+
+TEST_F(PartsTest, AddFromInventoryRowsReadWhenSelected)
+{
+    component(QStringLiteral("alpha"), 5);
+    AddFromInventorySheet sheet(project, ctx());
+    sheet.show();
+    processEvents();
+    QListView* list = sheet.list();
+    list->setFocus();
+    list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    processEvents();
+    const QRect row = list->visualRect(list->model()->index(0, 0));
+    const QImage shot = list->viewport()->grab(row).toImage();
+    const QColor fill = list->palette().color(QPalette::Active, QPalette::Highlight);
+    // The strongest contrast any pixel of a stretch of the row has with a background.
+    const auto strongest = [&](int fromX, int toX, const QColor& background) {
+        qreal most = 1;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = std::max(0, fromX); x < std::min(shot.width(), toX); ++x)
+                most = std::max(most, ColorContrast::ratio(shot.pixelColor(x, y), background));
+        return most;
+    };
+    // The symbol at the start stands out from the selection; the badge's label from its capsule.
+    EXPECT_GE(strongest(0, 34, fill), 3.0);
+    const QColor capsule = ColorContrast::composite(StatusBadge::fill(StockStatus::inStock), fill);
+    EXPECT_GE(strongest(shot.width() - 80, shot.width(), capsule), 4.5);
 }
 
 TEST_F(PartsTest, AddPartSheetAddsOrUpdatesTheLine)
