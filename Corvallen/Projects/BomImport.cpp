@@ -360,7 +360,7 @@ ColumnRole roleOf(const QString& cell)
         QStringLiteral("lcsc"),          QStringLiteral("lcsc_part"),        QStringLiteral("lcsc_part_#"),
         QStringLiteral("lcsc_part_number"), QStringLiteral("lcsc#"),         QStringLiteral("jlcpcb_part_#"),
         QStringLiteral("jlc_part_#"),    QStringLiteral("digi-key_part_number"), QStringLiteral("digikey_part_number"),
-        QStringLiteral("mouser_#"),      QStringLiteral("mouser_part_number")};
+        QStringLiteral("mouser_#"),      QStringLiteral("mouser_part_number"), QStringLiteral("mouser#")};
     static const QSet<QString> bareWords = {QStringLiteral("part"), QStringLiteral("example_part")};
     static const QSet<QString> notFittedMarks = {
         QStringLiteral("dnp"),          QStringLiteral("dnf"),           QStringLiteral("dni"),
@@ -664,6 +664,11 @@ public:
         }
         if (row.name.isEmpty())
             return;
+        // A line whose quantity says 0 and that names no reference is on no board (a fabrication
+        // list keeps such lines for parts it may place).
+        const std::optional<qint64> stated = values[qty].isEmpty() ? std::nullopt : firstNumber(values[qty]);
+        if (stated == 0 && referencePieces == 0)
+            notFitted = true;
         if (notFitted || hasNotFittedMarker(values[name])) {
             ++m_leftOut.notFitted;
             return;
@@ -866,6 +871,12 @@ const QHash<QString, QString>& headerAliases()
         {QStringLiteral("digikey_part_number"), QStringLiteral("part_number")},
         {QStringLiteral("mouser_#"), QStringLiteral("part_number")},
         {QStringLiteral("mouser_part_number"), QStringLiteral("part_number")},
+        {QStringLiteral("mouser#"), QStringLiteral("part_number")},
+        {QStringLiteral("p/n"), QStringLiteral("part_number")},
+        {QStringLiteral("manf#"), QStringLiteral("part_number")},
+        {QStringLiteral("mfr#"), QStringLiteral("part_number")},
+        {QStringLiteral("mfg#"), QStringLiteral("part_number")},
+        {QStringLiteral("mpn#"), QStringLiteral("part_number")},
         {QStringLiteral("example_part"), QStringLiteral("part_number")},
         {QStringLiteral("reference(s)"), QStringLiteral("references")},
         {QStringLiteral("ref_des"), QStringLiteral("references")},
