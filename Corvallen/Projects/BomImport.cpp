@@ -412,7 +412,7 @@ bool saysNotFitted(ColumnRole::Fit fit, const QString& cell)
 bool isSummaryName(const QString& name)
 {
     static const QRegularExpression summary(
-        QStringLiteral("^\\s*(\\S+\\s+)?((grand\\s+|sub[\\s-]?)?(total|sum)|shipping|postage|delivery|tax|vat|sales\\s+tax)\\b"),
+        QStringLiteral("^\\s*(\\S+\\s+)?((grand\\s+|sub[\\s-]?)?(total|sum)|shipping|postage|tax|vat|sales\\s+tax)\\b"),
         QRegularExpression::CaseInsensitiveOption);
     return summary.match(name).hasMatch();
 }
@@ -504,6 +504,7 @@ public:
     }
 
     bool done() const { return m_rows >= maxRows; }
+    bool headerRead() const { return m_headerRead; }
 
     ColumnPlan plan() const
     {
@@ -926,7 +927,11 @@ bool readRows(const QByteArray& bytes, const RowSink& sink, const ReadProgress& 
     {
         ChunkDecoder decoder(bytes, encoding);
         CsvTokenizer tokenizer(survey);
-        while (decoder.position() < decoder.size() && !survey.done())
+        // The first rows are enough to tell the columns apart: the look stops after a few
+        // megabytes however long the file, so a huge one is not read twice.
+        constexpr qsizetype surveyBytes = 4 * 1024 * 1024;
+        while (decoder.position() < decoder.size() && !survey.done()
+               && (!survey.headerRead() || decoder.position() < surveyBytes))
             tokenizer.feed(decoder.next());
         tokenizer.finish();
     }
