@@ -410,6 +410,13 @@ void ComponentInspector::refresh()
 
 void ComponentInspector::done()
 {
+    // A price that is no number stays in its field to be mended; the inspector doesn't close on it.
+    for (NumericField* price : {m_purchase, m_resell}) {
+        if (!price->isReadable()) {
+            price->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
     ComponentEditing::commit(*m_component, m_context);
     refresh();
     if (m_onDone)

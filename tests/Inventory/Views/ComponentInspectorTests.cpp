@@ -208,6 +208,16 @@ TEST_F(ComponentInspectorTest, MarginLineNeedsBothPrices)
     inventory::test::keyClicks(resell->lineEdit(), QStringLiteral("2"));
     EXPECT_TRUE(inspector->marginLabel()->isVisible());
     EXPECT_TRUE(inspector->marginLabel()->text().endsWith(QStringLiteral("(-33%)")));
+
+    // A price shows the currency's decimals ("3.10", not "3.1") once the user leaves it.
+    type(resell->lineEdit(), QStringLiteral("3.1"));
+    purchase->lineEdit()->setFocus();
+    EXPECT_EQ(resell->text(), QStringLiteral("3.10"));
+    // A price that is no number keeps the inspector open on it.
+    type(resell->lineEdit(), QStringLiteral("3,1,0"));
+    inspector->doneButton()->click();
+    EXPECT_EQ(doneCalls, 0);
+    EXPECT_EQ(resell->text(), QStringLiteral("3,1,0"));
 }
 
 TEST_F(ComponentInspectorTest, ShoppingLinkSwitchesBetweenEditingAndTheLink)

@@ -104,7 +104,7 @@ TEST_F(NumericFieldTest, PasteIsCleanedAndTidiedOnLeaving)
     // A paste reaches the field as one user edit of several characters.
     QKeyEvent paste(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("1,234.50"));
     QApplication::sendEvent(field->lineEdit(), &paste);
-    EXPECT_EQ(field->text(), QStringLiteral("1234.50"));
+    EXPECT_EQ(field->text(), QStringLiteral("1,234.50"));
     EXPECT_EQ(field->value(), 1234.5);
     unfocus(field->lineEdit(), m_other);
     EXPECT_EQ(field->text(), QStringLiteral("1234.5"));
