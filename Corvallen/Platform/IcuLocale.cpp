@@ -190,7 +190,11 @@ std::optional<qint64> typedWholeNumber(const QString& text, const QLocale& qloca
     return negative ? -magnitude : magnitude;
 }
 
-QString dateText(const QDate& date, const QLocale& qlocale, const QString& skeleton)
+namespace {
+// A wall-clock time written by the skeleton in the locale's Gregorian calendar. The date and time
+// are formatted as if in UTC, so the day and hour are the ones given whatever ICU takes for the
+// zone.
+QString wallClockText(const QDate& date, const QTime& time, const QLocale& qlocale, const QString& skeleton)
 {
     if (!date.isValid())
         return {};
@@ -200,12 +204,31 @@ QString dateText(const QDate& date, const QLocale& qlocale, const QString& skele
     std::unique_ptr<icu::DateFormat> format(icu::DateFormat::createInstanceForSkeleton(unicode(skeleton), gregorian, status));
     if (U_FAILURE(status) || !format)
         return qlocale.toString(date, QLocale::ShortFormat);
-    // Noon UTC of the day, formatted in UTC: the day itself whatever the zone.
     format->setTimeZone(*icu::TimeZone::getGMT());
-    const UDate noon = UDate(QDateTime(date, QTime(12, 0), QTimeZone::utc()).toMSecsSinceEpoch());
+    const UDate at = UDate(QDateTime(date, time, QTimeZone::utc()).toMSecsSinceEpoch());
     icu::UnicodeString out;
-    format->format(noon, out);
+    format->format(at, out);
     return text(out);
+}
+}  // namespace
+
+QString dateText(const QDate& date, const QLocale& qlocale, const QString& skeleton)
+{
+    // Noon of the day: the day itself.
+    return wallClockText(date, QTime(12, 0), qlocale, skeleton);
+}
+
+QString dateText(const QDate& date, const QLocale& qlocale, DateStyle style)
+{
+    return dateText(date, qlocale, style == DateStyle::abbreviated ? QStringLiteral("yMMMd") : QStringLiteral("yMMMMd"));
+}
+
+QString dateTimeText(const QDateTime& moment, const QLocale& qlocale)
+{
+    if (!moment.isValid())
+        return {};
+    const QDateTime local = moment.toLocalTime();
+    return wallClockText(local.date(), QTime(local.time().hour(), local.time().minute()), qlocale, QStringLiteral("yMMMdjmm"));
 }
 
 }  // namespace IcuLocale

@@ -59,4 +59,13 @@ bool isDecimalMark(QStringView text, const QLocale& locale, qsizetype* width = n
 // other date the application shows.
 QString dateText(const QDate& date, const QLocale& locale, const QString& skeleton);
 
+// The one date style of each kind that every view uses, so a list and a sheet never show the same
+// day three ways: `abbreviated` in lists, inspectors and settings ("7 Dec 2026", "Dec 7, 2026",
+// "7. Dez. 2026", "2026年12月7日"), `longForm` on the printed sheets ("7 December 2026").
+enum class DateStyle { abbreviated, longForm };
+QString dateText(const QDate& date, const QLocale& locale, DateStyle style);
+// A moment in local time: the abbreviated date with the hour and minute, in the locale's own
+// order and clock ("7 Dec 2026, 14:30", "Dec 7, 2026, 2:30 PM").
+QString dateTimeText(const QDateTime& moment, const QLocale& locale);
+
 }  // namespace IcuLocale
