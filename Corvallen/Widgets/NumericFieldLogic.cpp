@@ -85,8 +85,14 @@ NumericFieldLogic::Update NumericFieldLogic::textEdited(const QString& newText)
     // A second decimal separator typed into a number can never come to mean anything: the
     // keystroke is refused like a letter. (Pasted text with two stays, unreadable, to be mended.)
     const QString separator = IcuLocale::decimalSeparator(m_locale);
-    if (clean.count(separator) > 1 && m_text.count(separator) == 1 && clean.size() == m_text.size() + separator.size())
-        clean = m_text;
+    if (clean.count(separator) == 2 && m_text.count(separator) == 1) {
+        for (qsizetype at = clean.indexOf(separator); at >= 0; at = clean.indexOf(separator, at + 1)) {
+            if (QString(clean).remove(at, separator.size()) == m_text) {
+                clean = m_text;
+                break;
+            }
+        }
+    }
     if (clean != newText)
         update.text = clean;
     // A keystroke that was dropped entirely (a superscript, a fraction sign, a letter) leaves
