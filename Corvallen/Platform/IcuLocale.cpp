@@ -96,15 +96,33 @@ bool isDecimalMark(QStringView text, const QLocale& qlocale, qsizetype* width)
     return size > 0;
 }
 
+bool isGroupingMark(QStringView text, const QLocale& qlocale, qsizetype* width)
+{
+    const QString grouping = groupingSeparator(qlocale);
+    qsizetype size = 0;
+    if (grouping != QLatin1String(".") && grouping != QLatin1String(",") && !grouping.isEmpty() && text.startsWith(grouping))
+        size = grouping.size();
+    else if (!text.isEmpty() && (text[0] == u' ' || text[0] == u'\u00a0' || text[0] == u'\u202f' || text[0] == u'\u2009'))
+        size = 1;
+    if (width)
+        *width = size;
+    return size > 0;
+}
+
 std::optional<QString> plainDecimal(const QString& text, const QLocale& qlocale)
 {
     const QString separator = decimalSeparator(qlocale);
-    // First pass: ASCII digits, the locale's decimal separator as 'D', and any other point or
-    // comma as itself.
+    // First pass: ASCII digits, the locale's decimal separator as 'D', a blank or the locale's own
+    // grouping mark as 'G', and any other point or comma as itself.
     QString marked;
     marked.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
         qsizetype width = 0;
+        if (isGroupingMark(QStringView(text).sliced(i), qlocale, &width)) {
+            marked += u'G';
+            i += width;
+            continue;
+        }
         if (isDecimalMark(QStringView(text).sliced(i), qlocale, &width)) {
             const bool own = !separator.isEmpty() && QStringView(text).sliced(i).startsWith(separator);
             marked += own ? QChar(u'D') : text[i];
@@ -135,12 +153,19 @@ std::optional<QString> plainDecimal(const QString& text, const QLocale& qlocale)
     for (qsizetype k = 0; k < marked.size(); ++k)
         if (marked[k] == u'.' || marked[k] == u',')
             marks << k;
+    // A blank or the locale's grouping mark can only group.
+    for (qsizetype k = 0; k < marked.size(); ++k)
+        if (marked[k] == u'G' && (!groups(k) || (decimalAt >= 0 && k > decimalAt)))
+            return std::nullopt;
     // With the locale's decimal separator present every other mark must group before it; without
     // it, the last mark is the decimal point unless every mark groups. A mark never groups and
     // stands for the decimal point in the same text.
     qsizetype point = decimalAt;
     if (point < 0 && !marks.isEmpty() && !std::all_of(marks.cbegin(), marks.cend(), groups))
         point = marks.takeLast();
+    for (qsizetype k = point + 1; point >= 0 && k < marked.size(); ++k)
+        if (marked[k] == u'G')
+            return std::nullopt;
     for (qsizetype at : std::as_const(marks)) {
         if ((point >= 0 && at > point) || !groups(at))
             return std::nullopt;
@@ -171,11 +196,6 @@ std::optional<qint64> typedWholeNumber(const QString& text, const QLocale& qloca
             break;
         }
     }
-    // Blanks and a grouping mark that is no point or comma ("1 234", "1'234") only ever group.
-    const QString grouping = groupingSeparator(qlocale);
-    if (grouping != QLatin1String(".") && grouping != QLatin1String(","))
-        body.remove(grouping);
-    body.remove(QRegularExpression(QStringLiteral("(?<=\\d)[ \u00A0\u2009\u202F](?=\\d)")));
     const std::optional<QString> plain = plainDecimal(body, qlocale);
     if (!plain)
         return std::nullopt;

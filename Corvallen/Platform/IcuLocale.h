@@ -40,18 +40,21 @@ QString groupingSeparator(const QLocale& locale);
 // the locale doesn't use for decimals groups thousands only where it follows a digit and is
 // followed by exactly three digits (in every group); anywhere else it is the decimal point. So
 // "1,5" is 1.5 in English and "12.5" is 12.5 in German, while "1,234.50" in English and
-// "1.234,50" in German keep their meaning. None when the text can't be read that one way (a sign,
-// a blank, a letter, two decimal points, "1,23,4", grouping after the decimal point); an empty
-// text gives an empty one.
+// "1.234,50" in German keep their meaning. A blank or the locale's own grouping mark ("1 234,5"
+// in French) only groups, by the same three digits. None when the text can't be read that one
+// way (a sign, a letter, two decimal points, "1,23,4", "1 23", grouping after the decimal point);
+// an empty text gives an empty one.
 std::optional<QString> plainDecimal(const QString& text, const QLocale& locale);
-// A whole number as people type it: blanks around it, an optional minus sign, grouping blanks
-// or the locale's own grouping mark between digits, then what plainDecimal reads with no fraction
+// A whole number as people type it: blanks around it, an optional minus sign, then what
+// plainDecimal reads with no fraction
 // but zeros ("1,234" in English, "4,0" in German; "1,5" is no whole number). A figure beyond the
 // 64-bit range gives the largest value of its sign, so that every bound refuses or clamps it.
 std::optional<qint64> typedWholeNumber(const QString& text, const QLocale& locale);
 // The characters plainDecimal gives a meaning to besides digits: the locale's decimal separator,
-// "." and ",".
+// "." and ","; and the marks that only ever group (blanks, and the locale's own grouping mark
+// where it is no point or comma: the French narrow space, the Swiss apostrophe).
 bool isDecimalMark(QStringView text, const QLocale& locale, qsizetype* width = nullptr);
+bool isGroupingMark(QStringView text, const QLocale& locale, qsizetype* width = nullptr);
 
 // A calendar day as the locale writes the fields an ICU skeleton names: "yMMMMd" gives
 // "7 December 2026", "7. Dezember 2026", "2026年12月7日" or "٧ ديسمبر ٢٠٢٦", in the locale's

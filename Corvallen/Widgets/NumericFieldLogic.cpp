@@ -22,6 +22,16 @@ QString NumericFieldLogic::sanitize(const QString& text, const QLocale& locale)
             i += width;
             continue;
         }
+        // A blank (or the locale's own grouping mark) stays only between digits, where it groups;
+        // anywhere else it is dropped like any other character.
+        if (IcuLocale::isGroupingMark(QStringView(text).sliced(i), locale, &width)) {
+            const bool afterDigit = !out.isEmpty() && QChar::category(out.back().unicode()) == QChar::Number_DecimalDigit;
+            const bool beforeDigit = i + width < text.size() && text[i + width].isDigit();
+            if (afterDigit && beforeDigit)
+                out += QStringView(text).sliced(i, width);
+            i += width;
+            continue;
+        }
         char32_t c = text[i].unicode();
         width = 1;
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {

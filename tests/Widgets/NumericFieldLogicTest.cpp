@@ -284,7 +284,8 @@ TEST(NumericFieldLocales, PointsAndCommasReadAsPeopleTypeThem)
         {"de_DE", QStringLiteral("1.234.567,8"), 1234567.8}, {"de_DE", QStringLiteral("1,234.5"), none},
         {"de_DE", QStringLiteral("12,5,0"), none},       {"fr_FR", QStringLiteral("12.5"), 12.5},
         {"fr_FR", QStringLiteral("1.234,5"), 1234.5},    {"fr_FR", QStringLiteral("1") + narrow + QStringLiteral("234,5"), 1234.5},
-        {"fr_FR", QStringLiteral("12,5.3"), none},       {"C", QStringLiteral("12,50"), 12.5},
+        {"fr_FR", QStringLiteral("12,5.3"), none},       {"fr_FR", QStringLiteral("1") + narrow + QStringLiteral("23,5"), none},
+        {"en_GB", QStringLiteral("1 234.5"), 1234.5},       {"C", QStringLiteral("12,50"), 12.5},
         {"C", QStringLiteral("1,234.50"), 1234.5},       {"C", QStringLiteral("1.2.3"), none},
     };
     for (const auto& row : rows) {
