@@ -2,6 +2,7 @@
 
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Platform/CountedText.h"
+#include "Corvallen/Platform/IcuLocale.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -19,7 +20,7 @@ QString suggestedFileName(const QDateTime& localTime)
 QString manifestSummaryText(const BackupManifest& manifest)
 {
     const QLocale locale;
-    const QString date = locale.toString(manifest.createdAt.toLocalTime(), QLocale::ShortFormat);
+    const QString date = IcuLocale::dateTimeText(manifest.createdAt, locale);
     struct Label {
         const char* key;
         const char* one;
