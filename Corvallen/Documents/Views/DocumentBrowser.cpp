@@ -158,6 +158,12 @@ DocumentBrowser::DocumentBrowser(ModelContext& context, Project* fileTo, std::fu
     bar->addWidget(m_importError);
     m_count = new QLabel(main);
     m_count->setForegroundRole(QPalette::PlaceholderText);
+    // The flowing bar lines its items up at the top: the texts are as tall as the buttons, their
+    // words centred, so they sit on the buttons' middle line.
+    for (QLabel* text : {m_importError, m_count}) {
+        text->setMinimumHeight(m_sortMenu->sizeHint().height());
+        text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
     bar->addWidget(m_count);
     auto* selectAll = new QToolButton(main);
     selectAll->setIcon(symbolIcon(QStringLiteral("checklist")));

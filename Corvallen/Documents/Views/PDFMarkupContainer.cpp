@@ -120,6 +120,8 @@ PDFMarkupContainer::PDFMarkupContainer(Source source, const QString& filePath, c
         m_tools->addButton(b, int(mode));
         toolRow->addWidget(b);
     }
+    // The picker keeps its buttons' size in a narrow window; the status text gives way instead.
+    tools->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_tools->button(int(MarkupMode::pan))->setChecked(true);
     connect(m_tools, &QButtonGroup::idClicked, this, [this](int id) { m_controller->setMode(MarkupMode(id)); });
     row->addWidget(tools);
@@ -135,15 +137,21 @@ PDFMarkupContainer::PDFMarkupContainer(Source source, const QString& filePath, c
         row->addWidget(m_ocr);
     }
 
-    // 4. Swatches.
+    // 4. Swatches, close together as one group.
+    auto* swatches = new QWidget(bar);
+    auto* swatchRow = new QHBoxLayout(swatches);
+    swatchRow->setContentsMargins(0, 0, 0, 0);
+    swatchRow->setSpacing(2);
+    swatches->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    row->addWidget(swatches);
     for (const QString& hex : palette()) {
-        auto* s = new QToolButton(bar);
+        auto* s = new QToolButton(swatches);
         s->setAutoRaise(true);
         s->setIconSize(QSize(20, 20));
         s->setAccessibleName(hex);
         connect(s, &QToolButton::clicked, this, [this, hex] { m_controller->setColor(hex); });
         m_swatches.append(s);
-        row->addWidget(s);
+        swatchRow->addWidget(s);
     }
 
     // 5. Pen width.

@@ -449,9 +449,13 @@ TEST_F(DocumentViewerWindowTest, HomeAndEndGoToTheFirstAndLastPageAndEachToolNam
         }
 
     QSet<QString> tips;
+    host.window.resize(600, 460);  // the window's smallest size
+    QApplication::processEvents();
     for (QAbstractButton* b : m->findChildren<QAbstractButton*>())
-        if (!b->toolTip().isEmpty() && b->group())
+        if (!b->toolTip().isEmpty() && b->group()) {
             tips.insert(b->toolTip());
+            EXPECT_GE(b->width(), b->sizeHint().width()) << "a squeezed tool: " << b->toolTip().toStdString();
+        }
     EXPECT_EQ(tips, (QSet<QString>{QStringLiteral("Pan"), QStringLiteral("Select text & move notes"), QStringLiteral("Pen"),
                                   QStringLiteral("Eraser"), QStringLiteral("Note")}));
 }
