@@ -112,8 +112,12 @@ void CorvallenApp::bringForward()
 
 void CorvallenApp::show()
 {
-    if (m_mainWindow)
-        m_mainWindow->show();
+    if (!m_mainWindow)
+        return;
+    // On a screen smaller than the window's usual size, all of it still opens on the screen.
+    if (!m_mainWindow->isVisible())
+        placeOnScreen(m_mainWindow);
+    m_mainWindow->show();
 }
 
 void CorvallenApp::registerWindows()
