@@ -126,10 +126,17 @@ public:
         const QFontMetrics bfm(badgeFont);
         const QSize badge(bfm.horizontalAdvance(badgeText) + 14, bfm.height() + 6);
         const QRect badgeRect(r.right() - badge.width(), r.center().y() - badge.height() / 2, badge.width(), badge.height());
+        // On a selected row the capsule stands on the list's own colour, as the badges of the
+        // other lists do, rather than mixing its tint into the selection's.
+        const QColor behind = pal.color(group, QPalette::Base);
+        if (selected) {
+            p->setBrush(behind);
+            p->drawRoundedRect(badgeRect, badge.height() / 2.0, badge.height() / 2.0);
+        }
         p->setBrush(StatusBadge::fill(status));
         p->drawRoundedRect(badgeRect, badge.height() / 2.0, badge.height() / 2.0);
         p->setFont(badgeFont);
-        p->setPen(StatusBadge::textColor(status, pal.color(group, selected ? QPalette::Highlight : QPalette::Base)));
+        p->setPen(StatusBadge::textColor(status, behind));
         p->drawText(badgeRect, Qt::AlignCenter, badgeText);
         r.setRight(badgeRect.left() - 12);
 
@@ -146,7 +153,9 @@ public:
         QFont nameFont = ViewStyle::font(ViewStyle::TextStyle::body, QFont::Medium);
         QFont subFont = ViewStyle::font(ViewStyle::TextStyle::caption);
         const QFontMetrics nfm(nameFont), sfm(subFont);
-        const int total = nfm.height() + 2 + sfm.height();
+        // Without a subtitle the name alone sits on the row's middle line, with the quantity.
+        const QString subtitle = InventoryPage::subtitle(*c);
+        const int total = subtitle.isEmpty() ? nfm.height() : nfm.height() + 2 + sfm.height();
         const int top = r.center().y() - total / 2;
         p->setFont(nameFont);
         p->setPen(text);
@@ -155,7 +164,7 @@ public:
         p->setFont(subFont);
         p->setPen(faint);
         p->drawText(QRect(r.left(), top + nfm.height() + 2, r.width(), sfm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                    sfm.elidedText(InventoryPage::subtitle(*c), Qt::ElideRight, r.width()));
+                    sfm.elidedText(subtitle, Qt::ElideRight, r.width()));
         p->restore();
     }
 
@@ -352,6 +361,9 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     connect(m_clear, &QPushButton::clicked, this, &InventoryView::clearFilters);
     bar->addWidget(m_clear);
     m_count = ViewStyle::label(QString(), ViewStyle::TextStyle::caption, QFont::Normal, true, page);
+    // As tall as the menu buttons, its words centred: the flowing bar lines items up at the top.
+    m_count->setMinimumHeight(m_menus.first()->sizeHint().height());
+    m_count->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     bar->addWidget(m_count);
     column->addWidget(filterBar);
     column->addWidget(divider());
