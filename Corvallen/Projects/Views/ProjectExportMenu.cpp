@@ -18,7 +18,6 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPromise>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -55,9 +54,7 @@ void ProjectExportMenu::chooseAndExport(Kind kind)
 {
     if (m_busy)
         return;
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
+    const QString folder = AppPaths::saveFolder();
     const QString name = ProjectTexts::exportFileName(
         m_project, kind == Kind::projectSheet ? ProjectTexts::projectSheetSuffix : ProjectTexts::quoteSuffix);
     const QString path = AppPaths::withSuffix(

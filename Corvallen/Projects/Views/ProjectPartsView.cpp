@@ -37,7 +37,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -68,7 +67,8 @@ public:
         small.setPointSizeF(small.pointSizeF() * 0.85);
         m_detail->setFont(small);
         m_detail->setForegroundRole(QPalette::PlaceholderText);
-        // An empty name or detail keeps its line, so every row has the same height.
+        // An empty name keeps its line; without a detail the name sits on the row's middle line.
+        // Every row is as tall either way: the stock column beside it holds two lines.
         m_name->setMinimumHeight(m_name->fontMetrics().height());
         m_detail->setMinimumHeight(m_detail->fontMetrics().height());
         nameBlock->addWidget(m_name);
@@ -132,6 +132,7 @@ public:
             return;
         m_name->setText(c->name());
         m_detail->setText(ProjectTexts::detailLine(c));
+        m_detail->setVisible(!m_detail->text().isEmpty());
         m_stepper->setQuantity(m_line->quantity());
         setPartStatusBadge(m_badge, c->status());
         m_stock->setText(ProjectTexts::stockText(c));
@@ -590,9 +591,7 @@ void ProjectPartsView::exportShoppingList()
         exportShoppingListTo(QString());
         return;
     }
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
+    const QString folder = AppPaths::saveFolder();
     const QString path = AppPaths::withSuffix(QFileDialog::getSaveFileName(window(), tr("Shopping List"),
                                                                            folder + u'/' + ShoppingList::proposedFileName(m_project),
                                                                            tr("CSV files (*.csv)")),
