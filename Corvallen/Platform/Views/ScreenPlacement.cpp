@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
+#include <QEvent>
 #include <QScreen>
 #include <QWidget>
 
@@ -28,7 +30,48 @@ QMargins frameMargins(const QWidget* near)
     return QMargins(6, 32, 6, 6);
 }
 
+// Cuts a dialog being shown down to the screen it opens on.
+class DialogFit : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && dialog->isWindow())
+                fit(dialog);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static void fit(QDialog* dialog)
+    {
+        QScreen* screen = dialog->screen();
+        if (!screen)
+            return;
+        const QRect available = screen->availableGeometry();
+        const QMargins frame = frameMargins(dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr);
+        const QRect outer = dialog->geometry().marginsAdded(frame);
+        if (available.contains(outer))
+            return;
+        const QRect placed = WindowPlacement::placeWithin(dialog->size(), dialog->minimumSize(), frame, available,
+                                                          available.contains(outer.center()) ? outer.center() : available.center());
+        dialog->resize(placed.size());
+        dialog->move(placed.topLeft() - QPoint(frame.left(), frame.top()));
+    }
+};
+
 }  // namespace
+
+void keepDialogsOnScreen(QApplication& app)
+{
+    if (app.findChild<DialogFit*>(QStringLiteral("DialogFit"), Qt::FindDirectChildrenOnly))
+        return;
+    auto* fit = new DialogFit(&app);
+    fit->setObjectName(QStringLiteral("DialogFit"));
+    app.installEventFilter(fit);
+}
 
 void placeOnScreen(QWidget* window, const QWidget* near)
 {

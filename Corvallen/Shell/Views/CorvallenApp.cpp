@@ -61,6 +61,7 @@ CorvallenApp::CorvallenApp(std::unique_ptr<ModelContainer> container, QObject* p
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         WheelGuard::install(*app);
         DestructiveQuestions::install(*app);
+        keepDialogsOnScreen(*app);
     }
     m_router->makeCurrent();
     m_model = std::make_unique<AppModel>(m_container->mainContext());

@@ -1,6 +1,7 @@
 #include "Corvallen/Platform/Views/ScreenPlacement.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QScreen>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -17,4 +18,22 @@ TEST(ScreenPlacement, AWindowTallerThanTheScreenOpensWhollyOnIt)
     viewer.show();
     EXPECT_TRUE(available.contains(viewer.frameGeometry())) << viewer.frameGeometry().y() << " " << viewer.frameGeometry().height();
     EXPECT_EQ(viewer.width(), available.width() / 2);
+}
+
+TEST(ScreenPlacement, ADialogTallerThanTheScreenIsCutDownToItAsItShows)
+{
+    keepDialogsOnScreen(*qApp);
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget main;
+    main.resize(available.width() / 2, available.height() / 2);
+    main.show();
+    QDialog sheet(&main);
+    sheet.resize(available.width() / 2, available.height() + 200);
+    sheet.show();
+    EXPECT_TRUE(available.contains(sheet.frameGeometry())) << sheet.frameGeometry().y() << " " << sheet.frameGeometry().height();
+    // A dialog that fits keeps its size.
+    QDialog small(&main);
+    small.resize(200, 150);
+    small.show();
+    EXPECT_EQ(small.size(), QSize(200, 150));
 }
