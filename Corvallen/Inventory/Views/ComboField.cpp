@@ -40,9 +40,6 @@ ComboField::ComboField(const QString& text, const QStringList& options, QWidget*
     m_menu = new QMenu(m_chevron);
     m_chevron->setMenu(m_menu);
     connect(m_menu, &QMenu::aboutToShow, this, &ComboField::buildMenu);
-    // The chevron's place is kept while it is hidden, so the text doesn't shift while another
-    // field has focus.
-    m_edit->setTextMargins(0, 0, m_chevron->sizeHint().width() + 2, 0);
 
     connect(m_edit, &QLineEdit::textEdited, this, [this](const QString& t) {
         Q_EMIT textEdited(t);
@@ -92,6 +89,9 @@ void ComboField::setChevronHidden(bool hidden)
 void ComboField::updateChevron()
 {
     m_chevron->setVisible(!m_options.isEmpty() && !m_chevronHidden);
+    // The text keeps clear of the chevron, and keeps its place while the chevron is only hidden
+    // (another field has focus); a field with nothing to offer ends its text where a text field does.
+    m_edit->setTextMargins(0, 0, m_options.isEmpty() ? 0 : m_chevron->sizeHint().width() + 2, 0);
 }
 
 QStringList ComboField::suggestions() const

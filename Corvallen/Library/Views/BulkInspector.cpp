@@ -189,6 +189,7 @@ BulkInspector::BulkInspector(ModelContext& context, std::function<void()> onComp
     column->addWidget(tag);
 
     m_compare = LibraryViewKit::textButton(tr("Compare"), QStringLiteral("rectangle.split.2x1"), content);
+    ViewStyle::makeProminent(m_compare);
     connect(m_compare, &QPushButton::clicked, this, [this] {
         if (m_onCompare)
             m_onCompare();
