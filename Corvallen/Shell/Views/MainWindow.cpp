@@ -60,6 +60,8 @@ void MainWindow::buildMenus()
     file->addSeparator();
     m_quit = file->addAction(tr("&Quit"), QKeySequence::Quit, this, &MainWindow::requestQuit);
     m_quit->setMenuRole(QAction::QuitRole);
+    // Ctrl+Q quits from any of the program's windows (Help, a viewer, the welcome window).
+    m_quit->setShortcutContext(Qt::ApplicationShortcut);
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     m_settings = edit->addAction(tr("Settings\u2026"), QKeySequence(Qt::CTRL | Qt::Key_Comma), this,
