@@ -398,12 +398,17 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     // A row the user chose is both current and selected. The list also makes its first row
     // current, unselected, when it takes the focus with none (as right after Done): that opens
     // nothing, or the next keystrokes would edit a component nobody chose.
-    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+    // A click makes the row current first and selects it after, the keyboard the other way
+    // round: the inspector follows whichever comes second.
+    const auto followList = [this] {
+        const QModelIndex current = m_list->selectionModel()->currentIndex();
         if (!m_list->selectionModel()->isSelected(current))
             return;
         if (Component* c = m_model->component(current))
             select(c->persistentModelID());
-    });
+    };
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, followList);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, followList);
     connect(m_list, &QListView::customContextMenuRequested, this, [this](const QPoint& pos) {
         Component* c = m_model->component(m_list->indexAt(pos));
         if (!c)

@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -209,16 +210,25 @@ TEST_F(InventoryViewTest, ClickingARowOpensItAndDoneClosesIt)
     auto* a = part(QStringLiteral("A"), 5);
     auto* b = part(QStringLiteral("B"), 5);
     ASSERT_TRUE(ctx().save());
-    // Opened by the list's own selection and by a link from elsewhere (the list never had a
-    // current row of its own then).
-    for (const bool fromList : {true, false}) {
-        SCOPED_TRACE(fromList);
+    // Opened by a click on the row, by the keyboard and by a link from elsewhere (the list
+    // never had a current row of its own then).
+    enum class Opened { click, keyboard, link };
+    for (const Opened how : {Opened::click, Opened::keyboard, Opened::link}) {
+        SCOPED_TRACE(int(how));
         auto view = page();
         QListView* list = view->listView();
-        if (fromList)
+        if (how == Opened::click) {
+            const QPoint at = list->visualRect(list->model()->index(1, 0)).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent e(type, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(list->viewport(), &e);
+            }
+        } else if (how == Opened::keyboard) {
             list->setCurrentIndex(list->model()->index(1, 0));
-        else
+        } else {
             view->select(b->persistentModelID());
+        }
         EXPECT_EQ(view->selectedID(), b->persistentModelID());
         ASSERT_TRUE(view->inspector());
         view->show();
