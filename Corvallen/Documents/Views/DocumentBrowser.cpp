@@ -76,7 +76,11 @@ QIcon thumbnailIcon(const QImage& thumb, const Document* d)
         p.fillRect(QRectF(0, 0, 40, 40), QColor(128, 128, 128, 50));
         symbolIcon(DocumentBrowserModel::typeSymbolName(d->type())).paint(&p, QRect(10, 10, 20, 20));
     }
-    return QIcon(pm);
+    // A selected row shows the same picture: the style would otherwise tint it with the
+    // selection's colour into a plain square.
+    QIcon icon(pm);
+    icon.addPixmap(pm, QIcon::Selected);
+    return icon;
 }
 
 QToolButton* menuButton(QWidget* parent)
