@@ -23,7 +23,8 @@ ComboField::ComboField(const QString& text, const QStringList& options, QWidget*
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     m_edit = new QLineEdit(text, this);
-    m_edit->setCursorPosition(0);
+    // A name longer than the field shows its beginning, also once the typing is done.
+    ViewStyle::showStartAtRest(m_edit);
     m_edit->setFrame(false);
     m_edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_edit->installEventFilter(this);
@@ -62,11 +63,8 @@ QString ComboField::text() const
 
 void ComboField::setText(const QString& text)
 {
-    if (m_edit->text() != text) {
+    if (m_edit->text() != text)
         m_edit->setText(text);
-        if (!m_edit->hasFocus())
-            m_edit->setCursorPosition(0);  // a value longer than the field shows its beginning
-    }
     updateChevron();
     updateSuggestions();
 }
@@ -145,9 +143,7 @@ bool ComboField::eventFilter(QObject* watched, QEvent* event)
         const int width = m_chevron->sizeHint().width();
         m_chevron->setGeometry(m_edit->width() - width, 0, width, m_edit->height());
     }
-    // A name longer than the field shows its beginning once the typing is done, as it did before.
-    if (watched == m_edit && event->type() == QEvent::FocusOut)
-        m_edit->setCursorPosition(0);
+
     if (watched == m_edit && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
         const bool focused = event->type() == QEvent::FocusIn;
         if (focused != m_focused) {

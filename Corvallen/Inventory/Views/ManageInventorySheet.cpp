@@ -264,7 +264,6 @@ void TermListPane::updateRows(const QHash<const TaxonomyTerm*, qsizetype>& usage
                                             field->text() != term->name()) {
             field->setText(term->name());  // renamed elsewhere, and not being edited here
             field->setProperty("shownName", term->name());
-            field->setCursorPosition(0);
         }
         if (QComboBox* picker = rowParentPicker(i); picker && !picker->view()->isVisible()) {
             const QSignalBlocker block(picker);
@@ -314,8 +313,7 @@ void TermListPane::rebuildRows()
         field->setProperty("shownName", term->name());
         field->setFrame(false);
         // A name longer than the field shows its beginning, not its end.
-        field->setCursorPosition(0);
-        field->installEventFilter(this);
+        ViewStyle::showStartAtRest(field);
         field->setMinimumWidth(60);
         connect(field, &QLineEdit::returnPressed, this, [this, i] { commitRename(i); });
         l->addWidget(field, 1);
@@ -369,14 +367,6 @@ int TermListPane::rowCount() const
     return m_list->count();
 }
 
-bool TermListPane::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::FocusOut)
-        if (auto* field = qobject_cast<QLineEdit*>(watched))
-            field->setCursorPosition(0);
-    return QWidget::eventFilter(watched, event);
-}
-
 QLineEdit* TermListPane::rowField(int row) const
 {
     QWidget* w = m_list->itemWidget(m_list->item(row));
@@ -408,8 +398,6 @@ void TermListPane::commitRename(int row)
         return;
     field->setText(TermManager::commitRename(term, field->text(), m_context));
     field->setProperty("shownName", field->text());
-    if (!field->hasFocus())
-        field->setCursorPosition(0);
 }
 
 QMessageBox* TermListPane::requestDelete(TaxonomyTerm* term)

@@ -80,10 +80,6 @@ public:
     QMessageBox* deleteDialog() const { return m_confirm; }
     TaxonomyTerm* pendingDelete() const { return m_pendingDelete; }
 
-protected:
-    // A name field that loses the focus shows its name from the start again.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void rebuildRows();
     // Brings the shown rows up to date without rebuilding them (same terms, same parents).
