@@ -23,13 +23,57 @@ constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x
                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString fromWindows1252(QByteArrayView bytes)
+QChar fromWindows1252(uchar b) { return QChar(b >= 0x80 && b <= 0x9F ? kCp1252High[b - 0x80] : char16_t(b)); }
+
+// The length of the UTF-8 sequence a lead byte opens, 0 when it opens none.
+int utf8SequenceLength(uchar b)
 {
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar* o = out.data();
-    for (char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        *o++ = QChar(b >= 0x80 && b <= 0x9F ? kCp1252High[b - 0x80] : char16_t(b));
+    if (b >= 0xC2 && b <= 0xDF)
+        return 2;
+    if (b >= 0xE0 && b <= 0xEF)
+        return 3;
+    if (b >= 0xF0 && b <= 0xF4)
+        return 4;
+    return 0;
+}
+
+// Text that is not all UTF-8: what a spreadsheet program writes (Windows-1252), or a UTF-8 file
+// in which one cell was typed in another program ("120°" in UTF-8 beside a Windows-1252 no-break
+// space). Every sound UTF-8 sequence reads as UTF-8, every other byte as Windows-1252, so neither
+// kind of text turns into mojibake. `carry` holds an unfinished sequence at the end of a slice
+// for the next one; the last slice (`last`) reads it byte by byte.
+QString fromMixedUtf8(QByteArrayView slice, QByteArray& carry, bool last)
+{
+    QByteArray joined;
+    QByteArrayView bytes = slice;
+    if (!carry.isEmpty()) {
+        joined = carry + slice.toByteArray();
+        carry.clear();
+        bytes = joined;
+    }
+    QString out;
+    out.reserve(bytes.size());
+    const auto* in = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const uchar b = in[i];
+        if (b < 0x80) {
+            out.append(QChar(b));
+            ++i;
+            continue;
+        }
+        const int length = utf8SequenceLength(b);
+        if (length > 0 && i + length > n && !last) {
+            carry = bytes.sliced(i).toByteArray();
+            break;
+        }
+        if (length > 0 && i + length <= n && bytes.sliced(i, length).isValidUtf8()) {
+            out.append(QString::fromUtf8(bytes.sliced(i, length)));
+            i += length;
+            continue;
+        }
+        out.append(fromWindows1252(b));
+        ++i;
     }
     return out;
 }
@@ -107,7 +151,7 @@ public:
         const QByteArrayView part = m_bytes.sliced(m_pos, std::min(slice, m_bytes.size() - m_pos));
         m_pos += part.size();
         if (m_kind == Encoding::windows1252)
-            return fromWindows1252(part);
+            return fromMixedUtf8(part, m_carry, m_pos == m_bytes.size());
         // The decoder keeps a character split across two slices for the next one.
         return m_decoder.decode(part);
     }
@@ -119,6 +163,7 @@ private:
     QByteArrayView m_bytes;
     Encoding::Kind m_kind;
     QStringDecoder m_decoder;
+    QByteArray m_carry;  // an unfinished UTF-8 sequence at the end of the last slice
     qsizetype m_pos = 0;
 };
 
@@ -336,11 +381,36 @@ int fieldOfKey(const QString& key)
     return -1;
 }
 
+// A heading a spreadsheet wrapped onto two lines ("Manufacturer\nPart Number") or spaced twice
+// reads like the same words on one line.
 QString normalisedHeader(const QString& cell)
 {
-    QString key = trimHorizontalSpace(cell).toLower();
+    QString key = cell.trimmed().toLower();
+    static const QRegularExpression breaks(QStringLiteral("[\\r\\n]+\\s*"));
+    if (key.contains(u'\n') || key.contains(u'\r'))
+        key.replace(breaks, QStringLiteral(" "));
     key.replace(QChar(u' '), QChar(u'_'));
     return key;
+}
+
+// The key of a normalised heading: its alias, or for a heading the table doesn't list that ends
+// in "name" or "description" ("Plain Name", "Item Description") the name, unless its first words
+// say whose name it is (a maker's, a seller's, a footprint's); anything else is its own key.
+QString keyOfHeading(const QString& heading)
+{
+    if (const auto it = headerAliases().constFind(heading); it != headerAliases().constEnd())
+        return *it;
+    static const QRegularExpression nameLike(QStringLiteral("^([a-z]+)_(name|description)$"));
+    static const QSet<QString> notThePart = {
+        QStringLiteral("manufacturer"), QStringLiteral("mfr"),      QStringLiteral("mfg"),     QStringLiteral("maker"),
+        QStringLiteral("brand"),        QStringLiteral("vendor"),   QStringLiteral("supplier"), QStringLiteral("distributor"),
+        QStringLiteral("seller"),       QStringLiteral("shop"),     QStringLiteral("store"),   QStringLiteral("company"),
+        QStringLiteral("customer"),     QStringLiteral("project"),  QStringLiteral("file"),    QStringLiteral("sheet"),
+        QStringLiteral("footprint"),    QStringLiteral("package"),  QStringLiteral("library"), QStringLiteral("symbol"),
+        QStringLiteral("net"),          QStringLiteral("pin"),      QStringLiteral("category"), QStringLiteral("user")};
+    if (const QRegularExpressionMatch m = nameLike.match(heading); m.hasMatch() && !notThePart.contains(m.captured(1)))
+        return QStringLiteral("name");
+    return heading;
 }
 
 // What a header cell says of its column.
@@ -371,7 +441,7 @@ ColumnRole roleOf(const QString& cell)
         QStringLiteral("mounted"), QStringLiteral("install"), QStringLiteral("installed")};
     const QString text = normalisedHeader(cell);
     ColumnRole role;
-    role.field = fieldOfKey(headerAliases().value(text, text));
+    role.field = fieldOfKey(keyOfHeading(text));
     if (role.field == partNumber)
         role.strength = bareWords.contains(text) ? 1 : sellerNumbers.contains(text) ? 2 : 3;
     if (notFittedMarks.contains(text))
@@ -392,15 +462,31 @@ bool hasNotFittedMarker(const QString& text)
     return marker.match(text).hasMatch();
 }
 
-// Whether the cell of a fit column says the line is not to be fitted.
+// A cell that is nothing but a not-fitted mark: the words above, or the short marks schematic
+// tools put in a value or part-number field ("NP", "NF", "N/F", "NC").
+bool isNotFittedMark(const QString& cell)
+{
+    static const QSet<QString> marks = {QStringLiteral("np"),  QStringLiteral("nf"),  QStringLiteral("n/f"),
+                                        QStringLiteral("n/p"), QStringLiteral("nc"),  QStringLiteral("n.c."),
+                                        QStringLiteral("nostuff"), QStringLiteral("no_stuff"), QStringLiteral("no stuff")};
+    return marks.contains(cell.toLower()) || hasNotFittedMarker(cell);
+}
+
+// Whether the cell of a fit column says the line is not to be fitted. A DNP column's cell must
+// hold a mark (x, yes, DNP, …): a part number that slid into it on a row with one cell too many
+// is no mark.
 bool saysNotFitted(ColumnRole::Fit fit, const QString& cell)
 {
     static const QSet<QString> no = {QStringLiteral("0"),  QStringLiteral("no"),    QStringLiteral("n"),
                                      QStringLiteral("false"), QStringLiteral("f"),  QStringLiteral("-"),
                                      QStringLiteral("none")};
+    static const QSet<QString> yes = {QStringLiteral("x"),    QStringLiteral("yes"), QStringLiteral("y"),
+                                      QStringLiteral("true"), QStringLiteral("1"),   QStringLiteral("*"),
+                                      QStringLiteral("\u2713"), QStringLiteral("\u2714"), QStringLiteral("excluded"),
+                                      QStringLiteral("unfitted")};
     const QString v = cell.toLower();
     if (fit == ColumnRole::marksNotFitted)
-        return !v.isEmpty() && !no.contains(v) && v != QStringLiteral("fitted") && v != QStringLiteral("fit");
+        return yes.contains(v) || isNotFittedMark(v);
     if (fit == ColumnRole::marksFitted)
         return (no.contains(v) && v != QStringLiteral("-")) || hasNotFittedMarker(v) || v == QStringLiteral("unfitted")
                || v == QStringLiteral("excluded");
@@ -415,6 +501,20 @@ bool isSummaryName(const QString& name)
         QStringLiteral("^\\s*(\\S+\\s+)?((grand\\s+|sub[\\s-]?)?(total|sum)|shipping|postage|tax|vat|sales\\s+tax)\\b"),
         QRegularExpression::CaseInsensitiveOption);
     return summary.match(name).hasMatch();
+}
+
+// A line of notes below or beside the list ("Component Count:,90", "BoM Date:,8/24/2022"): its
+// first cell is a label ending in a colon.
+bool isLabelCell(const QString& firstCell) { return firstCell.size() > 1 && firstCell.endsWith(u':'); }
+
+// A part-number cell that only says no particular part is meant ("ANY", "N/A", "TBD").
+bool isPlaceholderNumber(const QString& cell)
+{
+    static const QSet<QString> placeholders = {QStringLiteral("any"),  QStringLiteral("n/a"),  QStringLiteral("na"),
+                                               QStringLiteral("tbd"),  QStringLiteral("-"),    QStringLiteral("--"),
+                                               QStringLiteral("none"), QStringLiteral("generic"), QStringLiteral("~"),
+                                               QStringLiteral("?")};
+    return placeholders.contains(cell.toLower());
 }
 
 bool isPlainInteger(const QString& text, qint64* value)
@@ -455,6 +555,8 @@ public:
             m_roles[column] = roleOf(text);
             return;
         }
+        if (column == 0)
+            m_labelRow = isLabelCell(trimHorizontalSpace(text));
         if (column < m_watched.size() && m_watched.at(column))
             m_row.insert(column, trimHorizontalSpace(text));
     }
@@ -469,7 +571,7 @@ public:
                 m_watched[c] = m_roles.at(c).field == name || m_roles.at(c).field == partNumber;
             return;
         }
-        if (m_rows++ >= maxRows) {
+        if (m_rows++ >= maxRows || std::exchange(m_labelRow, false)) {
             m_row.clear();
             return;
         }
@@ -482,7 +584,8 @@ public:
                 s.last = v;
             else
                 s.counting = false;
-            static const QRegularExpression designator(QStringLiteral("^([A-Za-z]{1,4})[0-9]{1,5}$"));
+            // Eagle names parts it numbered itself with a dollar sign ("U$1").
+            static const QRegularExpression designator(QStringLiteral("^([A-Za-z]{1,4}\\$?)[0-9]{1,5}$"));
             if (const QRegularExpressionMatch m = designator.match(*it); m.hasMatch() && s.designators)
                 s.prefixes.insert(m.captured(1).toUpper());
             else
@@ -593,6 +696,7 @@ private:
     QHash<std::pair<qsizetype, qsizetype>, Pair> m_pairs;
     qint64 m_rows = 0;
     bool m_headerRead = false;
+    bool m_labelRow = false;
 };
 
 // Turns cells into parts: the first row names the columns, every later one that names a part
@@ -613,6 +717,11 @@ public:
         if (!m_headerRead) {
             m_anyKnownColumn = m_anyKnownColumn || roleOf(text).field >= 0;
             return;
+        }
+        if (column == 0) {
+            // A label or a "Total" in the first column, whatever that column holds otherwise.
+            const QString first = trimHorizontalSpace(text);
+            m_labelRow = isLabelCell(first) || isSummaryName(first);
         }
         if (column >= m_plan.roles.size())
             return;
@@ -637,7 +746,7 @@ public:
         for (int f = 0; f < fieldCount; ++f) {
             from[f] = -1;
             for (qsizetype c : m_plan.order[f]) {
-                if (!m_cells.at(c).isEmpty()) {
+                if (!m_cells.at(c).isEmpty() && !(f == partNumber && isPlaceholderNumber(m_cells.at(c)))) {
                     values[f] = m_cells.at(c);
                     from[f] = c;
                     break;
@@ -659,7 +768,9 @@ public:
         row.name = values[name].isEmpty() ? values[partNumber] : values[name];
         // The label may stand in the name or, in a list whose first column is the references,
         // in that one; a line that names a part number is a part whatever it says.
-        if (values[partNumber].isEmpty() && (isSummaryName(values[name]) || isSummaryName(values[references]))) {
+        const bool labelRow = std::exchange(m_labelRow, false);
+        if (values[partNumber].isEmpty()
+            && (labelRow || isSummaryName(values[name]) || isSummaryName(values[references]))) {
             ++m_leftOut.summaries;
             return;
         }
@@ -670,7 +781,9 @@ public:
         const std::optional<qint64> stated = values[qty].isEmpty() ? std::nullopt : firstNumber(values[qty]);
         if (stated == 0 && referencePieces == 0)
             notFitted = true;
-        if (notFitted || hasNotFittedMarker(values[name])) {
+        // The mark may stand in the name ("10k DNP", "NP") or fill the part-number cell ("DNP").
+        if (notFitted || hasNotFittedMarker(values[name]) || isNotFittedMark(values[name])
+            || isNotFittedMark(values[partNumber])) {
             ++m_leftOut.notFitted;
             return;
         }
@@ -697,6 +810,7 @@ private:
     bool m_anyKnownColumn = false;
     bool m_anyRecord = false;
     bool m_anyRow = false;
+    bool m_labelRow = false;  // this row's first cell is a label ("Component Count:")
 };
 
 // Why a file that gave no parts gave none, from its first lines: another separator, a title
@@ -789,8 +903,10 @@ QString decode(const QByteArray& bytes)
     switch (encoding.kind) {
     case Encoding::utf8:
         return QString::fromUtf8(text);
-    case Encoding::windows1252:
-        return fromWindows1252(text);
+    case Encoding::windows1252: {
+        QByteArray carry;
+        return fromMixedUtf8(text, carry, true);
+    }
     case Encoding::utf16le:
     case Encoding::utf16be:
         return QStringDecoder(encoding.kind == Encoding::utf16le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE)
@@ -886,14 +1002,18 @@ const QHash<QString, QString>& headerAliases()
         {QStringLiteral("designation"), QStringLiteral("name")},
         {QStringLiteral("mfr."), QStringLiteral("manufacturer")},
         {QStringLiteral("manufacturer_name"), QStringLiteral("manufacturer")},
+        {QStringLiteral("pn"), QStringLiteral("part_number")},
+        {QStringLiteral("reference_designator"), QStringLiteral("references")},
+        {QStringLiteral("reference_designators"), QStringLiteral("references")},
+        {QStringLiteral("ref_designator"), QStringLiteral("references")},
+        {QStringLiteral("part_references"), QStringLiteral("references")},
     };
     return table;
 }
 
 QString headerKey(const QString& cell)
 {
-    const QString key = normalisedHeader(cell);
-    return headerAliases().value(key, key);
+    return keyOfHeading(normalisedHeader(cell));
 }
 
 QList<QStringList> tokenize(const QString& text)
