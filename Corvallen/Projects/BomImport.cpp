@@ -430,7 +430,8 @@ ColumnRole roleOf(const QString& cell)
         QStringLiteral("lcsc"),          QStringLiteral("lcsc_part"),        QStringLiteral("lcsc_part_#"),
         QStringLiteral("lcsc_part_number"), QStringLiteral("lcsc#"),         QStringLiteral("jlcpcb_part_#"),
         QStringLiteral("jlc_part_#"),    QStringLiteral("digi-key_part_number"), QStringLiteral("digikey_part_number"),
-        QStringLiteral("mouser_#"),      QStringLiteral("mouser_part_number"), QStringLiteral("mouser#")};
+        QStringLiteral("mouser_#"),      QStringLiteral("mouser_part_number"), QStringLiteral("mouser#"),
+        QStringLiteral("sku")};
     static const QSet<QString> bareWords = {QStringLiteral("part"), QStringLiteral("example_part")};
     static const QSet<QString> notFittedMarks = {
         QStringLiteral("dnp"),          QStringLiteral("dnf"),           QStringLiteral("dni"),
@@ -507,13 +508,17 @@ bool isSummaryName(const QString& name)
 // first cell is a label ending in a colon.
 bool isLabelCell(const QString& firstCell) { return firstCell.size() > 1 && firstCell.endsWith(u':'); }
 
-// A part-number cell that only says no particular part is meant ("ANY", "N/A", "TBD").
+// A part-number cell that only says no particular part is meant ("ANY", "N/A", "TBD"), or that
+// names the seller whose numbers the column holds: the second heading row of an export that
+// gives each seller's numbers a column ("SKU" over "Digi-Key").
 bool isPlaceholderNumber(const QString& cell)
 {
-    static const QSet<QString> placeholders = {QStringLiteral("any"),  QStringLiteral("n/a"),  QStringLiteral("na"),
-                                               QStringLiteral("tbd"),  QStringLiteral("-"),    QStringLiteral("--"),
-                                               QStringLiteral("none"), QStringLiteral("generic"), QStringLiteral("~"),
-                                               QStringLiteral("?")};
+    static const QSet<QString> placeholders = {
+        QStringLiteral("any"),      QStringLiteral("n/a"),     QStringLiteral("na"),     QStringLiteral("tbd"),
+        QStringLiteral("-"),        QStringLiteral("--"),      QStringLiteral("none"),   QStringLiteral("generic"),
+        QStringLiteral("~"),        QStringLiteral("?"),       QStringLiteral("digi-key"), QStringLiteral("digikey"),
+        QStringLiteral("mouser"),   QStringLiteral("lcsc"),    QStringLiteral("farnell"), QStringLiteral("newark"),
+        QStringLiteral("arrow"),    QStringLiteral("tme"),     QStringLiteral("jlcpcb"), QStringLiteral("element14")};
     return placeholders.contains(cell.toLower());
 }
 
@@ -556,9 +561,9 @@ public:
             return;
         }
         if (column == 0)
-            m_labelRow = isLabelCell(trimHorizontalSpace(text));
+            m_labelRow = isLabelCell(text.trimmed());
         if (column < m_watched.size() && m_watched.at(column))
-            m_row.insert(column, trimHorizontalSpace(text));
+            m_row.insert(column, text.trimmed());
     }
 
     void endRow() override
@@ -720,7 +725,7 @@ public:
         }
         if (column == 0) {
             // A label or a "Total" in the first column, whatever that column holds otherwise.
-            const QString first = trimHorizontalSpace(text);
+            const QString first = text.trimmed();
             m_labelRow = isLabelCell(first) || isSummaryName(first);
         }
         if (column >= m_plan.roles.size())
@@ -728,7 +733,9 @@ public:
         const ColumnRole& role = m_plan.roles.at(column);
         if (role.field < 0 && role.fit == ColumnRole::none)
             return;
-        m_cells[column] = trimHorizontalSpace(text);
+        // A quoted cell may end in a line break ("0.1uF 25V" and Enter in a spreadsheet): no part
+        // of the text either.
+        m_cells[column] = text.trimmed();
         // References are counted over the whole cell: a list of thousands of them is cut for
         // keeping, but every one of them is a piece to allocate.
         m_pieces[column] = text.size() >= maxCellLength ? pieces : -1;
@@ -1007,6 +1014,7 @@ const QHash<QString, QString>& headerAliases()
         {QStringLiteral("reference_designators"), QStringLiteral("references")},
         {QStringLiteral("ref_designator"), QStringLiteral("references")},
         {QStringLiteral("part_references"), QStringLiteral("references")},
+        {QStringLiteral("sku"), QStringLiteral("part_number")},
     };
     return table;
 }

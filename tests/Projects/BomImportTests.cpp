@@ -47,7 +47,7 @@ TEST(BomParse, ErrorsCarryTheirSentences)
 
 TEST(BomParse, HeadersAreRecognisedThroughTheAliasTable)
 {
-    EXPECT_EQ(BomImport::headerAliases().size(), 88);
+    EXPECT_EQ(BomImport::headerAliases().size(), 89);
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("  Qty ")), QStringLiteral("qty"));
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("QTY")), QStringLiteral("qty"));
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("Quantity")), QStringLiteral("qty"));
@@ -63,7 +63,8 @@ TEST(BomParse, HeadersAreRecognisedThroughTheAliasTable)
                                        {"P/N", "part_number"}, {"manf#", "part_number"}, {"PN", "part_number"},
                                        {"Reference\nDesignator", "references"}, {"Manufacturer\r\nPart Number", "part_number"},
                                        {"Plain Name", "name"}, {"Item Description", "name"},
-                                       {"Supplier Name", "supplier_name"}, {"Footprint Name", "footprint_name"}})
+                                       {"Supplier Name", "supplier_name"}, {"Footprint Name", "footprint_name"},
+                                       {"SKU", "part_number"}})
         EXPECT_EQ(BomImport::headerKey(QString::fromLatin1(heading)), QString::fromLatin1(key)) << heading;
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("Part-Number")), QStringLiteral("part-number"));
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("Qty (pcs)")), QStringLiteral("qty_(pcs)"));
@@ -107,6 +108,9 @@ TEST(BomParse, OfTwoColumnsOfOneMeaningTheOneThatTellsLinesApartIsRead)
         {"Part,Value,MPN\nC1,100n,CL05\nU$1,BOARD,\nR1,10k,\n", {{"100n", "CL05", 1}, {"BOARD", "", 1}, {"10k", "", 1}}},
         // "ANY" in a part-number column names no part.
         {"Reference,Value,MPN\nC1,1u,ANY\nC2,1u,any\nU1,RGB,UHD1\n", {{"1u", "", 2}, {"RGB", "UHD1", 1}}},
+        // A second heading row naming the sellers is no part; a cell's closing line break is no part of it.
+        {"Qty,MPN,Description,SKU,SKU\n,,,Digi-Key,Mouser\n12,VJ0805,\"0.1uF 25V\n\",720-1537,77-VJ\n",
+         {{"0.1uF 25V", "VJ0805", 12}}},
     };
     for (const auto& [csv, expected] : cases) {
         Lines got;
@@ -496,8 +500,11 @@ TEST(BomRealFiles, EveryFileImportsAsAPersonExpectsOrIsRefusedForItsReason)
         // "?" marks a count the import is known to get wrong (real-boms/README.md says why).
         if (f[5] != QStringLiteral("?"))
             EXPECT_EQ(matches.size(), f[5].toLongLong()) << file << "\n  " << got.join(QStringLiteral("\n  ")).toStdString();
-        EXPECT_EQ(pieces, f[6].toLongLong()) << file;
-        EXPECT_EQ(leftOut.notFitted, f[7].toLongLong()) << file;
+        const QString unchecked = QStringLiteral("?");
+        if (f[6] != unchecked)
+            EXPECT_EQ(pieces, f[6].toLongLong()) << file;
+        if (f[7] != unchecked)
+            EXPECT_EQ(leftOut.notFitted, f[7].toLongLong()) << file;
         EXPECT_EQ(leftOut.summaries, f[8].toLongLong()) << file;
         for (const QString& sample : f[9].split(QStringLiteral(" ;; "), Qt::SkipEmptyParts))
             EXPECT_TRUE(got.contains(sample)) << file << ": no line " << sample.toStdString();
