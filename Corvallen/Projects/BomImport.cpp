@@ -410,6 +410,26 @@ QString keyOfHeading(const QString& heading)
         QStringLiteral("net"),          QStringLiteral("pin"),      QStringLiteral("category"), QStringLiteral("user")};
     if (const QRegularExpressionMatch m = nameLike.match(heading); m.hasMatch() && !notThePart.contains(m.captured(1)))
         return QStringLiteral("name");
+    // Two headings of one meaning joined by a slash ("Value/Description", "Ref / Designator").
+    if (heading.contains(u'/')) {
+        QString joined;
+        for (QString piece : heading.split(u'/')) {
+            while (piece.startsWith(u'_'))
+                piece.remove(0, 1);
+            while (piece.endsWith(u'_'))
+                piece.chop(1);
+            const auto it = headerAliases().constFind(piece);
+            const QString key = it != headerAliases().constEnd() ? *it : piece;
+            if (piece.isEmpty() || (!joined.isEmpty() && key != joined))
+                return heading;
+            joined = key;
+        }
+        static const QSet<QString> keys = {QStringLiteral("name"), QStringLiteral("part_number"), QStringLiteral("qty"),
+                                           QStringLiteral("references"), QStringLiteral("manufacturer"),
+                                           QStringLiteral("category")};
+        if (keys.contains(joined))
+            return joined;
+    }
     return heading;
 }
 
@@ -555,9 +575,15 @@ public:
     void cell(qsizetype column, QString& text, qint64) override
     {
         if (!m_headerRead) {
-            if (m_roles.size() <= column)
+            if (m_roles.size() <= column) {
                 m_roles.resize(column + 1);
+                m_firstAlternative.resize(column + 1);
+            }
             m_roles[column] = roleOf(text);
+            // "Manufacturer Part Number 1": the first of a design tool's numbered alternatives.
+            static const QRegularExpression numbered(QStringLiteral("^(.+)_1$"));
+            if (const QRegularExpressionMatch m = numbered.match(normalisedHeader(text)); m.hasMatch() && m_roles[column].field < 0)
+                m_firstAlternative[column] = roleOf(m.captured(1));
             return;
         }
         if (column == 0)
@@ -570,6 +596,16 @@ public:
     {
         if (!m_headerRead) {
             m_headerRead = true;
+            // A numbered heading stands for its meaning only where no column says it plainly:
+            // beside "PN", "PN_1" is a second choice, not the part number.
+            QSet<int> plain;
+            for (const ColumnRole& role : std::as_const(m_roles))
+                plain.insert(role.field);
+            for (qsizetype c = 0; c < m_roles.size(); ++c) {
+                const ColumnRole& alternative = m_firstAlternative.at(c);
+                if (alternative.field >= 0 && !plain.contains(alternative.field))
+                    m_roles[c] = alternative;
+            }
             m_watched.resize(m_roles.size());
             m_stats.resize(m_roles.size());
             for (qsizetype c = 0; c < m_roles.size(); ++c)
@@ -580,9 +616,28 @@ public:
             m_row.clear();
             return;
         }
+        // The row's part number, from its surest column, to see which name columns give one part one name.
+        QString number;
+        int numberStrength = -1;
+        for (auto it = m_row.constBegin(); it != m_row.constEnd(); ++it) {
+            const ColumnRole& role = m_roles.at(it.key());
+            if (role.field == partNumber && !it->isEmpty() && !isPlaceholderNumber(*it) && role.strength >= numberStrength) {
+                number = it->toLower();
+                numberStrength = role.strength;
+            }
+        }
         for (auto it = m_row.constBegin(); it != m_row.constEnd(); ++it) {
             if (it->isEmpty())
                 continue;
+            if (m_roles.at(it.key()).field == name) {
+                Labels& labels = m_labels[it.key()];
+                labels.allDistinct = labels.allDistinct && !labels.names.contains(*it);
+                labels.names.insert(*it);
+                if (!number.isEmpty()) {
+                    labels.numberRepeats += labels.numbers.contains(number) ? 1 : 0;
+                    labels.numbers.insert(number);
+                }
+            }
             Stats& s = m_stats[it.key()];
             qint64 v = 0;
             if (s.counting && isPlainInteger(*it, &v) && (s.cells == 0 ? (v == 0 || v == 1) : v == s.last + 1))
@@ -653,9 +708,19 @@ public:
             QHash<qsizetype, qint64> merged;
             for (qsizetype c : order)
                 merged.insert(c, conflicts(c, order));
+            // A column that gives every line a name of its own while many of the lines share a
+            // part number (a quarter of them or more) labels the part's place on the board
+            // ("Input decoupling", "LDO input capacitor"), not the part: it comes last. A list
+            // grouped by value also names each line once, but its part numbers seldom repeat.
+            auto labelsPlaces = [this](qsizetype c) {
+                const Labels& l = m_labels.value(c);
+                return l.allDistinct && l.numberRepeats >= 2 && l.numberRepeats * 4 >= l.names.size();
+            };
             std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
                 if (m_roles.at(a).strength != m_roles.at(b).strength)
                     return m_roles.at(a).strength > m_roles.at(b).strength;
+                if (labelsPlaces(a) != labelsPlaces(b))
+                    return labelsPlaces(b);
                 return merged.value(a) < merged.value(b);
             });
         }
@@ -695,6 +760,14 @@ private:
     }
 
     QList<ColumnRole> m_roles;
+    QList<ColumnRole> m_firstAlternative;  // by column: what a heading numbered 1 would mean
+    struct Labels {
+        QSet<QString> names;
+        QSet<QString> numbers;  // the part numbers of the lines this column names
+        bool allDistinct = true;
+        qint64 numberRepeats = 0;  // lines whose part number an earlier line had
+    };
+    QHash<qsizetype, Labels> m_labels;  // by name column
     QList<bool> m_watched;
     QList<Stats> m_stats;
     QHash<qsizetype, QString> m_row;

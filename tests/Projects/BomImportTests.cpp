@@ -64,7 +64,8 @@ TEST(BomParse, HeadersAreRecognisedThroughTheAliasTable)
                                        {"Reference\nDesignator", "references"}, {"Manufacturer\r\nPart Number", "part_number"},
                                        {"Plain Name", "name"}, {"Item Description", "name"},
                                        {"Supplier Name", "supplier_name"}, {"Footprint Name", "footprint_name"},
-                                       {"SKU", "part_number"}})
+                                       {"SKU", "part_number"}, {"Value/Description", "name"},
+                                       {"Ref / Designator", "references"}, {"Qty/Board", "qty/board"}})
         EXPECT_EQ(BomImport::headerKey(QString::fromLatin1(heading)), QString::fromLatin1(key)) << heading;
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("Part-Number")), QStringLiteral("part-number"));
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("Qty (pcs)")), QStringLiteral("qty_(pcs)"));
@@ -108,6 +109,13 @@ TEST(BomParse, OfTwoColumnsOfOneMeaningTheOneThatTellsLinesApartIsRead)
         {"Part,Value,MPN\nC1,100n,CL05\nU$1,BOARD,\nR1,10k,\n", {{"100n", "CL05", 1}, {"BOARD", "", 1}, {"10k", "", 1}}},
         // "ANY" in a part-number column names no part.
         {"Reference,Value,MPN\nC1,1u,ANY\nC2,1u,any\nU1,RGB,UHD1\n", {{"1u", "", 2}, {"RGB", "UHD1", 1}}},
+        // A design tool's first numbered alternative stands in where no column says it plainly.
+        {"Name,Manufacturer 1,Manufacturer Part Number 1\nCap 100n,Yageo,CC0603\n", {{"Cap 100n", "CC0603", 1}}},
+        {"Value,PN,PN_1\n10k,RC1,ALT1\n4k7,RC2,ALT2\n", {{"10k", "RC1", 1}, {"4k7", "RC2", 1}}},
+        // A description that labels each place on the board names no part; the value does.
+        {"Ref,Qty,Description,Value,Part Number\nC1,1,Input decoupling,10uF,GRM21\nC2,1,LDO input,10uF,GRM21\n"
+         "C3,1,LDO output,10uF,GRM21\nR1,1,Pull-up,10k,CRCW\nR2,1,Divider,10k,CRCW\nU1,1,Regulator,TPS7A47,TPS7A47\n",
+         {{"10uF", "GRM21", 3}, {"10k", "CRCW", 2}, {"TPS7A47", "TPS7A47", 1}}},
         // A second heading row naming the sellers is no part; a cell's closing line break is no part of it.
         {"Qty,MPN,Description,SKU,SKU\n,,,Digi-Key,Mouser\n12,VJ0805,\"0.1uF 25V\n\",720-1537,77-VJ\n",
          {{"0.1uF 25V", "VJ0805", 12}}},
