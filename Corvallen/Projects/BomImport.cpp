@@ -293,6 +293,16 @@ private:
     bool m_nonBlank = false;
 };
 
+// A cell without the blanks and line breaks around it. Most cells have none: they are handed
+// back as they are, without looking up any character's category.
+QString trimCell(const QString& text)
+{
+    auto plain = [](QChar c) { return c.unicode() > u' ' && c.unicode() < 0x7F; };
+    if (text.isEmpty() || (plain(text.front()) && plain(text.back())))
+        return text;
+    return trimWhitespaceAndNewlines(text);
+}
+
 // Merged quantities stop at what a parts-list line can hold, so the preview shows exactly what
 // the import will allocate.
 qint64 cappedSum(qint64 a, qint64 b)
@@ -385,7 +395,7 @@ int fieldOfKey(const QString& key)
 // reads like the same words on one line.
 QString normalisedHeader(const QString& cell)
 {
-    QString key = cell.trimmed().toLower();
+    QString key = trimWhitespaceAndNewlines(cell).toLower();
     static const QRegularExpression breaks(QStringLiteral("[\\r\\n]+\\s*"));
     if (key.contains(u'\n') || key.contains(u'\r'))
         key.replace(breaks, QStringLiteral(" "));
@@ -483,14 +493,33 @@ bool hasNotFittedMarker(const QString& text)
     return marker.match(text).hasMatch();
 }
 
+// Whether the cell is one of the words, in any letter case. Lengths first: most cells are no
+// such word, and no copy of them is made.
+bool equalsAnyIgnoringCase(const QString& cell, std::initializer_list<QLatin1StringView> words)
+{
+    if (cell.isEmpty())
+        return false;
+    const char16_t first = cell.at(0).toLower().unicode();
+    return std::any_of(words.begin(), words.end(), [&cell, first](QLatin1StringView w) {
+        return w.size() == cell.size() && char16_t(w.front().unicode()) == first && cell.compare(w, Qt::CaseInsensitive) == 0;
+    });
+}
+
 // A cell that is nothing but a not-fitted mark: the words above, or the short marks schematic
 // tools put in a value or part-number field ("NP", "NF", "N/F", "NC").
 bool isNotFittedMark(const QString& cell)
 {
-    static const QSet<QString> marks = {QStringLiteral("np"),  QStringLiteral("nf"),  QStringLiteral("n/f"),
-                                        QStringLiteral("n/p"), QStringLiteral("nc"),  QStringLiteral("n.c."),
-                                        QStringLiteral("nostuff"), QStringLiteral("no_stuff"), QStringLiteral("no stuff")};
-    return marks.contains(cell.toLower()) || hasNotFittedMarker(cell);
+    return cell.size() <= 15
+           && equalsAnyIgnoringCase(
+               cell, {QLatin1StringView("np"), QLatin1StringView("nf"), QLatin1StringView("n/f"), QLatin1StringView("n/p"),
+                      QLatin1StringView("nc"), QLatin1StringView("n.c."), QLatin1StringView("nostuff"),
+                      QLatin1StringView("no_stuff"), QLatin1StringView("no stuff"), QLatin1StringView("dnp"),
+                      QLatin1StringView("dnf"), QLatin1StringView("dni"), QLatin1StringView("no pop"),
+                      QLatin1StringView("do not place"), QLatin1StringView("do not populate"),
+                      QLatin1StringView("do not fit"), QLatin1StringView("do not mount"),
+                      QLatin1StringView("do not install"), QLatin1StringView("not fitted"),
+                      QLatin1StringView("not populated"), QLatin1StringView("not placed"),
+                      QLatin1StringView("not mounted"), QLatin1StringView("not installed")});
 }
 
 // Whether the cell of a fit column says the line is not to be fitted. A DNP column's cell must
@@ -507,7 +536,7 @@ bool saysNotFitted(ColumnRole::Fit fit, const QString& cell)
                                       QStringLiteral("unfitted")};
     const QString v = cell.toLower();
     if (fit == ColumnRole::marksNotFitted)
-        return yes.contains(v) || isNotFittedMark(v);
+        return yes.contains(v) || isNotFittedMark(v) || hasNotFittedMarker(v);
     if (fit == ColumnRole::marksFitted)
         return (no.contains(v) && v != QStringLiteral("-")) || hasNotFittedMarker(v) || v == QStringLiteral("unfitted")
                || v == QStringLiteral("excluded");
@@ -521,7 +550,13 @@ bool isSummaryName(const QString& name)
     static const QRegularExpression summary(
         QStringLiteral("^\\s*(\\S+\\s+)?((grand\\s+|sub[\\s-]?)?(total|sum)|shipping|postage|tax|vat|sales\\s+tax)\\b"),
         QRegularExpression::CaseInsensitiveOption);
-    return summary.match(name).hasMatch();
+    // Most names hold none of the words: a plain search spares them the pattern.
+    static const QLatin1StringView words[] = {QLatin1StringView("total"),   QLatin1StringView("sum"),
+                                              QLatin1StringView("shipping"), QLatin1StringView("postage"),
+                                              QLatin1StringView("tax"),     QLatin1StringView("vat")};
+    const bool any = std::any_of(std::begin(words), std::end(words),
+                                 [&name](QLatin1StringView w) { return name.contains(w, Qt::CaseInsensitive); });
+    return any && summary.match(name).hasMatch();
 }
 
 // A line of notes below or beside the list ("Component Count:,90", "BoM Date:,8/24/2022"): its
@@ -533,13 +568,15 @@ bool isLabelCell(const QString& firstCell) { return firstCell.size() > 1 && firs
 // gives each seller's numbers a column ("SKU" over "Digi-Key").
 bool isPlaceholderNumber(const QString& cell)
 {
-    static const QSet<QString> placeholders = {
-        QStringLiteral("any"),      QStringLiteral("n/a"),     QStringLiteral("na"),     QStringLiteral("tbd"),
-        QStringLiteral("-"),        QStringLiteral("--"),      QStringLiteral("none"),   QStringLiteral("generic"),
-        QStringLiteral("~"),        QStringLiteral("?"),       QStringLiteral("digi-key"), QStringLiteral("digikey"),
-        QStringLiteral("mouser"),   QStringLiteral("lcsc"),    QStringLiteral("farnell"), QStringLiteral("newark"),
-        QStringLiteral("arrow"),    QStringLiteral("tme"),     QStringLiteral("jlcpcb"), QStringLiteral("element14")};
-    return placeholders.contains(cell.toLower());
+    return cell.size() <= 9
+           && equalsAnyIgnoringCase(
+               cell, {QLatin1StringView("any"), QLatin1StringView("n/a"), QLatin1StringView("na"), QLatin1StringView("tbd"),
+                      QLatin1StringView("-"), QLatin1StringView("--"), QLatin1StringView("none"),
+                      QLatin1StringView("generic"), QLatin1StringView("~"), QLatin1StringView("?"),
+                      QLatin1StringView("digi-key"), QLatin1StringView("digikey"), QLatin1StringView("mouser"),
+                      QLatin1StringView("lcsc"), QLatin1StringView("farnell"), QLatin1StringView("newark"),
+                      QLatin1StringView("arrow"), QLatin1StringView("tme"), QLatin1StringView("jlcpcb"),
+                      QLatin1StringView("element14")});
 }
 
 bool isPlainInteger(const QString& text, qint64* value)
@@ -587,9 +624,9 @@ public:
             return;
         }
         if (column == 0)
-            m_labelRow = isLabelCell(text.trimmed());
+            m_labelRow = isLabelCell(trimCell(text));
         if (column < m_watched.size() && m_watched.at(column))
-            m_row.insert(column, text.trimmed());
+            m_row.insert(column, trimCell(text));
     }
 
     void endRow() override
@@ -608,6 +645,7 @@ public:
             }
             m_watched.resize(m_roles.size());
             m_stats.resize(m_roles.size());
+            m_labels.resize(m_roles.size());
             for (qsizetype c = 0; c < m_roles.size(); ++c)
                 m_watched[c] = m_roles.at(c).field == name || m_roles.at(c).field == partNumber;
             return;
@@ -622,7 +660,7 @@ public:
         for (auto it = m_row.constBegin(); it != m_row.constEnd(); ++it) {
             const ColumnRole& role = m_roles.at(it.key());
             if (role.field == partNumber && !it->isEmpty() && !isPlaceholderNumber(*it) && role.strength >= numberStrength) {
-                number = it->toLower();
+                number = *it;
                 numberStrength = role.strength;
             }
         }
@@ -630,12 +668,15 @@ public:
             if (it->isEmpty())
                 continue;
             if (m_roles.at(it.key()).field == name) {
-                Labels& labels = m_labels[it.key()];
-                labels.allDistinct = labels.allDistinct && !labels.names.contains(*it);
-                labels.names.insert(*it);
+                // Hashes stand for the texts: a few thousand lines cost a few kilobytes.
+                Labels& labels = m_labels[it.key()];  // sized with the header
+                const size_t nameHash = qHash(*it);
+                labels.allDistinct = labels.allDistinct && !labels.names.contains(nameHash);
+                labels.names.insert(nameHash);
                 if (!number.isEmpty()) {
-                    labels.numberRepeats += labels.numbers.contains(number) ? 1 : 0;
-                    labels.numbers.insert(number);
+                    const size_t numberHash = qHash(number);
+                    labels.numberRepeats += labels.numbers.contains(numberHash) ? 1 : 0;
+                    labels.numbers.insert(numberHash);
                 }
             }
             Stats& s = m_stats[it.key()];
@@ -713,7 +754,7 @@ public:
             // ("Input decoupling", "LDO input capacitor"), not the part: it comes last. A list
             // grouped by value also names each line once, but its part numbers seldom repeat.
             auto labelsPlaces = [this](qsizetype c) {
-                const Labels& l = m_labels.value(c);
+                const Labels& l = m_labels.at(c);
                 return l.allDistinct && l.numberRepeats >= 2 && l.numberRepeats * 4 >= l.names.size();
             };
             std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
@@ -762,12 +803,12 @@ private:
     QList<ColumnRole> m_roles;
     QList<ColumnRole> m_firstAlternative;  // by column: what a heading numbered 1 would mean
     struct Labels {
-        QSet<QString> names;
-        QSet<QString> numbers;  // the part numbers of the lines this column names
+        QSet<size_t> names;
+        QSet<size_t> numbers;  // the part numbers of the lines this column names
         bool allDistinct = true;
         qint64 numberRepeats = 0;  // lines whose part number an earlier line had
     };
-    QHash<qsizetype, Labels> m_labels;  // by name column
+    QList<Labels> m_labels;  // by column; only name columns fill theirs
     QList<bool> m_watched;
     QList<Stats> m_stats;
     QHash<qsizetype, QString> m_row;
@@ -796,11 +837,8 @@ public:
             m_anyKnownColumn = m_anyKnownColumn || roleOf(text).field >= 0;
             return;
         }
-        if (column == 0) {
-            // A label or a "Total" in the first column, whatever that column holds otherwise.
-            const QString first = text.trimmed();
-            m_labelRow = isLabelCell(first) || isSummaryName(first);
-        }
+        if (column == 0)
+            m_firstCell = trimCell(text);
         if (column >= m_plan.roles.size())
             return;
         const ColumnRole& role = m_plan.roles.at(column);
@@ -808,7 +846,7 @@ public:
             return;
         // A quoted cell may end in a line break ("0.1uF 25V" and Enter in a spreadsheet): no part
         // of the text either.
-        m_cells[column] = text.trimmed();
+        m_cells[column] = trimCell(text);
         // References are counted over the whole cell: a list of thousands of them is cut for
         // keeping, but every one of them is a piece to allocate.
         m_pieces[column] = text.size() >= maxCellLength ? pieces : -1;
@@ -848,9 +886,11 @@ public:
         row.name = values[name].isEmpty() ? values[partNumber] : values[name];
         // The label may stand in the name or, in a list whose first column is the references,
         // in that one; a line that names a part number is a part whatever it says.
-        const bool labelRow = std::exchange(m_labelRow, false);
+        // A label or a "Total" may also stand in the first column, whatever that column holds.
+        const QString first = std::exchange(m_firstCell, QString());
         if (values[partNumber].isEmpty()
-            && (labelRow || isSummaryName(values[name]) || isSummaryName(values[references]))) {
+            && (isSummaryName(values[name]) || isSummaryName(values[references]) || isLabelCell(first)
+                || isSummaryName(first))) {
             ++m_leftOut.summaries;
             return;
         }
@@ -862,8 +902,8 @@ public:
         if (stated == 0 && referencePieces == 0)
             notFitted = true;
         // The mark may stand in the name ("10k DNP", "NP") or fill the part-number cell ("DNP").
-        if (notFitted || hasNotFittedMarker(values[name]) || isNotFittedMark(values[name])
-            || isNotFittedMark(values[partNumber])) {
+        if (notFitted || isNotFittedMark(values[name]) || isNotFittedMark(values[partNumber])
+            || hasNotFittedMarker(values[name])) {
             ++m_leftOut.notFitted;
             return;
         }
@@ -890,7 +930,7 @@ private:
     bool m_anyKnownColumn = false;
     bool m_anyRecord = false;
     bool m_anyRow = false;
-    bool m_labelRow = false;  // this row's first cell is a label ("Component Count:")
+    QString m_firstCell;  // this row's, trimmed
 };
 
 // Why a file that gave no parts gave none, from its first lines: another separator, a title
