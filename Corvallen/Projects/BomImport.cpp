@@ -420,25 +420,25 @@ QString keyOfHeading(const QString& heading)
         QStringLiteral("net"),          QStringLiteral("pin"),      QStringLiteral("category"), QStringLiteral("user")};
     if (const QRegularExpressionMatch m = nameLike.match(heading); m.hasMatch() && !notThePart.contains(m.captured(1)))
         return QStringLiteral("name");
-    // Two headings of one meaning joined by a slash ("Value/Description", "Ref / Designator").
+    // Two headings joined by a slash: of one meaning ("Value/Description", "Ref / Designator"),
+    // that meaning; a name or a part number ("Value/Part"), the name, which a part number may be.
     if (heading.contains(u'/')) {
-        QString joined;
+        QSet<QString> meanings;
         for (QString piece : heading.split(u'/')) {
             while (piece.startsWith(u'_'))
                 piece.remove(0, 1);
             while (piece.endsWith(u'_'))
                 piece.chop(1);
             const auto it = headerAliases().constFind(piece);
-            const QString key = it != headerAliases().constEnd() ? *it : piece;
-            if (piece.isEmpty() || (!joined.isEmpty() && key != joined))
-                return heading;
-            joined = key;
+            meanings.insert(it != headerAliases().constEnd() ? *it : piece);
         }
         static const QSet<QString> keys = {QStringLiteral("name"), QStringLiteral("part_number"), QStringLiteral("qty"),
                                            QStringLiteral("references"), QStringLiteral("manufacturer"),
                                            QStringLiteral("category")};
-        if (keys.contains(joined))
-            return joined;
+        if (meanings.size() == 1 && keys.contains(*meanings.constBegin()))
+            return *meanings.constBegin();
+        if (meanings == QSet<QString>{QStringLiteral("name"), QStringLiteral("part_number")})
+            return QStringLiteral("name");
     }
     return heading;
 }
@@ -697,11 +697,8 @@ public:
                 if (other.key() == it.key() || other->isEmpty() || m_roles.at(other.key()).field != m_roles.at(it.key()).field)
                     continue;
                 Pair& p = m_pairs[{it.key(), other.key()}];
-                const auto seen = p.first.constFind(*it);
-                if (seen == p.first.constEnd())
-                    p.first.insert(*it, *other);
-                else if (*seen != *other)
-                    p.conflicted.insert(*it);
+                p.values.insert(qHash(*it));
+                p.combinations.insert(qHashMulti(0, *it, *other));
             }
         }
         m_row.clear();
@@ -740,8 +737,9 @@ public:
                     plan.order[name].prepend(numbers.takeAt(i));
             }
         }
-        // Within one rank, the column that merges fewest lines goes first; the later one when
-        // they merge alike.
+        // Within one rank, the column that folds the fewest texts of the others into one line
+        // goes first ("Ceramic capacitor" for 10uF, 22uF and 100nF folds more than "Conn_01x04"
+        // for an I2C and a UART header); the later one when they fold alike.
         for (const int f : {int(name), int(partNumber)}) {
             auto& order = plan.order[f];
             if (order.size() < 2)
@@ -776,9 +774,13 @@ private:
         bool designators = true;
         QSet<QString> prefixes;
     };
+    // Of two columns of one meaning, the texts of the first and the pairs of texts the two give
+    // together (hashes stand for the texts). Every pair beyond one a text is another text of the
+    // second column that the first one folds into the same line.
     struct Pair {
-        QHash<QString, QString> first;
-        QSet<QString> conflicted;
+        QSet<size_t> values;
+        QSet<size_t> combinations;
+        qint64 folded() const { return combinations.size() - values.size(); }
     };
 
     // A column whose cells run 1, 2, 3, … (or from 0) numbers the lines.
@@ -795,7 +797,7 @@ private:
         qint64 n = 0;
         for (qsizetype other : others) {
             if (other != column)
-                n += m_pairs.value({column, other}).conflicted.size();
+                n += m_pairs.value({column, other}).folded();
         }
         return n;
     }
@@ -886,11 +888,19 @@ public:
         row.name = values[name].isEmpty() ? values[partNumber] : values[name];
         // The label may stand in the name or, in a list whose first column is the references,
         // in that one; a line that names a part number is a part whatever it says.
-        // A label or a "Total" may also stand in the first column, whatever that column holds.
+        // A label or a "Total" may also stand in the first column, whatever that column holds, or
+        // alone in the part-number column of a line that names nothing.
         const QString first = std::exchange(m_firstCell, QString());
-        if (values[partNumber].isEmpty()
-            && (isSummaryName(values[name]) || isSummaryName(values[references]) || isLabelCell(first)
-                || isSummaryName(first))) {
+        const bool totalAsNumber =
+            values[name].isEmpty()
+            && equalsAnyIgnoringCase(values[partNumber],
+                                     {QLatin1StringView("total"), QLatin1StringView("subtotal"), QLatin1StringView("sub-total"),
+                                      QLatin1StringView("sub total"), QLatin1StringView("grand total"),
+                                      QLatin1StringView("shipping"), QLatin1StringView("tax"), QLatin1StringView("vat")});
+        if (totalAsNumber
+            || (values[partNumber].isEmpty()
+                && (isSummaryName(values[name]) || isSummaryName(values[references]) || isLabelCell(first)
+                    || isSummaryName(first)))) {
             ++m_leftOut.summaries;
             return;
         }
