@@ -391,8 +391,8 @@ int fieldOfKey(const QString& key)
     return -1;
 }
 
-// A heading a spreadsheet wrapped onto two lines ("Manufacturer\nPart Number") or spaced twice
-// reads like the same words on one line.
+// A heading a spreadsheet wrapped onto two lines ("Manufacturer\nPart Number") reads like the
+// same words on one line.
 QString normalisedHeader(const QString& cell)
 {
     QString key = trimWhitespaceAndNewlines(cell).toLower();
@@ -603,8 +603,9 @@ struct ColumnPlan {
 // neither a name nor a part number, a maker's part number outranks a seller's order number and
 // the bare heading "Part", and of two name columns the one that gives one line one text (a
 // value, "100nF") outranks one that gives many lines the same text (a footprint's device,
-// "CAP_CERAMIC_0805MP", or a generic description). Otherwise the later column wins, as it
-// always did.
+// "CAP_CERAMIC_0805MP", or a generic description), unless it gives every line its own text, a
+// label of the place ("Input decoupling"). Otherwise the later column wins, as it always did.
+// Notes below the list ("Component Count:,90") are no lines to look at.
 class ColumnSurvey : public CsvTokenizer::Sink {
 public:
     static constexpr qint64 maxRows = 20000;
@@ -654,7 +655,8 @@ public:
             m_row.clear();
             return;
         }
-        // The row's part number, from its surest column, to see which name columns give one part one name.
+        // The row's part number, from its surest column: name columns that give every line its own
+        // text while the part numbers repeat label places, not parts.
         QString number;
         int numberStrength = -1;
         for (auto it = m_row.constBegin(); it != m_row.constEnd(); ++it) {
@@ -836,7 +838,7 @@ public:
     void cell(qsizetype column, QString& text, qint64 pieces) override
     {
         if (!m_headerRead) {
-            m_anyKnownColumn = m_anyKnownColumn || roleOf(text).field >= 0;
+            m_anyKnownColumn = m_anyKnownColumn || (column < m_plan.roles.size() && m_plan.roles.at(column).field >= 0);
             return;
         }
         if (column == 0)
