@@ -23,13 +23,57 @@ constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x
                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString fromWindows1252(QByteArrayView bytes)
+QChar fromWindows1252(uchar b) { return QChar(b >= 0x80 && b <= 0x9F ? kCp1252High[b - 0x80] : char16_t(b)); }
+
+// The length of the UTF-8 sequence a lead byte opens, 0 when it opens none.
+int utf8SequenceLength(uchar b)
 {
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar* o = out.data();
-    for (char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        *o++ = QChar(b >= 0x80 && b <= 0x9F ? kCp1252High[b - 0x80] : char16_t(b));
+    if (b >= 0xC2 && b <= 0xDF)
+        return 2;
+    if (b >= 0xE0 && b <= 0xEF)
+        return 3;
+    if (b >= 0xF0 && b <= 0xF4)
+        return 4;
+    return 0;
+}
+
+// Text that is not all UTF-8: what a spreadsheet program writes (Windows-1252), or a UTF-8 file
+// in which one cell was typed in another program ("120°" in UTF-8 beside a Windows-1252 no-break
+// space). Every sound UTF-8 sequence reads as UTF-8, every other byte as Windows-1252, so neither
+// kind of text turns into mojibake. `carry` holds an unfinished sequence at the end of a slice
+// for the next one; the last slice (`last`) reads it byte by byte.
+QString fromMixedUtf8(QByteArrayView slice, QByteArray& carry, bool last)
+{
+    QByteArray joined;
+    QByteArrayView bytes = slice;
+    if (!carry.isEmpty()) {
+        joined = carry + slice.toByteArray();
+        carry.clear();
+        bytes = joined;
+    }
+    QString out;
+    out.reserve(bytes.size());
+    const auto* in = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const uchar b = in[i];
+        if (b < 0x80) {
+            out.append(QChar(b));
+            ++i;
+            continue;
+        }
+        const int length = utf8SequenceLength(b);
+        if (length > 0 && i + length > n && !last) {
+            carry = bytes.sliced(i).toByteArray();
+            break;
+        }
+        if (length > 0 && i + length <= n && bytes.sliced(i, length).isValidUtf8()) {
+            out.append(QString::fromUtf8(bytes.sliced(i, length)));
+            i += length;
+            continue;
+        }
+        out.append(fromWindows1252(b));
+        ++i;
     }
     return out;
 }
@@ -107,7 +151,7 @@ public:
         const QByteArrayView part = m_bytes.sliced(m_pos, std::min(slice, m_bytes.size() - m_pos));
         m_pos += part.size();
         if (m_kind == Encoding::windows1252)
-            return fromWindows1252(part);
+            return fromMixedUtf8(part, m_carry, m_pos == m_bytes.size());
         // The decoder keeps a character split across two slices for the next one.
         return m_decoder.decode(part);
     }
@@ -119,6 +163,7 @@ private:
     QByteArrayView m_bytes;
     Encoding::Kind m_kind;
     QStringDecoder m_decoder;
+    QByteArray m_carry;  // an unfinished UTF-8 sequence at the end of the last slice
     qsizetype m_pos = 0;
 };
 
@@ -248,6 +293,16 @@ private:
     bool m_nonBlank = false;
 };
 
+// A cell without the blanks and line breaks around it. Most cells have none: they are handed
+// back as they are, without looking up any character's category.
+QString trimCell(const QString& text)
+{
+    auto plain = [](QChar c) { return c.unicode() > u' ' && c.unicode() < 0x7F; };
+    if (text.isEmpty() || (plain(text.front()) && plain(text.back())))
+        return text;
+    return trimWhitespaceAndNewlines(text);
+}
+
 // Merged quantities stop at what a parts-list line can hold, so the preview shows exactly what
 // the import will allocate.
 qint64 cappedSum(qint64 a, qint64 b)
@@ -336,11 +391,56 @@ int fieldOfKey(const QString& key)
     return -1;
 }
 
+// A heading a spreadsheet wrapped onto two lines ("Manufacturer\nPart Number") reads like the
+// same words on one line.
 QString normalisedHeader(const QString& cell)
 {
-    QString key = trimHorizontalSpace(cell).toLower();
+    QString key = trimWhitespaceAndNewlines(cell).toLower();
+    static const QRegularExpression breaks(QStringLiteral("[\\r\\n]+\\s*"));
+    if (key.contains(u'\n') || key.contains(u'\r'))
+        key.replace(breaks, QStringLiteral(" "));
     key.replace(QChar(u' '), QChar(u'_'));
     return key;
+}
+
+// The key of a normalised heading: its alias, or for a heading the table doesn't list that ends
+// in "name" or "description" ("Plain Name", "Item Description") the name, unless its first words
+// say whose name it is (a maker's, a seller's, a footprint's); anything else is its own key.
+QString keyOfHeading(const QString& heading)
+{
+    if (const auto it = headerAliases().constFind(heading); it != headerAliases().constEnd())
+        return *it;
+    static const QRegularExpression nameLike(QStringLiteral("^([a-z]+)_(name|description)$"));
+    static const QSet<QString> notThePart = {
+        QStringLiteral("manufacturer"), QStringLiteral("mfr"),      QStringLiteral("mfg"),     QStringLiteral("maker"),
+        QStringLiteral("brand"),        QStringLiteral("vendor"),   QStringLiteral("supplier"), QStringLiteral("distributor"),
+        QStringLiteral("seller"),       QStringLiteral("shop"),     QStringLiteral("store"),   QStringLiteral("company"),
+        QStringLiteral("customer"),     QStringLiteral("project"),  QStringLiteral("file"),    QStringLiteral("sheet"),
+        QStringLiteral("footprint"),    QStringLiteral("package"),  QStringLiteral("library"), QStringLiteral("symbol"),
+        QStringLiteral("net"),          QStringLiteral("pin"),      QStringLiteral("category"), QStringLiteral("user")};
+    if (const QRegularExpressionMatch m = nameLike.match(heading); m.hasMatch() && !notThePart.contains(m.captured(1)))
+        return QStringLiteral("name");
+    // Two headings joined by a slash: of one meaning ("Value/Description", "Ref / Designator"),
+    // that meaning; a name or a part number ("Value/Part"), the name, which a part number may be.
+    if (heading.contains(u'/')) {
+        QSet<QString> meanings;
+        for (QString piece : heading.split(u'/')) {
+            while (piece.startsWith(u'_'))
+                piece.remove(0, 1);
+            while (piece.endsWith(u'_'))
+                piece.chop(1);
+            const auto it = headerAliases().constFind(piece);
+            meanings.insert(it != headerAliases().constEnd() ? *it : piece);
+        }
+        static const QSet<QString> keys = {QStringLiteral("name"), QStringLiteral("part_number"), QStringLiteral("qty"),
+                                           QStringLiteral("references"), QStringLiteral("manufacturer"),
+                                           QStringLiteral("category")};
+        if (meanings.size() == 1 && keys.contains(*meanings.constBegin()))
+            return *meanings.constBegin();
+        if (meanings == QSet<QString>{QStringLiteral("name"), QStringLiteral("part_number")})
+            return QStringLiteral("name");
+    }
+    return heading;
 }
 
 // What a header cell says of its column.
@@ -360,7 +460,8 @@ ColumnRole roleOf(const QString& cell)
         QStringLiteral("lcsc"),          QStringLiteral("lcsc_part"),        QStringLiteral("lcsc_part_#"),
         QStringLiteral("lcsc_part_number"), QStringLiteral("lcsc#"),         QStringLiteral("jlcpcb_part_#"),
         QStringLiteral("jlc_part_#"),    QStringLiteral("digi-key_part_number"), QStringLiteral("digikey_part_number"),
-        QStringLiteral("mouser_#"),      QStringLiteral("mouser_part_number"), QStringLiteral("mouser#")};
+        QStringLiteral("mouser_#"),      QStringLiteral("mouser_part_number"), QStringLiteral("mouser#"),
+        QStringLiteral("sku")};
     static const QSet<QString> bareWords = {QStringLiteral("part"), QStringLiteral("example_part")};
     static const QSet<QString> notFittedMarks = {
         QStringLiteral("dnp"),          QStringLiteral("dnf"),           QStringLiteral("dni"),
@@ -371,7 +472,7 @@ ColumnRole roleOf(const QString& cell)
         QStringLiteral("mounted"), QStringLiteral("install"), QStringLiteral("installed")};
     const QString text = normalisedHeader(cell);
     ColumnRole role;
-    role.field = fieldOfKey(headerAliases().value(text, text));
+    role.field = fieldOfKey(keyOfHeading(text));
     if (role.field == partNumber)
         role.strength = bareWords.contains(text) ? 1 : sellerNumbers.contains(text) ? 2 : 3;
     if (notFittedMarks.contains(text))
@@ -392,15 +493,50 @@ bool hasNotFittedMarker(const QString& text)
     return marker.match(text).hasMatch();
 }
 
-// Whether the cell of a fit column says the line is not to be fitted.
+// Whether the cell is one of the words, in any letter case. Lengths first: most cells are no
+// such word, and no copy of them is made.
+bool equalsAnyIgnoringCase(const QString& cell, std::initializer_list<QLatin1StringView> words)
+{
+    if (cell.isEmpty())
+        return false;
+    const char16_t first = cell.at(0).toLower().unicode();
+    return std::any_of(words.begin(), words.end(), [&cell, first](QLatin1StringView w) {
+        return w.size() == cell.size() && char16_t(w.front().unicode()) == first && cell.compare(w, Qt::CaseInsensitive) == 0;
+    });
+}
+
+// A cell that is nothing but a not-fitted mark: the words above, or the short marks schematic
+// tools put in a value or part-number field ("NP", "NF", "N/F", "NC").
+bool isNotFittedMark(const QString& cell)
+{
+    return cell.size() <= 15
+           && equalsAnyIgnoringCase(
+               cell, {QLatin1StringView("np"), QLatin1StringView("nf"), QLatin1StringView("n/f"), QLatin1StringView("n/p"),
+                      QLatin1StringView("nc"), QLatin1StringView("n.c."), QLatin1StringView("nostuff"),
+                      QLatin1StringView("no_stuff"), QLatin1StringView("no stuff"), QLatin1StringView("dnp"),
+                      QLatin1StringView("dnf"), QLatin1StringView("dni"), QLatin1StringView("no pop"),
+                      QLatin1StringView("do not place"), QLatin1StringView("do not populate"),
+                      QLatin1StringView("do not fit"), QLatin1StringView("do not mount"),
+                      QLatin1StringView("do not install"), QLatin1StringView("not fitted"),
+                      QLatin1StringView("not populated"), QLatin1StringView("not placed"),
+                      QLatin1StringView("not mounted"), QLatin1StringView("not installed")});
+}
+
+// Whether the cell of a fit column says the line is not to be fitted. A DNP column's cell must
+// hold a mark (x, yes, DNP, …): a part number that slid into it on a row with one cell too many
+// is no mark.
 bool saysNotFitted(ColumnRole::Fit fit, const QString& cell)
 {
     static const QSet<QString> no = {QStringLiteral("0"),  QStringLiteral("no"),    QStringLiteral("n"),
                                      QStringLiteral("false"), QStringLiteral("f"),  QStringLiteral("-"),
                                      QStringLiteral("none")};
+    static const QSet<QString> yes = {QStringLiteral("x"),    QStringLiteral("yes"), QStringLiteral("y"),
+                                      QStringLiteral("true"), QStringLiteral("1"),   QStringLiteral("*"),
+                                      QStringLiteral("\u2713"), QStringLiteral("\u2714"), QStringLiteral("excluded"),
+                                      QStringLiteral("unfitted")};
     const QString v = cell.toLower();
     if (fit == ColumnRole::marksNotFitted)
-        return !v.isEmpty() && !no.contains(v) && v != QStringLiteral("fitted") && v != QStringLiteral("fit");
+        return yes.contains(v) || isNotFittedMark(v) || hasNotFittedMarker(v);
     if (fit == ColumnRole::marksFitted)
         return (no.contains(v) && v != QStringLiteral("-")) || hasNotFittedMarker(v) || v == QStringLiteral("unfitted")
                || v == QStringLiteral("excluded");
@@ -414,7 +550,33 @@ bool isSummaryName(const QString& name)
     static const QRegularExpression summary(
         QStringLiteral("^\\s*(\\S+\\s+)?((grand\\s+|sub[\\s-]?)?(total|sum)|shipping|postage|tax|vat|sales\\s+tax)\\b"),
         QRegularExpression::CaseInsensitiveOption);
-    return summary.match(name).hasMatch();
+    // Most names hold none of the words: a plain search spares them the pattern.
+    static const QLatin1StringView words[] = {QLatin1StringView("total"),   QLatin1StringView("sum"),
+                                              QLatin1StringView("shipping"), QLatin1StringView("postage"),
+                                              QLatin1StringView("tax"),     QLatin1StringView("vat")};
+    const bool any = std::any_of(std::begin(words), std::end(words),
+                                 [&name](QLatin1StringView w) { return name.contains(w, Qt::CaseInsensitive); });
+    return any && summary.match(name).hasMatch();
+}
+
+// A line of notes below or beside the list ("Component Count:,90", "BoM Date:,8/24/2022"): its
+// first cell is a label ending in a colon.
+bool isLabelCell(const QString& firstCell) { return firstCell.size() > 1 && firstCell.endsWith(u':'); }
+
+// A part-number cell that only says no particular part is meant ("ANY", "N/A", "TBD"), or that
+// names the seller whose numbers the column holds: the second heading row of an export that
+// gives each seller's numbers a column ("SKU" over "Digi-Key").
+bool isPlaceholderNumber(const QString& cell)
+{
+    return cell.size() <= 9
+           && equalsAnyIgnoringCase(
+               cell, {QLatin1StringView("any"), QLatin1StringView("n/a"), QLatin1StringView("na"), QLatin1StringView("tbd"),
+                      QLatin1StringView("-"), QLatin1StringView("--"), QLatin1StringView("none"),
+                      QLatin1StringView("generic"), QLatin1StringView("~"), QLatin1StringView("?"),
+                      QLatin1StringView("digi-key"), QLatin1StringView("digikey"), QLatin1StringView("mouser"),
+                      QLatin1StringView("lcsc"), QLatin1StringView("farnell"), QLatin1StringView("newark"),
+                      QLatin1StringView("arrow"), QLatin1StringView("tme"), QLatin1StringView("jlcpcb"),
+                      QLatin1StringView("element14")});
 }
 
 bool isPlainInteger(const QString& text, qint64* value)
@@ -441,8 +603,9 @@ struct ColumnPlan {
 // neither a name nor a part number, a maker's part number outranks a seller's order number and
 // the bare heading "Part", and of two name columns the one that gives one line one text (a
 // value, "100nF") outranks one that gives many lines the same text (a footprint's device,
-// "CAP_CERAMIC_0805MP", or a generic description). Otherwise the later column wins, as it
-// always did.
+// "CAP_CERAMIC_0805MP", or a generic description), unless it gives every line its own text, a
+// label of the place ("Input decoupling"). Otherwise the later column wins, as it always did.
+// Notes below the list ("Component Count:,90") are no lines to look at.
 class ColumnSurvey : public CsvTokenizer::Sink {
 public:
     static constexpr qint64 maxRows = 20000;
@@ -450,39 +613,82 @@ public:
     void cell(qsizetype column, QString& text, qint64) override
     {
         if (!m_headerRead) {
-            if (m_roles.size() <= column)
+            if (m_roles.size() <= column) {
                 m_roles.resize(column + 1);
+                m_firstAlternative.resize(column + 1);
+            }
             m_roles[column] = roleOf(text);
+            // "Manufacturer Part Number 1": the first of a design tool's numbered alternatives.
+            static const QRegularExpression numbered(QStringLiteral("^(.+)_1$"));
+            if (const QRegularExpressionMatch m = numbered.match(normalisedHeader(text)); m.hasMatch() && m_roles[column].field < 0)
+                m_firstAlternative[column] = roleOf(m.captured(1));
             return;
         }
+        if (column == 0)
+            m_labelRow = isLabelCell(trimCell(text));
         if (column < m_watched.size() && m_watched.at(column))
-            m_row.insert(column, trimHorizontalSpace(text));
+            m_row.insert(column, trimCell(text));
     }
 
     void endRow() override
     {
         if (!m_headerRead) {
             m_headerRead = true;
+            // A numbered heading stands for its meaning only where no column says it plainly:
+            // beside "PN", "PN_1" is a second choice, not the part number.
+            QSet<int> plain;
+            for (const ColumnRole& role : std::as_const(m_roles))
+                plain.insert(role.field);
+            for (qsizetype c = 0; c < m_roles.size(); ++c) {
+                const ColumnRole& alternative = m_firstAlternative.at(c);
+                if (alternative.field >= 0 && !plain.contains(alternative.field))
+                    m_roles[c] = alternative;
+            }
             m_watched.resize(m_roles.size());
             m_stats.resize(m_roles.size());
+            m_labels.resize(m_roles.size());
             for (qsizetype c = 0; c < m_roles.size(); ++c)
                 m_watched[c] = m_roles.at(c).field == name || m_roles.at(c).field == partNumber;
             return;
         }
-        if (m_rows++ >= maxRows) {
+        if (m_rows++ >= maxRows || std::exchange(m_labelRow, false)) {
             m_row.clear();
             return;
+        }
+        // The row's part number, from its surest column: name columns that give every line its own
+        // text while the part numbers repeat label places, not parts.
+        QString number;
+        int numberStrength = -1;
+        for (auto it = m_row.constBegin(); it != m_row.constEnd(); ++it) {
+            const ColumnRole& role = m_roles.at(it.key());
+            if (role.field == partNumber && !it->isEmpty() && !isPlaceholderNumber(*it) && role.strength >= numberStrength) {
+                number = *it;
+                numberStrength = role.strength;
+            }
         }
         for (auto it = m_row.constBegin(); it != m_row.constEnd(); ++it) {
             if (it->isEmpty())
                 continue;
+            if (m_roles.at(it.key()).field == name) {
+                // Hashes stand for the texts: a few thousand lines cost a few kilobytes.
+                Labels& labels = m_labels[it.key()];  // sized with the header
+                const size_t nameHash = qHash(*it);
+                labels.allDistinct = labels.allDistinct && !labels.names.contains(nameHash);
+                labels.names.insert(nameHash);
+                if (!number.isEmpty()) {
+                    const size_t numberHash = qHash(number);
+                    labels.numberRepeats += labels.numbers.contains(numberHash) ? 1 : 0;
+                    labels.numbers.insert(numberHash);
+                }
+            }
             Stats& s = m_stats[it.key()];
             qint64 v = 0;
             if (s.counting && isPlainInteger(*it, &v) && (s.cells == 0 ? (v == 0 || v == 1) : v == s.last + 1))
                 s.last = v;
             else
                 s.counting = false;
-            static const QRegularExpression designator(QStringLiteral("^([A-Za-z]{1,4})[0-9]{1,5}$"));
+            // Eagle names parts it numbered itself with a dollar sign ("U$1").
+            static const QRegularExpression designator(QStringLiteral("^([A-Za-z]{1,4}\\$?)[0-9]{1,5}$"));
             if (const QRegularExpressionMatch m = designator.match(*it); m.hasMatch() && s.designators)
                 s.prefixes.insert(m.captured(1).toUpper());
             else
@@ -493,11 +699,8 @@ public:
                 if (other.key() == it.key() || other->isEmpty() || m_roles.at(other.key()).field != m_roles.at(it.key()).field)
                     continue;
                 Pair& p = m_pairs[{it.key(), other.key()}];
-                const auto seen = p.first.constFind(*it);
-                if (seen == p.first.constEnd())
-                    p.first.insert(*it, *other);
-                else if (*seen != *other)
-                    p.conflicted.insert(*it);
+                p.values.insert(qHash(*it));
+                p.combinations.insert(qHashMulti(0, *it, *other));
             }
         }
         m_row.clear();
@@ -536,8 +739,9 @@ public:
                     plan.order[name].prepend(numbers.takeAt(i));
             }
         }
-        // Within one rank, the column that merges fewest lines goes first; the later one when
-        // they merge alike.
+        // Within one rank, the column that folds the fewest texts of the others into one line
+        // goes first ("Ceramic capacitor" for 10uF, 22uF and 100nF folds more than "Conn_01x04"
+        // for an I2C and a UART header); the later one when they fold alike.
         for (const int f : {int(name), int(partNumber)}) {
             auto& order = plan.order[f];
             if (order.size() < 2)
@@ -545,9 +749,19 @@ public:
             QHash<qsizetype, qint64> merged;
             for (qsizetype c : order)
                 merged.insert(c, conflicts(c, order));
+            // A column that gives every line a name of its own while many of the lines share a
+            // part number (a quarter of them or more) labels the part's place on the board
+            // ("Input decoupling", "LDO input capacitor"), not the part: it comes last. A list
+            // grouped by value also names each line once, but its part numbers seldom repeat.
+            auto labelsPlaces = [this](qsizetype c) {
+                const Labels& l = m_labels.at(c);
+                return l.allDistinct && l.numberRepeats >= 2 && l.numberRepeats * 4 >= l.names.size();
+            };
             std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
                 if (m_roles.at(a).strength != m_roles.at(b).strength)
                     return m_roles.at(a).strength > m_roles.at(b).strength;
+                if (labelsPlaces(a) != labelsPlaces(b))
+                    return labelsPlaces(b);
                 return merged.value(a) < merged.value(b);
             });
         }
@@ -562,9 +776,13 @@ private:
         bool designators = true;
         QSet<QString> prefixes;
     };
+    // Of two columns of one meaning, the texts of the first and the pairs of texts the two give
+    // together (hashes stand for the texts). Every pair beyond one a text is another text of the
+    // second column that the first one folds into the same line.
     struct Pair {
-        QHash<QString, QString> first;
-        QSet<QString> conflicted;
+        QSet<size_t> values;
+        QSet<size_t> combinations;
+        qint64 folded() const { return combinations.size() - values.size(); }
     };
 
     // A column whose cells run 1, 2, 3, … (or from 0) numbers the lines.
@@ -581,18 +799,27 @@ private:
         qint64 n = 0;
         for (qsizetype other : others) {
             if (other != column)
-                n += m_pairs.value({column, other}).conflicted.size();
+                n += m_pairs.value({column, other}).folded();
         }
         return n;
     }
 
     QList<ColumnRole> m_roles;
+    QList<ColumnRole> m_firstAlternative;  // by column: what a heading numbered 1 would mean
+    struct Labels {
+        QSet<size_t> names;
+        QSet<size_t> numbers;  // the part numbers of the lines this column names
+        bool allDistinct = true;
+        qint64 numberRepeats = 0;  // lines whose part number an earlier line had
+    };
+    QList<Labels> m_labels;  // by column; only name columns fill theirs
     QList<bool> m_watched;
     QList<Stats> m_stats;
     QHash<qsizetype, QString> m_row;
     QHash<std::pair<qsizetype, qsizetype>, Pair> m_pairs;
     qint64 m_rows = 0;
     bool m_headerRead = false;
+    bool m_labelRow = false;
 };
 
 // Turns cells into parts: the first row names the columns, every later one that names a part
@@ -611,15 +838,19 @@ public:
     void cell(qsizetype column, QString& text, qint64 pieces) override
     {
         if (!m_headerRead) {
-            m_anyKnownColumn = m_anyKnownColumn || roleOf(text).field >= 0;
+            m_anyKnownColumn = m_anyKnownColumn || (column < m_plan.roles.size() && m_plan.roles.at(column).field >= 0);
             return;
         }
+        if (column == 0)
+            m_firstCell = trimCell(text);
         if (column >= m_plan.roles.size())
             return;
         const ColumnRole& role = m_plan.roles.at(column);
         if (role.field < 0 && role.fit == ColumnRole::none)
             return;
-        m_cells[column] = trimHorizontalSpace(text);
+        // A quoted cell may end in a line break ("0.1uF 25V" and Enter in a spreadsheet): no part
+        // of the text either.
+        m_cells[column] = trimCell(text);
         // References are counted over the whole cell: a list of thousands of them is cut for
         // keeping, but every one of them is a piece to allocate.
         m_pieces[column] = text.size() >= maxCellLength ? pieces : -1;
@@ -637,7 +868,7 @@ public:
         for (int f = 0; f < fieldCount; ++f) {
             from[f] = -1;
             for (qsizetype c : m_plan.order[f]) {
-                if (!m_cells.at(c).isEmpty()) {
+                if (!m_cells.at(c).isEmpty() && !(f == partNumber && isPlaceholderNumber(m_cells.at(c)))) {
                     values[f] = m_cells.at(c);
                     from[f] = c;
                     break;
@@ -659,7 +890,19 @@ public:
         row.name = values[name].isEmpty() ? values[partNumber] : values[name];
         // The label may stand in the name or, in a list whose first column is the references,
         // in that one; a line that names a part number is a part whatever it says.
-        if (values[partNumber].isEmpty() && (isSummaryName(values[name]) || isSummaryName(values[references]))) {
+        // A label or a "Total" may also stand in the first column, whatever that column holds, or
+        // alone in the part-number column of a line that names nothing.
+        const QString first = std::exchange(m_firstCell, QString());
+        const bool totalAsNumber =
+            values[name].isEmpty()
+            && equalsAnyIgnoringCase(values[partNumber],
+                                     {QLatin1StringView("total"), QLatin1StringView("subtotal"), QLatin1StringView("sub-total"),
+                                      QLatin1StringView("sub total"), QLatin1StringView("grand total"),
+                                      QLatin1StringView("shipping"), QLatin1StringView("tax"), QLatin1StringView("vat")});
+        if (totalAsNumber
+            || (values[partNumber].isEmpty()
+                && (isSummaryName(values[name]) || isSummaryName(values[references]) || isLabelCell(first)
+                    || isSummaryName(first)))) {
             ++m_leftOut.summaries;
             return;
         }
@@ -670,7 +913,9 @@ public:
         const std::optional<qint64> stated = values[qty].isEmpty() ? std::nullopt : firstNumber(values[qty]);
         if (stated == 0 && referencePieces == 0)
             notFitted = true;
-        if (notFitted || hasNotFittedMarker(values[name])) {
+        // The mark may stand in the name ("10k DNP", "NP") or fill the part-number cell ("DNP").
+        if (notFitted || isNotFittedMark(values[name]) || isNotFittedMark(values[partNumber])
+            || hasNotFittedMarker(values[name])) {
             ++m_leftOut.notFitted;
             return;
         }
@@ -697,6 +942,7 @@ private:
     bool m_anyKnownColumn = false;
     bool m_anyRecord = false;
     bool m_anyRow = false;
+    QString m_firstCell;  // this row's, trimmed
 };
 
 // Why a file that gave no parts gave none, from its first lines: another separator, a title
@@ -789,8 +1035,10 @@ QString decode(const QByteArray& bytes)
     switch (encoding.kind) {
     case Encoding::utf8:
         return QString::fromUtf8(text);
-    case Encoding::windows1252:
-        return fromWindows1252(text);
+    case Encoding::windows1252: {
+        QByteArray carry;
+        return fromMixedUtf8(text, carry, true);
+    }
     case Encoding::utf16le:
     case Encoding::utf16be:
         return QStringDecoder(encoding.kind == Encoding::utf16le ? QStringConverter::Utf16LE : QStringConverter::Utf16BE)
@@ -886,14 +1134,19 @@ const QHash<QString, QString>& headerAliases()
         {QStringLiteral("designation"), QStringLiteral("name")},
         {QStringLiteral("mfr."), QStringLiteral("manufacturer")},
         {QStringLiteral("manufacturer_name"), QStringLiteral("manufacturer")},
+        {QStringLiteral("pn"), QStringLiteral("part_number")},
+        {QStringLiteral("reference_designator"), QStringLiteral("references")},
+        {QStringLiteral("reference_designators"), QStringLiteral("references")},
+        {QStringLiteral("ref_designator"), QStringLiteral("references")},
+        {QStringLiteral("part_references"), QStringLiteral("references")},
+        {QStringLiteral("sku"), QStringLiteral("part_number")},
     };
     return table;
 }
 
 QString headerKey(const QString& cell)
 {
-    const QString key = normalisedHeader(cell);
-    return headerAliases().value(key, key);
+    return keyOfHeading(normalisedHeader(cell));
 }
 
 QList<QStringList> tokenize(const QString& text)

@@ -70,7 +70,8 @@ constexpr qsizetype maxCellLength = 4096;
 // The text of a file's bytes: UTF-8 (leading byte-order marks dropped, however many), UTF-16
 // when a byte-order mark says so and the rest is sound UTF-16 (an odd trailing byte or a lone
 // surrogate is a decoding failure), and otherwise Windows-1252, which is what spreadsheet
-// programs write when they don't write UTF-8.
+// programs write when they don't write UTF-8, with any sound UTF-8 sequence in it read as UTF-8
+// (a UTF-8 file with one cell typed elsewhere).
 QString decode(const QByteArray& bytes);
 
 // The canonical key of a header cell ("Qty " -> "qty", "MPN" -> "part_number"); an unknown

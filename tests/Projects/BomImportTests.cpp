@@ -47,7 +47,7 @@ TEST(BomParse, ErrorsCarryTheirSentences)
 
 TEST(BomParse, HeadersAreRecognisedThroughTheAliasTable)
 {
-    EXPECT_EQ(BomImport::headerAliases().size(), 83);
+    EXPECT_EQ(BomImport::headerAliases().size(), 89);
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("  Qty ")), QStringLiteral("qty"));
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("QTY")), QStringLiteral("qty"));
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("Quantity")), QStringLiteral("qty"));
@@ -60,7 +60,13 @@ TEST(BomParse, HeadersAreRecognisedThroughTheAliasTable)
     for (const auto& [heading, key] : {std::pair{"Component Name", "name"}, {"BOM Qty", "qty"}, {"Part #", "part_number"},
                                        {"LCSC Part #", "part_number"}, {"Example Part", "part_number"},
                                        {"Reference(s)", "references"}, {"Mfr. #", "part_number"}, {"Parts", "references"},
-                                       {"P/N", "part_number"}, {"manf#", "part_number"}})
+                                       {"P/N", "part_number"}, {"manf#", "part_number"}, {"PN", "part_number"},
+                                       {"Reference\nDesignator", "references"}, {"Manufacturer\r\nPart Number", "part_number"},
+                                       {"Plain Name", "name"}, {"Item Description", "name"},
+                                       {"Supplier Name", "supplier_name"}, {"Footprint Name", "footprint_name"},
+                                       {"SKU", "part_number"}, {"Value/Description", "name"},
+                                       {"Ref / Designator", "references"}, {"Qty/Board", "qty/board"},
+                                       {"Value/Part", "name"}})
         EXPECT_EQ(BomImport::headerKey(QString::fromLatin1(heading)), QString::fromLatin1(key)) << heading;
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("Part-Number")), QStringLiteral("part-number"));
     EXPECT_EQ(BomImport::headerKey(QStringLiteral("Qty (pcs)")), QStringLiteral("qty_(pcs)"));
@@ -100,6 +106,24 @@ TEST(BomParse, OfTwoColumnsOfOneMeaningTheOneThatTellsLinesApartIsRead)
         // Two LEDs of one value are two parts when their shop numbers differ.
         {"Comment,Designator,Footprint,LCSC Part #\nLED,\"D1,D2\",0603,C2290\nLED,D3,0603,C2286\n",
          {{"LED", "C2290", 2}, {"LED", "C2286", 1}}},
+        // Eagle's own designators ("U$1") are designators too.
+        {"Part,Value,MPN\nC1,100n,CL05\nU$1,BOARD,\nR1,10k,\n", {{"100n", "CL05", 1}, {"BOARD", "", 1}, {"10k", "", 1}}},
+        // "ANY" in a part-number column names no part.
+        {"Reference,Value,MPN\nC1,1u,ANY\nC2,1u,any\nU1,RGB,UHD1\n", {{"1u", "", 2}, {"RGB", "UHD1", 1}}},
+        // A design tool's first numbered alternative stands in where no column says it plainly.
+        {"Name,Manufacturer 1,Manufacturer Part Number 1\nCap 100n,Yageo,CC0603\n", {{"Cap 100n", "CC0603", 1}}},
+        {"Value,PN,PN_1\n10k,RC1,ALT1\n4k7,RC2,ALT2\n", {{"10k", "RC1", 1}, {"4k7", "RC2", 1}}},
+        // A generic description folds different values into one line; a value folds only places.
+        {"Reference,Quantity,Value/Part,Description\nC1,5,10uF,Ceramic Capacitor\nC2,4,22uF,Ceramic Capacitor\n"
+         "C3,17,100nF,Ceramic Capacitor\nJ1,1,Conn_01x04,I2C Header\nJ4,1,Conn_01x04,UART Header\n",
+         {{"10uF", "", 5}, {"22uF", "", 4}, {"100nF", "", 17}, {"Conn_01x04", "", 2}}},
+        // A description that labels each place on the board names no part; the value does.
+        {"Ref,Qty,Description,Value,Part Number\nC1,1,Input decoupling,10uF,GRM21\nC2,1,LDO input,10uF,GRM21\n"
+         "C3,1,LDO output,10uF,GRM21\nR1,1,Pull-up,10k,CRCW\nR2,1,Divider,10k,CRCW\nU1,1,Regulator,TPS7A47,TPS7A47\n",
+         {{"10uF", "GRM21", 3}, {"10k", "CRCW", 2}, {"TPS7A47", "TPS7A47", 1}}},
+        // A second heading row naming the sellers is no part; a cell's closing line break is no part of it.
+        {"Qty,MPN,Description,SKU,SKU\n,,,Digi-Key,Mouser\n12,VJ0805,\"0.1uF 25V\n\",720-1537,77-VJ\n",
+         {{"0.1uF 25V", "VJ0805", 12}}},
     };
     for (const auto& [csv, expected] : cases) {
         Lines got;
@@ -122,6 +146,14 @@ TEST(BomParse, NotFittedAndSummaryLinesAreLeftOutAndCounted)
         {"Reference,Value,Qty\nR1,10k,1\nPCB shipping,EuroPacket,1\nTOTAL PRICE,,\n", {"10k"}, {0, 2}},
         // A line that names a part number is a part, whatever its name says.
         {"Name,MPN,Qty\nTotal station,TS-1,1\n", {"Total station"}, {0, 0}},
+        // A DNP column needs a mark: a part number that slid into it on a row with a cell too many is none.
+        {"Qty,Value,PARTNO,DNP\n1,25MHz,,SX3M25\n1,10k,RC1,x\n", {"25MHz"}, {1, 0}},
+        // The mark alone in the part-number or the value cell.
+        {"Value,PN\n10k,RC0201\nFiducial,DNP\nNP,RC0402\n", {"10k"}, {2, 0}},
+        // Notes below the list, and a "Total" in a first column the import doesn't read.
+        {"Component,Value,Qty\n1,10k,2\n2,4k7,1\n\nComponent Count:,3\nBoM Date:,8/24/2022\n", {"10k", "4k7"}, {0, 2}},
+        {"Identifier,Plain Name,Part Number,Price\nU1,MCU,PIC16,$2\nTotal,,,$3.94\n", {"MCU"}, {0, 1}},
+        {"Component,Part_Number,Qty,Supplier\nSSD,MZ-77E1T0B,1,Amazon\n,SUBTOTAL,1,TOTAL: $473.00\n", {"SSD"}, {0, 1}},
     };
     for (const auto& [csv, names, left] : cases) {
         BomImport::LeftOut leftOut;
@@ -339,6 +371,22 @@ TEST(BomEncodings, EveryEncodingASpreadsheetWritesGivesTheSameParts)
         EXPECT_EQ(BomImport::parse(bomFile(file)), expected) << file;
 }
 
+// A UTF-8 file with a cell typed in another program: each reads as it was written, also where a
+// character falls across two of the slices a long file is read in.
+TEST(BomEncodings, Utf8WithStrayWindows1252BytesReadsBoth)
+{
+    EXPECT_EQ(BomImport::decode("Name,Qty\nRGB 120\xC2\xB0,1\nRES\xA0" "10K \x80,2\n"),
+              QString::fromUtf8("Name,Qty\nRGB 120°,1\nRES\u00A010K €,2\n"));
+    QByteArray bytes("Name,Qty\n");
+    while (bytes.size() < 256 * 1024 - 20)
+        bytes += "f,1\n";
+    bytes += QByteArray(256 * 1024 - 1 - bytes.size(), 'g') + "\xC2\xB0,1\nB\xA0,1\n";
+    const auto rows = BomImport::parse(bytes);
+    ASSERT_GE(rows.size(), 2);
+    EXPECT_TRUE(rows[rows.size() - 2].name.endsWith(QChar(0xB0))) << rows[rows.size() - 2].name.right(4).toStdString();
+    EXPECT_EQ(rows.last().name, QStringLiteral("B"));
+}
+
 TEST(BomEncodings, DamagedUtf16IsADecodingFailureNotReplacementCharacters)
 {
     for (const char* file : {"encodings/utf16-odd-byte.csv", "encodings/utf16-lone-surrogate.csv"}) {
@@ -466,13 +514,16 @@ TEST(BomRealFiles, EveryFileImportsAsAPersonExpectsOrIsRefusedForItsReason)
         // "?" marks a count the import is known to get wrong (real-boms/README.md says why).
         if (f[5] != QStringLiteral("?"))
             EXPECT_EQ(matches.size(), f[5].toLongLong()) << file << "\n  " << got.join(QStringLiteral("\n  ")).toStdString();
-        EXPECT_EQ(pieces, f[6].toLongLong()) << file;
-        EXPECT_EQ(leftOut.notFitted, f[7].toLongLong()) << file;
+        const QString unchecked = QStringLiteral("?");
+        if (f[6] != unchecked)
+            EXPECT_EQ(pieces, f[6].toLongLong()) << file;
+        if (f[7] != unchecked)
+            EXPECT_EQ(leftOut.notFitted, f[7].toLongLong()) << file;
         EXPECT_EQ(leftOut.summaries, f[8].toLongLong()) << file;
         for (const QString& sample : f[9].split(QStringLiteral(" ;; "), Qt::SkipEmptyParts))
             EXPECT_TRUE(got.contains(sample)) << file << ": no line " << sample.toStdString();
     }
-    EXPECT_GE(files, 60);
+    EXPECT_GE(files, 94);
 }
 
 class BomMatchTest : public ::testing::Test {
