@@ -281,16 +281,49 @@ void migrateDocumentAttachments(ModelContext& context, SettingsStore& settings)
         settings.setBool(migrationFlagKey, true);
 }
 
+namespace {
+
+// The most pixels a picture may be decoded to: maxImagePixels, with room kept below the
+// reader's allocation limit (four bytes a pixel once decoded; a JPEG decoder scales by halves
+// and then to the size asked for, so what it holds on the way can be up to four times that).
+qint64 imagePixelBudget()
+{
+    qint64 budget = maxImagePixels;
+    if (const int limitMB = QImageReader::allocationLimit(); limitMB > 0)
+        budget = std::min(budget, qint64(limitMB) * 1024 * 1024 / 4 / 4 * 9 / 10);
+    return budget;
+}
+
+// Whether the picture's header rules it out: larger than the budget, and of a format that
+// decodes the whole picture before scaling it. Only JPEG decodes straight to a smaller size (by
+// up to 1/8 a side); a PNG of 16384 x 16384 pixels, a megabyte on disk, would take seconds to
+// decode just to be found too large.
+bool tooLargeToDecode(QImageReader& reader, qint64 budget)
+{
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return false;
+    const double pixels = double(size.width()) * double(size.height());
+    if (pixels <= double(budget))
+        return false;
+    return reader.format() != "jpeg" || pixels / 64 > double(budget);
+}
+
+}  // namespace
+
+bool imageTooLargeToShow(const QString& path)
+{
+    QImageReader reader(path);
+    return tooLargeToDecode(reader, imagePixelBudget());
+}
+
 QImage readImage(const QString& path)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
-    // Four bytes a pixel once decoded. A JPEG decoder scales by halves and then to the size
-    // asked for, so what it holds on the way can be up to four times that: room for it is kept
-    // below the reader's own limit.
-    qint64 budget = maxImagePixels;
-    if (const int limitMB = QImageReader::allocationLimit(); limitMB > 0)
-        budget = std::min(budget, qint64(limitMB) * 1024 * 1024 / 4 / 4 * 9 / 10);
+    const qint64 budget = imagePixelBudget();
+    if (tooLargeToDecode(reader, budget))
+        return {};
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > budget) {
         const double f = std::sqrt(double(budget) / (double(size.width()) * double(size.height())));

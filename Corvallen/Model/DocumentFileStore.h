@@ -86,8 +86,12 @@ std::unique_ptr<Poppler::Document> loadPDFDocument(const QString& storedFileName
 // whole, they would pass the image reader's allocation limit.
 inline constexpr qint64 maxImagePixels = qint64(24) * 1000 * 1000;
 // An image document's picture, turned as its EXIF data says, at most maxImagePixels (and well
-// within the image reader's allocation limit). Null when it can't be read.
+// within the image reader's allocation limit). Null when it can't be read, and at once, without
+// decoding, when its header tells it is too large (imageTooLargeToShow).
 QImage readImage(const QString& path);
+// Whether the file's header alone rules the picture out: more pixels than can be shown and a
+// format that can't be decoded straight to fewer (every one but JPEG).
+bool imageTooLargeToShow(const QString& path);
 // A one-page PDF holding the image at its own size, one point per pixel. Empty for a null
 // image.
 QByteArray pdfFromImage(const QImage& image);
