@@ -112,14 +112,23 @@ bool noteImport(const QString& name)
 
 constexpr double thumbnailSide = 512.0;
 
-QImage renderThumbnail(Poppler::Page& page)
+QImage renderThumbnail(Poppler::Page& page, const std::function<bool()>& shouldStop)
 {
     const QSizeF size = page.pageSizeF();
     const double longest = std::max(size.width(), size.height());
     if (longest <= 0)
         return {};
     const double dpi = 72.0 * thumbnailSide / longest;
-    return page.renderToImage(dpi, dpi);
+    if (!shouldStop)
+        return page.renderToImage(dpi, dpi);
+    // Poppler asks between drawing operations; a page of a few hundred thousand of them can
+    // take a minute, and stops within moments when asked to.
+    const auto askStop = [](const QVariant& closure) {
+        return (*reinterpret_cast<const std::function<bool()>*>(closure.value<quintptr>()))();
+    };
+    QImage image = page.renderToImage(dpi, dpi, -1, -1, -1, -1, Poppler::Page::Rotate0, nullptr, nullptr, askStop,
+                                      QVariant::fromValue(reinterpret_cast<quintptr>(&shouldStop)));
+    return shouldStop() ? QImage() : image;
 }
 
 }  // namespace
@@ -393,7 +402,7 @@ ThumbnailCache& thumbnailCache() { return ThumbnailCache::shared(); }
 
 void setThumbnailMarkupHooks(ThumbnailMarkupHooks h) { hooks() = std::move(h); }
 
-QImage renderThumbnail(const QString& fileName, const std::optional<QString>& markup)
+QImage renderThumbnail(const QString& fileName, const std::optional<QString>& markup, const std::function<bool()>& shouldStop)
 {
     std::unique_ptr<Poppler::Document> pdf = loadPDFDocument(fileName);
     if (!pdf)
@@ -406,7 +415,7 @@ QImage renderThumbnail(const QString& fileName, const std::optional<QString>& ma
     std::unique_ptr<Poppler::Page> page = pdf->page(0);
     if (!page)
         return {};
-    QImage image = renderThumbnail(*page);
+    QImage image = renderThumbnail(*page, shouldStop);
     if (image.isNull())
         return {};
     if (markup && drawn)
@@ -433,7 +442,9 @@ QImage thumbnailIfReady(const Document* document)
     const QString key = document->fileName();
     if (const QImage cached = thumbnailCache().value(key); !cached.isNull())
         return cached;
-    thumbnailCache().request(key, [key, markup = document->libraryMarkupFileName()] { return renderThumbnail(key, markup); });
+    thumbnailCache().request(key, [key, markup = document->libraryMarkupFileName()](const ThumbnailJob& job) {
+        return renderThumbnail(key, markup, [&job] { return job.shouldStop(); });
+    });
     return {};
 }
 

@@ -105,8 +105,9 @@ QImage thumbnail(const Document* document);
 // (thumbnailCache().hasNone()).
 QImage thumbnailIfReady(const Document* document);
 // The drawing itself, from the stored file's name and its library markup's name. Touches no
-// record and no cache, so it runs on any thread.
-QImage renderThumbnail(const QString& fileName, const std::optional<QString>& markupName);
+// record and no cache, so it runs on any thread. Null, soon after, once `shouldStop` says so.
+QImage renderThumbnail(const QString& fileName, const std::optional<QString>& markupName,
+                       const std::function<bool()>& shouldStop = {});
 ThumbnailCache& thumbnailCache();
 
 // How the markup work joins the thumbnails: the overlay of a markup name's annotations onto a
