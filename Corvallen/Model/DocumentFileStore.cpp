@@ -303,19 +303,20 @@ qint64 imagePixelBudget()
     return budget;
 }
 
-// Whether the picture's header rules it out: larger than the budget, and of a format that
-// decodes the whole picture before scaling it. Only JPEG decodes straight to a smaller size (by
-// up to 1/8 a side); a PNG of 16384 x 16384 pixels, a megabyte on disk, would take seconds to
-// decode just to be found too large.
+// Whether the picture's header rules it out: larger than the budget, and more than a decoder
+// can go through in about a second. Only JPEG decodes straight to a smaller size (by up to 1/8
+// a side); the others decode every pixel and scale as they go, so a PNG of 16384 x 16384
+// pixels, under a megabyte on disk, would take seconds to show.
 bool tooLargeToDecode(QImageReader& reader, qint64 budget)
 {
+    constexpr double wholeDecodeLimit = 64.0 * 1000 * 1000;
     const QSize size = reader.size();
     if (!size.isValid())
         return false;
     const double pixels = double(size.width()) * double(size.height());
     if (pixels <= double(budget))
         return false;
-    return reader.format() != "jpeg" || pixels / 64 > double(budget);
+    return reader.format() == "jpeg" ? pixels / 64 > double(budget) : pixels > wholeDecodeLimit;
 }
 
 }  // namespace

@@ -89,8 +89,9 @@ inline constexpr qint64 maxImagePixels = qint64(24) * 1000 * 1000;
 // within the image reader's allocation limit). Null when it can't be read, and at once, without
 // decoding, when its header tells it is too large (imageTooLargeToShow).
 QImage readImage(const QString& path);
-// Whether the file's header alone rules the picture out: more pixels than can be shown and a
-// format that can't be decoded straight to fewer (every one but JPEG).
+// Whether the file's header alone rules the picture out: more pixels than can be shown and more
+// than its decoder goes through in about a second (64 megapixels; JPEG decodes straight to an
+// eighth a side, so it may hold 64 times the shown pixels).
 bool imageTooLargeToShow(const QString& path);
 // A one-page PDF holding the image at its own size, one point per pixel. Empty for a null
 // image.

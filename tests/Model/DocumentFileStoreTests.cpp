@@ -568,6 +568,14 @@ TEST_F(DocumentFileStoreTest, PhotosTooLargeToDecodeWholeAreShownScaledDownAndTu
         EXPECT_EQ(pdf->page(0)->pageSizeF().toSize(), image.size());
         EXPECT_FALSE(DocumentFileStore::thumbnail(d).isNull());
     }
+    // A format that decodes every pixel is scaled as it is read too, up to what decodes quickly.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(photo.save(&buffer, "PNG"));
+    const QString pngPath = inFolder(storedDocument(QStringLiteral("big.png"), png)->fileName());
+    EXPECT_FALSE(DocumentFileStore::imageTooLargeToShow(pngPath));
+    EXPECT_LE(qint64(DocumentFileStore::readImage(pngPath).sizeInBytes()), qint64(8) * 1024 * 1024);
     QImageReader::setAllocationLimit(limit);
 }
 
