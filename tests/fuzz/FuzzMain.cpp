@@ -55,8 +55,9 @@ void onDeath() { writeCurrentInput("crash"); }
 void onSignal(int sig)
 {
     writeCurrentInput(sig == SIGALRM ? "timeout" : "crash");
-    std::signal(sig, SIG_DFL);
-    std::raise(sig == SIGALRM ? SIGABRT : sig);
+    const int end = sig == SIGALRM ? SIGABRT : sig;
+    std::signal(end, SIG_DFL);
+    std::raise(end);
 }
 
 void runOne(const QByteArray& input, unsigned timeoutSeconds)
