@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets of tests/fuzz with AddressSanitizer and UndefinedBehaviorSanitizer, in
-# a build folder of their own, and runs each from its committed seeds (and dictionary).
+# a build folder of their own, and runs each from its committed seeds (and dictionary): the file
+# readers' targets in tests/fuzz/<name>/ and, where it is there, the backup readers' (backup).
 #
 #   tools/fuzz.sh [-t SECONDS] [-j JOBS] [NAME...]
 #
@@ -11,7 +12,7 @@
 #
 # An input that crashes, trips a sanitizer or runs past the per-input time limit (FUZZ_TIMEOUT,
 # default 20 s) is written to <build folder>/findings/<NAME>/; replay it with
-#   <build folder>/tests/fuzz/fuzz_<NAME> FILE
+#   <build folder>/fuzz/fuzz_<NAME> FILE      (the backup target: <build folder>/tests/fuzz/fuzz_backup)
 # The exit status is non-zero when any target found something.
 set -uo pipefail
 
@@ -42,12 +43,14 @@ if [ $# -eq 0 ]; then
   for dir in "$root"/tests/fuzz/*/; do
     [ -d "$dir/seeds" ] && names+=("$(basename "$dir")")
   done
+  # The backup readers' target keeps its seeds in tests/fuzz/seeds.
+  [ -f "$root/tests/fuzz/BackupFuzz.cpp" ] && names+=(backup)
 else
   names=("$@")
 fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${compilers[@]}" \
-  -DCORVALLEN_TESTS=OFF -DCORVALLEN_BENCHMARKS=OFF -DCORVALLEN_FUZZ=ON -DCORVALLEN_FUZZ_ENGINE="$engine" \
+  -DCORVALLEN_TESTS=ON -DCORVALLEN_BENCHMARKS=OFF -DCORVALLEN_FUZZ=ON -DCORVALLEN_FUZZ_ENGINE="$engine" \
   -DCMAKE_CXX_FLAGS="$sanitizers" -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" >/dev/null || exit 1
 targets=()
 for name in "${names[@]}"; do targets+=("fuzz_$name"); done
@@ -59,22 +62,29 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export QT_QPA_PLATFORM=offscreen
 status=0
 for name in "${names[@]}"; do
-  dir="$root/tests/fuzz/$name"
   findings="$build/findings/$name"
   mkdir -p "$findings"
-  args=("-timeout=$timeout" "-max_total_time=$seconds")
-  [ -f "$dir/dict" ] && args+=("-dict=$dir/dict")
+  if [ "$name" = backup ]; then
+    # Built beside the tests, with a driver of its own and its own flags.
+    program="$build/tests/fuzz/fuzz_backup"
+    seeds="$root/tests/fuzz/seeds"
+    args=("-seconds=$seconds" "-slow=$timeout")
+  else
+    program="$build/fuzz/fuzz_$name"
+    seeds="$root/tests/fuzz/$name/seeds"
+    args=("-timeout=$timeout" "-max_total_time=$seconds")
+    [ -f "$root/tests/fuzz/$name/dict" ] && args+=("-dict=$root/tests/fuzz/$name/dict")
+  fi
   if [ "$engine" = libfuzzer ]; then
-    args+=("-artifact_prefix=$findings/" "-print_final_stats=1")
+    args=("-timeout=$timeout" "-max_total_time=$seconds" "-artifact_prefix=$findings/" "-print_final_stats=1")
+    [ -f "$root/tests/fuzz/$name/dict" ] && args+=("-dict=$root/tests/fuzz/$name/dict")
     # libFuzzer grows its corpus in the first folder: a scratch copy keeps the seeds as committed.
     mkdir -p "$findings/corpus"
-    cp -n "$dir"/seeds/* "$findings/corpus/" 2>/dev/null
-    set -- "$findings/corpus"
-  else
-    set -- "$dir/seeds"
+    cp -n "$seeds"/* "$findings/corpus/" 2>/dev/null
+    seeds="$findings/corpus"
   fi
   echo "== $name"
-  if ! (cd "$findings" && "$build/tests/fuzz/fuzz_$name" "${args[@]}" "$@"); then
+  if ! (cd "$findings" && "$program" "${args[@]}" "$seeds"); then
     echo "== $name: FOUND A FAULT, see $findings" >&2
     status=1
   fi
