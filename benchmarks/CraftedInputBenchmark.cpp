@@ -2,18 +2,24 @@
 // of files, and help text lines built to make every inline marker scan the whole line.
 //
 // Goals: writing and reading back the file list grows linearly with the number of files (the
-// "us_per_file" counter stays flat from 50,000 to 500,000 files; 500,000 within 5 s), and
-// every crafted 200 KB Markdown line renders in under 0.5 s.
+// "us_per_file" counter stays flat from 50,000 to 500,000 files; 500,000 within 5 s), every
+// crafted 200 KB Markdown line renders in under 0.5 s, and a thumbnail of a page of 400,000
+// strokes (a minute's drawing) stops within 0.1 s of being abandoned ("stop_ms").
+#include "Corvallen/Model/DocumentFileStore.h"
+#include "Corvallen/Model/ThumbnailCache.h"
 #include "Corvallen/Settings/MarkdownBlock.h"
 #include "Corvallen/Sync/SourceLedger.h"
+#include "Documents/DocumentsTestSupport.h"
 #include "support/TestEnvironment.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
 #include <benchmark/benchmark.h>
+
+#include <thread>
 
 namespace {
 
@@ -81,12 +87,45 @@ void BM_MarkdownCraftedLine(benchmark::State& state)
 }
 BENCHMARK(BM_MarkdownCraftedLine)->DenseRange(0, 7)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// A one-page PDF whose content is `lines` strokes.
+QByteArray strokesPdf(int lines)
+{
+    QByteArray content;
+    for (int i = 0; i < lines; ++i)
+        content += QByteArray::number(i * 37 % 600) + ' ' + QByteArray::number(i * 11 % 790) + " m " + QByteArray::number(i * 13 % 600) + ' '
+                   + QByteArray::number(i % 790) + " l S\n";
+    return documents_test::makeOnePagePdf("/MediaBox [0 0 612 792]", content);
+}
+
+void BM_AbandonedThumbnailStops(benchmark::State& state)
+{
+    const QString name = QStringLiteral("bench-strokes.pdf");
+    QFile file(DocumentFileStore::documentsFolder() + QLatin1Char('/') + name);
+    file.open(QIODevice::WriteOnly);
+    file.write(strokesPdf(400000));
+    file.close();
+    double stopMs = 0;
+    for (auto _ : state) {
+        ThumbnailJob job(std::chrono::minutes(10));
+        QElapsedTimer sinceAbandon;
+        std::thread drawing([&] { DocumentFileStore::renderThumbnail(name, {}, [&job] { return job.shouldStop(); }); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        sinceAbandon.start();
+        job.abandon();
+        drawing.join();
+        stopMs += double(sinceAbandon.nsecsElapsed()) / 1e6;
+    }
+    state.counters["stop_ms"] = stopMs / double(state.iterations());
+}
+BENCHMARK(BM_AbandonedThumbnailStops)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     corvallen::test::isolateEnvironment();
-    QCoreApplication app(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     ::benchmark::Initialize(&argc, argv);
     if (::benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
