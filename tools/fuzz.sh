@@ -34,7 +34,7 @@ timeout="${FUZZ_TIMEOUT:-20}"
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 compilers=()
 if [ "$engine" = libfuzzer ]; then
-  compilers=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+  compilers=(-DCMAKE_CXX_COMPILER=clang++)
   sanitizers="$sanitizers -fsanitize=fuzzer-no-link"
 fi
 
