@@ -81,6 +81,9 @@ struct HostedViewer {
         window.resize(900, 640);
         window.show();
         QApplication::processEvents();
+        // The document is read off the main thread.
+        EXPECT_TRUE(corvallen::test::waitUntil([content] { return !content->isLoading(); }));
+        QApplication::processEvents();
     }
     QWidget window;
     DocumentViewerWindow* viewer = nullptr;
@@ -171,7 +174,10 @@ TEST_F(DocumentViewerWindowTest, DocumentsThatCantBeShownSayWhyAndOfferTheDefaul
         const QString name = i < files.size() ? files[i].first : QStringLiteral("gone.pdf");
         if (i < files.size())
             documents_test::storeDocument(name, files[i].second);
-        HostedViewer viewer(new DocumentViewerWindow({name, freshKey(), QString()}, *ctx));
+        auto* content = new DocumentViewerWindow({name, freshKey(), QString()}, *ctx);
+        // The window is there at once; the file is read, and found wanting, off the main thread.
+        EXPECT_TRUE(content->isLoading()) << name.toStdString();
+        HostedViewer viewer(content);
         EXPECT_EQ(viewer.viewer->markupContainer(), nullptr) << name.toStdString();
         QStringList texts;
         for (QLabel* l : viewer.window.findChildren<QLabel*>())
