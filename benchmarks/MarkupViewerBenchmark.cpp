@@ -77,6 +77,8 @@ void BM_ScrollScannedDocument(benchmark::State& state)
                                   QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".markup.pdf"));
         viewer.resize(900, 700);
         viewer.show();
+        while (viewer.isLoading())
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
         QApplication::processEvents();
         QScrollArea* area = nullptr;
         for (QWidget* w = viewer.canvas()->parentWidget(); w && !area; w = w->parentWidget())

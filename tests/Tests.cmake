@@ -1,5 +1,9 @@
 corvallen_tests(Platform)
 corvallen_tests(Model)
+# The thumbnail tests draw the generated documents of the documents tests.
+if(TARGET test_model)
+  target_sources(test_model PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/Documents/DocumentsTestSupport.cpp)
+endif()
 corvallen_tests(Widgets)
 corvallen_tests(Devices)
 corvallen_tests(Shell)

@@ -196,8 +196,11 @@ QString DocumentBrowserModel::unshowableReason(const QString& filePath, Document
 {
     if (!QFileInfo(filePath).isFile())
         return QStringLiteral("The file of this document is missing from the documents folder.");
-    if (kind == DocumentFileKind::image)
+    if (kind == DocumentFileKind::image) {
+        if (DocumentFileStore::imageTooLargeToShow(filePath))
+            return QStringLiteral("This picture is too large to be shown here.");
         return DocumentFileStore::readImage(filePath).isNull() ? QStringLiteral("This picture couldn't be read.") : QString();
+    }
     const std::unique_ptr<Poppler::Document> pdf = Poppler::Document::load(filePath);
     if (!pdf)
         return QStringLiteral("This file couldn't be read as a PDF.");

@@ -309,7 +309,35 @@ MarkupDocument pagesOf(const Poppler::Document& pdf)
     return doc;
 }
 
-bool writeMarkupOverlay(const MarkupDocument& document, const QString& key, QString* error)
+namespace {
+
+// The pages of a markup file with their sizes and kept annotations; empty when the file is
+// missing or is no readable PDF.
+QList<MarkupPageRef> readMarkupPages(const QString& filePath)
+{
+    QList<MarkupPageRef> out;
+    if (filePath.isEmpty() || !QFile::exists(filePath))
+        return out;
+    std::unique_ptr<Poppler::Document> pdf = Poppler::Document::load(filePath);
+    if (!pdf || pdf->isLocked())
+        return out;
+    for (int i = 0; i < pdf->numPages(); ++i) {
+        auto page = std::make_shared<MarkupPage>();
+        if (std::unique_ptr<Poppler::Page> p = pdf->page(i)) {
+            page->size = p->pageSizeF();
+            for (const auto& ann : p->annotations()) {
+                if (MarkupAnnotationRef copy = cloneMarkupAnnotation(*ann, page->size))
+                    page->add(copy);
+            }
+        }
+        out.append(page);
+    }
+    return out;
+}
+
+}  // namespace
+
+bool writeMarkupOverlay(const MarkupDocument& shown, const QString& key, QString* error)
 {
     auto fail = [error](const QString& why) {
         if (error)
@@ -319,8 +347,15 @@ bool writeMarkupOverlay(const MarkupDocument& document, const QString& key, QStr
     const QString filePath = path(key);
     if (filePath.isEmpty())
         return fail(QStringLiteral("The markup has no valid file name."));
-    if (document.pageCount() == 0)
+    if (shown.pageCount() == 0)
         return fail(QStringLiteral("The document has no pages."));
+    // The file may hold pages the shown document lacks (the document was replaced by a shorter
+    // version): their markup can't be shown, but it is the user's, so it is written back as it
+    // was, after the shown pages.
+    MarkupDocument document = shown;
+    const QList<MarkupPageRef> stored = readMarkupPages(filePath);
+    for (qsizetype i = shown.pageCount(); i < stored.size(); ++i)
+        document.pages.append(stored[i]);
     std::unique_ptr<Poppler::Document> pdf = Poppler::Document::loadFromData(blankPages(document));
     if (!pdf || pdf->numPages() != document.pageCount())
         return fail(QStringLiteral("The markup pages could not be prepared."));
@@ -355,22 +390,8 @@ bool writeMarkupOverlay(const MarkupDocument& document, const QString& key, QStr
 QList<QList<MarkupAnnotationRef>> readMarkupFile(const QString& filePath)
 {
     QList<QList<MarkupAnnotationRef>> out;
-    if (filePath.isEmpty() || !QFile::exists(filePath))
-        return out;
-    std::unique_ptr<Poppler::Document> pdf = Poppler::Document::load(filePath);
-    if (!pdf || pdf->isLocked())
-        return out;
-    for (int i = 0; i < pdf->numPages(); ++i) {
-        QList<MarkupAnnotationRef> page;
-        if (std::unique_ptr<Poppler::Page> p = pdf->page(i)) {
-            const QSizeF size = p->pageSizeF();
-            for (const auto& ann : p->annotations()) {
-                if (MarkupAnnotationRef copy = cloneMarkupAnnotation(*ann, size))
-                    page.append(copy);
-            }
-        }
-        out.append(page);
-    }
+    for (const MarkupPageRef& page : readMarkupPages(filePath))
+        out.append(page->annotations);
     return out;
 }
 

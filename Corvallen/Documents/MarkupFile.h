@@ -26,7 +26,8 @@ MarkupDocument pagesOf(const Poppler::Document& pdf);
 // file is complete (a failed save keeps the previous markup). A file there that can't be read
 // (so its markup was never shown) is moved aside under a dated name, not replaced. Blank pages have the size of the
 // shown pages; notes refer to a standard PDF face, so the file embeds no font. False when the
-// file could not be written, with the reason in `error`.
+// file could not be written, with the reason in `error`. Pages of the file beyond the document's
+// last (a shorter version of it is shown) keep their markup.
 bool writeMarkupOverlay(const MarkupDocument& document, const QString& key, QString* error = nullptr);
 
 // The kept annotations of a markup file, page by page; empty when the file is missing or is no

@@ -5,6 +5,7 @@
 
 #include <poppler/qt6/poppler-qt6.h>
 
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -65,9 +66,18 @@ private:
         }
         QImage image;
         if (m_pdf)
-            if (std::unique_ptr<Poppler::Page> page = m_pdf->page(key.page))
-                image = page->renderToImage(boundedDpi(page->pageSizeF(), key.dpi100 / 100.0),
-                                            boundedDpi(page->pageSizeF(), key.dpi100 / 100.0));
+            if (std::unique_ptr<Poppler::Page> page = m_pdf->page(key.page)) {
+                const double dpi = boundedDpi(page->pageSizeF(), key.dpi100 / 100.0);
+                // A page of a few hundred thousand drawing operations takes a minute: closing
+                // the window stops it instead of waiting for it.
+                const auto closing = [](const QVariant& flag) {
+                    return reinterpret_cast<const std::atomic<bool>*>(flag.value<quintptr>())->load();
+                };
+                image = page->renderToImage(dpi, dpi, -1, -1, -1, -1, Poppler::Page::Rotate0, nullptr, nullptr, closing,
+                                            QVariant::fromValue(reinterpret_cast<quintptr>(&m_closing)));
+            }
+        if (m_closing)
+            return;
         PageRenderer* owner = m_owner;
         QMetaObject::invokeMethod(owner, [owner, key, image] { owner->store(key, image); }, Qt::QueuedConnection);
         if (!m_queue.isEmpty())
@@ -80,6 +90,7 @@ private:
     std::unique_ptr<Poppler::Document> m_pdf;
     bool m_opened = false;
     bool m_scheduled = false;
+    std::atomic<bool> m_closing{false};
     QList<PageRenderer::Key> m_queue;
 };
 
@@ -94,6 +105,7 @@ PageRenderer::PageRenderer(Opener open, qint64 cacheBytes, QObject* parent)
 
 PageRenderer::~PageRenderer()
 {
+    m_worker->m_closing = true;
     m_thread.quit();
     m_thread.wait();
     delete m_worker;

@@ -112,14 +112,23 @@ bool noteImport(const QString& name)
 
 constexpr double thumbnailSide = 512.0;
 
-QImage renderThumbnail(Poppler::Page& page)
+QImage renderThumbnail(Poppler::Page& page, const std::function<bool()>& shouldStop)
 {
     const QSizeF size = page.pageSizeF();
     const double longest = std::max(size.width(), size.height());
     if (longest <= 0)
         return {};
     const double dpi = 72.0 * thumbnailSide / longest;
-    return page.renderToImage(dpi, dpi);
+    if (!shouldStop)
+        return page.renderToImage(dpi, dpi);
+    // Poppler asks between drawing operations; a page of a few hundred thousand of them can
+    // take a minute, and stops within moments when asked to.
+    const auto askStop = [](const QVariant& closure) {
+        return (*reinterpret_cast<const std::function<bool()>*>(closure.value<quintptr>()))();
+    };
+    QImage image = page.renderToImage(dpi, dpi, -1, -1, -1, -1, Poppler::Page::Rotate0, nullptr, nullptr, askStop,
+                                      QVariant::fromValue(reinterpret_cast<quintptr>(&shouldStop)));
+    return shouldStop() ? QImage() : image;
 }
 
 }  // namespace
@@ -281,16 +290,50 @@ void migrateDocumentAttachments(ModelContext& context, SettingsStore& settings)
         settings.setBool(migrationFlagKey, true);
 }
 
+namespace {
+
+// The most pixels a picture may be decoded to: maxImagePixels, with room kept below the
+// reader's allocation limit (four bytes a pixel once decoded; a JPEG decoder scales by halves
+// and then to the size asked for, so what it holds on the way can be up to four times that).
+qint64 imagePixelBudget()
+{
+    qint64 budget = maxImagePixels;
+    if (const int limitMB = QImageReader::allocationLimit(); limitMB > 0)
+        budget = std::min(budget, qint64(limitMB) * 1024 * 1024 / 4 / 4 * 9 / 10);
+    return budget;
+}
+
+// Whether the picture's header rules it out: larger than the budget, and more than a decoder
+// can go through in about a second. Only JPEG decodes straight to a smaller size (by up to 1/8
+// a side); the others decode every pixel and scale as they go, so a PNG of 16384 x 16384
+// pixels, under a megabyte on disk, would take seconds to show.
+bool tooLargeToDecode(QImageReader& reader, qint64 budget)
+{
+    constexpr double wholeDecodeLimit = 64.0 * 1000 * 1000;
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return false;
+    const double pixels = double(size.width()) * double(size.height());
+    if (pixels <= double(budget))
+        return false;
+    return reader.format() == "jpeg" ? pixels / 64 > double(budget) : pixels > wholeDecodeLimit;
+}
+
+}  // namespace
+
+bool imageTooLargeToShow(const QString& path)
+{
+    QImageReader reader(path);
+    return tooLargeToDecode(reader, imagePixelBudget());
+}
+
 QImage readImage(const QString& path)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
-    // Four bytes a pixel once decoded. A JPEG decoder scales by halves and then to the size
-    // asked for, so what it holds on the way can be up to four times that: room for it is kept
-    // below the reader's own limit.
-    qint64 budget = maxImagePixels;
-    if (const int limitMB = QImageReader::allocationLimit(); limitMB > 0)
-        budget = std::min(budget, qint64(limitMB) * 1024 * 1024 / 4 / 4 * 9 / 10);
+    const qint64 budget = imagePixelBudget();
+    if (tooLargeToDecode(reader, budget))
+        return {};
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > budget) {
         const double f = std::sqrt(double(budget) / (double(size.width()) * double(size.height())));
@@ -360,7 +403,7 @@ ThumbnailCache& thumbnailCache() { return ThumbnailCache::shared(); }
 
 void setThumbnailMarkupHooks(ThumbnailMarkupHooks h) { hooks() = std::move(h); }
 
-QImage renderThumbnail(const QString& fileName, const std::optional<QString>& markup)
+QImage renderThumbnail(const QString& fileName, const std::optional<QString>& markup, const std::function<bool()>& shouldStop)
 {
     std::unique_ptr<Poppler::Document> pdf = loadPDFDocument(fileName);
     if (!pdf)
@@ -373,7 +416,7 @@ QImage renderThumbnail(const QString& fileName, const std::optional<QString>& ma
     std::unique_ptr<Poppler::Page> page = pdf->page(0);
     if (!page)
         return {};
-    QImage image = renderThumbnail(*page);
+    QImage image = renderThumbnail(*page, shouldStop);
     if (image.isNull())
         return {};
     if (markup && drawn)
@@ -400,7 +443,9 @@ QImage thumbnailIfReady(const Document* document)
     const QString key = document->fileName();
     if (const QImage cached = thumbnailCache().value(key); !cached.isNull())
         return cached;
-    thumbnailCache().request(key, [key, markup = document->libraryMarkupFileName()] { return renderThumbnail(key, markup); });
+    thumbnailCache().request(key, [key, markup = document->libraryMarkupFileName()](const ThumbnailJob& job) {
+        return renderThumbnail(key, markup, [&job] { return job.shouldStop(); });
+    });
     return {};
 }
 

@@ -86,8 +86,13 @@ std::unique_ptr<Poppler::Document> loadPDFDocument(const QString& storedFileName
 // whole, they would pass the image reader's allocation limit.
 inline constexpr qint64 maxImagePixels = qint64(24) * 1000 * 1000;
 // An image document's picture, turned as its EXIF data says, at most maxImagePixels (and well
-// within the image reader's allocation limit). Null when it can't be read.
+// within the image reader's allocation limit). Null when it can't be read, and at once, without
+// decoding, when its header tells it is too large (imageTooLargeToShow).
 QImage readImage(const QString& path);
+// Whether the file's header alone rules the picture out: more pixels than can be shown and more
+// than its decoder goes through in about a second (64 megapixels; JPEG decodes straight to an
+// eighth a side, so it may hold 64 times the shown pixels).
+bool imageTooLargeToShow(const QString& path);
 // A one-page PDF holding the image at its own size, one point per pixel. Empty for a null
 // image.
 QByteArray pdfFromImage(const QImage& image);
@@ -101,8 +106,9 @@ QImage thumbnail(const Document* document);
 // (thumbnailCache().hasNone()).
 QImage thumbnailIfReady(const Document* document);
 // The drawing itself, from the stored file's name and its library markup's name. Touches no
-// record and no cache, so it runs on any thread.
-QImage renderThumbnail(const QString& fileName, const std::optional<QString>& markupName);
+// record and no cache, so it runs on any thread. Null, soon after, once `shouldStop` says so.
+QImage renderThumbnail(const QString& fileName, const std::optional<QString>& markupName,
+                       const std::function<bool()>& shouldStop = {});
 ThumbnailCache& thumbnailCache();
 
 // How the markup work joins the thumbnails: the overlay of a markup name's annotations onto a

@@ -1,6 +1,7 @@
 #include "Corvallen/Platform/SettingsStore.h"
 
 #include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Platform/JsonText.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -39,15 +40,7 @@ std::optional<SettingsStore::Type> typeFromName(const QString& s)
     return std::nullopt;
 }
 
-// A whole number that fits qint64 (fractions are cut off); 1e300, infinities and NaN are none.
-std::optional<qint64> integerFrom(double d)
-{
-    // 2^63 is exact as a double; every double below it and at or above -2^63 converts safely.
-    constexpr double limit = 9223372036854775808.0;
-    if (!std::isfinite(d) || d >= limit || d < -limit)
-        return std::nullopt;
-    return qint64(d);
-}
+std::optional<qint64> integerFrom(double d) { return wholeNumberFrom(d); }
 
 // The same from a JSON number or the text form integers are written in; anything else
 // ("12abc", a list) is no value at all.
@@ -83,10 +76,12 @@ SettingsStore::SettingsStore(const QString& filePath, QObject* parent)
 void SettingsStore::reload()
 {
     QHash<QString, Entry> before = std::exchange(m_values, {});
+    const QJsonObject unreadBefore = m_unreadEntries;
     if (read() == ReadResult::Unreadable) {
         // Another writer can't have left this (writes are atomic): keep the file for the user
         // and put the values this run knows back in its place.
         m_values = std::move(before);
+        m_unreadEntries = unreadBefore;
         keepUnreadableFileAside();
         write();
         return;
@@ -135,41 +130,64 @@ SettingsStore::ReadResult SettingsStore::read()
     if (parseError.error != QJsonParseError::NoError || !document.isObject())
         return ReadResult::Unreadable;
     const QJsonObject root = document.object();
+    m_unreadEntries = {};
     for (auto it = root.begin(); it != root.end(); ++it) {
-        const QJsonObject o = it.value().toObject();
-        const auto type = typeFromName(o.value(QStringLiteral("type")).toString());
-        if (!type)
-            continue;
-        const QJsonValue v = o.value(QStringLiteral("value"));
-        QVariant value;
-        switch (*type) {
-        case Type::Bool: value = v.toBool(); break;
-        case Type::Integer:
-            // Too large for its type, or no number at all: the key reads as absent.
-            if (const auto n = integerFrom(v))
-                value = *n;
-            else
-                continue;
-            break;
-        case Type::Double: value = v.toDouble(); break;
-        case Type::Text: value = v.toString(); break;
-        case Type::TextList: {
-            QStringList list;
-            for (const auto& x : v.toArray())
-                list << x.toString();
-            value = list;
-            break;
-        }
-        case Type::Bytes: value = QByteArray::fromBase64(v.toString().toLatin1()); break;
-        }
-        m_values.insert(it.key(), Entry{*type, value});
+        if (auto entry = entryFrom(it.value()))
+            m_values.insert(it.key(), *entry);
+        else
+            m_unreadEntries.insert(it.key(), it.value());
     }
     return ReadResult::Read;
 }
 
+std::optional<SettingsStore::Entry> SettingsStore::entryFrom(const QJsonValue& stored)
+{
+    const QJsonObject o = stored.toObject();
+    const auto type = typeFromName(o.value(QStringLiteral("type")).toString());
+    if (!type)
+        return std::nullopt;
+    const QJsonValue v = o.value(QStringLiteral("value"));
+    switch (*type) {
+    case Type::Bool:
+        if (v.isBool())
+            return Entry{*type, v.toBool()};
+        break;
+    case Type::Integer:
+        if (const auto n = integerFrom(v))
+            return Entry{*type, *n};
+        break;
+    case Type::Double:
+        if (v.isDouble())
+            return Entry{*type, v.toDouble()};
+        break;
+    case Type::Text:
+        if (v.isString())
+            return Entry{*type, v.toString()};
+        break;
+    case Type::TextList: {
+        if (!v.isArray())
+            break;
+        QStringList list;
+        for (const auto& x : v.toArray()) {
+            if (!x.isString())
+                return std::nullopt;
+            list << x.toString();
+        }
+        return Entry{*type, list};
+    }
+    case Type::Bytes:
+        if (v.isString())
+            return Entry{*type, QByteArray::fromBase64(v.toString().toLatin1())};
+        break;
+    }
+    return std::nullopt;
+}
+
 void SettingsStore::write() const
 {
-    QJsonObject root;
+    // Entries this version can't read (a type from a newer one, a number too large) go back
+    // as they were; they are replaced only when their key is set here.
+    QJsonObject root = m_unreadEntries;
     for (auto it = m_values.begin(); it != m_values.end(); ++it) {
         QJsonObject o;
         o.insert(QStringLiteral("type"), QLatin1String(typeName(it->type)));
@@ -278,6 +296,7 @@ void SettingsStore::set(const QString& key, Type type, const QVariant& value)
     if (it != m_values.end() && it->type == type && it->value == value)
         return;
     m_values.insert(key, Entry{type, value});
+    m_unreadEntries.remove(key);
     write();
     Q_EMIT changed(key);
 }
@@ -291,7 +310,9 @@ void SettingsStore::setBytes(const QString& key, const QByteArray& v) { set(key,
 
 void SettingsStore::remove(const QString& key)
 {
-    if (m_values.remove(key) == 0)
+    const bool unread = m_unreadEntries.contains(key);
+    m_unreadEntries.remove(key);
+    if (m_values.remove(key) == 0 && !unread)
         return;
     write();
     Q_EMIT changed(key);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,9 @@ public:
     // rest of the run.
     QString unreadableFileKeptAs() const { return m_keptAs; }
 
+    // Entries of a readable file that this version can't read (a type added by a newer one, a
+    // number too large for its type) read as absent but are written back unchanged until their
+    // key is set or removed here.
     bool contains(const QString& key) const;
     std::optional<Type> typeOf(const QString& key) const;
 
@@ -66,12 +70,16 @@ private:
     };
     enum class ReadResult { Read, Missing, Unreadable };
     ReadResult read();
+    // A stored entry as this version reads it; none for an unknown type, a value of another
+    // kind than its type or a number too large for it.
+    static std::optional<Entry> entryFrom(const QJsonValue& stored);
     void keepUnreadableFileAside();
     void set(const QString& key, Type type, const QVariant& value);
     void write() const;
 
     QString m_path;
     QHash<QString, Entry> m_values;
+    QJsonObject m_unreadEntries;  // as stored, by key
     QString m_keptAs;
     bool m_writable = true;
 };

@@ -20,6 +20,19 @@ bool isPunctuation(QChar c) { return isAsciiPunctuation(c) || c.isPunct() || c.i
 
 QString escaped(const QString& s) { return s.toHtmlEscaped(); }
 
+// Links inside link text are read up to this depth; deeper brackets are shown as written.
+constexpr int maxLinkDepth = 8;
+
+// The scans for closing markers (code spans, brackets, link destinations, emphasis openers) may
+// look far ahead or back, and a crafted line can make every marker scan the whole line. They
+// share one budget proportional to the line's length; once it is spent, markers that would need
+// another scan are shown as written. Ordinary text never comes near it.
+struct ScanBudget {
+    qint64 left;
+    explicit ScanBudget(qsizetype length) : left(64 * (qint64(length) + 64)) {}
+    bool spend() { return --left >= 0; }
+};
+
 struct Node {
     bool delimiter = false;
     QString html;  // text nodes: ready-made rich text
@@ -28,15 +41,17 @@ struct Node {
     int originalCount = 0;
     bool canOpen = false;
     bool canClose = false;
-    QString openTags;
-    QString closeTags;
+    QStringList openTags;  // innermost first
+    QStringList closeTags;
 };
 
 // The end of a code span that starts with `run` backticks at `from`, or -1 when none closes it.
-qsizetype codeSpanEnd(const QString& s, qsizetype from, int run)
+qsizetype codeSpanEnd(const QString& s, qsizetype from, int run, ScanBudget& budget)
 {
     qsizetype i = from;
     while (i < s.size()) {
+        if (!budget.spend())
+            return -1;
         if (s[i] != u'`') {
             ++i;
             continue;
@@ -52,10 +67,12 @@ qsizetype codeSpanEnd(const QString& s, qsizetype from, int run)
 }
 
 // The index of the "]" that closes the "[" at `open`, or -1.
-qsizetype closingBracket(const QString& s, qsizetype open)
+qsizetype closingBracket(const QString& s, qsizetype open, ScanBudget& budget)
 {
     int depth = 0;
     for (qsizetype i = open; i < s.size(); ++i) {
+        if (!budget.spend())
+            return -1;
         const QChar c = s[i];
         if (c == u'\\' && i + 1 < s.size()) {
             ++i;
@@ -63,7 +80,7 @@ qsizetype closingBracket(const QString& s, qsizetype open)
             qsizetype j = i;
             while (j < s.size() && s[j] == u'`')
                 ++j;
-            const qsizetype end = codeSpanEnd(s, j, int(j - i));
+            const qsizetype end = codeSpanEnd(s, j, int(j - i), budget);
             i = end < 0 ? j - 1 : end + (j - i) - 1;
         } else if (c == u'[') {
             ++depth;
@@ -76,7 +93,7 @@ qsizetype closingBracket(const QString& s, qsizetype open)
 }
 
 // Reads "(destination "optional title")" at `from`; the index after ")" or -1.
-qsizetype linkDestination(const QString& s, qsizetype from, QString* destination)
+qsizetype linkDestination(const QString& s, qsizetype from, QString* destination, ScanBudget& budget)
 {
     if (from >= s.size() || s[from] != u'(')
         return -1;
@@ -85,21 +102,23 @@ qsizetype linkDestination(const QString& s, qsizetype from, QString* destination
         while (i < s.size() && (s[i] == u' ' || s[i] == u'\t'))
             ++i;
     };
+    // Charged for every character it passes; out of budget, no destination.
+    auto more = [&] { return i < s.size() && budget.spend(); };
     skipBlanks();
     QString dest;
     if (i < s.size() && s[i] == u'<') {
         ++i;
-        while (i < s.size() && s[i] != u'>') {
+        while (more() && s[i] != u'>') {
             if (s[i] == u'<')
                 return -1;
             dest += s[i++];
         }
-        if (i >= s.size())
+        if (i >= s.size() || budget.left < 0)
             return -1;
         ++i;
     } else {
         int parens = 0;
-        while (i < s.size()) {
+        while (more()) {
             const QChar c = s[i];
             if (c == u' ' || c == u'\t' || c.category() == QChar::Other_Control)
                 break;
@@ -118,18 +137,18 @@ qsizetype linkDestination(const QString& s, qsizetype from, QString* destination
             dest += c;
             ++i;
         }
-        if (parens != 0)
+        if (parens != 0 || budget.left < 0)
             return -1;
     }
     skipBlanks();
     if (i < s.size() && (s[i] == u'"' || s[i] == u'\'')) {
         const QChar quote = s[i++];
-        while (i < s.size() && s[i] != quote) {
+        while (more() && s[i] != quote) {
             if (s[i] == u'\\')
                 ++i;
             ++i;
         }
-        if (i >= s.size())
+        if (i >= s.size() || budget.left < 0)
             return -1;
         ++i;
         skipBlanks();
@@ -145,13 +164,13 @@ QString linkHtml(const QString& destination, const QString& textHtml)
     return QStringLiteral("<a href=\"") + escaped(destination) + QStringLiteral("\">") + textHtml + QStringLiteral("</a>");
 }
 
-void processEmphasis(std::vector<Node>& nodes)
+void processEmphasis(std::vector<Node>& nodes, ScanBudget& budget)
 {
     for (size_t c = 0; c < nodes.size(); ++c) {
         Node& closer = nodes[c];
         while (closer.delimiter && closer.canClose && closer.count > 0) {
             bool matched = false;
-            for (size_t k = c; k-- > 0;) {
+            for (size_t k = c; k-- > 0 && budget.spend();) {
                 Node& opener = nodes[k];
                 if (!opener.delimiter || opener.ch != closer.ch || !opener.canOpen || opener.count <= 0)
                     continue;
@@ -171,12 +190,12 @@ void processEmphasis(std::vector<Node>& nodes)
                     used = (opener.count >= 2 && closer.count >= 2) ? 2 : 1;
                     tag = used == 2 ? QStringLiteral("b") : QStringLiteral("i");
                 }
-                opener.openTags.prepend(u'<' + tag + u'>');
+                opener.openTags.append(u'<' + tag + u'>');
                 closer.closeTags.append(QStringLiteral("</") + tag + u'>');
                 opener.count -= used;
                 closer.count -= used;
                 // Delimiters between the pair can no longer pair with anything outside it.
-                for (size_t m = k + 1; m < c; ++m) {
+                for (size_t m = k + 1; m < c && budget.spend(); ++m) {
                     if (nodes[m].delimiter)
                         nodes[m].canOpen = nodes[m].canClose = false;
                 }
@@ -230,7 +249,9 @@ QList<MarkdownBlock> MarkdownBlock::parse(const QString& markdown)
     return blocks;
 }
 
-QString MarkdownBlock::inlineHtml(const QString& s)
+namespace {
+
+QString inlineHtmlAt(const QString& s, int linkDepth, ScanBudget& budget)
 {
     std::vector<Node> nodes;
     QString text;
@@ -261,7 +282,7 @@ QString MarkdownBlock::inlineHtml(const QString& s)
             while (j < s.size() && s[j] == u'`')
                 ++j;
             const int run = int(j - i);
-            const qsizetype end = codeSpanEnd(s, j, run);
+            const qsizetype end = codeSpanEnd(s, j, run, budget);
             if (end < 0) {
                 text += s.mid(i, run);
                 i = j;
@@ -272,16 +293,16 @@ QString MarkdownBlock::inlineHtml(const QString& s)
                 code = code.mid(1, code.size() - 2);
             pushHtml(QStringLiteral("<code>") + escaped(code) + QStringLiteral("</code>"));
             i = end + run;
-        } else if (c == u'[') {
-            const qsizetype close = closingBracket(s, i);
+        } else if (c == u'[' && linkDepth < maxLinkDepth) {
+            const qsizetype close = closingBracket(s, i, budget);
             QString destination;
-            const qsizetype after = close < 0 ? -1 : linkDestination(s, close + 1, &destination);
+            const qsizetype after = close < 0 ? -1 : linkDestination(s, close + 1, &destination, budget);
             if (after < 0) {
                 text += c;
                 ++i;
                 continue;
             }
-            pushHtml(linkHtml(destination, inlineHtml(s.mid(i + 1, close - i - 1))));
+            pushHtml(linkHtml(destination, inlineHtmlAt(s.mid(i + 1, close - i - 1), linkDepth + 1, budget)));
             i = after;
         } else if (c == u'<') {
             const auto m = autolink.match(QStringView(s).mid(i));
@@ -330,7 +351,7 @@ QString MarkdownBlock::inlineHtml(const QString& s)
         }
     }
     flushText();
-    processEmphasis(nodes);
+    processEmphasis(nodes, budget);
 
     QString html;
     for (const Node& n : nodes) {
@@ -338,9 +359,18 @@ QString MarkdownBlock::inlineHtml(const QString& s)
             html += n.html;
             continue;
         }
-        html += n.closeTags;
+        html += n.closeTags.join(QString());
         html += QString(n.count, n.ch);
-        html += n.openTags;
+        for (auto tag = n.openTags.crbegin(); tag != n.openTags.crend(); ++tag)
+            html += *tag;
     }
     return html;
+}
+
+}  // namespace
+
+QString MarkdownBlock::inlineHtml(const QString& line)
+{
+    ScanBudget budget(line.size());
+    return inlineHtmlAt(line, 0, budget);
 }

@@ -1,6 +1,7 @@
 #include "Corvallen/Sync/SourceLedger.h"
 
 #include "Corvallen/Platform/AppPaths.h"
+#include "Corvallen/Platform/JsonText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -31,9 +32,15 @@ SourceLedger SourceLedger::load(const QString& locationId)
     const QJsonObject files = QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("files")).toObject();
     for (auto it = files.begin(); it != files.end(); ++it) {
         const QJsonObject o = it.value().toObject();
+        // A number out of range (a damaged or hand-edited file) drops the entry: the file is
+        // only looked at again.
+        const auto size = wholeNumberFrom(o.value(QStringLiteral("size")).toDouble(-1));
+        const auto modified = wholeNumberFrom(o.value(QStringLiteral("modified")).toDouble(qQNaN()));
+        if (!size || !modified)
+            continue;
         Entry e;
-        e.size = qint64(o.value(QStringLiteral("size")).toDouble(-1));
-        e.modified = qint64(o.value(QStringLiteral("modified")).toDouble());
+        e.size = *size;
+        e.modified = *modified;
         e.hash = o.value(QStringLiteral("hash")).toString();
         e.unreadable = o.value(QStringLiteral("unreadable")).toBool();
         if (e.size >= 0 && (e.unreadable || !e.hash.isEmpty()))
@@ -52,22 +59,32 @@ void SourceLedger::save() const
 {
     if (!AppPaths::isPlainFileName(m_locationId))
         return;
-    QJsonObject files;
+    // Written piece by piece: a location can hold hundreds of thousands of files.
+    QByteArray json = QByteArrayLiteral("{\"files\":{");
+    bool first = true;
     for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-        QJsonObject o;
-        o.insert(QStringLiteral("size"), double(it->size));
-        o.insert(QStringLiteral("modified"), double(it->modified));
-        if (it->unreadable)
-            o.insert(QStringLiteral("unreadable"), true);
-        else
-            o.insert(QStringLiteral("hash"), it->hash);
-        files.insert(it.key(), o);
+        if (!first)
+            json += ',';
+        first = false;
+        json += jsonStringLiteral(it.key());
+        json += ":{\"size\":";
+        json += QByteArray::number(it->size);
+        json += ",\"modified\":";
+        json += QByteArray::number(it->modified);
+        if (it->unreadable) {
+            json += ",\"unreadable\":true}";
+        } else {
+            json += ",\"hash\":";
+            json += jsonStringLiteral(it->hash);
+            json += '}';
+        }
     }
+    json += "}}";
     AppPaths::ensureFolder(folder());
     QSaveFile out(fileFor(m_locationId));
     if (!out.open(QIODevice::WriteOnly))
         return;
-    out.write(QJsonDocument(QJsonObject{{QStringLiteral("files"), files}}).toJson(QJsonDocument::Compact));
+    out.write(json);
     out.commit();
 }
 

@@ -2,6 +2,7 @@
 
 #include "Corvallen/Model/TextTrim.h"
 #include "Corvallen/Model/UuidText.h"
+#include "Corvallen/Platform/JsonText.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Sync/FolderGrants.h"
 #include "Corvallen/Sync/SourceLedger.h"
@@ -17,13 +18,6 @@
 namespace {
 
 const QString kListKey = QStringLiteral("customDevices");
-
-// One JSON string literal, quoted and escaped by Qt's own writer.
-QByteArray jsonString(const QString& s)
-{
-    const QByteArray wrapped = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
-    return wrapped.mid(1, wrapped.size() - 2);  // strip the surrounding [ ]
-}
 
 QByteArray jsonBool(bool b) { return b ? QByteArrayLiteral("true") : QByteArrayLiteral("false"); }
 
@@ -83,24 +77,24 @@ QByteArray SyncLocation::toJson() const
 {
     // Written by hand so the keys come in field order, as the saved list has always had them.
     QByteArray out = "{";
-    out += "\"id\":" + jsonString(id);
-    out += ",\"name\":" + jsonString(name);
-    out += ",\"symbol\":" + jsonString(symbol);
+    out += "\"id\":" + jsonStringLiteral(id);
+    out += ",\"name\":" + jsonStringLiteral(name);
+    out += ",\"symbol\":" + jsonStringLiteral(symbol);
     out += ",\"scanWholeDrive\":" + jsonBool(scanWholeDrive);
-    out += ",\"subfolder\":" + jsonString(subfolder);
+    out += ",\"subfolder\":" + jsonStringLiteral(subfolder);
     out += ",\"imageExtensions\":[";
     for (qsizetype i = 0; i < imageExtensions.size(); ++i) {
         if (i > 0)
             out += ',';
-        out += jsonString(imageExtensions.at(i));
+        out += jsonStringLiteral(imageExtensions.at(i));
     }
     out += "]";
     out += ",\"autoSync\":" + jsonBool(autoSync);
     out += ",\"ejectAfterSync\":" + jsonBool(ejectAfterSync);
     if (volumeName)
-        out += ",\"volumeName\":" + jsonString(*volumeName);
+        out += ",\"volumeName\":" + jsonStringLiteral(*volumeName);
     if (deviceID)
-        out += ",\"deviceID\":" + jsonString(*deviceID);
+        out += ",\"deviceID\":" + jsonStringLiteral(*deviceID);
     out += "}";
     return out;
 }

@@ -77,4 +77,37 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+namespace {
+
+quint32 crc32(const QByteArray& bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char c : bytes) {
+        crc ^= quint8(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+QByteArray bigEndian(quint32 v)
+{
+    const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    return QByteArray(bytes, 4);
+}
+
+QByteArray pngChunk(const QByteArray& type, const QByteArray& data)
+{
+    return bigEndian(quint32(data.size())) + type + data + bigEndian(crc32(type + data));
+}
+
+}  // namespace
+
+QByteArray pngClaiming(QSize size)
+{
+    const QByteArray header = bigEndian(quint32(size.width())) + bigEndian(quint32(size.height())) + QByteArray("\x08\x00\x00\x00\x00", 5);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header)
+           + pngChunk("IDAT", QByteArray("\x78\x9c\x03\x00\x00\x00\x00\x01", 8)) + pngChunk("IEND", QByteArray());
+}
+
 }  // namespace documents_test

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSize>
 #include <QSizeF>
 #include <QString>
 
@@ -20,4 +21,6 @@ QByteArray pdfOfObjects(const QList<QByteArray>& objects);
 // Writes bytes into the documents folder under `name` and returns the path.
 QString storeDocument(const QString& name, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
+// A gray PNG whose header claims this size, with almost no picture data after it.
+QByteArray pngClaiming(QSize size);
 }  // namespace documents_test

@@ -155,6 +155,17 @@ TEST(MarkupFile, OnlyTheCommonLeadingPagesAreMerged)
     MarkupFile::loadMarkupOverlay(three, key);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(three.pages[i]->annotations.size(), 1);
+
+    // Saved from the shorter version, the markup of the pages it lacks is kept for a longer one.
+    three.pages[0]->add(stroke({{20, 20}, {60, 60}}));
+    ASSERT_TRUE(MarkupFile::writeMarkupOverlay(three, key));
+    const auto pages = MarkupFile::readMarkupFile(MarkupFile::path(key));
+    ASSERT_EQ(pages.size(), 5);
+    EXPECT_EQ(pages[0].size(), 2);
+    for (int i = 1; i < 5; ++i) {
+        ASSERT_EQ(pages[i].size(), 1) << i;
+        EXPECT_TRUE(near(pages[i][0]->paths.value(0).value(0), QPointF(10.0 + i, 10))) << i;
+    }
 }
 
 TEST(MarkupFile, OtherKindsAreWrittenButNeverReadBack)

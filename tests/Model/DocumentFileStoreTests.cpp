@@ -9,6 +9,7 @@
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
+#include "Documents/DocumentsTestSupport.h"
 #include "support/ChildRun.h"
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
@@ -421,7 +422,7 @@ TEST_F(DocumentFileStoreTest, ThumbnailsAskedForWithoutWaitingArriveOnceAndNever
     // A picture drawn before its entry was dropped (its markup changed meanwhile) is not kept.
     std::atomic<bool> release{false};
     auto held = [&release](QColor colour) {
-        return [&release, colour] {
+        return [&release, colour](const ThumbnailJob&) {
             while (!release)
                 QThread::msleep(1);
             QImage image(8, 8, QImage::Format_RGB32);
@@ -443,6 +444,64 @@ TEST_F(DocumentFileStoreTest, ThumbnailsAskedForWithoutWaitingArriveOnceAndNever
     EXPECT_EQ(cache.value(QStringLiteral("y.pdf")).pixelColor(0, 0), QColor(Qt::green));
     EXPECT_FALSE(cache.contains(QStringLiteral("x.pdf")));
     QObject::disconnect(c);
+}
+
+TEST_F(DocumentFileStoreTest, ASlowPageIsOvertakenAndGivenUpAndItsDrawingStopsWhenAbandoned)
+{
+    // A page of 60,000 strokes takes seconds to draw; a picture takes moments.
+    QByteArray strokes;
+    for (int i = 0; i < 60000; ++i)
+        strokes += QByteArray::number(i % 600) + " " + QByteArray::number(i * 7 % 790) + " m " + QByteArray::number(i * 13 % 600) + " "
+                   + QByteArray::number(i % 790) + " l S\n";
+    const QByteArray slow = documents_test::makeOnePagePdf("/MediaBox [0 0 612 792]", strokes);
+    const QString a = storedDocument(QStringLiteral("a.pdf"), slow)->fileName();
+    const QString b = storedDocument(QStringLiteral("b.pdf"), slow)->fileName();
+    const QString quick = storedDocument(QStringLiteral("quick.png"), pngBytes({40, 20}, Qt::red))->fileName();
+    const auto render = [](const QString& name) {
+        return [name](const ThumbnailJob& job) { return DocumentFileStore::renderThumbnail(name, {}, [&job] { return job.shouldStop(); }); };
+    };
+
+    ThumbnailCache cache;
+    cache.setTimeBudgets(std::chrono::milliseconds(100), std::chrono::milliseconds(200));
+    QStringList ready;
+    QObject::connect(&cache, &ThumbnailCache::ready, [&](const QString& f) { ready << f; });
+    for (const QString& name : {a, b, quick})
+        cache.request(name, render(name));
+    ASSERT_TRUE(waitUntil([&] { return ready.size() >= 3; }));
+    EXPECT_THAT(ready, ::testing::UnorderedElementsAre(quick, a, b));
+    EXPECT_EQ(ready.value(0), quick) << "the picture overtakes the pages that ran out of time";
+    EXPECT_FALSE(cache.value(quick).isNull());
+    EXPECT_TRUE(cache.hasNone(a) && cache.hasNone(b)) << "out of time twice: no picture this run";
+    EXPECT_EQ(cache.stoppedCount(), 4);
+
+    // The drawing stops within a few checks of being told to, not at the page's end.
+    int asked = 0;
+    int askedAfterStop = 0;
+    const QImage cut = DocumentFileStore::renderThumbnail(a, {}, [&] {
+        askedAfterStop += asked >= 5;
+        return ++asked > 5;
+    });
+    EXPECT_TRUE(cut.isNull());
+    EXPECT_GT(asked, 5) << "poppler asks while it draws";
+    EXPECT_LE(askedAfterStop, 3) << "a whole page asks thousands of times";
+
+    // Quitting abandons the drawing under way and starts none of those waiting.
+    cache.setTimeBudgets(std::chrono::minutes(10), std::chrono::minutes(10));
+    cache.clear();
+    ready.clear();
+    std::atomic<bool> started{false};
+    cache.request(b, [&](const ThumbnailJob& job) {
+        started = true;
+        return DocumentFileStore::renderThumbnail(b, {}, [&job] { return job.shouldStop(); });
+    });
+    for (const QString& name : {a, quick})
+        cache.request(name, render(name));
+    ASSERT_TRUE(waitUntil([&] { return started.load(); }));
+    cache.abandonAll();
+    QThreadPool::globalInstance()->waitForDone();
+    processEvents();
+    EXPECT_EQ(cache.stoppedCount(), 6) << "both drawings under way were abandoned";
+    EXPECT_FALSE(cache.contains(quick)) << "nothing waiting starts";
 }
 
 TEST_F(DocumentFileStoreTest, ThumbnailsFitInto512AndAreServedFromTheCache)
@@ -509,6 +568,14 @@ TEST_F(DocumentFileStoreTest, PhotosTooLargeToDecodeWholeAreShownScaledDownAndTu
         EXPECT_EQ(pdf->page(0)->pageSizeF().toSize(), image.size());
         EXPECT_FALSE(DocumentFileStore::thumbnail(d).isNull());
     }
+    // A format that decodes every pixel is scaled as it is read too, up to what decodes quickly.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(photo.save(&buffer, "PNG"));
+    const QString pngPath = inFolder(storedDocument(QStringLiteral("big.png"), png)->fileName());
+    EXPECT_FALSE(DocumentFileStore::imageTooLargeToShow(pngPath));
+    EXPECT_LE(qint64(DocumentFileStore::readImage(pngPath).sizeInBytes()), qint64(8) * 1024 * 1024);
     QImageReader::setAllocationLimit(limit);
 }
 

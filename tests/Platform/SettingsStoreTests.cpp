@@ -4,6 +4,8 @@
 #include "support/TestEnvironment.h"
 
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 #include <limits>
@@ -109,12 +111,13 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-TEST(SettingsStoreTest, AnUnreadableFileIsKeptAsideAndNeverWrittenOver)
+class UnreadableSettingsFile : public ::testing::TestWithParam<QByteArray> {};
+
+TEST_P(UnreadableSettingsFile, IsKeptAsideAndNeverWrittenOver)
 {
     const QString file = freshSettingsFile();
-    // Cut short by a crash half-way through a write.
-    const QByteArray cut = R"({"appTheme": {"type": "text", "value": "dark"}, "business.name": {"type": "te)";
-    writeFile(file, cut);
+    const QByteArray damaged = GetParam();
+    writeFile(file, damaged);
 
     SettingsStore s(file);
     EXPECT_TRUE(s.keys().isEmpty()) << "the defaults apply";
@@ -122,24 +125,33 @@ TEST(SettingsStoreTest, AnUnreadableFileIsKeptAsideAndNeverWrittenOver)
     ASSERT_FALSE(kept.isEmpty());
     EXPECT_TRUE(QRegularExpression(QStringLiteral("/settings-unreadable-\\d{8}-\\d{6}(-\\d+)?\\.json$")).match(kept).hasMatch())
         << kept.toStdString();
-    EXPECT_EQ(readFile(kept), cut);
+    EXPECT_EQ(readFile(kept), damaged);
 
     s.setBool(QStringLiteral("windowTranslucency"), false);
-    EXPECT_EQ(readFile(kept), cut) << "the next write starts a new file beside it";
+    EXPECT_EQ(readFile(kept), damaged) << "the next write starts a new file beside it";
     SettingsStore again(file);
     EXPECT_FALSE(again.boolValue(QStringLiteral("windowTranslucency"), true));
     EXPECT_TRUE(again.unreadableFileKeptAs().isEmpty()) << "the user is told once";
 
     // Damaged again while running: the file is kept, and the values of this run go back in.
-    writeFile(file, "\x00\x00\x00");
+    writeFile(file, damaged);
     again.reload();
     EXPECT_FALSE(again.unreadableFileKeptAs().isEmpty());
     EXPECT_NE(again.unreadableFileKeptAs(), kept);
+    EXPECT_EQ(readFile(again.unreadableFileKeptAs()), damaged);
     EXPECT_FALSE(again.boolValue(QStringLiteral("windowTranslucency"), true));
     EXPECT_FALSE(SettingsStore(file).boolValue(QStringLiteral("windowTranslucency"), true));
 }
 
-TEST(SettingsStoreTest, NumbersTooLargeForTheirTypeReadAsAbsent)
+INSTANTIATE_TEST_SUITE_P(SettingsStoreTest, UnreadableSettingsFile,
+                         ::testing::Values(
+                             // Cut short by a crash half-way through a write.
+                             QByteArray(R"({"appTheme": {"type": "text", "value": "dark"}, "business.name": {"type": "te)"),
+                             QByteArray("\x00\x00\x00", 3),
+                             // Valid JSON, but no settings object.
+                             QByteArray("[]"), QByteArray("\"dark\""), QByteArray("null")));
+
+TEST(SettingsStoreTest, EntriesThatCantBeReadAreAbsentButKept)
 {
     const QString file = freshSettingsFile();
     writeFile(file, R"({
@@ -147,21 +159,40 @@ TEST(SettingsStoreTest, NumbersTooLargeForTheirTypeReadAsAbsent)
         "hugeNegative": {"type": "integer", "value": -1e19},
         "hugeText": {"type": "integer", "value": "99999999999999999999"},
         "notANumber": {"type": "integer", "value": "12abc"},
+        "newerType": {"type": "colour", "value": {"r": 1, "g": 0.5}},
+        "notAnEntry": 5,
+        "flagAsText": {"type": "bool", "value": "yes"},
+        "listOfNumbers": {"type": "textList", "value": [1, 2]},
         "fine": {"type": "integer", "value": 4096},
         "fineText": {"type": "integer", "value": "-9223372036854775808"},
         "bigDouble": {"type": "double", "value": 1e300}
     })");
+    const QJsonObject before = QJsonDocument::fromJson(readFile(file)).object();
+    const QStringList unread{QStringLiteral("huge"),      QStringLiteral("hugeNegative"), QStringLiteral("hugeText"),
+                             QStringLiteral("notANumber"), QStringLiteral("newerType"),   QStringLiteral("notAnEntry"),
+                             QStringLiteral("flagAsText"), QStringLiteral("listOfNumbers")};
     SettingsStore s(file);
     EXPECT_TRUE(s.unreadableFileKeptAs().isEmpty());
-    for (const char* key : {"huge", "hugeNegative", "hugeText", "notANumber"}) {
-        EXPECT_FALSE(s.contains(QLatin1String(key))) << key;
-        EXPECT_EQ(s.integerValue(QLatin1String(key), 7), 7) << key;
+    for (const QString& key : unread) {
+        EXPECT_FALSE(s.contains(key)) << key.toStdString();
+        EXPECT_EQ(s.integerValue(key, 7), 7) << key.toStdString();
     }
     EXPECT_EQ(s.integerValue(QStringLiteral("fine")), 4096);
     EXPECT_EQ(s.integerValue(QStringLiteral("fineText")), std::numeric_limits<qint64>::min());
     // A double read as an integer: too large for one, so the reader's default.
     EXPECT_DOUBLE_EQ(s.doubleValue(QStringLiteral("bigDouble")), 1e300);
     EXPECT_EQ(s.integerValue(QStringLiteral("bigDouble"), 3), 3);
+
+    // Writing another key keeps them as they were; setting or removing one of them replaces it.
+    s.setBool(QStringLiteral("windowTranslucency"), true);
+    s.setInteger(QStringLiteral("huge"), 5);
+    s.remove(QStringLiteral("notAnEntry"));
+    s.reload();
+    const QJsonObject after = QJsonDocument::fromJson(readFile(file)).object();
+    for (const QString& key : unread.mid(1, 4) + unread.mid(6))
+        EXPECT_EQ(after.value(key), before.value(key)) << key.toStdString();
+    EXPECT_FALSE(after.contains(QStringLiteral("notAnEntry")));
+    EXPECT_EQ(SettingsStore(file).integerValue(QStringLiteral("huge")), 5);
 }
 
 }  // namespace

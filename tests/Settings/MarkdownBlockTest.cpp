@@ -92,4 +92,13 @@ TEST(MarkdownInline, UnmatchedMarkersAndMarkupStayAsWritten)
     EXPECT_EQ(html("[x](javascript:alert(\"1\"))"), QStringLiteral("<a href=\"javascript:alert(&quot;1&quot;)\">x</a>"));
 }
 
+TEST(MarkdownInline, LinksNestedThousandsDeepAreShownAsWrittenBelowAFewLevels)
+{
+    const int depth = 20000;
+    const QString line = QStringLiteral("[").repeated(depth) + QStringLiteral("x") + QStringLiteral("](u)").repeated(depth);
+    const QString out = MarkdownBlock::inlineHtml(line);
+    EXPECT_EQ(out.count(QStringLiteral("<a href=\"u\">")), 8);
+    EXPECT_TRUE(out.contains(QStringLiteral("[").repeated(depth - 8) + QStringLiteral("x") + QStringLiteral("](u)").repeated(depth - 8) + QStringLiteral("</a>")));
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Sync/AppModel.h"
 #include "Corvallen/Sync/DeviceStorage.h"
+#include "Sync/SyncTestKit.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -20,6 +21,8 @@ struct Fixture {
     std::unique_ptr<SettingsStore> settings;
     Fixture()
     {
+        // The captures folder is the process's; other tests' syncs leave pictures in it.
+        synctest::clearCaptures();
         const QString folder = corvallen::test::freshFolder(QStringLiteral("store"));
         container = ModelContainer::open(folder + QStringLiteral("/Corvallen.store"), corvallenSchema());
         settings = std::make_unique<SettingsStore>(folder + QStringLiteral("/settings.json"));

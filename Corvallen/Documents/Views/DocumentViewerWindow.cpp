@@ -30,7 +30,6 @@ DocumentViewerWindow::DocumentViewerWindow(const DocViewerTarget& target, ModelC
     layout->setContentsMargins(0, 0, 0, 0);
     const QString path = QDir(DocumentFileStore::documentsFolder()).filePath(target.fileName);
     const DocumentFileKind kind = AppPaths::isPlainFileName(target.fileName) ? documentKind(target.fileName) : DocumentFileKind::other;
-    QString notice = tr("No built-in viewer for this file type.");
     if (kind == DocumentFileKind::pdf || kind == DocumentFileKind::image) {
         m_markup = new PDFMarkupContainer(kind == DocumentFileKind::pdf ? PDFMarkupContainer::Source::pdf
                                                                         : PDFMarkupContainer::Source::image,
@@ -40,18 +39,29 @@ DocumentViewerWindow::DocumentViewerWindow(const DocViewerTarget& target, ModelC
         m_markup->controller()->staleReason = [this] {
             return DocumentBrowserModel::markupScopeStaleReason(m_target, m_context);
         };
+        layout->addWidget(m_markup);
         // A file the viewer can't show says why, and offers the default app (which may, for
         // instance, ask for a PDF's password), instead of an empty page.
-        if (m_markup->controller()->document()) {
-            layout->addWidget(m_markup);
-            return;
-        }
-        notice = DocumentBrowserModel::unshowableReason(path, kind);
-        if (notice.isEmpty())
-            notice = tr("This document couldn't be shown.");
-        delete m_markup;
-        m_markup = nullptr;
+        connect(m_markup, &PDFMarkupContainer::loaded, this, [this, path](bool shown) {
+            if (shown)
+                return;
+            QString notice = m_markup->whyNotShown();
+            if (notice.isEmpty())
+                notice = tr("This document couldn't be shown.");
+            this->layout()->removeWidget(m_markup);
+            m_markup->hide();
+            m_markup->deleteLater();
+            m_markup = nullptr;
+            showNotice(notice, path);
+        });
+        return;
     }
+    showNotice(tr("No built-in viewer for this file type."), path);
+}
+
+void DocumentViewerWindow::showNotice(const QString& notice, const QString& path)
+{
+    auto* layout = qobject_cast<QVBoxLayout*>(this->layout());
     layout->addStretch(1);
     auto* icon = new QLabel(this);
     icon->setPixmap(symbolIcon(QStringLiteral("doc")).pixmap(56, 56));
@@ -121,3 +131,5 @@ bool DocumentViewerWindow::eventFilter(QObject* watched, QEvent* event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+bool DocumentViewerWindow::isLoading() const { return m_markup && m_markup->isLoading(); }

@@ -21,12 +21,17 @@ public:
     // Looks the document's title up by its file name; an empty or missing title keeps the name.
     void loadTitle();
     PDFMarkupContainer* markupContainer() const { return m_markup; }
+    // While the document is read (off the main thread); a file that can't be shown then gets
+    // the notice instead of the markup viewer.
+    bool isLoading() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showNotice(const QString& notice, const QString& path);
+
     DocViewerTarget m_target;
     ModelContext& m_context;
     QString m_title;

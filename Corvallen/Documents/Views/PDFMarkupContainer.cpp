@@ -4,6 +4,7 @@
 
 #include "Corvallen/Platform/Views/ElidedLabel.h"
 
+#include "Corvallen/Documents/DocumentBrowserModel.h"
 #include "Corvallen/Documents/MarkupFile.h"
 #include "Corvallen/Documents/NoteAnnotations.h"
 #include "Corvallen/Documents/Views/MarkupCanvas.h"
@@ -14,6 +15,7 @@
 
 #include <QButtonGroup>
 #include <QEvent>
+#include <QFutureWatcher>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -29,6 +31,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <poppler/qt6/poppler-qt6.h>
 
@@ -267,31 +270,65 @@ void PDFMarkupContainer::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void PDFMarkupContainer::load(Source source, const QString& filePath)
-{
+namespace {
+
+// What reading a document gives the viewer, made off the main thread: a PDF or picture can take
+// long to read (a scanned page, a crafted file that keeps the PDF reader repairing it).
+struct LoadedDocument {
     std::shared_ptr<Poppler::Document> pdf;
     PageRenderer::Opener openForRendering;
-    if (source == Source::pdf) {
-        pdf = Poppler::Document::load(filePath);
-        openForRendering = [filePath] { return Poppler::Document::load(filePath); };
+    std::shared_ptr<MarkupDocument> markup;
+    QImage sourceImage;
+    QString whyNotShown;
+};
+
+LoadedDocument readDocument(PDFMarkupContainer::Source source, const QString& filePath, const QString& markupFileName)
+{
+    LoadedDocument out;
+    if (source == PDFMarkupContainer::Source::pdf) {
+        out.pdf = Poppler::Document::load(filePath);
+        out.openForRendering = [filePath] { return Poppler::Document::load(filePath); };
     } else {
-        const QImage image = DocumentFileStore::readImage(filePath);
-        m_controller->sourceImage = image;
-        if (!image.isNull()) {
-            const QByteArray bytes = DocumentFileStore::pdfFromImage(image);
-            pdf = Poppler::Document::loadFromData(bytes);
-            openForRendering = [bytes] { return Poppler::Document::loadFromData(bytes); };
+        out.sourceImage = DocumentFileStore::readImage(filePath);
+        if (!out.sourceImage.isNull()) {
+            const QByteArray bytes = DocumentFileStore::pdfFromImage(out.sourceImage);
+            out.pdf = Poppler::Document::loadFromData(bytes);
+            out.openForRendering = [bytes] { return Poppler::Document::loadFromData(bytes); };
         }
     }
-    if (pdf && pdf->isLocked())
-        pdf.reset();
-    std::shared_ptr<MarkupDocument> doc;
-    if (pdf && pdf->numPages() > 0) {
-        doc = std::make_shared<MarkupDocument>(MarkupFile::pagesOf(*pdf));
-        MarkupFile::loadMarkupOverlay(*doc, m_controller->markupFileName);
+    if (out.pdf && out.pdf->isLocked())
+        out.pdf.reset();
+    if (out.pdf && out.pdf->numPages() > 0) {
+        out.markup = std::make_shared<MarkupDocument>(MarkupFile::pagesOf(*out.pdf));
+        MarkupFile::loadMarkupOverlay(*out.markup, markupFileName);
+    } else {
+        out.pdf.reset();
+        out.openForRendering = {};
+        out.whyNotShown = DocumentBrowserModel::unshowableReason(
+            filePath, source == PDFMarkupContainer::Source::pdf ? DocumentFileKind::pdf : DocumentFileKind::image);
     }
-    m_controller->attach(doc);
-    m_canvas->setPdf(doc ? pdf : nullptr, doc ? openForRendering : PageRenderer::Opener());
+    return out;
+}
+
+}  // namespace
+
+void PDFMarkupContainer::load(Source source, const QString& filePath)
+{
+    auto* watcher = new QFutureWatcher<LoadedDocument>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        const LoadedDocument result = watcher->result();
+        watcher->deleteLater();
+        m_controller->sourceImage = result.sourceImage;
+        m_controller->attach(result.markup);
+        m_canvas->setPdf(result.pdf, result.openForRendering);
+        m_whyNotShown = result.whyNotShown;
+        m_loading = false;
+        refresh();
+        if (m_fitPending)
+            QTimer::singleShot(0, this, &PDFMarkupContainer::fit);
+        emit loaded(result.markup != nullptr);
+    });
+    watcher->setFuture(QtConcurrent::run(readDocument, source, filePath, m_controller->markupFileName));
 }
 
 void PDFMarkupContainer::fit()

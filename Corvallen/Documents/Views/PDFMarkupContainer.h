@@ -23,6 +23,10 @@ public:
     ~PDFMarkupContainer() override;
 
     PDFMarkupController* controller() const { return m_controller; }
+    // The document is read off the main thread; until then the controller has no document.
+    bool isLoading() const { return m_loading; }
+    // Once read and found not showable: why, for the user (may be empty).
+    QString whyNotShown() const { return m_whyNotShown; }
     MarkupCanvas* canvas() const { return m_canvas; }
 
     static const QStringList& palette();
@@ -42,6 +46,10 @@ public:
 
     // Applies a note prompt's answer as the note sheet does: trimmed, blank answers ignored.
     void finishNotePrompt(const std::optional<QString>& text);
+
+Q_SIGNALS:
+    // The document was read: shown, or not (then controller()->document() stays null).
+    void loaded(bool shown);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,4 +78,6 @@ private:
     QToolButton* m_save = nullptr;
     bool m_promptOpen = false;
     bool m_fitPending = true;
+    bool m_loading = true;
+    QString m_whyNotShown;
 };

@@ -83,6 +83,9 @@ struct HostedViewer {
         window.resize(900, 640);
         window.show();
         QApplication::processEvents();
+        // The document is read off the main thread.
+        EXPECT_TRUE(corvallen::test::waitUntil([content] { return !content->isLoading(); }));
+        QApplication::processEvents();
     }
     QWidget window;
     DocumentViewerWindow* viewer = nullptr;
@@ -158,19 +161,25 @@ TEST_F(DocumentViewerWindowTest, DocumentsThatCantBeShownSayWhyAndOfferTheDefaul
         {QStringLiteral("empty.pdf"), "%PDF-1.4\n1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n2 0 obj\n<< /Type /Pages /Kids [] "
                                       "/Count 0 >>\nendobj\ntrailer\n<< /Root 1 0 R >>\n%%EOF\n"},
         {QStringLiteral("cut.png"), QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(40, 'x')},
+        // Told by its header alone, before seconds of decoding.
+        {QStringLiteral("huge.png"), documents_test::pngClaiming(QSize(16384, 16384))},
     };
     const QStringList reasons = {
         QStringLiteral("This PDF is protected by a password, so it can't be shown here."),
         QStringLiteral("This file couldn't be read as a PDF."),
         QStringLiteral("This PDF has no pages."),
         QStringLiteral("This picture couldn't be read."),
+        QStringLiteral("This picture is too large to be shown here."),
         QStringLiteral("The file of this document is missing from the documents folder."),
     };
     for (int i = 0; i < reasons.size(); ++i) {
         const QString name = i < files.size() ? files[i].first : QStringLiteral("gone.pdf");
         if (i < files.size())
             documents_test::storeDocument(name, files[i].second);
-        HostedViewer viewer(new DocumentViewerWindow({name, freshKey(), QString()}, *ctx));
+        auto* content = new DocumentViewerWindow({name, freshKey(), QString()}, *ctx);
+        // The window is there at once; the file is read, and found wanting, off the main thread.
+        EXPECT_TRUE(content->isLoading()) << name.toStdString();
+        HostedViewer viewer(content);
         EXPECT_EQ(viewer.viewer->markupContainer(), nullptr) << name.toStdString();
         QStringList texts;
         for (QLabel* l : viewer.window.findChildren<QLabel*>())
