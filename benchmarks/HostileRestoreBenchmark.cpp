@@ -178,6 +178,7 @@ void RealisticStore(benchmark::State& state)
 {
     const qint64 captures = state.range(0);
     const qint64 components = state.range(1);
+    const QByteArray notes(qsizetype(state.range(2)), 'n');  // on every capture
     restoreCrafted(state, [=] {
         QList<RawEntry> entries{{"manifest.json", kManifest}};
         RawEntry tags{"tags.json", "[", {}, {}, {}, true};
@@ -188,10 +189,10 @@ void RealisticStore(benchmark::State& state)
         tags.tail = "]";
         RawEntry caps{"captures.json", "[", {}, {}, {}, true};
         caps.times = captures;
-        caps.generated = [captures](qint64 i) {
+        caps.generated = [captures, notes](qint64 i) {
             return R"({"id":")" + uuid(i, 'C') + R"(","fileName":"scope_)" + QByteArray::number(i) +
                    R"(.png","title":"Ripple on the 12 V rail )" + QByteArray::number(i) +
-                   R"(","notes":"","importedAt":"2025-01-01T00:00:00Z","mode":"DC V","unit":"V","summary":"12.03 V DC","value":12.03,"minValue":11.9,"maxValue":12.1,"tags":[")" +
+                   R"(","notes":")" + notes + R"(","importedAt":"2025-01-01T00:00:00Z","mode":"DC V","unit":"V","summary":"12.03 V DC","value":12.03,"minValue":11.9,"maxValue":12.1,"tags":[")" +
                    uuid(i % 30, 'T') + R"(",")" + uuid((i + 7) % 30, 'T') + R"("]})" + (i + 1 < captures ? "," : "");
         };
         caps.tail = "]";
@@ -210,7 +211,11 @@ void RealisticStore(benchmark::State& state)
     });
 }
 
-BENCHMARK(RealisticStore)->Args({100'000, 20'000})->Args({200'000, 50'000})->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK(RealisticStore)
+    ->Args({100'000, 20'000, 0})
+    ->Args({149'970, 10'000, 0})
+    ->Args({109'970, 50'000, 0})
+    ->Args({109'970, 50'000, 200})->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 BENCHMARK(ManyComponents)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 BENCHMARK(HugeString)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 BENCHMARK(ManyTags)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
