@@ -47,6 +47,13 @@ BackupError tooMuch(const QString& what)
 
 QString numberText(qint64 n) { return QLocale().toString(n); }
 
+BackupError tooLarge(const QString& fileName, qint64 size)
+{
+    BackupJson::TextShape shape;
+    shape.bytes = size;
+    return tooMuch(QStringLiteral("“%1” in the backup archive %2.").arg(fileName, BackupJson::excess(shape)));
+}
+
 std::optional<QByteArray> readFile(const QString& file)
 {
     if (!BackupFiles::isFile(file))
@@ -55,16 +62,11 @@ std::optional<QByteArray> readFile(const QString& file)
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
     // A file over the cap is refused without being read.
-    const auto refuse = [&](qint64 size) {
-        BackupJson::TextShape shape;
-        shape.bytes = size;
-        return tooMuch(QStringLiteral("“%1” in the backup archive %2.").arg(QFileInfo(file).fileName(), BackupJson::excess(shape)));
-    };
     if (f.size() > BackupJson::maxFileBytes)
-        throw refuse(f.size());
+        throw tooLarge(QFileInfo(file).fileName(), f.size());
     QByteArray bytes = f.read(BackupJson::maxFileBytes + 1);
     if (bytes.size() > BackupJson::maxFileBytes)
-        throw refuse(bytes.size());
+        throw tooLarge(QFileInfo(file).fileName(), bytes.size());
     if (f.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;
@@ -141,7 +143,13 @@ void extractForRestore(RestoreWork& work, const QString& archive, const BackupSe
         BackupBundle::refuseNewerLayout(*m);
     const ZipReader::Entry* manifest = zip.findShallowest(QStringLiteral("manifest.json"));
     const QString prefix = manifest ? BackupBundle::folderPrefix(manifest->name) : QString();
-    BackupBundle::extract(zip, prefix, neededEntries(selection), work.extraction, progress);
+    // A record file larger than a restore reads is refused before anything is unpacked.
+    const QStringList needed = neededEntries(selection);
+    for (const ZipReader::Entry& e : zip.entries())
+        if (!e.folder && e.size > BackupJson::maxFileBytes && e.name.startsWith(prefix) && e.name.endsWith(QLatin1String(".json")) &&
+            needed.contains(e.name.mid(prefix.size())))
+            throw tooLarge(e.name.mid(prefix.size()), e.size);
+    BackupBundle::extract(zip, prefix, needed, work.extraction, progress);
     work.sections = loadSections(selection, work.extraction.root);
 }
 

@@ -493,8 +493,19 @@ TEST_F(BackupRestore, RecordsBeyondWhatAStoreHoldsRefuseTheRestore)
         EXPECT_EQ(folderContents(data()), folders);
         EXPECT_TRUE(temporaryLeftovers(tmp).filter(QStringLiteral("CorvallenRestore-")).isEmpty());
     }
-    // A file larger than any record file is refused unread (here a sparse one). Numbers are in the
-    // user's form; the tests run in the C locale.
+    // A record file larger than a restore reads is refused before anything is unpacked (here it
+    // only claims its size), and when it is found unpacked all the same, without being read (a
+    // sparse file). Numbers are in the user's form; the tests run in the C locale.
+    const QString claims = corvallen::test::freshFolder(QStringLiteral("in")) + QStringLiteral("/claims.zip");
+    writeBytes(claims, rawZip({{"manifest.json", kManifest}, {"inventory.json", "[]", 0100644u << 16, quint64(200) << 20}}));
+    try {
+        restoreAsTheApplicationDoes(claims, BackupSelection::all(), context());
+        ADD_FAILURE() << "an oversized record file was unpacked";
+    } catch (const BackupError& e) {
+        EXPECT_EQ(e.localizedDescription().toStdString(),
+                  "“inventory.json” in the backup archive is 200.0 MB, more than the 128.0 MB a restore reads. Nothing was changed.");
+    }
+    EXPECT_TRUE(temporaryLeftovers(tmp).filter(QStringLiteral("CorvallenRestore-")).isEmpty());
     const QString root = corvallen::test::freshFolder(QStringLiteral("root"));
     QFile big(root + QStringLiteral("/captures.json"));
     ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(2 * BackupJson::maxFileBytes));

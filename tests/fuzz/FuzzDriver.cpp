@@ -60,8 +60,10 @@ QByteArray mutate(QByteArray in, const QList<QByteArray>& seeds, std::mt19937_64
     for (int s = 0; s < steps; ++s) {
         switch (rng() % 7) {
         case 0:  // flip a bit
-            if (!in.isEmpty())
-                in[pick(in.size())] = char(in[pick(in.size())] ^ (1 << (rng() % 8)));
+            if (!in.isEmpty()) {
+                const qsizetype at = pick(in.size());
+                in[at] = char(in[at] ^ (1 << (rng() % 8)));
+            }
             break;
         case 1:  // an interesting byte
             if (!in.isEmpty())
