@@ -47,11 +47,20 @@ BackupError tooMuch(const QString& what)
 
 QString numberText(qint64 n) { return QLocale().toString(n); }
 
+// The settings are a handful of short texts (the business address the longest): a few
+// kilobytes, where a megabyte of keys would make a map of a hundred thousand.
+constexpr qint64 maxSettingsBytes = qint64(1) << 20;
+
+qint64 maxBytesOf(const QString& fileName)
+{
+    return fileName == QLatin1String("settings.json") ? maxSettingsBytes : BackupJson::maxFileBytes;
+}
+
 BackupError tooLarge(const QString& fileName, qint64 size)
 {
-    BackupJson::TextShape shape;
-    shape.bytes = size;
-    return tooMuch(QStringLiteral("“%1” in the backup archive %2.").arg(fileName, BackupJson::excess(shape)));
+    const auto text = [](qint64 bytes) { return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat); };
+    return tooMuch(QStringLiteral("“%1” in the backup archive is %2, more than the %3 a restore reads.")
+                       .arg(fileName, text(size), text(maxBytesOf(fileName))));
 }
 
 std::optional<QByteArray> readFile(const QString& file)
@@ -62,11 +71,13 @@ std::optional<QByteArray> readFile(const QString& file)
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
     // A file over the cap is refused without being read.
-    if (f.size() > BackupJson::maxFileBytes)
-        throw tooLarge(QFileInfo(file).fileName(), f.size());
-    QByteArray bytes = f.read(BackupJson::maxFileBytes + 1);
-    if (bytes.size() > BackupJson::maxFileBytes)
-        throw tooLarge(QFileInfo(file).fileName(), bytes.size());
+    const QString name = QFileInfo(file).fileName();
+    const qint64 cap = maxBytesOf(name);
+    if (f.size() > cap)
+        throw tooLarge(name, f.size());
+    QByteArray bytes = f.read(cap + 1);
+    if (bytes.size() > cap)
+        throw tooLarge(name, bytes.size());
     if (f.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;
@@ -146,8 +157,8 @@ void extractForRestore(RestoreWork& work, const QString& archive, const BackupSe
     // A record file larger than a restore reads is refused before anything is unpacked.
     const QStringList needed = neededEntries(selection);
     for (const ZipReader::Entry& e : zip.entries())
-        if (!e.folder && e.size > BackupJson::maxFileBytes && e.name.startsWith(prefix) && e.name.endsWith(QLatin1String(".json")) &&
-            needed.contains(e.name.mid(prefix.size())))
+        if (!e.folder && e.name.startsWith(prefix) && e.name.endsWith(QLatin1String(".json")) && needed.contains(e.name.mid(prefix.size())) &&
+            e.size > maxBytesOf(e.name.mid(prefix.size())))
             throw tooLarge(e.name.mid(prefix.size()), e.size);
     BackupBundle::extract(zip, prefix, needed, work.extraction, progress);
     work.sections = loadSections(selection, work.extraction.root);

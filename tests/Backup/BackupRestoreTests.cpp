@@ -497,13 +497,18 @@ TEST_F(BackupRestore, RecordsBeyondWhatAStoreHoldsRefuseTheRestore)
     // only claims its size), and when it is found unpacked all the same, without being read (a
     // sparse file). Numbers are in the user's form; the tests run in the C locale.
     const QString claims = corvallen::test::freshFolder(QStringLiteral("in")) + QStringLiteral("/claims.zip");
-    writeBytes(claims, rawZip({{"manifest.json", kManifest}, {"inventory.json", "[]", 0100644u << 16, quint64(200) << 20}}));
-    try {
-        restoreAsTheApplicationDoes(claims, BackupSelection::all(), context());
-        ADD_FAILURE() << "an oversized record file was unpacked";
-    } catch (const BackupError& e) {
-        EXPECT_EQ(e.localizedDescription().toStdString(),
-                  "“inventory.json” in the backup archive is 200.0 MB, more than the 128.0 MB a restore reads. Nothing was changed.");
+    for (const auto& [name, size, reason] : QList<std::tuple<QByteArray, quint64, const char*>>{
+             {"inventory.json", quint64(200) << 20,
+              "“inventory.json” in the backup archive is 200.0 MB, more than the 128.0 MB a restore reads. Nothing was changed."},
+             {"settings.json", quint64(3) << 20,
+              "“settings.json” in the backup archive is 3.0 MB, more than the 1.0 MB a restore reads. Nothing was changed."}}) {
+        writeBytes(claims, rawZip({{"manifest.json", kManifest}, {name, "{}", 0100644u << 16, size}}));
+        try {
+            restoreAsTheApplicationDoes(claims, BackupSelection::all(), context());
+            ADD_FAILURE() << "an oversized record file was unpacked";
+        } catch (const BackupError& e) {
+            EXPECT_EQ(e.localizedDescription().toStdString(), reason);
+        }
     }
     EXPECT_TRUE(temporaryLeftovers(tmp).filter(QStringLiteral("CorvallenRestore-")).isEmpty());
     const QString root = corvallen::test::freshFolder(QStringLiteral("root"));
