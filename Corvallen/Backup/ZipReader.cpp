@@ -103,7 +103,8 @@ struct Placed {
     quint64 end = 0;
     quint64 compressed = 0;
     quint64 size = 0;
-    QByteArray name;
+    quint64 nameAt = 0;  // in the central directory
+    quint64 nameLength = 0;
 };
 
 // Reads the central directory the way the library finds it (the end record at the very end of
@@ -140,7 +141,9 @@ std::vector<Placed> placeEntries(const QString& path)
     quint64 count = u16(e + 10);
     quint64 cdSize = u32(e + 12);
     quint64 cdOffset = u32(e + 16);
+    bool zip64 = false;
     if (count == 0xFFFF || cdSize == 0xFFFFFFFFu || cdOffset == 0xFFFFFFFFu) {
+        zip64 = true;
         if (eocdAt < 20)
             throw damaged(QStringLiteral("its directory cannot be found"));
         const QByteArray locator = readAt(file, eocdAt - 20, 20);
@@ -162,7 +165,9 @@ std::vector<Placed> placeEntries(const QString& path)
     std::vector<Placed> placed;
     placed.reserve(size_t(count));
     quint64 at = 0;
-    for (quint64 i = 0; i < count; ++i) {
+    // Some writers count more than 65,535 entries modulo 65,536 rather than write a ZIP64 end
+    // record; like the library, go on reading records while the directory holds more.
+    for (quint64 i = 0; i < count || (!zip64 && cdSize - at >= 46); ++i) {
         if (cdSize - at < 46 || u32(c + at) != 0x02014b50u)
             throw damaged(QStringLiteral("its directory is cut short"));
         const uchar* h = c + at;
@@ -175,7 +180,8 @@ std::vector<Placed> placeEntries(const QString& path)
         quint64 offset = u32(h + 42);
         if (cdSize - at < 46 + nameLength + extraLength + commentLength)
             throw damaged(QStringLiteral("its directory is cut short"));
-        entry.name = QByteArray(reinterpret_cast<const char*>(h + 46), qsizetype(nameLength));
+        entry.nameAt = at + 46;
+        entry.nameLength = nameLength;
         // The ZIP64 fields stand in the extra field, in this order, for each value that is full.
         for (quint64 x = 0; x + 4 <= extraLength;) {
             const uchar* f = h + 46 + nameLength + x;
@@ -211,6 +217,9 @@ std::vector<Placed> placeEntries(const QString& path)
         entry.end = dataBegin + entry.compressed;
         placed.push_back(std::move(entry));
     }
+    const auto nameOf = [&](const Placed& p) {
+        return shown(QString::fromUtf8(cd.constData() + p.nameAt, qsizetype(p.nameLength)));
+    };
     std::vector<const Placed*> order;
     order.reserve(placed.size());
     for (const Placed& p : placed)
@@ -219,7 +228,7 @@ std::vector<Placed> placeEntries(const QString& path)
     for (size_t i = 1; i < order.size(); ++i)
         if (order[i]->begin < order[i - 1]->end)
             throw refuse(QStringLiteral("The backup archive holds entries that share their data (“%1” and “%2”). The archive was not used.")
-                             .arg(shown(QString::fromUtf8(order[i - 1]->name)), shown(QString::fromUtf8(order[i]->name))));
+                             .arg(nameOf(*order[i - 1]), nameOf(*order[i])));
     return placed;
 }
 
@@ -430,6 +439,7 @@ void ZipReader::extract(const QString& folder, const std::function<bool(const En
 
     std::vector<char> buffer(size_t(1) << 20);
     qint64 done = 0;
+    QSet<QString> madeFolders;
     for (const Entry* e : chosen) {
         const QString target = folder + QLatin1Char('/') + e->name;
         if (e->folder) {
@@ -438,8 +448,10 @@ void ZipReader::extract(const QString& folder, const std::function<bool(const En
         }
         checkEmptyEntry(*e);
         const qsizetype slash = e->name.lastIndexOf(QLatin1Char('/'));
-        if (slash > 0)
+        if (slash > 0 && !madeFolders.contains(e->name.left(slash))) {  // a look at the disk per folder, not per file
             BackupFiles::makeFolder(folder + QLatin1Char('/') + e->name.left(slash));
+            madeFolders.insert(e->name.left(slash));
+        }
         const QByteArray path = QFile::encodeName(target);
         // O_EXCL with O_NOFOLLOW: never write through anything that is already there.
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
