@@ -4,6 +4,9 @@
 #include <QRegularExpression>
 #include <QTimeZone>
 
+#include <QLocale>
+
+#include <algorithm>
 #include <cmath>
 
 namespace BackupJson {
@@ -72,37 +75,106 @@ std::optional<qint64> integerValue(const QJsonValue& v)
 
 namespace {
 
-// An upper estimate of the values and of the objects and arrays in a JSON text, from one pass
-// over its bytes: each comma and each opening bracket outside strings.
-bool withinLimits(const QByteArray& bytes)
-{
-    if (bytes.size() > maxFileBytes)
-        return false;
-    qint64 values = 1;
-    qint64 containers = 0;
+// In the user's own number form ("1,5 GB" in German), binary units.
+QString sizeText(qint64 bytes) { return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat); }
+
+bool withinLimits(const QByteArray& bytes) { return excess(measure(bytes)).isEmpty(); }
+
+// Follows a JSON text byte by byte far enough to tell the bytes inside strings from the rest.
+struct Strings {
     bool inString = false;
     bool escaped = false;
-    for (const char c : bytes) {
-        if (inString) {
-            if (escaped)
-                escaped = false;
-            else if (c == '\\')
-                escaped = true;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == ',' || c == '[' || c == '{') {
-            if (++values > maxValues)
-                return false;
-            if (c != ',' && ++containers > maxContainers)
-                return false;
+    // Whether `c` belongs to a string (its quotes included); true for the quote that ends one.
+    bool inside(char c)
+    {
+        if (!inString) {
+            inString = c == '"';
+            return inString;
         }
+        if (escaped)
+            escaped = false;
+        else if (c == '\\')
+            escaped = true;
+        else if (c == '"')
+            inString = false;
+        return true;
     }
-    return true;
-}
+};
 
 }  // namespace
+
+TextShape measure(const QByteArray& bytes)
+{
+    TextShape shape;
+    shape.bytes = bytes.size();
+    qint64 depth = 0;
+    qint64 stringStart = 0;
+    Strings strings;
+    bool anything = false;
+    const char* data = bytes.constData();
+    for (qint64 i = 0; i < shape.bytes; ++i) {
+        const char c = data[i];
+        const bool opening = !strings.inString;
+        if (strings.inside(c)) {
+            if (opening) {
+                stringStart = i;
+                if (depth == 1)
+                    anything = true;
+            } else if (!strings.inString) {
+                const qint64 length = i - stringStart - 1;
+                shape.textBytes += length;
+                shape.longestString = std::max(shape.longestString, length);
+            }
+            continue;
+        }
+        const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
+        if (depth == 1 && !blank && c != ',' && c != ']' && c != '}')
+            anything = true;  // the outermost array or object holds something
+        switch (c) {
+        case '[':
+        case '{':
+            ++shape.values;
+            ++shape.containers;
+            shape.depth = std::max(shape.depth, ++depth);
+            break;
+        case ']':
+        case '}':
+            --depth;
+            break;
+        case ',':
+            ++shape.values;
+            if (depth == 1)
+                ++shape.elements;
+            break;
+        default:
+            break;
+        }
+    }
+    if (strings.inString) {  // cut short: the open string counts as far as it goes
+        const qint64 length = shape.bytes - stringStart - 1;
+        shape.textBytes += length;
+        shape.longestString = std::max(shape.longestString, length);
+    }
+    if (anything)
+        ++shape.elements;
+    return shape;
+}
+
+QString excess(const TextShape& shape)
+{
+    if (shape.bytes > maxFileBytes)
+        return QStringLiteral("is %1, more than the %2 a restore reads").arg(sizeText(shape.bytes), sizeText(maxFileBytes));
+    if (shape.depth > maxDepth)
+        return QStringLiteral("nests its values %1 deep, deeper than a backup does").arg(shape.depth);
+    if (shape.longestString > maxStringBytes)
+        return QStringLiteral("holds a text of %1, more than the %2 a restore reads in one field")
+            .arg(sizeText(shape.longestString), sizeText(maxStringBytes));
+    if (shape.textBytes > maxTextBytes)
+        return QStringLiteral("holds %1 of text, more than the %2 a restore reads").arg(sizeText(shape.textBytes), sizeText(maxTextBytes));
+    if (shape.values > maxValues || shape.containers > maxContainers)
+        return QStringLiteral("holds more values than a restore reads");
+    return {};
+}
 
 std::optional<QJsonObject> parseObject(const QByteArray& bytes)
 {
@@ -124,6 +196,64 @@ std::optional<QJsonArray> parseArray(const QByteArray& bytes)
     if (error.error != QJsonParseError::NoError || !doc.isArray())
         return std::nullopt;
     return doc.array();
+}
+
+bool forEachObject(const QByteArray& bytes, const std::function<bool(const QJsonObject&)>& take)
+{
+    if (!withinLimits(bytes))
+        return false;
+    const char* data = bytes.constData();
+    const qint64 size = bytes.size();
+    const auto blank = [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; };
+    qint64 i = 0;
+    while (i < size && blank(data[i]))
+        ++i;
+    if (i == size || data[i] != '[')
+        return false;
+    ++i;
+    bool first = true;
+    for (;;) {
+        while (i < size && blank(data[i]))
+            ++i;
+        if (i == size)
+            return false;
+        if (first && data[i] == ']') {
+            ++i;
+            break;
+        }
+        // One element: up to the comma or bracket that closes it at this level.
+        const qint64 begin = i;
+        qint64 depth = 0;
+        Strings strings;
+        for (; i < size; ++i) {
+            const char c = data[i];
+            if (strings.inside(c))
+                continue;
+            if (c == '[' || c == '{') {
+                ++depth;
+            } else if (c == ']' || c == '}') {
+                if (depth == 0)
+                    break;
+                --depth;
+            } else if (c == ',' && depth == 0) {
+                break;
+            }
+        }
+        if (i == size)
+            return false;
+        QJsonParseError error;
+        const QJsonDocument element = QJsonDocument::fromJson(QByteArray::fromRawData(data + begin, qsizetype(i - begin)), &error);
+        if (error.error != QJsonParseError::NoError || !element.isObject() || !take(element.object()))
+            return false;
+        first = false;
+        if (data[i++] == ']')
+            break;
+        if (data[i - 1] != ',')
+            return false;  // a "}" where the array should close
+    }
+    while (i < size && blank(data[i]))
+        ++i;
+    return i == size;
 }
 
 Reader::Reader(const QJsonValue& value) : m_object(value.toObject()), m_ok(value.isObject()) {}

@@ -6,6 +6,7 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The JSON conventions every backup file shares: dates as ISO 8601 internet date-times in UTC
@@ -60,19 +61,43 @@ private:
 // A strict whole-number reading of a JSON number (no fraction, inside the signed 64-bit range).
 std::optional<qint64> integerValue(const QJsonValue& v);
 
-// What one record file may hold before it is even parsed. A store of 200,000 captures writes a
-// "captures.json" of about 160 MB with some 3 million values in 400,000 objects and arrays;
-// these leave room for several times that, while a small archive that unpacks to a huge array of
-// tiny values cannot make the parser take gigabytes. Objects and arrays have a cap of their own:
-// the parser keeps each nested one in a block of its own, some 200 bytes, so that 5 million of
-// them (45 MB of text, 50 KB zipped) would take over a gigabyte.
-constexpr qint64 maxFileBytes = qint64(512) << 20;
-constexpr qint64 maxValues = qint64(16) << 20;
-constexpr qint64 maxContainers = qint64(2) << 20;
+// What one record file may hold before it is even parsed. The scale this program is built for,
+// a busy bench of 100,000 captures and 20,000 components, exports a "captures.json" of about
+// 45 MB with some 1.7 million values in 200,000 objects and arrays, nested four deep, and no
+// text of more than a few kilobytes; the caps leave room above that, while what a small archive
+// could unpack to (millions of tiny records, one text of gigabytes) is refused unread. Objects
+// and arrays have a cap of their own: the parser keeps each nested one in a block of its own,
+// some 200 bytes.
+constexpr qint64 maxFileBytes = qint64(128) << 20;
+constexpr qint64 maxValues = qint64(4) << 20;
+constexpr qint64 maxContainers = qint64(384) << 10;
+constexpr qint64 maxDepth = 16;
+constexpr qint64 maxTextBytes = qint64(64) << 20;  // inside the strings of one file, as written
+constexpr qint64 maxStringBytes = qint64(1) << 20;  // one string, as written
+
+// A JSON text measured in one pass over its bytes, without parsing it.
+struct TextShape {
+    qint64 bytes = 0;
+    qint64 values = 0;        // an upper estimate: each comma and opening bracket, and one
+    qint64 containers = 0;    // objects and arrays
+    qint64 depth = 0;         // how deep they nest
+    qint64 elements = 0;      // of the outermost array or object (for valid JSON, exact)
+    qint64 textBytes = 0;     // inside strings, as written
+    qint64 longestString = 0; // as written
+};
+TextShape measure(const QByteArray& bytes);
+// Why a text of this shape is more than a restore parses (a phrase that follows the file's
+// name: "holds a text of 2.0 GB, ..."), or an empty text when it is within every cap.
+QString excess(const TextShape& shape);
 
 // Parses bytes that must hold one JSON object or one JSON array; nothing when they are not
-// valid JSON of that kind or hold more than maxFileBytes or about maxValues values.
+// valid JSON of that kind or pass one of the caps above.
 std::optional<QJsonObject> parseObject(const QByteArray& bytes);
 std::optional<QJsonArray> parseArray(const QByteArray& bytes);
+// Calls `take` with each element of the JSON array in `bytes`, in order, each parsed on its
+// own: only one element's tree is in memory at a time, not the whole file's (which takes some
+// four times the file's size). False, having stopped, when the bytes are not one valid JSON array
+// of objects, pass a cap, or `take` returns false.
+bool forEachObject(const QByteArray& bytes, const std::function<bool(const QJsonObject&)>& take);
 
 }  // namespace BackupJson

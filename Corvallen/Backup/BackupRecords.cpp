@@ -550,17 +550,16 @@ std::optional<CaptureDTO> CaptureDTO::fromJson(const QJsonValue& v)
 template <class T>
 std::optional<QList<T>> decodeArray(const QByteArray& json)
 {
-    const std::optional<QJsonArray> array = BackupJson::parseArray(json);
-    if (!array)
-        return std::nullopt;
     QList<T> out;
-    out.reserve(array->size());
-    for (const QJsonValue& v : *array) {
-        std::optional<T> record = T::fromJson(v);
-        if (!record)
-            return std::nullopt;
-        out.append(std::move(*record));
-    }
+    const bool whole = BackupJson::forEachObject(json, [&](const QJsonObject& o) {
+        std::optional<T> record = T::fromJson(o);
+        if (record)
+            out.append(std::move(*record));
+        return record.has_value();
+    });
+    if (!whole)
+        return std::nullopt;
+    out.squeeze();
     return out;
 }
 

@@ -32,6 +32,9 @@ constexpr qint64 maxStockCount = 1'000'000'000'000;
 constexpr double maxAmount = 1e13;
 
 struct TagDTO {
+    // The most records of this type one restore decodes. Tags are few (the scale benchmark has 30).
+    static constexpr qint64 maxRecords = 10'000;
+
     QString id;
     QString name;
     QString colorHex;
@@ -64,6 +67,9 @@ SettingsDTO readSettings(const SettingsStore& settings);
 void writeSettings(const SettingsDTO& record, SettingsStore& settings);
 
 struct ComponentDTO {
+    // The most records of this type one restore decodes. Two and a half times the 20,000 parts of the scale benchmark.
+    static constexpr qint64 maxRecords = 50'000;
+
     QString id;
     QString name;
     std::optional<QString> partNumber;
@@ -113,6 +119,9 @@ struct ComponentDTO {
 void apply(const ComponentDTO& record, Component& component);
 
 struct DocumentDTO {
+    // The most records of this type one restore decodes. Each is a file in the data folder; a large library holds a few hundred.
+    static constexpr qint64 maxRecords = 20'000;
+
     QString id;
     QString fileName;
     QString title;
@@ -149,6 +158,9 @@ struct AttachDTO {
 };
 
 struct ProjectDTO {
+    // The most records of this type one restore decodes. A workshop with a project a day for a dozen years.
+    static constexpr qint64 maxRecords = 5'000;
+
     QString id;
     QString name;
     QString details;
@@ -167,6 +179,9 @@ struct ProjectDTO {
 };
 
 struct CaptureDTO {
+    // The most records of this type one restore decodes. One and a half times the 100,000 captures of the scale benchmark.
+    static constexpr qint64 maxRecords = 150'000;
+
     QString id;
     QString fileName;
     QString title;
@@ -186,7 +201,18 @@ struct CaptureDTO {
     friend bool operator==(const CaptureDTO&, const CaptureDTO&) = default;
 };
 
-// A whole file of records: a JSON array in which every element decodes, or nothing.
+// The most parts-list lines and attachments of all projects together that one restore decodes:
+// the scale benchmark's 40 projects hold a few hundred.
+constexpr qint64 maxProjectLines = 100'000;
+// The most records of all types, and the most text in their strings (as written), that one
+// restore decodes. A restore of the scale benchmark's store (100,000 captures, 20,000
+// components, some 23 MB of text in ids, names and titles) peaks at about 220 MB of memory; one
+// at these caps, with its text filled up, stays near 400 MB, within the 512 MB a restore may take.
+constexpr qint64 maxRecordsPerRestore = 160'000;
+constexpr qint64 maxTextPerRestore = qint64(64) << 20;
+
+// A whole file of records: a JSON array in which every element decodes, or nothing. The records
+// are parsed one at a time, so the file's whole tree is never in memory.
 template <class T>
 std::optional<QList<T>> decodeArray(const QByteArray& json);
 template <class T>

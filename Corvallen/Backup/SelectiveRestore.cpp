@@ -22,6 +22,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QSet>
 #include <QThreadPool>
@@ -36,28 +38,85 @@ namespace {
 
 QString path(const QString& folder, const QString& name) { return folder + QLatin1Char('/') + name; }
 
+// A record file that is more than a restore decodes refuses the whole restore, before the live
+// data is touched; one that is merely unreadable leaves its section out.
+BackupError tooMuch(const QString& what)
+{
+    return BackupError::backup(QStringLiteral("%1 Nothing was changed.").arg(what));
+}
+
+QString numberText(qint64 n) { return QLocale().toString(n); }
+
+// The settings are a handful of short texts (the business address the longest): a few
+// kilobytes, where a megabyte of keys would make a map of a hundred thousand.
+constexpr qint64 maxSettingsBytes = qint64(1) << 20;
+
+qint64 maxBytesOf(const QString& fileName)
+{
+    return fileName == QLatin1String("settings.json") ? maxSettingsBytes : BackupJson::maxFileBytes;
+}
+
+BackupError tooLarge(const QString& fileName, qint64 size)
+{
+    const auto text = [](qint64 bytes) { return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat); };
+    return tooMuch(QStringLiteral("“%1” in the backup archive is %2, more than the %3 a restore reads.")
+                       .arg(fileName, text(size), text(maxBytesOf(fileName))));
+}
+
 std::optional<QByteArray> readFile(const QString& file)
 {
     if (!BackupFiles::isFile(file))
         return std::nullopt;
     QFile f(file);
-    // A file over the cap is unreadable without being read.
-    if (!f.open(QIODevice::ReadOnly) || f.size() > BackupJson::maxFileBytes)
+    if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray bytes = f.read(BackupJson::maxFileBytes + 1);
-    if (bytes.size() > BackupJson::maxFileBytes)
-        return std::nullopt;
+    // A file over the cap is refused without being read.
+    const QString name = QFileInfo(file).fileName();
+    const qint64 cap = maxBytesOf(name);
+    if (f.size() > cap)
+        throw tooLarge(name, f.size());
+    QByteArray bytes = f.read(cap + 1);
+    if (bytes.size() > cap)
+        throw tooLarge(name, bytes.size());
     if (f.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;
 }
 
+// What one restore still may decode; each file's share is taken from it after a pass over its
+// bytes and before it is parsed.
+struct Budget {
+    qint64 records = maxRecordsPerRestore;
+    qint64 text = maxTextPerRestore;
+
+    void take(const QString& name, const QByteArray& bytes, qint64 maxRecords)
+    {
+        const BackupJson::TextShape shape = BackupJson::measure(bytes);
+        const QString excess = BackupJson::excess(shape);
+        if (!excess.isEmpty())
+            throw tooMuch(QStringLiteral("“%1” in the backup archive %2.").arg(name, excess));
+        if (shape.elements > maxRecords)
+            throw tooMuch(QStringLiteral("“%1” in the backup archive holds %2 records, more than the %3 a restore reads.")
+                              .arg(name, numberText(shape.elements), numberText(maxRecords)));
+        records -= shape.elements;
+        text -= shape.textBytes;
+        if (records < 0)
+            throw tooMuch(QStringLiteral("The backup archive holds more than %1 records in all, more than a restore reads.")
+                              .arg(numberText(maxRecordsPerRestore)));
+        if (text < 0)
+            throw tooMuch(QStringLiteral("The records in the backup archive hold more than %1 of text, more than a restore reads.")
+                              .arg(QLocale().formattedDataSize(maxTextPerRestore, 1, QLocale::DataSizeTraditionalFormat)));
+    }
+};
+
 template <class T>
-std::optional<QList<T>> loadArray(const QString& root, const char* name)
+std::optional<QList<T>> loadArray(const QString& root, const char* name, Budget& budget)
 {
-    const std::optional<QByteArray> bytes = readFile(path(root, QString::fromLatin1(name)));
+    const QString fileName = QString::fromLatin1(name);
+    std::optional<QByteArray> bytes = readFile(path(root, fileName));
     if (!bytes)
         return std::nullopt;
+    budget.take(fileName, *bytes, T::maxRecords);
     return decodeArray<T>(*bytes);
 }
 
@@ -95,7 +154,13 @@ void extractForRestore(RestoreWork& work, const QString& archive, const BackupSe
         BackupBundle::refuseNewerLayout(*m);
     const ZipReader::Entry* manifest = zip.findShallowest(QStringLiteral("manifest.json"));
     const QString prefix = manifest ? BackupBundle::folderPrefix(manifest->name) : QString();
-    BackupBundle::extract(zip, prefix, neededEntries(selection), work.extraction, progress);
+    // A record file larger than a restore reads is refused before anything is unpacked.
+    const QStringList needed = neededEntries(selection);
+    for (const ZipReader::Entry& e : zip.entries())
+        if (!e.folder && e.name.startsWith(prefix) && e.name.endsWith(QLatin1String(".json")) && needed.contains(e.name.mid(prefix.size())) &&
+            e.size > maxBytesOf(e.name.mid(prefix.size())))
+            throw tooLarge(e.name.mid(prefix.size()), e.size);
+    BackupBundle::extract(zip, prefix, needed, work.extraction, progress);
     work.sections = loadSections(selection, work.extraction.root);
 }
 
@@ -161,26 +226,37 @@ QStringList neededEntries(const BackupSelection& sel)
 Sections loadSections(const BackupSelection& sel, const QString& root)
 {
     Sections s;
+    Budget budget;
     if (sel.inventory)
-        s.inventory = loadArray<ComponentDTO>(root, "inventory.json");
+        s.inventory = loadArray<ComponentDTO>(root, "inventory.json", budget);
     if (sel.files)
-        s.documents = loadArray<DocumentDTO>(root, "documents.json");
+        s.documents = loadArray<DocumentDTO>(root, "documents.json", budget);
     if (sel.captures) {
         // Tags and captures are one section: the tags alone would strip every live capture of
         // its tags, the captures alone would lose theirs.
-        std::optional<QList<TagDTO>> tags = loadArray<TagDTO>(root, "tags.json");
-        std::optional<QList<CaptureDTO>> captures = loadArray<CaptureDTO>(root, "captures.json");
+        std::optional<QList<TagDTO>> tags = loadArray<TagDTO>(root, "tags.json", budget);
+        std::optional<QList<CaptureDTO>> captures = loadArray<CaptureDTO>(root, "captures.json", budget);
         if (tags && captures) {
             s.tags = std::move(tags);
             s.captures = std::move(captures);
         }
     }
-    if (sel.projects)
-        s.projects = loadArray<ProjectDTO>(root, "projects.json");
+    if (sel.projects) {
+        s.projects = loadArray<ProjectDTO>(root, "projects.json", budget);
+        qint64 lines = 0;
+        for (const ProjectDTO& p : s.projects.value_or(QList<ProjectDTO>()))
+            lines += p.bom.size() + p.attachments.size();
+        if (lines > maxProjectLines)
+            throw tooMuch(QStringLiteral("“projects.json” in the backup archive holds %1 parts-list lines and attachments, more than the %2 "
+                                         "a restore reads.")
+                              .arg(numberText(lines), numberText(maxProjectLines)));
+    }
     if (sel.settings)
-        if (const std::optional<QByteArray> bytes = readFile(path(root, QStringLiteral("settings.json"))))
+        if (const std::optional<QByteArray> bytes = readFile(path(root, QStringLiteral("settings.json")))) {
+            budget.take(QStringLiteral("settings.json"), *bytes, 64);  // its keys; a backup writes six
             if (const std::optional<QJsonObject> o = BackupJson::parseObject(*bytes))
                 s.settings = SettingsDTO::fromJson(*o);
+        }
     return s;
 }
 
@@ -359,10 +435,13 @@ static void insertSections(const Sections& s, ModelContext& context, RestoreSumm
             c->setMaxValue(r.maxValue);
             c->setProject(r.project ? projects.value(*r.project) : nullptr);
             QList<Tag*> linked;
+            QSet<Tag*> seen;  // a record may list thousands of tags: no search of the list for each
             for (const QString& id : r.tags) {
                 Tag* t = tags.value(id);
-                if (t && !linked.contains(t))
+                if (t && !seen.contains(t)) {
+                    seen.insert(t);
                     linked.append(t);
+                }
             }
             // In the archive's order, also when a capture of the same file name earlier in
             // the file already holds some of them (setting keeps held links in place).

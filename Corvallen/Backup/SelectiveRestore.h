@@ -41,8 +41,10 @@ struct Sections {
     std::optional<QList<BackupData::CaptureDTO>> captures;
     std::optional<BackupData::SettingsDTO> settings;
 };
-// Reads the selected sections' files from the data root (any thread). Never fails: an unreadable
-// file leaves its section out.
+// Reads the selected sections' files from the data root (any thread). An unreadable file leaves
+// its section out; a file, or all of them together, holding more than a restore decodes (see
+// BackupJson and BackupData for the caps) refuses the whole restore with a BackupError that says
+// which, before anything is parsed or the live data touched.
 Sections loadSections(const BackupSelection& selection, const QString& root);
 // The archive entries (first path component below the data root) the selection needs.
 QStringList neededEntries(const BackupSelection& selection);

@@ -77,6 +77,161 @@ void refuseFileUsedAsFolder(const QList<ZipReader::Entry>& entries)
     }
 }
 
+// ---- The layout of the archive's bytes
+
+quint16 u16(const uchar* p) { return quint16(p[0] | (p[1] << 8)); }
+quint32 u32(const uchar* p) { return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24); }
+quint64 u64(const uchar* p) { return quint64(u32(p)) | (quint64(u32(p + 4)) << 32); }
+
+BackupError damaged(const QString& why) { return refuse(QStringLiteral("The backup archive is damaged (%1).").arg(why)); }
+
+// Reads exactly `n` bytes at `offset`, or fails.
+QByteArray readAt(QFile& file, quint64 offset, qint64 n)
+{
+    if (offset > quint64(file.size()) || n > file.size() - qint64(offset) || !file.seek(qint64(offset)))
+        throw damaged(QStringLiteral("it ends early"));
+    QByteArray bytes = file.read(n);
+    if (bytes.size() != n)
+        throw damaged(QStringLiteral("it ends early"));
+    return bytes;
+}
+
+// One entry as the central directory places it: where its local header begins and its
+// compressed data ends, and the sizes the library must agree on.
+struct Placed {
+    quint64 begin = 0;
+    quint64 end = 0;
+    quint64 compressed = 0;
+    quint64 size = 0;
+    quint64 nameAt = 0;  // in the central directory
+    quint64 nameLength = 0;
+};
+
+// Reads the central directory the way the library finds it (the end record at the very end of
+// the file, or else the last one) and the local header of every entry, so that entries whose
+// bytes overlap each other or the directory are seen: such entries let a small archive unpack
+// the same compressed data again and again. Throws for a layout no writer makes.
+std::vector<Placed> placeEntries(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw refuse(QStringLiteral("The backup archive could not be read (%1).").arg(file.errorString()));
+    const quint64 size = quint64(file.size());
+    const qint64 tailSize = qint64(std::min<quint64>(size, 22 + 0xFFFF));
+    const QByteArray tail = readAt(file, size - quint64(tailSize), tailSize);
+    const auto* t = reinterpret_cast<const uchar*>(tail.constData());
+    qint64 found = -1;
+    int atTheEnd = 0;
+    for (qint64 p = tailSize - 22; p >= 0; --p) {
+        if (t[p] != 'P' || t[p + 1] != 'K' || t[p + 2] != 5 || t[p + 3] != 6)
+            continue;
+        if (p + 22 + u16(t + p + 20) == tailSize) {
+            if (atTheEnd++ == 0)
+                found = p;
+        } else if (found < 0 && atTheEnd == 0) {
+            found = p;
+        }
+    }
+    if (found < 0)
+        throw refuse(QStringLiteral("That file is not a ZIP archive, or it is incomplete."));
+    if (atTheEnd > 1)
+        throw damaged(QStringLiteral("it holds more than one directory"));
+    const uchar* e = t + found;
+    const quint64 eocdAt = size - quint64(tailSize) + quint64(found);
+    quint64 count = u16(e + 10);
+    quint64 cdSize = u32(e + 12);
+    quint64 cdOffset = u32(e + 16);
+    bool zip64 = false;
+    if (count == 0xFFFF || cdSize == 0xFFFFFFFFu || cdOffset == 0xFFFFFFFFu) {
+        zip64 = true;
+        if (eocdAt < 20)
+            throw damaged(QStringLiteral("its directory cannot be found"));
+        const QByteArray locator = readAt(file, eocdAt - 20, 20);
+        const auto* l = reinterpret_cast<const uchar*>(locator.constData());
+        if (u32(l) != 0x07064b50u)
+            throw damaged(QStringLiteral("its directory cannot be found"));
+        const QByteArray end64 = readAt(file, u64(l + 8), 56);
+        const auto* z = reinterpret_cast<const uchar*>(end64.constData());
+        if (u32(z) != 0x06064b50u)
+            throw damaged(QStringLiteral("its directory cannot be found"));
+        count = u64(z + 32);
+        cdSize = u64(z + 40);
+        cdOffset = u64(z + 48);
+    }
+    if (cdOffset > size || cdSize > size - cdOffset || count > cdSize / 46)
+        throw damaged(QStringLiteral("its directory lies outside the file"));
+    const QByteArray cd = readAt(file, cdOffset, qint64(cdSize));
+    const auto* c = reinterpret_cast<const uchar*>(cd.constData());
+    std::vector<Placed> placed;
+    placed.reserve(size_t(count));
+    quint64 at = 0;
+    // Some writers count more than 65,535 entries modulo 65,536 rather than write a ZIP64 end
+    // record; like the library, go on reading records while the directory holds more.
+    for (quint64 i = 0; i < count || (!zip64 && cdSize - at >= 46); ++i) {
+        if (cdSize - at < 46 || u32(c + at) != 0x02014b50u)
+            throw damaged(QStringLiteral("its directory is cut short"));
+        const uchar* h = c + at;
+        Placed entry;
+        entry.compressed = u32(h + 20);
+        entry.size = u32(h + 24);
+        const quint64 nameLength = u16(h + 28);
+        const quint64 extraLength = u16(h + 30);
+        const quint64 commentLength = u16(h + 32);
+        quint64 offset = u32(h + 42);
+        if (cdSize - at < 46 + nameLength + extraLength + commentLength)
+            throw damaged(QStringLiteral("its directory is cut short"));
+        entry.nameAt = at + 46;
+        entry.nameLength = nameLength;
+        // The ZIP64 fields stand in the extra field, in this order, for each value that is full.
+        for (quint64 x = 0; x + 4 <= extraLength;) {
+            const uchar* f = h + 46 + nameLength + x;
+            const quint64 id = u16(f);
+            const quint64 length = u16(f + 2);
+            if (x + 4 + length > extraLength)
+                break;
+            if (id == 0x0001) {
+                quint64 k = 4;
+                auto take = [&](quint64& value) {
+                    if (value != 0xFFFFFFFFu)
+                        return;
+                    if (k + 8 > 4 + length)
+                        throw damaged(QStringLiteral("an entry's sizes are missing"));
+                    value = u64(f + k);
+                    k += 8;
+                };
+                take(entry.size);
+                take(entry.compressed);
+                take(offset);
+            }
+            x += 4 + length;
+        }
+        at += 46 + nameLength + extraLength + commentLength;
+        const QByteArray local = readAt(file, offset, 30);
+        const auto* lh = reinterpret_cast<const uchar*>(local.constData());
+        if (u32(lh) != 0x04034b50u)
+            throw damaged(QStringLiteral("an entry's header is missing"));
+        entry.begin = offset;
+        const quint64 dataBegin = offset + 30 + u16(lh + 26) + u16(lh + 28);
+        if (entry.compressed > cdOffset || dataBegin > cdOffset - entry.compressed)
+            throw damaged(QStringLiteral("an entry's data runs into the directory"));
+        entry.end = dataBegin + entry.compressed;
+        placed.push_back(std::move(entry));
+    }
+    const auto nameOf = [&](const Placed& p) {
+        return shown(QString::fromUtf8(cd.constData() + p.nameAt, qsizetype(p.nameLength)));
+    };
+    std::vector<const Placed*> order;
+    order.reserve(placed.size());
+    for (const Placed& p : placed)
+        order.push_back(&p);
+    std::stable_sort(order.begin(), order.end(), [](const Placed* a, const Placed* b) { return a->begin < b->begin; });
+    for (size_t i = 1; i < order.size(); ++i)
+        if (order[i]->begin < order[i - 1]->end)
+            throw refuse(QStringLiteral("The backup archive holds entries that share their data (“%1” and “%2”). The archive was not used.")
+                             .arg(nameOf(*order[i - 1]), nameOf(*order[i])));
+    return placed;
+}
+
 struct ZipFile {
     zip_file_t* f = nullptr;
     ~ZipFile()
@@ -116,7 +271,7 @@ QString ZipReader::unsafeNameReason(const QString& rawName)
     return {};
 }
 
-ZipReader::ZipReader(const QString& path, Limits limits) : m_path(path)
+ZipReader::ZipReader(const QString& path, Limits limits) : m_path(path), m_limits(limits)
 {
     if (!QFileInfo(path).isFile())
         throw BackupError::fileSystem(QStringLiteral("Could not open “%1”").arg(path), ENOENT);
@@ -138,6 +293,9 @@ ZipReader::ZipReader(const QString& path, Limits limits) : m_path(path)
         throw refuse(QStringLiteral("The backup archive holds too many entries (%1; at most %2 are accepted).")
                          .arg(count)
                          .arg(limits.maxEntries));
+    const std::vector<Placed> placed = placeEntries(path);
+    if (qint64(placed.size()) != count)
+        throw damaged(QStringLiteral("its directory cannot be read the same way twice"));
 
     QSet<QString> seen;
     m_entries.reserve(qsizetype(count));
@@ -170,6 +328,10 @@ ZipReader::ZipReader(const QString& path, Limits limits) : m_path(path)
         e.name = nameIsFolder ? raw.chopped(1) : raw;
         e.index = i;
         e.size = (st.valid & ZIP_STAT_SIZE) ? qint64(std::min<zip_uint64_t>(st.size, zip_uint64_t(INT64_MAX))) : 0;
+        const Placed& at = placed[size_t(i)];
+        if (!(st.valid & ZIP_STAT_COMP_SIZE) || st.comp_size != at.compressed || quint64(e.size) != at.size)
+            throw damaged(QStringLiteral("its directory cannot be read the same way twice"));
+        e.compressedSize = qint64(std::min<quint64>(at.compressed, quint64(INT64_MAX)));
         if (st.valid & ZIP_STAT_CRC)
             e.crc = quint32(st.crc);
         if (e.folder && e.size != 0)
@@ -246,23 +408,38 @@ void ZipReader::extract(const QString& folder, const std::function<bool(const En
 {
     std::vector<const Entry*> chosen;
     qint64 total = 0;
+    qint64 compressed = 0;
     for (const Entry& e : m_entries)
         if (!wanted || wanted(e)) {
             chosen.push_back(&e);
             total += e.size;
+            compressed += e.compressedSize;
         }
 
+    // Entries never share their data (see the constructor), so what they hold compressed is at
+    // most the archive's size. Our own archives deflate only the records and other text, and
+    // store pictures and documents as they are; what unpacks to many times more is a bomb.
+    const qint64 allowed = m_limits.unpackAllowance + std::min(compressed, qint64(INT64_MAX) / m_limits.maxExpansion) * m_limits.maxExpansion;
+    if (total > allowed)
+        throw refuse(QStringLiteral("The backup archive unpacks to %1 from %2 of compressed data, far more than a backup does. "
+                                    "The archive was not used.")
+                         .arg(sizeText(total), sizeText(compressed)));
+
+    // The restore needs as much again for the snapshot of the data it replaces; an extraction
+    // may take at most half of what is free, so that a restore never fills the disk (or, where
+    // the temporary folder lives in memory, the memory).
     struct statvfs vfs {};
     if (::statvfs(QFile::encodeName(folder).constData(), &vfs) == 0) {
         const qint64 available = qint64(vfs.f_bavail) * qint64(vfs.f_frsize);
         const qint64 margin = qint64(64) << 20;
-        if (total > available - margin)
+        if (total > (available - margin) / 2)
             throw refuse(QStringLiteral("There is not enough free space to unpack the backup archive (it needs %1, %2 is free).")
                              .arg(sizeText(total), sizeText(std::max<qint64>(available, 0))));
     }
 
     std::vector<char> buffer(size_t(1) << 20);
     qint64 done = 0;
+    QSet<QString> madeFolders;
     for (const Entry* e : chosen) {
         const QString target = folder + QLatin1Char('/') + e->name;
         if (e->folder) {
@@ -271,8 +448,10 @@ void ZipReader::extract(const QString& folder, const std::function<bool(const En
         }
         checkEmptyEntry(*e);
         const qsizetype slash = e->name.lastIndexOf(QLatin1Char('/'));
-        if (slash > 0)
+        if (slash > 0 && !madeFolders.contains(e->name.left(slash))) {  // a look at the disk per folder, not per file
             BackupFiles::makeFolder(folder + QLatin1Char('/') + e->name.left(slash));
+            madeFolders.insert(e->name.left(slash));
+        }
         const QByteArray path = QFile::encodeName(target);
         // O_EXCL with O_NOFOLLOW: never write through anything that is already there.
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);

@@ -44,16 +44,40 @@ TEST(BackupRecords, FilesOverTheValueCapAreRefusedBeforeParsing)
     // building it, while strings may hold any number of commas.
     QByteArray many = "[" + QByteArray("0,").repeated(int(BackupJson::maxValues)) + "0]";
     EXPECT_FALSE(BackupJson::parseArray(many));
-    const QByteArray text = "[\"" + QByteArray(",").repeated(int(BackupJson::maxValues) + 10) + "\"]";
+    const QByteArray commas = "\"" + QByteArray(",").repeated(int(BackupJson::maxStringBytes)) + "\"";
+    const QByteArray text = "[" + (commas + ",").repeated(int(BackupJson::maxValues / BackupJson::maxStringBytes)) + commas + "]";
     ASSERT_TRUE(BackupJson::parseArray(text));
-    EXPECT_EQ(BackupJson::parseArray(text)->size(), 1);
+    EXPECT_EQ(BackupJson::parseArray(text)->size(), BackupJson::maxValues / BackupJson::maxStringBytes + 1);
     // Nested objects and arrays cost the parser far more than plain values: a file of them is
     // refused at its own cap, well before the value cap.
     const qint64 units = BackupJson::maxContainers / 2 + 1;
     ASSERT_LT(3 * units, BackupJson::maxValues);
     EXPECT_FALSE(BackupJson::parseArray("[" + QByteArray(R"({"a":[]},)").repeated(int(units)) + "{}]"));
     // Brackets inside strings are text, not containers.
-    EXPECT_TRUE(BackupJson::parseArray("[\"" + QByteArray("{[").repeated(int(BackupJson::maxContainers)) + "\"]"));
+    const QByteArray brackets = "\"" + QByteArray("{[").repeated(int(BackupJson::maxContainers / 2)) + "\"";
+    EXPECT_TRUE(BackupJson::parseArray("[" + brackets + "," + brackets + "," + brackets + "]"));
+}
+
+// Record files are parsed one record at a time, and stay as strict as a parse of the whole file:
+// anything but one JSON array of objects is unreadable.
+TEST(BackupRecords, RecordFilesReadOneRecordAtATimeAsStrictlyAsAWhole)
+{
+    const QByteArray tag = R"({"id":"T","name":"a], {b","colorHex":"#FF0000"})";
+    const QList<std::pair<QByteArray, int>> readable{
+        {"[]", 0}, {" \n[ ]\t", 0}, {"[" + tag + "]", 1}, {"[ " + tag + " ,\n" + tag + " ]\n", 2},
+        {R"([{"id":"T\"]","name":"\\","colorHex":"{"}])", 1},
+    };
+    for (const auto& [json, count] : readable) {
+        const std::optional<QList<TagDTO>> tags = decodeArray<TagDTO>(json);
+        ASSERT_TRUE(tags) << json.toStdString();
+        EXPECT_EQ(tags->size(), count) << json.toStdString();
+    }
+    EXPECT_EQ(decodeArray<TagDTO>("[" + tag + "]")->first().name, QStringLiteral("a], {b"));
+    for (const QByteArray& json : QList<QByteArray>{QByteArray(""), QByteArray("{}"), "[" + tag, "[" + tag + ",]", "[," + tag + "]", "[" + tag + " " + tag + "]",
+                                   "[" + tag + "]x", "[" + tag + "][]", "[" + tag + "}", "[[]]", "[1]", "[\"x\"]", "[" + tag + ",null]",
+                                   QByteArray(R"([{"id":"T","name":"n","colorHex":"#FF0000"])"), QByteArray(R"([{"id":"T"}])"),
+                                   QByteArray(R"([{"id":"T", "name":"n", "colorHex":"#FF0000"}}])")})
+        EXPECT_FALSE(decodeArray<TagDTO>(json)) << json.toStdString();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "Corvallen/Backup/BackupBundle.h"
 #include "Corvallen/Backup/BackupData.h"
 #include "Corvallen/Backup/BackupExport.h"
+#include "Corvallen/Backup/BackupJson.h"
 #include "Corvallen/Backup/SelectiveRestore.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
@@ -427,6 +428,101 @@ TEST_F(BackupRestore, PendingEditsAreSavedBeforeTheRestoreSnapshotsTheStore)
     restore(archive, only(&BackupSelection::inventory));
     reopenStore();
     EXPECT_EQ(named<Project>(QStringLiteral("PSU build"))->notes(), QStringLiteral("unsaved edit"));
+}
+
+// A record file, or all of them together, holding more than a real store's backup ever does is
+// refused with its reason before it is parsed, and the restore changes nothing.
+TEST_F(BackupRestore, RecordsBeyondWhatAStoreHoldsRefuseTheRestore)
+{
+    const QByteArray component =
+        R"({"id":"C","name":"n","qty":0,"unit":"pcs","minQty":0,"createdAt":"2025-01-01T00:00:00Z","updatedAt":"2025-01-01T00:00:00Z"})";
+    const QByteArray capture = R"({"id":"K","fileName":"a.png","title":"","notes":"","importedAt":"2025-01-01T00:00:00Z","tags":[]})";
+    const auto array = [](const QByteArray& record, qint64 count) { return "[" + (record + ",").repeated(qsizetype(count - 1)) + record + "]"; };
+    const auto stringOf = [](qint64 bytes) { return "\"" + QByteArray(qsizetype(bytes), 'x') + "\""; };
+    QByteArray deep = "{\"business\":{\"x\":" + QByteArray(15, '[') + QByteArray(15, ']') + "}}";
+    QByteArray bom = R"([{"id":"P","name":"p","details":"","notes":"","createdAt":"2025-01-01T00:00:00Z","attachments":[],"bom":)" +
+                     array(R"({"component":"C","quantity":1,"addedAt":"2025-01-01T00:00:00Z"})", BackupData::maxProjectLines + 1) + "}]";
+    QByteArray longName = component;
+    longName.replace("\"n\"", stringOf(3 << 20));
+    QByteArray halfTheText = component;
+    halfTheText.replace("\"n\"", stringOf(1 << 20));
+    const QString nothing = QStringLiteral(" Nothing was changed.");
+    struct Case {
+        const char* what;
+        QMap<QString, QByteArray> files;
+        QString reason;
+    };
+    const QList<Case> cases{
+        {"too many records of one type",
+         {{QStringLiteral("tags.json"), array(R"({"id":"T","name":"n","colorHex":"#FF0000"})", BackupData::TagDTO::maxRecords + 1)},
+          {QStringLiteral("captures.json"), "[]"}},
+         QStringLiteral("“tags.json” in the backup archive holds 10001 records, more than the 10000 a restore reads.") + nothing},
+        {"one huge text", {{QStringLiteral("inventory.json"), "[" + longName + "]"}},
+         QStringLiteral("“inventory.json” in the backup archive holds a text of 3.0 MB, more than the 1.0 MB a restore reads in one field.") + nothing},
+        {"values nested deeper than a backup nests them", {{QStringLiteral("settings.json"), deep}},
+         QStringLiteral("“settings.json” in the backup archive nests its values 17 deep, deeper than a backup does.") + nothing},
+        {"more records in all than a store holds",
+         {{QStringLiteral("inventory.json"), array(component, BackupData::ComponentDTO::maxRecords)},
+          {QStringLiteral("tags.json"), "[]"},
+          {QStringLiteral("captures.json"), array(capture, BackupData::maxRecordsPerRestore - BackupData::ComponentDTO::maxRecords + 1)}},
+         QStringLiteral("The backup archive holds more than 160000 records in all, more than a restore reads.") + nothing},
+        {"more text in all than a store holds",
+         {{QStringLiteral("inventory.json"), array(halfTheText, 33)}, {QStringLiteral("documents.json"), "[" + stringOf(1 << 20).repeated(32).replace("\"\"", "\",\"") + "]"}},
+         QStringLiteral("The records in the backup archive hold more than 64.0 MB of text, more than a restore reads.") + nothing},
+        {"more parts-list lines than a store holds", {{QStringLiteral("projects.json"), bom}},
+         QStringLiteral("“projects.json” in the backup archive holds 100001 parts-list lines and attachments, more than the 100000 a "
+                        "restore reads.") +
+             nothing},
+    };
+    QStringList before;
+    const QString good = populatedArchive(&before);
+    const auto folders = folderContents(data());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QMap<QString, QByteArray> files = c.files;
+        files.insert(QStringLiteral("manifest.json"), kManifest);
+        const QString archive = zipFiles(files);
+        try {
+            restoreAsTheApplicationDoes(archive, BackupSelection::all(), context());
+            ADD_FAILURE() << c.what << " was restored";
+        } catch (const BackupError& e) {
+            EXPECT_EQ(e.localizedDescription().toStdString(), c.reason.toStdString());
+        }
+        BackupBundle::removeQuietly(archive);
+        EXPECT_EQ(describeStore(context()), before);
+        EXPECT_EQ(folderContents(data()), folders);
+        EXPECT_TRUE(temporaryLeftovers(tmp).filter(QStringLiteral("CorvallenRestore-")).isEmpty());
+    }
+    // A record file larger than a restore reads is refused before anything is unpacked (here it
+    // only claims its size), and when it is found unpacked all the same, without being read (a
+    // sparse file). Numbers are in the user's form; the tests run in the C locale.
+    const QString claims = corvallen::test::freshFolder(QStringLiteral("in")) + QStringLiteral("/claims.zip");
+    for (const auto& [name, size, reason] : QList<std::tuple<QByteArray, quint64, const char*>>{
+             {"inventory.json", quint64(200) << 20,
+              "“inventory.json” in the backup archive is 200.0 MB, more than the 128.0 MB a restore reads. Nothing was changed."},
+             {"settings.json", quint64(3) << 20,
+              "“settings.json” in the backup archive is 3.0 MB, more than the 1.0 MB a restore reads. Nothing was changed."}}) {
+        writeBytes(claims, rawZip({{"manifest.json", kManifest}, {name, "{}", 0100644u << 16, size}}));
+        try {
+            restoreAsTheApplicationDoes(claims, BackupSelection::all(), context());
+            ADD_FAILURE() << "an oversized record file was unpacked";
+        } catch (const BackupError& e) {
+            EXPECT_EQ(e.localizedDescription().toStdString(), reason);
+        }
+    }
+    EXPECT_TRUE(temporaryLeftovers(tmp).filter(QStringLiteral("CorvallenRestore-")).isEmpty());
+    const QString root = corvallen::test::freshFolder(QStringLiteral("root"));
+    QFile big(root + QStringLiteral("/captures.json"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(2 * BackupJson::maxFileBytes));
+    big.close();
+    try {
+        SelectiveRestore::loadSections(only(&BackupSelection::captures), root);
+        ADD_FAILURE() << "an oversized record file was read";
+    } catch (const BackupError& e) {
+        EXPECT_EQ(e.localizedDescription().toStdString(),
+                  "“captures.json” in the backup archive is 256.0 MB, more than the 128.0 MB a restore reads. Nothing was changed.");
+    }
+    BackupBundle::removeQuietly(good);
 }
 
 }  // namespace

@@ -20,7 +20,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QtEndian>
 
 #include <stdexcept>
 
@@ -285,97 +284,6 @@ void populate(ModelContext& c, const QString& data)
     writeBytes(data + QStringLiteral("/documents/4444.markup.pdf"), noise(800, 16));
     writeBytes(data + QStringLiteral("/documents/3333.png"), noise(900, 17));
     writeBytes(data + QStringLiteral("/documents/sub folder/kept.json"), R"({"a": 1})");
-}
-
-namespace {
-
-quint32 crc32(const QByteArray& data)
-{
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char ch : data) {
-        crc ^= quint8(ch);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void le16(QByteArray& out, quint16 v)
-{
-    const quint16 x = qToLittleEndian(v);
-    out.append(reinterpret_cast<const char*>(&x), 2);
-}
-void le32(QByteArray& out, quint32 v)
-{
-    const quint32 x = qToLittleEndian(v);
-    out.append(reinterpret_cast<const char*>(&x), 4);
-}
-void le64(QByteArray& out, quint64 v)
-{
-    const quint64 x = qToLittleEndian(v);
-    out.append(reinterpret_cast<const char*>(&x), 8);
-}
-
-}  // namespace
-
-QByteArray rawZip(const QList<RawEntry>& entries)
-{
-    QByteArray out;
-    QByteArray central;
-    for (const RawEntry& e : entries) {
-        const quint32 offset = quint32(out.size());
-        const quint32 crc = e.declaredCrc.value_or(crc32(e.data));
-        out.append("PK\x03\x04", 4);
-        le16(out, 20);
-        le16(out, 0x0800);
-        le16(out, 0);  // stored
-        le16(out, 0);
-        le16(out, 0x21);
-        le32(out, crc);
-        le32(out, quint32(e.data.size()));
-        le32(out, quint32(e.data.size()));
-        le16(out, quint16(e.name.size()));
-        le16(out, 0);
-        out.append(e.name);
-        out.append(e.data);
-
-        QByteArray extra;
-        if (e.declaredSize) {
-            le16(extra, 0x0001);
-            le16(extra, 8);
-            le64(extra, *e.declaredSize);
-        }
-        central.append("PK\x01\x02", 4);
-        le16(central, (3 << 8) | 45);
-        le16(central, e.declaredSize ? 45 : 20);
-        le16(central, 0x0800);
-        le16(central, 0);
-        le16(central, 0);
-        le16(central, 0x21);
-        le32(central, crc);
-        le32(central, quint32(e.data.size()));
-        le32(central, e.declaredSize ? 0xFFFFFFFFu : quint32(e.data.size()));
-        le16(central, quint16(e.name.size()));
-        le16(central, quint16(extra.size()));
-        le16(central, 0);
-        le16(central, 0);
-        le16(central, 0);
-        le32(central, e.externalAttributes);
-        le32(central, offset);
-        central.append(e.name);
-        central.append(extra);
-    }
-    const quint32 cdOffset = quint32(out.size());
-    out.append(central);
-    out.append("PK\x05\x06", 4);
-    le16(out, 0);
-    le16(out, 0);
-    le16(out, quint16(entries.size()));
-    le16(out, quint16(entries.size()));
-    le32(out, quint32(central.size()));
-    le32(out, cdOffset);
-    le16(out, 0);
-    return out;
 }
 
 QString zipFiles(const QMap<QString, QByteArray>& files)

@@ -3,6 +3,7 @@
 #include "Corvallen/Backup/BackupSelection.h"
 #include "Corvallen/Backup/RestoreSummary.h"
 #include "Corvallen/Platform/ModelContainer.h"
+#include "support/CraftedZip.h"
 
 #include <QByteArray>
 #include <QList>
@@ -57,15 +58,8 @@ QStringList describeStore(ModelContext& context);
 // and the three data folders with files; saves. Returns nothing; describeStore tells what it is.
 void populate(ModelContext& context, const QString& dataFolder);
 
-// Writes a ZIP by hand, entry by entry, so that tests can make archives no honest writer makes.
-struct RawEntry {
-    QByteArray name;
-    QByteArray data;
-    quint32 externalAttributes = 0100644u << 16;
-    std::optional<quint64> declaredSize;  // a lie in the central directory (ZIP64 form)
-    std::optional<quint32> declaredCrc;   // a CRC other than the data's
-};
-QByteArray rawZip(const QList<RawEntry>& entries);
+using corvallen::test::RawEntry;
+using corvallen::test::rawZip;
 
 // A fresh folder with the given files (relative path -> bytes; a path ending in "/" is a
 // folder), zipped with the archive writer; returns the archive's path.
