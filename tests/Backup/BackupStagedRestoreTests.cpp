@@ -316,10 +316,11 @@ TEST_F(StagedRestoreTest, AsyncEntryPointsReportProgressAndHandResultsBack)
     const QStringList before = describeStore(context());
     const QString destination = corvallen::test::freshFolder(QStringLiteral("saved")) + QStringLiteral("/Corvallen-backup-20250301-093000.zip");
     writeBytes(destination, "an older file the user chose to replace");
-    QFuture<QString> exported = BackupExport::exportArchiveAsync(BackupSelection::all(), context(), QStringLiteral("1"),
+    QFuture<BackupExport::Outcome> exported = BackupExport::exportArchiveAsync(BackupSelection::all(), context(), QStringLiteral("1"),
                                                                  QStringLiteral("1"), destination);
     ASSERT_TRUE(corvallen::test::waitUntil([&] { return exported.isFinished(); }));
-    EXPECT_EQ(exported.result(), destination);
+    EXPECT_EQ(exported.result().archive, destination);
+    EXPECT_EQ(exported.result().linksLeftOut, 0);
     EXPECT_EQ(exported.progressValue(), 1000);
     QString out;
     EXPECT_TRUE(run(QStringLiteral("unzip"), {QStringLiteral("-t"), destination}, &out)) << out.toStdString();
