@@ -179,6 +179,8 @@ bool hasPendingRestore()
 
 QString applyPendingRestoreIfNeeded()
 {
+    // What a restore killed mid-way left in the temporary folder; a running one keeps its own.
+    BackupBundle::removeAbandonedExtractions();
     const QString data = StoreLocation::dataFolder();
     if (!BackupFiles::isFolder(data))
         return {};
@@ -188,9 +190,10 @@ QString applyPendingRestoreIfNeeded()
         for (const QString& n : dir.entryList(patterns, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
             BackupFiles::removeQuietly(path(data, n));
     };
-    // Stagings that never completed, and copies of an earlier swap that stopped.
+    // Stagings that never completed, copies of an earlier swap that stopped, and a swap record
+    // whose writing stopped before it took its name.
     leftovers({kPending + QStringLiteral(".incoming-*"), kPending + QStringLiteral(".discarded-*"), QStringLiteral(".restore-incoming-*"),
-               QStringLiteral(".restore-undo-*")});
+               QStringLiteral(".restore-undo-*"), QLatin1Char('.') + kSwapRecord + QStringLiteral(".partial-*")});
 
     const QString pending = path(data, kPending);
     if (!BackupFiles::isFile(path(pending, storeFileName()))) {

@@ -5,6 +5,7 @@
 #include "Corvallen/Backup/BackupExport.h"
 #include "Corvallen/Backup/RestoreJournal.h"
 #include "Corvallen/Backup/StagedRestore.h"
+#include "Corvallen/Backup/ZipReader.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Schema.h"
@@ -33,6 +34,7 @@ const char* const kPoint = "CORVALLEN_CRASH_POINT";
 const char* const kArchive = "CORVALLEN_CRASH_ARCHIVE";
 const char* const kDataHome = "CORVALLEN_CRASH_DATA_HOME";
 const char* const kConfigHome = "CORVALLEN_CRASH_CONFIG_HOME";
+const char* const kTemporary = "CORVALLEN_CRASH_TMPDIR";
 
 // The child's side; only runs when the parent below starts it.
 TEST(RestoreCrashChild, RestoresUntilKilled)
@@ -41,6 +43,7 @@ TEST(RestoreCrashChild, RestoresUntilKilled)
         GTEST_SKIP() << "started by the RestoreCrash tests";
     qputenv("XDG_DATA_HOME", qgetenv(kDataHome));
     qputenv("XDG_CONFIG_HOME", qgetenv(kConfigHome));
+    qputenv("TMPDIR", qgetenv(kTemporary));
     QString error;
     auto container = ModelContainer::open(StoreLocation::storeURL(), corvallenSchema(), &error);
     ASSERT_TRUE(container) << error.toStdString();
@@ -105,6 +108,7 @@ TEST_P(RestoreCrash, EndsWithEverythingBeforeOrEverythingAfter)
     env.insert(QString::fromLatin1(kArchive), archive);
     env.insert(QString::fromLatin1(kDataHome), qEnvironmentVariable("XDG_DATA_HOME"));
     env.insert(QString::fromLatin1(kConfigHome), qEnvironmentVariable("XDG_CONFIG_HOME"));
+    env.insert(QString::fromLatin1(kTemporary), tmp);
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=RestoreCrashChild.*")});
@@ -113,8 +117,15 @@ TEST_P(RestoreCrash, EndsWithEverythingBeforeOrEverythingAfter)
     if (point == "after-commit")
         ASSERT_TRUE(QFileInfo::exists(data(RestoreJournal::fileName())));
 
+    // The killed restore's extraction folder is left in the temporary folder; another restore
+    // (of another data folder's copy) is still extracting there.
+    ASSERT_EQ(temporaryLeftovers(tmp).filter(QStringLiteral("CorvallenRestore-")).size(), 1);
+    BackupBundle::Extraction running;
+    BackupBundle::extract(ZipReader(archive), QString(), BackupData::dataFolderNames(), running);
+
     // The next launch.
     StagedRestore::applyPendingRestoreIfNeeded();
+    EXPECT_EQ(temporaryLeftovers(tmp).filter(QStringLiteral("CorvallenRestore-")), QStringList{QFileInfo(running.folder).fileName()});
     settings.reload();
     reopenStore();
     const Side after = side();
@@ -137,6 +148,8 @@ TEST_F(RestoreLeftovers, WithoutAJournalTheLiveFoldersStayAndAHeldJournalIsLeftA
     writeBytes(data(QStringLiteral("documents/doc.pdf")), "doc");
     writeBytes(data(QStringLiteral(".documents.restoring-2/half.pdf")), "half");
     writeBytes(data(QStringLiteral(".captures.replaced-1/old.png")), "old");
+    // A journal whose writing was cut short.
+    writeBytes(data(QLatin1Char('.') + RestoreJournal::fileName() + QStringLiteral(".partial-1")), "{\"token\":");
     closeStore();
 
     {
@@ -148,6 +161,7 @@ TEST_F(RestoreLeftovers, WithoutAJournalTheLiveFoldersStayAndAHeldJournalIsLeftA
         EXPECT_EQ(folderContents(data()), before);
     }  // the restoring process ends without finishing: its journal is now the launch's to decide
 
+    writeBytes(data(QStringLiteral(".restore-swap.json.partial-1")), "{");  // a launch's swap record cut short
     StagedRestore::applyPendingRestoreIfNeeded();
     EXPECT_EQ(folderContents(data(QStringLiteral("documents"))), (QMap<QString, QByteArray>{{QStringLiteral("doc.pdf"), "doc"}}));
     // A folder set aside whose live one is missing comes back rather than being lost.
