@@ -27,6 +27,8 @@ QString executable() { return QCoreApplication::applicationDirPath() + QStringLi
 // offscreen.
 struct Launch {
     QString root = corvallen::test::freshFolder(QStringLiteral("launch"));
+    // Short, as a local socket's path must be; another login session has another one.
+    QString runtime = corvallen::test::isolatedRoot() + QStringLiteral("/run");
     QString dataFolder() const { return root + QStringLiteral("/data/Corvallen"); }
     QProcess process;
     bool quitAfterFirstPaint = false;
@@ -42,8 +44,6 @@ struct Launch {
         env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
         env.insert(QStringLiteral("XDG_CACHE_HOME"), root + QStringLiteral("/cache"));
-        // Short, as a local socket's path must be.
-        const QString runtime = corvallen::test::isolatedRoot() + QStringLiteral("/run");
         QDir().mkpath(runtime);
         QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
@@ -282,6 +282,32 @@ TEST(AppStartup, TwoLaunchesAtTheSameInstantLeaveOneRunningCopy)
     ASSERT_TRUE(survivor.running()) << survivor.process.readAllStandardError().toStdString();
     survivor.terminate();
     EXPECT_FALSE(QFileInfo::exists(a.dataFolder() + QStringLiteral("/Corvallen.lock")));
+}
+
+// A second launch from another login session can't reach the running copy: it says so in a
+// window at once, which stays until the user (here the session's end) closes it.
+TEST(AppStartup, ALaunchFromAnotherSessionSaysInAWindowThatCorvallenRuns)
+{
+    ASSERT_TRUE(QFileInfo(executable()).isExecutable());
+    Launch first;
+    first.start();
+    ASSERT_TRUE(first.process.waitForStarted(30000));
+    ASSERT_TRUE(first.waitFor([&] { return QFileInfo::exists(first.dataFolder() + QStringLiteral("/Corvallen.instance")); }));
+    Launch second(first);
+    second.runtime = corvallen::test::isolatedRoot() + QStringLiteral("/run2");
+    second.process.setProcessChannelMode(QProcess::SeparateChannels);
+    second.start();
+    ASSERT_TRUE(second.process.waitForStarted(30000));
+    QByteArray err;
+    ASSERT_TRUE(second.waitFor([&] {
+        err += second.process.readAllStandardError();
+        return err.contains("Corvallen is already running for this data folder in another session.");
+    })) << err.toStdString();
+    second.process.waitForFinished(300);
+    EXPECT_TRUE(second.running()) << "the window waits for the user";
+    second.terminate();
+    EXPECT_TRUE(first.running());
+    first.terminate();
 }
 
 TEST(AppStartup, ALockLeftByACrashedCopyIsTakenOver)
