@@ -1,6 +1,6 @@
-#include "Corvallen/Platform/BenchScreenReader.h"
+#include "Corvallen/Library/Reading/BenchScreenReader.h"
 
-#include "Corvallen/Platform/ScreenSegmenter.h"
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
 
 #include <QRegularExpression>
 #include <QStringList>

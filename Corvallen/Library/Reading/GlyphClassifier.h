@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Corvallen/Platform/ScreenSegmenter.h"
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
 
 #include <QList>
 #include <QRect>

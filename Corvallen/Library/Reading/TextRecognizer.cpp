@@ -1,8 +1,8 @@
-#include "Corvallen/Platform/TextRecognizer.h"
+#include "Corvallen/Library/Reading/TextRecognizer.h"
 
-#include "Corvallen/Platform/GlyphClassifier.h"
-#include "Corvallen/Platform/ScreenSegmenter.h"
-#include "Corvallen/Platform/SevenSegmentDecoder.h"
+#include "Corvallen/Library/Reading/GlyphClassifier.h"
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
+#include "Corvallen/Library/Reading/SevenSegmentDecoder.h"
 
 
 #include <omp.h>
@@ -85,21 +85,6 @@ std::optional<QStringList> recognizeLines(const QImage& source, Layout layout, Q
     }
     api->End();
     return lines;
-}
-
-QStringList ScreenText::lines() const
-{
-    QStringList out;
-    int row = -1;
-    for (const ScreenWord& w : words) {
-        if (w.row != row || out.isEmpty()) {
-            out.append(w.text);
-            row = w.row;
-        } else {
-            out.last() += QLatin1Char(' ') + w.text;
-        }
-    }
-    return out;
 }
 
 namespace {

@@ -1,4 +1,4 @@
-#include "Corvallen/Platform/ScreenSegmenter.h"
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "Corvallen/Platform/GlyphClassifier.h"
+#include "Corvallen/Library/Reading/GlyphClassifier.h"
 
 #include <QFont>
 #include <QFontDatabase>

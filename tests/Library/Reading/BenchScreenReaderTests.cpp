@@ -1,5 +1,5 @@
 // The reading rules over words with their places and sizes, as the recogniser hands them over.
-#include "Corvallen/Platform/BenchScreenReader.h"
+#include "Corvallen/Library/Reading/BenchScreenReader.h"
 
 #include <gtest/gtest.h>
 
