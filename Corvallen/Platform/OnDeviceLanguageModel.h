@@ -26,7 +26,7 @@ namespace OnDeviceLanguageModel {
 // One word read off an instrument screen, where it stands and how large it is drawn.
 struct ScreenWord {
     QString text;
-    QRect box;              // in the screenshot's pixels
+    QRect box;              // in the pixels of the image read (a very large screenshot is read at half size)
     int textHeight = 0;     // height of its tallest glyph, in pixels: how large it is drawn
     float confidence = 0;   // 0..100
     int row = 0;            // words sharing a row share this index; rows run top to bottom
@@ -40,6 +40,7 @@ struct ScreenText {
     QList<QRect> boxes;
     QSize size;
     bool waveform = false;  // a trace drawn across much of the screen (an oscilloscope's)
+    bool drawn = true;      // false for plain text laid out as lines: its sizes and places tell nothing
     // The words as text lines, one per row, words separated by single spaces.
     QStringList lines() const;
 };

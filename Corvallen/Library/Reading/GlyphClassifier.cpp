@@ -533,6 +533,12 @@ bool isFlatBar(const ScreenSegmenter::Scan& scan, const QRect& mark)
 
 }  // namespace
 
+void prepare()
+{
+    for (int height = 5; height <= 18; ++height)
+        drawingsFor(height);
+}
+
 QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
 {
     enum class Kind { Other, Digit, Point, Minus };  // a digit may be a letter's twin
