@@ -662,8 +662,14 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
                 break;
         }
         // Under it, where the label says it labels a value.
+        // A label alone in its place in a column of readouts (a side panel) labels the value under it.
+        auto near = [&](int j) {
+            return j >= 0 && j < words.size() && words.at(j).row == w.row
+                   && std::abs(words.at(j).box.center().x() - w.box.center().x()) <= w.box.height() * 6;
+        };
         const bool marked = !m.captured(2).isEmpty() || m.captured(3) == QLatin1String(":")
-                            || (i > 0 && words.at(i - 1).row == w.row && channel.match(words.at(i - 1).text).hasMatch());
+                            || (i > 0 && words.at(i - 1).row == w.row && channel.match(words.at(i - 1).text).hasMatch())
+                            || (!near(i - 1) && !near(i + 1));
         if (!found && marked && (i + 1 >= words.size() || words.at(i + 1).row != w.row || !figure.match(words.at(i + 1).text).hasMatch())) {
             for (int j = i + 1; j < words.size() && !found; ++j) {
                 const ScreenWord& below = words.at(j);
@@ -855,7 +861,12 @@ private:
             // (a scope's built-in meter); where sizes are unknown, none stands out.
             const bool outstanding = standsOut && sizesKnown() && r.unit && r.label.isEmpty();
             const auto vpp = std::find_if(readouts.begin(), readouts.end(), [](const Readout& o) { return o.label == QLatin1String("VPP"); });
-            if (!readouts.isEmpty() && (!pairedPeakToPeak || vpp != readouts.end()) && !outstanding) {
+            // Where both found the same peak to peak, the pairing's limits (mended for lost
+            // signs and garbled units) stand.
+            const bool samePeakToPeak = pairedPeakToPeak && vpp != readouts.end() && vpp->unit.base == r.unit->base
+                                        && std::abs(vpp->value * prefixFactor(vpp->unit.prefix) - r.main->value * prefixFactor(r.unit->prefix))
+                                               <= 1e-9 * std::abs(vpp->value * prefixFactor(vpp->unit.prefix));
+            if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak)) && !outstanding) {
                 // The peak to peak when the screen measures it, else the first readout.
                 const Readout& first = vpp != readouts.end() ? *vpp : readouts.first();
                 Token main;

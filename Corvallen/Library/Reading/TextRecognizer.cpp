@@ -95,10 +95,11 @@ namespace {
 // of pixels, plus a little for each call), the segment search's with the areas it decodes. The
 // bounds are counts rather than clock times so that a screen always reads the same.
 thread_local qint64 t_readWork = 0;
-constexpr qint64 readingBudget = 700;
+constexpr qint64 readingBudget = 500;
 // Second looks at poorly read runs stop once this much of it is spent.
-constexpr qint64 secondLooksBudget = 150;
-// How many areas the search for seven-segment numbers may decode.
+constexpr qint64 secondLooksBudget = 120;
+// How much the search for seven-segment numbers may decode: one for each area tried, and one
+// more for every two thousand pixels of it.
 constexpr int segmentBudget = 400;
 // Screenshots larger than this many pixels (a high-density display's) are read at half size:
 // their text is drawn at twice the size it needs.
@@ -304,7 +305,7 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
                     if (tryArea == withSign && i > 0 && glyphs.at(line.at(i - 1)).box.right() >= withSign.left())
                         continue;  // something else stands there
                     const auto r = decodeArea(scan, tryArea);
-                    ++decoded;
+                    decoded += 1 + tryArea.width() * tryArea.height() / 2000;
                     const bool better = r && (!best || score(*r) > score(*best) || (score(*r) == score(*best) && tryArea.width() > bestArea.width()));
                     if (better && !leavesOutAPart(i, j, tryArea)) {
                         best = r;
