@@ -5,6 +5,7 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Model/TextCompare.h"
+#include "Corvallen/Platform/IcuLocale.h"
 #include "Corvallen/Platform/ModelContext.h"
 
 #include <QDir>
@@ -319,7 +320,7 @@ QString DocumentBrowserModel::projectBadgeHelp(const Document* document)
 QString DocumentBrowserModel::subtitle(const Document* document)
 {
     return DocTypes::label(document->type()) + QStringLiteral(" · ")
-           + QLocale().toString(document->addedAt().toLocalTime().date(), QLocale::ShortFormat);
+           + IcuLocale::dateText(document->addedAt().toLocalTime().date(), QLocale(), IcuLocale::DateStyle::abbreviated);
 }
 
 QString DocumentBrowserModel::typeSymbolName(DocType type)

@@ -185,14 +185,6 @@ QList<SheetPageEntry> quotePages(const SheetProjectPtr& project, const QDate& da
     QPaintDevice* dev = measure.device();
     auto roomOf = [&](bool fullHeader) { return SheetRenderer::contentHeight(profile, fullHeader, dev); };
 
-    // The head, its description running on over as many pages as it needs.
-    const QList<SheetBlockPtr> head = flowingPieces(
-        project->details,
-        [&](const QString& text, bool opens, bool) { return std::make_shared<SheetQuoteHeader>(project, date, text, opens); },
-        roomOf(true), roomOf(false), dev);
-    for (qsizetype i = 0; i + 1 < head.size(); ++i)
-        pages.append({pages.isEmpty(), head[i]});
-
     // What the table lists, one entry per printed line: each part when itemised, all of them
     // together when combined (a project without parts has no table).
     QList<QList<SheetPart>> lines;
@@ -201,6 +193,28 @@ QList<SheetPageEntry> quotePages(const SheetProjectPtr& project, const QDate& da
     else if (!combined)
         for (const SheetPart& part : parts)
             lines.append({part});
+
+    // The head, its description running on over as many pages as it needs.
+    auto flowHead = [&](double keepFree) {
+        return flowingPieces(
+            project->details,
+            [&](const QString& text, bool opens, bool) { return std::make_shared<SheetQuoteHeader>(project, date, text, opens); },
+            roomOf(true) - keepFree, roomOf(false) - keepFree, dev);
+    };
+    QList<SheetBlockPtr> head = flowHead(0);
+    if (lines.isEmpty()) {
+        // Without lines the totals follow the head's last piece directly. Where they don't fit
+        // beside it, the description flows again leaving room for them on every page, so the
+        // totals never stand alone on a page of their own.
+        auto withTotals = std::make_shared<SheetStack>(14);
+        withTotals->add(head.last());
+        withTotals->add(std::make_shared<SheetQuoteTotals>(project, profile));
+        const double extra = withTotals->height(contentWidth, dev) - head.last()->height(contentWidth, dev);
+        if (withTotals->height(contentWidth, dev) > roomOf(head.size() == 1))
+            head = flowHead(extra);
+    }
+    for (qsizetype i = 0; i + 1 < head.size(); ++i)
+        pages.append({pages.isEmpty(), head[i]});
 
     // Lines follow the end of the head: up to 16 on the first page and 24 on later ones, as many
     // as fit. The totals go below the last line; when they don't fit there, the last line moves

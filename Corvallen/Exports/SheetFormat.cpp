@@ -33,7 +33,7 @@ QString countText(qint64 value)
 
 QString longDateText(const QDate& date)
 {
-    return IcuLocale::dateText(date, QLocale(), QStringLiteral("yMMMMd"));
+    return IcuLocale::dateText(date, QLocale(), IcuLocale::DateStyle::longForm);
 }
 
 std::optional<QString> captureReadingText(const Capture* capture)

@@ -4,6 +4,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Model/TextCompare.h"
+#include "Corvallen/Platform/IcuLocale.h"
 #include "Corvallen/Platform/ModelContext.h"
 
 #include <QCoreApplication>
@@ -73,17 +74,11 @@ std::optional<QString> comboParent(const Component& component, TermKind kind)
 
 std::optional<qint64> quantityFromText(const QString& text, const QLocale& locale)
 {
-    const QString trimmed = text.trimmed();
-    bool ok = false;
-    qint64 value = locale.toLongLong(trimmed, &ok);
-    if (!ok) {
-        // A figure too long for a 64-bit integer is still a figure beyond the bound.
-        const double big = locale.toDouble(trimmed, &ok);
-        if (!ok || !std::isfinite(big) || std::abs(big) <= double(Component::maxQuantity))
-            return std::nullopt;
-        value = big < 0 ? -Component::maxQuantity : Component::maxQuantity;
-    }
-    return std::clamp(value, -Component::maxQuantity, Component::maxQuantity);
+    // A figure beyond the bound, also one too long for 64 bits, is held at the bound.
+    const std::optional<qint64> value = IcuLocale::typedWholeNumber(text, locale);
+    if (!value)
+        return std::nullopt;
+    return std::clamp(*value, -Component::maxQuantity, Component::maxQuantity);
 }
 
 std::optional<QString> marginText(std::optional<double> purchase, std::optional<double> resell, const QString& currencyCode)
@@ -98,9 +93,10 @@ std::optional<QString> marginText(std::optional<double> purchase, std::optional<
         // a ratio beyond any integer; show it as a plain number then.
         QLocale locale;
         locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+        // A ratio that overflows (an absurd price) has no figure worth showing: it is left out.
         if (std::isfinite(ratio) && std::abs(ratio) < 1e15)
             percent = QStringLiteral(" (%1%)").arg(locale.toString(qint64(ratio)));
-        else
+        else if (std::isfinite(ratio))
             percent = QStringLiteral(" (%1%)").arg(locale.toString(ratio, 'g', 3));
     }
     return QCoreApplication::translate("ComponentInspector", "Margin ") + MoneyFormatter(currencyCode).format(margin) + percent;

@@ -30,16 +30,19 @@ Result readNow(const QString& path, BomImport::Matcher matcher, const std::funct
     }
     file.close();
     try {
+        BomImport::LeftOut leftOut;
         const bool finished = BomImport::readRows(
             bytes, [&matcher](BomImport::Row&& row) { matcher.add(row); },
             [&progress](qsizetype done, qsizetype total) {
                 return !progress || progress(int(double(done) / double(std::max<qsizetype>(total, 1)) * progressRange));
-            });
+            },
+            &leftOut);
         if (!finished) {
             result.cancelled = true;
             return result;
         }
         result.matches = matcher.takeMatches();
+        result.matches.leftOut = leftOut;
     } catch (const BomImport::ImportError& e) {
         result.error = e.description();
     }

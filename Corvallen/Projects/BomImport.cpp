@@ -5,6 +5,8 @@
 #include "Corvallen/Projects/StockAllocation.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
+#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -145,6 +147,10 @@ public:
     void feed(QStringView text)
     {
         for (const QChar c : text) {
+            // A byte-order mark inside the text (a spreadsheet pasted one cell's text with its
+            // own mark, files joined end to end) is invisible: it never becomes part of a cell.
+            if (c == QChar(0xFEFF))
+                continue;
             if (!m_nonBlank && !isSpaceOrNewline(c))
                 m_nonBlank = true;
             if (m_quoteInQuotes) {
@@ -315,36 +321,308 @@ qint64 quantityOf(const QString& qty, qint64 references)
     return references > 0 ? references : 1;
 }
 
+// The meanings a column can have; the order is that of the keys below.
+enum Field { name, partNumber, qty, references, manufacturer, category, fieldCount };
+
+int fieldOfKey(const QString& key)
+{
+    static const QString keys[fieldCount] = {QStringLiteral("name"),       QStringLiteral("part_number"),
+                                             QStringLiteral("qty"),        QStringLiteral("references"),
+                                             QStringLiteral("manufacturer"), QStringLiteral("category")};
+    for (int f = 0; f < fieldCount; ++f) {
+        if (key == keys[f])
+            return f;
+    }
+    return -1;
+}
+
+QString normalisedHeader(const QString& cell)
+{
+    QString key = trimHorizontalSpace(cell).toLower();
+    key.replace(QChar(u' '), QChar(u'_'));
+    return key;
+}
+
+// What a header cell says of its column.
+struct ColumnRole {
+    int field = -1;  // a Field, or -1 when the column means nothing to an import
+    // How surely a part-number column holds the maker's number: 3 it says so, 2 it is a
+    // seller's order number, 1 it is the bare word "Part" (which many lists use for the name).
+    int strength = 0;
+    // A column that marks lines not to be fitted: "DNP" ones hold the mark, "Fitted" ones its
+    // opposite.
+    enum Fit { none, marksNotFitted, marksFitted } fit = none;
+};
+
+ColumnRole roleOf(const QString& cell)
+{
+    static const QSet<QString> sellerNumbers = {
+        QStringLiteral("lcsc"),          QStringLiteral("lcsc_part"),        QStringLiteral("lcsc_part_#"),
+        QStringLiteral("lcsc_part_number"), QStringLiteral("lcsc#"),         QStringLiteral("jlcpcb_part_#"),
+        QStringLiteral("jlc_part_#"),    QStringLiteral("digi-key_part_number"), QStringLiteral("digikey_part_number"),
+        QStringLiteral("mouser_#"),      QStringLiteral("mouser_part_number"), QStringLiteral("mouser#")};
+    static const QSet<QString> bareWords = {QStringLiteral("part"), QStringLiteral("example_part")};
+    static const QSet<QString> notFittedMarks = {
+        QStringLiteral("dnp"),          QStringLiteral("dnf"),           QStringLiteral("dni"),
+        QStringLiteral("do_not_populate"), QStringLiteral("do_not_place"), QStringLiteral("do_not_fit"),
+        QStringLiteral("do_not_mount"), QStringLiteral("not_fitted"),    QStringLiteral("no_pop")};
+    static const QSet<QString> fittedMarks = {
+        QStringLiteral("fitted"),  QStringLiteral("fit"),     QStringLiteral("populate"), QStringLiteral("populated"),
+        QStringLiteral("mounted"), QStringLiteral("install"), QStringLiteral("installed")};
+    const QString text = normalisedHeader(cell);
+    ColumnRole role;
+    role.field = fieldOfKey(headerAliases().value(text, text));
+    if (role.field == partNumber)
+        role.strength = bareWords.contains(text) ? 1 : sellerNumbers.contains(text) ? 2 : 3;
+    if (notFittedMarks.contains(text))
+        role.fit = ColumnRole::marksNotFitted;
+    else if (fittedMarks.contains(text))
+        role.fit = ColumnRole::marksFitted;
+    return role;
+}
+
+// "DNP", "DNF", "do not fit", "not fitted" and their kin, alone or set off by blanks, brackets or
+// separators ("10k DNP", "(DNF)"); "DNP-5" is not one.
+bool hasNotFittedMarker(const QString& text)
+{
+    static const QRegularExpression marker(
+        QStringLiteral("(^|[\\s(\\[,;/])(dnp|dnf|dni|do\\s+not\\s+(fit|populate|place|mount|install)"
+                       "|not\\s+(fitted|populated|mounted|placed|installed))($|[\\s)\\],;/.])"),
+        QRegularExpression::CaseInsensitiveOption);
+    return marker.match(text).hasMatch();
+}
+
+// Whether the cell of a fit column says the line is not to be fitted.
+bool saysNotFitted(ColumnRole::Fit fit, const QString& cell)
+{
+    static const QSet<QString> no = {QStringLiteral("0"),  QStringLiteral("no"),    QStringLiteral("n"),
+                                     QStringLiteral("false"), QStringLiteral("f"),  QStringLiteral("-"),
+                                     QStringLiteral("none")};
+    const QString v = cell.toLower();
+    if (fit == ColumnRole::marksNotFitted)
+        return !v.isEmpty() && !no.contains(v) && v != QStringLiteral("fitted") && v != QStringLiteral("fit");
+    if (fit == ColumnRole::marksFitted)
+        return (no.contains(v) && v != QStringLiteral("-")) || hasNotFittedMarker(v) || v == QStringLiteral("unfitted")
+               || v == QStringLiteral("excluded");
+    return false;
+}
+
+// A line that sums the list up or adds a cost that is no part: "Total", "Subtotal", "Grand total
+// EUR", "TOTAL PRICE", "Shipping", "PCB shipping", "Tax" (one word may stand before the label).
+bool isSummaryName(const QString& name)
+{
+    static const QRegularExpression summary(
+        QStringLiteral("^\\s*(\\S+\\s+)?((grand\\s+|sub[\\s-]?)?(total|sum)|shipping|postage|tax|vat|sales\\s+tax)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    return summary.match(name).hasMatch();
+}
+
+bool isPlainInteger(const QString& text, qint64* value)
+{
+    if (text.isEmpty() || text.size() > 12)
+        return false;
+    for (const QChar c : text) {
+        if (!isAsciiDigit(c))
+            return false;
+    }
+    *value = text.toLongLong();
+    return true;
+}
+
+// For every field, the columns to read it from, in order: a row takes the first of them whose
+// cell is not blank.
+struct ColumnPlan {
+    QList<ColumnRole> roles;  // by column
+    QList<qsizetype> order[fieldCount];
+};
+
+// Reads the header and the first rows of a file to decide, where two or more columns mean the
+// same thing, which of them holds it: a column that only counts the lines (1, 2, 3, …) holds
+// neither a name nor a part number, a maker's part number outranks a seller's order number and
+// the bare heading "Part", and of two name columns the one that gives one line one text (a
+// value, "100nF") outranks one that gives many lines the same text (a footprint's device,
+// "CAP_CERAMIC_0805MP", or a generic description). Otherwise the later column wins, as it
+// always did.
+class ColumnSurvey : public CsvTokenizer::Sink {
+public:
+    static constexpr qint64 maxRows = 20000;
+
+    void cell(qsizetype column, QString& text, qint64) override
+    {
+        if (!m_headerRead) {
+            if (m_roles.size() <= column)
+                m_roles.resize(column + 1);
+            m_roles[column] = roleOf(text);
+            return;
+        }
+        if (column < m_watched.size() && m_watched.at(column))
+            m_row.insert(column, trimHorizontalSpace(text));
+    }
+
+    void endRow() override
+    {
+        if (!m_headerRead) {
+            m_headerRead = true;
+            m_watched.resize(m_roles.size());
+            m_stats.resize(m_roles.size());
+            for (qsizetype c = 0; c < m_roles.size(); ++c)
+                m_watched[c] = m_roles.at(c).field == name || m_roles.at(c).field == partNumber;
+            return;
+        }
+        if (m_rows++ >= maxRows) {
+            m_row.clear();
+            return;
+        }
+        for (auto it = m_row.constBegin(); it != m_row.constEnd(); ++it) {
+            if (it->isEmpty())
+                continue;
+            Stats& s = m_stats[it.key()];
+            qint64 v = 0;
+            if (s.counting && isPlainInteger(*it, &v) && (s.cells == 0 ? (v == 0 || v == 1) : v == s.last + 1))
+                s.last = v;
+            else
+                s.counting = false;
+            static const QRegularExpression designator(QStringLiteral("^([A-Za-z]{1,4})[0-9]{1,5}$"));
+            if (const QRegularExpressionMatch m = designator.match(*it); m.hasMatch() && s.designators)
+                s.prefixes.insert(m.captured(1).toUpper());
+            else
+                s.designators = false;
+            ++s.cells;
+            // Pairs of columns of the same meaning: which values of one stand for several of the other.
+            for (auto other = m_row.constBegin(); other != m_row.constEnd(); ++other) {
+                if (other.key() == it.key() || other->isEmpty() || m_roles.at(other.key()).field != m_roles.at(it.key()).field)
+                    continue;
+                Pair& p = m_pairs[{it.key(), other.key()}];
+                const auto seen = p.first.constFind(*it);
+                if (seen == p.first.constEnd())
+                    p.first.insert(*it, *other);
+                else if (*seen != *other)
+                    p.conflicted.insert(*it);
+            }
+        }
+        m_row.clear();
+    }
+
+    bool done() const { return m_rows >= maxRows; }
+    bool headerRead() const { return m_headerRead; }
+
+    ColumnPlan plan() const
+    {
+        ColumnPlan plan;
+        plan.roles = m_roles;
+        for (int f = 0; f < fieldCount; ++f) {
+            for (qsizetype c = m_roles.size() - 1; c >= 0; --c) {
+                if (m_roles.at(c).field == f && !countsLines(c))
+                    plan.order[f].append(c);
+            }
+        }
+        // A bare "Part" column of reference designators (C1, R12, U3: several kinds of them) is
+        // what an EDA tool's parts list means by it: the references, one part a line.
+        auto& numbers = plan.order[partNumber];
+        for (qsizetype i = numbers.size() - 1; i >= 0; --i) {
+            const qsizetype c = numbers.at(i);
+            const Stats& s = m_stats.value(c);
+            if (m_roles.at(c).strength == 1 && s.designators && s.cells >= 2 && s.prefixes.size() >= 2) {
+                numbers.removeAt(i);
+                plan.order[references].append(c);
+            }
+        }
+        // The strongest part-number heading first; a bare "Part" beside a maker's number names the part.
+        std::stable_sort(numbers.begin(), numbers.end(),
+                         [&](qsizetype a, qsizetype b) { return m_roles.at(a).strength > m_roles.at(b).strength; });
+        if (plan.order[name].isEmpty() && !numbers.isEmpty() && m_roles.at(numbers.first()).strength > 1) {
+            for (qsizetype i = numbers.size() - 1; i > 0; --i) {
+                if (m_roles.at(numbers.at(i)).strength == 1)
+                    plan.order[name].prepend(numbers.takeAt(i));
+            }
+        }
+        // Within one rank, the column that merges fewest lines goes first; the later one when
+        // they merge alike.
+        for (const int f : {int(name), int(partNumber)}) {
+            auto& order = plan.order[f];
+            if (order.size() < 2)
+                continue;
+            QHash<qsizetype, qint64> merged;
+            for (qsizetype c : order)
+                merged.insert(c, conflicts(c, order));
+            std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+                if (m_roles.at(a).strength != m_roles.at(b).strength)
+                    return m_roles.at(a).strength > m_roles.at(b).strength;
+                return merged.value(a) < merged.value(b);
+            });
+        }
+        return plan;
+    }
+
+private:
+    struct Stats {
+        qint64 cells = 0;
+        qint64 last = 0;
+        bool counting = true;
+        bool designators = true;
+        QSet<QString> prefixes;
+    };
+    struct Pair {
+        QHash<QString, QString> first;
+        QSet<QString> conflicted;
+    };
+
+    // A column whose cells run 1, 2, 3, … (or from 0) numbers the lines.
+    bool countsLines(qsizetype column) const
+    {
+        if (m_roles.at(column).field != name && m_roles.at(column).field != partNumber)
+            return false;
+        const Stats& s = m_stats.value(column);
+        return s.counting && s.cells >= 2;
+    }
+
+    qint64 conflicts(qsizetype column, const QList<qsizetype>& others) const
+    {
+        qint64 n = 0;
+        for (qsizetype other : others) {
+            if (other != column)
+                n += m_pairs.value({column, other}).conflicted.size();
+        }
+        return n;
+    }
+
+    QList<ColumnRole> m_roles;
+    QList<bool> m_watched;
+    QList<Stats> m_stats;
+    QHash<qsizetype, QString> m_row;
+    QHash<std::pair<qsizetype, qsizetype>, Pair> m_pairs;
+    qint64 m_rows = 0;
+    bool m_headerRead = false;
+};
+
 // Turns cells into parts: the first row names the columns, every later one that names a part
 // becomes a Row. Only the columns whose names mean something to an import are kept, and of a
-// row only their cells: the rest are dropped as they arrive.
+// row only their cells: the rest are dropped as they arrive. Lines marked not to be fitted and
+// lines that sum the list up are left out and counted.
 class RowAssembler : public CsvTokenizer::Sink {
 public:
-    explicit RowAssembler(const RowSink& sink) : m_sink(sink) {}
+    RowAssembler(const RowSink& sink, ColumnPlan plan, LeftOut& leftOut)
+        : m_sink(sink), m_plan(std::move(plan)), m_leftOut(leftOut)
+    {
+        m_cells.resize(m_plan.roles.size());
+        m_pieces.resize(m_plan.roles.size());
+    }
 
     void cell(qsizetype column, QString& text, qint64 pieces) override
     {
         if (!m_headerRead) {
-            const int key = fieldOfKey(headerKey(text));
-            if (key >= 0) {
-                if (m_fieldOfColumn.size() <= column)
-                    m_fieldOfColumn.resize(column + 1, -1);
-                m_fieldOfColumn[column] = qint8(key);
-            }
+            m_anyKnownColumn = m_anyKnownColumn || roleOf(text).field >= 0;
             return;
         }
-        if (column >= m_fieldOfColumn.size() || m_fieldOfColumn.at(column) < 0)
+        if (column >= m_plan.roles.size())
             return;
-        QString value = trimHorizontalSpace(text);
-        // Of two columns of the same meaning the later one with a value counts.
-        if (value.isEmpty())
+        const ColumnRole& role = m_plan.roles.at(column);
+        if (role.field < 0 && role.fit == ColumnRole::none)
             return;
-        const qint8 field = m_fieldOfColumn.at(column);
+        m_cells[column] = trimHorizontalSpace(text);
         // References are counted over the whole cell: a list of thousands of them is cut for
         // keeping, but every one of them is a piece to allocate.
-        if (field == references)
-            m_referenceCount = text.size() >= maxCellLength ? pieces : referenceCount(value);
-        m_values[field] = std::move(value);
+        m_pieces[column] = text.size() >= maxCellLength ? pieces : -1;
     }
 
     void endRow() override
@@ -354,56 +632,111 @@ public:
             return;
         }
         m_anyRecord = true;
+        QString values[fieldCount];
+        qsizetype from[fieldCount];
+        for (int f = 0; f < fieldCount; ++f) {
+            from[f] = -1;
+            for (qsizetype c : m_plan.order[f]) {
+                if (!m_cells.at(c).isEmpty()) {
+                    values[f] = m_cells.at(c);
+                    from[f] = c;
+                    break;
+                }
+            }
+        }
+        bool notFitted = false;
+        for (qsizetype c = 0; c < m_plan.roles.size(); ++c) {
+            if (m_plan.roles.at(c).fit != ColumnRole::none && saysNotFitted(m_plan.roles.at(c).fit, m_cells.at(c)))
+                notFitted = true;
+        }
+        const qint64 referencePieces = from[references] < 0 ? 0
+                                       : m_pieces.at(from[references]) >= 0 ? m_pieces.at(from[references])
+                                                                            : referenceCount(values[references]);
+        for (QString& cell : m_cells)
+            cell.clear();
+
         Row row;
-        row.name = take(name);
+        row.name = values[name].isEmpty() ? values[partNumber] : values[name];
+        // The label may stand in the name or, in a list whose first column is the references,
+        // in that one; a line that names a part number is a part whatever it says.
+        if (values[partNumber].isEmpty() && (isSummaryName(values[name]) || isSummaryName(values[references]))) {
+            ++m_leftOut.summaries;
+            return;
+        }
         if (row.name.isEmpty())
-            row.name = m_values[partNumber];
-        auto optional = [this](Field f) { return m_values[f].isEmpty() ? std::nullopt : std::optional<QString>(take(f)); };
+            return;
+        // A line whose quantity says 0 and that names no reference is on no board (a fabrication
+        // list keeps such lines for parts it may place).
+        const std::optional<qint64> stated = values[qty].isEmpty() ? std::nullopt : firstNumber(values[qty]);
+        if (stated == 0 && referencePieces == 0)
+            notFitted = true;
+        if (notFitted || hasNotFittedMarker(values[name])) {
+            ++m_leftOut.notFitted;
+            return;
+        }
+        auto optional = [&values](Field f) { return values[f].isEmpty() ? std::nullopt : std::optional<QString>(values[f]); };
         row.partNumber = optional(partNumber);
         row.manufacturer = optional(manufacturer);
         row.category = optional(category);
-        take(references);
-        row.quantity = quantityOf(take(qty), std::exchange(m_referenceCount, 0));
-        if (row.name.isEmpty())
-            return;
+        row.quantity = quantityOf(values[qty], referencePieces);
         m_anyRow = true;
         m_sink(std::move(row));
     }
 
-    // Throws the failure of a text that held no parts.
-    void finish(bool sawText) const
-    {
-        if (!sawText)
-            throw ImportError(ImportError::Kind::empty);
-        if (!m_anyRecord || !m_anyRow)
-            throw ImportError(ImportError::Kind::noRows);
-    }
+    bool anyRow() const { return m_anyRow; }
+    bool anyKnownColumn() const { return m_anyKnownColumn; }
+    bool anyRecord() const { return m_anyRecord; }
 
 private:
-    enum Field { name, partNumber, qty, references, manufacturer, category, fieldCount };
-
-    static int fieldOfKey(const QString& key)
-    {
-        static const QString keys[fieldCount] = {QStringLiteral("name"),       QStringLiteral("part_number"),
-                                                 QStringLiteral("qty"),        QStringLiteral("references"),
-                                                 QStringLiteral("manufacturer"), QStringLiteral("category")};
-        for (int f = 0; f < fieldCount; ++f) {
-            if (key == keys[f])
-                return f;
-        }
-        return -1;
-    }
-
-    QString take(Field f) { return std::exchange(m_values[f], QString()); }
-
     const RowSink& m_sink;
-    QList<qint8> m_fieldOfColumn;  // the field each column fills, -1 for none
-    QString m_values[fieldCount];
-    qint64 m_referenceCount = 0;
+    ColumnPlan m_plan;
+    LeftOut& m_leftOut;
+    QStringList m_cells;     // this row's cells of the columns that matter, by column
+    QList<qint64> m_pieces;  // the reference count of a cell that was cut, else -1
     bool m_headerRead = false;
+    bool m_anyKnownColumn = false;
     bool m_anyRecord = false;
     bool m_anyRow = false;
 };
+
+// Why a file that gave no parts gave none, from its first lines: another separator, a title
+// block above the header, or a header of words the import doesn't know.
+ImportError diagnose(const QString& head)
+{
+    const QList<QStringList> rows = tokenize(head);
+    auto knows = [](const QStringList& cells, bool namesOnly) {
+        for (const QString& cell : cells) {
+            const int field = roleOf(cell).field;
+            if (namesOnly ? (field == name || field == partNumber) : field >= 0)
+                return true;
+        }
+        return false;
+    };
+    if (rows.isEmpty() || knows(rows.first(), false))
+        return ImportError(ImportError::Kind::noRows);
+    const QString firstLine = head.left(head.indexOf(u'\n')).remove(u'\r');
+    for (const auto& [separator, kind] : {std::pair{u';', ImportError::Kind::semicolons}, std::pair{u'\t', ImportError::Kind::tabs}}) {
+        QStringList cells = firstLine.split(separator);
+        for (QString& cell : cells) {
+            cell = trimHorizontalSpace(cell);
+            if (cell.size() >= 2 && cell.startsWith(u'"') && cell.endsWith(u'"'))
+                cell = cell.mid(1, cell.size() - 2);
+        }
+        if (cells.size() >= 2 && knows(cells, false))
+            return ImportError(kind);
+    }
+    for (qsizetype r = 1; r < std::min<qsizetype>(rows.size(), 50); ++r) {
+        if (knows(rows.at(r), true))
+            return ImportError(ImportError::Kind::linesAboveHeader, int(r + 1));
+    }
+    return ImportError(ImportError::Kind::noKnownHeader);
+}
+
+// A spreadsheet program's own file: a zip archive (xlsx, ods) or an OLE compound file (xls).
+bool isWorkbook(const QByteArray& bytes)
+{
+    return bytes.startsWith(QByteArrayView("PK\x03\x04", 4)) || bytes.startsWith(QByteArrayView("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
+}
 
 }  // namespace
 
@@ -419,6 +752,32 @@ QString ImportError::description() const
     case Kind::tooLarge:
         return QCoreApplication::translate("BomImport",
                                            "That file is too large to be a bill of materials (more than 32 MB).");
+    case Kind::semicolons:
+        return QCoreApplication::translate(
+            "BomImport",
+            "This file separates its cells with semicolons. The import reads comma-separated files: save it again as "
+            "CSV with commas as the separator and import that.");
+    case Kind::tabs:
+        return QCoreApplication::translate(
+            "BomImport",
+            "This file separates its cells with tabs. The import reads comma-separated files: save it again as CSV "
+            "with commas as the separator and import that.");
+    case Kind::workbook:
+        return QCoreApplication::translate(
+            "BomImport",
+            "This is a spreadsheet workbook, not a CSV file. Open it in your spreadsheet program, save the sheet as "
+            "CSV (comma-separated) and import that.");
+    case Kind::linesAboveHeader:
+        return QCoreApplication::translate(
+                   "BomImport",
+                   "The header row (e.g. Part, Qty) is on line %1, not the first line. Remove the lines above it and "
+                   "import the file again.")
+            .arg(m_line);
+    case Kind::noKnownHeader:
+        return QCoreApplication::translate(
+            "BomImport",
+            "No column the import knows (Part, Qty, Value, MPN, Reference, Manufacturer, …) in the first line. The "
+            "first line must be the header row that names the columns.");
     }
     return {};
 }
@@ -475,14 +834,65 @@ const QHash<QString, QString>& headerAliases()
         {QStringLiteral("maker"), QStringLiteral("manufacturer")},
         {QStringLiteral("brand"), QStringLiteral("manufacturer")},
         {QStringLiteral("type"), QStringLiteral("category")},
+        // Headings of real exports and shops' lists, onto the same keys.
+        {QStringLiteral("component_name"), QStringLiteral("name")},
+        {QStringLiteral("part_description"), QStringLiteral("name")},
+        {QStringLiteral("desc."), QStringLiteral("name")},
+        {QStringLiteral("bom_qty"), QStringLiteral("qty")},
+        {QStringLiteral("qty."), QStringLiteral("qty")},
+        {QStringLiteral("qty_per_board"), QStringLiteral("qty")},
+        {QStringLiteral("quantity_per_pcb"), QStringLiteral("qty")},
+        {QStringLiteral("qty_per_pcb"), QStringLiteral("qty")},
+        {QStringLiteral("order_qty."), QStringLiteral("qty")},
+        {QStringLiteral("order_qty"), QStringLiteral("qty")},
+        {QStringLiteral("quantity_needed"), QStringLiteral("qty")},
+        {QStringLiteral("part_#"), QStringLiteral("part_number")},
+        {QStringLiteral("partnumber"), QStringLiteral("part_number")},
+        {QStringLiteral("part_num"), QStringLiteral("part_number")},
+        {QStringLiteral("mfr_#"), QStringLiteral("part_number")},
+        {QStringLiteral("mfr._#"), QStringLiteral("part_number")},
+        {QStringLiteral("mfr_part"), QStringLiteral("part_number")},
+        {QStringLiteral("mfr_part_#"), QStringLiteral("part_number")},
+        {QStringLiteral("mfr._part_#"), QStringLiteral("part_number")},
+        {QStringLiteral("mfr_pn"), QStringLiteral("part_number")},
+        {QStringLiteral("mfg_pn"), QStringLiteral("part_number")},
+        {QStringLiteral("manufacturer_part"), QStringLiteral("part_number")},
+        {QStringLiteral("manufacturer_part_#"), QStringLiteral("part_number")},
+        {QStringLiteral("manufacturer_pn"), QStringLiteral("part_number")},
+        {QStringLiteral("manufacturer_product_number"), QStringLiteral("part_number")},
+        {QStringLiteral("manufacturerpartnumber"), QStringLiteral("part_number")},
+        {QStringLiteral("lcsc"), QStringLiteral("part_number")},
+        {QStringLiteral("lcsc_part"), QStringLiteral("part_number")},
+        {QStringLiteral("lcsc_part_#"), QStringLiteral("part_number")},
+        {QStringLiteral("lcsc_part_number"), QStringLiteral("part_number")},
+        {QStringLiteral("lcsc#"), QStringLiteral("part_number")},
+        {QStringLiteral("jlcpcb_part_#"), QStringLiteral("part_number")},
+        {QStringLiteral("jlc_part_#"), QStringLiteral("part_number")},
+        {QStringLiteral("digi-key_part_number"), QStringLiteral("part_number")},
+        {QStringLiteral("digikey_part_number"), QStringLiteral("part_number")},
+        {QStringLiteral("mouser_#"), QStringLiteral("part_number")},
+        {QStringLiteral("mouser_part_number"), QStringLiteral("part_number")},
+        {QStringLiteral("mouser#"), QStringLiteral("part_number")},
+        {QStringLiteral("p/n"), QStringLiteral("part_number")},
+        {QStringLiteral("manf#"), QStringLiteral("part_number")},
+        {QStringLiteral("mfr#"), QStringLiteral("part_number")},
+        {QStringLiteral("mfg#"), QStringLiteral("part_number")},
+        {QStringLiteral("mpn#"), QStringLiteral("part_number")},
+        {QStringLiteral("example_part"), QStringLiteral("part_number")},
+        {QStringLiteral("reference(s)"), QStringLiteral("references")},
+        {QStringLiteral("ref_des"), QStringLiteral("references")},
+        {QStringLiteral("ref."), QStringLiteral("references")},
+        {QStringLiteral("parts"), QStringLiteral("references")},
+        {QStringLiteral("designation"), QStringLiteral("name")},
+        {QStringLiteral("mfr."), QStringLiteral("manufacturer")},
+        {QStringLiteral("manufacturer_name"), QStringLiteral("manufacturer")},
     };
     return table;
 }
 
 QString headerKey(const QString& cell)
 {
-    QString key = trimHorizontalSpace(cell).toLower();
-    key.replace(QChar(u' '), QChar(u'_'));
+    const QString key = normalisedHeader(cell);
     return headerAliases().value(key, key);
 }
 
@@ -505,27 +915,57 @@ qint64 quantity(const QHash<QString, QString>& fields)
     return quantityOf(fields.value(QStringLiteral("qty")), referenceCount(fields.value(QStringLiteral("references"))));
 }
 
-bool readRows(const QByteArray& bytes, const RowSink& sink, const ReadProgress& progress)
+bool readRows(const QByteArray& bytes, const RowSink& sink, const ReadProgress& progress, LeftOut* leftOut)
 {
     if (bytes.size() > maxFileBytes)
         throw ImportError(ImportError::Kind::tooLarge);
-    ChunkDecoder decoder(bytes, detectEncoding(bytes));
-    RowAssembler assembler(sink);
+    if (isWorkbook(bytes))
+        throw ImportError(ImportError::Kind::workbook);
+    const Encoding encoding = detectEncoding(bytes);
+    // A first look at the header and the first rows decides which columns to read.
+    ColumnSurvey survey;
+    {
+        ChunkDecoder decoder(bytes, encoding);
+        CsvTokenizer tokenizer(survey);
+        // The first rows are enough to tell the columns apart: the look stops after a few
+        // megabytes however long the file, so a huge one is not read twice.
+        constexpr qsizetype surveyBytes = 4 * 1024 * 1024;
+        while (decoder.position() < decoder.size() && !survey.done()
+               && (!survey.headerRead() || decoder.position() < surveyBytes))
+            tokenizer.feed(decoder.next());
+        tokenizer.finish();
+    }
+    LeftOut counted;
+    ChunkDecoder decoder(bytes, encoding);
+    RowAssembler assembler(sink, survey.plan(), counted);
     CsvTokenizer tokenizer(assembler);
+    QString head;  // the first slice, to tell why a file gave no parts
     while (decoder.position() < decoder.size()) {
-        tokenizer.feed(decoder.next());
+        QString slice = decoder.next();
+        if (head.isEmpty())
+            head = slice.left(64 * 1024);
+        tokenizer.feed(slice);
         if (progress && !progress(decoder.position(), decoder.size()))
             return false;
     }
     tokenizer.finish();
-    assembler.finish(tokenizer.sawText());
+    if (leftOut)
+        *leftOut = counted;
+    if (!tokenizer.sawText())
+        throw ImportError(ImportError::Kind::empty);
+    if (!assembler.anyRow()) {
+        // Lines all left out are still a file the import read.
+        if (assembler.anyRecord() && assembler.anyKnownColumn())
+            throw ImportError(ImportError::Kind::noRows);
+        throw diagnose(head);
+    }
     return true;
 }
 
-QList<Row> parse(const QByteArray& bytes)
+QList<Row> parse(const QByteArray& bytes, LeftOut* leftOut)
 {
     QList<Row> rows;
-    readRows(bytes, [&rows](Row&& row) { rows.append(std::move(row)); });
+    readRows(bytes, [&rows](Row&& row) { rows.append(std::move(row)); }, {}, leftOut);
     return rows;
 }
 
@@ -655,6 +1095,12 @@ void Matcher::add(const Row& row)
     }
     if (!hit) {
         if (const auto it = m_byName.constFind(row.name.toLower()); it != m_byName.constEnd())
+            hit = *it;
+    }
+    // A list that names its parts by their numbers ("LM317T" in a value column) finds the part
+    // whose number that is, rather than making a second one.
+    if (!hit && !row.partNumber) {
+        if (const auto it = m_byPartNumber.constFind(row.name.toLower()); it != m_byPartNumber.constEnd())
             hit = *it;
     }
 

@@ -42,15 +42,20 @@ struct Match {
 // Why a file gave no parts. The description is the sentence the user reads.
 class ImportError : public std::exception {
 public:
-    enum class Kind { empty, noRows, tooLarge };
-    explicit ImportError(Kind kind) : m_kind(kind), m_what(description().toStdString()) {}
+    // Beyond an empty file and one without parts: files the import doesn't read, each told
+    // apart so that the message says what was found.
+    enum class Kind { empty, noRows, tooLarge, semicolons, tabs, workbook, linesAboveHeader, noKnownHeader };
+    explicit ImportError(Kind kind, int line = 0) : m_kind(kind), m_line(line), m_what(description().toStdString()) {}
     Kind kind() const noexcept { return m_kind; }
+    // For linesAboveHeader: the line that holds the header row.
+    int line() const noexcept { return m_line; }
     QString description() const;
     const char* what() const noexcept override { return m_what.c_str(); }
     friend bool operator==(const ImportError& a, const ImportError& b) { return a.m_kind == b.m_kind; }
 
 private:
     Kind m_kind;
+    int m_line = 0;
     std::string m_what;
 };
 
@@ -89,12 +94,21 @@ qint64 quantity(const QHash<QString, QString>& fields);
 // little more than its bytes. After each slice it reports how many bytes are done; a report
 // answered with false stops the reading (the function then returns false). Throws ImportError
 // when the file is too large, empty, or holds no parts.
+// The lines a file gave that are no parts to take: marked not to be fitted (a DNP or Fitted
+// column, a "DNP" value), or summing the list up ("Total", "Shipping") without naming a part.
+struct LeftOut {
+    qint64 notFitted = 0;
+    qint64 summaries = 0;
+    bool any() const { return notFitted > 0 || summaries > 0; }
+    friend bool operator==(const LeftOut&, const LeftOut&) = default;
+};
+
 using RowSink = std::function<void(Row&&)>;
 using ReadProgress = std::function<bool(qsizetype done, qsizetype total)>;
-bool readRows(const QByteArray& bytes, const RowSink& sink, const ReadProgress& progress = {});
+bool readRows(const QByteArray& bytes, const RowSink& sink, const ReadProgress& progress = {}, LeftOut* leftOut = nullptr);
 
 // Throws ImportError when the file is empty or holds no parts.
-QList<Row> parse(const QByteArray& bytes);
+QList<Row> parse(const QByteArray& bytes, LeftOut* leftOut = nullptr);
 
 // The matches of one import, kept compactly: a file of a million short lines must not cost a
 // million full Match values. Every name and part number lies in one shared text, makers and
@@ -118,6 +132,9 @@ public:
     Component* existing(qsizetype i) const { return m_records.at(i).existing; }
     // The component has gone from the inventory since matching: the part is new again.
     void forgetExisting(qsizetype i) { m_records[i].existing = nullptr; }
+
+    // The file's lines that were left out, for the preview to say so.
+    LeftOut leftOut;
 
 private:
     friend class Matcher;

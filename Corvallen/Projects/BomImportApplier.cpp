@@ -52,15 +52,20 @@ void BomImportApplier::applyOne(qsizetype index)
         fresh->setManufacturer(maker);
         fresh->setCategory(category);
         component = m_context.insert(fresh);
-        const bool newMaker = maker && !m_makersSeen.contains(*maker);
-        const bool newCategory = category && !m_categoriesSeen.contains(*category);
-        if (newMaker)
-            m_makersSeen.insert(*maker);
-        if (newCategory)
-            m_categoriesSeen.insert(*category);
-        if (newMaker || newCategory)
-            m_termSources.append(component);
     }
+    // Every part the import puts on the project, new or found, has its maker and category in
+    // the term lists afterwards: one found in the inventory may carry values typed before they
+    // were terms.
+    const std::optional<QString> maker = component->manufacturer();
+    const std::optional<QString> category = component->category();
+    const bool newMaker = maker && !m_makersSeen.contains(*maker);
+    const bool newCategory = category && !m_categoriesSeen.contains(*category);
+    if (newMaker)
+        m_makersSeen.insert(*maker);
+    if (newCategory)
+        m_categoriesSeen.insert(*category);
+    if (newMaker || newCategory)
+        m_termSources.append(component);
     StockAllocation::setPartUnsaved(component, m_project, m_matches.quantity(index), m_context);
 }
 

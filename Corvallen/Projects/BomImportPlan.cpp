@@ -30,7 +30,18 @@ QString summaryText(const BomImport::MatchList& matches)
                    + ProjectTexts::counted(items, QStringLiteral("item"));
     if (const qsizetype k = newToInventoryCount(matches); k > 0)
         text += QStringLiteral(" · ") + QString::number(k) + QStringLiteral(" new to inventory");
-    return text + QStringLiteral(". Importing allocates stock — parts you're short on show as Out.");
+    text += QStringLiteral(". Importing allocates stock — parts you're short on show as Out.");
+    // Lines of the file that are not taken are said, so that nobody counts them missing.
+    const BomImport::LeftOut& left = matches.leftOut;
+    if (left.any()) {
+        QStringList parts;
+        if (left.notFitted > 0)
+            parts << ProjectTexts::counted(left.notFitted, QStringLiteral("line")) + QStringLiteral(" marked not fitted");
+        if (left.summaries > 0)
+            parts << ProjectTexts::counted(left.summaries, QStringLiteral("total line"));
+        text += QStringLiteral(" Left out: ") + parts.join(QStringLiteral(", ")) + QStringLiteral(".");
+    }
+    return text;
 }
 
 QString importButtonTitle(const BomImport::MatchList& matches)

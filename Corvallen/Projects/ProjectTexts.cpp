@@ -95,8 +95,7 @@ QString exportFileName(const Project* project, const QString& suffix)
 
 QString abbreviatedDate(const QDate& date, const QLocale& locale)
 {
-    // Day, short month and year in the locale's own order, without a weekday.
-    return IcuLocale::dateText(date, locale, QStringLiteral("yMMMd"));
+    return IcuLocale::dateText(date, locale, IcuLocale::DateStyle::abbreviated);
 }
 
 QString marginLine(const Project* project, const QString& currencyCode, const QLocale& locale)

@@ -1,6 +1,7 @@
 #include "Corvallen/Settings/BackupPaneTexts.h"
 
 #include "Corvallen/Model/StoreLocation.h"
+#include "Corvallen/Platform/IcuLocale.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -18,7 +19,7 @@ QString suggestedFileName(const QDateTime& localTime)
 QString manifestSummaryText(const BackupManifest& manifest)
 {
     const QLocale locale;
-    const QString date = locale.toString(manifest.createdAt.toLocalTime(), QLocale::ShortFormat);
+    const QString date = IcuLocale::dateTimeText(manifest.createdAt, locale);
     static const QList<QPair<QString, QString>> labels{
         {QStringLiteral("projects"), QStringLiteral("projects")},
         {QStringLiteral("inventory"), QStringLiteral("components")},

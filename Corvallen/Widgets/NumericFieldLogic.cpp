@@ -10,43 +10,43 @@
 
 QString NumericFieldLogic::sanitize(const QString& text, const QLocale& locale)
 {
-    const QString separator = IcuLocale::decimalSeparator(locale);
-    // A point or comma that is neither the locale's decimal separator nor its grouping one can only
-    // mean the decimal point ("12.5" from a French keypad, or typed in Latin digits in Egypt):
-    // once a digit is typed it counts as the locale's separator instead of vanishing (12.5 → 125).
-    const QString grouping = IcuLocale::groupingSeparator(locale);
-    auto isOtherPoint = [&](QChar c) {
-        return (c == u'.' || c == u',') && QString(c) != separator && QString(c) != grouping;
-    };
+    // Points and commas stay as typed: which of them groups and which is the decimal point is
+    // only known once the digits after them are (parse()).
     QString out;
     out.reserve(text.size());
-    bool hasSeparator = false, hasDigit = false;
     qsizetype i = 0;
     while (i < text.size()) {
-        const bool other = hasDigit && isOtherPoint(text[i]);
-        if (other || QStringView(text).mid(i).startsWith(separator)) {
-            if (!hasSeparator)
-                out += separator;
-            hasSeparator = true;
-            i += other ? 1 : separator.size();
+        qsizetype width = 0;
+        if (IcuLocale::isDecimalMark(QStringView(text).sliced(i), locale, &width)) {
+            out += QStringView(text).sliced(i, width);
+            i += width;
+            continue;
+        }
+        // A blank (or the locale's own grouping mark) stays only between digits, where it groups;
+        // anywhere else it is dropped like any other character.
+        if (IcuLocale::isGroupingMark(QStringView(text).sliced(i), locale, &width)) {
+            const bool afterDigit = !out.isEmpty() && QChar::category(out.back().unicode()) == QChar::Number_DecimalDigit;
+            const bool beforeDigit = i + width < text.size() && text[i + width].isDigit();
+            if (afterDigit && beforeDigit)
+                out += QStringView(text).sliced(i, width);
+            i += width;
             continue;
         }
         char32_t c = text[i].unicode();
-        qsizetype width = 1;
+        width = 1;
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
             width = 2;
         }
-        if (QChar::category(c) == QChar::Number_DecimalDigit) {
+        if (QChar::category(c) == QChar::Number_DecimalDigit)
             out += QStringView(text).mid(i, width);
-            hasDigit = true;
-        }
         i += width;
     }
     return out;
 }
 
-QString NumericFieldLogic::displayText(std::optional<double> value, int fractionDigits, const QLocale& locale)
+QString NumericFieldLogic::displayText(std::optional<double> value, int fractionDigits, const QLocale& locale,
+                                       bool fixedFraction)
 {
     if (!value || !std::isfinite(*value))
         return {};
@@ -55,7 +55,8 @@ QString NumericFieldLogic::displayText(std::optional<double> value, int fraction
     // 2.675 rounds as the user sees it rather than as its binary neighbour.
     const LocalizedNumberFormatter formatter = NumberFormatter::withLocale(IcuLocale::locale(locale))
                                                    .grouping(UNUM_GROUPING_OFF)
-                                                   .precision(Precision::maxFraction(std::max(0, fractionDigits)))
+                                                   .precision(fixedFraction ? Precision::fixedFraction(std::max(0, fractionDigits))
+                                                                            : Precision::maxFraction(std::max(0, fractionDigits)))
                                                    .roundingMode(UNUM_ROUND_HALFEVEN)
                                                    .sign(UNUM_SIGN_NEGATIVE);
     UErrorCode status = U_ZERO_ERROR;
@@ -79,7 +80,7 @@ std::optional<double> NumericFieldLogic::parse(const QString& text, const QLocal
 NumericFieldLogic::Update NumericFieldLogic::rewrite(std::optional<double> value)
 {
     Update update;
-    const QString shown = displayText(value, m_fractionDigits, m_locale);
+    const QString shown = displayText(value, m_fractionDigits, m_locale, m_fixedFraction);
     if (shown != m_text) {
         m_text = shown;
         update.text = shown;
@@ -90,7 +91,18 @@ NumericFieldLogic::Update NumericFieldLogic::rewrite(std::optional<double> value
 NumericFieldLogic::Update NumericFieldLogic::textEdited(const QString& newText)
 {
     Update update;
-    const QString clean = sanitize(newText, m_locale);
+    QString clean = sanitize(newText, m_locale);
+    // A second decimal separator typed into a number can never come to mean anything: the
+    // keystroke is refused like a letter. (Pasted text with two stays, unreadable, to be mended.)
+    const QString separator = IcuLocale::decimalSeparator(m_locale);
+    if (clean.count(separator) == 2 && m_text.count(separator) == 1) {
+        for (qsizetype at = clean.indexOf(separator); at >= 0; at = clean.indexOf(separator, at + 1)) {
+            if (QString(clean).remove(at, separator.size()) == m_text) {
+                clean = m_text;
+                break;
+            }
+        }
+    }
     if (clean != newText)
         update.text = clean;
     // A keystroke that was dropped entirely (a superscript, a fraction sign, a letter) leaves
@@ -109,7 +121,8 @@ NumericFieldLogic::Update NumericFieldLogic::textEdited(const QString& newText)
 NumericFieldLogic::Update NumericFieldLogic::focusChanged(bool focused)
 {
     m_focused = focused;
-    if (focused)
+    // An unreadable text stays for the user to mend instead of vanishing.
+    if (focused || !readable())
         return {};
     return rewrite(m_value);
 }

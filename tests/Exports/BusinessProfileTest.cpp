@@ -120,10 +120,13 @@ TEST(BusinessProfileVat, TypedInTheLocaleStoredInOneForm)
             EXPECT_EQ(BusinessProfile::vatRateInputText(stored, locale), typed) << where;
         }
         EXPECT_EQ(BusinessProfile::storedVatRateText(QStringLiteral("  "), locale), QString()) << where;
-        // The separator the locale doesn't use for decimals, signs, exponents, per cent and
+        // The separator the locale doesn't use for decimals, followed by no group of three
+        // digits, is the decimal point too ("17,5" in English); signs, exponents, per cent and
         // rates over 100 are refused.
         const QString otherSeparator = locale.decimalPoint() == QLatin1String(".") ? QStringLiteral(",") : QStringLiteral(".");
-        for (const QString& bad : {QStringLiteral("17") + otherSeparator + QStringLiteral("5"), QStringLiteral("-5"), QStringLiteral("+5"),
+        EXPECT_EQ(BusinessProfile::storedVatRateText(QStringLiteral("17") + otherSeparator + QStringLiteral("5"), locale),
+                  QStringLiteral("17.5")) << where;
+        for (const QString& bad : {QStringLiteral("-5"), QStringLiteral("+5"),
                                    QStringLiteral("1e2"), QStringLiteral("20%"), locale.toString(20) + locale.percent(),
                                    locale.toString(100.01, 'f', 2), locale.toString(1000), QStringLiteral("twenty")})
             EXPECT_EQ(BusinessProfile::storedVatRateText(bad, locale), std::nullopt) << where << " " << bad.toStdString();

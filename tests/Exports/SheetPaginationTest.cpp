@@ -5,6 +5,7 @@
 #include "Corvallen/Exports/BusinessProfile.h"
 #include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Exports/ProjectSheetBlocks.h"
+#include "Corvallen/Exports/QuoteBlocks.h"
 #include "Corvallen/Exports/SheetBuilders.h"
 #include "Corvallen/Exports/SheetRenderer.h"
 #include "Corvallen/Model/Capture.h"
@@ -430,6 +431,54 @@ TEST_F(SheetPaginationTest, ADescriptionRunsOnWholeWhateverItsShape)
     }
     EXPECT_EQ(printed, word);
     EXPECT_EQ(pagesShowingInColumn(pages, QStringLiteral("ECC83")), 1);
+}
+
+// Wherever the pages break, the totals share their page with the quote's last line (or, for a
+// quote without lines, with the end of its head): they never stand alone on a page.
+TEST_F(SheetPaginationTest, QuoteTotalsNeverStandAloneOnAPage)
+{
+    SettingsStore::shared().setText(QStringLiteral("business.vatRate"), QStringLiteral("20"));
+    project->setLabourFlat(80);
+    const QStringList description = descriptionLines();
+    const struct {
+        int lines;
+        int descriptionLines;
+        bool combined;
+    } rows[] = {
+        // Line counts around each page's capacity without a description, and descriptions ending
+        // at every height of the first pages with no line, one line, and all lines combined.
+        {1, 0, false},   {16, 0, false},  {17, 0, false},  {40, 0, false},  {41, 0, false},  {64, 0, false},
+        {65, 0, false},  {0, 20, false},  {0, 32, false},  {0, 36, false},  {0, 40, false},  {0, 44, false},
+        {0, 90, false},  {0, 100, false}, {1, 36, false},  {1, 40, false},  {1, 44, false},  {1, 95, false},
+        {12, 36, true},  {12, 40, true},  {12, 44, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.lines) + " lines, " + std::to_string(row.descriptionLines) + " description lines"
+                     + (row.combined ? ", combined" : ""));
+        for (ProjectComponent* line : project->parts())
+            ctx->deleteObject(line);
+        for (int i = 1; i <= row.lines; ++i)
+            addPart(QStringLiteral("Line%1 valve").arg(i), 1, 2);
+        project->setDetails(description.mid(0, row.descriptionLines).join(QLatin1Char('\n')));
+        project->setQuoteCombined(row.combined);
+        const auto pages = SheetBuilders::quotePages(project, QDate(2026, 12, 7), BusinessProfile::load());
+        int totalsPages = 0;
+        for (int i = 0; i < pages.size(); ++i) {
+            auto* stack = dynamic_cast<SheetStack*>(pages[i].view.get());
+            bool totals = false, beside = false;
+            for (int k = 0; stack && k < stack->count(); ++k) {
+                totals |= dynamic_cast<SheetQuoteTotals*>(stack->child(k).get()) != nullptr;
+                beside |= dynamic_cast<SheetQuoteTable*>(stack->child(k).get()) != nullptr
+                          || dynamic_cast<SheetQuoteHeader*>(stack->child(k).get()) != nullptr;
+            }
+            if (!totals)
+                continue;
+            ++totalsPages;
+            EXPECT_EQ(i, pages.size() - 1) << "the totals close the quote";
+            EXPECT_TRUE(beside) << "page " << i + 1 << " of " << pages.size() << " holds the totals alone";
+        }
+        EXPECT_EQ(totalsPages, 1);
+    }
 }
 
 TEST_F(SheetPaginationTest, QuoteWithExtremeTextsKeepsEveryLineAndItsTotals)

@@ -202,14 +202,15 @@ TEST_F(ProjectPlanTest, ALongImportRunsInSlicesOnTheEventLoopAndEndsSaved)
     EXPECT_EQ(stock, 100 - 20000);
     EXPECT_EQ(project->parts().size(), 15000);
     EXPECT_EQ(known->qty(), 98);
-    // The term lists know each maker and category the new parts brought, once.
+    // The term lists know each maker and category the parts brought, once: the new parts' and
+    // the one found in the inventory.
     auto termNames = [&](TermKind kind) {
         QStringList out;
         for (const TaxonomyTerm* t : TaxonomyTerm::terms(kind, ctx()))
             out << t->name();
         return out;
     };
-    EXPECT_EQ(termNames(TermKind::manufacturer), (QStringList{"Maker 0", "Maker 1", "Maker 2"}));
+    EXPECT_EQ(termNames(TermKind::manufacturer), (QStringList{"Known maker", "Maker 0", "Maker 1", "Maker 2"}));
     EXPECT_EQ(termNames(TermKind::category), (QStringList{"Kind 0", "Kind 1"}));
 }
 

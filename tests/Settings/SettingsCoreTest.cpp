@@ -3,6 +3,7 @@
 #include "Corvallen/Settings/BackupPaneTexts.h"
 #include "Corvallen/Settings/InterfaceLanguage.h"
 #include "Corvallen/Settings/SettingsPane.h"
+#include "support/IcuExpect.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -51,7 +52,12 @@ TEST(BackupPaneTextsTest, ManifestLinesListWhatTheArchiveHolds)
     m.appVersion = QStringLiteral("1.2");
     m.counts = {{QStringLiteral("settings"), 1}, {QStringLiteral("projects"), 2}, {QStringLiteral("inventory"), 0}};
     const QString summary = BackupPaneTexts::manifestSummaryText(m);
-    EXPECT_TRUE(summary.startsWith(QStringLiteral("Backup from "))) << summary.toStdString();
+    // The moment in local time, as the abbreviated date with hour and minute every list uses.
+    const QDateTime local = m.createdAt.toLocalTime();
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("Backup from ")
+                                   + corvallen::test::icuDate(local.date(), QStringLiteral("yMMMdjmm"), QLocale().name(), local.time())
+                                   + QStringLiteral(" \u00b7 ")))
+        << summary.toStdString();
     EXPECT_TRUE(summary.endsWith(QStringLiteral(" \u00b7 2 projects, 0 components, settings"))) << summary.toStdString();
     m.counts.clear();
     EXPECT_TRUE(BackupPaneTexts::manifestSummaryText(m).endsWith(QStringLiteral(" \u00b7 empty")));

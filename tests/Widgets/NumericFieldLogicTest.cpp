@@ -13,13 +13,12 @@ namespace {
 using L = NumericFieldLogic;
 const QLocale kC = QLocale::c();
 
-TEST(NumericFieldCleaning, KeepsDigitsAndTheFirstDecimalSeparator)
+TEST(NumericFieldCleaning, KeepsDigitsPointsAndCommas)
 {
-    EXPECT_EQ(L::sanitize(QStringLiteral("1,234.50"), kC), QStringLiteral("1234.50"));
+    EXPECT_EQ(L::sanitize(QStringLiteral("1,234.50"), kC), QStringLiteral("1,234.50"));
     EXPECT_EQ(L::sanitize(QStringLiteral("-12"), kC), QStringLiteral("12"));
-    EXPECT_EQ(L::sanitize(QStringLiteral("1.2.3"), kC), QStringLiteral("1.23"));
+    EXPECT_EQ(L::sanitize(QStringLiteral("1.2.3"), kC), QStringLiteral("1.2.3"));
     EXPECT_EQ(L::sanitize(QStringLiteral("€ 12 abc +"), kC), QStringLiteral("12"));
-    EXPECT_EQ(L::sanitize(QStringLiteral(".."), kC), QStringLiteral("."));
     // Other scripts' digits stay; superscripts and fractions are no digits and go.
     EXPECT_EQ(L::sanitize(QString::fromUtf8("2\u00B2"), kC), QStringLiteral("2"));
     EXPECT_EQ(L::sanitize(QString::fromUtf8("\u0663\u00BDx"), kC), QString::fromUtf8("\u0663"));
@@ -90,6 +89,7 @@ TEST(NumericFieldEditing, RejectedCharactersVanishAndValueStays)
     L field(2, 12.5, kC);
     field.appeared();
     field.focusChanged(true);
+    // A second decimal point typed into the number is refused like a letter.
     L::Update u = field.textEdited(QStringLiteral("12.5."));
     ASSERT_TRUE(u.text);
     EXPECT_EQ(*u.text, QStringLiteral("12.5"));
@@ -108,7 +108,7 @@ TEST(NumericFieldEditing, PasteThenLeaveTidiesTheText)
     field.appeared();
     field.focusChanged(true);
     const L::Update u = field.textEdited(QStringLiteral("1,234.50"));
-    EXPECT_EQ(u.text.value_or(QString()), QStringLiteral("1234.50"));
+    EXPECT_FALSE(u.text);
     EXPECT_TRUE(u.valueChanged);
     EXPECT_EQ(field.value(), 1234.5);
     const L::Update left = field.focusChanged(false);
@@ -244,42 +244,69 @@ TEST_P(NumericFieldLocales, TypingTheLocalesSeparatorGivesTheFraction)
     EXPECT_EQ(pasted.value(), 1234.5) << pasted.text().toStdString();
 }
 
-// A point or comma the locale uses for nothing (a French keypad's ".", "12.5" in Latin digits in
-// Egypt) is the decimal point, never dropped to make 125; the locale's grouping one still groups.
-TEST_P(NumericFieldLocales, APointOrCommaTheLocaleDoesNotGroupWithIsItsDecimal)
+// Typing a point or comma before any digit starts the fraction, whichever the locale writes.
+TEST_P(NumericFieldLocales, ASeparatorBeforeAnyDigitStartsTheFraction)
 {
-    const QString grouping = corvallen::test::icuGroupingSeparator(name());
-    for (const QString point : {QStringLiteral("."), QStringLiteral(",")}) {
+    for (const QString& typed : {QStringLiteral(".5"), QStringLiteral(",5"), separator() + QStringLiteral("5")}) {
         L field(2, std::nullopt, locale());
         field.appeared();
         field.focusChanged(true);
-        field.textEdited(QStringLiteral("12") + point + QStringLiteral("5"));
-        if (point == grouping) {
-            EXPECT_EQ(field.value(), 125.0) << point.toStdString();
-            continue;
-        }
-        EXPECT_EQ(field.value(), 12.5) << point.toStdString();
-        EXPECT_EQ(field.text(), QStringLiteral("12") + separator() + QStringLiteral("5")) << point.toStdString();
-        EXPECT_EQ(field.focusChanged(false).text.value_or(field.text()), corvallen::test::icuDecimal(12.5, 2, name()));
+        field.textEdited(typed);
+        EXPECT_EQ(field.value(), 0.5) << typed.toStdString();
+        EXPECT_EQ(field.focusChanged(false).text.value_or(field.text()), corvallen::test::icuDecimal(0.5, 2, name()));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, NumericFieldLocales,
                          testing::Values("en_GB", "en_US", "de_DE", "fr_FR", "pl_PL", "ja_JP", "hi_IN", "ar_EG", "tr_TR", "C"));
 
-TEST(NumericFieldLocales, GermanCommaIsTheDecimalAndItsPointGroups)
+// The locale's decimal separator is always the decimal point; the other of point and comma groups
+// thousands only where exactly three digits follow it (in every group), and is the decimal point
+// anywhere else. Text that can't be read one way stays as typed, unreadable, with no number.
+TEST(NumericFieldLocales, PointsAndCommasReadAsPeopleTypeThem)
 {
-    const QLocale de(QStringLiteral("de_DE"));
-    L field(2, std::nullopt, de);
-    field.appeared();
-    field.focusChanged(true);
-    field.textEdited(QStringLiteral("12,50"));
-    EXPECT_EQ(field.value(), 12.5);
-    field.textEdited(QStringLiteral("1.234,50"));
-    EXPECT_EQ(field.text(), QStringLiteral("1234,50"));
-    EXPECT_EQ(field.value(), 1234.5);
-    // In C the comma groups: the same keystrokes make another number.
-    EXPECT_EQ(L::parse(L::sanitize(QStringLiteral("12,50"), kC), kC), 1250.0);
+    const std::optional<double> none;
+    const QString narrow = QString(QChar(0x202F));
+    const struct {
+        const char* locale;
+        QString typed;
+        std::optional<double> value;
+    } rows[] = {
+        {"en_GB", QStringLiteral("1,5"), 1.5},           {"en_GB", QStringLiteral("1,234.50"), 1234.5},
+        {"en_GB", QStringLiteral("1,234"), 1234},        {"en_GB", QStringLiteral("1,234,567"), 1234567},
+        {"en_GB", QStringLiteral("1,2345"), 1.2345},     {"en_GB", QStringLiteral("5,"), 5},
+        {"en_GB", QStringLiteral(",500"), 0.5},          {"en_GB", QStringLiteral("1.2.3"), none},
+        {"en_GB", QStringLiteral("1,23,4"), none},       {"en_GB", QStringLiteral("1,234,5"), none},
+        {"en_GB", QStringLiteral("1.234,5"), none},      {"en_GB", QStringLiteral(",,"), none},
+        {"en_US", QStringLiteral("1,5"), 1.5},           {"en_US", QStringLiteral("12.5"), 12.5},
+        {"de_DE", QStringLiteral("12.5"), 12.5},         {"de_DE", QStringLiteral("12,50"), 12.5},
+        {"de_DE", QStringLiteral("1.234,50"), 1234.5},   {"de_DE", QStringLiteral("1.234"), 1234},
+        {"de_DE", QStringLiteral("1.234.567,8"), 1234567.8}, {"de_DE", QStringLiteral("1,234.5"), none},
+        {"de_DE", QStringLiteral("12,5,0"), none},       {"fr_FR", QStringLiteral("12.5"), 12.5},
+        {"fr_FR", QStringLiteral("1.234,5"), 1234.5},    {"fr_FR", QStringLiteral("1") + narrow + QStringLiteral("234,5"), 1234.5},
+        {"fr_FR", QStringLiteral("12,5.3"), none},       {"fr_FR", QStringLiteral("1") + narrow + QStringLiteral("23,5"), none},
+        {"en_GB", QStringLiteral("1 234.5"), 1234.5},       {"C", QStringLiteral("12,50"), 12.5},
+        {"C", QStringLiteral("1,234.50"), 1234.5},       {"C", QStringLiteral("1.2.3"), none},
+    };
+    for (const auto& row : rows) {
+        const QString name = QString::fromLatin1(row.locale);
+        SCOPED_TRACE(name.toStdString() + " " + row.typed.toStdString());
+        L field(2, 7, name == QLatin1String("C") ? kC : QLocale(name));
+        field.appeared();
+        field.focusChanged(true);
+        field.textEdited(row.typed);
+        EXPECT_EQ(field.value(), row.value);
+        EXPECT_EQ(field.readable(), row.value.has_value());
+        if (row.value) {
+            EXPECT_EQ(field.focusChanged(false).text.value_or(field.text()), corvallen::test::icuDecimal(*row.value, 2, name));
+        } else {
+            // Never rewritten into another number nor emptied when the user leaves the field.
+            EXPECT_EQ(field.text(), row.typed);
+            EXPECT_FALSE(field.focusChanged(false).text);
+            EXPECT_FALSE(field.valueChanged(std::nullopt).text);
+            EXPECT_EQ(field.text(), row.typed);
+        }
+    }
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ QString icuDecimalSeparator(const QString& localeName) { return icuSymbol(locale
 
 QString icuGroupingSeparator(const QString& localeName) { return icuSymbol(localeName, UNUM_GROUPING_SEPARATOR_SYMBOL); }
 
-QString icuDate(const QDate& date, const QString& skeleton, const QString& localeName)
+QString icuDate(const QDate& date, const QString& skeleton, const QString& localeName, const QTime& time)
 {
     UErrorCode status = U_ZERO_ERROR;
     const QByteArray locale = icuLocaleName(localeName) + "@calendar=gregorian";
@@ -81,8 +81,8 @@ QString icuDate(const QDate& date, const QString& skeleton, const QString& local
     const UChar utc[] = u"UTC";
     UDateFormat* format = udat_open(UDAT_PATTERN, UDAT_PATTERN, locale.constData(), utc, 3, pattern, patternLength, &status);
     UChar buffer[256];
-    const UDate noon = UDate(QDateTime(date, QTime(12, 0), QTimeZone::utc()).toMSecsSinceEpoch());
-    const int32_t n = udat_format(format, noon, buffer, 256, nullptr, &status);
+    const UDate at = UDate(QDateTime(date, time, QTimeZone::utc()).toMSecsSinceEpoch());
+    const int32_t n = udat_format(format, at, buffer, 256, nullptr, &status);
     udat_close(format);
     return U_SUCCESS(status) ? QString::fromUtf16(buffer, n) : QStringLiteral("<icu error>");
 }

@@ -21,8 +21,9 @@ QString icuDecimalSeparator(const QString& localeName);
 // The locale's grouping separator.
 QString icuGroupingSeparator(const QString& localeName);
 
-// A Gregorian day as ICU's best pattern for `skeleton` ("yMMMMd") in the locale writes it.
-QString icuDate(const QDate& date, const QString& skeleton, const QString& localeName);
+// A Gregorian day (at a wall-clock time, for skeletons with hours) as ICU's best pattern for
+// `skeleton` ("yMMMMd", "yMMMdjmm") in the locale writes it.
+QString icuDate(const QDate& date, const QString& skeleton, const QString& localeName, const QTime& time = QTime(12, 0));
 
 // The locales money, numbers and dates are checked in; hi_IN and ar_EG bring other scripts'
 // digits and separators, tr_TR its own letter case.

@@ -10,6 +10,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Platform/Views/ThemeManager.h"
 #include "Corvallen/Widgets/Views/NumericField.h"
 #include "Corvallen/Widgets/Views/TagEditor.h"
 #include "Corvallen/Widgets/Views/ViewStyle.h"
@@ -180,24 +181,29 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
         QLineEdit* e = plainField(QLocale().toString(get(*c)));
         e->setFixedWidth(80);
         // The number is taken when the entry is committed (Return or leaving the field); text
-        // that is no whole number leaves the stored one. Only a figure the user typed is taken:
-        // the stock moves under an open inspector (a project takes parts), and the figure shown
-        // before that move must not be written back over it.
+        // that is no whole number leaves the stored one and stays, in red, to be mended. Only a
+        // figure the user typed is taken: the stock moves under an open inspector (a project
+        // takes parts), and the figure shown before that move must not be written back over it.
         auto take = [this, e, c, get, set] {
-            if (e->isModified())
-                if (const std::optional<qint64> v = ComponentEditing::quantityFromText(e->text()))
-                    set(*c, *v);
+            if (e->isModified()) {
+                const std::optional<qint64> v = ComponentEditing::quantityFromText(e->text());
+                setRefused(e, !v);
+                if (!v)
+                    return;
+                set(*c, *v);
+            }
             e->setText(QLocale().toString(get(*c)));
             refresh();
         };
+        connect(e, &QLineEdit::textEdited, this, [this, e] { setRefused(e, false); });
         connect(e, &QLineEdit::editingFinished, this, take);
         // Return reports itself before the entry finishes editing: take the number first.
         connect(e, &QLineEdit::returnPressed, this, [this, take] {
             take();
             done();
         });
-        m_refreshers << [e, c, get] {
-            if (!e->hasFocus() || !e->isModified())
+        m_refreshers << [this, e, c, get] {
+            if ((!e->hasFocus() || !e->isModified()) && !m_refused.contains(e))
                 e->setText(QLocale().toString(get(*c)));
         };
         m_texts.insert(label, e);
@@ -408,8 +414,33 @@ void ComponentInspector::refresh()
         r();
 }
 
+void ComponentInspector::setRefused(QLineEdit* field, bool refused)
+{
+    if (refused == m_refused.contains(field))
+        return;
+    if (refused)
+        m_refused.insert(field);
+    else
+        m_refused.remove(field);
+    QPalette pal = field->palette();
+    pal.setColor(QPalette::Text, refused ? ThemeManager::red(palette(), QPalette::Base) : palette().color(QPalette::Text));
+    field->setPalette(pal);
+    field->setToolTip(refused ? tr("Not a whole number") : QString());
+}
+
 void ComponentInspector::done()
 {
+    // A figure that is no number stays in its field to be mended; the inspector doesn't close on it.
+    for (NumericField* price : {m_purchase, m_resell}) {
+        if (!price->isReadable()) {
+            price->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    if (!m_refused.isEmpty()) {
+        (*m_refused.cbegin())->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     ComponentEditing::commit(*m_component, m_context);
     refresh();
     if (m_onDone)

@@ -3,6 +3,7 @@
 #include "Corvallen/Model/TermKind.h"
 
 #include <QHash>
+#include <QSet>
 #include <QWidget>
 
 #include <functional>
@@ -33,7 +34,8 @@ public:
     Component* component() const { return m_component; }
     std::optional<TermKind> activeKind() const { return m_activeKind; }
 
-    // Done: commit, then onDone (also when the save failed).
+    // Done: commit, then onDone (also when the save failed). While a field holds a typed figure
+    // that is no number, nothing happens but the focus going to that field.
     void done();
 
     // For tests and the page.
@@ -51,6 +53,7 @@ public:
 private:
     void focusChanged(bool focused, TermKind kind);
     void refresh();
+    void setRefused(QLineEdit* field, bool refused);
     QStringList optionsFor(TermKind kind) const;
 
     ModelContext& m_context;
@@ -61,6 +64,9 @@ private:
     QHash<int, ComboField*> m_combos;
     QList<AttachmentControl*> m_attachments;
     QList<std::function<void()>> m_refreshers;
+    // Whole-number fields holding a typed text that is no whole number: kept as typed, in red,
+    // until the user mends it; Done waits for them.
+    QSet<QLineEdit*> m_refused;
     QCheckBox* m_onOrder = nullptr;
     StatusBadge* m_badge = nullptr;
     QLabel* m_margin = nullptr;

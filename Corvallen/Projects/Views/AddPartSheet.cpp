@@ -116,7 +116,11 @@ bool AddPartSheet::existing() const { return StockAllocation::lineFor(m_componen
 void AddPartSheet::confirm()
 {
     // Return in the quantity field commits what was typed before the sheet acts on it.
-    m_stepper->field()->clearFocus();
+    // A figure the field refused keeps the sheet open on it, instead of closing with the old one.
+    if (!m_stepper->commitTyped()) {
+        m_stepper->field()->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     StockAllocation::setPart(m_component, m_project, m_quantity, m_context);
     accept();
 }

@@ -206,6 +206,17 @@ ProjectEditSheet::ProjectEditSheet(Project* project, ModelContext& context, QWid
     refreshMoney();
 }
 
+void ProjectEditSheet::done(int result)
+{
+    for (NumericField* field : {m_hours, m_rate, m_flat}) {
+        if (!field->isReadable()) {
+            field->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    QDialog::done(result);
+}
+
 QString ProjectEditSheet::marginLine() const { return m_money->text(); }
 
 void ProjectEditSheet::refreshMoney()

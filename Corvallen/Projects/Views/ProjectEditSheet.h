@@ -30,6 +30,9 @@ public:
 
 public Q_SLOTS:
     void refreshMoney();
+    // However it is asked to close, the sheet stays open on a labour field holding text that is
+    // no number, so a figure the user typed is never lost with the sheet.
+    void done(int result) override;
 
 private:
     Project* m_project;

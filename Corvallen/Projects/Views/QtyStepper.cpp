@@ -1,5 +1,7 @@
 #include "Corvallen/Projects/Views/QtyStepper.h"
 
+#include "Corvallen/Platform/IcuLocale.h"
+#include "Corvallen/Platform/Views/ThemeManager.h"
 #include "Corvallen/Projects/StockAllocation.h"
 
 #include <QHBoxLayout>
@@ -36,6 +38,7 @@ QtyStepper::QtyStepper(qint64 quantity, QWidget* parent) : QWidget(parent), m_qu
     });
     connect(m_field, &QLineEdit::returnPressed, this, [this] { commitField(true); });
     connect(m_field, &QLineEdit::editingFinished, this, [this] { commitField(false); });
+    connect(m_field, &QLineEdit::textEdited, this, [this] { setReadable(true); });
 }
 
 void QtyStepper::setQuantity(qint64 quantity)
@@ -43,14 +46,36 @@ void QtyStepper::setQuantity(qint64 quantity)
     m_quantity = quantity;
     // A figure being typed stays; a field that only has the focus shows the new quantity.
     if (!m_field->hasFocus() || !m_field->isModified())
-        m_field->setText(QLocale().toString(quantity));
+        showText(QLocale().toString(quantity));
 }
 
 void QtyStepper::commit(qint64 quantity)
 {
     m_quantity = quantity;
-    m_field->setText(QLocale().toString(quantity));
+    showText(QLocale().toString(quantity));
     Q_EMIT quantityEdited(quantity);
+}
+
+void QtyStepper::showText(const QString& text)
+{
+    m_field->setText(text);
+    setReadable(true);
+}
+
+void QtyStepper::setReadable(bool readable)
+{
+    m_readable = readable;
+    QPalette pal = palette();
+    if (!readable)
+        pal.setColor(QPalette::Text, ThemeManager::red(pal, QPalette::Base));
+    m_field->setPalette(pal);
+    m_field->setToolTip(readable ? QString() : tr("Not a whole number from 1 to %1").arg(QLocale().toString(StockAllocation::maxLineQuantity)));
+}
+
+bool QtyStepper::commitTyped()
+{
+    commitField(false);
+    return m_readable;
 }
 
 void QtyStepper::commitField(bool submitted)
@@ -58,22 +83,19 @@ void QtyStepper::commitField(bool submitted)
     // Only a typed figure is a change: the text shown before the quantity moved elsewhere (the
     // add-part sheet updated the line) must not be committed back over that move.
     if (!m_field->isModified()) {
-        m_field->setText(QLocale().toString(m_quantity));
+        showText(QLocale().toString(m_quantity));
         return;
     }
-    bool ok = false;
-    qint64 value = QLocale().toLongLong(m_field->text().trimmed(), &ok);
-    if (!ok)
-        value = m_field->text().trimmed().toLongLong(&ok);
-    if (!ok) {
-        // Not a whole number: show the figure that still holds.
-        m_field->setText(QLocale().toString(m_quantity));
+    const std::optional<qint64> typed = IcuLocale::typedWholeNumber(m_field->text(), QLocale());
+    if (!typed || *typed > StockAllocation::maxLineQuantity) {
+        setReadable(false);
         return;
     }
+    qint64 value = *typed;
     if (submitted && value < 1)
         value = 1;
     if (value == m_quantity) {
-        m_field->setText(QLocale().toString(m_quantity));
+        showText(QLocale().toString(m_quantity));
         return;
     }
     commit(value);

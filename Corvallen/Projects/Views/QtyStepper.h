@@ -6,7 +6,8 @@ class QLineEdit;
 class QPushButton;
 
 // "−1", an integer field and "+1". The buttons never go below 1; Return in the field raises a
-// figure below 1 to 1. The owner keeps the number: setQuantity() shows it, quantityEdited()
+// figure below 1 to 1. A typed text that is no whole number, or a figure above the largest a line
+// holds, is not taken: it stays in the field, in red, until the user mends it (isReadable()). The owner keeps the number: setQuantity() shows it, quantityEdited()
 // reports the user's change.
 class QtyStepper : public QWidget {
     Q_OBJECT
@@ -20,6 +21,9 @@ public:
     QPushButton* minusButton() const { return m_minus; }
     QPushButton* plusButton() const { return m_plus; }
     QLineEdit* field() const { return m_field; }
+    // Takes a figure typed and not yet committed (as leaving the field does); false while the
+    // field holds a typed text that was refused.
+    bool commitTyped();
 
 Q_SIGNALS:
     void quantityEdited(qint64 quantity);
@@ -27,9 +31,12 @@ Q_SIGNALS:
 private:
     void commit(qint64 quantity);
     void commitField(bool submitted);
+    void showText(const QString& text);
+    void setReadable(bool readable);
 
     qint64 m_quantity;
     QPushButton* m_minus;
     QLineEdit* m_field;
     QPushButton* m_plus;
+    bool m_readable = true;
 };

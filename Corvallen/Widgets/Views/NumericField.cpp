@@ -13,7 +13,7 @@
 
 NumericField::NumericField(std::optional<double> value, const std::optional<QString>& symbol, const QString& placeholder,
                            int fractionDigits, bool bordered, QWidget* parent)
-    : QWidget(parent), m_logic(fractionDigits, value), m_bordered(bordered)
+    : QWidget(parent), m_logic(fractionDigits, value, QLocale(), symbol.has_value()), m_bordered(bordered)
 {
     auto* row = new QHBoxLayout(this);
     row->setSpacing(3);
@@ -66,8 +66,19 @@ void NumericField::apply(const NumericFieldLogic::Update& update)
 {
     if (update.text && *update.text != m_edit->text())
         m_edit->setText(*update.text);
+    showReadability();
     if (update.valueChanged)
         Q_EMIT valueEdited(m_logic.value());
+}
+
+void NumericField::showReadability()
+{
+    const bool readable = m_logic.readable();
+    QPalette pal = m_edit->palette();
+    pal.setColor(QPalette::Text, readable ? palette().color(QPalette::Text) : ThemeManager::red(palette(), QPalette::Base));
+    m_edit->setPalette(pal);
+    m_edit->setToolTip(readable ? QString() : tr("Not a number"));
+    update();
 }
 
 void NumericField::onTextEdited(const QString& typed)
@@ -80,6 +91,7 @@ void NumericField::onTextEdited(const QString& typed)
         m_edit->setText(*update.text);
         m_edit->setCursorPosition(newCursor);
     }
+    showReadability();
     if (update.valueChanged)
         Q_EMIT valueEdited(m_logic.value());
 }
@@ -116,8 +128,10 @@ void NumericField::updateSymbolColour()
 
 void NumericField::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange) {
         updateSymbolColour();  // the secondary shade follows a theme change
+        showReadability();
+    }
     QWidget::changeEvent(event);
 }
 
@@ -135,7 +149,10 @@ void NumericField::paintEvent(QPaintEvent*)
     p.setPen(Qt::NoPen);
     p.setBrush(fill);
     p.drawRoundedRect(r, 6, 6);
-    QPen pen(focused ? ThemeManager::accent(palette()) : ThemeManager::separator(palette()), lineWidth);
+    const QColor frame = !m_logic.readable() ? ThemeManager::red(palette())
+                         : focused           ? ThemeManager::accent(palette())
+                                             : ThemeManager::separator(palette());
+    QPen pen(frame, lineWidth);
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
     p.setPen(pen);

@@ -15,7 +15,10 @@ class QLineEdit;
 // while the user isn't editing. Bordered, it
 // draws its own rounded frame (accent-coloured while focused) and a click anywhere in it focuses
 // the entry; bare, the digits are right-aligned. An optional symbol (a currency sign) stands in
-// front of the digits.
+// front of the digits; such a field shows every decimal place of the amount ("3.10").
+//
+// Text that is no number ("1.2.3") stays as typed and is marked in red until it is mended; the
+// sheet holding the field asks isReadable() before it closes.
 //
 // The creator owns the number: setValue() for changes from outside, valueEdited() for the
 // user's changes.
@@ -27,7 +30,7 @@ public:
 
     QString displayText(std::optional<double> value) const
     {
-        return NumericFieldLogic::displayText(value, m_logic.fractionDigits(), m_logic.locale());
+        return NumericFieldLogic::displayText(value, m_logic.fractionDigits(), m_logic.locale(), m_logic.fixedFraction());
     }
 
     std::optional<double> value() const { return m_logic.value(); }
@@ -36,6 +39,7 @@ public:
     QString text() const;
     bool isFocused() const { return m_logic.focused(); }
     bool isBordered() const { return m_bordered; }
+    bool isReadable() const { return m_logic.readable(); }
     QLineEdit* lineEdit() const { return m_edit; }
 
     QSize sizeHint() const override;
@@ -55,6 +59,7 @@ private:
     void apply(const NumericFieldLogic::Update& update);
     void onTextEdited(const QString& text);
     void updateSymbolColour();
+    void showReadability();
 
     NumericFieldLogic m_logic;
     bool m_bordered;

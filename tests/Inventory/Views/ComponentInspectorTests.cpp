@@ -121,11 +121,18 @@ TEST_F(ComponentInspectorTest, ReturnCommitsFromEveryOneLineFieldAndQuantitiesSt
     inventory::test::keyClick(reorder, Qt::Key_Return);
     EXPECT_EQ(component->minQty(), Component::maxQuantity);
     EXPECT_EQ(doneCalls, 2);
-    // Text that is no whole number keeps the stored figure.
-    type(reorder, QStringLiteral("lots"));
+    // Text that is no whole number keeps the stored figure, stays as typed and holds Done back
+    // until it is mended; a figure grouped as people type it is taken.
+    for (const QString& refused : {QStringLiteral("lots"), QStringLiteral("1,5")}) {
+        type(reorder, refused);
+        inventory::test::keyClick(reorder, Qt::Key_Return);
+        EXPECT_EQ(component->minQty(), Component::maxQuantity);
+        EXPECT_EQ(reorder->text(), refused);
+        EXPECT_EQ(doneCalls, 2);
+    }
+    type(reorder, QStringLiteral("1,500"));
     inventory::test::keyClick(reorder, Qt::Key_Return);
-    EXPECT_EQ(component->minQty(), Component::maxQuantity);
-    EXPECT_EQ(reorder->text(), QLocale().toString(Component::maxQuantity));
+    EXPECT_EQ(component->minQty(), 1500);
     EXPECT_EQ(doneCalls, 3);
 
     int expected = 4;
@@ -208,6 +215,16 @@ TEST_F(ComponentInspectorTest, MarginLineNeedsBothPrices)
     inventory::test::keyClicks(resell->lineEdit(), QStringLiteral("2"));
     EXPECT_TRUE(inspector->marginLabel()->isVisible());
     EXPECT_TRUE(inspector->marginLabel()->text().endsWith(QStringLiteral("(-33%)")));
+
+    // A price shows the currency's decimals ("3.10", not "3.1") once the user leaves it.
+    type(resell->lineEdit(), QStringLiteral("3.1"));
+    purchase->lineEdit()->setFocus();
+    EXPECT_EQ(resell->text(), QStringLiteral("3.10"));
+    // A price that is no number keeps the inspector open on it.
+    type(resell->lineEdit(), QStringLiteral("3,1,0"));
+    inspector->doneButton()->click();
+    EXPECT_EQ(doneCalls, 0);
+    EXPECT_EQ(resell->text(), QStringLiteral("3,1,0"));
 }
 
 TEST_F(ComponentInspectorTest, ShoppingLinkSwitchesBetweenEditingAndTheLink)

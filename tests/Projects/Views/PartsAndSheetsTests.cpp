@@ -457,6 +457,55 @@ TEST_F(PartsTest, EditSheetWritesIntoTheProjectAndTheStoreSavesItByItself)
     EXPECT_TRUE(projects[0]->quoteCombined());
 }
 
+// A point or comma is read as people type it, in the locale of the sheet; a text that is no
+// number keeps its sheet open instead of closing as if it had been taken.
+TEST_F(PartsTest, TypedFiguresAreReadAsTypedOrKeepTheirSheetOpen)
+{
+    QLocale::setDefault(QLocale(QStringLiteral("en_GB")));
+    {
+        ProjectEditSheet sheet(project, ctx());
+        sheet.show();
+        processEvents();
+        sheet.hoursField()->lineEdit()->setFocus();
+        projects_test::keyClicks(sheet.hoursField()->lineEdit(), QStringLiteral("1,5"));
+        sheet.rateField()->lineEdit()->setFocus();
+        projects_test::keyClicks(sheet.rateField()->lineEdit(), QStringLiteral("25"));
+        EXPECT_EQ(project->labourHours(), 1.5);
+        EXPECT_EQ(project->labourTotal(), 37.5);
+        // The rate, a sum of money, shows the currency's decimals once the user leaves it.
+        sheet.hoursField()->lineEdit()->setFocus();
+        EXPECT_EQ(sheet.rateField()->text(), QStringLiteral("25.00"));
+
+        EXPECT_EQ(sheet.hoursField()->text(), QStringLiteral("1.5"));
+        sheet.hoursField()->lineEdit()->selectAll();
+        projects_test::keyClicks(sheet.hoursField()->lineEdit(), QStringLiteral("1,23,4"));
+        EXPECT_FALSE(sheet.hoursField()->isReadable());
+        sheet.accept();
+        EXPECT_TRUE(sheet.isVisible()) << "the sheet stays open on the unreadable figure";
+        EXPECT_EQ(sheet.hoursField()->text(), QStringLiteral("1,23,4"));
+        projects_test::keyClick(sheet.hoursField()->lineEdit(), Qt::Key_Backspace);
+        projects_test::keyClick(sheet.hoursField()->lineEdit(), Qt::Key_Backspace);
+        EXPECT_TRUE(sheet.hoursField()->isReadable());
+        sheet.accept();
+        EXPECT_FALSE(sheet.isVisible());
+    }
+    QLocale::setDefault(QLocale::c());
+
+    // A quantity too large for any line keeps the add-part sheet open with nothing changed.
+    Component* c = component(QStringLiteral("LM317T"), 10);
+    AddPartSheet sheet(c, project, ctx());
+    sheet.show();
+    processEvents();
+    sheet.stepper()->field()->setFocus();
+    sheet.stepper()->field()->selectAll();
+    projects_test::keyClicks(sheet.stepper()->field(), QStringLiteral("12345678901234567890"));
+    sheet.confirmButton()->click();
+    EXPECT_TRUE(sheet.isVisible());
+    EXPECT_EQ(sheet.stepper()->field()->text(), QStringLiteral("12345678901234567890"));
+    EXPECT_EQ(c->qty(), 10);
+    EXPECT_FALSE(StockAllocation::lineFor(c, project));
+}
+
 TEST_F(PartsTest, ExportsReplaceTheChosenFileOrShowWhyNot)
 {
     QString revealedPath;

@@ -40,11 +40,22 @@ TEST(QtyStepperTest, TypedFiguresAreCommittedAndReturnRaisesThemToOne)
     EXPECT_EQ(edits.value(0), 1);
     EXPECT_EQ(stepper.quantity(), 1);
 
-    // Text that is no whole number puts the figure that holds back.
-    stepper.field()->setText(QStringLiteral("abc"));
-    projects_test::keyClick(stepper.field(), Qt::Key_Return, QStringLiteral("\r"));
-    EXPECT_EQ(stepper.field()->text(), QStringLiteral("1"));
-    EXPECT_EQ(edits.size(), 1);
+    // Text that is no whole number, or a figure beyond what a line holds, is refused where it was
+    // typed: it stays for the user to mend and the quantity holds.
+    for (const QString& refused : {QStringLiteral("abc"), QStringLiteral("1,5"), QStringLiteral("99999999999999999999")}) {
+        stepper.field()->selectAll();
+        projects_test::keyClicks(stepper.field(), refused);
+        projects_test::keyClick(stepper.field(), Qt::Key_Return, QStringLiteral("\r"));
+        EXPECT_EQ(stepper.field()->text(), refused);
+        EXPECT_FALSE(stepper.commitTyped()) << refused.toStdString();
+        EXPECT_EQ(stepper.quantity(), 1);
+        EXPECT_EQ(edits.size(), 1);
+    }
+    // Grouped as the locale groups (C: comma), the figure is taken.
+    stepper.field()->selectAll();
+    projects_test::keyClicks(stepper.field(), QStringLiteral("1,200"));
+    EXPECT_TRUE(stepper.commitTyped());
+    EXPECT_EQ(stepper.quantity(), 1200);
 
     // A change from outside shows unless the user is typing.
     stepper.setQuantity(9);

@@ -104,10 +104,37 @@ TEST_F(NumericFieldTest, PasteIsCleanedAndTidiedOnLeaving)
     // A paste reaches the field as one user edit of several characters.
     QKeyEvent paste(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("1,234.50"));
     QApplication::sendEvent(field->lineEdit(), &paste);
-    EXPECT_EQ(field->text(), QStringLiteral("1234.50"));
+    EXPECT_EQ(field->text(), QStringLiteral("1,234.50"));
     EXPECT_EQ(field->value(), 1234.5);
     unfocus(field->lineEdit(), m_other);
     EXPECT_EQ(field->text(), QStringLiteral("1234.5"));
+}
+
+TEST_F(NumericFieldTest, TextThatIsNoNumberStaysMarkedUntilMended)
+{
+    NumericField* field = make(4.0, true, QStringLiteral("\u00a3"));
+    focus(field->lineEdit());
+    QKeyEvent paste(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("1.2.3"));
+    field->lineEdit()->selectAll();
+    QApplication::sendEvent(field->lineEdit(), &paste);
+    EXPECT_FALSE(field->isReadable());
+    EXPECT_EQ(field->value(), std::nullopt);
+    unfocus(field->lineEdit(), m_other);
+    EXPECT_EQ(field->text(), QStringLiteral("1.2.3")) << "never emptied nor made into another number";
+    const QColor red = ThemeManager::red(field->palette());
+    const QColor edge = field->grab().toImage().pixelColor(field->width() / 2, 0);
+    EXPECT_LT(std::abs(edge.hue() - red.hue()), 12);
+    EXPECT_EQ(field->lineEdit()->palette().color(QPalette::Text), ThemeManager::red(field->palette(), QPalette::Base));
+
+    focus(field->lineEdit());
+    field->lineEdit()->selectAll();
+    QKeyEvent mended(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("3.5"));
+    QApplication::sendEvent(field->lineEdit(), &mended);
+    EXPECT_TRUE(field->isReadable());
+    EXPECT_EQ(field->value(), 3.5);
+    EXPECT_EQ(field->lineEdit()->palette().color(QPalette::Text), field->palette().color(QPalette::Text));
+    unfocus(field->lineEdit(), m_other);
+    EXPECT_EQ(field->text(), QStringLiteral("3.50")) << "an amount shows all its decimals";
 }
 
 TEST_F(NumericFieldTest, GermanEntryTakesTheCommaAsDecimalSeparator)
