@@ -95,14 +95,22 @@ QVariantMap timedAnswer(const QString& path, double* milliseconds)
 
 // The figures every corpus is reported with.
 struct Tally {
-    int screens = 0, right = 0, wrong = 0, other = 0, refused = 0, mode = 0, limits = 0;
+    int screens = 0, measured = 0, right = 0, wrong = 0, other = 0, refused = 0, mode = 0, limits = 0;
+    int withoutMeasurement = 0, refusedRightly = 0;  // screens that show no measurement, and those given none
     double totalMs = 0, worstMs = 0;
-    void add(bool r, bool w, bool refusal, bool m, bool l, double ms)
+    // One screen: `measurement` false for a screen that shows none (then `r` is its refusal).
+    void add(bool measurement, bool r, bool w, bool refusal, bool m, bool l, double ms)
     {
         ++screens;
-        right += r;
+        if (measurement) {
+            ++measured;
+            right += r;
+            refused += refusal;
+        } else {
+            ++withoutMeasurement;
+            refusedRightly += r;
+        }
         wrong += w;
-        refused += refusal;
         mode += m;
         limits += l;
         totalMs += ms;
@@ -110,11 +118,13 @@ struct Tally {
     }
     void print(const char* title) const
     {
-        const double n = std::max(1, screens);
-        std::printf("%s, %d screens:\n", title, screens);
-        std::printf("  reading right %.1f%% (%d)  wrong readings %d (1 in %.1f)  another labelled readout %d  refusals %d  mode right %.1f%%  "
-                    "min/max right %.1f%%\n",
-                    100 * right / n, right, wrong, wrong ? screens / double(wrong) : 0.0, other, refused, 100 * mode / n, 100 * limits / n);
+        const double n = std::max(1, screens), m = std::max(1, measured);
+        std::printf("%s, %d screens (%d with a measurement):\n", title, screens, measured);
+        std::printf("  reading right %.1f%% (%d of %d)  wrong readings %d (1 in %.1f screens)  another labelled readout %d  refusals %d\n",
+                    100 * right / m, right, measured, wrong, wrong ? screens / double(wrong) : 0.0, other, refused);
+        if (withoutMeasurement)
+            std::printf("  screens without a measurement given none: %d of %d\n", refusedRightly, withoutMeasurement);
+        std::printf("  mode right %.1f%%  min/max right %.1f%%\n", 100 * mode / n, 100 * limits / n);
         std::printf("  time per capture on one core: mean %.0f ms, worst %.0f ms\n", totalMs / n, worstMs);
     }
 };
@@ -131,7 +141,7 @@ double reportAccuracy(const Corpus& c, const char* title)
         const QVariantMap answer = timedAnswer(c.paths.at(i), &ms);
         const FieldScore s = scoreReading(c.screens.at(i).truth, answer);
         const bool refused = !answer.contains(QStringLiteral("value")) && c.screens.at(i).truth.value;
-        tally.add(s.value && s.unit, !s.value && answer.contains(QStringLiteral("value")), refused, s.mode, s.minValue && s.maxValue, ms);
+        tally.add(true, s.value && s.unit, !s.value && answer.contains(QStringLiteral("value")), refused, s.mode, s.minValue && s.maxValue, ms);
         mode += s.mode;
         value += s.value;
         unit += s.unit;
@@ -193,7 +203,7 @@ void reportRealScreens(const QString& split)
         double ms = 0;
         const QVariantMap answer = timedAnswer(screen.path, &ms);
         const RealScore s = scoreRealReading(screen, answer);
-        tally.add(s.right, s.wrong, s.refused, s.mode, s.limits, ms);
+        tally.add(!screen.noMeasurement(), s.right, s.wrong, s.refused, s.mode, s.limits, ms);
         tally.other += s.other;
         if (!s.right || !s.mode || !s.limits) {
             QString line = QStringLiteral("  %1%2 [%3 ms]").arg(s.wrong ? QStringLiteral("WRONG ") : s.other ? QStringLiteral("OTHER ") : QString(), describeRealReading(screen, answer)).arg(ms, 0, 'f', 0);
