@@ -91,13 +91,14 @@ std::optional<QStringList> recognizeLines(const QImage& source, Layout layout, Q
 namespace {
 
 // The work of reading one screen is bounded, so that a capture takes a bounded time on one
-// core: the recogniser's work grows with the area of the line images it is given (in thousands
-// of pixels, plus a little for each call), the segment search's with the areas it decodes. The
-// bounds are counts rather than clock times so that a screen always reads the same.
+// core: the recogniser's work grows with the length of the line images it is given once they
+// are brought to its own line height (a unit per fifty columns, plus a little for each call),
+// the glyph reader's with the glyphs it compares, the segment search's with the areas it
+// decodes. The bounds are counts rather than clock times so that a screen always reads the same.
 thread_local qint64 t_readWork = 0;
-constexpr qint64 readingBudget = 500;
+constexpr qint64 readingBudget = 160;
 // Second looks at poorly read runs stop once this much of it is spent.
-constexpr qint64 secondLooksBudget = 120;
+constexpr qint64 secondLooksBudget = 40;
 // How much the search for seven-segment numbers may decode: one for each area tried, and one
 // more for every two thousand pixels of it.
 constexpr int segmentBudget = 400;
@@ -547,7 +548,7 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
     const int pad = 10;
     const QRect box = run.box.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, scan.width, scan.height));
     const QImage line = ScreenSegmenter::runImage(scan, box, scale, pad);
-    t_readWork += qint64(line.width()) * line.height() / 1000 + 3;
+    t_readWork += qint64(line.width()) * 36 / std::max(1, line.height()) / 50 + 2;
     api->SetImage(line.constBits(), line.width(), line.height(), 1, int(line.bytesPerLine()));
     if (api->Recognize(nullptr) != 0)
         return out;
@@ -609,6 +610,7 @@ void mendFigures(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, cons
 {
     if (run.height > 18)
         return;
+    t_readWork += run.glyphs.size() / 3;  // each glyph is compared with the drawn digits
     for (const GlyphClassifier::Figure& f : GlyphClassifier::figuresIn(scan, run)) {
         const int H = f.box.height();
         // The glyph after the figure reads as a unit's letter where the recogniser read a digit
