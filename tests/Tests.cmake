@@ -1,4 +1,5 @@
 corvallen_tests(Platform)
+corvallen_tests(Store)
 corvallen_tests(Model)
 # The thumbnail tests draw the generated documents of the documents tests.
 if(TARGET test_model)

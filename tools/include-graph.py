@@ -3,7 +3,7 @@
 
 A room is a subsystem folder under Corvallen/ (its core) or that folder's Views/ (its views); a
 subsystem may sit inside another's folder (Library/Reading), and is then a room of its own.
-Rooms sit on levels: the platform stand-ins at the bottom, then the model, then the shared
+Rooms sit on levels: the platform stand-ins at the bottom, then the object store, then the model, then the shared
 widgets, then the features, and the application's assembly (the Shell) on top. The script
 reads every #include "..." line and prints:
 
@@ -27,15 +27,16 @@ from collections import defaultdict
 
 LEVELS = {
     "Platform": 0,
-    "Model": 1,
+    "Store": 1,
+    "Model": 2,
     # Text recognition and screen reading: above the platform stand-ins, below every feature.
-    "Library/Reading": 1,
-    "Widgets": 2,
+    "Library/Reading": 2,
+    "Widgets": 3,
     # The features: they may use each other, as long as no circle forms.
-    "Devices": 3, "Sync": 3, "Exports": 3, "Backup": 3, "Inventory": 3,
-    "Library": 3, "Documents": 3, "Projects": 3, "Settings": 3,
-    "Shell": 4,
-    "App": 5,
+    "Devices": 4, "Sync": 4, "Exports": 4, "Backup": 4, "Inventory": 4,
+    "Library": 4, "Documents": 4, "Projects": 4, "Settings": 4,
+    "Shell": 5,
+    "App": 6,
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)

@@ -1,8 +1,8 @@
 #include "Corvallen/Shell/UnsavedChangesNote.h"
 
 #include "Corvallen/Platform/AppPaths.h"
-#include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Platform/StoreErrorText.h"
+#include "Corvallen/Store/ModelContext.h"
+#include "Corvallen/Store/StoreErrorText.h"
 
 #include <QCoreApplication>
 #include <QFile>

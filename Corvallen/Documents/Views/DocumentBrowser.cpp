@@ -7,7 +7,7 @@
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ThumbnailCache.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/Views/ShowInFileManager.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Widgets/Views/FlowLayout.h"

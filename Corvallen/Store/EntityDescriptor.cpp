@@ -1,4 +1,4 @@
-#include "Corvallen/Platform/EntityDescriptor.h"
+#include "Corvallen/Store/EntityDescriptor.h"
 
 #include <mutex>
 

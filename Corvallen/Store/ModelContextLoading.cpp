@@ -1,9 +1,9 @@
 // Reading an opening store: the readers that bring each table in on threads of their own, and
 // the main thread's adoption of what they read.
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
-#include "Corvallen/Platform/ModelContainer.h"
-#include "Corvallen/Platform/StoreSql.h"
+#include "Corvallen/Store/ModelContainer.h"
+#include "Corvallen/Store/StoreSql.h"
 
 #include <sqlite3.h>
 

@@ -8,7 +8,7 @@
 #include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "support/EventLoop.h"
 #include "support/TestStore.h"
 

@@ -1,7 +1,7 @@
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
-#include "Corvallen/Platform/ModelContainer.h"
-#include "Corvallen/Platform/StoreSql.h"
+#include "Corvallen/Store/ModelContainer.h"
+#include "Corvallen/Store/StoreSql.h"
 
 #include <QCoreApplication>
 

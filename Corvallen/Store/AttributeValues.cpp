@@ -1,4 +1,4 @@
-#include "Corvallen/Platform/AttributeValues.h"
+#include "Corvallen/Store/AttributeValues.h"
 
 #include <cstring>
 #include <new>

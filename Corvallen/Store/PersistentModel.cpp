@@ -1,6 +1,6 @@
-#include "Corvallen/Platform/PersistentModel.h"
+#include "Corvallen/Store/PersistentModel.h"
 
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 PersistentModel::PersistentModel(const EntityDescriptor& d) : m_values(d)
 {

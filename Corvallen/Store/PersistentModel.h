@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Corvallen/Platform/AttributeValues.h"
-#include "Corvallen/Platform/EntityDescriptor.h"
-#include "Corvallen/Platform/PersistentIdentifier.h"
+#include "Corvallen/Store/AttributeValues.h"
+#include "Corvallen/Store/EntityDescriptor.h"
+#include "Corvallen/Store/PersistentIdentifier.h"
 
 #include <QDateTime>
 #include <QList>

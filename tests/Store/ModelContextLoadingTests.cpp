@@ -10,7 +10,7 @@
 #include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/Tag.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 #include "support/TestStore.h"

@@ -1,4 +1,4 @@
-#include "Corvallen/Platform/PersistentIdentifier.h"
+#include "Corvallen/Store/PersistentIdentifier.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,4 +1,4 @@
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 
 #include "Corvallen/Platform/AppPaths.h"
 

@@ -1,4 +1,4 @@
-#include "Corvallen/Platform/StoreSql.h"
+#include "Corvallen/Store/StoreSql.h"
 
 #include <QDateTime>
 #include <QUuid>

@@ -1,6 +1,6 @@
 // Persistent identifiers travel as JSON inside drag-and-drop strings; decoding must take back
 // exactly what encoding gave and nothing else.
-#include "Corvallen/Platform/PersistentIdentifier.h"
+#include "Corvallen/Store/PersistentIdentifier.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Corvallen/Platform/StoreErrorText.h"
+#include "Corvallen/Store/StoreErrorText.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 #include <QList>
 #include <QString>

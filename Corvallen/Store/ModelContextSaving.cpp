@@ -1,9 +1,9 @@
 // Saving: the prepared write statements, autosave, writing the changes in one transaction, the
 // actions that wait for a deletion to be saved, and rollback.
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
-#include "Corvallen/Platform/ModelContainer.h"
-#include "Corvallen/Platform/StoreSql.h"
+#include "Corvallen/Store/ModelContainer.h"
+#include "Corvallen/Store/StoreSql.h"
 
 #include <sqlite3.h>
 
