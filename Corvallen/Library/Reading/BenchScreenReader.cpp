@@ -961,8 +961,18 @@ private:
             return false;
         if (!sizesKnown())
             return true;
-        // Against the other lines of text (each as tall as its tallest word: a word in small
-        // letters alone is shorter than the line's figures), not the reading's own line.
+        // Against the screen's other numbers where it shows a few: icons and logos the
+        // recogniser takes for letters say nothing of how large text is drawn.
+        QList<int> numbers;
+        for (const Token& t : m_tokens)
+            if (t.kind == Kind::Number && verticalOverlap(t.box, r.main->box) <= 0)
+                numbers.append(t.height);
+        if (numbers.size() >= 3) {
+            std::sort(numbers.begin(), numbers.end());
+            return r.main->height >= numbers.at(numbers.size() / 2) * 1.4;
+        }
+        // Else against the other lines of text (each as tall as its tallest word: a word in
+        // small letters alone is shorter than the line's figures), not the reading's own line.
         QMap<int, int> rowHeight;
         for (const ScreenWord& w : m_words)
             if (std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isLetterOrNumber(); })
