@@ -5,6 +5,7 @@
 #include "Corvallen/Platform/Views/ThemeManager.h"
 #include "Corvallen/Shell/AppStartup.h"
 #include "Corvallen/Shell/TerminationSignals.h"
+#include "Corvallen/Shell/UnsavedChangesNote.h"
 #include "Corvallen/Settings/InterfaceLanguage.h"
 #include "Corvallen/Shell/Views/CorvallenApp.h"
 
@@ -35,15 +36,26 @@ int main(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("corvallen"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/corvallen.svg")));
     if (!claimed) {
-        switch (instance.handOver("activate", 15000)) {
-        case SingleInstance::HandOver::Delivered:
+        const SingleInstance::HandOver handed = instance.handOver("activate", 15000);
+        if (handed == SingleInstance::HandOver::Delivered)
             return 0;
-        case SingleInstance::HandOver::NoAnswer:
-            std::fprintf(stderr, "Corvallen is already running with this data folder, but it did not answer.\n");
-            return 0;
-        case SingleInstance::HandOver::Claimed:  // the running copy quit meanwhile
+        if (handed == SingleInstance::HandOver::Claimed) {  // the running copy quit meanwhile
             opening = AppStartup::beginOpenStore();
-            break;
+        } else {
+            // A launch from the desktop has no terminal: the user is told in a window why nothing
+            // else opens.
+            const QString message =
+                handed == SingleInstance::HandOver::OtherSession
+                    ? QCoreApplication::translate("main", "Corvallen is already running for this data folder in another session. "
+                                                          "Quit it there before starting Corvallen here.")
+                    : QCoreApplication::translate("main", "Corvallen is already running for this data folder, but it did not "
+                                                          "answer. Switch to its window, or quit it before starting Corvallen again.");
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+            TerminationSignals::quitOnSignals();
+            QMessageBox box(QMessageBox::Information, QStringLiteral("Corvallen"), message, QMessageBox::Ok);
+            box.setInformativeText(StoreLocation::dataFolder());
+            box.exec();
+            return 0;
         }
     }
     QString listenError;
@@ -78,13 +90,18 @@ int main(int argc, char** argv)
         CorvallenApp corvallen(std::move(container));
         QObject::connect(&instance, &SingleInstance::activationRequested, &corvallen, &CorvallenApp::bringForward);
         corvallen.show();
-        if (const QString notice = AppStartup::restoreNotice(); !notice.isEmpty()) {
+        for (const QString& notice : {AppStartup::restoreNotice(), UnsavedChangesNote::takeNotice()}) {
+            if (notice.isEmpty())
+                continue;
             std::fprintf(stderr, "%s\n", qPrintable(notice));
             auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Corvallen"), notice, QMessageBox::Ok, corvallen.mainWindow());
             box->setAttribute(Qt::WA_DeleteOnClose);
             box->open();
         }
         status = app.exec();
+        // The system may have ended the run (logout, shutdown) while saves were failing: what
+        // can't be saved now is noted for the next launch to tell.
+        corvallen.saveOrNoteUnsavedChanges();
     }
     return status;
 }

@@ -12,6 +12,7 @@ corvallen_tests(Backup)
 corvallen_tests(Exports)
 corvallen_tests(Settings)
 corvallen_tests(Library)
+corvallen_tests(Library/Reading)
 # The help articles and release notes are resources of the application; the settings tests read them.
 if(TARGET test_settings)
   target_sources(test_settings PRIVATE ${CMAKE_SOURCE_DIR}/Resources/resources.qrc)

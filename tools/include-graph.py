@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Which room of the source tree includes which.
 
-A room is a subsystem folder under Corvallen/ (its core) or that folder's Views/ (its views).
+A room is a subsystem folder under Corvallen/ (its core) or that folder's Views/ (its views); a
+subsystem may sit inside another's folder (Library/Reading), and is then a room of its own.
 Rooms sit on levels: the platform stand-ins at the bottom, then the model, then the shared
 widgets, then the features, and the application's assembly (the Shell) on top. The script
 reads every #include "..." line and prints:
@@ -27,6 +28,8 @@ from collections import defaultdict
 LEVELS = {
     "Platform": 0,
     "Model": 1,
+    # Text recognition and screen reading: above the platform stand-ins, below every feature.
+    "Library/Reading": 1,
     "Widgets": 2,
     # The features: they may use each other, as long as no circle forms.
     "Devices": 3, "Sync": 3, "Exports": 3, "Backup": 3, "Inventory": 3,
@@ -38,6 +41,10 @@ LEVELS = {
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 
+# Subsystems inside another subsystem's folder.
+NESTED = {"Library/Reading"}
+
+
 def room_of(path):
     """'Corvallen/Shell/Views/TagPill.h' -> ('Shell', True)."""
     parts = path.split("/")
@@ -45,6 +52,8 @@ def room_of(path):
         return None
     if len(parts) == 2:
         return ("App", False)
+    if len(parts) > 3 and "/".join(parts[1:3]) in NESTED:
+        return ("/".join(parts[1:3]), "Views" in parts[3:-1])
     return (parts[1], "Views" in parts[2:-1])
 
 
@@ -107,7 +116,7 @@ def sccs(nodes, edges):
 
 
 def target(room):
-    return "corvallen_" + room[0].lower() + ("_ui" if room[1] else "")
+    return "corvallen_" + room[0].split("/")[-1].lower() + ("_ui" if room[1] else "")
 
 
 def cmake_lists(root):
@@ -115,8 +124,8 @@ def cmake_lists(root):
     with open(os.path.join(root, "cmake", "Subsystems.cmake"), encoding="utf-8") as h:
         text = h.read()
     lists = {}
-    for m in re.finditer(r"corvallen_subsystem\(\s*(\w+)([^)]*)\)", text):
-        lname = m.group(1).lower()
+    for m in re.finditer(r"corvallen_subsystem\(\s*([\w/]+)([^)]*)\)", text):
+        lname = m.group(1).split("/")[-1].lower()
         core, ui, key = set(), set(), None
         for word in m.group(2).split():
             if word in ("CORE_DEPS", "UI_DEPS"):

@@ -5,6 +5,17 @@
 #include "Corvallen/Backup/ZipReader.h"
 #include "Corvallen/Backup/ZipWriter.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace {
 
 // Accepts the entries below `prefix` whose first path component there is one of `names`.
@@ -68,17 +79,52 @@ QString BackupBundle::folderPrefix(const QString& entryName)
     return slash < 0 ? QString() : entryName.left(slash + 1);
 }
 
+namespace {
+
+const QString kExtractionPrefix = QStringLiteral("CorvallenRestore-");
+const QString kOwnerFile = QStringLiteral("/.owner");
+
+}  // namespace
+
 BackupBundle::Extraction::~Extraction()
 {
     if (!folder.isEmpty())
         BackupFiles::removeQuietly(folder);
+    if (owner >= 0)
+        ::close(owner);  // the lock goes with the folder
 }
 
 void BackupBundle::extract(const ZipReader& zip, const QString& prefix, const QStringList& names, Extraction& into,
                            const Progress& progress)
 {
-    into.folder = BackupFiles::uniquePath(BackupFiles::temporaryFolder(), QStringLiteral("CorvallenRestore-"));
+    into.folder = BackupFiles::uniquePath(BackupFiles::temporaryFolder(), kExtractionPrefix);
     BackupFiles::makeFolder(into.folder);
+    into.owner = ::open(QFile::encodeName(into.folder + kOwnerFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (into.owner < 0 || ::flock(into.owner, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        throw BackupError::fileSystem(QStringLiteral("Could not lock “%1”").arg(into.folder + kOwnerFile), error);
+    }
     zip.extract(into.folder, entriesBelow(prefix, names), progress);
     into.root = prefix.isEmpty() ? into.folder : into.folder + QLatin1Char('/') + prefix.chopped(1);
+}
+
+void BackupBundle::removeAbandonedExtractions()
+{
+    const QString temporary = BackupFiles::temporaryFolder();
+    const QFileInfoList found = QDir(temporary).entryInfoList({kExtractionPrefix + QLatin1Char('*')},
+                                                              QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo& folder : found) {
+        if (folder.isSymLink())
+            continue;
+        const int owner = ::open(QFile::encodeName(folder.filePath() + kOwnerFile).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        bool abandoned = false;
+        if (owner >= 0) {
+            abandoned = ::flock(owner, LOCK_EX | LOCK_NB) == 0;
+            ::close(owner);
+        } else {
+            abandoned = folder.lastModified().secsTo(QDateTime::currentDateTime()) > 60;
+        }
+        if (abandoned)
+            BackupFiles::removeQuietly(folder.filePath());
+    }
 }

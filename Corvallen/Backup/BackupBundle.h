@@ -52,10 +52,13 @@ public:
     static QString folderPrefix(const QString& entryName);
 
     // What a restore extracted: the folder "CorvallenRestore-<UUID>" in the temporary folder,
-    // removed when this goes, and the folder inside it that holds the data.
+    // removed when this goes, and the folder inside it that holds the data. While it exists, the
+    // process holds a lock on its ".owner" file, so a launch (of this or another data folder's
+    // copy) can tell a running restore's folder from one a crash left behind.
     struct Extraction {
         QString folder;
         QString root;
+        int owner = -1;
         Extraction() = default;
         Extraction(const Extraction&) = delete;
         Extraction& operator=(const Extraction&) = delete;
@@ -65,4 +68,8 @@ public:
     // path component there is one of `names` into a fresh extraction folder.
     static void extract(const ZipReader& zip, const QString& prefix, const QStringList& names, Extraction& into,
                         const Progress& progress = {});
+    // At launch: removes the extraction folders in the temporary folder that no running restore
+    // owns (a crash or a kill left them). A folder without its ".owner" file counts as owned for a
+    // minute after it was made, the moment its restore takes the lock.
+    static void removeAbandonedExtractions();
 };

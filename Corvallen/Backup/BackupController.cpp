@@ -100,12 +100,15 @@ bool BackupController::exportBackup(ModelContext& context, const BackupSelection
     begin(Job::exporting, tr("Exporting\u2026"), 0);
     // The records are read from the store here; copying, zipping and moving the archive into
     // place run in the thread pool.
-    const QFuture<QString> future = BackupExport::exportArchiveAsync(selection, context, appVersion, appBuild, destination);
-    follow<QString>(future, Job::exporting, [this](QFuture<QString> f) {
+    const QFuture<BackupExport::Outcome> future = BackupExport::exportArchiveAsync(selection, context, appVersion, appBuild, destination);
+    follow<BackupExport::Outcome>(future, Job::exporting, [this](QFuture<BackupExport::Outcome> f) {
         if (const std::optional<QString> failure = failureOf(f))
-            end(tr("Export failed: %1").arg(*failure));
-        else
-            end(tr("Saved %1").arg(QFileInfo(f.result()).fileName()));
+            return end(tr("Export failed: %1").arg(*failure));
+        const BackupExport::Outcome outcome = f.result();
+        const QString saved = tr("Saved %1").arg(QFileInfo(outcome.archive).fileName());
+        // Links in the data folders are not followed into the archive; the user is told.
+        end(outcome.linksLeftOut == 0 ? saved
+                                      : tr("%1 (links in the data folders left out: %2)").arg(saved).arg(outcome.linksLeftOut));
     });
     return true;
 }

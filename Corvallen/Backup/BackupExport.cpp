@@ -177,7 +177,7 @@ QString writeRecords(const BackupSelection& sel, ModelContext& context, const QS
     return staging;
 }
 
-void copyDataFolders(const BackupSelection& sel, const QString& staging, const Progress& progress)
+qint64 copyDataFolders(const BackupSelection& sel, const QString& staging, const Progress& progress)
 {
     QStringList names;
     if (sel.inventory)
@@ -196,17 +196,22 @@ void copyDataFolders(const BackupSelection& sel, const QString& staging, const P
                 total += BackupFiles::treeBytes(path(data, n));
         }
     qint64 before = 0;
+    qint64 linksLeftOut = 0;
     for (const QString& n : std::as_const(present)) {
         // Linked where the file system allows: the staging copy only lives until it is zipped.
-        BackupFiles::copyTree(path(data, n), path(staging, n), true, [&](qint64 done, qint64) {
-            if (progress && total > 0)
-                progress(double(before + done) / double(total));
-        });
+        linksLeftOut += BackupFiles::copyTree(
+            path(data, n), path(staging, n), true,
+            [&](qint64 done, qint64) {
+                if (progress && total > 0)
+                    progress(double(before + done) / double(total));
+            },
+            BackupFiles::Links::leaveOut);
         if (progress)
             before += BackupFiles::treeBytes(path(staging, n));
     }
     if (progress)
         progress(1.0);
+    return linksLeftOut;
 }
 
 QString exportBackup(const BackupSelection& sel, ModelContext& context, const QString& appVersion, const QString& appBuild,
@@ -222,11 +227,11 @@ QString exportBackup(const BackupSelection& sel, ModelContext& context, const QS
     return staging;
 }
 
-QFuture<QString> exportArchiveAsync(const BackupSelection& selection, ModelContext& context, const QString& appVersion,
+QFuture<Outcome> exportArchiveAsync(const BackupSelection& selection, ModelContext& context, const QString& appVersion,
                                     const QString& appBuild, const QString& destination)
 {
-    auto promise = BackupAsync::startedPromise<QString>();
-    QFuture<QString> future = promise->future();
+    auto promise = BackupAsync::startedPromise<Outcome>();
+    QFuture<Outcome> future = promise->future();
     QString staging;
     try {
         staging = writeRecords(selection, context, appVersion, appBuild);
@@ -237,7 +242,7 @@ QFuture<QString> exportArchiveAsync(const BackupSelection& selection, ModelConte
     QThreadPool::globalInstance()->start([promise, selection, staging, destination] {
         const Progress progress = BackupAsync::reporter(promise);
         try {
-            copyDataFolders(selection, staging, BackupAsync::part(progress, 0, 0.3));
+            const qint64 linksLeftOut = copyDataFolders(selection, staging, BackupAsync::part(progress, 0, 0.3));
             const QString zip = BackupBundle::zipFolder(staging, BackupAsync::part(progress, 0.3, 1.0));
             BackupFiles::removeQuietly(staging);
             try {
@@ -246,7 +251,7 @@ QFuture<QString> exportArchiveAsync(const BackupSelection& selection, ModelConte
                 BackupFiles::removeQuietly(zip);
                 throw;
             }
-            promise->addResult(destination);
+            promise->addResult(Outcome{destination, linksLeftOut});
             promise->finish();
         } catch (...) {
             BackupFiles::removeQuietly(staging);

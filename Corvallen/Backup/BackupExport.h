@@ -28,17 +28,25 @@ QString exportBackup(const BackupSelection& selection, ModelContext& context, co
 
 // The two halves of exportBackup, for callers that copy the folders off the main thread.
 // writeRecords reads the store (main thread) and writes the JSON files and the manifest;
-// copyDataFolders copies the data folders of the selected sections (any thread). Both throw and
-// leave removing the staging folder to the caller.
+// copyDataFolders copies the data folders of the selected sections (any thread) and returns how
+// many symbolic links it left out: a link the user placed in a data folder may point anywhere,
+// so an archive holds the data's own files only. Both throw and leave removing the staging
+// folder to the caller.
 QString writeRecords(const BackupSelection& selection, ModelContext& context, const QString& appVersion,
                      const QString& appBuild);
-void copyDataFolders(const BackupSelection& selection, const QString& stagingFolder, const Progress& progress = {});
+qint64 copyDataFolders(const BackupSelection& selection, const QString& stagingFolder, const Progress& progress = {});
+
+// What an export made: the archive, and the links in the data folders it left out.
+struct Outcome {
+    QString archive;
+    qint64 linksLeftOut = 0;
+};
 
 // Writes the export's records on the calling (main) thread, then copies the data folders,
 // zips them and moves the archive to `destination` (replacing a file there) in the thread
-// pool; the staging folder and the temporary archive are removed in every case. The result
-// is `destination`.
-QFuture<QString> exportArchiveAsync(const BackupSelection& selection, ModelContext& context, const QString& appVersion,
+// pool; the staging folder and the temporary archive are removed in every case. The result's
+// archive is `destination`.
+QFuture<Outcome> exportArchiveAsync(const BackupSelection& selection, ModelContext& context, const QString& appVersion,
                                     const QString& appBuild, const QString& destination);
 
 }  // namespace BackupExport

@@ -139,7 +139,7 @@ void copyFileBytes(const QByteArray& src, const QByteArray& dst, Counter* counte
     }
 }
 
-void copyTreeBytes(const QByteArray& src, const QByteArray& dst, bool& hardLinks, Counter* counter)
+void copyTreeBytes(const QByteArray& src, const QByteArray& dst, bool& hardLinks, Counter* counter, Links links, qint64& leftOut)
 {
     if (::mkdir(dst.constData(), 0755) != 0)
         fail(QStringLiteral("Could not create the folder “%1”").arg(QFile::decodeName(dst)), errno);
@@ -154,14 +154,16 @@ void copyTreeBytes(const QByteArray& src, const QByteArray& dst, bool& hardLinks
         if (::lstat(from.constData(), &st) != 0)
             fail(QStringLiteral("Could not read “%1”").arg(QFile::decodeName(from)), errno);
         if (S_ISLNK(st.st_mode)) {
-            // A link to a regular file is copied as that file; any other link is left out so
-            // that a copy never reaches outside its tree.
+            // A link to a regular file is copied as that file where asked; any other link is
+            // left out so that a copy never reaches outside its tree.
             struct stat target {};
-            if (::stat(from.constData(), &target) != 0 || !S_ISREG(target.st_mode))
+            if (links == Links::leaveOut || ::stat(from.constData(), &target) != 0 || !S_ISREG(target.st_mode)) {
+                ++leftOut;
                 continue;
+            }
             copyFileBytes(from, to, counter);
         } else if (S_ISDIR(st.st_mode)) {
-            copyTreeBytes(from, to, hardLinks, counter);
+            copyTreeBytes(from, to, hardLinks, counter, links, leftOut);
         } else if (S_ISREG(st.st_mode)) {
             if (hardLinks) {
                 if (::link(from.constData(), to.constData()) == 0) {
@@ -233,13 +235,15 @@ void copyFile(const QString& source, const QString& destination)
     copyFileBytes(native(source), native(destination), nullptr);
 }
 
-void copyTree(const QString& source, const QString& destination, bool hardLinks, const ByteProgress& progress)
+qint64 copyTree(const QString& source, const QString& destination, bool hardLinks, const ByteProgress& progress, Links links)
 {
     Counter counter;
     counter.progress = &progress;
     if (progress)
         counter.total = bytesOf(native(source));
-    copyTreeBytes(native(source), native(destination), hardLinks, &counter);
+    qint64 leftOut = 0;
+    copyTreeBytes(native(source), native(destination), hardLinks, &counter, links, leftOut);
+    return leftOut;
 }
 
 qint64 treeBytes(const QString& folder) { return bytesOf(native(folder)); }

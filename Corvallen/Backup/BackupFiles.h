@@ -29,12 +29,17 @@ bool isFile(const QString& path);
 // then leaves no partial file behind.
 void copyFile(const QString& source, const QString& destination);
 
+// What a copy does with symbolic links: copy a link to a regular file as that file's bytes (a
+// copy kept on this computer), or leave every link out (an archive that leaves it: a link the
+// user placed in a data folder may point anywhere, and what it points at is not the data's).
+enum class Links { copyTargetFiles, leaveOut };
 // Copies a folder with everything in it to a new folder at `destination`. Regular files and
-// folders are copied; a link to a regular file is copied as that file's bytes; other links and
-// special files are left out. With `hardLinks` files are linked instead of copied where the
-// file system allows it (the export's short-lived staging copy). Throws on the first failure;
-// the caller removes the partial copy.
-void copyTree(const QString& source, const QString& destination, bool hardLinks = false, const ByteProgress& progress = {});
+// folders are copied; links as `links` says; special files are left out. With `hardLinks` files
+// are linked instead of copied where the file system allows it (the export's short-lived
+// staging copy). Returns how many links were left out. Throws on the first failure; the caller
+// removes the partial copy.
+qint64 copyTree(const QString& source, const QString& destination, bool hardLinks = false, const ByteProgress& progress = {},
+                Links links = Links::copyTargetFiles);
 // The bytes copyTree would copy.
 qint64 treeBytes(const QString& folder);
 

@@ -8,6 +8,7 @@
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/SettingsStore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 
@@ -115,6 +116,30 @@ bool tryRename(const QString& from, const QString& to)
     }
 }
 
+// Gives the live name to `incoming` when a live folder is there as well: one made after the
+// crash (a launch that went on without deciding, a folder created on first use) may already
+// hold files the user added. It is moved aside, `incoming` takes the name, and its entries move
+// into the new live folder wherever their names are free; what can't move stays in the folder
+// aside under a name no clean-up removes. Nothing of either side is lost.
+bool takeNameKeepingStray(const QString& dataFolder, const QString& incoming, const QString& live, const QString& name)
+{
+    if (!BackupFiles::exists(live))
+        return tryRename(incoming, live);
+    const QString stray = BackupFiles::uniquePath(dataFolder, QLatin1Char('.') + name + QStringLiteral(".kept-"));
+    if (!tryRename(live, stray))
+        return false;
+    if (!tryRename(incoming, live)) {
+        tryRename(stray, live);
+        return false;
+    }
+    const QDir dir(stray);
+    for (const QString& entry : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        if (!BackupFiles::exists(path(live, entry)))
+            tryRename(path(stray, entry), path(live, entry));
+    QDir().rmdir(stray);  // only when emptied
+    return true;
+}
+
 }  // namespace
 
 QString RestoreJournal::fileName() { return QStringLiteral("restore-journal.json"); }
@@ -198,16 +223,15 @@ bool RestoreJournal::recover(const QString& dataFolder)
             if (BackupFiles::exists(prepared)) {
                 if (BackupFiles::exists(live) && !BackupFiles::exists(aside))
                     done = tryRename(live, aside) && done;
-                else if (BackupFiles::exists(live))
-                    BackupFiles::removeQuietly(live);
-                done = tryRename(prepared, live) && done;
+                done = takeNameKeepingStray(dataFolder, prepared, live, folder.name) && done;
             }
             if (!BackupFiles::exists(prepared))
                 BackupFiles::removeQuietly(aside);
         } else {
-            // Undo: the live folder keeps (or gets back) its name; the new one goes.
-            if (!BackupFiles::exists(live) && BackupFiles::exists(aside))
-                done = tryRename(aside, live) && done;
+            // Undo: the folder set aside gets its name back (the records are those of its
+            // files); the new one goes.
+            if (BackupFiles::exists(aside))
+                done = takeNameKeepingStray(dataFolder, aside, live, folder.name) && done;
             BackupFiles::removeQuietly(prepared);
         }
     }

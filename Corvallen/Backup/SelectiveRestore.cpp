@@ -545,6 +545,11 @@ void recoverInterruptedFolderSwap(const QString& data)
     }
     for (const QString& n : hidden(QStringLiteral(".restoring-undo-*")))
         BackupFiles::removeQuietly(path(data, n));
+    // A journal whose writing a crash cut short never took its name: nothing reads it, and no
+    // running restore owns it once the journal is decided.
+    for (const QString& n : dir.entryList({QLatin1Char('.') + RestoreJournal::fileName() + QStringLiteral(".partial-*")},
+                                          QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        BackupFiles::removeQuietly(path(data, n));
 }
 
 }  // namespace SelectiveRestore

@@ -50,6 +50,57 @@ QString preRestoreSnapshotOf(const QString& pending)
     return names.isEmpty() ? QString() : names.last();
 }
 
+// The swap record, when one awaits: what the store put in place replaced, where the live items
+// were moved aside to, and the staging's snapshot.
+struct SwapRecord {
+    QString snapshot;
+    QStringList replaced;  // every live name the swap replaced
+    QString previous;  // the folder in the data folder holding the live items as they were
+    QStringList setAside;  // the replaced names that existed and went into `previous`
+    bool ok = false;
+};
+
+SwapRecord readSwapRecord(const QString& data)
+{
+    QFile file(path(data, kSwapRecord));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const std::optional<QJsonObject> object = BackupJson::parseObject(file.read(qint64(1) << 20));
+    BackupJson::Reader r(object ? QJsonValue(*object) : QJsonValue());
+    SwapRecord record;
+    record.snapshot = r.text(QStringLiteral("snapshot"));
+    const QStringList known = storeFileNames() + dataFolderNames();
+    const auto names = [&](const QJsonArray& array) {
+        QStringList out;
+        for (const QJsonValue& v : array)
+            if (v.isString() && known.contains(v.toString()))
+                out << v.toString();
+        return out;
+    };
+    record.replaced = names(r.array(QStringLiteral("replaced")));
+    // Records written before the live items were kept until the store opened name no folder.
+    if (const std::optional<QString> previous = r.optText(QStringLiteral("previous"))) {
+        record.setAside = names(r.array(QStringLiteral("setAside")));
+        if (AppPaths::isPlainFileName(*previous) && previous->startsWith(QStringLiteral(".restore-previous-")))
+            record.previous = *previous;
+        else
+            r.fail();
+    }
+    record.ok = r.ok() && object.has_value();
+    return record;
+}
+
+// Removes the live items a finished swap kept aside, except the ones a swap still awaiting its
+// store's opening may have to put back.
+void removeSetAsideItems(const QString& data)
+{
+    const QString kept = readSwapRecord(data).previous;
+    for (const QString& n : QDir(data).entryList({QStringLiteral(".restore-previous-*")},
+                                                 QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        if (n != kept)
+            BackupFiles::removeQuietly(path(data, n));
+}
+
 }  // namespace
 
 void stageLegacyRestore(const QString& archive, const Progress& progress)
@@ -128,6 +179,8 @@ bool hasPendingRestore()
 
 QString applyPendingRestoreIfNeeded()
 {
+    // What a restore killed mid-way left in the temporary folder; a running one keeps its own.
+    BackupBundle::removeAbandonedExtractions();
     const QString data = StoreLocation::dataFolder();
     if (!BackupFiles::isFolder(data))
         return {};
@@ -137,16 +190,21 @@ QString applyPendingRestoreIfNeeded()
         for (const QString& n : dir.entryList(patterns, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
             BackupFiles::removeQuietly(path(data, n));
     };
-    // Stagings that never completed, and copies of an earlier swap that stopped.
+    // Stagings that never completed, copies of an earlier swap that stopped, and a swap record
+    // whose writing stopped before it took its name.
     leftovers({kPending + QStringLiteral(".incoming-*"), kPending + QStringLiteral(".discarded-*"), QStringLiteral(".restore-incoming-*"),
-               QStringLiteral(".restore-undo-*")});
+               QStringLiteral(".restore-undo-*"), QLatin1Char('.') + kSwapRecord + QStringLiteral(".partial-*")});
 
     const QString pending = path(data, kPending);
     if (!BackupFiles::isFile(path(pending, storeFileName()))) {
         BackupFiles::removeQuietly(pending);
-        leftovers({QStringLiteral(".restore-previous-*")});
+        removeSetAsideItems(data);
         return {};
     }
+    // A swap whose store has not opened yet (the launch that made it stopped) is settled by
+    // this launch's opening first; a second swap now would lose the way back from the first.
+    if (restoredStoreAwaitsAcceptance())
+        return {};
 
     // Every live name this swap replaces: the store and both companions always (a staged store
     // never pairs with the old store's "-wal"/"-shm"), a data folder only when one is staged.
@@ -176,11 +234,20 @@ QString applyPendingRestoreIfNeeded()
         return e.localizedDescription();
     }
 
-    // The record of this swap, for the launch to undo it if the store put in place won't open.
-    // Without it (it can't be written) the swap does not happen.
+    // The record of this swap, for the launch to undo it if the store put in place won't open:
+    // the live items are moved aside into `previous` and kept there until the store has opened,
+    // so an undo puts back the data exactly as it was at this launch, with everything done since
+    // the staging. Without the record (it can't be written) the swap does not happen.
+    const QString previous = BackupFiles::uniquePath(data, QStringLiteral(".restore-previous-"));
     try {
+        QStringList setAside;
+        for (const QString& name : std::as_const(replaced))
+            if (BackupFiles::exists(path(data, name)))
+                setAside << name;
         QJsonObject record{{QStringLiteral("snapshot"), preRestoreSnapshotOf(pending)},
-                           {QStringLiteral("replaced"), QJsonArray::fromStringList(replaced)}};
+                           {QStringLiteral("replaced"), QJsonArray::fromStringList(replaced)},
+                           {QStringLiteral("previous"), QFileInfo(previous).fileName()},
+                           {QStringLiteral("setAside"), QJsonArray::fromStringList(setAside)}};
         BackupFiles::writeFileDurably(path(data, kSwapRecord), BackupJson::encode(record));
     } catch (const BackupError& e) {
         for (const QString& copy : std::as_const(incoming))
@@ -190,7 +257,6 @@ QString applyPendingRestoreIfNeeded()
     }
 
     // 2. Rename the live items aside, then the copies into place; undo on any failure.
-    const QString previous = BackupFiles::uniquePath(data, QStringLiteral(".restore-previous-"));
     try {
         BackupFiles::makeFolder(previous);
         QList<BackupFiles::SwapItem> items;
@@ -208,34 +274,84 @@ QString applyPendingRestoreIfNeeded()
         return e.localizedDescription();
     }
 
-    // 3. Done: the staged folder and the old data go.
+    // 3. Done: the staged folder goes; the old data stays aside until the new store has opened.
     BackupFiles::removeQuietly(pending);
-    BackupFiles::removeQuietly(previous);
-    leftovers({QStringLiteral(".restore-previous-*")});
+    removeSetAsideItems(data);
     return {};
 }
 
 bool restoredStoreAwaitsAcceptance() { return QFileInfo::exists(path(StoreLocation::dataFolder(), kSwapRecord)); }
 
-void acceptRestoredStore() { BackupFiles::removeQuietly(path(StoreLocation::dataFolder(), kSwapRecord)); }
+void acceptRestoredStore()
+{
+    const QString data = StoreLocation::dataFolder();
+    const QString previous = readSwapRecord(data).previous;
+    // The record first: without it, a folder set aside is a leftover the next launch removes.
+    BackupFiles::removeQuietly(path(data, kSwapRecord));
+    if (!previous.isEmpty())
+        BackupFiles::removeQuietly(path(data, previous));
+}
+
+namespace {
+
+// Puts back the live items a swap set aside, by renames: the folders, then the companions and
+// the store file last, so that until it is back the next launch finds the store that won't open
+// and tries again. An item already back (a launch that stopped halfway) is left as it is; an
+// item that didn't exist before the swap goes. False when a rename fails.
+bool putBackSetAside(const QString& data, const SwapRecord& record)
+{
+    const QString previous = path(data, record.previous);
+    QStringList order;
+    for (const QString& item : record.replaced)
+        if (!storeFileNames().contains(item))
+            order << item;
+    order << storeFileName() + QStringLiteral("-wal") << storeFileName() + QStringLiteral("-shm") << storeFileName();
+    const QString undone = BackupFiles::uniquePath(data, QStringLiteral(".restore-undo-"));
+    try {
+        BackupFiles::makeFolder(undone);
+        for (const QString& item : std::as_const(order)) {
+            if (!record.replaced.contains(item))
+                continue;
+            const QString live = path(data, item);
+            const QString kept = path(previous, item);
+            if (record.setAside.contains(item) && !BackupFiles::exists(kept))
+                continue;  // already back
+            if (BackupFiles::exists(live))
+                BackupFiles::rename(live, path(undone, item));
+            if (record.setAside.contains(item))
+                BackupFiles::rename(kept, live);
+        }
+    } catch (const BackupError&) {
+        return false;
+    }
+    BackupFiles::removeQuietly(undone);
+    return true;
+}
+
+}  // namespace
 
 bool revertRestoredStore(QString* snapshotName)
 {
     const QString data = StoreLocation::dataFolder();
     const QString recordPath = path(data, kSwapRecord);
-    QFile file(recordPath);
-    if (!file.open(QIODevice::ReadOnly))
+    const SwapRecord record = readSwapRecord(data);
+    if (!record.ok)
         return false;
-    const std::optional<QJsonObject> record = BackupJson::parseObject(file.read(qint64(1) << 20));
-    file.close();
-    BackupJson::Reader r(record ? QJsonValue(*record) : QJsonValue());
-    const QString name = r.text(QStringLiteral("snapshot"));
-    QStringList replaced;
-    for (const QJsonValue& v : r.array(QStringLiteral("replaced")))
-        if (v.isString() && (storeFileNames() + dataFolderNames()).contains(v.toString()))
-            replaced << v.toString();
+    // The live data as it was just before the swap, when the swap kept it aside.
+    if (!record.previous.isEmpty() && BackupFiles::isFolder(path(data, record.previous))) {
+        if (!putBackSetAside(data, record))
+            return false;
+        BackupFiles::removeQuietly(recordPath);
+        BackupFiles::removeQuietly(path(data, record.previous));
+        if (snapshotName)
+            snapshotName->clear();
+        return true;
+    }
+    // Otherwise (a record from before the live items were kept) the staging's snapshot.
+    const QString name = record.snapshot;
+    const QStringList& replaced = record.replaced;
     const QString snapshot = path(StoreLocation::snapshotFolder(), name);
-    if (!r.ok() || !AppPaths::isPlainFileName(name) || !BackupFiles::isFile(path(snapshot, storeFileName())))
+    if (!AppPaths::isPlainFileName(name) || !BackupFiles::isFile(path(snapshot, storeFileName())))
         return false;
 
     // 1. Copies of the snapshot's items beside the live data; a failure changes nothing.

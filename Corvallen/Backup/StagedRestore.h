@@ -7,8 +7,8 @@
 
 // The whole-store restore of a legacy archive, which holds a whole store: staged into
 // "pending-restore" in the data folder while the program runs, swapped in at the next launch
-// before the store opens, and undone from the "pre-restore" snapshot when the swapped store
-// won't open.
+// before the store opens, and undone (the live data the swap set aside is put back) when the
+// swapped store won't open.
 namespace StagedRestore {
 
 using Progress = BackupBundle::Progress;
@@ -37,11 +37,15 @@ bool hasPendingRestore();
 // replaces the user's later work at some launch to come; only a swap that left a live item
 // aside (it couldn't be moved back) stays staged, for the next launch to complete. Never throws.
 QString applyPendingRestoreIfNeeded();
-// A swap leaves a record until the store it put in place has opened. The launch calls
-// acceptRestoredStore() once the store is open; when it won't open, revertRestoredStore()
-// puts the items the swap replaced back from the "pre-restore" snapshot the staging took and
-// returns true (with that snapshot's folder name). It returns false and changes nothing when
-// no swap awaits, the snapshot is gone, or the data can't be put back.
+// A swap leaves a record, and keeps the live items it replaced aside, until the store it put in
+// place has opened. The launch calls acceptRestoredStore() once the store is open (the items
+// kept aside go then); when it won't open, revertRestoredStore() puts those items back, so the
+// data is exactly as it was just before the swap, with all the work done since the staging,
+// and returns true with an empty snapshot name. Only for a record that kept nothing aside does
+// it fall back to the "pre-restore" snapshot the staging took (and give its folder name). It
+// returns false when no swap awaits or the data can't be put back; a revert stopped halfway is
+// taken up again by the next launch's revert. While a swap awaits, no other staged restore is
+// swapped in.
 void acceptRestoredStore();
 bool restoredStoreAwaitsAcceptance();
 bool revertRestoredStore(QString* snapshotName = nullptr);

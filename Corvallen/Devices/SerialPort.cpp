@@ -141,8 +141,13 @@ void SerialPort::write(const QByteArray& bytes, int stallMillis)
         // The line is backed up: wait until the device takes bytes again, for so long.
         const auto left = std::chrono::milliseconds(stallMillis)
                           - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastProgress);
-        if (left.count() <= 0)
+        if (left.count() <= 0) {
+            // What is still queued for the device is dropped, so the port closes at once instead
+            // of waiting in the driver for a device that takes nothing: the stall limit is the
+            // whole wait.
+            ::tcflush(m_fd, TCOFLUSH);
             throw SerialError::writeFailed(tr("The device stopped accepting data."));
+        }
         pollfd p{m_fd, POLLOUT, 0};
         if (::poll(&p, 1, int(left.count())) < 0 && errno != EINTR)
             throw SerialError::writeFailed(systemMessage(errno));

@@ -47,8 +47,10 @@ public:
 
     // Writes every byte, waiting while the line is backed up and retrying interrupted calls;
     // does not wait for the bytes to leave the line. When the device accepts nothing for
-    // stallMillis, fails with writeFailed ("The device stopped accepting data."). Throws notOpen
-    // or writeFailed.
+    // stallMillis, drops the bytes still queued for it and fails with writeFailed ("The device
+    // stopped accepting data."), so that closing the port afterwards doesn't wait on in the
+    // driver. Throws notOpen or writeFailed. The default, 10 seconds, is the one the devices
+    // help article gives.
     static constexpr int defaultStallMillis = 10000;
     void write(const QByteArray& bytes, int stallMillis = defaultStallMillis);
 

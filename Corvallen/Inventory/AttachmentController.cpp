@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QMutex>
@@ -96,9 +95,7 @@ QString AttachmentController::rememberedURL() const
 QString AttachmentController::storedPath() const
 {
     const std::optional<QString> name = file();
-    if (!name || name->isEmpty())
-        return {};
-    return QDir(ComponentFileStore::componentsFolderURL()).filePath(*name);
+    return name ? ComponentFileStore::storedFilePath(*name) : QString();
 }
 
 void AttachmentController::begin(bool clearError)

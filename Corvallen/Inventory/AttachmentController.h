@@ -41,7 +41,8 @@ public:
     std::optional<QString> file() const;
     // The remembered web link of the field (empty when none).
     QString rememberedURL() const;
-    // Where the stored file lives (empty while nothing is attached).
+    // Where the stored file lives (empty while nothing is attached, or when the stored name is not
+    // one plain file name and would lead out of the components folder).
     QString storedPath() const;
 
     bool busy() const { return m_running > 0; }

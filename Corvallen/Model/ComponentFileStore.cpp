@@ -54,11 +54,17 @@ void setDownloadLimits(const DownloadLimits& limits)
     g_limits = limits;
 }
 
-void deleteComponentFile(const QString& name)
+QString storedFilePath(const QString& name)
 {
     if (!AppPaths::isPlainFileName(name))
-        return;
-    QFile::remove(componentsFolderURL() + QLatin1Char('/') + name);
+        return {};
+    return componentsFolderURL() + QLatin1Char('/') + name;
+}
+
+void deleteComponentFile(const QString& name)
+{
+    if (const QString path = storedFilePath(name); !path.isEmpty())
+        QFile::remove(path);
 }
 
 bool openWebLink(const QString& link)

@@ -43,6 +43,11 @@ struct DownloadLimits {
 DownloadLimits downloadLimits();
 void setDownloadLimits(const DownloadLimits& limits);
 
+// The path of a stored file in the folder, or empty when the name is not one plain file name
+// ("../x", "a/b", an absolute path): such a name counts as a missing file everywhere it is used
+// (open, preview, removal), so a record can never reach outside the folder.
+QString storedFilePath(const QString& name);
+
 // Removes a stored file. A name that is not one plain file name counts as missing; a missing
 // file or a failed removal is ignored.
 void deleteComponentFile(const QString& name);

@@ -23,6 +23,7 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace DocumentFileStore {
@@ -99,15 +100,28 @@ QStringList readNote(const QString& path)
 QString importNotePath() { return AppPaths::dataFolder() + QStringLiteral("/.documents-importing"); }
 QMutex g_importNoteMutex;  // imports copy on workers
 
-// Noted, and flushed to disk, before the copy begins: the note has to outlive the file.
-bool noteImport(const QString& name)
+// What identifies a copy this import wrote: its size and modification time, noted beside its
+// name once it is whole. A later file under the same name (another import, a restore, a note
+// left by an earlier run) differs in one of them and is never taken for it.
+QByteArray fileStamp(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    return QByteArray::number(qint64(st.st_size)) + '\t' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
+           + QByteArray::number(qint64(st.st_mtim.tv_nsec));
+}
+
+// One line appended and flushed to disk: the name before the copy begins (the note has to
+// outlive the file), the name with its stamp once the copy is whole.
+bool noteImport(const QByteArray& line)
 {
     QMutexLocker lock(&g_importNoteMutex);
     QFile note(importNotePath());
     if (!note.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
-    const QByteArray line = name.toUtf8() + '\n';
-    return note.write(line) == line.size() && note.flush() && ::fsync(note.handle()) == 0;
+    const QByteArray text = line + '\n';
+    return note.write(text) == text.size() && note.flush() && ::fsync(note.handle()) == 0;
 }
 
 constexpr double thumbnailSide = 512.0;
@@ -153,8 +167,11 @@ QString importFileIntoStore(const QString& sourcePath)
                           info.isDir() ? QStringLiteral("it is a folder, not a file.")
                                        : QStringLiteral("it is not a regular file (pipes, devices and sockets can't be added)."));
     const QString name = StoredFileName::make(StoredFileName::pathExtension(info.fileName()).toLower());
-    noteImport(name);
-    StoredFileName::copyWhole(sourcePath, documentsFolder() + QLatin1Char('/') + name);
+    const QString target = documentsFolder() + QLatin1Char('/') + name;
+    noteImport(name.toUtf8());
+    StoredFileName::copyWhole(sourcePath, target);
+    if (const QByteArray stamp = fileStamp(target); !stamp.isEmpty())
+        noteImport(name.toUtf8() + '\t' + stamp);
     return name;
 }
 
@@ -166,17 +183,26 @@ void importsSaved()
 
 void finishInterruptedImport(ModelContext& context)
 {
-    const QStringList names = readNote(importNotePath());
-    if (!names.isEmpty()) {
+    const QStringList lines = readNote(importNotePath());
+    if (!lines.isEmpty()) {
         QSet<QString> named;
         for (const Document* d : context.fetch<Document>())
             named.insert(d->fileName());
         // Records that couldn't be read would make every noted copy look unrecorded.
         if (!context.loadError().isEmpty())
             return;
-        for (const QString& n : names)
-            if (!named.contains(n))
-                removeFile(n);
+        // Only a whole copy this import wrote goes: a name noted without its stamp was never
+        // given to a file (the copy writes nameless until it is whole), and a file whose size or
+        // time differs from the stamp is not that copy.
+        for (const QString& line : lines) {
+            const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+            if (tab < 0)
+                continue;
+            const QString name = line.left(tab);
+            const QString path = pathInFolder(name);
+            if (!path.isEmpty() && !named.contains(name) && fileStamp(path) == line.mid(tab + 1).toUtf8())
+                QFile::remove(path);
+        }
     }
     QFile::remove(importNotePath());  // only once done: a crash meanwhile leaves it for the next launch
 }

@@ -63,9 +63,11 @@ void deleteFromLibrary(Document* document, ModelContext& context);
 // between) left them with no record; they are removed. Files whose document is still in the
 // store stay.
 void finishInterruptedDeletion(ModelContext& context);
-// Files copied in by importFileIntoStore are noted until importsSaved() (after the records are
-// saved). At launch, finishInterruptedImport removes noted files that no document names: an
-// import that stopped between the copy and the save (a crash, a window closed mid-copy).
+// Files copied in by importFileIntoStore are noted, with their size and modification time once
+// whole, until importsSaved() (after the records are saved). At launch, finishInterruptedImport
+// removes noted files that no document names and that are still the very copy noted (same
+// size and time): an import that stopped between the copy and the save (a crash, a window
+// closed mid-copy). Nothing else in the folder is ever removed by it.
 void importsSaved();
 void finishInterruptedImport(ModelContext& context);
 

@@ -10,6 +10,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QSaveFile>
 #include <QThread>
 #include <QTimer>
 
@@ -20,6 +21,16 @@
 namespace {
 
 QString lockPath(const QString& dataFolder) { return dataFolder + QStringLiteral("/Corvallen.lock"); }
+QString notePath(const QString& dataFolder) { return dataFolder + QStringLiteral("/Corvallen.instance"); }
+
+// Where the copy holding the lock listens, as it noted it; empty when it noted nothing.
+QString notedServerPath(const QString& dataFolder)
+{
+    QFile note(notePath(dataFolder));
+    if (!note.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(note.read(4096)).trimmed();
+}
 
 QString socketPathFor(const QString& dataFolder)
 {
@@ -52,6 +63,8 @@ SingleInstance::SingleInstance(const QString& dataFolder, QObject* parent)
 SingleInstance::~SingleInstance()
 {
     // The socket goes first, so a launch that can't reach this copy finds the lock free.
+    if (m_server && notedServerPath(m_dataFolder) == m_serverPath)
+        QFile::remove(notePath(m_dataFolder));
     delete m_server;
     m_server = nullptr;
     if (m_claimed)
@@ -126,6 +139,11 @@ SingleInstance::HandOver SingleInstance::handOver(const QByteArray& request, int
         // Nobody listening: the running copy may be starting, or may just have quit.
         if (tryClaim())
             return HandOver::Claimed;
+        // Or it listens in another session's runtime folder, which this launch doesn't look in:
+        // waiting would change nothing. (A note whose socket is gone is a crashed copy's.)
+        if (const QString noted = notedServerPath(m_dataFolder);
+            !noted.isEmpty() && noted != m_serverPath && QFileInfo(noted).exists())
+            return HandOver::OtherSession;
         if (deadline.hasExpired())
             return HandOver::NoAnswer;
         QThread::msleep(50);
@@ -157,6 +175,11 @@ bool SingleInstance::listen(QString* error)
             accept(socket);
     });
     m_server = server;
+    QSaveFile note(notePath(m_dataFolder));
+    if (note.open(QIODevice::WriteOnly)) {
+        note.write(m_serverPath.toUtf8() + '\n');
+        note.commit();
+    }
     return true;
 }
 

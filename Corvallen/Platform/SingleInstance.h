@@ -39,13 +39,18 @@ public:
         Delivered,  // the running copy took the request
         NoAnswer,   // a live copy holds the lock but did not answer in time
         Claimed,    // the running copy ended meanwhile: this launch holds the lock now
+        // A live copy holds the lock and listens in another runtime folder (another login
+        // session of the user's): it can't be reached from this launch, so nothing is waited for.
+        OtherSession,
     };
     // For a launch whose claim failed: passes `request` to the running copy. While that copy is
     // still starting (not listening yet, or busy before its event loop) this waits, up to
     // `timeoutMs`. Needs an application object.
     HandOver handOver(const QByteArray& request, int timeoutMs);
 
-    // The copy that holds the lock: starts answering hand-overs (needs an application object).
+    // The copy that holds the lock: starts answering hand-overs (needs an application object),
+    // and notes where it listens in the data folder ("Corvallen.instance"), so that a launch from
+    // another session can tell at once that it can't reach it.
     bool listen(QString* error = nullptr);
 
     // How long a connected client may take to send its line before it is dropped.

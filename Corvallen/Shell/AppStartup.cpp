@@ -64,11 +64,18 @@ std::unique_ptr<ModelContainer> finishOpenStore(std::unique_ptr<ModelContainer::
     // open gives way to the data from before the restore.
     QString snapshot;
     if (!container && StagedRestore::revertRestoredStore(&snapshot)) {
-        g_restoreNotice = QCoreApplication::translate("AppStartup",
-                                                      "The restore from the older full backup was undone: its data store couldn't be "
-                                                      "opened (%1). Corvallen started with your data as it was before the restore "
-                                                      "(kept in the “%2” snapshot in the “backups” folder).")
-                              .arg(why.isEmpty() ? QStringLiteral("unknown error") : why, snapshot);
+        const QString reason = why.isEmpty() ? QStringLiteral("unknown error") : why;
+        g_restoreNotice = snapshot.isEmpty()
+            ? QCoreApplication::translate("AppStartup",
+                                          "The restore from the older full backup was undone: its data store couldn't be "
+                                          "opened (%1). Corvallen started with your data as it was just before the restore, "
+                                          "with all your changes since you chose it.")
+                  .arg(reason)
+            : QCoreApplication::translate("AppStartup",
+                                          "The restore from the older full backup was undone: its data store couldn't be "
+                                          "opened (%1). Corvallen started with your data as it was before the restore "
+                                          "(kept in the “%2” snapshot in the “backups” folder).")
+                  .arg(reason, snapshot);
         why.clear();
         container = ModelContainer::open(StoreLocation::storeURL(), corvallenSchema(), &why);
     }

@@ -204,11 +204,22 @@ bool takes(const QString& name, const QSet<QString>& extensions)
     return !name.startsWith(QLatin1String("._")) && extensions.contains(extensionOf(name));
 }
 
+// Whether a file found in the walk is read from inside the location: a link to a picture
+// elsewhere (the user's home, another drive) is not the location's to import.
+bool readsInside(const QFileInfo& file, const QString& canonicalRoot)
+{
+    if (!file.isSymLink())
+        return true;
+    const QString target = file.canonicalFilePath();
+    return !target.isEmpty() && !canonicalRoot.isEmpty() && AppPaths::isBelow(target, canonicalRoot);
+}
+
 // Hands every matching file to `visit`, in the order the file system gives them, until it
 // returns false. False when the walk was stopped or cancelled before its end.
 bool walkImageFiles(const QString& root, const std::optional<QString>& subfolder, const QSet<QString>& extensions,
                     const std::function<bool(const QFileInfo&)>& visit, const std::function<bool()>& cancelled)
 {
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
     if (subfolder) {
         const std::optional<QString> folder = folderInside(root, *subfolder);
         if (!folder)
@@ -216,7 +227,7 @@ bool walkImageFiles(const QString& root, const std::optional<QString>& subfolder
         const QFileInfoList entries = QDir(*folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                                                   QDir::Unsorted);
         for (const QFileInfo& e : entries)
-            if (takes(e.fileName(), extensions) && !visit(e))
+            if (takes(e.fileName(), extensions) && readsInside(e, canonicalRoot) && !visit(e))
                 return false;
         return true;
     }
@@ -235,7 +246,7 @@ bool walkImageFiles(const QString& root, const std::optional<QString>& subfolder
                     subfolders << e.filePath();
                 continue;
             }
-            if (takes(e.fileName(), extensions) && !visit(e))
+            if (takes(e.fileName(), extensions) && readsInside(e, canonicalRoot) && !visit(e))
                 return false;
         }
         pending = subfolders + pending;

@@ -65,7 +65,8 @@ QString stemOf(const QString& fileName);
 // stopping at 5000 files or when `cancelled` says so; with one, only that folder is listed,
 // hidden files included. Resource-fork companions ("._" names) are never taken; a file counts
 // when its lower-cased extension is in `extensions`. A missing folder gives an empty list.
-// A subfolder is listed only when it stays inside the root (links leading out count too).
+// A subfolder is listed only when it stays inside the root (links leading out count too), and a
+// link to a file is taken only when the file it leads to lies inside the root as well.
 inline constexpr int kWholeDriveScanLimit = 5000;
 QStringList scanImageFiles(const QString& root, const std::optional<QString>& subfolder, const QSet<QString>& extensions,
                            const std::function<bool()>& cancelled = {});

@@ -3,12 +3,14 @@
 #include "Corvallen/Backup/BackupController.h"
 #include "Corvallen/Backup/Relaunch.h"
 #include "Corvallen/Backup/StagedRestore.h"
+#include "Corvallen/Backup/ZipReader.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Platform/ModelContext.h"
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 using namespace backuptest;
@@ -76,6 +78,32 @@ TEST_F(BackupControllerTest, OneJobAtATimeAndEachOutcomeWaitsToBeShown)
     ASSERT_TRUE(idle());
     EXPECT_EQ(controller.status(), QStringLiteral("Restored 2 components, settings. Language changes apply on next launch."));
     EXPECT_FALSE(controller.isOutcomeShown());
+}
+
+// Links the user placed in the data folders are never followed into an archive, wherever they
+// point (a picture elsewhere, a folder elsewhere, a file beside them); the outcome says how many
+// were left out.
+TEST_F(BackupControllerTest, AnExportLeavesLinksOutAndSaysHowMany)
+{
+    populate(context(), data());
+    const QString elsewhere = corvallen::test::freshFolder(QStringLiteral("elsewhere"));
+    writeBytes(elsewhere + QStringLiteral("/private.png"), "not the user's data");
+    ASSERT_TRUE(QFile::link(elsewhere + QStringLiteral("/private.png"), data(QStringLiteral("captures/linked.png"))));
+    ASSERT_TRUE(QFile::link(elsewhere, data(QStringLiteral("documents/folder"))));
+    writeBytes(data(QStringLiteral("components/own.pdf")), "own");
+    ASSERT_TRUE(QFile::link(data(QStringLiteral("components/own.pdf")), data(QStringLiteral("components/beside.pdf"))));
+
+    const QString destination = corvallen::test::freshFolder(QStringLiteral("out")) + QStringLiteral("/c.zip");
+    ASSERT_TRUE(controller.exportBackup(context(), BackupSelection::all(), destination, QStringLiteral("1"), QStringLiteral("1")));
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(controller.status(), QStringLiteral("Saved c.zip (links in the data folders left out: 3)"));
+    QStringList names;
+    const ZipReader archive(destination);
+    for (const ZipReader::Entry& e : archive.entries())
+        names << e.name;
+    EXPECT_TRUE(names.contains(QStringLiteral("components/own.pdf"))) << names.join(u' ').toStdString();
+    for (const char* left : {"/linked.png", "/folder", "/beside.pdf", "/private.png"})
+        EXPECT_TRUE(names.filter(QLatin1String(left)).isEmpty()) << left << " in " << names.join(u' ').toStdString();
 }
 
 TEST_F(BackupControllerTest, AStagedRestoreRelaunchesOrWaitsForTheNextLaunchWhenTheApplicationStays)

@@ -5,6 +5,7 @@
 #include "Corvallen/Backup/BackupExport.h"
 #include "Corvallen/Backup/RestoreJournal.h"
 #include "Corvallen/Backup/StagedRestore.h"
+#include "Corvallen/Backup/ZipReader.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Schema.h"
@@ -13,6 +14,7 @@
 #include "Corvallen/Platform/SettingsStore.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -32,6 +34,7 @@ const char* const kPoint = "CORVALLEN_CRASH_POINT";
 const char* const kArchive = "CORVALLEN_CRASH_ARCHIVE";
 const char* const kDataHome = "CORVALLEN_CRASH_DATA_HOME";
 const char* const kConfigHome = "CORVALLEN_CRASH_CONFIG_HOME";
+const char* const kTemporary = "CORVALLEN_CRASH_TMPDIR";
 
 // The child's side; only runs when the parent below starts it.
 TEST(RestoreCrashChild, RestoresUntilKilled)
@@ -40,6 +43,7 @@ TEST(RestoreCrashChild, RestoresUntilKilled)
         GTEST_SKIP() << "started by the RestoreCrash tests";
     qputenv("XDG_DATA_HOME", qgetenv(kDataHome));
     qputenv("XDG_CONFIG_HOME", qgetenv(kConfigHome));
+    qputenv("TMPDIR", qgetenv(kTemporary));
     QString error;
     auto container = ModelContainer::open(StoreLocation::storeURL(), corvallenSchema(), &error);
     ASSERT_TRUE(container) << error.toStdString();
@@ -104,6 +108,7 @@ TEST_P(RestoreCrash, EndsWithEverythingBeforeOrEverythingAfter)
     env.insert(QString::fromLatin1(kArchive), archive);
     env.insert(QString::fromLatin1(kDataHome), qEnvironmentVariable("XDG_DATA_HOME"));
     env.insert(QString::fromLatin1(kConfigHome), qEnvironmentVariable("XDG_CONFIG_HOME"));
+    env.insert(QString::fromLatin1(kTemporary), tmp);
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=RestoreCrashChild.*")});
@@ -112,8 +117,15 @@ TEST_P(RestoreCrash, EndsWithEverythingBeforeOrEverythingAfter)
     if (point == "after-commit")
         ASSERT_TRUE(QFileInfo::exists(data(RestoreJournal::fileName())));
 
+    // The killed restore's extraction folder is left in the temporary folder; another restore
+    // (of another data folder's copy) is still extracting there.
+    ASSERT_EQ(temporaryLeftovers(tmp).filter(QStringLiteral("CorvallenRestore-")).size(), 1);
+    BackupBundle::Extraction running;
+    BackupBundle::extract(ZipReader(archive), QString(), BackupData::dataFolderNames(), running);
+
     // The next launch.
     StagedRestore::applyPendingRestoreIfNeeded();
+    EXPECT_EQ(temporaryLeftovers(tmp).filter(QStringLiteral("CorvallenRestore-")), QStringList{QFileInfo(running.folder).fileName()});
     settings.reload();
     reopenStore();
     const Side after = side();
@@ -136,6 +148,8 @@ TEST_F(RestoreLeftovers, WithoutAJournalTheLiveFoldersStayAndAHeldJournalIsLeftA
     writeBytes(data(QStringLiteral("documents/doc.pdf")), "doc");
     writeBytes(data(QStringLiteral(".documents.restoring-2/half.pdf")), "half");
     writeBytes(data(QStringLiteral(".captures.replaced-1/old.png")), "old");
+    // A journal whose writing was cut short.
+    writeBytes(data(QLatin1Char('.') + RestoreJournal::fileName() + QStringLiteral(".partial-1")), "{\"token\":");
     closeStore();
 
     {
@@ -147,11 +161,87 @@ TEST_F(RestoreLeftovers, WithoutAJournalTheLiveFoldersStayAndAHeldJournalIsLeftA
         EXPECT_EQ(folderContents(data()), before);
     }  // the restoring process ends without finishing: its journal is now the launch's to decide
 
+    writeBytes(data(QStringLiteral(".restore-swap.json.partial-1")), "{");  // a launch's swap record cut short
     StagedRestore::applyPendingRestoreIfNeeded();
     EXPECT_EQ(folderContents(data(QStringLiteral("documents"))), (QMap<QString, QByteArray>{{QStringLiteral("doc.pdf"), "doc"}}));
     // A folder set aside whose live one is missing comes back rather than being lost.
     EXPECT_EQ(folderContents(data(QStringLiteral("captures"))), (QMap<QString, QByteArray>{{QStringLiteral("old.png"), "old"}}));
     EXPECT_TRUE(dataFolderLeftovers(data()).isEmpty()) << dataFolderLeftovers(data()).join(u' ').toStdString();
+}
+
+// A journal left by a crash, decided at the next launch by what the store says: finished when
+// its token is there, undone when not, and left for a later launch when the store can't be read
+// (locked, damaged), as "can't tell" is never "not committed". A journal naming folders outside
+// the data folder is not acted on. When a live folder was made again after the crash beside the
+// new one and the one set aside, the side the store belongs to takes the name and the files
+// that were added to the live one meanwhile stay.
+TEST_F(RestoreLeftovers, AJournalIsDecidedOnlyByAStoreThatCanBeRead)
+{
+    enum class Store { readable, locked, damaged };
+    struct Case {
+        const char* name;
+        bool committed;
+        Store store;
+        QString prepared;  // the journal's name for the new folder
+        QStringList folders;  // which of "live", "new", "aside" exist at the launch
+        QStringList documents;  // the live folder's files afterwards
+        QStringList leftovers;  // what else the data folder holds afterwards
+    };
+    const QString restoring = QStringLiteral(".documents.restoring-1");
+    const QString replaced = QStringLiteral(".documents.replaced-1");
+    const QList<Case> cases{
+        {"committed, the store damaged", true, Store::damaged, restoring, {"live", "new"}, {"old.pdf"},
+         {restoring, RestoreJournal::fileName()}},
+        {"committed, the store locked", true, Store::locked, restoring, {"live", "new"}, {"old.pdf"},
+         {restoring, RestoreJournal::fileName()}},
+        {"not committed, the store damaged", false, Store::damaged, restoring, {"aside", "new"}, {},
+         {replaced, restoring, RestoreJournal::fileName()}},
+        {"a folder outside the data folder", true, Store::readable, QStringLiteral("../outside"), {"live"}, {"old.pdf"}, {}},
+        {"committed, all three there", true, Store::readable, restoring, {"live", "new", "aside"}, {"added.pdf", "new.pdf"}, {}},
+        {"not committed, all three there", false, Store::readable, restoring, {"live", "new", "aside"}, {"added.pdf", "old.pdf"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        switchToFreshDataFolder();
+        closeStore();
+        const QString outside = QFileInfo(data()).path() + QStringLiteral("/outside");
+        writeBytes(outside + QStringLiteral("/theirs.pdf"), "not the data folder's");
+        // "live" alone is the folder as it was; beside the one set aside it was made again
+        // after the crash and holds a file added since.
+        if (c.folders.contains(QStringLiteral("live")))
+            writeBytes(data(QStringLiteral("documents/")) + (c.folders.contains(QStringLiteral("aside")) ? "added.pdf" : "old.pdf"), "live");
+        if (c.folders.contains(QStringLiteral("aside")))
+            writeBytes(data(replaced + QStringLiteral("/old.pdf")), "old");
+        if (c.folders.contains(QStringLiteral("new")))
+            writeBytes(data(restoring + QStringLiteral("/new.pdf")), "new");
+        {
+            RestoreJournal journal = RestoreJournal::begin(data(), {{QStringLiteral("documents"), c.prepared, replaced}}, std::nullopt);
+            if (c.committed) {
+                sqlite3* db = nullptr;
+                ASSERT_EQ(sqlite3_open(QFile::encodeName(data(QStringLiteral("Corvallen.store"))).constData(), &db), SQLITE_OK);
+                ASSERT_EQ(sqlite3_exec(db, journal.commitSql().toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+                sqlite3_close(db);
+            }
+        }  // the restoring process is gone
+        if (c.store == Store::damaged)
+            writeBytes(data(QStringLiteral("Corvallen.store")), noise(8192, 3));
+        sqlite3* holder = nullptr;
+        if (c.store == Store::locked) {
+            ASSERT_EQ(sqlite3_open(QFile::encodeName(data(QStringLiteral("Corvallen.store"))).constData(), &holder), SQLITE_OK);
+            ASSERT_EQ(sqlite3_exec(holder, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+
+        StagedRestore::applyPendingRestoreIfNeeded();
+        if (holder) {
+            sqlite3_exec(holder, "ROLLBACK;", nullptr, nullptr, nullptr);
+            sqlite3_close(holder);
+        }
+        QStringList documents = folderContents(data(QStringLiteral("documents"))).keys();
+        EXPECT_EQ(documents, c.documents);
+        EXPECT_EQ(dataFolderLeftovers(data()), c.leftovers);
+        EXPECT_EQ(folderContents(outside), (QMap<QString, QByteArray>{{QStringLiteral("theirs.pdf"), "not the data folder's"}}));
+        QDir(outside).removeRecursively();
+    }
 }
 
 }  // namespace

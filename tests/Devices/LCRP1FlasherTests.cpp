@@ -392,6 +392,18 @@ TEST(FlashNoisyDevices, EchoFloodAndNaggingEndWithinTheWaitsAndAcknowledgeNothin
     });
     EXPECT_FALSE(acknowledges(nag, image));
     EXPECT_EQ(nag.received().size(), 4 + 128 * 512 + 512);
+
+    // Answers the whole image at length, more than the reply limit in one stream, and goes away
+    // a second later. The host stops listening at the limit and judges what it has: the answer
+    // is no acknowledgement, and the line's end after it is never waited for.
+    ScriptedDevice verbose([](ScriptedDevice& d) {
+        if (d.receiveUntil(4 + 128 * 512 + 512) && d.send(QByteArray(LCRP1Flasher::maxReplyBytes + 44, char(0x15))) && d.pause(1000))
+            d.hangUp();
+    });
+    LCRP1Flasher::Timing patient = quickTiming();
+    patient.replyQuietMillis = 5000;
+    patient.replyTimeoutSeconds = 10;
+    EXPECT_FALSE(LCRP1Flasher::flash(image, verbose.path(), {}, patient));
 }
 
 // --- Ports and files -------------------------------------------------------------------------

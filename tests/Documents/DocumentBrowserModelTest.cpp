@@ -244,7 +244,16 @@ TEST_P(DocumentImportCrash, TheNextLaunchKeepsOnlyCopiesThatHaveRecords)
     QString path;
     container = corvallen::test::openTestStore(&path);
     ctx = &container->mainContext();
+    // An earlier run's import left its note, and the file it noted has since been replaced by
+    // another of the same name (as a restore puts one there): that file is not the noted copy.
+    const QString replaced = DocumentFileStore::importFileIntoStore(sourceFile(QStringLiteral("earlier.pdf")));
+    {
+        QFile f(DocumentFileStore::documentsFolder() + QLatin1Char('/') + replaced);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("another file under the noted name");
+    }
     const QStringList before = documentsFolderFiles();
+    ASSERT_TRUE(before.contains(replaced));
     const QStringList sources = {sourceFile(QStringLiteral("one.pdf")), sourceFile(QStringLiteral("two.pdf"))};
     container.reset();
 
@@ -281,30 +290,30 @@ TEST_F(DocumentBrowserModelTest, TheLaunchCleanUpRemovesNothingWhenTheRecordsCan
     QString path;
     container = corvallen::test::openTestStore(&path);
     ctx = &container->mainContext();
-    const QList<Document*> docs = DocumentBrowserModel(*ctx).importFiles({sourceFile(QStringLiteral("kept.pdf"))});
-    ASSERT_EQ(docs.size(), 1);
-    const QString stored = DocumentFileStore::documentsFolder() + QLatin1Char('/') + docs.first()->fileName();
-    const QString name = docs.first()->fileName();
+    // An import cut short after its record was saved: the note still names the recorded copy.
+    const QString name = DocumentFileStore::importFileIntoStore(sourceFile(QStringLiteral("kept.pdf")));
+    ctx->insert(new Document(name, QStringLiteral("kept")));
+    ASSERT_TRUE(ctx->save());
+    const QString stored = DocumentFileStore::documentsFolder() + QLatin1Char('/') + name;
     ASSERT_TRUE(QFileInfo::exists(stored));
     container.reset();
 
-    // A note names the recorded file (as an import cut short would), and the records' table is
-    // damaged: unreadable records must not make the file look unrecorded.
+    // The records' table is damaged: unreadable records must not make the file look unrecorded.
     const QString note = AppPaths::dataFolder() + QStringLiteral("/.documents-importing");
-    {
-        QFile f(note);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(name.toUtf8() + '\n');
-    }
+    ASSERT_TRUE(QFileInfo::exists(note));
     ASSERT_TRUE(corvallen::test::damageTable(path, QStringLiteral("Document")));
     container = corvallen::test::reopenTestStore(path);
-    if (!container)
+    if (!container) {
+        DocumentFileStore::importsSaved();
         GTEST_SKIP() << "the damage already stops the opening";
+    }
     ctx = &container->mainContext();
     DocumentFileStore::finishInterruptedImport(*ctx);
     EXPECT_FALSE(ctx->loadError().isEmpty());
     EXPECT_TRUE(QFileInfo::exists(stored));
     EXPECT_TRUE(QFileInfo::exists(note)) << "kept for a launch that can read the records";
+    // That launch belongs to this test's store; the other tests share the documents folder.
+    DocumentFileStore::importsSaved();
 }
 
 INSTANTIATE_TEST_SUITE_P(Documents, DocumentImportCrash, ::testing::Values("before-commit", "after-save"));

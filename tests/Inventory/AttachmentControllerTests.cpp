@@ -252,6 +252,30 @@ TEST_F(AttachmentControllerTest, ProgramsAndDesktopEntriesAreKeptButNeverOpened)
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
 
+
+// A stored name is only ever a name inside the components folder: one that steps out of it (a
+// damaged or hand-edited record, a restored archive) is a missing file for Open, the photo
+// preview and removal alike, and the file it points at is neither shown, read nor removed.
+TEST_F(AttachmentControllerTest, AStoredNameLeadingOutOfTheFolderIsAMissingFile)
+{
+    DesktopRecorder desktop;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &desktop, "open");
+    const QString outside = writeFile(QFileInfo(ComponentFileStore::componentsFolderURL()).path(), QStringLiteral("outside.png"), "x");
+    for (const QString& name : {QStringLiteral("../outside.png"), QStringLiteral("sub/../../outside.png"), outside}) {
+        component->setDatasheetURL(name);
+        component->setPhotoURL(name);
+        for (const auto field : {AttachmentController::Field::datasheet, AttachmentController::Field::photo}) {
+            AttachmentController attachment(ctx(), component, field);
+            EXPECT_EQ(attachment.storedPath(), QString()) << name.toStdString();
+            EXPECT_FALSE(attachment.open()) << name.toStdString();
+        }
+        ComponentFileStore::deleteComponentFile(name);
+        EXPECT_TRUE(QFileInfo::exists(outside)) << name.toStdString();
+    }
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+}
+
 }  // namespace
 
 #include "AttachmentControllerTests.moc"

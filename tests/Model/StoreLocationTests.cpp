@@ -218,6 +218,13 @@ TEST_F(StoreLocationTest, TheSnapshotJustTakenStaysWhenTheClockWentBack)
     EXPECT_TRUE(left.contains(taken));
     EXPECT_EQ(left.filter(QRegularExpression(QStringLiteral("^2030"))).size(), 7);
     EXPECT_EQ(left.filter(QStringLiteral("pre-restore-")).size(), 8) << "pre-restore snapshots take no launch's place";
+    // The one being taken right now has no store file yet while its copy runs: it is not a
+    // snapshot cut short, and it stays too.
+    const QString copying = QStringLiteral("20240602-090000");
+    QDir().mkpath(backups + QLatin1Char('/') + copying);
+    StoreLocation::pruneSnapshots(backups, 8, copying);
+    EXPECT_TRUE(entries(backups).contains(copying));
+    EXPECT_FALSE(entries(backups).contains(taken)) << "an older launch's gives way instead";
     StoreLocation::pruneSnapshots(backups, 0);
     EXPECT_TRUE(entries(backups).isEmpty());
 }

@@ -193,6 +193,25 @@ TEST_F(SingleInstanceTest, ALaunchWaitingOnACopyThatQuitsRunsInstead)
     EXPECT_EQ(result, SingleInstance::HandOver::Claimed);
 }
 
+// The running copy listens in its own session's runtime folder; a launch from another login
+// session looks for the socket in its own and can never reach it: it learns so at once from the
+// copy's note instead of waiting out its time.
+TEST_F(SingleInstanceTest, ACopyInAnotherSessionIsToldApartAtOnce)
+{
+    SingleInstance running(folder);
+    ASSERT_TRUE(running.tryClaim());
+    ASSERT_TRUE(running.listen());
+    const QString otherRuntime = isolatedRoot() + QStringLiteral("/run2");
+    QDir().mkpath(otherRuntime);
+    QFile::setPermissions(otherRuntime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QByteArray ownRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", otherRuntime.toUtf8());
+    EXPECT_EQ(handOverFromElsewhere("activate", 20000), SingleInstance::HandOver::OtherSession);
+    qputenv("XDG_RUNTIME_DIR", ownRuntime);
+    // From its own session it is reached as ever.
+    EXPECT_EQ(handOverFromElsewhere("activate", 20000), SingleInstance::HandOver::Delivered);
+}
+
 TEST_F(SingleInstanceTest, ACopyThatNeverAnswersLeavesTheLaunchWithNoAnswer)
 {
     SingleInstance running(folder);

@@ -1,3 +1,4 @@
+#include "Corvallen/Devices/SerialPort.h"
 #include "Corvallen/Settings/HelpTopic.h"
 #include "Corvallen/Settings/MarkdownBlock.h"
 
@@ -68,6 +69,15 @@ TEST(HelpTopics, EveryArticleShipsAndUsesOnlyTheSubset)
     for (const MarkdownBlock& b : MarkdownBlock::parse(HelpTopic::find(QStringLiteral("backup"))->body))
         paragraphs += b.kind == MarkdownBlock::Kind::paragraph;
     EXPECT_EQ(paragraphs, 2);
+}
+
+// What the article promises about a flash to an instrument that stops taking data is the wait
+// the serial line really applies.
+TEST(HelpTopics, TheDevicesArticleGivesTheFlashersStallLimit)
+{
+    const QString body = HelpTopic::find(QStringLiteral("devices"))->body;
+    EXPECT_TRUE(body.contains(QStringLiteral("takes no data for %1 seconds").arg(SerialPort::defaultStallMillis / 1000)))
+        << body.toStdString();
 }
 
 }  // namespace

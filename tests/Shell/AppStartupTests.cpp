@@ -27,6 +27,8 @@ QString executable() { return QCoreApplication::applicationDirPath() + QStringLi
 // offscreen.
 struct Launch {
     QString root = corvallen::test::freshFolder(QStringLiteral("launch"));
+    // Short, as a local socket's path must be; another login session has another one.
+    QString runtime = corvallen::test::isolatedRoot() + QStringLiteral("/run");
     QString dataFolder() const { return root + QStringLiteral("/data/Corvallen"); }
     QProcess process;
     bool quitAfterFirstPaint = false;
@@ -42,8 +44,6 @@ struct Launch {
         env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("/data"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), root + QStringLiteral("/config"));
         env.insert(QStringLiteral("XDG_CACHE_HOME"), root + QStringLiteral("/cache"));
-        // Short, as a local socket's path must be.
-        const QString runtime = corvallen::test::isolatedRoot() + QStringLiteral("/run");
         QDir().mkpath(runtime);
         QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
@@ -169,6 +169,9 @@ TEST_P(RestoredStoreThatFails, IsUndoneAndTheProgramStarts)
         store->mainContext().insert(new Component(QStringLiteral("Kept part")));
         ASSERT_TRUE(store->mainContext().save());
         ASSERT_TRUE(store->copyTo(snapshot + QStringLiteral("/Corvallen.store")));
+        // Work done after the staging took its snapshot is part of what the undo puts back.
+        store->mainContext().insert(new Component(QStringLiteral("Later part")));
+        ASSERT_TRUE(store->mainContext().save());
     }
     auto write = [](const QString& path, const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(path).absolutePath());
@@ -178,6 +181,7 @@ TEST_P(RestoredStoreThatFails, IsUndoneAndTheProgramStarts)
     };
     write(data + QStringLiteral("/captures/old.png"), "old");
     write(snapshot + QStringLiteral("/captures/old.png"), "old");
+    write(data + QStringLiteral("/captures/later.png"), "later");
     const QString staged = data + QStringLiteral("/pending-restore/Corvallen.store");
     QDir().mkpath(QFileInfo(staged).absolutePath());
     if (GetParam())
@@ -201,10 +205,13 @@ TEST_P(RestoredStoreThatFails, IsUndoneAndTheProgramStarts)
     QString error;
     auto store = ModelContainer::open(data + QStringLiteral("/Corvallen.store"), corvallenSchema(), &error);
     ASSERT_TRUE(store) << error.toStdString();
-    const QList<Component*> parts = store->mainContext().fetch<Component>();
-    ASSERT_EQ(parts.size(), 1);
-    EXPECT_EQ(parts.first()->name(), QStringLiteral("Kept part"));
-    EXPECT_EQ(QDir(data + QStringLiteral("/captures")).entryList(QDir::Files), QStringList{QStringLiteral("old.png")});
+    QStringList parts;
+    for (const Component* c : store->mainContext().fetch<Component>())
+        parts << c->name();
+    parts.sort();
+    EXPECT_EQ(parts, (QStringList{QStringLiteral("Kept part"), QStringLiteral("Later part")}));
+    EXPECT_EQ(QDir(data + QStringLiteral("/captures")).entryList(QDir::Files, QDir::Name),
+              (QStringList{QStringLiteral("later.png"), QStringLiteral("old.png")}));
     EXPECT_FALSE(QFileInfo::exists(data + QStringLiteral("/pending-restore")));
     EXPECT_FALSE(QFileInfo::exists(data + QStringLiteral("/restore-swap.json")));
 }
@@ -275,6 +282,32 @@ TEST(AppStartup, TwoLaunchesAtTheSameInstantLeaveOneRunningCopy)
     ASSERT_TRUE(survivor.running()) << survivor.process.readAllStandardError().toStdString();
     survivor.terminate();
     EXPECT_FALSE(QFileInfo::exists(a.dataFolder() + QStringLiteral("/Corvallen.lock")));
+}
+
+// A second launch from another login session can't reach the running copy: it says so in a
+// window at once, which stays until the user (here the session's end) closes it.
+TEST(AppStartup, ALaunchFromAnotherSessionSaysInAWindowThatCorvallenRuns)
+{
+    ASSERT_TRUE(QFileInfo(executable()).isExecutable());
+    Launch first;
+    first.start();
+    ASSERT_TRUE(first.process.waitForStarted(30000));
+    ASSERT_TRUE(first.waitFor([&] { return QFileInfo::exists(first.dataFolder() + QStringLiteral("/Corvallen.instance")); }));
+    Launch second(first);
+    second.runtime = corvallen::test::isolatedRoot() + QStringLiteral("/run2");
+    second.process.setProcessChannelMode(QProcess::SeparateChannels);
+    second.start();
+    ASSERT_TRUE(second.process.waitForStarted(30000));
+    QByteArray err;
+    ASSERT_TRUE(second.waitFor([&] {
+        err += second.process.readAllStandardError();
+        return err.contains("Corvallen is already running for this data folder in another session.");
+    })) << err.toStdString();
+    second.process.waitForFinished(300);
+    EXPECT_TRUE(second.running()) << "the window waits for the user";
+    second.terminate();
+    EXPECT_TRUE(first.running());
+    first.terminate();
 }
 
 TEST(AppStartup, ALockLeftByACrashedCopyIsTakenOver)

@@ -97,6 +97,12 @@ TEST(AppModel, EveryStateChangeIsAnnounced)
 
 TEST(AppModel, StartReconcilesTheCapturesFolderOnceAndSeedsTerms)
 {
+    // The captures folder is one for the whole test program; pictures other tests imported into
+    // it would be reconciled too.
+    const QDir folder(DeviceStorage::capturesFolder());
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        ASSERT_TRUE(QFile::remove(folder.filePath(name)));
+    DeviceStorage::clearImageCache();
     Fixture f;
     ModelContext& ctx = f.context();
     writePng(QStringLiteral("IMG.png"), Qt::red);

@@ -130,8 +130,17 @@ TEST(Scan, ASubfolderNeverLeadsOutOfTheLocation)
     writeImage(drive + QStringLiteral("/DCIM/in.png"), Qt::red);
     writeImage(root + QStringLiteral("/private/secret.png"), Qt::red);
     QFile::link(root + QStringLiteral("/private"), drive + QStringLiteral("/escape"));
+    // Links to single pictures: one elsewhere is never read, one inside the location is.
+    QFile::link(root + QStringLiteral("/private/secret.png"), drive + QStringLiteral("/DCIM/secret.png"));
+    QFile::link(root + QStringLiteral("/private/secret.png"), drive + QStringLiteral("/top-secret.png"));
+    QFile::link(drive + QStringLiteral("/DCIM/in.png"), drive + QStringLiteral("/DCIM/again.png"));
 
-    EXPECT_EQ(names(DeviceStorage::scanImageFiles(drive, QStringLiteral("DCIM"), kDefaults)), QStringList{QStringLiteral("in.png")});
+    EXPECT_EQ(names(DeviceStorage::scanImageFiles(drive, QStringLiteral("DCIM"), kDefaults)),
+              (QStringList{QStringLiteral("again.png"), QStringLiteral("in.png")}));
+    EXPECT_EQ(names(DeviceStorage::scanImageFiles(drive, std::nullopt, kDefaults)),
+              (QStringList{QStringLiteral("again.png"), QStringLiteral("in.png")}));
+    EXPECT_EQ(names(DeviceStorage::scanForSync(drive, std::nullopt, kDefaults, {}).files),
+              (QStringList{QStringLiteral("again.png"), QStringLiteral("in.png")}));
     for (const QString& sub : {QStringLiteral("../private"), QStringLiteral("DCIM/../../private"), root + QStringLiteral("/private"),
                                QStringLiteral("escape")}) {
         EXPECT_TRUE(DeviceStorage::scanImageFiles(drive, sub, kDefaults).isEmpty()) << sub.toStdString();

@@ -8,6 +8,7 @@
 #include "Corvallen/Platform/Views/ScreenPlacement.h"
 #include "Corvallen/Platform/Views/WheelGuard.h"
 #include "Corvallen/Platform/WindowRouter.h"
+#include "Corvallen/Shell/UnsavedChangesNote.h"
 #include "Corvallen/Shell/Views/MainWindow.h"
 #include "Corvallen/Shell/Views/MenuBarExtra.h"
 #include "Corvallen/Shell/Views/ShellPages.h"
@@ -79,6 +80,11 @@ CorvallenApp::CorvallenApp(std::unique_ptr<ModelContainer> container, QObject* p
             QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
         });
     connect(m_mainWindow, &MainWindow::firstPainted, this, &CorvallenApp::finishLaunch);
+}
+
+bool CorvallenApp::saveOrNoteUnsavedChanges()
+{
+    return UnsavedChangesNote::saveOrNote(m_container->mainContext(), m_mainWindow && m_mainWindow->quitsWithoutSaving());
 }
 
 CorvallenApp::~CorvallenApp()

@@ -38,6 +38,11 @@ public:
 
     // Shows the main window (once).
     void show();
+    // Once the event loop is over, however the run ended (a quit, or the system's request to
+    // end): what is still pending is saved, or noted for the next launch to tell the user of
+    // (see UnsavedChangesNote); changes the user chose to drop are not. True when nothing was
+    // left unsaved.
+    bool saveOrNoteUnsavedChanges();
     // A later launch asked for this copy: the main window comes forward, restored if minimised.
     void bringForward();
 

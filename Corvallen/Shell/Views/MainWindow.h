@@ -46,6 +46,8 @@ public:
     SaveFailureBanner* saveFailureBanner() const { return m_banner; }
     // The open question before quitting with changes that couldn't be saved, for tests.
     QMessageBox* quitQuestion() const { return m_quitQuestion; }
+    // The user answered the question before quitting with "Quit Without Saving".
+    bool quitsWithoutSaving() const { return m_quitWithoutSaving; }
 
 Q_SIGNALS:
     void firstPainted();

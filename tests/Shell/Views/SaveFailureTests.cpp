@@ -7,17 +7,26 @@
 #include "Corvallen/Platform/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Shell/ProjectLifecycle.h"
+#include "Corvallen/Shell/TerminationSignals.h"
+#include "Corvallen/Shell/UnsavedChangesNote.h"
 #include "Corvallen/Shell/Views/CorvallenApp.h"
 #include "Corvallen/Shell/Views/MainWindow.h"
 #include "Corvallen/Shell/Views/SaveFailureBanner.h"
+#include "support/ChildRun.h"
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QLabel>
+#include <QProcess>
 #include <QMessageBox>
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+
+#include <csignal>
+#include <cstdio>
 
 using namespace corvallen::test;
 
@@ -192,9 +201,72 @@ TEST_F(SaveFailureTest, QuitWithoutSavingLeavesTheStoreAsItWas)
     ASSERT_TRUE(quitAnswer(QStringLiteral("Quit Without Saving")));
     quitAnswer(QStringLiteral("Quit Without Saving"))->click();
     EXPECT_TRUE(waitUntil([&] { return !window()->isVisible(); }));
+    // The user's own choice: nothing to tell the next launch about.
+    EXPECT_TRUE(app->saveOrNoteUnsavedChanges());
+    EXPECT_FALSE(QFileInfo::exists(UnsavedChangesNote::filePath()));
     other.release();
     app.reset();  // the store closes: nothing is saved on the way out
     EXPECT_EQ(projectsInFile(path), 0);
+}
+
+const char* const kEndedStore = "CORVALLEN_ENDED_STORE";
+const char* const kEndedDataHome = "CORVALLEN_ENDED_DATA_HOME";
+
+// The child's side: the application with a change it can't save (another program holds the
+// store's write lock), running until the system ends it, then ending as the program does.
+TEST(SaveFailureEndedChild, RunsUntilTheSystemEndsIt)
+{
+    if (!qEnvironmentVariableIsSet(kEndedStore))
+        GTEST_SKIP() << "started by the SaveFailure test of an ended run";
+    qputenv("XDG_DATA_HOME", qgetenv(kEndedDataHome));
+    auto container = ModelContainer::open(qEnvironmentVariable(kEndedStore), corvallenSchema());
+    ASSERT_TRUE(container);
+    container->setBusyTimeout(0);
+    CorvallenApp app(std::move(container));
+    app.show();
+    ProjectLifecycle::createProject(app.container().mainContext())->setName(QStringLiteral("Unsaved"));
+    ASSERT_TRUE(waitUntil([&] { return app.mainWindow()->saveMonitor().isFailing(); }));
+    TerminationSignals::quitOnSignals();
+    std::fputs("failing\n", stdout);
+    std::fflush(stdout);
+    QCoreApplication::exec();
+    EXPECT_FALSE(app.saveOrNoteUnsavedChanges());
+}
+
+// Ended by the system (SIGTERM, as at logout) while its saves fail: the changes can't be kept,
+// but the next launch says that they were lost and why.
+TEST_F(SaveFailureTest, ARunEndedByTheSystemWhileSavesFailIsToldAtTheNextLaunch)
+{
+    app.reset();
+    OtherWriter other(path);
+    ASSERT_TRUE(other.hold());
+    QProcess child;
+    startSelf(child, QStringLiteral("SaveFailureEndedChild.*"),
+              {{QString::fromLatin1(kEndedStore), path}, {QString::fromLatin1(kEndedDataHome), qEnvironmentVariable("XDG_DATA_HOME")}});
+    ASSERT_TRUE(child.waitForStarted(30000));
+    QByteArray out;
+    ASSERT_TRUE(waitUntil([&] {
+        child.waitForReadyRead(10);
+        out += child.readAllStandardOutput();
+        return out.contains("failing") || child.state() == QProcess::NotRunning;
+    }, 60000)) << out.toStdString();
+    ASSERT_TRUE(out.contains("failing")) << out.toStdString();
+    ::kill(pid_t(child.processId()), SIGTERM);
+    ASSERT_TRUE(child.waitForFinished(60000));
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    out += child.readAllStandardOutput();
+    EXPECT_FALSE(out.contains("[  FAILED  ]")) << out.toStdString();
+    other.release();
+    EXPECT_EQ(projectsInFile(path), 0);
+
+    // The next launch tells, once.
+    const QString notice = UnsavedChangesNote::takeNotice();
+    EXPECT_TRUE(notice.startsWith(QStringLiteral("Corvallen was closed by the system ("))) << notice.toStdString();
+    EXPECT_TRUE(notice.endsWith(QStringLiteral(
+        " while your latest changes couldn\u2019t be saved. The store is locked by another program. Those changes were lost; "
+        "please check your recent work.")))
+        << notice.toStdString();
+    EXPECT_EQ(UnsavedChangesNote::takeNotice(), QString());
 }
 
 }  // namespace

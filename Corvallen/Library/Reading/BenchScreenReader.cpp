@@ -1,8 +1,9 @@
-#include "Corvallen/Platform/BenchScreenReader.h"
+#include "Corvallen/Library/Reading/BenchScreenReader.h"
 
-#include "Corvallen/Platform/ScreenSegmenter.h"
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -506,6 +507,203 @@ struct Reading {
     QString label;  // the main value's own label on an oscilloscope ("VPP", "FREQ", ...)
 };
 
+// A labelled readout on a measurement strip or table ("Freq=191.6kHz", "Pk-Pk(1): 5.6V",
+// "Mean(1) +18.56mV", a label over its value): the label, and the value with its unit.
+struct Readout {
+    QString label;  // as the vocabulary names it: "FREQ", "VPP", "MAX"...
+    double value = 0;
+    QString shown;
+    Unit unit;
+    int word = 0;  // the value's word, for reading order
+};
+
+// The labels of the measurements a scope or meter puts in its strips and tables, the canonical
+// name first. A readout's label is one of these, with a channel mark or not.
+QString readoutLabel(QString word)
+{
+    static const QList<QStringList> names = {
+        {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P"), QStringLiteral("PEAKTOPEAK")},
+        {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ")},
+        {QStringLiteral("AMPL"), QStringLiteral("AMPLITUDE"), QStringLiteral("VAMP")},
+        {QStringLiteral("MEAN"), QStringLiteral("AVG"), QStringLiteral("AVERAGE"), QStringLiteral("VAVG")},
+        {QStringLiteral("RMS"), QStringLiteral("VRMS"), QStringLiteral("ACRMS"), QStringLiteral("CYCRMS"), QStringLiteral("CRMS")},
+        {QStringLiteral("MAX"), QStringLiteral("VMAX"), QStringLiteral("MAXIMUM")},
+        {QStringLiteral("MIN"), QStringLiteral("VMIN"), QStringLiteral("MINIMUM")},
+        {QStringLiteral("TOP"), QStringLiteral("VTOP")},
+        {QStringLiteral("BASE"), QStringLiteral("VBASE")},
+        {QStringLiteral("PERIOD"), QStringLiteral("PRD")},
+        {QStringLiteral("DUTY"), QStringLiteral("+DUTY"), QStringLiteral("-DUTY")},
+        {QStringLiteral("RISE"), QStringLiteral("RISETIME"), QStringLiteral("FALL"), QStringLiteral("FALLTIME")},
+        {QStringLiteral("WIDTH"), QStringLiteral("+WIDTH"), QStringLiteral("-WIDTH")},
+        {QStringLiteral("COUNTER")},
+    };
+    word = upper(word);
+    while (!word.isEmpty() && (word.front() == QLatin1Char('+') || word.front() == QLatin1Char('-')))
+        word.remove(0, 1);
+    if (word.isEmpty())
+        return {};
+    for (const QStringList& group : names)
+        for (const QString& n : group) {
+            QString bare = n;
+            while (bare.front() == QLatin1Char('+') || bare.front() == QLatin1Char('-'))
+                bare.remove(0, 1);
+            // Long labels with one letter misread ("Freqg", "Freg") still name themselves.
+            if (word == bare || (bare.size() >= 4 && word.size() >= 4 && editDistance(word, bare) <= 1))
+                return group.first();
+        }
+    return {};
+}
+
+// A figure as a readout shows it, a decimal comma taken as a point ("51,06").
+std::optional<double> readoutFigure(QString text, QString* shown)
+{
+    if (text.count(QLatin1Char(',')) == 1 && !text.contains(QLatin1Char('.')))
+        text.replace(QLatin1Char(','), QLatin1Char('.'));
+    if (text.startsWith(QLatin1Char('+')))
+        text.remove(0, 1);
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    *shown = text;
+    return v;
+}
+
+// A unit a readout may carry: any the meter's units know but a per-division scale, and percent.
+std::optional<Unit> readoutUnit(const QString& text)
+{
+    if (text.trimmed() == QLatin1String("%"))
+        return Unit{QString(), QStringLiteral("%"), QString(), false};
+    std::optional<Unit> u = parseUnit(text);
+    if (!u || u->perDivision || u->base.isEmpty() || text.contains(QLatin1Char('/')))
+        return std::nullopt;
+    return u;
+}
+
+// The readouts of a screen in reading order. A label and its value stand in one word
+// ("Freq=191.6kHz", "Ampl(1)1.04V"), side by side on one line ("Base=" "4.28V", a stray mark
+// between them), or the value stands under its label ("Freq(1):" over "998.0kHz") where the
+// label says it is one (a channel mark, a colon, a channel name before it). Values without a
+// unit are no readouts.
+QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
+{
+    static const QRegularExpression whole(QStringLiteral(
+        "^([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]|\\(\\d)?(?:[:=]|-(?=\\d))?\\(?([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
+    static const QRegularExpression labelOnly(QStringLiteral("^([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]?)?([:=\\-]?)$"));
+    static const QRegularExpression figure(QStringLiteral("^([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
+    static const QRegularExpression channel(QStringLiteral("^(C|CH)\\d$"), QRegularExpression::CaseInsensitiveOption);
+    QList<Readout> out;
+    QSet<int> used;
+    // The figure in word `i` with its unit glued on or in the next word of its line.
+    static const QRegularExpression channelFirst(QStringLiteral("^\\(?[Cc]?[Hh]?\\d[)J\\]]"));
+    // The figure and unit of a readout from their texts; false when either is none.
+    auto fill = [](Readout& r, const QString& figureText, const QString& unitText, int word) {
+        const auto v = readoutFigure(figureText, &r.shown);
+        const std::optional<Unit> u = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
+        if (!v || !u)
+            return false;
+        r.value = *v;
+        r.unit = *u;
+        r.word = word;
+        return true;
+    };
+    auto valueAt = [&](int i, Readout& r) {
+        if (i >= words.size() || used.contains(i))
+            return false;
+        QString text = words.at(i).text;
+        text.remove(channelFirst);
+        const auto m = figure.match(text);
+        if (!m.hasMatch())
+            return false;
+        QString unitText = m.captured(2);
+        if (unitText.isEmpty() && i + 1 < words.size() && words.at(i + 1).row == words.at(i).row)
+            unitText = words.at(i + 1).text;
+        return fill(r, m.captured(1), unitText, i);
+    };
+    // Figures whose unit names the measurement ("658Vpp", "1.17Vrms"), perhaps run together.
+    static const QRegularExpression named(QStringLiteral("([+-]?\\d+(?:[.,]\\d+)?)([munpµk]?V)(pp|rms|eff)"), QRegularExpression::CaseInsensitiveOption);
+    for (int i = 0; i < words.size(); ++i) {
+        const ScreenWord& w = words.at(i);
+        Readout r;
+        if (auto it = named.globalMatch(w.text); it.hasNext()) {
+            while (it.hasNext()) {
+                const auto m = it.next();
+                Readout n;
+                n.label = m.captured(3).compare(QLatin1String("pp"), Qt::CaseInsensitive) == 0 ? QStringLiteral("VPP") : QStringLiteral("RMS");
+                if (fill(n, m.captured(1), m.captured(2), i))
+                    out.append(n);
+            }
+            used.insert(i);
+            continue;
+        }
+        if (const auto m = whole.match(w.text); m.hasMatch()) {
+            r.label = readoutLabel(m.captured(1));
+            QString unitText = m.captured(4);
+            if (unitText.isEmpty() && i + 1 < words.size() && words.at(i + 1).row == w.row)
+                unitText = words.at(i + 1).text;
+            if (!r.label.isEmpty() && fill(r, m.captured(3), unitText, i)) {
+                used.insert(i);
+                out.append(r);
+                continue;
+            }
+            r = Readout();  // perhaps a label with a channel mark ("Freq(1):"), its value elsewhere
+        }
+        const auto m = labelOnly.match(w.text);
+        if (!m.hasMatch())
+            continue;
+        r.label = readoutLabel(m.captured(1));
+        if (r.label.isEmpty())
+            continue;
+        // Beside it on its line, perhaps past one stray mark.
+        bool found = false;
+        for (int j = i + 1; j <= i + 2 && j < words.size() && words.at(j).row == w.row && !found; ++j) {
+            found = valueAt(j, r);
+            if (!found && (words.at(j).text.size() > 2 || std::any_of(words.at(j).text.begin(), words.at(j).text.end(), [](QChar c) { return c.isLetterOrNumber() && !c.isLower(); })))
+                break;
+        }
+        // Under it, where the label says it labels a value.
+        // A label alone in its place in a column of readouts (a side panel) labels the value under it.
+        auto near = [&](int j) {
+            return j >= 0 && j < words.size() && words.at(j).row == w.row
+                   && std::abs(words.at(j).box.center().x() - w.box.center().x()) <= w.box.height() * 6;
+        };
+        const bool marked = !m.captured(2).isEmpty() || m.captured(3) == QLatin1String(":")
+                            || (i > 0 && words.at(i - 1).row == w.row && channel.match(words.at(i - 1).text).hasMatch())
+                            || (!near(i - 1) && !near(i + 1));
+        if (!found && marked && (i + 1 >= words.size() || words.at(i + 1).row != w.row || !figure.match(words.at(i + 1).text).hasMatch())) {
+            for (int j = i + 1; j < words.size() && !found; ++j) {
+                const ScreenWord& below = words.at(j);
+                if (below.row == w.row)
+                    continue;
+                if (below.row > w.row + 1 || below.box.top() - w.box.bottom() > w.box.height() * 3)
+                    break;
+                const int apart = std::abs(below.box.center().x() - w.box.center().x());
+                if (apart <= std::max(w.box.width(), below.box.width()))
+                    found = valueAt(j, r);
+            }
+        }
+        if (found) {
+            used.insert(r.word);
+            out.append(r);
+        }
+    }
+    std::stable_sort(out.begin(), out.end(), [](const Readout& a, const Readout& b) { return a.word < b.word; });
+    return out;
+}
+
+// Marks only an oscilloscope's screen carries: a scale per division ("1.00V/", "500mV/div"), a
+// sample rate ("1.00GSa/s"), a record length ("7.00kpts").
+bool hasScopeMarks(const QList<ScreenWord>& words)
+{
+    static const QRegularExpression mark(QStringLiteral("\\d(?:[munpµ]?[Vs]|[munpµ]?V)/(?:div)?$|Sa/s|GSa|MSa|kpts|Mpts|/div"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    int marks = 0;
+    for (const ScreenWord& w : words)
+        if (mark.match(w.text).hasMatch())
+            ++marks;
+    return marks >= 2;
+}
+
 class Reader {
 public:
     explicit Reader(const ScreenText& screen) : m_screen(screen)
@@ -533,6 +731,7 @@ public:
             }
             words.append(w);
         }
+        m_words = words;
         for (int i = 0; i < words.size(); ++i)
             for (Token t : tokensOf(words.at(i), i)) {
                 t.frame = ScreenSegmenter::innermostFrame(screen.boxes, t.box);
@@ -592,6 +791,8 @@ public:
     QVariantMap answer()
     {
         Reading r = reading();
+        if (!r.overload)
+            settle(r);
         const QString mode = modeFor(r);
         QVariantMap out;
         out.insert(QStringLiteral("mode"), mode);
@@ -638,6 +839,142 @@ public:
     }
 
 private:
+    // What a person takes for the screen's measurement, and nothing else. On a scope's screen
+    // (scale marks per division, a sample rate, or a peak-to-peak readout) that has labelled
+    // readouts and no number with a unit drawn larger than its text, the reading is the
+    // peak-to-peak readout, else the first one; its limits are the readouts labelled as such.
+    // Elsewhere the reading is the number drawn largest, and it stands only with its unit, only
+    // when it is drawn larger than the screen's text (or is a scope's labelled measurement) and
+    // never on the screen's top edge: numbers in a dialog, a menu or a settings page, drawn like
+    // all the words around them, are no reading, and the answer then has no value.
+    void settle(Reading& r)
+    {
+        const bool standsOut = prominent(r) || onlyMeasurement(r);
+        // A scope by its scale marks, or by its peak-to-peak readout: a waveform and a frequency
+        // alone are a signal generator's settings as much as a scope's measurements.
+        const bool peakToPeak = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("VPP"); });
+        if (hasScopeMarks(m_words) || (m_scope && peakToPeak)) {
+            const QList<Readout> readouts = labelledReadouts(m_words);
+            // The peak to peak the layout's own pairing found stands, with its limits.
+            const bool pairedPeakToPeak = r.main && r.unit && r.label == QLatin1String("VPP");
+            // A number that stands out by its size, with its unit, is the reading over any strip
+            // (a scope's built-in meter); where sizes are unknown, none stands out.
+            const bool outstanding = standsOut && sizesKnown() && r.unit && r.label.isEmpty();
+            const auto vpp = std::find_if(readouts.begin(), readouts.end(), [](const Readout& o) { return o.label == QLatin1String("VPP"); });
+            // Where both found the same peak to peak, the pairing's limits (mended for lost
+            // signs and garbled units) stand.
+            const bool samePeakToPeak = pairedPeakToPeak && vpp != readouts.end() && vpp->unit.base == r.unit->base
+                                        && std::abs(vpp->value * prefixFactor(vpp->unit.prefix) - r.main->value * prefixFactor(r.unit->prefix))
+                                               <= 1e-9 * std::abs(vpp->value * prefixFactor(vpp->unit.prefix));
+            if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak)) && !outstanding) {
+                // The peak to peak when the screen measures it, else the first readout.
+                const Readout& first = vpp != readouts.end() ? *vpp : readouts.first();
+                Token main;
+                main.kind = Kind::Number;
+                main.value = first.value;
+                main.shown = first.shown;
+                main.text = first.shown;
+                r.main = main;
+                r.unit = first.unit;
+                r.label = first.label;
+                r.minValue.reset();
+                r.maxValue.reset();
+                for (const Readout& o : readouts) {
+                    if (o.unit.base != first.unit.base || (o.label != QLatin1String("MIN") && o.label != QLatin1String("MAX")))
+                        continue;
+                    std::optional<double>& limit = o.label == QLatin1String("MIN") ? r.minValue : r.maxValue;
+                    if (!limit)
+                        limit = std::round(o.value * prefixFactor(o.unit.prefix) / prefixFactor(first.unit.prefix) * 1e9) / 1e9;
+                }
+                m_scope = true;
+                return;
+            }
+        }
+        // No frequency or period is negative: a minus before one is its label's "=" misread.
+        if (r.main && r.unit && (r.unit->base == QLatin1String("Hz") || r.unit->base == QLatin1String("s")) && r.main->value < 0) {
+            r.main->value = -r.main->value;
+            r.main->shown.remove(0, 1);
+        }
+        // Numbers drawn alike with units of one kind side by side on the reading's line are a
+        // row of scales or an axis (channel scales, time marks), not a reading.
+        if (r.main && r.unit && r.label.isEmpty()) {
+            int alike = 0;
+            for (const Token& t : m_tokens)
+                if (t.kind == Kind::Number && t.box != r.main->box && verticalOverlap(t.box, r.main->box) > 0
+                    && std::abs(t.height - r.main->height) <= r.main->height * 0.3) {
+                    const std::optional<Unit> u = unitAfter(t);
+                    alike += u && u->base == r.unit->base;
+                }
+            if (alike >= 2)
+                r.main.reset();
+        }
+        // The top edge of a screen is its status bar or title: what stands there is a setting.
+        const bool onTopEdge = r.main && sizesKnown() && r.main->box.bottom() < m_screen.size.height() * 0.1;
+        // A labelled measurement counts as a scope's only on a screen that is a scope's by its
+        // scale marks, its peak to peak or its channel badges: a frequency beside a waveform may
+        // be a signal generator's setting.
+        const bool channelBadge = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) {
+            const QString u = upper(t.text);
+            return u.size() == 3 && u.startsWith(QLatin1String("CH")) && u.at(2).isDigit();
+        });
+        const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge);
+        if (r.main && (!r.unit || (!standsOut && !scopeLabelled) || (onTopEdge && !scopeLabelled))) {
+            r.main.reset();
+            r.minValue.reset();
+            r.maxValue.reset();
+        }
+    }
+
+    // A screen that names what it measures (a mode label) and shows one number with a unit
+    // besides its labelled limits: that number is the reading, however it is drawn.
+    bool onlyMeasurement(const Reading& r) const
+    {
+        if (!r.main || !r.unit)
+            return false;
+        static const QStringList modes = {QStringLiteral("DC"), QStringLiteral("AC"), QStringLiteral("DCV"), QStringLiteral("ACV"),
+                                          QStringLiteral("VDC"), QStringLiteral("VAC"), QStringLiteral("DCA"), QStringLiteral("ACA"),
+                                          QStringLiteral("RES"), QStringLiteral("OHM"), QStringLiteral("CAP"), QStringLiteral("TEMP"),
+                                          QStringLiteral("DIODE"), QStringLiteral("CONT"), QStringLiteral("VOLTAGE"), QStringLiteral("CURRENT"),
+                                          QStringLiteral("RESISTANCE"), QStringLiteral("CAPACITANCE"), QStringLiteral("TEMPERATURE")};
+        if (!screenSays(modes))
+            return false;
+        int unlabelled = 0;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            if (t.kind != Kind::Number || t.status || !unitAfter(t))
+                continue;
+            const bool labelled = i > 0 && m_tokens.at(i - 1).kind == Kind::Label && m_tokens.at(i - 1).row == t.row;
+            unlabelled += labelled ? 0 : 1;
+        }
+        return unlabelled == 1;
+    }
+
+    // Whether the words come with their sizes and places: a screen laid out from plain text
+    // tells nothing by them.
+    bool sizesKnown() const { return m_screen.drawn; }
+
+    // Whether the reading is drawn larger than the screen's text (always, on a screen whose
+    // sizes are not known).
+    bool prominent(const Reading& r) const
+    {
+        if (!r.main)
+            return false;
+        if (!sizesKnown())
+            return true;
+        // Against the other lines of text (each as tall as its tallest word: a word in small
+        // letters alone is shorter than the line's figures), not the reading's own line.
+        QMap<int, int> rowHeight;
+        for (const ScreenWord& w : m_words)
+            if (std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isLetterOrNumber(); })
+                && verticalOverlap(w.box, r.main->box) <= 0)
+                rowHeight[w.row] = std::max(rowHeight.value(w.row), w.textHeight);
+        if (rowHeight.isEmpty())
+            return true;
+        QList<int> heights = rowHeight.values();
+        std::sort(heights.begin(), heights.end());
+        return r.main->height >= heights.at(heights.size() / 2) * 1.4;
+    }
+
     // A word in a box of its own that hugs it (a channel badge "CH1" on the status bar): the
     // line it stands on is what counts, not the box.
     bool inBadge(const Token& t) const
@@ -927,10 +1264,13 @@ private:
                     main = i;
                     continue;
                 }
-                // Among numbers drawn alike, one with a unit, then the one with more digits.
+                // Among numbers drawn alike, one with a unit; of two with units on a screen
+                // laid out as drawn the first (a supply's voltage before its current); else the
+                // one with more digits.
                 const Token& best = m_tokens.at(*main);
                 const bool hasUnit = unitAfter(t).has_value(), bestHasUnit = unitAfter(best).has_value();
-                if ((hasUnit && !bestHasUnit) || (hasUnit == bestHasUnit && digitCount(t.shown) > digitCount(best.shown)))
+                const bool firstStands = hasUnit && bestHasUnit && sizesKnown();
+                if ((hasUnit && !bestHasUnit) || (hasUnit == bestHasUnit && !firstStands && digitCount(t.shown) > digitCount(best.shown)))
                     main = i;
             }
         }
@@ -1111,8 +1451,12 @@ private:
             return r.unit->current == QLatin1String("AC");
         for (const Token& t : m_tokens) {
             const QString u = upper(t.text);
+            // A wave mark alone says AC only beside the reading: elsewhere it is a knob's, a
+            // waveform button's or a menu's drawing.
+            if (u == QLatin1String("~") && !(r.main && std::abs(t.box.center().y() - r.main->box.center().y()) <= r.main->box.height() * 2))
+                continue;
             if (u == QLatin1String("AC") || u.startsWith(QLatin1String("ACV")) || u.startsWith(QLatin1String("ACA")) || u == QLatin1String("VAC")
-                || u == QLatin1String("TRMS") || u == QLatin1String("V~") || u == QLatin1String("~") || u == QLatin1String("AC~")
+                || u == QLatin1String("TRMS") || u == QLatin1String("V~") || u == QLatin1String("AC~")
                 || u.startsWith(QLatin1String("AC-")) || u == QLatin1String("AAC") || u == QLatin1String("MAAC"))
                 return true;
             // Mode labels the recogniser ran together ("TRMSAC", "VAC~", "ACmV", "ACmA", "AC CURRENT").
@@ -1185,6 +1529,7 @@ private:
     }
 
     const ScreenText& m_screen;
+    QList<ScreenWord> m_words;  // the screen's words, labels split by the recogniser made whole
     QList<Token> m_tokens;
     bool m_scope = false;
     bool m_ohmScreen = false;  // the screen names resistance or continuity, or shows an ohm range
@@ -1221,6 +1566,7 @@ ScreenText layoutOfText(const QString& text)
         ++row;
     }
     out.size = QSize(800, row * lineStep);
+    out.drawn = false;
     return out;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Corvallen/Platform/ScreenSegmenter.h"
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
 
 #include <QList>
 #include <QRect>
@@ -28,6 +28,10 @@ struct Figure {
     QChar unitLetter;
     QRect unitBox;
 };
+
+// Draws the digits of every face at every height small print comes in, once per process (else
+// each height is drawn on its first use, which costs a first screen with many sizes seconds).
+void prepare();
 
 // The figures in `run` whose every digit was read with confidence.
 QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run);

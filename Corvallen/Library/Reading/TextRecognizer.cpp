@@ -1,8 +1,8 @@
-#include "Corvallen/Platform/TextRecognizer.h"
+#include "Corvallen/Library/Reading/TextRecognizer.h"
 
-#include "Corvallen/Platform/GlyphClassifier.h"
-#include "Corvallen/Platform/ScreenSegmenter.h"
-#include "Corvallen/Platform/SevenSegmentDecoder.h"
+#include "Corvallen/Library/Reading/GlyphClassifier.h"
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
+#include "Corvallen/Library/Reading/SevenSegmentDecoder.h"
 
 
 #include <omp.h>
@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numeric>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -87,22 +88,23 @@ std::optional<QStringList> recognizeLines(const QImage& source, Layout layout, Q
     return lines;
 }
 
-QStringList ScreenText::lines() const
-{
-    QStringList out;
-    int row = -1;
-    for (const ScreenWord& w : words) {
-        if (w.row != row || out.isEmpty()) {
-            out.append(w.text);
-            row = w.row;
-        } else {
-            out.last() += QLatin1Char(' ') + w.text;
-        }
-    }
-    return out;
-}
-
 namespace {
+
+// The work of reading one screen is bounded, so that a capture takes a bounded time on one
+// core: the recogniser's work grows with the length of the line images it is given once they
+// are brought to its own line height (a unit per fifty columns, plus a little for each call),
+// the glyph reader's with the glyphs it compares, the segment search's with the areas it
+// decodes. The bounds are counts rather than clock times so that a screen always reads the same.
+thread_local qint64 t_readWork = 0;
+constexpr qint64 readingBudget = 160;
+// Second looks at poorly read runs stop once this much of it is spent.
+constexpr qint64 secondLooksBudget = 40;
+// How much the search for seven-segment numbers may decode: one for each area tried, and one
+// more for every two thousand pixels of it.
+constexpr int segmentBudget = 400;
+// Screenshots larger than this many pixels (a high-density display's) are read at half size:
+// their text is drawn at twice the size it needs.
+constexpr qint64 halvedAbovePixels = 3'000'000;
 
 // The recogniser for screen text, one per thread, started on first use and kept: starting one
 // reads the language data, which costs more than reading a screen.
@@ -117,8 +119,12 @@ tesseract::TessBaseAPI* screenEngine(QString* error)
         std::vector<std::string> names = {"load_system_dawg", "load_freq_dawg"};
         std::vector<std::string> values = {"0", "0"};
         if (api->Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) == 0) {
+            GlyphClassifier::prepare();
             api->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
             api->SetVariable("user_defined_dpi", "300");
+            // Each run is drawn dark on white before it is read: a second, inverted reading of a
+            // line read with little confidence only doubles the time.
+            api->SetVariable("tessedit_do_invert", "0");
             api->SetVariable("tessedit_char_whitelist",
                              "0123456789.,-+:%/()~'\"°*"
                              "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
@@ -195,7 +201,12 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
     QList<bool> used(glyphs.size(), false), tried(glyphs.size(), false);
     QList<SegmentNumber> out;
     const QRect screen(0, 0, scan.width, scan.height);
+    // Tallest first, within a budget: a screen of large print has hundreds of tall glyphs, and
+    // a display's digits are among its tallest.
+    int decoded = 0;
     for (int seed : seeds) {
+        if (decoded > segmentBudget)
+            break;
         if (used.at(seed) || tried.at(seed))
             continue;
         // A digit whose upper and lower bars don't touch falls into two glyphs, one above the
@@ -281,6 +292,8 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
             for (int j = at; j <= last; ++j) {
                 if ((i > first && halves(i - 1, i)) || (j < last && halves(j, j + 1)))
                     continue;
+                if (decoded > segmentBudget)
+                    break;
                 QRect area;
                 for (int k = i; k <= j; ++k)
                     area |= glyphs.at(line.at(k)).box;
@@ -293,6 +306,7 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
                     if (tryArea == withSign && i > 0 && glyphs.at(line.at(i - 1)).box.right() >= withSign.left())
                         continue;  // something else stands there
                     const auto r = decodeArea(scan, tryArea);
+                    decoded += 1 + tryArea.width() * tryArea.height() / 2000;
                     const bool better = r && (!best || score(*r) > score(*best) || (score(*r) == score(*best) && tryArea.width() > bestArea.width()));
                     if (better && !leavesOutAPart(i, j, tryArea)) {
                         best = r;
@@ -534,6 +548,7 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
     const int pad = 10;
     const QRect box = run.box.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, scan.width, scan.height));
     const QImage line = ScreenSegmenter::runImage(scan, box, scale, pad);
+    t_readWork += qint64(line.width()) * 36 / std::max(1, line.height()) / 50 + 2;
     api->SetImage(line.constBits(), line.width(), line.height(), 1, int(line.bytesPerLine()));
     if (api->Recognize(nullptr) != 0)
         return out;
@@ -595,6 +610,7 @@ void mendFigures(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, cons
 {
     if (run.height > 18)
         return;
+    t_readWork += run.glyphs.size() / 3;  // each glyph is compared with the drawn digits
     for (const GlyphClassifier::Figure& f : GlyphClassifier::figuresIn(scan, run)) {
         const int H = f.box.height();
         // The glyph after the figure reads as a unit's letter where the recogniser read a digit
@@ -1036,11 +1052,14 @@ float meanConfidence(const QList<ReadWord>& words)
 
 }  // namespace
 
-std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
+std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
 {
     ScreenText out;
-    if (image.isNull() || image.width() <= 0 || image.height() <= 0)
+    if (source.isNull() || source.width() <= 0 || source.height() <= 0)
         return out;
+    const QImage image = qint64(source.width()) * source.height() > halvedAbovePixels
+                             ? source.scaled(source.width() / 2, source.height() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                             : source;
     tesseract::TessBaseAPI* api = screenEngine(error);
     if (!api)
         return std::nullopt;
@@ -1063,8 +1082,31 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
     // Every other run (or what the decoder left of it) is read on its own as one line of text,
     // scaled to the size the recogniser reads best and drawn dark on white: no page layout for
     // the recogniser to guess.
+    // A capture is read within a budget of work: a screen dense with text (a settings page, a
+    // program's window) has hundreds of runs. The tallest runs are read first, since the
+    // reading is drawn large; second looks stop early in the budget, and runs still unread when
+    // it is spent are left out (small print the reading doesn't rest on).
+    t_readWork = 0;
+    QList<int> order(scan.runs.size());
+    std::iota(order.begin(), order.end(), 0);
+    // A run just right of a taller one on its line (the reading's unit) is read with it.
+    QList<int> priority(scan.runs.size());
+    for (int a = 0; a < scan.runs.size(); ++a) {
+        const ScreenSegmenter::Run& run = scan.runs.at(a);
+        priority[a] = run.height;
+        for (const ScreenSegmenter::Run& other : scan.runs) {
+            const int gap = run.box.left() - other.box.right();
+            if (other.height > priority[a] && gap >= -2 && gap <= other.height && run.box.top() >= other.box.top() - other.height / 4
+                && run.box.bottom() <= other.box.bottom() + other.height / 4)
+                priority[a] = other.height;
+        }
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return priority.at(a) > priority.at(b); });
     QList<ScreenWord> words;
-    for (int i = 0; i < scan.runs.size(); ++i) {
+    for (const int i : order) {
+        if (t_readWork > readingBudget)
+            break;
+        const bool secondLooks = t_readWork < secondLooksBudget;
         ScreenSegmenter::Run run = scan.runs.at(i);
         if (decoded.at(i).contains(true)) {
             ScreenSegmenter::Run rest;
@@ -1087,7 +1129,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
             // In large print the recogniser may pass over a whole digit (a slashed zero read as
             // part of the point beside it): a figure with fewer characters than the tall glyphs
             // it spans is read again at the other sizes.
-            if (skipsGlyph(read, part)) {
+            if (secondLooks && skipsGlyph(read, part)) {
                 for (const int height : {28, 60}) {
                     QList<ReadWord> again = readRun(api, scan, part, i, height);
                     if (!skipsGlyph(again, part)) {
@@ -1096,7 +1138,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error)
                     }
                 }
             }
-            if (lowestConfidence(read) < 75) {
+            if (secondLooks && lowestConfidence(read) < 75) {
                 for (const int height : {28, 60}) {
                     QList<ReadWord> again = readRun(api, scan, part, i, height);
                     if (meanConfidence(again) > meanConfidence(read) + 5)

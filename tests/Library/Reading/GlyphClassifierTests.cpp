@@ -1,6 +1,6 @@
 // Figures in small print read glyph by glyph, as the status bars and measurement strips of
 // small screens draw them.
-#include "Corvallen/Platform/GlyphClassifier.h"
+#include "Corvallen/Library/Reading/GlyphClassifier.h"
 
 #include <QFont>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "Corvallen/Platform/ScreenSegmenter.h"
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
 
 #include <algorithm>
 #include <array>
@@ -383,14 +383,15 @@ Scan scan(const QImage& source)
     std::vector<Component> first = components(mask, w, h, labels);
 
     // Filled boxes (a mode badge, a status bar, a highlighted label): their text is read against
-    // the box's own fill. Outlines and line art are taken out before the glyphs are found.
+    // the box's own fill. Outlines and line art are taken out before the glyphs are found. The
+    // contrast against a box's fill is worked out in one scratch image, only inside the box.
+    std::vector<quint8> inside(s.contrast.size(), 0);
     for (size_t id = 0; id < first.size(); ++id) {
         const Component& c = first[id];
         const QRect& b = c.box;
         const double fill = double(c.area) / (double(b.width()) * b.height());
         if (c.area >= 250 && b.width() >= 14 && b.height() >= 9 && fill >= 0.55 && isFilledRectangle(c, labels, int(id), w)) {
             const QColor fillColour = dominantColour(image, b);
-            std::vector<quint8> inside(s.contrast);
             contrastAgainst(image, fillColour, b, inside, w);
             // Only a box with something drawn on it counts; a solid bar or a bold minus does not.
             int marked = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Corvallen/Platform/OnDeviceLanguageModel.h"
+
 #include <QImage>
 #include <QList>
 #include <QRect>
@@ -24,26 +26,10 @@ enum class Layout {
 // text). Nothing, with `error` set, when the engine can't start or the recognition fails.
 std::optional<QStringList> recognizeLines(const QImage& image, Layout layout, QString* error = nullptr);
 
-// One word read off an instrument screen, where it stands and how large it is drawn.
-struct ScreenWord {
-    QString text;
-    QRect box;              // in the screenshot's pixels
-    int textHeight = 0;     // height of its tallest glyph, in pixels: how large it is drawn
-    float confidence = 0;   // 0..100
-    int row = 0;            // words sharing a row share this index; rows run top to bottom
-    bool segmentDigits = false;  // read from seven-segment digits rather than by the recogniser
-};
-
-// Everything read off a screenshot: the words with their places and sizes, and the outlined or
-// filled boxes that group them.
-struct ScreenText {
-    QList<ScreenWord> words;  // in reading order: rows top to bottom, words left to right
-    QList<QRect> boxes;
-    QSize size;
-    bool waveform = false;  // a trace drawn across much of the screen (an oscilloscope's)
-    // The words as text lines, one per row, words separated by single spaces.
-    QStringList lines() const;
-};
+// What a screen reading gives: the words with their places and sizes (the on-device model's
+// input for a screen).
+using ScreenWord = OnDeviceLanguageModel::ScreenWord;
+using ScreenText = OnDeviceLanguageModel::ScreenText;
 
 // Reads an instrument screenshot the way the screen is laid out: the glyphs are found and grouped
 // by size and line first, each group is enlarged or reduced to a size the recogniser reads well

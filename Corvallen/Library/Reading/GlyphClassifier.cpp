@@ -1,4 +1,4 @@
-#include "Corvallen/Platform/GlyphClassifier.h"
+#include "Corvallen/Library/Reading/GlyphClassifier.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -532,6 +532,12 @@ bool isFlatBar(const ScreenSegmenter::Scan& scan, const QRect& mark)
 }
 
 }  // namespace
+
+void prepare()
+{
+    for (int height = 5; height <= 18; ++height)
+        drawingsFor(height);
+}
 
 QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
 {

@@ -1,4 +1,4 @@
-#include "Corvallen/Platform/SevenSegmentDecoder.h"
+#include "Corvallen/Library/Reading/SevenSegmentDecoder.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Corvallen/Platform/TextRecognizer.h"
+#include "Corvallen/Library/Reading/TextRecognizer.h"
 
 #include <QString>
 #include <QVariantMap>

@@ -1,7 +1,9 @@
 // The reading rules over words with their places and sizes, as the recogniser hands them over.
-#include "Corvallen/Platform/BenchScreenReader.h"
+#include "Corvallen/Library/Reading/BenchScreenReader.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using TextRecognizer::ScreenText;
 using TextRecognizer::ScreenWord;
@@ -15,7 +17,7 @@ struct W {
     int x, y, h;
 };
 
-ScreenText screenOf(std::initializer_list<W> words, QList<QRect> boxes = {})
+ScreenText screenOf(const QList<W>& words, QList<QRect> boxes = {})
 {
     ScreenText s;
     s.size = QSize(480, 272);
@@ -237,7 +239,7 @@ TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
     EXPECT_FALSE(manual.contains(QStringLiteral("minValue")));
     EXPECT_FALSE(manual.contains(QStringLiteral("maxValue")));
     // Among limit labels it is one of them: in their row, or stacked over its value beside MAX.
-    const auto header = BenchScreenReader::read(screenOf({{"96.420", 100, 60, 60}, {"mA", 300, 70, 24}, {"MAX", 20, 150, 12},
+    const auto header = BenchScreenReader::read(screenOf({{"96.420", 100, 60, 60}, {"mA", 330, 70, 24}, {"MAX", 20, 150, 12},
                                                           {"Man", 120, 150, 12}, {"Avg", 220, 150, 12}, {"98.748mA", 20, 170, 12},
                                                           {"94.746mA", 120, 170, 12}, {"96.747mA", 220, 170, 12},
                                                           {"MAN", 20, 240, 12}, {"Hold", 80, 240, 12}}));
@@ -300,7 +302,7 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
     const auto ell = BenchScreenReader::read(screenOf({{"CH1", 4, 250, 12}, {"2V", 60, 250, 12}, {"Pk-Pk", 350, 10, 12}, {"402mV", 350, 30, 12},
                                                        {"Max", 350, 60, 12}, {"15lmV", 350, 80, 12}}));
     EXPECT_EQ(ell.value(QStringLiteral("maxValue")).toDouble(), 151);
-    const auto bracket = BenchScreenReader::read(screenOf({{"Capacitance", 10, 10, 14}, {"5.7017", 100, 100, 60}, {"pF", 300, 110, 24},
+    const auto bracket = BenchScreenReader::read(screenOf({{"Capacitance", 10, 10, 14}, {"5.7017", 100, 100, 60}, {"pF", 330, 110, 24},
                                                            {"Min:5.698)", 20, 220, 12}, {"Max:5.7037", 160, 220, 12}}));
     EXPECT_EQ(bracket.value(QStringLiteral("minValue")).toDouble(), 5.6981);
     // A 5 read as S at the start of a value glued to its label.
@@ -318,7 +320,7 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
                                                                 {"2)", 39, 233, 12}, {"1.09V", 64, 230, 12}, {"Max:", 246, 231, 10},
                                                                 {"0.28V", 294, 230, 12}}));
     EXPECT_EQ(garbledLabel.value(QStringLiteral("value")).toDouble(), 1.09);
-    const auto dashed = BenchScreenReader::read(screenOf({{"DCA", 10, 10, 14}, {"-4.399", 100, 100, 60}, {"µA", 300, 110, 24},
+    const auto dashed = BenchScreenReader::read(screenOf({{"DCA", 10, 10, 14}, {"-4.399", 100, 100, 60}, {"µA", 330, 110, 24},
                                                           {"MIN--4.638", 20, 60, 12}, {"MAX--4.225", 20, 220, 12}}));
     EXPECT_EQ(dashed.value(QStringLiteral("minValue")).toDouble(), -4.638);
     EXPECT_EQ(dashed.value(QStringLiteral("maxValue")).toDouble(), -4.225);
@@ -367,12 +369,11 @@ TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
 
 TEST(BenchScreenReader, AGarbledReadingIsNeverReplacedByASmallerOne)
 {
-    // The reading's unit came out garbled ("qx"): the figure drawn largest is still the reading, its
-    // unit unknown, and the secondary frequency below it does not take its place.
+    // The reading's unit came out garbled ("qx"): a value never goes without its unit, so there is
+    // no reading, and the secondary frequency below it does not take its place.
     const auto m = BenchScreenReader::read(screenOf({{"ACCURRENT", 10, 10, 14}, {"70.78qx", 60, 90, 64}, {"51.28Hz", 200, 180, 20}}));
-    EXPECT_EQ(field(m, "mode"), QStringLiteral("AC Current"));
-    EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 70.78);
-    EXPECT_TRUE(field(m, "unit").isEmpty());
+    EXPECT_FALSE(m.contains(QStringLiteral("value")));
+    EXPECT_FALSE(m.contains(QStringLiteral("summary")));
     // Small figures glued to letters are names and marks, never a reading.
     const auto names = BenchScreenReader::read(screenOf({{"2D15P", 10, 10, 14}, {"RS232", 200, 10, 14}}));
     EXPECT_FALSE(names.contains(QStringLiteral("value")));
@@ -504,4 +505,57 @@ TEST(BenchScreenReader, AnAlternatingTitleRunTogetherWithALetterMisreadStaysAlte
     EXPECT_EQ(titled("ACVoItage"), QStringLiteral("AC Voltage"));
     EXPECT_EQ(titled("DCVoItage"), QStringLiteral("DC Voltage"));
     EXPECT_EQ(titled("DcCVoltage"), QStringLiteral("DC Voltage"));
+}
+
+TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
+{
+    // A scope's screen (scale marks per division, a sample rate) with a strip or table of
+    // labelled readouts: the peak to peak when it measures one, else the first readout; limits
+    // only from readouts labelled as such. However the label stands to its value: glued with a
+    // misread "=", over it with a channel mark, or as the unit's own suffix.
+    const QList<W> marks = {{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"2.00GSa/s", 320, 4, 12}};
+    struct Case {
+        QList<W> strip;
+        double value;
+        const char* unit;
+        std::optional<double> minValue, maxValue;
+    };
+    const Case cases[] = {
+        {{{"Freqg-191.6kHz", 60, 230, 10}, {"+Duty-49.81", 160, 230, 10}, {"%", 230, 230, 10}}, 191.6, "kHz", {}, {}},
+        {{{"Freq(1):", 150, 220, 12}, {"Counter(1):", 260, 220, 12}, {"998.0kHz", 150, 238, 12}, {"999.99kHz", 260, 238, 12}},
+         998.0, "kHz", {}, {}},
+        {{{"Max=3.07", 20, 230, 12}, {"V", 80, 230, 12}, {"Min=-3.14", 120, 230, 12}, {"V", 190, 230, 12}, {"Ampl=6.10", 230, 230, 12},
+          {"V", 300, 230, 12}},
+         3.07, "V", -3.14, 3.07},
+        {{{"CH1", 4, 230, 12}, {"658Vpp", 60, 230, 12}, {"774mV", 140, 230, 12}, {"50,00Hz", 220, 230, 12}}, 658, "V", {}, {}},
+        {{{"Freq:", 20, 230, 12}, {"919.7Hz", 60, 230, 12}, {"Vp-p:", 160, 230, 12}, {"3.39V", 200, 230, 12}}, 3.39, "V", {}, {}},
+    };
+    for (const Case& c : cases) {
+        const ScreenText screen = screenOf(marks + c.strip);
+        const auto m = BenchScreenReader::read(screen);
+        EXPECT_EQ(field(m, "mode"), QStringLiteral("Oscilloscope")) << c.strip.front().text;
+        EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), c.value) << c.strip.front().text;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.strip.front().text;
+        EXPECT_EQ(m.contains(QStringLiteral("minValue")), c.minValue.has_value()) << c.strip.front().text;
+        EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), c.minValue.value_or(0)) << c.strip.front().text;
+        EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), c.maxValue.value_or(0)) << c.strip.front().text;
+    }
+}
+
+TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
+{
+    // A settings page (numbers at the size of its text), the top edge's title and clock, a
+    // large number without a unit, a scope with only its scales: no value, and nothing said.
+    const QList<QList<W>> screens = {
+        {{"Preferences", 10, 40, 18}, {"Polling", 10, 80, 14}, {"timeout", 80, 80, 14}, {"250ms", 200, 80, 14},
+         {"Font", 10, 110, 14}, {"size", 60, 110, 14}, {"13.000", 200, 110, 14}, {"Sample", 10, 140, 14}, {"rate", 80, 140, 14}, {"50GS/s", 200, 140, 14}},
+        {{"DHO1074", 10, 2, 20}, {"2026/03/22", 200, 2, 20}, {"13:11:15", 330, 2, 20}, {"OK", 20, 120, 12}, {"Back", 20, 150, 12}},
+        {{"HOLD", 10, 40, 12}, {"4.19", 100, 100, 60}, {"Output", 10, 220, 12}, {"Enabled", 80, 220, 12}},
+        {{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"2.00GSa/s", 320, 4, 12}, {"-20.0V", 400, 4, 12}, {"12:26PM", 400, 250, 10}},
+    };
+    for (const auto& words : screens) {
+        const auto m = BenchScreenReader::read(screenOf(words));
+        EXPECT_FALSE(m.contains(QStringLiteral("value"))) << words.front().text << ": " << field(m, "value").toStdString();
+        EXPECT_FALSE(m.contains(QStringLiteral("summary"))) << words.front().text;
+    }
 }

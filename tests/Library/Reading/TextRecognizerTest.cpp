@@ -1,6 +1,6 @@
-#include "Corvallen/Platform/TextRecognizer.h"
+#include "Corvallen/Library/Reading/TextRecognizer.h"
 
-#include "Corvallen/Platform/BenchScreenReader.h"
+#include "Corvallen/Library/Reading/BenchScreenReader.h"
 
 #include <QFont>
 #include <QFontDatabase>
