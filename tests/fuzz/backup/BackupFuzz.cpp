@@ -1,7 +1,6 @@
 // The fuzz target of the backup readers: the archive reader (directory checks, layout, reading
 // and extracting entries) for inputs that start like a ZIP, the record decoders (every record
-// type, the settings, the manifest, the caps' pass over the bytes) for all others. Built with the
-// seed-mutation driver beside it (FuzzDriver.cpp); the entry points are libFuzzer's.
+// type, the settings, the manifest, the caps' pass over the bytes) for all others.
 #include "Corvallen/Backup/BackupBundle.h"
 #include "Corvallen/Backup/BackupError.h"
 #include "Corvallen/Backup/BackupFiles.h"
@@ -9,7 +8,7 @@
 #include "Corvallen/Backup/BackupManifest.h"
 #include "Corvallen/Backup/BackupRecords.h"
 #include "Corvallen/Backup/ZipReader.h"
-#include "support/TestEnvironment.h"
+#include "FuzzSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,7 +20,11 @@ namespace {
 
 void readArchive(const QByteArray& bytes)
 {
-    static const QString folder = corvallen::test::freshFolder(QStringLiteral("fuzz"));
+    static const QString folder = [] {
+        const QString path = fuzz::isolate() + QStringLiteral("/backup");
+        QDir().mkpath(path);
+        return path;
+    }();
     const QString archive = folder + QStringLiteral("/input.zip");
     const QString out = folder + QStringLiteral("/out");
     {
@@ -71,13 +74,13 @@ void decodeRecords(const QByteArray& bytes)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    corvallen::test::isolateEnvironment();
+    fuzz::isolate();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray bytes = fuzz::bytes(data, size);
     if (bytes.startsWith("PK"))
         readArchive(bytes);
     else
