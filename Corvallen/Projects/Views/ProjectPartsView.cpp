@@ -540,7 +540,7 @@ void ProjectPartsView::showAddFromInventory()
 
 void ProjectPartsView::chooseBomFile()
 {
-    const QString path = QFileDialog::getOpenFileName(window(), tr("Import BOM"), QDir::homePath(),
+    const QString path = QFileDialog::getOpenFileName(window(), tr("Import BOM"), AppPaths::saveFolder(),
                                                       tr("Bills of materials (*.csv *.txt);;All files (*)"));
     if (!path.isEmpty())
         importBomFile(path);
