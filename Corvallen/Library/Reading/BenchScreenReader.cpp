@@ -361,6 +361,15 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         out.append(t);
         return out;
     }
+    // A switch's state with its O read as a zero ("0FF", "0N") is a word, not a figure with a
+    // unit: no reading is a bare zero followed by a doubled F.
+    static const QRegularExpression switchState(QStringLiteral("^[0O](?:FF|ff|N|n)[:.]?$"));
+    if (switchState.match(text).hasMatch()) {
+        Token t = base;
+        t.text = text;
+        out.append(t);
+        return out;
+    }
     static const QRegularExpression clock(QStringLiteral("^\\d{1,2}:\\d{2}(:\\d{2})?$"));
     if (clock.match(text).hasMatch()) {
         Token t = base;
@@ -505,6 +514,7 @@ struct Reading {
     std::optional<Unit> unit;
     std::optional<double> minValue, maxValue;
     QString label;  // the main value's own label on an oscilloscope ("VPP", "FREQ", ...)
+    bool signalReadout = false;  // a scope's, or a program's statistic of a trace
 };
 
 // A labelled readout on a measurement strip or table ("Freq=191.6kHz", "Pk-Pk(1): 5.6V",
@@ -515,6 +525,7 @@ struct Readout {
     QString shown;
     Unit unit;
     int word = 0;  // the value's word, for reading order
+    bool ofTrace = false;  // its label names the trace it measures ("Base1.avg")
 };
 
 // The labels of the measurements a scope or meter puts in its strips and tables, the canonical
@@ -581,17 +592,19 @@ std::optional<Unit> readoutUnit(const QString& text)
 }
 
 // The readouts of a screen in reading order. A label and its value stand in one word
-// ("Freq=191.6kHz", "Ampl(1)1.04V"), side by side on one line ("Base=" "4.28V", a stray mark
+// ("Freq=191.6kHz", "Ampl(1)1.04V"; a program's table may name the measured trace before the
+// statistic: "Base1.avg"), side by side on one line ("Base=" "4.28V", a stray mark
 // between them), or the value stands under its label ("Freq(1):" over "998.0kHz") where the
 // label says it is one (a channel mark, a colon, a channel name before it). Values without a
 // unit are no readouts.
 QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
 {
     static const QRegularExpression whole(QStringLiteral(
-        "^([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]|\\(\\d)?(?:[:=]|-(?=\\d))?\\(?([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
-    static const QRegularExpression labelOnly(QStringLiteral("^([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]?)?([:=\\-]?)$"));
+        "^(?:[A-Za-z][A-Za-z0-9_]*\\.)?([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]|\\(\\d)?(?:[:=]|-(?=\\d))?\\(?([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
+    static const QRegularExpression labelOnly(QStringLiteral("^(?:[A-Za-z][A-Za-z0-9_]*\\.)?([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]?)?([:=\\-]?)$"));
     static const QRegularExpression figure(QStringLiteral("^([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
     static const QRegularExpression channel(QStringLiteral("^(C|CH)\\d$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression traceName(QStringLiteral("^[A-Za-z][A-Za-z0-9_]*\\.[A-Za-z]"));
     QList<Readout> out;
     QSet<int> used;
     // The figure in word `i` with its unit glued on or in the next word of its line.
@@ -641,6 +654,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
             QString unitText = m.captured(4);
             if (unitText.isEmpty() && i + 1 < words.size() && words.at(i + 1).row == w.row)
                 unitText = words.at(i + 1).text;
+            r.ofTrace = traceName.match(w.text).hasMatch();
             if (!r.label.isEmpty() && fill(r, m.captured(3), unitText, i)) {
                 used.insert(i);
                 out.append(r);
@@ -652,6 +666,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
         if (!m.hasMatch())
             continue;
         r.label = readoutLabel(m.captured(1));
+        r.ofTrace = traceName.match(w.text).hasMatch();
         if (r.label.isEmpty())
             continue;
         // Beside it on its line, perhaps past one stray mark.
@@ -778,6 +793,7 @@ public:
                 t.kind = Kind::Word;
             }
         }
+        unitsFromLabels();
         markStatus();
         m_scope = looksLikeOscilloscope();
         if (m_scope && scopeVoltagesMended())
@@ -869,14 +885,7 @@ private:
             if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak)) && !outstanding) {
                 // The peak to peak when the screen measures it, else the first readout.
                 const Readout& first = vpp != readouts.end() ? *vpp : readouts.first();
-                Token main;
-                main.kind = Kind::Number;
-                main.value = first.value;
-                main.shown = first.shown;
-                main.text = first.shown;
-                r.main = main;
-                r.unit = first.unit;
-                r.label = first.label;
+                takeReadout(r, first);
                 r.minValue.reset();
                 r.maxValue.reset();
                 for (const Readout& o : readouts) {
@@ -922,6 +931,39 @@ private:
             r.main.reset();
             r.minValue.reset();
             r.maxValue.reset();
+        }
+        if (!r.main)
+            takeMeasuredReadout(r);
+    }
+
+    static void takeReadout(Reading& r, const Readout& o)
+    {
+        Token main;
+        main.kind = Kind::Number;
+        main.value = o.value;
+        main.shown = o.shown;
+        main.text = o.shown;
+        r.main = main;
+        r.unit = o.unit;
+        r.label = o.label;
+    }
+
+    // With nothing drawn as the reading, a readout labelled as a measurement of the signal
+    // (a mean, an RMS, a peak to peak, a top or base level: "Base1.avg -424.4mV") is one,
+    // wherever it stands, and the first of them is the reading. A frequency, period or duty
+    // cycle counts only on a scope's screen: beside a waveform they may be a generator's settings.
+    void takeMeasuredReadout(Reading& r) const
+    {
+        const bool scope = m_scope || hasScopeMarks(m_words);
+        static const QStringList measured = {QStringLiteral("MEAN"), QStringLiteral("RMS"), QStringLiteral("VPP"), QStringLiteral("TOP"),
+                                             QStringLiteral("BASE")};
+        static const QStringList timing = {QStringLiteral("FREQ"), QStringLiteral("PERIOD")};
+        for (const Readout& o : labelledReadouts(m_words)) {
+            if (!measured.contains(o.label) && !(scope && timing.contains(o.label)))
+                continue;
+            takeReadout(r, o);
+            r.signalReadout = scope || o.ofTrace;
+            return;
         }
     }
 
@@ -993,6 +1035,54 @@ private:
             return false;
         const QRect& box = m_screen.boxes.at(t.frame);
         return box.height() <= t.box.height() * 2.2 + 4 && box.width() <= t.box.width() + t.box.height() * 4;
+    }
+
+    // A program's readout may write its unit into the label over the value or before it
+    // ("Input Voltage (V)" over "69.58", "Voltage [V]: 5.00"): a bare figure takes the unit of
+    // the nearest such label right above it or to its left on its line.
+    void unitsFromLabels()
+    {
+        static const QRegularExpression bracketed(QStringLiteral("[(\\[]([^()\\[\\]]{1,4})[)\\]][:=]?$"));
+        QList<std::pair<int, Unit>> labels;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            if (t.kind == Kind::Number)
+                continue;
+            const auto m = bracketed.match(t.text);
+            if (!m.hasMatch())
+                continue;
+            if (const std::optional<Unit> u = readoutUnit(m.captured(1)))
+                labels.append({i, *u});
+        }
+        if (labels.isEmpty())
+            return;
+        for (Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.unit || t.clock || (t.garbledUnit && !t.text.isEmpty()))
+                continue;
+            double best = -1;
+            std::optional<Unit> unit;
+            for (const auto& [li, u] : labels) {
+                const Token& l = m_tokens.at(li);
+                if (l.frame != t.frame)
+                    continue;
+                const double h = std::max({l.height, t.height, 1});
+                double cost = -1;
+                const int below = t.box.top() - l.box.bottom();
+                if (verticalOverlap(l.box, t.box) >= std::min(l.box.height(), t.box.height()) * 0.4) {
+                    const int dx = t.box.left() - l.box.right();
+                    if (dx >= -2 && dx <= h * 6)
+                        cost = dx / h;
+                } else if (below >= -2 && below <= h * 3 && horizontalOverlap(l.box, t.box) > 0) {
+                    cost = below / h;
+                }
+                if (cost >= 0 && (best < 0 || cost < best)) {
+                    best = cost;
+                    unit = u;
+                }
+            }
+            if (unit)
+                t.unit = unit;
+        }
     }
 
     // Numbers that share a line with status words (battery, clock, AUTO, HOLD, range, channel,
@@ -1485,7 +1575,7 @@ private:
 
     QString modeFor(const Reading& r) const
     {
-        if (m_scope)
+        if (m_scope || r.signalReadout)
             return QStringLiteral("Oscilloscope");
         const QString base = r.unit ? r.unit->base : QString();
         const bool ac = alternating(r);

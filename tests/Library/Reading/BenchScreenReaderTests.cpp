@@ -559,3 +559,31 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         EXPECT_FALSE(m.contains(QStringLiteral("summary"))) << words.front().text;
     }
 }
+
+TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
+{
+    struct Case {
+        QList<W> words;
+        const char* mode;
+        double value;
+        const char* unit;
+    };
+    const QList<Case> cases = {
+        // A statistics table: the trace's name before the statistic, the value in small print.
+        {{{"Channel", 10, 40, 12}, {"Value", 200, 40, 12}, {"5ns", 10, 80, 12}, {"10ns", 60, 80, 12}, {"Base1.avg", 120, 80, 12},
+          {"-424.36379mV", 200, 80, 12}},
+         "Oscilloscope", -424.36379, "mV"},
+        // A supply program: the unit in the label over the value.
+        {{{"Input", 10, 40, 12}, {"Voltage(V)", 60, 40, 12}, {"69.58", 60, 60, 40}, {"Unlocked", 300, 60, 12}, {"None", 300, 120, 12}},
+         "DC Voltage", 69.58, "V"},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf(c.words));
+        EXPECT_EQ(field(m, "mode"), QLatin1String(c.mode)) << c.words.at(3).text;
+        EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), c.value) << c.words.at(3).text;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.at(3).text;
+    }
+    // A switch's state read with a zero for its O is no capacitance.
+    const auto off = BenchScreenReader::read(screenOf({{"output", 10, 100, 30}, {"0FF", 140, 100, 30}, {"Log", 10, 200, 12}}));
+    EXPECT_FALSE(off.contains(QStringLiteral("value")));
+}
