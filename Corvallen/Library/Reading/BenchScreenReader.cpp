@@ -514,7 +514,7 @@ struct Reading {
     std::optional<Unit> unit;
     std::optional<double> minValue, maxValue;
     QString label;  // the main value's own label on an oscilloscope ("VPP", "FREQ", ...)
-    bool signalReadout = false;  // a scope's, or a program's statistic of a trace
+    bool signalReadout = false;  // a program's statistic of a trace
 };
 
 // A labelled readout on a measurement strip or table ("Freq=191.6kHz", "Pk-Pk(1): 5.6V",
@@ -948,21 +948,17 @@ private:
         r.label = o.label;
     }
 
-    // With nothing drawn as the reading, a readout labelled as a measurement of the signal
-    // (a mean, an RMS, a peak to peak, a top or base level: "Base1.avg -424.4mV") is one,
-    // wherever it stands, and the first of them is the reading. A frequency, period or duty
-    // cycle counts only on a scope's screen: beside a waveform they may be a generator's settings.
+    // With nothing drawn as the reading, a program's table of a trace's statistics (the trace
+    // named before the statistic: "Base1.avg -424.4mV") holds the measurements, and the first
+    // of them is the reading. A statistic standing alone beside a meter's reading (its AVG) or
+    // in a scope's strip is judged with the rest of the screen, not here.
     void takeMeasuredReadout(Reading& r) const
     {
-        const bool scope = m_scope || hasScopeMarks(m_words);
-        static const QStringList measured = {QStringLiteral("MEAN"), QStringLiteral("RMS"), QStringLiteral("VPP"), QStringLiteral("TOP"),
-                                             QStringLiteral("BASE")};
-        static const QStringList timing = {QStringLiteral("FREQ"), QStringLiteral("PERIOD")};
         for (const Readout& o : labelledReadouts(m_words)) {
-            if (!measured.contains(o.label) && !(scope && timing.contains(o.label)))
+            if (!o.ofTrace || o.label == QLatin1String("MIN") || o.label == QLatin1String("MAX"))
                 continue;
             takeReadout(r, o);
-            r.signalReadout = scope || o.ofTrace;
+            r.signalReadout = true;
             return;
         }
     }
@@ -1005,10 +1001,18 @@ private:
             return true;
         // Against the screen's other numbers where it shows a few: icons and logos the
         // recogniser takes for letters say nothing of how large text is drawn.
+        // A supply shows its voltage, current and power in one block of large digits: those
+        // drawn at the reading's size with units of other kinds are its peers, not the text
+        // it stands out from.
         QList<int> numbers;
-        for (const Token& t : m_tokens)
-            if (t.kind == Kind::Number && verticalOverlap(t.box, r.main->box) <= 0)
-                numbers.append(t.height);
+        for (const Token& t : m_tokens) {
+            if (t.kind != Kind::Number || verticalOverlap(t.box, r.main->box) > 0)
+                continue;
+            const std::optional<Unit> u = unitAfter(t);
+            if (r.unit && u && u->base != r.unit->base && std::abs(t.height - r.main->height) <= r.main->height * 0.1)
+                continue;
+            numbers.append(t.height);
+        }
         if (numbers.size() >= 3) {
             std::sort(numbers.begin(), numbers.end());
             return r.main->height >= numbers.at(numbers.size() / 2) * 1.4;
@@ -1222,7 +1226,7 @@ private:
         }
         std::sort(right.begin(), right.end(), [](const Token* a, const Token* b) { return a->box.left() < b->box.left(); });
         if (right.isEmpty())
-            return std::nullopt;
+            return unitBelow(number);
         // A small raised ring before C or F is a degree sign, whatever it was read as.
         if (right.size() >= 2 && right.first()->height <= right.at(1)->height * 0.7
             && right.at(1)->box.left() - right.first()->box.right() <= number.height) {
@@ -1247,6 +1251,23 @@ private:
             else if (next.text.size() >= 2 && next.text.front() == QLatin1Char('M'))
                 u.prefix = QStringLiteral("M");
             return u;
+        }
+        return next.kind == Kind::Number ? unitBelow(number) : std::nullopt;
+    }
+
+    // A program's large reading may show its unit as a line of its own right under the digits
+    // ("231.5" over "VAC"): a word that is only a unit, smaller, within the reading's width and
+    // less than its height below it.
+    std::optional<Unit> unitBelow(const Token& number) const
+    {
+        for (const Token& t : m_tokens) {
+            if (t.kind == Kind::Number || t.frame != number.frame || t.height > number.height * 0.6)
+                continue;
+            const int below = t.box.top() - number.box.bottom();
+            if (below < -2 || below > number.height || t.box.center().x() < number.box.left() || t.box.center().x() > number.box.right())
+                continue;
+            if (const std::optional<Unit> u = readoutUnit(t.text); u && u->text().size() + u->current.size() >= 2)
+                return u;
         }
         return std::nullopt;
     }
@@ -1579,13 +1600,23 @@ private:
             return QStringLiteral("Oscilloscope");
         const QString base = r.unit ? r.unit->base : QString();
         const bool ac = alternating(r);
+        // A function label that names the quantity alone ("VOLT", "CURR") leaves its kind
+        // unsaid, unless the screen marks it direct elsewhere.
+        static const QStringList direct = {QStringLiteral("DC"), QStringLiteral("DCV"), QStringLiteral("VDC"), QStringLiteral("DCA"),
+                                           QStringLiteral("ADC"), QStringLiteral("DCI")};
+        auto kindUnsaid = [&](const QStringList& quantity) { return !ac && screenSays(quantity) && !screenSays(direct); };
         if (base == QLatin1String("V")) {
             if (screenSays({QStringLiteral("DIODE")}))
                 return QStringLiteral("Diode");
+            if (kindUnsaid({QStringLiteral("VOLT"), QStringLiteral("VOLTS")}))
+                return QStringLiteral("Measurement");
             return ac ? QStringLiteral("AC Voltage") : QStringLiteral("DC Voltage");
         }
-        if (base == QLatin1String("A"))
+        if (base == QLatin1String("A")) {
+            if (kindUnsaid({QStringLiteral("CURR"), QStringLiteral("AMPS")}))
+                return QStringLiteral("Measurement");
             return ac ? QStringLiteral("AC Current") : QStringLiteral("DC Current");
+        }
         if (base == QString(omega)) {
             if (screenSays({QStringLiteral("CONT"), QStringLiteral("CONTINUITY"), QStringLiteral("BEEP")}))
                 return QStringLiteral("Continuity");

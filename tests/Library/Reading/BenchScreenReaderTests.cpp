@@ -576,6 +576,14 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         // A supply program: the unit in the label over the value.
         {{{"Input", 10, 40, 12}, {"Voltage(V)", 60, 40, 12}, {"69.58", 60, 60, 40}, {"Unlocked", 300, 60, 12}, {"None", 300, 120, 12}},
          "DC Voltage", 69.58, "V"},
+        // A supply's block of large digits: voltage, current and power alike in size.
+        {{{"Locked", 10, 20, 13}, {"0.000", 300, 40, 37}, {"V", 450, 66, 10}, {"CV", 10, 60, 12}, {"0.0000", 300, 100, 37},
+          {"A", 470, 126, 10}, {"5.000", 10, 240, 15}, {"Set", 80, 240, 15}, {"1.0000", 150, 240, 15}},
+         "DC Voltage", 0.0, "V"},
+        // A program's reading with its unit as a line of its own under the digits.
+        {{{"Theme", 10, 10, 19}, {"About", 100, 10, 19}, {"None", 10, 150, 19}, {"231.5", 200, 100, 113}, {"1.000", 500, 100, 113},
+          {"VAC", 280, 260, 33}, {"Auto", 150, 260, 31}},
+         "AC Voltage", 231.5, "V"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words));
