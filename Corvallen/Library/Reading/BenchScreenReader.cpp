@@ -45,6 +45,7 @@ struct Token {
     std::optional<Unit> unit;  // written on the number itself ("4.552V")
     bool clock = false;
     bool garbledUnit = false;  // the figure came glued to letters that are no unit ("70.78LA")
+    bool unitFromLabel = false;  // its unit was written into its label ("Input Voltage (V)")
     // Label ("MIN", "MAX", "AVG", "VPP", "FREQ", "DUTY", "RMS", "PERIOD")
     QString label;
     bool status = false;
@@ -449,6 +450,16 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             return out;
         }
         const QString rest = m.captured(3).trimmed();
+        // A charge or energy counter ("0.012Ah", "00.08Wh", run together or not) is a
+        // supply's tally, never its reading.
+        static const QRegularExpression counter(QStringLiteral("^[mk]?[AW]h(?![a-z])"));
+        if (counter.match(rest).hasMatch()) {
+            Token t = base;
+            t.text = text;
+            t.status = true;
+            out.append(t);
+            return out;
+        }
         std::optional<Unit> unit;
         if (!rest.isEmpty()) {
             unit = parseUnit(rest);
@@ -927,7 +938,9 @@ private:
             return u.size() == 3 && u.startsWith(QLatin1String("CH")) && u.at(2).isDigit();
         });
         const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge);
-        if (r.main && (!r.unit || (!standsOut && !scopeLabelled) || (onTopEdge && !scopeLabelled))) {
+        // A value under a label that names its unit is a program's labelled readout.
+        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel);
+        if (r.main && (!r.unit || (!standsOut && !labelled) || (onTopEdge && !labelled))) {
             r.main.reset();
             r.minValue.reset();
             r.maxValue.reset();
@@ -1084,8 +1097,10 @@ private:
                     unit = u;
                 }
             }
-            if (unit)
+            if (unit) {
                 t.unit = unit;
+                t.unitFromLabel = true;
+            }
         }
     }
 

@@ -573,8 +573,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Channel", 10, 40, 12}, {"Value", 200, 40, 12}, {"5ns", 10, 80, 12}, {"10ns", 60, 80, 12}, {"Base1.avg", 120, 80, 12},
           {"-424.36379mV", 200, 80, 12}},
          "Oscilloscope", -424.36379, "mV"},
-        // A supply program: the unit in the label over the value.
-        {{{"Input", 10, 40, 12}, {"Voltage(V)", 60, 40, 12}, {"69.58", 60, 60, 40}, {"Unlocked", 300, 60, 12}, {"None", 300, 120, 12}},
+        // A supply program: the unit in the label over the value, all in the same small print,
+        // its energy counter drawn a little larger.
+        {{{"Input", 10, 40, 12}, {"Voltage(V)", 60, 40, 12}, {"69.58", 60, 60, 12}, {"Unlocked", 300, 60, 12}, {"Output", 10, 100, 12},
+          {"Current(A)", 60, 100, 12}, {"0.0", 60, 120, 12}, {"0.0Ah00.0Wh", 10, 200, 16}, {"None", 300, 120, 12}},
          "DC Voltage", 69.58, "V"},
         // A supply's block of large digits: voltage, current and power alike in size.
         {{{"Locked", 10, 20, 13}, {"0.000", 300, 40, 37}, {"V", 450, 66, 10}, {"CV", 10, 60, 12}, {"0.0000", 300, 100, 37},
