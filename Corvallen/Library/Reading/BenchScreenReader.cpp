@@ -45,6 +45,7 @@ struct Token {
     std::optional<Unit> unit;  // written on the number itself ("4.552V")
     bool clock = false;
     bool garbledUnit = false;  // the figure came glued to letters that are no unit ("70.78LA")
+    bool unitFromLabel = false;  // its unit was written into its label ("Input Voltage (V)")
     // Label ("MIN", "MAX", "AVG", "VPP", "FREQ", "DUTY", "RMS", "PERIOD")
     QString label;
     bool status = false;
@@ -361,6 +362,15 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         out.append(t);
         return out;
     }
+    // A switch's state with its O read as a zero ("0FF", "0N") is a word, not a figure with a
+    // unit: no reading is a bare zero followed by a doubled F.
+    static const QRegularExpression switchState(QStringLiteral("^[0O](?:FF|ff|N|n)[:.]?$"));
+    if (switchState.match(text).hasMatch()) {
+        Token t = base;
+        t.text = text;
+        out.append(t);
+        return out;
+    }
     static const QRegularExpression clock(QStringLiteral("^\\d{1,2}:\\d{2}(:\\d{2})?$"));
     if (clock.match(text).hasMatch()) {
         Token t = base;
@@ -440,6 +450,16 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             return out;
         }
         const QString rest = m.captured(3).trimmed();
+        // A charge or energy counter ("0.012Ah", "00.08Wh", run together or not) is a
+        // supply's tally, never its reading.
+        static const QRegularExpression counter(QStringLiteral("^[mk]?[AW]h(?![a-z])"));
+        if (counter.match(rest).hasMatch()) {
+            Token t = base;
+            t.text = text;
+            t.status = true;
+            out.append(t);
+            return out;
+        }
         std::optional<Unit> unit;
         if (!rest.isEmpty()) {
             unit = parseUnit(rest);
@@ -505,6 +525,7 @@ struct Reading {
     std::optional<Unit> unit;
     std::optional<double> minValue, maxValue;
     QString label;  // the main value's own label on an oscilloscope ("VPP", "FREQ", ...)
+    bool signalReadout = false;  // a program's statistic of a trace
 };
 
 // A labelled readout on a measurement strip or table ("Freq=191.6kHz", "Pk-Pk(1): 5.6V",
@@ -515,6 +536,7 @@ struct Readout {
     QString shown;
     Unit unit;
     int word = 0;  // the value's word, for reading order
+    bool ofTrace = false;  // its label names the trace it measures ("Base1.avg")
 };
 
 // The labels of the measurements a scope or meter puts in its strips and tables, the canonical
@@ -581,17 +603,19 @@ std::optional<Unit> readoutUnit(const QString& text)
 }
 
 // The readouts of a screen in reading order. A label and its value stand in one word
-// ("Freq=191.6kHz", "Ampl(1)1.04V"), side by side on one line ("Base=" "4.28V", a stray mark
+// ("Freq=191.6kHz", "Ampl(1)1.04V"; a program's table may name the measured trace before the
+// statistic: "Base1.avg"), side by side on one line ("Base=" "4.28V", a stray mark
 // between them), or the value stands under its label ("Freq(1):" over "998.0kHz") where the
 // label says it is one (a channel mark, a colon, a channel name before it). Values without a
 // unit are no readouts.
 QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
 {
     static const QRegularExpression whole(QStringLiteral(
-        "^([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]|\\(\\d)?(?:[:=]|-(?=\\d))?\\(?([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
-    static const QRegularExpression labelOnly(QStringLiteral("^([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]?)?([:=\\-]?)$"));
+        "^(?:[A-Za-z][A-Za-z0-9_]*\\.)?([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]|\\(\\d)?(?:[:=]|-(?=\\d))?\\(?([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
+    static const QRegularExpression labelOnly(QStringLiteral("^(?:[A-Za-z][A-Za-z0-9_]*\\.)?([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]?)?([:=\\-]?)$"));
     static const QRegularExpression figure(QStringLiteral("^([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
     static const QRegularExpression channel(QStringLiteral("^(C|CH)\\d$"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression traceName(QStringLiteral("^[A-Za-z][A-Za-z0-9_]*\\.[A-Za-z]"));
     QList<Readout> out;
     QSet<int> used;
     // The figure in word `i` with its unit glued on or in the next word of its line.
@@ -641,6 +665,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
             QString unitText = m.captured(4);
             if (unitText.isEmpty() && i + 1 < words.size() && words.at(i + 1).row == w.row)
                 unitText = words.at(i + 1).text;
+            r.ofTrace = traceName.match(w.text).hasMatch();
             if (!r.label.isEmpty() && fill(r, m.captured(3), unitText, i)) {
                 used.insert(i);
                 out.append(r);
@@ -652,6 +677,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
         if (!m.hasMatch())
             continue;
         r.label = readoutLabel(m.captured(1));
+        r.ofTrace = traceName.match(w.text).hasMatch();
         if (r.label.isEmpty())
             continue;
         // Beside it on its line, perhaps past one stray mark.
@@ -778,6 +804,7 @@ public:
                 t.kind = Kind::Word;
             }
         }
+        unitsFromLabels();
         markStatus();
         m_scope = looksLikeOscilloscope();
         if (m_scope && scopeVoltagesMended())
@@ -869,14 +896,7 @@ private:
             if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak)) && !outstanding) {
                 // The peak to peak when the screen measures it, else the first readout.
                 const Readout& first = vpp != readouts.end() ? *vpp : readouts.first();
-                Token main;
-                main.kind = Kind::Number;
-                main.value = first.value;
-                main.shown = first.shown;
-                main.text = first.shown;
-                r.main = main;
-                r.unit = first.unit;
-                r.label = first.label;
+                takeReadout(r, first);
                 r.minValue.reset();
                 r.maxValue.reset();
                 for (const Readout& o : readouts) {
@@ -918,10 +938,41 @@ private:
             return u.size() == 3 && u.startsWith(QLatin1String("CH")) && u.at(2).isDigit();
         });
         const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge);
-        if (r.main && (!r.unit || (!standsOut && !scopeLabelled) || (onTopEdge && !scopeLabelled))) {
+        // A value under a label that names its unit is a program's labelled readout.
+        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel);
+        if (r.main && (!r.unit || (!standsOut && !labelled) || (onTopEdge && !labelled))) {
             r.main.reset();
             r.minValue.reset();
             r.maxValue.reset();
+        }
+        if (!r.main)
+            takeMeasuredReadout(r);
+    }
+
+    static void takeReadout(Reading& r, const Readout& o)
+    {
+        Token main;
+        main.kind = Kind::Number;
+        main.value = o.value;
+        main.shown = o.shown;
+        main.text = o.shown;
+        r.main = main;
+        r.unit = o.unit;
+        r.label = o.label;
+    }
+
+    // With nothing drawn as the reading, a program's table of a trace's statistics (the trace
+    // named before the statistic: "Base1.avg -424.4mV") holds the measurements, and the first
+    // of them is the reading. A statistic standing alone beside a meter's reading (its AVG) or
+    // in a scope's strip is judged with the rest of the screen, not here.
+    void takeMeasuredReadout(Reading& r) const
+    {
+        for (const Readout& o : labelledReadouts(m_words)) {
+            if (!o.ofTrace || o.label == QLatin1String("MIN") || o.label == QLatin1String("MAX"))
+                continue;
+            takeReadout(r, o);
+            r.signalReadout = true;
+            return;
         }
     }
 
@@ -963,10 +1014,18 @@ private:
             return true;
         // Against the screen's other numbers where it shows a few: icons and logos the
         // recogniser takes for letters say nothing of how large text is drawn.
+        // A supply shows its voltage, current and power in one block of large digits: those
+        // drawn at the reading's size with units of other kinds are its peers, not the text
+        // it stands out from.
         QList<int> numbers;
-        for (const Token& t : m_tokens)
-            if (t.kind == Kind::Number && verticalOverlap(t.box, r.main->box) <= 0)
-                numbers.append(t.height);
+        for (const Token& t : m_tokens) {
+            if (t.kind != Kind::Number || verticalOverlap(t.box, r.main->box) > 0)
+                continue;
+            const std::optional<Unit> u = unitAfter(t);
+            if (r.unit && u && u->base != r.unit->base && std::abs(t.height - r.main->height) <= r.main->height * 0.1)
+                continue;
+            numbers.append(t.height);
+        }
         if (numbers.size() >= 3) {
             std::sort(numbers.begin(), numbers.end());
             return r.main->height >= numbers.at(numbers.size() / 2) * 1.4;
@@ -993,6 +1052,56 @@ private:
             return false;
         const QRect& box = m_screen.boxes.at(t.frame);
         return box.height() <= t.box.height() * 2.2 + 4 && box.width() <= t.box.width() + t.box.height() * 4;
+    }
+
+    // A program's readout may write its unit into the label over the value or before it
+    // ("Input Voltage (V)" over "69.58", "Voltage [V]: 5.00"): a bare figure takes the unit of
+    // the nearest such label right above it or to its left on its line.
+    void unitsFromLabels()
+    {
+        static const QRegularExpression bracketed(QStringLiteral("[(\\[]([^()\\[\\]]{1,4})[)\\]][:=]?$"));
+        QList<std::pair<int, Unit>> labels;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            if (t.kind == Kind::Number)
+                continue;
+            const auto m = bracketed.match(t.text);
+            if (!m.hasMatch())
+                continue;
+            if (const std::optional<Unit> u = readoutUnit(m.captured(1)))
+                labels.append({i, *u});
+        }
+        if (labels.isEmpty())
+            return;
+        for (Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.unit || t.clock || (t.garbledUnit && !t.text.isEmpty()))
+                continue;
+            double best = -1;
+            std::optional<Unit> unit;
+            for (const auto& [li, u] : labels) {
+                const Token& l = m_tokens.at(li);
+                if (l.frame != t.frame)
+                    continue;
+                const double h = std::max({l.height, t.height, 1});
+                double cost = -1;
+                const int below = t.box.top() - l.box.bottom();
+                if (verticalOverlap(l.box, t.box) >= std::min(l.box.height(), t.box.height()) * 0.4) {
+                    const int dx = t.box.left() - l.box.right();
+                    if (dx >= -2 && dx <= h * 6)
+                        cost = dx / h;
+                } else if (below >= -2 && below <= h * 3 && horizontalOverlap(l.box, t.box) > 0) {
+                    cost = below / h;
+                }
+                if (cost >= 0 && (best < 0 || cost < best)) {
+                    best = cost;
+                    unit = u;
+                }
+            }
+            if (unit) {
+                t.unit = unit;
+                t.unitFromLabel = true;
+            }
+        }
     }
 
     // Numbers that share a line with status words (battery, clock, AUTO, HOLD, range, channel,
@@ -1132,7 +1241,7 @@ private:
         }
         std::sort(right.begin(), right.end(), [](const Token* a, const Token* b) { return a->box.left() < b->box.left(); });
         if (right.isEmpty())
-            return std::nullopt;
+            return unitBelow(number);
         // A small raised ring before C or F is a degree sign, whatever it was read as.
         if (right.size() >= 2 && right.first()->height <= right.at(1)->height * 0.7
             && right.at(1)->box.left() - right.first()->box.right() <= number.height) {
@@ -1157,6 +1266,23 @@ private:
             else if (next.text.size() >= 2 && next.text.front() == QLatin1Char('M'))
                 u.prefix = QStringLiteral("M");
             return u;
+        }
+        return next.kind == Kind::Number ? unitBelow(number) : std::nullopt;
+    }
+
+    // A program's large reading may show its unit as a line of its own right under the digits
+    // ("231.5" over "VAC"): a word that is only a unit, smaller, within the reading's width and
+    // less than its height below it.
+    std::optional<Unit> unitBelow(const Token& number) const
+    {
+        for (const Token& t : m_tokens) {
+            if (t.kind == Kind::Number || t.frame != number.frame || t.height > number.height * 0.6)
+                continue;
+            const int below = t.box.top() - number.box.bottom();
+            if (below < -2 || below > number.height || t.box.center().x() < number.box.left() || t.box.center().x() > number.box.right())
+                continue;
+            if (const std::optional<Unit> u = readoutUnit(t.text); u && u->text().size() + u->current.size() >= 2)
+                return u;
         }
         return std::nullopt;
     }
@@ -1485,17 +1611,27 @@ private:
 
     QString modeFor(const Reading& r) const
     {
-        if (m_scope)
+        if (m_scope || r.signalReadout)
             return QStringLiteral("Oscilloscope");
         const QString base = r.unit ? r.unit->base : QString();
         const bool ac = alternating(r);
+        // A function label that names the quantity alone ("VOLT", "CURR") leaves its kind
+        // unsaid, unless the screen marks it direct elsewhere.
+        static const QStringList direct = {QStringLiteral("DC"), QStringLiteral("DCV"), QStringLiteral("VDC"), QStringLiteral("DCA"),
+                                           QStringLiteral("ADC"), QStringLiteral("DCI")};
+        auto kindUnsaid = [&](const QStringList& quantity) { return !ac && screenSays(quantity) && !screenSays(direct); };
         if (base == QLatin1String("V")) {
             if (screenSays({QStringLiteral("DIODE")}))
                 return QStringLiteral("Diode");
+            if (kindUnsaid({QStringLiteral("VOLT"), QStringLiteral("VOLTS")}))
+                return QStringLiteral("Measurement");
             return ac ? QStringLiteral("AC Voltage") : QStringLiteral("DC Voltage");
         }
-        if (base == QLatin1String("A"))
+        if (base == QLatin1String("A")) {
+            if (kindUnsaid({QStringLiteral("CURR"), QStringLiteral("AMPS")}))
+                return QStringLiteral("Measurement");
             return ac ? QStringLiteral("AC Current") : QStringLiteral("DC Current");
+        }
         if (base == QString(omega)) {
             if (screenSays({QStringLiteral("CONT"), QStringLiteral("CONTINUITY"), QStringLiteral("BEEP")}))
                 return QStringLiteral("Continuity");

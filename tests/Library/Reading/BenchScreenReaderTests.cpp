@@ -559,3 +559,41 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         EXPECT_FALSE(m.contains(QStringLiteral("summary"))) << words.front().text;
     }
 }
+
+TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
+{
+    struct Case {
+        QList<W> words;
+        const char* mode;
+        double value;
+        const char* unit;
+    };
+    const QList<Case> cases = {
+        // A statistics table: the trace's name before the statistic, the value in small print.
+        {{{"Channel", 10, 40, 12}, {"Value", 200, 40, 12}, {"5ns", 10, 80, 12}, {"10ns", 60, 80, 12}, {"Base1.avg", 120, 80, 12},
+          {"-424.36379mV", 200, 80, 12}},
+         "Oscilloscope", -424.36379, "mV"},
+        // A supply program: the unit in the label over the value, all in the same small print,
+        // its energy counter drawn a little larger.
+        {{{"Input", 10, 40, 12}, {"Voltage(V)", 60, 40, 12}, {"69.58", 60, 60, 12}, {"Unlocked", 300, 60, 12}, {"Output", 10, 100, 12},
+          {"Current(A)", 60, 100, 12}, {"0.0", 60, 120, 12}, {"0.0Ah00.0Wh", 10, 200, 16}, {"None", 300, 120, 12}},
+         "DC Voltage", 69.58, "V"},
+        // A supply's block of large digits: voltage, current and power alike in size.
+        {{{"Locked", 10, 20, 13}, {"0.000", 300, 40, 37}, {"V", 450, 66, 10}, {"CV", 10, 60, 12}, {"0.0000", 300, 100, 37},
+          {"A", 470, 126, 10}, {"5.000", 10, 240, 15}, {"Set", 80, 240, 15}, {"1.0000", 150, 240, 15}},
+         "DC Voltage", 0.0, "V"},
+        // A program's reading with its unit as a line of its own under the digits.
+        {{{"Theme", 10, 10, 19}, {"About", 100, 10, 19}, {"None", 10, 150, 19}, {"231.5", 200, 100, 113}, {"1.000", 500, 100, 113},
+          {"VAC", 280, 260, 33}, {"Auto", 150, 260, 31}},
+         "AC Voltage", 231.5, "V"},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf(c.words));
+        EXPECT_EQ(field(m, "mode"), QLatin1String(c.mode)) << c.words.at(3).text;
+        EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), c.value) << c.words.at(3).text;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.at(3).text;
+    }
+    // A switch's state read with a zero for its O is no capacitance.
+    const auto off = BenchScreenReader::read(screenOf({{"output", 10, 100, 30}, {"0FF", 140, 100, 30}, {"Log", 10, 200, 12}}));
+    EXPECT_FALSE(off.contains(QStringLiteral("value")));
+}
