@@ -1,19 +1,21 @@
 #include "Corvallen/Backup/RestoreSummary.h"
 
+#include "Corvallen/Platform/CountedText.h"
+
 #include <QStringList>
 
 QString RestoreSummary::description() const
 {
     QStringList phrases;
-    // The nouns stay plural for every count: the line is a tally, not a sentence about one item.
-    auto add = [&](int count, const char* noun) {
+    // "1 project", "2 projects": each count with its noun in the form the count takes.
+    auto add = [&](int count, const char* one, const char* many) {
         if (count >= 1)
-            phrases << QString::number(count) + QLatin1Char(' ') + QLatin1String(noun);
+            phrases << countedText("RestoreSummary", one, many, count);
     };
-    add(projects, "projects");
-    add(components, "components");
-    add(captures, "captures");
-    add(files, "files");
+    add(projects, "%n project", "%n projects");
+    add(components, "%n component", "%n components");
+    add(captures, "%n capture", "%n captures");
+    add(files, "%n file", "%n files");
     if (settings)
         phrases << QStringLiteral("settings");
     QString text = phrases.isEmpty() ? QStringLiteral("Nothing restored.")

@@ -85,6 +85,12 @@ QString clippedToBytes(QString text, qsizetype maxBytes)
     return text;
 }
 
+QString saveFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
 QString withSuffix(const QString& path, const QString& suffix)
 {
     if (path.isEmpty() || path.endsWith(suffix, Qt::CaseInsensitive))

@@ -42,6 +42,11 @@ QString safeFileName(const QString& text, const QString& fallback);
 // (file names on Linux hold at most 255 bytes).
 QString clippedToBytes(QString text, qsizetype maxBytes);
 
+// Where a save dialog starts: the user's documents folder, or the home folder when there is no
+// documents folder (a dialog told to start in a missing folder opens the program's working
+// folder instead).
+QString saveFolder();
+
 // The path with `suffix` (".pdf") added when its file name does not already end in it, in any
 // case: a name typed into a save dialog without its extension still gets one.
 QString withSuffix(const QString& path, const QString& suffix);

@@ -1,6 +1,7 @@
 #include "Corvallen/Settings/BackupPaneTexts.h"
 
 #include "Corvallen/Model/StoreLocation.h"
+#include "Corvallen/Platform/CountedText.h"
 #include "Corvallen/Platform/IcuLocale.h"
 
 #include <QCoreApplication>
@@ -20,17 +21,22 @@ QString manifestSummaryText(const BackupManifest& manifest)
 {
     const QLocale locale;
     const QString date = IcuLocale::dateTimeText(manifest.createdAt, locale);
-    static const QList<QPair<QString, QString>> labels{
-        {QStringLiteral("projects"), QStringLiteral("projects")},
-        {QStringLiteral("inventory"), QStringLiteral("components")},
-        {QStringLiteral("captures"), QStringLiteral("captures")},
-        {QStringLiteral("files"), QStringLiteral("files")},
+    struct Label {
+        const char* key;
+        const char* one;
+        const char* many;
+    };
+    static const Label labels[] = {
+        {"projects", "%n project", "%n projects"},
+        {"inventory", "%n component", "%n components"},
+        {"captures", "%n capture", "%n captures"},
+        {"files", "%n file", "%n files"},
     };
     QStringList parts;
-    for (const auto& [key, label] : labels) {
-        const auto it = manifest.counts.constFind(key);
+    for (const Label& label : labels) {
+        const auto it = manifest.counts.constFind(QLatin1String(label.key));
         if (it != manifest.counts.constEnd())
-            parts << QString::number(*it) + u' ' + label;
+            parts << countedText("BackupSettings", label.one, label.many, *it);
     }
     if (manifest.counts.contains(QStringLiteral("settings")))
         parts << QStringLiteral("settings");

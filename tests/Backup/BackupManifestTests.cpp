@@ -84,7 +84,9 @@ TEST(RestoreSummary, Texts)
     EXPECT_EQ((RestoreSummary{2, 14, 0, 0, true, 0}).description(), QStringLiteral("Restored 2 projects, 14 components, settings."));
     EXPECT_EQ((RestoreSummary{0, 0, 0, 0, false, 3}).description(),
               QStringLiteral("Nothing restored. 3 link(s) skipped (target data not included)."));
-    EXPECT_EQ((RestoreSummary{1, 0, 0, 0, false, 0}).description(), QStringLiteral("Restored 1 projects."));
+    EXPECT_EQ((RestoreSummary{1, 0, 0, 0, false, 0}).description(), QStringLiteral("Restored 1 project."));
+    EXPECT_EQ((RestoreSummary{1, 1, 1, 1, false, 1}).description(),
+              QStringLiteral("Restored 1 project, 1 component, 1 capture, 1 file. 1 link(s) skipped (target data not included)."));
     EXPECT_EQ((RestoreSummary{0, 0, 0, 0, true, 0}).description(), QStringLiteral("Restored settings."));
     EXPECT_EQ((RestoreSummary{0, 0, 5, 2, false, 1}).description(),
               QStringLiteral("Restored 5 captures, 2 files. 1 link(s) skipped (target data not included)."));

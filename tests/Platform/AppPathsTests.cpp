@@ -1,5 +1,9 @@
 // Names read from records become paths only when they are one plain file name.
 #include "Corvallen/Platform/AppPaths.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +38,19 @@ TEST(AppPathsTest, ProposedNamesAreSafeAndSaveDialogsAddTheSuffix)
     EXPECT_EQ(AppPaths::withSuffix(QStringLiteral("/home/u/Amp.PDF"), QStringLiteral(".pdf")), QStringLiteral("/home/u/Amp.PDF"));
     EXPECT_EQ(AppPaths::withSuffix(QStringLiteral("/home/u/parts.csv.txt"), QStringLiteral(".csv")), QStringLiteral("/home/u/parts.csv.txt.csv"));
     EXPECT_EQ(AppPaths::withSuffix(QString(), QStringLiteral(".pdf")), QString());  // a cancelled dialog stays cancelled
+}
+
+TEST(AppPathsTest, SaveDialogsStartInDocumentsOrElseAtHome)
+{
+    // A home folder of its own, with no user-dirs file naming another documents folder.
+    const QByteArray home = qgetenv("HOME");
+    const QString fresh = corvallen::test::freshFolder(QStringLiteral("home"));
+    qputenv("HOME", fresh.toUtf8());
+    ASSERT_FALSE(QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/user-dirs.dirs")));
+    EXPECT_EQ(AppPaths::saveFolder(), fresh);  // no Documents folder: never the working folder
+    ASSERT_TRUE(QDir(fresh).mkdir(QStringLiteral("Documents")));
+    EXPECT_EQ(AppPaths::saveFolder(), fresh + QStringLiteral("/Documents"));
+    qputenv("HOME", home);
 }
 
 }  // namespace

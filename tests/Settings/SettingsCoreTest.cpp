@@ -63,6 +63,8 @@ TEST(BackupPaneTextsTest, ManifestLinesListWhatTheArchiveHolds)
     EXPECT_TRUE(BackupPaneTexts::manifestSummaryText(m).endsWith(QStringLiteral(" \u00b7 empty")));
     m.counts = {{QStringLiteral("files"), 4}, {QStringLiteral("captures"), 3}};
     EXPECT_TRUE(BackupPaneTexts::manifestSummaryText(m).endsWith(QStringLiteral(" \u00b7 3 captures, 4 files")));
+    m.counts = {{QStringLiteral("projects"), 1}, {QStringLiteral("files"), 1}};
+    EXPECT_TRUE(BackupPaneTexts::manifestSummaryText(m).endsWith(QStringLiteral(" \u00b7 1 project, 1 file")));
 
     EXPECT_EQ(BackupPaneTexts::manifestOriginText(m), QStringLiteral("Exported with Corvallen 1.2"));
     m.exportedBy = QStringLiteral("Corvallen CLI");

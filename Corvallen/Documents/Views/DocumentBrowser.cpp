@@ -76,7 +76,11 @@ QIcon thumbnailIcon(const QImage& thumb, const Document* d)
         p.fillRect(QRectF(0, 0, 40, 40), QColor(128, 128, 128, 50));
         symbolIcon(DocumentBrowserModel::typeSymbolName(d->type())).paint(&p, QRect(10, 10, 20, 20));
     }
-    return QIcon(pm);
+    // A selected row shows the same picture: the style would otherwise tint it with the
+    // selection's colour into a plain square.
+    QIcon icon(pm);
+    icon.addPixmap(pm, QIcon::Selected);
+    return icon;
 }
 
 QToolButton* menuButton(QWidget* parent)
@@ -158,6 +162,12 @@ DocumentBrowser::DocumentBrowser(ModelContext& context, Project* fileTo, std::fu
     bar->addWidget(m_importError);
     m_count = new QLabel(main);
     m_count->setForegroundRole(QPalette::PlaceholderText);
+    // The flowing bar lines its items up at the top: the texts are as tall as the buttons, their
+    // words centred, so they sit on the buttons' middle line.
+    for (QLabel* text : {m_importError, m_count}) {
+        text->setMinimumHeight(m_sortMenu->sizeHint().height());
+        text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
     bar->addWidget(m_count);
     auto* selectAll = new QToolButton(main);
     selectAll->setIcon(symbolIcon(QStringLiteral("checklist")));
@@ -249,6 +259,12 @@ DocumentBrowser::DocumentBrowser(ModelContext& context, Project* fileTo, std::fu
 QWidget* DocumentBrowser::inspectorPane() const
 {
     return m_inspectorStack->currentWidget();
+}
+
+void DocumentBrowser::setEmptyTexts(const QString& title, const QString& message)
+{
+    m_emptyTitle = title;
+    m_emptyMessage = message;
 }
 
 void DocumentBrowser::reload()

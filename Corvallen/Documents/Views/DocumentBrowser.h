@@ -27,6 +27,8 @@ public:
                     QString emptyTitle, QString emptyMessage, QWidget* parent = nullptr);
 
     DocumentBrowserModel& model() { return m_model; }
+    // The texts of an empty list; the next reload shows them. Selection, filter and sort stay.
+    void setEmptyTexts(const QString& title, const QString& message);
     // Reads the documents again and redraws.
     void reload();
     // Imports files as the Add… panel or a drop does: the copying runs on a worker, and

@@ -21,7 +21,9 @@
 #include <QPushButton>
 #include <QPainter>
 #include <QPointer>
+#include <QKeyEvent>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSlider>
 #include <QTimer>
@@ -109,13 +111,17 @@ PDFMarkupContainer::PDFMarkupContainer(Source source, const QString& filePath, c
         {MarkupMode::pen, QStringLiteral("pencil.tip"), tr("Pen")},
         {MarkupMode::eraser, QStringLiteral("eraser"), tr("Eraser")},
         {MarkupMode::note, QStringLiteral("note.text"), tr("Note")}};
+    // The picker as a whole names all five; each tool names itself.
+    tools->setToolTip(tr("Pan · Select text & move notes · Pen · Eraser · Note"));
     for (const auto& [mode, symbol, word] : modes) {
-        auto* b = toolButton(symbol, word, tr("Pan · Select text & move notes · Pen · Eraser · Note"), tools);
+        auto* b = toolButton(symbol, word, mode == MarkupMode::select ? tr("Select text & move notes") : word, tools);
         ViewStyle::makeSegment(b);
         b->setAutoRaise(false);
         m_tools->addButton(b, int(mode));
         toolRow->addWidget(b);
     }
+    // The picker keeps its buttons' size in a narrow window; the status text gives way instead.
+    tools->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_tools->button(int(MarkupMode::pan))->setChecked(true);
     connect(m_tools, &QButtonGroup::idClicked, this, [this](int id) { m_controller->setMode(MarkupMode(id)); });
     row->addWidget(tools);
@@ -131,15 +137,21 @@ PDFMarkupContainer::PDFMarkupContainer(Source source, const QString& filePath, c
         row->addWidget(m_ocr);
     }
 
-    // 4. Swatches.
+    // 4. Swatches, close together as one group.
+    auto* swatches = new QWidget(bar);
+    auto* swatchRow = new QHBoxLayout(swatches);
+    swatchRow->setContentsMargins(0, 0, 0, 0);
+    swatchRow->setSpacing(2);
+    swatches->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    row->addWidget(swatches);
     for (const QString& hex : palette()) {
-        auto* s = new QToolButton(bar);
+        auto* s = new QToolButton(swatches);
         s->setAutoRaise(true);
         s->setIconSize(QSize(20, 20));
         s->setAccessibleName(hex);
         connect(s, &QToolButton::clicked, this, [this, hex] { m_controller->setColor(hex); });
         m_swatches.append(s);
-        row->addWidget(s);
+        swatchRow->addWidget(s);
     }
 
     // 5. Pen width.
@@ -238,6 +250,21 @@ bool PDFMarkupContainer::eventFilter(QObject* watched, QEvent* event)
     if (m_scroll && watched == m_scroll->viewport() && event->type() == QEvent::Resize && m_fitPending)
         QTimer::singleShot(0, this, &PDFMarkupContainer::fit);
     return QWidget::eventFilter(watched, event);
+}
+
+void PDFMarkupContainer::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const int pages = m_controller->document() ? m_controller->document()->pageCount() : 0;
+    if (m_scroll && pages > 0 && (event->key() == Qt::Key_Home || event->key() == Qt::Key_End)
+        && (mods == Qt::NoModifier || mods == Qt::ControlModifier)) {
+        QScrollBar* bar = m_scroll->verticalScrollBar();
+        // The last page from its top, or as far down as the canvas goes.
+        bar->setValue(event->key() == Qt::Key_Home ? bar->minimum() : int(m_canvas->pageRect(pages - 1).top()));
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void PDFMarkupContainer::load(Source source, const QString& filePath)

@@ -45,6 +45,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Home and End (with or without Ctrl) go to the first and the last page, whatever of the
+    // viewer has the focus and passes them on.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void load(Source source, const QString& filePath);

@@ -23,12 +23,15 @@ ComboField::ComboField(const QString& text, const QStringList& options, QWidget*
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     m_edit = new QLineEdit(text, this);
-    m_edit->setCursorPosition(0);
+    // A name longer than the field shows its beginning, also once the typing is done.
+    ViewStyle::showStartAtRest(m_edit);
     m_edit->setFrame(false);
     m_edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_edit->installEventFilter(this);
     row->addWidget(m_edit, 1);
-    m_chevron = new QToolButton(this);
+    // The chevron sits inside the field's box, at its trailing end, so that a combo field is as
+    // wide as the text fields above and below it; the text keeps clear of it.
+    m_chevron = new QToolButton(m_edit);
     setSymbolOrText(m_chevron, QStringLiteral("chevron.down"), QStringLiteral("\u25BE"));
     m_chevron->setIconSize(QSize(10, 10));
     m_chevron->setAutoRaise(true);
@@ -38,12 +41,6 @@ ComboField::ComboField(const QString& text, const QStringList& options, QWidget*
     m_menu = new QMenu(m_chevron);
     m_chevron->setMenu(m_menu);
     connect(m_menu, &QMenu::aboutToShow, this, &ComboField::buildMenu);
-    row->addWidget(m_chevron);
-    // Keep the chevron's place when it is hidden, so the row doesn't shift while another field
-    // has focus.
-    QSizePolicy keep = m_chevron->sizePolicy();
-    keep.setRetainSizeWhenHidden(true);
-    m_chevron->setSizePolicy(keep);
 
     connect(m_edit, &QLineEdit::textEdited, this, [this](const QString& t) {
         Q_EMIT textEdited(t);
@@ -66,11 +63,8 @@ QString ComboField::text() const
 
 void ComboField::setText(const QString& text)
 {
-    if (m_edit->text() != text) {
+    if (m_edit->text() != text)
         m_edit->setText(text);
-        if (!m_edit->hasFocus())
-            m_edit->setCursorPosition(0);  // a value longer than the field shows its beginning
-    }
     updateChevron();
     updateSuggestions();
 }
@@ -93,6 +87,9 @@ void ComboField::setChevronHidden(bool hidden)
 void ComboField::updateChevron()
 {
     m_chevron->setVisible(!m_options.isEmpty() && !m_chevronHidden);
+    // The text keeps clear of the chevron, and keeps its place while the chevron is only hidden
+    // (another field has focus); a field with nothing to offer ends its text where a text field does.
+    m_edit->setTextMargins(0, 0, m_options.isEmpty() ? 0 : m_chevron->sizeHint().width() + 2, 0);
 }
 
 QStringList ComboField::suggestions() const
@@ -142,6 +139,11 @@ void ComboField::pickSuggestion(const QString& value)
 
 bool ComboField::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_edit && event->type() == QEvent::Resize) {
+        const int width = m_chevron->sizeHint().width();
+        m_chevron->setGeometry(m_edit->width() - width, 0, width, m_edit->height());
+    }
+
     if (watched == m_edit && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
         const bool focused = event->type() == QEvent::FocusIn;
         if (focused != m_focused) {

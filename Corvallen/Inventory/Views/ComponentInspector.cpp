@@ -103,7 +103,7 @@ QLineEdit* plainField(const QString& text)
     e->setFrame(false);
     e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     e->setMinimumWidth(60);
-    e->setCursorPosition(0);  // a text longer than the field shows its beginning
+    ViewStyle::showStartAtRest(e);  // a text longer than the field shows its beginning
     return e;
 }
 
@@ -154,10 +154,8 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
         doneOnReturn(e);
         m_refreshers << [e, c, get] {
             const QString now = ComponentEditing::fieldText(get(*c));
-            if (!e->hasFocus() && e->text() != now) {
+            if (!e->hasFocus() && e->text() != now)
                 e->setText(now);
-                e->setCursorPosition(0);
-            }
         };
         m_texts.insert(label, e);
         s->labelRow(label, e);
@@ -168,10 +166,8 @@ ComponentInspector::ComponentInspector(ModelContext& context, Component* compone
         connect(e, &QLineEdit::textEdited, this, [c, set](const QString& t) { set(*c, t); });
         doneOnReturn(e);
         m_refreshers << [e, c, get] {
-            if (!e->hasFocus() && e->text() != get(*c)) {
+            if (!e->hasFocus() && e->text() != get(*c))
                 e->setText(get(*c));
-                e->setCursorPosition(0);
-            }
         };
         m_texts.insert(label, e);
         s->labelRow(label, e);

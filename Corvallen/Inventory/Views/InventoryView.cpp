@@ -30,6 +30,7 @@
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -125,10 +126,17 @@ public:
         const QFontMetrics bfm(badgeFont);
         const QSize badge(bfm.horizontalAdvance(badgeText) + 14, bfm.height() + 6);
         const QRect badgeRect(r.right() - badge.width(), r.center().y() - badge.height() / 2, badge.width(), badge.height());
+        // On a selected row the capsule stands on the list's own colour, as the badges of the
+        // other lists do, rather than mixing its tint into the selection's.
+        const QColor behind = pal.color(group, QPalette::Base);
+        if (selected) {
+            p->setBrush(behind);
+            p->drawRoundedRect(badgeRect, badge.height() / 2.0, badge.height() / 2.0);
+        }
         p->setBrush(StatusBadge::fill(status));
         p->drawRoundedRect(badgeRect, badge.height() / 2.0, badge.height() / 2.0);
         p->setFont(badgeFont);
-        p->setPen(StatusBadge::textColor(status, pal.color(group, selected ? QPalette::Highlight : QPalette::Base)));
+        p->setPen(StatusBadge::textColor(status, behind));
         p->drawText(badgeRect, Qt::AlignCenter, badgeText);
         r.setRight(badgeRect.left() - 12);
 
@@ -145,7 +153,9 @@ public:
         QFont nameFont = ViewStyle::font(ViewStyle::TextStyle::body, QFont::Medium);
         QFont subFont = ViewStyle::font(ViewStyle::TextStyle::caption);
         const QFontMetrics nfm(nameFont), sfm(subFont);
-        const int total = nfm.height() + 2 + sfm.height();
+        // Without a subtitle the name alone sits on the row's middle line, with the quantity.
+        const QString subtitle = InventoryPage::subtitle(*c);
+        const int total = subtitle.isEmpty() ? nfm.height() : nfm.height() + 2 + sfm.height();
         const int top = r.center().y() - total / 2;
         p->setFont(nameFont);
         p->setPen(text);
@@ -154,7 +164,7 @@ public:
         p->setFont(subFont);
         p->setPen(faint);
         p->drawText(QRect(r.left(), top + nfm.height() + 2, r.width(), sfm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                    sfm.elidedText(InventoryPage::subtitle(*c), Qt::ElideRight, r.width()));
+                    sfm.elidedText(subtitle, Qt::ElideRight, r.width()));
         p->restore();
     }
 
@@ -276,11 +286,13 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     header->addStretch(1);
     m_search = new QLineEdit(page);
     m_search->setPlaceholderText(tr("Search"));
-    // 160 wide where there is room; narrower beside an open inspector in a small window.
-    m_search->setMinimumWidth(60);
-    m_search->setMaximumWidth(160);
+    // 160 wide where there is room; narrower beside an open inspector in a small window, but
+    // never so narrow that its placeholder is cut: the word, the glass and the clear button.
     m_search->setClearButtonEnabled(true);
     m_search->addAction(symbolIcon(QStringLiteral("magnifyingglass")), QLineEdit::LeadingPosition);
+    const int sideIcon = m_search->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_search) + 6;
+    m_search->setMinimumWidth(m_search->fontMetrics().horizontalAdvance(m_search->placeholderText()) + 2 * sideIcon + 12);
+    m_search->setMaximumWidth(160);
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString& t) {
         m_filters.search = t;
         refresh();
@@ -349,6 +361,9 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     connect(m_clear, &QPushButton::clicked, this, &InventoryView::clearFilters);
     bar->addWidget(m_clear);
     m_count = ViewStyle::label(QString(), ViewStyle::TextStyle::caption, QFont::Normal, true, page);
+    // As tall as the menu buttons, its words centred: the flowing bar lines items up at the top.
+    m_count->setMinimumHeight(m_menus.first()->sizeHint().height());
+    m_count->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     bar->addWidget(m_count);
     column->addWidget(filterBar);
     column->addWidget(divider());
@@ -380,10 +395,20 @@ InventoryView::InventoryView(ModelContext& context, StatusFilter filter, std::op
     m_list->setUniformItemSizes(true);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+    // A row the user chose is both current and selected. The list also makes its first row
+    // current, unselected, when it takes the focus with none (as right after Done): that opens
+    // nothing, or the next keystrokes would edit a component nobody chose.
+    // A click makes the row current first and selects it after, the keyboard the other way
+    // round: the inspector follows whichever comes second.
+    const auto followList = [this] {
+        const QModelIndex current = m_list->selectionModel()->currentIndex();
+        if (!m_list->selectionModel()->isSelected(current))
+            return;
         if (Component* c = m_model->component(current))
             select(c->persistentModelID());
-    });
+    };
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, followList);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, followList);
     connect(m_list, &QListView::customContextMenuRequested, this, [this](const QPoint& pos) {
         Component* c = m_model->component(m_list->indexAt(pos));
         if (!c)

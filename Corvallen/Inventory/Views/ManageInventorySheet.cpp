@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QAbstractItemView>
 #include <QSignalBlocker>
+#include <QEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -311,6 +312,8 @@ void TermListPane::rebuildRows()
         field->setObjectName(QStringLiteral("draft"));
         field->setProperty("shownName", term->name());
         field->setFrame(false);
+        // A name longer than the field shows its beginning, not its end.
+        ViewStyle::showStartAtRest(field);
         field->setMinimumWidth(60);
         connect(field, &QLineEdit::returnPressed, this, [this, i] { commitRename(i); });
         l->addWidget(field, 1);

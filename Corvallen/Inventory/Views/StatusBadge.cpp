@@ -4,6 +4,7 @@
 
 #include "Corvallen/Widgets/Views/ViewStyle.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -63,8 +64,17 @@ void StatusBadge::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     p.setPen(Qt::NoPen);
+    // On a selected row the tint would mix with the selection's strong colour into a murky
+    // capsule: there the capsule stands on the list's own colour, as on a row at rest.
+    QColor behind = palette().color(backgroundRole());
+    const QPalette app = QApplication::palette();
+    if (behind == app.color(QPalette::Active, QPalette::Highlight) || behind == app.color(QPalette::Inactive, QPalette::Highlight)) {
+        behind = app.color(QPalette::Active, QPalette::Base);
+        p.setBrush(behind);
+        p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
+    }
     p.setBrush(fill(m_status));
     p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
-    p.setPen(textColor(m_status, palette().color(backgroundRole())));
+    p.setPen(textColor(m_status, behind));
     p.drawText(rect(), Qt::AlignCenter, text());
 }

@@ -11,7 +11,7 @@
 #include "Corvallen/Sync/DeviceStorage.h"
 #include "Corvallen/Widgets/Views/ViewStyle.h"
 
-#include <QFileInfo>
+#include <QImageReader>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -189,6 +189,7 @@ BulkInspector::BulkInspector(ModelContext& context, std::function<void()> onComp
     column->addWidget(tag);
 
     m_compare = LibraryViewKit::textButton(tr("Compare"), QStringLiteral("rectangle.split.2x1"), content);
+    ViewStyle::makeProminent(m_compare);
     connect(m_compare, &QPushButton::clicked, this, [this] {
         if (m_onCompare)
             m_onCompare();
@@ -229,8 +230,8 @@ int BulkInspector::thumbnailCount() const
 
 void BulkInspector::rebuildThumbnails()
 {
-    // No cell for a capture whose image file is gone; the pictures themselves are read only
-    // for the cells on screen.
+    // No cell for a capture whose file is gone or is no picture (its header names no image
+    // format, or no size); the pictures themselves are read only for the cells on screen.
     // The grid stops at a thousand cells: a panel many thousand rows tall is past what a layout
     // can size (it was drawn empty), and nobody scrolls through it; the rest are counted below.
     const QString folder = DeviceStorage::capturesFolder() + QLatin1Char('/');
@@ -238,7 +239,10 @@ void BulkInspector::rebuildThumbnails()
     qsizetype looked = 0;
     for (; looked < m_captures.size() && names.size() < kMostThumbnails; ++looked) {
         const QString name = m_captures.at(looked)->fileName();
-        if (AppPaths::isPlainFileName(name) && QFileInfo::exists(folder + name))
+        if (!AppPaths::isPlainFileName(name))
+            continue;
+        QImageReader reader(folder + name);
+        if (reader.canRead() && reader.size().isValid())
             names.append(name);
     }
     m_thumbs->setFileNames(std::move(names));

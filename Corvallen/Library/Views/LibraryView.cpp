@@ -116,9 +116,11 @@ void LibraryView::setMode(Mode mode)
     m_mode = mode;
     storeMode(mode, m_settings);
     m_modeGroup->button(mode == Mode::documents ? 1 : 0)->setChecked(true);
-    // Each browser starts with an empty selection when its mode is shown again.
+    // Each browser starts afresh, with an empty selection, when its mode is shown again.
     if (mode == Mode::captures)
         m_captures->selection().clear();
+    else if (m_documents.reset)
+        m_documents.reset();
     m_captures->selectionChanged();
     m_stack->setCurrentWidget(mode == Mode::documents ? m_documents.widget : static_cast<QWidget*>(m_captures));
     reload();

@@ -28,6 +28,8 @@ public:
     struct DocumentsPane {
         QWidget* widget = nullptr;
         std::function<void(const QList<Document*>&, const QString& emptyTitle, const QString& emptyMessage)> setDocuments;
+        // Starts the browser afresh (empty selection, no filter, default sort) at its next list.
+        std::function<void()> reset;
     };
     using DocumentsPaneFactory = std::function<DocumentsPane(ModelContext&, QWidget* parent)>;
 

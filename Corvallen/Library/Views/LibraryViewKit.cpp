@@ -88,12 +88,10 @@ void drawThumbnail(QPainter& p, const QImage& image, const QRectF& rect, double 
     if (image.isNull()) {
         p.fillRect(rect, ViewStyle::quaternary(widget->palette()));
     } else {
-        // Keep the picture's own shape inside the 30:17 frame; hard pixel edges.
-        QSizeF size = image.size();
-        size.scale(rect.size(), Qt::KeepAspectRatio);
-        const QRectF target(rect.center() - QPointF(size.width() / 2, size.height() / 2), size);
+        // The picture fills the whole 30:17 frame, stretched whatever its own shape (an
+        // instrument's screen is close to that shape anyway); hard pixel edges.
         p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        p.drawImage(target, image);
+        p.drawImage(rect, image);
     }
     p.restore();
 }

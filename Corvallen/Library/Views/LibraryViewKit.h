@@ -30,7 +30,7 @@ void setEmptyStateTexts(QWidget* panel, const QString& title, const QString& mes
 
 // The rectangle of width `width` at the thumbnail ratio.
 QRectF thumbRect(double width);
-// Draws the image fitted into `rect` keeping its own ratio, nearest-neighbour, clipped to a
+// Draws the image stretched to fill `rect`, nearest-neighbour, clipped to a
 // rounded rectangle of `radius`; a faint placeholder when the image is null.
 void drawThumbnail(QPainter& p, const QImage& image, const QRectF& rect, double radius, const QWidget* widget);
 

@@ -71,6 +71,7 @@ SingleCaptureInspector::SingleCaptureInspector(ModelContext& context, std::funct
 
     m_name = new QLineEdit(content);
     m_name->setPlaceholderText(tr("Name"));
+    ViewStyle::showStartAtRest(m_name);
     connect(m_name, &QLineEdit::textEdited, this, [this](const QString& t) {
         if (m_capture)
             m_capture->setTitle(t);

@@ -1,5 +1,7 @@
 #include "Corvallen/Platform/Views/AppStyle.h"
 
+#include "Corvallen/Platform/Views/ThemeManager.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleFactory>
@@ -192,6 +194,22 @@ void AppStyle::drawControl(ControlElement element, const QStyleOption* option, Q
                 return;
             }
     }
+    // A divider is one quiet hairline in either theme. Fusion draws a plain one in the text
+    // colour and a sunken one as a light and a dark line, both glaring on a dark window.
+    if (element == CE_ShapedFrame)
+        if (auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
+            frame && (frame->frameShape == QFrame::HLine || frame->frameShape == QFrame::VLine)) {
+            const QRect r = option->rect;
+            painter->save();
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(ThemeManager::separator(option->palette));
+            if (frame->frameShape == QFrame::HLine)
+                painter->drawRect(QRect(r.left(), r.top() + (r.height() - 1) / 2, r.width(), 1));
+            else
+                painter->drawRect(QRect(r.left() + (r.width() - 1) / 2, r.top(), 1, r.height()));
+            painter->restore();
+            return;
+        }
     if (element == CE_PushButtonBevel && isSegment(widget)) {
         drawSegmentPanel(option, painter, widget);
         return;

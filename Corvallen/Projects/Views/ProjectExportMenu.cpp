@@ -18,7 +18,6 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPromise>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -55,9 +54,7 @@ void ProjectExportMenu::chooseAndExport(Kind kind)
 {
     if (m_busy)
         return;
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
+    const QString folder = AppPaths::saveFolder();
     const QString name = ProjectTexts::exportFileName(
         m_project, kind == Kind::projectSheet ? ProjectTexts::projectSheetSuffix : ProjectTexts::quoteSuffix);
     const QString path = AppPaths::withSuffix(
@@ -67,20 +64,38 @@ void ProjectExportMenu::chooseAndExport(Kind kind)
     exportTo(kind, path);
 }
 
-void ProjectExportMenu::reportCannotShow(const QString& path)
+QMessageBox* ProjectExportMenu::savedButNotShownNote(const QString& path, QWidget* parent)
 {
-    if (m_alert)
-        m_alert->close();
     auto* box = new QMessageBox(QMessageBox::Information, tr("Export saved"),
                                 tr("The export was saved as “%1”, but no file manager could be opened to show it.")
                                     .arg(QDir::toNativeSeparators(path)),
-                                QMessageBox::Ok, this);
+                                QMessageBox::Ok, parent);
     box->setObjectName(QStringLiteral("exportShowAlert"));
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
-    m_alert = box;
     box->open();
+    return box;
+}
+
+void ProjectExportMenu::confirmSaved(const QString& path, QWidget* parent, const std::function<void(QMessageBox*)>& noted)
+{
+    if (revealHandler()) {
+        revealHandler()(path);
+        return;
+    }
+    showInFileManager(path, parent, [parent, path, noted](const QString&) {
+        QMessageBox* box = savedButNotShownNote(path, parent);
+        if (noted)
+            noted(box);
+    });
+}
+
+void ProjectExportMenu::reportCannotShow(const QString& path)
+{
+    if (m_alert)
+        m_alert->close();
+    m_alert = savedButNotShownNote(path, this);
 }
 
 void ProjectExportMenu::fail(const QString& message)
@@ -141,13 +156,13 @@ void ProjectExportMenu::build(const ProjectExport::Builder& build, const QString
         if (watcher->future().resultCount() == 0)
             return;
         const QString error = watcher->result();
-        if (error.isEmpty()) {
-            if (revealHandler())
-                revealHandler()(destination);
-            else
-                showInFileManager(destination, this,
-                                  [this, destination](const QString&) { reportCannotShow(destination); });
-        } else
+        if (error.isEmpty())
+            confirmSaved(destination, this, [this](QMessageBox* note) {
+                if (m_alert)
+                    m_alert->close();
+                m_alert = note;
+            });
+        else
             fail(error);
         Q_EMIT exportFinished(destination, error);
     });

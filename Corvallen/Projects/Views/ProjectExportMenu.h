@@ -39,6 +39,11 @@ public:
     static void setRevealHandler(std::function<void(const QString&)> handler);
     // Says that the file was saved but could not be shown (a window-modal note on this menu).
     void reportCannotShow(const QString& path);
+    // How every saved export is confirmed: the file shown in the file manager (or handed to the
+    // reveal handler); when no file manager can show it, a window-modal note on `parent` says
+    // where it was saved, given to `noted` so that its owner can keep it.
+    static void confirmSaved(const QString& path, QWidget* parent, const std::function<void(QMessageBox*)>& noted = {});
+    static QMessageBox* savedButNotShownNote(const QString& path, QWidget* parent);
 
 Q_SIGNALS:
     void exportFinished(const QString& destination, const QString& error);

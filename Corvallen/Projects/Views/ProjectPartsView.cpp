@@ -15,6 +15,7 @@
 #include "Corvallen/Projects/Views/AddFromInventorySheet.h"
 #include "Corvallen/Projects/Views/BomImportSheet.h"
 #include "Corvallen/Projects/Views/PartStatusBadge.h"
+#include "Corvallen/Projects/Views/ProjectExportMenu.h"
 #include "Corvallen/Projects/Views/QtyStepper.h"
 #include "Corvallen/Projects/Views/RowStampDelegate.h"
 #include "Corvallen/Projects/Views/WorkProgress.h"
@@ -36,7 +37,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -67,7 +67,8 @@ public:
         small.setPointSizeF(small.pointSizeF() * 0.85);
         m_detail->setFont(small);
         m_detail->setForegroundRole(QPalette::PlaceholderText);
-        // An empty name or detail keeps its line, so every row has the same height.
+        // An empty name keeps its line; without a detail the name sits on the row's middle line.
+        // Every row is as tall either way: the stock column beside it holds two lines.
         m_name->setMinimumHeight(m_name->fontMetrics().height());
         m_detail->setMinimumHeight(m_detail->fontMetrics().height());
         nameBlock->addWidget(m_name);
@@ -131,6 +132,7 @@ public:
             return;
         m_name->setText(c->name());
         m_detail->setText(ProjectTexts::detailLine(c));
+        m_detail->setVisible(!m_detail->text().isEmpty());
         m_stepper->setQuantity(m_line->quantity());
         setPartStatusBadge(m_badge, c->status());
         m_stock->setText(ProjectTexts::stockText(c));
@@ -589,9 +591,7 @@ void ProjectPartsView::exportShoppingList()
         exportShoppingListTo(QString());
         return;
     }
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
+    const QString folder = AppPaths::saveFolder();
     const QString path = AppPaths::withSuffix(QFileDialog::getSaveFileName(window(), tr("Shopping List"),
                                                                            folder + u'/' + ShoppingList::proposedFileName(m_project),
                                                                            tr("CSV files (*.csv)")),
@@ -622,12 +622,20 @@ void ProjectPartsView::exportShoppingListTo(const QString& path)
         return;
     setBusy(true);
     auto* watcher = new QFutureWatcher<QString>(this);
-    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher] {
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, path] {
         watcher->deleteLater();
         setBusy(false);
         const QString error = watcher->result();
-        if (!error.isEmpty())
+        if (!error.isEmpty()) {
             showError(tr("Export failed"), error);
+            return;
+        }
+        // Confirmed as the sheet and the quote are: the saved file shown in the file manager.
+        ProjectExportMenu::confirmSaved(path, this, [this](QMessageBox* note) {
+            if (m_alert)
+                m_alert->close();
+            m_alert = note;
+        });
     });
     watcher->setFuture(QtConcurrent::run(
         [path, shortOnes = std::move(shortOnes)] { return ShoppingList::write(path, ShoppingList::csv(shortOnes)); }));

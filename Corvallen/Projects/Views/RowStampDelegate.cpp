@@ -36,6 +36,29 @@ void RowStampDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         const QWidget* widget = option.widget;
         (widget ? widget->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &background, &p, widget);
     }
+    // A selected row's content takes the selection's colours, as the list's own text does: the
+    // text, and whatever is drawn in the accent colour (the accent is the selection's fill),
+    // in the selected-text colour; a badge works out its text colour on the selection's fill.
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (option.state & QStyle::State_Active) ? QPalette::Active
+                                                                                : QPalette::Inactive;
+    QPalette look = m_view->palette();
+    if (selected) {
+        const QColor fill = look.color(group, QPalette::Highlight);
+        const QColor text = look.color(group, QPalette::HighlightedText);
+        QColor faint = text;
+        faint.setAlphaF(0.7f);
+        for (const QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Window})
+                look.setColor(g, role, fill);
+            for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::Highlight})
+                look.setColor(g, role, text);
+            look.setColor(g, QPalette::PlaceholderText, faint);
+        }
+    }
+    if (m_stamp->palette() != look)
+        m_stamp->setPalette(look);
     if (bind(index)) {
         if (m_stamp->size() != size)
             m_stamp->resize(size);

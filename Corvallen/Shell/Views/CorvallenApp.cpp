@@ -5,6 +5,7 @@
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/UpdaterController.h"
 #include "Corvallen/Platform/Views/DestructiveQuestions.h"
+#include "Corvallen/Platform/Views/ScreenPlacement.h"
 #include "Corvallen/Platform/Views/WheelGuard.h"
 #include "Corvallen/Platform/WindowRouter.h"
 #include "Corvallen/Shell/Views/MainWindow.h"
@@ -13,7 +14,6 @@
 #include "Corvallen/Shell/Views/WelcomeView.h"
 #include "Corvallen/Sync/AppModel.h"
 
-#include <QApplication>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -61,6 +61,7 @@ CorvallenApp::CorvallenApp(std::unique_ptr<ModelContainer> container, QObject* p
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         WheelGuard::install(*app);
         DestructiveQuestions::install(*app);
+        keepDialogsOnScreen(*app);
     }
     m_router->makeCurrent();
     m_model = std::make_unique<AppModel>(m_container->mainContext());
@@ -112,16 +113,22 @@ void CorvallenApp::bringForward()
 
 void CorvallenApp::show()
 {
-    if (m_mainWindow)
-        m_mainWindow->show();
+    if (!m_mainWindow)
+        return;
+    // On a screen smaller than the window's usual size, all of it still opens on the screen.
+    if (!m_mainWindow->isVisible())
+        placeOnScreen(m_mainWindow);
+    m_mainWindow->show();
 }
 
 void CorvallenApp::registerWindows()
 {
     m_router->setPresenters(
         [](QObject* o) {
-            if (auto* w = qobject_cast<QWidget*>(o))
+            if (auto* w = qobject_cast<QWidget*>(o)) {
+                placeOnScreen(w);
                 w->show();
+            }
         },
         [](QObject* o) {
             if (auto* w = qobject_cast<QWidget*>(o)) {

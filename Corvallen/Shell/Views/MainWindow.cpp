@@ -58,8 +58,10 @@ void MainWindow::buildMenus()
             m_shell->navigation().newProject();
     });
     file->addSeparator();
-    QAction* quit = file->addAction(tr("&Quit"), QKeySequence::Quit, this, [] { QApplication::quit(); });
-    quit->setMenuRole(QAction::QuitRole);
+    m_quit = file->addAction(tr("&Quit"), QKeySequence::Quit, this, &MainWindow::requestQuit);
+    m_quit->setMenuRole(QAction::QuitRole);
+    // Ctrl+Q quits from any of the program's windows (Help, a viewer, the welcome window).
+    m_quit->setShortcutContext(Qt::ApplicationShortcut);
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     m_settings = edit->addAction(tr("Settings\u2026"), QKeySequence(Qt::CTRL | Qt::Key_Comma), this,
@@ -117,6 +119,21 @@ void MainWindow::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
     if (event->isAccepted())
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void MainWindow::requestQuit()
+{
+    // The question about changes that can't be saved comes before any window goes: a quit
+    // the user then cancels leaves every window as it was.
+    if (!m_quitWithoutSaving && !m_saveMonitor.saveBeforeQuit()) {
+        askBeforeQuitting();
+        return;
+    }
+    // The other windows next (a document with unsaved markup may keep its own open), this one last.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && !w->parentWidget() && w->isVisible() && !w->close())
+            return;
+    close();
 }
 
 void MainWindow::askBeforeQuitting()

@@ -36,6 +36,9 @@ public:
     QAction* newProjectAction() const { return m_newProject; }
     QAction* helpAction() const { return m_help; }
     QAction* checkForUpdatesAction() const { return m_checkForUpdates; }
+    QAction* quitAction() const { return m_quit; }
+    // File > Quit: asks about changes that can't be saved before any window closes.
+    void requestQuit();
 
     bool hasPainted() const { return m_painted; }
 
@@ -70,5 +73,6 @@ private:
     QAction* m_newProject = nullptr;
     QAction* m_help = nullptr;
     QAction* m_checkForUpdates = nullptr;
+    QAction* m_quit = nullptr;
     bool m_painted = false;
 };

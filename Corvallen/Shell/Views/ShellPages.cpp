@@ -50,30 +50,34 @@ QDialog* placeholderSheet(const QString& name, const QString& title, const QStri
 
 QWidget* libraryPage(ModelContext& context, AppModel&)
 {
-    // The documents side of the Library: the documents browser for the library (no project). Its
-    // empty-state texts are fixed when it is made, so a change of texts (the scope) makes a new one.
+    // The documents side of the Library: the documents browser for the library (no project).
+    // A change of scope changes only its empty-state texts, so its selection, filter and sort
+    // stay; coming back to the documents mode makes a new one.
     auto documents = [](ModelContext& ctx, QWidget* parent) {
         auto* holder = new QStackedWidget(parent);
         holder->setObjectName(QStringLiteral("LibraryDocuments"));
         auto shown = std::make_shared<QList<Document*>>();
-        auto texts = std::make_shared<std::pair<QString, QString>>();
         LibraryView::DocumentsPane pane;
         pane.widget = holder;
-        pane.setDocuments = [holder, shown, texts, &ctx](const QList<Document*>& list, const QString& title,
-                                                         const QString& message) {
+        pane.setDocuments = [holder, shown, &ctx](const QList<Document*>& list, const QString& title, const QString& message) {
             *shown = list;
             auto* browser = qobject_cast<DocumentBrowser*>(holder->currentWidget());
-            if (!browser || texts->first != title || texts->second != message) {
-                *texts = {title, message};
-                if (browser) {
-                    holder->removeWidget(browser);
-                    browser->deleteLater();
-                }
+            if (browser) {
+                browser->setEmptyTexts(title, message);
+            } else {
                 browser = new DocumentBrowser(ctx, nullptr, [shown] { return *shown; }, title, message, holder);
                 holder->addWidget(browser);
                 holder->setCurrentWidget(browser);
             }
             browser->reload();
+        };
+        pane.reset = [holder] {
+            if (QWidget* browser = holder->currentWidget()) {
+                holder->removeWidget(browser);
+                browser->hide();
+                browser->setParent(nullptr);
+                browser->deleteLater();
+            }
         };
         return pane;
     };

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace ViewStyle {
 
@@ -128,5 +129,37 @@ void setGrade(QLabel* label, int grade)
 }
 
 void makeSecondary(QLabel* label) { setGrade(label, 2); }
+
+namespace {
+
+class StartAtRest : public QObject {
+public:
+    explicit StartAtRest(QLineEdit* field) : QObject(field)
+    {
+        setObjectName(QStringLiteral("showStartAtRest"));
+        field->installEventFilter(this);
+        QObject::connect(field, &QLineEdit::textChanged, this, [field] {
+            if (!field->hasFocus())
+                field->setCursorPosition(0);
+        });
+        field->setCursorPosition(0);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut)
+            static_cast<QLineEdit*>(watched)->setCursorPosition(0);
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+void showStartAtRest(QLineEdit* field)
+{
+    if (field && !field->findChild<QObject*>(QStringLiteral("showStartAtRest"), Qt::FindDirectChildrenOnly))
+        new StartAtRest(field);
+}
 
 }  // namespace ViewStyle

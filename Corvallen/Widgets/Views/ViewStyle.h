@@ -6,6 +6,7 @@
 
 class QAbstractButton;
 class QLabel;
+class QLineEdit;
 class QWidget;
 
 // The text styles and graded colours the views of every page share, taken from the current
@@ -42,5 +43,9 @@ void makeProminent(QAbstractButton* button);
 void setGrade(QLabel* label, int grade);
 // The secondary grade.
 void makeSecondary(QLabel* label);
+// A field whose text may be longer than the field: whenever it does not have the focus (after
+// typing, or when its text is set from the record) it shows the text from its beginning rather
+// than its end.
+void showStartAtRest(QLineEdit* field);
 
 }  // namespace ViewStyle

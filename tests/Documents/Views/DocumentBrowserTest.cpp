@@ -117,6 +117,19 @@ TEST_F(DocumentBrowserTest, AWidePhotosPreviewKeepsTheInspectorInsideItsColumn)
     EXPECT_LE(scroll->widget()->minimumSizeHint().width(), 280) << preview->iconSize().width();
 }
 
+TEST_F(DocumentBrowserTest, ASelectedRowKeepsItsPicture)
+{
+    ctx->insert(new Document(QStringLiteral("a.pdf"), QStringLiteral("a")));
+    ASSERT_TRUE(ctx->save());
+    DocumentBrowser browser(*ctx, nullptr, [this] { return ctx->fetch<Document>(); }, QStringLiteral("No documents"), QString());
+    browser.show();
+    QApplication::processEvents();
+    ASSERT_EQ(browser.list()->count(), 1);
+    const QIcon icon = browser.list()->item(0)->icon();
+    const QSize size = browser.list()->iconSize();
+    EXPECT_EQ(icon.pixmap(size, QIcon::Selected).toImage(), icon.pixmap(size, QIcon::Normal).toImage());
+}
+
 TEST_F(DocumentBrowserTest, ClicksWithShiftAndCtrlBuildTheSelection)
 {
     for (const QString& name : {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")})

@@ -28,6 +28,8 @@
 #include <QPdfWriter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QKeyEvent>
 #include <QSlider>
 #include <QTimer>
 #include <QUuid>
@@ -418,6 +420,44 @@ TEST_F(DocumentViewerWindowTest, EveryPageOfAVeryLongDocumentCanBeScrolledToAtAn
     canvas->setScale(8);
     EXPECT_NEAR(canvas->scale(), canvas->largestScale(), 1e-9);
     EXPECT_LT(canvas->scale(), 1.0);
+}
+
+TEST_F(DocumentViewerWindowTest, HomeAndEndGoToTheFirstAndLastPageAndEachToolNamesItself)
+{
+    writePdf(QStringLiteral("long-manual.pdf"), 40);
+    HostedViewer host(new DocumentViewerWindow({QStringLiteral("long-manual.pdf"), freshKey(), QString()}, *ctx));
+    PDFMarkupContainer* m = host.viewer->markupContainer();
+    ASSERT_TRUE(m);
+    MarkupCanvas* canvas = m->canvas();
+    auto* scroll = m->findChild<QScrollArea*>();
+    ASSERT_TRUE(scroll);
+    QScrollBar* bar = scroll->verticalScrollBar();
+    const auto key = [&](QWidget* to, int k, Qt::KeyboardModifiers mods) {
+        QKeyEvent press(QEvent::KeyPress, k, mods);
+        QApplication::sendEvent(to, &press);
+    };
+    // From the scroll area and from a tool button, as the focus may be on either.
+    for (QWidget* focus : {static_cast<QWidget*>(scroll), static_cast<QWidget*>(m->undoButton())})
+        for (const Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+            key(focus, Qt::Key_End, mods);
+            EXPECT_GT(bar->value(), bar->maximum() / 2);
+            const QRectF last = canvas->pageRect(39);
+            EXPECT_LT(last.top(), bar->value() + scroll->viewport()->height()) << "the last page is on screen";
+            EXPECT_GT(last.bottom(), bar->value());
+            key(focus, Qt::Key_Home, mods);
+            EXPECT_EQ(bar->value(), 0);
+        }
+
+    QSet<QString> tips;
+    host.window.resize(600, 460);  // the window's smallest size
+    QApplication::processEvents();
+    for (QAbstractButton* b : m->findChildren<QAbstractButton*>())
+        if (!b->toolTip().isEmpty() && b->group()) {
+            tips.insert(b->toolTip());
+            EXPECT_GE(b->width(), b->sizeHint().width()) << "a squeezed tool: " << b->toolTip().toStdString();
+        }
+    EXPECT_EQ(tips, (QSet<QString>{QStringLiteral("Pan"), QStringLiteral("Select text & move notes"), QStringLiteral("Pen"),
+                                  QStringLiteral("Eraser"), QStringLiteral("Note")}));
 }
 
 TEST_F(DocumentViewerWindowTest, CanvasKeepsNotesOnTheirPageErasesAlongTheDragAndZoomsAboutThePointer)

@@ -203,6 +203,30 @@ TEST_F(ComponentInspectorTest, ComboFieldOffersTermsAndSuggestsWhileFocused)
     EXPECT_FALSE(component->category());
 }
 
+TEST_F(ComponentInspectorTest, ComboFieldsLineUpWithTextFieldsAndShowALongNameFromItsStart)
+{
+    ctx().insert(new TaxonomyTerm(TermKind::manufacturer, QStringLiteral("Acme"), std::nullopt));
+    ASSERT_TRUE(ctx().save());
+    QCoreApplication::processEvents();
+    QLineEdit* name = inspector->textField(QStringLiteral("Name"));
+    ASSERT_TRUE(name);
+    const auto rightEdge = [&](QWidget* w) { return w->mapTo(inspector.get(), QPoint(w->width(), 0)).x(); };
+    for (const TermKind kind : {TermKind::category, TermKind::manufacturer, TermKind::bin}) {
+        ComboField* combo = inspector->comboField(kind);
+        EXPECT_EQ(rightEdge(combo->lineEdit()), rightEdge(name)) << int(kind);
+        // The chevron, where there is one, inside the field's box.
+        const QRect box(combo->lineEdit()->mapTo(inspector.get(), QPoint()), combo->lineEdit()->size());
+        const QToolButton* chevron = combo->chevron();
+        if (chevron->isVisibleTo(inspector.get()))
+            EXPECT_TRUE(box.contains(QRect(chevron->mapTo(inspector.get(), QPoint()), chevron->size()))) << int(kind);
+    }
+
+    ComboField* maker = inspector->comboField(TermKind::manufacturer);
+    type(maker->lineEdit(), QStringLiteral("Long term name for the maker of this rather specific part"));
+    name->setFocus();
+    EXPECT_EQ(maker->lineEdit()->cursorPosition(), 0);
+}
+
 TEST_F(ComponentInspectorTest, MarginLineNeedsBothPrices)
 {
     NumericField* purchase = inspector->priceField(false);

@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -206,23 +207,48 @@ TEST_F(InventoryViewTest, DeletingAPartThatProjectsHoldAsksFirst)
 
 TEST_F(InventoryViewTest, ClickingARowOpensItAndDoneClosesIt)
 {
-    part(QStringLiteral("A"), 5);
+    auto* a = part(QStringLiteral("A"), 5);
     auto* b = part(QStringLiteral("B"), 5);
     ASSERT_TRUE(ctx().save());
-    auto view = page();
-    QListView* list = view->listView();
-    list->setCurrentIndex(list->model()->index(1, 0));
-    EXPECT_EQ(view->selectedID(), b->persistentModelID());
-    ASSERT_TRUE(view->inspector());
-    view->show();
-    QApplication::setActiveWindow(view.get());
-    view->inspector()->doneButton()->setFocus();
-    view->inspector()->doneButton()->click();
-    settle();
-    EXPECT_FALSE(view->selectedID());
-    EXPECT_FALSE(view->inspector());
-    // The keyboard goes on in the list.
-    EXPECT_TRUE(list->hasFocus());
+    // Opened by a click on the row, by the keyboard and by a link from elsewhere (the list
+    // never had a current row of its own then).
+    enum class Opened { click, keyboard, link };
+    for (const Opened how : {Opened::click, Opened::keyboard, Opened::link}) {
+        SCOPED_TRACE(int(how));
+        auto view = page();
+        QListView* list = view->listView();
+        if (how == Opened::click) {
+            const QPoint at = list->visualRect(list->model()->index(1, 0)).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent e(type, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(list->viewport(), &e);
+            }
+        } else if (how == Opened::keyboard) {
+            list->setCurrentIndex(list->model()->index(1, 0));
+        } else {
+            view->select(b->persistentModelID());
+        }
+        EXPECT_EQ(view->selectedID(), b->persistentModelID());
+        ASSERT_TRUE(view->inspector());
+        view->show();
+        QApplication::setActiveWindow(view.get());
+        view->inspector()->doneButton()->setFocus();
+        view->inspector()->doneButton()->click();
+        settle();
+        // Closed, with no other component taking its place.
+        EXPECT_FALSE(view->selectedID());
+        EXPECT_FALSE(view->inspector());
+        EXPECT_TRUE(list->selectionModel()->selectedIndexes().isEmpty());
+        // The keyboard goes on in the list.
+        EXPECT_TRUE(list->hasFocus());
+        list->clearFocus();
+        list->setFocus(Qt::TabFocusReason);
+        settle();
+        EXPECT_FALSE(view->selectedID());
+        EXPECT_FALSE(view->inspector());
+        EXPECT_EQ(a->name(), QStringLiteral("A"));
+    }
 }
 
 TEST_F(InventoryViewTest, DeepLinkOpensTheSelectedComponentScrolledIntoView)

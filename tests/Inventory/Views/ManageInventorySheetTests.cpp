@@ -68,6 +68,24 @@ TEST_F(ManageInventorySheetTest, SeedsOnOpeningAndShowsCountsAndUsage)
     EXPECT_FALSE(pane->newParentPicker()->isVisible());
 }
 
+TEST_F(ManageInventorySheetTest, LongNamesShowTheirBeginning)
+{
+    const QString longName = QStringLiteral("Passive components and other long categories that need more room");
+    part(QStringLiteral("a"), longName);
+    ASSERT_TRUE(ctx().save());
+    auto sheet = open();
+    TermListPane* pane = sheet->pane();
+    ASSERT_EQ(pane->rowCount(), 1);
+    QLineEdit* field = pane->rowField(0);
+    EXPECT_EQ(field->cursorPosition(), 0);
+    // After an edit that leaves the field, too.
+    field->setFocus();
+    field->end(false);
+    inventory::test::keyClicks(field, QStringLiteral(" too"));
+    pane->newNameField()->setFocus();
+    EXPECT_EQ(field->cursorPosition(), 0);
+}
+
 TEST_F(ManageInventorySheetTest, AddingWithAParentAndRefusingBlankNames)
 {
     ctx().insert(new TaxonomyTerm(TermKind::location, QStringLiteral("Drawer 3"), std::nullopt));

@@ -243,6 +243,29 @@ TEST(LibraryViews, SelectionActsOnlyOnWhatIsShown)
     EXPECT_TRUE(browser.selection().selectedIDs().isEmpty());
 }
 
+TEST(LibraryViews, ACardStretchesAPictureOfAnyShapeIntoItsFrame)
+{
+    Store s;
+    Capture* square = s.capture(QStringLiteral("square.png"), QStringLiteral("Square"));
+    writeImage(QStringLiteral("square.png"), 200, 200);
+    CaptureThumbnails::shared().forget(QStringLiteral("square.png"));
+    CaptureSelection selection;
+    CaptureGrid grid(&selection);
+    grid.resize(600, 500);
+    grid.show();
+    grid.setCaptures({square});
+    QWidget* thumb = grid.cardFor(square)->thumbnail();
+    // Near the frame's left and right edges, half way down: the picture, not bars beside it.
+    ASSERT_TRUE(corvallen::test::waitUntil([&] {
+        corvallen::test::processEvents();
+        const QImage shot = thumb->grab().toImage();
+        return shot.pixelColor(shot.width() / 2, shot.height() / 2) == QColor(Qt::darkGreen);
+    }));
+    const QImage shot = thumb->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(6, shot.height() / 2), QColor(Qt::darkGreen));
+    EXPECT_EQ(shot.pixelColor(shot.width() - 7, shot.height() / 2), QColor(Qt::darkGreen));
+}
+
 TEST(LibraryViews, CardNamesRenamesAndDragStrings)
 {
     Store s;
@@ -563,6 +586,14 @@ TEST(LibraryViews, BulkInspectorOfALargeSelectionReadsOnlyTheThumbnailsOnScreen)
         selected.append(s.capture(name, name, false));
     }
     selected.insert(3, s.capture(QStringLiteral("gone.png"), QStringLiteral("Gone"), false));
+    // A file that is there but no picture gets no cell either.
+    for (const QByteArray& content : {QByteArray("not a picture"), QByteArray()}) {
+        const QString name = QStringLiteral("text-%1.png").arg(content.size());
+        QFile text(capturePath(name));
+        ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+        text.write(content);
+        selected.insert(5, s.capture(name, name, false));
+    }
     ASSERT_TRUE(s.context.save());
     CaptureThumbnails::shared().clearMemory();
     DeviceStorage::clearImageCache();
@@ -572,8 +603,8 @@ TEST(LibraryViews, BulkInspectorOfALargeSelectionReadsOnlyTheThumbnailsOnScreen)
     bulk.show();
     const qsizetype widgetsBefore = bulk.findChildren<QWidget*>().size();
     bulk.setCaptures(selected);
-    EXPECT_EQ(bulk.header()->text(), QStringLiteral("1101 selected"));
-    // No cell for the capture whose file is gone; a thousand cells, the rest counted.
+    EXPECT_EQ(bulk.header()->text(), QStringLiteral("1103 selected"));
+    // No cell for the captures whose file is gone or no picture; a thousand cells, the rest counted.
     EXPECT_EQ(bulk.thumbnailCount(), BulkInspector::kMostThumbnails);
     EXPECT_FALSE(bulk.moreThumbnails()->isHidden());
     EXPECT_EQ(bulk.moreThumbnails()->text(), QStringLiteral("and %1 more").arg(QLocale().toString(100)));

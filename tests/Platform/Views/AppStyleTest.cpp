@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPushButton>
@@ -100,6 +101,26 @@ TEST_F(AppStyleTest, AnEmptyCheckBoxShowsItsEdgeInTheDark)
     box.show();
     // Half the lightness range between the box's edge and the window behind it, at least.
     EXPECT_GT(strongestEdge(&box, ThemeManager::darkPalette().color(QPalette::Window)), 60);
+}
+
+TEST_F(AppStyleTest, DividersAreQuietHairlinesInBothThemes)
+{
+    for (const QPalette& palette : {ThemeManager::lightPalette(), ThemeManager::darkPalette()})
+        for (const QFrame::Shadow shadow : {QFrame::Plain, QFrame::Sunken, QFrame::Raised}) {
+            QApplication::setPalette(palette);
+            QWidget box;
+            box.setAutoFillBackground(true);
+            auto* layout = new QHBoxLayout(&box);
+            auto* line = new QFrame(&box);
+            line->setFrameShape(QFrame::HLine);
+            line->setFrameShadow(shadow);
+            layout->addWidget(line);
+            box.resize(120, 20);
+            const QColor background = palette.color(QPalette::Window);
+            // Far less than the text's contrast with the window, in either direction.
+            EXPECT_LE(strongestEdge(&box, background), 45) << int(shadow);
+            EXPECT_GT(strongestEdge(&box, background), 5) << int(shadow);
+        }
 }
 
 TEST_F(AppStyleTest, DropDownButtonsKeepRoomForTheirArrow)

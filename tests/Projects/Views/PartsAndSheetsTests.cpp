@@ -10,6 +10,8 @@
 #include "Corvallen/Projects/Views/BomImportSheet.h"
 #include "Corvallen/Projects/Views/ProjectEditSheet.h"
 #include "Corvallen/Projects/Views/ProjectExportMenu.h"
+#include "Corvallen/Inventory/Views/StatusBadge.h"
+#include "Corvallen/Platform/ColorContrast.h"
 #include "Corvallen/Projects/Views/ProjectPartsView.h"
 #include "Corvallen/Projects/Views/QtyStepper.h"
 #include "Corvallen/Widgets/Views/NumericField.h"
@@ -324,16 +326,23 @@ TEST_F(PartsTest, ShoppingListWritesTheShortPartsOrSaysThereIsNothingToBuy)
 
     StockAllocation::setPart(r, project, 5, ctx());
     processEvents();
+    // A saved list is confirmed as the sheet and the quote are: shown where it was saved.
+    QString revealedPath;
+    ProjectExportMenu::setRevealHandler([&](const QString& p) { revealedPath = p; });
     v->exportShoppingListTo(file);
     ASSERT_TRUE(waitUntil([&] { return !v->isBusy(); }));
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("name,part_number,manufacturer,needed,in_stock\n10k resistor,RC0603,,3,-3\n"));
+    EXPECT_EQ(revealedPath, file);
 
+    revealedPath.clear();
     v->exportShoppingListTo(freshFolder() + QStringLiteral("/gone/x.csv"));
     ASSERT_TRUE(waitUntil([&] { return !v->isBusy(); }));
     ASSERT_TRUE(v->openAlert());
     EXPECT_EQ(v->openAlert()->windowTitle(), QStringLiteral("Export failed"));
+    EXPECT_TRUE(revealedPath.isEmpty());
+    ProjectExportMenu::setRevealHandler({});
 }
 
 TEST_F(PartsTest, AddFromInventoryListsWhatIsMissingAndAddsOneOfEach)
@@ -364,6 +373,35 @@ TEST_F(PartsTest, AddFromInventoryListsWhatIsMissingAndAddsOneOfEach)
     EXPECT_EQ(a->qty(), -1);
     EXPECT_EQ(b->qty(), 3);  // hidden by the search: not added
     EXPECT_EQ(project->parts().size(), 2);
+}
+
+TEST_F(PartsTest, AddFromInventoryRowsReadWhenSelected)
+{
+    component(QStringLiteral("alpha"), 5);
+    AddFromInventorySheet sheet(project, ctx());
+    sheet.show();
+    processEvents();
+    QListView* list = sheet.list();
+    list->setFocus();
+    list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::ClearAndSelect);
+    processEvents();
+    const QRect row = list->visualRect(list->model()->index(0, 0));
+    const QImage shot = list->viewport()->grab(row).toImage();
+    const QColor fill = list->palette().color(QPalette::Active, QPalette::Highlight);
+    // The strongest contrast any pixel of a stretch of the row has with a background.
+    const auto strongest = [&](int fromX, int toX, const QColor& background) {
+        qreal most = 1;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = std::max(0, fromX); x < std::min(shot.width(), toX); ++x)
+                most = std::max(most, ColorContrast::ratio(shot.pixelColor(x, y), background));
+        return most;
+    };
+    // The symbol at the start stands out from the selection; the badge's label from its capsule.
+    EXPECT_GE(strongest(0, 34, fill), 3.0);
+    // The capsule stands on the list's own colour, not mixed into the selection's.
+    const QColor capsule = ColorContrast::composite(StatusBadge::fill(StockStatus::inStock), list->palette().color(QPalette::Base));
+    EXPECT_GE(strongest(shot.width() - 80, shot.width(), fill), 3.0);
+    EXPECT_GE(strongest(shot.width() - 80, shot.width(), capsule), 4.0);  // the glyphs are smoothed
 }
 
 TEST_F(PartsTest, AddPartSheetAddsOrUpdatesTheLine)

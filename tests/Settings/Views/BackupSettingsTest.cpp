@@ -301,7 +301,8 @@ TEST_F(StoragePane, WorkAndItsOutcomeOutlastThePaneAndTheWindow)
     EXPECT_EQ(componentNames(context()), QStringList{QStringLiteral("Kept part")});
     view = std::make_unique<SettingsView>(context(), nullptr, settings, BusinessSettings::ImagePicker{}, hooks);
     view->setPane(SettingsPane::storage);
-    EXPECT_TRUE(storage()->status().startsWith(QStringLiteral("Restored 1 components"))) << storage()->status().toStdString();
+    EXPECT_TRUE(storage()->status().startsWith(QStringLiteral("Restored 1 component"))) << storage()->status().toStdString();
+    EXPECT_FALSE(storage()->status().startsWith(QStringLiteral("Restored 1 components"))) << "one component, one noun";
 
     // An archive inspected while the window was closed is asked about when the pane next opens;
     // a staging whose window is closed still relaunches.

@@ -170,6 +170,17 @@ protected:
 
     ModelContext& ctx() { return app->container().mainContext(); }
     AppShell* shell() { return app->mainWindow()->shell(); }
+    // The symbols without a drawing that the screens of this test asked for (another test of the
+    // program may have asked for a made-up name on purpose before).
+    void SetUp() override { missingBefore = SymbolIcons::missing(); }
+    QStringList newlyMissing() const
+    {
+        QStringList names = SymbolIcons::missing();
+        for (const QString& n : missingBefore)
+            names.removeAll(n);
+        return names;
+    }
+    QStringList missingBefore;
 
     // Audits a window at each size in both themes; `open` brings the screen up again after a
     // change of theme or size where it needs to.
@@ -240,7 +251,7 @@ TEST_F(LayoutCheck, DashboardLibraryAndDevices)
         ASSERT_TRUE(browser);
         browser->list()->setCurrentRow(0);  // the document inspector beside the list
     });
-    EXPECT_TRUE(SymbolIcons::missing().isEmpty()) << SymbolIcons::missing().join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(newlyMissing().isEmpty()) << newlyMissing().join(QStringLiteral(", ")).toStdString();
 }
 
 TEST_F(LayoutCheck, InventoryWithAComponentOpen)
@@ -253,7 +264,7 @@ TEST_F(LayoutCheck, InventoryWithAComponentOpen)
     check(window, QStringLiteral("inventory-empty"), kMainSizes, [&] {
         shell()->navigation().selectSection(Destination::inventory());
     });
-    EXPECT_TRUE(SymbolIcons::missing().isEmpty()) << SymbolIcons::missing().join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(newlyMissing().isEmpty()) << newlyMissing().join(QStringLiteral(", ")).toStdString();
 }
 
 TEST_F(LayoutCheck, ProjectFacets)
@@ -271,7 +282,7 @@ TEST_F(LayoutCheck, ProjectFacets)
             ASSERT_TRUE(workspace);
             workspace->setFacet(facet);
         });
-    EXPECT_TRUE(SymbolIcons::missing().isEmpty()) << SymbolIcons::missing().join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(newlyMissing().isEmpty()) << newlyMissing().join(QStringLiteral(", ")).toStdString();
 }
 
 // Dates and figures as other locales write them can be wider than English: the overview's
@@ -302,7 +313,7 @@ TEST_F(LayoutCheck, SyncLocations)
         ASSERT_TRUE(view);
         view->select(SyncLocation::loadAll().value(0).id);
     });
-    EXPECT_TRUE(SymbolIcons::missing().isEmpty()) << SymbolIcons::missing().join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(newlyMissing().isEmpty()) << newlyMissing().join(QStringLiteral(", ")).toStdString();
 }
 
 TEST_F(LayoutCheck, AuxiliaryWindows)
@@ -338,7 +349,7 @@ TEST_F(LayoutCheck, AuxiliaryWindows)
     check(welcome, QStringLiteral("welcome"), {QSize()});
     EXPECT_EQ(welcome->width(), 520);
     welcome->close();
-    EXPECT_TRUE(SymbolIcons::missing().isEmpty()) << SymbolIcons::missing().join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(newlyMissing().isEmpty()) << newlyMissing().join(QStringLiteral(", ")).toStdString();
 }
 
 TEST_F(LayoutCheck, SettingsPanes)
@@ -353,7 +364,7 @@ TEST_F(LayoutCheck, SettingsPanes)
               {window->minimumSizeHint().expandedTo(window->minimumSize()), QSize(680, 460)},
               [&] { settings->setPane(pane); });
     window->close();
-    EXPECT_TRUE(SymbolIcons::missing().isEmpty()) << SymbolIcons::missing().join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(newlyMissing().isEmpty()) << newlyMissing().join(QStringLiteral(", ")).toStdString();
 }
 
 TEST_F(LayoutCheck, Sheets)
@@ -404,5 +415,5 @@ TEST_F(LayoutCheck, Sheets)
     ASSERT_TRUE(devices);
     devices->openManageDevices();
     checkSheet(devices->manageSheet(), QStringLiteral("sheet-manage-devices"));
-    EXPECT_TRUE(SymbolIcons::missing().isEmpty()) << SymbolIcons::missing().join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(newlyMissing().isEmpty()) << newlyMissing().join(QStringLiteral(", ")).toStdString();
 }

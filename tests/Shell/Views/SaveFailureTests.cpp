@@ -165,6 +165,24 @@ TEST_F(SaveFailureTest, QuittingWithChangesThatCantBeSavedAsksFirst)
     EXPECT_EQ(projectsInFile(path), 1);
 }
 
+TEST_F(SaveFailureTest, AQuitCancelledAtTheQuestionClosesNoWindow)
+{
+    QWidget* welcome = app->openWindow(QStringLiteral("welcome"));
+    ASSERT_TRUE(welcome);
+    processEvents();
+    OtherWriter other(path);
+    ASSERT_TRUE(other.hold());
+    makeProject(QStringLiteral("Kept"));
+    window()->quitAction()->trigger();
+    processEvents();
+    ASSERT_TRUE(window()->quitQuestion());
+    EXPECT_TRUE(welcome->isVisible());
+    window()->quitQuestion()->button(QMessageBox::Cancel)->click();
+    processEvents();
+    EXPECT_TRUE(welcome->isVisible());
+    EXPECT_TRUE(window()->isVisible());
+}
+
 TEST_F(SaveFailureTest, QuitWithoutSavingLeavesTheStoreAsItWas)
 {
     OtherWriter other(path);
