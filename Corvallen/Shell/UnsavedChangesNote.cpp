@@ -27,6 +27,8 @@ bool saveOrNote(ModelContext& context, bool discarded)
     const QString reason = StoreErrorText::plainReason(context.lastSaveErrorCode(), error);
     const QDateTime now = QDateTime::currentDateTimeUtc();
     std::fprintf(stderr, "%s\n", qPrintable(noticeText(now.toLocalTime(), reason)));
+    // The store may live elsewhere, so the data folder need not exist yet; the note must still land.
+    AppPaths::ensureFolder(AppPaths::dataFolder());
     QSaveFile note(filePath());
     if (note.open(QIODevice::WriteOnly)) {
         const QJsonObject o{{QStringLiteral("endedAt"), now.toString(Qt::ISODate)}, {QStringLiteral("reason"), reason}};
