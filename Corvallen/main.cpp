@@ -1,4 +1,4 @@
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/SingleInstance.h"

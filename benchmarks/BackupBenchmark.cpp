@@ -11,8 +11,8 @@
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/StoreLocation.h"
-#include "Corvallen/Platform/ModelContainer.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContainer.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>

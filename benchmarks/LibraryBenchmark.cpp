@@ -10,7 +10,7 @@
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/Tag.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Platform/OnDeviceLanguageModel.h"
 #include "support/TestEnvironment.h"
 

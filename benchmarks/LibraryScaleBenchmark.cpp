@@ -17,7 +17,7 @@
 #include "Corvallen/Library/Views/CompareView.h"
 #include "Corvallen/Library/Views/LibraryView.h"
 #include "Corvallen/Platform/AppPaths.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Shell/AppStartup.h"
 #include "Corvallen/Shell/Views/AppShell.h"
 #include "Corvallen/Shell/Views/CorvallenApp.h"

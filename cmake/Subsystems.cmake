@@ -1,8 +1,11 @@
-# The subsystems and what each depends on, lowest first: the platform stand-ins, the model, the
+# The subsystems and what each depends on, lowest first: the platform stand-ins, the object store, the model, the
 # shared widgets, the features, and the Shell, which assembles the application from them. Each
 # library names only the subsystems it includes itself (tools/include-graph.py --cmake checks).
-corvallen_subsystem(Platform CORE_DEPS PkgConfig::SQLITE3 PkgConfig::TESSERACT PkgConfig::ICU gomp Qt6::DBus)
-corvallen_subsystem(Model CORE_DEPS corvallen_platform PkgConfig::POPPLER)
+corvallen_subsystem(Platform CORE_DEPS PkgConfig::ICU Qt6::DBus)
+corvallen_subsystem(Store CORE_DEPS corvallen_platform PkgConfig::SQLITE3)
+corvallen_subsystem(Model CORE_DEPS corvallen_store corvallen_platform PkgConfig::POPPLER)
+# The text recognition and screen reading the capture analysis and the documents' text search use.
+corvallen_subsystem(Library/Reading CORE_DEPS corvallen_platform PkgConfig::TESSERACT gomp)
 corvallen_subsystem(Widgets CORE_DEPS corvallen_model corvallen_platform UI_DEPS corvallen_platform_ui)
 
 corvallen_subsystem(Devices CORE_DEPS corvallen_platform UI_DEPS corvallen_platform_ui)
@@ -10,12 +13,12 @@ corvallen_subsystem(Sync CORE_DEPS corvallen_model corvallen_platform Qt6::Concu
 corvallen_subsystem(Exports CORE_DEPS corvallen_model corvallen_platform corvallen_sync)
 corvallen_subsystem(Backup CORE_DEPS corvallen_model corvallen_platform corvallen_projects PkgConfig::LIBZIP)
 corvallen_subsystem(Settings CORE_DEPS corvallen_model corvallen_backup corvallen_platform UI_DEPS corvallen_platform_ui corvallen_widgets_ui corvallen_exports)
-corvallen_subsystem(Inventory CORE_DEPS corvallen_model corvallen_platform corvallen_exports Qt6::Concurrent UI_DEPS corvallen_platform_ui corvallen_widgets_ui)
+corvallen_subsystem(Inventory CORE_DEPS corvallen_model corvallen_store corvallen_exports Qt6::Concurrent UI_DEPS corvallen_platform_ui corvallen_widgets_ui)
 corvallen_subsystem(Projects CORE_DEPS corvallen_model corvallen_platform corvallen_exports Qt6::Concurrent UI_DEPS corvallen_platform_ui corvallen_widgets_ui corvallen_library_ui corvallen_inventory_ui corvallen_documents_ui)
-corvallen_subsystem(Library CORE_DEPS corvallen_model corvallen_platform corvallen_sync Qt6::Concurrent PkgConfig::TESSERACT UI_DEPS corvallen_platform_ui corvallen_widgets_ui)
-corvallen_subsystem(Documents CORE_DEPS corvallen_model corvallen_platform PkgConfig::POPPLER PkgConfig::TESSERACT Qt6::Concurrent UI_DEPS corvallen_platform_ui corvallen_widgets_ui)
+corvallen_subsystem(Library CORE_DEPS corvallen_model corvallen_platform corvallen_reading corvallen_sync Qt6::Concurrent UI_DEPS corvallen_platform_ui corvallen_widgets_ui)
+corvallen_subsystem(Documents CORE_DEPS corvallen_model corvallen_platform corvallen_reading PkgConfig::POPPLER Qt6::Concurrent UI_DEPS corvallen_platform_ui corvallen_widgets_ui)
 
 corvallen_subsystem(Shell CORE_DEPS corvallen_model corvallen_platform corvallen_sync corvallen_backup corvallen_inventory UI_DEPS corvallen_platform_ui corvallen_widgets_ui corvallen_devices_ui corvallen_settings_ui corvallen_sync_ui corvallen_inventory_ui corvallen_projects_ui corvallen_library_ui corvallen_documents_ui)
 
-set(CORVALLEN_CORE_LIBS corvallen_platform corvallen_model corvallen_widgets corvallen_devices corvallen_sync corvallen_exports corvallen_backup corvallen_settings corvallen_inventory corvallen_projects corvallen_library corvallen_documents corvallen_shell)
-set(CORVALLEN_UI_LIBS corvallen_platform_ui corvallen_model_ui corvallen_widgets_ui corvallen_devices_ui corvallen_sync_ui corvallen_exports_ui corvallen_backup_ui corvallen_settings_ui corvallen_inventory_ui corvallen_projects_ui corvallen_library_ui corvallen_documents_ui corvallen_shell_ui)
+set(CORVALLEN_CORE_LIBS corvallen_platform corvallen_store corvallen_reading corvallen_model corvallen_widgets corvallen_devices corvallen_sync corvallen_exports corvallen_backup corvallen_settings corvallen_inventory corvallen_projects corvallen_library corvallen_documents corvallen_shell)
+set(CORVALLEN_UI_LIBS corvallen_platform_ui corvallen_store_ui corvallen_reading_ui corvallen_model_ui corvallen_widgets_ui corvallen_devices_ui corvallen_sync_ui corvallen_exports_ui corvallen_backup_ui corvallen_settings_ui corvallen_inventory_ui corvallen_projects_ui corvallen_library_ui corvallen_documents_ui corvallen_shell_ui)

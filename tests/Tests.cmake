@@ -1,4 +1,5 @@
 corvallen_tests(Platform)
+corvallen_tests(Store)
 corvallen_tests(Model)
 # The thumbnail tests draw the generated documents of the documents tests.
 if(TARGET test_model)
@@ -12,6 +13,7 @@ corvallen_tests(Backup)
 corvallen_tests(Exports)
 corvallen_tests(Settings)
 corvallen_tests(Library)
+corvallen_tests(Library/Reading)
 # The help articles and release notes are resources of the application; the settings tests read them.
 if(TARGET test_settings)
   target_sources(test_settings PRIVATE ${CMAKE_SOURCE_DIR}/Resources/resources.qrc)

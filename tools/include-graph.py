@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Which room of the source tree includes which.
 
-A room is a subsystem folder under Corvallen/ (its core) or that folder's Views/ (its views).
-Rooms sit on levels: the platform stand-ins at the bottom, then the model, then the shared
+A room is a subsystem folder under Corvallen/ (its core) or that folder's Views/ (its views); a
+subsystem may sit inside another's folder (Library/Reading), and is then a room of its own.
+Rooms sit on levels: the platform stand-ins at the bottom, then the object store, then the model, then the shared
 widgets, then the features, and the application's assembly (the Shell) on top. The script
 reads every #include "..." line and prints:
 
@@ -26,16 +27,23 @@ from collections import defaultdict
 
 LEVELS = {
     "Platform": 0,
-    "Model": 1,
-    "Widgets": 2,
+    "Store": 1,
+    "Model": 2,
+    # Text recognition and screen reading: above the platform stand-ins, below every feature.
+    "Library/Reading": 2,
+    "Widgets": 3,
     # The features: they may use each other, as long as no circle forms.
-    "Devices": 3, "Sync": 3, "Exports": 3, "Backup": 3, "Inventory": 3,
-    "Library": 3, "Documents": 3, "Projects": 3, "Settings": 3,
-    "Shell": 4,
-    "App": 5,
+    "Devices": 4, "Sync": 4, "Exports": 4, "Backup": 4, "Inventory": 4,
+    "Library": 4, "Documents": 4, "Projects": 4, "Settings": 4,
+    "Shell": 5,
+    "App": 6,
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+
+
+# Subsystems inside another subsystem's folder.
+NESTED = {"Library/Reading"}
 
 
 def room_of(path):
@@ -45,6 +53,8 @@ def room_of(path):
         return None
     if len(parts) == 2:
         return ("App", False)
+    if len(parts) > 3 and "/".join(parts[1:3]) in NESTED:
+        return ("/".join(parts[1:3]), "Views" in parts[3:-1])
     return (parts[1], "Views" in parts[2:-1])
 
 
@@ -107,7 +117,7 @@ def sccs(nodes, edges):
 
 
 def target(room):
-    return "corvallen_" + room[0].lower() + ("_ui" if room[1] else "")
+    return "corvallen_" + room[0].split("/")[-1].lower() + ("_ui" if room[1] else "")
 
 
 def cmake_lists(root):
@@ -115,8 +125,8 @@ def cmake_lists(root):
     with open(os.path.join(root, "cmake", "Subsystems.cmake"), encoding="utf-8") as h:
         text = h.read()
     lists = {}
-    for m in re.finditer(r"corvallen_subsystem\(\s*(\w+)([^)]*)\)", text):
-        lname = m.group(1).lower()
+    for m in re.finditer(r"corvallen_subsystem\(\s*([\w/]+)([^)]*)\)", text):
+        lname = m.group(1).split("/")[-1].lower()
         core, ui, key = set(), set(), None
         for word in m.group(2).split():
             if word in ("CORE_DEPS", "UI_DEPS"):

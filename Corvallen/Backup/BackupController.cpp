@@ -6,7 +6,7 @@
 #include "Corvallen/Backup/Relaunch.h"
 #include "Corvallen/Backup/SelectiveRestore.h"
 #include "Corvallen/Backup/StagedRestore.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Corvallen/Platform/PersistentIdentifier.h"
+#include "Corvallen/Store/PersistentIdentifier.h"
 
 #include <QDateTime>
 #include <QHash>

@@ -16,8 +16,8 @@
 #include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Model/Tag.h"
-#include "Corvallen/Platform/ModelContainer.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContainer.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
 
 #include <QDir>

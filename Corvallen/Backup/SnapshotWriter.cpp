@@ -3,7 +3,7 @@
 #include "Corvallen/Backup/BackupData.h"
 #include "Corvallen/Backup/BackupFiles.h"
 #include "Corvallen/Model/StoreLocation.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 
 #include <QDateTime>
 #include <QFile>

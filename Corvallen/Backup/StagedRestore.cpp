@@ -10,7 +10,7 @@
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Platform/AppPaths.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 
 #include <QDir>
 #include <QFile>

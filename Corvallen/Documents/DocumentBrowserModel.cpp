@@ -6,7 +6,7 @@
 #include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Model/TextCompare.h"
 #include "Corvallen/Platform/IcuLocale.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "Corvallen/Documents/DocViewerTarget.h"
 #include "Corvallen/Model/Document.h"
-#include "Corvallen/Platform/PersistentIdentifier.h"
+#include "Corvallen/Store/PersistentIdentifier.h"
 
 #include <QList>
 #include <QSet>

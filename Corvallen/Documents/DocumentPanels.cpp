@@ -2,7 +2,7 @@
 
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/Project.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Model/TextCompare.h"
 
 #include <QFileInfo>

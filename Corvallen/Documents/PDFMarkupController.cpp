@@ -4,7 +4,7 @@
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/HexColor.h"
 #include "Corvallen/Model/ThumbnailCache.h"
-#include "Corvallen/Platform/TextRecognizer.h"
+#include "Corvallen/Library/Reading/TextRecognizer.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

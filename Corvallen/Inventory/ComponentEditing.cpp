@@ -5,7 +5,7 @@
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Model/TextCompare.h"
 #include "Corvallen/Platform/IcuLocale.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

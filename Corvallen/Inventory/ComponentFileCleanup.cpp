@@ -2,7 +2,7 @@
 
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/ComponentFileStore.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 ComponentFileCleanup& ComponentFileCleanup::forContext(ModelContext& context)
 {

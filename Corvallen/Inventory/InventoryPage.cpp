@@ -5,7 +5,7 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Model/TextCompare.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #include "Corvallen/Library/AnalyzeService.h"
 
-#include "Corvallen/Platform/TextRecognizer.h"
+#include "Corvallen/Library/Reading/TextRecognizer.h"
 
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Sync/DeviceStorage.h"

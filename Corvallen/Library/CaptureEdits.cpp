@@ -5,7 +5,7 @@
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Model/TagPalette.h"
 #include "Corvallen/Platform/AppPaths.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Sync/CaptureThumbnails.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 

@@ -1,7 +1,7 @@
 #include "Corvallen/Library/CaptureReading.h"
 
 #include "Corvallen/Model/Capture.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 using OnDeviceLanguageModel::GenerationSchema;
 using OnDeviceLanguageModel::PropertyType;

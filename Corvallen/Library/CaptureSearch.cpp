@@ -3,7 +3,7 @@
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Model/TextCompare.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 #include <QHash>
 

@@ -2,7 +2,7 @@
 
 #include "Corvallen/Library/AnalyzeService.h"
 #include "Corvallen/Model/Capture.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 #include <QObject>
 

@@ -3,7 +3,7 @@
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/HexColor.h"
 #include "Corvallen/Platform/AppPaths.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 
 #include <QBuffer>

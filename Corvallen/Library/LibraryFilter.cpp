@@ -3,7 +3,7 @@
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/Tag.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Model/TextCompare.h"
 

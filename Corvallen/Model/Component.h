@@ -2,7 +2,7 @@
 
 #include "Corvallen/Model/StockStatus.h"
 #include "Corvallen/Model/TermKind.h"
-#include "Corvallen/Platform/PersistentModel.h"
+#include "Corvallen/Store/PersistentModel.h"
 
 #include <QStringList>
 

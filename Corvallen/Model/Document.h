@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Corvallen/Platform/PersistentModel.h"
+#include "Corvallen/Store/PersistentModel.h"
 
 #include <QStringList>
 

@@ -6,7 +6,7 @@
 #include "Corvallen/Model/StoredFileName.h"
 #include "Corvallen/Model/ThumbnailCache.h"
 #include "Corvallen/Platform/AppPaths.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Corvallen/Platform/EntityDescriptor.h"
+#include "Corvallen/Store/EntityDescriptor.h"
 
 #include <QList>
 

@@ -2,7 +2,7 @@
 
 #include "Corvallen/Model/HexColor.h"
 #include "Corvallen/Model/Tag.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 #include <QList>
 

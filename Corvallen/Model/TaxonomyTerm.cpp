@@ -3,7 +3,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TextTrim.h"
 #include "Corvallen/Model/TextCompare.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 #include <algorithm>
 

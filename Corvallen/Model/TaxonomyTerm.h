@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Corvallen/Model/TermKind.h"
-#include "Corvallen/Platform/PersistentModel.h"
+#include "Corvallen/Store/PersistentModel.h"
 
 class Component;
 class ModelContext;

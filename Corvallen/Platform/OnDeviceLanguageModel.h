@@ -1,9 +1,10 @@
 #pragma once
 
-#include "Corvallen/Platform/TextRecognizer.h"
-
 #include <QList>
+#include <QRect>
+#include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 #include <optional>
@@ -17,8 +18,32 @@
 // language-model session (instructions, a prompt, a schema of the wanted properties, default
 // options, structured content back) so callers stay the same if a real model takes its place;
 // like a model that takes an image with its prompt, a session can be given the recognised
-// screen with its layout. Stateless and thread-safe: each session answers one request.
+// screen with its layout. Stateless and thread-safe: each session answers one request. The
+// answers come from the screen reader of the capture analysis (Corvallen/Library/Reading), which
+// links its rules to this interface.
 namespace OnDeviceLanguageModel {
+
+// One word read off an instrument screen, where it stands and how large it is drawn.
+struct ScreenWord {
+    QString text;
+    QRect box;              // in the pixels of the image read (a very large screenshot is read at half size)
+    int textHeight = 0;     // height of its tallest glyph, in pixels: how large it is drawn
+    float confidence = 0;   // 0..100
+    int row = 0;            // words sharing a row share this index; rows run top to bottom
+    bool segmentDigits = false;  // read from seven-segment digits rather than by the recogniser
+};
+
+// Everything read off a screenshot: the words with their places and sizes, and the outlined or
+// filled boxes that group them.
+struct ScreenText {
+    QList<ScreenWord> words;  // in reading order: rows top to bottom, words left to right
+    QList<QRect> boxes;
+    QSize size;
+    bool waveform = false;  // a trace drawn across much of the screen (an oscilloscope's)
+    bool drawn = true;      // false for plain text laid out as lines: its sizes and places tell nothing
+    // The words as text lines, one per row, words separated by single spaces.
+    QStringList lines() const;
+};
 
 struct Availability {
     bool available = true;
@@ -58,7 +83,7 @@ public:
 
     // The screen the prompt's text was read from, with where each word stands and how large it
     // is drawn; the answer is then read from the layout rather than from the prompt's lines.
-    void attachScreen(TextRecognizer::ScreenText screen) { m_screen = std::move(screen); }
+    void attachScreen(ScreenText screen) { m_screen = std::move(screen); }
 
     // The answer as an ordered property map keyed by the schema's names (optional properties
     // absent when the text shows no such value), or nothing with `error` set. Properties the
@@ -68,7 +93,7 @@ public:
 
 private:
     QString m_instructions;
-    std::optional<TextRecognizer::ScreenText> m_screen;
+    std::optional<ScreenText> m_screen;
 };
 
 // The reading rules on plain text (lines of words, all taken as drawn at one size), for the

@@ -5,7 +5,7 @@
 #include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Model/TextTrim.h"
 #include "Corvallen/Projects/StockAllocation.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Model/TextCompare.h"
 
 #include <QDebug>

@@ -403,6 +403,62 @@ QString normalisedHeader(const QString& cell)
     return key;
 }
 
+// Whose number a heading names, read from its words rather than from a list of spellings: an
+// owner (a maker, or a seller whose order numbers the column holds), then "Part" or "Product",
+// then a number word ("#", "No.", "Number", "PN", …), a "#" glued to a word counting as one
+// ("Mfg Part #", "Manf#", "LCSC Part No.", "Mouser #"). A maker's word alone is the maker
+// ("Manufacturer"); of sellers, only an assembly house's name stands alone for its numbers
+// ("LCSC", "JLCPCB": the schematic field its assembly reads), as a shop's name alone often heads
+// a column of links ("Digikey", "Aliexpress"); without an owner,
+// both "Part" and a number word are needed ("Part No."), so that "#" or "No." alone, a column
+// counting the lines, is no part number. Any other word ("Supplier Part #", "Customer Part
+// Number") leaves the heading unread.
+enum class NumberOwner { none, maker, seller, unnamed };
+
+NumberOwner numberOwnerOf(const QString& heading)
+{
+    static const QSet<QString> makers = {
+        QStringLiteral("mfr"),   QStringLiteral("mfr."),  QStringLiteral("mfg"),          QStringLiteral("mfg."),
+        QStringLiteral("manf"),  QStringLiteral("manf."), QStringLiteral("manuf"),        QStringLiteral("manuf."),
+        QStringLiteral("manufacturer"), QStringLiteral("manufacturer's"), QStringLiteral("mpn")};
+    static const QSet<QString> sellers = {
+        QStringLiteral("lcsc"),   QStringLiteral("jlc"),    QStringLiteral("jlcpcb"), QStringLiteral("digikey"),
+        QStringLiteral("digi-key"), QStringLiteral("mouser"), QStringLiteral("farnell"), QStringLiteral("newark"),
+        QStringLiteral("element14"), QStringLiteral("arrow"), QStringLiteral("tme")};
+    static const QSet<QString> assemblyHouses = {QStringLiteral("lcsc"), QStringLiteral("jlc"), QStringLiteral("jlcpcb")};
+    static const QSet<QString> partWords = {QStringLiteral("part"), QStringLiteral("product")};
+    static const QSet<QString> numberWords = {
+        QStringLiteral("#"),   QStringLiteral("no"),   QStringLiteral("no."),    QStringLiteral("nr"),
+        QStringLiteral("nr."), QStringLiteral("num"),  QStringLiteral("num."),   QStringLiteral("number"),
+        QStringLiteral("pn"),  QStringLiteral("p/n")};
+    QStringList words;
+    for (const QString& word : heading.split(u'_', Qt::SkipEmptyParts)) {
+        if (word.size() > 1 && word.endsWith(u'#'))
+            words << word.chopped(1) << QStringLiteral("#");
+        else
+            words << word;
+    }
+    NumberOwner owner = NumberOwner::unnamed;
+    qsizetype i = 0;
+    if (i < words.size() && makers.contains(words.at(i))) {
+        owner = NumberOwner::maker;
+        ++i;
+    } else if (i < words.size() && sellers.contains(words.at(i))) {
+        owner = NumberOwner::seller;
+        ++i;
+    }
+    const bool part = i < words.size() && partWords.contains(words.at(i));
+    i += part ? 1 : 0;
+    const bool number = i < words.size() && numberWords.contains(words.at(i));
+    i += number ? 1 : 0;
+    if (i != words.size() || i == 0)
+        return NumberOwner::none;
+    const bool enough = owner == NumberOwner::unnamed ? (part && number)
+                        : part || number                  ? true
+                                                          : owner == NumberOwner::seller && assemblyHouses.contains(words.first());
+    return enough ? owner : NumberOwner::none;
+}
+
 // The key of a normalised heading: its alias, or for a heading the table doesn't list that ends
 // in "name" or "description" ("Plain Name", "Item Description") the name, unless its first words
 // say whose name it is (a maker's, a seller's, a footprint's); anything else is its own key.
@@ -410,6 +466,8 @@ QString keyOfHeading(const QString& heading)
 {
     if (const auto it = headerAliases().constFind(heading); it != headerAliases().constEnd())
         return *it;
+    if (numberOwnerOf(heading) != NumberOwner::none)
+        return QStringLiteral("part_number");
     static const QRegularExpression nameLike(QStringLiteral("^([a-z]+)_(name|description)$"));
     static const QSet<QString> notThePart = {
         QStringLiteral("manufacturer"), QStringLiteral("mfr"),      QStringLiteral("mfg"),     QStringLiteral("maker"),
@@ -429,8 +487,7 @@ QString keyOfHeading(const QString& heading)
                 piece.remove(0, 1);
             while (piece.endsWith(u'_'))
                 piece.chop(1);
-            const auto it = headerAliases().constFind(piece);
-            meanings.insert(it != headerAliases().constEnd() ? *it : piece);
+            meanings.insert(keyOfHeading(piece));
         }
         static const QSet<QString> keys = {QStringLiteral("name"), QStringLiteral("part_number"), QStringLiteral("qty"),
                                            QStringLiteral("references"), QStringLiteral("manufacturer"),
@@ -456,12 +513,6 @@ struct ColumnRole {
 
 ColumnRole roleOf(const QString& cell)
 {
-    static const QSet<QString> sellerNumbers = {
-        QStringLiteral("lcsc"),          QStringLiteral("lcsc_part"),        QStringLiteral("lcsc_part_#"),
-        QStringLiteral("lcsc_part_number"), QStringLiteral("lcsc#"),         QStringLiteral("jlcpcb_part_#"),
-        QStringLiteral("jlc_part_#"),    QStringLiteral("digi-key_part_number"), QStringLiteral("digikey_part_number"),
-        QStringLiteral("mouser_#"),      QStringLiteral("mouser_part_number"), QStringLiteral("mouser#"),
-        QStringLiteral("sku")};
     static const QSet<QString> bareWords = {QStringLiteral("part"), QStringLiteral("example_part")};
     static const QSet<QString> notFittedMarks = {
         QStringLiteral("dnp"),          QStringLiteral("dnf"),           QStringLiteral("dni"),
@@ -474,7 +525,9 @@ ColumnRole roleOf(const QString& cell)
     ColumnRole role;
     role.field = fieldOfKey(keyOfHeading(text));
     if (role.field == partNumber)
-        role.strength = bareWords.contains(text) ? 1 : sellerNumbers.contains(text) ? 2 : 3;
+        role.strength = bareWords.contains(text)                                                        ? 1
+                        : text == QStringLiteral("sku") || numberOwnerOf(text) == NumberOwner::seller ? 2
+                                                                                                        : 3;
     if (notFittedMarks.contains(text))
         role.fit = ColumnRole::marksNotFitted;
     else if (fittedMarks.contains(text))
@@ -1082,7 +1135,9 @@ const QHash<QString, QString>& headerAliases()
         {QStringLiteral("maker"), QStringLiteral("manufacturer")},
         {QStringLiteral("brand"), QStringLiteral("manufacturer")},
         {QStringLiteral("type"), QStringLiteral("category")},
-        // Headings of real exports and shops' lists, onto the same keys.
+        // Headings of real exports and shops' lists, onto the same keys. Part-number headings
+        // built of an owner, "Part" and a number word are read from their words instead
+        // (numberOwnerOf).
         {QStringLiteral("component_name"), QStringLiteral("name")},
         {QStringLiteral("part_description"), QStringLiteral("name")},
         {QStringLiteral("desc."), QStringLiteral("name")},
@@ -1094,38 +1149,9 @@ const QHash<QString, QString>& headerAliases()
         {QStringLiteral("order_qty."), QStringLiteral("qty")},
         {QStringLiteral("order_qty"), QStringLiteral("qty")},
         {QStringLiteral("quantity_needed"), QStringLiteral("qty")},
-        {QStringLiteral("part_#"), QStringLiteral("part_number")},
         {QStringLiteral("partnumber"), QStringLiteral("part_number")},
-        {QStringLiteral("part_num"), QStringLiteral("part_number")},
-        {QStringLiteral("mfr_#"), QStringLiteral("part_number")},
-        {QStringLiteral("mfr._#"), QStringLiteral("part_number")},
-        {QStringLiteral("mfr_part"), QStringLiteral("part_number")},
-        {QStringLiteral("mfr_part_#"), QStringLiteral("part_number")},
-        {QStringLiteral("mfr._part_#"), QStringLiteral("part_number")},
-        {QStringLiteral("mfr_pn"), QStringLiteral("part_number")},
-        {QStringLiteral("mfg_pn"), QStringLiteral("part_number")},
-        {QStringLiteral("manufacturer_part"), QStringLiteral("part_number")},
-        {QStringLiteral("manufacturer_part_#"), QStringLiteral("part_number")},
-        {QStringLiteral("manufacturer_pn"), QStringLiteral("part_number")},
-        {QStringLiteral("manufacturer_product_number"), QStringLiteral("part_number")},
         {QStringLiteral("manufacturerpartnumber"), QStringLiteral("part_number")},
-        {QStringLiteral("lcsc"), QStringLiteral("part_number")},
-        {QStringLiteral("lcsc_part"), QStringLiteral("part_number")},
-        {QStringLiteral("lcsc_part_#"), QStringLiteral("part_number")},
-        {QStringLiteral("lcsc_part_number"), QStringLiteral("part_number")},
-        {QStringLiteral("lcsc#"), QStringLiteral("part_number")},
-        {QStringLiteral("jlcpcb_part_#"), QStringLiteral("part_number")},
-        {QStringLiteral("jlc_part_#"), QStringLiteral("part_number")},
-        {QStringLiteral("digi-key_part_number"), QStringLiteral("part_number")},
-        {QStringLiteral("digikey_part_number"), QStringLiteral("part_number")},
-        {QStringLiteral("mouser_#"), QStringLiteral("part_number")},
-        {QStringLiteral("mouser_part_number"), QStringLiteral("part_number")},
-        {QStringLiteral("mouser#"), QStringLiteral("part_number")},
         {QStringLiteral("p/n"), QStringLiteral("part_number")},
-        {QStringLiteral("manf#"), QStringLiteral("part_number")},
-        {QStringLiteral("mfr#"), QStringLiteral("part_number")},
-        {QStringLiteral("mfg#"), QStringLiteral("part_number")},
-        {QStringLiteral("mpn#"), QStringLiteral("part_number")},
         {QStringLiteral("example_part"), QStringLiteral("part_number")},
         {QStringLiteral("reference(s)"), QStringLiteral("references")},
         {QStringLiteral("ref_des"), QStringLiteral("references")},

@@ -4,7 +4,7 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
 #include "Corvallen/Model/TextCompare.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Projects/StockAllocation.h"
 
 #include <QDebug>

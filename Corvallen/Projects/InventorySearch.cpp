@@ -3,7 +3,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Model/TagList.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Projects/AddFromInventory.h"
 #include "Corvallen/Model/TextCompare.h"
 

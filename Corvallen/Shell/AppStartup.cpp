@@ -4,7 +4,7 @@
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/StoreLocation.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 
 #include <QCoreApplication>
 

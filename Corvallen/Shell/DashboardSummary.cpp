@@ -3,7 +3,7 @@
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 
 DashboardSummary DashboardSummary::compute(ModelContext& context)

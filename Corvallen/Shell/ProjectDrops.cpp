@@ -6,7 +6,7 @@
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/DragString.h"
 #include "Corvallen/Model/Project.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 namespace ProjectDrops {
 

@@ -3,7 +3,7 @@
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectDocument.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 #include <QCoreApplication>
 #include <QStringList>

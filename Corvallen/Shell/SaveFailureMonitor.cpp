@@ -1,7 +1,7 @@
 #include "Corvallen/Shell/SaveFailureMonitor.h"
 
-#include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Platform/StoreErrorText.h"
+#include "Corvallen/Store/ModelContext.h"
+#include "Corvallen/Store/StoreErrorText.h"
 
 SaveFailureMonitor::SaveFailureMonitor(ModelContext& context, QObject* parent) : QObject(parent), m_context(context)
 {

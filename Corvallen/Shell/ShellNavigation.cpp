@@ -2,7 +2,7 @@
 
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Shell/ProjectDrops.h"
 #include "Corvallen/Shell/ProjectLifecycle.h"
 

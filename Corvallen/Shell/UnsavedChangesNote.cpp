@@ -1,10 +1,11 @@
 #include "Corvallen/Shell/UnsavedChangesNote.h"
 
 #include "Corvallen/Platform/AppPaths.h"
-#include "Corvallen/Platform/ModelContext.h"
-#include "Corvallen/Platform/StoreErrorText.h"
+#include "Corvallen/Store/ModelContext.h"
+#include "Corvallen/Store/StoreErrorText.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -27,8 +28,8 @@ bool saveOrNote(ModelContext& context, bool discarded)
     const QString reason = StoreErrorText::plainReason(context.lastSaveErrorCode(), error);
     const QDateTime now = QDateTime::currentDateTimeUtc();
     std::fprintf(stderr, "%s\n", qPrintable(noticeText(now.toLocalTime(), reason)));
-    // The store may live elsewhere, so the data folder need not exist yet; the note must still land.
-    AppPaths::ensureFolder(AppPaths::dataFolder());
+    // The data folder may not be there yet (the store can live elsewhere); the note must land.
+    QDir().mkpath(AppPaths::dataFolder());
     QSaveFile note(filePath());
     if (note.open(QIODevice::WriteOnly)) {
         const QJsonObject o{{QStringLiteral("endedAt"), now.toString(Qt::ISODate)}, {QStringLiteral("reason"), reason}};

@@ -2,7 +2,7 @@
 
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/SystemWake.h"
 #include "Corvallen/Platform/VolumeMonitor.h"

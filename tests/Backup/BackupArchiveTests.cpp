@@ -5,7 +5,7 @@
 #include "Corvallen/Backup/StagedRestore.h"
 #include "Corvallen/Backup/ZipReader.h"
 #include "Corvallen/Model/Component.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "Corvallen/Backup/ZipReader.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Schema.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 

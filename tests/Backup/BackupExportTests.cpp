@@ -3,7 +3,7 @@
 #include "Corvallen/Backup/BackupExport.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Component.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
 
 #include <QDir>

@@ -14,7 +14,7 @@
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Model/Tag.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "support/TestEnvironment.h"
 

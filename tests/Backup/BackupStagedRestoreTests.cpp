@@ -9,7 +9,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/StoreLocation.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 

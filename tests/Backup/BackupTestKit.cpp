@@ -11,7 +11,7 @@
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Model/Tag.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
 

@@ -2,7 +2,7 @@
 
 #include "Corvallen/Backup/BackupSelection.h"
 #include "Corvallen/Backup/RestoreSummary.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "support/CraftedZip.h"
 
 #include <QByteArray>

@@ -3,8 +3,8 @@
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectDocument.h"
-#include "Corvallen/Platform/ModelContainer.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContainer.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "support/TestStore.h"
 
 #include <gtest/gtest.h>

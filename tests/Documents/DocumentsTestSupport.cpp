@@ -1,6 +1,7 @@
 #include "DocumentsTestSupport.h"
 
 #include "Corvallen/Model/DocumentFileStore.h"
+#include "support/CraftedZip.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -79,17 +80,6 @@ QByteArray readFile(const QString& path)
 
 namespace {
 
-quint32 crc32(const QByteArray& bytes)
-{
-    quint32 crc = 0xffffffffu;
-    for (const char c : bytes) {
-        crc ^= quint8(c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
 QByteArray bigEndian(quint32 v)
 {
     const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
@@ -98,7 +88,7 @@ QByteArray bigEndian(quint32 v)
 
 QByteArray pngChunk(const QByteArray& type, const QByteArray& data)
 {
-    return bigEndian(quint32(data.size())) + type + data + bigEndian(crc32(type + data));
+    return bigEndian(quint32(data.size())) + type + data + bigEndian(corvallen::test::crc32Of(type + data));
 }
 
 }  // namespace

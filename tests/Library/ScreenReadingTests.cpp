@@ -4,7 +4,9 @@
 #include "support/BenchScreenGenerator.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -205,4 +207,37 @@ TEST(ScreenReading, LettersFallenApartAndSkippedGlyphsAreReadRight)
     const BenchLayout dual = BenchLayout::DualDisplay;
     expectReadRight({{190158, BenchLayout::ScopeSidePanel, false, true}, {190129, dual, false, false}, {200031, dual, true, false},
                      {200021, dual, false, false}, {200197, dual, false, false}, {190054, BenchLayout::Oscilloscope, false, true}});
+}
+
+TEST(ScreenReading, ScreensWithoutAMeasurementEndInTheMissingValueFailure)
+{
+    // A settings page and a menu drawn with their numbers at the size of their other text, and a
+    // title bar with a clock and a scale: none shows a measurement, so none is given a value.
+    const QList<QStringList> pages = {
+        {QStringLiteral("Preferences"), QStringLiteral("Polling timeout   250 ms"), QStringLiteral("Font size   13.000"),
+         QStringLiteral("Max recent files   15")},
+        {QStringLiteral("LAN Setting"), QStringLiteral("IP address 192.168.1.20"), QStringLiteral("DHCP  ON"), QStringLiteral("Apply")},
+        {QStringLiteral("SCOPE  12:26  500mV/div  1.00ms/div"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("Save   Recall   Utility")},
+    };
+    const QString folder = freshFolder();
+    int i = 0;
+    for (const QStringList& lines : pages) {
+        QImage image(480, 272, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter p(&image);
+            QFont font = p.font();
+            font.setPixelSize(16);
+            p.setFont(font);
+            p.setPen(Qt::black);
+            for (int l = 0; l < lines.size(); ++l)
+                p.drawText(16, 30 + l * 40, lines.at(l));
+        }
+        const QString path = QDir(folder).filePath(QStringLiteral("page-%1.png").arg(i++));
+        ASSERT_TRUE(image.save(path));
+        const AnalyzeService::Outcome outcome = AnalyzeService::analyze(path);
+        EXPECT_FALSE(outcome.ok()) << lines.join(QLatin1String(" / ")).toStdString() << ": "
+                                   << (outcome.reading ? outcome.reading->summary.toStdString() : std::string());
+        EXPECT_EQ(outcome.errorText, QStringLiteral("The model's answer has no valid value.")) << lines.join(QLatin1String(" / ")).toStdString();
+    }
 }

@@ -7,7 +7,7 @@
 #include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Model/ThumbnailCache.h"
 #include "Corvallen/Platform/AppPaths.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Documents/DocumentsTestSupport.h"
 #include "support/ChildRun.h"

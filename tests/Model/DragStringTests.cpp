@@ -2,7 +2,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/DragString.h"
 #include "Corvallen/Model/Schema.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Model/TagPalette.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

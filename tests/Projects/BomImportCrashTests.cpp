@@ -4,7 +4,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Projects/BomImport.h"
 #include "Corvallen/Projects/BomImportApplier.h"
 #include "support/ChildRun.h"

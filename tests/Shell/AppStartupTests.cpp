@@ -1,6 +1,6 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Schema.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Shell/AppStartup.h"
 #include "support/TestEnvironment.h"

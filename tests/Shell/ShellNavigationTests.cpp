@@ -7,7 +7,7 @@
 #include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Platform/AppPaths.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Shell/ShellNavigation.h"
 #include "support/TestEnvironment.h"
 

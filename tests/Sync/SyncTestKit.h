@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Sync/SyncLocation.h"
 

@@ -176,4 +176,9 @@ QByteArray rawZip(const QList<RawEntry>& entries)
     return out;
 }
 
+quint32 crc32Of(const QByteArray& bytes)
+{
+    return quint32(crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
+}
+
 }  // namespace corvallen::test

@@ -30,4 +30,7 @@ struct RawEntry {
 };
 QByteArray rawZip(const QList<RawEntry>& entries);
 
+// The CRC-32 of ZIP, PNG and gzip (zlib's), for tests that craft such files.
+quint32 crc32Of(const QByteArray& bytes);
+
 }  // namespace corvallen::test

@@ -1,4 +1,5 @@
 #include "Corvallen/Devices/Views/LCRP1View.h"
+#include "Corvallen/Platform/AppPaths.h"
 
 #include "Corvallen/Devices/FlashController.h"
 #include "Corvallen/Devices/LCRP1Flasher.h"
@@ -242,7 +243,7 @@ void LCRP1View::setSelectedPort(const QString& path)
 void LCRP1View::chooseFirmware()
 {
     // Any file: images come with several extensions and are flashed as they are.
-    const QString path = QFileDialog::getOpenFileName(this, tr("Choose .bin…"));
+    const QString path = QFileDialog::getOpenFileName(this, tr("Choose .bin…"), AppPaths::saveFolder());
     if (!path.isEmpty())
         loadFirmware(path);
 }

@@ -1,4 +1,5 @@
 #include "Corvallen/Documents/Views/DocumentBrowser.h"
+#include "Corvallen/Platform/AppPaths.h"
 
 #include "Corvallen/Platform/Views/ThemeManager.h"
 
@@ -7,7 +8,7 @@
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ThumbnailCache.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/Views/ShowInFileManager.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Widgets/Views/FlowLayout.h"
@@ -122,7 +123,7 @@ DocumentBrowser::DocumentBrowser(ModelContext& context, Project* fileTo, std::fu
     add->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     add->setToolTip(fileTo ? tr("Import new files into this project") : tr("Add documents (or drag files in)"));
     connect(add, &QToolButton::clicked, this, [this] {
-        const QStringList files = QFileDialog::getOpenFileNames(this, tr("Add Documents"), QString(),
+        const QStringList files = QFileDialog::getOpenFileNames(this, tr("Add Documents"), AppPaths::saveFolder(),
                                                                 tr("Documents (*.pdf *.png *.jpg *.jpeg *.gif *.webp *.heic *.heif *.tif *.tiff *.bmp);;All files (*)"));
         if (!files.isEmpty())
             importFiles(files);

@@ -8,7 +8,7 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ThumbnailCache.h"
 #include "Corvallen/Platform/Views/ShowInFileManager.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Platform/WindowRouter.h"
 #include "Corvallen/Widgets/Views/TagEditor.h"

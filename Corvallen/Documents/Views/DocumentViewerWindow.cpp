@@ -7,7 +7,7 @@
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Platform/AppPaths.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/Views/ShowInFileManager.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 

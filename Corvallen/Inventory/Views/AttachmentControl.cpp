@@ -1,4 +1,5 @@
 #include "Corvallen/Inventory/Views/AttachmentControl.h"
+#include "Corvallen/Platform/AppPaths.h"
 
 #include "Corvallen/Platform/Views/ThemeManager.h"
 
@@ -179,6 +180,7 @@ QFileDialog* AttachmentControl::showOpenPanel()
     auto* panel = new QFileDialog(this, tr("Choose a file"));
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setFileMode(QFileDialog::ExistingFile);
+    panel->setDirectory(AppPaths::saveFolder());
     if (m_controller->kind() == AttachmentController::Kind::photo)
         panel->setNameFilters({tr("Images (*.png *.jpg *.jpeg *.gif *.webp *.bmp *.tif *.tiff *.heic)"), tr("All files (*)")});
     connect(panel, &QFileDialog::fileSelected, m_controller, [this](const QString& path) {

@@ -9,7 +9,7 @@
 #include "Corvallen/Inventory/Views/StatusBadge.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/Views/ThemeManager.h"
 #include "Corvallen/Widgets/Views/NumericField.h"
 #include "Corvallen/Widgets/Views/TagEditor.h"

@@ -8,7 +8,7 @@
 #include "Corvallen/Inventory/Views/StatusBadge.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Widgets/Views/FlowLayout.h"
 #include "Corvallen/Widgets/Views/ViewStyle.h"
 

@@ -4,7 +4,7 @@
 #include "Corvallen/Inventory/InventoryStatusFilter.h"
 #include "Corvallen/Inventory/Views/ComponentInspector.h"  // held through QPointer
 #include "Corvallen/Inventory/Views/ManageInventorySheet.h"  // held through QPointer
-#include "Corvallen/Platform/PersistentIdentifier.h"
+#include "Corvallen/Store/PersistentIdentifier.h"
 
 #include <QPointer>
 #include <QWidget>

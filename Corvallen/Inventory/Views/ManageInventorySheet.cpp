@@ -4,7 +4,7 @@
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Widgets/Views/ViewStyle.h"
 
 #include <QComboBox>

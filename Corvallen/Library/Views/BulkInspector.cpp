@@ -5,7 +5,7 @@
 #include "Corvallen/Library/Views/LibraryViewKit.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Project.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Sync/CaptureThumbnails.h"
 #include "Corvallen/Sync/DeviceStorage.h"

@@ -4,7 +4,7 @@
 #include "Corvallen/Library/Views/CompareChart.h"
 #include "Corvallen/Library/Views/LibraryViewKit.h"
 #include "Corvallen/Model/Capture.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 #include "Corvallen/Widgets/Views/ViewStyle.h"
 

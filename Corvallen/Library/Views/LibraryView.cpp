@@ -5,7 +5,7 @@
 #include "Corvallen/Library/Views/DocumentsBrowserSeam.h"
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Document.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Widgets/Views/ViewStyle.h"

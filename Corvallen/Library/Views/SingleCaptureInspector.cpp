@@ -8,7 +8,7 @@
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/Tag.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/WindowRouter.h"
 #include "Corvallen/Widgets/Views/FlowLayout.h"
 #include "Corvallen/Widgets/Views/TagPill.h"

@@ -2,7 +2,7 @@
 
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/TextCompare.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Platform/Views/ElidedLabel.h"
 #include "Corvallen/Projects/AddFromInventory.h"

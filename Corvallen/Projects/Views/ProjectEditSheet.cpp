@@ -4,7 +4,7 @@
 #include "Corvallen/Exports/BusinessProfile.h"
 #include "Corvallen/Exports/MoneyFormatter.h"
 #include "Corvallen/Model/Project.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Projects/ProjectTexts.h"
 #include "Corvallen/Widgets/Views/NumericField.h"
 

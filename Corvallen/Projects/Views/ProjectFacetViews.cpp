@@ -6,7 +6,7 @@
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Document.h"
 #include "Corvallen/Model/Project.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Projects/ProjectContents.h"
 
 #include <QCoreApplication>

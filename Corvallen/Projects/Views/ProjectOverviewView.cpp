@@ -4,7 +4,7 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Model/ProjectDocument.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Projects/ProjectTexts.h"
 #include "Corvallen/Widgets/Views/StatTile.h"
 

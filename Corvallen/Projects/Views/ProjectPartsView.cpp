@@ -4,7 +4,7 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
 #include "Corvallen/Platform/AppPaths.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/Views/ElidedLabel.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Projects/BomFileReader.h"
@@ -540,7 +540,7 @@ void ProjectPartsView::showAddFromInventory()
 
 void ProjectPartsView::chooseBomFile()
 {
-    const QString path = QFileDialog::getOpenFileName(window(), tr("Import BOM"), QDir::homePath(),
+    const QString path = QFileDialog::getOpenFileName(window(), tr("Import BOM"), AppPaths::saveFolder(),
                                                       tr("Bills of materials (*.csv *.txt);;All files (*)"));
     if (!path.isEmpty())
         importBomFile(path);

@@ -1,7 +1,7 @@
 #include "Corvallen/Projects/Views/ProjectWorkspaceView.h"
 
 #include "Corvallen/Model/Project.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/Views/ElidedLabel.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Projects/ProjectTexts.h"

@@ -1,4 +1,5 @@
 #include "Corvallen/Settings/Views/BackupSettings.h"
+#include "Corvallen/Platform/AppPaths.h"
 #include "Corvallen/Platform/Views/LiteralText.h"
 
 #include "Corvallen/Platform/AppInfo.h"
@@ -42,6 +43,7 @@ QString defaultDestination(QWidget* parent, const QString& suggested)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(BackupSettings::tr("ZIP archives (*.zip)"));
     dialog.setDefaultSuffix(QStringLiteral("zip"));
+    dialog.setDirectory(AppPaths::saveFolder());
     dialog.selectFile(suggested);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -53,6 +55,7 @@ QString defaultArchive(QWidget* parent)
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDirectory(AppPaths::saveFolder());
     dialog.setNameFilter(BackupSettings::tr("ZIP archives (*.zip)"));
     dialog.setLabelText(QFileDialog::Accept, BackupSettings::tr("Choose"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

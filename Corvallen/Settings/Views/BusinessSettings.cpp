@@ -1,4 +1,5 @@
 #include "Corvallen/Settings/Views/BusinessSettings.h"
+#include "Corvallen/Platform/AppPaths.h"
 
 #include "Corvallen/Exports/BusinessProfile.h"
 #include "Corvallen/Model/DomainError.h"
@@ -32,7 +33,7 @@ QString pickImageFile(QWidget* parent)
         if (!patterns.contains(pattern))
             patterns << pattern;
     }
-    return QFileDialog::getOpenFileName(parent, QString(), QString(),
+    return QFileDialog::getOpenFileName(parent, QString(), AppPaths::saveFolder(),
                                         BusinessSettings::tr("Images (%1)").arg(patterns.join(u' ')));
 }
 

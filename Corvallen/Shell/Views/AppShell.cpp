@@ -3,7 +3,7 @@
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Platform/AppInfo.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/WindowRouter.h"
 #include "Corvallen/Shell/Views/DashboardView.h"

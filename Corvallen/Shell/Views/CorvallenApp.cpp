@@ -1,7 +1,7 @@
 #include "Corvallen/Shell/Views/CorvallenApp.h"
 
 #include "Corvallen/Backup/BackupController.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/UpdaterController.h"
 #include "Corvallen/Platform/Views/DestructiveQuestions.h"

@@ -3,7 +3,7 @@
 
 #include "Corvallen/Model/Capture.h"
 #include "Corvallen/Model/Project.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"
 #include "Corvallen/Shell/DashboardSummary.h"
 #include "Corvallen/Shell/Views/RecentCapturesCarousel.h"

@@ -1,7 +1,7 @@
 #include "Corvallen/Shell/Views/MainWindow.h"
 
 #include "Corvallen/Platform/AppInfo.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 #include "Corvallen/Platform/UpdaterController.h"
 #include "Corvallen/Platform/WindowRouter.h"
 #include "Corvallen/Shell/Views/AppShell.h"

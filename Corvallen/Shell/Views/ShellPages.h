@@ -2,7 +2,7 @@
 
 #include "Corvallen/Documents/DocViewerTarget.h"
 #include "Corvallen/Inventory/InventoryStatusFilter.h"
-#include "Corvallen/Platform/PersistentIdentifier.h"
+#include "Corvallen/Store/PersistentIdentifier.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Corvallen/Model/Project.h"
-#include "Corvallen/Platform/PersistentIdentifier.h"
+#include "Corvallen/Store/PersistentIdentifier.h"
 #include "Corvallen/Shell/Destination.h"
 
 #include <QList>

@@ -2,7 +2,7 @@
 
 #include "Corvallen/Model/HexColor.h"
 #include "Corvallen/Model/Tag.h"
-#include "Corvallen/Platform/ModelContext.h"
+#include "Corvallen/Store/ModelContext.h"
 
 TagPill::TagPill(Tag* tag, std::function<void()> onRemove, QWidget* parent)
     : StringTagPill(QString(), std::move(onRemove), parent), m_tag(tag)

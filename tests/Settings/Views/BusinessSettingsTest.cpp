@@ -1,6 +1,7 @@
 #include "Corvallen/Exports/BusinessProfile.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Settings/Views/BusinessSettings.h"
+#include "support/CraftedZip.h"
 #include "support/TestEnvironment.h"
 
 #include <QComboBox>
@@ -197,13 +198,7 @@ TEST_F(BusinessPane, AMissingOrBrokenFileShowsThePlaceholderButCanBeRemoved)
 // A PNG chunk: length, type and data, and the CRC over type and data.
 QByteArray pngChunk(const QByteArray& typeAndData)
 {
-    quint32 crc = 0xFFFFFFFF;
-    for (char c : typeAndData) {
-        crc ^= quint8(c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
-    }
-    crc ^= 0xFFFFFFFF;
+    const quint32 crc = corvallen::test::crc32Of(typeAndData);
     QByteArray out;
     for (quint32 v : {quint32(typeAndData.size() - 4), crc}) {
         for (int shift = 24; shift >= 0; shift -= 8)

@@ -5,7 +5,7 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectDocument.h"
 #include "Corvallen/Model/Schema.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/WindowRouter.h"
 #include "Corvallen/Shell/Views/AppShell.h"

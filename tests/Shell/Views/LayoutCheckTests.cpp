@@ -23,7 +23,7 @@
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Model/TaxonomyTerm.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/Views/AppStyle.h"
 #include "Corvallen/Platform/Views/SymbolIcons.h"

@@ -4,7 +4,7 @@
 #include "Corvallen/Library/LibraryFilter.h"
 #include "Corvallen/Library/Views/LibraryView.h"
 #include "Corvallen/Model/Document.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Shell/Views/ShellPages.h"
 #include "Corvallen/Sync/AppModel.h"
 #include "support/EventLoop.h"

@@ -4,7 +4,7 @@
 // grow.
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/Schema.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Shell/ProjectLifecycle.h"
 #include "Corvallen/Shell/TerminationSignals.h"

@@ -4,7 +4,7 @@
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/StoreLocation.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/SingleInstance.h"
 #include "Corvallen/Shell/AppStartup.h"

@@ -1,5 +1,5 @@
 #include "Corvallen/Model/Schema.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Shell/Views/MenuBarView.h"
 #include "Corvallen/Shell/Views/StatusBar.h"

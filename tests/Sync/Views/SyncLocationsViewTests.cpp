@@ -2,7 +2,7 @@
 // list and its selection rule, the shared hidden list, adding, editing and removing locations
 // through the editor and the detail, the detail's state controls, image count and outcome line.
 #include "Corvallen/Model/Schema.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Platform/SettingsStore.h"
 #include "Corvallen/Platform/VolumeMonitor.h"
 #include "Corvallen/Sync/AppModel.h"

@@ -4,7 +4,7 @@
 #include "Corvallen/Model/Schema.h"
 #include "Corvallen/Model/Tag.h"
 #include "Corvallen/Model/TagPalette.h"
-#include "Corvallen/Platform/ModelContainer.h"
+#include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Widgets/Views/TagPill.h"
 #include "support/TestEnvironment.h"
 

@@ -1,0 +1,1583 @@
+#include "Corvallen/Library/Reading/BenchScreenReader.h"
+
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace BenchScreenReader {
+
+using TextRecognizer::ScreenText;
+using TextRecognizer::ScreenWord;
+
+namespace {
+
+const QChar micro(0x00B5);
+const QChar omega(0x03A9);
+const QChar degree(0x00B0);
+
+struct Unit {
+    QString prefix;  // "", "p", "n", "µ", "m", "k", "M", "G"
+    QString base;    // "V", "A", "Ω", "F", "Hz", "°C", "°F", "s", "%"
+    QString current; // "AC" or "DC" when the unit says so ("VAC", "V~")
+    bool perDivision = false;
+    QString text() const { return prefix + base; }
+};
+
+enum class Kind { Number, Label, Overload, Word };
+
+struct Token {
+    Kind kind = Kind::Word;
+    QString text;
+    QRect box;
+    int height = 0;
+    int row = 0;
+    int frame = -1;
+    int word = 0;      // index of the word it came from
+    // Number
+    double value = 0;
+    QString shown;
+    std::optional<Unit> unit;  // written on the number itself ("4.552V")
+    bool clock = false;
+    bool garbledUnit = false;  // the figure came glued to letters that are no unit ("70.78LA")
+    // Label ("MIN", "MAX", "AVG", "VPP", "FREQ", "DUTY", "RMS", "PERIOD")
+    QString label;
+    bool status = false;
+};
+
+QString upper(const QString& s)
+{
+    return s.toUpper();
+}
+
+int editDistance(const QString& a, const QString& b)
+{
+    std::vector<int> prev(size_t(b.size()) + 1), cur(size_t(b.size()) + 1);
+    for (int j = 0; j <= b.size(); ++j)
+        prev[size_t(j)] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        cur[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int cost = a.at(i - 1) == b.at(j - 1) ? 0 : 1;
+            cur[size_t(j)] = std::min({prev[size_t(j)] + 1, cur[size_t(j - 1)] + 1, prev[size_t(j - 1)] + cost});
+        }
+        std::swap(prev, cur);
+    }
+    return prev[size_t(b.size())];
+}
+
+// The measurement label a word names, if any; close misreadings of the longer labels count.
+QString labelFor(const QString& word)
+{
+    QString w = upper(word);
+    const bool colon = w.endsWith(QLatin1Char(':')) || w.endsWith(QLatin1Char('='));
+    while (w.endsWith(QLatin1Char(':')) || w.endsWith(QLatin1Char('=')) || w.endsWith(QLatin1Char('.')))
+        w.chop(1);
+    if (w.isEmpty())
+        return {};
+    // The manual-range mark carries no colon; "Man:" is a limit label one letter off.
+    if (colon && w == QLatin1String("MAN"))
+        return QStringLiteral("MIN|MAX");
+    static const QList<std::pair<QString, QStringList>> labels = {
+        {QStringLiteral("MIN"), {QStringLiteral("MIN"), QStringLiteral("MINIMUM"), QStringLiteral("VMIN"), QStringLiteral("LOW")}},
+        {QStringLiteral("MAX"), {QStringLiteral("MAX"), QStringLiteral("MAXIMUM"), QStringLiteral("VMAX"), QStringLiteral("HIGH")}},
+        {QStringLiteral("AVG"), {QStringLiteral("AVG"), QStringLiteral("AVE"), QStringLiteral("AVERAGE"), QStringLiteral("MEAN"), QStringLiteral("VAVG")}},
+        {QStringLiteral("VPP"), {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P")}},
+        {QStringLiteral("FREQ"), {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ"), QStringLiteral("F")}},
+        {QStringLiteral("DUTY"), {QStringLiteral("DUTY"), QStringLiteral("DUTY+")}},
+        {QStringLiteral("RMS"), {QStringLiteral("VRMS"), QStringLiteral("RMS")}},
+        {QStringLiteral("PERIOD"), {QStringLiteral("PERIOD"), QStringLiteral("PRD")}},
+    };
+    for (const auto& [label, variants] : labels)
+        if (variants.contains(w))
+            return label;
+    if (w.size() >= 4) {
+        for (const auto& [label, variants] : labels)
+            for (const QString& v : variants)
+                if (v.size() >= 4 && editDistance(w, v) <= 1)
+                    return label;
+    }
+    // Small print loses one letter of the short labels ("M1N", "MAA", "vax", "ANG", "Vpa",
+    // "Main"): one letter off counts when it is off from one of them only. Off from both MIN and
+    // MAX ("Man", "Mix") it is one of the two, which the screen's other labels decide; "MAN"
+    // itself is the manual-range mark.
+    if ((w.size() == 3 || w.size() == 4) && w != QLatin1String("MAN")) {
+        QString lookalike = w;
+        lookalike.replace(QLatin1Char('1'), QLatin1Char('I')).replace(QLatin1Char('0'), QLatin1Char('O'));
+        QStringList found;
+        for (const QString& l : {QStringLiteral("MIN"), QStringLiteral("MAX"), QStringLiteral("AVG"), QStringLiteral("VPP")})
+            if (editDistance(lookalike, l) <= 1)
+                found.append(l);
+        if (found.size() == 1)
+            return found.first();
+        if (found == QStringList{QStringLiteral("MIN"), QStringLiteral("MAX")})
+            return QStringLiteral("MIN|MAX");
+    }
+    // Peak to peak with its small letters garbled keeps the shape of "Pk-Pk" ("PePe", "Ph-Ph",
+    // "Px" "Pk"): two P's, each with one letter after it.
+    static const QRegularExpression peaks(QStringLiteral("^P[A-Z]-?P[A-Z]$"));
+    if (peaks.match(w).hasMatch())
+        return QStringLiteral("VPP");
+    // So does an RMS label with its middle garbled ("Virms", "Verns", "Viens"): V, an r, m or n
+    // among two or three letters, and the closing s.
+    static const QRegularExpression rms(QStringLiteral("^[VY][A-Z]{0,2}[RMN][A-Z]{0,2}S$"));
+    if (w.size() >= 4 && w.size() <= 6 && rms.match(w).hasMatch())
+        return QStringLiteral("RMS");
+    return {};
+}
+
+bool isStatusWord(const QString& word)
+{
+    static const QStringList words = {QStringLiteral("AUTO"), QStringLiteral("MANU"), QStringLiteral("MANUAL"),
+                                      QStringLiteral("HOLD"), QStringLiteral("REL"),  QStringLiteral("RANGE"),
+                                      QStringLiteral("BAT"),  QStringLiteral("USB"),  QStringLiteral("RUN"),
+                                      QStringLiteral("STOP"), QStringLiteral("TRIG"), QStringLiteral("CH1"),
+                                      QStringLiteral("CH2"),  QStringLiteral("CH3"),  QStringLiteral("CH4"),
+                                      QStringLiteral("NORM"), QStringLiteral("SINGLE"), QStringLiteral("APO"),
+                                      QStringLiteral("T"),    QStringLiteral("H"),    QStringLiteral("TRIG:NORM"),
+                                      QStringLiteral("TRIG:AUTO")};
+    QString w = upper(word);
+    while (w.endsWith(QLatin1Char(':')))
+        w.chop(1);
+    return words.contains(w) || w.startsWith(QLatin1String("TRIG"));
+}
+
+// Reads a unit as written or as a recogniser tends to misread it ("kQ" for kΩ, "uF" for µF,
+// "oC" for °C). Nothing when the text is no unit.
+std::optional<Unit> parseUnit(QString text)
+{
+    text = text.trimmed();
+    while (!text.isEmpty() && (text.endsWith(QLatin1Char(':')) || text.endsWith(QLatin1Char(',')) || text.endsWith(QLatin1Char('.'))))
+        text.chop(1);
+    if (text.isEmpty())
+        return std::nullopt;
+    Unit u;
+    if (text.contains(QStringLiteral("div"), Qt::CaseInsensitive)) {
+        u.perDivision = true;
+        text = text.left(text.indexOf(QStringLiteral("div"), 0, Qt::CaseInsensitive));
+        while (!text.isEmpty() && !text.back().isLetter() && text.back() != omega)
+            text.chop(1);
+        if (text.isEmpty())
+            return u;
+    }
+    text.replace(QChar(0x2126), omega);
+    text.replace(QChar(0x03BC), micro);
+    text.replace(QChar(0x00BA), degree);
+    text.replace(QChar(0x2103), QStringLiteral("°C"));
+    if (text == QLatin1String("%")) {
+        u.base = text;
+        return u;
+    }
+    // Alternating and direct current written into the unit.
+    static const QRegularExpression currentMark(QStringLiteral("^(.*?)(AC|DC|~|=)$"));
+    if (const auto m = currentMark.match(text); m.hasMatch() && !m.captured(1).isEmpty()) {
+        const QString mark = m.captured(2);
+        u.current = (mark == QLatin1String("AC") || mark == QLatin1String("~")) ? QStringLiteral("AC") : QStringLiteral("DC");
+        text = m.captured(1).trimmed();
+    }
+    static const QRegularExpression temperature(QStringLiteral("^[°oO0*]?\\s?([CFc])[Cc]?$"));
+    if (const auto m = temperature.match(text); m.hasMatch() && (text.size() > 1 || m.captured(1) == QLatin1String("C"))) {
+        u.base = QString(degree) + m.captured(1).toUpper();
+        return u;
+    }
+    // Ω is not in the recogniser's alphabet either: after a kilo or mega prefix, a round letter
+    // or a closed mark is an ohm sign ("kQ", "ko", "ka", "MD"); no unit is spelt that way.
+    static const QRegularExpression ohms(QStringLiteral("^([kKM])[QOoaDG0@n]$"));
+    if (const auto m = ohms.match(text); m.hasMatch()) {
+        u.prefix = m.captured(1) == QLatin1String("K") ? QStringLiteral("k") : m.captured(1);
+        u.base = QString(omega);
+        return u;
+    }
+    // Hertz with its z lost behind a prefix ("9.789MH").
+    static const QRegularExpression hertz(QStringLiteral("^([kKMG])H$"));
+    if (const auto m = hertz.match(text); m.hasMatch()) {
+        u.prefix = m.captured(1) == QLatin1String("K") ? QStringLiteral("k") : m.captured(1);
+        u.base = QStringLiteral("Hz");
+        return u;
+    }
+    // Its two feet read as a 2 or a bracket after the Q ("Q2", "kQ)").
+    static const QRegularExpression ohmWithFeet(QStringLiteral("^([kKM]?)Q[2)]$"));
+    if (const auto m = ohmWithFeet.match(text); m.hasMatch()) {
+        u.prefix = m.captured(1) == QLatin1String("K") ? QStringLiteral("k") : m.captured(1);
+        u.base = QString(omega);
+        return u;
+    }
+    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|W|j|L|H|m|k|K|M|G)?(V|v|Y|y|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s)$"));
+    auto m = unit.match(text);
+    if (!m.hasMatch()) {
+        // The recogniser sometimes reads one letter twice in two cases ("Vv", "mvV", "kKHz"),
+        // a V the second time as the y it makes of a small V ("Vy").
+        auto same = [](QChar c) { return c.toLower() == QLatin1Char('y') ? QLatin1Char('v') : c.toLower(); };
+        QString once;
+        for (QChar c : text)
+            if (once.isEmpty() || same(once.back()) != same(c))
+                once += c;
+            else if (c == QLatin1Char('V') || (c.isUpper() && c != QLatin1Char('Y')))
+                once.back() = c;
+        if (once == text)
+            return std::nullopt;
+        return parseUnit(once);
+    }
+    QString prefix = m.captured(1);
+    QString base = m.captured(2);
+    // µ is not in the recogniser's alphabet: it comes out as u, U, y, w, W, j, L or H.
+    if (prefix == QLatin1String("u") || prefix == QLatin1String("U") || prefix == QLatin1String("y") || prefix == QLatin1String("w")
+        || prefix == QLatin1String("W")
+        || prefix == QLatin1String("j") || prefix == QLatin1String("L")
+        || (prefix == QLatin1String("H") && base != QLatin1String("z")))
+        prefix = QString(micro);
+    if (prefix == QLatin1String("K"))
+        prefix = QStringLiteral("k");
+    // No bench instrument shows megavolts or megaamperes: a capital M there is a milli.
+    if (prefix == QLatin1String("M") && (base == QLatin1String("V") || base == QLatin1String("A") || base == QLatin1String("a")
+                                         || base == QLatin1String("v") || base == QLatin1String("Y") || base == QLatin1String("y")))
+        prefix = QStringLiteral("m");
+    // Small print's V comes out as v or Y (y behind a prefix: "my" for mV).
+    if (base == QLatin1String("v") || base == QLatin1String("Y") || (base == QLatin1String("y") && !prefix.isEmpty()))
+        base = QStringLiteral("V");
+    if (base == QLatin1String("y"))
+        return std::nullopt;
+    // A small "a" is an ampere only behind a prefix ("ma", "pa" for mA, µA).
+    if (base == QLatin1String("a")) {
+        if (prefix.isEmpty())
+            return std::nullopt;
+        base = QStringLiteral("A");
+    }
+    if (base.compare(QLatin1String("hz"), Qt::CaseInsensitive) == 0 || base == QLatin1String("H2"))
+        base = QStringLiteral("Hz");
+    if (base == QLatin1String("Q") || base == QLatin1String("O") || base.compare(QLatin1String("ohm"), Qt::CaseInsensitive) == 0)
+        base = QString(omega);
+    // A lone "O" is more likely a zero or a letter than an ohm sign without its prefix.
+    if (base == QString(omega) && prefix.isEmpty() && text == QLatin1String("O"))
+        return std::nullopt;
+    if (base == QLatin1String("s") && prefix.isEmpty() && text != QLatin1String("s"))
+        return std::nullopt;
+    u.prefix = prefix;
+    u.base = base;
+    return u;
+}
+
+bool isOverload(const QString& word)
+{
+    static const QRegularExpression overload(QStringLiteral("^-?[O0Q]\\.?L\\.?-?$|^-?OVER-?$|^-?OVERLOAD-?$|^-?O\\.L\\.-?$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    return overload.match(word).hasMatch();
+}
+
+double prefixFactor(const QString& prefix)
+{
+    if (prefix == QLatin1String("p")) return 1e-12;
+    if (prefix == QLatin1String("n")) return 1e-9;
+    if (prefix == QString(micro)) return 1e-6;
+    if (prefix == QLatin1String("m")) return 1e-3;
+    if (prefix == QLatin1String("k")) return 1e3;
+    if (prefix == QLatin1String("M")) return 1e6;
+    if (prefix == QLatin1String("G")) return 1e9;
+    return 1;
+}
+
+// The digits at the start of a word with the recogniser's usual letter-for-digit slips mended.
+QString mendedDigits(const QString& word)
+{
+    QString out = word;
+    // A leading O or Q before a decimal point is a zero, an L, l, I or bar a one, a B an eight
+    // ("O.2117", "L.6V", "B.70V"); a B right after that point an 8 ("-O.BV"): no unit starts
+    // with one of those.
+    static const QRegularExpression fraction(QStringLiteral("^(-?)([OoQLlI|B])\\.(?=[\\dB])"));
+    if (const auto m = fraction.match(out); m.hasMatch()) {
+        const QChar lead = m.captured(2).front();
+        out[m.capturedStart(2)] = QStringLiteral("OoQ").contains(lead) ? QLatin1Char('0') : lead == QLatin1Char('B') ? QLatin1Char('8') : QLatin1Char('1');
+        const qsizetype afterPoint = m.capturedEnd(0);
+        if (afterPoint < out.size() && out.at(afterPoint) == QLatin1Char('B'))
+            out[afterPoint] = QLatin1Char('8');
+    }
+    int digits = 0;
+    for (QChar c : out)
+        digits += c.isDigit() ? 1 : 0;
+    if (digits == 0)
+        return out;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out.at(i);
+        const bool besideDigit = (i > 0 && out.at(i - 1).isDigit()) || (i + 1 < out.size() && out.at(i + 1).isDigit());
+        if (!besideDigit)
+            continue;
+        if (c == QLatin1Char('O') || c == QLatin1Char('o'))
+            out[i] = QLatin1Char('0');
+        else if ((c == QLatin1Char('l') || c == QLatin1Char('I')) && i + 1 < out.size() && out.at(i + 1).isDigit())
+            out[i] = QLatin1Char('1');
+        // A one read as l, I or a bar closes the figure, its unit (if any) after it ("15lmV"):
+        // no unit begins with one of those. So may a bracket, after the figure's point
+        // ("5.698)"); a bracket after a lone digit is more likely a letter garbled ("Vp-p:" read
+        // "Vp- 2)").
+        else if (i > 0 && out.at(i - 1).isDigit() && (i + 1 == out.size() || parseUnit(out.mid(i + 1)))
+                 && (QStringLiteral("lI|").contains(c)
+                     || (QStringLiteral(")]").contains(c) && out.left(i).contains(QLatin1Char('.')) && !out.contains(QLatin1Char('('))
+                         && !out.contains(QLatin1Char('[')))))
+            out[i] = QLatin1Char('1');
+        // A 7 whose bar was lost is a slash between digits ("2/.3").
+        else if (c == QLatin1Char('/') && i > 0 && out.at(i - 1).isDigit() && i + 1 < out.size()
+                 && (out.at(i + 1).isDigit() || out.at(i + 1) == QLatin1Char('.')))
+            out[i] = QLatin1Char('7');
+    }
+    return out;
+}
+
+// Splits one recognised word into tokens: an optional label glued to a number ("Vpp:3.28V"),
+// the number with any unit written on it, or the word itself.
+QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = false)
+{
+    QList<Token> out;
+    Token base;
+    base.box = w.box;
+    base.height = w.textHeight;
+    base.row = w.row;
+    base.word = wordIndex;
+    QString text = w.text.trimmed();
+    text.replace(QChar(0x2212), QLatin1Char('-'));
+    if (isOverload(text)) {
+        Token t = base;
+        t.kind = Kind::Overload;
+        t.text = text;
+        out.append(t);
+        return out;
+    }
+    static const QRegularExpression overloadWithUnit(QStringLiteral("^(-?[O0]\\.?L\\.?-?|-?OVER-?)(.+)$"));
+    if (const auto m = overloadWithUnit.match(text); m.hasMatch() && m.captured(2).size() <= 4) {
+        const double share = double(m.capturedLength(1)) / text.size();
+        Token t = base;
+        t.kind = Kind::Overload;
+        t.text = m.captured(1);
+        t.unit = parseUnit(m.captured(2));
+        // A round mark glued to the overload is the ohm sign ("-OL-O").
+        static const QRegularExpression round(QStringLiteral("^[OoQ0]$"));
+        if (!t.unit && round.match(m.captured(2)).hasMatch())
+            t.unit = Unit{QString(), QString(omega), QString(), false};
+        t.box.setWidth(std::max(1, int(w.box.width() * share)));
+        out.append(t);
+        return out;
+    }
+    static const QRegularExpression clock(QStringLiteral("^\\d{1,2}:\\d{2}(:\\d{2})?$"));
+    if (clock.match(text).hasMatch()) {
+        Token t = base;
+        t.kind = Kind::Number;
+        t.clock = true;
+        t.text = text;
+        out.append(t);
+        return out;
+    }
+    // MIN with its I read as a one, glued to its value ("M1N0.082MHz").
+    static const QRegularExpression minWithOne(QStringLiteral("^[Mm][1|]([Nn])(?=[:=]?[-+]?[\\d.])"));
+    if (const auto m = minWithOne.match(text); m.hasMatch())
+        text.replace(0, 3, QStringLiteral("MIN"));
+    // (A one or bar between letters is an I the recogniser misread: "M11N325"; the value may
+    // begin with an O for its zero: "Min:O.350"; a dash may part a label from a negative value:
+    // "MIN--4.638".)
+    // A colon read as a point or comma parts them too when the value has its own point after
+    // it ("Max.51.14"): a figure holds one point.
+    static const QRegularExpression labelled(QStringLiteral(
+        "^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-Za-z]))*(?:-[A-Za-z]+)*)(?:[:=]|-(?=[-+])|[.,](?=[-+]?\\d+[.,]\\d))?(?=[-+]?(?:\\d|[OoQ]\\.\\d|S\\d))(.+)$"));
+    if (const auto m = labelled.match(text); m.hasMatch()) {
+        // Glued to a value, "MAN" is no manual-range mark but a limit label one letter off.
+        QString label = labelFor(m.captured(1));
+        if (label.isEmpty() && upper(m.captured(1)) == QLatin1String("MAN"))
+            label = QStringLiteral("MIN|MAX");
+        if (!label.isEmpty()) {
+            // Give the label and the number each their share of the word's box.
+            const double share = double(m.capturedLength(1)) / text.size();
+            Token l = base;
+            l.kind = Kind::Label;
+            l.text = m.captured(1);
+            l.label = label;
+            l.box.setWidth(std::max(1, int(w.box.width() * share)));
+            out.append(l);
+            ScreenWord rest = w;
+            rest.text = m.captured(2);
+            rest.box.setLeft(w.box.left() + l.box.width());
+            for (Token t : tokensOf(rest, wordIndex, true))
+                out.append(t);
+            return out;
+        }
+    }
+    static const QRegularExpression number(QStringLiteral("^([-+]?)(\\d+(?:[.,]\\d+)?)(.*)$"));
+    // A colon before a figure is its label's, read apart from it ("Vp-p: :0.89V").
+    static const QRegularExpression leadingColon(QStringLiteral("^[:;=]+(?=[-+]?\\d)"));
+    text.remove(leadingColon);
+    // A value glued to its label whose first 5 was read as S ("Min:S90.6").
+    static const QRegularExpression leadingS(QStringLiteral("^[-+]?S(?=\\d)"));
+    if (const auto s = leadingS.match(text); afterLabel && s.hasMatch())
+        text[s.capturedEnd(0) - 1] = QLatin1Char('5');
+    // A figure that begins with its point lost its leading zero (".66V", ".369").
+    static const QRegularExpression leadingPoint(QStringLiteral("^[-+]?(?=\\.\\d)"));
+    if (const auto p = leadingPoint.match(text); p.hasMatch())
+        text.insert(p.capturedEnd(0), QLatin1Char('0'));
+    const QString mended = mendedDigits(text);
+    if (const auto m = number.match(mended); m.hasMatch()) {
+        // A record line read without its spaces glues the next label and its value on
+        // ("Min0.795Max0.806", "0.41mVAvg:0.39mV"): the figure ends where that label begins.
+        const QString tail = m.captured(3);
+        for (qsizetype i = 0; i < tail.size(); ++i) {
+            if (!tail.at(i).isLetter())
+                continue;
+            const auto next = labelled.match(tail.mid(i));
+            if (!next.hasMatch() || labelFor(next.captured(1)).isEmpty())
+                continue;
+            const qsizetype cut = m.capturedStart(3) + i;
+            const QString& whole = text.size() == mended.size() ? text : mended;
+            const double share = double(cut) / whole.size();
+            ScreenWord head = w;
+            head.text = whole.left(cut);
+            head.box.setWidth(std::max(1, int(w.box.width() * share)));
+            ScreenWord rest = w;
+            rest.text = whole.mid(cut);
+            rest.box.setLeft(w.box.left() + head.box.width());
+            out = tokensOf(head, wordIndex, afterLabel);
+            out += tokensOf(rest, wordIndex, false);
+            return out;
+        }
+        const QString rest = m.captured(3).trimmed();
+        std::optional<Unit> unit;
+        if (!rest.isEmpty()) {
+            unit = parseUnit(rest);
+            // Digits glued to letters are a name ("2D15P"), not a figure; after a label they are
+            // the label's value with a unit the recogniser garbled ("MAX5.18MH").
+            // A figure with a point may still be the reading, drawn large with its unit garbled
+            // ("70.78LA"); whether it is depends on the rest of the screen.
+            // So is a figure followed by a prefix alone, its unit's letter lost ("249m" for mV).
+            static const QRegularExpression prefixAlone(QStringLiteral("^[mkKMuµ]$"));
+            if (!unit && !afterLabel && !m.captured(2).contains(QLatin1Char('.')) && !m.captured(2).contains(QLatin1Char(','))
+                && !prefixAlone.match(rest).hasMatch()) {
+                Token t = base;
+                t.text = text;
+                out.append(t);
+                return out;
+            }
+        }
+        Token t = base;
+        t.kind = Kind::Number;
+        t.text = text;
+        t.shown = m.captured(1) + m.captured(2);
+        t.shown.replace(QLatin1Char(','), QLatin1Char('.'));
+        if (t.shown.startsWith(QLatin1Char('+')))
+            t.shown.remove(0, 1);
+        t.value = t.shown.toDouble();
+        t.unit = unit;
+        t.garbledUnit = !unit && !rest.isEmpty() && !afterLabel;
+        out.append(t);
+        return out;
+    }
+    Token t = base;
+    t.text = text;
+    t.label = labelFor(text);
+    t.kind = t.label.isEmpty() ? Kind::Word : Kind::Label;
+    out.append(t);
+    return out;
+}
+
+int verticalOverlap(const QRect& a, const QRect& b)
+{
+    return std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
+}
+
+int horizontalOverlap(const QRect& a, const QRect& b)
+{
+    return std::min(a.right(), b.right()) - std::max(a.left(), b.left()) + 1;
+}
+
+int digitCount(const QString& s)
+{
+    return int(std::count_if(s.begin(), s.end(), [](QChar c) { return c.isDigit(); }));
+}
+
+bool similarSize(int a, int b)
+{
+    return std::max(a, b) <= std::min(a, b) * 1.6 + 1;
+}
+
+struct Reading {
+    std::optional<Token> main;
+    bool overload = false;
+    std::optional<Token> overloadToken;
+    std::optional<Unit> unit;
+    std::optional<double> minValue, maxValue;
+    QString label;  // the main value's own label on an oscilloscope ("VPP", "FREQ", ...)
+};
+
+// A labelled readout on a measurement strip or table ("Freq=191.6kHz", "Pk-Pk(1): 5.6V",
+// "Mean(1) +18.56mV", a label over its value): the label, and the value with its unit.
+struct Readout {
+    QString label;  // as the vocabulary names it: "FREQ", "VPP", "MAX"...
+    double value = 0;
+    QString shown;
+    Unit unit;
+    int word = 0;  // the value's word, for reading order
+};
+
+// The labels of the measurements a scope or meter puts in its strips and tables, the canonical
+// name first. A readout's label is one of these, with a channel mark or not.
+QString readoutLabel(QString word)
+{
+    static const QList<QStringList> names = {
+        {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P"), QStringLiteral("PEAKTOPEAK")},
+        {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ")},
+        {QStringLiteral("AMPL"), QStringLiteral("AMPLITUDE"), QStringLiteral("VAMP")},
+        {QStringLiteral("MEAN"), QStringLiteral("AVG"), QStringLiteral("AVERAGE"), QStringLiteral("VAVG")},
+        {QStringLiteral("RMS"), QStringLiteral("VRMS"), QStringLiteral("ACRMS"), QStringLiteral("CYCRMS"), QStringLiteral("CRMS")},
+        {QStringLiteral("MAX"), QStringLiteral("VMAX"), QStringLiteral("MAXIMUM")},
+        {QStringLiteral("MIN"), QStringLiteral("VMIN"), QStringLiteral("MINIMUM")},
+        {QStringLiteral("TOP"), QStringLiteral("VTOP")},
+        {QStringLiteral("BASE"), QStringLiteral("VBASE")},
+        {QStringLiteral("PERIOD"), QStringLiteral("PRD")},
+        {QStringLiteral("DUTY"), QStringLiteral("+DUTY"), QStringLiteral("-DUTY")},
+        {QStringLiteral("RISE"), QStringLiteral("RISETIME"), QStringLiteral("FALL"), QStringLiteral("FALLTIME")},
+        {QStringLiteral("WIDTH"), QStringLiteral("+WIDTH"), QStringLiteral("-WIDTH")},
+        {QStringLiteral("COUNTER")},
+    };
+    word = upper(word);
+    while (!word.isEmpty() && (word.front() == QLatin1Char('+') || word.front() == QLatin1Char('-')))
+        word.remove(0, 1);
+    if (word.isEmpty())
+        return {};
+    for (const QStringList& group : names)
+        for (const QString& n : group) {
+            QString bare = n;
+            while (bare.front() == QLatin1Char('+') || bare.front() == QLatin1Char('-'))
+                bare.remove(0, 1);
+            // Long labels with one letter misread ("Freqg", "Freg") still name themselves.
+            if (word == bare || (bare.size() >= 4 && word.size() >= 4 && editDistance(word, bare) <= 1))
+                return group.first();
+        }
+    return {};
+}
+
+// A figure as a readout shows it, a decimal comma taken as a point ("51,06").
+std::optional<double> readoutFigure(QString text, QString* shown)
+{
+    if (text.count(QLatin1Char(',')) == 1 && !text.contains(QLatin1Char('.')))
+        text.replace(QLatin1Char(','), QLatin1Char('.'));
+    if (text.startsWith(QLatin1Char('+')))
+        text.remove(0, 1);
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    *shown = text;
+    return v;
+}
+
+// A unit a readout may carry: any the meter's units know but a per-division scale, and percent.
+std::optional<Unit> readoutUnit(const QString& text)
+{
+    if (text.trimmed() == QLatin1String("%"))
+        return Unit{QString(), QStringLiteral("%"), QString(), false};
+    std::optional<Unit> u = parseUnit(text);
+    if (!u || u->perDivision || u->base.isEmpty() || text.contains(QLatin1Char('/')))
+        return std::nullopt;
+    return u;
+}
+
+// The readouts of a screen in reading order. A label and its value stand in one word
+// ("Freq=191.6kHz", "Ampl(1)1.04V"), side by side on one line ("Base=" "4.28V", a stray mark
+// between them), or the value stands under its label ("Freq(1):" over "998.0kHz") where the
+// label says it is one (a channel mark, a colon, a channel name before it). Values without a
+// unit are no readouts.
+QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
+{
+    static const QRegularExpression whole(QStringLiteral(
+        "^([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]|\\(\\d)?(?:[:=]|-(?=\\d))?\\(?([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
+    static const QRegularExpression labelOnly(QStringLiteral("^([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]?)?([:=\\-]?)$"));
+    static const QRegularExpression figure(QStringLiteral("^([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
+    static const QRegularExpression channel(QStringLiteral("^(C|CH)\\d$"), QRegularExpression::CaseInsensitiveOption);
+    QList<Readout> out;
+    QSet<int> used;
+    // The figure in word `i` with its unit glued on or in the next word of its line.
+    static const QRegularExpression channelFirst(QStringLiteral("^\\(?[Cc]?[Hh]?\\d[)J\\]]"));
+    // The figure and unit of a readout from their texts; false when either is none.
+    auto fill = [](Readout& r, const QString& figureText, const QString& unitText, int word) {
+        const auto v = readoutFigure(figureText, &r.shown);
+        const std::optional<Unit> u = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
+        if (!v || !u)
+            return false;
+        r.value = *v;
+        r.unit = *u;
+        r.word = word;
+        return true;
+    };
+    auto valueAt = [&](int i, Readout& r) {
+        if (i >= words.size() || used.contains(i))
+            return false;
+        QString text = words.at(i).text;
+        text.remove(channelFirst);
+        const auto m = figure.match(text);
+        if (!m.hasMatch())
+            return false;
+        QString unitText = m.captured(2);
+        if (unitText.isEmpty() && i + 1 < words.size() && words.at(i + 1).row == words.at(i).row)
+            unitText = words.at(i + 1).text;
+        return fill(r, m.captured(1), unitText, i);
+    };
+    // Figures whose unit names the measurement ("658Vpp", "1.17Vrms"), perhaps run together.
+    static const QRegularExpression named(QStringLiteral("([+-]?\\d+(?:[.,]\\d+)?)([munpµk]?V)(pp|rms|eff)"), QRegularExpression::CaseInsensitiveOption);
+    for (int i = 0; i < words.size(); ++i) {
+        const ScreenWord& w = words.at(i);
+        Readout r;
+        if (auto it = named.globalMatch(w.text); it.hasNext()) {
+            while (it.hasNext()) {
+                const auto m = it.next();
+                Readout n;
+                n.label = m.captured(3).compare(QLatin1String("pp"), Qt::CaseInsensitive) == 0 ? QStringLiteral("VPP") : QStringLiteral("RMS");
+                if (fill(n, m.captured(1), m.captured(2), i))
+                    out.append(n);
+            }
+            used.insert(i);
+            continue;
+        }
+        if (const auto m = whole.match(w.text); m.hasMatch()) {
+            r.label = readoutLabel(m.captured(1));
+            QString unitText = m.captured(4);
+            if (unitText.isEmpty() && i + 1 < words.size() && words.at(i + 1).row == w.row)
+                unitText = words.at(i + 1).text;
+            if (!r.label.isEmpty() && fill(r, m.captured(3), unitText, i)) {
+                used.insert(i);
+                out.append(r);
+                continue;
+            }
+            r = Readout();  // perhaps a label with a channel mark ("Freq(1):"), its value elsewhere
+        }
+        const auto m = labelOnly.match(w.text);
+        if (!m.hasMatch())
+            continue;
+        r.label = readoutLabel(m.captured(1));
+        if (r.label.isEmpty())
+            continue;
+        // Beside it on its line, perhaps past one stray mark.
+        bool found = false;
+        for (int j = i + 1; j <= i + 2 && j < words.size() && words.at(j).row == w.row && !found; ++j) {
+            found = valueAt(j, r);
+            if (!found && (words.at(j).text.size() > 2 || std::any_of(words.at(j).text.begin(), words.at(j).text.end(), [](QChar c) { return c.isLetterOrNumber() && !c.isLower(); })))
+                break;
+        }
+        // Under it, where the label says it labels a value.
+        // A label alone in its place in a column of readouts (a side panel) labels the value under it.
+        auto near = [&](int j) {
+            return j >= 0 && j < words.size() && words.at(j).row == w.row
+                   && std::abs(words.at(j).box.center().x() - w.box.center().x()) <= w.box.height() * 6;
+        };
+        const bool marked = !m.captured(2).isEmpty() || m.captured(3) == QLatin1String(":")
+                            || (i > 0 && words.at(i - 1).row == w.row && channel.match(words.at(i - 1).text).hasMatch())
+                            || (!near(i - 1) && !near(i + 1));
+        if (!found && marked && (i + 1 >= words.size() || words.at(i + 1).row != w.row || !figure.match(words.at(i + 1).text).hasMatch())) {
+            for (int j = i + 1; j < words.size() && !found; ++j) {
+                const ScreenWord& below = words.at(j);
+                if (below.row == w.row)
+                    continue;
+                if (below.row > w.row + 1 || below.box.top() - w.box.bottom() > w.box.height() * 3)
+                    break;
+                const int apart = std::abs(below.box.center().x() - w.box.center().x());
+                if (apart <= std::max(w.box.width(), below.box.width()))
+                    found = valueAt(j, r);
+            }
+        }
+        if (found) {
+            used.insert(r.word);
+            out.append(r);
+        }
+    }
+    std::stable_sort(out.begin(), out.end(), [](const Readout& a, const Readout& b) { return a.word < b.word; });
+    return out;
+}
+
+// Marks only an oscilloscope's screen carries: a scale per division ("1.00V/", "500mV/div"), a
+// sample rate ("1.00GSa/s"), a record length ("7.00kpts").
+bool hasScopeMarks(const QList<ScreenWord>& words)
+{
+    static const QRegularExpression mark(QStringLiteral("\\d(?:[munpµ]?[Vs]|[munpµ]?V)/(?:div)?$|Sa/s|GSa|MSa|kpts|Mpts|/div"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    int marks = 0;
+    for (const ScreenWord& w : words)
+        if (mark.match(w.text).hasMatch())
+            ++marks;
+    return marks >= 2;
+}
+
+class Reader {
+public:
+    explicit Reader(const ScreenText& screen) : m_screen(screen)
+    {
+        // A label the recogniser split in two ("Pk" "Pk") is one label; a minus sign read at the
+        // end of the label before a number ("Vmin:-" "4.54V") is the number's.
+        QList<ScreenWord> words;
+        for (ScreenWord w : screen.words) {
+            if (!words.isEmpty()) {
+                ScreenWord& last = words.last();
+                static const QRegularExpression trailingMinus(QStringLiteral("^(.+?)[:=]?-$"));
+                const auto minus = trailingMinus.match(last.text);
+                if (minus.hasMatch() && last.row == w.row && !mendedDigits(w.text).isEmpty() && mendedDigits(w.text).front().isDigit()
+                    && !labelFor(minus.captured(1)).isEmpty()) {
+                    last.text.chop(1);
+                    w.text.prepend(QLatin1Char('-'));
+                }
+                const bool near = last.row == w.row && w.box.left() - last.box.right() <= std::max(last.textHeight, 4);
+                if (near && labelFor(last.text).isEmpty() && labelFor(w.text).isEmpty()
+                    && !labelFor(last.text + QLatin1Char('-') + w.text).isEmpty()) {
+                    last.text += QLatin1Char('-') + w.text;
+                    last.box |= w.box;
+                    continue;
+                }
+            }
+            words.append(w);
+        }
+        m_words = words;
+        for (int i = 0; i < words.size(); ++i)
+            for (Token t : tokensOf(words.at(i), i)) {
+                t.frame = ScreenSegmenter::innermostFrame(screen.boxes, t.box);
+                m_tokens.append(t);
+            }
+        // "MAN" is the manual-range mark, but among limit labels it is one of them misread: in
+        // a row of them ("MAX Man Avg"), or alone over a value of its own small size where the
+        // screen shows other labels stacked over theirs.
+        for (Token& t : m_tokens) {
+            if (t.kind != Kind::Word || upper(t.text) != QLatin1String("MAN"))
+                continue;
+            bool limitBeside = false, statusBeside = false, alone = true;
+            for (const Token& o : m_tokens) {
+                if (&o == &t || o.row != t.row)
+                    continue;
+                alone = false;
+                limitBeside = limitBeside || o.label == QLatin1String("MIN") || o.label == QLatin1String("MAX") || o.label == QLatin1String("AVG");
+                statusBeside = statusBeside || isStatusWord(o.text);
+            }
+            bool stacked = false;
+            if (alone)
+                for (const Token& o : m_tokens)
+                    if (o.kind == Kind::Number && o.row != t.row && o.box.top() > t.box.bottom() && o.box.top() - t.box.bottom() <= t.height
+                        && horizontalOverlap(o.box, t.box) > 0 && similarSize(o.height, t.height))
+                        stacked = true;
+            const bool otherLabels = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& o) {
+                return o.label == QLatin1String("MIN") || o.label == QLatin1String("MAX");
+            });
+            if ((limitBeside && !statusBeside) || (stacked && otherLabels)) {
+                t.kind = Kind::Label;
+                t.label = QStringLiteral("MIN|MAX");
+            }
+        }
+        // A limit label that could be MIN or MAX is the one the screen doesn't show otherwise.
+        const bool hasMin = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("MIN"); });
+        const bool hasMax = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("MAX"); });
+        for (Token& t : m_tokens) {
+            if (t.label != QLatin1String("MIN|MAX"))
+                continue;
+            if (hasMin != hasMax) {
+                t.label = hasMin ? QStringLiteral("MAX") : QStringLiteral("MIN");
+            } else {
+                t.label.clear();
+                t.kind = Kind::Word;
+            }
+        }
+        markStatus();
+        m_scope = looksLikeOscilloscope();
+        if (m_scope && scopeVoltagesMended())
+            markStatus();
+        m_ohmScreen = screenSays({QStringLiteral("RES"), QStringLiteral("OHM"), QStringLiteral("RESISTANCE"), QString(omega),
+                                  QStringLiteral("CONT"), QStringLiteral("CONTINUITY"), QStringLiteral("BEEP")});
+        for (const Token& t : m_tokens)
+            m_ohmScreen = m_ohmScreen || (t.unit && t.unit->base == QString(omega));
+    }
+
+    QVariantMap answer()
+    {
+        Reading r = reading();
+        if (!r.overload)
+            settle(r);
+        const QString mode = modeFor(r);
+        QVariantMap out;
+        out.insert(QStringLiteral("mode"), mode);
+        const QString unit = r.unit ? r.unit->text() : QString();
+        out.insert(QStringLiteral("unit"), unit);
+        if (r.overload) {
+            const QString shown = r.overloadToken ? r.overloadToken->text : QStringLiteral("OL");
+            QString summary = QStringLiteral("A %1 reading showing overload (%2)").arg(mode, shown);
+            if (!unit.isEmpty())
+                summary += QStringLiteral(" on the %1 range").arg(unit);
+            out.insert(QStringLiteral("summary"), summary + QStringLiteral(": the input is beyond what the range can show."));
+            return out;
+        }
+        if (!r.main) {
+            out.remove(QStringLiteral("unit"));
+            return out;  // nothing readable: no value, no guess
+        }
+        out.insert(QStringLiteral("value"), r.main->value);
+        if (r.minValue)
+            out.insert(QStringLiteral("minValue"), *r.minValue);
+        if (r.maxValue)
+            out.insert(QStringLiteral("maxValue"), *r.maxValue);
+        const QString withUnit = unit.isEmpty() ? r.main->shown : r.main->shown + QLatin1Char(' ') + unit;
+        QString summary;
+        if (mode == QLatin1String("Oscilloscope")) {
+            static const QMap<QString, QString> what = {{QStringLiteral("VPP"), QStringLiteral(" peak to peak")},
+                                                        {QStringLiteral("RMS"), QStringLiteral(" RMS")}};
+            summary = QStringLiteral("An oscilloscope capture measuring %1%2").arg(withUnit, what.value(r.label));
+        } else {
+            summary = QStringLiteral("A %1 reading of %2").arg(mode, withUnit);
+        }
+        auto withItsUnit = [&](double v) {
+            const QString n = QString::number(v, 'g', 12);
+            return unit.isEmpty() ? n : n + QLatin1Char(' ') + unit;
+        };
+        if (r.minValue && r.maxValue)
+            summary += QStringLiteral(", ranging from %1 to %2").arg(withItsUnit(*r.minValue), withItsUnit(*r.maxValue));
+        else if (r.minValue)
+            summary += QStringLiteral(", with a minimum of %1").arg(withItsUnit(*r.minValue));
+        else if (r.maxValue)
+            summary += QStringLiteral(", with a maximum of %1").arg(withItsUnit(*r.maxValue));
+        out.insert(QStringLiteral("summary"), summary + QLatin1Char('.'));
+        return out;
+    }
+
+private:
+    // What a person takes for the screen's measurement, and nothing else. On a scope's screen
+    // (scale marks per division, a sample rate, or a peak-to-peak readout) that has labelled
+    // readouts and no number with a unit drawn larger than its text, the reading is the
+    // peak-to-peak readout, else the first one; its limits are the readouts labelled as such.
+    // Elsewhere the reading is the number drawn largest, and it stands only with its unit, only
+    // when it is drawn larger than the screen's text (or is a scope's labelled measurement) and
+    // never on the screen's top edge: numbers in a dialog, a menu or a settings page, drawn like
+    // all the words around them, are no reading, and the answer then has no value.
+    void settle(Reading& r)
+    {
+        const bool standsOut = prominent(r) || onlyMeasurement(r);
+        // A scope by its scale marks, or by its peak-to-peak readout: a waveform and a frequency
+        // alone are a signal generator's settings as much as a scope's measurements.
+        const bool peakToPeak = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("VPP"); });
+        if (hasScopeMarks(m_words) || (m_scope && peakToPeak)) {
+            const QList<Readout> readouts = labelledReadouts(m_words);
+            // The peak to peak the layout's own pairing found stands, with its limits.
+            const bool pairedPeakToPeak = r.main && r.unit && r.label == QLatin1String("VPP");
+            // A number that stands out by its size, with its unit, is the reading over any strip
+            // (a scope's built-in meter); where sizes are unknown, none stands out.
+            const bool outstanding = standsOut && sizesKnown() && r.unit && r.label.isEmpty();
+            const auto vpp = std::find_if(readouts.begin(), readouts.end(), [](const Readout& o) { return o.label == QLatin1String("VPP"); });
+            // Where both found the same peak to peak, the pairing's limits (mended for lost
+            // signs and garbled units) stand.
+            const bool samePeakToPeak = pairedPeakToPeak && vpp != readouts.end() && vpp->unit.base == r.unit->base
+                                        && std::abs(vpp->value * prefixFactor(vpp->unit.prefix) - r.main->value * prefixFactor(r.unit->prefix))
+                                               <= 1e-9 * std::abs(vpp->value * prefixFactor(vpp->unit.prefix));
+            if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak)) && !outstanding) {
+                // The peak to peak when the screen measures it, else the first readout.
+                const Readout& first = vpp != readouts.end() ? *vpp : readouts.first();
+                Token main;
+                main.kind = Kind::Number;
+                main.value = first.value;
+                main.shown = first.shown;
+                main.text = first.shown;
+                r.main = main;
+                r.unit = first.unit;
+                r.label = first.label;
+                r.minValue.reset();
+                r.maxValue.reset();
+                for (const Readout& o : readouts) {
+                    if (o.unit.base != first.unit.base || (o.label != QLatin1String("MIN") && o.label != QLatin1String("MAX")))
+                        continue;
+                    std::optional<double>& limit = o.label == QLatin1String("MIN") ? r.minValue : r.maxValue;
+                    if (!limit)
+                        limit = std::round(o.value * prefixFactor(o.unit.prefix) / prefixFactor(first.unit.prefix) * 1e9) / 1e9;
+                }
+                m_scope = true;
+                return;
+            }
+        }
+        // No frequency or period is negative: a minus before one is its label's "=" misread.
+        if (r.main && r.unit && (r.unit->base == QLatin1String("Hz") || r.unit->base == QLatin1String("s")) && r.main->value < 0) {
+            r.main->value = -r.main->value;
+            r.main->shown.remove(0, 1);
+        }
+        // Numbers drawn alike with units of one kind side by side on the reading's line are a
+        // row of scales or an axis (channel scales, time marks), not a reading.
+        if (r.main && r.unit && r.label.isEmpty()) {
+            int alike = 0;
+            for (const Token& t : m_tokens)
+                if (t.kind == Kind::Number && t.box != r.main->box && verticalOverlap(t.box, r.main->box) > 0
+                    && std::abs(t.height - r.main->height) <= r.main->height * 0.3) {
+                    const std::optional<Unit> u = unitAfter(t);
+                    alike += u && u->base == r.unit->base;
+                }
+            if (alike >= 2)
+                r.main.reset();
+        }
+        // The top edge of a screen is its status bar or title: what stands there is a setting.
+        const bool onTopEdge = r.main && sizesKnown() && r.main->box.bottom() < m_screen.size.height() * 0.1;
+        // A labelled measurement counts as a scope's only on a screen that is a scope's by its
+        // scale marks, its peak to peak or its channel badges: a frequency beside a waveform may
+        // be a signal generator's setting.
+        const bool channelBadge = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) {
+            const QString u = upper(t.text);
+            return u.size() == 3 && u.startsWith(QLatin1String("CH")) && u.at(2).isDigit();
+        });
+        const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge);
+        if (r.main && (!r.unit || (!standsOut && !scopeLabelled) || (onTopEdge && !scopeLabelled))) {
+            r.main.reset();
+            r.minValue.reset();
+            r.maxValue.reset();
+        }
+    }
+
+    // A screen that names what it measures (a mode label) and shows one number with a unit
+    // besides its labelled limits: that number is the reading, however it is drawn.
+    bool onlyMeasurement(const Reading& r) const
+    {
+        if (!r.main || !r.unit)
+            return false;
+        static const QStringList modes = {QStringLiteral("DC"), QStringLiteral("AC"), QStringLiteral("DCV"), QStringLiteral("ACV"),
+                                          QStringLiteral("VDC"), QStringLiteral("VAC"), QStringLiteral("DCA"), QStringLiteral("ACA"),
+                                          QStringLiteral("RES"), QStringLiteral("OHM"), QStringLiteral("CAP"), QStringLiteral("TEMP"),
+                                          QStringLiteral("DIODE"), QStringLiteral("CONT"), QStringLiteral("VOLTAGE"), QStringLiteral("CURRENT"),
+                                          QStringLiteral("RESISTANCE"), QStringLiteral("CAPACITANCE"), QStringLiteral("TEMPERATURE")};
+        if (!screenSays(modes))
+            return false;
+        int unlabelled = 0;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            if (t.kind != Kind::Number || t.status || !unitAfter(t))
+                continue;
+            const bool labelled = i > 0 && m_tokens.at(i - 1).kind == Kind::Label && m_tokens.at(i - 1).row == t.row;
+            unlabelled += labelled ? 0 : 1;
+        }
+        return unlabelled == 1;
+    }
+
+    // Whether the words come with their sizes and places: a screen laid out from plain text
+    // tells nothing by them.
+    bool sizesKnown() const { return m_screen.drawn; }
+
+    // Whether the reading is drawn larger than the screen's text (always, on a screen whose
+    // sizes are not known).
+    bool prominent(const Reading& r) const
+    {
+        if (!r.main)
+            return false;
+        if (!sizesKnown())
+            return true;
+        // Against the screen's other numbers where it shows a few: icons and logos the
+        // recogniser takes for letters say nothing of how large text is drawn.
+        QList<int> numbers;
+        for (const Token& t : m_tokens)
+            if (t.kind == Kind::Number && verticalOverlap(t.box, r.main->box) <= 0)
+                numbers.append(t.height);
+        if (numbers.size() >= 3) {
+            std::sort(numbers.begin(), numbers.end());
+            return r.main->height >= numbers.at(numbers.size() / 2) * 1.4;
+        }
+        // Else against the other lines of text (each as tall as its tallest word: a word in
+        // small letters alone is shorter than the line's figures), not the reading's own line.
+        QMap<int, int> rowHeight;
+        for (const ScreenWord& w : m_words)
+            if (std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isLetterOrNumber(); })
+                && verticalOverlap(w.box, r.main->box) <= 0)
+                rowHeight[w.row] = std::max(rowHeight.value(w.row), w.textHeight);
+        if (rowHeight.isEmpty())
+            return true;
+        QList<int> heights = rowHeight.values();
+        std::sort(heights.begin(), heights.end());
+        return r.main->height >= heights.at(heights.size() / 2) * 1.4;
+    }
+
+    // A word in a box of its own that hugs it (a channel badge "CH1" on the status bar): the
+    // line it stands on is what counts, not the box.
+    bool inBadge(const Token& t) const
+    {
+        if (t.frame < 0 || t.frame >= m_screen.boxes.size())
+            return false;
+        const QRect& box = m_screen.boxes.at(t.frame);
+        return box.height() <= t.box.height() * 2.2 + 4 && box.width() <= t.box.width() + t.box.height() * 4;
+    }
+
+    // Numbers that share a line with status words (battery, clock, AUTO, HOLD, range, channel,
+    // trigger) and are drawn at their size are status items too.
+    void markStatus()
+    {
+        QList<int> anchors;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            Token& t = m_tokens[i];
+            if (t.kind == Kind::Number && (t.clock || (t.unit && (t.unit->perDivision || t.unit->base == QLatin1String("%")))))
+                t.status = true;
+            // "T" before a time is a period measurement, not the trigger mark.
+            const bool period = (upper(t.text) == QLatin1String("T") || upper(t.text) == QLatin1String("T:")) && i + 1 < m_tokens.size() && m_tokens.at(i + 1).row == t.row
+                                && m_tokens.at(i + 1).kind == Kind::Number && m_tokens.at(i + 1).unit
+                                && m_tokens.at(i + 1).unit->base == QLatin1String("s") && !m_tokens.at(i + 1).unit->perDivision;
+            if ((t.kind == Kind::Word && isStatusWord(t.text) && !period) || t.clock)
+                anchors.append(i);
+        }
+        for (Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.status)
+                continue;
+            for (int a : anchors) {
+                const Token& anchor = m_tokens.at(a);
+                if (verticalOverlap(anchor.box, t.box) >= std::min(anchor.box.height(), t.box.height()) * 0.5
+                    && similarSize(anchor.height, t.height) && (anchor.frame == t.frame || inBadge(anchor))) {
+                    t.status = true;
+                    break;
+                }
+            }
+        }
+    }
+
+    // A scope's voltage whose unit small print turned into letters no scope shows: a V read as
+    // N ("7.2N"), an m closed into an a ("450aV"; a scope's range ends long before microvolts).
+    // Only a figure standing alone in its word is taken, and it is judged as status like any other.
+    bool scopeVoltagesMended()
+    {
+        static const QRegularExpression garbled(QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?)(N|aV|av)$"));
+        bool mended = false;
+        for (Token& t : m_tokens) {
+            if (t.kind != Kind::Word && !(t.kind == Kind::Number && !t.unit && t.garbledUnit))
+                continue;
+            const auto m = garbled.match(t.text);
+            if (!m.hasMatch())
+                continue;
+            t.kind = Kind::Number;
+            t.shown = m.captured(1);
+            t.shown.replace(QLatin1Char(','), QLatin1Char('.'));
+            if (t.shown.startsWith(QLatin1Char('+')))
+                t.shown.remove(0, 1);
+            t.value = t.shown.toDouble();
+            t.unit = Unit{m.captured(2) == QLatin1String("N") ? QString() : QStringLiteral("m"), QStringLiteral("V"), QString(), false};
+            t.garbledUnit = false;
+            mended = true;
+        }
+        return mended;
+    }
+
+    bool looksLikeOscilloscope() const
+    {
+        int marks = 0;
+        bool peakToPeak = false;
+        for (const Token& t : m_tokens) {
+            const QString u = upper(t.text);
+            if (t.label == QLatin1String("VPP"))
+                peakToPeak = true;
+            if (u.startsWith(QLatin1String("CH")) && u.size() == 3 && u.at(2).isDigit())
+                ++marks;
+            if (u.startsWith(QLatin1String("TRIG")))
+                ++marks;
+            if (t.unit && t.unit->perDivision)
+                ++marks;
+        }
+        // A waveform across the screen with any scope measurement beside it is a scope's screen
+        // even when the recogniser garbled its settings and its peak-to-peak label.
+        bool measurement = peakToPeak;
+        for (const Token& t : m_tokens)
+            measurement = measurement || t.label == QLatin1String("FREQ") || t.label == QLatin1String("RMS") || t.label == QLatin1String("DUTY")
+                          || t.label == QLatin1String("PERIOD") || t.label == QLatin1String("MEAN") || (t.unit && t.unit->perDivision);
+        return marks >= 2 || (peakToPeak && marks >= 1) || (peakToPeak && !hasDominantNumber()) || (m_screen.waveform && (measurement || marks >= 1));
+    }
+
+    QList<int> candidates(bool withGarbledUnits = false) const
+    {
+        // A figure whose unit came out garbled counts only as the screen's largest text, the
+        // reading itself, or beside a label; small ones alone are names and marks ("2D15P").
+        int tallest = 0;
+        for (const Token& t : m_tokens)
+            if (t.kind == Kind::Number && !t.status && !t.clock && !t.garbledUnit)
+                tallest = std::max(tallest, t.height);
+        QList<int> out;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            if (t.kind == Kind::Number && !t.status && !t.clock && (!t.garbledUnit || withGarbledUnits || t.height >= tallest * 1.3))
+                out.append(i);
+        }
+        return out;
+    }
+
+    // The tallest number stands out from the other numbers, as a meter's main reading does.
+    bool hasDominantNumber() const
+    {
+        const QList<int> c = candidates();
+        if (c.isEmpty())
+            return false;
+        int tallest = 0, second = 0;
+        for (int i : c) {
+            const int h = m_tokens.at(i).height;
+            if (h > tallest) {
+                second = tallest;
+                tallest = h;
+            } else {
+                second = std::max(second, h);
+            }
+        }
+        return second == 0 || tallest >= second * 1.3;
+    }
+
+    // The unit written after a number: on the number itself, or the next word on its right
+    // (possibly smaller and raised, possibly split in two: "°" "C", "k" "Ω").
+    std::optional<Unit> unitAfter(const Token& number) const
+    {
+        if (number.unit)
+            return number.unit;
+        QList<const Token*> right;
+        for (const Token& t : m_tokens) {
+            if (&t == &number || t.frame != number.frame)
+                continue;
+            const int gap = t.box.left() - number.box.right();
+            if (gap < -2 || gap > std::max(number.height * 2.2, 12.0))
+                continue;
+            if (verticalOverlap(t.box, number.box) <= 0)
+                continue;
+            if (t.height > number.height * 1.5)
+                continue;
+            right.append(&t);
+        }
+        std::sort(right.begin(), right.end(), [](const Token* a, const Token* b) { return a->box.left() < b->box.left(); });
+        if (right.isEmpty())
+            return std::nullopt;
+        // A small raised ring before C or F is a degree sign, whatever it was read as.
+        if (right.size() >= 2 && right.first()->height <= right.at(1)->height * 0.7
+            && right.at(1)->box.left() - right.first()->box.right() <= number.height) {
+            if (auto u = parseUnit(QString(degree) + right.at(1)->text); u && u->base.startsWith(degree))
+                return u;
+        }
+        const Token& next = *right.first();
+        if (next.kind != Kind::Number) {
+            if (auto u = parseUnit(next.text))
+                return u;
+            if (right.size() >= 2 && right.at(1)->box.left() - next.box.right() <= number.height)
+                if (auto u = parseUnit(next.text + right.at(1)->text))
+                    return u;
+        }
+        // On a resistance screen (its mode label or range says so) a small mark the recogniser
+        // garbled right after the reading is the ohm sign it has no letter for ("QO", "0)").
+        if (m_ohmScreen && next.text.size() <= 3 && (next.kind != Kind::Number || next.height < number.height * 0.8)) {
+            Unit u;
+            u.base = QString(omega);
+            if (next.text.size() >= 2 && (next.text.front() == QLatin1Char('k') || next.text.front() == QLatin1Char('K')))
+                u.prefix = QStringLiteral("k");
+            else if (next.text.size() >= 2 && next.text.front() == QLatin1Char('M'))
+                u.prefix = QStringLiteral("M");
+            return u;
+        }
+        return std::nullopt;
+    }
+
+    // Labels and values are paired where each sits nearest the other: beside on one line, then
+    // below, then above, never across the edge of a box. Cheapest pairs first.
+    QMap<int, QString> pairLabels(const QList<int>& numbers) const
+    {
+        struct Pair {
+            double cost;
+            int label, number;
+        };
+        QList<Pair> pairs;
+        for (int li = 0; li < m_tokens.size(); ++li) {
+            const Token& l = m_tokens.at(li);
+            if (l.kind != Kind::Label)
+                continue;
+            for (int ni : numbers) {
+                const Token& n = m_tokens.at(ni);
+                if (l.frame != n.frame)
+                    continue;
+                const double h = std::max({l.height, n.height, 1});
+                double cost = -1;
+                if (verticalOverlap(l.box, n.box) >= std::min(l.box.height(), n.box.height()) * 0.4) {
+                    const int dx = n.box.left() - l.box.right();
+                    if (dx >= -2 && dx <= h * 6)
+                        cost = dx / h;
+                    else if (dx < -2 && l.box.left() - n.box.right() >= -2 && l.box.left() - n.box.right() <= h * 3)
+                        cost = 1.5 + (l.box.left() - n.box.right()) / h;
+                } else if (horizontalOverlap(l.box, n.box) > 0 || std::abs(l.box.center().x() - n.box.center().x()) <= h * 1.5) {
+                    const int below = n.box.top() - l.box.bottom();
+                    const int above = l.box.top() - n.box.bottom();
+                    if (below >= -2 && below <= h * 3)
+                        cost = 0.3 + below / h;
+                    else if (above >= -2 && above <= h * 3)
+                        cost = 0.6 + above / h;
+                }
+                if (cost >= 0)
+                    pairs.append({cost, li, ni});
+            }
+        }
+        std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) { return a.cost < b.cost; });
+        QMap<int, QString> labelOf;
+        QSet<int> usedLabels;
+        for (const Pair& p : pairs) {
+            if (usedLabels.contains(p.label) || labelOf.contains(p.number))
+                continue;
+            usedLabels.insert(p.label);
+            labelOf.insert(p.number, m_tokens.at(p.label).label);
+        }
+        return labelOf;
+    }
+
+    Reading reading() const
+    {
+        Reading r;
+        QList<int> numbers = candidates();
+        // The dominant number takes no label: labels belong to the smaller values around it.
+        int dominant = -1;
+        if (!m_scope && hasDominantNumber()) {
+            for (int i : numbers)
+                if (dominant < 0 || m_tokens.at(i).height > m_tokens.at(dominant).height)
+                    dominant = i;
+        }
+        // Limits and measurements whose unit came out garbled still pair with their labels.
+        QList<int> pairable = candidates(true);
+        pairable.removeAll(dominant);
+        const QMap<int, QString> labelOf = pairLabels(pairable);
+
+        // An overload mark drawn at least as large as any number is the reading.
+        std::optional<Token> overload;
+        for (const Token& t : m_tokens)
+            if (t.kind == Kind::Overload && (!overload || t.height > overload->height))
+                overload = t;
+
+        std::optional<int> main;
+        if (m_scope) {
+            for (auto it = labelOf.begin(); it != labelOf.end() && !main; ++it)
+                if (it.value() == QLatin1String("VPP"))
+                    main = it.key();
+            if (main) {
+                r.label = QStringLiteral("VPP");
+            } else {
+                // The peak-to-peak label garbled: the one voltage in the strip that no other
+                // label claims is the peak-to-peak value.
+                QList<int> unclaimed;
+                for (int i : numbers) {
+                    const std::optional<Unit> u = unitAfter(m_tokens.at(i));
+                    if (u && u->base == QLatin1String("V") && !u->perDivision && !labelOf.contains(i))
+                        unclaimed.append(i);
+                }
+                if (unclaimed.size() == 1) {
+                    main = unclaimed.first();
+                    r.label = QStringLiteral("VPP");
+                }
+            }
+            for (const QString& wanted : {QStringLiteral("FREQ"), QStringLiteral("RMS")}) {
+                for (auto it = labelOf.begin(); it != labelOf.end() && !main; ++it)
+                    if (it.value() == wanted)
+                        main = it.key();
+                if (main && r.label.isEmpty())
+                    r.label = wanted;
+            }
+        } else {
+            int tallest = 0;
+            for (int i : numbers)
+                if (!labelOf.contains(i))
+                    tallest = std::max(tallest, m_tokens.at(i).height);
+            std::optional<Unit> bestUnit;
+            for (int i : numbers) {
+                const Token& t = m_tokens.at(i);
+                if (labelOf.contains(i) || t.height < tallest * 0.9)
+                    continue;
+                if (!main) {
+                    main = i;
+                    continue;
+                }
+                // Among numbers drawn alike, one with a unit; of two with units on a screen
+                // laid out as drawn the first (a supply's voltage before its current); else the
+                // one with more digits.
+                const Token& best = m_tokens.at(*main);
+                const bool hasUnit = unitAfter(t).has_value(), bestHasUnit = unitAfter(best).has_value();
+                const bool firstStands = hasUnit && bestHasUnit && sizesKnown();
+                if ((hasUnit && !bestHasUnit) || (hasUnit == bestHasUnit && !firstStands && digitCount(t.shown) > digitCount(best.shown)))
+                    main = i;
+            }
+        }
+        if (overload && (!main || overload->height >= m_tokens.at(*main).height * 0.9)) {
+            r.overload = true;
+            r.overloadToken = overload;
+            r.unit = unitAfter(*overload);
+            return r;
+        }
+        if (!main)
+            return r;
+        r.main = m_tokens.at(*main);
+        r.unit = unitAfter(*r.main);
+        // A scope's voltage measurement whose unit lost its letter after the prefix ("656m"
+        // under Vpp): the measurement's own label tells the quantity, the prefix its size.
+        static const QRegularExpression prefixOnly(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?([mku\u00B5])$"));
+        if (const auto m = prefixOnly.match(r.main->text);
+            !r.unit && m_scope && m.hasMatch() && (r.label == QLatin1String("VPP") || r.label == QLatin1String("RMS"))) {
+            const QChar p = m.captured(1).front();
+            r.unit = Unit{p == QLatin1Char('u') ? QString(micro) : QString(p), QStringLiteral("V"), QString(), false};
+        }
+        // A bare F on a temperature screen is degrees Fahrenheit with the ring lost.
+        if (r.unit && r.unit->base == QLatin1String("F") && r.unit->prefix.isEmpty()
+            && screenSays({QStringLiteral("TEMP"), QStringLiteral("TEMPERATURE")}) && !screenSays({QStringLiteral("CAP"), QStringLiteral("CAPACITANCE")}))
+            r.unit->base = QString(degree) + QLatin1Char('F');
+        if (r.unit && (r.unit->perDivision || r.unit->base == QLatin1String("%")))
+            r.unit.reset();
+        if (!m_scope)
+            mendReadingBetweenLimits(r, labelOf, *main);
+        for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
+            if (it.key() == *main || (it.value() != QLatin1String("MIN") && it.value() != QLatin1String("MAX")))
+                continue;
+            double v = limitValue(m_tokens.at(it.key()), *r.main, r.unit);
+            const bool isMin = it.value() == QLatin1String("MIN");
+            if (!m_scope && (isMin ? v > r.main->value : v < r.main->value))
+                v = orderedLimit(m_tokens.at(it.key()), *r.main, r.unit, isMin).value_or(v);
+            if (it.value() == QLatin1String("MIN") && !r.minValue)
+                r.minValue = v;
+            else if (it.value() == QLatin1String("MAX") && !r.maxValue)
+                r.maxValue = v;
+        }
+        // A scope's peak to peak is its maximum less its minimum. A minimum read above zero that
+        // only fits that as a negative one lost its minus sign in small print ("Min 4.1V" beside
+        // "Max 3.9V" and "Vpp 8.1V").
+        if (m_scope && r.label == QLatin1String("VPP") && r.minValue && r.maxValue && *r.minValue > 0 && r.main->value > 0) {
+            const double vpp = r.main->value, tolerance = vpp * 0.05;
+            if (std::abs(*r.maxValue - *r.minValue - vpp) > tolerance && std::abs(*r.maxValue + *r.minValue - vpp) <= tolerance)
+                r.minValue = -*r.minValue;
+        }
+        return r;
+    }
+
+    // A meter's reading lies between its minimum and its maximum. When both limits agree and the
+    // reading falls outside them, the reading lost its minus sign ("1.338" between -1.401 and
+    // -1.302) or its decimal point ("777" between 7.61 and 7.9, the limits showing where the
+    // point goes); either is mended only when it puts the reading between them.
+    void mendReadingBetweenLimits(Reading& r, const QMap<int, QString>& labelOf, int main) const
+    {
+        const Token* minToken = nullptr;
+        const Token* maxToken = nullptr;
+        for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
+            if (it.key() == main)
+                continue;
+            if (it.value() == QLatin1String("MIN") && !minToken)
+                minToken = &m_tokens.at(it.key());
+            else if (it.value() == QLatin1String("MAX") && !maxToken)
+                maxToken = &m_tokens.at(it.key());
+        }
+        if (!minToken || !maxToken)
+            return;
+        const double lo = limitValue(*minToken, *r.main, r.unit), hi = limitValue(*maxToken, *r.main, r.unit);
+        const double v = r.main->value;
+        if (lo > hi || (lo <= v && v <= hi))
+            return;
+        if (v > 0 && lo <= -v && -v <= hi) {
+            r.main->value = -v;
+            r.main->shown.prepend(QLatin1Char('-'));
+            return;
+        }
+        auto decimals = [](const QString& shown) {
+            const qsizetype point = shown.indexOf(QLatin1Char('.'));
+            return point < 0 ? 0 : int(shown.size() - point - 1);
+        };
+        const int d = decimals(minToken->shown);
+        if (r.main->shown.contains(QLatin1Char('.')) || d == 0 || d != decimals(maxToken->shown))
+            return;
+        const qsizetype digits = r.main->shown.size() - (r.main->shown.startsWith(QLatin1Char('-')) ? 1 : 0);
+        if (digits <= d)
+            return;
+        const double shifted = v / std::pow(10.0, d);
+        if (lo <= shifted && shifted <= hi) {
+            r.main->shown.insert(r.main->shown.size() - d, QLatin1Char('.'));
+            r.main->value = r.main->shown.toDouble();
+        }
+    }
+
+    // A meter's minimum is never above its reading nor its maximum below it. A limit on the
+    // wrong side had a zero misread: a dotted or slashed zero comes out as a 3, 6 or 8 in small
+    // print ("Min 689" beside 654 V). Of the figures one such digit away that fall on the right
+    // side, the one nearest the reading is taken; none, and the limit stays as read.
+    std::optional<double> orderedLimit(const Token& t, const Token& main, const std::optional<Unit>& unit, bool isMin) const
+    {
+        std::optional<double> best;
+        for (qsizetype i = 0; i < t.shown.size(); ++i) {
+            const QChar c = t.shown.at(i);
+            if (c != QLatin1Char('3') && c != QLatin1Char('6') && c != QLatin1Char('8'))
+                continue;
+            Token zeroed = t;
+            zeroed.shown[i] = QLatin1Char('0');
+            // No figure is drawn with a zero before its other whole digits.
+            static const QRegularExpression leadingZero(QStringLiteral("^-?0\\d"));
+            if (leadingZero.match(zeroed.shown).hasMatch())
+                continue;
+            zeroed.value = zeroed.shown.toDouble();
+            const double v = limitValue(zeroed, main, unit);
+            if ((isMin ? v > main.value : v < main.value) || (best && std::abs(v - main.value) >= std::abs(*best - main.value)))
+                continue;
+            best = v;
+        }
+        return best;
+    }
+
+    // A MIN or MAX in the reading's unit. Limits sit near the reading and are shown in its
+    // format, which mends two recogniser slips: a prefix misread on the limit's unit (the raw
+    // figure is far closer to the reading than the converted one), and a decimal point lost in
+    // small print (the figure has the reading's digits but no point).
+    double limitValue(const Token& t, const Token& main, const std::optional<Unit>& unit) const
+    {
+        auto distance = [&](double v) {
+            if (v == 0 || main.value == 0 || (v < 0) != (main.value < 0))
+                return std::abs(v - main.value) / std::max(1.0, std::abs(main.value)) + 10;
+            return std::abs(std::log10(v / main.value));
+        };
+        double v = t.value;
+        // A limit of a negative reading shown with a plus is a minus the recogniser misread.
+        if (main.value < 0 && t.text.startsWith(QLatin1Char('+')))
+            v = -v;
+        const std::optional<Unit> own = unitAfter(t);
+        if (own && unit && own->base == unit->base && own->prefix != unit->prefix) {
+            const double converted = v * prefixFactor(own->prefix) / prefixFactor(unit->prefix);
+            if (distance(converted) <= distance(v))
+                v = converted;
+        }
+        const qsizetype point = main.shown.indexOf(QLatin1Char('.'));
+        if (!t.shown.contains(QLatin1Char('.')) && point >= 0 && distance(v) > 0.5) {
+            const int decimals = int(main.shown.size() - point - 1);
+            const double shifted = v / std::pow(10.0, decimals);
+            if (distance(shifted) < 0.3)
+                v = shifted;
+        }
+        return std::round(v * 1e9) / 1e9;
+    }
+
+    bool screenSays(const QStringList& words) const
+    {
+        for (const Token& t : m_tokens) {
+            QString u = upper(t.text);
+            // Mode words in small print with a zero for an O or a one for an I ("C0NTINUITY").
+            if (std::any_of(u.begin(), u.end(), [](QChar c) { return c.isLetter(); }))
+                u.replace(QLatin1Char('0'), QLatin1Char('O')).replace(QLatin1Char('1'), QLatin1Char('I'));
+            for (const QString& w : words)
+                if (u == w || u == w + QLatin1Char(':'))
+                    return true;
+            // A long mode word with one letter misread ("DIGDE", "CONTINUTY") still names it; no
+            // other word on a meter's screen is that close to one.
+            if (t.kind == Kind::Word)
+                for (const QString& w : words)
+                    if (w.size() >= 5 && u.size() >= 5 && editDistance(u, w) <= 1)
+                        return true;
+        }
+        return false;
+    }
+
+    // AC or DC from the screen's own marks: "AC", "ACV", "V~", "TRMS", or the unit's own mark.
+    bool alternating(const Reading& r) const
+    {
+        if (r.unit && !r.unit->current.isEmpty())
+            return r.unit->current == QLatin1String("AC");
+        for (const Token& t : m_tokens) {
+            const QString u = upper(t.text);
+            // A wave mark alone says AC only beside the reading: elsewhere it is a knob's, a
+            // waveform button's or a menu's drawing.
+            if (u == QLatin1String("~") && !(r.main && std::abs(t.box.center().y() - r.main->box.center().y()) <= r.main->box.height() * 2))
+                continue;
+            if (u == QLatin1String("AC") || u.startsWith(QLatin1String("ACV")) || u.startsWith(QLatin1String("ACA")) || u == QLatin1String("VAC")
+                || u == QLatin1String("TRMS") || u == QLatin1String("V~") || u == QLatin1String("AC~")
+                || u.startsWith(QLatin1String("AC-")) || u == QLatin1String("AAC") || u == QLatin1String("MAAC"))
+                return true;
+            // Mode labels the recogniser ran together ("TRMSAC", "VAC~", "ACmV", "ACmA", "AC CURRENT").
+            if (t.kind == Kind::Word && u.size() <= 7 && (u.startsWith(QLatin1String("TRMS")) || u.endsWith(QLatin1String("AC"))))
+                return true;
+            static const QRegularExpression acFirst(QStringLiteral("^AC(M|U|P|µ)?(V|A|Y)$|^AC(VOLTAGE|CURRENT|VOLTS|AMPS)$"));
+            if (t.kind == Kind::Word && acFirst.match(u).hasMatch())
+                return true;
+            // A title run together with a letter misread or doubled ("AcCVoltage", "ACCURENT").
+            if (t.kind == Kind::Word && u.startsWith(QLatin1String("AC")) && u.size() >= 8
+                && (editDistance(u, QStringLiteral("ACVOLTAGE")) <= 1 || editDistance(u, QStringLiteral("ACCURRENT")) <= 1))
+                return true;
+        }
+        return false;
+    }
+
+    QString modeFor(const Reading& r) const
+    {
+        if (m_scope)
+            return QStringLiteral("Oscilloscope");
+        const QString base = r.unit ? r.unit->base : QString();
+        const bool ac = alternating(r);
+        if (base == QLatin1String("V")) {
+            if (screenSays({QStringLiteral("DIODE")}))
+                return QStringLiteral("Diode");
+            return ac ? QStringLiteral("AC Voltage") : QStringLiteral("DC Voltage");
+        }
+        if (base == QLatin1String("A"))
+            return ac ? QStringLiteral("AC Current") : QStringLiteral("DC Current");
+        if (base == QString(omega)) {
+            if (screenSays({QStringLiteral("CONT"), QStringLiteral("CONTINUITY"), QStringLiteral("BEEP")}))
+                return QStringLiteral("Continuity");
+            return QStringLiteral("Resistance");
+        }
+        if (base == QLatin1String("F"))
+            return QStringLiteral("Capacitance");
+        if (base == QLatin1String("Hz"))
+            return QStringLiteral("Frequency");
+        if (base.startsWith(degree))
+            return QStringLiteral("Temperature");
+        if (base == QLatin1String("s"))
+            return QStringLiteral("Period");
+        // No unit: the mode labels alone.
+        if (screenSays({QStringLiteral("DIODE")}))
+            return QStringLiteral("Diode");
+        if (screenSays({QStringLiteral("CONT"), QStringLiteral("CONTINUITY"), QStringLiteral("BEEP")}))
+            return QStringLiteral("Continuity");
+        if (screenSays({QStringLiteral("RES"), QStringLiteral("OHM"), QStringLiteral("RESISTANCE"), QString(omega)}))
+            return QStringLiteral("Resistance");
+        if (screenSays({QStringLiteral("CAP"), QStringLiteral("CAPACITANCE")}))
+            return QStringLiteral("Capacitance");
+        if (screenSays({QStringLiteral("TEMP"), QStringLiteral("TEMPERATURE")}))
+            return QStringLiteral("Temperature");
+        if (screenSays({QStringLiteral("DCV"), QStringLiteral("VDC")}))
+            return QStringLiteral("DC Voltage");
+        if (screenSays({QStringLiteral("ACV"), QStringLiteral("VAC")}))
+            return QStringLiteral("AC Voltage");
+        if (screenSays({QStringLiteral("DCA")}))
+            return QStringLiteral("DC Current");
+        if (screenSays({QStringLiteral("ACA")}))
+            return QStringLiteral("AC Current");
+        // Spelt out, as a title ("AC CURRENT", "DC Voltage", run together or not).
+        if (screenSays({QStringLiteral("CURRENT"), QStringLiteral("DCCURRENT"), QStringLiteral("ACCURRENT")}))
+            return ac ? QStringLiteral("AC Current") : QStringLiteral("DC Current");
+        if (screenSays({QStringLiteral("VOLTAGE"), QStringLiteral("DCVOLTAGE"), QStringLiteral("ACVOLTAGE")}))
+            return ac ? QStringLiteral("AC Voltage") : QStringLiteral("DC Voltage");
+        if (screenSays({QStringLiteral("FREQ"), QStringLiteral("FREQUENCY")}))
+            return QStringLiteral("Frequency");
+        return QStringLiteral("Measurement");
+    }
+
+    const ScreenText& m_screen;
+    QList<ScreenWord> m_words;  // the screen's words, labels split by the recogniser made whole
+    QList<Token> m_tokens;
+    bool m_scope = false;
+    bool m_ohmScreen = false;  // the screen names resistance or continuity, or shows an ohm range
+};
+
+}  // namespace
+
+QVariantMap read(const ScreenText& screen)
+{
+    return Reader(screen).answer();
+}
+
+ScreenText layoutOfText(const QString& text)
+{
+    ScreenText out;
+    constexpr int charWidth = 10, lineHeight = 20, lineStep = 30;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    int row = 0;
+    for (const QString& line : lines) {
+        if (line.trimmed().isEmpty())
+            continue;
+        static const QRegularExpression word(QStringLiteral("\\S+"));
+        auto it = word.globalMatch(line);
+        while (it.hasNext()) {
+            const auto m = it.next();
+            ScreenWord w;
+            w.text = m.captured(0);
+            w.box = QRect(int(m.capturedStart(0)) * charWidth, row * lineStep, int(m.capturedLength(0)) * charWidth, lineHeight);
+            w.textHeight = lineHeight;
+            w.confidence = 100;
+            w.row = row;
+            out.words.append(w);
+        }
+        ++row;
+    }
+    out.size = QSize(800, row * lineStep);
+    out.drawn = false;
+    return out;
+}
+
+}  // namespace BenchScreenReader

@@ -1,0 +1,633 @@
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numeric>
+
+namespace ScreenSegmenter {
+
+namespace {
+
+struct Component {
+    QRect box;
+    int area = 0;
+    qint64 r = 0, g = 0, b = 0;  // colour sums
+};
+
+// 8-connected components of `mask`; `labels` gets each pixel's component index or -1.
+std::vector<Component> components(const std::vector<bool>& mask, int w, int h, std::vector<int>& labels)
+{
+    labels.assign(size_t(w) * size_t(h), -1);
+    std::vector<Component> out;
+    std::vector<int> stack;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const size_t i = size_t(y) * size_t(w) + size_t(x);
+            if (!mask[i] || labels[i] >= 0)
+                continue;
+            const int id = int(out.size());
+            Component c;
+            int x0 = x, x1 = x, y0 = y, y1 = y;
+            labels[i] = id;
+            stack.push_back(int(i));
+            while (!stack.empty()) {
+                const int p = stack.back();
+                stack.pop_back();
+                const int px = p % w, py = p / w;
+                ++c.area;
+                x0 = std::min(x0, px);
+                x1 = std::max(x1, px);
+                y0 = std::min(y0, py);
+                y1 = std::max(y1, py);
+                for (int dy = -1; dy <= 1; ++dy) {
+                    const int ny = py + dy;
+                    if (ny < 0 || ny >= h)
+                        continue;
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = px + dx;
+                        if (nx < 0 || nx >= w)
+                            continue;
+                        const size_t n = size_t(ny) * size_t(w) + size_t(nx);
+                        if (mask[n] && labels[n] < 0) {
+                            labels[n] = id;
+                            stack.push_back(int(n));
+                        }
+                    }
+                }
+            }
+            c.box = QRect(QPoint(x0, y0), QPoint(x1, y1));
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+// Pixels above `high`, and those above `low` joined to them: faint edges of real strokes stay,
+// faint specks of noise go.
+std::vector<bool> hysteresis(const std::vector<quint8>& d, int w, int h, int high, int low)
+{
+    std::vector<bool> weak(d.size());
+    for (size_t i = 0; i < d.size(); ++i)
+        weak[i] = d[i] >= low;
+    std::vector<int> labels;
+    const std::vector<Component> comps = components(weak, w, h, labels);
+    std::vector<bool> strong(comps.size(), false);
+    for (size_t i = 0; i < d.size(); ++i)
+        if (labels[i] >= 0 && d[i] >= high)
+            strong[size_t(labels[i])] = true;
+    std::vector<bool> out(d.size());
+    for (size_t i = 0; i < d.size(); ++i)
+        out[i] = labels[i] >= 0 && strong[size_t(labels[i])];
+    return out;
+}
+
+// The most common colour, quantised coarsely enough that noise and anti-aliasing don't split
+// it, then averaged over the pixels of that bin.
+QColor dominantColour(const QImage& image, const QRect& area)
+{
+    std::vector<int> counts(4096, 0);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = line[x];
+            ++counts[size_t(((qRed(p) >> 4) << 8) | ((qGreen(p) >> 4) << 4) | (qBlue(p) >> 4))];
+        }
+    }
+    // Noise spreads one colour over neighbouring bins: score each bin with its neighbours.
+    int best = 0;
+    int bestScore = -1;
+    for (int bin = 0; bin < 4096; ++bin) {
+        if (!counts[size_t(bin)])
+            continue;
+        const int r = bin >> 8, g = (bin >> 4) & 15, b = bin & 15;
+        int score = 0;
+        for (int dr = -1; dr <= 1; ++dr)
+            for (int dg = -1; dg <= 1; ++dg)
+                for (int db = -1; db <= 1; ++db) {
+                    const int rr = r + dr, gg = g + dg, bb = b + db;
+                    if (rr >= 0 && rr < 16 && gg >= 0 && gg < 16 && bb >= 0 && bb < 16)
+                        score += counts[size_t((rr << 8) | (gg << 4) | bb)];
+                }
+        if (score > bestScore) {
+            bestScore = score;
+            best = bin;
+        }
+    }
+    qint64 sr = 0, sg = 0, sb = 0, n = 0;
+    const int br = best >> 8, bg = (best >> 4) & 15, bb = best & 15;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = line[x];
+            if (std::abs((qRed(p) >> 4) - br) <= 1 && std::abs((qGreen(p) >> 4) - bg) <= 1 && std::abs((qBlue(p) >> 4) - bb) <= 1) {
+                sr += qRed(p);
+                sg += qGreen(p);
+                sb += qBlue(p);
+                ++n;
+            }
+        }
+    }
+    if (n == 0)
+        return QColor(br * 16 + 8, bg * 16 + 8, bb * 16 + 8);
+    return QColor(int(sr / n), int(sg / n), int(sb / n));
+}
+
+void contrastAgainst(const QImage& image, const QColor& background, const QRect& area, std::vector<quint8>& d, int w)
+{
+    const int r0 = background.red(), g0 = background.green(), b0 = background.blue();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = line[x];
+            const int v = std::max({std::abs(qRed(p) - r0), std::abs(qGreen(p) - g0), std::abs(qBlue(p) - b0)});
+            d[size_t(y) * size_t(w) + size_t(x)] = quint8(std::min(255, v));
+        }
+    }
+}
+
+// Long thin strokes (rules, graticule lines) and large sparse shapes (traces, outlines) are not text.
+bool isLineArt(const Component& c)
+{
+    const int w = c.box.width(), h = c.box.height();
+    if ((w >= 6 * h && h <= 4 && w >= 40) || (h >= 8 * w && w <= 3 && h > 40))
+        return true;
+    const double fill = double(c.area) / (double(w) * h);
+    if (w * h >= 3000 && fill < 0.12)
+        return true;
+    return w > 160 && h > 60;
+}
+
+// A rectangle outline: ink along all four edges of its box and little inside.
+bool isOutline(const Component& c, const std::vector<int>& labels, int id, int width)
+{
+    const QRect& b = c.box;
+    if (b.width() < 24 || b.height() < 14)
+        return false;
+    auto edgeCover = [&](bool horizontal, int fixed) {
+        int hits = 0, total = 0;
+        const int from = horizontal ? b.left() : b.top();
+        const int to = horizontal ? b.right() : b.bottom();
+        for (int v = from; v <= to; ++v) {
+            bool hit = false;
+            for (int k = 0; k <= 2 && !hit; ++k) {
+                const int x = horizontal ? v : (fixed == b.left() ? fixed + k : fixed - k);
+                const int y = horizontal ? (fixed == b.top() ? fixed + k : fixed - k) : v;
+                hit = labels[size_t(y) * size_t(width) + size_t(x)] == id;
+            }
+            hits += hit ? 1 : 0;
+            ++total;
+        }
+        return double(hits) / total;
+    };
+    if (!(edgeCover(true, b.top()) > 0.7 && edgeCover(true, b.bottom()) > 0.7 && edgeCover(false, b.left()) > 0.7
+          && edgeCover(false, b.right()) > 0.7))
+        return false;
+    // An outline holds little of its own inside its edges: across the inside, rows cross at
+    // most a rule or a grid line joined to it. Letters run together (blurred bold print, a bold
+    // m) reach all four sides of their box too, but their strokes fill the rows between.
+    const QRect inside = b.adjusted(4, 4, -4, -4);
+    if (inside.width() < 2 || inside.height() < 2)
+        return true;
+    int fullRows = 0, inkedRows = 0, others = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        int own = 0;
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const int l = labels[size_t(y) * size_t(width) + size_t(x)];
+            own += l == id ? 1 : 0;
+            others += l >= 0 && l != id ? 1 : 0;
+        }
+        fullRows += own * 10 > inside.width() * 3 ? 1 : 0;
+        inkedRows += own > 0 ? 1 : 0;
+    }
+    // An empty upright rectangle the shape of a digit is a zero (thin LCD segments drawn
+    // touching), not a box: a box is there to hold something.
+    if (others == 0 && b.height() >= b.width() * 1.2 && b.height() <= b.width() * 2.6)
+        return false;
+    // Nor is a shape holding nothing but a stroke of its own down its whole inside: a serif m
+    // (its feet and arches make the edges, its middle stem the stroke), letters run together.
+    if (others == 0 && inkedRows == inside.height() && b.height() <= 40)
+        return false;
+    return fullRows * 5 <= inside.height();
+}
+
+// A filled rectangle (perhaps with rounded corners and text cut out of it): nearly every row
+// reaches both side edges and nearly every column both the top and bottom edge. Bold glyphs and
+// LCD segments fail this.
+bool isFilledRectangle(const Component& c, const std::vector<int>& labels, int id, int width)
+{
+    const QRect& b = c.box;
+    auto owned = [&](int x, int y) { return labels[size_t(y) * size_t(width) + size_t(x)] == id; };
+    auto reaches = [&](bool rows) {
+        const int count = rows ? b.height() : b.width();
+        int good = 0;
+        for (int k = 0; k < count; ++k) {
+            bool first = false, last = false;
+            for (int m = 0; m <= 1; ++m) {
+                if (rows) {
+                    first = first || owned(b.left() + m, b.top() + k);
+                    last = last || owned(b.right() - m, b.top() + k);
+                } else {
+                    first = first || owned(b.left() + k, b.top() + m);
+                    last = last || owned(b.left() + k, b.bottom() - m);
+                }
+            }
+            good += first && last ? 1 : 0;
+        }
+        return good >= count * 0.8;
+    };
+    return reaches(true) && reaches(false);
+}
+
+// The thickness of a solid bar (an LCD segment, the stroke of a 1, l or I), or 0 for any other
+// shape. Every cross-section along the bar is one stretch of ink of about the same width; a
+// word whose letters ran together (blurred small print) is as solid in its box, but its
+// cross-sections come and go with the letters.
+int barThicknessOf(const Component& c, const std::vector<int>& labels, int id, int width)
+{
+    const QRect& b = c.box;
+    const int thin = std::min(b.width(), b.height());
+    const int length = std::max(b.width(), b.height());
+    const double fill = double(c.area) / (double(b.width()) * b.height());
+    if (thin < 2 || !((length >= 2.2 * thin && fill >= 0.55) || (length >= 1.4 * thin && fill >= 0.8)))
+        return 0;
+    if (thin <= 4)
+        return thin;
+    const bool horizontal = b.width() >= b.height();
+    auto owned = [&](int along, int across) {
+        const int x = horizontal ? b.left() + along : b.left() + across;
+        const int y = horizontal ? b.top() + across : b.top() + along;
+        return labels[size_t(y) * size_t(width) + size_t(x)] == id;
+    };
+    std::vector<int> widths;
+    const int from = int(length * 0.15), to = length - 1 - int(length * 0.15);
+    for (int along = from; along <= to; ++along) {
+        int stretches = 0, ink = 0;
+        bool inside = false;
+        for (int across = 0; across < thin; ++across) {
+            const bool o = owned(along, across);
+            if (o && !inside)
+                ++stretches;
+            inside = o;
+            ink += o ? 1 : 0;
+        }
+        if (stretches > 1)
+            return 0;
+        widths.push_back(ink);
+    }
+    if (widths.empty())
+        return thin;
+    std::vector<int> sorted = widths;
+    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+    const int median = sorted[sorted.size() / 2];
+    const int slack = 1 + median / 4;
+    const auto steady = std::count_if(widths.begin(), widths.end(), [&](int v) { return std::abs(v - median) <= slack; });
+    return steady * 5 >= qsizetype(widths.size()) * 4 ? thin : 0;
+}
+
+// A solid blob: every row and every column of it is one stretch of ink (a point, a dot, a
+// short bar); letters have gaps between their strokes. Noise and compression leave faint specks
+// beside a round dot and break up its rim, so a blob may also be one in its strongly inked part
+// alone, the outermost rows and columns of a larger one left out.
+bool isBlob(const Component& c, const std::vector<int>& labels, int id, int width, const std::vector<quint8>& contrast, int strong)
+{
+    auto oneStretchEach = [&](auto&& owned, const QRect& b, int rim) {
+        const int rimX = b.width() >= 6 ? rim : 0, rimY = b.height() >= 6 ? rim : 0;
+        for (int y = b.top() + rimY; y <= b.bottom() - rimY; ++y) {
+            int stretches = 0;
+            for (int x = b.left(); x <= b.right(); ++x)
+                stretches += owned(x, y) && (x == b.left() || !owned(x - 1, y)) ? 1 : 0;
+            if (stretches > 1)
+                return false;
+        }
+        for (int x = b.left() + rimX; x <= b.right() - rimX; ++x) {
+            int stretches = 0;
+            for (int y = b.top(); y <= b.bottom(); ++y)
+                stretches += owned(x, y) && (y == b.top() || !owned(x, y - 1)) ? 1 : 0;
+            if (stretches > 1)
+                return false;
+        }
+        return true;
+    };
+    auto all = [&](int x, int y) { return labels[size_t(y) * size_t(width) + size_t(x)] == id; };
+    if (oneStretchEach(all, c.box, 0))
+        return true;
+    auto inked = [&](int x, int y) {
+        const size_t i = size_t(y) * size_t(width) + size_t(x);
+        return labels[i] == id && contrast[i] >= strong;
+    };
+    QRect core;
+    for (int y = c.box.top(); y <= c.box.bottom(); ++y)
+        for (int x = c.box.left(); x <= c.box.right(); ++x)
+            if (inked(x, y))
+                core |= QRect(x, y, 1, 1);
+    return !core.isEmpty() && oneStretchEach(inked, core, 1);
+}
+
+int gapBetween(const QRect& a, const QRect& b)
+{
+    if (a.right() < b.left())
+        return b.left() - a.right() - 1;
+    if (b.right() < a.left())
+        return a.left() - b.right() - 1;
+    return -std::min(a.right(), b.right()) + std::max(a.left(), b.left()) - 1;  // negative when they overlap
+}
+
+int verticalOverlap(const QRect& a, const QRect& b)
+{
+    return std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
+}
+
+struct Disjoint {
+    std::vector<int> parent;
+    explicit Disjoint(size_t n) : parent(n) { std::iota(parent.begin(), parent.end(), 0); }
+    int find(int i) { return parent[size_t(i)] == i ? i : parent[size_t(i)] = find(parent[size_t(i)]); }
+    void join(int a, int b) { parent[size_t(find(a))] = find(b); }
+};
+
+// Small marks that belong to the glyphs beside them: a decimal point on the baseline, a minus
+// sign at mid height, the two dots of a colon. A point is a solid blob; a small letter set low
+// beside large digits (a unit) is not.
+bool isPoint(const QRect& small, double fill, bool blob, const QRect& big)
+{
+    const int H = big.height();
+    const bool solid = blob && fill >= 0.45 && small.width() <= small.height() * 2.5 && small.height() <= small.width() * 2.5;
+    return small.height() <= H * 0.38 && small.width() <= H * 0.42 && std::abs(small.bottom() - big.bottom()) <= std::max(2.0, H * 0.15)
+           && (solid || small.height() <= 3);
+}
+
+bool isDash(const QRect& small, const QRect& big)
+{
+    const int H = big.height();
+    const double mid = big.top() + H / 2.0;
+    return small.height() <= H * 0.34 && small.width() >= small.height() * 1.2 && std::abs(small.center().y() - mid) <= H * 0.22;
+}
+
+}  // namespace
+
+Scan scan(const QImage& source)
+{
+    Scan s;
+    if (source.isNull())
+        return s;
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    const int w = image.width(), h = image.height();
+    s.width = w;
+    s.height = h;
+    s.contrast.assign(size_t(w) * size_t(h), 0);
+    contrastAgainst(image, dominantColour(image, image.rect()), image.rect(), s.contrast, w);
+
+    constexpr int high = 80, low = 40;
+    std::vector<int> labels;
+    std::vector<bool> mask = hysteresis(s.contrast, w, h, high, low);
+    std::vector<Component> first = components(mask, w, h, labels);
+
+    // Filled boxes (a mode badge, a status bar, a highlighted label): their text is read against
+    // the box's own fill. Outlines and line art are taken out before the glyphs are found. The
+    // contrast against a box's fill is worked out in one scratch image, only inside the box.
+    std::vector<quint8> inside(s.contrast.size(), 0);
+    for (size_t id = 0; id < first.size(); ++id) {
+        const Component& c = first[id];
+        const QRect& b = c.box;
+        const double fill = double(c.area) / (double(b.width()) * b.height());
+        if (c.area >= 250 && b.width() >= 14 && b.height() >= 9 && fill >= 0.55 && isFilledRectangle(c, labels, int(id), w)) {
+            const QColor fillColour = dominantColour(image, b);
+            contrastAgainst(image, fillColour, b, inside, w);
+            // Only a box with something drawn on it counts; a solid bar or a bold minus does not.
+            int marked = 0;
+            for (int y = b.top() + 2; y <= b.bottom() - 2; ++y)
+                for (int x = b.left() + 2; x <= b.right() - 2; ++x)
+                    marked += inside[size_t(y) * size_t(w) + size_t(x)] >= high ? 1 : 0;
+            if (marked >= 12 && marked < c.area / 2) {
+                s.frames.append(b);
+                for (int y = b.top(); y <= b.bottom(); ++y)
+                    for (int x = b.left(); x <= b.right(); ++x) {
+                        const size_t i = size_t(y) * size_t(w) + size_t(x);
+                        // Pixels of the box's own rim blend box and background: not text.
+                        const bool rim = x - b.left() < 2 || b.right() - x < 2 || y - b.top() < 2 || b.bottom() - y < 2;
+                        s.contrast[i] = rim ? 0 : inside[i];
+                    }
+            }
+            continue;
+        }
+        const bool outline = isOutline(c, labels, int(id), w);
+        if (outline)
+            s.frames.append(b);
+        // A wide, tall and sparse drawing is a waveform (with or without its grid).
+        if (!outline && b.width() >= w * 0.4 && b.height() >= h * 0.25 && fill < 0.15)
+            s.waveform = true;
+        if (isLineArt(c) || outline) {
+            for (int y = b.top(); y <= b.bottom(); ++y)
+                for (int x = b.left(); x <= b.right(); ++x) {
+                    const size_t i = size_t(y) * size_t(w) + size_t(x);
+                    if (labels[i] == int(id))
+                        s.contrast[i] = 0;
+                }
+        }
+    }
+
+    mask = hysteresis(s.contrast, w, h, high, low);
+    std::vector<Component> comps = components(mask, w, h, labels);
+    std::vector<QRect> boxes;
+    std::vector<int> areas;
+    std::vector<bool> blobs;
+    std::vector<QRect> cores;  // each piece's strongly inked part (a blurred minus is a bar there)
+    std::vector<int> barThickness;  // for solid bars (LCD segments, strokes of 1, l, I), else 0
+    for (size_t id = 0; id < comps.size(); ++id) {
+        const Component& c = comps[id];
+        if (isLineArt(c))
+            continue;
+        if (c.box.height() > h * 0.7)
+            continue;
+        boxes.push_back(c.box);
+        areas.push_back(c.area);
+        barThickness.push_back(barThicknessOf(c, labels, int(id), w));
+        blobs.push_back(isBlob(c, labels, int(id), w, s.contrast, high));
+        QRect core;
+        for (int y = c.box.top(); y <= c.box.bottom(); ++y)
+            for (int x = c.box.left(); x <= c.box.right(); ++x)
+                if (labels[size_t(y) * size_t(w) + size_t(x)] == int(id) && s.contrast[size_t(y) * size_t(w) + size_t(x)] >= high)
+                    core |= QRect(x, y, 1, 1);
+        cores.push_back(core.isEmpty() ? c.box : core);
+    }
+
+    // Glyphs: pieces that touch once grown by a hair (the segments of one LCD digit, the dot of
+    // an i, the parts of % and :) are one glyph.
+    Disjoint pieces(boxes.size());
+    for (size_t i = 0; i < boxes.size(); ++i)
+        for (size_t j = i + 1; j < boxes.size(); ++j) {
+            const QRect& a = boxes[i];
+            const QRect& b = boxes[j];
+            const int H = std::max(a.height(), b.height());
+            const int margin = std::max(1, int(H * 0.06));
+            // A small piece just above a larger one is its dot (i, j, ä); one just below is not
+            // part of it (the decimal point of a value printed under a label is not the label's).
+            const QRect& upper = a.height() < b.height() ? a : b;
+            const QRect& lower = a.height() < b.height() ? b : a;
+            const bool dotAbove = upper.bottom() <= lower.top() + std::max(1, lower.height() / 4);
+            const bool stacked = gapBetween(a, b) < -std::min(a.width(), b.width()) / 2
+                                 && std::max(a.top(), b.top()) - std::min(a.bottom(), b.bottom()) <= std::max(2, int(H * 0.25))
+                                 && std::min(a.height(), b.height()) < H * 0.55 && dotAbove;
+            // The segments of an LCD digit are bars separated by narrow gaps, often without a
+            // lit middle segment to bridge the upper and lower halves.
+            const int thin = std::min(barThickness[i], barThickness[j]);
+            const int xGap = gapBetween(a, b);
+            const int yGap = std::max(a.top(), b.top()) - std::min(a.bottom(), b.bottom()) - 1;
+            const bool segments = thin > 0 && std::max(xGap, yGap) <= thin * 1.6;
+            // Touching pieces side by side, or a small piece (a dot) above or below: one glyph.
+            // Two full glyphs one above the other are two lines, however close.
+            const bool touching = a.adjusted(-margin, -margin, margin, margin).intersects(b)
+                                  && (verticalOverlap(a, b) > 0 || (std::min(a.height(), b.height()) < H * 0.5 && dotAbove));
+            if (touching || stacked || segments)
+                pieces.join(int(i), int(j));
+        }
+    std::vector<QRect> glyphs;
+    std::vector<double> glyphFill;
+    std::vector<bool> glyphBlob;  // one solid blob, as a point is
+    std::vector<QRect> glyphCore;
+    {
+        std::vector<int> index(boxes.size(), -1);
+        std::vector<int> ink;
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            const int root = pieces.find(int(i));
+            if (index[size_t(root)] < 0) {
+                index[size_t(root)] = int(glyphs.size());
+                glyphs.push_back(boxes[i]);
+                ink.push_back(areas[i]);
+                glyphBlob.push_back(blobs[i]);
+                glyphCore.push_back(cores[i]);
+            } else {
+                glyphs[size_t(index[size_t(root)])] |= boxes[i];
+                ink[size_t(index[size_t(root)])] += areas[i];
+                glyphBlob[size_t(index[size_t(root)])] = false;
+                glyphCore[size_t(index[size_t(root)])] = glyphs[size_t(index[size_t(root)])];
+            }
+        }
+        for (size_t g = 0; g < glyphs.size(); ++g)
+            glyphFill.push_back(double(ink[g]) / (double(glyphs[g].width()) * glyphs[g].height()));
+    }
+
+    // Runs: glyphs of one size side by side on one line, within the same box.
+    std::vector<int> frameOf(glyphs.size());
+    for (size_t i = 0; i < glyphs.size(); ++i)
+        frameOf[i] = innermostFrame(s.frames, glyphs[i]);
+    Disjoint lines(glyphs.size());
+    for (size_t i = 0; i < glyphs.size(); ++i)
+        for (size_t j = 0; j < glyphs.size(); ++j) {
+            if (i == j || frameOf[i] != frameOf[j])
+                continue;
+            const QRect& a = glyphs[i];
+            const QRect& b = glyphs[j];
+            const QRect& big = a.height() >= b.height() ? a : b;
+            const QRect& small = a.height() >= b.height() ? b : a;
+            const double smallFill = a.height() >= b.height() ? glyphFill[j] : glyphFill[i];
+            const bool smallBlob = a.height() >= b.height() ? glyphBlob[j] : glyphBlob[i];
+            const QRect& smallCore = a.height() >= b.height() ? glyphCore[j] : glyphCore[i];
+            const int gap = gapBetween(a, b);
+            const int H = big.height();
+            bool join = false;
+            if (small.height() >= H / 1.7) {
+                const int overlap = verticalOverlap(a, b);
+                join = overlap >= small.height() * 0.6 && gap <= H * 0.75;
+            } else if (isPoint(small, smallFill, smallBlob, big) || isDash(small, big) || isDash(smallCore, big)) {
+                join = gap <= H * 0.75 && verticalOverlap(a, b) > 0;
+            }
+            if (join)
+                lines.join(int(i), int(j));
+        }
+    QList<Run> runs;
+    {
+        std::vector<int> index(glyphs.size(), -1);
+        for (size_t i = 0; i < glyphs.size(); ++i) {
+            const int root = lines.find(int(i));
+            if (index[size_t(root)] < 0) {
+                index[size_t(root)] = int(runs.size());
+                Run r;
+                r.frame = frameOf[i];
+                runs.append(r);
+            }
+            Run& r = runs[index[size_t(root)]];
+            r.glyphs.append(glyphs[i]);
+            r.box = r.box.isNull() ? glyphs[i] : (r.box | glyphs[i]);
+        }
+    }
+    for (Run& r : runs) {
+        std::sort(r.glyphs.begin(), r.glyphs.end(), [](const QRect& a, const QRect& b) { return a.left() < b.left(); });
+        for (const QRect& g : r.glyphs)
+            r.height = std::max(r.height, g.height());
+    }
+    // Specks on their own (graticule dots, icon crumbs) are not text.
+    runs.erase(std::remove_if(runs.begin(), runs.end(), [](const Run& r) { return r.height < 5 || (r.box.width() < 3 && r.height < 8); }),
+               runs.end());
+    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) {
+        return a.box.top() != b.box.top() ? a.box.top() < b.box.top() : a.box.left() < b.box.left();
+    });
+    s.runs = runs;
+    return s;
+}
+
+QImage runImage(const Scan& scan, const QRect& box, double scale, int pad)
+{
+    const QRect area = box.intersected(QRect(0, 0, scan.width, scan.height));
+    int peak = 1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            peak = std::max(peak, int(scan.at(x, y)));
+    const double lo = peak * 0.25, hi = peak * 0.75;
+    QImage crop(area.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < area.height(); ++y) {
+        uchar* line = crop.scanLine(y);
+        for (int x = 0; x < area.width(); ++x) {
+            const double v = (scan.at(area.left() + x, area.top() + y) - lo) / (hi - lo);
+            line[x] = uchar(255 - std::clamp(int(v * 255), 0, 255));
+        }
+    }
+    const QSize scaled(std::max(1, int(std::lround(area.width() * scale))), std::max(1, int(std::lround(area.height() * scale))));
+    const QImage sized = crop.scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage out(scaled + QSize(2 * pad, 2 * pad), QImage::Format_Grayscale8);
+    out.fill(255);
+    for (int y = 0; y < sized.height(); ++y)
+        std::copy_n(sized.constScanLine(y), sized.width(), out.scanLine(y + pad) + pad);
+    return out;
+}
+
+std::vector<bool> runMask(const Scan& scan, const QRect& box)
+{
+    int peak = 1;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            peak = std::max(peak, int(scan.at(x, y)));
+    std::vector<bool> mask(size_t(box.width()) * size_t(box.height()));
+    for (int y = 0; y < box.height(); ++y)
+        for (int x = 0; x < box.width(); ++x)
+            mask[size_t(y) * size_t(box.width()) + size_t(x)] = scan.at(box.left() + x, box.top() + y) * 2 > peak;
+    return mask;
+}
+
+QList<QRect> pieces(const std::vector<bool>& mask, int width, int height, std::vector<int>& labels)
+{
+    QList<QRect> out;
+    for (const Component& c : components(mask, width, height, labels))
+        out.append(c.box);
+    return out;
+}
+
+int innermostFrame(const QList<QRect>& frames, const QRect& r)
+{
+    int best = -1;
+    qint64 bestArea = 0;
+    const QPoint c = r.center();
+    for (int i = 0; i < frames.size(); ++i) {
+        const QRect& f = frames.at(i);
+        if (!f.contains(c))
+            continue;
+        const qint64 area = qint64(f.width()) * f.height();
+        if (best < 0 || area < bestArea) {
+            best = i;
+            bestArea = area;
+        }
+    }
+    return best;
+}
+
+}  // namespace ScreenSegmenter

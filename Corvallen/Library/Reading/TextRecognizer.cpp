@@ -1,0 +1,1268 @@
+#include "Corvallen/Library/Reading/TextRecognizer.h"
+
+#include "Corvallen/Library/Reading/GlyphClassifier.h"
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
+#include "Corvallen/Library/Reading/SevenSegmentDecoder.h"
+
+
+#include <omp.h>
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <QRegularExpression>
+
+#include <QSet>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numeric>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace TextRecognizer {
+
+namespace {
+
+// The recogniser spreads its network over several threads; on a busy machine (or with several
+// captures read at once) those threads spin against each other and a screen that takes a few
+// milliseconds takes seconds. One thread per recognition, always.
+void keepToOneThread()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { omp_set_max_active_levels(0); });
+}
+
+}  // namespace
+
+std::optional<QStringList> recognizeLines(const QImage& source, Layout layout, QString* error)
+{
+    if (source.isNull() || source.width() <= 0 || source.height() <= 0)
+        return QStringList();
+    QImage image = source;
+    const bool screen = layout == Layout::InstrumentScreen;
+    // The instrument's screen font is small; the recogniser reads it far better enlarged.
+    if (screen && image.width() < 1200)
+        image = image.scaledToWidth(qMin(1600, image.width() * 3), Qt::SmoothTransformation);
+    image = image.convertToFormat(QImage::Format_Grayscale8);
+
+    keepToOneThread();
+    auto api = std::make_unique<tesseract::TessBaseAPI>();
+    std::vector<std::string> names;
+    std::vector<std::string> values;
+    if (screen) {
+        // Read what is on the screen, not what a dictionary prefers.
+        names = {"load_system_dawg", "load_freq_dawg"};
+        values = {"0", "0"};
+    }
+    if (api->Init(nullptr, "eng", tesseract::OEM_DEFAULT, nullptr, 0, &names, &values, false) != 0) {
+        if (error)
+            *error = QStringLiteral("Text recognition couldn't start: the English language data for Tesseract is missing.");
+        return std::nullopt;
+    }
+    api->SetVariable("user_defined_dpi", "300");  // screenshots and pasted images carry no resolution of their own
+    if (screen)
+        api->SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
+    api->SetImage(image.constBits(), image.width(), image.height(), 1, int(image.bytesPerLine()));
+    if (api->Recognize(nullptr) != 0) {
+        api->End();
+        if (error)
+            *error = QStringLiteral("Text recognition failed on this image.");
+        return std::nullopt;
+    }
+    QStringList lines;
+    std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
+    if (it) {
+        do {
+            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
+            if (!text)
+                continue;
+            const QString line = QString::fromUtf8(text.get()).trimmed();
+            if (!line.isEmpty())
+                lines.append(line);
+        } while (it->Next(tesseract::RIL_TEXTLINE));
+    }
+    api->End();
+    return lines;
+}
+
+namespace {
+
+// The work of reading one screen is bounded, so that a capture takes a bounded time on one
+// core: the recogniser's work grows with the length of the line images it is given once they
+// are brought to its own line height (a unit per fifty columns, plus a little for each call),
+// the glyph reader's with the glyphs it compares, the segment search's with the areas it
+// decodes. The bounds are counts rather than clock times so that a screen always reads the same.
+thread_local qint64 t_readWork = 0;
+constexpr qint64 readingBudget = 160;
+// Second looks at poorly read runs stop once this much of it is spent.
+constexpr qint64 secondLooksBudget = 40;
+// How much the search for seven-segment numbers may decode: one for each area tried, and one
+// more for every two thousand pixels of it.
+constexpr int segmentBudget = 400;
+// Screenshots larger than this many pixels (a high-density display's) are read at half size:
+// their text is drawn at twice the size it needs.
+constexpr qint64 halvedAbovePixels = 3'000'000;
+
+// The recogniser for screen text, one per thread, started on first use and kept: starting one
+// reads the language data, which costs more than reading a screen.
+tesseract::TessBaseAPI* screenEngine(QString* error)
+{
+    thread_local std::unique_ptr<tesseract::TessBaseAPI> engine;
+    thread_local bool failed = false;
+    if (!engine && !failed) {
+        keepToOneThread();
+        auto api = std::make_unique<tesseract::TessBaseAPI>();
+        // Readings, units and labels are not words: no dictionaries.
+        std::vector<std::string> names = {"load_system_dawg", "load_freq_dawg"};
+        std::vector<std::string> values = {"0", "0"};
+        if (api->Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values, false) == 0) {
+            GlyphClassifier::prepare();
+            api->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+            api->SetVariable("user_defined_dpi", "300");
+            // Each run is drawn dark on white before it is read: a second, inverted reading of a
+            // line read with little confidence only doubles the time.
+            api->SetVariable("tessedit_do_invert", "0");
+            api->SetVariable("tessedit_char_whitelist",
+                             "0123456789.,-+:%/()~'\"°*"
+                             "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+            engine = std::move(api);
+        } else {
+            failed = true;
+        }
+    }
+    if (!engine && error)
+        *error = QStringLiteral("Text recognition couldn't start: the English language data for Tesseract is missing.");
+    return engine.get();
+}
+
+constexpr int sheetTextHeight = 40;  // what the recogniser reads best, in pixels of glyph height
+
+int tallestGlyphIn(const ScreenSegmenter::Run& run, int left, int right)
+{
+    int tallest = 0;
+    for (const QRect& g : run.glyphs)
+        if (g.right() >= left && g.left() <= right)
+            tallest = std::max(tallest, g.height());
+    return tallest ? tallest : run.height;
+}
+
+bool isPlainNumber(const QString& s)
+{
+    static const QRegularExpression number(QStringLiteral("^-?\\d+([.,]\\d+)?$"));
+    return number.match(s).hasMatch();
+}
+
+std::optional<SevenSegmentDecoder::Reading> decodeArea(const ScreenSegmenter::Scan& scan, const QRect& area)
+{
+    const QRect box = area.adjusted(-1, -1, 1, 1).intersected(QRect(0, 0, scan.width, scan.height));
+    if (box.height() < 14)
+        return std::nullopt;
+    return SevenSegmentDecoder::decode(ScreenSegmenter::runMask(scan, box), box.width(), box.height());
+}
+
+// The share of a glyph's box that is ink.
+double solidity(const ScreenSegmenter::Scan& scan, const QRect& glyph)
+{
+    const std::vector<bool> mask = ScreenSegmenter::runMask(scan, glyph);
+    return mask.empty() ? 0 : double(std::count(mask.begin(), mask.end(), true)) / double(mask.size());
+}
+
+// A number drawn in seven segments, with the glyphs it was found in.
+struct SegmentNumber {
+    QRect box;
+    SevenSegmentDecoder::Reading reading;
+    QList<std::pair<int, int>> glyphs;  // run, glyph within the run
+    bool printed = false;  // one run of joined strokes, which the recogniser may read as well
+};
+
+// Seven-segment numbers. Their digits often come apart: the bars of a slanted or thin LCD face
+// don't touch, so a digit falls into several glyphs or runs; a lone "1" stands far from its
+// neighbours; a minus sign or decimal point is too small to count as a glyph; and a unit drawn
+// close by joins the digits' run. So glyphs side by side on the line of a tall glyph are tried
+// together, and the widest stretch that decodes as one number is taken.
+QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
+{
+    struct Glyph {
+        QRect box;
+        int run, index;
+    };
+    QList<Glyph> glyphs;
+    for (int r = 0; r < scan.runs.size(); ++r)
+        for (int g = 0; g < scan.runs.at(r).glyphs.size(); ++g)
+            glyphs.append({scan.runs.at(r).glyphs.at(g), r, g});
+    QList<int> seeds;
+    for (int i = 0; i < glyphs.size(); ++i)
+        if (glyphs.at(i).box.height() >= 14)
+            seeds.append(i);
+    std::sort(seeds.begin(), seeds.end(), [&](int a, int b) { return glyphs.at(a).box.height() > glyphs.at(b).box.height(); });
+    QList<bool> used(glyphs.size(), false), tried(glyphs.size(), false);
+    QList<SegmentNumber> out;
+    const QRect screen(0, 0, scan.width, scan.height);
+    // Tallest first, within a budget: a screen of large print has hundreds of tall glyphs, and
+    // a display's digits are among its tallest.
+    int decoded = 0;
+    for (int seed : seeds) {
+        if (decoded > segmentBudget)
+            break;
+        if (used.at(seed) || tried.at(seed))
+            continue;
+        // A digit whose upper and lower bars don't touch falls into two glyphs, one above the
+        // other: the seed takes in what stands right above or below it.
+        QRect s = glyphs.at(seed).box;
+        for (bool grew = true; grew;) {
+            grew = false;
+            for (int j = 0; j < glyphs.size(); ++j) {
+                const QRect& b = glyphs.at(j).box;
+                if (used.at(j) || s.contains(b))
+                    continue;
+                const int overlap = std::min(s.right(), b.right()) - std::max(s.left(), b.left()) + 1;
+                const int gap = std::max(b.top() - s.bottom(), s.top() - b.bottom()) - 1;
+                if (overlap * 2 >= std::min(s.width(), b.width()) && gap >= -1 && gap <= s.height() * 0.35 && b.height() <= s.height() * 1.3
+                    && b.height() * 3 >= s.height()) {
+                    s |= b;
+                    grew = true;
+                }
+            }
+        }
+        const int H = s.height();
+        const int bandTop = s.top() - H / 5, bandBottom = s.bottom() + H / 5;
+        QList<int> line;
+        for (int j = 0; j < glyphs.size(); ++j) {
+            const QRect& b = glyphs.at(j).box;
+            if (!used.at(j) && b.top() >= bandTop && b.bottom() <= bandBottom && b.right() >= s.left() - 12 * H && b.left() <= s.right() + 12 * H)
+                line.append(j);
+        }
+        std::sort(line.begin(), line.end(), [&](int a, int b) { return glyphs.at(a).box.left() < glyphs.at(b).box.left(); });
+        const int at = int(line.indexOf(seed));
+        // The neighbours reachable from the seed with gaps no wider than a digit (a digit wider
+        // left of a one, which stands at the right of its cell), up to seven places either side;
+        // the halves of a digit whose bars don't touch (one above the other, in the same
+        // columns) take one place.
+        int first = at, last = at;
+        int reach = s.left();
+        bool narrow = s.width() < H * 0.3;
+        for (int places = 0; first > 0 && places < 7 && reach - glyphs.at(line.at(first - 1)).box.right() <= H * (narrow ? 1.4 : 0.9);) {
+            const QRect& b = glyphs.at(line.at(--first)).box;
+            if (b.right() < reach)
+                ++places;
+            if (b.left() < reach) {
+                reach = b.left();
+                narrow = b.width() < H * 0.3 && b.height() >= H * 0.6;
+            }
+        }
+        reach = s.right();
+        for (int places = 0; last + 1 < line.size() && places < 7 && glyphs.at(line.at(last + 1)).box.left() - reach <= H * 0.9;) {
+            const QRect& b = glyphs.at(line.at(++last)).box;
+            if (b.left() > reach)
+                ++places;
+            reach = std::max(reach, b.right());
+        }
+        // A stretch begins and ends between digits, never between the halves of one.
+        auto halves = [&](int a, int b) {
+            const QRect& p = glyphs.at(line.at(a)).box;
+            const QRect& q = glyphs.at(line.at(b)).box;
+            return (std::min(p.right(), q.right()) - std::max(p.left(), q.left()) + 1) * 2 > std::min(p.width(), q.width());
+        };
+        for (int k = first; k <= last; ++k)
+            tried[line.at(k)] = true;
+        // A stretch that stops short of a bar or a digit part standing right beside it has read
+        // only part of the display ("0.L" is not "0.1"); a unit beside the digits is another
+        // matter: it is neither as thin as a bar nor as tall as a digit.
+        auto leavesOutAPart = [&](int i, int j, const QRect& area) {
+            for (const int k : {i - 1, j + 1}) {
+                if (k < first || k > last)
+                    continue;
+                const QRect& b = glyphs.at(line.at(k)).box;
+                const int gap = k < i ? area.left() - b.right() : b.left() - area.right();
+                // A bar is solid ink; a unit run together into one glyph ("mV") is not.
+                const bool bar = b.height() < H * 0.2 && b.width() >= b.height() * 2 && solidity(scan, b) >= 0.6;
+                if (gap <= H * 0.4 && (bar || b.height() >= H * 0.6))
+                    return true;
+            }
+            return false;
+        };
+        std::optional<SevenSegmentDecoder::Reading> best;
+        QRect bestArea;
+        int bestFrom = at, bestTo = at;
+        auto score = [](const SevenSegmentDecoder::Reading& r) { return r.cells * 10 + int(r.text.size()); };
+        for (int i = first; i <= at; ++i)
+            for (int j = at; j <= last; ++j) {
+                if ((i > first && halves(i - 1, i)) || (j < last && halves(j, j + 1)))
+                    continue;
+                if (decoded > segmentBudget)
+                    break;
+                QRect area;
+                for (int k = i; k <= j; ++k)
+                    area |= glyphs.at(line.at(k)).box;
+                // A minus sign too thin to be a glyph of its own stands just left of the digits.
+                // (A digit wider away when the stretch begins with a one.)
+                const QRect& leftmost = glyphs.at(line.at(i)).box;
+                const bool one = leftmost.width() < H * 0.3 && leftmost.height() >= H * 0.6;
+                const QRect withSign = QRect(QPoint(area.left() - int(H * (one ? 1.4 : 0.8)), area.top()), area.bottomRight()).intersected(screen);
+                for (const QRect& tryArea : {area, withSign}) {
+                    if (tryArea == withSign && i > 0 && glyphs.at(line.at(i - 1)).box.right() >= withSign.left())
+                        continue;  // something else stands there
+                    const auto r = decodeArea(scan, tryArea);
+                    decoded += 1 + tryArea.width() * tryArea.height() / 2000;
+                    const bool better = r && (!best || score(*r) > score(*best) || (score(*r) == score(*best) && tryArea.width() > bestArea.width()));
+                    if (better && !leavesOutAPart(i, j, tryArea)) {
+                        best = r;
+                        bestArea = tryArea;
+                        bestFrom = i;
+                        bestTo = j;
+                    }
+                }
+            }
+        if (!best)
+            continue;
+        // Digits of one piece each (printed digits, or segments drawn touching) inside one run
+        // count only as the whole run: a printed "4.5" inside "334.5" decodes too.
+        QSet<int> runs;
+        for (int k = bestFrom; k <= bestTo; ++k)
+            runs.insert(glyphs.at(line.at(k)).run);
+        const bool wholeRun = runs.size() == 1 && bestTo - bestFrom + 1 == scan.runs.at(*runs.begin()).glyphs.size();
+        if (!best->separateSegments && runs.size() == 1 && !wholeRun)
+            continue;
+        SegmentNumber n;
+        n.reading = *best;
+        n.box = bestArea;
+        // Everything inside the decoded area belongs to the number: the stretch's glyphs, and the
+        // halves of digits and points standing above or below them.
+        for (int k = 0; k < glyphs.size(); ++k) {
+            const QRect& b = glyphs.at(k).box;
+            const QRect inside = b.intersected(bestArea);
+            const bool inStretch = k == line.value(bestFrom) || (line.indexOf(k) >= bestFrom && line.indexOf(k) <= bestTo);
+            if (!used.at(k) && (inStretch || qint64(inside.width()) * inside.height() * 5 >= qint64(b.width()) * b.height() * 4)) {
+                n.glyphs.append({glyphs.at(k).run, glyphs.at(k).index});
+                used[k] = true;
+            }
+        }
+        QSet<int> taken;
+        for (const auto& [run, glyph] : n.glyphs)
+            taken.insert(run);
+        n.printed = !best->separateSegments && taken.size() == 1;
+        out.append(n);
+    }
+    return out;
+}
+
+
+// µ and p both hang a stem below the line, but µ is open at the top (two stems) where p closes
+// its bowl. The recogniser has no µ and reads it as p; the shape tells them apart. Works on the
+// word's ink, since the two letters of a unit often touch.
+bool hangsAnOpenToppedStem(const ScreenSegmenter::Scan& scan, const QRect& word)
+{
+    const int w = word.width(), h = word.height();
+    if (w < 6 || h < 8)
+        return false;
+    const std::vector<bool> mask = ScreenSegmenter::runMask(scan, word);
+    auto ink = [&](int x, int y) { return mask[size_t(y) * size_t(w) + size_t(x)]; };
+    QList<int> lowest(w, -1), highest(w, -1);
+    QList<int> bottoms;
+    for (int x = 0; x < w; ++x) {
+        for (int y = 0; y < h; ++y)
+            if (ink(x, y)) {
+                if (highest[x] < 0)
+                    highest[x] = y;
+                lowest[x] = y;
+            }
+        if (lowest[x] >= 0)
+            bottoms.append(lowest[x]);
+    }
+    if (bottoms.size() < 4)
+        return false;
+    std::sort(bottoms.begin(), bottoms.end());
+    const int baseline = bottoms.at(bottoms.size() / 2);
+    // The stem hanging below the line.
+    int s0 = -1, s1 = -1;
+    for (int x = 0; x < w; ++x) {
+        const bool hangs = lowest[x] > baseline + std::max(1, h / 10);
+        if (hangs && s0 < 0)
+            s0 = x;
+        if (s0 >= 0 && !hangs) {
+            s1 = x - 1;
+            break;
+        }
+    }
+    if (s0 < 0 || s1 < 0)
+        return false;
+    int top = h;
+    for (int x = s0; x <= s1; ++x)
+        top = std::min(top, highest[x]);
+    const int body = baseline - top + 1;
+    if (body < 5)
+        return false;
+    // The letter's right edge: the first empty column after the stem, looked for up to `most`.
+    auto letterEnd = [&](int most) {
+        for (int x = s1 + 1; x <= most; ++x)
+            if (highest[x] < 0)
+                return x - 1;
+        return most;
+    };
+    const int end = letterEnd(std::min(w - 1, s0 + int(body * 0.85)));
+    // The top of the letter's body: µ's two stems stand well apart there, where p's bowl is
+    // closed or leaves only a notch beside its stem.
+    const int letterWidth = end - s0 + 1;
+    int open = 0, rows = 0;
+    for (int y = top + 1; y <= top + std::max(2, body / 4); ++y) {
+        int widestGap = 0, gap = 0;
+        bool seenInk = false;
+        for (int x = s0; x <= end; ++x) {
+            if (ink(x, y)) {
+                if (seenInk)
+                    widestGap = std::max(widestGap, gap);
+                seenInk = true;
+                gap = 0;
+            } else {
+                ++gap;
+            }
+        }
+        ++rows;
+        open += widestGap * 10 >= letterWidth * 2 && widestGap >= 2 ? 1 : 0;
+    }
+    if (rows == 0 || open * 10 < rows * 7)
+        return false;
+    // µ's right stem stands straight down from its top; p's bowl, which some faces leave a
+    // notch open above, bulges out to the right below its top. The letter (at least half as wide
+    // as it is high) ends at the first column empty over that upper half: the next letter may
+    // touch it lower down (a bold "µA" touches at the foot).
+    int reach = std::min(w - 1, s0 + int(body * 1.4));
+    for (int x = std::max(s1 + 1, s0 + body / 2); x <= reach; ++x) {
+        bool inked = false;
+        for (int y = top; y <= top + body / 2 && !inked; ++y)
+            inked = ink(x, y);
+        if (!inked) {
+            reach = x - 1;
+            break;
+        }
+    }
+    auto rightEdge = [&](int y) {
+        int r = -1;
+        for (int x = s0; x <= reach; ++x)
+            if (ink(x, y))
+                r = x;
+        return r;
+    };
+    const int topEdge = rightEdge(top + 1);
+    int widest = topEdge;
+    for (int y = top + 1; y <= top + body / 2; ++y)
+        widest = std::max(widest, rightEdge(y));
+    return widest - topEdge < std::max(1, int(std::lround(body * 0.08)));
+}
+
+// A "p" read as a unit prefix ("pA", "5.9pF") that is drawn open-topped is a µ; so is an
+// open-topped stem hanging before a unit read bare ("A" for a "µA" whose letters touch). A V or
+// W read bare is left alone: its own point hangs below its arms' feet, under an open top.
+void mendMicro(ScreenWord& w, const ScreenSegmenter::Scan& scan)
+{
+    static const QRegularExpression prefixP(QStringLiteral("(^|[\\d.])p(A|a|F|V|s|Hz|H|W)$"));
+    static const QRegularExpression bare(QStringLiteral("^(A|F|s|Hz)$"));
+    const auto m = prefixP.match(w.text);
+    const bool alone = !m.hasMatch() && bare.match(w.text).hasMatch();
+    if ((m.hasMatch() || alone)
+        && hangsAnOpenToppedStem(scan, w.box.adjusted(0, 0, 0, std::max(2, w.box.height() / 3)).intersected(QRect(0, 0, scan.width, scan.height)))) {
+        if (alone)
+            w.text.prepend(QChar(0x00B5));
+        else
+            w.text.replace(m.capturedStart(0) + m.capturedLength(1), 1, QChar(0x00B5));
+    }
+}
+
+// Ω stands on two feet with a gap between them where a 0 or O closes its bottom; the
+// recogniser has no Ω and reads it as one of those.
+bool standsOnTwoFeet(const ScreenSegmenter::Scan& scan, const QRect& glyph)
+{
+    const int w = glyph.width(), h = glyph.height();
+    if (w < 5 || h < 7)
+        return false;
+    const std::vector<bool> mask = ScreenSegmenter::runMask(scan, glyph);
+    auto ink = [&](int x, int y) { return mask[size_t(y) * size_t(w) + size_t(x)]; };
+    const int band = std::max(1, int(std::lround(h * 0.12)));
+    auto columnInked = [&](int x, int from, int to) {
+        for (int y = from; y <= to; ++y)
+            if (ink(x, y))
+                return true;
+        return false;
+    };
+    // Feet at both sides of the bottom, an open middle between them...
+    bool left = false, right = false, gap = false;
+    for (int x = 0; x < w; ++x) {
+        const bool inked = columnInked(x, h - band, h - 1);
+        if (x < w * 0.3)
+            left = left || inked;
+        else if (x >= w * 0.7)
+            right = right || inked;
+        else if (x >= w * 0.35 && x <= w * 0.65)
+            gap = gap || !inked;
+    }
+    // ...under a closed, round top.
+    bool top = false;
+    for (int x = int(w * 0.4); x <= int(w * 0.6); ++x)
+        top = top || columnInked(x, 0, band);
+    return left && right && gap && top;
+}
+
+// A word ending in what the recogniser made of an Ω ("16.40", "0", "Q") whose last glyph stands
+// on two feet ends in Ω.
+void mendOhm(ScreenWord& w, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    // It reads Ω as 0, O, Q, D or @, and at times as 9 or 2; a real 9 or 2 ends in a hook or a
+    // flat bar, never on two feet, but two digits run together ("59") do stand on two: a 9 or 2
+    // counts only when its glyph is one character wide.
+    static const QRegularExpression ohmLike(QStringLiteral("^(-?\\d[\\d.,]*|[kKM])?[0OoQD@92]$"));
+    if (!ohmLike.match(w.text).hasMatch())
+        return;
+    const bool digitRead = w.text.back() == QLatin1Char('9') || w.text.back() == QLatin1Char('2');
+    const QRect* last = nullptr;
+    int tallest = 0;
+    for (const QRect& g : run.glyphs)
+        if (g.right() >= w.box.left() && g.left() <= w.box.right()) {
+            tallest = std::max(tallest, g.height());
+            if (!last || g.left() > last->left())
+                last = &g;
+        }
+    if (last && last->height() * 10 >= tallest * 6 && (!digitRead || last->width() <= last->height() * 1.1) && standsOnTwoFeet(scan, *last))
+        w.text.back() = QChar(0x03A9);
+}
+
+// A word as the recogniser read it, with where each of its characters stands.
+struct ReadWord {
+    ScreenWord word;
+    struct Symbol {
+        QString text;
+        int left = 0, right = 0;  // in the screenshot's pixels
+    };
+    QList<Symbol> symbols;
+};
+
+// One run read by the recogniser as one line, its glyphs scaled to `textHeight` pixels and
+// drawn dark on white.
+QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index,
+                        int textHeight)
+{
+    QList<ReadWord> out;
+    const double scale = std::clamp(double(textHeight) / run.height, 0.25, 8.0);
+    const int pad = 10;
+    const QRect box = run.box.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, scan.width, scan.height));
+    const QImage line = ScreenSegmenter::runImage(scan, box, scale, pad);
+    t_readWork += qint64(line.width()) * 36 / std::max(1, line.height()) / 50 + 2;
+    api->SetImage(line.constBits(), line.width(), line.height(), 1, int(line.bytesPerLine()));
+    if (api->Recognize(nullptr) != 0)
+        return out;
+    std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
+    if (!it || it->Empty(tesseract::RIL_SYMBOL))
+        return out;
+    auto toScreen = [&](int x) { return box.left() + (x - pad) / scale; };
+    do {
+        if (it->IsAtBeginningOf(tesseract::RIL_WORD) || out.isEmpty()) {
+            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+            int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+            if (!text || !it->BoundingBox(tesseract::RIL_WORD, &x0, &y0, &x1, &y1))
+                continue;
+            ReadWord r;
+            ScreenWord& w = r.word;
+            w.text = QString::fromUtf8(text.get()).trimmed();
+            const int left = int(std::floor(toScreen(x0)));
+            const int right = int(std::ceil(toScreen(x1)));
+            w.box = QRect(QPoint(std::max(left, run.box.left()), run.box.top()), QPoint(std::min(right, run.box.right()), run.box.bottom()));
+            w.textHeight = tallestGlyphIn(run, w.box.left(), w.box.right());
+            w.confidence = it->Confidence(tesseract::RIL_WORD);
+            w.row = index;  // grouped into rows later
+            out.append(r);
+        }
+        std::unique_ptr<char[]> symbol(it->GetUTF8Text(tesseract::RIL_SYMBOL));
+        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        if (symbol && it->BoundingBox(tesseract::RIL_SYMBOL, &x0, &y0, &x1, &y1))
+            out.last().symbols.append({QString::fromUtf8(symbol.get()), int(std::floor(toScreen(x0))), int(std::ceil(toScreen(x1))) - 1});
+    } while (it->Next(tesseract::RIL_SYMBOL));
+    out.erase(std::remove_if(out.begin(), out.end(), [](const ReadWord& r) { return r.word.text.isEmpty(); }), out.end());
+    for (ReadWord& r : out) {
+        mendMicro(r.word, scan);
+        mendOhm(r.word, scan, run);
+        // The characters follow the word's mended letters (µ, Ω), one for one.
+        if (r.word.text.size() == r.symbols.size())
+            for (int i = 0; i < r.symbols.size(); ++i)
+                r.symbols[i].text = r.word.text.at(i);
+    }
+    return out;
+}
+
+bool looksNumeric(const QString& text)
+{
+    int digits = 0;
+    for (const QChar c : text) {
+        if (c.isDigit())
+            ++digits;
+        else if (!QStringLiteral(".,-~_\u2013\u2014OoIl|SBZg").contains(c))  // a blurred minus reads as ~ or a dash
+            return false;
+    }
+    return digits > 0 || text.size() <= 1;
+}
+
+// Figures in small print read again glyph by glyph: where the glyph reader found a whole figure
+// and the recogniser read the same place as digits of its own (or left it out, or read it
+// poorly), the glyph reader's figure replaces them. It sees points and minus signs that the
+// recogniser loses and tells 0 from 6 and 8 by shape.
+void mendFigures(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index)
+{
+    if (run.height > 18)
+        return;
+    t_readWork += run.glyphs.size() / 3;  // each glyph is compared with the drawn digits
+    for (const GlyphClassifier::Figure& f : GlyphClassifier::figuresIn(scan, run)) {
+        const int H = f.box.height();
+        // The glyph after the figure reads as a unit's letter where the recogniser read a digit
+        // ("8.864" for "8.86V"): the letter stands.
+        static const QString unitLetters = QStringLiteral("VvAFHkmMnpsW%\u00B5\u03A9");
+        const QChar letter = f.unitLetter == QLatin1Char('v') ? QLatin1Char('V') : f.unitLetter;  // no unit is a small v
+        if (!f.unitLetter.isNull() && unitLetters.contains(f.unitLetter))
+            for (ReadWord& w : words) {
+                bool changed = false;
+                for (ReadWord::Symbol& sym : w.symbols) {
+                    // The recogniser's boxes are rough: a digit that stands after the figure and
+                    // begins before the letter ends is the letter.
+                    const double centre = (sym.left + sym.right) / 2.0;
+                    if (sym.text.size() == 1 && sym.text.front().isDigit() && centre > f.box.right() && sym.left <= f.unitBox.right()) {
+                        sym.text = letter;
+                        changed = true;
+                    }
+                }
+                if (changed) {
+                    w.word.text.clear();
+                    for (const ReadWord::Symbol& sym : w.symbols)
+                        w.word.text += sym.text;
+                }
+            }
+        // A thin or round character the recogniser saw in the gap between the figure and its
+        // unit's letter, where the screen has no glyph, while it read that letter too, is a
+        // ghost of their edges ("591lmV"). Not beside a lone digit, which may be a letter's
+        // own stem (the i of "Min").
+        if (!f.unitLetter.isNull() && unitLetters.contains(f.unitLetter) && f.text.size() >= 2) {
+            const double letterCentre = (f.unitBox.left() + f.unitBox.right()) / 2.0;
+            for (ReadWord& w : words) {
+                bool changed = false;
+                for (qsizetype si = 0; si + 1 < w.symbols.size(); ++si) {
+                    const ReadWord::Symbol& sym = w.symbols.at(si);
+                    const ReadWord::Symbol& next = w.symbols.at(si + 1);
+                    const double centre = (sym.left + sym.right) / 2.0;
+                    if (sym.text.size() == 1 && QStringLiteral("lI|io").contains(sym.text.front()) && centre > f.box.right()
+                        && centre < f.unitBox.left() && next.left <= letterCentre && next.right >= letterCentre) {
+                        w.symbols.removeAt(si--);
+                        changed = true;
+                    }
+                }
+                if (changed) {
+                    w.word.text.clear();
+                    for (const ReadWord::Symbol& sym : w.symbols)
+                        w.word.text += sym.text;
+                }
+            }
+        }
+        // The recogniser's characters over the figure, and the ones just beside it.
+        int firstWord = -1, lastWord = -1, firstSymbol = -1, lastSymbol = -1;
+        QString inside;
+        float confidence = 100;
+        const ReadWord::Symbol* before = nullptr;
+        const ReadWord::Symbol* after = nullptr;
+        for (int wi = 0; wi < words.size(); ++wi)
+            for (int si = 0; si < words.at(wi).symbols.size(); ++si) {
+                const ReadWord::Symbol& sym = words.at(wi).symbols.at(si);
+                const int overlap = std::min(sym.right, f.box.right()) - std::max(sym.left, f.box.left()) + 1;
+                const double centre = (sym.left + sym.right) / 2.0;
+                if (overlap * 2 >= sym.right - sym.left + 1 || (centre >= f.box.left() - 1 && centre <= f.box.right() + 1)) {
+                    if (firstWord < 0) {
+                        firstWord = wi;
+                        firstSymbol = si;
+                    }
+                    lastWord = wi;
+                    lastSymbol = si;
+                    inside += sym.text;
+                    confidence = std::min(confidence, words.at(wi).word.confidence);
+                } else if (sym.left < f.box.left()) {
+                    before = &sym;
+                } else if (!after) {
+                    after = &sym;
+                }
+            }
+        if (firstWord < 0) {
+            // The recogniser left it out altogether (a lone digit beside a label). But where one
+            // of its letters spans the figure's middle, it read that place as a letter: a wide
+            // one fallen apart into stems in the glyph reader's eyes (the M of "Min:").
+            const double middle = (f.box.left() + f.box.right()) / 2.0;
+            const bool readAsLetter = std::any_of(words.begin(), words.end(), [&](const ReadWord& w) {
+                return std::any_of(w.symbols.begin(), w.symbols.end(), [&](const ReadWord::Symbol& sym) {
+                    return sym.left <= middle && sym.right >= middle && !sym.text.isEmpty() && sym.text.front().isLetter();
+                });
+            });
+            if (readAsLetter)
+                continue;
+            ReadWord r;
+            r.word.text = f.text;
+            r.word.box = f.box;
+            r.word.textHeight = H;
+            r.word.confidence = 80;
+            r.word.row = index;
+            r.symbols.append({f.text, f.box.left(), f.box.right()});
+            int at = 0;
+            while (at < words.size() && words.at(at).word.box.left() < f.box.left())
+                ++at;
+            words.insert(at, r);
+            continue;
+        }
+        if (inside == f.text)
+            continue;
+        const bool hasDigit = std::any_of(inside.begin(), inside.end(), [](QChar c) { return c.isDigit(); });
+        if (!(looksNumeric(inside) && (hasDigit || inside.size() <= 1 || confidence < 60)) && confidence >= 40)
+            continue;
+        // The words it spans become one: what stands before the figure in the first, the
+        // figure, what stands after it in the last.
+        ReadWord merged = words.at(firstWord);
+        QList<ReadWord::Symbol> symbols = words.at(firstWord).symbols.mid(0, firstSymbol);
+        QString text;
+        for (const auto& sym : symbols)
+            text += sym.text;
+        text += f.text;
+        symbols.append({f.text, f.box.left(), f.box.right()});
+        for (const auto& sym : words.at(lastWord).symbols.mid(lastSymbol + 1)) {
+            text += sym.text;
+            symbols.append(sym);
+        }
+        merged.word.text = text;
+        for (int wi = firstWord; wi <= lastWord; ++wi) {
+            merged.word.box |= words.at(wi).word.box;
+            merged.word.confidence = std::min(merged.word.confidence, words.at(wi).word.confidence);
+        }
+        merged.word.box |= QRect(f.box.left(), merged.word.box.top(), f.box.width(), merged.word.box.height());
+        merged.symbols = symbols;
+        words.erase(words.begin() + firstWord, words.begin() + lastWord + 1);
+        words.insert(firstWord, merged);
+    }
+}
+
+// The symbols of a run's words in reading order, each with the word it came from; and the words
+// made again from them, a new word wherever the word index changes.
+struct PlacedSymbol {
+    ReadWord::Symbol symbol;
+    int word = 0;
+};
+
+QList<PlacedSymbol> flatten(const QList<ReadWord>& words)
+{
+    QList<PlacedSymbol> out;
+    for (int wi = 0; wi < words.size(); ++wi)
+        for (const ReadWord::Symbol& sym : words.at(wi).symbols)
+            out.append({sym, wi});
+    return out;
+}
+
+QList<ReadWord> regroup(const QList<PlacedSymbol>& symbols, const QList<float>& confidence, const ScreenSegmenter::Run& run, int index)
+{
+    QList<ReadWord> out;
+    int current = -1;
+    for (const PlacedSymbol& p : symbols) {
+        if (p.symbol.text.isEmpty())
+            continue;
+        if (out.isEmpty() || p.word != current) {
+            ReadWord r;
+            r.word.confidence = confidence.value(p.word);
+            r.word.row = index;
+            r.word.box = QRect(QPoint(p.symbol.left, run.box.top()), QPoint(p.symbol.right, run.box.bottom()));
+            out.append(r);
+            current = p.word;
+        }
+        ReadWord& r = out.last();
+        r.symbols.append(p.symbol);
+        r.word.text += p.symbol.text;
+        r.word.box |= QRect(QPoint(p.symbol.left, run.box.top()), QPoint(std::max(p.symbol.left, p.symbol.right), run.box.bottom()));
+    }
+    for (ReadWord& r : out) {
+        r.word.box = r.word.box.intersected(run.box.adjusted(-2, 0, 2, 0));
+        r.word.textHeight = tallestGlyphIn(run, r.word.box.left(), r.word.box.right());
+    }
+    return out;
+}
+
+// A decimal point in large print (a solid blob on the baseline between two tall glyphs) that the
+// recogniser read as a letter ("77 a 0") or dropped, the figure then falling into two words
+// ("6057 1"): the figure is made whole again.
+void mendPoints(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index)
+{
+    const QList<QRect>& g = run.glyphs;
+    const int H = run.height;
+    if (words.isEmpty() || g.size() < 3 || H <= 18)
+        return;
+    // The words are made again from their characters: only where the two agree.
+    for (const ReadWord& r : words) {
+        QString spelt;
+        for (const ReadWord::Symbol& sym : r.symbols)
+            spelt += sym.text;
+        if (spelt != r.word.text)
+            return;
+    }
+    QList<PlacedSymbol> symbols = flatten(words);
+    QList<float> confidence;
+    for (const ReadWord& r : words)
+        confidence.append(r.word.confidence);
+    bool changed = false;
+    auto centre = [](const ReadWord::Symbol& sym) { return (sym.left + sym.right) / 2.0; };
+    for (int k = 1; k + 1 < g.size(); ++k) {
+        const QRect& mark = g.at(k);
+        // A point sits on the digits' baseline (a comma hangs below it), as wide as high.
+        const QRect& left = g.at(k - 1);
+        const QRect& right = g.at(k + 1);
+        const int baseline = std::max(left.bottom(), right.bottom());
+        const bool pointShape = left.height() >= H * 0.6 && right.height() >= H * 0.6 && mark.height() <= H * 0.3 && mark.width() <= H * 0.3
+                                && mark.bottom() >= baseline - H * 0.12 && mark.bottom() <= baseline + std::max(1.0, H * 0.06)
+                                && mark.width() <= mark.height() * 2 && mark.height() <= mark.width() * 2 && solidity(scan, mark) >= 0.35;
+        if (!pointShape)
+            continue;
+        // The recogniser's symbols over the mark, and the ones just before and after it.
+        const double margin = H * 0.1;
+        int firstOn = -1, lastOn = -1, before = -1, next = -1;
+        for (int i = 0; i < symbols.size(); ++i) {
+            const double c = centre(symbols.at(i).symbol);
+            if (c < mark.left() - margin) {
+                before = i;
+            } else if (c <= mark.right() + margin) {
+                if (firstOn < 0)
+                    firstOn = i;
+                lastOn = i;
+            } else if (next < 0) {
+                next = i;
+            }
+        }
+        if (before >= 0 && next >= 0) {
+            const QString& l = symbols.at(before).symbol.text;
+            const QString& r = symbols.at(next).symbol.text;
+            bool pointRead = false;
+            for (int i = firstOn; i >= 0 && i <= lastOn; ++i)
+                pointRead = pointRead || symbols.at(i).symbol.text.contains(QLatin1Char('.')) || symbols.at(i).symbol.text.contains(QLatin1Char(','));
+            if (!pointRead && l.size() == 1 && l.front().isDigit() && r.size() == 1 && r.front().isDigit()) {
+                // One figure: the words from the one before the point to the one after it.
+                const int from = symbols.at(before).word, to = symbols.at(next).word;
+                for (int i = 0; i < symbols.size(); ++i)
+                    if (symbols.at(i).word >= from && symbols.at(i).word <= to)
+                        symbols[i].word = from;
+                if (firstOn >= 0)
+                    symbols.erase(symbols.begin() + firstOn, symbols.begin() + lastOn + 1);
+                symbols.insert(before + 1, {{QStringLiteral("."), mark.left(), mark.right()}, from});
+                changed = true;
+            }
+        }
+    }
+    if (changed)
+        words = regroup(symbols, confidence, run, index);
+}
+
+// A degree sign is a small ring raised to the top of the line before a C or F, drawn smaller
+// than anything else on its line, so it stands as a run of its own; the recogniser reads it as
+// "O", "o", "a", "D" or "*", and a large C after it as a zero, which the segment decoder may
+// take for a seven-segment 0 ("98.5 O 0"). Only C or F follow a degree ring.
+void mendDegrees(QList<ScreenWord>& words, const ScreenSegmenter::Scan& scan)
+{
+    static const QRegularExpression ringRead(QStringLiteral("^[Oo0QDaces*\u00B0\"'.]{1,2}$"));
+    for (int i = 0; i < words.size(); ++i) {
+        const ScreenWord& ring = words.at(i);
+        if (!ringRead.match(ring.text).hasMatch())
+            continue;
+        // The recogniser's box may cut into a large ring; the glyphs it stands on are whole.
+        QRect r;
+        for (const ScreenSegmenter::Run& run : scan.runs)
+            for (const QRect& g : run.glyphs)
+                if (g.intersects(ring.box))
+                    r |= g;
+        if (r.isEmpty() || r.width() > ring.box.width() * 2 + 2)
+            r = ring.box;
+        if (r.height() < 3)
+            continue;
+        const double aspect = double(r.width()) / r.height();
+        if (aspect < 0.6 || aspect > 1.6 || solidity(scan, r) > (r.height() < 6 ? 0.9 : 0.8))
+            continue;
+        int letter = -1;
+        for (int j = 0; j < words.size(); ++j) {
+            const ScreenWord& w = words.at(j);
+            const int h = w.textHeight;
+            // The letter read once, or twice over ("Cc").
+            const bool oneLetter = w.text.size() == 1 || (w.text.size() == 2 && w.text.at(1).toUpper() == w.text.at(0).toUpper());
+            if (j == i || !oneLetter || w.box.left() <= r.right() || w.box.left() - r.right() > h * 0.7 || h < r.height() * 1.8)
+                continue;
+            const QRect& b = w.box;
+            const bool raised = std::abs(r.top() - b.top()) <= std::max(2.0, h * 0.2) && r.bottom() <= b.top() + h * 0.55;
+            if (raised && (letter < 0 || b.left() < words.at(letter).box.left()))
+                letter = j;
+        }
+        if (letter < 0)
+            continue;
+        const ScreenWord& l = words.at(letter);
+        const bool fahrenheit = QStringLiteral("FfEPT").contains(l.text.front());
+        ScreenWord merged = l;
+        merged.text = QString(QChar(0x00B0)) + (fahrenheit ? QLatin1Char('F') : QLatin1Char('C'));
+        merged.box = l.box | r;
+        merged.segmentDigits = false;
+        merged.confidence = std::max(l.confidence, 60.f);
+        const int letterLeft = l.box.left();
+        words[i] = merged;
+        words.removeAt(letter);
+        if (letter < i)
+            --i;
+        // A thin ghost the recogniser saw at the ring's edge goes with it ("0 1 Cc").
+        for (int j = int(words.size()) - 1; j >= 0; --j) {
+            const QRect& b = words.at(j).box;
+            if (j != i && b.left() >= r.left() && b.left() <= r.right() + 1 && b.right() < letterLeft && b.width() <= 2
+                && words.at(j).text.size() == 1) {
+                words.removeAt(j);
+                if (j < i)
+                    --i;
+            }
+        }
+    }
+}
+
+// A large figure with its unit drawn smaller right after it ("69.425 µA", "287.1 kHz") is one
+// run, but scaled for the figure the unit comes out too small for the recogniser, which drops or
+// garbles it: the two are read apart, each at its own size. The figure's part may hold its
+// point and minus sign; the unit's part is all glyphs well under the figure's height.
+QList<ScreenSegmenter::Run> splitAtSizeStep(const ScreenSegmenter::Run& run)
+{
+    const QList<QRect>& g = run.glyphs;
+    const int H = run.height;
+    qsizetype step = g.size();
+    while (step > 0 && g.at(step - 1).height() <= H * 0.72 && g.at(step - 1).height() >= H * 0.3)
+        --step;
+    if (step == g.size() || step == 0 || H < 20)
+        return {run};
+    int tall = 0;
+    for (qsizetype k = 0; k < step; ++k) {
+        if (g.at(k).height() >= H * 0.85)
+            ++tall;
+        else if (g.at(k).height() > H * 0.4)
+            return {run};  // a mixed line of text, not a figure and its unit
+    }
+    if (tall < 2)
+        return {run};
+    // A unit stands a space apart from its figure; a small letter closing a word of tall ones
+    // ("kHz") stands at letter spacing.
+    const int gap = g.at(step).left() - g.at(step - 1).right() - 1;
+    int widest = 0;
+    for (qsizetype k = 1; k < step; ++k)
+        widest = std::max(widest, g.at(k).left() - g.at(k - 1).right() - 1);
+    if (gap < std::max(2.0, H * 0.15) || gap <= widest)
+        return {run};
+    QList<ScreenSegmenter::Run> parts(2);
+    for (qsizetype k = 0; k < g.size(); ++k) {
+        ScreenSegmenter::Run& part = parts[k < step ? 0 : 1];
+        part.glyphs.append(g.at(k));
+        part.box |= g.at(k);
+        part.height = std::max(part.height, g.at(k).height());
+        part.frame = run.frame;
+    }
+    return parts;
+}
+
+// A minus sign the recogniser passed over in small print: a short flat mark just before a word
+// that begins with a digit, about half-way up the digit, under none of the recogniser's
+// characters, and standing apart from whatever is before it (a dash between two figures is no
+// sign).
+void mendMinus(QList<ReadWord>& words, const ScreenSegmenter::Run& run)
+{
+    const QList<QRect>& g = run.glyphs;
+    if (run.height > 18 || g.size() < 2)
+        return;
+    auto covered = [&](const QRect& mark) {
+        return std::any_of(words.begin(), words.end(), [&](const ReadWord& w) {
+            return std::any_of(w.symbols.begin(), w.symbols.end(), [&](const ReadWord::Symbol& sym) {
+                const double centre = (sym.left + sym.right) / 2.0;
+                return centre >= mark.left() - 1 && centre <= mark.right() + 1;
+            });
+        });
+    };
+    for (ReadWord& w : words) {
+        if (w.symbols.isEmpty() || w.word.text.isEmpty() || !w.word.text.front().isDigit())
+            continue;
+        const ReadWord::Symbol& first = w.symbols.first();
+        qsizetype k = -1;
+        for (qsizetype i = 0; i < g.size() && k < 0; ++i)
+            if (g.at(i).right() >= first.left && g.at(i).left() <= first.right && g.at(i).height() >= run.height * 0.6)
+                k = i;
+        if (k <= 0)
+            continue;
+        const QRect& digit = g.at(k);
+        const QRect& mark = g.at(k - 1);
+        const int H = digit.height();
+        const int gap = digit.left() - mark.right() - 1;
+        const double middle = digit.top() + (H - 1) / 2.0;
+        const double centre = (mark.top() + mark.bottom()) / 2.0;
+        const bool flat = mark.height() <= std::max(2.0, H * 0.3) && mark.width() >= mark.height() * 1.5 && mark.width() <= H * 0.9;
+        if (!flat || gap < 0 || gap > std::max(2.0, H * 0.4) || std::abs(centre - middle) > std::max(2.0, H * 0.25))
+            continue;
+        if (k >= 2 && mark.left() - g.at(k - 2).right() - 1 <= std::max(gap + 1, int(H * 0.3)))
+            continue;
+        if (covered(mark))
+            continue;
+        w.word.text.prepend(QLatin1Char('-'));
+        w.symbols.prepend({QStringLiteral("-"), mark.left(), mark.right()});
+        w.word.box.setLeft(std::min(w.word.box.left(), mark.left()));
+    }
+}
+
+// Whether a word with digits in large print spans more tall glyphs than it has characters
+// other than points: the recogniser passed over one of them.
+bool skipsGlyph(const QList<ReadWord>& words, const ScreenSegmenter::Run& run)
+{
+    if (run.height <= 18)
+        return false;
+    for (const ReadWord& r : words) {
+        if (r.symbols.isEmpty() || !std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); }))
+            continue;
+        const int from = r.symbols.first().left, to = r.symbols.last().right;
+        const auto tall = std::count_if(run.glyphs.begin(), run.glyphs.end(), [&](const QRect& g) {
+            return g.height() >= run.height * 0.7 && g.center().x() >= from && g.center().x() <= to;
+        });
+        const auto characters = std::count_if(r.symbols.begin(), r.symbols.end(), [](const ReadWord::Symbol& s) {
+            return !s.text.isEmpty() && s.text.front().isLetterOrNumber();
+        });
+        if (tall > characters)
+            return true;
+    }
+    return false;
+}
+
+float lowestConfidence(const QList<ReadWord>& words)
+{
+    float lowest = words.isEmpty() ? 0 : 100;
+    for (const ReadWord& r : words)
+        lowest = std::min(lowest, r.word.confidence);
+    return lowest;
+}
+
+// Confidence per character read, so that dropping a hard word doesn't look like doing better.
+float meanConfidence(const QList<ReadWord>& words)
+{
+    double sum = 0;
+    int chars = 0;
+    for (const ReadWord& r : words) {
+        const ScreenWord& w = r.word;
+        sum += double(w.confidence) * w.text.size();
+        chars += int(w.text.size());
+    }
+    return chars ? float(sum / chars) : 0;
+}
+
+}  // namespace
+
+std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
+{
+    ScreenText out;
+    if (source.isNull() || source.width() <= 0 || source.height() <= 0)
+        return out;
+    const QImage image = qint64(source.width()) * source.height() > halvedAbovePixels
+                             ? source.scaled(source.width() / 2, source.height() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                             : source;
+    tesseract::TessBaseAPI* api = screenEngine(error);
+    if (!api)
+        return std::nullopt;
+    const ScreenSegmenter::Scan scan = ScreenSegmenter::scan(image);
+    out.size = image.size();
+    out.boxes = scan.frames;
+    out.waveform = scan.waveform;
+
+    // Seven-segment numbers first: their glyphs are the decoder's. A number that is exactly one
+    // run of joined strokes is read by the recogniser too (it may be printed digits).
+    const QList<SegmentNumber> numbers = segmentNumbers(scan);
+    QList<QList<bool>> decoded;  // per run, per glyph: taken by a decoded number
+    for (const ScreenSegmenter::Run& run : scan.runs)
+        decoded.append(QList<bool>(run.glyphs.size(), false));
+    for (const SegmentNumber& n : numbers)
+        if (!n.printed)
+            for (const auto& [run, glyph] : n.glyphs)
+                decoded[run][glyph] = true;
+
+    // Every other run (or what the decoder left of it) is read on its own as one line of text,
+    // scaled to the size the recogniser reads best and drawn dark on white: no page layout for
+    // the recogniser to guess.
+    // A capture is read within a budget of work: a screen dense with text (a settings page, a
+    // program's window) has hundreds of runs. The tallest runs are read first, since the
+    // reading is drawn large; second looks stop early in the budget, and runs still unread when
+    // it is spent are left out (small print the reading doesn't rest on).
+    t_readWork = 0;
+    QList<int> order(scan.runs.size());
+    std::iota(order.begin(), order.end(), 0);
+    // A run just right of a taller one on its line (the reading's unit) is read with it.
+    QList<int> priority(scan.runs.size());
+    for (int a = 0; a < scan.runs.size(); ++a) {
+        const ScreenSegmenter::Run& run = scan.runs.at(a);
+        priority[a] = run.height;
+        for (const ScreenSegmenter::Run& other : scan.runs) {
+            const int gap = run.box.left() - other.box.right();
+            if (other.height > priority[a] && gap >= -2 && gap <= other.height && run.box.top() >= other.box.top() - other.height / 4
+                && run.box.bottom() <= other.box.bottom() + other.height / 4)
+                priority[a] = other.height;
+        }
+    }
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return priority.at(a) > priority.at(b); });
+    QList<ScreenWord> words;
+    for (const int i : order) {
+        if (t_readWork > readingBudget)
+            break;
+        const bool secondLooks = t_readWork < secondLooksBudget;
+        ScreenSegmenter::Run run = scan.runs.at(i);
+        if (decoded.at(i).contains(true)) {
+            ScreenSegmenter::Run rest;
+            rest.frame = run.frame;
+            for (int g = 0; g < run.glyphs.size(); ++g)
+                if (!decoded.at(i).at(g)) {
+                    rest.glyphs.append(run.glyphs.at(g));
+                    rest.box |= run.glyphs.at(g);
+                    rest.height = std::max(rest.height, run.glyphs.at(g).height());
+                }
+            if (rest.glyphs.isEmpty() || rest.height < 5)
+                continue;
+            run = rest;
+        }
+        // Small text (status bars, measurement strips on the smaller screens) is where the
+        // recogniser slips most: a run it reads with little confidence gets a second and third
+        // look at other sizes, and the most confident reading is kept.
+        auto readWell = [&](const ScreenSegmenter::Run& part) {
+            QList<ReadWord> read = readRun(api, scan, part, i, sheetTextHeight);
+            // In large print the recogniser may pass over a whole digit (a slashed zero read as
+            // part of the point beside it): a figure with fewer characters than the tall glyphs
+            // it spans is read again at the other sizes.
+            if (secondLooks && skipsGlyph(read, part)) {
+                for (const int height : {28, 60}) {
+                    QList<ReadWord> again = readRun(api, scan, part, i, height);
+                    if (!skipsGlyph(again, part)) {
+                        read = again;
+                        break;
+                    }
+                }
+            }
+            if (secondLooks && lowestConfidence(read) < 75) {
+                for (const int height : {28, 60}) {
+                    QList<ReadWord> again = readRun(api, scan, part, i, height);
+                    if (meanConfidence(again) > meanConfidence(read) + 5)
+                        read = again;
+                }
+            }
+            // A short word in bold capitals ("MIN") can come back empty from the line reader,
+            // which looks for a text line's shape first; read as a raw line, it is there.
+            if (read.isEmpty()) {
+                api->SetPageSegMode(tesseract::PSM_RAW_LINE);
+                read = readRun(api, scan, part, i, sheetTextHeight);
+                api->SetPageSegMode(tesseract::PSM_SINGLE_LINE);
+            }
+            mendFigures(read, scan, part, i);
+            mendPoints(read, scan, part, i);
+            mendMinus(read, part);
+            return read;
+        };
+        QList<ReadWord> read;
+        const QList<ScreenSegmenter::Run> parts = splitAtSizeStep(run);
+        if (parts.size() == 2) {
+            // Only a figure and its unit are read apart; tall letters with small ones after them
+            // ("kHz") are one word.
+            read = readWell(parts.first());
+            const bool figure = std::any_of(read.begin(), read.end(), [](const ReadWord& r) {
+                return std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); });
+            });
+            if (figure)
+                read += readWell(parts.last());
+            else
+                read = readWell(run);
+        } else {
+            read = readWell(run);
+        }
+        for (const ReadWord& r : read)
+            words.append(r.word);
+    }
+    api->Clear();
+    // A decoded number stands for the glyphs it was read from. Where the recogniser read the
+    // same single run, the decoder's reading wins: it sees the decimal point and the minus sign,
+    // which the recogniser tends to lose on segment digits.
+    // Digits drawn in one piece may be printed, though: there the recogniser's confident plain
+    // number stands unless it is the same digits without the point or sign.
+    auto digitsOf = [](QString t) { return t.remove(QLatin1Char('.')).remove(QLatin1Char(',')).remove(QLatin1Char('-')); };
+    for (const SegmentNumber& n : numbers) {
+        const int first = n.glyphs.first().first;
+        if (n.printed) {
+            QString read;
+            float confidence = 100;
+            for (const ScreenWord& w : words)
+                if (w.row == first) {
+                    read += w.text;
+                    confidence = std::min(confidence, w.confidence);
+                }
+            // A confident number (perhaps with its unit glued on) with other digits is the
+            // recogniser's: a printed "8.3Ω" decodes as segments "8.30".
+            static const QRegularExpression numberFirst(QStringLiteral("^(-?\\d[\\d.,]*)[^\\d]*$"));
+            const auto m = numberFirst.match(read);
+            // But where the decoder sees a decimal point the recogniser lost, the recogniser
+            // has misread the digits around it too ("965" for a blocky "96.6").
+            const bool lostPoint = n.reading.text.contains(QLatin1Char('.')) && !m.captured(1).contains(QLatin1Char('.'))
+                                   && !m.captured(1).contains(QLatin1Char(','));
+            if (m.hasMatch() && confidence >= 50 && digitsOf(m.captured(1)) != digitsOf(n.reading.text) && !lostPoint)
+                continue;
+            words.erase(std::remove_if(words.begin(), words.end(), [&](const ScreenWord& w) { return w.row == first; }), words.end());
+        }
+        ScreenWord w;
+        w.text = n.reading.text;
+        w.box = n.box;
+        w.textHeight = n.box.height();
+        w.confidence = 90;
+        w.row = first;
+        w.segmentDigits = true;
+        // A large Ω beside an overload mark has a zero's segments lit, but stands on two feet.
+        if (n.glyphs.size() == 1 && w.text == QLatin1String("0")) {
+            const auto& [run, glyph] = n.glyphs.first();
+            if (standsOnTwoFeet(scan, scan.runs.at(run).glyphs.at(glyph))) {
+                w.text = QString(QChar(0x03A9));
+                w.segmentDigits = false;
+            }
+        }
+        words.append(w);
+    }
+
+    mendDegrees(words, scan);
+
+    // Rows: runs whose vertical extents mostly overlap read as one line.
+    QList<int> rowOfRun(scan.runs.size(), -1);
+    QList<QRect> rowBands;
+    for (int i = 0; i < scan.runs.size(); ++i) {
+        const QRect& b = scan.runs.at(i).box;
+        for (int r = 0; r < rowBands.size(); ++r) {
+            const QRect& band = rowBands.at(r);
+            const int overlap = std::min(band.bottom(), b.bottom()) - std::max(band.top(), b.top()) + 1;
+            if (overlap >= std::min(band.height(), b.height()) * 0.5) {
+                rowOfRun[i] = r;
+                rowBands[r] = QRect(QPoint(0, std::min(band.top(), b.top())), QPoint(0, std::max(band.bottom(), b.bottom())));
+                break;
+            }
+        }
+        if (rowOfRun[i] < 0) {
+            rowOfRun[i] = int(rowBands.size());
+            rowBands.append(QRect(QPoint(0, b.top()), QPoint(0, b.bottom())));
+        }
+    }
+    for (ScreenWord& w : words)
+        w.row = rowOfRun.value(w.row, 0);
+    std::sort(words.begin(), words.end(), [&](const ScreenWord& a, const ScreenWord& b) {
+        const int ta = rowBands.at(a.row).top(), tb = rowBands.at(b.row).top();
+        if (a.row != b.row)
+            return ta < tb;
+        return a.box.left() < b.box.left();
+    });
+    // Renumber rows top to bottom.
+    int next = -1, last = -1;
+    for (ScreenWord& w : words) {
+        if (w.row != last) {
+            last = w.row;
+            ++next;
+        }
+        w.row = next;
+    }
+    out.words = words;
+    return out;
+}
+
+}  // namespace TextRecognizer

@@ -1,0 +1,561 @@
+// The reading rules over words with their places and sizes, as the recogniser hands them over.
+#include "Corvallen/Library/Reading/BenchScreenReader.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+using TextRecognizer::ScreenText;
+using TextRecognizer::ScreenWord;
+
+namespace {
+
+// Words are given by their text, left edge, top edge, text height and row; widths follow from
+// the text at 0.6 of the height per character.
+struct W {
+    const char* text;
+    int x, y, h;
+};
+
+ScreenText screenOf(const QList<W>& words, QList<QRect> boxes = {})
+{
+    ScreenText s;
+    s.size = QSize(480, 272);
+    s.boxes = boxes;
+    QList<int> rowTops;
+    for (const W& w : words) {
+        ScreenWord sw;
+        sw.text = QString::fromUtf8(w.text);
+        sw.box = QRect(w.x, w.y, std::max(4, int(sw.text.size() * w.h * 0.6)), w.h);
+        sw.textHeight = w.h;
+        sw.confidence = 90;
+        int row = -1;
+        for (int i = 0; i < rowTops.size() && row < 0; ++i)
+            if (std::abs(rowTops.at(i) - w.y) < w.h)
+                row = i;
+        if (row < 0) {
+            row = int(rowTops.size());
+            rowTops.append(w.y);
+        }
+        sw.row = row;
+        s.words.append(sw);
+    }
+    return s;
+}
+
+QString field(const QVariantMap& m, const char* key)
+{
+    return m.value(QLatin1String(key)).toString();
+}
+
+}  // namespace
+
+TEST(BenchScreenReader, TheLargestNumberIsTheReadingNotTheStatusBar)
+{
+    // Battery, clock and range sit in the status bar; the reading is drawn large with a small
+    // raised unit beside its top.
+    const auto m = BenchScreenReader::read(screenOf({{"AUTO", 6, 4, 10}, {"20V", 60, 4, 10}, {"12:34", 360, 4, 10},
+                                                     {"80%", 410, 4, 10}, {"DC", 20, 30, 16}, {"4.552", 100, 110, 64},
+                                                     {"mV", 300, 110, 20}}));
+    EXPECT_EQ(field(m, "mode"), QStringLiteral("DC Voltage"));
+    EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 4.552);
+    EXPECT_EQ(field(m, "unit"), QStringLiteral("mV"));
+    EXPECT_TRUE(field(m, "summary").contains(QStringLiteral("4.552 mV")));
+
+    // Status items alone are never a reading: no value rather than the battery or the range.
+    const auto status = BenchScreenReader::read(screenOf({{"AUTO", 6, 4, 10}, {"20V", 60, 4, 10}, {"80%", 410, 4, 10}}));
+    EXPECT_FALSE(status.contains(QStringLiteral("value")));
+}
+
+TEST(BenchScreenReader, LabelsPairWithTheValueInTheirBoxOrColumn)
+{
+    const QList<QRect> boxes = {QRect(10, 190, 150, 60), QRect(165, 190, 150, 60), QRect(320, 190, 150, 60)};
+    // Labels above their values, each in its own box, the AVG first.
+    const auto above = BenchScreenReader::read(screenOf({{"1.250", 120, 80, 60}, {"V", 300, 100, 30}, {"AVG", 60, 195, 12},
+                                                         {"MAX", 215, 195, 12}, {"MIN", 370, 195, 12}, {"1.262", 40, 225, 18},
+                                                         {"1.31", 195, 225, 18}, {"980", 345, 225, 18}, {"mV", 385, 225, 18}},
+                                                        boxes));
+    EXPECT_EQ(above.value(QStringLiteral("value")).toDouble(), 1.25);
+    EXPECT_EQ(above.value(QStringLiteral("maxValue")).toDouble(), 1.31);
+    EXPECT_NEAR(above.value(QStringLiteral("minValue")).toDouble(), 0.98, 1e-12);  // 980 mV in the reading's volts
+
+    // Labels below their values, no boxes.
+    const auto below = BenchScreenReader::read(screenOf({{"23.5", 120, 80, 60}, {"°C", 275, 80, 24}, {"22.1", 60, 200, 18},
+                                                         {"24.9", 300, 200, 18}, {"MIN", 62, 225, 12}, {"MAX", 302, 225, 12}}));
+    EXPECT_EQ(field(below, "mode"), QStringLiteral("Temperature"));
+    EXPECT_EQ(field(below, "unit"), QStringLiteral("°C"));
+    EXPECT_EQ(below.value(QStringLiteral("minValue")).toDouble(), 22.1);
+    EXPECT_EQ(below.value(QStringLiteral("maxValue")).toDouble(), 24.9);
+
+    // Labels beside their values in a column on the right; a secondary frequency is no limit.
+    const auto beside = BenchScreenReader::read(screenOf({{"AC", 10, 30, 16}, {"230.4", 20, 100, 56}, {"V", 200, 110, 40},
+                                                          {"MAX", 300, 80, 14}, {"231.0", 340, 80, 18}, {"MIN", 300, 130, 14},
+                                                          {"229.8", 340, 130, 18}, {"Freq", 300, 180, 14}, {"50.01Hz", 340, 180, 18}}));
+    EXPECT_EQ(field(beside, "mode"), QStringLiteral("AC Voltage"));
+    EXPECT_EQ(beside.value(QStringLiteral("value")).toDouble(), 230.4);
+    EXPECT_EQ(beside.value(QStringLiteral("minValue")).toDouble(), 229.8);
+    EXPECT_EQ(beside.value(QStringLiteral("maxValue")).toDouble(), 231.0);
+}
+
+TEST(BenchScreenReader, OverloadGivesNoValueAndSaysSo)
+{
+    for (const char* mark : {"OL", "O.L", "0.L", "OVER", "-OL-"}) {
+        const auto m = BenchScreenReader::read(screenOf({{"RES", 10, 30, 16}, {mark, 120, 100, 64}, {"MΩ", 300, 100, 24},
+                                                         {"80%", 410, 4, 10}}));
+        EXPECT_FALSE(m.contains(QStringLiteral("value"))) << mark;
+        EXPECT_EQ(field(m, "mode"), QStringLiteral("Resistance")) << mark;
+        EXPECT_EQ(field(m, "unit"), QStringLiteral("MΩ")) << mark;
+        EXPECT_TRUE(field(m, "summary").contains(QStringLiteral("overload"))) << mark;
+    }
+    // The mark with the unit glued on, the ohm sign garbled, is still an overload on that range.
+    for (const char* glued : {"OVERkQ", "-OL-ka", "O.Lko"}) {
+        const auto m = BenchScreenReader::read(screenOf({{glued, 120, 100, 64}, {"12:00", 360, 4, 10}}));
+        EXPECT_FALSE(m.contains(QStringLiteral("value"))) << glued;
+        EXPECT_EQ(field(m, "unit"), QStringLiteral("kΩ")) << glued;
+        EXPECT_TRUE(field(m, "summary").contains(QStringLiteral("overload"))) << glued;
+    }
+}
+
+TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
+{
+    struct Case {
+        const char* modeLabel;
+        const char* unit;
+        const char* mode;
+        const char* wantUnit;
+    };
+    // What the recogniser makes of symbols it has no letters for (Ω, µ, °) and of doubled letters.
+    const Case cases[] = {
+        {"RES", "kQ", "Resistance", "kΩ"},       {"CAP", "uF", "Capacitance", "µF"},  {"DCA", "yA", "DC Current", "µA"},
+        {"ACV", "Vv", "AC Voltage", "V"},        {"TEMP", "*C", "Temperature", "°C"}, {"", "kKHz", "Frequency", "kHz"},
+        {"DIODE", "V", "Diode", "V"},            {"CONT", "Ω", "Continuity", "Ω"},    {"V~", "mV", "AC Voltage", "mV"},
+        {"TRMSAC", "V", "AC Voltage", "V"},      {"DCV", "Vy", "DC Voltage", "V"},    {"DICDE", "V", "Diode", "V"},
+        {"CONTINUTY", "Ω", "Continuity", "Ω"},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
+        EXPECT_EQ(field(m, "mode"), QString::fromUtf8(c.mode)) << c.unit;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.wantUnit)) << c.unit;
+    }
+    // A lone ohm sign garbled beyond recognition is an ohm sign only where the screen says
+    // resistance or continuity (by its label or an ohm range); elsewhere the unit stays unknown.
+    for (const char* garbled : {"QO", "0)", "Q"}) {
+        const auto ohms = BenchScreenReader::read(screenOf({{"Continuity", 10, 30, 16}, {"12.7", 100, 100, 60}, {garbled, 300, 100, 24}}));
+        EXPECT_EQ(field(ohms, "unit"), QStringLiteral("Ω")) << garbled;
+        const auto range = BenchScreenReader::read(screenOf({{"AUTO", 6, 4, 10}, {"20kQ", 60, 4, 10}, {"12.7", 100, 100, 60}, {garbled, 300, 100, 24}}));
+        EXPECT_EQ(field(range, "mode"), QStringLiteral("Resistance")) << garbled;
+        EXPECT_EQ(field(range, "unit"), QStringLiteral("Ω")) << garbled;
+        if (QByteArray(garbled) != "Q") {  // a lone Q is the ohm sign's usual misreading anywhere
+            const auto unknown = BenchScreenReader::read(screenOf({{"12.7", 100, 100, 60}, {garbled, 300, 100, 24}}));
+            EXPECT_TRUE(field(unknown, "unit").isEmpty()) << garbled;
+        }
+    }
+}
+
+TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
+{
+    // A limit whose decimal point was lost in small print has the reading's digits; one whose
+    // prefix was misread is nearer the reading as drawn; a label glued to its value with a
+    // garbled unit still holds the value, and a minus after the label belongs to the value.
+    const auto m = BenchScreenReader::read(screenOf({{"RES", 10, 30, 16}, {"2.510", 40, 100, 60}, {"MQ", 220, 100, 24},
+                                                     {"MIN2468MD", 300, 80, 12}, {"MAX", 300, 140, 12}, {"2.542", 340, 140, 12},
+                                                     {"kQ", 380, 140, 12}}));
+    EXPECT_EQ(field(m, "unit"), QStringLiteral("MΩ"));
+    EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), 2.468);
+    EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 2.542);
+
+    const auto negative = BenchScreenReader::read(screenOf({{"DC", 10, 30, 16}, {"-4.80", 40, 100, 60}, {"V", 220, 100, 24},
+                                                            {"Vmin-5.31V", 300, 80, 12}, {"Vmax:-4.12V", 300, 140, 12}}));
+    EXPECT_EQ(negative.value(QStringLiteral("minValue")).toDouble(), -5.31);
+    EXPECT_EQ(negative.value(QStringLiteral("maxValue")).toDouble(), -4.12);
+}
+
+TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
+{
+    const QList<QRect> boxes = {QRect(0, 240, 120, 30), QRect(120, 240, 120, 30), QRect(240, 240, 120, 30), QRect(360, 240, 120, 30)};
+    const auto m = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"1V/div", 60, 4, 12}, {"500us", 140, 4, 12},
+                                                     {"Trig", 200, 4, 12}, {"Freq", 4, 248, 12}, {"1.002kHz", 40, 248, 12},
+                                                     {"Pk", 124, 248, 12}, {"Pk", 145, 248, 12}, {"3.28V", 170, 248, 12},
+                                                     {"Max:1.64V", 244, 248, 12}, {"Min", 364, 248, 12}, {"-1.64V", 390, 248, 12}},
+                                                    boxes));
+    EXPECT_EQ(field(m, "mode"), QStringLiteral("Oscilloscope"));
+    EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 3.28);
+    EXPECT_EQ(field(m, "unit"), QStringLiteral("V"));
+    EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 1.64);
+    EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), -1.64);
+
+    // The channel settings and the peak-to-peak label garbled: the waveform across the screen
+    // still makes it a scope's, and the one voltage no other label claims is the peak to peak.
+    ScreenText garbled = screenOf({{"sccm", 60, 4, 12}, {"jo)", 300, 4, 12}, {"Freq", 4, 248, 12}, {"1.002kHz", 40, 248, 12},
+                                   {"Yqq", 124, 248, 12}, {"3.28V", 170, 248, 12}, {"Vrms", 244, 248, 12}, {"1.16V", 290, 248, 12}},
+                                  boxes);
+    garbled.waveform = true;
+    const auto scope = BenchScreenReader::read(garbled);
+    EXPECT_EQ(field(scope, "mode"), QStringLiteral("Oscilloscope"));
+    EXPECT_EQ(scope.value(QStringLiteral("value")).toDouble(), 3.28);
+    garbled.waveform = false;  // without it, nothing on the screen says oscilloscope
+    EXPECT_NE(field(BenchScreenReader::read(garbled), "mode"), QStringLiteral("Oscilloscope"));
+
+    // A column of measurements whose labels came out garbled in small print: "PePe" keeps the
+    // shape of Pk-Pk (beside a minimum garbled past reading), and "Viens" that of Vrms, which
+    // leaves the unlabelled voltage to the peak to peak; the frequency is never taken for it.
+    for (const char* peak : {"PePe", "Ph-Ph"}) {
+        ScreenText column = screenOf({{"CH1", 4, 250, 12}, {"200mV", 40, 250, 12}, {"STOP", 200, 250, 12}, {peak, 350, 10, 12},
+                                      {"654mV", 350, 30, 12}, {"Mer)", 350, 60, 12}, {"-388mV", 350, 80, 12}, {"Freq", 350, 110, 12},
+                                      {"952.9Hz", 350, 130, 12}, {"Max", 350, 160, 12}, {"266mV", 350, 180, 12}});
+        column.waveform = true;
+        const auto read = BenchScreenReader::read(column);
+        EXPECT_EQ(read.value(QStringLiteral("value")).toDouble(), 654) << peak;
+        EXPECT_EQ(field(read, "unit"), QStringLiteral("mV")) << peak;
+    }
+    ScreenText rms = screenOf({{"CH1", 4, 250, 12}, {"1.00V", 40, 250, 12}, {"STOP", 200, 250, 12}, {"Outy", 350, 10, 12},
+                               {"59.4%", 350, 30, 12}, {"Viens", 350, 60, 12}, {"238mV", 350, 80, 12}, {"x", 350, 110, 12},
+                               {"680mV", 350, 130, 12}, {"Freq", 350, 160, 12}, {"948.5Hz", 350, 180, 12}});
+    rms.waveform = true;
+    EXPECT_EQ(BenchScreenReader::read(rms).value(QStringLiteral("value")).toDouble(), 680);
+}
+
+TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
+{
+    // Short limit labels one letter off ("M1N" glued to its value, "vax", "Nin"), a zero read as
+    // O or Q before the point, µ read as w, an ampere in lower case behind its prefix.
+    const QList<QRect> boxes = {QRect(10, 190, 150, 60), QRect(165, 190, 150, 60)};
+    const auto m = BenchScreenReader::read(screenOf({{"DCA", 10, 30, 16}, {"Q.383", 100, 100, 60}, {"ma", 300, 110, 24},
+                                                     {"M1N0.371mA", 20, 200, 14}, {"vax", 180, 195, 12}, {"O.402", 180, 225, 14}},
+                                                    boxes));
+    EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 0.383);
+    EXPECT_EQ(field(m, "unit"), QStringLiteral("mA"));
+    EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), 0.371);
+    EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 0.402);
+
+    const auto micro = BenchScreenReader::read(screenOf({{"CAP", 10, 30, 16}, {"54.57", 100, 100, 60}, {"wF", 300, 110, 24},
+                                                         {"Nin", 20, 195, 12}, {"54.55", 20, 225, 14}}));
+    EXPECT_EQ(field(micro, "unit"), QStringLiteral("µF"));
+    EXPECT_EQ(micro.value(QStringLiteral("minValue")).toDouble(), 54.55);
+
+    // A word one letter off two labels at once is neither: "MAN" (a manual range) gives no limit.
+    const auto manual = BenchScreenReader::read(screenOf({{"MAN", 20, 195, 12}, {"12.7", 100, 100, 60}, {"V", 300, 110, 24},
+                                                          {"13.1", 20, 225, 14}}));
+    EXPECT_FALSE(manual.contains(QStringLiteral("minValue")));
+    EXPECT_FALSE(manual.contains(QStringLiteral("maxValue")));
+    // Among limit labels it is one of them: in their row, or stacked over its value beside MAX.
+    const auto header = BenchScreenReader::read(screenOf({{"96.420", 100, 60, 60}, {"mA", 330, 70, 24}, {"MAX", 20, 150, 12},
+                                                          {"Man", 120, 150, 12}, {"Avg", 220, 150, 12}, {"98.748mA", 20, 170, 12},
+                                                          {"94.746mA", 120, 170, 12}, {"96.747mA", 220, 170, 12},
+                                                          {"MAN", 20, 240, 12}, {"Hold", 80, 240, 12}}));
+    EXPECT_EQ(header.value(QStringLiteral("minValue")).toDouble(), 94.746);
+    EXPECT_EQ(header.value(QStringLiteral("maxValue")).toDouble(), 98.748);
+    const auto panel = BenchScreenReader::read(screenOf({{"CH1", 4, 250, 12}, {"2V", 60, 250, 12}, {"STOP", 200, 250, 12},
+                                                         {"Man", 400, 20, 12}, {"-3.46V", 400, 34, 12}, {"Max", 400, 60, 12},
+                                                         {"6.24V", 400, 74, 12}, {"Vpp", 400, 100, 12}, {"9.70V", 400, 114, 12}}));
+    EXPECT_EQ(panel.value(QStringLiteral("minValue")).toDouble(), -3.46);
+    EXPECT_EQ(panel.value(QStringLiteral("value")).toDouble(), 9.7);
+
+    // Alternating current named by a run-together mode label.
+    for (const char* label : {"ACmA", "ACCURRENT", "ACV"}) {
+        const auto ac = BenchScreenReader::read(screenOf({{label, 10, 30, 16}, {"12.34", 100, 100, 60}, {"mA", 300, 110, 24}}));
+        EXPECT_EQ(field(ac, "mode"), QStringLiteral("AC Current")) << label;
+    }
+}
+
+TEST(BenchScreenReader, GarbledRecordLinesAndUnitsStillReadRight)
+{
+    // A limit label off from both MIN and MAX is the one the screen doesn't show otherwise; a
+    // minus read onto the end of a label belongs to the value after it; a leading O, L or B
+    // around the point are 0, 1 and 8.
+    const auto record = BenchScreenReader::read(screenOf({{"ACCURRENT", 10, 10, 14}, {"7642", 100, 100, 60}, {"mA", 300, 110, 24},
+                                                          {"Man7627", 20, 220, 12}, {"Max7648", 160, 220, 12}}));
+    EXPECT_EQ(record.value(QStringLiteral("minValue")).toDouble(), 7627);
+    EXPECT_EQ(record.value(QStringLiteral("maxValue")).toDouble(), 7648);
+    // So is "Man:" standing apart from its value: the manual-range mark carries no colon.
+    const auto apart = BenchScreenReader::read(screenOf({{"TEMPERATURE", 10, 10, 14}, {"73.6", 100, 100, 60}, {"°C", 300, 100, 24},
+                                                         {"Man:", 20, 220, 12}, {"71.9", 60, 220, 12}, {"Max:", 120, 220, 12},
+                                                         {"76.3", 160, 220, 12}}));
+    EXPECT_EQ(apart.value(QStringLiteral("minValue")).toDouble(), 71.9);
+    EXPECT_EQ(apart.value(QStringLiteral("maxValue")).toDouble(), 76.3);
+    // A label glued to a value whose zero was read as an O ("Min:O.350", "MunO.0471").
+    const auto glued = BenchScreenReader::read(screenOf({{"DCV", 10, 10, 14}, {"0.354", 100, 100, 60}, {"V", 300, 110, 24},
+                                                         {"Min:O.350", 20, 220, 12}, {"MaxO.382", 160, 220, 12}}));
+    EXPECT_EQ(glued.value(QStringLiteral("minValue")).toDouble(), 0.35);
+    EXPECT_EQ(glued.value(QStringLiteral("maxValue")).toDouble(), 0.382);
+    // A record line read without its spaces: each label keeps its own value, the unit stays
+    // with the figure before the next label.
+    const auto runTogether = BenchScreenReader::read(screenOf({{"DIODE", 10, 10, 14}, {"0.799", 100, 100, 60}, {"V", 300, 110, 24},
+                                                               {"Min0.795Max0.806", 20, 220, 12}}));
+    EXPECT_EQ(runTogether.value(QStringLiteral("minValue")).toDouble(), 0.795);
+    EXPECT_EQ(runTogether.value(QStringLiteral("maxValue")).toDouble(), 0.806);
+    const auto withUnits = BenchScreenReader::read(screenOf({{"DCCURRENT", 10, 10, 14}, {"800.4", 100, 100, 60}, {"µA", 300, 110, 24},
+                                                             {"Min798.0µAMax:803.6µA", 20, 220, 12}}));
+    EXPECT_EQ(withUnits.value(QStringLiteral("minValue")).toDouble(), 798);
+    EXPECT_EQ(withUnits.value(QStringLiteral("maxValue")).toDouble(), 803.6);
+    // A colon read as a point or a comma still parts a label from a value with a point of its
+    // own ("Max.51.14", "Mar,222.2"); a one read as l before the unit, or as a bracket closing a
+    // figure with a point, is a one.
+    const auto pointed = BenchScreenReader::read(screenOf({{"FREQUENCY", 10, 10, 14}, {"50.91", 100, 100, 60}, {"Hz", 300, 110, 24},
+                                                           {"Min:50.55", 20, 220, 12}, {"Max.51.14", 160, 220, 12}}));
+    EXPECT_EQ(pointed.value(QStringLiteral("minValue")).toDouble(), 50.55);
+    EXPECT_EQ(pointed.value(QStringLiteral("maxValue")).toDouble(), 51.14);
+    const auto comma = BenchScreenReader::read(screenOf({{"TEMPERATURE", 10, 10, 14}, {"221.4", 100, 100, 60}, {"°F", 300, 100, 24},
+                                                         {"Min.219.4", 20, 220, 12}, {"Mar,222.2", 160, 220, 12}}));
+    EXPECT_EQ(comma.value(QStringLiteral("minValue")).toDouble(), 219.4);
+    EXPECT_EQ(comma.value(QStringLiteral("maxValue")).toDouble(), 222.2);
+    const auto ell = BenchScreenReader::read(screenOf({{"CH1", 4, 250, 12}, {"2V", 60, 250, 12}, {"Pk-Pk", 350, 10, 12}, {"402mV", 350, 30, 12},
+                                                       {"Max", 350, 60, 12}, {"15lmV", 350, 80, 12}}));
+    EXPECT_EQ(ell.value(QStringLiteral("maxValue")).toDouble(), 151);
+    const auto bracket = BenchScreenReader::read(screenOf({{"Capacitance", 10, 10, 14}, {"5.7017", 100, 100, 60}, {"pF", 330, 110, 24},
+                                                           {"Min:5.698)", 20, 220, 12}, {"Max:5.7037", 160, 220, 12}}));
+    EXPECT_EQ(bracket.value(QStringLiteral("minValue")).toDouble(), 5.6981);
+    // A 5 read as S at the start of a value glued to its label.
+    const auto five = BenchScreenReader::read(screenOf({{"ACCURRENT", 10, 10, 14}, {"592.3", 100, 100, 60}, {"mA", 300, 110, 24},
+                                                        {"Min:S90.6", 20, 220, 12}, {"Max:596.0", 160, 220, 12}}));
+    EXPECT_EQ(five.value(QStringLiteral("minValue")).toDouble(), 590.6);
+    // A value whose leading zero was lost begins with its point (".369").
+    const auto fraction = BenchScreenReader::read(screenOf({{"Diode", 10, 10, 14}, {"0.352", 100, 100, 60}, {"V", 300, 110, 24},
+                                                            {"Min:", 20, 220, 12}, {"0.316", 60, 220, 12}, {"Max:", 120, 220, 12},
+                                                            {".369", 160, 220, 12}}));
+    EXPECT_EQ(fraction.value(QStringLiteral("minValue")).toDouble(), 0.316);
+    EXPECT_EQ(fraction.value(QStringLiteral("maxValue")).toDouble(), 0.369);
+    // A bracket after a lone digit is a garbled letter, no figure ("Vp-p:" read "Vp- 2)").
+    const auto garbledLabel = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"200mV/div", 60, 4, 12}, {"Vp-", 6, 231, 14},
+                                                                {"2)", 39, 233, 12}, {"1.09V", 64, 230, 12}, {"Max:", 246, 231, 10},
+                                                                {"0.28V", 294, 230, 12}}));
+    EXPECT_EQ(garbledLabel.value(QStringLiteral("value")).toDouble(), 1.09);
+    const auto dashed = BenchScreenReader::read(screenOf({{"DCA", 10, 10, 14}, {"-4.399", 100, 100, 60}, {"µA", 330, 110, 24},
+                                                          {"MIN--4.638", 20, 60, 12}, {"MAX--4.225", 20, 220, 12}}));
+    EXPECT_EQ(dashed.value(QStringLiteral("minValue")).toDouble(), -4.638);
+    EXPECT_EQ(dashed.value(QStringLiteral("maxValue")).toDouble(), -4.225);
+    const auto scope = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"1V/div", 60, 4, 12}, {"Trig", 200, 4, 12},
+                                                         {"Vpp", 350, 10, 12}, {"L.6V", 350, 30, 12}, {"Vmin:-", 350, 60, 12},
+                                                         {"O.BV", 420, 60, 12}, {"Max", 350, 90, 12}, {"-O.2V", 350, 110, 12}}));
+    EXPECT_EQ(scope.value(QStringLiteral("value")).toDouble(), 1.6);
+    const auto eight = BenchScreenReader::read(screenOf({{"CH1", 4, 4, 12}, {"2V", 60, 4, 12}, {"Pk-Pk", 350, 10, 12}, {"B.70V", 350, 30, 12}}));
+    EXPECT_EQ(eight.value(QStringLiteral("value")).toDouble(), 8.7);
+    // A limit whose unit lost its letter after the prefix ("249m") keeps its value.
+    const auto prefixOnly = BenchScreenReader::read(screenOf({{"CH1", 4, 250, 12}, {"1.00V", 60, 250, 12}, {"Vpp", 350, 10, 12},
+                                                              {"679mV", 350, 30, 12}, {"Max", 350, 60, 12}, {"249m", 350, 80, 12}}));
+    EXPECT_EQ(prefixOnly.value(QStringLiteral("value")).toDouble(), 679);
+    EXPECT_EQ(prefixOnly.value(QStringLiteral("maxValue")).toDouble(), 249);
+    // The measurement itself with its letter lost: its label tells the quantity, never a
+    // status item or a label that could be any quantity.
+    const auto vppPrefix = BenchScreenReader::read(screenOf({{"CH1", 4, 250, 12}, {"1.00V", 60, 250, 12}, {"Vpp", 350, 10, 12},
+                                                             {"656m", 350, 30, 12}, {"Freq", 350, 60, 12}, {"2.899kHz", 350, 80, 12}}));
+    EXPECT_EQ(vppPrefix.value(QStringLiteral("value")).toDouble(), 656);
+    EXPECT_EQ(vppPrefix.value(QStringLiteral("unit")).toString(), QStringLiteral("mV"));
+    EXPECT_EQ(scope.value(QStringLiteral("minValue")).toDouble(), -0.8);
+    EXPECT_EQ(scope.value(QStringLiteral("maxValue")).toDouble(), -0.2);
+
+    // Mode words with a digit for a letter, units with a letter for a sign or the wrong case.
+    struct Case {
+        const char* modeLabel;
+        const char* reading;
+        const char* mode;
+        const char* unit;
+    };
+    const Case cases[] = {
+        {"C0NTINUITY", "28.6Q2", "Continuity", "Ω"}, {"DCV", "9.8Y", "DC Voltage", "V"},    {"DCV", "775my", "DC Voltage", "mV"},
+        {"DCA", "635ja", "DC Current", "µA"},        {"ACA", "4324.8MA", "AC Current", "mA"}, {"FREQ", "35.37kH2", "Frequency", "kHz"},
+        {"ACY", "19V", "AC Voltage", "V"},           {"DCA", "67.887WA", "DC Current", "µA"},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {c.reading, 100, 100, 60}}));
+        EXPECT_EQ(field(m, "mode"), QString::fromUtf8(c.mode)) << c.reading;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.reading;
+    }
+    // The ohm sign glued to an overload mark as a round letter.
+    const auto overload = BenchScreenReader::read(screenOf({{"Resistance", 10, 30, 16}, {"-OL-O", 100, 100, 60}}));
+    EXPECT_FALSE(overload.contains(QStringLiteral("value")));
+    EXPECT_EQ(field(overload, "unit"), QStringLiteral("Ω"));
+}
+
+TEST(BenchScreenReader, AGarbledReadingIsNeverReplacedByASmallerOne)
+{
+    // The reading's unit came out garbled ("qx"): a value never goes without its unit, so there is
+    // no reading, and the secondary frequency below it does not take its place.
+    const auto m = BenchScreenReader::read(screenOf({{"ACCURRENT", 10, 10, 14}, {"70.78qx", 60, 90, 64}, {"51.28Hz", 200, 180, 20}}));
+    EXPECT_FALSE(m.contains(QStringLiteral("value")));
+    EXPECT_FALSE(m.contains(QStringLiteral("summary")));
+    // Small figures glued to letters are names and marks, never a reading.
+    const auto names = BenchScreenReader::read(screenOf({{"2D15P", 10, 10, 14}, {"RS232", 200, 10, 14}}));
+    EXPECT_FALSE(names.contains(QStringLiteral("value")));
+    // The degree ring read as a capital O, or lost on a screen that says temperature.
+    const auto degrees = BenchScreenReader::read(screenOf({{"TEMP", 10, 30, 16}, {"152.0", 40, 100, 60}, {"OF", 240, 110, 30}}));
+    EXPECT_EQ(field(degrees, "unit"), QStringLiteral("°F"));
+    const auto ringLost = BenchScreenReader::read(screenOf({{"TEMP", 10, 30, 16}, {"29.7", 40, 100, 60}, {"F", 240, 110, 30}}));
+    EXPECT_EQ(field(ringLost, "mode"), QStringLiteral("Temperature"));
+    EXPECT_EQ(field(ringLost, "unit"), QStringLiteral("°F"));
+    // Limits whose unit came out garbled still pair with their labels.
+    const auto limits = BenchScreenReader::read(screenOf({{"FREQ", 10, 30, 16}, {"9.534", 40, 100, 60}, {"MHz", 240, 110, 30},
+                                                          {"MAX", 20, 190, 12}, {"MIN", 200, 190, 12}, {"9.789MH", 20, 215, 14},
+                                                          {"9.295MH", 200, 215, 14}}));
+    EXPECT_EQ(limits.value(QStringLiteral("maxValue")).toDouble(), 9.789);
+    EXPECT_EQ(limits.value(QStringLiteral("minValue")).toDouble(), 9.295);
+    // An I read as two ones in a label glued to its value; a minus read as a plus on a limit of
+    // a negative reading; an ohm sign read as n.
+    const auto glued = BenchScreenReader::read(screenOf({{"ACV", 10, 30, 16}, {"-331", 40, 100, 60}, {"V", 240, 110, 30},
+                                                         {"M11N-340V", 20, 200, 14}, {"MAX", 200, 180, 12}, {"+325V", 200, 200, 14}}));
+    EXPECT_EQ(glued.value(QStringLiteral("minValue")).toDouble(), -340);
+    EXPECT_EQ(glued.value(QStringLiteral("maxValue")).toDouble(), -325);
+    const auto kilohms = BenchScreenReader::read(screenOf({{"OHM", 10, 30, 16}, {"19815", 40, 100, 60}, {"kn", 240, 110, 30}}));
+    EXPECT_EQ(field(kilohms, "unit"), QStringLiteral("kΩ"));
+}
+
+TEST(BenchScreenReader, ScopeStripsKeepTheirValuesAndTheSettingsStayStatus)
+{
+    // The label's colon read onto its figure (": 0.89V"), and the period "T:" before a time,
+    // which is a measurement on the strip and no trigger mark making its line a status bar.
+    ScreenText strip = screenOf({{"CH1", 4, 4, 12}, {"2.00V", 50, 4, 12}, {"10ms", 110, 4, 12}, {"RMS:", 4, 200, 10},
+                                 {"0.56V", 40, 200, 10}, {"Vmax:", 110, 200, 10}, {"1.02V", 150, 200, 10}, {"Vp-p:", 4, 222, 10},
+                                 {":1.59V", 40, 222, 10}, {"T:", 110, 222, 10}, {"16.32us", 130, 222, 10}});
+    strip.waveform = true;
+    const auto m = BenchScreenReader::read(strip);
+    EXPECT_EQ(field(m, "mode"), QStringLiteral("Oscilloscope"));
+    EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 1.59);
+    EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 1.02);
+
+    // A channel badge (a box hugging "CH1") still makes its line the status bar: with the strip
+    // unreadable, the volts per division beside it are never the reading.
+    ScreenText unreadable = screenOf({{"CH1", 6, 6, 12}, {"5V", 56, 6, 12}, {"10ms", 100, 6, 12}, {"Dut", 4, 234, 14},
+                                      {"ob28", 326, 234, 14}},
+                                     {QRect(2, 2, 34, 20)});
+    unreadable.waveform = true;
+    EXPECT_FALSE(BenchScreenReader::read(unreadable).contains(QStringLiteral("value")));
+}
+
+TEST(BenchScreenReader, ScopeColumnsMendALostMinusAndUnitsNoScopeShows)
+{
+    // A column of measurements beside the waveform, the channel settings along the bottom.
+    auto column = [](const char* vpp, const char* min, const char* max, const char* setting = "1.00V") {
+        ScreenText s = screenOf({{"CH1", 4, 250, 12}, {setting, 40, 250, 12}, {"STOP", 200, 250, 12}, {"Vpp", 350, 10, 12},
+                                 {vpp, 350, 30, 12}, {"Min", 350, 60, 12}, {min, 350, 80, 12}, {"Max", 350, 110, 12},
+                                 {max, 350, 130, 12}, {"Freq", 350, 160, 12}, {"952.9Hz", 350, 180, 12}});
+        s.waveform = true;
+        return BenchScreenReader::read(s);
+    };
+
+    // The peak to peak is the maximum less the minimum: a minimum that fits that only as a
+    // negative one lost its minus sign; one that fits it as it stands, or fits neither, is kept.
+    EXPECT_EQ(column("8.1V", "4.1V", "3.9V").value(QStringLiteral("minValue")).toDouble(), -4.1);
+    EXPECT_EQ(column("902mV", "452mV", "450mV").value(QStringLiteral("minValue")).toDouble(), -452);
+    EXPECT_EQ(column("2.7V", "1.2V", "3.9V").value(QStringLiteral("minValue")).toDouble(), 1.2);
+    EXPECT_EQ(column("8.1V", "1.2V", "3.9V").value(QStringLiteral("minValue")).toDouble(), 1.2);
+    EXPECT_EQ(column("8.1V", "-4.1V", "3.9V").value(QStringLiteral("minValue")).toDouble(), -4.1);
+
+    // A V read as N, an m closed into an a: no scope shows newtons or attovolts.
+    const auto n = column("7.2N", "-3.0V", "4.2V");
+    EXPECT_EQ(n.value(QStringLiteral("value")).toDouble(), 7.2);
+    EXPECT_EQ(field(n, "unit"), QStringLiteral("V"));
+    const auto a = column("218aV", "-98mV", "120mV");
+    EXPECT_EQ(a.value(QStringLiteral("value")).toDouble(), 218);
+    EXPECT_EQ(field(a, "unit"), QStringLiteral("mV"));
+    EXPECT_EQ(column("902mV", "-452mV", "450aV").value(QStringLiteral("maxValue")).toDouble(), 450);
+
+    // The channel's setting garbled the same way is still status, never the reading.
+    ScreenText settings = screenOf({{"CH1", 4, 250, 12}, {"500aV", 40, 250, 12}, {"STOP", 200, 250, 12}, {"Freq", 350, 10, 12},
+                                    {"952.9Hz", 350, 30, 12}, {"Duty", 350, 60, 12}, {"50.1%", 350, 80, 12}});
+    settings.waveform = true;
+    const auto s = BenchScreenReader::read(settings);
+    EXPECT_EQ(s.value(QStringLiteral("value")).toDouble(), 952.9);
+    EXPECT_EQ(field(s, "unit"), QStringLiteral("Hz"));
+}
+
+TEST(BenchScreenReader, ALimitOnTheWrongSideOfTheReadingHadAZeroMisread)
+{
+    auto limits = [](const char* reading, const char* min, const char* max) {
+        return BenchScreenReader::read(screenOf({{"AC", 10, 30, 16}, {reading, 40, 100, 60}, {"V", 260, 100, 24}, {"Min", 20, 200, 12},
+                                                 {min, 60, 200, 12}, {"Max", 160, 200, 12}, {max, 200, 200, 12}}));
+    };
+    // A dotted zero read as 8, 3 or 6 put the limit past the reading; the nearest figure on
+    // the right side with that digit a zero is the one drawn.
+    const auto high = limits("654", "689", "715");
+    EXPECT_EQ(high.value(QStringLiteral("minValue")).toDouble(), 609);
+    EXPECT_EQ(high.value(QStringLiteral("maxValue")).toDouble(), 715);
+    EXPECT_EQ(limits("3.3", "3.8", "3.5").value(QStringLiteral("minValue")).toDouble(), 3.0);
+    EXPECT_EQ(limits("-0.32", "-0.35", "-0.38").value(QStringLiteral("maxValue")).toDouble(), -0.30);
+    EXPECT_EQ(limits("12.45", "12.08", "12.83").value(QStringLiteral("maxValue")).toDouble(), 12.83);
+    // A limit no such digit can mend is left as read, and one on the right side is never touched.
+    EXPECT_EQ(limits("654", "699", "715").value(QStringLiteral("minValue")).toDouble(), 699);
+    EXPECT_EQ(limits("654", "638", "715").value(QStringLiteral("minValue")).toDouble(), 638);
+}
+
+TEST(BenchScreenReader, AReadingOutsideItsLimitsLostItsMinusOrItsPoint)
+{
+    auto panel = [](const char* reading, const char* min, const char* max) {
+        return BenchScreenReader::read(screenOf({{"DC", 10, 30, 16}, {reading, 40, 100, 60}, {"V", 260, 100, 24}, {"Min", 20, 200, 12},
+                                                 {min, 60, 200, 12}, {"Max", 160, 200, 12}, {max, 200, 200, 12}}));
+    };
+    const auto negative = panel("1.338", "-1.401", "-1.302");
+    EXPECT_EQ(negative.value(QStringLiteral("value")).toDouble(), -1.338);
+    EXPECT_TRUE(field(negative, "summary").contains(QStringLiteral("-1.338 V"))) << qPrintable(field(negative, "summary"));
+    EXPECT_EQ(panel("777", "7.61", "7.90").value(QStringLiteral("value")).toDouble(), 7.77);
+    // Left as read: a reading inside its limits, limits that disagree, and a reading that
+    // neither mend puts between them.
+    EXPECT_EQ(panel("777", "761", "790").value(QStringLiteral("value")).toDouble(), 777);
+    EXPECT_EQ(panel("1.338", "-1.302", "-1.401").value(QStringLiteral("value")).toDouble(), 1.338);
+    EXPECT_EQ(panel("912", "7.61", "7.90").value(QStringLiteral("value")).toDouble(), 912);
+}
+
+TEST(BenchScreenReader, AnAlternatingTitleRunTogetherWithALetterMisreadStaysAlternating)
+{
+    auto titled = [](const char* title) {
+        return field(BenchScreenReader::read(screenOf({{title, 10, 10, 14}, {"691", 40, 80, 60}, {"V", 200, 100, 24},
+                                                       {"53.13Hz", 40, 170, 16}})),
+                     "mode");
+    };
+    EXPECT_EQ(titled("AcCVoltage"), QStringLiteral("AC Voltage"));
+    EXPECT_EQ(titled("ACVoItage"), QStringLiteral("AC Voltage"));
+    EXPECT_EQ(titled("DCVoItage"), QStringLiteral("DC Voltage"));
+    EXPECT_EQ(titled("DcCVoltage"), QStringLiteral("DC Voltage"));
+}
+
+TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
+{
+    // A scope's screen (scale marks per division, a sample rate) with a strip or table of
+    // labelled readouts: the peak to peak when it measures one, else the first readout; limits
+    // only from readouts labelled as such. However the label stands to its value: glued with a
+    // misread "=", over it with a channel mark, or as the unit's own suffix.
+    const QList<W> marks = {{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"2.00GSa/s", 320, 4, 12}};
+    struct Case {
+        QList<W> strip;
+        double value;
+        const char* unit;
+        std::optional<double> minValue, maxValue;
+    };
+    const Case cases[] = {
+        {{{"Freqg-191.6kHz", 60, 230, 10}, {"+Duty-49.81", 160, 230, 10}, {"%", 230, 230, 10}}, 191.6, "kHz", {}, {}},
+        {{{"Freq(1):", 150, 220, 12}, {"Counter(1):", 260, 220, 12}, {"998.0kHz", 150, 238, 12}, {"999.99kHz", 260, 238, 12}},
+         998.0, "kHz", {}, {}},
+        {{{"Max=3.07", 20, 230, 12}, {"V", 80, 230, 12}, {"Min=-3.14", 120, 230, 12}, {"V", 190, 230, 12}, {"Ampl=6.10", 230, 230, 12},
+          {"V", 300, 230, 12}},
+         3.07, "V", -3.14, 3.07},
+        {{{"CH1", 4, 230, 12}, {"658Vpp", 60, 230, 12}, {"774mV", 140, 230, 12}, {"50,00Hz", 220, 230, 12}}, 658, "V", {}, {}},
+        {{{"Freq:", 20, 230, 12}, {"919.7Hz", 60, 230, 12}, {"Vp-p:", 160, 230, 12}, {"3.39V", 200, 230, 12}}, 3.39, "V", {}, {}},
+    };
+    for (const Case& c : cases) {
+        const ScreenText screen = screenOf(marks + c.strip);
+        const auto m = BenchScreenReader::read(screen);
+        EXPECT_EQ(field(m, "mode"), QStringLiteral("Oscilloscope")) << c.strip.front().text;
+        EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), c.value) << c.strip.front().text;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.strip.front().text;
+        EXPECT_EQ(m.contains(QStringLiteral("minValue")), c.minValue.has_value()) << c.strip.front().text;
+        EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), c.minValue.value_or(0)) << c.strip.front().text;
+        EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), c.maxValue.value_or(0)) << c.strip.front().text;
+    }
+}
+
+TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
+{
+    // A settings page (numbers at the size of its text), the top edge's title and clock, a
+    // large number without a unit, a scope with only its scales: no value, and nothing said.
+    const QList<QList<W>> screens = {
+        {{"Preferences", 10, 40, 18}, {"Polling", 10, 80, 14}, {"timeout", 80, 80, 14}, {"250ms", 200, 80, 14},
+         {"Font", 10, 110, 14}, {"size", 60, 110, 14}, {"13.000", 200, 110, 14}, {"Sample", 10, 140, 14}, {"rate", 80, 140, 14}, {"50GS/s", 200, 140, 14}},
+        {{"DHO1074", 10, 2, 20}, {"2026/03/22", 200, 2, 20}, {"13:11:15", 330, 2, 20}, {"OK", 20, 120, 12}, {"Back", 20, 150, 12}},
+        {{"HOLD", 10, 40, 12}, {"4.19", 100, 100, 60}, {"Output", 10, 220, 12}, {"Enabled", 80, 220, 12}},
+        {{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"2.00GSa/s", 320, 4, 12}, {"-20.0V", 400, 4, 12}, {"12:26PM", 400, 250, 10}},
+    };
+    for (const auto& words : screens) {
+        const auto m = BenchScreenReader::read(screenOf(words));
+        EXPECT_FALSE(m.contains(QStringLiteral("value"))) << words.front().text << ": " << field(m, "value").toStdString();
+        EXPECT_FALSE(m.contains(QStringLiteral("summary"))) << words.front().text;
+    }
+}

@@ -1,0 +1,141 @@
+#include "Corvallen/Library/Reading/SevenSegmentDecoder.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// How the segments are drawn: with small gaps at the corners (most LCD faces); thin, with the
+// horizontal bars standing well apart from the vertical ones, so that empty columns part a
+// digit's left-hand bars from the rest; or blocky, the horizontal bars thick and drawn between
+// the vertical ones, so that a digit without left-hand bars is narrower than the others.
+enum class Style { Gapped, Apart, Blocky };
+
+// Draws `text` as LCD segments, optionally slanted, and returns the thresholded mask.
+std::vector<bool> segmentMask(const QString& text, int height, double slant, int* width, Style style = Style::Gapped)
+{
+    static const int table[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+    const double w = height * 0.55, t = height * (style == Style::Blocky ? 0.15 : style == Style::Apart ? 0.07 : 0.12), pitch = w * 1.35;
+    const double gap = style == Style::Blocky ? t : style == Style::Apart ? t * 1.6 : t * 0.3;
+    const double join = style == Style::Blocky ? -t / 2 : gap;  // how far the vertical bars stop short of the corners
+    QImage image(int(pitch * text.size() + height * (slant + 0.3)), height + 8, QImage::Format_Grayscale8);
+    image.fill(0);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.setTransform(QTransform(1, 0, -slant, 1, slant * (height + 4), 0));
+    double x = 4;
+    for (QChar ch : text) {
+        const double y = 4;
+        if (ch == QLatin1Char('.')) {
+            p.drawRect(QRectF(x - (pitch - w) / 2 - t / 2, y + height - t, t, t));
+            continue;
+        }
+        const int bits = ch == QLatin1Char('-') ? 0x40 : ch == QLatin1Char('L') ? 0x38 : table[ch.digitValue()];
+        const double v = height / 2.0 - 1.5 * t - 2 * join;  // a vertical bar's length
+        const QRectF seg[7] = {
+            {x + gap, y, w - 2 * gap, t},
+            {x + w - t, y + t + join, t, v},
+            {x + w - t, y + height / 2.0 + t / 2 + join, t, v},
+            {x + gap, y + height - t, w - 2 * gap, t},
+            {x, y + height / 2.0 + t / 2 + join, t, v},
+            {x, y + t + join, t, v},
+            {x + gap, y + height / 2.0 - t / 2, w - 2 * gap, t},
+        };
+        for (int s = 0; s < 7; ++s)
+            if (bits & (1 << s))
+                p.drawRect(seg[s]);
+        x += pitch;
+    }
+    p.end();
+    *width = image.width();
+    std::vector<bool> mask(size_t(image.width()) * size_t(image.height()));
+    for (int yy = 0; yy < image.height(); ++yy)
+        for (int xx = 0; xx < image.width(); ++xx)
+            mask[size_t(yy) * size_t(image.width()) + size_t(xx)] = image.constScanLine(yy)[xx] > 127;
+    return mask;
+}
+
+std::optional<QString> decoded(const QString& text, int height, double slant = 0, Style style = Style::Gapped)
+{
+    int width = 0;
+    const auto mask = segmentMask(text, height, slant, &width, style);
+    const auto r = SevenSegmentDecoder::decode(mask, width, height + 8);
+    if (!r)
+        return std::nullopt;
+    if (style != Style::Blocky)
+        EXPECT_TRUE(r->separateSegments);
+    return r->text;
+}
+
+}  // namespace
+
+TEST(SevenSegmentDecoder, ReadsEveryDigitWithPointAndSign)
+{
+    EXPECT_EQ(decoded(QStringLiteral("0123456789"), 60), QStringLiteral("0123456789"));
+    EXPECT_EQ(decoded(QStringLiteral("-40.25"), 80), QStringLiteral("-40.25"));
+    EXPECT_EQ(decoded(QStringLiteral("1.111"), 40), QStringLiteral("1.111"));
+    // Slanted like most LCD fonts, and small.
+    EXPECT_EQ(decoded(QStringLiteral("-9.187"), 90, 0.1), QStringLiteral("-9.187"));
+    EXPECT_EQ(decoded(QStringLiteral("86.02"), 30), QStringLiteral("86.02"));
+    // The overload mark.
+    EXPECT_EQ(decoded(QStringLiteral("0.L"), 60), QStringLiteral("0.L"));
+}
+
+TEST(SevenSegmentDecoder, ReadsThinAndBlockyFaces)
+{
+    // Thin bars standing apart: a digit's left-hand bars are cut off from the rest by empty
+    // columns, and must not be read as a one beside a three.
+    EXPECT_EQ(decoded(QStringLiteral("1558.7"), 70, 0, Style::Apart), QStringLiteral("1558.7"));
+    EXPECT_EQ(decoded(QStringLiteral("-20.69"), 50, 0.08, Style::Apart), QStringLiteral("-20.69"));
+    // Blocky bars drawn between the verticals: a 3 or 7 is narrower than an 8, and its segments
+    // are placed from its right edge.
+    EXPECT_EQ(decoded(QStringLiteral("84.3"), 78, 0, Style::Blocky), QStringLiteral("84.3"));
+    EXPECT_EQ(decoded(QStringLiteral("0.L"), 60, 0, Style::Blocky), QStringLiteral("0.L"));
+    EXPECT_EQ(decoded(QStringLiteral("3707"), 64, 0.07, Style::Blocky), QStringLiteral("3707"));
+}
+
+TEST(SevenSegmentDecoder, RefusesWhatIsNotASegmentNumber)
+{
+    // Printed letters are not segments.
+    QImage image(300, 80, QImage::Format_Grayscale8);
+    image.fill(0);
+    {
+        QPainter p(&image);
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(64);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QPointF(4, 70), QStringLiteral("AUTO"));
+    }
+    std::vector<bool> mask(size_t(image.width()) * size_t(image.height()));
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            mask[size_t(y) * size_t(image.width()) + size_t(x)] = image.constScanLine(y)[x] > 127;
+    EXPECT_FALSE(SevenSegmentDecoder::decode(mask, image.width(), image.height()));
+
+    // A printed zero with a dot in its middle (as many screen faces draw it) lights the places
+    // of all seven segments, but its middle is no bar across the digit: it is not an 8.
+    QImage zero(60, 80, QImage::Format_Grayscale8);
+    zero.fill(0);
+    {
+        QPainter p(&zero);
+        p.setPen(QPen(Qt::white, 9));
+        p.drawRoundedRect(QRectF(10, 8, 38, 62), 16, 16);
+        p.fillRect(QRectF(25, 33, 9, 12), Qt::white);
+    }
+    std::vector<bool> zeroMask(size_t(zero.width()) * size_t(zero.height()));
+    for (int y = 0; y < zero.height(); ++y)
+        for (int x = 0; x < zero.width(); ++x)
+            zeroMask[size_t(y) * size_t(zero.width()) + size_t(x)] = zero.constScanLine(y)[x] > 127;
+    const auto dotted = SevenSegmentDecoder::decode(zeroMask, zero.width(), zero.height());
+    EXPECT_TRUE(!dotted || dotted->text != QLatin1String("8")) << dotted->text.toStdString();
+
+    // Too small or empty patches give nothing.
+    EXPECT_FALSE(SevenSegmentDecoder::decode(std::vector<bool>(40, false), 8, 5));
+    EXPECT_FALSE(SevenSegmentDecoder::decode(std::vector<bool>(400, false), 20, 20));
+}

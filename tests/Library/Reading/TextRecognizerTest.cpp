@@ -1,0 +1,190 @@
+#include "Corvallen/Library/Reading/TextRecognizer.h"
+
+#include "Corvallen/Library/Reading/BenchScreenReader.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TextRecognizer, ReadsPrintedLinesAndNothingFromABlankImage)
+{
+    QImage image(900, 260, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(56);
+        p.setFont(f);
+        p.setPen(Qt::black);
+        p.drawText(QPointF(40, 100), QStringLiteral("VOLTAGE 12.5"));
+        p.drawText(QPointF(40, 200), QStringLiteral("RIPPLE LOW"));
+    }
+    const QString text = TextRecognizer::recognizeLines(image, TextRecognizer::Layout::Document)->join(QLatin1Char('\n'));
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2) << text.toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("VOLTAGE")));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("RIPPLE")));
+
+    QImage blank(400, 200, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    EXPECT_TRUE(TextRecognizer::recognizeLines(blank, TextRecognizer::Layout::Document)->isEmpty());
+    EXPECT_TRUE(TextRecognizer::recognizeLines(QImage(), TextRecognizer::Layout::Document)->isEmpty());
+}
+
+// The screen's words joined, as the reader sees them.
+QString screenWords(const QImage& image)
+{
+    const auto screen = TextRecognizer::recognizeScreen(image);
+    return screen ? screen->lines().join(QLatin1Char(' ')) : QString();
+}
+
+TEST(TextRecognizer, ScreensKeepMicroAndReadSlantedLcdDigitsWhole)
+{
+    // µ has no letter in the recogniser's alphabet and comes out as p (or u); its open top tells
+    // it from a real p, which stays p.
+    for (const auto& [unit, want] : {std::pair{QStringLiteral("\u00B5A"), QStringLiteral("\u00B5A")}, std::pair{QStringLiteral("pF"), QStringLiteral("pF")}}) {
+        QImage image(480, 272, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter p(&image);
+        p.setPen(Qt::white);
+        QFont big(QStringLiteral("DejaVu Sans"));
+        big.setPixelSize(70);
+        p.setFont(big);
+        p.drawText(QPointF(60, 160), QStringLiteral("5.92"));
+        QFont small = big;
+        small.setPixelSize(34);
+        p.setFont(small);
+        p.drawText(QPointF(260, 160), unit);
+        p.end();
+        const auto screen = TextRecognizer::recognizeScreen(image);
+        ASSERT_TRUE(screen);
+        EXPECT_EQ(BenchScreenReader::read(*screen).value(QStringLiteral("unit")).toString(), want)
+            << screen->lines().join(QLatin1Char(' ')).toStdString();
+    }
+
+    // An italic LCD face whose thin bars don't touch falls apart into many small glyphs; the
+    // number is still read whole, with its sign and point.
+    if (QFontDatabase::families().contains(QStringLiteral("DSEG7 Classic"))) {
+        QImage image(480, 272, QImage::Format_RGB32);
+        image.fill(QColor(10, 14, 30));
+        QPainter p(&image);
+        p.setPen(QColor(255, 220, 40));
+        QFont lcd(QStringLiteral("DSEG7 Classic"));
+        lcd.setPixelSize(80);
+        lcd.setItalic(true);
+        lcd.setWeight(QFont::Light);
+        p.setFont(lcd);
+        p.drawText(QPointF(40, 170), QStringLiteral("-17.25"));
+        p.end();
+        EXPECT_TRUE(screenWords(image).contains(QStringLiteral("-17.25"))) << screenWords(image).toStdString();
+    }
+}
+
+
+// A screen drawn by `paint` on a dark background, read as the analysis reads it.
+template <typename Paint>
+QVariantMap readScreen(QSize size, Paint paint, QString* words = nullptr)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(QColor(8, 12, 28));
+    {
+        QPainter p(&image);
+        p.setPen(QColor(235, 240, 245));
+        paint(p, image);
+    }
+    const auto screen = TextRecognizer::recognizeScreen(image);
+    if (!screen)
+        return {};
+    if (words)
+        *words = screen->lines().join(QLatin1Char(' '));
+    return BenchScreenReader::read(*screen);
+}
+
+QFont face(const char* family, int pixels, bool bold = false, bool smooth = true)
+{
+    QFont f(QString::fromLatin1(family));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    f.setStyleStrategy(smooth ? QFont::PreferAntialias : QFont::NoAntialias);
+    return f;
+}
+
+TEST(TextRecognizer, UnitsTheRecogniserHasNoLettersForSurviveTheirShapes)
+{
+    // Ω, which the recogniser reads as 0, O or Q, stands on two feet; a real zero beside it and
+    // the O of a status word are left alone.
+    QString words;
+    const auto ohms = readScreen(QSize(480, 272), [](QPainter& p, QImage&) {
+        p.setFont(face("DejaVu Sans", 14));
+        p.drawText(QPointF(8, 20), QStringLiteral("AUTO"));
+        p.setFont(face("DejaVu Sans", 72, true));
+        p.drawText(QPointF(60, 160), QStringLiteral("10.0"));
+        p.drawText(QPointF(300, 160), QStringLiteral("\u03A9"));
+    }, &words);
+    EXPECT_EQ(ohms.value(QStringLiteral("unit")).toString(), QStringLiteral("\u03A9")) << words.toStdString();
+    EXPECT_EQ(ohms.value(QStringLiteral("value")).toDouble(), 10.0) << words.toStdString();
+    EXPECT_TRUE(words.contains(QStringLiteral("AUTO"))) << words.toStdString();
+
+    // A bold m whose strokes reach all four sides of its box is a letter, not a box drawn
+    // around something.
+    const auto milli = readScreen(QSize(480, 272), [](QPainter& p, QImage&) {
+        p.setFont(face("DejaVu Sans Mono", 64, true));
+        p.drawText(QPointF(40, 160), QStringLiteral("62588 mA"));
+    }, &words);
+    EXPECT_EQ(milli.value(QStringLiteral("unit")).toString(), QStringLiteral("mA")) << words.toStdString();
+
+    // A thin minus sign as long as a digit is wide is no rule across the screen.
+    const auto negative = readScreen(QSize(480, 272), [](QPainter& p, QImage&) {
+        p.setFont(face("DejaVu Sans Mono", 14));
+        p.drawText(QPointF(8, 20), QStringLiteral("AUTO"));
+        QFont thin = face("DejaVu Sans Mono", 56);
+        thin.setWeight(QFont::ExtraLight);
+        p.setFont(thin);
+        p.drawText(QPointF(130, 170), QStringLiteral("\u221262.44 V"));
+    }, &words);
+    EXPECT_EQ(negative.value(QStringLiteral("value")).toDouble(), -62.44) << words.toStdString();
+
+    // µ in hard-edged small print still shows its two stems.
+    const auto micro = readScreen(QSize(320, 240), [](QPainter& p, QImage&) {
+        p.setFont(face("DejaVu Sans Mono", 48, false, false));
+        p.drawText(QPointF(30, 140), QStringLiteral("-0.143"));
+        p.setFont(face("DejaVu Sans Mono", 16, true, false));
+        p.drawText(QPointF(230, 140), QStringLiteral("\u00B5A"));
+    }, &words);
+    EXPECT_EQ(micro.value(QStringLiteral("unit")).toString(), QStringLiteral("\u00B5A")) << words.toStdString();
+}
+
+TEST(TextRecognizer, SmallLimitBoxesKeepLabelsApartFromTheirValues)
+{
+    // MAX drawn over its value in a box, softened as a scaler leaves it: the two lines stay two
+    // (they used to run together as one bar-like blob), and the value keeps its point.
+    QString words;
+    const auto m = readScreen(QSize(480, 272), [](QPainter& p, QImage& image) {
+        p.setFont(face("DejaVu Sans", 16, true));
+        p.drawText(QPointF(20, 40), QStringLiteral("VAC"));
+        p.setFont(face("DejaVu Serif", 72, true));
+        p.drawText(QPointF(120, 165), QStringLiteral("3.706 V"));
+        p.setPen(QColor(150, 160, 170));
+        p.drawRect(QRect(12, 212, 222, 54));
+        p.drawRect(QRect(244, 212, 222, 54));
+        p.setPen(QColor(235, 240, 245));
+        p.setFont(face("DejaVu Sans", 15));
+        p.drawText(QPointF(108, 232), QStringLiteral("MIN"));
+        p.drawText(QPointF(338, 232), QStringLiteral("MAX"));
+        p.drawText(QPointF(104, 260), QStringLiteral("3.451"));
+        p.drawText(QPointF(336, 260), QStringLiteral("3.980"));
+        p.end();
+        image = image.scaled(image.size() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .scaled(image.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }, &words);
+    EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 3.706) << words.toStdString();
+    EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), 3.451) << words.toStdString();
+    EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 3.98) << words.toStdString();
+}
+
+}  // namespace
