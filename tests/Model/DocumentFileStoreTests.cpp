@@ -400,8 +400,10 @@ TEST_F(DocumentFileStoreTest, ThumbnailsAskedForWithoutWaitingArriveOnceAndNever
 {
     ThumbnailCache& cache = DocumentFileStore::thumbnailCache();
     cache.clear();
+    // The listeners live only as long as the test: the shared cache outlives it.
     QStringList ready;
-    const QMetaObject::Connection c = QObject::connect(&cache, &ThumbnailCache::ready, [&](const QString& f) { ready << f; });
+    QObject listener;
+    QObject::connect(&cache, &ThumbnailCache::ready, &listener, [&](const QString& f) { ready << f; });
 
     // A list of documents shows at once; the pictures follow, drawn off the main thread.
     Document* png = storedDocument(QStringLiteral("wide.png"), pngBytes({800, 400}, Qt::red));
@@ -443,7 +445,6 @@ TEST_F(DocumentFileStoreTest, ThumbnailsAskedForWithoutWaitingArriveOnceAndNever
     EXPECT_EQ(ready, QStringList{QStringLiteral("y.pdf")});
     EXPECT_EQ(cache.value(QStringLiteral("y.pdf")).pixelColor(0, 0), QColor(Qt::green));
     EXPECT_FALSE(cache.contains(QStringLiteral("x.pdf")));
-    QObject::disconnect(c);
 }
 
 TEST_F(DocumentFileStoreTest, ASlowPageIsOvertakenAndGivenUpAndItsDrawingStopsWhenAbandoned)
@@ -521,7 +522,8 @@ TEST_F(DocumentFileStoreTest, ThumbnailsFitInto512AndAreServedFromTheCache)
     QFile::remove(inFolder(png->fileName()));
     EXPECT_FALSE(DocumentFileStore::thumbnail(png).isNull());
     int cleared = 0;
-    QObject::connect(&cache, &ThumbnailCache::cleared, [&] { ++cleared; });
+    QObject listener;
+    QObject::connect(&cache, &ThumbnailCache::cleared, &listener, [&] { ++cleared; });
     cache.clear();
     EXPECT_EQ(cleared, 1);
     EXPECT_TRUE(DocumentFileStore::thumbnail(png).isNull());

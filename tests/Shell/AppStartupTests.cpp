@@ -221,6 +221,7 @@ INSTANTIATE_TEST_SUITE_P(AppStartup, RestoredStoreThatFails, ::testing::Values(f
 
 TEST(AppStartup, OpenStoreReportsTheFixedPrefix)
 {
+    const corvallen::test::FreshProcessStore fresh;
     EXPECT_EQ(AppStartup::storeFailurePrefix(), QStringLiteral("Failed to create ModelContainer: "));
     // In this process's isolated data folder: a first launch creates the store.
     QString error;
@@ -232,6 +233,7 @@ TEST(AppStartup, OpenStoreReportsTheFixedPrefix)
 
 TEST(AppStartup, LaunchesThatFailKeepEveryEarlierSnapshot)
 {
+    const corvallen::test::FreshProcessStore fresh;
     // Eight good snapshots from earlier launches, then a store that won't open.
     const QString backups = StoreLocation::snapshotFolder();
     for (int day = 1; day <= 8; ++day) {

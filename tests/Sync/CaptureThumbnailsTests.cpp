@@ -105,8 +105,10 @@ TEST(CaptureThumbnails, SharedThumbnailsArriveInTheBackgroundAndStayWithinTheirM
         ASSERT_TRUE(screen(480, 272).save(captures + QStringLiteral("/budget-%1.png").arg(i)));
     ASSERT_TRUE(photo(2000, 1000).save(captures + QStringLiteral("/budget-photo.png")));
 
+    // The listener lives only as long as this test: the shared object outlives it.
     QStringList ready;
-    QObject::connect(&thumbnails, &CaptureThumbnails::ready, [&](const QString& name) { ready << name; });
+    QObject listener;
+    QObject::connect(&thumbnails, &CaptureThumbnails::ready, &listener, [&](const QString& name) { ready << name; });
 
     // First asked: nothing yet; the thumbnail follows, announced once.
     EXPECT_TRUE(thumbnails.thumbnail(QStringLiteral("budget-0.png")).isNull());

@@ -1,8 +1,10 @@
 #include "support/TestStore.h"
 
 #include "Corvallen/Model/Schema.h"
+#include "Corvallen/Model/StoreLocation.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -26,6 +28,13 @@ std::unique_ptr<ModelContainer> reopenTestStore(const QString& path)
     if (container)
         container->mainContext().setAutosaveEnabled(false);
     return container;
+}
+
+void FreshProcessStore::remove()
+{
+    for (const char* companion : {"", "-wal", "-shm"})
+        QFile::remove(StoreLocation::storeURL() + QLatin1String(companion));
+    QDir(StoreLocation::snapshotFolder()).removeRecursively();
 }
 
 bool execOnStoreFile(const QString& path, const char* sql)

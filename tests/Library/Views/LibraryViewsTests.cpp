@@ -76,7 +76,21 @@ void release(QWidget* w, QPointF at)
     QApplication::sendEvent(w, &e);
 }
 
+// The captures folder is one for the whole process: each test starts with it empty, and with
+// nothing remembered of pictures an earlier test left there under the same names.
+void emptyCaptures()
+{
+    CaptureThumbnails::shared().waitForIdle();
+    QDir dir(DeviceStorage::capturesFolder());
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+        dir.remove(name);
+    DeviceStorage::clearImageCache();
+    CaptureThumbnails::shared().clearMemory();
+}
+
 struct Store {
+    Store() { emptyCaptures(); }
+
     QString path;
     std::unique_ptr<ModelContainer> container = corvallen::test::openTestStore(&path);
     ModelContext& context = container->mainContext();

@@ -13,6 +13,7 @@
 #include "Corvallen/Shell/Views/MainWindow.h"
 #include "support/EventLoop.h"
 #include "support/TestEnvironment.h"
+#include "support/TestStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -46,6 +47,7 @@ int launchAgain(QString* errors)
 TEST(SecondLaunch, HandsOverToTheRunningCopyAndEveryProjectSurvives)
 {
     ASSERT_TRUE(QFileInfo(executable()).isExecutable()) << "build the corvallen target first";
+    const FreshProcessStore fresh;
     const QString runtime = isolatedRoot() + QStringLiteral("/run");
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
