@@ -7,7 +7,7 @@ PACKAGES=(
   # toolchain
   g++ cmake ninja-build pkg-config
   # Qt 6
-  qt6-base-dev qt6-base-dev-tools qt6-l10n-tools libqt6svg6-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-l10n-tools qt6-svg-dev qt6-qpa-plugins libgl-dev
   # TIFF, WebP and other image formats of documents and captures
   qt6-image-formats-plugins
   # storage, archives, PDF, text recognition, Unicode
