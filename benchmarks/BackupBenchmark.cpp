@@ -4,6 +4,7 @@
 //   Restore            vs  UnzipAndCopyTool (`unzip` of the archive, then `cp -r` of its folders)
 // The goal is at least half the tools' speed. All data lives in a temporary folder under
 // $TMPDIR that is removed when the program ends.
+#include "BenchmarkMain.h"
 #include "Corvallen/Backup/BackupBundle.h"
 #include "Corvallen/Backup/BackupExport.h"
 #include "Corvallen/Backup/SelectiveRestore.h"
@@ -191,12 +192,4 @@ BENCHMARK(UnzipAndCopyTool)->Unit(benchmark::kMillisecond)->UseRealTime()->Itera
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    corvallen::test::isolateEnvironment();
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarks<QCoreApplication>(argc, argv); }

@@ -17,6 +17,7 @@
 // much more the process holds once the list is shown (after_import_MB, and per part with its
 // parts-list line, bytes_per_part): mostly the store's records of the half a million new
 // inventory parts and their lines.
+#include "BenchmarkMain.h"
 #include "Corvallen/Model/Component.h"
 #include "Corvallen/Model/Project.h"
 #include "Corvallen/Model/ProjectComponent.h"
@@ -548,13 +549,4 @@ BENCHMARK(BM_Apply)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    corvallen::test::isolateEnvironment();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarks<QApplication>(argc, argv, true); }

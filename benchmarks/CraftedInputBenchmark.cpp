@@ -5,6 +5,7 @@
 // "us_per_file" counter stays flat from 50,000 to 500,000 files; 500,000 within 5 s), every
 // crafted 200 KB Markdown line renders in under 0.5 s, and a thumbnail of a page of 400,000
 // strokes (a minute's drawing) stops within 0.1 s of being abandoned ("stop_ms").
+#include "BenchmarkMain.h"
 #include "Corvallen/Model/DocumentFileStore.h"
 #include "Corvallen/Model/ThumbnailCache.h"
 #include "Corvallen/Settings/MarkdownBlock.h"
@@ -121,15 +122,4 @@ BENCHMARK(BM_AbandonedThumbnailStops)->Iterations(3)->Unit(benchmark::kMilliseco
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    corvallen::test::isolateEnvironment();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    ::benchmark::Initialize(&argc, argv);
-    if (::benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    ::benchmark::RunSpecifiedBenchmarks();
-    ::benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarks<QGuiApplication>(argc, argv, true); }

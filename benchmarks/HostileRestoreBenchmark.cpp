@@ -6,6 +6,7 @@
 // the restore ran, the process's peak resident memory from the restore's start (VmHWM, reset
 // once the archive is made; run one benchmark per process with --benchmark_filter to read it)
 // and the outcome as its label.
+#include "BenchmarkMain.h"
 #include "Corvallen/Backup/BackupError.h"
 #include "Corvallen/Backup/SelectiveRestore.h"
 #include "Corvallen/Model/Component.h"
@@ -256,12 +257,4 @@ BENCHMARK(OneEntryOfZeros)->Arg(1)->Unit(benchmark::kSecond)->UseRealTime()->Ite
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    corvallen::test::isolateEnvironment();
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarks<QCoreApplication>(argc, argv); }

@@ -4,6 +4,7 @@
 // Goals: the newest-first list of 20,000 captures with a search term stays under 30 ms; showing
 // those 20,000 in the grid (cards built only near the visible rows) stays under 100 ms; turning a
 // screen's recognised text into its reading stays under 1 ms.
+#include "BenchmarkMain.h"
 #include "Corvallen/Library/CaptureSelection.h"
 #include "Corvallen/Library/LibraryFilter.h"
 #include "Corvallen/Library/Views/CaptureGrid.h"
@@ -78,15 +79,4 @@ BENCHMARK(BM_ReadBenchScreen)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    corvallen::test::isolateEnvironment();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::benchmark::Initialize(&argc, argv);
-    if (::benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    ::benchmark::RunSpecifiedBenchmarks();
-    ::benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarks<QApplication>(argc, argv, true); }

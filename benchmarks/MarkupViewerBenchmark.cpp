@@ -4,6 +4,7 @@
 // Goal: scrolling from the first page to the last never holds the main thread for more than one
 // frame (16.7 ms) at a time; pages are rendered on the viewer's worker meanwhile. The longest
 // stall is reported as "longest_stall_ms" (with the mean step as "mean_step_ms").
+#include "BenchmarkMain.h"
 #include "Corvallen/Documents/Views/MarkupCanvas.h"
 #include "Corvallen/Documents/Views/PDFMarkupContainer.h"
 #include "support/TestEnvironment.h"
@@ -107,15 +108,4 @@ BENCHMARK(BM_ScrollScannedDocument)->Arg(300)->Iterations(1)->Unit(benchmark::kM
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    corvallen::test::isolateEnvironment();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::benchmark::Initialize(&argc, argv);
-    if (::benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    ::benchmark::RunSpecifiedBenchmarks();
-    ::benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarks<QApplication>(argc, argv, true); }

@@ -5,6 +5,7 @@
 // re-encoding the same files in parallel with nothing else. Both are timed in every iteration,
 // in turns, so a busy machine slows both alike; the "ratio" counter is the goal. "cpu_ratio"
 // compares the processor time both took, which other programs on the machine hardly change.
+#include "BenchmarkMain.h"
 #include "Corvallen/Sync/DeviceStorage.h"
 #include "support/TestEnvironment.h"
 
@@ -131,15 +132,4 @@ BENCHMARK(BM_ImportVersusBareConversion)->Arg(800)->Iterations(6)->UseManualTime
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    corvallen::test::isolateEnvironment();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    ::benchmark::Initialize(&argc, argv);
-    if (::benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    ::benchmark::RunSpecifiedBenchmarks();
-    ::benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runBenchmarks<QGuiApplication>(argc, argv, true); }
