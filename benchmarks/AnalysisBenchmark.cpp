@@ -224,6 +224,10 @@ void reportRealScreens(const QString& split)
 void BM_AnalyzeCapture(benchmark::State& state)
 {
     const Corpus& c = corpus();
+    if (c.paths.isEmpty()) {
+        state.SkipWithError("no drawn screens (CORVALLEN_ANALYSIS_SCREENS=0)");
+        return;
+    }
     AnalyzeService::analyze(c.paths.first());  // the recogniser starts once per thread
     int i = 0;
     for (auto _ : state) {
@@ -242,7 +246,7 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     // The recogniser starts, and draws the digits it compares small print with, once per
     // process; that is not a capture's time.
-    AnalyzeService::analyze(corpus().paths.first());
+    AnalyzeService::analyze(corpus().paths.isEmpty() ? heldOut().paths.first() : corpus().paths.first());
     const QString splits = qEnvironmentVariableIsSet("CORVALLEN_REAL_SPLITS") ? qEnvironmentVariable("CORVALLEN_REAL_SPLITS")
                                                                              : QStringLiteral("dev,heldout");
     for (const QString& split : splits.split(QLatin1Char(','), Qt::SkipEmptyParts))

@@ -6,6 +6,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -37,9 +39,25 @@ using Grid = std::array<float, size_t(gridWidth) * gridHeight>;
 const QString symbols = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz%:/()+~\u00B5\u00B0\u03A9");
 constexpr int digitCount = 10;
 
+// The grid summed over blocks of 2 × 2 cells. Whatever a glyph's cells, the sum of squared
+// differences of two grids is at least a quarter of that of their block sums, so a drawing far
+// from a glyph is known to be far after a quarter of the work.
+constexpr int blockCount = (gridWidth / 2) * (gridHeight / 2);
+using Blocks = std::array<float, size_t(blockCount)>;
+
+Blocks toBlocks(const Grid& g)
+{
+    Blocks b{};
+    for (int y = 0; y < gridHeight; ++y)
+        for (int x = 0; x < gridWidth; ++x)
+            b[size_t(y / 2) * (gridWidth / 2) + size_t(x / 2)] += g[size_t(y) * gridWidth + size_t(x)];
+    return b;
+}
+
 struct Drawing {
     int symbol = 0;  // index into `symbols`
     Grid grid{};
+    Blocks blocks{};
     float aspect = 1;  // width / height of its ink
 };
 
@@ -199,6 +217,7 @@ std::vector<Drawing> drawDigits(int height)
                         Drawing drawing;
                         drawing.symbol = d;
                         drawing.grid = toGrid(ink, size.width(), size.height());
+                        drawing.blocks = toBlocks(drawing.grid);
                         drawing.aspect = float(size.width()) / size.height();
                         out.push_back(drawing);
                     }
@@ -316,20 +335,38 @@ Guess classifyInk(const std::vector<float>& ink, int width, int height)
     if (height < 5 || height > 40 || width < 1)
         return out;
     const Grid g = toGrid(ink, width, height);
+    // The same character is often looked at more than once (alone, split, joined with its
+    // neighbour); its answer is kept for the thread's next captures too.
+    thread_local std::unordered_map<std::string, Guess> known;
+    std::string key(reinterpret_cast<const char*>(g.data()), sizeof(float) * g.size());
+    key.append(reinterpret_cast<const char*>(&width), sizeof width).append(reinterpret_cast<const char*>(&height), sizeof height);
+    if (const auto it = known.find(key); it != known.end())
+        return it->second;
+    if (known.size() > 20000)
+        known.clear();
+    const Blocks blocks = toBlocks(g);
     const float aspect = float(width) / height;
     constexpr double farEnough = 0.1;
     std::vector<double> best(size_t(symbols.size()), farEnough);  // per symbol, its nearest drawing
     for (const Drawing& d : drawingsFor(height)) {
         const double shape = std::log(aspect / d.aspect);
         const double shapeCost = 0.1 * shape * shape;
-        double& known = best[size_t(d.symbol)];
+        double& nearest = best[size_t(d.symbol)];
         // Distances beyond the farthest that still counts as a match only need to be known as
         // "far"; rows are compared a few at a time and a drawing given up once it can't beat
         // the best of its symbol or come within that.
-        const double bound = std::min(known, farEnough);
+        const double bound = std::min(nearest, farEnough);
         if (shapeCost >= bound)
             continue;
         const float limit = float((bound - shapeCost) * double(g.size()));
+        float coarse = 0;
+        for (int k = 0; k < blockCount; ++k) {
+            const float diff = blocks[size_t(k)] - d.blocks[size_t(k)];
+            coarse += diff * diff;
+        }
+        // A little slack for rounding: only drawings surely beyond the limit are passed over.
+        if (coarse * 0.25f > limit * 1.001f + 1e-4f)
+            continue;
         float sum = 0;
         for (int row = 0; row < gridHeight && sum < limit; ++row) {
             const float* a = g.data() + size_t(row) * gridWidth;
@@ -339,7 +376,7 @@ Guess classifyInk(const std::vector<float>& ink, int width, int height)
                 sum += diff * diff;
             }
         }
-        known = std::min(known, double(sum) / double(g.size()) + shapeCost);
+        nearest = std::min(nearest, double(sum) / double(g.size()) + shapeCost);
     }
     int first = 0;
     for (int d = 1; d < digitCount; ++d)
@@ -362,6 +399,7 @@ Guess classifyInk(const std::vector<float>& ink, int width, int height)
     } else {
         out.letter = letter <= farthestMatch && letter < out.distance;
     }
+    known.emplace(std::move(key), out);
     return out;
 }
 

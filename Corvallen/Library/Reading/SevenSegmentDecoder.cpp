@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace SevenSegmentDecoder {
 
@@ -17,7 +18,7 @@ struct Box {
 
 class Grid {
 public:
-    Grid(int w, int h) : m_w(w), m_h(h), m_ink(size_t(w) * size_t(h), false) {}
+    Grid(int w, int h) : m_w(w), m_h(h), m_ink(size_t(w) * size_t(h), 0) {}
     int width() const { return m_w; }
     int height() const { return m_h; }
     bool at(int x, int y) const { return x >= 0 && y >= 0 && x < m_w && y < m_h && m_ink[size_t(y) * size_t(m_w) + size_t(x)]; }
@@ -53,7 +54,7 @@ public:
 
 private:
     int m_w, m_h;
-    std::vector<bool> m_ink;
+    std::vector<uint8_t> m_ink;
 };
 
 // The mask with its slant taken out: each row shifted left by `shear` × its height above the bottom.
@@ -99,7 +100,7 @@ Box inkBox(const Grid& g, int x0, int x1)
 // The 8-connected pieces of ink inside `b`, as boxes.
 std::vector<Box> piecesIn(const Grid& g, const Box& b)
 {
-    std::vector<bool> seen(size_t(b.width()) * size_t(b.height()), false);
+    std::vector<uint8_t> seen(size_t(b.width()) * size_t(b.height()), 0);
     std::vector<Box> out;
     std::vector<std::pair<int, int>> stack;
     for (int y = b.top; y <= b.bottom; ++y)
@@ -344,9 +345,12 @@ std::optional<Reading> decode(const std::vector<bool>& mask, int width, int heig
         shears.push_back({columnPeakiness(unslanted(mask, width, height, shear)), shear});
     }
     std::sort(shears.begin(), shears.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<Grid> upright;
+    for (size_t i = 0; i < std::min<size_t>(4, shears.size()); ++i)
+        upright.push_back(unslanted(mask, width, height, shears[i].second));
     for (const bool bridging : {false, true})
-        for (size_t i = 0; i < std::min<size_t>(4, shears.size()); ++i)
-            if (auto r = decodeUpright(unslanted(mask, width, height, shears[i].second), bridging))
+        for (const Grid& g : upright)
+            if (auto r = decodeUpright(g, bridging))
                 return r;
     return std::nullopt;
 }
