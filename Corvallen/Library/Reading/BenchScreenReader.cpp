@@ -876,6 +876,14 @@ private:
     // all the words around them, are no reading, and the answer then has no value.
     void settle(Reading& r)
     {
+        // A signal generator's settings page (its frequency, amplitude, offset and phase in
+        // fields, the wave's shape) shows what the instrument puts out, not what it measures.
+        if (generatorSettings()) {
+            r.main.reset();
+            r.minValue.reset();
+            r.maxValue.reset();
+            return;
+        }
         const bool standsOut = prominent(r) || onlyMeasurement(r);
         // A scope by its scale marks, or by its peak-to-peak readout: a waveform and a frequency
         // alone are a signal generator's settings as much as a scope's measurements.
@@ -1558,6 +1566,36 @@ private:
                 v = shifted;
         }
         return std::round(v * 1e9) / 1e9;
+    }
+
+    // Words of a generator's settings, three kinds of them or more, on a screen without a
+    // scope's scale marks.
+    bool generatorSettings() const
+    {
+        if (hasScopeMarks(m_words))
+            return false;
+        static const QList<QStringList> kinds = {
+            {QStringLiteral("PHASE")},
+            {QStringLiteral("OFFSET")},
+            {QStringLiteral("AMPLITUDE"), QStringLiteral("AMPLIFIER"), QStringLiteral("AMPL")},
+            {QStringLiteral("SYMMETRY"), QStringLiteral("SYMM")},
+            {QStringLiteral("WAVETYPE"), QStringLiteral("WAVEFORM"), QStringLiteral("WAVE"), QStringLiteral("CARRIER")},
+            {QStringLiteral("BURST")},
+            {QStringLiteral("SWEEP")},
+            {QStringLiteral("MODULATION"), QStringLiteral("MOD")},
+            {QStringLiteral("SINE"), QStringLiteral("SQUARE"), QStringLiteral("RAMP"), QStringLiteral("PULSE"), QStringLiteral("ARB"),
+             QStringLiteral("TRIANGLE")},
+            {QStringLiteral("HIGHZ"), QStringLiteral("HIGH-Z"), QStringLiteral("HI-Z")},
+        };
+        int found = 0;
+        for (const QStringList& kind : kinds)
+            found += std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                QString u = upper(w.text);
+                while (u.endsWith(QLatin1Char(':')) || u.endsWith(QLatin1Char('=')))
+                    u.chop(1);
+                return kind.contains(u);
+            });
+        return found >= 3;
     }
 
     bool screenSays(const QStringList& words) const
