@@ -545,13 +545,16 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
 TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
 {
     // A settings page (numbers at the size of its text), the top edge's title and clock, a
-    // large number without a unit, a scope with only its scales: no value, and nothing said.
+    // large number without a unit, a scope with only its scales, a signal generator's page
+    // with its frequency drawn large: no value, and nothing said.
     const QList<QList<W>> screens = {
         {{"Preferences", 10, 40, 18}, {"Polling", 10, 80, 14}, {"timeout", 80, 80, 14}, {"250ms", 200, 80, 14},
          {"Font", 10, 110, 14}, {"size", 60, 110, 14}, {"13.000", 200, 110, 14}, {"Sample", 10, 140, 14}, {"rate", 80, 140, 14}, {"50GS/s", 200, 140, 14}},
         {{"DHO1074", 10, 2, 20}, {"2026/03/22", 200, 2, 20}, {"13:11:15", 330, 2, 20}, {"OK", 20, 120, 12}, {"Back", 20, 150, 12}},
         {{"HOLD", 10, 40, 12}, {"4.19", 100, 100, 60}, {"Output", 10, 220, 12}, {"Enabled", 80, 220, 12}},
         {{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"2.00GSa/s", 320, 4, 12}, {"-20.0V", 400, 4, 12}, {"12:26PM", 400, 250, 10}},
+        {{"Sine", 10, 40, 14}, {"Frequency", 10, 90, 14}, {"1.000000", 120, 80, 40}, {"kHz", 330, 90, 20}, {"Amplitude:", 10, 150, 14},
+         {"2.000V", 120, 150, 14}, {"Offset:", 10, 180, 14}, {"0.000V", 120, 180, 14}, {"Phase:", 10, 210, 14}, {"0.0°", 120, 210, 14}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
