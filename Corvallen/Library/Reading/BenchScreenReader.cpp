@@ -893,8 +893,13 @@ private:
             // The peak to peak the layout's own pairing found stands, with its limits.
             const bool pairedPeakToPeak = r.main && r.unit && r.label == QLatin1String("VPP");
             // A number that stands out by its size, with its unit, is the reading over any strip
-            // (a scope's built-in meter); where sizes are unknown, none stands out.
-            const bool outstanding = standsOut && sizesKnown() && r.unit && r.label.isEmpty();
+            // (a scope's built-in meter, drawn far larger than the strip); where sizes are
+            // unknown, none stands out. A setting in the side panel (a trigger level) is drawn
+            // about as large as the strip.
+            int readoutHeight = 0;
+            for (const Readout& o : readouts)
+                readoutHeight = std::max(readoutHeight, m_words.value(o.word).textHeight);
+            const bool outstanding = standsOut && sizesKnown() && r.unit && r.label.isEmpty() && r.main->height >= readoutHeight * 1.8;
             const auto vpp = std::find_if(readouts.begin(), readouts.end(), [](const Readout& o) { return o.label == QLatin1String("VPP"); });
             // Where both found the same peak to peak, the pairing's limits (mended for lost
             // signs and garbled units) stand.

@@ -363,6 +363,99 @@ bool isDash(const QRect& small, const QRect& big)
     return small.height() <= H * 0.34 && small.width() >= small.height() * 1.2 && std::abs(small.center().y() - mid) <= H * 0.22;
 }
 
+// A box whose text is read against its own fill: its contrast (worked out in `inside`) replaces
+// the screen's inside it. Pixels of the box's own rim blend box and background: not text.
+void takeBox(Scan& s, const std::vector<quint8>& inside, const QRect& box)
+{
+    s.frames.append(box);
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const size_t i = size_t(y) * size_t(s.width) + size_t(x);
+            const bool rim = x - box.left() < 2 || box.right() - x < 2 || y - box.top() < 2 || box.bottom() - y < 2;
+            s.contrast[i] = rim ? 0 : inside[i];
+        }
+}
+
+// A panel of another colour (a program's dark readout panel in a light window) touches the
+// window's frame lines and the outlines around it, so it is part of a large drawing that is set
+// aside as line art. The drawing's own most common colour, where it fills a large rectangle,
+// is such a panel: its text is read against its fill like a filled box's.
+void findPanels(const QImage& image, const Component& c, const std::vector<int>& labels, int id, Scan& s, std::vector<quint8>& inside)
+{
+    const QRect& b = c.box;
+    const int w = s.width;
+    std::vector<int> counts(4096, 0);
+    for (int y = b.top(); y <= b.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = b.left(); x <= b.right(); ++x)
+            if (labels[size_t(y) * size_t(w) + size_t(x)] == id) {
+                const QRgb p = line[x];
+                ++counts[size_t(((qRed(p) >> 4) << 8) | ((qGreen(p) >> 4) << 4) | (qBlue(p) >> 4))];
+            }
+    }
+    const int best = int(std::max_element(counts.begin(), counts.end()) - counts.begin());
+    const int br = best >> 8, bg = (best >> 4) & 15, bb = best & 15;
+    const int bw = b.width(), bh = b.height();
+    std::vector<bool> same(size_t(bw) * size_t(bh), false);
+    for (int y = 0; y < bh; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(b.top() + y));
+        for (int x = 0; x < bw; ++x) {
+            const QRgb p = line[b.left() + x];
+            same[size_t(y) * size_t(bw) + size_t(x)] = labels[size_t(b.top() + y) * size_t(w) + size_t(b.left() + x)] == id
+                                                      && std::abs((qRed(p) >> 4) - br) <= 1 && std::abs((qGreen(p) >> 4) - bg) <= 1
+                                                      && std::abs((qBlue(p) >> 4) - bb) <= 1;
+        }
+    }
+    // The frame lines and text of that colour elsewhere join the panel to the rest: only what
+    // stays when everything thinner than five pixels is worn away is the panel's body.
+    constexpr int r = 2;
+    std::vector<int> sum(size_t(bw + 1) * size_t(bh + 1), 0);
+    for (int y = 0; y < bh; ++y)
+        for (int x = 0; x < bw; ++x)
+            sum[size_t(y + 1) * size_t(bw + 1) + size_t(x + 1)] = int(same[size_t(y) * size_t(bw) + size_t(x)])
+                                                                 + sum[size_t(y) * size_t(bw + 1) + size_t(x + 1)]
+                                                                 + sum[size_t(y + 1) * size_t(bw + 1) + size_t(x)]
+                                                                 - sum[size_t(y) * size_t(bw + 1) + size_t(x)];
+    std::vector<bool> body(same.size(), false);
+    for (int y = r; y < bh - r; ++y)
+        for (int x = r; x < bw - r; ++x) {
+            auto at = [&](int yy, int xx) { return sum[size_t(yy) * size_t(bw + 1) + size_t(xx)]; };
+            const int n = at(y + r + 1, x + r + 1) - at(y - r, x + r + 1) - at(y + r + 1, x - r) + at(y - r, x - r);
+            body[size_t(y) * size_t(bw) + size_t(x)] = n == (2 * r + 1) * (2 * r + 1);
+        }
+    std::vector<int> panelLabels;
+    const std::vector<Component> panels = components(body, bw, bh, panelLabels);
+    for (size_t k = 0; k < panels.size(); ++k) {
+        const Component& p = panels[k];
+        const QRect grown = p.box.adjusted(-r, -r, r, r);
+        const double fill = double(p.area) / (double(p.box.width()) * p.box.height());
+        if (p.area < 2000 || grown.width() < 40 || grown.height() < 20 || fill < 0.45)
+            continue;
+        // Its body reaches along most of its four edges (text drawn close to an edge leaves gaps
+        // there).
+        auto edge = [&](bool horizontal, bool far) {
+            const int count = horizontal ? p.box.width() : p.box.height();
+            int hits = 0;
+            for (int k2 = 0; k2 < count; ++k2) {
+                bool hit = false;
+                for (int m = 0; m <= 2 && !hit; ++m) {
+                    const int x = horizontal ? p.box.left() + k2 : (far ? p.box.right() - m : p.box.left() + m);
+                    const int y = horizontal ? (far ? p.box.bottom() - m : p.box.top() + m) : p.box.top() + k2;
+                    hit = panelLabels[size_t(y) * size_t(bw) + size_t(x)] == int(k);
+                }
+                hits += hit ? 1 : 0;
+            }
+            return double(hits) / count;
+        };
+        const std::array<double, 4> edges = {edge(true, false), edge(true, true), edge(false, false), edge(false, true)};
+        if (*std::min_element(edges.begin(), edges.end()) < 0.3 || std::accumulate(edges.begin(), edges.end(), 0.0) < 4 * 0.6)
+            continue;
+        const QRect panel = grown.translated(b.topLeft());
+        contrastAgainst(image, dominantColour(image, panel), panel, inside, w);
+        takeBox(s, inside, panel);
+    }
+}
+
 }  // namespace
 
 Scan scan(const QImage& source)
@@ -399,14 +492,7 @@ Scan scan(const QImage& source)
                 for (int x = b.left() + 2; x <= b.right() - 2; ++x)
                     marked += inside[size_t(y) * size_t(w) + size_t(x)] >= high ? 1 : 0;
             if (marked >= 12 && marked < c.area / 2) {
-                s.frames.append(b);
-                for (int y = b.top(); y <= b.bottom(); ++y)
-                    for (int x = b.left(); x <= b.right(); ++x) {
-                        const size_t i = size_t(y) * size_t(w) + size_t(x);
-                        // Pixels of the box's own rim blend box and background: not text.
-                        const bool rim = x - b.left() < 2 || b.right() - x < 2 || y - b.top() < 2 || b.bottom() - y < 2;
-                        s.contrast[i] = rim ? 0 : inside[i];
-                    }
+                takeBox(s, inside, b);
             }
             continue;
         }
@@ -423,6 +509,8 @@ Scan scan(const QImage& source)
                     if (labels[i] == int(id))
                         s.contrast[i] = 0;
                 }
+            if (c.area >= 2000)
+                findPanels(image, c, labels, int(id), s, inside);
         }
     }
 

@@ -511,7 +511,8 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
 {
     // A scope's screen (scale marks per division, a sample rate) with a strip or table of
     // labelled readouts: the peak to peak when it measures one, else the first readout; limits
-    // only from readouts labelled as such. However the label stands to its value: glued with a
+    // only from readouts labelled as such; a number beside them wins only when drawn far larger
+    // (a built-in meter). However the label stands to its value: glued with a
     // misread "=", over it with a channel mark, or as the unit's own suffix.
     const QList<W> marks = {{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"2.00GSa/s", 320, 4, 12}};
     struct Case {
@@ -529,6 +530,8 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
          3.07, "V", -3.14, 3.07},
         {{{"CH1", 4, 230, 12}, {"658Vpp", 60, 230, 12}, {"774mV", 140, 230, 12}, {"50,00Hz", 220, 230, 12}}, 658, "V", {}, {}},
         {{{"Freq:", 20, 230, 12}, {"919.7Hz", 60, 230, 12}, {"Vp-p:", 160, 230, 12}, {"3.39V", 200, 230, 12}}, 3.39, "V", {}, {}},
+        // A trigger level in the side panel, a little larger than the strip, is a setting.
+        {{{"L", 400, 120, 17}, {"2.8V", 420, 120, 17}, {"Freq:", 20, 230, 10}, {"919.7Hz", 60, 230, 10}}, 919.7, "Hz", {}, {}},
     };
     for (const Case& c : cases) {
         const ScreenText screen = screenOf(marks + c.strip);

@@ -187,4 +187,31 @@ TEST(TextRecognizer, SmallLimitBoxesKeepLabelsApartFromTheirValues)
     EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 3.98) << words.toStdString();
 }
 
+TEST(TextRecognizer, ADarkPanelInALightWindowKeepsItsText)
+{
+    // A program's readout panel, dark in a light window, touches the window's frame lines: its
+    // large light figures are read against the panel, not lost with the frame.
+    QString words;
+    const auto m = readScreen(QSize(600, 400), [](QPainter& p, QImage& image) {
+        image.fill(QColor(240, 240, 240));
+        p.setPen(QColor(20, 20, 20));
+        p.drawRect(QRect(0, 0, 599, 399));
+        p.drawLine(0, 30, 599, 30);
+        p.fillRect(QRect(1, 31, 598, 150), QColor(0, 0, 0));
+        p.setPen(QColor(30, 160, 230));
+        p.setFont(face("DejaVu Sans", 64));
+        p.drawText(QPointF(20, 120), QStringLiteral("4.190V"));
+        p.setFont(face("DejaVu Sans", 22));
+        p.drawText(QPointF(20, 165), QStringLiteral("Set: 4.190V"));
+        p.setPen(QColor(20, 20, 20));
+        p.setFont(face("DejaVu Sans", 14));
+        p.drawText(QPointF(10, 20), QStringLiteral("Power Supply"));
+        p.drawText(QPointF(20, 230), QStringLiteral("Voltage"));
+        p.drawRect(QRect(18, 240, 160, 26));
+        p.drawText(QPointF(24, 259), QStringLiteral("4.19"));
+    }, &words);
+    EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), 4.19) << words.toStdString();
+    EXPECT_EQ(m.value(QStringLiteral("unit")).toString(), QStringLiteral("V")) << words.toStdString();
+}
+
 }  // namespace
