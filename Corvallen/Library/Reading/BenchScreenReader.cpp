@@ -941,6 +941,17 @@ private:
             if (alike >= 2)
                 r.main.reset();
         }
+        // A time alone is a timebase, an interval or a timer; it is a measurement only where the
+        // screen names one (a period, a pulse width, a rise time).
+        if (r.main && r.unit && r.unit->base == QLatin1String("s") && r.label.isEmpty()
+            && !screenSays({QStringLiteral("PERIOD"), QStringLiteral("PER"), QStringLiteral("PRD"), QStringLiteral("WIDTH"),
+                            QStringLiteral("RISE"), QStringLiteral("FALL"), QStringLiteral("PULSE")}))
+            r.main.reset();
+        // On a scope's screen a number without a label is a scale, a cursor or a setting (a
+        // trigger level), unless it is drawn far larger than the screen's text (a built-in
+        // meter).
+        if (r.main && r.label.isEmpty() && sizesKnown() && hasScopeMarks(m_words) && r.main->height < medianTextHeight() * 1.8)
+            r.main.reset();
         // The top edge of a screen is its status bar or title: what stands there is a setting.
         const bool onTopEdge = r.main && sizesKnown() && r.main->box.bottom() < m_screen.size.height() * 0.1;
         // A labelled measurement counts as a scope's only on a screen that is a scope's by its
@@ -1380,11 +1391,19 @@ private:
                 r.label = QStringLiteral("VPP");
             } else {
                 // The peak-to-peak label garbled: the one voltage in the strip that no other
-                // label claims is the peak-to-peak value.
+                // label claims is the peak-to-peak value. In the strip: on a line or in a column
+                // with readouts whose labels were read (a trigger level in a side panel is no
+                // readout).
                 QList<int> unclaimed;
                 for (int i : numbers) {
                     const std::optional<Unit> u = unitAfter(m_tokens.at(i));
-                    if (u && u->base == QLatin1String("V") && !u->perDivision && !labelOf.contains(i))
+                    const bool inStrip = std::any_of(labelOf.keyBegin(), labelOf.keyEnd(),
+                                                     [&](int k) {
+                                                         const QRect& a = m_tokens.at(k).box;
+                                                         const QRect& b = m_tokens.at(i).box;
+                                                         return verticalOverlap(a, b) > 0 || std::min(a.right(), b.right()) >= std::max(a.left(), b.left());
+                                                     });
+                    if (u && u->base == QLatin1String("V") && !u->perDivision && !labelOf.contains(i) && inStrip)
                         unclaimed.append(i);
                 }
                 if (unclaimed.size() == 1) {
@@ -1571,6 +1590,17 @@ private:
                 v = shifted;
         }
         return std::round(v * 1e9) / 1e9;
+    }
+
+    int medianTextHeight() const
+    {
+        QList<int> heights;
+        for (const ScreenWord& w : m_words)
+            heights.append(w.textHeight);
+        if (heights.isEmpty())
+            return 0;
+        std::sort(heights.begin(), heights.end());
+        return heights.at(heights.size() / 2);
     }
 
     // Words of a generator's settings, three kinds of them or more, on a screen without a

@@ -550,9 +550,14 @@ Scan scan(const QImage& source)
             const int margin = std::max(1, int(H * 0.06));
             // A small piece just above a larger one is its dot (i, j, ä); one just below is not
             // part of it (the decimal point of a value printed under a label is not the label's).
-            const QRect& upper = a.height() < b.height() ? a : b;
+            const size_t upperIndex = a.height() < b.height() ? i : j;
+            const QRect& upper = boxes[upperIndex];
             const QRect& lower = a.height() < b.height() ? b : a;
-            const bool dotAbove = upper.bottom() <= lower.top() + std::max(1, lower.height() / 4);
+            // A dot (or the upper half of a broken stroke) is a blob or a bar over one letter,
+            // which is never much wider than tall: small print just above a wide shape (a
+            // scope's strip over its channel badges) is a line of its own.
+            const bool dotAbove = upper.bottom() <= lower.top() + std::max(1, lower.height() / 4) && lower.width() <= lower.height() * 1.5
+                                  && (blobs[upperIndex] || barThickness[upperIndex] > 0);
             const bool stacked = gapBetween(a, b) < -std::min(a.width(), b.width()) / 2
                                  && std::max(a.top(), b.top()) - std::min(a.bottom(), b.bottom()) <= std::max(2, int(H * 0.25))
                                  && std::min(a.height(), b.height()) < H * 0.55 && dotAbove;

@@ -1052,6 +1052,22 @@ float meanConfidence(const QList<ReadWord>& words)
 
 }  // namespace
 
+// A small square mark on the baseline between two glyphs of full height.
+bool hasDecimalPoint(const ScreenSegmenter::Run& run)
+{
+    const int h = run.height;
+    for (int g = 1; g + 1 < run.glyphs.size(); ++g) {
+        const QRect& p = run.glyphs.at(g);
+        const bool small = p.width() <= std::max(2, h * 35 / 100) && p.height() <= std::max(2, h * 35 / 100);
+        const QRect& before = run.glyphs.at(g - 1);
+        const QRect& after = run.glyphs.at(g + 1);
+        const bool onBaseline = std::abs(before.bottom() - p.bottom()) <= std::max(1, h / 5) && std::abs(after.bottom() - p.bottom()) <= std::max(1, h / 5);
+        if (small && onBaseline && before.height() >= h * 6 / 10 && after.height() >= h * 6 / 10)
+            return true;
+    }
+    return false;
+}
+
 std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
 {
     ScreenText out;
@@ -1101,6 +1117,11 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                 priority[a] = other.height;
         }
     }
+    // Small print with a decimal point in it is most likely a measurement (a scope's strip, a
+    // program's readouts): it is read before words of its size and somewhat larger.
+    for (int a = 0; a < scan.runs.size(); ++a)
+        if (hasDecimalPoint(scan.runs.at(a)))
+            priority[a] = std::max(priority[a], scan.runs.at(a).height * 2);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return priority.at(a) > priority.at(b); });
     QList<ScreenWord> words;
     for (const int i : order) {

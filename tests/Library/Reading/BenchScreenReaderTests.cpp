@@ -549,7 +549,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
 {
     // A settings page (numbers at the size of its text), the top edge's title and clock, a
     // large number without a unit, a scope with only its scales, a signal generator's page
-    // with its frequency drawn large: no value, and nothing said.
+    // with its frequency drawn large, a time with nothing naming it a period (a timer), a
+    // scope's trigger level beside its scales: no value, and nothing said.
     const QList<QList<W>> screens = {
         {{"Preferences", 10, 40, 18}, {"Polling", 10, 80, 14}, {"timeout", 80, 80, 14}, {"250ms", 200, 80, 14},
          {"Font", 10, 110, 14}, {"size", 60, 110, 14}, {"13.000", 200, 110, 14}, {"Sample", 10, 140, 14}, {"rate", 80, 140, 14}, {"50GS/s", 200, 140, 14}},
@@ -558,6 +559,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"2.00GSa/s", 320, 4, 12}, {"-20.0V", 400, 4, 12}, {"12:26PM", 400, 250, 10}},
         {{"Sine", 10, 40, 14}, {"Frequency", 10, 90, 14}, {"1.000000", 120, 80, 40}, {"kHz", 330, 90, 20}, {"Amplitude:", 10, 150, 14},
          {"2.000V", 120, 150, 14}, {"Offset:", 10, 180, 14}, {"0.000V", 120, 180, 14}, {"Phase:", 10, 210, 14}, {"0.0°", 120, 210, 14}},
+        {{"Stand-by", 10, 40, 12}, {"Power", 10, 200, 12}, {"28s", 200, 120, 30}},
+        {{"Sa", 600, 30, 10}, {"5.00MSa/s", 620, 30, 10}, {"70.0kpts", 620, 50, 10}, {"Edge", 600, 70, 10}, {"L", 600, 100, 11},
+         {"2.8V", 640, 100, 11}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));

@@ -214,4 +214,28 @@ TEST(TextRecognizer, ADarkPanelInALightWindowKeepsItsText)
     EXPECT_EQ(m.value(QStringLiteral("unit")).toString(), QStringLiteral("V")) << words.toStdString();
 }
 
+TEST(TextRecognizer, AStripJustAboveAWideBadgeIsALineOfItsOwn)
+{
+    // A scope's measurement strip in small print right above its channel badges (wide shapes of
+    // the same colour): the strip is read as its own line, its figures with their points.
+    QString words;
+    const auto m = readScreen(QSize(800, 480), [](QPainter& p, QImage&) {
+        p.setPen(QColor(255, 255, 0));
+        p.setFont(face("DejaVu Sans", 12));
+        p.drawText(QPointF(600, 14), QStringLiteral("2.00MSa/s"));
+        p.drawText(QPointF(600, 30), QStringLiteral("12.0Mpts"));
+        p.setFont(face("DejaVu Sans Mono", 11));
+        p.drawText(QPointF(65, 450), QStringLiteral("Ampl=5.64 V"));
+        p.drawText(QPointF(193, 450), QStringLiteral("Base=4.28 V"));
+        QPolygon badge;
+        badge << QPoint(0, 454) << QPoint(140, 454) << QPoint(112, 479) << QPoint(0, 479);
+        p.setBrush(QColor(255, 255, 0));
+        p.drawPolygon(badge);
+        p.setPen(QColor(0, 0, 0));
+        p.drawText(QPointF(60, 472), QStringLiteral("2.00 V"));
+    }, &words);
+    EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), 5.64) << words.toStdString();
+    EXPECT_EQ(m.value(QStringLiteral("unit")).toString(), QStringLiteral("V")) << words.toStdString();
+}
+
 }  // namespace
