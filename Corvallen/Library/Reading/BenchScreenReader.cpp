@@ -1418,7 +1418,10 @@ private:
                 if (main && r.label.isEmpty())
                     r.label = wanted;
             }
-        } else {
+        }
+        // Elsewhere (and on a scope that shows no readout at all, whose reading is then judged
+        // like a meter's) the number drawn largest.
+        if (!main) {
             int tallest = 0;
             for (int i : numbers)
                 if (!labelOf.contains(i))

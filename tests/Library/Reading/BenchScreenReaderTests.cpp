@@ -62,6 +62,13 @@ TEST(BenchScreenReader, TheLargestNumberIsTheReadingNotTheStatusBar)
     EXPECT_EQ(field(m, "unit"), QStringLiteral("mV"));
     EXPECT_TRUE(field(m, "summary").contains(QStringLiteral("4.552 mV")));
 
+    // A meter card whose selector names channels (CH1, CH2...) but that shows no readout of a
+    // scope: its large number with its unit is the reading all the same.
+    const auto card = BenchScreenReader::read(screenOf({{"CH1", 40, 200, 10}, {"CH2", 90, 200, 10}, {"CH3", 140, 200, 10},
+                                                        {"Voltage", 60, 240, 12}, {"-3.42", 200, 100, 40}, {"V", 330, 100, 30}}));
+    EXPECT_EQ(card.value(QStringLiteral("value")).toDouble(), -3.42);
+    EXPECT_EQ(field(card, "unit"), QStringLiteral("V"));
+
     // Status items alone are never a reading: no value rather than the battery or the range.
     const auto status = BenchScreenReader::read(screenOf({{"AUTO", 6, 4, 10}, {"20V", 60, 4, 10}, {"80%", 410, 4, 10}}));
     EXPECT_FALSE(status.contains(QStringLiteral("value")));
