@@ -174,6 +174,18 @@ std::optional<Unit> parseUnit(QString text)
         u.base = text;
         return u;
     }
+    // Direct current after the unit with its D and C in small print misread ("vpc", "yoc" for
+    // VDC, "apdc" for ADC).
+    static const QRegularExpression directGarbled(QStringLiteral("^(.*?[VvYyAa])(?:[DdPpOo0]|pd)[Cc]$"));
+    if (const auto m = directGarbled.match(text); m.hasMatch() && text.size() <= 5) {
+        QString quantity = m.captured(1);
+        quantity.back() = QStringLiteral("VVVVAA").at(QStringLiteral("VvYyAa").indexOf(quantity.back()));
+        std::optional<Unit> inner = parseUnit(quantity);
+        if (inner && (inner->base == QLatin1String("V") || inner->base == QLatin1String("A"))) {
+            inner->current = QStringLiteral("DC");
+            return inner;
+        }
+    }
     // Alternating and direct current written into the unit.
     static const QRegularExpression currentMark(QStringLiteral("^(.*?)(AC|DC|~|=)$"));
     if (const auto m = currentMark.match(text); m.hasMatch() && !m.captured(1).isEmpty()) {
@@ -756,6 +768,22 @@ public:
                 }
             }
             words.append(w);
+        }
+        // Large digits with a decimal comma come apart around it ("10 , 5002VDC"): one figure.
+        for (int i = 0; i + 2 < words.size(); ++i) {
+            ScreenWord& a = words[i];
+            const ScreenWord& comma = words.at(i + 1);
+            const ScreenWord& b = words.at(i + 2);
+            static const QRegularExpression whole(QStringLiteral("^-?\\d+$"));
+            const int gap = std::max(a.textHeight, 4);
+            if (a.row == comma.row && comma.row == b.row && comma.text == QLatin1String(",") && whole.match(a.text).hasMatch()
+                && !b.text.isEmpty() && b.text.front().isDigit() && comma.box.left() - a.box.right() <= gap
+                && b.box.left() - comma.box.right() <= gap) {
+                a.text += QLatin1Char(',') + b.text;
+                a.box |= b.box;
+                a.textHeight = std::max(a.textHeight, b.textHeight);
+                words.remove(i + 1, 2);
+            }
         }
         m_words = words;
         for (int i = 0; i < words.size(); ++i)
@@ -1474,6 +1502,13 @@ private:
         for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
             if (it.key() == *main || (it.value() != QLatin1String("MIN") && it.value() != QLatin1String("MAX")))
                 continue;
+            // A limit is the reading's own: one in another unit, far from the reading, belongs to
+            // another readout (a unit close by may be small print's misreading: "3.98Ω" for V).
+            if (const std::optional<Unit> own = unitAfter(m_tokens.at(it.key())); own && r.unit && own->base != r.unit->base) {
+                const double ratio = std::abs(m_tokens.at(it.key()).value) / std::max(1e-12, std::abs(r.main->value));
+                if (ratio > 2 || ratio < 0.5)
+                    continue;
+            }
             double v = limitValue(m_tokens.at(it.key()), *r.main, r.unit);
             const bool isMin = it.value() == QLatin1String("MIN");
             if (!m_scope && (isMin ? v > r.main->value : v < r.main->value))

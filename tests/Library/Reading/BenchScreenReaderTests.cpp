@@ -137,7 +137,7 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
         {"ACV", "Vv", "AC Voltage", "V"},        {"TEMP", "*C", "Temperature", "°C"}, {"", "kKHz", "Frequency", "kHz"},
         {"DIODE", "V", "Diode", "V"},            {"CONT", "Ω", "Continuity", "Ω"},    {"V~", "mV", "AC Voltage", "mV"},
         {"TRMSAC", "V", "AC Voltage", "V"},      {"DCV", "Vy", "DC Voltage", "V"},    {"DICDE", "V", "Diode", "V"},
-        {"CONTINUTY", "Ω", "Continuity", "Ω"},
+        {"CONTINUTY", "Ω", "Continuity", "Ω"},   {"", "vpc", "DC Voltage", "V"},      {"", "apdc", "DC Current", "A"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
@@ -175,6 +175,16 @@ TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
                                                             {"Vmin-5.31V", 300, 80, 12}, {"Vmax:-4.12V", 300, 140, 12}}));
     EXPECT_EQ(negative.value(QStringLiteral("minValue")).toDouble(), -5.31);
     EXPECT_EQ(negative.value(QStringLiteral("maxValue")).toDouble(), -4.12);
+
+    // Large digits with a decimal comma read apart around it are one figure; a limit in
+    // another unit, far from the reading, is another readout's (a resistance beside a voltage).
+    const auto comma = BenchScreenReader::read(screenOf({{"10", 40, 100, 60}, {",", 110, 100, 60}, {"5002VDC", 130, 100, 60},
+                                                         {"min", 40, 200, 12}, {"max", 240, 200, 12}, {"10,4999V", 40, 220, 12},
+                                                         {"68,679", 240, 220, 12}, {"Ω", 300, 220, 12}}));
+    EXPECT_EQ(comma.value(QStringLiteral("value")).toDouble(), 10.5002);
+    EXPECT_EQ(field(comma, "unit"), QStringLiteral("V"));
+    EXPECT_EQ(comma.value(QStringLiteral("minValue")).toDouble(), 10.4999);
+    EXPECT_FALSE(comma.contains(QStringLiteral("maxValue")));
 }
 
 TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
