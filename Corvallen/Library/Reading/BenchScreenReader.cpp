@@ -155,6 +155,10 @@ std::optional<Unit> parseUnit(QString text)
     text = text.trimmed();
     while (!text.isEmpty() && (text.endsWith(QLatin1Char(':')) || text.endsWith(QLatin1Char(',')) || text.endsWith(QLatin1Char('.'))))
         text.chop(1);
+    // A stray point between a figure and its unit ("3.3.V": a decimal comma read as a point
+    // and a speck before the V).
+    if (text.size() > 1 && (text.front() == QLatin1Char('.') || text.front() == QLatin1Char(',')) && text.at(1).isLetter())
+        text.remove(0, 1);
     if (text.isEmpty())
         return std::nullopt;
     Unit u;
@@ -999,6 +1003,61 @@ private:
         }
         if (!r.main)
             takeMeasuredReadout(r);
+        if (!r.main)
+            takeQuantityReadout(r);
+    }
+
+    // A program's panel of readouts named by their quantity ("Voltage 3.3 V", "Current 20.000 A"):
+    // two or more of them, each a number in the unit its name calls for, and the first is the
+    // reading. A line that holds a setting or a limit ("Set", "OVP", "Max") is no readout.
+    void takeQuantityReadout(Reading& r) const
+    {
+        static const QMap<QString, QString> quantities = {
+            {QStringLiteral("VOLTAGE"), QStringLiteral("V")},     {QStringLiteral("CURRENT"), QStringLiteral("A")},
+            {QStringLiteral("FREQUENCY"), QStringLiteral("Hz")},  {QStringLiteral("RESISTANCE"), QString(omega)},
+            {QStringLiteral("CAPACITANCE"), QStringLiteral("F")}, {QStringLiteral("TEMPERATURE"), QString(degree) + QLatin1Char('C')},
+        };
+        static const QStringList settings = {QStringLiteral("SET"),   QStringLiteral("SETTING"), QStringLiteral("LIMIT"), QStringLiteral("PROTECTION"),
+                                             QStringLiteral("OVP"),   QStringLiteral("OCP"),     QStringLiteral("UVP"),   QStringLiteral("UCP"),
+                                             QStringLiteral("MAX"),   QStringLiteral("MIN"),     QStringLiteral("RANGE"), QStringLiteral("TARGET"),
+                                             QStringLiteral("OFFSET"), QStringLiteral("STEP")};
+        auto bare = [](const QString& text) {
+            QString u = upper(text);
+            while (!u.isEmpty() && !u.back().isLetter())
+                u.chop(1);
+            return u;
+        };
+        QList<int> found;
+        bool firstRead = true;  // the panel's first readout was read with its unit
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const auto quantity = quantities.constFind(bare(m_tokens.at(i).text));
+            if (quantity == quantities.constEnd())
+                continue;
+            const qsizetype before = found.size();
+            const int row = m_tokens.at(i).row;
+            const bool setting = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+                return t.row == row && settings.contains(bare(t.text));
+            });
+            for (int j = i + 1; j < m_tokens.size() && m_tokens.at(j).row == row && !setting; ++j) {
+                const Token& t = m_tokens.at(j);
+                if (quantities.contains(bare(t.text)))
+                    break;
+                if (t.kind != Kind::Number || t.status || t.clock)
+                    continue;
+                const std::optional<Unit> u = unitAfter(t);
+                if (u && !u->perDivision && u->base == quantity.value())
+                    found.append(j);
+                break;
+            }
+            if (before == 0 && found.isEmpty())
+                firstRead = false;
+        }
+        // Where the first readout is unreadable, the second is not the reading.
+        if (found.size() < 2 || !firstRead)
+            return;
+        r.main = m_tokens.at(found.first());
+        r.unit = unitAfter(*r.main);
+        r.label.clear();
     }
 
     static void takeReadout(Reading& r, const Readout& o)

@@ -613,6 +613,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Theme", 10, 10, 19}, {"About", 100, 10, 19}, {"None", 10, 150, 19}, {"231.5", 200, 100, 113}, {"1.000", 500, 100, 113},
           {"VAC", 280, 260, 33}, {"Auto", 150, 260, 31}},
          "AC Voltage", 231.5, "V"},
+        // A panel of readouts named by their quantity, all alike: the first is the reading (its
+        // decimal comma read as a point, a speck before its unit).
+        {{{"Voltage", 40, 20, 14}, {"3.3.V", 300, 20, 14}, {"Current", 40, 60, 14}, {"20.000A", 300, 60, 14}, {"Power", 40, 100, 14},
+          {"66.0000W", 300, 100, 14}, {"Backlight", 40, 140, 14}, {"60%", 300, 140, 14}},
+         "DC Voltage", 3.3, "V"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words));
@@ -620,6 +625,13 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), c.value) << c.words.at(3).text;
         EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.at(3).text;
     }
+    // Quantities in lines that hold settings, or a panel whose first readout can't be read,
+    // give no reading.
+    for (const QList<W>& words : {QList<W>{{"Set", 10, 20, 14}, {"Voltage", 40, 20, 14}, {"5.000V", 300, 20, 14}, {"Set", 10, 60, 14},
+                                           {"Current", 40, 60, 14}, {"1.000A", 300, 60, 14}},
+                                  QList<W>{{"Voltage", 40, 20, 14}, {"3;3", 300, 20, 14}, {"Current", 40, 60, 14}, {"20.000A", 300, 60, 14},
+                                           {"Voltage", 40, 100, 14}, {"5.0V", 300, 100, 14}}})
+        EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // A switch's state read with a zero for its O is no capacitance.
     const auto off = BenchScreenReader::read(screenOf({{"output", 10, 100, 30}, {"0FF", 140, 100, 30}, {"Log", 10, 200, 12}}));
     EXPECT_FALSE(off.contains(QStringLiteral("value")));
