@@ -49,8 +49,9 @@ TEST(RealScreens, ScreensWithoutAMeasurementGiveNoReadingAndTheOthersNoInventedO
         if (score.wrong)
             wrong << describeRealReading(screen, answer);
     }
-    // Recognition runs within a time budget, so a loaded machine may read a little less: the
-    // bounds leave room for that, and bench_analysis gives the exact figures.
+    // Recognition is bounded by counted work, not time: the same screen reads the same on any
+    // machine. At most one in fifteen wrong, at least half read right; bench_analysis gives the
+    // exact figures.
     EXPECT_LE(wrong.size() * 15, int(screens.size())) << wrong.join(QLatin1Char('\n')).toStdString();
-    EXPECT_GE(right * 5, withMeasurement) << right << " of " << withMeasurement;
+    EXPECT_GE(right * 2, withMeasurement) << right << " of " << withMeasurement;
 }
