@@ -96,7 +96,7 @@ namespace {
 // the glyph reader's with the glyphs it compares, the segment search's with the areas it
 // decodes. The bounds are counts rather than clock times so that a screen always reads the same.
 thread_local qint64 t_readWork = 0;
-constexpr qint64 readingBudget = 180;
+constexpr qint64 readingBudget = 165;
 // Second looks at poorly read runs stop once this much of it is spent.
 constexpr qint64 secondLooksBudget = 40;
 // How much the search for seven-segment numbers may decode: one for each area tried, and one
