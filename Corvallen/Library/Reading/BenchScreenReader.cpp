@@ -1093,6 +1093,10 @@ private:
     {
         if (!r.main || !r.unit)
             return false;
+        // Not on a menu or a settings page: the number there is one of its entries.
+        static const QRegularExpression page(QStringLiteral("MENU|SETTINGS|SETUP|CONFIGURATION"), QRegularExpression::CaseInsensitiveOption);
+        if (std::any_of(m_words.begin(), m_words.end(), [](const ScreenWord& w) { return page.match(w.text).hasMatch(); }))
+            return false;
         static const QStringList modes = {QStringLiteral("DC"), QStringLiteral("AC"), QStringLiteral("DCV"), QStringLiteral("ACV"),
                                           QStringLiteral("VDC"), QStringLiteral("VAC"), QStringLiteral("DCA"), QStringLiteral("ACA"),
                                           QStringLiteral("RES"), QStringLiteral("OHM"), QStringLiteral("CAP"), QStringLiteral("TEMP"),
@@ -1186,6 +1190,10 @@ private:
             return;
         for (Token& t : m_tokens) {
             if (t.kind != Kind::Number || t.unit || t.clock || (t.garbledUnit && !t.text.isEmpty()))
+                continue;
+            // A program's readout shows its decimals; a whole number beside a unit label is a
+            // setting's index or a crumb of a drawing.
+            if (!t.shown.contains(QLatin1Char('.')))
                 continue;
             double best = -1;
             std::optional<Unit> unit;

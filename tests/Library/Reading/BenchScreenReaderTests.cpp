@@ -567,7 +567,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
     // A settings page (numbers at the size of its text), the top edge's title and clock, a
     // large number without a unit, a scope with only its scales, a signal generator's page
     // with its frequency drawn large, a time with nothing naming it a period (a timer), a
-    // scope's trigger level beside its scales: no value, and nothing said.
+    // scope's trigger level beside its scales, a menu's temperature entry, a whole number under
+    // a unit label: no value, and nothing said.
     const QList<QList<W>> screens = {
         {{"Preferences", 10, 40, 18}, {"Polling", 10, 80, 14}, {"timeout", 80, 80, 14}, {"250ms", 200, 80, 14},
          {"Font", 10, 110, 14}, {"size", 60, 110, 14}, {"13.000", 200, 110, 14}, {"Sample", 10, 140, 14}, {"rate", 80, 140, 14}, {"50GS/s", 200, 140, 14}},
@@ -577,6 +578,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"Sine", 10, 40, 14}, {"Frequency", 10, 90, 14}, {"1.000000", 120, 80, 40}, {"kHz", 330, 90, 20}, {"Amplitude:", 10, 150, 14},
          {"2.000V", 120, 150, 14}, {"Offset:", 10, 180, 14}, {"0.000V", 120, 180, 14}, {"Phase:", 10, 210, 14}, {"0.0°", 120, 210, 14}},
         {{"Stand-by", 10, 40, 12}, {"Power", 10, 200, 12}, {"28s", 200, 120, 30}},
+        {{"SYSTEMMENU", 100, 10, 14}, {"Date:", 10, 40, 12}, {"2024-12-13", 80, 40, 12}, {"Temp", 10, 70, 12}, {"19.0C", 80, 70, 12},
+         {"USB:", 10, 100, 12}, {"connected", 80, 100, 12}},
+        {{"Output", 10, 20, 12}, {"Current(A)", 60, 40, 12}, {"1", 60, 60, 12}, {"FINE", 200, 60, 12}},
         {{"Sa", 600, 30, 10}, {"5.00MSa/s", 620, 30, 10}, {"70.0kpts", 620, 50, 10}, {"Edge", 600, 70, 10}, {"L", 600, 100, 11},
          {"2.8V", 640, 100, 11}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
     };
