@@ -6,8 +6,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <string>
-#include <unordered_map>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -15,6 +13,9 @@
 #include <memory>
 #include <mutex>
 #include <numeric>
+#include <string>
+#include <tuple>
+#include <unordered_map>
 #include <vector>
 
 namespace GlyphClassifier {
@@ -194,13 +195,19 @@ std::vector<Drawing> drawDigits(int height)
                 font.setStyleStrategy(smooth ? QFont::PreferAntialias : QFont::NoAntialias);
                 // The pixel sizes whose "0" stands `height` pixels tall: hinting draws the same
                 // height at neighbouring sizes, with strokes of other widths.
+                // (How tall a face draws its "0" at each pixel size is measured once per process:
+                // the sizes are probed again for every height the screens need.)
+                static std::map<std::tuple<QString, int, bool, int>, int> zeroHeights;
                 QList<int> sizes;
                 for (int pixel = std::max(4, int(height * 1.1)); pixel <= int(std::ceil(height * 1.8)) && sizes.size() < 2; ++pixel) {
-                    font.setPixelSize(pixel);
-                    const QSize box = inkOf(font, QStringLiteral("0"), {}).first().second;
-                    if (box.height() == height)
+                    auto [known, fresh] = zeroHeights.try_emplace({family, weight, smooth, pixel}, 0);
+                    if (fresh) {
+                        font.setPixelSize(pixel);
+                        known->second = inkOf(font, QStringLiteral("0"), {}).first().second.height();
+                    }
+                    if (known->second == height)
                         sizes.append(pixel);
-                    else if (box.height() > height)
+                    else if (known->second > height)
                         break;
                 }
                 // Letters are there to be told from digits; smoothed ones at one size do for that.
