@@ -581,8 +581,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"SYSTEMMENU", 100, 10, 14}, {"Date:", 10, 40, 12}, {"2024-12-13", 80, 40, 12}, {"Temp", 10, 70, 12}, {"19.0C", 80, 70, 12},
          {"USB:", 10, 100, 12}, {"connected", 80, 100, 12}},
         {{"Output", 10, 20, 12}, {"Current(A)", 60, 40, 12}, {"1", 60, 60, 12}, {"FINE", 200, 60, 12}},
-        {{"Sa", 600, 30, 10}, {"5.00MSa/s", 620, 30, 10}, {"70.0kpts", 620, 50, 10}, {"Edge", 600, 70, 10}, {"L", 600, 100, 11},
-         {"2.8V", 640, 100, 11}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
+        {{"Sa", 600, 30, 10}, {"5.00MSa/s", 620, 30, 10}, {"70.0kpts", 620, 50, 10}, {"Edge", 600, 70, 10}, {"L", 600, 100, 18},
+         {"2.8V", 640, 100, 18}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
