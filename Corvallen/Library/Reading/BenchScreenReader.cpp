@@ -148,6 +148,20 @@ bool isStatusWord(const QString& word)
     return words.contains(w) || w.startsWith(QLatin1String("TRIG"));
 }
 
+// The unit a word spells out in full ("Volts", "Amps"), if any.
+QString spelledUnit(const QString& word)
+{
+    static const QMap<QString, QString> units = {
+        {QStringLiteral("VOLT"), QStringLiteral("V")},     {QStringLiteral("VOLTS"), QStringLiteral("V")},
+        {QStringLiteral("AMP"), QStringLiteral("A")},      {QStringLiteral("AMPS"), QStringLiteral("A")},
+        {QStringLiteral("AMPERE"), QStringLiteral("A")},   {QStringLiteral("AMPERES"), QStringLiteral("A")},
+        {QStringLiteral("OHMS"), QString(omega)},          {QStringLiteral("HERTZ"), QStringLiteral("Hz")},
+        {QStringLiteral("WATT"), QStringLiteral("W")},     {QStringLiteral("WATTS"), QStringLiteral("W")},
+        {QStringLiteral("FARAD"), QStringLiteral("F")},    {QStringLiteral("FARADS"), QStringLiteral("F")},
+    };
+    return units.value(word.toUpper());
+}
+
 // Reads a unit as written or as a recogniser tends to misread it ("kQ" for kΩ, "uF" for µF,
 // "oC" for °C). Nothing when the text is no unit.
 std::optional<Unit> parseUnit(QString text)
@@ -224,7 +238,12 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QString(omega);
         return u;
     }
-    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|W|j|L|H|m|k|K|M|G)?(V|v|Y|y|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s)$"));
+    // A program may spell its unit out ("Volts" under the figure).
+    if (const QString spelt = spelledUnit(text); !spelt.isEmpty()) {
+        u.base = spelt;
+        return u;
+    }
+    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|W|j|L|H|m|k|K|M|G)?(V|v|Y|y|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s|W)$"));
     auto m = unit.match(text);
     if (!m.hasMatch()) {
         // The recogniser sometimes reads one letter twice in two cases ("Vv", "mvV", "kKHz"),
@@ -639,7 +658,13 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
     // The figure and unit of a readout from their texts; false when either is none.
     auto fill = [](Readout& r, const QString& figureText, const QString& unitText, int word) {
         const auto v = readoutFigure(figureText, &r.shown);
-        const std::optional<Unit> u = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
+        std::optional<Unit> u = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
+        // A voltage measurement's V misread in small print after its prefix ("392.00m4"): the
+        // label says the quantity, the prefix its size.
+        static const QRegularExpression garbledVolts(QStringLiteral("^([mun])[4N]$"));
+        if (const auto m = garbledVolts.match(unitText);
+            !u && m.hasMatch() && (r.label == QLatin1String("VPP") || r.label == QLatin1String("AMPL") || r.label == QLatin1String("RMS")))
+            u = Unit{m.captured(1) == QLatin1String("u") ? QString(micro) : m.captured(1), QStringLiteral("V"), QString(), false};
         if (!v || !u)
             return false;
         r.value = *v;
@@ -931,7 +956,8 @@ private:
             int readoutHeight = 0;
             for (const Readout& o : readouts)
                 readoutHeight = std::max(readoutHeight, m_words.value(o.word).textHeight);
-            const bool outstanding = standsOut && sizesKnown() && r.unit && r.label.isEmpty() && r.main->height >= readoutHeight * 1.8;
+            const bool outstanding = standsOut && sizesKnown() && r.unit && r.label.isEmpty() && r.main->height >= readoutHeight * 1.8
+                                     && !inRowOfScales(r);
             const auto vpp = std::find_if(readouts.begin(), readouts.end(), [](const Readout& o) { return o.label == QLatin1String("VPP"); });
             // Where both found the same peak to peak, the pairing's limits (mended for lost
             // signs and garbled units) stand.
@@ -960,19 +986,8 @@ private:
             r.main->value = -r.main->value;
             r.main->shown.remove(0, 1);
         }
-        // Numbers drawn alike with units of one kind side by side on the reading's line are a
-        // row of scales or an axis (channel scales, time marks), not a reading.
-        if (r.main && r.unit && r.label.isEmpty()) {
-            int alike = 0;
-            for (const Token& t : m_tokens)
-                if (t.kind == Kind::Number && t.box != r.main->box && verticalOverlap(t.box, r.main->box) > 0
-                    && std::abs(t.height - r.main->height) <= r.main->height * 0.3) {
-                    const std::optional<Unit> u = unitAfter(t);
-                    alike += u && u->base == r.unit->base;
-                }
-            if (alike >= 2)
-                r.main.reset();
-        }
+        if (inRowOfScales(r))
+            r.main.reset();
         // A time alone is a timebase, an interval or a timer; it is a measurement only where the
         // screen names one (a period, a pulse width, a rise time).
         if (r.main && r.unit && r.unit->base == QLatin1String("s") && r.label.isEmpty()
@@ -1007,6 +1022,22 @@ private:
             takeQuantityReadout(r);
     }
 
+    // Numbers drawn alike with units of one kind side by side on the reading's line are a row of
+    // scales or an axis (channel scales, time marks), not a reading.
+    bool inRowOfScales(const Reading& r) const
+    {
+        if (!r.main || !r.unit || !r.label.isEmpty())
+            return false;
+        int alike = 0;
+        for (const Token& t : m_tokens)
+            if (t.kind == Kind::Number && t.box != r.main->box && verticalOverlap(t.box, r.main->box) > 0
+                && std::abs(t.height - r.main->height) <= r.main->height * 0.3) {
+                const std::optional<Unit> u = unitAfter(t);
+                alike += u && u->base == r.unit->base;
+            }
+        return alike >= 2;
+    }
+
     // A program's panel of readouts named by their quantity ("Voltage 3.3 V", "Current 20.000 A"):
     // two or more of them, each a number in the unit its name calls for, and the first is the
     // reading. A line that holds a setting or a limit ("Set", "OVP", "Max") is no readout.
@@ -1016,6 +1047,8 @@ private:
             {QStringLiteral("VOLTAGE"), QStringLiteral("V")},     {QStringLiteral("CURRENT"), QStringLiteral("A")},
             {QStringLiteral("FREQUENCY"), QStringLiteral("Hz")},  {QStringLiteral("RESISTANCE"), QString(omega)},
             {QStringLiteral("CAPACITANCE"), QStringLiteral("F")}, {QStringLiteral("TEMPERATURE"), QString(degree) + QLatin1Char('C')},
+            {QStringLiteral("VOLTS"), QStringLiteral("V")},       {QStringLiteral("AMPS"), QStringLiteral("A")},
+            {QStringLiteral("POWER"), QStringLiteral("W")},
         };
         static const QStringList settings = {QStringLiteral("SET"),   QStringLiteral("SETTING"), QStringLiteral("LIMIT"), QStringLiteral("PROTECTION"),
                                              QStringLiteral("OVP"),   QStringLiteral("OCP"),     QStringLiteral("UVP"),   QStringLiteral("UCP"),
@@ -1025,6 +1058,16 @@ private:
             QString u = upper(text);
             while (!u.isEmpty() && !u.back().isLetter())
                 u.chop(1);
+            return u;
+        };
+        // The unit may stand outside the value's field, right after it.
+        auto unitOf = [&](const Token& value) {
+            std::optional<Unit> u = unitAfter(value);
+            for (const Token& t : m_tokens) {
+                const int gap = t.box.left() - value.box.right();
+                if (!u && t.kind == Kind::Word && gap >= -2 && gap <= value.height * 2.2 && verticalOverlap(t.box, value.box) > value.box.height() / 2)
+                    u = parseUnit(t.text);
+            }
             return u;
         };
         QList<int> found;
@@ -1038,17 +1081,36 @@ private:
             const bool setting = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
                 return t.row == row && settings.contains(bare(t.text));
             });
+            auto take = [&](int j) {
+                const std::optional<Unit> u = unitOf(m_tokens.at(j));
+                if (u && !u->perDivision && u->base == quantity.value())
+                    found.append(j);
+            };
+            bool beside = false;
             for (int j = i + 1; j < m_tokens.size() && m_tokens.at(j).row == row && !setting; ++j) {
                 const Token& t = m_tokens.at(j);
                 if (quantities.contains(bare(t.text)))
                     break;
                 if (t.kind != Kind::Number || t.status || t.clock)
                     continue;
-                const std::optional<Unit> u = unitAfter(t);
-                if (u && !u->perDivision && u->base == quantity.value())
-                    found.append(j);
+                take(j);
+                beside = true;
                 break;
             }
+            // Or the name over its field, the value under it (right-aligned in the field).
+            const Token& name = m_tokens.at(i);
+            int under = -1;
+            for (int j = 0; j < m_tokens.size() && !beside && !setting; ++j) {
+                const Token& t = m_tokens.at(j);
+                const int below = t.box.top() - name.box.bottom();
+                if (t.kind != Kind::Number || t.status || t.clock || t.row == row || below < -2 || below > name.height * 3
+                    || t.box.left() < name.box.left() - name.height || t.box.left() > name.box.right() + name.height * 6)
+                    continue;
+                if (under < 0 || t.box.top() < m_tokens.at(under).box.top())
+                    under = j;
+            }
+            if (under >= 0)
+                take(under);
             if (before == 0 && found.isEmpty())
                 firstRead = false;
         }
@@ -1056,7 +1118,7 @@ private:
         if (found.size() < 2 || !firstRead)
             return;
         r.main = m_tokens.at(found.first());
-        r.unit = unitAfter(*r.main);
+        r.unit = unitOf(*r.main);
         r.label.clear();
     }
 
@@ -1132,9 +1194,10 @@ private:
         // A supply shows its voltage, current and power in one block of large digits: those
         // drawn at the reading's size with units of other kinds are its peers, not the text
         // it stands out from.
+        // A lone digit is as likely a crumb of an icon (a dial's tick, a bar) as text.
         QList<int> numbers;
         for (const Token& t : m_tokens) {
-            if (t.kind != Kind::Number || verticalOverlap(t.box, r.main->box) > 0)
+            if (t.kind != Kind::Number || verticalOverlap(t.box, r.main->box) > 0 || t.text.size() == 1)
                 continue;
             const std::optional<Unit> u = unitAfter(t);
             if (r.unit && u && u->base != r.unit->base && std::abs(t.height - r.main->height) <= r.main->height * 0.1)
@@ -1281,19 +1344,26 @@ private:
 
     bool looksLikeOscilloscope() const
     {
-        int marks = 0;
+        int marks = 0, channels = 0;
         bool peakToPeak = false;
         for (const Token& t : m_tokens) {
             const QString u = upper(t.text);
             if (t.label == QLatin1String("VPP"))
                 peakToPeak = true;
             if (u.startsWith(QLatin1String("CH")) && u.size() == 3 && u.at(2).isDigit())
-                ++marks;
+                ++channels;
             if (u.startsWith(QLatin1String("TRIG")))
                 ++marks;
             if (t.unit && t.unit->perDivision)
                 ++marks;
         }
+        // Channel names alone are a meter program's inputs as much as a scope's badges: beside
+        // one number drawn far larger than the rest they are the meter's.
+        int tallest = 0;
+        for (int i : candidates())
+            tallest = std::max(tallest, m_tokens.at(i).height);
+        if (marks > 0 || tallest < medianTextHeight() * 1.8)
+            marks += channels;
         // A waveform across the screen with any scope measurement beside it is a scope's screen
         // even when the recogniser garbled its settings and its peak-to-peak label.
         bool measurement = peakToPeak;
@@ -1402,6 +1472,17 @@ private:
                 continue;
             if (const std::optional<Unit> u = readoutUnit(t.text); u && u->text().size() + u->current.size() >= 2)
                 return u;
+        }
+        // Or spelt out, alone on the next line under it ("0.38" over "Volts"), centred in the
+        // readout's box rather than under the digits.
+        for (const Token& t : m_tokens) {
+            const int below = t.box.top() - number.box.bottom();
+            if (t.kind == Kind::Number || spelledUnit(t.text).isEmpty() || t.height > number.height * 0.7 || below < -2
+                || below > number.height * 1.5)
+                continue;
+            const bool alone = std::none_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) { return &o != &t && o.row == t.row; });
+            if (alone)
+                return parseUnit(t.text);
         }
         return std::nullopt;
     }
@@ -1517,6 +1598,11 @@ private:
         // Elsewhere (and on a scope that shows no readout at all, whose reading is then judged
         // like a meter's) the number drawn largest.
         if (!main) {
+            // A lone digit without a unit is more likely a crumb of a chart or an icon than a
+            // reading; it is one only where nothing else is.
+            const auto crumb = [&](int i) { return m_tokens.at(i).text.size() == 1 && !unitAfter(m_tokens.at(i)); };
+            if (!std::all_of(numbers.begin(), numbers.end(), crumb))
+                numbers.erase(std::remove_if(numbers.begin(), numbers.end(), crumb), numbers.end());
             int tallest = 0;
             for (int i : numbers)
                 if (!labelOf.contains(i))

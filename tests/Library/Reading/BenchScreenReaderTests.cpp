@@ -540,6 +540,10 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
     };
     const Case cases[] = {
         {{{"Freqg-191.6kHz", 60, 230, 10}, {"+Duty-49.81", 160, 230, 10}, {"%", 230, 230, 10}}, 191.6, "kHz", {}, {}},
+        // The channel scales under the strip, drawn larger than it, are no built-in meter.
+        {{{"Freqg-191.6kHz", 60, 230, 8}, {"-650.0V", 39, 250, 18}, {"350.0V", 250, 250, 18}, {"4200V", 371, 250, 18}}, 191.6, "kHz", {}, {}},
+        // A peak to peak whose V small print made a 4: its label says volts.
+        {{{"Pk-Pk(1J+392.00m4", 20, 230, 10}, {"Prd(1J4.30ms", 200, 230, 10}}, 392.00, "mV", {}, {}},
         {{{"Freq(1):", 150, 220, 12}, {"Counter(1):", 260, 220, 12}, {"998.0kHz", 150, 238, 12}, {"999.99kHz", 260, 238, 12}},
          998.0, "kHz", {}, {}},
         {{{"Max=3.07", 20, 230, 12}, {"V", 80, 230, 12}, {"Min=-3.14", 120, 230, 12}, {"V", 190, 230, 12}, {"Ampl=6.10", 230, 230, 12},
@@ -598,6 +602,7 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         const char* mode;
         double value;
         const char* unit;
+        QList<QRect> boxes = {};
     };
     const QList<Case> cases = {
         // A statistics table: the trace's name before the statistic, the value in small print.
@@ -622,9 +627,26 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Voltage", 40, 20, 14}, {"3.3.V", 300, 20, 14}, {"Current", 40, 60, 14}, {"20.000A", 300, 60, 14}, {"Power", 40, 100, 14},
           {"66.0000W", 300, 100, 14}, {"Backlight", 40, 140, 14}, {"60%", 300, 140, 14}},
          "DC Voltage", 3.3, "V"},
+        // Quantity names over their fields, each value's unit outside its field.
+        {{{"SETUP", 10, 10, 20}, {"OUTPUT", 300, 10, 20}, {"Port", 10, 40, 13}, {"Volts", 300, 40, 15}, {"2.56", 330, 70, 14},
+          {"V", 380, 70, 14}, {"Amps", 300, 110, 15}, {"0.133", 320, 140, 14}, {"A", 380, 140, 14}},
+         "Measurement", 2.56, "V", {QRect(305, 65, 65, 24), QRect(305, 135, 65, 24)}},
+        // A supply's large readings beside its power in watts, settings and a log in small print.
+        {{{"11.002V", 20, 60, 26}, {"0.2017A", 190, 60, 26}, {"Set", 20, 170, 12}, {"11", 60, 170, 12}, {"V", 80, 170, 12},
+          {"2.219W", 190, 110, 26}, {"2.024W", 360, 110, 26}, {"Output", 20, 200, 12}, {"log", 80, 200, 12}},
+         "DC Voltage", 11.002, "V"},
+        // A meter app: the unit spelt out under the reading, its inputs named like a scope's
+        // channels, its dial's ticks read as ones.
+        {{{"Multimeter", 100, 5, 16}, {"13:01", 400, 5, 16}, {"0.38", 300, 60, 60}, {"Volts", 200, 150, 30}, {"Voltage", 200, 200, 20},
+          {"CH1", 200, 240, 12}, {"CH2", 100, 250, 12}, {"1", 20, 300, 50}, {"1", 300, 300, 50}, {"Ω", 340, 310, 30}},
+         "Measurement", 0.38, "V"},
+        // A lone digit drawn huge (a crumb of a chart) is no reading, and hides none.
+        {{{"HOLD", 10, 10, 12}, {"Auto", 60, 10, 12}, {"Range", 10, 200, 12}, {"12.34", 100, 60, 50}, {"V", 260, 80, 20},
+          {"7", 400, 100, 90}},
+         "DC Voltage", 12.34, "V"},
     };
     for (const Case& c : cases) {
-        const auto m = BenchScreenReader::read(screenOf(c.words));
+        const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
         EXPECT_EQ(field(m, "mode"), QLatin1String(c.mode)) << c.words.at(3).text;
         EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), c.value) << c.words.at(3).text;
         EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.at(3).text;
