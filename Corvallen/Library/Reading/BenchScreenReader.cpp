@@ -999,8 +999,10 @@ private:
         // meter).
         if (r.main && r.label.isEmpty() && sizesKnown() && hasScopeMarks(m_words) && r.main->height < medianTextHeight() * 1.8)
             r.main.reset();
-        // The top edge of a screen is its status bar or title: what stands there is a setting.
-        const bool onTopEdge = r.main && sizesKnown() && r.main->box.bottom() < m_screen.size.height() * 0.1;
+        // The top edge of a screen is its status bar or title, the bottom edge its channel bar or
+        // soft keys: what stands there is a setting.
+        const bool onEdge = r.main && sizesKnown()
+                               && (r.main->box.bottom() < m_screen.size.height() * 0.1 || r.main->box.top() > m_screen.size.height() * 0.88);
         // A labelled measurement counts as a scope's only on a screen that is a scope's by its
         // scale marks, its peak to peak or its channel badges: a frequency beside a waveform may
         // be a signal generator's setting.
@@ -1011,7 +1013,7 @@ private:
         const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge);
         // A value under a label that names its unit is a program's labelled readout.
         const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel);
-        if (r.main && (!r.unit || (!standsOut && !labelled) || (onTopEdge && !labelled))) {
+        if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled))) {
             r.main.reset();
             r.minValue.reset();
             r.maxValue.reset();
