@@ -85,14 +85,21 @@ QString labelFor(const QString& word)
     if (colon && w == QLatin1String("MAN"))
         return QStringLiteral("MIN|MAX");
     static const QList<std::pair<QString, QStringList>> labels = {
-        {QStringLiteral("MIN"), {QStringLiteral("MIN"), QStringLiteral("MINIMUM"), QStringLiteral("VMIN"), QStringLiteral("LOW")}},
-        {QStringLiteral("MAX"), {QStringLiteral("MAX"), QStringLiteral("MAXIMUM"), QStringLiteral("VMAX"), QStringLiteral("HIGH")}},
-        {QStringLiteral("AVG"), {QStringLiteral("AVG"), QStringLiteral("AVE"), QStringLiteral("AVERAGE"), QStringLiteral("MEAN"), QStringLiteral("VAVG")}},
-        {QStringLiteral("VPP"), {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P")}},
-        {QStringLiteral("FREQ"), {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ"), QStringLiteral("F")}},
+        // Instruments set to another language name them in it (Spanish, German, French, Italian).
+        {QStringLiteral("MIN"), {QStringLiteral("MIN"), QStringLiteral("MINIMUM"), QStringLiteral("VMIN"), QStringLiteral("LOW"), QStringLiteral("MÍN"),
+                                 QStringLiteral("MINIMO"), QStringLiteral("MÍNIMO")}},
+        {QStringLiteral("MAX"), {QStringLiteral("MAX"), QStringLiteral("MAXIMUM"), QStringLiteral("VMAX"), QStringLiteral("HIGH"), QStringLiteral("MÁX"),
+                                 QStringLiteral("MAXIMO"), QStringLiteral("MÁXIMO")}},
+        {QStringLiteral("AVG"), {QStringLiteral("AVG"), QStringLiteral("AVE"), QStringLiteral("AVERAGE"), QStringLiteral("MEAN"), QStringLiteral("VAVG"),
+                                 QStringLiteral("MEDIA"), QStringLiteral("MITTELWERT"), QStringLiteral("MOYENNE"), QStringLiteral("PROMEDIO")}},
+        {QStringLiteral("VPP"), {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P"),
+                                 QStringLiteral("PICO-PICO"), QStringLiteral("SPITZE-SPITZE"), QStringLiteral("CRÊTE-CRÊTE"), QStringLiteral("CRETE-CRETE")}},
+        {QStringLiteral("FREQ"), {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ"), QStringLiteral("F"), QStringLiteral("FRECUENCIA"),
+                                  QStringLiteral("FREQUENZ"), QStringLiteral("FRÉQUENCE"), QStringLiteral("FREQUENCE"), QStringLiteral("FREQUENZA")}},
         {QStringLiteral("DUTY"), {QStringLiteral("DUTY"), QStringLiteral("DUTY+")}},
         {QStringLiteral("RMS"), {QStringLiteral("VRMS"), QStringLiteral("RMS")}},
-        {QStringLiteral("PERIOD"), {QStringLiteral("PERIOD"), QStringLiteral("PRD")}},
+        {QStringLiteral("PERIOD"), {QStringLiteral("PERIOD"), QStringLiteral("PRD"), QStringLiteral("PERIODO"), QStringLiteral("PERÍODO"),
+                                    QStringLiteral("PERIODE"), QStringLiteral("PÉRIODE")}},
     };
     for (const auto& [label, variants] : labels)
         if (variants.contains(w))
@@ -579,16 +586,20 @@ struct Readout {
 QString readoutLabel(QString word)
 {
     static const QList<QStringList> names = {
-        {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P"), QStringLiteral("PEAKTOPEAK")},
-        {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ")},
+        {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P"), QStringLiteral("PEAKTOPEAK"),
+         QStringLiteral("PICO-PICO"), QStringLiteral("SPITZE-SPITZE"), QStringLiteral("CRÊTE-CRÊTE"), QStringLiteral("CRETE-CRETE")},
+        {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ"), QStringLiteral("FRECUENCIA"), QStringLiteral("FREQUENZ"),
+         QStringLiteral("FRÉQUENCE"), QStringLiteral("FREQUENCE"), QStringLiteral("FREQUENZA")},
         {QStringLiteral("AMPL"), QStringLiteral("AMPLITUDE"), QStringLiteral("VAMP")},
-        {QStringLiteral("MEAN"), QStringLiteral("AVG"), QStringLiteral("AVERAGE"), QStringLiteral("VAVG")},
+        {QStringLiteral("MEAN"), QStringLiteral("AVG"), QStringLiteral("AVERAGE"), QStringLiteral("VAVG"), QStringLiteral("MEDIA"),
+         QStringLiteral("MITTELWERT"), QStringLiteral("MOYENNE"), QStringLiteral("PROMEDIO")},
         {QStringLiteral("RMS"), QStringLiteral("VRMS"), QStringLiteral("ACRMS"), QStringLiteral("CYCRMS"), QStringLiteral("CRMS")},
-        {QStringLiteral("MAX"), QStringLiteral("VMAX"), QStringLiteral("MAXIMUM")},
-        {QStringLiteral("MIN"), QStringLiteral("VMIN"), QStringLiteral("MINIMUM")},
+        {QStringLiteral("MAX"), QStringLiteral("VMAX"), QStringLiteral("MAXIMUM"), QStringLiteral("MÁX"), QStringLiteral("MAXIMO"), QStringLiteral("MÁXIMO")},
+        {QStringLiteral("MIN"), QStringLiteral("VMIN"), QStringLiteral("MINIMUM"), QStringLiteral("MÍN"), QStringLiteral("MINIMO"), QStringLiteral("MÍNIMO")},
         {QStringLiteral("TOP"), QStringLiteral("VTOP")},
         {QStringLiteral("BASE"), QStringLiteral("VBASE")},
-        {QStringLiteral("PERIOD"), QStringLiteral("PRD")},
+        {QStringLiteral("PERIOD"), QStringLiteral("PRD"), QStringLiteral("PERIODO"), QStringLiteral("PERÍODO"), QStringLiteral("PERIODE"),
+         QStringLiteral("PÉRIODE")},
         {QStringLiteral("DUTY"), QStringLiteral("+DUTY"), QStringLiteral("-DUTY")},
         {QStringLiteral("RISE"), QStringLiteral("RISETIME"), QStringLiteral("FALL"), QStringLiteral("FALLTIME")},
         {QStringLiteral("WIDTH"), QStringLiteral("+WIDTH"), QStringLiteral("-WIDTH")},

@@ -542,6 +542,10 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Freqg-191.6kHz", 60, 230, 10}, {"+Duty-49.81", 160, 230, 10}, {"%", 230, 230, 10}}, 191.6, "kHz", {}, {}},
         // The channel scales under the strip, drawn larger than it, are no built-in meter.
         {{{"Freqg-191.6kHz", 60, 230, 8}, {"-650.0V", 39, 250, 18}, {"350.0V", 250, 250, 18}, {"4200V", 371, 250, 18}}, 191.6, "kHz", {}, {}},
+        // Labels in the language the scope is set to, each over its value.
+        {{{"Frecuencia", 20, 200, 12}, {"567.5Hz", 20, 218, 12}, {"Pico-pico", 140, 200, 12}, {"14.8V", 140, 218, 12}, {"Máx.", 260, 200, 12},
+          {"3.40V", 260, 218, 12}, {"Mín.", 380, 200, 12}, {"-5.40V", 380, 218, 12}},
+         14.8, "V", -5.40, 3.40},
         // A peak to peak whose V small print made a 4: its label says volts.
         {{{"Pk-Pk(1J+392.00m4", 20, 230, 10}, {"Prd(1J4.30ms", 200, 230, 10}}, 392.00, "mV", {}, {}},
         {{{"Freq(1):", 150, 220, 12}, {"Counter(1):", 260, 220, 12}, {"998.0kHz", 150, 238, 12}, {"999.99kHz", 260, 238, 12}},
