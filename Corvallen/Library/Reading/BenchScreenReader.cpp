@@ -1497,6 +1497,31 @@ private:
             if (alone)
                 return parseUnit(t.text);
         }
+        return unitColumn(number);
+    }
+
+    // A logging program's table gives the value and its unit columns of their own, each under
+    // its heading ("Value:" over "0", "Unit:" over "A"): the unit is the word on the value's line
+    // under a "Unit" heading.
+    std::optional<Unit> unitColumn(const Token& number) const
+    {
+        static const QStringList headings = {QStringLiteral("UNIT"), QStringLiteral("UNITS"), QStringLiteral("EINHEIT"), QStringLiteral("UNIDAD"),
+                                             QStringLiteral("UNITÉ")};
+        for (const Token& t : m_tokens) {
+            if (t.kind == Kind::Number || verticalOverlap(t.box, number.box) <= 0 || t.box.left() <= number.box.right())
+                continue;
+            const std::optional<Unit> u = readoutUnit(t.text);
+            if (!u)
+                continue;
+            for (const Token& h : m_tokens) {
+                QString heading = upper(h.text);
+                while (heading.endsWith(QLatin1Char(':')))
+                    heading.chop(1);
+                const int above = t.box.top() - h.box.bottom();
+                if (headings.contains(heading) && above >= -2 && above <= std::max(h.height, t.height) * 3 && horizontalOverlap(h.box, t.box) > 0)
+                    return u;
+            }
+        }
         return std::nullopt;
     }
 

@@ -645,6 +645,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Multimeter", 100, 5, 16}, {"13:01", 400, 5, 16}, {"0.38", 300, 60, 60}, {"Volts", 200, 150, 30}, {"Voltage", 200, 200, 20},
           {"CH1", 200, 240, 12}, {"CH2", 100, 250, 12}, {"1", 20, 300, 50}, {"1", 300, 300, 50}, {"Ω", 340, 310, 30}},
          "Measurement", 0.38, "V"},
+        // A logging program's table: the value and its unit in columns under their headings.
+        {{{"Multimeter", 10, 10, 12}, {"Data", 90, 10, 12}, {"Value:", 10, 40, 12}, {"Unit:", 300, 40, 12}, {"0.25", 10, 70, 32},
+          {"A", 300, 70, 32}},
+         "DC Current", 0.25, "A"},
         // A lone digit drawn huge (a crumb of a chart) is no reading, and hides none.
         {{{"HOLD", 10, 10, 12}, {"Auto", 60, 10, 12}, {"Range", 10, 200, 12}, {"12.34", 100, 60, 50}, {"V", 260, 80, 20},
           {"7", 400, 100, 90}},
