@@ -1177,12 +1177,16 @@ private:
                                           QStringLiteral("RES"), QStringLiteral("OHM"), QStringLiteral("CAP"), QStringLiteral("TEMP"),
                                           QStringLiteral("DIODE"), QStringLiteral("CONT"), QStringLiteral("VOLTAGE"), QStringLiteral("CURRENT"),
                                           QStringLiteral("RESISTANCE"), QStringLiteral("CAPACITANCE"), QStringLiteral("TEMPERATURE")};
-        if (!screenSays(modes))
+        // A figure shown to five digits or more is a measurement's precision, not a setting's,
+        // and says what it is as well as a mode label would.
+        const bool precise = digitCount(r.main->shown) >= 5;
+        if (!screenSays(modes) && !precise)
             return false;
         int unlabelled = 0;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
-            if (t.kind != Kind::Number || t.status || !unitAfter(t))
+            // A lone digit with a mark after it is more likely a crumb of a drawing.
+            if (t.kind != Kind::Number || t.status || !unitAfter(t) || (precise && t.text.size() <= 2))
                 continue;
             const bool labelled = i > 0 && m_tokens.at(i - 1).kind == Kind::Label && m_tokens.at(i - 1).row == t.row;
             unlabelled += labelled ? 0 : 1;
@@ -1645,6 +1649,14 @@ private:
             for (int i : numbers)
                 if (!labelOf.contains(i))
                     tallest = std::max(tallest, m_tokens.at(i).height);
+            // A figure without a unit drawn hardly larger than one with a unit (an axis label,
+            // a counter) does not hide it: only one drawn far larger is a reading whose unit was lost.
+            int tallestWithUnit = 0;
+            for (int i : numbers)
+                if (!labelOf.contains(i) && unitAfter(m_tokens.at(i)))
+                    tallestWithUnit = std::max(tallestWithUnit, m_tokens.at(i).height);
+            if (tallestWithUnit > 0 && tallest < tallestWithUnit * 1.3)
+                tallest = tallestWithUnit;
             std::optional<Unit> bestUnit;
             for (int i : numbers) {
                 const Token& t = m_tokens.at(i);

@@ -645,6 +645,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Multimeter", 100, 5, 16}, {"13:01", 400, 5, 16}, {"0.38", 300, 60, 60}, {"Volts", 200, 150, 30}, {"Voltage", 200, 200, 20},
           {"CH1", 200, 240, 12}, {"CH2", 100, 250, 12}, {"1", 20, 300, 50}, {"1", 300, 300, 50}, {"Ω", 340, 310, 30}},
          "Measurement", 0.38, "V"},
+        // A logger's current value shown to a meter's precision in the text's size, its chart's
+        // axis labels (one garbled into an ohm) a little larger.
+        {{{"BrymenLogger", 30, 7, 9}, {"Nu:", 99, 89, 13}, {"12.0010", 140, 89, 13}, {"V", 218, 89, 13}, {"1Ω", 63, 123, 10},
+          {"8", 70, 162, 10}, {"6", 70, 201, 10}, {"20", 174, 240, 16}, {"ao", 316, 240, 15}, {"Tijd", 374, 260, 14}},
+         "DC Voltage", 12.001, "V"},
         // A logging program's table: the value and its unit in columns under their headings.
         {{{"Multimeter", 10, 10, 12}, {"Data", 90, 10, 12}, {"Value:", 10, 40, 12}, {"Unit:", 300, 40, 12}, {"0.25", 10, 70, 32},
           {"A", 300, 70, 32}},
