@@ -770,10 +770,10 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
 }
 
 // Marks only an oscilloscope's screen carries: a scale per division ("1.00V/", "500mV/div"), a
-// sample rate ("1.00GSa/s"), a record length ("7.00kpts").
+// sample rate ("1.00GSa/s"), a record length ("7.00kpts", or "16k" "pts" read apart).
 bool hasScopeMarks(const QList<ScreenWord>& words)
 {
-    static const QRegularExpression mark(QStringLiteral("\\d(?:[munpµ]?[Vs]|[munpµ]?V)/(?:div)?$|Sa/s|GSa|MSa|kpts|Mpts|/div"),
+    static const QRegularExpression mark(QStringLiteral("\\d(?:[munpµ]?[Vs]|[munpµ]?V)/(?:div)?$|Sa/s|GSa|MSa|kpts|Mpts|^pts$|/div"),
                                          QRegularExpression::CaseInsensitiveOption);
     int marks = 0;
     for (const ScreenWord& w : words)
@@ -1033,6 +1033,25 @@ private:
             takeMeasuredReadout(r);
         if (!r.main)
             takeQuantityReadout(r);
+        if (!r.main && (m_scope || hasScopeMarks(m_words)))
+            takeCounter(r);
+    }
+
+    // A scope with no measurement readout may still show its hardware frequency counter: a
+    // frequency to six digits or more, with no label (a setting or a cursor's reading is shown
+    // to fewer), wherever it stands on the screen.
+    void takeCounter(Reading& r)
+    {
+        for (const Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.clock || !t.unit || t.unit->perDivision || t.unit->base != QLatin1String("Hz") || t.value <= 0
+                || digitCount(t.shown) < 6)
+                continue;
+            r.main = t;
+            r.unit = t.unit;
+            r.label = QStringLiteral("FREQ");
+            m_scope = true;
+            return;
+        }
     }
 
     // Numbers drawn alike with units of one kind side by side on the reading's line are a row of

@@ -546,6 +546,11 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Frecuencia", 20, 200, 12}, {"567.5Hz", 20, 218, 12}, {"Pico-pico", 140, 200, 12}, {"14.8V", 140, 218, 12}, {"Máx.", 260, 200, 12},
           {"3.40V", 260, 218, 12}, {"Mín.", 380, 200, 12}, {"-5.40V", 380, 218, 12}},
          14.8, "V", -5.40, 3.40},
+        // No readout, only the hardware frequency counter (six digits, no label) beside settings
+        // and a record length read apart from its figure.
+        {{{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"Trig'd", 553, 2, 11}, {"144.437kHz", 681, 200, 10}, {"58us", 469, 230, 10},
+          {"37.68us", 531, 230, 10}},
+         144.437, "kHz", {}, {}},
         // A peak to peak whose V small print made a 4: its label says volts.
         {{{"Pk-Pk(1J+392.00m4", 20, 230, 10}, {"Prd(1J4.30ms", 200, 230, 10}}, 392.00, "mV", {}, {}},
         {{{"Freq(1):", 150, 220, 12}, {"Counter(1):", 260, 220, 12}, {"998.0kHz", 150, 238, 12}, {"999.99kHz", 260, 238, 12}},
@@ -568,6 +573,12 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), c.minValue.value_or(0)) << c.strip.front().text;
         EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), c.maxValue.value_or(0)) << c.strip.front().text;
     }
+    // The counter where the sample rate and the record length (read apart from its figure) are
+    // all that say it is a scope's screen.
+    const auto counter = BenchScreenReader::read(screenOf({{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"26NSa/s", 240, 4, 10},
+                                                           {"Jul", 640, 4, 10}, {"144.437kHz", 681, 200, 10}, {"58us", 469, 230, 10}}));
+    EXPECT_EQ(field(counter, "mode"), QStringLiteral("Oscilloscope"));
+    EXPECT_EQ(counter.value(QStringLiteral("value")).toDouble(), 144.437);
 }
 
 TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
