@@ -825,6 +825,18 @@ public:
                 words.remove(i + 1, 2);
             }
         }
+        // The recogniser at times takes a zero closing a figure for an ohm sign ("10.0000Ω KHz",
+        // axis marks "1Ω 2Ω 3Ω"). Where several figures carry a bare ohm sign on a screen that
+        // names no resistance, those signs are zeros.
+        static const QRegularExpression bareOhm(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?\u03A9$"));
+        static const QRegularExpression resistance(QStringLiteral("^(RES|OHM|OHMS|RESISTANCE|CONT|CONTINUITY|BEEP|DIODE)[:.]?$"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+        const auto ohms = std::count_if(words.begin(), words.end(), [](const ScreenWord& w) { return bareOhm.match(w.text).hasMatch(); });
+        const bool namesResistance = std::any_of(words.begin(), words.end(), [](const ScreenWord& w) { return resistance.match(w.text).hasMatch(); });
+        if (ohms >= 2 && !namesResistance)
+            for (ScreenWord& w : words)
+                if (bareOhm.match(w.text).hasMatch())
+                    w.text.back() = QLatin1Char('0');
         m_words = words;
         for (int i = 0; i < words.size(); ++i)
             for (Token t : tokensOf(words.at(i), i)) {

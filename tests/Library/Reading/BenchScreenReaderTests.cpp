@@ -587,7 +587,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
     // large number without a unit, a scope with only its scales, a signal generator's page
     // with its frequency drawn large, a time with nothing naming it a period (a timer), a
     // scope's trigger level beside its scales, a menu's temperature entry, a whole number under
-    // a unit label, a channel's scale on the bottom edge: no value, and nothing said.
+    // a unit label, a channel's scale on the bottom edge, a generator's table whose closing zeros
+    // the recogniser took for ohm signs: no value, and nothing said.
     const QList<QList<W>> screens = {
         {{"Preferences", 10, 40, 18}, {"Polling", 10, 80, 14}, {"timeout", 80, 80, 14}, {"250ms", 200, 80, 14},
          {"Font", 10, 110, 14}, {"size", 60, 110, 14}, {"13.000", 200, 110, 14}, {"Sample", 10, 140, 14}, {"rate", 80, 140, 14}, {"50GS/s", 200, 140, 14}},
@@ -600,6 +601,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"SYSTEMMENU", 100, 10, 14}, {"Date:", 10, 40, 12}, {"2024-12-13", 80, 40, 12}, {"Temp", 10, 70, 12}, {"19.0C", 80, 70, 12},
          {"USB:", 10, 100, 12}, {"connected", 80, 100, 12}},
         {{"Output", 10, 20, 12}, {"Current(A)", 60, 40, 12}, {"1", 60, 60, 12}, {"FINE", 200, 60, 12}},
+        {{"Control", 14, 44, 12}, {"DefineArbitraryWave", 23, 67, 10}, {"1", 28, 89, 14}, {"i", 50, 89, 14}, {"2", 102, 89, 9},
+         {"FromFile", 24, 122, 12}, {"9", 78, 171, 8}, {"1Ω", 79, 186, 8}, {"11", 79, 201, 8}, {"2Ω", 78, 216, 8}, {"21", 78, 231, 8}},
         {{"FNIRSI", 3, 0, 14}, {"RUN", 87, 0, 18}, {"a", 283, 172, 6}, {"Fg", 14, 208, 10}, {"DT", 220, 210, 8}, {"0200mvV:", 1, 250, 14}},
         {{"Sa", 600, 30, 10}, {"5.00MSa/s", 620, 30, 10}, {"70.0kpts", 620, 50, 10}, {"Edge", 600, 70, 10}, {"L", 600, 100, 18},
          {"2.8V", 640, 100, 18}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
