@@ -165,6 +165,10 @@ QString spelledUnit(const QString& word)
         {QStringLiteral("OHMS"), QString(omega)},          {QStringLiteral("HERTZ"), QStringLiteral("Hz")},
         {QStringLiteral("WATT"), QStringLiteral("W")},     {QStringLiteral("WATTS"), QStringLiteral("W")},
         {QStringLiteral("FARAD"), QStringLiteral("F")},    {QStringLiteral("FARADS"), QStringLiteral("F")},
+        // A supply's readings named by their symbol after the figure ("8.43 Vout", "0.029 Iout").
+        {QStringLiteral("VOUT"), QStringLiteral("V")},     {QStringLiteral("UOUT"), QStringLiteral("V")},
+        {QStringLiteral("IOUT"), QStringLiteral("A")},     {QStringLiteral("1OUT"), QStringLiteral("A")},
+        {QStringLiteral("POUT"), QStringLiteral("W")},
     };
     return units.value(word.toUpper());
 }
@@ -1009,7 +1013,7 @@ private:
             r.main->value = -r.main->value;
             r.main->shown.remove(0, 1);
         }
-        if (inRowOfScales(r))
+        if (inRowOfScales(r) || strayBefore(r))
             r.main.reset();
         // A time alone is a timebase, an interval or a timer; it is a measurement only where the
         // screen names one (a period, a pulse width, a rise time).
@@ -1064,6 +1068,21 @@ private:
             m_scope = true;
             return;
         }
+    }
+
+    // A large figure with a scrap of small letters glued to its left ("rm" "52" for "8.52") lost
+    // its first digits to the recogniser: what is left of it is not the reading.
+    bool strayBefore(const Reading& r) const
+    {
+        if (!r.main || !r.label.isEmpty() || r.main->box.isEmpty())
+            return false;
+        static const QRegularExpression scrap(QStringLiteral("^[a-z]{1,2}$"));
+        return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            const int gap = r.main->box.left() - t.box.right();
+            return t.kind == Kind::Word && scrap.match(t.text).hasMatch() && gap >= -1 && gap <= r.main->height * 0.3
+                   && t.height >= r.main->height * 0.3 && t.height <= r.main->height * 0.8
+                   && verticalOverlap(t.box, r.main->box) >= t.box.height() * 0.8;
+        });
     }
 
     // Numbers drawn alike with units of one kind side by side on the reading's line are a row of

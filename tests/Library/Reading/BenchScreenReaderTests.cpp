@@ -588,7 +588,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
     // with its frequency drawn large, a time with nothing naming it a period (a timer), a
     // scope's trigger level beside its scales, a menu's temperature entry, a whole number under
     // a unit label, a channel's scale on the bottom edge, a generator's table whose closing zeros
-    // the recogniser took for ohm signs: no value, and nothing said.
+    // the recogniser took for ohm signs, a figure whose first digits were read as a scrap of
+    // letters: no value, and nothing said.
     const QList<QList<W>> screens = {
         {{"Preferences", 10, 40, 18}, {"Polling", 10, 80, 14}, {"timeout", 80, 80, 14}, {"250ms", 200, 80, 14},
          {"Font", 10, 110, 14}, {"size", 60, 110, 14}, {"13.000", 200, 110, 14}, {"Sample", 10, 140, 14}, {"rate", 80, 140, 14}, {"50GS/s", 200, 140, 14}},
@@ -603,6 +604,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"Output", 10, 20, 12}, {"Current(A)", 60, 40, 12}, {"1", 60, 60, 12}, {"FINE", 200, 60, 12}},
         {{"Control", 14, 44, 12}, {"DefineArbitraryWave", 23, 67, 10}, {"1", 28, 89, 14}, {"i", 50, 89, 14}, {"2", 102, 89, 9},
          {"FromFile", 24, 122, 12}, {"9", 78, 171, 8}, {"1Ω", 79, 186, 8}, {"11", 79, 201, 8}, {"2Ω", 78, 216, 8}, {"21", 78, 231, 8}},
+        {{"DPS5005", 200, 10, 9}, {"Output", 20, 120, 12}, {"Time(ks)", 250, 120, 10}, {"rm", 290, 150, 20}, {"52", 312, 150, 44},
+         {"Vout", 420, 165, 9}, {"0.000", 280, 200, 39}},
         {{"FNIRSI", 3, 0, 14}, {"RUN", 87, 0, 18}, {"a", 283, 172, 6}, {"Fg", 14, 208, 10}, {"DT", 220, 210, 8}, {"0200mvV:", 1, 250, 14}},
         {{"Sa", 600, 30, 10}, {"5.00MSa/s", 620, 30, 10}, {"70.0kpts", 620, 50, 10}, {"Edge", 600, 70, 10}, {"L", 600, 100, 18},
          {"2.8V", 640, 100, 18}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
@@ -664,6 +667,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"BrymenLogger", 30, 7, 9}, {"Nu:", 99, 89, 13}, {"12.0010", 140, 89, 13}, {"V", 218, 89, 13}, {"1Ω", 63, 123, 10},
           {"8", 70, 162, 10}, {"6", 70, 201, 10}, {"20", 174, 240, 16}, {"ao", 316, 240, 15}, {"Tijd", 374, 260, 14}},
          "DC Voltage", 12.001, "V"},
+        // A supply program's readings named by their symbol after the figure; the current's
+        // symbol was not read.
+        {{{"DPS5005", 200, 10, 9}, {"Output", 20, 120, 12}, {"Time(ks)", 250, 120, 10}, {"8.43", 300, 150, 39}, {"Vout", 420, 165, 9},
+          {"0.000", 280, 200, 39}},
+         "DC Voltage", 8.43, "V"},
         // A logging program's table: the value and its unit in columns under their headings.
         {{{"Multimeter", 10, 10, 12}, {"Data", 90, 10, 12}, {"Value:", 10, 40, 12}, {"Unit:", 300, 40, 12}, {"0.25", 10, 70, 32},
           {"A", 300, 70, 32}},
