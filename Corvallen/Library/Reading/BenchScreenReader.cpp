@@ -1051,6 +1051,33 @@ private:
             takeQuantityReadout(r);
         if (!r.main && (m_scope || hasScopeMarks(m_words)))
             takeCounter(r);
+        if (!r.main && !m_scope)
+            takePowerRow(r);
+    }
+
+    // Volts, amperes and watts side by side on one line are what a supply, a load or a USB
+    // tester measures (a setting shows no power): the voltage is the reading.
+    void takePowerRow(Reading& r) const
+    {
+        for (const Token& v : m_tokens) {
+            const std::optional<Unit> vu = v.kind == Kind::Number && !v.status && !v.clock ? unitAfter(v) : std::nullopt;
+            if (!vu || vu->perDivision || vu->base != QLatin1String("V"))
+                continue;
+            bool amperes = false, watts = false;
+            for (const Token& t : m_tokens) {
+                if (t.kind != Kind::Number || t.status || t.row != v.row || &t == &v)
+                    continue;
+                const std::optional<Unit> u = unitAfter(t);
+                amperes = amperes || (u && u->base == QLatin1String("A"));
+                watts = watts || (u && u->base == QLatin1String("W"));
+            }
+            if (amperes && watts) {
+                r.main = v;
+                r.unit = vu;
+                r.label.clear();
+                return;
+            }
+        }
     }
 
     // A scope with no measurement readout may still show its hardware frequency counter: a

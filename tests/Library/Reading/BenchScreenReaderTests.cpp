@@ -672,6 +672,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"DPS5005", 200, 10, 9}, {"Output", 20, 120, 12}, {"Time(ks)", 250, 120, 10}, {"8.43", 300, 150, 39}, {"Vout", 420, 165, 9},
           {"0.000", 280, 200, 39}},
          "DC Voltage", 8.43, "V"},
+        // A USB tester's log row: volts, amperes and watts side by side in the text's own size.
+        {{{"RD-USB", 23, 19, 13}, {"Log", 122, 21, 13}, {"Currentvalue", 23, 60, 17}, {"Temperature", 300, 90, 13},
+          {"2019-04-1510:50:25", 30, 110, 10}, {"4.94V", 206, 110, 10}, {"0.457A", 265, 110, 10}, {"2.257W", 334, 110, 10},
+          {"Apply", 300, 180, 13}},
+         "DC Voltage", 4.94, "V"},
         // A logging program's table: the value and its unit in columns under their headings.
         {{{"Multimeter", 10, 10, 12}, {"Data", 90, 10, 12}, {"Value:", 10, 40, 12}, {"Unit:", 300, 40, 12}, {"0.25", 10, 70, 32},
           {"A", 300, 70, 32}},
