@@ -682,6 +682,15 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
             u = Unit{m.captured(1) == QLatin1String("u") ? QString(micro) : m.captured(1), QStringLiteral("V"), QString(), false};
         if (!v || !u)
             return false;
+        // A label measures one kind of quantity: a peak to peak is no frequency.
+        static const QMap<QString, QStringList> kinds = {
+            {QStringLiteral("VPP"), {QStringLiteral("V"), QStringLiteral("A")}},  {QStringLiteral("AMPL"), {QStringLiteral("V"), QStringLiteral("A")}},
+            {QStringLiteral("RMS"), {QStringLiteral("V"), QStringLiteral("A")}},  {QStringLiteral("FREQ"), {QStringLiteral("Hz")}},
+            {QStringLiteral("PERIOD"), {QStringLiteral("s")}},                    {QStringLiteral("RISE"), {QStringLiteral("s")}},
+            {QStringLiteral("WIDTH"), {QStringLiteral("s")}},                     {QStringLiteral("DUTY"), {QStringLiteral("%")}},
+        };
+        if (const auto kind = kinds.constFind(r.label); kind != kinds.constEnd() && !kind->contains(u->base))
+            return false;
         r.value = *v;
         r.unit = *u;
         r.word = word;
@@ -738,7 +747,13 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
             continue;
         // Beside it on its line, perhaps past one stray mark.
         bool found = false;
-        for (int j = i + 1; j <= i + 2 && j < words.size() && words.at(j).row == w.row && !found; ++j) {
+        // (The recogniser's line may run down a column of boxes: beside means level with it, or
+        // dropped by less than half its height.)
+        const auto level = [&](int j) {
+            const QRect& b = words.at(j).box;
+            return b.top() <= w.box.bottom() + w.box.height() / 2 && b.bottom() >= w.box.top();
+        };
+        for (int j = i + 1; j <= i + 2 && j < words.size() && words.at(j).row == w.row && level(j) && !found; ++j) {
             found = valueAt(j, r);
             if (!found && (words.at(j).text.size() > 2 || std::any_of(words.at(j).text.begin(), words.at(j).text.end(), [](QChar c) { return c.isLetterOrNumber() && !c.isLower(); })))
                 break;
@@ -975,7 +990,8 @@ private:
         if (hasScopeMarks(m_words) || (m_scope && peakToPeak)) {
             const QList<Readout> readouts = labelledReadouts(m_words);
             // The peak to peak the layout's own pairing found stands, with its limits.
-            const bool pairedPeakToPeak = r.main && r.unit && r.label == QLatin1String("VPP");
+            const bool pairedPeakToPeak = r.main && r.unit && r.label == QLatin1String("VPP")
+                                          && (r.unit->base == QLatin1String("V") || r.unit->base == QLatin1String("A"));
             // A number that stands out by its size, with its unit, is the reading over any strip
             // (a scope's built-in meter, drawn far larger than the strip); where sizes are
             // unknown, none stands out. A setting in the side panel (a trigger level) is drawn

@@ -15,6 +15,7 @@ namespace {
 struct W {
     const char* text;
     int x, y, h;
+    int row = -1;  // as the recogniser grouped it, where that differs from the layout's
 };
 
 ScreenText screenOf(const QList<W>& words, QList<QRect> boxes = {})
@@ -29,7 +30,7 @@ ScreenText screenOf(const QList<W>& words, QList<QRect> boxes = {})
         sw.box = QRect(w.x, w.y, std::max(4, int(sw.text.size() * w.h * 0.6)), w.h);
         sw.textHeight = w.h;
         sw.confidence = 90;
-        int row = -1;
+        int row = w.row;
         for (int i = 0; i < rowTops.size() && row < 0; ++i)
             if (std::abs(rowTops.at(i) - w.y) < w.h)
                 row = i;
@@ -551,6 +552,11 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"Trig'd", 553, 2, 11}, {"144.437kHz", 681, 200, 10}, {"58us", 469, 230, 10},
           {"37.68us", 531, 230, 10}},
          144.437, "kHz", {}, {}},
+        // A side panel of labels over values that the recogniser ran into one line, down the
+        // column: a label pairs only with a value level with it or under it...
+        {{{"857mV", 354, 102, 12, 9}, {"Vpp", 354, 86, 11, 9}, {"1.20V", 355, 22, 12, 9}, {"Max", 355, 6, 11, 9}}, 857, "mV", {}, 1200},
+        // ...and of its kind: a peak to peak whose own value was lost is no frequency.
+        {{{"Vpp", 20, 230, 10}, {"919.7Hz", 60, 230, 10}, {"Max", 160, 230, 10}, {"1.80V", 200, 230, 10}}, 1.80, "V", {}, 1.80},
         // A peak to peak whose V small print made a 4: its label says volts.
         {{{"Pk-Pk(1J+392.00m4", 20, 230, 10}, {"Prd(1J4.30ms", 200, 230, 10}}, 392.00, "mV", {}, {}},
         {{{"Freq(1):", 150, 220, 12}, {"Counter(1):", 260, 220, 12}, {"998.0kHz", 150, 238, 12}, {"999.99kHz", 260, 238, 12}},
