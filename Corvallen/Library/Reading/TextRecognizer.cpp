@@ -1058,7 +1058,7 @@ bool hasDecimalPoint(const ScreenSegmenter::Run& run)
     const int h = run.height;
     for (int g = 1; g + 1 < run.glyphs.size(); ++g) {
         const QRect& p = run.glyphs.at(g);
-        const bool small = p.width() <= std::max(2, h * 35 / 100) && p.height() <= std::max(2, h * 35 / 100);
+        const bool small = p.width() <= std::max(2, h * 45 / 100) && p.height() <= std::max(2, h * 35 / 100);
         const QRect& before = run.glyphs.at(g - 1);
         const QRect& after = run.glyphs.at(g + 1);
         const bool onBaseline = std::abs(before.bottom() - p.bottom()) <= std::max(1, h / 5) && std::abs(after.bottom() - p.bottom()) <= std::max(1, h / 5);
@@ -1088,11 +1088,12 @@ bool hasEqualsBeforeValue(const ScreenSegmenter::Run& run)
     return false;
 }
 
-// A run standing over a third of the screen's height is a drawing (a stretch of trace with
-// the specks beside it), not a line of characters: it is read last, when the budget allows.
-bool isShapeNotText(const ScreenSegmenter::Run& run, int screenHeight)
+// A lone stroke six times as tall as it is wide is a drawing (a cursor line, a tick, a bar of
+// a frame broken off; a lone 1 has its flag, and a lone l is no reading): read last, when the
+// budget allows.
+bool isLoneStroke(const ScreenSegmenter::Run& run)
 {
-    return run.height * 3 > screenHeight;
+    return run.glyphs.size() == 1 && run.glyphs.first().width() * 6 < run.glyphs.first().height();
 }
 
 std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
@@ -1135,21 +1136,20 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     // A lone glyph is read after runs of half its height: it is far more often an icon, a
     // channel badge or a button's arrow than the reading (a seven-segment display's digits are
     // the decoder's). A run just right of a taller one on its line (the reading's unit) is read
-    // with it; a unit is drawn at least a quarter of its figure's height, so specks beside a tall
-    // shape (a stray piece of a trace) are not one.
-    QList<bool> shapes(scan.runs.size());
+    // with it.
+    QList<bool> strokes(scan.runs.size());
     for (int a = 0; a < scan.runs.size(); ++a)
-        shapes[a] = isShapeNotText(scan.runs.at(a), scan.height);
+        strokes[a] = isLoneStroke(scan.runs.at(a));
     QList<int> priority(scan.runs.size());
     for (int a = 0; a < scan.runs.size(); ++a) {
         const ScreenSegmenter::Run& run = scan.runs.at(a);
-        priority[a] = shapes.at(a) ? 0 : run.glyphs.size() == 1 ? run.height / 2 : run.height;
-        for (int b = 0; b < scan.runs.size() && !shapes.at(a); ++b) {
+        priority[a] = strokes.at(a) ? 0 : run.glyphs.size() == 1 ? run.height / 2 : run.height;
+        for (int b = 0; b < scan.runs.size() && !strokes.at(a); ++b) {
             const ScreenSegmenter::Run& other = scan.runs.at(b);
-            if (shapes.at(b))
+            if (strokes.at(b))
                 continue;
             const int gap = run.box.left() - other.box.right();
-            if (other.height > priority[a] && run.height * 4 >= other.height && gap >= -2 && gap <= other.height && run.box.top() >= other.box.top() - other.height / 4
+            if (other.height > priority[a] && gap >= -2 && gap <= other.height && run.box.top() >= other.box.top() - other.height / 4
                 && run.box.bottom() <= other.box.bottom() + other.height / 4)
                 priority[a] = other.height;
         }
