@@ -356,11 +356,13 @@ bool isPoint(const QRect& small, double fill, bool blob, const QRect& big)
            && (solid || small.height() <= 3);
 }
 
+// A minus sign at mid height, lying flat: nearly twice as wide as it is high (in its strongly
+// inked part at least). A small letter beside a tall badge (the m of "mV") is squarer.
 bool isDash(const QRect& small, const QRect& big)
 {
     const int H = big.height();
     const double mid = big.top() + H / 2.0;
-    return small.height() <= H * 0.34 && small.width() >= small.height() * 1.2 && std::abs(small.center().y() - mid) <= H * 0.22;
+    return small.height() <= H * 0.34 && small.width() >= small.height() * 1.8 && std::abs(small.center().y() - mid) <= H * 0.22;
 }
 
 // A box whose text is read against its own fill: its contrast (worked out in `inside`) replaces

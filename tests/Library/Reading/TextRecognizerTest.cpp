@@ -299,9 +299,9 @@ TEST(TextRecognizer, ABusyScreenReadsItsLabelledSmallPrintBeforeIconsAndLongWord
 
 TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
 {
-    // Screens saved by real instruments, where the reading's small print used to go unread: the
-    // work a capture may spend ran out on larger things first, or the reading's run was not
-    // known for one.
+    // Screens saved by real instruments, where a reading's small print used to go unread or was
+    // read at the wrong size: the work a capture may spend ran out on larger things first, the
+    // reading's run was not known for one, or it was joined to a larger shape.
     struct Row {
         const char* file;
         QString want;
@@ -311,6 +311,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"der-de5000-01.png", QStringLiteral("221.7"), "a point a little wider than a third of the line's height is still a point"},
         {"fresh-hantek-openhantek-01.png", QStringLiteral("2.041"), "cursor lines and ticks standing alone are read last"},
         {"blind-rigol-ds1000z-02.png", QStringLiteral("606"), "a value after an equals sign in a scope's strip"},
+        {"fresh-rigol-ds1000z-02.png", QStringLiteral("87.6"), "a small m is no minus sign of the tall badge a little way after it"},
     };
     for (const Row& row : rows) {
         QImage image;
