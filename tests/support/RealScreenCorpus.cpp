@@ -51,7 +51,9 @@ std::optional<double> numberOf(const QString& text)
 bool notedReadout(const QString& notes, double value, const QString& unit)
 {
     static const QRegularExpression figure(QStringLiteral("([+-]?\\d+(?:[.,]\\d+)?)\\s?([a-zA-Z\u00B5\u03A9%]+)"));
-    static const QRegularExpression label(QStringLiteral("pk-pk|vpp|freq|ampl|mean|avg|rms|max|min|top|base|period|duty|rise|fall|width|counter|eff"),
+    // Labels in English and in the languages instruments are set to ("Frecuencia", "Máx.").
+    static const QRegularExpression label(QStringLiteral("pk-pk|vpp|freq|ampl|mean|avg|rms|max|min|top|base|period|duty|rise|fall|width|counter|eff"
+                                                         "|frec|fréq|pico|spitze|crête|perío|máx|mín|media|mittel|moyenne"),
                                           QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression setting(QStringLiteral("setting|trigger|scale|\\bset\\b|cursor|marker|offset|limit|axis|grid"),
                                             QRegularExpression::CaseInsensitiveOption);

@@ -85,14 +85,21 @@ QString labelFor(const QString& word)
     if (colon && w == QLatin1String("MAN"))
         return QStringLiteral("MIN|MAX");
     static const QList<std::pair<QString, QStringList>> labels = {
-        {QStringLiteral("MIN"), {QStringLiteral("MIN"), QStringLiteral("MINIMUM"), QStringLiteral("VMIN"), QStringLiteral("LOW")}},
-        {QStringLiteral("MAX"), {QStringLiteral("MAX"), QStringLiteral("MAXIMUM"), QStringLiteral("VMAX"), QStringLiteral("HIGH")}},
-        {QStringLiteral("AVG"), {QStringLiteral("AVG"), QStringLiteral("AVE"), QStringLiteral("AVERAGE"), QStringLiteral("MEAN"), QStringLiteral("VAVG")}},
-        {QStringLiteral("VPP"), {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P")}},
-        {QStringLiteral("FREQ"), {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ"), QStringLiteral("F")}},
+        // Instruments set to another language name them in it (Spanish, German, French, Italian).
+        {QStringLiteral("MIN"), {QStringLiteral("MIN"), QStringLiteral("MINIMUM"), QStringLiteral("VMIN"), QStringLiteral("LOW"), QStringLiteral("MÍN"),
+                                 QStringLiteral("MINIMO"), QStringLiteral("MÍNIMO")}},
+        {QStringLiteral("MAX"), {QStringLiteral("MAX"), QStringLiteral("MAXIMUM"), QStringLiteral("VMAX"), QStringLiteral("HIGH"), QStringLiteral("MÁX"),
+                                 QStringLiteral("MAXIMO"), QStringLiteral("MÁXIMO")}},
+        {QStringLiteral("AVG"), {QStringLiteral("AVG"), QStringLiteral("AVE"), QStringLiteral("AVERAGE"), QStringLiteral("MEAN"), QStringLiteral("VAVG"),
+                                 QStringLiteral("MEDIA"), QStringLiteral("MITTELWERT"), QStringLiteral("MOYENNE"), QStringLiteral("PROMEDIO")}},
+        {QStringLiteral("VPP"), {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P"),
+                                 QStringLiteral("PICO-PICO"), QStringLiteral("SPITZE-SPITZE"), QStringLiteral("CRÊTE-CRÊTE"), QStringLiteral("CRETE-CRETE")}},
+        {QStringLiteral("FREQ"), {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ"), QStringLiteral("F"), QStringLiteral("FRECUENCIA"),
+                                  QStringLiteral("FREQUENZ"), QStringLiteral("FRÉQUENCE"), QStringLiteral("FREQUENCE"), QStringLiteral("FREQUENZA")}},
         {QStringLiteral("DUTY"), {QStringLiteral("DUTY"), QStringLiteral("DUTY+")}},
         {QStringLiteral("RMS"), {QStringLiteral("VRMS"), QStringLiteral("RMS")}},
-        {QStringLiteral("PERIOD"), {QStringLiteral("PERIOD"), QStringLiteral("PRD")}},
+        {QStringLiteral("PERIOD"), {QStringLiteral("PERIOD"), QStringLiteral("PRD"), QStringLiteral("PERIODO"), QStringLiteral("PERÍODO"),
+                                    QStringLiteral("PERIODE"), QStringLiteral("PÉRIODE")}},
     };
     for (const auto& [label, variants] : labels)
         if (variants.contains(w))
@@ -146,6 +153,20 @@ bool isStatusWord(const QString& word)
     while (w.endsWith(QLatin1Char(':')))
         w.chop(1);
     return words.contains(w) || w.startsWith(QLatin1String("TRIG"));
+}
+
+// The unit a word spells out in full ("Volts", "Amps"), if any.
+QString spelledUnit(const QString& word)
+{
+    static const QMap<QString, QString> units = {
+        {QStringLiteral("VOLT"), QStringLiteral("V")},     {QStringLiteral("VOLTS"), QStringLiteral("V")},
+        {QStringLiteral("AMP"), QStringLiteral("A")},      {QStringLiteral("AMPS"), QStringLiteral("A")},
+        {QStringLiteral("AMPERE"), QStringLiteral("A")},   {QStringLiteral("AMPERES"), QStringLiteral("A")},
+        {QStringLiteral("OHMS"), QString(omega)},          {QStringLiteral("HERTZ"), QStringLiteral("Hz")},
+        {QStringLiteral("WATT"), QStringLiteral("W")},     {QStringLiteral("WATTS"), QStringLiteral("W")},
+        {QStringLiteral("FARAD"), QStringLiteral("F")},    {QStringLiteral("FARADS"), QStringLiteral("F")},
+    };
+    return units.value(word.toUpper());
 }
 
 // Reads a unit as written or as a recogniser tends to misread it ("kQ" for kΩ, "uF" for µF,
@@ -224,7 +245,12 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QString(omega);
         return u;
     }
-    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|W|j|L|H|m|k|K|M|G)?(V|v|Y|y|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s)$"));
+    // A program may spell its unit out ("Volts" under the figure).
+    if (const QString spelt = spelledUnit(text); !spelt.isEmpty()) {
+        u.base = spelt;
+        return u;
+    }
+    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|W|j|L|H|m|k|K|M|G)?(V|v|Y|y|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s|W)$"));
     auto m = unit.match(text);
     if (!m.hasMatch()) {
         // The recogniser sometimes reads one letter twice in two cases ("Vv", "mvV", "kKHz"),
@@ -560,16 +586,20 @@ struct Readout {
 QString readoutLabel(QString word)
 {
     static const QList<QStringList> names = {
-        {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P"), QStringLiteral("PEAKTOPEAK")},
-        {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ")},
+        {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P"), QStringLiteral("PEAKTOPEAK"),
+         QStringLiteral("PICO-PICO"), QStringLiteral("SPITZE-SPITZE"), QStringLiteral("CRÊTE-CRÊTE"), QStringLiteral("CRETE-CRETE")},
+        {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ"), QStringLiteral("FRECUENCIA"), QStringLiteral("FREQUENZ"),
+         QStringLiteral("FRÉQUENCE"), QStringLiteral("FREQUENCE"), QStringLiteral("FREQUENZA")},
         {QStringLiteral("AMPL"), QStringLiteral("AMPLITUDE"), QStringLiteral("VAMP")},
-        {QStringLiteral("MEAN"), QStringLiteral("AVG"), QStringLiteral("AVERAGE"), QStringLiteral("VAVG")},
+        {QStringLiteral("MEAN"), QStringLiteral("AVG"), QStringLiteral("AVERAGE"), QStringLiteral("VAVG"), QStringLiteral("MEDIA"),
+         QStringLiteral("MITTELWERT"), QStringLiteral("MOYENNE"), QStringLiteral("PROMEDIO")},
         {QStringLiteral("RMS"), QStringLiteral("VRMS"), QStringLiteral("ACRMS"), QStringLiteral("CYCRMS"), QStringLiteral("CRMS")},
-        {QStringLiteral("MAX"), QStringLiteral("VMAX"), QStringLiteral("MAXIMUM")},
-        {QStringLiteral("MIN"), QStringLiteral("VMIN"), QStringLiteral("MINIMUM")},
+        {QStringLiteral("MAX"), QStringLiteral("VMAX"), QStringLiteral("MAXIMUM"), QStringLiteral("MÁX"), QStringLiteral("MAXIMO"), QStringLiteral("MÁXIMO")},
+        {QStringLiteral("MIN"), QStringLiteral("VMIN"), QStringLiteral("MINIMUM"), QStringLiteral("MÍN"), QStringLiteral("MINIMO"), QStringLiteral("MÍNIMO")},
         {QStringLiteral("TOP"), QStringLiteral("VTOP")},
         {QStringLiteral("BASE"), QStringLiteral("VBASE")},
-        {QStringLiteral("PERIOD"), QStringLiteral("PRD")},
+        {QStringLiteral("PERIOD"), QStringLiteral("PRD"), QStringLiteral("PERIODO"), QStringLiteral("PERÍODO"), QStringLiteral("PERIODE"),
+         QStringLiteral("PÉRIODE")},
         {QStringLiteral("DUTY"), QStringLiteral("+DUTY"), QStringLiteral("-DUTY")},
         {QStringLiteral("RISE"), QStringLiteral("RISETIME"), QStringLiteral("FALL"), QStringLiteral("FALLTIME")},
         {QStringLiteral("WIDTH"), QStringLiteral("+WIDTH"), QStringLiteral("-WIDTH")},
@@ -639,7 +669,13 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
     // The figure and unit of a readout from their texts; false when either is none.
     auto fill = [](Readout& r, const QString& figureText, const QString& unitText, int word) {
         const auto v = readoutFigure(figureText, &r.shown);
-        const std::optional<Unit> u = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
+        std::optional<Unit> u = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
+        // A voltage measurement's V misread in small print after its prefix ("392.00m4"): the
+        // label says the quantity, the prefix its size.
+        static const QRegularExpression garbledVolts(QStringLiteral("^([mun])[4N]$"));
+        if (const auto m = garbledVolts.match(unitText);
+            !u && m.hasMatch() && (r.label == QLatin1String("VPP") || r.label == QLatin1String("AMPL") || r.label == QLatin1String("RMS")))
+            u = Unit{m.captured(1) == QLatin1String("u") ? QString(micro) : m.captured(1), QStringLiteral("V"), QString(), false};
         if (!v || !u)
             return false;
         r.value = *v;
@@ -734,10 +770,10 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
 }
 
 // Marks only an oscilloscope's screen carries: a scale per division ("1.00V/", "500mV/div"), a
-// sample rate ("1.00GSa/s"), a record length ("7.00kpts").
+// sample rate ("1.00GSa/s"), a record length ("7.00kpts", or "16k" "pts" read apart).
 bool hasScopeMarks(const QList<ScreenWord>& words)
 {
-    static const QRegularExpression mark(QStringLiteral("\\d(?:[munpµ]?[Vs]|[munpµ]?V)/(?:div)?$|Sa/s|GSa|MSa|kpts|Mpts|/div"),
+    static const QRegularExpression mark(QStringLiteral("\\d(?:[munpµ]?[Vs]|[munpµ]?V)/(?:div)?$|Sa/s|GSa|MSa|kpts|Mpts|^pts$|/div"),
                                          QRegularExpression::CaseInsensitiveOption);
     int marks = 0;
     for (const ScreenWord& w : words)
@@ -789,6 +825,18 @@ public:
                 words.remove(i + 1, 2);
             }
         }
+        // The recogniser at times takes a zero closing a figure for an ohm sign ("10.0000Ω KHz",
+        // axis marks "1Ω 2Ω 3Ω"). Where several figures carry a bare ohm sign on a screen that
+        // names no resistance, those signs are zeros.
+        static const QRegularExpression bareOhm(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?\u03A9$"));
+        static const QRegularExpression resistance(QStringLiteral("^(RES|OHM|OHMS|RESISTANCE|CONT|CONTINUITY|BEEP|DIODE)[:.]?$"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+        const auto ohms = std::count_if(words.begin(), words.end(), [](const ScreenWord& w) { return bareOhm.match(w.text).hasMatch(); });
+        const bool namesResistance = std::any_of(words.begin(), words.end(), [](const ScreenWord& w) { return resistance.match(w.text).hasMatch(); });
+        if (ohms >= 2 && !namesResistance)
+            for (ScreenWord& w : words)
+                if (bareOhm.match(w.text).hasMatch())
+                    w.text.back() = QLatin1Char('0');
         m_words = words;
         for (int i = 0; i < words.size(); ++i)
             for (Token t : tokensOf(words.at(i), i)) {
@@ -931,7 +979,8 @@ private:
             int readoutHeight = 0;
             for (const Readout& o : readouts)
                 readoutHeight = std::max(readoutHeight, m_words.value(o.word).textHeight);
-            const bool outstanding = standsOut && sizesKnown() && r.unit && r.label.isEmpty() && r.main->height >= readoutHeight * 1.8;
+            const bool outstanding = standsOut && sizesKnown() && r.unit && r.label.isEmpty() && r.main->height >= readoutHeight * 1.8
+                                     && !inRowOfScales(r);
             const auto vpp = std::find_if(readouts.begin(), readouts.end(), [](const Readout& o) { return o.label == QLatin1String("VPP"); });
             // Where both found the same peak to peak, the pairing's limits (mended for lost
             // signs and garbled units) stand.
@@ -960,19 +1009,8 @@ private:
             r.main->value = -r.main->value;
             r.main->shown.remove(0, 1);
         }
-        // Numbers drawn alike with units of one kind side by side on the reading's line are a
-        // row of scales or an axis (channel scales, time marks), not a reading.
-        if (r.main && r.unit && r.label.isEmpty()) {
-            int alike = 0;
-            for (const Token& t : m_tokens)
-                if (t.kind == Kind::Number && t.box != r.main->box && verticalOverlap(t.box, r.main->box) > 0
-                    && std::abs(t.height - r.main->height) <= r.main->height * 0.3) {
-                    const std::optional<Unit> u = unitAfter(t);
-                    alike += u && u->base == r.unit->base;
-                }
-            if (alike >= 2)
-                r.main.reset();
-        }
+        if (inRowOfScales(r))
+            r.main.reset();
         // A time alone is a timebase, an interval or a timer; it is a measurement only where the
         // screen names one (a period, a pulse width, a rise time).
         if (r.main && r.unit && r.unit->base == QLatin1String("s") && r.label.isEmpty()
@@ -984,8 +1022,10 @@ private:
         // meter).
         if (r.main && r.label.isEmpty() && sizesKnown() && hasScopeMarks(m_words) && r.main->height < medianTextHeight() * 1.8)
             r.main.reset();
-        // The top edge of a screen is its status bar or title: what stands there is a setting.
-        const bool onTopEdge = r.main && sizesKnown() && r.main->box.bottom() < m_screen.size.height() * 0.1;
+        // The top edge of a screen is its status bar or title, the bottom edge its channel bar or
+        // soft keys: what stands there is a setting.
+        const bool onEdge = r.main && sizesKnown()
+                               && (r.main->box.bottom() < m_screen.size.height() * 0.1 || r.main->box.top() > m_screen.size.height() * 0.88);
         // A labelled measurement counts as a scope's only on a screen that is a scope's by its
         // scale marks, its peak to peak or its channel badges: a frequency beside a waveform may
         // be a signal generator's setting.
@@ -996,7 +1036,7 @@ private:
         const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge);
         // A value under a label that names its unit is a program's labelled readout.
         const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel);
-        if (r.main && (!r.unit || (!standsOut && !labelled) || (onTopEdge && !labelled))) {
+        if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled))) {
             r.main.reset();
             r.minValue.reset();
             r.maxValue.reset();
@@ -1005,6 +1045,41 @@ private:
             takeMeasuredReadout(r);
         if (!r.main)
             takeQuantityReadout(r);
+        if (!r.main && (m_scope || hasScopeMarks(m_words)))
+            takeCounter(r);
+    }
+
+    // A scope with no measurement readout may still show its hardware frequency counter: a
+    // frequency to six digits or more, with no label (a setting or a cursor's reading is shown
+    // to fewer), wherever it stands on the screen.
+    void takeCounter(Reading& r)
+    {
+        for (const Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.clock || !t.unit || t.unit->perDivision || t.unit->base != QLatin1String("Hz") || t.value <= 0
+                || digitCount(t.shown) < 6)
+                continue;
+            r.main = t;
+            r.unit = t.unit;
+            r.label = QStringLiteral("FREQ");
+            m_scope = true;
+            return;
+        }
+    }
+
+    // Numbers drawn alike with units of one kind side by side on the reading's line are a row of
+    // scales or an axis (channel scales, time marks), not a reading.
+    bool inRowOfScales(const Reading& r) const
+    {
+        if (!r.main || !r.unit || !r.label.isEmpty())
+            return false;
+        int alike = 0;
+        for (const Token& t : m_tokens)
+            if (t.kind == Kind::Number && t.box != r.main->box && verticalOverlap(t.box, r.main->box) > 0
+                && std::abs(t.height - r.main->height) <= r.main->height * 0.3) {
+                const std::optional<Unit> u = unitAfter(t);
+                alike += u && u->base == r.unit->base;
+            }
+        return alike >= 2;
     }
 
     // A program's panel of readouts named by their quantity ("Voltage 3.3 V", "Current 20.000 A"):
@@ -1016,6 +1091,8 @@ private:
             {QStringLiteral("VOLTAGE"), QStringLiteral("V")},     {QStringLiteral("CURRENT"), QStringLiteral("A")},
             {QStringLiteral("FREQUENCY"), QStringLiteral("Hz")},  {QStringLiteral("RESISTANCE"), QString(omega)},
             {QStringLiteral("CAPACITANCE"), QStringLiteral("F")}, {QStringLiteral("TEMPERATURE"), QString(degree) + QLatin1Char('C')},
+            {QStringLiteral("VOLTS"), QStringLiteral("V")},       {QStringLiteral("AMPS"), QStringLiteral("A")},
+            {QStringLiteral("POWER"), QStringLiteral("W")},
         };
         static const QStringList settings = {QStringLiteral("SET"),   QStringLiteral("SETTING"), QStringLiteral("LIMIT"), QStringLiteral("PROTECTION"),
                                              QStringLiteral("OVP"),   QStringLiteral("OCP"),     QStringLiteral("UVP"),   QStringLiteral("UCP"),
@@ -1025,6 +1102,16 @@ private:
             QString u = upper(text);
             while (!u.isEmpty() && !u.back().isLetter())
                 u.chop(1);
+            return u;
+        };
+        // The unit may stand outside the value's field, right after it.
+        auto unitOf = [&](const Token& value) {
+            std::optional<Unit> u = unitAfter(value);
+            for (const Token& t : m_tokens) {
+                const int gap = t.box.left() - value.box.right();
+                if (!u && t.kind == Kind::Word && gap >= -2 && gap <= value.height * 2.2 && verticalOverlap(t.box, value.box) > value.box.height() / 2)
+                    u = parseUnit(t.text);
+            }
             return u;
         };
         QList<int> found;
@@ -1038,17 +1125,36 @@ private:
             const bool setting = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
                 return t.row == row && settings.contains(bare(t.text));
             });
+            auto take = [&](int j) {
+                const std::optional<Unit> u = unitOf(m_tokens.at(j));
+                if (u && !u->perDivision && u->base == quantity.value())
+                    found.append(j);
+            };
+            bool beside = false;
             for (int j = i + 1; j < m_tokens.size() && m_tokens.at(j).row == row && !setting; ++j) {
                 const Token& t = m_tokens.at(j);
                 if (quantities.contains(bare(t.text)))
                     break;
                 if (t.kind != Kind::Number || t.status || t.clock)
                     continue;
-                const std::optional<Unit> u = unitAfter(t);
-                if (u && !u->perDivision && u->base == quantity.value())
-                    found.append(j);
+                take(j);
+                beside = true;
                 break;
             }
+            // Or the name over its field, the value under it (right-aligned in the field).
+            const Token& name = m_tokens.at(i);
+            int under = -1;
+            for (int j = 0; j < m_tokens.size() && !beside && !setting; ++j) {
+                const Token& t = m_tokens.at(j);
+                const int below = t.box.top() - name.box.bottom();
+                if (t.kind != Kind::Number || t.status || t.clock || t.row == row || below < -2 || below > name.height * 3
+                    || t.box.left() < name.box.left() - name.height || t.box.left() > name.box.right() + name.height * 6)
+                    continue;
+                if (under < 0 || t.box.top() < m_tokens.at(under).box.top())
+                    under = j;
+            }
+            if (under >= 0)
+                take(under);
             if (before == 0 && found.isEmpty())
                 firstRead = false;
         }
@@ -1056,7 +1162,7 @@ private:
         if (found.size() < 2 || !firstRead)
             return;
         r.main = m_tokens.at(found.first());
-        r.unit = unitAfter(*r.main);
+        r.unit = unitOf(*r.main);
         r.label.clear();
     }
 
@@ -1102,12 +1208,16 @@ private:
                                           QStringLiteral("RES"), QStringLiteral("OHM"), QStringLiteral("CAP"), QStringLiteral("TEMP"),
                                           QStringLiteral("DIODE"), QStringLiteral("CONT"), QStringLiteral("VOLTAGE"), QStringLiteral("CURRENT"),
                                           QStringLiteral("RESISTANCE"), QStringLiteral("CAPACITANCE"), QStringLiteral("TEMPERATURE")};
-        if (!screenSays(modes))
+        // A figure shown to five digits or more is a measurement's precision, not a setting's,
+        // and says what it is as well as a mode label would.
+        const bool precise = digitCount(r.main->shown) >= 5;
+        if (!screenSays(modes) && !precise)
             return false;
         int unlabelled = 0;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
-            if (t.kind != Kind::Number || t.status || !unitAfter(t))
+            // A lone digit with a mark after it is more likely a crumb of a drawing.
+            if (t.kind != Kind::Number || t.status || !unitAfter(t) || (precise && t.text.size() <= 2))
                 continue;
             const bool labelled = i > 0 && m_tokens.at(i - 1).kind == Kind::Label && m_tokens.at(i - 1).row == t.row;
             unlabelled += labelled ? 0 : 1;
@@ -1132,9 +1242,10 @@ private:
         // A supply shows its voltage, current and power in one block of large digits: those
         // drawn at the reading's size with units of other kinds are its peers, not the text
         // it stands out from.
+        // A lone digit is as likely a crumb of an icon (a dial's tick, a bar) as text.
         QList<int> numbers;
         for (const Token& t : m_tokens) {
-            if (t.kind != Kind::Number || verticalOverlap(t.box, r.main->box) > 0)
+            if (t.kind != Kind::Number || verticalOverlap(t.box, r.main->box) > 0 || t.text.size() == 1)
                 continue;
             const std::optional<Unit> u = unitAfter(t);
             if (r.unit && u && u->base != r.unit->base && std::abs(t.height - r.main->height) <= r.main->height * 0.1)
@@ -1281,19 +1392,26 @@ private:
 
     bool looksLikeOscilloscope() const
     {
-        int marks = 0;
+        int marks = 0, channels = 0;
         bool peakToPeak = false;
         for (const Token& t : m_tokens) {
             const QString u = upper(t.text);
             if (t.label == QLatin1String("VPP"))
                 peakToPeak = true;
             if (u.startsWith(QLatin1String("CH")) && u.size() == 3 && u.at(2).isDigit())
-                ++marks;
+                ++channels;
             if (u.startsWith(QLatin1String("TRIG")))
                 ++marks;
             if (t.unit && t.unit->perDivision)
                 ++marks;
         }
+        // Channel names alone are a meter program's inputs as much as a scope's badges: beside
+        // one number drawn far larger than the rest they are the meter's.
+        int tallest = 0;
+        for (int i : candidates())
+            tallest = std::max(tallest, m_tokens.at(i).height);
+        if (marks > 0 || tallest < medianTextHeight() * 1.8)
+            marks += channels;
         // A waveform across the screen with any scope measurement beside it is a scope's screen
         // even when the recogniser garbled its settings and its peak-to-peak label.
         bool measurement = peakToPeak;
@@ -1402,6 +1520,42 @@ private:
                 continue;
             if (const std::optional<Unit> u = readoutUnit(t.text); u && u->text().size() + u->current.size() >= 2)
                 return u;
+        }
+        // Or spelt out, alone on the next line under it ("0.38" over "Volts"), centred in the
+        // readout's box rather than under the digits.
+        for (const Token& t : m_tokens) {
+            const int below = t.box.top() - number.box.bottom();
+            if (t.kind == Kind::Number || spelledUnit(t.text).isEmpty() || t.height > number.height * 0.7 || below < -2
+                || below > number.height * 1.5)
+                continue;
+            const bool alone = std::none_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) { return &o != &t && o.row == t.row; });
+            if (alone)
+                return parseUnit(t.text);
+        }
+        return unitColumn(number);
+    }
+
+    // A logging program's table gives the value and its unit columns of their own, each under
+    // its heading ("Value:" over "0", "Unit:" over "A"): the unit is the word on the value's line
+    // under a "Unit" heading.
+    std::optional<Unit> unitColumn(const Token& number) const
+    {
+        static const QStringList headings = {QStringLiteral("UNIT"), QStringLiteral("UNITS"), QStringLiteral("EINHEIT"), QStringLiteral("UNIDAD"),
+                                             QStringLiteral("UNITÉ")};
+        for (const Token& t : m_tokens) {
+            if (t.kind == Kind::Number || verticalOverlap(t.box, number.box) <= 0 || t.box.left() <= number.box.right())
+                continue;
+            const std::optional<Unit> u = readoutUnit(t.text);
+            if (!u)
+                continue;
+            for (const Token& h : m_tokens) {
+                QString heading = upper(h.text);
+                while (heading.endsWith(QLatin1Char(':')))
+                    heading.chop(1);
+                const int above = t.box.top() - h.box.bottom();
+                if (headings.contains(heading) && above >= -2 && above <= std::max(h.height, t.height) * 3 && horizontalOverlap(h.box, t.box) > 0)
+                    return u;
+            }
         }
         return std::nullopt;
     }
@@ -1517,10 +1671,23 @@ private:
         // Elsewhere (and on a scope that shows no readout at all, whose reading is then judged
         // like a meter's) the number drawn largest.
         if (!main) {
+            // A lone digit without a unit is more likely a crumb of a chart or an icon than a
+            // reading; it is one only where nothing else is.
+            const auto crumb = [&](int i) { return m_tokens.at(i).text.size() == 1 && !unitAfter(m_tokens.at(i)); };
+            if (!std::all_of(numbers.begin(), numbers.end(), crumb))
+                numbers.erase(std::remove_if(numbers.begin(), numbers.end(), crumb), numbers.end());
             int tallest = 0;
             for (int i : numbers)
                 if (!labelOf.contains(i))
                     tallest = std::max(tallest, m_tokens.at(i).height);
+            // A figure without a unit drawn hardly larger than one with a unit (an axis label,
+            // a counter) does not hide it: only one drawn far larger is a reading whose unit was lost.
+            int tallestWithUnit = 0;
+            for (int i : numbers)
+                if (!labelOf.contains(i) && unitAfter(m_tokens.at(i)))
+                    tallestWithUnit = std::max(tallestWithUnit, m_tokens.at(i).height);
+            if (tallestWithUnit > 0 && tallest < tallestWithUnit * 1.3)
+                tallest = tallestWithUnit;
             std::optional<Unit> bestUnit;
             for (int i : numbers) {
                 const Token& t = m_tokens.at(i);

@@ -540,6 +540,19 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
     };
     const Case cases[] = {
         {{{"Freqg-191.6kHz", 60, 230, 10}, {"+Duty-49.81", 160, 230, 10}, {"%", 230, 230, 10}}, 191.6, "kHz", {}, {}},
+        // The channel scales under the strip, drawn larger than it, are no built-in meter.
+        {{{"Freqg-191.6kHz", 60, 230, 8}, {"-650.0V", 39, 250, 18}, {"350.0V", 250, 250, 18}, {"4200V", 371, 250, 18}}, 191.6, "kHz", {}, {}},
+        // Labels in the language the scope is set to, each over its value.
+        {{{"Frecuencia", 20, 200, 12}, {"567.5Hz", 20, 218, 12}, {"Pico-pico", 140, 200, 12}, {"14.8V", 140, 218, 12}, {"Máx.", 260, 200, 12},
+          {"3.40V", 260, 218, 12}, {"Mín.", 380, 200, 12}, {"-5.40V", 380, 218, 12}},
+         14.8, "V", -5.40, 3.40},
+        // No readout, only the hardware frequency counter (six digits, no label) beside settings
+        // and a record length read apart from its figure.
+        {{{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"Trig'd", 553, 2, 11}, {"144.437kHz", 681, 200, 10}, {"58us", 469, 230, 10},
+          {"37.68us", 531, 230, 10}},
+         144.437, "kHz", {}, {}},
+        // A peak to peak whose V small print made a 4: its label says volts.
+        {{{"Pk-Pk(1J+392.00m4", 20, 230, 10}, {"Prd(1J4.30ms", 200, 230, 10}}, 392.00, "mV", {}, {}},
         {{{"Freq(1):", 150, 220, 12}, {"Counter(1):", 260, 220, 12}, {"998.0kHz", 150, 238, 12}, {"999.99kHz", 260, 238, 12}},
          998.0, "kHz", {}, {}},
         {{{"Max=3.07", 20, 230, 12}, {"V", 80, 230, 12}, {"Min=-3.14", 120, 230, 12}, {"V", 190, 230, 12}, {"Ampl=6.10", 230, 230, 12},
@@ -560,6 +573,12 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), c.minValue.value_or(0)) << c.strip.front().text;
         EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), c.maxValue.value_or(0)) << c.strip.front().text;
     }
+    // The counter where the sample rate and the record length (read apart from its figure) are
+    // all that say it is a scope's screen.
+    const auto counter = BenchScreenReader::read(screenOf({{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"26NSa/s", 240, 4, 10},
+                                                           {"Jul", 640, 4, 10}, {"144.437kHz", 681, 200, 10}, {"58us", 469, 230, 10}}));
+    EXPECT_EQ(field(counter, "mode"), QStringLiteral("Oscilloscope"));
+    EXPECT_EQ(counter.value(QStringLiteral("value")).toDouble(), 144.437);
 }
 
 TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
@@ -568,7 +587,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
     // large number without a unit, a scope with only its scales, a signal generator's page
     // with its frequency drawn large, a time with nothing naming it a period (a timer), a
     // scope's trigger level beside its scales, a menu's temperature entry, a whole number under
-    // a unit label: no value, and nothing said.
+    // a unit label, a channel's scale on the bottom edge, a generator's table whose closing zeros
+    // the recogniser took for ohm signs: no value, and nothing said.
     const QList<QList<W>> screens = {
         {{"Preferences", 10, 40, 18}, {"Polling", 10, 80, 14}, {"timeout", 80, 80, 14}, {"250ms", 200, 80, 14},
          {"Font", 10, 110, 14}, {"size", 60, 110, 14}, {"13.000", 200, 110, 14}, {"Sample", 10, 140, 14}, {"rate", 80, 140, 14}, {"50GS/s", 200, 140, 14}},
@@ -581,6 +601,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"SYSTEMMENU", 100, 10, 14}, {"Date:", 10, 40, 12}, {"2024-12-13", 80, 40, 12}, {"Temp", 10, 70, 12}, {"19.0C", 80, 70, 12},
          {"USB:", 10, 100, 12}, {"connected", 80, 100, 12}},
         {{"Output", 10, 20, 12}, {"Current(A)", 60, 40, 12}, {"1", 60, 60, 12}, {"FINE", 200, 60, 12}},
+        {{"Control", 14, 44, 12}, {"DefineArbitraryWave", 23, 67, 10}, {"1", 28, 89, 14}, {"i", 50, 89, 14}, {"2", 102, 89, 9},
+         {"FromFile", 24, 122, 12}, {"9", 78, 171, 8}, {"1Ω", 79, 186, 8}, {"11", 79, 201, 8}, {"2Ω", 78, 216, 8}, {"21", 78, 231, 8}},
+        {{"FNIRSI", 3, 0, 14}, {"RUN", 87, 0, 18}, {"a", 283, 172, 6}, {"Fg", 14, 208, 10}, {"DT", 220, 210, 8}, {"0200mvV:", 1, 250, 14}},
         {{"Sa", 600, 30, 10}, {"5.00MSa/s", 620, 30, 10}, {"70.0kpts", 620, 50, 10}, {"Edge", 600, 70, 10}, {"L", 600, 100, 18},
          {"2.8V", 640, 100, 18}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
     };
@@ -598,6 +621,7 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         const char* mode;
         double value;
         const char* unit;
+        QList<QRect> boxes = {};
     };
     const QList<Case> cases = {
         // A statistics table: the trace's name before the statistic, the value in small print.
@@ -622,9 +646,35 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Voltage", 40, 20, 14}, {"3.3.V", 300, 20, 14}, {"Current", 40, 60, 14}, {"20.000A", 300, 60, 14}, {"Power", 40, 100, 14},
           {"66.0000W", 300, 100, 14}, {"Backlight", 40, 140, 14}, {"60%", 300, 140, 14}},
          "DC Voltage", 3.3, "V"},
+        // Quantity names over their fields, each value's unit outside its field.
+        {{{"SETUP", 10, 10, 20}, {"OUTPUT", 300, 10, 20}, {"Port", 10, 40, 13}, {"Volts", 300, 40, 15}, {"2.56", 330, 70, 14},
+          {"V", 380, 70, 14}, {"Amps", 300, 110, 15}, {"0.133", 320, 140, 14}, {"A", 380, 140, 14}},
+         "Measurement", 2.56, "V", {QRect(305, 65, 65, 24), QRect(305, 135, 65, 24)}},
+        // A supply's large readings beside its power in watts, settings and a log in small print.
+        {{{"11.002V", 20, 60, 26}, {"0.2017A", 190, 60, 26}, {"Set", 20, 170, 12}, {"11", 60, 170, 12}, {"V", 80, 170, 12},
+          {"2.219W", 190, 110, 26}, {"2.024W", 360, 110, 26}, {"Output", 20, 200, 12}, {"log", 80, 200, 12}},
+         "DC Voltage", 11.002, "V"},
+        // A meter app: the unit spelt out under the reading, its inputs named like a scope's
+        // channels, its dial's ticks read as ones.
+        {{{"Multimeter", 100, 5, 16}, {"13:01", 400, 5, 16}, {"0.38", 300, 60, 60}, {"Volts", 200, 150, 30}, {"Voltage", 200, 200, 20},
+          {"CH1", 200, 240, 12}, {"CH2", 100, 250, 12}, {"1", 20, 300, 50}, {"1", 300, 300, 50}, {"Ω", 340, 310, 30}},
+         "Measurement", 0.38, "V"},
+        // A logger's current value shown to a meter's precision in the text's size, its chart's
+        // axis labels (one garbled into an ohm) a little larger.
+        {{{"BrymenLogger", 30, 7, 9}, {"Nu:", 99, 89, 13}, {"12.0010", 140, 89, 13}, {"V", 218, 89, 13}, {"1Ω", 63, 123, 10},
+          {"8", 70, 162, 10}, {"6", 70, 201, 10}, {"20", 174, 240, 16}, {"ao", 316, 240, 15}, {"Tijd", 374, 260, 14}},
+         "DC Voltage", 12.001, "V"},
+        // A logging program's table: the value and its unit in columns under their headings.
+        {{{"Multimeter", 10, 10, 12}, {"Data", 90, 10, 12}, {"Value:", 10, 40, 12}, {"Unit:", 300, 40, 12}, {"0.25", 10, 70, 32},
+          {"A", 300, 70, 32}},
+         "DC Current", 0.25, "A"},
+        // A lone digit drawn huge (a crumb of a chart) is no reading, and hides none.
+        {{{"HOLD", 10, 10, 12}, {"Auto", 60, 10, 12}, {"Range", 10, 200, 12}, {"12.34", 100, 60, 50}, {"V", 260, 80, 20},
+          {"7", 400, 100, 90}},
+         "DC Voltage", 12.34, "V"},
     };
     for (const Case& c : cases) {
-        const auto m = BenchScreenReader::read(screenOf(c.words));
+        const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
         EXPECT_EQ(field(m, "mode"), QLatin1String(c.mode)) << c.words.at(3).text;
         EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), c.value) << c.words.at(3).text;
         EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.at(3).text;
