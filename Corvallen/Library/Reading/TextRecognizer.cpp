@@ -1148,8 +1148,11 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             const ScreenSegmenter::Run& other = scan.runs.at(b);
             if (strokes.at(b))
                 continue;
+            // A lone glyph after a figure with a point (a unit standing apart, perhaps outside
+            // the figure's box) may stand further off.
             const int gap = run.box.left() - other.box.right();
-            if (other.height > priority[a] && gap >= -2 && gap <= other.height && run.box.top() >= other.box.top() - other.height / 4
+            const int reach = run.glyphs.size() == 1 && hasDecimalPoint(other) ? 2 * other.height : other.height;
+            if (other.height > priority[a] && gap >= -2 && gap <= reach && run.box.top() >= other.box.top() - other.height / 4
                 && run.box.bottom() <= other.box.bottom() + other.height / 4)
                 priority[a] = other.height;
         }

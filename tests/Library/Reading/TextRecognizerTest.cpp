@@ -312,6 +312,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"fresh-hantek-openhantek-01.png", QStringLiteral("2.041"), "cursor lines and ticks standing alone are read last"},
         {"blind-rigol-ds1000z-02.png", QStringLiteral("606"), "a value after an equals sign in a scope's strip"},
         {"fresh-rigol-ds1000z-02.png", QStringLiteral("87.6"), "a small m is no minus sign of the tall badge a little way after it"},
+        {"fresh-dps-control-01.png", QStringLiteral("2.56 V"), "a lone unit a little way after its figure is read with the figure"},
         {"fresh-rigol-ds1000z-01.png", QStringLiteral("116"), "a strip's text touching its cell's rim, the strip faint against the screen"},
     };
     for (const Row& row : rows) {
