@@ -356,11 +356,13 @@ bool isPoint(const QRect& small, double fill, bool blob, const QRect& big)
            && (solid || small.height() <= 3);
 }
 
+// A minus sign at mid height, lying flat: nearly twice as wide as it is high (in its strongly
+// inked part at least). A small letter beside a tall badge (the m of "mV") is squarer.
 bool isDash(const QRect& small, const QRect& big)
 {
     const int H = big.height();
     const double mid = big.top() + H / 2.0;
-    return small.height() <= H * 0.34 && small.width() >= small.height() * 1.2 && std::abs(small.center().y() - mid) <= H * 0.22;
+    return small.height() <= H * 0.34 && small.width() >= small.height() * 1.8 && std::abs(small.center().y() - mid) <= H * 0.22;
 }
 
 // A box whose text is read against its own fill: its contrast (worked out in `inside`) replaces
@@ -456,6 +458,69 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
     }
 }
 
+// Text drawn against a frame (a scope's strip cells, their text touching the cell's rim) or on
+// a fill that stands out only faintly from the screen (a dark strip on a dark blue screen) is
+// joined to the frame by faint pixels only: its own strokes, the strongly inked pixels, stand
+// apart from the frame's. Those strongly inked pieces of a line drawing that are the size of
+// glyphs are kept when the drawing is set aside (a mask over `box`, true = keep).
+std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, const std::vector<int>& labels, int id, const QRect& box, int width, int strong)
+{
+    const int bw = box.width(), bh = box.height();
+    std::vector<quint8> keep(size_t(bw) * size_t(bh), 0);
+    std::vector<bool> inked(keep.size(), false);
+    bool any = false;
+    for (int y = 0; y < bh; ++y)
+        for (int x = 0; x < bw; ++x) {
+            const size_t i = size_t(box.top() + y) * size_t(width) + size_t(box.left() + x);
+            const bool on = labels[i] == id && contrast[i] >= strong;
+            inked[size_t(y) * size_t(bw) + size_t(x)] = on;
+            any = any || on;
+        }
+    if (!any)
+        return keep;
+    std::vector<int> pieceLabels;
+    const std::vector<Component> pieces = components(inked, bw, bh, pieceLabels);
+    // Only a drawing whose strong ink falls into several pieces holds text joined faintly; one
+    // piece is the drawing itself.
+    if (pieces.size() < 3)
+        return keep;
+    std::vector<bool> glyph(pieces.size(), false);
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        const Component& p = pieces[k];
+        const int pw = p.box.width(), ph = p.box.height();
+        glyph[k] = ph >= 5 && ph <= 40 && pw <= ph * 3 && !(pw <= 2 && ph > 12) && !isLineArt(p) && p.area >= 4;
+    }
+    // Text stands in lines: a piece is kept beside two others of about its height on its line,
+    // no further off than its height (specks and spikes of a noisy trace stand anyhow).
+    std::vector<int> candidates;
+    for (size_t k = 0; k < pieces.size(); ++k)
+        if (glyph[k])
+            candidates.push_back(int(k));
+    std::sort(candidates.begin(), candidates.end(), [&](int a, int b) { return pieces[size_t(a)].box.left() < pieces[size_t(b)].box.left(); });
+    std::vector<bool> inLine(pieces.size(), false);
+    for (size_t ci = 0; ci < candidates.size(); ++ci) {
+        const QRect& a = pieces[size_t(candidates[ci])].box;
+        int beside = 0;
+        // Pieces are at most 40 high, so a neighbour begins at most 41 columns after this one ends.
+        for (size_t cj = 0; cj < candidates.size() && beside < 2; ++cj) {
+            const QRect& b = pieces[size_t(candidates[cj])].box;
+            if (b.left() > a.right() + 41)
+                break;
+            if (cj == ci || b.right() < a.left() - 41)
+                continue;
+            const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
+            const int gap = std::max(b.left() - a.right(), a.left() - b.right()) - 1;
+            if (overlap * 10 >= std::min(a.height(), b.height()) * 7 && b.height() * 10 >= a.height() * 7 && a.height() * 10 >= b.height() * 7
+                && gap <= std::max(a.height(), b.height()))
+                ++beside;
+        }
+        inLine[size_t(candidates[ci])] = beside >= 2;
+    }
+    for (size_t i = 0; i < keep.size(); ++i)
+        keep[i] = pieceLabels[i] >= 0 && inLine[size_t(pieceLabels[i])] ? 1 : 0;
+    return keep;
+}
+
 }  // namespace
 
 Scan scan(const QImage& source)
@@ -503,10 +568,11 @@ Scan scan(const QImage& source)
         if (!outline && b.width() >= w * 0.4 && b.height() >= h * 0.25 && fill < 0.15)
             s.waveform = true;
         if (isLineArt(c) || outline) {
+            const std::vector<quint8> kept = glyphsJoinedFaintly(s.contrast, labels, int(id), b, w, high);
             for (int y = b.top(); y <= b.bottom(); ++y)
                 for (int x = b.left(); x <= b.right(); ++x) {
                     const size_t i = size_t(y) * size_t(w) + size_t(x);
-                    if (labels[i] == int(id))
+                    if (labels[i] == int(id) && !kept[size_t(y - b.top()) * size_t(b.width()) + size_t(x - b.left())])
                         s.contrast[i] = 0;
                 }
             if (c.area >= 2000)

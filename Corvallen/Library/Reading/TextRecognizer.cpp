@@ -1058,7 +1058,7 @@ bool hasDecimalPoint(const ScreenSegmenter::Run& run)
     const int h = run.height;
     for (int g = 1; g + 1 < run.glyphs.size(); ++g) {
         const QRect& p = run.glyphs.at(g);
-        const bool small = p.width() <= std::max(2, h * 35 / 100) && p.height() <= std::max(2, h * 35 / 100);
+        const bool small = p.width() <= std::max(2, h * 45 / 100) && p.height() <= std::max(2, h * 35 / 100);
         const QRect& before = run.glyphs.at(g - 1);
         const QRect& after = run.glyphs.at(g + 1);
         const bool onBaseline = std::abs(before.bottom() - p.bottom()) <= std::max(1, h / 5) && std::abs(after.bottom() - p.bottom()) <= std::max(1, h / 5);
@@ -1066,6 +1066,34 @@ bool hasDecimalPoint(const ScreenSegmenter::Run& run)
             return true;
     }
     return false;
+}
+
+// An equals sign (two flat bars, one above the other) with a tall glyph (a digit) right after
+// it: a labelled readout in small print ("Freq=606 Hz"), its value just after the sign.
+bool hasEqualsBeforeValue(const ScreenSegmenter::Run& run)
+{
+    const int h = run.height;
+    const QList<QRect>& g = run.glyphs;
+    auto flat = [&](const QRect& r) { return r.height() <= std::max(2, h / 4) && r.width() >= r.height() * 2 && r.width() <= h; };
+    for (qsizetype k = 0; k + 2 < g.size(); ++k) {
+        const QRect& upper = g.at(k);
+        const QRect& lower = g.at(k + 1);
+        const QRect& next = g.at(k + 2);
+        const int overlap = std::min(upper.right(), lower.right()) - std::max(upper.left(), lower.left()) + 1;
+        const int apart = std::max(lower.top() - upper.bottom(), upper.top() - lower.bottom()) - 1;
+        if (flat(upper) && flat(lower) && overlap * 10 >= std::max(upper.width(), lower.width()) * 7 && apart >= 1 && apart <= h / 2
+            && next.left() - std::max(upper.right(), lower.right()) <= h && next.height() * 10 >= h * 6)
+            return true;
+    }
+    return false;
+}
+
+// A lone stroke six times as tall as it is wide is a drawing (a cursor line, a tick, a bar of
+// a frame broken off; a lone 1 has its flag, and a lone l is no reading): read last, when the
+// budget allows.
+bool isLoneStroke(const ScreenSegmenter::Run& run)
+{
+    return run.glyphs.size() == 1 && run.glyphs.first().width() * 6 < run.glyphs.first().height();
 }
 
 std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
@@ -1105,22 +1133,35 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     t_readWork = 0;
     QList<int> order(scan.runs.size());
     std::iota(order.begin(), order.end(), 0);
-    // A run just right of a taller one on its line (the reading's unit) is read with it.
+    // A lone glyph is read after runs of half its height: it is far more often an icon, a
+    // channel badge or a button's arrow than the reading (a seven-segment display's digits are
+    // the decoder's). A run just right of a taller one on its line (the reading's unit) is read
+    // with it.
+    QList<bool> strokes(scan.runs.size());
+    for (int a = 0; a < scan.runs.size(); ++a)
+        strokes[a] = isLoneStroke(scan.runs.at(a));
     QList<int> priority(scan.runs.size());
     for (int a = 0; a < scan.runs.size(); ++a) {
         const ScreenSegmenter::Run& run = scan.runs.at(a);
-        priority[a] = run.height;
-        for (const ScreenSegmenter::Run& other : scan.runs) {
+        priority[a] = strokes.at(a) ? 0 : run.glyphs.size() == 1 ? run.height / 2 : run.height;
+        for (int b = 0; b < scan.runs.size() && !strokes.at(a); ++b) {
+            const ScreenSegmenter::Run& other = scan.runs.at(b);
+            if (strokes.at(b))
+                continue;
+            // A lone glyph after a figure with a point (a unit standing apart, perhaps outside
+            // the figure's box) may stand further off.
             const int gap = run.box.left() - other.box.right();
-            if (other.height > priority[a] && gap >= -2 && gap <= other.height && run.box.top() >= other.box.top() - other.height / 4
+            const int reach = run.glyphs.size() == 1 && hasDecimalPoint(other) ? 2 * other.height : other.height;
+            if (other.height > priority[a] && gap >= -2 && gap <= reach && run.box.top() >= other.box.top() - other.height / 4
                 && run.box.bottom() <= other.box.bottom() + other.height / 4)
                 priority[a] = other.height;
         }
     }
-    // Small print with a decimal point in it is most likely a measurement (a scope's strip, a
-    // program's readouts): it is read before words of its size and somewhat larger.
+    // Small print with a decimal point in it, or a value after an equals sign, is most likely a
+    // measurement (a scope's strip, a program's readouts): it is read before words of its size
+    // and somewhat larger.
     for (int a = 0; a < scan.runs.size(); ++a)
-        if (hasDecimalPoint(scan.runs.at(a)))
+        if (hasDecimalPoint(scan.runs.at(a)) || hasEqualsBeforeValue(scan.runs.at(a)))
             priority[a] = std::max(priority[a], scan.runs.at(a).height * 2);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return priority.at(a) > priority.at(b); });
     QList<ScreenWord> words;

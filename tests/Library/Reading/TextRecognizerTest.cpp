@@ -1,13 +1,19 @@
 #include "Corvallen/Library/Reading/TextRecognizer.h"
 
 #include "Corvallen/Library/Reading/BenchScreenReader.h"
+#include "support/RealScreenCorpus.h"
 
+#include <QDir>
 #include <QFont>
 #include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace corvallen::test;
 
 namespace {
 
@@ -236,6 +242,85 @@ TEST(TextRecognizer, AStripJustAboveAWideBadgeIsALineOfItsOwn)
     }, &words);
     EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), 5.64) << words.toStdString();
     EXPECT_EQ(m.value(QStringLiteral("unit")).toString(), QStringLiteral("V")) << words.toStdString();
+}
+
+TEST(TextRecognizer, ABusyScreenReadsItsLabelledSmallPrintBeforeIconsAndLongWords)
+{
+    // A screen holds more than can be read in a capture's time: what is read first decides
+    // whether the measurement is in the text at all. Each row crowds the screen with something
+    // that is not the reading, drawn larger than it, and the reading must still be read.
+    struct Row {
+        const char* name;
+        std::function<void(QPainter&)> crowd;
+        std::function<void(QPainter&)> reading;
+        QString want;
+    };
+    const auto prose = [](QPainter& p, int size, int lines) {
+        p.setFont(face("DejaVu Sans", size));
+        for (int i = 0; i < lines; ++i)
+            p.drawText(QPointF(10, 30 + i * (size + 12)), QStringLiteral("Coupling Bandwidth Limit Probe Invert Volts per Div Unit"));
+    };
+    const QList<Row> rows = {
+        // Menu words of middling size fill the budget; the strip's "Freq=606 Hz" has no point,
+        // but its equals sign marks it as a labelled readout.
+        {"value after an equals sign", [&](QPainter& p) { prose(p, 18, 9); },
+         [](QPainter& p) {
+             p.setFont(face("DejaVu Sans", 12, false, false));
+             p.drawText(QPointF(600, 470), QStringLiteral("Freq=606 Hz"));
+         },
+         QStringLiteral("606")},
+        // Rows of lone icons, each taller than the reading, and a few long lines of words.
+        {"lone glyphs after short lines", [&](QPainter& p) {
+             prose(p, 28, 2);
+             p.setFont(face("DejaVu Sans", 30));
+             for (int i = 0; i < 91; ++i)
+                 p.drawText(QPointF(10 + (i % 13) * 60, 180 + (i / 13) * 45), QStringLiteral("@"));
+         },
+         [](QPainter& p) {
+             p.setFont(face("DejaVu Sans", 26));
+             p.drawText(QPointF(10, 125), QStringLiteral("Vpp 731 mV"));
+         },
+         QStringLiteral("731")},
+    };
+    for (const Row& row : rows) {
+        QImage image(800, 480, QImage::Format_RGB32);
+        image.fill(QColor(8, 12, 28));
+        {
+            QPainter p(&image);
+            p.setPen(QColor(235, 240, 245));
+            row.crowd(p);
+            p.setPen(QColor(255, 255, 0));
+            row.reading(p);
+        }
+        const QString words = screenWords(image);
+        EXPECT_TRUE(words.contains(row.want)) << row.name << ": " << words.toStdString();
+    }
+}
+
+TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
+{
+    // Screens saved by real instruments, where a reading's small print used to go unread or was
+    // read at the wrong size: the work a capture may spend ran out on larger things first, the
+    // reading's run was not known for one, or it was joined to a larger shape.
+    struct Row {
+        const char* file;
+        QString want;
+        const char* why;
+    };
+    const QList<Row> rows = {
+        {"der-de5000-01.png", QStringLiteral("221.7"), "a point a little wider than a third of the line's height is still a point"},
+        {"fresh-hantek-openhantek-01.png", QStringLiteral("2.041"), "cursor lines and ticks standing alone are read last"},
+        {"blind-rigol-ds1000z-02.png", QStringLiteral("606"), "a value after an equals sign in a scope's strip"},
+        {"fresh-rigol-ds1000z-02.png", QStringLiteral("87.6"), "a small m is no minus sign of the tall badge a little way after it"},
+        {"fresh-dps-control-01.png", QStringLiteral("2.56 V"), "a lone unit a little way after its figure is read with the figure"},
+        {"fresh-rigol-ds1000z-01.png", QStringLiteral("116"), "a strip's text touching its cell's rim, the strip faint against the screen"},
+    };
+    for (const Row& row : rows) {
+        QImage image;
+        ASSERT_TRUE(image.load(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)))) << row.file;
+        const QString words = screenWords(image);
+        EXPECT_TRUE(words.contains(row.want)) << row.file << " (" << row.why << "): " << words.toStdString();
+    }
 }
 
 }  // namespace
