@@ -1029,7 +1029,7 @@ private:
             r.main->value = -r.main->value;
             r.main->shown.remove(0, 1);
         }
-        if (inRowOfScales(r) || strayBefore(r))
+        if (inRowOfScales(r) || strayBefore(r) || unreadVoltageBefore(r))
             r.main.reset();
         // A time alone is a timebase, an interval or a timer; it is a measurement only where the
         // screen names one (a period, a pulse width, a rise time).
@@ -1111,6 +1111,23 @@ private:
             m_scope = true;
             return;
         }
+    }
+
+    // A supply's panel stacks its voltage, current and power alike: a current or a power whose
+    // unit was read, under or after a figure of its size whose unit was not, is not the reading;
+    // the voltage before it is, and it could not be read whole.
+    bool unreadVoltageBefore(const Reading& r) const
+    {
+        if (!r.main || !r.unit || !r.label.isEmpty() || (r.unit->base != QLatin1String("A") && r.unit->base != QLatin1String("W")))
+            return false;
+        const QRect& m = r.main->box;
+        return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            if (t.kind != Kind::Number || t.status || t.clock || t.box == m || std::abs(t.height - r.main->height) > r.main->height * 0.1 || unitAfter(t))
+                return false;
+            const bool above = t.box.bottom() < m.top() && horizontalOverlap(t.box, m) > 0;
+            const bool left = verticalOverlap(t.box, m) > 0 && t.box.right() < m.left();
+            return above || left;
+        });
     }
 
     // A large figure with a scrap of small letters glued to its left ("rm" "52" for "8.52") lost
