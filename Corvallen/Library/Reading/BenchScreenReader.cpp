@@ -845,14 +845,17 @@ public:
             }
         }
         // The recogniser at times takes a zero closing a figure for an ohm sign ("10.0000Ω KHz",
-        // axis marks "1Ω 2Ω 3Ω"). Where several figures carry a bare ohm sign on a screen that
-        // names no resistance, those signs are zeros.
+        // axis marks "1Ω 2Ω 3Ω", a baud rate "1920Ω"). Where several figures carry a bare ohm
+        // sign, or a whole number of three digits or more does (a meter shows a resistance with
+        // its decimals or a prefix), on a screen that names no resistance, those signs are zeros.
         static const QRegularExpression bareOhm(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?\u03A9$"));
+        static const QRegularExpression wholeOhm(QStringLiteral("^\\d{3,}\u03A9$"));
         static const QRegularExpression resistance(QStringLiteral("^(RES|OHM|OHMS|RESISTANCE|CONT|CONTINUITY|BEEP|DIODE)[:.]?$"),
                                                    QRegularExpression::CaseInsensitiveOption);
         const auto ohms = std::count_if(words.begin(), words.end(), [](const ScreenWord& w) { return bareOhm.match(w.text).hasMatch(); });
         const bool namesResistance = std::any_of(words.begin(), words.end(), [](const ScreenWord& w) { return resistance.match(w.text).hasMatch(); });
-        if (ohms >= 2 && !namesResistance)
+        const bool wholeOhms = std::any_of(words.begin(), words.end(), [](const ScreenWord& w) { return wholeOhm.match(w.text).hasMatch(); });
+        if ((ohms >= 2 || wholeOhms) && !namesResistance)
             for (ScreenWord& w : words)
                 if (bareOhm.match(w.text).hasMatch())
                     w.text.back() = QLatin1Char('0');

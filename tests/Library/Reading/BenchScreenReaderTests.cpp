@@ -594,7 +594,7 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
     // with its frequency drawn large, a time with nothing naming it a period (a timer), a
     // scope's trigger level beside its scales, a menu's temperature entry, a whole number under
     // a unit label, a channel's scale on the bottom edge, a generator's table whose closing zeros
-    // the recogniser took for ohm signs, a figure whose first digits were read as a scrap of
+    // (or a baud rate's) the recogniser took for ohm signs, a figure whose first digits were read as a scrap of
     // letters, a supply's current under a voltage whose unit was lost: no value, and nothing said.
     const QList<QList<W>> screens = {
         {{"Preferences", 10, 40, 18}, {"Polling", 10, 80, 14}, {"timeout", 80, 80, 14}, {"250ms", 200, 80, 14},
@@ -615,6 +615,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"Energy0.01Ah00.08Wh", 202, 22, 16}, {"Keypad", 20, 30, 14}, {"68.07", 330, 40, 36}, {"14.00", 330, 90, 36}, {"00.81", 330, 140, 36},
          {"Amps", 440, 146, 10}, {"11.35", 330, 190, 36}, {"Minimum", 20, 236, 14}, {"0.00", 20, 255, 12}, {"0.01", 80, 255, 12},
          {"61.00", 140, 255, 12}, {"18.10", 200, 255, 12}},
+        {{"SERIALDECODE", 10, 10, 12}, {"BIT", 10, 40, 10}, {"RATE", 40, 40, 10}, {"1920Ω", 20, 70, 20}, {"*7E1", 140, 70, 12},
+         {"Start", 10, 150, 12}},
         {{"FNIRSI", 3, 0, 14}, {"RUN", 87, 0, 18}, {"a", 283, 172, 6}, {"Fg", 14, 208, 10}, {"DT", 220, 210, 8}, {"0200mvV:", 1, 250, 14}},
         {{"Sa", 600, 30, 10}, {"5.00MSa/s", 620, 30, 10}, {"70.0kpts", 620, 50, 10}, {"Edge", 600, 70, 10}, {"L", 600, 100, 18},
          {"2.8V", 640, 100, 18}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
