@@ -940,6 +940,12 @@ public:
             return out;  // nothing readable: no value, no guess
         }
         out.insert(QStringLiteral("value"), r.main->value);
+        // A maximum below the minimum is a misreading of one of them, which can't be told: neither
+        // is given.
+        if (r.minValue && r.maxValue && *r.maxValue < *r.minValue) {
+            r.minValue.reset();
+            r.maxValue.reset();
+        }
         if (r.minValue)
             out.insert(QStringLiteral("minValue"), *r.minValue);
         if (r.maxValue)

@@ -186,6 +186,14 @@ TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
     EXPECT_EQ(field(comma, "unit"), QStringLiteral("V"));
     EXPECT_EQ(comma.value(QStringLiteral("minValue")).toDouble(), 10.4999);
     EXPECT_FALSE(comma.contains(QStringLiteral("maxValue")));
+
+    // A scope's maximum read below its minimum ("Max=88.0m" read "Max-880m"): neither limit.
+    const auto crossed = BenchScreenReader::read(screenOf({{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"2.00GSa/s", 320, 4, 12},
+                                                           {"Vpp", 20, 230, 9}, {"116m", 50, 230, 9}, {"Max-880m", 200, 230, 9},
+                                                           {"Min", 300, 230, 9}, {"80m", 340, 230, 9}}));
+    EXPECT_EQ(crossed.value(QStringLiteral("value")).toDouble(), 116);
+    EXPECT_FALSE(crossed.contains(QStringLiteral("minValue")));
+    EXPECT_FALSE(crossed.contains(QStringLiteral("maxValue")));
 }
 
 TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
