@@ -1084,20 +1084,22 @@ private:
     // tester measures (a setting shows no power): the voltage is the reading.
     void takePowerRow(Reading& r) const
     {
-        for (const Token& v : m_tokens) {
-            const std::optional<Unit> vu = v.kind == Kind::Number && !v.status && !v.clock ? unitAfter(v) : std::nullopt;
+        QList<std::optional<Unit>> units;
+        for (const Token& t : m_tokens)
+            units.append(t.kind == Kind::Number && !t.status && !t.clock ? unitAfter(t) : std::nullopt);
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const std::optional<Unit>& vu = units.at(i);
             if (!vu || vu->perDivision || vu->base != QLatin1String("V"))
                 continue;
             bool amperes = false, watts = false;
-            for (const Token& t : m_tokens) {
-                if (t.kind != Kind::Number || t.status || t.row != v.row || &t == &v)
+            for (int j = 0; j < m_tokens.size(); ++j) {
+                if (j == i || m_tokens.at(j).row != m_tokens.at(i).row || !units.at(j))
                     continue;
-                const std::optional<Unit> u = unitAfter(t);
-                amperes = amperes || (u && u->base == QLatin1String("A"));
-                watts = watts || (u && u->base == QLatin1String("W"));
+                amperes = amperes || units.at(j)->base == QLatin1String("A");
+                watts = watts || units.at(j)->base == QLatin1String("W");
             }
             if (amperes && watts) {
-                r.main = v;
+                r.main = m_tokens.at(i);
                 r.unit = vu;
                 r.label.clear();
                 return;
