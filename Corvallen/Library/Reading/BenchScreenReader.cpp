@@ -72,6 +72,22 @@ int editDistance(const QString& a, const QString& b)
     return prev[size_t(b.size())];
 }
 
+// Measurement labels as instruments set to another language show them (Spanish, German,
+// French, Italian), by the English name.
+QStringList otherLanguages(const QString& label)
+{
+    static const QMap<QString, QStringList> names = {
+        {QStringLiteral("MIN"), {QStringLiteral("MÍN"), QStringLiteral("MINIMO"), QStringLiteral("MÍNIMO")}},
+        {QStringLiteral("MAX"), {QStringLiteral("MÁX"), QStringLiteral("MAXIMO"), QStringLiteral("MÁXIMO")}},
+        {QStringLiteral("MEAN"), {QStringLiteral("MEDIA"), QStringLiteral("MITTELWERT"), QStringLiteral("MOYENNE"), QStringLiteral("PROMEDIO")}},
+        {QStringLiteral("VPP"), {QStringLiteral("PICO-PICO"), QStringLiteral("SPITZE-SPITZE"), QStringLiteral("CRÊTE-CRÊTE"), QStringLiteral("CRETE-CRETE")}},
+        {QStringLiteral("FREQ"), {QStringLiteral("FRECUENCIA"), QStringLiteral("FREQUENZ"), QStringLiteral("FRÉQUENCE"), QStringLiteral("FREQUENCE"),
+                                  QStringLiteral("FREQUENZA")}},
+        {QStringLiteral("PERIOD"), {QStringLiteral("PERIODO"), QStringLiteral("PERÍODO"), QStringLiteral("PERIODE"), QStringLiteral("PÉRIODE")}},
+    };
+    return names.value(label);
+}
+
 // The measurement label a word names, if any; close misreadings of the longer labels count.
 QString labelFor(const QString& word)
 {
@@ -85,21 +101,19 @@ QString labelFor(const QString& word)
     if (colon && w == QLatin1String("MAN"))
         return QStringLiteral("MIN|MAX");
     static const QList<std::pair<QString, QStringList>> labels = {
-        // Instruments set to another language name them in it (Spanish, German, French, Italian).
-        {QStringLiteral("MIN"), {QStringLiteral("MIN"), QStringLiteral("MINIMUM"), QStringLiteral("VMIN"), QStringLiteral("LOW"), QStringLiteral("MÍN"),
-                                 QStringLiteral("MINIMO"), QStringLiteral("MÍNIMO")}},
-        {QStringLiteral("MAX"), {QStringLiteral("MAX"), QStringLiteral("MAXIMUM"), QStringLiteral("VMAX"), QStringLiteral("HIGH"), QStringLiteral("MÁX"),
-                                 QStringLiteral("MAXIMO"), QStringLiteral("MÁXIMO")}},
-        {QStringLiteral("AVG"), {QStringLiteral("AVG"), QStringLiteral("AVE"), QStringLiteral("AVERAGE"), QStringLiteral("MEAN"), QStringLiteral("VAVG"),
-                                 QStringLiteral("MEDIA"), QStringLiteral("MITTELWERT"), QStringLiteral("MOYENNE"), QStringLiteral("PROMEDIO")}},
-        {QStringLiteral("VPP"), {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P"),
-                                 QStringLiteral("PICO-PICO"), QStringLiteral("SPITZE-SPITZE"), QStringLiteral("CRÊTE-CRÊTE"), QStringLiteral("CRETE-CRETE")}},
-        {QStringLiteral("FREQ"), {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ"), QStringLiteral("F"), QStringLiteral("FRECUENCIA"),
-                                  QStringLiteral("FREQUENZ"), QStringLiteral("FRÉQUENCE"), QStringLiteral("FREQUENCE"), QStringLiteral("FREQUENZA")}},
+        {QStringLiteral("MIN"), QStringList{QStringLiteral("MIN"), QStringLiteral("MINIMUM"), QStringLiteral("VMIN"), QStringLiteral("LOW")}
+                                    + otherLanguages(QStringLiteral("MIN"))},
+        {QStringLiteral("MAX"), QStringList{QStringLiteral("MAX"), QStringLiteral("MAXIMUM"), QStringLiteral("VMAX"), QStringLiteral("HIGH")}
+                                    + otherLanguages(QStringLiteral("MAX"))},
+        {QStringLiteral("AVG"), QStringList{QStringLiteral("AVG"), QStringLiteral("AVE"), QStringLiteral("AVERAGE"), QStringLiteral("MEAN"), QStringLiteral("VAVG")}
+                                    + otherLanguages(QStringLiteral("MEAN"))},
+        {QStringLiteral("VPP"), QStringList{QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P")}
+                                    + otherLanguages(QStringLiteral("VPP"))},
+        {QStringLiteral("FREQ"), QStringList{QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ"), QStringLiteral("F")}
+                                     + otherLanguages(QStringLiteral("FREQ"))},
         {QStringLiteral("DUTY"), {QStringLiteral("DUTY"), QStringLiteral("DUTY+")}},
         {QStringLiteral("RMS"), {QStringLiteral("VRMS"), QStringLiteral("RMS")}},
-        {QStringLiteral("PERIOD"), {QStringLiteral("PERIOD"), QStringLiteral("PRD"), QStringLiteral("PERIODO"), QStringLiteral("PERÍODO"),
-                                    QStringLiteral("PERIODE"), QStringLiteral("PÉRIODE")}},
+        {QStringLiteral("PERIOD"), QStringList{QStringLiteral("PERIOD"), QStringLiteral("PRD")} + otherLanguages(QStringLiteral("PERIOD"))},
     };
     for (const auto& [label, variants] : labels)
         if (variants.contains(w))
@@ -590,20 +604,17 @@ struct Readout {
 QString readoutLabel(QString word)
 {
     static const QList<QStringList> names = {
-        {QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P"), QStringLiteral("PEAKTOPEAK"),
-         QStringLiteral("PICO-PICO"), QStringLiteral("SPITZE-SPITZE"), QStringLiteral("CRÊTE-CRÊTE"), QStringLiteral("CRETE-CRETE")},
-        {QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ"), QStringLiteral("FRECUENCIA"), QStringLiteral("FREQUENZ"),
-         QStringLiteral("FRÉQUENCE"), QStringLiteral("FREQUENCE"), QStringLiteral("FREQUENZA")},
+        QStringList{QStringLiteral("VPP"), QStringLiteral("PK-PK"), QStringLiteral("PKPK"), QStringLiteral("P-P"), QStringLiteral("VP-P"),
+                    QStringLiteral("PEAKTOPEAK")} + otherLanguages(QStringLiteral("VPP")),
+        QStringList{QStringLiteral("FREQ"), QStringLiteral("FREQUENCY"), QStringLiteral("FRQ")} + otherLanguages(QStringLiteral("FREQ")),
         {QStringLiteral("AMPL"), QStringLiteral("AMPLITUDE"), QStringLiteral("VAMP")},
-        {QStringLiteral("MEAN"), QStringLiteral("AVG"), QStringLiteral("AVERAGE"), QStringLiteral("VAVG"), QStringLiteral("MEDIA"),
-         QStringLiteral("MITTELWERT"), QStringLiteral("MOYENNE"), QStringLiteral("PROMEDIO")},
+        QStringList{QStringLiteral("MEAN"), QStringLiteral("AVG"), QStringLiteral("AVERAGE"), QStringLiteral("VAVG")} + otherLanguages(QStringLiteral("MEAN")),
         {QStringLiteral("RMS"), QStringLiteral("VRMS"), QStringLiteral("ACRMS"), QStringLiteral("CYCRMS"), QStringLiteral("CRMS")},
-        {QStringLiteral("MAX"), QStringLiteral("VMAX"), QStringLiteral("MAXIMUM"), QStringLiteral("MÁX"), QStringLiteral("MAXIMO"), QStringLiteral("MÁXIMO")},
-        {QStringLiteral("MIN"), QStringLiteral("VMIN"), QStringLiteral("MINIMUM"), QStringLiteral("MÍN"), QStringLiteral("MINIMO"), QStringLiteral("MÍNIMO")},
+        QStringList{QStringLiteral("MAX"), QStringLiteral("VMAX"), QStringLiteral("MAXIMUM")} + otherLanguages(QStringLiteral("MAX")),
+        QStringList{QStringLiteral("MIN"), QStringLiteral("VMIN"), QStringLiteral("MINIMUM")} + otherLanguages(QStringLiteral("MIN")),
         {QStringLiteral("TOP"), QStringLiteral("VTOP")},
         {QStringLiteral("BASE"), QStringLiteral("VBASE")},
-        {QStringLiteral("PERIOD"), QStringLiteral("PRD"), QStringLiteral("PERIODO"), QStringLiteral("PERÍODO"), QStringLiteral("PERIODE"),
-         QStringLiteral("PÉRIODE")},
+        QStringList{QStringLiteral("PERIOD"), QStringLiteral("PRD")} + otherLanguages(QStringLiteral("PERIOD")),
         {QStringLiteral("DUTY"), QStringLiteral("+DUTY"), QStringLiteral("-DUTY")},
         {QStringLiteral("RISE"), QStringLiteral("RISETIME"), QStringLiteral("FALL"), QStringLiteral("FALLTIME")},
         {QStringLiteral("WIDTH"), QStringLiteral("+WIDTH"), QStringLiteral("-WIDTH")},
@@ -1054,7 +1065,7 @@ private:
         // The top edge of a screen is its status bar or title, the bottom edge its channel bar or
         // soft keys: what stands there is a setting.
         const bool onEdge = r.main && sizesKnown()
-                               && (r.main->box.bottom() < m_screen.size.height() * 0.1 || r.main->box.top() > m_screen.size.height() * 0.88);
+                            && (r.main->box.bottom() < m_screen.size.height() * 0.1 || r.main->box.top() > m_screen.size.height() * 0.88);
         // A labelled measurement counts as a scope's only on a screen that is a scope's by its
         // scale marks, its peak to peak or its channel badges: a frequency beside a waveform may
         // be a signal generator's setting.
@@ -1181,9 +1192,10 @@ private:
             {QStringLiteral("VOLTAGE"), QStringLiteral("V")},     {QStringLiteral("CURRENT"), QStringLiteral("A")},
             {QStringLiteral("FREQUENCY"), QStringLiteral("Hz")},  {QStringLiteral("RESISTANCE"), QString(omega)},
             {QStringLiteral("CAPACITANCE"), QStringLiteral("F")}, {QStringLiteral("TEMPERATURE"), QString(degree) + QLatin1Char('C')},
-            {QStringLiteral("VOLTS"), QStringLiteral("V")},       {QStringLiteral("AMPS"), QStringLiteral("A")},
             {QStringLiteral("POWER"), QStringLiteral("W")},
         };
+        // A name may be the unit spelt out ("Volts" over its field).
+        auto unitNamed = [](const QString& name) { return quantities.value(name, spelledUnit(name)); };
         static const QStringList settings = {QStringLiteral("SET"),   QStringLiteral("SETTING"), QStringLiteral("LIMIT"), QStringLiteral("PROTECTION"),
                                              QStringLiteral("OVP"),   QStringLiteral("OCP"),     QStringLiteral("UVP"),   QStringLiteral("UCP"),
                                              QStringLiteral("MAX"),   QStringLiteral("MIN"),     QStringLiteral("RANGE"), QStringLiteral("TARGET"),
@@ -1197,9 +1209,10 @@ private:
         // The unit may stand outside the value's field, right after it.
         auto unitOf = [&](const Token& value) {
             std::optional<Unit> u = unitAfter(value);
-            for (const Token& t : m_tokens) {
+            for (int k = 0; k < m_tokens.size() && !u; ++k) {
+                const Token& t = m_tokens.at(k);
                 const int gap = t.box.left() - value.box.right();
-                if (!u && t.kind == Kind::Word && gap >= -2 && gap <= value.height * 2.2 && verticalOverlap(t.box, value.box) > value.box.height() / 2)
+                if (t.kind == Kind::Word && gap >= -2 && gap <= value.height * 2.2 && verticalOverlap(t.box, value.box) > value.box.height() / 2)
                     u = parseUnit(t.text);
             }
             return u;
@@ -1207,8 +1220,8 @@ private:
         QList<int> found;
         bool firstRead = true;  // the panel's first readout was read with its unit
         for (int i = 0; i < m_tokens.size(); ++i) {
-            const auto quantity = quantities.constFind(bare(m_tokens.at(i).text));
-            if (quantity == quantities.constEnd())
+            const QString quantity = unitNamed(bare(m_tokens.at(i).text));
+            if (quantity.isEmpty())
                 continue;
             const qsizetype before = found.size();
             const int row = m_tokens.at(i).row;
@@ -1217,13 +1230,13 @@ private:
             });
             auto take = [&](int j) {
                 const std::optional<Unit> u = unitOf(m_tokens.at(j));
-                if (u && !u->perDivision && u->base == quantity.value())
+                if (u && !u->perDivision && u->base == quantity)
                     found.append(j);
             };
             bool beside = false;
             for (int j = i + 1; j < m_tokens.size() && m_tokens.at(j).row == row && !setting; ++j) {
                 const Token& t = m_tokens.at(j);
-                if (quantities.contains(bare(t.text)))
+                if (!unitNamed(bare(t.text)).isEmpty())
                     break;
                 if (t.kind != Kind::Number || t.status || t.clock)
                     continue;
