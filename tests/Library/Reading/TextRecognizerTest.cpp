@@ -277,6 +277,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"fresh-rigol-ds1000z-02.png", QStringLiteral("87.6"), "a small m is no minus sign of the tall badge a little way after it"},
         {"fresh-dps-control-01.png", QStringLiteral("2.56 V"), "a lone unit a little way after its figure is read with the figure"},
         {"fresh-rigol-ds1000z-01.png", QStringLiteral("116"), "a strip's text touching its cell's rim, the strip faint against the screen"},
+        {"blind-smuview-02.png", QStringLiteral("7,400"), "a large decimal comma hanging below the digits joins their figure"},
     };
     for (const Row& row : rows) {
         QImage image;
