@@ -1184,6 +1184,14 @@ bool isLoneStroke(const ScreenSegmenter::Run& run)
     return run.glyphs.size() == 1 && run.glyphs.first().width() * 6 < run.glyphs.first().height();
 }
 
+// A lone glyph three and a half times as wide as it is tall is no character either: a widget
+// drawn round its text (a drop-down box, a button), a bar, or a word whose letters ran into one
+// blob.
+bool isLoneWideShape(const ScreenSegmenter::Run& run)
+{
+    return run.glyphs.size() == 1 && run.glyphs.first().width() * 2 > run.glyphs.first().height() * 7;
+}
+
 std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
 {
     ScreenText out;
@@ -1223,15 +1231,15 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     std::iota(order.begin(), order.end(), 0);
     // A lone glyph is read after runs of half its height: it is far more often an icon, a
     // channel badge or a button's arrow than the reading (a seven-segment display's digits are
-    // the decoder's). A run just right of a taller one on its line (the reading's unit) is read
-    // with it.
+    // the decoder's); a lone wide shape after runs of a quarter of its height. A run just right
+    // of a taller one on its line (the reading's unit) is read with it.
     QList<bool> strokes(scan.runs.size());
     for (int a = 0; a < scan.runs.size(); ++a)
         strokes[a] = isLoneStroke(scan.runs.at(a));
     QList<int> priority(scan.runs.size());
     for (int a = 0; a < scan.runs.size(); ++a) {
         const ScreenSegmenter::Run& run = scan.runs.at(a);
-        priority[a] = strokes.at(a) ? 0 : run.glyphs.size() == 1 ? run.height / 2 : run.height;
+        priority[a] = strokes.at(a) ? 0 : isLoneWideShape(run) ? run.height / 4 : run.glyphs.size() == 1 ? run.height / 2 : run.height;
         for (int b = 0; b < scan.runs.size() && !strokes.at(a); ++b) {
             const ScreenSegmenter::Run& other = scan.runs.at(b);
             if (strokes.at(b))
