@@ -606,9 +606,11 @@ QString spelling(const ReadWord& r)
 }
 
 // A digit the recogniser made up after a digit it read well: squeezed between that digit and
-// the next character (its box mostly inside theirs) and centred on the gap between two glyphs,
-// where the screen has no ink, while each of the two is centred on a glyph of its own ("16.404V"
-// for "16.40V"). Only digits: its boxes for letters in proportional print are too rough to tell.
+// the next character (its box narrower than theirs and mostly inside them) and centred on the
+// gap between two glyphs, where the screen has no ink, while each of the two is centred on a
+// glyph of its own ("16.404V" for "16.40V"). Only digits: its boxes for letters in proportional
+// print are too rough to tell, and a digit as wide as its neighbours may be a real one whose box
+// came out shifted.
 void dropGhosts(ReadWord& r, const ScreenSegmenter::Run& run)
 {
     if (spelling(r) != r.word.text)
@@ -624,7 +626,8 @@ void dropGhosts(ReadWord& r, const ScreenSegmenter::Run& run)
         const ReadWord::Symbol& after = r.symbols.at(i + 1);
         const int covered = std::max(0, before.right - sym.left + 1) + std::max(0, sym.right - after.left + 1);
         if (sym.text.size() == 1 && sym.text.front().isDigit() && before.text.size() == 1 && before.text.front().isDigit()
-            && before.right >= sym.left && after.left <= sym.right && covered * 10 >= (sym.right - sym.left + 1) * 6 && !onGlyph(sym)
+            && before.right >= sym.left && after.left <= sym.right && covered * 10 >= (sym.right - sym.left + 1) * 6
+            && sym.right - sym.left < std::min(before.right - before.left, after.right - after.left) && !onGlyph(sym)
             && onGlyph(before) && onGlyph(after)) {
             r.symbols.removeAt(i--);
             changed = true;
