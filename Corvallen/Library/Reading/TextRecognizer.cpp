@@ -879,9 +879,10 @@ QList<ReadWord> regroup(const QList<PlacedSymbol>& symbols, const QList<float>& 
     return out;
 }
 
-// A decimal point in large print (a solid blob on the baseline between two tall glyphs) that the
-// recogniser read as a letter ("77 a 0") or dropped, the figure then falling into two words
-// ("6057 1"): the figure is made whole again.
+// A decimal point in large print (a solid blob on the baseline between two tall glyphs, or a
+// comma hanging below it) that the recogniser read as a letter ("77 a 0") or dropped, the
+// figure then falling into two words ("6057 1") or running together ("93526"): the figure is
+// made whole again.
 void mendPoints(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index)
 {
     const QList<QRect>& g = run.glyphs;
@@ -907,7 +908,12 @@ void mendPoints(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const
         const bool pointShape = left.height() >= H * 0.6 && right.height() >= H * 0.6 && mark.height() <= H * 0.3 && mark.width() <= H * 0.3
                                 && mark.bottom() >= baseline - H * 0.12 && mark.bottom() <= baseline + std::max(1.0, H * 0.06)
                                 && mark.width() <= mark.height() * 2 && mark.height() <= mark.width() * 2 && solidity(scan, mark) >= 0.35;
-        if (!pointShape)
+        // A decimal comma stands on the baseline and hangs below it, taller than it is wide.
+        const int below = mark.bottom() - baseline;
+        const bool commaShape = left.height() >= H * 0.6 && right.height() >= H * 0.6 && mark.height() <= H * 0.5 && mark.width() <= H * 0.35
+                                && mark.height() >= mark.width() && mark.top() <= baseline && mark.top() >= baseline - H * 0.45 && below >= 1
+                                && below <= H * 0.3 && solidity(scan, mark) >= 0.35;
+        if (!pointShape && !commaShape)
             continue;
         // The recogniser's symbols over the mark, and the ones just before and after it.
         const double margin = H * 0.1;
@@ -938,7 +944,7 @@ void mendPoints(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const
                         symbols[i].word = from;
                 if (firstOn >= 0)
                     symbols.erase(symbols.begin() + firstOn, symbols.begin() + lastOn + 1);
-                symbols.insert(before + 1, {{QStringLiteral("."), mark.left(), mark.right()}, from});
+                symbols.insert(before + 1, {{pointShape ? QStringLiteral(".") : QStringLiteral(","), mark.left(), mark.right()}, from});
                 changed = true;
             }
         }
