@@ -1086,6 +1086,8 @@ private:
         if (!r.main)
             takeQuantityReadout(r);
         if (!r.main && (m_scope || hasScopeMarks(m_words)))
+            takeChannelRow(r);
+        if (!r.main && (m_scope || hasScopeMarks(m_words)))
             takeCounter(r);
         if (!r.main && !m_scope)
             takePowerRow(r);
@@ -1113,6 +1115,37 @@ private:
                 r.main = m_tokens.at(i);
                 r.unit = vu;
                 r.label.clear();
+                return;
+            }
+        }
+    }
+
+    // A scope program may follow a channel's name and its scales per division with what it
+    // measures on that channel ("CH1 1.00V/div 30.0dB/div 2.041V 1.0000kHz"): the first figure
+    // with a unit after the row's last scale is the channel's measurement.
+    void takeChannelRow(Reading& r)
+    {
+        static const QRegularExpression channel(QStringLiteral("^CH\\d$"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression scale(QStringLiteral("div$|/$"), QRegularExpression::CaseInsensitiveOption);
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            if (!channel.match(m_tokens.at(i).text).hasMatch())
+                continue;
+            const int row = m_tokens.at(i).row;
+            int lastScale = -1;
+            for (int j = i + 1; j < m_tokens.size() && m_tokens.at(j).row == row && !channel.match(m_tokens.at(j).text).hasMatch(); ++j)
+                if (scale.match(m_tokens.at(j).text).hasMatch() || (m_tokens.at(j).unit && m_tokens.at(j).unit->perDivision))
+                    lastScale = j;
+            for (int j = lastScale + 1; lastScale > 0 && j < m_tokens.size() && m_tokens.at(j).row == row; ++j) {
+                const Token& t = m_tokens.at(j);
+                if (channel.match(t.text).hasMatch())
+                    break;
+                // (The channel's name makes its row a status line; the figures are still read.)
+                if (t.kind != Kind::Number || t.clock || !t.unit || t.unit->perDivision || t.unit->base == QLatin1String("%"))
+                    continue;
+                r.main = t;
+                r.unit = t.unit;
+                r.label.clear();
+                m_scope = true;
                 return;
             }
         }

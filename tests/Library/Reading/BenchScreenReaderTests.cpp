@@ -574,6 +574,9 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
          3.07, "V", -3.14, 3.07},
         {{{"CH1", 4, 230, 12}, {"658Vpp", 60, 230, 12}, {"774mV", 140, 230, 12}, {"50,00Hz", 220, 230, 12}}, 658, "V", {}, {}},
         {{{"Freq:", 20, 230, 12}, {"919.7Hz", 60, 230, 12}, {"Vp-p:", 160, 230, 12}, {"3.39V", 200, 230, 12}}, 3.39, "V", {}, {}},
+        // A program's channel row: the channel's scales per division, then what it measures.
+        {{{"CH1", 10, 262, 12}, {"1.00V/div", 60, 262, 12}, {"30.0dB/div", 150, 262, 12}, {"2.041V", 300, 262, 12}, {"1.0000kHz", 380, 262, 12}},
+         2.041, "V", {}, {}},
         // A trigger level in the side panel, a little larger than the strip, is a setting.
         {{{"L", 400, 120, 17}, {"2.8V", 420, 120, 17}, {"Freq:", 20, 230, 10}, {"919.7Hz", 60, 230, 10}}, 919.7, "Hz", {}, {}},
     };
