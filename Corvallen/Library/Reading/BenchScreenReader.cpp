@@ -1088,6 +1088,8 @@ private:
         if (!r.main && (m_scope || hasScopeMarks(m_words)))
             takeChannelRow(r);
         if (!r.main && (m_scope || hasScopeMarks(m_words)))
+            takeGarbledStripReadout(r);
+        if (!r.main && (m_scope || hasScopeMarks(m_words)))
             takeCounter(r);
         if (!r.main && !m_scope)
             takePowerRow(r);
@@ -1148,6 +1150,38 @@ private:
                 m_scope = true;
                 return;
             }
+        }
+    }
+
+    // A scope's strip of readouts under the grid is small print, often grey: the recogniser may
+    // keep only the tail of a label and lose its "=" ("ise2.300ns" for "Rise=2.300ns"). A figure
+    // with its point and its unit glued to such a tail, in the strip, is that readout. (A
+    // channel's name glued to its scale is no readout: "CHAN11.00V".)
+    void takeGarbledStripReadout(Reading& r)
+    {
+        static const QRegularExpression glued(QStringLiteral("^([A-Za-z]{3,5})[=x]?([-+]?\\d+\\.\\d+)([A-Za-zµ]{1,3})$"));
+        for (int i = 0; i < m_words.size(); ++i) {
+            const ScreenWord& w = m_words.at(i);
+            const auto m = glued.match(w.text);
+            if (!m.hasMatch() || w.box.top() < m_screen.size.height() * 0.75 || upper(m.captured(1)).startsWith(QLatin1String("CH")))
+                continue;
+            const std::optional<Unit> u = parseUnit(m.captured(3));
+            if (!u || u->perDivision || u->base.isEmpty() || u->base == QLatin1String("%"))
+                continue;
+            Token t;
+            t.kind = Kind::Number;
+            t.text = w.text;
+            t.shown = m.captured(2);
+            t.value = t.shown.toDouble();
+            t.box = w.box;
+            t.height = w.textHeight;
+            t.row = w.row;
+            t.word = i;
+            r.main = t;
+            r.unit = u;
+            r.label.clear();
+            m_scope = true;
+            return;
         }
     }
 

@@ -577,6 +577,8 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // A program's channel row: the channel's scales per division, then what it measures.
         {{{"CH1", 10, 262, 12}, {"1.00V/div", 60, 262, 12}, {"30.0dB/div", 150, 262, 12}, {"2.041V", 300, 262, 12}, {"1.0000kHz", 380, 262, 12}},
          2.041, "V", {}, {}},
+        // A strip readout whose label kept only its tail, its "=" lost or read as an x.
+        {{{"Freq=*****", 60, 262, 9}, {"isex2.300ns", 200, 262, 9}, {"1.00V", 20, 268, 9}}, 2.300, "ns", {}, {}},
         // A trigger level in the side panel, a little larger than the strip, is a setting.
         {{{"L", 400, 120, 17}, {"2.8V", 420, 120, 17}, {"Freq:", 20, 230, 10}, {"919.7Hz", 60, 230, 10}}, 919.7, "Hz", {}, {}},
     };
@@ -629,6 +631,7 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"SERIALDECODE", 10, 10, 12}, {"BIT", 10, 40, 10}, {"RATE", 40, 40, 10}, {"1920Ω", 20, 70, 20}, {"*7E1", 140, 70, 12},
          {"Start", 10, 150, 12}},
         {{"FNIRSI", 3, 0, 14}, {"RUN", 87, 0, 18}, {"a", 283, 172, 6}, {"Fg", 14, 208, 10}, {"DT", 220, 210, 8}, {"0200mvV:", 1, 250, 14}},
+        {{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"CHAN11.00V", 10, 262, 9}, {"Auto", 120, 262, 9}},
         {{"Sa", 600, 30, 10}, {"5.00MSa/s", 620, 30, 10}, {"70.0kpts", 620, 50, 10}, {"Edge", 600, 70, 10}, {"L", 600, 100, 18},
          {"2.8V", 640, 100, 18}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
     };
