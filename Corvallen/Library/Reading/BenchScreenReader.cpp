@@ -128,7 +128,9 @@ QString labelFor(const QString& word)
     // "Main"): one letter off counts when it is off from one of them only. Off from both MIN and
     // MAX ("Man", "Mix") it is one of the two, which the screen's other labels decide; "MAN"
     // itself is the manual-range mark.
-    if ((w.size() == 3 || w.size() == 4) && w != QLatin1String("MAN")) {
+    // A supply's input symbols ("48.12 Vin") are one letter off MIN too, and no limit.
+    static const QStringList inputs = {QStringLiteral("VIN"), QStringLiteral("UIN"), QStringLiteral("IIN"), QStringLiteral("PIN")};
+    if ((w.size() == 3 || w.size() == 4) && w != QLatin1String("MAN") && !inputs.contains(w)) {
         QString lookalike = w;
         lookalike.replace(QLatin1Char('1'), QLatin1Char('I')).replace(QLatin1Char('0'), QLatin1Char('O'));
         QStringList found;
@@ -1922,6 +1924,13 @@ private:
             else if (it.value() == QLatin1String("MAX") && !r.maxValue)
                 r.maxValue = v;
         }
+        // A meter's minimum and maximum are of the readings it took, the one shown among them: a
+        // limit on the wrong side of the reading, which no mending above put right, is another
+        // readout's (a power's maximum beside a voltage) or misread, and is not given.
+        if (!m_scope && r.maxValue && *r.maxValue < r.main->value)
+            r.maxValue.reset();
+        if (!m_scope && r.minValue && *r.minValue > r.main->value)
+            r.minValue.reset();
         // A scope's peak to peak is its maximum less its minimum. A minimum read above zero that
         // only fits that as a negative one lost its minus sign in small print ("Min 4.1V" beside
         // "Max 3.9V" and "Vpp 8.1V").

@@ -187,6 +187,12 @@ TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
     EXPECT_EQ(comma.value(QStringLiteral("minValue")).toDouble(), 10.4999);
     EXPECT_FALSE(comma.contains(QStringLiteral("maxValue")));
 
+    // A supply's input voltage, its symbol one letter off a minimum's label, is no limit.
+    const auto input = BenchScreenReader::read(screenOf({{"Vset", 10, 30, 12}, {"5.00", 40, 100, 40}, {"Vout", 200, 120, 12},
+                                                         {"CSVrun", 10, 200, 12}, {"48.12", 80, 200, 12}, {"Vin", 130, 200, 12}}));
+    EXPECT_EQ(input.value(QStringLiteral("value")).toDouble(), 5.00);
+    EXPECT_FALSE(input.contains(QStringLiteral("minValue")));
+
     // A scope's maximum read below its minimum ("Max=88.0m" read "Max-880m"): neither limit.
     const auto crossed = BenchScreenReader::read(screenOf({{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"2.00GSa/s", 320, 4, 12},
                                                            {"Vpp", 20, 230, 9}, {"116m", 50, 230, 9}, {"Max-880m", 200, 230, 9},
@@ -498,8 +504,10 @@ TEST(BenchScreenReader, ALimitOnTheWrongSideOfTheReadingHadAZeroMisread)
     EXPECT_EQ(limits("3.3", "3.8", "3.5").value(QStringLiteral("minValue")).toDouble(), 3.0);
     EXPECT_EQ(limits("-0.32", "-0.35", "-0.38").value(QStringLiteral("maxValue")).toDouble(), -0.30);
     EXPECT_EQ(limits("12.45", "12.08", "12.83").value(QStringLiteral("maxValue")).toDouble(), 12.83);
-    // A limit no such digit can mend is left as read, and one on the right side is never touched.
-    EXPECT_EQ(limits("654", "699", "715").value(QStringLiteral("minValue")).toDouble(), 699);
+    // A limit no such digit can mend is not given (a minimum above the reading is no minimum of
+    // it), and one on the right side is never touched.
+    EXPECT_FALSE(limits("654", "699", "715").contains(QStringLiteral("minValue")));
+    EXPECT_FALSE(limits("12.45", "12.08", "12.03").contains(QStringLiteral("maxValue")));
     EXPECT_EQ(limits("654", "638", "715").value(QStringLiteral("minValue")).toDouble(), 638);
 }
 
