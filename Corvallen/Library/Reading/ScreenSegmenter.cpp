@@ -356,6 +356,17 @@ bool isPoint(const QRect& small, double fill, bool blob, const QRect& big)
            && (solid || small.height() <= 3);
 }
 
+// A decimal comma: a solid mark standing on the baseline and hanging below it, as a descender
+// does but shorter, no wider than a point. Monospaced program faces draw it large, taller than
+// a point may be.
+bool isComma(const QRect& small, double fill, bool blob, const QRect& big)
+{
+    const int H = big.height();
+    const int below = small.bottom() - big.bottom();
+    return blob && fill >= 0.35 && small.height() <= H * 0.5 && small.width() <= H * 0.35 && small.height() >= small.width()
+           && small.top() >= big.top() + H * 0.55 && small.top() <= big.bottom() && below >= 1 && below <= H * 0.3;
+}
+
 // A minus sign at mid height, lying flat: nearly twice as wide as it is high (in its strongly
 // inked part at least). A small letter beside a tall badge (the m of "mV") is squarer.
 bool isDash(const QRect& small, const QRect& big)
@@ -688,7 +699,8 @@ Scan scan(const QImage& source)
             if (small.height() >= H / 1.7) {
                 const int overlap = verticalOverlap(a, b);
                 join = overlap >= small.height() * 0.6 && gap <= H * 0.75;
-            } else if (isPoint(small, smallFill, smallBlob, big) || isDash(small, big) || isDash(smallCore, big)) {
+            } else if (isPoint(small, smallFill, smallBlob, big) || isComma(small, smallFill, smallBlob, big) || isDash(small, big)
+                       || isDash(smallCore, big)) {
                 join = gap <= H * 0.75 && verticalOverlap(a, b) > 0;
             }
             if (join)

@@ -240,13 +240,14 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
         // The neighbours reachable from the seed with gaps no wider than a digit (a digit wider
         // left of a one, which stands at the right of its cell), up to seven places either side;
         // the halves of a digit whose bars don't touch (one above the other, in the same
-        // columns) take one place.
+        // columns) take one place, and a point or a minus sign none (a display of eight digits
+        // and a point is read whole from its first digit).
         int first = at, last = at;
         int reach = s.left();
         bool narrow = s.width() < H * 0.3;
         for (int places = 0; first > 0 && places < 7 && reach - glyphs.at(line.at(first - 1)).box.right() <= H * (narrow ? 1.4 : 0.9);) {
             const QRect& b = glyphs.at(line.at(--first)).box;
-            if (b.right() < reach)
+            if (b.right() < reach && b.height() >= H * 0.4)
                 ++places;
             if (b.left() < reach) {
                 reach = b.left();
@@ -256,7 +257,7 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
         reach = s.right();
         for (int places = 0; last + 1 < line.size() && places < 7 && glyphs.at(line.at(last + 1)).box.left() - reach <= H * 0.9;) {
             const QRect& b = glyphs.at(line.at(++last)).box;
-            if (b.left() > reach)
+            if (b.left() > reach && b.height() >= H * 0.4)
                 ++places;
             reach = std::max(reach, b.right());
         }
@@ -302,9 +303,15 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
                 const QRect& leftmost = glyphs.at(line.at(i)).box;
                 const bool one = leftmost.width() < H * 0.3 && leftmost.height() >= H * 0.6;
                 const QRect withSign = QRect(QPoint(area.left() - int(H * (one ? 1.4 : 0.8)), area.top()), area.bottomRight()).intersected(screen);
+                // Nothing else may stand there: neither a glyph of this line nor one a number
+                // read before has taken.
+                const bool signRoom = std::none_of(glyphs.begin(), glyphs.end(), [&](const Glyph& g) {
+                    return g.box.right() < area.left() && g.box.right() >= withSign.left() && g.box.bottom() >= withSign.top()
+                           && g.box.top() <= withSign.bottom();
+                });
                 for (const QRect& tryArea : {area, withSign}) {
-                    if (tryArea == withSign && i > 0 && glyphs.at(line.at(i - 1)).box.right() >= withSign.left())
-                        continue;  // something else stands there
+                    if (tryArea == withSign && !signRoom)
+                        continue;
                     const auto r = decodeArea(scan, tryArea);
                     decoded += 1 + tryArea.width() * tryArea.height() / 2000;
                     const bool better = r && (!best || score(*r) > score(*best) || (score(*r) == score(*best) && tryArea.width() > bestArea.width()));
@@ -528,6 +535,57 @@ void mendOhm(ScreenWord& w, const ScreenSegmenter::Scan& scan, const ScreenSegme
         w.text.back() = QChar(0x03A9);
 }
 
+// A V: two arms, apart at the top, that meet in one stroke at the middle of the bottom, and
+// nowhere a bar across. A 4 (even one open at the top) has its bar across and stands on its
+// stem at the right.
+bool isVee(const ScreenSegmenter::Scan& scan, const QRect& glyph)
+{
+    const int w = glyph.width(), h = glyph.height();
+    if (w < 4 || h < 6)
+        return false;
+    const std::vector<bool> mask = ScreenSegmenter::runMask(scan, glyph);
+    struct Stretch {
+        int from, to;
+    };
+    auto stretches = [&](int y) {
+        QList<Stretch> out;
+        for (int x = 0; x < w; ++x)
+            if (mask[size_t(y) * size_t(w) + size_t(x)]) {
+                if (out.isEmpty() || out.last().to != x - 1)
+                    out.append({x, x});
+                else
+                    out.last().to = x;
+            }
+        return out;
+    };
+    const QList<Stretch> top = stretches(0), bottom = stretches(h - 1);
+    if (top.size() != 2 || top.first().from > w / 4 || top.last().to < w - 1 - w / 4 || bottom.size() != 1)
+        return false;
+    const double middle = (bottom.first().from + bottom.first().to) / 2.0;
+    if (std::abs(middle - (w - 1) / 2.0) > std::max(1.0, w * 0.15))
+        return false;
+    for (int y = 1; y < h - 1; ++y)
+        for (const Stretch& s : stretches(y))
+            if ((s.to - s.from + 1) * 10 >= w * 8)
+                return false;
+    return true;
+}
+
+// A figure ending in a 4 whose last glyph is a V ends in its unit: small print draws V with
+// straight arms the recogniser takes for a 4 ("14.84" for "14.8V").
+void mendVolt(ScreenWord& w, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    static const QRegularExpression figureThen4(QStringLiteral("^-?\\d*[.,]\\d*4$"));
+    if (!figureThen4.match(w.text).hasMatch())
+        return;
+    const QRect* last = nullptr;
+    for (const QRect& g : run.glyphs)
+        if (g.right() >= w.box.left() && g.left() <= w.box.right() && (!last || g.left() > last->left()))
+            last = &g;
+    if (last && last->height() * 10 >= run.height * 7 && isVee(scan, *last))
+        w.text.back() = QLatin1Char('V');
+}
+
 // A word as the recogniser read it, with where each of its characters stands.
 struct ReadWord {
     ScreenWord word;
@@ -537,6 +595,44 @@ struct ReadWord {
     };
     QList<Symbol> symbols;
 };
+
+// The word spelt out from its characters.
+QString spelling(const ReadWord& r)
+{
+    QString spelt;
+    for (const ReadWord::Symbol& sym : r.symbols)
+        spelt += sym.text;
+    return spelt;
+}
+
+// A digit the recogniser made up after a digit it read well: squeezed between that digit and
+// the next character (its box mostly inside theirs) and centred on the gap between two glyphs,
+// where the screen has no ink, while each of the two is centred on a glyph of its own ("16.404V"
+// for "16.40V"). Only digits: its boxes for letters in proportional print are too rough to tell.
+void dropGhosts(ReadWord& r, const ScreenSegmenter::Run& run)
+{
+    if (spelling(r) != r.word.text)
+        return;
+    auto onGlyph = [&](const ReadWord::Symbol& sym) {
+        const double centre = (sym.left + sym.right) / 2.0;
+        return std::any_of(run.glyphs.begin(), run.glyphs.end(), [&](const QRect& g) { return centre >= g.left() && centre <= g.right() + 1; });
+    };
+    bool changed = false;
+    for (qsizetype i = 1; i + 1 < r.symbols.size(); ++i) {
+        const ReadWord::Symbol& before = r.symbols.at(i - 1);
+        const ReadWord::Symbol& sym = r.symbols.at(i);
+        const ReadWord::Symbol& after = r.symbols.at(i + 1);
+        const int covered = std::max(0, before.right - sym.left + 1) + std::max(0, sym.right - after.left + 1);
+        if (sym.text.size() == 1 && sym.text.front().isDigit() && before.text.size() == 1 && before.text.front().isDigit()
+            && before.right >= sym.left && after.left <= sym.right && covered * 10 >= (sym.right - sym.left + 1) * 6 && !onGlyph(sym)
+            && onGlyph(before) && onGlyph(after)) {
+            r.symbols.removeAt(i--);
+            changed = true;
+        }
+    }
+    if (changed)
+        r.word.text = spelling(r);
+}
 
 // One run read by the recogniser as one line, its glyphs scaled to `textHeight` pixels and
 // drawn dark on white.
@@ -580,8 +676,10 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
     } while (it->Next(tesseract::RIL_SYMBOL));
     out.erase(std::remove_if(out.begin(), out.end(), [](const ReadWord& r) { return r.word.text.isEmpty(); }), out.end());
     for (ReadWord& r : out) {
+        dropGhosts(r, run);
         mendMicro(r.word, scan);
         mendOhm(r.word, scan, run);
+        mendVolt(r.word, scan, run);
         // The characters follow the word's mended letters (µ, Ω), one for one.
         if (r.word.text.size() == r.symbols.size())
             for (int i = 0; i < r.symbols.size(); ++i)
@@ -629,11 +727,8 @@ void mendFigures(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, cons
                         changed = true;
                     }
                 }
-                if (changed) {
-                    w.word.text.clear();
-                    for (const ReadWord::Symbol& sym : w.symbols)
-                        w.word.text += sym.text;
-                }
+                if (changed)
+                    w.word.text = spelling(w);
             }
         // A thin or round character the recogniser saw in the gap between the figure and its
         // unit's letter, where the screen has no glyph, while it read that letter too, is a
@@ -653,11 +748,8 @@ void mendFigures(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, cons
                         changed = true;
                     }
                 }
-                if (changed) {
-                    w.word.text.clear();
-                    for (const ReadWord::Symbol& sym : w.symbols)
-                        w.word.text += sym.text;
-                }
+                if (changed)
+                    w.word.text = spelling(w);
             }
         }
         // The recogniser's characters over the figure, and the ones just beside it.
@@ -794,13 +886,9 @@ void mendPoints(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const
     if (words.isEmpty() || g.size() < 3 || H <= 18)
         return;
     // The words are made again from their characters: only where the two agree.
-    for (const ReadWord& r : words) {
-        QString spelt;
-        for (const ReadWord::Symbol& sym : r.symbols)
-            spelt += sym.text;
-        if (spelt != r.word.text)
+    for (const ReadWord& r : words)
+        if (spelling(r) != r.word.text)
             return;
-    }
     QList<PlacedSymbol> symbols = flatten(words);
     QList<float> confidence;
     for (const ReadWord& r : words)

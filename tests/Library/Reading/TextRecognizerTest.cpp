@@ -277,6 +277,10 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"fresh-rigol-ds1000z-02.png", QStringLiteral("87.6"), "a small m is no minus sign of the tall badge a little way after it"},
         {"fresh-dps-control-01.png", QStringLiteral("2.56 V"), "a lone unit a little way after its figure is read with the figure"},
         {"fresh-rigol-ds1000z-01.png", QStringLiteral("116"), "a strip's text touching its cell's rim, the strip faint against the screen"},
+        {"blind-smuview-02.png", QStringLiteral("7,400"), "a large decimal comma hanging below the digits joins their figure"},
+        {"fresh-siglent-sds1000xe-01.png", QStringLiteral("16.40V"), "no digit made up in the gap between a figure's last digit and its unit"},
+        {"fresh-tek-tbs1000-01.png", QStringLiteral("14.8V"), "a small V with straight arms after a figure is no 4"},
+        {"blind-openmodern-01.png", QStringLiteral("1.4982879"), "eight segment digits and a point are one number, none of them read twice"},
     };
     for (const Row& row : rows) {
         QImage image;
