@@ -1170,6 +1170,15 @@ private:
             const std::optional<Unit> u = parseUnit(m.captured(3));
             if (!u || u->perDivision || u->base.isEmpty() || u->base == QLatin1String("%"))
                 continue;
+            // A channel's scale in the channel bar below the strip, glued to a scrap of its badge
+            // ("sore1.00V"), is a volt or second step of 1, 2 or 5 shown to three digits.
+            QString digits = m.captured(2);
+            digits.remove(QLatin1Char('.')).remove(QLatin1Char('-')).remove(QLatin1Char('+'));
+            while (digits.startsWith(QLatin1Char('0')))
+                digits.remove(0, 1);
+            static const QRegularExpression step(QStringLiteral("^[125]00?$"));
+            if ((u->base == QLatin1String("V") || u->base == QLatin1String("s")) && digits.size() == 3 && step.match(digits).hasMatch())
+                continue;
             Token t;
             t.kind = Kind::Number;
             t.text = w.text;
