@@ -1467,7 +1467,15 @@ private:
     void unitsFromLabels()
     {
         static const QRegularExpression bracketed(QStringLiteral("[(\\[]([^()\\[\\]]{1,4})[)\\]][:=]?$"));
-        QList<std::pair<int, Unit>> labels;
+        // A label that names a setting ("Target Voltage (V)", "Vset (V)", "Current Limit (A)")
+        // stands over what the instrument is told to do, not what it measures.
+        static const QRegularExpression setting(QStringLiteral("SET|TARGET|LIMIT|PROTECT"));
+        struct Label {
+            int token;
+            Unit unit;
+            bool setting;
+        };
+        QList<Label> labels;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
             if (t.kind == Kind::Number)
@@ -1475,8 +1483,11 @@ private:
             const auto m = bracketed.match(t.text);
             if (!m.hasMatch())
                 continue;
+            QString name = upper(t.text);
+            if (i > 0 && m_tokens.at(i - 1).row == t.row && t.box.left() - m_tokens.at(i - 1).box.right() <= t.height * 2)
+                name += upper(m_tokens.at(i - 1).text);
             if (const std::optional<Unit> u = readoutUnit(m.captured(1)))
-                labels.append({i, *u});
+                labels.append({i, *u, setting.match(name).hasMatch()});
         }
         if (labels.isEmpty())
             return;
@@ -1489,7 +1500,8 @@ private:
                 continue;
             double best = -1;
             std::optional<Unit> unit;
-            for (const auto& [li, u] : labels) {
+            bool ofSetting = false;
+            for (const auto& [li, u, isSetting] : labels) {
                 const Token& l = m_tokens.at(li);
                 if (l.frame != t.frame)
                     continue;
@@ -1506,9 +1518,12 @@ private:
                 if (cost >= 0 && (best < 0 || cost < best)) {
                     best = cost;
                     unit = u;
+                    ofSetting = isSetting;
                 }
             }
-            if (unit) {
+            if (unit && ofSetting) {
+                t.status = true;
+            } else if (unit) {
                 t.unit = unit;
                 t.unitFromLabel = true;
             }

@@ -670,6 +670,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Input", 10, 40, 12}, {"Voltage(V)", 60, 40, 12}, {"69.58", 60, 60, 12}, {"Unlocked", 300, 60, 12}, {"Output", 10, 100, 12},
           {"Current(A)", 60, 100, 12}, {"0.0", 60, 120, 12}, {"0.0Ah00.0Wh", 10, 200, 16}, {"None", 300, 120, 12}},
          "DC Voltage", 69.58, "V"},
+        // Its target voltage over its measured one, both with the unit in the label: the
+        // target is a setting.
+        {{{"TargetVoltage", 10, 40, 12}, {"(V)", 120, 40, 12}, {"13.00", 40, 60, 34}, {"ActualVoltage", 10, 120, 12}, {"(V)", 120, 120, 12},
+          {"00.00", 40, 140, 34}, {"OFF", 10, 220, 12}},
+         "DC Voltage", 0.0, "V"},
         // A supply's block of large digits: voltage, current and power alike in size.
         {{{"Locked", 10, 20, 13}, {"0.000", 300, 40, 37}, {"V", 450, 66, 10}, {"CV", 10, 60, 12}, {"0.0000", 300, 100, 37},
           {"A", 470, 126, 10}, {"5.000", 10, 240, 15}, {"Set", 80, 240, 15}, {"1.0000", 150, 240, 15}},
