@@ -128,7 +128,9 @@ QString labelFor(const QString& word)
     // "Main"): one letter off counts when it is off from one of them only. Off from both MIN and
     // MAX ("Man", "Mix") it is one of the two, which the screen's other labels decide; "MAN"
     // itself is the manual-range mark.
-    if ((w.size() == 3 || w.size() == 4) && w != QLatin1String("MAN")) {
+    // A supply's input symbols ("48.12 Vin") are one letter off MIN too, and no limit.
+    static const QStringList inputs = {QStringLiteral("VIN"), QStringLiteral("UIN"), QStringLiteral("IIN"), QStringLiteral("PIN")};
+    if ((w.size() == 3 || w.size() == 4) && w != QLatin1String("MAN") && !inputs.contains(w)) {
         QString lookalike = w;
         lookalike.replace(QLatin1Char('1'), QLatin1Char('I')).replace(QLatin1Char('0'), QLatin1Char('O'));
         QStringList found;
@@ -1086,6 +1088,10 @@ private:
         if (!r.main)
             takeQuantityReadout(r);
         if (!r.main && (m_scope || hasScopeMarks(m_words)))
+            takeChannelRow(r);
+        if (!r.main && (m_scope || hasScopeMarks(m_words)))
+            takeGarbledStripReadout(r);
+        if (!r.main && (m_scope || hasScopeMarks(m_words)))
             takeCounter(r);
         if (!r.main && !m_scope)
             takePowerRow(r);
@@ -1115,6 +1121,78 @@ private:
                 r.label.clear();
                 return;
             }
+        }
+    }
+
+    // A scope program may follow a channel's name and its scales per division with what it
+    // measures on that channel ("CH1 1.00V/div 30.0dB/div 2.041V 1.0000kHz"): the first figure
+    // with a unit after the row's last scale is the channel's measurement.
+    void takeChannelRow(Reading& r)
+    {
+        static const QRegularExpression channel(QStringLiteral("^CH\\d$"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression scale(QStringLiteral("div$|/$"), QRegularExpression::CaseInsensitiveOption);
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            if (!channel.match(m_tokens.at(i).text).hasMatch())
+                continue;
+            const int row = m_tokens.at(i).row;
+            int lastScale = -1;
+            for (int j = i + 1; j < m_tokens.size() && m_tokens.at(j).row == row && !channel.match(m_tokens.at(j).text).hasMatch(); ++j)
+                if (scale.match(m_tokens.at(j).text).hasMatch() || (m_tokens.at(j).unit && m_tokens.at(j).unit->perDivision))
+                    lastScale = j;
+            for (int j = lastScale + 1; lastScale > 0 && j < m_tokens.size() && m_tokens.at(j).row == row; ++j) {
+                const Token& t = m_tokens.at(j);
+                if (channel.match(t.text).hasMatch())
+                    break;
+                // (The channel's name makes its row a status line; the figures are still read.)
+                if (t.kind != Kind::Number || t.clock || !t.unit || t.unit->perDivision || t.unit->base == QLatin1String("%"))
+                    continue;
+                r.main = t;
+                r.unit = t.unit;
+                r.label.clear();
+                m_scope = true;
+                return;
+            }
+        }
+    }
+
+    // A scope's strip of readouts under the grid is small print, often grey: the recogniser may
+    // keep only the tail of a label and lose its "=" ("ise2.300ns" for "Rise=2.300ns"). A figure
+    // with its point and its unit glued to such a tail, in the strip, is that readout. (A
+    // channel's name glued to its scale is no readout: "CHAN11.00V".)
+    void takeGarbledStripReadout(Reading& r)
+    {
+        static const QRegularExpression glued(QStringLiteral("^([A-Za-z]{3,5})[=x]?([-+]?\\d+\\.\\d+)([A-Za-zµ]{1,3})$"));
+        for (int i = 0; i < m_words.size(); ++i) {
+            const ScreenWord& w = m_words.at(i);
+            const auto m = glued.match(w.text);
+            if (!m.hasMatch() || w.box.top() < m_screen.size.height() * 0.75 || upper(m.captured(1)).startsWith(QLatin1String("CH")))
+                continue;
+            const std::optional<Unit> u = parseUnit(m.captured(3));
+            if (!u || u->perDivision || u->base.isEmpty() || u->base == QLatin1String("%"))
+                continue;
+            // A channel's scale in the channel bar below the strip, glued to a scrap of its badge
+            // ("sore1.00V"), is a volt or second step of 1, 2 or 5 shown to three digits.
+            QString digits = m.captured(2);
+            digits.remove(QLatin1Char('.')).remove(QLatin1Char('-')).remove(QLatin1Char('+'));
+            while (digits.startsWith(QLatin1Char('0')))
+                digits.remove(0, 1);
+            static const QRegularExpression step(QStringLiteral("^[125]00?$"));
+            if ((u->base == QLatin1String("V") || u->base == QLatin1String("s")) && digits.size() == 3 && step.match(digits).hasMatch())
+                continue;
+            Token t;
+            t.kind = Kind::Number;
+            t.text = w.text;
+            t.shown = m.captured(2);
+            t.value = t.shown.toDouble();
+            t.box = w.box;
+            t.height = w.textHeight;
+            t.row = w.row;
+            t.word = i;
+            r.main = t;
+            r.unit = u;
+            r.label.clear();
+            m_scope = true;
+            return;
         }
     }
 
@@ -1389,7 +1467,15 @@ private:
     void unitsFromLabels()
     {
         static const QRegularExpression bracketed(QStringLiteral("[(\\[]([^()\\[\\]]{1,4})[)\\]][:=]?$"));
-        QList<std::pair<int, Unit>> labels;
+        // A label that names a setting ("Target Voltage (V)", "Vset (V)", "Current Limit (A)")
+        // stands over what the instrument is told to do, not what it measures.
+        static const QRegularExpression setting(QStringLiteral("SET|TARGET|LIMIT|PROTECT"));
+        struct Label {
+            int token;
+            Unit unit;
+            bool setting;
+        };
+        QList<Label> labels;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
             if (t.kind == Kind::Number)
@@ -1397,8 +1483,11 @@ private:
             const auto m = bracketed.match(t.text);
             if (!m.hasMatch())
                 continue;
+            QString name = upper(t.text);
+            if (i > 0 && m_tokens.at(i - 1).row == t.row && t.box.left() - m_tokens.at(i - 1).box.right() <= t.height * 2)
+                name += upper(m_tokens.at(i - 1).text);
             if (const std::optional<Unit> u = readoutUnit(m.captured(1)))
-                labels.append({i, *u});
+                labels.append({i, *u, setting.match(name).hasMatch()});
         }
         if (labels.isEmpty())
             return;
@@ -1411,7 +1500,8 @@ private:
                 continue;
             double best = -1;
             std::optional<Unit> unit;
-            for (const auto& [li, u] : labels) {
+            bool ofSetting = false;
+            for (const auto& [li, u, isSetting] : labels) {
                 const Token& l = m_tokens.at(li);
                 if (l.frame != t.frame)
                     continue;
@@ -1428,9 +1518,12 @@ private:
                 if (cost >= 0 && (best < 0 || cost < best)) {
                     best = cost;
                     unit = u;
+                    ofSetting = isSetting;
                 }
             }
-            if (unit) {
+            if (unit && ofSetting) {
+                t.status = true;
+            } else if (unit) {
                 t.unit = unit;
                 t.unitFromLabel = true;
             }
@@ -1855,6 +1948,13 @@ private:
             else if (it.value() == QLatin1String("MAX") && !r.maxValue)
                 r.maxValue = v;
         }
+        // A meter's minimum and maximum are of the readings it took, the one shown among them: a
+        // limit on the wrong side of the reading, which no mending above put right, is another
+        // readout's (a power's maximum beside a voltage) or misread, and is not given.
+        if (!m_scope && r.maxValue && *r.maxValue < r.main->value)
+            r.maxValue.reset();
+        if (!m_scope && r.minValue && *r.minValue > r.main->value)
+            r.minValue.reset();
         // A scope's peak to peak is its maximum less its minimum. A minimum read above zero that
         // only fits that as a negative one lost its minus sign in small print ("Min 4.1V" beside
         // "Max 3.9V" and "Vpp 8.1V").

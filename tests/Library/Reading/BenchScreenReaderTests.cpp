@@ -187,6 +187,12 @@ TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
     EXPECT_EQ(comma.value(QStringLiteral("minValue")).toDouble(), 10.4999);
     EXPECT_FALSE(comma.contains(QStringLiteral("maxValue")));
 
+    // A supply's input voltage, its symbol one letter off a minimum's label, is no limit.
+    const auto input = BenchScreenReader::read(screenOf({{"Vset", 10, 30, 12}, {"5.00", 40, 100, 40}, {"Vout", 200, 120, 12},
+                                                         {"CSVrun", 10, 200, 12}, {"48.12", 80, 200, 12}, {"Vin", 130, 200, 12}}));
+    EXPECT_EQ(input.value(QStringLiteral("value")).toDouble(), 5.00);
+    EXPECT_FALSE(input.contains(QStringLiteral("minValue")));
+
     // A scope's maximum read below its minimum ("Max=88.0m" read "Max-880m"): neither limit.
     const auto crossed = BenchScreenReader::read(screenOf({{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"2.00GSa/s", 320, 4, 12},
                                                            {"Vpp", 20, 230, 9}, {"116m", 50, 230, 9}, {"Max-880m", 200, 230, 9},
@@ -498,8 +504,10 @@ TEST(BenchScreenReader, ALimitOnTheWrongSideOfTheReadingHadAZeroMisread)
     EXPECT_EQ(limits("3.3", "3.8", "3.5").value(QStringLiteral("minValue")).toDouble(), 3.0);
     EXPECT_EQ(limits("-0.32", "-0.35", "-0.38").value(QStringLiteral("maxValue")).toDouble(), -0.30);
     EXPECT_EQ(limits("12.45", "12.08", "12.83").value(QStringLiteral("maxValue")).toDouble(), 12.83);
-    // A limit no such digit can mend is left as read, and one on the right side is never touched.
-    EXPECT_EQ(limits("654", "699", "715").value(QStringLiteral("minValue")).toDouble(), 699);
+    // A limit no such digit can mend is not given (a minimum above the reading is no minimum of
+    // it), and one on the right side is never touched.
+    EXPECT_FALSE(limits("654", "699", "715").contains(QStringLiteral("minValue")));
+    EXPECT_FALSE(limits("12.45", "12.08", "12.03").contains(QStringLiteral("maxValue")));
     EXPECT_EQ(limits("654", "638", "715").value(QStringLiteral("minValue")).toDouble(), 638);
 }
 
@@ -574,6 +582,11 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
          3.07, "V", -3.14, 3.07},
         {{{"CH1", 4, 230, 12}, {"658Vpp", 60, 230, 12}, {"774mV", 140, 230, 12}, {"50,00Hz", 220, 230, 12}}, 658, "V", {}, {}},
         {{{"Freq:", 20, 230, 12}, {"919.7Hz", 60, 230, 12}, {"Vp-p:", 160, 230, 12}, {"3.39V", 200, 230, 12}}, 3.39, "V", {}, {}},
+        // A program's channel row: the channel's scales per division, then what it measures.
+        {{{"CH1", 10, 262, 12}, {"1.00V/div", 60, 262, 12}, {"30.0dB/div", 150, 262, 12}, {"2.041V", 300, 262, 12}, {"1.0000kHz", 380, 262, 12}},
+         2.041, "V", {}, {}},
+        // A strip readout whose label kept only its tail, its "=" lost or read as an x.
+        {{{"Freq=*****", 60, 262, 9}, {"isex2.300ns", 200, 262, 9}, {"1.00V", 20, 268, 9}}, 2.300, "ns", {}, {}},
         // A trigger level in the side panel, a little larger than the strip, is a setting.
         {{{"L", 400, 120, 17}, {"2.8V", 420, 120, 17}, {"Freq:", 20, 230, 10}, {"919.7Hz", 60, 230, 10}}, 919.7, "Hz", {}, {}},
     };
@@ -626,6 +639,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"SERIALDECODE", 10, 10, 12}, {"BIT", 10, 40, 10}, {"RATE", 40, 40, 10}, {"1920Ω", 20, 70, 20}, {"*7E1", 140, 70, 12},
          {"Start", 10, 150, 12}},
         {{"FNIRSI", 3, 0, 14}, {"RUN", 87, 0, 18}, {"a", 283, 172, 6}, {"Fg", 14, 208, 10}, {"DT", 220, 210, 8}, {"0200mvV:", 1, 250, 14}},
+        {{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"CHAN11.00V", 10, 262, 9}, {"Auto", 120, 262, 9}},
+        {{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"sore50.0mV", 10, 262, 9}, {"Auto", 120, 262, 9}},
         {{"Sa", 600, 30, 10}, {"5.00MSa/s", 620, 30, 10}, {"70.0kpts", 620, 50, 10}, {"Edge", 600, 70, 10}, {"L", 600, 100, 18},
          {"2.8V", 640, 100, 18}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
     };
@@ -655,6 +670,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Input", 10, 40, 12}, {"Voltage(V)", 60, 40, 12}, {"69.58", 60, 60, 12}, {"Unlocked", 300, 60, 12}, {"Output", 10, 100, 12},
           {"Current(A)", 60, 100, 12}, {"0.0", 60, 120, 12}, {"0.0Ah00.0Wh", 10, 200, 16}, {"None", 300, 120, 12}},
          "DC Voltage", 69.58, "V"},
+        // Its target voltage over its measured one, both with the unit in the label: the
+        // target is a setting.
+        {{{"TargetVoltage", 10, 40, 12}, {"(V)", 120, 40, 12}, {"13.00", 40, 60, 34}, {"ActualVoltage", 10, 120, 12}, {"(V)", 120, 120, 12},
+          {"00.00", 40, 140, 34}, {"OFF", 10, 220, 12}},
+         "DC Voltage", 0.0, "V"},
         // A supply's block of large digits: voltage, current and power alike in size.
         {{{"Locked", 10, 20, 13}, {"0.000", 300, 40, 37}, {"V", 450, 66, 10}, {"CV", 10, 60, 12}, {"0.0000", 300, 100, 37},
           {"A", 470, 126, 10}, {"5.000", 10, 240, 15}, {"Set", 80, 240, 15}, {"1.0000", 150, 240, 15}},
