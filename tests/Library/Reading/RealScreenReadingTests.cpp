@@ -5,6 +5,7 @@
 #include "Corvallen/Library/Reading/TextRecognizer.h"
 #include "support/RealScreenCorpus.h"
 
+#include <QDir>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -54,4 +55,30 @@ TEST(RealScreens, ScreensWithoutAMeasurementGiveNoReadingAndTheOthersNoInventedO
     // exact figures.
     EXPECT_LE(wrong.size() * 15, int(screens.size())) << wrong.join(QLatin1Char('\n')).toStdString();
     EXPECT_GE(right * 2, withMeasurement) << right << " of " << withMeasurement;
+}
+
+TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
+{
+    // Screens of the sets collected apart, each showing one way a reading was lost or a wrong
+    // value or limit given: what a person reads, and no limit (the screens label none).
+    struct Row {
+        const char* file;
+        double value;
+        const char* unit;
+        const char* why;
+    };
+    const QList<Row> rows = {
+        {"openhantek-6022-04.png", 2.055, "V", "a scope program's channel row: the figure after the scales per division"},
+        {"fresh-rigol-ds1000z-05.png", 2.300, "ns", "a strip readout whose label kept only its tail"},
+        {"wild-riden-dps5005gui-01.png", 5.00, "V", "a supply's input voltage (Vin) is no minimum"},
+        {"wild2-korad-psupwa-01.png", 0.0, "V", "a target voltage over the actual one is a setting"},
+    };
+    for (const Row& row : rows) {
+        const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
+        ASSERT_TRUE(answer.contains(QStringLiteral("value"))) << row.file << " (" << row.why << ")";
+        EXPECT_EQ(answer.value(QStringLiteral("value")).toDouble(), row.value) << row.file << " (" << row.why << ")";
+        EXPECT_EQ(answer.value(QStringLiteral("unit")).toString(), QString::fromUtf8(row.unit)) << row.file;
+        EXPECT_FALSE(answer.contains(QStringLiteral("minValue"))) << row.file;
+        EXPECT_FALSE(answer.contains(QStringLiteral("maxValue"))) << row.file;
+    }
 }
