@@ -469,13 +469,33 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
     }
 }
 
+// A pixel's brightness, and how far its colour is from grey.
+int luma(QRgb p)
+{
+    return (qRed(p) * 299 + qGreen(p) * 587 + qBlue(p) * 114) / 1000;
+}
+
+int chroma(QRgb p)
+{
+    return std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)});
+}
+
 // Text drawn against a frame (a scope's strip cells, their text touching the cell's rim) or on
 // a fill that stands out only faintly from the screen (a dark strip on a dark blue screen) is
 // joined to the frame by faint pixels only: its own strokes, the strongly inked pixels, stand
 // apart from the frame's. Those strongly inked pieces of a line drawing that are the size of
 // glyphs are kept when the drawing is set aside (a mask over `box`, true = keep).
-std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, const std::vector<int>& labels, int id, const QRect& box, int width, int strong)
+std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, const std::vector<int>& labels, int id, const QRect& box, int width,
+                                        int strong, const QImage& image, const QColor& screen)
 {
+    // On a light window, the coloured fringes of subpixel-smoothed print are no stroke however
+    // much they stand out in one colour: only a difference in brightness is.
+    const bool light = screen.lightness() >= 128;
+    const int screenLuma = luma(screen.rgb());
+    auto fringe = [&](int x, int y) {
+        const QRgb p = image.pixel(x, y);
+        return chroma(p) >= 32 && std::abs(luma(p) - screenLuma) * 2 < strong;
+    };
     const int bw = box.width(), bh = box.height();
     std::vector<quint8> keep(size_t(bw) * size_t(bh), 0);
     std::vector<bool> inked(keep.size(), false);
@@ -483,7 +503,7 @@ std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, con
     for (int y = 0; y < bh; ++y)
         for (int x = 0; x < bw; ++x) {
             const size_t i = size_t(box.top() + y) * size_t(width) + size_t(box.left() + x);
-            const bool on = labels[i] == id && contrast[i] >= strong;
+            const bool on = labels[i] == id && contrast[i] >= strong && !(light && fringe(box.left() + x, box.top() + y));
             inked[size_t(y) * size_t(bw) + size_t(x)] = on;
             any = any || on;
         }
@@ -550,7 +570,6 @@ struct Part {
 
 std::vector<Part> strokeColumns(const QImage& image, const QRect& glyph, const std::vector<int>& labels, const std::vector<bool>& member, int width)
 {
-    auto luma = [](QRgb p) { return (qRed(p) * 299 + qGreen(p) * 587 + qBlue(p) * 114) / 1000; };
     auto own = [&](int x, int y) {
         const int l = labels[size_t(y) * size_t(width) + size_t(x)];
         return l >= 0 && member[size_t(l)];
@@ -593,8 +612,7 @@ std::vector<Part> strokeColumns(const QImage& image, const QRect& glyph, const s
                 bottom = y;
                 ++ink;
             } else if (own(glyph.left() + x, glyph.top() + y)) {
-                const QRgb p = image.pixel(glyph.left() + x, glyph.top() + y);
-                fringed = fringed || std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)}) >= 32;
+                fringed = fringed || chroma(image.pixel(glyph.left() + x, glyph.top() + y)) >= 32;
             }
         }
         if (ink == 0) {
@@ -631,7 +649,8 @@ Scan scan(const QImage& source)
     s.width = w;
     s.height = h;
     s.contrast.assign(size_t(w) * size_t(h), 0);
-    contrastAgainst(image, dominantColour(image, image.rect()), image.rect(), s.contrast, w);
+    const QColor screen = dominantColour(image, image.rect());
+    contrastAgainst(image, screen, image.rect(), s.contrast, w);
 
     constexpr int high = 80, low = 40;
     std::vector<int> labels;
@@ -666,7 +685,7 @@ Scan scan(const QImage& source)
         if (!outline && b.width() >= w * 0.4 && b.height() >= h * 0.25 && fill < 0.15)
             s.waveform = true;
         if (isLineArt(c) || outline) {
-            const std::vector<quint8> kept = glyphsJoinedFaintly(s.contrast, labels, int(id), b, w, high);
+            const std::vector<quint8> kept = glyphsJoinedFaintly(s.contrast, labels, int(id), b, w, high, image, screen);
             for (int y = b.top(); y <= b.bottom(); ++y)
                 for (int x = b.left(); x <= b.right(); ++x) {
                     const size_t i = size_t(y) * size_t(w) + size_t(x);

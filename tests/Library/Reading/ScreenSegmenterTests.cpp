@@ -15,10 +15,10 @@ namespace {
 // `text` as a desktop program on a light window draws it with subpixel smoothing: drawn at
 // three times the width, each pixel's red, green and blue taken from its three thirds, then
 // smeared across neighbouring thirds as the smoothing filter does, which gives strokes their
-// orange and blue fringes. `gridX` >= 0 draws a table's grid line there.
+// orange and blue fringes. `gridX` >= 0 draws the text in a table's cell, its grid line there.
 QImage subpixelPrint(const QString& text, int pixelSize, int gridX)
 {
-    const QSize size(200, 24);
+    const QSize size(200, 60);
     QImage wide(size.width() * 3, size.height(), QImage::Format_Grayscale8);
     wide.fill(0);
     {
@@ -42,7 +42,7 @@ QImage subpixelPrint(const QString& text, int pixelSize, int gridX)
                 }
                 channel[c] = 255 - sum / 9;
             }
-            out.setPixel(x, y, gridX == x ? qRgb(0, 0, 0) : qRgb(channel[0], channel[1], channel[2]));
+            out.setPixel(x, y, gridX >= 0 && (gridX == x || y == 1 || y == 22) ? qRgb(0, 0, 0) : qRgb(channel[0], channel[1], channel[2]));
         }
     return out;
 }
@@ -55,7 +55,7 @@ TEST(ScreenSegmenter, SubpixelSmoothedPrintKeepsItsCharactersApart)
     // of ink; it must still be several glyphs (a lone glyph is read as an icon, last).
     if (!QFontDatabase::families().contains(QStringLiteral("DejaVu Sans")))
         GTEST_SKIP() << "DejaVu Sans is not installed";
-    const QList<std::pair<int, int>> rows = {{11, -1}, {12, -1}, {13, -1}, {12, 64}};  // text height, grid line
+    const QList<std::pair<int, int>> rows = {{11, -1}, {12, -1}, {13, -1}, {12, 64}, {12, 66}};  // text height, grid line
     for (const auto& [pixelSize, gridX] : rows) {
         int glyphs = 0;
         for (const ScreenSegmenter::Run& run : ScreenSegmenter::scan(subpixelPrint(QStringLiteral("-0.59749 VDC"), pixelSize, gridX)).runs)
