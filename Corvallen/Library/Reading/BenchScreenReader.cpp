@@ -1095,6 +1095,54 @@ private:
             takeCounter(r);
         if (!r.main && !m_scope)
             takePowerRow(r);
+        if (!r.main && !m_scope)
+            takeLoggedReading(r);
+    }
+
+    // A program's log of readings: a column of figures in one unit, one a line, each line
+    // stamped with its time or its record number ("17352 2021-06-11 11:31:17 AM -0.59749 VDC",
+    // "010000: 1.3145V"). The top line's figure is the reading the log shows first. An axis's
+    // marks are no log: their lines carry no stamp.
+    void takeLoggedReading(Reading& r) const
+    {
+        static const QRegularExpression time(QStringLiteral("\\d{1,2}:\\d{2}"));
+        static const QRegularExpression record(QStringLiteral("^\\d+:$"));
+        auto stamped = [&](int row) {
+            bool first = true;
+            for (const ScreenWord& w : m_words) {
+                if (w.row != row)
+                    continue;
+                if (time.match(w.text).hasMatch() || (first && record.match(w.text).hasMatch()))
+                    return true;
+                first = false;
+            }
+            return false;
+        };
+        QList<int> logged;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            if (t.kind == Kind::Number && !t.clock && t.unit && !t.unit->perDivision && t.unit->base != QLatin1String("%") && stamped(t.row))
+                logged.append(i);
+        }
+        for (const int top : logged) {
+            const Token& head = m_tokens.at(top);
+            int lines = 1;
+            QRect column = head.box;
+            for (const int j : logged) {
+                const Token& t = m_tokens.at(j);
+                if (t.row > head.row && t.unit->base == head.unit->base && similarSize(t.height, head.height) && horizontalOverlap(t.box, column) > 0
+                    && t.box.top() > column.bottom() && t.box.top() - column.bottom() <= head.height * 2) {
+                    column |= t.box;
+                    ++lines;
+                }
+            }
+            if (lines >= 3) {
+                r.main = head;
+                r.unit = head.unit;
+                r.label.clear();
+                return;
+            }
+        }
     }
 
     // Volts, amperes and watts side by side on one line are what a supply, a load or a USB

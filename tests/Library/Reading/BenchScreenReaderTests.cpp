@@ -675,6 +675,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"TargetVoltage", 10, 40, 12}, {"(V)", 120, 40, 12}, {"13.00", 40, 60, 34}, {"ActualVoltage", 10, 120, 12}, {"(V)", 120, 120, 12},
           {"00.00", 40, 140, 34}, {"OFF", 10, 220, 12}},
          "DC Voltage", 0.0, "V"},
+        // A program's log of readings, each line stamped with its time: the top line's reading.
+        {{{"#", 10, 40, 10}, {"Measurement", 180, 40, 10}, {"17352", 10, 60, 9}, {"2021-06-11", 50, 60, 9}, {"11:31:17", 120, 60, 9},
+          {"-0.59749VDC", 200, 60, 9}, {"17353", 10, 80, 9}, {"2021-06-11", 50, 80, 9}, {"11:31:17", 120, 80, 9}, {"-0.63326VDC", 200, 80, 9},
+          {"17354", 10, 100, 9}, {"2021-06-11", 50, 100, 9}, {"11:31:18", 120, 100, 9}, {"-0.66692VDC", 200, 100, 9}},
+         "DC Voltage", -0.59749, "V"},
         // A supply's block of large digits: voltage, current and power alike in size.
         {{{"Locked", 10, 20, 13}, {"0.000", 300, 40, 37}, {"V", 450, 66, 10}, {"CV", 10, 60, 12}, {"0.0000", 300, 100, 37},
           {"A", 470, 126, 10}, {"5.000", 10, 240, 15}, {"Set", 80, 240, 15}, {"1.0000", 150, 240, 15}},
