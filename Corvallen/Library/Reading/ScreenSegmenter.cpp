@@ -469,33 +469,13 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
     }
 }
 
-// A pixel's brightness, and how far its colour is from grey.
-int luma(QRgb p)
-{
-    return (qRed(p) * 299 + qGreen(p) * 587 + qBlue(p) * 114) / 1000;
-}
-
-int chroma(QRgb p)
-{
-    return std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)});
-}
-
 // Text drawn against a frame (a scope's strip cells, their text touching the cell's rim) or on
 // a fill that stands out only faintly from the screen (a dark strip on a dark blue screen) is
 // joined to the frame by faint pixels only: its own strokes, the strongly inked pixels, stand
 // apart from the frame's. Those strongly inked pieces of a line drawing that are the size of
 // glyphs are kept when the drawing is set aside (a mask over `box`, true = keep).
-std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, const std::vector<int>& labels, int id, const QRect& box, int width,
-                                        int strong, const QImage& image, const QColor& screen)
+std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, const std::vector<int>& labels, int id, const QRect& box, int width, int strong)
 {
-    // On a light window, the coloured fringes of subpixel-smoothed print are no stroke however
-    // much they stand out in one colour: only a difference in brightness is.
-    const bool light = screen.lightness() >= 128;
-    const int screenLuma = luma(screen.rgb());
-    auto fringe = [&](int x, int y) {
-        const QRgb p = image.pixel(x, y);
-        return chroma(p) >= 32 && std::abs(luma(p) - screenLuma) * 2 < strong;
-    };
     const int bw = box.width(), bh = box.height();
     std::vector<quint8> keep(size_t(bw) * size_t(bh), 0);
     std::vector<bool> inked(keep.size(), false);
@@ -503,7 +483,7 @@ std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, con
     for (int y = 0; y < bh; ++y)
         for (int x = 0; x < bw; ++x) {
             const size_t i = size_t(box.top() + y) * size_t(width) + size_t(box.left() + x);
-            const bool on = labels[i] == id && contrast[i] >= strong && !(light && fringe(box.left() + x, box.top() + y));
+            const bool on = labels[i] == id && contrast[i] >= strong;
             inked[size_t(y) * size_t(bw) + size_t(x)] = on;
             any = any || on;
         }
@@ -522,10 +502,7 @@ std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, con
         glyph[k] = ph >= 5 && ph <= 40 && pw <= ph * 3 && !(pw <= 2 && ph > 12) && !isLineArt(p) && p.area >= 4;
     }
     // Text stands in lines: a piece is kept beside two others of about its height on its line,
-    // no further off than its height (specks and spikes of a noisy trace stand anyhow). A piece
-    // much wider than high is characters run together (small print's colour fringes join
-    // them), and counts as two.
-    auto characters = [&](const QRect& b) { return b.width() * 10 >= b.height() * 14 ? 2 : 1; };
+    // no further off than its height (specks and spikes of a noisy trace stand anyhow).
     std::vector<int> candidates;
     for (size_t k = 0; k < pieces.size(); ++k)
         if (glyph[k])
@@ -534,7 +511,7 @@ std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, con
     std::vector<bool> inLine(pieces.size(), false);
     for (size_t ci = 0; ci < candidates.size(); ++ci) {
         const QRect& a = pieces[size_t(candidates[ci])].box;
-        int beside = characters(a) - 1;
+        int beside = 0;
         // Pieces are at most 40 high, so a neighbour begins at most 41 columns after this one ends.
         for (size_t cj = 0; cj < candidates.size() && beside < 2; ++cj) {
             const QRect& b = pieces[size_t(candidates[cj])].box;
@@ -546,95 +523,13 @@ std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, con
             const int gap = std::max(b.left() - a.right(), a.left() - b.right()) - 1;
             if (overlap * 10 >= std::min(a.height(), b.height()) * 7 && b.height() * 10 >= a.height() * 7 && a.height() * 10 >= b.height() * 7
                 && gap <= std::max(a.height(), b.height()))
-                beside += characters(b);
+                ++beside;
         }
         inLine[size_t(candidates[ci])] = beside >= 2;
     }
     for (size_t i = 0; i < keep.size(); ++i)
         keep[i] = pieceLabels[i] >= 0 && inLine[size_t(pieceLabels[i])] ? 1 : 0;
     return keep;
-}
-
-// Small print drawn with subpixel smoothing has coloured fringes beside its strokes: light
-// orange and blue pixels that stand out from the background in one colour channel as much as ink
-// does, while their brightness hardly differs from it. At the smallest sizes the fringes of
-// neighbouring characters touch, and a whole figure ("-0.59749") comes out as one glyph. Its
-// strokes, the pixels that differ in brightness, still stand apart column by column: a glyph
-// far wider than high (`members` its pieces, by component) is cut at the columns with no
-// stroke in them. Returns the boxes of the parts with their stroke pixel counts, or nothing
-// when it doesn't come apart.
-struct Part {
-    QRect box;
-    int ink = 0;
-};
-
-std::vector<Part> strokeColumns(const QImage& image, const QRect& glyph, const std::vector<int>& labels, const std::vector<bool>& member, int width)
-{
-    auto own = [&](int x, int y) {
-        const int l = labels[size_t(y) * size_t(width) + size_t(x)];
-        return l >= 0 && member[size_t(l)];
-    };
-    // The background's brightness: the middle one of the pixels just around the glyph.
-    const QRect ring = glyph.adjusted(-1, -1, 1, 1).intersected(image.rect());
-    std::vector<int> around;
-    for (int y = ring.top(); y <= ring.bottom(); ++y)
-        for (int x = ring.left(); x <= ring.right(); ++x)
-            if (!glyph.contains(x, y) && !own(x, y))
-                around.push_back(luma(image.pixel(x, y)));
-    if (around.empty())
-        return {};
-    std::nth_element(around.begin(), around.begin() + around.size() / 2, around.end());
-    const int background = around[around.size() / 2];
-    // Subpixel smoothing is a desktop program's, for dark print on a light window.
-    if (background < 128)
-        return {};
-    std::vector<int> diff(size_t(glyph.width()) * size_t(glyph.height()), 0);
-    int peak = 0;
-    for (int y = glyph.top(); y <= glyph.bottom(); ++y)
-        for (int x = glyph.left(); x <= glyph.right(); ++x)
-            if (own(x, y)) {
-                const int d = std::abs(luma(image.pixel(x, y)) - background);
-                diff[size_t(y - glyph.top()) * size_t(glyph.width()) + size_t(x - glyph.left())] = d;
-                peak = std::max(peak, d);
-            }
-    // Fringes differ in brightness from the background by far less than the strokes do.
-    const int stroke = std::max(40, peak * 3 / 10);
-    // A cut goes through columns without strokes whose pieces are held together by coloured
-    // fringes; grey smoothing between strokes is one character's own.
-    std::vector<Part> parts;
-    Part current;
-    bool valley = false, fringed = false;
-    for (int x = 0; x < glyph.width(); ++x) {
-        int top = -1, bottom = -1, ink = 0;
-        for (int y = 0; y < glyph.height(); ++y) {
-            if (diff[size_t(y) * size_t(glyph.width()) + size_t(x)] >= stroke) {
-                top = top < 0 ? y : top;
-                bottom = y;
-                ++ink;
-            } else if (own(glyph.left() + x, glyph.top() + y)) {
-                fringed = fringed || chroma(image.pixel(glyph.left() + x, glyph.top() + y)) >= 32;
-            }
-        }
-        if (ink == 0) {
-            valley = true;
-            continue;
-        }
-        if (valley && fringed && current.ink > 0) {
-            parts.push_back(current);
-            current = Part();
-        }
-        valley = fringed = false;
-        current.box |= QRect(glyph.left() + x, glyph.top() + top, 1, bottom - top + 1);
-        current.ink += ink;
-    }
-    if (current.ink > 0)
-        parts.push_back(current);
-    if (parts.size() < 2)
-        return {};
-    // The fringes at the ends stay with the figure.
-    parts.front().box.setLeft(glyph.left());
-    parts.back().box.setRight(glyph.right());
-    return parts;
 }
 
 }  // namespace
@@ -649,8 +544,7 @@ Scan scan(const QImage& source)
     s.width = w;
     s.height = h;
     s.contrast.assign(size_t(w) * size_t(h), 0);
-    const QColor screen = dominantColour(image, image.rect());
-    contrastAgainst(image, screen, image.rect(), s.contrast, w);
+    contrastAgainst(image, dominantColour(image, image.rect()), image.rect(), s.contrast, w);
 
     constexpr int high = 80, low = 40;
     std::vector<int> labels;
@@ -685,7 +579,7 @@ Scan scan(const QImage& source)
         if (!outline && b.width() >= w * 0.4 && b.height() >= h * 0.25 && fill < 0.15)
             s.waveform = true;
         if (isLineArt(c) || outline) {
-            const std::vector<quint8> kept = glyphsJoinedFaintly(s.contrast, labels, int(id), b, w, high, image, screen);
+            const std::vector<quint8> kept = glyphsJoinedFaintly(s.contrast, labels, int(id), b, w, high);
             for (int y = b.top(); y <= b.bottom(); ++y)
                 for (int x = b.left(); x <= b.right(); ++x) {
                     const size_t i = size_t(y) * size_t(w) + size_t(x);
@@ -700,7 +594,6 @@ Scan scan(const QImage& source)
     mask = hysteresis(s.contrast, w, h, high, low);
     std::vector<Component> comps = components(mask, w, h, labels);
     std::vector<QRect> boxes;
-    std::vector<int> componentOf;  // each box's component in `labels`
     std::vector<int> areas;
     std::vector<bool> blobs;
     std::vector<QRect> cores;  // each piece's strongly inked part (a blurred minus is a bar there)
@@ -712,7 +605,6 @@ Scan scan(const QImage& source)
         if (c.box.height() > h * 0.7)
             continue;
         boxes.push_back(c.box);
-        componentOf.push_back(int(id));
         areas.push_back(c.area);
         barThickness.push_back(barThicknessOf(c, labels, int(id), w));
         blobs.push_back(isBlob(c, labels, int(id), w, s.contrast, high));
@@ -783,34 +675,6 @@ Scan scan(const QImage& source)
         }
         for (size_t g = 0; g < glyphs.size(); ++g)
             glyphFill.push_back(double(ink[g]) / (double(glyphs[g].width()) * glyphs[g].height()));
-        // A "glyph" several times wider than high may be small print whose characters' colour
-        // fringes run together: its strokes part it into characters.
-        const size_t count = glyphs.size();
-        for (size_t g = 0; g < count; ++g) {
-            const QRect whole = glyphs[g];
-            if (whole.height() < 6 || whole.height() > 24 || whole.width() * 10 < whole.height() * 14)
-                continue;
-            std::vector<bool> member(comps.size(), false);
-            for (size_t i = 0; i < boxes.size(); ++i)
-                if (index[size_t(pieces.find(int(i)))] == int(g))
-                    member[size_t(componentOf[i])] = true;
-            const std::vector<Part> parts = strokeColumns(image, whole, labels, member, w);
-            for (size_t k = 0; k < parts.size(); ++k) {
-                const QRect& b = parts[k].box;
-                const double fill = double(parts[k].ink) / (double(b.width()) * b.height());
-                const size_t at = k == 0 ? g : glyphs.size();
-                if (k > 0) {
-                    glyphs.emplace_back();
-                    glyphFill.emplace_back();
-                    glyphBlob.emplace_back();
-                    glyphCore.emplace_back();
-                }
-                glyphs[at] = b;
-                glyphFill[at] = fill;
-                glyphBlob[at] = fill >= 0.99;
-                glyphCore[at] = b;
-            }
-        }
     }
 
     // Runs: glyphs of one size side by side on one line, within the same box.
