@@ -72,6 +72,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"fresh-rigol-ds1000z-05.png", 2.300, "ns", "a strip readout whose label kept only its tail"},
         {"wild-riden-dps5005gui-01.png", 5.00, "V", "a supply's input voltage (Vin) is no minimum"},
         {"wild2-korad-psupwa-01.png", 0.0, "V", "a target voltage over the actual one is a setting"},
+        {"blind-brymen-logger-02.png", 1.3145, "V", "a logger's lines, each led by its record number: the top line"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
