@@ -17,14 +17,14 @@ BomImportApplier::BomImportApplier(BomImport::MatchList matches, Project* projec
     m_next.setSingleShot(true);
     m_next.setInterval(0);
     connect(&m_next, &QTimer::timeout, this, [this] {
-        if (!step(sliceMilliseconds))
+        if (!step(m_sliceMs))
             scheduleStep();
     });
 }
 
 void BomImportApplier::start()
 {
-    if (step(sliceMilliseconds))
+    if (step(m_sliceMs))
         return;
     scheduleStep();
 }

@@ -33,6 +33,9 @@ public:
 
     // How long one slice may hold the main thread.
     static constexpr int sliceMilliseconds = 30;
+    // A shorter slice (0: one match a slice) makes every slice a save of its own however fast
+    // the machine is, as a test of an import cut off between slices needs.
+    void setSliceMilliseconds(int ms) { m_sliceMs = ms; }
 
 Q_SIGNALS:
     void progress(qsizetype done, qsizetype total);
@@ -65,5 +68,6 @@ private:
     ModelContext& m_context;
     qsizetype m_done = 0;
     bool m_finished = false;
+    int m_sliceMs = sliceMilliseconds;
     QTimer m_next;
 };
