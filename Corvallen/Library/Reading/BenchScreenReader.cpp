@@ -1087,12 +1087,13 @@ private:
             takeMeasuredReadout(r);
         if (!r.main)
             takeQuantityReadout(r);
-        if (!r.main && (m_scope || hasScopeMarks(m_words)))
+        if (!r.main && (m_scope || hasScopeMarks(m_words))) {
             takeChannelRow(r);
-        if (!r.main && (m_scope || hasScopeMarks(m_words)))
-            takeGarbledStripReadout(r);
-        if (!r.main && (m_scope || hasScopeMarks(m_words)))
-            takeCounter(r);
+            if (!r.main)
+                takeGarbledStripReadout(r);
+            if (!r.main)
+                takeCounter(r);
+        }
         if (!r.main && !m_scope)
             takePowerRow(r);
         if (!r.main && !m_scope)
@@ -1187,7 +1188,7 @@ private:
             for (int j = i + 1; j < m_tokens.size() && m_tokens.at(j).row == row && !channel.match(m_tokens.at(j).text).hasMatch(); ++j)
                 if (scale.match(m_tokens.at(j).text).hasMatch() || (m_tokens.at(j).unit && m_tokens.at(j).unit->perDivision))
                     lastScale = j;
-            for (int j = lastScale + 1; lastScale > 0 && j < m_tokens.size() && m_tokens.at(j).row == row; ++j) {
+            for (int j = lastScale + 1; lastScale >= 0 && j < m_tokens.size() && m_tokens.at(j).row == row; ++j) {
                 const Token& t = m_tokens.at(j);
                 if (channel.match(t.text).hasMatch())
                     break;
@@ -1215,29 +1216,27 @@ private:
             const auto m = glued.match(w.text);
             if (!m.hasMatch() || w.box.top() < m_screen.size.height() * 0.75 || upper(m.captured(1)).startsWith(QLatin1String("CH")))
                 continue;
-            const std::optional<Unit> u = parseUnit(m.captured(3));
-            if (!u || u->perDivision || u->base.isEmpty() || u->base == QLatin1String("%"))
+            // The figure with its unit, read as any word is.
+            ScreenWord figure = w;
+            figure.text = m.captured(2) + m.captured(3);
+            const QList<Token> read = tokensOf(figure, i);
+            if (read.size() != 1)
+                continue;
+            const Token& t = read.first();
+            if (t.kind != Kind::Number || !t.unit || t.unit->perDivision || t.unit->base.isEmpty() || t.unit->base == QLatin1String("%"))
                 continue;
             // A channel's scale in the channel bar below the strip, glued to a scrap of its badge
             // ("sore1.00V"), is a volt or second step of 1, 2 or 5 shown to three digits.
-            QString digits = m.captured(2);
-            digits.remove(QLatin1Char('.')).remove(QLatin1Char('-')).remove(QLatin1Char('+'));
+            QString digits = t.shown;
+            digits.remove(QLatin1Char('.')).remove(QLatin1Char('-'));
             while (digits.startsWith(QLatin1Char('0')))
                 digits.remove(0, 1);
-            static const QRegularExpression step(QStringLiteral("^[125]00?$"));
-            if ((u->base == QLatin1String("V") || u->base == QLatin1String("s")) && digits.size() == 3 && step.match(digits).hasMatch())
+            static const QRegularExpression step(QStringLiteral("^[125]00$"));
+            const QString& base = t.unit->base;
+            if ((base == QLatin1String("V") || base == QLatin1String("s")) && step.match(digits).hasMatch())
                 continue;
-            Token t;
-            t.kind = Kind::Number;
-            t.text = w.text;
-            t.shown = m.captured(2);
-            t.value = t.shown.toDouble();
-            t.box = w.box;
-            t.height = w.textHeight;
-            t.row = w.row;
-            t.word = i;
             r.main = t;
-            r.unit = u;
+            r.unit = t.unit;
             r.label.clear();
             m_scope = true;
             return;
