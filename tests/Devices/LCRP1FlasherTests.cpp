@@ -298,9 +298,10 @@ const QByteArray kAck = QByteArray::fromHex("3c5503");
 // port is closed again whatever the device did.
 bool acknowledges(const ScriptedDevice& device, const QByteArray& image)
 {
-    const int before = openDescriptorCount();
+    const int before = openDescriptorsTo(device.path());
+    EXPECT_GE(before, 1) << "the device's own end of the line is not found";
     const bool acknowledged = LCRP1Flasher::flash(image, device.path(), {}, quickTiming());
-    EXPECT_EQ(openDescriptorCount(), before) << "the port was left open";
+    EXPECT_EQ(openDescriptorsTo(device.path()), before) << "the port was left open";
     return acknowledged;
 }
 

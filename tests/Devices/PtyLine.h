@@ -11,6 +11,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -84,6 +87,29 @@ private:
     int m_slave = -1;
     QString m_path;
 };
+
+// How many of this process's descriptors are open on `path` (a pseudo-terminal's node): unlike
+// the count of all of them, other threads opening and closing files don't change it.
+inline int openDescriptorsTo(const QString& path)
+{
+    char wanted[PATH_MAX];
+    if (!realpath(path.toLocal8Bit().constData(), wanted))
+        return 0;
+    int count = 0;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        while (const dirent* entry = readdir(dir)) {
+            char link[PATH_MAX];
+            const QByteArray fd = QByteArray("/proc/self/fd/") + entry->d_name;
+            const ssize_t n = readlink(fd.constData(), link, sizeof link - 1);
+            if (n > 0) {
+                link[n] = 0;
+                count += strcmp(link, wanted) == 0 ? 1 : 0;
+            }
+        }
+        closedir(dir);
+    }
+    return count;
+}
 
 // How many descriptors this process holds: equal counts before and after show that a port
 // was released.
