@@ -359,6 +359,13 @@ QString mendedDigits(const QString& word)
         if (afterPoint < out.size() && out.at(afterPoint) == QLatin1Char('B'))
             out[afterPoint] = QLatin1Char('8');
     }
+    // A reading of nought drawn alone before its unit reads as the letter ("OVDC"); no word is
+    // an O before a unit with its current marked.
+    if (out.size() > 1 && (out.front() == QLatin1Char('O') || out.front() == QLatin1Char('o'))) {
+        const std::optional<Unit> after = parseUnit(out.mid(1));
+        if (after && !after->current.isEmpty())
+            out[0] = QLatin1Char('0');
+    }
     int digits = 0;
     for (QChar c : out)
         digits += c.isDigit() ? 1 : 0;

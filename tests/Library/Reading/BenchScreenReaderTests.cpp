@@ -264,6 +264,10 @@ TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
                                                          {"Nin", 20, 195, 12}, {"54.55", 20, 225, 14}}));
     EXPECT_EQ(field(micro, "unit"), QStringLiteral("µF"));
     EXPECT_EQ(micro.value(QStringLiteral("minValue")).toDouble(), 54.55);
+    // A reading of nought alone before its unit, read as the letter.
+    const auto nought = BenchScreenReader::read(screenOf({{"OVDC", 100, 100, 60}, {"MIN:0VDC", 20, 200, 14}}));
+    EXPECT_EQ(field(nought, "value"), QStringLiteral("0"));
+    EXPECT_EQ(field(nought, "unit"), QStringLiteral("V"));
 
     // A word one letter off two labels at once is neither: "MAN" (a manual range) gives no limit.
     const auto manual = BenchScreenReader::read(screenOf({{"MAN", 20, 195, 12}, {"12.7", 100, 100, 60}, {"V", 300, 110, 24},
