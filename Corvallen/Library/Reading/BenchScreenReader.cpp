@@ -1012,6 +1012,20 @@ private:
             r.maxValue.reset();
             return;
         }
+        // A peak to peak whose unit the recogniser lost shares it with the maximum and minimum
+        // it is the difference of. Where nothing tells its unit, the screen's measurement could
+        // not be read, and no other readout of the screen stands for it.
+        if (r.main && !r.unit && r.label == QLatin1String("VPP")) {
+            const QList<Readout> readouts = labelledReadouts(m_words);
+            r.unit = unitOfPeakToPeak(readouts, r.main->value, r.main->shown);
+            const bool readWhole = std::any_of(readouts.begin(), readouts.end(), [](const Readout& o) { return o.label == QLatin1String("VPP"); });
+            if (!r.unit && !readWhole) {
+                r.main.reset();
+                r.minValue.reset();
+                r.maxValue.reset();
+                return;
+            }
+        }
         const bool standsOut = prominent(r) || onlyMeasurement(r);
         // A scope by its scale marks, or by its peak-to-peak readout: a waveform and a frequency
         // alone are a signal generator's settings as much as a scope's measurements.
@@ -1399,6 +1413,29 @@ private:
         r.main = m_tokens.at(found.first());
         r.unit = unitOf(*r.main);
         r.label.clear();
+    }
+
+    // The unit of a peak to peak shown without one: its maximum's and minimum's, where it is
+    // their difference (within the rounding of the three figures).
+    static std::optional<Unit> unitOfPeakToPeak(const QList<Readout>& readouts, double value, const QString& shown)
+    {
+        auto labelled = [&](const QString& label) {
+            return std::find_if(readouts.begin(), readouts.end(), [&](const Readout& o) { return o.label == label; });
+        };
+        const auto max = labelled(QStringLiteral("MAX"));
+        const auto min = labelled(QStringLiteral("MIN"));
+        if (max == readouts.end() || min == readouts.end() || max->unit.text() != min->unit.text()
+            || (max->unit.base != QLatin1String("V") && max->unit.base != QLatin1String("A")))
+            return std::nullopt;
+        auto step = [](const QString& figure) {
+            const qsizetype point = figure.indexOf(QLatin1Char('.'));
+            return point < 0 ? 1.0 : std::pow(10.0, -double(figure.size() - point - 1));
+        };
+        if (std::abs(value - (max->value - min->value)) > step(max->shown) + step(min->shown) + step(shown))
+            return std::nullopt;
+        Unit u = max->unit;
+        u.current.clear();
+        return u;
     }
 
     static void takeReadout(Reading& r, const Readout& o)

@@ -245,6 +245,22 @@ TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
                                {"680mV", 350, 130, 12}, {"Freq", 350, 160, 12}, {"948.5Hz", 350, 180, 12}});
     rms.waveform = true;
     EXPECT_EQ(BenchScreenReader::read(rms).value(QStringLiteral("value")).toDouble(), 680);
+
+    // A peak to peak whose unit was lost: the maximum less the minimum tells it; where nothing
+    // does, the frequency before it is not the screen's measurement.
+    auto lostUnit = [](bool limits) {
+        QList<W> words = {{"CH1", 4, 4, 12},          {"1Vidiv", 60, 4, 12},    {"Vrms", 4, 230, 12},   {"0.87V", 40, 230, 12},
+                          {"FREQ598.0Hz", 100, 230, 12}, {"T1.67ms", 200, 230, 12}, {"Pk-Pk:", 260, 230, 12}, {"2.47", 310, 230, 12}};
+        if (limits)
+            words += QList<W>{{"MIN:", 4, 250, 12}, {"-0.68V", 45, 250, 12}, {"Vavg:", 100, 250, 12}, {"-0.06V", 150, 250, 12},
+                              {"Max:", 260, 250, 12}, {"1.80V", 300, 250, 12}};
+        ScreenText s = screenOf(words);
+        s.waveform = true;
+        return BenchScreenReader::read(s);
+    };
+    EXPECT_EQ(field(lostUnit(true), "value"), QStringLiteral("2.47"));
+    EXPECT_EQ(field(lostUnit(true), "unit"), QStringLiteral("V"));
+    EXPECT_FALSE(lostUnit(false).contains(QStringLiteral("value")));
 }
 
 TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
