@@ -431,6 +431,14 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         out.append(t);
         return out;
     }
+    // A digit or two in a box wider than they could be drawn, each as wide as it is tall, are a
+    // drawing (a plot, a frame) the recogniser made characters of: no figure.
+    if (text.size() <= 2 && w.box.width() > (text.size() + 0.5) * std::max(w.box.height(), 1)) {
+        Token t = base;
+        t.text = text;
+        out.append(t);
+        return out;
+    }
     // A switch's state with its O read as a zero ("0FF", "0N") is a word, not a figure with a
     // unit: no reading is a bare zero followed by a doubled F.
     static const QRegularExpression switchState(QStringLiteral("^[0O](?:FF|ff|N|n)[:.]?$"));
@@ -1407,10 +1415,19 @@ private:
             if (before == 0 && found.isEmpty())
                 firstRead = false;
         }
-        // Where the first readout is unreadable, the second is not the reading.
+        // Where the first readout is unreadable, the second is not the reading; nor where a
+        // figure with its unit stands before the first on its line (a readout whose name was
+        // lost: "le: 3.156V  Current: 0.000A").
         if (found.size() < 2 || !firstRead)
             return;
-        r.main = m_tokens.at(found.first());
+        const Token& first = m_tokens.at(found.first());
+        const bool unnamedBefore = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            return t.kind == Kind::Number && t.row == first.row && t.box.right() < first.box.left() && !t.status && !t.clock
+                   && t.unit && !t.unit->perDivision && !found.contains(int(&t - m_tokens.data()));
+        });
+        if (unnamedBefore)
+            return;
+        r.main = first;
         r.unit = unitOf(*r.main);
         r.label.clear();
     }

@@ -662,12 +662,18 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"CHAN11.00V", 10, 262, 9}, {"sore50.0mV", 120, 262, 9}},
         {{"Sa", 600, 30, 10}, {"5.00MSa/s", 620, 30, 10}, {"70.0kpts", 620, 50, 10}, {"Edge", 600, 70, 10}, {"L", 600, 100, 18},
          {"2.8V", 640, 100, 18}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
+        {{"LiveMonitor", 10, 20, 15}, {"le:", 10, 50, 11}, {"3.156V", 60, 50, 11}, {"A", 116, 50, 11}, {"Current:", 144, 50, 11},
+         {"0.000A", 243, 50, 11}, {"0.000W", 55, 80, 11}, {"Resistance:", 144, 80, 11}, {"330kQ", 246, 80, 11}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
         EXPECT_FALSE(m.contains(QStringLiteral("value"))) << words.front().text << ": " << field(m, "value").toStdString();
         EXPECT_FALSE(m.contains(QStringLiteral("summary"))) << words.front().text;
     }
+    // A plot the recogniser took for one tall digit is no figure, whatever small print lies by it.
+    ScreenText plot = screenOf({{"7", 10, 10, 200}, {"Hz", 170, 212, 12}, {"1KHz", 420, 60, 10}, {"Ors:", 10, 240, 20}});
+    plot.words[0].box.setWidth(400);
+    EXPECT_FALSE(BenchScreenReader::read(plot).contains(QStringLiteral("value")));
 }
 
 TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
