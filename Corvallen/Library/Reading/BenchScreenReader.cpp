@@ -1277,16 +1277,22 @@ private:
     // to fewer), wherever it stands on the screen.
     void takeCounter(Reading& r)
     {
+        // The counter shows one frequency: a column of them is a table (a spectrum's peaks).
+        const Token* counter = nullptr;
         for (const Token& t : m_tokens) {
             if (t.kind != Kind::Number || t.clock || !t.unit || t.unit->perDivision || t.unit->base != QLatin1String("Hz") || t.value <= 0
                 || digitCount(t.shown) < 6)
                 continue;
-            r.main = t;
-            r.unit = t.unit;
-            r.label = QStringLiteral("FREQ");
-            m_scope = true;
-            return;
+            if (counter)
+                return;
+            counter = &t;
         }
+        if (!counter)
+            return;
+        r.main = *counter;
+        r.unit = counter->unit;
+        r.label = QStringLiteral("FREQ");
+        m_scope = true;
     }
 
     // A supply's panel stacks its voltage, current and power alike: a current or a power whose

@@ -664,6 +664,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"2.8V", 640, 100, 18}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
         {{"LiveMonitor", 10, 20, 15}, {"le:", 10, 50, 11}, {"3.156V", 60, 50, 11}, {"A", 116, 50, 11}, {"Current:", 144, 50, 11},
          {"0.000A", 243, 50, 11}, {"0.000W", 55, 80, 11}, {"Resistance:", 144, 80, 11}, {"330kQ", 246, 80, 11}},
+        {{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"26NSa/s", 240, 4, 10}, {"19.0010kHz", 300, 100, 10}, {"37.3001kHz", 300, 120, 10},
+         {"38.7001kHz", 300, 140, 10}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
