@@ -1508,6 +1508,10 @@ private:
         const bool precise = digitCount(r.main->shown) >= 5;
         if (!screenSays(modes) && !precise)
             return false;
+        // A whole number with its unit among the words of a line is a rating or a name ("Lead
+        // Acid 6V"); a measurement in small print shows its decimals.
+        if (!r.main->shown.contains(QLatin1Char('.')) && !r.main->shown.contains(QLatin1Char(',')))
+            return false;
         int unlabelled = 0;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);

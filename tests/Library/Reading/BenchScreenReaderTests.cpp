@@ -666,6 +666,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"0.000A", 243, 50, 11}, {"0.000W", 55, 80, 11}, {"Resistance:", 144, 80, 11}, {"330kQ", 246, 80, 11}},
         {{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"26NSa/s", 240, 4, 10}, {"19.0010kHz", 300, 100, 10}, {"37.3001kHz", 300, 120, 10},
          {"38.7001kHz", 300, 140, 10}},
+        {{"Channel", 10, 80, 11}, {"Profile:", 10, 100, 11}, {"Lead", 70, 100, 11}, {"Acid", 110, 100, 11}, {"6V", 150, 100, 10},
+         {"Voltage:", 10, 130, 12}, {"6.400", 90, 130, 10}, {"0.000", 90, 150, 10}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
