@@ -1955,8 +1955,9 @@ private:
             } else {
                 // The peak-to-peak label garbled: the one voltage in the strip that no other
                 // label claims is the peak-to-peak value. In the strip: on a line or in a column
-                // with readouts whose labels were read (a trigger level in a side panel is no
-                // readout).
+                // with readouts whose labels were read, each value with its unit (a trigger level
+                // in a side panel is no readout, nor a scrap of a window's title a label's
+                // lookalike stands before).
                 QList<int> unclaimed;
                 for (int i : numbers) {
                     const std::optional<Unit> u = unitAfter(m_tokens.at(i));
@@ -1964,7 +1965,8 @@ private:
                                                      [&](int k) {
                                                          const QRect& a = m_tokens.at(k).box;
                                                          const QRect& b = m_tokens.at(i).box;
-                                                         return verticalOverlap(a, b) > 0 || std::min(a.right(), b.right()) >= std::max(a.left(), b.left());
+                                                         return (verticalOverlap(a, b) > 0 || std::min(a.right(), b.right()) >= std::max(a.left(), b.left()))
+                                                                && unitAfter(m_tokens.at(k));
                                                      });
                     if (u && u->base == QLatin1String("V") && !u->perDivision && !labelOf.contains(i) && inStrip)
                         unclaimed.append(i);

@@ -674,6 +674,17 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         EXPECT_FALSE(m.contains(QStringLiteral("value"))) << words.front().text << ": " << field(m, "value").toStdString();
         EXPECT_FALSE(m.contains(QStringLiteral("summary"))) << words.front().text;
     }
+    // A scope program's cursor panel beside a window whose title reads like a label: no label
+    // read in the panel pairs with a value that has its unit, so none of its voltages is taken for
+    // a peak to peak whose label was lost.
+    ScreenText panel = screenOf({{"0penWave-1KBV1.01", 255, 298, 13}, {"OFF(YT)", 621, 401, 14}, {"-0.0005", 789, 435, 9},
+                                 {"0.0000", 933, 435, 9}, {"6.25us", 487, 465, 9}, {"12.5u:", 551, 465, 9}, {"vom", 317, 492, 45},
+                                 {"F449", 426, 499, 9}, {"-BnV", 443, 518, 9}, {"68.8mV", 491, 518, 9}, {"we", 323, 559, 31},
+                                 {"18.2°", 492, 575, 9}, {"oye", 320, 614, 37}, {"y", 407, 625, 9}, {"38.2mVV", 426, 623, 9},
+                                 {"19.9mVV", 492, 622, 9}});
+    panel.size = QSize(1400, 900);
+    panel.waveform = true;
+    EXPECT_FALSE(BenchScreenReader::read(panel).contains(QStringLiteral("value")));
     // A plot the recogniser took for one tall digit is no figure, whatever small print lies by it.
     ScreenText plot = screenOf({{"7", 10, 10, 200}, {"Hz", 170, 212, 12}, {"1KHz", 420, 60, 10}, {"Ors:", 10, 240, 20}});
     plot.words[0].box.setWidth(400);
