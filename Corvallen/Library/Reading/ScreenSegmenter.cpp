@@ -345,6 +345,49 @@ struct Disjoint {
     void join(int a, int b) { parent[size_t(find(a))] = find(b); }
 };
 
+// Calls `visit(i, j)`, i < j, once for every pair of boxes that stand less than `reach` times
+// the taller one's height (and three pixels) apart across and down; pairs farther apart are
+// never looked at. A screen full of small print or noise has thousands of pieces, and looking
+// at every pair of them took longer than reading the screen.
+template <class Visit>
+void forNearbyPairs(const std::vector<QRect>& boxes, double reach, Visit&& visit)
+{
+    if (boxes.empty())
+        return;
+    QRect all;
+    for (const QRect& b : boxes)
+        all |= b;
+    constexpr int cell = 32;
+    const int columns = all.width() / cell + 1, rows = all.height() / cell + 1;
+    auto cellsOf = [&](const QRect& r, auto&& each) {
+        const int x0 = std::max(0, (r.left() - all.left()) / cell), x1 = std::min(columns - 1, (r.right() - all.left()) / cell);
+        const int y0 = std::max(0, (r.top() - all.top()) / cell), y1 = std::min(rows - 1, (r.bottom() - all.top()) / cell);
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x)
+                each(size_t(y) * size_t(columns) + size_t(x));
+    };
+    std::vector<std::vector<int>> grid(size_t(columns) * size_t(rows));
+    for (size_t i = 0; i < boxes.size(); ++i)
+        cellsOf(boxes[i], [&](size_t c) { grid[c].push_back(int(i)); });
+    std::vector<int> seen(boxes.size(), -1);
+    for (size_t t = 0; t < boxes.size(); ++t) {
+        const QRect& tall = boxes[t];
+        const int d = int(std::ceil(reach * tall.height())) + 3;
+        const QRect around = tall.adjusted(-d, -d, d, d);
+        // Each pair is looked at from its taller box (from the first of two of one height).
+        cellsOf(around.intersected(all), [&](size_t c) {
+            for (const int o : grid[c]) {
+                const QRect& other = boxes[size_t(o)];
+                if (seen[size_t(o)] == int(t) || size_t(o) == t || other.height() > tall.height() || (other.height() == tall.height() && size_t(o) < t))
+                    continue;
+                seen[size_t(o)] = int(t);
+                if (around.intersects(other))
+                    visit(std::min(t, size_t(o)), std::max(t, size_t(o)));
+            }
+        });
+    }
+}
+
 // Small marks that belong to the glyphs beside them: a decimal point on the baseline, a minus
 // sign at mid height, the two dots of a colon. A point is a solid blob; a small letter set low
 // beside large digits (a unit) is not.
@@ -618,9 +661,9 @@ Scan scan(const QImage& source)
 
     // Glyphs: pieces that touch once grown by a hair (the segments of one LCD digit, the dot of
     // an i, the parts of % and :) are one glyph.
+    // (Each test below needs the two within 1.6 times the taller one's height.)
     Disjoint pieces(boxes.size());
-    for (size_t i = 0; i < boxes.size(); ++i)
-        for (size_t j = i + 1; j < boxes.size(); ++j) {
+    forNearbyPairs(boxes, 1.6, [&](size_t i, size_t j) {
             const QRect& a = boxes[i];
             const QRect& b = boxes[j];
             const int H = std::max(a.height(), b.height());
@@ -650,7 +693,7 @@ Scan scan(const QImage& source)
                                   && (verticalOverlap(a, b) > 0 || (std::min(a.height(), b.height()) < H * 0.5 && dotAbove));
             if (touching || stacked || segments)
                 pieces.join(int(i), int(j));
-        }
+        });
     std::vector<QRect> glyphs;
     std::vector<double> glyphFill;
     std::vector<bool> glyphBlob;  // one solid blob, as a point is
@@ -681,11 +724,11 @@ Scan scan(const QImage& source)
     std::vector<int> frameOf(glyphs.size());
     for (size_t i = 0; i < glyphs.size(); ++i)
         frameOf[i] = innermostFrame(s.frames, glyphs[i]);
+    // (Both tests below need the two side by side within 0.75 times the taller one's height.)
     Disjoint lines(glyphs.size());
-    for (size_t i = 0; i < glyphs.size(); ++i)
-        for (size_t j = 0; j < glyphs.size(); ++j) {
-            if (i == j || frameOf[i] != frameOf[j])
-                continue;
+    auto sameLine = [&](size_t i, size_t j) {
+            if (frameOf[i] != frameOf[j])
+                return false;
             const QRect& a = glyphs[i];
             const QRect& b = glyphs[j];
             const QRect& big = a.height() >= b.height() ? a : b;
@@ -703,9 +746,12 @@ Scan scan(const QImage& source)
                        || isDash(smallCore, big)) {
                 join = gap <= H * 0.75 && verticalOverlap(a, b) > 0;
             }
-            if (join)
-                lines.join(int(i), int(j));
-        }
+            return join;
+    };
+    forNearbyPairs(glyphs, 0.75, [&](size_t i, size_t j) {
+        if (sameLine(i, j) || sameLine(j, i))
+            lines.join(int(i), int(j));
+    });
     QList<Run> runs;
     {
         std::vector<int> index(glyphs.size(), -1);
