@@ -71,15 +71,20 @@ Grid unslanted(const std::vector<bool>& mask, int w, int h, double shear)
     return g;
 }
 
-double columnPeakiness(const Grid& g)
+// The sum of squared ink counts of the columns of the mask sheared as `unslanted` shears it.
+double columnPeakiness(const std::vector<bool>& mask, int w, int h, double shear)
 {
-    double sum = 0;
-    for (int x = 0; x < g.width(); ++x) {
-        int ink = 0;
-        for (int y = 0; y < g.height(); ++y)
-            ink += g.at(x, y) ? 1 : 0;
-        sum += double(ink) * ink;
+    const int extra = int(std::ceil(shear * h));
+    std::vector<int> counts(size_t(w + extra), 0);
+    for (int y = 0; y < h; ++y) {
+        const int shift = int(std::lround(shear * (h - 1 - y)));
+        for (int x = 0; x < w; ++x)
+            if (mask[size_t(y) * size_t(w) + size_t(x)])
+                ++counts[size_t(x - shift + extra)];
     }
+    double sum = 0;
+    for (const int ink : counts)
+        sum += double(ink) * ink;
     return sum;
 }
 
@@ -183,10 +188,16 @@ QChar segmentDigit(const Grid& g, const Box& cell)
     return characterFor(bits);
 }
 
-// The line read upright, its slant already taken out. With `bridging`, stretches of ink
-// columns a few pixels apart are one cell: the bars of a thin LCD face stand apart, so a digit's
-// left-hand bars can be separated from the rest of it by empty columns.
-std::optional<Reading> decodeUpright(Grid g, bool bridging)
+// A line set upright, its decimal points taken out and its ink cut into stretches of inked
+// columns, ready to be read with or without bridging.
+struct Upright {
+    Grid g;
+    std::vector<double> points;  // x centres
+    int inkH = 0;
+    std::vector<Box> cells;
+};
+
+Upright prepareUpright(Grid g)
 {
     // Decimal points: small square marks on the baseline. They often sit in the columns of the
     // digit beside them, so they are taken out before the line is cut into cells.
@@ -231,6 +242,18 @@ std::optional<Reading> decodeUpright(Grid g, bool bridging)
         cells.push_back(inkBox(g, x, end));
         x = end + 1;
     }
+    return Upright{std::move(g), std::move(points), inkH, std::move(cells)};
+}
+
+// The line read upright, its slant already taken out. With `bridging`, stretches of ink
+// columns a few pixels apart are one cell: the bars of a thin LCD face stand apart, so a digit's
+// left-hand bars can be separated from the rest of it by empty columns.
+std::optional<Reading> decodeUpright(const Upright& line, bool bridging)
+{
+    const Grid& g = line.g;
+    const int inkH = line.inkH;
+    std::vector<double> points = line.points;
+    std::vector<Box> cells = line.cells;
     if (bridging && inkH > 0) {
         // Bars of one digit stand a fourteenth of the height apart or less, digits farther; a
         // stretch never grows wider than a digit.
@@ -342,16 +365,19 @@ std::optional<Reading> decode(const std::vector<bool>& mask, int width, int heig
     std::vector<std::pair<double, double>> shears;  // peak, shear
     for (int k = 0; k <= 12; ++k) {
         const double shear = k * 0.025;
-        shears.push_back({columnPeakiness(unslanted(mask, width, height, shear)), shear});
+        shears.push_back({columnPeakiness(mask, width, height, shear), shear});
     }
     std::sort(shears.begin(), shears.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::vector<Grid> upright;
-    for (size_t i = 0; i < std::min<size_t>(4, shears.size()); ++i)
-        upright.push_back(unslanted(mask, width, height, shears[i].second));
+    // Each slant's line is set upright once, for both readings; the later ones only when the
+    // earlier ones don't read.
+    std::vector<Upright> upright;
     for (const bool bridging : {false, true})
-        for (const Grid& g : upright)
-            if (auto r = decodeUpright(g, bridging))
+        for (size_t i = 0; i < std::min<size_t>(4, shears.size()); ++i) {
+            if (upright.size() <= i)
+                upright.push_back(prepareUpright(unslanted(mask, width, height, shears[i].second)));
+            if (auto r = decodeUpright(upright[i], bridging))
                 return r;
+        }
     return std::nullopt;
 }
 
