@@ -15,51 +15,74 @@ struct Component {
     qint64 r = 0, g = 0, b = 0;  // colour sums
 };
 
-// 8-connected components of `mask`; `labels` gets each pixel's component index or -1.
+// 8-connected components of `mask`; `labels` gets each pixel's component index or -1. They are
+// numbered in the order their first pixels come, row by row. Found as stretches of ink along
+// each row, joined to the stretches they touch (corners too) in the row above: a whole screen
+// is gone through several times per capture.
 std::vector<Component> components(const std::vector<bool>& mask, int w, int h, std::vector<int>& labels)
 {
     labels.assign(size_t(w) * size_t(h), -1);
-    std::vector<Component> out;
-    std::vector<int> stack;
+    struct Stretch {
+        int y, from, to;
+    };
+    std::vector<Stretch> stretches;
+    std::vector<int> parent;  // a joined set's first stretch is its root
+    auto root = [&](int i) {
+        while (parent[size_t(i)] != i)
+            i = parent[size_t(i)] = parent[size_t(parent[size_t(i)])];
+        return i;
+    };
+    size_t aboveFrom = 0, aboveTo = 0;
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const size_t i = size_t(y) * size_t(w) + size_t(x);
-            if (!mask[i] || labels[i] >= 0)
+        const size_t rowFrom = stretches.size();
+        const size_t line = size_t(y) * size_t(w);
+        size_t k = aboveFrom;
+        for (int x = 0; x < w;) {
+            if (!mask[line + size_t(x)]) {
+                ++x;
                 continue;
-            const int id = int(out.size());
-            Component c;
-            int x0 = x, x1 = x, y0 = y, y1 = y;
-            labels[i] = id;
-            stack.push_back(int(i));
-            while (!stack.empty()) {
-                const int p = stack.back();
-                stack.pop_back();
-                const int px = p % w, py = p / w;
-                ++c.area;
-                x0 = std::min(x0, px);
-                x1 = std::max(x1, px);
-                y0 = std::min(y0, py);
-                y1 = std::max(y1, py);
-                for (int dy = -1; dy <= 1; ++dy) {
-                    const int ny = py + dy;
-                    if (ny < 0 || ny >= h)
-                        continue;
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        const int nx = px + dx;
-                        if (nx < 0 || nx >= w)
-                            continue;
-                        const size_t n = size_t(ny) * size_t(w) + size_t(nx);
-                        if (mask[n] && labels[n] < 0) {
-                            labels[n] = id;
-                            stack.push_back(int(n));
-                        }
-                    }
-                }
             }
-            c.box = QRect(QPoint(x0, y0), QPoint(x1, y1));
-            out.push_back(c);
+            int to = x;
+            while (to + 1 < w && mask[line + size_t(to + 1)])
+                ++to;
+            const int id = int(stretches.size());
+            stretches.push_back({y, x, to});
+            parent.push_back(id);
+            while (k < aboveTo && stretches[k].to < x - 1)
+                ++k;
+            for (size_t m = k; m < aboveTo && stretches[m].from <= to + 1; ++m) {
+                const int a = root(id), b = root(int(m));
+                if (a != b)
+                    parent[size_t(std::max(a, b))] = std::min(a, b);
+            }
+            x = to + 1;
         }
+        aboveFrom = rowFrom;
+        aboveTo = stretches.size();
     }
+    std::vector<Component> out;
+    std::vector<int> componentOf(stretches.size(), -1);
+    std::vector<QPoint> corner, farCorner;
+    for (size_t i = 0; i < stretches.size(); ++i) {
+        const int r = root(int(i));
+        if (r == int(i)) {
+            componentOf[i] = int(out.size());
+            out.emplace_back();
+            corner.push_back(QPoint(stretches[i].from, stretches[i].y));
+            farCorner.push_back(QPoint(stretches[i].to, stretches[i].y));
+        } else {
+            componentOf[i] = componentOf[size_t(r)];
+        }
+        const Stretch& st = stretches[i];
+        const size_t c = size_t(componentOf[i]);
+        out[c].area += st.to - st.from + 1;
+        corner[c].setX(std::min(corner[c].x(), st.from));
+        farCorner[c] = QPoint(std::max(farCorner[c].x(), st.to), st.y);
+        std::fill(labels.begin() + qsizetype(size_t(st.y) * size_t(w) + size_t(st.from)),
+                  labels.begin() + qsizetype(size_t(st.y) * size_t(w) + size_t(st.to) + 1), int(c));
+    }
+    for (size_t c = 0; c < out.size(); ++c)
+        out[c].box = QRect(corner[c], farCorner[c]);
     return out;
 }
 

@@ -71,16 +71,19 @@ Grid unslanted(const std::vector<bool>& mask, int w, int h, double shear)
     return g;
 }
 
-// The sum of squared ink counts of the columns of the mask sheared as `unslanted` shears it.
-double columnPeakiness(const std::vector<bool>& mask, int w, int h, double shear)
+// The sum of squared ink counts of the columns of the mask sheared as `unslanted` shears it;
+// `ink` holds the mask's inked pixels, row by row.
+double columnPeakiness(const std::vector<std::pair<int, int>>& ink, int w, int h, double shear)
 {
     const int extra = int(std::ceil(shear * h));
     std::vector<int> counts(size_t(w + extra), 0);
-    for (int y = 0; y < h; ++y) {
-        const int shift = int(std::lround(shear * (h - 1 - y)));
-        for (int x = 0; x < w; ++x)
-            if (mask[size_t(y) * size_t(w) + size_t(x)])
-                ++counts[size_t(x - shift + extra)];
+    int row = -1, shift = 0;
+    for (const auto& [x, y] : ink) {
+        if (y != row) {
+            row = y;
+            shift = int(std::lround(shear * (h - 1 - y)));
+        }
+        ++counts[size_t(x - shift + extra)];
     }
     double sum = 0;
     for (const int ink : counts)
@@ -362,10 +365,15 @@ std::optional<Reading> decode(const std::vector<bool>& mask, int width, int heig
     // Take out the slant: sheared upright, the vertical bars stand in few columns, so the ink
     // per column peaks highest (the sum of squared column counts is largest). Blocky or
     // heavily slanted faces can mislead that measure by a step, so the next best are tried too.
+    std::vector<std::pair<int, int>> ink;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (mask[size_t(y) * size_t(width) + size_t(x)])
+                ink.push_back({x, y});
     std::vector<std::pair<double, double>> shears;  // peak, shear
     for (int k = 0; k <= 12; ++k) {
         const double shear = k * 0.025;
-        shears.push_back({columnPeakiness(mask, width, height, shear), shear});
+        shears.push_back({columnPeakiness(ink, width, height, shear), shear});
     }
     std::sort(shears.begin(), shears.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     // Each slant's line is set upright once, for both readings; the later ones only when the
