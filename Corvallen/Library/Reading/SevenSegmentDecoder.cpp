@@ -1,5 +1,7 @@
 #include "Corvallen/Library/Reading/SevenSegmentDecoder.h"
 
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -108,38 +110,14 @@ Box inkBox(const Grid& g, int x0, int x1)
 // The 8-connected pieces of ink inside `b`, as boxes.
 std::vector<Box> piecesIn(const Grid& g, const Box& b)
 {
-    std::vector<uint8_t> seen(size_t(b.width()) * size_t(b.height()), 0);
-    std::vector<Box> out;
-    std::vector<std::pair<int, int>> stack;
+    std::vector<bool> mask(size_t(b.width()) * size_t(b.height()));
     for (int y = b.top; y <= b.bottom; ++y)
-        for (int x = b.left; x <= b.right; ++x) {
-            const size_t i = size_t(y - b.top) * size_t(b.width()) + size_t(x - b.left);
-            if (!g.at(x, y) || seen[i])
-                continue;
-            Box piece{x, y, x, y};
-            seen[i] = true;
-            stack.push_back({x, y});
-            while (!stack.empty()) {
-                const auto [px, py] = stack.back();
-                stack.pop_back();
-                piece.left = std::min(piece.left, px);
-                piece.right = std::max(piece.right, px);
-                piece.top = std::min(piece.top, py);
-                piece.bottom = std::max(piece.bottom, py);
-                for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        const int nx = px + dx, ny = py + dy;
-                        if (nx < b.left || nx > b.right || ny < b.top || ny > b.bottom || !g.at(nx, ny))
-                            continue;
-                        const size_t n = size_t(ny - b.top) * size_t(b.width()) + size_t(nx - b.left);
-                        if (!seen[n]) {
-                            seen[n] = true;
-                            stack.push_back({nx, ny});
-                        }
-                    }
-            }
-            out.push_back(piece);
-        }
+        for (int x = b.left; x <= b.right; ++x)
+            mask[size_t(y - b.top) * size_t(b.width()) + size_t(x - b.left)] = g.at(x, y);
+    std::vector<int> labels;
+    std::vector<Box> out;
+    for (const QRect& r : ScreenSegmenter::pieces(mask, b.width(), b.height(), labels))
+        out.push_back(Box{b.left + r.left(), b.top + r.top(), b.left + r.right(), b.top + r.bottom()});
     return out;
 }
 
