@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <numeric>
+#include <type_traits>
 
 namespace ScreenSegmenter {
 
@@ -19,7 +22,9 @@ struct Component {
 // numbered in the order their first pixels come, row by row. Found as stretches of ink along
 // each row, joined to the stretches they touch (corners too) in the row above: a whole screen
 // is gone through several times per capture.
-std::vector<Component> components(const std::vector<bool>& mask, int w, int h, std::vector<int>& labels)
+// (The mask is bits or bytes; a byte mask's empty stretches are passed over eight at a time.)
+template <class Mask>
+std::vector<Component> components(const Mask& mask, int w, int h, std::vector<int>& labels)
 {
     labels.assign(size_t(w) * size_t(h), -1);
     struct Stretch {
@@ -38,6 +43,15 @@ std::vector<Component> components(const std::vector<bool>& mask, int w, int h, s
         const size_t line = size_t(y) * size_t(w);
         size_t k = aboveFrom;
         for (int x = 0; x < w;) {
+            if constexpr (std::is_same_v<Mask, std::vector<quint8>>) {
+                for (std::uint64_t eight = 0; x + 8 <= w; x += 8) {
+                    std::memcpy(&eight, mask.data() + line + size_t(x), sizeof eight);
+                    if (eight)
+                        break;
+                }
+                if (x >= w)
+                    break;
+            }
             if (!mask[line + size_t(x)]) {
                 ++x;
                 continue;
@@ -88,20 +102,20 @@ std::vector<Component> components(const std::vector<bool>& mask, int w, int h, s
 
 // Pixels above `high`, and those above `low` joined to them: faint edges of real strokes stay,
 // faint specks of noise go.
-std::vector<bool> hysteresis(const std::vector<quint8>& d, int w, int h, int high, int low)
+std::vector<quint8> hysteresis(const std::vector<quint8>& d, int w, int h, int high, int low)
 {
-    std::vector<bool> weak(d.size());
+    std::vector<quint8> weak(d.size());
     for (size_t i = 0; i < d.size(); ++i)
-        weak[i] = d[i] >= low;
+        weak[i] = d[i] >= low ? 1 : 0;
     std::vector<int> labels;
     const std::vector<Component> comps = components(weak, w, h, labels);
     std::vector<bool> strong(comps.size(), false);
     for (size_t i = 0; i < d.size(); ++i)
         if (labels[i] >= 0 && d[i] >= high)
             strong[size_t(labels[i])] = true;
-    std::vector<bool> out(d.size());
+    std::vector<quint8> out(d.size());
     for (size_t i = 0; i < d.size(); ++i)
-        out[i] = labels[i] >= 0 && strong[size_t(labels[i])];
+        out[i] = labels[i] >= 0 && strong[size_t(labels[i])] ? 1 : 0;
     return out;
 }
 
@@ -495,12 +509,12 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
                                                                  + sum[size_t(y) * size_t(bw + 1) + size_t(x + 1)]
                                                                  + sum[size_t(y + 1) * size_t(bw + 1) + size_t(x)]
                                                                  - sum[size_t(y) * size_t(bw + 1) + size_t(x)];
-    std::vector<bool> body(same.size(), false);
+    std::vector<quint8> body(same.size(), 0);
     for (int y = r; y < bh - r; ++y)
         for (int x = r; x < bw - r; ++x) {
             auto at = [&](int yy, int xx) { return sum[size_t(yy) * size_t(bw + 1) + size_t(xx)]; };
             const int n = at(y + r + 1, x + r + 1) - at(y - r, x + r + 1) - at(y + r + 1, x - r) + at(y - r, x - r);
-            body[size_t(y) * size_t(bw) + size_t(x)] = n == (2 * r + 1) * (2 * r + 1);
+            body[size_t(y) * size_t(bw) + size_t(x)] = n == (2 * r + 1) * (2 * r + 1) ? 1 : 0;
         }
     std::vector<int> panelLabels;
     const std::vector<Component> panels = components(body, bw, bh, panelLabels);
@@ -544,13 +558,13 @@ std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, con
 {
     const int bw = box.width(), bh = box.height();
     std::vector<quint8> keep(size_t(bw) * size_t(bh), 0);
-    std::vector<bool> inked(keep.size(), false);
+    std::vector<quint8> inked(keep.size(), 0);
     bool any = false;
     for (int y = 0; y < bh; ++y)
         for (int x = 0; x < bw; ++x) {
             const size_t i = size_t(box.top() + y) * size_t(width) + size_t(box.left() + x);
             const bool on = labels[i] == id && contrast[i] >= strong;
-            inked[size_t(y) * size_t(bw) + size_t(x)] = on;
+            inked[size_t(y) * size_t(bw) + size_t(x)] = on ? 1 : 0;
             any = any || on;
         }
     if (!any)
@@ -614,7 +628,7 @@ Scan scan(const QImage& source)
 
     constexpr int high = 80, low = 40;
     std::vector<int> labels;
-    std::vector<bool> mask = hysteresis(s.contrast, w, h, high, low);
+    std::vector<quint8> mask = hysteresis(s.contrast, w, h, high, low);
     std::vector<Component> first = components(mask, w, h, labels);
 
     // Filled boxes (a mode badge, a status bar, a highlighted label): their text is read against
@@ -844,12 +858,27 @@ std::vector<bool> runMask(const Scan& scan, const QRect& box)
     return mask;
 }
 
-QList<QRect> pieces(const std::vector<bool>& mask, int width, int height, std::vector<int>& labels)
+namespace {
+
+template <class Mask>
+QList<QRect> boxesOfPieces(const Mask& mask, int width, int height, std::vector<int>& labels)
 {
     QList<QRect> out;
     for (const Component& c : components(mask, width, height, labels))
         out.append(c.box);
     return out;
+}
+
+}  // namespace
+
+QList<QRect> pieces(const std::vector<bool>& mask, int width, int height, std::vector<int>& labels)
+{
+    return boxesOfPieces(mask, width, height, labels);
+}
+
+QList<QRect> pieces(const std::vector<quint8>& mask, int width, int height, std::vector<int>& labels)
+{
+    return boxesOfPieces(mask, width, height, labels);
 }
 
 int innermostFrame(const QList<QRect>& frames, const QRect& r)

@@ -110,10 +110,10 @@ Box inkBox(const Grid& g, int x0, int x1)
 // The 8-connected pieces of ink inside `b`, as boxes.
 std::vector<Box> piecesIn(const Grid& g, const Box& b)
 {
-    std::vector<bool> mask(size_t(b.width()) * size_t(b.height()));
+    std::vector<quint8> mask(size_t(b.width()) * size_t(b.height()));
     for (int y = b.top; y <= b.bottom; ++y)
         for (int x = b.left; x <= b.right; ++x)
-            mask[size_t(y - b.top) * size_t(b.width()) + size_t(x - b.left)] = g.at(x, y);
+            mask[size_t(y - b.top) * size_t(b.width()) + size_t(x - b.left)] = g.at(x, y) ? 1 : 0;
     std::vector<int> labels;
     std::vector<Box> out;
     for (const QRect& r : ScreenSegmenter::pieces(mask, b.width(), b.height(), labels))
