@@ -44,7 +44,8 @@ constexpr int digitCount = 10;
 // differences of two grids is at least a quarter of that of their block sums, so a drawing far
 // from a glyph is known to be far after a quarter of the work.
 constexpr int blockCount = (gridWidth / 2) * (gridHeight / 2);
-using Blocks = std::array<float, size_t(blockCount)>;
+// (One more, always naught, so that they are compared four at a time.)
+using Blocks = std::array<float, size_t(blockCount) + 1>;
 
 Blocks toBlocks(const Grid& g)
 {
@@ -369,16 +370,16 @@ Guess classifyInk(const std::vector<float>& ink, int width, int height)
         // "far"; rows are compared a few at a time and a drawing given up once it can't beat
         // the best of its symbol or come within that.
         const double bound = std::min(nearest, farEnough);
-        // (Summed in five strands at once: it only has to be right to well within the slack
+        // (Summed in four strands at once: it only has to be right to well within the slack
         // the passing over allows.)
-        static_assert(blockCount % 5 == 0);
-        std::array<float, 5> strands{};
-        for (int k = 0; k < blockCount; k += 5)
-            for (int m = 0; m < 5; ++m) {
-                const float diff = blocks[size_t(k + m)] - theirs[size_t(k + m)];
-                strands[size_t(m)] += diff * diff;
+        static_assert(std::tuple_size_v<Blocks> % 4 == 0);
+        float strands[4] = {};
+        for (size_t k = 0; k < blocks.size(); k += 4)
+            for (size_t m = 0; m < 4; ++m) {
+                const float diff = blocks[k + m] - theirs[k + m];
+                strands[m] += diff * diff;
             }
-        const float coarse = strands[0] + strands[1] + strands[2] + strands[3] + strands[4];
+        const float coarse = (strands[0] + strands[1]) + (strands[2] + strands[3]);
         // Most drawings are far by their blocks alone, whatever the shape adds: passed over
         // before the shape's cost is worked out (the limit below is never above this one).
         if (coarse * 0.25f > float(bound * double(g.size())) * 1.001f + 1e-4f)
