@@ -109,13 +109,14 @@ std::vector<quint8> hysteresis(const std::vector<quint8>& d, int w, int h, int h
         weak[i] = d[i] >= low ? 1 : 0;
     std::vector<int> labels;
     const std::vector<Component> comps = components(weak, w, h, labels);
-    std::vector<bool> strong(comps.size(), false);
+    std::vector<quint8> strong(comps.size(), 0);
     for (size_t i = 0; i < d.size(); ++i)
         if (labels[i] >= 0 && d[i] >= high)
-            strong[size_t(labels[i])] = true;
-    std::vector<quint8> out(d.size());
+            strong[size_t(labels[i])] = 1;
+    std::vector<quint8> out(d.size(), 0);
     for (size_t i = 0; i < d.size(); ++i)
-        out[i] = labels[i] >= 0 && strong[size_t(labels[i])] ? 1 : 0;
+        if (labels[i] >= 0)
+            out[i] = strong[size_t(labels[i])];
     return out;
 }
 
@@ -123,12 +124,18 @@ std::vector<quint8> hysteresis(const std::vector<quint8>& d, int w, int h, int h
 // it, then averaged over the pixels of that bin.
 QColor dominantColour(const QImage& image, const QRect& area)
 {
+    // Each bin's count and colour sums, gathered in one pass.
     std::vector<int> counts(4096, 0);
+    std::vector<std::array<qint64, 3>> sums(4096, {0, 0, 0});
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = area.left(); x <= area.right(); ++x) {
             const QRgb p = line[x];
-            ++counts[size_t(((qRed(p) >> 4) << 8) | ((qGreen(p) >> 4) << 4) | (qBlue(p) >> 4))];
+            const size_t bin = size_t(((qRed(p) >> 4) << 8) | ((qGreen(p) >> 4) << 4) | (qBlue(p) >> 4));
+            ++counts[bin];
+            sums[bin][0] += qRed(p);
+            sums[bin][1] += qGreen(p);
+            sums[bin][2] += qBlue(p);
         }
     }
     // Noise spreads one colour over neighbouring bins: score each bin with its neighbours.
@@ -151,20 +158,18 @@ QColor dominantColour(const QImage& image, const QRect& area)
             best = bin;
         }
     }
+    // The pixels of the best bin and its neighbours.
     qint64 sr = 0, sg = 0, sb = 0, n = 0;
     const int br = best >> 8, bg = (best >> 4) & 15, bb = best & 15;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QRgb p = line[x];
-            if (std::abs((qRed(p) >> 4) - br) <= 1 && std::abs((qGreen(p) >> 4) - bg) <= 1 && std::abs((qBlue(p) >> 4) - bb) <= 1) {
-                sr += qRed(p);
-                sg += qGreen(p);
-                sb += qBlue(p);
-                ++n;
+    for (int r = std::max(0, br - 1); r <= std::min(15, br + 1); ++r)
+        for (int g = std::max(0, bg - 1); g <= std::min(15, bg + 1); ++g)
+            for (int b = std::max(0, bb - 1); b <= std::min(15, bb + 1); ++b) {
+                const size_t bin = size_t((r << 8) | (g << 4) | b);
+                sr += sums[bin][0];
+                sg += sums[bin][1];
+                sb += sums[bin][2];
+                n += counts[bin];
             }
-        }
-    }
     if (n == 0)
         return QColor(br * 16 + 8, bg * 16 + 8, bb * 16 + 8);
     return QColor(int(sr / n), int(sg / n), int(sb / n));
