@@ -359,6 +359,13 @@ QString mendedDigits(const QString& word)
         if (afterPoint < out.size() && out.at(afterPoint) == QLatin1Char('B'))
             out[afterPoint] = QLatin1Char('8');
     }
+    // A reading of nought drawn alone before its unit reads as the letter ("OVDC"); no word is
+    // an O before a unit with its current marked.
+    if (out.size() > 1 && (out.front() == QLatin1Char('O') || out.front() == QLatin1Char('o'))) {
+        const std::optional<Unit> after = parseUnit(out.mid(1));
+        if (after && !after->current.isEmpty())
+            out[0] = QLatin1Char('0');
+    }
     int digits = 0;
     for (QChar c : out)
         digits += c.isDigit() ? 1 : 0;
@@ -421,6 +428,14 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         if (!t.unit && round.match(m.captured(2)).hasMatch())
             t.unit = Unit{QString(), QString(omega), QString(), false};
         t.box.setWidth(std::max(1, int(w.box.width() * share)));
+        out.append(t);
+        return out;
+    }
+    // A digit or two in a box wider than they could be drawn, each as wide as it is tall, are a
+    // drawing (a plot, a frame) the recogniser made characters of: no figure.
+    if (text.size() <= 2 && w.box.width() > (text.size() + 0.5) * std::max(w.box.height(), 1)) {
+        Token t = base;
+        t.text = text;
         out.append(t);
         return out;
     }
@@ -1005,6 +1020,20 @@ private:
             r.maxValue.reset();
             return;
         }
+        // A peak to peak whose unit the recogniser lost shares it with the maximum and minimum
+        // it is the difference of. Where nothing tells its unit, the screen's measurement could
+        // not be read, and no other readout of the screen stands for it.
+        if (r.main && !r.unit && r.label == QLatin1String("VPP")) {
+            const QList<Readout> readouts = labelledReadouts(m_words);
+            r.unit = unitOfPeakToPeak(readouts, r.main->value, r.main->shown);
+            const bool readWhole = std::any_of(readouts.begin(), readouts.end(), [](const Readout& o) { return o.label == QLatin1String("VPP"); });
+            if (!r.unit && !readWhole) {
+                r.main.reset();
+                r.minValue.reset();
+                r.maxValue.reset();
+                return;
+            }
+        }
         const bool standsOut = prominent(r) || onlyMeasurement(r);
         // A scope by its scale marks, or by its peak-to-peak readout: a waveform and a frequency
         // alone are a signal generator's settings as much as a scope's measurements.
@@ -1248,16 +1277,22 @@ private:
     // to fewer), wherever it stands on the screen.
     void takeCounter(Reading& r)
     {
+        // The counter shows one frequency: a column of them is a table (a spectrum's peaks).
+        const Token* counter = nullptr;
         for (const Token& t : m_tokens) {
             if (t.kind != Kind::Number || t.clock || !t.unit || t.unit->perDivision || t.unit->base != QLatin1String("Hz") || t.value <= 0
                 || digitCount(t.shown) < 6)
                 continue;
-            r.main = t;
-            r.unit = t.unit;
-            r.label = QStringLiteral("FREQ");
-            m_scope = true;
-            return;
+            if (counter)
+                return;
+            counter = &t;
         }
+        if (!counter)
+            return;
+        r.main = *counter;
+        r.unit = counter->unit;
+        r.label = QStringLiteral("FREQ");
+        m_scope = true;
     }
 
     // A supply's panel stacks its voltage, current and power alike: a current or a power whose
@@ -1386,12 +1421,44 @@ private:
             if (before == 0 && found.isEmpty())
                 firstRead = false;
         }
-        // Where the first readout is unreadable, the second is not the reading.
+        // Where the first readout is unreadable, the second is not the reading; nor where a
+        // figure with its unit stands before the first on its line (a readout whose name was
+        // lost: "le: 3.156V  Current: 0.000A").
         if (found.size() < 2 || !firstRead)
             return;
-        r.main = m_tokens.at(found.first());
+        const Token& first = m_tokens.at(found.first());
+        const bool unnamedBefore = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            return t.kind == Kind::Number && t.row == first.row && t.box.right() < first.box.left() && !t.status && !t.clock
+                   && t.unit && !t.unit->perDivision && !found.contains(int(&t - m_tokens.data()));
+        });
+        if (unnamedBefore)
+            return;
+        r.main = first;
         r.unit = unitOf(*r.main);
         r.label.clear();
+    }
+
+    // The unit of a peak to peak shown without one: its maximum's and minimum's, where it is
+    // their difference (within the rounding of the three figures).
+    static std::optional<Unit> unitOfPeakToPeak(const QList<Readout>& readouts, double value, const QString& shown)
+    {
+        auto labelled = [&](const QString& label) {
+            return std::find_if(readouts.begin(), readouts.end(), [&](const Readout& o) { return o.label == label; });
+        };
+        const auto max = labelled(QStringLiteral("MAX"));
+        const auto min = labelled(QStringLiteral("MIN"));
+        if (max == readouts.end() || min == readouts.end() || max->unit.text() != min->unit.text()
+            || (max->unit.base != QLatin1String("V") && max->unit.base != QLatin1String("A")))
+            return std::nullopt;
+        auto step = [](const QString& figure) {
+            const qsizetype point = figure.indexOf(QLatin1Char('.'));
+            return point < 0 ? 1.0 : std::pow(10.0, -double(figure.size() - point - 1));
+        };
+        if (std::abs(value - (max->value - min->value)) > step(max->shown) + step(min->shown) + step(shown))
+            return std::nullopt;
+        Unit u = max->unit;
+        u.current.clear();
+        return u;
     }
 
     static void takeReadout(Reading& r, const Readout& o)
@@ -1440,6 +1507,10 @@ private:
         // and says what it is as well as a mode label would.
         const bool precise = digitCount(r.main->shown) >= 5;
         if (!screenSays(modes) && !precise)
+            return false;
+        // A whole number with its unit among the words of a line is a rating or a name ("Lead
+        // Acid 6V"); a measurement in small print shows its decimals.
+        if (!r.main->shown.contains(QLatin1Char('.')) && !r.main->shown.contains(QLatin1Char(',')))
             return false;
         int unlabelled = 0;
         for (int i = 0; i < m_tokens.size(); ++i) {

@@ -1241,7 +1241,9 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     // A lone glyph is read after runs of half its height: it is far more often an icon, a
     // channel badge or a button's arrow than the reading (a seven-segment display's digits are
     // the decoder's); a lone wide shape after runs of a quarter of its height. A run just right
-    // of a taller one on its line (the reading's unit) is read with it.
+    // of a taller one on its line (the reading's unit) is read with it; a unit is drawn at
+    // least a fifth of its figure's height, so the specks of a grid beside a trace drawn across
+    // the screen are not.
     QList<bool> strokes(scan.runs.size());
     for (int a = 0; a < scan.runs.size(); ++a)
         strokes[a] = isLoneStroke(scan.runs.at(a));
@@ -1257,7 +1259,8 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             // the figure's box) may stand further off.
             const int gap = run.box.left() - other.box.right();
             const int reach = run.glyphs.size() == 1 && hasDecimalPoint(other) ? 2 * other.height : other.height;
-            if (other.height > priority[a] && gap >= -2 && gap <= reach && run.box.top() >= other.box.top() - other.height / 4
+            if (other.height > priority[a] && run.height * 5 >= other.height && gap >= -2 && gap <= reach
+                && run.box.top() >= other.box.top() - other.height / 4
                 && run.box.bottom() <= other.box.bottom() + other.height / 4)
                 priority[a] = other.height;
         }

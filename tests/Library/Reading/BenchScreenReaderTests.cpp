@@ -245,6 +245,22 @@ TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
                                {"680mV", 350, 130, 12}, {"Freq", 350, 160, 12}, {"948.5Hz", 350, 180, 12}});
     rms.waveform = true;
     EXPECT_EQ(BenchScreenReader::read(rms).value(QStringLiteral("value")).toDouble(), 680);
+
+    // A peak to peak whose unit was lost: the maximum less the minimum tells it; where nothing
+    // does, the frequency before it is not the screen's measurement.
+    auto lostUnit = [](bool limits) {
+        QList<W> words = {{"CH1", 4, 4, 12},          {"1Vidiv", 60, 4, 12},    {"Vrms", 4, 230, 12},   {"0.87V", 40, 230, 12},
+                          {"FREQ598.0Hz", 100, 230, 12}, {"T1.67ms", 200, 230, 12}, {"Pk-Pk:", 260, 230, 12}, {"2.47", 310, 230, 12}};
+        if (limits)
+            words += QList<W>{{"MIN:", 4, 250, 12}, {"-0.68V", 45, 250, 12}, {"Vavg:", 100, 250, 12}, {"-0.06V", 150, 250, 12},
+                              {"Max:", 260, 250, 12}, {"1.80V", 300, 250, 12}};
+        ScreenText s = screenOf(words);
+        s.waveform = true;
+        return BenchScreenReader::read(s);
+    };
+    EXPECT_EQ(field(lostUnit(true), "value"), QStringLiteral("2.47"));
+    EXPECT_EQ(field(lostUnit(true), "unit"), QStringLiteral("V"));
+    EXPECT_FALSE(lostUnit(false).contains(QStringLiteral("value")));
 }
 
 TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
@@ -264,6 +280,10 @@ TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
                                                          {"Nin", 20, 195, 12}, {"54.55", 20, 225, 14}}));
     EXPECT_EQ(field(micro, "unit"), QStringLiteral("µF"));
     EXPECT_EQ(micro.value(QStringLiteral("minValue")).toDouble(), 54.55);
+    // A reading of nought alone before its unit, read as the letter.
+    const auto nought = BenchScreenReader::read(screenOf({{"OVDC", 100, 100, 60}, {"MIN:0VDC", 20, 200, 14}}));
+    EXPECT_EQ(field(nought, "value"), QStringLiteral("0"));
+    EXPECT_EQ(field(nought, "unit"), QStringLiteral("V"));
 
     // A word one letter off two labels at once is neither: "MAN" (a manual range) gives no limit.
     const auto manual = BenchScreenReader::read(screenOf({{"MAN", 20, 195, 12}, {"12.7", 100, 100, 60}, {"V", 300, 110, 24},
@@ -642,12 +662,22 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"CHAN11.00V", 10, 262, 9}, {"sore50.0mV", 120, 262, 9}},
         {{"Sa", 600, 30, 10}, {"5.00MSa/s", 620, 30, 10}, {"70.0kpts", 620, 50, 10}, {"Edge", 600, 70, 10}, {"L", 600, 100, 18},
          {"2.8V", 640, 100, 18}, {"SAVE", 10, 420, 12}, {"New", 40, 450, 12}},
+        {{"LiveMonitor", 10, 20, 15}, {"le:", 10, 50, 11}, {"3.156V", 60, 50, 11}, {"A", 116, 50, 11}, {"Current:", 144, 50, 11},
+         {"0.000A", 243, 50, 11}, {"0.000W", 55, 80, 11}, {"Resistance:", 144, 80, 11}, {"330kQ", 246, 80, 11}},
+        {{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"26NSa/s", 240, 4, 10}, {"19.0010kHz", 300, 100, 10}, {"37.3001kHz", 300, 120, 10},
+         {"38.7001kHz", 300, 140, 10}},
+        {{"Channel", 10, 80, 11}, {"Profile:", 10, 100, 11}, {"Lead", 70, 100, 11}, {"Acid", 110, 100, 11}, {"6V", 150, 100, 10},
+         {"Voltage:", 10, 130, 12}, {"6.400", 90, 130, 10}, {"0.000", 90, 150, 10}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
         EXPECT_FALSE(m.contains(QStringLiteral("value"))) << words.front().text << ": " << field(m, "value").toStdString();
         EXPECT_FALSE(m.contains(QStringLiteral("summary"))) << words.front().text;
     }
+    // A plot the recogniser took for one tall digit is no figure, whatever small print lies by it.
+    ScreenText plot = screenOf({{"7", 10, 10, 200}, {"Hz", 170, 212, 12}, {"1KHz", 420, 60, 10}, {"Ors:", 10, 240, 20}});
+    plot.words[0].box.setWidth(400);
+    EXPECT_FALSE(BenchScreenReader::read(plot).contains(QStringLiteral("value")));
 }
 
 TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)

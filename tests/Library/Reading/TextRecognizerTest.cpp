@@ -283,6 +283,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"fresh-tek-tbs1000-01.png", QStringLiteral("14.8V"), "a small V with straight arms after a figure is no 4"},
         {"blind-openmodern-01.png", QStringLiteral("1.4982879"), "eight segment digits and a point are one number, none of them read twice"},
         {"openhantek-6022-03.png", QStringLiteral("51,06V"), "drop-down boxes, each one wide lone shape, are read after the small print"},
+        {"blind-rigol-ds1000z-01.png", QStringLiteral("354.6Hz"), "a grid's dots right of a trace as tall as the screen are no unit of it"},
     };
     for (const Row& row : rows) {
         QImage image;
