@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <numeric>
+#include <type_traits>
 
 namespace ScreenSegmenter {
 
@@ -15,70 +18,105 @@ struct Component {
     qint64 r = 0, g = 0, b = 0;  // colour sums
 };
 
-// 8-connected components of `mask`; `labels` gets each pixel's component index or -1.
-std::vector<Component> components(const std::vector<bool>& mask, int w, int h, std::vector<int>& labels)
+// 8-connected components of `mask`; `labels` gets each pixel's component index or -1. They are
+// numbered in the order their first pixels come, row by row. Found as stretches of ink along
+// each row, joined to the stretches they touch (corners too) in the row above: a whole screen
+// is gone through several times per capture.
+// (The mask is bits or bytes; a byte mask's empty stretches are passed over eight at a time.)
+template <class Mask>
+std::vector<Component> components(const Mask& mask, int w, int h, std::vector<int>& labels)
 {
     labels.assign(size_t(w) * size_t(h), -1);
-    std::vector<Component> out;
-    std::vector<int> stack;
+    struct Stretch {
+        int y, from, to;
+    };
+    std::vector<Stretch> stretches;
+    std::vector<int> parent;  // a joined set's first stretch is its root
+    auto root = [&](int i) {
+        while (parent[size_t(i)] != i)
+            i = parent[size_t(i)] = parent[size_t(parent[size_t(i)])];
+        return i;
+    };
+    size_t aboveFrom = 0, aboveTo = 0;
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const size_t i = size_t(y) * size_t(w) + size_t(x);
-            if (!mask[i] || labels[i] >= 0)
-                continue;
-            const int id = int(out.size());
-            Component c;
-            int x0 = x, x1 = x, y0 = y, y1 = y;
-            labels[i] = id;
-            stack.push_back(int(i));
-            while (!stack.empty()) {
-                const int p = stack.back();
-                stack.pop_back();
-                const int px = p % w, py = p / w;
-                ++c.area;
-                x0 = std::min(x0, px);
-                x1 = std::max(x1, px);
-                y0 = std::min(y0, py);
-                y1 = std::max(y1, py);
-                for (int dy = -1; dy <= 1; ++dy) {
-                    const int ny = py + dy;
-                    if (ny < 0 || ny >= h)
-                        continue;
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        const int nx = px + dx;
-                        if (nx < 0 || nx >= w)
-                            continue;
-                        const size_t n = size_t(ny) * size_t(w) + size_t(nx);
-                        if (mask[n] && labels[n] < 0) {
-                            labels[n] = id;
-                            stack.push_back(int(n));
-                        }
-                    }
+        const size_t rowFrom = stretches.size();
+        const size_t line = size_t(y) * size_t(w);
+        size_t k = aboveFrom;
+        for (int x = 0; x < w;) {
+            if constexpr (std::is_same_v<Mask, std::vector<quint8>>) {
+                for (std::uint64_t eight = 0; x + 8 <= w; x += 8) {
+                    std::memcpy(&eight, mask.data() + line + size_t(x), sizeof eight);
+                    if (eight)
+                        break;
                 }
+                if (x >= w)
+                    break;
             }
-            c.box = QRect(QPoint(x0, y0), QPoint(x1, y1));
-            out.push_back(c);
+            if (!mask[line + size_t(x)]) {
+                ++x;
+                continue;
+            }
+            int to = x;
+            while (to + 1 < w && mask[line + size_t(to + 1)])
+                ++to;
+            const int id = int(stretches.size());
+            stretches.push_back({y, x, to});
+            parent.push_back(id);
+            while (k < aboveTo && stretches[k].to < x - 1)
+                ++k;
+            for (size_t m = k; m < aboveTo && stretches[m].from <= to + 1; ++m) {
+                const int a = root(id), b = root(int(m));
+                if (a != b)
+                    parent[size_t(std::max(a, b))] = std::min(a, b);
+            }
+            x = to + 1;
         }
+        aboveFrom = rowFrom;
+        aboveTo = stretches.size();
     }
+    std::vector<Component> out;
+    std::vector<int> componentOf(stretches.size(), -1);
+    std::vector<QPoint> corner, farCorner;
+    for (size_t i = 0; i < stretches.size(); ++i) {
+        const int r = root(int(i));
+        if (r == int(i)) {
+            componentOf[i] = int(out.size());
+            out.emplace_back();
+            corner.push_back(QPoint(stretches[i].from, stretches[i].y));
+            farCorner.push_back(QPoint(stretches[i].to, stretches[i].y));
+        } else {
+            componentOf[i] = componentOf[size_t(r)];
+        }
+        const Stretch& st = stretches[i];
+        const size_t c = size_t(componentOf[i]);
+        out[c].area += st.to - st.from + 1;
+        corner[c].setX(std::min(corner[c].x(), st.from));
+        farCorner[c] = QPoint(std::max(farCorner[c].x(), st.to), st.y);
+        std::fill(labels.begin() + qsizetype(size_t(st.y) * size_t(w) + size_t(st.from)),
+                  labels.begin() + qsizetype(size_t(st.y) * size_t(w) + size_t(st.to) + 1), int(c));
+    }
+    for (size_t c = 0; c < out.size(); ++c)
+        out[c].box = QRect(corner[c], farCorner[c]);
     return out;
 }
 
 // Pixels above `high`, and those above `low` joined to them: faint edges of real strokes stay,
 // faint specks of noise go.
-std::vector<bool> hysteresis(const std::vector<quint8>& d, int w, int h, int high, int low)
+std::vector<quint8> hysteresis(const std::vector<quint8>& d, int w, int h, int high, int low)
 {
-    std::vector<bool> weak(d.size());
+    std::vector<quint8> weak(d.size());
     for (size_t i = 0; i < d.size(); ++i)
-        weak[i] = d[i] >= low;
+        weak[i] = d[i] >= low ? 1 : 0;
     std::vector<int> labels;
     const std::vector<Component> comps = components(weak, w, h, labels);
-    std::vector<bool> strong(comps.size(), false);
+    std::vector<quint8> strong(comps.size(), 0);
     for (size_t i = 0; i < d.size(); ++i)
         if (labels[i] >= 0 && d[i] >= high)
-            strong[size_t(labels[i])] = true;
-    std::vector<bool> out(d.size());
+            strong[size_t(labels[i])] = 1;
+    std::vector<quint8> out(d.size(), 0);
     for (size_t i = 0; i < d.size(); ++i)
-        out[i] = labels[i] >= 0 && strong[size_t(labels[i])];
+        if (labels[i] >= 0)
+            out[i] = strong[size_t(labels[i])];
     return out;
 }
 
@@ -86,12 +124,18 @@ std::vector<bool> hysteresis(const std::vector<quint8>& d, int w, int h, int hig
 // it, then averaged over the pixels of that bin.
 QColor dominantColour(const QImage& image, const QRect& area)
 {
+    // Each bin's count and colour sums, gathered in one pass.
     std::vector<int> counts(4096, 0);
+    std::vector<std::array<qint64, 3>> sums(4096, {0, 0, 0});
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = area.left(); x <= area.right(); ++x) {
             const QRgb p = line[x];
-            ++counts[size_t(((qRed(p) >> 4) << 8) | ((qGreen(p) >> 4) << 4) | (qBlue(p) >> 4))];
+            const size_t bin = size_t(((qRed(p) >> 4) << 8) | ((qGreen(p) >> 4) << 4) | (qBlue(p) >> 4));
+            ++counts[bin];
+            sums[bin][0] += qRed(p);
+            sums[bin][1] += qGreen(p);
+            sums[bin][2] += qBlue(p);
         }
     }
     // Noise spreads one colour over neighbouring bins: score each bin with its neighbours.
@@ -114,20 +158,18 @@ QColor dominantColour(const QImage& image, const QRect& area)
             best = bin;
         }
     }
+    // The pixels of the best bin and its neighbours.
     qint64 sr = 0, sg = 0, sb = 0, n = 0;
     const int br = best >> 8, bg = (best >> 4) & 15, bb = best & 15;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QRgb p = line[x];
-            if (std::abs((qRed(p) >> 4) - br) <= 1 && std::abs((qGreen(p) >> 4) - bg) <= 1 && std::abs((qBlue(p) >> 4) - bb) <= 1) {
-                sr += qRed(p);
-                sg += qGreen(p);
-                sb += qBlue(p);
-                ++n;
+    for (int r = std::max(0, br - 1); r <= std::min(15, br + 1); ++r)
+        for (int g = std::max(0, bg - 1); g <= std::min(15, bg + 1); ++g)
+            for (int b = std::max(0, bb - 1); b <= std::min(15, bb + 1); ++b) {
+                const size_t bin = size_t((r << 8) | (g << 4) | b);
+                sr += sums[bin][0];
+                sg += sums[bin][1];
+                sb += sums[bin][2];
+                n += counts[bin];
             }
-        }
-    }
     if (n == 0)
         return QColor(br * 16 + 8, bg * 16 + 8, bb * 16 + 8);
     return QColor(int(sr / n), int(sg / n), int(sb / n));
@@ -345,6 +387,49 @@ struct Disjoint {
     void join(int a, int b) { parent[size_t(find(a))] = find(b); }
 };
 
+// Calls `visit(i, j)`, i < j, once for every pair of boxes that stand less than `reach` times
+// the taller one's height (and three pixels) apart across and down; pairs farther apart are
+// never looked at. A screen full of small print or noise has thousands of pieces, and looking
+// at every pair of them took longer than reading the screen.
+template <class Visit>
+void forNearbyPairs(const std::vector<QRect>& boxes, double reach, Visit&& visit)
+{
+    if (boxes.empty())
+        return;
+    QRect all;
+    for (const QRect& b : boxes)
+        all |= b;
+    constexpr int cell = 32;
+    const int columns = all.width() / cell + 1, rows = all.height() / cell + 1;
+    auto cellsOf = [&](const QRect& r, auto&& each) {
+        const int x0 = std::max(0, (r.left() - all.left()) / cell), x1 = std::min(columns - 1, (r.right() - all.left()) / cell);
+        const int y0 = std::max(0, (r.top() - all.top()) / cell), y1 = std::min(rows - 1, (r.bottom() - all.top()) / cell);
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x)
+                each(size_t(y) * size_t(columns) + size_t(x));
+    };
+    std::vector<std::vector<int>> grid(size_t(columns) * size_t(rows));
+    for (size_t i = 0; i < boxes.size(); ++i)
+        cellsOf(boxes[i], [&](size_t c) { grid[c].push_back(int(i)); });
+    std::vector<int> seen(boxes.size(), -1);
+    for (size_t t = 0; t < boxes.size(); ++t) {
+        const QRect& tall = boxes[t];
+        const int d = int(std::ceil(reach * tall.height())) + 3;
+        const QRect around = tall.adjusted(-d, -d, d, d);
+        // Each pair is looked at from its taller box (from the first of two of one height).
+        cellsOf(around.intersected(all), [&](size_t c) {
+            for (const int o : grid[c]) {
+                const QRect& other = boxes[size_t(o)];
+                if (seen[size_t(o)] == int(t) || size_t(o) == t || other.height() > tall.height() || (other.height() == tall.height() && size_t(o) < t))
+                    continue;
+                seen[size_t(o)] = int(t);
+                if (around.intersects(other))
+                    visit(std::min(t, size_t(o)), std::max(t, size_t(o)));
+            }
+        });
+    }
+}
+
 // Small marks that belong to the glyphs beside them: a decimal point on the baseline, a minus
 // sign at mid height, the two dots of a colon. A point is a solid blob; a small letter set low
 // beside large digits (a unit) is not.
@@ -429,12 +514,12 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
                                                                  + sum[size_t(y) * size_t(bw + 1) + size_t(x + 1)]
                                                                  + sum[size_t(y + 1) * size_t(bw + 1) + size_t(x)]
                                                                  - sum[size_t(y) * size_t(bw + 1) + size_t(x)];
-    std::vector<bool> body(same.size(), false);
+    std::vector<quint8> body(same.size(), 0);
     for (int y = r; y < bh - r; ++y)
         for (int x = r; x < bw - r; ++x) {
             auto at = [&](int yy, int xx) { return sum[size_t(yy) * size_t(bw + 1) + size_t(xx)]; };
             const int n = at(y + r + 1, x + r + 1) - at(y - r, x + r + 1) - at(y + r + 1, x - r) + at(y - r, x - r);
-            body[size_t(y) * size_t(bw) + size_t(x)] = n == (2 * r + 1) * (2 * r + 1);
+            body[size_t(y) * size_t(bw) + size_t(x)] = n == (2 * r + 1) * (2 * r + 1) ? 1 : 0;
         }
     std::vector<int> panelLabels;
     const std::vector<Component> panels = components(body, bw, bh, panelLabels);
@@ -478,13 +563,13 @@ std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, con
 {
     const int bw = box.width(), bh = box.height();
     std::vector<quint8> keep(size_t(bw) * size_t(bh), 0);
-    std::vector<bool> inked(keep.size(), false);
+    std::vector<quint8> inked(keep.size(), 0);
     bool any = false;
     for (int y = 0; y < bh; ++y)
         for (int x = 0; x < bw; ++x) {
             const size_t i = size_t(box.top() + y) * size_t(width) + size_t(box.left() + x);
             const bool on = labels[i] == id && contrast[i] >= strong;
-            inked[size_t(y) * size_t(bw) + size_t(x)] = on;
+            inked[size_t(y) * size_t(bw) + size_t(x)] = on ? 1 : 0;
             any = any || on;
         }
     if (!any)
@@ -548,7 +633,7 @@ Scan scan(const QImage& source)
 
     constexpr int high = 80, low = 40;
     std::vector<int> labels;
-    std::vector<bool> mask = hysteresis(s.contrast, w, h, high, low);
+    std::vector<quint8> mask = hysteresis(s.contrast, w, h, high, low);
     std::vector<Component> first = components(mask, w, h, labels);
 
     // Filled boxes (a mode badge, a status bar, a highlighted label): their text is read against
@@ -618,9 +703,9 @@ Scan scan(const QImage& source)
 
     // Glyphs: pieces that touch once grown by a hair (the segments of one LCD digit, the dot of
     // an i, the parts of % and :) are one glyph.
+    // (Each test below needs the two within 1.6 times the taller one's height.)
     Disjoint pieces(boxes.size());
-    for (size_t i = 0; i < boxes.size(); ++i)
-        for (size_t j = i + 1; j < boxes.size(); ++j) {
+    forNearbyPairs(boxes, 1.6, [&](size_t i, size_t j) {
             const QRect& a = boxes[i];
             const QRect& b = boxes[j];
             const int H = std::max(a.height(), b.height());
@@ -650,7 +735,7 @@ Scan scan(const QImage& source)
                                   && (verticalOverlap(a, b) > 0 || (std::min(a.height(), b.height()) < H * 0.5 && dotAbove));
             if (touching || stacked || segments)
                 pieces.join(int(i), int(j));
-        }
+        });
     std::vector<QRect> glyphs;
     std::vector<double> glyphFill;
     std::vector<bool> glyphBlob;  // one solid blob, as a point is
@@ -681,11 +766,11 @@ Scan scan(const QImage& source)
     std::vector<int> frameOf(glyphs.size());
     for (size_t i = 0; i < glyphs.size(); ++i)
         frameOf[i] = innermostFrame(s.frames, glyphs[i]);
+    // (Both tests below need the two side by side within 0.75 times the taller one's height.)
     Disjoint lines(glyphs.size());
-    for (size_t i = 0; i < glyphs.size(); ++i)
-        for (size_t j = 0; j < glyphs.size(); ++j) {
-            if (i == j || frameOf[i] != frameOf[j])
-                continue;
+    auto sameLine = [&](size_t i, size_t j) {
+            if (frameOf[i] != frameOf[j])
+                return false;
             const QRect& a = glyphs[i];
             const QRect& b = glyphs[j];
             const QRect& big = a.height() >= b.height() ? a : b;
@@ -703,9 +788,12 @@ Scan scan(const QImage& source)
                        || isDash(smallCore, big)) {
                 join = gap <= H * 0.75 && verticalOverlap(a, b) > 0;
             }
-            if (join)
-                lines.join(int(i), int(j));
-        }
+            return join;
+    };
+    forNearbyPairs(glyphs, 0.75, [&](size_t i, size_t j) {
+        if (sameLine(i, j) || sameLine(j, i))
+            lines.join(int(i), int(j));
+    });
     QList<Run> runs;
     {
         std::vector<int> index(glyphs.size(), -1);
@@ -775,12 +863,27 @@ std::vector<bool> runMask(const Scan& scan, const QRect& box)
     return mask;
 }
 
-QList<QRect> pieces(const std::vector<bool>& mask, int width, int height, std::vector<int>& labels)
+namespace {
+
+template <class Mask>
+QList<QRect> boxesOfPieces(const Mask& mask, int width, int height, std::vector<int>& labels)
 {
     QList<QRect> out;
     for (const Component& c : components(mask, width, height, labels))
         out.append(c.box);
     return out;
+}
+
+}  // namespace
+
+QList<QRect> pieces(const std::vector<bool>& mask, int width, int height, std::vector<int>& labels)
+{
+    return boxesOfPieces(mask, width, height, labels);
+}
+
+QList<QRect> pieces(const std::vector<quint8>& mask, int width, int height, std::vector<int>& labels)
+{
+    return boxesOfPieces(mask, width, height, labels);
 }
 
 int innermostFrame(const QList<QRect>& frames, const QRect& r)

@@ -1,5 +1,7 @@
 #include "Corvallen/Library/Reading/SevenSegmentDecoder.h"
 
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -71,15 +73,23 @@ Grid unslanted(const std::vector<bool>& mask, int w, int h, double shear)
     return g;
 }
 
-double columnPeakiness(const Grid& g)
+// The sum of squared ink counts of the columns of the mask sheared as `unslanted` shears it;
+// `ink` holds the mask's inked pixels, row by row.
+double columnPeakiness(const std::vector<std::pair<int, int>>& ink, int w, int h, double shear)
 {
-    double sum = 0;
-    for (int x = 0; x < g.width(); ++x) {
-        int ink = 0;
-        for (int y = 0; y < g.height(); ++y)
-            ink += g.at(x, y) ? 1 : 0;
-        sum += double(ink) * ink;
+    const int extra = int(std::ceil(shear * h));
+    std::vector<int> counts(size_t(w + extra), 0);
+    int row = -1, shift = 0;
+    for (const auto& [x, y] : ink) {
+        if (y != row) {
+            row = y;
+            shift = int(std::lround(shear * (h - 1 - y)));
+        }
+        ++counts[size_t(x - shift + extra)];
     }
+    double sum = 0;
+    for (const int ink : counts)
+        sum += double(ink) * ink;
     return sum;
 }
 
@@ -100,38 +110,14 @@ Box inkBox(const Grid& g, int x0, int x1)
 // The 8-connected pieces of ink inside `b`, as boxes.
 std::vector<Box> piecesIn(const Grid& g, const Box& b)
 {
-    std::vector<uint8_t> seen(size_t(b.width()) * size_t(b.height()), 0);
-    std::vector<Box> out;
-    std::vector<std::pair<int, int>> stack;
+    std::vector<quint8> mask(size_t(b.width()) * size_t(b.height()));
     for (int y = b.top; y <= b.bottom; ++y)
-        for (int x = b.left; x <= b.right; ++x) {
-            const size_t i = size_t(y - b.top) * size_t(b.width()) + size_t(x - b.left);
-            if (!g.at(x, y) || seen[i])
-                continue;
-            Box piece{x, y, x, y};
-            seen[i] = true;
-            stack.push_back({x, y});
-            while (!stack.empty()) {
-                const auto [px, py] = stack.back();
-                stack.pop_back();
-                piece.left = std::min(piece.left, px);
-                piece.right = std::max(piece.right, px);
-                piece.top = std::min(piece.top, py);
-                piece.bottom = std::max(piece.bottom, py);
-                for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        const int nx = px + dx, ny = py + dy;
-                        if (nx < b.left || nx > b.right || ny < b.top || ny > b.bottom || !g.at(nx, ny))
-                            continue;
-                        const size_t n = size_t(ny - b.top) * size_t(b.width()) + size_t(nx - b.left);
-                        if (!seen[n]) {
-                            seen[n] = true;
-                            stack.push_back({nx, ny});
-                        }
-                    }
-            }
-            out.push_back(piece);
-        }
+        for (int x = b.left; x <= b.right; ++x)
+            mask[size_t(y - b.top) * size_t(b.width()) + size_t(x - b.left)] = g.at(x, y) ? 1 : 0;
+    std::vector<int> labels;
+    std::vector<Box> out;
+    for (const QRect& r : ScreenSegmenter::pieces(mask, b.width(), b.height(), labels))
+        out.push_back(Box{b.left + r.left(), b.top + r.top(), b.left + r.right(), b.top + r.bottom()});
     return out;
 }
 
@@ -183,10 +169,16 @@ QChar segmentDigit(const Grid& g, const Box& cell)
     return characterFor(bits);
 }
 
-// The line read upright, its slant already taken out. With `bridging`, stretches of ink
-// columns a few pixels apart are one cell: the bars of a thin LCD face stand apart, so a digit's
-// left-hand bars can be separated from the rest of it by empty columns.
-std::optional<Reading> decodeUpright(Grid g, bool bridging)
+// A line set upright, its decimal points taken out and its ink cut into stretches of inked
+// columns, ready to be read with or without bridging.
+struct Upright {
+    Grid g;
+    std::vector<double> points;  // x centres
+    int inkH = 0;
+    std::vector<Box> cells;
+};
+
+Upright prepareUpright(Grid g)
 {
     // Decimal points: small square marks on the baseline. They often sit in the columns of the
     // digit beside them, so they are taken out before the line is cut into cells.
@@ -231,6 +223,18 @@ std::optional<Reading> decodeUpright(Grid g, bool bridging)
         cells.push_back(inkBox(g, x, end));
         x = end + 1;
     }
+    return Upright{std::move(g), std::move(points), inkH, std::move(cells)};
+}
+
+// The line read upright, its slant already taken out. With `bridging`, stretches of ink
+// columns a few pixels apart are one cell: the bars of a thin LCD face stand apart, so a digit's
+// left-hand bars can be separated from the rest of it by empty columns.
+std::optional<Reading> decodeUpright(const Upright& line, bool bridging)
+{
+    const Grid& g = line.g;
+    const int inkH = line.inkH;
+    std::vector<double> points = line.points;
+    std::vector<Box> cells = line.cells;
     if (bridging && inkH > 0) {
         // Bars of one digit stand a fourteenth of the height apart or less, digits farther; a
         // stretch never grows wider than a digit.
@@ -339,19 +343,27 @@ std::optional<Reading> decode(const std::vector<bool>& mask, int width, int heig
     // Take out the slant: sheared upright, the vertical bars stand in few columns, so the ink
     // per column peaks highest (the sum of squared column counts is largest). Blocky or
     // heavily slanted faces can mislead that measure by a step, so the next best are tried too.
+    std::vector<std::pair<int, int>> ink;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (mask[size_t(y) * size_t(width) + size_t(x)])
+                ink.push_back({x, y});
     std::vector<std::pair<double, double>> shears;  // peak, shear
     for (int k = 0; k <= 12; ++k) {
         const double shear = k * 0.025;
-        shears.push_back({columnPeakiness(unslanted(mask, width, height, shear)), shear});
+        shears.push_back({columnPeakiness(ink, width, height, shear), shear});
     }
     std::sort(shears.begin(), shears.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::vector<Grid> upright;
-    for (size_t i = 0; i < std::min<size_t>(4, shears.size()); ++i)
-        upright.push_back(unslanted(mask, width, height, shears[i].second));
+    // Each slant's line is set upright once, for both readings; the later ones only when the
+    // earlier ones don't read.
+    std::vector<Upright> upright;
     for (const bool bridging : {false, true})
-        for (const Grid& g : upright)
-            if (auto r = decodeUpright(g, bridging))
+        for (size_t i = 0; i < std::min<size_t>(4, shears.size()); ++i) {
+            if (upright.size() <= i)
+                upright.push_back(prepareUpright(unslanted(mask, width, height, shears[i].second)));
+            if (auto r = decodeUpright(upright[i], bridging))
                 return r;
+        }
     return std::nullopt;
 }
 
