@@ -1277,7 +1277,8 @@ private:
     // to fewer), wherever it stands on the screen.
     void takeCounter(Reading& r)
     {
-        // The counter shows one frequency: a column of them is a table (a spectrum's peaks).
+        // The counter shows one frequency: a column of frequencies is a table (a spectrum's
+        // peaks), however many figures each shows.
         const Token* counter = nullptr;
         for (const Token& t : m_tokens) {
             if (t.kind != Kind::Number || t.clock || !t.unit || t.unit->perDivision || t.unit->base != QLatin1String("Hz") || t.value <= 0
@@ -1288,6 +1289,12 @@ private:
             counter = &t;
         }
         if (!counter)
+            return;
+        const bool inColumn = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            return &t != counter && t.kind == Kind::Number && t.unit && t.unit->base == QLatin1String("Hz") && t.row != counter->row
+                   && horizontalOverlap(t.box, counter->box) > 0;
+        });
+        if (inColumn)
             return;
         r.main = *counter;
         r.unit = counter->unit;
