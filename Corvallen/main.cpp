@@ -1,3 +1,4 @@
+#include "Corvallen/Library/AnalyzeService.h"
 #include "Corvallen/Store/ModelContainer.h"
 #include "Corvallen/Model/StoreLocation.h"
 #include "Corvallen/Platform/SettingsStore.h"
@@ -90,6 +91,8 @@ int main(int argc, char** argv)
         CorvallenApp corvallen(std::move(container));
         QObject::connect(&instance, &SingleInstance::activationRequested, &corvallen, &CorvallenApp::bringForward);
         corvallen.show();
+        // The first capture analysed reads as fast as the rest.
+        AnalyzeService::prepareInBackground();
         for (const QString& notice : {AppStartup::restoreNotice(), UnsavedChangesNote::takeNotice()}) {
             if (notice.isEmpty())
                 continue;

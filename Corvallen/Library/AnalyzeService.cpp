@@ -1,5 +1,6 @@
 #include "Corvallen/Library/AnalyzeService.h"
 
+#include "Corvallen/Library/Reading/GlyphClassifier.h"
 #include "Corvallen/Library/Reading/TextRecognizer.h"
 
 #include "Corvallen/Platform/AppPaths.h"
@@ -100,6 +101,11 @@ void analyzeInBackground(const QString& imagePath, QObject* receiver, std::funct
             done(outcome);
     });
     watcher->setFuture(QtConcurrent::run([imagePath]() { return analyze(imagePath); }));
+}
+
+void prepareInBackground()
+{
+    (void)QtConcurrent::run([] { GlyphClassifier::prepare(); });
 }
 
 QString imagePathFor(const QString& captureFileName)

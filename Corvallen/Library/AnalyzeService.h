@@ -59,6 +59,11 @@ Outcome analyze(const QString& imagePath);
 // for a view) unless `receiver` is gone by then.
 void analyzeInBackground(const QString& imagePath, QObject* receiver, std::function<void(const Outcome&)> done);
 
+// Readies on a worker thread what reading any capture needs once per process (the digits small
+// print is compared with, drawn in the installed faces: a few seconds of work), so that the first
+// capture analysed after the application starts takes no longer than the rest. Returns at once.
+void prepareInBackground();
+
 // The image of a capture: the captures folder joined with its file name.
 QString imagePathFor(const QString& captureFileName);
 
