@@ -433,7 +433,8 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     }
     // A digit or two in a box wider than they could be drawn, each as wide as it is tall, are a
     // drawing (a plot, a frame) the recogniser made characters of: no figure.
-    if (text.size() <= 2 && w.box.width() > (text.size() + 0.5) * std::max(w.box.height(), 1)) {
+    if (text.size() <= 2 && std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); })
+        && w.box.width() > (text.size() + 0.5) * std::max(w.box.height(), 1)) {
         Token t = base;
         t.text = text;
         out.append(t);
@@ -1224,13 +1225,19 @@ private:
                 // (The channel's name makes its row a status line; the figures are still read.)
                 if (t.kind != Kind::Number || t.clock || !t.unit || t.unit->perDivision || t.unit->base == QLatin1String("%"))
                     continue;
-                r.main = t;
-                r.unit = t.unit;
-                r.label.clear();
-                m_scope = true;
+                takeScopeFigure(r, t, {});
                 return;
             }
         }
+    }
+
+    // A figure the scope's screen shows as its measurement, with its unit, under `label`.
+    void takeScopeFigure(Reading& r, const Token& t, const QString& label)
+    {
+        r.main = t;
+        r.unit = t.unit;
+        r.label = label;
+        m_scope = true;
     }
 
     // A scope's strip of readouts under the grid is small print, often grey: the recogniser may
@@ -1264,10 +1271,7 @@ private:
             const QString& base = t.unit->base;
             if ((base == QLatin1String("V") || base == QLatin1String("s")) && step.match(digits).hasMatch())
                 continue;
-            r.main = t;
-            r.unit = t.unit;
-            r.label.clear();
-            m_scope = true;
+            takeScopeFigure(r, t, {});
             return;
         }
     }
@@ -1296,10 +1300,7 @@ private:
         });
         if (inColumn)
             return;
-        r.main = *counter;
-        r.unit = counter->unit;
-        r.label = QStringLiteral("FREQ");
-        m_scope = true;
+        takeScopeFigure(r, *counter, QStringLiteral("FREQ"));
     }
 
     // A supply's panel stacks its voltage, current and power alike: a current or a power whose
