@@ -1036,6 +1036,10 @@ private:
             }
         }
         const bool standsOut = prominent(r) || onlyMeasurement(r);
+        // The top edge of a screen is its status bar or title, the bottom edge its channel bar or
+        // soft keys: what stands there is a setting.
+        const bool onEdge = r.main && sizesKnown()
+                            && (r.main->box.bottom() < m_screen.size.height() * 0.1 || r.main->box.top() > m_screen.size.height() * 0.88);
         // A scope by its scale marks, or by its peak-to-peak readout: a waveform and a frequency
         // alone are a signal generator's settings as much as a scope's measurements.
         const bool peakToPeak = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("VPP"); });
@@ -1047,12 +1051,13 @@ private:
             // A number that stands out by its size, with its unit, is the reading over any strip
             // (a scope's built-in meter, drawn far larger than the strip); where sizes are
             // unknown, none stands out. A setting in the side panel (a trigger level) is drawn
-            // about as large as the strip.
+            // about as large as the strip; one in a badge on the status bar may be drawn larger,
+            // and is a setting all the same.
             int readoutHeight = 0;
             for (const Readout& o : readouts)
                 readoutHeight = std::max(readoutHeight, m_words.value(o.word).textHeight);
             const bool outstanding = standsOut && sizesKnown() && r.unit && r.label.isEmpty() && r.main->height >= readoutHeight * 1.8
-                                     && !inRowOfScales(r);
+                                     && !inRowOfScales(r) && !onEdge;
             const auto vpp = std::find_if(readouts.begin(), readouts.end(), [](const Readout& o) { return o.label == QLatin1String("VPP"); });
             // Where both found the same peak to peak, the pairing's limits (mended for lost
             // signs and garbled units) stand.
@@ -1094,10 +1099,6 @@ private:
         // meter).
         if (r.main && r.label.isEmpty() && sizesKnown() && hasScopeMarks(m_words) && r.main->height < medianTextHeight() * 1.8)
             r.main.reset();
-        // The top edge of a screen is its status bar or title, the bottom edge its channel bar or
-        // soft keys: what stands there is a setting.
-        const bool onEdge = r.main && sizesKnown()
-                            && (r.main->box.bottom() < m_screen.size.height() * 0.1 || r.main->box.top() > m_screen.size.height() * 0.88);
         // A labelled measurement counts as a scope's only on a screen that is a scope's by its
         // scale marks, its peak to peak or its channel badges: a frequency beside a waveform may
         // be a signal generator's setting.
@@ -1205,7 +1206,8 @@ private:
 
     // A scope program may follow a channel's name and its scales per division with what it
     // measures on that channel ("CH1 1.00V/div 30.0dB/div 2.041V 1.0000kHz"): the first figure
-    // with a unit after the row's last scale is the channel's measurement.
+    // with a unit after the row's last scale is the channel's measurement. A channel's box that
+    // stacks its name over its scale and its offset is no such row: the row is level with the name.
     void takeChannelRow(Reading& r)
     {
         static const QRegularExpression channel(QStringLiteral("^CH\\d$"), QRegularExpression::CaseInsensitiveOption);
@@ -1214,14 +1216,18 @@ private:
             if (!channel.match(m_tokens.at(i).text).hasMatch())
                 continue;
             const int row = m_tokens.at(i).row;
+            const QRect name = m_tokens.at(i).box;
+            const auto level = [&](const Token& t) { return verticalOverlap(t.box, name) > std::min(t.box.height(), name.height()) / 2; };
             int lastScale = -1;
             for (int j = i + 1; j < m_tokens.size() && m_tokens.at(j).row == row && !channel.match(m_tokens.at(j).text).hasMatch(); ++j)
-                if (scale.match(m_tokens.at(j).text).hasMatch() || (m_tokens.at(j).unit && m_tokens.at(j).unit->perDivision))
+                if ((scale.match(m_tokens.at(j).text).hasMatch() || (m_tokens.at(j).unit && m_tokens.at(j).unit->perDivision)) && level(m_tokens.at(j)))
                     lastScale = j;
             for (int j = lastScale + 1; lastScale >= 0 && j < m_tokens.size() && m_tokens.at(j).row == row; ++j) {
                 const Token& t = m_tokens.at(j);
                 if (channel.match(t.text).hasMatch())
                     break;
+                if (!level(t))
+                    continue;
                 // (The channel's name makes its row a status line; the figures are still read.)
                 if (t.kind != Kind::Number || t.clock || !t.unit || t.unit->perDivision || t.unit->base == QLatin1String("%"))
                     continue;

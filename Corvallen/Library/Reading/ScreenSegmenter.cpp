@@ -477,8 +477,11 @@ void takeBox(Scan& s, const std::vector<quint8>& inside, const QRect& box)
 // A panel of another colour (a program's dark readout panel in a light window) touches the
 // window's frame lines and the outlines around it, so it is part of a large drawing that is set
 // aside as line art. The drawing's own most common colour, where it fills a large rectangle,
-// is such a panel: its text is read against its fill like a filled box's.
-void findPanels(const QImage& image, const Component& c, const std::vector<int>& labels, int id, Scan& s, std::vector<quint8>& inside)
+// is such a panel: its text is read against its fill like a filled box's. Panels stacked in a
+// column and joined by a trace drawn through them make a solid shape no line art: there only a
+// panel with something drawn on it counts (`holding`), not a solid bar of a large digit.
+void findPanels(const QImage& image, const Component& c, const std::vector<int>& labels, int id, Scan& s, std::vector<quint8>& inside,
+                bool holding = false)
 {
     const QRect& b = c.box;
     const int w = s.width;
@@ -505,8 +508,11 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
         }
     }
     // The frame lines and text of that colour elsewhere join the panel to the rest: only what
-    // stays when everything thinner than five pixels is worn away is the panel's body.
-    constexpr int r = 2;
+    // stays when everything thinner than five pixels (three in a solid shape) is worn away is
+    // the panel's body.
+    // (A panel's own text may stand close to its edges; its trace and text break a body worn
+    // away as deep as a drawing's, so a panel found in a solid shape is worn by one pixel only.)
+    const int r = holding ? 1 : 2;
     std::vector<int> sum(size_t(bw + 1) * size_t(bh + 1), 0);
     for (int y = 0; y < bh; ++y)
         for (int x = 0; x < bw; ++x)
@@ -550,6 +556,14 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
             continue;
         const QRect panel = grown.translated(b.topLeft());
         contrastAgainst(image, dominantColour(image, panel), panel, inside, w);
+        if (holding) {
+            int marked = 0;
+            for (int y = panel.top() + 2; y <= panel.bottom() - 2; ++y)
+                for (int x = panel.left() + 2; x <= panel.right() - 2; ++x)
+                    marked += inside[size_t(y) * size_t(w) + size_t(x)] >= 80 ? 1 : 0;
+            if (marked < 12 || marked >= p.area / 2)
+                continue;
+        }
         takeBox(s, inside, panel);
     }
 }
@@ -673,6 +687,8 @@ Scan scan(const QImage& source)
                 }
             if (c.area >= 2000)
                 findPanels(image, c, labels, int(id), s, inside);
+        } else if (c.area >= 2000 && b.width() >= 40 && b.height() >= 20) {
+            findPanels(image, c, labels, int(id), s, inside, true);
         }
     }
 
