@@ -2176,10 +2176,12 @@ private:
     // small print (the figure has the reading's digits but no point).
     double limitValue(const Token& t, const Token& main, const std::optional<Unit>& unit) const
     {
+        // (A limit on the other side of zero from the reading, a minimum of -1.01149 V beside
+        // 918.38 mV, is judged by its size: its sign says nothing of its prefix.)
         auto distance = [&](double v) {
-            if (v == 0 || main.value == 0 || (v < 0) != (main.value < 0))
+            if (v == 0 || main.value == 0)
                 return std::abs(v - main.value) / std::max(1.0, std::abs(main.value)) + 10;
-            return std::abs(std::log10(v / main.value));
+            return std::abs(std::log10(std::abs(v / main.value))) + ((v < 0) != (main.value < 0) ? 10 : 0);
         };
         double v = t.value;
         // A limit of a negative reading shown with a plus is a minus the recogniser misread.

@@ -1263,6 +1263,15 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                 && run.box.top() >= other.box.top() - other.height / 4
                 && run.box.bottom() <= other.box.bottom() + other.height / 4)
                 priority[a] = other.height;
+            // So is a line of smaller print right under a figure, within its width (a program's
+            // unit written under its large reading: "VDC" under "5.02681"); a figure is several
+            // glyphs of its full height, an icon over its caption is not.
+            const int below = run.box.top() - other.box.bottom();
+            const auto tall = std::count_if(other.glyphs.begin(), other.glyphs.end(), [&](const QRect& g) { return g.height() * 10 >= other.height * 7; });
+            if (tall >= 3 && other.height > priority[a] && run.height * 5 >= other.height && run.height * 3 <= other.height * 2 && below >= -2
+                && below <= other.height / 2 && run.box.left() >= other.box.left() - other.height / 2
+                && run.box.right() <= other.box.right() + other.height / 2)
+                priority[a] = other.height;
         }
     }
     // Small print with a decimal point in it, or a value after an equals sign, is most likely a

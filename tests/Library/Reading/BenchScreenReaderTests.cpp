@@ -103,6 +103,12 @@ TEST(BenchScreenReader, LabelsPairWithTheValueInTheirBoxOrColumn)
     EXPECT_EQ(beside.value(QStringLiteral("value")).toDouble(), 230.4);
     EXPECT_EQ(beside.value(QStringLiteral("minValue")).toDouble(), 229.8);
     EXPECT_EQ(beside.value(QStringLiteral("maxValue")).toDouble(), 231.0);
+
+    // A limit on the other side of zero, in a larger unit, is given in the reading's.
+    const auto across = BenchScreenReader::read(screenOf({{"918.38", 20, 100, 56}, {"mV", 220, 110, 40}, {"MIN:", 300, 80, 14},
+                                                          {"-1.01149V", 340, 80, 18}, {"MAX:", 300, 130, 14}, {"983.29mV", 340, 130, 18}}));
+    EXPECT_NEAR(across.value(QStringLiteral("minValue")).toDouble(), -1011.49, 1e-9);
+    EXPECT_EQ(across.value(QStringLiteral("maxValue")).toDouble(), 983.29);
 }
 
 TEST(BenchScreenReader, OverloadGivesNoValueAndSaysSo)

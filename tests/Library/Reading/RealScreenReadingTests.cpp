@@ -73,6 +73,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild-riden-dps5005gui-01.png", 5.00, "V", "a supply's input voltage (Vin) is no minimum"},
         {"wild2-korad-psupwa-01.png", 0.0, "V", "a target voltage over the actual one is a setting"},
         {"blind-brymen-logger-02.png", 1.3145, "V", "a logger's lines, each led by its record number: the top line"},
+        {"wild-owon-rustymeter-02.png", -15.4361, "mV", "a program's unit on a line of its own under its large reading is read with it"},
         {"fresh-rigol-dho900-01.png", 88.216, "mV",
          "readout boxes stacked in a side panel, joined by the trace drawn through them; a status badge's trigger level is no built-in meter"},
     };
