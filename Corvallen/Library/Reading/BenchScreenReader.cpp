@@ -2300,10 +2300,30 @@ private:
         const QString base = r.unit ? r.unit->base : QString();
         const bool ac = alternating(r);
         // A function label that names the quantity alone ("VOLT", "CURR") leaves its kind
-        // unsaid, unless the screen marks it direct elsewhere.
+        // unsaid, unless the screen marks it direct elsewhere, or shows volts, amperes and watts
+        // together as a supply or a load does (whose output is direct).
         static const QStringList direct = {QStringLiteral("DC"), QStringLiteral("DCV"), QStringLiteral("VDC"), QStringLiteral("DCA"),
                                            QStringLiteral("ADC"), QStringLiteral("DCI")};
-        auto kindUnsaid = [&](const QStringList& quantity) { return !ac && screenSays(quantity) && !screenSays(direct); };
+        // (A program's unit may stand outside the field its figure is in.)
+        auto shows = [&](const QString& unitBase) {
+            for (int i = 0; i < m_tokens.size(); ++i) {
+                const Token& t = m_tokens.at(i);
+                if (t.kind != Kind::Number)
+                    continue;
+                std::optional<Unit> u = unitAfter(t);
+                if (!u && i + 1 < m_tokens.size()) {
+                    const Token& next = m_tokens.at(i + 1);
+                    const int gap = next.box.left() - t.box.right();
+                    if (next.kind == Kind::Word && next.row == t.row && gap >= -2 && gap <= t.height * 2.2)
+                        u = parseUnit(next.text);
+                }
+                if (u && !u->perDivision && u->base == unitBase)
+                    return true;
+            }
+            return false;
+        };
+        const bool supply = shows(QStringLiteral("V")) && shows(QStringLiteral("A")) && shows(QStringLiteral("W"));
+        auto kindUnsaid = [&](const QStringList& quantity) { return !ac && !supply && screenSays(quantity) && !screenSays(direct); };
         if (base == QLatin1String("V")) {
             if (screenSays({QStringLiteral("DIODE")}))
                 return QStringLiteral("Diode");

@@ -1020,13 +1020,14 @@ void mendDegrees(QList<ScreenWord>& words, const ScreenSegmenter::Scan& scan)
 // A large figure with its unit drawn smaller right after it ("69.425 µA", "287.1 kHz") is one
 // run, but scaled for the figure the unit comes out too small for the recogniser, which drops or
 // garbles it: the two are read apart, each at its own size. The figure's part may hold its
-// point and minus sign; the unit's part is all glyphs well under the figure's height.
+// point and minus sign; the unit's part is all glyphs well under the figure's height (and at
+// least a fifth of it: a program may write "Volts" in small print beside large digits).
 QList<ScreenSegmenter::Run> splitAtSizeStep(const ScreenSegmenter::Run& run)
 {
     const QList<QRect>& g = run.glyphs;
     const int H = run.height;
     qsizetype step = g.size();
-    while (step > 0 && g.at(step - 1).height() <= H * 0.72 && g.at(step - 1).height() >= H * 0.3)
+    while (step > 0 && g.at(step - 1).height() <= H * 0.72 && g.at(step - 1).height() >= H * 0.2)
         --step;
     if (step == g.size() || step == 0 || H < 20)
         return {run};
@@ -1040,11 +1041,13 @@ QList<ScreenSegmenter::Run> splitAtSizeStep(const ScreenSegmenter::Run& run)
     if (tall < 2)
         return {run};
     // A unit stands a space apart from its figure; a small letter closing a word of tall ones
-    // ("kHz") stands at letter spacing.
+    // ("kHz") stands at letter spacing. (The spacing is that of the tall glyphs side by side: a
+    // decimal point stands wider apart from the digits around it.)
     const int gap = g.at(step).left() - g.at(step - 1).right() - 1;
     int widest = 0;
     for (qsizetype k = 1; k < step; ++k)
-        widest = std::max(widest, g.at(k).left() - g.at(k - 1).right() - 1);
+        if (g.at(k).height() >= H * 0.85 && g.at(k - 1).height() >= H * 0.85)
+            widest = std::max(widest, g.at(k).left() - g.at(k - 1).right() - 1);
     if (gap < std::max(2.0, H * 0.15) || gap <= widest)
         return {run};
     QList<ScreenSegmenter::Run> parts(2);

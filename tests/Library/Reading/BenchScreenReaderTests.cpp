@@ -744,10 +744,12 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Voltage", 40, 20, 14}, {"3.3.V", 300, 20, 14}, {"Current", 40, 60, 14}, {"20.000A", 300, 60, 14}, {"Power", 40, 100, 14},
           {"66.0000W", 300, 100, 14}, {"Backlight", 40, 140, 14}, {"60%", 300, 140, 14}},
          "DC Voltage", 3.3, "V"},
-        // Quantity names over their fields, each value's unit outside its field.
+        // Quantity names over their fields, each value's unit outside its field; volts, amperes
+        // and watts together are a supply's, whose output is direct.
         {{{"SETUP", 10, 10, 20}, {"OUTPUT", 300, 10, 20}, {"Port", 10, 40, 13}, {"Volts", 300, 40, 15}, {"2.56", 330, 70, 14},
-          {"V", 380, 70, 14}, {"Amps", 300, 110, 15}, {"0.133", 320, 140, 14}, {"A", 380, 140, 14}},
-         "Measurement", 2.56, "V", {QRect(305, 65, 65, 24), QRect(305, 135, 65, 24)}},
+          {"V", 380, 70, 14}, {"Amps", 300, 110, 15}, {"0.133", 320, 140, 14}, {"A", 380, 140, 14}, {"Power", 300, 180, 15},
+          {"0.34", 330, 210, 14}, {"W", 380, 210, 14}},
+         "DC Voltage", 2.56, "V", {QRect(305, 65, 65, 24), QRect(305, 135, 65, 24), QRect(305, 205, 65, 24)}},
         // A supply's large readings beside its power in watts, settings and a log in small print.
         {{{"11.002V", 20, 60, 26}, {"0.2017A", 190, 60, 26}, {"Set", 20, 170, 12}, {"11", 60, 170, 12}, {"V", 80, 170, 12},
           {"2.219W", 190, 110, 26}, {"2.024W", 360, 110, 26}, {"Output", 20, 200, 12}, {"log", 80, 200, 12}},

@@ -284,6 +284,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"blind-openmodern-01.png", QStringLiteral("1.4982879"), "eight segment digits and a point are one number, none of them read twice"},
         {"openhantek-6022-03.png", QStringLiteral("51,06V"), "drop-down boxes, each one wide lone shape, are read after the small print"},
         {"blind-rigol-ds1000z-01.png", QStringLiteral("354.6Hz"), "a grid's dots right of a trace as tall as the screen are no unit of it"},
+        {"riden-gui-03.png", QStringLiteral("68.07 Volts"), "a unit a quarter of its figure's height, past the figure's widest gap between digits"},
     };
     for (const Row& row : rows) {
         QImage image;
