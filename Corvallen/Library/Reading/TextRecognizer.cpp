@@ -1250,6 +1250,12 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     QList<bool> strokes(scan.runs.size());
     for (int a = 0; a < scan.runs.size(); ++a)
         strokes[a] = isLoneStroke(scan.runs.at(a));
+    // (A figure is several glyphs of its run's full height; an icon over its caption is not.)
+    QList<bool> figureLike(scan.runs.size());
+    for (int a = 0; a < scan.runs.size(); ++a) {
+        const ScreenSegmenter::Run& run = scan.runs.at(a);
+        figureLike[a] = std::count_if(run.glyphs.begin(), run.glyphs.end(), [&](const QRect& g) { return g.height() * 10 >= run.height * 7; }) >= 3;
+    }
     QList<int> priority(scan.runs.size());
     for (int a = 0; a < scan.runs.size(); ++a) {
         const ScreenSegmenter::Run& run = scan.runs.at(a);
@@ -1267,11 +1273,9 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                 && run.box.bottom() <= other.box.bottom() + other.height / 4)
                 priority[a] = other.height;
             // So is a line of smaller print right under a figure, within its width (a program's
-            // unit written under its large reading: "VDC" under "5.02681"); a figure is several
-            // glyphs of its full height, an icon over its caption is not.
+            // unit written under its large reading: "VDC" under "5.02681").
             const int below = run.box.top() - other.box.bottom();
-            const auto tall = std::count_if(other.glyphs.begin(), other.glyphs.end(), [&](const QRect& g) { return g.height() * 10 >= other.height * 7; });
-            if (tall >= 3 && other.height > priority[a] && run.height * 5 >= other.height && run.height * 3 <= other.height * 2 && below >= -2
+            if (figureLike.at(b) && other.height > priority[a] && run.height * 5 >= other.height && run.height * 3 <= other.height * 2 && below >= -2
                 && below <= other.height / 2 && run.box.left() >= other.box.left() - other.height / 2
                 && run.box.right() <= other.box.right() + other.height / 2)
                 priority[a] = other.height;
