@@ -344,10 +344,25 @@ double prefixFactor(const QString& prefix)
     return 1;
 }
 
+// Zeros after a figure's decimal point that some faces draw as tall as an O and as round
+// ("602.Ous", "64.OOus", "250.OOOHz"): what follows them is a digit, a unit or nothing.
+QString zerosAfterPoint(QString word)
+{
+    static const QRegularExpression roundZeros(QStringLiteral("\\d[.,]([Oo]+)"));
+    for (auto it = roundZeros.globalMatch(word); it.hasNext();) {
+        const auto m = it.next();
+        const QString rest = word.mid(m.capturedEnd(1));
+        if (rest.isEmpty() || rest.front().isDigit() || parseUnit(rest))
+            for (qsizetype i = m.capturedStart(1); i < m.capturedEnd(1); ++i)
+                word[i] = QLatin1Char('0');
+    }
+    return word;
+}
+
 // The digits at the start of a word with the recogniser's usual letter-for-digit slips mended.
 QString mendedDigits(const QString& word)
 {
-    QString out = word;
+    QString out = zerosAfterPoint(word);
     // A leading O or Q before a decimal point is a zero, an L, l, I or bar a one, a B an eight
     // ("O.2117", "L.6V", "B.70V"); a B right after that point an 8 ("-O.BV"): no unit starts
     // with one of those.
@@ -728,7 +743,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
     auto valueAt = [&](int i, Readout& r) {
         if (i >= words.size() || used.contains(i))
             return false;
-        QString text = words.at(i).text;
+        QString text = zerosAfterPoint(words.at(i).text);
         text.remove(channelFirst);
         const auto m = figure.match(text);
         if (!m.hasMatch())
@@ -754,7 +769,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
             used.insert(i);
             continue;
         }
-        if (const auto m = whole.match(w.text); m.hasMatch()) {
+        if (const auto m = whole.match(zerosAfterPoint(w.text)); m.hasMatch()) {
             r.label = readoutLabel(m.captured(1));
             QString unitText = m.captured(4);
             if (unitText.isEmpty() && i + 1 < words.size() && words.at(i + 1).row == w.row)
@@ -1118,6 +1133,8 @@ private:
             takeMeasuredReadout(r);
         if (!r.main)
             takeQuantityReadout(r);
+        if (!r.main && !m_scope)
+            takeNamedMeasurement(r);
         if (!r.main && (m_scope || hasScopeMarks(m_words))) {
             takeChannelRow(r);
             if (!r.main)
@@ -1277,7 +1294,14 @@ private:
             const QString& base = t.unit->base;
             if ((base == QLatin1String("V") || base == QLatin1String("s")) && step.match(digits).hasMatch())
                 continue;
-            takeScopeFigure(r, t, {});
+            // A strip's time or frequency is never negative: a minus glued to the label's tail is
+            // its "=" misread ("ise-2.500ms").
+            Token figureRead = t;
+            if ((base == QLatin1String("s") || base == QLatin1String("Hz")) && figureRead.value < 0) {
+                figureRead.value = -figureRead.value;
+                figureRead.shown.remove(0, 1);
+            }
+            takeScopeFigure(r, figureRead, {});
             return;
         }
     }
@@ -1368,8 +1392,17 @@ private:
             {QStringLiteral("CAPACITANCE"), QStringLiteral("F")}, {QStringLiteral("TEMPERATURE"), QString(degree) + QLatin1Char('C')},
             {QStringLiteral("POWER"), QStringLiteral("W")},
         };
-        // A name may be the unit spelt out ("Volts" over its field).
-        auto unitNamed = [](const QString& name) { return quantities.value(name, spelledUnit(name)); };
+        // A name may be the unit spelt out ("Volts" over its field), or the quantity with what it
+        // is of run together ("Outputvoltage", "Inputvoltage"), but not a setting's
+        // ("Voltagesetting", "Currentlimit", "Setvoltage").
+        auto unitNamed = [](const QString& name) {
+            QString unit = quantities.value(name, spelledUnit(name));
+            static const QRegularExpression settingWord(QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN"));
+            for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it)
+                if (name.size() > it.key().size() + 2 && name.endsWith(it.key()) && !settingWord.match(name).hasMatch())
+                    unit = it.value();
+            return unit;
+        };
         static const QStringList settings = {QStringLiteral("SET"),   QStringLiteral("SETTING"), QStringLiteral("LIMIT"), QStringLiteral("PROTECTION"),
                                              QStringLiteral("OVP"),   QStringLiteral("OCP"),     QStringLiteral("UVP"),   QStringLiteral("UCP"),
                                              QStringLiteral("MAX"),   QStringLiteral("MIN"),     QStringLiteral("RANGE"), QStringLiteral("TARGET"),
@@ -1449,6 +1482,33 @@ private:
             return;
         r.main = first;
         r.unit = unitOf(*r.main);
+        r.label.clear();
+    }
+
+    // A program that writes its reading in small print names it as the measurement
+    // ("Mesure:0.000V", "Measurement: 1.234 V"): one such figure, with its unit and its
+    // decimals, is the reading.
+    void takeNamedMeasurement(Reading& r) const
+    {
+        static const QRegularExpression named(
+            QStringLiteral("^(?:MEASURE|MEASUREMENT|MESURE|MESSWERT|MEDIDA|MISURA|READING)[:=]([-+]?\\d+[.,]\\d+)(\\S*)$"),
+            QRegularExpression::CaseInsensitiveOption);
+        std::optional<Token> found;
+        for (int i = 0; i < m_words.size(); ++i) {
+            const auto m = named.match(m_words.at(i).text);
+            if (!m.hasMatch())
+                continue;
+            ScreenWord figure = m_words.at(i);
+            figure.text = m.captured(1) + m.captured(2);
+            const QList<Token> read = tokensOf(figure, i);
+            if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->perDivision || found)
+                return;
+            found = read.first();
+        }
+        if (!found)
+            return;
+        r.main = found;
+        r.unit = found->unit;
         r.label.clear();
     }
 
