@@ -209,6 +209,15 @@ TEST(ScreenReading, LettersFallenApartAndSkippedGlyphsAreReadRight)
                      {200021, dual, false, false}, {200197, dual, false, false}, {190054, BenchLayout::Oscilloscope, false, true}});
 }
 
+TEST(ScreenReading, TheRimsOfAStripsCellsAreNoText)
+{
+    // Scope strips of cells outlined in a thin smoothed line, darker where its sides cross: the
+    // rims, each as large as a glyph and apart from its corners in colour, were kept as text
+    // beside each other (the strip read as four boxes, its limits lost).
+    const BenchLayout scope = BenchLayout::Oscilloscope;
+    expectReadRight({{162, scope, false, true}, {168, scope, true, true}});
+}
+
 TEST(ScreenReading, ScreensWithoutAMeasurementEndInTheMissingValueFailure)
 {
     // A settings page and a menu drawn with their numbers at the size of their other text, and a

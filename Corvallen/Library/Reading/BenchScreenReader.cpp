@@ -903,6 +903,22 @@ public:
             for (ScreenWord& w : words)
                 if (bareOhm.match(w.text).hasMatch())
                     w.text.back() = QLatin1Char('0');
+        // A strip whose "=" the recogniser reads as a dash shows a negative value after two
+        // dashes ("Min--28.0mV"): on such a screen a label's single dash before its figure is
+        // its "=" ("Max-88.0mV" is 88.0 mV), and the first of two dashes is one too.
+        static const QRegularExpression dashed(QStringLiteral("^([A-Za-z][A-Za-z+]*)-(-?)(?=\\d)"));
+        const auto startsWithLabel = [](const ScreenWord& w) {
+            const QList<Token> t = tokensOf(w, 0);
+            return !t.isEmpty() && t.first().kind == Kind::Label;
+        };
+        const auto equalsAsDash = [&](const ScreenWord& w) {
+            const auto m = dashed.match(w.text);
+            return m.hasMatch() && !m.captured(2).isEmpty() && startsWithLabel(w);
+        };
+        if (std::any_of(words.begin(), words.end(), equalsAsDash))
+            for (ScreenWord& w : words)
+                if (const auto m = dashed.match(w.text); m.hasMatch() && startsWithLabel(w))
+                    w.text[m.capturedLength(1)] = QLatin1Char('=');
         m_words = words;
         for (int i = 0; i < words.size(); ++i)
             for (Token t : tokensOf(words.at(i), i)) {
@@ -1121,7 +1137,13 @@ private:
             const QString u = upper(t.text);
             return u.size() == 3 && u.startsWith(QLatin1String("CH")) && u.at(2).isDigit();
         });
-        const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge);
+        // On a screen that is a scope's by its waveform and its readouts alone, a readout of its
+        // strip, its label glued to its figure ("Freq=610 Hz", "F99.98KHz"), is as much its
+        // measurement.
+        const bool stripReadout = m_scope && r.main && !r.label.isEmpty() && std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            return t.kind == Kind::Label && t.word == r.main->word && t.label == r.label && m_words.at(t.word).text.startsWith(t.text);
+        });
+        const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge || stripReadout);
         // A value under a label that names its unit is a program's labelled readout.
         const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel);
         if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled))) {
@@ -1806,6 +1828,10 @@ private:
         for (const Token& t : m_tokens)
             measurement = measurement || t.label == QLatin1String("FREQ") || t.label == QLatin1String("RMS") || t.label == QLatin1String("DUTY")
                           || t.label == QLatin1String("PERIOD") || t.label == QLatin1String("MEAN") || (t.unit && t.unit->perDivision);
+        // (A readout only a scope's strip shows, a rise or fall time or a pulse width, is one too.)
+        if (!measurement && m_screen.waveform)
+            for (const Readout& o : labelledReadouts(m_words))
+                measurement = measurement || o.label == QLatin1String("RISE") || o.label == QLatin1String("WIDTH");
         return marks >= 2 || (peakToPeak && marks >= 1) || (peakToPeak && !hasDominantNumber()) || (m_screen.waveform && (measurement || marks >= 1));
     }
 
@@ -2031,7 +2057,11 @@ private:
                 // label claims is the peak-to-peak value. In the strip: on a line or in a column
                 // with readouts whose labels were read, each value with its unit (a trigger level
                 // in a side panel is no readout, nor a scrap of a window's title a label's
-                // lookalike stands before).
+                // lookalike stands before, nor a channel's scale in the bar on the screen's edge
+                // under a strip).
+                const auto onEdge = [&](const QRect& b) {
+                    return sizesKnown() && (b.bottom() < m_screen.size.height() * 0.1 || b.top() > m_screen.size.height() * 0.88);
+                };
                 QList<int> unclaimed;
                 for (int i : numbers) {
                     const std::optional<Unit> u = unitAfter(m_tokens.at(i));
@@ -2040,7 +2070,7 @@ private:
                                                          const QRect& a = m_tokens.at(k).box;
                                                          const QRect& b = m_tokens.at(i).box;
                                                          return (verticalOverlap(a, b) > 0 || std::min(a.right(), b.right()) >= std::max(a.left(), b.left()))
-                                                                && unitAfter(m_tokens.at(k));
+                                                                && unitAfter(m_tokens.at(k)) && onEdge(a) == onEdge(b);
                                                      });
                     if (u && u->base == QLatin1String("V") && !u->perDivision && !labelOf.contains(i) && inStrip)
                         unclaimed.append(i);

@@ -568,32 +568,13 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
     }
 }
 
-// Text drawn against a frame (a scope's strip cells, their text touching the cell's rim) or on
-// a fill that stands out only faintly from the screen (a dark strip on a dark blue screen) is
-// joined to the frame by faint pixels only: its own strokes, the strongly inked pixels, stand
-// apart from the frame's. Those strongly inked pieces of a line drawing that are the size of
-// glyphs are kept when the drawing is set aside (a mask over `box`, true = keep).
-std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, const std::vector<int>& labels, int id, const QRect& box, int width, int strong)
+// The pieces of `inked` (a mask over a box bw x bh) that stand in lines of text, marked in `keep`.
+// `others` are the glyphs around that are no part of the drawing (in the box's coordinates): a
+// line may be theirs, a piece of the drawing only its first letter.
+void keepLinesOfGlyphs(const std::vector<quint8>& inked, int bw, int bh, const std::vector<QRect>& others, bool mostlyOthers, std::vector<quint8>& keep)
 {
-    const int bw = box.width(), bh = box.height();
-    std::vector<quint8> keep(size_t(bw) * size_t(bh), 0);
-    std::vector<quint8> inked(keep.size(), 0);
-    bool any = false;
-    for (int y = 0; y < bh; ++y)
-        for (int x = 0; x < bw; ++x) {
-            const size_t i = size_t(box.top() + y) * size_t(width) + size_t(box.left() + x);
-            const bool on = labels[i] == id && contrast[i] >= strong;
-            inked[size_t(y) * size_t(bw) + size_t(x)] = on ? 1 : 0;
-            any = any || on;
-        }
-    if (!any)
-        return keep;
     std::vector<int> pieceLabels;
     const std::vector<Component> pieces = components(inked, bw, bh, pieceLabels);
-    // Only a drawing whose strong ink falls into several pieces holds text joined faintly; one
-    // piece is the drawing itself.
-    if (pieces.size() < 3)
-        return keep;
     std::vector<bool> glyph(pieces.size(), false);
     for (size_t k = 0; k < pieces.size(); ++k) {
         const Component& p = pieces[k];
@@ -602,32 +583,167 @@ std::vector<quint8> glyphsJoinedFaintly(const std::vector<quint8>& contrast, con
     }
     // Text stands in lines: a piece is kept beside two others of about its height on its line,
     // no further off than its height (specks and spikes of a noisy trace stand anyhow).
-    std::vector<int> candidates;
+    std::vector<QRect> boxes;  // the drawing's glyph-sized pieces, then the glyphs around
+    std::vector<int> pieceOf;  // each box's piece, or -1 for a glyph around
     for (size_t k = 0; k < pieces.size(); ++k)
-        if (glyph[k])
-            candidates.push_back(int(k));
-    std::sort(candidates.begin(), candidates.end(), [&](int a, int b) { return pieces[size_t(a)].box.left() < pieces[size_t(b)].box.left(); });
-    std::vector<bool> inLine(pieces.size(), false);
+        if (glyph[k]) {
+            boxes.push_back(pieces[k].box);
+            pieceOf.push_back(int(k));
+        }
+    if (boxes.empty())
+        return;
+    for (const QRect& o : others) {
+        boxes.push_back(o);
+        pieceOf.push_back(-1);
+    }
+    std::vector<int> candidates(boxes.size());
+    std::iota(candidates.begin(), candidates.end(), 0);
+    std::sort(candidates.begin(), candidates.end(), [&](int a, int b) { return boxes[size_t(a)].left() < boxes[size_t(b)].left(); });
+    Disjoint lines(boxes.size());
+    std::vector<int> beside(boxes.size(), 0);
     for (size_t ci = 0; ci < candidates.size(); ++ci) {
-        const QRect& a = pieces[size_t(candidates[ci])].box;
-        int beside = 0;
+        const QRect& a = boxes[size_t(candidates[ci])];
         // Pieces are at most 40 high, so a neighbour begins at most 41 columns after this one ends.
-        for (size_t cj = 0; cj < candidates.size() && beside < 2; ++cj) {
-            const QRect& b = pieces[size_t(candidates[cj])].box;
+        for (size_t cj = ci + 1; cj < candidates.size(); ++cj) {
+            const QRect& b = boxes[size_t(candidates[cj])];
             if (b.left() > a.right() + 41)
                 break;
-            if (cj == ci || b.right() < a.left() - 41)
+            if (pieceOf[size_t(candidates[ci])] < 0 && pieceOf[size_t(candidates[cj])] < 0)
                 continue;
             const int overlap = std::min(a.bottom(), b.bottom()) - std::max(a.top(), b.top()) + 1;
             const int gap = std::max(b.left() - a.right(), a.left() - b.right()) - 1;
             if (overlap * 10 >= std::min(a.height(), b.height()) * 7 && b.height() * 10 >= a.height() * 7 && a.height() * 10 >= b.height() * 7
-                && gap <= std::max(a.height(), b.height()))
-                ++beside;
+                && gap <= std::max(a.height(), b.height())) {
+                lines.join(candidates[ci], candidates[cj]);
+                ++beside[size_t(candidates[ci])];
+                ++beside[size_t(candidates[cj])];
+            }
         }
-        inLine[size_t(candidates[ci])] = beside >= 2;
+    }
+    // A small mark close beside a glyph on its line, outside it (the point after the first digit
+    // of "2.000", a minus before it), is a neighbour too: the first digit of a figure stands
+    // further off the next than a letter's width. (A radio button's dot is inside its ring.)
+    {
+        std::vector<QRect> marks;
+        for (size_t k = 0; k < pieces.size(); ++k)
+            if (!glyph[k] && pieces[k].box.width() <= 12 && pieces[k].box.height() <= 6)
+                marks.push_back(pieces[k].box);
+        for (size_t k = 0; k < boxes.size() && !marks.empty(); ++k) {
+            if (pieceOf[k] < 0)
+                continue;
+            const QRect& g = boxes[k];
+            for (const QRect& p : marks)
+                if (p.top() >= g.top() - 1 && p.bottom() <= g.bottom() + 1 && p.height() * 2 <= g.height() && p.width() <= g.height()
+                    && !p.intersects(g) && std::max(p.left() - g.right(), g.left() - p.right()) - 1 <= g.height() / 2)
+                    ++beside[k];
+        }
+    }
+    // Where the drawing's pieces are looked at by colour, a line is kept only where most of it
+    // stands free: the drawing then gives a line its first or last letter, touching a rim (the
+    // F of "Freq=" in a strip cell), and the specks of a trace drawn in one colour make no line of
+    // their own.
+    std::vector<int> lineSize(boxes.size(), 0), ownInLine(boxes.size(), 0);
+    for (size_t k = 0; k < boxes.size(); ++k) {
+        ++lineSize[size_t(lines.find(int(k)))];
+        ownInLine[size_t(lines.find(int(k)))] += pieceOf[k] >= 0 ? 1 : 0;
+    }
+    std::vector<bool> inLine(pieces.size(), false);
+    std::vector<QRect> kept;
+    for (size_t k = 0; k < boxes.size(); ++k)
+        if (beside[k] >= 2
+            && (!mostlyOthers || ownInLine[size_t(lines.find(int(k)))] * 2 <= lineSize[size_t(lines.find(int(k)))])) {
+            if (pieceOf[k] >= 0)
+                inLine[size_t(pieceOf[k])] = true;
+            kept.push_back(boxes[k]);
+        }
+    // The marks between the glyphs of such a line (a decimal point, a minus, the bars of =) are
+    // too small to count as glyphs themselves: a small piece within the height of a kept glyph
+    // and close beside it is kept with it.
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        const QRect& p = pieces[k].box;
+        if (glyph[k] || p.width() > 12 || p.height() > 6)
+            continue;
+        for (const QRect& g : kept)
+            if (p.top() >= g.top() - 1 && p.bottom() <= g.bottom() + 1 && p.height() * 2 <= g.height() && p.width() <= g.height()
+                && std::max(p.left() - g.right(), g.left() - p.right()) - 1 <= g.height() / 2) {
+                inLine[k] = true;
+                break;
+            }
     }
     for (size_t i = 0; i < keep.size(); ++i)
-        keep[i] = pieceLabels[i] >= 0 && inLine[size_t(pieceLabels[i])] ? 1 : 0;
+        if (pieceLabels[i] >= 0 && inLine[size_t(pieceLabels[i])])
+            keep[i] = 1;
+}
+
+// Text drawn against a frame (a scope's strip cells, their text touching the cell's rim) or on
+// a fill that stands out only faintly from the screen (a dark strip on a dark blue screen) is
+// joined to the frame by faint pixels only: its own strokes, the strongly inked pixels, stand
+// apart from the frame's. Those strongly inked pieces of a line drawing that are the size of
+// glyphs are kept when the drawing is set aside (a mask over `box`, true = keep).
+// Text in a colour of its own (a channel's label in a grey-rimmed strip cell) may touch the rim
+// with strong ink too: apart from the ink of the drawing's own most common colour it stands
+// alone all the same.
+std::vector<quint8> glyphsJoinedFaintly(const QImage& image, const std::vector<quint8>& contrast, const std::vector<int>& labels, int id,
+                                        const QRect& box, int width, int strong, const std::vector<QRect>& glyphsAround)
+{
+    const int bw = box.width(), bh = box.height();
+    std::vector<QRect> around;
+    const QRect near = box.adjusted(-41, -41, 41, 41);
+    for (const QRect& g : glyphsAround)
+        if (g.intersects(near))
+            around.push_back(g.translated(-box.topLeft()));
+    std::vector<quint8> keep(size_t(bw) * size_t(bh), 0);
+    std::vector<quint8> inked(keep.size(), 0);
+    std::vector<int> counts(4096, 0);
+    int strongCount = 0;
+    for (int y = 0; y < bh; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(box.top() + y));
+        for (int x = 0; x < bw; ++x) {
+            const size_t i = size_t(box.top() + y) * size_t(width) + size_t(box.left() + x);
+            const bool on = labels[i] == id && contrast[i] >= strong;
+            inked[size_t(y) * size_t(bw) + size_t(x)] = on ? 1 : 0;
+            if (on) {
+                const QRgb p = line[box.left() + x];
+                ++counts[size_t(((qRed(p) >> 4) << 8) | ((qGreen(p) >> 4) << 4) | (qBlue(p) >> 4))];
+                ++strongCount;
+            }
+        }
+    }
+    if (strongCount == 0)
+        return keep;
+    keepLinesOfGlyphs(inked, bw, bh, {}, false, keep);
+    // The drawing's ink split by colour: its most common colour and the ink near it, then the
+    // most common colour of the rest, and so on (a trace, the rims, the text).
+    std::vector<quint8> unsorted = inked;
+    int left = strongCount;
+    for (int round = 0; round < 5 && left >= 20; ++round) {
+        const int best = int(std::max_element(counts.begin(), counts.end()) - counts.begin());
+        const int r0 = ((best >> 8) << 4) + 8, g0 = (((best >> 4) & 15) << 4) + 8, b0 = ((best & 15) << 4) + 8;
+        std::vector<quint8> ofColour(inked.size(), 0);
+        int taken = 0;
+        for (int y = 0; y < bh; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(box.top() + y));
+            for (int x = 0; x < bw; ++x) {
+                const size_t k = size_t(y) * size_t(bw) + size_t(x);
+                if (!unsorted[k])
+                    continue;
+                const QRgb p = line[box.left() + x];
+                if (std::max({std::abs(qRed(p) - r0), std::abs(qGreen(p) - g0), std::abs(qBlue(p) - b0)}) < 48) {
+                    ofColour[k] = 1;
+                    unsorted[k] = 0;
+                    --counts[size_t(((qRed(p) >> 4) << 8) | ((qGreen(p) >> 4) << 4) | (qBlue(p) >> 4))];
+                    ++taken;
+                }
+            }
+        }
+        if (taken == 0)
+            break;
+        // All the ink of one colour is the drawing itself, already looked at.
+        if (taken == strongCount)
+            break;
+        left -= taken;
+        keepLinesOfGlyphs(ofColour, bw, bh, around, true, keep);
+    }
     return keep;
 }
 
@@ -654,6 +770,15 @@ Scan scan(const QImage& source)
     // the box's own fill. Outlines and line art are taken out before the glyphs are found. The
     // contrast against a box's fill is worked out in one scratch image, only inside the box.
     std::vector<quint8> inside(s.contrast.size(), 0);
+    // The glyphs standing free, for the lines that a drawing's pieces may begin or end.
+    std::vector<QRect> glyphsAround;
+    // (A cell's rim, as large as a glyph, is none.)
+    for (size_t id = 0; id < first.size(); ++id) {
+        const Component& c = first[id];
+        const int cw = c.box.width(), ch = c.box.height();
+        if (ch >= 5 && ch <= 40 && cw <= ch * 3 && !(cw <= 2 && ch > 12) && !isLineArt(c) && c.area >= 4 && !isOutline(c, labels, int(id), w))
+            glyphsAround.push_back(c.box);
+    }
     for (size_t id = 0; id < first.size(); ++id) {
         const Component& c = first[id];
         const QRect& b = c.box;
@@ -678,7 +803,7 @@ Scan scan(const QImage& source)
         if (!outline && b.width() >= w * 0.4 && b.height() >= h * 0.25 && fill < 0.15)
             s.waveform = true;
         if (isLineArt(c) || outline) {
-            const std::vector<quint8> kept = glyphsJoinedFaintly(s.contrast, labels, int(id), b, w, high);
+            const std::vector<quint8> kept = glyphsJoinedFaintly(image, s.contrast, labels, int(id), b, w, high, glyphsAround);
             for (int y = b.top(); y <= b.bottom(); ++y)
                 for (int x = b.left(); x <= b.right(); ++x) {
                     const size_t i = size_t(y) * size_t(w) + size_t(x);

@@ -1284,9 +1284,27 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     // Small print with a decimal point in it, or a value after an equals sign, is most likely a
     // measurement (a scope's strip, a program's readouts): it is read before words of its size
     // and somewhat larger.
+    QList<int> measured;
     for (int a = 0; a < scan.runs.size(); ++a)
-        if (hasDecimalPoint(scan.runs.at(a)) || hasEqualsBeforeValue(scan.runs.at(a)))
+        if (hasDecimalPoint(scan.runs.at(a)) || hasEqualsBeforeValue(scan.runs.at(a))) {
             priority[a] = std::max(priority[a], scan.runs.at(a).height * 2);
+            measured.append(a);
+        }
+    // So is the word just before such a value on its line, in print of its size: its label
+    // ("Mean" before "[1]=18.56mV"), without which the value names no measurement. (A longer
+    // run there is a line of a log or a table, read in its turn.)
+    for (int b = 0; b < scan.runs.size(); ++b) {
+        const ScreenSegmenter::Run& label = scan.runs.at(b);
+        if (strokes.at(b) || label.glyphs.size() < 2 || label.glyphs.size() > 10)
+            continue;
+        for (const int a : measured) {
+            const ScreenSegmenter::Run& value = scan.runs.at(a);
+            const int gap = value.box.left() - label.box.right();
+            if (a != b && gap >= -2 && gap <= value.height && label.height * 10 >= value.height * 6 && label.height * 10 <= value.height * 15
+                && label.box.top() >= value.box.top() - value.height / 4 && label.box.bottom() <= value.box.bottom() + value.height / 4)
+                priority[b] = std::max(priority[b], priority[a]);
+        }
+    }
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return priority.at(a) > priority.at(b); });
     QList<ScreenWord> words;
     for (const int i : order) {

@@ -81,6 +81,9 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild3-owon-xdm1041sand-01.png", 0.0, "V", "a program's reading in small print named as the measurement (\"Mesure:0.000V\")"},
         {"fresh-rigol-dho900-01.png", 88.216, "mV",
          "readout boxes stacked in a side panel, joined by the trace drawn through them; a status badge's trigger level is no built-in meter"},
+        {"blind-rigol-ds1000z-01.png", 610, "Hz", "a strip readout on a screen that is a scope's by its waveform, its label touching its cell's rim"},
+        {"blind-fnirsi-dpox180h-01.png", 99.98, "kHz", "a label glued to its figure; a channel's scale in the bar under the strip is no peak to peak"},
+        {"blind-rigol-ds1054z-01.png", 8.0, "µs", "a fall time in the strip, beside a waveform, is a scope's readout"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));

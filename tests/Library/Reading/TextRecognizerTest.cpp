@@ -285,6 +285,9 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"openhantek-6022-03.png", QStringLiteral("51,06V"), "drop-down boxes, each one wide lone shape, are read after the small print"},
         {"blind-rigol-ds1000z-01.png", QStringLiteral("354.6Hz"), "a grid's dots right of a trace as tall as the screen are no unit of it"},
         {"riden-gui-03.png", QStringLiteral("68.07 Volts"), "a unit a quarter of its figure's height, past the figure's widest gap between digits"},
+        {"blind-rigol-ds1000z-03.png", QStringLiteral("Freq"), "a strip cell's label in a colour of its own, touching the cell's rim"},
+        {"wild2-hantek-dso5102p-02.png", QStringLiteral("3.32V"), "a figure's first digit, off the next by its point, in a cell joined to a menu's frame"},
+        {"siglent-sds1000xe-01.png", QStringLiteral("Mean"), "the label just before a strip's value is read with the value, before the work runs out"},
     };
     for (const Row& row : rows) {
         QImage image;
