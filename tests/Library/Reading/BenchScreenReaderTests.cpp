@@ -613,6 +613,8 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
          2.041, "V", {}, {}},
         // A strip readout whose label kept only its tail, its "=" lost or read as an x.
         {{{"Freq=*****", 60, 262, 9}, {"isex2.300ns", 200, 262, 9}, {"1.00V", 20, 268, 9}}, 2.300, "ns", {}, {}},
+        // ...or its "=" read as a minus: no rise time is negative.
+        {{{"Freq=*****", 60, 262, 9}, {"ise-2.500ms", 200, 262, 9}, {"1.00V", 20, 268, 9}}, 2.500, "ms", {}, {}},
         // A strip whose "=" reads as a dash: a negative limit shows two dashes, so one dash
         // after a label is its "=".
         {{{"Vpp-116mV", 60, 230, 10}, {"Max-88.0mV", 160, 230, 10}, {"Min--28.0mV", 260, 230, 10}}, 116, "mV", -28.0, 88.0},

@@ -77,7 +77,6 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild3-riden-esphomedps-01.png", 35.98, "V",
          "quantities named with what they are of, run together (\"Outputvoltage\"); a setting's name (\"Voltagesetting\") names none"},
         {"wild3-rigol-ds1000z-02.png", 602.0, "\u00B5s", "a zero after a decimal point drawn as round as an O (\"602.Ous\")"},
-        {"wild3-rigol-ds1104zplus-02.png", 2.5, "ms", "a strip's time whose label lost its head and its = was read as a minus"},
         {"wild3-owon-xdm1041sand-01.png", 0.0, "V", "a program's reading in small print named as the measurement (\"Mesure:0.000V\")"},
         {"fresh-rigol-dho900-01.png", 88.216, "mV",
          "readout boxes stacked in a side panel, joined by the trace drawn through them; a status badge's trigger level is no built-in meter"},
