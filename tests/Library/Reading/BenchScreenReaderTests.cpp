@@ -799,7 +799,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
     for (const QList<W>& words : {QList<W>{{"Set", 10, 20, 14}, {"Voltage", 40, 20, 14}, {"5.000V", 300, 20, 14}, {"Set", 10, 60, 14},
                                            {"Current", 40, 60, 14}, {"1.000A", 300, 60, 14}},
                                   QList<W>{{"Voltage", 40, 20, 14}, {"3;3", 300, 20, 14}, {"Current", 40, 60, 14}, {"20.000A", 300, 60, 14},
-                                           {"Voltage", 40, 100, 14}, {"5.0V", 300, 100, 14}}})
+                                           {"Voltage", 40, 100, 14}, {"5.0V", 300, 100, 14}},
+                                  QList<W>{{"Cutoffvoltage", 40, 20, 14}, {"3.000V", 300, 20, 14}, {"Dischargecurrent", 40, 60, 14},
+                                           {"1.000A", 300, 60, 14}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // A switch's state read with a zero for its O is no capacitance.
     const auto off = BenchScreenReader::read(screenOf({{"output", 10, 100, 30}, {"0FF", 140, 100, 30}, {"Log", 10, 200, 12}}));
