@@ -615,6 +615,8 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Freq=*****", 60, 262, 9}, {"isex2.300ns", 200, 262, 9}, {"1.00V", 20, 268, 9}}, 2.300, "ns", {}, {}},
         // ...or its "=" read as a minus: no rise time is negative.
         {{{"Freq=*****", 60, 262, 9}, {"ise-2.500ms", 200, 262, 9}, {"1.00V", 20, 268, 9}}, 2.500, "ms", {}, {}},
+        // Zeros after the point drawn as round as an O.
+        {{{"Period=602.Ous", 60, 230, 10}, {"Freq=1.661kHz", 200, 230, 10}}, 602.0, "\u00B5s", {}, {}},
         // A strip whose "=" reads as a dash: a negative limit shows two dashes, so one dash
         // after a label is its "=".
         {{{"Vpp-116mV", 60, 230, 10}, {"Max-88.0mV", 160, 230, 10}, {"Min--28.0mV", 260, 230, 10}}, 116, "mV", -28.0, 88.0},
@@ -680,6 +682,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"26NSa/s", 240, 4, 10}, {"22011kHz", 306, 80, 10}, {"19.0010kHz", 300, 100, 10}},
         {{"Channel", 10, 80, 11}, {"Profile:", 10, 100, 11}, {"Lead", 70, 100, 11}, {"Acid", 110, 100, 11}, {"6V", 150, 100, 10},
          {"Voltage:", 10, 130, 12}, {"6.400", 90, 130, 10}, {"0.000", 90, 150, 10}},
+        // Channel boxes that stack the name over the scale and the offset, read as one line.
+        {{"200kSa/s", 200, 4, 12}, {"50.00V/", 104, 228, 10, 1}, {"154.00V", 104, 242, 10, 1}, {"CH1", 105, 214, 10, 1},
+         {"20.00V/", 262, 228, 10, 1}, {"19.20V", 263, 242, 10, 1}, {"CH2", 264, 214, 10, 1}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
