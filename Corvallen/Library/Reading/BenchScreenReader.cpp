@@ -1924,11 +1924,12 @@ private:
 
     // A program's large reading may show its unit as a line of its own right under the digits
     // ("231.5" over "VAC"): a word that is only a unit, smaller, within the reading's width and
-    // less than its height below it.
+    // less than its height below it. A lone digit is as likely a crumb of a drawing or a photo
+    // as a reading: a mark under it is no unit of it.
     std::optional<Unit> unitBelow(const Token& number) const
     {
         for (const Token& t : m_tokens) {
-            if (t.kind == Kind::Number || t.frame != number.frame || t.height > number.height * 0.6)
+            if (t.kind == Kind::Number || t.frame != number.frame || t.height > number.height * 0.6 || digitCount(number.shown) < 2)
                 continue;
             const int below = t.box.top() - number.box.bottom();
             if (below < -2 || below > number.height || t.box.center().x() < number.box.left() || t.box.center().x() > number.box.right())

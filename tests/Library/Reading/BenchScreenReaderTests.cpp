@@ -682,6 +682,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"26NSa/s", 240, 4, 10}, {"22011kHz", 306, 80, 10}, {"19.0010kHz", 300, 100, 10}},
         {{"Channel", 10, 80, 11}, {"Profile:", 10, 100, 11}, {"Lead", 70, 100, 11}, {"Acid", 110, 100, 11}, {"6V", 150, 100, 10},
          {"Voltage:", 10, 130, 12}, {"6.400", 90, 130, 10}, {"0.000", 90, 150, 10}},
+        // A photo's blob read as one huge digit, another under it read as a unit.
+        {{"g", 400, 30, 10}, {"4", 300, 0, 200}, {"°C", 340, 205, 40}},
         // Channel boxes that stack the name over the scale and the offset, read as one line.
         {{"200kSa/s", 200, 4, 12}, {"50.00V/", 104, 228, 10, 1}, {"154.00V", 104, 242, 10, 1}, {"CH1", 105, 214, 10, 1},
          {"20.00V/", 262, 228, 10, 1}, {"19.20V", 263, 242, 10, 1}, {"CH2", 264, 214, 10, 1}},
