@@ -260,6 +260,38 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
     }
 }
 
+TEST(TextRecognizer, ReadoutBoxesJoinedByATraceKeepTheirText)
+{
+    // A scope's side panel of readout boxes, lighter than the screen, with the trace drawn on
+    // down through them: boxes, trace and text are one solid shape (too narrow to be set aside as
+    // a drawing) until each box is found and its text read against its own fill.
+    QImage image(640, 400, QImage::Format_RGB32);
+    image.fill(QColor(16, 16, 16));
+    {
+        QPainter p(&image);
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPixelSize(14);
+        p.setFont(f);
+        const QStringList labels = {QStringLiteral("Vpp(C1)"), QStringLiteral("Freq(C1)"), QStringLiteral("Vamp(C1)")};
+        const QStringList values = {QStringLiteral("88.216mV"), QStringLiteral("55.040kHz"), QStringLiteral("53.749mV")};
+        for (int i = 0; i < 3; ++i) {
+            const QRect box(470, 60 + i * 100, 140, 80);
+            p.fillRect(box, QColor(73, 84, 87));
+            p.setPen(Qt::white);
+            p.drawText(QPointF(box.left() + 8, box.top() + 24), labels.at(i));
+            p.drawText(QPointF(box.left() + 8, box.top() + 56), values.at(i));
+        }
+        p.setPen(QPen(QColor(255, 255, 0), 2));
+        QPolygonF trace;
+        for (int y = 50; y < 350; y += 6)
+            trace << QPointF(y % 12 == 0 ? 588 : 602, y);
+        p.drawPolyline(trace);
+    }
+    const QString words = screenWords(image);
+    for (const QString& value : {QStringLiteral("88.216"), QStringLiteral("55.040"), QStringLiteral("53.749")})
+        EXPECT_TRUE(words.contains(value)) << value.toStdString() << " in: " << words.toStdString();
+}
+
 TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
 {
     // Screens saved by real instruments, where a reading's small print used to go unread or was
