@@ -790,6 +790,13 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Multimeter", 10, 10, 12}, {"Data", 90, 10, 12}, {"Value:", 10, 40, 12}, {"Unit:", 300, 40, 12}, {"0.25", 10, 70, 32},
           {"A", 300, 70, 32}},
          "DC Current", 0.25, "A"},
+        // Quantities named with what they are of, run together; a setting's name names none.
+        {{{"Status", 10, 20, 12}, {"Outputvoltage", 10, 60, 14}, {"35.98V", 300, 60, 14}, {"Outputcurrent", 10, 100, 14},
+          {"2.37A", 300, 100, 14}, {"Voltagesetting", 10, 140, 14}, {"36.00V", 300, 140, 14}},
+         "DC Voltage", 35.98, "V"},
+        // A program's reading in small print named as the measurement, beside its mode and range.
+        {{{"MULTIMETRE", 10, 20, 14}, {"Mode:Tensioncontinue", 10, 60, 12}, {"Plage:5V", 10, 90, 12}, {"Mesure:0.000V", 10, 120, 12}},
+         "DC Voltage", 0.0, "V"},
         // A lone digit drawn huge (a crumb of a chart) is no reading, and hides none.
         {{{"HOLD", 10, 10, 12}, {"Auto", 60, 10, 12}, {"Range", 10, 200, 12}, {"12.34", 100, 60, 50}, {"V", 260, 80, 20},
           {"7", 400, 100, 90}},
@@ -808,7 +815,8 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Voltage", 40, 20, 14}, {"3;3", 300, 20, 14}, {"Current", 40, 60, 14}, {"20.000A", 300, 60, 14},
                                            {"Voltage", 40, 100, 14}, {"5.0V", 300, 100, 14}},
                                   QList<W>{{"Cutoffvoltage", 40, 20, 14}, {"3.000V", 300, 20, 14}, {"Dischargecurrent", 40, 60, 14},
-                                           {"1.000A", 300, 60, 14}}})
+                                           {"1.000A", 300, 60, 14}},
+                                  QList<W>{{"Log", 10, 20, 12}, {"Mesure:1.250V", 10, 60, 12}, {"Mesure:1.270V", 10, 90, 12}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // A switch's state read with a zero for its O is no capacitance.
     const auto off = BenchScreenReader::read(screenOf({{"output", 10, 100, 30}, {"0FF", 140, 100, 30}, {"Log", 10, 200, 12}}));
