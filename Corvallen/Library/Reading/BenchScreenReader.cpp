@@ -1761,6 +1761,17 @@ private:
             if ((t.kind == Kind::Word && isStatusWord(t.text) && !period) || t.clock)
                 anchors.append(i);
         }
+        // A row of three or more range steps, each a 1, 2 or 5 with zeros and perhaps a prefix
+        // ("20 200 2k 20k"), is a range selector's, not readings.
+        static const QRegularExpression rangeStep(QStringLiteral("^[125]0*[kKM]?$"));
+        QMap<int, QList<int>> steps;
+        for (int i = 0; i < m_tokens.size(); ++i)
+            if (m_tokens.at(i).kind == Kind::Number && rangeStep.match(m_tokens.at(i).text).hasMatch())
+                steps[m_tokens.at(i).row].append(i);
+        for (const QList<int>& row : std::as_const(steps))
+            if (row.size() >= 3)
+                for (int i : row)
+                    m_tokens[i].status = true;
         for (Token& t : m_tokens) {
             if (t.kind != Kind::Number || t.status)
                 continue;

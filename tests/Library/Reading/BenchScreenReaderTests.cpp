@@ -797,6 +797,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         // A program's reading in small print named as the measurement, beside its mode and range.
         {{{"MULTIMETRE", 10, 20, 14}, {"Mode:Tensioncontinue", 10, 60, 12}, {"Plage:5V", 10, 90, 12}, {"Mesure:0.000V", 10, 120, 12}},
          "DC Voltage", 0.0, "V"},
+        // A range selector's steps, their boxes drawn taller than the reading, are no reading.
+        {{{"Keithley179", 100, 20, 10}, {"Quit", 300, 20, 10}, {"+1.0001", 30, 120, 26}, {"kΩ", 150, 121, 24}, {"va", 30, 170, 42},
+          {"20", 80, 170, 42}, {"200", 110, 170, 42}, {"20k", 160, 170, 42}, {"Connect", 20, 240, 12}},
+         "Resistance", 1.0001, "kΩ"},
         // A lone digit drawn huge (a crumb of a chart) is no reading, and hides none.
         {{{"HOLD", 10, 10, 12}, {"Auto", 60, 10, 12}, {"Range", 10, 200, 12}, {"12.34", 100, 60, 50}, {"V", 260, 80, 20},
           {"7", 400, 100, 90}},
