@@ -1069,8 +1069,7 @@ private:
         const bool standsOut = prominent(r) || onlyMeasurement(r);
         // The top edge of a screen is its status bar or title, the bottom edge its channel bar or
         // soft keys: what stands there is a setting.
-        const bool onEdge = r.main && sizesKnown()
-                            && (r.main->box.bottom() < m_screen.size.height() * 0.1 || r.main->box.top() > m_screen.size.height() * 0.88);
+        const bool onEdge = r.main && onScreenEdge(r.main->box);
         // A scope by its scale marks, or by its peak-to-peak readout: a waveform and a frequency
         // alone are a signal generator's settings as much as a scope's measurements.
         const bool peakToPeak = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("VPP"); });
@@ -1403,6 +1402,19 @@ private:
         return alike >= 2;
     }
 
+    // The unit after a figure, where a program may write it outside the figure's field.
+    std::optional<Unit> unitOutsideField(const Token& value) const
+    {
+        std::optional<Unit> u = unitAfter(value);
+        for (int k = 0; k < m_tokens.size() && !u; ++k) {
+            const Token& t = m_tokens.at(k);
+            const int gap = t.box.left() - value.box.right();
+            if (t.kind == Kind::Word && gap >= -2 && gap <= value.height * 2.2 && verticalOverlap(t.box, value.box) > value.box.height() / 2)
+                u = parseUnit(t.text);
+        }
+        return u;
+    }
+
     // A program's panel of readouts named by their quantity ("Voltage 3.3 V", "Current 20.000 A"):
     // two or more of them, each a number in the unit its name calls for, and the first is the
     // reading. A line that holds a setting or a limit ("Set", "OVP", "Max") is no readout.
@@ -1436,17 +1448,7 @@ private:
                 u.chop(1);
             return u;
         };
-        // The unit may stand outside the value's field, right after it.
-        auto unitOf = [&](const Token& value) {
-            std::optional<Unit> u = unitAfter(value);
-            for (int k = 0; k < m_tokens.size() && !u; ++k) {
-                const Token& t = m_tokens.at(k);
-                const int gap = t.box.left() - value.box.right();
-                if (t.kind == Kind::Word && gap >= -2 && gap <= value.height * 2.2 && verticalOverlap(t.box, value.box) > value.box.height() / 2)
-                    u = parseUnit(t.text);
-            }
-            return u;
-        };
+        const auto unitOf = [&](const Token& value) { return unitOutsideField(value); };
         QList<int> found;
         bool firstRead = true;  // the panel's first readout was read with its unit
         for (int i = 0; i < m_tokens.size(); ++i) {
@@ -1508,9 +1510,9 @@ private:
         r.label.clear();
     }
 
-    // A program that writes its reading in small print names it as the measurement
-    // ("Mesure:0.000V", "Measurement: 1.234 V"): one such figure, with its unit and its
-    // decimals, is the reading.
+    // A program that writes its reading in small print may name it as the measurement, the name
+    // glued to the figure ("Mesure:0.000V", "Reading=1.234V"): one such figure, with its unit and
+    // its decimals, is the reading.
     void takeNamedMeasurement(Reading& r) const
     {
         static const QRegularExpression named(
@@ -1624,6 +1626,13 @@ private:
     // Whether the words come with their sizes and places: a screen laid out from plain text
     // tells nothing by them.
     bool sizesKnown() const { return m_screen.drawn; }
+
+    // On the screen's top edge (its status bar or title) or its bottom edge (its channel bar or
+    // soft keys).
+    bool onScreenEdge(const QRect& box) const
+    {
+        return sizesKnown() && (box.bottom() < m_screen.size.height() * 0.1 || box.top() > m_screen.size.height() * 0.88);
+    }
 
     // Whether the reading is drawn larger than the screen's text (always, on a screen whose
     // sizes are not known).
@@ -2072,9 +2081,6 @@ private:
                 // in a side panel is no readout, nor a scrap of a window's title a label's
                 // lookalike stands before, nor a channel's scale in the bar on the screen's edge
                 // under a strip).
-                const auto onEdge = [&](const QRect& b) {
-                    return sizesKnown() && (b.bottom() < m_screen.size.height() * 0.1 || b.top() > m_screen.size.height() * 0.88);
-                };
                 QList<int> unclaimed;
                 for (int i : numbers) {
                     const std::optional<Unit> u = unitAfter(m_tokens.at(i));
@@ -2083,7 +2089,7 @@ private:
                                                          const QRect& a = m_tokens.at(k).box;
                                                          const QRect& b = m_tokens.at(i).box;
                                                          return (verticalOverlap(a, b) > 0 || std::min(a.right(), b.right()) >= std::max(a.left(), b.left()))
-                                                                && unitAfter(m_tokens.at(k)) && onEdge(a) == onEdge(b);
+                                                                && unitAfter(m_tokens.at(k)) && onScreenEdge(a) == onScreenEdge(b);
                                                      });
                     if (u && u->base == QLatin1String("V") && !u->perDivision && !labelOf.contains(i) && inStrip)
                         unclaimed.append(i);
@@ -2407,23 +2413,13 @@ private:
         // together as a supply or a load does (whose output is direct).
         static const QStringList direct = {QStringLiteral("DC"), QStringLiteral("DCV"), QStringLiteral("VDC"), QStringLiteral("DCA"),
                                            QStringLiteral("ADC"), QStringLiteral("DCI")};
-        // (A program's unit may stand outside the field its figure is in.)
         auto shows = [&](const QString& unitBase) {
-            for (int i = 0; i < m_tokens.size(); ++i) {
-                const Token& t = m_tokens.at(i);
+            return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
                 if (t.kind != Kind::Number)
-                    continue;
-                std::optional<Unit> u = unitAfter(t);
-                if (!u && i + 1 < m_tokens.size()) {
-                    const Token& next = m_tokens.at(i + 1);
-                    const int gap = next.box.left() - t.box.right();
-                    if (next.kind == Kind::Word && next.row == t.row && gap >= -2 && gap <= t.height * 2.2)
-                        u = parseUnit(next.text);
-                }
-                if (u && !u->perDivision && u->base == unitBase)
-                    return true;
-            }
-            return false;
+                    return false;
+                const std::optional<Unit> u = unitOutsideField(t);
+                return u && !u->perDivision && u->base == unitBase;
+            });
         };
         const bool supply = shows(QStringLiteral("V")) && shows(QStringLiteral("A")) && shows(QStringLiteral("W"));
         auto kindUnsaid = [&](const QStringList& quantity) { return !ac && !supply && screenSays(quantity) && !screenSays(direct); };

@@ -461,6 +461,20 @@ bool isDash(const QRect& small, const QRect& big)
     return small.height() <= H * 0.34 && small.width() >= small.height() * 1.8 && std::abs(small.center().y() - mid) <= H * 0.22;
 }
 
+// Contrast at which a pixel is surely ink (fainter pixels count only joined to such ones).
+constexpr int strongInk = 80;
+
+// Whether a box has something drawn on it, against its own fill (its contrast worked out in
+// `inside`, `area` its pixels): a solid bar, a bold minus or a large digit's stroke has not.
+bool holdsMarks(const std::vector<quint8>& inside, int width, const QRect& box, int area)
+{
+    int marked = 0;
+    for (int y = box.top() + 2; y <= box.bottom() - 2; ++y)
+        for (int x = box.left() + 2; x <= box.right() - 2; ++x)
+            marked += inside[size_t(y) * size_t(width) + size_t(x)] >= strongInk ? 1 : 0;
+    return marked >= 12 && marked < area / 2;
+}
+
 // A box whose text is read against its own fill: its contrast (worked out in `inside`) replaces
 // the screen's inside it. Pixels of the box's own rim blend box and background: not text.
 void takeBox(Scan& s, const std::vector<quint8>& inside, const QRect& box)
@@ -556,14 +570,8 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
             continue;
         const QRect panel = grown.translated(b.topLeft());
         contrastAgainst(image, dominantColour(image, panel), panel, inside, w);
-        if (holding) {
-            int marked = 0;
-            for (int y = panel.top() + 2; y <= panel.bottom() - 2; ++y)
-                for (int x = panel.left() + 2; x <= panel.right() - 2; ++x)
-                    marked += inside[size_t(y) * size_t(w) + size_t(x)] >= 80 ? 1 : 0;
-            if (marked < 12 || marked >= p.area / 2)
-                continue;
-        }
+        if (holding && !holdsMarks(inside, w, panel, p.area))
+            continue;
         takeBox(s, inside, panel);
     }
 }
@@ -620,21 +628,26 @@ void keepLinesOfGlyphs(const std::vector<quint8>& inked, int bw, int bh, const s
             }
         }
     }
-    // A small mark close beside a glyph on its line, outside it (the point after the first digit
-    // of "2.000", a minus before it), is a neighbour too: the first digit of a figure stands
-    // further off the next than a letter's width. (A radio button's dot is inside its ring.)
+    // Small marks (a decimal point, a minus, the bars of =) are too small to count as glyphs: one
+    // within the height of a glyph and close beside it belongs to the glyph's line.
+    const auto isMark = [&](size_t k) { return !glyph[k] && pieces[k].box.width() <= 12 && pieces[k].box.height() <= 6; };
+    const auto markBeside = [](const QRect& p, const QRect& g) {
+        return p.top() >= g.top() - 1 && p.bottom() <= g.bottom() + 1 && p.height() * 2 <= g.height() && p.width() <= g.height()
+               && std::max(p.left() - g.right(), g.left() - p.right()) - 1 <= g.height() / 2;
+    };
+    // Such a mark outside a glyph (the point after the first digit of "2.000", a minus before it)
+    // is a neighbour too: the first digit of a figure stands further off the next than a
+    // letter's width. (A radio button's dot is inside its ring.)
     {
         std::vector<QRect> marks;
         for (size_t k = 0; k < pieces.size(); ++k)
-            if (!glyph[k] && pieces[k].box.width() <= 12 && pieces[k].box.height() <= 6)
+            if (isMark(k))
                 marks.push_back(pieces[k].box);
         for (size_t k = 0; k < boxes.size() && !marks.empty(); ++k) {
             if (pieceOf[k] < 0)
                 continue;
-            const QRect& g = boxes[k];
             for (const QRect& p : marks)
-                if (p.top() >= g.top() - 1 && p.bottom() <= g.bottom() + 1 && p.height() * 2 <= g.height() && p.width() <= g.height()
-                    && !p.intersects(g) && std::max(p.left() - g.right(), g.left() - p.right()) - 1 <= g.height() / 2)
+                if (!p.intersects(boxes[k]) && markBeside(p, boxes[k]))
                     ++beside[k];
         }
     }
@@ -656,20 +669,10 @@ void keepLinesOfGlyphs(const std::vector<quint8>& inked, int bw, int bh, const s
                 inLine[size_t(pieceOf[k])] = true;
             kept.push_back(boxes[k]);
         }
-    // The marks between the glyphs of such a line (a decimal point, a minus, the bars of =) are
-    // too small to count as glyphs themselves: a small piece within the height of a kept glyph
-    // and close beside it is kept with it.
-    for (size_t k = 0; k < pieces.size(); ++k) {
-        const QRect& p = pieces[k].box;
-        if (glyph[k] || p.width() > 12 || p.height() > 6)
-            continue;
-        for (const QRect& g : kept)
-            if (p.top() >= g.top() - 1 && p.bottom() <= g.bottom() + 1 && p.height() * 2 <= g.height() && p.width() <= g.height()
-                && std::max(p.left() - g.right(), g.left() - p.right()) - 1 <= g.height() / 2) {
-                inLine[k] = true;
-                break;
-            }
-    }
+    // The marks beside a kept glyph are kept with it.
+    for (size_t k = 0; k < pieces.size(); ++k)
+        if (isMark(k))
+            inLine[k] = std::any_of(kept.begin(), kept.end(), [&](const QRect& g) { return markBeside(pieces[k].box, g); });
     for (size_t i = 0; i < keep.size(); ++i)
         if (pieceLabels[i] >= 0 && inLine[size_t(pieceLabels[i])])
             keep[i] = 1;
@@ -761,7 +764,7 @@ Scan scan(const QImage& source)
     s.contrast.assign(size_t(w) * size_t(h), 0);
     contrastAgainst(image, dominantColour(image, image.rect()), image.rect(), s.contrast, w);
 
-    constexpr int high = 80, low = 40;
+    constexpr int high = strongInk, low = 40;
     std::vector<int> labels;
     std::vector<quint8> mask = hysteresis(s.contrast, w, h, high, low);
     std::vector<Component> first = components(mask, w, h, labels);
@@ -786,14 +789,8 @@ Scan scan(const QImage& source)
         if (c.area >= 250 && b.width() >= 14 && b.height() >= 9 && fill >= 0.55 && isFilledRectangle(c, labels, int(id), w)) {
             const QColor fillColour = dominantColour(image, b);
             contrastAgainst(image, fillColour, b, inside, w);
-            // Only a box with something drawn on it counts; a solid bar or a bold minus does not.
-            int marked = 0;
-            for (int y = b.top() + 2; y <= b.bottom() - 2; ++y)
-                for (int x = b.left() + 2; x <= b.right() - 2; ++x)
-                    marked += inside[size_t(y) * size_t(w) + size_t(x)] >= high ? 1 : 0;
-            if (marked >= 12 && marked < c.area / 2) {
+            if (holdsMarks(inside, w, b, c.area))
                 takeBox(s, inside, b);
-            }
             continue;
         }
         const bool outline = isOutline(c, labels, int(id), w);

@@ -1204,6 +1204,12 @@ bool isLoneWideShape(const ScreenSegmenter::Run& run)
     return run.glyphs.size() == 1 && run.glyphs.first().width() * 2 > run.glyphs.first().height() * 7;
 }
 
+// Whether `box` stands within the band of `line`'s run, give or take a quarter of its height.
+bool withinLineOf(const QRect& box, const ScreenSegmenter::Run& line)
+{
+    return box.top() >= line.box.top() - line.height / 4 && box.bottom() <= line.box.bottom() + line.height / 4;
+}
+
 std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
 {
     ScreenText out;
@@ -1268,9 +1274,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             // the figure's box) may stand further off.
             const int gap = run.box.left() - other.box.right();
             const int reach = run.glyphs.size() == 1 && hasDecimalPoint(other) ? 2 * other.height : other.height;
-            if (other.height > priority[a] && run.height * 5 >= other.height && gap >= -2 && gap <= reach
-                && run.box.top() >= other.box.top() - other.height / 4
-                && run.box.bottom() <= other.box.bottom() + other.height / 4)
+            if (other.height > priority[a] && run.height * 5 >= other.height && gap >= -2 && gap <= reach && withinLineOf(run.box, other))
                 priority[a] = other.height;
             // So is a line of smaller print right under a figure, within its width (a program's
             // unit written under its large reading: "VDC" under "5.02681").
@@ -1301,7 +1305,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             const ScreenSegmenter::Run& value = scan.runs.at(a);
             const int gap = value.box.left() - label.box.right();
             if (a != b && gap >= -2 && gap <= value.height && label.height * 10 >= value.height * 6 && label.height * 10 <= value.height * 15
-                && label.box.top() >= value.box.top() - value.height / 4 && label.box.bottom() <= value.box.bottom() + value.height / 4)
+                && withinLineOf(label.box, value))
                 priority[b] = std::max(priority[b], priority[a]);
         }
     }
