@@ -482,8 +482,14 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     // "MIN--4.638".)
     // A colon read as a point or comma parts them too when the value has its own point after
     // it ("Max.51.14"): a figure holds one point.
+    // A scope may name the channel measured after the label ("Min[1]=-760.00mV", "Mean(C1):",
+    // its brackets read as "(1J" or lost on one side); its "=" after the index then reads as a
+    // dash more often than not, and a minus of the value's own follows it ("Min(1J--760.00mv").
     static const QRegularExpression labelled(QStringLiteral(
-        "^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-Za-z]))*(?:-[A-Za-z]+)*)(?:[:=]|-(?=[-+])|[.,](?=[-+]?\\d+[.,]\\d))?(?=[-+]?(?:\\d|[OoQ]\\.\\d|S\\d))(.+)$"));
+        "^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-IK-Za-z]))*(?:-[A-Za-z]+)*)"
+        "(?:(\\s?(?:[(\\[{]\\s?(?:C|CH)?[1-4]\\s?[)\\]}J|]|(?:C|CH)?[1-4][)\\]}J]))(?:[:=]|-(?=[-+]?\\d))?"
+        "|(?:[:=]|-(?=[-+])|[.,](?=[-+]?\\d+[.,]\\d))?)"
+        "(?=[-+]?(?:\\d|[OoQ]\\.\\d|S\\d))(.+)$"));
     if (const auto m = labelled.match(text); m.hasMatch()) {
         // Glued to a value, "MAN" is no manual-range mark but a limit label one letter off.
         QString label = labelFor(m.captured(1));
@@ -491,7 +497,7 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             label = QStringLiteral("MIN|MAX");
         if (!label.isEmpty()) {
             // Give the label and the number each their share of the word's box.
-            const double share = double(m.capturedLength(1)) / text.size();
+            const double share = double(m.capturedLength(1) + m.capturedLength(2)) / text.size();
             Token l = base;
             l.kind = Kind::Label;
             l.text = m.captured(1);
@@ -499,7 +505,7 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             l.box.setWidth(std::max(1, int(w.box.width() * share)));
             out.append(l);
             ScreenWord rest = w;
-            rest.text = m.captured(2);
+            rest.text = m.captured(3);
             rest.box.setLeft(w.box.left() + l.box.width());
             for (Token t : tokensOf(rest, wordIndex, true))
                 out.append(t);
@@ -705,7 +711,7 @@ std::optional<Unit> readoutUnit(const QString& text)
 QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
 {
     static const QRegularExpression whole(QStringLiteral(
-        "^(?:[A-Za-z][A-Za-z0-9_]*\\.)?([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]|\\(\\d)?(?:[:=]|-(?=\\d))?\\(?([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
+        "^(?:[A-Za-z][A-Za-z0-9_]*\\.)?([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]|\\(\\d)?(?:[:=]|-(?=[-+]?\\d))?\\(?([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
     static const QRegularExpression labelOnly(QStringLiteral("^(?:[A-Za-z][A-Za-z0-9_]*\\.)?([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]?)?([:=\\-]?)$"));
     static const QRegularExpression figure(QStringLiteral("^([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
     static const QRegularExpression channel(QStringLiteral("^(C|CH)\\d$"), QRegularExpression::CaseInsensitiveOption);
@@ -1065,6 +1071,9 @@ private:
                 r.maxValue.reset();
                 return;
             }
+            // The limits were taken before the unit was known: in theirs, not the reading's.
+            if (r.unit)
+                takeLimits(r, readouts, *r.unit);
         }
         const bool standsOut = prominent(r) || onlyMeasurement(r);
         // The top edge of a screen is its status bar or title, the bottom edge its channel bar or
@@ -1098,15 +1107,7 @@ private:
                 // The peak to peak when the screen measures it, else the first readout.
                 const Readout& first = vpp != readouts.end() ? *vpp : readouts.first();
                 takeReadout(r, first);
-                r.minValue.reset();
-                r.maxValue.reset();
-                for (const Readout& o : readouts) {
-                    if (o.unit.base != first.unit.base || (o.label != QLatin1String("MIN") && o.label != QLatin1String("MAX")))
-                        continue;
-                    std::optional<double>& limit = o.label == QLatin1String("MIN") ? r.minValue : r.maxValue;
-                    if (!limit)
-                        limit = std::round(o.value * prefixFactor(o.unit.prefix) / prefixFactor(first.unit.prefix) * 1e9) / 1e9;
-                }
+                takeLimits(r, readouts, first.unit);
                 m_scope = true;
                 return;
             }
@@ -1546,18 +1547,43 @@ private:
         };
         const auto max = labelled(QStringLiteral("MAX"));
         const auto min = labelled(QStringLiteral("MIN"));
-        if (max == readouts.end() || min == readouts.end() || max->unit.text() != min->unit.text()
+        if (max == readouts.end() || min == readouts.end() || max->unit.base != min->unit.base
             || (max->unit.base != QLatin1String("V") && max->unit.base != QLatin1String("A")))
             return std::nullopt;
         auto step = [](const QString& figure) {
             const qsizetype point = figure.indexOf(QLatin1Char('.'));
             return point < 0 ? 1.0 : std::pow(10.0, -double(figure.size() - point - 1));
         };
-        if (std::abs(value - (max->value - min->value)) > step(max->shown) + step(min->shown) + step(shown))
-            return std::nullopt;
-        Unit u = max->unit;
-        u.current.clear();
-        return u;
+        // The limits may be shown in prefixes of their own ("-760.00mV" and "4.44V" for 5.20):
+        // the difference is taken in the one prefix or the other.
+        for (const Unit& in : {max->unit, min->unit}) {
+            const double scale = prefixFactor(in.prefix);
+            const double high = max->value * prefixFactor(max->unit.prefix) / scale;
+            const double low = min->value * prefixFactor(min->unit.prefix) / scale;
+            const double slack = step(max->shown) * prefixFactor(max->unit.prefix) / scale + step(min->shown) * prefixFactor(min->unit.prefix) / scale
+                                 + step(shown);
+            if (std::abs(value - (high - low)) <= slack) {
+                Unit u = in;
+                u.current.clear();
+                return u;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // A scope's limits are the readouts labelled as such in the reading's quantity, each brought
+    // to the reading's prefix.
+    static void takeLimits(Reading& r, const QList<Readout>& readouts, const Unit& unit)
+    {
+        r.minValue.reset();
+        r.maxValue.reset();
+        for (const Readout& o : readouts) {
+            if (o.unit.base != unit.base || (o.label != QLatin1String("MIN") && o.label != QLatin1String("MAX")))
+                continue;
+            std::optional<double>& limit = o.label == QLatin1String("MIN") ? r.minValue : r.maxValue;
+            if (!limit)
+                limit = std::round(o.value * prefixFactor(o.unit.prefix) / prefixFactor(unit.prefix) * 1e9) / 1e9;
+        }
     }
 
     static void takeReadout(Reading& r, const Readout& o)

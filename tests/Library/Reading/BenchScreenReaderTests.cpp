@@ -620,6 +620,10 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // A strip whose "=" reads as a dash: a negative limit shows two dashes, so one dash
         // after a label is its "=".
         {{{"Vpp-116mV", 60, 230, 10}, {"Max-88.0mV", 160, 230, 10}, {"Min--28.0mV", 260, 230, 10}}, 116, "mV", -28.0, 88.0},
+        // The channel measured named after each label, its "=" read as a dash, the peak to
+        // peak's unit lost: its limits, in prefixes of their own, give it, each in volts.
+        {{{"Min(1J--760.00mv", 20, 230, 10}, {"Max(1J4.44V", 160, 230, 10}, {"Pk-Pk1J-5.20", 300, 230, 10}, {"Mean(1)-3.93V", 440, 230, 10}},
+         5.20, "V", -0.76, 4.44},
         // A trigger level in the side panel, a little larger than the strip, is a setting.
         {{{"L", 400, 120, 17}, {"2.8V", 420, 120, 17}, {"Freq:", 20, 230, 10}, {"919.7Hz", 60, 230, 10}}, 919.7, "Hz", {}, {}},
     };
