@@ -231,11 +231,12 @@ std::optional<Unit> parseUnit(QString text)
             return inner;
         }
     }
-    // Alternating and direct current written into the unit.
-    static const QRegularExpression currentMark(QStringLiteral("^(.*?)(AC|DC|~|=)$"));
+    // Alternating and direct current written into the unit (an RMS value is of an alternating
+    // one: "Vrms").
+    static const QRegularExpression currentMark(QStringLiteral("^(.*?)(AC|DC|~|=|rms|RMS)$"));
     if (const auto m = currentMark.match(text); m.hasMatch() && !m.captured(1).isEmpty()) {
         const QString mark = m.captured(2);
-        u.current = (mark == QLatin1String("AC") || mark == QLatin1String("~")) ? QStringLiteral("AC") : QStringLiteral("DC");
+        u.current = (mark == QLatin1String("DC") || mark == QLatin1String("=")) ? QStringLiteral("DC") : QStringLiteral("AC");
         text = m.captured(1).trimmed();
     }
     static const QRegularExpression temperature(QStringLiteral("^[°oO0*]?\\s?([CFc])[Cc]?$"));
@@ -512,6 +513,24 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             return out;
         }
     }
+    // Any other name glued to a value by its colon ("Voltage:000.0V", "Input:0.000V"), or a
+    // label giving its unit in brackets ("Voltage (V):5.151V" read as "(V):5.151V"), reads as
+    // the name and the value written apart: the name is a word of its own, a bracketed unit
+    // found like any bracketed label's.
+    static const QRegularExpression named(
+        QStringLiteral("^([A-Za-z][A-Za-z.\\-]*[:=]|[A-Za-z]*[(\\[][^()\\[\\]]{1,4}[)\\]][:=])(?=[-+]?\\d)(.+)$"));
+    if (const auto m = named.match(text); m.hasMatch()) {
+        const double share = double(m.capturedLength(1)) / text.size();
+        Token l = base;
+        l.text = m.captured(1);
+        l.box.setWidth(std::max(1, int(w.box.width() * share)));
+        out.append(l);
+        ScreenWord rest = w;
+        rest.text = m.captured(2);
+        rest.box.setLeft(w.box.left() + l.box.width());
+        out += tokensOf(rest, wordIndex, true);
+        return out;
+    }
     static const QRegularExpression number(QStringLiteral("^([-+]?)(\\d+(?:[.,]\\d+)?)(.*)$"));
     // A colon before a figure is its label's, read apart from it ("Vp-p: :0.89V").
     static const QRegularExpression leadingColon(QStringLiteral("^[:;=]+(?=[-+]?\\d)"));
@@ -746,6 +765,15 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
         r.word = word;
         return true;
     };
+    // The word after a figure is its unit unless it is the next readout's label ("Vrms" before
+    // "1.33" names that figure; after "6.519613" alone it is the unit).
+    auto unitWordAfter = [&](int i) {
+        if (i + 1 >= words.size() || words.at(i + 1).row != words.at(i).row)
+            return QString();
+        const bool nextLabels = i + 2 < words.size() && words.at(i + 2).row == words.at(i).row && !labelFor(words.at(i + 1).text).isEmpty()
+                                && figure.match(words.at(i + 2).text).hasMatch();
+        return nextLabels ? QString() : words.at(i + 1).text;
+    };
     auto valueAt = [&](int i, Readout& r) {
         if (i >= words.size() || used.contains(i))
             return false;
@@ -755,8 +783,8 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
         if (!m.hasMatch())
             return false;
         QString unitText = m.captured(2);
-        if (unitText.isEmpty() && i + 1 < words.size() && words.at(i + 1).row == words.at(i).row)
-            unitText = words.at(i + 1).text;
+        if (unitText.isEmpty())
+            unitText = unitWordAfter(i);
         return fill(r, m.captured(1), unitText, i);
     };
     // Figures whose unit names the measurement ("658Vpp", "1.17Vrms"), perhaps run together.
@@ -778,8 +806,8 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
         if (const auto m = whole.match(zerosAfterPoint(w.text)); m.hasMatch()) {
             r.label = readoutLabel(m.captured(1));
             QString unitText = m.captured(4);
-            if (unitText.isEmpty() && i + 1 < words.size() && words.at(i + 1).row == w.row)
-                unitText = words.at(i + 1).text;
+            if (unitText.isEmpty())
+                unitText = unitWordAfter(i);
             r.ofTrace = traceName.match(w.text).hasMatch();
             if (!r.label.isEmpty() && fill(r, m.captured(3), unitText, i)) {
                 used.insert(i);
@@ -931,6 +959,13 @@ public:
                 t.frame = ScreenSegmenter::innermostFrame(screen.boxes, t.box);
                 m_tokens.append(t);
             }
+        // "Over" with a colon and a value after it is a readout's label (a scope's overshoot),
+        // not an overload.
+        static const QRegularExpression valueAfterColon(QStringLiteral("^[:=]\\s*[-+]?\\d"));
+        for (Token& t : m_tokens)
+            if (t.kind == Kind::Overload && !t.unit && t.word + 1 < m_words.size() && m_words.at(t.word + 1).row == t.row
+                && valueAfterColon.match(m_words.at(t.word + 1).text).hasMatch())
+                t.kind = Kind::Word;
         // "MAN" is the manual-range mark, but among limit labels it is one of them misread: in
         // a row of them ("MAX Man Avg"), or alone over a value of its own small size where the
         // screen shows other labels stacked over theirs.
@@ -1167,6 +1202,8 @@ private:
         if (!r.main && !m_scope)
             takePowerRow(r);
         if (!r.main && !m_scope)
+            takeReadingWithItsLimits(r);
+        if (!r.main && !m_scope)
             takeLoggedReading(r);
     }
 
@@ -1218,6 +1255,55 @@ private:
 
     // Volts, amperes and watts side by side on one line are what a supply, a load or a USB
     // tester measures (a setting shows no power): the voltage is the reading.
+    // A program may list a reading in plain print with its statistics under it ("6.519613 Vrms"
+    // over "max: 6.918952 Vrms" and "min: 0.005062Vrms"): a figure with a maximum and a minimum
+    // of its quantity labelled below it, and lying between them, is the reading they are of.
+    void takeReadingWithItsLimits(Reading& r) const
+    {
+        struct Limit {
+            const Token* value;
+            Unit unit;
+            bool isMax;
+        };
+        QList<Limit> limits;
+        for (int i = 0; i + 1 < m_tokens.size(); ++i) {
+            const Token& l = m_tokens.at(i);
+            const Token& v = m_tokens.at(i + 1);
+            if (l.kind != Kind::Label || (l.label != QLatin1String("MAX") && l.label != QLatin1String("MIN")) || v.kind != Kind::Number
+                || v.row != l.row)
+                continue;
+            if (const std::optional<Unit> u = unitAfter(v); u && !u->perDivision)
+                limits.append({&v, *u, l.label == QLatin1String("MAX")});
+        }
+        for (int i = 0; i < m_tokens.size() && limits.size() >= 2; ++i) {
+            const Token& t = m_tokens.at(i);
+            const std::optional<Unit> u = t.kind == Kind::Number && !t.status && !t.clock ? unitAfter(t) : std::nullopt;
+            // (A statistic of its own, "Avg:87.6mV" over "Max:..." in a scope's statistics box,
+            // is labelled; the reading is not.)
+            const bool labelled = i > 0 && m_tokens.at(i - 1).kind == Kind::Label && m_tokens.at(i - 1).row == t.row;
+            if (!u || u->perDivision || labelled || std::any_of(limits.begin(), limits.end(), [&](const Limit& l) { return l.value == &t; }))
+                continue;
+            std::optional<double> low, high;
+            for (const Limit& l : limits) {
+                const int below = l.value->box.top() - t.box.bottom();
+                if (l.unit.base != u->base || below < 0 || below > t.height * 8)
+                    continue;
+                const double v = l.value->value * prefixFactor(l.unit.prefix) / prefixFactor(u->prefix);
+                std::optional<double>& limit = l.isMax ? high : low;
+                if (!limit)
+                    limit = std::round(v * 1e9) / 1e9;
+            }
+            if (low && high && *low <= t.value && t.value <= *high) {
+                r.main = t;
+                r.unit = u;
+                r.label.clear();
+                r.minValue = low;
+                r.maxValue = high;
+                return;
+            }
+        }
+    }
+
     void takePowerRow(Reading& r) const
     {
         QList<std::optional<Unit>> units;
@@ -1234,7 +1320,22 @@ private:
                 amperes = amperes || units.at(j)->base == QLatin1String("A");
                 watts = watts || units.at(j)->base == QLatin1String("W");
             }
-            if (amperes && watts) {
+            // ...or stacked in a column under it, a line each ("9.130V" over "1.131A" over
+            // "10.325W" on a USB tester's panel).
+            const Token& v = m_tokens.at(i);
+            int line = v.row, lines = 0;
+            bool ampsBelow = false, wattsBelow = false;
+            for (int j = i + 1; j < m_tokens.size() && lines < 2; ++j) {
+                const Token& t = m_tokens.at(j);
+                if (t.row == line || !units.at(j) || std::abs(t.box.left() - v.box.left()) > v.height
+                    || t.box.top() - v.box.bottom() > (lines + 1) * v.height * 3)
+                    continue;
+                line = t.row;
+                ++lines;
+                ampsBelow = ampsBelow || (lines == 1 && units.at(j)->base == QLatin1String("A"));
+                wattsBelow = wattsBelow || (ampsBelow && lines == 2 && units.at(j)->base == QLatin1String("W"));
+            }
+            if ((amperes && watts) || (ampsBelow && wattsBelow)) {
                 r.main = m_tokens.at(i);
                 r.unit = vu;
                 r.label.clear();
@@ -1947,7 +2048,12 @@ private:
                 return u;
         }
         const Token& next = *right.first();
-        if (next.kind != Kind::Number) {
+        // (The next readout's label, its figure right after it, is no unit of this one.)
+        const bool labelsNext = next.kind == Kind::Label && std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            const int gap = t.box.left() - next.box.right();
+            return t.kind == Kind::Number && t.row == next.row && gap >= -2 && gap <= std::max(next.height * 2, 12);
+        });
+        if (next.kind != Kind::Number && !labelsNext) {
             if (auto u = parseUnit(next.text))
                 return u;
             if (right.size() >= 2 && right.at(1)->box.left() - next.box.right() <= number.height)

@@ -624,6 +624,8 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // peak's unit lost: its limits, in prefixes of their own, give it, each in volts.
         {{{"Min(1J--760.00mv", 20, 230, 10}, {"Max(1J4.44V", 160, 230, 10}, {"Pk-Pk1J-5.20", 300, 230, 10}, {"Mean(1)-3.93V", 440, 230, 10}},
          5.20, "V", -0.76, 4.44},
+        // "Over" with a value after its colon is a readout (an overshoot), not an overload.
+        {{{"Freq:1.000KHz", 22, 230, 10}, {"Over", 160, 228, 14}, {":5.200v", 205, 230, 10}}, 1.000, "kHz", {}, {}},
         // A trigger level in the side panel, a little larger than the strip, is a setting.
         {{{"L", 400, 120, 17}, {"2.8V", 420, 120, 17}, {"Freq:", 20, 230, 10}, {"919.7Hz", 60, 230, 10}}, 919.7, "Hz", {}, {}},
     };
@@ -688,6 +690,10 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"Voltage:", 10, 130, 12}, {"6.400", 90, 130, 10}, {"0.000", 90, 150, 10}},
         // A photo's blob read as one huge digit, another under it read as a unit.
         {{"g", 400, 30, 10}, {"4", 300, 0, 200}, {"°C", 340, 205, 40}},
+        // A strip whose peak to peak lost its unit, a readout's label right after it ("Vrms"
+        // before its own figure): no unit of the peak to peak's.
+        {{"CH2", 4, 4, 10}, {"2.OOV", 40, 4, 10}, {"T:1ms", 90, 4, 10}, {"Vrnax", 4, 200, 10}, {"1.55", 40, 200, 10}, {"Vp-p:", 80, 200, 10},
+         {"3.927", 120, 200, 10}, {"Vrms", 160, 200, 10}, {"1.33", 200, 200, 10}, {"Vrnin", 240, 200, 10}, {"-2.37V", 280, 200, 10}},
         // Channel boxes that stack the name over the scale and the offset, read as one line.
         {{"200kSa/s", 200, 4, 12}, {"50.00V/", 104, 228, 10, 1}, {"154.00V", 104, 242, 10, 1}, {"CH1", 105, 214, 10, 1},
          {"20.00V/", 262, 228, 10, 1}, {"19.20V", 263, 242, 10, 1}, {"CH2", 264, 214, 10, 1}},
@@ -790,6 +796,23 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"2019-04-1510:50:25", 30, 110, 10}, {"4.94V", 206, 110, 10}, {"0.457A", 265, 110, 10}, {"2.257W", 334, 110, 10},
           {"Apply", 300, 180, 13}},
          "DC Voltage", 4.94, "V"},
+        // Names glued to their values by a colon, or by a bracketed unit the name's start was
+        // lost before.
+        {{{"Status", 10, 10, 12}, {"Voltage:12.05V", 40, 60, 14}, {"Current:0.100A", 40, 90, 14}, {"Backlight", 40, 120, 14}},
+         "DC Voltage", 12.05, "V"},
+        {{{"Dashboard", 10, 10, 12}, {"le", 40, 100, 10}, {"(V):5.151V", 60, 100, 18}, {"Current(A):0.005A", 300, 100, 18}, {"5.16", 10, 200, 9},
+          {"0.22", 400, 220, 9}, {"5.15", 10, 300, 9}},
+         "DC Voltage", 5.151, "V"},
+        // A tester's volts, amperes and watts stacked a line each, in the text's own size.
+        {{{"w+", 6, 5, 18}, {"1.9.9", 92, 114, 9}, {"2025.9.22", 92, 136, 9}, {"9.130V", 66, 351, 10}, {"1.131A", 66, 373, 10},
+          {"10.325W", 66, 395, 10}, {"0.000V", 85, 478, 10}},
+         "DC Voltage", 9.13, "V"},
+        // A logger's reading in plain print over its labelled maximum and minimum; an RMS
+        // value is alternating.
+        {{{"Logger", 700, 12, 26}, {"6.519613", 151, 196, 17}, {"Vrms", 268, 195, 18}, {"readings:", 153, 236, 17}, {"66", 282, 237, 16},
+          {"max:", 152, 280, 12}, {"6.918952", 256, 276, 17}, {"Vrms", 372, 276, 17}, {"min:", 152, 320, 13}, {"0.005062Vrms", 256, 316, 17},
+          {"QUIT", 54, 684, 21}},
+         "AC Voltage", 6.519613, "V"},
         // A logging program's table: the value and its unit in columns under their headings.
         {{{"Multimeter", 10, 10, 12}, {"Data", 90, 10, 12}, {"Value:", 10, 40, 12}, {"Unit:", 300, 40, 12}, {"0.25", 10, 70, 32},
           {"A", 300, 70, 32}},
