@@ -147,6 +147,10 @@ QString labelFor(const QString& word)
     static const QRegularExpression peaks(QStringLiteral("^P[A-Z]-?P[A-Z]$"));
     if (peaks.match(w).hasMatch())
         return QStringLiteral("VPP");
+    // Its tail kept whole behind a channel's badge read as letters ("GDPk-Pk", "eark-Pk").
+    static const QRegularExpression peakTail(QStringLiteral("^[A-Z]{1,3}K-PK$"));
+    if (peakTail.match(w).hasMatch())
+        return QStringLiteral("VPP");
     // So does an RMS label with its middle garbled ("Virms", "Verns", "Viens"): V, an r, m or n
     // among two or three letters, and the closing s.
     static const QRegularExpression rms(QStringLiteral("^[VY][A-Z]{0,2}[RMN][A-Z]{0,2}S$"));
@@ -727,6 +731,19 @@ std::optional<Unit> readoutUnit(const QString& text)
 // between them), or the value stands under its label ("Freq(1):" over "998.0kHz") where the
 // label says it is one (a channel mark, a colon, a channel name before it). Values without a
 // unit are no readouts.
+// A label measures one kind of quantity: a peak to peak is no frequency, nor a time.
+bool measures(const QString& label, const Unit& unit)
+{
+    static const QMap<QString, QStringList> kinds = {
+        {QStringLiteral("VPP"), {QStringLiteral("V"), QStringLiteral("A")}},  {QStringLiteral("AMPL"), {QStringLiteral("V"), QStringLiteral("A")}},
+        {QStringLiteral("RMS"), {QStringLiteral("V"), QStringLiteral("A")}},  {QStringLiteral("FREQ"), {QStringLiteral("Hz")}},
+        {QStringLiteral("PERIOD"), {QStringLiteral("s")}},                    {QStringLiteral("RISE"), {QStringLiteral("s")}},
+        {QStringLiteral("WIDTH"), {QStringLiteral("s")}},                     {QStringLiteral("DUTY"), {QStringLiteral("%")}},
+    };
+    const auto kind = kinds.constFind(label);
+    return kind == kinds.constEnd() || kind->contains(unit.base);
+}
+
 QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
 {
     static const QRegularExpression whole(QStringLiteral(
@@ -751,14 +768,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
             u = Unit{m.captured(1) == QLatin1String("u") ? QString(micro) : m.captured(1), QStringLiteral("V"), QString(), false};
         if (!v || !u)
             return false;
-        // A label measures one kind of quantity: a peak to peak is no frequency.
-        static const QMap<QString, QStringList> kinds = {
-            {QStringLiteral("VPP"), {QStringLiteral("V"), QStringLiteral("A")}},  {QStringLiteral("AMPL"), {QStringLiteral("V"), QStringLiteral("A")}},
-            {QStringLiteral("RMS"), {QStringLiteral("V"), QStringLiteral("A")}},  {QStringLiteral("FREQ"), {QStringLiteral("Hz")}},
-            {QStringLiteral("PERIOD"), {QStringLiteral("s")}},                    {QStringLiteral("RISE"), {QStringLiteral("s")}},
-            {QStringLiteral("WIDTH"), {QStringLiteral("s")}},                     {QStringLiteral("DUTY"), {QStringLiteral("%")}},
-        };
-        if (const auto kind = kinds.constFind(r.label); kind != kinds.constEnd() && !kind->contains(u->base))
+        if (!measures(r.label, *u))
             return false;
         r.value = *v;
         r.unit = *u;
@@ -2143,7 +2153,7 @@ private:
                 continue;
             for (int ni : numbers) {
                 const Token& n = m_tokens.at(ni);
-                if (l.frame != n.frame)
+                if (l.frame != n.frame || (n.unit && !n.unit->perDivision && !measures(l.label, *n.unit)))
                     continue;
                 const double h = std::max({l.height, n.height, 1});
                 double cost = -1;

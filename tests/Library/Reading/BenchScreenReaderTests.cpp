@@ -624,6 +624,10 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // peak's unit lost: its limits, in prefixes of their own, give it, each in volts.
         {{{"Min(1J--760.00mv", 20, 230, 10}, {"Max(1J4.44V", 160, 230, 10}, {"Pk-Pk1J-5.20", 300, 230, 10}, {"Mean(1)-3.93V", 440, 230, 10}},
          5.20, "V", -0.76, 4.44},
+        // A peak to peak whose channel badge was read as letters glued before its label; the
+        // timebase before the next one's label is no peak to peak.
+        {{{"GDPk-Pk", 182, 168, 10}, {"2.80V", 245, 168, 8}, {"1.00ms", 140, 181, 8}, {"eark-Pk", 182, 181, 10}, {"2.80V", 245, 181, 8}},
+         2.80, "V", {}, {}},
         // "Over" with a value after its colon is a readout (an overshoot), not an overload.
         {{{"Freq:1.000KHz", 22, 230, 10}, {"Over", 160, 228, 14}, {":5.200v", 205, 230, 10}}, 1.000, "kHz", {}, {}},
         // A trigger level in the side panel, a little larger than the strip, is a setting.
