@@ -451,6 +451,18 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         out.append(t);
         return out;
     }
+    // Two readings with their units written as one, parted by a slash ("9.086V/0.012A" in a USB
+    // tester's log): each is read on its own.
+    static const QRegularExpression slashed(
+        QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5\u03A9\u2126]{1,3})/([-+]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5\u03A9\u2126]{1,3})$"));
+    if (const auto m = slashed.match(text); m.hasMatch()) {
+        ScreenWord head = w, tail = w;
+        head.text = m.captured(1);
+        head.box.setWidth(std::max(1, int(w.box.width() * double(m.capturedLength(1)) / text.size())));
+        tail.text = m.captured(2);
+        tail.box.setLeft(w.box.right() - int(w.box.width() * double(m.capturedLength(2)) / text.size()));
+        return tokensOf(head, wordIndex, afterLabel) + tokensOf(tail, wordIndex, false);
+    }
     // A digit or two in a box wider than they could be drawn, each as wide as it is tall, are a
     // drawing (a plot, a frame) the recogniser made characters of: no figure.
     if (text.size() <= 2 && std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); })
@@ -1971,6 +1983,9 @@ private:
             if (u.startsWith(QLatin1String("TRIG")))
                 ++marks;
             if (t.unit && t.unit->perDivision)
+                ++marks;
+            // (A sample rate is a scope's or a logic analyser's; no meter shows one.)
+            if (u.contains(QLatin1String("SA/S")))
                 ++marks;
         }
         // Channel names alone are a meter program's inputs as much as a scope's badges: beside

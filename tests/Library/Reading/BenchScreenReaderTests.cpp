@@ -234,6 +234,15 @@ TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
     garbled.waveform = false;  // without it, nothing on the screen says oscilloscope
     EXPECT_NE(field(BenchScreenReader::read(garbled), "mode"), QStringLiteral("Oscilloscope"));
 
+    // Its settings garbled but for the sample rate, which no meter shows: a scope's, whose strip
+    // measures a maximum and a minimum.
+    ScreenText sampled = screenOf({{"RIGOL", 4, 4, 12}, {"1.00GSa/s", 200, 4, 12}, {"Max--15.0V", 20, 248, 12}, {"Min--15.2V", 140, 248, 12},
+                                   {"Max=*****", 260, 248, 12}});
+    sampled.waveform = true;
+    const auto sampledRead = BenchScreenReader::read(sampled);
+    EXPECT_EQ(field(sampledRead, "mode"), QStringLiteral("Oscilloscope"));
+    EXPECT_EQ(sampledRead.value(QStringLiteral("value")).toDouble(), -15.0);
+
     // A column of measurements whose labels came out garbled in small print: "PePe" keeps the
     // shape of Pk-Pk (beside a minimum garbled past reading), and "Viens" that of Vrms, which
     // leaves the unlabelled voltage to the peak to peak; the frequency is never taken for it.
@@ -817,6 +826,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"max:", 152, 280, 12}, {"6.918952", 256, 276, 17}, {"Vrms", 372, 276, 17}, {"min:", 152, 320, 13}, {"0.005062Vrms", 256, 316, 17},
           {"QUIT", 54, 684, 21}},
          "AC Voltage", 6.519613, "V"},
+        // A tester's log, each reading's volts and amperes written as one ("9.086V/0.012A").
+        {{{"11", 10, 60, 10}, {"PSRDY", 40, 60, 10}, {"0:00:06.589", 120, 60, 10}, {"9.086V/0.012A", 220, 60, 10}, {"12", 10, 80, 10},
+          {"GoodCRC", 40, 80, 10}, {"0:00:06.590", 120, 80, 10}, {"9.086V/0.012A", 220, 80, 10}, {"13", 10, 100, 10},
+          {"0:00:08.860", 120, 100, 10}, {"5.114V/0.000A", 220, 100, 10}},
+         "DC Voltage", 9.086, "V"},
         // A logging program's table: the value and its unit in columns under their headings.
         {{{"Multimeter", 10, 10, 12}, {"Data", 90, 10, 12}, {"Value:", 10, 40, 12}, {"Unit:", 300, 40, 12}, {"0.25", 10, 70, 32},
           {"A", 300, 70, 32}},
