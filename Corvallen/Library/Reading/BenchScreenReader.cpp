@@ -49,6 +49,7 @@ struct Token {
     // Label ("MIN", "MAX", "AVG", "VPP", "FREQ", "DUTY", "RMS", "PERIOD")
     QString label;
     bool status = false;
+    bool generatorSetting = false;  // a built-in generator's frequency or amplitude
 };
 
 QString upper(const QString& s)
@@ -770,6 +771,11 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
     static const QRegularExpression channelFirst(QStringLiteral("^\\(?[Cc]?[Hh]?\\d[)J\\]]"));
     // The figure and unit of a readout from their texts; false when either is none.
     auto fill = [](Readout& r, const QString& figureText, const QString& unitText, int word) {
+        // A measurement is not printed with two leading zeros before a digit that counts
+        // ("00.105Hz" for 100.105Hz): its first digit was lost.
+        static const QRegularExpression lostLead(QStringLiteral("^[-+]?00\\d*[.,]\\d*[1-9]"));
+        if (lostLead.match(figureText).hasMatch())
+            return false;
         const auto v = readoutFigure(figureText, &r.shown);
         std::optional<Unit> u = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
         // A voltage measurement's V misread in small print after its prefix ("392.00m4"): the
@@ -811,9 +817,20 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
     };
     // Figures whose unit names the measurement ("658Vpp", "1.17Vrms"), perhaps run together.
     static const QRegularExpression named(QStringLiteral("([+-]?\\d+(?:[.,]\\d+)?)([munpµk]?V)(pp|rms|eff)"), QRegularExpression::CaseInsensitiveOption);
+    // A built-in generator's settings on a scope's status bar ("AWG: Sine 1.00000kHz 4.000Vpp")
+    // name its wave's shape: an amplitude on that line is what it puts out, not a measurement.
+    static const QRegularExpression generatorMark(QStringLiteral("^(?:A?WG:?|SINE|SQUARE|RAMP|PULSE|TRIANGLE|NOISE|ARB)$|^A?WG:"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+    auto generatorLine = [&](int row) {
+        return std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) { return o.row == row && generatorMark.match(o.text).hasMatch(); });
+    };
     for (int i = 0; i < words.size(); ++i) {
         const ScreenWord& w = words.at(i);
         Readout r;
+        if (auto it = named.globalMatch(w.text); it.hasNext() && generatorLine(w.row)) {
+            used.insert(i);
+            continue;
+        }
         if (auto it = named.globalMatch(w.text); it.hasNext()) {
             while (it.hasNext()) {
                 const auto m = it.next();
@@ -988,6 +1005,27 @@ public:
             if (t.kind == Kind::Overload && !t.unit && t.word + 1 < m_words.size() && m_words.at(t.word + 1).row == t.row
                 && valueAfterColon.match(m_words.at(t.word + 1).text).hasMatch())
                 t.kind = Kind::Word;
+        // A built-in generator's settings on a scope's status bar ("AWG: Sine 1.00000kHz
+        // 4.000Vpp"): the wave's shape, then its frequency and amplitude, are settings.
+        static const QRegularExpression generatorMark(QStringLiteral("^(?:A?WG:?|SINE|SQUARE|RAMP|PULSE|TRIANGLE|NOISE|ARB)$|^A?WG:"),
+                                                      QRegularExpression::CaseInsensitiveOption);
+        for (int k = 0; k < m_tokens.size(); ++k) {
+            if (!generatorMark.match(m_tokens.at(k).text).hasMatch())
+                continue;
+            QRect last = m_tokens.at(k).box;
+            int settings = 0;
+            for (int j = k + 1; j < m_tokens.size() && settings < 2 && m_tokens.at(j).row == m_tokens.at(k).row; ++j) {
+                Token& t = m_tokens[j];
+                if (t.box.left() - last.right() > t.height * 3)
+                    break;
+                last = t.box;
+                if (t.kind == Kind::Number) {
+                    t.status = true;
+                    t.generatorSetting = true;
+                    ++settings;
+                }
+            }
+        }
         // "MAN" is the manual-range mark, but among limit labels it is one of them misread: in
         // a row of them ("MAX Man Avg"), or alone over a value of its own small size where the
         // screen shows other labels stacked over theirs.
@@ -1135,7 +1173,15 @@ private:
         const bool standsOut = prominent(r) || onlyMeasurement(r);
         // The top edge of a screen is its status bar or title, the bottom edge its channel bar or
         // soft keys: what stands there is a setting.
-        const bool onEdge = r.main && onScreenEdge(r.main->box);
+        // A reading drawn far larger than the screen's text and than anything beside it is no
+        // status item, though, even at the top of a program's window (a status bar's badges
+        // stand as tall as one another).
+        const bool aloneInSize = r.main && r.unit && sizesKnown() && r.main->height >= medianTextHeight() * 2.5
+                                 && std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                                        return w.row == r.main->row && w.box != r.main->box && w.textHeight * 10 >= r.main->height * 6
+                                               && !w.box.intersects(r.main->box);
+                                    });
+        const bool onEdge = r.main && onScreenEdge(r.main->box) && !aloneInSize;
         // A scope by its scale marks, or by its peak-to-peak readout: a waveform and a frequency
         // alone are a signal generator's settings as much as a scope's measurements.
         const bool peakToPeak = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("VPP"); });
@@ -1169,6 +1215,11 @@ private:
                 return;
             }
         }
+        // A labelled measurement printed with two leading zeros before a digit that counts lost
+        // its first digit ("f = 00.105Hz" for 100.105Hz).
+        static const QRegularExpression lostLead(QStringLiteral("^[-+]?00\\d*[.,]\\d*[1-9]"));
+        if (r.main && !r.label.isEmpty() && lostLead.match(r.main->shown).hasMatch())
+            r.main.reset();
         // No frequency or period is negative: a minus before one is its label's "=" misread.
         if (r.main && r.unit && (r.unit->base == QLatin1String("Hz") || r.unit->base == QLatin1String("s")) && r.main->value < 0) {
             r.main->value = -r.main->value;
@@ -1345,14 +1396,14 @@ private:
             // ...or stacked in a column under it, a line each ("9.130V" over "1.131A" over
             // "10.325W" on a USB tester's panel).
             const Token& v = m_tokens.at(i);
-            int line = v.row, lines = 0;
+            int line = v.row, lines = 0, bottom = v.box.bottom();
             bool ampsBelow = false, wattsBelow = false;
             for (int j = i + 1; j < m_tokens.size() && lines < 2; ++j) {
                 const Token& t = m_tokens.at(j);
-                if (t.row == line || !units.at(j) || std::abs(t.box.left() - v.box.left()) > v.height
-                    || t.box.top() - v.box.bottom() > (lines + 1) * v.height * 3)
+                if (t.row == line || !units.at(j) || std::abs(t.box.left() - v.box.left()) > v.height || t.box.top() - bottom > v.height * 3)
                     continue;
                 line = t.row;
+                bottom = t.box.bottom();
                 ++lines;
                 ampsBelow = ampsBelow || (lines == 1 && units.at(j)->base == QLatin1String("A"));
                 wattsBelow = wattsBelow || (ampsBelow && lines == 2 && units.at(j)->base == QLatin1String("W"));
@@ -1460,8 +1511,8 @@ private:
         // peaks), however many figures each shows.
         const Token* counter = nullptr;
         for (const Token& t : m_tokens) {
-            if (t.kind != Kind::Number || t.clock || !t.unit || t.unit->perDivision || t.unit->base != QLatin1String("Hz") || t.value <= 0
-                || digitCount(t.shown) < 6)
+            if (t.kind != Kind::Number || t.clock || t.generatorSetting || !t.unit || t.unit->perDivision
+                || t.unit->base != QLatin1String("Hz") || t.value <= 0 || digitCount(t.shown) < 6)
                 continue;
             if (counter)
                 return;
@@ -1558,7 +1609,7 @@ private:
             static const QRegularExpression settingWord(
                 QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET"));
             for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it)
-                if (name.size() > it.key().size() + 2 && name.endsWith(it.key()) && !settingWord.match(name).hasMatch())
+                if (name.size() >= it.key().size() + 2 && name.endsWith(it.key()) && !settingWord.match(name).hasMatch())
                     unit = it.value();
             return unit;
         };

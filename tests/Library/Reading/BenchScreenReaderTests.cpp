@@ -707,6 +707,12 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // before its own figure): no unit of the peak to peak's.
         {{"CH2", 4, 4, 10}, {"2.OOV", 40, 4, 10}, {"T:1ms", 90, 4, 10}, {"Vrnax", 4, 200, 10}, {"1.55", 40, 200, 10}, {"Vp-p:", 80, 200, 10},
          {"3.927", 120, 200, 10}, {"Vrms", 160, 200, 10}, {"1.33", 200, 200, 10}, {"Vrnin", 240, 200, 10}, {"-2.37V", 280, 200, 10}},
+        // A scope's built-in generator's settings on its status bar; its counter lost its unit,
+        // or its first digit ("f = 00.105Hz" for 100.105Hz).
+        {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"WG:Sine", 200, 4, 10}, {"1.00000kHz", 250, 4, 10}, {"4.000Vpp", 320, 4, 10},
+         {"f-999.981H", 400, 4, 10}},
+        {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"WG:Square", 200, 4, 10}, {"100.106Hz", 260, 4, 10}, {"4.000Vpp", 330, 4, 10},
+         {"f-", 400, 4, 10}, {"00.105Hz", 412, 4, 10}},
         // Channel boxes that stack the name over the scale and the offset, read as one line.
         {{"200kSa/s", 200, 4, 12}, {"50.00V/", 104, 228, 10, 1}, {"154.00V", 104, 242, 10, 1}, {"CH1", 105, 214, 10, 1},
          {"20.00V/", 262, 228, 10, 1}, {"19.20V", 263, 242, 10, 1}, {"CH2", 264, 214, 10, 1}},
@@ -831,6 +837,16 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"GoodCRC", 40, 80, 10}, {"0:00:06.590", 120, 80, 10}, {"9.086V/0.012A", 220, 80, 10}, {"13", 10, 100, 10},
           {"0:00:08.860", 120, 100, 10}, {"5.114V/0.000A", 220, 100, 10}},
          "DC Voltage", 9.086, "V"},
+        // A program's reading drawn far larger than all else at the top of its window: no status
+        // bar item.
+        {{{"0.453mA", 10, 2, 24}, {"Y:Auto", 300, 6, 8}, {"Accuracy", 10, 100, 8}, {"0.0270", 30, 150, 8}, {"2.4220", 30, 170, 8},
+          {"12:02:20.949", 100, 220, 8}, {"0.454", 200, 220, 8}},
+         "DC Current", 0.453, "mA"},
+        // A home-automation card's list of named values, a name two letters longer than its
+        // quantity ("PVpower") among them.
+        {{{"Votronicsolarcharger", 25, 5, 18}, {"Batterystatus", 82, 40, 11}, {"Standby", 431, 40, 11}, {"Batteryvoltage", 82, 60, 11},
+          {"13.03V", 436, 60, 10}, {"Charging", 82, 80, 11}, {"Unknown", 425, 80, 11}, {"PVpower", 82, 140, 11}, {"60.2W", 441, 140, 10}},
+         "DC Voltage", 13.03, "V"},
         // A logging program's table: the value and its unit in columns under their headings.
         {{{"Multimeter", 10, 10, 12}, {"Data", 90, 10, 12}, {"Value:", 10, 40, 12}, {"Unit:", 300, 40, 12}, {"0.25", 10, 70, 32},
           {"A", 300, 70, 32}},
