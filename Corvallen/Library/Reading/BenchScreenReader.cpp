@@ -1185,7 +1185,11 @@ private:
         // A scope by its scale marks, or by its peak-to-peak readout: a waveform and a frequency
         // alone are a signal generator's settings as much as a scope's measurements.
         const bool peakToPeak = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("VPP"); });
-        if (hasScopeMarks(m_words) || (m_scope && peakToPeak)) {
+        // (So is a measurement named with the channel it measures, "Prd[1]=1.12s": no
+        // generator's setting is.)
+        static const QRegularExpression ofChannel(QStringLiteral("^[A-Za-z][A-Za-z+\\-]*\\s?(?:[(\\[{](?:C|CH)?[1-4][)\\]}J]|(?:C|CH)?[1-4][)\\]}J])[:=-]*[-+]?\\d"));
+        const bool channelReadout = std::any_of(m_words.begin(), m_words.end(), [](const ScreenWord& w) { return ofChannel.match(w.text).hasMatch(); });
+        if (hasScopeMarks(m_words) || (m_scope && (peakToPeak || channelReadout))) {
             const QList<Readout> readouts = labelledReadouts(m_words);
             // The peak to peak the layout's own pairing found stands, with its limits.
             const bool pairedPeakToPeak = r.main && r.unit && r.label == QLatin1String("VPP")

@@ -243,6 +243,13 @@ TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
     EXPECT_EQ(field(sampledRead, "mode"), QStringLiteral("Oscilloscope"));
     EXPECT_EQ(sampledRead.value(QStringLiteral("value")).toDouble(), -15.0);
 
+    // A measurement named with the channel it measures is a scope's, whatever it measures.
+    ScreenText indexed = screenOf({{"GLEN", 4, 4, 12}, {"200ms/", 40, 4, 12}, {"Prd1J1.12s", 131, 224, 11}, {"+Duty(1J+97.81%", 210, 224, 11}});
+    indexed.waveform = true;
+    const auto indexedRead = BenchScreenReader::read(indexed);
+    EXPECT_EQ(field(indexedRead, "mode"), QStringLiteral("Oscilloscope"));
+    EXPECT_EQ(indexedRead.value(QStringLiteral("value")).toDouble(), 1.12);
+
     // A column of measurements whose labels came out garbled in small print: "PePe" keeps the
     // shape of Pk-Pk (beside a minimum garbled past reading), and "Viens" that of Vrms, which
     // leaves the unlabelled voltage to the peak to peak; the frequency is never taken for it.
