@@ -2384,6 +2384,7 @@ private:
             r.unit.reset();
         if (!m_scope)
             mendReadingBetweenLimits(r, labelOf, *main);
+        int minToken = -1, maxToken = -1;
         for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
             if (it.key() == *main || (it.value() != QLatin1String("MIN") && it.value() != QLatin1String("MAX")))
                 continue;
@@ -2398,10 +2399,28 @@ private:
             const bool isMin = it.value() == QLatin1String("MIN");
             if (!m_scope && (isMin ? v > r.main->value : v < r.main->value))
                 v = orderedLimit(m_tokens.at(it.key()), *r.main, r.unit, isMin).value_or(v);
-            if (it.value() == QLatin1String("MIN") && !r.minValue)
+            if (it.value() == QLatin1String("MIN") && !r.minValue) {
                 r.minValue = v;
-            else if (it.value() == QLatin1String("MAX") && !r.maxValue)
+                minToken = it.key();
+            } else if (it.value() == QLatin1String("MAX") && !r.maxValue) {
                 r.maxValue = v;
+                maxToken = it.key();
+            }
+        }
+        // A scope's limits lie where the signal does, not near its peak to peak: a maximum and a
+        // minimum shown in volts beside a peak to peak in millivolts (a small ripple on a rail,
+        // "Max=15.3V Min=14.9V Vpp=440mV") are in volts, as their difference says.
+        if (m_scope && r.label == QLatin1String("VPP") && r.unit && minToken >= 0 && maxToken >= 0) {
+            auto inReadingUnit = [&](int token) {
+                const Token& t = m_tokens.at(token);
+                const std::optional<Unit> own = unitAfter(t);
+                return own && own->base == r.unit->base ? t.value * prefixFactor(own->prefix) / prefixFactor(r.unit->prefix) : t.value;
+            };
+            const double high = inReadingUnit(maxToken), low = inReadingUnit(minToken), vpp = r.main->value;
+            if (std::abs(high - low - vpp) <= std::abs(vpp) * 0.1 && std::abs(*r.maxValue - *r.minValue - vpp) > std::abs(vpp) * 0.1) {
+                r.maxValue = std::round(high * 1e9) / 1e9;
+                r.minValue = std::round(low * 1e9) / 1e9;
+            }
         }
         // A meter's minimum and maximum are of the readings it took, the one shown among them: a
         // limit on the wrong side of the reading, which no mending above put right, is another

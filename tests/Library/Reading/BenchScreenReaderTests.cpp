@@ -644,6 +644,9 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // timebase before the next one's label is no peak to peak.
         {{{"GDPk-Pk", 182, 168, 10}, {"2.80V", 245, 168, 8}, {"1.00ms", 140, 181, 8}, {"eark-Pk", 182, 181, 10}, {"2.80V", 245, 181, 8}},
          2.80, "V", {}, {}},
+        // A small ripple on a rail: the limits in volts beside a peak to peak in millivolts are
+        // in volts, as their difference says.
+        {{{"Max=15.3V", 20, 230, 10}, {"Min=14.9V", 140, 230, 10}, {"Vpp=440mV", 260, 230, 10}}, 440, "mV", 14900, 15300},
         // "Over" with a value after its colon is a readout (an overshoot), not an overload.
         {{{"Freq:1.000KHz", 22, 230, 10}, {"Over", 160, 228, 14}, {":5.200v", 205, 230, 10}}, 1.000, "kHz", {}, {}},
         // A trigger level in the side panel, a little larger than the strip, is a setting.
