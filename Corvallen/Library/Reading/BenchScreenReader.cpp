@@ -418,6 +418,18 @@ QString mendedDigits(const QString& word)
     return out;
 }
 
+// A word cut in two at `at` characters of `text` (the word as read or mended), each part given
+// its share of the word's box.
+std::pair<ScreenWord, ScreenWord> cutWord(const ScreenWord& w, const QString& text, qsizetype at)
+{
+    ScreenWord head = w, tail = w;
+    head.text = text.left(at);
+    head.box.setWidth(std::max(1, int(w.box.width() * double(at) / std::max<qsizetype>(1, text.size()))));
+    tail.text = text.mid(at);
+    tail.box.setLeft(w.box.left() + head.box.width());
+    return {head, tail};
+}
+
 // Splits one recognised word into tokens: an optional label glued to a number ("Vpp:3.28V"),
 // the number with any unit written on it, or the word itself.
 QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = false)
@@ -457,11 +469,8 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     static const QRegularExpression slashed(
         QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5\u03A9\u2126]{1,3})/([-+]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5\u03A9\u2126]{1,3})$"));
     if (const auto m = slashed.match(text); m.hasMatch()) {
-        ScreenWord head = w, tail = w;
-        head.text = m.captured(1);
-        head.box.setWidth(std::max(1, int(w.box.width() * double(m.capturedLength(1)) / text.size())));
-        tail.text = m.captured(2);
-        tail.box.setLeft(w.box.right() - int(w.box.width() * double(m.capturedLength(2)) / text.size()));
+        auto [head, tail] = cutWord(w, text, m.capturedLength(1) + 1);
+        head.text.chop(1);
         return tokensOf(head, wordIndex, afterLabel) + tokensOf(tail, wordIndex, false);
     }
     // A digit or two in a box wider than they could be drawn, each as wide as it is tall, are a
@@ -515,19 +524,15 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             label = QStringLiteral("MIN|MAX");
         if (!label.isEmpty()) {
             // Give the label and the number each their share of the word's box.
-            const double share = double(m.capturedLength(1) + m.capturedLength(2)) / text.size();
+            auto [head, rest] = cutWord(w, text, m.capturedLength(1) + m.capturedLength(2));
             Token l = base;
             l.kind = Kind::Label;
             l.text = m.captured(1);
             l.label = label;
-            l.box.setWidth(std::max(1, int(w.box.width() * share)));
+            l.box = head.box;
             out.append(l);
-            ScreenWord rest = w;
             rest.text = m.captured(3);
-            rest.box.setLeft(w.box.left() + l.box.width());
-            for (Token t : tokensOf(rest, wordIndex, true))
-                out.append(t);
-            return out;
+            return out + tokensOf(rest, wordIndex, true);
         }
     }
     // Any other name glued to a value by its colon ("Voltage:000.0V", "Input:0.000V"), or a
@@ -537,16 +542,12 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     static const QRegularExpression named(
         QStringLiteral("^([A-Za-z][A-Za-z.\\-]*[:=]|[A-Za-z]*[(\\[][^()\\[\\]]{1,4}[)\\]][:=])(?=[-+]?\\d)(.+)$"));
     if (const auto m = named.match(text); m.hasMatch()) {
-        const double share = double(m.capturedLength(1)) / text.size();
+        const auto [head, rest] = cutWord(w, text, m.capturedLength(1));
         Token l = base;
-        l.text = m.captured(1);
-        l.box.setWidth(std::max(1, int(w.box.width() * share)));
+        l.text = head.text;
+        l.box = head.box;
         out.append(l);
-        ScreenWord rest = w;
-        rest.text = m.captured(2);
-        rest.box.setLeft(w.box.left() + l.box.width());
-        out += tokensOf(rest, wordIndex, true);
-        return out;
+        return out + tokensOf(rest, wordIndex, true);
     }
     static const QRegularExpression number(QStringLiteral("^([-+]?)(\\d+(?:[.,]\\d+)?)(.*)$"));
     // A colon before a figure is its label's, read apart from it ("Vp-p: :0.89V").
@@ -571,18 +572,9 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             const auto next = labelled.match(tail.mid(i));
             if (!next.hasMatch() || labelFor(next.captured(1)).isEmpty())
                 continue;
-            const qsizetype cut = m.capturedStart(3) + i;
             const QString& whole = text.size() == mended.size() ? text : mended;
-            const double share = double(cut) / whole.size();
-            ScreenWord head = w;
-            head.text = whole.left(cut);
-            head.box.setWidth(std::max(1, int(w.box.width() * share)));
-            ScreenWord rest = w;
-            rest.text = whole.mid(cut);
-            rest.box.setLeft(w.box.left() + head.box.width());
-            out = tokensOf(head, wordIndex, afterLabel);
-            out += tokensOf(rest, wordIndex, false);
-            return out;
+            const auto [head, rest] = cutWord(w, whole, m.capturedStart(3) + i);
+            return tokensOf(head, wordIndex, afterLabel) + tokensOf(rest, wordIndex, false);
         }
         const QString rest = m.captured(3).trimmed();
         // A charge or energy counter ("0.012Ah", "00.08Wh", run together or not) is a
