@@ -2031,9 +2031,6 @@ private:
                 ++marks;
             if (t.unit && t.unit->perDivision)
                 ++marks;
-            // (A sample rate is a scope's or a logic analyser's; no meter shows one.)
-            if (u.contains(QLatin1String("SA/S")))
-                ++marks;
         }
         // Channel names alone are a meter program's inputs as much as a scope's badges: beside
         // one number drawn far larger than the rest they are the meter's.
