@@ -752,15 +752,15 @@ bool measures(const QString& label, const Unit& unit)
 QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
 {
     static const QRegularExpression whole(QStringLiteral(
-        "^(?:[A-Za-z][A-Za-z0-9_]*\\.)?([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]|\\(\\d)?(?:[:=]|-(?=[-+]?\\d))?\\(?([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
-    static const QRegularExpression labelOnly(QStringLiteral("^(?:[A-Za-z][A-Za-z0-9_]*\\.)?([+-]?[A-Za-z][A-Za-z+\\-]*?)(\\(?[Cc]?[Hh]?\\d[)J\\]]?)?([:=\\-]?)$"));
+        "^(?:[A-Za-z][A-Za-z0-9_]*\\.)?([+-]?[A-Za-z][A-Za-z+\\-]*?)([(\\[]?[Cc]?[Hh]?\\d[)J\\]]|[(\\[]\\d)?(?:[:=]|-(?=[-+]?\\d))?\\(?([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
+    static const QRegularExpression labelOnly(QStringLiteral("^(?:[A-Za-z][A-Za-z0-9_]*\\.)?([+-]?[A-Za-z][A-Za-z+\\-]*?)([(\\[]?[Cc]?[Hh]?\\d[)J\\]]?)?([:=\\-]?)$"));
     static const QRegularExpression figure(QStringLiteral("^([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
     static const QRegularExpression channel(QStringLiteral("^(C|CH)\\d$"), QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression traceName(QStringLiteral("^[A-Za-z][A-Za-z0-9_]*\\.[A-Za-z]"));
     QList<Readout> out;
     QSet<int> used;
     // The figure in word `i` with its unit glued on or in the next word of its line.
-    static const QRegularExpression channelFirst(QStringLiteral("^\\(?[Cc]?[Hh]?\\d[)J\\]]"));
+    static const QRegularExpression channelFirst(QStringLiteral("^[(\\[]?[Cc]?[Hh]?\\d[)J\\]]"));
     // The figure and unit of a readout from their texts; false when either is none.
     auto fill = [](Readout& r, const QString& figureText, const QString& unitText, int word) {
         // A measurement is not printed with two leading zeros before a digit that counts

@@ -631,6 +631,9 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // peak's unit lost: its limits, in prefixes of their own, give it, each in volts.
         {{{"Min(1J--760.00mv", 20, 230, 10}, {"Max(1J4.44V", 160, 230, 10}, {"Pk-Pk1J-5.20", 300, 230, 10}, {"Mean(1)-3.93V", 440, 230, 10}},
          5.20, "V", -0.76, 4.44},
+        // The channel index in square brackets, as drawn: the first readout, its limits only in
+        // its own quantity.
+        {{{"Freq[1]=18.09kHz", 20, 230, 10}, {"Max[1]=-0.4V", 160, 230, 10}, {"Min[1]=-1.2V", 300, 230, 10}}, 18.09, "kHz", {}, {}},
         // A peak to peak whose channel badge was read as letters glued before its label; the
         // timebase before the next one's label is no peak to peak.
         {{{"GDPk-Pk", 182, 168, 10}, {"2.80V", 245, 168, 8}, {"1.00ms", 140, 181, 8}, {"eark-Pk", 182, 181, 10}, {"2.80V", 245, 181, 8}},
