@@ -1018,6 +1018,31 @@ public:
                 }
             }
         }
+        // A figure right after a word naming a setting ("Set 12.00 V", "V-SET 5.00") is what the
+        // instrument is told to do; where the screen shows a figure of the same quantity that
+        // no such word names, that one is what it measures.
+        static const QRegularExpression settingWord(QStringLiteral("^(?:SET|SETTING|[VIUP]-?SET|SET-?[VIUP]|TARGET|LIMIT)[:=]?$"));
+        QList<int> set;
+        for (int k = 0; k + 1 < m_tokens.size(); ++k) {
+            const Token& name = m_tokens.at(k);
+            const Token& figure = m_tokens.at(k + 1);
+            if (figure.kind == Kind::Number && figure.row == name.row && !figure.status && settingWord.match(upper(name.text)).hasMatch()
+                && figure.box.left() - name.box.right() <= std::max(name.height, figure.height) * 2)
+                set.append(k + 1);
+        }
+        auto baseOf = [&](int i) {
+            const Token& t = m_tokens.at(i);
+            const std::optional<Unit> u = t.unit ? t.unit : (i + 1 < m_tokens.size() ? parseUnit(m_tokens.at(i + 1).text) : std::nullopt);
+            return u ? u->base : QString();
+        };
+        for (int i : set) {
+            const QString base = baseOf(i);
+            bool measured = false;
+            for (int j = 0; j < m_tokens.size() && !measured && !base.isEmpty(); ++j)
+                measured = j != i && !set.contains(j) && m_tokens.at(j).kind == Kind::Number && !m_tokens.at(j).status && baseOf(j) == base;
+            if (measured)
+                m_tokens[i].status = true;
+        }
         // "MAN" is the manual-range mark, but among limit labels it is one of them misread: in
         // a row of them ("MAX Man Avg"), or alone over a value of its own small size where the
         // screen shows other labels stacked over theirs.

@@ -826,6 +826,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Dashboard", 10, 10, 12}, {"le", 40, 100, 10}, {"(V):5.151V", 60, 100, 18}, {"Current(A):0.005A", 300, 100, 18}, {"5.16", 10, 200, 9},
           {"0.22", 400, 220, 9}, {"5.15", 10, 300, 9}},
          "DC Voltage", 5.151, "V"},
+        // A supply's set value before its output of the same size: the output is the reading.
+        {{{"Set", 20, 100, 20}, {"12.00", 60, 100, 20}, {"V", 125, 100, 20}, {"Out", 200, 100, 20}, {"11.98", 240, 100, 20}, {"V", 305, 100, 20}},
+         "DC Voltage", 11.98, "V"},
         // A tester's volts, amperes and watts stacked a line each, in the text's own size.
         {{{"w+", 6, 5, 18}, {"1.9.9", 92, 114, 9}, {"2025.9.22", 92, 136, 9}, {"9.130V", 66, 351, 10}, {"1.131A", 66, 373, 10},
           {"10.325W", 66, 395, 10}, {"0.000V", 85, 478, 10}},
