@@ -1870,12 +1870,15 @@ private:
         // it stands out from.
         // A lone digit is as likely a crumb of an icon (a dial's tick, a bar) as text.
         QList<int> numbers;
+        QSet<int> peerRows;
         for (const Token& t : m_tokens) {
             if (t.kind != Kind::Number || verticalOverlap(t.box, r.main->box) > 0 || t.text.size() == 1)
                 continue;
             const std::optional<Unit> u = unitAfter(t);
-            if (r.unit && u && u->base != r.unit->base && std::abs(t.height - r.main->height) <= r.main->height * 0.1)
+            if (r.unit && u && u->base != r.unit->base && std::abs(t.height - r.main->height) <= r.main->height * 0.1) {
+                peerRows.insert(t.row);
                 continue;
+            }
             numbers.append(t.height);
         }
         if (numbers.size() >= 3) {
@@ -1883,11 +1886,12 @@ private:
             return r.main->height >= numbers.at(numbers.size() / 2) * 1.4;
         }
         // Else against the other lines of text (each as tall as its tallest word: a word in
-        // small letters alone is shorter than the line's figures), not the reading's own line.
+        // small letters alone is shorter than the line's figures), not the reading's own line
+        // nor its peers'.
         QMap<int, int> rowHeight;
         for (const ScreenWord& w : m_words)
             if (std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isLetterOrNumber(); })
-                && verticalOverlap(w.box, r.main->box) <= 0)
+                && verticalOverlap(w.box, r.main->box) <= 0 && !peerRows.contains(w.row))
                 rowHeight[w.row] = std::max(rowHeight.value(w.row), w.textHeight);
         if (rowHeight.isEmpty())
             return true;
