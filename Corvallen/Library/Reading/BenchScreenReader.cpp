@@ -1888,11 +1888,18 @@ private:
         // Else against the other lines of text (each as tall as its tallest word: a word in
         // small letters alone is shorter than the line's figures), not the reading's own line
         // nor its peers'.
-        QMap<int, int> rowHeight;
+        // (Where only its peers are left, they are the text: a settings page lists its values
+        // all alike.)
+        QMap<int, int> rowHeight, withPeers;
         for (const ScreenWord& w : m_words)
             if (std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isLetterOrNumber(); })
-                && verticalOverlap(w.box, r.main->box) <= 0 && !peerRows.contains(w.row))
-                rowHeight[w.row] = std::max(rowHeight.value(w.row), w.textHeight);
+                && verticalOverlap(w.box, r.main->box) <= 0) {
+                withPeers[w.row] = std::max(withPeers.value(w.row), w.textHeight);
+                if (!peerRows.contains(w.row))
+                    rowHeight[w.row] = std::max(rowHeight.value(w.row), w.textHeight);
+            }
+        if (rowHeight.isEmpty())
+            rowHeight = withPeers;
         if (rowHeight.isEmpty())
             return true;
         QList<int> heights = rowHeight.values();
