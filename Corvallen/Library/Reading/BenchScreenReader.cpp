@@ -430,6 +430,10 @@ std::pair<ScreenWord, ScreenWord> cutWord(const ScreenWord& w, const QString& te
     return {head, tail};
 }
 
+// The channel a scope's measurement names after its label ("[1]", "(C1)"), its brackets as the
+// recogniser reads them ("(1J", "1J").
+const QString channelIndex = QStringLiteral("(?:[(\\[{]\\s?(?:C|CH)?[1-4]\\s?[)\\]}J|]|(?:C|CH)?[1-4][)\\]}J])");
+
 // Splits one recognised word into tokens: an optional label glued to a number ("Vpp:3.28V"),
 // the number with any unit written on it, or the word itself.
 QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = false)
@@ -512,11 +516,11 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     // A scope may name the channel measured after the label ("Min[1]=-760.00mV", "Mean(C1):",
     // its brackets read as "(1J" or lost on one side); its "=" after the index then reads as a
     // dash more often than not, and a minus of the value's own follows it ("Min(1J--760.00mv").
-    static const QRegularExpression labelled(QStringLiteral(
-        "^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-IK-Za-z]))*(?:-[A-Za-z]+)*)"
-        "(?:(\\s?(?:[(\\[{]\\s?(?:C|CH)?[1-4]\\s?[)\\]}J|]|(?:C|CH)?[1-4][)\\]}J]))(?:[:=]|-(?=[-+]?\\d))?"
-        "|(?:[:=]|-(?=[-+])|[.,](?=[-+]?\\d+[.,]\\d))?)"
-        "(?=[-+]?(?:\\d|[OoQ]\\.\\d|S\\d))(.+)$"));
+    static const QRegularExpression labelled(
+        QStringLiteral("^([A-Za-z](?:[A-Za-z+]|[1|]+(?=[A-IK-Za-z]))*(?:-[A-Za-z]+)*)") + QStringLiteral("(?:(\\s?") + channelIndex
+        + QStringLiteral(")(?:[:=]|-(?=[-+]?\\d))?"
+                         "|(?:[:=]|-(?=[-+])|[.,](?=[-+]?\\d+[.,]\\d))?)"
+                         "(?=[-+]?(?:\\d|[OoQ]\\.\\d|S\\d))(.+)$"));
     if (const auto m = labelled.match(text); m.hasMatch()) {
         // Glued to a value, "MAN" is no manual-range mark but a limit label one letter off.
         QString label = labelFor(m.captured(1));
@@ -736,6 +740,23 @@ std::optional<Unit> readoutUnit(const QString& text)
 // between them), or the value stands under its label ("Freq(1):" over "998.0kHz") where the
 // label says it is one (a channel mark, a colon, a channel name before it). Values without a
 // unit are no readouts.
+// A built-in generator's settings on a scope's status bar name its wave's shape ("AWG: Sine
+// 1.00000kHz 4.000Vpp"): the frequency and amplitude after it are what it puts out.
+bool isGeneratorMark(const QString& word)
+{
+    static const QRegularExpression mark(QStringLiteral("^(?:A?WG:?|SINE|SQUARE|RAMP|PULSE|TRIANGLE|NOISE|ARB)$|^A?WG:"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return mark.match(word).hasMatch();
+}
+
+// A measurement is not printed with two leading zeros before a digit that counts ("00.105Hz"
+// for 100.105Hz): its first digit was lost.
+bool lostLeadingDigit(const QString& figure)
+{
+    static const QRegularExpression lostLead(QStringLiteral("^[-+]?00\\d*[.,]\\d*[1-9]"));
+    return lostLead.match(figure).hasMatch();
+}
+
 // A label measures one kind of quantity: a peak to peak is no frequency, nor a time.
 bool measures(const QString& label, const Unit& unit)
 {
@@ -763,10 +784,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
     static const QRegularExpression channelFirst(QStringLiteral("^[(\\[]?[Cc]?[Hh]?\\d[)J\\]]"));
     // The figure and unit of a readout from their texts; false when either is none.
     auto fill = [](Readout& r, const QString& figureText, const QString& unitText, int word) {
-        // A measurement is not printed with two leading zeros before a digit that counts
-        // ("00.105Hz" for 100.105Hz): its first digit was lost.
-        static const QRegularExpression lostLead(QStringLiteral("^[-+]?00\\d*[.,]\\d*[1-9]"));
-        if (lostLead.match(figureText).hasMatch())
+        if (lostLeadingDigit(figureText))
             return false;
         const auto v = readoutFigure(figureText, &r.shown);
         std::optional<Unit> u = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
@@ -809,22 +827,15 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
     };
     // Figures whose unit names the measurement ("658Vpp", "1.17Vrms"), perhaps run together.
     static const QRegularExpression named(QStringLiteral("([+-]?\\d+(?:[.,]\\d+)?)([munpµk]?V)(pp|rms|eff)"), QRegularExpression::CaseInsensitiveOption);
-    // A built-in generator's settings on a scope's status bar ("AWG: Sine 1.00000kHz 4.000Vpp")
-    // name its wave's shape: an amplitude on that line is what it puts out, not a measurement.
-    static const QRegularExpression generatorMark(QStringLiteral("^(?:A?WG:?|SINE|SQUARE|RAMP|PULSE|TRIANGLE|NOISE|ARB)$|^A?WG:"),
-                                                  QRegularExpression::CaseInsensitiveOption);
+    // (An amplitude on a built-in generator's line is what it puts out, not a measurement.)
     auto generatorLine = [&](int row) {
-        return std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) { return o.row == row && generatorMark.match(o.text).hasMatch(); });
+        return std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) { return o.row == row && isGeneratorMark(o.text); });
     };
     for (int i = 0; i < words.size(); ++i) {
         const ScreenWord& w = words.at(i);
         Readout r;
-        if (auto it = named.globalMatch(w.text); it.hasNext() && generatorLine(w.row)) {
-            used.insert(i);
-            continue;
-        }
         if (auto it = named.globalMatch(w.text); it.hasNext()) {
-            while (it.hasNext()) {
+            while (it.hasNext() && !generatorLine(w.row)) {
                 const auto m = it.next();
                 Readout n;
                 n.label = m.captured(3).compare(QLatin1String("pp"), Qt::CaseInsensitive) == 0 ? QStringLiteral("VPP") : QStringLiteral("RMS");
@@ -997,12 +1008,9 @@ public:
             if (t.kind == Kind::Overload && !t.unit && t.word + 1 < m_words.size() && m_words.at(t.word + 1).row == t.row
                 && valueAfterColon.match(m_words.at(t.word + 1).text).hasMatch())
                 t.kind = Kind::Word;
-        // A built-in generator's settings on a scope's status bar ("AWG: Sine 1.00000kHz
-        // 4.000Vpp"): the wave's shape, then its frequency and amplitude, are settings.
-        static const QRegularExpression generatorMark(QStringLiteral("^(?:A?WG:?|SINE|SQUARE|RAMP|PULSE|TRIANGLE|NOISE|ARB)$|^A?WG:"),
-                                                      QRegularExpression::CaseInsensitiveOption);
+        // A built-in generator's frequency and amplitude after its wave's shape are settings.
         for (int k = 0; k < m_tokens.size(); ++k) {
-            if (!generatorMark.match(m_tokens.at(k).text).hasMatch())
+            if (!isGeneratorMark(m_tokens.at(k).text))
                 continue;
             QRect last = m_tokens.at(k).box;
             int settings = 0;
@@ -1031,8 +1039,7 @@ public:
                 set.append(k + 1);
         }
         auto baseOf = [&](int i) {
-            const Token& t = m_tokens.at(i);
-            const std::optional<Unit> u = t.unit ? t.unit : (i + 1 < m_tokens.size() ? parseUnit(m_tokens.at(i + 1).text) : std::nullopt);
+            const std::optional<Unit> u = unitAfter(m_tokens.at(i));
             return u ? u->base : QString();
         };
         for (int i : set) {
@@ -1204,7 +1211,7 @@ private:
         const bool peakToPeak = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("VPP"); });
         // (So is a measurement named with the channel it measures, "Prd[1]=1.12s": no
         // generator's setting is.)
-        static const QRegularExpression ofChannel(QStringLiteral("^[A-Za-z][A-Za-z+\\-]*\\s?(?:[(\\[{](?:C|CH)?[1-4][)\\]}J]|(?:C|CH)?[1-4][)\\]}J])[:=-]*[-+]?\\d"));
+        static const QRegularExpression ofChannel(QStringLiteral("^[A-Za-z][A-Za-z+\\-]*\\s?") + channelIndex + QStringLiteral("[:=-]*[-+]?\\d"));
         const bool channelReadout = std::any_of(m_words.begin(), m_words.end(), [](const ScreenWord& w) { return ofChannel.match(w.text).hasMatch(); });
         if (hasScopeMarks(m_words) || (m_scope && (peakToPeak || channelReadout))) {
             const QList<Readout> readouts = labelledReadouts(m_words);
@@ -1236,10 +1243,8 @@ private:
                 return;
             }
         }
-        // A labelled measurement printed with two leading zeros before a digit that counts lost
-        // its first digit ("f = 00.105Hz" for 100.105Hz).
-        static const QRegularExpression lostLead(QStringLiteral("^[-+]?00\\d*[.,]\\d*[1-9]"));
-        if (r.main && !r.label.isEmpty() && lostLead.match(r.main->shown).hasMatch())
+        // A labelled measurement that lost its first digit ("f = 00.105Hz") is no reading.
+        if (r.main && !r.label.isEmpty() && lostLeadingDigit(r.main->shown))
             r.main.reset();
         // No frequency or period is negative: a minus before one is its label's "=" misread.
         if (r.main && r.unit && (r.unit->base == QLatin1String("Hz") || r.unit->base == QLatin1String("s")) && r.main->value < 0) {
@@ -1347,8 +1352,6 @@ private:
         }
     }
 
-    // Volts, amperes and watts side by side on one line are what a supply, a load or a USB
-    // tester measures (a setting shows no power): the voltage is the reading.
     // A program may list a reading in plain print with its statistics under it ("6.519613 Vrms"
     // over "max: 6.918952 Vrms" and "min: 0.005062Vrms"): a figure with a maximum and a minimum
     // of its quantity labelled below it, and lying between them, is the reading they are of.
@@ -1398,6 +1401,8 @@ private:
         }
     }
 
+    // Volts, amperes and watts side by side on one line are what a supply, a load or a USB
+    // tester measures (a setting shows no power): the voltage is the reading.
     void takePowerRow(Reading& r) const
     {
         QList<std::optional<Unit>> units;
