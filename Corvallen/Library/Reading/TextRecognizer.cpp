@@ -1121,9 +1121,22 @@ bool skipsGlyph(const QList<ReadWord>& words, const ScreenSegmenter::Run& run)
             return g.height() >= run.height * 0.7 && g.center().x() >= from && g.center().x() <= to;
         });
         const auto characters = std::count_if(r.symbols.begin(), r.symbols.end(), [](const ReadWord::Symbol& s) {
-            return !s.text.isEmpty() && s.text.front().isLetterOrNumber();
+            return !s.text.isEmpty() && (s.text.front().isLetterOrNumber() || s.text.front() == QLatin1Char('+'));
         });
         if (tall > characters)
+            return true;
+        // A narrow first digit (a "1") passed over at the start of the figure lies outside its
+        // characters: a tall glyph right before them that no character of the line covers.
+        const auto covered = [&](const QRect& g) {
+            return std::any_of(words.begin(), words.end(), [&](const ReadWord& o) {
+                return std::any_of(o.symbols.begin(), o.symbols.end(), [&](const ReadWord::Symbol& s) {
+                    return s.left <= g.center().x() && g.center().x() <= s.right;
+                });
+            });
+        };
+        if (std::any_of(run.glyphs.begin(), run.glyphs.end(), [&](const QRect& g) {
+                return g.height() >= run.height * 0.7 && g.right() < from && from - g.right() <= run.height / 2 && !covered(g);
+            }))
             return true;
     }
     return false;
@@ -1338,13 +1351,21 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             // part of the point beside it): a figure with fewer characters than the tall glyphs
             // it spans is read again at the other sizes.
             if (secondLooks && skipsGlyph(read, part)) {
+                bool mended = false;
                 for (const int height : {28, 60}) {
                     QList<ReadWord> again = readRun(api, scan, part, i, height);
                     if (!skipsGlyph(again, part)) {
                         read = again;
+                        mended = true;
                         break;
                     }
                 }
+                // A figure still short of a digit is some other number than the one shown:
+                // it is kept as a word that no figure can be read from.
+                if (!mended)
+                    for (ReadWord& r : read)
+                        if (std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); }))
+                            r.word.text.prepend(QLatin1Char('?'));
             }
             if (secondLooks && lowestConfidence(read) < 75) {
                 for (const int height : {28, 60}) {
