@@ -891,7 +891,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                            {"Voltage", 40, 100, 14}, {"5.0V", 300, 100, 14}},
                                   QList<W>{{"Cutoffvoltage", 40, 20, 14}, {"3.000V", 300, 20, 14}, {"Dischargecurrent", 40, 60, 14},
                                            {"1.000A", 300, 60, 14}},
-                                  QList<W>{{"Log", 10, 20, 12}, {"Mesure:1.250V", 10, 60, 12}, {"Mesure:1.270V", 10, 90, 12}}})
+                                  QList<W>{{"Log", 10, 20, 12}, {"Mesure:1.250V", 10, 60, 12}, {"Mesure:1.270V", 10, 90, 12}},
+                                  QList<W>{{"Mode", 40, 20, 14}, {"Auto", 300, 20, 14}, {"PowerDemand", 40, 60, 14}, {"GridFrequency", 40, 100, 14},
+                                           {"50.0Hz", 300, 100, 14}, {"GridVoltage", 40, 140, 14}, {"235.0V", 300, 140, 14}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // A switch's state read with a zero for its O is no capacitance.
     const auto off = BenchScreenReader::read(screenOf({{"output", 10, 100, 30}, {"0FF", 140, 100, 30}, {"Log", 10, 200, 12}}));
