@@ -908,6 +908,33 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
     return out;
 }
 
+// A heading whose brackets the recogniser lost runs its unit into its name ("ActoalVoltzzeV",
+// "ActwalVoltzz2V" for "Actual Voltage (V)"). It is read as one only where its letters still
+// say that the figure under it is measured (the heading's first word, one letter off at most),
+// of what (a voltage or a current, the quantity's first letters whole), and end in that
+// quantity's unit; a garbled name that says less may as well be a setting's.
+std::optional<Unit> unitOfGarbledHeading(const QString& word)
+{
+    QString letters;
+    for (const QChar c : word)
+        if (c.isLetter())
+            letters += c.toUpper();
+    static const QStringList measured = {QStringLiteral("ACTUAL"), QStringLiteral("MEASURED")};
+    static const QList<std::pair<QString, QString>> quantities = {{QStringLiteral("VOLT"), QStringLiteral("V")},
+                                                                  {QStringLiteral("CURR"), QStringLiteral("A")}};
+    for (const QString& m : measured)
+        for (qsizetype k = m.size() - 1; k <= m.size() + 1; ++k) {
+            if (editDistance(letters.left(k), m) > 1)
+                continue;
+            const QString rest = letters.mid(k);
+            for (const auto& [quantity, unit] : quantities)
+                if (rest.size() <= quantity.size() + 7 && rest.startsWith(quantity) && rest.endsWith(unit)
+                    && rest.size() > quantity.size())
+                    return Unit{QString(), unit, QString(), false};
+        }
+    return std::nullopt;
+}
+
 // Marks only an oscilloscope's screen carries: a scale per division ("1.00V/", "500mV/div"), a
 // sample rate ("1.00GSa/s"), a record length ("7.00kpts", or "16k" "pts" read apart).
 bool hasScopeMarks(const QList<ScreenWord>& words)
@@ -1942,8 +1969,11 @@ private:
             if (t.kind == Kind::Number)
                 continue;
             const auto m = bracketed.match(t.text);
-            if (!m.hasMatch())
+            if (!m.hasMatch()) {
+                if (const std::optional<Unit> u = unitOfGarbledHeading(t.text))
+                    labels.append({i, *u, false});
                 continue;
+            }
             QString name = upper(t.text);
             if (i > 0 && m_tokens.at(i - 1).row == t.row && t.box.left() - m_tokens.at(i - 1).box.right() <= t.height * 2)
                 name += upper(m_tokens.at(i - 1).text);

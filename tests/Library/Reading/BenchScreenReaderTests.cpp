@@ -767,6 +767,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"TargetVoltage", 10, 40, 12}, {"(V)", 120, 40, 12}, {"13.00", 40, 60, 34}, {"ActualVoltage", 10, 120, 12}, {"(V)", 120, 120, 12},
           {"00.00", 40, 140, 34}, {"OFF", 10, 220, 12}},
          "DC Voltage", 0.0, "V"},
+        // ...its headings' brackets lost, the measured one still plain by its first word.
+        {{{"TargetVoltaceV", 10, 40, 9}, {"ActoalVoltzzeV", 200, 40, 9}, {"13.00", 10, 60, 50}, {"12.00", 200, 60, 50},
+          {"Voltage", 10, 200, 7}, {"13.00", 100, 220, 10}},
+         "DC Voltage", 12.0, "V"},
         // A program's log of readings, each line stamped with its time: the top line's reading.
         {{{"#", 10, 40, 10}, {"Measurement", 180, 40, 10}, {"17352", 10, 60, 9}, {"2021-06-11", 50, 60, 9}, {"11:31:17", 120, 60, 9},
           {"-0.59749VDC", 200, 60, 9}, {"17353", 10, 80, 9}, {"2021-06-11", 50, 80, 9}, {"11:31:17", 120, 80, 9}, {"-0.63326VDC", 200, 80, 9},
