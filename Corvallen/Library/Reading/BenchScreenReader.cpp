@@ -1461,7 +1461,9 @@ private:
                 ampsBelow = ampsBelow || (lines == 1 && units.at(j)->base == QLatin1String("A"));
                 wattsBelow = wattsBelow || (ampsBelow && lines == 2 && units.at(j)->base == QLatin1String("W"));
             }
-            if ((amperes && watts) || (ampsBelow && wattsBelow)) {
+            // ...or a block of two columns, the power beside the voltage and the current under it
+            // ("12.346V 24.7W" over "2.000A" in a load's status box).
+            if ((amperes && watts) || (ampsBelow && wattsBelow) || (watts && ampsBelow)) {
                 r.main = m_tokens.at(i);
                 r.unit = vu;
                 r.label.clear();

@@ -840,6 +840,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"w+", 6, 5, 18}, {"1.9.9", 92, 114, 9}, {"2025.9.22", 92, 136, 9}, {"9.130V", 66, 351, 10}, {"1.131A", 66, 373, 10},
           {"10.325W", 66, 395, 10}, {"0.000V", 85, 478, 10}},
          "DC Voltage", 9.13, "V"},
+        // A load's status box of two columns beside its chart: the power beside the voltage,
+        // the current under it.
+        {{{"16.00V", 5, 34, 11}, {"2.10A", 285, 34, 11}, {"15.50V", 7, 64, 11}, {"12.346V", 330, 50, 11}, {"24.7W", 400, 50, 11},
+          {"2.000A", 330, 75, 11}, {"0:03:26:55", 400, 75, 11}, {"15.00V", 5, 94, 11}, {"0.064Ah", 330, 99, 12}},
+         "DC Voltage", 12.346, "V"},
         // A logger's reading in plain print over its labelled maximum and minimum; an RMS
         // value is alternating.
         {{{"Logger", 700, 12, 26}, {"6.519613", 151, 196, 17}, {"Vrms", 268, 195, 18}, {"readings:", 153, 236, 17}, {"66", 282, 237, 16},
