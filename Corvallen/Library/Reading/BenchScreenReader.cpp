@@ -1680,6 +1680,7 @@ private:
         };
         const auto unitOf = [&](const Token& value) { return unitOutsideField(value); };
         QList<int> found;
+        QMap<int, Unit> captioned;
         bool firstRead = true;  // the panel's first readout was read with its unit
         for (int i = 0; i < m_tokens.size(); ++i) {
             const QString quantity = unitNamed(bare(m_tokens.at(i).text));
@@ -1720,6 +1721,20 @@ private:
             }
             if (under >= 0)
                 take(under);
+            // Or the name as a gauge's caption under its figure, which is drawn larger than the
+            // name and bare: the name is all that gives its unit ("12.00" over "VOLTAGE"). A
+            // field's name stands over it or before it, not under it.
+            for (int j = 0; j < m_tokens.size() && !beside && under < 0 && !setting; ++j) {
+                const Token& t = m_tokens.at(j);
+                const int above = name.box.top() - t.box.bottom();
+                if (t.kind != Kind::Number || t.status || t.clock || t.unit || t.garbledUnit || t.row == row || above < -2
+                    || above > name.height * 3 || t.height <= name.height || !t.shown.contains(QLatin1Char('.'))
+                    || t.box.center().x() < name.box.left() || t.box.center().x() > name.box.right() || unitOf(t))
+                    continue;
+                found.append(j);
+                captioned.insert(j, Unit{QString(), quantity, QString(), false});
+                break;
+            }
             if (before == 0 && found.isEmpty())
                 firstRead = false;
         }
@@ -1736,7 +1751,7 @@ private:
         if (unnamedBefore)
             return;
         r.main = first;
-        r.unit = unitOf(*r.main);
+        r.unit = captioned.contains(found.first()) ? std::optional<Unit>(captioned.value(found.first())) : unitOf(*r.main);
         r.label.clear();
     }
 

@@ -823,6 +823,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"2019-04-1510:50:25", 30, 110, 10}, {"4.94V", 206, 110, 10}, {"0.457A", 265, 110, 10}, {"2.257W", 334, 110, 10},
           {"Apply", 300, 180, 13}},
          "DC Voltage", 4.94, "V"},
+        // Gauges captioned with their quantity under their bare figures: the first is the reading.
+        {{{"12.00", 60, 40, 42}, {"2.003", 260, 40, 42}, {"VOLTAGE", 50, 110, 31}, {"CURRENT", 250, 110, 31}, {"COARSE", 80, 180, 11},
+          {"COARSE", 280, 180, 11}, {"ON", 200, 220, 34}},
+         "DC Voltage", 12.0, "V"},
         // Names glued to their values by a colon, or by a bracketed unit the name's start was
         // lost before.
         {{{"Status", 10, 10, 12}, {"Voltage:12.05V", 40, 60, 14}, {"Current:0.100A", 40, 90, 14}, {"Backlight", 40, 120, 14}},
