@@ -2000,7 +2000,10 @@ private:
         if (labels.isEmpty())
             return;
         for (Token& t : m_tokens) {
-            if (t.kind != Kind::Number || t.unit || t.clock || (t.garbledUnit && !t.text.isEmpty()))
+            // A figure may write its unit on itself as well ("Voltage (V): 5.151V"): the label
+            // then names it a program's readout all the same.
+            const bool ownUnit = t.unit.has_value();
+            if (t.kind != Kind::Number || t.clock || (!ownUnit && t.garbledUnit && !t.text.isEmpty()))
                 continue;
             // A program's readout shows its decimals; a whole number beside a unit label is a
             // setting's index or a crumb of a drawing.
@@ -2029,7 +2032,9 @@ private:
                     ofSetting = isSetting;
                 }
             }
-            if (unit && ofSetting) {
+            if (ownUnit) {
+                t.unitFromLabel = unit && !ofSetting && !t.unit->perDivision && unit->base == t.unit->base;
+            } else if (unit && ofSetting) {
                 t.status = true;
             } else if (unit) {
                 t.unit = unit;
