@@ -1463,7 +1463,26 @@ private:
             }
             // ...or a block of two columns, the power beside the voltage and the current under it
             // ("12.346V 24.7W" over "2.000A" in a load's status box).
-            if ((amperes && watts) || (ampsBelow && wattsBelow) || (watts && ampsBelow)) {
+            // ...or the current right under the voltage with a tally of charge or energy in
+            // their column, over the one or under the other (a charger's slot: "0.00mAh" over
+            // "1.403V" over "0.507A"): a tally is kept of what flows, as a power is shown of it.
+            // (The current then only vouches for the block: a timer beside it on its line, which
+            // marks it a status item, is the slot's own.)
+            static const QRegularExpression tally(QStringLiteral("^\\d+[.,]\\d+\\s?[mk]?[AW]h$"));
+            const auto under = [&](const QRect& upper, const Token& t) {
+                const int gap = t.box.top() - upper.bottom();
+                return std::abs(t.box.left() - v.box.left()) <= v.height && gap >= -2 && gap <= v.height * 2;
+            };
+            bool tallied = false;
+            for (const Token& a : m_tokens) {
+                if (&a == &v || a.kind != Kind::Number || a.clock || !unitAfter(a) || unitAfter(a)->base != QLatin1String("A") || !under(v.box, a))
+                    continue;
+                tallied = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& c) {
+                    return c.kind == Kind::Word && tally.match(c.text).hasMatch() && (under(c.box, v) || under(a.box, c));
+                });
+                break;
+            }
+            if ((amperes && watts) || (ampsBelow && wattsBelow) || (watts && ampsBelow) || tallied) {
                 r.main = m_tokens.at(i);
                 r.unit = vu;
                 r.label.clear();

@@ -849,6 +849,12 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"w+", 6, 5, 18}, {"1.9.9", 92, 114, 9}, {"2025.9.22", 92, 136, 9}, {"9.130V", 66, 351, 10}, {"1.131A", 66, 373, 10},
           {"10.325W", 66, 395, 10}, {"0.000V", 85, 478, 10}},
          "DC Voltage", 9.13, "V"},
+        // A charger's slots, each a column of its charge tallies over its voltage over its
+        // current, a timer beside the current: the first slot's voltage.
+        {{{"Slot1", 60, 30, 9}, {"8.46mAh", 180, 50, 9}, {"0.00mAh", 180, 64, 9}, {"1.403V", 181, 79, 8}, {"0:01", 70, 93, 8},
+          {"0.507A", 180, 93, 8}, {"Slot2", 60, 115, 9}, {"0.00mAh", 176, 133, 9}, {"0.00mAh", 176, 147, 9}, {"0.000V", 176, 162, 8},
+          {"0:00", 70, 176, 8}, {"0.000A", 176, 176, 8}},
+         "DC Voltage", 1.403, "V"},
         // A load's status box of two columns beside its chart: the power beside the voltage,
         // the current under it.
         {{{"16.00V", 5, 34, 11}, {"2.10A", 285, 34, 11}, {"15.50V", 7, 64, 11}, {"12.346V", 330, 50, 11}, {"24.7W", 400, 50, 11},
