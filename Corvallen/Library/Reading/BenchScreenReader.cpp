@@ -908,6 +908,33 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
     return out;
 }
 
+// A heading whose brackets the recogniser lost runs its unit into its name ("ActoalVoltzzeV",
+// "ActwalVoltzz2V" for "Actual Voltage (V)"). It is read as one only where its letters still
+// say that the figure under it is measured (the heading's first word, one letter off at most),
+// of what (a voltage or a current, the quantity's first letters whole), and end in that
+// quantity's unit; a garbled name that says less may as well be a setting's.
+std::optional<Unit> unitOfGarbledHeading(const QString& word)
+{
+    QString letters;
+    for (const QChar c : word)
+        if (c.isLetter())
+            letters += c.toUpper();
+    static const QStringList measured = {QStringLiteral("ACTUAL"), QStringLiteral("MEASURED")};
+    static const QList<std::pair<QString, QString>> quantities = {{QStringLiteral("VOLT"), QStringLiteral("V")},
+                                                                  {QStringLiteral("CURR"), QStringLiteral("A")}};
+    for (const QString& m : measured)
+        for (qsizetype k = m.size() - 1; k <= m.size() + 1; ++k) {
+            if (editDistance(letters.left(k), m) > 1)
+                continue;
+            const QString rest = letters.mid(k);
+            for (const auto& [quantity, unit] : quantities)
+                if (rest.size() <= quantity.size() + 7 && rest.startsWith(quantity) && rest.endsWith(unit)
+                    && rest.size() > quantity.size())
+                    return Unit{QString(), unit, QString(), false};
+        }
+    return std::nullopt;
+}
+
 // Marks only an oscilloscope's screen carries: a scale per division ("1.00V/", "500mV/div"), a
 // sample rate ("1.00GSa/s"), a record length ("7.00kpts", or "16k" "pts" read apart).
 bool hasScopeMarks(const QList<ScreenWord>& words)
@@ -1434,7 +1461,28 @@ private:
                 ampsBelow = ampsBelow || (lines == 1 && units.at(j)->base == QLatin1String("A"));
                 wattsBelow = wattsBelow || (ampsBelow && lines == 2 && units.at(j)->base == QLatin1String("W"));
             }
-            if ((amperes && watts) || (ampsBelow && wattsBelow)) {
+            // ...or a block of two columns, the power beside the voltage and the current under it
+            // ("12.346V 24.7W" over "2.000A" in a load's status box).
+            // ...or the current right under the voltage with a tally of charge or energy in
+            // their column, over the one or under the other (a charger's slot: "0.00mAh" over
+            // "1.403V" over "0.507A"): a tally is kept of what flows, as a power is shown of it.
+            // (The current then only vouches for the block: a timer beside it on its line, which
+            // marks it a status item, is the slot's own.)
+            static const QRegularExpression tally(QStringLiteral("^\\d+[.,]\\d+\\s?[mk]?[AW]h$"));
+            const auto under = [&](const QRect& upper, const Token& t) {
+                const int gap = t.box.top() - upper.bottom();
+                return std::abs(t.box.left() - v.box.left()) <= v.height && gap >= -2 && gap <= v.height * 2;
+            };
+            bool tallied = false;
+            for (const Token& a : m_tokens) {
+                if (&a == &v || a.kind != Kind::Number || a.clock || !unitAfter(a) || unitAfter(a)->base != QLatin1String("A") || !under(v.box, a))
+                    continue;
+                tallied = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& c) {
+                    return c.kind == Kind::Word && tally.match(c.text).hasMatch() && (under(c.box, v) || under(a.box, c));
+                });
+                break;
+            }
+            if ((amperes && watts) || (ampsBelow && wattsBelow) || (watts && ampsBelow) || tallied) {
                 r.main = m_tokens.at(i);
                 r.unit = vu;
                 r.label.clear();
@@ -1651,6 +1699,7 @@ private:
         };
         const auto unitOf = [&](const Token& value) { return unitOutsideField(value); };
         QList<int> found;
+        QMap<int, Unit> captioned;
         bool firstRead = true;  // the panel's first readout was read with its unit
         for (int i = 0; i < m_tokens.size(); ++i) {
             const QString quantity = unitNamed(bare(m_tokens.at(i).text));
@@ -1691,6 +1740,20 @@ private:
             }
             if (under >= 0)
                 take(under);
+            // Or the name as a gauge's caption under its figure, which is drawn larger than the
+            // name and bare: the name is all that gives its unit ("12.00" over "VOLTAGE"). A
+            // field's name stands over it or before it, not under it.
+            for (int j = 0; j < m_tokens.size() && !beside && under < 0 && !setting; ++j) {
+                const Token& t = m_tokens.at(j);
+                const int above = name.box.top() - t.box.bottom();
+                if (t.kind != Kind::Number || t.status || t.clock || t.unit || t.garbledUnit || t.row == row || above < -2
+                    || above > name.height * 3 || t.height <= name.height || !t.shown.contains(QLatin1Char('.'))
+                    || t.box.center().x() < name.box.left() || t.box.center().x() > name.box.right() || unitOf(t))
+                    continue;
+                found.append(j);
+                captioned.insert(j, Unit{QString(), quantity, QString(), false});
+                break;
+            }
             if (before == 0 && found.isEmpty())
                 firstRead = false;
         }
@@ -1707,7 +1770,7 @@ private:
         if (unnamedBefore)
             return;
         r.main = first;
-        r.unit = unitOf(*r.main);
+        r.unit = captioned.contains(found.first()) ? std::optional<Unit>(captioned.value(found.first())) : unitOf(*r.main);
         r.label.clear();
     }
 
@@ -1942,8 +2005,11 @@ private:
             if (t.kind == Kind::Number)
                 continue;
             const auto m = bracketed.match(t.text);
-            if (!m.hasMatch())
+            if (!m.hasMatch()) {
+                if (const std::optional<Unit> u = unitOfGarbledHeading(t.text))
+                    labels.append({i, *u, false});
                 continue;
+            }
             QString name = upper(t.text);
             if (i > 0 && m_tokens.at(i - 1).row == t.row && t.box.left() - m_tokens.at(i - 1).box.right() <= t.height * 2)
                 name += upper(m_tokens.at(i - 1).text);
@@ -1953,7 +2019,10 @@ private:
         if (labels.isEmpty())
             return;
         for (Token& t : m_tokens) {
-            if (t.kind != Kind::Number || t.unit || t.clock || (t.garbledUnit && !t.text.isEmpty()))
+            // A figure may write its unit on itself as well ("Voltage (V): 5.151V"): the label
+            // then names it a program's readout all the same.
+            const bool ownUnit = t.unit.has_value();
+            if (t.kind != Kind::Number || t.clock || (!ownUnit && t.garbledUnit && !t.text.isEmpty()))
                 continue;
             // A program's readout shows its decimals; a whole number beside a unit label is a
             // setting's index or a crumb of a drawing.
@@ -1982,7 +2051,9 @@ private:
                     ofSetting = isSetting;
                 }
             }
-            if (unit && ofSetting) {
+            if (ownUnit) {
+                t.unitFromLabel = unit && !ofSetting && !t.unit->perDivision && unit->base == t.unit->base;
+            } else if (unit && ofSetting) {
                 t.status = true;
             } else if (unit) {
                 t.unit = unit;

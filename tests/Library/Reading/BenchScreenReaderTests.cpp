@@ -767,6 +767,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"TargetVoltage", 10, 40, 12}, {"(V)", 120, 40, 12}, {"13.00", 40, 60, 34}, {"ActualVoltage", 10, 120, 12}, {"(V)", 120, 120, 12},
           {"00.00", 40, 140, 34}, {"OFF", 10, 220, 12}},
          "DC Voltage", 0.0, "V"},
+        // ...its headings' brackets lost, the measured one still plain by its first word.
+        {{{"TargetVoltaceV", 10, 40, 9}, {"ActoalVoltzzeV", 200, 40, 9}, {"13.00", 10, 60, 50}, {"12.00", 200, 60, 50},
+          {"Voltage", 10, 200, 7}, {"13.00", 100, 220, 10}},
+         "DC Voltage", 12.0, "V"},
         // A program's log of readings, each line stamped with its time: the top line's reading.
         {{{"#", 10, 40, 10}, {"Measurement", 180, 40, 10}, {"17352", 10, 60, 9}, {"2021-06-11", 50, 60, 9}, {"11:31:17", 120, 60, 9},
           {"-0.59749VDC", 200, 60, 9}, {"17353", 10, 80, 9}, {"2021-06-11", 50, 80, 9}, {"11:31:17", 120, 80, 9}, {"-0.63326VDC", 200, 80, 9},
@@ -819,12 +823,21 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"2019-04-1510:50:25", 30, 110, 10}, {"4.94V", 206, 110, 10}, {"0.457A", 265, 110, 10}, {"2.257W", 334, 110, 10},
           {"Apply", 300, 180, 13}},
          "DC Voltage", 4.94, "V"},
+        // Gauges captioned with their quantity under their bare figures: the first is the reading.
+        {{{"12.00", 60, 40, 42}, {"2.003", 260, 40, 42}, {"VOLTAGE", 50, 110, 31}, {"CURRENT", 250, 110, 31}, {"COARSE", 80, 180, 11},
+          {"COARSE", 280, 180, 11}, {"ON", 200, 220, 34}},
+         "DC Voltage", 12.0, "V"},
         // Names glued to their values by a colon, or by a bracketed unit the name's start was
         // lost before.
         {{{"Status", 10, 10, 12}, {"Voltage:12.05V", 40, 60, 14}, {"Current:0.100A", 40, 90, 14}, {"Backlight", 40, 120, 14}},
          "DC Voltage", 12.05, "V"},
         {{{"Dashboard", 10, 10, 12}, {"le", 40, 100, 10}, {"(V):5.151V", 60, 100, 18}, {"Current(A):0.005A", 300, 100, 18}, {"5.16", 10, 200, 9},
           {"0.22", 400, 220, 9}, {"5.15", 10, 300, 9}},
+         "DC Voltage", 5.151, "V"},
+        // ...at the top of the window, where a label that names the figure's own unit tells a
+        // readout from a status bar's item.
+        {{{"le", 40, 6, 10}, {"(V):5.151V", 60, 6, 18}, {"Current(A):0.005A", 300, 6, 18}, {"5.16", 10, 100, 9}, {"0.22", 400, 120, 9},
+          {"Power(W):0.027W", 60, 150, 18}, {"5.15", 10, 200, 9}},
          "DC Voltage", 5.151, "V"},
         // A supply's volts and amperes in large digits under a title: the current's line is the
         // reading's peer, not the text it stands out from.
@@ -836,6 +849,17 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"w+", 6, 5, 18}, {"1.9.9", 92, 114, 9}, {"2025.9.22", 92, 136, 9}, {"9.130V", 66, 351, 10}, {"1.131A", 66, 373, 10},
           {"10.325W", 66, 395, 10}, {"0.000V", 85, 478, 10}},
          "DC Voltage", 9.13, "V"},
+        // A charger's slots, each a column of its charge tallies over its voltage over its
+        // current, a timer beside the current: the first slot's voltage.
+        {{{"Slot1", 60, 30, 9}, {"8.46mAh", 180, 50, 9}, {"0.00mAh", 180, 64, 9}, {"1.403V", 181, 79, 8}, {"0:01", 70, 93, 8},
+          {"0.507A", 180, 93, 8}, {"Slot2", 60, 115, 9}, {"0.00mAh", 176, 133, 9}, {"0.00mAh", 176, 147, 9}, {"0.000V", 176, 162, 8},
+          {"0:00", 70, 176, 8}, {"0.000A", 176, 176, 8}},
+         "DC Voltage", 1.403, "V"},
+        // A load's status box of two columns beside its chart: the power beside the voltage,
+        // the current under it.
+        {{{"16.00V", 5, 34, 11}, {"2.10A", 285, 34, 11}, {"15.50V", 7, 64, 11}, {"12.346V", 330, 50, 11}, {"24.7W", 400, 50, 11},
+          {"2.000A", 330, 75, 11}, {"0:03:26:55", 400, 75, 11}, {"15.00V", 5, 94, 11}, {"0.064Ah", 330, 99, 12}},
+         "DC Voltage", 12.346, "V"},
         // A logger's reading in plain print over its labelled maximum and minimum; an RMS
         // value is alternating.
         {{{"Logger", 700, 12, 26}, {"6.519613", 151, 196, 17}, {"Vrms", 268, 195, 18}, {"readings:", 153, 236, 17}, {"66", 282, 237, 16},
