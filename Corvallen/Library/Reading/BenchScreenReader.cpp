@@ -956,6 +956,11 @@ public:
         // end of the label before a number ("Vmin:-" "4.54V") is the number's.
         QList<ScreenWord> words;
         for (ScreenWord w : screen.words) {
+            // A few characters in a box far wider than they could be drawn are a drawing the
+            // recogniser made letters of (a chart under the reading read as "me"): no text, and
+            // no size for the reading to stand out from.
+            if (screen.drawn && w.text.size() <= 3 && w.box.width() > (w.text.size() + 2) * std::max({w.box.height(), w.textHeight, 1}))
+                continue;
             if (!words.isEmpty()) {
                 ScreenWord& last = words.last();
                 static const QRegularExpression trailingMinus(QStringLiteral("^(.+?)[:=]?-$"));

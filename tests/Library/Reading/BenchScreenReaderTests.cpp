@@ -16,6 +16,7 @@ struct W {
     const char* text;
     int x, y, h;
     int row = -1;  // as the recogniser grouped it, where that differs from the layout's
+    int width = 0;  // where it differs from the width its characters take
 };
 
 ScreenText screenOf(const QList<W>& words, QList<QRect> boxes = {})
@@ -27,7 +28,7 @@ ScreenText screenOf(const QList<W>& words, QList<QRect> boxes = {})
     for (const W& w : words) {
         ScreenWord sw;
         sw.text = QString::fromUtf8(w.text);
-        sw.box = QRect(w.x, w.y, std::max(4, int(sw.text.size() * w.h * 0.6)), w.h);
+        sw.box = QRect(w.x, w.y, w.width > 0 ? w.width : std::max(4, int(sw.text.size() * w.h * 0.6)), w.h);
         sw.textHeight = w.h;
         sw.confidence = 90;
         int row = w.row;
@@ -896,6 +897,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Keithley179", 100, 20, 10}, {"Quit", 300, 20, 10}, {"+1.0001", 30, 120, 26}, {"kΩ", 150, 121, 24}, {"va", 30, 170, 42},
           {"20", 80, 170, 42}, {"200", 110, 170, 42}, {"20k", 160, 170, 42}, {"Connect", 20, 240, 12}},
          "Resistance", 1.0001, "kΩ"},
+        // A chart under the reading that the recogniser made two letters of is no text it must
+        // stand out from.
+        {{{"ACMV", 31, 49, 11}, {"228.2", 97, 27, 35}, {"mV", 247, 43, 17}, {"me", 33, 86, 42, -1, 250}}, "AC Voltage", 228.2, "mV"},
         // A lone digit drawn huge (a crumb of a chart) is no reading, and hides none.
         {{{"HOLD", 10, 10, 12}, {"Auto", 60, 10, 12}, {"Range", 10, 200, 12}, {"12.34", 100, 60, 50}, {"V", 260, 80, 20},
           {"7", 400, 100, 90}},
