@@ -23,7 +23,7 @@ const QChar degree(0x00B0);
 
 struct Unit {
     QString prefix;  // "", "p", "n", "µ", "m", "k", "M", "G"
-    QString base;    // "V", "A", "Ω", "F", "Hz", "°C", "°F", "s", "%"
+    QString base;    // "V", "A", "Ω", "F", "Hz", "°C", "°F", "s", "%", "dBm"
     QString current; // "AC" or "DC" when the unit says so ("VAC", "V~")
     bool perDivision = false;
     QString text() const { return prefix + base; }
@@ -269,6 +269,12 @@ std::optional<Unit> parseUnit(QString text)
     if (const auto m = ohmWithFeet.match(text); m.hasMatch()) {
         u.prefix = m.captured(1) == QLatin1String("K") ? QStringLiteral("k") : m.captured(1);
         u.base = QString(omega);
+        return u;
+    }
+    // A power meter or a receiver gives power as decibels against a milliwatt ("-31.52dBm").
+    static const QRegularExpression decibelMilliwatts(QStringLiteral("^d[B8]m$"));
+    if (decibelMilliwatts.match(text).hasMatch()) {
+        u.base = QStringLiteral("dBm");
         return u;
     }
     // A program may spell its unit out ("Volts" under the figure).

@@ -872,6 +872,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Keithley179", 100, 20, 10}, {"Quit", 300, 20, 10}, {"+1.0001", 30, 120, 26}, {"kΩ", 150, 121, 24}, {"va", 30, 170, 42},
           {"20", 80, 170, 42}, {"200", 110, 170, 42}, {"20k", 160, 170, 42}, {"Connect", 20, 240, 12}},
          "Resistance", 1.0001, "kΩ"},
+        // A power meter's program: its power in decibels against a milliwatt, drawn large.
+        {{{"Powermeasurement", 140, 10, 11}, {"Relative(dB):", 60, 33, 13}, {"10", 265, 34, 10}, {"-31.52dBm", 130, 130, 31},
+          {"-21.52dBm", 186, 208, 16}},
+         "Measurement", -31.52, "dBm"},
         // A lone digit drawn huge (a crumb of a chart) is no reading, and hides none.
         {{{"HOLD", 10, 10, 12}, {"Auto", 60, 10, 12}, {"Range", 10, 200, 12}, {"12.34", 100, 60, 50}, {"V", 260, 80, 20},
           {"7", 400, 100, 90}},
