@@ -571,6 +571,37 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     static const QRegularExpression leadingPoint(QStringLiteral("^[-+]?(?=\\.\\d)"));
     if (const auto p = leadingPoint.match(text); p.hasMatch())
         text.insert(p.capturedEnd(0), QLatin1Char('0'));
+    // A program printing what the instrument sends over its bus writes it in scientific notation
+    // ("+3.53647037E+01", "-1.271E-03 VDC"): the same figure with its point moved. An exponent
+    // beyond what any bench range spans is a misread one ("7.918e-67"), and leaves the figure
+    // unknown, except the 9.9E+37 the instruments send for an overload.
+    static const QRegularExpression scientific(QStringLiteral("^([-+]?)(\\d+)(?:[.,](\\d+))?[eE]([-+]\\d{1,2})(?!\\d)(.*)$"));
+    if (const auto e = scientific.match(text); e.hasMatch()) {
+        const int exponent = e.captured(4).toInt();
+        if (exponent == 37 && e.captured(2) == QLatin1String("9") && e.captured(3).startsWith(QLatin1String("9"))) {
+            Token t = base;
+            t.kind = Kind::Overload;
+            t.text = text;
+            t.unit = parseUnit(e.captured(5));
+            out.append(t);
+            return out;
+        }
+        if (std::abs(exponent) <= 15) {
+            const QString digits = e.captured(2) + e.captured(3);
+            const qsizetype point = e.capturedLength(2) + exponent;
+            QString plain = point <= 0                ? QStringLiteral("0.") + QString(-point, QLatin1Char('0')) + digits
+                            : point >= digits.size() ? digits + QString(point - digits.size(), QLatin1Char('0'))
+                                                     : digits.left(point) + QLatin1Char('.') + digits.mid(point);
+            while (plain.size() > 1 && plain.front() == QLatin1Char('0') && plain.at(1).isDigit())
+                plain.remove(0, 1);
+            text = e.captured(1) + plain + e.captured(5);
+        } else {
+            Token t = base;
+            t.text = text;
+            out.append(t);
+            return out;
+        }
+    }
     const QString mended = mendedDigits(text);
     if (const auto m = number.match(mended); m.hasMatch()) {
         // A record line read without its spaces glues the next label and its value on

@@ -121,6 +121,10 @@ TEST(BenchScreenReader, OverloadGivesNoValueAndSaysSo)
         EXPECT_EQ(field(m, "unit"), QStringLiteral("MΩ")) << mark;
         EXPECT_TRUE(field(m, "summary").contains(QStringLiteral("overload"))) << mark;
     }
+    // A program printing the instrument's answer shows the number it sends for an overload.
+    const auto sent = BenchScreenReader::read(screenOf({{"RES", 10, 30, 16}, {"+9.90000000E+37", 20, 100, 24}, {"MΩ", 250, 100, 24}}));
+    EXPECT_FALSE(sent.contains(QStringLiteral("value")));
+    EXPECT_EQ(field(sent, "unit"), QStringLiteral("MΩ"));
     // The mark with the unit glued on, the ohm sign garbled, is still an overload on that range.
     for (const char* glued : {"OVERkQ", "-OL-ka", "O.Lko"}) {
         const auto m = BenchScreenReader::read(screenOf({{glued, 120, 100, 64}, {"12:00", 360, 4, 10}}));
@@ -876,6 +880,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Powermeasurement", 140, 10, 11}, {"Relative(dB):", 60, 33, 13}, {"10", 265, 34, 10}, {"-31.52dBm", 130, 130, 31},
           {"-21.52dBm", 186, 208, 16}},
          "Measurement", -31.52, "dBm"},
+        // A logging program printing the instrument's own answer, in scientific notation.
+        {{{"k2000", 10, 10, 10}, {"Count", 10, 200, 10}, {"1601", 60, 200, 10}, {"+3.53647037E+01", 90, 95, 24}, {"C", 330, 95, 24}},
+         "Temperature", 35.3647037, "°C"},
         // A lone digit drawn huge (a crumb of a chart) is no reading, and hides none.
         {{{"HOLD", 10, 10, 12}, {"Auto", 60, 10, 12}, {"Range", 10, 200, 12}, {"12.34", 100, 60, 50}, {"V", 260, 80, 20},
           {"7", 400, 100, 90}},
@@ -897,6 +904,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                            {"1.000A", 300, 60, 14}},
                                   QList<W>{{"Log", 10, 20, 12}, {"Mesure:1.250V", 10, 60, 12}, {"Mesure:1.270V", 10, 90, 12}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
+    // Nor does a figure whose exponent was misread beyond any range ("e-07" read as "e-67").
+    EXPECT_FALSE(BenchScreenReader::read(screenOf({{"LCR", 10, 10, 10}, {"7.918e-67", 60, 100, 40}, {"F", 290, 100, 40}, {"Log", 10, 250, 10}}))
+                     .contains(QStringLiteral("value")));
     // A switch's state read with a zero for its O is no capacitance.
     const auto off = BenchScreenReader::read(screenOf({{"output", 10, 100, 30}, {"0FF", 140, 100, 30}, {"Log", 10, 200, 12}}));
     EXPECT_FALSE(off.contains(QStringLiteral("value")));
