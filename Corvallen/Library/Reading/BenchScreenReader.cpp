@@ -23,7 +23,7 @@ const QChar degree(0x00B0);
 
 struct Unit {
     QString prefix;  // "", "p", "n", "µ", "m", "k", "M", "G"
-    QString base;    // "V", "A", "Ω", "F", "Hz", "°C", "°F", "s", "%", "dBm"
+    QString base;    // "V", "A", "Ω", "F", "H", "Hz", "°C", "°F", "s", "%", "dBm"
     QString current; // "AC" or "DC" when the unit says so ("VAC", "V~")
     bool perDivision = false;
     QString text() const { return prefix + base; }
@@ -255,6 +255,14 @@ std::optional<Unit> parseUnit(QString text)
     if (const auto m = ohms.match(text); m.hasMatch()) {
         u.prefix = m.captured(1) == QLatin1String("K") ? QStringLiteral("k") : m.captured(1);
         u.base = QString(omega);
+        return u;
+    }
+    // An LCR meter gives inductance in henries, always behind a small prefix ("221.7uH",
+    // "3.582 mH"); a capital one before H is hertz with its z lost (below), and "pH" is acidity.
+    static const QRegularExpression henries(QStringLiteral("^([mnuU\u00B5])H$"));
+    if (const auto m = henries.match(text); m.hasMatch()) {
+        u.prefix = m.captured(1) == QLatin1String("m") || m.captured(1) == QLatin1String("n") ? m.captured(1) : QString(micro);
+        u.base = QStringLiteral("H");
         return u;
     }
     // Hertz with its z lost behind a prefix ("9.789MH").
@@ -2740,6 +2748,8 @@ private:
         }
         if (base == QLatin1String("F"))
             return QStringLiteral("Capacitance");
+        if (base == QLatin1String("H"))
+            return QStringLiteral("Inductance");
         if (base == QLatin1String("Hz"))
             return QStringLiteral("Frequency");
         if (base.startsWith(degree))
