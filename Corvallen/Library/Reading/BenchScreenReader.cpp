@@ -279,8 +279,9 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QString(omega);
         return u;
     }
-    // A power meter or a receiver gives power as decibels against a milliwatt ("-31.52dBm").
-    static const QRegularExpression decibelMilliwatts(QStringLiteral("^d[B8]m$"));
+    // A power meter or a receiver gives power as decibels against a milliwatt ("-31.52dBm", some
+    // programs in small letters: "-10,00dbm").
+    static const QRegularExpression decibelMilliwatts(QStringLiteral("^d[Bb8]m$"));
     if (decibelMilliwatts.match(text).hasMatch()) {
         u.base = QStringLiteral("dBm");
         return u;
