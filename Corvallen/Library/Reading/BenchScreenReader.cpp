@@ -492,6 +492,14 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         head.text.chop(1);
         return tokensOf(head, wordIndex, afterLabel) + tokensOf(tail, wordIndex, false);
     }
+    // So are two readouts of a table's row the recogniser ran together without the space between
+    // them ("19.922kHz901.09mV"): a figure, its unit, then a figure of its own with a point.
+    static const QRegularExpression runTogether(
+        QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?)([A-Za-z\u00B5\u03A9\u2126]{1,3})(?=[-+]?\\d+[.,]\\d+[A-Za-z\u00B5\u03A9\u2126])"));
+    if (const auto m = runTogether.match(text); m.hasMatch() && parseUnit(m.captured(2))) {
+        auto [head, tail] = cutWord(w, text, m.capturedLength(0));
+        return tokensOf(head, wordIndex, afterLabel) + tokensOf(tail, wordIndex, false);
+    }
     // A digit or two in a box wider than they could be drawn, each as wide as it is tall, are a
     // drawing (a plot, a frame) the recogniser made characters of: no figure.
     if (text.size() <= 2 && std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); })

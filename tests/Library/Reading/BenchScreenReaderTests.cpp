@@ -824,6 +824,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"2019-04-1510:50:25", 30, 110, 10}, {"4.94V", 206, 110, 10}, {"0.457A", 265, 110, 10}, {"2.257W", 334, 110, 10},
           {"Apply", 300, 180, 13}},
          "DC Voltage", 4.94, "V"},
+        // ...or with the spaces between them lost.
+        {{{"RD-USB", 23, 19, 13}, {"Log", 122, 21, 13}, {"Currentvalue", 23, 60, 17}, {"Temperature", 300, 90, 13},
+          {"2019-04-1510:50:25", 30, 110, 10}, {"4.94V0.457A2.257W", 206, 110, 10}, {"Apply", 300, 180, 13}},
+         "DC Voltage", 4.94, "V"},
         // Names glued to their values by a colon, or by a bracketed unit the name's start was
         // lost before.
         {{{"Status", 10, 10, 12}, {"Voltage:12.05V", 40, 60, 14}, {"Current:0.100A", 40, 90, 14}, {"Backlight", 40, 120, 14}},
