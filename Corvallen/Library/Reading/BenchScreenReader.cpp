@@ -2644,6 +2644,17 @@ private:
     {
         if (hasScopeMarks(m_words))
             return false;
+        // A power in decibels named as a level ("Level -10.00 dBm", "RF Level: 5 dBm") is what a
+        // signal generator puts out (or an analyser's reference): a power meter names its reading
+        // as power or not at all.
+        static const QRegularExpression levelWord(QStringLiteral("^(?:RF|REF)?-?(?:LEVEL|LEV|LVL)[:=]?$"));
+        for (int k = 0; k + 1 < m_tokens.size(); ++k) {
+            const Token& name = m_tokens.at(k);
+            const Token& figure = m_tokens.at(k + 1);
+            if (figure.kind == Kind::Number && figure.unit && figure.unit->base == QLatin1String("dBm") && figure.row == name.row
+                && levelWord.match(upper(name.text)).hasMatch() && figure.box.left() - name.box.right() <= std::max(name.height, figure.height) * 3)
+                return true;
+        }
         static const QList<QStringList> kinds = {
             {QStringLiteral("PHASE")},
             {QStringLiteral("OFFSET")},

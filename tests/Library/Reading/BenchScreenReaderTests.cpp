@@ -722,6 +722,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"f-999.981H", 400, 4, 10}},
         {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"WG:Square", 200, 4, 10}, {"100.106Hz", 260, 4, 10}, {"4.000Vpp", 330, 4, 10},
          {"f-", 400, 4, 10}, {"00.105Hz", 412, 4, 10}},
+        // An RF generator's level in decibels against a milliwatt, drawn larger than its frequency.
+        {{"SSG", 10, 10, 10}, {"Freq", 10, 60, 16}, {"1.000GHz", 80, 60, 16}, {"Level", 10, 120, 16}, {"-10.00dBm", 80, 110, 34},
+         {"UTILITY", 10, 250, 10}},
         // Channel boxes that stack the name over the scale and the offset, read as one line.
         {{"200kSa/s", 200, 4, 12}, {"50.00V/", 104, 228, 10, 1}, {"154.00V", 104, 242, 10, 1}, {"CH1", 105, 214, 10, 1},
          {"20.00V/", 262, 228, 10, 1}, {"19.20V", 263, 242, 10, 1}, {"CH2", 264, 214, 10, 1}},
