@@ -2776,6 +2776,8 @@ private:
             return QStringLiteral("Temperature");
         if (base == QLatin1String("s"))
             return QStringLiteral("Period");
+        if (base == QLatin1String("dBm"))
+            return QStringLiteral("Measurement");
         // No unit: the mode labels alone.
         if (screenSays({QStringLiteral("DIODE")}))
             return QStringLiteral("Diode");
