@@ -2007,7 +2007,7 @@ private:
         if (labels.isEmpty())
             return;
         for (Token& t : m_tokens) {
-            if (t.kind != Kind::Number || t.unit || t.clock || (t.garbledUnit && !t.text.isEmpty()))
+            if (t.kind != Kind::Number || t.clock || (t.garbledUnit && !t.text.isEmpty()))
                 continue;
             // A program's readout shows its decimals; a whole number beside a unit label is a
             // setting's index or a crumb of a drawing.
@@ -2036,8 +2036,14 @@ private:
                     ofSetting = isSetting;
                 }
             }
+            // A figure that writes its unit as its label does ("Voltage (V): 5.151V") is the
+            // label's all the same; one in another unit is not.
+            if (t.unit && (!unit || unit->base != t.unit->base))
+                continue;
             if (unit && ofSetting) {
                 t.status = true;
+            } else if (unit && t.unit) {
+                t.unitFromLabel = true;
             } else if (unit) {
                 t.unit = unit;
                 t.unitFromLabel = true;

@@ -838,6 +838,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Dashboard", 10, 10, 12}, {"le", 40, 100, 10}, {"(V):5.151V", 60, 100, 18}, {"Current(A):0.005A", 300, 100, 18}, {"5.16", 10, 200, 9},
           {"0.22", 400, 220, 9}, {"5.15", 10, 300, 9}},
          "DC Voltage", 5.151, "V"},
+        // The same as the titles of charts at the window's top, each figure with its own unit.
+        {{{"le", 40, 5, 10}, {"(V):5.151V", 60, 3, 18}, {"Current(A):0.005A", 300, 3, 18}, {"5.16", 10, 100, 9}, {"0.22", 400, 120, 9},
+          {"Power(W):0.027W", 60, 200, 18}},
+         "DC Voltage", 5.151, "V"},
         // A supply's volts and amperes in large digits under a title: the current's line is the
         // reading's peer, not the text it stands out from.
         {{{"Status", 10, 10, 12}, {"12.00", 10, 30, 40}, {"V", 154, 30, 20}, {"1.000", 10, 160, 40}, {"A", 154, 160, 20}}, "DC Voltage", 12.00, "V"},
