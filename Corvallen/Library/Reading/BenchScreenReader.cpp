@@ -23,7 +23,7 @@ const QChar degree(0x00B0);
 
 struct Unit {
     QString prefix;  // "", "p", "n", "µ", "m", "k", "M", "G"
-    QString base;    // "V", "A", "Ω", "F", "Hz", "°C", "°F", "s", "%"
+    QString base;    // "V", "A", "Ω", "F", "H", "Hz", "°C", "°F", "s", "%", "dBm"
     QString current; // "AC" or "DC" when the unit says so ("VAC", "V~")
     bool perDivision = false;
     QString text() const { return prefix + base; }
@@ -257,6 +257,14 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QString(omega);
         return u;
     }
+    // An LCR meter gives inductance in henries, always behind a small prefix ("221.7uH",
+    // "3.582 mH"); a capital one before H is hertz with its z lost (below), and "pH" is acidity.
+    static const QRegularExpression henries(QStringLiteral("^([mnuU\u00B5])H$"));
+    if (const auto m = henries.match(text); m.hasMatch()) {
+        u.prefix = m.captured(1) == QLatin1String("m") || m.captured(1) == QLatin1String("n") ? m.captured(1) : QString(micro);
+        u.base = QStringLiteral("H");
+        return u;
+    }
     // Hertz with its z lost behind a prefix ("9.789MH").
     static const QRegularExpression hertz(QStringLiteral("^([kKMG])H$"));
     if (const auto m = hertz.match(text); m.hasMatch()) {
@@ -269,6 +277,13 @@ std::optional<Unit> parseUnit(QString text)
     if (const auto m = ohmWithFeet.match(text); m.hasMatch()) {
         u.prefix = m.captured(1) == QLatin1String("K") ? QStringLiteral("k") : m.captured(1);
         u.base = QString(omega);
+        return u;
+    }
+    // A power meter or a receiver gives power as decibels against a milliwatt ("-31.52dBm", some
+    // programs in small letters: "-10,00dbm").
+    static const QRegularExpression decibelMilliwatts(QStringLiteral("^d[Bb8]m$"));
+    if (decibelMilliwatts.match(text).hasMatch()) {
+        u.base = QStringLiteral("dBm");
         return u;
     }
     // A program may spell its unit out ("Volts" under the figure).
@@ -477,6 +492,14 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         head.text.chop(1);
         return tokensOf(head, wordIndex, afterLabel) + tokensOf(tail, wordIndex, false);
     }
+    // So are two readouts of a table's row the recogniser ran together without the space between
+    // them ("19.922kHz901.09mV"): a figure, its unit, then a figure of its own with a point.
+    static const QRegularExpression runTogether(
+        QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?)([A-Za-z\u00B5\u03A9\u2126]{1,3})(?=[-+]?\\d+[.,]\\d+[A-Za-z\u00B5\u03A9\u2126])"));
+    if (const auto m = runTogether.match(text); m.hasMatch() && parseUnit(m.captured(2))) {
+        auto [head, tail] = cutWord(w, text, m.capturedLength(0));
+        return tokensOf(head, wordIndex, afterLabel) + tokensOf(tail, wordIndex, false);
+    }
     // A digit or two in a box wider than they could be drawn, each as wide as it is tall, are a
     // drawing (a plot, a frame) the recogniser made characters of: no figure.
     if (text.size() <= 2 && std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); })
@@ -565,6 +588,37 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     static const QRegularExpression leadingPoint(QStringLiteral("^[-+]?(?=\\.\\d)"));
     if (const auto p = leadingPoint.match(text); p.hasMatch())
         text.insert(p.capturedEnd(0), QLatin1Char('0'));
+    // A program printing what the instrument sends over its bus writes it in scientific notation
+    // ("+3.53647037E+01", "-1.271E-03 VDC"): the same figure with its point moved. An exponent
+    // beyond what any bench range spans is a misread one ("7.918e-67"), and leaves the figure
+    // unknown, except the 9.9E+37 the instruments send for an overload.
+    static const QRegularExpression scientific(QStringLiteral("^([-+]?)(\\d+)(?:[.,](\\d+))?[eE]([-+]\\d{1,2})(?!\\d)(.*)$"));
+    if (const auto e = scientific.match(text); e.hasMatch()) {
+        const int exponent = e.captured(4).toInt();
+        if (exponent == 37 && e.captured(2) == QLatin1String("9") && e.captured(3).startsWith(QLatin1String("9"))) {
+            Token t = base;
+            t.kind = Kind::Overload;
+            t.text = text;
+            t.unit = parseUnit(e.captured(5));
+            out.append(t);
+            return out;
+        }
+        if (std::abs(exponent) <= 15) {
+            const QString digits = e.captured(2) + e.captured(3);
+            const qsizetype point = e.capturedLength(2) + exponent;
+            QString plain = point <= 0                ? QStringLiteral("0.") + QString(-point, QLatin1Char('0')) + digits
+                            : point >= digits.size() ? digits + QString(point - digits.size(), QLatin1Char('0'))
+                                                     : digits.left(point) + QLatin1Char('.') + digits.mid(point);
+            while (plain.size() > 1 && plain.front() == QLatin1Char('0') && plain.at(1).isDigit())
+                plain.remove(0, 1);
+            text = e.captured(1) + plain + e.captured(5);
+        } else {
+            Token t = base;
+            t.text = text;
+            out.append(t);
+            return out;
+        }
+    }
     const QString mended = mendedDigits(text);
     if (const auto m = number.match(mended); m.hasMatch()) {
         // A record line read without its spaces glues the next label and its value on
@@ -2666,6 +2720,17 @@ private:
     {
         if (hasScopeMarks(m_words))
             return false;
+        // A power in decibels named as a level ("Level -10.00 dBm", "RF Level: 5 dBm") is what a
+        // signal generator puts out (or an analyser's reference): a power meter names its reading
+        // as power or not at all.
+        static const QRegularExpression levelWord(QStringLiteral("^(?:RF|REF)?-?(?:LEVEL|LEV|LVL)[:=]?$"));
+        for (int k = 0; k + 1 < m_tokens.size(); ++k) {
+            const Token& name = m_tokens.at(k);
+            const Token& figure = m_tokens.at(k + 1);
+            if (figure.kind == Kind::Number && figure.unit && figure.unit->base == QLatin1String("dBm") && figure.row == name.row
+                && levelWord.match(upper(name.text)).hasMatch() && figure.box.left() - name.box.right() <= std::max(name.height, figure.height) * 3)
+                return true;
+        }
         static const QList<QStringList> kinds = {
             {QStringLiteral("PHASE")},
             {QStringLiteral("OFFSET")},
@@ -2779,12 +2844,16 @@ private:
         }
         if (base == QLatin1String("F"))
             return QStringLiteral("Capacitance");
+        if (base == QLatin1String("H"))
+            return QStringLiteral("Inductance");
         if (base == QLatin1String("Hz"))
             return QStringLiteral("Frequency");
         if (base.startsWith(degree))
             return QStringLiteral("Temperature");
         if (base == QLatin1String("s"))
             return QStringLiteral("Period");
+        if (base == QLatin1String("dBm"))
+            return QStringLiteral("Measurement");
         // No unit: the mode labels alone.
         if (screenSays({QStringLiteral("DIODE")}))
             return QStringLiteral("Diode");

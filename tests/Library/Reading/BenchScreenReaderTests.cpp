@@ -122,6 +122,10 @@ TEST(BenchScreenReader, OverloadGivesNoValueAndSaysSo)
         EXPECT_EQ(field(m, "unit"), QStringLiteral("MΩ")) << mark;
         EXPECT_TRUE(field(m, "summary").contains(QStringLiteral("overload"))) << mark;
     }
+    // A program printing the instrument's answer shows the number it sends for an overload.
+    const auto sent = BenchScreenReader::read(screenOf({{"RES", 10, 30, 16}, {"+9.90000000E+37", 20, 100, 24}, {"MΩ", 250, 100, 24}}));
+    EXPECT_FALSE(sent.contains(QStringLiteral("value")));
+    EXPECT_EQ(field(sent, "unit"), QStringLiteral("MΩ"));
     // The mark with the unit glued on, the ohm sign garbled, is still an overload on that range.
     for (const char* glued : {"OVERkQ", "-OL-ka", "O.Lko"}) {
         const auto m = BenchScreenReader::read(screenOf({{glued, 120, 100, 64}, {"12:00", 360, 4, 10}}));
@@ -146,6 +150,7 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
         {"DIODE", "V", "Diode", "V"},            {"CONT", "Ω", "Continuity", "Ω"},    {"V~", "mV", "AC Voltage", "mV"},
         {"TRMSAC", "V", "AC Voltage", "V"},      {"DCV", "Vy", "DC Voltage", "V"},    {"DICDE", "V", "Diode", "V"},
         {"CONTINUTY", "Ω", "Continuity", "Ω"},   {"", "vpc", "DC Voltage", "V"},      {"", "apdc", "DC Current", "A"},
+        {"LCR", "uH", "Inductance", "µH"},       {"FREQ", "dbm", "Measurement", "dBm"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
@@ -718,6 +723,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"f-999.981H", 400, 4, 10}},
         {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"WG:Square", 200, 4, 10}, {"100.106Hz", 260, 4, 10}, {"4.000Vpp", 330, 4, 10},
          {"f-", 400, 4, 10}, {"00.105Hz", 412, 4, 10}},
+        // An RF generator's level in decibels against a milliwatt, drawn larger than its frequency.
+        {{"SSG", 10, 10, 10}, {"Freq", 10, 60, 16}, {"1.000GHz", 80, 60, 16}, {"Level", 10, 120, 16}, {"-10.00dBm", 80, 110, 34},
+         {"UTILITY", 10, 250, 10}},
         // Channel boxes that stack the name over the scale and the offset, read as one line.
         {{"200kSa/s", 200, 4, 12}, {"50.00V/", 104, 228, 10, 1}, {"154.00V", 104, 242, 10, 1}, {"CH1", 105, 214, 10, 1},
          {"20.00V/", 262, 228, 10, 1}, {"19.20V", 263, 242, 10, 1}, {"CH2", 264, 214, 10, 1}},
@@ -828,6 +836,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"12.00", 60, 40, 42}, {"2.003", 260, 40, 42}, {"VOLTAGE", 50, 110, 31}, {"CURRENT", 250, 110, 31}, {"COARSE", 80, 180, 11},
           {"COARSE", 280, 180, 11}, {"ON", 200, 220, 34}},
          "DC Voltage", 12.0, "V"},
+        // ...or with the spaces between them lost.
+        {{{"RD-USB", 23, 19, 13}, {"Log", 122, 21, 13}, {"Currentvalue", 23, 60, 17}, {"Temperature", 300, 90, 13},
+          {"2019-04-1510:50:25", 30, 110, 10}, {"4.94V0.457A2.257W", 206, 110, 10}, {"Apply", 300, 180, 13}},
+         "DC Voltage", 4.94, "V"},
         // Names glued to their values by a colon, or by a bracketed unit the name's start was
         // lost before.
         {{{"Status", 10, 10, 12}, {"Voltage:12.05V", 40, 60, 14}, {"Current:0.100A", 40, 90, 14}, {"Backlight", 40, 120, 14}},
@@ -900,6 +912,13 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         // A chart under the reading that the recogniser made two letters of is no text it must
         // stand out from.
         {{{"ACMV", 31, 49, 11}, {"228.2", 97, 27, 35}, {"mV", 247, 43, 17}, {"me", 33, 86, 42, -1, 250}}, "AC Voltage", 228.2, "mV"},
+        // A power meter's program: its power in decibels against a milliwatt, drawn large.
+        {{{"Powermeasurement", 140, 10, 11}, {"Relative(dB):", 60, 33, 13}, {"10", 265, 34, 10}, {"-31.52dBm", 130, 130, 31},
+          {"-21.52dBm", 186, 208, 16}},
+         "Measurement", -31.52, "dBm"},
+        // A logging program printing the instrument's own answer, in scientific notation.
+        {{{"k2000", 10, 10, 10}, {"Count", 10, 200, 10}, {"1601", 60, 200, 10}, {"+3.53647037E+01", 90, 95, 24}, {"C", 330, 95, 24}},
+         "Temperature", 35.3647037, "°C"},
         // A lone digit drawn huge (a crumb of a chart) is no reading, and hides none.
         {{{"HOLD", 10, 10, 12}, {"Auto", 60, 10, 12}, {"Range", 10, 200, 12}, {"12.34", 100, 60, 50}, {"V", 260, 80, 20},
           {"7", 400, 100, 90}},
@@ -923,6 +942,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Mode", 40, 20, 14}, {"Auto", 300, 20, 14}, {"PowerDemand", 40, 60, 14}, {"GridFrequency", 40, 100, 14},
                                            {"50.0Hz", 300, 100, 14}, {"GridVoltage", 40, 140, 14}, {"235.0V", 300, 140, 14}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
+    // Nor does a figure whose exponent was misread beyond any range ("e-07" read as "e-67").
+    EXPECT_FALSE(BenchScreenReader::read(screenOf({{"LCR", 10, 10, 10}, {"7.918e-67", 60, 100, 40}, {"F", 290, 100, 40}, {"Log", 10, 250, 10}}))
+                     .contains(QStringLiteral("value")));
     // A switch's state read with a zero for its O is no capacitance.
     const auto off = BenchScreenReader::read(screenOf({{"output", 10, 100, 30}, {"0FF", 140, 100, 30}, {"Log", 10, 200, 12}}));
     EXPECT_FALSE(off.contains(QStringLiteral("value")));
