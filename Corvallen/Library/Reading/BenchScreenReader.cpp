@@ -705,6 +705,10 @@ QString readoutLabel(QString word)
             if (word == bare || (bare.size() >= 4 && word.size() >= 4 && editDistance(word, bare) <= 1))
                 return group.first();
         }
+    // A peak to peak's label garbled as the layout's labels know it ("GDPk-Pk": its channel's
+    // badge read as letters before it) is one here too.
+    if (word.size() >= 6 && labelFor(word) == QLatin1String("VPP"))
+        return QStringLiteral("VPP");
     return {};
 }
 

@@ -897,3 +897,35 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
     const auto off = BenchScreenReader::read(screenOf({{"output", 10, 100, 30}, {"0FF", 140, 100, 30}, {"Log", 10, 200, 12}}));
     EXPECT_FALSE(off.contains(QStringLiteral("value")));
 }
+
+TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
+{
+    // Scope screens whose scale marks the recogniser lost: the measurement list or statistics
+    // table is all that is left to read, and its first measurement is the reading.
+    struct Case {
+        QList<W> words;
+        std::optional<double> value;
+        const char* unit;
+        std::optional<double> minValue, maxValue;
+    };
+    const Case cases[] = {
+        // A measurement list, each line's channel badge read as letters glued to its label,
+        // a decimal point read as a comma, the timebase over it misread as an RMS figure.
+        {{{"1.00rms", 182, 193, 8}, {"500.003Hz", 374, 193, 8}, {"GDPk-Pk", 182, 209, 10}, {"4,00V", 245, 209, 8}, {"2.00'V", 28, 222, 8},
+          {"eark-Pk", 182, 222, 10}, {"860m", 245, 222, 8}, {"17:48:53", 421, 223, 8}},
+         4.00, "V", {}, {}},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf(c.words));
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.front().text;
+        if (!c.value)
+            continue;
+        EXPECT_EQ(field(m, "mode"), QStringLiteral("Oscilloscope")) << c.words.front().text;
+        EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.front().text;
+        EXPECT_EQ(m.contains(QStringLiteral("minValue")), c.minValue.has_value()) << c.words.front().text;
+        EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), c.minValue.value_or(0)) << c.words.front().text;
+        EXPECT_EQ(m.contains(QStringLiteral("maxValue")), c.maxValue.has_value()) << c.words.front().text;
+        EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), c.maxValue.value_or(0)) << c.words.front().text;
+    }
+}
