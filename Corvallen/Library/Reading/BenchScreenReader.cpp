@@ -1198,6 +1198,8 @@ private:
             if (r.unit)
                 takeLimits(r, readouts, *r.unit);
         }
+        if (statisticsBox(r))
+            return;
         const bool standsOut = prominent(r) || onlyMeasurement(r);
         // The top edge of a screen is its status bar or title, the bottom edge its channel bar or
         // soft keys: what stands there is a setting.
@@ -1445,6 +1447,84 @@ private:
                 return;
             }
         }
+    }
+
+    // A scope's statistics box stacks a measurement's current value over its running average,
+    // minimum and maximum ("Cur:-40.00mV" over "Avg:", "Min:" and "Max:"): the first box's
+    // current value is the screen's measurement, its own minimum and maximum its limits, and
+    // the other figures statistics. Where that value lost its unit ("Cur:7.840" with the V in
+    // too small a print), no other figure of the table stands for it: false when the screen
+    // has no such box, true with the reading (or none) when it has.
+    bool statisticsBox(Reading& r)
+    {
+        static const QRegularExpression current(QStringLiteral("^Cur(?:r|rent)?[:=](.*)$"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression statistic(QStringLiteral("^([A-Za-z]{3,7})([:=]?)(.*)$"));
+        static const QRegularExpression figure(QStringLiteral("^([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
+        // The statistics labelled under a word, in its column, and the figure each shows.
+        auto below = [&](const ScreenWord& w) {
+            QList<std::pair<QString, int>> found;
+            for (int j = 0; j < m_words.size(); ++j) {
+                const ScreenWord& o = m_words.at(j);
+                const int drop = o.box.top() - w.box.bottom();
+                if (drop < 0 || drop > w.box.height() * 5 || horizontalOverlap(o.box, w.box) <= 0)
+                    continue;
+                if (const auto m = statistic.match(o.text); m.hasMatch()) {
+                    const QString label = labelFor(m.captured(1));
+                    if (label == QLatin1String("AVG") || label == QLatin1String("MIN") || label == QLatin1String("MAX"))
+                        found.append({label, j});
+                }
+            }
+            return found;
+        };
+        for (int i = 0; i < m_words.size(); ++i) {
+            const ScreenWord& w = m_words.at(i);
+            const auto c = current.match(w.text);
+            if (!c.hasMatch())
+                continue;
+            const QList<std::pair<QString, int>> stats = below(w);
+            QSet<QString> kinds;
+            for (const auto& s : stats)
+                kinds.insert(s.first);
+            if (kinds.size() < 2)
+                continue;
+            // The figure glued to "Cur:" or in the next word of its line, its unit glued to it or
+            // in the word after.
+            QString text = c.captured(1);
+            int next = i + 1;
+            if (text.isEmpty() && next < m_words.size() && m_words.at(next).row == w.row)
+                text = m_words.at(next++).text;
+            const auto f = figure.match(zerosAfterPoint(text));
+            QString unitText = f.hasMatch() ? f.captured(2) : QString();
+            if (f.hasMatch() && unitText.isEmpty() && next < m_words.size() && m_words.at(next).row == w.row
+                && m_words.at(next).box.left() - w.box.right() <= w.box.height() * 4)
+                unitText = m_words.at(next).text;
+            const std::optional<Unit> unit = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
+            r = Reading();
+            m_scope = true;
+            if (!f.hasMatch() || !unit || lostLeadingDigit(f.captured(1)))
+                return true;
+            ScreenWord value = w;
+            value.text = f.captured(1) + unitText;
+            const QList<Token> read = tokensOf(value, i);
+            if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->perDivision)
+                return true;
+            takeScopeFigure(r, read.first(), {});
+            for (const auto& [label, j] : stats) {
+                // (Without its colon a limit's minus can't be told from the colon misread:
+                // "Max-131mV".)
+                const auto s = statistic.match(m_words.at(j).text);
+                const auto m = figure.match(zerosAfterPoint(s.captured(3)));
+                const std::optional<Unit> u = m.hasMatch() ? readoutUnit(m.captured(2)) : std::nullopt;
+                QString shown;
+                const std::optional<double> v = m.hasMatch() ? readoutFigure(m.captured(1), &shown) : std::nullopt;
+                if (label == QLatin1String("AVG") || s.captured(2).isEmpty() || !u || !v || u->base != r.unit->base)
+                    continue;
+                const double inReading = std::round(*v * prefixFactor(u->prefix) / prefixFactor(r.unit->prefix) * 1e9) / 1e9;
+                (label == QLatin1String("MIN") ? r.minValue : r.maxValue) = inReading;
+            }
+            return true;
+        }
+        return false;
     }
 
     // A scope program may follow a channel's name and its scales per division with what it

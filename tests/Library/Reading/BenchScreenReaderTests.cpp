@@ -914,6 +914,19 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"1.00rms", 182, 193, 8}, {"500.003Hz", 374, 193, 8}, {"GDPk-Pk", 182, 209, 10}, {"4,00V", 245, 209, 8}, {"2.00'V", 28, 222, 8},
           {"eark-Pk", 182, 222, 10}, {"860m", 245, 222, 8}, {"17:48:53", 421, 223, 8}},
          4.00, "V", {}, {}},
+        // A statistics box per measurement: the first box's current value, its V read as a Y,
+        // with its own minimum and maximum; a limit whose colon was lost is not told from its
+        // minus.
+        {{{"Cur:", 106, 200, 8}, {"-40.00mY", 130, 200, 8}, {"Cur:1.441", 249, 200, 8}, {"Avg:-50.91mV", 106, 212, 8},
+          {"Min:-80.00mV", 106, 225, 8}, {"Max:-40.00mV", 106, 238, 8}, {"Avg:1.683", 249, 212, 8}, {"Min:1.434V", 249, 225, 8}},
+         -40.00, "mV", -80.00, -40.00},
+        {{{"Cur:", 106, 200, 8}, {"-40.00mY", 130, 200, 8}, {"Avg:-50.91mV", 106, 212, 8}, {"Min:-80.00mV", 106, 225, 8},
+          {"Max-40.00mV", 106, 238, 8}},
+         -40.00, "mV", -80.00, {}},
+        // Its current value's unit lost: no statistic, and no other box's figure, stands for it.
+        {{{"Cur:7.840", 106, 200, 8}, {"Cur:10.00ms", 249, 200, 8}, {"Avg:7.840", 106, 212, 8}, {"Min:7.840", 106, 225, 8},
+          {"Max:7.840", 106, 238, 8}, {"Avg:9.740ms", 249, 212, 8}, {"Min:8.400ms", 249, 225, 8}, {"Max:10.20ms", 249, 238, 8}},
+         {}, "", {}, {}},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words));
