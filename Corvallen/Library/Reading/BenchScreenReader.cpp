@@ -536,6 +536,11 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             l.box = head.box;
             out.append(l);
             rest.text = m.captured(3);
+            // A frequency's Hz with its z lost (cut off at the screen's edge: "f=999.981H") is
+            // hertz all the same: no other unit follows a frequency's label.
+            static const QRegularExpression hertzCut(QStringLiteral("\\d[kKM]?H$"));
+            if (label == QLatin1String("FREQ") && hertzCut.match(rest.text).hasMatch())
+                rest.text += QLatin1Char('z');
             return out + tokensOf(rest, wordIndex, true);
         }
     }
@@ -1621,8 +1626,11 @@ private:
         // peaks), however many figures each shows.
         const Token* counter = nullptr;
         for (const Token& t : m_tokens) {
+            // (Its "f=" glued on with the "=" read as a minus, "f-999.981Hz", is no label but
+            // the counter's own mark.)
+            const bool marked = &t != &m_tokens.front() && (&t - 1)->label == QLatin1String("FREQ") && (&t - 1)->word == t.word;
             if (t.kind != Kind::Number || t.clock || t.generatorSetting || !t.unit || t.unit->perDivision
-                || t.unit->base != QLatin1String("Hz") || t.value <= 0 || digitCount(t.shown) < 6)
+                || t.unit->base != QLatin1String("Hz") || (t.value <= 0 && !(marked && t.value < 0)) || digitCount(t.shown) < 6)
                 continue;
             if (counter)
                 return;
@@ -1636,7 +1644,12 @@ private:
         });
         if (inColumn)
             return;
-        takeScopeFigure(r, *counter, QStringLiteral("FREQ"));
+        Token read = *counter;
+        if (read.value < 0) {
+            read.value = -read.value;
+            read.shown.remove(0, 1);
+        }
+        takeScopeFigure(r, read, QStringLiteral("FREQ"));
     }
 
     // A supply's panel stacks its voltage, current and power alike: a current or a power whose

@@ -601,6 +601,9 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"Trig'd", 553, 2, 11}, {"144.437kHz", 681, 200, 10}, {"58us", 469, 230, 10},
           {"37.68us", 531, 230, 10}},
          144.437, "kHz", {}, {}},
+        // ...marked "f=" with the "=" read as a minus, its z cut off at the screen's edge, beside
+        // the built-in generator's frequency.
+        {{{"WG:Sine", 300, 4, 10}, {"1.00000kHz", 340, 4, 10}, {"4.000Vpp", 400, 4, 10}, {"f-999.981H", 420, 4, 12}}, 999.981, "Hz", {}, {}},
         // A side panel of labels over values that the recogniser ran into one line, down the
         // column: a label pairs only with a value level with it or under it...
         {{{"857mV", 354, 102, 12, 9}, {"Vpp", 354, 86, 11, 9}, {"1.20V", 355, 22, 12, 9}, {"Max", 355, 6, 11, 9}}, 857, "mV", {}, 1200},
@@ -714,7 +717,7 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A scope's built-in generator's settings on its status bar; its counter lost its unit,
         // or its first digit ("f = 00.105Hz" for 100.105Hz).
         {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"WG:Sine", 200, 4, 10}, {"1.00000kHz", 250, 4, 10}, {"4.000Vpp", 320, 4, 10},
-         {"f-999.981H", 400, 4, 10}},
+         {"f-999.981", 400, 4, 10}},
         {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"WG:Square", 200, 4, 10}, {"100.106Hz", 260, 4, 10}, {"4.000Vpp", 330, 4, 10},
          {"f-", 400, 4, 10}, {"00.105Hz", 412, 4, 10}},
         // Channel boxes that stack the name over the scale and the offset, read as one line.
