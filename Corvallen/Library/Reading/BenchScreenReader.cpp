@@ -1624,11 +1624,31 @@ private:
     {
         // The counter shows one frequency: a column of frequencies is a table (a spectrum's
         // peaks), however many figures each shows.
-        const Token* counter = nullptr;
+        // A strip readout read with its figure but not its unit ("Rise-1" for "Rise=1.700ns") is
+        // the screen's measurement, unread: the counter does not stand for it.
+        static const QRegularExpression unreadReadout(QStringLiteral("^([A-Za-z][A-Za-z+\\-]*?)[:=\\-]?[-+]?\\d"));
+        for (const ScreenWord& w : m_words)
+            if (const auto m = unreadReadout.match(w.text); m.hasMatch() && !readoutLabel(m.captured(1)).isEmpty())
+                return;
+        // Its box's mark, a square wave, may be read as letters glued before the figure
+        // ("JUUUL47.8920kHz"): they name no label, and the figure after them is the counter's.
+        static const QRegularExpression iconBefore(QStringLiteral("^([A-Za-z]{2,6})(\\d+\\.\\d+[A-Za-z]{1,4})$"));
+        QList<Token> tokens;
         for (const Token& t : m_tokens) {
+            const auto m = t.kind == Kind::Word ? iconBefore.match(t.text) : QRegularExpressionMatch();
+            if (!m.hasMatch() || !labelFor(m.captured(1)).isEmpty() || !readoutLabel(m.captured(1)).isEmpty()) {
+                tokens.append(t);
+                continue;
+            }
+            ScreenWord figure = m_words.at(t.word);
+            figure.text = m.captured(2);
+            tokens += tokensOf(figure, t.word);
+        }
+        const Token* counter = nullptr;
+        for (const Token& t : tokens) {
             // (Its "f=" glued on with the "=" read as a minus, "f-999.981Hz", is no label but
             // the counter's own mark.)
-            const bool marked = &t != &m_tokens.front() && (&t - 1)->label == QLatin1String("FREQ") && (&t - 1)->word == t.word;
+            const bool marked = &t != &tokens.front() && (&t - 1)->label == QLatin1String("FREQ") && (&t - 1)->word == t.word;
             if (t.kind != Kind::Number || t.clock || t.generatorSetting || !t.unit || t.unit->perDivision
                 || t.unit->base != QLatin1String("Hz") || (t.value <= 0 && !(marked && t.value < 0)) || digitCount(t.shown) < 6)
                 continue;
@@ -1638,7 +1658,7 @@ private:
         }
         if (!counter)
             return;
-        const bool inColumn = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+        const bool inColumn = std::any_of(tokens.begin(), tokens.end(), [&](const Token& t) {
             return &t != counter && t.kind == Kind::Number && t.unit && t.unit->base == QLatin1String("Hz") && t.row != counter->row
                    && horizontalOverlap(t.box, counter->box) > 0;
         });

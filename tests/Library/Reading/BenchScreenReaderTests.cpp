@@ -604,6 +604,8 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // ...marked "f=" with the "=" read as a minus, its z cut off at the screen's edge, beside
         // the built-in generator's frequency.
         {{{"WG:Sine", 300, 4, 10}, {"1.00000kHz", 340, 4, 10}, {"4.000Vpp", 400, 4, 10}, {"f-999.981H", 420, 4, 12}}, 999.981, "Hz", {}, {}},
+        // ...its box's square-wave mark read as letters glued before it.
+        {{{"JUUUL47.8920kKHz", 548, 47, 10}, {"Period", 14, 101, 9}, {"Zoom:1.000us", 254, 183, 9}}, 47.8920, "kHz", {}, {}},
         // A side panel of labels over values that the recogniser ran into one line, down the
         // column: a label pairs only with a value level with it or under it...
         {{{"857mV", 354, 102, 12, 9}, {"Vpp", 354, 86, 11, 9}, {"1.20V", 355, 22, 12, 9}, {"Max", 355, 6, 11, 9}}, 857, "mV", {}, 1200},
@@ -720,6 +722,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"f-999.981", 400, 4, 10}},
         {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"WG:Square", 200, 4, 10}, {"100.106Hz", 260, 4, 10}, {"4.000Vpp", 330, 4, 10},
          {"f-", 400, 4, 10}, {"00.105Hz", 412, 4, 10}},
+        // A strip whose readouts lost their labels or units: the counter does not stand for them.
+        {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"JUUUL2.98562kHz", 548, 47, 10}, {"2.56Y", 82, 442, 9}, {"Rise-1", 189, 442, 9}},
         // Channel boxes that stack the name over the scale and the offset, read as one line.
         {{"200kSa/s", 200, 4, 12}, {"50.00V/", 104, 228, 10, 1}, {"154.00V", 104, 242, 10, 1}, {"CH1", 105, 214, 10, 1},
          {"20.00V/", 262, 228, 10, 1}, {"19.20V", 263, 242, 10, 1}, {"CH2", 264, 214, 10, 1}},
