@@ -96,6 +96,9 @@ QString labelFor(const QString& word)
     const bool colon = w.endsWith(QLatin1Char(':')) || w.endsWith(QLatin1Char('='));
     while (w.endsWith(QLatin1Char(':')) || w.endsWith(QLatin1Char('=')) || w.endsWith(QLatin1Char('.')))
         w.chop(1);
+    // A channel's name before the label, run into it ("CH1frequency:"), names what it measures.
+    static const QRegularExpression channelFirst(QStringLiteral("^CH[1-4](?=[A-Z]{3})"));
+    w.remove(channelFirst);
     if (w.isEmpty())
         return {};
     // The manual-range mark carries no colon; "Man:" is a limit label one letter off.
@@ -953,6 +956,18 @@ public:
                     last.text += QLatin1Char('-') + w.text;
                     last.box |= w.box;
                     continue;
+                }
+                // So is one cut between two small letters that touch ("freq" "uency:276.54Hz"),
+                // where the whole names a label.
+                static const QRegularExpression labelPart(QStringLiteral("^([A-Za-z0-9]*[A-Za-z])[:=]"));
+                const bool touching = last.row == w.row && w.box.left() - last.box.right() <= std::max(2, last.textHeight / 5);
+                if (touching && !last.text.isEmpty() && !w.text.isEmpty() && last.text.back().isLower() && w.text.front().isLower()) {
+                    const auto m = labelPart.match(last.text + w.text);
+                    if (m.hasMatch() && !labelFor(m.captured(1)).isEmpty()) {
+                        last.text += w.text;
+                        last.box |= w.box;
+                        continue;
+                    }
                 }
             }
             words.append(w);

@@ -914,6 +914,7 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         std::optional<double> value;
         const char* unit;
         std::optional<double> minValue, maxValue;
+        bool waveform = false;
     };
     const Case cases[] = {
         // A measurement list, each line's channel badge read as letters glued to its label,
@@ -934,9 +935,15 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"Cur:7.840", 106, 200, 8}, {"Cur:10.00ms", 249, 200, 8}, {"Avg:7.840", 106, 212, 8}, {"Min:7.840", 106, 225, 8},
           {"Max:7.840", 106, 238, 8}, {"Avg:9.740ms", 249, 212, 8}, {"Min:8.400ms", 249, 225, 8}, {"Max:10.20ms", 249, 238, 8}},
          {}, "", {}, {}},
+        // A home-made scope's page: the channel's name run into its label, the label cut in two
+        // where two small letters touch.
+        {{{"Rate:2ms", 300, 60, 12}, {"Range1:DC1V", 300, 80, 12}, {"CH1freq", 10, 240, 12}, {"uency:276.54Hz", 61, 240, 12}},
+         276.54, "Hz", {}, {}, true},
     };
     for (const Case& c : cases) {
-        const auto m = BenchScreenReader::read(screenOf(c.words));
+        ScreenText screen = screenOf(c.words);
+        screen.waveform = c.waveform;
+        const auto m = BenchScreenReader::read(screen);
         EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.front().text;
         if (!c.value)
             continue;
