@@ -1474,10 +1474,11 @@ private:
     // current value is the screen's measurement, its own minimum and maximum its limits, and
     // the other figures statistics. Where that value lost its unit ("Cur:7.840" with the V in
     // too small a print), no other figure of the table stands for it: false when the screen
-    // has no such box, true with the reading (or none) when it has.
+    // has no such box, true with the reading (or none) when it has. ("Current:" spelt out
+    // labels a supply's or a meter's amperes, not a statistic.)
     bool statisticsBox(Reading& r)
     {
-        static const QRegularExpression current(QStringLiteral("^Cur(?:r|rent)?[:=](.*)$"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression current(QStringLiteral("^Curr?[:=](.*)$"), QRegularExpression::CaseInsensitiveOption);
         static const QRegularExpression statistic(QStringLiteral("^([A-Za-z]{3,7})([:=]?)(.*)$"));
         static const QRegularExpression figure(QStringLiteral("^([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
         // The statistics labelled under a word, in its column, and the figure each shows.
