@@ -1648,11 +1648,13 @@ private:
                 return;
         // Its box's mark, a square wave, may be read as letters glued before the figure
         // ("JUUUL47.8920kHz"): they name no label, and the figure after them is the counter's.
+        // (A built-in generator's wave shape glued to its frequency, "Sine1.00000kHz", is a
+        // setting.)
         static const QRegularExpression iconBefore(QStringLiteral("^([A-Za-z]{2,6})(\\d+\\.\\d+[A-Za-z]{1,4})$"));
         QList<Token> tokens;
         for (const Token& t : m_tokens) {
             const auto m = t.kind == Kind::Word ? iconBefore.match(t.text) : QRegularExpressionMatch();
-            if (!m.hasMatch() || !labelFor(m.captured(1)).isEmpty() || !readoutLabel(m.captured(1)).isEmpty()) {
+            if (!m.hasMatch() || !labelFor(m.captured(1)).isEmpty() || !readoutLabel(m.captured(1)).isEmpty() || isGeneratorMark(m.captured(1))) {
                 tokens.append(t);
                 continue;
             }
