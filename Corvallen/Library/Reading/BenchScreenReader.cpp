@@ -753,10 +753,11 @@ std::optional<Unit> readoutUnit(const QString& text)
 // label says it is one (a channel mark, a colon, a channel name before it). Values without a
 // unit are no readouts.
 // A built-in generator's settings on a scope's status bar name its wave's shape ("AWG: Sine
-// 1.00000kHz 4.000Vpp"): the frequency and amplitude after it are what it puts out.
+// 1.00000kHz 4.000Vpp", the shape perhaps run into its frequency: "Sine1.00000kHz"): the
+// frequency and amplitude after it are what it puts out.
 bool isGeneratorMark(const QString& word)
 {
-    static const QRegularExpression mark(QStringLiteral("^(?:A?WG:?|SINE|SQUARE|RAMP|PULSE|TRIANGLE|NOISE|ARB)$|^A?WG:"),
+    static const QRegularExpression mark(QStringLiteral("^(?:A?WG:?|SINE|SQUARE|RAMP|PULSE|TRIANGLE|NOISE|ARB)(?:$|(?=\\d))|^A?WG:"),
                                          QRegularExpression::CaseInsensitiveOption);
     return mark.match(word).hasMatch();
 }

@@ -724,6 +724,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"f-", 400, 4, 10}, {"00.105Hz", 412, 4, 10}},
         // A built-in generator's frequency glued to its wave's shape is no counter.
         {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"Sine1.00000kHz", 300, 4, 10}},
+        // ...nor is its amplitude after it a peak to peak.
+        {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"Sine1.00000kHz", 300, 4, 10}, {"4.000Vpp", 400, 4, 10}},
         // A strip whose readouts lost their labels or units: the counter does not stand for them.
         {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"JUUUL2.98562kHz", 548, 47, 10}, {"2.56Y", 82, 442, 9}, {"Rise-1", 189, 442, 9}},
         // Channel boxes that stack the name over the scale and the offset, read as one line.
