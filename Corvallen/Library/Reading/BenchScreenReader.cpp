@@ -96,6 +96,9 @@ QString labelFor(const QString& word)
     const bool colon = w.endsWith(QLatin1Char(':')) || w.endsWith(QLatin1Char('='));
     while (w.endsWith(QLatin1Char(':')) || w.endsWith(QLatin1Char('=')) || w.endsWith(QLatin1Char('.')))
         w.chop(1);
+    // A channel's name before the label, run into it ("CH1frequency:"), names what it measures.
+    static const QRegularExpression channelFirst(QStringLiteral("^CH[1-4](?=[A-Z]{3})"));
+    w.remove(channelFirst);
     if (w.isEmpty())
         return {};
     // The manual-range mark carries no colon; "Man:" is a limit label one letter off.
@@ -559,6 +562,11 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             l.box = head.box;
             out.append(l);
             rest.text = m.captured(3);
+            // A frequency's Hz with its z lost (cut off at the screen's edge: "f=999.981H") is
+            // hertz all the same: no other unit follows a frequency's label.
+            static const QRegularExpression hertzCut(QStringLiteral("\\d[kKM]?H$"));
+            if (label == QLatin1String("FREQ") && hertzCut.match(rest.text).hasMatch())
+                rest.text += QLatin1Char('z');
             return out + tokensOf(rest, wordIndex, true);
         }
     }
@@ -759,6 +767,10 @@ QString readoutLabel(QString word)
             if (word == bare || (bare.size() >= 4 && word.size() >= 4 && editDistance(word, bare) <= 1))
                 return group.first();
         }
+    // A peak to peak's label garbled as the layout's labels know it ("GDPk-Pk": its channel's
+    // badge read as letters before it) is one here too.
+    if (word.size() >= 6 && labelFor(word) == QLatin1String("VPP"))
+        return QStringLiteral("VPP");
     return {};
 }
 
@@ -795,10 +807,11 @@ std::optional<Unit> readoutUnit(const QString& text)
 // label says it is one (a channel mark, a colon, a channel name before it). Values without a
 // unit are no readouts.
 // A built-in generator's settings on a scope's status bar name its wave's shape ("AWG: Sine
-// 1.00000kHz 4.000Vpp"): the frequency and amplitude after it are what it puts out.
+// 1.00000kHz 4.000Vpp", the shape perhaps run into its frequency: "Sine1.00000kHz"): the
+// frequency and amplitude after it are what it puts out.
 bool isGeneratorMark(const QString& word)
 {
-    static const QRegularExpression mark(QStringLiteral("^(?:A?WG:?|SINE|SQUARE|RAMP|PULSE|TRIANGLE|NOISE|ARB)$|^A?WG:"),
+    static const QRegularExpression mark(QStringLiteral("^(?:A?WG:?|SINE|SQUARE|RAMP|PULSE|TRIANGLE|NOISE|ARB)(?:$|(?=\\d))|^A?WG:"),
                                          QRegularExpression::CaseInsensitiveOption);
     return mark.match(word).hasMatch();
 }
@@ -1030,6 +1043,18 @@ public:
                     last.text += QLatin1Char('-') + w.text;
                     last.box |= w.box;
                     continue;
+                }
+                // So is one cut between two small letters that touch ("freq" "uency:276.54Hz"),
+                // where the whole names a label.
+                static const QRegularExpression labelPart(QStringLiteral("^([A-Za-z0-9]*[A-Za-z])[:=]"));
+                const bool touching = last.row == w.row && w.box.left() - last.box.right() <= std::max(2, last.textHeight / 5);
+                if (touching && !last.text.isEmpty() && !w.text.isEmpty() && last.text.back().isLower() && w.text.front().isLower()) {
+                    const auto m = labelPart.match(last.text + w.text);
+                    if (m.hasMatch() && !labelFor(m.captured(1)).isEmpty()) {
+                        last.text += w.text;
+                        last.box |= w.box;
+                        continue;
+                    }
                 }
             }
             words.append(w);
@@ -1280,6 +1305,8 @@ private:
             if (r.unit)
                 takeLimits(r, readouts, *r.unit);
         }
+        if (statisticsBox(r))
+            return;
         const bool standsOut = prominent(r) || onlyMeasurement(r);
         // The top edge of a screen is its status bar or title, the bottom edge its channel bar or
         // soft keys: what stands there is a setting.
@@ -1550,6 +1577,85 @@ private:
         }
     }
 
+    // A scope's statistics box stacks a measurement's current value over its running average,
+    // minimum and maximum ("Cur:-40.00mV" over "Avg:", "Min:" and "Max:"): the first box's
+    // current value is the screen's measurement, its own minimum and maximum its limits, and
+    // the other figures statistics. Where that value lost its unit ("Cur:7.840" with the V in
+    // too small a print), no other figure of the table stands for it: false when the screen
+    // has no such box, true with the reading (or none) when it has. ("Current:" spelt out
+    // labels a supply's or a meter's amperes, not a statistic.)
+    bool statisticsBox(Reading& r)
+    {
+        static const QRegularExpression current(QStringLiteral("^Curr?[:=](.*)$"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression statistic(QStringLiteral("^([A-Za-z]{3,7})([:=]?)(.*)$"));
+        static const QRegularExpression figure(QStringLiteral("^([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
+        // The statistics labelled under a word, in its column, and the figure each shows.
+        auto below = [&](const ScreenWord& w) {
+            QList<std::pair<QString, int>> found;
+            for (int j = 0; j < m_words.size(); ++j) {
+                const ScreenWord& o = m_words.at(j);
+                const int drop = o.box.top() - w.box.bottom();
+                if (drop < 0 || drop > w.box.height() * 5 || horizontalOverlap(o.box, w.box) <= 0)
+                    continue;
+                if (const auto m = statistic.match(o.text); m.hasMatch()) {
+                    const QString label = labelFor(m.captured(1));
+                    if (label == QLatin1String("AVG") || label == QLatin1String("MIN") || label == QLatin1String("MAX"))
+                        found.append({label, j});
+                }
+            }
+            return found;
+        };
+        for (int i = 0; i < m_words.size(); ++i) {
+            const ScreenWord& w = m_words.at(i);
+            const auto c = current.match(w.text);
+            if (!c.hasMatch())
+                continue;
+            const QList<std::pair<QString, int>> stats = below(w);
+            QSet<QString> kinds;
+            for (const auto& s : stats)
+                kinds.insert(s.first);
+            if (kinds.size() < 2)
+                continue;
+            // The figure glued to "Cur:" or in the next word of its line, its unit glued to it or
+            // in the word after.
+            QString text = c.captured(1);
+            int next = i + 1;
+            if (text.isEmpty() && next < m_words.size() && m_words.at(next).row == w.row)
+                text = m_words.at(next++).text;
+            const auto f = figure.match(zerosAfterPoint(text));
+            QString unitText = f.hasMatch() ? f.captured(2) : QString();
+            if (f.hasMatch() && unitText.isEmpty() && next < m_words.size() && m_words.at(next).row == w.row
+                && m_words.at(next).box.left() - w.box.right() <= w.box.height() * 4)
+                unitText = m_words.at(next).text;
+            const std::optional<Unit> unit = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
+            r = Reading();
+            m_scope = true;
+            if (!f.hasMatch() || !unit || lostLeadingDigit(f.captured(1)))
+                return true;
+            ScreenWord value = w;
+            value.text = f.captured(1) + unitText;
+            const QList<Token> read = tokensOf(value, i);
+            if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->perDivision)
+                return true;
+            takeScopeFigure(r, read.first(), {});
+            for (const auto& [label, j] : stats) {
+                // (Without its colon a limit's minus can't be told from the colon misread:
+                // "Max-131mV".)
+                const auto s = statistic.match(m_words.at(j).text);
+                const auto m = figure.match(zerosAfterPoint(s.captured(3)));
+                const std::optional<Unit> u = m.hasMatch() ? readoutUnit(m.captured(2)) : std::nullopt;
+                QString shown;
+                const std::optional<double> v = m.hasMatch() ? readoutFigure(m.captured(1), &shown) : std::nullopt;
+                if (label == QLatin1String("AVG") || s.captured(2).isEmpty() || !u || !v || u->base != r.unit->base)
+                    continue;
+                const double inReading = std::round(*v * prefixFactor(u->prefix) / prefixFactor(r.unit->prefix) * 1e9) / 1e9;
+                (label == QLatin1String("MIN") ? r.minValue : r.maxValue) = inReading;
+            }
+            return true;
+        }
+        return false;
+    }
+
     // A scope program may follow a channel's name and its scales per division with what it
     // measures on that channel ("CH1 1.00V/div 30.0dB/div 2.041V 1.0000kHz"): the first figure
     // with a unit after the row's last scale is the channel's measurement. A channel's box that
@@ -1642,10 +1748,35 @@ private:
     {
         // The counter shows one frequency: a column of frequencies is a table (a spectrum's
         // peaks), however many figures each shows.
-        const Token* counter = nullptr;
+        // A strip readout read with its figure but not its unit ("Rise-1" for "Rise=1.700ns") is
+        // the screen's measurement, unread: the counter does not stand for it.
+        static const QRegularExpression unreadReadout(QStringLiteral("^([A-Za-z][A-Za-z+\\-]*?)[:=\\-]?[-+]?\\d"));
+        for (const ScreenWord& w : m_words)
+            if (const auto m = unreadReadout.match(w.text); m.hasMatch() && !readoutLabel(m.captured(1)).isEmpty())
+                return;
+        // Its box's mark, a square wave, may be read as letters glued before the figure
+        // ("JUUUL47.8920kHz"): they name no label, and the figure after them is the counter's.
+        // (A built-in generator's wave shape glued to its frequency, "Sine1.00000kHz", is a
+        // setting.)
+        static const QRegularExpression iconBefore(QStringLiteral("^([A-Za-z]{2,6})(\\d+\\.\\d+[A-Za-z]{1,4})$"));
+        QList<Token> tokens;
         for (const Token& t : m_tokens) {
+            const auto m = t.kind == Kind::Word ? iconBefore.match(t.text) : QRegularExpressionMatch();
+            if (!m.hasMatch() || !labelFor(m.captured(1)).isEmpty() || !readoutLabel(m.captured(1)).isEmpty() || isGeneratorMark(m.captured(1))) {
+                tokens.append(t);
+                continue;
+            }
+            ScreenWord figure = m_words.at(t.word);
+            figure.text = m.captured(2);
+            tokens += tokensOf(figure, t.word);
+        }
+        const Token* counter = nullptr;
+        for (const Token& t : tokens) {
+            // (Its "f=" glued on with the "=" read as a minus, "f-999.981Hz", is no label but
+            // the counter's own mark.)
+            const bool marked = &t != &tokens.front() && (&t - 1)->label == QLatin1String("FREQ") && (&t - 1)->word == t.word;
             if (t.kind != Kind::Number || t.clock || t.generatorSetting || !t.unit || t.unit->perDivision
-                || t.unit->base != QLatin1String("Hz") || t.value <= 0 || digitCount(t.shown) < 6)
+                || t.unit->base != QLatin1String("Hz") || (t.value <= 0 && !(marked && t.value < 0)) || digitCount(t.shown) < 6)
                 continue;
             if (counter)
                 return;
@@ -1653,13 +1784,18 @@ private:
         }
         if (!counter)
             return;
-        const bool inColumn = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+        const bool inColumn = std::any_of(tokens.begin(), tokens.end(), [&](const Token& t) {
             return &t != counter && t.kind == Kind::Number && t.unit && t.unit->base == QLatin1String("Hz") && t.row != counter->row
                    && horizontalOverlap(t.box, counter->box) > 0;
         });
         if (inColumn)
             return;
-        takeScopeFigure(r, *counter, QStringLiteral("FREQ"));
+        Token read = *counter;
+        if (read.value < 0) {
+            read.value = -read.value;
+            read.shown.remove(0, 1);
+        }
+        takeScopeFigure(r, read, QStringLiteral("FREQ"));
     }
 
     // A supply's panel stacks its voltage, current and power alike: a current or a power whose

@@ -607,6 +607,11 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"Trig'd", 553, 2, 11}, {"144.437kHz", 681, 200, 10}, {"58us", 469, 230, 10},
           {"37.68us", 531, 230, 10}},
          144.437, "kHz", {}, {}},
+        // ...marked "f=" with the "=" read as a minus, its z cut off at the screen's edge, beside
+        // the built-in generator's frequency.
+        {{{"WG:Sine", 300, 4, 10}, {"1.00000kHz", 340, 4, 10}, {"4.000Vpp", 400, 4, 10}, {"f-999.981H", 420, 4, 12}}, 999.981, "Hz", {}, {}},
+        // ...its box's square-wave mark read as letters glued before it.
+        {{{"JUUUL47.8920kKHz", 548, 47, 10}, {"Period", 14, 101, 9}, {"Zoom:1.000us", 254, 183, 9}}, 47.8920, "kHz", {}, {}},
         // A side panel of labels over values that the recogniser ran into one line, down the
         // column: a label pairs only with a value level with it or under it...
         {{{"857mV", 354, 102, 12, 9}, {"Vpp", 354, 86, 11, 9}, {"1.20V", 355, 22, 12, 9}, {"Max", 355, 6, 11, 9}}, 857, "mV", {}, 1200},
@@ -720,12 +725,18 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A scope's built-in generator's settings on its status bar; its counter lost its unit,
         // or its first digit ("f = 00.105Hz" for 100.105Hz).
         {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"WG:Sine", 200, 4, 10}, {"1.00000kHz", 250, 4, 10}, {"4.000Vpp", 320, 4, 10},
-         {"f-999.981H", 400, 4, 10}},
+         {"f-999.981", 400, 4, 10}},
         {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"WG:Square", 200, 4, 10}, {"100.106Hz", 260, 4, 10}, {"4.000Vpp", 330, 4, 10},
          {"f-", 400, 4, 10}, {"00.105Hz", 412, 4, 10}},
         // An RF generator's level in decibels against a milliwatt, drawn larger than its frequency.
         {{"SSG", 10, 10, 10}, {"Freq", 10, 60, 16}, {"1.000GHz", 80, 60, 16}, {"Level", 10, 120, 16}, {"-10.00dBm", 80, 110, 34},
          {"UTILITY", 10, 250, 10}},
+        // A built-in generator's frequency glued to its wave's shape is no counter.
+        {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"Sine1.00000kHz", 300, 4, 10}},
+        // ...nor is its amplitude after it a peak to peak.
+        {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"Sine1.00000kHz", 300, 4, 10}, {"4.000Vpp", 400, 4, 10}},
+        // A strip whose readouts lost their labels or units: the counter does not stand for them.
+        {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"JUUUL2.98562kHz", 548, 47, 10}, {"2.56Y", 82, 442, 9}, {"Rise-1", 189, 442, 9}},
         // Channel boxes that stack the name over the scale and the offset, read as one line.
         {{"200kSa/s", 200, 4, 12}, {"50.00V/", 104, 228, 10, 1}, {"154.00V", 104, 242, 10, 1}, {"CH1", 105, 214, 10, 1},
          {"20.00V/", 262, 228, 10, 1}, {"19.20V", 263, 242, 10, 1}, {"CH2", 264, 214, 10, 1}},
@@ -948,4 +959,56 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
     // A switch's state read with a zero for its O is no capacitance.
     const auto off = BenchScreenReader::read(screenOf({{"output", 10, 100, 30}, {"0FF", 140, 100, 30}, {"Log", 10, 200, 12}}));
     EXPECT_FALSE(off.contains(QStringLiteral("value")));
+}
+
+TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
+{
+    // Scope screens whose scale marks the recogniser lost: the measurement list or statistics
+    // table is all that is left to read, and its first measurement is the reading.
+    struct Case {
+        QList<W> words;
+        std::optional<double> value;
+        const char* unit;
+        std::optional<double> minValue, maxValue;
+        bool waveform = false;
+    };
+    const Case cases[] = {
+        // A measurement list, each line's channel badge read as letters glued to its label,
+        // a decimal point read as a comma, the timebase over it misread as an RMS figure.
+        {{{"1.00rms", 182, 193, 8}, {"500.003Hz", 374, 193, 8}, {"GDPk-Pk", 182, 209, 10}, {"4,00V", 245, 209, 8}, {"2.00'V", 28, 222, 8},
+          {"eark-Pk", 182, 222, 10}, {"860m", 245, 222, 8}, {"17:48:53", 421, 223, 8}},
+         4.00, "V", {}, {}},
+        // A statistics box per measurement: the first box's current value, its V read as a Y,
+        // with its own minimum and maximum; a limit whose colon was lost is not told from its
+        // minus.
+        {{{"Cur:", 106, 200, 8}, {"-40.00mY", 130, 200, 8}, {"Cur:1.441", 249, 200, 8}, {"Avg:-50.91mV", 106, 212, 8},
+          {"Min:-80.00mV", 106, 225, 8}, {"Max:-40.00mV", 106, 238, 8}, {"Avg:1.683", 249, 212, 8}, {"Min:1.434V", 249, 225, 8}},
+         -40.00, "mV", -80.00, -40.00},
+        {{{"Cur:", 106, 200, 8}, {"-40.00mY", 130, 200, 8}, {"Avg:-50.91mV", 106, 212, 8}, {"Min:-80.00mV", 106, 225, 8},
+          {"Max-40.00mV", 106, 238, 8}},
+         -40.00, "mV", -80.00, {}},
+        // Its current value's unit lost: no statistic, and no other box's figure, stands for it.
+        {{{"Cur:7.840", 106, 200, 8}, {"Cur:10.00ms", 249, 200, 8}, {"Avg:7.840", 106, 212, 8}, {"Min:7.840", 106, 225, 8},
+          {"Max:7.840", 106, 238, 8}, {"Avg:9.740ms", 249, 212, 8}, {"Min:8.400ms", 249, 225, 8}, {"Max:10.20ms", 249, 238, 8}},
+         {}, "", {}, {}},
+        // A home-made scope's page: the channel's name run into its label, the label cut in two
+        // where two small letters touch.
+        {{{"Rate:2ms", 300, 60, 12}, {"Range1:DC1V", 300, 80, 12}, {"CH1freq", 10, 240, 12}, {"uency:276.54Hz", 61, 240, 12}},
+         276.54, "Hz", {}, {}, true},
+    };
+    for (const Case& c : cases) {
+        ScreenText screen = screenOf(c.words);
+        screen.waveform = c.waveform;
+        const auto m = BenchScreenReader::read(screen);
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.front().text;
+        if (!c.value)
+            continue;
+        EXPECT_EQ(field(m, "mode"), QStringLiteral("Oscilloscope")) << c.words.front().text;
+        EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.front().text;
+        EXPECT_EQ(m.contains(QStringLiteral("minValue")), c.minValue.has_value()) << c.words.front().text;
+        EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), c.minValue.value_or(0)) << c.words.front().text;
+        EXPECT_EQ(m.contains(QStringLiteral("maxValue")), c.maxValue.has_value()) << c.words.front().text;
+        EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), c.maxValue.value_or(0)) << c.words.front().text;
+    }
 }
