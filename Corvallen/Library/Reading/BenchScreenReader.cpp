@@ -1359,8 +1359,10 @@ private:
         // A labelled measurement that lost its first digit ("f = 00.105Hz") is no reading.
         if (r.main && !r.label.isEmpty() && lostLeadingDigit(r.main->shown))
             r.main.reset();
-        // No frequency or period is negative: a minus before one is its label's "=" misread.
-        if (r.main && r.unit && (r.unit->base == QLatin1String("Hz") || r.unit->base == QLatin1String("s")) && r.main->value < 0) {
+        // No frequency or period is negative, nor an RMS value, an amplitude or a peak to peak: a
+        // minus before one is its label's "=" misread ("Rms-80.0mV").
+        const bool neverNegative = r.label == QLatin1String("RMS") || r.label == QLatin1String("AMPL") || r.label == QLatin1String("VPP");
+        if (r.main && r.unit && (r.unit->base == QLatin1String("Hz") || r.unit->base == QLatin1String("s") || neverNegative) && r.main->value < 0) {
             r.main->value = -r.main->value;
             r.main->shown.remove(0, 1);
         }

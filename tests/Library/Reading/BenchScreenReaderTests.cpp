@@ -264,6 +264,10 @@ TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
                                {"680mV", 350, 130, 12}, {"Freq", 350, 160, 12}, {"948.5Hz", 350, 180, 12}});
     rms.waveform = true;
     EXPECT_EQ(BenchScreenReader::read(rms).value(QStringLiteral("value")).toDouble(), 680);
+    // No RMS value is negative: a minus after its label is the label's "=" misread.
+    ScreenText dashed = screenOf({{"CH1", 4, 250, 12}, {"1.00V", 40, 250, 12}, {"STOP", 200, 250, 12}, {"Rms-80.0mV", 350, 30, 12}});
+    dashed.waveform = true;
+    EXPECT_EQ(BenchScreenReader::read(dashed).value(QStringLiteral("value")).toDouble(), 80);
 
     // A peak to peak whose unit was lost: the maximum less the minimum tells it; where nothing
     // does, the frequency before it is not the screen's measurement.
