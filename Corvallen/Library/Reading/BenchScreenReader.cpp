@@ -1219,6 +1219,11 @@ public:
         if (!r.overload)
             settle(r);
         const QString mode = modeFor(r);
+        if (r.main && untrustworthy(r, mode)) {
+            r.main.reset();
+            r.minValue.reset();
+            r.maxValue.reset();
+        }
         QVariantMap out;
         out.insert(QStringLiteral("mode"), mode);
         const QString unit = r.unit ? r.unit->text() : QString();
@@ -1270,6 +1275,19 @@ public:
     }
 
 private:
+    // Whatever rule took the figure, some figures are no trustworthy measurement.
+    bool untrustworthy(const Reading& r, const QString& mode) const
+    {
+        if (!r.unit)
+            return false;
+        // No oscilloscope resolves nanovolts or nanoamperes: a scope's figure in them is its
+        // "mV" or "mA" garbled ("Amplitude 14.6nV" for "14.0mV"), and its digits are no safer.
+        if (mode == QLatin1String("Oscilloscope") && (r.unit->base == QLatin1String("V") || r.unit->base == QLatin1String("A"))
+            && (r.unit->prefix == QLatin1String("n") || r.unit->prefix == QLatin1String("p")))
+            return true;
+        return false;
+    }
+
     // What a person takes for the screen's measurement, and nothing else. On a scope's screen
     // (scale marks per division, a sample rate, or a peak-to-peak readout) that has labelled
     // readouts and no number with a unit drawn larger than its text, the reading is the

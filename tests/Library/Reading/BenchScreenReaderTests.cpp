@@ -740,6 +740,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // Channel boxes that stack the name over the scale and the offset, read as one line.
         {{"200kSa/s", 200, 4, 12}, {"50.00V/", 104, 228, 10, 1}, {"154.00V", 104, 242, 10, 1}, {"CH1", 105, 214, 10, 1},
          {"20.00V/", 262, 228, 10, 1}, {"19.20V", 263, 242, 10, 1}, {"CH2", 264, 214, 10, 1}},
+        // A scope's readout in nanovolts: its millivolts garbled.
+        {{"1.00V/", 100, 4, 10}, {"500us/", 200, 4, 10}, {"Amplitude", 10, 200, 10}, {"14.6nV", 80, 200, 10}, {"Frequency", 150, 200, 10},
+         {"587.4Hz", 230, 200, 10}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
