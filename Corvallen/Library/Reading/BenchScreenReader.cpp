@@ -1285,7 +1285,19 @@ private:
         if (mode == QLatin1String("Oscilloscope") && (r.unit->base == QLatin1String("V") || r.unit->base == QLatin1String("A"))
             && (r.unit->prefix == QLatin1String("n") || r.unit->prefix == QLatin1String("p")))
             return true;
-        return false;
+        // A figure drawn like three or more others in its unit, all within a few percent of it (a
+        // battery's cell voltages "4,138V" "4,136V" "4,140V"), is one of a set of peers: none of
+        // them is the screen's measurement more than the others. A log's lines, each stamped
+        // with its time, are one reading over time, the first line the one shown first.
+        static const QRegularExpression time(QStringLiteral("\\d{1,2}:\\d{2}"));
+        if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == r.main->row && time.match(w.text).hasMatch(); }))
+            return false;
+        const double value = r.main->value;
+        const auto peers = std::count_if(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            return t.kind == Kind::Number && t.unit && !t.unit->perDivision && t.unit->base == r.unit->base && t.unit->prefix == r.unit->prefix
+                   && t.box != r.main->box && similarSize(t.height, r.main->height) && std::abs(t.value - value) <= std::abs(value) * 0.02;
+        });
+        return peers >= 3;
     }
 
     // What a person takes for the screen's measurement, and nothing else. On a scope's screen

@@ -743,6 +743,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A scope's readout in nanovolts: its millivolts garbled.
         {{"1.00V/", 100, 4, 10}, {"500us/", 200, 4, 10}, {"Amplitude", 10, 200, 10}, {"14.6nV", 80, 200, 10}, {"Frequency", 150, 200, 10},
          {"587.4Hz", 230, 200, 10}},
+        // A battery's cells, each voltage one of its peers.
+        {{"Cells", 200, 10, 14}, {"Cellvoltage1", 10, 40, 11}, {"4.138V", 200, 40, 12}, {"Cellvoltage2", 10, 70, 11}, {"4.136V", 200, 70, 12},
+         {"Cellvoltage3", 10, 100, 11}, {"4.135V", 200, 100, 12}, {"Cellvoltage4", 10, 130, 11}, {"4.138V", 200, 130, 12}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
