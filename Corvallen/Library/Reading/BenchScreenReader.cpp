@@ -1994,6 +1994,15 @@ private:
         });
         if (unnamedBefore)
             return;
+        // Nor where one stands over the first in its column, drawn alike (a table whose first
+        // row's name was lost: "Voltag le: 231.10V" over "Current: 5.49A").
+        const bool unnamedAbove = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            return t.kind == Kind::Number && t.row < first.row && !t.status && !t.clock && t.unit && !t.unit->perDivision
+                   && !found.contains(int(&t - m_tokens.data())) && similarSize(t.height, first.height)
+                   && std::abs(t.box.left() - first.box.left()) <= first.height && first.box.top() - t.box.bottom() <= first.height * 3;
+        });
+        if (unnamedAbove)
+            return;
         r.main = first;
         r.unit = captioned.contains(found.first()) ? std::optional<Unit>(captioned.value(found.first())) : unitOf(*r.main);
         r.label.clear();

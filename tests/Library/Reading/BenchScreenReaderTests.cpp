@@ -797,6 +797,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"TargetVoltaceV", 10, 40, 9}, {"ActoalVoltzzeV", 200, 40, 9}, {"13.00", 10, 60, 50}, {"12.00", 200, 60, 50},
           {"Voltage", 10, 200, 7}, {"13.00", 100, 220, 10}},
          "DC Voltage", 12.0, "V"},
+        // A table whose first row's name was lost: its figure, not the next row's.
+        {{{"Parameter", 10, 10, 10}, {"Value", 150, 10, 10}, {"Voltag", 10, 40, 14}, {"le:", 60, 43, 8}, {"231.10V", 150, 40, 10},
+          {"Current:", 10, 70, 10}, {"5.49A", 150, 70, 10}, {"Power:", 10, 100, 10}, {"1204.00W", 150, 100, 10}},
+         "DC Voltage", 231.1, "V"},
         // A program's log of readings, each line stamped with its time: the top line's reading.
         {{{"#", 10, 40, 10}, {"Measurement", 180, 40, 10}, {"17352", 10, 60, 9}, {"2021-06-11", 50, 60, 9}, {"11:31:17", 120, 60, 9},
           {"-0.59749VDC", 200, 60, 9}, {"17353", 10, 80, 9}, {"2021-06-11", 50, 80, 9}, {"11:31:17", 120, 80, 9}, {"-0.63326VDC", 200, 80, 9},
