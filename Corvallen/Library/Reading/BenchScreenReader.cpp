@@ -1300,6 +1300,20 @@ private:
         return peers >= 3;
     }
 
+    // Whether letters stand before the figure: glued to it ("F-610Hz") or as the word just
+    // before it on its line.
+    bool afterWord(const Token& t) const
+    {
+        const QString own = m_words.value(t.word).text;
+        if (!own.isEmpty() && own.front().isLetter())
+            return true;
+        if (t.word == 0)
+            return false;
+        const ScreenWord& before = m_words.at(t.word - 1);
+        return before.row == t.row && t.box.left() - before.box.right() <= std::max(t.height, 4) * 3
+               && std::any_of(before.text.begin(), before.text.end(), [](QChar c) { return c.isLetter(); });
+    }
+
     // What a person takes for the screen's measurement, and nothing else. On a scope's screen
     // (scale marks per division, a sample rate, or a peak-to-peak readout) that has labelled
     // readouts and no number with a unit drawn larger than its text, the reading is the
@@ -1390,6 +1404,10 @@ private:
         if (r.main && !r.label.isEmpty() && lostLeadingDigit(r.main->shown))
             r.main.reset();
         // No frequency or period is negative: a minus before one is its label's "=" misread.
+        // With no label before it, the minus is no "=" but a sign of a garbled figure.
+        if (r.main && r.unit && (r.unit->base == QLatin1String("Hz") || r.unit->base == QLatin1String("s")) && r.main->value < 0
+            && r.label.isEmpty() && !afterWord(*r.main))
+            r.main.reset();
         if (r.main && r.unit && (r.unit->base == QLatin1String("Hz") || r.unit->base == QLatin1String("s")) && r.main->value < 0) {
             r.main->value = -r.main->value;
             r.main->shown.remove(0, 1);

@@ -746,6 +746,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A battery's cells, each voltage one of its peers.
         {{"Cells", 200, 10, 14}, {"Cellvoltage1", 10, 40, 11}, {"4.138V", 200, 40, 12}, {"Cellvoltage2", 10, 70, 11}, {"4.136V", 200, 70, 12},
          {"Cellvoltage3", 10, 100, 11}, {"4.135V", 200, 100, 12}, {"Cellvoltage4", 10, 130, 11}, {"4.138V", 200, 130, 12}},
+        // A frequency with a minus and no label before it: a garbled figure.
+        {{"Stop", 50, 4, 12}, {"Volt/Div.", 400, 100, 12}, {"-493.150Hz", 300, 200, 12}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
