@@ -1924,7 +1924,7 @@ private:
         auto unitNamed = [](const QString& name) {
             QString unit = quantities.value(name, spelledUnit(name));
             static const QRegularExpression settingWord(
-                QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET"));
+                QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|HORIZONTAL|VERTICAL"));
             for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it)
                 if (name.size() >= it.key().size() + 2 && (name.endsWith(it.key()) || name.startsWith(it.key())) && !settingWord.match(name).hasMatch())
                     unit = it.value();
