@@ -1920,11 +1920,12 @@ private:
         };
         // A name may be the unit spelt out ("Volts" over its field), or the quantity with what it
         // is of run together ("Outputvoltage", "Inputvoltage", "PowerDemand"), but not a setting's or a limit's
-        // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage").
+        // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage", "Voltagelevel"), nor a scope's
+        // axis's ("Horizontalfrequency").
         auto unitNamed = [](const QString& name) {
             QString unit = quantities.value(name, spelledUnit(name));
             static const QRegularExpression settingWord(
-                QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|HORIZONTAL|VERTICAL"));
+                QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|HORIZONTAL|VERTICAL|LEVEL"));
             for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it)
                 if (name.size() >= it.key().size() + 2 && (name.endsWith(it.key()) || name.startsWith(it.key())) && !settingWord.match(name).hasMatch())
                     unit = it.value();

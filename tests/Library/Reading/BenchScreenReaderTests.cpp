@@ -748,6 +748,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"Cellvoltage3", 10, 100, 11}, {"4.135V", 200, 100, 12}, {"Cellvoltage4", 10, 130, 11}, {"4.138V", 200, 130, 12}},
         // A frequency with a minus and no label before it: a garbled figure.
         {{"Stop", 50, 4, 12}, {"Volt/Div.", 400, 100, 12}, {"-493.150Hz", 300, 200, 12}},
+        // A source's settings page: the level it is set to.
+        {{"SourceConfig", 300, 10, 12}, {"OUTPUTFUNCTION", 200, 60, 9}, {"DCVoltage", 360, 60, 12}, {"VOLTAGELEVEL", 200, 90, 9}, {"6V", 360, 90, 9},
+         {"VOLTAGELEVELRANGE", 200, 120, 9}, {"20V", 360, 120, 9}, {"CURRENTLIMITRANGE", 200, 150, 9}, {"25A", 360, 150, 9}},
         // A scope program's horizontal and vertical settings, one panel a channel.
         {{"ESP32oscilloscope", 100, 4, 16}, {"Verticalsensitivity", 10, 100, 12}, {"1000", 160, 100, 12}, {"Horizontalfrequency", 10, 150, 12},
          {"500Hz", 160, 150, 12}, {"Horizontalfrequency", 250, 150, 12}, {"20Hz", 400, 150, 12}},
