@@ -1219,6 +1219,11 @@ public:
         if (!r.overload)
             settle(r);
         const QString mode = modeFor(r);
+        if (r.main && untrustworthy(r, mode)) {
+            r.main.reset();
+            r.minValue.reset();
+            r.maxValue.reset();
+        }
         QVariantMap out;
         out.insert(QStringLiteral("mode"), mode);
         const QString unit = r.unit ? r.unit->text() : QString();
@@ -1270,6 +1275,45 @@ public:
     }
 
 private:
+    // Whatever rule took the figure, some figures are no trustworthy measurement.
+    bool untrustworthy(const Reading& r, const QString& mode) const
+    {
+        if (!r.unit)
+            return false;
+        // No oscilloscope resolves nanovolts or nanoamperes: a scope's figure in them is its
+        // "mV" or "mA" garbled ("Amplitude 14.6nV" for "14.0mV"), and its digits are no safer.
+        if (mode == QLatin1String("Oscilloscope") && (r.unit->base == QLatin1String("V") || r.unit->base == QLatin1String("A"))
+            && (r.unit->prefix == QLatin1String("n") || r.unit->prefix == QLatin1String("p")))
+            return true;
+        // A figure drawn like three or more others in its unit, all within a few percent of it (a
+        // battery's cell voltages "4,138V" "4,136V" "4,140V"), is one of a set of peers: none of
+        // them is the screen's measurement more than the others. A log's lines, each stamped
+        // with its time, are one reading over time, the first line the one shown first.
+        static const QRegularExpression time(QStringLiteral("\\d{1,2}:\\d{2}"));
+        if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == r.main->row && time.match(w.text).hasMatch(); }))
+            return false;
+        const double value = r.main->value;
+        const auto peers = std::count_if(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            return t.kind == Kind::Number && t.unit && !t.unit->perDivision && t.unit->base == r.unit->base && t.unit->prefix == r.unit->prefix
+                   && t.box != r.main->box && similarSize(t.height, r.main->height) && std::abs(t.value - value) <= std::abs(value) * 0.02;
+        });
+        return peers >= 3;
+    }
+
+    // Whether letters stand before the figure: glued to it ("F-610Hz") or as the word just
+    // before it on its line.
+    bool afterWord(const Token& t) const
+    {
+        const QString own = m_words.value(t.word).text;
+        if (!own.isEmpty() && own.front().isLetter())
+            return true;
+        if (t.word == 0)
+            return false;
+        const ScreenWord& before = m_words.at(t.word - 1);
+        return before.row == t.row && t.box.left() - before.box.right() <= std::max(t.height, 4) * 3
+               && std::any_of(before.text.begin(), before.text.end(), [](QChar c) { return c.isLetter(); });
+    }
+
     // What a person takes for the screen's measurement, and nothing else. On a scope's screen
     // (scale marks per division, a sample rate, or a peak-to-peak readout) that has labelled
     // readouts and no number with a unit drawn larger than its text, the reading is the
@@ -1360,9 +1404,13 @@ private:
         if (r.main && !r.label.isEmpty() && lostLeadingDigit(r.main->shown))
             r.main.reset();
         // No frequency or period is negative, nor an RMS value, an amplitude or a peak to peak: a
-        // minus before one is its label's "=" misread ("Rms-80.0mV").
+        // minus before one is its label's "=" misread ("Rms-80.0mV"). With no label before a
+        // frequency or period, the minus is no "=" but a sign of a garbled figure.
+        const bool timeOrRate = r.main && r.unit && (r.unit->base == QLatin1String("Hz") || r.unit->base == QLatin1String("s"));
+        if (timeOrRate && r.main->value < 0 && r.label.isEmpty() && !afterWord(*r.main))
+            r.main.reset();
         const bool neverNegative = r.label == QLatin1String("RMS") || r.label == QLatin1String("AMPL") || r.label == QLatin1String("VPP");
-        if (r.main && r.unit && (r.unit->base == QLatin1String("Hz") || r.unit->base == QLatin1String("s") || neverNegative) && r.main->value < 0) {
+        if (r.main && r.unit && (timeOrRate || neverNegative) && r.main->value < 0) {
             r.main->value = -r.main->value;
             r.main->shown.remove(0, 1);
         }
@@ -1874,11 +1922,12 @@ private:
         };
         // A name may be the unit spelt out ("Volts" over its field), or the quantity with what it
         // is of run together ("Outputvoltage", "Inputvoltage", "PowerDemand"), but not a setting's or a limit's
-        // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage").
+        // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage", "Voltagelevel"), nor a scope's
+        // axis's ("Horizontalfrequency").
         auto unitNamed = [](const QString& name) {
             QString unit = quantities.value(name, spelledUnit(name));
             static const QRegularExpression settingWord(
-                QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET"));
+                QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|HORIZONTAL|VERTICAL|LEVEL"));
             for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it)
                 if (name.size() >= it.key().size() + 2 && (name.endsWith(it.key()) || name.startsWith(it.key())) && !settingWord.match(name).hasMatch())
                     unit = it.value();
@@ -1965,6 +2014,15 @@ private:
                    && t.unit && !t.unit->perDivision && !found.contains(int(&t - m_tokens.data()));
         });
         if (unnamedBefore)
+            return;
+        // Nor where one stands over the first in its column, drawn alike (a table whose first
+        // row's name was lost: "Voltag le: 231.10V" over "Current: 5.49A").
+        const bool unnamedAbove = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            return t.kind == Kind::Number && t.row < first.row && !t.status && !t.clock && t.unit && !t.unit->perDivision
+                   && !found.contains(int(&t - m_tokens.data())) && similarSize(t.height, first.height)
+                   && std::abs(t.box.left() - first.box.left()) <= first.height && first.box.top() - t.box.bottom() <= first.height * 3;
+        });
+        if (unnamedAbove)
             return;
         r.main = first;
         r.unit = captioned.contains(found.first()) ? std::optional<Unit>(captioned.value(found.first())) : unitOf(*r.main);

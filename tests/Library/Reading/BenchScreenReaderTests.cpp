@@ -744,6 +744,20 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // Channel boxes that stack the name over the scale and the offset, read as one line.
         {{"200kSa/s", 200, 4, 12}, {"50.00V/", 104, 228, 10, 1}, {"154.00V", 104, 242, 10, 1}, {"CH1", 105, 214, 10, 1},
          {"20.00V/", 262, 228, 10, 1}, {"19.20V", 263, 242, 10, 1}, {"CH2", 264, 214, 10, 1}},
+        // A scope's readout in nanovolts: its millivolts garbled.
+        {{"1.00V/", 100, 4, 10}, {"500us/", 200, 4, 10}, {"Amplitude", 10, 200, 10}, {"14.6nV", 80, 200, 10}, {"Frequency", 150, 200, 10},
+         {"587.4Hz", 230, 200, 10}},
+        // A battery's cells, each voltage one of its peers.
+        {{"Cells", 200, 10, 14}, {"Cellvoltage1", 10, 40, 11}, {"4.138V", 200, 40, 12}, {"Cellvoltage2", 10, 70, 11}, {"4.136V", 200, 70, 12},
+         {"Cellvoltage3", 10, 100, 11}, {"4.135V", 200, 100, 12}, {"Cellvoltage4", 10, 130, 11}, {"4.138V", 200, 130, 12}},
+        // A frequency with a minus and no label before it: a garbled figure.
+        {{"Stop", 50, 4, 12}, {"Volt/Div.", 400, 100, 12}, {"-493.150Hz", 300, 200, 12}},
+        // A source's settings page: the level it is set to.
+        {{"SourceConfig", 300, 10, 12}, {"OUTPUTFUNCTION", 200, 60, 9}, {"DCVoltage", 360, 60, 12}, {"VOLTAGELEVEL", 200, 90, 9}, {"6V", 360, 90, 9},
+         {"VOLTAGELEVELRANGE", 200, 120, 9}, {"20V", 360, 120, 9}, {"CURRENTLIMITRANGE", 200, 150, 9}, {"25A", 360, 150, 9}},
+        // A scope program's horizontal and vertical settings, one panel a channel.
+        {{"ESP32oscilloscope", 100, 4, 16}, {"Verticalsensitivity", 10, 100, 12}, {"1000", 160, 100, 12}, {"Horizontalfrequency", 10, 150, 12},
+         {"500Hz", 160, 150, 12}, {"Horizontalfrequency", 250, 150, 12}, {"20Hz", 400, 150, 12}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
@@ -795,6 +809,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"TargetVoltaceV", 10, 40, 9}, {"ActoalVoltzzeV", 200, 40, 9}, {"13.00", 10, 60, 50}, {"12.00", 200, 60, 50},
           {"Voltage", 10, 200, 7}, {"13.00", 100, 220, 10}},
          "DC Voltage", 12.0, "V"},
+        // A table whose first row's name was lost: its figure, not the next row's.
+        {{{"Parameter", 10, 10, 10}, {"Value", 150, 10, 10}, {"Voltag", 10, 40, 14}, {"le:", 60, 43, 8}, {"231.10V", 150, 40, 10},
+          {"Current:", 10, 70, 10}, {"5.49A", 150, 70, 10}, {"Power:", 10, 100, 10}, {"1204.00W", 150, 100, 10}},
+         "DC Voltage", 231.1, "V"},
         // A program's log of readings, each line stamped with its time: the top line's reading.
         {{{"#", 10, 40, 10}, {"Measurement", 180, 40, 10}, {"17352", 10, 60, 9}, {"2021-06-11", 50, 60, 9}, {"11:31:17", 120, 60, 9},
           {"-0.59749VDC", 200, 60, 9}, {"17353", 10, 80, 9}, {"2021-06-11", 50, 80, 9}, {"11:31:17", 120, 80, 9}, {"-0.63326VDC", 200, 80, 9},
