@@ -1347,21 +1347,18 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         // look at other sizes, and the most confident reading is kept.
         auto readWell = [&](const ScreenSegmenter::Run& part) {
             QList<ReadWord> read = readRun(api, scan, part, i, sheetTextHeight);
-            bool shortOfADigit = false;
             // In large print the recogniser may pass over a whole digit (a slashed zero read as
             // part of the point beside it): a figure with fewer characters than the tall glyphs
             // it spans is read again at the other sizes.
-            if (secondLooks && skipsGlyph(read, part)) {
-                bool mended = false;
+            const bool lookedAgain = secondLooks && skipsGlyph(read, part);
+            if (lookedAgain) {
                 for (const int height : {28, 60}) {
                     QList<ReadWord> again = readRun(api, scan, part, i, height);
                     if (!skipsGlyph(again, part)) {
                         read = again;
-                        mended = true;
                         break;
                     }
                 }
-                shortOfADigit = !mended;
             }
             if (secondLooks && lowestConfidence(read) < 75) {
                 for (const int height : {28, 60}) {
@@ -1380,9 +1377,9 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             mendFigures(read, scan, part, i);
             mendPoints(read, scan, part, i);
             mendMinus(read, part);
-            // A figure still short of a digit once mended is some other number than the one
-            // shown: it is kept as a word that no figure can be read from.
-            if (shortOfADigit && skipsGlyph(read, part))
+            // A figure still short of a digit at every size, once mended, is some other number
+            // than the one shown: it is kept as a word that no figure can be read from.
+            if (lookedAgain && skipsGlyph(read, part))
                 for (ReadWord& r : read)
                     if (std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); }))
                         r.word.text.prepend(QLatin1Char('?'));

@@ -327,26 +327,14 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         const QString words = screenWords(image);
         EXPECT_TRUE(words.contains(row.want)) << row.file << " (" << row.why << "): " << words.toStdString();
     }
-}
-
-TEST(TextRecognizer, RealScreensGiveNoFigureShortOfADigit)
-{
     // A large figure whose narrow first digit the recogniser passes over at every size is some
     // other number than the one shown: no figure is read from it.
-    struct Row {
-        const char* file;
-        QString shortFigure;
-    };
-    const QList<Row> rows = {
-        {"wild7-hp-34401admmjs-01.png", QStringLiteral("79.7225")},
-    };
-    for (const Row& row : rows) {
-        QImage image;
-        ASSERT_TRUE(image.load(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)))) << row.file;
-        const QString words = screenWords(image);
-        EXPECT_FALSE(words.split(QLatin1Char(' ')).contains(row.shortFigure)) << row.file << ": " << words.toStdString();
-        EXPECT_FALSE(BenchScreenReader::read(*TextRecognizer::recognizeScreen(image)).contains(QStringLiteral("value"))) << row.file;
-    }
+    QImage shortOfADigit;
+    ASSERT_TRUE(shortOfADigit.load(QDir(realScreensFolder()).filePath(QStringLiteral("wild7-hp-34401admmjs-01.png"))));
+    const auto screen = TextRecognizer::recognizeScreen(shortOfADigit);
+    ASSERT_TRUE(screen);
+    EXPECT_FALSE(screen->lines().join(QLatin1Char(' ')).split(QLatin1Char(' ')).contains(QStringLiteral("79.7225")));
+    EXPECT_FALSE(BenchScreenReader::read(*screen).contains(QStringLiteral("value")));
 }
 
 }  // namespace
