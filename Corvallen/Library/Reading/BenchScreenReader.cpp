@@ -719,6 +719,7 @@ struct Reading {
     std::optional<double> minValue, maxValue;
     QString label;  // the main value's own label on an oscilloscope ("VPP", "FREQ", ...)
     bool signalReadout = false;  // a program's statistic of a trace
+    bool labelGuessed = false;  // its label was not read but inferred (an unclaimed voltage as the peak to peak)
 };
 
 // A labelled readout on a measurement strip or table ("Freq=191.6kHz", "Pk-Pk(1): 5.6V",
@@ -1370,11 +1371,28 @@ private:
         // generator's setting is.)
         static const QRegularExpression ofChannel(QStringLiteral("^[A-Za-z][A-Za-z+\\-]*\\s?") + channelIndex + QStringLiteral("[:=-]*[-+]?\\d"));
         const bool channelReadout = std::any_of(m_words.begin(), m_words.end(), [](const ScreenWord& w) { return ofChannel.match(w.text).hasMatch(); });
-        if (hasScopeMarks(m_words) || (m_scope && (peakToPeak || channelReadout))) {
+        // (So is a strip of two labelled readouts side by side under a waveform, "Rise=2.500ms
+        // Fall=2.500ms", where the scale marks were read without their slashes; its first
+        // readout opens its line: a figure before it is a readout whose label was lost,
+        // "ise-102.0ns Width398.0ns".)
+        const QList<Readout> stripReadouts = m_scope ? labelledReadouts(m_words) : QList<Readout>();
+        const bool strip = !stripReadouts.isEmpty() && std::any_of(stripReadouts.begin() + 1, stripReadouts.end(), [&](const Readout& b) {
+            const int row = m_words.at(stripReadouts.first().word).row;
+            const bool opens = std::none_of(m_words.begin(), m_words.begin() + stripReadouts.first().word, [&](const ScreenWord& w) {
+                return w.row == row && std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); });
+            });
+            return opens && m_words.at(b.word).row == row;
+        });
+        if (hasScopeMarks(m_words) || (m_scope && (peakToPeak || channelReadout || strip))) {
             const QList<Readout> readouts = labelledReadouts(m_words);
-            // The peak to peak the layout's own pairing found stands, with its limits.
+            // The peak to peak the layout's own pairing found stands, with its limits. One it
+            // only guessed (a voltage no label claims) stands behind a garbled label of its own
+            // ("Yqq 3.28V"); with none, it is a readout whose label was lost like any other, and
+            // a labelled readout before it in the strip is the first.
+            const bool guessedBehind = r.main && r.labelGuessed && !readouts.isEmpty() && readouts.first().word < r.main->word
+                                       && !garbledLabelBefore(*r.main);
             const bool pairedPeakToPeak = r.main && r.unit && r.label == QLatin1String("VPP")
-                                          && (r.unit->base == QLatin1String("V") || r.unit->base == QLatin1String("A"));
+                                          && (r.unit->base == QLatin1String("V") || r.unit->base == QLatin1String("A")) && !guessedBehind;
             // A number that stands out by its size, with its unit, is the reading over any strip
             // (a scope's built-in meter, drawn far larger than the strip); where sizes are
             // unknown, none stands out. A setting in the side panel (a trigger level) is drawn
@@ -1625,6 +1643,17 @@ private:
                 return;
             }
         }
+    }
+
+    // Whether the word just before a figure on its line is letters alone that name no label: a
+    // label the recogniser garbled ("Yqq" for "Vpp").
+    bool garbledLabelBefore(const Token& t) const
+    {
+        if (t.word == 0 || m_words.at(t.word - 1).row != t.row)
+            return false;
+        const QString before = m_words.at(t.word - 1).text;
+        static const QRegularExpression letters(QStringLiteral("^[A-Za-z][A-Za-z\\-]*[:=]?$"));
+        return letters.match(before).hasMatch() && labelFor(before).isEmpty() && readoutLabel(before).isEmpty();
     }
 
     // A scope's statistics box stacks a measurement's current value over its running average,
@@ -2665,6 +2694,7 @@ private:
                 if (unclaimed.size() == 1) {
                     main = unclaimed.first();
                     r.label = QStringLiteral("VPP");
+                    r.labelGuessed = true;
                 }
             }
             for (const QString& wanted : {QStringLiteral("FREQ"), QStringLiteral("RMS")}) {

@@ -1017,6 +1017,15 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         // where two small letters touch.
         {{{"Rate:2ms", 300, 60, 12}, {"Range1:DC1V", 300, 80, 12}, {"CH1freq", 10, 240, 12}, {"uency:276.54Hz", 61, 240, 12}},
          276.54, "Hz", {}, {}, true},
+        // A strip under the waveform, the scales read without their slashes: its first readout,
+        // not the frequency after it...
+        {{{"H200us", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"Rise-2.500ms", 40, 230, 8}, {"Fall-2.500ms", 130, 230, 8},
+          {"Freq-60.2Hz", 220, 230, 8}, {"1.00V", 40, 250, 8}},
+         2.500, "ms", {}, {}, true},
+        // ...nor a voltage that no label claims after it, as the peak to peak it might be.
+        {{{"H1.00ms", 10, 4, 12}, {"50.0MSa/s", 120, 4, 12}, {"Width120.0us", 40, 230, 8}, {"Avg-1.35Y", 130, 230, 8},
+          {"Freq-961", 220, 230, 8}, {"3.52V", 280, 230, 8}, {"2.00V", 40, 250, 8}},
+         120.0, "\u00B5s", {}, {}, true},
     };
     for (const Case& c : cases) {
         ScreenText screen = screenOf(c.words);
