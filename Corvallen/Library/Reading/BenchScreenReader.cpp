@@ -764,8 +764,10 @@ QString readoutLabel(QString word)
             QString bare = n;
             while (bare.front() == QLatin1Char('+') || bare.front() == QLatin1Char('-'))
                 bare.remove(0, 1);
-            // Long labels with one letter misread ("Freqg", "Freg") still name themselves.
-            if (word == bare || (bare.size() >= 4 && word.size() >= 4 && editDistance(word, bare) <= 1))
+            // Long labels with one letter misread ("Freqg", "Freg") still name themselves; the
+            // longest with two ("Frequilency": a stroke read as a letter where it was cut in two).
+            const int slips = bare.size() >= 9 && word.size() >= 9 ? 2 : 1;
+            if (word == bare || (bare.size() >= 4 && word.size() >= 4 && editDistance(word, bare) <= slips))
                 return group.first();
         }
     // A peak to peak's label garbled as the layout's labels know it ("GDPk-Pk": its channel's
@@ -1052,6 +1054,15 @@ public:
                 if (touching && !last.text.isEmpty() && !w.text.isEmpty() && last.text.back().isLower() && w.text.front().isLower()) {
                     const auto m = labelPart.match(last.text + w.text);
                     if (m.hasMatch() && !labelFor(m.captured(1)).isEmpty()) {
+                        last.text += w.text;
+                        last.box |= w.box;
+                        continue;
+                    }
+                    // ...or, with no colon, where the whole is a readout's name and neither part
+                    // is ("Frequi" "lency" beside "1.202kHz").
+                    static const QRegularExpression letters(QStringLiteral("^[A-Za-z]+$"));
+                    if (letters.match(last.text).hasMatch() && letters.match(w.text).hasMatch() && readoutLabel(last.text).isEmpty()
+                        && readoutLabel(w.text).isEmpty() && !readoutLabel(last.text + w.text).isEmpty()) {
                         last.text += w.text;
                         last.box |= w.box;
                         continue;
@@ -1376,12 +1387,16 @@ private:
         // readout opens its line: a figure before it is a readout whose label was lost,
         // "ise-102.0ns Width398.0ns".)
         const QList<Readout> stripReadouts = m_scope ? labelledReadouts(m_words) : QList<Readout>();
+        // (Or a list of them down a column, each named after its channel: "CH1 Frequency
+        // 1.202kHz" over "CH1 Period 832.0us".)
         const bool strip = !stripReadouts.isEmpty() && std::any_of(stripReadouts.begin() + 1, stripReadouts.end(), [&](const Readout& b) {
-            const int row = m_words.at(stripReadouts.first().word).row;
+            const ScreenWord& first = m_words.at(stripReadouts.first().word);
+            const ScreenWord& other = m_words.at(b.word);
             const bool opens = std::none_of(m_words.begin(), m_words.begin() + stripReadouts.first().word, [&](const ScreenWord& w) {
-                return w.row == row && std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); });
+                return w.row == first.row && std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); });
             });
-            return opens && m_words.at(b.word).row == row;
+            const bool under = other.row == first.row + 1 && horizontalOverlap(first.box, other.box) > 0;
+            return (opens && other.row == first.row) || under;
         });
         if (hasScopeMarks(m_words) || (m_scope && (peakToPeak || channelReadout || strip))) {
             const QList<Readout> readouts = labelledReadouts(m_words);

@@ -1026,6 +1026,12 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"H1.00ms", 10, 4, 12}, {"50.0MSa/s", 120, 4, 12}, {"Width120.0us", 40, 230, 8}, {"Avg-1.35Y", 130, 230, 8},
           {"Freq-961", 220, 230, 8}, {"3.52V", 280, 230, 8}, {"2.00V", 40, 250, 8}},
          120.0, "\u00B5s", {}, {}, true},
+        // A list down a column, each readout named after its channel, the first label cut in two
+        // with a stroke read as a letter; the trigger's counter on the bottom line is no readout.
+        {{{"CH1", 34, 200, 10}, {"Frequi", 72, 200, 10}, {"lency", 108, 200, 10}, {"1.202kHz", 211, 200, 10}, {"CH1", 34, 220, 10},
+          {"Period", 72, 220, 10}, {"832.0us", 211, 220, 10}, {"CH1", 34, 250, 10}, {"5.00V", 70, 250, 10}, {"2.00ms", 130, 250, 10},
+          {"460.000Hz", 300, 250, 10}},
+         1.202, "kHz", {}, {}, true},
     };
     for (const Case& c : cases) {
         ScreenText screen = screenOf(c.words);
