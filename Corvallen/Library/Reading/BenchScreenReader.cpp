@@ -731,6 +731,7 @@ struct Readout {
     Unit unit;
     int word = 0;  // the value's word, for reading order
     bool ofTrace = false;  // its label names the trace it measures ("Base1.avg")
+    bool ofChannel = false;  // its label names the channel it measures ("Min(1)", "C1 Freq")
 };
 
 // The labels of the measurements a scope or meter puts in its strips and tables, the canonical
@@ -921,6 +922,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
             if (unitText.isEmpty())
                 unitText = unitWordAfter(i);
             r.ofTrace = traceName.match(w.text).hasMatch();
+            r.ofChannel = !m.captured(2).isEmpty();
             if (!r.label.isEmpty() && fill(r, m.captured(3), unitText, i)) {
                 used.insert(i);
                 out.append(r);
@@ -954,9 +956,8 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
             return j >= 0 && j < words.size() && words.at(j).row == w.row
                    && std::abs(words.at(j).box.center().x() - w.box.center().x()) <= w.box.height() * 6;
         };
-        const bool marked = !m.captured(2).isEmpty() || m.captured(3) == QLatin1String(":")
-                            || (i > 0 && words.at(i - 1).row == w.row && channel.match(words.at(i - 1).text).hasMatch())
-                            || (!near(i - 1) && !near(i + 1));
+        r.ofChannel = !m.captured(2).isEmpty() || (i > 0 && words.at(i - 1).row == w.row && channel.match(words.at(i - 1).text).hasMatch());
+        const bool marked = r.ofChannel || m.captured(3) == QLatin1String(":") || (!near(i - 1) && !near(i + 1));
         if (!found && marked && (i + 1 >= words.size() || words.at(i + 1).row != w.row || !figure.match(words.at(i + 1).text).hasMatch())) {
             for (int j = i + 1; j < words.size() && !found; ++j) {
                 const ScreenWord& below = words.at(j);
@@ -1424,9 +1425,16 @@ private:
             const bool samePeakToPeak = pairedPeakToPeak && vpp != readouts.end() && vpp->unit.base == r.unit->base
                                         && std::abs(vpp->value * prefixFactor(vpp->unit.prefix) - r.main->value * prefixFactor(r.unit->prefix))
                                                <= 1e-9 * std::abs(vpp->value * prefixFactor(vpp->unit.prefix));
-            if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak)) && !outstanding) {
+            // A strip whose readouts each name the channel they measure ("Min(1)=-760.00mV
+            // Max(1)=4.44V Pk-Pk(1)=5.20V", "C1 Freq" over "C1 Pk-Pk") lists the measurements
+            // the user chose, in the order chosen: its first is the reading.
+            // (The peak to peak may be the pairing's, its unit lost: "Pk-Pk(1)=5.20".)
+            const bool peakOfChannel = vpp != readouts.end() ? vpp->ofChannel
+                                                              : pairedPeakToPeak && ofChannel.match(m_words.at(r.main->word).text).hasMatch();
+            const bool inChosenOrder = !readouts.isEmpty() && readouts.first().ofChannel && peakOfChannel;
+            if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak) || inChosenOrder) && !outstanding) {
                 // The peak to peak when the screen measures it, else the first readout.
-                const Readout& first = vpp != readouts.end() ? *vpp : readouts.first();
+                const Readout& first = vpp != readouts.end() && !inChosenOrder ? *vpp : readouts.first();
                 takeReadout(r, first);
                 takeLimits(r, readouts, first.unit);
                 m_scope = true;

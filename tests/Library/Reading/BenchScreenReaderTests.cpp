@@ -642,10 +642,14 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // A strip whose "=" reads as a dash: a negative limit shows two dashes, so one dash
         // after a label is its "=".
         {{{"Vpp-116mV", 60, 230, 10}, {"Max-88.0mV", 160, 230, 10}, {"Min--28.0mV", 260, 230, 10}}, 116, "mV", -28.0, 88.0},
-        // The channel measured named after each label, its "=" read as a dash, the peak to
-        // peak's unit lost: its limits, in prefixes of their own, give it, each in volts.
+        // The channel measured named after each label, its "=" read as a dash: the strip lists
+        // the measurements chosen, in the order chosen, and the first is the reading, before
+        // the peak to peak (its unit lost); its limits in the reading's prefix.
         {{{"Min(1J--760.00mv", 20, 230, 10}, {"Max(1J4.44V", 160, 230, 10}, {"Pk-Pk1J-5.20", 300, 230, 10}, {"Mean(1)-3.93V", 440, 230, 10}},
-         5.20, "V", -0.76, 4.44},
+         -760.00, "mV", -760.00, 4440},
+        // ...or named before each label, over its value.
+        {{{"C1", 20, 200, 10}, {"Freq", 40, 200, 10}, {"657.9kHz", 20, 214, 10}, {"C1", 20, 240, 10}, {"Pk-Pk", 40, 240, 10}, {"1.048V", 20, 254, 10}},
+         657.9, "kHz", {}, {}},
         // The channel index in square brackets, as drawn: the first readout, its limits only in
         // its own quantity.
         {{{"Freq[1]=18.09kHz", 20, 230, 10}, {"Max[1]=-0.4V", 160, 230, 10}, {"Min[1]=-1.2V", 300, 230, 10}}, 18.09, "kHz", {}, {}},
