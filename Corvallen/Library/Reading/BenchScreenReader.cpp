@@ -881,7 +881,12 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
             return QString();
         const bool nextLabels = i + 2 < words.size() && words.at(i + 2).row == words.at(i).row && !labelFor(words.at(i + 1).text).isEmpty()
                                 && figure.match(words.at(i + 2).text).hasMatch();
-        return nextLabels ? QString() : words.at(i + 1).text;
+        // A 5 drawn shorter than the figure's digits is no digit but the small s of seconds
+        // ("Period=2.730" "5").
+        const ScreenWord& next = words.at(i + 1);
+        if ((next.text == QLatin1String("5") || next.text == QLatin1String("S")) && next.box.height() < words.at(i).box.height() * 0.8)
+            return QStringLiteral("s");
+        return nextLabels ? QString() : next.text;
     };
     auto valueAt = [&](int i, Readout& r) {
         if (i >= words.size() || used.contains(i))

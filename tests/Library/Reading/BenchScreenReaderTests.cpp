@@ -1036,6 +1036,8 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
           {"Period", 72, 220, 10}, {"832.0us", 211, 220, 10}, {"CH1", 34, 250, 10}, {"5.00V", 70, 250, 10}, {"2.00ms", 130, 250, 10},
           {"460.000Hz", 300, 250, 10}},
          1.202, "kHz", {}, {}, true},
+        // A period's small s read as a 5 apart from its figure, shorter than its digits.
+        {{{"H500.0ms", 10, 4, 12}, {"Period-2.730", 69, 230, 8}, {"5", 148, 233, 5}, {"Freg-366.3mHz", 212, 230, 8}}, 2.730, "s", {}, {}, true},
     };
     for (const Case& c : cases) {
         ScreenText screen = screenOf(c.words);
