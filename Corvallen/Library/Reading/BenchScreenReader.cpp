@@ -2455,6 +2455,10 @@ private:
                 ++marks;
             if (t.unit && t.unit->perDivision)
                 ++marks;
+            // So is a sample rate ("1.00GSa/s"): only a scope or a logic analyser shows one.
+            static const QRegularExpression sampleRate(QStringLiteral("\\d[KMG]SA/S$"));
+            if (sampleRate.match(u).hasMatch())
+                ++marks;
         }
         // Channel names alone are a meter program's inputs as much as a scope's badges: beside
         // one number drawn far larger than the rest they are the meter's.

@@ -1038,6 +1038,9 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
          1.202, "kHz", {}, {}, true},
         // A period's small s read as a 5 apart from its figure, shorter than its digits.
         {{{"H500.0ms", 10, 4, 12}, {"Period-2.730", 69, 230, 8}, {"5", 148, 233, 5}, {"Freg-366.3mHz", 212, 230, 8}}, 2.730, "s", {}, {}, true},
+        // A sample rate beside the waveform is a scope's mark: its strip of limits is read.
+        {{{"H200ns", 10, 4, 12}, {"1.00GSa/s", 110, 6, 8}, {"Max--15.0V", 62, 230, 9}, {"Min--15.0V", 189, 230, 9}, {"500mV", 169, 250, 9}},
+         -15.0, "V", -15.0, -15.0, true},
     };
     for (const Case& c : cases) {
         ScreenText screen = screenOf(c.words);
