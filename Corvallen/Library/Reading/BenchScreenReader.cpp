@@ -1236,6 +1236,8 @@ public:
         Reading r = reading();
         if (!r.overload)
             settle(r);
+        if (m_scope)
+            takeStatisticsRow(r);
         const QString mode = modeFor(r);
         if (r.main && untrustworthy(r, mode)) {
             r.main.reset();
@@ -1670,6 +1672,51 @@ private:
                 r.label.clear();
                 return;
             }
+        }
+    }
+
+    // A scope's statistics table gives each measurement a row of five figures, in columns headed
+    // Value, Mean, Min, Max and Std-Dev ("1.09s 995.62ms 63.02us 1.10s 314.82ms"), its label
+    // perhaps before them: the row whose first figure is the reading gives its limits, the third
+    // and the fourth, where they bound both the value and the mean. (A figure whose unit kept
+    // only its prefix, "392.00m", is in the reading's quantity like the rest of its row.)
+    void takeStatisticsRow(Reading& r) const
+    {
+        if (!r.main || !r.unit || r.minValue || r.maxValue)
+            return;
+        static const QRegularExpression prefixOnly(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?([munpk\u00B5])$"));
+        QSet<int> rows;
+        for (const Token& t : m_tokens)
+            rows.insert(t.row);
+        for (const int row : rows) {
+            QList<double> cells;
+            bool table = true;
+            for (const Token& t : m_tokens) {
+                if (t.row != row)
+                    continue;
+                if (t.kind != Kind::Number) {
+                    table = table && cells.isEmpty();
+                    continue;
+                }
+                std::optional<Unit> u = t.unit;
+                if (const auto m = prefixOnly.match(t.text); !u && m.hasMatch())
+                    u = Unit{m.captured(1) == QLatin1String("u") ? QString(micro) : m.captured(1), r.unit->base, QString(), false};
+                if (t.clock || !u || u->perDivision || u->base != r.unit->base) {
+                    table = false;
+                    continue;
+                }
+                cells.append(t.value * prefixFactor(u->prefix));
+            }
+            const double reading = r.main->value * prefixFactor(r.unit->prefix);
+            if (!table || cells.size() != 5 || std::abs(cells.at(0) - reading) > std::abs(reading) * 1e-9)
+                continue;
+            const double low = cells.at(2), high = cells.at(3);
+            if (low > high || cells.at(0) < low || cells.at(0) > high || cells.at(1) < low || cells.at(1) > high)
+                continue;
+            const double scale = prefixFactor(r.unit->prefix);
+            r.minValue = std::round(low / scale * 1e9) / 1e9;
+            r.maxValue = std::round(high / scale * 1e9) / 1e9;
+            return;
         }
     }
 

@@ -647,6 +647,11 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // the peak to peak (its unit lost); its limits in the reading's prefix.
         {{{"Min(1J--760.00mv", 20, 230, 10}, {"Max(1J4.44V", 160, 230, 10}, {"Pk-Pk1J-5.20", 300, 230, 10}, {"Mean(1)-3.93V", 440, 230, 10}},
          -760.00, "mV", -760.00, 4440},
+        // The statistics table's row of the reading (value, mean, min, max, deviation) gives its
+        // limits.
+        {{{"1.09s", 40, 200, 10}, {"995.62ms", 100, 200, 10}, {"63.02us", 170, 200, 10}, {"1.10s", 240, 200, 10}, {"314.82ms", 300, 200, 10},
+          {"Prd(2J1.09s", 40, 230, 10}, {"+Duty(2J+9.89%", 160, 230, 10}},
+         1.09, "s", 0.00006302, 1.10},
         // ...or named before each label, over its value.
         {{{"C1", 20, 200, 10}, {"Freq", 40, 200, 10}, {"657.9kHz", 20, 214, 10}, {"C1", 20, 240, 10}, {"Pk-Pk", 40, 240, 10}, {"1.048V", 20, 254, 10}},
          657.9, "kHz", {}, {}},
