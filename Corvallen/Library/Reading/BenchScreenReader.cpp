@@ -1442,6 +1442,14 @@ private:
             if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak) || inChosenOrder) && !outstanding) {
                 // The peak to peak when the screen measures it, else the first readout.
                 const Readout& first = vpp != readouts.end() && !inChosenOrder ? *vpp : readouts.first();
+                // A program's channel row follows the channel's scales per division with what it
+                // measures, the first figure the measurement, whether its unit names it or not
+                // ("20,0V/div 60,0dB/div 51,06V 2,500V 51,12Veff 7,155kHz", the channel's badge
+                // lost): a readout later in the row does not stand for it.
+                if (const Token* measured = firstAfterScales(first)) {
+                    takeScopeFigure(r, *measured, {});
+                    return;
+                }
                 takeReadout(r, first);
                 takeLimits(r, readouts, first.unit);
                 m_scope = true;
@@ -1841,6 +1849,26 @@ private:
                 return;
             }
         }
+    }
+
+    // The first figure with its unit after the last scale per division on a readout's row,
+    // where it stands before the readout; none when the row shows no scale before it.
+    const Token* firstAfterScales(const Readout& o) const
+    {
+        static const QRegularExpression scale(QStringLiteral("\\d.*div$"), QRegularExpression::CaseInsensitiveOption);
+        const int row = m_words.at(o.word).row;
+        int lastScale = -1;
+        for (int j = 0; j < m_tokens.size(); ++j) {
+            const Token& t = m_tokens.at(j);
+            if (t.row == row && t.word < o.word && ((t.unit && t.unit->perDivision) || scale.match(t.text).hasMatch()))
+                lastScale = j;
+        }
+        for (int j = lastScale + 1; lastScale >= 0 && j < m_tokens.size() && m_tokens.at(j).word < o.word; ++j) {
+            const Token& t = m_tokens.at(j);
+            if (t.row == row && t.kind == Kind::Number && !t.clock && t.unit && !t.unit->perDivision && t.unit->base != QLatin1String("%"))
+                return &t;
+        }
+        return nullptr;
     }
 
     // A figure the scope's screen shows as its measurement, with its unit, under `label`.

@@ -633,6 +633,11 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // A program's channel row: the channel's scales per division, then what it measures.
         {{{"CH1", 10, 262, 12}, {"1.00V/div", 60, 262, 12}, {"30.0dB/div", 150, 262, 12}, {"2.041V", 300, 262, 12}, {"1.0000kHz", 380, 262, 12}},
          2.041, "V", {}, {}},
+        // ...its channel's name lost: the first figure after the scales, not the RMS value named
+        // by its unit after it.
+        {{{"20,0Vidiv", 20, 262, 10}, {"60,0dB/div", 80, 262, 10}, {"51,06V", 150, 262, 10}, {"2,500V", 210, 262, 10}, {"51,12Veff", 270, 262, 10},
+          {"7,155kHz", 350, 262, 10}},
+         51.06, "V", {}, {}},
         // A strip readout whose label kept only its tail, its "=" lost or read as an x.
         {{{"Freq=*****", 60, 262, 9}, {"isex2.300ns", 200, 262, 9}, {"1.00V", 20, 268, 9}}, 2.300, "ns", {}, {}},
         // ...or its "=" read as a minus: no rise time is negative.
