@@ -841,6 +841,15 @@ bool measures(const QString& label, const Unit& unit)
     return kind == kinds.constEnd() || kind->contains(unit.base);
 }
 
+// A nought drawn as round as an O between a readout's name and its unit reads as the letter
+// ("VppOV", "VavgOV" for Vpp 0V): a readout's name, an O and a unit are a readout of nought.
+QString noughtAsLetter(const QString& word)
+{
+    static const QRegularExpression nought(QStringLiteral("^([A-Za-z][A-Za-z+\\-]*?)O([munpk\u00B5]?(?:V|A|Hz|s))$"));
+    const auto m = nought.match(word);
+    return m.hasMatch() && !readoutLabel(m.captured(1)).isEmpty() ? m.captured(1) + QLatin1Char('0') + m.captured(2) : word;
+}
+
 QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
 {
     static const QRegularExpression whole(QStringLiteral(
@@ -921,7 +930,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
             used.insert(i);
             continue;
         }
-        if (const auto m = whole.match(zerosAfterPoint(w.text)); m.hasMatch()) {
+        if (const auto m = whole.match(zerosAfterPoint(noughtAsLetter(w.text))); m.hasMatch()) {
             r.label = readoutLabel(m.captured(1));
             QString unitText = m.captured(4);
             if (unitText.isEmpty())

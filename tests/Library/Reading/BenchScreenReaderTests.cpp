@@ -638,6 +638,9 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"20,0Vidiv", 20, 262, 10}, {"60,0dB/div", 80, 262, 10}, {"51,06V", 150, 262, 10}, {"2,500V", 210, 262, 10}, {"51,12Veff", 270, 262, 10},
           {"7,155kHz", 350, 262, 10}},
          51.06, "V", {}, {}},
+        // A nought drawn round, glued between its label and its unit: the first channel's peak to
+        // peak, not the second's.
+        {{{"VMin0V", 360, 100, 10}, {"VppOV", 360, 140, 10}, {"Vpp1.507V", 420, 140, 10}}, 0, "V", 0, {}},
         // A strip readout whose label kept only its tail, its "=" lost or read as an x.
         {{{"Freq=*****", 60, 262, 9}, {"isex2.300ns", 200, 262, 9}, {"1.00V", 20, 268, 9}}, 2.300, "ns", {}, {}},
         // ...or its "=" read as a minus: no rise time is negative.
