@@ -822,6 +822,14 @@ QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter
                     }
                 }
             }
+            // A small letter after the figure (the m of "14.0mV" in a face of the instrument's
+            // own, which no drawing matches) stands on the digits' baseline but reaches only part
+            // of their height, where no digit ends. Not after one or two characters: a letter
+            // of a word may pass for a digit ("Fi1e").
+            const int H = reference.height();
+            if (!left && f.text.size() >= 3 && kinds.at(k) == Kind::Other && g.height() >= H * 0.55 && g.height() <= H * 0.8
+                && std::abs(g.bottom() - reference.bottom()) <= std::max(1.0, H * 0.1) && g.top() >= reference.top() + H * 0.25)
+                return true;
             // A raised mark (a degree sign) hangs from the top of the digits; a faint piece of
             // a thin letter fallen apart (the slant of an M) sits lower.
             const bool small = g.height() < reference.height() * 0.55;

@@ -322,6 +322,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"siglent-sds1000xe-01.png", QStringLiteral("Mean"), "the label just before a strip's value is read with the value, before the work runs out"},
         {"wild6-siglent-sds1000xe-04.png", QStringLiteral("100.105Hz"), "a narrow first digit a little apart from the next, in a strip joined to the grid"},
         {"wild-gwinstek-openwave1kb-02.jpg", QStringLiteral("100.001kHz"), "a slashed zero in small print is a zero, not the 8 or 6 it is nearest unslashed"},
+        {"wild5-gwinstek-gds1000b-01.png", QStringLiteral("14.0"), "a small letter in the instrument's own face ends the figure before it"},
     };
     for (const Row& row : rows) {
         QImage image;
