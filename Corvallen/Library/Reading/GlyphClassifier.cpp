@@ -145,7 +145,8 @@ QStringList faces()
 // The ink of each of `text`'s characters drawn white on black in `font`, each cut to its box
 // (threshold half of full ink, as the line's characters are cut), as 0..1 intensities with
 // the box's size; an empty size where the face draws nothing. All are drawn on one image.
-QList<std::pair<std::vector<float>, QSize>> inkOf(const QFont& font, const QString& text, QPointF offset, float cut = 0.5f)
+// `slashed` draws a stroke across each character's inside (a slashed zero).
+QList<std::pair<std::vector<float>, QSize>> inkOf(const QFont& font, const QString& text, QPointF offset, float cut = 0.5f, bool slashed = false)
 {
     const int pixel = std::max(4, font.pixelSize());
     const int cell = pixel * 2 + 8;
@@ -174,6 +175,18 @@ QList<std::pair<std::vector<float>, QSize>> inkOf(const QFont& font, const QStri
         if (x1 < 0) {
             out.append({{}, QSize()});
             continue;
+        }
+        if (slashed) {
+            // The stroke across the inside, from the foot of the left side to the shoulder of
+            // the right, as thick as the top is in the middle.
+            int stroke = 0;
+            while (y0 + stroke <= y1 && image.constScanLine(y0 + stroke)[i * cell + (x0 + x1) / 2] > cut * 255)
+                ++stroke;
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing, font.styleStrategy() != QFont::NoAntialias);
+            p.setPen(QPen(Qt::white, std::max(1, stroke), Qt::SolidLine, Qt::FlatCap));
+            const double h = y1 - y0 + 1;
+            p.drawLine(QPointF(i * cell + x0 + stroke, y1 + 1 - h * 0.3), QPointF(i * cell + x1 + 1 - stroke, y0 + h * 0.3));
         }
         const QSize box(x1 - x0 + 1, y1 - y0 + 1);
         std::vector<float> ink(size_t(box.width()) * size_t(box.height()));
@@ -223,7 +236,12 @@ Drawings drawDigits(int height)
                     drawings.append({sizes.at(k), smooth && k == 0 ? symbols : digits});
                 for (const auto& [pixel, text] : drawings) {
                     font.setPixelSize(pixel);
-                    const auto inks = inkOf(font, text, {});
+                    auto inks = inkOf(font, text, {});
+                    // Instruments' own faces often slash their zero (set apart from the O): a
+                    // slashed zero is a zero, not the 8 or 6 it is nearer to unslashed. (Below
+                    // eight pixels the slash fills it in: it would be any blob.)
+                    if (height >= 8)
+                        inks.append(inkOf(font, QStringLiteral("0"), {}, 0.5f, true));
                     for (int d = 0; d < inks.size(); ++d) {
                         const auto& [ink, size] = inks.at(d);
                         if (size.isEmpty())
@@ -232,7 +250,7 @@ Drawings drawDigits(int height)
                         drawing.grid = toGrid(ink, size.width(), size.height());
                         drawing.aspect = float(size.width()) / size.height();
                         out.blocks.push_back(toBlocks(drawing.grid));
-                        out.symbol.push_back(d);
+                        out.symbol.push_back(d >= text.size() ? 0 : d);
                         out.all.push_back(drawing);
                     }
                 }
@@ -804,6 +822,14 @@ QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter
                     }
                 }
             }
+            // A small letter after the figure (the m of "14.0mV" in a face of the instrument's
+            // own, which no drawing matches) stands on the digits' baseline but reaches only part
+            // of their height, where no digit ends. Not after one or two characters: a letter
+            // of a word may pass for a digit ("Fi1e").
+            const int H = reference.height();
+            if (!left && f.text.size() >= 3 && kinds.at(k) == Kind::Other && g.height() >= H * 0.55 && g.height() <= H * 0.8
+                && std::abs(g.bottom() - reference.bottom()) <= std::max(1.0, H * 0.1) && g.top() >= reference.top() + H * 0.25)
+                return true;
             // A raised mark (a degree sign) hangs from the top of the digits; a faint piece of
             // a thin letter fallen apart (the slant of an M) sits lower.
             const bool small = g.height() < reference.height() * 0.55;

@@ -662,8 +662,11 @@ void keepLinesOfGlyphs(const std::vector<quint8>& inked, int bw, int bh, const s
     }
     std::vector<bool> inLine(pieces.size(), false);
     std::vector<QRect> kept;
+    // (A narrow glyph at the end of such a line, a 1 or an I, stands in a cell as wide as the
+    // others' and so further off its neighbours: it may have one only, and the line vouches for
+    // it: the first digit of "f = 100.105Hz".)
     for (size_t k = 0; k < boxes.size(); ++k)
-        if (beside[k] >= 2
+        if ((beside[k] >= 2 || (beside[k] == 1 && boxes[k].width() * 2 <= boxes[k].height() && lineSize[size_t(lines.find(int(k)))] >= 3))
             && (!mostlyOthers || ownInLine[size_t(lines.find(int(k)))] * 2 <= lineSize[size_t(lines.find(int(k)))])) {
             if (pieceOf[k] >= 0)
                 inLine[size_t(pieceOf[k])] = true;
