@@ -1292,11 +1292,18 @@ private:
         static const QRegularExpression time(QStringLiteral("\\d{1,2}:\\d{2}"));
         if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == r.main->row && time.match(w.text).hasMatch(); }))
             return false;
+        // (A steady signal's statistics, "Avg:220.0us" "Max:220.0us" "Min:220.0us" under its
+        // current value, are the reading's own, however close.)
         const double value = r.main->value;
-        const auto peers = std::count_if(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
-            return t.kind == Kind::Number && t.unit && !t.unit->perDivision && t.unit->base == r.unit->base && t.unit->prefix == r.unit->prefix
-                   && t.box != r.main->box && similarSize(t.height, r.main->height) && std::abs(t.value - value) <= std::abs(value) * 0.02;
-        });
+        qsizetype peers = 0;
+        for (qsizetype i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            const bool statistic = i > 0 && m_tokens.at(i - 1).kind == Kind::Label && m_tokens.at(i - 1).word == t.word
+                                   && QStringList{QStringLiteral("AVG"), QStringLiteral("MIN"), QStringLiteral("MAX")}.contains(m_tokens.at(i - 1).label);
+            if (t.kind == Kind::Number && t.unit && !t.unit->perDivision && t.unit->base == r.unit->base && t.unit->prefix == r.unit->prefix
+                && t.box != r.main->box && similarSize(t.height, r.main->height) && std::abs(t.value - value) <= std::abs(value) * 0.02 && !statistic)
+                ++peers;
+        }
         return peers >= 3;
     }
 
@@ -1690,13 +1697,14 @@ private:
             takeScopeFigure(r, read.first(), {});
             for (const auto& [label, j] : stats) {
                 // (Without its colon a limit's minus can't be told from the colon misread:
-                // "Max-131mV".)
+                // "Max-131mV"; a figure without a sign is the limit all the same: "Max220.0us".)
                 const auto s = statistic.match(m_words.at(j).text);
                 const auto m = figure.match(zerosAfterPoint(s.captured(3)));
                 const std::optional<Unit> u = m.hasMatch() ? readoutUnit(m.captured(2)) : std::nullopt;
                 QString shown;
                 const std::optional<double> v = m.hasMatch() ? readoutFigure(m.captured(1), &shown) : std::nullopt;
-                if (label == QLatin1String("AVG") || s.captured(2).isEmpty() || !u || !v || u->base != r.unit->base)
+                if (label == QLatin1String("AVG") || (s.captured(2).isEmpty() && (m.captured(1).isEmpty() || !m.captured(1).front().isDigit())) || !u || !v
+                    || u->base != r.unit->base)
                     continue;
                 const double inReading = std::round(*v * prefixFactor(u->prefix) / prefixFactor(r.unit->prefix) * 1e9) / 1e9;
                 (label == QLatin1String("MIN") ? r.minValue : r.maxValue) = inReading;
