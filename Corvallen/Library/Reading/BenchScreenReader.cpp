@@ -1643,7 +1643,7 @@ private:
     // labels a supply's or a meter's amperes, not a statistic.)
     bool statisticsBox(Reading& r)
     {
-        static const QRegularExpression current(QStringLiteral("^Curr?[:=](.*)$"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression current(QStringLiteral("^Curr?(?:[:=]|(?=[-+]?\\d))(.*)$"), QRegularExpression::CaseInsensitiveOption);
         static const QRegularExpression statistic(QStringLiteral("^([A-Za-z]{3,7})([:=]?)(.*)$"));
         static const QRegularExpression figure(QStringLiteral("^([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
         // The statistics labelled under a word, in its column, and the figure each shows.

@@ -1013,6 +1013,8 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         // without its colon or a sign is read all the same.
         {{{"Cur:220.0us", 106, 200, 8}, {"Avg:220.0us", 106, 212, 8}, {"Max220.0us", 106, 225, 8}, {"Min:220.0us", 106, 238, 8}},
          220.0, "\u00B5s", 220.0, 220.0},
+        // The current value's colon lost.
+        {{{"Cur1.98V", 106, 200, 8}, {"Avg:1.42V", 106, 212, 8}, {"Max:1.98V", 106, 225, 8}, {"Min:1.19V", 106, 238, 8}}, 1.98, "V", 1.19, 1.98},
         // Its current value's unit lost: no statistic, and no other box's figure, stands for it.
         {{{"Cur:7.840", 106, 200, 8}, {"Cur:10.00ms", 249, 200, 8}, {"Avg:7.840", 106, 212, 8}, {"Min:7.840", 106, 225, 8},
           {"Max:7.840", 106, 238, 8}, {"Avg:9.740ms", 249, 212, 8}, {"Min:8.400ms", 249, 225, 8}, {"Max:10.20ms", 249, 238, 8}},
