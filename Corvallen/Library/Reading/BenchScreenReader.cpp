@@ -1004,7 +1004,7 @@ std::optional<Unit> unitOfGarbledHeading(const QString& word)
 
 // Marks only an oscilloscope's screen carries: a scale per division ("1.00V/", "500mV/div"), a
 // sample rate ("1.00GSa/s"), a record length ("7.00kpts", or "16k" "pts" read apart).
-bool hasScopeMarks(const QList<ScreenWord>& words)
+bool hasScopeMarks(const QList<ScreenWord>& words, int atLeast = 2)
 {
     static const QRegularExpression mark(QStringLiteral("\\d(?:[munpµ]?[Vs]|[munpµ]?V)/(?:div)?$|Sa/s|GSa|MSa|kpts|Mpts|^pts$|/div"),
                                          QRegularExpression::CaseInsensitiveOption);
@@ -1012,7 +1012,7 @@ bool hasScopeMarks(const QList<ScreenWord>& words)
     for (const ScreenWord& w : words)
         if (mark.match(w.text).hasMatch())
             ++marks;
-    return marks >= 2;
+    return marks >= atLeast;
 }
 
 class Reader {
@@ -1467,6 +1467,16 @@ private:
                 takeGarbledStripReadout(r);
             if (!r.main)
                 takeCounter(r);
+            // A waveform with one of a scope's marks (its sample rate) over a strip of labelled
+            // readouts is a scope's screen as much, its first readout the measurement
+            // ("Rise=12.60ms" where the others show only stars).
+            if (!r.main && m_scope && hasScopeMarks(m_words, 1)) {
+                const QList<Readout> readouts = labelledReadouts(m_words);
+                if (!readouts.isEmpty()) {
+                    takeReadout(r, readouts.first());
+                    takeLimits(r, readouts, readouts.first().unit);
+                }
+            }
         }
         if (!r.main && !m_scope)
             takePowerRow(r);

@@ -1019,6 +1019,8 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"Cur:7.840", 106, 200, 8}, {"Cur:10.00ms", 249, 200, 8}, {"Avg:7.840", 106, 212, 8}, {"Min:7.840", 106, 225, 8},
           {"Max:7.840", 106, 238, 8}, {"Avg:9.740ms", 249, 212, 8}, {"Min:8.400ms", 249, 225, 8}, {"Max:10.20ms", 249, 238, 8}},
          {}, "", {}, {}},
+        // A waveform, a sample rate, and a strip whose other readouts show only stars.
+        {{{"25.0MSa/s", 300, 4, 10}, {"Rise", 200, 230, 10}, {"12.60ms", 230, 230, 10}, {"Freqeesss", 300, 230, 10}}, 12.60, "ms", {}, {}, true},
         // A home-made scope's page: the channel's name run into its label, the label cut in two
         // where two small letters touch.
         {{{"Rate:2ms", 300, 60, 12}, {"Range1:DC1V", 300, 80, 12}, {"CH1freq", 10, 240, 12}, {"uency:276.54Hz", 61, 240, 12}},
