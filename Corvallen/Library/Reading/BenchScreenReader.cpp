@@ -2666,7 +2666,8 @@ private:
                 // with readouts whose labels were read, each value with its unit (a trigger level
                 // in a side panel is no readout, nor a scrap of a window's title a label's
                 // lookalike stands before, nor a channel's scale in the bar on the screen's edge
-                // under a strip).
+                // under a strip). A voltage shown with a minus is no peak to peak: it is a minimum
+                // or a mean whose label was lost ("Min[1]=-159.99mV").
                 QList<int> unclaimed;
                 for (int i : numbers) {
                     const std::optional<Unit> u = unitAfter(m_tokens.at(i));
@@ -2680,7 +2681,7 @@ private:
                     if (u && u->base == QLatin1String("V") && !u->perDivision && !labelOf.contains(i) && inStrip)
                         unclaimed.append(i);
                 }
-                if (unclaimed.size() == 1) {
+                if (unclaimed.size() == 1 && m_tokens.at(unclaimed.first()).value >= 0) {
                     main = unclaimed.first();
                     r.label = QStringLiteral("VPP");
                 }

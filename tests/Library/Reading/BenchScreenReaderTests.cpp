@@ -1021,6 +1021,8 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
          {}, "", {}, {}},
         // A waveform, a sample rate, and a strip whose other readouts show only stars.
         {{{"25.0MSa/s", 300, 4, 10}, {"Rise", 200, 230, 10}, {"12.60ms", 230, 230, 10}, {"Freqeesss", 300, 230, 10}}, 12.60, "ms", {}, {}, true},
+        // A negative voltage whose label was lost is no peak to peak.
+        {{{"Freq:2.28kHz", 131, 424, 10}, {"-159.99mV", 466, 425, 8}}, 2.28, "kHz", {}, {}, true},
         // A home-made scope's page: the channel's name run into its label, the label cut in two
         // where two small letters touch.
         {{{"Rate:2ms", 300, 60, 12}, {"Range1:DC1V", 300, 80, 12}, {"CH1freq", 10, 240, 12}, {"uency:276.54Hz", 61, 240, 12}},
