@@ -1022,7 +1022,7 @@ std::optional<Unit> unitOfGarbledHeading(const QString& word)
 
 // Marks only an oscilloscope's screen carries: a scale per division ("1.00V/", "500mV/div"), a
 // sample rate ("1.00GSa/s"), a record length ("7.00kpts", or "16k" "pts" read apart).
-bool hasScopeMarks(const QList<ScreenWord>& words)
+bool hasScopeMarks(const QList<ScreenWord>& words, int atLeast = 2)
 {
     static const QRegularExpression mark(QStringLiteral("\\d(?:[munpµ]?[Vs]|[munpµ]?V)/(?:div)?$|Sa/s|GSa|MSa|kpts|Mpts|^pts$|/div"),
                                          QRegularExpression::CaseInsensitiveOption);
@@ -1030,7 +1030,7 @@ bool hasScopeMarks(const QList<ScreenWord>& words)
     for (const ScreenWord& w : words)
         if (mark.match(w.text).hasMatch())
             ++marks;
-    return marks >= 2;
+    return marks >= atLeast;
 }
 
 class Reader {
@@ -1321,11 +1321,18 @@ private:
         static const QRegularExpression time(QStringLiteral("\\d{1,2}:\\d{2}"));
         if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == r.main->row && time.match(w.text).hasMatch(); }))
             return false;
+        // (A steady signal's statistics, "Avg:220.0us" "Max:220.0us" "Min:220.0us" under its
+        // current value, are the reading's own, however close.)
         const double value = r.main->value;
-        const auto peers = std::count_if(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
-            return t.kind == Kind::Number && t.unit && !t.unit->perDivision && t.unit->base == r.unit->base && t.unit->prefix == r.unit->prefix
-                   && t.box != r.main->box && similarSize(t.height, r.main->height) && std::abs(t.value - value) <= std::abs(value) * 0.02;
-        });
+        qsizetype peers = 0;
+        for (qsizetype i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            const bool statistic = i > 0 && m_tokens.at(i - 1).kind == Kind::Label && m_tokens.at(i - 1).word == t.word
+                                   && QStringList{QStringLiteral("AVG"), QStringLiteral("MIN"), QStringLiteral("MAX")}.contains(m_tokens.at(i - 1).label);
+            if (t.kind == Kind::Number && t.unit && !t.unit->perDivision && t.unit->base == r.unit->base && t.unit->prefix == r.unit->prefix
+                && t.box != r.main->box && similarSize(t.height, r.main->height) && std::abs(t.value - value) <= std::abs(value) * 0.02 && !statistic)
+                ++peers;
+        }
         return peers >= 3;
     }
 
@@ -1525,6 +1532,16 @@ private:
                 takeGarbledStripReadout(r);
             if (!r.main)
                 takeCounter(r);
+            // A waveform with one of a scope's marks (its sample rate) over a strip of labelled
+            // readouts is a scope's screen as much, its first readout the measurement
+            // ("Rise=12.60ms" where the others show only stars).
+            if (!r.main && m_scope && hasScopeMarks(m_words, 1)) {
+                const QList<Readout> readouts = labelledReadouts(m_words);
+                if (!readouts.isEmpty()) {
+                    takeReadout(r, readouts.first());
+                    takeLimits(r, readouts, readouts.first().unit);
+                }
+            }
         }
         if (!r.main && !m_scope)
             takePowerRow(r);
@@ -1757,7 +1774,7 @@ private:
     // labels a supply's or a meter's amperes, not a statistic.)
     bool statisticsBox(Reading& r)
     {
-        static const QRegularExpression current(QStringLiteral("^Curr?[:=](.*)$"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression current(QStringLiteral("^Curr?(?:[:=]|(?=[-+]?\\d))(.*)$"), QRegularExpression::CaseInsensitiveOption);
         static const QRegularExpression statistic(QStringLiteral("^([A-Za-z]{3,7})([:=]?)(.*)$"));
         static const QRegularExpression figure(QStringLiteral("^([+-]?\\d+(?:[.,]\\d+)?)(\\S*)$"));
         // The statistics labelled under a word, in its column, and the figure each shows.
@@ -1811,13 +1828,14 @@ private:
             takeScopeFigure(r, read.first(), {});
             for (const auto& [label, j] : stats) {
                 // (Without its colon a limit's minus can't be told from the colon misread:
-                // "Max-131mV".)
+                // "Max-131mV"; a figure without a sign is the limit all the same: "Max220.0us".)
                 const auto s = statistic.match(m_words.at(j).text);
                 const auto m = figure.match(zerosAfterPoint(s.captured(3)));
                 const std::optional<Unit> u = m.hasMatch() ? readoutUnit(m.captured(2)) : std::nullopt;
                 QString shown;
                 const std::optional<double> v = m.hasMatch() ? readoutFigure(m.captured(1), &shown) : std::nullopt;
-                if (label == QLatin1String("AVG") || s.captured(2).isEmpty() || !u || !v || u->base != r.unit->base)
+                if (label == QLatin1String("AVG") || (s.captured(2).isEmpty() && (m.captured(1).isEmpty() || !m.captured(1).front().isDigit())) || !u || !v
+                    || u->base != r.unit->base)
                     continue;
                 const double inReading = std::round(*v * prefixFactor(u->prefix) / prefixFactor(r.unit->prefix) * 1e9) / 1e9;
                 (label == QLatin1String("MIN") ? r.minValue : r.maxValue) = inReading;
@@ -2793,7 +2811,8 @@ private:
                 // with readouts whose labels were read, each value with its unit (a trigger level
                 // in a side panel is no readout, nor a scrap of a window's title a label's
                 // lookalike stands before, nor a channel's scale in the bar on the screen's edge
-                // under a strip).
+                // under a strip). A voltage shown with a minus is no peak to peak: it is a minimum
+                // or a mean whose label was lost ("Min[1]=-159.99mV").
                 QList<int> unclaimed;
                 for (int i : numbers) {
                     const std::optional<Unit> u = unitAfter(m_tokens.at(i));
@@ -2807,7 +2826,7 @@ private:
                     if (u && u->base == QLatin1String("V") && !u->perDivision && !labelOf.contains(i) && inStrip)
                         unclaimed.append(i);
                 }
-                if (unclaimed.size() == 1) {
+                if (unclaimed.size() == 1 && m_tokens.at(unclaimed.first()).value >= 0) {
                     main = unclaimed.first();
                     r.label = QStringLiteral("VPP");
                     r.labelGuessed = true;

@@ -1026,10 +1026,20 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"Cur:", 106, 200, 8}, {"-40.00mY", 130, 200, 8}, {"Avg:-50.91mV", 106, 212, 8}, {"Min:-80.00mV", 106, 225, 8},
           {"Max-40.00mV", 106, 238, 8}},
          -40.00, "mV", -80.00, {}},
+        // A steady signal's: every statistic as its current value, no peers of it; a limit
+        // without its colon or a sign is read all the same.
+        {{{"Cur:220.0us", 106, 200, 8}, {"Avg:220.0us", 106, 212, 8}, {"Max220.0us", 106, 225, 8}, {"Min:220.0us", 106, 238, 8}},
+         220.0, "\u00B5s", 220.0, 220.0},
+        // The current value's colon lost.
+        {{{"Cur1.98V", 106, 200, 8}, {"Avg:1.42V", 106, 212, 8}, {"Max:1.98V", 106, 225, 8}, {"Min:1.19V", 106, 238, 8}}, 1.98, "V", 1.19, 1.98},
         // Its current value's unit lost: no statistic, and no other box's figure, stands for it.
         {{{"Cur:7.840", 106, 200, 8}, {"Cur:10.00ms", 249, 200, 8}, {"Avg:7.840", 106, 212, 8}, {"Min:7.840", 106, 225, 8},
           {"Max:7.840", 106, 238, 8}, {"Avg:9.740ms", 249, 212, 8}, {"Min:8.400ms", 249, 225, 8}, {"Max:10.20ms", 249, 238, 8}},
          {}, "", {}, {}},
+        // A waveform, a sample rate, and a strip whose other readouts show only stars.
+        {{{"25.0MSa/s", 300, 4, 10}, {"Rise", 200, 230, 10}, {"12.60ms", 230, 230, 10}, {"Freqeesss", 300, 230, 10}}, 12.60, "ms", {}, {}, true},
+        // A negative voltage whose label was lost is no peak to peak.
+        {{{"Freq:2.28kHz", 131, 424, 10}, {"-159.99mV", 466, 425, 8}}, 2.28, "kHz", {}, {}, true},
         // A home-made scope's page: the channel's name run into its label, the label cut in two
         // where two small letters touch.
         {{{"Rate:2ms", 300, 60, 12}, {"Range1:DC1V", 300, 80, 12}, {"CH1freq", 10, 240, 12}, {"uency:276.54Hz", 61, 240, 12}},
