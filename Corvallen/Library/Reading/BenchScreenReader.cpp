@@ -1414,7 +1414,7 @@ private:
             r.main->value = -r.main->value;
             r.main->shown.remove(0, 1);
         }
-        if (inRowOfScales(r) || strayBefore(r) || unreadVoltageBefore(r))
+        if (inRowOfScales(r) || strayBefore(r) || unreadVoltageBefore(r) || powerBesideVoltage(r))
             r.main.reset();
         // A time alone is a timebase, an interval or a timer; it is a measurement only where the
         // screen names one (a period, a pulse width, a rise time).
@@ -1862,6 +1862,22 @@ private:
             const bool above = t.box.bottom() < m.top() && horizontalOverlap(t.box, m) > 0;
             const bool left = verticalOverlap(t.box, m) > 0 && t.box.right() < m.left();
             return above || left;
+        });
+    }
+
+    // A power drawn large on a screen that also shows a voltage (a battery's panel: "-16 W" under
+    // "POWER", "26.3v" under its charge) is one of its figures, and which of them a person reads
+    // the panel for the screen doesn't say; where volts, amperes and watts go together the
+    // voltage is taken by its own rule.
+    bool powerBesideVoltage(const Reading& r) const
+    {
+        if (!r.main || !r.unit || !r.label.isEmpty() || r.unit->base != QLatin1String("W"))
+            return false;
+        return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            if (t.kind != Kind::Number || t.status || t.clock || t.box == r.main->box)
+                return false;
+            const std::optional<Unit> u = unitAfter(t);
+            return u && !u->perDivision && u->base == QLatin1String("V");
         });
     }
 

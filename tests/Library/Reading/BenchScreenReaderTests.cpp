@@ -755,6 +755,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A source's settings page: the level it is set to.
         {{"SourceConfig", 300, 10, 12}, {"OUTPUTFUNCTION", 200, 60, 9}, {"DCVoltage", 360, 60, 12}, {"VOLTAGELEVEL", 200, 90, 9}, {"6V", 360, 90, 9},
          {"VOLTAGELEVELRANGE", 200, 120, 9}, {"20V", 360, 120, 9}, {"CURRENTLIMITRANGE", 200, 150, 9}, {"25A", 360, 150, 9}},
+        // A battery's panel with its power drawn large and its voltage small.
+        {{"CHARGE", 10, 10, 10}, {"CELLS", 140, 10, 10}, {"3.296", 150, 37, 10}, {"26.3v", 10, 67, 12}, {"POWER", 10, 88, 10}, {"-16", 20, 107, 23},
+         {"W", 70, 118, 11}, {"-0.6a", 60, 139, 11}},
         // A scope program's horizontal and vertical settings, one panel a channel.
         {{"ESP32oscilloscope", 100, 4, 16}, {"Verticalsensitivity", 10, 100, 12}, {"1000", 160, 100, 12}, {"Horizontalfrequency", 10, 150, 12},
          {"500Hz", 160, 150, 12}, {"Horizontalfrequency", 250, 150, 12}, {"20Hz", 400, 150, 12}},
