@@ -1332,6 +1332,18 @@ private:
             r.maxValue.reset();
             return;
         }
+        // A supply's page that names what it actually puts out says which figure is its
+        // reading: one drawn larger is the voltage it is fed from, or its temperature.
+        if (!m_scope && !hasScopeMarks(m_words)) {
+            if (const std::optional<Token> actual = namedMeasurement(true)) {
+                r.main = actual;
+                r.unit = actual->unit;
+                r.label.clear();
+                r.minValue.reset();
+                r.maxValue.reset();
+                return;
+            }
+        }
         // A peak to peak whose unit the recogniser lost shares it with the maximum and minimum
         // it is the difference of. Where nothing tells its unit, the screen's measurement could
         // not be read, and no other readout of the screen stands for it.
@@ -2050,26 +2062,41 @@ private:
     // its decimals, is the reading.
     void takeNamedMeasurement(Reading& r) const
     {
+        if (const std::optional<Token> found = namedMeasurement(false)) {
+            r.main = found;
+            r.unit = found->unit;
+            r.label.clear();
+        }
+    }
+
+    // The figure a program names as the measurement; with `actual`, only as what a supply
+    // actually puts out. A supply's page names it beside each setting ("Actual:24.00V" under
+    // the setpoint, "Actual:0.20A" under the limit): of those, as of any supply's figures, the
+    // voltage is the reading.
+    std::optional<Token> namedMeasurement(bool actual) const
+    {
         static const QRegularExpression named(
-            QStringLiteral("^(?:MEASURE|MEASUREMENT|MESURE|MESSWERT|MEDIDA|MISURA|READING)[:=]([-+]?\\d+[.,]\\d+)(\\S*)$"),
+            QStringLiteral("^(MEASURE|MEASUREMENT|MESURE|MESSWERT|MEDIDA|MISURA|READING|ACTUAL)[:=]([-+]?\\d+[.,]\\d+)(\\S*)$"),
             QRegularExpression::CaseInsensitiveOption);
-        std::optional<Token> found;
+        QList<Token> found;
         for (int i = 0; i < m_words.size(); ++i) {
             const auto m = named.match(m_words.at(i).text);
-            if (!m.hasMatch())
+            if (!m.hasMatch() || (actual && upper(m.captured(1)) != QLatin1String("ACTUAL")))
                 continue;
             ScreenWord figure = m_words.at(i);
-            figure.text = m.captured(1) + m.captured(2);
+            figure.text = m.captured(2) + m.captured(3);
             const QList<Token> read = tokensOf(figure, i);
-            if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->perDivision || found)
-                return;
-            found = read.first();
+            if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->perDivision)
+                return std::nullopt;
+            found.append(read.first());
         }
-        if (!found)
-            return;
-        r.main = found;
-        r.unit = found->unit;
-        r.label.clear();
+        if (found.size() > 1) {
+            const auto volts = [](const Token& t) { return t.unit->base == QLatin1String("V"); };
+            if (std::count_if(found.begin(), found.end(), volts) != 1)
+                return std::nullopt;
+            return *std::find_if(found.begin(), found.end(), volts);
+        }
+        return found.isEmpty() ? std::nullopt : std::optional<Token>(found.first());
     }
 
     // The unit of a peak to peak shown without one: its maximum's and minimum's, where it is

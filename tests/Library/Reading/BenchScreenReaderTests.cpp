@@ -812,6 +812,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"TargetVoltaceV", 10, 40, 9}, {"ActoalVoltzzeV", 200, 40, 9}, {"13.00", 10, 60, 50}, {"12.00", 200, 60, 50},
           {"Voltage", 10, 200, 7}, {"13.00", 100, 220, 10}},
          "DC Voltage", 12.0, "V"},
+        // A supply's page: what it is set to in fields, what it measures named under each, the
+        // voltage it is fed from drawn larger.
+        {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:24.00V", 10, 80, 11},
+          {"Actual:0.20A", 200, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}, {"OutputPower", 200, 120, 12}, {"4.82W", 200, 140, 19}},
+         "DC Voltage", 24.0, "V"},
         // A table whose first row's name was lost: its figure, not the next row's.
         {{{"Parameter", 10, 10, 10}, {"Value", 150, 10, 10}, {"Voltag", 10, 40, 14}, {"le:", 60, 43, 8}, {"231.10V", 150, 40, 10},
           {"Current:", 10, 70, 10}, {"5.49A", 150, 70, 10}, {"Power:", 10, 100, 10}, {"1204.00W", 150, 100, 10}},
