@@ -1974,6 +1974,7 @@ private:
         const auto unitOf = [&](const Token& value) { return unitOutsideField(value); };
         QList<int> found;
         QMap<int, Unit> captioned;
+        QMap<int, int> nameOf;  // each figure's name
         bool firstRead = true;  // the panel's first readout was read with its unit
         for (int i = 0; i < m_tokens.size(); ++i) {
             const QString quantity = unitNamed(bare(m_tokens.at(i).text));
@@ -1986,8 +1987,10 @@ private:
             });
             auto take = [&](int j) {
                 const std::optional<Unit> u = unitOf(m_tokens.at(j));
-                if (u && !u->perDivision && u->base == quantity)
+                if (u && !u->perDivision && u->base == quantity) {
                     found.append(j);
+                    nameOf.insert(j, i);
+                }
             };
             bool beside = false;
             for (int j = i + 1; j < m_tokens.size() && m_tokens.at(j).row == row && !setting; ++j) {
@@ -2025,6 +2028,7 @@ private:
                     || t.box.center().x() < name.box.left() || t.box.center().x() > name.box.right() || unitOf(t))
                     continue;
                 found.append(j);
+                nameOf.insert(j, i);
                 captioned.insert(j, Unit{QString(), quantity, QString(), false});
                 break;
             }
@@ -2036,6 +2040,15 @@ private:
         // lost: "le: 3.156V  Current: 0.000A").
         if (found.size() < 2 || !firstRead)
             return;
+        // Names numbered in a set ("Cellvoltage1", "Cellvoltage2", ...) are a battery's cells or
+        // a device's channels, each one of its peers; a name of its own beside them ("Total
+        // voltage") is the whole's, and the reading.
+        static const QRegularExpression numbered(QStringLiteral("[A-Za-z]\\s?\\d{1,2}[:=]?$"));
+        QList<int> single, members;
+        for (int j : std::as_const(found))
+            (numbered.match(m_tokens.at(nameOf.value(j)).text).hasMatch() ? members : single).append(j);
+        if (members.size() >= 2 && !single.isEmpty())
+            found = single + members;
         const Token& first = m_tokens.at(found.first());
         const bool unnamedBefore = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
             return t.kind == Kind::Number && t.row == first.row && t.box.right() < first.box.left() && !t.status && !t.clock

@@ -817,6 +817,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:24.00V", 10, 80, 11},
           {"Actual:0.20A", 200, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}, {"OutputPower", 200, 120, 12}, {"4.82W", 200, 140, 19}},
          "DC Voltage", 24.0, "V"},
+        // A battery's card: its cells' voltages by their numbers, the whole's by a name of its own.
+        {{{"Cellvoltage1", 300, 40, 11}, {"4.138V", 450, 40, 12}, {"Capacityremaining", 10, 70, 11}, {"39.00Ah", 200, 70, 11},
+          {"Cellvoltage2", 300, 70, 11}, {"4.136V", 450, 70, 12}, {"Totalvoltage", 10, 100, 11}, {"54.10V", 200, 100, 12},
+          {"Cellvoltage3", 300, 100, 11}, {"4.135V", 450, 100, 12}},
+         "DC Voltage", 54.1, "V"},
         // A table whose first row's name was lost: its figure, not the next row's.
         {{{"Parameter", 10, 10, 10}, {"Value", 150, 10, 10}, {"Voltag", 10, 40, 14}, {"le:", 60, 43, 8}, {"231.10V", 150, 40, 10},
           {"Current:", 10, 70, 10}, {"5.49A", 150, 70, 10}, {"Power:", 10, 100, 10}, {"1204.00W", 150, 100, 10}},
