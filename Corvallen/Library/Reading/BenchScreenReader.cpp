@@ -2234,6 +2234,18 @@ private:
         return sizesKnown() && (box.bottom() < m_screen.size.height() * 0.1 || box.top() > m_screen.size.height() * 0.88);
     }
 
+    // Whether a word's box is narrower than its characters could be drawn at its height: even a
+    // narrow font draws a digit or a letter half as wide as tall, a one or a point narrower.
+    static bool tooNarrowForItsHeight(const Token& t)
+    {
+        if (t.box.isEmpty() || t.height <= 0)
+            return false;
+        double least = 0;
+        for (QChar c : t.text)
+            least += QStringLiteral(".,:;'").contains(c) ? 0.15 : QStringLiteral("1Iil|!j").contains(c) ? 0.2 : QStringLiteral("mMwW").contains(c) ? 0.7 : 0.5;
+        return t.box.width() < least * t.height * 0.8;
+    }
+
     // Whether the reading is drawn larger than the screen's text (always, on a screen whose
     // sizes are not known).
     bool prominent(const Reading& r) const
@@ -2242,6 +2254,11 @@ private:
             return false;
         if (!sizesKnown())
             return true;
+        // A figure in a box far too narrow for its characters at its height was measured with
+        // the frame drawn around it (a program's indicator field: "1.8 mA" in a box three times
+        // its text's height): how large it is drawn is not known, and it stands out from nothing.
+        if (tooNarrowForItsHeight(*r.main))
+            return false;
         // Against the screen's other numbers where it shows a few: icons and logos the
         // recogniser takes for letters say nothing of how large text is drawn.
         // A supply shows its voltage, current and power in one block of large digits: those

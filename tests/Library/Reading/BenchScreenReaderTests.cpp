@@ -755,6 +755,10 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A source's settings page: the level it is set to.
         {{"SourceConfig", 300, 10, 12}, {"OUTPUTFUNCTION", 200, 60, 9}, {"DCVoltage", 360, 60, 12}, {"VOLTAGELEVEL", 200, 90, 9}, {"6V", 360, 90, 9},
          {"VOLTAGELEVELRANGE", 200, 120, 9}, {"20V", 360, 120, 9}, {"CURRENTLIMITRANGE", 200, 150, 9}, {"25A", 360, 150, 9}},
+        // A program's range field read with the frame around it: a box as tall as the frame,
+        // far too narrow for its text at that height.
+        {{"Init", 10, 7, 11}, {"Visu", 50, 5, 11}, {"Graph", 100, 85, 11}, {"Time(s)", 250, 314, 11}, {"fc", 510, 280, 11},
+         {"2000", 520, 300, 11}, {"1.8mA", 400, 285, 37, -1, 47}, {"Statistiques", 600, 155, 11}},
         // A battery's panel with its power drawn large and its voltage small.
         {{"CHARGE", 10, 10, 10}, {"CELLS", 140, 10, 10}, {"3.296", 150, 37, 10}, {"26.3v", 10, 67, 12}, {"POWER", 10, 88, 10}, {"-16", 20, 107, 23},
          {"W", 70, 118, 11}, {"-0.6a", 60, 139, 11}},
