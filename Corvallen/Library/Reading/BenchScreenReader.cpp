@@ -2040,15 +2040,23 @@ private:
         // lost: "le: 3.156V  Current: 0.000A").
         if (found.size() < 2 || !firstRead)
             return;
-        // Names numbered in a set ("Cellvoltage1", "Cellvoltage2", ...) are a battery's cells or
-        // a device's channels, each one of its peers; a name of its own beside them ("Total
-        // voltage") is the whole's, and the reading.
+        // Names numbered in a set of one quantity ("Cellvoltage1", "Cellvoltage2", ...) are a
+        // battery's cells, each one of its peers; a name of its own in that quantity beside
+        // them ("Total voltage") is the whole's, and the reading. (A supply's channels number
+        // a voltage and a current each: no one figure of another name speaks for them.)
         static const QRegularExpression numbered(QStringLiteral("[A-Za-z]\\s?\\d{1,2}[:=]?$"));
+        const auto quantityOf = [&](int j) { return captioned.contains(j) ? captioned.value(j).base : unitOf(m_tokens.at(j))->base; };
         QList<int> single, members;
-        for (int j : std::as_const(found))
-            (numbered.match(m_tokens.at(nameOf.value(j)).text).hasMatch() ? members : single).append(j);
-        if (members.size() >= 2 && !single.isEmpty())
-            found = single + members;
+        QSet<QString> setQuantities;
+        for (int j : std::as_const(found)) {
+            const bool member = numbered.match(m_tokens.at(nameOf.value(j)).text).hasMatch();
+            (member ? members : single).append(j);
+            if (member)
+                setQuantities.insert(quantityOf(j));
+        }
+        const auto whole = std::find_if(single.begin(), single.end(), [&](int j) { return setQuantities.contains(quantityOf(j)); });
+        if (members.size() >= 2 && setQuantities.size() == 1 && whole != single.end())
+            found.prepend(*whole);
         const Token& first = m_tokens.at(found.first());
         const bool unnamedBefore = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
             return t.kind == Kind::Number && t.row == first.row && t.box.right() < first.box.left() && !t.status && !t.clock

@@ -826,6 +826,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"Cellvoltage2", 300, 70, 11}, {"4.136V", 450, 70, 12}, {"Totalvoltage", 10, 100, 11}, {"54.10V", 200, 100, 12},
           {"Cellvoltage3", 300, 100, 11}, {"4.135V", 450, 100, 12}},
          "DC Voltage", 54.1, "V"},
+        // ...but a supply's channels, numbered in voltage and current alike, keep their first.
+        {{{"Voltage1", 10, 40, 11}, {"5.00V", 120, 40, 12}, {"Current1", 250, 40, 11}, {"0.100A", 360, 40, 12}, {"Voltage2", 10, 70, 11},
+          {"12.00V", 120, 70, 12}, {"Current2", 250, 70, 11}, {"0.500A", 360, 70, 12}, {"TotalPower", 10, 100, 11}, {"6.50W", 120, 100, 12}},
+         "DC Voltage", 5.0, "V"},
         // A table whose first row's name was lost: its figure, not the next row's.
         {{{"Parameter", 10, 10, 10}, {"Value", 150, 10, 10}, {"Voltag", 10, 40, 14}, {"le:", 60, 43, 8}, {"231.10V", 150, 40, 10},
           {"Current:", 10, 70, 10}, {"5.49A", 150, 70, 10}, {"Power:", 10, 100, 10}, {"1204.00W", 150, 100, 10}},
