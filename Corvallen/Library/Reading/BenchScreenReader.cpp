@@ -2099,8 +2099,29 @@ private:
         static const QRegularExpression named(
             QStringLiteral("^(MEASURE|MEASUREMENT|MESURE|MESSWERT|MEDIDA|MISURA|READING|ACTUAL)[:=]([-+]?\\d+[.,]\\d+)(\\S*)$"),
             QRegularExpression::CaseInsensitiveOption);
+        // Or the name a word of its own before the figure ("Actual:" "24.00V").
+        static const QRegularExpression name(QStringLiteral("^(MEASURE|MEASUREMENT|MESURE|MESSWERT|MEDIDA|MISURA|READING|ACTUAL)[:=]$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression decimals(QStringLiteral("\\d[.,]\\d"));
         QList<Token> found;
         for (int i = 0; i < m_words.size(); ++i) {
+            const auto n = name.match(m_words.at(i).text);
+            if (n.hasMatch() && (!actual || upper(n.captured(1)) == QLatin1String("ACTUAL"))) {
+                const ScreenWord& w = m_words.at(i);
+                for (const Token& t : m_tokens) {
+                    const int gap = t.box.left() - w.box.right();
+                    if (t.word != i + 1 || t.kind != Kind::Number || t.row != w.row || gap < 0 || gap > std::max(w.textHeight, 4) * 3
+                        || !decimals.match(t.shown).hasMatch())
+                        continue;
+                    const std::optional<Unit> u = unitAfter(t);
+                    if (!u || u->perDivision)
+                        return std::nullopt;
+                    found.append(t);
+                    found.last().unit = u;
+                    break;
+                }
+                continue;
+            }
             const auto m = named.match(m_words.at(i).text);
             if (!m.hasMatch() || (actual && upper(m.captured(1)) != QLatin1String("ACTUAL")))
                 continue;

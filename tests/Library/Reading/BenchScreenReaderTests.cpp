@@ -821,6 +821,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:24.00V", 10, 80, 11},
           {"Actual:0.20A", 200, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}, {"OutputPower", 200, 120, 12}, {"4.82W", 200, 140, 19}},
          "DC Voltage", 24.0, "V"},
+        // ...the name read apart from its figure.
+        {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:", 10, 80, 11},
+          {"24.00V", 60, 80, 11}, {"Actual:", 200, 80, 11}, {"0.20A", 250, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}},
+         "DC Voltage", 24.0, "V"},
         // A battery's card: its cells' voltages by their numbers, the whole's by a name of its own.
         {{{"Cellvoltage1", 300, 40, 11}, {"4.138V", 450, 40, 12}, {"Capacityremaining", 10, 70, 11}, {"39.00Ah", 200, 70, 11},
           {"Cellvoltage2", 300, 70, 11}, {"4.136V", 450, 70, 12}, {"Totalvoltage", 10, 100, 11}, {"54.10V", 200, 100, 12},
