@@ -1426,7 +1426,13 @@ private:
             r.main->value = -r.main->value;
             r.main->shown.remove(0, 1);
         }
-        if (inRowOfScales(r) || strayBefore(r) || unreadVoltageBefore(r) || powerBesideVoltage(r))
+        if (const std::optional<Token> volts = powerBesideVoltage(r)) {
+            r.main = volts;
+            r.unit = unitAfter(*volts);
+            r.minValue.reset();
+            r.maxValue.reset();
+        }
+        if (inRowOfScales(r) || strayBefore(r) || unreadVoltageBefore(r))
             r.main.reset();
         // A time alone is a timebase, an interval or a timer; it is a measurement only where the
         // screen names one (a period, a pulse width, a rise time).
@@ -1878,19 +1884,30 @@ private:
     }
 
     // A power drawn large on a screen that also shows a voltage (a battery's panel: "-16 W" under
-    // "POWER", "26.3v" under its charge) is one of its figures, and which of them a person reads
-    // the panel for the screen doesn't say; where volts, amperes and watts go together the
-    // voltage is taken by its own rule.
-    bool powerBesideVoltage(const Reading& r) const
+    // "POWER", "26.3v" under its charge) is worked out from the voltage, as on a supply, a load or
+    // a USB tester: the voltage is the reading, where the screen shows one. Where it shows
+    // several (a battery's and the grid's) which one the power is of can't be told: no reading.
+    std::optional<Token> powerBesideVoltage(Reading& r) const
     {
         if (!r.main || !r.unit || !r.label.isEmpty() || r.unit->base != QLatin1String("W"))
-            return false;
-        return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
-            if (t.kind != Kind::Number || t.status || t.clock || t.box == r.main->box)
-                return false;
+            return std::nullopt;
+        // (A voltage named as a setting or a limit, "Vset 12.00V", "Cutoff: 10.5V", is none.)
+        static const QRegularExpression setting(QStringLiteral("SET|LIMIT|TARGET|CUTOFF|PROTECT|OVP|UVP|MAX|MIN"));
+        QList<Token> volts;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            if (t.kind != Kind::Number || t.status || t.clock || t.box == r.main->box || onScreenEdge(t.box))
+                continue;
             const std::optional<Unit> u = unitAfter(t);
-            return u && !u->perDivision && u->base == QLatin1String("V");
-        });
+            if (!u || u->perDivision || u->base != QLatin1String("V"))
+                continue;
+            if (i > 0 && m_tokens.at(i - 1).row == t.row && setting.match(upper(m_tokens.at(i - 1).text)).hasMatch())
+                continue;
+            volts.append(t);
+        }
+        if (volts.size() > 1)
+            r.main.reset();
+        return volts.size() == 1 ? std::optional<Token>(volts.first()) : std::nullopt;
     }
 
     // A large figure with a scrap of small letters glued to its left ("rm" "52" for "8.52") lost

@@ -759,9 +759,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // far too narrow for its text at that height.
         {{"Init", 10, 7, 11}, {"Visu", 50, 5, 11}, {"Graph", 100, 85, 11}, {"Time(s)", 250, 314, 11}, {"fc", 510, 280, 11},
          {"2000", 520, 300, 11}, {"1.8mA", 400, 285, 37, -1, 47}, {"Statistiques", 600, 155, 11}},
-        // A battery's panel with its power drawn large and its voltage small.
-        {{"CHARGE", 10, 10, 10}, {"CELLS", 140, 10, 10}, {"3.296", 150, 37, 10}, {"26.3v", 10, 67, 12}, {"POWER", 10, 88, 10}, {"-16", 20, 107, 23},
-         {"W", 70, 118, 11}, {"-0.6a", 60, 139, 11}},
+        // A power drawn large beside two voltages (a battery's and the grid's): of which is not told.
+        {{"CHARGE", 10, 30, 10}, {"CELLS", 140, 30, 10}, {"3.296", 150, 47, 10}, {"26.3v", 10, 67, 12}, {"POWER", 10, 88, 10}, {"-16", 20, 107, 23},
+         {"W", 70, 118, 11}, {"-0.6a", 60, 139, 11}, {"Grid", 200, 139, 11}, {"235.0V", 250, 139, 11}},
         // A scope program's horizontal and vertical settings, one panel a channel.
         {{"ESP32oscilloscope", 100, 4, 16}, {"Verticalsensitivity", 10, 100, 12}, {"1000", 160, 100, 12}, {"Horizontalfrequency", 10, 150, 12},
          {"500Hz", 160, 150, 12}, {"Horizontalfrequency", 250, 150, 12}, {"20Hz", 400, 150, 12}},
@@ -825,6 +825,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:", 10, 80, 11},
           {"24.00V", 60, 80, 11}, {"Actual:", 200, 80, 11}, {"0.20A", 250, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}},
          "DC Voltage", 24.0, "V"},
+        // A battery's panel with its power drawn large and its voltage small: the voltage.
+        {{{"CHARGE", 10, 30, 10}, {"CELLS", 140, 30, 10}, {"3.296", 150, 47, 10}, {"26.3v", 10, 67, 12}, {"POWER", 10, 88, 10}, {"-16", 20, 107, 23},
+          {"W", 70, 118, 11}, {"-0.6a", 60, 139, 11}},
+         "DC Voltage", 26.3, "V"},
         // A battery's card: its cells' voltages by their numbers, the whole's by a name of its own.
         {{{"Cellvoltage1", 300, 40, 11}, {"4.138V", 450, 40, 12}, {"Capacityremaining", 10, 70, 11}, {"39.00Ah", 200, 70, 11},
           {"Cellvoltage2", 300, 70, 11}, {"4.136V", 450, 70, 12}, {"Totalvoltage", 10, 100, 11}, {"54.10V", 200, 100, 12},
