@@ -1368,6 +1368,18 @@ private:
             r.maxValue.reset();
             return;
         }
+        // A supply's page that names what it actually puts out says which figure is its
+        // reading: one drawn larger is the voltage it is fed from, or its temperature.
+        if (!m_scope && !hasScopeMarks(m_words)) {
+            if (const std::optional<Token> actual = namedMeasurement(true)) {
+                r.main = actual;
+                r.unit = actual->unit;
+                r.label.clear();
+                r.minValue.reset();
+                r.maxValue.reset();
+                return;
+            }
+        }
         // A peak to peak whose unit the recogniser lost shares it with the maximum and minimum
         // it is the difference of. Where nothing tells its unit, the screen's measurement could
         // not be read, and no other readout of the screen stands for it.
@@ -1485,6 +1497,12 @@ private:
         if (r.main && r.unit && (timeOrRate || neverNegative) && r.main->value < 0) {
             r.main->value = -r.main->value;
             r.main->shown.remove(0, 1);
+        }
+        if (const std::optional<Token> volts = powerBesideVoltage(r)) {
+            r.main = volts;
+            r.unit = unitAfter(*volts);
+            r.minValue.reset();
+            r.maxValue.reset();
         }
         if (inRowOfScales(r) || strayBefore(r) || unreadVoltageBefore(r))
             r.main.reset();
@@ -2024,6 +2042,33 @@ private:
         });
     }
 
+    // A power drawn large on a screen that also shows a voltage (a battery's panel: "-16 W" under
+    // "POWER", "26.3v" under its charge) is worked out from the voltage, as on a supply, a load or
+    // a USB tester: the voltage is the reading, where the screen shows one. Where it shows
+    // several (a battery's and the grid's) which one the power is of can't be told: no reading.
+    std::optional<Token> powerBesideVoltage(Reading& r) const
+    {
+        if (!r.main || !r.unit || !r.label.isEmpty() || r.unit->base != QLatin1String("W"))
+            return std::nullopt;
+        // (A voltage named as a setting or a limit, "Vset 12.00V", "Cutoff: 10.5V", is none.)
+        static const QRegularExpression setting(QStringLiteral("SET|LIMIT|TARGET|CUTOFF|PROTECT|OVP|UVP|MAX|MIN"));
+        QList<Token> volts;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            if (t.kind != Kind::Number || t.status || t.clock || t.box == r.main->box || onScreenEdge(t.box))
+                continue;
+            const std::optional<Unit> u = unitAfter(t);
+            if (!u || u->perDivision || u->base != QLatin1String("V"))
+                continue;
+            if (i > 0 && m_tokens.at(i - 1).row == t.row && setting.match(upper(m_tokens.at(i - 1).text)).hasMatch())
+                continue;
+            volts.append(t);
+        }
+        if (volts.size() > 1)
+            r.main.reset();
+        return volts.size() == 1 ? std::optional<Token>(volts.first()) : std::nullopt;
+    }
+
     // A large figure with a scrap of small letters glued to its left ("rm" "52" for "8.52") lost
     // its first digits to the recogniser: what is left of it is not the reading.
     bool strayBefore(const Reading& r) const
@@ -2105,6 +2150,7 @@ private:
         const auto unitOf = [&](const Token& value) { return unitOutsideField(value); };
         QList<int> found;
         QMap<int, Unit> captioned;
+        QMap<int, int> nameOf;  // each figure's name
         bool firstRead = true;  // the panel's first readout was read with its unit
         for (int i = 0; i < m_tokens.size(); ++i) {
             const QString quantity = unitNamed(bare(m_tokens.at(i).text));
@@ -2117,8 +2163,10 @@ private:
             });
             auto take = [&](int j) {
                 const std::optional<Unit> u = unitOf(m_tokens.at(j));
-                if (u && !u->perDivision && u->base == quantity)
+                if (u && !u->perDivision && u->base == quantity) {
                     found.append(j);
+                    nameOf.insert(j, i);
+                }
             };
             bool beside = false;
             for (int j = i + 1; j < m_tokens.size() && m_tokens.at(j).row == row && !setting; ++j) {
@@ -2156,6 +2204,7 @@ private:
                     || t.box.center().x() < name.box.left() || t.box.center().x() > name.box.right() || unitOf(t))
                     continue;
                 found.append(j);
+                nameOf.insert(j, i);
                 captioned.insert(j, Unit{QString(), quantity, QString(), false});
                 break;
             }
@@ -2167,6 +2216,23 @@ private:
         // lost: "le: 3.156V  Current: 0.000A").
         if (found.size() < 2 || !firstRead)
             return;
+        // Names numbered in a set of one quantity ("Cellvoltage1", "Cellvoltage2", ...) are a
+        // battery's cells, each one of its peers; a name of its own in that quantity beside
+        // them ("Total voltage") is the whole's, and the reading. (A supply's channels number
+        // a voltage and a current each: no one figure of another name speaks for them.)
+        static const QRegularExpression numbered(QStringLiteral("[A-Za-z]\\s?\\d{1,2}[:=]?$"));
+        const auto quantityOf = [&](int j) { return captioned.contains(j) ? captioned.value(j).base : unitOf(m_tokens.at(j))->base; };
+        QList<int> single, members;
+        QSet<QString> setQuantities;
+        for (int j : std::as_const(found)) {
+            const bool member = numbered.match(m_tokens.at(nameOf.value(j)).text).hasMatch();
+            (member ? members : single).append(j);
+            if (member)
+                setQuantities.insert(quantityOf(j));
+        }
+        const auto whole = std::find_if(single.begin(), single.end(), [&](int j) { return setQuantities.contains(quantityOf(j)); });
+        if (members.size() >= 2 && setQuantities.size() == 1 && whole != single.end())
+            found.prepend(*whole);
         const Token& first = m_tokens.at(found.first());
         const bool unnamedBefore = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
             return t.kind == Kind::Number && t.row == first.row && t.box.right() < first.box.left() && !t.status && !t.clock
@@ -2193,26 +2259,62 @@ private:
     // its decimals, is the reading.
     void takeNamedMeasurement(Reading& r) const
     {
+        if (const std::optional<Token> found = namedMeasurement(false)) {
+            r.main = found;
+            r.unit = found->unit;
+            r.label.clear();
+        }
+    }
+
+    // The figure a program names as the measurement; with `actual`, only as what a supply
+    // actually puts out. A supply's page names it beside each setting ("Actual:24.00V" under
+    // the setpoint, "Actual:0.20A" under the limit): of those, as of any supply's figures, the
+    // voltage is the reading.
+    std::optional<Token> namedMeasurement(bool actual) const
+    {
         static const QRegularExpression named(
-            QStringLiteral("^(?:MEASURE|MEASUREMENT|MESURE|MESSWERT|MEDIDA|MISURA|READING)[:=]([-+]?\\d+[.,]\\d+)(\\S*)$"),
+            QStringLiteral("^(MEASURE|MEASUREMENT|MESURE|MESSWERT|MEDIDA|MISURA|READING|ACTUAL)[:=]([-+]?\\d+[.,]\\d+)(\\S*)$"),
             QRegularExpression::CaseInsensitiveOption);
-        std::optional<Token> found;
+        // Or the name a word of its own before the figure ("Actual:" "24.00V").
+        static const QRegularExpression name(QStringLiteral("^(MEASURE|MEASUREMENT|MESURE|MESSWERT|MEDIDA|MISURA|READING|ACTUAL)[:=]$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression decimals(QStringLiteral("\\d[.,]\\d"));
+        QList<Token> found;
         for (int i = 0; i < m_words.size(); ++i) {
+            const auto n = name.match(m_words.at(i).text);
+            if (n.hasMatch() && (!actual || upper(n.captured(1)) == QLatin1String("ACTUAL"))) {
+                const ScreenWord& w = m_words.at(i);
+                for (const Token& t : m_tokens) {
+                    const int gap = t.box.left() - w.box.right();
+                    if (t.word != i + 1 || t.kind != Kind::Number || t.row != w.row || gap < 0 || gap > std::max(w.textHeight, 4) * 3
+                        || !decimals.match(t.shown).hasMatch())
+                        continue;
+                    const std::optional<Unit> u = unitAfter(t);
+                    if (!u || u->perDivision)
+                        return std::nullopt;
+                    found.append(t);
+                    found.last().unit = u;
+                    break;
+                }
+                continue;
+            }
             const auto m = named.match(m_words.at(i).text);
-            if (!m.hasMatch())
+            if (!m.hasMatch() || (actual && upper(m.captured(1)) != QLatin1String("ACTUAL")))
                 continue;
             ScreenWord figure = m_words.at(i);
-            figure.text = m.captured(1) + m.captured(2);
+            figure.text = m.captured(2) + m.captured(3);
             const QList<Token> read = tokensOf(figure, i);
-            if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->perDivision || found)
-                return;
-            found = read.first();
+            if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->perDivision)
+                return std::nullopt;
+            found.append(read.first());
         }
-        if (!found)
-            return;
-        r.main = found;
-        r.unit = found->unit;
-        r.label.clear();
+        if (found.size() > 1) {
+            const auto volts = [](const Token& t) { return t.unit->base == QLatin1String("V"); };
+            if (std::count_if(found.begin(), found.end(), volts) != 1)
+                return std::nullopt;
+            return *std::find_if(found.begin(), found.end(), volts);
+        }
+        return found.isEmpty() ? std::nullopt : std::optional<Token>(found.first());
     }
 
     // The unit of a peak to peak shown without one: its maximum's and minimum's, where it is
@@ -2337,6 +2439,18 @@ private:
         return sizesKnown() && (box.bottom() < m_screen.size.height() * 0.1 || box.top() > m_screen.size.height() * 0.88);
     }
 
+    // Whether a word's box is narrower than its characters could be drawn at its height: even a
+    // narrow font draws a digit or a letter half as wide as tall, a one or a point narrower.
+    static bool tooNarrowForItsHeight(const Token& t)
+    {
+        if (t.box.isEmpty() || t.height <= 0)
+            return false;
+        double least = 0;
+        for (QChar c : t.text)
+            least += QStringLiteral(".,:;'").contains(c) ? 0.15 : QStringLiteral("1Iil|!j").contains(c) ? 0.2 : QStringLiteral("mMwW").contains(c) ? 0.7 : 0.5;
+        return t.box.width() < least * t.height * 0.8;
+    }
+
     // Whether the reading is drawn larger than the screen's text (always, on a screen whose
     // sizes are not known).
     bool prominent(const Reading& r) const
@@ -2345,6 +2459,11 @@ private:
             return false;
         if (!sizesKnown())
             return true;
+        // A figure in a box far too narrow for its characters at its height was measured with
+        // the frame drawn around it (a program's indicator field: "1.8 mA" in a box three times
+        // its text's height): how large it is drawn is not known, and it stands out from nothing.
+        if (tooNarrowForItsHeight(*r.main))
+            return false;
         // Against the screen's other numbers where it shows a few: icons and logos the
         // recogniser takes for letters say nothing of how large text is drawn.
         // A supply shows its voltage, current and power in one block of large digits: those

@@ -772,6 +772,13 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A source's settings page: the level it is set to.
         {{"SourceConfig", 300, 10, 12}, {"OUTPUTFUNCTION", 200, 60, 9}, {"DCVoltage", 360, 60, 12}, {"VOLTAGELEVEL", 200, 90, 9}, {"6V", 360, 90, 9},
          {"VOLTAGELEVELRANGE", 200, 120, 9}, {"20V", 360, 120, 9}, {"CURRENTLIMITRANGE", 200, 150, 9}, {"25A", 360, 150, 9}},
+        // A program's range field read with the frame around it: a box as tall as the frame,
+        // far too narrow for its text at that height.
+        {{"Init", 10, 7, 11}, {"Visu", 50, 5, 11}, {"Graph", 100, 85, 11}, {"Time(s)", 250, 314, 11}, {"fc", 510, 280, 11},
+         {"2000", 520, 300, 11}, {"1.8mA", 400, 285, 37, -1, 47}, {"Statistiques", 600, 155, 11}},
+        // A power drawn large beside two voltages (a battery's and the grid's): of which is not told.
+        {{"CHARGE", 10, 30, 10}, {"CELLS", 140, 30, 10}, {"3.296", 150, 47, 10}, {"26.3v", 10, 67, 12}, {"POWER", 10, 88, 10}, {"-16", 20, 107, 23},
+         {"W", 70, 118, 11}, {"-0.6a", 60, 139, 11}, {"Grid", 200, 139, 11}, {"235.0V", 250, 139, 11}},
         // A scope program's horizontal and vertical settings, one panel a channel.
         {{"ESP32oscilloscope", 100, 4, 16}, {"Verticalsensitivity", 10, 100, 12}, {"1000", 160, 100, 12}, {"Horizontalfrequency", 10, 150, 12},
          {"500Hz", 160, 150, 12}, {"Horizontalfrequency", 250, 150, 12}, {"20Hz", 400, 150, 12}},
@@ -826,6 +833,28 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"TargetVoltaceV", 10, 40, 9}, {"ActoalVoltzzeV", 200, 40, 9}, {"13.00", 10, 60, 50}, {"12.00", 200, 60, 50},
           {"Voltage", 10, 200, 7}, {"13.00", 100, 220, 10}},
          "DC Voltage", 12.0, "V"},
+        // A supply's page: what it is set to in fields, what it measures named under each, the
+        // voltage it is fed from drawn larger.
+        {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:24.00V", 10, 80, 11},
+          {"Actual:0.20A", 200, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}, {"OutputPower", 200, 120, 12}, {"4.82W", 200, 140, 19}},
+         "DC Voltage", 24.0, "V"},
+        // ...the name read apart from its figure.
+        {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:", 10, 80, 11},
+          {"24.00V", 60, 80, 11}, {"Actual:", 200, 80, 11}, {"0.20A", 250, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}},
+         "DC Voltage", 24.0, "V"},
+        // A battery's panel with its power drawn large and its voltage small: the voltage.
+        {{{"CHARGE", 10, 30, 10}, {"CELLS", 140, 30, 10}, {"3.296", 150, 47, 10}, {"26.3v", 10, 67, 12}, {"POWER", 10, 88, 10}, {"-16", 20, 107, 23},
+          {"W", 70, 118, 11}, {"-0.6a", 60, 139, 11}},
+         "DC Voltage", 26.3, "V"},
+        // A battery's card: its cells' voltages by their numbers, the whole's by a name of its own.
+        {{{"Cellvoltage1", 300, 40, 11}, {"4.138V", 450, 40, 12}, {"Capacityremaining", 10, 70, 11}, {"39.00Ah", 200, 70, 11},
+          {"Cellvoltage2", 300, 70, 11}, {"4.136V", 450, 70, 12}, {"Totalvoltage", 10, 100, 11}, {"54.10V", 200, 100, 12},
+          {"Cellvoltage3", 300, 100, 11}, {"4.135V", 450, 100, 12}},
+         "DC Voltage", 54.1, "V"},
+        // ...but a supply's channels, numbered in voltage and current alike, keep their first.
+        {{{"Voltage1", 10, 40, 11}, {"5.00V", 120, 40, 12}, {"Current1", 250, 40, 11}, {"0.100A", 360, 40, 12}, {"Voltage2", 10, 70, 11},
+          {"12.00V", 120, 70, 12}, {"Current2", 250, 70, 11}, {"0.500A", 360, 70, 12}, {"TotalPower", 10, 100, 11}, {"6.50W", 120, 100, 12}},
+         "DC Voltage", 5.0, "V"},
         // A table whose first row's name was lost: its figure, not the next row's.
         {{{"Parameter", 10, 10, 10}, {"Value", 150, 10, 10}, {"Voltag", 10, 40, 14}, {"le:", 60, 43, 8}, {"231.10V", 150, 40, 10},
           {"Current:", 10, 70, 10}, {"5.49A", 150, 70, 10}, {"Power:", 10, 100, 10}, {"1204.00W", 150, 100, 10}},
