@@ -2575,7 +2575,7 @@ private:
                     const int dx = t.box.left() - l.box.right();
                     if (dx >= -2 && dx <= h * 6)
                         cost = dx / h;
-                } else if (below >= -2 && below <= h * 3 && horizontalOverlap(l.box, t.box) > 0) {
+                } else if (below >= -2 && below <= h * 3 && horizontalOverlap(l.box, t.box) > 0 && !captionedCloserUnder(t, below)) {
                     cost = below / h;
                 }
                 if (cost >= 0 && (best < 0 || cost < best)) {
@@ -2593,6 +2593,18 @@ private:
                 t.unitFromLabel = true;
             }
         }
+    }
+
+    // Whether words stand right under a figure, nearer than `than` pixels: its caption. A
+    // program that captions its figures from below ("52.58" over "Voltage (V)", "16.00" over
+    // "Temperature (°C)") puts each caption nearer its own figure than the figure above it.
+    bool captionedCloserUnder(const Token& t, int than) const
+    {
+        return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+            const int drop = w.box.top() - t.box.bottom();
+            return drop >= -2 && drop < than && horizontalOverlap(w.box, t.box) > 0
+                   && std::count_if(w.text.begin(), w.text.end(), [](QChar c) { return c.isLetter(); }) >= 3;
+        });
     }
 
     // Numbers that share a line with status words (battery, clock, AUTO, HOLD, range, channel,
