@@ -2692,6 +2692,11 @@ private:
             static const QRegularExpression sampleRate(QStringLiteral("\\d[KMG]SA/S$"));
             if (sampleRate.match(u).hasMatch())
                 ++marks;
+            // So are the record's length in points ("Curr7.00Mpts", a scope's memory depth) and
+            // its time base's delay written beside it ("5.00ms/Delay:20.0us").
+            static const QRegularExpression recordLength(QStringLiteral("\\d[KM]PTS$|\\d[MUN]?S/DELAY:"));
+            if (recordLength.match(u).hasMatch())
+                ++marks;
         }
         // Channel names alone are a meter program's inputs as much as a scope's badges: beside
         // one number drawn far larger than the rest they are the meter's.

@@ -1099,6 +1099,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         // A sample rate beside the waveform is a scope's mark: its strip of limits is read.
         {{{"H200ns", 10, 4, 12}, {"1.00GSa/s", 110, 6, 8}, {"Max--15.0V", 62, 230, 9}, {"Min--15.0V", 189, 230, 9}, {"500mV", 169, 250, 9}},
          -15.0, "V", -15.0, -15.0, true},
+        // The record's length and the time base's delay are a scope's marks where no waveform
+        // was seen: its counter is the reading, not the cursors' box under it.
+        {{{"5.00ms/Delay:20.0us", 100, 4, 10}, {"f-39.7530kHz", 360, 3, 12}, {"Curr7.00Mpts", 380, 44, 10}, {"AX16.6ms", 340, 229, 11},
+          {"-1.54V", 430, 236, 10}},
+         39.7530, "kHz", {}, {}},
     };
     for (const Case& c : cases) {
         ScreenText screen = screenOf(c.words);
