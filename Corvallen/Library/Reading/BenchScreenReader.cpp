@@ -2697,6 +2697,11 @@ private:
             static const QRegularExpression recordLength(QStringLiteral("\\d[KM]PTS$|\\d[MUN]?S/DELAY:"));
             if (recordLength.match(u).hasMatch())
                 ++marks;
+            // So is the main time base written after the M a scope prints before it ("M25.0us"):
+            // no other instrument names a time that way.
+            static const QRegularExpression mainTimeBase(QStringLiteral("^M\\d+(?:\\.\\d+)?[NUM\u00B5]?S$"));
+            if (mainTimeBase.match(u).hasMatch())
+                ++marks;
         }
         // Channel names alone are a meter program's inputs as much as a scope's badges: beside
         // one number drawn far larger than the rest they are the meter's.

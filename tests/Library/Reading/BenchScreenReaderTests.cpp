@@ -1104,6 +1104,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"5.00ms/Delay:20.0us", 100, 4, 10}, {"f-39.7530kHz", 360, 3, 12}, {"Curr7.00Mpts", 380, 44, 10}, {"AX16.6ms", 340, 229, 11},
           {"-1.54V", 430, 236, 10}},
          39.7530, "kHz", {}, {}},
+        // So is the main time base after its M, beside a waveform: the trigger's counter under
+        // it is the reading, its z read as a 2.
+        {{{"CH21.00'/", 10, 230, 10}, {"M25.0us", 100, 230, 10}, {"CH2J1,954", 200, 230, 10}, {"24-Sep", 10, 250, 10},
+          {"-1408:53", 80, 250, 10}, {"14,7063kH2", 300, 250, 10}},
+         14.7063, "kHz", {}, {}, true},
     };
     for (const Case& c : cases) {
         ScreenText screen = screenOf(c.words);
