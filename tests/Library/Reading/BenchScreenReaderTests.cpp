@@ -1109,6 +1109,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"CH21.00'/", 10, 230, 10}, {"M25.0us", 100, 230, 10}, {"CH2J1,954", 200, 230, 10}, {"24-Sep", 10, 250, 10},
           {"-1408:53", 80, 250, 10}, {"14,7063kH2", 300, 250, 10}},
          14.7063, "kHz", {}, {}, true},
+        // A status bar of a bare time base, the trigger's position at nought and the counter,
+        // run into the clock, is a scope's where no waveform was seen; the counter is read.
+        {{{"oe", 2, 222, 10}, {"2.000", 28, 222, 8}, {"100ns", 182, 222, 8}, {"0.00000s", 238, 222, 8}, {"144", 304, 222, 8},
+          {"12.0122MHz14:00:05", 368, 222, 8, -1, 86}},
+         12.0122, "MHz", {}, {}},
     };
     for (const Case& c : cases) {
         ScreenText screen = screenOf(c.words);
