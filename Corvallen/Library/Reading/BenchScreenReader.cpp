@@ -503,6 +503,14 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         auto [head, tail] = cutWord(w, text, m.capturedLength(0));
         return tokensOf(head, wordIndex, afterLabel) + tokensOf(tail, wordIndex, false);
     }
+    // A scope's status bar ends in its clock, which the recogniser runs into the readout before
+    // it ("12.0122MHz14:00:05"): the figure with its unit, then the time of day on its own.
+    static const QRegularExpression clockAfter(
+        QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?)([A-Za-z\u00B5\u03A9\u2126]{1,3})(?=\\d{1,2}:\\d{2}(?::\\d{2})?$)"));
+    if (const auto m = clockAfter.match(text); m.hasMatch() && parseUnit(m.captured(2))) {
+        auto [head, tail] = cutWord(w, text, m.capturedLength(0));
+        return tokensOf(head, wordIndex, afterLabel) + tokensOf(tail, wordIndex, false);
+    }
     // A digit or two in a box wider than they could be drawn, each as wide as it is tall, are a
     // drawing (a plot, a frame) the recogniser made characters of: no figure.
     if (text.size() <= 2 && std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); })
@@ -2692,7 +2700,35 @@ private:
             static const QRegularExpression sampleRate(QStringLiteral("\\d[KMG]SA/S$"));
             if (sampleRate.match(u).hasMatch())
                 ++marks;
+            // So are the record's length in points ("Curr7.00Mpts", a scope's memory depth) and
+            // its time base's delay written beside it ("5.00ms/Delay:20.0us").
+            static const QRegularExpression recordLength(QStringLiteral("\\d[KM]PTS$|\\d[MUN]?S/DELAY:"));
+            if (recordLength.match(u).hasMatch())
+                ++marks;
+            // So is the main time base written after the M a scope prints before it ("M25.0us"):
+            // no other instrument names a time that way.
+            static const QRegularExpression mainTimeBase(QStringLiteral("^M\\d+(?:\\.\\d+)?[NUM\u00B5]?S$"));
+            if (mainTimeBase.match(u).hasMatch())
+                ++marks;
         }
+        // A status bar holding a time base written bare in nano- or microseconds ("100ns"), the
+        // trigger's position at nought to several places ("0.00000s") and a frequency is a
+        // scope's (its time base, its position and its counter): a meter's or a supply's times
+        // are longer, and none is told to the microsecond at nought.
+        static const QRegularExpression noughtPosition(QStringLiteral("^0\\.0000*S$"));
+        QSet<int> shortTimes, noughts, frequencies;
+        for (const Token& t : m_tokens) {
+            if (t.kind != Kind::Number || !t.unit || t.unit->perDivision)
+                continue;
+            if (t.unit->base == QLatin1String("s") && (t.unit->prefix == QLatin1String("n") || t.unit->prefix == QString(QChar(0xB5))))
+                shortTimes.insert(t.row);
+            if (noughtPosition.match(upper(t.text)).hasMatch())
+                noughts.insert(t.row);
+            if (t.unit->base == QLatin1String("Hz"))
+                frequencies.insert(t.row);
+        }
+        if (shortTimes.intersect(noughts).intersect(frequencies).size() > 0)
+            marks += 2;
         // Channel names alone are a meter program's inputs as much as a scope's badges: beside
         // one number drawn far larger than the rest they are the meter's.
         int tallest = 0;

@@ -1099,6 +1099,21 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         // A sample rate beside the waveform is a scope's mark: its strip of limits is read.
         {{{"H200ns", 10, 4, 12}, {"1.00GSa/s", 110, 6, 8}, {"Max--15.0V", 62, 230, 9}, {"Min--15.0V", 189, 230, 9}, {"500mV", 169, 250, 9}},
          -15.0, "V", -15.0, -15.0, true},
+        // The record's length and the time base's delay are a scope's marks where no waveform
+        // was seen: its counter is the reading, not the cursors' box under it.
+        {{{"5.00ms/Delay:20.0us", 100, 4, 10}, {"f-39.7530kHz", 360, 3, 12}, {"Curr7.00Mpts", 380, 44, 10}, {"AX16.6ms", 340, 229, 11},
+          {"-1.54V", 430, 236, 10}},
+         39.7530, "kHz", {}, {}},
+        // So is the main time base after its M, beside a waveform: the trigger's counter under
+        // it is the reading, its z read as a 2.
+        {{{"CH21.00'/", 10, 230, 10}, {"M25.0us", 100, 230, 10}, {"CH2J1,954", 200, 230, 10}, {"24-Sep", 10, 250, 10},
+          {"-1408:53", 80, 250, 10}, {"14,7063kH2", 300, 250, 10}},
+         14.7063, "kHz", {}, {}, true},
+        // A status bar of a bare time base, the trigger's position at nought and the counter,
+        // run into the clock, is a scope's where no waveform was seen; the counter is read.
+        {{{"oe", 2, 222, 10}, {"2.000", 28, 222, 8}, {"100ns", 182, 222, 8}, {"0.00000s", 238, 222, 8}, {"144", 304, 222, 8},
+          {"12.0122MHz14:00:05", 368, 222, 8, -1, 86}},
+         12.0122, "MHz", {}, {}},
     };
     for (const Case& c : cases) {
         ScreenText screen = screenOf(c.words);
