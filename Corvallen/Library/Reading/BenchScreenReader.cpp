@@ -3076,6 +3076,12 @@ private:
         for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
             if (it.key() == *main || (it.value() != QLatin1String("MIN") && it.value() != QLatin1String("MAX")))
                 continue;
+            // A scope's "High" and "Low" are measurements of the signal's top and base levels
+            // ("High 6.00mV" beside "Amplitude 14.0mV"), not limits of the reading; its channel's
+            // badge may be read as a letter glued before them ("QHigh").
+            static const QRegularExpression level(QStringLiteral("^[A-Z]?(?:HIGH|LOW)[:=]?$"));
+            if (const int l = it.key() - 1; m_scope && l >= 0 && m_tokens.at(l).kind == Kind::Label && level.match(upper(m_tokens.at(l).text)).hasMatch())
+                continue;
             // A limit is the reading's own: one in another unit, far from the reading, belongs to
             // another readout (a unit close by may be small print's misreading: "3.98Ω" for V).
             if (const std::optional<Unit> own = unitAfter(m_tokens.at(it.key())); own && r.unit && own->base != r.unit->base) {

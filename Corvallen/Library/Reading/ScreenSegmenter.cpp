@@ -799,8 +799,10 @@ Scan scan(const QImage& source)
         const bool outline = isOutline(c, labels, int(id), w);
         if (outline)
             s.frames.append(b);
-        // A wide, tall and sparse drawing is a waveform (with or without its grid).
-        if (!outline && b.width() >= w * 0.4 && b.height() >= h * 0.25 && fill < 0.15)
+        // A wide, tall and sparse drawing is a waveform (with or without its grid). Traces of a
+        // fast signal drawn at a slow time base are filled bands across the grid, so the drawing
+        // is not as sparse as a line's.
+        if (!outline && b.width() >= w * 0.4 && b.height() >= h * 0.25 && fill < 0.25)
             s.waveform = true;
         if (isLineArt(c) || outline) {
             const std::vector<quint8> kept = glyphsJoinedFaintly(image, s.contrast, labels, int(id), b, w, high, glyphsAround);

@@ -605,6 +605,50 @@ QString spelling(const ReadWord& r)
     return spelt;
 }
 
+// An m stands on three stems, an n on two. Small print in an instrument's own face draws m
+// narrow, its middle stem thin or reaching only half-way down, and the recogniser reads it as
+// n: rows of the letter crossing three strokes (and none crossing more) make it an m.
+bool hasThreeStems(const ScreenSegmenter::Scan& scan, const QRect& glyph)
+{
+    const int w = glyph.width(), h = glyph.height();
+    if (w < 5 || h < 4)
+        return false;
+    const std::vector<bool> mask = ScreenSegmenter::runMask(scan, glyph);
+    int three = 0;
+    for (int y = 0; y < h; ++y) {
+        int strokes = 0;
+        for (int x = 0; x < w; ++x)
+            if (mask[size_t(y) * size_t(w) + size_t(x)] && (x == 0 || !mask[size_t(y) * size_t(w) + size_t(x - 1)]))
+                ++strokes;
+        if (strokes > 3)
+            return false;
+        three += strokes == 3 ? 1 : 0;
+    }
+    return three >= std::max(2, h / 4);
+}
+
+// A figure with a nano prefix before its unit ("14.0nV") whose n stands on three stems is in
+// milli ("14.0mV"). The n's glyph is the one under its character alone.
+void mendMilli(ReadWord& r, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    static const QRegularExpression nano(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?n(?:V|A|W|s|Hz|F|H)$"));
+    if (!nano.match(r.word.text).hasMatch() || r.word.text.size() != r.symbols.size())
+        return;
+    const int at = int(r.word.text.lastIndexOf(QLatin1Char('n')));
+    const ReadWord::Symbol& n = r.symbols.at(at);
+    const QRect* glyph = nullptr;
+    for (const QRect& g : run.glyphs) {
+        const int centre = (g.left() + g.right()) / 2;
+        if (centre < n.left || centre > n.right)
+            continue;
+        if (glyph)
+            return;
+        glyph = &g;
+    }
+    if (glyph && glyph->left() >= n.left - 2 && glyph->right() <= n.right + 2 && hasThreeStems(scan, *glyph))
+        r.word.text[at] = QLatin1Char('m');
+}
+
 // A digit the recogniser made up after a digit it read well: squeezed between that digit and
 // the next character (its box narrower than theirs and mostly inside them) and centred on the
 // gap between two glyphs, where the screen has no ink, while each of the two is centred on a
@@ -683,6 +727,7 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
         mendMicro(r.word, scan);
         mendOhm(r.word, scan, run);
         mendVolt(r.word, scan, run);
+        mendMilli(r, scan, run);
         // The characters follow the word's mended letters (µ, Ω), one for one.
         if (r.word.text.size() == r.symbols.size())
             for (int i = 0; i < r.symbols.size(); ++i)

@@ -1096,6 +1096,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
          1.202, "kHz", {}, {}, true},
         // A period's small s read as a 5 apart from its figure, shorter than its digits.
         {{{"H500.0ms", 10, 4, 12}, {"Period-2.730", 69, 230, 8}, {"5", 148, 233, 5}, {"Freg-366.3mHz", 212, 230, 8}}, 2.730, "s", {}, {}, true},
+        // A scope's "High" (its channel's badge read as a letter) is the signal's top level, no
+        // maximum of the amplitude beside it.
+        {{{"Anplitude", 15, 229, 15, -1, 52}, {"14.0mV", 74, 230, 10, -1, 28}, {"QHigh", 128, 229, 15, -1, 28}, {"6.00nY", 161, 230, 10, -1, 28},
+          {"QFrequency", 240, 229, 15, -1, 52}, {"587.4Hz", 297, 230, 10, -1, 33}},
+         14.0, "mV", {}, {}, true},
         // A sample rate beside the waveform is a scope's mark: its strip of limits is read.
         {{{"H200ns", 10, 4, 12}, {"1.00GSa/s", 110, 6, 8}, {"Max--15.0V", 62, 230, 9}, {"Min--15.0V", 189, 230, 9}, {"500mV", 169, 250, 9}},
          -15.0, "V", -15.0, -15.0, true},

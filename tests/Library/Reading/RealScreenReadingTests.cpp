@@ -83,6 +83,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"blind-rigol-ds1000z-01.png", 610, "Hz", "a strip readout on a screen that is a scope's by its waveform, its label touching its cell's rim"},
         {"blind-fnirsi-dpox180h-01.png", 99.98, "kHz", "a label glued to its figure; a channel's scale in the bar under the strip is no peak to peak"},
         {"blind-rigol-ds1054z-01.png", 8.0, "µs", "a fall time in the strip, beside a waveform, is a scope's readout"},
+        {"wild8-siglent-sds1000xe-04.png", 39.753, "kHz", "traces drawn as filled bands are a waveform all the same: the counter beside them is a scope's"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));

@@ -323,6 +323,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild6-siglent-sds1000xe-04.png", QStringLiteral("100.105Hz"), "a narrow first digit a little apart from the next, in a strip joined to the grid"},
         {"wild-gwinstek-openwave1kb-02.jpg", QStringLiteral("100.001kHz"), "a slashed zero in small print is a zero, not the 8 or 6 it is nearest unslashed"},
         {"wild5-gwinstek-gds1000b-01.png", QStringLiteral("14.0"), "a small letter in the instrument's own face ends the figure before it"},
+        {"wild5-gwinstek-gds1000b-01.png", QStringLiteral("14.0mV"), "an m in the instrument's own face, its middle stem half-way down, is no n"},
     };
     for (const Row& row : rows) {
         QImage image;
