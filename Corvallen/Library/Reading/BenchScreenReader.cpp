@@ -3082,6 +3082,15 @@ private:
             static const QRegularExpression level(QStringLiteral("^[A-Z]?(?:HIGH|LOW)[:=]?$"));
             if (const int l = it.key() - 1; m_scope && l >= 0 && m_tokens.at(l).kind == Kind::Label && level.match(upper(m_tokens.at(l).text)).hasMatch())
                 continue;
+            // Nor is a cursor's readout one: its delta read as an A, glued after the one of
+            // "1/" ("1/ΔX=445.45kHz" read as "1iAX445.45kHz", one letter off "MAX").
+            if (const int l = it.key() - 1; l >= 1 && m_tokens.at(l).kind == Kind::Label && m_tokens.at(l - 1).kind == Kind::Number
+                                             && m_tokens.at(l - 1).word == m_tokens.at(l).word) {
+                static const QRegularExpression delta(QStringLiteral("^[A-Z]?A[XY]$"));
+                const QString text = upper(m_tokens.at(l).text);
+                if (delta.match(text).hasMatch() && text != QLatin1String("MAX"))
+                    continue;
+            }
             // A limit is the reading's own: one in another unit, far from the reading, belongs to
             // another readout (a unit close by may be small print's misreading: "3.98Ω" for V).
             if (const std::optional<Unit> own = unitAfter(m_tokens.at(it.key())); own && r.unit && own->base != r.unit->base) {

@@ -1075,6 +1075,10 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"25.0MSa/s", 300, 4, 10}, {"Rise", 200, 230, 10}, {"12.60ms", 230, 230, 10}, {"Freqeesss", 300, 230, 10}}, 12.60, "ms", {}, {}, true},
         // A negative voltage whose label was lost is no peak to peak.
         {{{"Freq:2.28kHz", 131, 424, 10}, {"-159.99mV", 466, 425, 8}}, 2.28, "kHz", {}, {}, true},
+        // A counter beside a cursor box: its "1/ΔX" read as "1iAX" is no maximum.
+        {{{"5.00us/", 102, 2, 8}, {"Delay:7.51m", 133, 2, 8}, {"f-59.9781kHz", 400, 2, 9}, {"Curr35.0kpts", 410, 25, 8}, {"AX22.0us", 342, 130, 9},
+          {"1iAX445.45kHz", 342, 140, 9}, {"X27.5165ms", 341, 150, 8}},
+         59.9781, "kHz", {}, {}, true},
         // A home-made scope's page: the channel's name run into its label, the label cut in two
         // where two small letters touch.
         {{{"Rate:2ms", 300, 60, 12}, {"Range1:DC1V", 300, 80, 12}, {"CH1freq", 10, 240, 12}, {"uency:276.54Hz", 61, 240, 12}},
