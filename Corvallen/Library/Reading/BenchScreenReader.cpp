@@ -496,9 +496,11 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         return tokensOf(head, wordIndex, afterLabel) + tokensOf(tail, wordIndex, false);
     }
     // So are two readouts of a table's row the recogniser ran together without the space between
-    // them ("19.922kHz901.09mV"): a figure, its unit, then a figure of its own with a point.
+    // them ("19.922kHz901.09mV"): a figure, its unit, then a figure of its own with a point, or
+    // a range of two figures sharing one unit ("12636Hz0.00/4.98V": a trace's span after its
+    // frequency).
     static const QRegularExpression runTogether(
-        QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?)([A-Za-z\u00B5\u03A9\u2126]{1,3})(?=[-+]?\\d+[.,]\\d+[A-Za-z\u00B5\u03A9\u2126])"));
+        QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?)([A-Za-z\u00B5\u03A9\u2126]{1,3})(?=[-+]?\\d+[.,]\\d+(?:[A-Za-z\u00B5\u03A9\u2126]|/[-+]?\\d+[.,]\\d+[A-Za-z\u00B5\u03A9\u2126]))"));
     if (const auto m = runTogether.match(text); m.hasMatch() && parseUnit(m.captured(2))) {
         auto [head, tail] = cutWord(w, text, m.capturedLength(0));
         return tokensOf(head, wordIndex, afterLabel) + tokensOf(tail, wordIndex, false);

@@ -1083,6 +1083,10 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         // where two small letters touch.
         {{{"Rate:2ms", 300, 60, 12}, {"Range1:DC1V", 300, 80, 12}, {"CH1freq", 10, 240, 12}, {"uency:276.54Hz", 61, 240, 12}},
          276.54, "Hz", {}, {}, true},
+        // A home-made scope's page: its frequency run into the trace's span, one unit after the
+        // span's two figures.
+        {{{"triggeronposslope", 20, 60, 12}, {"2571kS/s", 20, 120, 12}, {"126963Hz1.13/2.39V", 10, 250, 12}, {"distance0.00ms", 180, 250, 12}},
+         126963, "Hz", {}, {}, true},
         // A strip under the waveform, the scales read without their slashes: its first readout,
         // not the frequency after it...
         {{{"H200us", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"Rise-2.500ms", 40, 230, 8}, {"Fall-2.500ms", 130, 230, 8},
