@@ -613,6 +613,29 @@ bool isFlatBar(const ScreenSegmenter::Scan& scan, const QRect& mark)
     return strongest > 0 && core.width() >= 3 && core.width() * 2 >= core.height() * 3;
 }
 
+// Whether a character is a colon beside digits of `digit`'s size: no wider than a stroke, its
+// ink in two short stretches one above the other, well apart, the lower on the digit's baseline.
+bool isColon(const Character& c, const QRect& digit)
+{
+    const int w = c.box.width(), h = c.box.height(), H = digit.height();
+    if (w > std::max(2, H / 4) || h < H / 2 || std::abs(c.box.bottom() - digit.bottom()) > std::max(1, H / 7))
+        return false;
+    QList<int> stretches;  // the heights of the inked stretches, top to bottom
+    bool inked = false;
+    for (int y = 0; y < h; ++y) {
+        bool any = false;
+        for (int x = 0; x < w; ++x)
+            any = any || c.ink[size_t(y) * size_t(w) + size_t(x)] > 0.5f;
+        if (any && !inked)
+            stretches.append(0);
+        if (any)
+            ++stretches.back();
+        inked = any;
+    }
+    const int dot = std::max(2, H / 4);
+    return stretches.size() == 2 && stretches.at(0) <= dot && stretches.at(1) <= dot && h - stretches.at(0) - stretches.at(1) >= H / 4;
+}
+
 }  // namespace
 
 void prepare()
@@ -804,6 +827,11 @@ QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter
             }
             if (kinds.at(k) == Kind::Other && g.height() >= reference.height() * 0.55 && g.width() * 10 >= g.height() * 9
                 && beginsWithLetter(characters.at(k), !left))
+                return true;
+            // A label's colon before the figure ("Cur:1.28V"): in print of one-pixel dots it
+            // matches no drawing, but is two small dots one above the other, the lower one on
+            // the digits' baseline.
+            if (left && isColon(characters.at(k), reference))
                 return true;
             // A letter fallen into two pieces (the thin arm of a V).
             const qsizetype further = left ? k - 1 : k + 1;
