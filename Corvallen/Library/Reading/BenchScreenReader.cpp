@@ -2196,7 +2196,9 @@ private:
                 const Token& t = m_tokens.at(j);
                 const int below = t.box.top() - name.box.bottom();
                 if (t.kind != Kind::Number || t.status || t.clock || t.row == row || below < -2 || below > name.height * 3
-                    || t.box.left() < name.box.left() - name.height || t.box.left() > name.box.right() + name.height * 6)
+                    || t.box.left() < name.box.left() - name.height || t.box.left() > name.box.right() + name.height * 6
+                    // (A figure whose own caption stands nearer under it is that caption's.)
+                    || captionedCloserUnder(t, below))
                     continue;
                 if (under < 0 || t.box.top() < m_tokens.at(under).box.top())
                     under = j;
@@ -2209,13 +2211,17 @@ private:
             for (int j = 0; j < m_tokens.size() && !beside && under < 0 && !setting; ++j) {
                 const Token& t = m_tokens.at(j);
                 const int above = name.box.top() - t.box.bottom();
-                if (t.kind != Kind::Number || t.status || t.clock || t.unit || t.garbledUnit || t.row == row || above < -2
+                // (The caption may name the unit as well, "Voltage (V)", which the figure then
+                // took from it.)
+                const bool unitCaptioned = t.unitFromLabel && t.unit && t.unit->base == quantity;
+                if (t.kind != Kind::Number || t.status || t.clock || (t.unit && !unitCaptioned) || t.garbledUnit || t.row == row || above < -2
                     || above > name.height * 3 || t.height <= name.height || !t.shown.contains(QLatin1Char('.'))
-                    || t.box.center().x() < name.box.left() || t.box.center().x() > name.box.right() || unitOf(t))
+                    || t.box.center().x() < name.box.left() || t.box.center().x() > name.box.right() || (unitOf(t) && !unitCaptioned))
                     continue;
                 found.append(j);
                 nameOf.insert(j, i);
-                captioned.insert(j, Unit{QString(), quantity, QString(), false});
+                if (!unitCaptioned)
+                    captioned.insert(j, Unit{QString(), quantity, QString(), false});
                 break;
             }
             if (before == 0 && found.isEmpty())
@@ -2587,6 +2593,11 @@ private:
                         cost = dx / h;
                 } else if (below >= -2 && below <= h * 3 && horizontalOverlap(l.box, t.box) > 0 && !captionedCloserUnder(t, below)) {
                     cost = below / h;
+                } else if (const int under = l.box.top() - t.box.bottom();
+                           under >= -2 && under <= h * 1.5 && horizontalOverlap(l.box, t.box) > 0 && !captionedCloserUnder(t, under)) {
+                    // A program that captions its figures from below ("52.58" over "Voltage (V)")
+                    // names the unit in the caption right under the figure.
+                    cost = under / h;
                 }
                 if (cost >= 0 && (best < 0 || cost < best)) {
                     best = cost;

@@ -1002,6 +1002,17 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"HOLD", 10, 10, 12}, {"Auto", 60, 10, 12}, {"Range", 10, 200, 12}, {"12.34", 100, 60, 50}, {"V", 260, 80, 20},
           {"7", 400, 100, 90}},
          "DC Voltage", 12.34, "V"},
+        // Figures captioned from below, the unit in the caption: the first figure is the
+        // reading, not the one under its caption, which has a caption of its own; a cell's
+        // figure whose box was read tall is no reading without its unit.
+        {{{"52.58", 40, 100, 16}, {"0.00", 200, 100, 16}, {"Voltage", 30, 122, 10}, {"(V)", 80, 121, 12}, {"Current(A)", 190, 121, 12},
+          {"16.00", 40, 150, 16}, {"15.00", 200, 150, 16}, {"MosTemperature", 10, 172, 10}, {"(\u00B0C)", 95, 171, 12},
+          {"CellTemperature", 190, 172, 10}, {"(\u00B0C)", 285, 171, 12}, {"3.284", 360, 220, 30}},
+         "DC Voltage", 52.58, "V"},
+        // A caption that names only the unit under a figure that stands alone is enough.
+        {{{"Pack", 10, 20, 12}, {"26.31", 40, 100, 20}, {"Total", 30, 126, 10}, {"(V)", 70, 125, 12}, {"4.2", 200, 100, 20},
+          {"Load(A)", 190, 125, 12}},
+         "DC Voltage", 26.31, "V"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
@@ -1019,13 +1030,7 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                            {"1.000A", 300, 60, 14}},
                                   QList<W>{{"Log", 10, 20, 12}, {"Mesure:1.250V", 10, 60, 12}, {"Mesure:1.270V", 10, 90, 12}},
                                   QList<W>{{"Mode", 40, 20, 14}, {"Auto", 300, 20, 14}, {"PowerDemand", 40, 60, 14}, {"GridFrequency", 40, 100, 14},
-                                           {"50.0Hz", 300, 100, 14}, {"GridVoltage", 40, 140, 14}, {"235.0V", 300, 140, 14}},
-                                  // (Figures captioned from below: a caption names no unit for the
-                                  // figure under it that has a caption of its own.)
-                                  QList<W>{{"52.58", 40, 100, 16}, {"0.00", 200, 100, 16}, {"Voltage", 30, 122, 10}, {"(V)", 80, 121, 12},
-                                           {"Current(A)", 190, 121, 12}, {"16.00", 40, 150, 16}, {"15.00", 200, 150, 16},
-                                           {"MosTemperature", 10, 172, 10}, {"(\u00B0C)", 95, 171, 12}, {"CellTemperature", 190, 172, 10},
-                                           {"(\u00B0C)", 285, 171, 12}}})
+                                           {"50.0Hz", 300, 100, 14}, {"GridVoltage", 40, 140, 14}, {"235.0V", 300, 140, 14}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // Nor does a figure whose exponent was misread beyond any range ("e-07" read as "e-67").
     EXPECT_FALSE(BenchScreenReader::read(screenOf({{"LCR", 10, 10, 10}, {"7.918e-67", 60, 100, 40}, {"F", 290, 100, 40}, {"Log", 10, 250, 10}}))
