@@ -498,18 +498,11 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     // So are two readouts of a table's row the recogniser ran together without the space between
     // them ("19.922kHz901.09mV"): a figure, its unit, then a figure of its own with a point, or
     // a range of two figures sharing one unit ("12636Hz0.00/4.98V": a trace's span after its
-    // frequency).
-    static const QRegularExpression runTogether(
-        QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?)([A-Za-z\u00B5\u03A9\u2126]{1,3})(?=[-+]?\\d+[.,]\\d+(?:[A-Za-z\u00B5\u03A9\u2126]|/[-+]?\\d+[.,]\\d+[A-Za-z\u00B5\u03A9\u2126]))"));
+    // frequency), or the clock that ends a scope's status bar ("12.0122MHz14:00:05").
+    static const QRegularExpression runTogether(QStringLiteral(
+        "^([-+]?\\d+(?:[.,]\\d+)?)([A-Za-z\u00B5\u03A9\u2126]{1,3})"
+        "(?=[-+]?\\d+[.,]\\d+(?:[A-Za-z\u00B5\u03A9\u2126]|/[-+]?\\d+[.,]\\d+[A-Za-z\u00B5\u03A9\u2126])|\\d{1,2}:\\d{2}(?::\\d{2})?$)"));
     if (const auto m = runTogether.match(text); m.hasMatch() && parseUnit(m.captured(2))) {
-        auto [head, tail] = cutWord(w, text, m.capturedLength(0));
-        return tokensOf(head, wordIndex, afterLabel) + tokensOf(tail, wordIndex, false);
-    }
-    // A scope's status bar ends in its clock, which the recogniser runs into the readout before
-    // it ("12.0122MHz14:00:05"): the figure with its unit, then the time of day on its own.
-    static const QRegularExpression clockAfter(
-        QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?)([A-Za-z\u00B5\u03A9\u2126]{1,3})(?=\\d{1,2}:\\d{2}(?::\\d{2})?$)"));
-    if (const auto m = clockAfter.match(text); m.hasMatch() && parseUnit(m.captured(2))) {
         auto [head, tail] = cutWord(w, text, m.capturedLength(0));
         return tokensOf(head, wordIndex, afterLabel) + tokensOf(tail, wordIndex, false);
     }
@@ -1078,16 +1071,13 @@ public:
                 const bool touching = last.row == w.row && w.box.left() - last.box.right() <= std::max(2, last.textHeight / 5);
                 if (touching && !last.text.isEmpty() && !w.text.isEmpty() && last.text.back().isLower() && w.text.front().isLower()) {
                     const auto m = labelPart.match(last.text + w.text);
-                    if (m.hasMatch() && !labelFor(m.captured(1)).isEmpty()) {
-                        last.text += w.text;
-                        last.box |= w.box;
-                        continue;
-                    }
                     // ...or, with no colon, where the whole is a readout's name and neither part
                     // is ("Frequi" "lency" beside "1.202kHz").
                     static const QRegularExpression letters(QStringLiteral("^[A-Za-z]+$"));
-                    if (letters.match(last.text).hasMatch() && letters.match(w.text).hasMatch() && readoutLabel(last.text).isEmpty()
-                        && readoutLabel(w.text).isEmpty() && !readoutLabel(last.text + w.text).isEmpty()) {
+                    const bool readoutName = letters.match(last.text).hasMatch() && letters.match(w.text).hasMatch()
+                                             && readoutLabel(last.text).isEmpty() && readoutLabel(w.text).isEmpty()
+                                             && !readoutLabel(last.text + w.text).isEmpty();
+                    if ((m.hasMatch() && !labelFor(m.captured(1)).isEmpty()) || readoutName) {
                         last.text += w.text;
                         last.box |= w.box;
                         continue;
@@ -1337,8 +1327,9 @@ private:
         qsizetype peers = 0;
         for (qsizetype i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
+            static const QStringList statistics = {QStringLiteral("AVG"), QStringLiteral("MIN"), QStringLiteral("MAX")};
             const bool statistic = i > 0 && m_tokens.at(i - 1).kind == Kind::Label && m_tokens.at(i - 1).word == t.word
-                                   && QStringList{QStringLiteral("AVG"), QStringLiteral("MIN"), QStringLiteral("MAX")}.contains(m_tokens.at(i - 1).label);
+                                   && statistics.contains(m_tokens.at(i - 1).label);
             if (t.kind == Kind::Number && t.unit && !t.unit->perDivision && t.unit->base == r.unit->base && t.unit->prefix == r.unit->prefix
                 && t.box != r.main->box && similarSize(t.height, r.main->height) && std::abs(t.value - value) <= std::abs(value) * 0.02 && !statistic)
                 ++peers;
@@ -2288,12 +2279,10 @@ private:
     // voltage is the reading.
     std::optional<Token> namedMeasurement(bool actual) const
     {
-        static const QRegularExpression named(
-            QStringLiteral("^(MEASURE|MEASUREMENT|MESURE|MESSWERT|MEDIDA|MISURA|READING|ACTUAL)[:=]([-+]?\\d+[.,]\\d+)(\\S*)$"),
-            QRegularExpression::CaseInsensitiveOption);
+        static const QString names = QStringLiteral("^(MEASURE|MEASUREMENT|MESURE|MESSWERT|MEDIDA|MISURA|READING|ACTUAL)[:=]");
+        static const QRegularExpression named(names + QStringLiteral("([-+]?\\d+[.,]\\d+)(\\S*)$"), QRegularExpression::CaseInsensitiveOption);
         // Or the name a word of its own before the figure ("Actual:" "24.00V").
-        static const QRegularExpression name(QStringLiteral("^(MEASURE|MEASUREMENT|MESURE|MESSWERT|MEDIDA|MISURA|READING|ACTUAL)[:=]$"),
-                                             QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression name(names + QLatin1Char('$'), QRegularExpression::CaseInsensitiveOption);
         static const QRegularExpression decimals(QStringLiteral("\\d[.,]\\d"));
         QList<Token> found;
         for (int i = 0; i < m_words.size(); ++i) {
