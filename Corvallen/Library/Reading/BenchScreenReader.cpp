@@ -284,7 +284,8 @@ std::optional<Unit> parseUnit(QString text)
     }
     // A power meter or a receiver gives power as decibels against a milliwatt ("-31.52dBm", some
     // programs in small letters: "-10,00dbm").
-    static const QRegularExpression decibelMilliwatts(QStringLiteral("^d[Bb8]m$"));
+    // The B may fall apart into a bar and a 3 ("-94.2dI3m").
+    static const QRegularExpression decibelMilliwatts(QStringLiteral("^d(?:[Bb8]|[Il1|]3)m$"));
     if (decibelMilliwatts.match(text).hasMatch()) {
         u.base = QStringLiteral("dBm");
         return u;
@@ -351,9 +352,10 @@ std::optional<Unit> parseUnit(QString text)
 
 bool isOverload(const QString& word)
 {
-    static const QRegularExpression overload(QStringLiteral("^-?[O0Q]\\.?L\\.?-?$|^-?OVER-?$|^-?OVERLOAD-?$|^-?O\\.L\\.-?$"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    return overload.match(word).hasMatch();
+    // Meters print the overload's L as a capital: a small "ol" is a bit of a photograph or a word.
+    static const QRegularExpression overload(QStringLiteral("^-?[O0Qo]\\.?L\\.?-?$|^-?O\\.L\\.-?$"));
+    static const QRegularExpression over(QStringLiteral("^-?OVER-?$|^-?OVERLOAD-?$"), QRegularExpression::CaseInsensitiveOption);
+    return overload.match(word).hasMatch() || over.match(word).hasMatch();
 }
 
 double prefixFactor(const QString& prefix)
@@ -3289,6 +3291,14 @@ private:
              QStringLiteral("TRIANGLE")},
             {QStringLiteral("HIGHZ"), QStringLiteral("HIGH-Z"), QStringLiteral("HI-Z")},
         };
+        // A page titled as a generator that offers wave shapes ("Signal Generator" over "SIN SQU
+        // SAW") shows what it puts out, however few of its fields are named.
+        static const QStringList shapes = {QStringLiteral("SIN"), QStringLiteral("SINE"), QStringLiteral("SQU"), QStringLiteral("SQUARE"),
+                                           QStringLiteral("SAW"), QStringLiteral("SAWTOOTH"), QStringLiteral("TRI"),
+                                           QStringLiteral("TRIANGLE"), QStringLiteral("RAMP")};
+        const auto named = [&](auto&& test) { return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return test(upper(w.text)); }); };
+        if (named([](const QString& u) { return u.endsWith(QLatin1String("GENERATOR")); }) && named([](const QString& u) { return shapes.contains(u); }))
+            return true;
         int found = 0;
         for (const QStringList& kind : kinds)
             found += std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {

@@ -150,7 +150,7 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
         {"DIODE", "V", "Diode", "V"},            {"CONT", "Ω", "Continuity", "Ω"},    {"V~", "mV", "AC Voltage", "mV"},
         {"TRMSAC", "V", "AC Voltage", "V"},      {"DCV", "Vy", "DC Voltage", "V"},    {"DICDE", "V", "Diode", "V"},
         {"CONTINUTY", "Ω", "Continuity", "Ω"},   {"", "vpc", "DC Voltage", "V"},      {"", "apdc", "DC Current", "A"},
-        {"LCR", "uH", "Inductance", "µH"},       {"FREQ", "dbm", "Measurement", "dBm"},
+        {"LCR", "uH", "Inductance", "µH"},       {"FREQ", "dbm", "Measurement", "dBm"}, {"MKR", "dI3m", "Measurement", "dBm"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
@@ -739,6 +739,11 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"Voltage:", 10, 130, 12}, {"6.400", 90, 130, 10}, {"0.000", 90, 150, 10}},
         // A photo's blob read as one huge digit, another under it read as a unit.
         {{"g", 400, 30, 10}, {"4", 300, 0, 200}, {"°C", 340, 205, 40}},
+        // ...or as a small "ol", larger than any figure: no overload.
+        {{"TGLV", 280, 88, 18}, {"2.4", 327, 157, 16}, {"ol", 398, 100, 31}, {"JQ)", 458, 377, 18}},
+        // A generator's page by its title and wave shapes, its one field drawn with its level.
+        {{"SignalGenerator", 10, 10, 14}, {"440.00Hz", 200, 60, 24}, {"-20.00dB", 330, 60, 24}, {"SIN", 20, 300, 12},
+         {"SQU", 120, 300, 12}, {"SAW", 220, 300, 12}, {"MUTE", 320, 360, 12}},
         // A strip whose peak to peak lost its unit, a readout's label right after it ("Vrms"
         // before its own figure): no unit of the peak to peak's.
         {{"CH2", 4, 4, 10}, {"2.OOV", 40, 4, 10}, {"T:1ms", 90, 4, 10}, {"Vrnax", 4, 200, 10}, {"1.55", 40, 200, 10}, {"Vp-p:", 80, 200, 10},
