@@ -2809,8 +2809,11 @@ private:
             right.append(&t);
         }
         std::sort(right.begin(), right.end(), [](const Token* a, const Token* b) { return a->box.left() < b->box.left(); });
-        if (right.isEmpty())
-            return unitBelow(number);
+        if (right.isEmpty()) {
+            if (std::optional<Unit> below = unitBelow(number))
+                return below;
+            return unitRaised(number);
+        }
         // A small raised ring before C or F is a degree sign, whatever it was read as.
         if (right.size() >= 2 && right.first()->height <= right.at(1)->height * 0.7
             && right.at(1)->box.left() - right.first()->box.right() <= number.height) {
@@ -2842,6 +2845,26 @@ private:
             return u;
         }
         return next.kind == Kind::Number ? unitBelow(number) : std::nullopt;
+    }
+
+    // A meter's display may raise its unit into the corner over the end of its large digits
+    // ("mV" over the right end of "75.23"): a word that is only a unit, far smaller, just past
+    // the digits' end and just above their top, with nothing beside the digits.
+    std::optional<Unit> unitRaised(const Token& number) const
+    {
+        if (digitCount(number.shown) < 2)
+            return std::nullopt;
+        for (const Token& t : m_tokens) {
+            if (t.kind == Kind::Number || t.frame != number.frame || t.height > number.height * 0.4)
+                continue;
+            const int above = number.box.top() - t.box.bottom();
+            const int past = t.box.left() - number.box.right();
+            if (above < 0 || above > number.height * 0.3 || past < -number.height || past > number.height * 0.5)
+                continue;
+            if (const std::optional<Unit> u = readoutUnit(t.text); u && u->text().size() >= 2)
+                return u;
+        }
+        return std::nullopt;
     }
 
     // A program's large reading may show its unit as a line of its own right under the digits

@@ -881,6 +881,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Theme", 10, 10, 19}, {"About", 100, 10, 19}, {"None", 10, 150, 19}, {"231.5", 200, 100, 113}, {"1.000", 500, 100, 113},
           {"VAC", 280, 260, 33}, {"Auto", 150, 260, 31}},
          "AC Voltage", 231.5, "V"},
+        // ...or raised into the corner over the digits' end, a bar graph's scale under them.
+        {{{"UT61E", 38, 15, 11}, {"00", 54, 51, 17}, {"mV", 367, 50, 17}, {"75.23", 67, 80, 73, -1, 287}, {"MANU", 207, 161, 17},
+          {"0", 24, 208, 10}, {"5", 104, 208, 10}, {"10", 180, 208, 10}},
+         "DC Voltage", 75.23, "mV"},
         // A panel of readouts named by their quantity, all alike: the first is the reading (its
         // decimal comma read as a point, a speck before its unit).
         {{{"Voltage", 40, 20, 14}, {"3.3.V", 300, 20, 14}, {"Current", 40, 60, 14}, {"20.000A", 300, 60, 14}, {"Power", 40, 100, 14},
