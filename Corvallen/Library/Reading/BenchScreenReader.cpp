@@ -2733,6 +2733,18 @@ private:
         }
         if (shortTimes.intersect(noughts).intersect(frequencies).size() > 0)
             marks += 2;
+        // A time told to three figures in the 1-2-5 steps a scope's time base moves by ("2.00ms",
+        // "500us") beside a frequency told to a counter's six figures or more ("15.0000Hz") is a
+        // scope's time base and counter printed without their marks.
+        static const QRegularExpression stepTime(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00)[NUM\u00B5]?S$"));
+        const bool stepped = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            return t.kind == Kind::Number && t.unit && !t.unit->perDivision && stepTime.match(upper(t.text)).hasMatch();
+        });
+        const bool counted = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            return t.kind == Kind::Number && t.unit && t.unit->base == QLatin1String("Hz") && t.value > 0 && digitCount(t.shown) >= 6;
+        });
+        if (stepped && counted)
+            marks += 2;
         // Channel names alone are a meter program's inputs as much as a scope's badges: beside
         // one number drawn far larger than the rest they are the meter's.
         int tallest = 0;

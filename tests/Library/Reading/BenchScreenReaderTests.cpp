@@ -1141,6 +1141,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"oe", 2, 222, 10}, {"2.000", 28, 222, 8}, {"100ns", 182, 222, 8}, {"0.00000s", 238, 222, 8}, {"144", 304, 222, 8},
           {"12.0122MHz14:00:05", 368, 222, 8, -1, 86}},
          12.0122, "MHz", {}, {}},
+        // So is a time base in a knob's 1-2-5 step with a frequency told to a counter's six
+        // figures, the channels' scales bare beside it.
+        {{{"2.00ms", 570, 8, 13}, {"Whitestripeispassingby", 41, 397, 27}, {"1.00V", 107, 459, 13}, {"2.00V", 422, 458, 13},
+          {"15.0000Hz", 537, 458, 13}},
+         15.0, "Hz", {}, {}},
     };
     for (const Case& c : cases) {
         ScreenText screen = screenOf(c.words);
