@@ -1187,6 +1187,94 @@ bool skipsGlyph(const QList<ReadWord>& words, const ScreenSegmenter::Run& run)
     return false;
 }
 
+// A digit the recogniser passed over at every size in large print, read on its own: a pixel
+// face's "1" (a stem with a block for its flag) standing a wide gap before the "7" of "179.7225"
+// is lost from the line but read alone without doubt. The glyph must be one that no character
+// covers, in the figure or just before it, standing on the line of its digits as tall as they
+// are and no wider (a numbered badge, an icon before a figure read alone as "9" or "8"), and no
+// bare stroke (a cursor's bar, a frame's edge, which alone read as "1" too); it must read as the
+// same digit, surely, at two sizes.
+void readSkippedDigits(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan& scan, QList<ReadWord>& words,
+                       const ScreenSegmenter::Run& run, int index)
+{
+    // (The recogniser's box for the character after a skipped glyph often spans it too: a glyph
+    // is read when a character's middle falls in it.)
+    const auto covered = [&](const QRect& g) {
+        return std::any_of(words.begin(), words.end(), [&](const ReadWord& o) {
+            return std::any_of(o.symbols.begin(), o.symbols.end(), [&](const ReadWord::Symbol& s) {
+                return g.left() <= (s.left + s.right) / 2 && (s.left + s.right) / 2 <= g.right();
+            });
+        });
+    };
+    for (ReadWord& r : words) {
+        if (r.symbols.isEmpty() || !std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); }))
+            continue;
+        // The digits read: the glyphs under them, their top, foot and width.
+        QList<int> tops, bottoms, widths;
+        for (const QRect& g : run.glyphs)
+            for (const ReadWord::Symbol& sym : r.symbols)
+                if (sym.text.size() == 1 && sym.text.front().isDigit() && g.left() <= (sym.left + sym.right) / 2
+                    && (sym.left + sym.right) / 2 <= g.right()) {
+                    tops.append(g.top());
+                    bottoms.append(g.bottom());
+                    widths.append(g.width());
+                    break;
+                }
+        if (tops.isEmpty())
+            continue;
+        std::sort(tops.begin(), tops.end());
+        std::sort(bottoms.begin(), bottoms.end());
+        std::sort(widths.begin(), widths.end());
+        const int top = tops.at(tops.size() / 2), bottom = bottoms.at(bottoms.size() / 2);
+        const double widest = widths.at(widths.size() / 2) * 1.3;
+        // A digit of the figure stands on its digits' line, as tall as they are and no wider: a
+        // numbered badge or an icon beside a figure does not. There must be more such glyphs than
+        // digits read (the recogniser's box for a digit may lie off its glyph).
+        const int slack = std::max(2, (bottom - top) / 12);
+        const int from = r.symbols.first().left, to = r.symbols.last().right;
+        auto candidate = [&](const QRect& g) {
+            const bool inside = g.center().x() >= from && g.center().x() <= to;
+            const bool before = g.right() < from && from - g.right() <= run.height / 2;
+            return (inside || before) && std::abs(g.top() - top) <= slack && std::abs(g.bottom() - bottom) <= slack && g.width() <= widest
+                   && g.width() * 6 >= g.height();
+        };
+        auto digits = std::count_if(r.symbols.begin(), r.symbols.end(), [](const ReadWord::Symbol& sym) {
+            return sym.text.size() == 1 && sym.text.front().isDigit();
+        });
+        const auto places = std::count_if(run.glyphs.begin(), run.glyphs.end(), candidate);
+        for (const QRect& g : run.glyphs) {
+            if (digits >= places || !candidate(g) || covered(g))
+                continue;
+            ScreenSegmenter::Run alone;
+            alone.box = g;
+            alone.glyphs = {g};
+            alone.height = g.height();
+            alone.frame = run.frame;
+            QString digit;
+            bool sure = true;
+            for (const int height : {28, 60}) {
+                const QList<ReadWord> read = readRun(api, scan, alone, index, height);
+                const bool one = read.size() == 1 && read.first().word.text.size() == 1 && read.first().word.text.front().isDigit()
+                                 && read.first().word.confidence >= 80;
+                if (!one || (!digit.isEmpty() && digit != read.first().word.text)) {
+                    sure = false;
+                    break;
+                }
+                digit = read.first().word.text;
+            }
+            if (!sure)
+                continue;
+            qsizetype at = 0;
+            while (at < r.symbols.size() && r.symbols.at(at).left + r.symbols.at(at).right < g.left() + g.right())
+                ++at;
+            r.symbols.insert(at, {digit, g.left(), g.right()});
+            ++digits;
+            r.word.text = spelling(r);
+            r.word.box |= QRect(g.left(), r.word.box.top(), g.width(), r.word.box.height());
+        }
+    }
+}
+
 float lowestConfidence(const QList<ReadWord>& words)
 {
     float lowest = words.isEmpty() ? 0 : 100;
@@ -1422,6 +1510,8 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             mendFigures(read, scan, part, i);
             mendPoints(read, scan, part, i);
             mendMinus(read, part);
+            if (lookedAgain && skipsGlyph(read, part))
+                readSkippedDigits(api, scan, read, part, i);
             // A figure still short of a digit at every size, once mended, is some other number
             // than the one shown: it is kept as a word that no figure can be read from.
             if (lookedAgain && skipsGlyph(read, part))
