@@ -15,8 +15,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <climits>
 #include <cmath>
 #include <numeric>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -1187,6 +1190,167 @@ bool skipsGlyph(const QList<ReadWord>& words, const ScreenSegmenter::Run& run)
     return false;
 }
 
+// Character displays (the dot-matrix modules of home-made meters and chargers) draw every
+// character in a cell of 5 × 7 dots from one standard set of shapes. The recogniser misreads
+// them badly (the slashed zero as 8, "40.88V" as "48.35)"); read dot by dot against that set
+// they are exact. Each row is five dots, the leftmost the highest bit.
+struct DotCharacter {
+    char16_t symbol;
+    std::array<quint8, 7> rows;
+};
+constexpr DotCharacter dotCharacters[] = {
+    {u'0', {0b01110, 0b10001, 0b10011, 0b10101, 0b11001, 0b10001, 0b01110}},
+    {u'1', {0b00100, 0b01100, 0b00100, 0b00100, 0b00100, 0b00100, 0b01110}},
+    {u'2', {0b01110, 0b10001, 0b00001, 0b00010, 0b00100, 0b01000, 0b11111}},
+    {u'3', {0b11111, 0b00010, 0b00100, 0b00010, 0b00001, 0b10001, 0b01110}},
+    {u'4', {0b00010, 0b00110, 0b01010, 0b10010, 0b11111, 0b00010, 0b00010}},
+    {u'5', {0b11111, 0b10000, 0b11110, 0b00001, 0b00001, 0b10001, 0b01110}},
+    {u'6', {0b00110, 0b01000, 0b10000, 0b11110, 0b10001, 0b10001, 0b01110}},
+    {u'7', {0b11111, 0b10001, 0b00001, 0b00010, 0b00100, 0b00100, 0b00100}},
+    {u'7', {0b11111, 0b00001, 0b00010, 0b00100, 0b01000, 0b01000, 0b01000}},  // the two sets' sevens
+    {u'8', {0b01110, 0b10001, 0b10001, 0b01110, 0b10001, 0b10001, 0b01110}},
+    {u'9', {0b01110, 0b10001, 0b10001, 0b01111, 0b00001, 0b00010, 0b01100}},
+    {u'.', {0b00000, 0b00000, 0b00000, 0b00000, 0b00000, 0b01100, 0b01100}},
+    {u'-', {0b00000, 0b00000, 0b00000, 0b11111, 0b00000, 0b00000, 0b00000}},
+    {u':', {0b00000, 0b01100, 0b01100, 0b00000, 0b01100, 0b01100, 0b00000}},
+    {u'=', {0b00000, 0b00000, 0b11111, 0b00000, 0b11111, 0b00000, 0b00000}},
+    {u'/', {0b00000, 0b00001, 0b00010, 0b00100, 0b01000, 0b10000, 0b00000}},
+    {u'%', {0b11000, 0b11001, 0b00010, 0b00100, 0b01000, 0b10011, 0b00011}},
+    {u'\u00B0', {0b11100, 0b10100, 0b11100, 0b00000, 0b00000, 0b00000, 0b00000}},
+    {u'\u03A9', {0b00000, 0b00000, 0b01110, 0b10001, 0b10001, 0b01010, 0b11011}},
+    {u'A', {0b01110, 0b10001, 0b10001, 0b10001, 0b11111, 0b10001, 0b10001}},
+    {u'B', {0b11110, 0b10001, 0b10001, 0b11110, 0b10001, 0b10001, 0b11110}},
+    {u'C', {0b01110, 0b10001, 0b10000, 0b10000, 0b10000, 0b10001, 0b01110}},
+    {u'D', {0b11100, 0b10010, 0b10001, 0b10001, 0b10001, 0b10010, 0b11100}},
+    {u'H', {0b10001, 0b10001, 0b10001, 0b11111, 0b10001, 0b10001, 0b10001}},
+    {u'E', {0b11111, 0b10000, 0b10000, 0b11110, 0b10000, 0b10000, 0b11111}},
+    {u'F', {0b11111, 0b10000, 0b10000, 0b11110, 0b10000, 0b10000, 0b10000}},
+    {u'I', {0b01110, 0b00100, 0b00100, 0b00100, 0b00100, 0b00100, 0b01110}},
+    {u'L', {0b10000, 0b10000, 0b10000, 0b10000, 0b10000, 0b10000, 0b11111}},
+    {u'M', {0b10001, 0b11011, 0b10101, 0b10101, 0b10001, 0b10001, 0b10001}},
+    {u'N', {0b10001, 0b10001, 0b11001, 0b10101, 0b10011, 0b10001, 0b10001}},
+    {u'P', {0b11110, 0b10001, 0b10001, 0b11110, 0b10000, 0b10000, 0b10000}},
+    {u'R', {0b11110, 0b10001, 0b10001, 0b11110, 0b10100, 0b10010, 0b10001}},
+    {u'S', {0b01111, 0b10000, 0b10000, 0b01110, 0b00001, 0b00001, 0b11110}},
+    {u'T', {0b11111, 0b00100, 0b00100, 0b00100, 0b00100, 0b00100, 0b00100}},
+    {u'U', {0b10001, 0b10001, 0b10001, 0b10001, 0b10001, 0b10001, 0b01110}},
+    {u'V', {0b10001, 0b10001, 0b10001, 0b10001, 0b10001, 0b01010, 0b00100}},
+    {u'W', {0b10001, 0b10001, 0b10001, 0b10101, 0b10101, 0b10101, 0b01010}},
+    {u'h', {0b10000, 0b10000, 0b10110, 0b11001, 0b10001, 0b10001, 0b10001}},
+    {u'k', {0b10000, 0b10000, 0b10010, 0b10100, 0b11000, 0b10100, 0b10010}},
+    {u'm', {0b00000, 0b00000, 0b11010, 0b10101, 0b10101, 0b10001, 0b10001}},
+    {u'z', {0b00000, 0b00000, 0b11111, 0b00010, 0b00100, 0b01000, 0b11111}},
+};
+
+// A run of a character display read dot by dot: its words, or nothing unless every glyph of it
+// is clearly one of the display's characters. The dots' pitch is the tallest glyph's height
+// over seven rows down, the widest glyph's width over five columns across; each glyph is as
+// many columns wide as its ink spans, placed in its cell wherever that matches. (The set's O
+// is left out: a zero drawn without a slash, in another small face, is no letter.)
+QList<ReadWord> readDotMatrix(const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index)
+{
+    QList<ReadWord> out;
+    if (run.height < 14 || run.glyphs.size() < 3)
+        return out;
+    // Only a line standing apart: a glyph of another run reaching into its line about a cell
+    // from it (a point or characters joined to the line below) may be part of its first or
+    // last word.
+    for (const ScreenSegmenter::Run& other : scan.runs) {
+        if (other.box == run.box
+            || (other.box.top() >= run.box.top() - run.height / 4 && other.box.bottom() <= run.box.bottom() + run.height / 4))
+            continue;
+        for (const QRect& g : other.glyphs) {
+            const int gap = std::max(g.left() - run.box.right(), run.box.left() - g.right());
+            if (g.bottom() >= run.box.top() && g.top() <= run.box.bottom() && gap <= run.height)
+                return out;
+        }
+    }
+    int widest = 0, top = run.box.bottom();
+    for (const QRect& g : run.glyphs)
+        if (g.height() == run.height) {
+            widest = std::max(widest, g.width());
+            top = std::min(top, g.top());
+        }
+    const double rowPitch = (run.height + 1) / 7.0, columnPitch = (widest + 1) / 5.0;
+    if (columnPitch < rowPitch * 0.6 || columnPitch > rowPitch * 1.3)
+        return out;
+    const std::vector<bool> mask = ScreenSegmenter::runMask(scan, run.box);
+    const int bw = run.box.width();
+    // A dot is lit when most of its middle is ink. Dots fill about three quarters of their
+    // pitch; the outermost stand at the glyph's edges.
+    const double dotWidth = columnPitch * 0.75, dotHeight = rowPitch * 0.75;
+    auto lit = [&](double cx, double cy) {
+        const int rx = int(dotWidth / 3), ry = int(dotHeight / 3);
+        int ink = 0, all = 0;
+        for (int y = int(std::lround(cy)) - ry; y <= int(std::lround(cy)) + ry; ++y)
+            for (int x = int(std::lround(cx)) - rx; x <= int(std::lround(cx)) + rx; ++x) {
+                ++all;
+                if (run.box.contains(x, y))
+                    ink += mask[size_t(y - run.box.top()) * size_t(bw) + size_t(x - run.box.left())] ? 1 : 0;
+            }
+        return ink * 2 > all;
+    };
+    int lastRight = INT_MIN;
+    for (const QRect& g : run.glyphs) {
+        const int columns = int(std::lround(g.width() / columnPitch + 0.2));
+        const int firstRow = int(std::lround((g.top() - top) / rowPitch));
+        if (columns < 1 || columns > 5 || firstRow < 0)
+            return {};
+        std::array<quint8, 7> rows{};
+        for (int r = 0; r < 7; ++r)
+            for (int c = 0; c < columns; ++c)
+                if (lit(columns == 1 ? g.left() + (g.width() - 1) / 2.0
+                                     : g.left() + (dotWidth - 1) / 2 + c * (g.width() - dotWidth) / (columns - 1),
+                        top + (dotHeight - 1) / 2 + r * (run.height - dotHeight) / 6))
+                    rows[size_t(r)] |= quint8(1 << (columns - 1 - c));
+        // The nearest character, in dots that differ (a photograph's blur may lose one), and the
+        // nearest of the others: it must be clearly the one.
+        std::map<char16_t, int> nearest;
+        for (const DotCharacter& d : dotCharacters)
+            for (int shift = 0; shift + columns <= 5; ++shift) {
+                int differ = 0;
+                for (int r = 0; r < 7; ++r)
+                    differ += std::popcount(unsigned(d.rows[size_t(r)] ^ quint8(rows[size_t(r)] << (5 - columns - shift))));
+                const auto [at, added] = nearest.try_emplace(d.symbol, differ);
+                at->second = std::min(at->second, differ);
+            }
+        QChar found;
+        int best = 99, second = 99;
+        for (const auto& [symbol, differ] : nearest) {
+            if (differ < best) {
+                second = best;
+                best = differ;
+                found = QChar(symbol);
+            } else {
+                second = std::min(second, differ);
+            }
+        }
+        if (best > 1 || second < best + 2)
+            found = QChar();
+        if (found.isNull())
+            return {};
+        // A space is a whole cell of six columns; characters side by side stand two or three
+        // columns apart at most.
+        if (out.isEmpty() || g.left() - lastRight > columnPitch * 4.5) {
+            ReadWord r;
+            r.word.box = g;
+            r.word.confidence = 90;
+            r.word.row = index;
+            out.append(r);
+        }
+        ReadWord& r = out.last();
+        r.symbols.append({QString(found), g.left(), g.right()});
+        r.word.text += found;
+        r.word.box |= g;
+        lastRight = g.right();
+    }
+    for (ReadWord& r : out) {
+        r.word.box = QRect(QPoint(r.word.box.left(), run.box.top()), QPoint(r.word.box.right(), run.box.bottom()));
+        r.word.textHeight = tallestGlyphIn(run, r.word.box.left(), r.word.box.right());
+    }
+    return out;
+}
+
 // A digit the recogniser passed over at every size in large print, read on its own: a pixel
 // face's "1" (a stem with a block for its flag) standing a wide gap before the "7" of "179.7225"
 // is lost from the line but read alone without doubt. The glyph must be one that no character
@@ -1520,9 +1684,11 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                         r.word.text.prepend(QLatin1Char('?'));
             return read;
         };
-        QList<ReadWord> read;
+        QList<ReadWord> read = readDotMatrix(scan, run, i);
         const QList<ScreenSegmenter::Run> parts = splitAtSizeStep(run);
-        if (parts.size() == 2) {
+        if (!read.isEmpty()) {
+            // (read dot by dot)
+        } else if (parts.size() == 2) {
             // Only a figure and its unit are read apart; tall letters with small ones after them
             // ("kHz") are one word.
             read = readWell(parts.first());

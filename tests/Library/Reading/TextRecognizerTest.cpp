@@ -325,6 +325,8 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild5-gwinstek-gds1000b-01.png", QStringLiteral("14.0"), "a small letter in the instrument's own face ends the figure before it"},
         {"wild5-gwinstek-gds1000b-01.png", QStringLiteral("14.0mV"), "an m in the instrument's own face, its middle stem half-way down, is no n"},
         {"wild7-hp-34401admmjs-01.png", QStringLiteral("179.7225"), "a pixel face's 1 passed over in large print at every size is read on its own"},
+        {"wild8-homemade-jkbmscan-02.png", QStringLiteral("40.88V"), "a character display's dots read against its character set (the slashed zero is no 8)"},
+        {"wild3-arminjo-batterytester-01.png", QStringLiteral("0.000\u03A9"), "a character display's Omega, which the recogniser has no letter for"},
     };
     for (const Row& row : rows) {
         QImage image;
@@ -332,15 +334,15 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         const QString words = screenWords(image);
         EXPECT_TRUE(words.contains(row.want)) << row.file << " (" << row.why << "): " << words.toStdString();
     }
-    // A large figure the recogniser reads short of a digit at every size (a block-character
-    // display's "40.88V" as "48.35)") is some other number than the one shown: no figure is
-    // read from it.
+    // A large figure the recogniser reads short of a glyph at every size, where the glyph it
+    // passed over is no digit of it (an icon beside a clock's "16:58" read alone as an 8), is
+    // kept as a word no figure can be read from.
     QImage shortOfADigit;
-    ASSERT_TRUE(shortOfADigit.load(QDir(realScreensFolder()).filePath(QStringLiteral("wild8-homemade-jkbmscan-02.png"))));
+    ASSERT_TRUE(shortOfADigit.load(QDir(realScreensFolder()).filePath(QStringLiteral("wild8-ks-bmsapp-01.png"))));
     const auto screen = TextRecognizer::recognizeScreen(shortOfADigit);
     ASSERT_TRUE(screen);
-    EXPECT_FALSE(screen->lines().join(QLatin1Char(' ')).split(QLatin1Char(' ')).contains(QStringLiteral("48.35)")));
-    EXPECT_FALSE(BenchScreenReader::read(*screen).contains(QStringLiteral("value")));
+    const QStringList split = screen->lines().join(QLatin1Char(' ')).split(QLatin1Char(' '));
+    EXPECT_FALSE(split.contains(QStringLiteral("16.58")) || split.contains(QStringLiteral("16.588"))) << split.join(QLatin1Char(' ')).toStdString();
 }
 
 }  // namespace
