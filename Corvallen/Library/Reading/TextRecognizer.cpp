@@ -652,6 +652,35 @@ void mendMilli(ReadWord& r, const ScreenSegmenter::Scan& scan, const ScreenSegme
         r.word.text[at] = QLatin1Char('m');
 }
 
+// A figure with a unit's prefix and then nothing, or marks no unit is made of ("2.4miv",
+// "2.7m", "16.0m'"), where the glyph right after the prefix's is the line's last before a space
+// and is a V: thin pixel print draws a V of one-pixel arms the recogniser drops or breaks up.
+void mendVoltAfterPrefix(ReadWord& r, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    static const QRegularExpression prefixThenMarks(QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?[mkuM])(?:i|iv|v|'|\"|y|Y|'Y|\\\\)?$"));
+    const QRegularExpressionMatch m = prefixThenMarks.match(r.word.text);
+    if (!m.hasMatch() || r.symbols.size() != r.word.text.size())
+        return;
+    // The last digit's glyph (the recogniser places digits well, letters of thin print
+    // roughly), the prefix's after it, and the glyph after that.
+    const ReadWord::Symbol& digit = r.symbols.at(m.capturedLength(1) - 2);
+    const double digitCentre = (digit.left + digit.right) / 2.0;
+    qsizetype at = -1;
+    for (qsizetype k = 0; k < run.glyphs.size(); ++k)
+        if (run.glyphs.at(k).left() <= digitCentre && digitCentre <= run.glyphs.at(k).right())
+            at = k + 1;
+    if (at < 1 || at + 1 >= run.glyphs.size())
+        return;
+    const QRect& vee = run.glyphs.at(at + 1);
+    const QRect& letter = run.glyphs.at(at);
+    if (vee.left() - letter.right() > run.height / 3 || vee.height() * 10 < run.height * 7)
+        return;
+    if (at + 2 < run.glyphs.size() && run.glyphs.at(at + 2).left() - vee.right() <= run.height / 2)
+        return;
+    if (isVee(scan, vee))
+        r.word.text = m.captured(1) + QLatin1Char('V');
+}
+
 // A digit the recogniser made up after a digit it read well: squeezed between that digit and
 // the next character (its box narrower than theirs and mostly inside them) and centred on the
 // gap between two glyphs, where the screen has no ink, while each of the two is centred on a
@@ -731,6 +760,7 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
         mendOhm(r.word, scan, run);
         mendVolt(r.word, scan, run);
         mendMilli(r, scan, run);
+        mendVoltAfterPrefix(r, scan, run);
         // The characters follow the word's mended letters (µ, Ω), one for one.
         if (r.word.text.size() == r.symbols.size())
             for (int i = 0; i < r.symbols.size(); ++i)
