@@ -327,6 +327,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild7-hp-34401admmjs-01.png", QStringLiteral("179.7225"), "a pixel face's 1 passed over in large print at every size is read on its own"},
         {"wild4-keysight-msox4154a-01.png", QStringLiteral("2.4mV"), "a V of one-pixel arms after a figure's prefix, which the recogniser breaks up"},
         {"wild8-homemade-jkbmscan-02.png", QStringLiteral("40.88V"), "a character display's dots read against its character set (the slashed zero is no 8)"},
+        {"wild8-homemade-jkbmscan-01.png", QStringLiteral("52.28V"), "a point on its line's baseline is no dot over the next line's digit just below it"},
         {"wild3-arminjo-batterytester-01.png", QStringLiteral("0.000\u03A9"), "a character display's Omega, which the recogniser has no letter for"},
     };
     for (const Row& row : rows) {
