@@ -847,6 +847,20 @@ Scan scan(const QImage& source)
     // Glyphs: pieces that touch once grown by a hair (the segments of one LCD digit, the dot of
     // an i, the parts of % and :) are one glyph.
     // (Each test below needs the two within 1.6 times the taller one's height.)
+    // A point on the baseline between two glyphs of its line, their feet level with its own, is
+    // that line's; it is no dot over a glyph of the line below, however close that line stands
+    // (a character display's point just above the next line's digit).
+    std::vector<int> levelNeighbours(boxes.size(), 0);  // bit 1: one on the left, bit 2: on the right
+    forNearbyPairs(boxes, 1.0, [&](size_t i, size_t j) {
+        const size_t small = boxes[i].height() <= boxes[j].height() ? i : j;
+        const size_t big = small == i ? j : i;
+        const QRect& p = boxes[small];
+        const QRect& g = boxes[big];
+        if (g.height() < p.height() * 2 || std::abs(g.bottom() - p.bottom()) > std::max(1, p.height() / 3)
+            || gapBetween(p, g) > g.height() || gapBetween(p, g) < 0)
+            return;
+        levelNeighbours[small] |= g.right() < p.left() ? 1 : 2;
+    });
     Disjoint pieces(boxes.size());
     forNearbyPairs(boxes, 1.6, [&](size_t i, size_t j) {
             const QRect& a = boxes[i];
@@ -862,7 +876,7 @@ Scan scan(const QImage& source)
             // which is never much wider than tall: small print just above a wide shape (a
             // scope's strip over its channel badges) is a line of its own.
             const bool dotAbove = upper.bottom() <= lower.top() + std::max(1, lower.height() / 4) && lower.width() <= lower.height() * 1.5
-                                  && (blobs[upperIndex] || barThickness[upperIndex] > 0);
+                                  && (blobs[upperIndex] || barThickness[upperIndex] > 0) && levelNeighbours[upperIndex] != 3;
             const bool stacked = gapBetween(a, b) < -std::min(a.width(), b.width()) / 2
                                  && std::max(a.top(), b.top()) - std::min(a.bottom(), b.bottom()) <= std::max(2, int(H * 0.25))
                                  && std::min(a.height(), b.height()) < H * 0.55 && dotAbove;

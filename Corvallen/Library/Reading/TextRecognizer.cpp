@@ -15,8 +15,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <climits>
 #include <cmath>
 #include <numeric>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -649,6 +652,35 @@ void mendMilli(ReadWord& r, const ScreenSegmenter::Scan& scan, const ScreenSegme
         r.word.text[at] = QLatin1Char('m');
 }
 
+// A figure with a unit's prefix and then nothing, or marks no unit is made of ("2.4miv",
+// "2.7m", "16.0m'"), where the glyph right after the prefix's is the line's last before a space
+// and is a V: thin pixel print draws a V of one-pixel arms the recogniser drops or breaks up.
+void mendVoltAfterPrefix(ReadWord& r, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    static const QRegularExpression prefixThenMarks(QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?[mkuM])(?:i|iv|v|'|\"|y|Y|'Y|\\\\)?$"));
+    const QRegularExpressionMatch m = prefixThenMarks.match(r.word.text);
+    if (!m.hasMatch() || r.symbols.size() != r.word.text.size())
+        return;
+    // The last digit's glyph (the recogniser places digits well, letters of thin print
+    // roughly), the prefix's after it, and the glyph after that.
+    const ReadWord::Symbol& digit = r.symbols.at(m.capturedLength(1) - 2);
+    const double digitCentre = (digit.left + digit.right) / 2.0;
+    qsizetype at = -1;
+    for (qsizetype k = 0; k < run.glyphs.size(); ++k)
+        if (run.glyphs.at(k).left() <= digitCentre && digitCentre <= run.glyphs.at(k).right())
+            at = k + 1;
+    if (at < 1 || at + 1 >= run.glyphs.size())
+        return;
+    const QRect& vee = run.glyphs.at(at + 1);
+    const QRect& letter = run.glyphs.at(at);
+    if (vee.left() - letter.right() > run.height / 3 || vee.height() * 10 < run.height * 7)
+        return;
+    if (at + 2 < run.glyphs.size() && run.glyphs.at(at + 2).left() - vee.right() <= run.height / 2)
+        return;
+    if (isVee(scan, vee))
+        r.word.text = m.captured(1) + QLatin1Char('V');
+}
+
 // A digit the recogniser made up after a digit it read well: squeezed between that digit and
 // the next character (its box narrower than theirs and mostly inside them) and centred on the
 // gap between two glyphs, where the screen has no ink, while each of the two is centred on a
@@ -728,6 +760,7 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
         mendOhm(r.word, scan, run);
         mendVolt(r.word, scan, run);
         mendMilli(r, scan, run);
+        mendVoltAfterPrefix(r, scan, run);
         // The characters follow the word's mended letters (µ, Ω), one for one.
         if (r.word.text.size() == r.symbols.size())
             for (int i = 0; i < r.symbols.size(); ++i)
@@ -1187,6 +1220,255 @@ bool skipsGlyph(const QList<ReadWord>& words, const ScreenSegmenter::Run& run)
     return false;
 }
 
+// Character displays (the dot-matrix modules of home-made meters and chargers) draw every
+// character in a cell of 5 × 7 dots from one standard set of shapes. The recogniser misreads
+// them badly (the slashed zero as 8, "40.88V" as "48.35)"); read dot by dot against that set
+// they are exact. Each row is five dots, the leftmost the highest bit.
+struct DotCharacter {
+    char16_t symbol;
+    std::array<quint8, 7> rows;
+};
+constexpr DotCharacter dotCharacters[] = {
+    {u'0', {0b01110, 0b10001, 0b10011, 0b10101, 0b11001, 0b10001, 0b01110}},
+    {u'1', {0b00100, 0b01100, 0b00100, 0b00100, 0b00100, 0b00100, 0b01110}},
+    {u'2', {0b01110, 0b10001, 0b00001, 0b00010, 0b00100, 0b01000, 0b11111}},
+    {u'3', {0b11111, 0b00010, 0b00100, 0b00010, 0b00001, 0b10001, 0b01110}},
+    {u'4', {0b00010, 0b00110, 0b01010, 0b10010, 0b11111, 0b00010, 0b00010}},
+    {u'5', {0b11111, 0b10000, 0b11110, 0b00001, 0b00001, 0b10001, 0b01110}},
+    {u'6', {0b00110, 0b01000, 0b10000, 0b11110, 0b10001, 0b10001, 0b01110}},
+    {u'7', {0b11111, 0b10001, 0b00001, 0b00010, 0b00100, 0b00100, 0b00100}},
+    {u'7', {0b11111, 0b00001, 0b00010, 0b00100, 0b01000, 0b01000, 0b01000}},  // the two sets' sevens
+    {u'8', {0b01110, 0b10001, 0b10001, 0b01110, 0b10001, 0b10001, 0b01110}},
+    {u'9', {0b01110, 0b10001, 0b10001, 0b01111, 0b00001, 0b00010, 0b01100}},
+    {u'.', {0b00000, 0b00000, 0b00000, 0b00000, 0b00000, 0b01100, 0b01100}},
+    {u'-', {0b00000, 0b00000, 0b00000, 0b11111, 0b00000, 0b00000, 0b00000}},
+    {u':', {0b00000, 0b01100, 0b01100, 0b00000, 0b01100, 0b01100, 0b00000}},
+    {u'=', {0b00000, 0b00000, 0b11111, 0b00000, 0b11111, 0b00000, 0b00000}},
+    {u'/', {0b00000, 0b00001, 0b00010, 0b00100, 0b01000, 0b10000, 0b00000}},
+    {u'%', {0b11000, 0b11001, 0b00010, 0b00100, 0b01000, 0b10011, 0b00011}},
+    {u'\u00B0', {0b11100, 0b10100, 0b11100, 0b00000, 0b00000, 0b00000, 0b00000}},
+    {u'\u03A9', {0b00000, 0b00000, 0b01110, 0b10001, 0b10001, 0b01010, 0b11011}},
+    {u'A', {0b01110, 0b10001, 0b10001, 0b10001, 0b11111, 0b10001, 0b10001}},
+    {u'B', {0b11110, 0b10001, 0b10001, 0b11110, 0b10001, 0b10001, 0b11110}},
+    {u'C', {0b01110, 0b10001, 0b10000, 0b10000, 0b10000, 0b10001, 0b01110}},
+    {u'D', {0b11100, 0b10010, 0b10001, 0b10001, 0b10001, 0b10010, 0b11100}},
+    {u'H', {0b10001, 0b10001, 0b10001, 0b11111, 0b10001, 0b10001, 0b10001}},
+    {u'E', {0b11111, 0b10000, 0b10000, 0b11110, 0b10000, 0b10000, 0b11111}},
+    {u'F', {0b11111, 0b10000, 0b10000, 0b11110, 0b10000, 0b10000, 0b10000}},
+    {u'I', {0b01110, 0b00100, 0b00100, 0b00100, 0b00100, 0b00100, 0b01110}},
+    {u'L', {0b10000, 0b10000, 0b10000, 0b10000, 0b10000, 0b10000, 0b11111}},
+    {u'M', {0b10001, 0b11011, 0b10101, 0b10101, 0b10001, 0b10001, 0b10001}},
+    {u'N', {0b10001, 0b10001, 0b11001, 0b10101, 0b10011, 0b10001, 0b10001}},
+    {u'P', {0b11110, 0b10001, 0b10001, 0b11110, 0b10000, 0b10000, 0b10000}},
+    {u'R', {0b11110, 0b10001, 0b10001, 0b11110, 0b10100, 0b10010, 0b10001}},
+    {u'S', {0b01111, 0b10000, 0b10000, 0b01110, 0b00001, 0b00001, 0b11110}},
+    {u'T', {0b11111, 0b00100, 0b00100, 0b00100, 0b00100, 0b00100, 0b00100}},
+    {u'U', {0b10001, 0b10001, 0b10001, 0b10001, 0b10001, 0b10001, 0b01110}},
+    {u'V', {0b10001, 0b10001, 0b10001, 0b10001, 0b10001, 0b01010, 0b00100}},
+    {u'W', {0b10001, 0b10001, 0b10001, 0b10101, 0b10101, 0b10101, 0b01010}},
+    {u'h', {0b10000, 0b10000, 0b10110, 0b11001, 0b10001, 0b10001, 0b10001}},
+    {u'k', {0b10000, 0b10000, 0b10010, 0b10100, 0b11000, 0b10100, 0b10010}},
+    {u'm', {0b00000, 0b00000, 0b11010, 0b10101, 0b10101, 0b10001, 0b10001}},
+    {u'z', {0b00000, 0b00000, 0b11111, 0b00010, 0b00100, 0b01000, 0b11111}},
+};
+
+// A run of a character display read dot by dot: its words, or nothing unless every glyph of it
+// is clearly one of the display's characters. The dots' pitch is the tallest glyph's height
+// over seven rows down, the widest glyph's width over five columns across; each glyph is as
+// many columns wide as its ink spans, placed in its cell wherever that matches. (The set's O
+// is left out: a zero drawn without a slash, in another small face, is no letter.)
+QList<ReadWord> readDotMatrix(const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index)
+{
+    QList<ReadWord> out;
+    if (run.height < 14 || run.glyphs.size() < 3)
+        return out;
+    // Only a line standing apart: a glyph of another run reaching into its line about a cell
+    // from it (a point or characters joined to the line below) may be part of its first or
+    // last word.
+    for (const ScreenSegmenter::Run& other : scan.runs) {
+        if (other.box == run.box
+            || (other.box.top() >= run.box.top() - run.height / 4 && other.box.bottom() <= run.box.bottom() + run.height / 4))
+            continue;
+        for (const QRect& g : other.glyphs) {
+            const int gap = std::max(g.left() - run.box.right(), run.box.left() - g.right());
+            if (g.bottom() >= run.box.top() && g.top() <= run.box.bottom() && gap <= run.height)
+                return out;
+        }
+    }
+    int widest = 0, top = run.box.bottom();
+    for (const QRect& g : run.glyphs)
+        if (g.height() == run.height) {
+            widest = std::max(widest, g.width());
+            top = std::min(top, g.top());
+        }
+    const double rowPitch = (run.height + 1) / 7.0, columnPitch = (widest + 1) / 5.0;
+    if (columnPitch < rowPitch * 0.6 || columnPitch > rowPitch * 1.3)
+        return out;
+    const std::vector<bool> mask = ScreenSegmenter::runMask(scan, run.box);
+    const int bw = run.box.width();
+    // A dot is lit when most of its middle is ink. Dots fill about three quarters of their
+    // pitch; the outermost stand at the glyph's edges.
+    const double dotWidth = columnPitch * 0.75, dotHeight = rowPitch * 0.75;
+    auto lit = [&](double cx, double cy) {
+        const int rx = int(dotWidth / 3), ry = int(dotHeight / 3);
+        int ink = 0, all = 0;
+        for (int y = int(std::lround(cy)) - ry; y <= int(std::lround(cy)) + ry; ++y)
+            for (int x = int(std::lround(cx)) - rx; x <= int(std::lround(cx)) + rx; ++x) {
+                ++all;
+                if (run.box.contains(x, y))
+                    ink += mask[size_t(y - run.box.top()) * size_t(bw) + size_t(x - run.box.left())] ? 1 : 0;
+            }
+        return ink * 2 > all;
+    };
+    int lastRight = INT_MIN;
+    for (const QRect& g : run.glyphs) {
+        const int columns = int(std::lround(g.width() / columnPitch + 0.2));
+        const int firstRow = int(std::lround((g.top() - top) / rowPitch));
+        if (columns < 1 || columns > 5 || firstRow < 0)
+            return {};
+        std::array<quint8, 7> rows{};
+        for (int r = 0; r < 7; ++r)
+            for (int c = 0; c < columns; ++c)
+                if (lit(columns == 1 ? g.left() + (g.width() - 1) / 2.0
+                                     : g.left() + (dotWidth - 1) / 2 + c * (g.width() - dotWidth) / (columns - 1),
+                        top + (dotHeight - 1) / 2 + r * (run.height - dotHeight) / 6))
+                    rows[size_t(r)] |= quint8(1 << (columns - 1 - c));
+        // The nearest character, in dots that differ (a photograph's blur may lose one), and the
+        // nearest of the others: it must be clearly the one.
+        std::map<char16_t, int> nearest;
+        for (const DotCharacter& d : dotCharacters)
+            for (int shift = 0; shift + columns <= 5; ++shift) {
+                int differ = 0;
+                for (int r = 0; r < 7; ++r)
+                    differ += std::popcount(unsigned(d.rows[size_t(r)] ^ quint8(rows[size_t(r)] << (5 - columns - shift))));
+                const auto [at, added] = nearest.try_emplace(d.symbol, differ);
+                at->second = std::min(at->second, differ);
+            }
+        QChar found;
+        int best = 99, second = 99;
+        for (const auto& [symbol, differ] : nearest) {
+            if (differ < best) {
+                second = best;
+                best = differ;
+                found = QChar(symbol);
+            } else {
+                second = std::min(second, differ);
+            }
+        }
+        if (best > 1 || second < best + 2)
+            found = QChar();
+        if (found.isNull())
+            return {};
+        // A space is a whole cell of six columns; characters side by side stand two or three
+        // columns apart at most.
+        if (out.isEmpty() || g.left() - lastRight > columnPitch * 4.5) {
+            ReadWord r;
+            r.word.box = g;
+            r.word.confidence = 90;
+            r.word.row = index;
+            out.append(r);
+        }
+        ReadWord& r = out.last();
+        r.symbols.append({QString(found), g.left(), g.right()});
+        r.word.text += found;
+        r.word.box |= g;
+        lastRight = g.right();
+    }
+    for (ReadWord& r : out) {
+        r.word.box = QRect(QPoint(r.word.box.left(), run.box.top()), QPoint(r.word.box.right(), run.box.bottom()));
+        r.word.textHeight = tallestGlyphIn(run, r.word.box.left(), r.word.box.right());
+    }
+    return out;
+}
+
+// A digit the recogniser passed over at every size in large print, read on its own: a pixel
+// face's "1" (a stem with a block for its flag) standing a wide gap before the "7" of "179.7225"
+// is lost from the line but read alone without doubt. The glyph must be one that no character
+// covers, in the figure or just before it, standing on the line of its digits as tall as they
+// are and no wider (a numbered badge, an icon before a figure read alone as "9" or "8"), and no
+// bare stroke (a cursor's bar, a frame's edge, which alone read as "1" too); it must read as the
+// same digit, surely, at two sizes.
+void readSkippedDigits(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan& scan, QList<ReadWord>& words,
+                       const ScreenSegmenter::Run& run, int index)
+{
+    // (The recogniser's box for the character after a skipped glyph often spans it too: a glyph
+    // is read when a character's middle falls in it.)
+    const auto covered = [&](const QRect& g) {
+        return std::any_of(words.begin(), words.end(), [&](const ReadWord& o) {
+            return std::any_of(o.symbols.begin(), o.symbols.end(), [&](const ReadWord::Symbol& s) {
+                return g.left() <= (s.left + s.right) / 2 && (s.left + s.right) / 2 <= g.right();
+            });
+        });
+    };
+    for (ReadWord& r : words) {
+        if (r.symbols.isEmpty() || !std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); }))
+            continue;
+        // The digits read: the glyphs under them, their top, foot and width.
+        QList<int> tops, bottoms, widths;
+        for (const QRect& g : run.glyphs)
+            for (const ReadWord::Symbol& sym : r.symbols)
+                if (sym.text.size() == 1 && sym.text.front().isDigit() && g.left() <= (sym.left + sym.right) / 2
+                    && (sym.left + sym.right) / 2 <= g.right()) {
+                    tops.append(g.top());
+                    bottoms.append(g.bottom());
+                    widths.append(g.width());
+                    break;
+                }
+        if (tops.isEmpty())
+            continue;
+        std::sort(tops.begin(), tops.end());
+        std::sort(bottoms.begin(), bottoms.end());
+        std::sort(widths.begin(), widths.end());
+        const int top = tops.at(tops.size() / 2), bottom = bottoms.at(bottoms.size() / 2);
+        const double widest = widths.at(widths.size() / 2) * 1.3;
+        // A digit of the figure stands on its digits' line, as tall as they are and no wider: a
+        // numbered badge or an icon beside a figure does not. There must be more such glyphs than
+        // digits read (the recogniser's box for a digit may lie off its glyph).
+        const int slack = std::max(2, (bottom - top) / 12);
+        const int from = r.symbols.first().left, to = r.symbols.last().right;
+        auto candidate = [&](const QRect& g) {
+            const bool inside = g.center().x() >= from && g.center().x() <= to;
+            const bool before = g.right() < from && from - g.right() <= run.height / 2;
+            return (inside || before) && std::abs(g.top() - top) <= slack && std::abs(g.bottom() - bottom) <= slack && g.width() <= widest
+                   && g.width() * 6 >= g.height();
+        };
+        auto digits = std::count_if(r.symbols.begin(), r.symbols.end(), [](const ReadWord::Symbol& sym) {
+            return sym.text.size() == 1 && sym.text.front().isDigit();
+        });
+        const auto places = std::count_if(run.glyphs.begin(), run.glyphs.end(), candidate);
+        for (const QRect& g : run.glyphs) {
+            if (digits >= places || !candidate(g) || covered(g))
+                continue;
+            ScreenSegmenter::Run alone;
+            alone.box = g;
+            alone.glyphs = {g};
+            alone.height = g.height();
+            alone.frame = run.frame;
+            QString digit;
+            bool sure = true;
+            for (const int height : {28, 60}) {
+                const QList<ReadWord> read = readRun(api, scan, alone, index, height);
+                const bool one = read.size() == 1 && read.first().word.text.size() == 1 && read.first().word.text.front().isDigit()
+                                 && read.first().word.confidence >= 80;
+                if (!one || (!digit.isEmpty() && digit != read.first().word.text)) {
+                    sure = false;
+                    break;
+                }
+                digit = read.first().word.text;
+            }
+            if (!sure)
+                continue;
+            qsizetype at = 0;
+            while (at < r.symbols.size() && r.symbols.at(at).left + r.symbols.at(at).right < g.left() + g.right())
+                ++at;
+            r.symbols.insert(at, {digit, g.left(), g.right()});
+            ++digits;
+            r.word.text = spelling(r);
+            r.word.box |= QRect(g.left(), r.word.box.top(), g.width(), r.word.box.height());
+        }
+    }
+}
+
 float lowestConfidence(const QList<ReadWord>& words)
 {
     float lowest = words.isEmpty() ? 0 : 100;
@@ -1422,6 +1704,8 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             mendFigures(read, scan, part, i);
             mendPoints(read, scan, part, i);
             mendMinus(read, part);
+            if (lookedAgain && skipsGlyph(read, part))
+                readSkippedDigits(api, scan, read, part, i);
             // A figure still short of a digit at every size, once mended, is some other number
             // than the one shown: it is kept as a word that no figure can be read from.
             if (lookedAgain && skipsGlyph(read, part))
@@ -1430,9 +1714,11 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                         r.word.text.prepend(QLatin1Char('?'));
             return read;
         };
-        QList<ReadWord> read;
+        QList<ReadWord> read = readDotMatrix(scan, run, i);
         const QList<ScreenSegmenter::Run> parts = splitAtSizeStep(run);
-        if (parts.size() == 2) {
+        if (!read.isEmpty()) {
+            // (read dot by dot)
+        } else if (parts.size() == 2) {
             // Only a figure and its unit are read apart; tall letters with small ones after them
             // ("kHz") are one word.
             read = readWell(parts.first());
