@@ -1230,6 +1230,7 @@ public:
             }
         }
         unitsFromLabels();
+        unitsFromVoltageNames();
         markStatus();
         m_scope = looksLikeOscilloscope();
         if (m_scope && scopeVoltagesMended())
@@ -2602,6 +2603,35 @@ private:
                 t.unit = unit;
                 t.unitFromLabel = true;
             }
+        }
+    }
+
+    // A program may name a figure by its quantity alone, with a colon, and leave its unit out
+    // ("Voltage: 1.350", "BatteryVoltage: 12.25"): a voltage written without a prefix is in
+    // volts. Only a figure with its decimals right after the name on its line takes the unit,
+    // and none after a setting's or a limit's name ("Set Voltage: 5.00", "MaxVoltage:"). A
+    // current, a power or a resistance is as often given in milli- or kilo- units: those names
+    // give none.
+    void unitsFromVoltageNames()
+    {
+        static const QRegularExpression named(QStringLiteral("^[A-Z]*VOLTAGE:$"));
+        static const QRegularExpression setting(
+            QStringLiteral("SET|TARGET|LIMIT|PROTECT|MAX|MIN|CUTOFF|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|LEVEL|RANGE|OVP|UVP"));
+        for (int i = 0; i + 1 < m_tokens.size(); ++i) {
+            const Token& name = m_tokens.at(i);
+            const QString text = upper(name.text);
+            if (name.kind == Kind::Number || !named.match(text).hasMatch() || setting.match(text).hasMatch())
+                continue;
+            if (i > 0 && m_tokens.at(i - 1).row == name.row && name.box.left() - m_tokens.at(i - 1).box.right() <= name.height * 2
+                && setting.match(upper(m_tokens.at(i - 1).text)).hasMatch())
+                continue;
+            const Token& figure = m_tokens.at(i + 1);
+            const int gap = figure.box.left() - name.box.right();
+            if (figure.kind != Kind::Number || figure.clock || figure.garbledUnit || figure.row != name.row || !figure.shown.contains(QLatin1Char('.'))
+                || gap < -2 || gap > std::max(name.height, figure.height) * 3 || unitAfter(figure))
+                continue;
+            m_tokens[i + 1].unit = Unit{QString(), QStringLiteral("V"), QString(), false};
+            m_tokens[i + 1].unitFromLabel = true;
         }
     }
 

@@ -1013,6 +1013,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Pack", 10, 20, 12}, {"26.31", 40, 100, 20}, {"Total", 30, 126, 10}, {"(V)", 70, 125, 12}, {"4.2", 200, 100, 20},
           {"Load(A)", 190, 125, 12}},
          "DC Voltage", 26.31, "V"},
+        // A terminal program's channels, each figure named by its quantity with a colon and no
+        // unit: the first voltage, in volts; the figures under it, their names lost, stay bare.
+        {{{"Battery", 10, 6, 12}, {"Simulator", 70, 6, 12}, {"Voltage:", 10, 60, 12}, {"1.350", 80, 60, 10}, {"0.000", 80, 80, 10},
+          {"0.00", 88, 100, 10}, {"Voltage:", 10, 160, 12}, {"6.400", 80, 160, 10}, {"0.000", 80, 180, 10}},
+         "DC Voltage", 1.35, "V"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
@@ -1029,6 +1034,8 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Cutoffvoltage", 40, 20, 14}, {"3.000V", 300, 20, 14}, {"Dischargecurrent", 40, 60, 14},
                                            {"1.000A", 300, 60, 14}},
                                   QList<W>{{"Log", 10, 20, 12}, {"Mesure:1.250V", 10, 60, 12}, {"Mesure:1.270V", 10, 90, 12}},
+                                  QList<W>{{"Log", 10, 20, 12}, {"Set", 10, 60, 12}, {"Voltage:", 40, 60, 12}, {"5.000", 110, 60, 10},
+                                           {"Current:", 10, 90, 12}, {"1.000", 110, 90, 10}},
                                   QList<W>{{"Mode", 40, 20, 14}, {"Auto", 300, 20, 14}, {"PowerDemand", 40, 60, 14}, {"GridFrequency", 40, 100, 14},
                                            {"50.0Hz", 300, 100, 14}, {"GridVoltage", 40, 140, 14}, {"235.0V", 300, 140, 14}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
