@@ -3129,6 +3129,16 @@ private:
                 const double ratio = std::abs(m_tokens.at(it.key()).value) / std::max(1e-12, std::abs(r.main->value));
                 if (ratio > 2 || ratio < 0.5)
                     continue;
+                // Nor is it a misreading where a readout of its own in that unit, drawn larger
+                // than the limit, stands on the screen: a panel of several readouts, each with
+                // its limits under it ("7,400 V" with "13,704 Ω" beside it, "13,700 Ω" under).
+                const Token& limit = m_tokens.at(it.key());
+                const bool ownReadout = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+                    const std::optional<Unit> u = t.kind == Kind::Number && t.box != limit.box ? unitAfter(t) : std::nullopt;
+                    return u && !u->perDivision && u->base == own->base && t.height >= limit.height * 1.3;
+                });
+                if (ownReadout)
+                    continue;
             }
             double v = limitValue(m_tokens.at(it.key()), *r.main, r.unit);
             const bool isMin = it.value() == QLatin1String("MIN");

@@ -199,6 +199,13 @@ TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
     EXPECT_EQ(comma.value(QStringLiteral("minValue")).toDouble(), 10.4999);
     EXPECT_FALSE(comma.contains(QStringLiteral("maxValue")));
 
+    // ...and so is one near it in size whose unit is that of a larger readout beside the
+    // reading (a load's panel: "7.400 V", "13.704 Ω", the resistance's "max 13.700 Ω" under it).
+    const auto panel = BenchScreenReader::read(screenOf({{"7.400", 40, 100, 30}, {"V", 140, 110, 18}, {"13.704", 240, 100, 30}, {"\u03A9", 360, 110, 18},
+                                                         {"max", 200, 150, 8}, {"13.700", 230, 150, 12}, {"\u03A9", 280, 150, 12}}));
+    EXPECT_EQ(panel.value(QStringLiteral("value")).toDouble(), 7.4);
+    EXPECT_FALSE(panel.contains(QStringLiteral("maxValue")));
+
     // A supply's input voltage, its symbol one letter off a minimum's label, is no limit.
     const auto input = BenchScreenReader::read(screenOf({{"Vset", 10, 30, 12}, {"5.00", 40, 100, 40}, {"Vout", 200, 120, 12},
                                                          {"CSVrun", 10, 200, 12}, {"48.12", 80, 200, 12}, {"Vin", 130, 200, 12}}));
