@@ -3360,6 +3360,14 @@ private:
         return false;
     }
 
+    // Whether a figure with its unit follows a word on its line: the word is that figure's name.
+    bool figureBeside(const Token& name) const
+    {
+        return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            return t.kind == Kind::Number && t.row == name.row && t.box.left() > name.box.right() && unitAfter(t);
+        });
+    }
+
     // AC or DC from the screen's own marks: "AC", "ACV", "V~", "TRMS", or the unit's own mark.
     bool alternating(const Reading& r) const
     {
@@ -3367,6 +3375,15 @@ private:
             return r.unit->current == QLatin1String("AC");
         for (const Token& t : m_tokens) {
             const QString u = upper(t.text);
+            // (A quantity named as alternating on a line of its own with its figure, "ACVoltage
+            // 234,7V" in a list under "DC1Voltage 105,5V", names that figure, not the reading.)
+            // (Or read apart from its name: "AC" "Voltage" "234,7V".)
+            static const QRegularExpression acName(QStringLiteral("^AC(VOLTAGE|CURRENT|VOLTS|AMPS)$"));
+            const qsizetype k = &t - m_tokens.data();
+            const bool nameAfter = u == QLatin1String("AC") && k + 1 < m_tokens.size() && m_tokens.at(k + 1).row == t.row
+                                   && acName.match(u + upper(m_tokens.at(k + 1).text)).hasMatch();
+            if ((acName.match(u).hasMatch() || nameAfter) && r.main && t.row != r.main->row && figureBeside(t))
+                continue;
             // A wave mark alone says AC only beside the reading: elsewhere it is a knob's, a
             // waveform button's or a menu's drawing.
             if (u == QLatin1String("~") && !(r.main && std::abs(t.box.center().y() - r.main->box.center().y()) <= r.main->box.height() * 2))
@@ -3383,7 +3400,8 @@ private:
                 return true;
             // A title run together with a letter misread or doubled ("AcCVoltage", "ACCURENT").
             if (t.kind == Kind::Word && u.startsWith(QLatin1String("AC")) && u.size() >= 8
-                && (editDistance(u, QStringLiteral("ACVOLTAGE")) <= 1 || editDistance(u, QStringLiteral("ACCURRENT")) <= 1))
+                && (editDistance(u, QStringLiteral("ACVOLTAGE")) <= 1 || editDistance(u, QStringLiteral("ACCURRENT")) <= 1)
+                && !(r.main && t.row != r.main->row && figureBeside(t)))
                 return true;
         }
         return false;

@@ -589,6 +589,12 @@ TEST(BenchScreenReader, AnAlternatingTitleRunTogetherWithALetterMisreadStaysAlte
     EXPECT_EQ(titled("ACVoItage"), QStringLiteral("AC Voltage"));
     EXPECT_EQ(titled("DCVoItage"), QStringLiteral("DC Voltage"));
     EXPECT_EQ(titled("DcCVoltage"), QStringLiteral("DC Voltage"));
+    // A list of readouts each named on its line: an alternating one's name is its own, and the
+    // reading on another line is not alternating by it.
+    for (const QList<W>& list : {QList<W>{{"001Voltage", 10, 40, 11}, {"105,5V", 300, 40, 12}, {"ACVoltage", 10, 100, 11}, {"234,7V", 300, 100, 12}},
+                                 QList<W>{{"001Voltage", 10, 40, 11}, {"105,5V", 300, 40, 12}, {"AC", 10, 100, 11}, {"Voltage", 30, 100, 11},
+                                          {"234,7V", 300, 100, 12}}})
+        EXPECT_EQ(field(BenchScreenReader::read(screenOf(list)), "mode"), QStringLiteral("DC Voltage")) << list.at(2).text;
 }
 
 TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
