@@ -3392,6 +3392,10 @@ private:
                 || u == QLatin1String("TRMS") || u == QLatin1String("V~") || u == QLatin1String("AC~")
                 || u.startsWith(QLatin1String("AC-")) || u == QLatin1String("AAC") || u == QLatin1String("MAAC"))
                 return true;
+            // Some programs write the kind with a slash, after the quantity or alone ("Current
+            // A/C", "VoltageA/C"; "D/C" for direct).
+            if (t.kind == Kind::Word && u.endsWith(QLatin1String("A/C")))
+                return true;
             // Mode labels the recogniser ran together ("TRMSAC", "VAC~", "ACmV", "ACmA", "AC CURRENT").
             if (t.kind == Kind::Word && u.size() <= 7 && (u.startsWith(QLatin1String("TRMS")) || u.endsWith(QLatin1String("AC"))))
                 return true;
