@@ -2614,7 +2614,8 @@ private:
     // give none.
     void unitsFromVoltageNames()
     {
-        static const QRegularExpression named(QStringLiteral("^[A-Z]*VOLTAGE:$"));
+        // (In other languages too: "Spannung:", "Tension:", "Tensión:", "Voltaje:".)
+        static const QRegularExpression named(QStringLiteral("^[A-Z]*(?:VOLTAGE|SPANNUNG|TENSION|TENSIÓN|TENSIONE|VOLTAJE):$"));
         static const QRegularExpression setting(
             QStringLiteral("SET|TARGET|LIMIT|PROTECT|MAX|MIN|CUTOFF|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|LEVEL|RANGE|OVP|UVP"));
         for (int i = 0; i + 1 < m_tokens.size(); ++i) {
