@@ -3138,7 +3138,9 @@ private:
                     const std::optional<Unit> u = t.kind == Kind::Number && t.box != limit.box ? unitAfter(t) : std::nullopt;
                     return u && !u->perDivision && u->base == own->base && t.height >= limit.height * 1.3;
                 });
-                if (ownReadout)
+                // (Or the figure taken for a limit is itself such a readout, drawn about as
+                // large as the reading, its limit's label under it: "13,704 Ω" over "max".)
+                if (ownReadout || limit.height >= r.main->height * 0.8)
                     continue;
             }
             double v = limitValue(m_tokens.at(it.key()), *r.main, r.unit);

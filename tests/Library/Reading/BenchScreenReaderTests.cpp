@@ -205,6 +205,11 @@ TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
                                                          {"max", 200, 150, 8}, {"13.700", 230, 150, 12}, {"\u03A9", 280, 150, 12}}));
     EXPECT_EQ(panel.value(QStringLiteral("value")).toDouble(), 7.4);
     EXPECT_FALSE(panel.contains(QStringLiteral("maxValue")));
+    // ...nor that readout itself, its limit's label under it.
+    const auto under = BenchScreenReader::read(screenOf({{"7.400", 40, 100, 30}, {"V", 140, 110, 18}, {"13.704", 240, 100, 30}, {"\u03A9", 360, 110, 18},
+                                                         {"max", 250, 140, 8}}));
+    EXPECT_EQ(under.value(QStringLiteral("value")).toDouble(), 7.4);
+    EXPECT_FALSE(under.contains(QStringLiteral("maxValue")));
 
     // A supply's input voltage, its symbol one letter off a minimum's label, is no limit.
     const auto input = BenchScreenReader::read(screenOf({{"Vset", 10, 30, 12}, {"5.00", 40, 100, 40}, {"Vout", 200, 120, 12},
