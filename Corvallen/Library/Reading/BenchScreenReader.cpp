@@ -2616,8 +2616,11 @@ private:
     {
         // (In other languages too: "Spannung:", "Tension:", "Tensión:", "Voltaje:".)
         static const QRegularExpression named(QStringLiteral("^[A-Z]*(?:VOLTAGE|SPANNUNG|TENSION|TENSIÓN|TENSIONE|VOLTAJE):$"));
+        // (A charger's stages and thresholds are set as well: "Float Voltage: 13.60", "Reconnect
+        // Voltage:", "Reference Voltage:".)
         static const QRegularExpression setting(
-            QStringLiteral("SET|TARGET|LIMIT|PROTECT|MAX|MIN|CUTOFF|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|LEVEL|RANGE|OVP|UVP"));
+            QStringLiteral("SET|TARGET|LIMIT|PROTECT|MAX|MIN|CUTOFF|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|LEVEL|RANGE|OVP|UVP|"
+                           "CHARG|FLOAT|BOOST|BULK|ABSORP|EQUALI|RETURN|RECONNECT|DISCONNECT|THRESHOLD|REF|DEFAULT|DESIGN"));
         for (int i = 0; i + 1 < m_tokens.size(); ++i) {
             const Token& name = m_tokens.at(i);
             const QString text = upper(name.text);

@@ -1057,6 +1057,8 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Log", 10, 20, 12}, {"Mesure:1.250V", 10, 60, 12}, {"Mesure:1.270V", 10, 90, 12}},
                                   QList<W>{{"Log", 10, 20, 12}, {"Set", 10, 60, 12}, {"Voltage:", 40, 60, 12}, {"5.000", 110, 60, 10},
                                            {"Current:", 10, 90, 12}, {"1.000", 110, 90, 10}},
+                                  QList<W>{{"Charger", 10, 20, 12}, {"FloatVoltage:", 10, 60, 12}, {"13.60", 110, 60, 10},
+                                           {"BulkVoltage:", 10, 90, 12}, {"14.40", 110, 90, 10}},
                                   QList<W>{{"Mode", 40, 20, 14}, {"Auto", 300, 20, 14}, {"PowerDemand", 40, 60, 14}, {"GridFrequency", 40, 100, 14},
                                            {"50.0Hz", 300, 100, 14}, {"GridVoltage", 40, 140, 14}, {"235.0V", 300, 140, 14}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
