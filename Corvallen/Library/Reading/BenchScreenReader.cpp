@@ -2634,6 +2634,13 @@ private:
             if (figure.kind != Kind::Number || figure.clock || figure.garbledUnit || figure.row != name.row || !figure.shown.contains(QLatin1Char('.'))
                 || gap < -2 || gap > std::max(name.height, figure.height) * 3 || unitAfter(figure))
                 continue;
+            // (A unit set apart in a column of its own further along the line, "Voltage: 350.2
+            // ... mV", is the figure's, whatever its prefix.)
+            bool unitFurther = false;
+            for (int j = i + 2; j < m_tokens.size() && m_tokens.at(j).row == name.row && m_tokens.at(j).kind != Kind::Number && !unitFurther; ++j)
+                unitFurther = parseUnit(m_tokens.at(j).text).has_value();
+            if (unitFurther)
+                continue;
             m_tokens[i + 1].unit = Unit{QString(), QStringLiteral("V"), QString(), false};
             m_tokens[i + 1].unitFromLabel = true;
         }

@@ -1059,6 +1059,8 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                            {"Current:", 10, 90, 12}, {"1.000", 110, 90, 10}},
                                   QList<W>{{"Charger", 10, 20, 12}, {"FloatVoltage:", 10, 60, 12}, {"13.60", 110, 60, 10},
                                            {"BulkVoltage:", 10, 90, 12}, {"14.40", 110, 90, 10}},
+                                  QList<W>{{"Log", 10, 20, 12}, {"Voltage:", 10, 60, 12}, {"350.2", 80, 60, 10}, {"mV", 300, 60, 10},
+                                           {"Voltage:", 10, 90, 12}, {"351.0", 80, 90, 10}, {"mV", 300, 90, 10}},
                                   QList<W>{{"Mode", 40, 20, 14}, {"Auto", 300, 20, 14}, {"PowerDemand", 40, 60, 14}, {"GridFrequency", 40, 100, 14},
                                            {"50.0Hz", 300, 100, 14}, {"GridVoltage", 40, 140, 14}, {"235.0V", 300, 140, 14}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
