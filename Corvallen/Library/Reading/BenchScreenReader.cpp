@@ -555,6 +555,12 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         QString label = labelFor(m.captured(1));
         if (label.isEmpty() && upper(m.captured(1)) == QLatin1String("MAN"))
             label = QStringLiteral("MIN|MAX");
+        // An instrument's model and firmware version run together behind a tree's arrow
+        // ("vHP66328A.00.090(libgpib/hp.." for "HP 6632B A.00.09") look like a short label glued
+        // to a figure; no readout goes on after its unit with figures parted by points.
+        static const QRegularExpression version(QStringLiteral("^[-+]?\\d+[A-Za-z]{1,4}[.,]\\d+[.,]\\d"));
+        if (version.match(m.captured(3)).hasMatch())
+            label.clear();
         if (!label.isEmpty()) {
             // Give the label and the number each their share of the word's box.
             auto [head, rest] = cutWord(w, text, m.capturedLength(1) + m.capturedLength(2));

@@ -1036,6 +1036,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Battery", 10, 6, 12}, {"Simulator", 70, 6, 12}, {"Voltage:", 10, 60, 12}, {"1.350", 80, 60, 10}, {"0.000", 80, 80, 10},
           {"0.00", 88, 100, 10}, {"Voltage:", 10, 160, 12}, {"6.400", 80, 160, 10}, {"0.000", 80, 180, 10}},
          "DC Voltage", 1.35, "V"},
+        // A device tree's entry, the instrument's model and firmware run together, beside a
+        // panel of readouts: no peak to peak glued to a figure, no scope.
+        {{{"PowerPanel", 10, 10, 12}, {"vHP66328A.00.090(libgpib/hp..", 10, 40, 12}, {"10,5002vpc", 200, 80, 25}, {"26,8679", 400, 80, 25}},
+         "DC Voltage", 10.5002, "V"},
         // ...in another language.
         {{{"Akku", 10, 6, 12}, {"Log", 70, 6, 12}, {"Spannung:", 10, 60, 12}, {"12.25", 90, 60, 10}, {"Strom:", 10, 80, 12}, {"0.512", 90, 80, 10}},
          "DC Voltage", 12.25, "V"},
