@@ -557,6 +557,12 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         QString label = labelFor(m.captured(1));
         if (label.isEmpty() && upper(m.captured(1)) == QLatin1String("MAN"))
             label = QStringLiteral("MIN|MAX");
+        // An instrument's model and firmware version run together behind a tree's arrow
+        // ("vHP66328A.00.090(libgpib/hp.." for "HP 6632B A.00.09") look like a short label glued
+        // to a figure; no readout goes on after its unit with figures parted by points.
+        static const QRegularExpression version(QStringLiteral("^[-+]?\\d+[A-Za-z]{1,4}[.,]\\d+[.,]\\d"));
+        if (version.match(m.captured(3)).hasMatch())
+            label.clear();
         if (!label.isEmpty()) {
             // Give the label and the number each their share of the word's box.
             auto [head, rest] = cutWord(w, text, m.capturedLength(1) + m.capturedLength(2));
@@ -1232,6 +1238,7 @@ public:
             }
         }
         unitsFromLabels();
+        unitsFromVoltageNames();
         markStatus();
         m_scope = looksLikeOscilloscope();
         if (m_scope && scopeVoltagesMended())
@@ -2607,6 +2614,46 @@ private:
         }
     }
 
+    // A program may name a figure by its quantity alone, with a colon, and leave its unit out
+    // ("Voltage: 1.350", "BatteryVoltage: 12.25"): a voltage written without a prefix is in
+    // volts. Only a figure with its decimals right after the name on its line takes the unit,
+    // and none after a setting's or a limit's name ("Set Voltage: 5.00", "MaxVoltage:"). A
+    // current, a power or a resistance is as often given in milli- or kilo- units: those names
+    // give none.
+    void unitsFromVoltageNames()
+    {
+        // (In other languages too: "Spannung:", "Tension:", "Tensión:", "Voltaje:".)
+        static const QRegularExpression named(QStringLiteral("^[A-Z]*(?:VOLTAGE|SPANNUNG|TENSION|TENSIÓN|TENSIONE|VOLTAJE):$"));
+        // (A charger's stages and thresholds are set as well: "Float Voltage: 13.60", "Reconnect
+        // Voltage:", "Reference Voltage:".)
+        static const QRegularExpression setting(
+            QStringLiteral("SET|TARGET|LIMIT|PROTECT|MAX|MIN|CUTOFF|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|LEVEL|RANGE|OVP|UVP|"
+                           "CHARG|FLOAT|BOOST|BULK|ABSORP|EQUALI|RETURN|RECONNECT|DISCONNECT|THRESHOLD|REF|DEFAULT|DESIGN"));
+        for (int i = 0; i + 1 < m_tokens.size(); ++i) {
+            const Token& name = m_tokens.at(i);
+            const QString text = upper(name.text);
+            if (name.kind == Kind::Number || !named.match(text).hasMatch() || setting.match(text).hasMatch())
+                continue;
+            if (i > 0 && m_tokens.at(i - 1).row == name.row && name.box.left() - m_tokens.at(i - 1).box.right() <= name.height * 2
+                && setting.match(upper(m_tokens.at(i - 1).text)).hasMatch())
+                continue;
+            const Token& figure = m_tokens.at(i + 1);
+            const int gap = figure.box.left() - name.box.right();
+            if (figure.kind != Kind::Number || figure.clock || figure.garbledUnit || figure.row != name.row || !figure.shown.contains(QLatin1Char('.'))
+                || gap < -2 || gap > std::max(name.height, figure.height) * 3 || unitAfter(figure))
+                continue;
+            // (A unit set apart in a column of its own further along the line, "Voltage: 350.2
+            // ... mV", is the figure's, whatever its prefix.)
+            bool unitFurther = false;
+            for (int j = i + 2; j < m_tokens.size() && m_tokens.at(j).row == name.row && m_tokens.at(j).kind != Kind::Number && !unitFurther; ++j)
+                unitFurther = parseUnit(m_tokens.at(j).text).has_value();
+            if (unitFurther)
+                continue;
+            m_tokens[i + 1].unit = Unit{QString(), QStringLiteral("V"), QString(), false};
+            m_tokens[i + 1].unitFromLabel = true;
+        }
+    }
+
     // Whether words stand right under a figure, nearer than `than` pixels: its caption. A
     // program that captions its figures from below ("52.58" over "Voltage (V)", "16.00" over
     // "Temperature (°C)") puts each caption nearer its own figure than the figure above it.
@@ -3136,6 +3183,18 @@ private:
                 const double ratio = std::abs(m_tokens.at(it.key()).value) / std::max(1e-12, std::abs(r.main->value));
                 if (ratio > 2 || ratio < 0.5)
                     continue;
+                // Nor is it a misreading where a readout of its own in that unit, drawn larger
+                // than the limit, stands on the screen: a panel of several readouts, each with
+                // its limits under it ("7,400 V" with "13,704 Ω" beside it, "13,700 Ω" under).
+                const Token& limit = m_tokens.at(it.key());
+                const bool ownReadout = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+                    const std::optional<Unit> u = t.kind == Kind::Number && t.box != limit.box ? unitAfter(t) : std::nullopt;
+                    return u && !u->perDivision && u->base == own->base && t.height >= limit.height * 1.3;
+                });
+                // (Or the figure taken for a limit is itself such a readout, drawn about as
+                // large as the reading, its limit's label under it: "13,704 Ω" over "max".)
+                if (ownReadout || limit.height >= r.main->height * 0.8)
+                    continue;
             }
             double v = limitValue(m_tokens.at(it.key()), *r.main, r.unit);
             const bool isMin = it.value() == QLatin1String("MIN");
@@ -3365,6 +3424,14 @@ private:
         return false;
     }
 
+    // Whether a figure with its unit follows a word on its line: the word is that figure's name.
+    bool figureBeside(const Token& name) const
+    {
+        return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            return t.kind == Kind::Number && t.row == name.row && t.box.left() > name.box.right() && unitAfter(t);
+        });
+    }
+
     // AC or DC from the screen's own marks: "AC", "ACV", "V~", "TRMS", or the unit's own mark.
     bool alternating(const Reading& r) const
     {
@@ -3372,6 +3439,15 @@ private:
             return r.unit->current == QLatin1String("AC");
         for (const Token& t : m_tokens) {
             const QString u = upper(t.text);
+            // (A quantity named as alternating on a line of its own with its figure, "ACVoltage
+            // 234,7V" in a list under "DC1Voltage 105,5V", names that figure, not the reading.)
+            // (Or read apart from its name: "AC" "Voltage" "234,7V".)
+            static const QRegularExpression acName(QStringLiteral("^AC(VOLTAGE|CURRENT|VOLTS|AMPS)$"));
+            const qsizetype k = &t - m_tokens.data();
+            const bool nameAfter = u == QLatin1String("AC") && k + 1 < m_tokens.size() && m_tokens.at(k + 1).row == t.row
+                                   && acName.match(u + upper(m_tokens.at(k + 1).text)).hasMatch();
+            if ((acName.match(u).hasMatch() || nameAfter) && r.main && t.row != r.main->row && figureBeside(t))
+                continue;
             // A wave mark alone says AC only beside the reading: elsewhere it is a knob's, a
             // waveform button's or a menu's drawing.
             if (u == QLatin1String("~") && !(r.main && std::abs(t.box.center().y() - r.main->box.center().y()) <= r.main->box.height() * 2))
@@ -3379,6 +3455,10 @@ private:
             if (u == QLatin1String("AC") || u.startsWith(QLatin1String("ACV")) || u.startsWith(QLatin1String("ACA")) || u == QLatin1String("VAC")
                 || u == QLatin1String("TRMS") || u == QLatin1String("V~") || u == QLatin1String("AC~")
                 || u.startsWith(QLatin1String("AC-")) || u == QLatin1String("AAC") || u == QLatin1String("MAAC"))
+                return true;
+            // Some programs write the kind with a slash, after the quantity or alone ("Current
+            // A/C", "VoltageA/C"; "D/C" for direct).
+            if (t.kind == Kind::Word && u.endsWith(QLatin1String("A/C")))
                 return true;
             // Mode labels the recogniser ran together ("TRMSAC", "VAC~", "ACmV", "ACmA", "AC CURRENT").
             if (t.kind == Kind::Word && u.size() <= 7 && (u.startsWith(QLatin1String("TRMS")) || u.endsWith(QLatin1String("AC"))))
@@ -3388,7 +3468,8 @@ private:
                 return true;
             // A title run together with a letter misread or doubled ("AcCVoltage", "ACCURENT").
             if (t.kind == Kind::Word && u.startsWith(QLatin1String("AC")) && u.size() >= 8
-                && (editDistance(u, QStringLiteral("ACVOLTAGE")) <= 1 || editDistance(u, QStringLiteral("ACCURRENT")) <= 1))
+                && (editDistance(u, QStringLiteral("ACVOLTAGE")) <= 1 || editDistance(u, QStringLiteral("ACCURRENT")) <= 1)
+                && !(r.main && t.row != r.main->row && figureBeside(t)))
                 return true;
         }
         return false;

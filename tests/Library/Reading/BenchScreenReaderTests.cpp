@@ -151,6 +151,7 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
         {"TRMSAC", "V", "AC Voltage", "V"},      {"DCV", "Vy", "DC Voltage", "V"},    {"DICDE", "V", "Diode", "V"},
         {"CONTINUTY", "Ω", "Continuity", "Ω"},   {"", "vpc", "DC Voltage", "V"},      {"", "apdc", "DC Current", "A"},
         {"LCR", "uH", "Inductance", "µH"},       {"FREQ", "dbm", "Measurement", "dBm"}, {"MKR", "dI3m", "Measurement", "dBm"},
+        {"CurrentA/C", "mA", "AC Current", "mA"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
@@ -198,6 +199,18 @@ TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
     EXPECT_EQ(field(comma, "unit"), QStringLiteral("V"));
     EXPECT_EQ(comma.value(QStringLiteral("minValue")).toDouble(), 10.4999);
     EXPECT_FALSE(comma.contains(QStringLiteral("maxValue")));
+
+    // ...and so is one near it in size whose unit is that of a larger readout beside the
+    // reading (a load's panel: "7.400 V", "13.704 Ω", the resistance's "max 13.700 Ω" under it).
+    const auto panel = BenchScreenReader::read(screenOf({{"7.400", 40, 100, 30}, {"V", 140, 110, 18}, {"13.704", 240, 100, 30}, {"\u03A9", 360, 110, 18},
+                                                         {"max", 200, 150, 8}, {"13.700", 230, 150, 12}, {"\u03A9", 280, 150, 12}}));
+    EXPECT_EQ(panel.value(QStringLiteral("value")).toDouble(), 7.4);
+    EXPECT_FALSE(panel.contains(QStringLiteral("maxValue")));
+    // ...nor that readout itself, its limit's label under it.
+    const auto under = BenchScreenReader::read(screenOf({{"7.400", 40, 100, 30}, {"V", 140, 110, 18}, {"13.704", 240, 100, 30}, {"\u03A9", 360, 110, 18},
+                                                         {"max", 250, 140, 8}}));
+    EXPECT_EQ(under.value(QStringLiteral("value")).toDouble(), 7.4);
+    EXPECT_FALSE(under.contains(QStringLiteral("maxValue")));
 
     // A supply's input voltage, its symbol one letter off a minimum's label, is no limit.
     const auto input = BenchScreenReader::read(screenOf({{"Vset", 10, 30, 12}, {"5.00", 40, 100, 40}, {"Vout", 200, 120, 12},
@@ -582,6 +595,12 @@ TEST(BenchScreenReader, AnAlternatingTitleRunTogetherWithALetterMisreadStaysAlte
     EXPECT_EQ(titled("ACVoItage"), QStringLiteral("AC Voltage"));
     EXPECT_EQ(titled("DCVoItage"), QStringLiteral("DC Voltage"));
     EXPECT_EQ(titled("DcCVoltage"), QStringLiteral("DC Voltage"));
+    // A list of readouts each named on its line: an alternating one's name is its own, and the
+    // reading on another line is not alternating by it.
+    for (const QList<W>& list : {QList<W>{{"001Voltage", 10, 40, 11}, {"105,5V", 300, 40, 12}, {"ACVoltage", 10, 100, 11}, {"234,7V", 300, 100, 12}},
+                                 QList<W>{{"001Voltage", 10, 40, 11}, {"105,5V", 300, 40, 12}, {"AC", 10, 100, 11}, {"Voltage", 30, 100, 11},
+                                          {"234,7V", 300, 100, 12}}})
+        EXPECT_EQ(field(BenchScreenReader::read(screenOf(list)), "mode"), QStringLiteral("DC Voltage")) << list.at(2).text;
 }
 
 TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
@@ -1022,6 +1041,18 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Pack", 10, 20, 12}, {"26.31", 40, 100, 20}, {"Total", 30, 126, 10}, {"(V)", 70, 125, 12}, {"4.2", 200, 100, 20},
           {"Load(A)", 190, 125, 12}},
          "DC Voltage", 26.31, "V"},
+        // A terminal program's channels, each figure named by its quantity with a colon and no
+        // unit: the first voltage, in volts; the figures under it, their names lost, stay bare.
+        {{{"Battery", 10, 6, 12}, {"Simulator", 70, 6, 12}, {"Voltage:", 10, 60, 12}, {"1.350", 80, 60, 10}, {"0.000", 80, 80, 10},
+          {"0.00", 88, 100, 10}, {"Voltage:", 10, 160, 12}, {"6.400", 80, 160, 10}, {"0.000", 80, 180, 10}},
+         "DC Voltage", 1.35, "V"},
+        // A device tree's entry, the instrument's model and firmware run together, beside a
+        // panel of readouts: no peak to peak glued to a figure, no scope.
+        {{{"PowerPanel", 10, 10, 12}, {"vHP66328A.00.090(libgpib/hp..", 10, 40, 12}, {"10,5002vpc", 200, 80, 25}, {"26,8679", 400, 80, 25}},
+         "DC Voltage", 10.5002, "V"},
+        // ...in another language.
+        {{{"Akku", 10, 6, 12}, {"Log", 70, 6, 12}, {"Spannung:", 10, 60, 12}, {"12.25", 90, 60, 10}, {"Strom:", 10, 80, 12}, {"0.512", 90, 80, 10}},
+         "DC Voltage", 12.25, "V"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
@@ -1038,6 +1069,12 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Cutoffvoltage", 40, 20, 14}, {"3.000V", 300, 20, 14}, {"Dischargecurrent", 40, 60, 14},
                                            {"1.000A", 300, 60, 14}},
                                   QList<W>{{"Log", 10, 20, 12}, {"Mesure:1.250V", 10, 60, 12}, {"Mesure:1.270V", 10, 90, 12}},
+                                  QList<W>{{"Log", 10, 20, 12}, {"Set", 10, 60, 12}, {"Voltage:", 40, 60, 12}, {"5.000", 110, 60, 10},
+                                           {"Current:", 10, 90, 12}, {"1.000", 110, 90, 10}},
+                                  QList<W>{{"Charger", 10, 20, 12}, {"FloatVoltage:", 10, 60, 12}, {"13.60", 110, 60, 10},
+                                           {"BulkVoltage:", 10, 90, 12}, {"14.40", 110, 90, 10}},
+                                  QList<W>{{"Log", 10, 20, 12}, {"Voltage:", 10, 60, 12}, {"350.2", 80, 60, 10}, {"mV", 300, 60, 10},
+                                           {"Voltage:", 10, 90, 12}, {"351.0", 80, 90, 10}, {"mV", 300, 90, 10}},
                                   QList<W>{{"Mode", 40, 20, 14}, {"Auto", 300, 20, 14}, {"PowerDemand", 40, 60, 14}, {"GridFrequency", 40, 100, 14},
                                            {"50.0Hz", 300, 100, 14}, {"GridVoltage", 40, 140, 14}, {"235.0V", 300, 140, 14}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
