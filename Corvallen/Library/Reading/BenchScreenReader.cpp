@@ -1991,6 +1991,22 @@ private:
         for (const ScreenWord& w : m_words)
             if (const auto m = unreadReadout.match(w.text); m.hasMatch() && !readoutLabel(m.captured(1)).isEmpty())
                 return;
+        // Nor does it stand for a panel of readouts whose names were read without their figures
+        // ("Mean" over "Pk-Pk", nothing beside either): the trigger's counter may count another
+        // edge or another channel than what the panel measures.
+        QSet<QString> unread;
+        for (const ScreenWord& w : m_words) {
+            const QString name = readoutLabel(w.text);
+            if (name.isEmpty() || name == QLatin1String("COUNTER"))
+                continue;
+            const bool figured = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& o) {
+                return o.row == w.row && &o != &w && std::any_of(o.text.begin(), o.text.end(), [](QChar c) { return c.isDigit(); });
+            });
+            if (!figured)
+                unread.insert(name);
+        }
+        if (unread.size() >= 2)
+            return;
         // Its box's mark, a square wave, may be read as letters glued before the figure
         // ("JUUUL47.8920kHz"): they name no label, and the figure after them is the counter's.
         // (A built-in generator's wave shape glued to its frequency, "Sine1.00000kHz", is a

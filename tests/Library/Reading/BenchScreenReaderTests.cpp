@@ -1183,6 +1183,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"2.00ms", 570, 8, 13}, {"Whitestripeispassingby", 41, 397, 27}, {"1.00V", 107, 459, 13}, {"2.00V", 422, 458, 13},
           {"15.0000Hz", 537, 458, 13}},
          15.0, "Hz", {}, {}},
+        // ...but not where a panel's readout names were read without their figures: the counter
+        // may count another edge than the panel measures.
+        {{{"2.00ms", 570, 8, 13}, {"Mean", 682, 135, 13}, {"Pk-Pk", 682, 187, 13}, {"1.00V", 107, 459, 13}, {"2.12V", 422, 458, 13},
+          {"1.14500KHz", 532, 458, 13}},
+         {}, "", {}, {}},
     };
     for (const Case& c : cases) {
         ScreenText screen = screenOf(c.words);
