@@ -1821,17 +1821,61 @@ private:
             }
             return found;
         };
+        // Each box's current value with its statistics under it: two kinds of them, or one where
+        // other boxes' current values stand on its line (the rest of a box's small print may go
+        // unread).
+        QList<int> boxes;
         for (int i = 0; i < m_words.size(); ++i) {
+            if (!current.match(m_words.at(i).text).hasMatch())
+                continue;
+            QSet<QString> kinds;
+            for (const auto& s : below(m_words.at(i)))
+                kinds.insert(s.first);
+            const bool inRow = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& o) {
+                return &o != &m_words.at(i) && o.row == m_words.at(i).row && current.match(o.text).hasMatch();
+            });
+            if (kinds.size() >= 2 || (kinds.size() == 1 && (inRow || m_scope || hasScopeMarks(m_words))))
+                boxes.append(i);
+        }
+        if (boxes.isEmpty())
+            return false;
+        // A row of boxes may title each with its measurement, the word at the box's left on the
+        // line of its current value ("Max Cur:216mV  Min Cur:-104mV ... Vpp Cur:320mV"): as in a
+        // strip, the peak to peak is the reading where the screen measures it, else the first
+        // box. Where a title stands before the first box read, that box's own value was lost:
+        // no other box stands for it.
+        static const QRegularExpression letters(QStringLiteral("^[A-Za-z+\\-]{2,8}$"));
+        const auto titleOf = [&](int i) {
+            const ScreenWord& w = m_words.at(i);
+            if (i == 0 || m_words.at(i - 1).row != w.row)
+                return -1;
+            const ScreenWord& t = m_words.at(i - 1);
+            const int gap = w.box.left() - t.box.right();
+            return gap >= 0 && gap <= std::max(w.textHeight, 4) * 5 && letters.match(t.text).hasMatch() ? i - 1 : -1;
+        };
+        int chosen = boxes.first();
+        for (const int i : std::as_const(boxes)) {
+            const int t = titleOf(i);
+            if (t >= 0 && readoutLabel(m_words.at(t).text) == QLatin1String("VPP") && chosen == boxes.first())
+                chosen = i;
+        }
+        // (Boxes stand side by side, each some fourteen characters wide: a word further off is
+        // no box's.)
+        const int firstTitle = titleOf(boxes.first());
+        const ScreenWord& opening = m_words.at(firstTitle >= 0 ? firstTitle : boxes.first());
+        const bool lostBefore = std::any_of(m_words.begin(), m_words.begin() + (firstTitle >= 0 ? firstTitle : boxes.first()), [&](const ScreenWord& o) {
+            return o.row == opening.row && opening.box.left() - o.box.right() <= std::max(opening.textHeight, 4) * 20;
+        });
+        if (chosen == boxes.first() && lostBefore) {
+            r = Reading();
+            m_scope = true;
+            return true;
+        }
+        {
+            const int i = chosen;
             const ScreenWord& w = m_words.at(i);
             const auto c = current.match(w.text);
-            if (!c.hasMatch())
-                continue;
             const QList<std::pair<QString, int>> stats = below(w);
-            QSet<QString> kinds;
-            for (const auto& s : stats)
-                kinds.insert(s.first);
-            if (kinds.size() < 2)
-                continue;
             // The figure glued to "Cur:" or in the next word of its line, its unit glued to it or
             // in the word after.
             QString text = c.captured(1);
@@ -1870,7 +1914,6 @@ private:
             }
             return true;
         }
-        return false;
     }
 
     // A scope program may follow a channel's name and its scales per division with what it

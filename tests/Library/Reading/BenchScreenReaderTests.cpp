@@ -1116,6 +1116,17 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         // without its colon or a sign is read all the same.
         {{{"Cur:220.0us", 106, 200, 8}, {"Avg:220.0us", 106, 212, 8}, {"Max220.0us", 106, 225, 8}, {"Min:220.0us", 106, 238, 8}},
          220.0, "\u00B5s", 220.0, 220.0},
+        // A row of boxes titled with their measurements: the peak to peak's box, not the first.
+        {{{"Max", 62, 200, 9}, {"Cur:216mV", 114, 200, 9}, {"Vpp", 190, 200, 9}, {"Cur:320mV", 242, 200, 9}, {"Avg:87.6mV", 113, 212, 9},
+          {"Avg:155mV", 241, 212, 9}},
+         320, "mV", {}, {}},
+        // A title before the first box read: that box's value was lost, and no other stands for it.
+        {{{"Base", 62, 200, 9}, {"Freq", 190, 200, 9}, {"Cur:2.00MHz", 242, 200, 9}, {"Avg:2.00MHz", 241, 212, 9}, {"Max:2.00MHz", 242, 225, 9}},
+         {}, "", {}, {}},
+        // A row of boxes whose print was read in part, one statistic under the first.
+        {{{"Base", 62, 200, 9}, {"Cur-245mV", 114, 200, 9}, {"Cur:2.00MHz", 242, 200, 9}, {"Max-131mV", 114, 225, 9},
+          {"Avg:2.00MHz", 241, 212, 9}},
+         -245, "mV", {}, {}},
         // The current value's colon lost.
         {{{"Cur1.98V", 106, 200, 8}, {"Avg:1.42V", 106, 212, 8}, {"Max:1.98V", 106, 225, 8}, {"Min:1.19V", 106, 238, 8}}, 1.98, "V", 1.19, 1.98},
         // Its current value's unit lost: no statistic, and no other box's figure, stands for it.
