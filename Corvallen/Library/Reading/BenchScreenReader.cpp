@@ -1488,6 +1488,22 @@ private:
                     takeScopeFigure(r, *measured, {});
                     return;
                 }
+                // A figure with its decimals before the strip's first readout on its line, drawn
+                // far larger than the strip, is the scope's built-in meter ("-32.1" "mV" before
+                // "Freq(1): 14.2kHz"): the screen's reading. Where its unit went unread, no readout
+                // of the strip stands for it.
+                const int stripRow = m_words.at(readouts.first().word).row;
+                const bool meterBefore = sizesKnown() && std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+                    return t.kind == Kind::Number && !t.status && !t.clock && t.row == stripRow && t.word < readouts.first().word
+                           && t.height >= readoutHeight * 1.8 && t.shown.contains(QLatin1Char('.')) && !unitAfter(t);
+                });
+                if (meterBefore) {
+                    r.main.reset();
+                    r.minValue.reset();
+                    r.maxValue.reset();
+                    m_scope = true;
+                    return;
+                }
                 takeReadout(r, first);
                 takeLimits(r, readouts, first.unit);
                 m_scope = true;

@@ -696,6 +696,11 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Freq:1.000KHz", 22, 230, 10}, {"Over", 160, 228, 14}, {":5.200v", 205, 230, 10}}, 1.000, "kHz", {}, {}},
         // A trigger level in the side panel, a little larger than the strip, is a setting.
         {{{"L", 400, 120, 17}, {"2.8V", 420, 120, 17}, {"Freq:", 20, 230, 10}, {"919.7Hz", 60, 230, 10}}, 919.7, "Hz", {}, {}},
+        // A built-in meter's figure before the strip, drawn far larger, its unit unread: no
+        // readout of the strip stands for it.
+        {{{"32.1", 26, 215, 35, 5, 76}, {"DC", 106, 215, 12, 5, 14}, {"mi", 106, 236, 12, 5, 17}, {"Freq(1):", 151, 215, 15, 5, 45},
+          {"14.2kHz", 208, 233, 11, 5, 60}, {"Pk-Pk(1):", 279, 215, 15, 5, 52}, {"3.50V", 353, 233, 11, 5, 43}},
+         0, "", {}, {}},
     };
     for (const Case& c : cases) {
         const ScreenText screen = screenOf(marks + c.strip);
