@@ -1776,8 +1776,15 @@ private:
                     table = table && cells.isEmpty();
                     continue;
                 }
+                // (A speck beside a cell's unit read as a quote mark is no part of it: "392.00m'Yv",
+                // "0.0p'".)
+                static const QRegularExpression specks(QStringLiteral("['`\"]"));
+                static const QRegularExpression figureFirst(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?(\\S+)$"));
+                const QString text = QString(t.text).remove(specks);
                 std::optional<Unit> u = t.unit;
-                if (const auto m = prefixOnly.match(t.text); !u && m.hasMatch())
+                if (const auto m = figureFirst.match(text); !u && m.hasMatch() && text != t.text)
+                    u = parseUnit(m.captured(1));
+                if (const auto m = prefixOnly.match(text); !u && m.hasMatch())
                     u = Unit{m.captured(1) == QLatin1String("u") ? QString(micro) : m.captured(1), r.unit->base, QString(), false};
                 if (t.clock || !u || u->perDivision || u->base != r.unit->base) {
                     table = false;
