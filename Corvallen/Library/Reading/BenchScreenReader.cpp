@@ -1921,6 +1921,7 @@ private:
             if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->perDivision)
                 return true;
             takeScopeFigure(r, read.first(), {});
+            QList<double> lows, highs;  // what each limit may be, in the reading's unit
             for (const auto& [label, j] : stats) {
                 // (Without its colon a limit's minus can't be told from the colon misread:
                 // "Max-131mV"; a figure without a sign is the limit all the same: "Max220.0us".)
@@ -1929,11 +1930,34 @@ private:
                 const std::optional<Unit> u = m.hasMatch() ? readoutUnit(m.captured(2)) : std::nullopt;
                 QString shown;
                 const std::optional<double> v = m.hasMatch() ? readoutFigure(m.captured(1), &shown) : std::nullopt;
-                if (label == QLatin1String("AVG") || (s.captured(2).isEmpty() && (m.captured(1).isEmpty() || !m.captured(1).front().isDigit())) || !u || !v
-                    || u->base != r.unit->base)
+                if (label == QLatin1String("AVG") || !u || !v || u->base != r.unit->base)
                     continue;
                 const double inReading = std::round(*v * prefixFactor(u->prefix) / prefixFactor(r.unit->prefix) * 1e9) / 1e9;
+                const bool eitherSign = s.captured(2).isEmpty() && m.captured(1).startsWith(QLatin1Char('-'));
+                (label == QLatin1String("MIN") ? lows : highs) += eitherSign ? QList<double>{inReading, -inReading} : QList<double>{inReading};
+                if (s.captured(2).isEmpty() && (m.captured(1).isEmpty() || !m.captured(1).front().isDigit()))
+                    continue;
                 (label == QLatin1String("MIN") ? r.minValue : r.maxValue) = inReading;
+            }
+            // So can the current value's ("Cur-245mV" for "Cur:-245mV", "Cur-90.6mV" for
+            // "Cur:90.6mV"): its sign is the one that puts it between the box's minimum and
+            // maximum (each with either sign where its colon was lost too); where both signs or
+            // neither do, the value is not known.
+            if (!w.text.contains(QLatin1Char(':')) && !w.text.contains(QLatin1Char('=')) && f.captured(1).startsWith(QLatin1Char('-'))) {
+                const auto fits = [&](double v) {
+                    const double slack = std::abs(v) * 1e-9;
+                    return (lows.isEmpty() || std::any_of(lows.begin(), lows.end(), [&](double l) { return l <= v + slack; }))
+                           && (highs.isEmpty() || std::any_of(highs.begin(), highs.end(), [&](double h) { return h >= v - slack; }));
+                };
+                const bool asRead = fits(r.main->value), turned = fits(-r.main->value);
+                if (asRead == turned) {
+                    r = Reading();
+                    return true;
+                }
+                if (turned) {
+                    r.main->value = -r.main->value;
+                    r.main->shown.remove(0, 1);
+                }
             }
             return true;
         }

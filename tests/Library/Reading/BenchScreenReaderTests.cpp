@@ -1136,6 +1136,8 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"Base", 62, 200, 9}, {"Cur-245mV", 114, 200, 9}, {"Cur:2.00MHz", 242, 200, 9}, {"Max-131mV", 114, 225, 9},
           {"Avg:2.00MHz", 241, 212, 9}},
          -245, "mV", {}, {}},
+        // Its colon read as a minus: the sign that keeps it between its box's limits.
+        {{{"Cur-90.6mV", 106, 200, 8}, {"Avg:43.9mV", 106, 212, 8}, {"Max:96.2mV", 106, 225, 8}, {"Min:12.0mV", 106, 238, 8}}, 90.6, "mV", 12.0, 96.2},
         // The current value's colon lost.
         {{{"Cur1.98V", 106, 200, 8}, {"Avg:1.42V", 106, 212, 8}, {"Max:1.98V", 106, 225, 8}, {"Min:1.19V", 106, 238, 8}}, 1.98, "V", 1.19, 1.98},
         // Its current value's unit lost: no statistic, and no other box's figure, stands for it.
