@@ -494,9 +494,20 @@ void takeBox(Scan& s, const std::vector<quint8>& inside, const QRect& box)
 // is such a panel: its text is read against its fill like a filled box's. Panels stacked in a
 // column and joined by a trace drawn through them make a solid shape no line art: there only a
 // panel with something drawn on it counts (`holding`), not a solid bar of a large digit.
+// A side panel of readouts in large print ("Frequency" over "50.00Hz", each value in a box of
+// the panel's colour drawn with a thin rim) leaves only narrow strips of its colour between its
+// lines and rims, too narrow to stay when worn away. So the panels are looked for twice: first
+// with what their colour encloses counted as their own where that is a glyph or a rim (at least
+// a small letter high, at most a line of text high, and no solid block wider than that), then
+// (`firstFound`: the frames the first look took, from there on) as their colour stays alone,
+// each panel but one the first look took already (most of each lies on the other): a field of
+// the panel's colour in its rim, whose rim the first look counted as the panel's, is a box of
+// its own all the same.
 void findPanels(const QImage& image, const Component& c, const std::vector<int>& labels, int id, Scan& s, std::vector<quint8>& inside,
-                bool holding = false)
+                bool holding = false, qsizetype firstFound = -1)
 {
+    const bool enclosing = firstFound < 0;
+    const qsizetype before = s.frames.size();
     const QRect& b = c.box;
     const int w = s.width;
     std::vector<int> counts(4096, 0);
@@ -520,6 +531,29 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
                                                       && std::abs((qRed(p) >> 4) - br) <= 1 && std::abs((qGreen(p) >> 4) - bg) <= 1
                                                       && std::abs((qBlue(p) >> 4) - bb) <= 1;
         }
+    }
+    // (Too little of the colour for a panel's body is looked at no further: a whole screen is
+    // gone through for each large drawing.)
+    if (std::count(same.begin(), same.end(), true) < 2000)
+        return;
+    // (Specks are left as they are: the dots of a dotted grid would make a plot one body.)
+    if (enclosing) {
+        std::vector<quint8> other(same.size());
+        for (size_t i = 0; i < same.size(); ++i)
+            other[i] = same[i] ? 0 : 1;
+        std::vector<int> holeLabels;
+        const std::vector<Component> holes = components(other, bw, bh, holeLabels);
+        std::vector<bool> enclosed(holes.size(), false);
+        for (size_t k = 0; k < holes.size(); ++k) {
+            const QRect& hb = holes[k].box;
+            enclosed[k] = hb.left() > 0 && hb.top() > 0 && hb.right() < bw - 1 && hb.bottom() < bh - 1 && hb.height() >= 5
+                          && hb.height() <= 56 && (hb.width() <= 56 || holes[k].area * 2 <= hb.width() * hb.height());
+        }
+        if (std::find(enclosed.begin(), enclosed.end(), true) == enclosed.end())
+            return findPanels(image, c, labels, id, s, inside, holding, before);
+        for (size_t i = 0; i < same.size(); ++i)
+            if (holeLabels[i] >= 0 && enclosed[size_t(holeLabels[i])])
+                same[i] = true;
     }
     // The frame lines and text of that colour elsewhere join the panel to the rest: only what
     // stays when everything thinner than five pixels (three in a solid shape) is worn away is
@@ -569,11 +603,24 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
         if (*std::min_element(edges.begin(), edges.end()) < 0.3 || std::accumulate(edges.begin(), edges.end(), 0.0) < 4 * 0.6)
             continue;
         const QRect panel = grown.translated(b.topLeft());
+        // A body with its enclosed marks counted in must be all but a whole rectangle, as a
+        // panel's is and a photo's dark patch with printed labels is not, and taller than what it
+        // was let enclose: a strip between two rims is a piece of a panel that fell apart, the
+        // rest of it lost.
+        if (enclosing ? (fill < 0.9 || *std::min_element(edges.begin(), edges.end()) < 0.9 || grown.height() <= 56)
+                      : std::any_of(s.frames.begin() + firstFound, s.frames.begin() + before, [&](const QRect& f) {
+                            const QRect both = f.intersected(panel);
+                            return qint64(both.width()) * both.height() * 2
+                                   > std::max(qint64(f.width()) * f.height(), qint64(panel.width()) * panel.height());
+                        }))
+            continue;
         contrastAgainst(image, dominantColour(image, panel), panel, inside, w);
         if (holding && !holdsMarks(inside, w, panel, p.area))
             continue;
         takeBox(s, inside, panel);
     }
+    if (enclosing)
+        findPanels(image, c, labels, id, s, inside, holding, before);
 }
 
 // The pieces of `inked` (a mask over a box bw x bh) that stand in lines of text, marked in `keep`.

@@ -1381,6 +1381,53 @@ QList<ReadWord> readDotMatrix(const ScreenSegmenter::Scan& scan, const ScreenSeg
     return out;
 }
 
+// Whether the recogniser read a 9 where the glyph has no closed bowl: a 5 of some faces, whose
+// top stroke stands close over its open bowl, reads as "9" at some sizes ("90.00Hz" for
+// "50.00Hz"). Only in large print, where a bowl is plainly open or closed (small print's may
+// close up to a pixel or none), and a digit as tall as the run on one glyph of its own.
+bool readsOpenNine(const QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    if (run.height <= 18)
+        return false;
+    auto closed = [&](const QRect& g) {
+        const std::vector<bool> ink = ScreenSegmenter::runMask(scan, g);
+        const int gw = g.width(), gh = g.height();
+        // The background reached from the glyph's edges; what is left is enclosed by ink.
+        std::vector<bool> reached(ink.size(), false);
+        std::vector<int> todo;
+        for (int y = 0; y < gh; ++y)
+            for (int x = 0; x < gw; ++x)
+                if ((x == 0 || y == 0 || x == gw - 1 || y == gh - 1) && !ink[size_t(y * gw + x)]) {
+                    reached[size_t(y * gw + x)] = true;
+                    todo.push_back(y * gw + x);
+                }
+        while (!todo.empty()) {
+            const int i = todo.back();
+            todo.pop_back();
+            const int x = i % gw, y = i / gw;
+            for (const int j : {x > 0 ? i - 1 : -1, x + 1 < gw ? i + 1 : -1, y > 0 ? i - gw : -1, y + 1 < gh ? i + gw : -1})
+                if (j >= 0 && !ink[size_t(j)] && !reached[size_t(j)]) {
+                    reached[size_t(j)] = true;
+                    todo.push_back(j);
+                }
+        }
+        for (size_t i = 0; i < ink.size(); ++i)
+            if (!ink[i] && !reached[i])
+                return true;
+        return false;
+    };
+    for (const ReadWord& r : words)
+        for (const ReadWord::Symbol& sym : r.symbols) {
+            if (sym.text != QLatin1String("9"))
+                continue;
+            const int centre = (sym.left + sym.right) / 2;
+            const auto on = std::find_if(run.glyphs.begin(), run.glyphs.end(), [&](const QRect& g) { return g.left() <= centre && centre <= g.right(); });
+            if (on != run.glyphs.end() && on->height() * 10 >= run.height * 8 && !closed(*on))
+                return true;
+        }
+    return false;
+}
+
 // A digit the recogniser passed over at every size in large print, read on its own: a pixel
 // face's "1" (a stem with a block for its flag) standing a wide gap before the "7" of "179.7225"
 // is lost from the line but read alone without doubt. The glyph must be one that no character
@@ -1687,6 +1734,16 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                     }
                 }
             }
+            // A 9 on a glyph with no closed bowl is read again at the other sizes.
+            if (secondLooks && readsOpenNine(read, scan, part)) {
+                for (const int height : {28, 60}) {
+                    QList<ReadWord> again = readRun(api, scan, part, i, height);
+                    if (!again.isEmpty() && !readsOpenNine(again, scan, part)) {
+                        read = again;
+                        break;
+                    }
+                }
+            }
             if (secondLooks && lowestConfidence(read) < 75) {
                 for (const int height : {28, 60}) {
                     QList<ReadWord> again = readRun(api, scan, part, i, height);
@@ -1706,6 +1763,12 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             mendMinus(read, part);
             if (lookedAgain && skipsGlyph(read, part))
                 readSkippedDigits(api, scan, read, part, i);
+            // A 9 still on a glyph with no closed bowl at every size is no 9: its figure is kept
+            // as a word that no figure can be read from.
+            if (readsOpenNine(read, scan, part))
+                for (ReadWord& r : read)
+                    if (std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c == QLatin1Char('9'); }))
+                        r.word.text.prepend(QLatin1Char('?'));
             // A figure still short of a digit at every size, once mended, is some other number
             // than the one shown: it is kept as a word that no figure can be read from.
             if (lookedAgain && skipsGlyph(read, part))

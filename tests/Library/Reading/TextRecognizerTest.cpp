@@ -329,6 +329,8 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild8-homemade-jkbmscan-02.png", QStringLiteral("40.88V"), "a character display's dots read against its character set (the slashed zero is no 8)"},
         {"wild8-homemade-jkbmscan-01.png", QStringLiteral("52.28V"), "a point on its line's baseline is no dot over the next line's digit just below it"},
         {"wild3-arminjo-batterytester-01.png", QStringLiteral("0.000\u03A9"), "a character display's Omega, which the recogniser has no letter for"},
+        {"wild2-hantek-dso5102p-02.png", QStringLiteral("500.0ns"), "a 5 read as a 9 at some sizes, its bowl open, is read again"},
+        {"wild2-hantek-dso5102p-04.png", QStringLiteral("20.00ms"), "a side panel's large print and rims leave strips of its colour too thin to stay worn away"},
     };
     for (const Row& row : rows) {
         QImage image;
