@@ -84,6 +84,9 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"blind-fnirsi-dpox180h-01.png", 99.98, "kHz", "a label glued to its figure; a channel's scale in the bar under the strip is no peak to peak"},
         {"blind-rigol-ds1054z-01.png", 8.0, "µs", "a fall time in the strip, beside a waveform, is a scope's readout"},
         {"wild8-siglent-sds1000xe-04.png", 39.753, "kHz", "traces drawn as filled bands are a waveform all the same: the counter beside them is a scope's"},
+        {"wild9-unit-ut61e-program-01.png", 75.23, "mV", "a unit raised into the corner over the end of the large reading"},
+        {"wild9-hantek-dso-01.png", 15.0, "Hz", "a time base in a 1-2-5 step beside a counter's six figures, both printed bare, are a scope's"},
+        {"wild2-hantek-dso5102p-04.png", 50.0, "Hz", "a side panel in the frame's colour, each value in a rimmed box, is read"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
@@ -92,5 +95,10 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         EXPECT_EQ(answer.value(QStringLiteral("unit")).toString(), QString::fromUtf8(row.unit)) << row.file;
         EXPECT_FALSE(answer.contains(QStringLiteral("minValue"))) << row.file;
         EXPECT_FALSE(answer.contains(QStringLiteral("maxValue"))) << row.file;
+    }
+    // And screens from them whose figures are no measurement: no answer at all.
+    for (const char* file : {"wild9-billthefarmer-siggen-android-01.png"}) {
+        const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(file)));
+        EXPECT_TRUE(answer.isEmpty()) << file << ": a generator's page shows what it puts out";
     }
 }
