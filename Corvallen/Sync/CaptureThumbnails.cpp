@@ -41,9 +41,22 @@ struct CaptureThumbnails::Queue {
     int workers = 0;
 };
 
+namespace {
+// The workers must be done before the application object goes, whether or not its event loop
+// ran to aboutToQuit (a test program ends without it): one still reading an image then would
+// outlive what it uses.
+void drainThumbnails()
+{
+    CaptureThumbnails::shared().waitForIdle();
+}
+}  // namespace
+
 CaptureThumbnails& CaptureThumbnails::shared()
 {
-    static CaptureThumbnails* thumbnails = new CaptureThumbnails;
+    static CaptureThumbnails* thumbnails = [] {
+        qAddPostRoutine(drainThumbnails);
+        return new CaptureThumbnails;
+    }();
     return *thumbnails;
 }
 
