@@ -353,8 +353,9 @@ std::optional<Unit> parseUnit(QString text)
 bool isOverload(const QString& word)
 {
     // Meters print the overload's L as a capital: a small "ol" is a bit of a photograph or a word.
-    static const QRegularExpression overload(QStringLiteral("^-?[O0Qo]\\.?L\\.?-?$|^-?O\\.L\\.-?$"));
-    static const QRegularExpression over(QStringLiteral("^-?OVER-?$|^-?OVERLOAD-?$"), QRegularExpression::CaseInsensitiveOption);
+    // Some frame it in a dash or two each side ("--OL--" on an LCR meter's primary line).
+    static const QRegularExpression overload(QStringLiteral("^-{0,3}[O0Qo]\\.?L\\.?-{0,3}$|^-{0,3}O\\.L\\.-{0,3}$"));
+    static const QRegularExpression over(QStringLiteral("^-{0,3}OVER-{0,3}$|^-{0,3}OVERLOAD-{0,3}$"), QRegularExpression::CaseInsensitiveOption);
     return overload.match(word).hasMatch() || over.match(word).hasMatch();
 }
 
@@ -473,7 +474,7 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         out.append(t);
         return out;
     }
-    static const QRegularExpression overloadWithUnit(QStringLiteral("^(-?[O0]\\.?L\\.?-?|-?OVER-?)(.+)$"));
+    static const QRegularExpression overloadWithUnit(QStringLiteral("^(-{0,3}[O0]\\.?L\\.?-{0,3}|-{0,3}OVER-{0,3})(.+)$"));
     if (const auto m = overloadWithUnit.match(text); m.hasMatch() && m.captured(2).size() <= 4) {
         const double share = double(m.capturedLength(1)) / text.size();
         Token t = base;

@@ -114,14 +114,20 @@ TEST(BenchScreenReader, LabelsPairWithTheValueInTheirBoxOrColumn)
 
 TEST(BenchScreenReader, OverloadGivesNoValueAndSaysSo)
 {
-    for (const char* mark : {"OL", "O.L", "0.L", "OVER", "-OL-"}) {
-        const auto m = BenchScreenReader::read(screenOf({{"RES", 10, 30, 16}, {mark, 120, 100, 64}, {"MΩ", 300, 100, 24},
+    for (const char* mark : {"OL", "O.L", "0.L", "OVER", "-OL-", "--OL--"}) {
+        const int unitAt = 120 + int(qstrlen(mark) * 64 * 0.6) + 40;
+        const auto m = BenchScreenReader::read(screenOf({{"RES", 10, 30, 16}, {mark, 120, 100, 64}, {"MΩ", std::max(300, unitAt), 100, 24},
                                                          {"80%", 410, 4, 10}}));
         EXPECT_FALSE(m.contains(QStringLiteral("value"))) << mark;
         EXPECT_EQ(field(m, "mode"), QStringLiteral("Resistance")) << mark;
         EXPECT_EQ(field(m, "unit"), QStringLiteral("MΩ")) << mark;
         EXPECT_TRUE(field(m, "summary").contains(QStringLiteral("overload"))) << mark;
     }
+    // An LCR meter's primary line overloaded: its secondary, drawn as large, is not the reading.
+    const auto primary = BenchScreenReader::read(screenOf({{"Rp:", 10, 60, 30}, {"--OL--", 120, 60, 30}, {"X:", 10, 120, 30},
+                                                           {"145.17", 120, 120, 30}, {"MΩ", 260, 120, 30}}));
+    EXPECT_FALSE(primary.contains(QStringLiteral("value")));
+    EXPECT_TRUE(field(primary, "summary").contains(QStringLiteral("overload")));
     // A program printing the instrument's answer shows the number it sends for an overload.
     const auto sent = BenchScreenReader::read(screenOf({{"RES", 10, 30, 16}, {"+9.90000000E+37", 20, 100, 24}, {"MΩ", 250, 100, 24}}));
     EXPECT_FALSE(sent.contains(QStringLiteral("value")));
