@@ -353,8 +353,9 @@ std::optional<Unit> parseUnit(QString text)
 bool isOverload(const QString& word)
 {
     // Meters print the overload's L as a capital: a small "ol" is a bit of a photograph or a word.
-    // Some frame it in a dash or two each side ("--OL--" on an LCR meter's primary line).
-    static const QRegularExpression overload(QStringLiteral("^-{0,3}[O0Qo]\\.?L\\.?-{0,3}$|^-{0,3}O\\.L\\.-{0,3}$"));
+    // Some frame it in a dash or two each side ("--OL--" on an LCR meter's primary line), and
+    // the dash against the O may come back as a nought ("-0OL--").
+    static const QRegularExpression overload(QStringLiteral("^-{0,3}[O0Qo]\\.?L\\.?-{0,3}$|^-{0,3}O\\.L\\.-{0,3}$|^-{1,3}0[O0]L-{1,3}$"));
     static const QRegularExpression over(QStringLiteral("^-{0,3}OVER-{0,3}$|^-{0,3}OVERLOAD-{0,3}$"), QRegularExpression::CaseInsensitiveOption);
     return overload.match(word).hasMatch() || over.match(word).hasMatch();
 }

@@ -114,7 +114,7 @@ TEST(BenchScreenReader, LabelsPairWithTheValueInTheirBoxOrColumn)
 
 TEST(BenchScreenReader, OverloadGivesNoValueAndSaysSo)
 {
-    for (const char* mark : {"OL", "O.L", "0.L", "OVER", "-OL-", "--OL--"}) {
+    for (const char* mark : {"OL", "O.L", "0.L", "OVER", "-OL-", "--OL--", "-0OL--"}) {
         const int unitAt = 120 + int(qstrlen(mark) * 64 * 0.6) + 40;
         const auto m = BenchScreenReader::read(screenOf({{"RES", 10, 30, 16}, {mark, 120, 100, 64}, {"MΩ", std::max(300, unitAt), 100, 24},
                                                          {"80%", 410, 4, 10}}));
