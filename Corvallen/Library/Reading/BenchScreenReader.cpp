@@ -1896,73 +1896,70 @@ private:
             m_scope = true;
             return true;
         }
-        {
-            const int i = chosen;
-            const ScreenWord& w = m_words.at(i);
-            const auto c = current.match(w.text);
-            const QList<std::pair<QString, int>> stats = below(w);
-            // The figure glued to "Cur:" or in the next word of its line, its unit glued to it or
-            // in the word after.
-            QString text = c.captured(1);
-            int next = i + 1;
-            if (text.isEmpty() && next < m_words.size() && m_words.at(next).row == w.row)
-                text = m_words.at(next++).text;
-            const auto f = figure.match(zerosAfterPoint(text));
-            QString unitText = f.hasMatch() ? f.captured(2) : QString();
-            if (f.hasMatch() && unitText.isEmpty() && next < m_words.size() && m_words.at(next).row == w.row
-                && m_words.at(next).box.left() - w.box.right() <= w.box.height() * 4)
-                unitText = m_words.at(next).text;
-            const std::optional<Unit> unit = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
-            r = Reading();
-            m_scope = true;
-            if (!f.hasMatch() || !unit || lostLeadingDigit(f.captured(1)))
-                return true;
-            ScreenWord value = w;
-            value.text = f.captured(1) + unitText;
-            const QList<Token> read = tokensOf(value, i);
-            if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->perDivision)
-                return true;
-            takeScopeFigure(r, read.first(), {});
-            QList<double> lows, highs;  // what each limit may be, in the reading's unit
-            for (const auto& [label, j] : stats) {
-                // (Without its colon a limit's minus can't be told from the colon misread:
-                // "Max-131mV"; a figure without a sign is the limit all the same: "Max220.0us".)
-                const auto s = statistic.match(m_words.at(j).text);
-                const auto m = figure.match(zerosAfterPoint(s.captured(3)));
-                const std::optional<Unit> u = m.hasMatch() ? readoutUnit(m.captured(2)) : std::nullopt;
-                QString shown;
-                const std::optional<double> v = m.hasMatch() ? readoutFigure(m.captured(1), &shown) : std::nullopt;
-                if (label == QLatin1String("AVG") || !u || !v || u->base != r.unit->base)
-                    continue;
-                const double inReading = std::round(*v * prefixFactor(u->prefix) / prefixFactor(r.unit->prefix) * 1e9) / 1e9;
-                const bool eitherSign = s.captured(2).isEmpty() && m.captured(1).startsWith(QLatin1Char('-'));
-                (label == QLatin1String("MIN") ? lows : highs) += eitherSign ? QList<double>{inReading, -inReading} : QList<double>{inReading};
-                if (s.captured(2).isEmpty() && (m.captured(1).isEmpty() || !m.captured(1).front().isDigit()))
-                    continue;
-                (label == QLatin1String("MIN") ? r.minValue : r.maxValue) = inReading;
-            }
-            // So can the current value's ("Cur-245mV" for "Cur:-245mV", "Cur-90.6mV" for
-            // "Cur:90.6mV"): its sign is the one that puts it between the box's minimum and
-            // maximum (each with either sign where its colon was lost too); where both signs or
-            // neither do, the value is not known.
-            if (!w.text.contains(QLatin1Char(':')) && !w.text.contains(QLatin1Char('=')) && f.captured(1).startsWith(QLatin1Char('-'))) {
-                const auto fits = [&](double v) {
-                    const double slack = std::abs(v) * 1e-9;
-                    return (lows.isEmpty() || std::any_of(lows.begin(), lows.end(), [&](double l) { return l <= v + slack; }))
-                           && (highs.isEmpty() || std::any_of(highs.begin(), highs.end(), [&](double h) { return h >= v - slack; }));
-                };
-                const bool asRead = fits(r.main->value), turned = fits(-r.main->value);
-                if (asRead == turned) {
-                    r = Reading();
-                    return true;
-                }
-                if (turned) {
-                    r.main->value = -r.main->value;
-                    r.main->shown.remove(0, 1);
-                }
-            }
+        const ScreenWord& w = m_words.at(chosen);
+        const auto c = current.match(w.text);
+        const QList<std::pair<QString, int>> stats = below(w);
+        // The figure glued to "Cur:" or in the next word of its line, its unit glued to it or
+        // in the word after.
+        QString text = c.captured(1);
+        int next = chosen + 1;
+        if (text.isEmpty() && next < m_words.size() && m_words.at(next).row == w.row)
+            text = m_words.at(next++).text;
+        const auto f = figure.match(zerosAfterPoint(text));
+        QString unitText = f.hasMatch() ? f.captured(2) : QString();
+        if (f.hasMatch() && unitText.isEmpty() && next < m_words.size() && m_words.at(next).row == w.row
+            && m_words.at(next).box.left() - w.box.right() <= w.box.height() * 4)
+            unitText = m_words.at(next).text;
+        const std::optional<Unit> unit = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
+        r = Reading();
+        m_scope = true;
+        if (!f.hasMatch() || !unit || lostLeadingDigit(f.captured(1)))
             return true;
+        ScreenWord value = w;
+        value.text = f.captured(1) + unitText;
+        const QList<Token> read = tokensOf(value, chosen);
+        if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->perDivision)
+            return true;
+        takeScopeFigure(r, read.first(), {});
+        QList<double> lows, highs;  // what each limit may be, in the reading's unit
+        for (const auto& [label, j] : stats) {
+            // (Without its colon a limit's minus can't be told from the colon misread:
+            // "Max-131mV"; a figure without a sign is the limit all the same: "Max220.0us".)
+            const auto s = statistic.match(m_words.at(j).text);
+            const auto m = figure.match(zerosAfterPoint(s.captured(3)));
+            const std::optional<Unit> u = m.hasMatch() ? readoutUnit(m.captured(2)) : std::nullopt;
+            QString shown;
+            const std::optional<double> v = m.hasMatch() ? readoutFigure(m.captured(1), &shown) : std::nullopt;
+            if (label == QLatin1String("AVG") || !u || !v || u->base != r.unit->base)
+                continue;
+            const double inReading = std::round(*v * prefixFactor(u->prefix) / prefixFactor(r.unit->prefix) * 1e9) / 1e9;
+            const bool eitherSign = s.captured(2).isEmpty() && m.captured(1).startsWith(QLatin1Char('-'));
+            (label == QLatin1String("MIN") ? lows : highs) += eitherSign ? QList<double>{inReading, -inReading} : QList<double>{inReading};
+            if (s.captured(2).isEmpty() && (m.captured(1).isEmpty() || !m.captured(1).front().isDigit()))
+                continue;
+            (label == QLatin1String("MIN") ? r.minValue : r.maxValue) = inReading;
         }
+        // So can the current value's ("Cur-245mV" for "Cur:-245mV", "Cur-90.6mV" for
+        // "Cur:90.6mV"): its sign is the one that puts it between the box's minimum and
+        // maximum (each with either sign where its colon was lost too); where both signs or
+        // neither do, the value is not known.
+        if (!w.text.contains(QLatin1Char(':')) && !w.text.contains(QLatin1Char('=')) && f.captured(1).startsWith(QLatin1Char('-'))) {
+            const auto fits = [&](double v) {
+                const double slack = std::abs(v) * 1e-9;
+                return (lows.isEmpty() || std::any_of(lows.begin(), lows.end(), [&](double l) { return l <= v + slack; }))
+                       && (highs.isEmpty() || std::any_of(highs.begin(), highs.end(), [&](double h) { return h >= v - slack; }));
+            };
+            const bool asRead = fits(r.main->value), turned = fits(-r.main->value);
+            if (asRead == turned) {
+                r = Reading();
+                return true;
+            }
+            if (turned) {
+                r.main->value = -r.main->value;
+                r.main->shown.remove(0, 1);
+            }
+        }
+        return true;
     }
 
     // A scope program may follow a channel's name and its scales per division with what it

@@ -18,9 +18,9 @@
 #include <bit>
 #include <climits>
 #include <cmath>
-#include <numeric>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -1392,7 +1392,9 @@ bool readsOpenNine(const QList<ReadWord>& words, const ScreenSegmenter::Scan& sc
     auto closed = [&](const QRect& g) {
         const std::vector<bool> ink = ScreenSegmenter::runMask(scan, g);
         const int gw = g.width(), gh = g.height();
-        // The background reached from the glyph's edges; what is left is enclosed by ink.
+        // The background reached from the glyph's edges, stepping four ways (ink that joins
+        // only corner to corner still closes a bowl, so this is not the segmenter's eight-way
+        // pieces); what is left is enclosed by ink.
         std::vector<bool> reached(ink.size(), false);
         std::vector<int> todo;
         for (int y = 0; y < gh; ++y)
@@ -1763,37 +1765,39 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             mendMinus(read, part);
             if (lookedAgain && skipsGlyph(read, part))
                 readSkippedDigits(api, scan, read, part, i);
-            // A 9 still on a glyph with no closed bowl at every size is no 9: its figure is kept
-            // as a word that no figure can be read from.
+            // Some other number than the one shown is kept as a word that no figure can be read
+            // from: a figure with a 9 still on a glyph with no closed bowl at every size, or one
+            // still short of a digit at every size once mended.
+            const auto unreadable = [&](auto holds) {
+                for (ReadWord& r : read)
+                    if (std::any_of(r.word.text.begin(), r.word.text.end(), holds))
+                        r.word.text.prepend(QLatin1Char('?'));
+            };
             if (readsOpenNine(read, scan, part))
-                for (ReadWord& r : read)
-                    if (std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c == QLatin1Char('9'); }))
-                        r.word.text.prepend(QLatin1Char('?'));
-            // A figure still short of a digit at every size, once mended, is some other number
-            // than the one shown: it is kept as a word that no figure can be read from.
+                unreadable([](QChar c) { return c == QLatin1Char('9'); });
             if (lookedAgain && skipsGlyph(read, part))
-                for (ReadWord& r : read)
-                    if (std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); }))
-                        r.word.text.prepend(QLatin1Char('?'));
+                unreadable([](QChar c) { return c.isDigit(); });
             return read;
         };
+        // A character display's line is read dot by dot where it can be; the rest by the
+        // recogniser.
         QList<ReadWord> read = readDotMatrix(scan, run, i);
-        const QList<ScreenSegmenter::Run> parts = splitAtSizeStep(run);
-        if (!read.isEmpty()) {
-            // (read dot by dot)
-        } else if (parts.size() == 2) {
-            // Only a figure and its unit are read apart; tall letters with small ones after them
-            // ("kHz") are one word.
-            read = readWell(parts.first());
-            const bool figure = std::any_of(read.begin(), read.end(), [](const ReadWord& r) {
-                return std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); });
-            });
-            if (figure)
-                read += readWell(parts.last());
-            else
+        if (read.isEmpty()) {
+            const QList<ScreenSegmenter::Run> parts = splitAtSizeStep(run);
+            if (parts.size() == 2) {
+                // Only a figure and its unit are read apart; tall letters with small ones after
+                // them ("kHz") are one word.
+                read = readWell(parts.first());
+                const bool figure = std::any_of(read.begin(), read.end(), [](const ReadWord& r) {
+                    return std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); });
+                });
+                if (figure)
+                    read += readWell(parts.last());
+                else
+                    read = readWell(run);
+            } else {
                 read = readWell(run);
-        } else {
-            read = readWell(run);
+            }
         }
         for (const ReadWord& r : read)
             words.append(r.word);
