@@ -706,6 +706,15 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Freq:1.000KHz", 22, 230, 10}, {"Over", 160, 228, 14}, {":5.200v", 205, 230, 10}}, 1.000, "kHz", {}, {}},
         // A trigger level in the side panel, a little larger than the strip, is a setting.
         {{{"L", 400, 120, 17}, {"2.8V", 420, 120, 17}, {"Freq:", 20, 230, 10}, {"919.7Hz", 60, 230, 10}}, 919.7, "Hz", {}, {}},
+        // A list of readouts down a column, one a line: its first line is the reading, though a
+        // peak to peak (its value read apart from its label) follows...
+        {{{"Vmax:3.00V", 20, 120, 12}, {"Vmin:", 20, 137, 12}, {"-0.20V", 70, 137, 12}, {"Vavr:2.02V", 20, 154, 12}, {"Vpp", 20, 171, 12},
+          {":3.20V", 52, 171, 12}},
+         3.00, "V", -0.20, 3.00},
+        // ...but a panel of labels each over its value keeps its peak to peak.
+        {{{"Freq", 400, 40, 10}, {"2.000kHz", 400, 54, 14}, {"Mean", 400, 80, 10}, {"1.56V", 400, 94, 14}, {"Pk-Pk", 400, 120, 10},
+          {"3.32V", 400, 134, 14}},
+         3.32, "V", {}, {}},
         // A built-in meter's figure before the strip, drawn far larger, its unit unread: no
         // readout of the strip stands for it.
         {{{"32.1", 26, 215, 35, 5, 76}, {"DC", 106, 215, 12, 5, 14}, {"mi", 106, 236, 12, 5, 17}, {"Freq(1):", 151, 215, 15, 5, 45},
