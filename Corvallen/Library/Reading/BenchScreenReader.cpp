@@ -1593,6 +1593,10 @@ private:
                 }
             }
         }
+        // (One scope mark is enough beside such a table: no other instrument lays out its
+        // figures so.)
+        if (!r.main && (m_scope || hasScopeMarks(m_words, 1)))
+            takeStatisticsTable(r);
         if (!r.main && !m_scope)
             takePowerRow(r);
         if (!r.main && !m_scope)
@@ -1807,6 +1811,46 @@ private:
             const double scale = prefixFactor(r.unit->prefix);
             r.minValue = std::round(low / scale * 1e9) / 1e9;
             r.maxValue = std::round(high / scale * 1e9) / 1e9;
+            return;
+        }
+    }
+
+    // A scope's statistics table whose names went unread still shows what it is: a line of five
+    // figures in one quantity, the measurement's current value, its mean, minimum, maximum and
+    // deviation, the current value and the mean both between the minimum and the maximum. Its
+    // top such line is the first measurement, with its own limits.
+    void takeStatisticsTable(Reading& r)
+    {
+        QList<int> rows;
+        for (const Token& t : m_tokens)
+            if (!rows.contains(t.row))
+                rows.append(t.row);
+        std::sort(rows.begin(), rows.end());
+        for (const int row : rows) {
+            QList<const Token*> cells;
+            bool table = true;
+            for (const Token& t : m_tokens) {
+                if (t.row != row || t.kind != Kind::Number)
+                    continue;
+                if (t.clock || t.status || !t.unit || t.unit->perDivision || (!cells.isEmpty() && t.unit->base != cells.first()->unit->base))
+                    table = false;
+                cells.append(&t);
+            }
+            if (!table || cells.size() != 5)
+                continue;
+            QList<double> v;
+            for (const Token* t : cells)
+                v.append(t->value * prefixFactor(t->unit->prefix));
+            const double low = v.at(2), high = v.at(3);
+            if (low >= high || v.at(0) < low || v.at(0) > high || v.at(1) < low || v.at(1) > high || v.at(4) < 0 || v.at(4) > high - low)
+                continue;
+            r.main = *cells.first();
+            r.unit = cells.first()->unit;
+            r.label.clear();
+            const double scale = prefixFactor(r.unit->prefix);
+            r.minValue = std::round(low / scale * 1e9) / 1e9;
+            r.maxValue = std::round(high / scale * 1e9) / 1e9;
+            m_scope = true;
             return;
         }
     }

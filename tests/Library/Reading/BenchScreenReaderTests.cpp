@@ -1220,6 +1220,15 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"2.00ms", 570, 8, 13}, {"Whitestripeispassingby", 41, 397, 27}, {"1.00V", 107, 459, 13}, {"2.00V", 422, 458, 13},
           {"15.0000Hz", 537, 458, 13}},
          15.0, "Hz", {}, {}},
+        // A statistics table whose names went unread, by one scale mark: the top line of five
+        // figures (current, mean, minimum, maximum, deviation) with its own limits...
+        {{{"100.0us/", 466, 44, 10}, {"2.7mV", 147, 506, 10}, {"2.6435mV", 232, 506, 10}, {"2.4mV", 317, 506, 10}, {"2.9mV", 402, 506, 10},
+          {"111.99uV", 488, 506, 10}, {"170.2kHz", 148, 542, 10}, {"170.20kHz", 233, 542, 10}},
+         2.7, "mV", 2.4, 2.9},
+        // ...not five figures that hold no such order (a row of scales or cursor positions).
+        {{{"100.0us/", 466, 44, 10}, {"2.0V", 147, 506, 10}, {"1.0V", 232, 506, 10}, {"500mV", 317, 506, 10}, {"2.0V", 402, 506, 10},
+          {"5.0V", 488, 506, 10}},
+         {}, "", {}, {}},
         // ...but not where a panel's readout names were read without their figures: the counter
         // may count another edge than the panel measures.
         {{{"2.00ms", 570, 8, 13}, {"Mean", 682, 135, 13}, {"Pk-Pk", 682, 187, 13}, {"1.00V", 107, 459, 13}, {"2.12V", 422, 458, 13},

@@ -106,6 +106,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
     };
     const QList<Limited> limited = {
         {"wild3-jyetech-dso138viewer-01.png", 3.00, "V", -0.20, 3.00, "a list of readouts down a column: its first line, before the peak to peak"},
+        {"wild4-keysight-msox4154a-01.png", 2.7, "mV", 2.4, 2.9, "a statistics table's top line, its names unread: current, mean, minimum, maximum, deviation"},
     };
     for (const Limited& row : limited) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
