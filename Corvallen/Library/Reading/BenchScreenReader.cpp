@@ -745,6 +745,7 @@ struct Readout {
     int word = 0;  // the value's word, for reading order
     bool ofTrace = false;  // its label names the trace it measures ("Base1.avg")
     bool ofChannel = false;  // its label names the channel it measures ("Min(1)", "C1 Freq")
+    bool underLabel = false;  // its value stands under its label, not beside it
 };
 
 // The labels of the measurements a scope or meter puts in its strips and tables, the canonical
@@ -994,7 +995,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
                     break;
                 const int apart = std::abs(below.box.center().x() - w.box.center().x());
                 if (apart <= std::max(w.box.width(), below.box.width()))
-                    found = valueAt(j, r);
+                    found = r.underLabel = valueAt(j, r);
             }
         }
         if (found) {
@@ -1478,7 +1479,10 @@ private:
             // (The peak to peak may be the pairing's, its unit lost: "Pk-Pk(1)=5.20".)
             const bool peakOfChannel = vpp != readouts.end() ? vpp->ofChannel
                                                               : pairedPeakToPeak && ofChannel.match(m_words.at(r.main->word).text).hasMatch();
-            const bool inChosenOrder = !readouts.isEmpty() && readouts.first().ofChannel && peakOfChannel;
+            // So does a list of readouts down one column, one a line ("Vmax:3.00V" over
+            // "Vmin:-0.20V" over "Vpp:3.20V"): its first line is the measurement put first.
+            const bool inChosenOrder = (!readouts.isEmpty() && readouts.first().ofChannel && peakOfChannel)
+                                       || listedDownColumn(readouts, vpp != readouts.end() ? vpp->word : pairedPeakToPeak ? r.main->word : -1);
             if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak) || inChosenOrder) && !outstanding) {
                 // The peak to peak when the screen measures it, else the first readout.
                 const Readout& first = vpp != readouts.end() && !inChosenOrder ? *vpp : readouts.first();
@@ -1589,6 +1593,10 @@ private:
                 }
             }
         }
+        // (One scope mark is enough beside such a table: no other instrument lays out its
+        // figures so.)
+        if (!r.main && (m_scope || hasScopeMarks(m_words, 1)))
+            takeStatisticsTable(r);
         if (!r.main && !m_scope)
             takePowerRow(r);
         if (!r.main && !m_scope)
@@ -1803,6 +1811,46 @@ private:
             const double scale = prefixFactor(r.unit->prefix);
             r.minValue = std::round(low / scale * 1e9) / 1e9;
             r.maxValue = std::round(high / scale * 1e9) / 1e9;
+            return;
+        }
+    }
+
+    // A scope's statistics table whose names went unread still shows what it is: a line of five
+    // figures in one quantity, the measurement's current value, its mean, minimum, maximum and
+    // deviation, the current value and the mean both between the minimum and the maximum. Its
+    // top such line is the first measurement, with its own limits.
+    void takeStatisticsTable(Reading& r)
+    {
+        QList<int> rows;
+        for (const Token& t : m_tokens)
+            if (!rows.contains(t.row))
+                rows.append(t.row);
+        std::sort(rows.begin(), rows.end());
+        for (const int row : rows) {
+            QList<const Token*> cells;
+            bool table = true;
+            for (const Token& t : m_tokens) {
+                if (t.row != row || t.kind != Kind::Number)
+                    continue;
+                if (t.clock || t.status || !t.unit || t.unit->perDivision || (!cells.isEmpty() && t.unit->base != cells.first()->unit->base))
+                    table = false;
+                cells.append(&t);
+            }
+            if (!table || cells.size() != 5)
+                continue;
+            QList<double> v;
+            for (const Token* t : cells)
+                v.append(t->value * prefixFactor(t->unit->prefix));
+            const double low = v.at(2), high = v.at(3);
+            if (low >= high || v.at(0) < low || v.at(0) > high || v.at(1) < low || v.at(1) > high || v.at(4) < 0 || v.at(4) > high - low)
+                continue;
+            r.main = *cells.first();
+            r.unit = cells.first()->unit;
+            r.label.clear();
+            const double scale = prefixFactor(r.unit->prefix);
+            r.minValue = std::round(low / scale * 1e9) / 1e9;
+            r.maxValue = std::round(high / scale * 1e9) / 1e9;
+            m_scope = true;
             return;
         }
     }
@@ -2467,6 +2515,39 @@ private:
             }
         }
         return std::nullopt;
+    }
+
+    // Whether the strip's first readout heads a column of three or more, one a line, each alone
+    // on its line with its label beside it and close under the last, that holds the given word
+    // too (in it, or close under it: a readout whose label and value the recogniser read apart
+    // is no readout of the list). A panel of labels each over its value keeps the peak to peak
+    // as its reading, however its slots are ordered.
+    bool listedDownColumn(const QList<Readout>& readouts, int member) const
+    {
+        auto alone = [&](const Readout& o) {
+            return !o.underLabel && std::none_of(readouts.begin(), readouts.end(), [&](const Readout& p) {
+                return p.word != o.word && m_words.at(p.word).row == m_words.at(o.word).row;
+            });
+        };
+        if (readouts.isEmpty() || member < 0 || member >= m_words.size() || !alone(readouts.first()))
+            return false;
+        const QRect head = m_words.at(readouts.first().word).box;
+        QRect column = head;
+        int lastRow = m_words.at(readouts.first().word).row;
+        int count = 1;
+        for (qsizetype k = 1; k < readouts.size(); ++k) {
+            const ScreenWord& w = m_words.at(readouts.at(k).word);
+            if (horizontalOverlap(w.box, head) <= 0)
+                continue;
+            if (w.row <= lastRow || !alone(readouts.at(k)) || w.box.top() - column.bottom() > head.height() * 3)
+                break;
+            column |= w.box;
+            lastRow = w.row;
+            ++count;
+        }
+        const QRect& held = m_words.at(member).box;
+        return count >= 3 && horizontalOverlap(held, head) > 0 && held.top() >= head.top()
+               && held.top() - column.bottom() <= head.height() * 3;
     }
 
     // A scope's limits are the readouts labelled as such in the reading's quantity, each brought

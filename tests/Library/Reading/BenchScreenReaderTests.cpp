@@ -706,6 +706,15 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Freq:1.000KHz", 22, 230, 10}, {"Over", 160, 228, 14}, {":5.200v", 205, 230, 10}}, 1.000, "kHz", {}, {}},
         // A trigger level in the side panel, a little larger than the strip, is a setting.
         {{{"L", 400, 120, 17}, {"2.8V", 420, 120, 17}, {"Freq:", 20, 230, 10}, {"919.7Hz", 60, 230, 10}}, 919.7, "Hz", {}, {}},
+        // A list of readouts down a column, one a line: its first line is the reading, though a
+        // peak to peak (its value read apart from its label) follows...
+        {{{"Vmax:3.00V", 20, 120, 12}, {"Vmin:", 20, 137, 12}, {"-0.20V", 70, 137, 12}, {"Vavr:2.02V", 20, 154, 12}, {"Vpp", 20, 171, 12},
+          {":3.20V", 52, 171, 12}},
+         3.00, "V", -0.20, 3.00},
+        // ...but a panel of labels each over its value keeps its peak to peak.
+        {{{"Freq", 400, 40, 10}, {"2.000kHz", 400, 54, 14}, {"Mean", 400, 80, 10}, {"1.56V", 400, 94, 14}, {"Pk-Pk", 400, 120, 10},
+          {"3.32V", 400, 134, 14}},
+         3.32, "V", {}, {}},
         // A built-in meter's figure before the strip, drawn far larger, its unit unread: no
         // readout of the strip stands for it.
         {{{"32.1", 26, 215, 35, 5, 76}, {"DC", 106, 215, 12, 5, 14}, {"mi", 106, 236, 12, 5, 17}, {"Freq(1):", 151, 215, 15, 5, 45},
@@ -1211,6 +1220,15 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"2.00ms", 570, 8, 13}, {"Whitestripeispassingby", 41, 397, 27}, {"1.00V", 107, 459, 13}, {"2.00V", 422, 458, 13},
           {"15.0000Hz", 537, 458, 13}},
          15.0, "Hz", {}, {}},
+        // A statistics table whose names went unread, by one scale mark: the top line of five
+        // figures (current, mean, minimum, maximum, deviation) with its own limits...
+        {{{"100.0us/", 466, 44, 10}, {"2.7mV", 147, 506, 10}, {"2.6435mV", 232, 506, 10}, {"2.4mV", 317, 506, 10}, {"2.9mV", 402, 506, 10},
+          {"111.99uV", 488, 506, 10}, {"170.2kHz", 148, 542, 10}, {"170.20kHz", 233, 542, 10}},
+         2.7, "mV", 2.4, 2.9},
+        // ...not five figures that hold no such order (a row of scales or cursor positions).
+        {{{"100.0us/", 466, 44, 10}, {"2.0V", 147, 506, 10}, {"1.0V", 232, 506, 10}, {"500mV", 317, 506, 10}, {"2.0V", 402, 506, 10},
+          {"5.0V", 488, 506, 10}},
+         {}, "", {}, {}},
         // ...but not where a panel's readout names were read without their figures: the counter
         // may count another edge than the panel measures.
         {{{"2.00ms", 570, 8, 13}, {"Mean", 682, 135, 13}, {"Pk-Pk", 682, 187, 13}, {"1.00V", 107, 459, 13}, {"2.12V", 422, 458, 13},

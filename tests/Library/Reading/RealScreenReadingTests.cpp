@@ -96,6 +96,26 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         EXPECT_FALSE(answer.contains(QStringLiteral("minValue"))) << row.file;
         EXPECT_FALSE(answer.contains(QStringLiteral("maxValue"))) << row.file;
     }
+    // Screens whose reading comes with its limits, each labelled as such.
+    struct Limited {
+        const char* file;
+        double value;
+        const char* unit;
+        double minValue, maxValue;
+        const char* why;
+    };
+    const QList<Limited> limited = {
+        {"wild3-jyetech-dso138viewer-01.png", 3.00, "V", -0.20, 3.00, "a list of readouts down a column: its first line, before the peak to peak"},
+        {"wild4-keysight-msox4154a-01.png", 2.7, "mV", 2.4, 2.9, "a statistics table's top line, its names unread: current, mean, minimum, maximum, deviation"},
+    };
+    for (const Limited& row : limited) {
+        const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
+        ASSERT_TRUE(answer.contains(QStringLiteral("value"))) << row.file << " (" << row.why << ")";
+        EXPECT_EQ(answer.value(QStringLiteral("value")).toDouble(), row.value) << row.file << " (" << row.why << ")";
+        EXPECT_EQ(answer.value(QStringLiteral("unit")).toString(), QString::fromUtf8(row.unit)) << row.file;
+        EXPECT_EQ(answer.value(QStringLiteral("minValue")).toDouble(), row.minValue) << row.file;
+        EXPECT_EQ(answer.value(QStringLiteral("maxValue")).toDouble(), row.maxValue) << row.file;
+    }
     // And screens from them whose figures are no measurement: no answer at all.
     for (const char* file : {"wild9-billthefarmer-siggen-android-01.png"}) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(file)));
