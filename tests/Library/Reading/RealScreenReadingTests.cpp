@@ -97,6 +97,21 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         EXPECT_FALSE(answer.contains(QStringLiteral("maxValue"))) << row.file;
     }
     // And screens from them whose figures are no measurement: no answer at all.
+    // (Screens that label a minimum and a maximum beside the reading give those too.)
+    struct LimitsRow {
+        const char* file;
+        double value, minValue, maxValue;
+        const char* why;
+    };
+    const QList<LimitsRow> limited = {
+        {"blemeter-web-01.png", 4.685, 4.5241, 4.6903, "a program's statistics tiles, each caption over its figure, are read with them"},
+    };
+    for (const LimitsRow& row : limited) {
+        const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
+        EXPECT_EQ(answer.value(QStringLiteral("value")).toDouble(), row.value) << row.file << " (" << row.why << ")";
+        EXPECT_EQ(answer.value(QStringLiteral("minValue")).toDouble(), row.minValue) << row.file << " (" << row.why << ")";
+        EXPECT_EQ(answer.value(QStringLiteral("maxValue")).toDouble(), row.maxValue) << row.file << " (" << row.why << ")";
+    }
     for (const char* file : {"wild9-billthefarmer-siggen-android-01.png"}) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(file)));
         EXPECT_TRUE(answer.isEmpty()) << file << ": a generator's page shows what it puts out";
