@@ -1693,7 +1693,10 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         for (const int a : measured) {
             const ScreenSegmenter::Run& value = scan.runs.at(a);
             const int gap = value.box.left() - label.box.right();
-            if (a != b && gap >= -2 && gap <= value.height && label.height * 10 >= value.height * 6 && label.height * 10 <= value.height * 15
+            // (A short label in print as large as its figure, "Min:" in bold before "3.85V", may
+            // stand further off.)
+            const int reach = label.glyphs.size() <= 4 && label.height * 10 >= value.height * 9 ? value.height * 5 / 2 : value.height;
+            if (a != b && gap >= -2 && gap <= reach && label.height * 10 >= value.height * 6 && label.height * 10 <= value.height * 15
                 && withinLineOf(label.box, value))
                 priority[b] = std::max(priority[b], priority[a]);
             // So is a caption right over it, where its start lines up with the value's: a

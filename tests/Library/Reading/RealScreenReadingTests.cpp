@@ -105,6 +105,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
     };
     const QList<LimitsRow> limited = {
         {"blemeter-web-01.png", 4.685, 4.5241, 4.6903, "a program's statistics tiles, each caption over its figure, are read with them"},
+        {"wild5-rigol-ds1000z-03.png", 15.3, 14.9, 15.3, "a short bold label stands further before its figure, and is read with it"},
     };
     for (const LimitsRow& row : limited) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
