@@ -1674,7 +1674,10 @@ private:
             std::optional<double> low, high;
             for (const Limit& l : limits) {
                 const int below = l.value->box.top() - t.box.bottom();
-                if (l.unit.base != u->base || below < 0 || below > t.height * 8)
+                // (Or after it on its line, each behind its label: "V: 3.88V  Min: 3.85V
+                // Max: 3.95V".)
+                const bool after = l.value->row == t.row && l.value->box.left() > t.box.right();
+                if (l.unit.base != u->base || ((below < 0 || below > t.height * 8) && !after))
                     continue;
                 const double v = l.value->value * prefixFactor(l.unit.prefix) / prefixFactor(u->prefix);
                 std::optional<double>& limit = l.isMax ? high : low;

@@ -218,6 +218,17 @@ TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
     EXPECT_EQ(under.value(QStringLiteral("value")).toDouble(), 7.4);
     EXPECT_FALSE(under.contains(QStringLiteral("maxValue")));
 
+    // A program's line of a reading and its labelled limits after it, in print alike; the
+    // next line's current is not their reading.
+    const auto line = BenchScreenReader::read(screenOf({{"PowerMeter", 10, 10, 24}, {"V:", 20, 60, 12}, {"3.88V", 50, 60, 12},
+                                                        {"Min:", 150, 60, 12}, {"3.85V", 190, 60, 12}, {"Max:", 290, 60, 12},
+                                                        {"3.95V", 330, 60, 12}, {"C:", 20, 100, 12}, {"-0.0001A", 50, 100, 12},
+                                                        {"Min:", 150, 100, 12}, {"-0.0001V", 190, 100, 12}, {"Max:", 290, 100, 12},
+                                                        {"0.227V", 330, 100, 12}}));
+    EXPECT_EQ(line.value(QStringLiteral("value")).toDouble(), 3.88);
+    EXPECT_EQ(line.value(QStringLiteral("minValue")).toDouble(), 3.85);
+    EXPECT_EQ(line.value(QStringLiteral("maxValue")).toDouble(), 3.95);
+
     // A supply's input voltage, its symbol one letter off a minimum's label, is no limit.
     const auto input = BenchScreenReader::read(screenOf({{"Vset", 10, 30, 12}, {"5.00", 40, 100, 40}, {"Vout", 200, 120, 12},
                                                          {"CSVrun", 10, 200, 12}, {"48.12", 80, 200, 12}, {"Vin", 130, 200, 12}}));
