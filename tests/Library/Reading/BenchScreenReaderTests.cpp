@@ -71,6 +71,14 @@ TEST(BenchScreenReader, TheLargestNumberIsTheReadingNotTheStatusBar)
     EXPECT_EQ(card.value(QStringLiteral("value")).toDouble(), -3.42);
     EXPECT_EQ(field(card, "unit"), QStringLiteral("V"));
 
+    // A program's average, highest and lowest, drawn well smaller beside its large reading and
+    // close to it, are its statistics, not peers that leave no reading.
+    const auto stats = BenchScreenReader::read(screenOf({{"Power", 6, 4, 10}, {"4.1933", 20, 60, 48}, {"V", 200, 80, 20},
+                                                         {"4.1935V", 320, 60, 31}, {"4.2002V", 320, 120, 31}, {"4.1868V", 320, 180, 31},
+                                                         {"11.3881", 20, 140, 48}, {"mA", 230, 160, 20}}));
+    EXPECT_EQ(stats.value(QStringLiteral("value")).toDouble(), 4.1933);
+    EXPECT_EQ(field(stats, "unit"), QStringLiteral("V"));
+
     // Status items alone are never a reading: no value rather than the battery or the range.
     const auto status = BenchScreenReader::read(screenOf({{"AUTO", 6, 4, 10}, {"20V", 60, 4, 10}, {"80%", 410, 4, 10}}));
     EXPECT_FALSE(status.contains(QStringLiteral("value")));
