@@ -1662,8 +1662,13 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             // A lone glyph after a figure with a point (a unit standing apart, perhaps outside
             // the figure's box) may stand further off.
             const int gap = run.box.left() - other.box.right();
-            const int reach = run.glyphs.size() == 1 && hasDecimalPoint(other) ? 2 * other.height : other.height;
-            if (other.height > priority[a] && run.height * 5 >= other.height && gap >= -2 && gap <= reach && withinLineOf(run.box, other))
+            // (It may hang a little below the figure's foot, set in the corner of the figure's
+            // field: "4.1933" with its "V" low at the field's right.)
+            const bool apart = run.glyphs.size() == 1 && hasDecimalPoint(other);
+            const int reach = apart ? 2 * other.height : other.height;
+            const bool inCorner = apart && run.box.top() >= other.box.top() && run.box.top() < other.box.bottom()
+                                  && run.box.bottom() <= other.box.bottom() + other.height / 3;
+            if (other.height > priority[a] && run.height * 5 >= other.height && gap >= -2 && gap <= reach && (withinLineOf(run.box, other) || inCorner))
                 priority[a] = other.height;
             // So is a line of smaller print right under a figure, within its width (a program's
             // unit written under its large reading: "VDC" under "5.02681").
