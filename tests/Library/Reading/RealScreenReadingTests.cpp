@@ -108,6 +108,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
     const QList<LimitsRow> limited = {
         {"blemeter-web-01.png", 4.685, 4.5241, 4.6903, "a program's statistics tiles, each caption over its figure, are read with them"},
         {"wild5-rigol-ds1000z-03.png", 15.3, 14.9, 15.3, "a short bold label stands further before its figure, and is read with it"},
+        {"wild-zoyi-multimeterlive-01.png", 4.07, 4.069, 4.071, "statistics captions centred over their figures, a line's gap above them"},
         {"wild5-evilgenius-esp32pm-01.png", 3.88, 3.85, 3.95, "a reading in print like all else, its labelled limits after it on its line"},
     };
     for (const LimitsRow& row : limited) {
