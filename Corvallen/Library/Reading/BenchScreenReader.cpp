@@ -1334,7 +1334,9 @@ private:
         if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == r.main->row && time.match(w.text).hasMatch(); }))
             return false;
         // (A steady signal's statistics, "Avg:220.0us" "Max:220.0us" "Min:220.0us" under its
-        // current value, are the reading's own, however close.)
+        // current value, are the reading's own, however close; so are figures drawn well
+        // smaller than it, a program's average, highest and lowest beside its large reading:
+        // peers are drawn alike.)
         const double value = r.main->value;
         qsizetype peers = 0;
         for (qsizetype i = 0; i < m_tokens.size(); ++i) {
@@ -1343,7 +1345,7 @@ private:
             const bool statistic = i > 0 && m_tokens.at(i - 1).kind == Kind::Label && m_tokens.at(i - 1).word == t.word
                                    && statistics.contains(m_tokens.at(i - 1).label);
             if (t.kind == Kind::Number && t.unit && !t.unit->perDivision && t.unit->base == r.unit->base && t.unit->prefix == r.unit->prefix
-                && t.box != r.main->box && similarSize(t.height, r.main->height) && std::abs(t.value - value) <= std::abs(value) * 0.02 && !statistic)
+                && t.box != r.main->box && std::max(t.height, r.main->height) * 4 <= std::min(t.height, r.main->height) * 5 && std::abs(t.value - value) <= std::abs(value) * 0.02 && !statistic)
                 ++peers;
         }
         return peers >= 3;
@@ -1682,7 +1684,10 @@ private:
             std::optional<double> low, high;
             for (const Limit& l : limits) {
                 const int below = l.value->box.top() - t.box.bottom();
-                if (l.unit.base != u->base || below < 0 || below > t.height * 8)
+                // (Or after it on its line, each behind its label: "V: 3.88V  Min: 3.85V
+                // Max: 3.95V".)
+                const bool after = l.value->row == t.row && l.value->box.left() > t.box.right();
+                if (l.unit.base != u->base || ((below < 0 || below > t.height * 8) && !after))
                     continue;
                 const double v = l.value->value * prefixFactor(l.unit.prefix) / prefixFactor(u->prefix);
                 std::optional<double>& limit = l.isMax ? high : low;

@@ -1662,8 +1662,13 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             // A lone glyph after a figure with a point (a unit standing apart, perhaps outside
             // the figure's box) may stand further off.
             const int gap = run.box.left() - other.box.right();
-            const int reach = run.glyphs.size() == 1 && hasDecimalPoint(other) ? 2 * other.height : other.height;
-            if (other.height > priority[a] && run.height * 5 >= other.height && gap >= -2 && gap <= reach && withinLineOf(run.box, other))
+            // (It may hang a little below the figure's foot, set in the corner of the figure's
+            // field: "4.1933" with its "V" low at the field's right.)
+            const bool apart = run.glyphs.size() == 1 && hasDecimalPoint(other);
+            const int reach = apart ? 2 * other.height : other.height;
+            const bool inCorner = apart && run.box.top() >= other.box.top() && run.box.top() < other.box.bottom()
+                                  && run.box.bottom() <= other.box.bottom() + other.height / 3;
+            if (other.height > priority[a] && run.height * 5 >= other.height && gap >= -2 && gap <= reach && (withinLineOf(run.box, other) || inCorner))
                 priority[a] = other.height;
             // So is a line of smaller print right under a figure, within its width (a program's
             // unit written under its large reading: "VDC" under "5.02681").
@@ -1693,8 +1698,26 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         for (const int a : measured) {
             const ScreenSegmenter::Run& value = scan.runs.at(a);
             const int gap = value.box.left() - label.box.right();
-            if (a != b && gap >= -2 && gap <= value.height && label.height * 10 >= value.height * 6 && label.height * 10 <= value.height * 15
+            // (A short label in print as large as its figure, "Min:" in bold before "3.85V", may
+            // stand further off.)
+            const int reach = label.glyphs.size() <= 4 && label.height * 10 >= value.height * 9 ? value.height * 5 / 2 : value.height;
+            if (a != b && gap >= -2 && gap <= reach && label.height * 10 >= value.height * 6 && label.height * 10 <= value.height * 15
                 && withinLineOf(label.box, value))
+                priority[b] = std::max(priority[b], priority[a]);
+            // So is a caption right over it, its start or its middle lined up with the value's: a
+            // program's tile of statistics names each figure over it ("MIN" over "4.5241 V").
+            // Not a line of figures over another (a table's rows), nor a table's head over a
+            // column of figures.
+            const int above = value.box.top() - label.box.bottom();
+            const bool linedUp = std::abs(label.box.left() - value.box.left()) <= value.height
+                                 || std::abs(label.box.center().x() - value.box.center().x()) <= value.height;
+            if (a != b && above >= 0 && above <= value.height * 3 / 2 && linedUp
+                && label.height * 10 >= value.height * 5 && label.height <= value.height && !measured.contains(b)
+                && std::none_of(measured.begin(), measured.end(), [&](int c) {
+                       const QRect& next = scan.runs.at(c).box;
+                       return next.top() > value.box.bottom() && next.top() - value.box.bottom() <= value.height * 2
+                              && std::min(next.right(), value.box.right()) >= std::max(next.left(), value.box.left());
+                   }))
                 priority[b] = std::max(priority[b], priority[a]);
         }
     }

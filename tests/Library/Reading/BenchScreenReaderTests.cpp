@@ -71,6 +71,14 @@ TEST(BenchScreenReader, TheLargestNumberIsTheReadingNotTheStatusBar)
     EXPECT_EQ(card.value(QStringLiteral("value")).toDouble(), -3.42);
     EXPECT_EQ(field(card, "unit"), QStringLiteral("V"));
 
+    // A program's average, highest and lowest, drawn well smaller beside its large reading and
+    // close to it, are its statistics, not peers that leave no reading.
+    const auto stats = BenchScreenReader::read(screenOf({{"Power", 6, 4, 10}, {"4.1933", 20, 60, 48}, {"V", 200, 80, 20},
+                                                         {"4.1935V", 320, 60, 31}, {"4.2002V", 320, 120, 31}, {"4.1868V", 320, 180, 31},
+                                                         {"11.3881", 20, 140, 48}, {"mA", 230, 160, 20}}));
+    EXPECT_EQ(stats.value(QStringLiteral("value")).toDouble(), 4.1933);
+    EXPECT_EQ(field(stats, "unit"), QStringLiteral("V"));
+
     // Status items alone are never a reading: no value rather than the battery or the range.
     const auto status = BenchScreenReader::read(screenOf({{"AUTO", 6, 4, 10}, {"20V", 60, 4, 10}, {"80%", 410, 4, 10}}));
     EXPECT_FALSE(status.contains(QStringLiteral("value")));
@@ -217,6 +225,17 @@ TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
                                                          {"max", 250, 140, 8}}));
     EXPECT_EQ(under.value(QStringLiteral("value")).toDouble(), 7.4);
     EXPECT_FALSE(under.contains(QStringLiteral("maxValue")));
+
+    // A program's line of a reading and its labelled limits after it, in print alike; the
+    // next line's current is not their reading.
+    const auto line = BenchScreenReader::read(screenOf({{"PowerMeter", 10, 10, 24}, {"V:", 20, 60, 12}, {"3.88V", 50, 60, 12},
+                                                        {"Min:", 150, 60, 12}, {"3.85V", 190, 60, 12}, {"Max:", 290, 60, 12},
+                                                        {"3.95V", 330, 60, 12}, {"C:", 20, 100, 12}, {"-0.0001A", 50, 100, 12},
+                                                        {"Min:", 150, 100, 12}, {"-0.0001V", 190, 100, 12}, {"Max:", 290, 100, 12},
+                                                        {"0.227V", 330, 100, 12}}));
+    EXPECT_EQ(line.value(QStringLiteral("value")).toDouble(), 3.88);
+    EXPECT_EQ(line.value(QStringLiteral("minValue")).toDouble(), 3.85);
+    EXPECT_EQ(line.value(QStringLiteral("maxValue")).toDouble(), 3.95);
 
     // A supply's input voltage, its symbol one letter off a minimum's label, is no limit.
     const auto input = BenchScreenReader::read(screenOf({{"Vset", 10, 30, 12}, {"5.00", 40, 100, 40}, {"Vout", 200, 120, 12},

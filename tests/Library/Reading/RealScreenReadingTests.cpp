@@ -87,6 +87,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild9-unit-ut61e-program-01.png", 75.23, "mV", "a unit raised into the corner over the end of the large reading"},
         {"wild9-hantek-dso-01.png", 15.0, "Hz", "a time base in a 1-2-5 step beside a counter's six figures, both printed bare, are a scope's"},
         {"wild2-hantek-dso5102p-04.png", 50.0, "Hz", "a side panel in the frame's colour, each value in a rimmed box, is read"},
+        {"wild5-openluat-iotpower-01.png", 4.1933, "V",
+         "a unit set low in the corner of its figure's field; smaller statistics close to the reading are no peers of it"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
@@ -117,6 +119,24 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         EXPECT_EQ(answer.value(QStringLiteral("maxValue")).toDouble(), row.maxValue) << row.file;
     }
     // And screens from them whose figures are no measurement: no answer at all.
+    // (Screens that label a minimum and a maximum beside the reading give those too.)
+    struct LimitsRow {
+        const char* file;
+        double value, minValue, maxValue;
+        const char* why;
+    };
+    const QList<LimitsRow> limited = {
+        {"blemeter-web-01.png", 4.685, 4.5241, 4.6903, "a program's statistics tiles, each caption over its figure, are read with them"},
+        {"wild5-rigol-ds1000z-03.png", 15.3, 14.9, 15.3, "a short bold label stands further before its figure, and is read with it"},
+        {"wild-zoyi-multimeterlive-01.png", 4.07, 4.069, 4.071, "statistics captions centred over their figures, a line's gap above them"},
+        {"wild5-evilgenius-esp32pm-01.png", 3.88, 3.85, 3.95, "a reading in print like all else, its labelled limits after it on its line"},
+    };
+    for (const LimitsRow& row : limited) {
+        const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
+        EXPECT_EQ(answer.value(QStringLiteral("value")).toDouble(), row.value) << row.file << " (" << row.why << ")";
+        EXPECT_EQ(answer.value(QStringLiteral("minValue")).toDouble(), row.minValue) << row.file << " (" << row.why << ")";
+        EXPECT_EQ(answer.value(QStringLiteral("maxValue")).toDouble(), row.maxValue) << row.file << " (" << row.why << ")";
+    }
     for (const char* file : {"wild9-billthefarmer-siggen-android-01.png"}) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(file)));
         EXPECT_TRUE(answer.isEmpty()) << file << ": a generator's page shows what it puts out";
