@@ -2206,8 +2206,10 @@ private:
         if (!r.main || !r.unit || !r.label.isEmpty())
             return false;
         int alike = 0;
+        const bool copied = shownInCopies(*r.main);
         for (const Token& t : m_tokens)
             if (t.kind == Kind::Number && t.box != r.main->box && verticalOverlap(t.box, r.main->box) > 0
+                && !(copied && m_words.at(t.word).text == m_words.at(r.main->word).text)
                 && std::abs(t.height - r.main->height) <= r.main->height * 0.3) {
                 const std::optional<Unit> u = unitAfter(t);
                 alike += u && u->base == r.unit->base;
@@ -2934,23 +2936,46 @@ private:
         return out;
     }
 
-    // The tallest number stands out from the other numbers, as a meter's main reading does.
+    // The tallest number stands out from the other numbers, as a meter's main reading does. A
+    // screen that shows one pane several times over (a phone's screenshots set side by side)
+    // draws its reading as often, on one line: those copies don't contest it.
     bool hasDominantNumber() const
     {
         const QList<int> c = candidates();
         if (c.isEmpty())
             return false;
-        int tallest = 0, second = 0;
+        int top = c.first();
+        for (int i : c)
+            if (m_tokens.at(i).height > m_tokens.at(top).height)
+                top = i;
+        const Token& tallest = m_tokens.at(top);
+        const bool copied = shownInCopies(tallest);
+        int second = 0;
         for (int i : c) {
-            const int h = m_tokens.at(i).height;
-            if (h > tallest) {
-                second = tallest;
-                tallest = h;
-            } else {
-                second = std::max(second, h);
-            }
+            const Token& t = m_tokens.at(i);
+            if (i != top && !(copied && t.row == tallest.row && m_words.at(t.word).text == m_words.at(tallest.word).text))
+                second = std::max(second, t.height);
         }
-        return second == 0 || tallest >= second * 1.3;
+        return second == 0 || tallest.height >= second * 1.3;
+    }
+
+    // Whether a figure's word stands several times on its line, drawn alike, on a screen where
+    // another line repeats another word as many times: one pane shown over and over, not a row
+    // of scales.
+    bool shownInCopies(const Token& t) const
+    {
+        const auto copiesOn = [&](int row, const QString& text, int height) {
+            return std::count_if(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                return w.row == row && w.text == text && std::abs(w.textHeight - height) <= 1;
+            });
+        };
+        const ScreenWord& own = m_words.at(t.word);
+        const auto n = copiesOn(own.row, own.text, own.textHeight);
+        if (n < 2)
+            return false;
+        return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+            return w.row != own.row && w.text.size() >= 2 && copiesOn(w.row, w.text, w.textHeight) == n;
+        });
     }
 
     // The unit written after a number: on the number itself, or the next word on its right
