@@ -1592,9 +1592,51 @@ private:
         if (!r.main && !m_scope)
             takePowerRow(r);
         if (!r.main && !m_scope)
+            takeCharacterDisplayPair(r);
+        if (!r.main && !m_scope)
             takeReadingWithItsLimits(r);
         if (!r.main && !m_scope)
             takeLoggedReading(r);
+    }
+
+    // A character display (a few lines of text, every character drawn the same size, as a
+    // home-made tester's or a load's two- or four-line module shows them) has no large reading to
+    // stand out: a voltage with a current beside it on its line, opening the display's figures,
+    // is what it measures. Only one such line may show, and nothing on the display may name a
+    // setting or a limit (a load's set current beside the measured voltage).
+    void takeCharacterDisplayPair(Reading& r) const
+    {
+        if (!sizesKnown() || m_words.size() > 24)
+            return;
+        const int median = medianTextHeight();
+        static const QRegularExpression setting(QStringLiteral("SET|LIM|TARGET|OVP|OCP|OPP|PRESET|MAX|MIN"));
+        for (const ScreenWord& w : m_words)
+            if ((w.text.size() >= 2 && (w.textHeight * 5 < median * 4 || w.textHeight * 4 > median * 5)) || setting.match(upper(w.text)).hasMatch())
+                return;
+        std::optional<Token> pair;
+        bool figureBefore = false;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            const std::optional<Unit> u = t.kind == Kind::Number && !t.status && !t.clock ? unitAfter(t) : std::nullopt;
+            if (!u || u->perDivision)
+                continue;
+            const bool amperesBeside = u->base == QLatin1String("V") && std::any_of(m_tokens.begin() + i + 1, m_tokens.end(), [&](const Token& a) {
+                const std::optional<Unit> au = a.kind == Kind::Number && a.row == t.row && !a.status ? unitAfter(a) : std::nullopt;
+                return au && au->base == QLatin1String("A");
+            });
+            if (amperesBeside) {
+                if (pair || figureBefore)
+                    return;
+                pair = t;
+                pair->unit = u;
+            }
+            figureBefore = true;
+        }
+        if (pair) {
+            r.main = pair;
+            r.unit = pair->unit;
+            r.label.clear();
+        }
     }
 
     // A program's log of readings: a column of figures in one unit, one a line, each line

@@ -1233,3 +1233,27 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), c.maxValue.value_or(0)) << c.words.front().text;
     }
 }
+
+TEST(BenchScreenReader, ACharacterDisplayReadsTheVoltageBesideItsCurrent)
+{
+    struct Case {
+        QList<W> words;
+        std::optional<double> value;
+    };
+    const QList<Case> cases = {
+        // A tester's two-line module: the voltage with the current beside it opens the display.
+        {{{"3.832V", 34, 31, 22}, {"13", 149, 31, 22}, {"315mA", 211, 31, 22}, {"0.000Ω", 34, 57, 23}, {"h", 147, 57, 23}, {"0.000V", 195, 57, 23}}, 3.832},
+        // A load's module naming the current it is set to: that pair may be the setting.
+        {{{"12.00V", 10, 20, 20}, {"1.000A", 150, 20, 20}, {"Iset", 10, 50, 20}, {"1.000A", 150, 50, 20}}, {}},
+        // Two lines of pairs (its input and its output): which one is meant can't be told.
+        {{{"12.00V", 10, 20, 20}, {"1.000A", 150, 20, 20}, {"5.00V", 10, 50, 20}, {"2.100A", 150, 50, 20}}, {}},
+        // A figure with a unit before the pair opens the display instead.
+        {{{"25.0°C", 10, 20, 20}, {"12.00V", 10, 50, 20}, {"1.000A", 150, 50, 20}}, {}},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf(c.words));
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.front().text;
+        if (c.value)
+            EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
+    }
+}

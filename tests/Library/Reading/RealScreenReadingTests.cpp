@@ -88,6 +88,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild9-hantek-dso-01.png", 15.0, "Hz", "a time base in a 1-2-5 step beside a counter's six figures, both printed bare, are a scope's"},
         {"wild2-hantek-dso5102p-04.png", 50.0, "Hz", "a side panel in the frame's colour, each value in a rimmed box, is read"},
         {"wild9-incvist-inc-vist-3-01.png", 25.0, "Hz", "one pane shown three times side by side: the copies of its reading don't contest it"},
+        {"wild3-arminjo-batterytester-01.png", 3.832, "V", "a character display: the voltage with its current beside it opens it"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
