@@ -1572,6 +1572,8 @@ private:
             takeQuantityReadout(r);
         if (!r.main && !m_scope)
             takeNamedMeasurement(r);
+        if (!r.main && !m_scope)
+            takeMarkerLevel(r);
         if (!r.main && (m_scope || hasScopeMarks(m_words))) {
             takeChannelRow(r);
             if (!r.main)
@@ -2428,6 +2430,53 @@ private:
             r.main = found;
             r.unit = found->unit;
             r.label.clear();
+        }
+    }
+
+    // A spectrum analyser measures with its markers: each tells where it stands and the level
+    // there, in dBm, the frequency and the level often run together in small print
+    // ("788.85MHz-112.3dBm", "136.0000-94.2dBm" after the marker's name), or the level named as
+    // the marker's or the peak's ("Peak:-85.1dBm", "MKR1 -40.2dBm"). The first marker's level is
+    // the reading. (A generator's level is named as a level, and its page is no reading.)
+    void takeMarkerLevel(Reading& r) const
+    {
+        static const QString marker = QStringLiteral("(?:PEAK|MKR\\d?|MARKER\\d?|M\\d)");
+        static const QRegularExpression named(QStringLiteral("^") + marker + QStringLiteral("[:=]?([-+]?\\d+[.,]\\d+)(\\S+)$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression nameAlone(QStringLiteral("^") + marker + QStringLiteral("[:=]?$"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression level(QStringLiteral("^([-+]?\\d+[.,]\\d+)(\\S+)$"));
+        static const QRegularExpression whereAndLevel(QStringLiteral("^\\d+(?:[.,]\\d+)?(?:[kKMG]?H[zZ2:]?)?([-+]\\d+[.,]\\d+)(\\S+)$"));
+        for (int i = 0; i < m_words.size(); ++i) {
+            const ScreenWord& w = m_words.at(i);
+            QRegularExpressionMatch m = named.match(w.text);
+            if (!m.hasMatch())
+                m = whereAndLevel.match(w.text);
+            if (!m.hasMatch() && i > 0 && nameAlone.match(m_words.at(i - 1).text).hasMatch() && m_words.at(i - 1).row == w.row
+                && w.box.left() - m_words.at(i - 1).box.right() <= std::max(w.textHeight, 4) * 2)
+                m = level.match(w.text);
+            if (!m.hasMatch())
+                continue;
+            const std::optional<Unit> u = parseUnit(m.captured(2));
+            if (!u || u->base != QLatin1String("dBm"))
+                continue;
+            QString shown;
+            const std::optional<double> v = readoutFigure(m.captured(1), &shown);
+            if (!v)
+                continue;
+            Token t;
+            t.kind = Kind::Number;
+            t.text = w.text;
+            t.box = w.box;
+            t.height = w.textHeight;
+            t.row = w.row;
+            t.word = i;
+            t.value = *v;
+            t.shown = shown;
+            t.unit = u;
+            r.main = t;
+            r.unit = u;
+            r.label.clear();
+            return;
         }
     }
 

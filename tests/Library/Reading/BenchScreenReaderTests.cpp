@@ -1257,3 +1257,31 @@ TEST(BenchScreenReader, ACharacterDisplayReadsTheVoltageBesideItsCurrent)
             EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
     }
 }
+
+TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
+{
+    struct Case {
+        QList<W> words;
+        std::optional<double> value;
+    };
+    const QList<Case> cases = {
+        // The marker's frequency and level run together, its Hz misread.
+        {{{"File", 10, 10, 11}, {"788.85MH2-112.3dBm", 200, 40, 9}, {"-20", 10, 80, 9}, {"-40", 10, 120, 9}}, -112.3},
+        // After the marker's name; the second marker's is not the reading.
+        {{{"M1", 200, 40, 9}, {"136.0000-94.2dI3m", 220, 40, 9}, {"M2", 200, 60, 9}, {"7.0000-89.8dBm", 220, 60, 9}}, -94.2},
+        // The level named as the peak's, or apart after the marker's name.
+        {{{"RBW:100000Hz", 10, 40, 20}, {"-80", 10, 160, 16}, {"Peak:-85.1dBm", 200, 160, 21}}, -85.1},
+        {{{"MKR1", 10, 40, 12}, {"-40.20dBm", 60, 40, 12}, {"-20", 10, 160, 12}}, -40.2},
+        // A meter's peak in volts, a generator's level: no marker's.
+        {{{"Peak:-5.12V", 10, 40, 12}, {"Hold", 200, 40, 12}}, {}},
+        {{{"Level", 10, 40, 12}, {"-10.00dBm", 80, 40, 12}, {"Freq", 10, 70, 12}, {"1.000MHz", 80, 70, 12}}, {}},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf(c.words));
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.front().text;
+        if (!c.value)
+            continue;
+        EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
+        EXPECT_EQ(field(m, "unit"), QStringLiteral("dBm")) << c.words.front().text;
+    }
+}
