@@ -2446,6 +2446,9 @@ private:
         static const QRegularExpression nameAlone(QStringLiteral("^") + marker + QStringLiteral("[:=]?$"), QRegularExpression::CaseInsensitiveOption);
         static const QRegularExpression level(QStringLiteral("^([-+]?\\d+[.,]\\d+)(\\S+)$"));
         static const QRegularExpression whereAndLevel(QStringLiteral("^\\d+(?:[.,]\\d+)?(?:[kKMG]?H[zZ2:]?)?([-+]\\d+[.,]\\d+)(\\S+)$"));
+        static const QRegularExpression levelInDecibels(QStringLiteral("^([-+]\\d+[.,]\\d+)(dB)$"));
+        static const QRegularExpression markerPlace(QStringLiteral("\\d[.,]?\\d*[kKMG]H[zZ2:]?\\S?$"));
+        const bool scaledInDbm = std::any_of(m_words.begin(), m_words.end(), [](const ScreenWord& w) { return w.text == QLatin1String("dBm"); });
         for (int i = 0; i < m_words.size(); ++i) {
             const ScreenWord& w = m_words.at(i);
             QRegularExpressionMatch m = named.match(w.text);
@@ -2454,9 +2457,21 @@ private:
             if (!m.hasMatch() && i > 0 && nameAlone.match(m_words.at(i - 1).text).hasMatch() && m_words.at(i - 1).row == w.row
                 && w.box.left() - m_words.at(i - 1).box.right() <= std::max(w.textHeight, 4) * 2)
                 m = level.match(w.text);
+            // A level in decibels right after the marker's frequency, on a screen whose scale
+            // is in dBm, lost the m of its unit ("868.00000MHz -25.4dB", the Hz perhaps read
+            // as a scrap of its own).
+            bool decibels = false;
+            if (!m.hasMatch() && scaledInDbm) {
+                const auto before = [&](int k) { return k >= 0 && m_words.at(k).row == w.row ? m_words.at(k).text : QString(); };
+                const QString place = before(i - 1).size() <= 2 ? before(i - 2) : before(i - 1);
+                m = levelInDecibels.match(w.text);
+                decibels = m.hasMatch() && markerPlace.match(place).hasMatch();
+                if (!decibels)
+                    continue;
+            }
             if (!m.hasMatch())
                 continue;
-            const std::optional<Unit> u = parseUnit(m.captured(2));
+            const std::optional<Unit> u = decibels ? std::optional<Unit>(Unit{QString(), QStringLiteral("dBm"), QString(), false}) : parseUnit(m.captured(2));
             if (!u || u->base != QLatin1String("dBm"))
                 continue;
             QString shown;

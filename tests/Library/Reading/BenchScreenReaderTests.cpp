@@ -1272,6 +1272,10 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
         // The level named as the peak's, or apart after the marker's name.
         {{{"RBW:100000Hz", 10, 40, 20}, {"-80", 10, 160, 16}, {"Peak:-85.1dBm", 200, 160, 21}}, -85.1},
         {{{"MKR1", 10, 40, 12}, {"-40.20dBm", 60, 40, 12}, {"-20", 10, 160, 12}}, -40.2},
+        // A level in dB after the marker's frequency on a screen scaled in dBm lost its m...
+        {{{"-IRT868.00000MHz2", 100, 10, 30}, {"-25.4dB", 464, 10, 30}, {"dBm", 15, 54, 24}, {"-20", 947, 83, 23}}, -25.4},
+        // ...but in dB on a screen not scaled in dBm, it is a ratio.
+        {{{"-IRT868.00000MHz2", 100, 10, 30}, {"-25.4dB", 464, 10, 30}, {"dB", 15, 54, 24}, {"-20", 947, 83, 23}}, {}},
         // A meter's peak in volts, a generator's level: no marker's.
         {{{"Peak:-5.12V", 10, 40, 12}, {"Hold", 200, 40, 12}}, {}},
         {{{"Level", 10, 40, 12}, {"-10.00dBm", 80, 40, 12}, {"Freq", 10, 70, 12}, {"1.000MHz", 80, 70, 12}}, {}},

@@ -91,6 +91,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild3-arminjo-batterytester-01.png", 3.832, "V", "a character display: the voltage with its current beside it opens it"},
         {"wild10-keysight-pxa-plot-01.png", -85.1, "dBm", "a spectrum's level named as its peak's"},
         {"wild9-tinysa-qttinysa-03.png", -112.3, "dBm", "a marker's frequency and level run together: the level"},
+        {"wild9-tinysa-screen-01.png", -25.4, "dBm", "a level in dB after the marker's frequency, the scale in dBm"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
