@@ -1601,27 +1601,36 @@ private:
             takeLoggedReading(r);
     }
 
-    // A character display (a few lines of text, every character drawn the same size, as a
+    // A character display (up to four lines of text, every character drawn the same size, as a
     // home-made tester's or a load's two- or four-line module shows them) has no large reading to
     // stand out: a voltage with a current beside it on its line, opening the display's figures,
     // is what it measures. Only one such line may show, and nothing on the display may name a
     // setting or a limit (a load's set current beside the measured voltage).
     void takeCharacterDisplayPair(Reading& r) const
     {
-        if (!sizesKnown() || m_words.size() > 24)
+        QSet<int> lines;
+        for (const ScreenWord& w : m_words)
+            lines.insert(w.row);
+        if (!sizesKnown() || m_words.size() > 24 || lines.size() > 4)
             return;
         const int median = medianTextHeight();
         static const QRegularExpression setting(QStringLiteral("SET|LIM|TARGET|OVP|OCP|OPP|PRESET|MAX|MIN"));
-        for (const ScreenWord& w : m_words)
-            if ((w.text.size() >= 2 && (w.textHeight * 5 < median * 4 || w.textHeight * 4 > median * 5)) || setting.match(upper(w.text)).hasMatch())
+        // (Small letters stand shorter than the cells they are drawn in; figures fill them.)
+        for (const ScreenWord& w : m_words) {
+            const bool figure = std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); });
+            if ((w.text.size() >= 2 && w.textHeight * 4 > median * 5) || (figure && w.textHeight * 5 < median * 4)
+                || setting.match(upper(w.text)).hasMatch())
                 return;
-        std::optional<Token> pair;
+        }
+        std::optional<Token> pair, opening;
         bool figureBefore = false;
+        int volts = 0;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
             const std::optional<Unit> u = t.kind == Kind::Number && !t.status && !t.clock ? unitAfter(t) : std::nullopt;
             if (!u || u->perDivision)
                 continue;
+            volts += u->base == QLatin1String("V") ? 1 : 0;
             const bool amperesBeside = u->base == QLatin1String("V") && std::any_of(m_tokens.begin() + i + 1, m_tokens.end(), [&](const Token& a) {
                 const std::optional<Unit> au = a.kind == Kind::Number && a.row == t.row && !a.status ? unitAfter(a) : std::nullopt;
                 return au && au->base == QLatin1String("A");
@@ -1632,8 +1641,18 @@ private:
                 pair = t;
                 pair->unit = u;
             }
+            // (The current beside it may be lost to the recogniser: the display's one voltage,
+            // with its decimals, opening its figures and its line, no name before it, is what it
+            // measures all the same.)
+            const bool opensLine = t.word == 0 || m_words.at(t.word - 1).row != t.row;
+            if (!figureBefore && opensLine && u->base == QLatin1String("V") && (t.shown.contains(QLatin1Char('.')) || t.shown.contains(QLatin1Char(',')))) {
+                opening = t;
+                opening->unit = u;
+            }
             figureBefore = true;
         }
+        if (!pair && volts == 1)
+            pair = opening;
         if (pair) {
             r.main = pair;
             r.unit = pair->unit;

@@ -1249,6 +1249,12 @@ TEST(BenchScreenReader, ACharacterDisplayReadsTheVoltageBesideItsCurrent)
         {{{"12.00V", 10, 20, 20}, {"1.000A", 150, 20, 20}, {"5.00V", 10, 50, 20}, {"2.100A", 150, 50, 20}}, {}},
         // A figure with a unit before the pair opens the display instead.
         {{{"25.0°C", 10, 20, 20}, {"12.00V", 10, 50, 20}, {"1.000A", 150, 50, 20}}, {}},
+        // Its current lost to the recogniser: the display's one voltage, opening its line.
+        {{{"SOC=15%", 300, 10, 27}, {"No", 40, 40, 27}, {"errors", 97, 44, 19}, {"40.88V", 40, 100, 27}, {"AIA", 211, 100, 27}, {"22°C", 306, 100, 27}}, 40.88},
+        // ...not one named before it (a generator's amplitude), nor one of many lines (a table).
+        {{{"Freq", 10, 20, 20}, {"1.000kHz", 80, 20, 20}, {"Ampl", 10, 50, 20}, {"2.000V", 80, 50, 20}}, {}},
+        {{{"1480", 10, 20, 20}, {"-0.466", 80, 20, 20}, {"1481", 10, 50, 20}, {"-0.225", 80, 50, 20}, {"1482", 10, 80, 20}, {"0.01", 80, 80, 20},
+          {"1483", 10, 110, 20}, {"1.122V", 80, 110, 20}, {"1484", 10, 140, 20}, {"0.481", 80, 140, 20}}, {}},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words));
