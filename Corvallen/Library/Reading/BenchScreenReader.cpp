@@ -1766,13 +1766,22 @@ private:
             const std::optional<Unit>& vu = units.at(i);
             if (!vu || vu->perDivision || vu->base != QLatin1String("V"))
                 continue;
-            bool amperes = false, watts = false;
+            // (Where the row shows other voltages too, the three stand together, the voltage
+            // first: a row of several settings, or several panels' lines read as one, mixes them.)
+            bool amperes = false, watts = false, otherVolts = false;
+            QStringList after;
             for (int j = 0; j < m_tokens.size(); ++j) {
                 if (j == i || m_tokens.at(j).row != m_tokens.at(i).row || !units.at(j))
                     continue;
                 amperes = amperes || units.at(j)->base == QLatin1String("A");
                 watts = watts || units.at(j)->base == QLatin1String("W");
+                otherVolts = otherVolts || units.at(j)->base == QLatin1String("V");
+                if (j > i)
+                    after.append(units.at(j)->base);
             }
+            if (otherVolts && after.mid(0, 2) != QStringList{QStringLiteral("A"), QStringLiteral("W")}
+                && after.mid(0, 2) != QStringList{QStringLiteral("W"), QStringLiteral("A")})
+                amperes = watts = false;
             // ...or stacked in a column under it, a line each ("9.130V" over "1.131A" over
             // "10.325W" on a USB tester's panel).
             const Token& v = m_tokens.at(i);

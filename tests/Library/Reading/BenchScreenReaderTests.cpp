@@ -1295,3 +1295,27 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
         EXPECT_EQ(field(m, "unit"), QStringLiteral("dBm")) << c.words.front().text;
     }
 }
+
+TEST(BenchScreenReader, ARowOfSeveralVoltagesIsAMeasuredRowOnlyWhereItsThreeStandTogether)
+{
+    struct Case {
+        QList<W> words;
+        std::optional<double> value;
+    };
+    const QList<Case> cases = {
+        // A USB meter's row: its voltage, current and power, then the data lines' voltages.
+        {{{"Temp", 10, 10, 12}, {"5.000V", 10, 40, 12}, {"1.7330A", 90, 40, 12}, {"8.665W", 170, 40, 12}, {"0.208V", 250, 40, 12},
+          {"0.214V", 330, 40, 12}},
+         5.0},
+        // Two panels' settings read as one line: levels, a protection's power, zero thresholds.
+        {{{"Level", 10, 10, 12}, {"5.00V", 10, 40, 12}, {"2.00V", 90, 40, 12}, {"105.0W", 170, 40, 12}, {"0.002V", 250, 40, 12},
+          {"0.002A", 330, 40, 12}},
+         {}},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf(c.words));
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.at(1).text;
+        if (c.value)
+            EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.at(1).text;
+    }
+}
