@@ -1605,13 +1605,14 @@ private:
     // home-made tester's or a load's two- or four-line module shows them) has no large reading to
     // stand out: a voltage with a current beside it on its line, opening the display's figures,
     // is what it measures. Only one such line may show, and nothing on the display may name a
-    // setting or a limit (a load's set current beside the measured voltage).
+    // setting or a limit (a load's set current beside the measured voltage); a scale per
+    // division makes it a scope's strip.
     void takeCharacterDisplayPair(Reading& r) const
     {
         QSet<int> lines;
         for (const ScreenWord& w : m_words)
             lines.insert(w.row);
-        if (!sizesKnown() || m_words.size() > 24 || lines.size() > 4)
+        if (!sizesKnown() || m_words.size() > 24 || lines.size() > 4 || hasScopeMarks(m_words, 1))
             return;
         const int median = medianTextHeight();
         static const QRegularExpression setting(QStringLiteral("SET|LIM|TARGET|OVP|OCP|OPP|PRESET|MAX|MIN"));
