@@ -1578,6 +1578,8 @@ private:
             takeQuantityReadout(r);
         if (!r.main && !m_scope)
             takeNamedMeasurement(r);
+        if (!r.main && !m_scope)
+            takeMarkerLevel(r);
         if (!r.main && (m_scope || hasScopeMarks(m_words))) {
             takeChannelRow(r);
             if (!r.main)
@@ -1602,9 +1604,71 @@ private:
         if (!r.main && !m_scope)
             takePowerRow(r);
         if (!r.main && !m_scope)
+            takeCharacterDisplayPair(r);
+        if (!r.main && !m_scope)
             takeReadingWithItsLimits(r);
         if (!r.main && !m_scope)
             takeLoggedReading(r);
+    }
+
+    // A character display (up to four lines of text, every character drawn the same size, as a
+    // home-made tester's or a load's two- or four-line module shows them) has no large reading to
+    // stand out: a voltage with a current beside it on its line, opening the display's figures,
+    // is what it measures. Only one such line may show, and nothing on the display may name a
+    // setting or a limit (a load's set current beside the measured voltage); a scale per
+    // division makes it a scope's strip.
+    void takeCharacterDisplayPair(Reading& r) const
+    {
+        QSet<int> lines;
+        for (const ScreenWord& w : m_words)
+            lines.insert(w.row);
+        if (!sizesKnown() || m_words.size() > 24 || lines.size() > 4 || hasScopeMarks(m_words, 1))
+            return;
+        const int median = medianTextHeight();
+        static const QRegularExpression setting(QStringLiteral("SET|LIM|TARGET|OVP|OCP|OPP|PRESET|MAX|MIN"));
+        // (Small letters stand shorter than the cells they are drawn in; figures fill them.)
+        for (const ScreenWord& w : m_words) {
+            const bool figure = std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); });
+            if ((w.text.size() >= 2 && w.textHeight * 4 > median * 5) || (figure && w.textHeight * 5 < median * 4)
+                || setting.match(upper(w.text)).hasMatch())
+                return;
+        }
+        std::optional<Token> pair, opening;
+        bool figureBefore = false;
+        int volts = 0;
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            const std::optional<Unit> u = t.kind == Kind::Number && !t.status && !t.clock ? unitAfter(t) : std::nullopt;
+            if (!u || u->perDivision)
+                continue;
+            volts += u->base == QLatin1String("V") ? 1 : 0;
+            const bool amperesBeside = u->base == QLatin1String("V") && std::any_of(m_tokens.begin() + i + 1, m_tokens.end(), [&](const Token& a) {
+                const std::optional<Unit> au = a.kind == Kind::Number && a.row == t.row && !a.status ? unitAfter(a) : std::nullopt;
+                return au && au->base == QLatin1String("A");
+            });
+            if (amperesBeside) {
+                if (pair || figureBefore)
+                    return;
+                pair = t;
+                pair->unit = u;
+            }
+            // (The current beside it may be lost to the recogniser: the display's one voltage,
+            // with its decimals, opening its figures and its line, no name before it, is what it
+            // measures all the same.)
+            const bool opensLine = t.word == 0 || m_words.at(t.word - 1).row != t.row;
+            if (!figureBefore && opensLine && u->base == QLatin1String("V") && (t.shown.contains(QLatin1Char('.')) || t.shown.contains(QLatin1Char(',')))) {
+                opening = t;
+                opening->unit = u;
+            }
+            figureBefore = true;
+        }
+        if (!pair && volts == 1)
+            pair = opening;
+        if (pair) {
+            r.main = pair;
+            r.unit = pair->unit;
+            r.label.clear();
+        }
     }
 
     // A program's log of readings: a column of figures in one unit, one a line, each line
@@ -1716,13 +1780,22 @@ private:
             const std::optional<Unit>& vu = units.at(i);
             if (!vu || vu->perDivision || vu->base != QLatin1String("V"))
                 continue;
-            bool amperes = false, watts = false;
+            // (Where the row shows other voltages too, the three stand together, the voltage
+            // first: a row of several settings, or several panels' lines read as one, mixes them.)
+            bool amperes = false, watts = false, otherVolts = false;
+            QStringList after;
             for (int j = 0; j < m_tokens.size(); ++j) {
                 if (j == i || m_tokens.at(j).row != m_tokens.at(i).row || !units.at(j))
                     continue;
                 amperes = amperes || units.at(j)->base == QLatin1String("A");
                 watts = watts || units.at(j)->base == QLatin1String("W");
+                otherVolts = otherVolts || units.at(j)->base == QLatin1String("V");
+                if (j > i)
+                    after.append(units.at(j)->base);
             }
+            if (otherVolts && after.mid(0, 2) != QStringList{QStringLiteral("A"), QStringLiteral("W")}
+                && after.mid(0, 2) != QStringList{QStringLiteral("W"), QStringLiteral("A")})
+                amperes = watts = false;
             // ...or stacked in a column under it, a line each ("9.130V" over "1.131A" over
             // "10.325W" on a USB tester's panel).
             const Token& v = m_tokens.at(i);
@@ -2259,8 +2332,10 @@ private:
         if (!r.main || !r.unit || !r.label.isEmpty())
             return false;
         int alike = 0;
+        const bool copied = shownInCopies(*r.main);
         for (const Token& t : m_tokens)
             if (t.kind == Kind::Number && t.box != r.main->box && verticalOverlap(t.box, r.main->box) > 0
+                && !(copied && m_words.at(t.word).text == m_words.at(r.main->word).text)
                 && std::abs(t.height - r.main->height) <= r.main->height * 0.3) {
                 const std::optional<Unit> u = unitAfter(t);
                 alike += u && u->base == r.unit->base;
@@ -2437,6 +2512,68 @@ private:
             r.main = found;
             r.unit = found->unit;
             r.label.clear();
+        }
+    }
+
+    // A spectrum analyser measures with its markers: each tells where it stands and the level
+    // there, in dBm, the frequency and the level often run together in small print
+    // ("788.85MHz-112.3dBm", "136.0000-94.2dBm" after the marker's name), or the level named as
+    // the marker's or the peak's ("Peak:-85.1dBm", "MKR1 -40.2dBm"). The first marker's level is
+    // the reading. (A generator's level is named as a level, and its page is no reading.)
+    void takeMarkerLevel(Reading& r) const
+    {
+        static const QString marker = QStringLiteral("(?:PEAK|MKR\\d?|MARKER\\d?|M\\d)");
+        static const QRegularExpression named(QStringLiteral("^") + marker + QStringLiteral("[:=]?([-+]?\\d+[.,]\\d+)(\\S+)$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression nameAlone(QStringLiteral("^") + marker + QStringLiteral("[:=]?$"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression level(QStringLiteral("^([-+]?\\d+[.,]\\d+)(\\S+)$"));
+        static const QRegularExpression whereAndLevel(QStringLiteral("^\\d+(?:[.,]\\d+)?(?:[kKMG]?H[zZ2:]?)?([-+]\\d+[.,]\\d+)(\\S+)$"));
+        static const QRegularExpression levelInDecibels(QStringLiteral("^([-+]\\d+[.,]\\d+)(dB)$"));
+        static const QRegularExpression markerPlace(QStringLiteral("\\d[.,]?\\d*[kKMG]H[zZ2:]?\\S?$"));
+        const bool scaledInDbm = std::any_of(m_words.begin(), m_words.end(), [](const ScreenWord& w) { return w.text == QLatin1String("dBm"); });
+        for (int i = 0; i < m_words.size(); ++i) {
+            const ScreenWord& w = m_words.at(i);
+            QRegularExpressionMatch m = named.match(w.text);
+            if (!m.hasMatch())
+                m = whereAndLevel.match(w.text);
+            if (!m.hasMatch() && i > 0 && nameAlone.match(m_words.at(i - 1).text).hasMatch() && m_words.at(i - 1).row == w.row
+                && w.box.left() - m_words.at(i - 1).box.right() <= std::max(w.textHeight, 4) * 2)
+                m = level.match(w.text);
+            // A level in decibels right after the marker's frequency, on a screen whose scale
+            // is in dBm, lost the m of its unit ("868.00000MHz -25.4dB", the Hz perhaps read
+            // as a scrap of its own).
+            bool decibels = false;
+            if (!m.hasMatch() && scaledInDbm) {
+                const auto before = [&](int k) { return k >= 0 && m_words.at(k).row == w.row ? m_words.at(k).text : QString(); };
+                const QString place = before(i - 1).size() <= 2 ? before(i - 2) : before(i - 1);
+                m = levelInDecibels.match(w.text);
+                decibels = m.hasMatch() && markerPlace.match(place).hasMatch();
+                if (!decibels)
+                    continue;
+            }
+            if (!m.hasMatch())
+                continue;
+            const std::optional<Unit> u = decibels ? std::optional<Unit>(Unit{QString(), QStringLiteral("dBm"), QString(), false}) : parseUnit(m.captured(2));
+            if (!u || u->base != QLatin1String("dBm"))
+                continue;
+            QString shown;
+            const std::optional<double> v = readoutFigure(m.captured(1), &shown);
+            if (!v)
+                continue;
+            Token t;
+            t.kind = Kind::Number;
+            t.text = w.text;
+            t.box = w.box;
+            t.height = w.textHeight;
+            t.row = w.row;
+            t.word = i;
+            t.value = *v;
+            t.shown = shown;
+            t.unit = u;
+            r.main = t;
+            r.unit = u;
+            r.label.clear();
+            return;
         }
     }
 
@@ -3020,23 +3157,46 @@ private:
         return out;
     }
 
-    // The tallest number stands out from the other numbers, as a meter's main reading does.
+    // The tallest number stands out from the other numbers, as a meter's main reading does. A
+    // screen that shows one pane several times over (a phone's screenshots set side by side)
+    // draws its reading as often, on one line: those copies don't contest it.
     bool hasDominantNumber() const
     {
         const QList<int> c = candidates();
         if (c.isEmpty())
             return false;
-        int tallest = 0, second = 0;
+        int top = c.first();
+        for (int i : c)
+            if (m_tokens.at(i).height > m_tokens.at(top).height)
+                top = i;
+        const Token& tallest = m_tokens.at(top);
+        const bool copied = shownInCopies(tallest);
+        int second = 0;
         for (int i : c) {
-            const int h = m_tokens.at(i).height;
-            if (h > tallest) {
-                second = tallest;
-                tallest = h;
-            } else {
-                second = std::max(second, h);
-            }
+            const Token& t = m_tokens.at(i);
+            if (i != top && !(copied && t.row == tallest.row && m_words.at(t.word).text == m_words.at(tallest.word).text))
+                second = std::max(second, t.height);
         }
-        return second == 0 || tallest >= second * 1.3;
+        return second == 0 || tallest.height >= second * 1.3;
+    }
+
+    // Whether a figure's word stands several times on its line, drawn alike, on a screen where
+    // another line repeats another word as many times: one pane shown over and over, not a row
+    // of scales.
+    bool shownInCopies(const Token& t) const
+    {
+        const auto copiesOn = [&](int row, const QString& text, int height) {
+            return std::count_if(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                return w.row == row && w.text == text && std::abs(w.textHeight - height) <= 1;
+            });
+        };
+        const ScreenWord& own = m_words.at(t.word);
+        const auto n = copiesOn(own.row, own.text, own.textHeight);
+        if (n < 2)
+            return false;
+        return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+            return w.row != own.row && w.text.size() >= 2 && copiesOn(w.row, w.text, w.textHeight) == n;
+        });
     }
 
     // The unit written after a number: on the number itself, or the next word on its right

@@ -197,8 +197,20 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
         for (int g = 0; g < scan.runs.at(r).glyphs.size(); ++g)
             glyphs.append({scan.runs.at(r).glyphs.at(g), r, g});
     QList<int> seeds;
+    // A stroke far thinner than a digit's bar is tall, with nothing of its height beside it, is
+    // a window's edge or a rule, not a lone one: tried as a display's digit, it would take the
+    // whole line of the screen beside it and spend the search on that.
+    const auto loneStroke = [&](const QRect& b) {
+        if (b.width() * 8 >= b.height())
+            return false;
+        return std::none_of(glyphs.begin(), glyphs.end(), [&](const Glyph& o) {
+            const int gap = std::max(o.box.left() - b.right(), b.left() - o.box.right());
+            return o.box != b && o.box.height() * 5 >= b.height() * 3 && o.box.bottom() >= b.top() && o.box.top() <= b.bottom()
+                   && gap <= b.height() * 1.4;
+        });
+    };
     for (int i = 0; i < glyphs.size(); ++i)
-        if (glyphs.at(i).box.height() >= 14)
+        if (glyphs.at(i).box.height() >= 14 && !loneStroke(glyphs.at(i).box))
             seeds.append(i);
     std::sort(seeds.begin(), seeds.end(), [&](int a, int b) { return glyphs.at(a).box.height() > glyphs.at(b).box.height(); });
     QList<bool> used(glyphs.size(), false), tried(glyphs.size(), false);

@@ -849,6 +849,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A scope program's horizontal and vertical settings, one panel a channel.
         {{"ESP32oscilloscope", 100, 4, 16}, {"Verticalsensitivity", 10, 100, 12}, {"1000", 160, 100, 12}, {"Horizontalfrequency", 10, 150, 12},
          {"500Hz", 160, 150, 12}, {"Horizontalfrequency", 250, 150, 12}, {"20Hz", 400, 150, 12}},
+        // Two panels' settings read as one line (levels, a protection's power, zero thresholds):
+        // no measured row, whose voltage, current and power stand together.
+        {{"Level", 10, 10, 12}, {"5.00V", 10, 40, 12}, {"2.00V", 90, 40, 12}, {"105.0W", 170, 40, 12}, {"0.002V", 250, 40, 12}, {"0.002A", 330, 40, 12}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
@@ -926,6 +929,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Parameter", 10, 10, 10}, {"Value", 150, 10, 10}, {"Voltag", 10, 40, 14}, {"le:", 60, 43, 8}, {"231.10V", 150, 40, 10},
           {"Current:", 10, 70, 10}, {"5.49A", 150, 70, 10}, {"Power:", 10, 100, 10}, {"1204.00W", 150, 100, 10}},
          "DC Voltage", 231.1, "V"},
+        // A USB meter's row: its voltage, current and power, then the data lines' voltages.
+        {{{"Temp", 10, 10, 12}, {"5.000V", 10, 40, 12}, {"1.7330A", 90, 40, 12}, {"8.665W", 170, 40, 12}, {"0.208V", 250, 40, 12}, {"0.214V", 330, 40, 12}},
+         "DC Voltage", 5.0, "V"},
         // A program's log of readings, each line stamped with its time: the top line's reading.
         {{{"#", 10, 40, 10}, {"Measurement", 180, 40, 10}, {"17352", 10, 60, 9}, {"2021-06-11", 50, 60, 9}, {"11:31:17", 120, 60, 9},
           {"-0.59749VDC", 200, 60, 9}, {"17353", 10, 80, 9}, {"2021-06-11", 50, 80, 9}, {"11:31:17", 120, 80, 9}, {"-0.63326VDC", 200, 80, 9},
@@ -1268,5 +1274,64 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), c.minValue.value_or(0)) << c.words.front().text;
         EXPECT_EQ(m.contains(QStringLiteral("maxValue")), c.maxValue.has_value()) << c.words.front().text;
         EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), c.maxValue.value_or(0)) << c.words.front().text;
+    }
+}
+
+TEST(BenchScreenReader, ACharacterDisplayReadsTheVoltageBesideItsCurrent)
+{
+    struct Case {
+        QList<W> words;
+        std::optional<double> value;
+    };
+    const QList<Case> cases = {
+        // A tester's two-line module: the voltage with the current beside it opens the display.
+        {{{"3.832V", 34, 31, 22}, {"13", 149, 31, 22}, {"315mA", 211, 31, 22}, {"0.000Ω", 34, 57, 23}, {"h", 147, 57, 23}, {"0.000V", 195, 57, 23}}, 3.832},
+        // A load's module naming the current it is set to: that pair may be the setting.
+        {{{"12.00V", 10, 20, 20}, {"1.000A", 150, 20, 20}, {"Iset", 10, 50, 20}, {"1.000A", 150, 50, 20}}, {}},
+        // Two lines of pairs (its input and its output): which one is meant can't be told.
+        {{{"12.00V", 10, 20, 20}, {"1.000A", 150, 20, 20}, {"5.00V", 10, 50, 20}, {"2.100A", 150, 50, 20}}, {}},
+        // Its current lost to the recogniser: the display's one voltage, opening its line.
+        {{{"SOC=15%", 300, 10, 27}, {"No", 40, 40, 27}, {"errors", 97, 44, 19}, {"40.88V", 40, 100, 27}, {"AIA", 211, 100, 27}, {"22°C", 306, 100, 27}}, 40.88},
+        // ...not one named before it (a generator's amplitude), nor one of many lines (a table).
+        {{{"Freq", 10, 20, 20}, {"1.000kHz", 80, 20, 20}, {"Ampl", 10, 50, 20}, {"2.000V", 80, 50, 20}}, {}},
+        {{{"1480", 10, 20, 20}, {"-0.466", 80, 20, 20}, {"1481", 10, 50, 20}, {"-0.225", 80, 50, 20}, {"1482", 10, 80, 20}, {"0.01", 80, 80, 20},
+          {"1483", 10, 110, 20}, {"1.122V", 80, 110, 20}, {"1484", 10, 140, 20}, {"0.481", 80, 140, 20}}, {}},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf(c.words));
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.front().text;
+        if (c.value)
+            EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
+    }
+}
+
+TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
+{
+    struct Case {
+        QList<W> words;
+        std::optional<double> value;
+    };
+    const QList<Case> cases = {
+        // The marker's frequency and level run together, its Hz misread.
+        {{{"File", 10, 10, 11}, {"788.85MH2-112.3dBm", 200, 40, 9}, {"-20", 10, 80, 9}, {"-40", 10, 120, 9}}, -112.3},
+        // After the marker's name; the second marker's is not the reading.
+        {{{"M1", 200, 40, 9}, {"136.0000-94.2dI3m", 220, 40, 9}, {"M2", 200, 60, 9}, {"7.0000-89.8dBm", 220, 60, 9}}, -94.2},
+        // The level named as the peak's.
+        {{{"RBW:100000Hz", 10, 40, 20}, {"-80", 10, 160, 16}, {"Peak:-85.1dBm", 200, 160, 21}}, -85.1},
+        // A level in dB after the marker's frequency on a screen scaled in dBm lost its m...
+        {{{"-IRT868.00000MHz2", 100, 10, 30}, {"-25.4dB", 464, 10, 30}, {"dBm", 15, 54, 24}, {"-20", 947, 83, 23}}, -25.4},
+        // ...but in dB on a screen not scaled in dBm, it is a ratio.
+        {{{"-IRT868.00000MHz2", 100, 10, 30}, {"-25.4dB", 464, 10, 30}, {"dB", 15, 54, 24}, {"-20", 947, 83, 23}}, {}},
+        // A meter's peak in volts, a generator's level: no marker's.
+        {{{"Peak:-5.12V", 10, 40, 12}, {"Hold", 200, 40, 12}}, {}},
+        {{{"Level", 10, 40, 12}, {"-10.00dBm", 80, 40, 12}, {"Freq", 10, 70, 12}, {"1.000MHz", 80, 70, 12}}, {}},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf(c.words));
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.front().text;
+        if (!c.value)
+            continue;
+        EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
+        EXPECT_EQ(field(m, "unit"), QStringLiteral("dBm")) << c.words.front().text;
     }
 }

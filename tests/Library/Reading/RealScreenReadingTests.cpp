@@ -89,6 +89,13 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild2-hantek-dso5102p-04.png", 50.0, "Hz", "a side panel in the frame's colour, each value in a rimmed box, is read"},
         {"wild5-openluat-iotpower-01.png", 4.1933, "V",
          "a unit set low in the corner of its figure's field; smaller statistics close to the reading are no peers of it"},
+        {"wild9-incvist-inc-vist-3-01.png", 25.0, "Hz", "one pane shown three times side by side: the copies of its reading don't contest it"},
+        {"wild3-arminjo-batterytester-01.png", 3.832, "V", "a character display: the voltage with its current beside it opens it"},
+        {"wild8-homemade-jkbmscan-02.png", 40.88, "V", "a character display's one voltage opening its figures, its current garbled"},
+        {"wild4-conrad-datalogger-01.png", 207, "\u00B0C", "a program's seven-segment readout, found though a window's edge stands taller than its digits"},
+        {"wild10-keysight-pxa-plot-01.png", -85.1, "dBm", "a spectrum's level named as its peak's"},
+        {"wild9-tinysa-qttinysa-03.png", -112.3, "dBm", "a marker's frequency and level run together: the level"},
+        {"wild9-tinysa-screen-01.png", -25.4, "dBm", "a level in dB after the marker's frequency, the scale in dBm"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
