@@ -1910,8 +1910,10 @@ private:
             for (const Token& t : m_tokens) {
                 if (t.row != row || t.kind != Kind::Number)
                     continue;
-                if (t.clock || t.status || !t.unit || t.unit->perDivision || (!cells.isEmpty() && t.unit->base != cells.first()->unit->base))
+                if (t.clock || t.status || !t.unit || t.unit->perDivision || (!cells.isEmpty() && t.unit->base != cells.first()->unit->base)) {
                     table = false;
+                    break;
+                }
                 cells.append(&t);
             }
             if (!table || cells.size() != 5)
