@@ -1254,6 +1254,10 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"100.0us/", 466, 44, 10}, {"2.0V", 147, 506, 10}, {"1.0V", 232, 506, 10}, {"500mV", 317, 506, 10}, {"2.0V", 402, 506, 10},
           {"5.0V", 488, 506, 10}},
          {}, "", {}, {}},
+        // ...nor a line of five figures that opens with one bare of any unit.
+        {{{"100.0us/", 466, 44, 10}, {"2.7", 147, 506, 10}, {"2.6435mV", 232, 506, 10}, {"2.4mV", 317, 506, 10}, {"2.9mV", 402, 506, 10},
+          {"111.99uV", 488, 506, 10}},
+         {}, "", {}, {}},
         // ...but not where a panel's readout names were read without their figures: the counter
         // may count another edge than the panel measures.
         {{{"2.00ms", 570, 8, 13}, {"Mean", 682, 135, 13}, {"Pk-Pk", 682, 187, 13}, {"1.00V", 107, 459, 13}, {"2.12V", 422, 458, 13},
