@@ -839,9 +839,15 @@ Scan scan(const QImage& source)
         if (c.area >= 250 && b.width() >= 14 && b.height() >= 9 && fill >= 0.55 && isFilledRectangle(c, labels, int(id), w)) {
             const QColor fillColour = dominantColour(image, b);
             contrastAgainst(image, fillColour, b, inside, w);
-            if (holdsMarks(inside, w, b, c.area))
+            if (holdsMarks(inside, w, b, c.area)) {
                 takeBox(s, inside, b);
-            continue;
+                continue;
+            }
+            // A drawing as large as the screen's own frame (its bars, panels and plot joined by
+            // their borders) reaches all its edges as a filled box does, but holds far too much
+            // to be one: its panels are looked for as any large drawing's.
+            if (!isLineArt(c))
+                continue;
         }
         const bool outline = isOutline(c, labels, int(id), w);
         if (outline)
