@@ -581,7 +581,8 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
         const Component& p = panels[k];
         const QRect grown = p.box.adjusted(-r, -r, r, r);
         const double fill = double(p.area) / (double(p.box.width()) * p.box.height());
-        if (p.area < 2000 || grown.width() < 40 || grown.height() < 20 || fill < 0.45)
+        // (The rows of a table, a line of small print in each, are panels however low.)
+        if (p.area < 2000 || grown.width() < 40 || grown.height() < 16 || fill < 0.45)
             continue;
         // Its body reaches along most of its four edges (text drawn close to an edge leaves gaps
         // there).
