@@ -1834,6 +1834,10 @@ private:
                     continue;
                 if (t.clock || t.status || !t.unit || t.unit->perDivision || (!cells.isEmpty() && t.unit->base != cells.first()->unit->base))
                     table = false;
+                // (A line with a figure of no unit is no table, and its first figure has no unit
+                // to compare the next one's with.)
+                if (!table)
+                    break;
                 cells.append(&t);
             }
             if (!table || cells.size() != 5)
