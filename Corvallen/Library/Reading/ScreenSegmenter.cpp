@@ -897,6 +897,36 @@ Scan scan(const QImage& source)
                     core |= QRect(x, y, 1, 1);
         cores.push_back(core.isEmpty() ? c.box : core);
     }
+    // A large piece with several others inside its box is the body of a panel whose cells were
+    // read against their own fill (a side panel of readout cards), not a glyph: joined to the
+    // text inside, it would make the whole panel one glyph.
+    {
+        std::vector<bool> drop(boxes.size(), false);
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            const QRect& big = boxes[i];
+            if (big.width() <= 40 || big.height() <= 40)
+                continue;
+            int inner = 0;
+            for (size_t j = 0; j < boxes.size() && inner < 3; ++j)
+                inner += j != i && big.contains(boxes[j]) ? 1 : 0;
+            drop[i] = inner >= 3;
+        }
+        size_t kept = 0;
+        for (size_t i = 0; i < boxes.size(); ++i)
+            if (!drop[i]) {
+                boxes[kept] = boxes[i];
+                areas[kept] = areas[i];
+                barThickness[kept] = barThickness[i];
+                blobs[kept] = blobs[i];
+                cores[kept] = cores[i];
+                ++kept;
+            }
+        boxes.resize(kept);
+        areas.resize(kept);
+        barThickness.resize(kept);
+        blobs.resize(kept);
+        cores.resize(kept);
+    }
 
     // Glyphs: pieces that touch once grown by a hair (the segments of one LCD digit, the dot of
     // an i, the parts of % and :) are one glyph.

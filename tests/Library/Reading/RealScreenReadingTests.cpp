@@ -87,6 +87,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild9-unit-ut61e-program-01.png", 75.23, "mV", "a unit raised into the corner over the end of the large reading"},
         {"wild9-hantek-dso-01.png", 15.0, "Hz", "a time base in a 1-2-5 step beside a counter's six figures, both printed bare, are a scope's"},
         {"wild2-hantek-dso5102p-04.png", 50.0, "Hz", "a side panel in the frame's colour, each value in a rimmed box, is read"},
+        {"wild-rigol-dho-01.jpg", 1.0, "kHz", "readout cards on a panel are read against their own fill: the panel's body around them is no glyph"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
