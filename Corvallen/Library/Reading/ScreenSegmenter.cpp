@@ -581,7 +581,8 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
         const Component& p = panels[k];
         const QRect grown = p.box.adjusted(-r, -r, r, r);
         const double fill = double(p.area) / (double(p.box.width()) * p.box.height());
-        if (p.area < 2000 || grown.width() < 40 || grown.height() < 20 || fill < 0.45)
+        // (The rows of a table, a line of small print in each, are panels however low.)
+        if (p.area < 2000 || grown.width() < 40 || grown.height() < 16 || fill < 0.45)
             continue;
         // Its body reaches along most of its four edges (text drawn close to an edge leaves gaps
         // there).
@@ -839,9 +840,15 @@ Scan scan(const QImage& source)
         if (c.area >= 250 && b.width() >= 14 && b.height() >= 9 && fill >= 0.55 && isFilledRectangle(c, labels, int(id), w)) {
             const QColor fillColour = dominantColour(image, b);
             contrastAgainst(image, fillColour, b, inside, w);
-            if (holdsMarks(inside, w, b, c.area))
+            if (holdsMarks(inside, w, b, c.area)) {
                 takeBox(s, inside, b);
-            continue;
+                continue;
+            }
+            // A drawing as large as the screen's own frame (its bars, panels and plot joined by
+            // their borders) reaches all its edges as a filled box does, but holds far too much
+            // to be one: its panels are looked for as any large drawing's.
+            if (!isLineArt(c))
+                continue;
         }
         const bool outline = isOutline(c, labels, int(id), w);
         if (outline)
@@ -889,6 +896,36 @@ Scan scan(const QImage& source)
                 if (labels[size_t(y) * size_t(w) + size_t(x)] == int(id) && s.contrast[size_t(y) * size_t(w) + size_t(x)] >= high)
                     core |= QRect(x, y, 1, 1);
         cores.push_back(core.isEmpty() ? c.box : core);
+    }
+    // A large piece with several others inside its box is the body of a panel whose cells were
+    // read against their own fill (a side panel of readout cards), not a glyph: joined to the
+    // text inside, it would make the whole panel one glyph.
+    {
+        std::vector<bool> drop(boxes.size(), false);
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            const QRect& big = boxes[i];
+            if (big.width() <= 40 || big.height() <= 40)
+                continue;
+            int inner = 0;
+            for (size_t j = 0; j < boxes.size() && inner < 3; ++j)
+                inner += j != i && big.contains(boxes[j]) ? 1 : 0;
+            drop[i] = inner >= 3;
+        }
+        size_t kept = 0;
+        for (size_t i = 0; i < boxes.size(); ++i)
+            if (!drop[i]) {
+                boxes[kept] = boxes[i];
+                areas[kept] = areas[i];
+                barThickness[kept] = barThickness[i];
+                blobs[kept] = blobs[i];
+                cores[kept] = cores[i];
+                ++kept;
+            }
+        boxes.resize(kept);
+        areas.resize(kept);
+        barThickness.resize(kept);
+        blobs.resize(kept);
+        cores.resize(kept);
     }
 
     // Glyphs: pieces that touch once grown by a hair (the segments of one LCD digit, the dot of

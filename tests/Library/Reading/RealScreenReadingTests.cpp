@@ -96,6 +96,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild10-keysight-pxa-plot-01.png", -85.1, "dBm", "a spectrum's level named as its peak's"},
         {"wild9-tinysa-qttinysa-03.png", -112.3, "dBm", "a marker's frequency and level run together: the level"},
         {"wild9-tinysa-screen-01.png", -25.4, "dBm", "a level in dB after the marker's frequency, the scale in dBm"},
+        {"wild-rigol-dho-01.jpg", 1.0, "kHz", "readout cards on a panel are read against their own fill: the panel's body around them is no glyph"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
