@@ -475,6 +475,87 @@ bool holdsMarks(const std::vector<quint8>& inside, int width, const QRect& box, 
     return marked >= 12 && marked < area / 2;
 }
 
+// Faint thin frames drawn inside a box read against its fill (the rim of each value's field on
+// a readout panel, a shade off the panel) touch the large print they hold and would join it
+// into one piece as wide as the field. A frame is long thin faint lines: a stretch of faint ink
+// along a row longer than any glyph, no more than three rows thick, and the faint stretches
+// down a column that join two such rows (a field's sides). They are taken out before glyphs
+// are cut; a glyph's strokes are strongly inked, and no row through them is mostly faint.
+void stripThinFrames(Scan& s, const QRect& box)
+{
+    constexpr int low = 40;
+    const int bw = box.width(), bh = box.height();
+    const int longest = std::max(60, bw / 3);
+    if (bw < longest)
+        return;
+    auto at = [&](int x, int y) -> quint8& { return s.contrast[size_t(box.top() + y) * size_t(s.width) + size_t(box.left() + x)]; };
+    std::vector<quint8> flat(size_t(bw) * size_t(bh), 0);
+    for (int y = 0; y < bh; ++y)
+        for (int x = 0; x < bw;) {
+            if (at(x, y) < low) {
+                ++x;
+                continue;
+            }
+            int to = x, faint = at(x, y) < strongInk ? 1 : 0;
+            while (to + 1 < bw && at(to + 1, y) >= low)
+                faint += at(++to, y) < strongInk ? 1 : 0;
+            if (to - x + 1 >= longest && faint * 10 >= (to - x + 1) * 7)
+                std::fill(flat.begin() + qsizetype(size_t(y) * size_t(bw) + size_t(x)), flat.begin() + qsizetype(size_t(y) * size_t(bw) + size_t(to) + 1), 1);
+            x = to + 1;
+        }
+    // (A fill as wide is no line: more than three rows of it together.)
+    std::vector<quint8> line(flat.size(), 0);
+    for (int x = 0; x < bw; ++x)
+        for (int y = 0; y < bh;) {
+            if (!flat[size_t(y) * size_t(bw) + size_t(x)]) {
+                ++y;
+                continue;
+            }
+            int to = y;
+            while (to + 1 < bh && flat[size_t(to + 1) * size_t(bw) + size_t(x)])
+                ++to;
+            if (to - y + 1 <= 3)
+                for (int k = y; k <= to; ++k)
+                    line[size_t(k) * size_t(bw) + size_t(x)] = 1;
+            y = to + 1;
+        }
+    auto nearLine = [&](int x, int y) {
+        for (int dy = -3; dy <= 3; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int xx = x + dx, yy = y + dy;
+                if (xx >= 0 && yy >= 0 && xx < bw && yy < bh && line[size_t(yy) * size_t(bw) + size_t(xx)])
+                    return true;
+            }
+        return false;
+    };
+    std::vector<quint8> side(flat.size(), 0);
+    for (int x = 0; x < bw; ++x)
+        for (int y = 0; y < bh;) {
+            if (at(x, y) < low) {
+                ++y;
+                continue;
+            }
+            int to = y, faint = at(x, y) < strongInk ? 1 : 0;
+            while (to + 1 < bh && at(x, to + 1) >= low)
+                faint += at(x, ++to) < strongInk ? 1 : 0;
+            if (to - y + 1 >= 10 && faint * 10 >= (to - y + 1) * 7 && nearLine(x, y) && nearLine(x, to)) {
+                // Thin: no more than three columns of such a stretch side by side.
+                int across = 1;
+                for (int dx = -3; dx <= 3; ++dx)
+                    if (dx != 0 && x + dx >= 0 && x + dx < bw && at(x + dx, (y + to) / 2) >= low)
+                        ++across;
+                if (across <= 4)
+                    for (int k = y; k <= to; ++k)
+                        side[size_t(k) * size_t(bw) + size_t(x)] = 1;
+            }
+            y = to + 1;
+        }
+    for (int y = 0; y < bh; ++y)
+        for (int x = 0; x < bw; ++x)
+            if (line[size_t(y) * size_t(bw) + size_t(x)] || side[size_t(y) * size_t(bw) + size_t(x)])
+                at(x, y) = 0;
+}
+
 // A box whose text is read against its own fill: its contrast (worked out in `inside`) replaces
 // the screen's inside it. Pixels of the box's own rim blend box and background: not text.
 void takeBox(Scan& s, const std::vector<quint8>& inside, const QRect& box)
@@ -486,6 +567,7 @@ void takeBox(Scan& s, const std::vector<quint8>& inside, const QRect& box)
             const bool rim = x - box.left() < 2 || box.right() - x < 2 || y - box.top() < 2 || box.bottom() - y < 2;
             s.contrast[i] = rim ? 0 : inside[i];
         }
+    stripThinFrames(s, box);
 }
 
 // A panel of another colour (a program's dark readout panel in a light window) touches the
@@ -504,7 +586,7 @@ void takeBox(Scan& s, const std::vector<quint8>& inside, const QRect& box)
 // the panel's colour in its rim, whose rim the first look counted as the panel's, is a box of
 // its own all the same.
 void findPanels(const QImage& image, const Component& c, const std::vector<int>& labels, int id, Scan& s, std::vector<quint8>& inside,
-                bool holding = false, qsizetype firstFound = -1)
+                bool holding = false, qsizetype firstFound = -1, bool faintRims = false)
 {
     const bool enclosing = firstFound < 0;
     const qsizetype before = s.frames.size();
@@ -538,6 +620,20 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
         return;
     // (Specks are left as they are: the dots of a dotted grid would make a plot one body.)
     if (enclosing) {
+        // A faint rim around a field of the panel's colour (a value's box drawn a shade off the
+        // panel) belongs to the panel: counted apart, it joins the large print that touches it
+        // to the panel's border, and nothing inside it is enclosed. (Looked at so only where
+        // the panel's colour alone found no panel: a panel's own shades are not all rims.)
+        for (int y = 0; y < bh && faintRims; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(b.top() + y));
+            for (int x = 0; x < bw; ++x) {
+                const size_t k = size_t(y) * size_t(bw) + size_t(x);
+                if (same[k] || labels[size_t(b.top() + y) * size_t(w) + size_t(b.left() + x)] != id)
+                    continue;
+                const QRgb p = line[b.left() + x];
+                same[k] = std::max({std::abs(qRed(p) - br * 16 - 8), std::abs(qGreen(p) - bg * 16 - 8), std::abs(qBlue(p) - bb * 16 - 8)}) < 64;
+            }
+        }
         std::vector<quint8> other(same.size());
         for (size_t i = 0; i < same.size(); ++i)
             other[i] = same[i] ? 0 : 1;
@@ -620,6 +716,8 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
             continue;
         takeBox(s, inside, panel);
     }
+    if (enclosing && !faintRims && s.frames.size() == before)
+        return findPanels(image, c, labels, id, s, inside, holding, -1, true);
     if (enclosing)
         findPanels(image, c, labels, id, s, inside, holding, before);
 }
