@@ -107,8 +107,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         EXPECT_FALSE(answer.contains(QStringLiteral("minValue"))) << row.file;
         EXPECT_FALSE(answer.contains(QStringLiteral("maxValue"))) << row.file;
     }
-    // Screens whose reading comes with its limits, each labelled as such (statistics tiles, a
-    // readout list, limits after the reading on its line).
+    // Screens whose reading comes with its limits, each labelled as such (a readout list, a
+    // statistics table, limits after the reading on its line).
     struct Limited {
         const char* file;
         double value;
@@ -119,9 +119,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
     const QList<Limited> limited = {
         {"wild3-jyetech-dso138viewer-01.png", 3.00, "V", -0.20, 3.00, "a list of readouts down a column: its first line, before the peak to peak"},
         {"wild4-keysight-msox4154a-01.png", 2.7, "mV", 2.4, 2.9, "a statistics table's top line, its names unread: current, mean, minimum, maximum, deviation"},
-        {"blemeter-web-01.png", 4.685, "V", 4.5241, 4.6903, "a program's statistics tiles, each caption over its figure, are read with them"},
         {"wild5-rigol-ds1000z-03.png", 15.3, "V", 14.9, 15.3, "a short bold label stands further before its figure, and is read with it"},
-        {"wild-zoyi-multimeterlive-01.png", 4.07, "V", 4.069, 4.071, "statistics captions centred over their figures, a line's gap above them"},
         {"wild5-evilgenius-esp32pm-01.png", 3.88, "V", 3.85, 3.95, "a reading in print like all else, its labelled limits after it on its line"},
     };
     for (const Limited& row : limited) {
