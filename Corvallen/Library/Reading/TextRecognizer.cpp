@@ -1716,19 +1716,6 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             if (a != b && gap >= -2 && gap <= reach && label.height * 10 >= value.height * 6 && label.height * 10 <= value.height * 15
                 && withinLineOf(label.box, value))
                 priority[b] = std::max(priority[b], priority[a]);
-            // So is a caption right over it, where its start lines up with the value's: a
-            // program's tile of statistics names each figure over it ("MIN" over "4.5241 V").
-            // Not a line of figures over another (a table's rows), nor a table's head over a
-            // column of figures.
-            const int above = value.box.top() - label.box.bottom();
-            if (a != b && above >= 0 && above <= value.height && std::abs(label.box.left() - value.box.left()) <= value.height
-                && label.height * 10 >= value.height * 5 && label.height <= value.height && !measured.contains(b)
-                && std::none_of(measured.begin(), measured.end(), [&](int c) {
-                       const QRect& next = scan.runs.at(c).box;
-                       return next.top() > value.box.bottom() && next.top() - value.box.bottom() <= value.height * 2
-                              && std::min(next.right(), value.box.right()) >= std::max(next.left(), value.box.left());
-                   }))
-                priority[b] = std::max(priority[b], priority[a]);
         }
     }
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return priority.at(a) > priority.at(b); });
