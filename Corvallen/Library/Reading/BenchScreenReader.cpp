@@ -2555,25 +2555,15 @@ private:
             }
             if (!m.hasMatch())
                 continue;
-            const std::optional<Unit> u = decibels ? std::optional<Unit>(Unit{QString(), QStringLiteral("dBm"), QString(), false}) : parseUnit(m.captured(2));
-            if (!u || u->base != QLatin1String("dBm"))
+            // The level alone, with its unit, read as any figure is.
+            ScreenWord figure = w;
+            figure.text = m.captured(1) + (decibels ? QStringLiteral("dBm") : m.captured(2));
+            const QList<Token> read = tokensOf(figure, i);
+            if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->base != QLatin1String("dBm"))
                 continue;
-            QString shown;
-            const std::optional<double> v = readoutFigure(m.captured(1), &shown);
-            if (!v)
-                continue;
-            Token t;
-            t.kind = Kind::Number;
-            t.text = w.text;
-            t.box = w.box;
-            t.height = w.textHeight;
-            t.row = w.row;
-            t.word = i;
-            t.value = *v;
-            t.shown = shown;
-            t.unit = u;
+            const Token& t = read.first();
             r.main = t;
-            r.unit = u;
+            r.unit = t.unit;
             r.label.clear();
             return;
         }
