@@ -1128,6 +1128,22 @@ public:
             for (ScreenWord& w : words)
                 if (bareOhm.match(w.text).hasMatch())
                     w.text.back() = QLatin1Char('0');
+        // So is one that ends a figure in a row of figures drawn alike, to as many decimals,
+        // whose units the program leaves out ("0.0Ω" beside "0.0" in a load's panel): a unit
+        // drawn on one of the row's figures would be drawn on its neighbours too.
+        static const QRegularExpression bareFigure(QStringLiteral("^[-+]?\\d+[.,](\\d+)$"));
+        const auto decimals = [](const QString& figure) {
+            const qsizetype point = std::max(figure.indexOf(QLatin1Char('.')), figure.indexOf(QLatin1Char(',')));
+            return point < 0 ? -1 : figure.size() - point - 1;
+        };
+        if (!namesResistance)
+            for (ScreenWord& w : words)
+                if (bareOhm.match(w.text).hasMatch() && std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) {
+                        const auto m = bareFigure.match(o.text);
+                        return &o != &w && o.row == w.row && similarSize(o.textHeight, w.textHeight) && m.hasMatch()
+                               && m.capturedLength(1) == decimals(w.text.chopped(1));
+                    }))
+                    w.text.back() = QLatin1Char('0');
         // A strip whose "=" the recogniser reads as a dash shows a negative value after two
         // dashes ("Min--28.0mV"): on such a screen a label's single dash before its figure is
         // its "=" ("Max-88.0mV" is 88.0 mV), and the first of two dashes is one too.

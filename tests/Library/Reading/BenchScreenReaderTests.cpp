@@ -799,6 +799,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"26NSa/s", 240, 4, 10}, {"22011kHz", 306, 80, 10}, {"19.0010kHz", 300, 100, 10}},
         {{"Channel", 10, 80, 11}, {"Profile:", 10, 100, 11}, {"Lead", 70, 100, 11}, {"Acid", 110, 100, 11}, {"6V", 150, 100, 10},
          {"Voltage:", 10, 130, 12}, {"6.400", 90, 130, 10}, {"0.000", 90, 150, 10}},
+        // A load's panel of bare figures drawn alike, a closing zero of one read as an ohm sign.
+        {{"LIVEREADINGS", 300, 20, 12}, {"0.000", 300, 60, 16}, {"0.000", 400, 60, 16}, {"Voltage", 10, 70, 12}, {"Max:0.00", 330, 80, 6},
+         {"0.0Ω", 300, 100, 16}, {"0.0", 400, 100, 16}, {"StartTest", 10, 110, 12}},
         // A photo's blob read as one huge digit, another under it read as a unit.
         {{"g", 400, 30, 10}, {"4", 300, 0, 200}, {"°C", 340, 205, 40}},
         // ...or as a small "ol", larger than any figure: no overload.
