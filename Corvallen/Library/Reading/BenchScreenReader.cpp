@@ -3226,6 +3226,10 @@ private:
                 continue;
             right.append(&t);
         }
+        // A thin bar a program draws between a figure's field and its unit's ("1.4982879" "I"
+        // "V") is neither.
+        static const QRegularExpression bar(QStringLiteral("^[|Il!]$"));
+        right.removeIf([](const Token* t) { return bar.match(t->text).hasMatch() && t->box.width() * 3 <= t->box.height(); });
         std::sort(right.begin(), right.end(), [](const Token* a, const Token* b) { return a->box.left() < b->box.left(); });
         if (right.isEmpty()) {
             if (std::optional<Unit> below = unitBelow(number))
@@ -3247,6 +3251,11 @@ private:
         if (next.kind != Kind::Number && !labelsNext) {
             if (auto u = parseUnit(next.text))
                 return u;
+            // A mark drawn after the unit may read as a slash ("V/"). Set apart from a figure of
+            // five digits or more it is no scale per division: no scale is written so finely.
+            if (next.text.size() >= 2 && next.text.endsWith(QLatin1Char('/')) && digitCount(number.shown) >= 5)
+                if (auto u = parseUnit(next.text.chopped(1)))
+                    return u;
             if (right.size() >= 2 && right.at(1)->box.left() - next.box.right() <= number.height)
                 if (auto u = parseUnit(next.text + right.at(1)->text))
                     return u;
