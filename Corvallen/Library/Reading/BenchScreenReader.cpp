@@ -468,6 +468,11 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     base.word = wordIndex;
     QString text = w.text.trimmed();
     text.replace(QChar(0x2212), QLatin1Char('-'));
+    // A quote mark closing a figure's unit, and a letter after it, are a speck or an icon's
+    // edge beside the unit ("05.22V\"s"): no unit is written with one.
+    static const QRegularExpression quoted(QStringLiteral("^([-+]?\\d+[.,]\\d+)([A-Za-z\u00B5\u03A9]{1,3})[\"'`][A-Za-z]?$"));
+    if (const auto m = quoted.match(text); m.hasMatch() && parseUnit(m.captured(2)))
+        text = m.captured(1) + m.captured(2);
     if (isOverload(text)) {
         Token t = base;
         t.kind = Kind::Overload;
