@@ -2964,7 +2964,11 @@ private:
     void unitsFromVoltageNames()
     {
         // (In other languages too: "Spannung:", "Tension:", "Tensión:", "Voltaje:".)
-        static const QRegularExpression named(QStringLiteral("^[A-Z]*(?:VOLTAGE|SPANNUNG|TENSION|TENSIÓN|TENSIONE|VOLTAJE):$"));
+        static const QRegularExpression named(QStringLiteral("^(?:[A-Z]*(?:VOLTAGE|SPANNUNG|TENSION|TENSIÓN|TENSIONE|VOLTAJE)|V(?:PP|P-P|RMS|AVG|MEAN)):$"));
+        // So does a voltage's statistic named with its V ("Vpp: 1.9888", "Vrms:1.6779"), where
+        // the program prints no unit on any figure of its line: where others carry theirs, a
+        // bare one lost its unit, perhaps read as a digit ("3.92V" as "3.927").
+        static const QRegularExpression statistic(QStringLiteral("^V(?:PP|P-P|RMS|AVG|MEAN):$"));
         // (A charger's stages and thresholds are set as well: "Float Voltage: 13.60", "Reconnect
         // Voltage:", "Reference Voltage:".)
         static const QRegularExpression setting(
@@ -2984,11 +2988,16 @@ private:
                 || gap < -2 || gap > std::max(name.height, figure.height) * 3 || unitAfter(figure))
                 continue;
             // (A unit set apart in a column of its own further along the line, "Voltage: 350.2
-            // ... mV", is the figure's, whatever its prefix.)
+            // ... mV", is the figure's, whatever its prefix; the next readout's label, "Vrms",
+            // is none.)
             bool unitFurther = false;
             for (int j = i + 2; j < m_tokens.size() && m_tokens.at(j).row == name.row && m_tokens.at(j).kind != Kind::Number && !unitFurther; ++j)
-                unitFurther = parseUnit(m_tokens.at(j).text).has_value();
+                unitFurther = m_tokens.at(j).kind != Kind::Label && parseUnit(m_tokens.at(j).text).has_value();
             if (unitFurther)
+                continue;
+            if (statistic.match(text).hasMatch() && std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+                    return t.kind == Kind::Number && t.row == name.row && t.unit && !t.unitFromLabel;
+                }))
                 continue;
             m_tokens[i + 1].unit = Unit{QString(), QStringLiteral("V"), QString(), false};
             m_tokens[i + 1].unitFromLabel = true;

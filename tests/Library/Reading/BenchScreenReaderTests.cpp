@@ -1105,6 +1105,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         // ...in another language.
         {{{"Akku", 10, 6, 12}, {"Log", 70, 6, 12}, {"Spannung:", 10, 60, 12}, {"12.25", 90, 60, 10}, {"Strom:", 10, 80, 12}, {"0.512", 90, 80, 10}},
          "DC Voltage", 12.25, "V"},
+        // ...or by a voltage's statistic, its V written in the name, the next readout's name no unit.
+        {{{"Trace", 10, 6, 12}, {"Vpp:", 10, 60, 12}, {"1.9888", 60, 60, 12}, {"Vrms:1.6779", 140, 60, 12}, {"AVG:", 260, 60, 12},
+          {"1.5241", 310, 60, 12}},
+         "Oscilloscope", 1.9888, "V"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));

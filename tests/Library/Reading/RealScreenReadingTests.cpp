@@ -100,6 +100,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild10-hantek-dso-02.jpg", 53.33, "MHz", "values in fields with faint rims on a readout panel: the rims are the panel's, not the values'"},
         {"blind-openmodern-01.png", 1.4982879, "V", "a thin bar between the large figure and its unit, the unit followed by a mark read as a slash"},
         {"wild11-rdtech-um34c-02.jpg", 5.22, "V", "a quote mark and a letter after the unit are a speck, not part of it"},
+        {"wild7-embo-scope-01.png", 1.9888, "V", "a peak to peak printed bare after its name \"Vpp:\" is in volts"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
