@@ -2562,6 +2562,24 @@ private:
             if (!m.hasMatch() && i > 0 && nameAlone.match(m_words.at(i - 1).text).hasMatch() && m_words.at(i - 1).row == w.row
                 && w.box.left() - m_words.at(i - 1).box.right() <= std::max(w.textHeight, 4) * 2)
                 m = level.match(w.text);
+            // A level printed bare right under the marker's place ("MKR" "50.0" "MHz" over
+            // "-82.91"), on a screen whose scale is in dBm, is in dBm.
+            bool underPlace = false;
+            static const QRegularExpression bareLevel(QStringLiteral("^([-+]?\\d+[.,]\\d+)()$"));
+            if (!m.hasMatch() && scaledInDbm && bareLevel.match(w.text).hasMatch()) {
+                QString shown;
+                for (int k = 0; k + 2 < m_words.size() && !underPlace; ++k) {
+                    const ScreenWord& name = m_words.at(k);
+                    const ScreenWord& place = m_words.at(k + 1);
+                    const std::optional<Unit> hertz = parseUnit(m_words.at(k + 2).text);
+                    const int drop = w.box.top() - place.box.bottom();
+                    underPlace = nameAlone.match(name.text).hasMatch() && place.row == name.row && m_words.at(k + 2).row == name.row
+                                 && hertz && hertz->base == QLatin1String("Hz") && readoutFigure(place.text, &shown)
+                                 && horizontalOverlap(place.box, w.box) > 0 && drop >= -2 && drop <= std::max(w.textHeight, 4) * 2;
+                }
+                if (underPlace)
+                    m = bareLevel.match(w.text);
+            }
             // A level in decibels right after the marker's frequency, on a screen whose scale
             // is in dBm, lost the m of its unit ("868.00000MHz -25.4dB", the Hz perhaps read
             // as a scrap of its own).
@@ -2578,7 +2596,7 @@ private:
                 continue;
             // The level alone, with its unit, read as any figure is.
             ScreenWord figure = w;
-            figure.text = m.captured(1) + (decibels ? QStringLiteral("dBm") : m.captured(2));
+            figure.text = m.captured(1) + (decibels || underPlace ? QStringLiteral("dBm") : m.captured(2));
             const QList<Token> read = tokensOf(figure, i);
             if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->base != QLatin1String("dBm"))
                 continue;

@@ -1333,6 +1333,14 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
         {{{"-IRT868.00000MHz2", 100, 10, 30}, {"-25.4dB", 464, 10, 30}, {"dBm", 15, 54, 24}, {"-20", 947, 83, 23}}, -25.4},
         // ...but in dB on a screen not scaled in dBm, it is a ratio.
         {{{"-IRT868.00000MHz2", 100, 10, 30}, {"-25.4dB", 464, 10, 30}, {"dB", 15, 54, 24}, {"-20", 947, 83, 23}}, {}},
+        // A level printed bare under the marker's place, on a screen scaled in dBm...
+        {{{"REF", 10, 17, 10}, {"0.0", 34, 17, 10}, {"dBm", 66, 17, 10}, {"MKR", 322, 17, 10}, {"50.0", 362, 17, 10}, {"MHz", 402, 17, 10},
+          {"Write", 114, 31, 10}, {"-82.91", 363, 31, 10}},
+         -82.91},
+        // ...but not under a setting's figure.
+        {{{"REF", 10, 17, 10}, {"0.0", 34, 17, 10}, {"dBm", 66, 17, 10}, {"CF", 322, 17, 10}, {"50.0", 362, 17, 10}, {"MHz", 402, 17, 10},
+          {"Write", 114, 31, 10}, {"-82.91", 363, 31, 10}},
+         {}},
         // A meter's peak in volts, a generator's level: no marker's.
         {{{"Peak:-5.12V", 10, 40, 12}, {"Hold", 200, 40, 12}}, {}},
         {{{"Level", 10, 40, 12}, {"-10.00dBm", 80, 40, 12}, {"Freq", 10, 70, 12}, {"1.000MHz", 80, 70, 12}}, {}},
