@@ -1582,8 +1582,17 @@ private:
         // On a screen that is a scope's by its waveform and its readouts alone, a readout of its
         // strip, its label glued to its figure ("Freq=610 Hz", "F99.98KHz"), is as much its
         // measurement.
+        // So is one whose label is a word of its own just before it, opening its line ("F"
+        // "150.1Hz").
+        const auto labelOpensLine = [&](const Token& t) {
+            const ScreenWord& w = m_words.at(t.word);
+            return t.word + 1 == r.main->word && w.text == t.text && w.row == r.main->row
+                   && r.main->box.left() - w.box.right() <= std::max(r.main->height, 4) * 2
+                   && (t.word == 0 || m_words.at(t.word - 1).row != w.row);
+        };
         const bool stripReadout = m_scope && r.main && !r.label.isEmpty() && std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
-            return t.kind == Kind::Label && t.word == r.main->word && t.label == r.label && m_words.at(t.word).text.startsWith(t.text);
+            return t.kind == Kind::Label && t.label == r.label
+                   && ((t.word == r.main->word && m_words.at(t.word).text.startsWith(t.text)) || labelOpensLine(t));
         });
         const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge || stripReadout);
         // A value under a label that names its unit is a program's labelled readout.

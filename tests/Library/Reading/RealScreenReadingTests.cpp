@@ -101,6 +101,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"blind-openmodern-01.png", 1.4982879, "V", "a thin bar between the large figure and its unit, the unit followed by a mark read as a slash"},
         {"wild11-rdtech-um34c-02.jpg", 5.22, "V", "a quote mark and a letter after the unit are a speck, not part of it"},
         {"wild7-embo-scope-01.png", 1.9888, "V", "a peak to peak printed bare after its name \"Vpp:\" is in volts"},
+        {"wild11-expeyes17-rc-01.png", 150.1, "Hz", "a readout beside a waveform whose label is a word of its own opening its line"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
