@@ -3102,13 +3102,17 @@ private:
             marks += 2;
         // A time told to three figures in the 1-2-5 steps a scope's time base moves by ("2.00ms",
         // "500us") beside a frequency told to a counter's six figures or more ("15.0000Hz") is a
-        // scope's time base and counter printed without their marks.
+        // scope's time base and counter printed without their marks. (No frequency is negative:
+        // a minus before the counter's is its "=" misread, "f = 493.150Hz" read "-493.150Hz".)
         static const QRegularExpression stepTime(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00)[NUM\u00B5]?S$"));
+        // (So is one written after the M a scope prints before its main time base, "M500us".)
         const bool stepped = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
-            return t.kind == Kind::Number && t.unit && !t.unit->perDivision && stepTime.match(upper(t.text)).hasMatch();
+            const QString u = upper(t.text);
+            return (t.kind == Kind::Number && t.unit && !t.unit->perDivision && stepTime.match(u).hasMatch())
+                   || (u.startsWith(QLatin1Char('M')) && stepTime.match(u.mid(1)).hasMatch());
         });
         const bool counted = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
-            return t.kind == Kind::Number && t.unit && t.unit->base == QLatin1String("Hz") && t.value > 0 && digitCount(t.shown) >= 6;
+            return t.kind == Kind::Number && t.unit && t.unit->base == QLatin1String("Hz") && t.value != 0 && digitCount(t.shown) >= 6;
         });
         if (stepped && counted)
             marks += 2;

@@ -1245,6 +1245,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"2.00ms", 570, 8, 13}, {"Whitestripeispassingby", 41, 397, 27}, {"1.00V", 107, 459, 13}, {"2.00V", 422, 458, 13},
           {"15.0000Hz", 537, 458, 13}},
          15.0, "Hz", {}, {}},
+        // So is the main time base after its M beside the counter whose "=" was read as a minus:
+        // the strip's frequency is the reading.
+        {{{"Stop", 100, 8, 12}, {"-493.150Hz", 532, 400, 12}, {"Freq-498.2Hz", 27, 438, 13}, {"M500us", 292, 458, 12},
+          {"MPos:0.00us", 372, 458, 12}},
+         498.2, "Hz", {}, {}},
         // A statistics table whose names went unread, by one scale mark: the top line of five
         // figures (current, mean, minimum, maximum, deviation) with its own limits...
         {{{"100.0us/", 466, 44, 10}, {"2.7mV", 147, 506, 10}, {"2.6435mV", 232, 506, 10}, {"2.4mV", 317, 506, 10}, {"2.9mV", 402, 506, 10},
