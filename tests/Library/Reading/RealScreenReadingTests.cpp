@@ -98,6 +98,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild9-tinysa-screen-01.png", -25.4, "dBm", "a level in dB after the marker's frequency, the scale in dBm"},
         {"wild-rigol-dho-01.jpg", 1.0, "kHz", "readout cards on a panel are read against their own fill: the panel's body around them is no glyph"},
         {"wild10-hantek-dso-02.jpg", 53.33, "MHz", "values in fields with faint rims on a readout panel: the rims are the panel's, not the values'"},
+        {"wild6-siglent-sds1000-02.png", 498.2, "Hz", "a strip on the bar of the frame round the grid is read against the bar's colour"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
