@@ -1512,6 +1512,23 @@ private:
                     m_scope = true;
                     return;
                 }
+                // A figure with its unit that opens the strip's line, in the strip's print, just
+                // before its first readout, is the strip's first readout with its label lost
+                // ("2.56Y" before "Rise-1.700ns" for "Vpp=2.56V"): the measurement put first.
+                const int firstWord = readouts.first().word;
+                const auto opener = std::find_if(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+                    const ScreenWord& own = m_words.at(t.word);
+                    return &first == &readouts.first() && t.kind == Kind::Number && !t.clock && t.unit && !t.unit->perDivision
+                           && !t.unit->base.isEmpty() && t.unit->base != QLatin1String("%") && t.word == firstWord - 1 && own.row == stripRow
+                           && own.text == t.text && (t.word == 0 || m_words.at(t.word - 1).row != stripRow)
+                           && similarSize(own.textHeight, m_words.at(firstWord).textHeight);
+                });
+                if (opener != m_tokens.end()) {
+                    takeScopeFigure(r, *opener, {});
+                    r.minValue.reset();
+                    r.maxValue.reset();
+                    return;
+                }
                 takeReadout(r, first);
                 takeLimits(r, readouts, first.unit);
                 m_scope = true;

@@ -1205,6 +1205,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"H200us", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"Rise-2.500ms", 40, 230, 8}, {"Fall-2.500ms", 130, 230, 8},
           {"Freq-60.2Hz", 220, 230, 8}, {"1.00V", 40, 250, 8}},
          2.500, "ms", {}, {}, true},
+        // ...and a figure with its unit opening the strip before the first label, its own label
+        // lost, is the first readout.
+        {{{"H5.00ns", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"pts", 180, 4, 8}, {"2.230V", 100, 40, 9}, {"2.56Y", 50, 236, 9}, {"Rise-1.700ns", 110, 236, 10},
+          {"500mV", 100, 256, 9}},
+         2.56, "V", {}, {}, true},
         // ...nor a voltage that no label claims after it, as the peak to peak it might be.
         {{{"H1.00ms", 10, 4, 12}, {"50.0MSa/s", 120, 4, 12}, {"Width120.0us", 40, 230, 8}, {"Avg-1.35Y", 130, 230, 8},
           {"Freq-961", 220, 230, 8}, {"3.52V", 280, 230, 8}, {"2.00V", 40, 250, 8}},

@@ -99,6 +99,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild-rigol-dho-01.jpg", 1.0, "kHz", "readout cards on a panel are read against their own fill: the panel's body around them is no glyph"},
         {"wild10-hantek-dso-02.jpg", 53.33, "MHz", "values in fields with faint rims on a readout panel: the rims are the panel's, not the values'"},
         {"wild6-siglent-sds1000-02.png", 498.2, "Hz", "a strip on the bar of the frame round the grid is read against the bar's colour"},
+        {"fresh-rigol-ds1000z-06.png", 2.56, "V", "a strip's first figure, its label lost, before a labelled readout"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
