@@ -1529,6 +1529,20 @@ private:
                     r.maxValue.reset();
                     return;
                 }
+                // One before it on its line whose label was read and its figure garbled
+                // ("Prd-11..dims" before "Freq89.99Hz") is the measurement put first: the readout
+                // after it does not stand for it.
+                static const QRegularExpression garbled(QStringLiteral("^([+\\-]?[A-Za-z]{2,8})[=:\\-]?\\d"));
+                const bool lostFirst = &first == &readouts.first()
+                                       && std::any_of(m_words.begin(), m_words.begin() + firstWord, [&](const ScreenWord& w) {
+                                              const auto m = garbled.match(w.text);
+                                              return w.row == stripRow && m.hasMatch() && !readoutLabel(m.captured(1)).isEmpty();
+                                          });
+                if (lostFirst) {
+                    r = Reading();
+                    m_scope = true;
+                    return;
+                }
                 takeReadout(r, first);
                 takeLimits(r, readouts, first.unit);
                 m_scope = true;

@@ -1210,6 +1210,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"H5.00ns", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"pts", 180, 4, 8}, {"2.230V", 100, 40, 9}, {"2.56Y", 50, 236, 9}, {"Rise-1.700ns", 110, 236, 10},
           {"500mV", 100, 256, 9}},
          2.56, "V", {}, {}, true},
+        // ...but where the first readout's label was read and its figure garbled, none after it
+        // stands for it.
+        {{{"H5.00ms", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"pts", 180, 4, 8}, {"CH1", 10, 236, 9}, {"Prd-11..dims", 40, 236, 9},
+          {"Freg89,99Hz", 120, 236, 9}, {"+Wid-5.56ms", 40, 250, 9}},
+         {}, "", {}, {}, true},
         // ...nor a voltage that no label claims after it, as the peak to peak it might be.
         {{{"H1.00ms", 10, 4, 12}, {"50.0MSa/s", 120, 4, 12}, {"Width120.0us", 40, 230, 8}, {"Avg-1.35Y", 130, 230, 8},
           {"Freq-961", 220, 230, 8}, {"3.52V", 280, 230, 8}, {"2.00V", 40, 250, 8}},
