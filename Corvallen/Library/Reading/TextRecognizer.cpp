@@ -320,9 +320,15 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
                 const QRect withSign = QRect(QPoint(area.left() - int(H * (one ? 1.4 : 0.8)), area.top()), area.bottomRight()).intersected(screen);
                 // Nothing else may stand there: neither a glyph of this line nor one a number
                 // read before has taken.
+                // (A minus drawn as a short block, a glyph of its own, is the sign itself: a flat
+                // mark about a bar thick, level with the digits' middle.)
+                const auto signItself = [&](const QRect& b) {
+                    return b.height() * 4 <= H && b.width() >= b.height() && b.width() * 5 <= H * 4
+                           && std::abs(b.center().y() - area.center().y()) * 5 <= H;
+                };
                 const bool signRoom = std::none_of(glyphs.begin(), glyphs.end(), [&](const Glyph& g) {
                     return g.box.right() < area.left() && g.box.right() >= withSign.left() && g.box.bottom() >= withSign.top()
-                           && g.box.top() <= withSign.bottom();
+                           && g.box.top() <= withSign.bottom() && !signItself(g.box);
                 });
                 for (const QRect& tryArea : {area, withSign}) {
                     if (tryArea == withSign && !signRoom)
