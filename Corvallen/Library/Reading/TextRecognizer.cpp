@@ -699,6 +699,20 @@ void mendVoltAfterPrefix(ReadWord& r, const ScreenSegmenter::Scan& scan, const S
         r.word.text = m.captured(1) + QLatin1Char('V');
 }
 
+// A unit standing alone as two glyphs, a prefix and a mark no unit is made of ("mi" for a
+// display's "mV" beside its large digits), whose second glyph is a V of full height: the same
+// thin V, read as the prefix's volts.
+void mendLoneVoltUnit(ReadWord& r, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    static const QRegularExpression prefixThenMark(QStringLiteral("^([mk])(?:i|l|I|'|\\|)$"));
+    const QRegularExpressionMatch m = prefixThenMark.match(r.word.text);
+    if (!m.hasMatch() || run.glyphs.size() != 2)
+        return;
+    const QRect& vee = run.glyphs.at(1);
+    if (vee.height() * 10 >= run.height * 7 && vee.left() - run.glyphs.at(0).right() <= run.height / 3 && isVee(scan, vee))
+        r.word.text = m.captured(1) + QLatin1Char('V');
+}
+
 // A digit the recogniser made up after a digit it read well: squeezed between that digit and
 // the next character (its box narrower than theirs and mostly inside them) and centred on the
 // gap between two glyphs, where the screen has no ink, while each of the two is centred on a
@@ -779,6 +793,8 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
         mendVolt(r.word, scan, run);
         mendMilli(r, scan, run);
         mendVoltAfterPrefix(r, scan, run);
+        if (out.size() == 1)
+            mendLoneVoltUnit(r, scan, run);
         // The characters follow the word's mended letters (µ, Ω), one for one.
         if (r.word.text.size() == r.symbols.size())
             for (int i = 0; i < r.symbols.size(); ++i)

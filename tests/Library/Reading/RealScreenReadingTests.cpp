@@ -100,6 +100,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild10-hantek-dso-02.jpg", 53.33, "MHz", "values in fields with faint rims on a readout panel: the rims are the panel's, not the values'"},
         {"wild6-siglent-sds1000-02.png", 498.2, "Hz", "a strip on the bar of the frame round the grid is read against the bar's colour"},
         {"fresh-rigol-ds1000z-06.png", 2.56, "V", "a strip's first figure, its label lost, before a labelled readout"},
+        {"keysight-dsox-05.png", -32.1, "mV", "a built-in meter's sign drawn as a short block; its thin V read as a mark after the m"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
