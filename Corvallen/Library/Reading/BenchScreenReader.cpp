@@ -1515,13 +1515,18 @@ private:
                 // A figure with its unit that opens the strip's line, in the strip's print, just
                 // before its first readout, is the strip's first readout with its label lost
                 // ("2.56Y" before "Rise-1.700ns" for "Vpp=2.56V"): the measurement put first.
+                // (A volt or a second in a knob's 1-2-5 step to three figures, "1.00V", "500us",
+                // is a channel's scale or the time base, its badge unread.)
+                static const QRegularExpression step(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00)$"));
                 const int firstWord = readouts.first().word;
                 const auto opener = std::find_if(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
                     const ScreenWord& own = m_words.at(t.word);
+                    const bool scale = (t.unit && (t.unit->base == QLatin1String("V") || t.unit->base == QLatin1String("s")))
+                                       && step.match(t.shown).hasMatch();
                     return &first == &readouts.first() && t.kind == Kind::Number && !t.clock && t.unit && !t.unit->perDivision
                            && !t.unit->base.isEmpty() && t.unit->base != QLatin1String("%") && t.word == firstWord - 1 && own.row == stripRow
                            && own.text == t.text && (t.word == 0 || m_words.at(t.word - 1).row != stripRow)
-                           && similarSize(own.textHeight, m_words.at(firstWord).textHeight);
+                           && similarSize(own.textHeight, m_words.at(firstWord).textHeight) && !scale;
                 });
                 if (opener != m_tokens.end()) {
                     takeScopeFigure(r, *opener, {});

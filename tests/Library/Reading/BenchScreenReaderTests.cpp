@@ -1215,6 +1215,9 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"H5.00ms", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"pts", 180, 4, 8}, {"CH1", 10, 236, 9}, {"Prd-11..dims", 40, 236, 9},
           {"Freg89,99Hz", 120, 236, 9}, {"+Wid-5.56ms", 40, 250, 9}},
          {}, "", {}, {}, true},
+        // ...nor is a channel's scale opening the line, its badge unread.
+        {{{"H5.00ns", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"pts", 180, 4, 8}, {"1.00V", 50, 236, 9}, {"Rise-1.700ns", 110, 236, 10}},
+         1.7, "ns", {}, {}, true},
         // ...nor a voltage that no label claims after it, as the peak to peak it might be.
         {{{"H1.00ms", 10, 4, 12}, {"50.0MSa/s", 120, 4, 12}, {"Width120.0us", 40, 230, 8}, {"Avg-1.35Y", 130, 230, 8},
           {"Freq-961", 220, 230, 8}, {"3.52V", 280, 230, 8}, {"2.00V", 40, 250, 8}},
