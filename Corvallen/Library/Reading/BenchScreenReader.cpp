@@ -1533,6 +1533,42 @@ private:
                     m_scope = true;
                     return;
                 }
+                // A figure with its unit that opens the strip's line, in the strip's print, just
+                // before its first readout, is the strip's first readout with its label lost
+                // ("2.56Y" before "Rise-1.700ns" for "Vpp=2.56V"): the measurement put first.
+                // (A volt or a second in a knob's 1-2-5 step to three figures, "1.00V", "500us",
+                // is a channel's scale or the time base, its badge unread.)
+                static const QRegularExpression step(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00)$"));
+                const int firstWord = readouts.first().word;
+                const auto opener = std::find_if(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+                    const ScreenWord& own = m_words.at(t.word);
+                    const bool scale = (t.unit && (t.unit->base == QLatin1String("V") || t.unit->base == QLatin1String("s")))
+                                       && step.match(t.shown).hasMatch();
+                    return &first == &readouts.first() && t.kind == Kind::Number && !t.clock && t.unit && !t.unit->perDivision
+                           && !t.unit->base.isEmpty() && t.unit->base != QLatin1String("%") && t.word == firstWord - 1 && own.row == stripRow
+                           && own.text == t.text && (t.word == 0 || m_words.at(t.word - 1).row != stripRow)
+                           && similarSize(own.textHeight, m_words.at(firstWord).textHeight) && !scale;
+                });
+                if (opener != m_tokens.end()) {
+                    takeScopeFigure(r, *opener, {});
+                    r.minValue.reset();
+                    r.maxValue.reset();
+                    return;
+                }
+                // One before it on its line whose label was read and its figure garbled
+                // ("Prd-11..dims" before "Freq89.99Hz") is the measurement put first: the readout
+                // after it does not stand for it.
+                static const QRegularExpression garbled(QStringLiteral("^([+\\-]?[A-Za-z]{2,8})[=:\\-]?\\d"));
+                const bool lostFirst = &first == &readouts.first()
+                                       && std::any_of(m_words.begin(), m_words.begin() + firstWord, [&](const ScreenWord& w) {
+                                              const auto m = garbled.match(w.text);
+                                              return w.row == stripRow && m.hasMatch() && !readoutLabel(m.captured(1)).isEmpty();
+                                          });
+                if (lostFirst) {
+                    r = Reading();
+                    m_scope = true;
+                    return;
+                }
                 takeReadout(r, first);
                 takeLimits(r, readouts, first.unit);
                 m_scope = true;
@@ -3159,13 +3195,17 @@ private:
             marks += 2;
         // A time told to three figures in the 1-2-5 steps a scope's time base moves by ("2.00ms",
         // "500us") beside a frequency told to a counter's six figures or more ("15.0000Hz") is a
-        // scope's time base and counter printed without their marks.
+        // scope's time base and counter printed without their marks. (No frequency is negative:
+        // a minus before the counter's is its "=" misread, "f = 493.150Hz" read "-493.150Hz".)
         static const QRegularExpression stepTime(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00)[NUM\u00B5]?S$"));
+        // (So is one written after the M a scope prints before its main time base, "M500us".)
         const bool stepped = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
-            return t.kind == Kind::Number && t.unit && !t.unit->perDivision && stepTime.match(upper(t.text)).hasMatch();
+            const QString u = upper(t.text);
+            return (t.kind == Kind::Number && t.unit && !t.unit->perDivision && stepTime.match(u).hasMatch())
+                   || (u.startsWith(QLatin1Char('M')) && stepTime.match(u.mid(1)).hasMatch());
         });
         const bool counted = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
-            return t.kind == Kind::Number && t.unit && t.unit->base == QLatin1String("Hz") && t.value > 0 && digitCount(t.shown) >= 6;
+            return t.kind == Kind::Number && t.unit && t.unit->base == QLatin1String("Hz") && t.value != 0 && digitCount(t.shown) >= 6;
         });
         if (stepped && counted)
             marks += 2;

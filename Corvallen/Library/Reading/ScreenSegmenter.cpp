@@ -677,6 +677,28 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
         const Component& p = panels[k];
         const QRect grown = p.box.adjusted(-r, -r, r, r);
         const double fill = double(p.area) / (double(p.box.width()) * p.box.height());
+        // A frame round a plot (bars above and below the grid and strips at its sides, in one
+        // colour) is one body shaped as a ring, far from filling its box. Its bar across the
+        // bottom, rows the body fills from side to side with the text counted in, is where a
+        // scope writes its measurements under the grid: a panel of its own. (The bar across the
+        // top holds the status and the title, read against the screen as they are.)
+        if (enclosing && fill < 0.45 && p.box.width() * 2 >= bw) {
+            std::vector<int> across(size_t(bh), 0);
+            for (int y = p.box.top(); y <= p.box.bottom(); ++y)
+                for (int x = p.box.left(); x <= p.box.right(); ++x)
+                    across[size_t(y)] += panelLabels[size_t(y) * size_t(bw) + size_t(x)] == int(k) ? 1 : 0;
+            const auto full = [&](int y) { return across[size_t(y)] * 10 >= p.box.width() * 9; };
+            int top = p.box.bottom();
+            while (top > p.box.top() && full(top - 1))
+                --top;
+            const QRect bar = QRect(p.box.left(), top, p.box.width(), p.box.bottom() - top + 1).adjusted(-r, -r, r, r);
+            if (full(p.box.bottom()) && bar.height() >= 16) {
+                const QRect panel = bar.translated(b.topLeft());
+                contrastAgainst(image, dominantColour(image, panel), panel, inside, w);
+                takeBox(s, inside, panel);
+            }
+            continue;
+        }
         // (The rows of a table, a line of small print in each, are panels however low.)
         if (p.area < 2000 || grown.width() < 40 || grown.height() < 16 || fill < 0.45)
             continue;

@@ -281,7 +281,10 @@ std::optional<Reading> decodeUpright(const Upright& line, bool bridging)
                 out.text += QLatin1Char('.');
                 continue;
             }
-            if (std::abs((c.top + c.bottom) / 2.0 - mid) <= lineH * 0.18 && c.width() >= digitWidth * 0.45) {
+            // (Some displays draw the sign as a short block, no longer than it is thick: only
+            // before the first digit.)
+            const bool shortSign = out.text.isEmpty() && c.width() >= c.height() && c.height() <= lineH * 0.15;
+            if (std::abs((c.top + c.bottom) / 2.0 - mid) <= lineH * 0.18 && (c.width() >= digitWidth * 0.45 || shortSign)) {
                 out.text += QLatin1Char('-');
                 continue;
             }

@@ -320,9 +320,15 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
                 const QRect withSign = QRect(QPoint(area.left() - int(H * (one ? 1.4 : 0.8)), area.top()), area.bottomRight()).intersected(screen);
                 // Nothing else may stand there: neither a glyph of this line nor one a number
                 // read before has taken.
+                // (A minus drawn as a short block, a glyph of its own, is the sign itself: a flat
+                // mark about a bar thick, level with the digits' middle.)
+                const auto signItself = [&](const QRect& b) {
+                    return b.height() * 4 <= H && b.width() >= b.height() && b.width() * 5 <= H * 4
+                           && std::abs(b.center().y() - area.center().y()) * 5 <= H;
+                };
                 const bool signRoom = std::none_of(glyphs.begin(), glyphs.end(), [&](const Glyph& g) {
                     return g.box.right() < area.left() && g.box.right() >= withSign.left() && g.box.bottom() >= withSign.top()
-                           && g.box.top() <= withSign.bottom();
+                           && g.box.top() <= withSign.bottom() && !signItself(g.box);
                 });
                 for (const QRect& tryArea : {area, withSign}) {
                     if (tryArea == withSign && !signRoom)
@@ -693,6 +699,20 @@ void mendVoltAfterPrefix(ReadWord& r, const ScreenSegmenter::Scan& scan, const S
         r.word.text = m.captured(1) + QLatin1Char('V');
 }
 
+// A unit standing alone as two glyphs, a prefix and a mark no unit is made of ("mi" for a
+// display's "mV" beside its large digits), whose second glyph is a V of full height: the same
+// thin V, read as the prefix's volts.
+void mendLoneVoltUnit(ReadWord& r, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    static const QRegularExpression prefixThenMark(QStringLiteral("^([mk])(?:i|l|I|'|\\|)$"));
+    const QRegularExpressionMatch m = prefixThenMark.match(r.word.text);
+    if (!m.hasMatch() || run.glyphs.size() != 2)
+        return;
+    const QRect& vee = run.glyphs.at(1);
+    if (vee.height() * 10 >= run.height * 7 && vee.left() - run.glyphs.at(0).right() <= run.height / 3 && isVee(scan, vee))
+        r.word.text = m.captured(1) + QLatin1Char('V');
+}
+
 // A digit the recogniser made up after a digit it read well: squeezed between that digit and
 // the next character (its box narrower than theirs and mostly inside them) and centred on the
 // gap between two glyphs, where the screen has no ink, while each of the two is centred on a
@@ -773,6 +793,8 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
         mendVolt(r.word, scan, run);
         mendMilli(r, scan, run);
         mendVoltAfterPrefix(r, scan, run);
+        if (out.size() == 1)
+            mendLoneVoltUnit(r, scan, run);
         // The characters follow the word's mended letters (µ, Ω), one for one.
         if (r.word.text.size() == r.symbols.size())
             for (int i = 0; i < r.symbols.size(); ++i)

@@ -1212,6 +1212,19 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"H200us", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"Rise-2.500ms", 40, 230, 8}, {"Fall-2.500ms", 130, 230, 8},
           {"Freq-60.2Hz", 220, 230, 8}, {"1.00V", 40, 250, 8}},
          2.500, "ms", {}, {}, true},
+        // ...and a figure with its unit opening the strip before the first label, its own label
+        // lost, is the first readout.
+        {{{"H5.00ns", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"pts", 180, 4, 8}, {"2.230V", 100, 40, 9}, {"2.56Y", 50, 236, 9}, {"Rise-1.700ns", 110, 236, 10},
+          {"500mV", 100, 256, 9}},
+         2.56, "V", {}, {}, true},
+        // ...but where the first readout's label was read and its figure garbled, none after it
+        // stands for it.
+        {{{"H5.00ms", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"pts", 180, 4, 8}, {"CH1", 10, 236, 9}, {"Prd-11..dims", 40, 236, 9},
+          {"Freg89,99Hz", 120, 236, 9}, {"+Wid-5.56ms", 40, 250, 9}},
+         {}, "", {}, {}, true},
+        // ...nor is a channel's scale opening the line, its badge unread.
+        {{{"H5.00ns", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"pts", 180, 4, 8}, {"1.00V", 50, 236, 9}, {"Rise-1.700ns", 110, 236, 10}},
+         1.7, "ns", {}, {}, true},
         // ...nor a voltage that no label claims after it, as the peak to peak it might be.
         {{{"H1.00ms", 10, 4, 12}, {"50.0MSa/s", 120, 4, 12}, {"Width120.0us", 40, 230, 8}, {"Avg-1.35Y", 130, 230, 8},
           {"Freq-961", 220, 230, 8}, {"3.52V", 280, 230, 8}, {"2.00V", 40, 250, 8}},
@@ -1252,6 +1265,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"2.00ms", 570, 8, 13}, {"Whitestripeispassingby", 41, 397, 27}, {"1.00V", 107, 459, 13}, {"2.00V", 422, 458, 13},
           {"15.0000Hz", 537, 458, 13}},
          15.0, "Hz", {}, {}},
+        // So is the main time base after its M beside the counter whose "=" was read as a minus:
+        // the strip's frequency is the reading.
+        {{{"Stop", 100, 8, 12}, {"-493.150Hz", 532, 400, 12}, {"Freq-498.2Hz", 27, 438, 13}, {"M500us", 292, 458, 12},
+          {"MPos:0.00us", 372, 458, 12}},
+         498.2, "Hz", {}, {}},
         // A statistics table whose names went unread, by one scale mark: the top line of five
         // figures (current, mean, minimum, maximum, deviation) with its own limits...
         {{{"100.0us/", 466, 44, 10}, {"2.7mV", 147, 506, 10}, {"2.6435mV", 232, 506, 10}, {"2.4mV", 317, 506, 10}, {"2.9mV", 402, 506, 10},

@@ -35,6 +35,11 @@ std::vector<bool> segmentMask(const QString& text, int height, double slant, int
             p.drawRect(QRectF(x - (pitch - w) / 2 - t / 2, y + height - t, t, t));
             continue;
         }
+        if (ch == QLatin1Char('~')) {  // a minus drawn as a short block, hardly longer than thick
+            p.drawRect(QRectF(x + w - 1.5 * t, y + height / 2.0 - t / 2, 1.3 * t, t));
+            x += pitch;
+            continue;
+        }
         const int bits = ch == QLatin1Char('-') ? 0x40 : ch == QLatin1Char('L') ? 0x38 : table[ch.digitValue()];
         const double v = height / 2.0 - 1.5 * t - 2 * join;  // a vertical bar's length
         const QRectF seg[7] = {
@@ -97,6 +102,8 @@ TEST(SevenSegmentDecoder, ReadsThinAndBlockyFaces)
     EXPECT_EQ(decoded(QStringLiteral("84.3"), 78, 0, Style::Blocky), QStringLiteral("84.3"));
     EXPECT_EQ(decoded(QStringLiteral("0.L"), 60, 0, Style::Blocky), QStringLiteral("0.L"));
     EXPECT_EQ(decoded(QStringLiteral("3707"), 64, 0.07, Style::Blocky), QStringLiteral("3707"));
+    // A sign drawn as a short block before the first digit.
+    EXPECT_EQ(decoded(QStringLiteral("~32.1"), 60), QStringLiteral("-32.1"));
 }
 
 TEST(SevenSegmentDecoder, RefusesWhatIsNotASegmentNumber)
