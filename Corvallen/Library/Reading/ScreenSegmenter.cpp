@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <numeric>
+#include <optional>
 #include <type_traits>
 
 namespace ScreenSegmenter {
@@ -901,7 +902,9 @@ std::vector<quint8> glyphsJoinedFaintly(const QImage& image, const std::vector<q
 
 }  // namespace
 
-Scan scan(const QImage& source)
+namespace {
+
+Scan scanScreen(const QImage& source)
 {
     Scan s;
     if (source.isNull())
@@ -1162,6 +1165,138 @@ Scan scan(const QImage& source)
     });
     s.runs = runs;
     return s;
+}
+
+// Lines of text on a scan: runs of three glyphs or more.
+int linesOfText(const Scan& s)
+{
+    return int(std::count_if(s.runs.begin(), s.runs.end(), [](const Run& r) { return r.glyphs.size() >= 3; }));
+}
+
+// A photograph of a small display (an OLED or TFT module on its board, a tester in a case)
+// shows the screen as a dark window in a lighter, busier picture: against the picture's most
+// common colour (a board, a bench, a wall) its bright text stands out little, and the window's
+// black, far more, is taken for one large drawing. The window is the largest dark patch that
+// is mostly solid across its box and is neither a speck nor the whole picture.
+std::optional<QRect> darkWindow(const QImage& image)
+{
+    const int w = image.width(), h = image.height();
+    std::vector<quint8> dark(size_t(w) * size_t(h), 0);
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x)
+            dark[size_t(y) * size_t(w) + size_t(x)] = std::max({qRed(line[x]), qGreen(line[x]), qBlue(line[x])}) < 56 ? 1 : 0;
+    }
+    std::vector<int> labels;
+    const std::vector<Component> pieces = components(dark, w, h, labels);
+    const Component* best = nullptr;
+    for (const Component& c : pieces)
+        if (!best || c.area > best->area)
+            best = &c;
+    if (!best)
+        return std::nullopt;
+    const qint64 boxArea = qint64(best->box.width()) * best->box.height();
+    if (boxArea * 20 < qint64(w) * h || boxArea * 10 > qint64(w) * h * 7 || best->area * 5 < boxArea * 2 || best->box.height() < 30)
+        return std::nullopt;
+    return best->box;
+}
+
+// The window's brightness, its glow taken out: a photographed display's lit pixels blur into a
+// halo that joins neighbouring characters (and lines) into one piece. Everything up to the
+// level that best parts the window's dark fill from its lit text (Otsu's) is made black, and
+// what is above it stretched to white, so each character stands alone, anti-aliased.
+QImage windowLevels(const QImage& image, const QRect& window)
+{
+    std::array<int, 256> histogram{};
+    QImage grey(window.size(), QImage::Format_RGB32);
+    // (Each pixel is the mean of the three by three around it: the dark gaps between a
+    // display's own dots, which a close photograph shows, would break its characters apart.)
+    const int ww = window.width(), wh = window.height();
+    std::vector<int> level(size_t(ww) * size_t(wh));
+    for (int y = 0; y < wh; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(window.top() + y)) + window.left();
+        for (int x = 0; x < ww; ++x)
+            level[size_t(y) * size_t(ww) + size_t(x)] = qGray(line[x]);
+    }
+    for (int y = 0; y < wh; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(grey.scanLine(y));
+        for (int x = 0; x < ww; ++x) {
+            int sum = 0, n = 0;
+            for (int dy = std::max(0, y - 1); dy <= std::min(wh - 1, y + 1); ++dy)
+                for (int dx = std::max(0, x - 1); dx <= std::min(ww - 1, x + 1); ++dx, ++n)
+                    sum += level[size_t(dy) * size_t(ww) + size_t(dx)];
+            const int v = sum / n;
+            out[x] = qRgb(v, v, v);
+            ++histogram[size_t(v)];
+        }
+    }
+    const double total = double(window.width()) * window.height();
+    double sumAll = 0;
+    for (int v = 0; v < 256; ++v)
+        sumAll += double(v) * histogram[size_t(v)];
+    double below = 0, sumBelow = 0, bestSpread = -1;
+    int threshold = 0;
+    for (int v = 0; v < 256; ++v) {
+        below += histogram[size_t(v)];
+        sumBelow += double(v) * histogram[size_t(v)];
+        if (below == 0 || below == total)
+            continue;
+        const double m0 = sumBelow / below, m1 = (sumAll - sumBelow) / (total - below);
+        const double spread = below * (total - below) * (m0 - m1) * (m0 - m1);
+        if (spread > bestSpread) {
+            bestSpread = spread;
+            threshold = v;
+        }
+    }
+    // (Stretched to the brightest hundredth's level: a glint is no brighter text.)
+    double above = 0;
+    int top = 255;
+    while (top > threshold + 1 && (above += histogram[size_t(top)]) < total * 0.01)
+        --top;
+    for (int y = 0; y < grey.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
+        for (int x = 0; x < grey.width(); ++x) {
+            const int v = std::clamp((qRed(line[x]) - threshold) * 255 / std::max(1, top - threshold), 0, 255);
+            line[x] = qRgb(v, v, v);
+        }
+    }
+    return grey;
+}
+
+}  // namespace
+
+Scan scan(const QImage& source)
+{
+    Scan s = scanScreen(source);
+    if (s.width == 0 || linesOfText(s) >= 3)
+        return s;
+    // Where the picture as a whole gives next to no lines of text, the dark window in it is read
+    // as a screen of its own, and kept if it gives more.
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    const std::optional<QRect> window = darkWindow(image);
+    if (!window)
+        return s;
+    Scan inner = scanScreen(windowLevels(image, *window));
+    if (linesOfText(inner) <= linesOfText(s))
+        return s;
+    Scan out;
+    out.width = s.width;
+    out.height = s.height;
+    out.contrast.assign(s.contrast.size(), 0);
+    for (int y = 0; y < inner.height; ++y)
+        std::copy_n(inner.contrast.begin() + qsizetype(y) * inner.width, inner.width,
+                    out.contrast.begin() + qsizetype(window->top() + y) * out.width + window->left());
+    const QPoint shift = window->topLeft();
+    for (Run r : inner.runs) {
+        r.box.translate(shift);
+        for (QRect& g : r.glyphs)
+            g.translate(shift);
+        out.runs.append(r);
+    }
+    for (const QRect& f : inner.frames)
+        out.frames.append(f.translated(shift));
+    out.waveform = inner.waveform;
+    return out;
 }
 
 QImage runImage(const Scan& scan, const QRect& box, double scale, int pad)

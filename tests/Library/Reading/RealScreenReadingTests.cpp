@@ -98,6 +98,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild9-tinysa-screen-01.png", -25.4, "dBm", "a level in dB after the marker's frequency, the scale in dBm"},
         {"wild-rigol-dho-01.jpg", 1.0, "kHz", "readout cards on a panel are read against their own fill: the panel's body around them is no glyph"},
         {"wild10-hantek-dso-02.jpg", 53.33, "MHz", "values in fields with faint rims on a readout panel: the rims are the panel's, not the values'"},
+        {"wild-riden-opendps-01.jpg", 5.02, "V", "a photographed display: the dark window in the picture is read as a screen of its own"},
+        {"wild10-juntek-kg140f-photo-01.png", 20.16, "V", "a photographed display, its glow taken out so its characters stand apart"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
