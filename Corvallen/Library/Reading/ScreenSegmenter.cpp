@@ -1173,22 +1173,12 @@ int linesOfText(const Scan& s)
     return int(std::count_if(s.runs.begin(), s.runs.end(), [](const Run& r) { return r.glyphs.size() >= 3; }));
 }
 
-// A photograph of a small display (an OLED or TFT module on its board, a tester in a case)
-// shows the screen as a dark window in a lighter, busier picture: against the picture's most
-// common colour (a board, a bench, a wall) its bright text stands out little, and the window's
-// black, far more, is taken for one large drawing. The window is the largest dark patch that
-// is mostly solid across its box and is neither a speck nor the whole picture.
-std::optional<QRect> darkWindow(const QImage& image)
+// The largest piece of `mask` that is mostly solid across its box, neither a speck nor the
+// whole picture.
+std::optional<QRect> solidPatch(const std::vector<quint8>& mask, int w, int h)
 {
-    const int w = image.width(), h = image.height();
-    std::vector<quint8> dark(size_t(w) * size_t(h), 0);
-    for (int y = 0; y < h; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x)
-            dark[size_t(y) * size_t(w) + size_t(x)] = std::max({qRed(line[x]), qGreen(line[x]), qBlue(line[x])}) < 56 ? 1 : 0;
-    }
     std::vector<int> labels;
-    const std::vector<Component> pieces = components(dark, w, h, labels);
+    const std::vector<Component> pieces = components(mask, w, h, labels);
     const Component* best = nullptr;
     for (const Component& c : pieces)
         if (!best || c.area > best->area)
@@ -1201,10 +1191,71 @@ std::optional<QRect> darkWindow(const QImage& image)
     return best->box;
 }
 
+// A photograph of a small display (an OLED or TFT module on its board, a tester in a case)
+// shows the screen as a window in a busier picture: against the picture's most common colour
+// (a board, a bench, a wall) its text stands out little, and the window's fill, far more, is
+// taken for one large drawing. The window is a solid patch of black (an OLED's unlit pixels),
+// or of one of the picture's two most common colours (a backlit LCD's blue or green).
+QList<QRect> displayWindows(const QImage& image)
+{
+    const int w = image.width(), h = image.height();
+    QList<QRect> out;
+    std::vector<quint8> mask(size_t(w) * size_t(h), 0);
+    std::vector<int> counts(4096, 0);
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            mask[size_t(y) * size_t(w) + size_t(x)] = std::max({qRed(line[x]), qGreen(line[x]), qBlue(line[x])}) < 56 ? 1 : 0;
+            ++counts[size_t(((qRed(line[x]) >> 4) << 8) | ((qGreen(line[x]) >> 4) << 4) | (qBlue(line[x]) >> 4))];
+        }
+    }
+    if (const auto dark = solidPatch(mask, w, h))
+        out.append(*dark);
+    // (Each colour counted with its neighbours, as noise spreads it; the second is one at
+    // least two steps off the first.)
+    auto near = [](int a, int b, int reach) {
+        return std::abs((a >> 8) - (b >> 8)) <= reach && std::abs(((a >> 4) & 15) - ((b >> 4) & 15)) <= reach && std::abs((a & 15) - (b & 15)) <= reach;
+    };
+    std::vector<int> score(4096, 0);
+    for (int bin = 0; bin < 4096; ++bin) {
+        if (!counts[size_t(bin)])
+            continue;
+        const int r = bin >> 8, g = (bin >> 4) & 15, b = bin & 15;
+        for (int rr = std::max(0, r - 1); rr <= std::min(15, r + 1); ++rr)
+            for (int gg = std::max(0, g - 1); gg <= std::min(15, g + 1); ++gg)
+                for (int bb = std::max(0, b - 1); bb <= std::min(15, b + 1); ++bb)
+                    score[size_t(bin)] += counts[size_t((rr << 8) | (gg << 4) | bb)];
+    }
+    QList<int> chosen;
+    for (int round = 0; round < 2; ++round) {
+        int best = -1;
+        for (int bin = 0; bin < 4096; ++bin)
+            if (score[size_t(bin)] > 0 && (best < 0 || score[size_t(bin)] > score[size_t(best)])
+                && std::none_of(chosen.begin(), chosen.end(), [&](int c) { return near(c, bin, 2); }))
+                best = bin;
+        if (best < 0)
+            break;
+        chosen.append(best);
+        // (Black is the dark window's already.)
+        if ((best >> 8) < 4 && ((best >> 4) & 15) < 4 && (best & 15) < 4)
+            continue;
+        for (int y = 0; y < h; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < w; ++x)
+                mask[size_t(y) * size_t(w) + size_t(x)] =
+                    near(best, ((qRed(line[x]) >> 4) << 8) | ((qGreen(line[x]) >> 4) << 4) | (qBlue(line[x]) >> 4), 1) ? 1 : 0;
+        }
+        if (const auto patch = solidPatch(mask, w, h); patch && !out.contains(*patch))
+            out.append(*patch);
+    }
+    return out;
+}
+
 // The window's brightness, its glow taken out: a photographed display's lit pixels blur into a
 // halo that joins neighbouring characters (and lines) into one piece. Everything up to the
 // level that best parts the window's dark fill from its lit text (Otsu's) is made black, and
-// what is above it stretched to white, so each character stands alone, anti-aliased.
+// what is above it stretched to white, so each character stands alone, anti-aliased. (A lit
+// display's dark print is turned round to match.)
 QImage windowLevels(const QImage& image, const QRect& window)
 {
     std::array<int, 256> histogram{};
@@ -1253,10 +1304,19 @@ QImage windowLevels(const QImage& image, const QRect& window)
     int top = 255;
     while (top > threshold + 1 && (above += histogram[size_t(top)]) < total * 0.01)
         --top;
+    // (Text is the fewer pixels: on a lit display with dark print, the darker side.)
+    double fill = 0;
+    for (int v = 0; v <= threshold; ++v)
+        fill += histogram[size_t(v)];
+    const bool darkPrint = fill * 2 < total;
+    int bottom = 0;
+    for (double under = 0; darkPrint && bottom < threshold - 1 && (under += histogram[size_t(bottom)]) < total * 0.01;)
+        ++bottom;
     for (int y = 0; y < grey.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
         for (int x = 0; x < grey.width(); ++x) {
-            const int v = std::clamp((qRed(line[x]) - threshold) * 255 / std::max(1, top - threshold), 0, 255);
+            const int v = darkPrint ? std::clamp((threshold - qRed(line[x])) * 255 / std::max(1, threshold - bottom), 0, 255)
+                                    : std::clamp((qRed(line[x]) - threshold) * 255 / std::max(1, top - threshold), 0, 255);
             line[x] = qRgb(v, v, v);
         }
     }
@@ -1270,14 +1330,19 @@ Scan scan(const QImage& source)
     Scan s = scanScreen(source);
     if (s.width == 0 || linesOfText(s) >= 3)
         return s;
-    // Where the picture as a whole gives next to no lines of text, the dark window in it is read
-    // as a screen of its own, and kept if it gives more.
+    // Where the picture as a whole gives next to no lines of text, each display window in it is
+    // read as a screen of its own, and the one that gives the most lines kept if it gives more.
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
-    const std::optional<QRect> window = darkWindow(image);
+    std::optional<QRect> window;
+    Scan inner;
+    for (const QRect& candidate : displayWindows(image)) {
+        Scan read = scanScreen(windowLevels(image, candidate));
+        if (linesOfText(read) > linesOfText(window ? inner : s)) {
+            window = candidate;
+            inner = std::move(read);
+        }
+    }
     if (!window)
-        return s;
-    Scan inner = scanScreen(windowLevels(image, *window));
-    if (linesOfText(inner) <= linesOfText(s))
         return s;
     Scan out;
     out.width = s.width;
