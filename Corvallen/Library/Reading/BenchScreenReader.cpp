@@ -1354,6 +1354,8 @@ private:
         static const QRegularExpression time(QStringLiteral("\\d{1,2}:\\d{2}"));
         if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == r.main->row && time.match(w.text).hasMatch(); }))
             return false;
+        if (r.label.isEmpty() && garbledPeerBefore(*r.main))
+            return true;
         // (A steady signal's statistics, "Avg:220.0us" "Max:220.0us" "Min:220.0us" under its
         // current value, are the reading's own, however close; so are figures drawn well
         // smaller than it, a program's average, highest and lowest beside its large reading:
@@ -1370,6 +1372,22 @@ private:
                 ++peers;
         }
         return peers >= 3;
+    }
+
+    // A figure drawn like the reading before it on its line, its digits glued to a few letters
+    // that are no unit ("4976mu" before "2155mA" on a tester's line), may be the measurement
+    // itself, its unit garbled (a line's readings lead with the voltage): which of the two a
+    // person reads can't be told, and an unlabelled reading then stands on nothing.
+    bool garbledPeerBefore(const Token& main) const
+    {
+        // (A whole figure so glued is taken for a name, "2D15P", and kept as a word.)
+        static const QRegularExpression letterTail(QStringLiteral("^[-+]?(\\d[\\d.,]*\\d)[A-Za-z]{1,3}$"));
+        return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            const bool garbled = (t.kind == Kind::Number && t.garbledUnit) || t.kind == Kind::Word;
+            return garbled && !t.status && !t.clock && t.row == main.row && t.word != main.word && t.box.right() < main.box.left()
+                   && letterTail.match(m_words.at(t.word).text).hasMatch()
+                   && std::max(t.height, main.height) * 4 <= std::min(t.height, main.height) * 5;
+        });
     }
 
     // Whether letters stand before the figure: glued to it ("F-610Hz") or as the word just

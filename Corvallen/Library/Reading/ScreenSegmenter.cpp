@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <numeric>
+#include <optional>
 #include <type_traits>
 
 namespace ScreenSegmenter {
@@ -923,7 +924,9 @@ std::vector<quint8> glyphsJoinedFaintly(const QImage& image, const std::vector<q
 
 }  // namespace
 
-Scan scan(const QImage& source)
+namespace {
+
+Scan scanScreen(const QImage& source)
 {
     Scan s;
     if (source.isNull())
@@ -1184,6 +1187,203 @@ Scan scan(const QImage& source)
     });
     s.runs = runs;
     return s;
+}
+
+// Lines of text on a scan: runs of three glyphs or more.
+int linesOfText(const Scan& s)
+{
+    return int(std::count_if(s.runs.begin(), s.runs.end(), [](const Run& r) { return r.glyphs.size() >= 3; }));
+}
+
+// The largest piece of `mask` that is mostly solid across its box, neither a speck nor the
+// whole picture.
+std::optional<QRect> solidPatch(const std::vector<quint8>& mask, int w, int h)
+{
+    std::vector<int> labels;
+    const std::vector<Component> pieces = components(mask, w, h, labels);
+    const Component* best = nullptr;
+    for (const Component& c : pieces)
+        if (!best || c.area > best->area)
+            best = &c;
+    if (!best)
+        return std::nullopt;
+    const qint64 boxArea = qint64(best->box.width()) * best->box.height();
+    if (boxArea * 20 < qint64(w) * h || boxArea * 10 > qint64(w) * h * 7 || best->area * 5 < boxArea * 2 || best->box.height() < 30)
+        return std::nullopt;
+    return best->box;
+}
+
+// A photograph of a small display (an OLED or TFT module on its board, a tester in a case)
+// shows the screen as a window in a busier picture: against the picture's most common colour
+// (a board, a bench, a wall) its text stands out little, and the window's fill, far more, is
+// taken for one large drawing. The window is a solid patch of black (an OLED's unlit pixels),
+// or of one of the picture's two most common colours (a backlit LCD's blue or green).
+QList<QRect> displayWindows(const QImage& image)
+{
+    const int w = image.width(), h = image.height();
+    QList<QRect> out;
+    std::vector<quint8> mask(size_t(w) * size_t(h), 0);
+    std::vector<int> counts(4096, 0);
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            mask[size_t(y) * size_t(w) + size_t(x)] = std::max({qRed(line[x]), qGreen(line[x]), qBlue(line[x])}) < 56 ? 1 : 0;
+            ++counts[size_t(((qRed(line[x]) >> 4) << 8) | ((qGreen(line[x]) >> 4) << 4) | (qBlue(line[x]) >> 4))];
+        }
+    }
+    if (const auto dark = solidPatch(mask, w, h))
+        out.append(*dark);
+    // (Each colour counted with its neighbours, as noise spreads it; the second is one at
+    // least two steps off the first.)
+    auto near = [](int a, int b, int reach) {
+        return std::abs((a >> 8) - (b >> 8)) <= reach && std::abs(((a >> 4) & 15) - ((b >> 4) & 15)) <= reach && std::abs((a & 15) - (b & 15)) <= reach;
+    };
+    std::vector<int> score(4096, 0);
+    for (int bin = 0; bin < 4096; ++bin) {
+        if (!counts[size_t(bin)])
+            continue;
+        const int r = bin >> 8, g = (bin >> 4) & 15, b = bin & 15;
+        for (int rr = std::max(0, r - 1); rr <= std::min(15, r + 1); ++rr)
+            for (int gg = std::max(0, g - 1); gg <= std::min(15, g + 1); ++gg)
+                for (int bb = std::max(0, b - 1); bb <= std::min(15, b + 1); ++bb)
+                    score[size_t(bin)] += counts[size_t((rr << 8) | (gg << 4) | bb)];
+    }
+    QList<int> chosen;
+    for (int round = 0; round < 2; ++round) {
+        int best = -1;
+        for (int bin = 0; bin < 4096; ++bin)
+            if (score[size_t(bin)] > 0 && (best < 0 || score[size_t(bin)] > score[size_t(best)])
+                && std::none_of(chosen.begin(), chosen.end(), [&](int c) { return near(c, bin, 2); }))
+                best = bin;
+        if (best < 0)
+            break;
+        chosen.append(best);
+        // (Black is the dark window's already.)
+        if ((best >> 8) < 4 && ((best >> 4) & 15) < 4 && (best & 15) < 4)
+            continue;
+        for (int y = 0; y < h; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < w; ++x)
+                mask[size_t(y) * size_t(w) + size_t(x)] =
+                    near(best, ((qRed(line[x]) >> 4) << 8) | ((qGreen(line[x]) >> 4) << 4) | (qBlue(line[x]) >> 4), 1) ? 1 : 0;
+        }
+        if (const auto patch = solidPatch(mask, w, h); patch && !out.contains(*patch))
+            out.append(*patch);
+    }
+    return out;
+}
+
+// The window's brightness, its glow taken out: a photographed display's lit pixels blur into a
+// halo that joins neighbouring characters (and lines) into one piece. Everything up to the
+// level that best parts the window's dark fill from its lit text (Otsu's) is made black, and
+// what is above it stretched to white, so each character stands alone, anti-aliased. (A lit
+// display's dark print is turned round to match.)
+QImage windowLevels(const QImage& image, const QRect& window)
+{
+    std::array<int, 256> histogram{};
+    QImage grey(window.size(), QImage::Format_RGB32);
+    // (Each pixel is the mean of the three by three around it: the dark gaps between a
+    // display's own dots, which a close photograph shows, would break its characters apart.)
+    const int ww = window.width(), wh = window.height();
+    std::vector<int> level(size_t(ww) * size_t(wh));
+    for (int y = 0; y < wh; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(window.top() + y)) + window.left();
+        for (int x = 0; x < ww; ++x)
+            level[size_t(y) * size_t(ww) + size_t(x)] = qGray(line[x]);
+    }
+    for (int y = 0; y < wh; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(grey.scanLine(y));
+        for (int x = 0; x < ww; ++x) {
+            int sum = 0, n = 0;
+            for (int dy = std::max(0, y - 1); dy <= std::min(wh - 1, y + 1); ++dy)
+                for (int dx = std::max(0, x - 1); dx <= std::min(ww - 1, x + 1); ++dx, ++n)
+                    sum += level[size_t(dy) * size_t(ww) + size_t(dx)];
+            const int v = sum / n;
+            out[x] = qRgb(v, v, v);
+            ++histogram[size_t(v)];
+        }
+    }
+    const double total = double(window.width()) * window.height();
+    double sumAll = 0;
+    for (int v = 0; v < 256; ++v)
+        sumAll += double(v) * histogram[size_t(v)];
+    double below = 0, sumBelow = 0, bestSpread = -1;
+    int threshold = 0;
+    for (int v = 0; v < 256; ++v) {
+        below += histogram[size_t(v)];
+        sumBelow += double(v) * histogram[size_t(v)];
+        if (below == 0 || below == total)
+            continue;
+        const double m0 = sumBelow / below, m1 = (sumAll - sumBelow) / (total - below);
+        const double spread = below * (total - below) * (m0 - m1) * (m0 - m1);
+        if (spread > bestSpread) {
+            bestSpread = spread;
+            threshold = v;
+        }
+    }
+    // (Stretched to the brightest hundredth's level: a glint is no brighter text.)
+    double above = 0;
+    int top = 255;
+    while (top > threshold + 1 && (above += histogram[size_t(top)]) < total * 0.01)
+        --top;
+    // (Text is the fewer pixels: on a lit display with dark print, the darker side.)
+    double fill = 0;
+    for (int v = 0; v <= threshold; ++v)
+        fill += histogram[size_t(v)];
+    const bool darkPrint = fill * 2 < total;
+    int bottom = 0;
+    for (double under = 0; darkPrint && bottom < threshold - 1 && (under += histogram[size_t(bottom)]) < total * 0.01;)
+        ++bottom;
+    for (int y = 0; y < grey.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
+        for (int x = 0; x < grey.width(); ++x) {
+            const int v = darkPrint ? std::clamp((threshold - qRed(line[x])) * 255 / std::max(1, threshold - bottom), 0, 255)
+                                    : std::clamp((qRed(line[x]) - threshold) * 255 / std::max(1, top - threshold), 0, 255);
+            line[x] = qRgb(v, v, v);
+        }
+    }
+    return grey;
+}
+
+}  // namespace
+
+Scan scan(const QImage& source)
+{
+    Scan s = scanScreen(source);
+    if (s.width == 0 || linesOfText(s) >= 3)
+        return s;
+    // Where the picture as a whole gives next to no lines of text, each display window in it is
+    // read as a screen of its own, and the one that gives the most lines kept if it gives more.
+    const QImage image = source.convertToFormat(QImage::Format_RGB32);
+    std::optional<QRect> window;
+    Scan inner;
+    for (const QRect& candidate : displayWindows(image)) {
+        Scan read = scanScreen(windowLevels(image, candidate));
+        if (linesOfText(read) > linesOfText(window ? inner : s)) {
+            window = candidate;
+            inner = std::move(read);
+        }
+    }
+    if (!window)
+        return s;
+    Scan out;
+    out.width = s.width;
+    out.height = s.height;
+    out.contrast.assign(s.contrast.size(), 0);
+    for (int y = 0; y < inner.height; ++y)
+        std::copy_n(inner.contrast.begin() + qsizetype(y) * inner.width, inner.width,
+                    out.contrast.begin() + qsizetype(window->top() + y) * out.width + window->left());
+    const QPoint shift = window->topLeft();
+    for (Run r : inner.runs) {
+        r.box.translate(shift);
+        for (QRect& g : r.glyphs)
+            g.translate(shift);
+        out.runs.append(r);
+    }
+    for (const QRect& f : inner.frames)
+        out.frames.append(f.translated(shift));
+    out.waveform = inner.waveform;
+    return out;
 }
 
 QImage runImage(const Scan& scan, const QRect& box, double scale, int pad)

@@ -1334,6 +1334,28 @@ TEST(BenchScreenReader, ACharacterDisplayReadsTheVoltageBesideItsCurrent)
     }
 }
 
+TEST(BenchScreenReader, AFigureWithAGarbledUnitBeforeTheReadingLeavesItUntold)
+{
+    struct Case {
+        QList<W> words;
+        std::optional<double> value;
+    };
+    const QList<Case> cases = {
+        // A tester's line whose voltage lost its unit: the current after it is no reading.
+        {{{"LIMIT:500mA", 20, 10, 20}, {"4976mu", 30, 60, 40}, {"2155mA", 250, 60, 40}}, {}},
+        {{{"4976nu", 30, 60, 40}, {"2155mA", 250, 60, 40}, {"PhoneChargeGuard", 20, 150, 16}}, {}},
+        // A garbled figure after the reading, or one in far smaller print, leaves it standing.
+        {{{"Voltage", 20, 10, 14}, {"12.34V", 30, 60, 40}, {"998ma", 250, 60, 40}}, 12.34},
+        {{{"12.34V", 30, 60, 40}, {"25C", 250, 70, 14}, {"Battery", 20, 150, 14}}, 12.34},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf(c.words));
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.front().text;
+        if (c.value)
+            EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
+    }
+}
+
 TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
 {
     struct Case {

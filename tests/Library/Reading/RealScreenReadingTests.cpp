@@ -105,6 +105,9 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild6-siglent-sds1000-02.png", 498.2, "Hz", "a strip on the bar of the frame round the grid is read against the bar's colour"},
         {"fresh-rigol-ds1000z-06.png", 2.56, "V", "a strip's first figure, its label lost, before a labelled readout"},
         {"keysight-dsox-05.png", -32.1, "mV", "a built-in meter's sign drawn as a short block; its thin V read as a mark after the m"},
+        {"wild-riden-opendps-01.jpg", 5.02, "V", "a photographed display: the dark window in the picture is read as a screen of its own"},
+        {"wild10-juntek-kg140f-photo-01.png", 20.16, "V", "a photographed display, its glow taken out so its characters stand apart"},
+        {"wild4-bluemeter-app-03.png", 6.25, "V", "a screen giving next to no lines of text is read inside the patch of its most common colour"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));

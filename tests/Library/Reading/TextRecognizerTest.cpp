@@ -292,6 +292,49 @@ TEST(TextRecognizer, ReadoutBoxesJoinedByATraceKeepTheirText)
         EXPECT_TRUE(words.contains(value)) << value.toStdString() << " in: " << words.toStdString();
 }
 
+TEST(TextRecognizer, APhotographedDisplaysTextIsReadInsideItsWindow)
+{
+    // A small display photographed on its board: its window stands in a lighter, busier
+    // picture, its lit characters blurred by a glow that joins them.
+    struct Case {
+        QColor picture, window, print, glow;
+        const char* why;
+        QRect board = QRect(120, 40, 760, 300);
+    };
+    const QList<Case> cases = {
+        {QColor(226, 228, 231), QColor(14, 16, 20), QColor(130, 225, 240), QColor(45, 70, 80), "an OLED's black window with cyan print"},
+        {QColor(228, 226, 220), QColor(10, 10, 12), QColor(235, 235, 235), QColor(70, 70, 70), "an OLED's black window with white print"},
+        {QColor(40, 40, 44), QColor(200, 215, 90), QColor(30, 40, 20), QColor(150, 160, 70), "a backlit LCD's green window with dark print stays read",
+         QRect(260, 80, 540, 230)},
+    };
+    for (const Case& c : cases) {
+        QImage image(1000, 380, QImage::Format_RGB32);
+        image.fill(c.picture);
+        {
+            QPainter p(&image);
+            p.fillRect(c.board, QColor(30, 80, 160));
+            for (int x = c.board.left() + 20; x < c.board.right() - 20; x += 24)
+                p.fillRect(QRect(x, c.board.top() + 8, 10, 10), QColor(200, 200, 190));  // its pads
+            p.fillRect(QRect(300, 100, 460, 190), c.window);
+            QFont f(QStringLiteral("DejaVu Sans Mono"));
+            f.setPixelSize(44);
+            p.setFont(f);
+            const QList<std::pair<QPointF, QString>> lines = {{QPointF(330, 170), QStringLiteral("5080mV 2047mW")},
+                                                               {QPointF(330, 250), QStringLiteral("403mA   7mAh")}};
+            p.setPen(c.glow);
+            for (const auto& [at, text] : lines)
+                for (int dx = -3; dx <= 3; dx += 3)
+                    for (int dy = -3; dy <= 3; dy += 3)
+                        p.drawText(at + QPointF(dx, dy), text);
+            p.setPen(c.print);
+            for (const auto& [at, text] : lines)
+                p.drawText(at, text);
+        }
+        const QString words = screenWords(image);
+        EXPECT_TRUE(words.contains(QStringLiteral("5080"))) << c.why << " in: " << words.toStdString();
+    }
+}
+
 TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
 {
     // Screens saved by real instruments, where a reading's small print used to go unread or was
