@@ -3329,6 +3329,14 @@ private:
         // "V") is neither.
         static const QRegularExpression bar(QStringLiteral("^[|Il!]$"));
         right.removeIf([](const Token* t) { return bar.match(t->text).hasMatch() && t->box.width() * 3 <= t->box.height(); });
+        // A small word set over the figure's top edge beside it that is no unit (its range, a
+        // note: "Autorange" over "V DC") is passed over where a word stands on the figure's own
+        // line after it.
+        const auto raisedNote = [&](const Token* t) {
+            return t->box.center().y() < number.box.top() && t->height < number.height * 0.6 && t->kind != Kind::Number && !parseUnit(t->text);
+        };
+        if (std::any_of(right.begin(), right.end(), [&](const Token* t) { return !raisedNote(t); }))
+            right.erase(std::remove_if(right.begin(), right.end(), raisedNote), right.end());
         std::sort(right.begin(), right.end(), [](const Token* a, const Token* b) { return a->box.left() < b->box.left(); });
         if (right.isEmpty()) {
             if (std::optional<Unit> below = unitBelow(number))

@@ -173,6 +173,85 @@ double solidity(const ScreenSegmenter::Scan& scan, const QRect& glyph)
     return mask.empty() ? 0 : double(std::count(mask.begin(), mask.end(), true)) / double(mask.size());
 }
 
+// A filled disc as tall as the print beside it with a white digit in it: a numbered badge that
+// a program's help or a write-up sets beside a figure or its unit. As wide as it is high,
+// mostly ink, its corners empty. No character is drawn so: a bold O or 0 is a ring round a
+// large hole, narrower than it is high in most faces.
+bool isBadge(const ScreenSegmenter::Scan& scan, const QRect& glyph)
+{
+    const int w = glyph.width(), h = glyph.height();
+    if (h < 12 || std::abs(w - h) > std::max(2, h / 6))
+        return false;
+    const std::vector<bool> mask = ScreenSegmenter::runMask(scan, glyph);
+    if (mask.size() != size_t(w) * size_t(h) || double(std::count(mask.begin(), mask.end(), true)) < 0.62 * double(mask.size()))
+        return false;
+    const int c = std::max(2, h / 7);
+    for (const QPoint corner : {QPoint(0, 0), QPoint(w - c, 0), QPoint(0, h - c), QPoint(w - c, h - c)}) {
+        int ink = 0;
+        for (int y = corner.y(); y < corner.y() + c; ++y)
+            for (int x = corner.x(); x < corner.x() + c; ++x)
+                ink += mask[size_t(y) * size_t(w) + size_t(x)];
+        if (ink * 3 > c * c)
+            return false;
+    }
+    // The white digit inside: background the disc encloses, standing taller than wide (a
+    // drop-down's disc holds a flat triangle, a close button's a cross).
+    std::vector<bool> outside(mask.size(), false);
+    QList<QPoint> todo;
+    for (int x = 0; x < w; ++x)
+        todo << QPoint(x, 0) << QPoint(x, h - 1);
+    for (int y = 0; y < h; ++y)
+        todo << QPoint(0, y) << QPoint(w - 1, y);
+    while (!todo.isEmpty()) {
+        const QPoint p = todo.takeLast();
+        if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h)
+            continue;
+        const size_t at = size_t(p.y()) * size_t(w) + size_t(p.x());
+        if (mask[at] || outside[at])
+            continue;
+        outside[at] = true;
+        todo << QPoint(p.x() + 1, p.y()) << QPoint(p.x() - 1, p.y()) << QPoint(p.x(), p.y() + 1) << QPoint(p.x(), p.y() - 1);
+    }
+    QRect hole;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (!mask[size_t(y) * size_t(w) + size_t(x)] && !outside[size_t(y) * size_t(w) + size_t(x)])
+                hole |= QRect(x, y, 1, 1);
+    return hole.height() * 3 >= h && hole.height() * 10 >= hole.width() * 11;
+}
+
+// The columns between two glyphs side by side.
+int gapBetween(const QRect& a, const QRect& b)
+{
+    return std::max(b.left() - a.right(), a.left() - b.right()) - 1;
+}
+
+// A run without a badge standing apart at either end of it (nothing left of a lone one): read
+// with the figure, it comes out as a digit more ("9,3526" read as "?9,3526", "V DC" as "VDC9").
+// The rest is read at the run's size all the same.
+ScreenSegmenter::Run withoutBadges(const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    QList<QRect> glyphs = run.glyphs;
+    const auto badge = [&](int i, int neighbour) {
+        const bool apart = neighbour < 0 || neighbour >= glyphs.size()
+                           || gapBetween(glyphs.at(i), glyphs.at(neighbour)) > std::max(3, run.height / 5);
+        return apart && glyphs.at(i).height() * 10 >= run.height * 7 && isBadge(scan, glyphs.at(i));
+    };
+    if (!glyphs.isEmpty() && badge(0, 1))
+        glyphs.removeFirst();
+    if (!glyphs.isEmpty() && badge(int(glyphs.size()) - 1, int(glyphs.size()) - 2))
+        glyphs.removeLast();
+    if (glyphs.size() == run.glyphs.size())
+        return run;
+    ScreenSegmenter::Run out;
+    out.frame = run.frame;
+    out.glyphs = glyphs;
+    out.height = run.height;
+    for (const QRect& g : glyphs)
+        out.box |= g;
+    return out;
+}
+
 // A number drawn in seven segments, with the glyphs it was found in.
 struct SegmentNumber {
     QRect box;
@@ -1760,6 +1839,9 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                 continue;
             run = rest;
         }
+        run = withoutBadges(scan, run);
+        if (run.glyphs.isEmpty())
+            continue;
         // Small text (status bars, measurement strips on the smaller screens) is where the
         // recogniser slips most: a run it reads with little confidence gets a second and third
         // look at other sizes, and the most confident reading is kept.

@@ -915,6 +915,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:", 10, 80, 11},
           {"24.00V", 60, 80, 11}, {"Actual:", 200, 80, 11}, {"0.20A", 250, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}},
          "DC Voltage", 24.0, "V"},
+        // A program's large reading with a note set over its top beside it ("Autorange") and
+        // its unit on the figure's own line after that.
+        {{{"ChannelP1", 7, 10, 12}, {"Autorange", 257, 78, 10}, {"9,3526", 133, 87, 25, -1, 112}, {"VDC", 274, 100, 19}},
+         "DC Voltage", 9.3526, "V"},
         // A battery's panel with its power drawn large and its voltage small: the voltage.
         {{{"CHARGE", 10, 30, 10}, {"CELLS", 140, 30, 10}, {"3.296", 150, 47, 10}, {"26.3v", 10, 67, 12}, {"POWER", 10, 88, 10}, {"-16", 20, 107, 23},
           {"W", 70, 118, 11}, {"-0.6a", 60, 139, 11}},

@@ -85,6 +85,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"blind-rigol-ds1054z-01.png", 8.0, "µs", "a fall time in the strip, beside a waveform, is a scope's readout"},
         {"wild8-siglent-sds1000xe-04.png", 39.753, "kHz", "traces drawn as filled bands are a waveform all the same: the counter beside them is a scope's"},
         {"wild9-unit-ut61e-program-01.png", 75.23, "mV", "a unit raised into the corner over the end of the large reading"},
+        {"blind-smuview-01.png", 9.3526, "V", "numbered badges beside the figure and its unit, a range noted over the unit"},
         {"wild9-hantek-dso-01.png", 15.0, "Hz", "a time base in a 1-2-5 step beside a counter's six figures, both printed bare, are a scope's"},
         {"wild2-hantek-dso5102p-04.png", 50.0, "Hz", "a side panel in the frame's colour, each value in a rimmed box, is read"},
         {"wild5-openluat-iotpower-01.png", 4.1933, "V",

@@ -260,6 +260,34 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
     }
 }
 
+TEST(TextRecognizer, NumberedBadgesBesideAReadingAreNoPartOfIt)
+{
+    // A write-up numbers the parts of a program's window with filled discs holding a digit,
+    // drawn beside the figure or its unit; read with them, the figure gained a digit or was
+    // marked unreadable, the unit ended in one.
+    struct Row {
+        const char* name;
+        QPoint badge;
+    };
+    const QList<Row> rows = {{"before the figure", {30, 118}}, {"after the unit", {400, 118}}, {"alone above", {200, 40}}};
+    for (const Row& row : rows) {
+        QString words;
+        const auto m = readScreen(QSize(480, 272), [&](QPainter& p, QImage&) {
+            p.setFont(face("DejaVu Sans Mono", 44));
+            p.drawText(QPointF(70, 150), QStringLiteral("9.3526"));
+            p.setFont(face("DejaVu Sans", 30));
+            p.drawText(QPointF(300, 150), QStringLiteral("V DC"));
+            p.setBrush(QColor(235, 240, 245));
+            p.drawEllipse(QRect(row.badge, QSize(30, 30)));
+            p.setPen(QColor(8, 12, 28));
+            p.setFont(face("DejaVu Sans", 20, true));
+            p.drawText(QRect(row.badge, QSize(30, 30)), Qt::AlignCenter, QStringLiteral("4"));
+        }, &words);
+        EXPECT_EQ(words.toStdString(), "9.3526 VDC") << row.name;
+        EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 9.3526) << row.name << ": " << words.toStdString();
+    }
+}
+
 TEST(TextRecognizer, ReadoutBoxesJoinedByATraceKeepTheirText)
 {
     // A scope's side panel of readout boxes, lighter than the screen, with the trace drawn on
