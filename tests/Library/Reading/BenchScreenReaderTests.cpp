@@ -346,6 +346,11 @@ TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
     EXPECT_EQ(field(nought, "value"), QStringLiteral("0"));
     EXPECT_EQ(field(nought, "unit"), QStringLiteral("V"));
 
+    // A speck after the unit read as a quote mark and a letter is no part of it.
+    const auto speck = BenchScreenReader::read(screenOf({{"05.22V\"s", 100, 100, 60}, {"0.063A", 100, 200, 24}}));
+    EXPECT_EQ(field(speck, "value"), QStringLiteral("5.22"));
+    EXPECT_EQ(field(speck, "unit"), QStringLiteral("V"));
+
     // A word one letter off two labels at once is neither: "MAN" (a manual range) gives no limit.
     const auto manual = BenchScreenReader::read(screenOf({{"MAN", 20, 195, 12}, {"12.7", 100, 100, 60}, {"V", 300, 110, 24},
                                                           {"13.1", 20, 225, 14}}));
