@@ -672,7 +672,33 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
             body[size_t(y) * size_t(bw) + size_t(x)] = n == (2 * r + 1) * (2 * r + 1) ? 1 : 0;
         }
     std::vector<int> panelLabels;
-    const std::vector<Component> panels = components(body, bw, bh, panelLabels);
+    std::vector<Component> panels = components(body, bw, bh, panelLabels);
+    // A mark drawn from outside onto a panel (an arrow pointing at a value, a trace's marker at
+    // its edge) that touches the rim of one of its fields joins that rim to the screen around,
+    // so the rim is no enclosed mark and cuts the panel across: bodies stacked one over the
+    // other, their sides in line and no more than a rim's width apart, are one panel.
+    if (enclosing && panels.size() > 1) {
+        Disjoint stacked(panels.size());
+        for (size_t i = 0; i < panels.size(); ++i)
+            for (size_t j = i + 1; j < panels.size(); ++j) {
+                const QRect& a = panels[i].box;
+                const QRect& o = panels[j].box;
+                const int gap = std::max(a.top(), o.top()) - std::min(a.bottom(), o.bottom()) - 1;
+                if (a.width() >= 40 && o.width() >= 40 && std::abs(a.left() - o.left()) <= 3 && std::abs(a.right() - o.right()) <= 3
+                    && gap >= 0 && gap <= 2 * r + 3)
+                    stacked.join(int(i), int(j));
+            }
+        std::vector<Component> merged(panels.size());
+        for (size_t i = 0; i < panels.size(); ++i) {
+            Component& m = merged[size_t(stacked.find(int(i)))];
+            m.box = m.box.isNull() ? panels[i].box : (m.box | panels[i].box);
+            m.area += panels[i].area;
+        }
+        for (int& l : panelLabels)
+            if (l >= 0)
+                l = stacked.find(l);
+        panels = std::move(merged);
+    }
     for (size_t k = 0; k < panels.size(); ++k) {
         const Component& p = panels[k];
         const QRect grown = p.box.adjusted(-r, -r, r, r);
