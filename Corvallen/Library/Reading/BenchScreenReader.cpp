@@ -766,7 +766,7 @@ QString readoutLabel(QString word)
         QStringList{QStringLiteral("PERIOD"), QStringLiteral("PRD")} + otherLanguages(QStringLiteral("PERIOD")),
         {QStringLiteral("DUTY"), QStringLiteral("+DUTY"), QStringLiteral("-DUTY")},
         {QStringLiteral("RISE"), QStringLiteral("RISETIME"), QStringLiteral("FALL"), QStringLiteral("FALLTIME")},
-        {QStringLiteral("WIDTH"), QStringLiteral("+WIDTH"), QStringLiteral("-WIDTH")},
+        {QStringLiteral("WIDTH"), QStringLiteral("+WIDTH"), QStringLiteral("-WIDTH"), QStringLiteral("PULSEWIDTH")},
         {QStringLiteral("COUNTER")},
     };
     word = upper(word);
@@ -2654,18 +2654,22 @@ private:
     // Whether the strip's first readout heads a column of three or more, one a line, each alone
     // on its line with its label beside it and close under the last, that holds the given word
     // too (in it, or close under it: a readout whose label and value the recogniser read apart
-    // is no readout of the list). A panel of labels each over its value keeps the peak to peak
-    // as its reading, however its slots are ordered.
+    // is no readout of the list). A side panel of labels each over its value, one pair under
+    // the other, is such a list too: the user fills its slots in order, the first slot first.
+    // The two kinds are not mixed (a label over its value beside a strip of "Vpp=" readouts).
     bool listedDownColumn(const QList<Readout>& readouts, int member) const
     {
         auto alone = [&](const Readout& o) {
-            return !o.underLabel && std::none_of(readouts.begin(), readouts.end(), [&](const Readout& p) {
+            return o.underLabel == readouts.first().underLabel && std::none_of(readouts.begin(), readouts.end(), [&](const Readout& p) {
                 return p.word != o.word && m_words.at(p.word).row == m_words.at(o.word).row;
             });
         };
         if (readouts.isEmpty() || member < 0 || member >= m_words.size() || !alone(readouts.first()))
             return false;
+        const bool panel = readouts.first().underLabel;
         const QRect head = m_words.at(readouts.first().word).box;
+        // (In a panel a slot is a label and a value, and one slot's value may have gone unread.)
+        const int reach = head.height() * (panel ? 5 : 3);
         QRect column = head;
         int lastRow = m_words.at(readouts.first().word).row;
         int count = 1;
@@ -2673,15 +2677,32 @@ private:
             const ScreenWord& w = m_words.at(readouts.at(k).word);
             if (horizontalOverlap(w.box, head) <= 0)
                 continue;
-            if (w.row <= lastRow || !alone(readouts.at(k)) || w.box.top() - column.bottom() > head.height() * 3)
+            if (w.row <= lastRow || !alone(readouts.at(k)) || w.box.top() - column.bottom() > reach)
                 break;
             column |= w.box;
             lastRow = w.row;
             ++count;
         }
         const QRect& held = m_words.at(member).box;
-        return count >= 3 && horizontalOverlap(held, head) > 0 && held.top() >= head.top()
-               && held.top() - column.bottom() <= head.height() * 3;
+        if (count < 3 || horizontalOverlap(held, head) <= 0 || held.top() < head.top() || held.top() - column.bottom() > reach)
+            return false;
+        if (!panel)
+            return true;
+        // A panel is the scope's measure menu when it is a whole page of slots down the side
+        // (seven or more names of measurements, each a line of its own over its value, whether
+        // the value was read or not); a short panel of a few beside the trace keeps its peak to
+        // peak.
+        int entries = 0;
+        int lastSlotRow = -1;
+        for (const ScreenWord& w : m_words) {
+            const bool named = w.text.size() >= 3 && std::none_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); })
+                               && !readoutLabel(w.text).isEmpty();
+            if (named && w.row != lastSlotRow && horizontalOverlap(w.box, column) > 0 && w.box.bottom() >= head.top() - head.height() * 2) {
+                ++entries;
+                lastSlotRow = w.row;
+            }
+        }
+        return entries >= 7;
     }
 
     // A scope's limits are the readouts labelled as such in the reading's quantity, each brought

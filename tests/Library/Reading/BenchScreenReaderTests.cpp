@@ -730,10 +730,16 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Vmax:3.00V", 20, 120, 12}, {"Vmin:", 20, 137, 12}, {"-0.20V", 70, 137, 12}, {"Vavr:2.02V", 20, 154, 12}, {"Vpp", 20, 171, 12},
           {":3.20V", 52, 171, 12}},
          3.00, "V", -0.20, 3.00},
-        // ...but a panel of labels each over its value keeps its peak to peak.
+        // ...but a panel of a few labels each over its value keeps its peak to peak...
         {{{"Freq", 400, 40, 10}, {"2.000kHz", 400, 54, 14}, {"Mean", 400, 80, 10}, {"1.56V", 400, 94, 14}, {"Pk-Pk", 400, 120, 10},
           {"3.32V", 400, 134, 14}},
          3.32, "V", {}, {}},
+        // ...where a scope's measure menu, a whole page of them, is read from its first slot
+        // (the second slot's value unread).
+        {{{"Frequency", 400, 20, 10}, {"2.000kHz", 400, 34, 14}, {"Period", 400, 60, 10}, {"Mean", 400, 100, 10}, {"1.56V", 400, 114, 14},
+          {"Pk-Pk", 400, 140, 10}, {"3.32V", 400, 154, 14}, {"Minimum", 400, 180, 10}, {"-80.0mV", 400, 194, 14}, {"Maximum", 400, 220, 10},
+          {"3.24V", 400, 234, 14}, {"+PulseWidth", 400, 260, 10}, {"250.0ns", 400, 274, 14}, {"RiseTime", 400, 300, 10}, {"150.0ns", 400, 314, 14}},
+         2.000, "kHz", {}, {}},
         // A built-in meter's figure before the strip, drawn far larger, its unit unread: no
         // readout of the strip stands for it.
         {{{"32.1", 26, 215, 35, 5, 76}, {"DC", 106, 215, 12, 5, 14}, {"mi", 106, 236, 12, 5, 17}, {"Freq(1):", 151, 215, 15, 5, 45},
