@@ -650,6 +650,37 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
         for (size_t i = 0; i < same.size(); ++i)
             if (holeLabels[i] >= 0 && enclosed[size_t(holeLabels[i])])
                 same[i] = true;
+        // The rim of a value's field may run the panel's whole width, to the screen's edge or
+        // the plot's border, and join the background there, the value's large print with it.
+        // Apart from the background, the drawing's own marks there (a rim and what touches it)
+        // are a line of text high and sparse as an enclosed mark is: the panel's all the same.
+        std::vector<quint8> marks(same.size(), 0);
+        for (int y = 0; y < bh; ++y)
+            for (int x = 0; x < bw; ++x) {
+                const size_t k = size_t(y) * size_t(bw) + size_t(x);
+                marks[k] = !same[k] && labels[size_t(b.top() + y) * size_t(w) + size_t(b.left() + x)] == id ? 1 : 0;
+            }
+        // (The border the rims meet, a line down the screen, joins them all: it is no mark.)
+        for (int x = 0; x < bw; ++x)
+            for (int y = 0; y < bh;) {
+                int end = y;
+                while (end < bh && marks[size_t(end) * size_t(bw) + size_t(x)])
+                    ++end;
+                if (end - y > 56)
+                    for (int yy = y; yy < end; ++yy)
+                        marks[size_t(yy) * size_t(bw) + size_t(x)] = 0;
+                y = end + 1;
+            }
+        std::vector<int> markLabels;
+        const std::vector<Component> markPieces = components(marks, bw, bh, markLabels);
+        std::vector<bool> rimmed(markPieces.size(), false);
+        for (size_t k = 0; k < markPieces.size(); ++k) {
+            const QRect& mb = markPieces[k].box;
+            rimmed[k] = mb.height() >= 5 && mb.height() <= 56 && mb.width() > 56 && markPieces[k].area * 5 <= mb.width() * mb.height() * 3;
+        }
+        for (size_t i = 0; i < same.size(); ++i)
+            if (markLabels[i] >= 0 && rimmed[size_t(markLabels[i])])
+                same[i] = true;
     }
     // The frame lines and text of that colour elsewhere join the panel to the rest: only what
     // stays when everything thinner than five pixels (three in a solid shape) is worn away is

@@ -332,6 +332,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild2-hantek-dso5102p-02.png", QStringLiteral("500.0ns"), "a 5 read as a 9 at some sizes, its bowl open, is read again"},
         {"wild2-hantek-dso5102p-04.png", QStringLiteral("20.00ms"), "a side panel's large print and rims leave strips of its colour too thin to stay worn away"},
         {"wild9-hantek-dso-02.png", QStringLiteral("19.23Hz"), "an arrow drawn onto a side panel's field, touching its rim, does not cut the panel across"},
+        {"wild10-hantek-dso-01.jpg", QStringLiteral("26.66MHz"), "a value's field whose rim runs the side panel's width to the screen's edge is the panel's"},
     };
     for (const Row& row : rows) {
         QImage image;
