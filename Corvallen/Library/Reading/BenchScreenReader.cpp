@@ -402,6 +402,9 @@ QString mendedDigits(const QString& word)
         if (afterPoint < out.size() && out.at(afterPoint) == QLatin1Char('B'))
             out[afterPoint] = QLatin1Char('8');
     }
+    // So is a slash right after a figure's point, before its next digit ("62./090kHz").
+    static const QRegularExpression sevenAfterPoint(QStringLiteral("(?<=\\d[.,])/(?=[\\dOo])"));
+    out.replace(sevenAfterPoint, QStringLiteral("7"));
     // A reading of nought drawn alone before its unit reads as the letter ("OVDC"); no word is
     // an O before a unit with its current marked.
     if (out.size() > 1 && (out.front() == QLatin1Char('O') || out.front() == QLatin1Char('o'))) {

@@ -345,6 +345,9 @@ TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
     const auto nought = BenchScreenReader::read(screenOf({{"OVDC", 100, 100, 60}, {"MIN:0VDC", 20, 200, 14}}));
     EXPECT_EQ(field(nought, "value"), QStringLiteral("0"));
     EXPECT_EQ(field(nought, "unit"), QStringLiteral("V"));
+    // A 7 that lost its bar, read as a slash right after the point.
+    const auto seven = BenchScreenReader::read(screenOf({{"DCV", 10, 30, 16}, {"12./5", 100, 100, 60}, {"V", 300, 110, 24}}));
+    EXPECT_EQ(field(seven, "value"), QStringLiteral("12.75"));
 
     // A word one letter off two labels at once is neither: "MAN" (a manual range) gives no limit.
     const auto manual = BenchScreenReader::read(screenOf({{"MAN", 20, 195, 12}, {"12.7", 100, 100, 60}, {"V", 300, 110, 24},
