@@ -391,13 +391,16 @@ QString zerosAfterPoint(QString word)
 QString mendedDigits(const QString& word)
 {
     QString out = zerosAfterPoint(word);
-    // A leading O or Q before a decimal point is a zero, an L, l, I or bar a one, a B an eight
-    // ("O.2117", "L.6V", "B.70V"); a B right after that point an 8 ("-O.BV"): no unit starts
-    // with one of those.
-    static const QRegularExpression fraction(QStringLiteral("^(-?)([OoQLlI|B])\\.(?=[\\dB])"));
+    // A leading O or Q before a decimal point is a zero, an L, l, I or bar a one, a B an eight,
+    // an A a four open at the top ("O.2117", "L.6V", "B.70V", "A.96V"); a B right after that
+    // point an 8 ("-O.BV"): no unit starts with one of those before a point.
+    static const QRegularExpression fraction(QStringLiteral("^(-?)([OoQLlI|BA])\\.(?=[\\dB])"));
     if (const auto m = fraction.match(out); m.hasMatch()) {
         const QChar lead = m.captured(2).front();
-        out[m.capturedStart(2)] = QStringLiteral("OoQ").contains(lead) ? QLatin1Char('0') : lead == QLatin1Char('B') ? QLatin1Char('8') : QLatin1Char('1');
+        out[m.capturedStart(2)] = QStringLiteral("OoQ").contains(lead) ? QLatin1Char('0')
+                                  : lead == QLatin1Char('B')           ? QLatin1Char('8')
+                                  : lead == QLatin1Char('A')           ? QLatin1Char('4')
+                                                                       : QLatin1Char('1');
         const qsizetype afterPoint = m.capturedEnd(0);
         if (afterPoint < out.size() && out.at(afterPoint) == QLatin1Char('B'))
             out[afterPoint] = QLatin1Char('8');
@@ -917,7 +920,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
     auto valueAt = [&](int i, Readout& r) {
         if (i >= words.size() || used.contains(i))
             return false;
-        QString text = zerosAfterPoint(words.at(i).text);
+        QString text = mendedDigits(words.at(i).text);
         text.remove(channelFirst);
         const auto m = figure.match(text);
         if (!m.hasMatch())

@@ -348,6 +348,9 @@ TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
     // A 7 that lost its bar, read as a slash right after the point.
     const auto seven = BenchScreenReader::read(screenOf({{"DCV", 10, 30, 16}, {"12./5", 100, 100, 60}, {"V", 300, 110, 24}}));
     EXPECT_EQ(field(seven, "value"), QStringLiteral("12.75"));
+    // A 4 open at the top, read as an A before the point, in a panel's slot too.
+    const auto four = BenchScreenReader::read(screenOf({{"DCV", 10, 30, 16}, {"A.96", 100, 100, 60}, {"V", 300, 110, 24}}));
+    EXPECT_EQ(field(four, "value"), QStringLiteral("4.96"));
 
     // A word one letter off two labels at once is neither: "MAN" (a manual range) gives no limit.
     const auto manual = BenchScreenReader::read(screenOf({{"MAN", 20, 195, 12}, {"12.7", 100, 100, 60}, {"V", 300, 110, 24},
