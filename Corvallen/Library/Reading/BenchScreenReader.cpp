@@ -774,6 +774,7 @@ QString readoutLabel(QString word)
         {QStringLiteral("RISE"), QStringLiteral("RISETIME"), QStringLiteral("FALL"), QStringLiteral("FALLTIME")},
         {QStringLiteral("WIDTH"), QStringLiteral("+WIDTH"), QStringLiteral("-WIDTH"), QStringLiteral("PULSEWIDTH")},
         {QStringLiteral("COUNTER")},
+        {QStringLiteral("OVERSHOOT"), QStringLiteral("PRESHOOT")},
     };
     word = upper(word);
     while (!word.isEmpty() && (word.front() == QLatin1Char('+') || word.front() == QLatin1Char('-')))
@@ -856,6 +857,7 @@ bool measures(const QString& label, const Unit& unit)
         {QStringLiteral("RMS"), {QStringLiteral("V"), QStringLiteral("A")}},  {QStringLiteral("FREQ"), {QStringLiteral("Hz")}},
         {QStringLiteral("PERIOD"), {QStringLiteral("s")}},                    {QStringLiteral("RISE"), {QStringLiteral("s")}},
         {QStringLiteral("WIDTH"), {QStringLiteral("s")}},                     {QStringLiteral("DUTY"), {QStringLiteral("%")}},
+        {QStringLiteral("OVERSHOOT"), {QStringLiteral("%")}},
     };
     const auto kind = kinds.constFind(label);
     return kind == kinds.constEnd() || kind->contains(unit.base);
@@ -1519,7 +1521,14 @@ private:
                     return;
                 }
                 takeReadout(r, first);
-                takeLimits(r, readouts, first.unit);
+                // (A side panel's minimum and maximum are the trace's extremes: limits of its
+                // peak to peak, of no other measurement it lists.)
+                if (!first.underLabel || first.label == QLatin1String("VPP"))
+                    takeLimits(r, readouts, first.unit);
+                else {
+                    r.minValue.reset();
+                    r.maxValue.reset();
+                }
                 m_scope = true;
                 return;
             }

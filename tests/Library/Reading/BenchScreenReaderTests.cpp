@@ -746,6 +746,11 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
           {"Pk-Pk", 400, 140, 10}, {"3.32V", 400, 154, 14}, {"Minimum", 400, 180, 10}, {"-80.0mV", 400, 194, 14}, {"Maximum", 400, 220, 10},
           {"3.24V", 400, 234, 14}, {"+PulseWidth", 400, 260, 10}, {"250.0ns", 400, 274, 14}, {"RiseTime", 400, 300, 10}, {"150.0ns", 400, 314, 14}},
          2.000, "kHz", {}, {}},
+        // Its minimum and maximum are the trace's extremes, no limits of a mean put first.
+        {{{"Mean", 400, 20, 10}, {"A.96V", 400, 34, 14}, {"Pk-Pk", 400, 60, 10}, {"720mV", 400, 74, 14}, {"Mean", 400, 100, 10},
+          {"5.12V", 400, 114, 14}, {"Pk-Pk", 400, 140, 10}, {"320mV", 400, 154, 14}, {"Minimum", 400, 180, 10}, {"4.88V", 400, 194, 14},
+          {"Maximum", 400, 220, 10}, {"5.20V", 400, 234, 14}, {"Unspecified", 400, 260, 10}, {"Overshoot", 400, 300, 10}},
+         4.96, "V", {}, {}},
         // A built-in meter's figure before the strip, drawn far larger, its unit unread: no
         // readout of the strip stands for it.
         {{{"32.1", 26, 215, 35, 5, 76}, {"DC", 106, 215, 12, 5, 14}, {"mi", 106, 236, 12, 5, 17}, {"Freq(1):", 151, 215, 15, 5, 45},

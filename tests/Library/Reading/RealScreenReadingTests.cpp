@@ -92,6 +92,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild3-hantek-dso-01.jpg", 15.15, "kHz", "a side panel's fields, their rims run to the panel's border, are read against the panel"},
         {"wild9-hantek-dso-06.jpg", 6.250, "MHz", "the same on a screen enlarged, its rims blurred into the values"},
         {"wild2-hantek-dso5102p-01.png", 62.7090, "kHz", "a 7 read as a slash right after the counter's point"},
+        {"wild9-hantek-dso-04.png", 4.96, "V", "a measure menu's first slot, its 4 read as an A"},
         {"wild5-openluat-iotpower-01.png", 4.1933, "V",
          "a unit set low in the corner of its figure's field; smaller statistics close to the reading are no peers of it"},
         {"wild9-incvist-inc-vist-3-01.png", 25.0, "Hz", "one pane shown three times side by side: the copies of its reading don't contest it"},
