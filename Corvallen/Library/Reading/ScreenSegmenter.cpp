@@ -673,10 +673,28 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
             }
         std::vector<int> markLabels;
         const std::vector<Component> markPieces = components(marks, bw, bh, markLabels);
+        // A field's rim closes above and below it all along, so most of its columns reach from
+        // its top to its bottom; a tall box's rounded top or bottom edge, its sides gone with
+        // the long lines, is a line with a corner at each end, and the box is no field.
+        auto closed = [&](size_t k) {
+            const QRect& mb = markPieces[k].box;
+            int spanning = 0;
+            for (int x = mb.left(); x <= mb.right(); ++x) {
+                int top = -1, bottom = -1;
+                for (int y = mb.top(); y <= mb.bottom(); ++y)
+                    if (markLabels[size_t(y) * size_t(bw) + size_t(x)] == int(k)) {
+                        top = top < 0 ? y : top;
+                        bottom = y;
+                    }
+                spanning += top >= 0 && (bottom - top + 1) * 10 >= mb.height() * 7 ? 1 : 0;
+            }
+            return spanning * 2 >= mb.width();
+        };
         std::vector<bool> rimmed(markPieces.size(), false);
         for (size_t k = 0; k < markPieces.size(); ++k) {
             const QRect& mb = markPieces[k].box;
-            rimmed[k] = mb.height() >= 5 && mb.height() <= 56 && mb.width() > 56 && markPieces[k].area * 5 <= mb.width() * mb.height() * 3;
+            rimmed[k] = mb.height() >= 5 && mb.height() <= 56 && mb.width() > 56 && markPieces[k].area * 5 <= mb.width() * mb.height() * 3
+                        && closed(k);
         }
         for (size_t i = 0; i < same.size(); ++i)
             if (markLabels[i] >= 0 && rimmed[size_t(markLabels[i])])
