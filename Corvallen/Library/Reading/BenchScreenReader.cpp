@@ -3022,6 +3022,60 @@ private:
         });
     }
 
+    // A chart's scale stands in a column beside it: three or more bare figures one over the
+    // other, written with the same decimals, their values in even steps as they go down
+    // ("0.138 0.134 0.130 0.126"). They are no readings, and nor is a figure in their column
+    // that falls on their scale with a unit letter glued on (a "1.60" whose 0 was read as Ω).
+    void markAxisColumns()
+    {
+        static const QRegularExpression bare(QStringLiteral("^[-+]?\\d+(?:\\.(\\d+))?$"));
+        auto decimals = [](const Token& t) {
+            const qsizetype point = t.shown.indexOf(QLatin1Char('.'));
+            return point < 0 ? 0 : t.shown.size() - point - 1;
+        };
+        auto inColumn = [](const Token& a, const Token& b) {
+            return (std::abs(a.box.left() - b.box.left()) <= 3 || std::abs(a.box.right() - b.box.right()) <= 3) && similarSize(a.height, b.height)
+                   && a.row != b.row;
+        };
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& first = m_tokens.at(i);
+            if (first.kind != Kind::Number || !bare.match(first.text).hasMatch())
+                continue;
+            QList<int> column = {i};
+            for (int j = 0; j < m_tokens.size(); ++j) {
+                const Token& t = m_tokens.at(j);
+                if (j != i && t.kind == Kind::Number && bare.match(t.text).hasMatch() && decimals(t) == decimals(first) && inColumn(first, t)
+                    && std::none_of(column.begin(), column.end(), [&](int k) { return m_tokens.at(k).row == t.row; }))
+                    column.append(j);
+            }
+            if (column.size() < 3)
+                continue;
+            std::sort(column.begin(), column.end(), [&](int a, int b) { return m_tokens.at(a).box.center().y() < m_tokens.at(b).box.center().y(); });
+            const Token& top = m_tokens.at(column.first());
+            const Token& bottom = m_tokens.at(column.last());
+            const double span = bottom.box.center().y() - top.box.center().y();
+            if (span <= 0 || bottom.value == top.value)
+                continue;
+            const double slope = (bottom.value - top.value) / span;
+            double step = std::abs(bottom.value - top.value);
+            for (int k = 1; k < column.size(); ++k)
+                step = std::min(step, std::abs(m_tokens.at(column.at(k)).value - m_tokens.at(column.at(k - 1)).value));
+            auto onScale = [&](const Token& t) {
+                return std::abs(t.value - (top.value + slope * (t.box.center().y() - top.box.center().y()))) <= step / 4;
+            };
+            if (step <= 0 || !std::all_of(column.begin(), column.end(), [&](int k) { return onScale(m_tokens.at(k)); }))
+                continue;
+            const double pitch = span / (column.size() - 1);
+            const Token model = first;
+            for (int j = 0; j < m_tokens.size(); ++j) {
+                Token& t = m_tokens[j];
+                if (t.kind == Kind::Number && (j == i || inColumn(model, t)) && t.box.center().y() >= top.box.center().y() - pitch * 1.5
+                    && t.box.center().y() <= bottom.box.center().y() + pitch * 1.5 && onScale(t))
+                    t.status = true;
+            }
+        }
+    }
+
     // Numbers that share a line with status words (battery, clock, AUTO, HOLD, range, channel,
     // trigger) and are drawn at their size are status items too.
     void markStatus()
@@ -3049,6 +3103,7 @@ private:
             if (row.size() >= 3)
                 for (int i : row)
                     m_tokens[i].status = true;
+        markAxisColumns();
         for (Token& t : m_tokens) {
             if (t.kind != Kind::Number || t.status)
                 continue;

@@ -1356,3 +1356,22 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
         EXPECT_EQ(field(m, "unit"), QStringLiteral("dBm")) << c.words.front().text;
     }
 }
+
+TEST(BenchScreenReader, AChartsScaleIsNoReading)
+{
+    // Figures stacked in a column at even steps, the same decimals on each, are a chart's scale:
+    // none is a reading, even with a unit letter glued on (a zero read as an ohm sign); a
+    // readout by the chart still is. Figures at uneven steps are no scale.
+    const QList<std::pair<QList<W>, const char*>> rows = {
+        {{{"History", 150, 20, 12}, {"1.64", 47, 60, 8}, {"1.6Ω", 47, 87, 8}, {"1.52", 47, 140, 8}, {"1.48", 47, 167, 8}}, ""},
+        {{{"Voltage", 150, 20, 12}, {"0.138", 46, 60, 8}, {"0.134", 46, 90, 8}, {"0.130V", 46, 120, 8}, {"0.126", 46, 150, 8}}, ""},
+        {{{"Voltage:", 100, 10, 20}, {"0.13", 200, 10, 20}, {"V", 260, 10, 20}, {"0.138", 46, 90, 8}, {"0.134", 46, 120, 8},
+          {"0.130V", 46, 150, 8}, {"0.126", 46, 180, 8}},
+         "0.13 V"},
+        {{{"Voltage", 150, 20, 12}, {"1.64", 47, 60, 8}, {"1.6Ω", 47, 87, 8}, {"1.21", 47, 140, 8}, {"0.48", 47, 167, 8}}, "1.6 Ω"},
+    };
+    for (const auto& [words, want] : rows) {
+        const auto m = BenchScreenReader::read(screenOf(words));
+        EXPECT_EQ((field(m, "value") + QLatin1Char(' ') + field(m, "unit")).trimmed().toStdString(), want) << words.at(1).text;
+    }
+}
