@@ -391,17 +391,23 @@ QString zerosAfterPoint(QString word)
 QString mendedDigits(const QString& word)
 {
     QString out = zerosAfterPoint(word);
-    // A leading O or Q before a decimal point is a zero, an L, l, I or bar a one, a B an eight
-    // ("O.2117", "L.6V", "B.70V"); a B right after that point an 8 ("-O.BV"): no unit starts
-    // with one of those.
-    static const QRegularExpression fraction(QStringLiteral("^(-?)([OoQLlI|B])\\.(?=[\\dB])"));
+    // A leading O or Q before a decimal point is a zero, an L, l, I or bar a one, a B an eight,
+    // an A a four open at the top ("O.2117", "L.6V", "B.70V", "A.96V"); a B right after that
+    // point an 8 ("-O.BV"): no unit starts with one of those before a point.
+    static const QRegularExpression fraction(QStringLiteral("^(-?)([OoQLlI|BA])\\.(?=[\\dB])"));
     if (const auto m = fraction.match(out); m.hasMatch()) {
         const QChar lead = m.captured(2).front();
-        out[m.capturedStart(2)] = QStringLiteral("OoQ").contains(lead) ? QLatin1Char('0') : lead == QLatin1Char('B') ? QLatin1Char('8') : QLatin1Char('1');
+        out[m.capturedStart(2)] = QStringLiteral("OoQ").contains(lead) ? QLatin1Char('0')
+                                  : lead == QLatin1Char('B')           ? QLatin1Char('8')
+                                  : lead == QLatin1Char('A')           ? QLatin1Char('4')
+                                                                       : QLatin1Char('1');
         const qsizetype afterPoint = m.capturedEnd(0);
         if (afterPoint < out.size() && out.at(afterPoint) == QLatin1Char('B'))
             out[afterPoint] = QLatin1Char('8');
     }
+    // So is a slash right after a figure's point, before its next digit ("62./090kHz").
+    static const QRegularExpression sevenAfterPoint(QStringLiteral("(?<=\\d[.,])/(?=[\\dOo])"));
+    out.replace(sevenAfterPoint, QStringLiteral("7"));
     // A reading of nought drawn alone before its unit reads as the letter ("OVDC"); no word is
     // an O before a unit with its current marked.
     if (out.size() > 1 && (out.front() == QLatin1Char('O') || out.front() == QLatin1Char('o'))) {
@@ -771,8 +777,9 @@ QString readoutLabel(QString word)
         QStringList{QStringLiteral("PERIOD"), QStringLiteral("PRD")} + otherLanguages(QStringLiteral("PERIOD")),
         {QStringLiteral("DUTY"), QStringLiteral("+DUTY"), QStringLiteral("-DUTY")},
         {QStringLiteral("RISE"), QStringLiteral("RISETIME"), QStringLiteral("FALL"), QStringLiteral("FALLTIME")},
-        {QStringLiteral("WIDTH"), QStringLiteral("+WIDTH"), QStringLiteral("-WIDTH")},
+        {QStringLiteral("WIDTH"), QStringLiteral("+WIDTH"), QStringLiteral("-WIDTH"), QStringLiteral("PULSEWIDTH")},
         {QStringLiteral("COUNTER")},
+        {QStringLiteral("OVERSHOOT"), QStringLiteral("PRESHOOT")},
     };
     word = upper(word);
     while (!word.isEmpty() && (word.front() == QLatin1Char('+') || word.front() == QLatin1Char('-')))
@@ -855,6 +862,7 @@ bool measures(const QString& label, const Unit& unit)
         {QStringLiteral("RMS"), {QStringLiteral("V"), QStringLiteral("A")}},  {QStringLiteral("FREQ"), {QStringLiteral("Hz")}},
         {QStringLiteral("PERIOD"), {QStringLiteral("s")}},                    {QStringLiteral("RISE"), {QStringLiteral("s")}},
         {QStringLiteral("WIDTH"), {QStringLiteral("s")}},                     {QStringLiteral("DUTY"), {QStringLiteral("%")}},
+        {QStringLiteral("OVERSHOOT"), {QStringLiteral("%")}},
     };
     const auto kind = kinds.constFind(label);
     return kind == kinds.constEnd() || kind->contains(unit.base);
@@ -919,7 +927,7 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
     auto valueAt = [&](int i, Readout& r) {
         if (i >= words.size() || used.contains(i))
             return false;
-        QString text = zerosAfterPoint(words.at(i).text);
+        QString text = mendedDigits(words.at(i).text);
         text.remove(channelFirst);
         const auto m = figure.match(text);
         if (!m.hasMatch())
@@ -1588,7 +1596,14 @@ private:
                     return;
                 }
                 takeReadout(r, first);
-                takeLimits(r, readouts, first.unit);
+                // (A side panel's minimum and maximum are the trace's extremes: limits of its
+                // peak to peak, of no other measurement it lists.)
+                if (!first.underLabel || first.label == QLatin1String("VPP"))
+                    takeLimits(r, readouts, first.unit);
+                else {
+                    r.minValue.reset();
+                    r.maxValue.reset();
+                }
                 m_scope = true;
                 return;
             }
@@ -2756,18 +2771,22 @@ private:
     // Whether the strip's first readout heads a column of three or more, one a line, each alone
     // on its line with its label beside it and close under the last, that holds the given word
     // too (in it, or close under it: a readout whose label and value the recogniser read apart
-    // is no readout of the list). A panel of labels each over its value keeps the peak to peak
-    // as its reading, however its slots are ordered.
+    // is no readout of the list). A side panel of labels each over its value, one pair under
+    // the other, is such a list too: the user fills its slots in order, the first slot first.
+    // The two kinds are not mixed (a label over its value beside a strip of "Vpp=" readouts).
     bool listedDownColumn(const QList<Readout>& readouts, int member) const
     {
         auto alone = [&](const Readout& o) {
-            return !o.underLabel && std::none_of(readouts.begin(), readouts.end(), [&](const Readout& p) {
+            return o.underLabel == readouts.first().underLabel && std::none_of(readouts.begin(), readouts.end(), [&](const Readout& p) {
                 return p.word != o.word && m_words.at(p.word).row == m_words.at(o.word).row;
             });
         };
         if (readouts.isEmpty() || member < 0 || member >= m_words.size() || !alone(readouts.first()))
             return false;
+        const bool panel = readouts.first().underLabel;
         const QRect head = m_words.at(readouts.first().word).box;
+        // (In a panel a slot is a label and a value, and one slot's value may have gone unread.)
+        const int reach = head.height() * (panel ? 5 : 3);
         QRect column = head;
         int lastRow = m_words.at(readouts.first().word).row;
         int count = 1;
@@ -2775,15 +2794,32 @@ private:
             const ScreenWord& w = m_words.at(readouts.at(k).word);
             if (horizontalOverlap(w.box, head) <= 0)
                 continue;
-            if (w.row <= lastRow || !alone(readouts.at(k)) || w.box.top() - column.bottom() > head.height() * 3)
+            if (w.row <= lastRow || !alone(readouts.at(k)) || w.box.top() - column.bottom() > reach)
                 break;
             column |= w.box;
             lastRow = w.row;
             ++count;
         }
         const QRect& held = m_words.at(member).box;
-        return count >= 3 && horizontalOverlap(held, head) > 0 && held.top() >= head.top()
-               && held.top() - column.bottom() <= head.height() * 3;
+        if (count < 3 || horizontalOverlap(held, head) <= 0 || held.top() < head.top() || held.top() - column.bottom() > reach)
+            return false;
+        if (!panel)
+            return true;
+        // A panel is the scope's measure menu when it is a whole page of slots down the side
+        // (seven or more names of measurements, each a line of its own over its value, whether
+        // the value was read or not); a short panel of a few beside the trace keeps its peak to
+        // peak.
+        int entries = 0;
+        int lastSlotRow = -1;
+        for (const ScreenWord& w : m_words) {
+            const bool named = w.text.size() >= 3 && std::none_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); })
+                               && !readoutLabel(w.text).isEmpty();
+            if (named && w.row != lastSlotRow && horizontalOverlap(w.box, column) > 0 && w.box.bottom() >= head.top() - head.height() * 2) {
+                ++entries;
+                lastSlotRow = w.row;
+            }
+        }
+        return entries >= 7;
     }
 
     // A scope's limits are the readouts labelled as such in the reading's quantity, each brought
@@ -3097,6 +3133,60 @@ private:
         });
     }
 
+    // A chart's scale stands in a column beside it: three or more bare figures one over the
+    // other, written with the same decimals, their values in even steps as they go down
+    // ("0.138 0.134 0.130 0.126"). They are no readings, and nor is a figure in their column
+    // that falls on their scale with a unit letter glued on (a "1.60" whose 0 was read as Ω).
+    void markAxisColumns()
+    {
+        static const QRegularExpression bare(QStringLiteral("^[-+]?\\d+(?:\\.(\\d+))?$"));
+        auto decimals = [](const Token& t) {
+            const qsizetype point = t.shown.indexOf(QLatin1Char('.'));
+            return point < 0 ? 0 : t.shown.size() - point - 1;
+        };
+        auto inColumn = [](const Token& a, const Token& b) {
+            return (std::abs(a.box.left() - b.box.left()) <= 3 || std::abs(a.box.right() - b.box.right()) <= 3) && similarSize(a.height, b.height)
+                   && a.row != b.row;
+        };
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& first = m_tokens.at(i);
+            if (first.kind != Kind::Number || !bare.match(first.text).hasMatch())
+                continue;
+            QList<int> column = {i};
+            for (int j = 0; j < m_tokens.size(); ++j) {
+                const Token& t = m_tokens.at(j);
+                if (j != i && t.kind == Kind::Number && bare.match(t.text).hasMatch() && decimals(t) == decimals(first) && inColumn(first, t)
+                    && std::none_of(column.begin(), column.end(), [&](int k) { return m_tokens.at(k).row == t.row; }))
+                    column.append(j);
+            }
+            if (column.size() < 3)
+                continue;
+            std::sort(column.begin(), column.end(), [&](int a, int b) { return m_tokens.at(a).box.center().y() < m_tokens.at(b).box.center().y(); });
+            const Token& top = m_tokens.at(column.first());
+            const Token& bottom = m_tokens.at(column.last());
+            const double span = bottom.box.center().y() - top.box.center().y();
+            if (span <= 0 || bottom.value == top.value)
+                continue;
+            const double slope = (bottom.value - top.value) / span;
+            double step = std::abs(bottom.value - top.value);
+            for (int k = 1; k < column.size(); ++k)
+                step = std::min(step, std::abs(m_tokens.at(column.at(k)).value - m_tokens.at(column.at(k - 1)).value));
+            auto onScale = [&](const Token& t) {
+                return std::abs(t.value - (top.value + slope * (t.box.center().y() - top.box.center().y()))) <= step / 4;
+            };
+            if (step <= 0 || !std::all_of(column.begin(), column.end(), [&](int k) { return onScale(m_tokens.at(k)); }))
+                continue;
+            const double pitch = span / (column.size() - 1);
+            const Token model = first;
+            for (int j = 0; j < m_tokens.size(); ++j) {
+                Token& t = m_tokens[j];
+                if (t.kind == Kind::Number && (j == i || inColumn(model, t)) && t.box.center().y() >= top.box.center().y() - pitch * 1.5
+                    && t.box.center().y() <= bottom.box.center().y() + pitch * 1.5 && onScale(t))
+                    t.status = true;
+            }
+        }
+    }
+
     // Numbers that share a line with status words (battery, clock, AUTO, HOLD, range, channel,
     // trigger) and are drawn at their size are status items too.
     void markStatus()
@@ -3124,6 +3214,7 @@ private:
             if (row.size() >= 3)
                 for (int i : row)
                     m_tokens[i].status = true;
+        markAxisColumns();
         for (Token& t : m_tokens) {
             if (t.kind != Kind::Number || t.status)
                 continue;

@@ -651,6 +651,55 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
         for (size_t i = 0; i < same.size(); ++i)
             if (holeLabels[i] >= 0 && enclosed[size_t(holeLabels[i])])
                 same[i] = true;
+        // The rim of a value's field may run the panel's whole width, to the screen's edge or
+        // the plot's border, and join the background there, the value's large print with it.
+        // Apart from the background, the drawing's own marks there (a rim and what touches it)
+        // are a line of text high and sparse as an enclosed mark is: the panel's all the same.
+        std::vector<quint8> marks(same.size(), 0);
+        for (int y = 0; y < bh; ++y)
+            for (int x = 0; x < bw; ++x) {
+                const size_t k = size_t(y) * size_t(bw) + size_t(x);
+                marks[k] = !same[k] && labels[size_t(b.top() + y) * size_t(w) + size_t(b.left() + x)] == id ? 1 : 0;
+            }
+        // (The border the rims meet, a line down the screen, joins them all: it is no mark.)
+        for (int x = 0; x < bw; ++x)
+            for (int y = 0; y < bh;) {
+                int end = y;
+                while (end < bh && marks[size_t(end) * size_t(bw) + size_t(x)])
+                    ++end;
+                if (end - y > 56)
+                    for (int yy = y; yy < end; ++yy)
+                        marks[size_t(yy) * size_t(bw) + size_t(x)] = 0;
+                y = end + 1;
+            }
+        std::vector<int> markLabels;
+        const std::vector<Component> markPieces = components(marks, bw, bh, markLabels);
+        // A field's rim closes above and below it all along, so most of its columns reach from
+        // its top to its bottom; a tall box's rounded top or bottom edge, its sides gone with
+        // the long lines, is a line with a corner at each end, and the box is no field.
+        auto closed = [&](size_t k) {
+            const QRect& mb = markPieces[k].box;
+            int spanning = 0;
+            for (int x = mb.left(); x <= mb.right(); ++x) {
+                int top = -1, bottom = -1;
+                for (int y = mb.top(); y <= mb.bottom(); ++y)
+                    if (markLabels[size_t(y) * size_t(bw) + size_t(x)] == int(k)) {
+                        top = top < 0 ? y : top;
+                        bottom = y;
+                    }
+                spanning += top >= 0 && (bottom - top + 1) * 10 >= mb.height() * 7 ? 1 : 0;
+            }
+            return spanning * 2 >= mb.width();
+        };
+        std::vector<bool> rimmed(markPieces.size(), false);
+        for (size_t k = 0; k < markPieces.size(); ++k) {
+            const QRect& mb = markPieces[k].box;
+            rimmed[k] = mb.height() >= 5 && mb.height() <= 56 && mb.width() > 56 && markPieces[k].area * 5 <= mb.width() * mb.height() * 3
+                        && closed(k);
+        }
+        for (size_t i = 0; i < same.size(); ++i)
+            if (markLabels[i] >= 0 && rimmed[size_t(markLabels[i])])
+                same[i] = true;
     }
     // The frame lines and text of that colour elsewhere join the panel to the rest: only what
     // stays when everything thinner than five pixels (three in a solid shape) is worn away is
@@ -673,7 +722,33 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
             body[size_t(y) * size_t(bw) + size_t(x)] = n == (2 * r + 1) * (2 * r + 1) ? 1 : 0;
         }
     std::vector<int> panelLabels;
-    const std::vector<Component> panels = components(body, bw, bh, panelLabels);
+    std::vector<Component> panels = components(body, bw, bh, panelLabels);
+    // A mark drawn from outside onto a panel (an arrow pointing at a value, a trace's marker at
+    // its edge) that touches the rim of one of its fields joins that rim to the screen around,
+    // so the rim is no enclosed mark and cuts the panel across: bodies stacked one over the
+    // other, their sides in line and no more than a rim's width apart, are one panel.
+    if (enclosing && panels.size() > 1) {
+        Disjoint stacked(panels.size());
+        for (size_t i = 0; i < panels.size(); ++i)
+            for (size_t j = i + 1; j < panels.size(); ++j) {
+                const QRect& a = panels[i].box;
+                const QRect& o = panels[j].box;
+                const int gap = std::max(a.top(), o.top()) - std::min(a.bottom(), o.bottom()) - 1;
+                if (a.width() >= 40 && o.width() >= 40 && std::abs(a.left() - o.left()) <= 3 && std::abs(a.right() - o.right()) <= 3
+                    && gap >= 0 && gap <= 2 * r + 3)
+                    stacked.join(int(i), int(j));
+            }
+        std::vector<Component> merged(panels.size());
+        for (size_t i = 0; i < panels.size(); ++i) {
+            Component& m = merged[size_t(stacked.find(int(i)))];
+            m.box = m.box.isNull() ? panels[i].box : (m.box | panels[i].box);
+            m.area += panels[i].area;
+        }
+        for (int& l : panelLabels)
+            if (l >= 0)
+                l = stacked.find(l);
+        panels = std::move(merged);
+    }
     for (size_t k = 0; k < panels.size(); ++k) {
         const Component& p = panels[k];
         const QRect grown = p.box.adjusted(-r, -r, r, r);

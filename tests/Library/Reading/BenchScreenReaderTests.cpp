@@ -345,6 +345,12 @@ TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
     const auto nought = BenchScreenReader::read(screenOf({{"OVDC", 100, 100, 60}, {"MIN:0VDC", 20, 200, 14}}));
     EXPECT_EQ(field(nought, "value"), QStringLiteral("0"));
     EXPECT_EQ(field(nought, "unit"), QStringLiteral("V"));
+    // A 7 that lost its bar, read as a slash right after the point.
+    const auto seven = BenchScreenReader::read(screenOf({{"DCV", 10, 30, 16}, {"12./5", 100, 100, 60}, {"V", 300, 110, 24}}));
+    EXPECT_EQ(field(seven, "value"), QStringLiteral("12.75"));
+    // A 4 open at the top, read as an A before the point, in a panel's slot too.
+    const auto four = BenchScreenReader::read(screenOf({{"DCV", 10, 30, 16}, {"A.96", 100, 100, 60}, {"V", 300, 110, 24}}));
+    EXPECT_EQ(field(four, "value"), QStringLiteral("4.96"));
 
     // A speck after the unit read as a quote mark and a letter is no part of it.
     const auto speck = BenchScreenReader::read(screenOf({{"05.22V\"s", 100, 100, 60}, {"0.063A", 100, 200, 24}}));
@@ -735,10 +741,21 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Vmax:3.00V", 20, 120, 12}, {"Vmin:", 20, 137, 12}, {"-0.20V", 70, 137, 12}, {"Vavr:2.02V", 20, 154, 12}, {"Vpp", 20, 171, 12},
           {":3.20V", 52, 171, 12}},
          3.00, "V", -0.20, 3.00},
-        // ...but a panel of labels each over its value keeps its peak to peak.
+        // ...but a panel of a few labels each over its value keeps its peak to peak...
         {{{"Freq", 400, 40, 10}, {"2.000kHz", 400, 54, 14}, {"Mean", 400, 80, 10}, {"1.56V", 400, 94, 14}, {"Pk-Pk", 400, 120, 10},
           {"3.32V", 400, 134, 14}},
          3.32, "V", {}, {}},
+        // ...where a scope's measure menu, a whole page of them, is read from its first slot
+        // (the second slot's value unread).
+        {{{"Frequency", 400, 20, 10}, {"2.000kHz", 400, 34, 14}, {"Period", 400, 60, 10}, {"Mean", 400, 100, 10}, {"1.56V", 400, 114, 14},
+          {"Pk-Pk", 400, 140, 10}, {"3.32V", 400, 154, 14}, {"Minimum", 400, 180, 10}, {"-80.0mV", 400, 194, 14}, {"Maximum", 400, 220, 10},
+          {"3.24V", 400, 234, 14}, {"+PulseWidth", 400, 260, 10}, {"250.0ns", 400, 274, 14}, {"RiseTime", 400, 300, 10}, {"150.0ns", 400, 314, 14}},
+         2.000, "kHz", {}, {}},
+        // Its minimum and maximum are the trace's extremes, no limits of a mean put first.
+        {{{"Mean", 400, 20, 10}, {"A.96V", 400, 34, 14}, {"Pk-Pk", 400, 60, 10}, {"720mV", 400, 74, 14}, {"Mean", 400, 100, 10},
+          {"5.12V", 400, 114, 14}, {"Pk-Pk", 400, 140, 10}, {"320mV", 400, 154, 14}, {"Minimum", 400, 180, 10}, {"4.88V", 400, 194, 14},
+          {"Maximum", 400, 220, 10}, {"5.20V", 400, 234, 14}, {"Unspecified", 400, 260, 10}, {"Overshoot", 400, 300, 10}},
+         4.96, "V", {}, {}},
         // A built-in meter's figure before the strip, drawn far larger, its unit unread: no
         // readout of the strip stands for it.
         {{{"32.1", 26, 215, 35, 5, 76}, {"DC", 106, 215, 12, 5, 14}, {"mi", 106, 236, 12, 5, 17}, {"Freq(1):", 151, 215, 15, 5, 45},
@@ -1401,5 +1418,24 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
             continue;
         EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
         EXPECT_EQ(field(m, "unit"), QStringLiteral("dBm")) << c.words.front().text;
+    }
+}
+
+TEST(BenchScreenReader, AChartsScaleIsNoReading)
+{
+    // Figures stacked in a column at even steps, the same decimals on each, are a chart's scale:
+    // none is a reading, even with a unit letter glued on (a zero read as an ohm sign); a
+    // readout by the chart still is. Figures at uneven steps are no scale.
+    const QList<std::pair<QList<W>, const char*>> rows = {
+        {{{"History", 150, 20, 12}, {"1.64", 47, 60, 8}, {"1.6Ω", 47, 87, 8}, {"1.52", 47, 140, 8}, {"1.48", 47, 167, 8}}, ""},
+        {{{"Voltage", 150, 20, 12}, {"0.138", 46, 60, 8}, {"0.134", 46, 90, 8}, {"0.130V", 46, 120, 8}, {"0.126", 46, 150, 8}}, ""},
+        {{{"Voltage:", 100, 10, 20}, {"0.13", 200, 10, 20}, {"V", 260, 10, 20}, {"0.138", 46, 90, 8}, {"0.134", 46, 120, 8},
+          {"0.130V", 46, 150, 8}, {"0.126", 46, 180, 8}},
+         "0.13 V"},
+        {{{"Voltage", 150, 20, 12}, {"1.64", 47, 60, 8}, {"1.6Ω", 47, 87, 8}, {"1.21", 47, 140, 8}, {"0.48", 47, 167, 8}}, "1.6 Ω"},
+    };
+    for (const auto& [words, want] : rows) {
+        const auto m = BenchScreenReader::read(screenOf(words));
+        EXPECT_EQ((field(m, "value") + QLatin1Char(' ') + field(m, "unit")).trimmed().toStdString(), want) << words.at(1).text;
     }
 }

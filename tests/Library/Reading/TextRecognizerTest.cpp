@@ -199,7 +199,8 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
     // window's frame lines (read against the panel, not set aside with the frame); a scope's
     // strip of small print right above channel badges of its colour (a line of its own); a
     // screen crowded with lone icons larger than the reading (read after it, within a
-    // capture's work).
+    // capture's work); a web page's tall rimmed tiles on a dark page (their rounded edges are
+    // no value fields' rims).
     using Paint = std::function<void(QPainter&, QImage&)>;
     struct Row {
         const char* name;
@@ -252,6 +253,24 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
              p.drawText(QPointF(10, 125), QStringLiteral("Vpp 731 mV"));
          },
          QStringLiteral("731")},
+        {"rounded tiles on a dark page", QSize(443, 962),
+         [](QPainter& p, QImage& image) {
+             image.fill(QColor(0, 0, 0));
+             p.setRenderHint(QPainter::Antialiasing);
+             p.setPen(QPen(QColor(230, 130, 40), 2));
+             p.setBrush(QColor(58, 46, 36));
+             p.drawRoundedRect(QRect(13, 43, 417, 199), 14, 14);
+             p.setBrush(QColor(255, 255, 255));
+             p.drawRoundedRect(QRect(240, 260, 86, 25), 3, 3);
+             p.drawRoundedRect(QRect(25, 335, 393, 305), 14, 14);
+             p.drawRoundedRect(QRect(25, 659, 393, 305), 14, 14);
+             p.setFont(face("DejaVu Sans Mono", 22));
+             p.drawText(QPointF(120, 96), QStringLiteral("Voltage: 0.13 V"));
+             p.drawText(QPointF(115, 152), QStringLiteral("Current: 1.566 A"));
+             p.setFont(face("DejaVu Sans", 11));
+             p.drawText(QPointF(60, 276), QStringLiteral("History Range:"));
+         },
+         QStringLiteral("0.13")},
     };
     for (const Row& row : rows) {
         QString words;
@@ -402,6 +421,8 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild3-arminjo-batterytester-01.png", QStringLiteral("0.000\u03A9"), "a character display's Omega, which the recogniser has no letter for"},
         {"wild2-hantek-dso5102p-02.png", QStringLiteral("500.0ns"), "a 5 read as a 9 at some sizes, its bowl open, is read again"},
         {"wild2-hantek-dso5102p-04.png", QStringLiteral("20.00ms"), "a side panel's large print and rims leave strips of its colour too thin to stay worn away"},
+        {"wild9-hantek-dso-02.png", QStringLiteral("19.23Hz"), "an arrow drawn onto a side panel's field, touching its rim, does not cut the panel across"},
+        {"wild10-hantek-dso-01.jpg", QStringLiteral("26.66MHz"), "a value's field whose rim runs the side panel's width to the screen's edge is the panel's"},
     };
     for (const Row& row : rows) {
         QImage image;
