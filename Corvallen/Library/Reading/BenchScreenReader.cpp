@@ -645,7 +645,12 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             return out;
         }
     }
-    const QString mended = mendedDigits(text);
+    // In print under nine pixels tall a 9 or a 3 loses its bowls as readily as a 1 gains a
+    // serif: an I or l standing between two digits there tells of a figure read wrongly, not of
+    // a one, and the word gives no number rather than a wrong one.
+    static const QRegularExpression letterAmongDigits(QStringLiteral("\\d[.,]?[Il][.,]?\\d"));
+    const bool tinyPrint = w.textHeight > 0 && w.textHeight < 9;
+    const QString mended = tinyPrint && letterAmongDigits.match(text).hasMatch() ? QString() : mendedDigits(text);
     if (const auto m = number.match(mended); m.hasMatch()) {
         // A record line read without its spaces glues the next label and its value on
         // ("Min0.795Max0.806", "0.41mVAvg:0.39mV"): the figure ends where that label begins.
