@@ -88,6 +88,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"blind-smuview-01.png", 9.3526, "V", "numbered badges beside the figure and its unit, a range noted over the unit"},
         {"wild9-hantek-dso-01.png", 15.0, "Hz", "a time base in a 1-2-5 step beside a counter's six figures, both printed bare, are a scope's"},
         {"wild2-hantek-dso5102p-04.png", 50.0, "Hz", "a side panel in the frame's colour, each value in a rimmed box, is read"},
+        {"wild8-tektronix-tbs1000-01.png", 8.17815, "kHz", "an upright bar parts a strip's fields: the counter is not run into the clock after it"},
         {"wild5-openluat-iotpower-01.png", 4.1933, "V",
          "a unit set low in the corner of its figure's field; smaller statistics close to the reading are no peers of it"},
         {"wild9-incvist-inc-vist-3-01.png", 25.0, "Hz", "one pane shown three times side by side: the copies of its reading don't contest it"},
