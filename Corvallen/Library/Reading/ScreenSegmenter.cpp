@@ -1143,7 +1143,8 @@ Scan scanScreen(const QImage& source)
         const int H = std::max(a.height(), b.height());
         const int top = std::min(a.top(), b.top()) - std::max(1, H / 8);
         const int bottom = std::max(a.bottom(), b.bottom()) + std::max(1, H / 8);
-        if (top < 0 || bottom >= h || second.left() - first.right() < 2)
+        // (Looked for in small print only, where a strip's fields stand that close.)
+        if (H > 16 || top < 0 || bottom >= h || second.left() - first.right() < 4)
             return false;
         // The background: the commonest shade over the two glyphs and the gap.
         int counts[8] = {};
