@@ -651,7 +651,12 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             return out;
         }
     }
-    const QString mended = mendedDigits(text);
+    // In print under nine pixels tall a 9 or a 3 loses its bowls as readily as a 1 gains a
+    // serif: an I or l standing between two digits there tells of a figure read wrongly, not of
+    // a one, and the word gives no number rather than a wrong one.
+    static const QRegularExpression letterAmongDigits(QStringLiteral("\\d[.,]?[Il][.,]?\\d"));
+    const bool tinyPrint = w.textHeight > 0 && w.textHeight < 9;
+    const QString mended = tinyPrint && letterAmongDigits.match(text).hasMatch() ? QString() : mendedDigits(text);
     if (const auto m = number.match(mended); m.hasMatch()) {
         // A record line read without its spaces glues the next label and its value on
         // ("Min0.795Max0.806", "0.41mVAvg:0.39mV"): the figure ends where that label begins.
@@ -1789,19 +1794,25 @@ private:
             }
             return false;
         };
+        // (The unit may stand in a column of its own, a table's rule between: "-0.5136" "VDC".)
         QList<int> logged;
+        QList<Unit> units;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
-            if (t.kind == Kind::Number && !t.clock && t.unit && !t.unit->perDivision && t.unit->base != QLatin1String("%") && stamped(t.row))
+            if (t.kind != Kind::Number || t.clock || !stamped(t.row))
+                continue;
+            if (const std::optional<Unit> u = unitAfter(t); u && !u->perDivision && u->base != QLatin1String("%")) {
                 logged.append(i);
+                units.append(*u);
+            }
         }
-        for (const int top : logged) {
-            const Token& head = m_tokens.at(top);
+        for (int a = 0; a < logged.size(); ++a) {
+            const Token& head = m_tokens.at(logged.at(a));
             int lines = 1;
             QRect column = head.box;
-            for (const int j : logged) {
-                const Token& t = m_tokens.at(j);
-                if (t.row > head.row && t.unit->base == head.unit->base && similarSize(t.height, head.height) && horizontalOverlap(t.box, column) > 0
+            for (int b = 0; b < logged.size(); ++b) {
+                const Token& t = m_tokens.at(logged.at(b));
+                if (t.row > head.row && units.at(b).base == units.at(a).base && similarSize(t.height, head.height) && horizontalOverlap(t.box, column) > 0
                     && t.box.top() > column.bottom() && t.box.top() - column.bottom() <= head.height * 2) {
                     column |= t.box;
                     ++lines;
@@ -1809,7 +1820,7 @@ private:
             }
             if (lines >= 3) {
                 r.main = head;
-                r.unit = head.unit;
+                r.unit = units.at(a);
                 r.label.clear();
                 return;
             }

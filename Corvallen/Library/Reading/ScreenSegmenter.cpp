@@ -1205,6 +1205,51 @@ Scan scanScreen(const QImage& source)
     std::vector<int> frameOf(glyphs.size());
     for (size_t i = 0; i < glyphs.size(); ++i)
         frameOf[i] = innermostFrame(s.frames, glyphs[i]);
+    // An upright line drawn between two pieces of print and reaching above and below them
+    // divides the line (a status strip's fields: a frequency, a bar, the clock). It is often part
+    // of the strip's outline, not ink of its own, so it is looked for in the picture: a column of
+    // the gap unlike the background all the way from above the print to below it. The print
+    // either side is two runs, however close, and the recogniser never reads one figure running
+    // into the next.
+    auto grey = [&](int x, int y) { return qGray(image.pixel(x, y)); };
+    auto dividedBetween = [&](const QRect& a, const QRect& b) {
+        const QRect& first = a.left() <= b.left() ? a : b;
+        const QRect& second = a.left() <= b.left() ? b : a;
+        const int H = std::max(a.height(), b.height());
+        const int top = std::min(a.top(), b.top()) - std::max(1, H / 8);
+        const int bottom = std::max(a.bottom(), b.bottom()) + std::max(1, H / 8);
+        // (Looked for in small print only, where a strip's fields stand that close.)
+        if (H > 16 || top < 0 || bottom >= h || second.left() - first.right() < 4)
+            return false;
+        // The background: the commonest shade over the two glyphs and the gap.
+        int counts[8] = {};
+        for (int y = std::min(a.top(), b.top()); y <= std::max(a.bottom(), b.bottom()); ++y)
+            for (int x = first.left(); x <= second.right(); ++x)
+                ++counts[grey(x, y) / 32];
+        const int ground = int(std::max_element(std::begin(counts), std::end(counts)) - std::begin(counts)) * 32 + 16;
+        // A column of the gap that is all background across the print, and one that is all
+        // line from above the print to below it.
+        auto column = [&](int x, int from, int to, bool line) {
+            for (int y = from; y <= to; ++y)
+                if ((std::abs(grey(x, y) - ground) >= 48) != line)
+                    return false;
+            return true;
+        };
+        const int printTop = std::min(a.top(), b.top()), printBottom = std::max(a.bottom(), b.bottom());
+        bool clearBefore = false;
+        for (int x = first.right() + 1; x < second.left(); ++x) {
+            if (!clearBefore) {
+                clearBefore = column(x, printTop, printBottom, false);
+                continue;
+            }
+            if (!column(x, top, bottom, true))
+                continue;
+            for (int after = x + 1; after < second.left(); ++after)
+                if (column(after, printTop, printBottom, false))
+                    return true;
+        }
+        return false;
+    };
     // (Both tests below need the two side by side within 0.75 times the taller one's height.)
     Disjoint lines(glyphs.size());
     auto sameLine = [&](size_t i, size_t j) {
@@ -1219,6 +1264,8 @@ Scan scanScreen(const QImage& source)
             const QRect& smallCore = a.height() >= b.height() ? glyphCore[j] : glyphCore[i];
             const int gap = gapBetween(a, b);
             const int H = big.height();
+            if (gap > 0 && dividedBetween(a, b))
+                return false;
             bool join = false;
             if (small.height() >= H / 1.7) {
                 const int overlap = verticalOverlap(a, b);

@@ -94,6 +94,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild9-hantek-dso-06.jpg", 6.250, "MHz", "the same on a screen enlarged, its rims blurred into the values"},
         {"wild2-hantek-dso5102p-01.png", 62.7090, "kHz", "a 7 read as a slash right after the counter's point"},
         {"wild9-hantek-dso-04.png", 4.96, "V", "a measure menu's first slot, its 4 read as an A"},
+        {"wild8-tektronix-tbs1000-01.png", 8.17815, "kHz", "an upright bar parts a strip's fields: the counter is not run into the clock after it"},
         {"wild5-openluat-iotpower-01.png", 4.1933, "V",
          "a unit set low in the corner of its figure's field; smaller statistics close to the reading are no peers of it"},
         {"wild9-incvist-inc-vist-3-01.png", 25.0, "Hz", "one pane shown three times side by side: the copies of its reading don't contest it"},
