@@ -735,6 +735,13 @@ int digitCount(const QString& s)
     return int(std::count_if(s.begin(), s.end(), [](QChar c) { return c.isDigit(); }));
 }
 
+// How many digits a figure shows after its decimal point or comma (none without one).
+int decimalPlaces(const QString& figure)
+{
+    const qsizetype point = std::max(figure.lastIndexOf(QLatin1Char('.')), figure.lastIndexOf(QLatin1Char(',')));
+    return point < 0 ? 0 : int(figure.size() - point - 1);
+}
+
 bool similarSize(int a, int b)
 {
     return std::max(a, b) <= std::min(a, b) * 1.6 + 1;
@@ -1150,16 +1157,12 @@ public:
         // whose units the program leaves out ("0.0Ω" beside "0.0" in a load's panel): a unit
         // drawn on one of the row's figures would be drawn on its neighbours too.
         static const QRegularExpression bareFigure(QStringLiteral("^[-+]?\\d+[.,](\\d+)$"));
-        const auto decimals = [](const QString& figure) {
-            const qsizetype point = std::max(figure.indexOf(QLatin1Char('.')), figure.indexOf(QLatin1Char(',')));
-            return point < 0 ? -1 : figure.size() - point - 1;
-        };
         if (!namesResistance)
             for (ScreenWord& w : words)
                 if (bareOhm.match(w.text).hasMatch() && std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) {
                         const auto m = bareFigure.match(o.text);
                         return &o != &w && o.row == w.row && similarSize(o.textHeight, w.textHeight) && m.hasMatch()
-                               && m.capturedLength(1) == decimals(w.text.chopped(1));
+                               && m.capturedLength(1) == decimalPlaces(w.text.chopped(1));
                     }))
                     w.text.back() = QLatin1Char('0');
         // A strip whose "=" the recogniser reads as a dash shows a negative value after two
@@ -3151,10 +3154,6 @@ private:
     void markAxisColumns()
     {
         static const QRegularExpression bare(QStringLiteral("^[-+]?\\d+(?:\\.(\\d+))?$"));
-        auto decimals = [](const Token& t) {
-            const qsizetype point = t.shown.indexOf(QLatin1Char('.'));
-            return point < 0 ? 0 : t.shown.size() - point - 1;
-        };
         auto inColumn = [](const Token& a, const Token& b) {
             return (std::abs(a.box.left() - b.box.left()) <= 3 || std::abs(a.box.right() - b.box.right()) <= 3) && similarSize(a.height, b.height)
                    && a.row != b.row;
@@ -3166,7 +3165,7 @@ private:
             QList<int> column = {i};
             for (int j = 0; j < m_tokens.size(); ++j) {
                 const Token& t = m_tokens.at(j);
-                if (j != i && t.kind == Kind::Number && bare.match(t.text).hasMatch() && decimals(t) == decimals(first) && inColumn(first, t)
+                if (j != i && t.kind == Kind::Number && bare.match(t.text).hasMatch() && decimalPlaces(t.shown) == decimalPlaces(first.shown) && inColumn(first, t)
                     && std::none_of(column.begin(), column.end(), [&](int k) { return m_tokens.at(k).row == t.row; }))
                     column.append(j);
             }
@@ -3845,12 +3844,8 @@ private:
             r.main->shown.prepend(QLatin1Char('-'));
             return;
         }
-        auto decimals = [](const QString& shown) {
-            const qsizetype point = shown.indexOf(QLatin1Char('.'));
-            return point < 0 ? 0 : int(shown.size() - point - 1);
-        };
-        const int d = decimals(minToken->shown);
-        if (r.main->shown.contains(QLatin1Char('.')) || d == 0 || d != decimals(maxToken->shown))
+        const int d = decimalPlaces(minToken->shown);
+        if (r.main->shown.contains(QLatin1Char('.')) || d == 0 || d != decimalPlaces(maxToken->shown))
             return;
         const qsizetype digits = r.main->shown.size() - (r.main->shown.startsWith(QLatin1Char('-')) ? 1 : 0);
         if (digits <= d)

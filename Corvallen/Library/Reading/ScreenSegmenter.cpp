@@ -1346,11 +1346,13 @@ QList<QRect> displayWindows(const QImage& image)
     QList<QRect> out;
     std::vector<quint8> mask(size_t(w) * size_t(h), 0);
     std::vector<int> counts(4096, 0);
+    // (A colour's bin: its red, green and blue cut to sixteen levels each.)
+    auto binOf = [](QRgb c) { return ((qRed(c) >> 4) << 8) | ((qGreen(c) >> 4) << 4) | (qBlue(c) >> 4); };
     for (int y = 0; y < h; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < w; ++x) {
             mask[size_t(y) * size_t(w) + size_t(x)] = std::max({qRed(line[x]), qGreen(line[x]), qBlue(line[x])}) < 56 ? 1 : 0;
-            ++counts[size_t(((qRed(line[x]) >> 4) << 8) | ((qGreen(line[x]) >> 4) << 4) | (qBlue(line[x]) >> 4))];
+            ++counts[size_t(binOf(line[x]))];
         }
     }
     if (const auto dark = solidPatch(mask, w, h))
@@ -1387,7 +1389,7 @@ QList<QRect> displayWindows(const QImage& image)
             const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
             for (int x = 0; x < w; ++x)
                 mask[size_t(y) * size_t(w) + size_t(x)] =
-                    near(best, ((qRed(line[x]) >> 4) << 8) | ((qGreen(line[x]) >> 4) << 4) | (qBlue(line[x]) >> 4), 1) ? 1 : 0;
+                    near(best, binOf(line[x]), 1) ? 1 : 0;
         }
         if (const auto patch = solidPatch(mask, w, h); patch && !out.contains(*patch))
             out.append(*patch);
