@@ -132,9 +132,12 @@ QString labelFor(const QString& word)
     // "Main"): one letter off counts when it is off from one of them only. Off from both MIN and
     // MAX ("Man", "Mix") it is one of the two, which the screen's other labels decide; "MAN"
     // itself is the manual-range mark.
-    // A supply's input symbols ("48.12 Vin") are one letter off MIN too, and no limit.
+    // A supply's input symbols ("48.12 Vin") are one letter off MIN too, and no limit; nor is a
+    // charge counter in milliampere-hours ("mAh:7.50"), one letter off MAX, written in its unit's
+    // own small and capital letters.
     static const QStringList inputs = {QStringLiteral("VIN"), QStringLiteral("UIN"), QStringLiteral("IIN"), QStringLiteral("PIN")};
-    if ((w.size() == 3 || w.size() == 4) && w != QLatin1String("MAN") && !inputs.contains(w)) {
+    const bool chargeUnit = word.startsWith(QLatin1String("mAh"));
+    if ((w.size() == 3 || w.size() == 4) && w != QLatin1String("MAN") && !inputs.contains(w) && !chargeUnit) {
         QString lookalike = w;
         lookalike.replace(QLatin1Char('1'), QLatin1Char('I')).replace(QLatin1Char('0'), QLatin1Char('O'));
         QStringList found;

@@ -242,6 +242,11 @@ TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
                                                          {"CSVrun", 10, 200, 12}, {"48.12", 80, 200, 12}, {"Vin", 130, 200, 12}}));
     EXPECT_EQ(input.value(QStringLiteral("value")).toDouble(), 5.00);
     EXPECT_FALSE(input.contains(QStringLiteral("minValue")));
+    // Nor is a charge counter in milliampere-hours one letter off a maximum's label.
+    const auto charge = BenchScreenReader::read(screenOf({{"Voltage(V):5.151V", 40, 40, 18}, {"Current(A):0.005A", 400, 40, 18},
+                                                          {"mAh:7.50", 300, 400, 10}}));
+    EXPECT_EQ(charge.value(QStringLiteral("value")).toDouble(), 5.151);
+    EXPECT_FALSE(charge.contains(QStringLiteral("maxValue")));
 
     // A scope's maximum read below its minimum ("Max=88.0m" read "Max-880m"): neither limit.
     const auto crossed = BenchScreenReader::read(screenOf({{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"2.00GSa/s", 320, 4, 12},
