@@ -205,7 +205,8 @@ void reportRealScreens(const QString& split)
         const RealScore s = scoreRealReading(screen, answer);
         tally.add(!screen.noMeasurement(), s.right, s.wrong, s.refused, s.mode, s.limits, ms);
         tally.other += s.other;
-        if (!s.right || !s.mode || !s.limits) {
+        // (CORVALLEN_ANALYSIS_VERBOSE=3 lists every screen, to search what the recogniser reads.)
+        if (!s.right || !s.mode || !s.limits || qEnvironmentVariableIntValue("CORVALLEN_ANALYSIS_VERBOSE") > 2) {
             QString line = QStringLiteral("  %1%2 [%3 ms]").arg(s.wrong ? QStringLiteral("WRONG ") : s.other ? QStringLiteral("OTHER ") : QString(), describeRealReading(screen, answer)).arg(ms, 0, 'f', 0);
             if (verbose)
                 line += QStringLiteral("\n    read: ") + AnalyzeService::recognizeText(screen.path, nullptr).value_or(QString()).replace(QLatin1Char('\n'), QStringLiteral(" / "));
