@@ -688,8 +688,10 @@ public:
             if (m_roles.size() <= column) {
                 m_roles.resize(column + 1);
                 m_firstAlternative.resize(column + 1);
+                m_unheaded.resize(column + 1);
             }
             m_roles[column] = roleOf(text);
+            m_unheaded[column] = trimCell(text).isEmpty();
             // "Manufacturer Part Number 1": the first of a design tool's numbered alternatives.
             static const QRegularExpression numbered(QStringLiteral("^(.+)_1$"));
             if (const QRegularExpressionMatch m = numbered.match(normalisedHeader(text)); m.hasMatch() && m_roles[column].field < 0)
@@ -719,8 +721,10 @@ public:
             m_watched.resize(m_roles.size());
             m_stats.resize(m_roles.size());
             m_labels.resize(m_roles.size());
+            // Columns without a heading are looked at where no column says it holds quantities.
             for (qsizetype c = 0; c < m_roles.size(); ++c)
-                m_watched[c] = m_roles.at(c).field == name || m_roles.at(c).field == partNumber;
+                m_watched[c] = m_roles.at(c).field == name || m_roles.at(c).field == partNumber
+                               || (m_unheaded.at(c) && !plain.contains(qty));
             return;
         }
         if (m_rows++ >= maxRows || std::exchange(m_labelRow, false)) {
@@ -738,9 +742,18 @@ public:
                 numberStrength = role.strength;
             }
         }
+        bool named = false;
+        for (auto it = m_row.constBegin(); it != m_row.constEnd(); ++it)
+            named = named || (m_roles.at(it.key()).field >= 0 && !it->isEmpty());
+        m_namedRows += named ? 1 : 0;
         for (auto it = m_row.constBegin(); it != m_row.constEnd(); ++it) {
             if (it->isEmpty())
                 continue;
+            if (m_roles.at(it.key()).field < 0) {
+                qint64 v = 0;
+                Stats& s = m_stats[it.key()];
+                s.wholeNumbers += named && isPlainInteger(*it, &v) && v > 0 ? 1 : 0;
+            }
             if (m_roles.at(it.key()).field == name) {
                 // Hashes stand for the texts: a few thousand lines cost a few kilobytes.
                 Labels& labels = m_labels[it.key()];  // sized with the header
@@ -768,7 +781,8 @@ public:
             ++s.cells;
             // Pairs of columns of the same meaning: which values of one stand for several of the other.
             for (auto other = m_row.constBegin(); other != m_row.constEnd(); ++other) {
-                if (other.key() == it.key() || other->isEmpty() || m_roles.at(other.key()).field != m_roles.at(it.key()).field)
+                if (other.key() == it.key() || other->isEmpty() || m_roles.at(other.key()).field != m_roles.at(it.key()).field
+                    || m_roles.at(it.key()).field < 0)
                     continue;
                 Pair& p = m_pairs[{it.key(), other.key()}];
                 p.values.insert(qHash(*it));
@@ -852,12 +866,23 @@ public:
                 return sparse(b) && !sparse(a);
             });
         }
+        // Where no heading says which column holds the quantities, a column without a heading
+        // holding a whole number on nearly every line that names a part holds them (a
+        // spreadsheet whose first columns were never titled); one counting the lines does not.
+        for (qsizetype c = 0; c < m_unheaded.size() && plan.order[qty].isEmpty(); ++c) {
+            const Stats& s = m_stats.value(c);
+            if (m_unheaded.at(c) && m_namedRows >= 2 && s.wholeNumbers * 5 >= m_namedRows * 4 && !(s.counting && s.cells >= 2)) {
+                plan.roles[c].field = qty;
+                plan.order[qty].append(c);
+            }
+        }
         return plan;
     }
 
 private:
     struct Stats {
         qint64 cells = 0;
+        qint64 wholeNumbers = 0;  // of a column without a heading: whole numbers on lines that name a part
         qint64 last = 0;
         bool counting = true;
         bool designators = true;
@@ -899,6 +924,8 @@ private:
 
     QList<ColumnRole> m_roles;
     QList<ColumnRole> m_firstAlternative;  // by column: what a heading numbered 1 would mean
+    QList<bool> m_unheaded;                // by column: its heading is blank
+    qint64 m_namedRows = 0;                // rows that name a part or its number
     struct Labels {
         QSet<size_t> names;
         QSet<size_t> numbers;  // the part numbers of the lines this column names
