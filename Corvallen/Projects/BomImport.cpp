@@ -779,10 +779,13 @@ public:
             else
                 s.designators = false;
             ++s.cells;
-            // Pairs of columns of the same meaning: which values of one stand for several of the other.
+            // Pairs of columns of the same meaning: which values of one stand for several of the
+            // other. Columns without a heading mean nothing yet, and a line of thousands of them
+            // must not be paired cell by cell.
+            if (m_roles.at(it.key()).field < 0)
+                continue;
             for (auto other = m_row.constBegin(); other != m_row.constEnd(); ++other) {
-                if (other.key() == it.key() || other->isEmpty() || m_roles.at(other.key()).field != m_roles.at(it.key()).field
-                    || m_roles.at(it.key()).field < 0)
+                if (other.key() == it.key() || other->isEmpty() || m_roles.at(other.key()).field != m_roles.at(it.key()).field)
                     continue;
                 Pair& p = m_pairs[{it.key(), other.key()}];
                 p.values.insert(qHash(*it));

@@ -485,6 +485,10 @@ TEST(BomLimits, EndlessRowsAreReadCellByCell)
     EXPECT_EQ(rows[0].quantity, 3);
     EXPECT_EQ(rows[1].name, QStringLiteral("Resistor 4k7"));
     EXPECT_EQ(rows[1].quantity, 1);
+    // Cells under no heading are looked at for quantities, one by one.
+    const auto untitled = BomImport::parse(QByteArray(200000, ',') + "Value\n" + filler + "10k\n");
+    ASSERT_EQ(untitled.size(), 1);
+    EXPECT_EQ(untitled[0].name, QStringLiteral("10k"));
     // A file that is one line of cells is a header without parts, however long.
     try {
         BomImport::parse(header + header);
