@@ -409,9 +409,11 @@ QString normalisedHeader(const QString& cell)
 // ("Mfg Part #", "Manf#", "LCSC Part No.", "Mouser #"). A maker's word alone is the maker
 // ("Manufacturer"); of sellers, only an assembly house's name stands alone for its numbers
 // ("LCSC", "JLCPCB": the schematic field its assembly reads), as a shop's name alone often heads
-// a column of links ("Digikey", "Aliexpress"); without an owner,
-// both "Part" and a number word are needed ("Part No."), so that "#" or "No." alone, a column
-// counting the lines, is no part number. Any other word ("Supplier Part #", "Customer Part
+// a column of links ("Digikey", "Aliexpress"). A seller may be named by what it is ("Supplier
+// Part #", "Vendor ID" beside a "Vendor" column saying which shop), and a seller's number may be
+// its ID, which a product has at a shop but not by itself ("Part ID" is some database's key).
+// Without an owner, both "Part" and a number word are needed ("Part No."), so that "#" or "No."
+// alone, a column counting the lines, is no part number. Any other word ("Customer Part
 // Number") leaves the heading unread.
 enum class NumberOwner { none, maker, seller, unnamed };
 
@@ -424,7 +426,8 @@ NumberOwner numberOwnerOf(const QString& heading)
     static const QSet<QString> sellers = {
         QStringLiteral("lcsc"),   QStringLiteral("jlc"),    QStringLiteral("jlcpcb"), QStringLiteral("digikey"),
         QStringLiteral("digi-key"), QStringLiteral("mouser"), QStringLiteral("farnell"), QStringLiteral("newark"),
-        QStringLiteral("element14"), QStringLiteral("arrow"), QStringLiteral("tme")};
+        QStringLiteral("element14"), QStringLiteral("arrow"), QStringLiteral("tme"), QStringLiteral("supplier"),
+        QStringLiteral("vendor"), QStringLiteral("distributor")};
     static const QSet<QString> assemblyHouses = {QStringLiteral("lcsc"), QStringLiteral("jlc"), QStringLiteral("jlcpcb")};
     static const QSet<QString> partWords = {QStringLiteral("part"), QStringLiteral("product")};
     static const QSet<QString> numberWords = {
@@ -449,7 +452,8 @@ NumberOwner numberOwnerOf(const QString& heading)
     }
     const bool part = i < words.size() && partWords.contains(words.at(i));
     i += part ? 1 : 0;
-    const bool number = i < words.size() && numberWords.contains(words.at(i));
+    const bool number = i < words.size()
+                        && (numberWords.contains(words.at(i)) || (owner == NumberOwner::seller && words.at(i) == QStringLiteral("id")));
     i += number ? 1 : 0;
     if (i != words.size() || i == 0)
         return NumberOwner::none;
@@ -506,6 +510,9 @@ struct ColumnRole {
     // How surely a part-number column holds the maker's number: 3 it says so, 2 it is a
     // seller's order number, 1 it is the bare word "Part" (which many lists use for the name).
     int strength = 0;
+    // A seller's numbers under a heading that names no particular shop ("Supplier Part #",
+    // "Vendor ID"): read only where the list has no part-number column of its own.
+    bool anyShop = false;
     // A column that marks lines not to be fitted: "DNP" ones hold the mark, "Fitted" ones its
     // opposite.
     enum Fit { none, marksNotFitted, marksFitted } fit = none;
@@ -528,6 +535,8 @@ ColumnRole roleOf(const QString& cell)
         role.strength = bareWords.contains(text)                                                        ? 1
                         : text == QStringLiteral("sku") || numberOwnerOf(text) == NumberOwner::seller ? 2
                                                                                                         : 3;
+    static const QSet<QString> shopWords = {QStringLiteral("supplier"), QStringLiteral("vendor"), QStringLiteral("distributor")};
+    role.anyShop = role.field == partNumber && shopWords.contains(text.section(u'_', 0, 0));
     if (notFittedMarks.contains(text))
         role.fit = ColumnRole::marksNotFitted;
     else if (fittedMarks.contains(text))
@@ -612,6 +621,16 @@ bool isSummaryName(const QString& name)
     return any && summary.match(name).hasMatch();
 }
 
+// A cell of a line that names nothing which says the line sums the list up, in whatever column
+// it stands ("Total:" under "Unit Price", "Cost" beside the sum in a column of quantities).
+bool isSummaryLabel(const QString& cell)
+{
+    if (cell.size() > 40)
+        return false;
+    const QString label = cell.endsWith(u':') ? cell.chopped(1) : cell;
+    return equalsAnyIgnoringCase(label, {QLatin1StringView("cost")}) || isSummaryName(label);
+}
+
 // A line of notes below or beside the list ("Component Count:,90", "BoM Date:,8/24/2022"): its
 // first cell is a label ending in a colon.
 bool isLabelCell(const QString& firstCell) { return firstCell.size() > 1 && firstCell.endsWith(u':'); }
@@ -669,8 +688,10 @@ public:
             if (m_roles.size() <= column) {
                 m_roles.resize(column + 1);
                 m_firstAlternative.resize(column + 1);
+                m_unheaded.resize(column + 1);
             }
             m_roles[column] = roleOf(text);
+            m_unheaded[column] = trimCell(text).isEmpty();
             // "Manufacturer Part Number 1": the first of a design tool's numbered alternatives.
             static const QRegularExpression numbered(QStringLiteral("^(.+)_1$"));
             if (const QRegularExpressionMatch m = numbered.match(normalisedHeader(text)); m.hasMatch() && m_roles[column].field < 0)
@@ -700,8 +721,10 @@ public:
             m_watched.resize(m_roles.size());
             m_stats.resize(m_roles.size());
             m_labels.resize(m_roles.size());
+            // Columns without a heading are looked at where no column says it holds quantities.
             for (qsizetype c = 0; c < m_roles.size(); ++c)
-                m_watched[c] = m_roles.at(c).field == name || m_roles.at(c).field == partNumber;
+                m_watched[c] = m_roles.at(c).field == name || m_roles.at(c).field == partNumber
+                               || (m_unheaded.at(c) && !plain.contains(qty));
             return;
         }
         if (m_rows++ >= maxRows || std::exchange(m_labelRow, false)) {
@@ -719,9 +742,18 @@ public:
                 numberStrength = role.strength;
             }
         }
+        bool named = false;
+        for (auto it = m_row.constBegin(); it != m_row.constEnd(); ++it)
+            named = named || (m_roles.at(it.key()).field >= 0 && !it->isEmpty());
+        m_namedRows += named ? 1 : 0;
         for (auto it = m_row.constBegin(); it != m_row.constEnd(); ++it) {
             if (it->isEmpty())
                 continue;
+            if (m_roles.at(it.key()).field < 0) {
+                qint64 v = 0;
+                Stats& s = m_stats[it.key()];
+                s.wholeNumbers += named && isPlainInteger(*it, &v) && v > 0 ? 1 : 0;
+            }
             if (m_roles.at(it.key()).field == name) {
                 // Hashes stand for the texts: a few thousand lines cost a few kilobytes.
                 Labels& labels = m_labels[it.key()];  // sized with the header
@@ -747,7 +779,11 @@ public:
             else
                 s.designators = false;
             ++s.cells;
-            // Pairs of columns of the same meaning: which values of one stand for several of the other.
+            // Pairs of columns of the same meaning: which values of one stand for several of the
+            // other. Columns without a heading mean nothing yet, and a line of thousands of them
+            // must not be paired cell by cell.
+            if (m_roles.at(it.key()).field < 0)
+                continue;
             for (auto other = m_row.constBegin(); other != m_row.constEnd(); ++other) {
                 if (other.key() == it.key() || other->isEmpty() || m_roles.at(other.key()).field != m_roles.at(it.key()).field)
                     continue;
@@ -783,18 +819,27 @@ public:
                 plan.order[references].append(c);
             }
         }
-        // The strongest part-number heading first; a bare "Part" beside a maker's number names the part.
+        if (std::any_of(numbers.cbegin(), numbers.cend(), [this](qsizetype c) { return !m_roles.at(c).anyShop; }))
+            numbers.removeIf([this](qsizetype c) { return m_roles.at(c).anyShop; });
+        // The strongest part-number heading first; a bare "Part" beside a maker's number names the part,
+        // where no other column names the lines or those that do leave most lines unnamed (a
+        // "Description" filled in here and there beside a "Part" on every line).
         std::stable_sort(numbers.begin(), numbers.end(),
                          [&](qsizetype a, qsizetype b) { return m_roles.at(a).strength > m_roles.at(b).strength; });
-        if (plan.order[name].isEmpty() && !numbers.isEmpty() && m_roles.at(numbers.first()).strength > 1) {
+        if (!numbers.isEmpty() && m_roles.at(numbers.first()).strength > 1) {
             for (qsizetype i = numbers.size() - 1; i > 0; --i) {
-                if (m_roles.at(numbers.at(i)).strength == 1)
+                const qsizetype c = numbers.at(i);
+                const bool namesMore = std::all_of(plan.order[name].cbegin(), plan.order[name].cend(),
+                                                   [&](qsizetype other) { return namesFewerThanHalf(other, c); });
+                if (m_roles.at(c).strength == 1 && namesMore)
                     plan.order[name].prepend(numbers.takeAt(i));
             }
         }
         // Within one rank, the column that folds the fewest texts of the others into one line
         // goes first ("Ceramic capacitor" for 10uF, 22uF and 100nF folds more than "Conn_01x04"
-        // for an I2C and a UART header); the later one when they fold alike.
+        // for an I2C and a UART header). Of columns that fold alike, one that leaves most of the
+        // lines blank that another names is a note on some lines (a maker's description where the
+        // library had one) and goes after it; otherwise the later one goes first.
         for (const int f : {int(name), int(partNumber)}) {
             auto& order = plan.order[f];
             if (order.size() < 2)
@@ -810,13 +855,29 @@ public:
                 const Labels& l = m_labels.at(c);
                 return l.allDistinct && l.numberRepeats >= 2 && l.numberRepeats * 4 >= l.names.size();
             };
+            qsizetype fullest = order.first();
+            for (qsizetype c : order)
+                fullest = m_stats.value(c).cells > m_stats.value(fullest).cells ? c : fullest;
+            auto sparse = [&](qsizetype c) { return namesFewerThanHalf(c, fullest); };
             std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
                 if (m_roles.at(a).strength != m_roles.at(b).strength)
                     return m_roles.at(a).strength > m_roles.at(b).strength;
                 if (labelsPlaces(a) != labelsPlaces(b))
                     return labelsPlaces(b);
-                return merged.value(a) < merged.value(b);
+                if (merged.value(a) != merged.value(b))
+                    return merged.value(a) < merged.value(b);
+                return sparse(b) && !sparse(a);
             });
+        }
+        // Where no heading says which column holds the quantities, a column without a heading
+        // holding a whole number on nearly every line that names a part holds them (a
+        // spreadsheet whose first columns were never titled); one counting the lines does not.
+        for (qsizetype c = 0; c < m_unheaded.size() && plan.order[qty].isEmpty(); ++c) {
+            const Stats& s = m_stats.value(c);
+            if (m_unheaded.at(c) && m_namedRows >= 2 && s.wholeNumbers * 5 >= m_namedRows * 4 && !(s.counting && s.cells >= 2)) {
+                plan.roles[c].field = qty;
+                plan.order[qty].append(c);
+            }
         }
         return plan;
     }
@@ -824,6 +885,7 @@ public:
 private:
     struct Stats {
         qint64 cells = 0;
+        qint64 wholeNumbers = 0;  // of a column without a heading: whole numbers on lines that name a part
         qint64 last = 0;
         bool counting = true;
         bool designators = true;
@@ -837,6 +899,12 @@ private:
         QSet<size_t> combinations;
         qint64 folded() const { return combinations.size() - values.size(); }
     };
+
+    // Whether a column fills fewer than half as many lines as another.
+    bool namesFewerThanHalf(qsizetype column, qsizetype other) const
+    {
+        return m_stats.value(column).cells * 2 < m_stats.value(other).cells;
+    }
 
     // A column whose cells run 1, 2, 3, … (or from 0) numbers the lines.
     bool countsLines(qsizetype column) const
@@ -859,6 +927,8 @@ private:
 
     QList<ColumnRole> m_roles;
     QList<ColumnRole> m_firstAlternative;  // by column: what a heading numbered 1 would mean
+    QList<bool> m_unheaded;                // by column: its heading is blank
+    qint64 m_namedRows = 0;                // rows that name a part or its number
     struct Labels {
         QSet<size_t> names;
         QSet<size_t> numbers;  // the part numbers of the lines this column names
@@ -894,16 +964,25 @@ public:
             m_anyKnownColumn = m_anyKnownColumn || (column < m_plan.roles.size() && m_plan.roles.at(column).field >= 0);
             return;
         }
+        // A quoted cell may end in a line break ("0.1uF 25V" and Enter in a spreadsheet): no part
+        // of the text either.
+        QString trimmed = trimCell(text);
+        // Every cell counts towards what the line holds, read by the import or not; a label that
+        // sums the list up only matters on a line that names nothing, so name and part-number
+        // cells are not searched for one.
+        if (!trimmed.isEmpty()) {
+            ++m_filledCells;
+            const int field = column < m_plan.roles.size() ? m_plan.roles.at(column).field : -1;
+            m_summaryLabel = m_summaryLabel || (field != name && field != partNumber && isSummaryLabel(trimmed));
+        }
         if (column == 0)
-            m_firstCell = trimCell(text);
+            m_firstCell = trimmed;
         if (column >= m_plan.roles.size())
             return;
         const ColumnRole& role = m_plan.roles.at(column);
         if (role.field < 0 && role.fit == ColumnRole::none)
             return;
-        // A quoted cell may end in a line break ("0.1uF 25V" and Enter in a spreadsheet): no part
-        // of the text either.
-        m_cells[column] = trimCell(text);
+        m_cells[column] = std::move(trimmed);
         // References are counted over the whole cell: a list of thousands of them is cut for
         // keeping, but every one of them is a piece to allocate.
         m_pieces[column] = text.size() >= maxCellLength ? pieces : -1;
@@ -938,6 +1017,10 @@ public:
                                                                             : referenceCount(values[references]);
         for (QString& cell : m_cells)
             cell.clear();
+        const qint64 filled = std::exchange(m_filledCells, 0);
+        const bool summaryLabel = std::exchange(m_summaryLabel, false);
+        const bool afterBreak = std::exchange(m_afterBreak, filled == 0);
+        const bool firstRecord = std::exchange(m_firstRecord, false);
 
         Row row;
         row.name = values[name].isEmpty() ? values[partNumber] : values[name];
@@ -955,10 +1038,24 @@ public:
         if (totalAsNumber
             || (values[partNumber].isEmpty()
                 && (isSummaryName(values[name]) || isSummaryName(values[references]) || isLabelCell(first)
-                    || isSummaryName(first)))) {
+                    || isSummaryName(first) || (values[name].isEmpty() && summaryLabel)))) {
             ++m_leftOut.summaries;
             return;
         }
+        // In a list that counts its parts, a line under the header that names nothing and counts
+        // nothing, whatever it gives under sellers' numbers, is the header's second row (an export
+        // naming each seller over its numbers), and a line that is nothing but a name, under the
+        // header or a blank line, heads the lines below it ("Power", "Sensors"): neither is a part.
+        const bool counts = !m_plan.order[qty].isEmpty();
+        if (counts && firstRecord && values[name].isEmpty() && values[qty].isEmpty() && values[references].isEmpty()
+            && (from[partNumber] < 0 || m_plan.roles.at(from[partNumber]).strength == 2))
+            return;
+        if (counts && afterBreak && filled == 1 && !values[name].isEmpty())
+            return;
+        // A line that names no part but says what kind of part goes where ("Test Point" under
+        // "Type" for TP1) is that kind of part rather than lost.
+        if (row.name.isEmpty() && !values[category].isEmpty() && (!values[qty].isEmpty() || referencePieces > 0))
+            row.name = values[category];
         if (row.name.isEmpty())
             return;
         // A line whose quantity says 0 and that names no reference is on no board (a fabrication
@@ -996,6 +1093,10 @@ private:
     bool m_anyRecord = false;
     bool m_anyRow = false;
     QString m_firstCell;  // this row's, trimmed
+    qint64 m_filledCells = 0;    // this row's cells that are not blank, of any column
+    bool m_summaryLabel = false;  // one of them says the row sums the list up
+    bool m_afterBreak = true;     // the row before this one was the header or blank
+    bool m_firstRecord = true;    // this is the first row under the header
 };
 
 // Why a file that gave no parts gave none, from its first lines: another separator, a title
@@ -1013,20 +1114,32 @@ ImportError diagnose(const QString& head)
     };
     if (rows.isEmpty() || knows(rows.first(), false))
         return ImportError(ImportError::Kind::noRows);
-    const QString firstLine = head.left(head.indexOf(u'\n')).remove(u'\r');
-    for (const auto& [separator, kind] : {std::pair{u';', ImportError::Kind::semicolons}, std::pair{u'\t', ImportError::Kind::tabs}}) {
-        QStringList cells = firstLine.split(separator);
-        for (QString& cell : cells) {
-            cell = trimHorizontalSpace(cell);
-            if (cell.size() >= 2 && cell.startsWith(u'"') && cell.endsWith(u'"'))
-                cell = cell.mid(1, cell.size() - 2);
+    // The kind of separator whose cells make a line a header: the first line's any heading, a
+    // later line's a name or part-number heading.
+    auto separatedHeader = [&knows](const QString& line, bool namesOnly) -> std::optional<ImportError::Kind> {
+        for (const auto& [separator, kind] : {std::pair{u';', ImportError::Kind::semicolons}, std::pair{u'\t', ImportError::Kind::tabs}}) {
+            QStringList cells = line.split(separator);
+            for (QString& cell : cells) {
+                cell = trimHorizontalSpace(cell);
+                if (cell.size() >= 2 && cell.startsWith(u'"') && cell.endsWith(u'"'))
+                    cell = cell.mid(1, cell.size() - 2);
+            }
+            if (cells.size() >= 2 && knows(cells, namesOnly))
+                return kind;
         }
-        if (cells.size() >= 2 && knows(cells, false))
-            return ImportError(kind);
-    }
+        return std::nullopt;
+    };
+    const QStringList lines = head.split(u'\n');
+    if (const auto kind = separatedHeader(QString(lines.first()).remove(u'\r'), false))
+        return ImportError(*kind);
     for (qsizetype r = 1; r < std::min<qsizetype>(rows.size(), 50); ++r) {
         if (knows(rows.at(r), true))
             return ImportError(ImportError::Kind::linesAboveHeader, int(r + 1));
+    }
+    // A title above a header of tabs or semicolons: the separator is what stops the import first.
+    for (qsizetype l = 1; l < std::min<qsizetype>(lines.size(), 50); ++l) {
+        if (const auto kind = separatedHeader(QString(lines.at(l)).remove(u'\r'), true))
+            return ImportError(*kind);
     }
     return ImportError(ImportError::Kind::noKnownHeader);
 }
@@ -1149,6 +1262,9 @@ const QHash<QString, QString>& headerAliases()
         {QStringLiteral("order_qty."), QStringLiteral("qty")},
         {QStringLiteral("order_qty"), QStringLiteral("qty")},
         {QStringLiteral("quantity_needed"), QStringLiteral("qty")},
+        {QStringLiteral("qty_needed"), QStringLiteral("qty")},
+        {QStringLiteral("qty_required"), QStringLiteral("qty")},
+        {QStringLiteral("quantity_required"), QStringLiteral("qty")},
         {QStringLiteral("partnumber"), QStringLiteral("part_number")},
         {QStringLiteral("manufacturerpartnumber"), QStringLiteral("part_number")},
         {QStringLiteral("p/n"), QStringLiteral("part_number")},
