@@ -1435,7 +1435,7 @@ private:
     {
         // A signal generator's settings page (its frequency, amplitude, offset and phase in
         // fields, the wave's shape) shows what the instrument puts out, not what it measures.
-        if (generatorSettings()) {
+        if (generatorSettings() || dialogOnScreen()) {
             r.main.reset();
             r.minValue.reset();
             r.maxValue.reset();
@@ -3928,6 +3928,15 @@ private:
             return 0;
         std::sort(heights.begin(), heights.end());
         return heights.at(heights.size() / 2);
+    }
+
+    // A dialog's "Cancel" button: the dialog asks for settings (a connection, a decoder's, a
+    // waveform to create), and what it shows is what would be set, drawn as large as it likes
+    // and in front of any window that measures.
+    bool dialogOnScreen() const
+    {
+        return std::any_of(m_words.begin(), m_words.end(),
+                           [](const ScreenWord& w) { return w.text.compare(QLatin1String("Cancel"), Qt::CaseInsensitive) == 0; });
     }
 
     // Words of a generator's settings, three kinds of them or more, on a screen without a
