@@ -410,8 +410,10 @@ QString normalisedHeader(const QString& cell)
 // ("Manufacturer"); of sellers, only an assembly house's name stands alone for its numbers
 // ("LCSC", "JLCPCB": the schematic field its assembly reads), as a shop's name alone often heads
 // a column of links ("Digikey", "Aliexpress"). A seller may be named by what it is ("Supplier
-// Part #", "Vendor ID" beside a "Vendor" column saying which shop), and a seller's number may be
-// its ID, which a product has at a shop but not by itself ("Part ID" is some database's key).
+// Part #", "Vendor ID" beside a "Vendor" column saying which shop), or by two words ("RS
+// Components Part No."), and a seller's number may be its ID, which a product has at a shop but
+// not by itself ("Part ID" is some database's key). An order code or order number ("Order
+// Code", "Order No.") is what a shop sells a part under, whichever shop it is.
 // Without an owner, both "Part" and a number word are needed ("Part No."), so that "#" or "No."
 // alone, a column counting the lines, is no part number. Any other word ("Customer Part
 // Number") leaves the heading unread.
@@ -427,7 +429,10 @@ NumberOwner numberOwnerOf(const QString& heading)
         QStringLiteral("lcsc"),   QStringLiteral("jlc"),    QStringLiteral("jlcpcb"), QStringLiteral("digikey"),
         QStringLiteral("digi-key"), QStringLiteral("mouser"), QStringLiteral("farnell"), QStringLiteral("newark"),
         QStringLiteral("element14"), QStringLiteral("arrow"), QStringLiteral("tme"), QStringLiteral("supplier"),
-        QStringLiteral("vendor"), QStringLiteral("distributor")};
+        QStringLiteral("vendor"), QStringLiteral("distributor"), QStringLiteral("rs"), QStringLiteral("order"),
+        QStringLiteral("ordering")};
+    // The second word of a seller's name of two ("RS Components", "RS Online").
+    static const QSet<QString> sellerSecondWords = {QStringLiteral("components"), QStringLiteral("online")};
     static const QSet<QString> assemblyHouses = {QStringLiteral("lcsc"), QStringLiteral("jlc"), QStringLiteral("jlcpcb")};
     static const QSet<QString> partWords = {QStringLiteral("part"), QStringLiteral("product")};
     static const QSet<QString> numberWords = {
@@ -449,13 +454,22 @@ NumberOwner numberOwnerOf(const QString& heading)
     } else if (i < words.size() && sellers.contains(words.at(i))) {
         owner = NumberOwner::seller;
         ++i;
+        if (words.first() == QStringLiteral("rs") && i < words.size() && sellerSecondWords.contains(words.at(i)))
+            ++i;
     }
+    const bool order = owner == NumberOwner::seller && words.first().startsWith(QStringLiteral("order"));
     const bool part = i < words.size() && partWords.contains(words.at(i));
     i += part ? 1 : 0;
+    // "Order #" or "Order ID" may as well be the number of the order a line came in: an order's
+    // number for a part is its code or a number word spelled out.
+    static const QSet<QString> orderNumberWords = {QStringLiteral("code"), QStringLiteral("no"), QStringLiteral("no."),
+                                                   QStringLiteral("nr"), QStringLiteral("nr."), QStringLiteral("number")};
     const bool number = i < words.size()
-                        && (numberWords.contains(words.at(i)) || (owner == NumberOwner::seller && words.at(i) == QStringLiteral("id")));
+                        && (order ? !part && orderNumberWords.contains(words.at(i))
+                                  : numberWords.contains(words.at(i))
+                                        || (owner == NumberOwner::seller && words.at(i) == QStringLiteral("id")));
     i += number ? 1 : 0;
-    if (i != words.size() || i == 0)
+    if (i != words.size() || i == 0 || (order && !number))
         return NumberOwner::none;
     const bool enough = owner == NumberOwner::unnamed ? (part && number)
                         : part || number                  ? true
@@ -535,7 +549,8 @@ ColumnRole roleOf(const QString& cell)
         role.strength = bareWords.contains(text)                                                        ? 1
                         : text == QStringLiteral("sku") || numberOwnerOf(text) == NumberOwner::seller ? 2
                                                                                                         : 3;
-    static const QSet<QString> shopWords = {QStringLiteral("supplier"), QStringLiteral("vendor"), QStringLiteral("distributor")};
+    static const QSet<QString> shopWords = {QStringLiteral("supplier"), QStringLiteral("vendor"), QStringLiteral("distributor"),
+                                            QStringLiteral("order"), QStringLiteral("ordering")};
     role.anyShop = role.field == partNumber && shopWords.contains(text.section(u'_', 0, 0));
     if (notFittedMarks.contains(text))
         role.fit = ColumnRole::marksNotFitted;
@@ -1046,11 +1061,13 @@ public:
         // nothing, whatever it gives under sellers' numbers, is the header's second row (an export
         // naming each seller over its numbers), and a line that is nothing but a name, under the
         // header or a blank line, heads the lines below it ("Power", "Sensors"): neither is a part.
+        // Where a bare "Part" column is all that names the lines, its text is that name.
         const bool counts = !m_plan.order[qty].isEmpty();
+        const bool named = !values[name].isEmpty() || (from[partNumber] >= 0 && m_plan.roles.at(from[partNumber]).strength == 1);
         if (counts && firstRecord && values[name].isEmpty() && values[qty].isEmpty() && values[references].isEmpty()
             && (from[partNumber] < 0 || m_plan.roles.at(from[partNumber]).strength == 2))
             return;
-        if (counts && afterBreak && filled == 1 && !values[name].isEmpty())
+        if (counts && afterBreak && filled == 1 && named)
             return;
         // A line that names no part but says what kind of part goes where ("Test Point" under
         // "Type" for TP1) is that kind of part rather than lost.
