@@ -2474,6 +2474,8 @@ private:
     // A program's panel of readouts named by their quantity ("Voltage 3.3 V", "Current 20.000 A"):
     // two or more of them, each a number in the unit its name calls for, and the first is the
     // reading. A line that holds a setting or a limit ("Set", "OVP", "Max") is no readout.
+    // One alone will do where the name runs into its figure ("Frequency150.0Hz", "Voltage:4.98V"):
+    // a result line printed as one string, where a setting's name and its field stand apart.
     void takeQuantityReadout(Reading& r) const
     {
         static const QMap<QString, QString> quantities = {
@@ -2578,7 +2580,10 @@ private:
         // Where the first readout is unreadable, the second is not the reading; nor where a
         // figure with its unit stands before the first on its line (a readout whose name was
         // lost: "le: 3.156V  Current: 0.000A").
-        if (found.size() < 2 || !firstRead)
+        // (Not on a page that names any of a generator's settings, nor for a whole number.)
+        const bool glued = found.size() == 1 && m_tokens.at(found.first()).word == m_tokens.at(nameOf.value(found.first())).word
+                           && decimalPlaces(m_tokens.at(found.first()).shown) > 0 && generatorKinds() == 0;
+        if ((found.size() < 2 && !glued) || !firstRead)
             return;
         // Names numbered in a set of one quantity ("Cellvoltage1", "Cellvoltage2", ...) are a
         // battery's cells, each one of its peers; a name of its own in that quantity beside
@@ -3944,6 +3949,21 @@ private:
                 && levelWord.match(upper(name.text)).hasMatch() && figure.box.left() - name.box.right() <= std::max(name.height, figure.height) * 3)
                 return true;
         }
+        // A page titled as a generator that offers wave shapes ("Signal Generator" over "SIN SQU
+        // SAW") shows what it puts out, however few of its fields are named.
+        static const QStringList shapes = {QStringLiteral("SIN"), QStringLiteral("SINE"), QStringLiteral("SQU"), QStringLiteral("SQUARE"),
+                                           QStringLiteral("SAW"), QStringLiteral("SAWTOOTH"), QStringLiteral("TRI"),
+                                           QStringLiteral("TRIANGLE"), QStringLiteral("RAMP")};
+        const auto named = [&](auto&& test) { return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return test(upper(w.text)); }); };
+        if (named([](const QString& u) { return u.endsWith(QLatin1String("GENERATOR")); }) && named([](const QString& u) { return shapes.contains(u); }))
+            return true;
+        return generatorKinds() >= 3;
+    }
+
+    // How many kinds of a generator's settings the screen's words name (its wave's shape, its
+    // amplitude, offset, phase, sweep...).
+    int generatorKinds() const
+    {
         static const QList<QStringList> kinds = {
             {QStringLiteral("PHASE")},
             {QStringLiteral("OFFSET")},
@@ -3957,14 +3977,6 @@ private:
              QStringLiteral("TRIANGLE")},
             {QStringLiteral("HIGHZ"), QStringLiteral("HIGH-Z"), QStringLiteral("HI-Z")},
         };
-        // A page titled as a generator that offers wave shapes ("Signal Generator" over "SIN SQU
-        // SAW") shows what it puts out, however few of its fields are named.
-        static const QStringList shapes = {QStringLiteral("SIN"), QStringLiteral("SINE"), QStringLiteral("SQU"), QStringLiteral("SQUARE"),
-                                           QStringLiteral("SAW"), QStringLiteral("SAWTOOTH"), QStringLiteral("TRI"),
-                                           QStringLiteral("TRIANGLE"), QStringLiteral("RAMP")};
-        const auto named = [&](auto&& test) { return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return test(upper(w.text)); }); };
-        if (named([](const QString& u) { return u.endsWith(QLatin1String("GENERATOR")); }) && named([](const QString& u) { return shapes.contains(u); }))
-            return true;
         int found = 0;
         for (const QStringList& kind : kinds)
             found += std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
@@ -3973,7 +3985,7 @@ private:
                     u.chop(1);
                 return kind.contains(u);
             });
-        return found >= 3;
+        return found;
     }
 
     bool screenSays(const QStringList& words) const
