@@ -46,6 +46,7 @@ struct Token {
     bool clock = false;
     bool garbledUnit = false;  // the figure came glued to letters that are no unit ("70.78LA")
     bool unitFromLabel = false;  // its unit was written into its label ("Input Voltage (V)")
+    bool symbolNamed = false;  // the symbol of its quantity stands before it ("U=4.06V")
     // Label ("MIN", "MAX", "AVG", "VPP", "FREQ", "DUTY", "RMS", "PERIOD")
     QString label;
     bool status = false;
@@ -1181,10 +1182,25 @@ public:
             for (ScreenWord& w : words)
                 if (const auto m = dashed.match(w.text); m.hasMatch() && startsWithLabel(w))
                     w.text[m.capturedLength(1)] = QLatin1Char('=');
+        // A quantity's symbol before its figure ("U=4.06V", "I=0.52A"), its "=" perhaps read as a
+        // plus, names what the figure is where its unit bears the symbol out: a labelled
+        // readout, however it is drawn.
+        static const QRegularExpression symbol(QStringLiteral("^([UVIPRf])[=+]\\d+[.,]\\d+(\\S+)$"));
+        static const QMap<QString, QString> symbolUnit = {{QStringLiteral("U"), QStringLiteral("V")}, {QStringLiteral("V"), QStringLiteral("V")},
+                                                          {QStringLiteral("I"), QStringLiteral("A")}, {QStringLiteral("P"), QStringLiteral("W")},
+                                                          {QStringLiteral("R"), QString(omega)},      {QStringLiteral("f"), QStringLiteral("Hz")}};
+        QSet<int> symbolNamed;
+        for (int i = 0; i < words.size(); ++i)
+            if (const auto m = symbol.match(words.at(i).text); m.hasMatch() && parseUnit(m.captured(2))
+                                                                 && parseUnit(m.captured(2))->base == symbolUnit.value(m.captured(1))) {
+                words[i].text[1] = QLatin1Char('=');
+                symbolNamed.insert(i);
+            }
         m_words = words;
         for (int i = 0; i < words.size(); ++i)
             for (Token t : tokensOf(words.at(i), i)) {
                 t.frame = ScreenSegmenter::innermostFrame(screen.boxes, t.box);
+                t.symbolNamed = symbolNamed.contains(i) && t.kind == Kind::Number && t.unit && !t.unit->perDivision;
                 m_tokens.append(t);
             }
         // "Over" with a colon and a value after it is a readout's label (a scope's overshoot),
@@ -1673,7 +1689,7 @@ private:
         });
         const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge || stripReadout);
         // A value under a label that names its unit is a program's labelled readout.
-        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel);
+        const bool labelled = scopeLabelled || (r.main && (r.main->unitFromLabel || r.main->symbolNamed));
         if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled))) {
             r.main.reset();
             r.minValue.reset();
@@ -4181,3 +4197,4 @@ ScreenText layoutOfText(const QString& text)
 }
 
 }  // namespace BenchScreenReader
+

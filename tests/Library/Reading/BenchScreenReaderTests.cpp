@@ -1147,6 +1147,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Study", 10, 6, 12}, {"5.0", 10, 30, 9}, {"3.0", 10, 60, 9}, {"Frequency150.0Hz", 300, 100, 10}, {"2.99V", 400, 120, 9},
           {"Freq150", 300, 200, 18}},
          "Frequency", 150.0, "Hz"},
+        // A quantity's symbol before its figure, the "=" read as a plus: a labelled readout,
+        // though drawn no larger than the words over it.
+        {{{"Supplysource:", 10, 50, 21}, {"Accumulator", 10, 140, 20}, {"1526", 300, 7, 16}, {"U+4.06V", 10, 180, 20}},
+         "DC Voltage", 4.06, "V"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
@@ -1173,7 +1177,8 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                            {"50.0Hz", 300, 100, 14}, {"GridVoltage", 40, 140, 14}, {"235.0V", 300, 140, 14}},
                                   QList<W>{{"Wave", 10, 20, 12}, {"Sine", 60, 20, 12}, {"Frequency", 10, 60, 12}, {"150.0Hz", 120, 60, 12}},
                                   QList<W>{{"CH1", 10, 10, 12}, {"Sine", 60, 10, 12}, {"Frequency:1.000kHz", 10, 60, 12}, {"Amplitude:2.00Vpp", 10, 90, 12}},
-                                  QList<W>{{"Settings", 10, 10, 12}, {"Frequency:50Hz", 10, 60, 12}, {"Baud", 10, 90, 12}, {"9600", 80, 90, 12}}})
+                                  QList<W>{{"Settings", 10, 10, 12}, {"Frequency:50Hz", 10, 60, 12}, {"Baud", 10, 90, 12}, {"9600", 80, 90, 12}},
+                                  QList<W>{{"Supplysource:", 10, 50, 21}, {"Accumulator", 10, 140, 20}, {"U+4.06A", 10, 180, 20}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // Nor does a figure whose exponent was misread beyond any range ("e-07" read as "e-67").
     EXPECT_FALSE(BenchScreenReader::read(screenOf({{"LCR", 10, 10, 10}, {"7.918e-67", 60, 100, 40}, {"F", 290, 100, 40}, {"Log", 10, 250, 10}}))
