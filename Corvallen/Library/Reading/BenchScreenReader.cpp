@@ -198,6 +198,24 @@ QString spelledUnit(const QString& word)
     return units.value(word.toUpper());
 }
 
+// A unit spelled out in full, its prefix too ("Volts", "microFarads", "kiloOhms"): how a program
+// prints a result in words rather than how a panel labels a scale.
+std::optional<Unit> unitSpelledInFull(const QString& word)
+{
+    static const QRegularExpression spelled(QStringLiteral("^(pico|nano|micro|milli|kilo|mega)?(volts?|amps?|amperes?|ohms?|hertz|watts?|farads?)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const auto m = spelled.match(word);
+    if (!m.hasMatch())
+        return std::nullopt;
+    static const QMap<QString, QString> prefixes = {{QStringLiteral("pico"), QStringLiteral("p")}, {QStringLiteral("nano"), QStringLiteral("n")},
+                                                    {QStringLiteral("micro"), QString(micro)},     {QStringLiteral("milli"), QStringLiteral("m")},
+                                                    {QStringLiteral("kilo"), QStringLiteral("k")}, {QStringLiteral("mega"), QStringLiteral("M")}};
+    static const QMap<QString, QString> bases = {{QStringLiteral("vo"), QStringLiteral("V")}, {QStringLiteral("am"), QStringLiteral("A")},
+                                                 {QStringLiteral("oh"), QString(omega)},     {QStringLiteral("he"), QStringLiteral("Hz")},
+                                                 {QStringLiteral("wa"), QStringLiteral("W")}, {QStringLiteral("fa"), QStringLiteral("F")}};
+    return Unit{prefixes.value(m.captured(1).toLower()), bases.value(m.captured(2).left(2).toLower()), QString(), false};
+}
+
 // Reads a unit as written or as a recogniser tends to misread it ("kQ" for kΩ, "uF" for µF,
 // "oC" for °C). Nothing when the text is no unit.
 std::optional<Unit> parseUnit(QString text)
@@ -291,7 +309,13 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QStringLiteral("dBm");
         return u;
     }
-    // A program may spell its unit out ("Volts" under the figure).
+    // A program may spell its unit out ("Volts" under the figure), its prefix too
+    // ("microFarads", "milliVolts").
+    if (const std::optional<Unit> spelt = unitSpelledInFull(text)) {
+        u.prefix = spelt->prefix;
+        u.base = spelt->base;
+        return u;
+    }
     if (const QString spelt = spelledUnit(text); !spelt.isEmpty()) {
         u.base = spelt;
         return u;
@@ -1689,7 +1713,15 @@ private:
         });
         const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge || stripReadout);
         // A value under a label that names its unit is a program's labelled readout.
-        const bool labelled = scopeLabelled || (r.main && (r.main->unitFromLabel || r.main->symbolNamed));
+        // So is a figure with its unit spelled out in full after it ("223 microFarads"), on a
+        // line that names no setting.
+        static const QRegularExpression settingName(QStringLiteral("^(?:SET|SETTING|SETPOINT|TARGET|LIMIT|RANGE|OVP|OCP|PROTECTION)[:=]?$"));
+        const bool spelledOut = r.main && r.main->word + 1 < m_words.size() && m_words.at(r.main->word + 1).row == r.main->row
+                                && m_words.at(r.main->word).text == r.main->text && unitSpelledInFull(m_words.at(r.main->word + 1).text)
+                                && std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                                       return w.row == r.main->row && settingName.match(upper(w.text)).hasMatch();
+                                   });
+        const bool labelled = scopeLabelled || (r.main && (r.main->unitFromLabel || r.main->symbolNamed)) || spelledOut;
         if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled))) {
             r.main.reset();
             r.minValue.reset();

@@ -1151,6 +1151,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         // though drawn no larger than the words over it.
         {{{"Supplysource:", 10, 50, 21}, {"Accumulator", 10, 140, 20}, {"1526", 300, 7, 16}, {"U+4.06V", 10, 180, 20}},
          "DC Voltage", 4.06, "V"},
+        // A log printing each result with its unit spelled out in full, prefix and all: the first.
+        {{{"COM5", 10, 6, 12}, {"testcount:", 10, 60, 12}, {"2230", 10, 110, 12}, {"223", 120, 110, 12}, {"microFarads", 160, 110, 12},
+          {"2203", 10, 190, 12}, {"220", 120, 190, 12}, {"microFarads", 160, 190, 12}},
+         "Capacitance", 223.0, "\u00B5F"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
@@ -1178,7 +1182,8 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Wave", 10, 20, 12}, {"Sine", 60, 20, 12}, {"Frequency", 10, 60, 12}, {"150.0Hz", 120, 60, 12}},
                                   QList<W>{{"CH1", 10, 10, 12}, {"Sine", 60, 10, 12}, {"Frequency:1.000kHz", 10, 60, 12}, {"Amplitude:2.00Vpp", 10, 90, 12}},
                                   QList<W>{{"Settings", 10, 10, 12}, {"Frequency:50Hz", 10, 60, 12}, {"Baud", 10, 90, 12}, {"9600", 80, 90, 12}},
-                                  QList<W>{{"Supplysource:", 10, 50, 21}, {"Accumulator", 10, 140, 20}, {"U+4.06A", 10, 180, 20}}})
+                                  QList<W>{{"Supplysource:", 10, 50, 21}, {"Accumulator", 10, 140, 20}, {"U+4.06A", 10, 180, 20}},
+                                  QList<W>{{"Output", 10, 20, 12}, {"Set", 10, 60, 12}, {"5.00", 60, 60, 12}, {"Volts", 120, 60, 12}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // Nor does a figure whose exponent was misread beyond any range ("e-07" read as "e-67").
     EXPECT_FALSE(BenchScreenReader::read(screenOf({{"LCR", 10, 10, 10}, {"7.918e-67", 60, 100, 40}, {"F", 290, 100, 40}, {"Log", 10, 250, 10}}))
