@@ -1721,7 +1721,10 @@ private:
                                 && std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
                                        return w.row == r.main->row && settingName.match(upper(w.text)).hasMatch();
                                    });
-        const bool labelled = scopeLabelled || (r.main && (r.main->unitFromLabel || r.main->symbolNamed)) || spelledOut;
+        // (Neither a symbol nor a spelled unit names a result on a page that names any of a
+        // generator's settings: "f=1.000kHz" beside "Sine" is what it puts out.)
+        const bool printed = ((r.main && r.main->symbolNamed) || spelledOut) && generatorKinds() == 0;
+        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || printed;
         if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled))) {
             r.main.reset();
             r.minValue.reset();

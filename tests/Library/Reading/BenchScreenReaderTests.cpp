@@ -1183,7 +1183,8 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"CH1", 10, 10, 12}, {"Sine", 60, 10, 12}, {"Frequency:1.000kHz", 10, 60, 12}, {"Amplitude:2.00Vpp", 10, 90, 12}},
                                   QList<W>{{"Settings", 10, 10, 12}, {"Frequency:50Hz", 10, 60, 12}, {"Baud", 10, 90, 12}, {"9600", 80, 90, 12}},
                                   QList<W>{{"Supplysource:", 10, 50, 21}, {"Accumulator", 10, 140, 20}, {"U+4.06A", 10, 180, 20}},
-                                  QList<W>{{"Output", 10, 20, 12}, {"Set", 10, 60, 12}, {"5.00", 60, 60, 12}, {"Volts", 120, 60, 12}}})
+                                  QList<W>{{"Output", 10, 20, 12}, {"Set", 10, 60, 12}, {"5.00", 60, 60, 12}, {"Volts", 120, 60, 12}},
+                                  QList<W>{{"Output", 10, 20, 12}, {"Sine", 10, 60, 12}, {"f=1.000kHz", 10, 90, 12}, {"Offset", 10, 120, 12}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // Nor does a figure whose exponent was misread beyond any range ("e-07" read as "e-67").
     EXPECT_FALSE(BenchScreenReader::read(screenOf({{"LCR", 10, 10, 10}, {"7.918e-67", 60, 100, 40}, {"F", 290, 100, 40}, {"Log", 10, 250, 10}}))
