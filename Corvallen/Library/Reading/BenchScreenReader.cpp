@@ -46,6 +46,7 @@ struct Token {
     bool clock = false;
     bool garbledUnit = false;  // the figure came glued to letters that are no unit ("70.78LA")
     bool unitFromLabel = false;  // its unit was written into its label ("Input Voltage (V)")
+    bool symbolNamed = false;  // the symbol of its quantity stands before it ("U=4.06V")
     // Label ("MIN", "MAX", "AVG", "VPP", "FREQ", "DUTY", "RMS", "PERIOD")
     QString label;
     bool status = false;
@@ -200,6 +201,24 @@ QString spelledUnit(const QString& word)
     return units.value(word.toUpper());
 }
 
+// A unit spelled out in full, its prefix too ("Volts", "microFarads", "kiloOhms"): how a program
+// prints a result in words rather than how a panel labels a scale.
+std::optional<Unit> unitSpelledInFull(const QString& word)
+{
+    static const QRegularExpression spelled(QStringLiteral("^(pico|nano|micro|milli|kilo|mega)?(volts?|amps?|amperes?|ohms?|hertz|watts?|farads?)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const auto m = spelled.match(word);
+    if (!m.hasMatch())
+        return std::nullopt;
+    static const QMap<QString, QString> prefixes = {{QStringLiteral("pico"), QStringLiteral("p")}, {QStringLiteral("nano"), QStringLiteral("n")},
+                                                    {QStringLiteral("micro"), QString(micro)},     {QStringLiteral("milli"), QStringLiteral("m")},
+                                                    {QStringLiteral("kilo"), QStringLiteral("k")}, {QStringLiteral("mega"), QStringLiteral("M")}};
+    static const QMap<QString, QString> bases = {{QStringLiteral("vo"), QStringLiteral("V")}, {QStringLiteral("am"), QStringLiteral("A")},
+                                                 {QStringLiteral("oh"), QString(omega)},     {QStringLiteral("he"), QStringLiteral("Hz")},
+                                                 {QStringLiteral("wa"), QStringLiteral("W")}, {QStringLiteral("fa"), QStringLiteral("F")}};
+    return Unit{prefixes.value(m.captured(1).toLower()), bases.value(m.captured(2).left(2).toLower()), QString(), false};
+}
+
 // Reads a unit as written or as a recogniser tends to misread it ("kQ" for kΩ, "uF" for µF,
 // "oC" for °C). Nothing when the text is no unit.
 std::optional<Unit> parseUnit(QString text)
@@ -293,7 +312,13 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QStringLiteral("dBm");
         return u;
     }
-    // A program may spell its unit out ("Volts" under the figure).
+    // A program may spell its unit out ("Volts" under the figure), its prefix too
+    // ("microFarads", "milliVolts").
+    if (const std::optional<Unit> spelt = unitSpelledInFull(text)) {
+        u.prefix = spelt->prefix;
+        u.base = spelt->base;
+        return u;
+    }
     if (const QString spelt = spelledUnit(text); !spelt.isEmpty()) {
         u.base = spelt;
         return u;
@@ -1184,10 +1209,25 @@ public:
             for (ScreenWord& w : words)
                 if (const auto m = dashed.match(w.text); m.hasMatch() && startsWithLabel(w))
                     w.text[m.capturedLength(1)] = QLatin1Char('=');
+        // A quantity's symbol before its figure ("U=4.06V", "I=0.52A"), its "=" perhaps read as a
+        // plus, names what the figure is where its unit bears the symbol out: a labelled
+        // readout, however it is drawn.
+        static const QRegularExpression symbol(QStringLiteral("^([UVIPRf])[=+]\\d+[.,]\\d+(\\S+)$"));
+        static const QMap<QString, QString> symbolUnit = {{QStringLiteral("U"), QStringLiteral("V")}, {QStringLiteral("V"), QStringLiteral("V")},
+                                                          {QStringLiteral("I"), QStringLiteral("A")}, {QStringLiteral("P"), QStringLiteral("W")},
+                                                          {QStringLiteral("R"), QString(omega)},      {QStringLiteral("f"), QStringLiteral("Hz")}};
+        QSet<int> symbolNamed;
+        for (int i = 0; i < words.size(); ++i)
+            if (const auto m = symbol.match(words.at(i).text); m.hasMatch() && parseUnit(m.captured(2))
+                                                                 && parseUnit(m.captured(2))->base == symbolUnit.value(m.captured(1))) {
+                words[i].text[1] = QLatin1Char('=');
+                symbolNamed.insert(i);
+            }
         m_words = words;
         for (int i = 0; i < words.size(); ++i)
             for (Token t : tokensOf(words.at(i), i)) {
                 t.frame = ScreenSegmenter::innermostFrame(screen.boxes, t.box);
+                t.symbolNamed = symbolNamed.contains(i) && t.kind == Kind::Number && t.unit && !t.unit->perDivision;
                 m_tokens.append(t);
             }
         // "Over" with a colon and a value after it is a readout's label (a scope's overshoot),
@@ -1676,7 +1716,18 @@ private:
         });
         const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge || stripReadout);
         // A value under a label that names its unit is a program's labelled readout.
-        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel);
+        // So is a figure with its unit spelled out in full after it ("223 microFarads"), on a
+        // line that names no setting.
+        static const QRegularExpression settingName(QStringLiteral("^(?:SET|SETTING|SETPOINT|TARGET|LIMIT|RANGE|OVP|OCP|PROTECTION)[:=]?$"));
+        const bool spelledOut = r.main && r.main->word + 1 < m_words.size() && m_words.at(r.main->word + 1).row == r.main->row
+                                && m_words.at(r.main->word).text == r.main->text && unitSpelledInFull(m_words.at(r.main->word + 1).text)
+                                && std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                                       return w.row == r.main->row && settingName.match(upper(w.text)).hasMatch();
+                                   });
+        // (Neither a symbol nor a spelled unit names a result on a page that names any of a
+        // generator's settings: "f=1.000kHz" beside "Sine" is what it puts out.)
+        const bool printed = ((r.main && r.main->symbolNamed) || spelledOut) && generatorKinds() == 0;
+        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || printed;
         if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled))) {
             r.main.reset();
             r.minValue.reset();
@@ -2477,6 +2528,8 @@ private:
     // A program's panel of readouts named by their quantity ("Voltage 3.3 V", "Current 20.000 A"):
     // two or more of them, each a number in the unit its name calls for, and the first is the
     // reading. A line that holds a setting or a limit ("Set", "OVP", "Max") is no readout.
+    // One alone will do where the name runs into its figure ("Frequency150.0Hz", "Voltage:4.98V"):
+    // a result line printed as one string, where a setting's name and its field stand apart.
     void takeQuantityReadout(Reading& r) const
     {
         static const QMap<QString, QString> quantities = {
@@ -2581,7 +2634,10 @@ private:
         // Where the first readout is unreadable, the second is not the reading; nor where a
         // figure with its unit stands before the first on its line (a readout whose name was
         // lost: "le: 3.156V  Current: 0.000A").
-        if (found.size() < 2 || !firstRead)
+        // (Not on a page that names any of a generator's settings, nor for a whole number.)
+        const bool glued = found.size() == 1 && m_tokens.at(found.first()).word == m_tokens.at(nameOf.value(found.first())).word
+                           && decimalPlaces(m_tokens.at(found.first()).shown) > 0 && generatorKinds() == 0;
+        if ((found.size() < 2 && !glued) || !firstRead)
             return;
         // Names numbered in a set of one quantity ("Cellvoltage1", "Cellvoltage2", ...) are a
         // battery's cells, each one of its peers; a name of its own in that quantity beside
@@ -3956,6 +4012,21 @@ private:
                 && levelWord.match(upper(name.text)).hasMatch() && figure.box.left() - name.box.right() <= std::max(name.height, figure.height) * 3)
                 return true;
         }
+        // A page titled as a generator that offers wave shapes ("Signal Generator" over "SIN SQU
+        // SAW") shows what it puts out, however few of its fields are named.
+        static const QStringList shapes = {QStringLiteral("SIN"), QStringLiteral("SINE"), QStringLiteral("SQU"), QStringLiteral("SQUARE"),
+                                           QStringLiteral("SAW"), QStringLiteral("SAWTOOTH"), QStringLiteral("TRI"),
+                                           QStringLiteral("TRIANGLE"), QStringLiteral("RAMP")};
+        const auto named = [&](auto&& test) { return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return test(upper(w.text)); }); };
+        if (named([](const QString& u) { return u.endsWith(QLatin1String("GENERATOR")); }) && named([](const QString& u) { return shapes.contains(u); }))
+            return true;
+        return generatorKinds() >= 3;
+    }
+
+    // How many kinds of a generator's settings the screen's words name (its wave's shape, its
+    // amplitude, offset, phase, sweep...).
+    int generatorKinds() const
+    {
         static const QList<QStringList> kinds = {
             {QStringLiteral("PHASE")},
             {QStringLiteral("OFFSET")},
@@ -3969,14 +4040,6 @@ private:
              QStringLiteral("TRIANGLE")},
             {QStringLiteral("HIGHZ"), QStringLiteral("HIGH-Z"), QStringLiteral("HI-Z")},
         };
-        // A page titled as a generator that offers wave shapes ("Signal Generator" over "SIN SQU
-        // SAW") shows what it puts out, however few of its fields are named.
-        static const QStringList shapes = {QStringLiteral("SIN"), QStringLiteral("SINE"), QStringLiteral("SQU"), QStringLiteral("SQUARE"),
-                                           QStringLiteral("SAW"), QStringLiteral("SAWTOOTH"), QStringLiteral("TRI"),
-                                           QStringLiteral("TRIANGLE"), QStringLiteral("RAMP")};
-        const auto named = [&](auto&& test) { return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return test(upper(w.text)); }); };
-        if (named([](const QString& u) { return u.endsWith(QLatin1String("GENERATOR")); }) && named([](const QString& u) { return shapes.contains(u); }))
-            return true;
         int found = 0;
         for (const QStringList& kind : kinds)
             found += std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
@@ -3985,7 +4048,7 @@ private:
                     u.chop(1);
                 return kind.contains(u);
             });
-        return found >= 3;
+        return found;
     }
 
     bool screenSays(const QStringList& words) const
@@ -4181,3 +4244,4 @@ ScreenText layoutOfText(const QString& text)
 }
 
 }  // namespace BenchScreenReader
+

@@ -1151,6 +1151,18 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Trace", 10, 6, 12}, {"Vpp:", 10, 60, 12}, {"1.9888", 60, 60, 12}, {"Vrms:1.6779", 140, 60, 12}, {"AVG:", 260, 60, 12},
           {"1.5241", 310, 60, 12}},
          "Oscilloscope", 1.9888, "V"},
+        // A result line printed as one string, its name run into its figure: alone, it is read.
+        {{{"Study", 10, 6, 12}, {"5.0", 10, 30, 9}, {"3.0", 10, 60, 9}, {"Frequency150.0Hz", 300, 100, 10}, {"2.99V", 400, 120, 9},
+          {"Freq150", 300, 200, 18}},
+         "Frequency", 150.0, "Hz"},
+        // A quantity's symbol before its figure, the "=" read as a plus: a labelled readout,
+        // though drawn no larger than the words over it.
+        {{{"Supplysource:", 10, 50, 21}, {"Accumulator", 10, 140, 20}, {"1526", 300, 7, 16}, {"U+4.06V", 10, 180, 20}},
+         "DC Voltage", 4.06, "V"},
+        // A log printing each result with its unit spelled out in full, prefix and all: the first.
+        {{{"COM5", 10, 6, 12}, {"testcount:", 10, 60, 12}, {"2230", 10, 110, 12}, {"223", 120, 110, 12}, {"microFarads", 160, 110, 12},
+          {"2203", 10, 190, 12}, {"220", 120, 190, 12}, {"microFarads", 160, 190, 12}},
+         "Capacitance", 223.0, "\u00B5F"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
@@ -1174,7 +1186,13 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Log", 10, 20, 12}, {"Voltage:", 10, 60, 12}, {"350.2", 80, 60, 10}, {"mV", 300, 60, 10},
                                            {"Voltage:", 10, 90, 12}, {"351.0", 80, 90, 10}, {"mV", 300, 90, 10}},
                                   QList<W>{{"Mode", 40, 20, 14}, {"Auto", 300, 20, 14}, {"PowerDemand", 40, 60, 14}, {"GridFrequency", 40, 100, 14},
-                                           {"50.0Hz", 300, 100, 14}, {"GridVoltage", 40, 140, 14}, {"235.0V", 300, 140, 14}}})
+                                           {"50.0Hz", 300, 100, 14}, {"GridVoltage", 40, 140, 14}, {"235.0V", 300, 140, 14}},
+                                  QList<W>{{"Wave", 10, 20, 12}, {"Sine", 60, 20, 12}, {"Frequency", 10, 60, 12}, {"150.0Hz", 120, 60, 12}},
+                                  QList<W>{{"CH1", 10, 10, 12}, {"Sine", 60, 10, 12}, {"Frequency:1.000kHz", 10, 60, 12}, {"Amplitude:2.00Vpp", 10, 90, 12}},
+                                  QList<W>{{"Settings", 10, 10, 12}, {"Frequency:50Hz", 10, 60, 12}, {"Baud", 10, 90, 12}, {"9600", 80, 90, 12}},
+                                  QList<W>{{"Supplysource:", 10, 50, 21}, {"Accumulator", 10, 140, 20}, {"U+4.06A", 10, 180, 20}},
+                                  QList<W>{{"Output", 10, 20, 12}, {"Set", 10, 60, 12}, {"5.00", 60, 60, 12}, {"Volts", 120, 60, 12}},
+                                  QList<W>{{"Output", 10, 20, 12}, {"Sine", 10, 60, 12}, {"f=1.000kHz", 10, 90, 12}, {"Offset", 10, 120, 12}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // Nor does a figure whose exponent was misread beyond any range ("e-07" read as "e-67").
     EXPECT_FALSE(BenchScreenReader::read(screenOf({{"LCR", 10, 10, 10}, {"7.918e-67", 60, 100, 40}, {"F", 290, 100, 40}, {"Log", 10, 250, 10}}))
