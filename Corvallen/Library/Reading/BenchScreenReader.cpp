@@ -1672,8 +1672,12 @@ private:
                    && ((t.word == r.main->word && m_words.at(t.word).text.startsWith(t.text)) || labelOpensLine(t));
         });
         const bool scopeLabelled = !r.label.isEmpty() && (r.label == QLatin1String("VPP") || hasScopeMarks(m_words) || peakToPeak || channelBadge || stripReadout);
-        // A value under a label that names its unit is a program's labelled readout.
-        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel);
+        // A value under a label that names its unit is a program's labelled readout. So, on a
+        // scope's screen, is a frequency with the trace's span run on after it ("12636Hz" then
+        // "0.00/4.98V"): the trace's own summary, wherever on the screen it stands.
+        static const QRegularExpression withSpan(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?[kMG]?Hz[-+]?\\d+[.,]\\d+/[-+]?\\d+[.,]\\d+[munk\u00B5]?V$"));
+        const bool spanned = m_scope && r.main && r.label.isEmpty() && withSpan.match(m_words.at(r.main->word).text).hasMatch();
+        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || spanned;
         if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled))) {
             r.main.reset();
             r.minValue.reset();

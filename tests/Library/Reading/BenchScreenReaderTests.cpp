@@ -1241,6 +1241,10 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         // span's two figures.
         {{{"triggeronposslope", 20, 60, 12}, {"2571kS/s", 20, 120, 12}, {"126963Hz1.13/2.39V", 10, 250, 12}, {"distance0.00ms", 180, 250, 12}},
          126963, "Hz", {}, {}, true},
+        // ...even on the page's bottom edge, under a generator's settings drawn alike.
+        {{{"triggeronposslope", 20, 60, 12}, {"wavefrequency", 300, 80, 12}, {"238.7", 400, 80, 12}, {"kS/s", 60, 120, 12},
+          {"12636Hz0.00/4.98V", 10, 262, 12}, {"distance0.00ms", 180, 262, 12}},
+         12636, "Hz", {}, {}, true},
         // A strip under the waveform, the scales read without their slashes: its first readout,
         // not the frequency after it...
         {{{"H200us", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"Rise-2.500ms", 40, 230, 8}, {"Fall-2.500ms", 130, 230, 8},

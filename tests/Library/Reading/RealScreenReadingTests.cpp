@@ -111,6 +111,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"blind-openmodern-01.png", 1.4982879, "V", "a thin bar between the large figure and its unit, the unit followed by a mark read as a slash"},
         {"wild7-embo-scope-01.png", 1.9888, "V", "a peak to peak printed bare after its name \"Vpp:\" is in volts"},
         {"wild11-expeyes17-rc-01.png", 150.1, "Hz", "a readout beside a waveform whose label is a word of its own opening its line"},
+        {"wild7-homemade-unor4webscope-01.png", 12636, "Hz", "a frequency with the trace's span run on after it, on the page's bottom edge"},
         {"wild6-siglent-sds1000-02.png", 498.2, "Hz", "a strip on the bar of the frame round the grid is read against the bar's colour"},
         {"fresh-rigol-ds1000z-06.png", 2.56, "V", "a strip's first figure, its label lost, before a labelled readout"},
         {"keysight-dsox-05.png", -32.1, "mV", "a built-in meter's sign drawn as a short block; its thin V read as a mark after the m"},
