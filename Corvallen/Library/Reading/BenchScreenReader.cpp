@@ -1727,7 +1727,11 @@ private:
         // (Neither a symbol nor a spelled unit names a result on a page that names any of a
         // generator's settings: "f=1.000kHz" beside "Sine" is what it puts out.)
         const bool printed = ((r.main && r.main->symbolNamed) || spelledOut) && generatorKinds() == 0;
-        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || printed;
+        // On a scope's screen, so is a frequency with the trace's span run on after it ("12636Hz" then
+        // "0.00/4.98V"): the trace's own summary, wherever on the screen it stands.
+        static const QRegularExpression withSpan(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?[kMG]?Hz[-+]?\\d+[.,]\\d+/[-+]?\\d+[.,]\\d+[munk\u00B5]?V$"));
+        const bool spanned = m_scope && r.main && r.label.isEmpty() && withSpan.match(m_words.at(r.main->word).text).hasMatch();
+        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || printed || spanned;
         if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled))) {
             r.main.reset();
             r.minValue.reset();
@@ -3375,7 +3379,9 @@ private:
         // "500us") beside a frequency told to a counter's six figures or more ("15.0000Hz") is a
         // scope's time base and counter printed without their marks. (No frequency is negative:
         // a minus before the counter's is its "=" misread, "f = 493.150Hz" read "-493.150Hz".)
-        static const QRegularExpression stepTime(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00)[NUM\u00B5]?S$"));
+        // Some scopes print the step bare, in milli-, micro- or nanoseconds ("2us", "50ns"); a
+        // bare whole number of seconds is a timer's as much.
+        static const QRegularExpression stepTime(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00|[125]0{0,2}(?=[NUM\u00B5]))[NUM\u00B5]?S$"));
         // (So is one written after the M a scope prints before its main time base, "M500us".)
         const bool stepped = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
             const QString u = upper(t.text);

@@ -1496,11 +1496,11 @@ QList<ReadWord> readDotMatrix(const ScreenSegmenter::Scan& scan, const ScreenSeg
 
 // Whether the recogniser read a 9 where the glyph has no closed bowl: a 5 of some faces, whose
 // top stroke stands close over its open bowl, reads as "9" at some sizes ("90.00Hz" for
-// "50.00Hz"). Only in large print, where a bowl is plainly open or closed (small print's may
-// close up to a pixel or none), and a digit as tall as the run on one glyph of its own.
+// "50.00Hz"). Not in the smallest print, where a bowl may close up to a pixel or none, and only
+// a digit as tall as the run on one glyph of its own.
 bool readsOpenNine(const QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
 {
-    if (run.height <= 18)
+    if (run.height <= 12)
         return false;
     auto closed = [&](const QRect& g) {
         const std::vector<bool> ink = ScreenSegmenter::runMask(scan, g);
@@ -1897,7 +1897,9 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                     if (std::any_of(r.word.text.begin(), r.word.text.end(), holds))
                         r.word.text.prepend(QLatin1Char('?'));
             };
-            if (readsOpenNine(read, scan, part))
+            // (Only in large print: a small 9 blurred open is a 9 still, and read again at every
+            // size it stays one.)
+            if (part.height > 18 && readsOpenNine(read, scan, part))
                 unreadable([](QChar c) { return c == QLatin1Char('9'); });
             if (lookedAgain && skipsGlyph(read, part))
                 unreadable([](QChar c) { return c.isDigit(); });

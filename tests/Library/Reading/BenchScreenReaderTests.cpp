@@ -1267,6 +1267,10 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         // span's two figures.
         {{{"triggeronposslope", 20, 60, 12}, {"2571kS/s", 20, 120, 12}, {"126963Hz1.13/2.39V", 10, 250, 12}, {"distance0.00ms", 180, 250, 12}},
          126963, "Hz", {}, {}, true},
+        // ...even on the page's bottom edge, under a generator's settings drawn alike.
+        {{{"triggeronposslope", 20, 60, 12}, {"wavefrequency", 300, 80, 12}, {"238.7", 400, 80, 12}, {"kS/s", 60, 120, 12},
+          {"12636Hz0.00/4.98V", 10, 262, 12}, {"distance0.00ms", 180, 262, 12}},
+         12636, "Hz", {}, {}, true},
         // A strip under the waveform, the scales read without their slashes: its first readout,
         // not the frequency after it...
         {{{"H200us", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"Rise-2.500ms", 40, 230, 8}, {"Fall-2.500ms", 130, 230, 8},
@@ -1325,6 +1329,10 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"2.00ms", 570, 8, 13}, {"Whitestripeispassingby", 41, 397, 27}, {"1.00V", 107, 459, 13}, {"2.00V", 422, 458, 13},
           {"15.0000Hz", 537, 458, 13}},
          15.0, "Hz", {}, {}},
+        // ...or printed bare ("2us") on a capture program's line of settings, beside a cursor's
+        // garbled time and the counter.
+        {{{"O168n)~144nU", 89, 514, 24}, {"2us", 556, 514, 22}, {"4.088s", 621, 514, 22}, {"99.9942kHz", 772, 499, 11}},
+         99.9942, "kHz", {}, {}, true},
         // So is the main time base after its M beside the counter whose "=" was read as a minus:
         // the strip's frequency is the reading.
         {{{"Stop", 100, 8, 12}, {"-493.150Hz", 532, 400, 12}, {"Freq-498.2Hz", 27, 438, 13}, {"M500us", 292, 458, 12},
