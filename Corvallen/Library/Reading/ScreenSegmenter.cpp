@@ -1074,6 +1074,34 @@ bool takeOutGlow(Scan& s, const std::vector<Component>& comps, const std::vector
     return any;
 }
 
+// A filled box inside a box whose text was read against its own fill (a value's field in a
+// dashboard's coloured card) stands out from that fill as one solid piece, its text with it:
+// it is a box of its own, its text read against its own fill in turn. Whether any was found.
+bool takeBoxesInBoxes(const QImage& image, Scan& s, const std::vector<Component>& comps, const std::vector<int>& labels,
+                      std::vector<quint8>& inside)
+{
+    bool any = false;
+    const qsizetype taken = s.frames.size();
+    for (size_t id = 0; id < comps.size(); ++id) {
+        const Component& c = comps[id];
+        const QRect& b = c.box;
+        const double fill = double(c.area) / (double(b.width()) * b.height());
+        if (c.area < 250 || b.width() < 14 || b.height() < 9 || fill < 0.55)
+            continue;
+        const bool nested = std::any_of(s.frames.begin(), s.frames.begin() + taken, [&](const QRect& f) {
+            return f != b && f.contains(b.adjusted(-2, -2, 2, 2));
+        });
+        if (!nested || !isFilledRectangle(c, labels, int(id), s.width))
+            continue;
+        contrastAgainst(image, dominantColour(image, b), b, inside, s.width);
+        if (!holdsMarks(inside, s.width, b, c.area))
+            continue;
+        takeBox(s, inside, b);
+        any = true;
+    }
+    return any;
+}
+
 Scan scanScreen(const QImage& source)
 {
     Scan s;
@@ -1146,6 +1174,10 @@ Scan scanScreen(const QImage& source)
 
     mask = hysteresis(s.contrast, w, h, high, low);
     std::vector<Component> comps = components(mask, w, h, labels);
+    if (takeBoxesInBoxes(image, s, comps, labels, inside)) {
+        mask = hysteresis(s.contrast, w, h, high, low);
+        comps = components(mask, w, h, labels);
+    }
     if (takeOutGlow(s, comps, labels)) {
         mask = hysteresis(s.contrast, w, h, high, low);
         comps = components(mask, w, h, labels);

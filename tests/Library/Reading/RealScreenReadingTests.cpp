@@ -117,6 +117,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild4-bluemeter-app-03.png", 6.25, "V", "a screen giving next to no lines of text is read inside the patch of its most common colour"},
         {"wild9-hanmatek-hm310p-program-01.png", 1.16, "V",
          "a program's glowing LED figures, their glow taken out, and the small unit at the figure's foot read with it"},
+        {"wild12-esp-power-web-01.png", 0.0, "V", "a dashboard card's value in a filled field of its own, its unit in the card's label"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));

@@ -333,6 +333,27 @@ TEST(TextRecognizer, AGlowRoundLargeStrokesJoinsNothing)
     }
 }
 
+TEST(TextRecognizer, AValuesFieldInsideItsCardTakesTheCardsLabel)
+{
+    // A dashboard's card: its label names the unit in brackets, its value stands under it,
+    // alone on the card or in a filled field of its own inside it.
+    for (const bool field : {false, true}) {
+        QString words;
+        const auto m = readScreen(QSize(480, 220), [&](QPainter& p, QImage&) {
+            p.fillRect(QRect(40, 30, 400, 150), QColor(26, 188, 156));
+            if (field)
+                p.fillRect(QRect(80, 110, 320, 44), QColor(153, 153, 153));
+            p.setPen(Qt::white);
+            p.setFont(face("DejaVu Sans", 28));
+            p.drawText(QRect(40, 40, 400, 50), Qt::AlignCenter, QStringLiteral("Voltage (V):"));
+            p.setFont(face("DejaVu Sans", 26, true));
+            p.drawText(QRect(80, 110, 320, 44), Qt::AlignCenter, QStringLiteral("4.25"));
+        }, &words);
+        EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 4.25) << "field " << field << ": " << words.toStdString();
+        EXPECT_EQ(m.value(QStringLiteral("unit")).toString(), QStringLiteral("V")) << "field " << field << ": " << words.toStdString();
+    }
+}
+
 TEST(TextRecognizer, ReadoutBoxesJoinedByATraceKeepTheirText)
 {
     // A scope's side panel of readout boxes, lighter than the screen, with the trace drawn on
