@@ -3115,7 +3115,11 @@ private:
             bool ofSetting = false;
             for (const auto& [li, u, isSetting] : labels) {
                 const Token& l = m_tokens.at(li);
-                if (l.frame != t.frame)
+                // (A figure in a field of its own inside the label's box is the label's: a
+                // dashboard's card with its value in a filled field.)
+                const bool inField = t.frame >= 0 && l.frame >= 0 && t.frame < m_screen.boxes.size() && l.frame < m_screen.boxes.size()
+                                     && t.frame != l.frame && m_screen.boxes.at(l.frame).contains(m_screen.boxes.at(t.frame));
+                if (l.frame != t.frame && !inField)
                     continue;
                 const double h = std::max({l.height, t.height, 1});
                 double cost = -1;

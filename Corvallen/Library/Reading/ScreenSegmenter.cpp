@@ -1001,6 +1001,107 @@ std::vector<quint8> glyphsJoinedFaintly(const QImage& image, const std::vector<q
 
 namespace {
 
+// Large print drawn with a glow (a program's imitation of a lit LED or VFD display) has a soft
+// halo round its strokes: faint as it is, it joins neighbouring digits and a decimal point into
+// one piece and fills the bowls of a 6 or an 8. A glow fades steadily away from the strokes and
+// ends a few pixels off them; a button's or a panel's fill round its text is as strong far from
+// the text as near it, and reaches further. So a piece of large print whose faint ink (under
+// half its brightest contrast) stands well off its strokes over a fifth of its area, none of it
+// more than nine pixels off, and fades by a fifth from one pixel off to five, has its halo taken
+// out, leaving the strokes. Whether any halo was taken out.
+bool takeOutGlow(Scan& s, const std::vector<Component>& comps, const std::vector<int>& labels)
+{
+    bool any = false;
+    const int w = s.width;
+    for (size_t id = 0; id < comps.size(); ++id) {
+        const Component& c = comps[id];
+        const QRect& b = c.box;
+        if (b.height() < 24 || b.height() > s.height * 0.7 || c.area < 200)
+            continue;
+        const int bw = b.width(), bh = b.height();
+        auto own = [&](int x, int y) { return labels[size_t(b.top() + y) * size_t(w) + size_t(b.left() + x)] == int(id); };
+        auto contrastAt = [&](int x, int y) { return int(s.contrast[size_t(b.top() + y) * size_t(w) + size_t(b.left() + x)]); };
+        int peak = 0;
+        for (int y = 0; y < bh; ++y)
+            for (int x = 0; x < bw; ++x)
+                if (own(x, y))
+                    peak = std::max(peak, contrastAt(x, y));
+        if (peak < 120)
+            continue;
+        // How far each pixel stands from the strokes, in steps to a neighbour (corners too).
+        constexpr int far = 1000;
+        std::vector<int> dist(size_t(bw) * size_t(bh), far);
+        auto d = [&](int x, int y) -> int& { return dist[size_t(y) * size_t(bw) + size_t(x)]; };
+        for (int y = 0; y < bh; ++y)
+            for (int x = 0; x < bw; ++x)
+                if (own(x, y) && contrastAt(x, y) * 2 >= peak)
+                    d(x, y) = 0;
+        for (int y = 0; y < bh; ++y)
+            for (int x = 0; x < bw; ++x)
+                for (const auto& [dx, dy] : {std::pair{-1, 0}, {-1, -1}, {0, -1}, {1, -1}})
+                    if (x + dx >= 0 && x + dx < bw && y + dy >= 0)
+                        d(x, y) = std::min(d(x, y), d(x + dx, y + dy) + 1);
+        for (int y = bh - 1; y >= 0; --y)
+            for (int x = bw - 1; x >= 0; --x)
+                for (const auto& [dx, dy] : {std::pair{1, 0}, {1, 1}, {0, 1}, {-1, 1}})
+                    if (x + dx >= 0 && x + dx < bw && y + dy < bh)
+                        d(x, y) = std::min(d(x, y), d(x + dx, y + dy) + 1);
+        int halo = 0, farthest = 0;
+        qint64 nearSum = 0, nearCount = 0, offSum = 0, offCount = 0;
+        for (int y = 0; y < bh; ++y)
+            for (int x = 0; x < bw; ++x) {
+                if (!own(x, y))
+                    continue;
+                const int k = d(x, y);
+                farthest = std::max(farthest, k);
+                halo += k >= 3 ? 1 : 0;
+                if (k == 1) {
+                    nearSum += contrastAt(x, y);
+                    ++nearCount;
+                } else if (k == 5) {
+                    offSum += contrastAt(x, y);
+                    ++offCount;
+                }
+            }
+        if (halo * 5 < c.area || farthest > 9 || nearCount == 0 || offCount == 0 || nearSum * offCount * 4 < offSum * nearCount * 5)
+            continue;
+        for (int y = 0; y < bh; ++y)
+            for (int x = 0; x < bw; ++x)
+                if (own(x, y) && contrastAt(x, y) * 2 < peak)
+                    s.contrast[size_t(b.top() + y) * size_t(w) + size_t(b.left() + x)] = 0;
+        any = true;
+    }
+    return any;
+}
+
+// A filled box inside a box whose text was read against its own fill (a value's field in a
+// dashboard's coloured card) stands out from that fill as one solid piece, its text with it:
+// it is a box of its own, its text read against its own fill in turn. Whether any was found.
+bool takeBoxesInBoxes(const QImage& image, Scan& s, const std::vector<Component>& comps, const std::vector<int>& labels,
+                      std::vector<quint8>& inside)
+{
+    bool any = false;
+    const qsizetype taken = s.frames.size();
+    for (size_t id = 0; id < comps.size(); ++id) {
+        const Component& c = comps[id];
+        const QRect& b = c.box;
+        const double fill = double(c.area) / (double(b.width()) * b.height());
+        if (c.area < 250 || b.width() < 14 || b.height() < 9 || fill < 0.55)
+            continue;
+        const bool nested = std::any_of(s.frames.begin(), s.frames.begin() + taken, [&](const QRect& f) {
+            return f != b && f.contains(b.adjusted(-2, -2, 2, 2));
+        });
+        if (!nested || !isFilledRectangle(c, labels, int(id), s.width))
+            continue;
+        contrastAgainst(image, dominantColour(image, b), b, inside, s.width);
+        if (!holdsMarks(inside, s.width, b, c.area))
+            continue;
+        takeBox(s, inside, b);
+        any = true;
+    }
+    return any;
+}
+
 Scan scanScreen(const QImage& source)
 {
     Scan s;
@@ -1073,6 +1174,14 @@ Scan scanScreen(const QImage& source)
 
     mask = hysteresis(s.contrast, w, h, high, low);
     std::vector<Component> comps = components(mask, w, h, labels);
+    if (takeBoxesInBoxes(image, s, comps, labels, inside)) {
+        mask = hysteresis(s.contrast, w, h, high, low);
+        comps = components(mask, w, h, labels);
+    }
+    if (takeOutGlow(s, comps, labels)) {
+        mask = hysteresis(s.contrast, w, h, high, low);
+        comps = components(mask, w, h, labels);
+    }
     std::vector<QRect> boxes;
     std::vector<int> areas;
     std::vector<bool> blobs;

@@ -1781,7 +1781,11 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             const int reach = apart ? 2 * other.height : other.height;
             const bool inCorner = apart && run.box.top() >= other.box.top() && run.box.top() < other.box.bottom()
                                   && run.box.bottom() <= other.box.bottom() + other.height / 3;
-            if (other.height > priority[a] && run.height * 5 >= other.height && gap >= -2 && gap <= reach && (withinLineOf(run.box, other) || inCorner))
+            // (Beside a figure decoded from its segments, a lit display's own, the unit may be
+            // drawn smaller still, down to an eighth of it: a grid's specks are no such figure.)
+            const int smallest = decoded.at(b).contains(true) ? 8 : 5;
+            if (other.height > priority[a] && run.height * smallest >= other.height && gap >= -2 && gap <= reach
+                && (withinLineOf(run.box, other) || inCorner))
                 priority[a] = other.height;
             // So is a line of smaller print right under a figure, within its width (a program's
             // unit written under its large reading: "VDC" under "5.02681").

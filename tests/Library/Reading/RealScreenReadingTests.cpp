@@ -121,6 +121,9 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild8-expeyes-scope17-02.png", 150.0, "Hz", "a quantity's name run into its figure, the panel's only named readout"},
         {"wild9-incvist-inc-vist-3-02.png", 4.06, "V", "a quantity's symbol before its figure, its equals sign read as a plus"},
         {"wild11-capmeter-serial-01.jpg", 223.0, "\u00B5F", "a log's first result with its unit spelled out in full, prefix and all"},
+        {"wild9-hanmatek-hm310p-program-01.png", 1.16, "V",
+         "a program's glowing LED figures, their glow taken out, and the small unit at the figure's foot read with it"},
+        {"wild12-esp-power-web-01.png", 0.0, "V", "a dashboard card's value in a filled field of its own, its unit in the card's label"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));

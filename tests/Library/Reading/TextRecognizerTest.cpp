@@ -1,6 +1,7 @@
 #include "Corvallen/Library/Reading/TextRecognizer.h"
 
 #include "Corvallen/Library/Reading/BenchScreenReader.h"
+#include "Corvallen/Library/Reading/ScreenSegmenter.h"
 #include "support/RealScreenCorpus.h"
 
 #include <QDir>
@@ -304,6 +305,52 @@ TEST(TextRecognizer, NumberedBadgesBesideAReadingAreNoPartOfIt)
         }, &words);
         EXPECT_EQ(words.toStdString(), "9.3526 VDC") << row.name;
         EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 9.3526) << row.name << ": " << words.toStdString();
+    }
+}
+
+TEST(TextRecognizer, AGlowRoundLargeStrokesJoinsNothing)
+{
+    // Two upright strokes of a lit display's digits (a 1 and the foot of the next), 12 pixels
+    // apart, drawn with a glow that fades over `glow` pixels round them: each stays a glyph of
+    // its own, as wide as its stroke.
+    for (const int glow : {0, 6, 9}) {
+        QImage image(240, 160, QImage::Format_RGB32);
+        const QList<QRect> strokes = {QRect(100, 40, 6, 60), QRect(118, 70, 6, 30)};
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                int off = 99;
+                for (const QRect& r : strokes)
+                    off = std::min(off, std::max({r.left() - x, x - r.right(), r.top() - y, y - r.bottom(), 0}));
+                const int red = off == 0 ? 240 : off <= glow ? 110 - 45 * off / glow : 20;
+                image.setPixel(x, y, qRgb(red, 20, 20));
+            }
+        QList<QRect> glyphs;
+        for (const ScreenSegmenter::Run& run : ScreenSegmenter::scan(image).runs)
+            glyphs += run.glyphs;
+        ASSERT_EQ(glyphs.size(), 2) << "glow " << glow;
+        for (const QRect& g : glyphs)
+            EXPECT_LE(g.width(), 8) << "glow " << glow << ": " << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
+    }
+}
+
+TEST(TextRecognizer, AValuesFieldInsideItsCardTakesTheCardsLabel)
+{
+    // A dashboard's card: its label names the unit in brackets, its value stands under it,
+    // alone on the card or in a filled field of its own inside it.
+    for (const bool field : {false, true}) {
+        QString words;
+        const auto m = readScreen(QSize(480, 220), [&](QPainter& p, QImage&) {
+            p.fillRect(QRect(40, 30, 400, 150), QColor(26, 188, 156));
+            if (field)
+                p.fillRect(QRect(80, 110, 320, 44), QColor(153, 153, 153));
+            p.setPen(Qt::white);
+            p.setFont(face("DejaVu Sans", 28));
+            p.drawText(QRect(40, 40, 400, 50), Qt::AlignCenter, QStringLiteral("Voltage (V):"));
+            p.setFont(face("DejaVu Sans", 26, true));
+            p.drawText(QRect(80, 110, 320, 44), Qt::AlignCenter, QStringLiteral("4.25"));
+        }, &words);
+        EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), 4.25) << "field " << field << ": " << words.toStdString();
+        EXPECT_EQ(m.value(QStringLiteral("unit")).toString(), QStringLiteral("V")) << "field " << field << ": " << words.toStdString();
     }
 }
 
