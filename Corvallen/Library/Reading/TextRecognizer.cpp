@@ -1764,6 +1764,11 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         const ScreenSegmenter::Run& run = scan.runs.at(a);
         figureLike[a] = std::count_if(run.glyphs.begin(), run.glyphs.end(), [&](const QRect& g) { return g.height() * 10 >= run.height * 7; }) >= 3;
     }
+    // (An icon is a picture or two, its tallest about as wide as it is high: no character is.)
+    const auto iconLike = [&](const ScreenSegmenter::Run& run) {
+        const auto tallest = std::max_element(run.glyphs.begin(), run.glyphs.end(), [](const QRect& x, const QRect& y) { return x.height() < y.height(); });
+        return run.glyphs.size() <= 3 && tallest != run.glyphs.end() && tallest->width() * 10 >= tallest->height() * 8;
+    };
     QList<int> priority(scan.runs.size());
     for (int a = 0; a < scan.runs.size(); ++a) {
         const ScreenSegmenter::Run& run = scan.runs.at(a);
@@ -1781,7 +1786,10 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             const int reach = apart ? 2 * other.height : other.height;
             const bool inCorner = apart && run.box.top() >= other.box.top() && run.box.top() < other.box.bottom()
                                   && run.box.bottom() <= other.box.bottom() + other.height / 3;
-            if (other.height > priority[a] && run.height * 5 >= other.height && gap >= -2 && gap <= reach && (withinLineOf(run.box, other) || inCorner))
+            // (A unit is a few letters: a longer line of small print beside a measurement's icon,
+            // as statistics boxes draw them, is no unit of the icon's.)
+            if (other.height > priority[a] && run.height * 5 >= other.height && (run.glyphs.size() <= 5 || !iconLike(other)) && gap >= -2 && gap <= reach
+                && (withinLineOf(run.box, other) || inCorner))
                 priority[a] = other.height;
             // So is a line of smaller print right under a figure, within its width (a program's
             // unit written under its large reading: "VDC" under "5.02681").
