@@ -1654,7 +1654,8 @@ float meanConfidence(const QList<ReadWord>& words)
 
 }  // namespace
 
-// A small square mark on the baseline between two glyphs of full height.
+// A small square mark on the baseline between two glyphs of full height (or a colon's before a
+// signed value).
 bool hasDecimalPoint(const ScreenSegmenter::Run& run)
 {
     const int h = run.height;
@@ -1666,6 +1667,15 @@ bool hasDecimalPoint(const ScreenSegmenter::Run& run)
         const bool onBaseline = std::abs(before.bottom() - p.bottom()) <= std::max(1, h / 5) && std::abs(after.bottom() - p.bottom()) <= std::max(1, h / 5);
         if (small && onBaseline && before.height() >= h * 6 / 10 && after.height() >= h * 6 / 10)
             return true;
+        // A label's colon with a signed value after it ("Cur:-245mV"): the dot on the baseline,
+        // a flat bar at mid height, then a tall glyph.
+        if (g + 2 < run.glyphs.size() && small && before.height() >= h * 6 / 10 && std::abs(before.bottom() - p.bottom()) <= std::max(1, h / 5)) {
+            const QRect& next = run.glyphs.at(g + 2);
+            const bool minus = after.height() <= std::max(2, h / 4) && after.width() >= after.height() * 2 && after.bottom() < p.bottom()
+                               && after.top() > next.top();
+            if (minus && next.height() >= h * 6 / 10 && next.left() - after.right() <= h / 2)
+                return true;
+        }
     }
     return false;
 }

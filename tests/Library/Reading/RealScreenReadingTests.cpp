@@ -115,6 +115,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild-riden-opendps-01.jpg", 5.02, "V", "a photographed display: the dark window in the picture is read as a screen of its own"},
         {"wild10-juntek-kg140f-photo-01.png", 20.16, "V", "a photographed display, its glow taken out so its characters stand apart"},
         {"wild4-bluemeter-app-03.png", 6.25, "V", "a screen giving next to no lines of text is read inside the patch of its most common colour"},
+        {"wild5-rigol-ds1000z-02.png", -245, "mV", "a statistics box's negative current value after its label's colon is small print to read early"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
