@@ -784,6 +784,13 @@ void mendVoltAfterPrefix(ReadWord& r, const ScreenSegmenter::Scan& scan, const S
 void mendLoneVoltUnit(ReadWord& r, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
 {
     static const QRegularExpression prefixThenMark(QStringLiteral("^([mk])(?:i|l|I|'|\\|)$"));
+    // A V alone, in print too small for its arms to be told from a y's, is the volt all the same
+    // where its glyph is a V's: two arms meeting in one point at the middle of its foot.
+    static const QRegularExpression veeMisread(QStringLiteral("^[yYv]$"));
+    if (run.glyphs.size() == 1 && veeMisread.match(r.word.text).hasMatch() && isVee(scan, run.glyphs.first())) {
+        r.word.text = QStringLiteral("V");
+        return;
+    }
     const QRegularExpressionMatch m = prefixThenMark.match(r.word.text);
     if (!m.hasMatch() || run.glyphs.size() != 2)
         return;
@@ -1780,6 +1787,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         return run.glyphs.size() <= 3 && tallest != run.glyphs.end() && tallest->width() * 10 >= tallest->height() * 8;
     };
     QList<int> priority(scan.runs.size());
+    QList<int> unitOf(scan.runs.size(), -1);  // the figure a lone glyph standing apart is the unit of
     for (int a = 0; a < scan.runs.size(); ++a) {
         const ScreenSegmenter::Run& run = scan.runs.at(a);
         priority[a] = strokes.at(a) ? 0 : isLoneWideShape(run) ? run.height / 4 : run.glyphs.size() == 1 ? run.height / 2 : run.height;
@@ -1799,8 +1807,11 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             // (A unit is a few letters: a longer line of small print beside a measurement's icon,
             // as statistics boxes draw them, is no unit of the icon's.)
             if (other.height > priority[a] && run.height * 5 >= other.height && (run.glyphs.size() <= 5 || !iconLike(other)) && gap >= -2 && gap <= reach
-                && (withinLineOf(run.box, other) || inCorner))
+                && (withinLineOf(run.box, other) || inCorner)) {
                 priority[a] = other.height;
+                if (apart && run.height <= other.height)
+                    unitOf[a] = b;
+            }
             // So is a line of smaller print right under a figure, within its width (a program's
             // unit written under its large reading: "VDC" under "5.02681").
             const int below = run.box.top() - other.box.bottom();
@@ -1837,6 +1848,10 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                 priority[b] = std::max(priority[b], priority[a]);
         }
     }
+    // A unit standing apart is read with its figure, however its figure came to be read early.
+    for (int a = 0; a < scan.runs.size(); ++a)
+        if (unitOf.at(a) >= 0)
+            priority[a] = std::max(priority[a], priority.at(unitOf.at(a)));
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return priority.at(a) > priority.at(b); });
     QList<ScreenWord> words;
     for (const int i : order) {

@@ -115,6 +115,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild-riden-opendps-01.jpg", 5.02, "V", "a photographed display: the dark window in the picture is read as a screen of its own"},
         {"wild10-juntek-kg140f-photo-01.png", 20.16, "V", "a photographed display, its glow taken out so its characters stand apart"},
         {"wild4-bluemeter-app-03.png", 6.25, "V", "a screen giving next to no lines of text is read inside the patch of its most common colour"},
+        {"wild3-rigol-ds1000zstat-01.png", 7.840, "V", "a statistics box's current value, its V standing apart in tiny print, read with the figure"},
+        {"rigol-dp832-01.png", 3.404, "V", "a unit standing apart from its figure is read with the figure, early in the budget"},
         {"wild5-rigol-ds1000z-02.png", -245, "mV", "a statistics box's negative current value after its label's colon is small print to read early"},
     };
     for (const Row& row : rows) {
