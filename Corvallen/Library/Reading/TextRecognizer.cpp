@@ -784,6 +784,13 @@ void mendVoltAfterPrefix(ReadWord& r, const ScreenSegmenter::Scan& scan, const S
 void mendLoneVoltUnit(ReadWord& r, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
 {
     static const QRegularExpression prefixThenMark(QStringLiteral("^([mk])(?:i|l|I|'|\\|)$"));
+    // A V alone, in print too small for its arms to be told from a y's, is the volt all the same
+    // where its glyph is a V's: two arms meeting in one point at the middle of its foot.
+    static const QRegularExpression veeMisread(QStringLiteral("^[yYv]$"));
+    if (run.glyphs.size() == 1 && veeMisread.match(r.word.text).hasMatch() && isVee(scan, run.glyphs.first())) {
+        r.word.text = QStringLiteral("V");
+        return;
+    }
     const QRegularExpressionMatch m = prefixThenMark.match(r.word.text);
     if (!m.hasMatch() || run.glyphs.size() != 2)
         return;
@@ -1654,7 +1661,8 @@ float meanConfidence(const QList<ReadWord>& words)
 
 }  // namespace
 
-// A small square mark on the baseline between two glyphs of full height.
+// A small square mark on the baseline between two glyphs of full height (or a colon's before a
+// signed value).
 bool hasDecimalPoint(const ScreenSegmenter::Run& run)
 {
     const int h = run.height;
@@ -1666,6 +1674,15 @@ bool hasDecimalPoint(const ScreenSegmenter::Run& run)
         const bool onBaseline = std::abs(before.bottom() - p.bottom()) <= std::max(1, h / 5) && std::abs(after.bottom() - p.bottom()) <= std::max(1, h / 5);
         if (small && onBaseline && before.height() >= h * 6 / 10 && after.height() >= h * 6 / 10)
             return true;
+        // A label's colon with a signed value after it ("Cur:-245mV"): the dot on the baseline,
+        // a flat bar at mid height, then a tall glyph.
+        if (g + 2 < run.glyphs.size() && small && before.height() >= h * 6 / 10 && std::abs(before.bottom() - p.bottom()) <= std::max(1, h / 5)) {
+            const QRect& next = run.glyphs.at(g + 2);
+            const bool minus = after.height() <= std::max(2, h / 4) && after.width() >= after.height() * 2 && after.bottom() < p.bottom()
+                               && after.top() > next.top();
+            if (minus && next.height() >= h * 6 / 10 && next.left() - after.right() <= h / 2)
+                return true;
+        }
     }
     return false;
 }
@@ -1764,7 +1781,13 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         const ScreenSegmenter::Run& run = scan.runs.at(a);
         figureLike[a] = std::count_if(run.glyphs.begin(), run.glyphs.end(), [&](const QRect& g) { return g.height() * 10 >= run.height * 7; }) >= 3;
     }
+    // (An icon is a picture or two, its tallest about as wide as it is high: no character is.)
+    const auto iconLike = [&](const ScreenSegmenter::Run& run) {
+        const auto tallest = std::max_element(run.glyphs.begin(), run.glyphs.end(), [](const QRect& x, const QRect& y) { return x.height() < y.height(); });
+        return run.glyphs.size() <= 3 && tallest != run.glyphs.end() && tallest->width() * 10 >= tallest->height() * 8;
+    };
     QList<int> priority(scan.runs.size());
+    QList<int> unitOf(scan.runs.size(), -1);  // the figure a lone glyph standing apart is the unit of
     for (int a = 0; a < scan.runs.size(); ++a) {
         const ScreenSegmenter::Run& run = scan.runs.at(a);
         priority[a] = strokes.at(a) ? 0 : isLoneWideShape(run) ? run.height / 4 : run.glyphs.size() == 1 ? run.height / 2 : run.height;
@@ -1782,11 +1805,16 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             const bool inCorner = apart && run.box.top() >= other.box.top() && run.box.top() < other.box.bottom()
                                   && run.box.bottom() <= other.box.bottom() + other.height / 3;
             // (Beside a figure decoded from its segments, a lit display's own, the unit may be
-            // drawn smaller still, down to an eighth of it: a grid's specks are no such figure.)
+            // drawn smaller still, down to an eighth of it: a grid's specks are no such figure.
+            // A unit is a few letters: a longer line of small print beside a measurement's icon,
+            // as statistics boxes draw them, is no unit of the icon's.)
             const int smallest = decoded.at(b).contains(true) ? 8 : 5;
-            if (other.height > priority[a] && run.height * smallest >= other.height && gap >= -2 && gap <= reach
-                && (withinLineOf(run.box, other) || inCorner))
+            if (other.height > priority[a] && run.height * smallest >= other.height && (run.glyphs.size() <= 5 || !iconLike(other)) && gap >= -2
+                && gap <= reach && (withinLineOf(run.box, other) || inCorner)) {
                 priority[a] = other.height;
+                if (apart && run.height <= other.height)
+                    unitOf[a] = b;
+            }
             // So is a line of smaller print right under a figure, within its width (a program's
             // unit written under its large reading: "VDC" under "5.02681").
             const int below = run.box.top() - other.box.bottom();
@@ -1823,6 +1851,10 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                 priority[b] = std::max(priority[b], priority[a]);
         }
     }
+    // A unit standing apart is read with its figure, however its figure came to be read early.
+    for (int a = 0; a < scan.runs.size(); ++a)
+        if (unitOf.at(a) >= 0)
+            priority[a] = std::max(priority[a], priority.at(unitOf.at(a)));
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return priority.at(a) > priority.at(b); });
     QList<ScreenWord> words;
     for (const int i : order) {
