@@ -3383,9 +3383,7 @@ private:
         // "500us") beside a frequency told to a counter's six figures or more ("15.0000Hz") is a
         // scope's time base and counter printed without their marks. (No frequency is negative:
         // a minus before the counter's is its "=" misread, "f = 493.150Hz" read "-493.150Hz".)
-        // Some scopes print the step bare, in milli-, micro- or nanoseconds ("2us", "50ns"); a
-        // bare whole number of seconds is a timer's as much.
-        static const QRegularExpression stepTime(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00|[125]0{0,2}(?=[NUM\u00B5]))[NUM\u00B5]?S$"));
+        static const QRegularExpression stepTime(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00)[NUM\u00B5]?S$"));
         // (So is one written after the M a scope prints before its main time base, "M500us".)
         const bool stepped = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
             const QString u = upper(t.text);

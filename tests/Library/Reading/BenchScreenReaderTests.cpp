@@ -1329,10 +1329,6 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"2.00ms", 570, 8, 13}, {"Whitestripeispassingby", 41, 397, 27}, {"1.00V", 107, 459, 13}, {"2.00V", 422, 458, 13},
           {"15.0000Hz", 537, 458, 13}},
          15.0, "Hz", {}, {}},
-        // ...or printed bare ("2us") on a capture program's line of settings, beside a cursor's
-        // garbled time and the counter.
-        {{{"O168n)~144nU", 89, 514, 24}, {"2us", 556, 514, 22}, {"4.088s", 621, 514, 22}, {"99.9942kHz", 772, 499, 11}},
-         99.9942, "kHz", {}, {}, true},
         // So is the main time base after its M beside the counter whose "=" was read as a minus:
         // the strip's frequency is the reading.
         {{{"Stop", 100, 8, 12}, {"-493.150Hz", 532, 400, 12}, {"Freq-498.2Hz", 27, 438, 13}, {"M500us", 292, 458, 12},

@@ -87,7 +87,6 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild9-unit-ut61e-program-01.png", 75.23, "mV", "a unit raised into the corner over the end of the large reading"},
         {"blind-smuview-01.png", 9.3526, "V", "numbered badges beside the figure and its unit, a range noted over the unit"},
         {"wild9-hantek-dso-01.png", 15.0, "Hz", "a time base in a 1-2-5 step beside a counter's six figures, both printed bare, are a scope's"},
-        {"wild-gwinstek-openwave1kb-01.jpg", 99.9942, "kHz", "a time base's step printed bare (\"2us\") beside a counter's six figures"},
         {"wild2-hantek-dso5102p-04.png", 50.0, "Hz", "a side panel in the frame's colour, each value in a rimmed box, is read"},
         {"wild2-hantek-dso5102p-02.png", 2.0, "MHz", "a measure menu's page of labels over values down the side: its first slot, not its peak to peak"},
         {"wild9-hantek-dso-03.png", 319.4, "Hz", "a measure menu's first slot, one slot's value unread further down"},
