@@ -3820,6 +3820,12 @@ private:
                 if (delta.match(text).hasMatch() && text != QLatin1String("MAX"))
                     continue;
             }
+            // Nor is a charge or energy tally's limit one ("max" over "48,9088" "mWh"): a tally
+            // is never the reading, and neither are its limits.
+            static const QRegularExpression tally(QStringLiteral("^[mk]?[AW]h$"));
+            if (const int n = it.key() + 1; n < m_tokens.size() && m_tokens.at(n).row == m_tokens.at(it.key()).row
+                                             && tally.match(m_tokens.at(n).text).hasMatch())
+                continue;
             // A limit is the reading's own: one in another unit, far from the reading, belongs to
             // another readout (a unit close by may be small print's misreading: "3.98Ω" for V).
             if (const std::optional<Unit> own = unitAfter(m_tokens.at(it.key())); own && r.unit && own->base != r.unit->base) {
