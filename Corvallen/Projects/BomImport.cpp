@@ -1096,7 +1096,7 @@ public:
         if (stated == 0 && referencePieces == 0)
             notFitted = true;
         // A line whose references are ditto marks goes in the places of the line above: it is
-        // that part's alternative ("Full spectrum variant"), not more parts.
+        // that part's alternative (a deep-red LED for the same places), not more parts.
         if (isDittoMark(values[references]))
             notFitted = true;
         // The mark may stand in the name ("10k DNP", "NP") or fill the part-number cell ("DNP").
