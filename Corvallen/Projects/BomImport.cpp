@@ -528,8 +528,9 @@ struct ColumnRole {
     // "Vendor ID"): read only where the list has no part-number column of its own.
     bool anyShop = false;
     // A column that marks lines not to be fitted: "DNP" ones hold the mark, "Fitted" ones its
-    // opposite.
-    enum Fit { none, marksNotFitted, marksFitted } fit = none;
+    // opposite, and "Notes" ones hold it among free text, where only a cell that is nothing but
+    // the mark says so.
+    enum Fit { none, marksNotFitted, marksFitted, notes } fit = none;
 };
 
 ColumnRole roleOf(const QString& cell)
@@ -552,10 +553,14 @@ ColumnRole roleOf(const QString& cell)
     static const QSet<QString> shopWords = {QStringLiteral("supplier"), QStringLiteral("vendor"), QStringLiteral("distributor"),
                                             QStringLiteral("order"), QStringLiteral("ordering")};
     role.anyShop = role.field == partNumber && shopWords.contains(text.section(u'_', 0, 0));
+    static const QSet<QString> notesWords = {QStringLiteral("notes"), QStringLiteral("note"), QStringLiteral("remarks"),
+                                             QStringLiteral("remark")};
     if (notFittedMarks.contains(text))
         role.fit = ColumnRole::marksNotFitted;
     else if (fittedMarks.contains(text))
         role.fit = ColumnRole::marksFitted;
+    else if (role.field < 0 && notesWords.contains(text))
+        role.fit = ColumnRole::notes;
     return role;
 }
 
@@ -599,6 +604,14 @@ bool isNotFittedMark(const QString& cell)
                       QLatin1StringView("not mounted"), QLatin1StringView("not installed")});
 }
 
+// A cell that says "as above": the typographic ditto marks, alone or repeated.
+bool isDittoMark(const QString& cell)
+{
+    static const QString marks = QStringLiteral("\u201E\u201C\u201D\u3003\u2033");
+    return !cell.isEmpty() && cell.size() <= 3
+           && std::all_of(cell.begin(), cell.end(), [](QChar c) { return marks.contains(c); });
+}
+
 // Whether the cell of a fit column says the line is not to be fitted. A DNP column's cell must
 // hold a mark (x, yes, DNP, …): a part number that slid into it on a row with one cell too many
 // is no mark.
@@ -611,6 +624,8 @@ bool saysNotFitted(ColumnRole::Fit fit, const QString& cell)
                                       QStringLiteral("true"), QStringLiteral("1"),   QStringLiteral("*"),
                                       QStringLiteral("\u2713"), QStringLiteral("\u2714"), QStringLiteral("excluded"),
                                       QStringLiteral("unfitted")};
+    if (fit == ColumnRole::notes)
+        return isNotFittedMark(cell);
     const QString v = cell.toLower();
     if (fit == ColumnRole::marksNotFitted)
         return yes.contains(v) || isNotFittedMark(v) || hasNotFittedMarker(v);
@@ -1079,6 +1094,10 @@ public:
         // list keeps such lines for parts it may place).
         const std::optional<qint64> stated = values[qty].isEmpty() ? std::nullopt : firstNumber(values[qty]);
         if (stated == 0 && referencePieces == 0)
+            notFitted = true;
+        // A line whose references are ditto marks goes in the places of the line above: it is
+        // that part's alternative (a deep-red LED for the same places), not more parts.
+        if (isDittoMark(values[references]))
             notFitted = true;
         // The mark may stand in the name ("10k DNP", "NP") or fill the part-number cell ("DNP").
         if (notFitted || isNotFittedMark(values[name]) || isNotFittedMark(values[partNumber])
