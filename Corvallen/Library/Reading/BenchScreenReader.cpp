@@ -1223,6 +1223,17 @@ public:
                 words[i].text[1] = QLatin1Char('=');
                 symbolNamed.insert(i);
             }
+        // A list's bullet before a measurement's label ("*RMS:1.060V", "•Freq=1kHz", a square
+        // mark read as a star) marks the item and is no part of the label: the word is the label
+        // and its value.
+        static const QRegularExpression bullet(QStringLiteral("^[*\u2022\u00B7\u25AA\u25A0\u25CF](?=[A-Za-z])"));
+        for (ScreenWord& w : words)
+            if (bullet.match(w.text).hasMatch()) {
+                const ScreenWord rest = cutWord(w, w.text, 1).second;
+                const QList<Token> t = tokensOf(rest, 0);
+                if (t.size() >= 2 && t.first().kind == Kind::Label && t.at(1).kind == Kind::Number)
+                    w = rest;
+            }
         m_words = words;
         for (int i = 0; i < words.size(); ++i)
             for (Token t : tokensOf(words.at(i), i)) {

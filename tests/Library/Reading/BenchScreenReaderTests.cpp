@@ -705,6 +705,8 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Freq=*****", 60, 262, 9}, {"isex2.300ns", 200, 262, 9}, {"1.00V", 20, 268, 9}}, 2.300, "ns", {}, {}},
         // ...or its "=" read as a minus: no rise time is negative.
         {{{"Freq=*****", 60, 262, 9}, {"ise-2.500ms", 200, 262, 9}, {"1.00V", 20, 268, 9}}, 2.500, "ms", {}, {}},
+        // A list's bullet before the readout's label, read as a star, is no part of the label.
+        {{{"*RMS:1.060V", 20, 262, 10}, {"Idle", 200, 262, 10}}, 1.060, "V", {}, {}},
         // Zeros after the point drawn as round as an O.
         {{{"Period=602.Ous", 60, 230, 10}, {"Freq=1.661kHz", 200, 230, 10}}, 602.0, "\u00B5s", {}, {}},
         // A strip whose "=" reads as a dash: a negative limit shows two dashes, so one dash

@@ -126,6 +126,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild3-rigol-ds1000zstat-01.png", 7.840, "V", "a statistics box's current value, its V standing apart in tiny print, read with the figure"},
         {"rigol-dp832-01.png", 3.404, "V", "a unit standing apart from its figure is read with the figure, early in the budget"},
         {"wild5-rigol-ds1000z-02.png", -245, "mV", "a statistics box's negative current value after its label's colon is small print to read early"},
+        {"wild13-waveformslive-panel-24.png", 1.060, "V", "a bullet before a readout's label is the list's mark, not part of the label"},
         {"blind-smuview-03.png", 10.5002, "V", "the maximum labelled under an energy tally beside the reading is the tally's, not the reading's"},
     };
     for (const Row& row : rows) {
