@@ -2406,6 +2406,23 @@ private:
         }
         if (unread.size() >= 2)
             return;
+        // Nor for a list of measured figures whose names were lost: three or more figures with
+        // a unit glued on (read or garbled) other than a frequency, stacked in one column and
+        // aligned on an edge, are the screen's measurement panel, and the counter may count
+        // what that panel does not show.
+        static const QRegularExpression figureWithUnit(QStringLiteral("^[-+]?\\d+[.,]\\d{2,}[A-Za-z\u00B5]{1,3}$"));
+        QList<QRect> figures;
+        for (const ScreenWord& w : m_words)
+            if (figureWithUnit.match(w.text).hasMatch() && !w.text.endsWith(QLatin1String("Hz"), Qt::CaseInsensitive))
+                figures.append(w.box);
+        for (const QRect& a : figures) {
+            const int stacked = std::count_if(figures.begin(), figures.end(), [&](const QRect& b) {
+                const bool aligned = std::abs(a.left() - b.left()) <= 3 || std::abs(a.right() - b.right()) <= 3;
+                return aligned && std::abs(a.center().y() - b.center().y()) <= 4 * std::max(a.height(), b.height());
+            });
+            if (stacked >= 3)
+                return;
+        }
         // Its box's mark, a square wave, may be read as letters glued before the figure
         // ("JUUUL47.8920kHz"): they name no label, and the figure after them is the counter's.
         // (A built-in generator's wave shape glued to its frequency, "Sine1.00000kHz", is a

@@ -831,6 +831,63 @@ void dropGhosts(ReadWord& r, const ScreenSegmenter::Run& run)
         r.word.text = spelling(r);
 }
 
+// Many instruments' fonts draw the zero with a dot or a slash inside, and the recogniser reads
+// it as 8. An 8 is pinched at its waist, or has a bar across it there; such a zero keeps both its
+// sides whole from top to bottom, with a small mark inside that bars no row from side to side.
+bool isMarkedZero(const std::vector<bool>& mask, int width, const QRect& g)
+{
+    const auto ink = [&](int x, int y) { return bool(mask[size_t(y) * size_t(width) + size_t(x)]); };
+    int wallLeft = g.width(), wallRight = g.width();
+    for (int y = g.top() + 1; y < g.bottom(); ++y) {
+        int l = 0, r = 0;
+        while (l < g.width() && ink(g.left() + l, y))
+            ++l;
+        while (r < g.width() && ink(g.right() - r, y))
+            ++r;
+        if (l == 0 || r == 0 || l == g.width())
+            return false;
+        wallLeft = std::min(wallLeft, l);
+        wallRight = std::min(wallRight, r);
+    }
+    const int first = g.left() + wallLeft, last = g.right() - wallRight;
+    if (last - first < 1)
+        return false;
+    bool marked = false;
+    for (int y = g.top() + 1; y < g.bottom(); ++y) {
+        int inside = 0;
+        for (int x = first; x <= last; ++x)
+            inside += ink(x, y);
+        if (inside > last - first)
+            return false;
+        marked = marked || inside > 0;
+    }
+    return marked;
+}
+
+void mendMarkedZero(ReadWord& r, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    if (r.word.text.size() != r.symbols.size())
+        return;
+    for (int i = 0; i < r.symbols.size(); ++i) {
+        ReadWord::Symbol& sym = r.symbols[i];
+        if (sym.text != QLatin1String("8"))
+            continue;
+        const QRect box = QRect(QPoint(sym.left - 1, run.box.top()), QPoint(sym.right + 1, run.box.bottom())).intersected(run.box);
+        if (box.width() < 4 || box.height() < 7)
+            continue;
+        std::vector<int> labels;
+        const std::vector<bool> mask = ScreenSegmenter::runMask(scan, box);
+        const QList<QRect> parts = ScreenSegmenter::pieces(mask, box.width(), box.height(), labels);
+        const auto glyph = std::max_element(parts.begin(), parts.end(), [](const QRect& a, const QRect& b) { return a.height() < b.height(); });
+        if (glyph == parts.end() || glyph->height() * 10 < run.height * 7 || glyph->width() < 5)
+            continue;
+        if (isMarkedZero(mask, box.width(), *glyph)) {
+            sym.text = QStringLiteral("0");
+            r.word.text[i] = QLatin1Char('0');
+        }
+    }
+}
+
 // One run read by the recogniser as one line, its glyphs scaled to `textHeight` pixels and
 // drawn dark on white.
 QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index,
@@ -874,6 +931,7 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
     out.erase(std::remove_if(out.begin(), out.end(), [](const ReadWord& r) { return r.word.text.isEmpty(); }), out.end());
     for (ReadWord& r : out) {
         dropGhosts(r, run);
+        mendMarkedZero(r, scan, run);
         mendMicro(r.word, scan);
         mendOhm(r.word, scan, run);
         mendVolt(r.word, scan, run);

@@ -859,6 +859,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"Sine1.00000kHz", 300, 4, 10}, {"4.000Vpp", 400, 4, 10}},
         // A strip whose readouts lost their labels or units: the counter does not stand for them.
         {{"1.00V/", 100, 30, 10}, {"500us/", 200, 30, 10}, {"JUUUL2.98562kHz", 548, 47, 10}, {"2.56Y", 82, 442, 9}, {"Rise-1", 189, 442, 9}},
+        // Nor for a column of figures with their units whose names were lost: a measurement panel.
+        {{"8us/div", 656, 162, 10}, {"512mU/div", 640, 242, 10}, {"2.848U", 672, 338, 10}, {"100.000kHz", 673, 354, 10}, {"2.852VU", 704, 434, 10},
+         {"2.844U", 704, 450, 10}, {"3.868V", 704, 466, 10}, {"1.616V", 705, 482, 10}},
         // Channel boxes that stack the name over the scale and the offset, read as one line.
         {{"200kSa/s", 200, 4, 12}, {"50.00V/", 104, 228, 10, 1}, {"154.00V", 104, 242, 10, 1}, {"CH1", 105, 214, 10, 1},
          {"20.00V/", 262, 228, 10, 1}, {"19.20V", 263, 242, 10, 1}, {"CH2", 264, 214, 10, 1}},

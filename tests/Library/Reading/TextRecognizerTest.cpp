@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 using namespace corvallen::test;
 
@@ -489,3 +490,31 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
 }
 
 }  // namespace
+
+TEST(TextRecognizer, ZerosDrawnWithAMarkInsideStayZeros)
+{
+    // A PC-style bitmap face draws the zero with a slash inside, its sides whole from top to
+    // bottom; the recogniser takes it for an eight. The eight beside it keeps its waist.
+    struct Case {
+        std::vector<const char*> rows;
+        const char* figure;
+    };
+    const Case cases[] = {
+        {{".#####...........#####....###....#####..##....##", "##...##.........##...##..##.....##...##.##....##",
+          ".....##.........##...##.##......##...##.##....##", ".....##.........##..###.##......##...##.##....##",
+          "..####..........##.####.######...#####..##....##", ".....##.........####.##.##...##.##...##.##....##",
+          ".....##.........###..##.##...##.##...##.##....##", ".....##.........##...##.##...##.##...##..##..##.",
+          "##...##....##...##...##.##...##.##...##...####..", ".#####.....##....#####...#####...#####.....##..."},
+         "3.068"},
+    };
+    for (const Case& c : cases) {
+        QString words;
+        readScreen(QSize(320, 240), [&](QPainter& p, QImage&) {
+            for (int y = 0; y < int(c.rows.size()); ++y)
+                for (int x = 0; c.rows.at(size_t(y))[x]; ++x)
+                    if (c.rows.at(size_t(y))[x] == '#')
+                        p.fillRect(100 + x, 100 + y, 1, 1, p.pen().color());
+        }, &words);
+        EXPECT_TRUE(words.contains(QString::fromLatin1(c.figure))) << c.figure << " read " << words.toStdString();
+    }
+}
