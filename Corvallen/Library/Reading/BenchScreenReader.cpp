@@ -74,6 +74,14 @@ int editDistance(const QString& a, const QString& b)
     return prev[size_t(b.size())];
 }
 
+// The unit of a charge or energy tally, alone or opening the rest of a word ("mAh", "Wh",
+// "kWh"): a supply's count of what it delivered, never a measurement.
+bool isTallyUnit(const QString& text)
+{
+    static const QRegularExpression tally(QStringLiteral("^[mk]?[AW]h(?![a-z])"));
+    return tally.match(text).hasMatch();
+}
+
 // Measurement labels as instruments set to another language show them (Spanish, German,
 // French, Italian), by the English name.
 QStringList otherLanguages(const QString& label)
@@ -702,8 +710,7 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         const QString rest = m.captured(3).trimmed();
         // A charge or energy counter ("0.012Ah", "00.08Wh", run together or not) is a
         // supply's tally, never its reading.
-        static const QRegularExpression counter(QStringLiteral("^[mk]?[AW]h(?![a-z])"));
-        if (counter.match(rest).hasMatch()) {
+        if (isTallyUnit(rest)) {
             Token t = base;
             t.text = text;
             t.status = true;
@@ -3850,9 +3857,8 @@ private:
             }
             // Nor is a charge or energy tally's limit one ("max" over "48,9088" "mWh"): a tally
             // is never the reading, and neither are its limits.
-            static const QRegularExpression tally(QStringLiteral("^[mk]?[AW]h$"));
             if (const int n = it.key() + 1; n < m_tokens.size() && m_tokens.at(n).row == m_tokens.at(it.key()).row
-                                             && tally.match(m_tokens.at(n).text).hasMatch())
+                                             && isTallyUnit(m_tokens.at(n).text))
                 continue;
             // A limit is the reading's own: one in another unit, far from the reading, belongs to
             // another readout (a unit close by may be small print's misreading: "3.98Ω" for V).
