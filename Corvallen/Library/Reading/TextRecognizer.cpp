@@ -563,18 +563,42 @@ bool hangsAnOpenToppedStem(const ScreenSegmenter::Scan& scan, const QRect& word)
 // A "p" read as a unit prefix ("pA", "5.9pF") that is drawn open-topped is a µ; so is an
 // open-topped stem hanging before a unit read bare ("A" for a "µA" whose letters touch). A V or
 // W read bare is left alone: its own point hangs below its arms' feet, under an open top.
+// It reads a µ as a u too, and small print's µs as "US", both letters taken for capitals since
+// they stand equally high. A u stands on the line, so one with an open-topped stem hanging below
+// it is a µ; and an S after it that stands no taller than the µ's body is the small s of seconds
+// (a capital S would rise above it; siemens is written so).
 void mendMicro(ScreenWord& w, const ScreenSegmenter::Scan& scan)
 {
-    static const QRegularExpression prefixP(QStringLiteral("(^|[\\d.])p(A|a|F|V|s|Hz|H|W)$"));
+    static const QRegularExpression prefixP(QStringLiteral("(^|[\\d.])[pUu](A|a|F|V|s|S|Hz|H|W)$"));
     static const QRegularExpression bare(QStringLiteral("^(A|F|s|Hz)$"));
     const auto m = prefixP.match(w.text);
     const bool alone = !m.hasMatch() && bare.match(w.text).hasMatch();
-    if ((m.hasMatch() || alone)
-        && hangsAnOpenToppedStem(scan, w.box.adjusted(0, 0, 0, std::max(2, w.box.height() / 3)).intersected(QRect(0, 0, scan.width, scan.height)))) {
-        if (alone)
+    const QRect area = w.box.adjusted(0, 0, 0, std::max(2, w.box.height() / 3)).intersected(QRect(0, 0, scan.width, scan.height));
+    if ((m.hasMatch() || alone) && hangsAnOpenToppedStem(scan, area)) {
+        if (alone) {
             w.text.prepend(QChar(0x00B5));
-        else
-            w.text.replace(m.capturedStart(0) + m.capturedLength(1), 1, QChar(0x00B5));
+            return;
+        }
+        const qsizetype at = m.capturedStart(0) + m.capturedLength(1);
+        const bool readAsU = w.text.at(at) != QLatin1Char('p');
+        // (Only a unit standing alone is measured so; glued to its figure, a "US" is left as read.)
+        if (readAsU && m.captured(2) == QLatin1String("S") && at != 0)
+            return;
+        w.text.replace(at, 1, QChar(0x00B5));
+        if (m.captured(2) != QLatin1String("S"))
+            return;
+        // The tops of the ink in the word's first and last thirds: the µ's and the S's.
+        const std::vector<bool> mask = ScreenSegmenter::runMask(scan, area);
+        const auto topIn = [&](int from, int to) {
+            for (int y = 0; y < area.height(); ++y)
+                for (int x = from; x < to; ++x)
+                    if (mask[size_t(y) * size_t(area.width()) + size_t(x)])
+                        return y;
+            return area.height();
+        };
+        const int third = area.width() / 3;
+        if (readAsU && third > 0 && topIn(area.width() - third, area.width()) >= topIn(0, third) - 1)
+            w.text.back() = QLatin1Char('s');
     }
 }
 
