@@ -100,6 +100,8 @@ namespace {
 // decodes. The bounds are counts rather than clock times so that a screen always reads the same.
 thread_local qint64 t_readWork = 0;
 constexpr qint64 readingBudget = 165;
+// What a label's value may take past it, once the budget is spent.
+constexpr qint64 labelledValueBudget = 12;
 // Second looks at poorly read runs stop once this much of it is spent.
 constexpr qint64 secondLooksBudget = 40;
 // How much the search for seven-segment numbers may decode: one for each area tried, and one
@@ -563,18 +565,42 @@ bool hangsAnOpenToppedStem(const ScreenSegmenter::Scan& scan, const QRect& word)
 // A "p" read as a unit prefix ("pA", "5.9pF") that is drawn open-topped is a µ; so is an
 // open-topped stem hanging before a unit read bare ("A" for a "µA" whose letters touch). A V or
 // W read bare is left alone: its own point hangs below its arms' feet, under an open top.
+// It reads a µ as a u too, and small print's µs as "US", both letters taken for capitals since
+// they stand equally high. A u stands on the line, so one with an open-topped stem hanging below
+// it is a µ; and an S after it that stands no taller than the µ's body is the small s of seconds
+// (a capital S would rise above it; siemens is written so).
 void mendMicro(ScreenWord& w, const ScreenSegmenter::Scan& scan)
 {
-    static const QRegularExpression prefixP(QStringLiteral("(^|[\\d.])p(A|a|F|V|s|Hz|H|W)$"));
+    static const QRegularExpression prefixP(QStringLiteral("(^|[\\d.])[pUu](A|a|F|V|s|S|Hz|H|W)$"));
     static const QRegularExpression bare(QStringLiteral("^(A|F|s|Hz)$"));
     const auto m = prefixP.match(w.text);
     const bool alone = !m.hasMatch() && bare.match(w.text).hasMatch();
-    if ((m.hasMatch() || alone)
-        && hangsAnOpenToppedStem(scan, w.box.adjusted(0, 0, 0, std::max(2, w.box.height() / 3)).intersected(QRect(0, 0, scan.width, scan.height)))) {
-        if (alone)
+    const QRect area = w.box.adjusted(0, 0, 0, std::max(2, w.box.height() / 3)).intersected(QRect(0, 0, scan.width, scan.height));
+    if ((m.hasMatch() || alone) && hangsAnOpenToppedStem(scan, area)) {
+        if (alone) {
             w.text.prepend(QChar(0x00B5));
-        else
-            w.text.replace(m.capturedStart(0) + m.capturedLength(1), 1, QChar(0x00B5));
+            return;
+        }
+        const qsizetype at = m.capturedStart(0) + m.capturedLength(1);
+        const bool readAsU = w.text.at(at) != QLatin1Char('p');
+        // (Only a unit standing alone is measured so; glued to its figure, a "US" is left as read.)
+        if (readAsU && m.captured(2) == QLatin1String("S") && at != 0)
+            return;
+        w.text.replace(at, 1, QChar(0x00B5));
+        if (m.captured(2) != QLatin1String("S"))
+            return;
+        // The tops of the ink in the word's first and last thirds: the µ's and the S's.
+        const std::vector<bool> mask = ScreenSegmenter::runMask(scan, area);
+        const auto topIn = [&](int from, int to) {
+            for (int y = 0; y < area.height(); ++y)
+                for (int x = from; x < to; ++x)
+                    if (mask[size_t(y) * size_t(area.width()) + size_t(x)])
+                        return y;
+            return area.height();
+        };
+        const int third = area.width() / 3;
+        if (readAsU && third > 0 && topIn(area.width() - third, area.width()) >= topIn(0, third) - 1)
+            w.text.back() = QLatin1Char('s');
     }
 }
 
@@ -1915,9 +1941,9 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             priority[a] = std::max(priority[a], priority.at(unitOf.at(a)));
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return priority.at(a) > priority.at(b); });
     QList<ScreenWord> words;
-    for (const int i : order) {
-        if (t_readWork > readingBudget)
-            break;
+    QList<bool> taken(scan.runs.size(), false);
+    const auto readOne = [&](const int i) {
+        taken[i] = true;
         const bool secondLooks = t_readWork < secondLooksBudget;
         ScreenSegmenter::Run run = scan.runs.at(i);
         if (decoded.at(i).contains(true)) {
@@ -1930,12 +1956,12 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                     rest.height = std::max(rest.height, run.glyphs.at(g).height());
                 }
             if (rest.glyphs.isEmpty() || rest.height < 5)
-                continue;
+                return;
             run = rest;
         }
         run = withoutBadges(scan, run);
         if (run.glyphs.isEmpty())
-            continue;
+            return;
         // Small text (status bars, measurement strips on the smaller screens) is where the
         // recogniser slips most: a run it reads with little confidence gets a second and third
         // look at other sizes, and the most confident reading is kept.
@@ -2021,6 +2047,37 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         }
         for (const ReadWord& r : read)
             words.append(r.word);
+    };
+    for (const int i : order) {
+        if (t_readWork > readingBudget)
+            break;
+        readOne(i);
+    }
+    // A heading's value is read with its heading, though the budget is spent: a heading read
+    // last ("Amplitude(C1)", "Freq:") names a measurement whose figure, right under it in print of
+    // its size, is the one the heading is for (a measurement's card or a table's column). A little
+    // more work is allowed for those. (A figure beside its label is read early already.)
+    for (int w = 0; w < words.size() && t_readWork <= readingBudget + labelledValueBudget; ++w) {
+        const ScreenWord& label = words.at(w);
+        static const QRegularExpression heading(QStringLiteral("^[A-Za-z][A-Za-z+\\-]{1,}(?:\\([A-Za-z]{0,2}\\d\\)|\\[\\d\\])?[:=]?$"));
+        if (!heading.match(label.text).hasMatch() || (!label.text.endsWith(QLatin1Char(':')) && !label.text.endsWith(QLatin1Char('=')) && !label.text.endsWith(QLatin1Char(')')) && !label.text.endsWith(QLatin1Char(']'))))
+            continue;
+        const QRect& l = label.box;
+        // (A heading stands alone on its line; a label with its value beside it, "Level:
+        // 2.048V", is no heading of what stands under it.)
+        const bool besideIt = std::any_of(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& o) {
+            const int gap = o.box.left() - l.right();
+            return gap >= -2 && gap <= label.textHeight * 3 && o.box.top() < l.bottom() && o.box.bottom() > l.top() && !o.box.intersects(l);
+        });
+        for (int i = 0; i < scan.runs.size() && !besideIt; ++i) {
+            const ScreenSegmenter::Run& run = scan.runs.at(i);
+            if (taken.at(i) || strokes.at(i) || run.height * 10 < label.textHeight * 6 || run.height * 10 > label.textHeight * 15)
+                continue;
+            const bool under = run.box.top() - l.bottom() >= -2 && run.box.top() - l.bottom() <= label.textHeight * 3 / 2
+                               && run.box.left() < l.right() && run.box.right() > l.left();
+            if (under && t_readWork <= readingBudget + labelledValueBudget)
+                readOne(i);
+        }
     }
     api->Clear();
     // A decoded number stands for the glyphs it was read from. Where the recogniser read the

@@ -128,6 +128,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild5-rigol-ds1000z-02.png", -245, "mV", "a statistics box's negative current value after its label's colon is small print to read early"},
         {"wild13-waveformslive-panel-24.png", 1.060, "V", "a bullet before a readout's label is the list's mark, not part of the label"},
         {"blind-smuview-03.png", 10.5002, "V", "the maximum labelled under an energy tally beside the reading is the tally's, not the reading's"},
+        {"wild2-siglent-sds2104xhd-02.png", 855.833, "mV",
+         "a measurement's heading alone on its line, read when the budget was all but spent, has its value under it read too"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));

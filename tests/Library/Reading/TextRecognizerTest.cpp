@@ -75,6 +75,22 @@ TEST(TextRecognizer, ScreensKeepMicroAndReadSlantedLcdDigitsWhole)
             << screen->lines().join(QLatin1Char(' ')).toStdString();
     }
 
+    // In a table's small print it may come out as "US", both letters read as capitals: the
+    // figure's unit is µs still.
+    for (const int size : {14, 17, 20}) {
+        QImage image(480, 272, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.setPen(Qt::black);
+        QFont mono(QStringLiteral("DejaVu Sans Mono"));
+        mono.setPixelSize(size);
+        p.setFont(mono);
+        p.drawText(QPointF(40, 120), QStringLiteral("18.85 \u00B5s"));
+        p.end();
+        const QString words = screenWords(image);
+        EXPECT_TRUE(words.split(QLatin1Char(' ')).contains(QStringLiteral("\u00B5s"))) << size << ": " << words.toStdString();
+    }
+
     // An italic LCD face whose thin bars don't touch falls apart into many small glyphs; the
     // number is still read whole, with its sign and point.
     if (QFontDatabase::families().contains(QStringLiteral("DSEG7 Classic"))) {
