@@ -1594,6 +1594,22 @@ bool readsOpenNine(const QList<ReadWord>& words, const ScreenSegmenter::Scan& sc
         for (size_t i = 0; i < ink.size(); ++i)
             if (!ink[i] && !reached[i])
                 return true;
+        // A digit drawn as separate bars (a segment face with gaps at its corners) never closes
+        // a bowl: its 9 is told from a 5 by the bar down its right side above the middle.
+        std::vector<int> labels;
+        const QList<QRect> bars = ScreenSegmenter::pieces(ink, gw, gh, labels);
+        const int barLength = std::max(3, gh / 5);
+        if (std::count_if(bars.begin(), bars.end(), [&](const QRect& b) { return std::max(b.width(), b.height()) >= barLength; }) >= 4) {
+            int inked = 0;
+            const int top = gh * 15 / 100, bottom = gh * 40 / 100;
+            for (int y = top; y < bottom; ++y)
+                for (int x = gw * 3 / 4; x < gw; ++x)
+                    if (ink[size_t(y * gw + x)]) {
+                        ++inked;
+                        break;
+                    }
+            return inked * 10 >= (bottom - top) * 8;
+        }
         return false;
     };
     for (const ReadWord& r : words)

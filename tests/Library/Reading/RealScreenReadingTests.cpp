@@ -128,6 +128,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild5-rigol-ds1000z-02.png", -245, "mV", "a statistics box's negative current value after its label's colon is small print to read early"},
         {"wild13-waveformslive-panel-24.png", 1.060, "V", "a bullet before a readout's label is the list's mark, not part of the label"},
         {"blind-smuview-03.png", 10.5002, "V", "the maximum labelled under an energy tally beside the reading is the tally's, not the reading's"},
+        {"blind-openmodern-02.png", 1.9973069, "V", "a segment face's 9 drawn as bars apart, its bowl open at the gaps, is a 9 still"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
