@@ -1905,6 +1905,20 @@ private:
                     ++lines;
                 }
             }
+            // A stamped line just over the top one, its words going on past where the column's
+            // figures stand but no figure read there, is a line whose figure was lost: the log's
+            // first reading is not the top one read, and no other is.
+            const bool lostAbove = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                if (w.row == head.row || w.box.bottom() >= head.box.top() || head.box.top() - w.box.bottom() > head.height * 2 || !stamped(w.row))
+                    return false;
+                const bool goesOn = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& o) { return o.row == w.row && o.box.right() >= head.box.left(); });
+                const bool figure = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+                    return t.row == w.row && t.kind == Kind::Number && !t.clock && horizontalOverlap(t.box, column) > 0;
+                });
+                return goesOn && !figure;
+            });
+            if (lines >= 3 && lostAbove)
+                return;
             if (lines >= 3) {
                 r.main = head;
                 r.unit = units.at(a);
