@@ -129,6 +129,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild13-waveformslive-panel-24.png", 1.060, "V", "a bullet before a readout's label is the list's mark, not part of the label"},
         {"blind-smuview-03.png", 10.5002, "V", "the maximum labelled under an energy tally beside the reading is the tally's, not the reading's"},
         {"blind-openmodern-02.png", 1.9973069, "V", "a segment face's 9 drawn as bars apart, its bowl open at the gaps, is a 9 still"},
+        {"wild12-go-multimeter-ow18e-01.png", 126.76, "V", "a log beside a drawing as tall as its lines: each line keeps its own row"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
