@@ -320,6 +320,14 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QStringLiteral("dBm");
         return u;
     }
+    // A bench meter gives conductance in siemens, behind a small prefix ("2.5353mS", "12.4uS"):
+    // seconds are a small s, and a capital S alone is as likely a letter or a 5.
+    static const QRegularExpression siemens(QStringLiteral("^([muU\u00B5])S$"));
+    if (const auto m = siemens.match(text); m.hasMatch()) {
+        u.prefix = m.captured(1) == QLatin1String("m") ? m.captured(1) : QString(micro);
+        u.base = QStringLiteral("S");
+        return u;
+    }
     // A program may spell its unit out ("Volts" under the figure), its prefix too
     // ("microFarads", "milliVolts").
     if (const std::optional<Unit> spelt = unitSpelledInFull(text)) {
@@ -1897,6 +1905,20 @@ private:
                     ++lines;
                 }
             }
+            // A stamped line just over the top one, its words going on past where the column's
+            // figures stand but no figure read there, is a line whose figure was lost: the log's
+            // first reading is not the top one read, and no other is.
+            const bool lostAbove = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                if (w.row == head.row || w.box.bottom() >= head.box.top() || head.box.top() - w.box.bottom() > head.height * 2 || !stamped(w.row))
+                    return false;
+                const bool goesOn = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& o) { return o.row == w.row && o.box.right() >= head.box.left(); });
+                const bool figure = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+                    return t.row == w.row && t.kind == Kind::Number && !t.clock && horizontalOverlap(t.box, column) > 0;
+                });
+                return goesOn && !figure;
+            });
+            if (lines >= 3 && lostAbove)
+                return;
             if (lines >= 3) {
                 r.main = head;
                 r.unit = units.at(a);
@@ -4218,7 +4240,7 @@ private:
             return QStringLiteral("Temperature");
         if (base == QLatin1String("s"))
             return QStringLiteral("Period");
-        if (base == QLatin1String("dBm"))
+        if (base == QLatin1String("dBm") || base == QLatin1String("S"))
             return QStringLiteral("Measurement");
         // No unit: the mode labels alone.
         if (screenSays({QStringLiteral("DIODE")}))

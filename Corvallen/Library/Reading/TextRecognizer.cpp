@@ -1620,6 +1620,22 @@ bool readsOpenNine(const QList<ReadWord>& words, const ScreenSegmenter::Scan& sc
         for (size_t i = 0; i < ink.size(); ++i)
             if (!ink[i] && !reached[i])
                 return true;
+        // A digit drawn as separate bars (a segment face with gaps at its corners) never closes
+        // a bowl: its 9 is told from a 5 by the bar down its right side above the middle.
+        std::vector<int> labels;
+        const QList<QRect> bars = ScreenSegmenter::pieces(ink, gw, gh, labels);
+        const int barLength = std::max(3, gh / 5);
+        if (std::count_if(bars.begin(), bars.end(), [&](const QRect& b) { return std::max(b.width(), b.height()) >= barLength; }) >= 4) {
+            int inked = 0;
+            const int top = gh * 15 / 100, bottom = gh * 40 / 100;
+            for (int y = top; y < bottom; ++y)
+                for (int x = gw * 3 / 4; x < gw; ++x)
+                    if (ink[size_t(y * gw + x)]) {
+                        ++inked;
+                        break;
+                    }
+            return inked * 10 >= (bottom - top) * 8;
+        }
         return false;
     };
     for (const ReadWord& r : words)
@@ -2129,11 +2145,42 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     mendDegrees(words, scan);
 
     // Rows: runs whose vertical extents mostly overlap read as one line.
-    QList<int> rowOfRun(scan.runs.size(), -1);
-    QList<QRect> rowBands;
+    // A run standing beside four or more lines of text stacked one over another, each of them
+    // a quarter of its height or less, is no line itself (a drawing, a column of brackets run
+    // together down a log): it takes a row of its own and joins none, or every line of the log
+    // would fall into its row.
+    QList<bool> spansLines(scan.runs.size(), false);
     for (int i = 0; i < scan.runs.size(); ++i) {
         const QRect& b = scan.runs.at(i).box;
+        QList<QRect> inside;
+        for (const ScreenSegmenter::Run& other : scan.runs)
+            if (other.box.top() >= b.top() && other.box.bottom() <= b.bottom() && other.box.height() * 4 <= b.height())
+                inside.append(other.box);
+        std::sort(inside.begin(), inside.end(), [](const QRect& x, const QRect& y) { return x.top() < y.top(); });
+        int lines = 0, lastBottom = INT_MIN;
+        for (const QRect& o : inside)
+            if (o.top() > lastBottom) {
+                ++lines;
+                lastBottom = o.bottom();
+            } else {
+                lastBottom = std::max(lastBottom, o.bottom());
+            }
+        spansLines[i] = lines >= 4;
+    }
+    QList<int> rowOfRun(scan.runs.size(), -1);
+    QList<QRect> rowBands;
+    QList<bool> closedBand;
+    for (int i = 0; i < scan.runs.size(); ++i) {
+        const QRect& b = scan.runs.at(i).box;
+        if (spansLines.at(i)) {
+            rowOfRun[i] = int(rowBands.size());
+            rowBands.append(QRect(QPoint(0, b.top()), QPoint(0, b.bottom())));
+            closedBand.append(true);
+            continue;
+        }
         for (int r = 0; r < rowBands.size(); ++r) {
+            if (closedBand.at(r))
+                continue;
             const QRect& band = rowBands.at(r);
             const int overlap = std::min(band.bottom(), b.bottom()) - std::max(band.top(), b.top()) + 1;
             if (overlap >= std::min(band.height(), b.height()) * 0.5) {
@@ -2145,14 +2192,16 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         if (rowOfRun[i] < 0) {
             rowOfRun[i] = int(rowBands.size());
             rowBands.append(QRect(QPoint(0, b.top()), QPoint(0, b.bottom())));
+            closedBand.append(false);
         }
     }
     for (ScreenWord& w : words)
         w.row = rowOfRun.value(w.row, 0);
     std::sort(words.begin(), words.end(), [&](const ScreenWord& a, const ScreenWord& b) {
         const int ta = rowBands.at(a.row).top(), tb = rowBands.at(b.row).top();
+        // (Two rows may start at one height, a line and a drawing beside it: each stays whole.)
         if (a.row != b.row)
-            return ta < tb;
+            return ta != tb ? ta < tb : a.row < b.row;
         return a.box.left() < b.box.left();
     });
     // Renumber rows top to bottom.

@@ -165,7 +165,7 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
         {"TRMSAC", "V", "AC Voltage", "V"},      {"DCV", "Vy", "DC Voltage", "V"},    {"DICDE", "V", "Diode", "V"},
         {"CONTINUTY", "Ω", "Continuity", "Ω"},   {"", "vpc", "DC Voltage", "V"},      {"", "apdc", "DC Current", "A"},
         {"LCR", "uH", "Inductance", "µH"},       {"FREQ", "dbm", "Measurement", "dBm"}, {"MKR", "dI3m", "Measurement", "dBm"},
-        {"CurrentA/C", "mA", "AC Current", "mA"},
+        {"CurrentA/C", "mA", "AC Current", "mA"},  {"Trend", "mS", "Measurement", "mS"}, {"", "uS", "Measurement", "µS"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
@@ -833,6 +833,11 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A load's panel of bare figures drawn alike, a closing zero of one read as an ohm sign.
         {{"LIVEREADINGS", 300, 20, 12}, {"0.000", 300, 60, 16}, {"0.000", 400, 60, 16}, {"Voltage", 10, 70, 12}, {"Max:0.00", 330, 80, 6},
          {"0.0Ω", 300, 100, 16}, {"0.0", 400, 100, 16}, {"StartTest", 10, 110, 12}},
+        // A log whose top line kept its stamp and its flags but lost its figure: the top line read
+        // is the second.
+        {{"2023/04/26", 9, 20, 11}, {"17:49:06", 87, 20, 9}, {"(AC,", 193, 20, 11}, {"Auto", 226, 20, 9}, {"2023/04/26", 9, 35, 11},
+         {"17:49:07", 87, 35, 9}, {"126.9", 150, 35, 9}, {"V", 191, 35, 9}, {"17:49:07", 87, 50, 9}, {"126.9", 150, 50, 9}, {"V", 191, 50, 9},
+         {"17:49:08", 87, 65, 9}, {"126.9", 150, 65, 9}, {"V", 191, 65, 9}},
         // A photo's blob read as one huge digit, another under it read as a unit.
         {{"g", 400, 30, 10}, {"4", 300, 0, 200}, {"°C", 340, 205, 40}},
         // ...or as a small "ol", larger than any figure: no overload.

@@ -130,6 +130,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"blind-smuview-03.png", 10.5002, "V", "the maximum labelled under an energy tally beside the reading is the tally's, not the reading's"},
         {"wild2-siglent-sds2104xhd-02.png", 855.833, "mV",
          "a measurement's heading alone on its line, read when the budget was all but spent, has its value under it read too"},
+        {"blind-openmodern-02.png", 1.9973069, "V", "a segment face's 9 drawn as bars apart, its bowl open at the gaps, is a 9 still"},
+        {"wild12-go-multimeter-ow18e-01.png", 126.76, "V", "a log beside a drawing as tall as its lines: each line keeps its own row"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
