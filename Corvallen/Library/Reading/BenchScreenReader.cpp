@@ -3107,7 +3107,9 @@ private:
     // the nearest such label right above it or to its left on its line.
     void unitsFromLabels()
     {
-        static const QRegularExpression bracketed(QStringLiteral("[(\\[]([^()\\[\\]]{1,4})[)\\]][:=]?$"));
+        // (Small print may read a closing square bracket as a "J" or a bar: "Voltage [V]" as
+        // "Voltage(VJ".)
+        static const QRegularExpression bracketed(QStringLiteral("[(\\[]([^()\\[\\]]{1,4})(?:[)\\]]|(?<=[VAW])[J|])[:=]?$"));
         // A label that names a setting ("Target Voltage (V)", "Vset (V)", "Current Limit (A)")
         // stands over what the instrument is told to do, not what it measures.
         static const QRegularExpression setting(QStringLiteral("SET|TARGET|LIMIT|PROTECT"));

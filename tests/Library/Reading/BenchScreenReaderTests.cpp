@@ -934,6 +934,12 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Input", 10, 40, 12}, {"Voltage(V)", 60, 40, 12}, {"69.58", 60, 60, 12}, {"Unlocked", 300, 60, 12}, {"Output", 10, 100, 12},
           {"Current(A)", 60, 100, 12}, {"0.0", 60, 120, 12}, {"0.0Ah00.0Wh", 10, 200, 16}, {"None", 300, 120, 12}},
          "DC Voltage", 69.58, "V"},
+        // ...a web page's channels, each heading's closing bracket read as a "J"; the set
+        // points in fields below.
+        {{{"Channel1", 10, 10, 20}, {"Channel2", 250, 10, 20}, {"Voltage(VJ", 10, 40, 12}, {"Voltage(VJ", 250, 40, 12}, {"3.6126", 10, 60, 23},
+          {"6.0016", 250, 60, 23}, {"Current(A)", 10, 100, 12}, {"0.0082", 10, 120, 23}, {"0.0031", 250, 120, 23}, {"3.60", 15, 200, 10},
+          {"6.00", 255, 200, 10}},
+         "DC Voltage", 3.6126, "V"},
         // Its target voltage over its measured one, both with the unit in the label: the
         // target is a setting.
         {{{"TargetVoltage", 10, 40, 12}, {"(V)", 120, 40, 12}, {"13.00", 40, 60, 34}, {"ActualVoltage", 10, 120, 12}, {"(V)", 120, 120, 12},
