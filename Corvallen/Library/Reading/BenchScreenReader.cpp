@@ -2703,9 +2703,17 @@ private:
         if (unnamedBefore)
             return;
         // Nor where one stands over the first in its column, drawn alike (a table whose first
-        // row's name was lost: "Voltag le: 231.10V" over "Current: 5.49A").
+        // row's name was lost: "Voltag le: 231.10V" over "Current: 5.49A"). One named as what
+        // the instrument is set to ("Set Voltage 5.00V" over "Voltage 4.98V") is a setting, not
+        // a readout whose name was lost.
+        static const QRegularExpression setName(QStringLiteral("^(?:SET|TARGET)|(?:SET|SETTING|SETPOINT|TARGET)$"));
+        const auto setRow = [&](int row) {
+            return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) {
+                return o.row == row && o.kind != Kind::Number && setName.match(bare(o.text)).hasMatch();
+            });
+        };
         const bool unnamedAbove = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
-            return t.kind == Kind::Number && t.row < first.row && !t.status && !t.clock && t.unit && !t.unit->perDivision
+            return t.kind == Kind::Number && t.row < first.row && !t.status && !t.clock && t.unit && !t.unit->perDivision && !setRow(t.row)
                    && !found.contains(int(&t - m_tokens.data())) && similarSize(t.height, first.height)
                    && std::abs(t.box.left() - first.box.left()) <= first.height && first.box.top() - t.box.bottom() <= first.height * 3;
         });

@@ -954,6 +954,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:24.00V", 10, 80, 11},
           {"Actual:0.20A", 200, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}, {"OutputPower", 200, 120, 12}, {"4.82W", 200, 140, 19}},
          "DC Voltage", 24.0, "V"},
+        // A panel that lists what the supply is set to over what it measures, each named: the
+        // set value over the measured one is no readout whose name was lost.
+        {{{"Supply", 10, 10, 14}, {"SetVoltage", 10, 40, 12}, {"5.00V", 200, 40, 12}, {"Voltage", 10, 70, 12}, {"4.98V", 200, 70, 12},
+          {"Current", 10, 100, 12}, {"0.10A", 200, 100, 12}},
+         "DC Voltage", 4.98, "V"},
         // ...the name read apart from its figure.
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:", 10, 80, 11},
           {"24.00V", 60, 80, 11}, {"Actual:", 200, 80, 11}, {"0.20A", 250, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}},
