@@ -3338,7 +3338,9 @@ private:
                     m_tokens[i].status = true;
         markAxisColumns();
         for (Token& t : m_tokens) {
-            if (t.kind != Kind::Number || t.status)
+            // (A figure a heading gives its unit, "Voltage(V)" over it, is a cell of a table; a
+            // channel's name before it names the table's row, no badge of a status bar.)
+            if (t.kind != Kind::Number || t.status || t.unitFromLabel)
                 continue;
             for (int a : anchors) {
                 const Token& anchor = m_tokens.at(a);
@@ -3445,7 +3447,11 @@ private:
         int tallest = 0;
         for (int i : candidates())
             tallest = std::max(tallest, m_tokens.at(i).height);
-        if (marks > 0 || tallest < medianTextHeight() * 1.8)
+        // So are they where headings name the units of the figures under them ("Voltage(V)"
+        // over a row per channel): a supply's or a load's table of its outputs, which no scope
+        // draws without a scale mark.
+        const int headed = int(std::count_if(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.kind == Kind::Number && t.unitFromLabel; }));
+        if (marks > 0 || (tallest < medianTextHeight() * 1.8 && headed < 2))
             marks += channels;
         // A waveform across the screen with any scope measurement beside it is a scope's screen
         // even when the recogniser garbled its settings and its peak-to-peak label.

@@ -940,6 +940,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"6.0016", 250, 60, 23}, {"Current(A)", 10, 100, 12}, {"0.0082", 10, 120, 23}, {"0.0031", 250, 120, 23}, {"3.60", 15, 200, 10},
           {"6.00", 255, 200, 10}},
          "DC Voltage", 3.6126, "V"},
+        // ...a table of a supply's outputs, a row per channel under headings that name the
+        // units: the channel's name opens its row, no badge of a scope's status bar.
+        {{{"Channel", 10, 40, 12}, {"Voltage(V)", 120, 40, 12}, {"Current(A)", 240, 40, 12}, {"CH1", 10, 60, 12}, {"12.000", 120, 60, 12},
+          {"1.000", 240, 60, 12}, {"CH2", 10, 80, 12}, {"5.000", 120, 80, 12}, {"0.500", 240, 80, 12}},
+         "DC Voltage", 12.0, "V"},
         // Its target voltage over its measured one, both with the unit in the label: the
         // target is a setting.
         {{{"TargetVoltage", 10, 40, 12}, {"(V)", 120, 40, 12}, {"13.00", 40, 60, 34}, {"ActualVoltage", 10, 120, 12}, {"(V)", 120, 120, 12},
