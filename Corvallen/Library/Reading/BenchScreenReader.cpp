@@ -2579,12 +2579,14 @@ private:
         };
         // A name may be the unit spelt out ("Volts" over its field), or the quantity with what it
         // is of run together ("Outputvoltage", "Inputvoltage", "PowerDemand"), but not a setting's or a limit's
-        // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage", "Voltagelevel"), nor a scope's
-        // axis's ("Horizontalfrequency").
+        // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage", "Voltagelevel"), nor a charger's
+        // stage or threshold ("Chargingreturnvoltage", "Boostchargingvoltage"), nor a scope's axis's
+        // ("Horizontalfrequency").
+        static const QRegularExpression settingWord(
+            QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|HORIZONTAL|VERTICAL|LEVEL|"
+                           "RETURN|RECONNECT|DISCONNECT|RECOVER|BOOST|FLOAT|BULK|ABSORP|EQUALI|THRESHOLD"));
         auto unitNamed = [](const QString& name) {
             QString unit = quantities.value(name, spelledUnit(name));
-            static const QRegularExpression settingWord(
-                QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|HORIZONTAL|VERTICAL|LEVEL"));
             for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it)
                 if (name.size() >= it.key().size() + 2 && (name.endsWith(it.key()) || name.startsWith(it.key())) && !settingWord.match(name).hasMatch())
                     unit = it.value();
@@ -2705,11 +2707,15 @@ private:
         // Nor where one stands over the first in its column, drawn alike (a table whose first
         // row's name was lost: "Voltag le: 231.10V" over "Current: 5.49A"). One named as what
         // the instrument is set to ("Set Voltage 5.00V" over "Voltage 4.98V") is a setting, not
-        // a readout whose name was lost.
+        // a readout whose name was lost; nor one named as a stage's or a limit's ("Boost
+        // Charging Voltage 14,4V" over "Battery Voltage 12,0V").
         static const QRegularExpression setName(QStringLiteral("^(?:SET|TARGET)|(?:SET|SETTING|SETPOINT|TARGET)$"));
         const auto setRow = [&](int row) {
             return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) {
-                return o.row == row && o.kind != Kind::Number && setName.match(bare(o.text)).hasMatch();
+                const QString b = bare(o.text);
+                const bool namedSetting = settingWord.match(b).hasMatch()
+                                          && std::any_of(quantities.keyBegin(), quantities.keyEnd(), [&](const QString& q) { return b.contains(q); });
+                return o.row == row && o.kind != Kind::Number && (setName.match(b).hasMatch() || namedSetting);
             });
         };
         const bool unnamedAbove = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {

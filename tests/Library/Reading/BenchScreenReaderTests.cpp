@@ -964,6 +964,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Supply", 10, 10, 14}, {"SetVoltage", 10, 40, 12}, {"5.00V", 200, 40, 12}, {"Voltage", 10, 70, 12}, {"4.98V", 200, 70, 12},
           {"Current", 10, 100, 12}, {"0.10A", 200, 100, 12}},
          "DC Voltage", 4.98, "V"},
+        // A charge controller's card lists its stages' voltages among its readings: those are
+        // settings, the battery's voltage is the reading.
+        {{{"Status", 10, 10, 14}, {"BoostChargingVoltage", 30, 40, 12}, {"14,4V", 400, 40, 12}, {"BatteryVoltage", 30, 70, 12},
+          {"12,0V", 400, 70, 12}, {"ChargingCurrent", 30, 100, 12}, {"0,0A", 400, 100, 12}},
+         "DC Voltage", 12.0, "V"},
         // ...the name read apart from its figure.
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:", 10, 80, 11},
           {"24.00V", 60, 80, 11}, {"Actual:", 200, 80, 11}, {"0.20A", 250, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}},
