@@ -2719,9 +2719,10 @@ private:
             });
         };
         const bool unnamedAbove = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
-            return t.kind == Kind::Number && t.row < first.row && !t.status && !t.clock && t.unit && !t.unit->perDivision && !setRow(t.row)
+            return t.kind == Kind::Number && t.row < first.row && !t.status && !t.clock && t.unit && !t.unit->perDivision
                    && !found.contains(int(&t - m_tokens.data())) && similarSize(t.height, first.height)
-                   && std::abs(t.box.left() - first.box.left()) <= first.height && first.box.top() - t.box.bottom() <= first.height * 3;
+                   && std::abs(t.box.left() - first.box.left()) <= first.height && first.box.top() - t.box.bottom() <= first.height * 3
+                   && !setRow(t.row);
         });
         if (unnamedAbove)
             return;
