@@ -2601,12 +2601,14 @@ private:
         };
         // A name may be the unit spelt out ("Volts" over its field), or the quantity with what it
         // is of run together ("Outputvoltage", "Inputvoltage", "PowerDemand"), but not a setting's or a limit's
-        // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage", "Voltagelevel"), nor a scope's
-        // axis's ("Horizontalfrequency").
+        // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage", "Voltagelevel"), nor a charger's
+        // stage or threshold ("Chargingreturnvoltage", "Boostchargingvoltage"), nor a scope's axis's
+        // ("Horizontalfrequency").
+        static const QRegularExpression settingWord(
+            QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|HORIZONTAL|VERTICAL|LEVEL|"
+                           "RETURN|RECONNECT|DISCONNECT|RECOVER|BOOST|FLOAT|BULK|ABSORP|EQUALI|THRESHOLD"));
         auto unitNamed = [](const QString& name) {
             QString unit = quantities.value(name, spelledUnit(name));
-            static const QRegularExpression settingWord(
-                QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|HORIZONTAL|VERTICAL|LEVEL"));
             for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it)
                 if (name.size() >= it.key().size() + 2 && (name.endsWith(it.key()) || name.startsWith(it.key())) && !settingWord.match(name).hasMatch())
                     unit = it.value();
@@ -2725,11 +2727,24 @@ private:
         if (unnamedBefore)
             return;
         // Nor where one stands over the first in its column, drawn alike (a table whose first
-        // row's name was lost: "Voltag le: 231.10V" over "Current: 5.49A").
+        // row's name was lost: "Voltag le: 231.10V" over "Current: 5.49A"). One named as what
+        // the instrument is set to ("Set Voltage 5.00V" over "Voltage 4.98V") is a setting, not
+        // a readout whose name was lost; nor one named as a stage's or a limit's ("Boost
+        // Charging Voltage 14,4V" over "Battery Voltage 12,0V").
+        static const QRegularExpression setName(QStringLiteral("^(?:SET|TARGET)|(?:SET|SETTING|SETPOINT|TARGET)$"));
+        const auto setRow = [&](int row) {
+            return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) {
+                const QString b = bare(o.text);
+                const bool namedSetting = settingWord.match(b).hasMatch()
+                                          && std::any_of(quantities.keyBegin(), quantities.keyEnd(), [&](const QString& q) { return b.contains(q); });
+                return o.row == row && o.kind != Kind::Number && (setName.match(b).hasMatch() || namedSetting);
+            });
+        };
         const bool unnamedAbove = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
             return t.kind == Kind::Number && t.row < first.row && !t.status && !t.clock && t.unit && !t.unit->perDivision
                    && !found.contains(int(&t - m_tokens.data())) && similarSize(t.height, first.height)
-                   && std::abs(t.box.left() - first.box.left()) <= first.height && first.box.top() - t.box.bottom() <= first.height * 3;
+                   && std::abs(t.box.left() - first.box.left()) <= first.height && first.box.top() - t.box.bottom() <= first.height * 3
+                   && !setRow(t.row);
         });
         if (unnamedAbove)
             return;
@@ -3129,7 +3144,9 @@ private:
     // the nearest such label right above it or to its left on its line.
     void unitsFromLabels()
     {
-        static const QRegularExpression bracketed(QStringLiteral("[(\\[]([^()\\[\\]]{1,4})[)\\]][:=]?$"));
+        // (Small print may read a closing square bracket as a "J" or a bar: "Voltage [V]" as
+        // "Voltage(VJ".)
+        static const QRegularExpression bracketed(QStringLiteral("[(\\[]([^()\\[\\]]{1,4})(?:[)\\]]|(?<=[VAW])[J|])[:=]?$"));
         // A label that names a setting ("Target Voltage (V)", "Vset (V)", "Current Limit (A)")
         // stands over what the instrument is told to do, not what it measures.
         static const QRegularExpression setting(QStringLiteral("SET|TARGET|LIMIT|PROTECT"));
@@ -3350,7 +3367,9 @@ private:
                     m_tokens[i].status = true;
         markAxisColumns();
         for (Token& t : m_tokens) {
-            if (t.kind != Kind::Number || t.status)
+            // (A figure a heading gives its unit, "Voltage(V)" over it, is a cell of a table; a
+            // channel's name before it names the table's row, no badge of a status bar.)
+            if (t.kind != Kind::Number || t.status || t.unitFromLabel)
                 continue;
             for (int a : anchors) {
                 const Token& anchor = m_tokens.at(a);
@@ -3457,7 +3476,11 @@ private:
         int tallest = 0;
         for (int i : candidates())
             tallest = std::max(tallest, m_tokens.at(i).height);
-        if (marks > 0 || tallest < medianTextHeight() * 1.8)
+        // So are they where headings name the units of the figures under them ("Voltage(V)"
+        // over a row per channel): a supply's or a load's table of its outputs, which no scope
+        // draws without a scale mark.
+        const int headed = int(std::count_if(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.kind == Kind::Number && t.unitFromLabel; }));
+        if (marks > 0 || (tallest < medianTextHeight() * 1.8 && headed < 2))
             marks += channels;
         // A waveform across the screen with any scope measurement beside it is a scope's screen
         // even when the recogniser garbled its settings and its peak-to-peak label.

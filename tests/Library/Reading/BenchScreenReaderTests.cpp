@@ -939,6 +939,17 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Input", 10, 40, 12}, {"Voltage(V)", 60, 40, 12}, {"69.58", 60, 60, 12}, {"Unlocked", 300, 60, 12}, {"Output", 10, 100, 12},
           {"Current(A)", 60, 100, 12}, {"0.0", 60, 120, 12}, {"0.0Ah00.0Wh", 10, 200, 16}, {"None", 300, 120, 12}},
          "DC Voltage", 69.58, "V"},
+        // ...a web page's channels, each heading's closing bracket read as a "J"; the set
+        // points in fields below.
+        {{{"Channel1", 10, 10, 20}, {"Channel2", 250, 10, 20}, {"Voltage(VJ", 10, 40, 12}, {"Voltage(VJ", 250, 40, 12}, {"3.6126", 10, 60, 23},
+          {"6.0016", 250, 60, 23}, {"Current(A)", 10, 100, 12}, {"0.0082", 10, 120, 23}, {"0.0031", 250, 120, 23}, {"3.60", 15, 200, 10},
+          {"6.00", 255, 200, 10}},
+         "DC Voltage", 3.6126, "V"},
+        // ...a table of a supply's outputs, a row per channel under headings that name the
+        // units: the channel's name opens its row, no badge of a scope's status bar.
+        {{{"Channel", 10, 40, 12}, {"Voltage(V)", 120, 40, 12}, {"Current(A)", 240, 40, 12}, {"CH1", 10, 60, 12}, {"12.000", 120, 60, 12},
+          {"1.000", 240, 60, 12}, {"CH2", 10, 80, 12}, {"5.000", 120, 80, 12}, {"0.500", 240, 80, 12}},
+         "DC Voltage", 12.0, "V"},
         // Its target voltage over its measured one, both with the unit in the label: the
         // target is a setting.
         {{{"TargetVoltage", 10, 40, 12}, {"(V)", 120, 40, 12}, {"13.00", 40, 60, 34}, {"ActualVoltage", 10, 120, 12}, {"(V)", 120, 120, 12},
@@ -953,6 +964,16 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:24.00V", 10, 80, 11},
           {"Actual:0.20A", 200, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}, {"OutputPower", 200, 120, 12}, {"4.82W", 200, 140, 19}},
          "DC Voltage", 24.0, "V"},
+        // A panel that lists what the supply is set to over what it measures, each named: the
+        // set value over the measured one is no readout whose name was lost.
+        {{{"Supply", 10, 10, 14}, {"SetVoltage", 10, 40, 12}, {"5.00V", 200, 40, 12}, {"Voltage", 10, 70, 12}, {"4.98V", 200, 70, 12},
+          {"Current", 10, 100, 12}, {"0.10A", 200, 100, 12}},
+         "DC Voltage", 4.98, "V"},
+        // A charge controller's card lists its stages' voltages among its readings: those are
+        // settings, the battery's voltage is the reading.
+        {{{"Status", 10, 10, 14}, {"BoostChargingVoltage", 30, 40, 12}, {"14,4V", 400, 40, 12}, {"BatteryVoltage", 30, 70, 12},
+          {"12,0V", 400, 70, 12}, {"ChargingCurrent", 30, 100, 12}, {"0,0A", 400, 100, 12}},
+         "DC Voltage", 12.0, "V"},
         // ...the name read apart from its figure.
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:", 10, 80, 11},
           {"24.00V", 60, 80, 11}, {"Actual:", 200, 80, 11}, {"0.20A", 250, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}},
