@@ -118,6 +118,16 @@ TEST(BenchScreenReader, LabelsPairWithTheValueInTheirBoxOrColumn)
                                                           {"-1.01149V", 340, 80, 18}, {"MAX:", 300, 130, 14}, {"983.29mV", 340, 130, 18}}));
     EXPECT_NEAR(across.value(QStringLiteral("minValue")).toDouble(), -1011.49, 1e-9);
     EXPECT_EQ(across.value(QStringLiteral("maxValue")).toDouble(), 983.29);
+
+    // A qualifier set over the unit after a figure ("rms" over "mV") is that figure's, not the
+    // next figure's whose left edge it stands nearer (two readings side by side over a
+    // scopemeter's waveform).
+    ScreenText scopemeter = screenOf({{"415,4", 32, 2, 60, 0, 145}, {"rms", 184, 14, 12, 0}, {"mV", 182, 34, 24, 0},
+                                      {"0,007", 270, 2, 60, 0, 145}, {"U", 420, 34, 24, 0}, {"rms", 422, 14, 12, 0}});
+    scopemeter.waveform = true;
+    const auto qualified = BenchScreenReader::read(scopemeter);
+    EXPECT_EQ(qualified.value(QStringLiteral("value")).toDouble(), 415.4);
+    EXPECT_EQ(field(qualified, "unit"), QStringLiteral("mV"));
 }
 
 TEST(BenchScreenReader, OverloadGivesNoValueAndSaysSo)
