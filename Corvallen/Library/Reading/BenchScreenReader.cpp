@@ -487,6 +487,12 @@ QString mendedDigits(const QString& word)
                  && (out.at(i + 1).isDigit() || out.at(i + 1) == QLatin1Char('.')))
             out[i] = QLatin1Char('7');
     }
+    // An 8 of a segment or pixel face read as a B between digits ("4B32mV"), where the figure
+    // ends in a unit: no name runs digits, a B, digits and a unit together.
+    static const QRegularExpression eightAsB(QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?)B(\\d+(?:[.,]\\d+)?)(\\D.*)$"));
+    if (const auto m = eightAsB.match(out); m.hasMatch() && parseUnit(m.captured(3))
+        && (m.captured(1) + m.captured(2)).count(QLatin1Char('.')) + (m.captured(1) + m.captured(2)).count(QLatin1Char(',')) <= 1)
+        out = m.captured(1) + QLatin1Char('8') + m.captured(2) + m.captured(3);
     return out;
 }
 

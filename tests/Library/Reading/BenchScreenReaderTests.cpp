@@ -366,6 +366,12 @@ TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
     // A 4 open at the top, read as an A before the point, in a panel's slot too.
     const auto four = BenchScreenReader::read(screenOf({{"DCV", 10, 30, 16}, {"A.96", 100, 100, 60}, {"V", 300, 110, 24}}));
     EXPECT_EQ(field(four, "value"), QStringLiteral("4.96"));
+    // An 8 read as a B between digits, the figure ending in its unit; without a unit the word
+    // is a name and gives no figure.
+    const auto eight = BenchScreenReader::read(screenOf({{"4B32my", 100, 100, 60}, {"0.998mA", 100, 200, 24}}));
+    EXPECT_EQ(field(eight, "value"), QStringLiteral("4832"));
+    EXPECT_EQ(field(eight, "unit"), QStringLiteral("mV"));
+    EXPECT_FALSE(BenchScreenReader::read(screenOf({{"4B32", 100, 100, 60}})).contains(QStringLiteral("value")));
 
     // A speck after the unit read as a quote mark and a letter is no part of it.
     const auto speck = BenchScreenReader::read(screenOf({{"05.22V\"s", 100, 100, 60}, {"0.063A", 100, 200, 24}}));
