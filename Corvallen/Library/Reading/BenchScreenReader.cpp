@@ -487,6 +487,12 @@ QString mendedDigits(const QString& word)
                  && (out.at(i + 1).isDigit() || out.at(i + 1) == QLatin1Char('.')))
             out[i] = QLatin1Char('7');
     }
+    // An 8 of a segment or pixel face read as a B between digits ("4B32mV"), where the figure
+    // ends in a unit: no name runs digits, a B, digits and a unit together.
+    static const QRegularExpression eightAsB(QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?)B(\\d+(?:[.,]\\d+)?)(\\D.*)$"));
+    if (const auto m = eightAsB.match(out); m.hasMatch() && parseUnit(m.captured(3))
+        && (m.captured(1) + m.captured(2)).count(QLatin1Char('.')) + (m.captured(1) + m.captured(2)).count(QLatin1Char(',')) <= 1)
+        out = m.captured(1) + QLatin1Char('8') + m.captured(2) + m.captured(3);
     return out;
 }
 
@@ -3705,6 +3711,27 @@ private:
 
     // Labels and values are paired where each sits nearest the other: beside on one line, then
     // below, then above, never across the edge of a box. Cheapest pairs first.
+    // A scopemeter sets a qualifier of a reading's unit ("rms") in small print over or under the
+    // unit written after the figure ("415.4" then "rms" over "mV~"): the label is that figure's,
+    // however close the next reading's figure stands to it.
+    bool qualifiesUnitOf(const Token& label, const Token& number) const
+    {
+        if (!m_scope || number.unit)
+            return false;
+        return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& u) {
+            if (u.kind != Kind::Word || u.word == number.word || u.word == label.word || u.frame != number.frame)
+                return false;
+            const std::optional<Unit> unit = parseUnit(u.text);
+            if (!unit || unit->perDivision || unit->base.isEmpty() || unit->base == QLatin1String("%"))
+                return false;
+            const int after = u.box.left() - number.box.right();
+            const int gap = std::max(u.box.top() - label.box.bottom(), label.box.top() - u.box.bottom());
+            return verticalOverlap(u.box, number.box) >= u.box.height() * 0.8 && after >= -2 && after <= number.height * 0.6
+                   && horizontalOverlap(label.box, u.box) >= std::min(label.box.width(), u.box.width()) / 2 && gap >= -2
+                   && gap <= std::max(label.height, u.height) && label.height < number.height * 0.6;
+        });
+    }
+
     QMap<int, QString> pairLabels(const QList<int>& numbers) const
     {
         struct Pair {
@@ -3722,6 +3749,10 @@ private:
                     continue;
                 const double h = std::max({l.height, n.height, 1});
                 double cost = -1;
+                if (qualifiesUnitOf(l, n)) {
+                    pairs.append({0, li, ni});
+                    continue;
+                }
                 if (verticalOverlap(l.box, n.box) >= std::min(l.box.height(), n.box.height()) * 0.4) {
                     const int dx = n.box.left() - l.box.right();
                     if (dx >= -2 && dx <= h * 6)

@@ -1165,17 +1165,119 @@ QList<ReadWord> regroup(const QList<PlacedSymbol>& symbols, const QList<float>& 
 // comma hanging below it) that the recogniser read as a letter ("77 a 0") or dropped, the
 // figure then falling into two words ("6057 1") or running together ("93526"): the figure is
 // made whole again.
+// The run's glyphs with a decimal point set apart where it only meets a digit at a corner: the
+// round point of a blocky face, a hair from the digit before it, touches it diagonally at one
+// pixel and comes out as part of it ("5." in "415.4"). Edge to edge, the point is a solid piece
+// of its own, about as wide as high, on the baseline or hanging a little below it, with taller
+// ink on its left; the glyph is cut into the ink left of it, the point, and the ink right of it.
+QList<QRect> pointsApart(const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    const int H = run.height;
+    QList<QRect> out;
+    for (const QRect& glyph : run.glyphs) {
+        if (glyph.height() < H * 0.6 || glyph.width() < H * 0.5) {
+            out.append(glyph);
+            continue;
+        }
+        const int w = glyph.width(), h = glyph.height();
+        const std::vector<bool> mask = ScreenSegmenter::runMask(scan, glyph);
+        // Pieces joined edge to edge only.
+        std::vector<int> label(mask.size(), -1);
+        QList<QRect> parts;
+        QList<int> area;
+        for (int start = 0; start < int(mask.size()); ++start) {
+            if (!mask[size_t(start)] || label[size_t(start)] >= 0)
+                continue;
+            const int id = int(parts.size());
+            QRect box;
+            int count = 0;
+            std::vector<int> todo{start};
+            label[size_t(start)] = id;
+            while (!todo.empty()) {
+                const int at = todo.back();
+                todo.pop_back();
+                const int x = at % w, y = at / w;
+                box |= QRect(glyph.left() + x, glyph.top() + y, 1, 1);
+                ++count;
+                const int next[4][2] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
+                for (const auto& n : next) {
+                    if (n[0] < 0 || n[1] < 0 || n[0] >= w || n[1] >= h)
+                        continue;
+                    const int k = n[1] * w + n[0];
+                    if (mask[size_t(k)] && label[size_t(k)] < 0) {
+                        label[size_t(k)] = id;
+                        todo.push_back(k);
+                    }
+                }
+            }
+            parts.append(box);
+            area.append(count);
+        }
+        int point = -1;
+        for (int i = 0; i < parts.size(); ++i) {
+            const QRect& p = parts.at(i);
+            const bool shape = p.height() <= H * 0.3 && p.width() <= H * 0.3 && p.height() >= std::max(3.0, H * 0.1)
+                               && p.width() * 2 <= p.height() * 3 + 2 && p.height() * 2 <= p.width() * 3 + 2
+                               && area.at(i) * 10 >= p.width() * p.height() * 6;
+            const bool low = p.top() >= glyph.bottom() - H * 0.35 && p.bottom() >= glyph.bottom() - H * 0.15;
+            // Taller ink stands left of it, none of it over or under it.
+            const bool besideTall = std::any_of(parts.begin(), parts.end(), [&](const QRect& o) {
+                return o.height() >= H * 0.6 && o.right() < p.left();
+            });
+            const bool clear = std::none_of(parts.begin(), parts.end(), [&](const QRect& o) {
+                return o != p && std::max(o.left(), p.left()) <= std::min(o.right(), p.right());
+            });
+            if (shape && low && besideTall && clear) {
+                point = i;
+                break;
+            }
+        }
+        if (point < 0) {
+            out.append(glyph);
+            continue;
+        }
+        const QRect& p = parts.at(point);
+        QRect left, right;
+        for (int i = 0; i < parts.size(); ++i) {
+            if (i == point)
+                continue;
+            (parts.at(i).center().x() < p.center().x() ? left : right) |= parts.at(i);
+        }
+        if (!left.isNull())
+            out.append(left);
+        out.append(p);
+        if (!right.isNull())
+            out.append(right);
+    }
+    return out;
+}
+
 void mendPoints(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index)
 {
-    const QList<QRect>& g = run.glyphs;
     const int H = run.height;
-    if (words.isEmpty() || g.size() < 3 || H <= 18)
+    if (words.isEmpty() || run.glyphs.size() < 2 || H <= 18)
+        return;
+    const QList<QRect> g = pointsApart(scan, run);
+    if (g.size() < 3)
         return;
     // The words are made again from their characters: only where the two agree.
     for (const ReadWord& r : words)
         if (spelling(r) != r.word.text)
             return;
     QList<PlacedSymbol> symbols = flatten(words);
+    // Where the recogniser read a digit for each tall glyph and nothing else, each digit is its
+    // glyph: its own boxes may stray over two glyphs ("0" across "0.0").
+    QList<QRect> tall;
+    for (const QRect& glyph : g)
+        if (glyph.height() >= H * 0.6)
+            tall.append(glyph);
+    if (symbols.size() == tall.size() && std::all_of(symbols.begin(), symbols.end(), [](const PlacedSymbol& p) {
+            return p.symbol.text.size() == 1 && p.symbol.text.front().isDigit();
+        }))
+        for (int i = 0; i < symbols.size(); ++i) {
+            symbols[i].symbol.left = tall.at(i).left();
+            symbols[i].symbol.right = tall.at(i).right();
+        }
     QList<float> confidence;
     for (const ReadWord& r : words)
         confidence.append(r.word.confidence);

@@ -118,6 +118,16 @@ TEST(BenchScreenReader, LabelsPairWithTheValueInTheirBoxOrColumn)
                                                           {"-1.01149V", 340, 80, 18}, {"MAX:", 300, 130, 14}, {"983.29mV", 340, 130, 18}}));
     EXPECT_NEAR(across.value(QStringLiteral("minValue")).toDouble(), -1011.49, 1e-9);
     EXPECT_EQ(across.value(QStringLiteral("maxValue")).toDouble(), 983.29);
+
+    // A qualifier set over the unit after a figure ("rms" over "mV") is that figure's, not the
+    // next figure's whose left edge it stands nearer (two readings side by side over a
+    // scopemeter's waveform).
+    ScreenText scopemeter = screenOf({{"415,4", 32, 2, 60, 0, 145}, {"rms", 184, 14, 12, 0}, {"mV", 182, 34, 24, 0},
+                                      {"0,007", 270, 2, 60, 0, 145}, {"U", 420, 34, 24, 0}, {"rms", 422, 14, 12, 0}});
+    scopemeter.waveform = true;
+    const auto qualified = BenchScreenReader::read(scopemeter);
+    EXPECT_EQ(qualified.value(QStringLiteral("value")).toDouble(), 415.4);
+    EXPECT_EQ(field(qualified, "unit"), QStringLiteral("mV"));
 }
 
 TEST(BenchScreenReader, OverloadGivesNoValueAndSaysSo)
@@ -356,6 +366,12 @@ TEST(BenchScreenReader, SmallPrintSlipsInLabelsFiguresAndUnitsAreMended)
     // A 4 open at the top, read as an A before the point, in a panel's slot too.
     const auto four = BenchScreenReader::read(screenOf({{"DCV", 10, 30, 16}, {"A.96", 100, 100, 60}, {"V", 300, 110, 24}}));
     EXPECT_EQ(field(four, "value"), QStringLiteral("4.96"));
+    // An 8 read as a B between digits, the figure ending in its unit; without a unit the word
+    // is a name and gives no figure.
+    const auto eight = BenchScreenReader::read(screenOf({{"4B32my", 100, 100, 60}, {"0.998mA", 100, 200, 24}}));
+    EXPECT_EQ(field(eight, "value"), QStringLiteral("4832"));
+    EXPECT_EQ(field(eight, "unit"), QStringLiteral("mV"));
+    EXPECT_FALSE(BenchScreenReader::read(screenOf({{"4B32", 100, 100, 60}})).contains(QStringLiteral("value")));
 
     // A speck after the unit read as a quote mark and a letter is no part of it.
     const auto speck = BenchScreenReader::read(screenOf({{"05.22V\"s", 100, 100, 60}, {"0.063A", 100, 200, 24}}));

@@ -132,6 +132,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a measurement's heading alone on its line, read when the budget was all but spent, has its value under it read too"},
         {"blind-openmodern-02.png", 1.9973069, "V", "a segment face's 9 drawn as bars apart, its bowl open at the gaps, is a 9 still"},
         {"wild12-go-multimeter-ow18e-01.png", 126.76, "V", "a log beside a drawing as tall as its lines: each line keeps its own row"},
+        {"fluke-123-01.png", 415.4, "mV",
+         "a blocky face's point touching the digit before it at a corner is a point; the rms over the unit is its figure's"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
