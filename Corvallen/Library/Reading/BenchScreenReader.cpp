@@ -3130,9 +3130,11 @@ private:
     void unitsFromLabels()
     {
         static const QRegularExpression bracketed(QStringLiteral("[(\\[]([^()\\[\\]]{1,4})[)\\]][:=]?$"));
-        // A label that names a setting ("Target Voltage (V)", "Vset (V)", "Current Limit (A)")
-        // stands over what the instrument is told to do, not what it measures.
-        static const QRegularExpression setting(QStringLiteral("SET|TARGET|LIMIT|PROTECT"));
+        // A label that names a setting ("Target Voltage (V)", "Vset (V)", "Current Limit (A)",
+        // "Level A (V)", "Interval (ms)", "Cut-off (V)") stands over what the instrument is told
+        // to do, not what it measures.
+        static const QRegularExpression setting(QStringLiteral(
+            "SET|TARGET|LIMIT|PROTECT|LEVEL|THRESHOLD|CUTOFF|CUT-OFF|TRIP|ALARM|RATED|NOMINAL|START|STEP|INTERVAL|DELAY|TIMEOUT|DEFAULT|OVP|OCP|UVP"));
         struct Label {
             int token;
             Unit unit;

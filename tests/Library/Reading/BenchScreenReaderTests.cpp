@@ -897,6 +897,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // Two panels' settings read as one line (levels, a protection's power, zero thresholds):
         // no measured row, whose voltage, current and power stand together.
         {{"Level", 10, 10, 12}, {"5.00V", 10, 40, 12}, {"2.00V", 90, 40, 12}, {"105.0W", 170, 40, 12}, {"0.002V", 250, 40, 12}, {"0.002A", 330, 40, 12}},
+        // A supply program's loop page: the two levels it switches between and how often.
+        {{"LOOPCONFIGURATION", 67, 247, 17}, {"LevelA(V):", 91, 366, 17}, {"5.0", 271, 366, 15}, {"LevelB(V):", 91, 461, 17}, {"12.0", 272, 461, 15},
+         {"Interval(ms):", 91, 555, 17}, {"1000", 272, 555, 15}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
