@@ -805,6 +805,7 @@ struct Reading {
     QString label;  // the main value's own label on an oscilloscope ("VPP", "FREQ", ...)
     bool signalReadout = false;  // a program's statistic of a trace
     bool labelGuessed = false;  // its label was not read but inferred (an unclaimed voltage as the peak to peak)
+    bool tile = false;  // a program's statistics tile, captioned with what it measures
 };
 
 // A labelled readout on a measurement strip or table ("Freq=191.6kHz", "Pk-Pk(1): 5.6V",
@@ -1763,7 +1764,7 @@ private:
         // "0.00/4.98V"): the trace's own summary, wherever on the screen it stands.
         static const QRegularExpression withSpan(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?[kMG]?Hz[-+]?\\d+[.,]\\d+/[-+]?\\d+[.,]\\d+[munk\u00B5]?V$"));
         const bool spanned = m_scope && r.main && r.label.isEmpty() && withSpan.match(m_words.at(r.main->word).text).hasMatch();
-        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || printed || spanned;
+        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || printed || spanned || r.tile;
         if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled))) {
             r.main.reset();
             r.minValue.reset();
@@ -3153,9 +3154,11 @@ private:
         // (Small print may read a closing square bracket as a "J" or a bar: "Voltage [V]" as
         // "Voltage(VJ".)
         static const QRegularExpression bracketed(QStringLiteral("[(\\[]([^()\\[\\]]{1,4})(?:[)\\]]|(?<=[VAW])[J|])[:=]?$"));
-        // A label that names a setting ("Target Voltage (V)", "Vset (V)", "Current Limit (A)")
-        // stands over what the instrument is told to do, not what it measures.
-        static const QRegularExpression setting(QStringLiteral("SET|TARGET|LIMIT|PROTECT"));
+        // A label that names a setting ("Target Voltage (V)", "Vset (V)", "Current Limit (A)",
+        // "Level A (V)", "Interval (ms)", "Cut-off (V)") stands over what the instrument is told
+        // to do, not what it measures.
+        static const QRegularExpression setting(QStringLiteral(
+            "SET|TARGET|LIMIT|PROTECT|LEVEL|THRESHOLD|CUTOFF|CUT-OFF|TRIP|ALARM|RATED|NOMINAL|START|STEP|INTERVAL|DELAY|TIMEOUT|DEFAULT|OVP|OCP|UVP"));
         struct Label {
             int token;
             Unit unit;
@@ -3884,6 +3887,36 @@ private:
                 const bool firstStands = hasUnit && bestHasUnit && sizesKnown();
                 if ((hasUnit && !bestHasUnit) || (hasUnit == bestHasUnit && !firstStands && digitCount(t.shown) > digitCount(best.shown)))
                     main = i;
+            }
+        }
+        // A program's tiles of statistics, each figure captioned under it with what it is
+        // ("41.37 mA" over "average", "46.14 mA" over "max") beside a time or a count drawn
+        // alike: the figure without a unit is no reading, and the first tile that measures the
+        // signal is (its limits are the tiles labelled so). A label before its figure names a
+        // setting as often ("Frequency: 968Hz" on a generator's page).
+        const auto captionedUnder = [&](const Token& t, const QString& label) {
+            return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& l) {
+                const int gap = l.box.top() - t.box.bottom();
+                return l.kind == Kind::Label && l.label == label && gap >= -2 && gap <= t.height && horizontalOverlap(l.box, t.box) > 0
+                       && l.height < t.height;
+            });
+        };
+        // (The tile passed over may be a time, which alone is no measurement either.)
+        const auto noMeasurement = [&](const Token& t) {
+            const std::optional<Unit> u = unitAfter(t);
+            return !u || (u->base == QLatin1String("s") && !labelOf.contains(*main));
+        };
+        if (!m_scope && main && noMeasurement(m_tokens.at(*main))) {
+            for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
+                const Token& t = m_tokens.at(it.key());
+                const std::optional<Unit> u = unitAfter(t);
+                if (it.value() == QLatin1String("MIN") || it.value() == QLatin1String("MAX") || !u || u->perDivision
+                    || t.height < m_tokens.at(*main).height * 0.9 || !captionedUnder(t, it.value()))
+                    continue;
+                main = it.key();
+                r.label = it.value();
+                r.tile = true;
+                break;
             }
         }
         if (overload && (!main || overload->height >= m_tokens.at(*main).height * 0.9)) {

@@ -913,6 +913,12 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // Two panels' settings read as one line (levels, a protection's power, zero thresholds):
         // no measured row, whose voltage, current and power stand together.
         {{"Level", 10, 10, 12}, {"5.00V", 10, 40, 12}, {"2.00V", 90, 40, 12}, {"105.0W", 170, 40, 12}, {"0.002V", 250, 40, 12}, {"0.002A", 330, 40, 12}},
+        // A generator's page: its frequency named before the figure, an axis drawn larger.
+        {{"0", 63, 259, 23}, {"1,000", 223, 259, 23}, {"2,000", 410, 259, 23}, {"3,000", 598, 259, 23}, {"WAVE2", 314, 710, 22},
+         {"Frequency", 272, 1358, 28}, {"968Hz", 482, 1358, 27}, {"Sine", 86, 1457, 27}, {"Phase:", 272, 1454, 27}, {"225deg", 414, 1454, 28}},
+        // A supply program's loop page: the two levels it switches between and how often.
+        {{"LOOPCONFIGURATION", 67, 247, 17}, {"LevelA(V):", 91, 366, 17}, {"5.0", 271, 366, 15}, {"LevelB(V):", 91, 461, 17}, {"12.0", 272, 461, 15},
+         {"Interval(ms):", 91, 555, 17}, {"1000", 272, 555, 15}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
@@ -1210,6 +1216,12 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"COM5", 10, 6, 12}, {"testcount:", 10, 60, 12}, {"2230", 10, 110, 12}, {"223", 120, 110, 12}, {"microFarads", 160, 110, 12},
           {"2203", 10, 190, 12}, {"220", 120, 190, 12}, {"microFarads", 160, 190, 12}},
          "Capacitance", 223.0, "\u00B5F"},
+        // A profiler's tiles, each figure captioned under it, a time and a charge drawn alike
+        // beside them, its chart's scale down the side: the first tile that measures.
+        {{{"48mA", 30, 60, 9}, {"46mA", 30, 200, 9}, {"44mA", 30, 340, 9}, {"41.37mA", 113, 900, 15}, {"46.14mA", 252, 900, 15},
+          {"10.00", 400, 900, 15}, {"s", 448, 908, 7}, {"413.73", 530, 900, 15}, {"average", 125, 925, 8}, {"max", 270, 925, 6},
+          {"time", 410, 925, 8}, {"charge", 545, 925, 8}},
+         "DC Current", 41.37, "mA"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
