@@ -320,14 +320,6 @@ std::optional<Unit> parseUnit(QString text)
         u.base = QStringLiteral("dBm");
         return u;
     }
-    // A bench meter gives conductance in siemens, behind a small prefix ("2.5353mS", "12.4uS"):
-    // seconds are a small s, and a capital S alone is as likely a letter or a 5.
-    static const QRegularExpression siemens(QStringLiteral("^([muU\u00B5])S$"));
-    if (const auto m = siemens.match(text); m.hasMatch()) {
-        u.prefix = m.captured(1) == QLatin1String("m") ? m.captured(1) : QString(micro);
-        u.base = QStringLiteral("S");
-        return u;
-    }
     // A program may spell its unit out ("Volts" under the figure), its prefix too
     // ("microFarads", "milliVolts").
     if (const std::optional<Unit> spelt = unitSpelledInFull(text)) {
@@ -4327,7 +4319,7 @@ private:
             return QStringLiteral("Temperature");
         if (base == QLatin1String("s"))
             return QStringLiteral("Period");
-        if (base == QLatin1String("dBm") || base == QLatin1String("S"))
+        if (base == QLatin1String("dBm"))
             return QStringLiteral("Measurement");
         // No unit: the mode labels alone.
         if (screenSays({QStringLiteral("DIODE")}))
