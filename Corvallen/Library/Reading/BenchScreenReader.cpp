@@ -3666,14 +3666,18 @@ private:
                 return u;
         }
         // Or spelt out, alone on the next line under it ("0.38" over "Volts"), centred in the
-        // readout's box rather than under the digits.
+        // readout's box rather than under the digits. A page of several readouts side by side
+        // captions each so ("25.0" over "Volts", "41.5 %" over "Load" on the same line): there
+        // the word must stand under the figure itself.
         for (const Token& t : m_tokens) {
             const int below = t.box.top() - number.box.bottom();
             if (t.kind == Kind::Number || spelledUnit(t.text).isEmpty() || t.height > number.height * 0.7 || below < -2
                 || below > number.height * 1.5)
                 continue;
             const bool alone = std::none_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) { return &o != &t && o.row == t.row; });
-            if (alone)
+            const bool underFigure = t.frame == number.frame && digitCount(number.shown) >= 2 && t.box.center().x() >= number.box.left()
+                                     && t.box.center().x() <= number.box.right();
+            if (alone || underFigure)
                 return parseUnit(t.text);
         }
         return unitColumn(number);

@@ -1071,6 +1071,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Multimeter", 100, 5, 16}, {"13:01", 400, 5, 16}, {"0.38", 300, 60, 60}, {"Volts", 200, 150, 30}, {"Voltage", 200, 200, 20},
           {"CH1", 200, 240, 12}, {"CH2", 100, 250, 12}, {"1", 20, 300, 50}, {"1", 300, 300, 50}, {"Ω", 340, 310, 30}},
          "Measurement", 0.38, "V"},
+        // ...or under each of several readouts side by side, one caption line for them all.
+        {{{"Relaunchtoupdate", 300, 5, 14}, {"25.0", 60, 80, 40}, {"3.0", 220, 80, 40}, {"41.5", 370, 80, 40}, {"%", 470, 95, 15},
+          {"Volts", 75, 130, 11}, {"Amps", 225, 130, 11}, {"Load", 385, 130, 11}, {"CHART", 200, 170, 15}},
+         "Measurement", 25.0, "V"},
         // A logger's current value shown to a meter's precision in the text's size, its chart's
         // axis labels (one garbled into an ohm) a little larger.
         {{{"BrymenLogger", 30, 7, 9}, {"Nu:", 99, 89, 13}, {"12.0010", 140, 89, 13}, {"V", 218, 89, 13}, {"1Ω", 63, 123, 10},
