@@ -1572,7 +1572,21 @@ private:
             const bool under = other.row == first.row + 1 && horizontalOverlap(first.box, other.box) > 0;
             return (opens && other.row == first.row) || under;
         });
-        if (hasScopeMarks(m_words) || (m_scope && (peakToPeak || channelReadout || strip))) {
+        // (Or a strip that opens with its one readout and names more measurements after it on
+        // its line whose figures the scope could not take yet: "Amplitude 2.00mV High 0.00V
+        // Frequency ?", a signal too weak or too slow to count shown as "?".)
+        static const QRegularExpression bareName(QStringLiteral("^[A-Za-z][A-Za-z+\\-]{3,}:?$"));
+        const bool namedAfter = !strip && stripReadouts.size() == 1 && [&] {
+            const int at = stripReadouts.first().word;
+            const ScreenWord& value = m_words.at(at);
+            const int label = at - 1;
+            const bool opens = label >= 0 && m_words.at(label).row == value.row && (label == 0 || m_words.at(label - 1).row != value.row)
+                               && !readoutLabel(m_words.at(label).text).isEmpty();
+            return opens && std::any_of(m_words.begin() + at + 1, m_words.end(), [&](const ScreenWord& w) {
+                       return w.row == value.row && bareName.match(w.text).hasMatch() && !readoutLabel(w.text).isEmpty();
+                   });
+        }();
+        if (hasScopeMarks(m_words) || (m_scope && (peakToPeak || channelReadout || strip || namedAfter))) {
             const QList<Readout> readouts = labelledReadouts(m_words);
             // The peak to peak the layout's own pairing found stands, with its limits. One it
             // only guessed (a voltage no label claims) stands behind a garbled label of its own
@@ -3436,6 +3450,11 @@ private:
             // no other instrument names a time that way.
             static const QRegularExpression mainTimeBase(QStringLiteral("^M\\d+(?:\\.\\d+)?[NUM\u00B5]?S$"));
             if (mainTimeBase.match(u).hasMatch())
+                ++marks;
+            // So is a channel's scale in the 1-2-5 steps of its knob after the wave sign a scope
+            // prints for AC coupling ("~5.00mV", its V often read as a Y in the channel bar).
+            static const QRegularExpression coupledScale(QStringLiteral("^[~\u223F](?:[125]\\.00|[125]0\\.0|[125]00)[MU\u00B5]?[VY]$"));
+            if (coupledScale.match(u).hasMatch())
                 ++marks;
         }
         // A status bar holding a time base written bare in nano- or microseconds ("100ns"), the

@@ -801,6 +801,14 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
                                                            {"Jul", 640, 4, 10}, {"144.437kHz", 681, 200, 10}, {"58us", 469, 230, 10}}));
     EXPECT_EQ(field(counter, "mode"), QStringLiteral("Oscilloscope"));
     EXPECT_EQ(counter.value(QStringLiteral("value")).toDouble(), 144.437);
+    // A strip whose one readout opens its line, the measurements after it still uncounted
+    // ("Frequency ?"), on a screen known for a scope's only by its AC-coupled channel scales.
+    const auto uncounted = BenchScreenReader::read(screenOf({{"Anplitude", 27, 200, 12}, {"2.00mV", 123, 200, 12}, {"QHigh", 213, 200, 12},
+                                                             {"6.60", 269, 200, 12}, {"QFrequency", 300, 200, 12}, {"7", 420, 200, 12},
+                                                             {"~5.00mY", 53, 230, 10}, {"~5.00mY", 160, 230, 10}, {"50ms", 300, 230, 10}}));
+    EXPECT_EQ(field(uncounted, "mode"), QStringLiteral("Oscilloscope"));
+    EXPECT_EQ(uncounted.value(QStringLiteral("value")).toDouble(), 2.00);
+    EXPECT_EQ(field(uncounted, "unit"), QStringLiteral("mV"));
 }
 
 TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
