@@ -82,6 +82,17 @@ bool isTallyUnit(const QString& text)
     return tally.match(text).hasMatch();
 }
 
+// Whether a label (in capitals) names what an instrument is told to do rather than what it
+// measures: a set point, a limit or protection, a level, threshold or cut-off, a range, an
+// interval or delay ("Target Voltage (V)", "Level A (V)", "Interval (ms)", "OVP").
+bool namesSetting(const QString& label)
+{
+    static const QRegularExpression setting(QStringLiteral(
+        "SET|TARGET|LIMIT|PROTECT|LEVEL|THRESHOLD|CUTOFF|CUT-OFF|TRIP|ALARM|RATED|NOMINAL|START|STEP|RANGE|INTERVAL|DELAY|TIMEOUT|"
+        "DEFAULT|OVP|OCP|UVP"));
+    return setting.match(label).hasMatch();
+}
+
 // Measurement labels as instruments set to another language show them (Spanish, German,
 // French, Italian), by the English name.
 QStringList otherLanguages(const QString& label)
@@ -1757,11 +1768,10 @@ private:
         // A value under a label that names its unit is a program's labelled readout.
         // So is a figure with its unit spelled out in full after it ("223 microFarads"), on a
         // line that names no setting.
-        static const QRegularExpression settingName(QStringLiteral("^(?:SET|SETTING|SETPOINT|TARGET|LIMIT|RANGE|OVP|OCP|PROTECTION)[:=]?$"));
         const bool spelledOut = r.main && r.main->word + 1 < m_words.size() && m_words.at(r.main->word + 1).row == r.main->row
                                 && m_words.at(r.main->word).text == r.main->text && unitSpelledInFull(m_words.at(r.main->word + 1).text)
                                 && std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
-                                       return w.row == r.main->row && settingName.match(upper(w.text)).hasMatch();
+                                       return w.row == r.main->row && namesSetting(upper(w.text));
                                    });
         // (Neither a symbol nor a spelled unit names a result on a page that names any of a
         // generator's settings: "f=1.000kHz" beside "Sine" is what it puts out.)
@@ -3161,10 +3171,8 @@ private:
         // "Voltage(VJ".)
         static const QRegularExpression bracketed(QStringLiteral("[(\\[]([^()\\[\\]]{1,4})(?:[)\\]]|(?<=[VAW])[J|])[:=]?$"));
         // A label that names a setting ("Target Voltage (V)", "Vset (V)", "Current Limit (A)",
-        // "Level A (V)", "Interval (ms)", "Cut-off (V)") stands over what the instrument is told
-        // to do, not what it measures.
-        static const QRegularExpression setting(QStringLiteral(
-            "SET|TARGET|LIMIT|PROTECT|LEVEL|THRESHOLD|CUTOFF|CUT-OFF|TRIP|ALARM|RATED|NOMINAL|START|STEP|INTERVAL|DELAY|TIMEOUT|DEFAULT|OVP|OCP|UVP"));
+        // "Level A (V)", "Interval (ms)") stands over what the instrument is told to do, not
+        // what it measures.
         struct Label {
             int token;
             Unit unit;
@@ -3185,7 +3193,7 @@ private:
             if (i > 0 && m_tokens.at(i - 1).row == t.row && t.box.left() - m_tokens.at(i - 1).box.right() <= t.height * 2)
                 name += upper(m_tokens.at(i - 1).text);
             if (const std::optional<Unit> u = readoutUnit(m.captured(1)))
-                labels.append({i, *u, setting.match(name).hasMatch()});
+                labels.append({i, *u, namesSetting(name)});
         }
         if (labels.isEmpty())
             return;
@@ -3727,8 +3735,6 @@ private:
         return std::nullopt;
     }
 
-    // Labels and values are paired where each sits nearest the other: beside on one line, then
-    // below, then above, never across the edge of a box. Cheapest pairs first.
     // A scopemeter sets a qualifier of a reading's unit ("rms") in small print over or under the
     // unit written after the figure ("415.4" then "rms" over "mV~"): the label is that figure's,
     // however close the next reading's figure stands to it.
@@ -3750,6 +3756,8 @@ private:
         });
     }
 
+    // Labels and values are paired where each sits nearest the other: beside on one line, then
+    // below, then above, never across the edge of a box. Cheapest pairs first.
     QMap<int, QString> pairLabels(const QList<int>& numbers) const
     {
         struct Pair {
@@ -3916,12 +3924,9 @@ private:
                        && l.height < t.height;
             });
         };
-        // (The tile passed over may be a time, which alone is no measurement either.)
-        const auto noMeasurement = [&](const Token& t) {
-            const std::optional<Unit> u = unitAfter(t);
-            return !u || (u->base == QLatin1String("s") && !labelOf.contains(*main));
-        };
-        if (!m_scope && main && noMeasurement(m_tokens.at(*main))) {
+        // (The figure passed over may be a time, unlabelled, which alone is no measurement either.)
+        const std::optional<Unit> mainUnit = main ? unitAfter(m_tokens.at(*main)) : std::nullopt;
+        if (!m_scope && main && (!mainUnit || mainUnit->base == QLatin1String("s"))) {
             for (auto it = labelOf.begin(); it != labelOf.end(); ++it) {
                 const Token& t = m_tokens.at(it.key());
                 const std::optional<Unit> u = unitAfter(t);
@@ -4416,4 +4421,3 @@ ScreenText layoutOfText(const QString& text)
 }
 
 }  // namespace BenchScreenReader
-
