@@ -19,14 +19,15 @@ struct Component {
     qint64 r = 0, g = 0, b = 0;  // colour sums
 };
 
-// 8-connected components of `mask`; `labels` gets each pixel's component index or -1. They are
-// numbered in the order their first pixels come, row by row. Found as stretches of ink along
-// each row, joined to the stretches they touch (corners too) in the row above: a whole screen
-// is gone through several times per capture.
+// 8-connected components of `mask` (4-connected without `corners`); `labels` gets each pixel's
+// component index or -1. They are numbered in the order their first pixels come, row by row.
+// Found as stretches of ink along each row, joined to the stretches they touch in the row
+// above: a whole screen is gone through several times per capture.
 // (The mask is bits or bytes; a byte mask's empty stretches are passed over eight at a time.)
 template <class Mask>
-std::vector<Component> components(const Mask& mask, int w, int h, std::vector<int>& labels)
+std::vector<Component> components(const Mask& mask, int w, int h, std::vector<int>& labels, bool corners = true)
 {
+    const int reach = corners ? 1 : 0;  // how far past a stretch's end a stretch above still touches it
     labels.assign(size_t(w) * size_t(h), -1);
     struct Stretch {
         int y, from, to;
@@ -63,9 +64,9 @@ std::vector<Component> components(const Mask& mask, int w, int h, std::vector<in
             const int id = int(stretches.size());
             stretches.push_back({y, x, to});
             parent.push_back(id);
-            while (k < aboveTo && stretches[k].to < x - 1)
+            while (k < aboveTo && stretches[k].to < x - reach)
                 ++k;
-            for (size_t m = k; m < aboveTo && stretches[m].from <= to + 1; ++m) {
+            for (size_t m = k; m < aboveTo && stretches[m].from <= to + reach; ++m) {
                 const int a = root(id), b = root(int(m));
                 if (a != b)
                     parent[size_t(std::max(a, b))] = std::min(a, b);
@@ -1660,10 +1661,10 @@ std::vector<bool> runMask(const Scan& scan, const QRect& box)
 namespace {
 
 template <class Mask>
-QList<QRect> boxesOfPieces(const Mask& mask, int width, int height, std::vector<int>& labels)
+QList<QRect> boxesOfPieces(const Mask& mask, int width, int height, std::vector<int>& labels, bool corners = true)
 {
     QList<QRect> out;
-    for (const Component& c : components(mask, width, height, labels))
+    for (const Component& c : components(mask, width, height, labels, corners))
         out.append(c.box);
     return out;
 }
@@ -1673,6 +1674,11 @@ QList<QRect> boxesOfPieces(const Mask& mask, int width, int height, std::vector<
 QList<QRect> pieces(const std::vector<bool>& mask, int width, int height, std::vector<int>& labels)
 {
     return boxesOfPieces(mask, width, height, labels);
+}
+
+QList<QRect> piecesJoinedEdgeToEdge(const std::vector<bool>& mask, int width, int height, std::vector<int>& labels)
+{
+    return boxesOfPieces(mask, width, height, labels, false);
 }
 
 QList<QRect> pieces(const std::vector<quint8>& mask, int width, int height, std::vector<int>& labels)

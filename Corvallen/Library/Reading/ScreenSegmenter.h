@@ -46,6 +46,8 @@ std::vector<bool> runMask(const Scan& scan, const QRect& box);
 // The 8-connected pieces of `mask` (width × height, row by row, true for ink), as their boxes;
 // `labels` gets each pixel's piece, or -1.
 QList<QRect> pieces(const std::vector<bool>& mask, int width, int height, std::vector<int>& labels);
+// The 4-connected pieces: ink touching only at a corner stays apart.
+QList<QRect> piecesJoinedEdgeToEdge(const std::vector<bool>& mask, int width, int height, std::vector<int>& labels);
 // The same, the mask as bytes (non-zero = ink): quicker over large empty stretches.
 QList<QRect> pieces(const std::vector<quint8>& mask, int width, int height, std::vector<int>& labels);
 

@@ -1182,37 +1182,14 @@ QList<QRect> pointsApart(const ScreenSegmenter::Scan& scan, const ScreenSegmente
         const int w = glyph.width(), h = glyph.height();
         const std::vector<bool> mask = ScreenSegmenter::runMask(scan, glyph);
         // Pieces joined edge to edge only.
-        std::vector<int> label(mask.size(), -1);
-        QList<QRect> parts;
-        QList<int> area;
-        for (int start = 0; start < int(mask.size()); ++start) {
-            if (!mask[size_t(start)] || label[size_t(start)] >= 0)
-                continue;
-            const int id = int(parts.size());
-            QRect box;
-            int count = 0;
-            std::vector<int> todo{start};
-            label[size_t(start)] = id;
-            while (!todo.empty()) {
-                const int at = todo.back();
-                todo.pop_back();
-                const int x = at % w, y = at / w;
-                box |= QRect(glyph.left() + x, glyph.top() + y, 1, 1);
-                ++count;
-                const int next[4][2] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
-                for (const auto& n : next) {
-                    if (n[0] < 0 || n[1] < 0 || n[0] >= w || n[1] >= h)
-                        continue;
-                    const int k = n[1] * w + n[0];
-                    if (mask[size_t(k)] && label[size_t(k)] < 0) {
-                        label[size_t(k)] = id;
-                        todo.push_back(k);
-                    }
-                }
-            }
-            parts.append(box);
-            area.append(count);
-        }
+        std::vector<int> label;
+        QList<QRect> parts = ScreenSegmenter::piecesJoinedEdgeToEdge(mask, w, h, label);
+        QList<int> area(parts.size(), 0);
+        for (int l : label)
+            if (l >= 0)
+                ++area[l];
+        for (QRect& p : parts)
+            p.translate(glyph.topLeft());
         int point = -1;
         for (int i = 0; i < parts.size(); ++i) {
             const QRect& p = parts.at(i);
