@@ -1075,6 +1075,28 @@ bool takeOutGlow(Scan& s, const std::vector<Component>& comps, const std::vector
     return any;
 }
 
+// A filled box's most common colour is its own ink, its fill (the text cut out of it is not).
+// A ring of thick bars reaches all four edges of its box as a filled box does (the lower bowl
+// of an 8 or a 0 drawn in touching segments, on the light field of a program's readout), but
+// the colour most common in its box is the background showing through its middle: a glyph,
+// whose rim would be worn off as a box's.
+bool fillIsOwnInk(const QImage& image, const Component& c, const std::vector<int>& labels, int id, int width, const QColor& fill)
+{
+    const QRect& b = c.box;
+    int own = 0, all = 0;
+    for (int y = b.top(); y <= b.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = b.left(); x <= b.right(); ++x) {
+            const QRgb p = line[x];
+            if (std::max({std::abs(qRed(p) - fill.red()), std::abs(qGreen(p) - fill.green()), std::abs(qBlue(p) - fill.blue())}) > 24)
+                continue;
+            ++all;
+            own += labels[size_t(y) * size_t(width) + size_t(x)] == id ? 1 : 0;
+        }
+    }
+    return own * 2 >= all;
+}
+
 // A filled box inside a box whose text was read against its own fill (a value's field in a
 // dashboard's coloured card) stands out from that fill as one solid piece, its text with it:
 // it is a box of its own, its text read against its own fill in turn. Whether any was found.
@@ -1094,7 +1116,10 @@ bool takeBoxesInBoxes(const QImage& image, Scan& s, const std::vector<Component>
         });
         if (!nested || !isFilledRectangle(c, labels, int(id), s.width))
             continue;
-        contrastAgainst(image, dominantColour(image, b), b, inside, s.width);
+        const QColor fillColour = dominantColour(image, b);
+        if (!fillIsOwnInk(image, c, labels, int(id), s.width, fillColour))
+            continue;
+        contrastAgainst(image, fillColour, b, inside, s.width);
         if (!holdsMarks(inside, s.width, b, c.area))
             continue;
         takeBox(s, inside, b);
@@ -1140,7 +1165,7 @@ Scan scanScreen(const QImage& source)
         if (c.area >= 250 && b.width() >= 14 && b.height() >= 9 && fill >= 0.55 && isFilledRectangle(c, labels, int(id), w)) {
             const QColor fillColour = dominantColour(image, b);
             contrastAgainst(image, fillColour, b, inside, w);
-            if (holdsMarks(inside, w, b, c.area)) {
+            if (fillIsOwnInk(image, c, labels, int(id), w, fillColour) && holdsMarks(inside, w, b, c.area)) {
                 takeBox(s, inside, b);
                 continue;
             }

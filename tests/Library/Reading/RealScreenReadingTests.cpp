@@ -134,6 +134,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild12-go-multimeter-ow18e-01.png", 126.76, "V", "a log beside a drawing as tall as its lines: each line keeps its own row"},
         {"fluke-123-01.png", 415.4, "mV",
          "a blocky face's point touching the digit before it at a corner is a point; the rms over the unit is its figure's"},
+        {"wild-riden-dps5005gui-04.png", 8.52, "V", "segment digits on a program's light field: an 8's lower bowl, a ring of touching bars, is no filled box"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
