@@ -2201,6 +2201,14 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                                    && !m.captured(1).contains(QLatin1Char(','));
             if (m.hasMatch() && confidence >= 50 && digitsOf(m.captured(1)) != digitsOf(n.reading.text) && !lostPoint)
                 continue;
+            // Nor is a word of letters only, read with confidence, one of whose letters is like no
+            // digit in segments (a mode label "DC" in a display's narrow face, its D a closed
+            // box, its C hooked at both ends): segment digits the recogniser takes for letters
+            // come out as those the digits look like (O, D, S, B, Z, I, L, A...).
+            static const QRegularExpression lettersOnly(QStringLiteral("^[A-Za-z]+$"));
+            static const QRegularExpression unlikeAnyDigit(QStringLiteral("[CFHKMNPRVWXYcfhkmnprvwxy]"));
+            if (confidence >= 85 && lettersOnly.match(read).hasMatch() && unlikeAnyDigit.match(read).hasMatch())
+                continue;
             words.erase(std::remove_if(words.begin(), words.end(), [&](const ScreenWord& w) { return w.row == first; }), words.end());
         }
         ScreenWord w;

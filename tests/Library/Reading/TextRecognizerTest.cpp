@@ -488,6 +488,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild9-hantek-dso-02.png", QStringLiteral("19.23Hz"), "an arrow drawn onto a side panel's field, touching its rim, does not cut the panel across"},
         {"wild10-hantek-dso-01.jpg", QStringLiteral("26.66MHz"), "a value's field whose rim runs the side panel's width to the screen's edge is the panel's"},
         {"fluke-123-01.png", QStringLiteral("0,007"), "a blocky face's round point, touching the digits on both sides at a corner, is a point of its own"},
+        {"blind-qtdmm-01.png", QStringLiteral("0L DC"), "a mode label in a display's narrow face, read as letters with confidence, is no segment number"},
     };
     for (const Row& row : rows) {
         QImage image;
