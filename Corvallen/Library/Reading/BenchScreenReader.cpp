@@ -1823,6 +1823,58 @@ private:
             takeReadingWithItsLimits(r);
         if (!r.main && !m_scope)
             takeLoggedReading(r);
+        if (!r.main && !m_scope && !hasScopeMarks(m_words, 1))
+            takeGaugeFigure(r);
+    }
+
+    // A dashboard's gauge (a dial or a tile on a web page or in a program) puts its quantity's
+    // name centred over it and the figure centred at its foot, the unit small under the figure
+    // or left out ("Voltage" over the dial, "230.5" under it): a voltage's name centred over a
+    // bare figure with its decimals, drawn at least as large, with nothing between them, gives
+    // the figure in volts. (A current or a power is as often in milli- or kilo- units: their
+    // names give none.) A name that says the figure is set is no gauge of a measurement, and
+    // where two gauges name a voltage, which one is the reading can't be told.
+    void takeGaugeFigure(Reading& r) const
+    {
+        static const QRegularExpression voltage(QStringLiteral("^[A-Z]*(?:VOLTAGE|SPANNUNG|TENSION|VOLTAJE)$"));
+        static const QRegularExpression setting(
+            QStringLiteral("SET|TARGET|LIMIT|PROTECT|MAX|MIN|CUTOFF|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|LEVEL|RANGE|"
+                           "CHARG|FLOAT|BOOST|BULK|ABSORP|EQUALI|RETURN|RECONNECT|DISCONNECT|THRESHOLD|REF|DEFAULT|DESIGN"));
+        std::optional<Token> found;
+        int gauges = 0;
+        for (const Token& name : m_tokens) {
+            QString text = upper(name.text);
+            while (text.endsWith(QLatin1Char(':')))
+                text.chop(1);
+            if (name.kind == Kind::Number || !voltage.match(text).hasMatch() || setting.match(text).hasMatch())
+                continue;
+            const Token* figure = nullptr;
+            for (const Token& t : m_tokens) {
+                const int drop = t.box.top() - name.box.bottom();
+                if (t.kind != Kind::Number || t.status || t.clock || t.unit || t.garbledUnit || !t.shown.contains(QLatin1Char('.'))
+                    || t.height < name.height || drop <= 0 || drop > name.height * 8
+                    || std::abs(t.box.center().x() - name.box.center().x()) > std::max(name.height / 2, 2))
+                    continue;
+                if (!figure || t.box.top() < figure->box.top())
+                    figure = &t;
+            }
+            if (!figure)
+                continue;
+            const int left = std::min(name.box.left(), figure->box.left()), right = std::max(name.box.right(), figure->box.right());
+            const bool between = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                return w.box.top() > name.box.bottom() - 2 && w.box.bottom() < figure->box.top() + 2 && w.box.right() >= left && w.box.left() <= right
+                       && w.box != name.box && w.box != figure->box;
+            });
+            if (between)
+                continue;
+            ++gauges;
+            found = *figure;
+        }
+        if (gauges != 1)
+            return;
+        r.main = found;
+        r.unit = Unit{QString(), QStringLiteral("V"), QString(), false};
+        r.label.clear();
     }
 
     // A character display (up to four lines of text, every character drawn the same size, as a
@@ -2031,13 +2083,19 @@ private:
                 && after.mid(0, 2) != QStringList{QStringLiteral("W"), QStringLiteral("A")})
                 amperes = watts = false;
             // ...or stacked in a column under it, a line each ("9.130V" over "1.131A" over
-            // "10.325W" on a USB tester's panel).
+            // "10.325W" on a USB tester's panel). A terminal program prints each after its name
+            // ("Voltage: 5.01 V", "Power: 0.546 W"), so the figures only overlap, their names
+            // being of unequal length.
             const Token& v = m_tokens.at(i);
+            const auto inColumn = [&](const Token& t) {
+                const int narrower = std::min(t.box.width(), v.box.width());
+                return std::abs(t.box.left() - v.box.left()) <= v.height || horizontalOverlap(t.box, v.box) * 2 >= narrower;
+            };
             int line = v.row, lines = 0, bottom = v.box.bottom();
             bool ampsBelow = false, wattsBelow = false;
             for (int j = i + 1; j < m_tokens.size() && lines < 2; ++j) {
                 const Token& t = m_tokens.at(j);
-                if (t.row == line || !units.at(j) || std::abs(t.box.left() - v.box.left()) > v.height || t.box.top() - bottom > v.height * 3)
+                if (t.row == line || !units.at(j) || !inColumn(t) || t.box.top() - bottom > v.height * 3)
                     continue;
                 line = t.row;
                 bottom = t.box.bottom();

@@ -1234,6 +1234,17 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"10.00", 400, 900, 15}, {"s", 448, 908, 7}, {"413.73", 530, 900, 15}, {"average", 125, 925, 8}, {"max", 270, 925, 6},
           {"time", 410, 925, 8}, {"charge", 545, 925, 8}},
          "DC Current", 41.37, "mA"},
+        // A dashboard's gauges, each named centred over its dial, the figure centred at its
+        // foot with its unit lost: the voltage's gauge gives volts.
+        {{{"Voltage", 40, 21, 16}, {"Current", 364, 21, 13}, {"Power", 689, 21, 13}, {"230.5", 44, 130, 20}, {"7.6", 380, 130, 20},
+          {"18:08:00", 51, 449, 11}},
+         "DC Voltage", 230.5, "V"},
+        // A terminal program's lines, each figure after its name and so only overlapping the
+        // one above it: volts over amperes over watts.
+        {{{"Time", 37, 22, 11}, {"18:39:27", 92, 23, 10}, {"Model:", 397, 21, 12}, {"5.01", 119, 41, 10}, {"V", 163, 41, 10},
+          {"threshold", 470, 39, 12}, {"0.05", 604, 41, 10}, {"0.109", 118, 59, 10}, {"A", 172, 59, 10}, {"Power", 38, 77, 10},
+          {"0.546", 100, 77, 10}, {"W", 154, 77, 10}},
+         "DC Voltage", 5.01, "V"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
@@ -1263,7 +1274,14 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Settings", 10, 10, 12}, {"Frequency:50Hz", 10, 60, 12}, {"Baud", 10, 90, 12}, {"9600", 80, 90, 12}},
                                   QList<W>{{"Supplysource:", 10, 50, 21}, {"Accumulator", 10, 140, 20}, {"U+4.06A", 10, 180, 20}},
                                   QList<W>{{"Output", 10, 20, 12}, {"Set", 10, 60, 12}, {"5.00", 60, 60, 12}, {"Volts", 120, 60, 12}},
-                                  QList<W>{{"Output", 10, 20, 12}, {"Sine", 10, 60, 12}, {"f=1.000kHz", 10, 90, 12}, {"Offset", 10, 120, 12}}})
+                                  QList<W>{{"Output", 10, 20, 12}, {"Sine", 10, 60, 12}, {"f=1.000kHz", 10, 90, 12}, {"Offset", 10, 120, 12}},
+                                  // (A gauge named as a setting, or two gauges of a voltage.)
+                                  QList<W>{{"Output", 10, 10, 12}, {"SetVoltage", 40, 40, 16}, {"12.00", 58, 120, 20}},
+                                  QList<W>{{"Input", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 44, 120, 20}, {"Voltage", 340, 40, 16},
+                                           {"5.00", 350, 120, 20}},
+                                  // (Nor a figure off the name's centre, or with words between.)
+                                  QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 140, 120, 20}},
+                                  QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"Sense", 50, 80, 12}, {"12.00", 44, 120, 20}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // Nor does a figure whose exponent was misread beyond any range ("e-07" read as "e-67").
     EXPECT_FALSE(BenchScreenReader::read(screenOf({{"LCR", 10, 10, 10}, {"7.918e-67", 60, 100, 40}, {"F", 290, 100, 40}, {"Log", 10, 250, 10}}))
