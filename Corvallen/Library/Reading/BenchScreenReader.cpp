@@ -1829,9 +1829,9 @@ private:
 
     // A dashboard's gauge (a dial or a tile on a web page or in a program) puts its quantity's
     // name centred over it and the figure centred at its foot, the unit small under the figure
-    // or left out ("Voltage" over the dial, "230.5" under it): a voltage's name centred over a
-    // bare figure with its decimals, drawn at least as large, with nothing between them, gives
-    // the figure in volts. (A current or a power is as often in milli- or kilo- units: their
+    // or left out ("Voltage" over the dial, "230.5" under it): a voltage's name centred over (or
+    // just under) a bare figure with its decimals, drawn at least as large, with nothing between
+    // them, gives the figure in volts. (A current or a power is as often in milli- or kilo- units: their
     // names give none.) A name that says the figure is set is no gauge of a measurement, and
     // where two gauges name a voltage, which one is the reading can't be told.
     void takeGaugeFigure(Reading& r) const
@@ -1848,21 +1848,29 @@ private:
                 text.chop(1);
             if (name.kind == Kind::Number || !voltage.match(text).hasMatch() || setting.match(text).hasMatch())
                 continue;
+            // (Some gauges name their quantity under the figure instead, close by: "12.00" over
+            // "VOLTAGE".)
             const Token* figure = nullptr;
+            int nearest = 0;
             for (const Token& t : m_tokens) {
-                const int drop = t.box.top() - name.box.bottom();
+                const int drop = t.box.top() - name.box.bottom(), rise = name.box.top() - t.box.bottom();
+                const bool below = drop > 0 && drop <= name.height * 8, above = rise >= -2 && rise <= name.height * 3;
                 if (t.kind != Kind::Number || t.status || t.clock || t.unit || t.garbledUnit || !t.shown.contains(QLatin1Char('.'))
-                    || t.height < name.height || drop <= 0 || drop > name.height * 8
+                    || t.height < name.height || (!below && !above)
                     || std::abs(t.box.center().x() - name.box.center().x()) > std::max(name.height / 2, 2))
                     continue;
-                if (!figure || t.box.top() < figure->box.top())
+                const int gap = below ? drop : rise;
+                if (!figure || gap < nearest) {
                     figure = &t;
+                    nearest = gap;
+                }
             }
             if (!figure)
                 continue;
             const int left = std::min(name.box.left(), figure->box.left()), right = std::max(name.box.right(), figure->box.right());
+            const int top = std::min(name.box.bottom(), figure->box.bottom()), bottom = std::max(name.box.top(), figure->box.top());
             const bool between = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
-                return w.box.top() > name.box.bottom() - 2 && w.box.bottom() < figure->box.top() + 2 && w.box.right() >= left && w.box.left() <= right
+                return w.box.top() > top - 2 && w.box.bottom() < bottom + 2 && w.box.right() >= left && w.box.left() <= right
                        && w.box != name.box && w.box != figure->box;
             });
             if (between)

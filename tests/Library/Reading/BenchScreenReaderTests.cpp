@@ -1239,6 +1239,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Voltage", 40, 21, 16}, {"Current", 364, 21, 13}, {"Power", 689, 21, 13}, {"230.5", 44, 130, 20}, {"7.6", 380, 130, 20},
           {"18:08:00", 51, 449, 11}},
          "DC Voltage", 230.5, "V"},
+        // ...or the gauge's name just under its figure, centred.
+        {{{"Meter", 10, 10, 12}, {"Mode", 300, 10, 12}, {"Voltage", 71, 85, 14}, {"12.00", 40, 40, 40}, {"Connected", 10, 250, 10}},
+         "DC Voltage", 12.0, "V"},
         // A terminal program's lines, each figure after its name and so only overlapping the
         // one above it: volts over amperes over watts.
         {{{"Time", 37, 22, 11}, {"18:39:27", 92, 23, 10}, {"Model:", 397, 21, 12}, {"5.01", 119, 41, 10}, {"V", 163, 41, 10},
