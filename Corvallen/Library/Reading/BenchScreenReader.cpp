@@ -1825,6 +1825,37 @@ private:
             takeLoggedReading(r);
         if (!r.main && !m_scope && !hasScopeMarks(m_words, 1))
             takeGaugeFigure(r);
+        if (!r.main && !m_scope && !hasScopeMarks(m_words, 1))
+            takeInputVoltageFirst(r);
+    }
+
+    // A supply's page may open with the voltage it is fed from, named and glued to its figure
+    // ("Input:0.000V", "Vin=24.10V"), in its header over the output's panel: it is the first
+    // voltage the page measures, and where no output voltage was read the reading. Only where
+    // nothing before it in reading order is a voltage or names one (an output's figure lost
+    // under its name, "Vout", is not passed over).
+    void takeInputVoltageFirst(Reading& r) const
+    {
+        static const QRegularExpression input(QStringLiteral("^(?:INPUT|VIN|UIN)[:=]([-+]?\\d+[.,]\\d+)(V)$"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression voltageWord(QStringLiteral("VOLT|VOUT|UOUT|OUTPUT|SPANNUNG|\\d\\s?[munk\u00B5]?V(?![a-z])"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+        for (int i = 0; i < m_words.size(); ++i) {
+            const auto m = input.match(m_words.at(i).text);
+            if (!m.hasMatch()) {
+                if (voltageWord.match(m_words.at(i).text).hasMatch())
+                    return;
+                continue;
+            }
+            ScreenWord figure = m_words.at(i);
+            figure.text = m.captured(1) + m.captured(2);
+            const QList<Token> read = tokensOf(figure, i);
+            if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->base != QLatin1String("V"))
+                return;
+            r.main = read.first();
+            r.unit = read.first().unit;
+            r.label.clear();
+            return;
+        }
     }
 
     // A dashboard's gauge (a dial or a tile on a web page or in a program) puts its quantity's

@@ -1242,6 +1242,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         // ...or the gauge's name just under its figure, centred.
         {{{"Meter", 10, 10, 12}, {"Mode", 300, 10, 12}, {"Voltage", 71, 85, 14}, {"12.00", 40, 40, 40}, {"Connected", 10, 250, 10}},
          "DC Voltage", 12.0, "V"},
+        // A supply's page whose header opens with the voltage it is fed from, its output's
+        // figures shown as placeholders: the input voltage is the first it measures.
+        {{{"0°C", 300, 20, 12}, {"Input:24.10V", 340, 20, 12}, {"-V", 300, 60, 28}, {"-A", 300, 100, 28}, {"vset", 300, 140, 12},
+          {"12.00V", 350, 140, 12}},
+         "DC Voltage", 24.1, "V"},
         // A terminal program's lines, each figure after its name and so only overlapping the
         // one above it: volts over amperes over watts.
         {{{"Time", 37, 22, 11}, {"18:39:27", 92, 23, 10}, {"Model:", 397, 21, 12}, {"5.01", 119, 41, 10}, {"V", 163, 41, 10},
@@ -1282,6 +1287,8 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Output", 10, 10, 12}, {"SetVoltage", 40, 40, 16}, {"12.00", 58, 120, 20}},
                                   QList<W>{{"Input", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 44, 120, 20}, {"Voltage", 340, 40, 16},
                                            {"5.00", 350, 120, 20}},
+                                  // (An input voltage after an output's name whose figure was lost.)
+                                  QList<W>{{"Supply", 10, 10, 12}, {"Vout", 10, 40, 12}, {"Input:24.10V", 300, 40, 12}, {"Output", 10, 80, 12}},
                                   // (Nor a figure off the name's centre, or with words between.)
                                   QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 140, 120, 20}},
                                   QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"Sense", 50, 80, 12}, {"12.00", 44, 120, 20}}})
