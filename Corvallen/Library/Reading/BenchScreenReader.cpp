@@ -1861,8 +1861,9 @@ private:
     // A dashboard's gauge (a dial or a tile on a web page or in a program) puts its quantity's
     // name centred over it and the figure centred at its foot, the unit small under the figure
     // or left out ("Voltage" over the dial, "230.5" under it): a voltage's name centred over (or
-    // just under) a bare figure with its decimals, drawn at least as large, with nothing between
-    // them, gives the figure in volts. (A current or a power is as often in milli- or kilo- units: their
+    // just under) a bare figure with its decimals, drawn larger, with nothing between them, gives
+    // the figure in volts. (A field under its name in the same print is what the instrument is
+    // set to as often as what it measures.) (A current or a power is as often in milli- or kilo- units: their
     // names give none.) A name that says the figure is set is no gauge of a measurement, and
     // where two gauges name a voltage, which one is the reading can't be told.
     void takeGaugeFigure(Reading& r) const
@@ -1887,7 +1888,7 @@ private:
                 const int drop = t.box.top() - name.box.bottom(), rise = name.box.top() - t.box.bottom();
                 const bool below = drop > 0 && drop <= name.height * 8, above = rise >= -2 && rise <= name.height * 3;
                 if (t.kind != Kind::Number || t.status || t.clock || t.unit || t.garbledUnit || !t.shown.contains(QLatin1Char('.'))
-                    || t.height < name.height || (!below && !above)
+                    || t.height * 10 < name.height * 11 || (!below && !above)
                     || std::abs(t.box.center().x() - name.box.center().x()) > std::max(name.height / 2, 2))
                     continue;
                 const int gap = below ? drop : rise;

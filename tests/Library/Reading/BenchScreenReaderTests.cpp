@@ -1289,7 +1289,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                            {"5.00", 350, 120, 20}},
                                   // (An input voltage after an output's name whose figure was lost.)
                                   QList<W>{{"Supply", 10, 10, 12}, {"Vout", 10, 40, 12}, {"Input:24.10V", 300, 40, 12}, {"Output", 10, 80, 12}},
-                                  // (Nor a figure off the name's centre, or with words between.)
+                                  // (Nor a figure off the name's centre, or with words between, or
+                                  // one in the name's own print: a field.)
+                                  QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 54, 80, 16}},
                                   QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 140, 120, 20}},
                                   QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"Sense", 50, 80, 12}, {"12.00", 44, 120, 20}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
