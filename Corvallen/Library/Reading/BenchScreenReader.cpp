@@ -1839,16 +1839,22 @@ private:
         static const QRegularExpression input(QStringLiteral("^(?:INPUT|VIN|UIN)[:=]([-+]?\\d+[.,]\\d+)(V)$"), QRegularExpression::CaseInsensitiveOption);
         static const QRegularExpression voltageWord(QStringLiteral("VOLT|VOUT|UOUT|OUTPUT|SPANNUNG|\\d\\s?[munk\u00B5]?V(?![a-z])"),
                                                     QRegularExpression::CaseInsensitiveOption);
+        // (Or the name a word of its own just before the figure: "Input:" "0.000V".)
+        static const QRegularExpression name(QStringLiteral("^(?:INPUT|VIN|UIN)[:=]$"), QRegularExpression::CaseInsensitiveOption);
         for (int i = 0; i < m_words.size(); ++i) {
-            const auto m = input.match(m_words.at(i).text);
+            const ScreenWord& w = m_words.at(i);
+            const bool apart = name.match(w.text).hasMatch() && i + 1 < m_words.size() && m_words.at(i + 1).row == w.row
+                               && m_words.at(i + 1).box.left() - w.box.right() >= -2
+                               && m_words.at(i + 1).box.left() - w.box.right() <= std::max(w.textHeight, 4) * 3;
+            const auto m = input.match(apart ? w.text + m_words.at(i + 1).text : w.text);
             if (!m.hasMatch()) {
-                if (voltageWord.match(m_words.at(i).text).hasMatch())
+                if (voltageWord.match(w.text).hasMatch())
                     return;
                 continue;
             }
-            ScreenWord figure = m_words.at(i);
+            ScreenWord figure = m_words.at(apart ? i + 1 : i);
             figure.text = m.captured(1) + m.captured(2);
-            const QList<Token> read = tokensOf(figure, i);
+            const QList<Token> read = tokensOf(figure, apart ? i + 1 : i);
             if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->base != QLatin1String("V"))
                 return;
             r.main = read.first();

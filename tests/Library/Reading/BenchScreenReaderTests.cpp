@@ -1247,6 +1247,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"0°C", 300, 20, 12}, {"Input:24.10V", 340, 20, 12}, {"-V", 300, 60, 28}, {"-A", 300, 100, 28}, {"vset", 300, 140, 12},
           {"12.00V", 350, 140, 12}},
          "DC Voltage", 24.1, "V"},
+        // ...its name a word of its own before the figure.
+        {{{"0°C", 300, 20, 12}, {"Input:", 340, 20, 12}, {"12.30V", 390, 20, 12}, {"-V", 300, 60, 28}, {"-A", 300, 100, 28}},
+         "DC Voltage", 12.3, "V"},
         // A terminal program's lines, each figure after its name and so only overlapping the
         // one above it: volts over amperes over watts.
         {{{"Time", 37, 22, 11}, {"18:39:27", 92, 23, 10}, {"Model:", 397, 21, 12}, {"5.01", 119, 41, 10}, {"V", 163, 41, 10},
