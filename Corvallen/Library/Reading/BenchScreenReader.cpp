@@ -1827,6 +1827,56 @@ private:
             takeGaugeFigure(r);
         if (!r.main && !m_scope && !hasScopeMarks(m_words, 1))
             takeInputVoltageFirst(r);
+        if (!r.main && !m_scope && !hasScopeMarks(m_words, 1))
+            takeProfilerWindow(r);
+    }
+
+    // A power profiler sums up the stretch of its chart in one line of figures drawn alike: the
+    // average current, the peak current, the stretch's time and the charge drawn over it
+    // ("2.21 mA 20.39 mA 9.997 ms 22.14 µC"), each captioned under it in print the recogniser
+    // may lose. Two currents followed on their line by a charge (a figure in coulombs) are such
+    // a line, and the first current, its average, is the reading. The two are printed with the
+    // same decimals; where they are not, one was misread.
+    void takeProfilerWindow(Reading& r) const
+    {
+        static const QRegularExpression charge(QStringLiteral("^[-+]?\\d+[.,]\\d+[mnu\u00B5]?[cC]$"));
+        static const QRegularExpression chargeUnit(QStringLiteral("^[mnu\u00B5]?[cC]$"));
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& first = m_tokens.at(i);
+            if (first.kind != Kind::Number || first.status || first.clock)
+                continue;
+            const std::optional<Unit> u = unitAfter(first);
+            if (!u || u->perDivision || u->base != QLatin1String("A"))
+                continue;
+            const Token* second = nullptr;
+            bool charged = false;
+            for (int j = i + 1; j < m_tokens.size(); ++j) {
+                const Token& t = m_tokens.at(j);
+                if (t.row != first.row || t.box.left() < first.box.right() || !similarSize(t.height, first.height))
+                    continue;
+                const std::optional<Unit> tu = t.kind == Kind::Number ? unitAfter(t) : std::nullopt;
+                if (!second) {
+                    if (tu && !tu->perDivision && tu->base == QLatin1String("A"))
+                        second = &t;
+                    continue;
+                }
+                const bool gluedCharge = charge.match(m_words.value(t.word).text).hasMatch();
+                const bool chargeAfter = t.kind == Kind::Number && t.word + 1 < m_words.size() && m_words.at(t.word + 1).row == t.row
+                                         && chargeUnit.match(m_words.at(t.word + 1).text).hasMatch();
+                if (gluedCharge || chargeAfter) {
+                    charged = true;
+                    break;
+                }
+            }
+            if (!second || !charged)
+                continue;
+            if (decimalPlaces(first.shown) != decimalPlaces(second->shown) || decimalPlaces(first.shown) == 0)
+                return;
+            r.main = first;
+            r.unit = u;
+            r.label.clear();
+            return;
+        }
     }
 
     // A supply's page may open with the voltage it is fed from, named and glued to its figure

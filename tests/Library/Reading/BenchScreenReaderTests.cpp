@@ -1234,6 +1234,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"10.00", 400, 900, 15}, {"s", 448, 908, 7}, {"413.73", 530, 900, 15}, {"average", 125, 925, 8}, {"max", 270, 925, 6},
           {"time", 410, 925, 8}, {"charge", 545, 925, 8}},
          "DC Current", 41.37, "mA"},
+        // ...or with the captions lost: two currents, the stretch's time and its charge in one
+        // line, the average first.
+        {{{"25mA", 300, 127, 9}, {"20mA", 300, 275, 9}, {"15mA", 300, 423, 9}, {"2.21", 412, 938, 14}, {"mA", 451, 943, 9},
+          {"20.39", 597, 938, 14}, {"mA", 647, 943, 9}, {"9.997", 788, 938, 14}, {"ms", 838, 945, 7}, {"22.14uc", 980, 938, 14}},
+         "DC Current", 2.21, "mA"},
         // A dashboard's gauges, each named centred over its dial, the figure centred at its
         // foot with its unit lost: the voltage's gauge gives volts.
         {{{"Voltage", 40, 21, 16}, {"Current", 364, 21, 13}, {"Power", 689, 21, 13}, {"230.5", 44, 130, 20}, {"7.6", 380, 130, 20},
@@ -1290,6 +1295,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Output", 10, 10, 12}, {"SetVoltage", 40, 40, 16}, {"12.00", 58, 120, 20}},
                                   QList<W>{{"Input", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 44, 120, 20}, {"Voltage", 340, 40, 16},
                                            {"5.00", 350, 120, 20}},
+                                  // (A profiler's line whose two currents differ in decimals: one was misread.)
+                                  QList<W>{{"Window", 10, 900, 9}, {"Selection", 100, 900, 9}, {"104.271", 412, 938, 14}, {"mA", 470, 943, 9},
+                                           {"140.01", 597, 938, 14}, {"mA", 650, 943, 9}, {"381.71", 788, 938, 14}, {"ms", 840, 945, 7},
+                                           {"39.81", 980, 938, 14}, {"mC", 1025, 943, 9}},
                                   // (An input voltage after an output's name whose figure was lost.)
                                   QList<W>{{"Supply", 10, 10, 12}, {"Vout", 10, 40, 12}, {"Input:24.10V", 300, 40, 12}, {"Output", 10, 80, 12}},
                                   // (Nor a figure off the name's centre, or with words between, or

@@ -126,6 +126,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild6-fcgdam-powermeter-02.png", 230.5, "V", "a dashboard's voltage gauge, named centred over its dial, its figure centred at the foot"},
         {"wild11-um34c-terminal-01.png", 5.01, "V", "a terminal's lines of volts, amperes and watts, each figure after its name"},
         {"wild3-fnirsi-dps150web-01.png", 0.0, "V", "a supply's page opening with its input voltage, its output's figures placeholders"},
+        {"wild10-nordic-ppk-program-01.png", 2.21, "mA", "a profiler's line of two currents, a time and a charge, its captions lost: the average"},
         {"wild3-rigol-ds1000zstat-01.png", 7.840, "V", "a statistics box's current value, its V standing apart in tiny print, read with the figure"},
         {"rigol-dp832-01.png", 3.404, "V", "a unit standing apart from its figure is read with the figure, early in the budget"},
         {"wild5-rigol-ds1000z-02.png", -245, "mV", "a statistics box's negative current value after its label's colon is small print to read early"},
