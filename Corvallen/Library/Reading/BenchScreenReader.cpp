@@ -1918,13 +1918,13 @@ private:
     // name centred over it and the figure centred at its foot, the unit small under the figure
     // or left out ("Voltage" over the dial, "230.5" under it): a voltage's name centred over (or
     // just under) a bare figure with its decimals, drawn larger, with nothing between them, gives
-    // the figure in volts. (A field under its name in the same print is what the instrument is
-    // set to as often as what it measures.) (A current or a power is as often in milli- or kilo- units: their
-    // names give none.) A name that says the figure is set is no gauge of a measurement, and
-    // where two gauges name a voltage, which one is the reading can't be told.
+    // the figure in volts. A current or a power is as often in milli- or kilo- units: their names
+    // give none. A field under its name in the same print is what the instrument is set to as
+    // often as what it measures; a name that says the figure is set is no gauge of a
+    // measurement; and where two gauges name a voltage, which one is the reading can't be told.
     void takeGaugeFigure(Reading& r) const
     {
-        static const QRegularExpression voltage(QStringLiteral("^[A-Z]*(?:VOLTAGE|SPANNUNG|TENSION|VOLTAJE)$"));
+        static const QRegularExpression voltage(QStringLiteral("^(?:[A-Z]*VOLTAGE|[A-Z]*SPANNUNG|TENSION|TENSI\u00D3N|VOLTAJE)$"));
         static const QRegularExpression setting(
             QStringLiteral("SET|TARGET|LIMIT|PROTECT|MAX|MIN|CUTOFF|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|LEVEL|RANGE|"
                            "CHARG|FLOAT|BOOST|BULK|ABSORP|EQUALI|RETURN|RECONNECT|DISCONNECT|THRESHOLD|REF|DEFAULT|DESIGN"));
