@@ -1823,6 +1823,154 @@ private:
             takeReadingWithItsLimits(r);
         if (!r.main && !m_scope)
             takeLoggedReading(r);
+        if (!r.main && !m_scope && !hasScopeMarks(m_words, 1))
+            takeGaugeFigure(r);
+        if (!r.main && !m_scope && !hasScopeMarks(m_words, 1))
+            takeInputVoltageFirst(r);
+        if (!r.main && !m_scope && !hasScopeMarks(m_words, 1))
+            takeProfilerWindow(r);
+    }
+
+    // A power profiler sums up the stretch of its chart in one line of figures drawn alike: the
+    // average current, the peak current, the stretch's time and the charge drawn over it
+    // ("2.21 mA 20.39 mA 9.997 ms 22.14 µC"), each captioned under it in print the recogniser
+    // may lose. Two currents followed on their line by a charge (a figure in coulombs) are such
+    // a line, and the first current, its average, is the reading. The two are printed with the
+    // same decimals; where they are not, one was misread.
+    void takeProfilerWindow(Reading& r) const
+    {
+        static const QRegularExpression charge(QStringLiteral("^[-+]?\\d+[.,]\\d+[mnu\u00B5]?[cC]$"));
+        static const QRegularExpression chargeUnit(QStringLiteral("^[mnu\u00B5]?[cC]$"));
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& first = m_tokens.at(i);
+            if (first.kind != Kind::Number || first.status || first.clock)
+                continue;
+            const std::optional<Unit> u = unitAfter(first);
+            if (!u || u->perDivision || u->base != QLatin1String("A"))
+                continue;
+            const Token* second = nullptr;
+            bool charged = false;
+            for (int j = i + 1; j < m_tokens.size(); ++j) {
+                const Token& t = m_tokens.at(j);
+                if (t.row != first.row || t.box.left() < first.box.right() || !similarSize(t.height, first.height))
+                    continue;
+                const std::optional<Unit> tu = t.kind == Kind::Number ? unitAfter(t) : std::nullopt;
+                if (!second) {
+                    if (tu && !tu->perDivision && tu->base == QLatin1String("A"))
+                        second = &t;
+                    continue;
+                }
+                const bool gluedCharge = charge.match(m_words.value(t.word).text).hasMatch();
+                const bool chargeAfter = t.kind == Kind::Number && t.word + 1 < m_words.size() && m_words.at(t.word + 1).row == t.row
+                                         && chargeUnit.match(m_words.at(t.word + 1).text).hasMatch();
+                if (gluedCharge || chargeAfter) {
+                    charged = true;
+                    break;
+                }
+            }
+            if (!second || !charged)
+                continue;
+            if (decimalPlaces(first.shown) != decimalPlaces(second->shown) || decimalPlaces(first.shown) == 0)
+                return;
+            r.main = first;
+            r.unit = u;
+            r.label.clear();
+            return;
+        }
+    }
+
+    // A supply's page may open with the voltage it is fed from, named and glued to its figure
+    // ("Input:0.000V", "Vin=24.10V"), in its header over the output's panel: it is the first
+    // voltage the page measures, and where no output voltage was read the reading. Only where
+    // nothing before it in reading order is a voltage or names one (an output's figure lost
+    // under its name, "Vout", is not passed over).
+    void takeInputVoltageFirst(Reading& r) const
+    {
+        static const QRegularExpression input(QStringLiteral("^(?:INPUT|VIN|UIN)[:=]([-+]?\\d+[.,]\\d+)(V)$"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression voltageWord(QStringLiteral("VOLT|VOUT|UOUT|OUTPUT|SPANNUNG|\\d\\s?[munk\u00B5]?V(?![a-z])"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+        // (Or the name a word of its own just before the figure: "Input:" "0.000V".)
+        static const QRegularExpression name(QStringLiteral("^(?:INPUT|VIN|UIN)[:=]$"), QRegularExpression::CaseInsensitiveOption);
+        for (int i = 0; i < m_words.size(); ++i) {
+            const ScreenWord& w = m_words.at(i);
+            const bool apart = name.match(w.text).hasMatch() && i + 1 < m_words.size() && m_words.at(i + 1).row == w.row
+                               && m_words.at(i + 1).box.left() - w.box.right() >= -2
+                               && m_words.at(i + 1).box.left() - w.box.right() <= std::max(w.textHeight, 4) * 3;
+            const auto m = input.match(apart ? w.text + m_words.at(i + 1).text : w.text);
+            if (!m.hasMatch()) {
+                if (voltageWord.match(w.text).hasMatch())
+                    return;
+                continue;
+            }
+            ScreenWord figure = m_words.at(apart ? i + 1 : i);
+            figure.text = m.captured(1) + m.captured(2);
+            const QList<Token> read = tokensOf(figure, apart ? i + 1 : i);
+            if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->base != QLatin1String("V"))
+                return;
+            r.main = read.first();
+            r.unit = read.first().unit;
+            r.label.clear();
+            return;
+        }
+    }
+
+    // A dashboard's gauge (a dial or a tile on a web page or in a program) puts its quantity's
+    // name centred over it and the figure centred at its foot, the unit small under the figure
+    // or left out ("Voltage" over the dial, "230.5" under it): a voltage's name centred over (or
+    // just under) a bare figure with its decimals, drawn larger, with nothing between them, gives
+    // the figure in volts. A current or a power is as often in milli- or kilo- units: their names
+    // give none. A field under its name in the same print is what the instrument is set to as
+    // often as what it measures; a name that says the figure is set is no gauge of a
+    // measurement; and where two gauges name a voltage, which one is the reading can't be told.
+    void takeGaugeFigure(Reading& r) const
+    {
+        static const QRegularExpression voltage(QStringLiteral("^(?:[A-Z]*VOLTAGE|[A-Z]*SPANNUNG|TENSION|TENSI\u00D3N|VOLTAJE)$"));
+        static const QRegularExpression setting(
+            QStringLiteral("SET|TARGET|LIMIT|PROTECT|MAX|MIN|CUTOFF|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|LEVEL|RANGE|"
+                           "CHARG|FLOAT|BOOST|BULK|ABSORP|EQUALI|RETURN|RECONNECT|DISCONNECT|THRESHOLD|REF|DEFAULT|DESIGN"));
+        std::optional<Token> found;
+        int gauges = 0;
+        for (const Token& name : m_tokens) {
+            QString text = upper(name.text);
+            while (text.endsWith(QLatin1Char(':')))
+                text.chop(1);
+            if (name.kind == Kind::Number || !voltage.match(text).hasMatch() || setting.match(text).hasMatch())
+                continue;
+            // (Some gauges name their quantity under the figure instead, close by: "12.00" over
+            // "VOLTAGE".)
+            const Token* figure = nullptr;
+            int nearest = 0;
+            for (const Token& t : m_tokens) {
+                const int drop = t.box.top() - name.box.bottom(), rise = name.box.top() - t.box.bottom();
+                const bool below = drop > 0 && drop <= name.height * 8, above = rise >= -2 && rise <= name.height * 3;
+                if (t.kind != Kind::Number || t.status || t.clock || t.unit || t.garbledUnit || !t.shown.contains(QLatin1Char('.'))
+                    || t.height * 10 < name.height * 11 || (!below && !above)
+                    || std::abs(t.box.center().x() - name.box.center().x()) > std::max(name.height / 2, 2))
+                    continue;
+                const int gap = below ? drop : rise;
+                if (!figure || gap < nearest) {
+                    figure = &t;
+                    nearest = gap;
+                }
+            }
+            if (!figure)
+                continue;
+            const int left = std::min(name.box.left(), figure->box.left()), right = std::max(name.box.right(), figure->box.right());
+            const int top = std::min(name.box.bottom(), figure->box.bottom()), bottom = std::max(name.box.top(), figure->box.top());
+            const bool between = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                return w.box.top() > top - 2 && w.box.bottom() < bottom + 2 && w.box.right() >= left && w.box.left() <= right
+                       && w.box != name.box && w.box != figure->box;
+            });
+            if (between)
+                continue;
+            ++gauges;
+            found = *figure;
+        }
+        if (gauges != 1)
+            return;
+        r.main = found;
+        r.unit = Unit{QString(), QStringLiteral("V"), QString(), false};
+        r.label.clear();
     }
 
     // A character display (up to four lines of text, every character drawn the same size, as a
@@ -2031,13 +2179,19 @@ private:
                 && after.mid(0, 2) != QStringList{QStringLiteral("W"), QStringLiteral("A")})
                 amperes = watts = false;
             // ...or stacked in a column under it, a line each ("9.130V" over "1.131A" over
-            // "10.325W" on a USB tester's panel).
+            // "10.325W" on a USB tester's panel). A terminal program prints each after its name
+            // ("Voltage: 5.01 V", "Power: 0.546 W"), so the figures only overlap, their names
+            // being of unequal length.
             const Token& v = m_tokens.at(i);
+            const auto inColumn = [&](const Token& t) {
+                const int narrower = std::min(t.box.width(), v.box.width());
+                return std::abs(t.box.left() - v.box.left()) <= v.height || horizontalOverlap(t.box, v.box) * 2 >= narrower;
+            };
             int line = v.row, lines = 0, bottom = v.box.bottom();
             bool ampsBelow = false, wattsBelow = false;
             for (int j = i + 1; j < m_tokens.size() && lines < 2; ++j) {
                 const Token& t = m_tokens.at(j);
-                if (t.row == line || !units.at(j) || std::abs(t.box.left() - v.box.left()) > v.height || t.box.top() - bottom > v.height * 3)
+                if (t.row == line || !units.at(j) || !inColumn(t) || t.box.top() - bottom > v.height * 3)
                     continue;
                 line = t.row;
                 bottom = t.box.bottom();

@@ -1234,6 +1234,33 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"10.00", 400, 900, 15}, {"s", 448, 908, 7}, {"413.73", 530, 900, 15}, {"average", 125, 925, 8}, {"max", 270, 925, 6},
           {"time", 410, 925, 8}, {"charge", 545, 925, 8}},
          "DC Current", 41.37, "mA"},
+        // ...or with the captions lost: two currents, the stretch's time and its charge in one
+        // line, the average first.
+        {{{"25mA", 300, 127, 9}, {"20mA", 300, 275, 9}, {"15mA", 300, 423, 9}, {"2.21", 412, 938, 14}, {"mA", 451, 943, 9},
+          {"20.39", 597, 938, 14}, {"mA", 647, 943, 9}, {"9.997", 788, 938, 14}, {"ms", 838, 945, 7}, {"22.14uc", 980, 938, 14}},
+         "DC Current", 2.21, "mA"},
+        // A dashboard's gauges, each named centred over its dial, the figure centred at its
+        // foot with its unit lost: the voltage's gauge gives volts.
+        {{{"Voltage", 40, 21, 16}, {"Current", 364, 21, 13}, {"Power", 689, 21, 13}, {"230.5", 44, 130, 20}, {"7.6", 380, 130, 20},
+          {"18:08:00", 51, 449, 11}},
+         "DC Voltage", 230.5, "V"},
+        // ...or the gauge's name just under its figure, centred.
+        {{{"Meter", 10, 10, 12}, {"Mode", 300, 10, 12}, {"Voltage", 71, 85, 14}, {"12.00", 40, 40, 40}, {"Connected", 10, 250, 10}},
+         "DC Voltage", 12.0, "V"},
+        // A supply's page whose header opens with the voltage it is fed from, its output's
+        // figures shown as placeholders: the input voltage is the first it measures.
+        {{{"0°C", 300, 20, 12}, {"Input:24.10V", 340, 20, 12}, {"-V", 300, 60, 28}, {"-A", 300, 100, 28}, {"vset", 300, 140, 12},
+          {"12.00V", 350, 140, 12}},
+         "DC Voltage", 24.1, "V"},
+        // ...its name a word of its own before the figure.
+        {{{"0°C", 300, 20, 12}, {"Input:", 340, 20, 12}, {"12.30V", 390, 20, 12}, {"-V", 300, 60, 28}, {"-A", 300, 100, 28}},
+         "DC Voltage", 12.3, "V"},
+        // A terminal program's lines, each figure after its name and so only overlapping the
+        // one above it: volts over amperes over watts.
+        {{{"Time", 37, 22, 11}, {"18:39:27", 92, 23, 10}, {"Model:", 397, 21, 12}, {"5.01", 119, 41, 10}, {"V", 163, 41, 10},
+          {"threshold", 470, 39, 12}, {"0.05", 604, 41, 10}, {"0.109", 118, 59, 10}, {"A", 172, 59, 10}, {"Power", 38, 77, 10},
+          {"0.546", 100, 77, 10}, {"W", 154, 77, 10}},
+         "DC Voltage", 5.01, "V"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
@@ -1263,7 +1290,22 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Settings", 10, 10, 12}, {"Frequency:50Hz", 10, 60, 12}, {"Baud", 10, 90, 12}, {"9600", 80, 90, 12}},
                                   QList<W>{{"Supplysource:", 10, 50, 21}, {"Accumulator", 10, 140, 20}, {"U+4.06A", 10, 180, 20}},
                                   QList<W>{{"Output", 10, 20, 12}, {"Set", 10, 60, 12}, {"5.00", 60, 60, 12}, {"Volts", 120, 60, 12}},
-                                  QList<W>{{"Output", 10, 20, 12}, {"Sine", 10, 60, 12}, {"f=1.000kHz", 10, 90, 12}, {"Offset", 10, 120, 12}}})
+                                  QList<W>{{"Output", 10, 20, 12}, {"Sine", 10, 60, 12}, {"f=1.000kHz", 10, 90, 12}, {"Offset", 10, 120, 12}},
+                                  // (A gauge named as a setting, or two gauges of a voltage.)
+                                  QList<W>{{"Output", 10, 10, 12}, {"SetVoltage", 40, 40, 16}, {"12.00", 58, 120, 20}},
+                                  QList<W>{{"Input", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 44, 120, 20}, {"Voltage", 340, 40, 16},
+                                           {"5.00", 350, 120, 20}},
+                                  // (A profiler's line whose two currents differ in decimals: one was misread.)
+                                  QList<W>{{"Window", 10, 900, 9}, {"Selection", 100, 900, 9}, {"104.271", 412, 938, 14}, {"mA", 470, 943, 9},
+                                           {"140.01", 597, 938, 14}, {"mA", 650, 943, 9}, {"381.71", 788, 938, 14}, {"ms", 840, 945, 7},
+                                           {"39.81", 980, 938, 14}, {"mC", 1025, 943, 9}},
+                                  // (An input voltage after an output's name whose figure was lost.)
+                                  QList<W>{{"Supply", 10, 10, 12}, {"Vout", 10, 40, 12}, {"Input:24.10V", 300, 40, 12}, {"Output", 10, 80, 12}},
+                                  // (Nor a figure off the name's centre, or with words between, or
+                                  // one in the name's own print: a field.)
+                                  QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 54, 80, 16}},
+                                  QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 140, 120, 20}},
+                                  QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"Sense", 50, 80, 12}, {"12.00", 44, 120, 20}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // Nor does a figure whose exponent was misread beyond any range ("e-07" read as "e-67").
     EXPECT_FALSE(BenchScreenReader::read(screenOf({{"LCR", 10, 10, 10}, {"7.918e-67", 60, 100, 40}, {"F", 290, 100, 40}, {"Log", 10, 250, 10}}))
