@@ -134,6 +134,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild12-go-multimeter-ow18e-01.png", 126.76, "V", "a log beside a drawing as tall as its lines: each line keeps its own row"},
         {"fluke-123-01.png", 415.4, "mV",
          "a blocky face's point touching the digit before it at a corner is a point; the rms over the unit is its figure's"},
+        {"wild-lecroy-93xx-01.png", 18.85, "\u00B5s",
+         "a statistics table's first row: its unit a space after the figure and its name past an icon, both read in the budget"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
