@@ -1053,7 +1053,13 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
         };
         for (int j = i + 1; j <= i + 2 && j < words.size() && words.at(j).row == w.row && level(j) && !found; ++j) {
             found = valueAt(j, r);
-            if (!found && (words.at(j).text.size() > 2 || std::any_of(words.at(j).text.begin(), words.at(j).text.end(), [](QChar c) { return c.isLetterOrNumber() && !c.isLower(); })))
+            // (A label that names its channel, "period(3)", may have its measurement's icon
+            // after it, a pulse read as a few letters: "Tul".)
+            static const QRegularExpression iconLetters(QStringLiteral("^[A-Za-z]{2,4}$"));
+            const bool icon = !m.captured(2).isEmpty() && iconLetters.match(words.at(j).text).hasMatch() && labelFor(words.at(j).text).isEmpty()
+                              && readoutLabel(words.at(j).text).isEmpty() && !parseUnit(words.at(j).text);
+            if (!found && !icon
+                && (words.at(j).text.size() > 2 || std::any_of(words.at(j).text.begin(), words.at(j).text.end(), [](QChar c) { return c.isLetterOrNumber() && !c.isLower(); })))
                 break;
         }
         // Under it, where the label says it labels a value.

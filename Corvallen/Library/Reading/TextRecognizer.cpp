@@ -102,6 +102,8 @@ thread_local qint64 t_readWork = 0;
 constexpr qint64 readingBudget = 165;
 // What a label's value may take past it, once the budget is spent.
 constexpr qint64 labelledValueBudget = 12;
+// And what the names of a statistics table's rows may take past that.
+constexpr qint64 rowNameBudget = 8;
 // Second looks at poorly read runs stop once this much of it is spent.
 constexpr qint64 secondLooksBudget = 40;
 // How much the search for seven-segment numbers may decode: one for each area tried, and one
@@ -1908,6 +1910,13 @@ bool withinLineOf(const QRect& box, const ScreenSegmenter::Run& line)
     return box.top() >= line.box.top() - line.height / 4 && box.bottom() <= line.box.bottom() + line.height / 4;
 }
 
+// The same for words beside a figure, whose descenders ("p" "q" "g", brackets, the stem of a µ)
+// hang below the figure's foot by up to a third of its height: "Freq:", "Voltage (p-p):", "µs".
+bool besideFigure(const QRect& box, const ScreenSegmenter::Run& figure)
+{
+    return box.top() >= figure.box.top() - figure.height / 4 && box.bottom() <= figure.box.bottom() + figure.height / 3;
+}
+
 std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
 {
     ScreenText out;
@@ -2026,7 +2035,32 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             // stand further off.)
             const int reach = label.glyphs.size() <= 4 && label.height * 10 >= value.height * 9 ? value.height * 5 / 2 : value.height;
             if (a != b && gap >= -2 && gap <= reach && label.height * 10 >= value.height * 6 && label.height * 10 <= value.height * 15
-                && withinLineOf(label.box, value))
+                && besideFigure(label.box, value))
+                priority[b] = std::max(priority[b], priority[a]);
+        }
+    }
+    // So is a short word a space after such a value in a statistics table's row (three more
+    // such values after it on its line), in print no larger: its unit ("18.85" "µs" 4.52 240.98
+    // 42.18), without which the row's measurement measures nothing.
+    const auto tableRow = [&](int a) {
+        const ScreenSegmenter::Run& value = scan.runs.at(a);
+        return std::count_if(measured.begin(), measured.end(), [&](int o) {
+                   const ScreenSegmenter::Run& other = scan.runs.at(o);
+                   return other.box.left() > value.box.right() && std::abs(other.height - value.height) * 5 <= value.height
+                          && std::abs(other.box.center().y() - value.box.center().y()) * 3 <= value.height;
+               }) >= 3;
+    };
+    for (int b = 0; b < scan.runs.size(); ++b) {
+        const ScreenSegmenter::Run& unit = scan.runs.at(b);
+        if (strokes.at(b) || unit.glyphs.size() > 3 || hasDecimalPoint(unit))
+            continue;
+        for (const int a : measured) {
+            const ScreenSegmenter::Run& value = scan.runs.at(a);
+            if (!tableRow(a))
+                continue;
+            const int gap = unit.box.left() - value.box.right();
+            if (a != b && gap >= -2 && gap <= value.height && unit.height * 5 >= value.height && unit.height * 10 <= value.height * 11
+                && besideFigure(unit.box, value))
                 priority[b] = std::max(priority[b], priority[a]);
         }
     }
@@ -2172,6 +2206,60 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                                && run.box.left() < l.right() && run.box.right() > l.left();
             if (under && t_readWork <= readingBudget + labelledValueBudget)
                 readOne(i);
+        }
+    }
+    // So is the name that begins a row of a statistics table, read last: a figure with three
+    // more figures after it on its line and no word read before it, an icon at most between
+    // it and the row's first word ("period(3)", a pulse icon, "18.85 µs 4.52 240.98 42.18"),
+    // names nothing without it. Rows are taken top to bottom.
+    QList<int> figures;
+    static const QRegularExpression figureText(QStringLiteral("^[-+]?\\d+[.,]\\d+"));
+    for (int w = 0; w < words.size(); ++w)
+        if (figureText.match(words.at(w).text).hasMatch())
+            figures.append(w);
+    std::sort(figures.begin(), figures.end(), [&](int a, int b) {
+        return words.at(a).box.top() != words.at(b).box.top() ? words.at(a).box.top() < words.at(b).box.top()
+                                                              : words.at(a).box.left() < words.at(b).box.left();
+    });
+    // (Where a strip or a table already names a measurement beside its figure, "Prd(2)1.10s",
+    // the names of the rows add nothing to it.)
+    static const QRegularExpression namedFigure(QStringLiteral("^[-+]?[A-Za-z]{2,}[A-Za-z+\\-]*(?:[(\\[][A-Za-z]{0,2}\\d[)\\]J])?[:=\\-]?[-+]?\\d"));
+    const bool named = std::any_of(words.begin(), words.end(), [](const ScreenWord& o) { return namedFigure.match(o.text).hasMatch(); });
+    for (const int w : figures) {
+        if (named || t_readWork > readingBudget + labelledValueBudget + rowNameBudget)
+            break;
+        const QRect f = words.at(w).box;
+        const int h = std::max(words.at(w).textHeight, 1);
+        const auto level = [&](const QRect& o) { return o.center().y() >= f.top() && o.center().y() <= f.bottom(); };
+        const auto onLine = [&](const QRect& o) { return level(o) && o.right() < f.left(); };
+        const auto after = std::count_if(figures.begin(), figures.end(), [&](int o) {
+            return level(words.at(o).box) && words.at(o).box.left() > f.right() && std::abs(words.at(o).textHeight - h) * 5 <= h;
+        });
+        if (after < 3 || std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) { return onLine(o.box) && f.left() - o.box.right() <= h * 12; }))
+            continue;
+        int nearest = -1;
+        for (int i = 0; i < scan.runs.size(); ++i) {
+            const ScreenSegmenter::Run& run = scan.runs.at(i);
+            if (taken.at(i) || strokes.at(i) || !onLine(run.box) || run.glyphs.size() < 3 || f.left() - run.box.right() > h * 12
+                || run.height * 10 < h * 8 || run.height * 10 > h * 15)
+                continue;
+            if (nearest < 0 || run.box.right() > scan.runs.at(nearest).box.right())
+                nearest = i;
+        }
+        // (No other word but an icon stands between them.)
+        const bool clear = nearest >= 0 && std::none_of(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& o) {
+            return onLine(o.box) && o.box.left() > scan.runs.at(nearest).box.right() && o.glyphs.size() >= 2;
+        });
+        // (Kept only where it names the channel it measures, as a scope's statistics do,
+        // "period(3)", "Prd[2]" with its brackets perhaps lost: a row named "Voltage" may begin
+        // with a range or a limit.)
+        if (clear) {
+            const qsizetype before = words.size();
+            readOne(nearest);
+            static const QRegularExpression channelName(QStringLiteral("^[-+]?[A-Za-z][A-Za-z+\\-]*(?:[(\\[](?:C|CH)?\\d[)\\]J]|\\d)$"),
+                                                        QRegularExpression::CaseInsensitiveOption);
+            if (words.size() > before && !channelName.match(words.at(before).text).hasMatch())
+                words.remove(before, words.size() - before);
         }
     }
     api->Clear();

@@ -742,6 +742,11 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"392.00m", 40, 200, 10}, {"392.00mY", 110, 200, 10}, {"392.00mY", 180, 200, 10}, {"392.00m'Yv", 250, 200, 10}, {"0.0p'", 330, 200, 10},
           {"Pk-Pk(1J+392.00mV", 40, 230, 10}},
          392.00, "mV", 392.00, 392.00},
+        // A statistics table whose row names the channel it measures, the measurement's icon
+        // read as letters between the name and the figure, the unit a word apart.
+        {{{"period(3)", 20, 200, 12}, {"Tul", 110, 200, 12}, {"18.85", 150, 200, 12}, {"\u00B5s", 200, 200, 12}, {"4.52", 250, 200, 12},
+          {"240.98", 300, 200, 12}, {"width(3)", 20, 224, 12}, {"9.45", 150, 224, 12}, {"\u00B5s", 200, 224, 12}},
+         18.85, "\u00B5s", {}, {}},
         // ...or named before each label, over its value.
         {{{"C1", 20, 200, 10}, {"Freq", 40, 200, 10}, {"657.9kHz", 20, 214, 10}, {"C1", 20, 240, 10}, {"Pk-Pk", 40, 240, 10}, {"1.048V", 20, 254, 10}},
          657.9, "kHz", {}, {}},

@@ -139,6 +139,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"fluke-123-01.png", 415.4, "mV",
          "a blocky face's point touching the digit before it at a corner is a point; the rms over the unit is its figure's"},
         {"wild-riden-dps5005gui-04.png", 8.52, "V", "segment digits on a program's light field: an 8's lower bowl, a ring of touching bars, is no filled box"},
+        {"wild-lecroy-93xx-01.png", 18.85, "\u00B5s",
+         "a statistics table's first row: its unit a space after the figure and its name past an icon, both read in the budget"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));

@@ -489,6 +489,9 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild10-hantek-dso-01.jpg", QStringLiteral("26.66MHz"), "a value's field whose rim runs the side panel's width to the screen's edge is the panel's"},
         {"fluke-123-01.png", QStringLiteral("0,007"), "a blocky face's round point, touching the digits on both sides at a corner, is a point of its own"},
         {"blind-qtdmm-01.png", QStringLiteral("0L DC"), "a mode label in a display's narrow face, read as letters with confidence, is no segment number"},
+        {"wild-lecroy-93xx-01.png", QStringLiteral("18.85 \u00B5s"),
+         "a unit a space after a statistics table's figure, the stem of its \u00B5 hanging below the figure's foot, is read with it"},
+        {"wild-lecroy-93xx-01.png", QStringLiteral("period(3)"), "a statistics table's row name past the measurement's icon, read though the work ran out"},
     };
     for (const Row& row : rows) {
         QImage image;
