@@ -606,7 +606,8 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
     const int best = int(std::max_element(counts.begin(), counts.end()) - counts.begin());
     const int br = best >> 8, bg = (best >> 4) & 15, bb = best & 15;
     const int bw = b.width(), bh = b.height();
-    std::vector<bool> same(size_t(bw) * size_t(bh), false);
+    // (One byte a pixel rather than packed bits: it is written and read pixel by pixel.)
+    std::vector<quint8> same(size_t(bw) * size_t(bh), 0);
     for (int y = 0; y < bh; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(b.top() + y));
         for (int x = 0; x < bw; ++x) {
@@ -618,7 +619,7 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
     }
     // (Too little of the colour for a panel's body is looked at no further: a whole screen is
     // gone through for each large drawing.)
-    if (std::count(same.begin(), same.end(), true) < 2000)
+    if (std::count(same.begin(), same.end(), quint8(1)) < 2000)
         return;
     // (Specks are left as they are: the dots of a dotted grid would make a plot one body.)
     if (enclosing) {

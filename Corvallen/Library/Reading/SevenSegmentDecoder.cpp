@@ -25,6 +25,8 @@ public:
     int height() const { return m_h; }
     bool at(int x, int y) const { return x >= 0 && y >= 0 && x < m_w && y < m_h && m_ink[size_t(y) * size_t(m_w) + size_t(x)]; }
     void set(int x, int y, bool ink = true) { m_ink[size_t(y) * size_t(m_w) + size_t(x)] = ink; }
+    // Row `y`'s ink, one byte (0 or 1) a pixel, for passes over whole rows.
+    const uint8_t* row(int y) const { return m_ink.data() + size_t(y) * size_t(m_w); }
     // Share of ink in a rectangle given in fractions of `cell`.
     double fill(const Box& cell, double x0, double y0, double x1, double y1) const
     {
@@ -110,10 +112,12 @@ Box inkBox(const Grid& g, int x0, int x1)
 // The 8-connected pieces of ink inside `b`, as boxes.
 std::vector<Box> piecesIn(const Grid& g, const Box& b)
 {
-    std::vector<quint8> mask(size_t(b.width()) * size_t(b.height()));
-    for (int y = b.top; y <= b.bottom; ++y)
-        for (int x = b.left; x <= b.right; ++x)
-            mask[size_t(y - b.top) * size_t(b.width()) + size_t(x - b.left)] = g.at(x, y) ? 1 : 0;
+    // (Copied a row at a time: the line is gone through once for each slant tried. What of `b`
+    // lies off the grid has no ink.)
+    std::vector<quint8> mask(size_t(b.width()) * size_t(b.height()), 0);
+    const int x0 = std::max(b.left, 0), x1 = std::min(b.right, g.width() - 1);
+    for (int y = std::max(b.top, 0); y <= std::min(b.bottom, g.height() - 1) && x0 <= x1; ++y)
+        std::copy(g.row(y) + x0, g.row(y) + x1 + 1, mask.begin() + std::ptrdiff_t(size_t(y - b.top) * size_t(b.width()) + size_t(x0 - b.left)));
     std::vector<int> labels;
     std::vector<Box> out;
     for (const QRect& r : ScreenSegmenter::pieces(mask, b.width(), b.height(), labels))
@@ -184,11 +188,10 @@ Upright prepareUpright(Grid g)
     // digit beside them, so they are taken out before the line is cut into cells.
     int inkTop = g.height(), inkBottom = -1;
     for (int y = 0; y < g.height(); ++y)
-        for (int x = 0; x < g.width(); ++x)
-            if (g.at(x, y)) {
-                inkTop = std::min(inkTop, y);
-                inkBottom = std::max(inkBottom, y);
-            }
+        if (std::any_of(g.row(y), g.row(y) + g.width(), [](uint8_t ink) { return ink != 0; })) {
+            inkTop = std::min(inkTop, y);
+            inkBottom = std::max(inkBottom, y);
+        }
     const int inkH = inkBottom - inkTop + 1;
     std::vector<double> points;  // x centres
     for (const Box& p : piecesIn(g, Box{0, 0, g.width() - 1, g.height() - 1})) {

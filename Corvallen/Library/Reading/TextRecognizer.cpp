@@ -9,6 +9,7 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <QHash>
 #include <QRegularExpression>
 
 #include <QSet>
@@ -916,6 +917,70 @@ void mendMarkedZero(ReadWord& r, const ScreenSegmenter::Scan& scan, const Screen
     }
 }
 
+// What the recogniser made of one line image, in the image's own pixels: its words, each with
+// its box, confidence and characters.
+struct LineReading {
+    struct Character {
+        QString text;
+        int left = 0, right = 0;
+    };
+    struct Word {
+        QString text;
+        int left = 0, right = 0;
+        float confidence = 0;
+        QList<Character> characters;
+    };
+    QList<Word> words;
+};
+
+// A screen repeats its small print (the same label on every channel, a grid's scale marks, a
+// table's units), and second looks may ask for a line already read at that size: the recogniser
+// gives the same image the same reading, so each distinct image is read once per capture. The
+// image's pixels themselves are the key, so only a truly identical line is taken over.
+struct LineImageKey {
+    int mode = 0;
+    int width = 0, height = 0;
+    QByteArray pixels;
+    bool operator==(const LineImageKey&) const = default;
+};
+
+size_t qHash(const LineImageKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.mode, key.width, key.height, key.pixels);
+}
+
+thread_local QHash<LineImageKey, LineReading> t_linesRead;
+
+LineReading recognizeLineImage(tesseract::TessBaseAPI* api, const QImage& line)
+{
+    LineImageKey key{int(api->GetPageSegMode()), line.width(), line.height(),
+                     QByteArray(reinterpret_cast<const char*>(line.constBits()), qsizetype(line.sizeInBytes()))};
+    if (const auto known = t_linesRead.constFind(key); known != t_linesRead.constEnd())
+        return *known;
+    LineReading out;
+    api->SetImage(line.constBits(), line.width(), line.height(), 1, int(line.bytesPerLine()));
+    if (api->Recognize(nullptr) == 0) {
+        std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
+        if (it && !it->Empty(tesseract::RIL_SYMBOL)) {
+            do {
+                if (it->IsAtBeginningOf(tesseract::RIL_WORD) || out.words.isEmpty()) {
+                    std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
+                    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+                    if (!text || !it->BoundingBox(tesseract::RIL_WORD, &x0, &y0, &x1, &y1))
+                        continue;
+                    out.words.append({QString::fromUtf8(text.get()), x0, x1, it->Confidence(tesseract::RIL_WORD), {}});
+                }
+                std::unique_ptr<char[]> symbol(it->GetUTF8Text(tesseract::RIL_SYMBOL));
+                int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+                if (symbol && it->BoundingBox(tesseract::RIL_SYMBOL, &x0, &y0, &x1, &y1))
+                    out.words.last().characters.append({QString::fromUtf8(symbol.get()), x0, x1});
+            } while (it->Next(tesseract::RIL_SYMBOL));
+        }
+    }
+    t_linesRead.insert(std::move(key), out);
+    return out;
+}
+
 // One run read by the recogniser as one line, its glyphs scaled to `textHeight` pixels and
 // drawn dark on white.
 QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run, int index,
@@ -926,36 +991,25 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
     const int pad = 10;
     const QRect box = run.box.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, scan.width, scan.height));
     const QImage line = ScreenSegmenter::runImage(scan, box, scale, pad);
+    // (A line taken over from an earlier reading costs what reading it did: the budget is a
+    // count, so that a screen reads the same however much of it repeats.)
     t_readWork += qint64(line.width()) * 36 / std::max(1, line.height()) / 50 + 2;
-    api->SetImage(line.constBits(), line.width(), line.height(), 1, int(line.bytesPerLine()));
-    if (api->Recognize(nullptr) != 0)
-        return out;
-    std::unique_ptr<tesseract::ResultIterator> it(api->GetIterator());
-    if (!it || it->Empty(tesseract::RIL_SYMBOL))
-        return out;
+    const LineReading reading = recognizeLineImage(api, line);
     auto toScreen = [&](int x) { return box.left() + (x - pad) / scale; };
-    do {
-        if (it->IsAtBeginningOf(tesseract::RIL_WORD) || out.isEmpty()) {
-            std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_WORD));
-            int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-            if (!text || !it->BoundingBox(tesseract::RIL_WORD, &x0, &y0, &x1, &y1))
-                continue;
-            ReadWord r;
-            ScreenWord& w = r.word;
-            w.text = QString::fromUtf8(text.get()).trimmed();
-            const int left = int(std::floor(toScreen(x0)));
-            const int right = int(std::ceil(toScreen(x1)));
-            w.box = QRect(QPoint(std::max(left, run.box.left()), run.box.top()), QPoint(std::min(right, run.box.right()), run.box.bottom()));
-            w.textHeight = tallestGlyphIn(run, w.box.left(), w.box.right());
-            w.confidence = it->Confidence(tesseract::RIL_WORD);
-            w.row = index;  // grouped into rows later
-            out.append(r);
-        }
-        std::unique_ptr<char[]> symbol(it->GetUTF8Text(tesseract::RIL_SYMBOL));
-        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-        if (symbol && it->BoundingBox(tesseract::RIL_SYMBOL, &x0, &y0, &x1, &y1))
-            out.last().symbols.append({QString::fromUtf8(symbol.get()), int(std::floor(toScreen(x0))), int(std::ceil(toScreen(x1))) - 1});
-    } while (it->Next(tesseract::RIL_SYMBOL));
+    for (const LineReading::Word& read : reading.words) {
+        ReadWord r;
+        ScreenWord& w = r.word;
+        w.text = read.text.trimmed();
+        const int left = int(std::floor(toScreen(read.left)));
+        const int right = int(std::ceil(toScreen(read.right)));
+        w.box = QRect(QPoint(std::max(left, run.box.left()), run.box.top()), QPoint(std::min(right, run.box.right()), run.box.bottom()));
+        w.textHeight = tallestGlyphIn(run, w.box.left(), w.box.right());
+        w.confidence = read.confidence;
+        w.row = index;  // grouped into rows later
+        for (const LineReading::Character& c : read.characters)
+            r.symbols.append({c.text, int(std::floor(toScreen(c.left))), int(std::ceil(toScreen(c.right))) - 1});
+        out.append(r);
+    }
     out.erase(std::remove_if(out.begin(), out.end(), [](const ReadWord& r) { return r.word.text.isEmpty(); }), out.end());
     for (ReadWord& r : out) {
         dropGhosts(r, run);
@@ -1928,6 +1982,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     tesseract::TessBaseAPI* api = screenEngine(error);
     if (!api)
         return std::nullopt;
+    t_linesRead.clear();
     const ScreenSegmenter::Scan scan = ScreenSegmenter::scan(image);
     out.size = image.size();
     out.boxes = scan.frames;
@@ -2263,6 +2318,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         }
     }
     api->Clear();
+    t_linesRead.clear();
     // A decoded number stands for the glyphs it was read from. Where the recogniser read the
     // same single run, the decoder's reading wins: it sees the decimal point and the minus sign,
     // which the recogniser tends to lose on segment digits.

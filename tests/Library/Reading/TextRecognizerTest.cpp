@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <thread>
 #include <vector>
 
 using namespace corvallen::test;
@@ -510,7 +512,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
     EXPECT_FALSE(split.contains(QStringLiteral("16.58")) || split.contains(QStringLiteral("16.588"))) << split.join(QLatin1Char(' ')).toStdString();
 }
 
-}  // namespace
+
 
 TEST(TextRecognizer, ZerosDrawnWithAMarkInsideStayZeros)
 {
@@ -539,3 +541,63 @@ TEST(TextRecognizer, ZerosDrawnWithAMarkInsideStayZeros)
         EXPECT_TRUE(words.contains(QString::fromLatin1(c.figure))) << c.figure << " read " << words.toStdString();
     }
 }
+
+// The words of a screen with their places, as one string to compare readings by.
+QString placedWords(const TextRecognizer::ScreenText& screen)
+{
+    QStringList out;
+    for (const TextRecognizer::ScreenWord& w : screen.words)
+        out.append(QStringLiteral("%1@%2,%3,%4,%5/%6").arg(w.text).arg(w.box.x()).arg(w.box.y()).arg(w.box.width()).arg(w.box.height()).arg(w.row));
+    return out.join(QLatin1Char(' '));
+}
+
+TEST(TextRecognizer, RepeatedPrintReadsAlikeWhereverAndWhenceverItIsRead)
+{
+    // Print repeated pixel for pixel (a label on every channel, a table's units) is read once
+    // and taken over where it comes again: every copy must still be read as the first one, and
+    // the screen read the same alone, again, and on two threads at once.
+    struct Case {
+        const char* name;
+        const char* text;
+        int copies;
+        int pixels;
+        bool bold;
+    };
+    const std::vector<Case> cases = {
+        {"labels in small print", "CH1", 4, 14, false},
+        {"readouts in bold print", "12.50V", 3, 22, true},
+    };
+    for (const Case& c : cases) {
+        QImage image(640, 360, QImage::Format_RGB32);
+        image.fill(QColor(8, 12, 28));
+        {
+            QPainter p(&image);
+            p.setPen(QColor(235, 240, 245));
+            p.setFont(face("DejaVu Sans", c.pixels, c.bold));
+            for (int k = 0; k < c.copies; ++k)
+                p.drawText(QPoint(40 + 150 * (k % 4), 60 + 120 * (k / 4)), QString::fromLatin1(c.text));
+            p.setFont(face("DejaVu Sans", 64, true));
+            p.drawText(QPoint(120, 300), QStringLiteral("4.096"));
+        }
+        const auto alone = TextRecognizer::recognizeScreen(image);
+        ASSERT_TRUE(alone) << c.name;
+        const QString expected = placedWords(*alone);
+        EXPECT_EQ(alone->lines().join(QLatin1Char(' ')).count(QString::fromLatin1(c.text)), c.copies) << c.name << ": " << expected.toStdString();
+        const auto again = TextRecognizer::recognizeScreen(image);
+        ASSERT_TRUE(again) << c.name;
+        EXPECT_EQ(placedWords(*again), expected) << c.name;
+        std::array<QString, 2> together;
+        std::vector<std::thread> threads;
+        for (QString& read : together)
+            threads.emplace_back([&image, &read] {
+                const auto screen = TextRecognizer::recognizeScreen(image);
+                read = screen ? placedWords(*screen) : QStringLiteral("(no reading)");
+            });
+        for (std::thread& t : threads)
+            t.join();
+        for (const QString& read : together)
+            EXPECT_EQ(read, expected) << c.name;
+    }
+}
+
+}  // namespace
