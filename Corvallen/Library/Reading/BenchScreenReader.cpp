@@ -3777,7 +3777,9 @@ private:
         if (right.isEmpty()) {
             if (std::optional<Unit> below = unitBelow(number))
                 return below;
-            return unitRaised(number);
+            if (std::optional<Unit> raised = unitRaised(number))
+                return raised;
+            return number.kind == Kind::Overload ? unitPastOverload(number) : std::nullopt;
         }
         // A small raised ring before C or F is a degree sign, whatever it was read as.
         if (right.size() >= 2 && right.first()->height <= right.at(1)->height * 0.7
@@ -3815,6 +3817,31 @@ private:
             return u;
         }
         return next.kind == Kind::Number ? unitBelow(number) : std::nullopt;
+    }
+
+    // An overload mark is shorter than the figures its field is laid out for ("OL" where four or
+    // five digits would stand), and a display keeps its unit where those digits end: on a
+    // program's LCD face some three heights past the mark, where a figure's unit stands under
+    // two heights from its last digit. A word that is only a unit, in smaller print, level with
+    // the mark within four of its heights and with nothing between them, is the mark's unit.
+    std::optional<Unit> unitPastOverload(const Token& mark) const
+    {
+        const Token* nearest = nullptr;
+        for (const Token& t : m_tokens) {
+            if (t.kind == Kind::Number || t.frame != mark.frame || t.height > mark.height * 0.6 || verticalOverlap(t.box, mark.box) <= 0)
+                continue;
+            const int gap = t.box.left() - mark.box.right();
+            if (gap < 0 || gap > mark.height * 4 || (nearest && nearest->box.left() <= t.box.left()))
+                continue;
+            if (const std::optional<Unit> u = readoutUnit(t.text); u && u->text().size() >= 2)
+                nearest = &t;
+        }
+        if (!nearest)
+            return std::nullopt;
+        const bool between = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) {
+            return verticalOverlap(o.box, mark.box) > 0 && o.box.left() > mark.box.right() && o.box.right() < nearest->box.left();
+        });
+        return between ? std::nullopt : readoutUnit(nearest->text);
     }
 
     // A meter's display may raise its unit into the corner over the end of its large digits

@@ -146,6 +146,24 @@ TEST(BenchScreenReader, OverloadGivesNoValueAndSaysSo)
                                                            {"145.17", 120, 120, 30}, {"MΩ", 260, 120, 30}}));
     EXPECT_FALSE(primary.contains(QStringLiteral("value")));
     EXPECT_TRUE(field(primary, "summary").contains(QStringLiteral("overload")));
+    // A display face keeps its unit where the field's digits would end, "DC" stacked over it,
+    // some three heights past the short mark; four and more off, or behind another word, it is
+    // no unit of the mark.
+    struct Far {
+        int unitAt;
+        bool wordBetween;
+        const char* unit;
+        const char* mode;
+    };
+    for (const Far& c : {Far{345, false, "mV", "DC Voltage"}, Far{435, false, "", "Measurement"}, Far{345, true, "", "Measurement"}}) {
+        QList<W> words = {{"0L", 150, 78, 50}, {"DC", c.unitAt, 80, 14}, {"mV", c.unitAt, 112, 16}};
+        if (c.wordBetween)
+            words.append({"AUTO", c.unitAt - 23, 100, 10, -1, 20});
+        const auto m = BenchScreenReader::read(screenOf(words));
+        EXPECT_FALSE(m.contains(QStringLiteral("value"))) << c.unitAt;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.unitAt << c.wordBetween;
+        EXPECT_EQ(field(m, "mode"), QString::fromUtf8(c.mode)) << c.unitAt << c.wordBetween;
+    }
     // A program printing the instrument's answer shows the number it sends for an overload.
     const auto sent = BenchScreenReader::read(screenOf({{"RES", 10, 30, 16}, {"+9.90000000E+37", 20, 100, 24}, {"MΩ", 250, 100, 24}}));
     EXPECT_FALSE(sent.contains(QStringLiteral("value")));
