@@ -512,8 +512,8 @@ std::pair<ScreenWord, ScreenWord> cutWord(const ScreenWord& w, const QString& te
 }
 
 // The channel a scope's measurement names after its label ("[1]", "(C1)"), its brackets as the
-// recogniser reads them ("(1J", "1J").
-const QString channelIndex = QStringLiteral("(?:[(\\[{]\\s?(?:C|CH)?[1-4]\\s?[)\\]}J|]|(?:C|CH)?[1-4][)\\]}J])");
+// recogniser reads them ("(1J", "1J"); inside brackets its C may read as a nought ("f(01)").
+const QString channelIndex = QStringLiteral("(?:[(\\[{]\\s?(?:C|CH|0)?[1-4]\\s?[)\\]}J|]|(?:C|CH)?[1-4][)\\]}J])");
 
 // Splits one recognised word into tokens: an optional label glued to a number ("Vpp:3.28V"),
 // the number with any unit written on it, or the word itself.
@@ -1828,6 +1828,8 @@ private:
         if (!r.main && !m_scope)
             takeReadingWithItsLimits(r);
         if (!r.main && !m_scope)
+            takeCurrentTile(r);
+        if (!r.main && !m_scope)
             takeLoggedReading(r);
         if (!r.main && !m_scope && !hasScopeMarks(m_words, 1))
             takeGaugeFigure(r);
@@ -2103,6 +2105,66 @@ private:
                 return;
             }
         }
+    }
+
+    // A program's statistics panel of tiles, each captioned over its figure ("CURRENT" over
+    // "4.2337 V", "MIN" over "4.1836 V", "MAX" over "4.9177 V", "AVERAGE" beside them): the tile
+    // captioned as the present value is the reading, the ones captioned MIN and MAX its limits,
+    // all in one unit and the value between them. (A tile captioned CURRENT that shows amperes
+    // may as well name the quantity on a supply's page: no reading from it.)
+    void takeCurrentTile(Reading& r) const
+    {
+        const auto figureUnder = [&](const ScreenWord& caption) -> const Token* {
+            const Token* found = nullptr;
+            for (const Token& t : m_tokens) {
+                const int gap = t.box.top() - caption.box.bottom();
+                if (t.kind != Kind::Number || t.clock || gap < -2 || gap > std::max(t.height, 4) * 2 || std::abs(t.box.left() - caption.box.left()) > t.height
+                    || t.height < caption.textHeight)
+                    continue;
+                if (found)
+                    return nullptr;
+                found = &t;
+            }
+            return found;
+        };
+        const Token* present = nullptr;
+        QList<const Token*> lows, highs;
+        for (const ScreenWord& w : m_words) {
+            const QString caption = upper(w.text);
+            const QString label = labelFor(w.text);
+            const bool isPresent = caption == QLatin1String("CURRENT") || caption == QLatin1String("NOW");
+            if (!isPresent && label != QLatin1String("MIN") && label != QLatin1String("MAX"))
+                continue;
+            const Token* t = figureUnder(w);
+            if (!t || !unitAfter(*t))
+                continue;
+            if (isPresent) {
+                if (present)
+                    return;
+                present = t;
+            } else {
+                (label == QLatin1String("MIN") ? lows : highs).append(t);
+            }
+        }
+        if (!present || lows.size() != 1 || highs.size() != 1)
+            return;
+        const std::optional<Unit> u = unitAfter(*present);
+        if (u->perDivision || u->base.isEmpty() || u->base == QLatin1String("A") || u->base == QLatin1String("%"))
+            return;
+        const auto inUnit = [&](const Token* t) -> std::optional<double> {
+            const std::optional<Unit> o = unitAfter(*t);
+            if (o->base != u->base)
+                return std::nullopt;
+            return std::round(t->value * prefixFactor(o->prefix) / prefixFactor(u->prefix) * 1e9) / 1e9;
+        };
+        const std::optional<double> low = inUnit(lows.first()), high = inUnit(highs.first());
+        if (!low || !high || *low > present->value || present->value > *high)
+            return;
+        r.main = *present;
+        r.unit = u;
+        r.label.clear();
+        r.minValue = low;
+        r.maxValue = high;
     }
 
     // A program may list a reading in plain print with its statistics under it ("6.519613 Vrms"

@@ -708,6 +708,8 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // ...marked "f=" with the "=" read as a minus, its z cut off at the screen's edge, beside
         // the built-in generator's frequency.
         {{{"WG:Sine", 300, 4, 10}, {"1.00000kHz", 340, 4, 10}, {"4.000Vpp", 400, 4, 10}, {"f-999.981H", 420, 4, 12}}, 999.981, "Hz", {}, {}},
+        // ...marked with the channel it counts, its C read as a nought ("f(C1)" as "f(01)").
+        {{{"f(01)7.798160kHz", 420, 20, 12}, {"40.1ms", 300, 250, 10}, {"09:48:23", 400, 250, 10}}, 7.798160, "kHz", {}, {}},
         // ...its box's square-wave mark read as letters glued before it.
         {{{"JUUUL47.8920kKHz", 548, 47, 10}, {"Period", 14, 101, 9}, {"Zoom:1.000us", 254, 183, 9}}, 47.8920, "kHz", {}, {}},
         // A side panel of labels over values that the recogniser ran into one line, down the
@@ -1284,6 +1286,12 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"threshold", 470, 39, 12}, {"0.05", 604, 41, 10}, {"0.109", 118, 59, 10}, {"A", 172, 59, 10}, {"Power", 38, 77, 10},
           {"0.546", 100, 77, 10}, {"W", 154, 77, 10}},
          "DC Voltage", 5.01, "V"},
+        // A statistics panel of tiles, each caption over its figure: the present value's tile
+        // is the reading, between the tiles captioned MIN and MAX.
+        {{{"STATISTICS", 15, 237, 8}, {"CURRENT", 26, 269, 8}, {"MIN", 195, 269, 8}, {"4.2337", 26, 284, 10}, {"V", 80, 284, 10},
+          {"4.1836", 195, 284, 10}, {"V", 249, 284, 10}, {"MAX", 26, 323, 8}, {"AVERAGE", 195, 323, 8}, {"4.9177", 26, 339, 10},
+          {"V", 79, 339, 10}, {"4.6276", 195, 339, 10}, {"V", 249, 339, 10}, {"133", 27, 448, 10}, {"0:33", 195, 448, 10}},
+         "DC Voltage", 4.2337, "V"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
@@ -1314,6 +1322,14 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Supplysource:", 10, 50, 21}, {"Accumulator", 10, 140, 20}, {"U+4.06A", 10, 180, 20}},
                                   QList<W>{{"Output", 10, 20, 12}, {"Set", 10, 60, 12}, {"5.00", 60, 60, 12}, {"Volts", 120, 60, 12}},
                                   QList<W>{{"Output", 10, 20, 12}, {"Sine", 10, 60, 12}, {"f=1.000kHz", 10, 90, 12}, {"Offset", 10, 120, 12}},
+                                  // (Tiles whose CURRENT shows amperes, the quantity's name as much as the present
+                                  // value's; or a present value outside its MIN and MAX.)
+                                  QList<W>{{"CURRENT", 26, 269, 8}, {"MIN", 195, 269, 8}, {"1.250", 26, 284, 10}, {"A", 80, 284, 10},
+                                           {"1.100", 195, 284, 10}, {"A", 249, 284, 10}, {"MAX", 26, 323, 8}, {"1.300", 26, 339, 10},
+                                           {"A", 79, 339, 10}},
+                                  QList<W>{{"CURRENT", 26, 269, 8}, {"MIN", 195, 269, 8}, {"5.250", 26, 284, 10}, {"V", 80, 284, 10},
+                                           {"1.100", 195, 284, 10}, {"V", 249, 284, 10}, {"MAX", 26, 323, 8}, {"1.300", 26, 339, 10},
+                                           {"V", 79, 339, 10}},
                                   // (A gauge named as a setting, or two gauges of a voltage.)
                                   QList<W>{{"Output", 10, 10, 12}, {"SetVoltage", 40, 40, 16}, {"12.00", 58, 120, 20}},
                                   QList<W>{{"Input", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 44, 120, 20}, {"Voltage", 340, 40, 16},
