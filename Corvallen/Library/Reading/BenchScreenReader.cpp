@@ -1831,11 +1831,13 @@ private:
             takeCurrentTile(r);
         if (!r.main && !m_scope)
             takeLoggedReading(r);
-        if (!r.main && !m_scope && !hasScopeMarks(m_words, 1))
-            takeGaugeFigure(r);
-        if (!r.main && !m_scope && !hasScopeMarks(m_words, 1))
+        // (Gauges, a supply's input and a profiler's summary are never on a scope's screen.)
+        if (r.main || m_scope || hasScopeMarks(m_words, 1))
+            return;
+        takeGaugeFigure(r);
+        if (!r.main)
             takeInputVoltageFirst(r);
-        if (!r.main && !m_scope && !hasScopeMarks(m_words, 1))
+        if (!r.main)
             takeProfilerWindow(r);
     }
 
@@ -1933,16 +1935,17 @@ private:
     void takeGaugeFigure(Reading& r) const
     {
         static const QRegularExpression voltage(QStringLiteral("^(?:[A-Z]*VOLTAGE|[A-Z]*SPANNUNG|TENSION|TENSI\u00D3N|VOLTAJE)$"));
-        static const QRegularExpression setting(
-            QStringLiteral("SET|TARGET|LIMIT|PROTECT|MAX|MIN|CUTOFF|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|LEVEL|RANGE|"
-                           "CHARG|FLOAT|BOOST|BULK|ABSORP|EQUALI|RETURN|RECONNECT|DISCONNECT|THRESHOLD|REF|DEFAULT|DESIGN"));
+        // (Besides the settings every page names, a gauge's name may be a bound or a charger's
+        // stage: "MAX VOLTAGE", "FLOAT VOLTAGE".)
+        static const QRegularExpression boundOrStage(
+            QStringLiteral("MAX|MIN|OVER|UNDER|END|OFFSET|CHARG|FLOAT|BOOST|BULK|ABSORP|EQUALI|RETURN|RECONNECT|DISCONNECT|REF|DESIGN"));
         std::optional<Token> found;
         int gauges = 0;
         for (const Token& name : m_tokens) {
             QString text = upper(name.text);
             while (text.endsWith(QLatin1Char(':')))
                 text.chop(1);
-            if (name.kind == Kind::Number || !voltage.match(text).hasMatch() || setting.match(text).hasMatch())
+            if (name.kind == Kind::Number || !voltage.match(text).hasMatch() || namesSetting(text) || boundOrStage.match(text).hasMatch())
                 continue;
             // (Some gauges name their quantity under the figure instead, close by: "12.00" over
             // "VOLTAGE".)
