@@ -4610,7 +4610,9 @@ private:
             return QStringLiteral("Temperature");
         if (base == QLatin1String("s"))
             return QStringLiteral("Period");
-        if (base == QLatin1String("dBm"))
+        // A level, and a power (a supply's, a load's, an energy meter's), are no meter function:
+        // the screen's other labels ("Temperature" further down a card) name other readings.
+        if (base == QLatin1String("dBm") || base == QLatin1String("W"))
             return QStringLiteral("Measurement");
         // No unit: the mode labels alone.
         if (screenSays({QStringLiteral("DIODE")}))
