@@ -494,6 +494,9 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild-lecroy-93xx-01.png", QStringLiteral("18.85 \u00B5s"),
          "a unit a space after a statistics table's figure, the stem of its \u00B5 hanging below the figure's foot, is read with it"},
         {"wild-lecroy-93xx-01.png", QStringLiteral("period(3)"), "a statistics table's row name past the measurement's icon, read though the work ran out"},
+        {"wild9-wagiminator-usb-tester-photo-01.jpg", QStringLiteral("5080 mV"),
+         "a photographed display's segment face, each digit two halves a dot apart, the line under it no half of its digits; "
+         "its unit's m on three stems read as an n, its V, blurred rim and all, as a bracket"},
     };
     for (const Row& row : rows) {
         QImage image;
