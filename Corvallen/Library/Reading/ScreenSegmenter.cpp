@@ -1129,7 +1129,7 @@ bool takeBoxesInBoxes(const QImage& image, Scan& s, const std::vector<Component>
     return any;
 }
 
-Scan scanScreen(const QImage& source)
+Scan scanScreen(const QImage& source, bool photographed = false)
 {
     Scan s;
     if (source.isNull())
@@ -1311,6 +1311,38 @@ Scan scanScreen(const QImage& source)
             if (touching || stacked || segments)
                 pieces.join(int(i), int(j));
         });
+    // (Photographs of a display only.) The large digits of a small display's segment face are
+    // drawn as an upper and a lower half a dot apart, and a photograph keeps them apart: two
+    // pieces of one width stacked with that gap between them are one digit where a glyph beside
+    // them on its line (the unit's letter, a digit drawn whole) stands as tall as the two
+    // together. Two lines of small print stacked as close have no such glyph beside them.
+    if (photographed)
+        forNearbyPairs(boxes, 0.5, [&](size_t i, size_t j) {
+            const QRect& upper = boxes[i].top() <= boxes[j].top() ? boxes[i] : boxes[j];
+            const QRect& lower = boxes[i].top() <= boxes[j].top() ? boxes[j] : boxes[i];
+            const int half = std::max(upper.height(), lower.height());
+            const int width = std::max(upper.width(), lower.width());
+            const int yGap = lower.top() - upper.bottom() - 1;
+            const int edge = std::max(2, width / 5);
+            // (A 7's or a 4's lower half is its right stroke alone: one side lined up, the
+            // narrower half within the wider.)
+            const QRect& wide = upper.width() >= lower.width() ? upper : lower;
+            const QRect& narrow = upper.width() >= lower.width() ? lower : upper;
+            const bool lined = std::abs(upper.left() - lower.left()) <= edge || std::abs(upper.right() - lower.right()) <= edge;
+            if (std::min(upper.height(), lower.height()) < 8 || std::min(upper.height(), lower.height()) * 10 < half * 6 || yGap < 0
+                || yGap > std::max(2, half / 5) || !lined || narrow.left() < wide.left() - edge || narrow.right() > wide.right() + edge)
+                return;
+            const QRect digit = upper | lower;
+            const int slack = std::max(2, digit.height() / 8);
+            for (size_t k = 0; k < boxes.size(); ++k) {
+                const QRect& whole = boxes[k];
+                if (k != i && k != j && std::abs(whole.top() - digit.top()) <= slack && std::abs(whole.bottom() - digit.bottom()) <= slack
+                    && gapBetween(whole, digit) >= 0 && gapBetween(whole, digit) <= digit.height()) {
+                    pieces.join(int(i), int(j));
+                    return;
+                }
+            }
+        });
     std::vector<QRect> glyphs;
     std::vector<double> glyphFill;
     std::vector<bool> glyphBlob;  // one solid blob, as a point is
@@ -1410,6 +1442,12 @@ Scan scanScreen(const QImage& source)
                        || isDash(smallCore, big)) {
                 join = gap <= H * 0.75 && verticalOverlap(a, b) > 0;
             }
+            // (Photographs of a display only.) A display's large face is drawn tall, its small
+            // letters (the "m" of "mV" after the figure) under half its digits' height; one
+            // standing on the digits' baseline close after them is on their line all the same.
+            if (!join && photographed && small.height() * 23 >= H * 10 && small.height() * 10 <= H * 6 && gap >= 0 && gap <= H / 2
+                && std::abs(small.bottom() - big.bottom()) <= std::max(2, H / 10))
+                join = true;
             return join;
     };
     forNearbyPairs(glyphs, 0.75, [&](size_t i, size_t j) {
@@ -1618,7 +1656,7 @@ Scan scan(const QImage& source)
     std::optional<QRect> window;
     Scan inner;
     for (const QRect& candidate : displayWindows(image)) {
-        Scan read = scanScreen(windowLevels(image, candidate));
+        Scan read = scanScreen(windowLevels(image, candidate), true);
         if (linesOfText(read) > linesOfText(window ? inner : s)) {
             window = candidate;
             inner = std::move(read);

@@ -319,8 +319,13 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
                     continue;
                 const int overlap = std::min(s.right(), b.right()) - std::max(s.left(), b.left()) + 1;
                 const int gap = std::max(b.top() - s.bottom(), s.top() - b.bottom()) - 1;
+                // (Two whole digits of two lines, one over the other, are no halves of one:
+                // together they stand over three times as tall as they are wide, as no digit
+                // does but a one.)
+                const QRect both = s | b;
+                const bool twoLines = both.height() > both.width() * 3 && std::min(s.width(), b.width()) * 10 >= std::min(s.height(), b.height()) * 3;
                 if (overlap * 2 >= std::min(s.width(), b.width()) && gap >= -1 && gap <= s.height() * 0.35 && b.height() <= s.height() * 1.3
-                    && b.height() * 3 >= s.height()) {
+                    && b.height() * 3 >= s.height() && !twoLines) {
                     s |= b;
                     grew = true;
                 }
@@ -687,13 +692,22 @@ bool isVee(const ScreenSegmenter::Scan& scan, const QRect& glyph)
             }
         return out;
     };
-    const QList<Stretch> top = stretches(0), bottom = stretches(h - 1);
+    // (The glyph's box may take in a blurred rim fainter than its strokes, as a photograph's
+    // does: the arms' top and the point are the rows the strokes themselves reach.)
+    int firstRow = 0, lastRow = h - 1;
+    while (firstRow < lastRow && stretches(firstRow).isEmpty())
+        ++firstRow;
+    while (lastRow > firstRow && stretches(lastRow).isEmpty())
+        --lastRow;
+    if ((lastRow - firstRow + 1) * 10 < h * 9)
+        return false;
+    const QList<Stretch> top = stretches(firstRow), bottom = stretches(lastRow);
     if (top.size() != 2 || top.first().from > w / 4 || top.last().to < w - 1 - w / 4 || bottom.size() != 1)
         return false;
     const double middle = (bottom.first().from + bottom.first().to) / 2.0;
     if (std::abs(middle - (w - 1) / 2.0) > std::max(1.0, w * 0.15))
         return false;
-    for (int y = 1; y < h - 1; ++y)
+    for (int y = firstRow + 1; y < lastRow; ++y)
         for (const Stretch& s : stretches(y))
             if ((s.to - s.from + 1) * 10 >= w * 8)
                 return false;
@@ -812,7 +826,9 @@ void mendVoltAfterPrefix(ReadWord& r, const ScreenSegmenter::Scan& scan, const S
 // thin V, read as the prefix's volts.
 void mendLoneVoltUnit(ReadWord& r, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
 {
-    static const QRegularExpression prefixThenMark(QStringLiteral("^([mk])(?:i|l|I|'|\\|)$"));
+    // (A photographed display's thin strokes come out as a mark and a bracket, "l)"; its m on
+    // three stems as an n.)
+    static const QRegularExpression prefixThenMark(QStringLiteral("^([mkn])(?:i|l|I|'|\\||[lI|]?\\))$"));
     // A V alone, in print too small for its arms to be told from a y's, is the volt all the same
     // where its glyph is a V's: two arms meeting in one point at the middle of its foot.
     static const QRegularExpression veeMisread(QStringLiteral("^[yYv]$"));
@@ -824,8 +840,10 @@ void mendLoneVoltUnit(ReadWord& r, const ScreenSegmenter::Scan& scan, const Scre
     if (!m.hasMatch() || run.glyphs.size() != 2)
         return;
     const QRect& vee = run.glyphs.at(1);
+    if (m.captured(1) == QLatin1String("n") && !hasThreeStems(scan, run.glyphs.at(0)))
+        return;
     if (vee.height() * 10 >= run.height * 7 && vee.left() - run.glyphs.at(0).right() <= run.height / 3 && isVee(scan, vee))
-        r.word.text = m.captured(1) + QLatin1Char('V');
+        r.word.text = (m.captured(1) == QLatin1String("n") ? QStringLiteral("m") : m.captured(1)) + QLatin1Char('V');
 }
 
 // A digit the recogniser made up after a digit it read well: squeezed between that digit and

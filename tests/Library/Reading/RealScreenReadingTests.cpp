@@ -116,6 +116,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"keysight-dsox-05.png", -32.1, "mV", "a built-in meter's sign drawn as a short block; its thin V read as a mark after the m"},
         {"wild-riden-opendps-01.jpg", 5.02, "V", "a photographed display: the dark window in the picture is read as a screen of its own"},
         {"wild10-juntek-kg140f-photo-01.png", 20.16, "V", "a photographed display, its glow taken out so its characters stand apart"},
+        {"wild9-wagiminator-usb-tester-photo-01.jpg", 5080, "mV", "a photographed display's tall segment face, its small m standing on the digits' line"},
         {"wild4-bluemeter-app-03.png", 6.25, "V", "a screen giving next to no lines of text is read inside the patch of its most common colour"},
         {"wild8-expeyes-scope17-02.png", 150.0, "Hz", "a quantity's name run into its figure, the panel's only named readout"},
         {"wild9-incvist-inc-vist-3-02.png", 4.06, "V", "a quantity's symbol before its figure, its equals sign read as a plus"},
