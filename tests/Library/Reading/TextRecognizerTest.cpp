@@ -494,6 +494,10 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild-lecroy-93xx-01.png", QStringLiteral("18.85 \u00B5s"),
          "a unit a space after a statistics table's figure, the stem of its \u00B5 hanging below the figure's foot, is read with it"},
         {"wild-lecroy-93xx-01.png", QStringLiteral("period(3)"), "a statistics table's row name past the measurement's icon, read though the work ran out"},
+        {"wild12-go-multimeter-fs9721-01.png", QStringLiteral("127 V"), "a log's top lines, under its column of date stamps, are read whole before the lines below"},
+        {"wild2-hp-3456aprog-02.png", QStringLiteral("-0.5136"), "a log's top line whose record number came out short, a pitch over its column's head, is read too"},
+        {"wild-owon-rustymeter-03.png", QStringLiteral("YDC 0.0015"), "a log table's top row, stamped in Unix time, is read with its unit column"},
+        {"rigol-dp832-04.png", QStringLiteral("Voltage:"), "an event log's long lines of prose are no records read first: a panel's labels are read"},
     };
     for (const Row& row : rows) {
         QImage image;
