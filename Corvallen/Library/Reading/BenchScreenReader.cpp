@@ -1841,6 +1841,8 @@ private:
             takeCurrentTile(r);
         if (!r.main && !m_scope)
             takeLoggedReading(r);
+        if (!r.main && !m_scope)
+            takeHeadedTable(r);
         // (Gauges, a supply's input and a profiler's summary are never on a scope's screen.)
         if (r.main || m_scope || hasScopeMarks(m_words, 1))
             return;
@@ -2107,7 +2109,13 @@ private:
                 const bool figure = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
                     return t.row == w.row && t.kind == Kind::Number && !t.clock && horizontalOverlap(t.box, column) > 0;
                 });
-                return goesOn && !figure;
+                // (A line whose words start where the column's figures do is the program's
+                // message, stamped as its readings are: "Press <ENTER> to exit", "Ready!".)
+                static const QRegularExpression message(QStringLiteral("^[A-Za-z]{4,}[!.:,]?$"));
+                const bool says = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& o) {
+                    return o.row == w.row && std::abs(o.box.left() - column.left()) <= head.height && message.match(o.text).hasMatch();
+                });
+                return goesOn && !figure && !says;
             });
             if (lines >= 3 && lostAbove)
                 return;
@@ -2117,6 +2125,53 @@ private:
                 r.label.clear();
                 return;
             }
+        }
+    }
+
+    // A logging program's table whose columns are headed, the readings under "Value" (or
+    // "Measurement", "Reading") and their unit in a column headed "Unit": its top row is the
+    // reading it shows first, whether or not its rows are stamped in a way that reads as one
+    // (a Unix time, an index). Three figures down the column at least, of one size, make it a
+    // table; the unit must come from the Unit column itself.
+    void takeHeadedTable(Reading& r) const
+    {
+        static const QStringList headings = {QStringLiteral("VALUE"), QStringLiteral("VALUES"), QStringLiteral("MEASUREMENT"), QStringLiteral("READING"),
+                                             QStringLiteral("MESSWERT"), QStringLiteral("WERT"), QStringLiteral("VALOR"), QStringLiteral("VALEUR")};
+        for (const Token& h : m_tokens) {
+            QString heading = upper(h.text);
+            while (heading.endsWith(QLatin1Char(':')))
+                heading.chop(1);
+            if (h.kind == Kind::Number || !headings.contains(heading))
+                continue;
+            QList<const Token*> column;
+            for (const Token& t : m_tokens) {
+                if (t.kind != Kind::Number || t.clock || t.unit || horizontalOverlap(t.box, h.box) <= 0 || t.box.top() <= h.box.bottom())
+                    continue;
+                column.append(&t);
+            }
+            std::sort(column.begin(), column.end(), [](const Token* a, const Token* b) { return a->box.top() < b->box.top(); });
+            if (column.size() < 3 || column.first()->box.top() - h.box.bottom() > std::max(h.height, column.first()->height) * 3)
+                continue;
+            const Token& top = *column.first();
+            // (Each figure under the one before, a line apart, all of one size.)
+            bool table = true;
+            for (int k = 1; k < 3 && table; ++k) {
+                const Token& above = *column.at(k - 1);
+                const Token& t = *column.at(k);
+                table = similarSize(t.height, top.height) && t.box.top() > above.box.bottom() && t.box.top() - above.box.bottom() <= top.height * 2;
+            }
+            // (The top figure stands a row under the heading: one further down is a row whose
+            // figure was lost above it, and no reading.)
+            const int pitch = column.at(1)->box.top() - top.box.top();
+            if (!table || (top.box.top() - h.box.top()) * 2 > pitch * 3)
+                continue;
+            const std::optional<Unit> u = unitColumn(top);
+            if (!u || u->perDivision || u->base == QLatin1String("%"))
+                continue;
+            r.main = top;
+            r.unit = u;
+            r.label.clear();
+            return;
         }
     }
 
@@ -3975,13 +4030,14 @@ private:
 
     // A logging program's table gives the value and its unit columns of their own, each under
     // its heading ("Value:" over "0", "Unit:" over "A"): the unit is the word on the value's line
-    // under a "Unit" heading.
+    // under a "Unit" heading. The unit's column may stand before the value's ("Unit" "Value"
+    // over "VDC" "0.0015"), where the heading says as much.
     std::optional<Unit> unitColumn(const Token& number) const
     {
         static const QStringList headings = {QStringLiteral("UNIT"), QStringLiteral("UNITS"), QStringLiteral("EINHEIT"), QStringLiteral("UNIDAD"),
                                              QStringLiteral("UNITÉ")};
         for (const Token& t : m_tokens) {
-            if (t.kind == Kind::Number || verticalOverlap(t.box, number.box) <= 0 || t.box.left() <= number.box.right())
+            if (t.kind == Kind::Number || verticalOverlap(t.box, number.box) <= 0 || t.box.intersects(number.box))
                 continue;
             const std::optional<Unit> u = readoutUnit(t.text);
             if (!u)
@@ -4542,6 +4598,11 @@ private:
             if (u == QLatin1String("AC") || u.startsWith(QLatin1String("ACV")) || u.startsWith(QLatin1String("ACA")) || u == QLatin1String("VAC")
                 || u == QLatin1String("TRMS") || u == QLatin1String("V~") || u == QLatin1String("AC~")
                 || u.startsWith(QLatin1String("AC-")) || u == QLatin1String("AAC") || u == QLatin1String("MAAC"))
+                return true;
+            // A logging program lists the meter's flags after each reading, in brackets and
+            // commas ("127 V [AC, Auto, Max]"): on the reading's own line, its AC flag says so.
+            static const QRegularExpression flag(QStringLiteral("^[(\\[]?AC[,;)\\]]?$"));
+            if (r.main && t.row == r.main->row && u != QLatin1String("AC") && flag.match(u).hasMatch() && t.box.left() > r.main->box.right())
                 return true;
             // Some programs write the kind with a slash, after the quantity or alone ("Current
             // A/C", "VoltageA/C"; "D/C" for direct).

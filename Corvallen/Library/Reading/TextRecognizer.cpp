@@ -1989,6 +1989,99 @@ bool besideFigure(const QRect& box, const ScreenSegmenter::Run& figure)
     return box.top() >= figure.box.top() - figure.height / 4 && box.bottom() <= figure.box.bottom() + figure.height / 3;
 }
 
+// The runs on the top lines of a log's column of stamps, each with the priority it is read at:
+// four or more runs of one size and one width (dates, times, record numbers printed in a fixed
+// pattern) stacked at a steady pitch, their left edges in line, none a figure with a point. A
+// column of labels down a form differs in width; a column of measured figures (a scope's
+// statistics table) is read by its own rules, its rows no log's.
+QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const QList<bool>& strokes, const QList<int>& measured)
+{
+    constexpr int headLines = 3;
+    constexpr int fewestLines = 4;
+    const qsizetype n = scan.runs.size();
+    QList<bool> hasPoint(n, false);
+    for (const int a : measured)
+        hasPoint[a] = true;
+    QList<int> next(n, -1);
+    QList<bool> follows(n, false);
+    for (int a = 0; a < n; ++a) {
+        const ScreenSegmenter::Run& upper = scan.runs.at(a);
+        // (A stamp is several characters wide: a column of check boxes or bullets is none. And it
+        // is figures, their signs and capitals: a glyph of a small letter's height, between a
+        // point's or a dash's and a digit's, makes a name ("Channel0" down a table's rows).)
+        const bool smallLetter = std::any_of(upper.glyphs.begin(), upper.glyphs.end(), [&](const QRect& g) {
+            return g.height() * 20 >= upper.height * 9 && g.height() * 5 < upper.height * 4;
+        });
+        // (And it opens its line: nothing before it but an index or a mark, narrower than a
+        // stamp. A count closing a table's rows is no stamp.)
+        const bool opensLine = std::none_of(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& o) {
+            return o.box.right() < upper.box.left() && o.box.center().y() >= upper.box.top() && o.box.center().y() <= upper.box.bottom()
+                   && o.box.width() >= upper.height * 2;
+        });
+        if (strokes.at(a) || upper.height < 5 || upper.box.width() < upper.height * 2 || upper.glyphs.size() < 2 || smallLetter || !opensLine)
+            continue;
+        for (int b = 0; b < n; ++b) {
+            const ScreenSegmenter::Run& lower = scan.runs.at(b);
+            const int gap = lower.box.top() - upper.box.bottom();
+            if (b == a || strokes.at(b) || std::abs(lower.box.left() - upper.box.left()) > 1 || std::abs(lower.height - upper.height) * 4 > upper.height
+                || gap < 1 || gap > upper.height * 2)
+                continue;
+            if (std::abs(lower.box.width() - upper.box.width()) > 2 || hasPoint.at(a) || hasPoint.at(b))
+                continue;
+            if (next.at(a) < 0 || lower.box.top() < scan.runs.at(next.at(a)).box.top())
+                next[a] = b;
+        }
+    }
+    for (int a = 0; a < n; ++a)
+        if (next.at(a) >= 0)
+            follows[next.at(a)] = true;
+    QList<std::pair<int, int>> boosted;
+    for (int head = 0; head < n; ++head) {
+        if (follows.at(head) || next.at(head) < 0)
+            continue;
+        QList<int> column{head};
+        while (next.at(column.last()) >= 0 && !column.contains(next.at(column.last())))
+            column.append(next.at(column.last()));
+        if (column.size() < fewestLines)
+            continue;
+        // (At a steady pitch: each line as far under the one before as the first is.)
+        const int pitch = scan.runs.at(column.at(1)).box.top() - scan.runs.at(column.at(0)).box.top();
+        bool steady = pitch > 0;
+        for (int k = 1; k < column.size() && steady; ++k) {
+            const int step = scan.runs.at(column.at(k)).box.top() - scan.runs.at(column.at(k - 1)).box.top();
+            steady = std::abs(step - pitch) * 5 <= pitch;
+        }
+        if (!steady)
+            continue;
+        // (The line a pitch over the column's head too: a log's top line whose stamp came out of
+        // another shape, cut short by the heading's rule, is its first line all the same.)
+        const ScreenSegmenter::Run& first = scan.runs.at(column.first());
+        QList<QRect> lines{first.box.translated(0, -pitch)};
+        for (int k = 0; k < headLines; ++k)
+            lines.append(scan.runs.at(column.at(k)).box);
+        // (A record of a reading is short: a stamp, a figure, its unit and a few flags. A line
+        // running on far past that is a message log's prose, read in its turn.)
+        constexpr int longestRecord = 50;
+        for (const QRect& line : lines) {
+            QList<int> onLine;
+            int right = first.box.left();
+            for (int r = 0; r < n; ++r) {
+                const QRect& box = scan.runs.at(r).box;
+                if (!strokes.at(r) && box.center().y() >= line.top() && box.center().y() <= line.bottom()
+                    && std::abs(scan.runs.at(r).height - first.height) * 2 <= first.height) {
+                    onLine.append(r);
+                    right = std::max(right, box.right());
+                }
+            }
+            if (right - first.box.left() > first.height * longestRecord)
+                continue;
+            for (const int r : onLine)
+                boosted.append({r, first.height * 2});
+        }
+    }
+    return boosted;
+}
+
 std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
 {
     ScreenText out;
@@ -2217,6 +2310,15 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         priority[a] = std::max(priority[a], listPriority);
         priority[nameOfRow.at(a)] = std::max(priority[nameOfRow.at(a)], listPriority);
     }
+    // A log of readings is read from its top: a program logging a meter writes one line per
+    // reading, each stamped alike (a date, a time, a record number in one fixed width), and the
+    // first line is the one shown first. Its lines repeat one another, and reading each line's
+    // figure with a point in turn spends the budget on the lines below before the top line's
+    // figure, unit or flags (a "127" without a point, a "VDC" in a column of its own) are read
+    // at all. So the top lines of the log are read whole, with the figures with a point (and,
+    // screen order deciding between them, before those of the lines below).
+    for (const auto& [run, raised] : logHeadLines(scan, strokes, measured))
+        priority[run] = std::max(priority[run], raised);
     // A unit standing apart is read with its figure, however its figure came to be read early.
     for (int a = 0; a < scan.runs.size(); ++a)
         if (unitOf.at(a) >= 0)

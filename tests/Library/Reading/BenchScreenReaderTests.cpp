@@ -1189,6 +1189,20 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Multimeter", 10, 10, 12}, {"Data", 90, 10, 12}, {"Value:", 10, 40, 12}, {"Unit:", 300, 40, 12}, {"0.25", 10, 70, 32},
           {"A", 300, 70, 32}},
          "DC Current", 0.25, "A"},
+        // ...its Unit column before its Value column, the rows stamped in Unix time read garbled:
+        // the top row.
+        {{{"Index", 21, 237, 13}, {"Timestamp", 128, 238, 12}, {"Unit", 337, 238, 12}, {"Value", 444, 237, 13}, {"0", 20, 261, 9},
+          {"174578220Ω", 129, 261, 10}, {"YDC", 336, 261, 9}, {"0.0015", 444, 261, 10}, {"1", 21, 284, 9}, {"174878220Ω", 129, 284, 9},
+          {"YDC", 336, 284, 9}, {"0.0015", 444, 284, 9}, {"2", 21, 307, 9}, {"174578220Ω", 129, 307, 10}, {"YDC", 336, 307, 9},
+          {"0.0014", 444, 307, 10}},
+         "DC Voltage", 0.0015, "V"},
+        // A terminal log whose top reading has no point, the meter's flags after it, under the
+        // program's own message stamped alike: the top reading, alternating by its flag.
+        {{{"2023/04/26", 9, 20, 11}, {"17:49:06", 87, 20, 9}, {"Press", 150, 20, 9}, {"ENTER", 191, 20, 9}, {"to", 247, 20, 9},
+          {"exit", 268, 20, 9}, {"2023/04/26", 9, 35, 11}, {"17:49:06", 87, 35, 9}, {"127", 150, 35, 9}, {"V", 177, 35, 9}, {"(AC,", 193, 35, 11},
+          {"Auto", 226, 35, 9}, {"Max)", 268, 35, 11}, {"2023/04/26", 9, 50, 11}, {"17:49:07", 87, 50, 9}, {"126.9", 150, 50, 9}, {"V", 191, 50, 9},
+          {"AC,", 212, 50, 9}, {"2023/04/26", 9, 65, 11}, {"17:49:07", 87, 65, 9}, {"126.9", 150, 65, 9}, {"V", 191, 65, 9}, {"AC,", 212, 65, 9}},
+         "AC Voltage", 127, "V"},
         // Quantities named with what they are of, run together; a setting's name names none.
         {{{"Status", 10, 20, 12}, {"Outputvoltage", 10, 60, 14}, {"35.98V", 300, 60, 14}, {"Outputcurrent", 10, 100, 14},
           {"2.37A", 300, 100, 14}, {"Voltagesetting", 10, 140, 14}, {"36.00V", 300, 140, 14}},
@@ -1316,6 +1330,14 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Cutoffvoltage", 40, 20, 14}, {"3.000V", 300, 20, 14}, {"Dischargecurrent", 40, 60, 14},
                                            {"1.000A", 300, 60, 14}},
                                   QList<W>{{"Log", 10, 20, 12}, {"Mesure:1.250V", 10, 60, 12}, {"Mesure:1.270V", 10, 90, 12}},
+                                  // (A table's Value column with no Unit column: its figures measure nothing said. Nor
+                                  // one whose top row lost its figure: the next row's is none.)
+                                  QList<W>{{"Index", 21, 237, 13}, {"Value", 444, 237, 13}, {"0", 20, 261, 9}, {"0.0015", 444, 261, 10},
+                                           {"1", 21, 284, 9}, {"0.0015", 444, 284, 9}, {"2", 21, 307, 9}, {"0.0014", 444, 307, 10}},
+                                  QList<W>{{"Index", 21, 237, 13}, {"Unit", 337, 238, 12}, {"Value", 444, 237, 13}, {"0", 20, 261, 9},
+                                           {"YDC", 336, 261, 9}, {"1", 21, 284, 9}, {"YDC", 336, 284, 9}, {"0.0015", 444, 284, 9}, {"2", 21, 307, 9},
+                                           {"YDC", 336, 307, 9}, {"0.0014", 444, 307, 10}, {"3", 21, 330, 9}, {"YDC", 336, 330, 9},
+                                           {"0.0014", 444, 330, 10}},
                                   QList<W>{{"Log", 10, 20, 12}, {"Set", 10, 60, 12}, {"Voltage:", 40, 60, 12}, {"5.000", 110, 60, 10},
                                            {"Current:", 10, 90, 12}, {"1.000", 110, 90, 10}},
                                   QList<W>{{"Charger", 10, 20, 12}, {"FloatVoltage:", 10, 60, 12}, {"13.60", 110, 60, 10},

@@ -528,6 +528,10 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild9-wagiminator-usb-tester-photo-01.jpg", QStringLiteral("5080 mV"),
          "a photographed display's segment face, each digit two halves a dot apart, the line under it no half of its digits; "
          "its unit's m on three stems read as an n, its V, blurred rim and all, as a bracket"},
+        {"wild12-go-multimeter-fs9721-01.png", QStringLiteral("127 V"), "a log's top lines, under its column of date stamps, are read whole before the lines below"},
+        {"wild2-hp-3456aprog-02.png", QStringLiteral("-0.5136"), "a log's top line whose record number came out short, a pitch over its column's head, is read too"},
+        {"wild-owon-rustymeter-03.png", QStringLiteral("YDC 0.0015"), "a log table's top row, stamped in Unix time, is read with its unit column"},
+        {"rigol-dp832-04.png", QStringLiteral("Voltage:"), "an event log's long lines of prose are no records read first: a panel's labels are read"},
     };
     for (const Row& row : rows) {
         QImage image;
