@@ -1787,7 +1787,7 @@ private:
         static const QRegularExpression withSpan(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?[kMG]?Hz[-+]?\\d+[.,]\\d+/[-+]?\\d+[.,]\\d+[munk\u00B5]?V$"));
         const bool spanned = m_scope && r.main && r.label.isEmpty() && withSpan.match(m_words.at(r.main->word).text).hasMatch();
         const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || printed || spanned || r.tile;
-        if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled))) {
+        if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled) || (!labelled && underGeneratorFields(*r.main)))) {
             r.main.reset();
             r.minValue.reset();
             r.maxValue.reset();
@@ -4413,6 +4413,20 @@ private:
             return 0;
         std::sort(heights.begin(), heights.end());
         return heights.at(heights.size() / 2);
+    }
+
+    // A generator's panel stacks its fields: the wave's shape and amplitude on one line, its
+    // frequency (and offsets) in the fields under it, each often in an entry box drawn larger
+    // than the panel's text. A figure right under a line naming the wave's shape or amplitude,
+    // in its columns, is what the generator is set to put out, however large it is drawn.
+    bool underGeneratorFields(const Token& figure) const
+    {
+        static const QRegularExpression named(QStringLiteral("AMPLITUDE|SHAPE|WAVEFORM|WAVETYPE"), QRegularExpression::CaseInsensitiveOption);
+        return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+            const int above = figure.box.top() - w.box.bottom();
+            return w.row < figure.row && above >= -2 && above <= figure.height * 2 && horizontalOverlap(w.box, figure.box) > 0
+                   && (named.match(w.text).hasMatch() || isGeneratorMark(w.text));
+        });
     }
 
     // A dialog's "Cancel" button: the dialog asks for settings (a connection, a decoder's, a

@@ -949,6 +949,11 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A generator's page: its frequency named before the figure, an axis drawn larger.
         {{"0", 63, 259, 23}, {"1,000", 223, 259, 23}, {"2,000", 410, 259, 23}, {"3,000", 598, 259, 23}, {"WAVE2", 314, 710, 22},
          {"Frequency", 272, 1358, 28}, {"968Hz", 482, 1358, 27}, {"Sine", 86, 1457, 27}, {"Phase:", 272, 1454, 27}, {"225deg", 414, 1454, 28}},
+        // A scope program's generator panel: the shape and amplitude run together on one line,
+        // the frequency and levels in entry boxes under them, drawn larger than the page's text.
+        {{"Scope17", 10, 2, 11}, {"Frequency", 180, 30, 12}, {"onIN", 241, 30, 9}, {"WGShapesineAmplitude3V", 40, 60, 19},
+         {"LI", 81, 86, 17}, {"1000.0", 154, 86, 18}, {"Hz", 201, 90, 9}, {"sq1lf", 41, 107, 17}, {"105.0", 157, 107, 18},
+         {"Hz", 201, 111, 9}, {"Channels", 41, 160, 12}, {"1.76V,28.4Hz", 169, 180, 11}, {"TrigLevel", 41, 230, 12}},
         // A supply program's loop page: the two levels it switches between and how often.
         {{"LOOPCONFIGURATION", 67, 247, 17}, {"LevelA(V):", 91, 366, 17}, {"5.0", 271, 366, 15}, {"LevelB(V):", 91, 461, 17}, {"12.0", 272, 461, 15},
          {"Interval(ms):", 91, 555, 17}, {"1000", 272, 555, 15}},
