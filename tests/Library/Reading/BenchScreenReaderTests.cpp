@@ -951,9 +951,11 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"Frequency", 272, 1358, 28}, {"968Hz", 482, 1358, 27}, {"Sine", 86, 1457, 27}, {"Phase:", 272, 1454, 27}, {"225deg", 414, 1454, 28}},
         // A scope program's generator panel: the shape and amplitude run together on one line,
         // the frequency and levels in entry boxes under them, drawn larger than the page's text.
-        {{"Scope17", 10, 2, 11}, {"Frequency", 180, 30, 12}, {"onIN", 241, 30, 9}, {"WGShapesineAmplitude3V", 40, 60, 19},
-         {"LI", 81, 86, 17}, {"1000.0", 154, 86, 18}, {"Hz", 201, 90, 9}, {"sq1lf", 41, 107, 17}, {"105.0", 157, 107, 18},
-         {"Hz", 201, 111, 9}, {"Channels", 41, 160, 12}, {"1.76V,28.4Hz", 169, 180, 11}, {"TrigLevel", 41, 230, 12}},
+        {{"Scope17", 10, 2, 11}, {"Frequency", 380, 54, 12}, {"onIN", 441, 54, 9}, {"ReadA1A2,A3", 386, 78, 11},
+         {"WGShapesineAmplitude3V", 240, 117, 19}, {"LI", 281, 143, 17}, {"1000.0", 354, 143, 18}, {"Hz", 401, 147, 9},
+         {"sq1lf", 241, 164, 17}, {"105.0", 357, 164, 18}, {"Hz", 401, 168, 9}, {"(70.00", 269, 185, 18}, {"V", 403, 189, 9},
+         {"/Ly0.0", 269, 206, 18}, {"V", 403, 210, 9}, {"Channels,RangeandAnalysis", 241, 235, 12}, {"3.3deg", 423, 235, 12},
+         {"wv", 349, 255, 10}, {"1.76V,28.4Hz", 369, 255, 11}},
         // A supply program's loop page: the two levels it switches between and how often.
         {{"LOOPCONFIGURATION", 67, 247, 17}, {"LevelA(V):", 91, 366, 17}, {"5.0", 271, 366, 15}, {"LevelB(V):", 91, 461, 17}, {"12.0", 272, 461, 15},
          {"Interval(ms):", 91, 555, 17}, {"1000", 272, 555, 15}},
