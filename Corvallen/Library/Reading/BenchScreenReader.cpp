@@ -1800,6 +1800,8 @@ private:
             takeNamedMeasurement(r);
         if (!r.main && !m_scope)
             takeMarkerLevel(r);
+        if (!r.main && !m_scope)
+            takeSpectrumPeak(r);
         if (!r.main && (m_scope || hasScopeMarks(m_words))) {
             takeChannelRow(r);
             if (!r.main)
@@ -3011,6 +3013,49 @@ private:
             r.unit = found->unit;
             r.label.clear();
         }
+    }
+
+    // An audio spectrum's page names the strongest line it finds: its frequency with its level
+    // in plain decibels (relative to the input's full scale) right after it, the pair alone on
+    // its line, often in the page's title bar ("Spectrum 1100.0Hz -24.3dB"). The frequency is
+    // what the page measures. A marker's line names its marker or carries more figures (an
+    // index, a second trace's level), and levels against a milliwatt or a volt are an analyser's
+    // or a scope's scale: neither is such a peak.
+    void takeSpectrumPeak(Reading& r) const
+    {
+        static const QRegularExpression level(QStringLiteral("^[-+]\\d+[.,]\\d+dB$"));
+        static const QRegularExpression markerName(QStringLiteral("^(?:MKR|MARKER|MARK|M|CURSOR)\\d*[:=]?$"), QRegularExpression::CaseInsensitiveOption);
+        std::optional<Token> found;
+        int pairs = 0;
+        for (const Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.status || t.clock || !t.unit || t.unit->perDivision || t.unit->base != QLatin1String("Hz")
+                || t.value <= 0 || t.word + 1 >= m_words.size() || m_words.at(t.word).text != t.text)
+                continue;
+            const ScreenWord& next = m_words.at(t.word + 1);
+            if (next.row != t.row || !level.match(next.text).hasMatch() || next.box.left() - t.box.right() > std::max(t.height, 4) * 3)
+                continue;
+            // (Icons beside it in the title bar read as a stray digit or letter are neither.)
+            static const QRegularExpression index(QStringLiteral("^\\d{1,2}[:.)]?$"));
+            const bool alone = std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                const qsizetype i = &w - m_words.data();
+                return w.row == t.row && i != t.word && i != t.word + 1
+                       && (markerName.match(w.text).hasMatch() || w.text.contains(QChar(0x25BD))
+                           || (w.box.right() < t.box.left() && index.match(w.text).hasMatch()));
+            });
+            const bool otherFigure = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) {
+                return o.row == t.row && o.kind == Kind::Number && o.word != t.word && o.word != t.word + 1
+                       && (o.unit || o.shown.contains(QLatin1Char('.')) || o.shown.contains(QLatin1Char(',')));
+            });
+            if (!alone || otherFigure)
+                continue;
+            ++pairs;
+            found = t;
+        }
+        if (pairs != 1)
+            return;
+        r.main = found;
+        r.unit = found->unit;
+        r.label.clear();
     }
 
     // A spectrum analyser measures with its markers: each tells where it stands and the level

@@ -1584,6 +1584,7 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
     struct Case {
         QList<W> words;
         std::optional<double> value;
+        const char* unit = "dBm";
     };
     const QList<Case> cases = {
         // The marker's frequency and level run together, its Hz misread.
@@ -1607,6 +1608,15 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
         // A meter's peak in volts, a generator's level: no marker's.
         {{{"Peak:-5.12V", 10, 40, 12}, {"Hold", 200, 40, 12}}, {}},
         {{{"Level", 10, 40, 12}, {"-10.00dBm", 80, 40, 12}, {"Freq", 10, 70, 12}, {"1.000MHz", 80, 70, 12}}, {}},
+        // An audio spectrum's strongest line, its level in plain decibels after it, alone on the
+        // title bar beside icons read as a stray digit: the frequency, named as the peak or not.
+        {{{"Spectrum", 60, 10, 16}, {"1100.0Hz", 250, 10, 16}, {"-24.3dB", 335, 10, 16}, {"2", 440, 10, 16}, {"freq", 4, 250, 12},
+          {"20", 60, 250, 12}, {"50", 120, 250, 12}, {"100", 180, 250, 12}},
+         1100.0, "Hz"},
+        {{{"Peak", 150, 10, 16}, {"1100.0Hz", 250, 10, 16}, {"-24.3dB", 335, 10, 16}, {"freq", 4, 250, 12}}, 1100.0, "Hz"},
+        // A marker's line (its index before it, or a second trace's level after it) is no peak.
+        {{{"1:", 200, 10, 12}, {"10.200MHz", 220, 10, 12}, {"-16.0dB", 300, 10, 12}, {"freq", 4, 250, 12}, {"20", 60, 250, 12}}, {}},
+        {{{"Smith", 10, 10, 12}, {"0", 10, 250, 12}, {"2591.96MHz", 40, 250, 12}, {"-81.2dB", 140, 250, 12}, {"-29.3dB", 220, 250, 12}}, {}},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words));
@@ -1614,7 +1624,7 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
         if (!c.value)
             continue;
         EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
-        EXPECT_EQ(field(m, "unit"), QStringLiteral("dBm")) << c.words.front().text;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.front().text;
     }
 }
 

@@ -105,6 +105,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild10-keysight-pxa-plot-01.png", -85.1, "dBm", "a spectrum's level named as its peak's"},
         {"wild9-tinysa-qttinysa-03.png", -112.3, "dBm", "a marker's frequency and level run together: the level"},
         {"wild9-tinysa-screen-01.png", -25.4, "dBm", "a level in dB after the marker's frequency, the scale in dBm"},
+        {"wild9-billthefarmer-scope-android-01.png", 1100.0, "Hz", "an audio spectrum's strongest line on the title bar, its level in plain dB after it"},
         {"wild-rigol-dho-01.jpg", 1.0, "kHz", "readout cards on a panel are read against their own fill: the panel's body around them is no glyph"},
         {"wild10-hantek-dso-02.jpg", 53.33, "MHz", "values in fields with faint rims on a readout panel: the rims are the panel's, not the values'"},
         {"blind-openmodern-01.png", 1.4982879, "V", "a thin bar between the large figure and its unit, the unit followed by a mark read as a slash"},
