@@ -1638,7 +1638,8 @@ private:
             // So does a list of readouts down one column, one a line ("Vmax:3.00V" over
             // "Vmin:-0.20V" over "Vpp:3.20V"): its first line is the measurement put first.
             const bool inChosenOrder = (!readouts.isEmpty() && readouts.first().ofChannel && peakOfChannel)
-                                       || listedDownColumn(readouts, vpp != readouts.end() ? vpp->word : pairedPeakToPeak ? r.main->word : -1);
+                                       || listedDownColumn(readouts, vpp != readouts.end() ? vpp->word : pairedPeakToPeak ? r.main->word : -1)
+                                       || headedRowOfReadouts(readouts);
             if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak) || inChosenOrder) && !outstanding) {
                 // The peak to peak when the screen measures it, else the first readout.
                 const Readout& first = vpp != readouts.end() && !inChosenOrder ? *vpp : readouts.first();
@@ -1669,6 +1670,15 @@ private:
                 // A figure with its unit that opens the strip's line, in the strip's print, just
                 // before its first readout, is the strip's first readout with its label lost
                 // ("2.56Y" before "Rise-1.700ns" for "Vpp=2.56V"): the measurement put first.
+                // (Not where a name of its own heads it, as each of a table row's figures has
+                // one: "VPos" over "0.00V" is a position the program is set to, its name read.)
+                const auto namedOver = [&](const Token& t) {
+                    return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                        const int above = t.box.top() - w.box.bottom();
+                        return w.row < t.row && above >= 0 && above <= t.height * 3 && horizontalOverlap(w.box, t.box) > 0
+                               && std::none_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); });
+                    });
+                };
                 // (A volt or a second in a knob's 1-2-5 step to three figures, "1.00V", "500us",
                 // is a channel's scale or the time base, its badge unread.)
                 static const QRegularExpression step(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00)$"));
@@ -1680,7 +1690,7 @@ private:
                     return &first == &readouts.first() && t.kind == Kind::Number && !t.clock && t.unit && !t.unit->perDivision
                            && !t.unit->base.isEmpty() && t.unit->base != QLatin1String("%") && t.word == firstWord - 1 && own.row == stripRow
                            && own.text == t.text && (t.word == 0 || m_words.at(t.word - 1).row != stripRow)
-                           && similarSize(own.textHeight, m_words.at(firstWord).textHeight) && !scale;
+                           && similarSize(own.textHeight, m_words.at(firstWord).textHeight) && !scale && !namedOver(t);
                 });
                 if (opener != m_tokens.end()) {
                     takeScopeFigure(r, *opener, {});
@@ -1705,7 +1715,7 @@ private:
                 takeReadout(r, first);
                 // (A side panel's minimum and maximum are the trace's extremes: limits of its
                 // peak to peak, of no other measurement it lists.)
-                if (!first.underLabel || first.label == QLatin1String("VPP"))
+                if (!first.underLabel || first.label == QLatin1String("VPP") || headedRowOfReadouts(readouts))
                     takeLimits(r, readouts, first.unit);
                 else {
                     r.minValue.reset();
@@ -3262,6 +3272,21 @@ private:
             }
         }
         return entries >= 7;
+    }
+
+    // A program that lays its measurements out as a table's row, each name heading its figure
+    // and five or more of them side by side ("Vmax Vmin Vavr Vpp Vrms Freq" over their values),
+    // shows them in its own fixed order, as a measure menu's page does: its first is the reading.
+    // (A short strip of a few keeps its peak to peak.)
+    bool headedRowOfReadouts(const QList<Readout>& readouts) const
+    {
+        if (readouts.isEmpty() || !readouts.first().underLabel)
+            return false;
+        const int row = m_words.at(readouts.first().word).row;
+        const auto inRow = std::count_if(readouts.begin(), readouts.end(), [&](const Readout& o) {
+            return o.underLabel && m_words.at(o.word).row == row;
+        });
+        return inRow >= 5;
     }
 
     // A scope's limits are the readouts labelled as such in the reading's quantity, each brought

@@ -793,6 +793,13 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Freq", 400, 40, 10}, {"2.000kHz", 400, 54, 14}, {"Mean", 400, 80, 10}, {"1.56V", 400, 94, 14}, {"Pk-Pk", 400, 120, 10},
           {"3.32V", 400, 134, 14}},
          3.32, "V", {}, {}},
+        // ...and so is a program's row of names each heading its figure, five or more side by
+        // side: the first readout, with its limits; a position it is set to, named over its own
+        // figure before them, is no readout whose label was lost.
+        {{{"VPos", 4, 190, 11}, {"Vmax", 82, 190, 11}, {"Vmin", 160, 190, 11}, {"Vpp", 238, 190, 11}, {"Vrms", 316, 190, 11},
+          {"Freq", 394, 190, 11}, {"0.00V", 4, 220, 11}, {"1.82V", 82, 220, 11}, {"-1.37V", 160, 220, 11}, {"3.16V", 238, 220, 11},
+          {"1.54V", 316, 220, 11}, {"1.000KHz", 394, 220, 11}},
+         1.82, "V", -1.37, 1.82},
         // ...where a scope's measure menu, a whole page of them, is read from its first slot
         // (the second slot's value unread).
         {{{"Frequency", 400, 20, 10}, {"2.000kHz", 400, 34, 14}, {"Period", 400, 60, 10}, {"Mean", 400, 100, 10}, {"1.56V", 400, 114, 14},

@@ -164,6 +164,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild4-keysight-msox4154a-01.png", 2.7, "mV", 2.4, 2.9, "a statistics table's top line, its names unread: current, mean, minimum, maximum, deviation"},
         {"wild5-rigol-ds1000z-03.png", 15.3, "V", 14.9, 15.3, "a short bold label stands further before its figure, and is read with it"},
         {"wild5-evilgenius-esp32pm-01.png", 3.88, "V", 3.85, 3.95, "a reading in print like all else, its labelled limits after it on its line"},
+        {"wild3-jyetech-dso138capture-01.png", 1.82, "V", -1.37, 1.82,
+         "a program's row of names over its figures, read after the figures: the first readout, the position before it a setting"},
         {"wild7-embo-scope-01.png", 1.9888, "V", 0.5098, 2.4986,
          "a peak to peak printed bare after its name \"Vpp:\" is in volts; the strip's names left unread by the budget are read before their figures"},
     };
