@@ -793,6 +793,9 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Freq", 400, 40, 10}, {"2.000kHz", 400, 54, 14}, {"Mean", 400, 80, 10}, {"1.56V", 400, 94, 14}, {"Pk-Pk", 400, 120, 10},
           {"3.32V", 400, 134, 14}},
          3.32, "V", {}, {}},
+        // A measurement named as an amplitude over its figure is the scope's, not a generator's
+        // field under its amplitude.
+        {{{"Amplitude", 20, 200, 12}, {"2.00V", 20, 218, 12}, {"Frequency", 140, 200, 12}, {"1.000kHz", 140, 218, 12}}, 2.00, "V", {}, {}},
         // ...and so is a program's row of names each heading its figure, five or more side by
         // side: the first readout, with its limits; a position it is set to, named over its own
         // figure before them, is no readout whose label was lost.
@@ -1624,6 +1627,12 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
         // A marker's line (its index before it, or a second trace's level after it) is no peak.
         {{{"1:", 200, 10, 12}, {"10.200MHz", 220, 10, 12}, {"-16.0dB", 300, 10, 12}, {"freq", 4, 250, 12}, {"20", 60, 250, 12}}, {}},
         {{{"Smith", 10, 10, 12}, {"0", 10, 250, 12}, {"2591.96MHz", 40, 250, 12}, {"-81.2dB", 140, 250, 12}, {"-29.3dB", 220, 250, 12}}, {}},
+        // Nor is a level in decibels against a volt (a scope's FFT scale), nor one of two such
+        // lines (a held trace's peak beside the live one's), which of them not told.
+        {{{"FFT", 60, 10, 16}, {"1.000kHz", 250, 10, 16}, {"-20.5dBV", 335, 10, 16}, {"freq", 4, 250, 12}, {"20", 60, 250, 12}}, {}},
+        {{{"Spectrum", 60, 10, 16}, {"1100.0Hz", 250, 10, 16}, {"-24.3dB", 335, 10, 16}, {"Hold", 250, 60, 12}, {"880.0Hz", 250, 80, 16},
+          {"-30.1dB", 335, 80, 16}},
+         {}},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words));
