@@ -673,6 +673,16 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     static const QRegularExpression leadingPoint(QStringLiteral("^[-+]?(?=\\.\\d)"));
     if (const auto p = leadingPoint.match(text); p.hasMatch())
         text.insert(p.capturedEnd(0), QLatin1Char('0'));
+    // A program may group a large figure's digits by thousands ("1,016.92 W", "1.016,92 W"). Only
+    // where both marks stand, the groups before the decimal one, is the grouping sure: a lone
+    // comma ("3,500") may as well be a decimal comma.
+    static const QRegularExpression grouped(QStringLiteral("^([-+]?\\d{1,3})((?:,\\d{3})+\\.\\d|(?:\\.\\d{3})+,\\d)"));
+    if (const auto g = grouped.match(text); g.hasMatch()) {
+        QString groups = g.captured(2);
+        const QChar groupMark = groups.at(0);
+        groups.remove(groupMark).replace(QLatin1Char(','), QLatin1Char('.'));
+        text = g.captured(1) + groups + text.mid(g.capturedEnd(0));
+    }
     // A program printing what the instrument sends over its bus writes it in scientific notation
     // ("+3.53647037E+01", "-1.271E-03 VDC"): the same figure with its point moved. An exponent
     // beyond what any bench range spans is a misread one ("7.918e-67"), and leaves the figure
@@ -3463,8 +3473,9 @@ private:
     void unitsFromLabels()
     {
         // (Small print may read a closing square bracket as a "J" or a bar: "Voltage [V]" as
-        // "Voltage(VJ".)
-        static const QRegularExpression bracketed(QStringLiteral("[(\\[]([^()\\[\\]]{1,4})(?:[)\\]]|(?<=[VAW])[J|])[:=]?$"));
+        // "Voltage(VJ". A web page may spell the unit out: "Battery Voltage (Volts):".)
+        static const QRegularExpression bracketed(
+            QStringLiteral("[(\\[]([^()\\[\\]]{1,4}|[A-Za-z]{5,6})(?:[)\\]]|(?<=[VAW])[J|])[:=]?$"));
         // A label that names a setting ("Target Voltage (V)", "Vset (V)", "Current Limit (A)",
         // "Level A (V)", "Interval (ms)") stands over what the instrument is told to do, not
         // what it measures.
@@ -4683,7 +4694,9 @@ private:
             return QStringLiteral("Temperature");
         if (base == QLatin1String("s"))
             return QStringLiteral("Period");
-        if (base == QLatin1String("dBm"))
+        // A level, and a power (a supply's, a load's, an energy meter's), are no meter function:
+        // the screen's other labels ("Temperature" further down a card) name other readings.
+        if (base == QLatin1String("dBm") || base == QLatin1String("W"))
             return QStringLiteral("Measurement");
         // No unit: the mode labels alone.
         if (screenSays({QStringLiteral("DIODE")}))

@@ -2123,6 +2123,86 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                 priority[b] = std::max(priority[b], priority[a]);
         }
     }
+    // A list of named readings (a home-automation card, a battery system's or a charger's status
+    // page) sets each name at the left of its row and its value alone at the row's right end, the
+    // values of all rows aligned on their right edges. The names are long and drawn with
+    // descenders, the values short: read by size, the names would spend the budget before any
+    // value is read. A run that ends its row (a panel beside it may start after a wide gap), far
+    // right of a name of about its size on that row, is read with that name before words of
+    // their size where at least three more such runs of its size, in rows of their own, end on
+    // the same column, their names starting on one column too; rows are taken top to bottom,
+    // as a person reads the list. (Not where a trace is drawn: a scope's menus and strips.)
+    QList<bool> endsNamedRow(scan.runs.size(), false);
+    QList<int> nameOfRow(scan.runs.size(), -1), rowValues;
+    for (int a = 0; a < scan.runs.size(); ++a) {
+        const ScreenSegmenter::Run& run = scan.runs.at(a);
+        if (strokes.at(a) || isLoneWideShape(run))
+            continue;
+        const auto sameLine = [&](const ScreenSegmenter::Run& o) {
+            const int overlap = std::min(o.box.bottom(), run.box.bottom()) - std::max(o.box.top(), run.box.top()) + 1;
+            return overlap * 2 >= std::min(o.box.height(), run.box.height());
+        };
+        // The nearest run on the line left of `x`, or -1.
+        const auto nearestLeftOf = [&](int x) {
+            int nearest = -1;
+            for (int b = 0; b < scan.runs.size(); ++b) {
+                const ScreenSegmenter::Run& o = scan.runs.at(b);
+                if (b != a && !strokes.at(b) && sameLine(o) && o.box.right() < x && (nearest < 0 || o.box.right() > scan.runs.at(nearest).box.right()))
+                    nearest = b;
+            }
+            return nearest;
+        };
+        // (The name stands alone in its part of the row, an icon at most before it, in the
+        // value's own box: a table's or a log's row has more columns, near one another, or a
+        // cell of its own for each.)
+        const int h = run.height;
+        const int name = nearestLeftOf(run.box.left());
+        if (name < 0 || run.glyphs.size() > 10 || scan.waveform)
+            continue;
+        const ScreenSegmenter::Run& named = scan.runs.at(name);
+        bool alone = named.frame == run.frame && named.glyphs.size() >= 3 && run.box.left() - named.box.right() >= h * 2
+                     && std::abs(named.height - h) * 10 <= h * 4;
+        const int before = alone ? nearestLeftOf(named.box.left()) : -1;
+        if (before >= 0 && named.box.left() - scan.runs.at(before).box.right() <= h * 4) {
+            const int further = nearestLeftOf(scan.runs.at(before).box.left());
+            alone = scan.runs.at(before).glyphs.size() == 1 && (further < 0 || scan.runs.at(before).box.left() - scan.runs.at(further).box.right() > h * 4);
+        }
+        if (!alone)
+            continue;
+        const bool last = std::none_of(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& o) {
+            return &o != &run && sameLine(o) && o.box.left() > run.box.right() && o.box.left() - run.box.right() <= h * 4;
+        });
+        // (Such a list sets its rows well apart, as a page made to be touched does: a table's
+        // or a log's rows are packed, a line of print under the next.)
+        const bool spaced = std::none_of(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& o) {
+            const int apart = std::max(o.box.top() - run.box.bottom(), run.box.top() - o.box.bottom());
+            return &o != &run && o.box.right() >= run.box.left() && o.box.left() <= run.box.right() && apart >= 0 && apart < h * 2;
+        });
+        endsNamedRow[a] = last && spaced;
+        nameOfRow[a] = name;
+    }
+    for (int a = 0; a < scan.runs.size(); ++a) {
+        if (!endsNamedRow.at(a))
+            continue;
+        const ScreenSegmenter::Run& run = scan.runs.at(a);
+        int column = 0;
+        for (int b = 0; b < scan.runs.size(); ++b) {
+            const ScreenSegmenter::Run& o = scan.runs.at(b);
+            if (b != a && endsNamedRow.at(b) && std::abs(o.box.right() - run.box.right()) <= std::max(2, run.height / 4)
+                && std::abs(o.height - run.height) * 5 <= run.height && (o.box.top() > run.box.bottom() || o.box.bottom() < run.box.top())
+                && std::abs(scan.runs.at(nameOfRow.at(b)).box.left() - scan.runs.at(nameOfRow.at(a)).box.left()) <= 2)
+                ++column;
+        }
+        if (column >= 3)
+            rowValues.append(a);
+    }
+    int listPriority = 0;
+    for (const int a : rowValues)
+        listPriority = std::max(listPriority, scan.runs.at(a).height * 2);
+    for (const int a : rowValues) {
+        priority[a] = std::max(priority[a], listPriority);
+        priority[nameOfRow.at(a)] = std::max(priority[nameOfRow.at(a)], listPriority);
+    }
     // A unit standing apart is read with its figure, however its figure came to be read early.
     for (int a = 0; a < scan.runs.size(); ++a)
         if (unitOf.at(a) >= 0)

@@ -193,7 +193,7 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
         {"TRMSAC", "V", "AC Voltage", "V"},      {"DCV", "Vy", "DC Voltage", "V"},    {"DICDE", "V", "Diode", "V"},
         {"CONTINUTY", "Ω", "Continuity", "Ω"},   {"", "vpc", "DC Voltage", "V"},      {"", "apdc", "DC Current", "A"},
         {"LCR", "uH", "Inductance", "µH"},       {"FREQ", "dbm", "Measurement", "dBm"}, {"MKR", "dI3m", "Measurement", "dBm"},
-        {"CurrentA/C", "mA", "AC Current", "mA"},
+        {"CurrentA/C", "mA", "AC Current", "mA"}, {"Temperature", "W", "Measurement", "W"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
@@ -1224,6 +1224,14 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Powermeasurement", 140, 10, 11}, {"Relative(dB):", 60, 33, 13}, {"10", 265, 34, 10}, {"-31.52dBm", 130, 130, 31},
           {"-21.52dBm", 186, 208, 16}},
          "Measurement", -31.52, "dBm"},
+        // A web page's names with their units spelt out in brackets, each value in a field of
+        // its own beside its name.
+        {{{"SmartBattery", 47, 152, 37}, {"BatteryVoltage(Volts):", 52, 325, 15}, {"40.74", 258, 324, 14},
+          {"ChargeCurrent(Amps):", 51, 396, 15}, {"2.06", 259, 395, 14}, {"Version:1.2", 46, 720, 12}},
+         "DC Voltage", 40.74, "V"},
+        // A figure grouped by thousands, with both marks, is one figure, not a small one.
+        {{{"Output", 10, 10, 12}, {"1,016.92", 100, 80, 40}, {"W", 300, 80, 40}, {"Log", 10, 200, 12}}, "Measurement", 1016.92, "W"},
+        {{{"Leistung", 10, 10, 12}, {"1.016,92W", 100, 80, 40}, {"Log", 10, 200, 12}}, "Measurement", 1016.92, "W"},
         // A logging program printing the instrument's own answer, in scientific notation.
         {{{"k2000", 10, 10, 10}, {"Count", 10, 200, 10}, {"1601", 60, 200, 10}, {"+3.53647037E+01", 90, 95, 24}, {"C", 330, 95, 24}},
          "Temperature", 35.3647037, "°C"},
