@@ -1648,7 +1648,8 @@ private:
             // So does a list of readouts down one column, one a line ("Vmax:3.00V" over
             // "Vmin:-0.20V" over "Vpp:3.20V"): its first line is the measurement put first.
             const bool inChosenOrder = (!readouts.isEmpty() && readouts.first().ofChannel && peakOfChannel)
-                                       || listedDownColumn(readouts, vpp != readouts.end() ? vpp->word : pairedPeakToPeak ? r.main->word : -1);
+                                       || listedDownColumn(readouts, vpp != readouts.end() ? vpp->word : pairedPeakToPeak ? r.main->word : -1)
+                                       || headedRowOfReadouts(readouts);
             if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak) || inChosenOrder) && !outstanding) {
                 // The peak to peak when the screen measures it, else the first readout.
                 const Readout& first = vpp != readouts.end() && !inChosenOrder ? *vpp : readouts.first();
@@ -1679,6 +1680,15 @@ private:
                 // A figure with its unit that opens the strip's line, in the strip's print, just
                 // before its first readout, is the strip's first readout with its label lost
                 // ("2.56Y" before "Rise-1.700ns" for "Vpp=2.56V"): the measurement put first.
+                // (Not where a name of its own heads it, as each of a table row's figures has
+                // one: "VPos" over "0.00V" is a position the program is set to, its name read.)
+                const auto namedOver = [&](const Token& t) {
+                    return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                        const int above = t.box.top() - w.box.bottom();
+                        return w.row < t.row && above >= 0 && above <= t.height * 3 && horizontalOverlap(w.box, t.box) > 0
+                               && std::none_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); });
+                    });
+                };
                 // (A volt or a second in a knob's 1-2-5 step to three figures, "1.00V", "500us",
                 // is a channel's scale or the time base, its badge unread.)
                 static const QRegularExpression step(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00)$"));
@@ -1690,7 +1700,7 @@ private:
                     return &first == &readouts.first() && t.kind == Kind::Number && !t.clock && t.unit && !t.unit->perDivision
                            && !t.unit->base.isEmpty() && t.unit->base != QLatin1String("%") && t.word == firstWord - 1 && own.row == stripRow
                            && own.text == t.text && (t.word == 0 || m_words.at(t.word - 1).row != stripRow)
-                           && similarSize(own.textHeight, m_words.at(firstWord).textHeight) && !scale;
+                           && similarSize(own.textHeight, m_words.at(firstWord).textHeight) && !scale && !namedOver(t);
                 });
                 if (opener != m_tokens.end()) {
                     takeScopeFigure(r, *opener, {});
@@ -1715,7 +1725,7 @@ private:
                 takeReadout(r, first);
                 // (A side panel's minimum and maximum are the trace's extremes: limits of its
                 // peak to peak, of no other measurement it lists.)
-                if (!first.underLabel || first.label == QLatin1String("VPP"))
+                if (!first.underLabel || first.label == QLatin1String("VPP") || headedRowOfReadouts(readouts))
                     takeLimits(r, readouts, first.unit);
                 else {
                     r.minValue.reset();
@@ -1797,7 +1807,7 @@ private:
         static const QRegularExpression withSpan(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?[kMG]?Hz[-+]?\\d+[.,]\\d+/[-+]?\\d+[.,]\\d+[munk\u00B5]?V$"));
         const bool spanned = m_scope && r.main && r.label.isEmpty() && withSpan.match(m_words.at(r.main->word).text).hasMatch();
         const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || printed || spanned || r.tile;
-        if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled))) {
+        if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled) || (!labelled && underGeneratorFields(*r.main)))) {
             r.main.reset();
             r.minValue.reset();
             r.maxValue.reset();
@@ -1810,6 +1820,8 @@ private:
             takeNamedMeasurement(r);
         if (!r.main && !m_scope)
             takeMarkerLevel(r);
+        if (!r.main && !m_scope)
+            takeSpectrumPeak(r);
         if (!r.main && (m_scope || hasScopeMarks(m_words))) {
             takeChannelRow(r);
             if (!r.main)
@@ -3078,6 +3090,49 @@ private:
         }
     }
 
+    // An audio spectrum's page names the strongest line it finds: its frequency with its level
+    // in plain decibels (relative to the input's full scale) right after it, the pair alone on
+    // its line, often in the page's title bar ("Spectrum 1100.0Hz -24.3dB"). The frequency is
+    // what the page measures. A marker's line names its marker or carries more figures (an
+    // index, a second trace's level), and levels against a milliwatt or a volt are an analyser's
+    // or a scope's scale: neither is such a peak.
+    void takeSpectrumPeak(Reading& r) const
+    {
+        static const QRegularExpression level(QStringLiteral("^[-+]\\d+[.,]\\d+dB$"));
+        static const QRegularExpression markerName(QStringLiteral("^(?:MKR|MARKER|MARK|M|CURSOR)\\d*[:=]?$"), QRegularExpression::CaseInsensitiveOption);
+        std::optional<Token> found;
+        int pairs = 0;
+        for (const Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.status || t.clock || !t.unit || t.unit->perDivision || t.unit->base != QLatin1String("Hz")
+                || t.value <= 0 || t.word + 1 >= m_words.size() || m_words.at(t.word).text != t.text)
+                continue;
+            const ScreenWord& next = m_words.at(t.word + 1);
+            if (next.row != t.row || !level.match(next.text).hasMatch() || next.box.left() - t.box.right() > std::max(t.height, 4) * 3)
+                continue;
+            // (Icons beside it in the title bar read as a stray digit or letter are neither.)
+            static const QRegularExpression index(QStringLiteral("^\\d{1,2}[:.)]?$"));
+            const bool alone = std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                const qsizetype i = &w - m_words.data();
+                return w.row == t.row && i != t.word && i != t.word + 1
+                       && (markerName.match(w.text).hasMatch() || w.text.contains(QChar(0x25BD))
+                           || (w.box.right() < t.box.left() && index.match(w.text).hasMatch()));
+            });
+            const bool otherFigure = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) {
+                return o.row == t.row && o.kind == Kind::Number && o.word != t.word && o.word != t.word + 1
+                       && (o.unit || o.shown.contains(QLatin1Char('.')) || o.shown.contains(QLatin1Char(',')));
+            });
+            if (!alone || otherFigure)
+                continue;
+            ++pairs;
+            found = t;
+        }
+        if (pairs != 1)
+            return;
+        r.main = found;
+        r.unit = found->unit;
+        r.label.clear();
+    }
+
     // A spectrum analyser measures with its markers: each tells where it stands and the level
     // there, in dBm, the frequency and the level often run together in small print
     // ("788.85MHz-112.3dBm", "136.0000-94.2dBm" after the marker's name), or the level named as
@@ -3282,6 +3337,21 @@ private:
             }
         }
         return entries >= 7;
+    }
+
+    // A program that lays its measurements out as a table's row, each name heading its figure
+    // and five or more of them side by side ("Vmax Vmin Vavr Vpp Vrms Freq" over their values),
+    // shows them in its own fixed order, as a measure menu's page does: its first is the reading.
+    // (A short strip of a few keeps its peak to peak.)
+    bool headedRowOfReadouts(const QList<Readout>& readouts) const
+    {
+        if (readouts.isEmpty() || !readouts.first().underLabel)
+            return false;
+        const int row = m_words.at(readouts.first().word).row;
+        const auto inRow = std::count_if(readouts.begin(), readouts.end(), [&](const Readout& o) {
+            return o.underLabel && m_words.at(o.word).row == row;
+        });
+        return inRow >= 5;
     }
 
     // A scope's limits are the readouts labelled as such in the reading's quantity, each brought
@@ -4480,6 +4550,20 @@ private:
             return 0;
         std::sort(heights.begin(), heights.end());
         return heights.at(heights.size() / 2);
+    }
+
+    // A generator's panel stacks its fields: the wave's shape and amplitude on one line, its
+    // frequency (and offsets) in the fields under it, each often in an entry box drawn larger
+    // than the panel's text. A figure right under a line naming the wave's shape or amplitude,
+    // in its columns, is what the generator is set to put out, however large it is drawn.
+    bool underGeneratorFields(const Token& figure) const
+    {
+        static const QRegularExpression named(QStringLiteral("AMPLITUDE|SHAPE|WAVEFORM|WAVETYPE"), QRegularExpression::CaseInsensitiveOption);
+        return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+            const int above = figure.box.top() - w.box.bottom();
+            return w.row < figure.row && above >= -2 && above <= figure.height * 2 && horizontalOverlap(w.box, figure.box) > 0
+                   && (named.match(w.text).hasMatch() || isGeneratorMark(w.text));
+        });
     }
 
     // A dialog's "Cancel" button: the dialog asks for settings (a connection, a decoder's, a

@@ -105,6 +105,10 @@ constexpr qint64 readingBudget = 165;
 constexpr qint64 labelledValueBudget = 12;
 // And what the names of a statistics table's rows may take past that.
 constexpr qint64 rowNameBudget = 8;
+// And what the names of a strip's readouts may take past that.
+constexpr qint64 stripNameBudget = 8;
+// And what the names heading a row of readouts may take past that.
+constexpr qint64 headingRowBudget = 10;
 // Second looks at poorly read runs stop once this much of it is spent.
 constexpr qint64 secondLooksBudget = 40;
 // How much the search for seven-segment numbers may decode: one for each area tried, and one
@@ -2516,6 +2520,113 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             if (words.size() > before && !channelName.match(words.at(before).text).hasMatch())
                 words.remove(before, words.size() - before);
         }
+    }
+    // So are the names in a strip of readouts, each a name with its colon before its figure
+    // ("Vpp: 1.9888  AVG: 1.5241  Min: 0.5098  Max: 2.4986"): where the strip's figures were read
+    // and some names before them were not, the run just before such a figure, in its print, is
+    // read with a little more work, and kept only as a name with its colon.
+    static const QRegularExpression stripName(QStringLiteral("^[A-Za-z][A-Za-z+\\-]{1,9}[:=]$"));
+    const qsizetype readBefore = words.size();
+    for (qsizetype w = 0; w < readBefore; ++w) {
+        if (t_readWork > readingBudget + labelledValueBudget + rowNameBudget + stripNameBudget)
+            break;
+        const ScreenWord& figure = words.at(w);
+        if (!figureText.match(figure.text).hasMatch())
+            continue;
+        const QRect f = figure.box;
+        const int h = std::max(figure.textHeight, 1);
+        const auto onLine = [&](const QRect& o) { return o.center().y() >= f.top() && o.center().y() <= f.bottom(); };
+        // (The strip shows itself: on the figure's line, a name with its colon read just before
+        // a figure of the same print.)
+        const bool strip = std::any_of(words.begin(), words.begin() + readBefore, [&](const ScreenWord& name) {
+            return stripName.match(name.text).hasMatch() && onLine(name.box) && &name != &figure
+                   && std::any_of(words.begin(), words.begin() + readBefore, [&](const ScreenWord& o) {
+                          const int gap = o.box.left() - name.box.right();
+                          return figureText.match(o.text).hasMatch() && onLine(o.box) && gap >= 0 && gap <= h * 2
+                                 && std::abs(o.textHeight - h) * 5 <= h;
+                      });
+        });
+        const bool named = std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) {
+            return onLine(o.box) && o.box.right() < f.left() && f.left() - o.box.right() <= h * 2;
+        });
+        if (!strip || named)
+            continue;
+        int nearest = -1;
+        for (int i = 0; i < scan.runs.size(); ++i) {
+            const ScreenSegmenter::Run& run = scan.runs.at(i);
+            const int gap = f.left() - run.box.right();
+            if (taken.at(i) || strokes.at(i) || !onLine(run.box) || gap < 0 || gap > h * 2 || run.glyphs.size() < 2
+                || run.glyphs.size() > 10 || run.height * 10 < h * 7 || run.height * 10 > h * 14)
+                continue;
+            if (nearest < 0 || run.box.right() > scan.runs.at(nearest).box.right())
+                nearest = i;
+        }
+        if (nearest < 0)
+            continue;
+        const qsizetype before = words.size();
+        readOne(nearest);
+        if (words.size() > before && (words.size() - before != 1 || !stripName.match(words.at(before).text).hasMatch()))
+            words.remove(before, words.size() - before);
+    }
+    // So is a row of names heading a row of readouts, one name over each figure ("Vmax Vmin Vavr
+    // Vpp" over "1.82V -1.37V 0.24V 3.16V 1.000KHz"), where the figures were read and the names
+    // were not: a name is a run of the figures' print right over one of four or more figures
+    // side by side, and is kept only as a name. Only a row of different quantities (volts beside
+    // a frequency, a time or a ratio) lists measurements: a row of one quantity is one
+    // measurement's statistics, whose headings (current, mean, least, most) the table's own
+    // layout tells without them.
+    const qsizetype figuresRead = words.size();
+    const auto horizontalOverlapOf = [](const QRect& a, const QRect& b) { return std::min(a.right(), b.right()) - std::max(a.left(), b.left()); };
+    for (qsizetype w = 0; w < figuresRead; ++w) {
+        if (t_readWork > readingBudget + labelledValueBudget + rowNameBudget + stripNameBudget + headingRowBudget)
+            break;
+        const QRect f = words.at(w).box;
+        const int h = std::max(words.at(w).textHeight, 1);
+        if (!figureText.match(words.at(w).text).hasMatch())
+            continue;
+        const auto inRow = std::count_if(words.begin(), words.begin() + figuresRead, [&](const ScreenWord& o) {
+            return figureText.match(o.text).hasMatch() && std::abs(o.box.center().y() - f.center().y()) * 3 <= h
+                   && std::abs(o.textHeight - h) * 5 <= h;
+        });
+        const bool headed = std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) {
+            const int above = f.top() - o.box.bottom();
+            return above >= -2 && above <= h * 2 && horizontalOverlapOf(o.box, f) > 0;
+        });
+        const auto quantityOf = [](const QString& text) {
+            static const QRegularExpression tail(QStringLiteral("\\d([^\\d]*)$"));
+            QString unit = tail.match(text).captured(1);
+            // (Specks read as quote marks after a unit are no part of it.)
+            unit.removeIf([](QChar c) { return !c.isLetter() && c != QLatin1Char('%'); });
+            // (Only a unit's own letter tells the quantity: a prefix left alone, "0.0p", none.)
+            const QChar last = unit.isEmpty() ? QChar() : unit.back().toLower();
+            return QStringLiteral("vaszw%").contains(last) ? last : QChar();
+        };
+        QSet<QChar> quantities;
+        for (qsizetype o = 0; o < figuresRead; ++o) {
+            const ScreenWord& other = words.at(o);
+            if (figureText.match(other.text).hasMatch() && std::abs(other.box.center().y() - f.center().y()) * 3 <= h
+                && !quantityOf(other.text).isNull())
+                quantities.insert(quantityOf(other.text));
+        }
+        if (inRow < 4 || headed || quantities.size() < 2)
+            continue;
+        int over = -1;
+        for (int i = 0; i < scan.runs.size(); ++i) {
+            const ScreenSegmenter::Run& run = scan.runs.at(i);
+            const int above = f.top() - run.box.bottom();
+            if (taken.at(i) || strokes.at(i) || above < 0 || above > h * 2 || horizontalOverlapOf(run.box, f) <= 0
+                || run.height * 10 < h * 7 || run.height * 10 > h * 14 || run.box.width() > f.width() * 2)
+                continue;
+            if (over < 0 || run.box.bottom() > scan.runs.at(over).box.bottom())
+                over = i;
+        }
+        if (over < 0)
+            continue;
+        const qsizetype before = words.size();
+        readOne(over);
+        static const QRegularExpression name(QStringLiteral("^[A-Za-z][A-Za-z+\\-]{1,9}:?$"));
+        if (words.size() > before && (words.size() - before != 1 || !name.match(words.at(before).text).hasMatch()))
+            words.remove(before, words.size() - before);
     }
     api->Clear();
     t_linesRead.clear();

@@ -793,6 +793,16 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Freq", 400, 40, 10}, {"2.000kHz", 400, 54, 14}, {"Mean", 400, 80, 10}, {"1.56V", 400, 94, 14}, {"Pk-Pk", 400, 120, 10},
           {"3.32V", 400, 134, 14}},
          3.32, "V", {}, {}},
+        // A measurement named as an amplitude over its figure is the scope's, not a generator's
+        // field under its amplitude.
+        {{{"Amplitude", 20, 200, 12}, {"2.00V", 20, 218, 12}, {"Frequency", 140, 200, 12}, {"1.000kHz", 140, 218, 12}}, 2.00, "V", {}, {}},
+        // ...and so is a program's row of names each heading its figure, five or more side by
+        // side: the first readout, with its limits; a position it is set to, named over its own
+        // figure before them, is no readout whose label was lost.
+        {{{"VPos", 4, 190, 11}, {"Vmax", 82, 190, 11}, {"Vmin", 160, 190, 11}, {"Vpp", 238, 190, 11}, {"Vrms", 316, 190, 11},
+          {"Freq", 394, 190, 11}, {"0.00V", 4, 220, 11}, {"1.82V", 82, 220, 11}, {"-1.37V", 160, 220, 11}, {"3.16V", 238, 220, 11},
+          {"1.54V", 316, 220, 11}, {"1.000KHz", 394, 220, 11}},
+         1.82, "V", -1.37, 1.82},
         // ...where a scope's measure menu, a whole page of them, is read from its first slot
         // (the second slot's value unread).
         {{{"Frequency", 400, 20, 10}, {"2.000kHz", 400, 34, 14}, {"Period", 400, 60, 10}, {"Mean", 400, 100, 10}, {"1.56V", 400, 114, 14},
@@ -949,6 +959,13 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A generator's page: its frequency named before the figure, an axis drawn larger.
         {{"0", 63, 259, 23}, {"1,000", 223, 259, 23}, {"2,000", 410, 259, 23}, {"3,000", 598, 259, 23}, {"WAVE2", 314, 710, 22},
          {"Frequency", 272, 1358, 28}, {"968Hz", 482, 1358, 27}, {"Sine", 86, 1457, 27}, {"Phase:", 272, 1454, 27}, {"225deg", 414, 1454, 28}},
+        // A scope program's generator panel: the shape and amplitude run together on one line,
+        // the frequency and levels in entry boxes under them, drawn larger than the page's text.
+        {{"Scope17", 10, 2, 11}, {"Frequency", 380, 54, 12}, {"onIN", 441, 54, 9}, {"ReadA1A2,A3", 386, 78, 11},
+         {"WGShapesineAmplitude3V", 240, 117, 19}, {"LI", 281, 143, 17}, {"1000.0", 354, 143, 18}, {"Hz", 401, 147, 9},
+         {"sq1lf", 241, 164, 17}, {"105.0", 357, 164, 18}, {"Hz", 401, 168, 9}, {"(70.00", 269, 185, 18}, {"V", 403, 189, 9},
+         {"/Ly0.0", 269, 206, 18}, {"V", 403, 210, 9}, {"Channels,RangeandAnalysis", 241, 235, 12}, {"3.3deg", 423, 235, 12},
+         {"wv", 349, 255, 10}, {"1.76V,28.4Hz", 369, 255, 11}},
         // A supply program's loop page: the two levels it switches between and how often.
         {{"LOOPCONFIGURATION", 67, 247, 17}, {"LevelA(V):", 91, 366, 17}, {"5.0", 271, 366, 15}, {"LevelB(V):", 91, 461, 17}, {"12.0", 272, 461, 15},
          {"Interval(ms):", 91, 555, 17}, {"1000", 272, 555, 15}},
@@ -1607,6 +1624,7 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
     struct Case {
         QList<W> words;
         std::optional<double> value;
+        const char* unit = "dBm";
     };
     const QList<Case> cases = {
         // The marker's frequency and level run together, its Hz misread.
@@ -1630,6 +1648,21 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
         // A meter's peak in volts, a generator's level: no marker's.
         {{{"Peak:-5.12V", 10, 40, 12}, {"Hold", 200, 40, 12}}, {}},
         {{{"Level", 10, 40, 12}, {"-10.00dBm", 80, 40, 12}, {"Freq", 10, 70, 12}, {"1.000MHz", 80, 70, 12}}, {}},
+        // An audio spectrum's strongest line, its level in plain decibels after it, alone on the
+        // title bar beside icons read as a stray digit: the frequency, named as the peak or not.
+        {{{"Spectrum", 60, 10, 16}, {"1100.0Hz", 250, 10, 16}, {"-24.3dB", 335, 10, 16}, {"2", 440, 10, 16}, {"freq", 4, 250, 12},
+          {"20", 60, 250, 12}, {"50", 120, 250, 12}, {"100", 180, 250, 12}},
+         1100.0, "Hz"},
+        {{{"Peak", 150, 10, 16}, {"1100.0Hz", 250, 10, 16}, {"-24.3dB", 335, 10, 16}, {"freq", 4, 250, 12}}, 1100.0, "Hz"},
+        // A marker's line (its index before it, or a second trace's level after it) is no peak.
+        {{{"1:", 200, 10, 12}, {"10.200MHz", 220, 10, 12}, {"-16.0dB", 300, 10, 12}, {"freq", 4, 250, 12}, {"20", 60, 250, 12}}, {}},
+        {{{"Smith", 10, 10, 12}, {"0", 10, 250, 12}, {"2591.96MHz", 40, 250, 12}, {"-81.2dB", 140, 250, 12}, {"-29.3dB", 220, 250, 12}}, {}},
+        // Nor is a level in decibels against a volt (a scope's FFT scale), nor one of two such
+        // lines (a held trace's peak beside the live one's), which of them not told.
+        {{{"FFT", 60, 10, 16}, {"1.000kHz", 250, 10, 16}, {"-20.5dBV", 335, 10, 16}, {"freq", 4, 250, 12}, {"20", 60, 250, 12}}, {}},
+        {{{"Spectrum", 60, 10, 16}, {"1100.0Hz", 250, 10, 16}, {"-24.3dB", 335, 10, 16}, {"Hold", 250, 60, 12}, {"880.0Hz", 250, 80, 16},
+          {"-30.1dB", 335, 80, 16}},
+         {}},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words));
@@ -1637,7 +1670,7 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
         if (!c.value)
             continue;
         EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
-        EXPECT_EQ(field(m, "unit"), QStringLiteral("dBm")) << c.words.front().text;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.front().text;
     }
 }
 

@@ -109,10 +109,10 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild10-keysight-pxa-plot-01.png", -85.1, "dBm", "a spectrum's level named as its peak's"},
         {"wild9-tinysa-qttinysa-03.png", -112.3, "dBm", "a marker's frequency and level run together: the level"},
         {"wild9-tinysa-screen-01.png", -25.4, "dBm", "a level in dB after the marker's frequency, the scale in dBm"},
+        {"wild9-billthefarmer-scope-android-01.png", 1100.0, "Hz", "an audio spectrum's strongest line on the title bar, its level in plain dB after it"},
         {"wild-rigol-dho-01.jpg", 1.0, "kHz", "readout cards on a panel are read against their own fill: the panel's body around them is no glyph"},
         {"wild10-hantek-dso-02.jpg", 53.33, "MHz", "values in fields with faint rims on a readout panel: the rims are the panel's, not the values'"},
         {"blind-openmodern-01.png", 1.4982879, "V", "a thin bar between the large figure and its unit, the unit followed by a mark read as a slash"},
-        {"wild7-embo-scope-01.png", 1.9888, "V", "a peak to peak printed bare after its name \"Vpp:\" is in volts"},
         {"wild11-expeyes17-rc-01.png", 150.1, "Hz", "a readout beside a waveform whose label is a word of its own opening its line"},
         {"wild7-homemade-unor4webscope-01.png", 12636, "Hz", "a frequency with the trace's span run on after it, on the page's bottom edge"},
         {"wild6-siglent-sds1000-02.png", 498.2, "Hz", "a strip on the bar of the frame round the grid is read against the bar's colour"},
@@ -171,6 +171,10 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild4-keysight-msox4154a-01.png", 2.7, "mV", 2.4, 2.9, "a statistics table's top line, its names unread: current, mean, minimum, maximum, deviation"},
         {"wild5-rigol-ds1000z-03.png", 15.3, "V", 14.9, 15.3, "a short bold label stands further before its figure, and is read with it"},
         {"wild5-evilgenius-esp32pm-01.png", 3.88, "V", 3.85, 3.95, "a reading in print like all else, its labelled limits after it on its line"},
+        {"wild3-jyetech-dso138capture-01.png", 1.82, "V", -1.37, 1.82,
+         "a program's row of names over its figures, read after the figures: the first readout, the position before it a setting"},
+        {"wild7-embo-scope-01.png", 1.9888, "V", 0.5098, 2.4986,
+         "a peak to peak printed bare after its name \"Vpp:\" is in volts; the strip's names left unread by the budget are read before their figures"},
     };
     for (const Limited& row : limited) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
