@@ -1129,7 +1129,7 @@ bool takeBoxesInBoxes(const QImage& image, Scan& s, const std::vector<Component>
     return any;
 }
 
-Scan scanScreen(const QImage& source)
+Scan scanScreen(const QImage& source, int gain = 1)
 {
     Scan s;
     if (source.isNull())
@@ -1140,6 +1140,9 @@ Scan scanScreen(const QImage& source)
     s.height = h;
     s.contrast.assign(size_t(w) * size_t(h), 0);
     contrastAgainst(image, dominantColour(image, image.rect()), image.rect(), s.contrast, w);
+    if (gain > 1)
+        for (quint8& v : s.contrast)
+            v = quint8(std::min(255, int(v) * gain));
 
     constexpr int high = strongInk, low = 40;
     std::vector<int> labels;
@@ -1644,6 +1647,11 @@ Scan scan(const QImage& source)
         out.frames.append(f.translated(shift));
     out.waveform = inner.waveform;
     return out;
+}
+
+Scan faintScan(const QImage& source)
+{
+    return scanScreen(source, 2);
 }
 
 QImage runImage(const Scan& scan, const QRect& box, double scale, int pad)

@@ -1971,6 +1971,44 @@ bool besideFigure(const QRect& box, const ScreenSegmenter::Run& figure)
     return box.top() >= figure.box.top() - figure.height / 4 && box.bottom() <= figure.box.bottom() + figure.height / 3;
 }
 
+// An oscilloscope dims its measurement strip while a menu is open over the screen, to half the
+// brightness of its other text or less, and the ordinary scan takes it for background. Where a
+// scope's screen (a trace across it) shows no labelled readout ("Freq=1.00kHz") in its ordinary
+// print, the readouts drawn faintly are looked for: runs with a value after an equals sign,
+// with the short words on their line right beside them (a unit standing apart), where no
+// ordinary run stands. Only readouts: other faint print (an inactive channel's scale, a
+// greyed menu entry) stays unread.
+void addFaintReadouts(ScreenSegmenter::Scan& scan, const QImage& image)
+{
+    if (!scan.waveform || std::any_of(scan.runs.begin(), scan.runs.end(), hasEqualsBeforeValue))
+        return;
+    const ScreenSegmenter::Scan faint = ScreenSegmenter::faintScan(image);
+    const auto free = [&](const QRect& box) {
+        return std::none_of(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& r) { return r.box.intersects(box); });
+    };
+    QList<ScreenSegmenter::Run> found;
+    for (const ScreenSegmenter::Run& r : faint.runs)
+        if (hasEqualsBeforeValue(r) && free(r.box))
+            found.append(r);
+    const qsizetype readouts = found.size();
+    for (const ScreenSegmenter::Run& r : faint.runs) {
+        if (hasEqualsBeforeValue(r) || !free(r.box) || r.glyphs.size() > 3)
+            continue;
+        if (std::any_of(found.begin(), found.begin() + readouts, [&](const ScreenSegmenter::Run& v) {
+                const int gap = r.box.left() - v.box.right();
+                return gap >= -2 && gap <= v.height && withinLineOf(r.box, v);
+            }))
+            found.append(r);
+    }
+    for (ScreenSegmenter::Run r : found) {
+        for (int y = r.box.top(); y <= r.box.bottom(); ++y)
+            for (int x = r.box.left(); x <= r.box.right(); ++x)
+                scan.contrast[size_t(y) * size_t(scan.width) + size_t(x)] = faint.at(x, y);
+        r.frame = ScreenSegmenter::innermostFrame(scan.frames, r.box);
+        scan.runs.append(r);
+    }
+}
+
 std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
 {
     ScreenText out;
@@ -1983,7 +2021,8 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     if (!api)
         return std::nullopt;
     t_linesRead.clear();
-    const ScreenSegmenter::Scan scan = ScreenSegmenter::scan(image);
+    ScreenSegmenter::Scan scan = ScreenSegmenter::scan(image);
+    addFaintReadouts(scan, image);
     out.size = image.size();
     out.boxes = scan.frames;
     out.waveform = scan.waveform;

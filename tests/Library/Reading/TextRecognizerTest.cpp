@@ -494,6 +494,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild-lecroy-93xx-01.png", QStringLiteral("18.85 \u00B5s"),
          "a unit a space after a statistics table's figure, the stem of its \u00B5 hanging below the figure's foot, is read with it"},
         {"wild-lecroy-93xx-01.png", QStringLiteral("period(3)"), "a statistics table's row name past the measurement's icon, read though the work ran out"},
+        {"wild8-rigol-ds1000z-10.png", QStringLiteral("18.50ms"), "a scope's strip dimmed under an open menu, at half the brightness of its other print"},
     };
     for (const Row& row : rows) {
         QImage image;
