@@ -1972,15 +1972,18 @@ bool besideFigure(const QRect& box, const ScreenSegmenter::Run& figure)
 }
 
 // An oscilloscope dims its measurement strip while a menu is open over the screen, to half the
-// brightness of its other text or less, and the ordinary scan takes it for background. Where a
-// scope's screen (a trace across it) shows no labelled readout ("Freq=1.00kHz") in its ordinary
-// print, the readouts drawn faintly are looked for: runs with a value after an equals sign,
-// with the short words on their line right beside them (a unit standing apart), where no
-// ordinary run stands. Only readouts: other faint print (an inactive channel's scale, a
-// greyed menu entry) stays unread.
+// brightness of its other text or less, with its menus and labels, and the ordinary scan takes
+// them for background: what it finds is little (the status bar's values, the channels' scales,
+// under two dozen runs where a scope's screen has several dozen). On such a scope's screen (a
+// trace across it) with no labelled readout ("Freq=1.00kHz") in its ordinary print, the
+// readouts drawn faintly are looked for: runs with a value after an equals sign, with the short
+// words on their line right beside them (a unit standing apart), where no ordinary run stands.
+// Only readouts: other faint print (an inactive channel's scale, a greyed menu entry) stays
+// unread.
+constexpr qsizetype fewRunsOfPrint = 24;
 void addFaintReadouts(ScreenSegmenter::Scan& scan, const QImage& image)
 {
-    if (!scan.waveform || std::any_of(scan.runs.begin(), scan.runs.end(), hasEqualsBeforeValue))
+    if (!scan.waveform || scan.runs.size() >= fewRunsOfPrint || std::any_of(scan.runs.begin(), scan.runs.end(), hasEqualsBeforeValue))
         return;
     const ScreenSegmenter::Scan faint = ScreenSegmenter::faintScan(image);
     const auto free = [&](const QRect& box) {
