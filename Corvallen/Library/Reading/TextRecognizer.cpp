@@ -861,8 +861,10 @@ void dropGhosts(ReadWord& r, const ScreenSegmenter::Run& run)
 }
 
 // Many instruments' fonts draw the zero with a dot or a slash inside, and the recogniser reads
-// it as 8. An 8 is pinched at its waist, or has a bar across it there; such a zero keeps both its
-// sides whole from top to bottom, with a small mark inside that bars no row from side to side.
+// it as 8, or in the smallest print as 6 (the slash taken for a 6's bowl closing). An 8 is pinched
+// at its waist, or has a bar across it there, and a 6 is open at the right over its bowl; such a
+// zero keeps both its sides whole from top to bottom, with a small mark inside that bars no row
+// from side to side.
 bool isMarkedZero(const std::vector<bool>& mask, int width, const QRect& g)
 {
     const auto ink = [&](int x, int y) { return bool(mask[size_t(y) * size_t(width) + size_t(x)]); };
@@ -899,7 +901,7 @@ void mendMarkedZero(ReadWord& r, const ScreenSegmenter::Scan& scan, const Screen
         return;
     for (int i = 0; i < r.symbols.size(); ++i) {
         ReadWord::Symbol& sym = r.symbols[i];
-        if (sym.text != QLatin1String("8"))
+        if (sym.text != QLatin1String("8") && sym.text != QLatin1String("6"))
             continue;
         const QRect box = QRect(QPoint(sym.left - 1, run.box.top()), QPoint(sym.right + 1, run.box.bottom())).intersected(run.box);
         if (box.width() < 4 || box.height() < 7)
@@ -909,6 +911,12 @@ void mendMarkedZero(ReadWord& r, const ScreenSegmenter::Scan& scan, const Screen
         const QList<QRect> parts = ScreenSegmenter::pieces(mask, box.width(), box.height(), labels);
         const auto glyph = std::max_element(parts.begin(), parts.end(), [](const QRect& a, const QRect& b) { return a.height() < b.height(); });
         if (glyph == parts.end() || glyph->height() * 10 < run.height * 7 || glyph->width() < 5)
+            continue;
+        // (A 6 is taken for a zero only where its box holds that one glyph: the recogniser's box
+        // for a digit may span its neighbour too, a plain zero in a bold face, whose thick side
+        // looks like a mark inside.)
+        const bool alone = std::count_if(parts.begin(), parts.end(), [&](const QRect& p) { return p.height() * 10 >= run.height * 7; }) == 1;
+        if (sym.text == QLatin1String("6") && !alone)
             continue;
         if (isMarkedZero(mask, box.width(), *glyph)) {
             sym.text = QStringLiteral("0");
