@@ -1140,9 +1140,11 @@ Scan scanScreen(const QImage& source, int gain = 1)
     s.height = h;
     s.contrast.assign(size_t(w) * size_t(h), 0);
     contrastAgainst(image, dominantColour(image, image.rect()), image.rect(), s.contrast, w);
+    // (Print already strong is the ordinary scan's: left out, the trace and the bright text with
+    // it, the faint scan has only the faint print to go through.)
     if (gain > 1)
         for (quint8& v : s.contrast)
-            v = quint8(std::min(255, int(v) * gain));
+            v = v >= strongInk ? 0 : quint8(std::min(255, int(v) * gain));
 
     constexpr int high = strongInk, low = 40;
     std::vector<int> labels;
