@@ -1590,11 +1590,15 @@ private:
         const QList<Readout> stripReadouts = m_scope ? labelledReadouts(m_words) : QList<Readout>();
         // (Or a list of them down a column, each named after its channel: "CH1 Frequency
         // 1.202kHz" over "CH1 Period 832.0us".)
+        // (A table headed by the channel it measures, "CH1" before "Prd=11.11ms Freq=89.99Hz",
+        // opens with its first readout all the same: the channel's name is no figure.)
+        static const QRegularExpression channelName(QStringLiteral("^CH\\d$"), QRegularExpression::CaseInsensitiveOption);
         const bool strip = !stripReadouts.isEmpty() && std::any_of(stripReadouts.begin() + 1, stripReadouts.end(), [&](const Readout& b) {
             const ScreenWord& first = m_words.at(stripReadouts.first().word);
             const ScreenWord& other = m_words.at(b.word);
             const bool opens = std::none_of(m_words.begin(), m_words.begin() + stripReadouts.first().word, [&](const ScreenWord& w) {
-                return w.row == first.row && std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); });
+                return w.row == first.row && !channelName.match(w.text).hasMatch()
+                       && std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); });
             });
             const bool under = other.row == first.row + 1 && horizontalOverlap(first.box, other.box) > 0;
             return (opens && other.row == first.row) || under;

@@ -1129,7 +1129,7 @@ bool takeBoxesInBoxes(const QImage& image, Scan& s, const std::vector<Component>
     return any;
 }
 
-Scan scanScreen(const QImage& source, bool photographed = false)
+Scan scanScreen(const QImage& source, bool photographed = false, int gain = 1)
 {
     Scan s;
     if (source.isNull())
@@ -1140,6 +1140,11 @@ Scan scanScreen(const QImage& source, bool photographed = false)
     s.height = h;
     s.contrast.assign(size_t(w) * size_t(h), 0);
     contrastAgainst(image, dominantColour(image, image.rect()), image.rect(), s.contrast, w);
+    // (Print already strong is the ordinary scan's: left out, the trace and the bright text with
+    // it, the faint scan has only the faint print to go through.)
+    if (gain > 1)
+        for (quint8& v : s.contrast)
+            v = v >= strongInk ? 0 : quint8(std::min(255, int(v) * gain));
 
     constexpr int high = strongInk, low = 40;
     std::vector<int> labels;
@@ -1682,6 +1687,11 @@ Scan scan(const QImage& source)
         out.frames.append(f.translated(shift));
     out.waveform = inner.waveform;
     return out;
+}
+
+Scan faintScan(const QImage& source)
+{
+    return scanScreen(source, false, 2);
 }
 
 QImage runImage(const Scan& scan, const QRect& box, double scale, int pad)

@@ -35,6 +35,11 @@ struct Scan {
 
 Scan scan(const QImage& image);
 
+// The same scan of text drawn at half the brightness or less (a screen's strip dimmed under an
+// open menu): every faint pixel's contrast counted twice, strongly inked ones left out. Not on
+// its own: its runs are what the ordinary scan missed.
+Scan faintScan(const QImage& image);
+
 // The run's pixels as dark text on white, contrast stretched to the run's own brightest pixels
 // (so dim text reads as well as bright), scaled by `scale`, with `pad` white pixels around.
 QImage runImage(const Scan& scan, const QRect& box, double scale, int pad);

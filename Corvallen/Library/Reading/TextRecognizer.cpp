@@ -883,8 +883,10 @@ void dropGhosts(ReadWord& r, const ScreenSegmenter::Run& run)
 }
 
 // Many instruments' fonts draw the zero with a dot or a slash inside, and the recogniser reads
-// it as 8. An 8 is pinched at its waist, or has a bar across it there; such a zero keeps both its
-// sides whole from top to bottom, with a small mark inside that bars no row from side to side.
+// it as 8, or in the smallest print as 6 (the slash taken for a 6's bowl closing). An 8 is pinched
+// at its waist, or has a bar across it there, and a 6 is open at the right over its bowl; such a
+// zero keeps both its sides whole from top to bottom, with a small mark inside that bars no row
+// from side to side.
 bool isMarkedZero(const std::vector<bool>& mask, int width, const QRect& g)
 {
     const auto ink = [&](int x, int y) { return bool(mask[size_t(y) * size_t(width) + size_t(x)]); };
@@ -921,7 +923,7 @@ void mendMarkedZero(ReadWord& r, const ScreenSegmenter::Scan& scan, const Screen
         return;
     for (int i = 0; i < r.symbols.size(); ++i) {
         ReadWord::Symbol& sym = r.symbols[i];
-        if (sym.text != QLatin1String("8"))
+        if (sym.text != QLatin1String("8") && sym.text != QLatin1String("6"))
             continue;
         const QRect box = QRect(QPoint(sym.left - 1, run.box.top()), QPoint(sym.right + 1, run.box.bottom())).intersected(run.box);
         if (box.width() < 4 || box.height() < 7)
@@ -931,6 +933,12 @@ void mendMarkedZero(ReadWord& r, const ScreenSegmenter::Scan& scan, const Screen
         const QList<QRect> parts = ScreenSegmenter::pieces(mask, box.width(), box.height(), labels);
         const auto glyph = std::max_element(parts.begin(), parts.end(), [](const QRect& a, const QRect& b) { return a.height() < b.height(); });
         if (glyph == parts.end() || glyph->height() * 10 < run.height * 7 || glyph->width() < 5)
+            continue;
+        // (A 6 is taken for a zero only where its box holds that one glyph: the recogniser's box
+        // for a digit may span its neighbour too, a plain zero in a bold face, whose thick side
+        // looks like a mark inside.)
+        const bool alone = std::count_if(parts.begin(), parts.end(), [&](const QRect& p) { return p.height() * 10 >= run.height * 7; }) == 1;
+        if (sym.text == QLatin1String("6") && !alone)
             continue;
         if (isMarkedZero(mask, box.width(), *glyph)) {
             sym.text = QStringLiteral("0");
@@ -2086,6 +2094,47 @@ QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const
     return boosted;
 }
 
+// An oscilloscope dims its measurement strip while a menu is open over the screen, to half the
+// brightness of its other text or less, with its menus and labels, and the ordinary scan takes
+// them for background: what it finds is little (the status bar's values, the channels' scales,
+// under two dozen runs where a scope's screen has several dozen). On such a scope's screen (a
+// trace across it) with no labelled readout ("Freq=1.00kHz") in its ordinary print, the
+// readouts drawn faintly are looked for: runs with a value after an equals sign, with the short
+// words on their line right beside them (a unit standing apart), where no ordinary run stands.
+// Only readouts: other faint print (an inactive channel's scale, a greyed menu entry) stays
+// unread.
+constexpr qsizetype fewRunsOfPrint = 24;
+void addFaintReadouts(ScreenSegmenter::Scan& scan, const QImage& image)
+{
+    if (!scan.waveform || scan.runs.size() >= fewRunsOfPrint || std::any_of(scan.runs.begin(), scan.runs.end(), hasEqualsBeforeValue))
+        return;
+    const ScreenSegmenter::Scan faint = ScreenSegmenter::faintScan(image);
+    const auto free = [&](const QRect& box) {
+        return std::none_of(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& r) { return r.box.intersects(box); });
+    };
+    QList<ScreenSegmenter::Run> found;
+    for (const ScreenSegmenter::Run& r : faint.runs)
+        if (hasEqualsBeforeValue(r) && free(r.box))
+            found.append(r);
+    const qsizetype readouts = found.size();
+    for (const ScreenSegmenter::Run& r : faint.runs) {
+        if (hasEqualsBeforeValue(r) || !free(r.box) || r.glyphs.size() > 3)
+            continue;
+        if (std::any_of(found.begin(), found.begin() + readouts, [&](const ScreenSegmenter::Run& v) {
+                const int gap = r.box.left() - v.box.right();
+                return gap >= -2 && gap <= v.height && withinLineOf(r.box, v);
+            }))
+            found.append(r);
+    }
+    for (ScreenSegmenter::Run r : found) {
+        for (int y = r.box.top(); y <= r.box.bottom(); ++y)
+            for (int x = r.box.left(); x <= r.box.right(); ++x)
+                scan.contrast[size_t(y) * size_t(scan.width) + size_t(x)] = faint.at(x, y);
+        r.frame = ScreenSegmenter::innermostFrame(scan.frames, r.box);
+        scan.runs.append(r);
+    }
+}
+
 std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
 {
     ScreenText out;
@@ -2098,7 +2147,8 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     if (!api)
         return std::nullopt;
     t_linesRead.clear();
-    const ScreenSegmenter::Scan scan = ScreenSegmenter::scan(image);
+    ScreenSegmenter::Scan scan = ScreenSegmenter::scan(image);
+    addFaintReadouts(scan, image);
     out.size = image.size();
     out.boxes = scan.frames;
     out.waveform = scan.waveform;

@@ -1475,6 +1475,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"H200us", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"Rise-2.500ms", 40, 230, 8}, {"Fall-2.500ms", 130, 230, 8},
           {"Freq-60.2Hz", 220, 230, 8}, {"1.00V", 40, 250, 8}},
          2.500, "ms", {}, {}, true},
+        // ...and a table headed by its channel's name opens with its first readout all the
+        // same, its "=" read as a dash, its point as a comma, beside the main time base.
+        {{{"CH2", 82, 146, 7}, {"Prd-11,05ms", 162, 146, 7}, {"Freq90,51Hz", 242, 146, 7}, {"Rise3,00ps", 242, 158, 7},
+          {"M5.00ms", 241, 217, 7}},
+         11.05, "ms", {}, {}, true},
         // ...and a figure with its unit opening the strip before the first label, its own label
         // lost, is the first readout.
         {{{"H5.00ns", 10, 4, 12}, {"1.00GSa/s", 120, 4, 12}, {"pts", 180, 4, 8}, {"2.230V", 100, 40, 9}, {"2.56Y", 50, 236, 9}, {"Rise-1.700ns", 110, 236, 10},

@@ -135,6 +135,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild3-rigol-ds1000zstat-01.png", 7.840, "V", "a statistics box's current value, its V standing apart in tiny print, read with the figure"},
         {"rigol-dp832-01.png", 3.404, "V", "a unit standing apart from its figure is read with the figure, early in the budget"},
         {"wild5-rigol-ds1000z-02.png", -245, "mV", "a statistics box's negative current value after its label's colon is small print to read early"},
+        {"wild8-rigol-ds1000z-10.png", 18.50, "ms", "a scope's strip dimmed under an open menu: its first readout, read in its faint print"},
+        {"wild11-siglent-sds1000-02.png", 11.05, "ms", "a measurement table headed by its channel's name: its first readout; slashed zeros in tiny print"},
         {"wild13-waveformslive-panel-24.png", 1.060, "V", "a bullet before a readout's label is the list's mark, not part of the label"},
         {"blind-smuview-03.png", 10.5002, "V", "the maximum labelled under an energy tally beside the reading is the tally's, not the reading's"},
         {"wild2-siglent-sds2104xhd-02.png", 855.833, "mV",

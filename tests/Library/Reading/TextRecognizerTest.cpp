@@ -532,6 +532,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild2-hp-3456aprog-02.png", QStringLiteral("-0.5136"), "a log's top line whose record number came out short, a pitch over its column's head, is read too"},
         {"wild-owon-rustymeter-03.png", QStringLiteral("YDC 0.0015"), "a log table's top row, stamped in Unix time, is read with its unit column"},
         {"rigol-dp832-04.png", QStringLiteral("Voltage:"), "an event log's long lines of prose are no records read first: a panel's labels are read"},
+        {"wild8-rigol-ds1000z-10.png", QStringLiteral("18.50ms"), "a scope's strip dimmed under an open menu, at half the brightness of its other print"},
     };
     for (const Row& row : rows) {
         QImage image;
@@ -567,6 +568,17 @@ TEST(TextRecognizer, ZerosDrawnWithAMarkInsideStayZeros)
           ".....##.........###..##.##...##.##...##.##....##", ".....##.........##...##.##...##.##...##..##..##.",
           "##...##....##...##...##.##...##.##...##...####..", ".#####.....##....#####...#####...#####.....##..."},
          "3.068"},
+        // ...and in the smallest print, its slash taken for a 6's bowl, for a six: a 6 is open
+        // at the right over its bowl, where the zero keeps its side whole ("Prd=11.05ms", its
+        // point perhaps read as a comma).
+        {{"####...........#.........#.....#.......###..#####...............",
+          "#...#..........#........##....##......#...#.#...................",
+          "#...#.#.#...####.######..#.....#......#..##.####..####...####...",
+          "#...#.##.#.#...#.........#.....#......#.#.#.....#.#.#.#.#.......",
+          "####..#....#...#.######..#.....#......##..#.....#.#.#.#..###....",
+          "#.....#....#...#.........#.....#....#.#...#.#...#.#.#.#.....#...",
+          "#.....#.....####........###...###...#..###...###..#.#.#.####...."},
+         "05ms"},
     };
     for (const Case& c : cases) {
         QString words;
