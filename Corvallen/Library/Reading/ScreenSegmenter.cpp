@@ -963,9 +963,19 @@ void keepLinesOfGlyphs(const std::vector<quint8>& inked, int bw, int bh, const s
     for (size_t k = 0; k < pieces.size(); ++k)
         if (isMark(k))
             inLine[k] = std::any_of(kept.begin(), kept.end(), [&](const QRect& g) { return markBeside(pieces[k].box, g); });
-    for (size_t i = 0; i < keep.size(); ++i)
-        if (pieceLabels[i] >= 0 && inLine[size_t(pieceLabels[i])])
-            keep[i] = 1;
+    // (Marked piece by piece, within each kept piece's box: a drawing's box may be the whole
+    // screen, its lines of text a small part of it.)
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        if (!inLine[k])
+            continue;
+        const QRect& b = pieces[k].box;
+        for (int y = b.top(); y <= b.bottom(); ++y)
+            for (int x = b.left(); x <= b.right(); ++x) {
+                const size_t i = size_t(y) * size_t(bw) + size_t(x);
+                if (pieceLabels[i] == int(k))
+                    keep[i] = 1;
+            }
+    }
 }
 
 // Text drawn against a frame (a scope's strip cells, their text touching the cell's rim) or on
@@ -1382,7 +1392,7 @@ Scan scanScreen(const QImage& source)
     // the gap unlike the background all the way from above the print to below it. The print
     // either side is two runs, however close, and the recogniser never reads one figure running
     // into the next.
-    auto grey = [&](int x, int y) { return qGray(image.pixel(x, y)); };
+    auto grey = [&](int x, int y) { return qGray(reinterpret_cast<const QRgb*>(image.constScanLine(y))[x]); };
     auto dividedBetween = [&](const QRect& a, const QRect& b) {
         const QRect& first = a.left() <= b.left() ? a : b;
         const QRect& second = a.left() <= b.left() ? b : a;
