@@ -103,22 +103,29 @@ std::vector<Component> components(const Mask& mask, int w, int h, std::vector<in
 }
 
 // Pixels above `high`, and those above `low` joined to them: faint edges of real strokes stay,
-// faint specks of noise go.
-std::vector<quint8> hysteresis(const std::vector<quint8>& d, int w, int h, int high, int low)
+// faint specks of noise go. Given as the pieces they make, with `labels` set as components()
+// sets them for that mask: the pieces kept are whole pieces of the faint mask, so they are
+// taken over from its labelling, renumbered in order, rather than found a second time.
+std::vector<Component> hysteresisPieces(const std::vector<quint8>& d, int w, int h, int high, int low, std::vector<int>& labels)
 {
     std::vector<quint8> weak(d.size());
     for (size_t i = 0; i < d.size(); ++i)
         weak[i] = d[i] >= low ? 1 : 0;
-    std::vector<int> labels;
     const std::vector<Component> comps = components(weak, w, h, labels);
     std::vector<quint8> strong(comps.size(), 0);
     for (size_t i = 0; i < d.size(); ++i)
-        if (labels[i] >= 0 && d[i] >= high)
+        if (d[i] >= high && labels[i] >= 0)
             strong[size_t(labels[i])] = 1;
-    std::vector<quint8> out(d.size(), 0);
-    for (size_t i = 0; i < d.size(); ++i)
-        if (labels[i] >= 0)
-            out[i] = strong[size_t(labels[i])];
+    std::vector<int> renumbered(comps.size(), -1);
+    std::vector<Component> out;
+    for (size_t c = 0; c < comps.size(); ++c)
+        if (strong[c]) {
+            renumbered[c] = int(out.size());
+            out.push_back(comps[c]);
+        }
+    for (int& l : labels)
+        if (l >= 0)
+            l = renumbered[size_t(l)];
     return out;
 }
 
@@ -572,6 +579,16 @@ void takeBox(Scan& s, const std::vector<quint8>& inside, const QRect& box)
     stripThinFrames(s, box);
 }
 
+// The drawing's most common colour (binned as dominantColour() bins it) and where it lies in
+// the drawing's box: the same for every look at one drawing, so worked out once for them all.
+struct PanelColour {
+    int best = 0;
+    std::vector<quint8> same;  // one byte a pixel of the box: the drawing's own ink of that colour
+};
+
+void findPanelsOf(const QImage& image, const Component& c, const std::vector<int>& labels, int id, Scan& s, std::vector<quint8>& inside,
+                  const PanelColour& colour, bool holding, qsizetype firstFound = -1, bool faintRims = false);
+
 // A panel of another colour (a program's dark readout panel in a light window) touches the
 // window's frame lines and the outlines around it, so it is part of a large drawing that is set
 // aside as line art. The drawing's own most common colour, where it fills a large rectangle,
@@ -588,10 +605,8 @@ void takeBox(Scan& s, const std::vector<quint8>& inside, const QRect& box)
 // the panel's colour in its rim, whose rim the first look counted as the panel's, is a box of
 // its own all the same.
 void findPanels(const QImage& image, const Component& c, const std::vector<int>& labels, int id, Scan& s, std::vector<quint8>& inside,
-                bool holding = false, qsizetype firstFound = -1, bool faintRims = false)
+                bool holding = false)
 {
-    const bool enclosing = firstFound < 0;
-    const qsizetype before = s.frames.size();
     const QRect& b = c.box;
     const int w = s.width;
     std::vector<int> counts(4096, 0);
@@ -603,11 +618,13 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
                 ++counts[size_t(((qRed(p) >> 4) << 8) | ((qGreen(p) >> 4) << 4) | (qBlue(p) >> 4))];
             }
     }
-    const int best = int(std::max_element(counts.begin(), counts.end()) - counts.begin());
+    PanelColour colour;
+    const int best = colour.best = int(std::max_element(counts.begin(), counts.end()) - counts.begin());
     const int br = best >> 8, bg = (best >> 4) & 15, bb = best & 15;
     const int bw = b.width(), bh = b.height();
     // (One byte a pixel rather than packed bits: it is written and read pixel by pixel.)
-    std::vector<quint8> same(size_t(bw) * size_t(bh), 0);
+    std::vector<quint8>& same = colour.same;
+    same.assign(size_t(bw) * size_t(bh), 0);
     for (int y = 0; y < bh; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(b.top() + y));
         for (int x = 0; x < bw; ++x) {
@@ -621,6 +638,20 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
     // gone through for each large drawing.)
     if (std::count(same.begin(), same.end(), quint8(1)) < 2000)
         return;
+    findPanelsOf(image, c, labels, id, s, inside, colour, holding);
+}
+
+void findPanelsOf(const QImage& image, const Component& c, const std::vector<int>& labels, int id, Scan& s, std::vector<quint8>& inside,
+                  const PanelColour& colour, bool holding, qsizetype firstFound, bool faintRims)
+{
+    const bool enclosing = firstFound < 0;
+    const qsizetype before = s.frames.size();
+    const QRect& b = c.box;
+    const int w = s.width;
+    const int best = colour.best;
+    const int br = best >> 8, bg = (best >> 4) & 15, bb = best & 15;
+    const int bw = b.width(), bh = b.height();
+    std::vector<quint8> same = colour.same;
     // (Specks are left as they are: the dots of a dotted grid would make a plot one body.)
     if (enclosing) {
         // A faint rim around a field of the panel's colour (a value's box drawn a shade off the
@@ -649,7 +680,7 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
                           && hb.height() <= 56 && (hb.width() <= 56 || holes[k].area * 2 <= hb.width() * hb.height());
         }
         if (std::find(enclosed.begin(), enclosed.end(), true) == enclosed.end())
-            return findPanels(image, c, labels, id, s, inside, holding, before);
+            return findPanelsOf(image, c, labels, id, s, inside, colour, holding, before);
         for (size_t i = 0; i < same.size(); ++i)
             if (holeLabels[i] >= 0 && enclosed[size_t(holeLabels[i])])
                 same[i] = true;
@@ -709,20 +740,30 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
     // (A panel's own text may stand close to its edges; its trace and text break a body worn
     // away as deep as a drawing's, so a panel found in a solid shape is worn by one pixel only.)
     const int r = holding ? 1 : 2;
-    std::vector<int> sum(size_t(bw + 1) * size_t(bh + 1), 0);
-    for (int y = 0; y < bh; ++y)
-        for (int x = 0; x < bw; ++x)
-            sum[size_t(y + 1) * size_t(bw + 1) + size_t(x + 1)] = int(same[size_t(y) * size_t(bw) + size_t(x)])
-                                                                 + sum[size_t(y) * size_t(bw + 1) + size_t(x + 1)]
-                                                                 + sum[size_t(y + 1) * size_t(bw + 1) + size_t(x)]
-                                                                 - sum[size_t(y) * size_t(bw + 1) + size_t(x)];
-    std::vector<quint8> body(same.size(), 0);
-    for (int y = r; y < bh - r; ++y)
-        for (int x = r; x < bw - r; ++x) {
-            auto at = [&](int yy, int xx) { return sum[size_t(yy) * size_t(bw + 1) + size_t(xx)]; };
-            const int n = at(y + r + 1, x + r + 1) - at(y - r, x + r + 1) - at(y + r + 1, x - r) + at(y - r, x - r);
-            body[size_t(y) * size_t(bw) + size_t(x)] = n == (2 * r + 1) * (2 * r + 1) ? 1 : 0;
+    // (Worn away along the rows, then down the columns: a pixel stays where its whole square
+    // of side 2r+1 is the colour.)
+    const int side = 2 * r + 1;
+    std::vector<quint8> acrossRows(same.size(), 0);
+    for (int y = 0; y < bh; ++y) {
+        const quint8* row = same.data() + size_t(y) * size_t(bw);
+        quint8* kept = acrossRows.data() + size_t(y) * size_t(bw);
+        for (int x = 0, run = 0; x < bw; ++x) {
+            run = row[x] ? run + 1 : 0;
+            if (run >= side)
+                kept[x - r] = 1;
         }
+    }
+    std::vector<quint8> body(same.size(), 0);
+    std::vector<int> down(size_t(bw), 0);
+    for (int y = 0; y < bh; ++y) {
+        const quint8* row = acrossRows.data() + size_t(y) * size_t(bw);
+        for (int x = 0; x < bw; ++x) {
+            int& run = down[size_t(x)];
+            run = row[x] ? run + 1 : 0;
+            if (run >= side)
+                body[size_t(y - r) * size_t(bw) + size_t(x)] = 1;
+        }
+    }
     std::vector<int> panelLabels;
     std::vector<Component> panels = components(body, bw, bh, panelLabels);
     // A mark drawn from outside onto a panel (an arrow pointing at a value, a trace's marker at
@@ -817,9 +858,9 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
         takeBox(s, inside, panel);
     }
     if (enclosing && !faintRims && s.frames.size() == before)
-        return findPanels(image, c, labels, id, s, inside, holding, -1, true);
+        return findPanelsOf(image, c, labels, id, s, inside, colour, holding, -1, true);
     if (enclosing)
-        findPanels(image, c, labels, id, s, inside, holding, before);
+        findPanelsOf(image, c, labels, id, s, inside, colour, holding, before);
 }
 
 // The pieces of `inked` (a mask over a box bw x bh) that stand in lines of text, marked in `keep`.
@@ -922,9 +963,19 @@ void keepLinesOfGlyphs(const std::vector<quint8>& inked, int bw, int bh, const s
     for (size_t k = 0; k < pieces.size(); ++k)
         if (isMark(k))
             inLine[k] = std::any_of(kept.begin(), kept.end(), [&](const QRect& g) { return markBeside(pieces[k].box, g); });
-    for (size_t i = 0; i < keep.size(); ++i)
-        if (pieceLabels[i] >= 0 && inLine[size_t(pieceLabels[i])])
-            keep[i] = 1;
+    // (Marked piece by piece, within each kept piece's box: a drawing's box may be the whole
+    // screen, its lines of text a small part of it.)
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        if (!inLine[k])
+            continue;
+        const QRect& b = pieces[k].box;
+        for (int y = b.top(); y <= b.bottom(); ++y)
+            for (int x = b.left(); x <= b.right(); ++x) {
+                const size_t i = size_t(y) * size_t(bw) + size_t(x);
+                if (pieceLabels[i] == int(k))
+                    keep[i] = 1;
+            }
+    }
 }
 
 // Text drawn against a frame (a scope's strip cells, their text touching the cell's rim) or on
@@ -1148,8 +1199,7 @@ Scan scanScreen(const QImage& source, bool photographed = false, int gain = 1)
 
     constexpr int high = strongInk, low = 40;
     std::vector<int> labels;
-    std::vector<quint8> mask = hysteresis(s.contrast, w, h, high, low);
-    std::vector<Component> first = components(mask, w, h, labels);
+    std::vector<Component> first = hysteresisPieces(s.contrast, w, h, high, low, labels);
 
     // Filled boxes (a mode badge, a status bar, a highlighted label): their text is read against
     // the box's own fill. Outlines and line art are taken out before the glyphs are found. The
@@ -1204,16 +1254,11 @@ Scan scanScreen(const QImage& source, bool photographed = false, int gain = 1)
         }
     }
 
-    mask = hysteresis(s.contrast, w, h, high, low);
-    std::vector<Component> comps = components(mask, w, h, labels);
-    if (takeBoxesInBoxes(image, s, comps, labels, inside)) {
-        mask = hysteresis(s.contrast, w, h, high, low);
-        comps = components(mask, w, h, labels);
-    }
-    if (takeOutGlow(s, comps, labels)) {
-        mask = hysteresis(s.contrast, w, h, high, low);
-        comps = components(mask, w, h, labels);
-    }
+    std::vector<Component> comps = hysteresisPieces(s.contrast, w, h, high, low, labels);
+    if (takeBoxesInBoxes(image, s, comps, labels, inside))
+        comps = hysteresisPieces(s.contrast, w, h, high, low, labels);
+    if (takeOutGlow(s, comps, labels))
+        comps = hysteresisPieces(s.contrast, w, h, high, low, labels);
     std::vector<QRect> boxes;
     std::vector<int> areas;
     std::vector<bool> blobs;
@@ -1384,7 +1429,7 @@ Scan scanScreen(const QImage& source, bool photographed = false, int gain = 1)
     // the gap unlike the background all the way from above the print to below it. The print
     // either side is two runs, however close, and the recogniser never reads one figure running
     // into the next.
-    auto grey = [&](int x, int y) { return qGray(image.pixel(x, y)); };
+    auto grey = [&](int x, int y) { return qGray(reinterpret_cast<const QRgb*>(image.constScanLine(y))[x]); };
     auto dividedBetween = [&](const QRect& a, const QRect& b) {
         const QRect& first = a.left() <= b.left() ? a : b;
         const QRect& second = a.left() <= b.left() ? b : a;

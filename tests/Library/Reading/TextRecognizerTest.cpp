@@ -352,6 +352,43 @@ TEST(TextRecognizer, AGlowRoundLargeStrokesJoinsNothing)
     }
 }
 
+TEST(TextRecognizer, APanelJoinedToItsWindowsLinesIsABoxOfItsOwn)
+{
+    // A program's dark readout panel in a light window, touching the window's frame line and a
+    // rule across the window: panel and lines are one drawing, set aside as line art, and the
+    // panel is found in it (what stays once its lines are worn away) with its print inside it.
+    // Panels of several sizes, odd and even, as low as a line of print allows.
+    struct Row {
+        QRect panel;
+    };
+    const std::array<Row, 4> rows = {{{QRect(40, 60, 301, 90)}, {QRect(40, 60, 300, 41)}, {QRect(41, 61, 220, 57)}, {QRect(40, 60, 401, 120)}}};
+    for (const Row& row : rows) {
+        QImage image(480, 240, QImage::Format_RGB32);
+        image.fill(QColor(236, 236, 236));
+        {
+            QPainter p(&image);
+            p.setPen(QPen(QColor(90, 90, 90), 1));
+            p.drawRect(QRect(row.panel.left() - 1, 10, 460 - row.panel.left(), 220));  // the window's frame, the panel's left edge on it
+            p.drawLine(row.panel.left(), row.panel.bottom() + 1, 470, row.panel.bottom() + 1);  // a rule under the panel
+            p.fillRect(row.panel, QColor(24, 28, 40));
+            p.setPen(Qt::white);
+            p.setFont(face("DejaVu Sans", 18));
+            p.drawText(row.panel, Qt::AlignCenter, QStringLiteral("12.345 V"));
+        }
+        const ScreenSegmenter::Scan scan = ScreenSegmenter::scan(image);
+        const std::string at = std::to_string(row.panel.width()) + "x" + std::to_string(row.panel.height());
+        const auto panel = std::find_if(scan.frames.begin(), scan.frames.end(), [&](const QRect& f) {
+            return std::abs(f.left() - row.panel.left()) <= 3 && std::abs(f.top() - row.panel.top()) <= 3
+                   && std::abs(f.right() - row.panel.right()) <= 3 && std::abs(f.bottom() - row.panel.bottom()) <= 3;
+        });
+        ASSERT_NE(panel, scan.frames.end()) << at;
+        const auto print = std::count_if(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& r) {
+            return panel->contains(r.box) && r.glyphs.size() >= 5;
+        });
+        EXPECT_GE(print, 1) << at;
+    }
+}
+
 TEST(TextRecognizer, AValuesFieldInsideItsCardTakesTheCardsLabel)
 {
     // A dashboard's card: its label names the unit in brackets, its value stands under it,
