@@ -58,6 +58,15 @@ QString upper(const QString& s)
     return s.toUpper();
 }
 
+// A name or heading in capitals, the colons after it dropped ("Value:" as "VALUE").
+QString upperName(const QString& s)
+{
+    QString out = s.toUpper();
+    while (out.endsWith(QLatin1Char(':')))
+        out.chop(1);
+    return out;
+}
+
 int editDistance(const QString& a, const QString& b)
 {
     std::vector<int> prev(size_t(b.size()) + 1), cur(size_t(b.size()) + 1);
@@ -196,9 +205,7 @@ bool isStatusWord(const QString& word)
                                       QStringLiteral("NORM"), QStringLiteral("SINGLE"), QStringLiteral("APO"),
                                       QStringLiteral("T"),    QStringLiteral("H"),    QStringLiteral("TRIG:NORM"),
                                       QStringLiteral("TRIG:AUTO")};
-    QString w = upper(word);
-    while (w.endsWith(QLatin1Char(':')))
-        w.chop(1);
+    const QString w = upperName(word);
     return words.contains(w) || w.startsWith(QLatin1String("TRIG"));
 }
 
@@ -1970,9 +1977,7 @@ private:
         std::optional<Token> found;
         int gauges = 0;
         for (const Token& name : m_tokens) {
-            QString text = upper(name.text);
-            while (text.endsWith(QLatin1Char(':')))
-                text.chop(1);
+            const QString text = upperName(name.text);
             if (name.kind == Kind::Number || !voltage.match(text).hasMatch() || namesSetting(text) || boundOrStage.match(text).hasMatch())
                 continue;
             // (Some gauges name their quantity under the figure instead, close by: "12.00" over
@@ -2154,9 +2159,7 @@ private:
         static const QStringList headings = {QStringLiteral("VALUE"), QStringLiteral("VALUES"), QStringLiteral("MEASUREMENT"), QStringLiteral("READING"),
                                              QStringLiteral("MESSWERT"), QStringLiteral("WERT"), QStringLiteral("VALOR"), QStringLiteral("VALEUR")};
         for (const Token& h : m_tokens) {
-            QString heading = upper(h.text);
-            while (heading.endsWith(QLatin1Char(':')))
-                heading.chop(1);
+            const QString heading = upperName(h.text);
             if (h.kind == Kind::Number || !headings.contains(heading))
                 continue;
             QList<const Token*> column;
@@ -4117,9 +4120,7 @@ private:
             if (!u)
                 continue;
             for (const Token& h : m_tokens) {
-                QString heading = upper(h.text);
-                while (heading.endsWith(QLatin1Char(':')))
-                    heading.chop(1);
+                const QString heading = upperName(h.text);
                 const int above = t.box.top() - h.box.bottom();
                 if (headings.contains(heading) && above >= -2 && above <= std::max(h.height, t.height) * 3 && horizontalOverlap(h.box, t.box) > 0)
                     return u;

@@ -2575,6 +2575,14 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     // ("Vpp: 1.9888  AVG: 1.5241  Min: 0.5098  Max: 2.4986"): where the strip's figures were read
     // and some names before them were not, the run just before such a figure, in its print, is
     // read with a little more work, and kept only as a name with its colon.
+    // A run read only for the name it may be: what it gives is kept where it is one word that is
+    // such a name, and dropped otherwise.
+    const auto readAsName = [&](int run, const QRegularExpression& name) {
+        const qsizetype before = words.size();
+        readOne(run);
+        if (words.size() > before && (words.size() - before != 1 || !name.match(words.at(before).text).hasMatch()))
+            words.remove(before, words.size() - before);
+    };
     static const QRegularExpression stripName(QStringLiteral("^[A-Za-z][A-Za-z+\\-]{1,9}[:=]$"));
     const qsizetype readBefore = words.size();
     for (qsizetype w = 0; w < readBefore; ++w) {
@@ -2613,10 +2621,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         }
         if (nearest < 0)
             continue;
-        const qsizetype before = words.size();
-        readOne(nearest);
-        if (words.size() > before && (words.size() - before != 1 || !stripName.match(words.at(before).text).hasMatch()))
-            words.remove(before, words.size() - before);
+        readAsName(nearest, stripName);
     }
     // So is a row of names heading a row of readouts, one name over each figure ("Vmax Vmin Vavr
     // Vpp" over "1.82V -1.37V 0.24V 3.16V 1.000KHz"), where the figures were read and the names
@@ -2627,6 +2632,15 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     // layout tells without them.
     const qsizetype figuresRead = words.size();
     const auto horizontalOverlapOf = [](const QRect& a, const QRect& b) { return std::min(a.right(), b.right()) - std::max(a.left(), b.left()); };
+    const auto quantityOf = [](const QString& text) {
+        static const QRegularExpression tail(QStringLiteral("\\d([^\\d]*)$"));
+        QString unit = tail.match(text).captured(1);
+        // (Specks read as quote marks after a unit are no part of it.)
+        unit.removeIf([](QChar c) { return !c.isLetter() && c != QLatin1Char('%'); });
+        // (Only a unit's own letter tells the quantity: a prefix left alone, "0.0p", none.)
+        const QChar last = unit.isEmpty() ? QChar() : unit.back().toLower();
+        return QStringLiteral("vaszw%").contains(last) ? last : QChar();
+    };
     for (qsizetype w = 0; w < figuresRead; ++w) {
         if (t_readWork > readingBudget + labelledValueBudget + rowNameBudget + stripNameBudget + headingRowBudget)
             break;
@@ -2634,30 +2648,23 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         const int h = std::max(words.at(w).textHeight, 1);
         if (!figureText.match(words.at(w).text).hasMatch())
             continue;
-        const auto inRow = std::count_if(words.begin(), words.begin() + figuresRead, [&](const ScreenWord& o) {
-            return figureText.match(o.text).hasMatch() && std::abs(o.box.center().y() - f.center().y()) * 3 <= h
-                   && std::abs(o.textHeight - h) * 5 <= h;
-        });
+        // (The figures on its row: those of its print count as the row's, and every one tells a
+        // quantity by its unit.)
+        qsizetype inRow = 0;
+        QSet<QChar> quantities;
+        for (qsizetype o = 0; o < figuresRead; ++o) {
+            const ScreenWord& other = words.at(o);
+            if (!figureText.match(other.text).hasMatch() || std::abs(other.box.center().y() - f.center().y()) * 3 > h)
+                continue;
+            if (std::abs(other.textHeight - h) * 5 <= h)
+                ++inRow;
+            if (const QChar q = quantityOf(other.text); !q.isNull())
+                quantities.insert(q);
+        }
         const bool headed = std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) {
             const int above = f.top() - o.box.bottom();
             return above >= -2 && above <= h * 2 && horizontalOverlapOf(o.box, f) > 0;
         });
-        const auto quantityOf = [](const QString& text) {
-            static const QRegularExpression tail(QStringLiteral("\\d([^\\d]*)$"));
-            QString unit = tail.match(text).captured(1);
-            // (Specks read as quote marks after a unit are no part of it.)
-            unit.removeIf([](QChar c) { return !c.isLetter() && c != QLatin1Char('%'); });
-            // (Only a unit's own letter tells the quantity: a prefix left alone, "0.0p", none.)
-            const QChar last = unit.isEmpty() ? QChar() : unit.back().toLower();
-            return QStringLiteral("vaszw%").contains(last) ? last : QChar();
-        };
-        QSet<QChar> quantities;
-        for (qsizetype o = 0; o < figuresRead; ++o) {
-            const ScreenWord& other = words.at(o);
-            if (figureText.match(other.text).hasMatch() && std::abs(other.box.center().y() - f.center().y()) * 3 <= h
-                && !quantityOf(other.text).isNull())
-                quantities.insert(quantityOf(other.text));
-        }
         if (inRow < 4 || headed || quantities.size() < 2)
             continue;
         int over = -1;
@@ -2672,11 +2679,8 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         }
         if (over < 0)
             continue;
-        const qsizetype before = words.size();
-        readOne(over);
         static const QRegularExpression name(QStringLiteral("^[A-Za-z][A-Za-z+\\-]{1,9}:?$"));
-        if (words.size() > before && (words.size() - before != 1 || !name.match(words.at(before).text).hasMatch()))
-            words.remove(before, words.size() - before);
+        readAsName(over, name);
     }
     api->Clear();
     t_linesRead.clear();

@@ -450,36 +450,12 @@ TEST(TextRecognizer, APhotographedDisplaysTextIsReadInsideItsWindow)
         QColor picture, window, print, glow;
         const char* why;
         QRect board = QRect(120, 40, 760, 300);
-        bool segmentFace = false;  // digits of bars, each an upper and a lower half a dot apart
     };
     const QList<Case> cases = {
         {QColor(226, 228, 231), QColor(14, 16, 20), QColor(130, 225, 240), QColor(45, 70, 80), "an OLED's black window with cyan print"},
         {QColor(228, 226, 220), QColor(10, 10, 12), QColor(235, 235, 235), QColor(70, 70, 70), "an OLED's black window with white print"},
         {QColor(40, 40, 44), QColor(200, 215, 90), QColor(30, 40, 20), QColor(150, 160, 70), "a backlit LCD's green window with dark print stays read",
          QRect(260, 80, 540, 230)},
-        {QColor(226, 228, 231), QColor(14, 16, 20), QColor(130, 225, 240), QColor(14, 16, 20),
-         "an OLED's segment face in two lines close together, each digit's halves apart", QRect(120, 40, 760, 300), true},
-    };
-    // The bars of a segment digit (a top, upper left, upper right, middle, lower left, lower
-    // right, bottom), the middle one drawn with the upper half.
-    const QMap<QChar, QString> bars = {{QLatin1Char('0'), QStringLiteral("1110111")}, {QLatin1Char('3'), QStringLiteral("1011011")},
-                                       {QLatin1Char('4'), QStringLiteral("0111010")}, {QLatin1Char('5'), QStringLiteral("1101011")},
-                                       {QLatin1Char('8'), QStringLiteral("1111111")}};
-    const auto drawSegments = [&](QPainter& p, QPoint at, const QString& digits, const QColor& colour) {
-        // (Tall and narrow, as a small display's large face is drawn.)
-        // (The middle bar ends the upper half, which is the taller; the lower half stands a
-        // dot below it.)
-        const int w = 18, half = 22, gap = 2, low = 19, bar = 4;
-        for (const QChar d : digits) {
-            const QString on = bars.value(d);
-            const QList<QRect> places = {QRect(0, 0, w, bar),         QRect(0, 0, bar, half),        QRect(w - bar, 0, bar, half),
-                                         QRect(0, half - bar, w, bar), QRect(0, half + gap, bar, low), QRect(w - bar, half + gap, bar, low),
-                                         QRect(0, half + gap + low - bar, w, bar)};
-            for (int k = 0; k < 7; ++k)
-                if (on.at(k) == QLatin1Char('1'))
-                    p.fillRect(places.at(k).translated(at), colour);
-            at.rx() += w + 8;
-        }
     };
     for (const Case& c : cases) {
         QImage image(1000, 380, QImage::Format_RGB32);
@@ -490,17 +466,11 @@ TEST(TextRecognizer, APhotographedDisplaysTextIsReadInsideItsWindow)
             for (int x = c.board.left() + 20; x < c.board.right() - 20; x += 24)
                 p.fillRect(QRect(x, c.board.top() + 8, 10, 10), QColor(200, 200, 190));  // its pads
             p.fillRect(QRect(300, 100, 460, 190), c.window);
-            if (c.segmentFace) {
-                drawSegments(p, QPoint(340, 118), QStringLiteral("5080"), c.print);
-                drawSegments(p, QPoint(366, 118 + 43 + 4), QStringLiteral("403"), c.print);
-            }
             QFont f(QStringLiteral("DejaVu Sans Mono"));
             f.setPixelSize(44);
             p.setFont(f);
-            const QList<std::pair<QPointF, QString>> lines =
-                c.segmentFace ? QList<std::pair<QPointF, QString>>()
-                              : QList<std::pair<QPointF, QString>>{{QPointF(330, 170), QStringLiteral("5080mV 2047mW")},
-                                                                   {QPointF(330, 250), QStringLiteral("403mA   7mAh")}};
+            const QList<std::pair<QPointF, QString>> lines = {{QPointF(330, 170), QStringLiteral("5080mV 2047mW")},
+                                                               {QPointF(330, 250), QStringLiteral("403mA   7mAh")}};
             p.setPen(c.glow);
             for (const auto& [at, text] : lines)
                 for (int dx = -3; dx <= 3; dx += 3)
@@ -587,8 +557,6 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
     const QStringList split = screen->lines().join(QLatin1Char(' ')).split(QLatin1Char(' '));
     EXPECT_FALSE(split.contains(QStringLiteral("16.58")) || split.contains(QStringLiteral("16.588"))) << split.join(QLatin1Char(' ')).toStdString();
 }
-
-
 
 TEST(TextRecognizer, ZerosDrawnWithAMarkInsideStayZeros)
 {
