@@ -562,9 +562,10 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         return out;
     }
     // Two readings with their units written as one, parted by a slash ("9.086V/0.012A" in a USB
-    // tester's log): each is read on its own.
+    // tester's log) or by a comma after the first one's unit (a logger's line, a scope program's
+    // channel result "1.76V,28.4Hz"): each is read on its own.
     static const QRegularExpression slashed(
-        QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5\u03A9\u2126]{1,3})/([-+]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5\u03A9\u2126]{1,3})$"));
+        QStringLiteral("^([-+]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5\u03A9\u2126]{1,3})[/,]([-+]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5\u03A9\u2126]{1,3})$"));
     if (const auto m = slashed.match(text); m.hasMatch()) {
         auto [head, tail] = cutWord(w, text, m.capturedLength(1) + 1);
         head.text.chop(1);

@@ -1192,6 +1192,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"GoodCRC", 40, 80, 10}, {"0:00:06.590", 120, 80, 10}, {"9.086V/0.012A", 220, 80, 10}, {"13", 10, 100, 10},
           {"0:00:08.860", 120, 100, 10}, {"5.114V/0.000A", 220, 100, 10}},
          "DC Voltage", 9.086, "V"},
+        // ...or parted by a comma after the first one's unit, as a logger prints its lines.
+        {{{"11", 10, 60, 10}, {"0:00:06.589", 120, 60, 10}, {"9.086V,0.012A", 220, 60, 10}, {"12", 10, 80, 10},
+          {"0:00:06.590", 120, 80, 10}, {"9.086V,0.012A", 220, 80, 10}, {"13", 10, 100, 10}, {"0:00:08.860", 120, 100, 10},
+          {"5.114V,0.000A", 220, 100, 10}},
+         "DC Voltage", 9.086, "V"},
         // A program's reading drawn far larger than all else at the top of its window: no status
         // bar item.
         {{{"0.453mA", 10, 2, 24}, {"Y:Auto", 300, 6, 8}, {"Accuracy", 10, 100, 8}, {"0.0270", 30, 150, 8}, {"2.4220", 30, 170, 8},
