@@ -3679,6 +3679,50 @@ private:
         });
     }
 
+    // A chart's legend lists its series down a column beside the plot, each entry a short line
+    // in the series' colour and its name, which often is the value it was taken at ("2 V",
+    // "3.5 V", "Energy_3.5 V"). The recogniser takes the line into the entry's word, read as a
+    // stray mark or not at all, so the word's box runs well wider than its characters. Three or
+    // more such words one under the other, their left edges aligned, each ending in a figure
+    // of one unit, are a legend: its figures name series and none is a measurement. (A log's
+    // or a card list's figures are drawn as wide as their characters.)
+    void markLegendColumns()
+    {
+        if (!sizesKnown())
+            return;
+        static const QRegularExpression entry(QStringLiteral("\\d(?:[.,]\\d+)?\\s?([A-Za-z\\x{00B5}\\x{03A9}]{1,3})$"));
+        const auto legendUnit = [&](const ScreenWord& w) -> QString {
+            const auto m = entry.match(w.text);
+            const std::optional<Unit> u = m.hasMatch() && !w.segmentDigits ? parseUnit(m.captured(1)) : std::nullopt;
+            if (!u || u->perDivision || u->base.isEmpty() || w.textHeight <= 0)
+                return {};
+            double widest = 0;
+            for (QChar c : w.text)
+                widest += QStringLiteral(".,:;'").contains(c) ? 0.3 : QStringLiteral("1Iil|!j").contains(c) ? 0.45 : QStringLiteral("mMwW").contains(c) ? 1.0 : 0.7;
+            return w.box.width() >= widest * w.textHeight * 1.5 ? u->base : QString();
+        };
+        QList<QString> units;
+        for (const ScreenWord& w : m_words)
+            units.append(legendUnit(w));
+        for (int i = 0; i < m_words.size(); ++i) {
+            if (units.at(i).isEmpty())
+                continue;
+            QList<int> column = {i};
+            for (int j = i + 1; j < m_words.size(); ++j) {
+                const ScreenWord& last = m_words.at(column.last());
+                const ScreenWord& w = m_words.at(j);
+                if (units.at(j) == units.at(i) && w.row != last.row && std::abs(w.box.left() - last.box.left()) <= std::max(3, last.textHeight / 3)
+                    && similarSize(w.textHeight, last.textHeight) && w.box.top() > last.box.top() && w.box.top() - last.box.bottom() <= last.textHeight * 4)
+                    column.append(j);
+            }
+            if (column.size() < 3)
+                continue;
+            for (Token& t : m_tokens)
+                if (column.contains(t.word))
+                    t.status = true;
+        }
+    }
+
     // A chart's scale stands in a column beside it: three or more bare figures one over the
     // other, written with the same decimals, their values in even steps as they go down
     // ("0.138 0.134 0.130 0.126"). They are no readings, and nor is a figure in their column
@@ -3757,6 +3801,7 @@ private:
                 for (int i : row)
                     m_tokens[i].status = true;
         markAxisColumns();
+        markLegendColumns();
         for (Token& t : m_tokens) {
             // (A figure a heading gives its unit, "Voltage(V)" over it, is a cell of a table; a
             // channel's name before it names the table's row, no badge of a status bar.)
