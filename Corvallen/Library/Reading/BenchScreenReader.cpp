@@ -1214,6 +1214,26 @@ public:
                 words.remove(i + 1, 2);
             }
         }
+        // A supply's or a tester's live values stand side by side as volts, amperes and watts,
+        // each figure alone before its unit; a nought drawn as round as an O reads as the letter
+        // ("6.4V" "0A" "OW"). In a row of three such words drawn alike, one in each of those
+        // units, an O standing for the figure is a nought: no word spells a unit's letter after it
+        // in that company.
+        static const QRegularExpression liveValue(QStringLiteral("^(?:[-+]?\\d+(?:[.,]\\d+)?|[Oo])\\s?[mk\u00B5u]?([VAW])$"));
+        for (int i = 0; i < words.size(); ++i) {
+            QList<int> row;
+            QSet<QString> bases;
+            for (int j = 0; j < words.size(); ++j)
+                if (const auto m = liveValue.match(words.at(j).text);
+                    words.at(j).row == words.at(i).row && m.hasMatch() && similarSize(words.at(j).textHeight, words.at(i).textHeight)) {
+                    row.append(j);
+                    bases.insert(m.captured(1));
+                }
+            if (row.size() == 3 && bases.size() == 3)
+                for (int j : row)
+                    if (words.at(j).text.front() == QLatin1Char('O') || words.at(j).text.front() == QLatin1Char('o'))
+                        words[j].text[0] = QLatin1Char('0');
+        }
         // The recogniser at times takes a zero closing a figure for an ohm sign ("10.0000Ω KHz",
         // axis marks "1Ω 2Ω 3Ω", a baud rate "1920Ω"). Where several figures carry a bare ohm
         // sign, or a whole number of three digits or more does (a meter shows a resistance with
@@ -1829,6 +1849,8 @@ private:
             takeQuantityReadout(r);
         if (!r.main && !m_scope)
             takeNamedMeasurement(r);
+        if (!r.main && !m_scope)
+            takeFigureInChosenUnit(r);
         if (!r.main && !m_scope)
             takeMarkerLevel(r);
         if (!r.main && !m_scope)
@@ -3095,6 +3117,47 @@ private:
             r.unit = found->unit;
             r.label.clear();
         }
+    }
+
+    // A program may let the user choose the unit its reading is shown in: the figure opens its
+    // line under a heading that names the quantity and says it is a reading ("Voltage Reading:"
+    // over "5.22"), and the chooser, the unit spelled in full ("Volts"), stands further along
+    // the line, however far. The figure is the reading, in the chosen unit where it is the
+    // heading's quantity's.
+    void takeFigureInChosenUnit(Reading& r) const
+    {
+        static const QMap<QString, QString> quantityOf = {{QStringLiteral("V"), QStringLiteral("VOLTAGE")},
+                                                          {QStringLiteral("A"), QStringLiteral("CURRENT")},
+                                                          {QString(omega), QStringLiteral("RESISTANCE")},
+                                                          {QStringLiteral("Hz"), QStringLiteral("FREQUENCY")},
+                                                          {QStringLiteral("W"), QStringLiteral("POWER")},
+                                                          {QStringLiteral("F"), QStringLiteral("CAPACITANCE")}};
+        static const QRegularExpression says(QStringLiteral("READING|MEASURED|MEASUREMENT|ACTUAL"));
+        std::optional<Token> found;
+        for (const Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.status || t.clock || t.unit || !t.shown.contains(QLatin1Char('.')) || t.word + 1 >= m_words.size()
+                || m_words.at(t.word).text != t.text || (t.word > 0 && m_words.at(t.word - 1).row == t.row) || m_words.at(t.word + 1).row != t.row)
+                continue;
+            const std::optional<Unit> u = unitSpelledInFull(m_words.at(t.word + 1).text);
+            if (!u)
+                continue;
+            const bool headed = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                const QString name = upperName(w.text);
+                const int gap = t.box.top() - w.box.bottom();
+                return w.row < t.row && gap >= 0 && gap <= t.height * 2 && std::abs(w.box.left() - t.box.left()) <= t.height
+                       && name.contains(quantityOf.value(u->base, QStringLiteral("-"))) && says.match(name).hasMatch() && !namesSetting(name);
+            });
+            if (!headed)
+                continue;
+            if (found)
+                return;
+            found = t;
+        }
+        if (!found)
+            return;
+        r.main = found;
+        r.unit = unitSpelledInFull(m_words.at(found->word + 1).text);
+        r.label.clear();
     }
 
     // An audio spectrum's page names the strongest line it finds: its frequency with its level
