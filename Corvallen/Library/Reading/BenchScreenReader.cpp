@@ -1215,6 +1215,26 @@ public:
                 words.remove(i + 1, 2);
             }
         }
+        // A supply's or a tester's live values stand side by side as volts, amperes and watts,
+        // each figure alone before its unit; a nought drawn as round as an O reads as the letter
+        // ("6.4V" "0A" "OW"). In a row of three such words drawn alike, one in each of those
+        // units, an O standing for the figure is a nought: no word spells a unit's letter after it
+        // in that company.
+        static const QRegularExpression liveValue(QStringLiteral("^(?:[-+]?\\d+(?:[.,]\\d+)?|[Oo])\\s?[mk\u00B5u]?([VAW])$"));
+        for (int i = 0; i < words.size(); ++i) {
+            QList<int> row;
+            QSet<QString> bases;
+            for (int j = 0; j < words.size(); ++j)
+                if (const auto m = liveValue.match(words.at(j).text);
+                    words.at(j).row == words.at(i).row && m.hasMatch() && similarSize(words.at(j).textHeight, words.at(i).textHeight)) {
+                    row.append(j);
+                    bases.insert(m.captured(1));
+                }
+            if (row.size() == 3 && bases.size() == 3)
+                for (int j : row)
+                    if (words.at(j).text.front() == QLatin1Char('O') || words.at(j).text.front() == QLatin1Char('o'))
+                        words[j].text[0] = QLatin1Char('0');
+        }
         // The recogniser at times takes a zero closing a figure for an ohm sign ("10.0000Ω KHz",
         // axis marks "1Ω 2Ω 3Ω", a baud rate "1920Ω"). Where several figures carry a bare ohm
         // sign, or a whole number of three digits or more does (a meter shows a resistance with
@@ -1830,6 +1850,8 @@ private:
             takeQuantityReadout(r);
         if (!r.main && !m_scope)
             takeNamedMeasurement(r);
+        if (!r.main && !m_scope)
+            takeFigureInChosenUnit(r);
         if (!r.main && !m_scope)
             takeMarkerLevel(r);
         if (!r.main && !m_scope)
@@ -3098,6 +3120,47 @@ private:
         }
     }
 
+    // A program may let the user choose the unit its reading is shown in: the figure opens its
+    // line under a heading that names the quantity and says it is a reading ("Voltage Reading:"
+    // over "5.22"), and the chooser, the unit spelled in full ("Volts"), stands further along
+    // the line, however far. The figure is the reading, in the chosen unit where it is the
+    // heading's quantity's.
+    void takeFigureInChosenUnit(Reading& r) const
+    {
+        static const QMap<QString, QString> quantityOf = {{QStringLiteral("V"), QStringLiteral("VOLTAGE")},
+                                                          {QStringLiteral("A"), QStringLiteral("CURRENT")},
+                                                          {QString(omega), QStringLiteral("RESISTANCE")},
+                                                          {QStringLiteral("Hz"), QStringLiteral("FREQUENCY")},
+                                                          {QStringLiteral("W"), QStringLiteral("POWER")},
+                                                          {QStringLiteral("F"), QStringLiteral("CAPACITANCE")}};
+        static const QRegularExpression says(QStringLiteral("READING|MEASURED|MEASUREMENT|ACTUAL"));
+        std::optional<Token> found;
+        for (const Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.status || t.clock || t.unit || !t.shown.contains(QLatin1Char('.')) || t.word + 1 >= m_words.size()
+                || m_words.at(t.word).text != t.text || (t.word > 0 && m_words.at(t.word - 1).row == t.row) || m_words.at(t.word + 1).row != t.row)
+                continue;
+            const std::optional<Unit> u = unitSpelledInFull(m_words.at(t.word + 1).text);
+            if (!u)
+                continue;
+            const bool headed = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                const QString name = upperName(w.text);
+                const int gap = t.box.top() - w.box.bottom();
+                return w.row < t.row && gap >= 0 && gap <= t.height * 2 && std::abs(w.box.left() - t.box.left()) <= t.height
+                       && name.contains(quantityOf.value(u->base, QStringLiteral("-"))) && says.match(name).hasMatch() && !namesSetting(name);
+            });
+            if (!headed)
+                continue;
+            if (found)
+                return;
+            found = t;
+        }
+        if (!found)
+            return;
+        r.main = found;
+        r.unit = unitSpelledInFull(m_words.at(found->word + 1).text);
+        r.label.clear();
+    }
+
     // An audio spectrum's page names the strongest line it finds: its frequency with its level
     // in plain decibels (relative to the input's full scale) right after it, the pair alone on
     // its line, often in the page's title bar ("Spectrum 1100.0Hz -24.3dB"). The frequency is
@@ -3680,6 +3743,50 @@ private:
         });
     }
 
+    // A chart's legend lists its series down a column beside the plot, each entry a short line
+    // in the series' colour and its name, which often is the value it was taken at ("2 V",
+    // "3.5 V", "Energy_3.5 V"). The recogniser takes the line into the entry's word, read as a
+    // stray mark or not at all, so the word's box runs well wider than its characters. Three or
+    // more such words one under the other, their left edges aligned, each ending in a figure
+    // of one unit, are a legend: its figures name series and none is a measurement. (A log's
+    // or a card list's figures are drawn as wide as their characters.)
+    void markLegendColumns()
+    {
+        if (!sizesKnown())
+            return;
+        static const QRegularExpression entry(QStringLiteral("\\d(?:[.,]\\d+)?\\s?([A-Za-z\\x{00B5}\\x{03A9}]{1,3})$"));
+        const auto legendUnit = [&](const ScreenWord& w) -> QString {
+            const auto m = entry.match(w.text);
+            const std::optional<Unit> u = m.hasMatch() && !w.segmentDigits ? parseUnit(m.captured(1)) : std::nullopt;
+            if (!u || u->perDivision || u->base.isEmpty() || w.textHeight <= 0)
+                return {};
+            double widest = 0;
+            for (QChar c : w.text)
+                widest += QStringLiteral(".,:;'").contains(c) ? 0.3 : QStringLiteral("1Iil|!j").contains(c) ? 0.45 : QStringLiteral("mMwW").contains(c) ? 1.0 : 0.7;
+            return w.box.width() >= widest * w.textHeight * 1.5 ? u->base : QString();
+        };
+        QList<QString> units;
+        for (const ScreenWord& w : m_words)
+            units.append(legendUnit(w));
+        for (int i = 0; i < m_words.size(); ++i) {
+            if (units.at(i).isEmpty())
+                continue;
+            QList<int> column = {i};
+            for (int j = i + 1; j < m_words.size(); ++j) {
+                const ScreenWord& last = m_words.at(column.last());
+                const ScreenWord& w = m_words.at(j);
+                if (units.at(j) == units.at(i) && w.row != last.row && std::abs(w.box.left() - last.box.left()) <= std::max(3, last.textHeight / 3)
+                    && similarSize(w.textHeight, last.textHeight) && w.box.top() > last.box.top() && w.box.top() - last.box.bottom() <= last.textHeight * 4)
+                    column.append(j);
+            }
+            if (column.size() < 3)
+                continue;
+            for (Token& t : m_tokens)
+                if (column.contains(t.word))
+                    t.status = true;
+        }
+    }
+
     // A chart's scale stands in a column beside it: three or more bare figures one over the
     // other, written with the same decimals, their values in even steps as they go down
     // ("0.138 0.134 0.130 0.126"). They are no readings, and nor is a figure in their column
@@ -3758,6 +3865,7 @@ private:
                 for (int i : row)
                     m_tokens[i].status = true;
         markAxisColumns();
+        markLegendColumns();
         for (Token& t : m_tokens) {
             // (A figure a heading gives its unit, "Voltage(V)" over it, is a cell of a table; a
             // channel's name before it names the table's row, no badge of a status bar.)

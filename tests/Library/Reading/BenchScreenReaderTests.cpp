@@ -1330,6 +1330,14 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"threshold", 470, 39, 12}, {"0.05", 604, 41, 10}, {"0.109", 118, 59, 10}, {"A", 172, 59, 10}, {"Power", 38, 77, 10},
           {"0.546", 100, 77, 10}, {"W", 154, 77, 10}},
          "DC Voltage", 5.01, "V"},
+        // A supply's live values side by side, its nought drawn as round as an O before each unit.
+        {{{"LiveValues", 30, 26, 14}, {"OV", 60, 120, 20}, {"0A", 200, 120, 20}, {"OW", 340, 120, 20}, {"SETVALUES", 60, 180, 10},
+          {"OUTPUTOFF", 300, 180, 10}},
+         "DC Voltage", 0.0, "V"},
+        // A reading under a heading that names it, its unit chosen in a drop-down far along its line.
+        {{{"Setup", 10, 10, 12}, {"Settings", 100, 10, 12}, {"VoltageReading", 30, 60, 16}, {"5.22", 20, 86, 26}, {"Volts", 380, 90, 16},
+          {"OnlyMe", 30, 150, 13}, {"Apply", 380, 150, 16}},
+         "Measurement", 5.22, "V"},
         // A statistics panel of tiles, each caption over its figure: the present value's tile
         // is the reading, between the tiles captioned MIN and MAX.
         {{{"STATISTICS", 15, 237, 8}, {"CURRENT", 26, 269, 8}, {"MIN", 195, 269, 8}, {"4.2337", 26, 284, 10}, {"V", 80, 284, 10},
@@ -1386,6 +1394,13 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Output", 10, 10, 12}, {"SetVoltage", 40, 40, 16}, {"12.00", 58, 120, 20}},
                                   QList<W>{{"Input", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 44, 120, 20}, {"Voltage", 340, 40, 16},
                                            {"5.00", 350, 120, 20}},
+                                  // (A chart's legend: each entry's line sample run into its word, read as a stray
+                                  // mark; nor a figure with a unit chooser under a heading that names no reading.)
+                                  QList<W>{{"Mode", 400, 20, 14}, {"Voltage", 380, 40, 12}, {"Current", 430, 40, 12}, {"33.5V", 300, 80, 9, -1, 68},
+                                           {"s5.5V", 300, 118, 9, -1, 68}, {"-Energy3.5V", 300, 156, 10, -1, 117}, {"Energy5.5V", 300, 194, 10, -1, 117}},
+                                  QList<W>{{"Output", 10, 10, 12}, {"Voltage", 30, 60, 16}, {"5.00", 20, 86, 26}, {"Volts", 380, 90, 16}},
+                                  QList<W>{{"Output", 10, 10, 12}, {"CurrentReading", 30, 60, 16}, {"5.00", 20, 86, 26}, {"Volts", 380, 90, 16}},
+                                  QList<W>{{"Status", 10, 10, 12}, {"Battery", 30, 40, 12}, {"OV", 60, 120, 20}, {"OA", 200, 120, 20}},
                                   // (A profiler's line whose two currents differ in decimals: one was misread.)
                                   QList<W>{{"Window", 10, 900, 9}, {"Selection", 100, 900, 9}, {"104.271", 412, 938, 14}, {"mA", 470, 943, 9},
                                            {"140.01", 597, 938, 14}, {"mA", 650, 943, 9}, {"381.71", 788, 938, 14}, {"ms", 840, 945, 7},
@@ -1696,6 +1711,11 @@ TEST(BenchScreenReader, AChartsScaleIsNoReading)
           {"0.130V", 46, 150, 8}, {"0.126", 46, 180, 8}},
          "0.13 V"},
         {{{"Voltage", 150, 20, 12}, {"1.64", 47, 60, 8}, {"1.6Ω", 47, 87, 8}, {"1.21", 47, 140, 8}, {"0.48", 47, 167, 8}}, "1.6 Ω"},
+        // A legend's entries, each with its line sample run into its word, name series: the
+        // readout over the chart is the reading.
+        {{{"Voltage:", 100, 10, 20}, {"0.13", 200, 10, 20}, {"V", 260, 10, 20}, {"-2V", 380, 80, 9, -1, 60}, {"33.5V", 380, 98, 9, -1, 68},
+          {"s5V", 380, 116, 9, -1, 60}},
+         "0.13 V"},
     };
     for (const auto& [words, want] : rows) {
         const auto m = BenchScreenReader::read(screenOf(words));
