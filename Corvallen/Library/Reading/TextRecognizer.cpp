@@ -2259,6 +2259,22 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                 priority[b] = std::max(priority[b], priority[a]);
         }
     }
+    // So is a caption in smaller print right over such a value, starting where it starts: a
+    // tile's or a card's name ("MIN" over "4.7713 V" on a program's statistics panel), which is
+    // all that tells its limits from its present value. (Not where a trace is drawn: a scope's
+    // boxed readouts caption their values alike, and the budget is for its strip.)
+    for (int b = 0; b < scan.runs.size() && !scan.waveform; ++b) {
+        const ScreenSegmenter::Run& caption = scan.runs.at(b);
+        if (strokes.at(b) || isLoneWideShape(caption))
+            continue;
+        for (const int a : measured) {
+            const ScreenSegmenter::Run& value = scan.runs.at(a);
+            const int gap = value.box.top() - caption.box.bottom();
+            if (a != b && gap >= 1 && gap <= value.height && std::abs(caption.box.left() - value.box.left()) <= std::max(2, value.height / 3)
+                && caption.height * 2 >= value.height && caption.height <= value.height)
+                priority[b] = std::max(priority[b], priority[a]);
+        }
+    }
     // So is a short word a space after such a value in a statistics table's row (three more
     // such values after it on its line), in print no larger: its unit ("18.85" "µs" 4.52 240.98
     // 42.18), without which the row's measurement measures nothing.

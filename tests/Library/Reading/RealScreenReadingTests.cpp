@@ -177,6 +177,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a program's row of names over its figures, read after the figures: the first readout, the position before it a setting"},
         {"wild7-embo-scope-01.png", 1.9888, "V", 0.5098, 2.4986,
          "a peak to peak printed bare after its name \"Vpp:\" is in volts; the strip's names left unread by the budget are read before their figures"},
+        {"wild16-blemeter-session-01.png", 4.7713, "V", 4.7713, 4.9185,
+         "statistics tiles' small captions over their figures, read with the figures before a chart's axis spends the budget"},
     };
     for (const Limited& row : limited) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
