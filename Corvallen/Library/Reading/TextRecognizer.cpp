@@ -2069,6 +2069,18 @@ QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const
         // another shape, cut short by the heading's rule, is its first line all the same.)
         const ScreenSegmenter::Run& first = scan.runs.at(column.first());
         QList<QRect> lines{first.box.translated(0, -pitch)};
+        // (And the row of column headings over the first line, set further off above it than a
+        // pitch under a rule of its own: "Time", "Volt", "Curr" name what each column holds,
+        // often its unit.)
+        int heading = -1;
+        for (int r = 0; r < n; ++r) {
+            const QRect& box = scan.runs.at(r).box;
+            if (!strokes.at(r) && box.bottom() < first.box.top() && first.box.top() - box.bottom() <= pitch * 2 && box.left() >= first.box.left()
+                && std::abs(scan.runs.at(r).height - first.height) * 2 <= first.height && (heading < 0 || box.bottom() > scan.runs.at(heading).box.bottom()))
+                heading = r;
+        }
+        if (heading >= 0)
+            lines.append(scan.runs.at(heading).box);
         for (int k = 0; k < headLines; ++k)
             lines.append(scan.runs.at(column.at(k)).box);
         // (A record of a reading is short: a stamp, a figure, its unit and a few flags. A line

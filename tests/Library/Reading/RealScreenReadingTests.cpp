@@ -148,6 +148,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild-riden-dps5005gui-04.png", 8.52, "V", "segment digits on a program's light field: an 8's lower bowl, a ring of touching bars, is no filled box"},
         {"wild-lecroy-93xx-01.png", 18.85, "\u00B5s",
          "a statistics table's first row: its unit a space after the figure and its name past an icon, both read in the budget"},
+        {"wild13-lilylogger-table-01.png", 5.096, "V",
+         "a log table's column headed by its unit spelled out, the heading row set apart over the rows read with the log's top lines"},
         {"wild7-soyosource-gtncard-01.png", 182, "W",
          "a card's list of named readings: the values at the rows' right ends are read with their names before the budget is spent"},
     };
