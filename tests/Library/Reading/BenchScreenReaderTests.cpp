@@ -966,6 +966,10 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"sq1lf", 241, 164, 17}, {"105.0", 357, 164, 18}, {"Hz", 401, 168, 9}, {"(70.00", 269, 185, 18}, {"V", 403, 189, 9},
          {"/Ly0.0", 269, 206, 18}, {"V", 403, 210, 9}, {"Channels,RangeandAnalysis", 241, 235, 12}, {"3.3deg", 423, 235, 12},
          {"wv", 349, 255, 10}, {"1.76V,28.4Hz", 369, 255, 11}},
+        // A log's bare figures far under a word that spells a unit, no heading of theirs: the
+        // word names a panel, not their column, and nothing tells their unit.
+        {{"Volt", 150, 10, 9}, {"2024030409:29:08", 40, 80, 9}, {"5.096", 150, 80, 9}, {"2024030409:29:10", 40, 100, 9}, {"5.031", 150, 100, 9},
+         {"2024030409:29:12", 40, 120, 9}, {"5.021", 150, 120, 9}},
         // A supply program's loop page: the two levels it switches between and how often.
         {{"LOOPCONFIGURATION", 67, 247, 17}, {"LevelA(V):", 91, 366, 17}, {"5.0", 271, 366, 15}, {"LevelB(V):", 91, 461, 17}, {"12.0", 272, 461, 15},
          {"Interval(ms):", 91, 555, 17}, {"1000", 272, 555, 15}},
