@@ -2119,14 +2119,18 @@ private:
             }
             return false;
         };
-        // (The unit may stand in a column of its own, a table's rule between: "-0.5136" "VDC".)
+        // (The unit may stand in a column of its own, a table's rule between: "-0.5136" "VDC"; or
+        // only in the column's heading, spelled out: "Volt" over "5.096".)
         QList<int> logged;
         QList<Unit> units;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
             if (t.kind != Kind::Number || t.clock || !stamped(t.row))
                 continue;
-            if (const std::optional<Unit> u = unitAfter(t); u && !u->perDivision && u->base != QLatin1String("%")) {
+            std::optional<Unit> u = unitAfter(t);
+            if (!u)
+                u = unitOfHeading(t);
+            if (u && !u->perDivision && u->base != QLatin1String("%")) {
                 logged.append(i);
                 units.append(*u);
             }
@@ -2170,6 +2174,37 @@ private:
                 return;
             }
         }
+    }
+
+    // The unit a table's column heading spells out ("Volt", "Amps") over `number`, the figures
+    // between them stacked a row apart down the column; nothing where a figure has its own unit.
+    std::optional<Unit> unitOfHeading(const Token& number) const
+    {
+        for (const Token& h : m_tokens) {
+            if (h.kind == Kind::Number || h.unit || spelledUnit(upperName(h.text)).isEmpty() || h.box.bottom() >= number.box.top()
+                || horizontalOverlap(h.box, number.box) <= 0)
+                continue;
+            // (Down from the heading, each figure the next under the one before, the first within
+            // a header row's height and a rule, until the figure itself.)
+            QRect at = h.box;
+            int reach = std::max(h.height, number.height) * 3;
+            while (at != number.box) {
+                const Token* next = nullptr;
+                for (const Token& t : m_tokens) {
+                    const int gap = t.box.top() - at.bottom();
+                    if (t.kind == Kind::Number && !t.clock && horizontalOverlap(t.box, number.box) > 0 && gap >= 0 && gap <= reach
+                        && (!next || t.box.top() < next->box.top()))
+                        next = &t;
+                }
+                if (!next || next->unit || !similarSize(next->height, number.height))
+                    break;
+                at = next->box;
+                reach = number.height * 2;
+            }
+            if (at == number.box)
+                return parseUnit(spelledUnit(upperName(h.text)));
+        }
+        return std::nullopt;
     }
 
     // A logging program's table whose columns are headed, the readings under "Value" (or

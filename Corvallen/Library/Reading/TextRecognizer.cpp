@@ -2069,6 +2069,18 @@ QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const
         // another shape, cut short by the heading's rule, is its first line all the same.)
         const ScreenSegmenter::Run& first = scan.runs.at(column.first());
         QList<QRect> lines{first.box.translated(0, -pitch)};
+        // (And the row of column headings over the first line, set further off above it than a
+        // pitch under a rule of its own: "Time", "Volt", "Curr" name what each column holds,
+        // often its unit.)
+        int heading = -1;
+        for (int r = 0; r < n; ++r) {
+            const QRect& box = scan.runs.at(r).box;
+            if (!strokes.at(r) && box.bottom() < first.box.top() && first.box.top() - box.bottom() <= pitch * 2 && box.left() >= first.box.left()
+                && std::abs(scan.runs.at(r).height - first.height) * 2 <= first.height && (heading < 0 || box.bottom() > scan.runs.at(heading).box.bottom()))
+                heading = r;
+        }
+        if (heading >= 0)
+            lines.append(scan.runs.at(heading).box);
         for (int k = 0; k < headLines; ++k)
             lines.append(scan.runs.at(column.at(k)).box);
         // (A record of a reading is short: a stamp, a figure, its unit and a few flags. A line
@@ -2256,6 +2268,22 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             const int reach = label.glyphs.size() <= 4 && label.height * 10 >= value.height * 9 ? value.height * 5 / 2 : value.height;
             if (a != b && gap >= -2 && gap <= reach && label.height * 10 >= value.height * 6 && label.height * 10 <= value.height * 15
                 && besideFigure(label.box, value))
+                priority[b] = std::max(priority[b], priority[a]);
+        }
+    }
+    // So is a caption in smaller print right over such a value, starting where it starts: a
+    // tile's or a card's name ("MIN" over "4.7713 V" on a program's statistics panel), which is
+    // all that tells its limits from its present value. (Not where a trace is drawn: a scope's
+    // boxed readouts caption their values alike, and the budget is for its strip.)
+    for (int b = 0; b < scan.runs.size() && !scan.waveform; ++b) {
+        const ScreenSegmenter::Run& caption = scan.runs.at(b);
+        if (strokes.at(b) || isLoneWideShape(caption))
+            continue;
+        for (const int a : measured) {
+            const ScreenSegmenter::Run& value = scan.runs.at(a);
+            const int gap = value.box.top() - caption.box.bottom();
+            if (a != b && gap >= 1 && gap <= value.height && std::abs(caption.box.left() - value.box.left()) <= std::max(2, value.height / 3)
+                && caption.height * 2 >= value.height && caption.height <= value.height)
                 priority[b] = std::max(priority[b], priority[a]);
         }
     }

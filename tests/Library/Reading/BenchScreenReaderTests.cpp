@@ -966,6 +966,10 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"sq1lf", 241, 164, 17}, {"105.0", 357, 164, 18}, {"Hz", 401, 168, 9}, {"(70.00", 269, 185, 18}, {"V", 403, 189, 9},
          {"/Ly0.0", 269, 206, 18}, {"V", 403, 210, 9}, {"Channels,RangeandAnalysis", 241, 235, 12}, {"3.3deg", 423, 235, 12},
          {"wv", 349, 255, 10}, {"1.76V,28.4Hz", 369, 255, 11}},
+        // A log's bare figures far under a word that spells a unit, no heading of theirs: the
+        // word names a panel, not their column, and nothing tells their unit.
+        {{"Volt", 150, 10, 9}, {"2024030409:29:08", 40, 80, 9}, {"5.096", 150, 80, 9}, {"2024030409:29:10", 40, 100, 9}, {"5.031", 150, 100, 9},
+         {"2024030409:29:12", 40, 120, 9}, {"5.021", 150, 120, 9}},
         // A supply program's loop page: the two levels it switches between and how often.
         {{"LOOPCONFIGURATION", 67, 247, 17}, {"LevelA(V):", 91, 366, 17}, {"5.0", 271, 366, 15}, {"LevelB(V):", 91, 461, 17}, {"12.0", 272, 461, 15},
          {"Interval(ms):", 91, 555, 17}, {"1000", 272, 555, 15}},
@@ -1089,6 +1093,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Logfile:", 10, 20, 12}, {"010000:", 10, 60, 12}, {"1.3145V", 100, 60, 12}, {"1.315V", 200, 60, 12}, {"010001:", 10, 80, 12},
           {"1.4388V", 100, 80, 12}, {"1.438V", 200, 80, 12}, {"010002:", 10, 100, 12}, {"1.4736V", 100, 100, 12}, {"1.473V", 200, 100, 12}},
          "DC Voltage", 1.3145, "V"},
+        // ...or its unit only in the column's heading, spelled out, over the rows' figures.
+        {{{"Time", 60, 40, 9}, {"Volt", 150, 40, 9}, {"Curr", 190, 40, 9}, {"2", 10, 60, 9}, {"2024030409:29:08", 40, 60, 9}, {"5.096", 150, 60, 9},
+          {"0.403", 190, 60, 9}, {"3", 10, 80, 9}, {"2024030409:29:10", 40, 80, 9}, {"5.031", 150, 80, 9}, {"0.391", 190, 80, 9}, {"4", 10, 100, 9},
+          {"2024030409:29:12", 40, 100, 9}, {"5.021", 150, 100, 9}, {"0.393", 190, 100, 9}},
+         "Measurement", 5.096, "V"},
         // A supply's block of large digits: voltage, current and power alike in size.
         {{{"Locked", 10, 20, 13}, {"0.000", 300, 40, 37}, {"V", 450, 66, 10}, {"CV", 10, 60, 12}, {"0.0000", 300, 100, 37},
           {"A", 470, 126, 10}, {"5.000", 10, 240, 15}, {"Set", 80, 240, 15}, {"1.0000", 150, 240, 15}},

@@ -148,6 +148,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild-riden-dps5005gui-04.png", 8.52, "V", "segment digits on a program's light field: an 8's lower bowl, a ring of touching bars, is no filled box"},
         {"wild-lecroy-93xx-01.png", 18.85, "\u00B5s",
          "a statistics table's first row: its unit a space after the figure and its name past an icon, both read in the budget"},
+        {"wild13-lilylogger-table-01.png", 5.096, "V",
+         "a log table's column headed by its unit spelled out, the heading row set apart over the rows read with the log's top lines"},
         {"wild7-soyosource-gtncard-01.png", 182, "W",
          "a card's list of named readings: the values at the rows' right ends are read with their names before the budget is spent"},
         {"wild18-labpowerui-mobile-02.png", 6.4, "V", "a supply's live values side by side, the watts' nought read as an O"},
@@ -179,6 +181,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a program's row of names over its figures, read after the figures: the first readout, the position before it a setting"},
         {"wild7-embo-scope-01.png", 1.9888, "V", 0.5098, 2.4986,
          "a peak to peak printed bare after its name \"Vpp:\" is in volts; the strip's names left unread by the budget are read before their figures"},
+        {"wild16-blemeter-session-01.png", 4.7713, "V", 4.7713, 4.9185,
+         "statistics tiles' small captions over their figures, read with the figures before a chart's axis spends the budget"},
     };
     for (const Limited& row : limited) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
