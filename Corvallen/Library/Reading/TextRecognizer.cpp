@@ -2456,7 +2456,13 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                     }
                 }
             }
-            if (secondLooks && lowestConfidence(read) < 75) {
+            // (Not for a long line read without a figure in it: a title, a path, a menu's or a
+            // dialog's prose. A label is a word or two and a reading has its digits; such a line
+            // holds neither, and two more looks at it cost twice its first reading again.)
+            const bool prose = part.glyphs.size() >= 8 && std::none_of(read.begin(), read.end(), [](const ReadWord& r) {
+                return std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); });
+            });
+            if (secondLooks && !prose && lowestConfidence(read) < 75) {
                 for (const int height : {28, 60}) {
                     QList<ReadWord> again = readRun(api, scan, part, i, height);
                     if (meanConfidence(again) > meanConfidence(read) + 5)
