@@ -180,6 +180,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a program's row of names over its figures, read after the figures: the first readout, the position before it a setting"},
         {"wild3-rigol-ds1000zstat-01.png", 7.840, "V", 7.840, 9.200,
          "a statistics box's current value, its V standing apart in tiny print, read with the figure; the boxes titled Min and Max its limits"},
+        {"wild3-rigol-ds1000zstat-02.png", -40.00, "mV", -40.00, 3160,
+         "a box's current value cut from its \"Cur:\" at the minus: the box's title before them is read with them, in the budget"},
         {"wild7-embo-scope-01.png", 1.9888, "V", 0.5098, 2.4986,
          "a peak to peak printed bare after its name \"Vpp:\" is in volts; the strip's names left unread by the budget are read before their figures"},
         {"wild16-blemeter-session-01.png", 4.7713, "V", 4.7713, 4.9185,
