@@ -2625,31 +2625,37 @@ private:
             m_scope = true;
             return true;
         }
+        // A box's current value: the figure glued to "Cur:" or in the next word of its line, its
+        // unit glued to it or in the word after; with whether it was read with a minus.
+        const auto currentOf = [&](int i) -> std::optional<std::pair<Token, bool>> {
+            const ScreenWord& w = m_words.at(i);
+            QString text = current.match(w.text).captured(1);
+            int next = i + 1;
+            if (text.isEmpty() && next < m_words.size() && m_words.at(next).row == w.row)
+                text = m_words.at(next++).text;
+            const auto f = figure.match(zerosAfterPoint(text));
+            QString unitText = f.hasMatch() ? f.captured(2) : QString();
+            if (f.hasMatch() && unitText.isEmpty() && next < m_words.size() && m_words.at(next).row == w.row
+                && m_words.at(next).box.left() - w.box.right() <= w.box.height() * 4)
+                unitText = m_words.at(next).text;
+            const std::optional<Unit> unit = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
+            if (!f.hasMatch() || !unit || lostLeadingDigit(f.captured(1)))
+                return std::nullopt;
+            ScreenWord value = w;
+            value.text = f.captured(1) + unitText;
+            const QList<Token> read = tokensOf(value, i);
+            if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->perDivision)
+                return std::nullopt;
+            return std::pair{read.first(), f.captured(1).startsWith(QLatin1Char('-'))};
+        };
         const ScreenWord& w = m_words.at(chosen);
-        const auto c = current.match(w.text);
         const QList<std::pair<QString, int>> stats = below(w);
-        // The figure glued to "Cur:" or in the next word of its line, its unit glued to it or
-        // in the word after.
-        QString text = c.captured(1);
-        int next = chosen + 1;
-        if (text.isEmpty() && next < m_words.size() && m_words.at(next).row == w.row)
-            text = m_words.at(next++).text;
-        const auto f = figure.match(zerosAfterPoint(text));
-        QString unitText = f.hasMatch() ? f.captured(2) : QString();
-        if (f.hasMatch() && unitText.isEmpty() && next < m_words.size() && m_words.at(next).row == w.row
-            && m_words.at(next).box.left() - w.box.right() <= w.box.height() * 4)
-            unitText = m_words.at(next).text;
-        const std::optional<Unit> unit = unitText.isEmpty() ? std::nullopt : readoutUnit(unitText);
+        const auto chosenValue = currentOf(chosen);
         r = Reading();
         m_scope = true;
-        if (!f.hasMatch() || !unit || lostLeadingDigit(f.captured(1)))
+        if (!chosenValue)
             return true;
-        ScreenWord value = w;
-        value.text = f.captured(1) + unitText;
-        const QList<Token> read = tokensOf(value, chosen);
-        if (read.size() != 1 || read.first().kind != Kind::Number || !read.first().unit || read.first().unit->perDivision)
-            return true;
-        takeScopeFigure(r, read.first(), {});
+        takeScopeFigure(r, chosenValue->first, {});
         QList<double> lows, highs;  // what each limit may be, in the reading's unit
         for (const auto& [label, j] : stats) {
             // (Without its colon a limit's minus can't be told from the colon misread:
@@ -2672,7 +2678,8 @@ private:
         // "Cur:90.6mV"): its sign is the one that puts it between the box's minimum and
         // maximum (each with either sign where its colon was lost too); where both signs or
         // neither do, the value is not known.
-        if (!w.text.contains(QLatin1Char(':')) && !w.text.contains(QLatin1Char('=')) && f.captured(1).startsWith(QLatin1Char('-'))) {
+        const auto signLost = [&](int i, bool minus) { return minus && !m_words.at(i).text.contains(QLatin1Char(':')) && !m_words.at(i).text.contains(QLatin1Char('=')); };
+        if (signLost(chosen, chosenValue->second)) {
             const auto fits = [&](double v) {
                 const double slack = std::abs(v) * 1e-9;
                 return (lows.isEmpty() || std::any_of(lows.begin(), lows.end(), [&](double l) { return l <= v + slack; }))
@@ -2687,6 +2694,30 @@ private:
                 r.main->value = -r.main->value;
                 r.main->shown.remove(0, 1);
             }
+        }
+        // Where the user put the signal's minimum and its maximum each in a box of its own (boxes
+        // titled "Min" and "Max"), those are what the screen shows as the limits, over any box's
+        // own statistics, whichever box is the reading (their own statistics may go unread). Each
+        // once, in the reading's quantity, its sign read for sure, the minimum not above the maximum.
+        std::optional<double> boxMin, boxMax;
+        int minBoxes = 0, maxBoxes = 0;
+        for (int i = 0; i < m_words.size(); ++i) {
+            const int t = current.match(m_words.at(i).text).hasMatch() ? titleOf(i) : -1;
+            const QString title = t >= 0 ? labelFor(m_words.at(t).text) : QString();
+            // (A box titled High or Low measures a level of the wave's flat tops or bottoms.)
+            const bool level = t >= 0 && (upperName(m_words.at(t).text) == QLatin1String("HIGH") || upperName(m_words.at(t).text) == QLatin1String("LOW"));
+            if ((title != QLatin1String("MIN") && title != QLatin1String("MAX")) || level)
+                continue;
+            ++(title == QLatin1String("MIN") ? minBoxes : maxBoxes);
+            const auto v = currentOf(i);
+            if (!v || signLost(i, v->second) || v->first.unit->base != r.unit->base)
+                continue;
+            (title == QLatin1String("MIN") ? boxMin : boxMax) =
+                std::round(v->first.value * prefixFactor(v->first.unit->prefix) / prefixFactor(r.unit->prefix) * 1e9) / 1e9;
+        }
+        if (minBoxes == 1 && maxBoxes == 1 && boxMin && boxMax && *boxMin <= *boxMax) {
+            r.minValue = boxMin;
+            r.maxValue = boxMax;
         }
         return true;
     }

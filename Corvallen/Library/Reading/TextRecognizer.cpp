@@ -2256,21 +2256,32 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     // So is the word just before such a value on its line, in print of its size: its label
     // ("Mean" before "[1]=18.56mV"), without which the value names no measurement. (A longer
     // run there is a line of a log or a table, read in its turn.)
-    for (int b = 0; b < scan.runs.size(); ++b) {
-        const ScreenSegmenter::Run& label = scan.runs.at(b);
-        if (strokes.at(b) || label.glyphs.size() < 2 || label.glyphs.size() > 10)
-            continue;
-        for (const int a : measured) {
-            const ScreenSegmenter::Run& value = scan.runs.at(a);
-            const int gap = value.box.left() - label.box.right();
-            // (A short label in print as large as its figure, "Min:" in bold before "3.85V", may
-            // stand further off.)
-            const int reach = label.glyphs.size() <= 4 && label.height * 10 >= value.height * 9 ? value.height * 5 / 2 : value.height;
-            if (a != b && gap >= -2 && gap <= reach && label.height * 10 >= value.height * 6 && label.height * 10 <= value.height * 15
-                && besideFigure(label.box, value))
-                priority[b] = std::max(priority[b], priority[a]);
+    // A value may come apart from a short word right before it ("Cur:" "-40.00mV", a statistics
+    // box's current value cut at its minus): a short title before that word ("Min" "Cur:"
+    // "-40.00mV") names the box's measurement all the same, and is read with it.
+    const auto raiseLabelsBefore = [&](const QList<int>& values, int mostGlyphs) {
+        QList<int> shortWords;
+        for (int b = 0; b < scan.runs.size(); ++b) {
+            const ScreenSegmenter::Run& label = scan.runs.at(b);
+            if (strokes.at(b) || label.glyphs.size() < 2 || label.glyphs.size() > mostGlyphs)
+                continue;
+            for (const int a : values) {
+                const ScreenSegmenter::Run& value = scan.runs.at(a);
+                const int gap = value.box.left() - label.box.right();
+                // (A short label in print as large as its figure, "Min:" in bold before "3.85V", may
+                // stand further off.)
+                const int reach = label.glyphs.size() <= 4 && label.height * 10 >= value.height * 9 ? value.height * 5 / 2 : value.height;
+                if (a != b && gap >= -2 && gap <= reach && label.height * 10 >= value.height * 6 && label.height * 10 <= value.height * 15
+                    && besideFigure(label.box, value)) {
+                    if (priority[b] < priority[a] && label.glyphs.size() <= 4 && gap <= value.height / 2)
+                        shortWords.append(b);
+                    priority[b] = std::max(priority[b], priority[a]);
+                }
+            }
         }
-    }
+        return shortWords;
+    };
+    raiseLabelsBefore(raiseLabelsBefore(measured, 10), 4);
     // So is a caption in smaller print right over such a value, starting where it starts: a
     // tile's or a card's name ("MIN" over "4.7713 V" on a program's statistics panel), which is
     // all that tells its limits from its present value. (Not where a trace is drawn: a scope's

@@ -1468,6 +1468,18 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"Max", 62, 200, 9}, {"Cur:216mV", 114, 200, 9}, {"Vpp", 190, 200, 9}, {"Cur:320mV", 242, 200, 9}, {"Avg:87.6mV", 113, 212, 9},
           {"Avg:155mV", 241, 212, 9}},
          320, "mV", {}, {}},
+        // Boxes titled Min and Max measure the signal's limits: those, not the first box's own
+        // statistics, are the reading's limits...
+        {{{"Min", 73, 202, 8}, {"Cur:7.840", 106, 200, 8}, {"V", 166, 200, 8}, {"Cur:8.507", 249, 200, 8}, {"V", 309, 200, 8}, {"Max", 359, 202, 8},
+          {"Cur:9.200", 392, 200, 8}, {"V", 452, 200, 8}, {"Avg:7.840", 106, 212, 8}, {"Min:7.840", 106, 225, 8}},
+         7.840, "V", 7.840, 9.200},
+        {{{"Max", 62, 200, 9}, {"Cur:216mV", 114, 200, 9}, {"Min", 190, 200, 9}, {"Cur:-104mV", 242, 200, 9}, {"Vpp", 318, 200, 9},
+          {"Cur:320mV", 370, 200, 9}, {"Avg:87.6mV", 113, 212, 9}, {"Avg:155mV", 369, 212, 9}},
+         320, "mV", -104, 216},
+        // ...but not where the minimum's colon was read as its minus: its sign is not known.
+        {{{"Max", 62, 200, 9}, {"Cur:216mV", 114, 200, 9}, {"Min", 190, 200, 9}, {"Cur-104mV", 242, 200, 9}, {"Vpp", 318, 200, 9},
+          {"Cur:320mV", 370, 200, 9}, {"Avg:87.6mV", 113, 212, 9}, {"Avg:155mV", 369, 212, 9}},
+         320, "mV", {}, {}},
         // A title before the first box read: that box's value was lost, and no other stands for it.
         {{{"Base", 62, 200, 9}, {"Freq", 190, 200, 9}, {"Cur:2.00MHz", 242, 200, 9}, {"Avg:2.00MHz", 241, 212, 9}, {"Max:2.00MHz", 242, 225, 9}},
          {}, "", {}, {}},
