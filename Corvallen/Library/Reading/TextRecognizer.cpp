@@ -2001,11 +2001,6 @@ bool besideFigure(const QRect& box, const ScreenSegmenter::Run& figure)
     return box.top() >= figure.box.top() - figure.height / 4 && box.bottom() <= figure.box.bottom() + figure.height / 3;
 }
 
-// The runs on the top lines of a log's column of stamps, each with the priority it is read at:
-// four or more runs of one size and one width (dates, times, record numbers printed in a fixed
-// pattern) stacked at a steady pitch, their left edges in line, none a figure with a point, and
-// not mostly words after them (an event log's messages). A column of labels down a form differs in width; a column of measured figures (a scope's
-// statistics table) is read by its own rules, its rows no log's.
 // Whether a run has a glyph of a small letter's height in print of `height`, between a point's
 // or a dash's and a digit's: words in lower case have them, figures, their signs and capitals
 // don't. (A word of small letters alone may come as a run of its own, shorter than its line's
@@ -2037,6 +2032,12 @@ bool hasPointNoColon(const ScreenSegmenter::Run& run)
     return false;
 }
 
+// The runs on the top lines of a log's column of stamps, each with the priority it is read at:
+// four or more runs of one size and one width (dates, times, record numbers printed in a fixed
+// pattern) stacked at a steady pitch, their left edges in line, none a figure with a point, and
+// not mostly words after them (an event log's messages). A column of labels down a form differs
+// in width; a column of measured figures (a scope's statistics table) is read by its own rules,
+// its rows no log's.
 QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const QList<bool>& strokes, const QList<int>& measured)
 {
     constexpr int headLines = 3;
