@@ -2001,11 +2001,43 @@ bool besideFigure(const QRect& box, const ScreenSegmenter::Run& figure)
     return box.top() >= figure.box.top() - figure.height / 4 && box.bottom() <= figure.box.bottom() + figure.height / 3;
 }
 
+// Whether a run has a glyph of a small letter's height in print of `height`, between a point's
+// or a dash's and a digit's: words in lower case have them, figures, their signs and capitals
+// don't. (A word of small letters alone may come as a run of its own, shorter than its line's
+// figures: its glyphs are measured against the line's print, not its own.)
+bool hasSmallLetter(const ScreenSegmenter::Run& run, int height)
+{
+    return std::any_of(run.glyphs.begin(), run.glyphs.end(), [&](const QRect& g) { return g.height() * 20 >= height * 9 && g.height() * 5 < height * 4; });
+}
+
+// Whether a run has a decimal point: a small mark on the baseline with tall glyphs close on
+// either side and nothing over it. A colon's lower dot has its upper dot over it: a time
+// ("10:21:03") is no figure with a point.
+bool hasPointNoColon(const ScreenSegmenter::Run& run)
+{
+    const int h = run.height;
+    for (const QRect& p : run.glyphs) {
+        if (p.width() > std::max(2, h * 45 / 100) || p.height() > std::max(2, h * 35 / 100))
+            continue;
+        bool left = false, right = false, over = false;
+        for (const QRect& g : run.glyphs) {
+            const bool tall = g.height() >= h * 6 / 10 && std::abs(g.bottom() - p.bottom()) <= std::max(1, h / 5);
+            left = left || (tall && g.right() < p.left() && p.left() - g.right() <= h / 2);
+            right = right || (tall && g.left() > p.right() && g.left() - p.right() <= h / 2);
+            over = over || (g != p && g.bottom() < p.top() && g.left() <= p.right() && g.right() >= p.left());
+        }
+        if (left && right && !over)
+            return true;
+    }
+    return false;
+}
+
 // The runs on the top lines of a log's column of stamps, each with the priority it is read at:
 // four or more runs of one size and one width (dates, times, record numbers printed in a fixed
-// pattern) stacked at a steady pitch, their left edges in line, none a figure with a point. A
-// column of labels down a form differs in width; a column of measured figures (a scope's
-// statistics table) is read by its own rules, its rows no log's.
+// pattern) stacked at a steady pitch, their left edges in line, none a figure with a point, and
+// not mostly words after them (an event log's messages). A column of labels down a form differs
+// in width; a column of measured figures (a scope's statistics table) is read by its own rules,
+// its rows no log's.
 QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const QList<bool>& strokes, const QList<int>& measured)
 {
     constexpr int headLines = 3;
@@ -2021,9 +2053,7 @@ QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const
         // (A stamp is several characters wide: a column of check boxes or bullets is none. And it
         // is figures, their signs and capitals: a glyph of a small letter's height, between a
         // point's or a dash's and a digit's, makes a name ("Channel0" down a table's rows).)
-        const bool smallLetter = std::any_of(upper.glyphs.begin(), upper.glyphs.end(), [&](const QRect& g) {
-            return g.height() * 20 >= upper.height * 9 && g.height() * 5 < upper.height * 4;
-        });
+        const bool smallLetter = hasSmallLetter(upper, upper.height);
         // (And it opens its line: nothing before it but an index or a mark, narrower than a
         // stamp. A count closing a table's rows is no stamp.)
         const bool opensLine = std::none_of(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& o) {
@@ -2065,6 +2095,32 @@ QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const
         }
         if (!steady)
             continue;
+        // (A log of readings: its lines carry figures after their stamp, with a point or in a
+        // column of numbers and capitals ("-0.5136 VDC"). A program's event log stamps its
+        // messages alike ("connected", "output on", a command's echo), but its lines are words
+        // in lower case: read first, they would spend the budget before the program's readout
+        // panel is read. A column with nothing after its lines, a plot's legend, is no message
+        // log either.)
+        constexpr int longestRecord = 50;
+        int figureLines = 0, wordLines = 0;
+        for (const int stamp : column) {
+            const ScreenSegmenter::Run& s = scan.runs.at(stamp);
+            bool point = false;
+            int figures = 0, words = 0;
+            for (int r = 0; r < n; ++r) {
+                const QRect& box = scan.runs.at(r).box;
+                if (r == stamp || strokes.at(r) || scan.runs.at(r).glyphs.size() < 2 || box.left() <= s.box.right()
+                    || box.left() - s.box.right() > s.height * longestRecord || box.center().y() < s.box.top() || box.center().y() > s.box.bottom()
+                    || std::abs(scan.runs.at(r).height - s.height) * 2 > s.height)
+                    continue;
+                point = point || hasPointNoColon(scan.runs.at(r));
+                ++(hasSmallLetter(scan.runs.at(r), s.height) ? words : figures);
+            }
+            figureLines += point || (figures > 0 && figures >= words);
+            wordLines += !point && words > figures;
+        }
+        if (wordLines * 2 >= column.size() && wordLines > figureLines)
+            continue;
         // (The line a pitch over the column's head too: a log's top line whose stamp came out of
         // another shape, cut short by the heading's rule, is its first line all the same.)
         const ScreenSegmenter::Run& first = scan.runs.at(column.first());
@@ -2085,7 +2141,6 @@ QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const
             lines.append(scan.runs.at(column.at(k)).box);
         // (A record of a reading is short: a stamp, a figure, its unit and a few flags. A line
         // running on far past that is a message log's prose, read in its turn.)
-        constexpr int longestRecord = 50;
         for (const QRect& line : lines) {
             QList<int> onLine;
             int right = first.box.left();

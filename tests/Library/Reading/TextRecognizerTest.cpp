@@ -220,7 +220,8 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
     // strip of small print right above channel badges of its colour (a line of its own); a
     // screen crowded with lone icons larger than the reading (read after it, within a
     // capture's work); a web page's tall rimmed tiles on a dark page (their rounded edges are
-    // no value fields' rims).
+    // no value fields' rims); a program's event log, stamped like a log of readings, over its
+    // readout panel (its messages are not read ahead of the panel's figures).
     using Paint = std::function<void(QPainter&, QImage&)>;
     struct Row {
         const char* name;
@@ -291,6 +292,28 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
              p.drawText(QPointF(60, 276), QStringLiteral("History Range:"));
          },
          QStringLiteral("0.13")},
+        {"event log over a readout panel", QSize(900, 420),
+         [](QPainter& p, QImage& image) {
+             image.fill(QColor(255, 255, 255));
+             p.setPen(QColor(0, 0, 0));
+             p.setFont(face("DejaVu Sans", 30));
+             p.drawText(QPointF(10, 40), QStringLiteral("Bench supply remote control panel, channel one"));
+             p.drawText(QPointF(10, 350), QStringLiteral("Overvoltage protection and its alarm state"));
+             p.drawText(QPointF(10, 395), QStringLiteral("Overcurrent protection and its alarm state"));
+             p.setFont(face("DejaVu Sans Mono", 13));
+             const QStringList messages = {
+                 QStringLiteral("connected to the supply"),
+                 QStringLiteral("identity query answered,"),
+                 QStringLiteral("output switched on by th"),
+                 QStringLiteral("limits written to the su"),
+                 QStringLiteral("autoread started with th"),
+             };
+             for (int i = 0; i < messages.size(); ++i)
+                 p.drawText(QPointF(10, 80 + i * 20), QStringLiteral("2024-05-01 10:21:0%1     ").arg(i) + messages.at(i));
+             p.drawText(QPointF(10, 300), QStringLiteral("Voltage [V]:"));
+             p.drawText(QPointF(160, 300), QStringLiteral("4.7683"));
+         },
+         QStringLiteral("4.7683")},
     };
     for (const Row& row : rows) {
         QString words;
