@@ -1335,6 +1335,23 @@ public:
                 }
             }
         }
+        // So is every field of a panel headed as a generator ("Waveform generator", "Signal
+        // Generator" over "Frequency 10.00MHz", "Offset 0.000V"): a program's settings side
+        // panel lists what the generator is told to put out, however its fields are labelled.
+        // The fields start under the heading, within five lines of it.
+        for (Token& t : m_tokens) {
+            if (t.kind != Kind::Number)
+                continue;
+            const bool headed = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                const int pitch = std::max(w.box.height(), t.height);
+                return w.row < t.row && t.row - w.row <= 5 && t.box.top() >= w.box.bottom() && t.box.left() >= w.box.left() - pitch * 2
+                       && t.box.left() <= w.box.right() && upper(w.text).contains(QLatin1String("GENERATOR"));
+            });
+            if (headed) {
+                t.status = true;
+                t.generatorSetting = true;
+            }
+        }
         // A figure right after a word naming a setting ("Set 12.00 V", "V-SET 5.00") is what the
         // instrument is told to do; where the screen shows a figure of the same quantity that
         // no such word names, that one is what it measures.

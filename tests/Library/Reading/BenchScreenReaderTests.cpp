@@ -974,6 +974,12 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // word names a panel, not their column, and nothing tells their unit.
         {{"Volt", 150, 10, 9}, {"2024030409:29:08", 40, 80, 9}, {"5.096", 150, 80, 9}, {"2024030409:29:10", 40, 100, 9}, {"5.031", 150, 100, 9},
          {"2024030409:29:12", 40, 120, 9}, {"5.021", 150, 120, 9}},
+        // A scope program's side panel: its generator's section, headed as such, under the
+        // channels' settings; its labelled frequency and levels are what it puts out.
+        {{"General", 43, 20, 14}, {"CH1", 43, 50, 12}, {"Both", 90, 50, 12}, {"(perdiv)", 43, 70, 12}, {"Channel1", 43, 100, 14},
+         {"Offset(+0.00divs)", 43, 130, 12}, {"0.000V", 50, 150, 12}, {"Trigger", 43, 200, 14}, {"16.00mV", 50, 230, 12}, {"Waveformgenerator", 42, 300, 14},
+         {"Enabled", 45, 340, 12}, {"Frequency", 43, 380, 12}, {"10.00MHz", 50, 400, 14}, {"1.000V", 50, 440, 12}, {"Offset", 43, 470, 12},
+         {"0.000V", 50, 490, 12}},
         // A supply program's loop page: the two levels it switches between and how often.
         {{"LOOPCONFIGURATION", 67, 247, 17}, {"LevelA(V):", 91, 366, 17}, {"5.0", 271, 366, 15}, {"LevelB(V):", 91, 461, 17}, {"12.0", 272, 461, 15},
          {"Interval(ms):", 91, 555, 17}, {"1000", 272, 555, 15}},
