@@ -209,6 +209,18 @@ bool isStatusWord(const QString& word)
     return words.contains(w) || w.startsWith(QLatin1String("TRIG"));
 }
 
+// The quantities a program names its readouts by, each with the unit it is measured in.
+const QMap<QString, QString>& quantityUnits()
+{
+    static const QMap<QString, QString> quantities = {
+        {QStringLiteral("VOLTAGE"), QStringLiteral("V")},     {QStringLiteral("CURRENT"), QStringLiteral("A")},
+        {QStringLiteral("FREQUENCY"), QStringLiteral("Hz")},  {QStringLiteral("RESISTANCE"), QString(omega)},
+        {QStringLiteral("CAPACITANCE"), QStringLiteral("F")}, {QStringLiteral("TEMPERATURE"), QString(degree) + QLatin1Char('C')},
+        {QStringLiteral("POWER"), QStringLiteral("W")},
+    };
+    return quantities;
+}
+
 // The unit a word spells out in full ("Volts", "Amps"), if any.
 QString spelledUnit(const QString& word)
 {
@@ -3031,12 +3043,7 @@ private:
     // a result line printed as one string, where a setting's name and its field stand apart.
     void takeQuantityReadout(Reading& r) const
     {
-        static const QMap<QString, QString> quantities = {
-            {QStringLiteral("VOLTAGE"), QStringLiteral("V")},     {QStringLiteral("CURRENT"), QStringLiteral("A")},
-            {QStringLiteral("FREQUENCY"), QStringLiteral("Hz")},  {QStringLiteral("RESISTANCE"), QString(omega)},
-            {QStringLiteral("CAPACITANCE"), QStringLiteral("F")}, {QStringLiteral("TEMPERATURE"), QString(degree) + QLatin1Char('C')},
-            {QStringLiteral("POWER"), QStringLiteral("W")},
-        };
+        static const QMap<QString, QString>& quantities = quantityUnits();
         // A name may be the unit spelt out ("Volts" over its field), or the quantity with what it
         // is of run together ("Outputvoltage", "Inputvoltage", "PowerDemand"), but not a setting's or a limit's
         // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage", "Voltagelevel"), nor a charger's
@@ -3210,12 +3217,6 @@ private:
     // heading's quantity's.
     void takeFigureInChosenUnit(Reading& r) const
     {
-        static const QMap<QString, QString> quantityOf = {{QStringLiteral("V"), QStringLiteral("VOLTAGE")},
-                                                          {QStringLiteral("A"), QStringLiteral("CURRENT")},
-                                                          {QString(omega), QStringLiteral("RESISTANCE")},
-                                                          {QStringLiteral("Hz"), QStringLiteral("FREQUENCY")},
-                                                          {QStringLiteral("W"), QStringLiteral("POWER")},
-                                                          {QStringLiteral("F"), QStringLiteral("CAPACITANCE")}};
         static const QRegularExpression says(QStringLiteral("READING|MEASURED|MEASUREMENT|ACTUAL"));
         std::optional<Token> found;
         for (const Token& t : m_tokens) {
@@ -3229,7 +3230,7 @@ private:
                 const QString name = upperName(w.text);
                 const int gap = t.box.top() - w.box.bottom();
                 return w.row < t.row && gap >= 0 && gap <= t.height * 2 && std::abs(w.box.left() - t.box.left()) <= t.height
-                       && name.contains(quantityOf.value(u->base, QStringLiteral("-"))) && says.match(name).hasMatch() && !namesSetting(name);
+                       && name.contains(quantityUnits().key(u->base, QStringLiteral("-"))) && says.match(name).hasMatch() && !namesSetting(name);
             });
             if (!headed)
                 continue;
