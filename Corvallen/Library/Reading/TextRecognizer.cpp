@@ -109,6 +109,8 @@ constexpr qint64 rowNameBudget = 8;
 constexpr qint64 stripNameBudget = 8;
 // And what the names heading a row of readouts may take past that.
 constexpr qint64 headingRowBudget = 10;
+// And what the lines stacked under a readout may take past that.
+constexpr qint64 stackBudget = 14;
 // Second looks at poorly read runs stop once this much of it is spent.
 constexpr qint64 secondLooksBudget = 40;
 // How much the search for seven-segment numbers may decode: one for each area tried, and one
@@ -2781,6 +2783,43 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             continue;
         static const QRegularExpression name(QStringLiteral("^[A-Za-z][A-Za-z+\\-]{1,9}:?$"));
         readAsName(over, name);
+    }
+    // So are the figures stacked under a readout, each line starting where the one over it
+    // starts, in its print: a statistics box lists a measurement's current value over its mean,
+    // its maximum and its minimum, and boxes side by side are read line by line across all of
+    // them, so the budget ends before any box's last lines, the limits of the reading among
+    // them. Columns are taken in screen order, the top left one first, each top to bottom.
+    QList<int> heads;
+    for (int w = 0; w < words.size(); ++w)
+        if (std::any_of(words.at(w).text.begin(), words.at(w).text.end(), [](QChar c) { return c.isDigit(); }))
+            heads.append(w);
+    std::sort(heads.begin(), heads.end(), [&](int a, int b) {
+        return words.at(a).box.top() != words.at(b).box.top() ? words.at(a).box.top() < words.at(b).box.top()
+                                                              : words.at(a).box.left() < words.at(b).box.left();
+    });
+    const qint64 stackEnd = readingBudget + labelledValueBudget + rowNameBudget + stripNameBudget + headingRowBudget + stackBudget;
+    for (const int w : heads) {
+        if (t_readWork > stackEnd)
+            break;
+        QRect line = words.at(w).box;
+        const int h = std::max(words.at(w).textHeight, 1);
+        for (;;) {
+            int next = -1;
+            for (int i = 0; i < scan.runs.size(); ++i) {
+                const ScreenSegmenter::Run& run = scan.runs.at(i);
+                const int below = run.box.top() - line.bottom();
+                if (strokes.at(i) || below < -1 || below > h || std::abs(run.box.left() - line.left()) > std::max(2, h / 3)
+                    || std::abs(run.height - h) * 5 > h)
+                    continue;
+                if (next < 0 || run.box.top() < scan.runs.at(next).box.top())
+                    next = i;
+            }
+            if (next < 0 || t_readWork > stackEnd)
+                break;
+            if (!taken.at(next) && measured.contains(next))
+                readOne(next);
+            line = scan.runs.at(next).box;
+        }
     }
     api->Clear();
     t_linesRead.clear();

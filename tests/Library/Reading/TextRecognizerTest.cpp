@@ -563,6 +563,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild-owon-rustymeter-03.png", QStringLiteral("YDC 0.0015"), "a log table's top row, stamped in Unix time, is read with its unit column"},
         {"rigol-dp832-04.png", QStringLiteral("Voltage:"), "an event log's long lines of prose are no records read first: a panel's labels are read"},
         {"wild8-rigol-ds1000z-10.png", QStringLiteral("18.50ms"), "a scope's strip dimmed under an open menu, at half the brightness of its other print"},
+        {"wild8-rigol-ds1000z-07.png", QStringLiteral("Min:1.19"), "a statistics box's last line, read down the box's column once the work ran out"},
     };
     for (const Row& row : rows) {
         QImage image;
