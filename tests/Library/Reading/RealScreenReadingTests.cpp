@@ -186,6 +186,9 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a peak to peak printed bare after its name \"Vpp:\" is in volts; the strip's names left unread by the budget are read before their figures"},
         {"wild16-blemeter-session-01.png", 4.7713, "V", 4.7713, 4.9185,
          "statistics tiles' small captions over their figures, read with the figures before a chart's axis spends the budget"},
+        {"wild5-rigol-ds1000z-02.png", -245, "mV", -277, -131,
+         "a statistics box's negative current value after its label's colon is small print to read early; its lines under it read after "
+         "the budget, each minus after a colon the recogniser lost a minus for sure"},
         {"wild8-rigol-ds1000z-07.png", 1.28, "V", 1.19, 1.98, "a statistics box's last line, its minimum, read after the budget down the box's column"},
     };
     for (const Limited& row : limited) {

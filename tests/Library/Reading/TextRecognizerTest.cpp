@@ -564,6 +564,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"rigol-dp832-04.png", QStringLiteral("Voltage:"), "an event log's long lines of prose are no records read first: a panel's labels are read"},
         {"wild8-rigol-ds1000z-10.png", QStringLiteral("18.50ms"), "a scope's strip dimmed under an open menu, at half the brightness of its other print"},
         {"wild8-rigol-ds1000z-07.png", QStringLiteral("Min:1.19"), "a statistics box's last line, read down the box's column once the work ran out"},
+        {"wild5-rigol-ds1000z-02.png", QStringLiteral("Max:-131mV"), "a colon the recogniser lost before a minus, its dot still standing before the minus"},
     };
     for (const Row& row : rows) {
         QImage image;
