@@ -1477,6 +1477,17 @@ public:
             r.minValue.reset();
             r.maxValue.reset();
         }
+        // A scope's limits come as a pair, the trace's minimum with its maximum. A maximum the
+        // user put in the strip without its minimum, beside a level of another kind ("Top=4.28V
+        // Period=16.66ms Max=4.32V"), is a measurement of its own, the trace's highest point, not
+        // a bound of the reading; only a peak to peak (the span between the two) or an extreme
+        // itself has one of them alone for its limit.
+        static const QStringList bounded = {QStringLiteral("VPP"), QStringLiteral("MAX"), QStringLiteral("MIN")};
+        if (mode == QLatin1String("Oscilloscope") && !r.label.isEmpty() && !bounded.contains(r.label)
+            && r.minValue.has_value() != r.maxValue.has_value()) {
+            r.minValue.reset();
+            r.maxValue.reset();
+        }
         if (r.minValue)
             out.insert(QStringLiteral("minValue"), *r.minValue);
         if (r.maxValue)

@@ -109,6 +109,8 @@ constexpr qint64 rowNameBudget = 8;
 constexpr qint64 stripNameBudget = 8;
 // And what the names heading a row of readouts may take past that.
 constexpr qint64 headingRowBudget = 10;
+// And what the lines stacked under a readout may take past that.
+constexpr qint64 stackBudget = 14;
 // Second looks at poorly read runs stop once this much of it is spent.
 constexpr qint64 secondLooksBudget = 40;
 // How much the search for seven-segment numbers may decode: one for each area tried, and one
@@ -1554,6 +1556,51 @@ void mendMinus(QList<ReadWord>& words, const ScreenSegmenter::Run& run)
     }
 }
 
+// A label's colon before a negative figure in small print ("Max:-131mV") is often lost to the
+// recogniser, and a figure after a label and a dash then can't be told from one whose colon was
+// read as the dash ("Max-131mV" for "Max:131mV"). The glyphs tell: a dot low on the line, the
+// colon's, then a flat mark at the figure's middle, the minus, before its first digit. Where
+// both stand there and only the dash was read, the colon is put back.
+void mendColonBeforeMinus(QList<ReadWord>& words, const ScreenSegmenter::Run& run)
+{
+    const QList<QRect>& g = run.glyphs;
+    if (run.height > 18 || g.size() < 4)
+        return;
+    static const QRegularExpression labelDash(QStringLiteral("^[A-Za-z]{2,8}-\\d"));
+    for (ReadWord& w : words) {
+        const qsizetype dash = w.word.text.indexOf(QLatin1Char('-'));
+        if (!labelDash.match(w.word.text).hasMatch() || spelling(w) != w.word.text)
+            continue;
+        // (The dash's own character, where the spelling reaches it.)
+        qsizetype at = -1;
+        for (qsizetype i = 0, length = 0; i < w.symbols.size() && at < 0; length += w.symbols.at(i++).text.size())
+            if (length == dash && w.symbols.at(i).text == QLatin1String("-"))
+                at = i;
+        if (at < 0 || at + 1 >= w.symbols.size())
+            continue;
+        const ReadWord::Symbol& digit = w.symbols.at(at + 1);
+        qsizetype k = -1;
+        for (qsizetype i = 0; i < g.size() && k < 0; ++i)
+            if (g.at(i).right() >= digit.left && g.at(i).left() <= digit.right && g.at(i).height() >= run.height * 0.6)
+                k = i;
+        if (k < 2)
+            continue;
+        const QRect& first = g.at(k);
+        const QRect& mark = g.at(k - 1);
+        const QRect& dot = g.at(k - 2);
+        const int H = first.height();
+        const double middle = first.top() + (H - 1) / 2.0;
+        const bool flat = mark.height() <= std::max(2.0, H * 0.3) && mark.width() >= mark.height() * 1.5 && mark.width() <= H * 0.9
+                          && std::abs((mark.top() + mark.bottom()) / 2.0 - middle) <= std::max(2.0, H * 0.25);
+        const int speck = std::max(2, H / 4);
+        const bool low = dot.width() <= speck && dot.height() <= speck && dot.top() > middle && dot.right() < mark.left();
+        if (!flat || !low)
+            continue;
+        w.word.text.insert(dash, QLatin1Char(':'));
+        w.symbols.insert(at, {QStringLiteral(":"), dot.left(), dot.right()});
+    }
+}
+
 // Whether a word with digits in large print spans more tall glyphs than it has characters
 // other than points: the recogniser passed over one of them.
 bool skipsGlyph(const QList<ReadWord>& words, const ScreenSegmenter::Run& run)
@@ -2545,6 +2592,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             mendFigures(read, scan, part, i);
             mendPoints(read, scan, part, i);
             mendMinus(read, part);
+            mendColonBeforeMinus(read, part);
             if (lookedAgain && skipsGlyph(read, part))
                 readSkippedDigits(api, scan, read, part, i);
             // Some other number than the one shown is kept as a word that no figure can be read
@@ -2781,6 +2829,43 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             continue;
         static const QRegularExpression name(QStringLiteral("^[A-Za-z][A-Za-z+\\-]{1,9}:?$"));
         readAsName(over, name);
+    }
+    // So are the figures stacked under a readout, each line starting where the one over it
+    // starts, in its print: a statistics box lists a measurement's current value over its mean,
+    // its maximum and its minimum, and boxes side by side are read line by line across all of
+    // them, so the budget ends before any box's last lines, the limits of the reading among
+    // them. Columns are taken in screen order, the top left one first, each top to bottom.
+    QList<int> heads;
+    for (int w = 0; w < words.size(); ++w)
+        if (std::any_of(words.at(w).text.begin(), words.at(w).text.end(), [](QChar c) { return c.isDigit(); }))
+            heads.append(w);
+    std::sort(heads.begin(), heads.end(), [&](int a, int b) {
+        return words.at(a).box.top() != words.at(b).box.top() ? words.at(a).box.top() < words.at(b).box.top()
+                                                              : words.at(a).box.left() < words.at(b).box.left();
+    });
+    const qint64 stackEnd = readingBudget + labelledValueBudget + rowNameBudget + stripNameBudget + headingRowBudget + stackBudget;
+    for (const int w : heads) {
+        if (t_readWork > stackEnd)
+            break;
+        QRect line = words.at(w).box;
+        const int h = std::max(words.at(w).textHeight, 1);
+        for (;;) {
+            int next = -1;
+            for (int i = 0; i < scan.runs.size(); ++i) {
+                const ScreenSegmenter::Run& run = scan.runs.at(i);
+                const int below = run.box.top() - line.bottom();
+                if (strokes.at(i) || below < -1 || below > h || std::abs(run.box.left() - line.left()) > std::max(2, h / 3)
+                    || std::abs(run.height - h) * 5 > h)
+                    continue;
+                if (next < 0 || run.box.top() < scan.runs.at(next).box.top())
+                    next = i;
+            }
+            if (next < 0 || t_readWork > stackEnd)
+                break;
+            if (!taken.at(next) && measured.contains(next))
+                readOne(next);
+            line = scan.runs.at(next).box;
+        }
     }
     api->Clear();
     t_linesRead.clear();

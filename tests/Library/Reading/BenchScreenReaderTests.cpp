@@ -728,6 +728,13 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"Max=3.07", 20, 230, 12}, {"V", 80, 230, 12}, {"Min=-3.14", 120, 230, 12}, {"V", 190, 230, 12}, {"Ampl=6.10", 230, 230, 12},
           {"V", 300, 230, 12}},
          3.07, "V", -3.14, 3.07},
+        // A maximum put in the strip without its minimum, beside a level of another kind, is the
+        // trace's highest point, no limit of the reading.
+        {{{"Top-4.28V", 20, 230, 10}, {"Period-16.66ms", 120, 230, 10}, {"Max-4.32V", 240, 230, 10}, {"Freq-60.0Hz", 340, 230, 10}},
+         4.28, "V", {}, {}},
+        // ...nor a minimum without its maximum; with both, they are the trace's span, the limits.
+        {{{"Rms-1.20V", 20, 230, 10}, {"Min--0.40V", 120, 230, 10}, {"Freq-60.0Hz", 240, 230, 10}}, 1.20, "V", {}, {}},
+        {{{"Top-4.28V", 20, 230, 10}, {"Max-4.32V", 120, 230, 10}, {"Min--0.20V", 240, 230, 10}}, 4.28, "V", -0.20, 4.32},
         {{{"CH1", 4, 230, 12}, {"658Vpp", 60, 230, 12}, {"774mV", 140, 230, 12}, {"50,00Hz", 220, 230, 12}}, 658, "V", {}, {}},
         {{{"Freq:", 20, 230, 12}, {"919.7Hz", 60, 230, 12}, {"Vp-p:", 160, 230, 12}, {"3.39V", 200, 230, 12}}, 3.39, "V", {}, {}},
         // A program's channel row: the channel's scales per division, then what it measures.

@@ -133,7 +133,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild3-fnirsi-dps150web-01.png", 0.0, "V", "a supply's page opening with its input voltage, its output's figures placeholders"},
         {"wild10-nordic-ppk-program-01.png", 2.21, "mA", "a profiler's line of two currents, a time and a charge, its captions lost: the average"},
         {"rigol-dp832-01.png", 3.404, "V", "a unit standing apart from its figure is read with the figure, early in the budget"},
-        {"wild5-rigol-ds1000z-02.png", -245, "mV", "a statistics box's negative current value after its label's colon is small print to read early"},
+        {"wild10-rigol-ds1000z-01.png", 4.28, "V", "a strip's maximum put in without its minimum, beside the trace's top level, is no limit of it"},
         {"wild8-rigol-ds1000z-10.png", 18.50, "ms", "a scope's strip dimmed under an open menu: its first readout, read in its faint print"},
         {"wild11-siglent-sds1000-02.png", 11.05, "ms", "a measurement table headed by its channel's name: its first readout; slashed zeros in tiny print"},
         {"wild13-waveformslive-panel-24.png", 1.060, "V", "a bullet before a readout's label is the list's mark, not part of the label"},
@@ -186,6 +186,10 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a peak to peak printed bare after its name \"Vpp:\" is in volts; the strip's names left unread by the budget are read before their figures"},
         {"wild16-blemeter-session-01.png", 4.7713, "V", 4.7713, 4.9185,
          "statistics tiles' small captions over their figures, read with the figures before a chart's axis spends the budget"},
+        {"wild5-rigol-ds1000z-02.png", -245, "mV", -277, -131,
+         "a statistics box's negative current value after its label's colon is small print to read early; its lines under it read after "
+         "the budget, each minus after a colon the recogniser lost a minus for sure"},
+        {"wild8-rigol-ds1000z-07.png", 1.28, "V", 1.19, 1.98, "a statistics box's last line, its minimum, read after the budget down the box's column"},
     };
     for (const Limited& row : limited) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));

@@ -563,6 +563,11 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild-owon-rustymeter-03.png", QStringLiteral("YDC 0.0015"), "a log table's top row, stamped in Unix time, is read with its unit column"},
         {"rigol-dp832-04.png", QStringLiteral("Voltage:"), "an event log's long lines of prose are no records read first: a panel's labels are read"},
         {"wild8-rigol-ds1000z-10.png", QStringLiteral("18.50ms"), "a scope's strip dimmed under an open menu, at half the brightness of its other print"},
+        {"wild8-rigol-ds1000z-07.png", QStringLiteral("Min:1.19"), "a statistics box's last line, read down the box's column once the work ran out"},
+        {"wild5-rigol-ds1000z-02.png", QStringLiteral("Max:-131mV"), "a colon the recogniser lost before a minus, its dot still standing before the minus"},
+        {"fresh-rigol-ds1000z-02.png", QStringLiteral("Cur:-104m"), "a box's current value keeps the colon before its minus"},
+        {"fresh-rigol-ds1000z-02.png", QStringLiteral("Min:-136m"), "the last line of a box, under its maximum, read down the box's column"},
+        {"wild5-rigol-ds1000z-02.png", QStringLiteral("Min:-277m"), "the last line of the first box, its reading's minimum"},
     };
     for (const Row& row : rows) {
         QImage image;
