@@ -186,6 +186,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a peak to peak printed bare after its name \"Vpp:\" is in volts; the strip's names left unread by the budget are read before their figures"},
         {"wild16-blemeter-session-01.png", 4.7713, "V", 4.7713, 4.9185,
          "statistics tiles' small captions over their figures, read with the figures before a chart's axis spends the budget"},
+        {"wild15-nordic-ppk-04.png", 123.86, "mA", 0, 133.82,
+         "a profiler's tiles, each caption read under its figure: the average, the tile captioned max its maximum, and no minimum"},
     };
     for (const Limited& row : limited) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));

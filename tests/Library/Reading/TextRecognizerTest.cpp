@@ -563,6 +563,10 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild-owon-rustymeter-03.png", QStringLiteral("YDC 0.0015"), "a log table's top row, stamped in Unix time, is read with its unit column"},
         {"rigol-dp832-04.png", QStringLiteral("Voltage:"), "an event log's long lines of prose are no records read first: a panel's labels are read"},
         {"wild8-rigol-ds1000z-10.png", QStringLiteral("18.50ms"), "a scope's strip dimmed under an open menu, at half the brightness of its other print"},
+        {"wild15-nordic-ppk-04.png", QStringLiteral("max"), "a tile's caption centred under its figure and unit is read with the figure"},
+        {"wild10-nordic-ppk-program-01.png", QStringLiteral("average"), "a tile's caption, its letters run into one wide glyph, is read with its figure"},
+        {"wild14-siglent-sds1000xe-02.png", QStringLiteral("Trigger"),
+         "a line under a figure in print nearly its size is no tile's caption: the work goes to the scope's own marks first"},
     };
     for (const Row& row : rows) {
         QImage image;
