@@ -2400,6 +2400,31 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                 priority[b] = std::max(priority[b], priority[a]);
         }
     }
+    // And a word in smaller print centred under such a value: a tile's name where a program
+    // centres each tile's caption under its figure and unit ("20.39mA" over "max"), the only
+    // thing that tells a tile's limit from its neighbours. A word (its letters may run into one
+    // glyph in such print), no wider than twice the figure, in print well smaller than it;
+    // drawn with a trace or without. (A scope's strip names its readouts before or
+    // over them: in a column of such readouts, the word under a value has a value of its own
+    // under it, and is the next readout's name.)
+    for (int b = 0; b < scan.runs.size(); ++b) {
+        const ScreenSegmenter::Run& caption = scan.runs.at(b);
+        if (strokes.at(b) || caption.glyphs.size() > 9 || hasDecimalPoint(caption))
+            continue;
+        for (const int a : measured) {
+            const ScreenSegmenter::Run& value = scan.runs.at(a);
+            const int gap = caption.box.top() - value.box.bottom();
+            const int middle = caption.box.center().x();
+            if (a != b && gap >= 1 && gap <= value.height && middle >= value.box.left() && middle <= value.box.right() + value.height
+                && caption.height * 5 >= value.height * 2 && caption.height * 4 <= value.height * 3 && caption.box.width() <= value.box.width() * 2
+                && std::none_of(measured.begin(), measured.end(), [&](int o) {
+                       const QRect& next = scan.runs.at(o).box;
+                       const int below = next.top() - caption.box.bottom();
+                       return below >= 0 && below <= value.height && next.left() <= caption.box.right() && next.right() >= caption.box.left();
+                   }))
+                priority[b] = std::max(priority[b], priority[a]);
+        }
+    }
     // So is a short word a space after such a value in a statistics table's row (three more
     // such values after it on its line), in print no larger: its unit ("18.85" "µs" 4.52 240.98
     // 42.18), without which the row's measurement measures nothing.

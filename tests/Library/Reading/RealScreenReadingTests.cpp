@@ -190,6 +190,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a statistics box's negative current value after its label's colon is small print to read early; its lines under it read after "
          "the budget, each minus after a colon the recogniser lost a minus for sure"},
         {"wild8-rigol-ds1000z-07.png", 1.28, "V", 1.19, 1.98, "a statistics box's last line, its minimum, read after the budget down the box's column"},
+        {"wild15-nordic-ppk-04.png", 123.86, "mA", 0, 133.82,
+         "a profiler's tiles, each caption read under its figure: the average, the tile captioned max its maximum, and no minimum"},
     };
     for (const Limited& row : limited) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));

@@ -568,6 +568,10 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"fresh-rigol-ds1000z-02.png", QStringLiteral("Cur:-104m"), "a box's current value keeps the colon before its minus"},
         {"fresh-rigol-ds1000z-02.png", QStringLiteral("Min:-136m"), "the last line of a box, under its maximum, read down the box's column"},
         {"wild5-rigol-ds1000z-02.png", QStringLiteral("Min:-277m"), "the last line of the first box, its reading's minimum"},
+        {"wild15-nordic-ppk-04.png", QStringLiteral("max"), "a tile's caption centred under its figure and unit is read with the figure"},
+        {"wild10-nordic-ppk-program-01.png", QStringLiteral("average"), "a tile's caption, its letters run into one wide glyph, is read with its figure"},
+        {"wild14-siglent-sds1000xe-02.png", QStringLiteral("Trigger"),
+         "a line under a figure in print nearly its size is no tile's caption: the work goes to the scope's own marks first"},
     };
     for (const Row& row : rows) {
         QImage image;
