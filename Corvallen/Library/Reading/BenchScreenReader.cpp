@@ -1215,6 +1215,44 @@ public:
             }
             words.append(w);
         }
+        // A status line of readouts in small print may be read as one word, its spaces lost
+        // ("AO:Vavg2.609V,Vpp+4.216V:Al:..."): a comma, semicolon or colon after a readout's
+        // unit, or before a name and its figure, ends one readout and starts the next. (A decimal
+        // comma stands between digits.) A colon stays with the name it closes, a channel's
+        // "A1:"; commas and semicolons go. Each part keeps its share of the word's box.
+        static const QRegularExpression nextReadout(
+            QStringLiteral("(?<=[A-Za-z0-9])[,;:](?=[A-Za-z]{2,}[=:+\\-]?[-+]?\\d)|(?<=\\d[A-Za-z\u00B5\u03A9%]|\\d[A-Za-z\u00B5\u03A9%]{2}|\\d[A-Za-z\u00B5\u03A9%]{3})[,;:](?=[A-Za-z])"));
+        for (int i = 0; i < words.size(); ++i) {
+            const QString text = words.at(i).text;
+            QList<std::pair<int, int>> cuts;  // where a part ends, and where the next begins
+            static const QRegularExpression figure(QStringLiteral("\\d[.,]\\d"));  // a readout's, not a name's "A0"
+            for (auto it = nextReadout.globalMatch(text); it.hasNext();) {
+                const auto m = it.next();
+                const int from = cuts.isEmpty() ? 0 : cuts.last().second;
+                const bool name = m.captured(0) == QLatin1String(":") && !figure.match(text.mid(from, m.capturedStart(0) - from)).hasMatch();
+                cuts.append({int(name ? m.capturedEnd(0) : m.capturedStart(0)), int(m.capturedEnd(0))});
+            }
+            if (cuts.isEmpty())
+                continue;
+            cuts.prepend({0, 0});
+            cuts.append({int(text.size()), int(text.size())});
+            QList<ScreenWord> parts;
+            for (int k = 0; k + 1 < cuts.size(); ++k) {
+                ScreenWord part = words.at(i);
+                part.text = text.mid(cuts.at(k).second, cuts.at(k + 1).first - cuts.at(k).second);
+                if (part.text.isEmpty())
+                    continue;
+                const QRect& b = words.at(i).box;
+                const int left = b.left() + int(qint64(b.width()) * cuts.at(k).second / text.size());
+                const int right = b.left() + int(qint64(b.width()) * cuts.at(k + 1).first / text.size()) - 1;
+                part.box = QRect(QPoint(left, b.top()), QPoint(std::max(left, right), b.bottom()));
+                parts.append(part);
+            }
+            words.remove(i);
+            for (int k = 0; k < parts.size(); ++k)
+                words.insert(i + k, parts.at(k));
+            i += int(parts.size()) - 1;
+        }
         // Large digits with a decimal comma come apart around it ("10 , 5002VDC"): one figure.
         for (int i = 0; i + 2 < words.size(); ++i) {
             ScreenWord& a = words[i];
@@ -1725,7 +1763,7 @@ private:
             // "Vmin:-0.20V" over "Vpp:3.20V"): its first line is the measurement put first.
             const bool inChosenOrder = (!readouts.isEmpty() && readouts.first().ofChannel && peakOfChannel)
                                        || listedDownColumn(readouts, vpp != readouts.end() ? vpp->word : pairedPeakToPeak ? r.main->word : -1)
-                                       || headedRowOfReadouts(readouts);
+                                       || headedRowOfReadouts(readouts) || afterChannelName(readouts);
             if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak) || inChosenOrder) && !outstanding) {
                 // The peak to peak when the screen measures it, else the first readout.
                 const Readout& first = vpp != readouts.end() && !inChosenOrder ? *vpp : readouts.first();
@@ -3538,6 +3576,25 @@ private:
             }
         }
         return entries >= 7;
+    }
+
+    // A status line that names each channel before what it measures ("A0: Vavg=2.609V,
+    // Vpp=4.216V; A1: Vavg=..."), the same readouts for each, lists them in the program's own
+    // order: the first channel's first is the reading. (The channel's name is an input's, with
+    // its colon, the O of a nought or the l of a one as read in small print.)
+    bool afterChannelName(const QList<Readout>& readouts) const
+    {
+        static const QRegularExpression channelName(QStringLiteral("^(?:CH|C|A)[0-9OIl]:$"), QRegularExpression::CaseInsensitiveOption);
+        const auto named = [&](const Readout& o) {
+            const int before = o.word - 1;
+            return before >= 0 && m_words.at(before).row == m_words.at(o.word).row && channelName.match(m_words.at(before).text).hasMatch();
+        };
+        if (readouts.isEmpty() || !named(readouts.first()))
+            return false;
+        // (A second channel's list on the line, opening with the same measurement.)
+        return std::any_of(readouts.begin() + 1, readouts.end(), [&](const Readout& o) {
+            return named(o) && o.label == readouts.first().label && m_words.at(o.word).row == m_words.at(readouts.first().word).row;
+        });
     }
 
     // A program that lays its measurements out as a table's row, each name heading its figure

@@ -565,15 +565,39 @@ void stripThinFrames(Scan& s, const QRect& box)
                 at(x, y) = 0;
 }
 
+// The sides of a box (top, bottom, left, right) that show no edge: the screen just outside them
+// is of the box's own fill. (A window's lower strip, a shade off the window's colour, may be
+// found as a box of its own where a line of print stands across its top.)
+using Sides = std::array<bool, 4>;
+Sides edgelessSides(const QImage& image, const QRect& box, const QColor& fill)
+{
+    const auto sameFill = [&](int x, int y) {
+        const QRgb p = image.pixel(x, y);
+        return std::max({std::abs(qRed(p) - fill.red()), std::abs(qGreen(p) - fill.green()), std::abs(qBlue(p) - fill.blue())}) <= 12;
+    };
+    const auto edgeless = [&](bool row, int at) {
+        if (at < 0 || at >= (row ? image.height() : image.width()))
+            return false;
+        const int from = row ? box.left() : box.top(), to = row ? box.right() : box.bottom();
+        int same = 0;
+        for (int k = from; k <= to; ++k)
+            same += (row ? sameFill(k, at) : sameFill(at, k)) ? 1 : 0;
+        return same * 2 >= to - from + 1;
+    };
+    return {edgeless(true, box.top() - 1), edgeless(true, box.bottom() + 1), edgeless(false, box.left() - 1), edgeless(false, box.right() + 1)};
+}
+
 // A box whose text is read against its own fill: its contrast (worked out in `inside`) replaces
-// the screen's inside it. Pixels of the box's own rim blend box and background: not text.
-void takeBox(Scan& s, const std::vector<quint8>& inside, const QRect& box)
+// the screen's inside it. Pixels of the box's own rim blend box and background: not text. (A
+// side that shows no edge has no rim: print there may run across it.)
+void takeBox(Scan& s, const std::vector<quint8>& inside, const QRect& box, const Sides& edgeless = {})
 {
     s.frames.append(box);
     for (int y = box.top(); y <= box.bottom(); ++y)
         for (int x = box.left(); x <= box.right(); ++x) {
             const size_t i = size_t(y) * size_t(s.width) + size_t(x);
-            const bool rim = x - box.left() < 2 || box.right() - x < 2 || y - box.top() < 2 || box.bottom() - y < 2;
+            const bool rim = (x - box.left() < 2 && !edgeless[2]) || (box.right() - x < 2 && !edgeless[3]) || (y - box.top() < 2 && !edgeless[0])
+                             || (box.bottom() - y < 2 && !edgeless[1]);
             s.contrast[i] = rim ? 0 : inside[i];
         }
     stripThinFrames(s, box);
@@ -813,8 +837,9 @@ void findPanelsOf(const QImage& image, const Component& c, const std::vector<int
             const QRect bar = QRect(p.box.left(), top, p.box.width(), p.box.bottom() - top + 1).adjusted(-r, -r, r, r);
             if (full(p.box.bottom()) && bar.height() >= 16) {
                 const QRect panel = bar.translated(b.topLeft());
-                contrastAgainst(image, dominantColour(image, panel), panel, inside, w);
-                takeBox(s, inside, panel);
+                const QColor fill = dominantColour(image, panel);
+                contrastAgainst(image, fill, panel, inside, w);
+                takeBox(s, inside, panel, edgelessSides(image, panel, fill));
             }
             continue;
         }
@@ -852,10 +877,11 @@ void findPanelsOf(const QImage& image, const Component& c, const std::vector<int
                                    > std::max(qint64(f.width()) * f.height(), qint64(panel.width()) * panel.height());
                         }))
             continue;
-        contrastAgainst(image, dominantColour(image, panel), panel, inside, w);
+        const QColor fillColour = dominantColour(image, panel);
+        contrastAgainst(image, fillColour, panel, inside, w);
         if (holding && !holdsMarks(inside, w, panel, p.area))
             continue;
-        takeBox(s, inside, panel);
+        takeBox(s, inside, panel, edgelessSides(image, panel, fillColour));
     }
     if (enclosing && !faintRims && s.frames.size() == before)
         return findPanelsOf(image, c, labels, id, s, inside, colour, holding, -1, true);
@@ -1174,7 +1200,7 @@ bool takeBoxesInBoxes(const QImage& image, Scan& s, const std::vector<Component>
         contrastAgainst(image, fillColour, b, inside, s.width);
         if (!holdsMarks(inside, s.width, b, c.area))
             continue;
-        takeBox(s, inside, b);
+        takeBox(s, inside, b, edgelessSides(image, b, fillColour));
         any = true;
     }
     return any;
@@ -1222,7 +1248,7 @@ Scan scanScreen(const QImage& source, bool photographed = false, int gain = 1)
             const QColor fillColour = dominantColour(image, b);
             contrastAgainst(image, fillColour, b, inside, w);
             if (fillIsOwnInk(image, c, labels, int(id), w, fillColour) && holdsMarks(inside, w, b, c.area)) {
-                takeBox(s, inside, b);
+                takeBox(s, inside, b, edgelessSides(image, b, fillColour));
                 continue;
             }
             // A drawing as large as the screen's own frame (its bars, panels and plot joined by

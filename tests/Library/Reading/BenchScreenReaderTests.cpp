@@ -716,6 +716,13 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"f(01)7.798160kHz", 420, 20, 12}, {"40.1ms", 300, 250, 10}, {"09:48:23", 400, 250, 10}}, 7.798160, "kHz", {}, {}},
         // ...its box's square-wave mark read as letters glued before it.
         {{{"JUUUL47.8920kKHz", 548, 47, 10}, {"Period", 14, 101, 9}, {"Zoom:1.000us", 254, 183, 9}}, 47.8920, "kHz", {}, {}},
+        // A status line naming each input before its readouts, its spaces lost in small print
+        // and its "=" read as "+" or not at all: one readout per part, the first input's first.
+        {{{"AO:Vavg2.609V,Vpp+4.216V:Al:Vavg2.589V,Vpp+3.706V:", 100, 250, 9, -1, 300}, {"25.773kHz:", 420, 250, 9}}, 2.609, "V", {}, {}},
+        // ...written apart, each input's list opening with the same measurement.
+        {{{"CH1:", 20, 250, 10}, {"Vrms=1.20V", 50, 250, 10}, {"Vpp=3.40V", 130, 250, 10}, {"CH2:", 210, 250, 10}, {"Vrms=0.90V", 240, 250, 10},
+          {"Vpp=2.50V", 320, 250, 10}},
+         1.20, "V", {}, {}},
         // A side panel of labels over values that the recogniser ran into one line, down the
         // column: a label pairs only with a value level with it or under it...
         {{{"857mV", 354, 102, 12, 9}, {"Vpp", 354, 86, 11, 9}, {"1.20V", 355, 22, 12, 9}, {"Max", 355, 6, 11, 9}}, 857, "mV", {}, 1200},

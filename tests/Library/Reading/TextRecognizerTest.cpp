@@ -221,7 +221,9 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
     // screen crowded with lone icons larger than the reading (read after it, within a
     // capture's work); a web page's tall rimmed tiles on a dark page (their rounded edges are
     // no value fields' rims); a program's event log, stamped like a log of readings, over its
-    // readout panel (its messages are not read ahead of the panel's figures).
+    // readout panel (its messages are not read ahead of the panel's figures); a status line of
+    // small print just over the foot of a program's window (the bar below it has no rim to cut
+    // the print's feet off).
     using Paint = std::function<void(QPainter&, QImage&)>;
     struct Row {
         const char* name;
@@ -314,6 +316,20 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
              p.drawText(QPointF(160, 300), QStringLiteral("4.7683"));
          },
          QStringLiteral("4.7683")},
+        {"status line just over the window's foot", QSize(600, 400),
+         [](QPainter& p, QImage& image) {
+             image.fill(QColor(49, 54, 59));
+             p.fillRect(QRect(20, 20, 560, 310), QColor(0, 0, 0));
+             p.setPen(QColor(90, 90, 90));
+             for (int x = 20; x < 580; x += 56)
+                 p.drawLine(x, 20, x, 329);
+             for (int y = 20; y < 330; y += 62)
+                 p.drawLine(20, y, 579, y);
+             p.setPen(QColor(230, 230, 230));
+             p.setFont(face("DejaVu Sans", 12));
+             p.drawText(QPointF(200, 354), QStringLiteral("A0: Vavg=2.609V, Vpp=4.216V; A1: Vavg=2.589V"));
+         },
+         QStringLiteral("2.609V")},
     };
     for (const Row& row : rows) {
         QString words;
