@@ -1936,8 +1936,9 @@ private:
     // same decimals; where they are not, one was misread.
     void takeProfilerWindow(Reading& r) const
     {
-        static const QRegularExpression charge(QStringLiteral("^[-+]?\\d+[.,]\\d+[mnu\u00B5]?[cC]$"));
-        static const QRegularExpression chargeUnit(QStringLiteral("^[mnu\u00B5]?[cC]$"));
+        // (A µ comes out as u or y, as in any unit.)
+        static const QRegularExpression charge(QStringLiteral("^[-+]?\\d+[.,]\\d+[mnuy\u00B5]?[cC]$"));
+        static const QRegularExpression chargeUnit(QStringLiteral("^[mnuy\u00B5]?[cC]$"));
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& first = m_tokens.at(i);
             if (first.kind != Kind::Number || first.status || first.clock)
@@ -1952,15 +1953,23 @@ private:
                 if (t.row != first.row || t.box.left() < first.box.right() || !similarSize(t.height, first.height))
                     continue;
                 const std::optional<Unit> tu = t.kind == Kind::Number ? unitAfter(t) : std::nullopt;
+                // (The peak is the very next figure: a current further on is another stretch's.)
                 if (!second) {
                     if (tu && !tu->perDivision && tu->base == QLatin1String("A"))
                         second = &t;
+                    else if (t.kind == Kind::Number)
+                        break;
                     continue;
                 }
                 const bool gluedCharge = charge.match(m_words.value(t.word).text).hasMatch();
                 const bool chargeAfter = t.kind == Kind::Number && t.word + 1 < m_words.size() && m_words.at(t.word + 1).row == t.row
                                          && chargeUnit.match(m_words.at(t.word + 1).text).hasMatch();
-                if (gluedCharge || chargeAfter) {
+                // (Or the figure captioned "charge" right under it, its unit garbled.)
+                const bool captioned = t.kind == Kind::Number && std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                    return w.row == t.row + 1 && horizontalOverlap(w.box, t.box) > 0 && w.box.top() - t.box.bottom() <= t.height * 2
+                           && w.text.compare(QLatin1String("charge"), Qt::CaseInsensitive) == 0;
+                });
+                if (gluedCharge || chargeAfter || captioned) {
                     charged = true;
                     break;
                 }
