@@ -1197,11 +1197,13 @@ public:
                 if (touching && !last.text.isEmpty() && !w.text.isEmpty() && last.text.back().isLower() && w.text.front().isLower()) {
                     const auto m = labelPart.match(last.text + w.text);
                     // ...or, with no colon, where the whole is a readout's name and neither part
-                    // is ("Frequi" "lency" beside "1.202kHz").
+                    // is ("Frequi" "lency" beside "1.202kHz"), or the first part names the same
+                    // readout already ("Frequ" "ency").
                     static const QRegularExpression letters(QStringLiteral("^[A-Za-z]+$"));
+                    const QString whole = readoutLabel(last.text + w.text);
                     const bool readoutName = letters.match(last.text).hasMatch() && letters.match(w.text).hasMatch()
-                                             && readoutLabel(last.text).isEmpty() && readoutLabel(w.text).isEmpty()
-                                             && !readoutLabel(last.text + w.text).isEmpty();
+                                             && (readoutLabel(last.text).isEmpty() || readoutLabel(last.text) == whole)
+                                             && readoutLabel(w.text).isEmpty() && !whole.isEmpty();
                     if ((m.hasMatch() && !labelFor(m.captured(1)).isEmpty()) || readoutName) {
                         last.text += w.text;
                         last.box |= w.box;

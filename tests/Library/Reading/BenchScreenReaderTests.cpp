@@ -1573,6 +1573,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
           {"Period", 72, 220, 10}, {"832.0us", 211, 220, 10}, {"CH1", 34, 250, 10}, {"5.00V", 70, 250, 10}, {"2.00ms", 130, 250, 10},
           {"460.000Hz", 300, 250, 10}},
          1.202, "kHz", {}, {}, true},
+        // ...or cut where its first part names the readout already.
+        {{{"CH1", 34, 200, 10}, {"Frequ", 72, 200, 10}, {"ency", 102, 200, 10}, {"1.202kHz", 211, 200, 10}, {"CH1", 34, 220, 10},
+          {"Period", 72, 220, 10}, {"832.0us", 211, 220, 10}, {"CH1", 34, 250, 10}, {"5.00V", 70, 250, 10}, {"2.00ms", 130, 250, 10},
+          {"460.000Hz", 300, 250, 10}},
+         1.202, "kHz", {}, {}, true},
         // A period's small s read as a 5 apart from its figure, shorter than its digits.
         {{{"H500.0ms", 10, 4, 12}, {"Period-2.730", 69, 230, 8}, {"5", 148, 233, 5}, {"Freg-366.3mHz", 212, 230, 8}}, 2.730, "s", {}, {}, true},
         // A scope's "High" (its channel's badge read as a letter) is the signal's top level, no
