@@ -1201,11 +1201,13 @@ public:
                 if (touching && !last.text.isEmpty() && !w.text.isEmpty() && last.text.back().isLower() && w.text.front().isLower()) {
                     const auto m = labelPart.match(last.text + w.text);
                     // ...or, with no colon, where the whole is a readout's name and neither part
-                    // is ("Frequi" "lency" beside "1.202kHz").
+                    // is ("Frequi" "lency" beside "1.202kHz"), or the first part names the same
+                    // readout already ("Frequ" "ency").
                     static const QRegularExpression letters(QStringLiteral("^[A-Za-z]+$"));
+                    const QString whole = readoutLabel(last.text + w.text);
                     const bool readoutName = letters.match(last.text).hasMatch() && letters.match(w.text).hasMatch()
-                                             && readoutLabel(last.text).isEmpty() && readoutLabel(w.text).isEmpty()
-                                             && !readoutLabel(last.text + w.text).isEmpty();
+                                             && (readoutLabel(last.text).isEmpty() || readoutLabel(last.text) == whole)
+                                             && readoutLabel(w.text).isEmpty() && !whole.isEmpty();
                     if ((m.hasMatch() && !labelFor(m.captured(1)).isEmpty()) || readoutName) {
                         last.text += w.text;
                         last.box |= w.box;
@@ -1989,8 +1991,9 @@ private:
     // same decimals; where they are not, one was misread.
     void takeProfilerWindow(Reading& r) const
     {
-        static const QRegularExpression charge(QStringLiteral("^[-+]?\\d+[.,]\\d+[mnu\u00B5]?[cC]$"));
-        static const QRegularExpression chargeUnit(QStringLiteral("^[mnu\u00B5]?[cC]$"));
+        // (A µ comes out as u or y, as in any unit.)
+        static const QRegularExpression charge(QStringLiteral("^[-+]?\\d+[.,]\\d+[mnuy\u00B5]?[cC]$"));
+        static const QRegularExpression chargeUnit(QStringLiteral("^[mnuy\u00B5]?[cC]$"));
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& first = m_tokens.at(i);
             if (first.kind != Kind::Number || first.status || first.clock)
@@ -2005,15 +2008,23 @@ private:
                 if (t.row != first.row || t.box.left() < first.box.right() || !similarSize(t.height, first.height))
                     continue;
                 const std::optional<Unit> tu = t.kind == Kind::Number ? unitAfter(t) : std::nullopt;
+                // (The peak is the very next figure: a current further on is another stretch's.)
                 if (!second) {
                     if (tu && !tu->perDivision && tu->base == QLatin1String("A"))
                         second = &t;
+                    else if (t.kind == Kind::Number)
+                        break;
                     continue;
                 }
                 const bool gluedCharge = charge.match(m_words.value(t.word).text).hasMatch();
                 const bool chargeAfter = t.kind == Kind::Number && t.word + 1 < m_words.size() && m_words.at(t.word + 1).row == t.row
                                          && chargeUnit.match(m_words.at(t.word + 1).text).hasMatch();
-                if (gluedCharge || chargeAfter) {
+                // (Or the figure captioned "charge" right under it, its unit garbled.)
+                const bool captioned = t.kind == Kind::Number && std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                    return w.row == t.row + 1 && horizontalOverlap(w.box, t.box) > 0 && w.box.top() - t.box.bottom() <= t.height * 2
+                           && w.text.compare(QLatin1String("charge"), Qt::CaseInsensitive) == 0;
+                });
+                if (gluedCharge || chargeAfter || captioned) {
                     charged = true;
                     break;
                 }

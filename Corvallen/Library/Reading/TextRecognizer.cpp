@@ -1021,7 +1021,17 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
     QList<ReadWord> out;
     const double scale = std::clamp(double(textHeight) / run.height, 0.25, 8.0);
     const int pad = 10;
-    const QRect box = run.box.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, scan.width, scan.height));
+    QRect box = run.box.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, scan.width, scan.height));
+    // The margin stops short of another run's ink beside it on the line (a unit's first stem
+    // two pixels after the figure would be read as a last digit 1).
+    for (const ScreenSegmenter::Run& other : scan.runs) {
+        if (other.box.intersects(run.box) || other.box.bottom() < run.box.top() || other.box.top() > run.box.bottom())
+            continue;
+        if (other.box.left() > run.box.right() && other.box.left() <= box.right())
+            box.setRight(other.box.left() - 1);
+        if (other.box.right() < run.box.left() && other.box.right() >= box.left())
+            box.setLeft(other.box.right() + 1);
+    }
     const QImage line = ScreenSegmenter::runImage(scan, box, scale, pad);
     // (A line taken over from an earlier reading costs what reading it did: the budget is a
     // count, so that a screen reads the same however much of it repeats.)
@@ -1471,14 +1481,34 @@ void mendDegrees(QList<ScreenWord>& words, const ScreenSegmenter::Scan& scan)
 // garbles it: the two are read apart, each at its own size. The figure's part may hold its
 // point and minus sign; the unit's part is all glyphs well under the figure's height (and at
 // least a fifth of it: a program may write "Volts" in small print beside large digits).
-QList<ScreenSegmenter::Run> splitAtSizeStep(const ScreenSegmenter::Run& run)
+//
+// Some programs set the unit as a subscript, its letters' tops well under the digits' tops
+// ("58.99µA"): there a µ's tail may make the unit nearly as tall as a digit, and it may stand
+// at letter spacing; how low it starts tells it from the figure. Such a split is marked
+// `lowered`, and kept only where the figure's part reads as a figure that ends in a digit (a
+// "kHz" written small has its z start low too, after a capital H).
+QList<ScreenSegmenter::Run> splitAtSizeStep(const ScreenSegmenter::Run& run, bool* lowered)
 {
     const QList<QRect>& g = run.glyphs;
     const int H = run.height;
+    const int top = run.box.top();
+    const auto small = [&](const QRect& r) { return r.height() <= H * 0.72 && r.height() >= H * 0.2; };
+    const auto low = [&](const QRect& r) { return r.top() - top >= H * 0.3 && r.height() >= H * 0.2 && r.height() < H * 0.85; };
     qsizetype step = g.size();
-    while (step > 0 && g.at(step - 1).height() <= H * 0.72 && g.at(step - 1).height() >= H * 0.2)
+    while (step > 0 && small(g.at(step - 1)))
         --step;
-    if (step == g.size() || step == 0 || H < 20)
+    qsizetype lowStep = g.size();
+    while (lowStep > 0 && low(g.at(lowStep - 1)))
+        --lowStep;
+    // (The unit's first letter starts lower than a small letter of the figure's own print
+    // would: at least two fifths of the digits' height under their tops.)
+    const bool subscript = lowStep < g.size() && g.at(lowStep).top() - top >= H * 0.4;
+    *lowered = false;
+    if (H < 20 && H >= 12 && subscript && lowStep > 0) {
+        step = lowStep;
+        *lowered = true;
+    }
+    if (step == g.size() || step == 0 || (H < 20 && !*lowered))
         return {run};
     int tall = 0;
     for (qsizetype k = 0; k < step; ++k) {
@@ -1497,7 +1527,7 @@ QList<ScreenSegmenter::Run> splitAtSizeStep(const ScreenSegmenter::Run& run)
     for (qsizetype k = 1; k < step; ++k)
         if (g.at(k).height() >= H * 0.85 && g.at(k - 1).height() >= H * 0.85)
             widest = std::max(widest, g.at(k).left() - g.at(k - 1).right() - 1);
-    if (gap < std::max(2.0, H * 0.15) || gap <= widest)
+    if (!*lowered && (gap < std::max(2.0, H * 0.15) || gap <= widest))
         return {run};
     QList<ScreenSegmenter::Run> parts(2);
     for (qsizetype k = 0; k < g.size(); ++k) {
@@ -2638,14 +2668,18 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
         };
         // A character display's line is read dot by dot where it can be; the rest by the
         // recogniser.
+        static const QRegularExpression figureEndingInDigit(QStringLiteral("^[-+]?\\d*[.,]?\\d+$"));
         QList<ReadWord> read = readDotMatrix(scan, run, i);
         if (read.isEmpty()) {
-            const QList<ScreenSegmenter::Run> parts = splitAtSizeStep(run);
+            bool lowered = false;
+            const QList<ScreenSegmenter::Run> parts = splitAtSizeStep(run, &lowered);
             if (parts.size() == 2) {
                 // Only a figure and its unit are read apart; tall letters with small ones after
                 // them ("kHz") are one word.
                 read = readWell(parts.first());
-                const bool figure = std::any_of(read.begin(), read.end(), [](const ReadWord& r) {
+                const bool figure = std::any_of(read.begin(), read.end(), [&](const ReadWord& r) {
+                    if (lowered)
+                        return figureEndingInDigit.match(r.word.text).hasMatch();
                     return std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); });
                 });
                 if (figure)

@@ -1341,6 +1341,14 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"25mA", 300, 127, 9}, {"20mA", 300, 275, 9}, {"15mA", 300, 423, 9}, {"2.21", 412, 938, 14}, {"mA", 451, 943, 9},
           {"20.39", 597, 938, 14}, {"mA", 647, 943, 9}, {"9.997", 788, 938, 14}, {"ms", 838, 945, 7}, {"22.14uc", 980, 938, 14}},
          "DC Current", 2.21, "mA"},
+        // ...the charge's µ read as a y, or its unit garbled and the charge known by its caption.
+        {{{"25mA", 300, 127, 9}, {"2.21", 412, 938, 14}, {"mA", 451, 943, 9}, {"20.39", 597, 938, 14}, {"mA", 647, 943, 9},
+          {"9.997", 788, 938, 14}, {"ms", 838, 945, 7}, {"22.14", 980, 938, 14}, {"yc", 1025, 943, 9}},
+         "DC Current", 2.21, "mA"},
+        {{{"20mA", 30, 60, 9}, {"684.69", 152, 558, 13}, {"\u00B5A", 200, 562, 9}, {"15.70ma", 349, 558, 13}, {"25.8:", 538, 558, 13},
+          {"IS", 583, 564, 7}, {"17.70", 716, 558, 13}, {"Ime", 760, 562, 9}, {"average", 166, 584, 10}, {"time", 551, 582, 9},
+          {"charge", 729, 582, 10}},
+         "DC Current", 684.69, "\u00B5A"},
         // A dashboard's gauges, each named centred over its dial, the figure centred at its
         // foot with its unit lost: the voltage's gauge gives volts.
         {{{"Voltage", 40, 21, 16}, {"Current", 364, 21, 13}, {"Power", 689, 21, 13}, {"230.5", 44, 130, 20}, {"7.6", 380, 130, 20},
@@ -1449,6 +1457,17 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Output", 10, 10, 12}, {"Voltage", 30, 60, 16}, {"5.00", 20, 86, 26}, {"Volts", 380, 90, 16}},
                                   QList<W>{{"Output", 10, 10, 12}, {"CurrentReading", 30, 60, 16}, {"5.00", 20, 86, 26}, {"Volts", 380, 90, 16}},
                                   QList<W>{{"Status", 10, 10, 12}, {"Battery", 30, 40, 12}, {"OV", 60, 120, 20}, {"OA", 200, 120, 20}},
+                                  // (Nor one whose peak was misread into no current: a current further on is another
+                                  // stretch's.)
+                                  QList<W>{{"1A", 60, 74, 9, 0, 17}, {"400mA", 36, 283, 9, 1, 41}, {"200mA", 36, 353, 9, 2, 41},
+                                           {"0nA", 52, 423, 9, 3, 25}, {"52.121", 137, 593, 13, 4, 43}, {"mA", 181, 597, 9, 4, 18},
+                                           {"0.89a", 293, 593, 13, 4, 43}, {"6.72:", 430, 593, 13, 4, 44}, {"Is", 475, 599, 7, 4, 5},
+                                           {"350.30", 575, 593, 13, 4, 54}, {"Imc", 630, 597, 9, 4, 18}, {"2.101", 754, 593, 13, 4, 34},
+                                           {"mA,", 789, 597, 9, 4, 18}, {"2.45)", 906, 593, 13, 4, 34}, {"mA", 941, 597, 9, 4, 18},
+                                           {"1.000", 1059, 593, 13, 4, 43}, {"Is", 1103, 599, 7, 4, 5}, {"2.10", 1208, 593, 13, 4, 34},
+                                           {"Imc", 1243, 597, 9, 4, 18}, {"average", 147, 619, 10, 5, 41}, {"time", 443, 617, 9, 5, 24},
+                                           {"charge", 593, 616, 10, 5, 36}, {"average", 760, 619, 10, 5, 41}, {"time", 1071, 617, 9, 5, 24},
+                                           {"charge", 1217, 616, 10, 5, 35}},
                                   // (A profiler's line whose two currents differ in decimals: one was misread.)
                                   QList<W>{{"Window", 10, 900, 9}, {"Selection", 100, 900, 9}, {"104.271", 412, 938, 14}, {"mA", 470, 943, 9},
                                            {"140.01", 597, 938, 14}, {"mA", 650, 943, 9}, {"381.71", 788, 938, 14}, {"ms", 840, 945, 7},
@@ -1580,6 +1599,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         // A list down a column, each readout named after its channel, the first label cut in two
         // with a stroke read as a letter; the trigger's counter on the bottom line is no readout.
         {{{"CH1", 34, 200, 10}, {"Frequi", 72, 200, 10}, {"lency", 108, 200, 10}, {"1.202kHz", 211, 200, 10}, {"CH1", 34, 220, 10},
+          {"Period", 72, 220, 10}, {"832.0us", 211, 220, 10}, {"CH1", 34, 250, 10}, {"5.00V", 70, 250, 10}, {"2.00ms", 130, 250, 10},
+          {"460.000Hz", 300, 250, 10}},
+         1.202, "kHz", {}, {}, true},
+        // ...or cut where its first part names the readout already.
+        {{{"CH1", 34, 200, 10}, {"Frequ", 72, 200, 10}, {"ency", 102, 200, 10}, {"1.202kHz", 211, 200, 10}, {"CH1", 34, 220, 10},
           {"Period", 72, 220, 10}, {"832.0us", 211, 220, 10}, {"CH1", 34, 250, 10}, {"5.00V", 70, 250, 10}, {"2.00ms", 130, 250, 10},
           {"460.000Hz", 300, 250, 10}},
          1.202, "kHz", {}, {}, true},

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 
@@ -91,6 +92,29 @@ TEST(TextRecognizer, ScreensKeepMicroAndReadSlantedLcdDigitsWhole)
         p.end();
         const QString words = screenWords(image);
         EXPECT_TRUE(words.split(QLatin1Char(' ')).contains(QStringLiteral("\u00B5s"))) << size << ": " << words.toStdString();
+    }
+
+    // A program's small figure with its unit set as a subscript right after it, at letter
+    // spacing: the unit is read at its own size, not lost into the figure.
+    for (const int size : {11, 13}) {
+        QImage image(480, 272, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.setPen(QColor(40, 40, 40));
+        QFont figure(QStringLiteral("DejaVu Sans"));
+        figure.setPixelSize(20);
+        p.setFont(figure);
+        p.drawText(QPointF(60, 120), QStringLiteral("58.99"));
+        QFont small = figure;
+        small.setPixelSize(size);
+        p.setFont(small);
+        p.drawText(QPointF(60 + QFontMetricsF(figure).horizontalAdvance(QStringLiteral("58.99")), 120), QStringLiteral("\u00B5A"));
+        p.end();
+        const auto screen = TextRecognizer::recognizeScreen(image);
+        ASSERT_TRUE(screen);
+        const QVariantMap reading = BenchScreenReader::read(*screen);
+        EXPECT_EQ(reading.value(QStringLiteral("value")).toDouble(), 58.99) << screen->lines().join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(reading.value(QStringLiteral("unit")).toString(), QStringLiteral("\u00B5A")) << size;
     }
 
     // An italic LCD face whose thin bars don't touch falls apart into many small glyphs; the
