@@ -695,16 +695,25 @@ void findPanelsOf(const QImage& image, const Component& c, const std::vector<int
                 marks[k] = !same[k] && labels[size_t(b.top() + y) * size_t(w) + size_t(b.left() + x)] == id ? 1 : 0;
             }
         // (The border the rims meet, a line down the screen, joins them all: it is no mark.)
+        // (Gone through row by row, each column's stretch counted as it grows: a column at a
+        // time strides across the whole box for every pixel.)
+        std::vector<int> stretchFrom(size_t(bw), 0);
+        const auto clearLong = [&](int x, int end) {
+            const int from = stretchFrom[size_t(x)];
+            if (end - from > 56)
+                for (int yy = from; yy < end; ++yy)
+                    marks[size_t(yy) * size_t(bw) + size_t(x)] = 0;
+        };
+        for (int y = 0; y < bh; ++y) {
+            const quint8* row = marks.data() + size_t(y) * size_t(bw);
+            for (int x = 0; x < bw; ++x)
+                if (!row[x]) {
+                    clearLong(x, y);
+                    stretchFrom[size_t(x)] = y + 1;
+                }
+        }
         for (int x = 0; x < bw; ++x)
-            for (int y = 0; y < bh;) {
-                int end = y;
-                while (end < bh && marks[size_t(end) * size_t(bw) + size_t(x)])
-                    ++end;
-                if (end - y > 56)
-                    for (int yy = y; yy < end; ++yy)
-                        marks[size_t(yy) * size_t(bw) + size_t(x)] = 0;
-                y = end + 1;
-            }
+            clearLong(x, bh);
         std::vector<int> markLabels;
         const std::vector<Component> markPieces = components(marks, bw, bh, markLabels);
         // A field's rim closes above and below it all along, so most of its columns reach from
@@ -787,9 +796,12 @@ void findPanelsOf(const QImage& image, const Component& c, const std::vector<int
             m.box = m.box.isNull() ? panels[i].box : (m.box | panels[i].box);
             m.area += panels[i].area;
         }
+        std::vector<int> rootOf(panels.size());
+        for (size_t i = 0; i < panels.size(); ++i)
+            rootOf[i] = stacked.find(int(i));
         for (int& l : panelLabels)
             if (l >= 0)
-                l = stacked.find(l);
+                l = rootOf[size_t(l)];
         panels = std::move(merged);
     }
     for (size_t k = 0; k < panels.size(); ++k) {
