@@ -133,9 +133,11 @@ std::vector<Component> hysteresisPieces(const std::vector<quint8>& d, int w, int
             renumbered[c] = int(out.size());
             out.push_back(comps[c]);
         }
-    for (int& l : labels)
-        if (l >= 0)
-            l = renumbered[size_t(l)];
+    // (Where every piece holds strong ink, the numbers stand as they are.)
+    if (out.size() < comps.size())
+        for (int& l : labels)
+            if (l >= 0)
+                l = renumbered[size_t(l)];
     return out;
 }
 
