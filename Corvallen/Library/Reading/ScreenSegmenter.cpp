@@ -59,6 +59,16 @@ std::vector<Component> components(const Mask& mask, int w, int h, std::vector<in
                 continue;
             }
             int to = x;
+            // (A byte mask's long stretches, a panel's holes or a fill, are gone through eight
+            // pixels at a time too.)
+            if constexpr (std::is_same_v<Mask, std::vector<quint8>>) {
+                constexpr std::uint64_t allInk = 0x0101010101010101ull;
+                for (std::uint64_t eight = 0; to + 8 < w; to += 8) {
+                    std::memcpy(&eight, mask.data() + line + size_t(to + 1), sizeof eight);
+                    if (eight != allInk)
+                        break;
+                }
+            }
             while (to + 1 < w && mask[line + size_t(to + 1)])
                 ++to;
             const int id = int(stretches.size());
@@ -123,9 +133,11 @@ std::vector<Component> hysteresisPieces(const std::vector<quint8>& d, int w, int
             renumbered[c] = int(out.size());
             out.push_back(comps[c]);
         }
-    for (int& l : labels)
-        if (l >= 0)
-            l = renumbered[size_t(l)];
+    // (Where every piece holds strong ink, the numbers stand as they are.)
+    if (out.size() < comps.size())
+        for (int& l : labels)
+            if (l >= 0)
+                l = renumbered[size_t(l)];
     return out;
 }
 
@@ -719,16 +731,25 @@ void findPanelsOf(const QImage& image, const Component& c, const std::vector<int
                 marks[k] = !same[k] && labels[size_t(b.top() + y) * size_t(w) + size_t(b.left() + x)] == id ? 1 : 0;
             }
         // (The border the rims meet, a line down the screen, joins them all: it is no mark.)
+        // (Gone through row by row, each column's stretch counted as it grows: a column at a
+        // time strides across the whole box for every pixel.)
+        std::vector<int> stretchFrom(size_t(bw), 0);
+        const auto clearLong = [&](int x, int end) {
+            const int from = stretchFrom[size_t(x)];
+            if (end - from > 56)
+                for (int yy = from; yy < end; ++yy)
+                    marks[size_t(yy) * size_t(bw) + size_t(x)] = 0;
+        };
+        for (int y = 0; y < bh; ++y) {
+            const quint8* row = marks.data() + size_t(y) * size_t(bw);
+            for (int x = 0; x < bw; ++x)
+                if (!row[x]) {
+                    clearLong(x, y);
+                    stretchFrom[size_t(x)] = y + 1;
+                }
+        }
         for (int x = 0; x < bw; ++x)
-            for (int y = 0; y < bh;) {
-                int end = y;
-                while (end < bh && marks[size_t(end) * size_t(bw) + size_t(x)])
-                    ++end;
-                if (end - y > 56)
-                    for (int yy = y; yy < end; ++yy)
-                        marks[size_t(yy) * size_t(bw) + size_t(x)] = 0;
-                y = end + 1;
-            }
+            clearLong(x, bh);
         std::vector<int> markLabels;
         const std::vector<Component> markPieces = components(marks, bw, bh, markLabels);
         // A field's rim closes above and below it all along, so most of its columns reach from
@@ -811,9 +832,12 @@ void findPanelsOf(const QImage& image, const Component& c, const std::vector<int
             m.box = m.box.isNull() ? panels[i].box : (m.box | panels[i].box);
             m.area += panels[i].area;
         }
+        std::vector<int> rootOf(panels.size());
+        for (size_t i = 0; i < panels.size(); ++i)
+            rootOf[i] = stacked.find(int(i));
         for (int& l : panelLabels)
             if (l >= 0)
-                l = stacked.find(l);
+                l = rootOf[size_t(l)];
         panels = std::move(merged);
     }
     for (size_t k = 0; k < panels.size(); ++k) {
