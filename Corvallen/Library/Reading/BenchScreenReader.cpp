@@ -361,7 +361,7 @@ std::optional<Unit> parseUnit(QString text)
         u.base = spelt;
         return u;
     }
-    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|W|j|L|H|m|k|K|M|G)?(V|v|Y|y|N|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s|W)$"));
+    static const QRegularExpression unit(QStringLiteral("^(p|n|u|U|µ|y|w|W|j|L|H|m|k|K|M|G)?(V|v|Y|y|A|a|F|Hz|HZ|hz|H2|Ω|Q|O|Ohm|OHM|ohm|s|W)$"));
     auto m = unit.match(text);
     if (!m.hasMatch()) {
         // The recogniser sometimes reads one letter twice in two cases ("Vv", "mvV", "kKHz"),
@@ -396,10 +396,6 @@ std::optional<Unit> parseUnit(QString text)
         base = QStringLiteral("V");
     if (base == QLatin1String("y"))
         return std::nullopt;
-    // A pixel face's V, its two strokes meeting in one dot, loses its foot and comes out as an
-    // N; no bench instrument shows newtons.
-    if (base == QLatin1String("N"))
-        base = QStringLiteral("V");
     // A small "a" is an ampere only behind a prefix ("ma", "pa" for mA, µA).
     if (base == QLatin1String("a")) {
         if (prefix.isEmpty())
