@@ -3076,8 +3076,7 @@ private:
     }
 
     // A figure with its unit after a name and an "=" drawn as a scrap of two bars ("Vt" "z"
-    // "3.8V" on a tester's pixel face): the screen names what it shows, as a labelled readout,
-    // unless the name is a setting's ("Trig", "Set", "Limit").
+    // "3.8V" on a tester's pixel face): the screen names what it shows, as a labelled readout.
     bool namedByEquals(const Reading& r) const
     {
         if (!r.main || !r.unit || !r.label.isEmpty())
@@ -3088,8 +3087,7 @@ private:
             const Token& name = m_tokens.at(i - 1);
             const int gap = m.left() - sign.box.right();
             if (sign.kind == Kind::Word && sign.text.size() == 1 && gap >= -1 && gap <= r.main->height * 0.3 && equalsSignBefore(sign, *r.main)
-                && name.kind == Kind::Word && name.row == sign.row && !name.text.isEmpty() && name.text.front().isLetter()
-                && !namesSetting(upper(name.text)) && !upper(name.text).startsWith(QLatin1String("TRIG")) && sign.box.left() - name.box.right() <= r.main->height
+                && name.kind == Kind::Word && name.row == sign.row && !name.text.isEmpty() && name.text.front().isLetter() && sign.box.left() - name.box.right() <= r.main->height
                 && verticalOverlap(name.box, m) >= name.box.height() * 0.8)
                 return true;
         }

@@ -1413,9 +1413,6 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"N-E-M0S", 254, 89, 20, 0, 93}, {"Vt", 259, 117, 18, 0, 25}, {"z", 286, 129, 8, 0, 11},
                                            {"3.8N", 298, 119, 18, 0, 52}, {"Cs", 261, 146, 19, 1, 28}, {"z", 290, 154, 8, 1, 11},
                                            {"1.2OnF", 305, 148, 19, 1, 74}},
-                                  // (Nor is a figure named a setting by its "=": "Set" "z" "5.00V".)
-                                  QList<W>{{"OUTPUT", 254, 89, 20, 0, 93}, {"Set", 259, 117, 18, 0, 37}, {"z", 298, 125, 8, 0, 11},
-                                           {"5.00V", 310, 119, 18, 0, 60}},
                                   // (A table's Value column with no Unit column: its figures measure nothing said. Nor
                                   // one whose top row lost its figure: the next row's is none.)
                                   QList<W>{{"Index", 21, 237, 13}, {"Value", 444, 237, 13}, {"0", 20, 261, 9}, {"0.0015", 444, 261, 10},
