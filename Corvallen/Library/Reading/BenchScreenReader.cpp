@@ -1918,7 +1918,7 @@ private:
         // "0.00/4.98V"): the trace's own summary, wherever on the screen it stands.
         static const QRegularExpression withSpan(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?[kMG]?Hz[-+]?\\d+[.,]\\d+/[-+]?\\d+[.,]\\d+[munk\u00B5]?V$"));
         const bool spanned = m_scope && r.main && r.label.isEmpty() && withSpan.match(m_words.at(r.main->word).text).hasMatch();
-        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || printed || spanned || r.tile || namedByEquals(r);
+        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || printed || spanned || r.tile;
         if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled) || (!labelled && underGeneratorFields(*r.main)))) {
             r.main.reset();
             r.minValue.reset();
@@ -3061,37 +3061,8 @@ private:
             const int gap = r.main->box.left() - t.box.right();
             return t.kind == Kind::Word && scrap.match(t.text).hasMatch() && gap >= -1 && gap <= r.main->height * 0.3
                    && t.height >= r.main->height * 0.3 && t.height <= r.main->height * 0.8
-                   && verticalOverlap(t.box, r.main->box) >= t.box.height() * 0.8
-                   && !equalsSignBefore(t, *r.main);
+                   && verticalOverlap(t.box, r.main->box) >= t.box.height() * 0.8;
         });
-    }
-
-    // A scrap standing clear of the figure's baseline, in the middle of its height, is no
-    // lowercase letter (those sit on the baseline): it is a sign between a name and its figure,
-    // an "=" that a pixel face draws as two short bars and the recogniser reads as a z or an s
-    // ("Vt" "z" "3.8V").
-    static bool equalsSignBefore(const Token& scrap, const Token& figure)
-    {
-        return figure.box.bottom() - scrap.box.bottom() >= figure.box.height() / 5 && scrap.box.top() - figure.box.top() >= figure.box.height() / 5;
-    }
-
-    // A figure with its unit after a name and an "=" drawn as a scrap of two bars ("Vt" "z"
-    // "3.8V" on a tester's pixel face): the screen names what it shows, as a labelled readout.
-    bool namedByEquals(const Reading& r) const
-    {
-        if (!r.main || !r.unit || !r.label.isEmpty())
-            return false;
-        const QRect& m = r.main->box;
-        for (int i = 1; i < m_tokens.size(); ++i) {
-            const Token& sign = m_tokens.at(i);
-            const Token& name = m_tokens.at(i - 1);
-            const int gap = m.left() - sign.box.right();
-            if (sign.kind == Kind::Word && sign.text.size() == 1 && gap >= -1 && gap <= r.main->height * 0.3 && equalsSignBefore(sign, *r.main)
-                && name.kind == Kind::Word && name.row == sign.row && !name.text.isEmpty() && name.text.front().isLetter() && sign.box.left() - name.box.right() <= r.main->height
-                && verticalOverlap(name.box, m) >= name.box.height() * 0.8)
-                return true;
-        }
-        return false;
     }
 
     // Numbers drawn alike with units of one kind side by side on the reading's line are a row of

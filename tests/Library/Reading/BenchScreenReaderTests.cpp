@@ -1385,13 +1385,6 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"4.1836", 195, 284, 10}, {"V", 249, 284, 10}, {"MAX", 26, 323, 8}, {"AVERAGE", 195, 323, 8}, {"4.9177", 26, 339, 10},
           {"V", 79, 339, 10}, {"4.6276", 195, 339, 10}, {"V", 249, 339, 10}, {"133", 27, 448, 10}, {"0:33", 195, 448, 10}},
          "DC Voltage", 4.2337, "V"},
-        // A tester's pixel face naming each result with an "=" read as a z between the name and
-        // the figure, the V read as an N: the first result.
-        {{{"3", 164, 112, 15, 0}, {"A", 181, 85, 59, 0, 67}, {"N-E-M0S", 254, 89, 20, 0, 93}, {"Vt", 259, 117, 18, 0, 25},
-          {"z", 286, 125, 8, 0, 11}, {"3.8N", 298, 119, 18, 0, 52}, {"Cs", 261, 146, 19, 1, 28}, {"z", 290, 154, 8, 1, 11},
-          {"1.2OnF", 305, 148, 19, 1, 74}, {"%Pin", 150, 173, 19, 2, 61}, {"4", 227, 175, 18, 2, 7}, {"z", 239, 182, 8, 2, 12},
-          {"32203-G", 252, 175, 19, 2, 121}},
-         "DC Voltage", 3.8, "V"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
@@ -1408,11 +1401,6 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Cutoffvoltage", 40, 20, 14}, {"3.000V", 300, 20, 14}, {"Dischargecurrent", 40, 60, 14},
                                            {"1.000A", 300, 60, 14}},
                                   QList<W>{{"Log", 10, 20, 12}, {"Mesure:1.250V", 10, 60, 12}, {"Mesure:1.270V", 10, 90, 12}},
-                                  // (The same tester's result with a scrap of letters on its baseline before it, not
-                                  // an "=": a figure that lost its first digits.)
-                                  QList<W>{{"N-E-M0S", 254, 89, 20, 0, 93}, {"Vt", 259, 117, 18, 0, 25}, {"z", 286, 129, 8, 0, 11},
-                                           {"3.8N", 298, 119, 18, 0, 52}, {"Cs", 261, 146, 19, 1, 28}, {"z", 290, 154, 8, 1, 11},
-                                           {"1.2OnF", 305, 148, 19, 1, 74}},
                                   // (A table's Value column with no Unit column: its figures measure nothing said. Nor
                                   // one whose top row lost its figure: the next row's is none.)
                                   QList<W>{{"Index", 21, 237, 13}, {"Value", 444, 237, 13}, {"0", 20, 261, 9}, {"0.0015", 444, 261, 10},
