@@ -163,8 +163,9 @@ QString labelFor(const QString& word)
     // itself is the manual-range mark.
     // A supply's input symbols ("48.12 Vin") are one letter off MIN too, and no limit; nor is a
     // charge counter in milliampere-hours ("mAh:7.50"), one letter off MAX, written in its unit's
-    // own small and capital letters.
-    static const QStringList inputs = {QStringLiteral("VIN"), QStringLiteral("UIN"), QStringLiteral("IIN"), QStringLiteral("PIN")};
+    // own small and capital letters. Nor is a solar curve's maximum power point voltage ("Vmp
+    // 21.62V" beside "Pmp" and "Imp"), one letter off VPP.
+    static const QStringList inputs = {QStringLiteral("VIN"), QStringLiteral("UIN"), QStringLiteral("IIN"), QStringLiteral("PIN"), QStringLiteral("VMP")};
     const bool chargeUnit = word.startsWith(QLatin1String("mAh"));
     if ((w.size() == 3 || w.size() == 4) && w != QLatin1String("MAN") && !inputs.contains(w) && !chargeUnit) {
         QString lookalike = w;
@@ -1403,6 +1404,27 @@ public:
                 t.status = true;
                 t.generatorSetting = true;
             }
+        }
+        // Figures worked into a sum written on the screen ("800 MHz/10 GHz*360=28.8", a note put
+        // on a plot) are its terms, not readings: every figure of a phrase in which a figure is
+        // multiplied ("*360", "×2") stands for the arithmetic, not for what was measured.
+        static const QRegularExpression times(QStringLiteral("[*\u00D7]\\d"));
+        for (int k = 0; k < m_words.size(); ++k) {
+            if (!times.match(m_words.at(k).text).hasMatch())
+                continue;
+            // The phrase: the words run up to it and on after it on its line, each close to the next.
+            int first = k, last = k;
+            const auto close = [&](int a, int b) {
+                return m_words.at(a).row == m_words.at(b).row
+                       && m_words.at(b).box.left() - m_words.at(a).box.right() <= std::max(m_words.at(a).textHeight, m_words.at(b).textHeight) * 2;
+            };
+            while (first > 0 && close(first - 1, first))
+                --first;
+            while (last + 1 < m_words.size() && close(last, last + 1))
+                ++last;
+            for (Token& t : m_tokens)
+                if (t.kind == Kind::Number && t.word >= first && t.word <= last)
+                    t.status = true;
         }
         // A figure right after a word naming a setting ("Set 12.00 V", "V-SET 5.00") is what the
         // instrument is told to do; where the screen shows a figure of the same quantity that
@@ -3122,7 +3144,8 @@ private:
         static const QStringList settings = {QStringLiteral("SET"),   QStringLiteral("SETTING"), QStringLiteral("LIMIT"), QStringLiteral("PROTECTION"),
                                              QStringLiteral("OVP"),   QStringLiteral("OCP"),     QStringLiteral("UVP"),   QStringLiteral("UCP"),
                                              QStringLiteral("MAX"),   QStringLiteral("MIN"),     QStringLiteral("RANGE"), QStringLiteral("TARGET"),
-                                             QStringLiteral("OFFSET"), QStringLiteral("STEP")};
+                                             QStringLiteral("OFFSET"), QStringLiteral("STEP"), QStringLiteral("MINIMUM"), QStringLiteral("MAXIMUM"),
+                                             QStringLiteral("LOWEST"), QStringLiteral("HIGHEST")};
         auto bare = [](const QString& text) {
             QString u = upper(text);
             while (!u.isEmpty() && !u.back().isLetter())
@@ -3799,8 +3822,9 @@ private:
             if (t.kind != Kind::Number || t.clock || (!ownUnit && t.garbledUnit && !t.text.isEmpty()))
                 continue;
             // A program's readout shows its decimals; a whole number beside a unit label is a
-            // setting's index or a crumb of a drawing.
-            if (!t.shown.contains(QLatin1Char('.')))
+            // setting's index or a crumb of a drawing. Nor is a tick of a plot's axis, its title
+            // under it, a readout.
+            if (!t.shown.contains(QLatin1Char('.')) || (!ownUnit && onAxis(t)))
                 continue;
             double best = -1;
             std::optional<Unit> unit;
@@ -3843,6 +3867,32 @@ private:
                 t.unitFromLabel = true;
             }
         }
+    }
+
+    // Whether a bare figure is one of a plot axis's tick labels: three or more bare figures
+    // drawn alike on its line, rising (or falling) steadily from left to right, each placed
+    // where a straight scale of their values puts it ("0.0 0.1 0.3 0.5 0.6", a tick or two unread).
+    bool onAxis(const Token& t) const
+    {
+        QList<const Token*> ticks;
+        for (const Token& o : m_tokens)
+            if (o.kind == Kind::Number && !o.unit && o.row == t.row && std::abs(o.height - t.height) <= std::max(2, t.height / 5))
+                ticks.append(&o);
+        if (ticks.size() < 3)
+            return false;
+        std::sort(ticks.begin(), ticks.end(), [](const Token* a, const Token* b) { return a->box.center().x() < b->box.center().x(); });
+        const Token& first = *ticks.first();
+        const Token& last = *ticks.last();
+        const double span = last.value - first.value;
+        const double width = last.box.center().x() - first.box.center().x();
+        if (span == 0 || width <= 0)
+            return false;
+        for (qsizetype k = 1; k < ticks.size(); ++k) {
+            const double expected = first.box.center().x() + (ticks.at(k)->value - first.value) / span * width;
+            if ((ticks.at(k)->value - ticks.at(k - 1)->value) * span <= 0 || std::abs(ticks.at(k)->box.center().x() - expected) > width * 0.04)
+                return false;
+        }
+        return true;
     }
 
     // A program may name a figure by its quantity alone, with a colon, and leave its unit out

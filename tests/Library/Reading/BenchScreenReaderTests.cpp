@@ -862,6 +862,12 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
     EXPECT_EQ(field(uncounted, "mode"), QStringLiteral("Oscilloscope"));
     EXPECT_EQ(uncounted.value(QStringLiteral("value")).toDouble(), 2.00);
     EXPECT_EQ(field(uncounted, "unit"), QStringLiteral("mV"));
+    // A solar curve's maximum power point beside its plot: "Vmp" is no peak to peak misread.
+    ScreenText curve = screenOf({{"Pmp", 480, 330, 20}, {"103.78W", 530, 330, 19}, {"Vmp", 660, 330, 20}, {"21.62V", 710, 330, 19},
+                                 {"Imp", 820, 330, 20}, {"4.80A", 870, 330, 19}});
+    curve.size = QSize(1918, 1017);
+    curve.waveform = true;
+    EXPECT_FALSE(field(BenchScreenReader::read(curve), "summary").contains(QLatin1String("peak to peak")));
 }
 
 TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
@@ -994,6 +1000,15 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"Offset(+0.00divs)", 43, 130, 12}, {"0.000V", 50, 150, 12}, {"Trigger", 43, 200, 14}, {"16.00mV", 50, 230, 12}, {"Waveformgenerator", 42, 300, 14},
          {"Enabled", 45, 340, 12}, {"Frequency", 43, 380, 12}, {"10.00MHz", 50, 400, 14}, {"1.000V", 50, 440, 12}, {"Offset", 43, 470, 12},
          {"0.000V", 50, 490, 12}},
+        // A note written on a plot works out a sum from figures with units: its terms are no readings.
+        {{"Amplitude", 10, 40, 14}, {"800MHz/10GHz", 40, 120, 20}, {"*360", 200, 120, 20}, {"z", 250, 124, 12}, {"28.8", 264, 120, 20}},
+        // A plot's axis, its ticks over its title with the unit: no tick is a reading.
+        {{"Curves", 10, 10, 14}, {"0.0", 40, 200, 12}, {"0.1", 140, 200, 12}, {"0.3", 340, 200, 12}, {"0.5", 540, 200, 12},
+         {"0.6", 640, 200, 12}, {"Voltage(V)", 310, 216, 12}},
+        // A battery's list: the lowest and highest cell temperatures are extremes, not what the
+        // list measures.
+        {{"Minimum", 40, 150, 12}, {"celltemperature", 120, 150, 13}, {"Batteries", 370, 150, 13}, {"25", 462, 150, 13}, {"°C", 482, 150, 13},
+         {"Maximum", 40, 190, 12}, {"celltemperature", 120, 190, 13}, {"Cabletobreaker", 310, 190, 14}, {"26°C", 462, 190, 13}},
         // A supply program's loop page: the two levels it switches between and how often.
         {{"LOOPCONFIGURATION", 67, 247, 17}, {"LevelA(V):", 91, 366, 17}, {"5.0", 271, 366, 15}, {"LevelB(V):", 91, 461, 17}, {"12.0", 272, 461, 15},
          {"Interval(ms):", 91, 555, 17}, {"1000", 272, 555, 15}},
