@@ -1021,17 +1021,7 @@ QList<ReadWord> readRun(tesseract::TessBaseAPI* api, const ScreenSegmenter::Scan
     QList<ReadWord> out;
     const double scale = std::clamp(double(textHeight) / run.height, 0.25, 8.0);
     const int pad = 10;
-    QRect box = run.box.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, scan.width, scan.height));
-    // The margin stops short of another run's ink beside it on the line (a unit's first stem
-    // two pixels after the figure would be read as a last digit 1).
-    for (const ScreenSegmenter::Run& other : scan.runs) {
-        if (other.box.intersects(run.box) || other.box.bottom() < run.box.top() || other.box.top() > run.box.bottom())
-            continue;
-        if (other.box.left() > run.box.right() && other.box.left() <= box.right())
-            box.setRight(other.box.left() - 1);
-        if (other.box.right() < run.box.left() && other.box.right() >= box.left())
-            box.setLeft(other.box.right() + 1);
-    }
+    const QRect box = run.box.adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, scan.width, scan.height));
     const QImage line = ScreenSegmenter::runImage(scan, box, scale, pad);
     // (A line taken over from an earlier reading costs what reading it did: the budget is a
     // count, so that a screen reads the same however much of it repeats.)
