@@ -2054,6 +2054,11 @@ private:
             r.main = first;
             r.unit = u;
             r.label.clear();
+            // Its limit is its own peak, whatever limit the figure taken before had (a later
+            // window's maximum further along the line is not this one's).
+            const std::optional<Unit> peakUnit = unitAfter(*second);
+            r.minValue.reset();
+            r.maxValue = std::round(second->value * prefixFactor(peakUnit->prefix) / prefixFactor(u->prefix) * 1e9) / 1e9;
             return;
         }
     }

@@ -131,7 +131,6 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild6-fcgdam-powermeter-02.png", 230.5, "V", "a dashboard's voltage gauge, named centred over its dial, its figure centred at the foot"},
         {"wild11-um34c-terminal-01.png", 5.01, "V", "a terminal's lines of volts, amperes and watts, each figure after its name"},
         {"wild3-fnirsi-dps150web-01.png", 0.0, "V", "a supply's page opening with its input voltage, its output's figures placeholders"},
-        {"wild10-nordic-ppk-program-01.png", 2.21, "mA", "a profiler's line of two currents, a time and a charge, its captions lost: the average"},
         {"rigol-dp832-01.png", 3.404, "V", "a unit standing apart from its figure is read with the figure, early in the budget"},
         {"wild10-rigol-ds1000z-01.png", 4.28, "V", "a strip's maximum put in without its minimum, beside the trace's top level, is no limit of it"},
         {"wild8-rigol-ds1000z-10.png", 18.50, "ms", "a scope's strip dimmed under an open menu: its first readout, read in its faint print"},
@@ -190,6 +189,10 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a statistics box's negative current value after its label's colon is small print to read early; its lines under it read after "
          "the budget, each minus after a colon the recogniser lost a minus for sure"},
         {"wild8-rigol-ds1000z-07.png", 1.28, "V", 1.19, 1.98, "a statistics box's last line, its minimum, read after the budget down the box's column"},
+        {"wild10-nordic-ppk-program-01.png", 2.21, "mA", 0, 20.39,
+         "a profiler's line of two currents, a time and a charge, its captions lost: the average, the peak after it its maximum"},
+        {"wild18-ppk2-neopixelpoweroff-02.png", 691.67, "\u00B5A", 0, 15700,
+         "a profiler's first window: its average and the peak beside it, not a later window's maximum further along the line"},
         {"wild15-nordic-ppk-04.png", 123.86, "mA", 0, 133.82,
          "a profiler's tiles, each caption read under its figure: the average, the tile captioned max its maximum, and no minimum"},
     };
