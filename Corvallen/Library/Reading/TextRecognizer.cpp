@@ -985,8 +985,15 @@ thread_local QHash<LineImageKey, LineReading> t_linesRead;
 
 LineReading recognizeLineImage(tesseract::TessBaseAPI* api, const QImage& line)
 {
-    LineImageKey key{int(api->GetPageSegMode()), line.width(), line.height(),
-                     QByteArray(reinterpret_cast<const char*>(line.constBits()), qsizetype(line.sizeInBytes()))};
+    // The key holds the line's pixels only: the padding at the end of each scan line is never
+    // written, and a key that held it would tell apart (or, worse, hash at random) two images
+    // that are the same line.
+    const qsizetype rowBytes = (qsizetype(line.width()) * line.depth() + 7) / 8;
+    QByteArray pixels;
+    pixels.reserve(rowBytes * line.height());
+    for (int y = 0; y < line.height(); ++y)
+        pixels.append(reinterpret_cast<const char*>(line.constScanLine(y)), rowBytes);
+    LineImageKey key{int(api->GetPageSegMode()), line.width(), line.height(), std::move(pixels)};
     if (const auto known = t_linesRead.constFind(key); known != t_linesRead.constEnd())
         return *known;
     LineReading out;
