@@ -768,6 +768,15 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
         std::optional<Unit> unit;
         if (!rest.isEmpty()) {
             unit = parseUnit(rest);
+            // A meter's conductance is in milli- or microsiemens with a capital S glued to a
+            // figure of its full resolution ("2.5353mS"); a time in capitals ("500uS", "5nS") is
+            // a timebase or an interval, given in no more than three digits.
+            static const QRegularExpression siemens(QStringLiteral("^([mnu\u00B5])S$"));
+            const QString figure = m.captured(2);
+            if (const auto s = siemens.match(rest); !unit && s.hasMatch() && figure.contains(QLatin1Char('.'))
+                && std::count_if(figure.begin(), figure.end(), [](QChar c) { return c.isDigit(); }) >= 5)
+                unit = Unit{s.captured(1) == QLatin1String("m") || s.captured(1) == QLatin1String("n") ? s.captured(1) : QString(micro),
+                            QStringLiteral("S"), QString(), false};
             // Digits glued to letters are a name ("2D15P"), not a figure; after a label they are
             // the label's value with a unit the recogniser garbled ("MAX5.18MH").
             // A figure with a point may still be the reading, drawn large with its unit garbled
@@ -1705,7 +1714,10 @@ private:
                                         return w.row == r.main->row && w.box != r.main->box && w.textHeight * 10 >= r.main->height * 6
                                                && !w.box.intersects(r.main->box);
                                     });
-        const bool onEdge = r.main && onScreenEdge(r.main->box) && !aloneInSize;
+        // (Nor is a conductance: no instrument's status bar gives a setting in siemens, and a
+        // meter's trend view draws its reading in a bar over the chart.)
+        const bool conductance = r.unit && r.unit->base == QLatin1String("S");
+        const bool onEdge = r.main && onScreenEdge(r.main->box) && !aloneInSize && !conductance;
         // A scope by its scale marks, or by its peak-to-peak readout: a waveform and a frequency
         // alone are a signal generator's settings as much as a scope's measurements.
         const bool peakToPeak = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("VPP"); });
@@ -4087,7 +4099,8 @@ private:
         for (Token& t : m_tokens) {
             // (A figure a heading gives its unit, "Voltage(V)" over it, is a cell of a table; a
             // channel's name before it names the table's row, no badge of a status bar.)
-            if (t.kind != Kind::Number || t.status || t.unitFromLabel)
+            // (Nor is a conductance a status item: no status bar gives a setting in siemens.)
+            if (t.kind != Kind::Number || t.status || t.unitFromLabel || (t.unit && t.unit->base == QLatin1String("S")))
                 continue;
             for (int a : anchors) {
                 const Token& anchor = m_tokens.at(a);
@@ -5044,9 +5057,10 @@ private:
 
     QString modeFor(const Reading& r) const
     {
-        if (m_scope || r.signalReadout)
-            return QStringLiteral("Oscilloscope");
         const QString base = r.unit ? r.unit->base : QString();
+        // (No scope measures a conductance: a meter's trend chart is what looked like a trace.)
+        if ((m_scope || r.signalReadout) && base != QLatin1String("S"))
+            return QStringLiteral("Oscilloscope");
         const bool ac = alternating(r);
         // A function label that names the quantity alone ("VOLT", "CURR") leaves its kind
         // unsaid, unless the screen marks it direct elsewhere, or shows volts, amperes and watts

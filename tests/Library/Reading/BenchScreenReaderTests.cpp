@@ -888,6 +888,7 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"Sine", 10, 40, 14}, {"Frequency", 10, 90, 14}, {"1.000000", 120, 80, 40}, {"kHz", 330, 90, 20}, {"Amplitude:", 10, 150, 14},
          {"2.000V", 120, 150, 14}, {"Offset:", 10, 180, 14}, {"0.000V", 120, 180, 14}, {"Phase:", 10, 210, 14}, {"0.0°", 120, 210, 14}},
         {{"Stand-by", 10, 40, 12}, {"Power", 10, 200, 12}, {"28s", 200, 120, 30}},
+        {{"RUN", 10, 4, 15}, {"H500.0uS", 131, 4, 15}, {"CH1", 300, 4, 15}, {"2.00V", 10, 120, 10}, {"Trend", 22, 255, 10}},
         {{"SYSTEMMENU", 100, 10, 14}, {"Date:", 10, 40, 12}, {"2024-12-13", 80, 40, 12}, {"Temp", 10, 70, 12}, {"19.0C", 80, 70, 12},
          {"USB:", 10, 100, 12}, {"connected", 80, 100, 12}},
         {{"Output", 10, 20, 12}, {"Current(A)", 60, 40, 12}, {"1", 60, 60, 12}, {"FINE", 200, 60, 12}},
@@ -1400,6 +1401,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"4.1836", 195, 284, 10}, {"V", 249, 284, 10}, {"MAX", 26, 323, 8}, {"AVERAGE", 195, 323, 8}, {"4.9177", 26, 339, 10},
           {"V", 79, 339, 10}, {"4.6276", 195, 339, 10}, {"V", 249, 339, 10}, {"133", 27, 448, 10}, {"0:33", 195, 448, 10}},
          "DC Voltage", 4.2337, "V"},
+        // A meter's trend view: its conductance in a bar over the chart, on the screen's top edge.
+        {{{"Auto", 19, 6, 10}, {"Trig", 55, 6, 10}, {"2.5353mS", 131, 4, 15}, {"Local", 444, 6, 10}, {"18.9038m", 11, 53, 8},
+          {"10.4557m", 11, 113, 8}, {"2.0075m", 17, 173, 8}, {"-60s", 73, 197, 10}, {"-30s", 263, 197, 10}, {"Trend", 22, 255, 10}},
+         "Measurement", 2.5353, "mS"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words, c.boxes));
