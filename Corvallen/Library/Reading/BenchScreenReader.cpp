@@ -1170,6 +1170,11 @@ public:
         // end of the label before a number ("Vmin:-" "4.54V") is the number's.
         QList<ScreenWord> words;
         for (ScreenWord w : screen.words) {
+            // A figure's one decimal mark read twice, a comma and a point side by side
+            // ("-7,.20V"): no figure writes two marks together, and either way the mark parts
+            // the same digits.
+            static const QRegularExpression doubledMark(QStringLiteral("(?<=\\d)(?:,\\.|\\.,)(?=\\d)"));
+            w.text.replace(doubledMark, QStringLiteral("."));
             // A few characters in a box far wider than they could be drawn are a drawing the
             // recogniser made letters of (a chart under the reading read as "me"): no text, and
             // no size for the reading to stand out from.

@@ -791,6 +791,8 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // The channel index in square brackets, as drawn: the first readout, its limits only in
         // its own quantity.
         {{{"Freq[1]=18.09kHz", 20, 230, 10}, {"Max[1]=-0.4V", 160, 230, 10}, {"Min[1]=-1.2V", 300, 230, 10}}, 18.09, "kHz", {}, {}},
+        // ...its point read as a comma and a point side by side.
+        {{{"Freq[1]=18.,09kHz", 20, 230, 10}, {"Max[1]=-0.4V", 160, 230, 10}}, 18.09, "kHz", {}, {}},
         // A peak to peak whose channel badge was read as letters glued before its label; the
         // timebase before the next one's label is no peak to peak.
         {{{"GDPk-Pk", 182, 168, 10}, {"2.80V", 245, 168, 8}, {"1.00ms", 140, 181, 8}, {"eark-Pk", 182, 181, 10}, {"2.80V", 245, 181, 8}},
