@@ -1273,6 +1273,28 @@ public:
                 words.remove(i + 1, 2);
             }
         }
+        // A scope's label, the channel it measures and the value may come apart where the index
+        // is drawn in taller brackets than the letters ("Min" "[1]=" "-7.20V", its "]=" read
+        // as a dash): one readout, as if read in one piece ("Min(1)=-7.20V"). Only a label the
+        // reader knows, each part close to the next on one line.
+        static const QRegularExpression indexAlone(QStringLiteral("^[(\\[{]\\s?(?:C|CH)?([1-4])[)\\]}J|]?[:=\\-]?$"));
+        static const QRegularExpression letters(QStringLiteral("^[A-Za-z][A-Za-z+\\-]*$"));
+        static const QRegularExpression signedFigure(QStringLiteral("^[-+]?\\d"));
+        for (int i = 1; i + 1 < words.size(); ++i) {
+            ScreenWord& label = words[i - 1];
+            const ScreenWord& index = words.at(i);
+            const ScreenWord& value = words.at(i + 1);
+            const auto m = indexAlone.match(index.text);
+            const int gap = std::max({label.textHeight, index.textHeight, value.textHeight, 4});
+            if (m.hasMatch() && label.row == index.row && index.row == value.row && letters.match(label.text).hasMatch()
+                && !labelFor(label.text).isEmpty() && signedFigure.match(value.text).hasMatch() && index.box.left() - label.box.right() <= gap
+                && index.box.left() > label.box.right() - 2 && value.box.left() - index.box.right() <= gap && value.box.left() > index.box.right() - 2) {
+                label.text += QLatin1Char('(') + m.captured(1) + QStringLiteral(")=") + value.text;
+                label.box |= value.box;
+                label.textHeight = std::max(label.textHeight, value.textHeight);
+                words.remove(i, 2);
+            }
+        }
         // A supply's or a tester's live values stand side by side as volts, amperes and watts,
         // each figure alone before its unit; a nought drawn as round as an O reads as the letter
         // ("6.4V" "0A" "OW"). In a row of three such words drawn alike, one in each of those
