@@ -1179,6 +1179,11 @@ public:
         // end of the label before a number ("Vmin:-" "4.54V") is the number's.
         QList<ScreenWord> words;
         for (ScreenWord w : screen.words) {
+            // A figure's one decimal mark read twice, a comma and a point side by side
+            // ("-7,.20V"): no figure writes two marks together, and either way the mark parts
+            // the same digits.
+            static const QRegularExpression doubledMark(QStringLiteral("(?<=\\d)(?:,\\.|\\.,)(?=\\d)"));
+            w.text.replace(doubledMark, QStringLiteral("."));
             // A few characters in a box far wider than they could be drawn are a drawing the
             // recogniser made letters of (a chart under the reading read as "me"): no text, and
             // no size for the reading to stand out from.
@@ -1275,6 +1280,28 @@ public:
                 a.box |= b.box;
                 a.textHeight = std::max(a.textHeight, b.textHeight);
                 words.remove(i + 1, 2);
+            }
+        }
+        // A scope's label, the channel it measures and the value may come apart where the index
+        // is drawn in taller brackets than the letters ("Min" "[1]=" "-7.20V", its "]=" read
+        // as a dash): one readout, as if read in one piece ("Min(1)=-7.20V"). Only a label the
+        // reader knows, each part close to the next on one line.
+        static const QRegularExpression indexAlone(QStringLiteral("^[(\\[{]\\s?(?:C|CH)?([1-4])[)\\]}J|]?[:=\\-]?$"));
+        static const QRegularExpression letters(QStringLiteral("^[A-Za-z][A-Za-z+\\-]*$"));
+        static const QRegularExpression signedFigure(QStringLiteral("^[-+]?\\d"));
+        for (int i = 1; i + 1 < words.size(); ++i) {
+            ScreenWord& label = words[i - 1];
+            const ScreenWord& index = words.at(i);
+            const ScreenWord& value = words.at(i + 1);
+            const auto m = indexAlone.match(index.text);
+            const int gap = std::max({label.textHeight, index.textHeight, value.textHeight, 4});
+            if (m.hasMatch() && label.row == index.row && index.row == value.row && letters.match(label.text).hasMatch()
+                && !labelFor(label.text).isEmpty() && signedFigure.match(value.text).hasMatch() && index.box.left() - label.box.right() <= gap
+                && index.box.left() > label.box.right() - 2 && value.box.left() - index.box.right() <= gap && value.box.left() > index.box.right() - 2) {
+                label.text += QLatin1Char('(') + m.captured(1) + QStringLiteral(")=") + value.text;
+                label.box |= value.box;
+                label.textHeight = std::max(label.textHeight, value.textHeight);
+                words.remove(i, 2);
             }
         }
         // A supply's or a tester's live values stand side by side as volts, amperes and watts,

@@ -2046,6 +2046,22 @@ bool hasEqualsBeforeValue(const ScreenSegmenter::Run& run)
     return false;
 }
 
+// Whether the run's last two glyphs are an equals sign: two flat bars of one width, one right
+// over the other ("[1]=", a channel's tag before its value, is four characters).
+bool endsInEqualsSign(const ScreenSegmenter::Run& run)
+{
+    const QList<QRect>& g = run.glyphs;
+    if (g.size() < 3)
+        return false;
+    const QRect& upper = g.at(g.size() - 2);
+    const QRect& lower = g.at(g.size() - 1);
+    const int h = run.height;
+    auto flat = [&](const QRect& r) { return r.height() <= std::max(2, h / 4) && r.width() >= r.height() * 2 && r.width() <= h; };
+    const int apart = std::max(lower.top() - upper.bottom(), upper.top() - lower.bottom()) - 1;
+    return flat(upper) && flat(lower) && std::abs(upper.left() - lower.left()) <= 1 && std::abs(upper.right() - lower.right()) <= 1 && apart >= 1
+           && apart <= h / 2;
+}
+
 // A lone stroke six times as tall as it is wide is a drawing (a cursor line, a tick, a bar of
 // a frame broken off; a lone 1 has its flag, and a lone l is no reading): read last, when the
 // budget allows.
@@ -2387,7 +2403,9 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     // run there is a line of a log or a table, read in its turn.)
     // A value may come apart from a short word right before it ("Cur:" "-40.00mV", a statistics
     // box's current value cut at its minus): a short title before that word ("Min" "Cur:"
-    // "-40.00mV") names the box's measurement all the same, and is read with it.
+    // "-40.00mV") names the box's measurement all the same, and is read with it. So does a
+    // label before the channel's tag that comes apart from the value ("Min" "[1]=" "-7.20V"):
+    // the tag's equals sign, two bars, is one character of its four.
     const auto raiseLabelsBefore = [&](const QList<int>& values, int mostGlyphs) {
         QList<int> shortWords;
         for (int b = 0; b < scan.runs.size(); ++b) {
@@ -2402,7 +2420,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                 const int reach = label.glyphs.size() <= 4 && label.height * 10 >= value.height * 9 ? value.height * 5 / 2 : value.height;
                 if (a != b && gap >= -2 && gap <= reach && label.height * 10 >= value.height * 6 && label.height * 10 <= value.height * 15
                     && besideFigure(label.box, value)) {
-                    if (priority[b] < priority[a] && label.glyphs.size() <= 4 && gap <= value.height / 2)
+                    if (priority[b] < priority[a] && label.glyphs.size() - (endsInEqualsSign(label) ? 1 : 0) <= 4 && gap <= value.height / 2)
                         shortWords.append(b);
                     priority[b] = std::max(priority[b], priority[a]);
                 }

@@ -791,6 +791,15 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         // The channel index in square brackets, as drawn: the first readout, its limits only in
         // its own quantity.
         {{{"Freq[1]=18.09kHz", 20, 230, 10}, {"Max[1]=-0.4V", 160, 230, 10}, {"Min[1]=-1.2V", 300, 230, 10}}, 18.09, "kHz", {}, {}},
+        // ...its point read as a comma and a point side by side.
+        {{{"Freq[1]=18.,09kHz", 20, 230, 10}, {"Max[1]=-0.4V", 160, 230, 10}}, 18.09, "kHz", {}, {}},
+        // The channel index standing apart between its label and its value, in its taller brackets,
+        // its "=" read as a dash: one readout all the same.
+        {{{"Pk-Pk(1J+16.40V", 131, 424, 11}, {"Min", 276, 425, 8}, {"(1-", 295, 424, 11}, {"-7,.20V", 321, 425, 8}, {"Max", 421, 425, 8},
+          {"(1J+9.20V", 444, 424, 11}},
+         16.40, "V", -7.20, 9.20},
+        {{{"Pk-Pk[1]=16.40V", 20, 230, 11}, {"Min", 160, 231, 8}, {"[1]=", 180, 230, 11}, {"-7.20V", 206, 231, 8}, {"Max[1]=9.20V", 300, 230, 11}},
+         16.40, "V", -7.20, 9.20},
         // A peak to peak whose channel badge was read as letters glued before its label; the
         // timebase before the next one's label is no peak to peak.
         {{{"GDPk-Pk", 182, 168, 10}, {"2.80V", 245, 168, 8}, {"1.00ms", 140, 181, 8}, {"eark-Pk", 182, 181, 10}, {"2.80V", 245, 181, 8}},

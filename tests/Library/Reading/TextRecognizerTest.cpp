@@ -577,6 +577,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"blind-rigol-ds1000z-03.png", QStringLiteral("Freq"), "a strip cell's label in a colour of its own, touching the cell's rim"},
         {"wild2-hantek-dso5102p-02.png", QStringLiteral("3.32V"), "a figure's first digit, off the next by its point, in a cell joined to a menu's frame"},
         {"siglent-sds1000xe-01.png", QStringLiteral("Mean"), "the label just before a strip's value is read with the value, before the work runs out"},
+        {"fresh-siglent-sds1000xe-01.png", QStringLiteral("Min"), "so is a short label before the channel's tag (\"[1]=\") before a strip's value"},
         {"wild6-siglent-sds1000xe-04.png", QStringLiteral("100.105Hz"), "a narrow first digit a little apart from the next, in a strip joined to the grid"},
         {"wild-gwinstek-openwave1kb-02.jpg", QStringLiteral("100.001kHz"), "a slashed zero in small print is a zero, not the 8 or 6 it is nearest unslashed"},
         {"wild5-gwinstek-gds1000b-01.png", QStringLiteral("14.0"), "a small letter in the instrument's own face ends the figure before it"},
