@@ -5130,6 +5130,9 @@ private:
         if (base == QLatin1String("A")) {
             if (kindUnsaid({QStringLiteral("CURR"), QStringLiteral("AMPS")}))
                 return QStringLiteral("Measurement");
+            // A profiler's summary names no kind of current: it draws whatever the device takes.
+            if (const std::optional<Reading> window = !ac && r.main ? profilerWindow() : std::nullopt; window && window->main->word == r.main->word)
+                return QStringLiteral("Measurement");
             return ac ? QStringLiteral("AC Current") : QStringLiteral("DC Current");
         }
         if (base == QString(omega)) {
