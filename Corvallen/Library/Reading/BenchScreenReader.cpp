@@ -2048,9 +2048,47 @@ private:
     // same decimals; where they are not, one was misread.
     void takeProfilerWindow(Reading& r) const
     {
+        if (const std::optional<Reading> window = profilerWindow()) {
+            r.main = window->main;
+            r.unit = window->unit;
+            r.label.clear();
+            // Its limit is its own peak, whatever limit the figure taken before had (a later
+            // window's maximum further along the line is not this one's).
+            r.minValue.reset();
+            r.maxValue = window->maxValue;
+        }
+    }
+
+    // The first stretch's average current as the reading, its peak as its maximum, where the
+    // screen shows a profiler's summary line.
+    std::optional<Reading> profilerWindow() const
+    {
         // (A µ comes out as u or y, as in any unit.)
         static const QRegularExpression charge(QStringLiteral("^[-+]?\\d+[.,]\\d+[mnuy\u00B5]?[cC]$"));
         static const QRegularExpression chargeUnit(QStringLiteral("^[mnuy\u00B5]?[cC]$"));
+        // The unit's first stroke, set tight against its figure, may read as a bar before it
+        // ("1.00" "lmA"), and its capital A as a small one ("0.89a"): on a line of currents
+        // these are amperes all the same.
+        static const QRegularExpression stemmed(QStringLiteral("^[-+]?\\d+[.,]\\d+([lI|]?[mnuy\u00B5]?[aA])$"));
+        static const QRegularExpression stemmedUnit(QStringLiteral("^[lI|]([mnuy\u00B5]?[aA])$"));
+        const auto currentUnit = [&](const Token& t) -> std::optional<Unit> {
+            if (std::optional<Unit> u = unitAfter(t))
+                return u;
+            QString unit;
+            if (const auto m = stemmed.match(m_words.value(t.word).text); m.hasMatch())
+                unit = m.captured(1);
+            else if (t.word + 1 < m_words.size() && m_words.at(t.word + 1).row == t.row
+                     && m_words.at(t.word + 1).box.left() - t.box.right() <= t.height / 2)
+                if (const auto n = stemmedUnit.match(m_words.at(t.word + 1).text); n.hasMatch())
+                    unit = n.captured(1);
+            while (!unit.isEmpty() && QStringLiteral("lI|").contains(unit.front()))
+                unit.remove(0, 1);
+            if (unit.isEmpty())
+                return std::nullopt;
+            unit.back() = QLatin1Char('A');
+            return parseUnit(unit);
+        };
+        QSet<int> opened;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& first = m_tokens.at(i);
             if (first.kind != Kind::Number || first.status || first.clock)
@@ -2058,13 +2096,18 @@ private:
             const std::optional<Unit> u = unitAfter(first);
             if (!u || u->perDivision || u->base != QLatin1String("A"))
                 continue;
+            // (The first current on a line opens it: one further on is another stretch's, even
+            // where the first stretch's figures could not be read.)
+            if (opened.contains(first.row))
+                continue;
+            opened.insert(first.row);
             const Token* second = nullptr;
             bool charged = false;
             for (int j = i + 1; j < m_tokens.size(); ++j) {
                 const Token& t = m_tokens.at(j);
                 if (t.row != first.row || t.box.left() < first.box.right() || !similarSize(t.height, first.height))
                     continue;
-                const std::optional<Unit> tu = t.kind == Kind::Number ? unitAfter(t) : std::nullopt;
+                const std::optional<Unit> tu = t.kind == Kind::Number ? currentUnit(t) : std::nullopt;
                 // (The peak is the very next figure: a current further on is another stretch's.)
                 if (!second) {
                     if (tu && !tu->perDivision && tu->base == QLatin1String("A"))
@@ -2088,18 +2131,32 @@ private:
             }
             if (!second || !charged)
                 continue;
-            if (decimalPlaces(first.shown) != decimalPlaces(second->shown) || decimalPlaces(first.shown) == 0)
-                return;
-            r.main = first;
-            r.unit = u;
-            r.label.clear();
-            // Its limit is its own peak, whatever limit the figure taken before had (a later
-            // window's maximum further along the line is not this one's).
-            const std::optional<Unit> peakUnit = unitAfter(*second);
-            r.minValue.reset();
-            r.maxValue = std::round(second->value * prefixFactor(peakUnit->prefix) / prefixFactor(u->prefix) * 1e9) / 1e9;
-            return;
+            Token average = first;
+            // The stem of the unit's m set tight against the figure may read as a last digit one
+            // ("104.271" "mA" for 104.27 mA): that figure then shows a decimal more than the
+            // peak, and its unit, a word of its own, stands closer to it than a gap between words
+            // (and than the peak's own unit, where that is a word of its own).
+            const auto gapToUnit = [&](const Token& t) {
+                const bool apart = !t.unit && t.word + 1 < m_words.size() && m_words.at(t.word + 1).row == t.row
+                                   && parseUnit(m_words.at(t.word + 1).text);
+                return apart ? m_words.at(t.word + 1).box.left() - t.box.right() : -1;
+            };
+            const int tight = gapToUnit(first), peakGap = gapToUnit(*second);
+            if (decimalPlaces(first.shown) == decimalPlaces(second->shown) + 1 && first.shown.endsWith(QLatin1Char('1')) && tight >= 0
+                && tight * 5 <= first.height && (peakGap < 0 || peakGap > tight + 1)) {
+                average.shown.chop(1);
+                average.value = average.shown.toDouble();
+            }
+            if (decimalPlaces(average.shown) != decimalPlaces(second->shown) || decimalPlaces(average.shown) == 0)
+                return std::nullopt;
+            Reading window;
+            window.main = average;
+            window.unit = u;
+            const std::optional<Unit> peakUnit = currentUnit(*second);
+            window.maxValue = std::round(second->value * prefixFactor(peakUnit->prefix) / prefixFactor(u->prefix) * 1e9) / 1e9;
+            return window;
         }
+        return std::nullopt;
     }
 
     // A supply's page may open with the voltage it is fed from, named and glued to its figure
@@ -5113,6 +5170,9 @@ private:
         }
         if (base == QLatin1String("A")) {
             if (kindUnsaid({QStringLiteral("CURR"), QStringLiteral("AMPS")}))
+                return QStringLiteral("Measurement");
+            // A profiler's summary names no kind of current: it draws whatever the device takes.
+            if (const std::optional<Reading> window = !ac && r.main ? profilerWindow() : std::nullopt; window && window->main->word == r.main->word)
                 return QStringLiteral("Measurement");
             return ac ? QStringLiteral("AC Current") : QStringLiteral("DC Current");
         }

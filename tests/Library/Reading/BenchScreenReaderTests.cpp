@@ -1365,15 +1365,28 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         // line, the average first.
         {{{"25mA", 300, 127, 9}, {"20mA", 300, 275, 9}, {"15mA", 300, 423, 9}, {"2.21", 412, 938, 14}, {"mA", 451, 943, 9},
           {"20.39", 597, 938, 14}, {"mA", 647, 943, 9}, {"9.997", 788, 938, 14}, {"ms", 838, 945, 7}, {"22.14uc", 980, 938, 14}},
-         "DC Current", 2.21, "mA"},
+         "Measurement", 2.21, "mA"},
         // ...the charge's µ read as a y, or its unit garbled and the charge known by its caption.
         {{{"25mA", 300, 127, 9}, {"2.21", 412, 938, 14}, {"mA", 451, 943, 9}, {"20.39", 597, 938, 14}, {"mA", 647, 943, 9},
           {"9.997", 788, 938, 14}, {"ms", 838, 945, 7}, {"22.14", 980, 938, 14}, {"yc", 1025, 943, 9}},
-         "DC Current", 2.21, "mA"},
+         "Measurement", 2.21, "mA"},
         {{{"20mA", 30, 60, 9}, {"684.69", 152, 558, 13}, {"\u00B5A", 200, 562, 9}, {"15.70ma", 349, 558, 13}, {"25.8:", 538, 558, 13},
           {"IS", 583, 564, 7}, {"17.70", 716, 558, 13}, {"Ime", 760, 562, 9}, {"average", 166, 584, 10}, {"time", 551, 582, 9},
           {"charge", 729, 582, 10}},
-         "DC Current", 684.69, "\u00B5A"},
+         "Measurement", 684.69, "\u00B5A"},
+        // ...the stem of the unit's first letter, set tight against its figure, read as a bar
+        // before the peak's unit, or the peak's A as a small a...
+        {{{"25mA", 300, 127, 9}, {"379.03", 412, 938, 14}, {"\u00B5A", 464, 943, 9}, {"1.00", 597, 938, 14}, {"lmA", 631, 943, 9},
+          {"10.06", 788, 938, 14}, {"s", 838, 945, 7}, {"3.82", 980, 938, 14}, {"mC", 1015, 943, 9}},
+         "Measurement", 379.03, "\u00B5A"},
+        {{{"1A", 60, 74, 9}, {"52.12", 137, 593, 13}, {"mA", 181, 597, 9}, {"0.89a", 293, 593, 13}, {"6.720", 430, 593, 13},
+          {"s", 475, 599, 7}, {"350.30", 575, 593, 13}, {"mC", 630, 597, 9}},
+         "Measurement", 52.12, "mA"},
+        // ...or as a last digit one of the average, which then shows a decimal more than the peak
+        // and stands closer to its unit.
+        {{{"25mA", 300, 127, 9}, {"104.271", 412, 938, 14, -1, 52}, {"mA", 465, 943, 9}, {"140.01", 597, 938, 14, -1, 50},
+          {"mA", 652, 943, 9}, {"381.71", 788, 938, 14}, {"ms", 840, 945, 7}, {"39.81", 980, 938, 14}, {"mC", 1025, 943, 9}},
+         "Measurement", 104.27, "mA"},
         // A dashboard's gauges, each named centred over its dial, the figure centred at its
         // foot with its unit lost: the voltage's gauge gives volts.
         {{{"Voltage", 40, 21, 16}, {"Current", 364, 21, 13}, {"Power", 689, 21, 13}, {"230.5", 44, 130, 20}, {"7.6", 380, 130, 20},
@@ -1475,7 +1488,7 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   // stretch's.)
                                   QList<W>{{"1A", 60, 74, 9, 0, 17}, {"400mA", 36, 283, 9, 1, 41}, {"200mA", 36, 353, 9, 2, 41},
                                            {"0nA", 52, 423, 9, 3, 25}, {"52.121", 137, 593, 13, 4, 43}, {"mA", 181, 597, 9, 4, 18},
-                                           {"0.89a", 293, 593, 13, 4, 43}, {"6.72:", 430, 593, 13, 4, 44}, {"Is", 475, 599, 7, 4, 5},
+                                           {"0.89:", 293, 593, 13, 4, 43}, {"6.72:", 430, 593, 13, 4, 44}, {"Is", 475, 599, 7, 4, 5},
                                            {"350.30", 575, 593, 13, 4, 54}, {"Imc", 630, 597, 9, 4, 18}, {"2.101", 754, 593, 13, 4, 34},
                                            {"mA,", 789, 597, 9, 4, 18}, {"2.45)", 906, 593, 13, 4, 34}, {"mA", 941, 597, 9, 4, 18},
                                            {"1.000", 1059, 593, 13, 4, 43}, {"Is", 1103, 599, 7, 4, 5}, {"2.10", 1208, 593, 13, 4, 34},
@@ -1483,7 +1496,7 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                            {"charge", 593, 616, 10, 5, 36}, {"average", 760, 619, 10, 5, 41}, {"time", 1071, 617, 9, 5, 24},
                                            {"charge", 1217, 616, 10, 5, 35}},
                                   // (A profiler's line whose two currents differ in decimals: one was misread.)
-                                  QList<W>{{"Window", 10, 900, 9}, {"Selection", 100, 900, 9}, {"104.271", 412, 938, 14}, {"mA", 470, 943, 9},
+                                  QList<W>{{"Window", 10, 900, 9}, {"Selection", 100, 900, 9}, {"104.271", 412, 938, 14}, {"mA", 476, 943, 9},
                                            {"140.01", 597, 938, 14}, {"mA", 650, 943, 9}, {"381.71", 788, 938, 14}, {"ms", 840, 945, 7},
                                            {"39.81", 980, 938, 14}, {"mC", 1025, 943, 9}},
                                   // (An input voltage after an output's name whose figure was lost.)
