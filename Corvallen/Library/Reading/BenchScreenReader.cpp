@@ -1511,6 +1511,8 @@ public:
         if (!r.overload)
             settle(r);
         if (m_scope)
+            passOverRatio(r);
+        if (m_scope)
             takeStatisticsRow(r);
         const QString mode = modeFor(r);
         if (r.main && untrustworthy(r, mode)) {
@@ -2557,6 +2559,25 @@ private:
                 r.label.clear();
                 return;
             }
+        }
+    }
+
+    // A duty cycle or an overshoot in percent is a ratio of the signal's times or levels, not a
+    // quantity it measures: where a scope's measurements open with one, the next readout in
+    // reading order that measures in a unit is the reading ("+Duty(C1) 50.0%" over
+    // "Freq(C1) 1.0000Hz"). With none, the ratio stands as it is.
+    void passOverRatio(Reading& r) const
+    {
+        if (!r.main || !r.unit || r.unit->base != QLatin1String("%"))
+            return;
+        for (const Readout& o : labelledReadouts(m_words)) {
+            if (o.unit.perDivision || o.unit.base.isEmpty() || o.unit.base == QLatin1String("%") || o.label == QLatin1String("MIN")
+                || o.label == QLatin1String("MAX"))
+                continue;
+            takeReadout(r, o);
+            r.minValue.reset();
+            r.maxValue.reset();
+            return;
         }
     }
 

@@ -1667,6 +1667,10 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
           {"2.000m", 329, 679, 11}, {"2.001m", 411, 679, 11}, {"217.1n", 493, 679, 11}, {"1.00ms", 592, 675, 11}, {"1.00MS/s", 749, 675, 11},
           {"+Duty", 60, 697, 12}, {"43.75%", 158, 697, 11}, {"43.75", 246, 697, 11}, {"43.72", 328, 697, 11}, {"43.78", 410, 697, 11}},
          2.000, "ms", 2.000, 2.001},
+        // A result panel that opens with a duty cycle: a ratio, passed over for the frequency.
+        {{{"1.00s/", 239, 12, 12}, {"100.00kSa/s", 359, 17, 12}, {"+Duty(C1)", 877, 142, 14}, {"50.0%", 881, 163, 11},
+          {"Freq(C1)", 877, 224, 14}, {"1.0000Hz", 881, 245, 11}, {"Period(C1)", 877, 306, 14}, {"1.0000s", 881, 327, 11}},
+         1.0, "Hz", {}, {}},
         // ...not five figures that hold no such order (a row of scales or cursor positions).
         {{{"100.0us/", 466, 44, 10}, {"2.0V", 147, 506, 10}, {"1.0V", 232, 506, 10}, {"500mV", 317, 506, 10}, {"2.0V", 402, 506, 10},
           {"5.0V", 488, 506, 10}},
