@@ -1751,7 +1751,10 @@ private:
                        return w.row == value.row && bareName.match(w.text).hasMatch() && !readoutLabel(w.text).isEmpty();
                    });
         }();
-        if (hasScopeMarks(m_words) || (m_scope && (peakToPeak || channelReadout || strip || namedAfter))) {
+        // (Or a readout named after the channel it measures in words of their own, "C1" before
+        // "Period 25.000ms" in a program's table of measurements.)
+        const bool namesChannel = std::any_of(stripReadouts.begin(), stripReadouts.end(), [](const Readout& o) { return o.ofChannel; });
+        if (hasScopeMarks(m_words) || (m_scope && (peakToPeak || channelReadout || strip || namedAfter || namesChannel))) {
             const QList<Readout> readouts = labelledReadouts(m_words);
             // The peak to peak the layout's own pairing found stands, with its limits. One it
             // only guessed (a voltage no label claims) stands behind a garbled label of its own

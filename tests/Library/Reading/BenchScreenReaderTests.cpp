@@ -1551,6 +1551,10 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
          {}, "", {}, {}},
         // A waveform, a sample rate, and a strip whose other readouts show only stars.
         {{{"25.0MSa/s", 300, 4, 10}, {"Rise", 200, 230, 10}, {"12.60ms", 230, 230, 10}, {"Freqeesss", 300, 230, 10}}, 12.60, "ms", {}, {}, true},
+        // A program's table of measurements, each named after the channel it measures.
+        {{{"Name", 214, 101, 11}, {"Value", 329, 101, 11}, {"C1", 163, 124, 11}, {"Period", 207, 124, 11}, {"25.000ms", 271, 124, 11},
+          {"C1", 163, 148, 11}, {"PosDuty", 207, 148, 13}, {"50.006%", 271, 148, 11}},
+         25.000, "ms", {}, {}, true},
         // A negative voltage whose label was lost is no peak to peak.
         {{{"Freq:2.28kHz", 131, 424, 10}, {"-159.99mV", 466, 425, 8}}, 2.28, "kHz", {}, {}, true},
         // A counter beside a cursor box: its "1/ΔX" read as "1iAX" is no maximum.
