@@ -1053,13 +1053,30 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
             used.insert(i);
             continue;
         }
-        if (const auto m = whole.match(zerosAfterPoint(noughtAsLetter(w.text))); m.hasMatch()) {
+        // A program's readout that follows the pointer names the channel before its label, glued
+        // to it ("C1Period:1ms", "DIO4Period:250us"), and gives the same measurement in other
+        // forms after slashes ("1ms/999.7971Hz/12.5%": that period's frequency and duty): the
+        // first form is the readout.
+        static const QRegularExpression channelGlued(QStringLiteral("^(?:CH|C|DIO)\\d{1,2}(?=[A-Za-z]{3})"));
+        static const QRegularExpression otherForms(QStringLiteral("^([A-Za-z\u00B5]{1,3})(?:/[+-]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5%]{1,3})+$"));
+        QString text = w.text;
+        bool channelBefore = false;
+        if (const auto g = channelGlued.match(text); g.hasMatch()) {
+            const auto plain = whole.match(zerosAfterPoint(noughtAsLetter(text)));
+            if (!plain.hasMatch() || readoutLabel(plain.captured(1)).isEmpty()) {
+                text = text.mid(g.capturedLength(0));
+                channelBefore = true;
+            }
+        }
+        if (const auto m = whole.match(zerosAfterPoint(noughtAsLetter(text))); m.hasMatch()) {
             r.label = readoutLabel(m.captured(1));
             QString unitText = m.captured(4);
+            if (const auto f = otherForms.match(unitText); channelBefore && f.hasMatch())
+                unitText = f.captured(1);
             if (unitText.isEmpty())
                 unitText = unitWordAfter(i);
             r.ofTrace = traceName.match(w.text).hasMatch();
-            r.ofChannel = !m.captured(2).isEmpty();
+            r.ofChannel = !m.captured(2).isEmpty() || channelBefore;
             if (!r.label.isEmpty() && fill(r, m.captured(3), unitText, i)) {
                 used.insert(i);
                 out.append(r);

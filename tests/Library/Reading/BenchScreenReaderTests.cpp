@@ -1555,6 +1555,11 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"Name", 214, 101, 11}, {"Value", 329, 101, 11}, {"C1", 163, 124, 11}, {"Period", 207, 124, 11}, {"25.000ms", 271, 124, 11},
           {"C1", 163, 148, 11}, {"PosDuty", 207, 148, 13}, {"50.006%", 271, 148, 11}},
          25.000, "ms", {}, {}, true},
+        // The readout that follows the pointer: the channel glued before its label, the period's
+        // frequency and duty after slashes; the trace's value at the pointer is no readout.
+        {{{"Stop", 88, 10, 10}, {"C1:3.299V", 279, 118, 9}, {"X:450,8us", 279, 216, 9}, {"C1Period:1ms/999.7971Hz/12.5%", 277, 231, 10},
+          {"C1Width:125us", 299, 250, 9}},
+         1, "ms", {}, {}, true},
         // A negative voltage whose label was lost is no peak to peak.
         {{{"Freq:2.28kHz", 131, 424, 10}, {"-159.99mV", 466, 425, 8}}, 2.28, "kHz", {}, {}, true},
         // A counter beside a cursor box: its "1/ΔX" read as "1iAX" is no maximum.
