@@ -1062,13 +1062,30 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
             used.insert(i);
             continue;
         }
-        if (const auto m = whole.match(zerosAfterPoint(noughtAsLetter(w.text))); m.hasMatch()) {
+        // A program's readout that follows the pointer names the channel before its label, glued
+        // to it ("C1Period:1ms", "DIO4Period:250us"), and gives the same measurement in other
+        // forms after slashes ("1ms/999.7971Hz/12.5%": that period's frequency and duty): the
+        // first form is the readout.
+        static const QRegularExpression channelGlued(QStringLiteral("^(?:CH|C|DIO)\\d{1,2}(?=[A-Za-z]{3})"));
+        static const QRegularExpression otherForms(QStringLiteral("^([A-Za-z\u00B5]{1,3})(?:/[+-]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5%]{1,3})+$"));
+        QString text = w.text;
+        bool channelBefore = false;
+        if (const auto g = channelGlued.match(text); g.hasMatch()) {
+            const auto plain = whole.match(zerosAfterPoint(noughtAsLetter(text)));
+            if (!plain.hasMatch() || readoutLabel(plain.captured(1)).isEmpty()) {
+                text = text.mid(g.capturedLength(0));
+                channelBefore = true;
+            }
+        }
+        if (const auto m = whole.match(zerosAfterPoint(noughtAsLetter(text))); m.hasMatch()) {
             r.label = readoutLabel(m.captured(1));
             QString unitText = m.captured(4);
+            if (const auto f = otherForms.match(unitText); channelBefore && f.hasMatch())
+                unitText = f.captured(1);
             if (unitText.isEmpty())
                 unitText = unitWordAfter(i);
             r.ofTrace = traceName.match(w.text).hasMatch();
-            r.ofChannel = !m.captured(2).isEmpty();
+            r.ofChannel = !m.captured(2).isEmpty() || channelBefore;
             if (!r.label.isEmpty() && fill(r, m.captured(3), unitText, i)) {
                 used.insert(i);
                 out.append(r);
@@ -1164,9 +1181,11 @@ bool hasScopeMarks(const QList<ScreenWord>& words, int atLeast = 2)
 {
     static const QRegularExpression mark(QStringLiteral("\\d(?:[munpµ]?[Vs]|[munpµ]?V)/(?:div)?$|Sa/s|GSa|MSa|kpts|Mpts|^pts$|/div"),
                                          QRegularExpression::CaseInsensitiveOption);
+    // (Some scopes write their sample rate without the a: "3.00MS/s", "25.0kS/s".)
+    static const QRegularExpression samples(QStringLiteral("\\d[kMG]S/s$"));
     int marks = 0;
     for (const ScreenWord& w : words)
-        if (mark.match(w.text).hasMatch())
+        if (mark.match(w.text).hasMatch() || samples.match(w.text).hasMatch())
             ++marks;
     return marks >= atLeast;
 }
@@ -1545,6 +1564,8 @@ public:
         if (!r.overload)
             settle(r);
         if (m_scope)
+            passOverRatio(r);
+        if (m_scope)
             takeStatisticsRow(r);
         const QString mode = modeFor(r);
         if (r.main && untrustworthy(r, mode)) {
@@ -1786,7 +1807,10 @@ private:
                        return w.row == value.row && bareName.match(w.text).hasMatch() && !readoutLabel(w.text).isEmpty();
                    });
         }();
-        if (hasScopeMarks(m_words) || (m_scope && (peakToPeak || channelReadout || strip || namedAfter))) {
+        // (Or a readout named after the channel it measures in words of their own, "C1" before
+        // "Period 25.000ms" in a program's table of measurements.)
+        const bool namesChannel = std::any_of(stripReadouts.begin(), stripReadouts.end(), [](const Readout& o) { return o.ofChannel; });
+        if (hasScopeMarks(m_words) || (m_scope && (peakToPeak || channelReadout || strip || namedAfter || namesChannel))) {
             const QList<Readout> readouts = labelledReadouts(m_words);
             // The peak to peak the layout's own pairing found stands, with its limits. One it
             // only guessed (a voltage no label claims) stands behind a garbled label of its own
@@ -2654,95 +2678,136 @@ private:
         }
     }
 
+    // A duty cycle or an overshoot in percent is a ratio of the signal's times or levels, not a
+    // quantity it measures: where a scope's measurements open with one, the next readout in
+    // reading order that measures in a unit is the reading ("+Duty(C1) 50.0%" over
+    // "Freq(C1) 1.0000Hz"). With none, the ratio stands as it is.
+    void passOverRatio(Reading& r) const
+    {
+        if (!r.main || !r.unit || r.unit->base != QLatin1String("%"))
+            return;
+        for (const Readout& o : labelledReadouts(m_words)) {
+            if (o.unit.perDivision || o.unit.base.isEmpty() || o.unit.base == QLatin1String("%") || o.label == QLatin1String("MIN")
+                || o.label == QLatin1String("MAX"))
+                continue;
+            takeReadout(r, o);
+            r.minValue.reset();
+            r.maxValue.reset();
+            return;
+        }
+    }
+
     // A scope's statistics table gives each measurement a row of five figures, in columns headed
     // Value, Mean, Min, Max and Std-Dev ("1.09s 995.62ms 63.02us 1.10s 314.82ms"), its label
-    // perhaps before them: the row whose first figure is the reading gives its limits, the third
-    // and the fourth, where they bound both the value and the mean. (A figure whose unit kept
-    // only its prefix, "392.00m", is in the reading's quantity like the rest of its row.)
+    // before them. The value carries its unit; the statistics after it may keep only their
+    // prefix ("500.0µ", the µ read as u or y; "392.00m") or, with none, print the bare figure
+    // ("3.32V 3.32 3.32 3.32 0.00"): all are in the value's quantity. The five figures from the
+    // token at `first` on, in that quantity, or nothing where they are no such row: the value
+    // and the mean both between the minimum and the maximum, the deviation no wider than their
+    // span (each figure rounded to its last digit, so a steady signal's span may show as none).
+    // `headed`: whether a figure without its unit may stand in the row, which only a table
+    // that names its columns over it shows.
+    // (`known`: the value's unit where the reading's own readout told it, its figure here
+    // having kept only the prefix.)
+    QList<double> statisticsCells(int first, bool headed, const std::optional<Unit>& known = std::nullopt) const
+    {
+        const Token& token = m_tokens.at(first);
+        const std::optional<Unit> unit = token.unit ? token.unit : known;
+        if (token.kind != Kind::Number || token.clock || token.status || !unit || unit->perDivision || unit->base.isEmpty()
+            || unit->base == QLatin1String("%"))
+            return {};
+        static const QRegularExpression specks(QStringLiteral("['`\"]"));
+        static const QRegularExpression figureFirst(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?(\\S+)$"));
+        static const QRegularExpression prefixOnly(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?([munpky\u00B5])$"));
+        static const QRegularExpression bare(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?$"));
+        QList<double> cells{token.value * prefixFactor(unit->prefix)};
+        double step = std::pow(10.0, -decimalPlaces(token.shown)) * prefixFactor(unit->prefix);
+        for (int i = first + 1; i < m_tokens.size() && cells.size() < 5; ++i) {
+            const Token& t = m_tokens.at(i);
+            if (t.row != token.row || t.kind != Kind::Number || t.clock || t.status)
+                return {};
+            // (A speck beside a cell's unit read as a quote mark is no part of it: "392.00m'Yv",
+            // "0.0p'".)
+            const QString text = QString(t.text).remove(specks);
+            std::optional<Unit> u = t.unit;
+            if (const auto m = figureFirst.match(text); !u && m.hasMatch() && text != t.text)
+                u = parseUnit(m.captured(1));
+            if (const auto m = prefixOnly.match(text); !u && m.hasMatch()) {
+                const QString p = m.captured(1);
+                u = Unit{p == QLatin1String("u") || p == QLatin1String("y") ? QString(micro) : p, unit->base, QString(), false};
+            }
+            if (!u && headed && bare.match(text).hasMatch())
+                u = Unit{QString(), unit->base, QString(), false};
+            if (!u || u->perDivision || u->base != unit->base)
+                return {};
+            cells.append(t.value * prefixFactor(u->prefix));
+            if (cells.size() == 3 || cells.size() == 4)
+                step = std::max(step, std::pow(10.0, -decimalPlaces(t.shown)) * prefixFactor(u->prefix));
+        }
+        if (cells.size() != 5)
+            return {};
+        const double low = cells.at(2), high = cells.at(3), slack = step * 0.5 + std::abs(high) * 1e-9;
+        const auto within = [&](double v) { return v >= low - slack && v <= high + slack; };
+        if (low > high || !within(cells.at(0)) || !within(cells.at(1)) || cells.at(4) < 0 || cells.at(4) > high - low + 2 * step)
+            return {};
+        return cells;
+    }
+
+    // Whether a row's figures stand under a heading that names a statistics table's columns
+    // ("Value Mean Min Max Std Dev"), on a line just above.
+    bool underStatisticsHeading(const Token& value) const
+    {
+        static const QStringList columns = {QStringLiteral("VALUE"), QStringLiteral("MEAN"), QStringLiteral("MIN"), QStringLiteral("MAX"),
+                                            QStringLiteral("STDDEV"), QStringLiteral("STD")};
+        return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+            const int above = value.box.top() - w.box.bottom();
+            return w.row < value.row && above >= -2 && above <= value.height * 3 && columns.contains(upperName(w.text));
+        });
+    }
+
+    // The row whose first figure is the reading gives its limits, the third and the fourth.
     void takeStatisticsRow(Reading& r) const
     {
         if (!r.main || !r.unit || r.minValue || r.maxValue)
             return;
-        static const QRegularExpression prefixOnly(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?([munpk\u00B5])$"));
-        QSet<int> rows;
-        for (const Token& t : m_tokens)
-            rows.insert(t.row);
-        for (const int row : rows) {
-            QList<double> cells;
-            bool table = true;
-            for (const Token& t : m_tokens) {
-                if (t.row != row)
-                    continue;
-                if (t.kind != Kind::Number) {
-                    table = table && cells.isEmpty();
-                    continue;
-                }
-                // (A speck beside a cell's unit read as a quote mark is no part of it: "392.00m'Yv",
-                // "0.0p'".)
-                static const QRegularExpression specks(QStringLiteral("['`\"]"));
-                static const QRegularExpression figureFirst(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?(\\S+)$"));
-                const QString text = QString(t.text).remove(specks);
-                std::optional<Unit> u = t.unit;
-                if (const auto m = figureFirst.match(text); !u && m.hasMatch() && text != t.text)
-                    u = parseUnit(m.captured(1));
-                if (const auto m = prefixOnly.match(text); !u && m.hasMatch())
-                    u = Unit{m.captured(1) == QLatin1String("u") ? QString(micro) : m.captured(1), r.unit->base, QString(), false};
-                if (t.clock || !u || u->perDivision || u->base != r.unit->base) {
-                    table = false;
-                    continue;
-                }
-                cells.append(t.value * prefixFactor(u->prefix));
-            }
-            const double reading = r.main->value * prefixFactor(r.unit->prefix);
-            if (!table || cells.size() != 5 || std::abs(cells.at(0) - reading) > std::abs(reading) * 1e-9)
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            // (A reading taken from a labelled readout keeps its figure, not where it stood.)
+            const bool same = r.main->box.isNull() ? t.shown == r.main->shown : t.word == r.main->word && t.box == r.main->box;
+            if (t.kind != Kind::Number || !same || (t.unit && t.unit->base != r.unit->base))
                 continue;
-            const double low = cells.at(2), high = cells.at(3);
-            if (low > high || cells.at(0) < low || cells.at(0) > high || cells.at(1) < low || cells.at(1) > high)
+            const QList<double> cells = statisticsCells(i, underStatisticsHeading(t), r.unit);
+            const double reading = r.main->value * prefixFactor(r.unit->prefix);
+            if (cells.isEmpty() || std::abs(cells.at(0) - reading) > std::abs(reading) * 1e-9)
                 continue;
             const double scale = prefixFactor(r.unit->prefix);
-            r.minValue = std::round(low / scale * 1e9) / 1e9;
-            r.maxValue = std::round(high / scale * 1e9) / 1e9;
+            r.minValue = std::round(cells.at(2) / scale * 1e9) / 1e9;
+            r.maxValue = std::round(cells.at(3) / scale * 1e9) / 1e9;
             return;
         }
     }
 
     // A scope's statistics table whose names went unread still shows what it is: a line of five
     // figures in one quantity, the measurement's current value, its mean, minimum, maximum and
-    // deviation, the current value and the mean both between the minimum and the maximum. Its
-    // top such line is the first measurement, with its own limits.
+    // deviation. Its top such line is the first measurement, with its own limits (a ratio's
+    // line, a duty cycle in percent, is passed over for the next).
     void takeStatisticsTable(Reading& r)
     {
-        QList<int> rows;
-        for (const Token& t : m_tokens)
-            if (!rows.contains(t.row))
-                rows.append(t.row);
-        std::sort(rows.begin(), rows.end());
-        for (const int row : rows) {
-            QList<const Token*> cells;
-            bool table = true;
-            for (const Token& t : m_tokens) {
-                if (t.row != row || t.kind != Kind::Number)
-                    continue;
-                if (t.clock || t.status || !t.unit || t.unit->perDivision || (!cells.isEmpty() && t.unit->base != cells.first()->unit->base)) {
-                    table = false;
-                    break;
-                }
-                cells.append(&t);
-            }
-            if (!table || cells.size() != 5)
+        QList<int> order;
+        for (int i = 0; i < m_tokens.size(); ++i)
+            if (m_tokens.at(i).kind == Kind::Number)
+                order.append(i);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return m_tokens.at(a).row < m_tokens.at(b).row; });
+        for (const int i : order) {
+            const QList<double> cells = statisticsCells(i, underStatisticsHeading(m_tokens.at(i)));
+            if (cells.isEmpty())
                 continue;
-            QList<double> v;
-            for (const Token* t : cells)
-                v.append(t->value * prefixFactor(t->unit->prefix));
-            const double low = v.at(2), high = v.at(3);
-            if (low >= high || v.at(0) < low || v.at(0) > high || v.at(1) < low || v.at(1) > high || v.at(4) < 0 || v.at(4) > high - low)
-                continue;
-            r.main = *cells.first();
-            r.unit = cells.first()->unit;
+            r.main = m_tokens.at(i);
+            r.unit = r.main->unit;
             r.label.clear();
             const double scale = prefixFactor(r.unit->prefix);
-            r.minValue = std::round(low / scale * 1e9) / 1e9;
-            r.maxValue = std::round(high / scale * 1e9) / 1e9;
+            r.minValue = std::round(cells.at(2) / scale * 1e9) / 1e9;
+            r.maxValue = std::round(cells.at(3) / scale * 1e9) / 1e9;
             m_scope = true;
             return;
         }

@@ -1578,6 +1578,15 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
          {}, "", {}, {}},
         // A waveform, a sample rate, and a strip whose other readouts show only stars.
         {{{"25.0MSa/s", 300, 4, 10}, {"Rise", 200, 230, 10}, {"12.60ms", 230, 230, 10}, {"Freqeesss", 300, 230, 10}}, 12.60, "ms", {}, {}, true},
+        // A program's table of measurements, each named after the channel it measures.
+        {{{"Name", 214, 101, 11}, {"Value", 329, 101, 11}, {"C1", 163, 124, 11}, {"Period", 207, 124, 11}, {"25.000ms", 271, 124, 11},
+          {"C1", 163, 148, 11}, {"PosDuty", 207, 148, 13}, {"50.006%", 271, 148, 11}},
+         25.000, "ms", {}, {}, true},
+        // The readout that follows the pointer: the channel glued before its label, the period's
+        // frequency and duty after slashes; the trace's value at the pointer is no readout.
+        {{{"Stop", 88, 10, 10}, {"C1:3.299V", 279, 118, 9}, {"X:450,8us", 279, 216, 9}, {"C1Period:1ms/999.7971Hz/12.5%", 277, 231, 10},
+          {"C1Width:125us", 299, 250, 9}},
+         1, "ms", {}, {}, true},
         // A negative voltage whose label was lost is no peak to peak.
         {{{"Freq:2.28kHz", 131, 424, 10}, {"-159.99mV", 466, 425, 8}}, 2.28, "kHz", {}, {}, true},
         // A counter beside a cursor box: its "1/ΔX" read as "1iAX" is no maximum.
@@ -1674,6 +1683,30 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"100.0us/", 466, 44, 10}, {"2.7mV", 147, 506, 10}, {"2.6435mV", 232, 506, 10}, {"2.4mV", 317, 506, 10}, {"2.9mV", 402, 506, 10},
           {"111.99uV", 488, 506, 10}, {"170.2kHz", 148, 542, 10}, {"170.20kHz", 233, 542, 10}},
          2.7, "mV", 2.4, 2.9},
+        // ...its statistics keeping only their prefix (a sample rate without its a for the
+        // mark): a steady signal's span shows as none, its deviation below the last digit.
+        {{{"25.0kS/s", 748, 675, 11}, {"Value", 158, 696, 12}, {"Min", 330, 696, 12}, {"Period", 26, 713, 16}, {"63.00ms", 159, 715, 11},
+          {"63.00m", 247, 715, 11}, {"63.00m", 329, 715, 11}, {"63.00m", 411, 715, 11}, {"492.0n", 493, 715, 11}},
+         63.00, "ms", 63.00, 63.00},
+        // ...or bare where they have no prefix, under the columns' names; µ read as y.
+        {{{"3.00MS/s", 748, 675, 11}, {"Value", 158, 696, 12}, {"Mean", 247, 697, 11}, {"+Duty", 60, 715, 12}, {"25.00%", 159, 715, 11},
+          {"24.92", 247, 715, 11}, {"12.49", 330, 715, 11}, {"88.43", 411, 715, 11}, {"1.761", 494, 715, 11}, {"Ampl", 26, 733, 16},
+          {"3.32V", 159, 733, 11}, {"3.32", 247, 733, 11}, {"3.32", 329, 733, 11}, {"3.32", 411, 733, 11}, {"0.00", 493, 733, 11},
+          {"500.0ys", 159, 751, 11}, {"500.0y", 247, 751, 11}, {"499.9y", 328, 751, 11}, {"500.2y", 411, 751, 11}, {"71.31n", 493, 751, 11}},
+         3.32, "V", 3.32, 3.32},
+        // ...not bare figures without those names over them.
+        {{{"3.00MS/s", 748, 675, 11}, {"3.32V", 159, 733, 11}, {"3.32", 247, 733, 11}, {"3.32", 329, 733, 11}, {"3.32", 411, 733, 11},
+          {"0.00", 493, 733, 11}},
+         {}, "", {}, {}},
+        // A readout's row in such a table, run on into the time base's bar, gives its limits.
+        {{{"Tek", 0, 1, 14}, {"2.00V", 69, 639, 11}, {"Period", 26, 677, 16}, {"2.000ms", 159, 679, 11}, {"2.000m", 247, 679, 11},
+          {"2.000m", 329, 679, 11}, {"2.001m", 411, 679, 11}, {"217.1n", 493, 679, 11}, {"1.00ms", 592, 675, 11}, {"1.00MS/s", 749, 675, 11},
+          {"+Duty", 60, 697, 12}, {"43.75%", 158, 697, 11}, {"43.75", 246, 697, 11}, {"43.72", 328, 697, 11}, {"43.78", 410, 697, 11}},
+         2.000, "ms", 2.000, 2.001},
+        // A result panel that opens with a duty cycle: a ratio, passed over for the frequency.
+        {{{"1.00s/", 239, 12, 12}, {"100.00kSa/s", 359, 17, 12}, {"+Duty(C1)", 877, 142, 14}, {"50.0%", 881, 163, 11},
+          {"Freq(C1)", 877, 224, 14}, {"1.0000Hz", 881, 245, 11}, {"Period(C1)", 877, 306, 14}, {"1.0000s", 881, 327, 11}},
+         1.0, "Hz", {}, {}},
         // ...not five figures that hold no such order (a row of scales or cursor positions).
         {{{"100.0us/", 466, 44, 10}, {"2.0V", 147, 506, 10}, {"1.0V", 232, 506, 10}, {"500mV", 317, 506, 10}, {"2.0V", 402, 506, 10},
           {"5.0V", 488, 506, 10}},
