@@ -4247,10 +4247,24 @@ private:
             marks += channels;
         // A waveform across the screen with any scope measurement beside it is a scope's screen
         // even when the recogniser garbled its settings and its peak-to-peak label.
+        // (A label counts with a figure of its own, glued to it, after it on its line or under
+        // it: a bare "Period" is a menu's entry or a button, on a meter program's page as well.)
+        const auto withFigure = [&](const Token& label) {
+            return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& n) {
+                if (n.kind != Kind::Number)
+                    return false;
+                const int below = n.box.top() - label.box.bottom();
+                return n.word == label.word || (n.row == label.row && n.box.left() > label.box.left())
+                       || (below >= -2 && below <= std::max(label.height, 1) * 3 && horizontalOverlap(n.box, label.box) > 0);
+            });
+        };
         bool measurement = peakToPeak;
         for (const Token& t : m_tokens)
-            measurement = measurement || t.label == QLatin1String("FREQ") || t.label == QLatin1String("RMS") || t.label == QLatin1String("DUTY")
-                          || t.label == QLatin1String("PERIOD") || t.label == QLatin1String("MEAN") || (t.unit && t.unit->perDivision);
+            measurement = measurement
+                          || ((t.label == QLatin1String("FREQ") || t.label == QLatin1String("RMS") || t.label == QLatin1String("DUTY")
+                               || t.label == QLatin1String("PERIOD") || t.label == QLatin1String("MEAN"))
+                              && withFigure(t))
+                          || (t.unit && t.unit->perDivision);
         // (A readout only a scope's strip shows, a rise or fall time or a pulse width, is one too.)
         if (!measurement && m_screen.waveform)
             for (const Readout& o : labelledReadouts(m_words))

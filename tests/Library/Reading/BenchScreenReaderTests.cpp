@@ -315,6 +315,12 @@ TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
     garbled.waveform = false;  // without it, nothing on the screen says oscilloscope
     EXPECT_NE(field(BenchScreenReader::read(garbled), "mode"), QStringLiteral("Oscilloscope"));
 
+    // A meter program's chart under its reading, a bare "Period" among its menu's entries: a
+    // measurement's name with no figure of its own makes no scope.
+    ScreenText chart = screenOf({{"5.02681", 100, 60, 40}, {"VDC", 330, 80, 16}, {"Period", 10, 200, 12}, {"Samples", 10, 220, 12}});
+    chart.waveform = true;
+    EXPECT_EQ(field(BenchScreenReader::read(chart), "mode"), QStringLiteral("DC Voltage"));
+
     // A measurement named with the channel it measures is a scope's, whatever it measures.
     ScreenText indexed = screenOf({{"GLEN", 4, 4, 12}, {"200ms/", 40, 4, 12}, {"Prd1J1.12s", 131, 224, 11}, {"+Duty(1J+97.81%", 210, 224, 11}});
     indexed.waveform = true;
