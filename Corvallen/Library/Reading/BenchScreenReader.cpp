@@ -1659,6 +1659,9 @@ private:
         // smaller than it, a program's average, highest and lowest beside its large reading:
         // peers are drawn alike.)
         const double value = r.main->value;
+        // (Nor are the figures of its own row of a statistics table, its limits taken from it:
+        // "1.12s 1.12s 1.12s 1.12s 160.90us", the current value, mean, minimum and maximum.)
+        const bool ownRow = r.minValue && r.maxValue;
         qsizetype peers = 0;
         for (qsizetype i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
@@ -1666,7 +1669,8 @@ private:
             const bool statistic = i > 0 && m_tokens.at(i - 1).kind == Kind::Label && m_tokens.at(i - 1).word == t.word
                                    && statistics.contains(m_tokens.at(i - 1).label);
             if (t.kind == Kind::Number && t.unit && !t.unit->perDivision && t.unit->base == r.unit->base && t.unit->prefix == r.unit->prefix
-                && t.box != r.main->box && std::max(t.height, r.main->height) * 4 <= std::min(t.height, r.main->height) * 5 && std::abs(t.value - value) <= std::abs(value) * 0.02 && !statistic)
+                && t.box != r.main->box && std::max(t.height, r.main->height) * 4 <= std::min(t.height, r.main->height) * 5 && std::abs(t.value - value) <= std::abs(value) * 0.02 && !statistic
+                && !(ownRow && t.row == r.main->row))
                 ++peers;
         }
         return peers >= 3;
@@ -1850,6 +1854,42 @@ private:
             if (!readouts.isEmpty() && (!pairedPeakToPeak || (vpp != readouts.end() && !samePeakToPeak) || inChosenOrder) && !outstanding) {
                 // The peak to peak when the screen measures it, else the first readout.
                 const Readout& first = vpp != readouts.end() && !inChosenOrder ? *vpp : readouts.first();
+                // A statistics table names its rows down its first column: a row over the first
+                // readout's, its figure in the same column and with its unit, led by a name no
+                // label is known by (a channel's bracket misread, "Prdf1" for "Prd[1]"), is a
+                // measurement put before it whose name was garbled. The top such row's figure is
+                // the reading; no row under it stands for it. (A channel's badge before its scale,
+                // "CH1" "2.00V", names no measurement.)
+                static const QRegularExpression garbledName(QStringLiteral("^[-+]?[A-Za-z][A-Za-z+\\-]{2,}\\S?\\d$"));
+                static const QRegularExpression figureWithUnit(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5%]{1,3}$"));
+                const auto garbledRowOver = [&](int below) {
+                    const ScreenWord& value = m_words.at(below);
+                    const int h = std::max(value.textHeight, 1);
+                    for (qsizetype k = 0; k < m_words.size(); ++k) {
+                        const ScreenWord& w = m_words.at(k);
+                        const int above = value.box.top() - w.box.bottom();
+                        if (w.row == value.row || above < 0 || above > h * 3 || horizontalOverlap(w.box, value.box) <= 0
+                            || !figureWithUnit.match(w.text).hasMatch())
+                            continue;
+                        const auto lead = std::find_if(m_words.begin(), m_words.end(), [&](const ScreenWord& o) { return o.row == w.row; });
+                        if (lead->box.right() < w.box.left() && garbledName.match(lead->text).hasMatch() && readoutLabel(lead->text).isEmpty()
+                            && labelFor(lead->text).isEmpty())
+                            return int(k);
+                    }
+                    return -1;
+                };
+                int top = -1;
+                for (int k = garbledRowOver(first.word); k >= 0; k = garbledRowOver(k))
+                    top = k;
+                if (top >= 0) {
+                    const auto token = std::find_if(m_tokens.begin(), m_tokens.end(), [&](const Token& t) { return t.word == top && t.kind == Kind::Number && t.unit; });
+                    r.minValue.reset();
+                    r.maxValue.reset();
+                    r.main.reset();
+                    if (token != m_tokens.end())
+                        takeScopeFigure(r, *token, {});
+                    return;
+                }
                 // A program's channel row follows the channel's scales per division with what it
                 // measures, the first figure the measurement, whether its unit names it or not
                 // ("20,0V/div 60,0dB/div 51,06V 2,500V 51,12Veff 7,155kHz", the channel's badge
@@ -4369,10 +4409,24 @@ private:
             marks += channels;
         // A waveform across the screen with any scope measurement beside it is a scope's screen
         // even when the recogniser garbled its settings and its peak-to-peak label.
+        // (A label counts with a figure of its own, glued to it, after it on its line or under
+        // it: a bare "Period" is a menu's entry or a button, on a meter program's page as well.)
+        const auto withFigure = [&](const Token& label) {
+            return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& n) {
+                if (n.kind != Kind::Number)
+                    return false;
+                const int below = n.box.top() - label.box.bottom();
+                return n.word == label.word || (n.row == label.row && n.box.left() > label.box.left())
+                       || (below >= -2 && below <= std::max(label.height, 1) * 3 && horizontalOverlap(n.box, label.box) > 0);
+            });
+        };
         bool measurement = peakToPeak;
         for (const Token& t : m_tokens)
-            measurement = measurement || t.label == QLatin1String("FREQ") || t.label == QLatin1String("RMS") || t.label == QLatin1String("DUTY")
-                          || t.label == QLatin1String("PERIOD") || t.label == QLatin1String("MEAN") || (t.unit && t.unit->perDivision);
+            measurement = measurement
+                          || ((t.label == QLatin1String("FREQ") || t.label == QLatin1String("RMS") || t.label == QLatin1String("DUTY")
+                               || t.label == QLatin1String("PERIOD") || t.label == QLatin1String("MEAN"))
+                              && withFigure(t))
+                          || (t.unit && t.unit->perDivision);
         // (A readout only a scope's strip shows, a rise or fall time or a pulse width, is one too.)
         if (!measurement && m_screen.waveform)
             for (const Readout& o : labelledReadouts(m_words))

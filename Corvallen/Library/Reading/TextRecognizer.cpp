@@ -2645,7 +2645,19 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             const bool prose = part.glyphs.size() >= 8 && std::none_of(read.begin(), read.end(), [](const ReadWord& r) {
                 return std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); });
             });
-            if (secondLooks && !prose && lowestConfidence(read) < 75) {
+            // (Nor for a lone glyph read as no digit that stands after no figure on its line: an
+            // icon, a widget's arrow, a badge's mark. Two more looks at it cost as much as a short
+            // line's, and what they might mend is no figure. A unit's letter or a degree ring
+            // standing apart after its figure is looked at again.)
+            const QRect& mark = scan.runs.at(i).box;
+            const bool afterFigure = std::any_of(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& o) {
+                const int gap = mark.left() - o.box.right();
+                return o.glyphs.size() >= 2 && gap >= -2 && gap <= 2 * o.height && mark.top() < o.box.bottom() && mark.bottom() > o.box.top();
+            });
+            const bool loneMark = part.glyphs.size() == 1 && !afterFigure && std::none_of(read.begin(), read.end(), [](const ReadWord& r) {
+                return std::any_of(r.word.text.begin(), r.word.text.end(), [](QChar c) { return c.isDigit(); });
+            });
+            if (secondLooks && !prose && !loneMark && lowestConfidence(read) < 75) {
                 for (const int height : {28, 60}) {
                     QList<ReadWord> again = readRun(api, scan, part, i, height);
                     if (meanConfidence(again) > meanConfidence(read) + 5)

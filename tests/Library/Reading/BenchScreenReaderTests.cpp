@@ -315,6 +315,12 @@ TEST(BenchScreenReader, OscilloscopesReportTheirPeakToPeakMeasurement)
     garbled.waveform = false;  // without it, nothing on the screen says oscilloscope
     EXPECT_NE(field(BenchScreenReader::read(garbled), "mode"), QStringLiteral("Oscilloscope"));
 
+    // A meter program's chart under its reading, a bare "Period" among its menu's entries: a
+    // measurement's name with no figure of its own makes no scope.
+    ScreenText chart = screenOf({{"5.02681", 100, 60, 40}, {"VDC", 330, 80, 16}, {"Period", 10, 200, 12}, {"Samples", 10, 220, 12}});
+    chart.waveform = true;
+    EXPECT_EQ(field(BenchScreenReader::read(chart), "mode"), QStringLiteral("DC Voltage"));
+
     // A measurement named with the channel it measures is a scope's, whatever it measures.
     ScreenText indexed = screenOf({{"GLEN", 4, 4, 12}, {"200ms/", 40, 4, 12}, {"Prd1J1.12s", 131, 224, 11}, {"+Duty(1J+97.81%", 210, 224, 11}});
     indexed.waveform = true;
@@ -776,6 +782,14 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         {{{"1.09s", 40, 200, 10}, {"995.62ms", 100, 200, 10}, {"63.02us", 170, 200, 10}, {"1.10s", 240, 200, 10}, {"314.82ms", 300, 200, 10},
           {"Prd(2J1.09s", 40, 230, 10}, {"+Duty(2J+9.89%", 160, 230, 10}},
          1.09, "s", 0.00006302, 1.10},
+        // ...its first row's name garbled ("Prd[1]" as "Prdf1"): that row, not the next one
+        // named, is the first measurement, a steady signal's whose equal statistics are its own.
+        {{{"Prdf1", 20, 200, 10}, {"1.12s", 70, 200, 10}, {"1.12s", 130, 200, 10}, {"1.12s", 190, 200, 10}, {"1.12s", 250, 200, 10},
+          {"160.90us", 310, 200, 10}, {"+Duty(1", 20, 214, 10}, {"97.81%", 70, 214, 10}, {"97.81%", 130, 214, 10}, {"97.81%", 190, 214, 10},
+          {"97.82%", 250, 214, 10}, {"0.00%", 310, 214, 10}},
+         1.12, "s", 1.12, 1.12},
+        // (A channel's badge and scale over a strip's readout name no row of such a table.)
+        {{{"CH1", 20, 200, 10}, {"2.00V", 70, 200, 10}, {"Freq=", 20, 214, 10}, {"1.000kHz", 70, 214, 10}}, 1.000, "kHz", {}, {}},
         // ...its cells' units garbled by specks beside them read as quote marks.
         {{{"392.00m", 40, 200, 10}, {"392.00mY", 110, 200, 10}, {"392.00mY", 180, 200, 10}, {"392.00m'Yv", 250, 200, 10}, {"0.0p'", 330, 200, 10},
           {"Pk-Pk(1J+392.00mV", 40, 230, 10}},
