@@ -2031,8 +2031,16 @@ private:
         // A value under a label that names its unit is a program's labelled readout.
         // So is a figure with its unit spelled out in full after it ("223 microFarads"), on a
         // line that names no setting.
-        const bool spelledOut = r.main && r.main->word + 1 < m_words.size() && m_words.at(r.main->word + 1).row == r.main->row
-                                && m_words.at(r.main->word).text == r.main->text && unitSpelledInFull(m_words.at(r.main->word + 1).text)
+        // (Or glued to it, "119.9Volts", as a program prints a figure and its unit's name.)
+        static const QRegularExpression gluedSpelling(QStringLiteral("^[-+]?\\d+[.,]\\d+([A-Za-z]{4,})$"));
+        const auto gluedSpelled = [&](const QString& word) {
+            const auto m = gluedSpelling.match(word);
+            return m.hasMatch() && unitSpelledInFull(m.captured(1));
+        };
+        const bool spelledOut = r.main
+                                && ((r.main->word + 1 < m_words.size() && m_words.at(r.main->word + 1).row == r.main->row
+                                     && m_words.at(r.main->word).text == r.main->text && unitSpelledInFull(m_words.at(r.main->word + 1).text))
+                                    || gluedSpelled(m_words.at(r.main->word).text))
                                 && std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
                                        return w.row == r.main->row && namesSetting(upper(w.text));
                                    });
@@ -4208,11 +4216,12 @@ private:
 
     // A chart's scale stands in a column beside it: three or more bare figures one over the
     // other, written with the same decimals, their values in even steps as they go down
-    // ("0.138 0.134 0.130 0.126"). They are no readings, and nor is a figure in their column
-    // that falls on their scale with a unit letter glued on (a "1.60" whose 0 was read as Ω).
+    // ("0.138 0.134 0.130 0.126", or with their thousands grouped, "3,500 3,000 2,500"). They
+    // are no readings, and nor is a figure in their column that falls on their scale with a unit
+    // letter glued on (a "1.60" whose 0 was read as Ω).
     void markAxisColumns()
     {
-        static const QRegularExpression bare(QStringLiteral("^[-+]?\\d+(?:\\.(\\d+))?$"));
+        static const QRegularExpression bare(QStringLiteral("^[-+]?\\d+(?:,\\d{3})*(?:\\.(\\d+))?$"));
         auto inColumn = [](const Token& a, const Token& b) {
             return (std::abs(a.box.left() - b.box.left()) <= 3 || std::abs(a.box.right() - b.box.right()) <= 3) && similarSize(a.height, b.height)
                    && a.row != b.row;
@@ -4555,6 +4564,17 @@ private:
             if (right.size() >= 2 && right.at(1)->box.left() - next.box.right() <= number.height)
                 if (auto u = parseUnit(next.text + right.at(1)->text))
                     return u;
+            // The kind of current written between the figure and its unit, as a meter's log
+            // prints its lines ("1.7126 DC V", "0.233 AC mA"): the unit is the word after it.
+            const auto after = std::find_if(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+                const int gap = t.box.left() - next.box.right();
+                return t.row == number.row && t.kind != Kind::Number && gap >= 0 && gap <= number.height && verticalOverlap(t.box, number.box) > 0;
+            });
+            if ((next.text == QLatin1String("DC") || next.text == QLatin1String("AC")) && after != m_tokens.end())
+                if (auto u = parseUnit(after->text); u && !u->perDivision && (u->base == QLatin1String("V") || u->base == QLatin1String("A"))) {
+                    u->current = next.text;
+                    return u;
+                }
         }
         // On a resistance screen (its mode label or range says so) a small mark the recogniser
         // garbled right after the reading is the ohm sign it has no letter for ("QO", "0)").
