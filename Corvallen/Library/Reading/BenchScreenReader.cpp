@@ -1650,7 +1650,8 @@ private:
         // them is the screen's measurement more than the others. A log's lines, each stamped
         // with its time, are one reading over time, the first line the one shown first.
         static const QRegularExpression time(QStringLiteral("\\d{1,2}:\\d{2}"));
-        if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == r.main->row && time.match(w.text).hasMatch(); }))
+        if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == r.main->row && time.match(w.text).hasMatch(); })
+            || opensWithCount(r.main->row))
             return false;
         if (r.label.isEmpty() && garbledPeerBefore(*r.main))
             return true;
@@ -1674,6 +1675,29 @@ private:
                 ++peers;
         }
         return peers >= 3;
+    }
+
+    // A log's record number opening a line ("940845" before "1.7126 DC V"): a whole number of
+    // four digits or more, the line next to it opened by one of as many digits in its column,
+    // counting up down the lines.
+    bool opensWithCount(int row) const
+    {
+        static const QRegularExpression count(QStringLiteral("^\\d{4,}$"));
+        const auto lead = [&](int of) {
+            const auto w = std::find_if(m_words.begin(), m_words.end(), [&](const ScreenWord& o) { return o.row == of; });
+            return w != m_words.end() && count.match(w->text).hasMatch() ? &*w : nullptr;
+        };
+        const ScreenWord* own = lead(row);
+        if (!own)
+            return false;
+        for (const int other : {row - 1, row + 1}) {
+            const ScreenWord* next = lead(other);
+            if (!next || next->text.size() != own->text.size() || std::abs(next->box.left() - own->box.left()) > std::max(own->textHeight, 4))
+                continue;
+            if ((other > row) == (next->text.toLongLong() > own->text.toLongLong()))
+                return true;
+        }
+        return false;
     }
 
     // A figure drawn like the reading before it on its line, its digits glued to a few letters
@@ -2401,7 +2425,7 @@ private:
                     return true;
                 first = false;
             }
-            return false;
+            return opensWithCount(row);
         };
         // (The unit may stand in a column of its own, a table's rule between: "-0.5136" "VDC"; or
         // only in the column's heading, spelled out: "Volt" over "5.096".)
