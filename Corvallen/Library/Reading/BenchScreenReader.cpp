@@ -1651,7 +1651,7 @@ private:
         // with its time, are one reading over time, the first line the one shown first.
         static const QRegularExpression time(QStringLiteral("\\d{1,2}:\\d{2}"));
         if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == r.main->row && time.match(w.text).hasMatch(); })
-            || opensWithCount(r.main->row))
+            || (opensWithCount(r.main->row) && digitCount(r.main->shown) >= 4))
             return false;
         if (r.label.isEmpty() && garbledPeerBefore(*r.main))
             return true;
@@ -1679,7 +1679,8 @@ private:
 
     // A log's record number opening a line ("940845" before "1.7126 DC V"): a whole number of
     // four digits or more, the line next to it opened by one of as many digits in its column,
-    // counting up down the lines.
+    // counting up down the lines. (A list's item numbers count up as well, "1001 10kΩ" over
+    // "1002 22kΩ": only a figure shown to four digits or more beside the count is a reading's.)
     bool opensWithCount(int row) const
     {
         static const QRegularExpression count(QStringLiteral("^\\d{4,}$"));
@@ -2425,15 +2426,16 @@ private:
                     return true;
                 first = false;
             }
-            return opensWithCount(row);
+            return false;
         };
+        const auto counted = [&](const Token& t) { return opensWithCount(t.row) && digitCount(t.shown) >= 4; };
         // (The unit may stand in a column of its own, a table's rule between: "-0.5136" "VDC"; or
         // only in the column's heading, spelled out: "Volt" over "5.096".)
         QList<int> logged;
         QList<Unit> units;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
-            if (t.kind != Kind::Number || t.clock || !stamped(t.row))
+            if (t.kind != Kind::Number || t.clock || (!stamped(t.row) && !counted(t)))
                 continue;
             std::optional<Unit> u = unitAfter(t);
             if (!u)

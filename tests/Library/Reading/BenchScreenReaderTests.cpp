@@ -1042,6 +1042,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
          {"4", 10, 100, 12}, {"4.122V", 80, 100, 12}},
         {{"4003", 10, 40, 12}, {"4.122V", 80, 40, 12}, {"4002", 10, 60, 12}, {"4.121V", 80, 60, 12}, {"4001", 10, 80, 12}, {"4.125V", 80, 80, 12},
          {"4000", 10, 100, 12}, {"4.122V", 80, 100, 12}},
+        // A parts list's item numbers count up its lines, each part's value in one unit.
+        {{"Parts", 10, 10, 14}, {"1001", 10, 40, 12}, {"10.0kΩ", 80, 40, 12}, {"1002", 10, 60, 12}, {"22.0kΩ", 80, 60, 12}, {"1003", 10, 80, 12},
+         {"47.0kΩ", 80, 80, 12}},
         // A channel's coupling between its scale and the unit of its scale per division.
         {{"CH1", 10, 250, 12}, {"5.00", 60, 250, 12}, {"DC", 100, 250, 12}, {"V/div", 125, 250, 12}, {"Menu", 10, 20, 12}},
         // A figure's unit spelled and glued on beside a setting's name.
