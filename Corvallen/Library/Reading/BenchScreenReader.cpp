@@ -2056,7 +2056,8 @@ private:
         // A value under a label that names its unit is a program's labelled readout.
         // So is a figure with its unit spelled out in full after it ("223 microFarads"), on a
         // line that names no setting.
-        // (Or glued to it, "119.9Volts", as a program prints a figure and its unit's name.)
+        // (Or glued to it, "119.9Volts", as a program prints a figure and its unit's name; not
+        // on the screen's edges, where a status bar may give a battery's charge so.)
         static const QRegularExpression gluedSpelling(QStringLiteral("^[-+]?\\d+[.,]\\d+([A-Za-z]{4,})$"));
         const auto gluedSpelled = [&](const QString& word) {
             const auto m = gluedSpelling.match(word);
@@ -2065,7 +2066,7 @@ private:
         const bool spelledOut = r.main
                                 && ((r.main->word + 1 < m_words.size() && m_words.at(r.main->word + 1).row == r.main->row
                                      && m_words.at(r.main->word).text == r.main->text && unitSpelledInFull(m_words.at(r.main->word + 1).text))
-                                    || gluedSpelled(m_words.at(r.main->word).text))
+                                    || (gluedSpelled(m_words.at(r.main->word).text) && !onEdge))
                                 && std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
                                        return w.row == r.main->row && namesSetting(upper(w.text));
                                    });

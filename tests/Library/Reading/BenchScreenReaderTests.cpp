@@ -1049,6 +1049,7 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"CH1", 10, 250, 12}, {"5.00", 60, 250, 12}, {"DC", 100, 250, 12}, {"V/div", 125, 250, 12}, {"Menu", 10, 20, 12}},
         // A figure's unit spelled and glued on beside a setting's name.
         {{"Ratedvoltage:", 10, 60, 12}, {"230.0Volts", 120, 60, 12}, {"Stove:3Watts", 10, 120, 12}},
+        {{"Battery:", 10, 2, 12}, {"3.70Volts", 100, 2, 12}, {"Stove:3Watts", 10, 120, 12}, {"Log", 10, 150, 12}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
