@@ -1650,7 +1650,8 @@ private:
         // them is the screen's measurement more than the others. A log's lines, each stamped
         // with its time, are one reading over time, the first line the one shown first.
         static const QRegularExpression time(QStringLiteral("\\d{1,2}:\\d{2}"));
-        if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == r.main->row && time.match(w.text).hasMatch(); }))
+        if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == r.main->row && time.match(w.text).hasMatch(); })
+            || (opensWithCount(r.main->row) && digitCount(r.main->shown) >= 4))
             return false;
         if (r.label.isEmpty() && garbledPeerBefore(*r.main))
             return true;
@@ -1674,6 +1675,30 @@ private:
                 ++peers;
         }
         return peers >= 3;
+    }
+
+    // A log's record number opening a line ("940845" before "1.7126 DC V"): a whole number of
+    // four digits or more, the line next to it opened by one of as many digits in its column,
+    // counting up down the lines. (A list's item numbers count up as well, "1001 10kΩ" over
+    // "1002 22kΩ": only a figure shown to four digits or more beside the count is a reading's.)
+    bool opensWithCount(int row) const
+    {
+        static const QRegularExpression count(QStringLiteral("^\\d{4,}$"));
+        const auto lead = [&](int of) {
+            const auto w = std::find_if(m_words.begin(), m_words.end(), [&](const ScreenWord& o) { return o.row == of; });
+            return w != m_words.end() && count.match(w->text).hasMatch() ? &*w : nullptr;
+        };
+        const ScreenWord* own = lead(row);
+        if (!own)
+            return false;
+        for (const int other : {row - 1, row + 1}) {
+            const ScreenWord* next = lead(other);
+            if (!next || next->text.size() != own->text.size() || std::abs(next->box.left() - own->box.left()) > std::max(own->textHeight, 4))
+                continue;
+            if ((other > row) == (next->text.toLongLong() > own->text.toLongLong()))
+                return true;
+        }
+        return false;
     }
 
     // A figure drawn like the reading before it on its line, its digits glued to a few letters
@@ -2031,8 +2056,17 @@ private:
         // A value under a label that names its unit is a program's labelled readout.
         // So is a figure with its unit spelled out in full after it ("223 microFarads"), on a
         // line that names no setting.
-        const bool spelledOut = r.main && r.main->word + 1 < m_words.size() && m_words.at(r.main->word + 1).row == r.main->row
-                                && m_words.at(r.main->word).text == r.main->text && unitSpelledInFull(m_words.at(r.main->word + 1).text)
+        // (Or glued to it, "119.9Volts", as a program prints a figure and its unit's name; not
+        // on the screen's edges, where a status bar may give a battery's charge so.)
+        static const QRegularExpression gluedSpelling(QStringLiteral("^[-+]?\\d+[.,]\\d+([A-Za-z]{4,})$"));
+        const auto gluedSpelled = [&](const QString& word) {
+            const auto m = gluedSpelling.match(word);
+            return m.hasMatch() && unitSpelledInFull(m.captured(1));
+        };
+        const bool spelledOut = r.main
+                                && ((r.main->word + 1 < m_words.size() && m_words.at(r.main->word + 1).row == r.main->row
+                                     && m_words.at(r.main->word).text == r.main->text && unitSpelledInFull(m_words.at(r.main->word + 1).text))
+                                    || (gluedSpelled(m_words.at(r.main->word).text) && !onEdge))
                                 && std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
                                        return w.row == r.main->row && namesSetting(upper(w.text));
                                    });
@@ -2395,13 +2429,14 @@ private:
             }
             return false;
         };
+        const auto counted = [&](const Token& t) { return opensWithCount(t.row) && digitCount(t.shown) >= 4; };
         // (The unit may stand in a column of its own, a table's rule between: "-0.5136" "VDC"; or
         // only in the column's heading, spelled out: "Volt" over "5.096".)
         QList<int> logged;
         QList<Unit> units;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
-            if (t.kind != Kind::Number || t.clock || !stamped(t.row))
+            if (t.kind != Kind::Number || t.clock || (!stamped(t.row) && !counted(t)))
                 continue;
             std::optional<Unit> u = unitAfter(t);
             if (!u)
@@ -4208,11 +4243,12 @@ private:
 
     // A chart's scale stands in a column beside it: three or more bare figures one over the
     // other, written with the same decimals, their values in even steps as they go down
-    // ("0.138 0.134 0.130 0.126"). They are no readings, and nor is a figure in their column
-    // that falls on their scale with a unit letter glued on (a "1.60" whose 0 was read as Ω).
+    // ("0.138 0.134 0.130 0.126", or with their thousands grouped, "3,500 3,000 2,500"). They
+    // are no readings, and nor is a figure in their column that falls on their scale with a unit
+    // letter glued on (a "1.60" whose 0 was read as Ω).
     void markAxisColumns()
     {
-        static const QRegularExpression bare(QStringLiteral("^[-+]?\\d+(?:\\.(\\d+))?$"));
+        static const QRegularExpression bare(QStringLiteral("^[-+]?\\d+(?:,\\d{3})*(?:\\.(\\d+))?$"));
         auto inColumn = [](const Token& a, const Token& b) {
             return (std::abs(a.box.left() - b.box.left()) <= 3 || std::abs(a.box.right() - b.box.right()) <= 3) && similarSize(a.height, b.height)
                    && a.row != b.row;
@@ -4555,6 +4591,17 @@ private:
             if (right.size() >= 2 && right.at(1)->box.left() - next.box.right() <= number.height)
                 if (auto u = parseUnit(next.text + right.at(1)->text))
                     return u;
+            // The kind of current written between the figure and its unit, as a meter's log
+            // prints its lines ("1.7126 DC V", "0.233 AC mA"): the unit is the word after it.
+            const auto after = std::find_if(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+                const int gap = t.box.left() - next.box.right();
+                return t.row == number.row && t.kind != Kind::Number && gap >= 0 && gap <= number.height && verticalOverlap(t.box, number.box) > 0;
+            });
+            if ((next.text == QLatin1String("DC") || next.text == QLatin1String("AC")) && after != m_tokens.end())
+                if (auto u = parseUnit(after->text); u && !u->perDivision && (u->base == QLatin1String("V") || u->base == QLatin1String("A"))) {
+                    u->current = next.text;
+                    return u;
+                }
         }
         // On a resistance screen (its mode label or range says so) a small mark the recogniser
         // garbled right after the reading is the ohm sign it has no letter for ("QO", "0)").

@@ -1036,6 +1036,20 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A supply program's loop page: the two levels it switches between and how often.
         {{"LOOPCONFIGURATION", 67, 247, 17}, {"LevelA(V):", 91, 366, 17}, {"5.0", 271, 366, 15}, {"LevelB(V):", 91, 461, 17}, {"12.0", 272, 461, 15},
          {"Interval(ms):", 91, 555, 17}, {"1000", 272, 555, 15}},
+        // A battery's cells numbered down the list, their voltages alike: peers, however counted;
+        // a count of four digits going down the lines is no log's either.
+        {{"1", 10, 40, 12}, {"4.122V", 80, 40, 12}, {"2", 10, 60, 12}, {"4.121V", 80, 60, 12}, {"3", 10, 80, 12}, {"4.125V", 80, 80, 12},
+         {"4", 10, 100, 12}, {"4.122V", 80, 100, 12}},
+        {{"4003", 10, 40, 12}, {"4.122V", 80, 40, 12}, {"4002", 10, 60, 12}, {"4.121V", 80, 60, 12}, {"4001", 10, 80, 12}, {"4.125V", 80, 80, 12},
+         {"4000", 10, 100, 12}, {"4.122V", 80, 100, 12}},
+        // A parts list's item numbers count up its lines, each part's value in one unit.
+        {{"Parts", 10, 10, 14}, {"1001", 10, 40, 12}, {"10.0kΩ", 80, 40, 12}, {"1002", 10, 60, 12}, {"22.0kΩ", 80, 60, 12}, {"1003", 10, 80, 12},
+         {"47.0kΩ", 80, 80, 12}},
+        // A channel's coupling between its scale and the unit of its scale per division.
+        {{"CH1", 10, 250, 12}, {"5.00", 60, 250, 12}, {"DC", 100, 250, 12}, {"V/div", 125, 250, 12}, {"Menu", 10, 20, 12}},
+        // A figure's unit spelled and glued on beside a setting's name.
+        {{"Ratedvoltage:", 10, 60, 12}, {"230.0Volts", 120, 60, 12}, {"Stove:3Watts", 10, 120, 12}},
+        {{"Battery:", 10, 2, 12}, {"3.70Volts", 100, 2, 12}, {"Stove:3Watts", 10, 120, 12}, {"Log", 10, 150, 12}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
@@ -1156,6 +1170,12 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Logfile:", 10, 20, 12}, {"010000:", 10, 60, 12}, {"1.3145V", 100, 60, 12}, {"1.315V", 200, 60, 12}, {"010001:", 10, 80, 12},
           {"1.4388V", 100, 80, 12}, {"1.438V", 200, 80, 12}, {"010002:", 10, 100, 12}, {"1.4736V", 100, 100, 12}, {"1.473V", 200, 100, 12}},
          "DC Voltage", 1.3145, "V"},
+        // ...or each line led by a count of whole numbers going up, the kind of current between
+        // the figure and its unit; the lines under them lost their units.
+        {{{"115200.8.N.1", 300, 20, 12}, {"940845", 3, 65, 13}, {"1.7126", 73, 65, 13}, {"DC", 143, 65, 13}, {"V", 164, 65, 13},
+          {"941345", 3, 85, 13}, {"1.7126", 73, 85, 13}, {"DC", 143, 85, 13}, {"V", 164, 85, 13}, {"941820", 3, 105, 13},
+          {"1.7127", 73, 105, 13}, {"DC", 143, 105, 13}, {"V", 164, 105, 13}, {"942020", 3, 125, 13}, {"1.7126", 73, 125, 13}},
+         "DC Voltage", 1.7126, "V"},
         // ...or its unit only in the column's heading, spelled out, over the rows' figures.
         {{{"Time", 60, 40, 9}, {"Volt", 150, 40, 9}, {"Curr", 190, 40, 9}, {"2", 10, 60, 9}, {"2024030409:29:08", 40, 60, 9}, {"5.096", 150, 60, 9},
           {"0.403", 190, 60, 9}, {"3", 10, 80, 9}, {"2024030409:29:10", 40, 80, 9}, {"5.031", 150, 80, 9}, {"0.391", 190, 80, 9}, {"4", 10, 100, 9},
@@ -1369,6 +1389,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"COM5", 10, 6, 12}, {"testcount:", 10, 60, 12}, {"2230", 10, 110, 12}, {"223", 120, 110, 12}, {"microFarads", 160, 110, 12},
           {"2203", 10, 190, 12}, {"220", 120, 190, 12}, {"microFarads", 160, 190, 12}},
          "Capacitance", 223.0, "\u00B5F"},
+        // ...or its unit's name glued to the figure, other figures so printed on the page.
+        {{{"Inputs", 160, 35, 15}, {"Voltage:", 93, 60, 12}, {"119.9Volts", 165, 60, 12}, {"amps.", 346, 63, 12}, {"main1:5.72Amps", 397, 60, 12},
+          {"Stove:3Watts", 108, 213, 12}},
+         "DC Voltage", 119.9, "V"},
         // A profiler's tiles, each figure captioned under it, a time and a charge drawn alike
         // beside them, its chart's scale down the side: the first tile that measures.
         {{{"48mA", 30, 60, 9}, {"46mA", 30, 200, 9}, {"44mA", 30, 340, 9}, {"41.37mA", 113, 900, 15}, {"46.14mA", 252, 900, 15},
@@ -1869,6 +1893,10 @@ TEST(BenchScreenReader, AChartsScaleIsNoReading)
           {"0.130V", 46, 150, 8}, {"0.126", 46, 180, 8}},
          "0.13 V"},
         {{{"Voltage", 150, 20, 12}, {"1.64", 47, 60, 8}, {"1.6Ω", 47, 87, 8}, {"1.21", 47, 140, 8}, {"0.48", 47, 167, 8}}, "1.6 Ω"},
+        // A scale's thousands grouped, its unit over it: the readout beside the chart.
+        {{{"SolarPower", 61, 99, 11}, {"1,016.92W", 472, 109, 11}, {"W", 52, 188, 9}, {"3,500", 15, 196, 11}, {"3,000", 15, 225, 11},
+          {"2,500", 15, 254, 11}, {"2,000", 15, 283, 11}},
+         "1016.92 W"},
         // A legend's entries, each with its line sample run into its word, name series: the
         // readout over the chart is the reading.
         {{{"Voltage:", 100, 10, 20}, {"0.13", 200, 10, 20}, {"V", 260, 10, 20}, {"-2V", 380, 80, 9, -1, 60}, {"33.5V", 380, 98, 9, -1, 68},
