@@ -628,6 +628,33 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
     EXPECT_FALSE(split.contains(QStringLiteral("16.58")) || split.contains(QStringLiteral("16.588"))) << split.join(QLatin1Char(' ')).toStdString();
 }
 
+TEST(TextRecognizer, SmallPrintKeepsItsPointsAndGainsNoOthers)
+{
+    // Decimal points of small print that never made a glyph of their own, on real screens: one
+    // smoothed grey by a picture scaled down, one in a monospaced face whose cell keeps the
+    // digits either side a word space apart and whose coloured fringes widen it. Figures with no
+    // point (record numbers, a year) gain none.
+    struct Row {
+        const char* file;
+        QString token;  // a whole word of the screen's text
+        const char* why;
+    };
+    const QList<Row> rows = {
+        {"wild5-rigol-dho-02.png", QStringLiteral("4.07104kHz"), "a faint mark on the baseline in a wide gap between two digits"},
+        {"wild14-siglent-matlabmeas-01.png", QStringLiteral("3.020000"), "a point's strongly inked core on the baseline joins its digits"},
+        {"wild14-siglent-matlabmeas-01.png", QStringLiteral("-0.020000"), "so does the point after a minus and a digit"},
+        {"wild14-siglent-matlabmeas-01.png", QStringLiteral("4.498084"), "and one before a unit in brackets"},
+        {"wild2-hp-34401aprog-03.png", QStringLiteral("17352"), "a log's record number has no point between its digits"},
+        {"wild-gwinstek-openwave3ka-02.png", QStringLiteral("2022"), "nor has a year in small print"},
+    };
+    for (const Row& row : rows) {
+        QImage image;
+        ASSERT_TRUE(image.load(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)))) << row.file;
+        const QStringList words = screenWords(image).split(QLatin1Char(' '));
+        EXPECT_TRUE(words.contains(row.token)) << row.file << " (" << row.why << "): " << words.join(QLatin1Char(' ')).toStdString();
+    }
+}
+
 TEST(TextRecognizer, ZerosDrawnWithAMarkInsideStayZeros)
 {
     // A PC-style bitmap face draws the zero with a slash inside, its sides whole from top to
