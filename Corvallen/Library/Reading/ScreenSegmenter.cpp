@@ -1539,7 +1539,11 @@ Scan scanScreen(const QImage& source, bool photographed = false, int gain = 1)
                 const int overlap = verticalOverlap(a, b);
                 join = overlap >= small.height() * 0.6 && gap <= H * 0.75;
             } else if (isPoint(small, smallFill, smallBlob, big) || isComma(small, smallFill, smallBlob, big) || isDash(small, big)
-                       || isDash(smallCore, big)) {
+                       || isDash(smallCore, big) || isPoint(smallCore, smallFill, smallBlob, big)) {
+                // (A point drawn with coloured fringes, as sub-pixel smoothing draws small print,
+                // is wider than a point may be; its strongly inked core is a point's size. In a
+                // monospaced face it stands in a cell of its own, its digits a word space apart:
+                // it is what holds the figure together.)
                 join = gap <= H * 0.75 && verticalOverlap(a, b) > 0;
             }
             // (Photographs of a display only.) A display's large face is drawn tall, its small

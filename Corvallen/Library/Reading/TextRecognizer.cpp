@@ -1409,6 +1409,114 @@ void mendPoints(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const
         words = regroup(symbols, confidence, run, index);
 }
 
+// A decimal point in small print smoothed away: a screen drawn smaller than its own pixels (a
+// picture scaled down) greys a one-pixel point to under half the digits' contrast, so it is no
+// glyph and the recogniser reads the figure without it ("407104kHz" for "4.07104kHz"). Where a
+// word of digits read with no point has, between two of its digits, a gap wider than the
+// figure's other gaps with a faint mark on the digits' baseline there (darker than the columns
+// beside it, nothing over it, nothing hanging below it as a comma would), the point is put back.
+void mendFaintPoints(QList<ReadWord>& words, const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run)
+{
+    const int H = run.height;
+    if (H < 5 || H > 10)
+        return;
+    static const QRegularExpression pointless(QStringLiteral("^\\d{3,}[A-Za-z\u00B5\u03A9]*$"));
+    for (ReadWord& r : words) {
+        if (!pointless.match(r.word.text).hasMatch() || spelling(r) != r.word.text)
+            continue;
+        qsizetype digits = 0;
+        while (digits < r.symbols.size() && !r.symbols.at(digits).text.isEmpty() && r.symbols.at(digits).text.front().isDigit())
+            ++digits;
+        if (digits < 2)
+            continue;
+        int to = std::min(run.box.right(), r.symbols.at(digits - 1).right);
+        if (digits < r.symbols.size())
+            to = std::min(to, r.symbols.at(digits).left - 1);
+        const int from = std::max(run.box.left(), r.symbols.first().left);
+        if (to - from < 4)
+            continue;
+        int high = 0;
+        for (int y = run.box.top(); y <= run.box.bottom(); ++y)
+            for (int x = from; x <= to; ++x)
+                high = std::max(high, int(scan.at(x, y)));
+        // The digits' band: the rows where their strokes are half the strongest ink or more (the
+        // glyphs' boxes take in the smoothed rows above and below).
+        int top = INT_MAX, bottom = -1;
+        for (int y = run.box.top(); y <= run.box.bottom(); ++y)
+            for (int x = from; x <= to; ++x)
+                if (scan.at(x, y) * 2 >= high) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                    break;
+                }
+        if (bottom < 0 || bottom + 2 >= scan.height || bottom - top + 1 < 5)
+            continue;
+        QList<int> column;  // each column's strongest ink over the band
+        for (int x = from; x <= to; ++x) {
+            int strongest = 0;
+            for (int y = top; y <= bottom; ++y)
+                strongest = std::max(strongest, int(scan.at(x, y)));
+            column.append(strongest);
+        }
+        // The gaps: columns under half the strongest ink, between inked ones.
+        struct Gap {
+            int left, right;
+        };
+        QList<Gap> gaps;
+        for (int x = 1; x < column.size(); ++x)
+            if (column.at(x) * 2 < high && column.at(x - 1) * 2 >= high) {
+                int end = x;
+                while (end + 1 < column.size() && column.at(end + 1) * 2 < high)
+                    ++end;
+                if (end + 1 < column.size())
+                    gaps.append({from + x, from + end});
+                x = end;
+            }
+        if (gaps.size() < 2)
+            continue;
+        QList<int> widths;
+        for (const Gap& g : gaps)
+            widths.append(g.right - g.left + 1);
+        std::sort(widths.begin(), widths.end());
+        const int usual = widths.at(widths.size() / 2);
+        auto foot = [&](int x) { return std::max(int(scan.at(x, bottom)), int(scan.at(x, bottom + 1))); };
+        int found = -1;
+        for (const Gap& g : gaps) {
+            if (g.right - g.left + 1 < std::max(2, usual + 1))
+                continue;
+            int peak = g.left;
+            for (int x = g.left; x <= g.right; ++x)
+                if (foot(x) > foot(peak))
+                    peak = x;
+            // (Over it the column is bare down to the row above the baseline; the smoothed
+            // edges of the digits beside it may reach into the gap's other columns.)
+            bool clear = scan.at(peak, bottom + 2) * 5 < high;
+            for (int y = top; y < bottom; ++y)
+                clear = clear && scan.at(peak, y) * 5 < high;
+            const int apart = high / 12;
+            if (clear && foot(peak) * 10 >= high * 3 && foot(peak) - foot(peak - 1) >= apart && foot(peak) - foot(peak + 1) >= apart) {
+                if (found >= 0) {  // two such marks: no one point
+                    found = -1;
+                    break;
+                }
+                found = peak;
+            }
+        }
+        if (found < 0)
+            continue;
+        // Between the digits read on either side of it.
+        for (qsizetype k = 0; k + 1 < digits; ++k) {
+            const double here = (r.symbols.at(k).left + r.symbols.at(k).right) / 2.0;
+            const double next = (r.symbols.at(k + 1).left + r.symbols.at(k + 1).right) / 2.0;
+            if (here < found && next > found) {
+                r.symbols.insert(k + 1, {QStringLiteral("."), found, found});
+                r.word.text = spelling(r);
+                break;
+            }
+        }
+    }
+}
+
 // A degree sign is a small ring raised to the top of the line before a C or F, drawn smaller
 // than anything else on its line, so it stands as a run of its own; the recogniser reads it as
 // "O", "o", "a", "D" or "*", and a large C after it as a zero, which the segment decoder may
@@ -2673,6 +2781,7 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
             }
             mendFigures(read, scan, part, i);
             mendPoints(read, scan, part, i);
+            mendFaintPoints(read, scan, part);
             mendMinus(read, part);
             mendColonBeforeMinus(read, part);
             if (lookedAgain && skipsGlyph(read, part))

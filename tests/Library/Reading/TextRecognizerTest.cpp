@@ -610,6 +610,13 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild10-nordic-ppk-program-01.png", QStringLiteral("average"), "a tile's caption, its letters run into one wide glyph, is read with its figure"},
         {"wild14-siglent-sds1000xe-02.png", QStringLiteral("Trigger"),
          "a line under a figure in print nearly its size is no tile's caption: the work goes to the scope's own marks first"},
+        {"wild5-rigol-dho-02.png", QStringLiteral("4.07104kHz"),
+         "a point smoothed grey by a picture scaled down, no glyph, is a faint mark on the baseline in a wide gap between digits"},
+        {"wild2-hp-34401aprog-03.png", QStringLiteral("17352 "), "a log's record number in small print gains no point between its digits"},
+        {"wild-gwinstek-openwave3ka-02.png", QStringLiteral("2022 "), "nor does a year in small print"},
+        {"wild14-siglent-matlabmeas-01.png", QStringLiteral("3.020000"),
+         "a point widened by coloured fringes, in a monospaced cell of its own, joins the digits a word space either side of it"},
+        {"wild14-siglent-matlabmeas-01.png", QStringLiteral("-0.020000"), "so does one after a minus and a digit"},
     };
     for (const Row& row : rows) {
         QImage image;
@@ -664,6 +671,36 @@ TEST(TextRecognizer, ZerosDrawnWithAMarkInsideStayZeros)
                         p.fillRect(100 + x, 100 + y, 1, 1, p.pen().color());
         }, &words);
         EXPECT_TRUE(words.contains(QString::fromLatin1(c.figure))) << c.figure << " read " << words.toStdString();
+    }
+}
+
+TEST(TextRecognizer, APointSmoothedGreyIsPutBackOnlyWhereItStandsOnTheBaseline)
+{
+    // Small print drawn smaller than its own pixels greys a one-pixel point ('+': under half the
+    // digits' ink) in a gap wider than the figure's others. A bare gap, or a faint stroke hanging
+    // below the baseline as a comma's tail does, is no point.
+    struct Case {
+        std::vector<const char*> rows;
+        const char* want;
+        const char* not_;
+    };
+    const Case cases[] = {
+        {{"...#.....###..#####...#....###.", "..##....#...#.....#..##...#...#", ".#.#....#...#....#....#.......#", "#..#....#...#...#.....#......#.", "#####...#...#..#......#.....#..", "...#....#...#..#......#....#...", "...#..+..###...#.....###..#####", "...............................", "..............................."},
+         "4.0712", "40712"},
+        {{"...#.....###..#####...#....###.", "..##....#...#.....#..##...#...#", ".#.#....#...#....#....#.......#", "#..#....#...#...#.....#......#.", "#####...#...#..#......#.....#..", "...#....#...#..#......#....#...", "...#.....###...#.....###..#####", "...............................", "..............................."},
+         "40712", "4.0712"},
+        {{"...#.....###..#####...#....###.", "..##....#...#.....#..##...#...#", ".#.#....#...#....#....#.......#", "#..#....#...#...#.....#......#.", "#####...#...#..#......#.....#..", "...#....#...#..#......#....#...", "...#..+..###...#.....###..#####", "......+........................", "......+........................"},
+         "40712", "4.0712"},
+    };
+    for (const Case& c : cases) {
+        QString words;
+        readScreen(QSize(320, 240), [&](QPainter& p, QImage&) {
+            for (int y = 0; y < int(c.rows.size()); ++y)
+                for (int x = 0; c.rows.at(size_t(y))[x]; ++x)
+                    if (c.rows.at(size_t(y))[x] != '.')
+                        p.fillRect(100 + x, 100 + y, 1, 1, c.rows.at(size_t(y))[x] == '#' ? p.pen().color() : QColor(96, 100, 112));
+        }, &words);
+        EXPECT_TRUE(words.contains(QString::fromLatin1(c.want)) && !words.contains(QString::fromLatin1(c.not_))) << c.want << " read " << words.toStdString();
     }
 }
 
