@@ -654,27 +654,75 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
                 ++counts[size_t(((qRed(p) >> 4) << 8) | ((qGreen(p) >> 4) << 4) | (qBlue(p) >> 4))];
             }
     }
-    PanelColour colour;
-    const int best = colour.best = int(std::max_element(counts.begin(), counts.end()) - counts.begin());
-    const int br = best >> 8, bg = (best >> 4) & 15, bb = best & 15;
-    const int bw = b.width(), bh = b.height();
-    // (One byte a pixel rather than packed bits: it is written and read pixel by pixel.)
-    std::vector<quint8>& same = colour.same;
-    same.assign(size_t(bw) * size_t(bh), 0);
-    for (int y = 0; y < bh; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(b.top() + y));
-        for (int x = 0; x < bw; ++x) {
-            const QRgb p = line[b.left() + x];
-            same[size_t(y) * size_t(bw) + size_t(x)] = labels[size_t(b.top() + y) * size_t(w) + size_t(b.left() + x)] == id
-                                                      && std::abs((qRed(p) >> 4) - br) <= 1 && std::abs((qGreen(p) >> 4) - bg) <= 1
-                                                      && std::abs((qBlue(p) >> 4) - bb) <= 1;
+    const auto lookFor = [&](int best, Scan& into) {
+        PanelColour colour;
+        colour.best = best;
+        const int br = best >> 8, bg = (best >> 4) & 15, bb = best & 15;
+        const int bw = b.width(), bh = b.height();
+        // (One byte a pixel rather than packed bits: it is written and read pixel by pixel.)
+        std::vector<quint8>& same = colour.same;
+        same.assign(size_t(bw) * size_t(bh), 0);
+        for (int y = 0; y < bh; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(b.top() + y));
+            for (int x = 0; x < bw; ++x) {
+                const QRgb p = line[b.left() + x];
+                same[size_t(y) * size_t(bw) + size_t(x)] = labels[size_t(b.top() + y) * size_t(w) + size_t(b.left() + x)] == id
+                                                          && std::abs((qRed(p) >> 4) - br) <= 1 && std::abs((qGreen(p) >> 4) - bg) <= 1
+                                                          && std::abs((qBlue(p) >> 4) - bb) <= 1;
+            }
+        }
+        // (Too little of the colour for a panel's body is looked at no further: a whole screen is
+        // gone through for each large drawing.)
+        if (std::count(same.begin(), same.end(), quint8(1)) < 2000)
+            return;
+        findPanelsOf(image, c, labels, id, into, inside, colour, holding);
+    };
+    // A drawing joined by its frame lines may hold panels of several colours: a dark side bar, a
+    // black button bar, and a coloured readout strip along the plot whose grid lines run into it.
+    // Each of its commonest colours, far enough from those looked at before to be no shade of
+    // them, is looked at in turn. Of a later colour only a strip counts (a bar at least four
+    // times as wide as high, the shape of a line of readouts; a block is a table or a menu open
+    // over the plot), of a hue (a grey bar is a window's title bar or toolbar, its icons no
+    // text), and standing clear of every box found before: one holding or lying on such a box
+    // would read that box's print against the wrong fill.
+    const auto near = [](int a, int o) {
+        return std::abs((a >> 8) - (o >> 8)) <= 1 && std::abs(((a >> 4) & 15) - ((o >> 4) & 15)) <= 1 && std::abs((a & 15) - (o & 15)) <= 1;
+    };
+    const auto hued = [](int bin) {
+        const int r = bin >> 8, g = (bin >> 4) & 15, bl = bin & 15;
+        return std::max({r, g, bl}) - std::min({r, g, bl}) >= 3;
+    };
+    QList<int> chosen;
+    for (int round = 0; round < 3; ++round) {
+        int next = -1;
+        for (int bin = 0; bin < 4096; ++bin)
+            if (counts[size_t(bin)] > 0 && std::none_of(chosen.begin(), chosen.end(), [&](int o) { return near(bin, o); })
+                && (next < 0 || counts[size_t(bin)] > counts[size_t(next)]))
+                next = bin;
+        if (next < 0 || (round > 0 && counts[size_t(next)] < 2000))
+            break;
+        chosen.append(next);
+        if (round == 0) {
+            lookFor(next, s);
+            continue;
+        }
+        if (!hued(next))
+            continue;
+        // (Looked for on a copy: only the strips found are taken over.)
+        Scan trial;
+        trial.width = s.width;
+        trial.height = s.height;
+        trial.contrast = s.contrast;
+        lookFor(next, trial);
+        for (const QRect& f : trial.frames) {
+            if (f.width() < f.height() * 4 || std::any_of(s.frames.begin(), s.frames.end(), [&](const QRect& o) { return o.intersects(f); }))
+                continue;
+            for (int y = f.top(); y <= f.bottom(); ++y)
+                std::copy_n(trial.contrast.begin() + qsizetype(y) * s.width + f.left(), f.width(),
+                            s.contrast.begin() + qsizetype(y) * s.width + f.left());
+            s.frames.append(f);
         }
     }
-    // (Too little of the colour for a panel's body is looked at no further: a whole screen is
-    // gone through for each large drawing.)
-    if (std::count(same.begin(), same.end(), quint8(1)) < 2000)
-        return;
-    findPanelsOf(image, c, labels, id, s, inside, colour, holding);
 }
 
 void findPanelsOf(const QImage& image, const Component& c, const std::vector<int>& labels, int id, Scan& s, std::vector<quint8>& inside,

@@ -452,6 +452,57 @@ TEST(TextRecognizer, APanelJoinedToItsWindowsLinesIsABoxOfItsOwn)
     }
 }
 
+TEST(TextRecognizer, AStripOfAnotherColourInADrawingIsABoxOfItsOwn)
+{
+    // A scope program's plot: a grid whose lines run into a dark side bar and a readout strip
+    // over the grid, all one drawing. The side bar is the drawing's commonest colour; the strip,
+    // of a colour of its own, is found as a panel all the same, its print read against its fill.
+    // A grey strip is a window's toolbar or title bar, and a block of that colour much less wide
+    // than a strip a table or a menu open over the plot: no readout strip, they stay as they were.
+    struct Row {
+        QColor strip;
+        QRect box;
+        bool found;
+    };
+    const std::array<Row, 5> rows = {{{QColor(200, 200, 0), QRect(0, 0, 380, 34), true},
+                                      {QColor(0, 160, 200), QRect(0, 0, 380, 34), true},
+                                      {QColor(200, 200, 0), QRect(0, 206, 380, 34), true},
+                                      {QColor(190, 190, 190), QRect(0, 0, 380, 34), false},
+                                      {QColor(200, 200, 0), QRect(100, 60, 200, 120), false}}};
+    for (const Row& row : rows) {
+        QImage image(640, 240, QImage::Format_RGB32);
+        image.fill(QColor(248, 252, 248));
+        const QRect& strip = row.box;
+        {
+            QPainter p(&image);
+            p.fillRect(QRect(460, 0, 180, 240), QColor(33, 37, 42));
+            p.setPen(QPen(QColor(0, 152, 0), 3));
+            for (int x = 20; x < 460; x += 70)
+                p.drawLine(x, 0, x, 239);
+            for (int y = 20; y < 240; y += 50)
+                p.drawLine(0, y, 459, y);
+            p.fillRect(strip, row.strip);
+            p.setPen(Qt::black);
+            p.setFont(face("DejaVu Sans Mono", 24));
+            p.drawText(strip, Qt::AlignCenter, QStringLiteral("1.1V 705Hz"));
+        }
+        const ScreenSegmenter::Scan scan = ScreenSegmenter::scan(image);
+        const std::string at = std::to_string(row.strip.red()) + "," + std::to_string(row.strip.green()) + "," + std::to_string(row.strip.blue())
+                               + " at " + std::to_string(row.box.top()) + " " + std::to_string(row.box.width()) + "x" + std::to_string(row.box.height());
+        const bool framed = std::any_of(scan.frames.begin(), scan.frames.end(), [&](const QRect& f) {
+            return std::abs(f.left() - strip.left()) <= 3 && std::abs(f.top() - strip.top()) <= 3 && std::abs(f.right() - strip.right()) <= 3
+                   && std::abs(f.bottom() - strip.bottom()) <= 3;
+        });
+        EXPECT_EQ(framed, row.found) << at;
+        if (!row.found)
+            continue;
+        const auto print = std::count_if(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& r) {
+            return strip.contains(r.box) && r.glyphs.size() >= 4;
+        });
+        EXPECT_GE(print, 2) << at;
+    }
+}
+
 TEST(TextRecognizer, AValuesFieldInsideItsCardTakesTheCardsLabel)
 {
     // A dashboard's card: its label names the unit in brackets, its value stands under it,
