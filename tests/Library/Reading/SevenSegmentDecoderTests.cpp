@@ -142,6 +142,30 @@ TEST(SevenSegmentDecoder, RefusesWhatIsNotASegmentNumber)
     const auto dotted = SevenSegmentDecoder::decode(zeroMask, zero.width(), zero.height());
     EXPECT_TRUE(!dotted || dotted->text != QLatin1String("8")) << dotted->text.toStdString();
 
+    // Small letters run together before the digits, level with their middle, are no minus sign:
+    // a sign is one solid bar.
+    for (const char* word : {"me", "oe", "ne"}) {
+        int w = 0;
+        const int height = 60;
+        std::vector<bool> digits = segmentMask(QStringLiteral("07"), height, 0, &w);
+        QImage letters(w + 40, height + 8, QImage::Format_Grayscale8);
+        letters.fill(0);
+        {
+            QPainter p(&letters);
+            QFont f(QStringLiteral("DejaVu Sans"));
+            f.setPixelSize(16);
+            p.setFont(f);
+            p.setPen(Qt::white);
+            p.drawText(QPointF(2, 4 + height / 2.0 + 6), QString::fromLatin1(word));
+        }
+        std::vector<bool> mask(size_t(letters.width()) * size_t(letters.height()));
+        for (int y = 0; y < letters.height(); ++y)
+            for (int x = 0; x < letters.width(); ++x)
+                mask[size_t(y) * size_t(letters.width()) + size_t(x)] = x >= 40 ? digits[size_t(y) * size_t(w) + size_t(x - 40)] : letters.constScanLine(y)[x] > 127;
+        const auto r = SevenSegmentDecoder::decode(mask, letters.width(), letters.height());
+        EXPECT_TRUE(!r || !r->text.startsWith(QLatin1Char('-'))) << word << ": " << r->text.toStdString();
+    }
+
     // Too small or empty patches give nothing.
     EXPECT_FALSE(SevenSegmentDecoder::decode(std::vector<bool>(40, false), 8, 5));
     EXPECT_FALSE(SevenSegmentDecoder::decode(std::vector<bool>(400, false), 20, 20));

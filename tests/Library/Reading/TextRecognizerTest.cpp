@@ -608,6 +608,9 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild5-rigol-ds1000z-02.png", QStringLiteral("Max:-131mV"), "a colon the recogniser lost before a minus, its dot still standing before the minus"},
         {"wild15-nordic-ppk-04.png", QStringLiteral("max"), "a tile's caption centred under its figure and unit is read with the figure"},
         {"wild10-nordic-ppk-program-01.png", QStringLiteral("average"), "a tile's caption, its letters run into one wide glyph, is read with its figure"},
+        {"wild22-eevblog-121gwapp-01.png", QStringLiteral("0.034"), "a display's digits drawn touching into one wide glyph over a scale's ticks, decoded before the search's work runs out"},
+        {"wild14-aalaei-powermeter-01.png", QStringLiteral("5.06"), "a row of segment tiles, each figure's unit a small letter between them, decoded tile by tile"},
+        {"wild14-aalaei-powermeter-01.png", QStringLiteral("27.0"), "so is a tile further along the row"},
         {"wild14-siglent-sds1000xe-02.png", QStringLiteral("Trigger"),
          "a line under a figure in print nearly its size is no tile's caption: the work goes to the scope's own marks first"},
     };
