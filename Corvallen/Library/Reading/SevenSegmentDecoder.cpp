@@ -287,7 +287,9 @@ std::optional<Reading> decodeUpright(const Upright& line, bool bridging)
             // (Some displays draw the sign as a short block, no longer than it is thick: only
             // before the first digit.)
             const bool shortSign = out.text.isEmpty() && c.width() >= c.height() && c.height() <= lineH * 0.15;
-            if (std::abs((c.top + c.bottom) / 2.0 - mid) <= lineH * 0.18 && (c.width() >= digitWidth * 0.45 || shortSign)) {
+            // A sign is one solid bar; small letters run together ("me" of a label) are not.
+            const bool solid = g.fill(c, 0, 0, 1, 1) >= 0.65;
+            if (std::abs((c.top + c.bottom) / 2.0 - mid) <= lineH * 0.18 && (c.width() >= digitWidth * 0.45 || shortSign) && solid) {
                 out.text += QLatin1Char('-');
                 continue;
             }

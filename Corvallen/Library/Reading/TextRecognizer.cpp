@@ -352,10 +352,33 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
         // the halves of a digit whose bars don't touch (one above the other, in the same
         // columns) take one place, and a point or a minus sign none (a display of eight digits
         // and a point is read whole from its first digit).
+        // The reach stops at a glyph that can be no part of a segment number: one wholly below
+        // or above the seed (a scale's ticks under a meter's digits) but a point hanging a
+        // little below the digits' foot, or one small, off the baseline, and neither a bar nor
+        // a flat mark (a sign), with nothing else in its columns (a segment of a face whose
+        // bars stand apart shares its digit's columns with the other bars): a letter of a label
+        // or unit between two displays' readouts. Every stretch across it would fail to
+        // decode, and trying them all spends the search on one line.
+        const auto noPart = [&](int k) {
+            const QRect& b = glyphs.at(line.at(k)).box;
+            const bool square = b.width() <= b.height() * 2 && b.height() <= b.width() * 2;
+            const bool point = square && b.height() <= H * 0.25 && b.top() <= s.bottom() + H * 0.15;
+            if ((b.top() > s.bottom() + 1 && !point) || b.bottom() < s.top() - 1)
+                return true;
+            const bool bar = b.width() >= b.height() * 1.8 || b.height() >= b.width() * 1.8;
+            const bool flatMark = b.height() * 4 <= H && b.width() >= b.height();
+            if (b.height() >= H * 0.45 || b.bottom() >= s.bottom() - H * 0.15 || bar || flatMark)
+                return false;
+            return std::none_of(line.begin(), line.end(), [&](int j) {
+                const QRect& o = glyphs.at(j).box;
+                return j != line.at(k) && o.right() >= b.left() && o.left() <= b.right();
+            });
+        };
         int first = at, last = at;
         int reach = s.left();
         bool narrow = s.width() < H * 0.3;
-        for (int places = 0; first > 0 && places < 7 && reach - glyphs.at(line.at(first - 1)).box.right() <= H * (narrow ? 1.4 : 0.9);) {
+        for (int places = 0; first > 0 && places < 7 && !noPart(first - 1)
+                             && reach - glyphs.at(line.at(first - 1)).box.right() <= H * (narrow ? 1.4 : 0.9);) {
             const QRect& b = glyphs.at(line.at(--first)).box;
             if (b.right() < reach && b.height() >= H * 0.4)
                 ++places;
@@ -365,7 +388,8 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
             }
         }
         reach = s.right();
-        for (int places = 0; last + 1 < line.size() && places < 7 && glyphs.at(line.at(last + 1)).box.left() - reach <= H * 0.9;) {
+        for (int places = 0; last + 1 < line.size() && places < 7 && !noPart(last + 1)
+                             && glyphs.at(line.at(last + 1)).box.left() - reach <= H * 0.9;) {
             const QRect& b = glyphs.at(line.at(++last)).box;
             if (b.left() > reach && b.height() >= H * 0.4)
                 ++places;

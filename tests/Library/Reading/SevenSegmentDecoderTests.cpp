@@ -14,6 +14,30 @@ namespace {
 // the vertical ones, so that a digit without left-hand bars is narrower than the others.
 enum class Style { Gapped, Apart, Blocky };
 
+// A grey image thresholded as the reader thresholds a line.
+std::vector<bool> maskOf(const QImage& image)
+{
+    std::vector<bool> mask(size_t(image.width()) * size_t(image.height()));
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            mask[size_t(y) * size_t(image.width()) + size_t(x)] = image.constScanLine(y)[x] > 127;
+    return mask;
+}
+
+// `text` printed white on black in an ordinary screen face, its baseline at `at`.
+QImage printed(const QString& text, int pixels, QSize size, QPointF at)
+{
+    QImage image(size, QImage::Format_Grayscale8);
+    image.fill(0);
+    QPainter p(&image);
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(pixels);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(at, text);
+    return image;
+}
+
 // Draws `text` as LCD segments, optionally slanted, and returns the thresholded mask.
 std::vector<bool> segmentMask(const QString& text, int height, double slant, int* width, Style style = Style::Gapped)
 {
@@ -58,11 +82,7 @@ std::vector<bool> segmentMask(const QString& text, int height, double slant, int
     }
     p.end();
     *width = image.width();
-    std::vector<bool> mask(size_t(image.width()) * size_t(image.height()));
-    for (int yy = 0; yy < image.height(); ++yy)
-        for (int xx = 0; xx < image.width(); ++xx)
-            mask[size_t(yy) * size_t(image.width()) + size_t(xx)] = image.constScanLine(yy)[xx] > 127;
-    return mask;
+    return maskOf(image);
 }
 
 std::optional<QString> decoded(const QString& text, int height, double slant = 0, Style style = Style::Gapped)
@@ -109,21 +129,8 @@ TEST(SevenSegmentDecoder, ReadsThinAndBlockyFaces)
 TEST(SevenSegmentDecoder, RefusesWhatIsNotASegmentNumber)
 {
     // Printed letters are not segments.
-    QImage image(300, 80, QImage::Format_Grayscale8);
-    image.fill(0);
-    {
-        QPainter p(&image);
-        QFont f(QStringLiteral("DejaVu Sans"));
-        f.setPixelSize(64);
-        p.setFont(f);
-        p.setPen(Qt::white);
-        p.drawText(QPointF(4, 70), QStringLiteral("AUTO"));
-    }
-    std::vector<bool> mask(size_t(image.width()) * size_t(image.height()));
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            mask[size_t(y) * size_t(image.width()) + size_t(x)] = image.constScanLine(y)[x] > 127;
-    EXPECT_FALSE(SevenSegmentDecoder::decode(mask, image.width(), image.height()));
+    const QImage image = printed(QStringLiteral("AUTO"), 64, QSize(300, 80), QPointF(4, 70));
+    EXPECT_FALSE(SevenSegmentDecoder::decode(maskOf(image), image.width(), image.height()));
 
     // A printed zero with a dot in its middle (as many screen faces draw it) lights the places
     // of all seven segments, but its middle is no bar across the digit: it is not an 8.
@@ -135,12 +142,23 @@ TEST(SevenSegmentDecoder, RefusesWhatIsNotASegmentNumber)
         p.drawRoundedRect(QRectF(10, 8, 38, 62), 16, 16);
         p.fillRect(QRectF(25, 33, 9, 12), Qt::white);
     }
-    std::vector<bool> zeroMask(size_t(zero.width()) * size_t(zero.height()));
-    for (int y = 0; y < zero.height(); ++y)
-        for (int x = 0; x < zero.width(); ++x)
-            zeroMask[size_t(y) * size_t(zero.width()) + size_t(x)] = zero.constScanLine(y)[x] > 127;
-    const auto dotted = SevenSegmentDecoder::decode(zeroMask, zero.width(), zero.height());
+    const auto dotted = SevenSegmentDecoder::decode(maskOf(zero), zero.width(), zero.height());
     EXPECT_TRUE(!dotted || dotted->text != QLatin1String("8")) << dotted->text.toStdString();
+
+    // Small letters run together before the digits, level with their middle, are no minus sign:
+    // a sign is one solid bar.
+    for (const char* word : {"me", "oe", "ne"}) {
+        int w = 0;
+        const int height = 60;
+        std::vector<bool> digits = segmentMask(QStringLiteral("07"), height, 0, &w);
+        const QImage letters = printed(QString::fromLatin1(word), 16, QSize(w + 40, height + 8), QPointF(2, 4 + height / 2.0 + 6));
+        std::vector<bool> mask = maskOf(letters);
+        for (int y = 0; y < letters.height(); ++y)
+            for (int x = 40; x < letters.width(); ++x)
+                mask[size_t(y) * size_t(letters.width()) + size_t(x)] = digits[size_t(y) * size_t(w) + size_t(x - 40)];
+        const auto r = SevenSegmentDecoder::decode(mask, letters.width(), letters.height());
+        EXPECT_TRUE(!r || !r->text.startsWith(QLatin1Char('-'))) << word << ": " << r->text.toStdString();
+    }
 
     // Too small or empty patches give nothing.
     EXPECT_FALSE(SevenSegmentDecoder::decode(std::vector<bool>(40, false), 8, 5));

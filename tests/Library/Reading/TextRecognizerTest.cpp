@@ -600,6 +600,53 @@ TEST(TextRecognizer, APhotographedDisplaysTextIsReadInsideItsWindow)
     }
 }
 
+// Draws `text` in seven gapped segments `h` high from (x, y): digits and "." (a square point a
+// `drop` of the height below the digits' foot).
+void drawSegments(QPainter& p, const QString& text, double x, double y, double h, double drop)
+{
+    static const int table[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+    const double w = h * 0.55, t = h * 0.12, gap = t * 0.4, v = h / 2 - 1.5 * t - 2 * gap;
+    for (const QChar ch : text) {
+        if (ch == QLatin1Char('.')) {
+            p.fillRect(QRectF(x - w * 0.2 - t / 2, y + h - t + drop * h, t, t), Qt::white);
+            continue;
+        }
+        const QRectF seg[7] = {{x + gap, y, w - 2 * gap, t}, {x + w - t, y + t + gap, t, v}, {x + w - t, y + h / 2 + t / 2 + gap, t, v},
+                               {x + gap, y + h - t, w - 2 * gap, t}, {x, y + h / 2 + t / 2 + gap, t, v}, {x, y + t + gap, t, v},
+                               {x + gap, y + h / 2 - t / 2, w - 2 * gap, t}};
+        for (int k = 0; k < 7; ++k)
+            if (table[ch.digitValue()] & (1 << k))
+                p.fillRect(seg[k], Qt::white);
+        x += w * 1.4;
+    }
+}
+
+TEST(TextRecognizer, SegmentNumbersKeepAPointHangingBelowTheirFoot)
+{
+    struct Row {
+        QString drawn;
+        double drop;
+        QString want;
+        const char* why;
+    };
+    const QList<Row> rows = {
+        {QStringLiteral("12.34"), 0.0, QStringLiteral("12.34"), "a point on the digits' foot"},
+        {QStringLiteral("12.34"), 0.06, QStringLiteral("12.34"), "a point hanging just below the digits' foot is no mark under them"},
+        {QStringLiteral("28.05"), 0.14, QStringLiteral("28.05"), "so is one hanging wholly below it"},
+    };
+    for (const Row& row : rows) {
+        QImage image(900, 200, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        {
+            QPainter p(&image);
+            p.setPen(Qt::white);
+            drawSegments(p, row.drawn, 30, 50, 80, row.drop);
+        }
+        const QString words = screenWords(image);
+        EXPECT_TRUE(words.split(QLatin1Char(' ')).contains(row.want)) << row.why << ": " << words.toStdString();
+    }
+}
+
 TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
 {
     // Screens saved by real instruments, where a reading's small print used to go unread or was
@@ -659,6 +706,9 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild5-rigol-ds1000z-02.png", QStringLiteral("Max:-131mV"), "a colon the recogniser lost before a minus, its dot still standing before the minus"},
         {"wild15-nordic-ppk-04.png", QStringLiteral("max"), "a tile's caption centred under its figure and unit is read with the figure"},
         {"wild10-nordic-ppk-program-01.png", QStringLiteral("average"), "a tile's caption, its letters run into one wide glyph, is read with its figure"},
+        {"wild22-eevblog-121gwapp-01.png", QStringLiteral("0.034"), "a display's digits drawn touching into one wide glyph over a scale's ticks, decoded before the search's work runs out"},
+        {"wild14-aalaei-powermeter-01.png", QStringLiteral("5.06"), "a row of segment tiles, each figure's unit a small letter between them, decoded tile by tile"},
+        {"wild14-aalaei-powermeter-01.png", QStringLiteral("27.0"), "so is a tile further along the row"},
         {"wild14-siglent-sds1000xe-02.png", QStringLiteral("Trigger"),
          "a line under a figure in print nearly its size is no tile's caption: the work goes to the scope's own marks first"},
         {"wild5-rigol-dho-02.png", QStringLiteral("4.07104kHz"),
