@@ -10,6 +10,7 @@
 #include <tesseract/resultiterator.h>
 
 #include <QHash>
+#include <QImageReader>
 #include <QRegularExpression>
 
 #include <QSet>
@@ -119,6 +120,10 @@ constexpr int segmentBudget = 400;
 // Screenshots larger than this many pixels (a high-density display's) are read at half size:
 // their text is drawn at twice the size it needs.
 constexpr qint64 halvedAbovePixels = 3'000'000;
+// Captures so large that half of them is still above this many pixels (a camera's photo) are
+// read at most at the size a screenshot is read whole: the search for lines grows with the
+// pixels, and the text of such a photo is drawn many times larger than it needs.
+constexpr qint64 largestHalvedPixels = 3'200'000;
 
 // The recogniser for screen text, one per thread, started on first use and kept: starting one
 // reads the language data, which costs more than reading a screen.
@@ -2400,14 +2405,37 @@ void addFaintReadouts(ScreenSegmenter::Scan& scan, const QImage& image)
     }
 }
 
+QSize readingSize(const QSize& size)
+{
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (size.isEmpty() || pixels <= halvedAbovePixels)
+        return size;
+    if (pixels <= 4 * largestHalvedPixels)
+        return QSize(size.width() / 2, size.height() / 2);
+    const double scale = std::sqrt(double(halvedAbovePixels) / double(pixels));
+    return QSize(std::max(1, int(size.width() * scale)), std::max(1, int(size.height() * scale)));
+}
+
+QImage loadCapture(const QString& path)
+{
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    // A photo read at a fraction of its size is decoded at that size where its format allows (a
+    // JPEG's decoder skips the detail it would drop): decoding a camera's full frame costs more
+    // than reading the screen. Captures read at half size or whole are decoded whole, and
+    // halved smoothly.
+    if (size.isValid() && qint64(size.width()) * size.height() > 4 * largestHalvedPixels)
+        reader.setScaledSize(readingSize(size));
+    return reader.read();
+}
+
 std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
 {
     ScreenText out;
     if (source.isNull() || source.width() <= 0 || source.height() <= 0)
         return out;
-    const QImage image = qint64(source.width()) * source.height() > halvedAbovePixels
-                             ? source.scaled(source.width() / 2, source.height() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                             : source;
+    const QSize read = readingSize(source.size());
+    const QImage image = read != source.size() ? source.scaled(read, Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : source;
     tesseract::TessBaseAPI* api = screenEngine(error);
     if (!api)
         return std::nullopt;

@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -763,3 +764,49 @@ TEST(TextRecognizer, RepeatedPrintReadsAlikeWhereverAndWhenceverItIsRead)
 }
 
 }  // namespace
+
+TEST(TextRecognizer, CapturesAreReadAtABoundedSize)
+{
+    // Screenshots are read whole, those of a high-density display at half size, and a camera's
+    // photo so large that half of it would still be large at about what a screenshot is read at
+    // whole; a capture is never read larger than that, whatever its size. A photo that large is
+    // decoded at its reading size, in every format, and comes out dark where it was drawn dark.
+    struct Row {
+        QSize size, read;
+        const char* format;  // nullptr: not written to a file
+    };
+    const QList<Row> rows = {
+        {QSize(1920, 1080), QSize(1920, 1080), nullptr},
+        {QSize(2000, 1500), QSize(2000, 1500), nullptr},
+        {QSize(2001, 1500), QSize(1000, 750), nullptr},
+        {QSize(3840, 2160), QSize(1920, 1080), nullptr},
+        {QSize(4080, 3072), QSize(2040, 1536), nullptr},
+        {QSize(4000, 3200), QSize(2000, 1600), nullptr},
+        {QSize(8000, 6000), QSize(2000, 1500), nullptr},
+        {QSize(30000, 400), QSize(15000, 200), nullptr},
+        {QSize(40000, 400), QSize(17320, 173), nullptr},
+        {QSize(5000, 3000), QSize(2236, 1341), "JPG"},
+        {QSize(3000, 5000), QSize(1341, 2236), "PNG"},
+        {QSize(0, 0), QSize(0, 0), nullptr},
+    };
+    const QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const Row& row : rows) {
+        const std::string at = std::to_string(row.size.width()) + "x" + std::to_string(row.size.height());
+        const QSize read = TextRecognizer::readingSize(row.size);
+        EXPECT_EQ(read, row.read) << at;
+        EXPECT_LE(qint64(read.width()) * read.height(), 3'200'000) << at;
+        if (!row.format)
+            continue;
+        QImage image(row.size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter(&image).fillRect(QRect(QPoint(0, 0), row.size / 2), Qt::black);
+        const QString path = dir.filePath(QStringLiteral("capture.") + QString::fromLatin1(row.format).toLower());
+        ASSERT_TRUE(image.save(path, row.format)) << at;
+        const QImage loaded = TextRecognizer::loadCapture(path);
+        EXPECT_EQ(loaded.size(), row.read) << at;
+        EXPECT_LT(qGray(loaded.pixel(row.read.width() / 4, row.read.height() / 4)), 64) << at;
+        EXPECT_GT(qGray(loaded.pixel(row.read.width() * 3 / 4, row.read.height() * 3 / 4)), 192) << at;
+    }
+    EXPECT_TRUE(TextRecognizer::loadCapture(dir.filePath(QStringLiteral("none.png"))).isNull());
+}
