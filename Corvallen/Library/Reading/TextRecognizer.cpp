@@ -2420,11 +2420,14 @@ QImage loadCapture(const QString& path)
 {
     QImageReader reader(path);
     const QSize size = reader.size();
-    // A photo read at a fraction of its size is decoded at that size where its format allows (a
-    // JPEG's decoder skips the detail it would drop): decoding a camera's full frame costs more
-    // than reading the screen. Captures read at half size or whole are decoded whole, and
-    // halved smoothly.
-    if (size.isValid() && qint64(size.width()) * size.height() > 4 * largestHalvedPixels)
+    // A JPEG read at a fraction of its size is decoded at that size: its decoder leaves out the
+    // detail the reading would drop, which costs a fraction of decoding the whole frame and
+    // halving it, and leaves fewer specks of the camera's noise to be taken for print. A capture
+    // of any other format is decoded at its reading size only when that is below half (a
+    // camera's full frame costs more to decode than reading the screen); at half size or whole
+    // it is decoded whole, and halved smoothly.
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (size.isValid() && (pixels > 4 * largestHalvedPixels || (pixels > halvedAbovePixels && reader.format() == "jpeg")))
         reader.setScaledSize(readingSize(size));
     return reader.read();
 }

@@ -44,8 +44,9 @@ std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error = 
 // three million pixels.
 QSize readingSize(const QSize& size);
 
-// A capture's image from its file, for recognizeScreen: a photo read at a fraction of its size is
-// decoded at that size where the format allows. A null image when the file can't be read.
+// A capture's image from its file, for recognizeScreen: a JPEG read at a fraction of its size, and
+// any capture read at less than half, is decoded at that size. A null image when the file can't
+// be read.
 QImage loadCapture(const QString& path);
 
 }  // namespace TextRecognizer

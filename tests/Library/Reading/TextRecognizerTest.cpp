@@ -769,25 +769,29 @@ TEST(TextRecognizer, CapturesAreReadAtABoundedSize)
 {
     // Screenshots are read whole, those of a high-density display at half size, and a camera's
     // photo so large that half of it would still be large at about what a screenshot is read at
-    // whole; a capture is never read larger than that, whatever its size. A photo that large is
-    // decoded at its reading size, in every format, and comes out dark where it was drawn dark.
+    // whole; a capture is never read larger than that, whatever its size. A JPEG read smaller is
+    // decoded at its reading size, and so is a capture of any format read at less than half;
+    // each comes out dark where it was drawn dark, and is then read at the size it has.
     struct Row {
         QSize size, read;
         const char* format;  // nullptr: not written to a file
+        QSize decoded;       // the image that file gives
     };
     const QList<Row> rows = {
-        {QSize(1920, 1080), QSize(1920, 1080), nullptr},
-        {QSize(2000, 1500), QSize(2000, 1500), nullptr},
-        {QSize(2001, 1500), QSize(1000, 750), nullptr},
-        {QSize(3840, 2160), QSize(1920, 1080), nullptr},
-        {QSize(4080, 3072), QSize(2040, 1536), nullptr},
-        {QSize(4000, 3200), QSize(2000, 1600), nullptr},
-        {QSize(8000, 6000), QSize(2000, 1500), nullptr},
-        {QSize(30000, 400), QSize(15000, 200), nullptr},
-        {QSize(40000, 400), QSize(17320, 173), nullptr},
-        {QSize(5000, 3000), QSize(2236, 1341), "JPG"},
-        {QSize(3000, 5000), QSize(1341, 2236), "PNG"},
-        {QSize(0, 0), QSize(0, 0), nullptr},
+        {QSize(1920, 1080), QSize(1920, 1080), nullptr, {}},
+        {QSize(2000, 1500), QSize(2000, 1500), "JPG", QSize(2000, 1500)},
+        {QSize(2001, 1500), QSize(1000, 750), nullptr, {}},
+        {QSize(2400, 1500), QSize(1200, 750), "JPG", QSize(1200, 750)},
+        {QSize(2400, 1500), QSize(1200, 750), "PNG", QSize(2400, 1500)},
+        {QSize(3840, 2160), QSize(1920, 1080), nullptr, {}},
+        {QSize(4080, 3072), QSize(2040, 1536), nullptr, {}},
+        {QSize(4000, 3200), QSize(2000, 1600), nullptr, {}},
+        {QSize(8000, 6000), QSize(2000, 1500), nullptr, {}},
+        {QSize(30000, 400), QSize(15000, 200), nullptr, {}},
+        {QSize(40000, 400), QSize(17320, 173), nullptr, {}},
+        {QSize(5000, 3000), QSize(2236, 1341), "JPG", QSize(2236, 1341)},
+        {QSize(3000, 5000), QSize(1341, 2236), "PNG", QSize(1341, 2236)},
+        {QSize(0, 0), QSize(0, 0), nullptr, {}},
     };
     const QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -804,9 +808,10 @@ TEST(TextRecognizer, CapturesAreReadAtABoundedSize)
         const QString path = dir.filePath(QStringLiteral("capture.") + QString::fromLatin1(row.format).toLower());
         ASSERT_TRUE(image.save(path, row.format)) << at;
         const QImage loaded = TextRecognizer::loadCapture(path);
-        EXPECT_EQ(loaded.size(), row.read) << at;
-        EXPECT_LT(qGray(loaded.pixel(row.read.width() / 4, row.read.height() / 4)), 64) << at;
-        EXPECT_GT(qGray(loaded.pixel(row.read.width() * 3 / 4, row.read.height() * 3 / 4)), 192) << at;
+        EXPECT_EQ(loaded.size(), row.decoded) << at;
+        EXPECT_EQ(TextRecognizer::readingSize(loaded.size()), row.read) << at;
+        EXPECT_LT(qGray(loaded.pixel(row.decoded.width() / 4, row.decoded.height() / 4)), 64) << at;
+        EXPECT_GT(qGray(loaded.pixel(row.decoded.width() * 3 / 4, row.decoded.height() * 3 / 4)), 192) << at;
     }
     EXPECT_TRUE(TextRecognizer::loadCapture(dir.filePath(QStringLiteral("none.png"))).isNull());
 }
