@@ -42,8 +42,8 @@ namespace {
 
 std::optional<TextRecognizer::ScreenText> recognizeScreen(const QString& imagePath, QString* error)
 {
-    QImage image;
-    if (!image.load(imagePath) || image.isNull() || image.width() <= 0 || image.height() <= 0) {
+    const QImage image = TextRecognizer::loadCapture(imagePath);
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
         if (error)
             *error = AnalyzeError::loadFailed().errorDescription();
         return std::nullopt;

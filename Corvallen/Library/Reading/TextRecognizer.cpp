@@ -10,6 +10,7 @@
 #include <tesseract/resultiterator.h>
 
 #include <QHash>
+#include <QImageReader>
 #include <QRegularExpression>
 
 #include <QSet>
@@ -119,6 +120,10 @@ constexpr int segmentBudget = 400;
 // Screenshots larger than this many pixels (a high-density display's) are read at half size:
 // their text is drawn at twice the size it needs.
 constexpr qint64 halvedAbovePixels = 3'000'000;
+// Captures so large that half of them is still above this many pixels (a camera's photo) are
+// read at most at the size a screenshot is read whole: the search for lines grows with the
+// pixels, and the text of such a photo is drawn many times larger than it needs.
+constexpr qint64 largestHalvedPixels = 3'200'000;
 
 // The recogniser for screen text, one per thread, started on first use and kept: starting one
 // reads the language data, which costs more than reading a screen.
@@ -2424,14 +2429,40 @@ void addFaintReadouts(ScreenSegmenter::Scan& scan, const QImage& image)
     }
 }
 
+QSize readingSize(const QSize& size)
+{
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (size.isEmpty() || pixels <= halvedAbovePixels)
+        return size;
+    if (pixels <= 4 * largestHalvedPixels)
+        return QSize(size.width() / 2, size.height() / 2);
+    const double scale = std::sqrt(double(halvedAbovePixels) / double(pixels));
+    return QSize(std::max(1, int(size.width() * scale)), std::max(1, int(size.height() * scale)));
+}
+
+QImage loadCapture(const QString& path)
+{
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    // A JPEG read at a fraction of its size is decoded at that size: its decoder leaves out the
+    // detail the reading would drop, which costs a fraction of decoding the whole frame and
+    // halving it, and leaves fewer specks of the camera's noise to be taken for print. A capture
+    // of any other format is decoded at its reading size only when that is below half (a
+    // camera's full frame costs more to decode than reading the screen); at half size or whole
+    // it is decoded whole, and halved smoothly.
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (size.isValid() && (pixels > 4 * largestHalvedPixels || (pixels > halvedAbovePixels && reader.format() == "jpeg")))
+        reader.setScaledSize(readingSize(size));
+    return reader.read();
+}
+
 std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
 {
     ScreenText out;
     if (source.isNull() || source.width() <= 0 || source.height() <= 0)
         return out;
-    const QImage image = qint64(source.width()) * source.height() > halvedAbovePixels
-                             ? source.scaled(source.width() / 2, source.height() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                             : source;
+    const QSize read = readingSize(source.size());
+    const QImage image = read != source.size() ? source.scaled(read, Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : source;
     tesseract::TessBaseAPI* api = screenEngine(error);
     if (!api)
         return std::nullopt;

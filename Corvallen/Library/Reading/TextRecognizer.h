@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QList>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -37,5 +38,15 @@ using ScreenText = OnDeviceLanguageModel::ScreenText;
 // thread keeps one recogniser for its lifetime. Nothing, with `error` set, when the recogniser
 // can't start.
 std::optional<ScreenText> recognizeScreen(const QImage& image, QString* error = nullptr);
+
+// The size a capture of `size` is read at: whole, at half size above three million pixels (a
+// high-density display's screenshot), and a photo whose half would still be much larger at about
+// three million pixels.
+QSize readingSize(const QSize& size);
+
+// A capture's image from its file, for recognizeScreen: a JPEG read at a fraction of its size, and
+// any capture read at less than half, is decoded at that size. A null image when the file can't
+// be read.
+QImage loadCapture(const QString& path);
 
 }  // namespace TextRecognizer

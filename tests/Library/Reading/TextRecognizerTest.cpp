@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -864,3 +865,37 @@ TEST(TextRecognizer, RepeatedPrintReadsAlikeWhereverAndWhenceverItIsRead)
 }
 
 }  // namespace
+
+TEST(TextRecognizer, CapturesAreReadAtABoundedSize)
+{
+    // Screenshots are read whole, a high-density display's at half size, a camera's large photo
+    // at about what a screenshot is read at whole. A JPEG read smaller, and any capture read at
+    // less than half, is decoded at its reading size, dark where it was drawn dark.
+    struct Row {
+        QSize size, read;
+        const char* format;  // nullptr: not written to a file
+        QSize decoded;
+    };
+    const QList<Row> rows = {
+        {QSize(2000, 1500), QSize(2000, 1500), "JPG", QSize(2000, 1500)},
+        {QSize(2400, 1500), QSize(1200, 750), "JPG", QSize(1200, 750)},
+        {QSize(2400, 1500), QSize(1200, 750), "PNG", QSize(2400, 1500)},
+        {QSize(4000, 3200), QSize(2000, 1600), nullptr, {}},
+        {QSize(8000, 6000), QSize(2000, 1500), nullptr, {}},
+        {QSize(3000, 5000), QSize(1341, 2236), "PNG", QSize(1341, 2236)},
+    };
+    const QTemporaryDir dir;
+    for (const Row& row : rows) {
+        EXPECT_EQ(TextRecognizer::readingSize(row.size), row.read) << row.size.width();
+        if (!row.format)
+            continue;
+        QImage image(row.size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter(&image).fillRect(QRect(QPoint(0, 0), row.size / 2), Qt::black);
+        const QString path = dir.filePath(QStringLiteral("capture.") + QLatin1String(row.format));
+        ASSERT_TRUE(image.save(path, row.format)) << row.size.width();
+        const QImage loaded = TextRecognizer::loadCapture(path);
+        EXPECT_EQ(loaded.size(), row.decoded) << row.size.width();
+        EXPECT_LT(qGray(loaded.pixel(row.decoded.width() / 4, row.decoded.height() / 4)), 64) << row.size.width();
+    }
+}
