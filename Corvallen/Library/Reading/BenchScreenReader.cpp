@@ -1547,6 +1547,7 @@ public:
             }
         }
         unitsFromLabels();
+        unitsFromColumnHeadings();
         unitsFromVoltageNames();
         markStatus();
         m_scope = looksLikeOscilloscope();
@@ -4106,6 +4107,54 @@ private:
             } else if (unit) {
                 t.unit = unit;
                 t.unitFromLabel = true;
+            }
+        }
+    }
+
+    // A panel may head a column with its quantity's name and the unit standing apart beside it
+    // ("Tank  °C" over "Top  55", "Bottom  19"): the unit is that of the bare figures straight
+    // under it. Only a unit alone in its own word after a name of letters, on a line with no
+    // figure (a heading, not a row of values), and only the figures in its column, drawn about
+    // its size, from the next line down with nothing else between; none under a setting's name.
+    void unitsFromColumnHeadings()
+    {
+        static const QRegularExpression name(QStringLiteral("^[A-Za-z]{3,}:?$"));
+        for (int i = 1; i < m_tokens.size(); ++i) {
+            const Token& head = m_tokens.at(i);
+            const std::optional<Unit> u = head.kind == Kind::Word ? readoutUnit(head.text) : std::nullopt;
+            if (!u || u->base == QLatin1String("%") || head.height <= 0)
+                continue;
+            const Token& before = m_tokens.at(i - 1);
+            const int h = head.height;
+            if (before.row != head.row || !name.match(before.text).hasMatch() || namesSetting(upper(before.text))
+                || head.box.left() - before.box.right() > h * 4 || head.box.left() <= before.box.right())
+                continue;
+            if (std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) { return t.row == head.row && t.kind == Kind::Number; }))
+                continue;
+            QRect last = head.box;
+            QList<int> column;
+            bool blocked = false;
+            for (int j = i + 1; j < m_tokens.size() && !blocked; ++j) {
+                const Token& t = m_tokens.at(j);
+                if (t.row == head.row || horizontalOverlap(t.box, head.box) <= 0)
+                    continue;
+                const int drop = t.box.top() - last.bottom();
+                if (drop > h * 2 || drop < -2)
+                    break;
+                // (The figure stands under the unit, not under the name beside it.)
+                const bool underUnit = std::abs(t.box.center().x() - head.box.center().x()) < std::abs(t.box.center().x() - before.box.center().x());
+                blocked = t.kind != Kind::Number || t.unit || t.clock || t.garbledUnit || t.status || !underUnit || !similarSize(t.height, h)
+                          || unitAfter(t);
+                if (!blocked) {
+                    column.append(j);
+                    last = t.box;
+                }
+            }
+            for (int j : column) {
+                if (onAxis(m_tokens.at(j)))
+                    continue;
+                m_tokens[j].unit = u;
+                m_tokens[j].unitFromLabel = true;
             }
         }
     }
