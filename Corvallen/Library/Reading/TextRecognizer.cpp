@@ -2894,11 +2894,12 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     // its size, is the one the heading is for (a measurement's card or a table's column). A little
     // more work is allowed for those. (A figure beside its label is read early already.)
     for (int w = 0; w < words.size() && t_readWork <= readingBudget + labelledValueBudget; ++w) {
-        const ScreenWord& label = words.at(w);
+        // (Copies: reading a run below appends to the words and may move them.)
+        const ScreenWord label = words.at(w);
         static const QRegularExpression heading(QStringLiteral("^[A-Za-z][A-Za-z+\\-]{1,}(?:\\([A-Za-z]{0,2}\\d\\)|\\[\\d\\])?[:=]?$"));
         if (!heading.match(label.text).hasMatch() || (!label.text.endsWith(QLatin1Char(':')) && !label.text.endsWith(QLatin1Char('=')) && !label.text.endsWith(QLatin1Char(')')) && !label.text.endsWith(QLatin1Char(']'))))
             continue;
-        const QRect& l = label.box;
+        const QRect l = label.box;
         // (A heading stands alone on its line; a label with its value beside it, "Level:
         // 2.048V", is no heading of what stands under it.)
         const bool besideIt = std::any_of(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& o) {
