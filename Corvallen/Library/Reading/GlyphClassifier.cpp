@@ -354,12 +354,56 @@ QList<Character> charactersOf(const ScreenSegmenter::Scan& scan, const QRect& ar
     return line;
 }
 
+}  // namespace
+
+int closedLoops(const std::vector<float>& ink, int width, int height)
+{
+    for (const float v : ink)
+        if (v > 0.15f && v < 0.85f)
+            return -1;
+    // Blank pixels reached from outside the glyph, four ways (a one-pixel stroke closing a
+    // loop corner to corner still walls it in).
+    const int w = width + 2, h = height + 2;
+    std::vector<bool> seen(size_t(w) * size_t(h), false);
+    auto blank = [&](int x, int y) { return x <= 0 || y <= 0 || x > width || y > height || ink[size_t(y - 1) * size_t(width) + size_t(x - 1)] < 0.5f; };
+    int areas = 0;
+    for (int sy = 0; sy < h; ++sy)
+        for (int sx = 0; sx < w; ++sx) {
+            if (seen[size_t(sy) * size_t(w) + size_t(sx)] || !blank(sx, sy))
+                continue;
+            std::vector<std::pair<int, int>> stack{{sx, sy}};
+            seen[size_t(sy) * size_t(w) + size_t(sx)] = true;
+            while (!stack.empty()) {
+                const auto [x, y] = stack.back();
+                stack.pop_back();
+                const int around[4][2] = {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}};
+                for (const auto& [nx, ny] : around)
+                    if (nx >= 0 && ny >= 0 && nx < w && ny < h && !seen[size_t(ny) * size_t(w) + size_t(nx)] && blank(nx, ny)) {
+                        seen[size_t(ny) * size_t(w) + size_t(nx)] = true;
+                        stack.push_back({nx, ny});
+                    }
+            }
+            ++areas;
+        }
+    return areas - 1;  // the first area, from the corner, is the outside
+}
+
+namespace {
+
 // How far a glyph may be from the nearest drawing of a digit and still be that digit; how much
 // nearer it must be than to any other digit; and how much nearer than to any letter, else it is
 // a digit that may be a letter (0 and O, 1 and l).
 constexpr double farthestMatch = 0.06;
 constexpr double leastMargin = 0.007;
 constexpr double letterMargin = 0.004;
+
+// Whether a hard-edged glyph has a loop where the digit has none: a 9 drawn in a face of the
+// instrument's own may be nearer to some drawn 3 than to any drawn 9, but its upper loop is
+// closed.
+bool loopsDeny(int digit, const std::vector<float>& ink, int width, int height)
+{
+    return QStringLiteral("12357").contains(QChar(u'0' + digit)) && closedLoops(ink, width, height) > 0;
+}
 
 Guess classifyInk(const std::vector<float>& ink, int width, int height)
 {
@@ -437,7 +481,7 @@ Guess classifyInk(const std::vector<float>& ink, int width, int height)
         }
     out.distance = best[size_t(first)];
     out.margin = second - out.distance;
-    if (out.distance <= farthestMatch && out.margin >= leastMargin) {
+    if (out.distance <= farthestMatch && out.margin >= leastMargin && !loopsDeny(first, ink, width, height)) {
         out.digit = QChar(u'0' + first);
         out.twin = letter - out.distance < letterMargin;
     } else {

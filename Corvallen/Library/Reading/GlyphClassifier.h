@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QString>
 
+#include <vector>
+
 // Reads the figures in small print (status bars, measurement strips and limit boxes of small
 // screens, glyphs 5 to 18 pixels high), where the recogniser drops decimal points and minus
 // signs, mistakes 0 for 6 or 8 and loses a digit standing alone. Each glyph is compared with
@@ -32,6 +34,11 @@ struct Figure {
 // Draws the digits of every face at every height small print comes in, once per process (else
 // each height is drawn on its first use, which costs a first screen with many sizes seconds).
 void prepare();
+
+// The closed loops of a glyph in hard-edged print (`ink` row by row, every pixel 0 or 1): blank
+// areas its ink walls in on every side, as a 0, 6, 8 or 9 has; -1 for smoothed print, whose
+// half-inked pixels may close or open a loop the face doesn't have.
+int closedLoops(const std::vector<float>& ink, int width, int height);
 
 // The figures in `run` whose every digit was read with confidence.
 QList<Figure> figuresIn(const ScreenSegmenter::Scan& scan, const ScreenSegmenter::Run& run);

@@ -133,3 +133,31 @@ TEST(GlyphClassifier, WordsAreNoFiguresAndTouchingDigitsAreCutApart)
         EXPECT_FALSE(found.contains(QStringLiteral("1"))) << describe(print).toStdString() << ": " << found.join(' ').toStdString();
     }
 }
+
+TEST(GlyphClassifier, LoopsOfHardEdgedGlyphs)
+{
+    // A one-pixel face's digits drawn row by row ('#' inked): a loop closed only corner to
+    // corner still counts; smoothed ink is not judged.
+    struct Row {
+        QStringList rows;
+        int loops;
+    };
+    const QList<Row> table = {
+        {{".##.", "#..#", "#..#", ".###", "...#", "...#", "#..#", ".##."}, 1},  // 9
+        {{".##.", "#..#", "...#", "..#.", "...#", "...#", "#..#", ".##."}, 0},  // 3
+        {{".##.", "#..#", "#..#", ".##.", "#..#", "#..#", "#..#", ".##."}, 2},  // 8
+        {{".#.", "#.#", ".#."}, 1},                                             // closed corner to corner
+        {{"#..#", "#..#", "####", "...#"}, 0},                                  // an open 4
+        {{"####", "#..#", "#..#", "##.."}, 0},                                  // a gap in the wall
+    };
+    for (const Row& row : table) {
+        const int w = int(row.rows.first().size()), h = int(row.rows.size());
+        std::vector<float> ink;
+        for (const QString& r : row.rows)
+            for (const QChar c : r)
+                ink.push_back(c == QLatin1Char('#') ? 1.f : 0.f);
+        EXPECT_EQ(GlyphClassifier::closedLoops(ink, w, h), row.loops) << row.rows.join(QLatin1Char('/')).toStdString();
+        ink[0] = 0.5f;  // half-inked: smoothed print
+        EXPECT_EQ(GlyphClassifier::closedLoops(ink, w, h), -1);
+    }
+}
