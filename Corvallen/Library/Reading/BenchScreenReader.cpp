@@ -3309,9 +3309,29 @@ private:
                 continue;
             volts.append(t);
         }
+        // An energy monitor's dashboard (an inverter's, a charger's, a meter's) draws the power
+        // in a tile beside the energy tallied, alike ("199.5W" beside "266Wh"), and lists
+        // voltages only in its tables' smaller print: there the power is the reading.
+        if (!volts.isEmpty() && besideTallyOfItsSize(*r.main)
+            && std::all_of(volts.begin(), volts.end(), [&](const Token& v) { return v.height * 10 <= r.main->height * 6; }))
+            return std::nullopt;
         if (volts.size() > 1)
             r.main.reset();
         return volts.size() == 1 ? std::optional<Token>(volts.first()) : std::nullopt;
+    }
+
+    // Whether a figure of a charge or energy tally, its unit glued on ("266Wh"), stands on the
+    // reading's line drawn at its size.
+    bool besideTallyOfItsSize(const Token& main) const
+    {
+        static const QRegularExpression figure(QStringLiteral("^[-+]?\\d[\\d.,]*"));
+        for (const Token& t : m_tokens) {
+            if (t.row != main.row || t.box == main.box || std::abs(t.height - main.height) > main.height * 0.15)
+                continue;
+            if (const auto m = figure.match(t.text); m.hasMatch() && isTallyUnit(t.text.mid(m.capturedLength())))
+                return true;
+        }
+        return false;
     }
 
     // A large figure with a scrap of small letters glued to its left ("rm" "52" for "8.52") lost

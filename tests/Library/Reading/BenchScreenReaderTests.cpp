@@ -1004,6 +1004,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A power drawn large beside two voltages (a battery's and the grid's): of which is not told.
         {{"CHARGE", 10, 30, 10}, {"CELLS", 140, 30, 10}, {"3.296", 150, 47, 10}, {"26.3v", 10, 67, 12}, {"POWER", 10, 88, 10}, {"-16", 20, 107, 23},
          {"W", 70, 118, 11}, {"-0.6a", 60, 139, 11}, {"Grid", 200, 139, 11}, {"235.0V", 250, 139, 11}},
+        // ...and so it stays beside an energy tally where a voltage is drawn as large as the power.
+        {{"266Wh", 180, 60, 23}, {"199.5W", 340, 60, 23}, {"230.1V", 10, 60, 22}, {"Phase", 10, 140, 11}, {"221.9V", 340, 140, 11},
+         {"0.90A", 340, 170, 11}, {"String", 10, 200, 11}, {"36.4V", 340, 200, 11}},
         // A scope program's horizontal and vertical settings, one panel a channel.
         {{"ESP32oscilloscope", 100, 4, 16}, {"Verticalsensitivity", 10, 100, 12}, {"1000", 160, 100, 12}, {"Horizontalfrequency", 10, 150, 12},
          {"500Hz", 160, 150, 12}, {"Horizontalfrequency", 250, 150, 12}, {"20Hz", 400, 150, 12}},
@@ -1145,6 +1148,12 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"CHARGE", 10, 30, 10}, {"CELLS", 140, 30, 10}, {"3.296", 150, 47, 10}, {"26.3v", 10, 67, 12}, {"POWER", 10, 88, 10}, {"-16", 20, 107, 23},
           {"W", 70, 118, 11}, {"-0.6a", 60, 139, 11}},
          "DC Voltage", 26.3, "V"},
+        // An inverter's dashboard: its power in a tile beside the energy tallied, drawn alike,
+        // the voltages in its table's small print.
+        {{{"1,304.83kWh", 10, 60, 23}, {"266Wh", 180, 60, 23}, {"199.5W", 340, 60, 23}, {"Phase", 10, 140, 11},
+          {"221.9", 340, 140, 11}, {"V", 390, 140, 11}, {"0.90", 340, 170, 11}, {"A", 390, 170, 11}, {"String", 10, 200, 11},
+          {"36.4V", 340, 200, 11}},
+         "Measurement", 199.5, "W"},
         // A battery's card: its cells' voltages by their numbers, the whole's by a name of its own.
         {{{"Cellvoltage1", 300, 40, 11}, {"4.138V", 450, 40, 12}, {"Capacityremaining", 10, 70, 11}, {"39.00Ah", 200, 70, 11},
           {"Cellvoltage2", 300, 70, 11}, {"4.136V", 450, 70, 12}, {"Totalvoltage", 10, 100, 11}, {"54.10V", 200, 100, 12},
