@@ -1652,7 +1652,7 @@ private:
         // with its time, are one reading over time, the first line the one shown first.
         static const QRegularExpression time(QStringLiteral("\\d{1,2}:\\d{2}"));
         if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == r.main->row && time.match(w.text).hasMatch(); })
-            || (opensWithCount(r.main->row) && digitCount(r.main->shown) >= 4))
+            || loggedByCount(*r.main))
             return false;
         if (r.label.isEmpty() && garbledPeerBefore(*r.main))
             return true;
@@ -1678,12 +1678,16 @@ private:
         return peers >= 3;
     }
 
-    // A log's record number opening a line ("940845" before "1.7126 DC V"): a whole number of
-    // four digits or more, the line next to it opened by one of as many digits in its column,
-    // counting up down the lines. (A list's item numbers count up as well, "1001 10kΩ" over
-    // "1002 22kΩ": only a figure shown to four digits or more beside the count is a reading's.)
-    bool opensWithCount(int row) const
+    // Whether a figure stands on a line of a log numbered by a count ("940845" before "1.7126 DC
+    // V"): a whole number of four digits or more opens its line, the line next to it opened by
+    // one of as many digits in its column, counting up down the lines. (A list's item numbers
+    // count up as well, "1001 10kΩ" over "1002 22kΩ": only a figure shown to four digits or more
+    // is a reading's.)
+    bool loggedByCount(const Token& figure) const
     {
+        if (digitCount(figure.shown) < 4)
+            return false;
+        const int row = figure.row;
         static const QRegularExpression count(QStringLiteral("^\\d{4,}$"));
         const auto lead = [&](int of) {
             const auto w = std::find_if(m_words.begin(), m_words.end(), [&](const ScreenWord& o) { return o.row == of; });
@@ -2430,14 +2434,13 @@ private:
             }
             return false;
         };
-        const auto counted = [&](const Token& t) { return opensWithCount(t.row) && digitCount(t.shown) >= 4; };
         // (The unit may stand in a column of its own, a table's rule between: "-0.5136" "VDC"; or
         // only in the column's heading, spelled out: "Volt" over "5.096".)
         QList<int> logged;
         QList<Unit> units;
         for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
-            if (t.kind != Kind::Number || t.clock || (!stamped(t.row) && !counted(t)))
+            if (t.kind != Kind::Number || t.clock || (!stamped(t.row) && !loggedByCount(t)))
                 continue;
             std::optional<Unit> u = unitAfter(t);
             if (!u)

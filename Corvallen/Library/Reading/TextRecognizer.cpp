@@ -120,10 +120,10 @@ constexpr int segmentBudget = 400;
 // Screenshots larger than this many pixels (a high-density display's) are read at half size:
 // their text is drawn at twice the size it needs.
 constexpr qint64 halvedAbovePixels = 3'000'000;
-// Captures so large that half of them is still above this many pixels (a camera's photo) are
-// read at most at the size a screenshot is read whole: the search for lines grows with the
-// pixels, and the text of such a photo is drawn many times larger than it needs.
-constexpr qint64 largestHalvedPixels = 3'200'000;
+// Captures so large that half of them would still be above that (a camera's photo) are read at
+// about that size: the search for lines grows with the pixels, and the text of such a photo is
+// drawn many times larger than it needs. (So a capture at its reading size is read as it is:
+// what loadCapture decoded small is not made smaller again.)
 
 // The recogniser for screen text, one per thread, started on first use and kept: starting one
 // reads the language data, which costs more than reading a screen.
@@ -2434,7 +2434,7 @@ QSize readingSize(const QSize& size)
     const qint64 pixels = qint64(size.width()) * size.height();
     if (size.isEmpty() || pixels <= halvedAbovePixels)
         return size;
-    if (pixels <= 4 * largestHalvedPixels)
+    if (pixels <= 4 * halvedAbovePixels)
         return QSize(size.width() / 2, size.height() / 2);
     const double scale = std::sqrt(double(halvedAbovePixels) / double(pixels));
     return QSize(std::max(1, int(size.width() * scale)), std::max(1, int(size.height() * scale)));
@@ -2451,7 +2451,7 @@ QImage loadCapture(const QString& path)
     // camera's full frame costs more to decode than reading the screen); at half size or whole
     // it is decoded whole, and halved smoothly.
     const qint64 pixels = qint64(size.width()) * size.height();
-    if (size.isValid() && (pixels > 4 * largestHalvedPixels || (pixels > halvedAbovePixels && reader.format() == "jpeg")))
+    if (size.isValid() && (pixels > 4 * halvedAbovePixels || (pixels > halvedAbovePixels && reader.format() == "jpeg")))
         reader.setScaledSize(readingSize(size));
     return reader.read();
 }

@@ -1,4 +1,5 @@
 #include "Corvallen/Library/Reading/SevenSegmentDecoder.h"
+#include "support/SegmentDigits.h"
 
 #include <QFont>
 #include <QImage>
@@ -8,11 +9,7 @@
 
 namespace {
 
-// How the segments are drawn: with small gaps at the corners (most LCD faces); thin, with the
-// horizontal bars standing well apart from the vertical ones, so that empty columns part a
-// digit's left-hand bars from the rest; or blocky, the horizontal bars thick and drawn between
-// the vertical ones, so that a digit without left-hand bars is narrower than the others.
-enum class Style { Gapped, Apart, Blocky };
+using Style = corvallen::test::SegmentStyle;
 
 // A grey image thresholded as the reader thresholds a line.
 std::vector<bool> maskOf(const QImage& image)
@@ -41,10 +38,7 @@ QImage printed(const QString& text, int pixels, QSize size, QPointF at)
 // Draws `text` as LCD segments, optionally slanted, and returns the thresholded mask.
 std::vector<bool> segmentMask(const QString& text, int height, double slant, int* width, Style style = Style::Gapped)
 {
-    static const int table[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
-    const double w = height * 0.55, t = height * (style == Style::Blocky ? 0.15 : style == Style::Apart ? 0.07 : 0.12), pitch = w * 1.35;
-    const double gap = style == Style::Blocky ? t : style == Style::Apart ? t * 1.6 : t * 0.3;
-    const double join = style == Style::Blocky ? -t / 2 : gap;  // how far the vertical bars stop short of the corners
+    const double pitch = corvallen::test::segmentPitch(height);
     QImage image(int(pitch * text.size() + height * (slant + 0.3)), height + 8, QImage::Format_Grayscale8);
     image.fill(0);
     QPainter p(&image);
@@ -52,34 +46,7 @@ std::vector<bool> segmentMask(const QString& text, int height, double slant, int
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
     p.setTransform(QTransform(1, 0, -slant, 1, slant * (height + 4), 0));
-    double x = 4;
-    for (QChar ch : text) {
-        const double y = 4;
-        if (ch == QLatin1Char('.')) {
-            p.drawRect(QRectF(x - (pitch - w) / 2 - t / 2, y + height - t, t, t));
-            continue;
-        }
-        if (ch == QLatin1Char('~')) {  // a minus drawn as a short block, hardly longer than thick
-            p.drawRect(QRectF(x + w - 1.5 * t, y + height / 2.0 - t / 2, 1.3 * t, t));
-            x += pitch;
-            continue;
-        }
-        const int bits = ch == QLatin1Char('-') ? 0x40 : ch == QLatin1Char('L') ? 0x38 : table[ch.digitValue()];
-        const double v = height / 2.0 - 1.5 * t - 2 * join;  // a vertical bar's length
-        const QRectF seg[7] = {
-            {x + gap, y, w - 2 * gap, t},
-            {x + w - t, y + t + join, t, v},
-            {x + w - t, y + height / 2.0 + t / 2 + join, t, v},
-            {x + gap, y + height - t, w - 2 * gap, t},
-            {x, y + height / 2.0 + t / 2 + join, t, v},
-            {x, y + t + join, t, v},
-            {x + gap, y + height / 2.0 - t / 2, w - 2 * gap, t},
-        };
-        for (int s = 0; s < 7; ++s)
-            if (bits & (1 << s))
-                p.drawRect(seg[s]);
-        x += pitch;
-    }
+    corvallen::test::paintSegments(p, text, QPointF(4, 4), height, style);
     p.end();
     *width = image.width();
     return maskOf(image);
