@@ -935,6 +935,13 @@ std::optional<Unit> readoutUnit(const QString& text)
     return u;
 }
 
+// A marker's or a cursor's name standing alone ("MKR1", "M2:", "Cursor").
+bool namesMarker(const QString& word)
+{
+    static const QRegularExpression name(QStringLiteral("^(?:MKR|MARKER|MARK|M|CURSOR)\\d*[:=]?$"), QRegularExpression::CaseInsensitiveOption);
+    return name.match(word).hasMatch();
+}
+
 // The readouts of a screen in reading order. A label and its value stand in one word
 // ("Freq=191.6kHz", "Ampl(1)1.04V"; a program's table may name the measured trace before the
 // statistic: "Base1.avg"), side by side on one line ("Base=" "4.28V", a stray mark
@@ -2100,6 +2107,8 @@ private:
             takeMarkerLevel(r);
         if (!r.main && !m_scope)
             takeSpectrumPeak(r);
+        if (!r.main && !m_scope)
+            takeStrongestOfPeakList(r);
         if (!r.main && (m_scope || hasScopeMarks(m_words))) {
             takeChannelRow(r);
             if (!r.main)
@@ -3602,7 +3611,6 @@ private:
     void takeSpectrumPeak(Reading& r) const
     {
         static const QRegularExpression level(QStringLiteral("^[-+]\\d+[.,]\\d+dB$"));
-        static const QRegularExpression markerName(QStringLiteral("^(?:MKR|MARKER|MARK|M|CURSOR)\\d*[:=]?$"), QRegularExpression::CaseInsensitiveOption);
         std::optional<Token> found;
         int pairs = 0;
         for (const Token& t : m_tokens) {
@@ -3617,7 +3625,7 @@ private:
             const bool alone = std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
                 const qsizetype i = &w - m_words.data();
                 return w.row == t.row && i != t.word && i != t.word + 1
-                       && (markerName.match(w.text).hasMatch() || w.text.contains(QChar(0x25BD))
+                       && (namesMarker(w.text) || w.text.contains(QChar(0x25BD))
                            || (w.box.right() < t.box.left() && index.match(w.text).hasMatch()));
             });
             const bool otherFigure = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) {
@@ -3633,6 +3641,62 @@ private:
             return;
         r.main = found;
         r.unit = found->unit;
+        r.label.clear();
+    }
+
+    // A spectrum program may list the lines it found, strongest first: each line's frequency,
+    // perhaps its amplitude, then its level in decibels ("19.922 kHz 901.09 mV -0.9 dBV"), the
+    // list run down a column and on into the next. Three or more such entries whose levels fall
+    // all the way in that order are such a list (no markers' list, nor a scale, falls so), and
+    // its first entry's frequency is what the page measures. (Levels against a milliwatt are an
+    // analyser's markers, read as levels.)
+    void takeStrongestOfPeakList(Reading& r) const
+    {
+        static const QRegularExpression level(QStringLiteral("^[-+]?\\d+[.,]\\d+dB[Vu]?$"));
+        struct Entry {
+            int token;
+            double level;
+            int column = 0;  // the left edge of the first entry in its column
+        };
+        QList<Entry> entries;
+        const auto follows = [](const Token& a, const Token& b) {
+            return b.row == a.row && b.box.left() >= a.box.right() - 2 && b.box.left() - a.box.right() <= std::max(a.height, 4) * 3;
+        };
+        for (int i = 0; i + 1 < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            if (t.kind != Kind::Number || t.status || t.clock || !t.unit || t.unit->perDivision || t.unit->base != QLatin1String("Hz") || t.value <= 0)
+                continue;
+            int at = i + 1;
+            const Token* before = &t;
+            if (const Token& a = m_tokens.at(at); a.kind == Kind::Number && a.unit && a.unit->base == QLatin1String("V") && follows(t, a) && at + 1 < m_tokens.size()) {
+                before = &a;
+                ++at;
+            }
+            const Token& l = m_tokens.at(at);
+            if (l.kind != Kind::Number || !follows(*before, l) || !level.match(l.text).hasMatch())
+                continue;
+            if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == t.row && namesMarker(w.text); }))
+                return;
+            entries.append({i, l.value});
+        }
+        if (entries.size() < 3)
+            return;
+        // Down each column, the columns from left to right.
+        for (Entry& e : entries) {
+            const Token& t = m_tokens.at(e.token);
+            const auto lead = std::find_if(entries.begin(), entries.end(), [&](const Entry& o) {
+                return std::abs(m_tokens.at(o.token).box.left() - t.box.left()) <= std::max(t.height, 4) * 2;
+            });
+            e.column = m_tokens.at(lead->token).box.left();
+        }
+        std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+            return a.column != b.column ? a.column < b.column : m_tokens.at(a.token).box.top() < m_tokens.at(b.token).box.top();
+        });
+        for (qsizetype k = 1; k < entries.size(); ++k)
+            if (entries.at(k).level >= entries.at(k - 1).level)
+                return;
+        r.main = m_tokens.at(entries.first().token);
+        r.unit = r.main->unit;
         r.label.clear();
     }
 

@@ -1884,6 +1884,23 @@ TEST(BenchScreenReader, ASpectrumAnalysersFirstMarkerGivesItsLevel)
         {{{"Spectrum", 60, 10, 16}, {"1100.0Hz", 250, 10, 16}, {"-24.3dB", 335, 10, 16}, {"Hold", 250, 60, 12}, {"880.0Hz", 250, 80, 16},
           {"-30.1dB", 335, 80, 16}},
          {}},
+        // A program's list of the lines it found, strongest first, down one column and on into
+        // the next (an amplitude run into the frequency): the first line's frequency.
+        {{{"19.922kHz901.09mV", 30, 350, 13}, {"-0.9dBV", 175, 350, 13}, {"16.992kHz", 430, 350, 13}, {"93uV-80.6dBV", 537, 350, 13},
+          {"40.039kHz", 30, 368, 13}, {"132uV-77.6dBV", 133, 368, 13}, {"23.047kHz", 30, 386, 13}, {"101uV-79.9dBV", 133, 386, 13}},
+         19.922, "kHz"},
+        {{{"1", 10, 40, 12}, {"1.000kHz", 30, 40, 12}, {"-20.1dB", 110, 40, 12}, {"2", 10, 60, 12}, {"3.000kHz", 30, 60, 12}, {"-45.0dB", 110, 60, 12},
+          {"3", 10, 80, 12}, {"5.000kHz", 30, 80, 12}, {"-60.2dB", 110, 80, 12}},
+         1.0, "kHz"},
+        // Lines listed by frequency, their levels rising and falling, or only two of them, or
+        // markers' lines: which is the screen's measurement is not told.
+        {{{"1.000kHz", 30, 40, 12}, {"-20.1dB", 110, 40, 12}, {"3.000kHz", 30, 60, 12}, {"-45.0dB", 110, 60, 12}, {"5.000kHz", 30, 80, 12},
+          {"-30.2dB", 110, 80, 12}},
+         {}},
+        {{{"1.000kHz", 30, 40, 12}, {"-20.1dB", 110, 40, 12}, {"3.000kHz", 30, 60, 12}, {"-45.0dB", 110, 60, 12}}, {}},
+        {{{"M1", 10, 40, 12}, {"1.000kHz", 30, 40, 12}, {"-20.1dB", 110, 40, 12}, {"M2", 10, 60, 12}, {"3.000kHz", 30, 60, 12},
+          {"-45.0dB", 110, 60, 12}, {"M3", 10, 80, 12}, {"5.000kHz", 30, 80, 12}, {"-60.2dB", 110, 80, 12}},
+         {}},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf(c.words));
