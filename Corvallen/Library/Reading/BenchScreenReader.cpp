@@ -3647,8 +3647,8 @@ private:
     // A spectrum program may list the lines it found, strongest first: each line's frequency,
     // perhaps its amplitude, then its level in decibels ("19.922 kHz 901.09 mV -0.9 dBV"), the
     // list run down a column and on into the next. Three or more such entries whose levels fall
-    // all the way in that order are such a list (no markers' list, nor a scale, falls so), and
-    // its first entry's frequency is what the page measures. (Levels against a milliwatt are an
+    // all the way in that order, their frequencies in no order, are such a list (no markers'
+    // list, nor a scale, falls so), and its first entry's frequency is what the page measures. (Levels against a milliwatt are an
     // analyser's markers, read as levels.)
     void takeStrongestOfPeakList(Reading& r) const
     {
@@ -3681,6 +3681,7 @@ private:
         }
         if (entries.size() < 3)
             return;
+        const auto hertz = [&](int token) { return m_tokens.at(token).value * prefixFactor(m_tokens.at(token).unit->prefix); };
         // Down each column, the columns from left to right.
         for (Entry& e : entries) {
             const Token& t = m_tokens.at(e.token);
@@ -3692,9 +3693,18 @@ private:
         std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
             return a.column != b.column ? a.column < b.column : m_tokens.at(a.token).box.top() < m_tokens.at(b.token).box.top();
         });
-        for (qsizetype k = 1; k < entries.size(); ++k)
+        // (A sweep's or a harmonics table lists its lines by frequency, its levels perhaps
+        // falling as well: only a list ordered by level alone is one of lines found.)
+        bool rising = true, falling = true;
+        for (qsizetype k = 1; k < entries.size(); ++k) {
             if (entries.at(k).level >= entries.at(k - 1).level)
                 return;
+            const double step = hertz(entries.at(k).token) - hertz(entries.at(k - 1).token);
+            rising = rising && step > 0;
+            falling = falling && step < 0;
+        }
+        if (rising || falling)
+            return;
         r.main = m_tokens.at(entries.first().token);
         r.unit = r.main->unit;
         r.label.clear();
