@@ -3652,36 +3652,54 @@ private:
     // analyser's markers, read as levels.)
     void takeStrongestOfPeakList(Reading& r) const
     {
-        static const QRegularExpression level(QStringLiteral("^[-+]?\\d+[.,]\\d+dB[Vu]?$"));
         struct Entry {
             int token;
+            Unit unit;
             double level;
             int column = 0;  // the left edge of the first entry in its column
         };
         QList<Entry> entries;
-        const auto follows = [](const Token& a, const Token& b) {
-            return b.row == a.row && b.box.left() >= a.box.right() - 2 && b.box.left() - a.box.right() <= std::max(a.height, 4) * 3;
+        // A figure's unit, written on it or as the word just after it ("901.09mV", "901.09" "mV");
+        // `last` is then the unit's token.
+        static const QRegularExpression figure(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?(\\S*)$"));
+        const auto writtenUnit = [&](int k, int& last) {
+            const Token& t = m_tokens.at(k);
+            last = k;
+            const QString own = figure.match(t.text).captured(1);
+            if (!own.isEmpty() || k + 1 >= m_tokens.size())
+                return own;
+            const Token& next = m_tokens.at(k + 1);
+            if (next.kind == Kind::Number || next.row != t.row || next.box.left() - t.box.right() > std::max(t.height, 4))
+                return own;
+            last = k + 1;
+            return next.text;
         };
-        for (int i = 0; i + 1 < m_tokens.size(); ++i) {
+        // The figure on the same line right after token `k`, and its unit.
+        const auto nextFigure = [&](int k, int& at, int& last) {
+            at = k + 1;
+            const bool near = at < m_tokens.size() && m_tokens.at(at).kind == Kind::Number && m_tokens.at(at).row == m_tokens.at(k).row
+                              && m_tokens.at(at).box.left() - m_tokens.at(k).box.right() <= std::max(m_tokens.at(k).height, 4) * 3;
+            return near ? writtenUnit(at, last) : QString();
+        };
+        static const QRegularExpression decibels(QStringLiteral("^dB[Vu]?$"));
+        for (int i = 0; i < m_tokens.size(); ++i) {
             const Token& t = m_tokens.at(i);
-            if (t.kind != Kind::Number || t.status || t.clock || !t.unit || t.unit->perDivision || t.unit->base != QLatin1String("Hz") || t.value <= 0)
+            int last = i, at = i;
+            const std::optional<Unit> u = t.kind == Kind::Number && !t.status && !t.clock && t.value > 0 ? parseUnit(writtenUnit(i, last)) : std::nullopt;
+            if (!u || u->perDivision || u->base != QLatin1String("Hz"))
                 continue;
-            int at = i + 1;
-            const Token* before = &t;
-            if (const Token& a = m_tokens.at(at); a.kind == Kind::Number && a.unit && a.unit->base == QLatin1String("V") && follows(t, a) && at + 1 < m_tokens.size()) {
-                before = &a;
-                ++at;
-            }
-            const Token& l = m_tokens.at(at);
-            if (l.kind != Kind::Number || !follows(*before, l) || !level.match(l.text).hasMatch())
+            QString unit = nextFigure(last, at, last);
+            if (const std::optional<Unit> amplitude = parseUnit(unit); amplitude && amplitude->base == QLatin1String("V"))
+                unit = nextFigure(last, at, last);
+            if (!decibels.match(unit).hasMatch() || !m_tokens.at(at).shown.contains(QLatin1Char('.')))
                 continue;
             if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == t.row && namesMarker(w.text); }))
                 return;
-            entries.append({i, l.value});
+            entries.append({i, *u, m_tokens.at(at).value});
         }
         if (entries.size() < 3)
             return;
-        const auto hertz = [&](int token) { return m_tokens.at(token).value * prefixFactor(m_tokens.at(token).unit->prefix); };
+        const auto hertz = [&](const Entry& e) { return m_tokens.at(e.token).value * prefixFactor(e.unit.prefix); };
         // Down each column, the columns from left to right.
         for (Entry& e : entries) {
             const Token& t = m_tokens.at(e.token);
@@ -3699,14 +3717,14 @@ private:
         for (qsizetype k = 1; k < entries.size(); ++k) {
             if (entries.at(k).level >= entries.at(k - 1).level)
                 return;
-            const double step = hertz(entries.at(k).token) - hertz(entries.at(k - 1).token);
+            const double step = hertz(entries.at(k)) - hertz(entries.at(k - 1));
             rising = rising && step > 0;
             falling = falling && step < 0;
         }
         if (rising || falling)
             return;
         r.main = m_tokens.at(entries.first().token);
-        r.unit = r.main->unit;
+        r.unit = entries.first().unit;
         r.label.clear();
     }
 
