@@ -3647,9 +3647,9 @@ private:
     // A spectrum program may list the lines it found, strongest first: each line's frequency,
     // perhaps its amplitude, then its level in decibels ("19.922 kHz 901.09 mV -0.9 dBV"), the
     // list run down a column and on into the next. Three or more such entries whose levels fall
-    // all the way in that order, their frequencies in no order, are such a list (no markers'
-    // list, nor a scale, falls so), and its first entry's frequency is what the page measures. (Levels against a milliwatt are an
-    // analyser's markers, read as levels.)
+    // all the way in that order, their frequencies in no order, are such a list, and its first
+    // entry's frequency is what the page measures. (Markers are listed in the order they were
+    // set, each named; levels against a milliwatt are an analyser's markers, read as levels.)
     void takeStrongestOfPeakList(Reading& r) const
     {
         struct Entry {
