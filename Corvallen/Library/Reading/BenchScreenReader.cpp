@@ -935,6 +935,13 @@ std::optional<Unit> readoutUnit(const QString& text)
     return u;
 }
 
+// A marker's or a cursor's name standing alone ("MKR1", "M2:", "Cursor").
+bool namesMarker(const QString& word)
+{
+    static const QRegularExpression name(QStringLiteral("^(?:MKR|MARKER|MARK|M|CURSOR)\\d*[:=]?$"), QRegularExpression::CaseInsensitiveOption);
+    return name.match(word).hasMatch();
+}
+
 // The readouts of a screen in reading order. A label and its value stand in one word
 // ("Freq=191.6kHz", "Ampl(1)1.04V"; a program's table may name the measured trace before the
 // statistic: "Base1.avg"), side by side on one line ("Base=" "4.28V", a stray mark
@@ -2100,6 +2107,8 @@ private:
             takeMarkerLevel(r);
         if (!r.main && !m_scope)
             takeSpectrumPeak(r);
+        if (!r.main && !m_scope)
+            takeStrongestOfPeakList(r);
         if (!r.main && (m_scope || hasScopeMarks(m_words))) {
             takeChannelRow(r);
             if (!r.main)
@@ -3602,7 +3611,6 @@ private:
     void takeSpectrumPeak(Reading& r) const
     {
         static const QRegularExpression level(QStringLiteral("^[-+]\\d+[.,]\\d+dB$"));
-        static const QRegularExpression markerName(QStringLiteral("^(?:MKR|MARKER|MARK|M|CURSOR)\\d*[:=]?$"), QRegularExpression::CaseInsensitiveOption);
         std::optional<Token> found;
         int pairs = 0;
         for (const Token& t : m_tokens) {
@@ -3617,7 +3625,7 @@ private:
             const bool alone = std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
                 const qsizetype i = &w - m_words.data();
                 return w.row == t.row && i != t.word && i != t.word + 1
-                       && (markerName.match(w.text).hasMatch() || w.text.contains(QChar(0x25BD))
+                       && (namesMarker(w.text) || w.text.contains(QChar(0x25BD))
                            || (w.box.right() < t.box.left() && index.match(w.text).hasMatch()));
             });
             const bool otherFigure = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) {
@@ -3633,6 +3641,90 @@ private:
             return;
         r.main = found;
         r.unit = found->unit;
+        r.label.clear();
+    }
+
+    // A spectrum program may list the lines it found, strongest first: each line's frequency,
+    // perhaps its amplitude, then its level in decibels ("19.922 kHz 901.09 mV -0.9 dBV"), the
+    // list run down a column and on into the next. Three or more such entries whose levels fall
+    // all the way in that order, their frequencies in no order, are such a list, and its first
+    // entry's frequency is what the page measures. (Markers are listed in the order they were
+    // set, each named; levels against a milliwatt are an analyser's markers, read as levels.)
+    void takeStrongestOfPeakList(Reading& r) const
+    {
+        struct Entry {
+            int token;
+            Unit unit;
+            double level;
+            int column = 0;  // the left edge of the first entry in its column
+        };
+        QList<Entry> entries;
+        // A figure's unit, written on it or as the word just after it ("901.09mV", "901.09" "mV");
+        // `last` is then the unit's token.
+        static const QRegularExpression figure(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?(\\S*)$"));
+        const auto writtenUnit = [&](int k, int& last) {
+            const Token& t = m_tokens.at(k);
+            last = k;
+            const QString own = figure.match(t.text).captured(1);
+            if (!own.isEmpty() || k + 1 >= m_tokens.size())
+                return own;
+            const Token& next = m_tokens.at(k + 1);
+            if (next.kind == Kind::Number || next.row != t.row || next.box.left() - t.box.right() > std::max(t.height, 4))
+                return own;
+            last = k + 1;
+            return next.text;
+        };
+        // The figure on the same line right after token `k`, and its unit.
+        const auto nextFigure = [&](int k, int& at, int& last) {
+            at = k + 1;
+            const bool near = at < m_tokens.size() && m_tokens.at(at).kind == Kind::Number && m_tokens.at(at).row == m_tokens.at(k).row
+                              && m_tokens.at(at).box.left() - m_tokens.at(k).box.right() <= std::max(m_tokens.at(k).height, 4) * 3;
+            return near ? writtenUnit(at, last) : QString();
+        };
+        static const QRegularExpression decibels(QStringLiteral("^dB[Vu]?$"));
+        for (int i = 0; i < m_tokens.size(); ++i) {
+            const Token& t = m_tokens.at(i);
+            int last = i, at = i;
+            const std::optional<Unit> u = t.kind == Kind::Number && !t.status && !t.clock && t.value > 0 ? parseUnit(writtenUnit(i, last)) : std::nullopt;
+            if (!u || u->perDivision || u->base != QLatin1String("Hz"))
+                continue;
+            QString unit = nextFigure(last, at, last);
+            if (const std::optional<Unit> amplitude = parseUnit(unit); amplitude && amplitude->base == QLatin1String("V"))
+                unit = nextFigure(last, at, last);
+            if (!decibels.match(unit).hasMatch() || !m_tokens.at(at).shown.contains(QLatin1Char('.')))
+                continue;
+            if (std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return w.row == t.row && namesMarker(w.text); }))
+                return;
+            entries.append({i, *u, m_tokens.at(at).value});
+        }
+        if (entries.size() < 3)
+            return;
+        const auto hertz = [&](const Entry& e) { return m_tokens.at(e.token).value * prefixFactor(e.unit.prefix); };
+        // Down each column, the columns from left to right.
+        for (Entry& e : entries) {
+            const Token& t = m_tokens.at(e.token);
+            const auto lead = std::find_if(entries.begin(), entries.end(), [&](const Entry& o) {
+                return std::abs(m_tokens.at(o.token).box.left() - t.box.left()) <= std::max(t.height, 4) * 2;
+            });
+            e.column = m_tokens.at(lead->token).box.left();
+        }
+        std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+            return a.column != b.column ? a.column < b.column : m_tokens.at(a.token).box.top() < m_tokens.at(b.token).box.top();
+        });
+        // (A sweep's or a harmonics table lists its lines by frequency, its levels perhaps
+        // falling as well: only a list ordered by level alone is one of lines found.)
+        bool rising = true, falling = true;
+        for (qsizetype k = 1; k < entries.size(); ++k) {
+            if (entries.at(k).level >= entries.at(k - 1).level)
+                return;
+            const double step = hertz(entries.at(k)) - hertz(entries.at(k - 1));
+            rising = rising && step > 0;
+            falling = falling && step < 0;
+        }
+        if (rising || falling)
+            return;
+        r.main = m_tokens.at(entries.first().token);
+        r.unit = entries.first().unit;
         r.label.clear();
     }
 
