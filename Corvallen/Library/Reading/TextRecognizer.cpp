@@ -2239,9 +2239,11 @@ bool hasSmallLetter(const ScreenSegmenter::Run& run, int height)
 
 // Whether a run has a decimal point: a small mark on the baseline with tall glyphs close on
 // either side and nothing over it. A colon's lower dot has its upper dot over it: a time
-// ("10:21:03") is no figure with a point.
-bool hasPointNoColon(const ScreenSegmenter::Run& run)
+// ("10:21:03") is no figure with a point. With `scan`, faint ink over the mark counts too: in
+// small smoothed print a colon's upper dot may be too faint to make a glyph of its own.
+bool hasPointNoColon(const ScreenSegmenter::Run& run, const ScreenSegmenter::Scan* scan = nullptr)
 {
+    constexpr int faintInk = 40;
     const int h = run.height;
     for (const QRect& p : run.glyphs) {
         if (p.width() > std::max(2, h * 45 / 100) || p.height() > std::max(2, h * 35 / 100))
@@ -2253,6 +2255,9 @@ bool hasPointNoColon(const ScreenSegmenter::Run& run)
             right = right || (tall && g.left() > p.right() && g.left() - p.right() <= h / 2);
             over = over || (g != p && g.bottom() < p.top() && g.left() <= p.right() && g.right() >= p.left());
         }
+        for (int y = run.box.top(); scan && y < p.top() - 1 && !over; ++y)
+            for (int x = p.left(); x <= p.right() && !over; ++x)
+                over = scan->at(x, y) >= faintInk;
         if (left && right && !over)
             return true;
     }
@@ -2261,7 +2266,8 @@ bool hasPointNoColon(const ScreenSegmenter::Run& run)
 
 // The runs on the top lines of a log's column of stamps, each with the priority it is read at:
 // four or more runs of one size and one width (dates, times, record numbers printed in a fixed
-// pattern) stacked at a steady pitch, their left edges in line, none a figure with a point, and
+// pattern) stacked at a steady pitch (up to three lines of their print apart, as a web page's
+// table sets its rows), their left edges in line, none a figure with a point, and
 // not mostly words after them (an event log's messages). A column of labels down a form differs
 // in width; a column of measured figures (a scope's statistics table) is read by its own rules,
 // its rows no log's.
@@ -2270,9 +2276,11 @@ QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const
     constexpr int headLines = 3;
     constexpr int fewestLines = 4;
     const qsizetype n = scan.runs.size();
+    // (A time's colon, its upper dot too faint for a glyph, leaves its lower dot standing as a
+    // point does: "13:55:58" is a stamp all the same.)
     QList<bool> hasPoint(n, false);
     for (const int a : measured)
-        hasPoint[a] = true;
+        hasPoint[a] = hasPointNoColon(scan.runs.at(a), &scan) || hasEqualsBeforeValue(scan.runs.at(a));
     QList<int> next(n, -1);
     QList<bool> follows(n, false);
     for (int a = 0; a < n; ++a) {
@@ -2293,7 +2301,7 @@ QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const
             const ScreenSegmenter::Run& lower = scan.runs.at(b);
             const int gap = lower.box.top() - upper.box.bottom();
             if (b == a || strokes.at(b) || std::abs(lower.box.left() - upper.box.left()) > 1 || std::abs(lower.height - upper.height) * 4 > upper.height
-                || gap < 1 || gap > upper.height * 2)
+                || gap < 1 || gap > upper.height * 3)
                 continue;
             if (std::abs(lower.box.width() - upper.box.width()) > 2 || hasPoint.at(a) || hasPoint.at(b))
                 continue;
@@ -2367,22 +2375,29 @@ QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const
         for (int k = 0; k < headLines; ++k)
             lines.append(scan.runs.at(column.at(k)).box);
         // (A record of a reading is short: a stamp, a figure, its unit and a few flags. A line
-        // running on far past that is a message log's prose, read in its turn.)
+        // running on far past that is a message log's prose, read in its turn; but where the
+        // line's first part holds a figure with a point, in a log whose lines are all figures,
+        // it is a table's row of readings running on with further columns (totals, counters):
+        // those are read in their turn, the record's own part of the line first.)
+        const int reach = first.box.left() + first.height * longestRecord;
         for (const QRect& line : lines) {
             QList<int> onLine;
             int right = first.box.left();
+            bool figure = false;
             for (int r = 0; r < n; ++r) {
                 const QRect& box = scan.runs.at(r).box;
                 if (!strokes.at(r) && box.center().y() >= line.top() && box.center().y() <= line.bottom()
                     && std::abs(scan.runs.at(r).height - first.height) * 2 <= first.height) {
                     onLine.append(r);
                     right = std::max(right, box.right());
+                    figure = figure || (box.right() <= reach && hasPointNoColon(scan.runs.at(r), &scan));
                 }
             }
-            if (right - first.box.left() > first.height * longestRecord)
+            if (right > reach && (wordLines > 0 || !figure))
                 continue;
             for (const int r : onLine)
-                boosted.append({r, first.height * 2});
+                if (scan.runs.at(r).box.right() <= reach)
+                    boosted.append({r, first.height * 2});
         }
     }
     return boosted;

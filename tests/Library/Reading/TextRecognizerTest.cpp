@@ -247,9 +247,10 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
     // screen crowded with lone icons larger than the reading (read after it, within a
     // capture's work); a web page's tall rimmed tiles on a dark page (their rounded edges are
     // no value fields' rims); a program's event log, stamped like a log of readings, over its
-    // readout panel (its messages are not read ahead of the panel's figures); a status line of
-    // small print just over the foot of a program's window (the bar below it has no rim to cut
-    // the print's feet off).
+    // readout panel (its messages are not read ahead of the panel's figures); a web page's table
+    // of readings, its rows set apart and running on far past a record (its top row's figures
+    // read with its stamp); a status line of small print just over the foot of a program's
+    // window (the bar below it has no rim to cut the print's feet off).
     using Paint = std::function<void(QPainter&, QImage&)>;
     struct Row {
         const char* name;
@@ -342,6 +343,20 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
              p.drawText(QPointF(160, 300), QStringLiteral("4.7683"));
          },
          QStringLiteral("4.7683")},
+        {"web table of readings, rows running on", QSize(1231, 583),
+         [](QPainter& p, QImage& image) {
+             image.fill(QColor(255, 255, 255));
+             p.setPen(QColor(51, 51, 51));
+             p.setFont(face("DejaVu Sans", 13));
+             for (int i = 0; i < 11; ++i) {
+                 const int y = 185 + i * 37;
+                 p.drawText(QPointF(31, y), QStringLiteral("2018-10-28 13:56:%1").arg(10 + i * 3));
+                 p.drawText(QPointF(208, y), i == 0 ? QStringLiteral("5.13 V") : QStringLiteral("5.0%1 V").arg(i % 7));
+                 p.drawText(QPointF(288, y), QStringLiteral("0.208 A    1.052 W    27.0 \u00B0C    +0.01 / -0.0 V"));
+                 p.drawText(QPointF(696, y), QStringLiteral("DCP1.5A    212 mAh / 1073 mWh / 36%1 seconds    24.3 \u03A9").arg(76 + i));
+             }
+         },
+         QStringLiteral("5.13")},
         {"status line just over the window's foot", QSize(600, 400),
          [](QPainter& p, QImage& image) {
              image.fill(QColor(49, 54, 59));
@@ -693,6 +708,9 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild5-rigol-dho-02.png", QStringLiteral("4.07104kHz"),
          "a point smoothed grey by a picture scaled down, no glyph, is a faint mark on the baseline in a wide gap between digits"},
         {"wild2-hp-34401aprog-03.png", QStringLiteral("17352 "), "a log's record number in small print gains no point between its digits"},
+        {"wild-riden-rdusb-02.png", QStringLiteral("13:55:58 5.06V"),
+         "a web table's top row is read from its time stamp on: its rows three lines of print apart, its times' upper dots too faint for "
+         "glyphs, its rows running on far past a record"},
         {"wild14-siglent-matlabmeas-01.png", QStringLiteral("3.020000"),
          "a point widened by coloured fringes, in a monospaced cell of its own, joins the digits a word space either side of it"},
     };
