@@ -1049,9 +1049,10 @@ void keepLinesOfGlyphs(const std::vector<quint8>& inked, int bw, int bh, const s
     std::vector<QRect> kept;
     // (A narrow glyph at the end of such a line, a 1 or an I, stands in a cell as wide as the
     // others' and so further off its neighbours: it may have one only, and the line vouches for
-    // it: the first digit of "f = 100.105Hz".)
+    // it: the first digit of "f = 100.105Hz". Pixel faces give the 1 a flag and a foot as wide
+    // as the cell, nearly two thirds of its height: "10.0002MHz" in a counter's box.)
     for (size_t k = 0; k < boxes.size(); ++k)
-        if ((beside[k] >= 2 || (beside[k] == 1 && boxes[k].width() * 2 <= boxes[k].height() && lineSize[size_t(lines.find(int(k)))] >= 3))
+        if ((beside[k] >= 2 || (beside[k] == 1 && boxes[k].width() * 10 <= boxes[k].height() * 7 && lineSize[size_t(lines.find(int(k)))] >= 3))
             && (!mostlyOthers || ownInLine[size_t(lines.find(int(k)))] * 2 <= lineSize[size_t(lines.find(int(k)))])) {
             if (pieceOf[k] >= 0)
                 inLine[size_t(pieceOf[k])] = true;

@@ -250,7 +250,9 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
     // readout panel (its messages are not read ahead of the panel's figures); a web page's table
     // of readings, its rows set apart and running on far past a record (its top row's figures
     // read with its stamp); a status line of small print just over the foot of a program's
-    // window (the bar below it has no rim to cut the print's feet off).
+    // window (the bar below it has no rim to cut the print's feet off); a counter's figure in a
+    // pixel face joined to its box by faint ink, its first digit a 1 with a foot as wide as its
+    // cell (kept with the line).
     using Paint = std::function<void(QPainter&, QImage&)>;
     struct Row {
         const char* name;
@@ -371,6 +373,17 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
              p.drawText(QPointF(200, 354), QStringLiteral("A0: Vavg=2.609V, Vpp=4.216V; A1: Vavg=2.589V"));
          },
          QStringLiteral("2.609V")},
+        {"pixel face's 1 joined faintly to its box", QSize(480, 272),
+         [](QPainter& p, QImage&) {
+             p.setPen(QColor(161, 161, 161));
+             p.drawRect(QRect(100, 100, 300, 90));
+             p.setPen(QColor(235, 240, 245));
+             p.setFont(face("DejaVu Sans Mono", 18, false, false));
+             p.drawText(QPointF(140, 150), QStringLiteral("10.0002MHz"));
+             p.setPen(QColor(60, 64, 80));
+             p.drawLine(101, 150, 320, 150);
+         },
+         QStringLiteral("10.0002")},
     };
     for (const Row& row : rows) {
         QString words;
