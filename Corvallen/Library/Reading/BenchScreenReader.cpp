@@ -3196,6 +3196,11 @@ private:
         for (const ScreenWord& w : m_words)
             if (const auto m = unreadReadout.match(w.text); m.hasMatch() && !readoutLabel(m.captured(1)).isEmpty())
                 return;
+        // Nor for readouts read whole, label and figure, that no rule above took for a strip (a
+        // scope's measurement boxes stacked two by two): the trigger's counter over a list of
+        // measurements is a setting beside them, and the list's first one is the reading.
+        if (!labelledReadouts(m_words).isEmpty())
+            return;
         // Nor does it stand for a panel of readouts whose names were read without their figures
         // ("Mean" over "Pk-Pk", nothing beside either): the trigger's counter may count another
         // edge or another channel than what the panel measures.
@@ -4489,10 +4494,11 @@ private:
         if (shortTimes.intersect(noughts).intersect(frequencies).size() > 0)
             marks += 2;
         // A time told to three figures in the 1-2-5 steps a scope's time base moves by ("2.00ms",
-        // "500us") beside a frequency told to a counter's six figures or more ("15.0000Hz") is a
-        // scope's time base and counter printed without their marks. (No frequency is negative:
-        // a minus before the counter's is its "=" misread, "f = 493.150Hz" read "-493.150Hz".)
-        static const QRegularExpression stepTime(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00)[NUM\u00B5]?S$"));
+        // "500us"; some scopes step 1-2.5-5, "250ns") beside a frequency told to a counter's six
+        // figures or more ("15.0000Hz") is a scope's time base and counter printed without their
+        // marks. (No frequency is negative: a minus before the counter's is its "=" misread,
+        // "f = 493.150Hz" read "-493.150Hz".)
+        static const QRegularExpression stepTime(QStringLiteral("^(?:[125]\\.00|2\\.50|[125]0\\.0|25\\.0|[125]00|250)[NUM\u00B5]?S$"));
         // (So is one written after the M a scope prints before its main time base, "M500us".)
         const bool stepped = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
             const QString u = upper(t.text);

@@ -1725,6 +1725,16 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"2.00ms", 570, 8, 13}, {"Whitestripeispassingby", 41, 397, 27}, {"1.00V", 107, 459, 13}, {"2.00V", 422, 458, 13},
           {"15.0000Hz", 537, 458, 13}},
          15.0, "Hz", {}, {}},
+        // ...or in a 1-2.5-5 step after its M: the measurement boxes are read from their first,
+        // the mean, over the peak to peak beside the frequency's placeholder.
+        {{{"Volts/Div", 401, 118, 7}, {"Mean", 25, 205, 7}, {"4.16V", 120, 207, 7}, {"Frequency", 26, 217, 7}, {"2", 121, 218, 7},
+          {"Peak-Peak", 222, 217, 7}, {"66.4V", 317, 218, 7}, {"Minimum", 26, 228, 7}, {"-13.6V", 121, 229, 7}, {"Maximum", 222, 228, 7},
+          {"52.8V", 317, 229, 7}, {"20.0V", 118, 244, 7}, {"M250ns", 203, 244, 7}, {"9.93562kHz", 389, 245, 7}},
+         4.16, "V", -13.6, 52.8},
+        // ...while a measurement that shows only its placeholder leaves the counter the reading.
+        {{{"Volts/Div", 401, 118, 7}, {"Frequency", 26, 217, 7}, {"?", 121, 218, 7}, {"20.0V", 118, 244, 7}, {"M250ns", 203, 244, 7},
+          {"9.93562kHz", 389, 245, 7}},
+         9.93562, "kHz", {}, {}},
         // So is the main time base after its M beside the counter whose "=" was read as a minus:
         // the strip's frequency is the reading.
         {{{"Stop", 100, 8, 12}, {"-493.150Hz", 532, 400, 12}, {"Freq-498.2Hz", 27, 438, 13}, {"M500us", 292, 458, 12},
