@@ -929,6 +929,11 @@ std::optional<Unit> readoutUnit(const QString& text)
 {
     if (text.trimmed() == QLatin1String("%"))
         return Unit{QString(), QStringLiteral("%"), QString(), false};
+    // A program may print the unit in brackets after the figure ("3.020000 [V]"), the closing
+    // one perhaps unread ("(V").
+    static const QRegularExpression bracketed(QStringLiteral("^[(\\[]([A-Za-z\u00B5\u03A9\u2126]{1,3})[)\\]]?$"));
+    if (const auto b = bracketed.match(text.trimmed()); b.hasMatch())
+        return readoutUnit(b.captured(1));
     std::optional<Unit> u = parseUnit(text);
     if (!u || u->perDivision || u->base.isEmpty() || text.contains(QLatin1Char('/')))
         return std::nullopt;
@@ -2121,6 +2126,8 @@ private:
         // figures so.)
         if (!r.main && (m_scope || hasScopeMarks(m_words, 1)))
             takeStatisticsTable(r);
+        if (!r.main)
+            takeListedStatistics(r);
         if (!r.main && !m_scope)
             takePowerRow(r);
         if (!r.main && !m_scope)
@@ -3906,6 +3913,35 @@ private:
         r.main = main;
         r.unit = o.unit;
         r.label = o.label;
+    }
+
+    // A program that prints a trace's statistics as a list, one a line, each name beside its
+    // figure ("Minimum: -0.020000 [V]" over "Maximum:" over "Peak-Peak:"), gives them in its own
+    // order: with nothing drawn as the reading, the list's first line is the measurement and its
+    // labelled extremes are the limits. Only a list that holds a peak to peak, a statistic of a
+    // trace, and whose first line no figure with a unit stands over in its column (a reading
+    // whose name went unread, a meter's live value over its statistics).
+    void takeListedStatistics(Reading& r) const
+    {
+        const QList<Readout> readouts = labelledReadouts(m_words);
+        const auto vpp = std::find_if(readouts.begin(), readouts.end(), [](const Readout& o) { return o.label == QLatin1String("VPP"); });
+        if (vpp == readouts.end() || readouts.first().underLabel || !listedDownColumn(readouts, vpp->word))
+            return;
+        const ScreenWord& first = m_words.at(readouts.first().word);
+        const auto withUnit = [&](const Token& t) {
+            const int next = t.word + 1;
+            return unitAfter(t) || (next < m_words.size() && m_words.at(next).row == t.row && readoutUnit(m_words.at(next).text));
+        };
+        const bool figureOver = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            const int above = first.box.top() - t.box.bottom();
+            return t.kind == Kind::Number && t.row < first.row && above >= 0 && above <= first.textHeight * 3
+                   && horizontalOverlap(t.box, first.box) > 0 && withUnit(t);
+        });
+        if (figureOver)
+            return;
+        takeReadout(r, readouts.first());
+        takeLimits(r, readouts, readouts.first().unit);
+        r.signalReadout = true;
     }
 
     // With nothing drawn as the reading, a program's table of a trace's statistics (the trace

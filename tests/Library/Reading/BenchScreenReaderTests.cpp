@@ -1054,6 +1054,13 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A figure's unit spelled and glued on beside a setting's name.
         {{"Ratedvoltage:", 10, 60, 12}, {"230.0Volts", 120, 60, 12}, {"Stove:3Watts", 10, 120, 12}},
         {{"Battery:", 10, 2, 12}, {"3.70Volts", 100, 2, 12}, {"Stove:3Watts", 10, 120, 12}, {"Log", 10, 150, 12}},
+        // A list of statistics without a peak to peak is no trace's.
+        {{"CommandWindow", 10, 12, 9}, {"Minimum:", 27, 55, 8}, {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10}, {"Maximum:", 27, 73, 8},
+         {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10}, {"Average:", 27, 91, 8}, {"1.509267", 141, 91, 8}, {"(V", 215, 91, 10}},
+        // ...nor one under a figure with its unit whose name is none of a statistic's.
+        {{"CommandWindow", 10, 12, 9}, {"Value:", 27, 37, 8}, {"1.509267", 141, 37, 8}, {"(V", 215, 37, 10}, {"Minimum:", 27, 55, 8},
+         {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10}, {"Maximum:", 27, 73, 8}, {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10},
+         {"Peak-Peak:", 29, 91, 8}, {"3.040000", 141, 91, 8}, {"(V", 215, 91, 10}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
@@ -1091,6 +1098,17 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Channel", 10, 40, 12}, {"Value", 200, 40, 12}, {"5ns", 10, 80, 12}, {"10ns", 60, 80, 12}, {"Base1.avg", 120, 80, 12},
           {"-424.36379mV", 200, 80, 12}},
          "Oscilloscope", -424.36379, "mV"},
+        // A program's printout of a trace's statistics, one a line, each unit in brackets after
+        // its figure (the closing one unread): the first line.
+        {{{"CommandWindow", 10, 12, 9}, {"Minimum:", 27, 55, 8}, {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10}, {"Maximum:", 27, 73, 8},
+          {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10}, {"Peak-Peak:", 29, 91, 8}, {"3.040000", 141, 91, 8}, {"[V]", 215, 91, 10},
+          {"RMS:", 28, 127, 8}, {"2.120869", 140, 127, 8}},
+         "Oscilloscope", -0.02, "V"},
+        // ...but with a figure over its first line, that one is a reading whose name was lost.
+        {{{"CommandWindow", 10, 12, 9}, {"1.5093V", 132, 40, 8}, {"Minimum:", 27, 55, 8}, {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10},
+          {"Maximum:", 27, 73, 8}, {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10}, {"Peak-Peak:", 29, 91, 8}, {"3.040000", 141, 91, 8},
+          {"(V", 215, 91, 10}},
+         "DC Voltage", 1.5093, "V"},
         // A supply program: the unit in the label over the value, all in the same small print,
         // its energy counter drawn a little larger.
         {{{"Input", 10, 40, 12}, {"Voltage(V)", 60, 40, 12}, {"69.58", 60, 60, 12}, {"Unlocked", 300, 60, 12}, {"Output", 10, 100, 12},
