@@ -929,6 +929,11 @@ std::optional<Unit> readoutUnit(const QString& text)
 {
     if (text.trimmed() == QLatin1String("%"))
         return Unit{QString(), QStringLiteral("%"), QString(), false};
+    // A program may print the unit in brackets after the figure ("3.020000 [V]"), the closing
+    // one perhaps unread ("(V").
+    static const QRegularExpression bracketed(QStringLiteral("^[(\\[]([A-Za-z\u00B5\u03A9\u2126]{1,3})[)\\]]?$"));
+    if (const auto b = bracketed.match(text.trimmed()); b.hasMatch())
+        return readoutUnit(b.captured(1));
     std::optional<Unit> u = parseUnit(text);
     if (!u || u->perDivision || u->base.isEmpty() || text.contains(QLatin1Char('/')))
         return std::nullopt;
@@ -2130,6 +2135,8 @@ private:
         // figures so.)
         if (!r.main && (m_scope || hasScopeMarks(m_words, 1)))
             takeStatisticsTable(r);
+        if (!r.main)
+            takeListedStatistics(r);
         if (!r.main && !m_scope)
             takePowerRow(r);
         if (!r.main && !m_scope)
@@ -3205,6 +3212,11 @@ private:
         for (const ScreenWord& w : m_words)
             if (const auto m = unreadReadout.match(w.text); m.hasMatch() && !readoutLabel(m.captured(1)).isEmpty())
                 return;
+        // Nor for readouts read whole, label and figure, that no rule above took for a strip (a
+        // scope's measurement boxes stacked two by two): the trigger's counter over a list of
+        // measurements is a setting beside them, and the list's first one is the reading.
+        if (!labelledReadouts(m_words).isEmpty())
+            return;
         // Nor does it stand for a panel of readouts whose names were read without their figures
         // ("Mean" over "Pk-Pk", nothing beside either): the trigger's counter may count another
         // edge or another channel than what the panel measures.
@@ -3995,6 +4007,35 @@ private:
         r.label = o.label;
     }
 
+    // A program that prints a trace's statistics as a list, one a line, each name beside its
+    // figure ("Minimum: -0.020000 [V]" over "Maximum:" over "Peak-Peak:"), gives them in its own
+    // order: with nothing drawn as the reading, the list's first line is the measurement and its
+    // labelled extremes are the limits. Only a list that holds a peak to peak, a statistic of a
+    // trace, and whose first line no figure with a unit stands over in its column (a reading
+    // whose name went unread, a meter's live value over its statistics).
+    void takeListedStatistics(Reading& r) const
+    {
+        const QList<Readout> readouts = labelledReadouts(m_words);
+        const auto vpp = std::find_if(readouts.begin(), readouts.end(), [](const Readout& o) { return o.label == QLatin1String("VPP"); });
+        if (vpp == readouts.end() || readouts.first().underLabel || !listedDownColumn(readouts, vpp->word))
+            return;
+        const ScreenWord& first = m_words.at(readouts.first().word);
+        const auto withUnit = [&](const Token& t) {
+            const int next = t.word + 1;
+            return unitAfter(t) || (next < m_words.size() && m_words.at(next).row == t.row && readoutUnit(m_words.at(next).text));
+        };
+        const bool figureOver = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            const int above = first.box.top() - t.box.bottom();
+            return t.kind == Kind::Number && t.row < first.row && above >= 0 && above <= first.textHeight * 3
+                   && horizontalOverlap(t.box, first.box) > 0 && withUnit(t);
+        });
+        if (figureOver)
+            return;
+        takeReadout(r, readouts.first());
+        takeLimits(r, readouts, readouts.first().unit);
+        r.signalReadout = true;
+    }
+
     // With nothing drawn as the reading, a program's table of a trace's statistics (the trace
     // named before the statistic: "Base1.avg -424.4mV") holds the measurements, and the first
     // of them is the reading. A statistic standing alone beside a meter's reading (its AVG) or
@@ -4581,10 +4622,11 @@ private:
         if (shortTimes.intersect(noughts).intersect(frequencies).size() > 0)
             marks += 2;
         // A time told to three figures in the 1-2-5 steps a scope's time base moves by ("2.00ms",
-        // "500us") beside a frequency told to a counter's six figures or more ("15.0000Hz") is a
-        // scope's time base and counter printed without their marks. (No frequency is negative:
-        // a minus before the counter's is its "=" misread, "f = 493.150Hz" read "-493.150Hz".)
-        static const QRegularExpression stepTime(QStringLiteral("^(?:[125]\\.00|[125]0\\.0|[125]00)[NUM\u00B5]?S$"));
+        // "500us"; some scopes step 1-2.5-5, "250ns") beside a frequency told to a counter's six
+        // figures or more ("15.0000Hz") is a scope's time base and counter printed without their
+        // marks. (No frequency is negative: a minus before the counter's is its "=" misread,
+        // "f = 493.150Hz" read "-493.150Hz".)
+        static const QRegularExpression stepTime(QStringLiteral("^(?:[125]\\.00|2\\.50|[125]0\\.0|25\\.0|[125]00|250)[NUM\u00B5]?S$"));
         // (So is one written after the M a scope prints before its main time base, "M500us".)
         const bool stepped = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
             const QString u = upper(t.text);

@@ -1054,6 +1054,13 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A figure's unit spelled and glued on beside a setting's name.
         {{"Ratedvoltage:", 10, 60, 12}, {"230.0Volts", 120, 60, 12}, {"Stove:3Watts", 10, 120, 12}},
         {{"Battery:", 10, 2, 12}, {"3.70Volts", 100, 2, 12}, {"Stove:3Watts", 10, 120, 12}, {"Log", 10, 150, 12}},
+        // A list of statistics without a peak to peak is no trace's.
+        {{"CommandWindow", 10, 12, 9}, {"Minimum:", 27, 55, 8}, {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10}, {"Maximum:", 27, 73, 8},
+         {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10}, {"Average:", 27, 91, 8}, {"1.509267", 141, 91, 8}, {"(V", 215, 91, 10}},
+        // ...nor one under a figure with its unit whose name is none of a statistic's.
+        {{"CommandWindow", 10, 12, 9}, {"Value:", 27, 37, 8}, {"1.509267", 141, 37, 8}, {"(V", 215, 37, 10}, {"Minimum:", 27, 55, 8},
+         {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10}, {"Maximum:", 27, 73, 8}, {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10},
+         {"Peak-Peak:", 29, 91, 8}, {"3.040000", 141, 91, 8}, {"(V", 215, 91, 10}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
@@ -1091,6 +1098,17 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Channel", 10, 40, 12}, {"Value", 200, 40, 12}, {"5ns", 10, 80, 12}, {"10ns", 60, 80, 12}, {"Base1.avg", 120, 80, 12},
           {"-424.36379mV", 200, 80, 12}},
          "Oscilloscope", -424.36379, "mV"},
+        // A program's printout of a trace's statistics, one a line, each unit in brackets after
+        // its figure (the closing one unread): the first line.
+        {{{"CommandWindow", 10, 12, 9}, {"Minimum:", 27, 55, 8}, {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10}, {"Maximum:", 27, 73, 8},
+          {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10}, {"Peak-Peak:", 29, 91, 8}, {"3.040000", 141, 91, 8}, {"[V]", 215, 91, 10},
+          {"RMS:", 28, 127, 8}, {"2.120869", 140, 127, 8}},
+         "Oscilloscope", -0.02, "V"},
+        // ...but with a figure over its first line, that one is a reading whose name was lost.
+        {{{"CommandWindow", 10, 12, 9}, {"1.5093V", 132, 40, 8}, {"Minimum:", 27, 55, 8}, {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10},
+          {"Maximum:", 27, 73, 8}, {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10}, {"Peak-Peak:", 29, 91, 8}, {"3.040000", 141, 91, 8},
+          {"(V", 215, 91, 10}},
+         "DC Voltage", 1.5093, "V"},
         // A supply program: the unit in the label over the value, all in the same small print,
         // its energy counter drawn a little larger.
         {{{"Input", 10, 40, 12}, {"Voltage(V)", 60, 40, 12}, {"69.58", 60, 60, 12}, {"Unlocked", 300, 60, 12}, {"Output", 10, 100, 12},
@@ -1725,6 +1743,16 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"2.00ms", 570, 8, 13}, {"Whitestripeispassingby", 41, 397, 27}, {"1.00V", 107, 459, 13}, {"2.00V", 422, 458, 13},
           {"15.0000Hz", 537, 458, 13}},
          15.0, "Hz", {}, {}},
+        // ...or in a 1-2.5-5 step after its M: the measurement boxes are read from their first,
+        // the mean, over the peak to peak beside the frequency's placeholder.
+        {{{"Volts/Div", 401, 118, 7}, {"Mean", 25, 205, 7}, {"4.16V", 120, 207, 7}, {"Frequency", 26, 217, 7}, {"2", 121, 218, 7},
+          {"Peak-Peak", 222, 217, 7}, {"66.4V", 317, 218, 7}, {"Minimum", 26, 228, 7}, {"-13.6V", 121, 229, 7}, {"Maximum", 222, 228, 7},
+          {"52.8V", 317, 229, 7}, {"20.0V", 118, 244, 7}, {"M250ns", 203, 244, 7}, {"9.93562kHz", 389, 245, 7}},
+         4.16, "V", -13.6, 52.8},
+        // ...while a measurement that shows only its placeholder leaves the counter the reading.
+        {{{"Volts/Div", 401, 118, 7}, {"Frequency", 26, 217, 7}, {"?", 121, 218, 7}, {"20.0V", 118, 244, 7}, {"M250ns", 203, 244, 7},
+          {"9.93562kHz", 389, 245, 7}},
+         9.93562, "kHz", {}, {}},
         // So is the main time base after its M beside the counter whose "=" was read as a minus:
         // the strip's frequency is the reading.
         {{{"Stop", 100, 8, 12}, {"-493.150Hz", 532, 400, 12}, {"Freq-498.2Hz", 27, 438, 13}, {"M500us", 292, 458, 12},

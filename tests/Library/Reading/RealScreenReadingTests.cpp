@@ -195,6 +195,10 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a profiler's first window: its average and the peak beside it, not a later window's maximum further along the line"},
         {"wild15-nordic-ppk-04.png", 123.86, "mA", 0, 133.82,
          "a profiler's tiles, each caption read under its figure: the average, the tile captioned max its maximum, and no minimum"},
+        {"wild23-tektronix-tbs-02.jpg", 4.16, "V", -13.6, 52.8,
+         "measurement boxes two by two beside a time base in a 1-2.5-5 step: the first box, not the peak to peak nor the trigger's counter"},
+        {"wild14-siglent-matlabmeas-01.png", -0.02, "V", -0.02, 3.02,
+         "a program's printed list of a trace's statistics, units in brackets: its first line, its minimum and maximum the limits"},
     };
     for (const Limited& row : limited) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
