@@ -4535,10 +4535,14 @@ private:
                                || t.label == QLatin1String("PERIOD") || t.label == QLatin1String("MEAN"))
                               && withFigure(t))
                           || (t.unit && t.unit->perDivision);
-        // (A readout only a scope's strip shows, a rise or fall time or a pulse width, is one too.)
+        // (A readout only a scope's strip shows, a rise or fall time or a pulse width, is one too;
+        // so is one of the signal's timing that names the channel it measures, as a program's
+        // readout following the pointer over a trace does, "DIO4Period:250us/4kHz/50%", its
+        // label and the channel's name run into one word the tokens don't part.)
         if (!measurement && m_screen.waveform)
             for (const Readout& o : labelledReadouts(m_words))
-                measurement = measurement || o.label == QLatin1String("RISE") || o.label == QLatin1String("WIDTH");
+                measurement = measurement || o.label == QLatin1String("RISE") || o.label == QLatin1String("WIDTH")
+                              || (o.ofChannel && (o.label == QLatin1String("PERIOD") || o.label == QLatin1String("FREQ")));
         return marks >= 2 || (peakToPeak && marks >= 1) || (peakToPeak && !hasDominantNumber()) || (m_screen.waveform && (measurement || marks >= 1));
     }
 

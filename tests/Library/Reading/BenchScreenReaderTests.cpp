@@ -1639,6 +1639,8 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"Stop", 88, 10, 10}, {"C1:3.299V", 279, 118, 9}, {"X:450,8us", 279, 216, 9}, {"C1Period:1ms/999.7971Hz/12.5%", 277, 231, 10},
           {"C1Width:125us", 299, 250, 9}},
          1, "ms", {}, {}, true},
+        // ...and alone on a logic analyser's trace, no scope mark read around it but a time.
+        {{{"Repeated", 311, 117, 12}, {"632.2us", 1451, 119, 9}, {"DIO4Period:250us/4kHz/50%", 756, 341, 10}}, 250, "\u00B5s", {}, {}, true},
         // A negative voltage whose label was lost is no peak to peak.
         {{{"Freq:2.28kHz", 131, 424, 10}, {"-159.99mV", 466, 425, 8}}, 2.28, "kHz", {}, {}, true},
         // A counter beside a cursor box: its "1/ΔX" read as "1iAX" is no maximum.
