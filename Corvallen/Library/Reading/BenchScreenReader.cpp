@@ -549,9 +549,15 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     text.replace(QChar(0x2212), QLatin1Char('-'));
     // A quote mark closing a figure's unit, and a letter after it, are a speck or an icon's
     // edge beside the unit ("05.22V\"s"): no unit is written with one.
-    static const QRegularExpression quoted(QStringLiteral("^([-+]?\\d+[.,]\\d+)([A-Za-z\u00B5\u03A9]{1,3})[\"'`][A-Za-z]?$"));
+    // (So is a star before the quote mark: the tip of a measurement's arrow, "13,73ms*\"".)
+    static const QRegularExpression quoted(QStringLiteral("^([-+]?\\d+[.,]\\d+)([A-Za-z\u00B5\u03A9]{1,3})\\*?[\"'`][A-Za-z]?$"));
     if (const auto m = quoted.match(text); m.hasMatch() && parseUnit(m.captured(2)))
         text = m.captured(1) + m.captured(2);
+    // Small print's s read as a 5 after a unit's prefix that ends a figure ("9,300m5"): no figure
+    // goes on in digits after its prefix, and a time is the only unit of the letter s alone.
+    static const QRegularExpression fiveForSeconds(QStringLiteral("^([-+]?\\d+[.,]\\d+[mun\u00B5])5$"));
+    if (const auto m = fiveForSeconds.match(text); m.hasMatch())
+        text = m.captured(1) + QLatin1Char('s');
     if (isOverload(text)) {
         Token t = base;
         t.kind = Kind::Overload;
@@ -1568,6 +1574,8 @@ public:
             passOverRatio(r);
         if (m_scope)
             takeStatisticsRow(r);
+        if (!r.main && !r.overload)
+            takeReciprocalLine(r);
         const QString mode = modeFor(r);
         if (r.main && untrustworthy(r, mode)) {
             r.main.reset();
@@ -1636,6 +1644,83 @@ public:
     }
 
 private:
+    // A program measuring the pulse under its pointer (a logic analyser's, a scope program's)
+    // writes its width, its frequency and its period side by side on one line, a tag of a letter
+    // or nothing before each ("W 9,300 ms  f 72,82 Hz  T 13,73 ms"): no label names them, but a
+    // frequency and a time side by side that are each other's inverse are one signal's
+    // measurements. Both are told to four digits, and agree to a part in three hundred without
+    // agreeing exactly: a setting is round ("1.000 kHz" beside a "1.000 ms" time base), a
+    // measured pair carries the rounding of its last digits. A cursor box's difference and its
+    // inverse agree so too, but stacked one over the other or named ("1/ΔX"): only figures that
+    // stand on one line with nothing but a mark of a letter or two between them count. Only with
+    // a trace drawn, and only where no rule found a reading: the line's first figure, the
+    // measurement put first, is the reading.
+    void takeReciprocalLine(Reading& r)
+    {
+        if (!m_screen.waveform)
+            return;
+        // (A figure with a label glued before it is a named readout, not such a line's.)
+        const auto bare = [&](const Token& t) {
+            const QString& text = m_words.at(t.word).text;
+            return t.kind == Kind::Number && t.unit && !t.unit->perDivision && !t.clock && !t.garbledUnit && !text.isEmpty()
+                   && (text.front().isDigit() || text.front() == QLatin1Char('-') || text.front() == QLatin1Char('+'));
+        };
+        const auto timing = [&](const Token& t, const QString& base) {
+            return bare(t) && t.unit->base == base && t.value > 0 && digitCount(t.shown) >= 4;
+        };
+        const auto tag = [](const Token& t) {
+            return t.text.size() <= 2 && std::none_of(t.text.begin(), t.text.end(), [](QChar c) { return c.isDigit(); });
+        };
+        for (int f = 0; f < m_tokens.size(); ++f) {
+            const Token& frequency = m_tokens.at(f);
+            if (!timing(frequency, QStringLiteral("Hz")))
+                continue;
+            for (int p = 0; p < m_tokens.size(); ++p) {
+                const Token& period = m_tokens.at(p);
+                if (!timing(period, QStringLiteral("s")))
+                    continue;
+                const double product = frequency.value * prefixFactor(frequency.unit->prefix) * period.value * prefixFactor(period.unit->prefix);
+                if (std::abs(product - 1) > 1.0 / 300 || std::abs(product - 1) < 1e-9)
+                    continue;
+                const int h = std::max({frequency.height, period.height, 1});
+                const QRect line = frequency.box | period.box;
+                const auto onLine = [&](const Token& t) {
+                    return verticalOverlap(t.box, frequency.box) * 2 >= std::min(t.box.height(), frequency.box.height())
+                           && verticalOverlap(t.box, period.box) * 2 >= std::min(t.box.height(), period.box.height());
+                };
+                if (!onLine(frequency) || line.width() > frequency.box.width() + period.box.width() + h * 6)
+                    continue;
+                const int from = std::min(f, p), to = std::max(f, p);
+                bool between = true;
+                for (int k = from + 1; k < to && between; ++k)
+                    between = tag(m_tokens.at(k)) || (bare(m_tokens.at(k)) && onLine(m_tokens.at(k)));
+                if (!between)
+                    continue;
+                // The line's first figure: figures before the pair, each close after the one
+                // before it, with marks of a letter or two between, back to the first. Anything
+                // else there (a name, a garbled figure) may be the first's label or the first
+                // itself: no other figure stands for it.
+                int first = from;
+                for (int k = from - 1; k >= 0; --k) {
+                    const Token& o = m_tokens.at(k);
+                    if (!onLine(o) || o.box.right() >= m_tokens.at(first).box.left() || m_tokens.at(first).box.left() - o.box.right() > h * 6)
+                        break;
+                    if (bare(o))
+                        first = k;
+                    else if (!tag(o))
+                        return;
+                }
+                r.main = m_tokens.at(first);
+                r.unit = m_tokens.at(first).unit;
+                r.signalReadout = true;
+                r.label.clear();
+                r.minValue.reset();
+                r.maxValue.reset();
+                return;
+            }
+        }
+    }
+
     // Whatever rule took the figure, some figures are no trustworthy measurement.
     bool untrustworthy(const Reading& r, const QString& mode) const
     {

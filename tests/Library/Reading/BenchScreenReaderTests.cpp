@@ -1792,6 +1792,52 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
     }
 }
 
+TEST(BenchScreenReader, APulseMeasuredUnderThePointerIsReadWhereItsFrequencyAndPeriodAgree)
+{
+    // A program's measurement of the pulse under its pointer, tags of a letter before its
+    // figures: its width, its frequency and its period in small print over the trace.
+    struct Case {
+        QList<W> words;
+        bool waveform;
+        std::optional<double> value;
+        const char* unit;
+    };
+    const QList<W> timeAxis = {{"+10ms", 264, 8, 8}, {"+20ms", 456, 8, 8}, {"+30ms", 648, 8, 8}};
+    const auto line = [](const char* width, const char* frequency, const char* period) {
+        return QList<W>{{"-", 76, 28, 11}, {width, 122, 33, 6}, {"nn", 169, 28, 11}, {frequency, 190, 28, 11}, {period, 278, 30, 7}};
+    };
+    const Case cases[] = {
+        // The width first, its s read as a 5, an arrow's tip after the period read as marks.
+        {timeAxis + line("9,300m5", "72,82Hz\"", "13,73ms*\""), true, 9.300, "ms"},
+        // The frequency first.
+        {{{"f", 600, 28, 11}, {"827,6kHz", 612, 32, 7}, {"T", 660, 28, 11}, {"1,208us", 680, 33, 6}}, true, 827.6, "kHz"},
+        // No trace: figures over no signal.
+        {timeAxis + line("9,300ms", "72,82Hz", "13,73ms"), false, {}, ""},
+        // Exactly each other's inverse: a time base and a generator's frequency, both set.
+        {timeAxis + line("9,300ms", "1.000kHz", "1.000ms"), true, {}, ""},
+        // No inverse of each other.
+        {timeAxis + line("9,300ms", "72,82Hz", "14,73ms"), true, {}, ""},
+        // Told to three digits: agreeing by chance as readily.
+        {timeAxis + line("9,30ms", "72,8Hz", "13,7ms"), true, {}, ""},
+        // The first figure garbled: the frequency after it does not stand for it.
+        {timeAxis + line("9,300", "72,82Hz", "13,73ms"), true, {}, ""},
+        // A cursor box: the difference over its inverse, a level between, all one row to the
+        // recogniser; and the same side by side, each named.
+        {{{"720.0ns", 164, 113, 9, 3}, {"-136.0mV", 163, 128, 9, 3}, {"1.389MHz", 164, 143, 9, 3}}, true, {}, ""},
+        {{{"AX:", 300, 40, 9}, {"720.0ns", 330, 40, 9}, {"1/AX:", 390, 40, 9}, {"1.389MHz", 430, 40, 9}}, true, {}, ""},
+    };
+    for (const Case& c : cases) {
+        ScreenText screen = screenOf(c.words);
+        screen.waveform = c.waveform;
+        const auto m = BenchScreenReader::read(screen);
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.at(std::min<qsizetype>(4, c.words.size() - 1)).text;
+        if (!c.value)
+            continue;
+        EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.at(1).text;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.at(1).text;
+    }
+}
+
 TEST(BenchScreenReader, ACharacterDisplayReadsTheVoltageBesideItsCurrent)
 {
     struct Case {
