@@ -3506,7 +3506,7 @@ private:
         QList<int> found;
         QMap<int, Unit> captioned;
         QMap<int, int> nameOf;  // each figure's name
-        bool firstRead = true;  // the panel's first readout was read with its unit
+        QList<int> unread;  // names before the first readout read with its unit, their figures not read
         for (int i = 0; i < m_tokens.size(); ++i) {
             const QString quantity = unitNamed(bare(m_tokens.at(i).text));
             if (quantity.isEmpty())
@@ -3570,7 +3570,7 @@ private:
                 break;
             }
             if (before == 0 && found.isEmpty())
-                firstRead = false;
+                unread.append(i);
         }
         // Where the first readout is unreadable, the second is not the reading; nor where a
         // figure with its unit stands before the first on its line (a readout whose name was
@@ -3578,7 +3578,15 @@ private:
         // (Not on a page that names any of a generator's settings, nor for a whole number.)
         const bool glued = found.size() == 1 && m_tokens.at(found.first()).word == m_tokens.at(nameOf.value(found.first())).word
                            && decimalPlaces(m_tokens.at(found.first()).shown) > 0 && generatorKinds() == 0;
-        if ((found.size() < 2 && !glued) || !firstRead)
+        if (found.size() < 2 && !glued)
+            return;
+        // (Only a name in the panel counts, on the first readout's line or over it in its column:
+        // a plot's axis title elsewhere, "Frequency (Hz)" under a spectrum, names no readout.)
+        const Token& firstName = m_tokens.at(nameOf.value(found.first()));
+        if (std::any_of(unread.begin(), unread.end(), [&](int u) {
+                const Token& name = m_tokens.at(u);
+                return name.row == firstName.row || std::abs(name.box.left() - firstName.box.left()) <= std::max(name.height, firstName.height);
+            }))
             return;
         // Names numbered in a set of one quantity ("Cellvoltage1", "Cellvoltage2", ...) are a
         // battery's cells, each one of its peers; a name of its own in that quantity beside

@@ -911,6 +911,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"Sine", 10, 40, 14}, {"Frequency", 10, 90, 14}, {"1.000000", 120, 80, 40}, {"kHz", 330, 90, 20}, {"Amplitude:", 10, 150, 14},
          {"2.000V", 120, 150, 14}, {"Offset:", 10, 180, 14}, {"0.000V", 120, 180, 14}, {"Phase:", 10, 210, 14}, {"0.0°", 120, 210, 14}},
         {{"Stand-by", 10, 40, 12}, {"Power", 10, 200, 12}, {"28s", 200, 120, 30}},
+        // A panel's first caption over its column with its figure unread: the next is no reading.
+        {{"Frequency(Hz)", 10, 150, 12}, {"InputPower", 10, 180, 12}, {"TotalOutputPower", 90, 180, 12}, {"4.56W", 35, 201, 9}, {"1.72W", 110, 201, 9}},
         {{"RUN", 10, 4, 15}, {"H500.0uS", 131, 4, 15}, {"CH1", 300, 4, 15}, {"2.00V", 10, 120, 10}, {"Trend", 22, 255, 10}},
         // A unit over a figure under a setting's name, or beside figures on its own line.
         {{"Limit", 28, 118, 26}, {"°C", 159, 119, 26}, {"Top", 28, 186, 26}, {"55", 159, 186, 25}},
@@ -1218,6 +1220,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"V", 380, 70, 14}, {"Amps", 300, 110, 15}, {"0.133", 320, 140, 14}, {"A", 380, 140, 14}, {"Power", 300, 180, 15},
           {"0.34", 330, 210, 14}, {"W", 380, 210, 14}},
          "DC Voltage", 2.56, "V", {QRect(305, 65, 65, 24), QRect(305, 135, 65, 24), QRect(305, 205, 65, 24)}},
+        // ...captioned over them, a plot's axis title naming a quantity above the panel, off its
+        // line and its column.
+        {{{"Frequency(Hz)", 170, 150, 12}, {"InputPower", 10, 180, 12}, {"TotalOutputPower", 90, 180, 12}, {"4.56W", 35, 201, 9},
+          {"1.72W", 110, 201, 9}},
+         "Measurement", 4.56, "W"},
         // A supply's large readings beside its power in watts, settings and a log in small print.
         {{{"11.002V", 20, 60, 26}, {"0.2017A", 190, 60, 26}, {"Set", 20, 170, 12}, {"11", 60, 170, 12}, {"V", 80, 170, 12},
           {"2.219W", 190, 110, 26}, {"2.024W", 360, 110, 26}, {"Output", 20, 200, 12}, {"log", 80, 200, 12}},

@@ -693,6 +693,8 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild5-rigol-dho-02.png", QStringLiteral("4.07104kHz"),
          "a point smoothed grey by a picture scaled down, no glyph, is a faint mark on the baseline in a wide gap between digits"},
         {"wild2-hp-34401aprog-03.png", QStringLiteral("17352 "), "a log's record number in small print gains no point between its digits"},
+        {"wild4-ni-classd-01.png", QStringLiteral("4.56W"),
+         "a value in a field of its own under its caption, its point smoothed into its digits, is read with the caption"},
         {"wild14-siglent-matlabmeas-01.png", QStringLiteral("3.020000"),
          "a point widened by coloured fringes, in a monospaced cell of its own, joins the digits a word space either side of it"},
     };
