@@ -549,9 +549,15 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     text.replace(QChar(0x2212), QLatin1Char('-'));
     // A quote mark closing a figure's unit, and a letter after it, are a speck or an icon's
     // edge beside the unit ("05.22V\"s"): no unit is written with one.
-    static const QRegularExpression quoted(QStringLiteral("^([-+]?\\d+[.,]\\d+)([A-Za-z\u00B5\u03A9]{1,3})[\"'`][A-Za-z]?$"));
+    // (So is a star before the quote mark: the tip of a measurement's arrow, "13,73ms*\"".)
+    static const QRegularExpression quoted(QStringLiteral("^([-+]?\\d+[.,]\\d+)([A-Za-z\u00B5\u03A9]{1,3})\\*?[\"'`][A-Za-z]?$"));
     if (const auto m = quoted.match(text); m.hasMatch() && parseUnit(m.captured(2)))
         text = m.captured(1) + m.captured(2);
+    // Small print's s read as a 5 after a unit's prefix that ends a figure ("9,300m5"): no figure
+    // goes on in digits after its prefix, and a time is the only unit of the letter s alone.
+    static const QRegularExpression fiveForSeconds(QStringLiteral("^([-+]?\\d+[.,]\\d+[mun\u00B5])5$"));
+    if (const auto m = fiveForSeconds.match(text); m.hasMatch())
+        text = m.captured(1) + QLatin1Char('s');
     if (isOverload(text)) {
         Token t = base;
         t.kind = Kind::Overload;
@@ -1580,6 +1586,8 @@ public:
             passOverRatio(r);
         if (m_scope)
             takeStatisticsRow(r);
+        if (!r.main && !r.overload)
+            takeReciprocalLine(r);
         const QString mode = modeFor(r);
         if (r.main && untrustworthy(r, mode)) {
             r.main.reset();
@@ -1648,6 +1656,83 @@ public:
     }
 
 private:
+    // A program measuring the pulse under its pointer (a logic analyser's, a scope program's)
+    // writes its width, its frequency and its period side by side on one line, a tag of a letter
+    // or nothing before each ("W 9,300 ms  f 72,82 Hz  T 13,73 ms"): no label names them, but a
+    // frequency and a time side by side that are each other's inverse are one signal's
+    // measurements. Both are told to four digits, and agree to a part in three hundred without
+    // agreeing exactly: a setting is round ("1.000 kHz" beside a "1.000 ms" time base), a
+    // measured pair carries the rounding of its last digits. A cursor box's difference and its
+    // inverse agree so too, but stacked one over the other or named ("1/ΔX"): only figures that
+    // stand on one line with nothing but a mark of a letter or two between them count. Only with
+    // a trace drawn, and only where no rule found a reading: the line's first figure, the
+    // measurement put first, is the reading.
+    void takeReciprocalLine(Reading& r)
+    {
+        if (!m_screen.waveform)
+            return;
+        // (A figure with a label glued before it is a named readout, not such a line's.)
+        const auto bare = [&](const Token& t) {
+            const QString& text = m_words.at(t.word).text;
+            return t.kind == Kind::Number && t.unit && !t.unit->perDivision && !t.clock && !t.garbledUnit && !text.isEmpty()
+                   && (text.front().isDigit() || text.front() == QLatin1Char('-') || text.front() == QLatin1Char('+'));
+        };
+        const auto timing = [&](const Token& t, const QString& base) {
+            return bare(t) && t.unit->base == base && t.value > 0 && digitCount(t.shown) >= 4;
+        };
+        const auto tag = [](const Token& t) {
+            return t.text.size() <= 2 && std::none_of(t.text.begin(), t.text.end(), [](QChar c) { return c.isDigit(); });
+        };
+        for (int f = 0; f < m_tokens.size(); ++f) {
+            const Token& frequency = m_tokens.at(f);
+            if (!timing(frequency, QStringLiteral("Hz")))
+                continue;
+            for (int p = 0; p < m_tokens.size(); ++p) {
+                const Token& period = m_tokens.at(p);
+                if (!timing(period, QStringLiteral("s")))
+                    continue;
+                const double product = frequency.value * prefixFactor(frequency.unit->prefix) * period.value * prefixFactor(period.unit->prefix);
+                if (std::abs(product - 1) > 1.0 / 300 || std::abs(product - 1) < 1e-9)
+                    continue;
+                const int h = std::max({frequency.height, period.height, 1});
+                const QRect line = frequency.box | period.box;
+                const auto onLine = [&](const Token& t) {
+                    return verticalOverlap(t.box, frequency.box) * 2 >= std::min(t.box.height(), frequency.box.height())
+                           && verticalOverlap(t.box, period.box) * 2 >= std::min(t.box.height(), period.box.height());
+                };
+                if (!onLine(frequency) || line.width() > frequency.box.width() + period.box.width() + h * 6)
+                    continue;
+                const int from = std::min(f, p), to = std::max(f, p);
+                bool between = true;
+                for (int k = from + 1; k < to && between; ++k)
+                    between = tag(m_tokens.at(k)) || (bare(m_tokens.at(k)) && onLine(m_tokens.at(k)));
+                if (!between)
+                    continue;
+                // The line's first figure: figures before the pair, each close after the one
+                // before it, with marks of a letter or two between, back to the first. Anything
+                // else there (a name, a garbled figure) may be the first's label or the first
+                // itself: no other figure stands for it.
+                int first = from;
+                for (int k = from - 1; k >= 0; --k) {
+                    const Token& o = m_tokens.at(k);
+                    if (!onLine(o) || o.box.right() >= m_tokens.at(first).box.left() || m_tokens.at(first).box.left() - o.box.right() > h * 6)
+                        break;
+                    if (bare(o))
+                        first = k;
+                    else if (!tag(o))
+                        return;
+                }
+                r.main = m_tokens.at(first);
+                r.unit = m_tokens.at(first).unit;
+                r.signalReadout = true;
+                r.label.clear();
+                r.minValue.reset();
+                r.maxValue.reset();
+                return;
+            }
+        }
+    }
+
     // Whatever rule took the figure, some figures are no trustworthy measurement.
     bool untrustworthy(const Reading& r, const QString& mode) const
     {
@@ -3442,7 +3527,7 @@ private:
         QList<int> found;
         QMap<int, Unit> captioned;
         QMap<int, int> nameOf;  // each figure's name
-        bool firstRead = true;  // the panel's first readout was read with its unit
+        QList<int> unread;  // names before the first readout read with its unit, their figures not read
         for (int i = 0; i < m_tokens.size(); ++i) {
             const QString quantity = unitNamed(bare(m_tokens.at(i).text));
             if (quantity.isEmpty())
@@ -3506,7 +3591,7 @@ private:
                 break;
             }
             if (before == 0 && found.isEmpty())
-                firstRead = false;
+                unread.append(i);
         }
         // Where the first readout is unreadable, the second is not the reading; nor where a
         // figure with its unit stands before the first on its line (a readout whose name was
@@ -3514,7 +3599,15 @@ private:
         // (Not on a page that names any of a generator's settings, nor for a whole number.)
         const bool glued = found.size() == 1 && m_tokens.at(found.first()).word == m_tokens.at(nameOf.value(found.first())).word
                            && decimalPlaces(m_tokens.at(found.first()).shown) > 0 && generatorKinds() == 0;
-        if ((found.size() < 2 && !glued) || !firstRead)
+        if (found.size() < 2 && !glued)
+            return;
+        // (Only a name in the panel counts, on the first readout's line or over it in its column:
+        // a plot's axis title elsewhere, "Frequency (Hz)" under a spectrum, names no readout.)
+        const Token& firstName = m_tokens.at(nameOf.value(found.first()));
+        if (std::any_of(unread.begin(), unread.end(), [&](int u) {
+                const Token& name = m_tokens.at(u);
+                return name.row == firstName.row || std::abs(name.box.left() - firstName.box.left()) <= std::max(name.height, firstName.height);
+            }))
             return;
         // Names numbered in a set of one quantity ("Cellvoltage1", "Cellvoltage2", ...) are a
         // battery's cells, each one of its peers; a name of its own in that quantity beside
@@ -4669,10 +4762,14 @@ private:
                                || t.label == QLatin1String("PERIOD") || t.label == QLatin1String("MEAN"))
                               && withFigure(t))
                           || (t.unit && t.unit->perDivision);
-        // (A readout only a scope's strip shows, a rise or fall time or a pulse width, is one too.)
+        // (A readout only a scope's strip shows, a rise or fall time or a pulse width, is one too;
+        // so is one of the signal's timing that names the channel it measures, as a program's
+        // readout following the pointer over a trace does, "DIO4Period:250us/4kHz/50%", its
+        // label and the channel's name run into one word the tokens don't part.)
         if (!measurement && m_screen.waveform)
             for (const Readout& o : labelledReadouts(m_words))
-                measurement = measurement || o.label == QLatin1String("RISE") || o.label == QLatin1String("WIDTH");
+                measurement = measurement || o.label == QLatin1String("RISE") || o.label == QLatin1String("WIDTH")
+                              || (o.ofChannel && (o.label == QLatin1String("PERIOD") || o.label == QLatin1String("FREQ")));
         return marks >= 2 || (peakToPeak && marks >= 1) || (peakToPeak && !hasDominantNumber()) || (m_screen.waveform && (measurement || marks >= 1));
     }
 

@@ -2762,6 +2762,28 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     // screen order deciding between them, before those of the lines below).
     for (const auto& [run, raised] : logHeadLines(scan, strokes, measured))
         priority[run] = std::max(priority[run], raised);
+    // A value in a field of its own (a box just large enough for one line of print) with a
+    // caption right over the field, starting within its width, is read with its caption: a
+    // program's readout boxes ("Input Power" over a grey field holding "4.56 W"). Small print
+    // that smooths its letters into one another hides the value's decimal point, so nothing
+    // else tells the value from the words around it, and the caption, drawn with descenders,
+    // stands taller than the value and is read well before it.
+    for (int a = 0; a < scan.runs.size(); ++a) {
+        const ScreenSegmenter::Run& value = scan.runs.at(a);
+        if (value.frame < 0 || value.frame >= scan.frames.size() || strokes.at(a) || value.glyphs.size() > 12)
+            continue;
+        const QRect& field = scan.frames.at(value.frame);
+        if (field.height() > value.height * 3 || field.width() > value.box.width() * 6
+            || std::any_of(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& o) { return &o != &value && o.frame == value.frame; }))
+            continue;
+        for (int b = 0; b < scan.runs.size(); ++b) {
+            const ScreenSegmenter::Run& caption = scan.runs.at(b);
+            const int above = field.top() - caption.box.bottom();
+            if (b != a && !strokes.at(b) && caption.glyphs.size() >= 2 && above >= 0 && above <= value.height && caption.box.left() >= field.left() - value.height
+                && caption.box.left() < field.right() && caption.height * 10 >= value.height * 8 && caption.height * 10 <= value.height * 16)
+                priority[a] = std::max(priority[a], priority[b]);
+        }
+    }
     // A unit standing apart is read with its figure, however its figure came to be read early.
     for (int a = 0; a < scan.runs.size(); ++a)
         if (unitOf.at(a) >= 0)

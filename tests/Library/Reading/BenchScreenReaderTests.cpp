@@ -911,6 +911,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"Sine", 10, 40, 14}, {"Frequency", 10, 90, 14}, {"1.000000", 120, 80, 40}, {"kHz", 330, 90, 20}, {"Amplitude:", 10, 150, 14},
          {"2.000V", 120, 150, 14}, {"Offset:", 10, 180, 14}, {"0.000V", 120, 180, 14}, {"Phase:", 10, 210, 14}, {"0.0°", 120, 210, 14}},
         {{"Stand-by", 10, 40, 12}, {"Power", 10, 200, 12}, {"28s", 200, 120, 30}},
+        // A panel's first caption over its column with its figure unread: the next is no reading.
+        {{"Frequency(Hz)", 10, 150, 12}, {"InputPower", 10, 180, 12}, {"TotalOutputPower", 90, 180, 12}, {"4.56W", 35, 201, 9}, {"1.72W", 110, 201, 9}},
         {{"RUN", 10, 4, 15}, {"H500.0uS", 131, 4, 15}, {"CH1", 300, 4, 15}, {"2.00V", 10, 120, 10}, {"Trend", 22, 255, 10}},
         // A unit over a figure under a setting's name, or beside figures on its own line.
         {{"Limit", 28, 118, 26}, {"°C", 159, 119, 26}, {"Top", 28, 186, 26}, {"55", 159, 186, 25}},
@@ -1236,6 +1238,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"V", 380, 70, 14}, {"Amps", 300, 110, 15}, {"0.133", 320, 140, 14}, {"A", 380, 140, 14}, {"Power", 300, 180, 15},
           {"0.34", 330, 210, 14}, {"W", 380, 210, 14}},
          "DC Voltage", 2.56, "V", {QRect(305, 65, 65, 24), QRect(305, 135, 65, 24), QRect(305, 205, 65, 24)}},
+        // ...captioned over them, a plot's axis title naming a quantity above the panel, off its
+        // line and its column.
+        {{{"Frequency(Hz)", 170, 150, 12}, {"InputPower", 10, 180, 12}, {"TotalOutputPower", 90, 180, 12}, {"4.56W", 35, 201, 9},
+          {"1.72W", 110, 201, 9}},
+         "Measurement", 4.56, "W"},
         // A supply's large readings beside its power in watts, settings and a log in small print.
         {{{"11.002V", 20, 60, 26}, {"0.2017A", 190, 60, 26}, {"Set", 20, 170, 12}, {"11", 60, 170, 12}, {"V", 80, 170, 12},
           {"2.219W", 190, 110, 26}, {"2.024W", 360, 110, 26}, {"Output", 20, 200, 12}, {"log", 80, 200, 12}},
@@ -1657,6 +1664,8 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"Stop", 88, 10, 10}, {"C1:3.299V", 279, 118, 9}, {"X:450,8us", 279, 216, 9}, {"C1Period:1ms/999.7971Hz/12.5%", 277, 231, 10},
           {"C1Width:125us", 299, 250, 9}},
          1, "ms", {}, {}, true},
+        // ...and alone on a logic analyser's trace, no scope mark read around it but a time.
+        {{{"Repeated", 311, 117, 12}, {"632.2us", 1451, 119, 9}, {"DIO4Period:250us/4kHz/50%", 756, 341, 10}}, 250, "\u00B5s", {}, {}, true},
         // A negative voltage whose label was lost is no peak to peak.
         {{{"Freq:2.28kHz", 131, 424, 10}, {"-159.99mV", 466, 425, 8}}, 2.28, "kHz", {}, {}, true},
         // A counter beside a cursor box: its "1/ΔX" read as "1iAX" is no maximum.
@@ -1815,6 +1824,52 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), c.minValue.value_or(0)) << c.words.front().text;
         EXPECT_EQ(m.contains(QStringLiteral("maxValue")), c.maxValue.has_value()) << c.words.front().text;
         EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), c.maxValue.value_or(0)) << c.words.front().text;
+    }
+}
+
+TEST(BenchScreenReader, APulseMeasuredUnderThePointerIsReadWhereItsFrequencyAndPeriodAgree)
+{
+    // A program's measurement of the pulse under its pointer, tags of a letter before its
+    // figures: its width, its frequency and its period in small print over the trace.
+    struct Case {
+        QList<W> words;
+        bool waveform;
+        std::optional<double> value;
+        const char* unit;
+    };
+    const QList<W> timeAxis = {{"+10ms", 264, 8, 8}, {"+20ms", 456, 8, 8}, {"+30ms", 648, 8, 8}};
+    const auto line = [](const char* width, const char* frequency, const char* period) {
+        return QList<W>{{"-", 76, 28, 11}, {width, 122, 33, 6}, {"nn", 169, 28, 11}, {frequency, 190, 28, 11}, {period, 278, 30, 7}};
+    };
+    const Case cases[] = {
+        // The width first, its s read as a 5, an arrow's tip after the period read as marks.
+        {timeAxis + line("9,300m5", "72,82Hz\"", "13,73ms*\""), true, 9.300, "ms"},
+        // The frequency first.
+        {{{"f", 600, 28, 11}, {"827,6kHz", 612, 32, 7}, {"T", 660, 28, 11}, {"1,208us", 680, 33, 6}}, true, 827.6, "kHz"},
+        // No trace: figures over no signal.
+        {timeAxis + line("9,300ms", "72,82Hz", "13,73ms"), false, {}, ""},
+        // Exactly each other's inverse: a time base and a generator's frequency, both set.
+        {timeAxis + line("9,300ms", "1.000kHz", "1.000ms"), true, {}, ""},
+        // No inverse of each other.
+        {timeAxis + line("9,300ms", "72,82Hz", "14,73ms"), true, {}, ""},
+        // Told to three digits: agreeing by chance as readily.
+        {timeAxis + line("9,30ms", "72,8Hz", "13,7ms"), true, {}, ""},
+        // The first figure garbled: the frequency after it does not stand for it.
+        {timeAxis + line("9,300", "72,82Hz", "13,73ms"), true, {}, ""},
+        // A cursor box: the difference over its inverse, a level between, all one row to the
+        // recogniser; and the same side by side, each named.
+        {{{"720.0ns", 164, 113, 9, 3}, {"-136.0mV", 163, 128, 9, 3}, {"1.389MHz", 164, 143, 9, 3}}, true, {}, ""},
+        {{{"AX:", 300, 40, 9}, {"720.0ns", 330, 40, 9}, {"1/AX:", 390, 40, 9}, {"1.389MHz", 430, 40, 9}}, true, {}, ""},
+    };
+    for (const Case& c : cases) {
+        ScreenText screen = screenOf(c.words);
+        screen.waveform = c.waveform;
+        const auto m = BenchScreenReader::read(screen);
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.at(std::min<qsizetype>(4, c.words.size() - 1)).text;
+        if (!c.value)
+            continue;
+        EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.at(1).text;
+        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.at(1).text;
     }
 }
 

@@ -724,6 +724,8 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild-riden-rdusb-02.png", QStringLiteral("13:55:58 5.06V"),
          "a web table's top row is read from its time stamp on: its rows three lines of print apart, its times' upper dots too faint for "
          "glyphs, its rows running on far past a record"},
+        {"wild4-ni-classd-01.png", QStringLiteral("4.56W"),
+         "a value in a field of its own under its caption, its point smoothed into its digits, is read with the caption"},
         {"wild14-siglent-matlabmeas-01.png", QStringLiteral("3.020000"),
          "a point widened by coloured fringes, in a monospaced cell of its own, joins the digits a word space either side of it"},
     };
