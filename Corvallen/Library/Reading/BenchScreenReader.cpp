@@ -1210,6 +1210,14 @@ public:
                 continue;
             if (!words.isEmpty()) {
                 ScreenWord& last = words.last();
+                // An ohm sign is made of a round glyph at a figure's end (the recogniser has no
+                // letter for it), and so may a last zero be; a figure has one unit, and with a
+                // unit of its own written right after it ("5.00Ω" "V"), that glyph was its zero.
+                static const QRegularExpression ohmAfterDecimals(QStringLiteral("^[-+]?\\d*[.,]\\d+\u03A9$"));
+                if (last.row == w.row && ohmAfterDecimals.match(last.text).hasMatch() && w.box.left() > last.box.right()
+                    && w.box.left() - last.box.right() <= std::max(last.textHeight, 4) * 2 && w.textHeight <= last.textHeight * 1.2)
+                    if (const std::optional<Unit> u = parseUnit(w.text); u && !u->perDivision && u->base != QString(omega) && u->base != QLatin1String("%"))
+                        last.text.back() = QLatin1Char('0');
                 static const QRegularExpression trailingMinus(QStringLiteral("^(.+?)[:=]?-$"));
                 const auto minus = trailingMinus.match(last.text);
                 if (minus.hasMatch() && last.row == w.row && !mendedDigits(w.text).isEmpty() && mendedDigits(w.text).front().isDigit()

@@ -219,6 +219,37 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
     EXPECT_NE(field(lamp, "unit"), QStringLiteral("Ω"));
 }
 
+TEST(BenchScreenReader, AFigureWithAUnitAfterItEndsInAZeroNotAnOhmSign)
+{
+    struct Case {
+        QList<W> words;
+        std::optional<double> value;
+        const char* unit;
+    };
+    const Case cases[] = {
+        // A field's last zero taken for an ohm sign, its unit (its letter read twice) outside.
+        {{{"Voltage", 20, 10, 11}, {"5.00Ω", 173, 96, 11, -1, 39}, {"Vv", 221, 96, 11, -1, 11}, {"-0.2", 465, 96, 11}, {"mA", 502, 96, 11},
+          {"4.988Volts", 306, 204, 12}},
+         5.000, "V"},
+        {{{"Instant", 46, 76, 12}, {"4.98Ω", 130, 72, 11, -1, 40}, {"V", 179, 72, 11}, {"32.5", 419, 72, 11}, {"uA", 459, 72, 11},
+          {"4.964", 264, 181, 11}, {"Volts", 313, 180, 12}, {"6.3", 282, 220, 11}, {"mA", 314, 220, 11}},
+         4.980, "V"},
+        // An ohm sign with no unit after it, or a word far off, stays one.
+        {{{"12.5Ω", 100, 100, 40}}, 12.5, "Ω"},
+        {{{"12.5Ω", 100, 100, 40}, {"V", 400, 100, 40}}, 12.5, "Ω"},
+        // So does a whole figure's, no last decimal to have been read so: no reading in volts.
+        {{{"100Ω", 100, 100, 40}, {"V", 190, 100, 40}}, {}, ""},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf(c.words));
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.front().text;
+        if (c.value) {
+            EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
+            EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.front().text;
+        }
+    }
+}
+
 TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
 {
     // A limit whose decimal point was lost in small print has the reading's digits; one whose
