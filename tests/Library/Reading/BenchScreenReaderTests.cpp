@@ -1823,45 +1823,37 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
 
 TEST(BenchScreenReader, AMeasurementRowReadApartOverThePeakToPeakLeavesItUntold)
 {
+    // A table of measurements per channel beside a program's menu, the peak to peak's row read...
+    const QList<W> table = {
+        {"4Home", 16, 136, 16, 0, 67}, {"ip:m2k.local", 49, 198, 11, 1, 72}, {"SUOscilloscope", 16, 228, 16, 2, 109},
+        {"alll,SpectrumAnalyzer", 16, 264, 16, 4, 148}, {"Peak-peak:5.225V", 290, 268, 10, 4, 121}, {"-82.908mV", 365, 290, 10, 4, 72},
+        {"Peak-peak:79.887mV", 467, 268, 10, 4, 139}, {"-54.613mV", 542, 290, 10, 4, 68}, {"G", 1803, 258, 49, 4, 25},
+        {"Netw0kAnaly20", 47, 303, 13, 5, 109}, {"M/SignalGenerator", 16, 336, 16, 6, 133}, {"3.2kSamplesat1Msps", 397, 354, 10, 7, 146},
+        {"LogicAnalyzer", 16, 370, 20, 8, 122}, {"60.354us,3.686", 969, 428, 10, 10, 99}, {"P0werSupply", 47, 519, 13, 12, 84},
+        {"OcH1", 242, 1026, 18, 16, 60}, {"OcH2", 398, 1026, 18, 16, 63}};
     struct Case {
-        QList<W> words;
+        W name, figure;  // a row read as a name and a figure apart, set in before the peak to peak's
         std::optional<double> value;
     };
-    const QList<Case> cases = {
-        // A table of measurements per channel beside a program's menu: a row over the peak to
-        // peak's, its name read and its figure with its unit read apart from it (a stray colon),
-        // was put before it; the peak to peak does not stand for it...
-        {{{"4Home", 16, 136, 16, 0, 67}, {"ip:m2k.local", 49, 198, 11, 1, 72}, {"SUOscilloscope", 16, 228, 16, 2, 109}, {"Frequency:", 290, 245, 10, 3, 64}, {":1.004kHz", 355, 245, 10, 3, 69},
-          {"alll,SpectrumAnalyzer", 16, 264, 16, 4, 148}, {"Peak-peak:5.225V", 290, 268, 10, 4, 121}, {"-82.908mV", 365, 290, 10, 4, 72},
-          {"Peak-peak:79.887mV", 467, 268, 10, 4, 139}, {"-54.613mV", 542, 290, 10, 4, 68}, {"G", 1803, 258, 49, 4, 25},
-          {"Netw0kAnaly20", 47, 303, 13, 5, 109}, {"M/SignalGenerator", 16, 336, 16, 6, 133}, {"3.2kSamplesat1Msps", 397, 354, 10, 7, 146},
-          {"LogicAnalyzer", 16, 370, 20, 8, 122}, {"60.354us,3.686", 969, 428, 10, 10, 99}, {"P0werSupply", 47, 519, 13, 12, 84},
-          {"OcH1", 242, 1026, 18, 16, 60}, {"OcH2", 398, 1026, 18, 16, 63}},
-         {}},
+    const Case cases[] = {
+        // ...with a row right over it, its name read and its figure with its unit read apart from
+        // it (a stray colon): a measurement put before the peak to peak, which does not stand for it;
+        {{"Frequency:", 290, 245, 10, 3, 64}, {":1.004kHz", 355, 245, 10, 3, 69}, {}},
         // ...which it does where that row stands further up, or beside its column.
-        {{{"4Home", 16, 136, 16, 0, 67}, {"ip:m2k.local", 49, 198, 11, 1, 72}, {"SUOscilloscope", 16, 228, 16, 2, 109}, {"Frequency:", 290, 215, 10, 2, 64}, {":1.004kHz", 355, 215, 10, 2, 69},
-          {"alll,SpectrumAnalyzer", 16, 264, 16, 4, 148}, {"Peak-peak:5.225V", 290, 268, 10, 4, 121}, {"-82.908mV", 365, 290, 10, 4, 72},
-          {"Peak-peak:79.887mV", 467, 268, 10, 4, 139}, {"-54.613mV", 542, 290, 10, 4, 68}, {"G", 1803, 258, 49, 4, 25},
-          {"Netw0kAnaly20", 47, 303, 13, 5, 109}, {"M/SignalGenerator", 16, 336, 16, 6, 133}, {"3.2kSamplesat1Msps", 397, 354, 10, 7, 146},
-          {"LogicAnalyzer", 16, 370, 20, 8, 122}, {"60.354us,3.686", 969, 428, 10, 10, 99}, {"P0werSupply", 47, 519, 13, 12, 84},
-          {"OcH1", 242, 1026, 18, 16, 60}, {"OcH2", 398, 1026, 18, 16, 63}},
-         5.225},
-        {{{"4Home", 16, 136, 16, 0, 67}, {"ip:m2k.local", 49, 198, 11, 1, 72}, {"SUOscilloscope", 16, 228, 16, 2, 109}, {"Frequency:", 690, 245, 10, 3, 64}, {":1.004kHz", 755, 245, 10, 3, 69},
-          {"alll,SpectrumAnalyzer", 16, 264, 16, 4, 148}, {"Peak-peak:5.225V", 290, 268, 10, 4, 121}, {"-82.908mV", 365, 290, 10, 4, 72},
-          {"Peak-peak:79.887mV", 467, 268, 10, 4, 139}, {"-54.613mV", 542, 290, 10, 4, 68}, {"G", 1803, 258, 49, 4, 25},
-          {"Netw0kAnaly20", 47, 303, 13, 5, 109}, {"M/SignalGenerator", 16, 336, 16, 6, 133}, {"3.2kSamplesat1Msps", 397, 354, 10, 7, 146},
-          {"LogicAnalyzer", 16, 370, 20, 8, 122}, {"60.354us,3.686", 969, 428, 10, 10, 99}, {"P0werSupply", 47, 519, 13, 12, 84},
-          {"OcH1", 242, 1026, 18, 16, 60}, {"OcH2", 398, 1026, 18, 16, 63}},
-         5.225},
+        {{"Frequency:", 290, 215, 10, 2, 64}, {":1.004kHz", 355, 215, 10, 2, 69}, 5.225},
+        {{"Frequency:", 690, 245, 10, 3, 64}, {":1.004kHz", 755, 245, 10, 3, 69}, 5.225},
     };
     for (const Case& c : cases) {
-        ScreenText screen = screenOf(c.words);
+        QList<W> words = table;
+        words.insert(3, c.figure);
+        words.insert(3, c.name);
+        ScreenText screen = screenOf(words);
         screen.size = QSize(1920, 1080);
         screen.waveform = true;
         const auto m = BenchScreenReader::read(screen);
-        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.at(3).text;
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.name.x << "," << c.name.y;
         if (c.value)
-            EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.at(3).text;
+            EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.name.x << "," << c.name.y;
     }
 }
 
