@@ -1228,6 +1228,14 @@ public:
                 continue;
             if (!words.isEmpty()) {
                 ScreenWord& last = words.last();
+                // An ohm sign is made of a round glyph at a figure's end (the recogniser has no
+                // letter for it), and so may a last zero be; a figure has one unit, and with a
+                // unit of its own written right after it ("5.00Ω" "V"), that glyph was its zero.
+                static const QRegularExpression ohmAfterDecimals(QStringLiteral("^[-+]?\\d*[.,]\\d+\u03A9$"));
+                if (last.row == w.row && ohmAfterDecimals.match(last.text).hasMatch() && w.box.left() > last.box.right()
+                    && w.box.left() - last.box.right() <= std::max(last.textHeight, 4) * 2 && w.textHeight <= last.textHeight * 1.2)
+                    if (const std::optional<Unit> u = parseUnit(w.text); u && !u->perDivision && u->base != QString(omega) && u->base != QLatin1String("%"))
+                        last.text.back() = QLatin1Char('0');
                 static const QRegularExpression trailingMinus(QStringLiteral("^(.+?)[:=]?-$"));
                 const auto minus = trailingMinus.match(last.text);
                 if (minus.hasMatch() && last.row == w.row && !mendedDigits(w.text).isEmpty() && mendedDigits(w.text).front().isDigit()
@@ -2081,7 +2089,7 @@ private:
                                               const auto m = garbled.match(w.text);
                                               return w.row == stripRow && m.hasMatch() && !readoutLabel(m.captured(1)).isEmpty();
                                           });
-                if (lostFirst) {
+                if (lostFirst || rowLostOver(m_words.at(first.word))) {
                     r = Reading();
                     m_scope = true;
                     return;
@@ -2118,6 +2126,10 @@ private:
             r.unit = unitAfter(*volts);
             r.minValue.reset();
             r.maxValue.reset();
+        }
+        if (m_scope && r.main && r.label == QLatin1String("VPP") && rowLostOver(m_words.at(r.main->word))) {
+            r = Reading();
+            return;
         }
         if (inRowOfScales(r) || strayBefore(r) || unreadVoltageBefore(r))
             r.main.reset();
@@ -3377,6 +3389,25 @@ private:
             read.shown.remove(0, 1);
         }
         takeScopeFigure(r, read, QStringLiteral("FREQ"));
+    }
+
+    // A measurement's name with a figure and its unit just after it, right over a scope's readout
+    // in its column and print, that the pairing left unread (a stray mark between them:
+    // "Frequency:" ":1.004kHz" over "Peak-peak:5.225V"), is a row of a table of measurements put
+    // before that readout, which does not stand for it.
+    bool rowLostOver(const ScreenWord& head) const
+    {
+        return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            const ScreenWord& own = m_words.at(t.word);
+            const int above = head.box.top() - own.box.bottom();
+            // (A cursor's "X:450,8us", a statistics table's cells or a setting are no such row.)
+            static const QRegularExpression bareFigure(QStringLiteral("^[:;=]*[-+]?\\d"));
+            const auto before = std::find_if(m_words.rbegin() + (m_words.size() - t.word), m_words.rend(), [&](const ScreenWord& w) { return w.row == own.row; });
+            const bool opens = before != m_words.rend() && !readoutLabel(before->text).isEmpty() && own.box.left() - before->box.right() <= own.textHeight * 2;
+            return bareFigure.match(own.text).hasMatch() && opens && t.kind == Kind::Number && !t.clock && !t.status && t.unit && !t.unit->perDivision && !t.unit->base.isEmpty()
+                   && t.unit->base != QLatin1String("%") && &own != &head && above >= 0 && above <= head.textHeight * 2
+                   && horizontalOverlap(own.box, head.box) > 0 && similarSize(own.textHeight, head.textHeight);
+        });
     }
 
     // A supply's panel stacks its voltage, current and power alike: a current or a power whose

@@ -219,6 +219,37 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
     EXPECT_NE(field(lamp, "unit"), QStringLiteral("Ω"));
 }
 
+TEST(BenchScreenReader, AFigureWithAUnitAfterItEndsInAZeroNotAnOhmSign)
+{
+    struct Case {
+        QList<W> words;
+        std::optional<double> value;
+        const char* unit;
+    };
+    const Case cases[] = {
+        // A field's last zero taken for an ohm sign, its unit (its letter read twice) outside.
+        {{{"Voltage", 20, 10, 11}, {"5.00\u03A9", 173, 96, 11, -1, 39}, {"Vv", 221, 96, 11, -1, 11}, {"-0.2", 465, 96, 11}, {"mA", 502, 96, 11},
+          {"4.988Volts", 306, 204, 12}},
+         5.000, "V"},
+        {{{"Instant", 46, 76, 12}, {"4.98\u03A9", 130, 72, 11, -1, 40}, {"V", 179, 72, 11}, {"32.5", 419, 72, 11}, {"uA", 459, 72, 11},
+          {"4.964", 264, 181, 11}, {"Volts", 313, 180, 12}, {"6.3", 282, 220, 11}, {"mA", 314, 220, 11}},
+         4.980, "V"},
+        // An ohm sign with no unit after it, or a word far off, stays one.
+        {{{"12.5\u03A9", 100, 100, 40}}, 12.5, "\u03A9"},
+        {{{"12.5\u03A9", 100, 100, 40}, {"V", 400, 100, 40}}, 12.5, "\u03A9"},
+        // So does a whole figure's, no last decimal to have been read so: no reading in volts.
+        {{{"100\u03A9", 100, 100, 40}, {"V", 190, 100, 40}}, {}, ""},
+    };
+    for (const Case& c : cases) {
+        const auto m = BenchScreenReader::read(screenOf(c.words));
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.front().text;
+        if (c.value) {
+            EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
+            EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.front().text;
+        }
+    }
+}
+
 TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
 {
     // A limit whose decimal point was lost in small print has the reading's digits; one whose
@@ -1870,6 +1901,38 @@ TEST(BenchScreenReader, APulseMeasuredUnderThePointerIsReadWhereItsFrequencyAndP
             continue;
         EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.at(1).text;
         EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.at(1).text;
+    }
+}
+
+TEST(BenchScreenReader, AMeasurementRowReadApartOverThePeakToPeakLeavesItUntold)
+{
+    // A table of measurements per channel beside a program's menu, the peak to peak's row read...
+    const QList<W> table = {{"SUOscilloscope", 16, 228, 16, 2, 109}, {"Peak-peak:5.225V", 290, 268, 10, 4, 121}, {"-82.908mV", 365, 290, 10, 4, 72},
+                            {"Peak-peak:79.887mV", 467, 268, 10, 4, 139}, {"-54.613mV", 542, 290, 10, 4, 68},
+                            {"3.2kSamplesat1Msps", 397, 354, 10, 7, 146}};
+    struct Case {
+        W name, figure;  // a row read as a name and a figure apart, set in before the peak to peak's
+        std::optional<double> value;
+    };
+    const Case cases[] = {
+        // ...with a row right over it, its name read and its figure with its unit read apart from
+        // it (a stray colon): a measurement put before the peak to peak, which does not stand for it;
+        {{"Frequency:", 290, 245, 10, 3, 64}, {":1.004kHz", 355, 245, 10, 3, 69}, {}},
+        // ...which it does where that row stands further up, or beside its column.
+        {{"Frequency:", 290, 215, 10, 2, 64}, {":1.004kHz", 355, 215, 10, 2, 69}, 5.225},
+        {{"Frequency:", 690, 245, 10, 3, 64}, {":1.004kHz", 755, 245, 10, 3, 69}, 5.225},
+    };
+    for (const Case& c : cases) {
+        QList<W> words = table;
+        words.insert(1, c.figure);
+        words.insert(1, c.name);
+        ScreenText screen = screenOf(words);
+        screen.size = QSize(1920, 1080);
+        screen.waveform = true;
+        const auto m = BenchScreenReader::read(screen);
+        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.name.x << "," << c.name.y;
+        if (c.value)
+            EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.name.x << "," << c.name.y;
     }
 }
 
