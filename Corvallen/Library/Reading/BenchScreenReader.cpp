@@ -3392,19 +3392,20 @@ private:
     }
 
     // A measurement's name with a figure and its unit just after it, right over a scope's readout
-    // in its column and print, that the pairing left unread (a stray mark between them:
+    // in its column and print, that the pairing left unread (the figure opens on a stray mark:
     // "Frequency:" ":1.004kHz" over "Peak-peak:5.225V"), is a row of a table of measurements put
-    // before that readout, which does not stand for it.
+    // before that readout, which does not stand for it. A name and its figure read cleanly
+    // ("FREQ" "22.93kHz" over "Vpp4.11V") were paired, and the peak to peak stays the reading.
     bool rowLostOver(const ScreenWord& head) const
     {
         return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
             const ScreenWord& own = m_words.at(t.word);
             const int above = head.box.top() - own.box.bottom();
             // (A cursor's "X:450,8us", a statistics table's cells or a setting are no such row.)
-            static const QRegularExpression bareFigure(QStringLiteral("^[:;=]*[-+]?\\d"));
+            static const QRegularExpression strayMarkFigure(QStringLiteral("^[:;]+[-+]?\\d"));
             const auto before = std::find_if(m_words.rbegin() + (m_words.size() - t.word), m_words.rend(), [&](const ScreenWord& w) { return w.row == own.row; });
             const bool opens = before != m_words.rend() && !readoutLabel(before->text).isEmpty() && own.box.left() - before->box.right() <= own.textHeight * 2;
-            return bareFigure.match(own.text).hasMatch() && opens && t.kind == Kind::Number && !t.clock && !t.status && t.unit && !t.unit->perDivision && !t.unit->base.isEmpty()
+            return strayMarkFigure.match(own.text).hasMatch() && opens && t.kind == Kind::Number && !t.clock && !t.status && t.unit && !t.unit->perDivision && !t.unit->base.isEmpty()
                    && t.unit->base != QLatin1String("%") && &own != &head && above >= 0 && above <= head.textHeight * 2
                    && horizontalOverlap(own.box, head.box) > 0 && similarSize(own.textHeight, head.textHeight);
         });

@@ -1918,8 +1918,10 @@ TEST(BenchScreenReader, AMeasurementRowReadApartOverThePeakToPeakLeavesItUntold)
         // ...with a row right over it, its name read and its figure with its unit read apart from
         // it (a stray colon): a measurement put before the peak to peak, which does not stand for it;
         {{"Frequency:", 290, 245, 10, 3, 64}, {":1.004kHz", 355, 245, 10, 3, 69}, {}},
-        // ...which it does where that row stands further up, or beside its column.
+        // ...which it does where that row stands further up, or beside its column, or was read
+        // cleanly and paired.
         {{"Frequency:", 290, 215, 10, 2, 64}, {":1.004kHz", 355, 215, 10, 2, 69}, 5.225},
+        {{"Frequency:", 290, 245, 10, 3, 64}, {"1.004kHz", 355, 245, 10, 3, 69}, 5.225},
         {{"Frequency:", 690, 245, 10, 3, 64}, {":1.004kHz", 755, 245, 10, 3, 69}, 5.225},
     };
     for (const Case& c : cases) {
