@@ -114,6 +114,8 @@ constexpr qint64 headingRowBudget = 10;
 constexpr qint64 stackBudget = 14;
 // Second looks at poorly read runs stop once this much of it is spent.
 constexpr qint64 secondLooksBudget = 40;
+// A run of this many glyphs or more is no readout, whatever figures it holds.
+constexpr qsizetype longestReadoutGlyphs = 40;
 // How much the search for seven-segment numbers may decode: one for each area tried, and one
 // more for every two thousand pixels of it.
 constexpr int segmentBudget = 400;
@@ -2569,10 +2571,12 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     }
     // Small print with a decimal point in it, or a value after an equals sign, is most likely a
     // measurement (a scope's strip, a program's readouts): it is read before words of its size
-    // and somewhat larger.
+    // and somewhat larger. (Not a run of forty glyphs or more: a readout with its label is a
+    // word or two, and so long a run with a point is a line of prose, an address, a path or a
+    // status line with a version number in it, whose looks cost as much as a dozen readouts.)
     QList<int> measured;
     for (int a = 0; a < scan.runs.size(); ++a)
-        if (hasDecimalPoint(scan.runs.at(a)) || hasEqualsBeforeValue(scan.runs.at(a))) {
+        if (scan.runs.at(a).glyphs.size() < longestReadoutGlyphs && (hasDecimalPoint(scan.runs.at(a)) || hasEqualsBeforeValue(scan.runs.at(a)))) {
             priority[a] = std::max(priority[a], scan.runs.at(a).height * 2);
             measured.append(a);
         }

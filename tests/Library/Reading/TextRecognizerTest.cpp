@@ -728,6 +728,8 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
          "a value in a field of its own under its caption, its point smoothed into its digits, is read with the caption"},
         {"wild14-siglent-matlabmeas-01.png", QStringLiteral("3.020000"),
          "a point widened by coloured fringes, in a monospaced cell of its own, joins the digits a word space either side of it"},
+        {"wild-gwinstek-openwave1kb-01.jpg", QStringLiteral("99.9942kHz"),
+         "a window's long lines with points in them (an address, a path) are no readouts read ahead of the strip's figures"},
     };
     for (const Row& row : rows) {
         QImage image;
