@@ -4763,6 +4763,17 @@ private:
         });
         if (stepped && counted)
             marks += 2;
+        // A pair of time cursors, each read with its time ("X1=164.0us" and "X2=-4.5us", or a
+        // Rigol's "AX:" and "BX:"), is a scope's cursor box: a time cursor measures along a
+        // trace's time axis, which no meter or supply draws.
+        static const QRegularExpression timeCursor(QStringLiteral("^(X[12]|[AB]X)[:=\\-]*[-+]?\\d+(?:[.,]\\d+)?[NUM\u00B5]?S$"));
+        QSet<QString> cursors;
+        for (const ScreenWord& w : m_words)
+            if (const auto m = timeCursor.match(upper(w.text)); m.hasMatch())
+                cursors.insert(m.captured(1));
+        if (cursors.contains(QStringLiteral("X1")) + cursors.contains(QStringLiteral("X2")) == 2
+            || cursors.contains(QStringLiteral("AX")) + cursors.contains(QStringLiteral("BX")) == 2)
+            marks += 2;
         // Channel names alone are a meter program's inputs as much as a scope's badges: beside
         // one number drawn far larger than the rest they are the meter's.
         int tallest = 0;

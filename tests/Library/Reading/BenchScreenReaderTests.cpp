@@ -872,11 +872,20 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
         EXPECT_EQ(m.value(QStringLiteral("maxValue")).toDouble(), c.maxValue.value_or(0)) << c.strip.front().text;
     }
     // The counter where the sample rate and the record length (read apart from its figure) are
-    // all that say it is a scope's screen.
-    const auto counter = BenchScreenReader::read(screenOf({{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"26NSa/s", 240, 4, 10},
-                                                           {"Jul", 640, 4, 10}, {"144.437kHz", 681, 200, 10}, {"58us", 469, 230, 10}}));
-    EXPECT_EQ(field(counter, "mode"), QStringLiteral("Oscilloscope"));
-    EXPECT_EQ(counter.value(QStringLiteral("value")).toDouble(), 144.437);
+    // all that say it is a scope's screen, or a pair of time cursors with their times.
+    const struct {
+        QList<W> screen;
+        double value;
+    } counters[] = {
+        {{{"16k", 147, 4, 10}, {"pts", 178, 4, 10}, {"26NSa/s", 240, 4, 10}, {"Jul", 640, 4, 10}, {"144.437kHz", 681, 200, 10}, {"58us", 469, 230, 10}},
+         144.437},
+        {{{"f131.5755kHz", 756, 26, 10}, {"AX-168.5us", 248, 62, 9}, {"X1-164.0us", 357, 130, 9}, {"X2-4.5us", 140, 380, 9}}, 131.5755},
+    };
+    for (const auto& c : counters) {
+        const auto counter = BenchScreenReader::read(screenOf(c.screen));
+        EXPECT_EQ(field(counter, "mode"), QStringLiteral("Oscilloscope")) << c.value;
+        EXPECT_EQ(counter.value(QStringLiteral("value")).toDouble(), c.value);
+    }
     // A strip whose one readout opens its line, the measurements after it still uncounted
     // ("Frequency ?"), on a screen known for a scope's only by its AC-coupled channel scales.
     const auto uncounted = BenchScreenReader::read(screenOf({{"Anplitude", 27, 200, 12}, {"2.00mV", 123, 200, 12}, {"QHigh", 213, 200, 12},
@@ -993,6 +1002,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A dialog creating a waveform, its toolbar's icons read as a signed figure in volts.
         {{"CreateStandardWaveform", 20, 4, 8}, {"SampleRate(Hz)", 30, 25, 10}, {"DCValue", 180, 30, 8}, {"WaveformName", 30, 120, 8},
          {"2.05-", 45, 180, 8}, {"+2v", 340, 196, 12}, {"1.9-", 50, 208, 8}, {"Cancel", 320, 250, 8}},
+        // One time cursor alone beside a marked frequency: no scope's cursor box, no counter.
+        {{"f131.5755kHz", 756, 26, 10}, {"X1-164.0us", 357, 130, 9}, {"Length", 186, 477, 9}},
         // A frequency with a minus and no label before it: a garbled figure.
         {{"Stop", 50, 4, 12}, {"Volt/Div.", 400, 100, 12}, {"-493.150Hz", 300, 200, 12}},
         // A source's settings page: the level it is set to.

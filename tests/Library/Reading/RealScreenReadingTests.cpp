@@ -155,6 +155,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a card's list of named readings: the values at the rows' right ends are read with their names before the budget is spent"},
         {"wild18-labpowerui-mobile-02.png", 6.4, "V", "a supply's live values side by side, the watts' nought read as an O"},
         {"wild18-voltmetergui-setup-01.png", 5.22, "V", "a reading under its heading, its unit chosen in a drop-down far along its line"},
+        {"wild20-siglent-sds2000xplus-01.png", 131.5755, "kHz",
+         "a pair of time cursors read with their times marks a scope whose scales went unread: its counter, alone, is the reading"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
