@@ -1148,6 +1148,14 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Status", 10, 10, 14}, {"BoostChargingVoltage", 30, 40, 12}, {"14,4V", 400, 40, 12}, {"BatteryVoltage", 30, 70, 12},
           {"12,0V", 400, 70, 12}, {"ChargingCurrent", 30, 100, 12}, {"0,0A", 400, 100, 12}},
          "DC Voltage", 12.0, "V"},
+        // ...its only reading so named among the stages' voltages, the current's name no quantity's.
+        {{{"BatteryUndervoltage", 30, 10, 12}, {"10,8V", 400, 10, 12}, {"BoostChargingVoltage", 30, 40, 12}, {"14,4V", 400, 40, 12},
+          {"BatteryVoltage", 30, 70, 12}, {"12,0V", 400, 70, 12}, {"ChannelA", 30, 100, 12}, {"0,0A", 400, 100, 12}},
+         "DC Voltage", 12.0, "V"},
+        // ...a supply's page: its limits, then its current with the name lost over its voltage.
+        {{{"MAXOutputCurrent", 30, 10, 12}, {"2.500A", 400, 10, 12}, {"MAXOutputVoltage", 30, 40, 12}, {"12.00V", 400, 40, 12},
+          {"0.001A", 400, 70, 12}, {"OutputVoltage", 30, 100, 12}, {"11.98V", 400, 100, 12}},
+         "DC Voltage", 11.98, "V"},
         // ...the name read apart from its figure.
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:", 10, 80, 11},
           {"24.00V", 60, 80, 11}, {"Actual:", 200, 80, 11}, {"0.20A", 250, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}},
