@@ -218,6 +218,8 @@ const QMap<QString, QString>& quantityUnits()
         {QStringLiteral("FREQUENCY"), QStringLiteral("Hz")},  {QStringLiteral("RESISTANCE"), QString(omega)},
         {QStringLiteral("CAPACITANCE"), QStringLiteral("F")}, {QStringLiteral("TEMPERATURE"), QString(degree) + QLatin1Char('C')},
         {QStringLiteral("POWER"), QStringLiteral("W")},
+        // (Temperatures are named short as often: "Temp", "BAT1 TEMP".)
+        {QStringLiteral("TEMP"), QString(degree) + QLatin1Char('C')},
     };
     return quantities;
 }

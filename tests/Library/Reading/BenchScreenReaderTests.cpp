@@ -1220,6 +1220,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Tank", 28, 118, 26}, {"°C", 159, 119, 26}, {"Top", 28, 186, 26}, {"55", 159, 186, 25}, {"Bottom", 30, 252, 26},
           {"19", 159, 252, 26}, {"16.15", 30, 438, 25}},
          "Temperature", 55.0, "°C"},
+        // ...or a caption under each figure naming it short, the degree sign garbled.
+        {{{"17.1", 342, 234, 16}, {"oS", 402, 232, 8}, {"50.5%", 515, 234, 16}, {"BAT1-2TEMP", 339, 259, 8}, {"BAT1-2HUMID", 509, 259, 8},
+          {"16.6", 342, 304, 16}, {"oS", 402, 302, 8}, {"BAT2-3TEMP", 338, 329, 8}},
+         "Temperature", 17.1, "°C"},
         // A supply's block of large digits: voltage, current and power alike in size.
         {{{"Locked", 10, 20, 13}, {"0.000", 300, 40, 37}, {"V", 450, 66, 10}, {"CV", 10, 60, 12}, {"0.0000", 300, 100, 37},
           {"A", 470, 126, 10}, {"5.000", 10, 240, 15}, {"Set", 80, 240, 15}, {"1.0000", 150, 240, 15}},
