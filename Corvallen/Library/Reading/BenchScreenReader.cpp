@@ -3533,12 +3533,13 @@ private:
         static const QMap<QString, QString>& quantities = quantityUnits();
         // A name may be the unit spelt out ("Volts" over its field), or the quantity with what it
         // is of run together ("Outputvoltage", "Inputvoltage", "PowerDemand"), but not a setting's or a limit's
-        // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage", "Voltagelevel"), nor a charger's
+        // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage", "Voltagelevel", a source's
+        // "Compliancecurrent"), nor a charger's
         // stage or threshold ("Chargingreturnvoltage", "Boostchargingvoltage"), nor a scope's axis's
         // ("Horizontalfrequency").
         static const QRegularExpression settingWord(
             QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|HORIZONTAL|VERTICAL|LEVEL|"
-                           "RETURN|RECONNECT|DISCONNECT|RECOVER|BOOST|FLOAT|BULK|ABSORP|EQUALI|THRESHOLD"));
+                           "RETURN|RECONNECT|DISCONNECT|RECOVER|BOOST|FLOAT|BULK|ABSORP|EQUALI|THRESHOLD|COMPLIANCE"));
         auto unitNamed = [](const QString& name) {
             QString unit = quantities.value(name, spelledUnit(name));
             for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it)

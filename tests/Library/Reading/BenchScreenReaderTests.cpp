@@ -990,6 +990,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A battery's cells, each voltage one of its peers.
         {{"Cells", 200, 10, 14}, {"Cellvoltage1", 10, 40, 11}, {"4.138V", 200, 40, 12}, {"Cellvoltage2", 10, 70, 11}, {"4.136V", 200, 70, 12},
          {"Cellvoltage3", 10, 100, 11}, {"4.135V", 200, 100, 12}, {"Cellvoltage4", 10, 130, 11}, {"4.138V", 200, 130, 12}},
+        // A source meter's dialog: the current it may not exceed is a limit, as its range is.
+        {{"Probestation", 10, 10, 14}, {"Abscompliancecurrent", 10, 40, 11}, {"10.0µA", 200, 40, 11}, {"CurrentLimitRange", 10, 70, 11},
+         {"1.00mA", 200, 70, 11}},
         // A dialog creating a waveform, its toolbar's icons read as a signed figure in volts.
         {{"CreateStandardWaveform", 20, 4, 8}, {"SampleRate(Hz)", 30, 25, 10}, {"DCValue", 180, 30, 8}, {"WaveformName", 30, 120, 8},
          {"2.05-", 45, 180, 8}, {"+2v", 340, 196, 12}, {"1.9-", 50, 208, 8}, {"Cancel", 320, 250, 8}},
