@@ -218,6 +218,8 @@ const QMap<QString, QString>& quantityUnits()
         {QStringLiteral("FREQUENCY"), QStringLiteral("Hz")},  {QStringLiteral("RESISTANCE"), QString(omega)},
         {QStringLiteral("CAPACITANCE"), QStringLiteral("F")}, {QStringLiteral("TEMPERATURE"), QString(degree) + QLatin1Char('C')},
         {QStringLiteral("POWER"), QStringLiteral("W")},
+        // (Temperatures are named short as often: "Temp", "BAT1 TEMP".)
+        {QStringLiteral("TEMP"), QString(degree) + QLatin1Char('C')},
     };
     return quantities;
 }
@@ -3531,12 +3533,13 @@ private:
         static const QMap<QString, QString>& quantities = quantityUnits();
         // A name may be the unit spelt out ("Volts" over its field), or the quantity with what it
         // is of run together ("Outputvoltage", "Inputvoltage", "PowerDemand"), but not a setting's or a limit's
-        // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage", "Voltagelevel"), nor a charger's
+        // ("Voltagesetting", "Currentlimit", "Setvoltage", "Cutoffvoltage", "Voltagelevel", a source's
+        // "Compliancecurrent"), nor a charger's
         // stage or threshold ("Chargingreturnvoltage", "Boostchargingvoltage"), nor a scope's axis's
         // ("Horizontalfrequency").
         static const QRegularExpression settingWord(
             QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|HORIZONTAL|VERTICAL|LEVEL|"
-                           "RETURN|RECONNECT|DISCONNECT|RECOVER|BOOST|FLOAT|BULK|ABSORP|EQUALI|THRESHOLD"));
+                           "RETURN|RECONNECT|DISCONNECT|RECOVER|BOOST|FLOAT|BULK|ABSORP|EQUALI|THRESHOLD|COMPLIANCE"));
         auto unitNamed = [](const QString& name) {
             QString unit = quantities.value(name, spelledUnit(name));
             for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it)
@@ -3560,6 +3563,7 @@ private:
         QMap<int, Unit> captioned;
         QMap<int, int> nameOf;  // each figure's name
         QList<int> unread;  // names before the first readout read with its unit, their figures not read
+        QSet<int> onItsLine;  // figures read after their names on their lines
         for (int i = 0; i < m_tokens.size(); ++i) {
             const QString quantity = unitNamed(bare(m_tokens.at(i).text));
             if (quantity.isEmpty())
@@ -3585,6 +3589,8 @@ private:
                     continue;
                 take(j);
                 beside = true;
+                if (found.size() > before)
+                    onItsLine.insert(j);
                 break;
             }
             // Or the name over its field, the value under it (right-aligned in the field).
@@ -3631,7 +3637,34 @@ private:
         // (Not on a page that names any of a generator's settings, nor for a whole number.)
         const bool glued = found.size() == 1 && m_tokens.at(found.first()).word == m_tokens.at(nameOf.value(found.first())).word
                            && decimalPlaces(m_tokens.at(found.first()).shown) > 0 && generatorKinds() == 0;
-        if (found.size() < 2 && !glued)
+        // Nor where the page names limits or settings of the same quantity, each with its figure
+        // after it on its line as the readout has ("MAX Output Voltage 12.00V" over "Output
+        // Voltage 12.00V", "Boost Charging Voltage 14,4V" beside "Battery Voltage 12,0V"): such
+        // a page sets what it is set to apart from what it measures, and the one named plainly is
+        // measured. (A settings page's choice over a field, "DC Voltage" over "Voltage Level 6V",
+        // names no readout.)
+        const auto besideItsSettings = [&] {
+            if (found.size() != 1 || !onItsLine.contains(found.first()))
+                return false;
+            const int own = nameOf.value(found.first());
+            const QString base = unitOf(m_tokens.at(found.first()))->base;
+            const QString quantity = quantities.key(base);
+            return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) {
+                const int i = int(&o - m_tokens.data());
+                const QString b = bare(o.text);
+                if (i == own || o.kind == Kind::Number || quantity.isEmpty() || !b.contains(quantity) || !settingWord.match(b).hasMatch())
+                    return false;
+                for (int j = i + 1; j < m_tokens.size() && m_tokens.at(j).row == o.row; ++j) {
+                    const Token& t = m_tokens.at(j);
+                    if (t.kind != Kind::Number)
+                        continue;
+                    const std::optional<Unit> u = t.status || t.clock ? std::nullopt : unitOf(t);
+                    return u && !u->perDivision && u->base == base;
+                }
+                return false;
+            });
+        };
+        if (found.size() < 2 && !glued && !besideItsSettings())
             return;
         // (Only a name in the panel counts, on the first readout's line or over it in its column:
         // a plot's axis title elsewhere, "Frequency (Hz)" under a spectrum, names no readout.)
@@ -3669,7 +3702,9 @@ private:
         // row's name was lost: "Voltag le: 231.10V" over "Current: 5.49A"). One named as what
         // the instrument is set to ("Set Voltage 5.00V" over "Voltage 4.98V") is a setting, not
         // a readout whose name was lost; nor one named as a stage's or a limit's ("Boost
-        // Charging Voltage 14,4V" over "Battery Voltage 12,0V").
+        // Charging Voltage 14,4V" over "Battery Voltage 12,0V"). Nor does a current or a power
+        // stand over a voltage: a supply's first measured voltage is its reading, whatever is
+        // listed before it ("0.001A", its name lost, over "Output Voltage 12.00V").
         static const QRegularExpression setName(QStringLiteral("^(?:SET|TARGET)|(?:SET|SETTING|SETPOINT|TARGET)$"));
         const auto setRow = [&](int row) {
             return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& o) {
@@ -3683,7 +3718,7 @@ private:
             return t.kind == Kind::Number && t.row < first.row && !t.status && !t.clock && t.unit && !t.unit->perDivision
                    && !found.contains(int(&t - m_tokens.data())) && similarSize(t.height, first.height)
                    && std::abs(t.box.left() - first.box.left()) <= first.height && first.box.top() - t.box.bottom() <= first.height * 3
-                   && !setRow(t.row);
+                   && !setRow(t.row) && !(quantityOf(found.first()) == QLatin1String("V") && t.unit->base != QLatin1String("V"));
         });
         if (unnamedAbove)
             return;

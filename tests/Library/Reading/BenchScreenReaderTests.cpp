@@ -999,6 +999,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A battery's cells, each voltage one of its peers.
         {{"Cells", 200, 10, 14}, {"Cellvoltage1", 10, 40, 11}, {"4.138V", 200, 40, 12}, {"Cellvoltage2", 10, 70, 11}, {"4.136V", 200, 70, 12},
          {"Cellvoltage3", 10, 100, 11}, {"4.135V", 200, 100, 12}, {"Cellvoltage4", 10, 130, 11}, {"4.138V", 200, 130, 12}},
+        // A source meter's dialog: the current it may not exceed is a limit, as its range is.
+        {{"Probestation", 10, 10, 14}, {"Abscompliancecurrent", 10, 40, 11}, {"10.0µA", 200, 40, 11}, {"CurrentLimitRange", 10, 70, 11},
+         {"1.00mA", 200, 70, 11}},
         // A dialog creating a waveform, its toolbar's icons read as a signed figure in volts.
         {{"CreateStandardWaveform", 20, 4, 8}, {"SampleRate(Hz)", 30, 25, 10}, {"DCValue", 180, 30, 8}, {"WaveformName", 30, 120, 8},
          {"2.05-", 45, 180, 8}, {"+2v", 340, 196, 12}, {"1.9-", 50, 208, 8}, {"Cancel", 320, 250, 8}},
@@ -1159,6 +1162,14 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Status", 10, 10, 14}, {"BoostChargingVoltage", 30, 40, 12}, {"14,4V", 400, 40, 12}, {"BatteryVoltage", 30, 70, 12},
           {"12,0V", 400, 70, 12}, {"ChargingCurrent", 30, 100, 12}, {"0,0A", 400, 100, 12}},
          "DC Voltage", 12.0, "V"},
+        // ...its only reading so named among the stages' voltages, the current's name no quantity's.
+        {{{"BatteryUndervoltage", 30, 10, 12}, {"10,8V", 400, 10, 12}, {"BoostChargingVoltage", 30, 40, 12}, {"14,4V", 400, 40, 12},
+          {"BatteryVoltage", 30, 70, 12}, {"12,0V", 400, 70, 12}, {"ChannelA", 30, 100, 12}, {"0,0A", 400, 100, 12}},
+         "DC Voltage", 12.0, "V"},
+        // ...a supply's page: its limits, then its current with the name lost over its voltage.
+        {{{"MAXOutputCurrent", 30, 10, 12}, {"2.500A", 400, 10, 12}, {"MAXOutputVoltage", 30, 40, 12}, {"12.00V", 400, 40, 12},
+          {"0.001A", 400, 70, 12}, {"OutputVoltage", 30, 100, 12}, {"11.98V", 400, 100, 12}},
+         "DC Voltage", 11.98, "V"},
         // ...the name read apart from its figure.
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:", 10, 80, 11},
           {"24.00V", 60, 80, 11}, {"Actual:", 200, 80, 11}, {"0.20A", 250, 80, 11}, {"InputVoltage", 350, 40, 12}, {"27.6V", 350, 60, 24}},
@@ -1223,6 +1234,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Tank", 28, 118, 26}, {"°C", 159, 119, 26}, {"Top", 28, 186, 26}, {"55", 159, 186, 25}, {"Bottom", 30, 252, 26},
           {"19", 159, 252, 26}, {"16.15", 30, 438, 25}},
          "Temperature", 55.0, "°C"},
+        // ...or a caption under each figure naming it short, the degree sign garbled.
+        {{{"17.1", 342, 234, 16}, {"oS", 402, 232, 8}, {"50.5%", 515, 234, 16}, {"BAT1-2TEMP", 339, 259, 8}, {"BAT1-2HUMID", 509, 259, 8},
+          {"16.6", 342, 304, 16}, {"oS", 402, 302, 8}, {"BAT2-3TEMP", 338, 329, 8}},
+         "Temperature", 17.1, "°C"},
         // A supply's block of large digits: voltage, current and power alike in size.
         {{{"Locked", 10, 20, 13}, {"0.000", 300, 40, 37}, {"V", 450, 66, 10}, {"CV", 10, 60, 12}, {"0.0000", 300, 100, 37},
           {"A", 470, 126, 10}, {"5.000", 10, 240, 15}, {"Set", 80, 240, 15}, {"1.0000", 150, 240, 15}},
