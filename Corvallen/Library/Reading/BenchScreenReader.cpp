@@ -2870,6 +2870,32 @@ private:
                 return;
             }
         }
+        // A supply's panel may mark its figures with the unit's letter before them, a lamp or
+        // print left of the digits: a voltage so marked with the current right under it, marked
+        // alike and drawn alike, is its reading as much.
+        const auto letterBefore = [&](const Token& t) {
+            if (t.kind != Kind::Number || t.status || t.clock || t.unit || t.garbledUnit || t.word <= 0 || !t.shown.contains(QLatin1Char('.')))
+                return QString();
+            const ScreenWord& mark = m_words.at(t.word - 1);
+            const bool own = m_words.at(t.word).text == t.text && mark.row == m_words.at(t.word).row;
+            const int gap = t.box.left() - mark.box.right();
+            return own && gap >= 0 && gap <= t.height && mark.textHeight < t.height ? mark.text : QString();
+        };
+        for (const Token& v : m_tokens) {
+            if (letterBefore(v) != QLatin1String("V"))
+                continue;
+            const QRect mark = m_words.at(v.word - 1).box;
+            for (const Token& a : m_tokens) {
+                const int gap = a.box.top() - v.box.bottom();
+                if (a.row <= v.row || gap < 0 || gap > v.height || !similarSize(a.height, v.height) || letterBefore(a) != QLatin1String("A")
+                    || std::abs(m_words.at(a.word - 1).box.left() - mark.left()) > v.height / 2)
+                    continue;
+                r.main = v;
+                r.unit = Unit{QString(), QStringLiteral("V"), QString(), false};
+                r.label.clear();
+                return;
+            }
+        }
     }
 
     // A duty cycle or an overshoot in percent is a ratio of the signal's times or levels, not a

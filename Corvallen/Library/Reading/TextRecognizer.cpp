@@ -337,8 +337,10 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
                 // does but a one.)
                 const QRect both = s | b;
                 const bool twoLines = both.height() > both.width() * 3 && std::min(s.width(), b.width()) * 10 >= std::min(s.height(), b.height()) * 3;
+                // (Nor is a piece wider than the two stand tall: a bar graph's scale right under
+                // a meter's digits, which would take the seed for a line of its own height.)
                 if (overlap * 2 >= std::min(s.width(), b.width()) && gap >= -1 && gap <= s.height() * 0.35 && b.height() <= s.height() * 1.3
-                    && b.height() * 3 >= s.height() && !twoLines) {
+                    && b.height() * 3 >= s.height() && !twoLines && b.width() <= both.height()) {
                     s |= b;
                     grew = true;
                 }

@@ -1325,6 +1325,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"w+", 6, 5, 18}, {"1.9.9", 92, 114, 9}, {"2025.9.22", 92, 136, 9}, {"9.130V", 66, 351, 10}, {"1.131A", 66, 373, 10},
           {"10.325W", 66, 395, 10}, {"0.000V", 85, 478, 10}},
          "DC Voltage", 9.13, "V"},
+        // A supply's panel marking its figures with the unit's letter before them, the voltage
+        // over the current (a stray letter after the current is no unit of it).
+        {{{"V", 100, 221, 12}, {"30.00", 140, 204, 51}, {"A", 100, 313, 13}, {"3.000", 140, 295, 47}, {"C", 300, 304, 12}},
+         "DC Voltage", 30.00, "V"},
         // A charger's slots, each a column of its charge tallies over its voltage over its
         // current, a timer beside the current: the first slot's voltage.
         {{{"Slot1", 60, 30, 9}, {"8.46mAh", 180, 50, 9}, {"0.00mAh", 180, 64, 9}, {"1.403V", 181, 79, 8}, {"0:01", 70, 93, 8},
@@ -1606,7 +1610,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   // one in the name's own print: a field.)
                                   QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 54, 80, 16}},
                                   QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 140, 120, 20}},
-                                  QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"Sense", 50, 80, 12}, {"12.00", 44, 120, 20}}})
+                                  QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"Sense", 50, 80, 12}, {"12.00", 44, 120, 20}},
+                                  // (Nor a figure marked with a V before it and no current marked under it.)
+                                  QList<W>{{"Out", 10, 10, 12}, {"V", 100, 221, 12}, {"30.00", 140, 204, 51}, {"Set", 100, 320, 12}, {"3.000", 140, 300, 47}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // Nor does a figure whose exponent was misread beyond any range ("e-07" read as "e-67").
     EXPECT_FALSE(BenchScreenReader::read(screenOf({{"LCR", 10, 10, 10}, {"7.918e-67", 60, 100, 40}, {"F", 290, 100, 40}, {"Log", 10, 250, 10}}))

@@ -121,6 +121,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild-riden-opendps-01.jpg", 5.02, "V", "a photographed display: the dark window in the picture is read as a screen of its own"},
         {"wild10-juntek-kg140f-photo-01.png", 20.16, "V", "a photographed display, its glow taken out so its characters stand apart"},
         {"wild9-wagiminator-usb-tester-photo-01.jpg", 5080, "mV", "a photographed display's tall segment face, its small m standing on the digits' line"},
+        {"wild10-owon-b41t-01.png", 0.0003, "V", "a meter's segment digits, their halves apart, over a bar graph's scale as wide as the display"},
         {"wild4-bluemeter-app-03.png", 6.25, "V", "a screen giving next to no lines of text is read inside the patch of its most common colour"},
         {"wild8-expeyes-scope17-02.png", 150.0, "Hz", "a quantity's name run into its figure, the panel's only named readout"},
         {"wild9-incvist-inc-vist-3-02.png", 4.06, "V", "a quantity's symbol before its figure, its equals sign read as a plus"},

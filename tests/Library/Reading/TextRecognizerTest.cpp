@@ -370,6 +370,14 @@ TEST(TextRecognizer, DrawnLayoutsKeepTheirReadingInTheText)
          QStringLiteral("12.34")},
         {"segment point wholly below the foot", QSize(900, 200), [](QPainter& p, QImage& image) { segmentFigure(p, image, "28.05", 0.14); },
          QStringLiteral("28.05")},
+        {"segment figure over a bar graph's scale", QSize(900, 240),
+         [](QPainter& p, QImage& image) {
+             segmentFigure(p, image, "0.0003", 0);
+             p.fillRect(QRect(20, 150, 560, 6), Qt::white);
+             for (int x = 20; x <= 580; x += 28)
+                 p.fillRect(QRect(x, 156, 3, 24), Qt::white);
+         },
+         QStringLiteral("0.0003")},
     };
     for (const Row& row : rows) {
         QString words;
