@@ -1083,8 +1083,9 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
         // A program's readout that follows the pointer names the channel before its label, glued
         // to it ("C1Period:1ms", "DIO4Period:250us"), and gives the same measurement in other
         // forms after slashes ("1ms/999.7971Hz/12.5%": that period's frequency and duty): the
-        // first form is the readout.
-        static const QRegularExpression channelGlued(QStringLiteral("^(?:CH|C|DIO)\\d{1,2}(?=[A-Za-z]{3})"));
+        // first form is the readout. (The channel's C may read as a nought, "01Period:10.4ms":
+        // no figure opens on a nought before another digit.)
+        static const QRegularExpression channelGlued(QStringLiteral("^(?:CH|C|DIO|0)\\d{1,2}(?=[A-Za-z]{3})"));
         static const QRegularExpression otherForms(QStringLiteral("^([A-Za-z\u00B5]{1,3})(?:/[+-]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5%]{1,3})+$"));
         QString text = w.text;
         bool channelBefore = false;

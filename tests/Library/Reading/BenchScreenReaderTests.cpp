@@ -1666,6 +1666,10 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"Stop", 88, 10, 10}, {"C1:3.299V", 279, 118, 9}, {"X:450,8us", 279, 216, 9}, {"C1Period:1ms/999.7971Hz/12.5%", 277, 231, 10},
           {"C1Width:125us", 299, 250, 9}},
          1, "ms", {}, {}, true},
+        // ...its channel's C read as a nought ("01Period").
+        {{{"Stop", 88, 10, 10}, {"01:3.364V", 279, 118, 9}, {"X:-23.4735ms", 279, 216, 9}, {"01Period:10.4ms/96.16029Hz", 200, 231, 10},
+          {"/30.29%", 380, 231, 10}, {"01Width:3.15ms", 240, 250, 9}},
+         10.4, "ms", {}, {}, true},
         // ...and alone on a logic analyser's trace, no scope mark read around it but a time.
         {{{"Repeated", 311, 117, 12}, {"632.2us", 1451, 119, 9}, {"DIO4Period:250us/4kHz/50%", 756, 341, 10}}, 250, "\u00B5s", {}, {}, true},
         // A negative voltage whose label was lost is no peak to peak.
