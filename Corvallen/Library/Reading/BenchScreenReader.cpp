@@ -3417,7 +3417,10 @@ private:
     // the voltage before it is, and it could not be read whole.
     bool unreadVoltageBefore(const Reading& r) const
     {
-        if (!r.main || !r.unit || !r.label.isEmpty() || (r.unit->base != QLatin1String("A") && r.unit->base != QLatin1String("W")))
+        // (One whose label names its unit, "Power (W)", is that label's readout: a figure
+        // beside it whose unit was not read is another readout's, or an axis's tick.)
+        if (!r.main || !r.unit || !r.label.isEmpty() || (r.unit->base != QLatin1String("A") && r.unit->base != QLatin1String("W"))
+            || r.main->unitFromLabel)
             return false;
         const QRect& m = r.main->box;
         return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
@@ -4366,7 +4369,14 @@ private:
                 const int below = t.box.top() - l.box.bottom();
                 if (verticalOverlap(l.box, t.box) >= std::min(l.box.height(), t.box.height()) * 0.4) {
                     const int dx = t.box.left() - l.box.right();
-                    if (dx >= -2 && dx <= h * 6)
+                    // (A list's row may set its name at the left and its figure right-aligned at
+                    // the far end, nothing between; only a figure that writes the label's unit on
+                    // itself as well is so far the label's: "Power Minute Average (W) .... 36.1 W".)
+                    const bool farEnd = ownUnit && t.unit->base == u.base && !t.unit->perDivision
+                                        && std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                                               return w.row == t.row && w.box.left() > l.box.right() && w.box != t.box;
+                                           });
+                    if ((dx >= -2 && dx <= h * 6) || (dx > h * 6 && farEnd))
                         cost = dx / h;
                 } else if (below >= -2 && below <= h * 3 && horizontalOverlap(l.box, t.box) > 0 && !captionedCloserUnder(t, below)) {
                     cost = below / h;

@@ -1133,6 +1133,12 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"TargetVoltaceV", 10, 40, 9}, {"ActoalVoltzzeV", 200, 40, 9}, {"13.00", 10, 60, 50}, {"12.00", 200, 60, 50},
           {"Voltage", 10, 200, 7}, {"13.00", 100, 220, 10}},
          "DC Voltage", 12.0, "V"},
+        // A chart's legend, a row per series: its name with the unit in brackets at the left, the
+        // figure right-aligned at the row's far end under the chart's unlabelled ticks.
+        {{{"LivingRoomEnergyConsumption", 10, 10, 14}, {"250", 20, 40, 10}, {"1.4", 440, 40, 10}, {"0.2", 440, 170, 10},
+          {"0", 440, 195, 10}, {"LivingRoomPowerMinuteAverage", 10, 222, 11}, {"(W)", 190, 221, 12}, {"36.1W", 440, 222, 10},
+          {"LivingRoomEnergyToday(kWh)", 10, 245, 11}, {"0.544kWh", 420, 245, 10}},
+         "Measurement", 36.1, "W"},
         // A supply's page: what it is set to in fields, what it measures named under each, the
         // voltage it is fed from drawn larger.
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:24.00V", 10, 80, 11},

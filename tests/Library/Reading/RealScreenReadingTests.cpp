@@ -149,6 +149,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild21-digilent-wflogic-01.png", 250, "\u00B5s", "a program's pointer readout, the channel's name glued to its label, over a logic trace"},
         {"wild21-saleae-logic1-01.png", 9.300, "ms", "a pulse's width, frequency and period side by side, the last two each other's inverse"},
         {"wild27-digilent-waveforms-pwm-01.png", 10.4, "ms", "a program's pointer readout whose channel's C reads as a nought: the period, its first form"},
+        {"wild28-ha-ohm-card-01.png", 36.1, "W", "a chart legend's row: the name with its unit in brackets, the figure with that unit at the row's far end"},
         {"wild4-ni-classd-01.png", 4.56, "W", "captioned readout fields under a spectrum whose axis title names a frequency"},
         {"wild13-lilylogger-table-01.png", 5.096, "V",
          "a log table's column headed by its unit spelled out, the heading row set apart over the rows read with the log's top lines"},
