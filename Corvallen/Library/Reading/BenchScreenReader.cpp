@@ -1274,6 +1274,20 @@ public:
             }
             words.append(w);
         }
+        // A nought drawn as round as an O before its unit reads as the letter ("OW" beside
+        // "347.1W"): where figures with their units stand on its line drawn at its size, the
+        // word is one of them, a reading of nought.
+        static const QRegularExpression noughtWithUnit(QStringLiteral("^O(?=[munkM]?[VAW]$|[kM]?Wh$)"));
+        static const QRegularExpression figureWithUnit(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?([A-Za-z\u00B5]{1,3})$"));
+        const auto peerFigure = [&](const ScreenWord& w, const ScreenWord& o) {
+            const auto m = figureWithUnit.match(o.text);
+            return o.row == w.row && &o != &w && m.hasMatch() && parseUnit(m.captured(1))
+                   && std::abs(o.textHeight - w.textHeight) <= std::max(o.textHeight, w.textHeight) * 0.15;
+        };
+        for (ScreenWord& w : words)
+            if (screen.drawn && noughtWithUnit.match(w.text).hasMatch()
+                && std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) { return peerFigure(w, o); }))
+                w.text[0] = QLatin1Char('0');
         // A status line of readouts in small print may be read as one word, its spaces lost
         // ("AO:Vavg2.609V,Vpp+4.216V:Al:..."): a comma, semicolon or colon after a readout's
         // unit, or before a name and its figure, ends one readout and starts the next. (A decimal
@@ -1905,7 +1919,16 @@ private:
         // (Nor is a conductance: no instrument's status bar gives a setting in siemens, and a
         // meter's trend view draws its reading in a bar over the chart.)
         const bool conductance = r.unit && r.unit->base == QLatin1String("S");
-        const bool onEdge = r.main && onScreenEdge(r.main->box) && !aloneInSize && !conductance;
+        // (Nor is a figure at the top captioned over it in smaller print, "Consumption" over
+        // "346.5W": a dashboard's tile, whose caption is the line at the edge.)
+        const bool captionedTile = r.main && sizesKnown() && r.main->box.top() < m_screen.size.height() / 2
+                                   && std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                                          const int gap = r.main->box.top() - w.box.bottom();
+                                          return w.row < r.main->row && gap >= -2 && gap <= r.main->height && horizontalOverlap(w.box, r.main->box) > 0
+                                                 && w.textHeight * 3 <= r.main->height * 2 && w.text.size() >= 3
+                                                 && std::all_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isLetter(); });
+                                      });
+        const bool onEdge = r.main && onScreenEdge(r.main->box) && !aloneInSize && !conductance && !captionedTile;
         // A scope by its scale marks, or by its peak-to-peak readout: a waveform and a frequency
         // alone are a signal generator's settings as much as a scope's measurements.
         const bool peakToPeak = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("VPP"); });

@@ -79,6 +79,23 @@ TEST(BenchScreenReader, TheLargestNumberIsTheReadingNotTheStatusBar)
     EXPECT_EQ(stats.value(QStringLiteral("value")).toDouble(), 4.1933);
     EXPECT_EQ(field(stats, "unit"), QStringLiteral("V"));
 
+    // A dashboard's tiles along the top, each figure captioned over it in smaller print, are no
+    // status bar: the first tile's figure is the reading, a nought read as an O before its unit
+    // among figures drawn alike one too.
+    const QList<std::pair<QList<W>, const char*>> tiles = {
+        {{{"Consumption", 10, 2, 8, 0}, {"Voltage", 200, 2, 8, 0}, {"Energyconsumedtoday", 330, 2, 8, 0}, {"346.5W", 10, 12, 14, 1},
+          {"245.49V", 190, 12, 14, 1}, {"2.71kWh", 350, 12, 14, 1}, {"Consumption(W)", 20, 60, 8, 2}, {"2000", 2, 70, 6, 3}},
+         "346.5"},
+        {{{"PVproducedpower", 10, 2, 8, 0}, {"Consumption", 200, 2, 8, 0}, {"Voltage", 380, 2, 8, 0}, {"OW", 10, 12, 14, 1},
+          {"347.1W", 190, 12, 14, 1}, {"230.2V", 380, 12, 14, 1}, {"Consumption(W)", 20, 60, 8, 2}, {"2000", 2, 70, 6, 3}},
+         "0"},
+    };
+    for (const auto& [words, value] : tiles) {
+        const auto tile = BenchScreenReader::read(screenOf(words));
+        EXPECT_EQ(field(tile, "value"), QString::fromLatin1(value));
+        EXPECT_EQ(field(tile, "unit"), QStringLiteral("W"));
+    }
+
     // Status items alone are never a reading: no value rather than the battery or the range.
     const auto status = BenchScreenReader::read(screenOf({{"AUTO", 6, 4, 10}, {"20V", 60, 4, 10}, {"80%", 410, 4, 10}}));
     EXPECT_FALSE(status.contains(QStringLiteral("value")));
