@@ -1085,8 +1085,9 @@ QList<Readout> labelledReadouts(const QList<ScreenWord>& words)
         // A program's readout that follows the pointer names the channel before its label, glued
         // to it ("C1Period:1ms", "DIO4Period:250us"), and gives the same measurement in other
         // forms after slashes ("1ms/999.7971Hz/12.5%": that period's frequency and duty): the
-        // first form is the readout.
-        static const QRegularExpression channelGlued(QStringLiteral("^(?:CH|C|DIO)\\d{1,2}(?=[A-Za-z]{3})"));
+        // first form is the readout. (The channel's C may read as a nought, "01Period:10.4ms":
+        // no figure opens on a nought before another digit.)
+        static const QRegularExpression channelGlued(QStringLiteral("^(?:CH|C|DIO|0)\\d{1,2}(?=[A-Za-z]{3})"));
         static const QRegularExpression otherForms(QStringLiteral("^([A-Za-z\u00B5]{1,3})(?:/[+-]?\\d+(?:[.,]\\d+)?[A-Za-z\u00B5%]{1,3})+$"));
         QString text = w.text;
         bool channelBefore = false;
@@ -1275,6 +1276,20 @@ public:
             }
             words.append(w);
         }
+        // A nought drawn as round as an O before its unit reads as the letter ("OW" beside
+        // "347.1W"): where figures with their units stand on its line drawn at its size, the
+        // word is one of them, a reading of nought.
+        static const QRegularExpression noughtWithUnit(QStringLiteral("^O(?=[munkM]?[VAW]$|[kM]?Wh$)"));
+        static const QRegularExpression figureWithUnit(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?([A-Za-z\u00B5]{1,3})$"));
+        const auto peerFigure = [&](const ScreenWord& w, const ScreenWord& o) {
+            const auto m = figureWithUnit.match(o.text);
+            return o.row == w.row && &o != &w && m.hasMatch() && parseUnit(m.captured(1))
+                   && std::abs(o.textHeight - w.textHeight) <= std::max(o.textHeight, w.textHeight) * 0.15;
+        };
+        for (ScreenWord& w : words)
+            if (screen.drawn && noughtWithUnit.match(w.text).hasMatch()
+                && std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) { return peerFigure(w, o); }))
+                w.text[0] = QLatin1Char('0');
         // A status line of readouts in small print may be read as one word, its spaces lost
         // ("AO:Vavg2.609V,Vpp+4.216V:Al:..."): a comma, semicolon or colon after a readout's
         // unit, or before a name and its figure, ends one readout and starts the next. (A decimal
@@ -1906,7 +1921,16 @@ private:
         // (Nor is a conductance: no instrument's status bar gives a setting in siemens, and a
         // meter's trend view draws its reading in a bar over the chart.)
         const bool conductance = r.unit && r.unit->base == QLatin1String("S");
-        const bool onEdge = r.main && onScreenEdge(r.main->box) && !aloneInSize && !conductance;
+        // (Nor is a figure at the top captioned over it in smaller print, "Consumption" over
+        // "346.5W": a dashboard's tile, whose caption is the line at the edge.)
+        const bool captionedTile = r.main && sizesKnown() && r.main->box.top() < m_screen.size.height() / 2
+                                   && std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                                          const int gap = r.main->box.top() - w.box.bottom();
+                                          return w.row < r.main->row && gap >= -2 && gap <= r.main->height && horizontalOverlap(w.box, r.main->box) > 0
+                                                 && w.textHeight * 3 <= r.main->height * 2 && w.text.size() >= 3
+                                                 && std::all_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isLetter(); });
+                                      });
+        const bool onEdge = r.main && onScreenEdge(r.main->box) && !aloneInSize && !conductance && !captionedTile;
         // A scope by its scale marks, or by its peak-to-peak readout: a waveform and a frequency
         // alone are a signal generator's settings as much as a scope's measurements.
         const bool peakToPeak = std::any_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.label == QLatin1String("VPP"); });
@@ -3444,7 +3468,10 @@ private:
     // the voltage before it is, and it could not be read whole.
     bool unreadVoltageBefore(const Reading& r) const
     {
-        if (!r.main || !r.unit || !r.label.isEmpty() || (r.unit->base != QLatin1String("A") && r.unit->base != QLatin1String("W")))
+        // (One whose label names its unit, "Power (W)", is that label's readout: a figure
+        // beside it whose unit was not read is another readout's, or an axis's tick.)
+        if (!r.main || !r.unit || !r.label.isEmpty() || (r.unit->base != QLatin1String("A") && r.unit->base != QLatin1String("W"))
+            || r.main->unitFromLabel)
             return false;
         const QRect& m = r.main->box;
         return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
@@ -4426,7 +4453,14 @@ private:
                 const int below = t.box.top() - l.box.bottom();
                 if (verticalOverlap(l.box, t.box) >= std::min(l.box.height(), t.box.height()) * 0.4) {
                     const int dx = t.box.left() - l.box.right();
-                    if (dx >= -2 && dx <= h * 6)
+                    // (A list's row may set its name at the left and its figure right-aligned at
+                    // the far end, nothing between; only a figure that writes the label's unit on
+                    // itself as well is so far the label's: "Power Minute Average (W) .... 36.1 W".)
+                    const bool farEnd = ownUnit && t.unit->base == u.base && !t.unit->perDivision
+                                        && std::none_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
+                                               return w.row == t.row && w.box.left() > l.box.right() && w.box != t.box;
+                                           });
+                    if ((dx >= -2 && dx <= h * 6) || (dx > h * 6 && farEnd))
                         cost = dx / h;
                 } else if (below >= -2 && below <= h * 3 && horizontalOverlap(l.box, t.box) > 0 && !captionedCloserUnder(t, below)) {
                     cost = below / h;

@@ -79,6 +79,23 @@ TEST(BenchScreenReader, TheLargestNumberIsTheReadingNotTheStatusBar)
     EXPECT_EQ(stats.value(QStringLiteral("value")).toDouble(), 4.1933);
     EXPECT_EQ(field(stats, "unit"), QStringLiteral("V"));
 
+    // A dashboard's tiles along the top, each figure captioned over it in smaller print, are no
+    // status bar: the first tile's figure is the reading, a nought read as an O before its unit
+    // among figures drawn alike one too.
+    const QList<std::pair<QList<W>, const char*>> tiles = {
+        {{{"Consumption", 10, 2, 8, 0}, {"Voltage", 200, 2, 8, 0}, {"Energyconsumedtoday", 330, 2, 8, 0}, {"346.5W", 10, 12, 14, 1},
+          {"245.49V", 190, 12, 14, 1}, {"2.71kWh", 350, 12, 14, 1}, {"Consumption(W)", 20, 60, 8, 2}, {"2000", 2, 70, 6, 3}},
+         "346.5"},
+        {{{"PVproducedpower", 10, 2, 8, 0}, {"Consumption", 200, 2, 8, 0}, {"Voltage", 380, 2, 8, 0}, {"OW", 10, 12, 14, 1},
+          {"347.1W", 190, 12, 14, 1}, {"230.2V", 380, 12, 14, 1}, {"Consumption(W)", 20, 60, 8, 2}, {"2000", 2, 70, 6, 3}},
+         "0"},
+    };
+    for (const auto& [words, value] : tiles) {
+        const auto tile = BenchScreenReader::read(screenOf(words));
+        EXPECT_EQ(field(tile, "value"), QString::fromLatin1(value));
+        EXPECT_EQ(field(tile, "unit"), QStringLiteral("W"));
+    }
+
     // Status items alone are never a reading: no value rather than the battery or the range.
     const auto status = BenchScreenReader::read(screenOf({{"AUTO", 6, 4, 10}, {"20V", 60, 4, 10}, {"80%", 410, 4, 10}}));
     EXPECT_FALSE(status.contains(QStringLiteral("value")));
@@ -1147,6 +1164,12 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"TargetVoltaceV", 10, 40, 9}, {"ActoalVoltzzeV", 200, 40, 9}, {"13.00", 10, 60, 50}, {"12.00", 200, 60, 50},
           {"Voltage", 10, 200, 7}, {"13.00", 100, 220, 10}},
          "DC Voltage", 12.0, "V"},
+        // A chart's legend, a row per series: its name with the unit in brackets at the left, the
+        // figure right-aligned at the row's far end under the chart's unlabelled ticks.
+        {{{"LivingRoomEnergyConsumption", 10, 10, 14}, {"250", 20, 40, 10}, {"1.4", 440, 40, 10}, {"0.2", 440, 170, 10},
+          {"0", 440, 195, 10}, {"LivingRoomPowerMinuteAverage", 10, 222, 11}, {"(W)", 190, 221, 12}, {"36.1W", 440, 222, 10},
+          {"LivingRoomEnergyToday(kWh)", 10, 245, 11}, {"0.544kWh", 420, 245, 10}},
+         "Measurement", 36.1, "W"},
         // A supply's page: what it is set to in fields, what it measures named under each, the
         // voltage it is fed from drawn larger.
         {{{"Setpoint(V)", 10, 40, 12}, {"CurrentLimit(A)", 200, 40, 12}, {"24", 20, 60, 10}, {"1", 210, 60, 10}, {"Actual:24.00V", 10, 80, 11},
@@ -1698,6 +1721,10 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         {{{"Stop", 88, 10, 10}, {"C1:3.299V", 279, 118, 9}, {"X:450,8us", 279, 216, 9}, {"C1Period:1ms/999.7971Hz/12.5%", 277, 231, 10},
           {"C1Width:125us", 299, 250, 9}},
          1, "ms", {}, {}, true},
+        // ...its channel's C read as a nought ("01Period").
+        {{{"Stop", 88, 10, 10}, {"01:3.364V", 279, 118, 9}, {"X:-23.4735ms", 279, 216, 9}, {"01Period:10.4ms/96.16029Hz", 200, 231, 10},
+          {"/30.29%", 380, 231, 10}, {"01Width:3.15ms", 240, 250, 9}},
+         10.4, "ms", {}, {}, true},
         // ...and alone on a logic analyser's trace, no scope mark read around it but a time.
         {{{"Repeated", 311, 117, 12}, {"632.2us", 1451, 119, 9}, {"DIO4Period:250us/4kHz/50%", 756, 341, 10}}, 250, "\u00B5s", {}, {}, true},
         // A negative voltage whose label was lost is no peak to peak.
