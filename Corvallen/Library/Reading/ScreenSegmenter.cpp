@@ -913,6 +913,33 @@ void findPanelsOf(const QImage& image, const Component& c, const std::vector<int
                 contrastAgainst(image, fill, panel, inside, w);
                 takeBox(s, inside, panel, edgelessSides(image, panel, fill));
             }
+            // Its strip down the right side, between the bars, columns the body fills from the
+            // top bar to the bottom one (a tenth left for the print in them), is a panel of its
+            // own too: a program's window round a display set on the screen's own colour keeps
+            // the display's unit lamps and their labels there, after its digits. (The strip at
+            // the left is a control panel beside a plot, read as it is.) It belongs to the window
+            // round the display, not to a box of its own, so it is read against its fill but
+            // counts as no box: what stands in it stands beside the display.
+            int topEnd = p.box.top();
+            while (topEnd < p.box.bottom() && full(topEnd))
+                ++topEnd;
+            const int bandBottom = top - 1;
+            const auto fullColumn = [&](int x) {
+                int n = 0;
+                for (int y = topEnd; y <= bandBottom; ++y)
+                    n += panelLabels[size_t(y) * size_t(bw) + size_t(x)] == int(k) ? 1 : 0;
+                return n * 10 >= (bandBottom - topEnd + 1) * 9;
+            };
+            int right = p.box.right();
+            while (bandBottom - topEnd >= 40 && right > p.box.left() && fullColumn(right))
+                --right;
+            if (p.box.right() - right >= 16) {
+                const QRect strip = QRect(QPoint(right + 1, topEnd), QPoint(p.box.right(), bandBottom)).adjusted(-r, 0, r, 0).translated(b.topLeft());
+                const QColor fill = dominantColour(image, strip);
+                contrastAgainst(image, fill, strip, inside, w);
+                takeBox(s, inside, strip, edgelessSides(image, strip, fill));
+                s.frames.removeLast();
+            }
             continue;
         }
         // (The rows of a table, a line of small print in each, are panels however low.)

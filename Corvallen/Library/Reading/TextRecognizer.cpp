@@ -505,6 +505,102 @@ QList<SegmentNumber> segmentNumbers(const ScreenSegmenter::Scan& scan)
     return out;
 }
 
+// A counter's or a meter's program may show its unit as a column of lamps beside the digits,
+// one per unit ("mHz", "Hz", "kHz", "MHz"), each a small ring with its label after it and only
+// the lamp of the unit shown lit, filled with colour; the labels themselves are all drawn
+// alike. Read as they are, the labels name every unit at once. Where such a column (three or
+// more rings of one size, their left edges in line, a line apart) stands right of a number
+// that decodes as segment digits, along its height (half of it over or under at most), with
+// exactly one ring filled with colour and the others not, the unlit lines are left out and the
+// lit one's ring is taken off its label. Whether the runs changed.
+bool keepLitLampOnly(ScreenSegmenter::Scan& scan, const QImage& image, const QList<SegmentNumber>& numbers)
+{
+    struct Lamp {
+        int run;
+        QRect box;
+        bool lit;
+    };
+    const auto saturation = [&](const QRect& g) {
+        const QRect inner = g.adjusted(g.width() / 3, g.height() / 3, -g.width() / 3, -g.height() / 3);
+        if (inner.isEmpty())
+            return 0;
+        int sum = 0;
+        for (int y = inner.top(); y <= inner.bottom(); ++y)
+            for (int x = inner.left(); x <= inner.right(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                sum += std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)});
+            }
+        return sum / int(inner.width() * inner.height());
+    };
+    QList<Lamp> lamps;
+    for (int r = 0; r < scan.runs.size(); ++r) {
+        const ScreenSegmenter::Run& run = scan.runs.at(r);
+        if (run.glyphs.isEmpty())
+            continue;
+        const QRect& g = run.glyphs.first();
+        if (g.height() < 8 || g.height() > 30 || std::abs(g.width() - g.height()) * 5 > g.height())
+            continue;
+        lamps.append({r, g, saturation(g) >= 64});
+    }
+    for (const SegmentNumber& n : numbers) {
+        QList<Lamp> column;
+        for (const Lamp& l : lamps) {
+            const int gap = l.box.left() - n.box.right();
+            if (gap >= 0 && gap <= n.box.height() && l.box.center().y() >= n.box.top() - n.box.height() / 2
+                && l.box.center().y() <= n.box.bottom() + n.box.height() / 2)
+                column.append(l);
+        }
+        if (column.size() < 3)
+            continue;
+        std::sort(column.begin(), column.end(), [](const Lamp& a, const Lamp& b) { return a.box.top() < b.box.top(); });
+        const bool inLine = std::all_of(column.begin(), column.end(), [&](const Lamp& l) {
+            return std::abs(l.box.left() - column.first().box.left()) <= 2 && std::abs(l.box.height() - column.first().box.height()) <= 2;
+        });
+        bool spaced = true;
+        for (qsizetype k = 1; k < column.size(); ++k)
+            spaced = spaced && column.at(k).box.top() - column.at(k - 1).box.bottom() <= column.at(k).box.height();
+        if (!inLine || !spaced || std::count_if(column.begin(), column.end(), [](const Lamp& l) { return l.lit; }) != 1)
+            continue;
+        // Each lamp's line: its own run and the run just after it on its line.
+        QList<bool> drop(scan.runs.size(), false);
+        int litRun = -1;
+        for (const Lamp& l : column) {
+            const QRect& ring = l.box;
+            QList<int> line{l.run};
+            for (int r = 0; r < scan.runs.size(); ++r) {
+                const QRect& o = scan.runs.at(r).box;
+                const int gap = o.left() - ring.right();
+                if (r != l.run && gap >= 0 && gap <= ring.height() && o.center().y() >= ring.top() && o.center().y() <= ring.bottom())
+                    line.append(r);
+            }
+            for (const int r : line)
+                drop[r] = !l.lit;
+            if (l.lit)
+                litRun = l.run;
+        }
+        QList<ScreenSegmenter::Run> kept;
+        for (int r = 0; r < scan.runs.size(); ++r) {
+            if (drop.at(r))
+                continue;
+            ScreenSegmenter::Run run = scan.runs.at(r);
+            if (r == litRun) {
+                run.glyphs.removeFirst();
+                if (run.glyphs.isEmpty())
+                    continue;
+                run.box = QRect();
+                run.height = 0;
+                for (const QRect& g : run.glyphs) {
+                    run.box |= g;
+                    run.height = std::max(run.height, g.height());
+                }
+            }
+            kept.append(run);
+        }
+        scan.runs = kept;
+        return true;
+    }
+    return false;
+}
 
 // µ and p both hang a stem below the line, but µ is open at the top (two stems) where p closes
 // its bowl. The recogniser has no µ and reads it as p; the shape tells them apart. Works on the
@@ -2494,7 +2590,9 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
 
     // Seven-segment numbers first: their glyphs are the decoder's. A number that is exactly one
     // run of joined strokes is read by the recogniser too (it may be printed digits).
-    const QList<SegmentNumber> numbers = segmentNumbers(scan);
+    QList<SegmentNumber> numbers = segmentNumbers(scan);
+    if (keepLitLampOnly(scan, image, numbers))
+        numbers = segmentNumbers(scan);
     QList<QList<bool>> decoded;  // per run, per glyph: taken by a decoded number
     for (const ScreenSegmenter::Run& run : scan.runs)
         decoded.append(QList<bool>(run.glyphs.size(), false));

@@ -128,6 +128,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild11-capmeter-serial-01.jpg", 223.0, "\u00B5F", "a log's first result with its unit spelled out in full, prefix and all"},
         {"wild9-hanmatek-hm310p-program-01.png", 1.16, "V",
          "a program's glowing LED figures, their glow taken out, and the small unit at the figure's foot read with it"},
+        {"fresh-sigrok-lcd-01.png", 1.0001, "kHz",
+         "a counter program's unit lamps on the window's strip beside its segment display: the label by the one lit lamp"},
         {"wild12-esp-power-web-01.png", 0.0, "V", "a dashboard card's value in a filled field of its own, its unit in the card's label"},
         {"wild6-fcgdam-powermeter-02.png", 230.5, "V", "a dashboard's voltage gauge, named centred over its dial, its figure centred at the foot"},
         {"wild11-um34c-terminal-01.png", 5.01, "V", "a terminal's lines of volts, amperes and watts, each figure after its name"},
