@@ -2919,6 +2919,20 @@ private:
                 r.label.clear();
                 return;
             }
+            // So is one with the current next along its row, marked with its symbol or its unit
+            // ("V 5.06  I 0.02  W 0.1012"): a program's strip of fields, each named by a letter.
+            for (const Token& a : m_tokens) {
+                const QString mark = letterBefore(a);
+                if (mark != QLatin1String("A") && mark != QLatin1String("I"))
+                    continue;
+                const int gap = m_words.at(a.word - 1).box.left() - v.box.right();
+                if (a.row != v.row || gap < 0 || gap > v.height * 2 || !similarSize(a.height, v.height))
+                    continue;
+                r.main = v;
+                r.unit = Unit{QString(), QStringLiteral("V"), QString(), false};
+                r.label.clear();
+                return;
+            }
         }
     }
 

@@ -2660,6 +2660,16 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
                 if (apart && run.height <= other.height)
                     unitOf[a] = b;
             }
+            // A lone letter just before a large figure with a point, in print a third of its
+            // height or less (the window's own text beside a display's digits) and level with
+            // its middle, is the quantity's symbol a program writes before its field
+            // ("V" [5.06] "I" [0.02]): read with the figure, or the letter after it, the next
+            // field's, is all it has.
+            const int before = other.box.left() - run.box.right();
+            if (unitOf.at(a) < 0 && run.glyphs.size() == 1 && run.height * 3 <= other.height && run.height * 5 >= other.height && before >= 0
+                && before * 3 <= other.height * 2 && run.box.center().y() > other.box.top() && run.box.center().y() < other.box.bottom()
+                && figureLike.at(b) && hasDecimalPoint(other))
+                unitOf[a] = b;
             // So is a line of smaller print right under a figure, within its width (a program's
             // unit written under its large reading: "VDC" under "5.02681").
             const int below = run.box.top() - other.box.bottom();

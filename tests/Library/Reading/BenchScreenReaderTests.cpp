@@ -1352,6 +1352,11 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         // over the current (a stray letter after the current is no unit of it).
         {{{"V", 100, 221, 12}, {"30.00", 140, 204, 51}, {"A", 100, 313, 13}, {"3.000", 140, 295, 47}, {"C", 300, 304, 12}},
          "DC Voltage", 30.00, "V"},
+        // ...a program's strip of fields, each named by a letter before it, the current's symbol
+        // next along the row.
+        {{{"BluetoothApp", 200, 2, 14}, {"V", 15, 93, 13}, {"5.06", 51, 76, 52}, {"I", 181, 93, 13}, {"0.02", 216, 76, 52}, {"W", 345, 93, 13},
+          {"0.1012", 381, 76, 52}, {"Clear", 40, 200, 14}, {"Reset", 140, 200, 14}},
+         "DC Voltage", 5.06, "V"},
         // A charger's slots, each a column of its charge tallies over its voltage over its
         // current, a timer beside the current: the first slot's voltage.
         {{{"Slot1", 60, 30, 9}, {"8.46mAh", 180, 50, 9}, {"0.00mAh", 180, 64, 9}, {"1.403V", 181, 79, 8}, {"0:01", 70, 93, 8},
@@ -1635,7 +1640,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"12.00", 140, 120, 20}},
                                   QList<W>{{"Panel", 10, 10, 12}, {"Voltage", 40, 40, 16}, {"Sense", 50, 80, 12}, {"12.00", 44, 120, 20}},
                                   // (Nor a figure marked with a V before it and no current marked under it.)
-                                  QList<W>{{"Out", 10, 10, 12}, {"V", 100, 221, 12}, {"30.00", 140, 204, 51}, {"Set", 100, 320, 12}, {"3.000", 140, 300, 47}}})
+                                  QList<W>{{"Out", 10, 10, 12}, {"V", 100, 221, 12}, {"30.00", 140, 204, 51}, {"Set", 100, 320, 12}, {"3.000", 140, 300, 47}},
+                                  // (Nor one whose next figure along the row is marked with no current's letter.)
+                                  QList<W>{{"Out", 10, 10, 12}, {"V", 15, 73, 13}, {"5.06", 51, 56, 52}, {"T", 181, 73, 13}, {"27.0", 216, 56, 52}}})
         EXPECT_FALSE(BenchScreenReader::read(screenOf(words)).contains(QStringLiteral("value"))) << words.at(2).text;
     // Nor does a figure whose exponent was misread beyond any range ("e-07" read as "e-67").
     EXPECT_FALSE(BenchScreenReader::read(screenOf({{"LCR", 10, 10, 10}, {"7.918e-67", 60, 100, 40}, {"F", 290, 100, 40}, {"Log", 10, 250, 10}}))

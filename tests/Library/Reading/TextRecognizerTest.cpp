@@ -685,6 +685,7 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
         {"wild10-nordic-ppk-program-01.png", QStringLiteral("average"), "a tile's caption, its letters run into one wide glyph, is read with its figure"},
         {"wild22-eevblog-121gwapp-01.png", QStringLiteral("0.034"), "a display's digits drawn touching into one wide glyph over a scale's ticks, decoded before the search's work runs out"},
         {"wild14-aalaei-powermeter-01.png", QStringLiteral("5.06"), "a row of segment tiles, each figure's unit a small letter between them, decoded tile by tile"},
+        {"wild14-aalaei-powermeter-01.png", QStringLiteral("V 5.06"), "a field's letter just before its figure, level with its middle, is read with the figure"},
         {"wild14-siglent-sds1000xe-02.png", QStringLiteral("Trigger"),
          "a line under a figure in print nearly its size is no tile's caption: the work goes to the scope's own marks first"},
         {"wild5-rigol-dho-02.png", QStringLiteral("4.07104kHz"),
