@@ -2909,25 +2909,20 @@ private:
             if (letterBefore(v) != QLatin1String("V"))
                 continue;
             const QRect mark = m_words.at(v.word - 1).box;
-            for (const Token& a : m_tokens) {
-                const int gap = a.box.top() - v.box.bottom();
-                if (a.row <= v.row || gap < 0 || gap > v.height || !similarSize(a.height, v.height) || letterBefore(a) != QLatin1String("A")
-                    || std::abs(m_words.at(a.word - 1).box.left() - mark.left()) > v.height / 2)
-                    continue;
-                r.main = v;
-                r.unit = Unit{QString(), QStringLiteral("V"), QString(), false};
-                r.label.clear();
-                return;
-            }
-            // So is one with the current next along its row, marked with its symbol or its unit
-            // ("V 5.06  I 0.02  W 0.1012"): a program's strip of fields, each named by a letter.
-            for (const Token& a : m_tokens) {
-                const QString mark = letterBefore(a);
-                if (mark != QLatin1String("A") && mark != QLatin1String("I"))
-                    continue;
-                const int gap = m_words.at(a.word - 1).box.left() - v.box.right();
-                if (a.row != v.row || gap < 0 || gap > v.height * 2 || !similarSize(a.height, v.height))
-                    continue;
+            // The current right under it, its letter in the V's column; or next along its row,
+            // marked with its symbol or its unit ("V 5.06  I 0.02  W 0.1012"): a program's strip
+            // of fields, each named by a letter.
+            const bool withItsCurrent = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& a) {
+                const QString letter = letterBefore(a);
+                if (!similarSize(a.height, v.height) || (letter != QLatin1String("A") && letter != QLatin1String("I")))
+                    return false;
+                const QRect itsMark = m_words.at(a.word - 1).box;
+                const int under = a.box.top() - v.box.bottom(), along = itsMark.left() - v.box.right();
+                return (letter == QLatin1String("A") && a.row > v.row && under >= 0 && under <= v.height
+                        && std::abs(itsMark.left() - mark.left()) <= v.height / 2)
+                       || (a.row == v.row && along >= 0 && along <= v.height * 2);
+            });
+            if (withItsCurrent) {
                 r.main = v;
                 r.unit = Unit{QString(), QStringLiteral("V"), QString(), false};
                 r.label.clear();
