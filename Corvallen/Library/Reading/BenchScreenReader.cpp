@@ -2280,6 +2280,50 @@ private:
             takeInputVoltageFirst(r);
         if (!r.main)
             takeProfilerWindow(r);
+        if (!r.main)
+            takeScopeSummaryLine(r);
+    }
+
+    // A small scope with no scale marks prints what it measured as one line of figures without
+    // names over its chart: the trace's average and its peak to peak, both voltages, then the
+    // frequency it counted ("0.95V 1.50V 4.425Hz 101µs", the time per division after them).
+    // A line that opens with two voltages drawn alike and a frequency right after them is such a
+    // line where it is the only place the screen writes a unit (the chart's scale is bare
+    // figures): the first voltage, its average, is the reading. (A supply's or a load's line
+    // has a current beside its voltage; a generator names its settings.)
+    void takeScopeSummaryLine(Reading& r)
+    {
+        const auto unitOf = [&](const Token& t) -> std::optional<Unit> {
+            if (t.kind != Kind::Number || t.clock || t.garbledUnit)
+                return std::nullopt;
+            const std::optional<Unit> u = unitAfter(t);
+            return u && !u->perDivision ? u : std::nullopt;
+        };
+        const auto isBase = [&](const Token& t, const char* base) {
+            const std::optional<Unit> u = unitOf(t);
+            return u && u->base == QLatin1String(base);
+        };
+        for (int i = 0; i + 2 < m_tokens.size(); ++i) {
+            const Token& first = m_tokens.at(i);
+            if (!isBase(first, "V"))
+                continue;
+            const bool opensLine = std::none_of(m_words.begin(), m_words.begin() + first.word, [&](const ScreenWord& w) { return w.row == first.row; });
+            const Token& second = m_tokens.at(i + 1);
+            const Token& third = m_tokens.at(i + 2);
+            const bool run = second.row == first.row && third.row == first.row && second.word == first.word + 1 && third.word == second.word + 1
+                             && isBase(second, "V") && isBase(third, "Hz") && similarSize(second.height, first.height)
+                             && similarSize(third.height, first.height);
+            const bool unitsElsewhere = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) { return t.row != first.row && unitOf(t); });
+            if (!opensLine || !run || unitsElsewhere)
+                return;
+            r.main = first;
+            r.unit = unitOf(first);
+            r.label.clear();
+            r.signalReadout = true;
+            r.minValue.reset();
+            r.maxValue.reset();
+            return;
+        }
     }
 
     // A power profiler sums up the stretch of its chart in one line of figures drawn alike: the

@@ -1467,6 +1467,12 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"25mA", 300, 127, 9}, {"20mA", 300, 275, 9}, {"15mA", 300, 423, 9}, {"2.21", 412, 938, 14}, {"mA", 451, 943, 9},
           {"20.39", 597, 938, 14}, {"mA", 647, 943, 9}, {"9.997", 788, 938, 14}, {"ms", 838, 945, 7}, {"22.14uc", 980, 938, 14}},
          "Measurement", 2.21, "mA"},
+        // A small scope's unnamed line over its chart, the average and the peak to peak before
+        // the frequency (its time per division garbled after them), the scale bare figures: the
+        // average.
+        {{{"1.1V", 10, 4, 14}, {"1.6V", 60, 4, 14}, {"705HZ", 130, 4, 14}, {"A96US", 200, 4, 14}, {"2.5", 440, 30, 9}, {"2.0", 440, 90, 9},
+          {"0.5", 440, 240, 9}},
+         "Oscilloscope", 1.1, "V"},
         // ...the charge's µ read as a y, or its unit garbled and the charge known by its caption.
         {{{"25mA", 300, 127, 9}, {"2.21", 412, 938, 14}, {"mA", 451, 943, 9}, {"20.39", 597, 938, 14}, {"mA", 647, 943, 9},
           {"9.997", 788, 938, 14}, {"ms", 838, 945, 7}, {"22.14", 980, 938, 14}, {"yc", 1025, 943, 9}},
@@ -1600,6 +1606,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
                                   QList<W>{{"Window", 10, 900, 9}, {"Selection", 100, 900, 9}, {"104.271", 412, 938, 14}, {"mA", 476, 943, 9},
                                            {"140.01", 597, 938, 14}, {"mA", 650, 943, 9}, {"381.71", 788, 938, 14}, {"ms", 840, 945, 7},
                                            {"39.81", 980, 938, 14}, {"mC", 1025, 943, 9}},
+                                  // (Nor two voltages and a frequency in one line where the screen writes a
+                                  // current elsewhere: a monitor's, its line no scope's.)
+                                  QList<W>{{"230.1V", 10, 4, 14}, {"229.8V", 90, 4, 14}, {"50.0Hz", 170, 4, 14}, {"0.52A", 10, 60, 14},
+                                           {"Log", 10, 200, 12}},
                                   // (An input voltage after an output's name whose figure was lost.)
                                   QList<W>{{"Supply", 10, 10, 12}, {"Vout", 10, 40, 12}, {"Input:24.10V", 300, 40, 12}, {"Output", 10, 80, 12}},
                                   // (Nor a figure off the name's centre, or with words between, or

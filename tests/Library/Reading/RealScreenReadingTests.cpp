@@ -97,6 +97,7 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild3-hantek-dso-01.jpg", 15.15, "kHz", "a side panel's fields, their rims run to the panel's border, are read against the panel"},
         {"wild9-hantek-dso-06.jpg", 6.250, "MHz", "the same on a screen enlarged, its rims blurred into the values"},
         {"wild2-hantek-dso5102p-01.png", 62.7090, "kHz", "a 7 read as a slash right after the counter's point"},
+        {"wild2-arduino-simpledso-02.jpg", 0.95, "V", "a small scope's unnamed line over its chart: two voltages and a frequency, the first its average"},
         {"wild9-hantek-dso-04.png", 4.96, "V", "a measure menu's first slot, its 4 read as an A"},
         {"wild9-hantek-dso-05.jpg", 50.0, "Hz", "a counter's 5 read as a 9 in a status bar's small print, its bowl open, is read again"},
         {"wild8-tektronix-tbs1000-01.png", 8.17815, "kHz", "an upright bar parts a strip's fields: the counter is not run into the clock after it"},
