@@ -2280,6 +2280,8 @@ private:
             takeInputVoltageFirst(r);
         if (!r.main)
             takeProfilerWindow(r);
+        if (!r.main)
+            takeStatisticsTable(r, false);
     }
 
     // A power profiler sums up the stretch of its chart in one line of figures drawn alike: the
@@ -3044,7 +3046,10 @@ private:
     // figures in one quantity, the measurement's current value, its mean, minimum, maximum and
     // deviation. Its top such line is the first measurement, with its own limits (a ratio's
     // line, a duty cycle in percent, is passed over for the next).
-    void takeStatisticsTable(Reading& r)
+    // A source's or a meter's program may list its readbacks' statistics so too, after a cell
+    // or two of its own (the range a channel is set to): there, last of all, each of the five
+    // figures must carry its unit written out, as no line of settings or log does by chance.
+    void takeStatisticsTable(Reading& r, bool scope = true)
     {
         QList<int> order;
         for (int i = 0; i < m_tokens.size(); ++i)
@@ -3052,8 +3057,8 @@ private:
                 order.append(i);
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return m_tokens.at(a).row < m_tokens.at(b).row; });
         for (const int i : order) {
-            const QList<double> cells = statisticsCells(i, underStatisticsHeading(m_tokens.at(i)));
-            if (cells.isEmpty())
+            const QList<double> cells = statisticsCells(i, scope && underStatisticsHeading(m_tokens.at(i)));
+            if (cells.isEmpty() || (!scope && !std::all_of(m_tokens.begin() + i, m_tokens.begin() + i + 5, [](const Token& t) { return bool(t.unit); })))
                 continue;
             r.main = m_tokens.at(i);
             r.unit = r.main->unit;
@@ -3061,7 +3066,7 @@ private:
             const double scale = prefixFactor(r.unit->prefix);
             r.minValue = std::round(cells.at(2) / scale * 1e9) / 1e9;
             r.maxValue = std::round(cells.at(3) / scale * 1e9) / 1e9;
-            m_scope = true;
+            m_scope = m_scope || scope;
             return;
         }
     }
