@@ -2282,6 +2282,8 @@ private:
             takeProfilerWindow(r);
         if (!r.main)
             takeScopeSummaryLine(r);
+        if (!r.main)
+            takeStatisticsTable(r, false);
     }
 
     // A small scope with no scale marks prints what it measured as one line of figures without
@@ -3088,7 +3090,10 @@ private:
     // figures in one quantity, the measurement's current value, its mean, minimum, maximum and
     // deviation. Its top such line is the first measurement, with its own limits (a ratio's
     // line, a duty cycle in percent, is passed over for the next).
-    void takeStatisticsTable(Reading& r)
+    // A source's or a meter's program may list its readbacks' statistics so too, after a cell
+    // or two of its own (the range a channel is set to): there, last of all, each of the five
+    // figures must carry its unit written out, as no line of settings or log does by chance.
+    void takeStatisticsTable(Reading& r, bool scope = true)
     {
         QList<int> order;
         for (int i = 0; i < m_tokens.size(); ++i)
@@ -3096,8 +3101,8 @@ private:
                 order.append(i);
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return m_tokens.at(a).row < m_tokens.at(b).row; });
         for (const int i : order) {
-            const QList<double> cells = statisticsCells(i, underStatisticsHeading(m_tokens.at(i)));
-            if (cells.isEmpty())
+            const QList<double> cells = statisticsCells(i, scope && underStatisticsHeading(m_tokens.at(i)));
+            if (cells.isEmpty() || (!scope && !std::all_of(m_tokens.begin() + i, m_tokens.begin() + i + 5, [](const Token& t) { return bool(t.unit); })))
                 continue;
             r.main = m_tokens.at(i);
             r.unit = r.main->unit;
@@ -3105,7 +3110,7 @@ private:
             const double scale = prefixFactor(r.unit->prefix);
             r.minValue = std::round(cells.at(2) / scale * 1e9) / 1e9;
             r.maxValue = std::round(cells.at(3) / scale * 1e9) / 1e9;
-            m_scope = true;
+            m_scope = m_scope || scope;
             return;
         }
     }

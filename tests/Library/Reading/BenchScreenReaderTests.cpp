@@ -280,6 +280,16 @@ TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
     EXPECT_EQ(charge.value(QStringLiteral("value")).toDouble(), 5.151);
     EXPECT_FALSE(charge.contains(QStringLiteral("maxValue")));
 
+    // A source program's statistics of its readback, their column names lost, after the range
+    // the channel is set to: value, mean, minimum, maximum and deviation, each unit written out.
+    const auto readback = BenchScreenReader::read(screenOf({{"SMU", 10, 10, 24}, {"60.0000V", 240, 826, 11}, {"12.0000V", 382, 826, 11},
+                                                            {"12.0000V", 498, 826, 11}, {"11.9997V", 615, 826, 11}, {"12.0000V", 731, 826, 11},
+                                                            {"348.430µV", 847, 826, 11}, {"13.0271µV", 986, 826, 11}}));
+    EXPECT_EQ(readback.value(QStringLiteral("value")).toDouble(), 12.0);
+    EXPECT_EQ(field(readback, "unit"), QStringLiteral("V"));
+    EXPECT_EQ(readback.value(QStringLiteral("minValue")).toDouble(), 11.9997);
+    EXPECT_EQ(readback.value(QStringLiteral("maxValue")).toDouble(), 12.0);
+
     // A scope's maximum read below its minimum ("Max=88.0m" read "Max-880m"): neither limit.
     const auto crossed = BenchScreenReader::read(screenOf({{"1.00V/", 100, 4, 12}, {"200.0us/", 200, 4, 12}, {"2.00GSa/s", 320, 4, 12},
                                                            {"Vpp", 20, 230, 9}, {"116m", 50, 230, 9}, {"Max-880m", 200, 230, 9},
@@ -1063,6 +1073,10 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A figure's unit spelled and glued on beside a setting's name.
         {{"Ratedvoltage:", 10, 60, 12}, {"230.0Volts", 120, 60, 12}, {"Stove:3Watts", 10, 120, 12}},
         {{"Battery:", 10, 2, 12}, {"3.70Volts", 100, 2, 12}, {"Stove:3Watts", 10, 120, 12}, {"Log", 10, 150, 12}},
+        // A row of five figures in the order of a readback's statistics, one of them only its
+        // prefix: read as a scope's, not on a program's page without one of its marks.
+        {{"SMU", 10, 10, 24}, {"12.0000V", 382, 826, 11}, {"12.0000V", 498, 826, 11}, {"11.9997V", 615, 826, 11}, {"12.0000V", 731, 826, 11},
+         {"348.430µ", 847, 826, 11}},
         // A list of statistics without a peak to peak is no trace's.
         {{"CommandWindow", 10, 12, 9}, {"Minimum:", 27, 55, 8}, {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10}, {"Maximum:", 27, 73, 8},
          {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10}, {"Average:", 27, 91, 8}, {"1.509267", 141, 91, 8}, {"(V", 215, 91, 10}},
