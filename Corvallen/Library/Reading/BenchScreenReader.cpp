@@ -3565,8 +3565,15 @@ private:
         }
         // An energy monitor's dashboard (an inverter's, a charger's, a meter's) draws the power
         // in a tile beside the energy tallied, alike ("199.5W" beside "266Wh"), and lists
-        // voltages only in its tables' smaller print: there the power is the reading.
-        if (!volts.isEmpty() && besideTallyOfItsSize(*r.main)
+        // voltages only in its tables' smaller print: there the power is the reading. So does a
+        // power-flow overview, each branch's power drawn alike (the grid's, the loads', the
+        // panels'): a voltage in smaller print is one branch's (the battery's), not the one the
+        // reading was worked out from.
+        const bool branchPowers = std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            const std::optional<Unit> u = t.kind == Kind::Number && !t.status && t.box != r.main->box ? unitAfter(t) : std::nullopt;
+            return u && !u->perDivision && u->base == QLatin1String("W") && std::abs(t.height - r.main->height) <= r.main->height * 0.15;
+        });
+        if (!volts.isEmpty() && (besideTallyOfItsSize(*r.main) || branchPowers)
             && std::all_of(volts.begin(), volts.end(), [&](const Token& v) { return v.height * 10 <= r.main->height * 6; }))
             return std::nullopt;
         if (volts.size() > 1)
@@ -4784,6 +4791,11 @@ private:
             Token& t = m_tokens[i];
             if (t.kind == Kind::Number && (t.clock || (t.unit && (t.unit->perDivision || t.unit->base == QLatin1String("%")))))
                 t.status = true;
+            // (So is one whose percent sign stands apart after it, "95" "%": a gauge's charge.)
+            else if (t.kind == Kind::Number && !t.unit && !t.status) {
+                const std::optional<Unit> u = unitAfter(t);
+                t.status = u && u->base == QLatin1String("%");
+            }
             // "T" before a time is a period measurement, not the trigger mark.
             const bool period = (upper(t.text) == QLatin1String("T") || upper(t.text) == QLatin1String("T:")) && i + 1 < m_tokens.size() && m_tokens.at(i + 1).row == t.row
                                 && m_tokens.at(i + 1).kind == Kind::Number && m_tokens.at(i + 1).unit

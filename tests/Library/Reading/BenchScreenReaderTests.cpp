@@ -1187,6 +1187,16 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"CHARGE", 10, 30, 10}, {"CELLS", 140, 30, 10}, {"3.296", 150, 47, 10}, {"26.3v", 10, 67, 12}, {"POWER", 10, 88, 10}, {"-16", 20, 107, 23},
           {"W", 70, 118, 11}, {"-0.6a", 60, 139, 11}},
          "DC Voltage", 26.3, "V"},
+        // A power-flow overview: each branch's power drawn alike under its name, the battery's
+        // voltage in small print is that branch's alone; its charge in percent, drawn largest
+        // with the sign apart, is no reading.
+        {{{"Grid", 20, 40, 12}, {"-75W", 20, 60, 20}, {"ACLoads", 200, 40, 12}, {"605W", 200, 60, 20}, {"95", 20, 120, 24},
+          {"%", 60, 135, 9}, {"258W", 20, 160, 11}, {"62.7V", 20, 180, 11}, {"4.1A", 90, 180, 11}},
+         "Measurement", -75.0, "W"},
+        // ...a solar tile beside a battery's charge so drawn.
+        {{{"Battery", 20, 10, 12}, {"95", 20, 40, 30}, {"%", 75, 58, 12}, {"Solar", 250, 10, 12}, {"340W", 250, 40, 20},
+          {"Today", 20, 150, 11}, {"Yesterday", 250, 150, 11}},
+         "Measurement", 340.0, "W"},
         // An inverter's dashboard: its power in a tile beside the energy tallied, drawn alike,
         // the voltages in its table's small print.
         {{{"1,304.83kWh", 10, 60, 23}, {"266Wh", 180, 60, 23}, {"199.5W", 340, 60, 23}, {"Phase", 10, 140, 11},

@@ -155,6 +155,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild27-digilent-waveforms-pwm-01.png", 10.4, "ms", "a program's pointer readout whose channel's C reads as a nought: the period, its first form"},
         {"wild28-ha-ohm-card-01.png", 36.1, "W", "a chart legend's row: the name with its unit in brackets, the figure with that unit at the row's far end"},
         {"wild28-ewatcher-emoncms-02.png", 0, "W", "a dashboard's tiles along the top, captioned over their figures: the first, its nought read as an O"},
+        {"wild19-victron-venusflow-01.png", -75, "W",
+         "a power-flow overview: the first branch's power, not the battery's charge in percent drawn larger nor its voltage in small print"},
         {"wild4-ni-classd-01.png", 4.56, "W", "captioned readout fields under a spectrum whose axis title names a frequency"},
         {"wild13-lilylogger-table-01.png", 5.096, "V",
          "a log table's column headed by its unit spelled out, the heading row set apart over the rows read with the log's top lines"},
