@@ -969,7 +969,13 @@ void findPanelsOf(const QImage& image, const Component& c, const std::vector<int
         // panel's is and a photo's dark patch with printed labels is not, and taller than what it
         // was let enclose: a strip between two rims is a piece of a panel that fell apart, the
         // rest of it lost.
-        if (enclosing ? (fill < 0.9 || *std::min_element(edges.begin(), edges.end()) < 0.9 || grown.height() <= 56)
+        // (A body on the screen's top or bottom edge is bounded there by the screen, no rim: a
+        // status bar's cells, each between two rules, are panels however low. Their badges and
+        // signs stand close to the rules, a coupling's bars or a trigger's edge that no enclosed
+        // mark counts in, and leave such a cell's body short of a whole rectangle by more.)
+        const bool onScreenEdge = panel.top() <= 0 || panel.bottom() >= s.height - 1;
+        const double whole = onScreenEdge ? 0.85 : 0.9, rimmedAlong = onScreenEdge ? 0.6 : 0.9;
+        if (enclosing ? (fill < whole || *std::min_element(edges.begin(), edges.end()) < rimmedAlong || (grown.height() <= 56 && !onScreenEdge))
                       : std::any_of(s.frames.begin() + firstFound, s.frames.begin() + before, [&](const QRect& f) {
                             const QRect both = f.intersected(panel);
                             return qint64(both.width()) * both.height() * 2

@@ -1021,8 +1021,26 @@ void dropGhosts(ReadWord& r, const ScreenSegmenter::Run& run)
 bool isMarkedZero(const std::vector<bool>& mask, int width, const QRect& g)
 {
     const auto ink = [&](int x, int y) { return bool(mask[size_t(y) * size_t(width) + size_t(x)]); };
+    // (A face drawn in thick pixels closes the zero over and under with bars two rows deep or
+    // more, their corners cut: the sides begin under the top bar and end over the bottom one.)
+    const auto bar = [&](int y) {
+        int from = 0, to = g.width() - 1;
+        while (from < g.width() && !ink(g.left() + from, y))
+            ++from;
+        while (to >= 0 && !ink(g.left() + to, y))
+            --to;
+        for (int x = from; x <= to; ++x)
+            if (!ink(g.left() + x, y))
+                return false;
+        return from <= to;
+    };
+    int top = g.top() + 1, bottom = g.bottom() - 1;
+    while (top < bottom && bar(top))
+        ++top;
+    while (bottom > top && bar(bottom))
+        --bottom;
     int wallLeft = g.width(), wallRight = g.width();
-    for (int y = g.top() + 1; y < g.bottom(); ++y) {
+    for (int y = top; y <= bottom; ++y) {
         int l = 0, r = 0;
         while (l < g.width() && ink(g.left() + l, y))
             ++l;
@@ -1037,7 +1055,7 @@ bool isMarkedZero(const std::vector<bool>& mask, int width, const QRect& g)
     if (last - first < 1)
         return false;
     bool marked = false;
-    for (int y = g.top() + 1; y < g.bottom(); ++y) {
+    for (int y = top; y <= bottom; ++y) {
         int inside = 0;
         for (int x = first; x <= last; ++x)
             inside += ink(x, y);

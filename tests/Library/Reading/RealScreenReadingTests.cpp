@@ -166,6 +166,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
         {"wild18-voltmetergui-setup-01.png", 5.22, "V", "a reading under its heading, its unit chosen in a drop-down far along its line"},
         {"wild20-siglent-sds2000xplus-01.png", 131.5755, "kHz",
          "a pair of time cursors read with their times marks a scope whose scales went unread: its counter, alone, is the reading"},
+        {"wild29-gwinstek-gds820c-scopeview-01.png", 90, "Hz",
+         "a status bar of cells along the screen's bottom edge, each between two rules, read against its fill: its channel and trigger mark the scope"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));

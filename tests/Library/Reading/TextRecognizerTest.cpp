@@ -700,6 +700,8 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
          "a counter's figure in a pixel face joined to its box by faint ink, its first digit a 1 with a foot as wide as its cell"},
         {"wild-gwinstek-openwave1kb-01.jpg", QStringLiteral("99.9942kHz"),
          "a window's long lines with points in them (an address, a path) are no readouts read ahead of the strip's figures"},
+        {"wild29-fnirsi-open5012h-emu-01.png", QStringLiteral(" 2.03 "),
+         "a slashed zero in a face of thick pixels, its top and bottom bars two rows deep with their corners cut, is no 8"},
     };
     for (const Row& row : rows) {
         QImage image;
