@@ -14,6 +14,7 @@
 // each split scored on its own; CORVALLEN_REAL_SPLITS lists the splits to score ("dev,heldout"
 // by default).
 #include "Corvallen/Library/AnalyzeService.h"
+#include "Corvallen/Library/Reading/GlyphClassifier.h"
 #include "Corvallen/Library/Reading/TextRecognizer.h"
 #include "support/BenchScreenGenerator.h"
 #include "support/RealScreenCorpus.h"
@@ -246,7 +247,9 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     // The recogniser starts, and draws the digits it compares small print with, once per
-    // process; that is not a capture's time.
+    // process; that is not a capture's time. (The application draws them at every height while
+    // it starts, as here.)
+    GlyphClassifier::prepareEveryHeight();
     AnalyzeService::analyze(corpus().paths.isEmpty() ? heldOut().paths.first() : corpus().paths.first());
     const QString splits = qEnvironmentVariableIsSet("CORVALLEN_REAL_SPLITS") ? qEnvironmentVariable("CORVALLEN_REAL_SPLITS")
                                                                              : QStringLiteral("dev,heldout");

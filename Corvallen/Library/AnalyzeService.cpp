@@ -105,7 +105,7 @@ void analyzeInBackground(const QString& imagePath, QObject* receiver, std::funct
 
 void prepareInBackground()
 {
-    (void)QtConcurrent::run([] { GlyphClassifier::prepare(); });
+    (void)QtConcurrent::run([] { GlyphClassifier::prepareEveryHeight(); });
 }
 
 QString imagePathFor(const QString& captureFileName)

@@ -60,8 +60,9 @@ Outcome analyze(const QString& imagePath);
 void analyzeInBackground(const QString& imagePath, QObject* receiver, std::function<void(const Outcome&)> done);
 
 // Readies on a worker thread what reading any capture needs once per process (the digits small
-// print is compared with, drawn in the installed faces: a few seconds of work), so that the first
-// capture analysed after the application starts takes no longer than the rest. Returns at once.
+// print is compared with, drawn in the installed faces at every height they are compared at:
+// several seconds of work), so that the first capture analysed after the application starts
+// takes no longer than the rest. Returns at once.
 void prepareInBackground();
 
 // The image of a capture: the captures folder joined with its file name.

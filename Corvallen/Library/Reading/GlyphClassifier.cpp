@@ -260,6 +260,9 @@ Drawings drawDigits(int height)
     return out;
 }
 
+// The character heights compared with drawings, in pixels.
+constexpr int smallestCompared = 5, tallestCompared = 40;
+
 const Drawings& drawingsFor(int height)
 {
     static std::mutex lock;
@@ -408,7 +411,7 @@ bool loopsDeny(int digit, const std::vector<float>& ink, int width, int height)
 Guess classifyInk(const std::vector<float>& ink, int width, int height)
 {
     Guess out;
-    if (height < 5 || height > 40 || width < 1)
+    if (height < smallestCompared || height > tallestCompared || width < 1)
         return out;
     const Grid g = toGrid(ink, width, height);
     // The same character is often looked at more than once (alone, split, joined with its
@@ -684,7 +687,15 @@ bool isColon(const Character& c, const QRect& digit)
 
 void prepare()
 {
-    for (int height = 5; height <= 18; ++height)
+    for (int height = smallestCompared; height <= 18; ++height)
+        drawingsFor(height);
+}
+
+void prepareEveryHeight()
+{
+    // The small sizes first, as most captures need only them.
+    prepare();
+    for (int height = 19; height <= tallestCompared; ++height)
         drawingsFor(height);
 }
 

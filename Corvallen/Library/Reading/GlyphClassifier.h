@@ -34,6 +34,11 @@ struct Figure {
 // Draws the digits of every face at every height small print comes in, once per process (else
 // each height is drawn on its first use, which costs a first screen with many sizes seconds).
 void prepare();
+// And at every other height characters are compared at, up to 40 pixels: a character is cut
+// from its run's whole box, which may stand taller than the run's print, and each such height
+// first met in a capture costs that capture a fifth of a second. About twice the work of
+// prepare(), for a thread that can spare it.
+void prepareEveryHeight();
 
 // The closed loops of a glyph in hard-edged print (`ink` row by row, every pixel 0 or 1): blank
 // areas its ink walls in on every side, as a 0, 6, 8 or 9 has; -1 for smoothed print, whose
