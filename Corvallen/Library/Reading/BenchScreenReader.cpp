@@ -5117,9 +5117,11 @@ private:
         // On a resistance screen (its mode label or range says so) a small mark the recogniser
         // garbled right after the reading is the ohm sign it has no letter for ("QO", "0)").
         // A supply's protection lamp beside its digits ("OVP", "OCP") is a word of its own, not
-        // a garbled mark, though a key labelled BEEP makes the page look like a continuity one.
+        // a garbled mark, though a key labelled BEEP makes the page look like a continuity one;
+        // so is its constant-voltage or constant-current lamp ("CV", "C.C").
+        static const QRegularExpression regulationLamp(QStringLiteral("^C\\.?[VC]$"), QRegularExpression::CaseInsensitiveOption);
         if (m_ohmScreen && next.text.size() <= 3 && (next.kind != Kind::Number || next.height < number.height * 0.8)
-            && !namesSetting(upper(next.text))) {
+            && !namesSetting(upper(next.text)) && !regulationLamp.match(next.text).hasMatch()) {
             Unit u;
             u.base = QString(omega);
             if (next.text.size() >= 2 && (next.text.front() == QLatin1Char('k') || next.text.front() == QLatin1Char('K')))

@@ -725,6 +725,44 @@ void findPanels(const QImage& image, const Component& c, const std::vector<int>&
     }
 }
 
+// The contrast around a panel's body `k` (its box `body` in `panelLabels`, bw wide, placed at
+// `at` on the screen) left out, row by row and column by column, beyond `grow` pixels off it.
+void clipToBody(Scan& s, const std::vector<int>& panelLabels, int k, int bw, const QRect& body, const QPoint& at, int grow)
+{
+    // Along each line across the body (a row when `rows`, else a column), clear what lies
+    // before its first pixel of the body and after its last, each `grow` further off.
+    const auto clipLines = [&](bool rows) {
+        const int lines = rows ? body.height() : body.width();
+        const int from = rows ? body.left() : body.top(), to = rows ? body.right() : body.bottom();
+        const auto point = [&](int line, int along) { return rows ? QPoint(along, body.top() + line) : QPoint(body.left() + line, along); };
+        const auto own = [&](int line, int along) {
+            const QPoint p = point(line, along);
+            return panelLabels[size_t(p.y()) * size_t(bw) + size_t(p.x())] == k;
+        };
+        const auto clear = [&](int line, int along) {
+            const QPoint p = point(line, along) + at;
+            if (p.x() >= 0 && p.y() >= 0 && p.x() < s.width && p.y() < s.height)
+                s.contrast[size_t(p.y()) * size_t(s.width) + size_t(p.x())] = 0;
+        };
+        for (int line = 0; line < lines; ++line) {
+            int first = from;
+            while (first <= to && !own(line, first))
+                ++first;
+            if (first > to)
+                continue;
+            int last = to;
+            while (!own(line, last))
+                --last;
+            for (int a = from - grow; a < first - grow; ++a)
+                clear(line, a);
+            for (int a = last + grow + 1; a <= to + grow; ++a)
+                clear(line, a);
+        }
+    };
+    clipLines(true);
+    clipLines(false);
+}
+
 void findPanelsOf(const QImage& image, const Component& c, const std::vector<int>& labels, int id, Scan& s, std::vector<quint8>& inside,
                   const PanelColour& colour, bool holding, qsizetype firstFound, bool faintRims)
 {
@@ -946,13 +984,14 @@ void findPanelsOf(const QImage& image, const Component& c, const std::vector<int
         if (p.area < 2000 || grown.width() < 40 || grown.height() < 16 || fill < 0.45)
             continue;
         // Its body reaches along most of its four edges (text drawn close to an edge leaves gaps
-        // there).
-        auto edge = [&](bool horizontal, bool far) {
+        // there). A photographed panel may stand a little askew: its edges then run a little way
+        // across the box around it (up to a thirtieth of its side), and none lies along its side.
+        auto edge = [&](bool horizontal, bool far, int reach) {
             const int count = horizontal ? p.box.width() : p.box.height();
             int hits = 0;
             for (int k2 = 0; k2 < count; ++k2) {
                 bool hit = false;
-                for (int m = 0; m <= 2 && !hit; ++m) {
+                for (int m = 0; m <= reach && !hit; ++m) {
                     const int x = horizontal ? p.box.left() + k2 : (far ? p.box.right() - m : p.box.left() + m);
                     const int y = horizontal ? (far ? p.box.bottom() - m : p.box.top() + m) : p.box.top() + k2;
                     hit = panelLabels[size_t(y) * size_t(bw) + size_t(x)] == int(k);
@@ -961,8 +1000,20 @@ void findPanelsOf(const QImage& image, const Component& c, const std::vector<int
             }
             return double(hits) / count;
         };
-        const std::array<double, 4> edges = {edge(true, false), edge(true, true), edge(false, false), edge(false, true)};
-        if (*std::min_element(edges.begin(), edges.end()) < 0.3 || std::accumulate(edges.begin(), edges.end(), 0.0) < 4 * 0.6)
+        const auto edgesWithin = [&](int reach) {
+            return std::array<double, 4>{edge(true, false, reach), edge(true, true, reach), edge(false, false, reach), edge(false, true, reach)};
+        };
+        const auto alongEdges = [](const std::array<double, 4>& e) {
+            return *std::min_element(e.begin(), e.end()) >= 0.3 && std::accumulate(e.begin(), e.end(), 0.0) >= 4 * 0.6;
+        };
+        std::array<double, 4> edges = edgesWithin(2);
+        const int slack = std::min(p.box.width(), p.box.height()) / 30;
+        // (A body lying along one side of its box for most of it stands square: what it lacks at
+        // the others is no tilt, but a neighbour's print or a gap, and no panel's edge.)
+        const bool askew = !alongEdges(edges) && slack > 2 && *std::max_element(edges.begin(), edges.end()) < 0.75;
+        if (askew)
+            edges = edgesWithin(slack);
+        if (!alongEdges(edges))
             continue;
         const QRect panel = grown.translated(b.topLeft());
         // A body with its enclosed marks counted in must be all but a whole rectangle, as a
@@ -987,6 +1038,10 @@ void findPanelsOf(const QImage& image, const Component& c, const std::vector<int
         if (holding && !holdsMarks(inside, w, panel, p.area))
             continue;
         takeBox(s, inside, panel, edgelessSides(image, panel, fillColour));
+        // (What of the box an askew panel leaves, a wedge of the case around it along each side,
+        // is no print on the panel: outside the body's reach along each row and column, none.)
+        if (askew)
+            clipToBody(s, panelLabels, int(k), bw, p.box, b.topLeft(), r);
     }
     if (enclosing && !faintRims && s.frames.size() == before)
         return findPanelsOf(image, c, labels, id, s, inside, colour, holding, -1, true);

@@ -213,10 +213,12 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
             EXPECT_TRUE(field(unknown, "unit").isEmpty()) << garbled;
         }
     }
-    // A supply's protection lamp beside its digits is no garbled ohm sign, on a panel whose
-    // BEEP key makes it look like a continuity page.
-    const auto lamp = BenchScreenReader::read(screenOf({{"BEEP", 10, 30, 16}, {"30.00", 100, 100, 60}, {"OVP", 300, 100, 24}}));
-    EXPECT_NE(field(lamp, "unit"), QStringLiteral("Ω"));
+    // A supply's protection or regulation lamp beside its digits is no garbled ohm sign, on a
+    // panel whose BEEP key makes it look like a continuity page.
+    for (const char* lampName : {"OVP", "C.V"}) {
+        const auto lamp = BenchScreenReader::read(screenOf({{"BEEP", 10, 30, 16}, {"30.00", 100, 100, 60}, {lampName, 300, 100, 24}}));
+        EXPECT_NE(field(lamp, "unit"), QStringLiteral("Ω")) << lampName;
+    }
 }
 
 TEST(BenchScreenReader, LimitsKeepTheReadingsFormatAndUnit)
