@@ -18,8 +18,8 @@ namespace {
 // reading (no value and nothing to say: the analysis then fails for want of a value).
 QVariantMap answerFor(const QString& path)
 {
-    QImage image;
-    if (!image.load(path))
+    const QImage image = TextRecognizer::loadCapture(path);
+    if (image.isNull())
         return {};
     const auto screen = TextRecognizer::recognizeScreen(image);
     if (!screen)
