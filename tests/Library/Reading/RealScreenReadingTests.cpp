@@ -131,6 +131,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a program's glowing LED figures, their glow taken out, and the small unit at the figure's foot read with it"},
         {"fresh-sigrok-lcd-01.png", 1.0001, "kHz",
          "a counter program's unit lamps on the window's strip beside its segment display: the label by the one lit lamp"},
+        {"fresh-sigrok-lcd-02.png", 89.3499, "kHz",
+         "the same lamps where the display is a box of its own in the window: the lit label belongs to the display's figure"},
         {"wild12-esp-power-web-01.png", 0.0, "V", "a dashboard card's value in a filled field of its own, its unit in the card's label"},
         {"wild6-fcgdam-powermeter-02.png", 230.5, "V", "a dashboard's voltage gauge, named centred over its dial, its figure centred at the foot"},
         {"wild11-um34c-terminal-01.png", 5.01, "V", "a terminal's lines of volts, amperes and watts, each figure after its name"},
