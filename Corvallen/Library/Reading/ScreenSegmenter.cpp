@@ -1812,6 +1812,23 @@ QList<QRect> displayWindows(const QImage& image)
     return out;
 }
 
+// Whether a window is a program's, drawn rather than photographed: most of its pixels are the
+// exact colour of the one before them along the row, as a toolkit's fills and gradients are
+// (a gradient changes down the window, not along it), where a camera's noise makes neighbours
+// differ. A program's window shot with the desktop around it (a wallpaper's gradient, other
+// windows) is found as such a window where the desktop holds the picture's commonest colour;
+// its text is read against its own body as a screen of its own.
+bool drawnWindow(const QImage& image, const QRect& window)
+{
+    qint64 same = 0;
+    for (int y = window.top(); y <= window.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = window.left() + 1; x <= window.right(); ++x)
+            same += line[x] == line[x - 1] ? 1 : 0;
+    }
+    return same * 10 >= qint64(window.width() - 1) * window.height() * 7;
+}
+
 // The window's brightness, its glow taken out: a photographed display's lit pixels blur into a
 // halo that joins neighbouring characters (and lines) into one piece. Everything up to the
 // level that best parts the window's dark fill from its lit text (Otsu's) is made black, and
@@ -1896,8 +1913,9 @@ Scan scan(const QImage& source)
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
     std::optional<QRect> window;
     Scan inner;
+    // (A program's window, drawn, is read as it is: its levels are worked out for a photograph.)
     for (const QRect& candidate : displayWindows(image)) {
-        Scan read = scanScreen(windowLevels(image, candidate), true);
+        Scan read = drawnWindow(image, candidate) ? scanScreen(image.copy(candidate)) : scanScreen(windowLevels(image, candidate), true);
         if (linesOfText(read) > linesOfText(window ? inner : s)) {
             window = candidate;
             inner = std::move(read);

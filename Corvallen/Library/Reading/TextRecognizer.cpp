@@ -593,6 +593,12 @@ bool keepLitLampOnly(ScreenSegmenter::Scan& scan, const QImage& image, const QLi
                     run.box |= g;
                     run.height = std::max(run.height, g.height());
                 }
+                // The lamps name the display's unit: where the display is a box of its own in the
+                // window round it, the box takes the lit label in, so the unit is read as standing
+                // with the figure it belongs to.
+                const int display = n.glyphs.isEmpty() ? -1 : scan.runs.at(n.glyphs.first().first).frame;
+                if (display >= 0 && display < scan.frames.size())
+                    scan.frames[display] |= run.box;
             }
             kept.append(run);
         }
@@ -2609,8 +2615,10 @@ std::optional<ScreenText> recognizeScreen(const QImage& source, QString* error)
     // Seven-segment numbers first: their glyphs are the decoder's. A number that is exactly one
     // run of joined strokes is read by the recogniser too (it may be printed digits).
     QList<SegmentNumber> numbers = segmentNumbers(scan);
-    if (keepLitLampOnly(scan, image, numbers))
+    if (keepLitLampOnly(scan, image, numbers)) {
         numbers = segmentNumbers(scan);
+        out.boxes = scan.frames;
+    }
     QList<QList<bool>> decoded;  // per run, per glyph: taken by a decoded number
     for (const ScreenSegmenter::Run& run : scan.runs)
         decoded.append(QList<bool>(run.glyphs.size(), false));

@@ -131,6 +131,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a program's glowing LED figures, their glow taken out, and the small unit at the figure's foot read with it"},
         {"fresh-sigrok-lcd-01.png", 1.0001, "kHz",
          "a counter program's unit lamps on the window's strip beside its segment display: the label by the one lit lamp"},
+        {"fresh-sigrok-lcd-02.png", 89.3499, "kHz",
+         "the same lamps where the display is a box of its own in the window: the lit label belongs to the display's figure"},
         {"wild12-esp-power-web-01.png", 0.0, "V", "a dashboard card's value in a filled field of its own, its unit in the card's label"},
         {"wild12-tenma-psu-photo-01.jpg", 30.00, "V",
          "a supply's display panel photographed askew, its sides slanting across the box round it; the C.V lamp after the current no ohm sign"},

@@ -636,6 +636,8 @@ TEST(TextRecognizer, RealScreensHaveTheirReadingInTheText)
     const QList<Row> rows = {
         {"der-de5000-01.png", QStringLiteral("221.7"), "a point a little wider than a third of the line's height is still a point"},
         {"fresh-sigrok-lcd-01.png", QStringLiteral("1.0001 kHz"), "of a column of unit lamps beside segment digits, only the lit lamp's label is read"},
+        {"fresh-sigrok-lcd-02.png", QStringLiteral("89.3499 kHz"),
+         "a program's window shot on a desktop whose wallpaper is the commonest colour: its lamps' labels read against the window's own body"},
         {"fresh-hantek-openhantek-01.png", QStringLiteral("2.041"), "cursor lines and ticks standing alone are read last"},
         {"blind-rigol-ds1000z-02.png", QStringLiteral("606"), "a value after an equals sign in a scope's strip"},
         {"fresh-rigol-ds1000z-02.png", QStringLiteral("87.6"), "a small m is no minus sign of the tall badge a little way after it"},
