@@ -1429,18 +1429,58 @@ public:
             for (ScreenWord& w : words)
                 if (const auto m = dashed.match(w.text); m.hasMatch() && startsWithLabel(w))
                     w.text[m.capturedLength(1)] = QLatin1Char('=');
+        // A status line of quantities, each a name, "=" and a figure with its unit, read with its
+        // spaces lost ("L1:I+1.088AU+224.176VP+0.307kVA", its "=" read as a plus): each quantity
+        // is a word of its own, cut after each figure's unit (the longest that is one) and before
+        // a symbol that follows a mark.
+        static const QRegularExpression chained(QStringLiteral("(\\d)([A-Za-z\u00B5\u03A9]{2,7})[=+][-+]?\\d|[^A-Za-z0-9.,]([UVIPf1l|])[=+]\\d+[.,]\\d"));
+        // (Only a line of several such quantities: a lone "+" after a unit is a sum or an offset.)
+        static const QRegularExpression named(QStringLiteral("[A-Za-z1l|][=+][-+]?\\d+[.,]\\d"));
+        for (int i = 0; i < words.size(); ++i) {
+            const QString text = words.at(i).text;
+            int quantities = 0;
+            for (auto it = named.globalMatch(text); it.hasNext(); it.next())
+                ++quantities;
+            if (quantities < 2)
+                continue;
+            QList<qsizetype> cuts;
+            for (auto it = chained.globalMatch(text); it.hasNext();) {
+                const auto m = it.next();
+                if (m.capturedLength(3) > 0) {
+                    cuts.append(m.capturedStart(3));
+                    continue;
+                }
+                const QString letters = m.captured(2);
+                for (qsizetype k = std::min<qsizetype>(3, letters.size() - 1); k >= 1; --k)
+                    if (parseUnit(letters.left(k)) && letters.size() - k <= 4) {
+                        cuts.append(m.capturedStart(2) + k);
+                        break;
+                    }
+            }
+            // (From the last cut back, so that each cut's place in the text still holds.)
+            for (qsizetype c = cuts.size() - 1; c >= 0; --c) {
+                auto [head, tail] = cutWord(words.at(i), words.at(i).text, cuts.at(c));
+                words[i] = head;
+                words.insert(i + 1, tail);
+            }
+        }
         // A quantity's symbol before its figure ("U=4.06V", "I=0.52A"), its "=" perhaps read as a
         // plus, names what the figure is where its unit bears the symbol out: a labelled
-        // readout, however it is drawn.
-        static const QRegularExpression symbol(QStringLiteral("^([UVIPRf])[=+]\\d+[.,]\\d+(\\S+)$"));
+        // readout, however it is drawn. (Small print's I may read as a one or an l: before a
+        // current's figure it is the current's symbol still.)
+        static const QRegularExpression symbol(QStringLiteral("^([UVIPRf1l|])[=+]\\d+[.,]\\d+(\\S+)$"));
         static const QMap<QString, QString> symbolUnit = {{QStringLiteral("U"), QStringLiteral("V")}, {QStringLiteral("V"), QStringLiteral("V")},
                                                           {QStringLiteral("I"), QStringLiteral("A")}, {QStringLiteral("P"), QStringLiteral("W")},
-                                                          {QStringLiteral("R"), QString(omega)},      {QStringLiteral("f"), QStringLiteral("Hz")}};
+                                                          {QStringLiteral("R"), QString(omega)},      {QStringLiteral("f"), QStringLiteral("Hz")},
+                                                          {QStringLiteral("1"), QStringLiteral("A")}, {QStringLiteral("l"), QStringLiteral("A")},
+                                                          {QStringLiteral("|"), QStringLiteral("A")}};
         QSet<int> symbolNamed;
         for (int i = 0; i < words.size(); ++i)
             if (const auto m = symbol.match(words.at(i).text); m.hasMatch() && parseUnit(m.captured(2))
                                                                  && parseUnit(m.captured(2))->base == symbolUnit.value(m.captured(1))) {
                 words[i].text[1] = QLatin1Char('=');
+                if (symbolUnit.value(m.captured(1)) == QLatin1String("A"))
+                    words[i].text[0] = QLatin1Char('I');
                 symbolNamed.insert(i);
             }
         // A list's bullet before a measurement's label ("*RMS:1.060V", "•Freq=1kHz", a square

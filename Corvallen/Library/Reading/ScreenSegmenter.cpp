@@ -482,6 +482,14 @@ bool isDash(const QRect& small, const QRect& big)
     return small.height() <= H * 0.34 && small.width() >= small.height() * 1.8 && std::abs(small.center().y() - mid) <= H * 0.22;
 }
 
+// The two bars of an equals sign: flat, of one width, one right over the other.
+bool isEqualsPair(const QRect& a, const QRect& b)
+{
+    const int yGap = std::max(a.top(), b.top()) - std::min(a.bottom(), b.bottom()) - 1;
+    return yGap >= 1 && yGap <= std::max(a.height(), b.height()) * 2 && std::max(a.height(), b.height()) * 3 <= std::min(a.width(), b.width())
+           && std::abs(a.left() - b.left()) <= 1 && std::abs(a.right() - b.right()) <= 1;
+}
+
 // Contrast at which a pixel is surely ink (fainter pixels count only joined to such ones).
 constexpr int strongInk = 80;
 
@@ -1540,7 +1548,9 @@ Scan scanScreen(const QImage& source, bool photographed = false, int gain = 1)
             const int thin = std::min(barThickness[i], barThickness[j]);
             const int xGap = gapBetween(a, b);
             const int yGap = std::max(a.top(), b.top()) - std::min(a.bottom(), b.bottom()) - 1;
-            const bool segments = thin > 0 && std::max(xGap, yGap) <= thin * 1.6;
+            // (Two flat bars of one width right over each other, closer than a digit's half
+            // height, are an equals sign's: its bars are marks of their own, as a minus is.)
+            const bool segments = thin > 0 && std::max(xGap, yGap) <= thin * 1.6 && !isEqualsPair(a, b);
             // Touching pieces side by side, or a small piece (a dot) above or below: one glyph.
             // Two full glyphs one above the other are two lines, however close.
             const bool touching = a.adjusted(-margin, -margin, margin, margin).intersects(b)
@@ -1605,6 +1615,14 @@ Scan scanScreen(const QImage& source, bool photographed = false, int gain = 1)
         for (size_t g = 0; g < glyphs.size(); ++g)
             glyphFill.push_back(double(ink[g]) / (double(glyphs[g].width()) * glyphs[g].height()));
     }
+    // Each bar of an equals sign, with the height of the whole sign: it joins print up to four
+    // and a half times that height (a minus's test alone would let it join a tall shape it sits beside,
+    // brackets of two lines run together).
+    std::vector<int> equalsHeight(glyphs.size(), 0);
+    forNearbyPairs(glyphs, 2.0, [&](size_t i, size_t j) {
+        if (isEqualsPair(glyphs[i], glyphs[j]))
+            equalsHeight[i] = equalsHeight[j] = (glyphs[i] | glyphs[j]).height();
+    });
 
     // Runs: glyphs of one size side by side on one line, within the same box.
     std::vector<int> frameOf(glyphs.size());
@@ -1670,6 +1688,9 @@ Scan scanScreen(const QImage& source, bool photographed = false, int gain = 1)
             const int gap = gapBetween(a, b);
             const int H = big.height();
             if (gap > 0 && dividedBetween(a, b))
+                return false;
+            const int sign = a.height() >= b.height() ? equalsHeight[j] : equalsHeight[i];
+            if (sign > 0 && H * 2 > sign * 9)
                 return false;
             bool join = false;
             if (small.height() >= H / 1.7) {

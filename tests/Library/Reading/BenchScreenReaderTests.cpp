@@ -1474,6 +1474,9 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         // though drawn no larger than the words over it.
         {{{"Supplysource:", 10, 50, 21}, {"Accumulator", 10, 140, 20}, {"1526", 300, 7, 16}, {"U+4.06V", 10, 180, 20}},
          "DC Voltage", 4.06, "V"},
+        // ...in a status line of such quantities read with its spaces lost, the current's I read as a one.
+        {{{"sensorsettings", 26, 761, 19}, {"online(L1:1+1.088AU+224.176VP+0.307kVAPvar-'", 11, 821, 14}, {"0.023kVArCos+0.924:f50.022Hz)", 458, 821, 14}},
+         "DC Current", 1.088, "A"},
         // A log printing each result with its unit spelled out in full, prefix and all: the first.
         {{{"COM5", 10, 6, 12}, {"testcount:", 10, 60, 12}, {"2230", 10, 110, 12}, {"223", 120, 110, 12}, {"microFarads", 160, 110, 12},
           {"2203", 10, 190, 12}, {"220", 120, 190, 12}, {"microFarads", 160, 190, 12}},

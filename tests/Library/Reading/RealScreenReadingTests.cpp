@@ -174,6 +174,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a pair of time cursors read with their times marks a scope whose scales went unread: its counter, alone, is the reading"},
         {"wild29-gwinstek-gds820c-scopeview-01.png", 90, "Hz",
          "a status bar of cells along the screen's bottom edge, each between two rules, read against its fill: its channel and trigger mark the scope"},
+        {"wild29-powermeter-web-settings-01.png", 1.088, "A",
+         "a web page's status line of quantities, each its symbol, an equals sign of two bars and its figure: the first, the current"},
     };
     for (const Row& row : rows) {
         const QVariantMap answer = answerFor(QDir(realScreensFolder()).filePath(QString::fromLatin1(row.file)));
