@@ -193,7 +193,8 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
         {"TRMSAC", "V", "AC Voltage", "V"},      {"DCV", "Vy", "DC Voltage", "V"},    {"DICDE", "V", "Diode", "V"},
         {"CONTINUTY", "Ω", "Continuity", "Ω"},   {"", "vpc", "DC Voltage", "V"},      {"", "apdc", "DC Current", "A"},
         {"LCR", "uH", "Inductance", "µH"},       {"FREQ", "dbm", "Measurement", "dBm"}, {"MKR", "dI3m", "Measurement", "dBm"},
-        {"CurrentA/C", "mA", "AC Current", "mA"}, {"Temperature", "W", "Measurement", "W"},
+        {"CurrentA/C", "mA", "AC Current", "mA"}, {"Temperature", "W", "Measurement", "W"}, {"TotalPower", "wW", "Measurement", "W"},
+        {"TotalPower", "WW", "Measurement", "W"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
