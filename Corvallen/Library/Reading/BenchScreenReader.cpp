@@ -1768,6 +1768,11 @@ private:
     {
         if (!r.unit)
             return false;
+        // No measured time is nothing: a period, a width or an interval shown as zero
+        // ("uey0.00000s", a delay with its name garbled) is a delay, a trigger's position or a
+        // cursor at its origin, a setting.
+        if (r.unit->base == QLatin1String("s") && r.main->value == 0)
+            return true;
         // No oscilloscope resolves nanovolts or nanoamperes: a scope's figure in them is its
         // "mV" or "mA" garbled ("Amplitude 14.6nV" for "14.0mV"), and its digits are no safer.
         if (mode == QLatin1String("Oscilloscope") && (r.unit->base == QLatin1String("V") || r.unit->base == QLatin1String("A"))
