@@ -382,6 +382,11 @@ std::optional<Unit> parseUnit(QString text)
     }
     QString prefix = m.captured(1);
     QString base = m.captured(2);
+    // A W in front of a W is the watt's letter read twice ("199.5wW" for 199.5 W in small or
+    // scaled print), as "Vv" is the volt's, not a µ read as w: a reading a million times too
+    // small is worse than none.
+    if (base == QLatin1String("W") && prefix.compare(QLatin1String("w"), Qt::CaseInsensitive) == 0)
+        prefix.clear();
     // µ is not in the recogniser's alphabet: it comes out as u, U, y, w, W, j, L or H.
     if (prefix == QLatin1String("u") || prefix == QLatin1String("U") || prefix == QLatin1String("y") || prefix == QLatin1String("w")
         || prefix == QLatin1String("W")
@@ -1803,6 +1808,11 @@ private:
     {
         if (!r.unit)
             return false;
+        // No measured time is nothing: a period, a width or an interval shown as zero
+        // ("uey0.00000s", a delay with its name garbled) is a delay, a trigger's position or a
+        // cursor at its origin, a setting.
+        if (r.unit->base == QLatin1String("s") && r.main->value == 0)
+            return true;
         // No oscilloscope resolves nanovolts or nanoamperes: a scope's figure in them is its
         // "mV" or "mA" garbled ("Amplitude 14.6nV" for "14.0mV"), and its digits are no safer.
         if (mode == QLatin1String("Oscilloscope") && (r.unit->base == QLatin1String("V") || r.unit->base == QLatin1String("A"))

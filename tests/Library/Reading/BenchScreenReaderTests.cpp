@@ -193,7 +193,8 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
         {"TRMSAC", "V", "AC Voltage", "V"},      {"DCV", "Vy", "DC Voltage", "V"},    {"DICDE", "V", "Diode", "V"},
         {"CONTINUTY", "Ω", "Continuity", "Ω"},   {"", "vpc", "DC Voltage", "V"},      {"", "apdc", "DC Current", "A"},
         {"LCR", "uH", "Inductance", "µH"},       {"FREQ", "dbm", "Measurement", "dBm"}, {"MKR", "dI3m", "Measurement", "dBm"},
-        {"CurrentA/C", "mA", "AC Current", "mA"}, {"Temperature", "W", "Measurement", "W"},
+        {"CurrentA/C", "mA", "AC Current", "mA"}, {"Temperature", "W", "Measurement", "W"}, {"TotalPower", "wW", "Measurement", "W"},
+        {"TotalPower", "WW", "Measurement", "W"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
@@ -1103,6 +1104,14 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
     panel.size = QSize(1400, 900);
     panel.waveform = true;
     EXPECT_FALSE(BenchScreenReader::read(panel).contains(QStringLiteral("value")));
+    // A scope's delay of nothing with its name garbled, over a period misread: no time is
+    // measured as zero, so the zero is no reading.
+    ScreenText delay = screenOf({{"2.00V", 52, 506, 9, 0, 37}, {"200us", 443, 506, 9, 0, 36}, {"1.00V", 723, 506, 9, 0, 36},
+                                 {"Value", 118, 522, 9, 1, 32}, {"uey0.00000s", 442, 518, 10, 1, 87}, {"Period", 46, 535, 10, 2, 36},
+                                 {"900.0µs", 119, 536, 9, 2, 48}});
+    delay.size = QSize(800, 600);
+    delay.waveform = true;
+    EXPECT_FALSE(BenchScreenReader::read(delay).contains(QStringLiteral("value")));
     // A plot the recogniser took for one tall digit is no figure, whatever small print lies by it.
     ScreenText plot = screenOf({{"7", 10, 10, 200}, {"Hz", 170, 212, 12}, {"1KHz", 420, 60, 10}, {"Ors:", 10, 240, 20}});
     plot.words[0].box.setWidth(400);
