@@ -5161,6 +5161,8 @@ private:
                 return below;
             if (std::optional<Unit> raised = unitRaised(number))
                 return raised;
+            if (std::optional<Unit> column = unitInColumn(number))
+                return column;
             return number.kind == Kind::Overload ? unitPastOverload(number) : std::nullopt;
         }
         // A small raised ring before C or F is a degree sign, whatever it was read as.
@@ -5240,6 +5242,32 @@ private:
             return verticalOverlap(o.box, mark.box) > 0 && o.box.left() > mark.box.right() && o.box.right() < nearest->box.left();
         });
         return between ? std::nullopt : readoutUnit(nearest->text);
+    }
+
+    // A table may give its units a column of their own, far to the right of its figures ("3.425"
+    // ... "V" on each line, under a "unit" heading): the next thing on the figure's line is a
+    // unit alone, and the same unit stands so in its column on two more lines, each after a
+    // figure of its own.
+    std::optional<Unit> unitInColumn(const Token& number) const
+    {
+        const auto unitAfterOnLine = [&](const Token& figure) -> const Token* {
+            const Token* next = nullptr;
+            for (const Token& t : m_tokens)
+                if (&t != &figure && t.row == figure.row && t.box.left() > figure.box.right() && (!next || t.box.left() < next->box.left()))
+                    next = &t;
+            return next && next->kind == Kind::Word && !next->text.isEmpty() && next->text.at(0).isLetter() && parseUnit(next->text) ? next : nullptr;
+        };
+        const Token* unit = number.kind == Kind::Number ? unitAfterOnLine(number) : nullptr;
+        if (!unit)
+            return std::nullopt;
+        int alike = 0;
+        for (const Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.row == number.row || t.unit)
+                continue;
+            const Token* other = unitAfterOnLine(t);
+            alike += other && other->text == unit->text && std::abs(other->box.left() - unit->box.left()) <= std::max(unit->height, 4);
+        }
+        return alike >= 2 ? parseUnit(unit->text) : std::nullopt;
     }
 
     // A meter's display may raise its unit into the corner over the end of its large digits

@@ -1137,6 +1137,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"4003", 10, 40, 12}, {"4.122V", 80, 40, 12}, {"4002", 10, 60, 12}, {"4.121V", 80, 60, 12}, {"4001", 10, 80, 12}, {"4.125V", 80, 80, 12},
           {"4000", 10, 100, 12}, {"4.122V", 80, 100, 12}},
          "DC Voltage", 4.122, "V"},
+        // ...in an app's table whose units stand in a column of their own, far right of the figures.
+        {{{"Cells", 10, 10, 14}, {"3.425", 120, 40, 16}, {"V", 260, 40, 16}, {"3.413", 120, 80, 16}, {"V", 260, 80, 16}, {"0.012", 120, 120, 16},
+          {"V", 260, 120, 16}, {"3.412", 120, 160, 16}, {"V", 260, 160, 16}, {"3.420", 120, 200, 16}, {"V", 260, 200, 16}},
+         "Measurement", 3.425, "V"},
         // A statistics table: the trace's name before the statistic, the value in small print.
         {{{"Channel", 10, 40, 12}, {"Value", 200, 40, 12}, {"5ns", 10, 80, 12}, {"10ns", 60, 80, 12}, {"Base1.avg", 120, 80, 12},
           {"-424.36379mV", 200, 80, 12}},
