@@ -1847,7 +1847,41 @@ private:
                 && !(ownRow && t.row == r.main->row))
                 ++peers;
         }
-        return peers >= 3;
+        return peers >= 3 && !firstOfListedPeers(r);
+    }
+
+    // Whether the reading heads a list of its peers down its column: three or more figures under
+    // it in its unit, aligned with it and drawn alike, within a few percent of it and not all
+    // equal to it, a battery's cells listed in order (the app's table, a dashboard's card). Its
+    // first line is the one a person reads first. Every other figure of the screen in that unit
+    // stands after it and is one of its peers or in its list (a misread one, "4125V" for
+    // "4,125V"): a figure of its own in the unit elsewhere (the pack's whole voltage) leaves the
+    // reading to other rules. Figures that all agree exactly are a scale's marks, no cells.
+    bool firstOfListedPeers(const Reading& r) const
+    {
+        if (!r.main || !r.unit || m_scope || r.unit->perDivision || r.main->value == 0)
+            return false;
+        const Token& first = *r.main;
+        const int reach = std::max(first.height, 4);
+        int listed = 0;
+        bool differ = false;
+        for (const Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.box == first.box || t.status || t.clock)
+                continue;
+            const std::optional<Unit> u = unitAfter(t);
+            if (!u || u->perDivision || u->base != r.unit->base)
+                continue;
+            if (t.word < first.word || t.row == first.row)
+                return false;
+            const bool aligned = std::abs(t.box.left() - first.box.left()) <= reach || std::abs(t.box.right() - first.box.right()) <= reach;
+            const bool peer = u->prefix == r.unit->prefix && std::max(t.height, first.height) * 4 <= std::min(t.height, first.height) * 5
+                              && std::abs(t.value - first.value) <= std::abs(first.value) * 0.02;
+            if (!peer && !aligned)
+                return false;
+            listed += peer && aligned;
+            differ = differ || (peer && t.value != first.value);
+        }
+        return listed >= 3 && differ;
     }
 
     // Whether a figure stands on a line of a log numbered by a count ("940845" before "1.7126 DC
@@ -2267,7 +2301,7 @@ private:
         // "0.00/4.98V"): the trace's own summary, wherever on the screen it stands.
         static const QRegularExpression withSpan(QStringLiteral("^[-+]?\\d+(?:[.,]\\d+)?[kMG]?Hz[-+]?\\d+[.,]\\d+/[-+]?\\d+[.,]\\d+[munk\u00B5]?V$"));
         const bool spanned = m_scope && r.main && r.label.isEmpty() && withSpan.match(m_words.at(r.main->word).text).hasMatch();
-        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || printed || spanned || r.tile;
+        const bool labelled = scopeLabelled || (r.main && r.main->unitFromLabel) || printed || spanned || r.tile || firstOfListedPeers(r);
         if (r.main && (!r.unit || (!standsOut && !labelled) || (onEdge && !labelled) || (!labelled && underGeneratorFields(*r.main)))) {
             r.main.reset();
             r.minValue.reset();
@@ -5127,6 +5161,8 @@ private:
                 return below;
             if (std::optional<Unit> raised = unitRaised(number))
                 return raised;
+            if (std::optional<Unit> column = unitInColumn(number))
+                return column;
             return number.kind == Kind::Overload ? unitPastOverload(number) : std::nullopt;
         }
         // A small raised ring before C or F is a degree sign, whatever it was read as.
@@ -5206,6 +5242,32 @@ private:
             return verticalOverlap(o.box, mark.box) > 0 && o.box.left() > mark.box.right() && o.box.right() < nearest->box.left();
         });
         return between ? std::nullopt : readoutUnit(nearest->text);
+    }
+
+    // A table may give its units a column of their own, far to the right of its figures ("3.425"
+    // ... "V" on each line, under a "unit" heading): the next thing on the figure's line is a
+    // unit alone, and the same unit stands so in its column on two more lines, each after a
+    // figure of its own.
+    std::optional<Unit> unitInColumn(const Token& number) const
+    {
+        const auto unitAfterOnLine = [&](const Token& figure) -> const Token* {
+            const Token* next = nullptr;
+            for (const Token& t : m_tokens)
+                if (&t != &figure && t.row == figure.row && t.box.left() > figure.box.right() && (!next || t.box.left() < next->box.left()))
+                    next = &t;
+            return next && next->kind == Kind::Word && !next->text.isEmpty() && next->text.at(0).isLetter() && parseUnit(next->text) ? next : nullptr;
+        };
+        const Token* unit = number.kind == Kind::Number ? unitAfterOnLine(number) : nullptr;
+        if (!unit)
+            return std::nullopt;
+        int alike = 0;
+        for (const Token& t : m_tokens) {
+            if (t.kind != Kind::Number || t.row == number.row || t.unit)
+                continue;
+            const Token* other = unitAfterOnLine(t);
+            alike += other && other->text == unit->text && std::abs(other->box.left() - unit->box.left()) <= std::max(unit->height, 4);
+        }
+        return alike >= 2 ? parseUnit(unit->text) : std::nullopt;
     }
 
     // A meter's display may raise its unit into the corner over the end of its large digits
@@ -5893,7 +5955,13 @@ private:
         if (base == QLatin1String("V")) {
             if (screenSays({QStringLiteral("DIODE")}))
                 return QStringLiteral("Diode");
-            if (kindUnsaid({QStringLiteral("VOLT"), QStringLiteral("VOLTS")}))
+            // (Nor does a battery's list of its cells, a voltage of no meter's function; a meter's
+            // log leads each of its lines with a count or a time stamp, a cell's line with its
+            // name.)
+            const auto lead = std::find_if(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return r.main && w.row == r.main->row; });
+            const bool cells = !ac && firstOfListedPeers(r) && lead != m_words.end()
+                               && (int(lead - m_words.begin()) == r.main->word || !lead->text.at(0).isDigit());
+            if (kindUnsaid({QStringLiteral("VOLT"), QStringLiteral("VOLTS")}) || cells)
                 return QStringLiteral("Measurement");
             return ac ? QStringLiteral("AC Voltage") : QStringLiteral("DC Voltage");
         }

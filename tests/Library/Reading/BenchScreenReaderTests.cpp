@@ -1000,9 +1000,13 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A scope's readout in nanovolts: its millivolts garbled.
         {{"1.00V/", 100, 4, 10}, {"500us/", 200, 4, 10}, {"Amplitude", 10, 200, 10}, {"14.6nV", 80, 200, 10}, {"Frequency", 150, 200, 10},
          {"587.4Hz", 230, 200, 10}},
-        // A battery's cells, each voltage one of its peers.
+        // A battery's cells, each voltage one of its peers, beside a voltage of their own in
+        // another column: which of them the screen is about is not told.
         {{"Cells", 200, 10, 14}, {"Cellvoltage1", 10, 40, 11}, {"4.138V", 200, 40, 12}, {"Cellvoltage2", 10, 70, 11}, {"4.136V", 200, 70, 12},
-         {"Cellvoltage3", 10, 100, 11}, {"4.135V", 200, 100, 12}, {"Cellvoltage4", 10, 130, 11}, {"4.138V", 200, 130, 12}},
+         {"Cellvoltage3", 10, 100, 11}, {"4.135V", 200, 100, 12}, {"Cellvoltage4", 10, 130, 11}, {"4.138V", 200, 130, 12}, {"Pack", 300, 70, 11},
+         {"16.55V", 360, 70, 12}},
+        // Figures alike down a column that all agree exactly are a scale's marks, no cells.
+        {{"Scale", 10, 10, 11}, {"5.00V", 200, 40, 12}, {"5.00V", 200, 70, 12}, {"5.00V", 200, 100, 12}, {"5.00V", 200, 130, 12}},
         // A source meter's dialog: the current it may not exceed is a limit, as its range is.
         {{"Probestation", 10, 10, 14}, {"Abscompliancecurrent", 10, 40, 11}, {"10.0µA", 200, 40, 11}, {"CurrentLimitRange", 10, 70, 11},
          {"1.00mA", 200, 70, 11}},
@@ -1064,10 +1068,6 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A supply program's loop page: the two levels it switches between and how often.
         {{"LOOPCONFIGURATION", 67, 247, 17}, {"LevelA(V):", 91, 366, 17}, {"5.0", 271, 366, 15}, {"LevelB(V):", 91, 461, 17}, {"12.0", 272, 461, 15},
          {"Interval(ms):", 91, 555, 17}, {"1000", 272, 555, 15}},
-        // A battery's cells numbered down the list, their voltages alike: a count of four digits
-        // going down the lines is no log's.
-        {{"4003", 10, 40, 12}, {"4.122V", 80, 40, 12}, {"4002", 10, 60, 12}, {"4.121V", 80, 60, 12}, {"4001", 10, 80, 12}, {"4.125V", 80, 80, 12},
-         {"4000", 10, 100, 12}, {"4.122V", 80, 100, 12}},
         // A parts list's item numbers count up its lines, each part's value in one unit.
         {{"Parts", 10, 10, 14}, {"1001", 10, 40, 12}, {"10.0kΩ", 80, 40, 12}, {"1002", 10, 60, 12}, {"22.0kΩ", 80, 60, 12}, {"1003", 10, 80, 12},
          {"47.0kΩ", 80, 80, 12}},
@@ -1128,6 +1128,19 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         QList<QRect> boxes = {};
     };
     const QList<Case> cases = {
+        // A battery's cells listed down a column, their voltages within a few percent: the first
+        // line is the one read first, a line whose comma was lost ("4125V") still in the list.
+        {{{"Cellvoltage1", 10, 40, 11}, {"4.138V", 200, 40, 12}, {"Cellvoltage2", 10, 70, 11}, {"4.136V", 200, 70, 12}, {"Cellvoltage3", 10, 100, 11},
+          {"4125V", 200, 100, 12}, {"Cellvoltage4", 10, 130, 11}, {"4.138V", 200, 130, 12}, {"Cellvoltage5", 10, 160, 11}, {"4.135V", 200, 160, 12}},
+         "Measurement", 4.138, "V"},
+        // ...numbered by a count down the lines, as a log is: a voltage the screen names no kind of.
+        {{{"4003", 10, 40, 12}, {"4.122V", 80, 40, 12}, {"4002", 10, 60, 12}, {"4.121V", 80, 60, 12}, {"4001", 10, 80, 12}, {"4.125V", 80, 80, 12},
+          {"4000", 10, 100, 12}, {"4.122V", 80, 100, 12}},
+         "DC Voltage", 4.122, "V"},
+        // ...in an app's table whose units stand in a column of their own, far right of the figures.
+        {{{"Cells", 10, 10, 14}, {"3.425", 120, 40, 16}, {"V", 260, 40, 16}, {"3.413", 120, 80, 16}, {"V", 260, 80, 16}, {"0.012", 120, 120, 16},
+          {"V", 260, 120, 16}, {"3.412", 120, 160, 16}, {"V", 260, 160, 16}, {"3.420", 120, 200, 16}, {"V", 260, 200, 16}},
+         "Measurement", 3.425, "V"},
         // A statistics table: the trace's name before the statistic, the value in small print.
         {{{"Channel", 10, 40, 12}, {"Value", 200, 40, 12}, {"5ns", 10, 80, 12}, {"10ns", 60, 80, 12}, {"Base1.avg", 120, 80, 12},
           {"-424.36379mV", 200, 80, 12}},

@@ -78,6 +78,8 @@ TEST(RealScreens, ScreensFromOtherProjectsGiveTheirMeasurement)
          "a terminal log's top reading, a figure without a point, read first; the stamped message line over it lost no figure"},
         {"wild-owon-rustymeter-03.png", 0.0015, "V", "a table's Unit column standing before its Value column, its rows stamped in Unix time"},
         {"wild-owon-rustymeter-02.png", -15.4361, "mV", "a program's unit on a line of its own under its large reading is read with it"},
+        {"wild6-jikong-jkbms-01.png", 4.122, "V", "a battery's cells listed down a card: the first cell, lines whose comma was lost still in the list"},
+        {"wild26-basen-tianpower-app-03.jpg", 3.425, "V", "an app's table of cell voltages with its units in a column of their own: the first line"},
         {"wild3-riden-esphomedps-01.png", 35.98, "V",
          "quantities named with what they are of, run together (\"Outputvoltage\"); a setting's name (\"Voltagesetting\") names none"},
         {"wild3-rigol-ds1000z-02.png", 602.0, "\u00B5s", "a zero after a decimal point drawn as round as an O (\"602.Ous\")"},
