@@ -1818,6 +1818,12 @@ private:
         if (mode == QLatin1String("Oscilloscope") && (r.unit->base == QLatin1String("V") || r.unit->base == QLatin1String("A"))
             && (r.unit->prefix == QLatin1String("n") || r.unit->prefix == QLatin1String("p")))
             return true;
+        // A nought in small print or cut by the image's edge is read as an ohm sign ("100" as
+        // "10Ω", a "30" as "3" and a sign): a meter shows plain ohms to a tenth or finer, so a
+        // whole number of them stands on that one glyph unless the screen shows resistance
+        // otherwise too - a second ohm sign, or RES, OHM, CONTINUITY.
+        if (r.unit->base == QString(omega) && r.unit->prefix.isEmpty() && decimalPlaces(r.main->shown) == 0 && !resistanceShownElsewhere())
+            return true;
         // A figure drawn like three or more others in its unit, all within a few percent of it (a
         // battery's cell voltages "4,138V" "4,136V" "4,140V"), is one of a set of peers: none of
         // them is the screen's measurement more than the others. A log's lines, each stamped
@@ -1882,6 +1888,18 @@ private:
             differ = differ || (peer && t.value != first.value);
         }
         return listed >= 3 && differ;
+    }
+
+    // Whether the screen shows resistance by more than a reading's own ohm sign: a word naming
+    // resistance or continuity, or a second ohm sign (a range, a column's unit).
+    bool resistanceShownElsewhere() const
+    {
+        if (screenSays({QStringLiteral("RES"), QStringLiteral("OHM"), QStringLiteral("OHMS"), QStringLiteral("RESISTANCE"), QStringLiteral("CONT"),
+                        QStringLiteral("CONTINUITY"), QStringLiteral("BEEP")}))
+            return true;
+        return std::count_if(m_tokens.begin(), m_tokens.end(), [](const Token& t) {
+                   return (t.unit && t.unit->base == QString(omega)) || t.text.contains(omega);
+               }) >= 2;
     }
 
     // Whether a figure stands on a line of a log numbered by a count ("940845" before "1.7126 DC

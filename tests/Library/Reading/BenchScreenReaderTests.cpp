@@ -1087,12 +1087,18 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"CommandWindow", 10, 12, 9}, {"Value:", 27, 37, 8}, {"1.509267", 141, 37, 8}, {"(V", 215, 37, 10}, {"Minimum:", 27, 55, 8},
          {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10}, {"Maximum:", 27, 73, 8}, {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10},
          {"Peak-Peak:", 29, 91, 8}, {"3.040000", 141, 91, 8}, {"(V", 215, 91, 10}},
+        // A whole number of plain ohms where nothing else on the screen says resistance: a menu's
+        // "30" and a counter's "100", each with its closing nought read as an ohm sign.
+        {{"CurrentRanger", 10, 10, 14}, {"Autooff", 10, 200, 12}, {"3", 100, 80, 60}, {"\u03A9", 150, 80, 60}},
+        {{"Power", 10, 20, 12}, {"Cloud", 10, 60, 12}, {"10\u03A9", 100, 100, 30}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
         EXPECT_FALSE(m.contains(QStringLiteral("value"))) << words.front().text << ": " << field(m, "value").toStdString();
         EXPECT_FALSE(m.contains(QStringLiteral("summary"))) << words.front().text;
     }
+    // ...but a meter that names its function reads its whole ohms.
+    EXPECT_EQ(field(BenchScreenReader::read(screenOf({{"RES", 10, 10, 14}, {"150", 100, 80, 60}, {"\u03A9", 250, 80, 60}})), "value"), QStringLiteral("150"));
     // A scope program's cursor panel beside a window whose title reads like a label: no label
     // read in the panel pairs with a value that has its unit, so none of its voltages is taken for
     // a peak to peak whose label was lost.
