@@ -1060,7 +1060,8 @@ void findPanelsOf(const QImage& image, const Component& c, const std::vector<int
 // The pieces of `inked` (a mask over a box bw x bh) that stand in lines of text, marked in `keep`.
 // `others` are the glyphs around that are no part of the drawing (in the box's coordinates): a
 // line may be theirs, a piece of the drawing only its first letter.
-void keepLinesOfGlyphs(const std::vector<quint8>& inked, int bw, int bh, const std::vector<QRect>& others, bool mostlyOthers, std::vector<quint8>& keep)
+void keepLinesOfGlyphs(const std::vector<quint8>& inked, int bw, int bh, const std::vector<QRect>& others, bool mostlyOthers, std::vector<quint8>& keep,
+                       bool ruled = false)
 {
     std::vector<int> pieceLabels;
     const std::vector<Component> pieces = components(inked, bw, bh, pieceLabels);
@@ -1141,6 +1142,24 @@ void keepLinesOfGlyphs(const std::vector<quint8>& inked, int bw, int bh, const s
         ++lineSize[size_t(lines.find(int(k)))];
         ownInLine[size_t(lines.find(int(k)))] += pieceOf[k] >= 0 ? 1 : 0;
     }
+    // (A short word touching a table's rule, a cell's "VDC" beside the rule of its column,
+    // makes a line of two pieces only where two of its letters run together. In a drawing of
+    // rules (`ruled`: a table's grid, a window's outline) two pieces of print, each a stroke
+    // wide or more, partly inked as letters are, side by side as wide together as two letters,
+    // are such a word; a pair of ticks is thinner, smaller or solid, and the noise a photograph
+    // joins into line art is no outline.)
+    std::vector<QRect> lineBox(boxes.size());
+    std::vector<bool> lettered(boxes.size(), true);
+    for (size_t k = 0; k < boxes.size(); ++k) {
+        const size_t root = size_t(lines.find(int(k)));
+        lineBox[root] |= boxes[k];
+        const double fill = pieceOf[k] >= 0 ? double(pieces[size_t(pieceOf[k])].area) / (double(boxes[k].width()) * boxes[k].height()) : 0;
+        lettered[root] = lettered[root] && pieceOf[k] >= 0 && boxes[k].width() >= 3 && boxes[k].height() >= 7 && fill >= 0.2 && fill <= 0.7;
+    }
+    const auto wordOfTwo = [&](size_t k) {
+        const size_t root = size_t(lines.find(int(k)));
+        return ruled && !mostlyOthers && beside[k] == 1 && lineSize[root] == 2 && lettered[root] && lineBox[root].width() >= lineBox[root].height() * 2;
+    };
     std::vector<bool> inLine(pieces.size(), false);
     std::vector<QRect> kept;
     // (A narrow glyph at the end of such a line, a 1 or an I, stands in a cell as wide as the
@@ -1148,7 +1167,7 @@ void keepLinesOfGlyphs(const std::vector<quint8>& inked, int bw, int bh, const s
     // it: the first digit of "f = 100.105Hz". Pixel faces give the 1 a flag and a foot as wide
     // as the cell, nearly two thirds of its height: "10.0002MHz" in a counter's box.)
     for (size_t k = 0; k < boxes.size(); ++k)
-        if ((beside[k] >= 2 || (beside[k] == 1 && boxes[k].width() * 10 <= boxes[k].height() * 7 && lineSize[size_t(lines.find(int(k)))] >= 3))
+        if ((beside[k] >= 2 || (beside[k] == 1 && boxes[k].width() * 10 <= boxes[k].height() * 7 && lineSize[size_t(lines.find(int(k)))] >= 3) || wordOfTwo(k))
             && (!mostlyOthers || ownInLine[size_t(lines.find(int(k)))] * 2 <= lineSize[size_t(lines.find(int(k)))])) {
             if (pieceOf[k] >= 0)
                 inLine[size_t(pieceOf[k])] = true;
@@ -1180,9 +1199,9 @@ void keepLinesOfGlyphs(const std::vector<quint8>& inked, int bw, int bh, const s
 // glyphs are kept when the drawing is set aside (a mask over `box`, true = keep).
 // Text in a colour of its own (a channel's label in a grey-rimmed strip cell) may touch the rim
 // with strong ink too: apart from the ink of the drawing's own most common colour it stands
-// alone all the same.
+// alone all the same. `ruled`: the drawing is an outline (a table's grid, a window's frame).
 std::vector<quint8> glyphsJoinedFaintly(const QImage& image, const std::vector<quint8>& contrast, const std::vector<int>& labels, int id,
-                                        const QRect& box, int width, int strong, const std::vector<QRect>& glyphsAround)
+                                        const QRect& box, int width, int strong, const std::vector<QRect>& glyphsAround, bool ruled)
 {
     const int bw = box.width(), bh = box.height();
     std::vector<QRect> around;
@@ -1209,7 +1228,7 @@ std::vector<quint8> glyphsJoinedFaintly(const QImage& image, const std::vector<q
     }
     if (strongCount == 0)
         return keep;
-    keepLinesOfGlyphs(inked, bw, bh, {}, false, keep);
+    keepLinesOfGlyphs(inked, bw, bh, {}, false, keep, ruled);
     // The drawing's ink split by colour: its most common colour and the ink near it, then the
     // most common colour of the rest, and so on (a trace, the rims, the text).
     std::vector<quint8> unsorted = inked;
@@ -1435,7 +1454,7 @@ Scan scanScreen(const QImage& source, bool photographed = false, int gain = 1)
         if (!outline && b.width() >= w * 0.4 && b.height() >= h * 0.25 && fill < 0.25)
             s.waveform = true;
         if (isLineArt(c) || outline) {
-            const std::vector<quint8> kept = glyphsJoinedFaintly(image, s.contrast, labels, int(id), b, w, high, glyphsAround);
+            const std::vector<quint8> kept = glyphsJoinedFaintly(image, s.contrast, labels, int(id), b, w, high, glyphsAround, outline);
             for (int y = b.top(); y <= b.bottom(); ++y)
                 for (int x = b.left(); x <= b.right(); ++x) {
                     const size_t i = size_t(y) * size_t(w) + size_t(x);

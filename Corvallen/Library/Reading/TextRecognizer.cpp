@@ -2414,10 +2414,11 @@ QList<std::pair<int, int>> logHeadLines(const ScreenSegmenter::Scan& scan, const
         // point's or a dash's and a digit's, makes a name ("Channel0" down a table's rows).)
         const bool smallLetter = hasSmallLetter(upper, upper.height);
         // (And it opens its line: nothing before it but an index or a mark, narrower than a
-        // stamp. A count closing a table's rows is no stamp.)
+        // stamp. A count closing a table's rows is no stamp. A record number of five digits
+        // before a date and time is an index all the same: a third of the stamp's width.)
         const bool opensLine = std::none_of(scan.runs.begin(), scan.runs.end(), [&](const ScreenSegmenter::Run& o) {
             return o.box.right() < upper.box.left() && o.box.center().y() >= upper.box.top() && o.box.center().y() <= upper.box.bottom()
-                   && o.box.width() >= upper.height * 2;
+                   && o.box.width() >= std::max(upper.height * 2, upper.box.width() / 3);
         });
         if (strokes.at(a) || upper.height < 5 || upper.box.width() < upper.height * 2 || upper.glyphs.size() < 2 || smallLetter || !opensLine)
             continue;
