@@ -3249,7 +3249,23 @@ private:
         const bool lostBefore = std::any_of(m_words.begin(), m_words.begin() + (firstTitle >= 0 ? firstTitle : boxes.first()), [&](const ScreenWord& o) {
             return o.row == opening.row && opening.box.left() - o.box.right() <= std::max(opening.textHeight, 4) * 20;
         });
-        if (chosen == boxes.first() && lostBefore) {
+        // Boxes before it whose statistics all read bare, "Avg:" over "Max:" with no figure anywhere
+        // beside them, show stars or dashes for a measurement that found no edge: they measure
+        // nothing, and the first box with figures is the reading.
+        const auto emptyBoxesBefore = [&] {
+            int bare = 0;
+            for (const ScreenWord& o : m_words) {
+                const int drop = o.box.top() - opening.box.top();
+                if (o.box.right() >= opening.box.left() || drop < -opening.box.height() || drop > opening.box.height() * 5)
+                    continue;
+                if (std::any_of(o.text.begin(), o.text.end(), [](QChar c) { return c.isDigit(); }))
+                    return false;
+                const auto m = statistic.match(o.text);
+                bare += m.hasMatch() && !m.captured(2).isEmpty() && m.captured(3).isEmpty() && !labelFor(m.captured(1)).isEmpty();
+            }
+            return bare >= 2;
+        };
+        if (chosen == boxes.first() && lostBefore && !emptyBoxesBefore()) {
             r = Reading();
             m_scope = true;
             return true;
@@ -3323,6 +3339,13 @@ private:
                 r.main->value = -r.main->value;
                 r.main->shown.remove(0, 1);
             }
+        }
+        // A box's current value lies between its own minimum and maximum: one outside them had a
+        // digit misread in small print ("Cur:454.0ns" over "Min:534.0ns" "Max:554.0ns").
+        const double slack = std::abs(r.main->value) * 1e-9;
+        if ((r.minValue && r.main->value < *r.minValue - slack) || (r.maxValue && r.main->value > *r.maxValue + slack)) {
+            r = Reading();
+            return true;
         }
         // Where the user put the signal's minimum and its maximum each in a box of its own (boxes
         // titled "Min" and "Max"), those are what the screen shows as the limits, over any box's

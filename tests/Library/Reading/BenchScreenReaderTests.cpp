@@ -1721,6 +1721,15 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
         // A title before the first box read: that box's value was lost, and no other stands for it.
         {{{"Base", 62, 200, 9}, {"Freq", 190, 200, 9}, {"Cur:2.00MHz", 242, 200, 9}, {"Avg:2.00MHz", 241, 212, 9}, {"Max:2.00MHz", 242, 225, 9}},
          {}, "", {}, {}},
+        // Boxes before the first read whose statistics read bare show stars for a measurement
+        // that found no edge: the first box with figures is the reading...
+        {{{"Freq", 62, 200, 9}, {"Avg:", 113, 212, 9}, {"Max:", 114, 225, 9}, {"Max:", 242, 225, 9}, {"Min:", 114, 238, 9},
+          {"Cur:5.000us", 370, 200, 9}, {"Avg:5.000us", 369, 212, 9}, {"Max5.000\u00B5s", 370, 225, 9}, {"Min:5.000us", 370, 238, 9}},
+         5.000, "\u00B5s", 5.000, 5.000},
+        // ...unless its current value lies outside its own minimum and maximum, a digit misread.
+        {{{"Freq", 62, 200, 9}, {"Avg:", 113, 212, 9}, {"Max:", 114, 225, 9}, {"Min:", 114, 238, 9}, {"Cur:454.0ns", 370, 200, 9},
+          {"Min:534.0ns", 370, 238, 9}, {"Max554.0ns", 370, 225, 9}},
+         {}, "", {}, {}},
         // A row of boxes whose print was read in part, one statistic under the first.
         {{{"Base", 62, 200, 9}, {"Cur-245mV", 114, 200, 9}, {"Cur:2.00MHz", 242, 200, 9}, {"Max-131mV", 114, 225, 9},
           {"Avg:2.00MHz", 241, 212, 9}},
