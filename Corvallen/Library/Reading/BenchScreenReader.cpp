@@ -3743,10 +3743,14 @@ private:
                                              QStringLiteral("MAX"),   QStringLiteral("MIN"),     QStringLiteral("RANGE"), QStringLiteral("TARGET"),
                                              QStringLiteral("OFFSET"), QStringLiteral("STEP"), QStringLiteral("MINIMUM"), QStringLiteral("MAXIMUM"),
                                              QStringLiteral("LOWEST"), QStringLiteral("HIGHEST")};
+        // (A zero between two of a name's letters is its O in small print: "V0ltage".)
         auto bare = [](const QString& text) {
             QString u = upper(text);
             while (!u.isEmpty() && !u.back().isLetter())
                 u.chop(1);
+            for (qsizetype k = 1; k + 1 < u.size(); ++k)
+                if (u.at(k) == QLatin1Char('0') && u.at(k - 1).isLetter() && u.at(k + 1).isLetter())
+                    u[k] = QLatin1Char('O');
             return u;
         };
         const auto unitOf = [&](const Token& value) { return unitOutsideField(value); };

@@ -1281,6 +1281,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Voltage", 40, 20, 14}, {"3.3.V", 300, 20, 14}, {"Current", 40, 60, 14}, {"20.000A", 300, 60, 14}, {"Power", 40, 100, 14},
           {"66.0000W", 300, 100, 14}, {"Backlight", 40, 140, 14}, {"60%", 300, 140, 14}},
          "DC Voltage", 3.3, "V"},
+        // A charger's table of its channel's state, its name's O read as a zero in small print.
+        {{{"Mode", 18, 111, 10}, {"charge", 167, 111, 11}, {"V0ltage", 18, 167, 13}, {"4.2V", 172, 167, 10}, {"Current", 18, 195, 10},
+          {"0.184A", 165, 195, 10}, {"Capacity", 18, 223, 13}, {"150mAh", 162, 223, 10}, {"Temperature", 19, 279, 13}, {"23\u00B0C", 171, 279, 10}},
+         "DC Voltage", 4.2, "V"},
         // Quantity names over their fields, each value's unit outside its field; volts, amperes
         // and watts together are a supply's, whose output is direct.
         {{{"SETUP", 10, 10, 20}, {"OUTPUT", 300, 10, 20}, {"Port", 10, 40, 13}, {"Volts", 300, 40, 15}, {"2.56", 330, 70, 14},
