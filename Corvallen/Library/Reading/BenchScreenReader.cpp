@@ -1295,6 +1295,28 @@ public:
             if (screen.drawn && noughtWithUnit.match(w.text).hasMatch()
                 && std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) { return peerFigure(w, o); }))
                 w.text[0] = QLatin1Char('0');
+        // A warning's banner may quote a readout the page shows in its own place ("Warning:
+        // Amplitude exceeded!" over "Amplitude: 377.64 mV"): the line under the warning is the
+        // message's, and the readout stands where the page puts it, in its order.
+        static const QRegularExpression warning(QStringLiteral("^(?:warning|error|alarm|alert|caution)(?![a-z])"), QRegularExpression::CaseInsensitiveOption);
+        QList<qsizetype> quoted;
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            const ScreenWord& w = words.at(i);
+            if (!warning.match(w.text).hasMatch() || (i > 0 && words.at(i - 1).row == w.row))
+                continue;
+            for (qsizetype j = i + 1; j < words.size(); ++j) {
+                const ScreenWord& q = words.at(j);
+                const int drop = q.box.top() - w.box.bottom();
+                if (q.row == w.row || drop < -2 || drop > std::max(w.textHeight, 4) * 2 || q.box.left() > w.box.right() || q.box.right() < w.box.left())
+                    continue;
+                if (std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) { return o.row != q.row && o.row != w.row && o.text == q.text; }))
+                    quoted.append(j);
+            }
+        }
+        std::sort(quoted.begin(), quoted.end());
+        quoted.erase(std::unique(quoted.begin(), quoted.end()), quoted.end());
+        for (auto it = quoted.crbegin(); it != quoted.crend(); ++it)
+            words.removeAt(*it);
         // A status line of readouts in small print may be read as one word, its spaces lost
         // ("AO:Vavg2.609V,Vpp+4.216V:Al:..."): a comma, semicolon or colon after a readout's
         // unit, or before a name and its figure, ends one readout and starts the next. (A decimal

@@ -717,6 +717,11 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
     };
     const Case cases[] = {
         {{{"Freqg-191.6kHz", 60, 230, 10}, {"+Duty-49.81", 160, 230, 10}, {"%", 230, 230, 10}}, 191.6, "kHz", {}, {}},
+        // A warning's banner quoting a readout the page shows further down: the page's first
+        // readout stays the reading.
+        {{{"Warning:Amplitudeexceeded", 213, 20, 13}, {"Amplitude:377.64mV", 213, 34, 12}, {"Frequency:1001.07Hz", 22, 100, 12},
+          {"Amplitude:377.64mV", 22, 200, 12}},
+         1001.07, "Hz", {}, {}},
         // The channel scales under the strip, drawn larger than it, are no built-in meter.
         {{{"Freqg-191.6kHz", 60, 230, 8}, {"-650.0V", 39, 250, 18}, {"350.0V", 250, 250, 18}, {"4200V", 371, 250, 18}}, 191.6, "kHz", {}, {}},
         // Labels in the language the scope is set to, each over its value.
