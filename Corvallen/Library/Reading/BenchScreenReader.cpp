@@ -1295,6 +1295,28 @@ public:
             if (screen.drawn && noughtWithUnit.match(w.text).hasMatch()
                 && std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) { return peerFigure(w, o); }))
                 w.text[0] = QLatin1Char('0');
+        // A warning's banner may quote a readout the page shows in its own place ("Warning:
+        // Amplitude exceeded!" over "Amplitude: 377.64 mV"): the line under the warning is the
+        // message's, and the readout stands where the page puts it, in its order.
+        static const QRegularExpression warning(QStringLiteral("^(?:warning|error|alarm|alert|caution)(?![a-z])"), QRegularExpression::CaseInsensitiveOption);
+        QList<qsizetype> quoted;
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            const ScreenWord& w = words.at(i);
+            if (!warning.match(w.text).hasMatch() || (i > 0 && words.at(i - 1).row == w.row))
+                continue;
+            for (qsizetype j = i + 1; j < words.size(); ++j) {
+                const ScreenWord& q = words.at(j);
+                const int drop = q.box.top() - w.box.bottom();
+                if (q.row == w.row || drop < -2 || drop > std::max(w.textHeight, 4) * 2 || q.box.left() > w.box.right() || q.box.right() < w.box.left())
+                    continue;
+                if (std::any_of(words.begin(), words.end(), [&](const ScreenWord& o) { return o.row != q.row && o.row != w.row && o.text == q.text; }))
+                    quoted.append(j);
+            }
+        }
+        std::sort(quoted.begin(), quoted.end());
+        quoted.erase(std::unique(quoted.begin(), quoted.end()), quoted.end());
+        for (auto it = quoted.crbegin(); it != quoted.crend(); ++it)
+            words.removeAt(*it);
         // A status line of readouts in small print may be read as one word, its spaces lost
         // ("AO:Vavg2.609V,Vpp+4.216V:Al:..."): a comma, semicolon or colon after a readout's
         // unit, or before a name and its figure, ends one readout and starts the next. (A decimal
@@ -3301,7 +3323,23 @@ private:
         const bool lostBefore = std::any_of(m_words.begin(), m_words.begin() + (firstTitle >= 0 ? firstTitle : boxes.first()), [&](const ScreenWord& o) {
             return o.row == opening.row && opening.box.left() - o.box.right() <= std::max(opening.textHeight, 4) * 20;
         });
-        if (chosen == boxes.first() && lostBefore) {
+        // Boxes before it whose statistics all read bare, "Avg:" over "Max:" with no figure anywhere
+        // beside them, show stars or dashes for a measurement that found no edge: they measure
+        // nothing, and the first box with figures is the reading.
+        const auto emptyBoxesBefore = [&] {
+            int bare = 0;
+            for (const ScreenWord& o : m_words) {
+                const int drop = o.box.top() - opening.box.top();
+                if (o.box.right() >= opening.box.left() || drop < -opening.box.height() || drop > opening.box.height() * 5)
+                    continue;
+                if (std::any_of(o.text.begin(), o.text.end(), [](QChar c) { return c.isDigit(); }))
+                    return false;
+                const auto m = statistic.match(o.text);
+                bare += m.hasMatch() && !m.captured(2).isEmpty() && m.captured(3).isEmpty() && !labelFor(m.captured(1)).isEmpty();
+            }
+            return bare >= 2;
+        };
+        if (chosen == boxes.first() && lostBefore && !emptyBoxesBefore()) {
             r = Reading();
             m_scope = true;
             return true;
@@ -3375,6 +3413,13 @@ private:
                 r.main->value = -r.main->value;
                 r.main->shown.remove(0, 1);
             }
+        }
+        // A box's current value lies between its own minimum and maximum: one outside them had a
+        // digit misread in small print ("Cur:454.0ns" over "Min:534.0ns" "Max:554.0ns").
+        const double slack = std::abs(r.main->value) * 1e-9;
+        if ((r.minValue && r.main->value < *r.minValue - slack) || (r.maxValue && r.main->value > *r.maxValue + slack)) {
+            r = Reading();
+            return true;
         }
         // Where the user put the signal's minimum and its maximum each in a box of its own (boxes
         // titled "Min" and "Max"), those are what the screen shows as the limits, over any box's
@@ -3772,10 +3817,14 @@ private:
                                              QStringLiteral("MAX"),   QStringLiteral("MIN"),     QStringLiteral("RANGE"), QStringLiteral("TARGET"),
                                              QStringLiteral("OFFSET"), QStringLiteral("STEP"), QStringLiteral("MINIMUM"), QStringLiteral("MAXIMUM"),
                                              QStringLiteral("LOWEST"), QStringLiteral("HIGHEST")};
+        // (A zero between two of a name's letters is its O in small print: "V0ltage".)
         auto bare = [](const QString& text) {
             QString u = upper(text);
             while (!u.isEmpty() && !u.back().isLetter())
                 u.chop(1);
+            for (qsizetype k = 1; k + 1 < u.size(); ++k)
+                if (u.at(k) == QLatin1Char('0') && u.at(k - 1).isLetter() && u.at(k + 1).isLetter())
+                    u[k] = QLatin1Char('O');
             return u;
         };
         const auto unitOf = [&](const Token& value) { return unitOutsideField(value); };

@@ -717,6 +717,11 @@ TEST(BenchScreenReader, AScopeReadsItsLabelledReadouts)
     };
     const Case cases[] = {
         {{{"Freqg-191.6kHz", 60, 230, 10}, {"+Duty-49.81", 160, 230, 10}, {"%", 230, 230, 10}}, 191.6, "kHz", {}, {}},
+        // A warning's banner quoting a readout the page shows further down: the page's first
+        // readout stays the reading.
+        {{{"Warning:Amplitudeexceeded", 213, 20, 13}, {"Amplitude:377.64mV", 213, 34, 12}, {"Frequency:1001.07Hz", 22, 100, 12},
+          {"Amplitude:377.64mV", 22, 200, 12}},
+         1001.07, "Hz", {}, {}},
         // The channel scales under the strip, drawn larger than it, are no built-in meter.
         {{{"Freqg-191.6kHz", 60, 230, 8}, {"-650.0V", 39, 250, 18}, {"350.0V", 250, 250, 18}, {"4200V", 371, 250, 18}}, 191.6, "kHz", {}, {}},
         // Labels in the language the scope is set to, each over its value.
@@ -1300,6 +1305,10 @@ TEST(BenchScreenReader, ProgramReadoutsNameTheirUnitOrTraceInTheLabel)
         {{{"Voltage", 40, 20, 14}, {"3.3.V", 300, 20, 14}, {"Current", 40, 60, 14}, {"20.000A", 300, 60, 14}, {"Power", 40, 100, 14},
           {"66.0000W", 300, 100, 14}, {"Backlight", 40, 140, 14}, {"60%", 300, 140, 14}},
          "DC Voltage", 3.3, "V"},
+        // A charger's table of its channel's state, its name's O read as a zero in small print.
+        {{{"Mode", 18, 111, 10}, {"charge", 167, 111, 11}, {"V0ltage", 18, 167, 13}, {"4.2V", 172, 167, 10}, {"Current", 18, 195, 10},
+          {"0.184A", 165, 195, 10}, {"Capacity", 18, 223, 13}, {"150mAh", 162, 223, 10}, {"Temperature", 19, 279, 13}, {"23\u00B0C", 171, 279, 10}},
+         "DC Voltage", 4.2, "V"},
         // Quantity names over their fields, each value's unit outside its field; volts, amperes
         // and watts together are a supply's, whose output is direct.
         {{{"SETUP", 10, 10, 20}, {"OUTPUT", 300, 10, 20}, {"Port", 10, 40, 13}, {"Volts", 300, 40, 15}, {"2.56", 330, 70, 14},
@@ -1739,6 +1748,15 @@ TEST(BenchScreenReader, AScopeTableReadInPartGivesItsFirstMeasurementOrNone)
          320, "mV", {}, {}},
         // A title before the first box read: that box's value was lost, and no other stands for it.
         {{{"Base", 62, 200, 9}, {"Freq", 190, 200, 9}, {"Cur:2.00MHz", 242, 200, 9}, {"Avg:2.00MHz", 241, 212, 9}, {"Max:2.00MHz", 242, 225, 9}},
+         {}, "", {}, {}},
+        // Boxes before the first read whose statistics read bare show stars for a measurement
+        // that found no edge: the first box with figures is the reading...
+        {{{"Freq", 62, 200, 9}, {"Avg:", 113, 212, 9}, {"Max:", 114, 225, 9}, {"Max:", 242, 225, 9}, {"Min:", 114, 238, 9},
+          {"Cur:5.000us", 370, 200, 9}, {"Avg:5.000us", 369, 212, 9}, {"Max5.000\u00B5s", 370, 225, 9}, {"Min:5.000us", 370, 238, 9}},
+         5.000, "\u00B5s", 5.000, 5.000},
+        // ...unless its current value lies outside its own minimum and maximum, a digit misread.
+        {{{"Freq", 62, 200, 9}, {"Avg:", 113, 212, 9}, {"Max:", 114, 225, 9}, {"Min:", 114, 238, 9}, {"Cur:454.0ns", 370, 200, 9},
+          {"Min:534.0ns", 370, 238, 9}, {"Max554.0ns", 370, 225, 9}},
          {}, "", {}, {}},
         // A row of boxes whose print was read in part, one statistic under the first.
         {{{"Base", 62, 200, 9}, {"Cur-245mV", 114, 200, 9}, {"Cur:2.00MHz", 242, 200, 9}, {"Max-131mV", 114, 225, 9},
