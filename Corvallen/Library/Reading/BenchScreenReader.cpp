@@ -902,7 +902,8 @@ QString readoutLabel(QString word)
     word = upper(word);
     while (!word.isEmpty() && (word.front() == QLatin1Char('+') || word.front() == QLatin1Char('-')))
         word.remove(0, 1);
-    if (word.isEmpty())
+    // (A scope's run state, "Stop", is one letter off "VTop" and names no measurement.)
+    if (word.isEmpty() || isStatusWord(word))
         return {};
     for (const QStringList& group : names)
         for (const QString& n : group) {

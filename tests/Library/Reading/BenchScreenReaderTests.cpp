@@ -1091,6 +1091,9 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // "30" and a counter's "100", each with its closing nought read as an ohm sign.
         {{"CurrentRanger", 10, 10, 14}, {"Autooff", 10, 200, 12}, {"3", 100, 80, 60}, {"\u03A9", 150, 80, 60}},
         {{"Power", 10, 20, 12}, {"Cloud", 10, 60, 12}, {"10\u03A9", 100, 100, 30}},
+        // A scope's run state beside a figure: "Stop" is one letter off a readout's name, but
+        // names none.
+        {{"1.00V/", 20, 3, 12}, {"200.0us/", 120, 3, 12}, {"Stop", 250, 3, 12}, {"2.95V", 330, 3, 12}, {"Normal", 400, 60, 12}, {"Channels", 400, 100, 12}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
