@@ -3126,7 +3126,10 @@ private:
         double step = std::pow(10.0, -decimalPlaces(token.shown)) * prefixFactor(unit->prefix);
         for (int i = first + 1; i < m_tokens.size() && cells.size() < 5; ++i) {
             const Token& t = m_tokens.at(i);
-            if (t.row != token.row || t.kind != Kind::Number || t.clock || t.status)
+            // (A cell stands level with the row's first: two lines of figures merged into one
+            // row, a channel bar's scales over its offsets, are no table's row.)
+            if (t.row != token.row || t.kind != Kind::Number || t.clock || t.status
+                || verticalOverlap(t.box, token.box) * 2 < std::min(t.box.height(), token.box.height()))
                 return {};
             // (A speck beside a cell's unit read as a quote mark is no part of it: "392.00m'Yv",
             // "0.0p'".)

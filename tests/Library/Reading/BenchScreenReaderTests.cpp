@@ -1091,6 +1091,10 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // "30" and a counter's "100", each with its closing nought read as an ohm sign.
         {{"CurrentRanger", 10, 10, 14}, {"Autooff", 10, 200, 12}, {"3", 100, 80, 60}, {"\u03A9", 150, 80, 60}},
         {{"Power", 10, 20, 12}, {"Cloud", 10, 60, 12}, {"10\u03A9", 100, 100, 30}},
+        // A channel bar's scales over its offsets, two lines of figures the recogniser put in one
+        // row: no table's row of statistics.
+        {{"Menu", 10, 10, 14}, {"2.00V", 82, 238, 11, 9}, {"+4.48V", 96, 253, 10, 9}, {"11.00V", 172, 238, 11, 9}, {"+1.00V", 201, 253, 10, 9},
+         {"11.00V", 277, 238, 11, 9}, {"1.00V", 313, 253, 10, 9}},
         // A scope's run state beside a figure: "Stop" is one letter off a readout's name, but
         // names none.
         {{"1.00V/", 20, 3, 12}, {"200.0us/", 120, 3, 12}, {"Stop", 250, 3, 12}, {"2.95V", 330, 3, 12}, {"Normal", 400, 60, 12}, {"Channels", 400, 100, 12}},
