@@ -1825,6 +1825,8 @@ private:
         // otherwise too - a second ohm sign, or RES, OHM, CONTINUITY.
         if (r.unit->base == QString(omega) && r.unit->prefix.isEmpty() && decimalPlaces(r.main->shown) == 0 && !resistanceShownElsewhere())
             return true;
+        if (amongUnitChoices(*r.main, *r.unit))
+            return true;
         // A figure drawn like three or more others in its unit, all within a few percent of it (a
         // battery's cell voltages "4,138V" "4,136V" "4,140V"), is one of a set of peers: none of
         // them is the screen's measurement more than the others. A log's lines, each stamped
@@ -1889,6 +1891,24 @@ private:
             differ = differ || (peer && t.value != first.value);
         }
         return listed >= 3 && differ;
+    }
+
+    // Whether a figure stands on a row that offers its quantity's units to choose from, each a
+    // bare word of its own ("mHz Hz 10 Hz kHz MHz" under a generator's keypad): a picker's
+    // button or the value being typed in, never a measurement. Two other prefixes of its unit
+    // on its row, besides the one its figure is in, make such a row.
+    bool amongUnitChoices(const Token& figure, const Unit& unit) const
+    {
+        QSet<QString> prefixes;
+        for (const Token& t : m_tokens) {
+            if (t.row != figure.row || t.kind == Kind::Number || t.box.intersects(figure.box)
+                || std::any_of(t.text.begin(), t.text.end(), [](QChar c) { return c.isDigit(); }))
+                continue;
+            const std::optional<Unit> u = parseUnit(t.text);
+            if (u && !u->perDivision && u->base == unit.base && u->prefix != unit.prefix)
+                prefixes.insert(u->prefix);
+        }
+        return prefixes.size() >= 2;
     }
 
     // Whether the screen shows resistance by more than a reading's own ohm sign: a word naming

@@ -1091,6 +1091,10 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // "30" and a counter's "100", each with its closing nought read as an ohm sign.
         {{"CurrentRanger", 10, 10, 14}, {"Autooff", 10, 200, 12}, {"3", 100, 80, 60}, {"\u03A9", 150, 80, 60}},
         {{"Power", 10, 20, 12}, {"Cloud", 10, 60, 12}, {"10\u03A9", 100, 100, 30}},
+        // A generator's keypad with its row of units to pick from: the figure among them is a
+        // button or the value being typed in.
+        {{"Back", 400, 2, 20}, {"5", 20, 140, 12}, {"10", 60, 140, 12}, {"20", 100, 140, 12}, {"Hz", 20, 180, 30}, {"10Hz", 90, 180, 30},
+         {"kHz", 250, 180, 30}, {"MHz", 350, 180, 30}, {"Sine", 20, 230, 12}},
         // A channel bar's scales over its offsets, two lines of figures the recogniser put in one
         // row: no table's row of statistics.
         {{"Menu", 10, 10, 14}, {"2.00V", 82, 238, 11, 9}, {"+4.48V", 96, 253, 10, 9}, {"11.00V", 172, 238, 11, 9}, {"+1.00V", 201, 253, 10, 9},
