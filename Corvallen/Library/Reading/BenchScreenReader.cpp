@@ -3784,11 +3784,22 @@ private:
         static const QRegularExpression settingWord(
             QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|HORIZONTAL|VERTICAL|LEVEL|"
                            "RETURN|RECONNECT|DISCONNECT|RECOVER|BOOST|FLOAT|BULK|ABSORP|EQUALI|THRESHOLD|COMPLIANCE"));
-        auto unitNamed = [](const QString& name) {
+        // (Small print may garble the setting's word run on after the quantity, "CURRENTLEVE1"
+        // for "Current Level": a rest one letter off such a word names a setting all the same.)
+        static const QStringList settingNames = {QStringLiteral("LIMIT"),  QStringLiteral("LEVEL"),   QStringLiteral("TARGET"),
+                                                 QStringLiteral("CUTOFF"), QStringLiteral("PROTECT"), QStringLiteral("SETTING"),
+                                                 QStringLiteral("SETPOINT"), QStringLiteral("THRESHOLD")};
+        auto garbledSetting = [](const QString& rest) {
+            return rest.size() >= 4 && std::any_of(settingNames.begin(), settingNames.end(), [&](const QString& w) { return editDistance(rest, w) <= 1; });
+        };
+        auto unitNamed = [&](const QString& name) {
             QString unit = quantities.value(name, spelledUnit(name));
-            for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it)
-                if (name.size() >= it.key().size() + 2 && (name.endsWith(it.key()) || name.startsWith(it.key())) && !settingWord.match(name).hasMatch())
+            for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it) {
+                const bool opens = name.startsWith(it.key()), closes = name.endsWith(it.key());
+                if (name.size() >= it.key().size() + 2 && (opens || closes) && !settingWord.match(name).hasMatch()
+                    && !garbledSetting(opens ? name.mid(it.key().size()) : name.left(name.size() - it.key().size())))
                     unit = it.value();
+            }
             return unit;
         };
         static const QStringList settings = {QStringLiteral("SET"),   QStringLiteral("SETTING"), QStringLiteral("LIMIT"), QStringLiteral("PROTECTION"),

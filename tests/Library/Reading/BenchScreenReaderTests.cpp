@@ -1102,6 +1102,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // A scope's run state beside a figure: "Stop" is one letter off a readout's name, but
         // names none.
         {{"1.00V/", 20, 3, 12}, {"200.0us/", 120, 3, 12}, {"Stop", 250, 3, 12}, {"2.95V", 330, 3, 12}, {"Normal", 400, 60, 12}, {"Channels", 400, 100, 12}},
+        // A source's setting named with its word garbled ("Current Level" as "CURRENTLEVE1").
+        {{"SourceConfig", 300, 10, 14}, {"CURRENTLEVE1", 300, 130, 9}, {"25A", 304, 149, 10}, {"VOLTAGE", 300, 180, 9}, {"10V", 304, 200, 10}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
