@@ -1827,6 +1827,10 @@ private:
             return true;
         if (amongUnitChoices(*r.main, *r.unit))
             return true;
+        // Nor does an ohm sign glued to a figure whose caption under it names another unit ("0.00Ω"
+        // over "V" in a row of tiles, each captioned with its unit): the sign is its last nought.
+        if (r.unit->base == QString(omega) && r.main->unit && captionedInOtherUnit(*r.main))
+            return true;
         // A figure drawn like three or more others in its unit, all within a few percent of it (a
         // battery's cell voltages "4,138V" "4,136V" "4,140V"), is one of a set of peers: none of
         // them is the screen's measurement more than the others. A log's lines, each stamped
@@ -1909,6 +1913,21 @@ private:
                 prefixes.insert(u->prefix);
         }
         return prefixes.size() >= 2;
+    }
+
+    // Whether a bare unit stands right under a figure, small and within its width, in another
+    // quantity than the unit the figure carries.
+    bool captionedInOtherUnit(const Token& figure) const
+    {
+        return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            const int below = t.box.top() - figure.box.bottom();
+            if (t.kind == Kind::Number || below < -2 || below > figure.height || t.height > figure.height * 0.7
+                || t.box.center().x() < figure.box.left() || t.box.center().x() > figure.box.right()
+                || std::any_of(t.text.begin(), t.text.end(), [](QChar c) { return c.isDigit(); }))
+                return false;
+            const std::optional<Unit> u = readoutUnit(t.text);
+            return u && !u->perDivision && u->base != figure.unit->base;
+        });
     }
 
     // Whether the screen shows resistance by more than a reading's own ohm sign: a word naming

@@ -1104,6 +1104,10 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"1.00V/", 20, 3, 12}, {"200.0us/", 120, 3, 12}, {"Stop", 250, 3, 12}, {"2.95V", 330, 3, 12}, {"Normal", 400, 60, 12}, {"Channels", 400, 100, 12}},
         // A source's setting named with its word garbled ("Current Level" as "CURRENTLEVE1").
         {{"SourceConfig", 300, 10, 14}, {"CURRENTLEVE1", 300, 130, 9}, {"25A", 304, 149, 10}, {"VOLTAGE", 300, 180, 9}, {"10V", 304, 200, 10}},
+        // A row of tiles each captioned with its unit under it: the first's last nought read as
+        // an ohm sign over its "V".
+        {{"Real-timeMeasurements", 60, 20, 12}, {"CURRENT", 180, 70, 13}, {"RESISTANCE", 360, 70, 13}, {"0.00\u03A9", 80, 100, 26}, {"0.482", 170, 100, 26},
+         {"0.0\u03A9", 270, 100, 26}, {"0.00", 360, 100, 26}, {"V", 95, 136, 13}, {"A", 185, 136, 13}, {"W", 280, 136, 13}, {"Ohm", 370, 136, 13}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
