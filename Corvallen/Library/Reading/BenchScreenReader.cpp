@@ -902,7 +902,8 @@ QString readoutLabel(QString word)
     word = upper(word);
     while (!word.isEmpty() && (word.front() == QLatin1Char('+') || word.front() == QLatin1Char('-')))
         word.remove(0, 1);
-    if (word.isEmpty())
+    // (A scope's run state, "Stop", is one letter off "VTop" and names no measurement.)
+    if (word.isEmpty() || isStatusWord(word))
         return {};
     for (const QStringList& group : names)
         for (const QString& n : group) {
@@ -1846,6 +1847,12 @@ private:
         // otherwise too - a second ohm sign, or RES, OHM, CONTINUITY.
         if (r.unit->base == QString(omega) && r.unit->prefix.isEmpty() && decimalPlaces(r.main->shown) == 0 && !resistanceShownElsewhere())
             return true;
+        if (amongUnitChoices(*r.main, *r.unit))
+            return true;
+        // Nor does an ohm sign glued to a figure whose caption under it names another unit ("0.00Ω"
+        // over "V" in a row of tiles, each captioned with its unit): the sign is its last nought.
+        if (r.unit->base == QString(omega) && r.main->unit && captionedInOtherUnit(*r.main))
+            return true;
         // A figure drawn like three or more others in its unit, all within a few percent of it (a
         // battery's cell voltages "4,138V" "4,136V" "4,140V"), is one of a set of peers: none of
         // them is the screen's measurement more than the others. A log's lines, each stamped
@@ -1910,6 +1917,39 @@ private:
             differ = differ || (peer && t.value != first.value);
         }
         return listed >= 3 && differ;
+    }
+
+    // Whether a figure stands on a row that offers its quantity's units to choose from, each a
+    // bare word of its own ("mHz Hz 10 Hz kHz MHz" under a generator's keypad): a picker's
+    // button or the value being typed in, never a measurement. Two other prefixes of its unit
+    // on its row, besides the one its figure is in, make such a row.
+    bool amongUnitChoices(const Token& figure, const Unit& unit) const
+    {
+        QSet<QString> prefixes;
+        for (const Token& t : m_tokens) {
+            if (t.row != figure.row || t.kind == Kind::Number || t.box.intersects(figure.box)
+                || std::any_of(t.text.begin(), t.text.end(), [](QChar c) { return c.isDigit(); }))
+                continue;
+            const std::optional<Unit> u = parseUnit(t.text);
+            if (u && !u->perDivision && u->base == unit.base && u->prefix != unit.prefix)
+                prefixes.insert(u->prefix);
+        }
+        return prefixes.size() >= 2;
+    }
+
+    // Whether a bare unit stands right under a figure, small and within its width, in another
+    // quantity than the unit the figure carries.
+    bool captionedInOtherUnit(const Token& figure) const
+    {
+        return std::any_of(m_tokens.begin(), m_tokens.end(), [&](const Token& t) {
+            const int below = t.box.top() - figure.box.bottom();
+            if (t.kind == Kind::Number || below < -2 || below > figure.height || t.height > figure.height * 0.7
+                || t.box.center().x() < figure.box.left() || t.box.center().x() > figure.box.right()
+                || std::any_of(t.text.begin(), t.text.end(), [](QChar c) { return c.isDigit(); }))
+                return false;
+            const std::optional<Unit> u = readoutUnit(t.text);
+            return u && !u->perDivision && u->base != figure.unit->base;
+        });
     }
 
     // Whether the screen shows resistance by more than a reading's own ohm sign: a word naming
@@ -3147,7 +3187,10 @@ private:
         double step = std::pow(10.0, -decimalPlaces(token.shown)) * prefixFactor(unit->prefix);
         for (int i = first + 1; i < m_tokens.size() && cells.size() < 5; ++i) {
             const Token& t = m_tokens.at(i);
-            if (t.row != token.row || t.kind != Kind::Number || t.clock || t.status)
+            // (A cell stands level with the row's first: two lines of figures merged into one
+            // row, a channel bar's scales over its offsets, are no table's row.)
+            if (t.row != token.row || t.kind != Kind::Number || t.clock || t.status
+                || verticalOverlap(t.box, token.box) * 2 < std::min(t.box.height(), token.box.height()))
                 return {};
             // (A speck beside a cell's unit read as a quote mark is no part of it: "392.00m'Yv",
             // "0.0p'".)
@@ -3805,11 +3848,22 @@ private:
         static const QRegularExpression settingWord(
             QStringLiteral("SET|LIMIT|PROTECT|TARGET|MAX|MIN|CUTOFF|LOW|HIGH|OVER|UNDER|ALARM|TRIP|RATED|NOMINAL|START|END|STEP|OFFSET|HORIZONTAL|VERTICAL|LEVEL|"
                            "RETURN|RECONNECT|DISCONNECT|RECOVER|BOOST|FLOAT|BULK|ABSORP|EQUALI|THRESHOLD|COMPLIANCE"));
-        auto unitNamed = [](const QString& name) {
+        // (Small print may garble the setting's word run on after the quantity, "CURRENTLEVE1"
+        // for "Current Level": a rest one letter off such a word names a setting all the same.)
+        static const QStringList settingNames = {QStringLiteral("LIMIT"),  QStringLiteral("LEVEL"),   QStringLiteral("TARGET"),
+                                                 QStringLiteral("CUTOFF"), QStringLiteral("PROTECT"), QStringLiteral("SETTING"),
+                                                 QStringLiteral("SETPOINT"), QStringLiteral("THRESHOLD")};
+        auto garbledSetting = [](const QString& rest) {
+            return rest.size() >= 4 && std::any_of(settingNames.begin(), settingNames.end(), [&](const QString& w) { return editDistance(rest, w) <= 1; });
+        };
+        auto unitNamed = [&](const QString& name) {
             QString unit = quantities.value(name, spelledUnit(name));
-            for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it)
-                if (name.size() >= it.key().size() + 2 && (name.endsWith(it.key()) || name.startsWith(it.key())) && !settingWord.match(name).hasMatch())
+            for (auto it = quantities.constBegin(); it != quantities.constEnd() && unit.isEmpty(); ++it) {
+                const bool opens = name.startsWith(it.key()), closes = name.endsWith(it.key());
+                if (name.size() >= it.key().size() + 2 && (opens || closes) && !settingWord.match(name).hasMatch()
+                    && !garbledSetting(opens ? name.mid(it.key().size()) : name.left(name.size() - it.key().size())))
                     unit = it.value();
+            }
             return unit;
         };
         static const QStringList settings = {QStringLiteral("SET"),   QStringLiteral("SETTING"), QStringLiteral("LIMIT"), QStringLiteral("PROTECTION"),

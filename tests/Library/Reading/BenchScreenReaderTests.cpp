@@ -1096,6 +1096,23 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         // "30" and a counter's "100", each with its closing nought read as an ohm sign.
         {{"CurrentRanger", 10, 10, 14}, {"Autooff", 10, 200, 12}, {"3", 100, 80, 60}, {"\u03A9", 150, 80, 60}},
         {{"Power", 10, 20, 12}, {"Cloud", 10, 60, 12}, {"10\u03A9", 100, 100, 30}},
+        // A generator's keypad with its row of units to pick from: the figure among them is a
+        // button or the value being typed in.
+        {{"Back", 400, 2, 20}, {"5", 20, 140, 12}, {"10", 60, 140, 12}, {"20", 100, 140, 12}, {"Hz", 20, 180, 30}, {"10Hz", 90, 180, 30},
+         {"kHz", 250, 180, 30}, {"MHz", 350, 180, 30}, {"Sine", 20, 230, 12}},
+        // A channel bar's scales over its offsets, two lines of figures the recogniser put in one
+        // row: no table's row of statistics.
+        {{"Menu", 10, 10, 14}, {"2.00V", 82, 238, 11, 9}, {"+4.48V", 96, 253, 10, 9}, {"11.00V", 172, 238, 11, 9}, {"+1.00V", 201, 253, 10, 9},
+         {"11.00V", 277, 238, 11, 9}, {"1.00V", 313, 253, 10, 9}},
+        // A scope's run state beside a figure: "Stop" is one letter off a readout's name, but
+        // names none.
+        {{"1.00V/", 20, 3, 12}, {"200.0us/", 120, 3, 12}, {"Stop", 250, 3, 12}, {"2.95V", 330, 3, 12}, {"Normal", 400, 60, 12}, {"Channels", 400, 100, 12}},
+        // A source's setting named with its word garbled ("Current Level" as "CURRENTLEVE1").
+        {{"SourceConfig", 300, 10, 14}, {"CURRENTLEVE1", 300, 130, 9}, {"25A", 304, 149, 10}, {"VOLTAGE", 300, 180, 9}, {"10V", 304, 200, 10}},
+        // A row of tiles each captioned with its unit under it: the first's last nought read as
+        // an ohm sign over its "V".
+        {{"Real-timeMeasurements", 60, 20, 12}, {"CURRENT", 180, 70, 13}, {"RESISTANCE", 360, 70, 13}, {"0.00\u03A9", 80, 100, 26}, {"0.482", 170, 100, 26},
+         {"0.0\u03A9", 270, 100, 26}, {"0.00", 360, 100, 26}, {"V", 95, 136, 13}, {"A", 185, 136, 13}, {"W", 280, 136, 13}, {"Ohm", 370, 136, 13}},
     };
     for (const auto& words : screens) {
         const auto m = BenchScreenReader::read(screenOf(words));
