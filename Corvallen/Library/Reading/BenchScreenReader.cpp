@@ -53,6 +53,11 @@ struct Token {
     bool generatorSetting = false;  // a built-in generator's frequency or amplitude
 };
 
+int digitCount(const QString& s)
+{
+    return int(std::count_if(s.begin(), s.end(), [](QChar c) { return c.isDigit(); }));
+}
+
 QString upper(const QString& s)
 {
     return s.toUpper();
@@ -610,7 +615,7 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
     }
     // A digit or two in a box wider than they could be drawn, each as wide as it is tall, are a
     // drawing (a plot, a frame) the recogniser made characters of: no figure.
-    if (text.size() <= 2 && std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); })
+    if (text.size() <= 2 && digitCount(text) > 0
         && w.box.width() > (text.size() + 0.5) * std::max(w.box.height(), 1)) {
         Token t = base;
         t.text = text;
@@ -787,7 +792,7 @@ QList<Token> tokensOf(const ScreenWord& w, int wordIndex, bool afterLabel = fals
             static const QRegularExpression siemens(QStringLiteral("^([mnu\u00B5])S$"));
             const QString figure = m.captured(2);
             if (const auto s = siemens.match(rest); !unit && s.hasMatch() && figure.contains(QLatin1Char('.'))
-                && std::count_if(figure.begin(), figure.end(), [](QChar c) { return c.isDigit(); }) >= 5)
+                && digitCount(figure) >= 5)
                 unit = Unit{s.captured(1) == QLatin1String("m") || s.captured(1) == QLatin1String("n") ? s.captured(1) : QString(micro),
                             QStringLiteral("S"), QString(), false};
             // Digits glued to letters are a name ("2D15P"), not a figure; after a label they are
@@ -833,11 +838,6 @@ int verticalOverlap(const QRect& a, const QRect& b)
 int horizontalOverlap(const QRect& a, const QRect& b)
 {
     return std::min(a.right(), b.right()) - std::max(a.left(), b.left()) + 1;
-}
-
-int digitCount(const QString& s)
-{
-    return int(std::count_if(s.begin(), s.end(), [](QChar c) { return c.isDigit(); }));
 }
 
 // How many digits a figure shows after its decimal point or comma (none without one).
@@ -1774,7 +1774,7 @@ private:
             return bare(t) && t.unit->base == base && t.value > 0 && digitCount(t.shown) >= 4;
         };
         const auto tag = [](const Token& t) {
-            return t.text.size() <= 2 && std::none_of(t.text.begin(), t.text.end(), [](QChar c) { return c.isDigit(); });
+            return t.text.size() <= 2 && digitCount(t.text) == 0;
         };
         for (int f = 0; f < m_tokens.size(); ++f) {
             const Token& frequency = m_tokens.at(f);
@@ -1928,7 +1928,7 @@ private:
         QSet<QString> prefixes;
         for (const Token& t : m_tokens) {
             if (t.row != figure.row || t.kind == Kind::Number || t.box.intersects(figure.box)
-                || std::any_of(t.text.begin(), t.text.end(), [](QChar c) { return c.isDigit(); }))
+                || digitCount(t.text) > 0)
                 continue;
             const std::optional<Unit> u = parseUnit(t.text);
             if (u && !u->perDivision && u->base == unit.base && u->prefix != unit.prefix)
@@ -1945,7 +1945,7 @@ private:
             const int below = t.box.top() - figure.box.bottom();
             if (t.kind == Kind::Number || below < -2 || below > figure.height || t.height > figure.height * 0.7
                 || t.box.center().x() < figure.box.left() || t.box.center().x() > figure.box.right()
-                || std::any_of(t.text.begin(), t.text.end(), [](QChar c) { return c.isDigit(); }))
+                || digitCount(t.text) > 0)
                 return false;
             const std::optional<Unit> u = readoutUnit(t.text);
             return u && !u->perDivision && u->base != figure.unit->base;
@@ -2117,7 +2117,7 @@ private:
             const ScreenWord& other = m_words.at(b.word);
             const bool opens = std::none_of(m_words.begin(), m_words.begin() + stripReadouts.first().word, [&](const ScreenWord& w) {
                 return w.row == first.row && !channelName.match(w.text).hasMatch()
-                       && std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); });
+                       && digitCount(w.text) > 0;
             });
             const bool under = other.row == first.row + 1 && horizontalOverlap(first.box, other.box) > 0;
             return (opens && other.row == first.row) || under;
@@ -2248,7 +2248,7 @@ private:
                     return std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& w) {
                         const int above = t.box.top() - w.box.bottom();
                         return w.row < t.row && above >= 0 && above <= t.height * 3 && horizontalOverlap(w.box, t.box) > 0
-                               && std::none_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); });
+                               && digitCount(w.text) == 0;
                     });
                 };
                 // (A volt or a second in a knob's 1-2-5 step to three figures, "1.00V", "500us",
@@ -2721,7 +2721,7 @@ private:
         static const QRegularExpression setting(QStringLiteral("SET|LIM|TARGET|OVP|OCP|OPP|PRESET|MAX|MIN"));
         // (Small letters stand shorter than the cells they are drawn in; figures fill them.)
         for (const ScreenWord& w : m_words) {
-            const bool figure = std::any_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); });
+            const bool figure = digitCount(w.text) > 0;
             if ((w.text.size() >= 2 && w.textHeight * 4 > median * 5) || (figure && w.textHeight * 5 < median * 4)
                 || setting.match(upper(w.text)).hasMatch())
                 return;
@@ -3375,7 +3375,7 @@ private:
                 const int drop = o.box.top() - opening.box.top();
                 if (o.box.right() >= opening.box.left() || drop < -opening.box.height() || drop > opening.box.height() * 5)
                     continue;
-                if (std::any_of(o.text.begin(), o.text.end(), [](QChar c) { return c.isDigit(); }))
+                if (digitCount(o.text) > 0)
                     return false;
                 const auto m = statistic.match(o.text);
                 bare += m.hasMatch() && !m.captured(2).isEmpty() && m.captured(3).isEmpty() && !labelFor(m.captured(1)).isEmpty();
@@ -3623,7 +3623,7 @@ private:
             if (name.isEmpty() || name == QLatin1String("COUNTER"))
                 continue;
             const bool figured = std::any_of(m_words.begin(), m_words.end(), [&](const ScreenWord& o) {
-                return o.row == w.row && &o != &w && std::any_of(o.text.begin(), o.text.end(), [](QChar c) { return c.isDigit(); });
+                return o.row == w.row && &o != &w && digitCount(o.text) > 0;
             });
             if (!figured)
                 unread.insert(name);
@@ -4419,7 +4419,7 @@ private:
         int entries = 0;
         int lastSlotRow = -1;
         for (const ScreenWord& w : m_words) {
-            const bool named = w.text.size() >= 3 && std::none_of(w.text.begin(), w.text.end(), [](QChar c) { return c.isDigit(); })
+            const bool named = w.text.size() >= 3 && digitCount(w.text) == 0
                                && !readoutLabel(w.text).isEmpty();
             if (named && w.row != lastSlotRow && horizontalOverlap(w.box, column) > 0 && w.box.bottom() >= head.top() - head.height() * 2) {
                 ++entries;
@@ -6081,7 +6081,7 @@ private:
             // name.)
             const auto lead = std::find_if(m_words.begin(), m_words.end(), [&](const ScreenWord& w) { return r.main && w.row == r.main->row; });
             const bool cells = !ac && firstOfListedPeers(r) && lead != m_words.end()
-                               && (int(lead - m_words.begin()) == r.main->word || !lead->text.at(0).isDigit());
+                               && (int(lead - m_words.begin()) == r.main->word || lead->text.isEmpty() || !lead->text.front().isDigit());
             if (kindUnsaid({QStringLiteral("VOLT"), QStringLiteral("VOLTS")}) || cells)
                 return QStringLiteral("Measurement");
             return ac ? QStringLiteral("AC Voltage") : QStringLiteral("DC Voltage");

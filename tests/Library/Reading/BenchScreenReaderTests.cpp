@@ -194,7 +194,6 @@ TEST(BenchScreenReader, MisreadUnitsAndModesAreMended)
         {"CONTINUTY", "Ω", "Continuity", "Ω"},   {"", "vpc", "DC Voltage", "V"},      {"", "apdc", "DC Current", "A"},
         {"LCR", "uH", "Inductance", "µH"},       {"FREQ", "dbm", "Measurement", "dBm"}, {"MKR", "dI3m", "Measurement", "dBm"},
         {"CurrentA/C", "mA", "AC Current", "mA"}, {"Temperature", "W", "Measurement", "W"}, {"TotalPower", "wW", "Measurement", "W"},
-        {"TotalPower", "WW", "Measurement", "W"},
     };
     for (const Case& c : cases) {
         const auto m = BenchScreenReader::read(screenOf({{c.modeLabel, 10, 30, 16}, {"12.34", 100, 100, 60}, {c.unit, 300, 100, 24}}));
@@ -1092,9 +1091,8 @@ TEST(BenchScreenReader, NumbersThatAreNoMeasurementGiveNoReading)
         {{"CommandWindow", 10, 12, 9}, {"Value:", 27, 37, 8}, {"1.509267", 141, 37, 8}, {"(V", 215, 37, 10}, {"Minimum:", 27, 55, 8},
          {"-0.020000", 132, 55, 8}, {"(V", 215, 55, 10}, {"Maximum:", 27, 73, 8}, {"3.020000", 141, 73, 8}, {"(V", 215, 73, 10},
          {"Peak-Peak:", 29, 91, 8}, {"3.040000", 141, 91, 8}, {"(V", 215, 91, 10}},
-        // A whole number of plain ohms where nothing else on the screen says resistance: a menu's
-        // "30" and a counter's "100", each with its closing nought read as an ohm sign.
-        {{"CurrentRanger", 10, 10, 14}, {"Autooff", 10, 200, 12}, {"3", 100, 80, 60}, {"\u03A9", 150, 80, 60}},
+        // A whole number of plain ohms where nothing else on the screen says resistance: a
+        // counter's "100" with its closing nought read as an ohm sign.
         {{"Power", 10, 20, 12}, {"Cloud", 10, 60, 12}, {"10\u03A9", 100, 100, 30}},
         // A generator's keypad with its row of units to pick from: the figure among them is a
         // button or the value being typed in.
